@@ -61,6 +61,10 @@ bool registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer);
 using ContainerPrinter = ResultPrinter;
 bool registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer);
 
+// Writes the raw-data CSV of a result file of this type to `outPath`; throws BadInput with the reason.
+using CsvExporter = std::function<void(const std::vector<uint8_t>& bytes, const std::string& outPath)>;
+bool registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter);
+
 // Prints any object through the options: its JSON (styled) or its text dump.
 void printObject(const LoadedObject& obj, const DumpOptions& opts, std::ostream& out);
 // The same for a model object at hand.
