@@ -12,7 +12,8 @@ namespace Kestrix {
 // class versions 2 and 3 and stay cleared when reading older data.
 class EquipmentInformation : public Marshal::ISerializable, public Dump::IDumpable, public Dump::IJsonable {
 public:
-    EquipmentInformation() { clear(); }
+    EquipmentInformation() = default;
+    // Every field to 0 or empty, as older data leaves the fields it lacks.
     void clear();
 
     const std::string& getSoftwareVersion() const { return softwareVersion; }

@@ -24,9 +24,9 @@ void Header::finishWrite(IObjectWriter& w) const {
     KX_ASSERT(_payloadPos >= 0);
     KX_ASSERT(endPos >= _payloadPos);
     length = static_cast<uint32_t>(endPos - _payloadPos);
-    w.seek(_lengthPos, begin);
+    w.seek(_lengthPos, StreamPosition::begin);
     w.write(length);
-    w.seek(endPos, begin);
+    w.seek(endPos, StreamPosition::begin);
 }
 
 StreamOpStatus Header::deserialize(IObjectReader& r) {

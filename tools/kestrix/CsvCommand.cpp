@@ -1,0 +1,45 @@
+// `kestrix csv FILE OUT.csv`: the raw-data CSV of a result file.
+#include <iostream>
+#include <map>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "common/ResultEnvelope.h"
+
+namespace kx::cli {
+
+namespace {
+std::map<Kestrix::ResultType, CsvExporter>& exporters() {
+    static std::map<Kestrix::ResultType, CsvExporter> m;
+    return m;
+}
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file, out;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("csv", "Write the raw-data CSV of a result file");
+    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
+    cmd->add_option("OUT", opts->out, "CSV file to write")->required();
+    cmd->callback([opts] {
+        const auto bytes = readInputFile(opts->file);
+        Kestrix::ResultType type = Kestrix::ResultType::NOT_SET;
+        const auto st = Kestrix::readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (st != Kestrix::ResultReaderStatus::success)
+            throw BadInput(std::string("not a readable result file: ") + Kestrix::toString(st));
+        auto it = exporters().find(type);
+        if (it == exporters().end())
+            throw BadInput(std::string("no raw-data export for results of type ") + Kestrix::toString(type));
+        it->second(bytes, opts->out);
+        std::cout << "wrote " << opts->out << '\n';
+    });
+});
+}  // namespace
+
+bool registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter) {
+    exporters()[type] = std::move(exporter);
+    return true;
+}
+
+}  // namespace kx::cli

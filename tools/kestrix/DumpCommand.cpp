@@ -1,0 +1,31 @@
+// `kestrix dump FILE`: any model object as JSON or as its text dump.
+#include <iostream>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+
+namespace {
+
+kx::cli::CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+        uint32_t detail = 1;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("dump", "Print a result file, container or serialized object as JSON or text");
+    cmd->add_option("FILE", opts->file, "Result file, container, or file holding one serialized object")
+        ->required()
+        ->check(CLI::ExistingFile);
+    cmd->add_flag("--json", opts->json, "Print the JSON form instead of the text dump");
+    cmd->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
+    cmd->callback([opts] {
+        const auto bytes = kx::cli::readInputFile(opts->file);
+        kx::cli::DumpOptions o;
+        o.json = opts->json;
+        o.flags.detail = opts->detail;
+        kx::cli::dumpAny(bytes, o, std::cout);
+    });
+});
+
+}  // namespace

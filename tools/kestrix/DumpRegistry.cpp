@@ -1,0 +1,138 @@
+#include "DumpRegistry.h"
+
+#include <map>
+
+#include "Command.h"
+#include "common/ResultEnvelope.h"
+#include "serialization/ByteStreamReader.h"
+#include "serialization/Header.h"
+#include "serialization/JsonText.h"
+#include "serialization/SimpleFormatter.h"
+
+namespace kx::cli {
+
+namespace {
+
+struct BareEntry {
+    const char* name;
+    ObjectFactory factory;
+};
+
+std::multimap<uint32_t, BareEntry>& bareObjects() {
+    static std::multimap<uint32_t, BareEntry> m;
+    return m;
+}
+std::map<Kestrix::ResultType, ResultPrinter>& resultPrinters() {
+    static std::map<Kestrix::ResultType, ResultPrinter> m;
+    return m;
+}
+std::map<uint16_t, ContainerPrinter>& containerPrinters() {
+    static std::map<uint16_t, ContainerPrinter> m;
+    return m;
+}
+
+// Type id of a bare framed object, when the bytes start with a plausible header.
+bool peekTypeId(const std::vector<uint8_t>& bytes, uint32_t& typeId) {
+    if (bytes.size() < Marshal::Header::kSize) return false;
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    Marshal::Header h;
+    if (h.deserialize(r) != Marshal::ok) return false;
+    typeId = h.typeId.packed();
+    return true;
+}
+
+// Type of the first section after the file header, when the bytes are a container.
+bool peekFirstSection(const std::vector<uint8_t>& bytes, uint16_t& type) {
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
+    PFile::MemReader reader;
+    if (reader.quickOpen(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return false;
+    PFile::Section section;
+    if (reader.read(section, false) != 0) return false;
+    type = section.type();
+    return true;
+}
+
+}  // namespace
+
+bool registerBareObjectFactory(const char* name, uint32_t typeId, ObjectFactory factory) {
+    bareObjects().emplace(typeId, BareEntry{name, std::move(factory)});
+    return true;
+}
+
+bool registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer) {
+    resultPrinters()[type] = std::move(printer);
+    return true;
+}
+
+bool registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer) {
+    containerPrinters()[sectionType] = std::move(printer);
+    return true;
+}
+
+void printModel(const Dump::IDumpable& obj, const Dump::IJsonable* json, const DumpOptions& opts, std::ostream& out) {
+    if (opts.json && json) {
+        out << Dump::toJsonString(*json, opts.flags, false);
+        return;
+    }
+    Dump::SimpleFormatter f(&out);
+    obj.dump(f, opts.flags);
+}
+
+void printObject(const LoadedObject& obj, const DumpOptions& opts, std::ostream& out) {
+    if (opts.json && obj.toJson) {
+        out << Dump::toJsonString(obj.toJson(opts.flags), false);
+        return;
+    }
+    Dump::SimpleFormatter f(&out);
+    obj.dump(f, opts.flags);
+}
+
+void dumpAny(const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+    uint16_t firstSection = 0;
+    if (peekFirstSection(bytes, firstSection)) {
+        if (firstSection == PFile::SectionType::ResultSummary) {
+            Kestrix::ResultType type = Kestrix::ResultType::NOT_SET;
+            const auto st = Kestrix::readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+            if (st != Kestrix::ResultReaderStatus::success)
+                throw BadInput(std::string("cannot read the result summary: ") + Kestrix::toString(st));
+            auto it = resultPrinters().find(type);
+            if (it == resultPrinters().end()) {
+                // Without a model for this result type, the summary is still worth showing.
+                Kestrix::ResultSummary summary;
+                Kestrix::readResultSummary(summary, bytes.data(), static_cast<uint32_t>(bytes.size()));
+                printModel(summary, &summary, opts, out);
+                return;
+            }
+            it->second(bytes, opts, out);
+            return;
+        }
+        auto it = containerPrinters().find(firstSection);
+        if (it == containerPrinters().end())
+            throw BadInput("no printer for a container whose first section has type " + std::to_string(firstSection));
+        it->second(bytes, opts, out);
+        return;
+    }
+
+    uint32_t typeId = 0;
+    if (!peekTypeId(bytes, typeId)) throw BadInput("not a container and not a serialized object");
+    auto [lo, hi] = bareObjects().equal_range(typeId);
+    if (lo == hi) {
+        char id[16];
+        std::snprintf(id, sizeof id, "0x%08X", typeId);
+        throw BadInput(std::string("unknown object type id ") + id);
+    }
+    // Classes that share a type id are tried in turn; the first that reads cleanly wins.
+    Marshal::StreamOpStatus last = Marshal::ok;
+    for (auto it = lo; it != hi; ++it) {
+        LoadedObject obj = it->second.factory();
+        Marshal::ByteStreamReader reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        last = obj.read(reader);
+        if (last == Marshal::ok) {
+            printObject(obj, opts, out);
+            return;
+        }
+    }
+    throw BadInput(std::string("cannot read ") + lo->second.name + ": " + Marshal::toString(last));
+}
+
+}  // namespace kx::cli
