@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/EquipmentInformation.h"
+#include "common/ResultEnvelope.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamReader.h"
+
+using namespace Kestrix;
+
+namespace {
+
+ResultSummary sampleSummary(ResultType type) {
+    ResultSummary s;
+    s.resultName = "A-017";
+    s.resultType = type;
+    s.timeStamp = 1700000000;
+    s.status = Status::passStar;
+    s.length = DisplayMeas(ScaledInt::raw(2069, ScaledInt::hundredths), DisplayType::normal);
+    s.testFlags = 0x1001;
+    s.numPassTests = 2;
+    s.numFailTests = 1;
+    return s;
+}
+
+// A container of one summary section (payload given as raw bytes) plus optional extra sections.
+std::vector<uint8_t> container(const std::vector<uint8_t>& summaryBytes, std::vector<uint16_t> extraTypes = {}) {
+    PFile::Section summary;
+    summary.setCopy(PFile::SectionType::ResultSummary, 1, PFile::SECTION_FLAG_COMPRESSED, summaryBytes, 1);
+    std::vector<PFile::Section> extras(extraTypes.size());
+    std::vector<PFile::Section*> all{&summary};
+    for (size_t i = 0; i < extraTypes.size(); ++i) {
+        extras[i].setCopy(extraTypes[i], 1, PFile::SECTION_FLAG_COMPRESSED, summaryBytes, 1);
+        all.push_back(&extras[i]);
+    }
+    return PFile::buildContainer(all);
+}
+
+}  // namespace
+
+TEST(ResultSummary, RoundTripsAndShowsDetailOnlyAtLevelTwo) {
+    const ResultSummary s = sampleSummary(ResultType::FIBER);
+    const auto bytes = serializeToBytes(s);
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    ResultSummary back;
+    ASSERT_EQ(back.deserialize(r), Marshal::ok);
+    EXPECT_EQ(back.resultName, "A-017");
+    EXPECT_EQ(back.status, Status::passStar);
+    EXPECT_EQ(back.length.toString(), "20.69");
+    EXPECT_EQ(back.testFlags, 0x1001u);
+
+    const Json::Value brief = s.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(brief["ResultSummary"].getMemberNames(), std::vector<std::string>{"resultName"});
+    const Json::Value full = s.toJson(Dump::DumpFlags{2})["ResultSummary"];
+    EXPECT_EQ(full["status"].asString(), "Pass star");
+    EXPECT_EQ(full["resultType"].asString(), "FIBER");
+    EXPECT_EQ(full["length"].asString(), "20.69");
+    EXPECT_EQ(full["headroom"].asString(), "N/A");
+    EXPECT_EQ(full["numFailTests"].asInt(), 1);
+    EXPECT_FALSE(full["timeStamp"].asString().empty());
+
+    for (size_t n = 1; n < bytes.size(); ++n) {
+        Marshal::ByteStreamReader cut(bytes.data(), static_cast<uint32_t>(n));
+        EXPECT_NE(back.deserialize(cut), Marshal::ok) << "prefix " << n;
+    }
+}
+
+TEST(EquipmentInformation, OlderVersionsLeaveLaterFieldsCleared) {
+    EquipmentInformation e;
+    e.softwareVersion = "2.4.1";
+    e.moduleId = 302;
+    e.liaId = 9;
+    e.liaSerialNumber = "L1";
+    e.moduleFirstUseDate = 123;
+    EXPECT_STREQ(e.getModuleIdStr(), "KZR-A");
+
+    // A version-1 record is the version-3 one without its last five fields (8+2+2+8 + 8 bytes).
+    auto bytes = serializeToBytes(e);
+    const size_t v1Size = bytes.size() - (4 + 2 + 2 + 8) - 8;
+    std::vector<uint8_t> v1(bytes.begin(), bytes.begin() + v1Size);
+    v1[3] = 1;
+    const uint32_t len = static_cast<uint32_t>(v1Size - 12);
+    v1[8] = len & 0xFF;
+    v1[9] = (len >> 8) & 0xFF;
+    Marshal::ByteStreamReader r(v1.data(), static_cast<uint32_t>(v1.size()));
+    EquipmentInformation back;
+    back.liaId = 77;
+    ASSERT_EQ(back.deserialize(r), Marshal::ok);
+    EXPECT_EQ(back.getSoftwareVersion(), "2.4.1");
+    EXPECT_EQ(back.liaId, 0);
+    EXPECT_EQ(back.liaSerialNumber, "");
+    EXPECT_EQ(back.moduleFirstUseDate, 0);
+
+    const Json::Value j = e.toJson(Dump::DumpFlags{1})["EquipmentInformation"];
+    EXPECT_EQ(j["_className"].asString(), "EquipmentInformation");
+    EXPECT_EQ(j["_classVersion"].asInt(), 3);
+    EXPECT_EQ(j["liaSerialNumber"].asString(), "L1");
+    EXPECT_FALSE(e.toJson(Dump::DumpFlags{0})["EquipmentInformation"].isMember("softwareVersion"));
+}
+
+TEST(ResultEnvelope, SummaryAndTypeOfAValidContainer) {
+    const auto bytes = container(serializeToBytes(sampleSummary(ResultType::COPPER)));
+    ResultType type = ResultType::NOT_SET;
+    EXPECT_EQ(readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size())), ResultReaderStatus::success);
+    EXPECT_EQ(type, ResultType::COPPER);
+
+    int sections = 0;
+    ResultSummary s;
+    const auto st = readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
+        ++sections;
+        return readSummarySection(sec, s, ResultType::FIBER);
+    });
+    EXPECT_EQ(st, ResultReaderStatus::wrongResultType);
+    EXPECT_EQ(sections, 1);
+}
+
+TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
+    auto summary = serializeToBytes(sampleSummary(ResultType::FIBER));
+    auto newer = summary;
+    newer[3] = 2;
+    auto magic = summary;
+    magic[0] ^= 0xFF;
+    ResultSummary s;
+    auto read = [&](const std::vector<uint8_t>& b) { return readResultSummary(s, b.data(), static_cast<uint32_t>(b.size())); };
+    EXPECT_EQ(read(container(summary)), ResultReaderStatus::success);
+    EXPECT_EQ(read(container(newer)), ResultReaderStatus::unsupportedVersion);
+    EXPECT_EQ(read(container(magic)), ResultReaderStatus::badData);
+
+    auto whole = container(summary, {300});
+    whole.resize(whole.size() - 5);
+    const auto st = readResultSections(whole.data(), static_cast<uint32_t>(whole.size()),
+                                       [](const PFile::Section&) { return ResultReaderStatus::success; });
+    EXPECT_EQ(st, ResultReaderStatus::badContainer);
+    const uint8_t junk[3] = {1, 2, 3};
+    EXPECT_EQ(readResultSummary(s, junk, 3), ResultReaderStatus::badContainer);
+    EXPECT_EQ(readResultSummary(s, junk, 0), ResultReaderStatus::badContainer);
+}
+
+TEST(ResultEnvelope, SectionLoopStopsAtTheFirstFailureAndPassesItUp) {
+    const auto bytes = container(serializeToBytes(sampleSummary(ResultType::FIBER)), {300, 322, 301});
+    std::vector<uint16_t> seen;
+    const auto st = readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
+        seen.push_back(sec.type());
+        return sec.type() == 322 ? ResultReaderStatus::badData : ResultReaderStatus::success;
+    });
+    EXPECT_EQ(st, ResultReaderStatus::badData);
+    EXPECT_EQ(seen, (std::vector<uint16_t>{200, 300, 322}));
+}
+
+TEST(ResultEnvelope, StatusTextsAndCustomNames) {
+    EXPECT_STREQ(toString(static_cast<Status>(12)), "");
+    EXPECT_STREQ(toString(Status::dontShow), "Don't show");
+    EXPECT_FALSE(isCustomObject(""));
+    EXPECT_FALSE(isCustomObject("*limit"));
+    EXPECT_TRUE(isCustomObject("*limit*"));
+    EXPECT_TRUE(isCustomObject("*"));
+    EXPECT_STREQ(moduleName(10400), "Boot: Copper Cat 8");
+    EXPECT_STREQ(moduleName(999), "");
+}

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamCounter.h"
+#include "serialization/ByteStreamReader.h"
+
+using namespace Marshal;
+
+namespace {
+
+std::vector<uint8_t> bytesOf(const ByteStreamBuilder& b) { return b.bytes(); }
+
+// Runs the same writes against any writer, so builder and counter can be compared.
+void writeMix(IObjectWriter& w) {
+    const double doubles[3] = {1.5, -2.25, 1e300};
+    const uint16_t shorts[2] = {1, 2};
+    const bool bools[2] = {true, false};
+    w.write(std::string("hello"));
+    w.write(std::string());
+    w.write(doubles, 3);
+    w.write(shorts, 2);
+    w.write(bools, 2);
+    w.write("abc", 3);
+    w.write(static_cast<int64_t>(-1));
+    w.write(3.25f);
+    w.write(static_cast<int8_t>(-3));
+    w.write(true);
+    w.write('x');
+    const int32_t mark = w.seek(0, current);
+    w.write(static_cast<uint32_t>(0));
+    w.seek(2, begin);
+    w.write(static_cast<uint16_t>(7));  // overwrite in place
+    w.seek(mark, begin);
+    w.write(static_cast<uint32_t>(42));
+    w.seek(0, end);
+    w.write(static_cast<uint64_t>(9));
+}
+
+}  // namespace
+
+TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPadding) {
+    ByteStreamBuilder b;
+    b.write(static_cast<uint16_t>(0xABCD));
+    b.write(static_cast<int32_t>(-2));
+    b.write(std::string());
+    b.write(1.0f);
+    EXPECT_EQ(bytesOf(b), (std::vector<uint8_t>{0xCD, 0xAB, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F}));
+}
+
+TEST(ByteStreamBuilder, SeekBackOverwritesWithoutGrowing) {
+    ByteStreamBuilder b;
+    const uint8_t three[3] = {1, 2, 3};
+    b.write(three, 3);
+    EXPECT_EQ(b.seek(1, begin), 1);
+    b.write(static_cast<uint8_t>(9));
+    EXPECT_EQ(b.size(), 3);
+    EXPECT_EQ(bytesOf(b), (std::vector<uint8_t>{1, 9, 3}));
+    EXPECT_EQ(b.seek(0, end), 3);
+    b.write(static_cast<uint8_t>(4));
+    EXPECT_EQ(b.size(), 4);
+}
+
+TEST(ByteStreamCounter, CountsExactlyWhatTheBuilderWrites) {
+    ByteStreamBuilder b;
+    ByteStreamCounter c;
+    writeMix(b);
+    writeMix(c);
+    EXPECT_EQ(c.size(), b.size());
+    EXPECT_EQ(c.seek(0, current), b.seek(0, current));
+}
+
+TEST(ByteStreamReader, ReadsBackEveryPrimitive) {
+    ByteStreamBuilder b;
+    writeMix(b);
+    const auto bytes = bytesOf(b);
+    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    std::string s1, s2;
+    double d[3];
+    uint16_t sh[2];
+    bool bo[2];
+    char abc[3];
+    int64_t i64;
+    float f;
+    int8_t i8;
+    bool flag;
+    char ch;
+    uint32_t patched;
+    uint64_t tail;
+    EXPECT_TRUE(r.read(s1) && r.read(s2) && r.read(d, 3) && r.read(sh, 2) && r.read(bo, 2) && r.read(abc, 3) &&
+                r.read(i64) && r.read(f) && r.read(i8) && r.read(flag) && r.read(ch) && r.read(patched) && r.read(tail));
+    EXPECT_EQ(s1, "hello");
+    EXPECT_EQ(s2, "");
+    EXPECT_EQ(d[2], 1e300);
+    EXPECT_EQ(i64, -1);
+    EXPECT_EQ(f, 3.25f);
+    EXPECT_EQ(i8, -3);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(ch, 'x');
+    EXPECT_EQ(patched, 42u);
+    EXPECT_EQ(tail, 9u);
+    EXPECT_EQ(r.remaining(), 0u);
+    EXPECT_FALSE(r.failed());
+    // The in-place overwrite landed in the first string's text.
+    EXPECT_EQ(bytes[2], 7);
+}
+
+TEST(ByteStreamReader, FailureIsStickyButLaterFittingReadsDeliver) {
+    const uint8_t three[3] = {1, 2, 3};
+    ByteStreamReader r(three, 3);
+    uint32_t big = 0;
+    EXPECT_FALSE(r.read(big));
+    EXPECT_TRUE(r.failed());
+    EXPECT_EQ(r.remaining(), 3u);
+    uint8_t one = 0;
+    EXPECT_TRUE(r.read(one));
+    EXPECT_EQ(one, 1);
+    EXPECT_TRUE(r.failed());
+}
+
+TEST(ByteStreamReader, ZeroLengthReadOnExhaustedReaderSucceeds) {
+    const uint8_t one[1] = {5};
+    ByteStreamReader r(one, 1);
+    uint8_t v;
+    ASSERT_TRUE(r.read(v));
+    EXPECT_TRUE(r.read(static_cast<uint8_t*>(nullptr), 0));
+    EXPECT_FALSE(r.failed());
+}
+
+TEST(ByteStreamReader, StringWithMissingTextConsumesLengthAndFails) {
+    const uint8_t bytes[4] = {5, 0, 'a', 'b'};
+    ByteStreamReader r(bytes, 4);
+    std::string s = "keep";
+    EXPECT_FALSE(r.read(s));
+    EXPECT_TRUE(r.failed());
+    EXPECT_EQ(s, std::string(5, '\0'));
+    EXPECT_EQ(r.remaining(), 2u);
+
+    const uint8_t lone[1] = {1};
+    ByteStreamReader r2(lone, 1);
+    std::string t = "keep";
+    EXPECT_FALSE(r2.read(t));
+    EXPECT_EQ(t, "keep");
+}
+
+TEST(ByteStreamReader, ArrayThatDoesNotFitCopiesNothing) {
+    const uint8_t bytes[10] = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0};
+    ByteStreamReader r(bytes, 10);
+    uint32_t out[3] = {7, 7, 7};
+    EXPECT_FALSE(r.read(out, 3));
+    EXPECT_EQ(out[0], 7u);
+    EXPECT_EQ(r.seek(0, current), 0);
+    // A count whose byte size overflows 32 bits is refused, not wrapped.
+    EXPECT_FALSE(r.read(out, 0x40000001u));
+}
+
+TEST(ByteStreamReader, SeekWithinBoundsAndFitsCheck) {
+    const uint8_t bytes[8] = {};
+    ByteStreamReader r(bytes, 8);
+    EXPECT_EQ(r.seek(0, end), 8);
+    EXPECT_EQ(r.seek(-3, current), 5);
+    EXPECT_TRUE(r.fits(3, 1));
+    EXPECT_FALSE(r.fits(2, 2));
+    EXPECT_FALSE(r.fits(0xFFFFFFFFull, 4));
+}
+
+TEST(ByteStreamDeathTest, SeekPastTheEndIsAProgrammingError) {
+    const uint8_t bytes[2] = {};
+    ByteStreamReader r(bytes, 2);
+    EXPECT_DEATH(r.seek(1, end), "Assertion failed at serialization\\\\SeekTarget:[0-9]+ static_cast<size_t>\\(req_indx\\) <= _size");
+}

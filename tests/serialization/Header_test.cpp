@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamCounter.h"
+#include "serialization/ByteStreamReader.h"
+#include "serialization/Header.h"
+
+using namespace Marshal;
+
+namespace {
+
+// A framed class with the layout of the four-number database version, grown by one field in
+// "version 2" so that the gating rules can be exercised.
+struct Versioned : ISerializable {
+    uint16_t schema = 0, content = 0, object = 0, build = 0;
+    uint32_t extra = 0xDEFA;  // default when absent
+    uint8_t writeVersion = 1;
+    uint8_t readMax = 1;
+
+    void serialize(IObjectWriter& w) const override {
+        Header h(writeVersion, SerialTypeID(0x0051, 0x0008));
+        h.serialize(w);
+        w.write(schema);
+        w.write(content);
+        w.write(object);
+        w.write(build);
+        if (writeVersion >= 2) w.write(extra);
+        h.finishWrite(w);
+    }
+    StreamOpStatus deserialize(IObjectReader& r) override {
+        Header h;
+        if (auto st = h.deserialize(r)) return st;
+        if (auto st = h.check(readMax, 0x00510008)) return st;
+        r.read(schema);
+        r.read(content);
+        r.read(object);
+        r.read(build);
+        if (h.classVersion >= 2 && readMax >= 2) r.read(extra);
+        return h.finishRead(r, r.failed() ? readError : ok);
+    }
+};
+
+std::vector<uint8_t> golden() {
+    return {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00, 0x00, 0x00,
+            0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
+}
+
+StreamOpStatus readBack(const std::vector<uint8_t>& bytes, Versioned& v, int32_t* endPos = nullptr) {
+    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    const auto st = v.deserialize(r);
+    if (endPos) *endPos = r.seek(0, current);
+    return st;
+}
+
+}  // namespace
+
+TEST(ObjectFraming, WritesTheTwentyByteExample) {
+    Versioned v;
+    v.schema = 3;
+    v.content = 1;
+    v.object = 2;
+    v.build = 7;
+    ByteStreamBuilder b;
+    ByteStreamCounter c;
+    v.serialize(b);
+    v.serialize(c);
+    EXPECT_EQ(b.bytes(), golden());
+    EXPECT_EQ(c.size(), 20);
+    Versioned back;
+    EXPECT_EQ(readBack(golden(), back), ok);
+    EXPECT_EQ(back.build, 7);
+}
+
+TEST(ObjectFraming, RejectsWrongVersionTypeAndTruncation) {
+    Versioned v;
+    auto newer = golden();
+    newer[3] = 2;
+    EXPECT_EQ(readBack(newer, v), versionTooNew);
+    auto otherCode = golden();
+    otherCode[6] = 9;
+    EXPECT_EQ(readBack(otherCode, v), invalidData);
+    // The type is checked before the version.
+    otherCode[3] = 2;
+    EXPECT_EQ(readBack(otherCode, v), invalidData);
+    auto headerV2 = golden();
+    headerV2[2] = 2;
+    EXPECT_EQ(readBack(headerV2, v), headerVersionTooNew);
+    auto magic = golden();
+    magic[0] = 0;
+    EXPECT_EQ(readBack(magic, v), badMagic);
+}
+
+TEST(ObjectFraming, EveryTruncationFailsCleanly) {
+    const auto bytes = golden();
+    for (size_t n = 1; n < bytes.size(); ++n) {
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + n);
+        Versioned v;
+        EXPECT_EQ(readBack(cut, v), readError) << "prefix " << n;
+    }
+}
+
+TEST(ObjectFraming, OlderDataGetsDefaultsAndNewerReaderAcceptsIt) {
+    Versioned v;
+    v.readMax = 2;
+    EXPECT_EQ(readBack(golden(), v), ok);
+    EXPECT_EQ(v.extra, 0xDEFAu);
+}
+
+TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
+    Versioned writer;
+    writer.writeVersion = 2;
+    writer.extra = 5;
+    ByteStreamBuilder b;
+    writer.serialize(b);
+    b.write(static_cast<uint8_t>(0xEE));  // the owner's next byte
+    const auto bytes = b.bytes();
+    Versioned v;
+    v.readMax = 2;
+    // Accepts version 2 but reads as if it knew only the version-1 fields.
+    struct Short : Versioned {
+        StreamOpStatus deserialize(IObjectReader& r) override {
+            Header h;
+            if (auto st = h.begin(r, TypeInfo{0x0051, 0x0008, 2})) return st;
+            r.read(schema);
+            return h.finishRead(r, r.failed() ? readError : ok);
+        }
+    } shortReader;
+    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_EQ(shortReader.deserialize(r), sizeMismatch);
+    EXPECT_EQ(r.seek(0, current), 24);
+}
+
+TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {
+    auto bytes = golden();
+    bytes[8] = 0xFF;  // length 255, only 8 payload bytes present
+    struct Lenient : Versioned {
+        StreamOpStatus deserialize(IObjectReader& r) override {
+            Header h;
+            if (auto st = h.begin(r, TypeInfo{0x0051, 0x0008, 1})) return st;
+            r.read(schema);
+            return h.finishRead(r, ok);
+        }
+    } v;
+    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_EQ(v.deserialize(r), readError);
+    // All fields present, but the announced end lies beyond the buffer.
+    Versioned full;
+    EXPECT_EQ(readBack(bytes, full), readError);
+    // A payload shorter than its fields: the failure flag wins over the size check.
+    auto cut = golden();
+    cut.resize(16);
+    EXPECT_EQ(readBack(cut, full), readError);
+}
+
+TEST(ObjectFraming, EmptyObjectHasLengthZero) {
+    struct Empty : ISerializable {
+        void serialize(IObjectWriter& w) const override {
+            Header h(TypeInfo{0x0091, 0x0001, 1});
+            h.serialize(w);
+            h.finishWrite(w);
+        }
+        StreamOpStatus deserialize(IObjectReader& r) override {
+            Header h;
+            if (auto st = h.begin(r, TypeInfo{0x0091, 0x0001, 1})) return st;
+            return h.finishRead(r, r.failed() ? readError : ok);
+        }
+    } e;
+    ByteStreamBuilder b;
+    e.serialize(b);
+    ASSERT_EQ(b.size(), 12);
+    const auto bytes = b.bytes();
+    ByteStreamReader r(bytes.data(), 12);
+    EXPECT_EQ(e.deserialize(r), ok);
+}
