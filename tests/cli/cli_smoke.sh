@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The kestrix binary's exit codes and the sample files it is demonstrated on.
+set -u
+kx=$1
+samples=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail=0
+expect() {  # expect CODE CMD...
+  local want=$1; shift
+  "$@" >"$tmp/out" 2>"$tmp/err"
+  local got=$?
+  if [ "$got" != "$want" ]; then
+    echo "FAIL ($got, wanted $want): $*"; cat "$tmp/out" "$tmp/err"; fail=1
+  fi
+}
+expect 0 "$kx" --version
+expect 0 "$kx" --help
+expect 2 "$kx"
+expect 2 "$kx" inspect
+expect 2 "$kx" no-such-command
+printf 'garbage' >"$tmp/garbage"
+expect 1 "$kx" inspect "$tmp/garbage"
+expect 1 "$kx" dump "$tmp/garbage"
+grep -q . "$tmp/err" || { echo "FAIL: no reason on stderr"; fail=1; }
+for f in "$samples"/*; do
+  expect 0 "$kx" inspect "$f"
+  expect 0 "$kx" dump --json --detail 2 "$f"
+  expect 0 "$kx" dump "$f"
+done
+exit $fail
