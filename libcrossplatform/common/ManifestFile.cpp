@@ -1,0 +1,91 @@
+#include "common/ManifestFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "common/PFile.h"
+#include "serialization/Assert.h"
+#include "serialization/ByteStreamReader.h"
+
+namespace Kestrix {
+
+namespace {
+bool isManifestSection(const PFile::Section& s) {
+    return s.type() == PFile::SectionType::Manifest || s.type() == PFile::SectionType::ManifestAlt;
+}
+
+uint32_t readManifestSection(const PFile::Section& s, DatabasePackageManifest& manifest) {
+    if (!isManifestSection(s)) return manifestMissing;
+    if (s.size() == 0) return manifestBadData;  // e.g. a compressed empty payload
+    Marshal::ByteStreamReader r(s.data(), s.size());
+    switch (manifest.deserialize(r)) {
+        case Marshal::ok: return manifestOk;
+        case Marshal::versionTooNew:
+        case Marshal::headerVersionTooNew: return manifestVersionTooNew;
+        default: return manifestBadData;
+    }
+}
+
+void copyOut(const std::string& text, char* dst, uint32_t dstLen) {
+    const size_t n = std::min<size_t>(text.size(), dstLen - 1);
+    std::memcpy(dst, text.data(), n);
+    dst[n] = '\0';
+}
+}  // namespace
+
+const char* manifestCodeText(uint32_t code) {
+    switch (code) {
+        case manifestOk: return "manifest read";
+        case manifestMissing: return "no manifest section in the container";
+        case manifestVersionTooNew: return "manifest version newer than supported";
+        case manifestBadData: return "manifest data is corrupt";
+        case manifestNoContainer: return "file cannot be opened as a container";
+        default: return "unknown manifest code";
+    }
+}
+
+uint32_t getManifestFromPFile(DatabasePackageManifest* pM, const char* filename) {
+    KX_ASSERT(pM != nullptr);
+    KX_ASSERT(filename != nullptr);
+    PFile::FileReader reader;
+    if (reader.open(filename) != 0) return manifestNoContainer;
+    PFile::Section section;
+    if (reader.read(section, true) != 0) return manifestMissing;
+    const uint32_t code = readManifestSection(section, *pM);
+    reader.close();
+    return code;
+}
+
+uint32_t getManifestFromBuffer(DatabasePackageManifest& manifest, const uint8_t* buffer, uint32_t size) {
+    if (buffer == nullptr || size > 0x7FFFFFFF) return manifestNoContainer;
+    PFile::MemReader reader;
+    if (reader.open(buffer, static_cast<int32_t>(size)) != 0) return manifestNoContainer;
+    PFile::Section section;
+    if (reader.read(section, true) != 0) return manifestMissing;
+    return readManifestSection(section, manifest);
+}
+
+uint32_t getDbVersionFromManifest(const char* filename, char* dst, uint32_t dstLen, uint32_t* build) {
+    KX_ASSERT(build != nullptr);
+    KX_ASSERT(dst != nullptr);
+    KX_ASSERT(dstLen >= 1);
+    DatabasePackageManifest manifest;
+    const uint32_t code = getManifestFromPFile(&manifest, filename);
+    if (code != manifestOk) return code;
+    copyOut(manifest.summary.getVersionString(), dst, dstLen);
+    *build = manifest.summary.build;
+    return manifestOk;
+}
+
+uint32_t getDbMinReqFirmwareVersionFromManifest(const char* filename, char* dst, uint32_t len) {
+    KX_ASSERT(dst != nullptr);
+    KX_ASSERT(len >= 1);
+    DatabasePackageManifest manifest;
+    const uint32_t code = getManifestFromPFile(&manifest, filename);
+    if (code != manifestOk) return code;
+    copyOut(manifest.summary.minReqFirmwareVersion, dst, len);
+    return manifestOk;
+}
+
+}  // namespace Kestrix
