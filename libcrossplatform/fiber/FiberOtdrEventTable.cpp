@@ -1,0 +1,300 @@
+#include "fiber/FiberOtdrEventTable.h"
+
+#include <algorithm>
+
+#include "serialization/Assert.h"
+#include "serialization/Header.h"
+#include "serialization/IFormatter.h"
+
+namespace Kestrix {
+
+namespace {
+constexpr size_t kMaxStoredCount = 0xFFFF;
+}  // namespace
+
+const FiberOtdrEventTableRow& FiberOtdrEventTable::getRowByIndex(size_t rowIndex) const {
+    KX_ASSERT(rowIndex < rowCount());
+    return rows[rowIndex];
+}
+
+FiberOtdrEventTableRow& FiberOtdrEventTable::getRowByIndex(size_t rowIndex) {
+    KX_ASSERT(rowIndex < rowCount());
+    return rows[rowIndex];
+}
+
+const FiberOtdrEvent& FiberOtdrEventTable::getEventByIndex(size_t eventIndex) const {
+    KX_ASSERT(eventIndex < eventCount());
+    return events[eventIndex];
+}
+
+FiberOtdrEvent& FiberOtdrEventTable::getEventByIndex(size_t eventIndex) {
+    KX_ASSERT(eventIndex < eventCount());
+    return events[eventIndex];
+}
+
+const FiberOtdrEvent* FiberOtdrEventTable::getEvent(int wavelength, unsigned rowIndex) const {
+    for (const auto& e : events)
+        if (static_cast<int>(e.wavelength) == wavelength && e.rowIndex == rowIndex) return &e;
+    return nullptr;
+}
+
+FiberOtdrEvent* FiberOtdrEventTable::getEvent(int wavelength, unsigned rowIndex) {
+    return const_cast<FiberOtdrEvent*>(static_cast<const FiberOtdrEventTable*>(this)->getEvent(wavelength, rowIndex));
+}
+
+const FiberOtdrEvent* FiberOtdrEventTable::getEventWithAnEventTypeFlags(int wavelength, unsigned flags,
+                                                                         unsigned mask, bool last) const {
+    const unsigned m = mask == 0 ? flags : mask;
+    const FiberOtdrEvent* found = nullptr;
+    for (const auto& e : events) {
+        if (static_cast<int>(e.wavelength) != wavelength || (e.anEventTypeFlags & m) != flags) continue;
+        if (!last) return &e;
+        found = &e;
+    }
+    return found;
+}
+
+boost::container::flat_set<uint16_t> FiberOtdrEventTable::getWavelengths() const {
+    boost::container::flat_set<uint16_t> out;
+    for (const auto& e : events) out.insert(e.wavelength);
+    return out;
+}
+
+std::vector<uint32_t> FiberOtdrEventTable::eventFlagsOfRow(size_t rowIndex) const {
+    std::vector<uint32_t> flags;
+    for (const auto& e : events)
+        if (e.rowIndex == rowIndex) flags.push_back(e.anEventTypeFlags);
+    return flags;
+}
+
+size_t FiberOtdrEventTable::hiddenGroupCount() const {
+    return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [](const FiberOtdrEventTableRow& r) {
+        return r.hiddenGroupMarker == HiddenGroupMarker::begin;
+    }));
+}
+
+namespace {
+size_t nthMarker(const std::vector<FiberOtdrEventTableRow>& rows, HiddenGroupMarker marker, size_t n) {
+    size_t found = 0;
+    size_t seen = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].hiddenGroupMarker != marker) continue;
+        found = i;
+        if (seen++ == n) return i;
+    }
+    return found;
+}
+}  // namespace
+
+size_t FiberOtdrEventTable::getFirstRowIndexOfHiddenGroup(size_t n) const {
+    return nthMarker(rows, HiddenGroupMarker::begin, n);
+}
+
+size_t FiberOtdrEventTable::getLastRowIndexOfHiddenGroup(size_t n) const {
+    return nthMarker(rows, HiddenGroupMarker::end, n);
+}
+
+boost::optional<size_t> FiberOtdrEventTable::getFirstRowOfGroup(size_t rowIndex) const {
+    boost::optional<size_t> begin;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto m = rows[i].hiddenGroupMarker;
+        if (m == HiddenGroupMarker::begin && !begin) {
+            begin = i;
+        } else if (m == HiddenGroupMarker::end && begin) {
+            if (*begin <= rowIndex && rowIndex <= i) return begin;
+            begin = boost::none;
+        }
+    }
+    return boost::none;
+}
+
+boost::optional<size_t> FiberOtdrEventTable::getLastRowOfGroup(size_t rowIndex) const {
+    auto first = getFirstRowOfGroup(rowIndex);
+    if (!first) return boost::none;
+    for (size_t i = *first; i < rows.size(); ++i)
+        if (rows[i].hiddenGroupMarker == HiddenGroupMarker::end) return i;
+    return boost::none;
+}
+
+boost::optional<size_t> FiberOtdrEventTable::firstRowAtOrAfter(const ScaledInt& distance) const {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].lengthTolMeas.value >= distance) return i;
+    return boost::none;
+}
+
+boost::optional<size_t> FiberOtdrEventTable::lastRowAtOrBefore(const ScaledInt& distance) const {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].lengthTolMeas.value > distance) {
+            if (i == 0) return boost::none;
+            return i - 1;
+        }
+    }
+    if (rows.empty()) return boost::none;
+    return rows.size() - 1;
+}
+
+std::pair<size_t, size_t> FiberOtdrEventTable::getSpanRows(const FibDbus::OtdrSpan& spanParams) const {
+    KX_ASSERT_MSG(rows.size() > 0, "_rows.size() > 0");
+    KX_ASSERT_MSG(spanParams.spanStart <= spanParams.spanEnd, "spanParams.spanStart <= spanParams.spanEnd");
+    auto spanStartRowIndex = firstRowAtOrAfter(spanParams.spanStart);
+    auto spanEndRowIndex = lastRowAtOrBefore(spanParams.spanEnd);
+    KX_ASSERT_MSG(spanStartRowIndex, "spanStartRowIndex");
+    KX_ASSERT_MSG(spanEndRowIndex, "spanEndRowIndex");
+    return {*spanStartRowIndex, *spanEndRowIndex};
+}
+
+boost::optional<std::pair<size_t, size_t>> FiberOtdrEventTable::findSpanRows(const FibDbus::OtdrSpan& spanParams) const {
+    if (rows.empty() || !spanParams.isSet() || !(spanParams.spanStart <= spanParams.spanEnd)) return boost::none;
+    auto startRow = firstRowAtOrAfter(spanParams.spanStart);
+    auto endRow = lastRowAtOrBefore(spanParams.spanEnd);
+    if (!startRow || !endRow) return boost::none;
+    return std::make_pair(*startRow, *endRow);
+}
+
+void FiberOtdrEventTable::removeRows(size_t first, size_t last) {
+    if (rows.empty() || first >= rows.size()) return;
+    if (last == 0) last = first;
+    if (last >= rows.size()) last = rows.size() - 1;
+    if (last < first) return;
+
+    // A group cut at its start or end is closed or opened again on the neighbouring row.
+    if (first > 0) {
+        for (size_t i = first; i <= last; ++i) {
+            const auto m = rows[i].hiddenGroupMarker;
+            if (m == HiddenGroupMarker::begin) break;
+            if (m == HiddenGroupMarker::end) {
+                auto& before = rows[first - 1].hiddenGroupMarker;
+                if (before == HiddenGroupMarker::notSet) before = HiddenGroupMarker::end;
+                else if (before == HiddenGroupMarker::begin) before = HiddenGroupMarker::notSet;
+                break;
+            }
+        }
+    }
+    if (last + 1 < rows.size()) {
+        for (size_t i = last + 1; i-- > first;) {
+            const auto m = rows[i].hiddenGroupMarker;
+            if (m == HiddenGroupMarker::end) break;
+            if (m == HiddenGroupMarker::begin) {
+                auto& after = rows[last + 1].hiddenGroupMarker;
+                if (after == HiddenGroupMarker::notSet) after = HiddenGroupMarker::begin;
+                else if (after == HiddenGroupMarker::end) after = HiddenGroupMarker::notSet;
+                break;
+            }
+        }
+    }
+
+    const size_t removed = last - first + 1;
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [&](const FiberOtdrEvent& e) { return e.rowIndex >= first && e.rowIndex <= last; }),
+                 events.end());
+    for (auto& e : events)
+        if (e.rowIndex > last) e.rowIndex -= static_cast<uint32_t>(removed);
+}
+
+void FiberOtdrEventTable::recomputeRowType(size_t rowIndex) {
+    const EventType t = otdrEventType(eventFlagsOfRow(rowIndex));
+    if (t != EventType::unknown) getRowByIndex(rowIndex).eventType = t;
+}
+
+FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
+    FiberOtdrEventTable map = *this;
+    if (map.rowCount() > 1) {
+        for (size_t i = 0; i < map.rowCount(); ++i) {
+            if (map.rows[i].displayEventType() == EventType::noSignal) {
+                map.removeRows(i);
+                break;
+            }
+        }
+    }
+    for (size_t i = map.rowCount(); i-- > 0;)
+        if (map.rows[i].displayEventType() == EventType::echo) map.removeRows(i);
+
+    bool lastSeen = false;
+    for (size_t i = map.rowCount(); i-- > 0;) {
+        const EventType t = map.rows[i].displayEventType();
+        const bool endLike = t == EventType::end || t == EventType::hiddenEnd;
+        if (!endLike && t != EventType::weakSignal && t != EventType::outOfRange) continue;
+        if (!lastSeen) {
+            lastSeen = true;
+            continue;
+        }
+        if (!endLike) {
+            map.removeRows(i);
+            continue;
+        }
+        KX_ASSERT_MSG(map.rows[i].userOverride == boost::none, "_userOverrideEventType == boost::none");
+        for (auto& e : map.events)
+            if (e.rowIndex == i) e.anEventTypeFlags &= ~16u;
+        map.rows[i].eventType = otdrEventType(map.eventFlagsOfRow(i));
+    }
+    return map;
+}
+
+void FiberOtdrEventTable::serialize(Marshal::IObjectWriter& w) const {
+    Marshal::Header h(Marshal::TypeIds::FiberOtdrEventTable);
+    h.serialize(w);
+    const size_t rowsStored = std::min(rows.size(), kMaxStoredCount);
+    w.write(static_cast<uint16_t>(rowsStored));
+    for (size_t i = 0; i < rowsStored; ++i) rows[i].serialize(w);
+    const size_t eventsStored = std::min(events.size(), kMaxStoredCount);
+    w.write(static_cast<uint16_t>(eventsStored));
+    for (size_t i = 0; i < eventsStored; ++i) events[i].serialize(w);
+    h.finishWrite(w);
+}
+
+Marshal::StreamOpStatus FiberOtdrEventTable::deserialize(Marshal::IObjectReader& r) {
+    Marshal::Header h;
+    if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrEventTable)) return st;
+    clear();
+    uint16_t rowTotal = 0;
+    r.read(rowTotal);
+    if (r.failed() || !r.fits(rowTotal, FiberOtdrEventTableRow::kMinWireSize))
+        return h.finishRead(r, Marshal::readError);
+    rows.resize(rowTotal);
+    for (auto& row : rows)
+        if (auto st = row.deserialize(r)) return h.finishRead(r, st);
+    uint16_t eventTotal = 0;
+    r.read(eventTotal);
+    if (r.failed() || !r.fits(eventTotal, FiberOtdrEvent::kMinWireSize)) return h.finishRead(r, Marshal::readError);
+    events.resize(eventTotal);
+    for (auto& e : events) {
+        if (auto st = e.deserialize(r)) return h.finishRead(r, st);
+        if (e.rowIndex >= rows.size()) return h.finishRead(r, Marshal::invalidData);
+    }
+    return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
+}
+
+void FiberOtdrEventTable::dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const {
+    f.write("class", "FiberOtdrEventTable");
+    f.line("rows");
+    f.indent();
+    f.line(" Location (m)         Type   BaseType    Status Hidden group");
+    for (const auto& row : rows) row.dump(f, flags);
+    f.unindent();
+    f.line("events");
+    f.indent();
+    f.line(" Loc (m) row  Wl         Type          S Grade   Loss S S  Reflect S S   Attn S S BsPrior PropTime");
+    for (const auto& e : events) e.dump(f, flags);
+    f.unindent();
+}
+
+Json::Value FiberOtdrEventTable::toJson(const Dump::DumpFlags& flags) const {
+    Json::Value j(Json::objectValue);
+    j["_className"] = "FiberOtdrEventTable";
+    j["_classVersion"] = Marshal::TypeIds::FiberOtdrEventTable.version;
+    if (flags.detail == 0) return j;
+    Json::Value rowArray(Json::arrayValue);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        Json::Value row = rows[i].toJson(flags);
+        Json::Value rowEvents(Json::arrayValue);
+        for (const auto& e : events)
+            if (e.rowIndex == i) rowEvents.append(e.toJson(flags));
+        row["events"] = rowEvents;
+        rowArray.append(row);
+    }
+    j["rows"] = rowArray;
+    return j;
+}
+
+}  // namespace Kestrix
