@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fiber/FiberCheckLimitResult.h"
+#include "fiber/FiberImageLimitValues.h"
+#include "fiber/FiberLimitValues.h"
+#include "fiber/FiberTestUtil.h"
+#include "serialization/SimpleFormatter.h"
+
+using namespace Kestrix;
+using VT = FiberLimitValueType;
+
+TEST(FiberLimitValueRules, ValidityRangesUseTheTypesDecimals) {
+    EXPECT_TRUE(isLimitValueValid(36, 7.4f));
+    EXPECT_FALSE(isLimitValueValid(36, 5.0f));
+    EXPECT_TRUE(isLimitValueValid(36, 5.4f));  // 5.39999 rounds to 5.40 at two decimals
+    EXPECT_FALSE(isLimitValueValid(9, 0.01f));
+    EXPECT_TRUE(isLimitValueValid(9, -99.99f));
+    EXPECT_TRUE(isLimitValueValid(0, 300000.0f));
+    EXPECT_FALSE(isLimitValueValid(0, 300000.1f));
+    EXPECT_FALSE(isLimitValueValid(4, -1.0f));
+    EXPECT_TRUE(isLimitValueValid(60, 0.0f));
+    EXPECT_FALSE(isLimitValueValid(60, 0.1f));
+    EXPECT_EQ(limitValueDecimalPlaces(1), 1);
+    EXPECT_EQ(limitValueDecimalPlaces(20), 4);
+    EXPECT_EQ(limitValueDecimalPlaces(33), 4);
+    EXPECT_EQ(limitValueDecimalPlaces(34), 2);
+    EXPECT_FLOAT_EQ(defaultLimitValue(5), 0.75f);
+    EXPECT_FLOAT_EQ(defaultLimitValue(42), 28.0f);
+    EXPECT_FLOAT_EQ(defaultLimitValue(50), 28.7f);
+    EXPECT_FLOAT_EQ(defaultLimitValue(2), 0.0f);
+    EXPECT_STREQ(toString(VT::maxSplitterLoss_2x256), "maxSplitterLoss_2x256");
+    EXPECT_STREQ(toString(static_cast<VT>(51)), "");
+    EXPECT_STREQ(toString(FiberLLRefMethod(42)), "Not Set");
+}
+
+namespace {
+
+FiberLimitValues budgetValues(bool withTestRef) {
+    FiberLimitValues v(1310);
+    v.values[VT::maxConnectorLoss] = ScaledInt(0.75f, ScaledInt::hundredths);
+    v.values[VT::maxSpliceLoss] = ScaledInt(0.3f, ScaledInt::hundredths);
+    v.values[VT::maxOverallAttenCoef] = ScaledInt(3.5f, ScaledInt::hundredths);
+    if (withTestRef) {
+        v.values[VT::maxTestConnectorLoss] = ScaledInt(0.5f, ScaledInt::hundredths);
+        v.values[VT::maxRefConnectorLoss] = ScaledInt(0.1f, ScaledInt::hundredths);
+    }
+    return v;
+}
+
+const ScaledInt kBudget(10.0f, ScaledInt::hundredths);
+
+}  // namespace
+
+TEST(LossBudget, ThreeJumperMethodWithTestAndReferenceConnectors) {
+    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(4, 1, kBudget, FiberLLRefMethod::threeJumper);
+    EXPECT_EQ(p.connectorCount, 2u);
+    // t=2, k=2, r=2: 2*0.5 + 2*0.75 - 2*0.1
+    EXPECT_EQ(p.connectorLoss.toString(), "2.30");
+    EXPECT_EQ(p.testRefConnectorLoss.toString(), "0.80");
+    EXPECT_EQ(p.spliceLoss.toString(), "0.30");
+    EXPECT_EQ(p.fiberLoss.toString(), "7.40");
+    EXPECT_EQ(p.attenuationCoefLimit.toString(), "3.50");
+    EXPECT_EQ(p.totalLossBudget.toString(), "10.00");
+}
+
+TEST(LossBudget, TwoJumperMethodStillCountsOneOrdinaryConnectorForOne) {
+    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(1, 0, kBudget, FiberLLRefMethod::twoJumper);
+    EXPECT_EQ(p.connectorCount, 1u);
+    EXPECT_EQ(p.connectorLoss.toString(), "1.25");  // 1*0.5 + 1*0.75
+}
+
+TEST(LossBudget, WithoutTestConnectorLimitOnlyOrdinaryConnectorsCount) {
+    const auto v = budgetValues(false);
+    auto p = v.getOltsLengthBasedLossBudgetParts(1, 0, kBudget, FiberLLRefMethod::twoJumper);
+    EXPECT_EQ(p.connectorCount, 0u);
+    EXPECT_EQ(p.connectorLoss.toString(), "0.00");
+    EXPECT_TRUE(p.testRefConnectorLoss.isNaN());
+    p = v.getOltsLengthBasedLossBudgetParts(5, 2, kBudget, FiberLLRefMethod::threeJumper);
+    EXPECT_EQ(p.connectorCount, 3u);
+    EXPECT_EQ(p.connectorLoss.toString(), "2.25");
+    EXPECT_EQ(p.fiberLoss.toString(), "7.15");
+    p = v.getOltsLengthBasedLossBudgetParts(2, 0, kBudget, FiberLLRefMethod::oneJumper);
+    EXPECT_EQ(p.connectorCount, 2u);
+}
+
+TEST(LossBudget, UnknownMethodCountsEveryConnectorAsOrdinary) {
+    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(3, 0, kBudget, FiberLLRefMethod(77));
+    EXPECT_EQ(p.connectorCount, 3u);
+    EXPECT_EQ(p.connectorLoss.toString(), "2.25");
+}
+
+TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {
+    FiberLimitValues v = budgetValues(true);
+    v.supportedCategories = {FiberCategory::OS2, FiberCategory::OS1};
+    Marshal::StreamOpStatus st{};
+    const auto back = kx::test::roundTrip(v, &st);
+    EXPECT_EQ(st, Marshal::ok);
+    EXPECT_EQ(back, v);
+    EXPECT_TRUE(back.getValue(VT::maxLength).isNaN());
+    EXPECT_EQ(back.getValue(VT::maxLength).scaledTo, ScaledInt::ones);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitValues>(kx::test::bytesOf(v)));
+
+    // A repeated category or type keeps one entry.
+    const std::vector<uint8_t> dup{4, 0x1E, 0x05, 2, 6, 6, 2, 5, 1, 75, 0, 0, 0, 2, 5, 1, 80, 0, 0, 0, 2};
+    FiberLimitValues d;
+    ASSERT_EQ(kx::test::readInto(d, dup), Marshal::ok);
+    EXPECT_EQ(d.wavelength, 1310);
+    EXPECT_EQ(d.supportedCategories.size(), 1u);
+    EXPECT_EQ(d.values.size(), 1u);
+
+    auto newer = kx::test::bytesOf(v);
+    newer[0] = 5;
+    EXPECT_EQ(kx::test::readInto(d, newer), Marshal::versionTooNew);
+}
+
+TEST(FiberLimitValues, CountsBeyondTheDataFailBeforeReading) {
+    const std::vector<uint8_t> bytes{4, 0x1E, 0x05, 0xFF, 1};
+    FiberLimitValues v;
+    EXPECT_EQ(kx::test::readInto(v, bytes), Marshal::readError);
+}
+
+TEST(FiberLimitValues, Json) {
+    FiberLimitValues v = budgetValues(false);
+    v.supportedCategories = {FiberCategory::OM3};
+    const Json::Value j = v.toJson(Dump::DumpFlags{1})["FiberLimitValues"];
+    EXPECT_EQ(j["wavelength"].asInt(), 1310);
+    EXPECT_EQ(j["supportedCategories"][0].asString(), "OM3");
+    EXPECT_EQ(j["values"]["maxSpliceLoss"].asString(), "0.30");
+}
+
+TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
+    FiberImageLimitValues a, b;
+    a.type = b.type = FiberImageFeatureType::glob;
+    a.zone = b.zone = FiberImageZone::cladding;
+    a.maxFeatureSize = -1;
+    b.maxFeatureSize = 25;
+    EXPECT_TRUE(b.sortsBefore(a));
+    EXPECT_FALSE(a.sortsBefore(b));
+    b.type = FiberImageFeatureType::scratch;
+    EXPECT_TRUE(a.sortsBefore(b));
+
+    const auto bytes = kx::test::bytesOf(a);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 1, 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageLimitValues>(bytes));
+    const Json::Value j = a.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["cmp"].asString(), "<=");
+    EXPECT_EQ(j["zone"].asString(), "cladding");
+    EXPECT_EQ(j["type"].asString(), "glob");
+}
+
+TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
+    FiberLimitResultList list;
+    list.results.emplace_back(VT::maxOverallLoss, ScaledInt(2.5f, ScaledInt::hundredths),
+                              DisplayMeas(ScaledInt(0.75f, ScaledInt::hundredths), DisplayType::normal), Status::pass);
+    list.results.emplace_back(VT::maxLength, ScaledInt(2000.0f, ScaledInt::tenths),
+                              DisplayMeas(ScaledInt(1800.0f, ScaledInt::tenths), DisplayType::normal), Status::fail);
+    const auto bytes = kx::test::bytesOf(list);
+    EXPECT_EQ(bytes.size(), 1 + 2 * FiberCheckLimitResult::kWireSize);
+    FiberLimitResultList back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_NE(back.get(VT::maxLength), nullptr);
+    EXPECT_EQ(back.get(VT::maxLength)->status, Status::fail);
+    EXPECT_EQ(back.get(VT::minLength), nullptr);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitResultList>(bytes));
+
+    const Json::Value j = back.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j[0]["limitValueType"].asString(), "maxOverallLoss");
+    EXPECT_EQ(j[0]["limitValue"].asString(), "2.50");
+    EXPECT_EQ(j[0]["margin"].asString(), "0.75");
+    EXPECT_EQ(j[0]["status"].asString(), "Pass");
+
+    std::ostringstream out;
+    Dump::SimpleFormatter f(&out);
+    back.dump(f, Dump::DumpFlags{1});
+    EXPECT_NE(out.str().find("         Limit value type    Value   Margin   Status"), std::string::npos);
+    EXPECT_NE(out.str().find("maxOverallLoss"), std::string::npos);
+    std::ostringstream full;
+    Dump::SimpleFormatter g(&full);
+    back.dump(g, Dump::DumpFlags{2});
+    EXPECT_EQ(full.str().find("Limit value type"), std::string::npos);
+    EXPECT_NE(full.str().find("class FiberCheckLimitResult"), std::string::npos);
+}

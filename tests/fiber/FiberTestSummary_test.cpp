@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+
+#include "fiber/FiberTestSummary.h"
+#include "fiber/FiberTestUtil.h"
+
+using namespace Kestrix;
+
+TEST(FiberTestTypes, TextsAndParsing) {
+    EXPECT_STREQ(toString(FiberTestType::otdrEnd1), "OTDR End 1");
+    EXPECT_STREQ(toString(FiberTestType::vexLoop), "Vex Loop");
+    EXPECT_STREQ(toString(static_cast<FiberTestType>(128)), "");
+    EXPECT_STREQ(toString(TestType::deadzoneOtdr), "Deadzone OTDR");
+    EXPECT_STREQ(toString(static_cast<TestType>(20)), "");
+    EXPECT_TRUE(testTypeFromString("auto otdr") == TestType::autoOtdr);
+    EXPECT_TRUE(testTypeFromString("LOSS LENGTH") == TestType::lossLength);
+    EXPECT_FALSE(testTypeFromString("Auto OTDRx"));
+    EXPECT_EQ(cableEndFromString("End 2"), 2);
+    EXPECT_EQ(cableEndFromString("end 1"), 1);
+    EXPECT_EQ(cableEndFromString("End 3"), -1);
+    EXPECT_EQ(cableEndFromString(""), -1);
+}
+
+namespace {
+
+FiberTestSummary sample() {
+    FiberTestSummary s(FiberTestType::lossLength);
+    s.status = Status::fail;
+    s.timestamp = 1700000000;
+    s.cableEnd = CableEnd::end2;
+    s.operatorName = "J. Ortega";
+    s.end1Name = "Rack A";
+    s.end2Name = "Rack B";
+    s.comment = "after cleaning";
+    return s;
+}
+
+}  // namespace
+
+TEST(FiberTestSummary, RoundTripsWithItsHeader) {
+    const auto bytes = kx::test::bytesOf(sample());
+    ASSERT_GE(bytes.size(), 12u);
+    const std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 8);
+    EXPECT_EQ(header, (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x01, 0x61, 0x00, 0x02, 0x01}));
+    FiberTestSummary back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back, sample());
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberTestSummary>(bytes));
+}
+
+TEST(FiberTestSummary, RefusesNewerVersionAndOtherTypes) {
+    auto bytes = kx::test::bytesOf(sample());
+    bytes[3] = 2;
+    FiberTestSummary back;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
+    bytes[3] = 1;
+    bytes[6] = 0x03;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::invalidData);
+}
+
+TEST(FiberTestSummary, JsonKeysAndTexts) {
+    const Json::Value j = sample().toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["_className"].asString(), "FiberTestSummary");
+    EXPECT_EQ(j["_classVersion"].asInt(), 1);
+    EXPECT_EQ(j["testType"].asString(), "Loss Length");
+    EXPECT_EQ(j["status"].asString(), "Fail");
+    EXPECT_EQ(j["timestamp"].asString(), "20231114-2213");
+    EXPECT_EQ(j["cableEnd"].asInt(), 2);
+    EXPECT_EQ(j["comment"].asString(), "after cleaning");
+}
