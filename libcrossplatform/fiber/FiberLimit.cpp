@@ -1,0 +1,186 @@
+#include "fiber/FiberLimit.h"
+
+#include <algorithm>
+
+#include "common/Status.h"
+#include "fiber/FiberJsonUtil.h"
+#include "fiber/FiberReadUtil.h"
+#include "serialization/Header.h"
+#include "serialization/JsonText.h"
+
+namespace Kestrix {
+
+FiberLimit::FiberLimit(FiberLimitType kind, std::string n, bool mustUseLaunchComp, bool mustUseTailComp,
+                       bool doLengthBasedLossBudget, bool dontUseNumConsAndSplices, bool ignoreEventLimitChecking,
+                       bool mustTestAllWavelengths, bool no2JumperMethod, bool isVendorSystemLimit,
+                       bool splittersArePassFail, const DatabasePackageManifestSummary& s) {
+    clear();
+    limitType = kind;
+    name = std::move(n);
+    summary = s;
+    setFlag(LimitFlag::mustUseLaunchComp, mustUseLaunchComp);
+    setFlag(LimitFlag::mustUseTailComp, mustUseTailComp);
+    setFlag(LimitFlag::doLengthBasedLossBudget, doLengthBasedLossBudget);
+    setFlag(LimitFlag::dontUseNumConsAndSplices, dontUseNumConsAndSplices);
+    setFlag(LimitFlag::ignoreEventLimitChecking, ignoreEventLimitChecking);
+    setFlag(LimitFlag::mustTestAllWavelengths, mustTestAllWavelengths);
+    setFlag(LimitFlag::no2JumperMethod, no2JumperMethod);
+    setFlag(LimitFlag::isVendorSystemLimit, isVendorSystemLimit);
+    setFlag(LimitFlag::splittersArePassFail, splittersArePassFail);
+}
+
+void FiberLimit::clear() {
+    limitType = FiberLimitType::otdr;
+    valuesList.clear();
+    supportedPorts.clear();
+    imageLimitValues.clear();
+    summary = DatabasePackageManifestSummary();
+    name.clear();
+    limitFlags = 0;
+    imageZoneDist.clear();
+}
+
+bool FiberLimit::operator==(const FiberLimit& o) const {
+    return limitType == o.limitType && valuesList == o.valuesList && supportedPorts == o.supportedPorts &&
+           imageLimitValues == o.imageLimitValues && name == o.name && limitFlags == o.limitFlags &&
+           imageZoneDist == o.imageZoneDist &&
+           Dump::toJsonString(summary, Dump::DumpFlags{2}, true) == Dump::toJsonString(o.summary, Dump::DumpFlags{2}, true);
+}
+
+bool FiberLimit::isFlagSet(LimitFlag flag) const { return (limitFlags >> static_cast<uint32_t>(flag)) & 1u; }
+
+void FiberLimit::setFlag(LimitFlag flag, bool on) {
+    const uint32_t bit = 1u << static_cast<uint32_t>(flag);
+    limitFlags = on ? (limitFlags | bit) : (limitFlags & ~bit);
+}
+
+boost::optional<FiberLimitValues> FiberLimit::getFiberLimitValues(FiberCategory category, int wavelength) const {
+    const bool custom = isCustomObject(name.c_str());
+    for (const auto& v : valuesList) {
+        if (v.wavelength != wavelength) continue;
+        if (custom || v.supportedCategories.count(category) != 0) return v;
+    }
+    return boost::none;
+}
+
+boost::optional<int32_t> FiberLimit::getImageZoneDist(FiberImageZone zone) const {
+    auto it = imageZoneDist.find(zone);
+    if (it == imageZoneDist.end()) return boost::none;
+    return it->second;
+}
+
+void FiberLimit::addFiberLimitValues(const FiberLimitValues& values) {
+    for (auto& v : valuesList) {
+        if (v.wavelength == values.wavelength && v.supportedCategories == values.supportedCategories) {
+            v.supportedCategories = values.supportedCategories;
+            v.values = values.values;
+            return;
+        }
+    }
+    valuesList.push_back(values);
+}
+
+void FiberLimit::addImageLimitValue(const FiberImageLimitValues& rule) {
+    auto same = std::find_if(imageLimitValues.begin(), imageLimitValues.end(), [&](const FiberImageLimitValues& r) {
+        return r.zone == rule.zone && r.type == rule.type && r.maxFeatureSize == rule.maxFeatureSize;
+    });
+    if (same != imageLimitValues.end()) {
+        same->allowedFeatures = rule.allowedFeatures;
+        same->comparison = rule.comparison;
+    } else {
+        imageLimitValues.push_back(rule);
+    }
+    sortImageLimitValues();
+}
+
+void FiberLimit::sortImageLimitValues() {
+    std::stable_sort(imageLimitValues.begin(), imageLimitValues.end(),
+                     [](const FiberImageLimitValues& a, const FiberImageLimitValues& b) { return a.sortsBefore(b); });
+}
+
+void FiberLimit::serialize(Marshal::IObjectWriter& w) const {
+    Marshal::Header h(Marshal::TypeIds::FiberLimit);
+    h.serialize(w);
+    w.write(static_cast<uint8_t>(limitType));
+    w.write(name);
+    const size_t nValues = std::min<size_t>(valuesList.size(), 255);
+    w.write(static_cast<uint8_t>(nValues));
+    for (size_t i = 0; i < nValues; ++i) valuesList[i].serialize(w);
+    w.write(limitFlags);
+    w.write(static_cast<uint8_t>(supportedPorts.size()));
+    for (auto p : supportedPorts) w.write(static_cast<uint8_t>(p));
+    summary.serialize(w);
+    const size_t nRules = std::min<size_t>(imageLimitValues.size(), 255);
+    w.write(static_cast<uint8_t>(nRules));
+    for (size_t i = 0; i < nRules; ++i) imageLimitValues[i].serialize(w);
+    for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) w.write(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
+    h.finishWrite(w);
+}
+
+Marshal::StreamOpStatus FiberLimit::deserialize(Marshal::IObjectReader& r) {
+    Marshal::Header h;
+    if (auto st = h.begin(r, Marshal::TypeIds::FiberLimit)) return st;
+    clear();
+    limitType = static_cast<FiberLimitType>(FiberRead::readByte(r));
+    r.read(name);
+    uint8_t count = FiberRead::readByte(r);
+    if (r.failed() || !r.fits(count, FiberLimitValues::kMinWireSize)) return h.finishRead(r, Marshal::readError);
+    valuesList.reserve(count);
+    for (uint8_t i = 0; i < count; ++i) {
+        FiberLimitValues v;
+        if (auto st = v.deserialize(r)) return h.finishRead(r, st);
+        valuesList.push_back(std::move(v));
+    }
+    r.read(limitFlags);
+    count = FiberRead::readByte(r);
+    if (r.failed() || !r.fits(count, 1)) return h.finishRead(r, Marshal::readError);
+    for (uint8_t i = 0; i < count; ++i) supportedPorts.insert(static_cast<FiberPort>(FiberRead::readByte(r)));
+    if (auto st = summary.deserialize(r)) return h.finishRead(r, st);
+    if (h.classVersion >= 2) {
+        count = FiberRead::readByte(r);
+        if (r.failed() || !r.fits(count, FiberImageLimitValues::kWireSize)) return h.finishRead(r, Marshal::readError);
+        imageLimitValues.reserve(count);
+        for (uint8_t i = 0; i < count; ++i) {
+            FiberImageLimitValues rule;
+            if (auto st = rule.deserialize(r)) return h.finishRead(r, st);
+            imageLimitValues.push_back(rule);
+        }
+        for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) {
+            int32_t dist = 0;
+            r.read(dist);
+            if (dist != 0) imageZoneDist[static_cast<FiberImageZone>(z)] = dist;
+        }
+    }
+    return FiberRead::finishSkippingExtra(h, r);
+}
+
+void FiberLimit::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
+
+Json::Value FiberLimit::toJson(const Dump::DumpFlags& flags) const {
+    Json::Value j(Json::objectValue);
+    j["name"] = name;
+    j["_className"] = "FiberLimit";
+    j["_classVersion"] = Marshal::TypeIds::FiberLimit.version;
+    j["limitType"] = toString(limitType);
+    Json::Value values(Json::arrayValue);
+    for (const auto& v : valuesList) values.append(v.toJson(flags));
+    j["fiberLimitValuesList"] = values;
+    Json::Value rules(Json::arrayValue);
+    for (const auto& rule : imageLimitValues) rules.append(rule.toJson(flags));
+    j["imageLimitValues"] = rules;
+    Json::Value ports(Json::arrayValue);
+    for (auto p : supportedPorts) ports.append(toString(p));
+    j["supportedPorts"] = ports;
+    Json::Value names(Json::arrayValue);
+    for (uint32_t bit = 0; bit < kLimitFlagCount; ++bit)
+        if ((limitFlags >> bit) & 1u) names.append(toString(static_cast<LimitFlag>(bit)));
+    j["limitFlags"] = names;
+    Json::Value zones(Json::arrayValue);
+    for (uint8_t z = 0; z < kFiberImageZoneCount; ++z)
+        zones.append(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
+    j["imageZoneDist"] = zones;
+    j["DatabasePackageManifestSummary"] = FiberJson::body(summary.toJson(flags), "DatabasePackageManifestSummary");
+    return FiberJson::wrap("FiberLimit", j);
+}
+
+}  // namespace Kestrix
