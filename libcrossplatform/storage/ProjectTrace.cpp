@@ -1,19 +1,25 @@
 #include "storage/ProjectTrace.h"
 
 #include <cstdarg>
-#include <cstdio>
 
-#include "serialization/LogSink.h"
+#include "trace/TraceBuffer.h"
 
 namespace Project {
 
+namespace {
+int32_t projectChannel() {
+    static const int32_t channel = Kestrix::TraceBuffer::instance().ensureChannel(
+        "project", Kestrix::TraceLevel::error | Kestrix::TraceLevel::info | Kestrix::TraceLevel::warning);
+    return channel;
+}
+}  // namespace
+
 void traceWarning(const char* format, ...) {
-    char text[500];
+    const int32_t channel = projectChannel();
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    Kestrix::TraceBuffer::instance().vtrace(channel, Kestrix::TraceLevel::warning, format, args);
     va_end(args);
-    Dump::logLine(0, 1, text);
 }
 
 }  // namespace Project
