@@ -2,6 +2,7 @@
 
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
+#include "serialization/TypeIds.h"
 
 namespace Kestrix {
 
