@@ -18,7 +18,9 @@ public:
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
     Json::Value toJson(const Dump::DumpFlags& flags) const override;
 
-    bool operator==(const DatabaseVersion&) const = default;
+    bool operator==(const DatabaseVersion& o) const {
+        return schema == o.schema && content == o.content && object == o.object && build == o.build;
+    }
 
     uint16_t schema = 0;
     uint16_t content = 0;
@@ -37,7 +39,9 @@ public:
     // "V<major>.<minor>", then " <suffix>" when there is one.
     std::string getVersionString() const;
 
-    bool operator==(const CustomerDatabaseVersion&) const = default;
+    bool operator==(const CustomerDatabaseVersion& o) const {
+        return major == o.major && minor == o.minor && suffix == o.suffix;
+    }
 
     uint16_t major = 0;
     uint16_t minor = 0;

@@ -18,6 +18,9 @@ public:
     SimpleLogFormatter(int32_t facility, int32_t severity);
     void set(int32_t facility, int32_t severity);
 
+    using IFormatter::line;
+    using IFormatter::write;
+
     void write(const char* name, std::ostringstream& text) override;
     void line(std::ostringstream& text) override;
     void write(const char* name, const char* text) override;

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "common/ManifestFile.h"
+#include "common/PFile.h"
+#include "core/ManifestSamples.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamReader.h"
+#include "serialization/JsonText.h"
+#include "serialization/LittleEndian.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
+                             0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
+
+Marshal::StreamOpStatus readVersion(const Bytes& b, Kestrix::DatabaseVersion& v) {
+    Marshal::ByteStreamReader r(b.data(), static_cast<uint32_t>(b.size()));
+    return v.deserialize(r);
+}
+
+TEST(DatabaseVersion, GoldenTwentyBytes) {
+    Marshal::ByteStreamBuilder w;
+    Kestrix::DatabaseVersion(3, 1, 2, 7).serialize(w);
+    EXPECT_EQ(kVersionBytes, w.bytes());
+
+    Kestrix::DatabaseVersion v;
+    EXPECT_EQ(Marshal::ok, readVersion(kVersionBytes, v));
+    EXPECT_EQ(Kestrix::DatabaseVersion(3, 1, 2, 7), v);
+
+    Bytes newer = kVersionBytes;
+    newer[3] = 2;
+    EXPECT_EQ(Marshal::versionTooNew, readVersion(newer, v));
+    Bytes other = kVersionBytes;
+    other[6] = 9;
+    EXPECT_EQ(Marshal::invalidData, readVersion(other, v));
+    for (size_t n = 1; n < kVersionBytes.size(); ++n)
+        EXPECT_NE(Marshal::ok, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + static_cast<long>(n)), v))
+            << n;
+    EXPECT_EQ(Marshal::readError, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + 14), v));
+}
+
+TEST(DatabaseVersion, JsonAndVersionStrings) {
+    Kestrix::CustomerDatabaseVersion c;
+    c.major = 3;
+    c.minor = 12;
+    EXPECT_EQ("V3.12", c.getVersionString());
+    c.suffix = "beta";
+    EXPECT_EQ("V3.12 beta", c.getVersionString());
+    EXPECT_EQ("{\"CustomDatabaseVersion\":{\"Version\":\"V3.12 beta\"}}\n", Dump::toJsonString(c, {}, true));
+    EXPECT_EQ("{\"DatabaseVersion\":{\"build\":7,\"content\":1,\"object\":2,\"schema\":3}}\n",
+              Dump::toJsonString(Kestrix::DatabaseVersion(3, 1, 2, 7), {}, true));
+}
+
+Marshal::StreamOpStatus readManifest(const Bytes& b, Kestrix::DatabasePackageManifest& m) {
+    if (b.empty()) return Marshal::readError;
+    Marshal::ByteStreamReader r(b.data(), static_cast<uint32_t>(b.size()));
+    return m.deserialize(r);
+}
+
+TEST(Manifest, RoundTripAndTruncationSweep) {
+    const auto m = kx::test::sampleManifest();
+    const Bytes b = kx::test::manifestBytes(m);
+    Kestrix::DatabasePackageManifest back;
+    ASSERT_EQ(Marshal::ok, readManifest(b, back));
+    EXPECT_EQ(Dump::toJsonString(m, {}, false), Dump::toJsonString(back, {}, false));
+    ASSERT_EQ(2u, back.list.descriptors.size());
+    EXPECT_EQ("/opt/db/cables.db", back.list.descriptors[1].filePath);
+
+    for (size_t n = 0; n < b.size(); ++n) {
+        Kestrix::DatabasePackageManifest cut;
+        EXPECT_NE(Marshal::ok, readManifest(Bytes(b.begin(), b.begin() + static_cast<long>(n)), cut)) << n;
+    }
+}
+
+// Offsets inside the sample manifest's bytes, found from the serialized form of its parts.
+struct Layout {
+    size_t summaryAt = 12;
+    size_t listAt = 0;
+    size_t firstDescriptorAt = 0;
+};
+
+Layout layoutOf(const Kestrix::DatabasePackageManifest& m) {
+    Layout l;
+    // The descriptor list closes the manifest.
+    Marshal::ByteStreamBuilder list;
+    m.list.serialize(list);
+    l.listAt = kx::test::manifestBytes(m).size() - static_cast<size_t>(list.size());
+    l.firstDescriptorAt = l.listAt + 12 + 4;
+    return l;
+}
+
+TEST(Manifest, LimitsAndVersions) {
+    const auto m = kx::test::sampleManifest();
+    const Bytes good = kx::test::manifestBytes(m);
+    const Layout at = layoutOf(m);
+    Kestrix::DatabasePackageManifest out;
+
+    Bytes b = good;
+    b[at.summaryAt + 3] = 2;  // summary class version 2
+    EXPECT_EQ(Marshal::versionTooNew, readManifest(b, out));
+    b = good;
+    b[at.summaryAt + 2] = 2;  // header version 2
+    EXPECT_EQ(Marshal::headerVersionTooNew, readManifest(b, out));
+
+    for (uint32_t count : {0u, 51u, 0xFFFFFFFFu}) {
+        b = good;
+        Marshal::LittleEndian::store<uint32_t>(b.data() + at.listAt + 12, count);
+        EXPECT_EQ(Marshal::invalidData, readManifest(b, out)) << count;
+    }
+
+    // The first descriptor's path length field: after its 20-byte version and 4-byte dbType.
+    const size_t pathLenAt = at.firstDescriptorAt + 20 + 4;
+    const uint32_t pathField = Marshal::LittleEndian::load<uint32_t>(good.data() + pathLenAt);
+    EXPECT_EQ(m.list.descriptors[0].filePath.size() + 1, pathField);
+    for (uint32_t n : {0u, 1025u, 0x7FFFFFFFu}) {
+        b = good;
+        Marshal::LittleEndian::store<uint32_t>(b.data() + pathLenAt, n);
+        EXPECT_EQ(Marshal::invalidData, readManifest(b, out)) << n;
+    }
+    b = good;
+    b[pathLenAt + 4 + pathField - 1] = 'x';  // path without its NUL
+    EXPECT_EQ(Marshal::invalidData, readManifest(b, out));
+}
+
+TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
+    auto m = kx::test::sampleManifest();
+    m.list.descriptors.resize(50, m.list.descriptors[0]);
+    m.list.descriptors[49].filePath.assign(1023, 'p');
+    Kestrix::DatabasePackageManifest out;
+    ASSERT_EQ(Marshal::ok, readManifest(kx::test::manifestBytes(m), out));
+    EXPECT_EQ(1023u, out.list.descriptors[49].filePath.size());
+    m.list.descriptors[49].filePath.assign(1024, 'p');
+    EXPECT_EQ(Marshal::invalidData, readManifest(kx::test::manifestBytes(m), out));
+}
+
+class ManifestFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* env = std::getenv("KESTRIX_TEST_TMP");
+        dir = (env ? std::filesystem::path(env) : std::filesystem::temp_directory_path()) /
+              ("manifest_test_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string put(const std::string& name, const Bytes& bytes) {
+        const std::string path = (dir / name).string();
+        EXPECT_TRUE(PFile::writeFileBytes(path, bytes));
+        return path;
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(ManifestFileTest, CodesZeroToFour) {
+    const auto m = kx::test::sampleManifest();
+    Kestrix::DatabasePackageManifest out;
+    EXPECT_EQ(0u, Kestrix::getManifestFromPFile(&out, put("ok101", kx::test::manifestContainer(m, 101)).c_str()));
+    EXPECT_EQ(41, out.summary.build);
+    EXPECT_EQ(0u, Kestrix::getManifestFromPFile(&out, put("ok102z", kx::test::manifestContainer(m, 102, true)).c_str()));
+
+    EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("t200", kx::test::manifestContainer(m, 200)).c_str()));
+    EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("empty", PFile::buildContainer({})).c_str()));
+
+    Bytes newer = kx::test::manifestBytes(m);
+    newer[12 + 3] = 2;
+    EXPECT_EQ(2u, Kestrix::getManifestFromPFile(&out, put("v2", kx::test::containerWith(101, newer)).c_str()));
+
+    auto many = m;
+    many.list.descriptors.resize(51, m.list.descriptors[0]);
+    EXPECT_EQ(3u, Kestrix::getManifestFromPFile(&out, put("51", kx::test::manifestContainer(many)).c_str()));
+
+    EXPECT_EQ(4u, Kestrix::getManifestFromPFile(&out, (dir / "missing").string().c_str()));
+    EXPECT_EQ(4u, Kestrix::getManifestFromPFile(&out, put("junk", Bytes(100, 0x41)).c_str()));
+
+    // A damaged manifest section: CRC failure is "no manifest".
+    Bytes damaged = kx::test::manifestContainer(m);
+    damaged.back() ^= 1;
+    EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("crc", damaged).c_str()));
+}
+
+TEST_F(ManifestFileTest, VersionAndFirmwareStrings) {
+    const std::string path = put("m", kx::test::manifestContainer(kx::test::sampleManifest()));
+    char dst[32];
+    uint32_t build = 0;
+    ASSERT_EQ(0u, Kestrix::getDbVersionFromManifest(path.c_str(), dst, sizeof dst, &build));
+    EXPECT_STREQ("V3.12", dst);
+    EXPECT_EQ(41u, build);
+    char small[3] = {'x', 'x', 'x'};
+    ASSERT_EQ(0u, Kestrix::getDbVersionFromManifest(path.c_str(), small, 3, &build));
+    EXPECT_STREQ("V3", small);
+    char one[1] = {'x'};
+    ASSERT_EQ(0u, Kestrix::getDbMinReqFirmwareVersionFromManifest(path.c_str(), one, 1));
+    EXPECT_EQ('\0', one[0]);
+    ASSERT_EQ(0u, Kestrix::getDbMinReqFirmwareVersionFromManifest(path.c_str(), dst, sizeof dst));
+    EXPECT_STREQ("2.7.0", dst);
+
+    // Nothing is written unless the code is 0.
+    char untouched[8] = "keep";
+    build = 99;
+    EXPECT_EQ(4u, Kestrix::getDbVersionFromManifest((dir / "none").string().c_str(), untouched, 8, &build));
+    EXPECT_STREQ("keep", untouched);
+    EXPECT_EQ(99u, build);
+}
+
+TEST(ManifestBuffer, EveryPrefixOfTheContainerFailsCleanly) {
+    const Bytes b = kx::test::manifestContainer(kx::test::sampleManifest());
+    Kestrix::DatabasePackageManifest out;
+    EXPECT_EQ(0u, Kestrix::getManifestFromBuffer(out, b.data(), static_cast<uint32_t>(b.size())));
+    for (size_t n = 0; n < b.size(); ++n) {
+        Kestrix::DatabasePackageManifest cut;
+        EXPECT_NE(0u, Kestrix::getManifestFromBuffer(cut, b.data(), static_cast<uint32_t>(n))) << n;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,510 @@
+#include "common/PFile.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <numeric>
+#include <random>
+
+#include <unistd.h>
+
+#include "serialization/JsonText.h"
+#include "serialization/LittleEndian.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using Bytes = std::vector<uint8_t>;
+
+// Collects the messages of every level.
+struct Capture {
+    std::vector<std::string> debug, warning, error;
+    PFile::Callbacks callbacks() {
+        return {[this](const std::string& m) { debug.push_back(m); },
+                [this](const std::string& m) { warning.push_back(m); },
+                [this](const std::string& m) { error.push_back(m); }};
+    }
+    bool errorHas(const std::string& text) const {
+        for (const auto& e : error)
+            if (e.find(text) != std::string::npos) return true;
+        return false;
+    }
+};
+
+uint32_t crc(const uint8_t* p, size_t n) { return static_cast<uint32_t>(::crc32(0L, p, static_cast<uInt>(n))); }
+
+void putU32(Bytes& b, size_t at, uint32_t v) { Marshal::LittleEndian::store<uint32_t>(b.data() + at, v); }
+uint32_t getU32(const Bytes& b, size_t at) { return Marshal::LittleEndian::load<uint32_t>(b.data() + at); }
+
+// After editing a header field, makes its checksum right again so the reader gets past it.
+void fixHeaderCrc(Bytes& b, size_t headerAt) { putU32(b, headerAt + 16, crc(b.data() + headerAt, 16)); }
+
+// Mixed, partly compressible bytes.
+Bytes mixed(size_t n, uint32_t seed = 7) {
+    Bytes b(n);
+    std::mt19937 rng(seed);
+    for (size_t i = 0; i < n; ++i) b[i] = (i % 64 < 40) ? static_cast<uint8_t>(i / 64) : static_cast<uint8_t>(rng());
+    return b;
+}
+
+Bytes container(std::initializer_list<std::pair<uint16_t, Bytes>> sections, bool compressed = false) {
+    std::vector<std::unique_ptr<PFile::Section>> owned;
+    std::vector<PFile::Section*> ptrs;
+    for (const auto& [type, payload] : sections) {
+        owned.push_back(std::make_unique<PFile::Section>());
+        EXPECT_EQ(0, owned.back()->setCopy(type, 1, compressed ? PFile::SECTION_FLAG_COMPRESSED : PFile::SECTION_FLAG_NONE,
+                                           payload, 1));
+        ptrs.push_back(owned.back().get());
+    }
+    return PFile::buildContainer(ptrs);
+}
+
+int32_t openMem(PFile::MemReader& r, const Bytes& b) { return r.open(b.data(), static_cast<int32_t>(b.size())); }
+
+TEST(PFileGolden, HeaderOnlyContainerIs24Bytes) {
+    Bytes buf(24, 0xEE);
+    PFile::MemWriter w;
+    ASSERT_EQ(0, w.open(buf.data(), 24));
+    ASSERT_EQ(0, w.close());
+    EXPECT_EQ(24u, w.length());
+
+    const uint8_t len[4] = {0x18, 0, 0, 0};
+    Bytes expect = {0x46, 0x50, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00};
+    expect.resize(24);
+    putU32(expect, 12, crc(len, 4));
+    putU32(expect, 16, crc(expect.data(), 16));
+    putU32(expect, 20, 0x18);
+    EXPECT_EQ(expect, buf);
+    EXPECT_EQ(expect, PFile::buildContainer({}));
+}
+
+TEST(PFileGolden, ReadingPastTheLastSectionIsEndNotError) {
+    const Bytes b = PFile::buildContainer({});
+    Capture cap;
+    PFile::MemReader r(cap.callbacks());
+    ASSERT_EQ(0, openMem(r, b));
+    ASSERT_NE(nullptr, r.fileHeader());
+    EXPECT_EQ(24u, getU32(Bytes(r.fileHeader()->data(), r.fileHeader()->data() + 4), 0));
+    PFile::Section s;
+    EXPECT_EQ(-2, r.read(s, true));
+    EXPECT_TRUE(cap.error.empty());
+    ASSERT_FALSE(cap.debug.empty());
+    EXPECT_THAT(cap.debug.back(), ::testing::MatchesRegex(
+                                      R"(PFileMemReader::PFile::MemReader::read\(\) - End of File\. \| common\\PFile:[0-9]+)"));
+}
+
+TEST(PFileCrc, EveryHeaderBitFlipIsRefused) {
+    const Bytes good = container({{300, mixed(40)}});
+    const size_t at = 24;  // second section's header
+    for (size_t bit = 0; bit < 20 * 8; ++bit) {
+        Bytes b = good;
+        b[at + bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        Capture cap;
+        PFile::MemReader r(cap.callbacks());
+        ASSERT_EQ(0, openMem(r, b));
+        PFile::Section s;
+        EXPECT_EQ(-1, r.read(s, true)) << bit;
+        EXPECT_TRUE(cap.errorHas("Header failed crc check.")) << bit;
+        EXPECT_EQ(nullptr, s.data());
+    }
+}
+
+TEST(PFileCrc, FileHeaderBitFlipFailsOpen) {
+    const Bytes good = PFile::buildContainer({});
+    for (size_t bit = 0; bit < 24 * 8; ++bit) {
+        Bytes b = good;
+        b[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        PFile::MemReader r;
+        EXPECT_NE(0, openMem(r, b)) << bit;
+    }
+}
+
+TEST(PFileCrc, EveryPayloadBitFlipIsRefused) {
+    const Bytes good = container({{300, mixed(16)}});
+    for (size_t bit = 0; bit < 16 * 8; ++bit) {
+        Bytes b = good;
+        b[44 + bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        Capture cap;
+        PFile::MemReader r(cap.callbacks());
+        ASSERT_EQ(0, openMem(r, b));
+        PFile::Section s;
+        EXPECT_EQ(-1, r.read(s, false));
+        ASSERT_TRUE(cap.errorHas("Data failed crc check.")) << bit;
+        EXPECT_THAT(cap.error.back(), HasSubstr("PFileMemReader::PFile::MemReader::read() - Data failed crc check. | "));
+        EXPECT_EQ(nullptr, s.data()) << "a section is never delivered with a bad CRC";
+    }
+}
+
+TEST(PFileOpen, LongerBufferIsAcceptedAndExtraBytesNeverRead) {
+    Bytes b = container({{300, mixed(30)}});
+    const size_t real = b.size();
+    // Trailing bytes that would look like another section if they were read.
+    const Bytes extra = container({{301, mixed(10)}});
+    b.insert(b.end(), extra.begin() + 24, extra.end());
+    PFile::MemReader r;
+    ASSERT_EQ(0, openMem(r, b));
+    EXPECT_EQ(real, r.bufferSize());
+    PFile::Section s;
+    EXPECT_EQ(0, r.read(s, true));
+    EXPECT_EQ(300, s.type());
+    EXPECT_EQ(-2, r.read(s, true));
+}
+
+TEST(PFileOpen, ShorterBufferIsRefusedByOpenButNotByQuickOpen) {
+    const Bytes full = container({{300, mixed(30)}, {301, mixed(30)}});
+    const Bytes cut(full.begin(), full.end() - 10);
+    Capture cap;
+    PFile::MemReader r(cap.callbacks());
+    EXPECT_EQ(-1, openMem(r, cut));
+    EXPECT_TRUE(cap.errorHas("File is longer than the buffer we've been given.  File Size:" + std::to_string(full.size()) +
+                             ", Buffer Size:" + std::to_string(cut.size())));
+    // A failed open leaves the reader closed, so it can be opened again.
+    ASSERT_EQ(0, r.quickOpen(cut.data(), static_cast<int32_t>(cut.size())));
+    PFile::Section s;
+    EXPECT_EQ(0, r.read(s, true));
+    EXPECT_EQ(-1, r.read(s, true));
+    EXPECT_TRUE(cap.errorHas("Insufficient Space Remaining. Need 30 bytes, only 20 bytes remaining."));
+}
+
+TEST(PFileOpen, MisuseAndMissingFileHeader) {
+    const Bytes b = container({{300, mixed(8)}});
+    Capture cap;
+    PFile::MemReader r(cap.callbacks());
+    ASSERT_EQ(0, openMem(r, b));
+    EXPECT_EQ(-1, openMem(r, b));
+    EXPECT_TRUE(cap.errorHas("Buffer already set."));
+    r.close();
+    PFile::Section s;
+    EXPECT_EQ(-1, r.read(s, true));
+    EXPECT_TRUE(cap.errorHas("Buffer not set."));
+
+    // A container whose first section is not the file header.
+    const Bytes noHeader(b.begin() + 24, b.end());
+    EXPECT_EQ(-1, openMem(r, noHeader));
+    EXPECT_TRUE(cap.errorHas("Missing file header."));
+    EXPECT_EQ(-2, r.open(b.data(), 0));
+    EXPECT_EQ(-1, r.open(nullptr, 10));
+}
+
+TEST(PFileOpen, EveryPrefixFailsCleanly) {
+    const Bytes b = container({{200, mixed(300)}, {700, mixed(2000)}}, true);
+    for (size_t n = 0; n < b.size(); ++n) {
+        const Bytes cut(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+        PFile::MemReader r;
+        const uint8_t* p = cut.empty() ? b.data() : cut.data();
+        EXPECT_NE(0, r.open(p, static_cast<int32_t>(n))) << n;
+        if (r.quickOpen(p, static_cast<int32_t>(n)) != 0) continue;
+        PFile::Section s;
+        int32_t rc = 0;
+        int guard = 0;
+        while ((rc = r.read(s, true)) == 0) ASSERT_LT(++guard, 3);
+        EXPECT_TRUE(rc == -1 || rc == -2) << n;
+    }
+}
+
+TEST(PFileSection, LengthBeyondTheBufferWithAValidCrc) {
+    Bytes b = container({{300, mixed(12)}});
+    putU32(b, 24 + 8, 0x7FFFFFF0);
+    fixHeaderCrc(b, 24);
+    Capture cap;
+    PFile::MemReader r(cap.callbacks());
+    ASSERT_EQ(0, openMem(r, b));
+    PFile::Section s;
+    EXPECT_EQ(-1, r.read(s, true));
+    EXPECT_TRUE(cap.errorHas("Insufficient Space Remaining. Need 2147483632 bytes, only 12 bytes remaining."));
+
+    putU32(b, 24 + 8, 0xFFFFFFF0);
+    fixHeaderCrc(b, 24);
+    ASSERT_EQ(0, r.close());
+    ASSERT_EQ(0, openMem(r, b));
+    EXPECT_EQ(-1, r.read(s, true));
+}
+
+TEST(PFileSeek, RangeWrapAndBase) {
+    const Bytes b = container({{300, mixed(12)}});
+    Capture cap;
+    PFile::MemReader r(cap.callbacks());
+    ASSERT_EQ(0, openMem(r, b));
+    EXPECT_EQ(static_cast<int32_t>(b.size()), r.seek(0, Marshal::end));
+    EXPECT_EQ(0, r.seek(0, Marshal::begin));
+    EXPECT_EQ(-1, r.seek(-1, Marshal::begin));
+    EXPECT_TRUE(cap.errorHas("New index value is out of range.  New:-1, Size:" + std::to_string(b.size()) +
+                             " Current: 0 Offset: -1errno:"));
+    EXPECT_EQ(-1, r.seek(INT32_MAX, Marshal::end));
+    EXPECT_EQ(-1, r.seek(1, Marshal::end));
+    EXPECT_EQ(-1, r.seek(0, static_cast<Marshal::StreamPosition>(7)));
+    EXPECT_TRUE(cap.errorHas("Unknown StreamPosition arg: 7"));
+    EXPECT_EQ(0, r.position());
+}
+
+TEST(PFileCompression, RoundTripAtLevelOne) {
+    const Bytes data = mixed(200000);
+    PFile::Section w;
+    ASSERT_EQ(0, w.setCopy(700, 3, PFile::SECTION_FLAG_COMPRESSED, data, 1));
+    EXPECT_TRUE(w.compressed);
+    EXPECT_EQ(0x1001, w.header.flags);
+    EXPECT_LT(w.size(), data.size());
+    EXPECT_EQ(data.size(), getU32(Bytes(w.data(), w.data() + 4), 0));
+    const Bytes b = PFile::buildContainer({&w});
+
+    PFile::MemReader r;
+    ASSERT_EQ(0, openMem(r, b));
+    PFile::Section s;
+    ASSERT_EQ(0, r.read(s, true));
+    EXPECT_FALSE(s.compressed);
+    EXPECT_EQ(700, s.type());
+    EXPECT_EQ(3, s.header.version);
+    EXPECT_EQ(data, Bytes(s.data(), s.data() + s.size()));
+    EXPECT_TRUE(s.payload.owned);
+
+    // Without decompression the payload stays in the caller's buffer.
+    ASSERT_EQ(24, r.seek(24, Marshal::begin));
+    ASSERT_EQ(0, r.read(s, false));
+    EXPECT_TRUE(s.compressed);
+    EXPECT_FALSE(s.payload.owned);
+    EXPECT_EQ(b.data() + 44, s.data());
+    ASSERT_EQ(0, s.uncompressData());
+    EXPECT_EQ(data, Bytes(s.data(), s.data() + s.size()));
+    EXPECT_EQ(-1, s.uncompressData());
+}
+
+TEST(PFileCompression, IncompressibleDataWarnsAndStillRoundTrips) {
+    Bytes data(5000);
+    std::mt19937 rng(3);
+    for (auto& x : data) x = static_cast<uint8_t>(rng());
+    Capture cap;
+    PFile::Section w(cap.callbacks());
+    ASSERT_EQ(0, w.setCopy(701, 1, PFile::SECTION_FLAG_COMPRESSED, data, 9));
+    ASSERT_FALSE(cap.warning.empty());
+    EXPECT_THAT(cap.warning.back(), HasSubstr("Original size is less than or equal to compressed size.  Original:5000"));
+    EXPECT_EQ(-1, w.compressData());
+    EXPECT_TRUE(cap.errorHas("Data is already compressed."));
+    ASSERT_EQ(0, w.uncompressData());
+    EXPECT_EQ(data, Bytes(w.data(), w.data() + w.size()));
+}
+
+// A section flagged compressed whose stored form is given as is.
+Bytes rawCompressedContainer(uint32_t statedLength, const Bytes& original) {
+    uLongf n = compressBound(static_cast<uLong>(original.size()));
+    Bytes stored(4 + n);
+    putU32(stored, 0, statedLength);
+    EXPECT_EQ(Z_OK, compress2(stored.data() + 4, &n, original.data(), original.size(), 1));
+    stored.resize(4 + n);
+    PFile::Section s;
+    s.setCopy(700, 1, PFile::SECTION_FLAG_NONE, stored, 0);
+    s.header.flags = 0x1001;
+    s.compressed = true;
+    s.refreshHeader();
+    return PFile::buildContainer({&s});
+}
+
+TEST(PFileCompression, EightMebibyteCap) {
+    Capture cap;
+    const Bytes tooBig = rawCompressedContainer(0x800001, Bytes(0x800001, 0));
+    PFile::MemReader r;
+    ASSERT_EQ(0, openMem(r, tooBig));
+    PFile::Section s(cap.callbacks());
+    EXPECT_EQ(-1, r.read(s, true));
+    EXPECT_TRUE(cap.errorHas("PFile::Section::uncompressData() - Section data too big. | common\\PFile:"));
+
+    const Bytes atCap = rawCompressedContainer(0x800000, Bytes(0x800000, 0));
+    PFile::MemReader r2;
+    ASSERT_EQ(0, openMem(r2, atCap));
+    EXPECT_EQ(0, r2.read(s, true));
+    EXPECT_EQ(0x800000u, s.size());
+}
+
+TEST(PFileCompression, LyingLengthOrBrokenStreamIsRefused) {
+    const Bytes data = mixed(1000);
+    for (uint32_t stated : {999u, 1001u, 0u}) {
+        const Bytes b = rawCompressedContainer(stated, data);
+        Capture cap;
+        PFile::MemReader r;
+        ASSERT_EQ(0, openMem(r, b));
+        PFile::Section s(cap.callbacks());
+        EXPECT_EQ(-1, r.read(s, true)) << stated;
+        EXPECT_TRUE(cap.errorHas("uncompress returned")) << stated;
+    }
+    // Garbage after a correct prefix.
+    Bytes stored(40, 0xA5);
+    putU32(stored, 0, 100);
+    PFile::Section g;
+    g.setCopy(700, 1, PFile::SECTION_FLAG_NONE, stored, 0);
+    g.header.flags = 1;
+    g.compressed = true;
+    g.refreshHeader();
+    const Bytes b = PFile::buildContainer({&g});
+    Capture cap;
+    PFile::MemReader r;
+    ASSERT_EQ(0, openMem(r, b));
+    PFile::Section s(cap.callbacks());
+    EXPECT_EQ(-1, r.read(s, true));
+    EXPECT_TRUE(cap.errorHas("uncompress returned -3"));
+}
+
+TEST(PFileMemWriter, CapacityFailureKeepsEarlierBytes) {
+    const Bytes first = mixed(5);
+    const Bytes second = mixed(100, 9);
+    Bytes buf(24 + 20 + 5 + 5, 0xCC);
+    Capture cap;
+    PFile::MemWriter w(cap.callbacks());
+    ASSERT_EQ(0, w.open(buf.data(), static_cast<int32_t>(buf.size())));
+    PFile::Section a, b;
+    a.setCopy(300, 1, PFile::SECTION_FLAG_NONE, first, 0);
+    b.setCopy(301, 1, PFile::SECTION_FLAG_NONE, second, 0);
+    ASSERT_EQ(0, w.write(a));
+    const Bytes before = buf;
+    EXPECT_EQ(-1, w.write(b));
+    EXPECT_TRUE(cap.errorHas("Requested to write 120 bytes, only 5 bytes remaining."));
+    EXPECT_EQ(before, buf);
+    EXPECT_EQ(49u, w.length());
+    ASSERT_EQ(0, w.close());
+    EXPECT_EQ(49u, w.length());
+
+    PFile::MemReader r;
+    ASSERT_EQ(0, r.open(buf.data(), 49));
+    PFile::Section s;
+    ASSERT_EQ(0, r.read(s, true));
+    EXPECT_EQ(first, Bytes(s.data(), s.data() + s.size()));
+    EXPECT_EQ(-2, r.read(s, true));
+}
+
+TEST(PFileMemWriter, MisuseIsRefused) {
+    Capture cap;
+    PFile::MemWriter w(cap.callbacks());
+    Bytes small(10);
+    EXPECT_EQ(-1, w.open(small.data(), 10));
+    EXPECT_TRUE(cap.errorHas("Requested to write 24 bytes, only 10 bytes remaining."));
+    Bytes buf(100);
+    ASSERT_EQ(0, w.open(buf.data(), 100));
+    EXPECT_EQ(-1, w.open(buf.data(), 100));
+    EXPECT_TRUE(cap.errorHas("Buffer already set."));
+    PFile::Section empty;
+    EXPECT_EQ(-1, w.write(empty));
+    EXPECT_TRUE(cap.errorHas("Invalid Section Parameters. pData = "));
+    EXPECT_EQ(0, w.close());
+    EXPECT_EQ(-1, w.close());
+    EXPECT_EQ(-1, w.write(empty));
+}
+
+TEST(PFileMemWriter, PlainSectionFlaggedCompressedIsCompressedOnWrite) {
+    const Bytes data = mixed(3000);
+    PFile::Section s;
+    s.setCopy(200, 1, PFile::SECTION_FLAG_NONE, data, 0);
+    s.header.flags = 0x1001;
+    const Bytes b = PFile::buildContainer({&s});
+    EXPECT_TRUE(s.compressed);
+    PFile::MemReader r;
+    ASSERT_EQ(0, openMem(r, b));
+    PFile::Section out;
+    ASSERT_EQ(0, r.read(out, true));
+    EXPECT_EQ(data, Bytes(out.data(), out.data() + out.size()));
+}
+
+std::filesystem::path tempDir() {
+    const char* env = std::getenv("KESTRIX_TEST_TMP");
+    std::filesystem::path dir = env ? std::filesystem::path(env) : std::filesystem::temp_directory_path();
+    static int counter = 0;
+    dir /= "pfile_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+TEST(PFileFiles, WriterAndReaderRoundTrip) {
+    const auto dir = tempDir();
+    const std::string path = (dir / "round.pfile").string();
+    const Bytes plain = mixed(777);
+    const Bytes packed = mixed(50000, 11);
+    {
+        PFile::FileWriter w;
+        ASSERT_EQ(0, w.open(path.c_str()));
+        PFile::Section a, b;
+        a.setCopy(200, 1, PFile::SECTION_FLAG_NONE, plain, 0);
+        b.setCopy(700, 2, PFile::SECTION_FLAG_COMPRESSED, packed, 1);
+        ASSERT_EQ(0, w.write(a));
+        ASSERT_EQ(0, w.write(b));
+        ASSERT_EQ(0, w.close());
+    }
+    Bytes file;
+    ASSERT_TRUE(PFile::readFileBytes(path, file));
+    EXPECT_EQ(file.size(), getU32(file, 20));
+
+    // The memory reader and the file reader agree.
+    PFile::MemReader mem;
+    ASSERT_EQ(0, openMem(mem, file));
+    PFile::FileReader fr;
+    ASSERT_EQ(0, fr.open(path.c_str()));
+    for (const Bytes* expect : {&plain, &packed}) {
+        PFile::Section s1, s2;
+        ASSERT_EQ(0, fr.read(s1, true));
+        ASSERT_EQ(0, mem.read(s2, true));
+        EXPECT_EQ(*expect, Bytes(s1.data(), s1.data() + s1.size()));
+        EXPECT_EQ(*expect, Bytes(s2.data(), s2.data() + s2.size()));
+    }
+    PFile::Section s;
+    EXPECT_EQ(-2, fr.read(s, true));
+    EXPECT_EQ(0, fr.close());
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PFileFiles, DamagedFilesFailCleanly) {
+    const auto dir = tempDir();
+    const std::string path = (dir / "damaged.pfile").string();
+    const Bytes good = container({{300, mixed(100)}});
+    Capture cap;
+    PFile::FileReader fr(cap.callbacks());
+    EXPECT_EQ(-1, fr.open((dir / "missing.pfile").string().c_str()));
+    EXPECT_TRUE(cap.errorHas("fopen failed.errno:2"));
+    EXPECT_EQ(-1, fr.open(nullptr));
+    EXPECT_TRUE(cap.errorHas("File Path is NULL."));
+
+    // Every cut of the file: open or the next read fails, never a clean end with data missing.
+    for (size_t n : {size_t{0}, size_t{10}, size_t{24}, size_t{30}, size_t{44}, good.size() - 1}) {
+        ASSERT_TRUE(PFile::writeFileBytes(path, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n))));
+        PFile::FileReader r;
+        if (r.open(path.c_str()) != 0) continue;
+        PFile::Section s;
+        EXPECT_EQ(n == 24 ? -2 : -1, r.read(s, true)) << n;
+    }
+    // A stored size far beyond the file allocates nothing of that size.
+    Bytes huge = good;
+    putU32(huge, 24 + 8, 0x7FFFFFFF);
+    fixHeaderCrc(huge, 24);
+    ASSERT_TRUE(PFile::writeFileBytes(path, huge));
+    PFile::FileReader r;
+    ASSERT_EQ(0, r.open(path.c_str()));
+    PFile::Section s;
+    EXPECT_EQ(-1, r.read(s, true));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PFileFiles, FileWriterMisuse) {
+    Capture cap;
+    PFile::FileWriter w(cap.callbacks());
+    PFile::Section s;
+    s.setCopy(300, 1, PFile::SECTION_FLAG_NONE, mixed(4), 0);
+    EXPECT_EQ(-1, w.write(s));
+    EXPECT_TRUE(cap.errorHas("File not open."));
+    EXPECT_EQ(-1, w.open("/nonexistent-dir/x.pfile"));
+    EXPECT_TRUE(cap.errorHas("fopen failed.errno:"));
+    EXPECT_EQ(-1, w.close());
+    Bytes none;
+    EXPECT_FALSE(PFile::readFileBytes("/nonexistent-dir/x", none));
+}
+
+TEST(PFileDump, PayloadBytesOnlyAtDetailTwo) {
+    PFile::Section s;
+    s.setCopy(300, 1, PFile::SECTION_FLAG_NONE, Bytes{0xde, 0xad, 0xbe, 0xef}, 0);
+    const std::string one = Dump::dumpToString(s, Dump::DumpFlags{1});
+    const std::string two = Dump::dumpToString(s, Dump::DumpFlags{2});
+    EXPECT_THAT(one, HasSubstr("Section\n\tHeader\n\t\ttype 300\n"));
+    EXPECT_THAT(one, ::testing::Not(HasSubstr("Payload Data")));
+    EXPECT_THAT(two, HasSubstr("class Payload"));
+    EXPECT_THAT(two, HasSubstr("Payload Data\n\t\tde ad be ef\n"));
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+#include "common/jsonutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "serialization/LogSink.h"
+
+namespace {
+
+using namespace Kestrix::JsonUtil;
+
+TEST(JsonUtil, OptionalReadersNeverConvert) {
+    Json::Value o(Json::objectValue);
+    o["b"] = true;
+    o["i"] = -5;
+    o["u"] = 4000000000u;
+    o["r"] = 5.0;
+    o["s"] = "text";
+    EXPECT_EQ(true, optBool(o, "b").value());
+    EXPECT_FALSE(optBool(o, "i"));
+    EXPECT_EQ(-5, optInt(o, "i").value());
+    EXPECT_FALSE(optInt(o, "r")) << "a real 5.0 is not an integer";
+    EXPECT_FALSE(optInt(o, "u")) << "does not fit int32";
+    EXPECT_FALSE(optInt(o, "s"));
+    EXPECT_EQ(4000000000u, optUInt(o, "u").value());
+    EXPECT_EQ(0xFFFFFFFBu, optUInt(o, "i").value());
+    EXPECT_FALSE(optUInt(o, "r"));
+    EXPECT_EQ("text", optString(o, "s").value());
+    EXPECT_FALSE(optString(o, "i"));
+    EXPECT_FALSE(optInt(o, "missing"));
+    EXPECT_EQ(5.0, optDouble(o, "r").value());
+    EXPECT_EQ(-5.0, optDouble(o, "i").value());
+    EXPECT_FALSE(optDouble(o, "b"));
+
+    // Without a name, or on a non-object, the value itself.
+    EXPECT_EQ(7, optInt(Json::Value(7)).value());
+    EXPECT_EQ(7, optInt(Json::Value(7), "x").value());
+    Json::Value big(Json::Int64(1) << 40);
+    EXPECT_FALSE(optUInt(big));
+    EXPECT_FALSE(optInt(big));
+}
+
+TEST(JsonUtil, NumbersWithSpecialValues) {
+    EXPECT_EQ(Json::Value("NaN"), jsonNumber(std::nan("")));
+    EXPECT_EQ(Json::Value("+inf"), jsonNumber(std::numeric_limits<float>::infinity()));
+    EXPECT_EQ(Json::Value("-inf"), jsonNumber(-std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(Json::realValue, jsonNumber(2.0).type());
+    EXPECT_EQ(0.5, jsonNumber(0.5f).asDouble());
+
+    for (double v : {1.25, -3.0, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(v, optNumber(jsonNumber(v)).value());
+    EXPECT_TRUE(std::isnan(optNumber(jsonNumber(std::nan(""))).value()));
+    EXPECT_FALSE(optNumber(Json::Value("inf")));
+    EXPECT_FALSE(optNumber(Json::Value(true)));
+}
+
+TEST(JsonUtil, TimeTexts) {
+    EXPECT_EQ("19700101-0000", formatTime(0));
+    EXPECT_EQ("20230314-1559", formatTime(1678809599));
+    EXPECT_EQ("", formatTime(std::numeric_limits<int64_t>::max()));
+    EXPECT_EQ("", ctimeText(std::numeric_limits<int64_t>::max()));
+    const std::string c = ctimeText(1678809599);
+    EXPECT_EQ(24u, c.size()) << c;
+    EXPECT_NE('\n', c.back());
+}
+
+TEST(JsonUtil, FromJsonFailedGoesToTheLog) {
+    std::vector<std::string> lines;
+    Dump::setLogSink([&](int32_t, int32_t, const std::string& l) { lines.push_back(l); });
+    fromJsonFailed("fiber/FiberLimit.cpp", 12, "name");
+    fromJsonFailed("fiber/FiberLimit.cpp", 13);
+    Dump::setLogSink(nullptr);
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ("fromJson failed for name in fiber/FiberLimit.cpp line 12", lines[0]);
+    EXPECT_EQ("fromJson failed in fiber/FiberLimit.cpp line 13", lines[1]);
+}
+
+TEST(JsonUtilDeathTest, NullFileIsAProgrammingError) {
+    EXPECT_DEATH(fromJsonFailed(nullptr, 1), "Assertion failed at common\\\\jsonutil:[0-9]+ file");
+}
+
+}  // namespace

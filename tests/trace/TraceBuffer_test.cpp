@@ -1,0 +1,261 @@
+#include "trace/TraceBuffer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamReader.h"
+#include "serialization/LogSink.h"
+#include "serialization/SimpleFormatter.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using Kestrix::TraceBuffer;
+namespace Level = Kestrix::TraceLevel;
+
+struct LogCapture {
+    std::vector<std::pair<int32_t, std::string>> lines;  // severity, text
+    int32_t facility = -1;
+    LogCapture() {
+        Dump::setLogSink([this](int32_t f, int32_t s, const std::string& t) {
+            facility = f;
+            lines.emplace_back(s, t);
+        });
+    }
+    ~LogCapture() { Dump::setLogSink(nullptr); }
+};
+
+const Kestrix::StringEntry& text(const std::shared_ptr<const Kestrix::TraceEntry>& e) {
+    return static_cast<const Kestrix::StringEntry&>(*e);
+}
+
+TEST(ChannelTable, GoldenChannelBytes) {
+    Kestrix::ChannelTable t;
+    t.channels.emplace_back("io", Level::error | Level::warning);
+    Marshal::ByteStreamBuilder w;
+    t.serialize(w);
+    const std::vector<uint8_t> expect = {0xCD, 0xAB, 0x01, 0x01, 0x91, 0x00, 0x01, 0x00, 0x0D, 0x00, 0x00, 0x00,
+                                         0x01, 0x00, 0x03, 0x00, 0x00, 0x00, 0x69, 0x6F, 0x00, 0x05, 0x00, 0x00, 0x00};
+    EXPECT_EQ(expect, w.bytes());
+
+    Kestrix::ChannelTable back;
+    Marshal::ByteStreamReader r(expect.data(), static_cast<uint32_t>(expect.size()));
+    ASSERT_EQ(Marshal::ok, back.deserialize(r));
+    ASSERT_EQ(1u, back.channels.size());
+    EXPECT_EQ("io", back.channels[0].name);
+    EXPECT_EQ(5u, back.channels[0].mask);
+
+    for (size_t n = 1; n < expect.size(); ++n) {
+        Kestrix::ChannelTable cut;
+        Marshal::ByteStreamReader rc(expect.data(), static_cast<uint32_t>(n));
+        EXPECT_NE(Marshal::ok, cut.deserialize(rc)) << n;
+    }
+    std::vector<uint8_t> noNul = expect;
+    noNul[20] = 'x';
+    Marshal::ByteStreamReader rn(noNul.data(), static_cast<uint32_t>(noNul.size()));
+    EXPECT_EQ(Marshal::invalidData, back.deserialize(rn));
+    std::vector<uint8_t> evil = expect;
+    evil[14] = 0xFF;
+    evil[17] = 0x7F;  // name length 0x7F0000FF
+    Marshal::ByteStreamReader re(evil.data(), static_cast<uint32_t>(evil.size()));
+    EXPECT_EQ(Marshal::readError, back.deserialize(re));
+}
+
+TEST(ChannelTable, Dump) {
+    Kestrix::ChannelTable t;
+    t.channels.emplace_back("io", Level::warning);
+    t.channels.emplace_back("copper", Level::info | Level::debug | Level::debug2);
+    std::ostringstream out;
+    Dump::SimpleFormatter f(&out);
+    t.dumpTable(f);
+    EXPECT_EQ("ChannelTable\n"
+              "              0       1       2       3       4       5\n"
+              "              err     info    warn    debug   debug1  debug2\n"
+              " 0 io         1       0       1       0       0       0      \n"
+              " 1 copper     1       1       0       1       0       1      \n",
+              out.str());
+}
+
+TEST(TraceBuffer, RingKeepsTheNewest) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("io", Level::info);
+    tb.lock();
+    for (int i = 0; i < 150; ++i) tb.trace(ch, Level::info, "message %d", i);
+    auto entries = tb.entries();
+    ASSERT_EQ(100u, entries.size());
+    EXPECT_EQ("message 50", text(entries.front()).text);
+    EXPECT_EQ("message 149", text(entries.back()).text);
+
+    tb.setMaxLength(10);
+    entries = tb.entries();
+    ASSERT_EQ(10u, entries.size());
+    EXPECT_EQ("message 140", text(entries.front()).text);
+    tb.setMaxLength(0);
+    tb.trace(ch, Level::info, "dropped");
+    EXPECT_EQ(0u, tb.size());
+    tb.setMaxLength(-3);
+    EXPECT_EQ(0, tb.maxLength());
+}
+
+TEST(TraceBuffer, MaskFiltersLevels) {
+    TraceBuffer tb;
+    const int32_t quiet = tb.createChannel("quiet", 0);
+    const int32_t all = tb.createChannel("all", 0x3F);
+    EXPECT_EQ(0, quiet);
+    EXPECT_EQ(1, all);
+    tb.lock();
+    EXPECT_TRUE(tb.locked());
+    for (uint32_t level : {Level::error, Level::info, Level::warning, Level::debug, Level::debug1, Level::debug2}) {
+        tb.trace(quiet, level, "q");
+        tb.trace(all, level, "a");
+    }
+    const auto entries = tb.entries();
+    ASSERT_EQ(7u, entries.size());
+    EXPECT_EQ(quiet, entries[0]->channel);
+    EXPECT_EQ(Level::error, entries[0]->level);
+    EXPECT_EQ("a", text(entries[1]).text);
+}
+
+TEST(TraceBuffer, MessagesAreCutAt500) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("io", 0);
+    tb.lock();
+    const std::string longText(900, 'm');
+    tb.trace(ch, Level::error, "%s", longText.c_str());
+    EXPECT_EQ(500u, text(tb.entries().back()).text.size());
+}
+
+struct Probe : Dump::IDumpable {
+    void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override {
+        f.line("Probe");
+        f.indent();
+        f.write("detail", flags.detail);
+        f.unindent();
+    }
+};
+
+TEST(TraceBuffer, FlushWritesEveryEntryAndClears) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("io", Level::info);
+    tb.lock();
+    ASSERT_TRUE(tb.setLoggerFacility(7));
+    EXPECT_FALSE(tb.setLoggerFacility(30));
+    tb.trace(ch, Level::info, "hello %s", "there");
+    tb.traceObject(ch, Level::info, "state", std::make_shared<Probe>());
+    tb.traceObject(ch, Level::error, "mark", nullptr, true);
+    EXPECT_EQ(1, tb.delimiterCount());
+
+    LogCapture log;
+    tb.flush(true, true);
+    EXPECT_EQ(7, log.facility);
+    EXPECT_EQ(0u, tb.size());
+    EXPECT_EQ(0, tb.delimiterCount());
+    std::vector<std::string> texts;
+    for (const auto& [sev, t] : log.lines) {
+        EXPECT_EQ(0, sev);
+        texts.push_back(t);
+    }
+    ASSERT_EQ(11u, texts.size());
+    EXPECT_EQ("Critical Error: trace buffer dump - begin", texts[0]);
+    EXPECT_THAT(texts[1], MatchesRegex(R"(TE: io \| INFO  \| [0-9]+\.[0-9]{6}s \| \| hello there)"));
+    EXPECT_THAT(texts[2], MatchesRegex(R"(\| INFO    state TE: [0-9]+\.[0-9]{6}s)"));
+    EXPECT_EQ(" | io | TraceBuffer::flush() - Start of object", texts[3]);
+    EXPECT_EQ("Probe", texts[4]);
+    EXPECT_EQ("\tdetail = 2", texts[5]);
+    EXPECT_EQ(" | io | TraceBuffer::flush() - End of object", texts[6]);
+    EXPECT_THAT(texts[7], MatchesRegex(R"(\| ERROR   mark TE: .*)"));
+    EXPECT_EQ("Critical Error: trace buffer dump - end", texts[10]);
+
+    // Not critical: severity warning, no begin/end lines; without clearing the entries stay.
+    tb.trace(ch, Level::info, "again");
+    log.lines.clear();
+    tb.flush(false, false);
+    ASSERT_EQ(1u, log.lines.size());
+    EXPECT_EQ(1, log.lines[0].first);
+    EXPECT_EQ(1u, tb.size());
+}
+
+TEST(TraceBuffer, DelimiterCountFollowsDroppedEntries) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("io", Level::info);
+    tb.lock();
+    tb.setMaxLength(3);
+    tb.traceObject(ch, Level::info, "d1", nullptr, true);
+    tb.traceObject(ch, Level::info, "d2", nullptr, true);
+    tb.trace(ch, Level::info, "s");
+    EXPECT_EQ(2, tb.delimiterCount());
+    tb.trace(ch, Level::info, "s");
+    EXPECT_EQ(1, tb.delimiterCount());
+    tb.setMaxLength(1);
+    EXPECT_EQ(0, tb.delimiterCount());
+}
+
+TEST(TraceBuffer, ErrorsAndWarningsAlsoGoToTheLogAndConsole) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("net", Level::warning | Level::info);
+    tb.lock();
+    LogCapture log;
+    tb.trace(ch, Level::info, "quiet");
+    tb.trace(ch, Level::warning, "careful");
+    tb.trace(ch, Level::error, "broken");
+    ASSERT_EQ(2u, log.lines.size());
+    EXPECT_EQ(1, log.lines[0].first);
+    EXPECT_THAT(log.lines[0].second, MatchesRegex(R"(TE: net \| WARN  \| .* \| \| careful)"));
+    EXPECT_EQ(0, log.lines[1].first);
+
+    tb.setConsoleTracing();
+    ::testing::internal::CaptureStdout();
+    tb.trace(ch, Level::info, "shown");
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_THAT(out, MatchesRegex(R"(TE: net \| INFO  \| [0-9]+\.[0-9]{6}s \| \| shown
+)"));
+}
+
+TEST(TraceBuffer, EnsureChannelCreatesThenLocks) {
+    TraceBuffer tb;
+    const int32_t first = tb.createChannel("host", 0);
+    const int32_t wm = tb.ensureChannel("wiremap", Level::warning);
+    EXPECT_EQ(1, wm);
+    EXPECT_TRUE(tb.locked());
+    EXPECT_EQ(wm, tb.ensureChannel("wiremap", Level::info));
+    EXPECT_EQ(first, tb.ensureChannel("host", 0));
+    EXPECT_EQ(TraceBuffer::kNoChannel, tb.ensureChannel("late", 0));
+    tb.trace(TraceBuffer::kNoChannel, Level::error, "ignored");
+    EXPECT_EQ(0u, tb.size());
+    tb.trace(wm, Level::warning, "kept");
+    EXPECT_EQ(1u, tb.size());
+}
+
+TEST(TraceBufferDeathTest, Misuse) {
+    EXPECT_DEATH(
+        {
+            TraceBuffer tb;
+            tb.createChannel("a", 0);
+            tb.trace(0, Level::error, "x");
+        },
+        "Assertion failed at trace\\\\TraceBuffer:[0-9]+ _chanTableLocked");
+    EXPECT_DEATH(
+        {
+            TraceBuffer tb;
+            tb.lock();
+            tb.createChannel("a", 0);
+        },
+        "!_chanTableLocked");
+    EXPECT_DEATH(
+        {
+            TraceBuffer tb;
+            tb.createChannel(nullptr, 0);
+        },
+        " name");
+    EXPECT_DEATH(
+        {
+            TraceBuffer tb;
+            tb.lock();
+            tb.trace(3, Level::error, "x");
+        },
+        "channel");
+}
+
+}  // namespace
