@@ -41,3 +41,23 @@ bool everyPrefixFails(const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace kx::test
+
+namespace kx::test {
+
+// Rewrites a framed object's bytes as an older or other layout: sets the class version of the header at
+// `headerAt`, erases `count` bytes at `eraseAt` (or inserts `insert` there) and fixes the payload length.
+inline std::vector<uint8_t> reframe(std::vector<uint8_t> bytes, size_t headerAt, uint8_t version, size_t eraseAt,
+                                    size_t count, const std::vector<uint8_t>& insert = {}) {
+    bytes[headerAt + 3] = version;
+    uint32_t length = static_cast<uint32_t>(bytes[headerAt + 8]) | (static_cast<uint32_t>(bytes[headerAt + 9]) << 8) |
+                      (static_cast<uint32_t>(bytes[headerAt + 10]) << 16) |
+                      (static_cast<uint32_t>(bytes[headerAt + 11]) << 24);
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt),
+                bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt + count));
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt), insert.begin(), insert.end());
+    length = length - static_cast<uint32_t>(count) + static_cast<uint32_t>(insert.size());
+    for (int i = 0; i < 4; ++i) bytes[headerAt + 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+    return bytes;
+}
+
+}  // namespace kx::test

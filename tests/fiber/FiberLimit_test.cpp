@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberTestUtil.h"
+
+using namespace Kestrix;
+
+TEST(FiberLimit, ConstructorFlagOrderAndDefaults) {
+    const FiberLimit none;
+    EXPECT_EQ(none.limitType, FiberLimitType::otdr);
+    EXPECT_EQ(none.limitFlags, 0u);
+    // mustUseTailComp is the second argument but bit 2; doLengthBasedLossBudget the third but bit 1.
+    const FiberLimit l(FiberLimitType::otdr, "x", false, true, false, false, false, false, false, true, false,
+                       DatabasePackageManifestSummary());
+    EXPECT_TRUE(l.isFlagSet(LimitFlag::mustUseTailComp));
+    EXPECT_TRUE(l.isFlagSet(LimitFlag::isVendorSystemLimit));
+    EXPECT_FALSE(l.isFlagSet(LimitFlag::doLengthBasedLossBudget));
+    EXPECT_EQ(l.limitFlags, (1u << 2) | (1u << 9));
+}
+
+TEST(FiberLimit, CustomLimitsMatchOnWavelengthAlone) {
+    FiberLimit l = kx::build::lossLengthLimit();
+    EXPECT_TRUE(l.getFiberLimitValues(FiberCategory::OM3, 850));
+    EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OS2, 850));
+    EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OM3, 1310));
+    for (const char* name : {"*Site A*", "*"}) {
+        l.name = name;
+        auto v = l.getFiberLimitValues(FiberCategory::OS2, 1300);
+        ASSERT_TRUE(v) << name;
+        EXPECT_EQ(v->wavelength, 1300);
+    }
+    l.name = "*Site A";
+    EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OS2, 1300));
+}
+
+TEST(FiberLimit, AddingValuesAndRules) {
+    FiberLimit l = kx::build::lossLengthLimit();
+    FiberLimitValues v(850);
+    v.supportedCategories = {FiberCategory::OM3, FiberCategory::OM4};
+    v.values[FiberLimitValueType::maxLength] = ScaledInt(550.0f, ScaledInt::tenths);
+    l.addFiberLimitValues(v);
+    ASSERT_EQ(l.valuesList.size(), 2u);
+    EXPECT_EQ(l.valuesList[0].values.size(), 1u);
+    v.supportedCategories = {FiberCategory::OM5};
+    l.addFiberLimitValues(v);
+    EXPECT_EQ(l.valuesList.size(), 3u);
+
+    FiberLimit img = kx::build::imageLimit();
+    ASSERT_EQ(img.imageLimitValues.size(), 2u);
+    EXPECT_EQ(img.imageLimitValues[0].type, FiberImageFeatureType::glob);  // glob sorts before scratch
+    FiberImageLimitValues same = img.imageLimitValues[0];
+    same.allowedFeatures = 3;
+    img.addImageLimitValue(same);
+    ASSERT_EQ(img.imageLimitValues.size(), 2u);
+    EXPECT_EQ(img.imageLimitValues[0].allowedFeatures, 3);
+    EXPECT_EQ(img.getImageZoneDist(FiberImageZone::adhesive).value_or(0), 135);
+}
+
+TEST(FiberLimit, RoundTripsAndEveryPrefixFails) {
+    for (const FiberLimit& l : {kx::build::lossLengthLimit(), kx::build::imageLimit()}) {
+        const auto bytes = kx::test::bytesOf(l);
+        FiberLimit back;
+        ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+        EXPECT_EQ(back, l);
+        EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimit>(bytes));
+    }
+}
+
+TEST(FiberLimit, VersionOneHasNoImageSection) {
+    FiberLimit l = kx::build::lossLengthLimit();
+    const auto current = kx::test::bytesOf(l);
+    // Without rules the image section is the rule count and four zone distances: the last 17 bytes.
+    const auto v1 = kx::test::reframe(current, 0, 1, current.size() - 17, 17);
+    FiberLimit back;
+    ASSERT_EQ(kx::test::readInto(back, v1), Marshal::ok);
+    EXPECT_EQ(back, l);
+    EXPECT_TRUE(back.imageLimitValues.empty());
+    EXPECT_TRUE(back.imageZoneDist.empty());
+}
+
+TEST(FiberLimit, ZeroZoneDistancesStayAbsentAndExtraBytesAreSkipped) {
+    FiberLimit l = kx::build::imageLimit();
+    l.imageZoneDist.erase(FiberImageZone::contact);
+    auto bytes = kx::test::bytesOf(l);
+    bytes = kx::test::reframe(bytes, 0, 4, bytes.size(), 0, {1, 2, 3});
+    FiberLimit back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_FALSE(back.getImageZoneDist(FiberImageZone::contact));
+    EXPECT_EQ(back, l);
+
+    bytes[3] = 5;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
+}
+
+TEST(FiberLimit, ImpossibleCountsFailBeforeAllocating) {
+    FiberLimit l;
+    l.name = "n";
+    auto bytes = kx::test::bytesOf(l);
+    // limitType, name (2+1), then the values count.
+    bytes[12 + 1 + 3] = 200;
+    FiberLimit back;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+}
+
+TEST(FiberLimit, JsonKeysAndTexts) {
+    FiberLimit l = kx::build::imageLimit();
+    l.limitFlags = 0x3;
+    const Json::Value j = l.toJson(Dump::DumpFlags{1});
+    ASSERT_TRUE(j.isMember("FiberLimit"));
+    const Json::Value& f = j["FiberLimit"];
+    EXPECT_EQ(f["_className"].asString(), "FiberLimit");
+    EXPECT_EQ(f["_classVersion"].asInt(), 4);
+    EXPECT_EQ(f["limitType"].asString(), "Image");
+    ASSERT_EQ(f["limitFlags"].size(), 2u);
+    EXPECT_EQ(f["limitFlags"][0].asString(), "mustUseLaunchComp");
+    EXPECT_EQ(f["limitFlags"][1].asString(), "doLengthBasedLossBudget");
+    EXPECT_EQ(f["supportedPorts"][0].asString(), "SM");
+    EXPECT_EQ(f["imageZoneDist"][3].asInt(), 250);
+    EXPECT_EQ(f["imageLimitValues"][0]["_className"].asString(), "FiberImageLimitValues");
+    EXPECT_EQ(f["imageLimitValues"][0]["cmp"].asString(), "<");
+    EXPECT_TRUE(f["fiberLimitValuesList"].isArray());
+    EXPECT_TRUE(f.isMember("DatabasePackageManifestSummary"));
+}

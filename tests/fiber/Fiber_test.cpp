@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberTestUtil.h"
+#include "serialization/ByteStreamBuilder.h"
+
+using namespace Kestrix;
+
+TEST(Fiber, NominalCoreSizeIsStrictlyGreaterThan) {
+    Fiber f;
+    auto core = [&](float um) {
+        f.coreSize = ScaledInt(um, ScaledInt::tenths);
+        return f.getNominalCoreSize();
+    };
+    EXPECT_EQ(core(62.5f), FiberCoreSize::above57um);
+    EXPECT_EQ(core(57.0f), FiberCoreSize::upTo57um);
+    EXPECT_EQ(core(50.0f), FiberCoreSize::upTo57um);
+    EXPECT_EQ(core(30.0f), FiberCoreSize::upTo30um);
+    EXPECT_EQ(core(9.0f), FiberCoreSize::upTo30um);
+    f.coreSize = ScaledInt::nan();
+    EXPECT_EQ(f.getNominalCoreSize(), FiberCoreSize::upTo30um);
+}
+
+TEST(Fiber, DefaultsAndLookup) {
+    Fiber f;
+    EXPECT_EQ(f.category, FiberCategory::none);
+    EXPECT_EQ(f.fiberMode, FiberMode::multimode);
+    EXPECT_TRUE(f.coreSize.isNaN());
+    const Fiber mm = kx::build::multimodeFiber();
+    ASSERT_NE(mm.getFiberPerWl(1300), nullptr);
+    EXPECT_EQ(mm.getFiberPerWl(1300)->modalBandwidth, 500u);
+    EXPECT_EQ(mm.getFiberPerWl(1310), nullptr);
+    EXPECT_STREQ(toString(FiberCategory::OM5), "OM5");
+    EXPECT_STREQ(toString(FiberCategory(10)), "");
+    EXPECT_STREQ(toString(FiberMode(3)), "");
+    EXPECT_STREQ(toString(FiberConnectorType::MTRJ), "MT-RJ");
+    EXPECT_STREQ(toString(FiberConnectorType(0)), "Not Set");
+}
+
+TEST(Fiber, RoundTripsAndEveryPrefixFails) {
+    const Fiber f = kx::build::multimodeFiber();
+    const auto bytes = kx::test::bytesOf(f);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x03, 0x61, 0x00, 0x01, 0x07}));
+    Fiber back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back, f);
+    EXPECT_TRUE(kx::test::everyPrefixFails<Fiber>(bytes));
+}
+
+TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkipped) {
+    auto bytes = kx::test::bytesOf(kx::build::singlemodeFiber());
+    const size_t end = bytes.size();
+    bytes = kx::test::reframe(bytes, 0, 3, end, 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
+    bytes.push_back(0x42);  // the next object in the stream
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    Fiber back;
+    ASSERT_EQ(back.deserialize(r), Marshal::ok);
+    EXPECT_EQ(back, kx::build::singlemodeFiber());
+    uint8_t next = 0;
+    ASSERT_TRUE(r.read(next));
+    EXPECT_EQ(next, 0x42);
+}
+
+TEST(Fiber, RefusesOtherTypesNewerVersionsAndImpossibleCounts) {
+    auto bytes = kx::test::bytesOf(kx::build::multimodeFiber());
+    Fiber back;
+    bytes[3] = 4;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
+    bytes[3] = 3;
+    bytes[7] = 0x06;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::invalidData);
+
+    // The per-wavelength count sits just before the entries; claim 65535 of them.
+    Fiber empty = kx::build::multimodeFiber();
+    empty.perWls.clear();
+    auto e = kx::test::bytesOf(empty);
+    e[e.size() - 2] = 0xFF;
+    e[e.size() - 1] = 0xFF;
+    EXPECT_EQ(kx::test::readInto(back, e), Marshal::readError);
+}
+
+TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
+    Marshal::ByteStreamBuilder b;
+    b.write(static_cast<uint8_t>(1));
+    b.write(static_cast<uint16_t>(1550));
+    b.write(1.4682f);
+    b.write(static_cast<uint16_t>(0));
+    ScaledInt(-81.7f, ScaledInt::tenths).serialize(b);
+    FiberPerWl p;
+    ASSERT_EQ(kx::test::readInto(p, b.bytes()), Marshal::ok);
+    EXPECT_EQ(p.wavelength, 1550u);
+    EXPECT_EQ(p.ir, static_cast<double>(1.4682f));
+    EXPECT_EQ(p.backscatterCoef.toString(), "-81.7");
+
+    auto v3 = kx::test::bytesOf(p);
+    v3[0] = 3;
+    EXPECT_EQ(kx::test::readInto(p, v3), Marshal::versionTooNew);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPerWl>(kx::test::bytesOf(p)));
+}
+
+TEST(Fiber, JsonKeysAndTexts) {
+    const Json::Value j = kx::build::multimodeFiber().toJson(Dump::DumpFlags{1});
+    ASSERT_TRUE(j.isMember("Fiber"));
+    const Json::Value& f = j["Fiber"];
+    EXPECT_EQ(f["name"].asString(), "OM3 Multimode 50");
+    EXPECT_EQ(f["category"].asString(), "OM3");
+    EXPECT_EQ(f["coreSize"].asString(), "50.0");
+    EXPECT_EQ(f["fiberMode"].asString(), "multimode");
+    EXPECT_TRUE(f.isMember("DatabasePackageManifestSummary"));
+    ASSERT_EQ(f["perWls"].size(), 2u);
+    EXPECT_EQ(f["perWls"][0]["FiberPerWl"]["wavelength"].asInt(), 850);
+    EXPECT_EQ(f["perWls"][0]["FiberPerWl"]["modalBandwidth"].asInt(), 2000);
+    EXPECT_EQ(f["perWls"][1]["FiberPerWl"]["backscatterCoef"].asString(), "-76.0");
+}
