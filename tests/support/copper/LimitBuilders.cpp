@@ -1,0 +1,105 @@
+#include "copper/LimitBuilders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "copper/CopperUtil.h"
+
+using Kestrix::CopperFreqLimitType;
+using Kestrix::CopperScalarLimitType;
+using Kestrix::ScaledInt;
+
+namespace kx::test {
+
+int cat6AGridPoints() { return Kestrix::kHzToIdx(kCat6AMaxKHz) + 1; }
+
+double cat6APlInsertionLossDb(double f) {
+    return 0.9 * 1.05 * (1.82 * std::sqrt(f) + 0.0091 * f + 0.25 / std::sqrt(f)) + 3 * 0.02 * std::sqrt(f);
+}
+
+double cat6APlNextDb(double f) {
+    const double cable = std::pow(10.0, -(74.3 - 15.0 * std::log10(f)) / 20.0);
+    const double connectors = 2.0 * std::pow(10.0, -(99.1 - 20.0 * std::log10(f)) / 20.0);
+    return std::min(65.0, -20.0 * std::log10(cable + connectors));
+}
+
+double cat6APlReturnLossDb(double f) {
+    if (f < 10.0) return 19.0;
+    if (f < 40.0) return 24.0 - 5.0 * std::log10(f);
+    if (f < 398.1) return 32.0 - 10.0 * std::log10(f);
+    return 6.0;
+}
+
+std::vector<int16_t> gridCurve(int maxKHz, const std::function<double(double)>& dbAt) {
+    const int n = Kestrix::kHzToIdx(maxKHz) + 1;
+    std::vector<int16_t> curve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        curve[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(dbAt(Kestrix::idxToKHz(i) / 1000.0) * 10.0));
+    return curve;
+}
+
+Kestrix::CopperFreqLimit freqLimit(CopperFreqLimitType type, std::vector<int16_t> curve,
+                                   std::vector<Kestrix::AccPoint> accPoints, Kestrix::PairCombo pair, bool infoOnly) {
+    Kestrix::CopperFreqLimit l;
+    l.freqLimitType = type;
+    l.isInfoOnly = infoOnly;
+    l.limitCurve = std::move(curve);
+    l.accPoints = std::move(accPoints);
+    l.pair = pair;
+    return l;
+}
+
+Kestrix::CopperScalarLimit scalarLimit(CopperScalarLimitType type, ScaledInt max, ScaledInt min, bool infoOnly) {
+    Kestrix::CopperScalarLimit l;
+    l.type = type;
+    l.maxValue = max;
+    l.minValue = min;
+    l.isInfoOnly = infoOnly;
+    return l;
+}
+
+Kestrix::CopperLimit cat6APermanentLinkLimit() {
+    Kestrix::CopperLimit l;
+    l.name = "TIA Cat 6A Perm. Link";
+    l.maxFreqKHz = kCat6AMaxKHz;
+
+    auto il = freqLimit(CopperFreqLimitType::IL, gridCurve(kCat6AMaxKHz, cat6APlInsertionLossDb),
+                        {{1000, 0.1f}, {100000, 0.5f}, {500000, 1.0f}});
+    il.limitEquation = "0.9*1.05*(1.82*sqrt(f)+0.0091*f+0.25/sqrt(f))+3*0.02*sqrt(f)";
+    auto next = freqLimit(CopperFreqLimitType::NEXT, gridCurve(kCat6AMaxKHz, cat6APlNextDb),
+                          {{1000, 0.3f}, {100000, 0.9f}, {250000, 1.4f}, {500000, 2.0f}});
+    next.limitEquation = "-20log(10^((15log(f)-74.3)/20)+2*10^((20log(f)-99.1)/20))";
+    auto rl = freqLimit(CopperFreqLimitType::RL, gridCurve(kCat6AMaxKHz, cat6APlReturnLossDb),
+                        {{1000, 0.8f}, {100000, 1.5f}, {500000, 2.5f}});
+    rl.limitEquation = "19 / 24-5log(f) / 32-10log(f) / 6";
+    l.freqLimits = {il, next, rl};
+
+    const auto tenths = ScaledInt::tenths;
+    const auto hundredths = ScaledInt::hundredths;
+    l.scalarLimits = {
+        scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, tenths)),
+        scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones)),
+        scalarLimit(CopperScalarLimitType::delaySkew, ScaledInt::raw(44, ScaledInt::ones)),
+        scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, tenths)),
+        scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, tenths)),
+        scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, hundredths)),
+        scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, tenths)),
+        scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, hundredths)),
+        scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(120, ScaledInt::ones),
+                    ScaledInt::raw(80, ScaledInt::ones), true),
+    };
+
+    l.do3dbRuleRl = true;
+    l.do4dbRuleNext = true;
+    l.mediaType = Kestrix::CopperLimit::MediaType::twistedPair;
+    l.liaCompat = Kestrix::CopperLimit::LiaCompat::warn;
+    l.validLiaIds = {{1, 1}, {1, 40}};
+    l.invalidLiaIds = {3};
+    l.dbPkgMfstSummary.customerVersion.major = 10;
+    l.dbPkgMfstSummary.customerVersion.minor = 2;
+    l.dbPkgMfstSummary.build = 17;
+    return l;
+}
+
+}  // namespace kx::test
