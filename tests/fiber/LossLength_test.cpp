@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberTestUtil.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/LogSink.h"
+
+using namespace Kestrix;
+
+TEST(FiberPower, WattsFromDbmAreCachedInTheChosenUnit) {
+    FiberPower p(-20.0f, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
+    EXPECT_EQ(p.watts().toString(), "10.0");
+    const ScaledInt* first = &p.watts();
+    EXPECT_EQ(&p.watts(), first);
+    EXPECT_EQ(p.diplayType(), DisplayType::normal);
+    FiberPower mw(3.0f, ScaledInt::hundredths, FiberPower::milliwatts, ScaledInt::hundredths);
+    EXPECT_EQ(mw.watts().toString(), "2.00");
+    FiberPower none;
+    EXPECT_TRUE(none.watts().isNaN());
+    EXPECT_EQ(none.diplayType(), DisplayType::dashes);
+}
+
+TEST(FiberPower, StoresResolutionsAndRefusesUnknownOnes) {
+    const FiberPower p(-7.25f, ScaledInt::hundredths, FiberPower::nanowatts, ScaledInt::ones);
+    const auto bytes = kx::test::bytesOf(p);
+    ASSERT_EQ(bytes.size(), FiberPower::kWireSize);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()), (std::vector<uint8_t>{2, 3, 0}));
+    FiberPower back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.dBm().toString(), "-7.25");
+    EXPECT_EQ(back.wattUnits, 3);
+    auto bad = bytes;
+    bad[4] = 9;
+    EXPECT_EQ(kx::test::readInto(back, bad), Marshal::invalidData);
+    bad = bytes;
+    bad[6] = 0xFE;
+    EXPECT_EQ(kx::test::readInto(back, bad), Marshal::invalidData);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPower>(bytes));
+}
+
+TEST(FiberLossLengthPerDirectionWl, LossAndItsTolerance) {
+    FiberLossLengthTestPerDirectionWl e;
+    e.refPower = FiberPower(-5.0f, ScaledInt::hundredths, 1, ScaledInt::tenths);
+    e.power = FiberPower(-7.25f, ScaledInt::hundredths, 1, ScaledInt::tenths);
+    EXPECT_EQ(e.dB().toString(), "2.25");
+    const ToleranceMeas t = e.lossTolMeas();
+    EXPECT_FLOAT_EQ(t.posTolerance, 0.02f);
+    EXPECT_FLOAT_EQ(t.negTolerance, 0.02f);
+    EXPECT_EQ(t.displayType, DisplayType::normal);
+}
+
+TEST(FiberLossLengthPerDirectionWl, VersionZeroHasNoRanges) {
+    FiberLossLengthTestPerDirectionWl e = kx::build::lossLengthTest().testPerDirectionWlVec[0];
+    auto bytes = kx::test::bytesOf(e);
+    bytes.resize(bytes.size() - 8);
+    bytes[0] = 0;
+    FiberLossLengthTestPerDirectionWl back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_TRUE(std::isnan(back._minRange));
+    EXPECT_TRUE(std::isnan(back._maxRange));
+    EXPECT_EQ(back.wavelength, 850);
+    bytes[0] = 2;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
+}
+
+TEST(FiberLossLengthTest, WorstMaxLossResult) {
+    FiberLossLengthTest t;
+    auto add = [&](CableEnd end, Status st, float margin) {
+        FiberLossLengthTestPerDirectionWl e;
+        e.direction = end;
+        e.limitResults.results.push_back(kx::build::checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, margin, st));
+        t.testPerDirectionWlVec.push_back(e);
+    };
+    EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::notSet), nullptr);
+    add(CableEnd::end1, Status::pass, 1.0f);
+    add(CableEnd::end1, Status::fail, 3.0f);
+    add(CableEnd::end2, Status::pass, 0.5f);
+    add(CableEnd::end2, Status::pass, 0.5f);
+    const auto* all = t.getMaxLossCheckLimitResult(CableEnd::notSet);
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all, t.testPerDirectionWlVec[1].getMaxLossCheckLimitResult());
+    // Same class: smaller margin; ties keep the first.
+    EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::end2), t.testPerDirectionWlVec[2].getMaxLossCheckLimitResult());
+    EXPECT_EQ(kx::build::lossLengthTest().getMaxLossCheckLimitResult(CableEnd::end2)->status, Status::fail);
+}
+
+TEST(FiberLossLengthTest, PatchCordsAndCopiesOfFiberAndLimit) {
+    const FiberLossLengthTest t = kx::build::lossLengthTest();
+    EXPECT_EQ(t.getPatchCordLength(1).toString(), "1.5");
+    EXPECT_TRUE(t.getPatchCordLength(2).isNaN());
+    Fiber f;
+    FiberLimit l;
+    EXPECT_TRUE(t.getFiber(f));
+    EXPECT_TRUE(t.getLimit(l));
+    EXPECT_EQ(f.name, "OM3 Multimode 50");
+    EXPECT_EQ(t.testKind(), FiberTest::Kind::lossLength);
+}
+
+TEST(FiberLossLengthTest, RoundTripsAndEveryPrefixFails) {
+    const FiberLossLengthTest t = kx::build::lossLengthTest();
+    const auto bytes = kx::test::bytesOf(t);
+    FiberLossLengthTest back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_EQ(back.summary, t.summary);
+    EXPECT_EQ(back.fiber, t.fiber);
+    EXPECT_EQ(back.limit, t.limit);
+    EXPECT_EQ(back.settings, t.settings);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLossLengthTest>(bytes));
+}
+
+TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
+    FiberLossLengthTest t = kx::build::lossLengthTest();
+    t.warningFlags = 4;
+    t.failWarningFlags = 0;
+    const auto bytes = kx::test::bytesOf(t);
+    const size_t celsiusSize = kx::test::bytesOf(t.celsius).size();
+    const auto v0 = kx::test::reframe(bytes, 0, 0, 12 + 8 + celsiusSize + 1, 1);
+    FiberLossLengthTest back;
+    ASSERT_EQ(kx::test::readInto(back, v0), Marshal::ok);
+    EXPECT_EQ(back.failWarningFlags, 4u);
+    auto newer = bytes;
+    newer[3] = 8;
+    EXPECT_EQ(kx::test::readInto(back, newer), Marshal::versionTooNew);
+}
+
+TEST(FiberLossLengthTest, JsonKeysAndTexts) {
+    FiberLossLengthTest t = kx::build::lossLengthTest();
+    t.warningFlags = 2 | 8 | 16;
+    const Json::Value j = t.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["_className"].asString(), "FiberLossLengthTest");
+    EXPECT_EQ(j["_classVersion"].asInt(), 7);
+    for (const char* key : {"summary", "equipmentInfo", "remoteEquipInfo", "FiberLossLengthSettings", "Fiber",
+                            "FiberLimit", "limitResults", "celsius"})
+        EXPECT_TRUE(j.isMember(key)) << key;
+    EXPECT_EQ(j["Fiber"]["name"].asString(), "OM3 Multimode 50");
+    EXPECT_EQ(j["FiberLimit"]["_className"].asString(), "FiberLimit");
+    EXPECT_EQ(j["patchCordLength"][0].asString(), "2.0");
+    EXPECT_EQ(j["lastRefTime"].asString(), "20231114-1926");
+    EXPECT_EQ(j["length"].asString(), "148.3");
+    EXPECT_EQ(j["warningFlags"].asInt(), 26);
+    ASSERT_EQ(j["warningFlagsArray"].size(), 3u);
+    EXPECT_EQ(j["warningFlagsArray"][0].asString(), "NegativeLength");
+    EXPECT_EQ(j["warningFlagsArray"][1].asString(), "TrcLoss");
+    EXPECT_EQ(j["warningFlagsArray"][2].asString(), "");
+    EXPECT_EQ(j["overallLossMeas"].asString(), "2.85");
+    const Json::Value& e = j["testPerDirectionWlVec"][3];
+    EXPECT_EQ(e["_className"].asString(), "FiberLossLengthTestPerDirectionWl");
+    EXPECT_EQ(e["lightSourceType"].asString(), "led");
+    EXPECT_EQ(e["maxLossLimitResult"]["status"].asString(), "Fail");
+    EXPECT_TRUE(e["minLossLimitResult"].isNull());
+    EXPECT_EQ(e["power"]["dBmDisplay"].asString(), "-23.95");
+    EXPECT_EQ(e["power"]["_className"].asString(), "FiberPower");
+}
+
+TEST(FiberLossLengthSettings, RoundTripAndOlderVersions) {
+    FiberLossLengthSettings s = kx::build::lossLengthSettings();
+    s.farEndSourceType = FarEndSourceType::powrelPro;
+    s.fiberTestType = TestType::patchCordTest;
+    const auto bytes = kx::test::bytesOf(s);
+    FiberLossLengthSettings back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back, s);
+    EXPECT_EQ(back.kind(), 4);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLossLengthSettings>(bytes));
+
+    const auto v1 = kx::test::reframe(bytes, 0, 1, bytes.size() - 2, 2);
+    ASSERT_EQ(kx::test::readInto(back, v1), Marshal::ok);
+    EXPECT_EQ(back.farEndSourceType, FarEndSourceType::powrelPro);
+    EXPECT_EQ(back.fiberTestType, TestType::lossLength);
+    const auto v0 = kx::test::reframe(bytes, 0, 0, bytes.size() - 3, 3);
+    ASSERT_EQ(kx::test::readInto(back, v0), Marshal::ok);
+    EXPECT_EQ(back.farEndSourceType, FarEndSourceType::notSet);
+    EXPECT_EQ(back.numLcConnectors, 2u);
+}
+
+TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
+    FiberLossLengthSettings s;
+    s.numAdapters = 1;
+    s.numLcConnectors = 2;
+    s.numLcLowLossConnectors = 3;
+    s.numLcUltraLowLossConnectors = 4;
+    s.numSplices = 5;
+    s.numMpoConnectors = 6;
+    const auto bytes = kx::test::bytesOf(s);
+    // header, two empty strings, remote end, cable end, method, connector, bidirectional
+    const size_t at = 12 + 4 + 5;
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 6),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+}
+
+namespace {
+
+Json::Value settingsJson() { return kx::build::lossLengthSettings().toJson(Dump::DumpFlags{1}); }
+
+}  // namespace
+
+TEST(FiberLossLengthSettings, JsonRoundTrip) {
+    const Json::Value j = settingsJson();
+    const Json::Value& b = j["FiberLossLengthSettings"];
+    EXPECT_EQ(b["_classVersion"].asInt(), 3);
+    EXPECT_EQ(b["remoteEndSetup"].asString(), "VexlinkDual");
+    EXPECT_EQ(b["cableEnd"].asString(), "End 1");
+    EXPECT_EQ(b["referenceMethod"].asString(), "1 jumper method");
+    EXPECT_EQ(b["connectorType"].asString(), "LC");
+    EXPECT_EQ(b["farEndSourceType"].asString(), "Not Set");
+    EXPECT_EQ(b["fiberTestType"].asString(), "Loss Length");
+    FiberLossLengthSettings back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_EQ(back, kx::build::lossLengthSettings());
+}
+
+TEST(FiberLossLengthSettings, JsonReaderDefaultsAndFailures) {
+    Json::Value j = settingsJson();
+    j["FiberLossLengthSettings"].removeMember("biDirectionalEnabled");
+    j["FiberLossLengthSettings"].removeMember("numAdapters");
+    j["FiberLossLengthSettings"]["referenceMethod"] = "2 JUMPER METHOD";
+    FiberLossLengthSettings s;
+    ASSERT_TRUE(s.fromJson(j));
+    EXPECT_TRUE(s.biDirectionalEnabled);
+    EXPECT_EQ(s.numAdapters, 0u);
+    EXPECT_EQ(s.referenceMethod, FiberLLRefMethod::twoJumper);
+
+    std::vector<std::string> log;
+    Dump::setLogSink([&](int32_t, int32_t, const std::string& line) { log.push_back(line); });
+    j["FiberLossLengthSettings"]["referenceMethod"] = "4 jumper method";
+    EXPECT_FALSE(s.fromJson(j));
+    EXPECT_EQ(s.referenceMethod, FiberLLRefMethod::notSet);
+    j = settingsJson();
+    j["FiberLossLengthSettings"]["cableEnd"] = "End 3";
+    EXPECT_FALSE(s.fromJson(j));
+    EXPECT_EQ(static_cast<int32_t>(s.cableEnd), -1);
+    j = settingsJson();
+    j["FiberLossLengthSettings"].removeMember("limitName");
+    EXPECT_FALSE(s.fromJson(j));
+    EXPECT_EQ(s.fiberName, "OM3 Multimode 50");
+    j["FiberLossLengthSettings"]["_className"] = "FiberOtdrSettings";
+    EXPECT_FALSE(s.fromJson(j));
+    EXPECT_FALSE(s.fromJson(Json::Value()));
+    EXPECT_FALSE(s.fromJson(Json::Value("text")));
+    Dump::setLogSink(nullptr);
+    EXPECT_GE(log.size(), 5u);
+
+    // Version 2 data has no LC/MPO counts; version 1 no test type.
+    j = settingsJson();
+    j["FiberLossLengthSettings"]["_classVersion"] = 1;
+    j["FiberLossLengthSettings"]["fiberTestType"] = "nonsense";
+    j["FiberLossLengthSettings"]["numLcConnectors"] = 7;
+    ASSERT_TRUE(s.fromJson(j));
+    EXPECT_EQ(s.numLcConnectors, 0u);
+    EXPECT_EQ(s.fiberTestType, TestType::lossLength);
+}

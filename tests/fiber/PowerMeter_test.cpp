@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberTestUtil.h"
+#include "serialization/ByteStreamBuilder.h"
+
+using namespace Kestrix;
+
+TEST(FiberPowerMeterPerWl, DifferencesAtThePowersResolution) {
+    const FiberPowerMeterPerWl p = kx::build::powerMeterTest().testPerWlVec[0];
+    EXPECT_EQ(p.dB().toString(), "2.25");
+    EXPECT_EQ(p.maxdB().toString(), "2.40");
+    EXPECT_EQ(p.mindB().toString(), "2.10");
+}
+
+TEST(FiberPowerMeterPerWl, VersionZeroStoresAnIntegerWavelength) {
+    const FiberPowerMeterPerWl p = kx::build::powerMeterTest().testPerWlVec[0];
+    Marshal::ByteStreamBuilder b;
+    b.write(static_cast<uint8_t>(0));
+    b.write(static_cast<uint16_t>(1310));
+    for (const FiberPower* x : {&p.refPower, &p.power, &p.minPower, &p.maxPower}) x->serialize(b);
+    FiberPowerMeterPerWl back;
+    ASSERT_EQ(kx::test::readInto(back, b.bytes()), Marshal::ok);
+    EXPECT_EQ(back.wavelength, 1310.0f);
+    EXPECT_TRUE(std::isnan(back._minRange));
+    EXPECT_TRUE(std::isnan(back._maxRange));
+    auto v2 = kx::test::bytesOf(p);
+    v2[0] = 2;
+    EXPECT_EQ(kx::test::readInto(back, v2), Marshal::versionTooNew);
+}
+
+TEST(FiberPowerMeterTest, RoundTripJsonAndPrefixes) {
+    const FiberPowerMeterTest t = kx::build::powerMeterTest();
+    const auto bytes = kx::test::bytesOf(t);
+    FiberPowerMeterTest back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_EQ(back.gain, 3);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPowerMeterTest>(bytes));
+    Fiber f;
+    FiberLimit l;
+    EXPECT_FALSE(back.getFiber(f));
+    EXPECT_FALSE(back.getLimit(l));
+
+    const Json::Value j = t.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["_className"].asString(), "FiberPowerMeterTest");
+    EXPECT_EQ(j["_classVersion"].asInt(), 2);
+    EXPECT_EQ(j["gain"].asInt(), 3);
+    EXPECT_EQ(j["testPerWlVec"][1]["wavelength"].asDouble(), 1550.0);
+    EXPECT_EQ(j["testPerWlVec"][1]["loss"].asString(), "2.25");
+    EXPECT_EQ(j["testPerWlVec"][1]["_className"].asString(), "FiberPowerMeterPerWl");
+}
+
+TEST(FiberPowerMeterTest, ImpossibleEntryCountFails) {
+    FiberPowerMeterTest t = kx::build::powerMeterTest();
+    t.testPerWlVec.clear();
+    auto bytes = kx::test::bytesOf(t);
+    bytes.back() = 40;
+    FiberPowerMeterTest back;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+}
