@@ -1,0 +1,434 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "copper/CopperBuilders.h"
+#include "copper/CopperEvaluation.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperUtil.h"
+#include "copper/LimitBuilders.h"
+
+using namespace Kestrix;
+using kx::test::samplePlot;
+using kx::test::scalar;
+
+namespace {
+
+constexpr float kNoNvp = std::numeric_limits<float>::quiet_NaN();
+const auto P1 = WirePair::pair1;
+const auto P2 = WirePair::pair2;
+const auto P3 = WirePair::pair3;
+const auto P4 = WirePair::pair4;
+
+// A test with all four pairs wired, a passing wiremap and an empty limit of its own.
+CopperTestPtr bareTest() {
+    auto t = std::make_shared<CopperTest>();
+    t->body.outletConfig = kx::test::t568bOutlet();
+    t->body.wiremap = kx::test::straightThroughWiremap();
+    t->body.limit = std::make_shared<CopperLimit>();
+    return t;
+}
+
+CopperFreqLimit curve(CopperFreqLimitType type, std::vector<int16_t> points, PairCombo pair = PairCombo::any,
+                      std::vector<AccPoint> acc = {}) {
+    return kx::test::freqLimit(type, std::move(points), std::move(acc), pair);
+}
+
+std::vector<int16_t> flat(size_t n, int16_t v) { return std::vector<int16_t>(n, v); }
+
+const CopperFreq* record(const CopperTest& t, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) {
+    for (const auto& f : t.body.copperfreqs.freqs)
+        if (f.testType == type && f.cableEnd == end && f.srcPair == src && f.rcvPair == rcv) return &f;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
+    auto t = bareTest();
+    t->body.scalars = {scalar(CopperTestType::delay, P1, 100.0f, ScaledInt::ones),
+                       scalar(CopperTestType::length, P1, 0.0f, ScaledInt::tenths)};
+    t->recertify(69.0f);
+    const float len = t->body.scalars[1].value;
+    EXPECT_NEAR(len, 20.69f, 0.005f);
+    EXPECT_FLOAT_EQ(len, 100.0f / 1000000000.0f * 299792448.0f * 69.0f / 100.0f);
+    EXPECT_EQ(t->body.scalars[1].scaledValue().toString(), "20.7");
+
+    // NaN keeps the stored lengths; a delay with a second pair is not a pair's delay.
+    t->body.scalars[1].value = 5.0f;
+    t->recertify(kNoNvp);
+    EXPECT_EQ(t->body.scalars[1].value, 5.0f);
+    t->body.scalars[0].wirePair2 = P2;
+    t->recertify(69.0f);
+    EXPECT_EQ(t->body.scalars[1].value, 5.0f);
+}
+
+TEST(RecertifyLengths, OnlyTheShortestLengthDecides) {
+    auto t = bareTest();
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
+    t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
+    EXPECT_EQ(t->body.scalars[0].status, Status::show);
+    EXPECT_EQ(t->body.scalars[0].limitMax.toString(), "90.0");
+    EXPECT_EQ(t->body.scalars[1].status, Status::pass);
+
+    t->body.scalars[1].value = 150.0f;  // now pair 1 is the shortest, and too long
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
+    EXPECT_EQ(t->body.scalars[0].status, Status::fail);
+    EXPECT_EQ(t->body.scalars[1].status, Status::show);
+}
+
+TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
+    auto t = bareTest();
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
+    t->body.scalars = {scalar(CopperTestType::length, P1, 99.0f, ScaledInt::tenths)};
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
+    t->body.scalars[0].value = 100.0f;
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
+    t->body.limit->mediaType = CopperLimit::MediaType::coax;
+    t->body.scalars[0].value = 91.0f;
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
+    t->body.scalars[0].value = 90.0f;
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
+}
+
+TEST(RecertifyScalars, RemoteUnusedQualifiedAndInfoOnly) {
+    auto t = bareTest();
+    t->body.outletConfig = kx::test::t568bOutlet({1, 2});
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
+        kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones),
+                              ScaledInt::nan(), true)};
+    t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
+                       scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
+                       scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
+    t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
+    EXPECT_EQ(t->body.scalars[0].status, Status::dontShow);  // remote end
+    EXPECT_EQ(t->body.scalars[1].status, Status::dontShow);  // pair 3 not wired
+    EXPECT_EQ(t->body.scalars[2].status, Status::fail);
+    EXPECT_EQ(t->body.scalars[3].status, Status::show);  // info-only limit
+    EXPECT_EQ(t->body.scalars[3].limitMax.toString(), "498");
+    EXPECT_EQ(t->body.scalars[4].status, Status::dontShow);
+    EXPECT_EQ(t->body.scalars[5].status, Status::show);  // too short
+    t->body.scalars[5].qualifier = ScalarQualifier::open;
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[5].status, Status::fail);
+}
+
+TEST(RecertifyScalars, UnbalanceUsesThePercentAllowanceWhenItIsLarger) {
+    auto t = bareTest();
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
+        kx::test::scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
+    // 3.0 % of 10 ohm = 0.30 ohm > 0.15 ohm.
+    t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[1].status, Status::pass);
+    EXPECT_EQ(t->body.scalars[1].limitMax.toString(), "0.30");
+    // 3.0 % of 2 ohm = 0.06 ohm: the ohm limit applies.
+    t->body.scalars[0].value = 2.0f;
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[1].status, Status::fail);
+    EXPECT_EQ(t->body.scalars[1].limitMax.toString(), "0.15");
+    // Without the resistance the unbalance is only shown.
+    t->body.scalars.erase(t->body.scalars.begin());
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[0].status, Status::show);
+}
+
+TEST(RecertifyScalars, PairToPairUnbalanceSumsTheParallelResistances) {
+    auto t = bareTest();
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
+        kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
+    t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[2].limitMax.toString(), "0.70");
+    EXPECT_EQ(t->body.scalars[2].status, Status::pass);
+    t->body.scalars[2].value = 0.71f;
+    Evaluation::evaluateScalars(*t);
+    EXPECT_EQ(t->body.scalars[2].status, Status::fail);
+}
+
+TEST(RecertifyScalars, ImpedanceFallsBackToTheCablesNominalForm) {
+    auto t = bareTest();
+    t->body.cable.impedance = 100;
+    t->body.limit->scalarLimits = {
+        kx::test::scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
+        kx::test::scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
+                              ScaledInt::raw(85, ScaledInt::ones))};
+    t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
+    EXPECT_EQ(t->body.scalars[0].limitMin.toString(), "85");
+}
+
+TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
+    auto t = bareTest();
+    t->body.limit.reset();
+    t->body.scalars = {scalar(CopperTestType::resist, P1, 1.0f, ScaledInt::tenths)};
+    t->body.scalars[0].status = Status::fail;
+    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::notSet);
+    EXPECT_EQ(t->body.scalars[0].status, Status::fail);
+    std::vector<uint16_t> mask{1};
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P1, P1, mask));
+    EXPECT_TRUE(mask.empty());
+}
+
+TEST(RecertifyFrequency, MarginZeroPassesAndStarsFollowTheAccuracy) {
+    const auto evaluate = [](int16_t sample, float accuracy, CopperLimit::NextStatusType nst) {
+        CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
+        p.data = {500, 400, sample, 450};
+        CopperFreqLimit l = curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any,
+                                  {{1000, accuracy}, {2000, accuracy}});
+        CopperFreq r;
+        Evaluation::evaluateRecord(r, p, l, {}, nst);
+        return r;
+    };
+    const auto normal = CopperLimit::NextStatusType::normal;
+    CopperFreq r = evaluate(300, 0.0f, normal);
+    EXPECT_EQ(r.status, Status::pass);
+    EXPECT_EQ(r.getWmMargin().toString(), "0.0");
+    EXPECT_EQ(r.wmLocation, idxToKHz(2));
+    EXPECT_EQ(evaluate(299, 0.0f, normal).status, Status::fail);
+    EXPECT_EQ(evaluate(300, 0.5f, normal).status, Status::passStar);
+    EXPECT_EQ(evaluate(299, 0.5f, normal).status, Status::failStar);
+    EXPECT_EQ(evaluate(300, 0.5f, CopperLimit::NextStatusType::acceptable).status, Status::passAcceptable);
+    EXPECT_EQ(evaluate(299, 0.5f, CopperLimit::NextStatusType::acceptable).status, Status::passAcceptable);
+    // Worst value: the smallest sample; among equal samples the highest index.
+    CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
+    p.data = {310, 305, 305, 400};
+    CopperFreq r2;
+    Evaluation::evaluateRecord(r2, p, curve(CopperFreqLimitType::NEXT, {300, 290, 300, 300}), {},
+                               CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r2.wvValue.value, 305);
+    EXPECT_EQ(r2.wvLocation, idxToKHz(2));
+    EXPECT_EQ(r2.wmValue.value, 305);  // margin 0.5 at index 2 beats 1.0 at 0 and 1.5 at 1
+    EXPECT_EQ(r2.wmLimit.value, 300);
+}
+
+TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
+    auto t = bareTest();
+    t->body.limit->freqLimits = {
+        curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any, {{1000, 0.5f}, {2000, 0.5f}})};
+    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, {500, 400, 299, 450})};
+    EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+    ASSERT_EQ(t->body.copperfreqs.freqs.size(), 1u);
+    EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::failStar);
+    t->plots.plots[0]->data[2] = 300;
+    EXPECT_EQ(t->recertify(kNoNvp), Status::passStar);
+}
+
+TEST(RecertifyFrequency, InsertionLossIsAnUpperBound) {
+    CopperPlot p(CopperTestType::il, CableEnd::main, P1, P1);
+    p.data = {-20, 50, 90, 70};
+    CopperFreqLimit l = curve(CopperFreqLimitType::IL, {100, 100, 100, 80});
+    CopperFreq r;
+    Evaluation::evaluateRecord(r, p, l, {}, CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r.status, Status::pass);
+    // Worst value 9.0 dB at index 2; on a pass the worst margin reports the worst value.
+    EXPECT_EQ(r.wvValue.value, 90);
+    EXPECT_EQ(r.wmValue.value, 90);
+    EXPECT_EQ(r.wmLimit.value, 100);
+    EXPECT_EQ(r.wmLocation, idxToKHz(2));
+    p.data[3] = 81;
+    Evaluation::evaluateRecord(r, p, l, {}, CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r.status, Status::fail);
+    EXPECT_EQ(r.wmValue.value, 81);
+    EXPECT_EQ(r.wmLocation, idxToKHz(3));
+    // Samples at or below -1.0 dB never become the worst value.
+    p.data = {-15, -12, -10, -30};
+    CopperFreq low;
+    Evaluation::evaluateRecord(low, p, l, {}, CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(low.wvValue.value, 0);
+    EXPECT_EQ(low.wvLimit.value, 0);
+    EXPECT_EQ(low.wvLocation, idxToKHz(0));
+}
+
+TEST(RecertifyFrequency, WithoutCurveOnlyTheWorstValueIsShown) {
+    CopperPlot p(CopperTestType::rl, CableEnd::main, P1, P1);
+    p.data = {200, 150, 150, 180};
+    CopperFreq r;
+    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::RL, {}), {}, CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r.status, Status::show);
+    EXPECT_EQ(r.wvValue.value, 150);
+    EXPECT_EQ(r.wvLocation, idxToKHz(1));
+    EXPECT_TRUE(r.wmValue.isNaN());
+}
+
+TEST(RecertifyFrequency, MaskedOutEverywhereIsShownNotJudged) {
+    CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
+    p.data = {100, 100, 100};
+    CopperFreq r;
+    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::NEXT, {300, 300, CopperFreqLimit::kNoLimit}), {0, 0, 1},
+                               CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r.status, Status::show);
+    EXPECT_EQ(r.wmValue.value, 100);
+    // A mask that keeps one point judges only that point.
+    p.data = {100, 400, 100};
+    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::NEXT, {300, 300, 300}), {0, 1, 0},
+                               CopperLimit::NextStatusType::normal);
+    EXPECT_EQ(r.status, Status::pass);
+    EXPECT_EQ(r.wmLocation, idxToKHz(1));
+}
+
+TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
+    auto t = bareTest();
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300)),
+                                 curve(CopperFreqLimitType::NEXT, flat(3, 450), PairCombo::p12_36)};
+    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
+                      samplePlot(CopperTestType::next, CableEnd::main, P1, P3, flat(3, 400)),
+                      samplePlot(CopperTestType::next, CableEnd::main, P2, P1, flat(3, 400))};
+    EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+    const auto& freqs = t->body.copperfreqs.freqs;
+    ASSERT_EQ(freqs.size(), 3u);
+    // Generic curve first (stored order): 1-3 and 2-1; then the 12_36 curve for 1-2 alone.
+    EXPECT_EQ(freqs[0].srcPair, P1);
+    EXPECT_EQ(freqs[0].rcvPair, P3);
+    EXPECT_EQ(freqs[0].status, Status::pass);
+    EXPECT_EQ(freqs[1].srcPair, P2);
+    EXPECT_EQ(freqs[1].rcvPair, P1);
+    EXPECT_EQ(freqs[2].srcPair, P1);
+    EXPECT_EQ(freqs[2].rcvPair, P2);
+    EXPECT_EQ(freqs[2].status, Status::fail);
+    EXPECT_EQ(freqs[2].wmLimit.value, 450);
+}
+
+TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
+    auto t = bareTest();
+    t->body.outletConfig = kx::test::t568bOutlet({1, 2});
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300))};
+    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
+                      samplePlot(CopperTestType::next, CableEnd::main, P1, P4, flat(3, 100))};
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
+    EXPECT_EQ(t->body.copperfreqs.freqs.size(), 1u);
+}
+
+TEST(RecertifyFrequency, RequiredCurveWithoutPlotFailsUnlessCustomOutlet) {
+    auto t = bareTest();
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300)),
+                                 curve(CopperFreqLimitType::RL, flat(3, 100)),
+                                 kx::test::freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
+    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400))};
+    EXPECT_EQ(t->recertify(kNoNvp), Status::fail);  // no RL plot; the info-only CMRL does not count
+    t->body.outletConfig.name = "*Custom*";
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
+    t->body.limit->mediaType = CopperLimit::MediaType::coax;
+    EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+}
+
+TEST(RecertifyFrequency, OverallStatusMergesWiremapAndScalars) {
+    auto t = bareTest();
+    t->body.wiremap.status = Status::fail;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::fail);
+    t->body.wiremap.status = Status::pass;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::pass);
+    t->body.wiremap.status = Status::show;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::show);
+    t->body.scalars = {scalar(CopperTestType::skew, P1, 1.0f, ScaledInt::ones)};
+    t->body.scalars[0].status = Status::passStar;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::passStar);
+}
+
+TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
+    auto t = bareTest();
+    t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(1018, 300)),
+                                 curve(CopperFreqLimitType::NEXT_ALT, flat(1018, 250))};
+    auto il = samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1018, 100));
+    t->plots.plots = {il, samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(1018, 280))};
+    // IL at 450 MHz (index 1017) is 10.0 dB, below 12.0: the alternate curve judges.
+    t->recertify(kNoNvp);
+    const CopperFreq* r = record(*t, CopperTestType::next, CableEnd::main, P1, P2);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->limitType, CopperFreqLimitType::NEXT_ALT);
+    EXPECT_EQ(r->status, Status::pass);
+    il->data[1017] = 120;
+    t->recertify(kNoNvp);
+    r = record(*t, CopperTestType::next, CableEnd::main, P1, P2);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->limitType, CopperFreqLimitType::NEXT);
+    EXPECT_EQ(r->status, Status::fail);
+    // A plot too short for index 1017 never selects the alternate curve.
+    il->data.resize(1017);
+    t->recertify(kNoNvp);
+    EXPECT_EQ(record(*t, CopperTestType::next, CableEnd::main, P1, P2)->limitType, CopperFreqLimitType::NEXT);
+}
+
+TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
+    auto t = bareTest();
+    t->body.limit->altTcl = CopperLimit::AltTcl::shielded;
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::TCL, flat(2, 300)),
+                                 curve(CopperFreqLimitType::TCL_ALT, flat(2, 200))};
+    t->plots.plots = {samplePlot(CopperTestType::tcl, CableEnd::main, P1, P1, flat(2, 250))};
+    t->body.cable.copperShield = CopperCable::Shield::SFTP;
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
+    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, CopperFreqLimitType::TCL_ALT);
+    t->body.cable.copperShield = CopperCable::Shield::UUTP;
+    EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, CopperFreqLimitType::TCL);
+}
+
+TEST(RecertifyMasks, RlMaskIsZeroWhereInsertionLossIsBelow3dB) {
+    auto t = bareTest();
+    t->body.limit->do3dbRuleRl = true;
+    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {10, 29, 30, 31, 25, 45})};
+    std::vector<uint16_t> mask;
+    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::rl, CableEnd::remote, P1, P2, mask));
+    EXPECT_EQ(mask, (std::vector<uint16_t>{0, 0, 1, 1, 0, 1}));
+    // No reference plot for pair 3, or the rule off: no mask.
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P3, P3, mask));
+    t->body.limit->do3dbRuleRl = false;
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, mask));
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::tcl, CableEnd::main, P2, P2, mask));
+}
+
+TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
+    auto t = bareTest();
+    t->body.limit->do3dbRuleRl = true;
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::RL, flat(4, 200))};
+    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P1, P1, {10, 20, 40, 50}),
+                      samplePlot(CopperTestType::rl, CableEnd::main, P1, P1, {100, 150, 250, 260})};
+    t->recertify(kNoNvp);
+    const CopperFreq* r = record(*t, CopperTestType::rl, CableEnd::main, P1, P1);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->status, Status::pass);
+    EXPECT_EQ(r->wmValue.value, 250);
+}
+
+TEST(RecertifyMasks, ElfextMaskUsesTheOtherEndsFextForReversedPairs) {
+    auto t = bareTest();
+    t->body.limit->dbRuleAcrF = 3;
+    t->body.limit->dbRuleAcrFStartFreqKHz = 1250;  // index 2: entries 0..2 always enforced
+    t->plots.plots = {samplePlot(CopperTestType::fext, CableEnd::remote, P1, P2, {90, 90, 90, 20, 30, 31})};
+    std::vector<uint16_t> mask;
+    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::elfext, CableEnd::main, P2, P1, mask));
+    EXPECT_EQ(mask, (std::vector<uint16_t>{1, 1, 1, 1, 1, 0}));
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::elfext, CableEnd::main, P1, P2, mask));
+}
+
+TEST(RecertifyMasks, NextMaskFollowsTheFourDbRule) {
+    auto t = bareTest();
+    t->body.limit->do4dbRuleNext = true;
+    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {39, 40, 41})};
+    std::vector<uint16_t> mask;
+    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::psnext, CableEnd::main, P2, P2, mask));
+    EXPECT_EQ(mask, (std::vector<uint16_t>{0, 1, 1}));
+    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::acr, CableEnd::main, P1, P2, mask));
+}
+
+TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
+    auto t = bareTest();
+    t->body.limit.reset();
+    EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
+}
