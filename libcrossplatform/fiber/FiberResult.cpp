@@ -1,5 +1,6 @@
 #include "fiber/FiberResult.h"
 
+#include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -39,6 +40,7 @@ T& FiberResult::testOf(FiberTestType type) {
 FiberOtdrTest& FiberResult::otdrTest(FiberTestType type) { return testOf<FiberOtdrTest>(type); }
 FiberLossLengthTest& FiberResult::lossLengthTest(FiberTestType type) { return testOf<FiberLossLengthTest>(type); }
 FiberPowerMeterTest& FiberResult::powerMeterTest(FiberTestType type) { return testOf<FiberPowerMeterTest>(type); }
+FiberImageTest& FiberResult::imageTest(FiberTestType type) { return testOf<FiberImageTest>(type); }
 
 FiberTest& FiberResult::addTest(std::unique_ptr<FiberTest> test) {
     tests.push_back(std::move(test));

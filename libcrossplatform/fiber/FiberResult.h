@@ -11,6 +11,7 @@ namespace Kestrix {
 class FiberOtdrTest;
 class FiberLossLengthTest;
 class FiberPowerMeterTest;
+class FiberImageTest;
 
 // Everything one stored fiber record holds: the result summary and its tests, in the order they were added.
 class FiberResult : public Dump::IDumpable, public Dump::IJsonable {
@@ -28,6 +29,7 @@ public:
     FiberOtdrTest& otdrTest(FiberTestType type);
     FiberLossLengthTest& lossLengthTest(FiberTestType type);
     FiberPowerMeterTest& powerMeterTest(FiberTestType type);
+    FiberImageTest& imageTest(FiberTestType type);
 
     // Takes ownership; the test keeps the type its summary names.
     FiberTest& addTest(std::unique_ptr<FiberTest> test);

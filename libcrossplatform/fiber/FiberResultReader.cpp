@@ -2,6 +2,7 @@
 
 #include <boost/container/flat_map.hpp>
 
+#include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -43,8 +44,9 @@ public:
             case Part::powerMeter:
                 return readSectionObject(section, test<FiberPowerMeterTest>(entry->testBit));
             case Part::imageBody:
+                return readPart(section, test<FiberImageTest>(entry->testBit), &FiberImageTest::deserializeBody);
             case Part::image:
-                return ResultReaderStatus::badData;
+                return readSectionObject(section, test<FiberImageTest>(entry->testBit).image);
         }
         return ResultReaderStatus::badData;
     }
@@ -76,6 +78,10 @@ FiberOtdrTest& Dispatch::testFor<FiberOtdrTest>(FiberTestType bit) {
 template <>
 FiberLossLengthTest& Dispatch::testFor<FiberLossLengthTest>(FiberTestType bit) {
     return _result.lossLengthTest(bit);
+}
+template <>
+FiberImageTest& Dispatch::testFor<FiberImageTest>(FiberTestType bit) {
+    return _result.imageTest(bit);
 }
 template <>
 FiberPowerMeterTest& Dispatch::testFor<FiberPowerMeterTest>(FiberTestType bit) {

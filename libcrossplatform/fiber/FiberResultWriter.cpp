@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -75,7 +76,12 @@ bool addTest(SectionList& list, const FiberTest& test) {
         case FiberTest::Kind::powerMeter:
             return list.add(test.summary.testType, Part::powerMeter, Marshal::TypeIds::FiberPowerMeterTest.version,
                             test);
-        case FiberTest::Kind::image: return false;
+        case FiberTest::Kind::image: {
+            const auto& t = static_cast<const FiberImageTest&>(test);
+            return list.add(t.summary.testType, Part::imageBody, Marshal::TypeIds::FiberImageTestBody.version,
+                            PartWriter<FiberImageTest>(t, &FiberImageTest::serializeBody)) &&
+                   list.add(t.summary.testType, Part::image, Marshal::TypeIds::FiberImage.version, t.image);
+        }
     }
     return false;
 }
