@@ -97,6 +97,10 @@ bool writeSetupDatabase(const std::string& path, const std::vector<uint8_t>& blo
 }
 
 bool decodeProject(const std::vector<uint8_t>& blob, Core& out, std::string& error) {
+    if (blob.empty()) {
+        error = "the project is empty";
+        return false;
+    }
     if (blob.size() > 0x7FFFFFFF) {
         error = "the project is too large";
         return false;

@@ -1,0 +1,131 @@
+#include "storage/Core.h"
+
+#include <gtest/gtest.h>
+
+#include "TestHelpers.h"
+#include "storage/LossLengthTestSet.h"
+#include "storage/OtdrTestSet.h"
+#include "storage/ProjectBuilders.h"
+
+using namespace Project;
+using kx::support::bytesOf;
+
+TEST(Core, BytesRoundTrip) {
+    const Core p = kx::support::sampleProject();
+    const auto bytes = bytesOf(p);
+    Core back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_TRUE(back.equals(p));
+    EXPECT_EQ(bytesOf(back), bytes);
+    EXPECT_EQ(bytes, kx::support::coreBytesAtVersion(p, 11));
+}
+
+TEST(Core, JsonRoundTrip) {
+    const Core p = kx::support::sampleProject();
+    const Json::Value j = p.toJson({2});
+    EXPECT_EQ(j["Core"]["nextLabel"].asString(), "F-0107");
+    EXPECT_TRUE(j["Core"]["TestSetList"].isObject());
+    EXPECT_TRUE(j["Core"]["Status"].isObject());
+    Core back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_TRUE(back.equals(p));
+}
+
+TEST(Core, VersionGatesForQuarnIdAndOrgId) {
+    const Core p = kx::support::sampleProject();
+    struct Case {
+        uint8_t version;
+        const char* quarn;
+        const char* org;
+    } cases[] = {{7, "", ""}, {8, "q-1234", ""}, {9, "q-1234", "org-77"}, {10, "q-1234", "org-77"}};
+    for (const auto& c : cases) {
+        Core back = p;
+        ASSERT_EQ(readInto(back, kx::support::coreBytesAtVersion(p, c.version)), Marshal::ok) << int(c.version);
+        EXPECT_EQ(back.quarnId, c.quarn);
+        EXPECT_EQ(back.orgId, c.org);
+        EXPECT_EQ(back.name, p.name);
+        EXPECT_EQ(back.version, p.version);
+    }
+    Core back;
+    auto bytes = bytesOf(p);
+    bytes[3] = 12;
+    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+}
+
+TEST(Core, NameOf199CharactersIsTheLongestReadable) {
+    Core p;
+    p.name = std::string(199, 'n');
+    Core back;
+    EXPECT_EQ(readInto(back, bytesOf(p)), Marshal::ok);
+    EXPECT_EQ(back.name, p.name);
+    p.name.push_back('n');
+    EXPECT_EQ(readInto(back, bytesOf(p)), Marshal::invalidData);
+}
+
+TEST(Core, TruncationSweepFailsCleanly) {
+    const auto bytes = bytesOf(kx::support::sampleProject());
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        Core back;
+        EXPECT_NE(readInto(back, prefix), Marshal::ok) << n;
+    }
+}
+
+TEST(Core, EvilCountsFailWithoutAllocating) {
+    const Core p = kx::support::sampleProject();
+    auto bytes = bytesOf(p);
+    // operatorName's count (after the header and name) set to 4 GiB: refused by the core's limit.
+    put32(bytes, 12 + 4 + p.name.size() + 1, 0xFFFFFFFF);
+    Core back;
+    EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
+}
+
+namespace {
+Core labelProject() {
+    Core p = kx::support::sampleProject();
+    p.cursors.items.clear();
+    return p;
+}
+}  // namespace
+
+TEST(CoreNextLabel, CursorOfActiveSetTypeAndEnd) {
+    Core p = kx::support::sampleProject();
+    EXPECT_EQ(p.nextLabel(), "F-0107");  // OTDR test set 2, label set 11, end 2
+    p.cableEnd = 1;
+    EXPECT_EQ(p.nextLabel(), "F-0100");  // no cursor for end 1: the auto-increment seed
+}
+
+TEST(CoreNextLabel, NeedsBothActiveIdsAndAKnownTestSet) {
+    Core p = kx::support::sampleProject();
+    p.activeLabelSet = -1;
+    EXPECT_EQ(p.nextLabel(), "");
+    p = kx::support::sampleProject();
+    p.activeTestSet = -1;
+    EXPECT_EQ(p.nextLabel(), "");
+    p.activeTestSet = 77;
+    EXPECT_EQ(p.nextLabel(), "");
+}
+
+TEST(CoreNextLabel, SeedOnlyForAutoIncrementSets) {
+    Core p = labelProject();
+    EXPECT_EQ(p.nextLabel(), "F-0100");
+    p.activeLabelSet = 10;  // sequential
+    EXPECT_EQ(p.nextLabel(), "");
+    // A set claiming type 2 that is not an auto-increment set has no seed to give.
+    p.labelSets.items[0]->type = 2;
+    EXPECT_EQ(p.nextLabel(), "");
+}
+
+TEST(CoreNextLabel, LossLengthCursorsAreAlwaysEnd1) {
+    Core p = labelProject();
+    p.activeTestSet = 4;  // loss/length
+    p.cableEnd = 2;
+    auto c = std::make_unique<Cursor>();
+    c->labelSetID = 11;
+    c->resultType = 2;
+    c->testType = 13;
+    c->cableEnd = 1;
+    c->nextLabel = "L-1";
+    p.cursors.items.push_back(std::move(c));
+    EXPECT_EQ(p.nextLabel(), "L-1");
+}

@@ -1,0 +1,181 @@
+#include "storage/LabelSet.h"
+
+#include <gtest/gtest.h>
+
+#include "TestHelpers.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "storage/Cursor.h"
+#include "storage/LabelSetList.h"
+#include "storage/ProjectBuilders.h"
+
+using namespace Project;
+using kx::support::bytesOf;
+
+TEST(LabelSet, NumberOfTestsCountsKindsOfTest) {
+    SequentialLabelSet s;
+    s._size = 100;
+    s.testTypeVec = 0x6;
+    EXPECT_EQ(s.numberOfTests(), 200u);
+    // With bit 28, bits 0 and 1 are part of a combined test: 0x7 | bit 28 counts bits 2 and 28.
+    s.testTypeVec = 0x7 | (1u << 28);
+    EXPECT_EQ(s.numberOfTests(), 200u);
+    s.testTypeVec = 0x3 | (1u << 28);
+    EXPECT_EQ(s.numberOfTests(), 100u);
+    // No overflow for stored extremes.
+    s._size = 0xFFFFFFFF;
+    s.testTypeVec = 0xFFFFFFFF;
+    EXPECT_EQ(s.numberOfTests(), 0xFFFFFFFFull * 30);
+}
+
+TEST(LabelSet, AutoIncrementHasSizeOneAndDefaults) {
+    AutoIncrementLabelSet a;
+    EXPECT_EQ(a.type, 2u);
+    EXPECT_EQ(a.id, -1);
+    EXPECT_EQ(a.maxLength, 0);
+    EXPECT_EQ(a.size(), 1u);
+    a.seed = "X-999999";
+    EXPECT_EQ(a.size(), 1u);
+}
+
+TEST(LabelSet, EqualsNeedsSameClass) {
+    SequentialLabelSet s;
+    RandomLabelSet r;
+    s.id = r.id = 4;
+    s._size = r._size = 9;
+    EXPECT_FALSE(s.equals(r));
+    EXPECT_FALSE(r.equals(s));
+    auto c = s.clone();
+    EXPECT_TRUE(c->equals(s));
+    s.stop = "Z";
+    EXPECT_FALSE(c->equals(s));
+}
+
+TEST(LabelSet, BytesAndJsonRoundTripEveryKind) {
+    const Core p = kx::support::sampleProject();
+    for (const auto& set : p.labelSets.items) {
+        auto back = LabelSetList::create(0);
+        ASSERT_EQ(back, nullptr);
+        std::unique_ptr<LabelSet> fromBytes = set->clone();
+        std::unique_ptr<LabelSet> fromJson = set->clone();
+        // Start from a different value so the round trip has to fill every field.
+        fromBytes->id = fromJson->id = 999;
+        ASSERT_EQ(readInto(*fromBytes, bytesOf(*set)), Marshal::ok);
+        EXPECT_TRUE(fromBytes->equals(*set));
+        ASSERT_TRUE(fromJson->fromJson(set->toJson({1})));
+        EXPECT_TRUE(fromJson->equals(*set));
+    }
+}
+
+TEST(LabelSet, SequentialGoldenBytes) {
+    SequentialLabelSet s;
+    s.type = 1;
+    s.id = 2;
+    s._size = 3;
+    s.mediaType = 4;
+    s.testTypeVec = 5;
+    s.start = "A";
+    s.stop = "B";
+    const std::vector<uint8_t> expected{0xCD, 0xAB, 1, 1, 0x91, 0, 6, 0, 32, 0, 0, 0,  // header
+                                        1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0,
+                                        2, 0, 0, 0, 'A', 0, 2, 0, 0, 0, 'B', 0};
+    EXPECT_EQ(bytesOf(s), expected);
+}
+
+TEST(LabelSet, JsonMissingKeyFails) {
+    AutoIncrementLabelSet a;
+    a.seed = "S";
+    Json::Value j = a.toJson({1});
+    j["AutoIncrementLabelSet"].removeMember("maxLength");
+    AutoIncrementLabelSet back;
+    EXPECT_FALSE(back.fromJson(j));
+    EXPECT_FALSE(back.fromJson(Json::Value()));
+    EXPECT_FALSE(back.fromJson(SequentialLabelSet().toJson({1})));
+    EXPECT_EQ(SequentialLabelSet().toJson({1})["SequentialLabelSet"]["tests"].asUInt64(), 0u);
+}
+
+TEST(LabelSetList, EmptyListReads) {
+    LabelSetList l;
+    l.nextUniqueID = 7;
+    LabelSetList back;
+    back.items.push_back(std::make_unique<AutoIncrementLabelSet>());
+    ASSERT_EQ(readInto(back, bytesOf(l)), Marshal::ok);
+    EXPECT_TRUE(back.items.empty());
+    EXPECT_EQ(back.nextUniqueID, 7u);
+}
+
+TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
+    const Core p = kx::support::sampleProject();
+    LabelSetList back;
+    ASSERT_EQ(readInto(back, bytesOf(p.labelSets)), Marshal::ok);
+    ASSERT_TRUE(back.equals(p.labelSets));
+    EXPECT_NE(dynamic_cast<RandomLabelSet*>(back.items[2].get()), nullptr);
+
+    // A cursor (code 0x0002) where a label set is expected.
+    Marshal::ByteStreamBuilder payload;
+    payload.write(uint32_t{1});
+    payload.write(uint16_t{1});
+    auto cursor = bytesOf(Cursor{});
+    payload.write(cursor.data(), static_cast<uint32_t>(cursor.size()));
+    auto bytes = kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes());
+    back = p.labelSets;
+    EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
+    EXPECT_TRUE(back.items.empty());
+
+    // The right code in another family (domain 0x0061) is refused too.
+    auto seq = bytesOf(*p.labelSets.items[0]);
+    std::vector<uint8_t> wrongFamily = seq;
+    wrongFamily[4] = 0x61;
+    Marshal::ByteStreamBuilder p2;
+    p2.write(uint32_t{1});
+    p2.write(uint16_t{1});
+    p2.write(wrongFamily.data(), static_cast<uint32_t>(wrongFamily.size()));
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, p2.bytes())),
+              Marshal::invalidData);
+}
+
+TEST(LabelSetList, CountLargerThanBytesLeftFails) {
+    Marshal::ByteStreamBuilder payload;
+    payload.write(uint32_t{1});
+    payload.write(uint16_t{0xFFFF});
+    LabelSetList back;
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes())),
+              Marshal::readError);
+    EXPECT_TRUE(back.items.empty());
+}
+
+TEST(LabelSetList, JsonRoundTrip) {
+    const Core p = kx::support::sampleProject();
+    LabelSetList back;
+    ASSERT_TRUE(back.fromJson(p.labelSets.toJson({1})));
+    EXPECT_TRUE(back.equals(p.labelSets));
+    Json::Value j = p.labelSets.toJson({1});
+    j["LabelSetList"]["items"].append(Json::Value("not a label set"));
+    EXPECT_FALSE(back.fromJson(j));
+}
+
+TEST(CursorList, FindMatchesAllFour) {
+    const Core p = kx::support::sampleProject();
+    const Cursor* c = p.cursors.find(11, 2, 1, 2);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->nextLabel, "F-0107");
+    EXPECT_EQ(p.cursors.find(11, 2, 1, 1), nullptr);
+    EXPECT_EQ(p.cursors.find(11, 1, 1, 2), nullptr);
+    EXPECT_EQ(p.cursors.find(10, 2, 1, 2), nullptr);
+}
+
+TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
+    const Core p = kx::support::sampleProject();
+    CursorList back;
+    ASSERT_EQ(readInto(back, bytesOf(p.cursors)), Marshal::ok);
+    EXPECT_TRUE(back.equals(p.cursors));
+    CursorList fromJson;
+    ASSERT_TRUE(fromJson.fromJson(p.cursors.toJson({1})));
+    EXPECT_TRUE(fromJson.equals(p.cursors));
+
+    auto bytes = bytesOf(p.cursors);
+    // Second cursor's nextLabel count made huge: the read fails without allocating, and the list is empty.
+    const size_t second = 12 + 2 + bytesOf(*p.cursors.items[0]).size();
+    put32(bytes, second + 12 + 16, 0x7FFFFFFF);
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+    EXPECT_TRUE(back.items.empty());
+}

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include "TestHelpers.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "storage/CopperTestSet.h"
+#include "storage/LossLengthTestSet.h"
+#include "storage/ModuleKind.h"
+#include "storage/OtdrTestSet.h"
+#include "storage/ProjectBuilders.h"
+#include "storage/TestSetList.h"
+#include "trace/TraceBuffer.h"
+
+using namespace Project;
+using Kestrix::ScaledInt;
+using Kestrix::TestType;
+using kx::support::bytesOf;
+
+TEST(ModuleKind, Ranges) {
+    struct Case {
+        uint32_t id;
+        ModuleKind kind;
+    } cases[] = {{0, ModuleKind::none},          {99, ModuleKind::other},      {100, ModuleKind::otdr},
+                 {199, ModuleKind::otdr},        {200, ModuleKind::lossLength}, {299, ModuleKind::lossLength},
+                 {300, ModuleKind::copper},      {301, ModuleKind::other},     {302, ModuleKind::copper},
+                 {400, ModuleKind::copper},      {10100, ModuleKind::other},   {0xFFFFFFFF, ModuleKind::other}};
+    for (const auto& c : cases) EXPECT_EQ(moduleKind(c.id), c.kind) << c.id;
+    EXPECT_EQ(moduleKind(10100, true), ModuleKind::otdr);
+    EXPECT_EQ(moduleKind(10300, true), ModuleKind::copper);
+    EXPECT_EQ(moduleKind(300, true), ModuleKind::copper);
+}
+
+TEST(TestSet, AcceptsOnlyModulesOfItsKind) {
+    CopperTestSet copper;
+    EXPECT_FALSE(copper.acceptModule(101));
+    EXPECT_EQ(copper.modID, 0u);
+    EXPECT_TRUE(copper.acceptModule(302));
+    EXPECT_EQ(copper.modID, 302u);
+    LossLengthTestSet loss;
+    EXPECT_TRUE(loss.acceptModule(250));
+    EXPECT_FALSE(loss.acceptModule(300));
+    OtdrTestSet otdr;
+    EXPECT_TRUE(otdr.acceptModule(150));
+    EXPECT_FALSE(otdr.acceptModule(0));
+    ImageTestSet image;
+    image.modID = 5;
+    EXPECT_FALSE(image.acceptModule(150));
+    EXPECT_TRUE(image.acceptModule(0));
+    EXPECT_EQ(image.modID, 0u);
+}
+
+TEST(TestSet, SlotsPerClass) {
+    CopperTestSet copper;
+    EXPECT_EQ(copper.typeId(), 2);
+    EXPECT_EQ(copper.testType(), 14u);
+    EXPECT_EQ(copper.resultType(), Kestrix::ResultType::COPPER);
+    copper.settings.cableTypeName = "*Mine*";
+    copper.settings.testLimitName = "TIA";
+    EXPECT_TRUE(copper.isCustomCable());
+    EXPECT_FALSE(copper.isCustomLimit());
+
+    LossLengthTestSet loss;
+    EXPECT_EQ(loss.typeId(), 4);
+    EXPECT_EQ(loss.testType(), 13u);
+    loss.settings.limitName = "*";
+    EXPECT_TRUE(loss.isCustomLimit());
+
+    ImageTestSet image;
+    EXPECT_EQ(image.typeId(), 8);
+    image.settings.fiberName = "*custom*";
+    EXPECT_FALSE(image.isCustomCable());
+    image.settings.fiberLimit = "limit*";
+    EXPECT_FALSE(image.isCustomLimit());
+
+    OtdrTestSet otdr;
+    EXPECT_EQ(otdr.typeId(), 1);
+    otdr.settings.fiberTestType = TestType::manualOtdr;
+    EXPECT_EQ(otdr.testType(), 2u);
+    EXPECT_EQ(otdr.resultType(), Kestrix::ResultType::FIBER);
+}
+
+TEST(LossLengthNormalise, NonScopelRunsFromEnd1) {
+    LossLengthTestSet t;
+    t.settings.cableEnd = Kestrix::CableEnd::end2;
+    t.settings.farEndSourceType = Kestrix::FarEndSourceType::cw;
+    t.settings.remoteEndSetup = Kestrix::RemoteEndSetup::farEndSource;
+    t.settings.biDirectionalEnabled = true;
+    t.settings.numSplices = 3;
+    t.normalise();
+    EXPECT_EQ(t.settings.cableEnd, Kestrix::CableEnd::end1);
+    EXPECT_EQ(t.settings.farEndSourceType, Kestrix::FarEndSourceType::notSet);
+    EXPECT_FALSE(t.settings.biDirectionalEnabled);
+    EXPECT_EQ(t.settings.numSplices, 3u);
+
+    t.settings.remoteEndSetup = Kestrix::RemoteEndSetup::loopback;
+    t.settings.biDirectionalEnabled = true;
+    t.normalise();
+    EXPECT_TRUE(t.settings.biDirectionalEnabled);
+}
+
+TEST(LossLengthNormalise, ScopelKeepsOnlyTheLimit) {
+    LossLengthTestSet t;
+    t.settings.fiberTestType = TestType::scopel;
+    t.settings.limitName = "IEC SM";
+    t.settings.fiberName = "OS2";
+    t.settings.numSplices = 4;
+    t.normalise();
+    Kestrix::FiberLossLengthSettings expected;
+    expected.limitName = "IEC SM";
+    expected.fiberTestType = TestType::scopel;
+    expected.remoteEndSetup = Kestrix::RemoteEndSetup::scopel;
+    EXPECT_TRUE(t.settings == expected);
+}
+
+namespace {
+Kestrix::FiberOtdrSettingsPerWl perWl(uint16_t wl) {
+    Kestrix::FiberOtdrSettingsPerWl e;
+    e.wavelength = wl;
+    e.actualOtdrRange = ScaledInt::raw(2000, ScaledInt::ones);
+    e.actualResolution = ScaledInt::raw(25, ScaledInt::hundredths);
+    e.actualOtdrAveragingTime = ScaledInt::raw(5, ScaledInt::ones);
+    e.otdrPulseWidth = 100;
+    e.nominalOtdrPulseWidth = 100;
+    e.numberOfAverages = 4096;
+    return e;
+}
+
+OtdrTestSet editedOtdr(TestType type) {
+    OtdrTestSet t;
+    auto& s = t.settings;
+    s.fiberTestType = type;
+    s.wavelengthsToTest = {1310, 1550};
+    s.perWl = {perWl(1310), perWl(1490), perWl(1550)};
+    s.otdrRange = Kestrix::OtdrRange::km10;
+    s.otdrAveragingTime = Kestrix::OtdrAveragingTime::s20;
+    s.lossThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
+    s.endThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
+    s.nominalLossThreshold = ScaledInt::raw(20, ScaledInt::hundredths);
+    s.endThreshold = ScaledInt::raw(300, ScaledInt::hundredths);
+    s.bidi = true;
+    s.launchCompensationEnabled = true;
+    s.frontPanelOffset = 12;
+    s.reflectanceThreshold = -40;
+    s.fiberLimit = "Site";
+    return t;
+}
+}  // namespace
+
+TEST(OtdrNormalise, AutoTestTypeResetsManualChoices) {
+    OtdrTestSet t = editedOtdr(TestType::autoOtdr);
+    t.normalise();
+    const auto& s = t.settings;
+    EXPECT_EQ(s.otdrRange, Kestrix::OtdrRange::autoRange);
+    EXPECT_EQ(s.otdrAveragingTime, Kestrix::OtdrAveragingTime::autoTime);
+    EXPECT_TRUE(s.nominalLossThreshold.isNaN());
+    EXPECT_TRUE(s.endThreshold.isNaN());
+    EXPECT_FALSE(s.bidi);
+    EXPECT_TRUE(s.launchCompensationEnabled);
+    EXPECT_EQ(s.frontPanelOffset, 0);
+    EXPECT_EQ(s.reflectanceThreshold, 0);
+    ASSERT_EQ(s.perWl.size(), 2u);
+    EXPECT_EQ(s.perWl[0].wavelength, 1310);
+    EXPECT_EQ(s.perWl[1].wavelength, 1550);
+    for (const auto& e : s.perWl) {
+        EXPECT_TRUE(e.actualOtdrRange.isNaN());
+        EXPECT_TRUE(e.actualResolution.isNaN());
+        EXPECT_TRUE(e.actualOtdrAveragingTime.isNaN());
+        EXPECT_EQ(e.nominalOtdrPulseWidth, 0);
+        EXPECT_EQ(e.numberOfAverages, 0);
+        EXPECT_EQ(e.otdrPulseWidth, 0);
+    }
+}
+
+TEST(OtdrNormalise, ManualTestTypeKeepsChoicesAndPulseWidth) {
+    OtdrTestSet t = editedOtdr(TestType::manualOtdr);
+    t.normalise();
+    const auto& s = t.settings;
+    EXPECT_EQ(s.otdrRange, Kestrix::OtdrRange::km10);
+    EXPECT_EQ(s.nominalLossThreshold.value, 20);
+    EXPECT_EQ(s.endThreshold.value, 300);
+    EXPECT_EQ(s.perWl[0].otdrPulseWidth, 100);
+    EXPECT_EQ(s.perWl[0].numberOfAverages, 0);
+}
+
+TEST(OtdrNormalise, VexloopFaultMapAndScopel) {
+    OtdrTestSet vex = editedOtdr(TestType::manualVexloop);
+    vex.settings.launchCompensationEnabled = false;
+    vex.normalise();
+    EXPECT_TRUE(vex.settings.launchCompensationEnabled);
+    EXPECT_TRUE(vex.settings.bidi);
+
+    OtdrTestSet fault = editedOtdr(TestType::faultMap);
+    fault.normalise();
+    EXPECT_FALSE(fault.settings.launchCompensationEnabled);
+    EXPECT_EQ(fault.settings.fiberLimit, "General Fiber RL = 35 dB");
+
+    ImageTestSet scope;
+    static_cast<FiberOtdrSetupTestSet&>(scope).settings = editedOtdr(TestType::scopel).settings;
+    scope.normalise();
+    Kestrix::FiberOtdrSettings expected;
+    expected.fiberLimit = "Site";
+    expected.fiberTestType = TestType::scopel;
+    EXPECT_TRUE(scope.settings == expected);
+}
+
+TEST(TestSet, BytesJsonCloneAndEquals) {
+    const Core p = kx::support::sampleProject();
+    for (const auto& set : p.testSets.items) {
+        auto fromBytes = TestSetList::create(set->typeInfo().id());
+        ASSERT_NE(fromBytes, nullptr);
+        ASSERT_EQ(readInto(*fromBytes, bytesOf(*set)), Marshal::ok) << set->className();
+        EXPECT_TRUE(fromBytes->equals(*set)) << set->className();
+        auto fromJson = TestSetList::createByName(set->className());
+        ASSERT_TRUE(fromJson->fromJson(set->toJson({2}))) << set->className();
+        EXPECT_TRUE(fromJson->equals(*set)) << set->className();
+        auto copy = set->clone();
+        EXPECT_TRUE(copy->equals(*set));
+        copy->modID += 1;
+        EXPECT_FALSE(copy->equals(*set));
+    }
+    EXPECT_FALSE(p.testSets.items[1]->equals(*p.testSets.items[2]));  // OTDR vs image
+}
+
+TEST(TestSet, JsonTypeMismatchIsTracedNotRefused) {
+    CopperTestSet t;
+    t.id = 3;
+    Json::Value j = t.toJson({1});
+    j["CopperTestSet"]["type"] = 4;
+    j["CopperTestSet"].removeMember("modID");
+    CopperTestSet back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_EQ(back.id, 3);
+    EXPECT_EQ(back.modID, 0xFFFFFFFFu);
+    bool found = false;
+    for (const auto& e : Kestrix::TraceBuffer::instance().entries()) {
+        const auto* s = dynamic_cast<const Kestrix::StringEntry*>(e.get());
+        if (s && s->text == "Project::CopperTestSet::fromJson() - CopperTestSet has a type ID of 4 when it should be 2")
+            found = e->level == Kestrix::TraceLevel::warning;
+    }
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(back.fromJson(Json::Value()));
+    EXPECT_FALSE(back.fromJson(LossLengthTestSet().toJson({1})));
+}
+
+TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
+    OtdrTestSet t;
+    t.settings.fiberName = "Fibre \xE9t\xE9";
+    t.settings.fiberLimit = "Limite \xC0";
+    auto bytes = bytesOf(t);
+    for (uint8_t version : {0, 1, 2, 4}) {
+        bytes[3] = version;
+        OtdrTestSet back;
+        ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+        if (version < 2) {
+            EXPECT_EQ(back.settings.fiberName, "Fibre \xC3\xA9t\xC3\xA9");
+            EXPECT_EQ(back.settings.fiberLimit, "Limite \xC3\x80");
+        } else {
+            EXPECT_EQ(back.settings.fiberName, t.settings.fiberName);
+        }
+    }
+    bytes[3] = 5;
+    OtdrTestSet back;
+    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+}
+
+TEST(TestSetList, UnknownElementCodeIsInvalidData) {
+    const Core p = kx::support::sampleProject();
+    // A label set (code 0x0006) inside a test set list.
+    Marshal::ByteStreamBuilder payload;
+    payload.write(uint32_t{3});
+    payload.write(uint16_t{2});
+    auto first = bytesOf(*p.testSets.items[0]);
+    auto label = bytesOf(*p.labelSets.items[0]);
+    payload.write(first.data(), static_cast<uint32_t>(first.size()));
+    payload.write(label.data(), static_cast<uint32_t>(label.size()));
+    TestSetList back = p.testSets;
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
+              Marshal::invalidData);
+    EXPECT_TRUE(back.items.empty());
+}
+
+TEST(TestSetList, CountLargerThanBytesLeftFails) {
+    Marshal::ByteStreamBuilder payload;
+    payload.write(uint32_t{3});
+    payload.write(uint16_t{40});
+    TestSetList back;
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
+              Marshal::readError);
+}
+
+TEST(TestSetList, JsonRoundTrip) {
+    const Core p = kx::support::sampleProject();
+    TestSetList back;
+    ASSERT_TRUE(back.fromJson(p.testSets.toJson({2})));
+    EXPECT_TRUE(back.equals(p.testSets));
+}
