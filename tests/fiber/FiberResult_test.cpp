@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberRawCsv.h"
+#include "fiber/FiberResultReader.h"
+#include "fiber/FiberResultWriter.h"
+#include "fiber/FiberTestUtil.h"
+#include "fiber/OtdrBuilders.h"
+#include "serialization/SimpleFormatter.h"
+
+using namespace Kestrix;
+
+namespace {
+
+std::vector<uint8_t> write(const FiberResult& r) {
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(FiberResultWriter::writeResult(r, bytes), ResultWriterStatus::success);
+    return bytes;
+}
+
+ResultReaderStatus read(FiberResult& r, const std::vector<uint8_t>& bytes) {
+    return FiberResultReader::readResult(r, bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+// A container of raw sections (type, payload) without going through the writer.
+std::vector<uint8_t> container(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& sections) {
+    std::vector<std::unique_ptr<PFile::Section>> owned;
+    std::vector<PFile::Section*> ptrs;
+    for (const auto& [type, payload] : sections) {
+        owned.push_back(std::make_unique<PFile::Section>());
+        owned.back()->setCopy(type, 1, PFile::SECTION_FLAG_COMPRESSED, payload, 1);
+        ptrs.push_back(owned.back().get());
+    }
+    return PFile::buildContainer(ptrs);
+}
+
+std::vector<uint8_t> summaryBytes(ResultType type) {
+    ResultSummary s = kx::build::fiberSummary();
+    s.resultType = type;
+    return kx::test::bytesOf(s);
+}
+
+FiberResult everyKindResult() {
+    FiberResult r = kx::build::lossLengthResult();
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end1, 200)));
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end2, 200)));
+    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    return r;
+}
+
+}  // namespace
+
+TEST(FiberResult, GetTestAndTypedGetOrCreate) {
+    FiberResult r = everyKindResult();
+    ASSERT_NE(r.getTest(FiberTestType::otdrEnd1), nullptr);
+    ASSERT_NE(r.getTest(FiberTestType::otdrEnd2), nullptr);
+    EXPECT_NE(r.getTest(FiberTestType::otdrEnd1), r.getTest(FiberTestType::otdrEnd2));
+    EXPECT_EQ(r.getTest(FiberTestType::imageEnd1), nullptr);
+    EXPECT_EQ(r.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
+
+    const size_t before = r.tests.size();
+    EXPECT_EQ(&r.otdrTest(FiberTestType::otdrEnd1), r.getTest(FiberTestType::otdrEnd1));
+    EXPECT_EQ(r.tests.size(), before);
+    // A test of another class under that type: a new one of the requested class is appended.
+    FiberImageTest& img = r.imageTest(FiberTestType::lossLength);
+    EXPECT_EQ(r.tests.size(), before + 1);
+    EXPECT_EQ(img.summary.testType, FiberTestType::lossLength);
+    EXPECT_EQ(r.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
+}
+
+TEST(FiberResultFile, RoundTripOfEveryTestKindIsByteStable) {
+    const auto bytes = write(everyKindResult());
+    FiberResult back;
+    ASSERT_EQ(read(back, bytes), ResultReaderStatus::success);
+    ASSERT_EQ(back.tests.size(), 5u);
+    EXPECT_EQ(back.summary.resultName, "LL-0042");
+    const auto* otdr = dynamic_cast<const FiberOtdrTest*>(back.getTest(FiberTestType::otdrEnd2));
+    ASSERT_NE(otdr, nullptr);
+    EXPECT_EQ(otdr->plots.plotCount(), 4u);
+    const auto* img = dynamic_cast<const FiberImageTest*>(back.getTest(FiberTestType::imageEnd2));
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(img->image.imageBytes.size(), 4096u);
+    EXPECT_EQ(img->featureObjects.size(), 2u);
+    EXPECT_EQ(write(back), bytes);
+}
+
+TEST(FiberResultFile, SectionsUseTheTableOfTypes) {
+    const auto bytes = write(everyKindResult());
+    PFile::MemReader reader;
+    ASSERT_EQ(reader.open(bytes.data(), static_cast<int32_t>(bytes.size())), 0);
+    std::vector<uint16_t> types;
+    PFile::Section s;
+    while (reader.read(s, false) == 0) {
+        types.push_back(s.type());
+        EXPECT_NE(s.header.flags & PFile::SECTION_FLAG_COMPRESSED, 0u);
+    }
+    EXPECT_EQ(types, (std::vector<uint16_t>{200, 321, 323, 300, 301, 302, 303, 304, 305, 327, 328}));
+}
+
+TEST(FiberResultFile, ReaderStatuses) {
+    FiberResult r;
+    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
+    EXPECT_TRUE(r.tests.empty());
+
+    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
+
+    auto newer = summaryBytes(ResultType::FIBER);
+    newer[3] = 2;
+    EXPECT_EQ(read(r, container({{200, newer}})), ResultReaderStatus::unsupportedVersion);
+    auto broken = summaryBytes(ResultType::FIBER);
+    broken[0] = 0;
+    EXPECT_EQ(read(r, container({{200, broken}})), ResultReaderStatus::badData);
+
+    const auto ll = kx::test::bytesOf(kx::build::lossLengthTest());
+    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
+    // A loss/length test in a power meter section is the wrong object.
+    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
+
+    const auto file = kx::build::lossLengthResultFile();
+    const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
+    EXPECT_EQ(read(r, cut), ResultReaderStatus::badContainer);
+    EXPECT_EQ(FiberResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
+}
+
+TEST(FiberResultFile, EveryPrefixFailsCleanly) {
+    const auto file = kx::build::lossLengthResultFile();
+    for (size_t n = 1; n < file.size(); n += 7) {
+        FiberResult r;
+        const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_NE(read(r, cut), ResultReaderStatus::success) << n;
+    }
+}
+
+TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType) {
+    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 50);
+    t.summary.testType = FiberTestType::otdrEnd2;  // stored body disagrees with its section
+    const auto body = kx::test::bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
+    const auto plots = kx::test::bytesOf(t.plots);
+    FiberResult r;
+    ASSERT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
+              ResultReaderStatus::success);
+    ASSERT_EQ(r.tests.size(), 1u);
+    EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*r.tests[0]).plots.plotCount(), 4u);
+}
+
+TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
+    FiberResult r = kx::build::lossLengthResult();
+    r.addTest(std::make_unique<FiberOtdrTest>(FiberTestType::patchCordEnd1));
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(FiberResultWriter::writeResult(r, bytes), ResultWriterStatus::failed);
+    uint32_t written = 7;
+    std::vector<uint8_t> small(16);
+    EXPECT_EQ(FiberResultWriter::writeResultBuffer(small.data(), 16, written, kx::build::lossLengthResult()),
+              ResultWriterStatus::failed);
+    EXPECT_EQ(written, 0u);
+    const auto file = kx::build::lossLengthResultFile();
+    std::vector<uint8_t> big(file.size());
+    ASSERT_EQ(FiberResultWriter::writeResultBuffer(big.data(), static_cast<uint32_t>(big.size()), written,
+                                                   kx::build::lossLengthResult()),
+              ResultWriterStatus::success);
+    EXPECT_EQ(big, file);
+}
+
+TEST(FiberResult, DumpAndJson) {
+    const FiberResult r = kx::build::lossLengthResult();
+    std::ostringstream out;
+    Dump::SimpleFormatter f(&out);
+    r.dump(f, Dump::DumpFlags{1});
+    EXPECT_EQ(out.str().rfind("class FiberResult", 0), 0u);
+    EXPECT_NE(out.str().find("Loss Length"), std::string::npos);
+    EXPECT_NE(out.str().find("Power Meter End 1"), std::string::npos);
+    const Json::Value j = r.toJson(Dump::DumpFlags{1})["FiberResult"];
+    EXPECT_TRUE(j["summary"].isMember("ResultSummary"));
+    EXPECT_EQ(j["tests"][0]["_className"].asString(), "FiberLossLengthTest");
+    EXPECT_EQ(j["tests"][1]["_className"].asString(), "FiberPowerMeterTest");
+}
+
+TEST(FiberRawCsv, OnlyEndTwoWritesOneBlock) {
+    FiberResult r;
+    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    std::ostringstream out;
+    ASSERT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::written);
+    const std::string expected =
+        "Generated by resultdump\n\n\n\n\n\n\n\n\n\n"
+        "End,2\n"
+        "Limit, IEC 61300-3-35 ED.2 MM\n"
+        "Status, Fail\n"
+        "Center X px, 321\n"
+        "Center Y px, 238\n"
+        "Width px, 640\n"
+        "Height px, 480\n"
+        "Pixels per um, 1.2345\n"
+        "Format, png\n"
+        "Warning, dirty\n"
+        "Type, Distance from center um, Width um, Center X px, Center Y px, Status\n"
+        "scratch, 1.0, 0.0, 330, 230, pass\n"
+        "defect, 3.1, 0.0, 300, 250, fail\n";
+    EXPECT_EQ(out.str(), expected);
+}
+
+TEST(FiberRawCsv, BothEndsAreSeparatedByOneEmptyLine) {
+    FiberResult r;
+    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd1)));
+    FiberImageTest end2 = kx::build::imageTest(FiberTestType::imageEnd2);
+    end2.flags = FiberImageTest::kFlagDirty | FiberImageTest::kFlagBlurry;
+    end2.nmPerPx = 25000;  // 1234 px -> 308.5 um
+    r.addTest(std::make_unique<FiberImageTest>(end2));
+    std::ostringstream out;
+    ASSERT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::written);
+    const std::string s = out.str();
+    EXPECT_NE(s.find("fail\n\nEnd,2\n"), std::string::npos);
+    EXPECT_NE(s.find("Warning, blurry"), std::string::npos);
+    EXPECT_NE(s.find("defect, 308.5, 3.0, 300, 250, fail"), std::string::npos);
+}
+
+TEST(FiberRawCsv, MicrometresRoundAtTheHundredthAndKeepTheSign) {
+    FiberResult r;
+    FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd1);
+    t.featureObjects.resize(1);
+    t.featureObjects[0].distanceFromCenter = 1234;
+    t.featureObjects[0].width = -1234;
+    t.nmPerPx = 250;
+    r.addTest(std::make_unique<FiberImageTest>(t));
+    std::ostringstream out;
+    ASSERT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::written);
+    EXPECT_NE(out.str().find("defect, 3.1, -3.0, "), std::string::npos);
+    // Extreme stored values do not overflow.
+    r.imageTest(FiberTestType::imageEnd1).nmPerPx = INT32_MAX;
+    r.imageTest(FiberTestType::imageEnd1).featureObjects[0].distanceFromCenter = INT32_MIN;
+    std::ostringstream big;
+    EXPECT_EQ(fiberToRawCsv(big, r), FiberRawCsvStatus::written);
+}
+
+TEST(FiberRawCsv, StatusCodes) {
+    std::ostringstream out;
+    EXPECT_EQ(fiberToRawCsv(out, kx::build::lossLengthResult()), FiberRawCsvStatus::noImageTest);
+    FiberResult r;
+    FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd1);
+    r.addTest(std::make_unique<FiberImageTest>(t));
+    EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), r), FiberRawCsvStatus::cannotOpen);
+    r.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
+    EXPECT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::unsupportedImageFormat);
+    EXPECT_TRUE(out.str().empty());
+
+    const char* tmp = std::getenv("KESTRIX_TEST_TMP");
+    const std::string dir = tmp ? tmp : "/tmp";
+    std::string cmd = "mkdir -p '" + dir + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string path = dir + "/fiber-raw.csv";
+    r.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;
+    ASSERT_EQ(fiberToRawCsv(path, r), FiberRawCsvStatus::written);
+    std::ifstream in(path);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "Generated by resultdump");
+    std::remove(path.c_str());
+}
