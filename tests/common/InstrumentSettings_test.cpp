@@ -1,0 +1,168 @@
+#include "common/InstrumentSettings.h"
+
+#include <gtest/gtest.h>
+
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamReader.h"
+
+using namespace Kestrix;
+
+namespace {
+std::vector<uint8_t> bytesOf(const InstrumentSettings& s) {
+    Marshal::ByteStreamBuilder b;
+    s.serialize(b);
+    return b.bytes();
+}
+
+Marshal::StreamOpStatus readInto(InstrumentSettings& s, const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return Marshal::readError;
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return s.deserialize(r);
+}
+
+InstrumentSettings edited() {
+    InstrumentSettings s;
+    s.powerDownTimeout = PowerDownTimeout::min60;
+    s.remoteModeEnabled = true;
+    s.audibleToneEnabled = false;
+    s.dateFormat = DateFormat::ddmmyyyyDot;
+    s.timeFormat = TimeFormat::h24;
+    s.language = Language::turkish;
+    s.lengthUnits = LengthUnits::feet;
+    s.numericFormat = NumericFormat::decimalComma;
+    s.backlightTimeout = BacklightTimeout::disabled;
+    s.powerLineFrequency = PowerLineFrequency::hz50;
+    s.plotGridEnabled = false;
+    s.displayBrightness = -3;
+    s.ipAddressSource = IPAddressSource::staticAddress;
+    s.ipAddress = "10.0.0.9";
+    s.ipSubnet = "255.0.0.0";
+    s.ipGateway = "10.0.0.1";
+    s.ipDNS1 = "10.0.0.2";
+    s.ipDNS4 = "10.0.0.5";
+    s.kept = {9, "x", "yz", 3, 4};
+    return s;
+}
+
+// Offset of each enumeration byte in the stream (header 12 bytes first).
+constexpr size_t kPowerDown = 12, kDate = 16, kLanguage = 18, kIpSource = 26;
+}  // namespace
+
+TEST(InstrumentSettings, DefaultGoldenBytes) {
+    const std::vector<uint8_t> expected = {
+        0xCD, 0xAB, 1, 3, 0x51, 0, 4, 0, 50, 0, 0, 0,  // header
+        1, 1, 0, 1,                                    // power down, storage, remote, tone
+        0, 0, 0, 0, 0, 1, 1,                           // date .. power line (60 Hz)
+        1, 0xFA, 0, 0,                                 // grid, brightness 250, DHCP
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0};  // the kept block
+    EXPECT_EQ(bytesOf(InstrumentSettings{}), expected);
+}
+
+TEST(InstrumentSettings, BytesRoundTripKeepsFinalBlock) {
+    const InstrumentSettings s = edited();
+    InstrumentSettings back;
+    ASSERT_EQ(readInto(back, bytesOf(s)), Marshal::ok);
+    EXPECT_TRUE(back.equals(s));
+}
+
+TEST(InstrumentSettings, Version1HasNoFinalBlock) {
+    InstrumentSettings s = edited();
+    auto bytes = bytesOf(s);
+    // Cut the kept block (1 + 3 + 4 + 1 + 1 bytes) and mark the data version 1.
+    bytes.resize(bytes.size() - 10);
+    bytes[3] = 1;
+    bytes[8] = static_cast<uint8_t>(bytes.size() - 12);
+    InstrumentSettings back;
+    back.kept = {1, "old", "old", 1, 1};
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.kept, InstrumentSettings::KeptBlock{});
+    EXPECT_EQ(back.ipDNS4, "10.0.0.5");
+    // Version 2 data with the same bytes lacks its block: a read error.
+    bytes[3] = 2;
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+    bytes[3] = 4;
+    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+}
+
+TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
+    const auto good = bytesOf(edited());
+    for (auto [offset, value] : {std::pair<size_t, uint8_t>{kPowerDown, 5}, {kDate, 6}, {kLanguage, 16},
+                                 {kIpSource, 2}, {kPowerDown, 0xFF}}) {
+        auto bytes = good;
+        bytes[offset] = value;
+        InstrumentSettings back;
+        EXPECT_EQ(readInto(back, bytes), Marshal::invalidData) << offset;
+    }
+    // The storage location has no text to print and is only kept.
+    auto bytes = good;
+    bytes[13] = 7;
+    InstrumentSettings back;
+    EXPECT_EQ(readInto(back, bytes), Marshal::ok);
+}
+
+TEST(InstrumentSettings, EvilAddressLengthFailsWithoutAllocating) {
+    auto bytes = bytesOf(edited());
+    const size_t ipLength = 27;
+    for (uint32_t n : {0xFFFFFFFFu, 0x10000000u}) {
+        for (int i = 0; i < 4; ++i) bytes[ipLength + i] = static_cast<uint8_t>(n >> (8 * i));
+        InstrumentSettings back;
+        EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+    }
+}
+
+TEST(InstrumentSettings, TruncationSweep) {
+    const auto bytes = bytesOf(edited());
+    for (size_t n = 1; n < bytes.size(); ++n) {
+        InstrumentSettings back;
+        EXPECT_NE(readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(n))),
+                  Marshal::ok)
+            << n;
+    }
+}
+
+TEST(InstrumentSettings, JsonRoundTripAndTexts) {
+    const InstrumentSettings s = edited();
+    const Json::Value j = s.toJson({2});
+    const Json::Value& o = j["InstrumentSettings"];
+    EXPECT_EQ(o["powerDownTimeout"].asString(), "60 Minutes");
+    EXPECT_EQ(o["language"].asString(), "Turkish");
+    EXPECT_EQ(o["powerLineFrequency"].asString(), "50 Hz");
+    EXPECT_EQ(o["displayBrightness"].asInt(), -3);
+    EXPECT_FALSE(o.isMember("resultStorageLocation"));
+    InstrumentSettings back;
+    ASSERT_TRUE(back.fromJson(j));
+    InstrumentSettings expected = s;
+    expected.kept = {};  // not part of the JSON form
+    EXPECT_TRUE(back.equals(expected));
+    EXPECT_EQ(InstrumentSettings{}.toJson({0})["InstrumentSettings"].size(), 2u);
+}
+
+TEST(InstrumentSettings, FromJsonRefusesUnknownTextsAndMissingKeys) {
+    const Json::Value good = edited().toJson({2});
+    InstrumentSettings back;
+    Json::Value j = good;
+    j["InstrumentSettings"]["dateFormat"] = "yyyy.MM.dd";
+    EXPECT_FALSE(back.fromJson(j));
+    j = good;
+    j["InstrumentSettings"]["language"] = "english";  // texts match exactly
+    EXPECT_FALSE(back.fromJson(j));
+    j = good;
+    j["InstrumentSettings"]["displayBrightness"] = 40000;
+    EXPECT_FALSE(back.fromJson(j));
+    j = good;
+    j["InstrumentSettings"].removeMember("ipGateway");
+    EXPECT_FALSE(back.fromJson(j));
+    EXPECT_FALSE(back.fromJson(Json::Value()));
+    EXPECT_FALSE(back.fromJson(good["InstrumentSettings"]));
+}
+
+TEST(InstrumentSettings, ResultStorageLocationFromJson) {
+    Json::Value j = InstrumentSettings{}.toJson({2});
+    InstrumentSettings back;
+    for (auto [text, value] : {std::pair<const char*, int32_t>{"Internal", 1}, {"MMC", 0}, {"SD", -1}}) {
+        j["InstrumentSettings"]["resultStorageLocation"] = text;
+        EXPECT_TRUE(back.fromJson(j));
+        EXPECT_EQ(static_cast<int32_t>(back.resultStorageLocation), value);
+    }
+}
