@@ -44,15 +44,24 @@ int32_t TraceBuffer::createChannel(const char* name, uint32_t mask) {
 }
 
 int32_t TraceBuffer::ensureChannel(const char* name, uint32_t mask) {
-    KX_ASSERT(name);
+    int32_t id = kNoChannel;
+    ensureChannels(&name, 1, mask, &id);
+    return id;
+}
+
+void TraceBuffer::ensureChannels(const char* const* names, size_t count, uint32_t mask, int32_t* ids) {
+    KX_ASSERT(count == 0 || (names != nullptr && ids != nullptr));
     std::lock_guard<std::mutex> lock(_tableMutex);
-    int32_t id = _table.find(name);
-    if (id < 0 && !_chanTableLocked && _table.channels.size() < ChannelTable::kMaxChannels) {
-        _table.channels.emplace_back(name, mask);
-        id = static_cast<int32_t>(_table.channels.size() - 1);
+    for (size_t i = 0; i < count; ++i) {
+        KX_ASSERT(names[i]);
+        int32_t id = _table.find(names[i]);
+        if (id < 0 && !_chanTableLocked && _table.channels.size() < ChannelTable::kMaxChannels) {
+            _table.channels.emplace_back(names[i], mask);
+            id = static_cast<int32_t>(_table.channels.size() - 1);
+        }
+        ids[i] = id < 0 ? kNoChannel : id;
     }
     _chanTableLocked = true;
-    return id < 0 ? kNoChannel : id;
 }
 
 void TraceBuffer::lock() {

@@ -8,7 +8,8 @@
 // function-local static): it returns the channel of that name if it exists, else creates it while the
 // table is still open; either way it locks the table, so tracing works for callers that never touched the
 // trace buffer. When the table was locked by someone else without that channel, it returns kNoChannel, and
-// trace()/traceObject() on kNoChannel do nothing.
+// trace()/traceObject() on kNoChannel do nothing. An area with several channels registers them together with
+// ensureChannels(), which finds or creates all of them under one lock of the table before locking it.
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
@@ -40,6 +41,8 @@ public:
     int32_t createChannel(const char* name, uint32_t mask);
     // See above: find or create, then lock.
     int32_t ensureChannel(const char* name, uint32_t mask);
+    // The same for `count` names at once; ids[i] receives each channel's id or kNoChannel.
+    void ensureChannels(const char* const* names, size_t count, uint32_t mask, int32_t* ids);
     void lock();
     bool locked() const { return _chanTableLocked.load(); }
 

@@ -228,6 +228,18 @@ TEST(TraceBuffer, EnsureChannelCreatesThenLocks) {
     EXPECT_EQ(1u, tb.size());
 }
 
+TEST(TraceBuffer, EnsureChannelsRegistersAllBeforeLocking) {
+    TraceBuffer tb;
+    const char* names[] = {"a", "b", "a"};
+    int32_t ids[3] = {9, 9, 9};
+    tb.ensureChannels(names, 3, Level::info, ids);
+    EXPECT_EQ(0, ids[0]);
+    EXPECT_EQ(1, ids[1]);
+    EXPECT_EQ(0, ids[2]);
+    EXPECT_TRUE(tb.locked());
+    EXPECT_EQ(Level::info | Level::error, tb.channelTable().channels[1].mask);
+}
+
 TEST(TraceBufferDeathTest, Misuse) {
     EXPECT_DEATH(
         {
