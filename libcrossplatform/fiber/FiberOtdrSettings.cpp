@@ -8,6 +8,9 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 
+// Missing members are reported under the settings source name.
+#define JSON_FAILED(member) ::Kestrix::JsonUtil::fromJsonFailed("fiber\\FiberOtdrSettings", __LINE__, member)
+
 namespace Kestrix {
 
 namespace {
@@ -93,7 +96,7 @@ Json::Value FiberOtdrSettingsPerWl::toJson(const Dump::DumpFlags&) const {
 bool FiberOtdrSettingsPerWl::fromJson(const Json::Value& json) {
     *this = FiberOtdrSettingsPerWl();
     if (!json.isObject() || !json.isMember("FiberOtdrSettingsPerWl") || !json["FiberOtdrSettingsPerWl"].isObject()) {
-        KX_FROM_JSON_FAILED("FiberOtdrSettingsPerWl");
+        JSON_FAILED("FiberOtdrSettingsPerWl");
         return false;
     }
     const Json::Value& j = json["FiberOtdrSettingsPerWl"];
@@ -101,13 +104,13 @@ bool FiberOtdrSettingsPerWl::fromJson(const Json::Value& json) {
     if (auto wl = JsonUtil::optUInt(j, "wavelength"); wl && *wl <= 0xFFFF) {
         wavelength = static_cast<uint16_t>(*wl);
     } else {
-        KX_FROM_JSON_FAILED("wavelength");
+        JSON_FAILED("wavelength");
         ok = false;
     }
     auto value = [&](const char* key, ScaledInt& v) {
         auto text = JsonUtil::optString(j, key);
         if (!text || !v.parse(*text)) {
-            KX_FROM_JSON_FAILED(key);
+            JSON_FAILED(key);
             ok = false;
         }
     };
@@ -116,7 +119,7 @@ bool FiberOtdrSettingsPerWl::fromJson(const Json::Value& json) {
     value("actualOtdrAveragingTime", actualOtdrAveragingTime);
     auto integer = [&](const char* key, int64_t& v) {
         if (!j.isMember(key) || !j[key].isInt64()) {
-            KX_FROM_JSON_FAILED(key);
+            JSON_FAILED(key);
             ok = false;
             return;
         }
@@ -320,17 +323,17 @@ Json::Value FiberOtdrSettings::toJson(const Dump::DumpFlags& flags) const {
 bool FiberOtdrSettings::fromJson(const Json::Value& json) {
     clear();
     if (!json.isObject() || !json.isMember("FiberOtdrSettings") || !json["FiberOtdrSettings"].isObject()) {
-        KX_FROM_JSON_FAILED("FiberOtdrSettings");
+        JSON_FAILED("FiberOtdrSettings");
         return false;
     }
     const Json::Value& j = json["FiberOtdrSettings"];
     if (JsonUtil::optString(j, "_className").value_or("") != "FiberOtdrSettings") {
-        KX_FROM_JSON_FAILED("_className");
+        JSON_FAILED("_className");
         return false;
     }
     bool ok = true;
     auto fail = [&](const char* key) {
-        KX_FROM_JSON_FAILED(key);
+        JSON_FAILED(key);
         ok = false;
     };
     int32_t version = -1;

@@ -4,6 +4,9 @@
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 
+// Missing members are reported under the settings source name.
+#define JSON_FAILED(member) ::Kestrix::JsonUtil::fromJsonFailed("fiber\\FiberOtdrSettings", __LINE__, member)
+
 namespace FibDbus {
 
 namespace {
@@ -56,7 +59,7 @@ bool OtdrSpan::fromJson(const Json::Value& inner) {
     auto readValue = [&](const char* key, Kestrix::ScaledInt& v) {
         auto text = Kestrix::JsonUtil::optString(inner, key);
         if (!text || !v.parse(*text)) {
-            KX_FROM_JSON_FAILED(key);
+            JSON_FAILED(key);
             ok = false;
         }
     };

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <boost/optional/optional_io.hpp>
+
+#include <cmath>
+
+#include "fiber/FiberOtdrEventTable.h"
+#include "fiber/FiberOtdrMergedRows.h"
+#include "fiber/FiberTestUtil.h"
+#include "fiber/OtdrBuilders.h"
+
+using namespace Kestrix;
+namespace A = OtdrAnEventType;
+
+namespace {
+FiberOtdrEventTable realisticTable() { return kx::build::otdrEventTable(kx::build::end1Rows(), kx::build::otdrWavelengths()); }
+
+// A table of `n` splice rows 100 m apart, one event each at 1310 nm.
+FiberOtdrEventTable plainRows(size_t n) {
+    std::vector<kx::build::OtdrRowSpec> rows;
+    for (size_t i = 0; i < n; ++i) rows.push_back({100.0 * static_cast<double>(i + 1), A::splice, 0.1f, std::nanf("")});
+    return kx::build::otdrEventTable(rows, {1310});
+}
+
+// Byte offset of the first row's hidden-group marker, displayed type, and of the first event.
+constexpr size_t kFirstRow = 12 + 2;
+constexpr size_t kMarkerInRow = 1 + 16 + 1 + 1 + 12;
+}  // namespace
+
+TEST(OtdrEventType, FlagsToRowType) {
+    EXPECT_EQ(otdrEventType(0x47u), EventType::splitter);
+    EXPECT_EQ(otdrEventType(0x10010u), EventType::hiddenEnd);
+    EXPECT_EQ(otdrEventType(0x38u), EventType::noSignal);
+    EXPECT_EQ(otdrEventType(5u), EventType::connector);
+    EXPECT_EQ(otdrEventType(9u), EventType::bulkhead);
+    EXPECT_EQ(otdrEventType(7u), EventType::splitter);
+    EXPECT_EQ(otdrEventType(6u), EventType::bend);
+    EXPECT_EQ(otdrEventType(5u | A::launch), EventType::launch);
+    EXPECT_EQ(otdrEventType(A::end), EventType::end);
+    EXPECT_EQ(otdrEventType(0x30u), EventType::weakSignal);
+    EXPECT_EQ(otdrEventType(0x21u), EventType::unknown);
+    EXPECT_EQ(otdrEventType(A::hidden), EventType::hidden);
+    EXPECT_EQ(otdrEventType(8u + 0x20000u), EventType::bulkhead);
+    EXPECT_STREQ(toString(EventType::hiddenEnd), "HiddenEnd");
+    EXPECT_STREQ(toString(static_cast<EventType>(21)), "");
+}
+
+TEST(OtdrEventType, RowTypeFromSeveralEvents) {
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{}), EventType::unknown);
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::connector, A::refl}), EventType::connector);
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::splice, A::splice}), EventType::splice);
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::splice, A::end}), EventType::end);
+    // A signal problem: bulkhead only when every event is no-fiber or bulkhead.
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::noFiber, 8u}), EventType::bulkhead);
+    EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::noFiber, A::splice}), EventType::unknown);
+}
+
+TEST(OtdrEventType, FlagTexts) {
+    const auto texts = anEventTypeTexts(A::connector | A::launch | A::hidden);
+    EXPECT_EQ(texts, (std::vector<std::string>{"connector", "launch", "loss method lsa", "hidden"}));
+    EXPECT_EQ(anEventTypeTexts(A::end | A::lossMethod2pt), (std::vector<std::string>{"end", "loss method 2pt"}));
+    EXPECT_TRUE(isAnEventType(A::connector | A::tail, A::tail));
+    EXPECT_FALSE(isAnEventType(A::splice, A::connector));
+}
+
+TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
+    FiberOtdrEventTableRow row;
+    row.eventType = EventType::loss;
+    EXPECT_TRUE(row.setUserOverride(true, EventType::connector));
+    EXPECT_EQ(row.displayEventType(), EventType::connector);
+    EXPECT_FALSE(row.setUserOverride(true, EventType::connector));  // already so
+    EXPECT_TRUE(row.setUserOverride(false, EventType::connector));
+    EXPECT_EQ(row.displayEventType(), EventType::loss);
+    EXPECT_FALSE(row.setUserOverride(false, EventType::connector));
+
+    FiberOtdrEventTableRow splice;
+    splice.eventType = EventType::splice;
+    EXPECT_FALSE(splice.setUserOverride(true, EventType::connector));
+    EXPECT_FALSE(splice.userOverride.has_value());
+
+    FiberOtdrEventTableRow gainer;
+    gainer.eventType = EventType::gainer;
+    EXPECT_FALSE(gainer.setUserOverride(true, EventType::bend));
+}
+
+TEST(OtdrEventTableRowDeathTest, UserOverrideOnUnknownRowIsAProgrammingError) {
+    FiberOtdrEventTableRow row;
+    EXPECT_DEATH(row.setUserOverride(true, EventType::connector), "_eventType != EVENT_TYPE_UNKNOWN");
+}
+
+TEST(OtdrEventTable, RoundTripsAndEveryPrefixFails) {
+    FiberOtdrEventTable t = realisticTable();
+    t.rows[3].setUserOverride(true, EventType::connector);
+    t.rows[1].splitRatio = OtdrSplitterRatio::r1x32;
+    const auto bytes = kx::test::bytesOf(t);
+    FiberOtdrEventTable back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_EQ(back.rows[3].displayEventType(), EventType::connector);
+    EXPECT_EQ(back.rows[3].eventType, EventType::reflection);
+    EXPECT_EQ(back.rowCount(), 7u);
+    EXPECT_EQ(back.eventCount(), 28u);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrEventTable>(bytes));
+}
+
+TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
+    FiberOtdrEventTable t = plainRows(1);
+    t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
+    auto bytes = kx::test::bytesOf(t);
+    // Drop the displayed type and both split ratios and mark the row as version 1.
+    bytes[kFirstRow] = 1;
+    bytes.erase(bytes.begin() + kFirstRow + kMarkerInRow + 1, bytes.begin() + kFirstRow + kMarkerInRow + 4);
+    const uint32_t length = static_cast<uint32_t>(bytes.size() - 12);
+    for (int i = 0; i < 4; ++i) bytes[8 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+    FiberOtdrEventTable back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_FALSE(back.rows[0].userOverride.has_value());
+    EXPECT_EQ(back.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(back.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(back.eventCount(), 1u);
+}
+
+TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
+    const auto good = kx::test::bytesOf(plainRows(2));
+    FiberOtdrEventTable back;
+
+    // An event naming a row that does not exist.
+    FiberOtdrEventTable beyond = plainRows(2);
+    beyond.events[1].rowIndex = 2;
+    EXPECT_EQ(kx::test::readInto(back, kx::test::bytesOf(beyond)), Marshal::invalidData);
+
+    // A hidden-group marker other than 0, 1, 2.
+    auto marker = good;
+    marker[kFirstRow + kMarkerInRow] = 3;
+    EXPECT_EQ(kx::test::readInto(back, marker), Marshal::invalidData);
+
+    // A displayed type the user could not have chosen (a splice shown as an end).
+    auto shown = good;
+    shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(EventType::end);
+    EXPECT_EQ(kx::test::readInto(back, shown), Marshal::invalidData);
+
+    // A row count far beyond the bytes: refused before anything is sized from it.
+    auto rows = good;
+    rows[12] = 0xFF;
+    rows[13] = 0xFF;
+    EXPECT_EQ(kx::test::readInto(back, rows), Marshal::readError);
+
+    // A row of a newer layout.
+    auto newer = good;
+    newer[kFirstRow] = 3;
+    EXPECT_EQ(kx::test::readInto(back, newer), Marshal::versionTooNew);
+}
+
+TEST(OtdrEventTable, EventQueries) {
+    const FiberOtdrEventTable t = realisticTable();
+    EXPECT_EQ(t.getWavelengths().size(), 4u);
+    ASSERT_NE(t.getEvent(1550, 2), nullptr);
+    EXPECT_EQ(t.getEvent(1550, 2)->rowIndex, 2u);
+    EXPECT_EQ(t.getEvent(1383, 2), nullptr);
+    const FiberOtdrEvent* tail = t.getEventWithAnEventTypeFlags(1310, A::tail, 0, false);
+    ASSERT_NE(tail, nullptr);
+    EXPECT_EQ(tail->rowIndex, 5u);
+    // Reflective events (base code bit 4) among non-launch/tail ones: first and last.
+    const FiberOtdrEvent* firstRefl = t.getEventWithAnEventTypeFlags(1310, A::refl, A::refl | A::launch, false);
+    const FiberOtdrEvent* lastRefl = t.getEventWithAnEventTypeFlags(1310, A::refl, A::refl | A::tail, true);
+    ASSERT_NE(firstRefl, nullptr);
+    ASSERT_NE(lastRefl, nullptr);
+    EXPECT_EQ(firstRefl->rowIndex, 2u);
+    EXPECT_EQ(lastRefl->rowIndex, 6u);
+    const FiberOtdrEvent& e = t.getEventByIndex(8);
+    EXPECT_NE(e.getCheckLimitResult(FiberLimitMetaType::maxLoss), nullptr);
+    EXPECT_NE(e.getCheckLimitResult(FiberLimitMetaType::maxReflectance), nullptr);
+    EXPECT_EQ(e.getCheckLimitResult(FiberLimitMetaType::minReflectance), nullptr);
+    EXPECT_TRUE(metaTypeOf(FiberLimitValueType::maxSplitterLoss_2x8) == FiberLimitMetaType::maxLoss);
+    EXPECT_TRUE(metaTypeOf(FiberLimitValueType::minOverallORL) == FiberLimitMetaType::minReflectance);
+    EXPECT_FALSE(metaTypeOf(static_cast<FiberLimitValueType>(51)).has_value());
+}
+
+TEST(OtdrEventTable, HiddenGroupsAndDistances) {
+    FiberOtdrEventTable t = plainRows(8);
+    t.rows[1].hiddenGroupMarker = HiddenGroupMarker::begin;
+    t.rows[2].hiddenGroupMarker = HiddenGroupMarker::end;
+    t.rows[4].hiddenGroupMarker = HiddenGroupMarker::begin;
+    t.rows[6].hiddenGroupMarker = HiddenGroupMarker::end;
+    EXPECT_EQ(t.hiddenGroupCount(), 2u);
+    EXPECT_EQ(t.getFirstRowIndexOfHiddenGroup(1), 4u);
+    EXPECT_EQ(t.getLastRowIndexOfHiddenGroup(0), 2u);
+    EXPECT_EQ(t.getFirstRowIndexOfHiddenGroup(5), 4u);  // no such group: the last one found
+    EXPECT_EQ(plainRows(3).getLastRowIndexOfHiddenGroup(0), 0u);
+    EXPECT_EQ(t.getFirstRowOfGroup(5), boost::optional<size_t>(4));
+    EXPECT_EQ(t.getLastRowOfGroup(5), boost::optional<size_t>(6));
+    EXPECT_FALSE(t.getFirstRowOfGroup(3).has_value());
+
+    EXPECT_EQ(t.firstRowAtOrAfter(ScaledInt(250.0f, ScaledInt::ones)), boost::optional<size_t>(2));
+    EXPECT_FALSE(t.firstRowAtOrAfter(ScaledInt(900.0f, ScaledInt::ones)).has_value());
+    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(250.0f, ScaledInt::ones)), boost::optional<size_t>(1));
+    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(5000.0f, ScaledInt::ones)), boost::optional<size_t>(7));
+    EXPECT_FALSE(t.lastRowAtOrBefore(ScaledInt(50.0f, ScaledInt::ones)).has_value());
+
+    const FibDbus::OtdrSpan span(ScaledInt(150.0f, ScaledInt::ones), ScaledInt(650.0f, ScaledInt::ones));
+    EXPECT_EQ(t.getSpanRows(span), std::make_pair(size_t{1}, size_t{5}));
+    EXPECT_TRUE(t.findSpanRows(span) == boost::make_optional(std::make_pair(size_t{1}, size_t{5})));
+    // Spans a file may hold that give no rows are answered, not asserted.
+    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan()).has_value());
+    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(650.0f, ScaledInt::ones), ScaledInt(150.0f, ScaledInt::ones))));
+    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(10.0f, ScaledInt::ones), ScaledInt(20.0f, ScaledInt::ones))));
+    EXPECT_FALSE(FiberOtdrEventTable().findSpanRows(span).has_value());
+}
+
+TEST(OtdrEventTableDeathTest, QueriesOnValidDataKeepTheirAssertions) {
+    const FiberOtdrEventTable t = plainRows(2);
+    EXPECT_DEATH(t.getRowByIndex(2), "rowIndex < rowCount\\(\\)");
+    EXPECT_DEATH(t.getEventByIndex(2), "eventIndex < eventCount\\(\\)");
+    EXPECT_DEATH(FiberOtdrEventTable().getSpanRows(FibDbus::OtdrSpan()), "_rows.size\\(\\) > 0");
+}
+
+TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndices) {
+    FiberOtdrEventTable t = plainRows(7);
+    t.rows[3].hiddenGroupMarker = HiddenGroupMarker::begin;
+    t.rows[5].hiddenGroupMarker = HiddenGroupMarker::end;
+    FiberOtdrEventTable endCut = t;
+    endCut.removeRows(5);
+    EXPECT_EQ(endCut.rowCount(), 6u);
+    EXPECT_EQ(endCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+    EXPECT_EQ(endCut.events.back().rowIndex, 5u);
+
+    FiberOtdrEventTable beginCut = t;
+    beginCut.removeRows(3);
+    EXPECT_EQ(beginCut.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);  // old row 4 opens the group
+    EXPECT_EQ(beginCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+
+    FiberOtdrEventTable whole = t;
+    whole.removeRows(3, 5);
+    EXPECT_EQ(whole.hiddenGroupCount(), 0u);
+    EXPECT_EQ(whole.rowCount(), 4u);
+    for (const auto& e : whole.events) EXPECT_LT(e.rowIndex, whole.rowCount());
+
+    FiberOtdrEventTable clipped = t;
+    clipped.removeRows(6, 100);
+    EXPECT_EQ(clipped.rowCount(), 6u);
+    FiberOtdrEventTable none = t;
+    none.removeRows(4, 2);
+    EXPECT_EQ(none.rowCount(), 7u);
+}
+
+TEST(OtdrEventTable, EventMapDropsEchoesAndEarlierEnds) {
+    const float none = std::nanf("");
+    FiberOtdrEventTable t = kx::build::otdrEventTable(
+        {{0.0, A::noSignal, none, none},
+         {100.0, A::splice, 0.1f, none},
+         {150.0, A::refl | A::echo, none, -60.0f},
+         {300.0, A::end, none, -20.0f},
+         {350.0, A::outOfRange, none, none},
+         {400.0, A::end, none, -15.0f}},
+        {1310, 1550});
+    const FiberOtdrEventTable map = t.createEventMap();
+    ASSERT_EQ(map.rowCount(), 3u);
+    EXPECT_EQ(map.rows[0].eventType, EventType::splice);
+    EXPECT_EQ(map.rows[1].eventType, EventType::reflection);  // the earlier end, without its end bit
+    for (const auto& e : map.events)
+        if (e.rowIndex == 1) {
+            EXPECT_EQ(e.anEventTypeFlags & 16u, 0u);
+        }
+    EXPECT_EQ(map.rows[2].eventType, EventType::end);
+    for (const auto& e : map.events) EXPECT_LT(e.rowIndex, map.rowCount());
+}
+
+TEST(OtdrEventTable, MergedRowsSumLossesAndFindFlags) {
+    const FiberOtdrEventTable t = realisticTable();
+    const FiberOtdrMergedRows rows = toMergedRows(t);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[2].events.size(), 4u);
+    const WavelengthLosses losses = sumEventLosses(rows, 1, 2);
+    EXPECT_EQ(lossOf(losses, 1310).value, 43);  // 0.08 + 0.35
+    EXPECT_TRUE(anyEventHasFlag(rows, 0, 2, A::launch));
+    EXPECT_FALSE(anyEventHasFlag(rows, 1, 4, A::launch));
+    const FiberOtdrEventTable back = fromMergedRows(rows);
+    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+}
+
+TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {
+    const Json::Value j = realisticTable().toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["_className"].asString(), "FiberOtdrEventTable");
+    EXPECT_EQ(j["_classVersion"].asInt(), 2);
+    ASSERT_EQ(j["rows"].size(), 7u);
+    const Json::Value& row = j["rows"][0];
+    EXPECT_EQ(row["eventType"].asString(), "Launch");
+    EXPECT_EQ(row["displayEventType"].asString(), "Launch");
+    EXPECT_EQ(row["hiddenGroupMarker"].asString(), "Not set");
+    ASSERT_EQ(row["events"].size(), 4u);
+    const Json::Value& event = row["events"][0];
+    EXPECT_EQ(event["anEventTypeFlags"][0].asString(), "connector");
+    EXPECT_EQ(event["anEventTypeFlags"][1].asString(), "launch");
+    EXPECT_TRUE(event["lossMinLimitResult"].isNull());
+    EXPECT_FALSE(event["lossMaxLimitResult"].isNull());
+    EXPECT_EQ(j["rows"][3]["hiddenGroupMarker"].asString(), "Begin");
+    EXPECT_EQ(realisticTable().toJson(Dump::DumpFlags{0}).size(), 2u);
+}

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <boost/optional/optional_io.hpp>
+
+#include <json/value.h>
+
+#include "fiber/FiberOtdrSettings.h"
+#include "fiber/FiberTestUtil.h"
+#include "fiber/OtdrBuilders.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamCounter.h"
+
+using namespace Kestrix;
+
+namespace {
+// Settings whose tail is known: two bend entries, one splitter.
+FiberOtdrSettings knownSettings() {
+    FiberOtdrSettings s = kx::build::otdrSettings();
+    s.splitterEntries = {OtdrSplitterRatio::r1x8};
+    s.span = FibDbus::OtdrSpan(ScaledInt(200.0f, ScaledInt::tenths), ScaledInt(1900.0f, ScaledInt::tenths));
+    return s;
+}
+constexpr size_t kSpanBytes = 12 + 2 * ScaledInt::kWireSize;
+constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
+}  // namespace
+
+TEST(OtdrSettings, RoundTripsWithCounterSizeAndEveryPrefixFails) {
+    const FiberOtdrSettings s = knownSettings();
+    const auto bytes = kx::test::bytesOf(s);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x05, 0x61, 0x00, 0x00, 0x02}));
+    Marshal::ByteStreamCounter counter;
+    s.serialize(counter);
+    EXPECT_EQ(static_cast<size_t>(counter.size()), bytes.size());
+    FiberOtdrSettings back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back, s);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrSettings>(bytes));
+}
+
+TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
+    const FiberOtdrSettings s = knownSettings();
+    const auto bytes = kx::test::bytesOf(s);
+    const size_t spanAt = bytes.size() - kSpanBytes;
+
+    // Version 3: no span at all.
+    FiberOtdrSettings v3;
+    ASSERT_EQ(kx::test::readInto(v3, kx::test::reframe(bytes, 0, 3, spanAt, kSpanBytes)), Marshal::ok);
+    EXPECT_TRUE(v3.span.spanStart.isNaN());
+    EXPECT_TRUE(v3.span.spanEnd.isNaN());
+    EXPECT_TRUE(v3.otdrBendDetectionEnabled == s.otdrBendDetectionEnabled);
+    EXPECT_EQ(v3.splitterEntries.size(), 1u);
+
+    // Version 4: the span as two bare values.
+    const std::vector<uint8_t> bare(bytes.begin() + static_cast<std::ptrdiff_t>(spanAt + 12), bytes.end());
+    FiberOtdrSettings v4;
+    ASSERT_EQ(kx::test::readInto(v4, kx::test::reframe(bytes, 0, 4, spanAt, kSpanBytes, bare)), Marshal::ok);
+    EXPECT_EQ(v4.span, s.span);
+
+    // Version 1: items 1 to 7 only.
+    const size_t tail = 4 + kBendAndSplitterBytes + kSpanBytes;
+    FiberOtdrSettings withBends = s;
+    withBends.otdrBendDetectionEnabled = true;
+    const auto bendBytes = kx::test::bytesOf(withBends);
+    FiberOtdrSettings v1;
+    ASSERT_EQ(kx::test::readInto(v1, kx::test::reframe(bendBytes, 0, 1, bendBytes.size() - tail, tail)), Marshal::ok);
+    EXPECT_FALSE(v1.otdrBendDetectionEnabled);
+    EXPECT_TRUE(v1.otdrBendThresholdMap.empty());
+    EXPECT_TRUE(v1.splitterEntries.empty());
+    EXPECT_EQ(v1.reflectanceThreshold, 0);
+    EXPECT_EQ(v1.perWl, s.perWl);
+    EXPECT_EQ(v1.fiberLimit, s.fiberLimit);
+
+    // A newer class version is refused.
+    auto newer = bytes;
+    newer[3] = 6;
+    FiberOtdrSettings tooNew;
+    EXPECT_EQ(kx::test::readInto(tooNew, newer), Marshal::versionTooNew);
+}
+
+TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
+    Marshal::ByteStreamBuilder b;
+    b.write(static_cast<uint8_t>(1));
+    b.write(static_cast<uint16_t>(1550));
+    ScaledInt(4000.0f, ScaledInt::ones).serialize(b);
+    ScaledInt(0.5f, ScaledInt::tenths).serialize(b);
+    ScaledInt(10.0f, ScaledInt::ones).serialize(b);
+    b.write(static_cast<int32_t>(-1));
+    b.write(static_cast<int32_t>(100));
+    ScaledInt(7.0f, ScaledInt::ones).serialize(b);  // dropped
+    b.write(3.5f);                                  // dropped
+    b.write(static_cast<uint16_t>(77));             // dropped
+    b.write(static_cast<int32_t>(-4096));
+    std::vector<uint8_t> bytes(b.data(), b.data() + b.size());
+    FiberOtdrSettingsPerWl p;
+    ASSERT_EQ(kx::test::readInto(p, bytes), Marshal::ok);
+    EXPECT_EQ(p.wavelength, 1550);
+    EXPECT_EQ(p.otdrPulseWidth, -1);
+    EXPECT_EQ(p.nominalOtdrPulseWidth, 100);
+    EXPECT_EQ(p.numberOfAverages, -4096);
+
+    bytes[0] = 3;
+    EXPECT_EQ(kx::test::readInto(p, bytes), Marshal::versionTooNew);
+}
+
+TEST(OtdrSettings, TextsAndLookups) {
+    EXPECT_STREQ(toString(OtdrRange::km15), "15 km");
+    EXPECT_STREQ(toString(static_cast<OtdrRange>(12000)), "");
+    EXPECT_STREQ(toString(OtdrAveragingTime::s180), "180 seconds per wavelength");
+    EXPECT_STREQ(toString(static_cast<OtdrAveragingTime>(12)), "");
+    EXPECT_STREQ(toString(OtdrBendWavelengths::wl1490_1650), "1490/1650");
+    EXPECT_STREQ(toString(OtdrSplitterRatio::r2x256), "2x256");
+    EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
+    EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
+    EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
+    const FiberOtdrSettings s = kx::build::otdrSettings();
+    ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
+    EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
+    EXPECT_EQ(s.kind(), 1);
+}
+
+TEST(OtdrSettings, JsonRoundTripsThroughFromJson) {
+    const FiberOtdrSettings s = knownSettings();
+    const Json::Value j = s.toJson(Dump::DumpFlags{1});
+    const Json::Value& inner = j["FiberOtdrSettings"];
+    EXPECT_EQ(inner["_className"].asString(), "FiberOtdrSettings");
+    EXPECT_EQ(inner["_classVersion"].asInt(), 5);
+    EXPECT_EQ(inner["otdrRange"].asString(), "4 km");
+    EXPECT_EQ(inner["fiberTestType"].asString(), "Auto OTDR");
+    EXPECT_EQ(inner["otdrBendThresholdMap"]["1310/1550"].asString(), "0.50");
+    EXPECT_EQ(inner["splitterEntries"][0].asString(), "1x8");
+    EXPECT_EQ(inner["OtdrSpan"]["_className"].asString(), "OtdrSpan");
+    EXPECT_EQ(inner["perWl"][0]["FiberOtdrSettingsPerWl"]["numberOfAverages"].asInt(), 8192);
+
+    FiberOtdrSettings back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_EQ(back, s);
+
+    // Texts are matched without regard to case.
+    Json::Value shouting = j;
+    shouting["FiberOtdrSettings"]["otdrAveragingTime"] = "10 SECONDS PER WAVELENGTH";
+    ASSERT_TRUE(back.fromJson(shouting));
+    EXPECT_EQ(back.otdrAveragingTime, OtdrAveragingTime::s10);
+}
+
+TEST(OtdrSettings, FromJsonReportsMissingAndUnknownMembers) {
+    const Json::Value j = knownSettings().toJson(Dump::DumpFlags{1});
+    FiberOtdrSettings back;
+    Json::Value missing = j;
+    missing["FiberOtdrSettings"].removeMember("otdrRange");
+    EXPECT_FALSE(back.fromJson(missing));
+    EXPECT_EQ(back.fiberName, "OS2 Singlemode");  // reading went on
+
+    Json::Value unknown = j;
+    unknown["FiberOtdrSettings"]["otdrRange"] = "12 km";
+    EXPECT_FALSE(back.fromJson(unknown));
+
+    // Keys of later versions are not looked for in older ones.
+    Json::Value old = j;
+    old["FiberOtdrSettings"]["_classVersion"] = 1;
+    old["FiberOtdrSettings"].removeMember("reflectanceThreshold");
+    old["FiberOtdrSettings"].removeMember("splitterEntries");
+    old["FiberOtdrSettings"].removeMember("OtdrSpan");
+    EXPECT_TRUE(back.fromJson(old));
+    EXPECT_TRUE(back.splitterEntries.empty());
+
+    EXPECT_FALSE(back.fromJson(Json::Value("FiberOtdrSettings")));
+    Json::Value wrongClass = j;
+    wrongClass["FiberOtdrSettings"]["_className"] = "FiberLossLengthSettings";
+    EXPECT_FALSE(back.fromJson(wrongClass));
+}
