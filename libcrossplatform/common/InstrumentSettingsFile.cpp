@@ -9,6 +9,12 @@
 
 namespace Kestrix::InstrumentSettingsFile {
 
+InstrumentSettings editorDefaults() {
+    InstrumentSettings s;
+    s.lengthUnits = LengthUnits::feet;
+    return s;
+}
+
 std::string jsonText(const InstrumentSettings& settings) {
     Json::FastWriter writer;
     writer.omitEndingLineFeed();

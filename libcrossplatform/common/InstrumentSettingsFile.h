@@ -11,6 +11,9 @@ namespace Kestrix::InstrumentSettingsFile {
 
 inline constexpr uint16_t kSectionVersion = 1;
 
+// New settings as the host's settings editor makes them (lengths in feet, the rest at the defaults).
+InstrumentSettings editorDefaults();
+
 // The section's text.
 std::string jsonText(const InstrumentSettings& settings);
 

@@ -1,0 +1,44 @@
+// `kestrix project show FILE [--json]`.
+#include "ProjectCommand.h"
+
+#include <iostream>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "storage/ProjectSetupFile.h"
+
+namespace kx::cli {
+
+void showProject(const std::string& path, bool json, const Dump::DumpFlags& flags, std::ostream& out) {
+    Project::Core project;
+    std::string error;
+    if (!Project::loadProjectFile(path, project, error)) throw BadInput(path + ": " + error);
+    DumpOptions opts;
+    opts.json = json;
+    opts.flags = flags;
+    printModel(project, &project, opts, out);
+}
+
+namespace {
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+        uint32_t detail = 1;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* group = app.add_subcommand("project", "Projects stored on the tester");
+    group->require_subcommand(1);
+    auto* show = group->add_subcommand("show", "Print a serialized project or a project setup database");
+    show->add_option("FILE", opts->file, "Project blob, or project setup database (table \"Project\")")
+        ->required()
+        ->check(CLI::ExistingFile);
+    show->add_flag("--json", opts->json, "Print the JSON form instead of the text dump");
+    show->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
+    show->callback([opts] { showProject(opts->file, opts->json, Dump::DumpFlags{opts->detail}, std::cout); });
+});
+
+}  // namespace
+
+}  // namespace kx::cli
