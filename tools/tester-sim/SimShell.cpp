@@ -1,0 +1,229 @@
+#include <chrono>
+
+#include "SimChannel.h"
+#include "SimRunner.h"
+
+namespace Kestrix::Sim {
+namespace {
+
+constexpr const char* kBanner =
+    "\n\nBusyBox v1.35.0 (2025-01-10 09:12:44 UTC) built-in shell (ash)\n"
+    "Enter 'help' for a list of built-in commands.\n\n";
+constexpr const char* kCursorQuery = "\x1b[6n";
+
+Clock::time_point replyTime(const SimState& state) {
+    const int delay = state.faults().replyDelayMs;
+    return delay > 0 ? Clock::now() + std::chrono::milliseconds(delay) : Clock::time_point{};
+}
+
+ParsedLine parseWith(const std::string& text, const ShellFlags& flags) {
+    return parseCommandLine(text, [&flags](std::string_view name) { return lookupVariable(name, flags); });
+}
+
+// An interactive ash behind sshd: with a terminal it prints a banner, echoes what it reads, ends lines
+// with CRLF and sends a prompt and a cursor-position query after every reply (until "stty -echo");
+// without a terminal it is silent apart from the commands' own output.
+class ShellHandler : public ChannelHandler {
+public:
+    void step(SimChannel& ch) override {
+        if (!_started) {
+            _started = true;
+            _flags.pty = ch.pty;
+            _flags.echo = ch.pty;
+            if (ch.pty) {
+                ch.write(toCrlf(kBanner));
+                prompt(ch, "# ", {});
+            }
+        }
+        while (!_flags.exit && !ch.finishing()) {
+            const size_t end = ch.pty ? ch.input.find_first_of("\r\n\x03\x04") : ch.input.find('\n');
+            if (end == std::string::npos) {
+                if (ch.peerEof) {
+                    if (!ch.pty && !ch.input.empty()) {
+                        std::string last = std::move(ch.input);
+                        ch.input.clear();
+                        line(ch, last);
+                    }
+                    ch.finish(_flags.lastStatus);
+                }
+                return;
+            }
+            const char term = ch.input[end];
+            std::string text = ch.input.substr(0, end);
+            ch.input.erase(0, end + 1);
+            if (term == '\x03') {
+                _pending.clear();
+                ch.write("^C\r\n");
+                prompt(ch, "# ", {});
+                continue;
+            }
+            if (term == '\x04') {
+                if (text.empty() && _pending.empty()) {
+                    _flags.exit = true;
+                    break;
+                }
+                ch.input.insert(0, text);
+                continue;
+            }
+            if (ch.pty) {
+                text = erased(text);
+                if (_flags.echo) {
+                    ch.write(text + "\r\n");
+                }
+            }
+            line(ch, text);
+        }
+        if (_flags.exit) {
+            ch.finish(_flags.lastStatus);
+        }
+    }
+
+private:
+    static std::string erased(const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            if (c == '\x7f' || c == '\b') {
+                if (!out.empty()) out.pop_back();
+            } else {
+                out.push_back(c);
+            }
+        }
+        return out;
+    }
+
+    void line(SimChannel& ch, const std::string& text) {
+        const std::string full = _pending.empty() ? text : _pending + "\n" + text;
+        const bool canned = ch.state.reply(full).has_value();
+        const ParsedLine parsed = parseWith(full, _flags);
+        if (!canned && parsed.state == ParsedLine::State::incomplete) {
+            _pending = full;
+            prompt(ch, "> ", {});
+            return;
+        }
+        _pending.clear();
+        if (!canned && parsed.state == ParsedLine::State::complete && parsed.commands.empty()) {
+            prompt(ch, "# ", {});
+            return;
+        }
+        ch.state.record(full);
+        if (ch.state.dropOnCommand()) {
+            ch.dropAfterOutput();
+            return;
+        }
+        const CommandResult r = runCommandLine(ch.state, full, parsed, _flags);
+        const auto at = replyTime(ch.state);
+        if (ch.pty) {
+            ch.write(toCrlf(r.err + r.out), false, at);
+        } else {
+            ch.write(r.out, false, at);
+            ch.write(r.err, true, at);
+        }
+        if (!_flags.exit) {
+            prompt(ch, "# ", at);
+        }
+    }
+
+    void prompt(SimChannel& ch, const char* text, Clock::time_point at) {
+        if (!ch.pty || ch.state.faults().noPrompt) {
+            return;
+        }
+        // The prompt travels in its own packet, after the output, as a real shell's does.
+        ch.write(text, false, at);
+        if (_flags.echo) {
+            ch.write(kCursorQuery, false, at);
+        }
+    }
+
+    bool _started = false;
+    ShellFlags _flags;
+    std::string _pending;
+};
+
+// One command line without a shell session ("ssh host CMD").
+class ExecHandler : public ChannelHandler {
+public:
+    explicit ExecHandler(std::string command) : _command(std::move(command)) {}
+
+    void step(SimChannel& ch) override {
+        if (_done) {
+            return;
+        }
+        _done = true;
+        if (ch.state.dropOnCommand()) {
+            ch.dropAfterOutput();
+            return;
+        }
+        ShellFlags flags;
+        flags.pty = ch.pty;
+        const ParsedLine parsed = parseWith(_command, flags);
+        CommandResult r;
+        if (parsed.state == ParsedLine::State::incomplete && !ch.state.reply(_command)) {
+            r = CommandResult{{}, "sh: syntax error: unterminated quoted string\n", 2};
+        } else {
+            r = runCommandLine(ch.state, _command, parsed, flags);
+        }
+        const auto at = replyTime(ch.state);
+        if (ch.pty) {
+            ch.write(toCrlf(r.err + r.out), false, at);
+        } else {
+            ch.write(r.out, false, at);
+            ch.write(r.err, true, at);
+        }
+        ch.finish(r.status);
+    }
+
+private:
+    std::string _command;
+    bool _done = false;
+};
+
+// "scp [-v -p -q -d -r] -t|-f [--] PATH": returns true with the direction and path when it is one.
+bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path) {
+    if (parsed.state != ParsedLine::State::complete || parsed.commands.size() != 1) {
+        return false;
+    }
+    const auto& words = parsed.commands[0].words;
+    if (words.empty() || words[0] != "scp" || !parsed.commands[0].redirects.empty()) {
+        return false;
+    }
+    bool to = false;
+    bool from = false;
+    bool optionsDone = false;
+    std::vector<std::string> operands;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (!optionsDone && w == "--") {
+            optionsDone = true;
+        } else if (!optionsDone && w.size() > 1 && w[0] == '-') {
+            for (size_t k = 1; k < w.size(); ++k) {
+                if (w[k] == 't') to = true;
+                else if (w[k] == 'f') from = true;
+                else if (std::string("vpqdr").find(w[k]) == std::string::npos) return false;
+            }
+        } else {
+            operands.push_back(w);
+        }
+    }
+    if (to == from || operands.size() != 1) {
+        return false;
+    }
+    sink = to;
+    path = operands[0];
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<ChannelHandler> makeShellHandler(SimChannel&) { return std::make_unique<ShellHandler>(); }
+
+std::unique_ptr<ChannelHandler> makeExecHandler(SimChannel& ch, const std::string& command) {
+    ch.state.record(command);
+    bool sink = false;
+    std::string path;
+    if (scpRequest(parseCommandLine(command), sink, path)) {
+        return makeScpHandler(ch, sink, path);
+    }
+    return std::make_unique<ExecHandler>(command);
+}
+
+}  // namespace Kestrix::Sim

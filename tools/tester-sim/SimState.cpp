@@ -1,0 +1,102 @@
+#include "SimState.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace Kestrix::Sim {
+
+SimState::SimState(TesterSim& owner_, SimOptions options_)
+    : owner(owner_), options(std::move(options_)), vfs(options.root), _faults(options.faults) {}
+
+void SimState::addCommand(const std::string& name, CommandHandler handler) {
+    std::lock_guard lock(_mutex);
+    _commands[name] = std::move(handler);
+}
+
+std::optional<CommandHandler> SimState::command(const std::string& name) const {
+    std::lock_guard lock(_mutex);
+    const auto it = _commands.find(name);
+    if (it == _commands.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void SimState::setReply(const std::string& line, const std::string& text) {
+    std::lock_guard lock(_mutex);
+    _replies[line] = text;
+}
+
+void SimState::clearReply(const std::string& line) {
+    std::lock_guard lock(_mutex);
+    _replies.erase(line);
+}
+
+std::optional<std::string> SimState::reply(const std::string& line) const {
+    std::lock_guard lock(_mutex);
+    const auto it = _replies.find(line);
+    if (it == _replies.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void SimState::record(const std::string& line) {
+    std::lock_guard lock(_mutex);
+    _journal.push_back(line);
+}
+
+std::vector<std::string> SimState::journal() const {
+    std::lock_guard lock(_mutex);
+    return _journal;
+}
+
+void SimState::clearJournal() {
+    std::lock_guard lock(_mutex);
+    _journal.clear();
+}
+
+void SimState::setFaults(const SimFaults& faults) {
+    std::lock_guard lock(_mutex);
+    _faults = faults;
+    _commandsSeen = 0;
+    _scpBytesSeen = 0;
+}
+
+SimFaults SimState::faults() const {
+    std::lock_guard lock(_mutex);
+    return _faults;
+}
+
+bool SimState::dropOnCommand() {
+    std::lock_guard lock(_mutex);
+    if (_faults.dropAfterCommands < 0) {
+        return false;
+    }
+    if (_commandsSeen >= _faults.dropAfterCommands) {
+        _faults.dropAfterCommands = -1;
+        _commandsSeen = 0;
+        return true;
+    }
+    ++_commandsSeen;
+    return false;
+}
+
+int64_t SimState::passScpBytes(int64_t n, bool& drop) {
+    std::lock_guard lock(_mutex);
+    drop = false;
+    if (_faults.dropAfterScpBytes < 0) {
+        return n;
+    }
+    const int64_t left = std::max<int64_t>(0, _faults.dropAfterScpBytes - _scpBytesSeen);
+    const int64_t pass = std::min(n, left);
+    _scpBytesSeen += pass;
+    if (_scpBytesSeen >= _faults.dropAfterScpBytes) {
+        drop = true;
+        _faults.dropAfterScpBytes = -1;
+        _scpBytesSeen = 0;
+    }
+    return pass;
+}
+
+}  // namespace Kestrix::Sim

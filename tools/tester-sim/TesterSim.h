@@ -1,0 +1,123 @@
+#pragma once
+// A stand-in for a tester on 127.0.0.1: an SSH server whose shell answers like the tester's BusyBox ash
+// behind OpenSSH, with SCP over exec channels and a file system kept in a folder on disk.
+//
+//   Kestrix::Sim::SimOptions o;
+//   o.root = "/tmp/tester-root";                 // the tester's "/" lives here
+//   Kestrix::Sim::TesterSim sim(o);
+//   sim.start();                                  // port 0 picks a free port: sim.port()
+//   sim.setReply("smgetlf", "OK\n");              // canned reply to an exact command line
+//   sim.addCommand("fbdump", [](const Kestrix::Sim::CommandContext& c) { ...; return CommandResult{}; });
+//   ... talk to 127.0.0.1:sim.port() as "tvuser" ...
+//   sim.journal();                                // command lines received, in order
+//   sim.stop();
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tester/host/ServicePassword.h"
+
+namespace Kestrix::Sim {
+
+class SimVfs;
+class TesterSim;
+
+// One measurement module in the generated sysinfo document.
+struct SimModule {
+    std::string model = "310";
+    std::string serialNumber = "M0000001";
+    std::string dateCalibrated = "20250115 09:30:00";
+    std::string dateVerified;
+    std::string firstUsedDate = "20250301 10:00:00";
+    std::string swRev = "1.4.2";
+};
+
+// Values of the generated sysinfo reply (used when the root holds no "sysinfo.json").
+struct SysinfoOptions {
+    std::string model = "Tarvel";
+    std::string serialNumber = "KX1000001";
+    std::string config = "main";
+    std::string lastUpdate = "3.2.1";
+    std::string hwRev = "B";
+    std::vector<SimModule> modules{SimModule{}};
+};
+
+// Fault switches. The drops fire once and then disarm, so a client can reconnect afterwards.
+struct SimFaults {
+    bool refuseLogin = false;
+    int64_t dropAfterScpBytes = -1;  // drop the connection once this many SCP payload bytes have passed
+    int dropAfterCommands = -1;      // answer this many commands, drop the connection on the next one
+    int replyDelayMs = 0;            // hold every shell reply (and its prompt) this long
+    bool noPrompt = false;           // never send a prompt
+    bool garbageSysinfo = false;     // "sysinfo" answers with text that is not JSON
+};
+
+struct SimOptions {
+    std::filesystem::path root;  // must exist
+    uint16_t port = 0;           // 0: a free port
+    std::string user = "tvuser";
+    std::string password = Kestrix::Tester::kServicePassword;
+    int maxSessions = 10;  // concurrent channels per connection, as OpenSSH's MaxSessions
+    SysinfoOptions sysinfo;
+    SimFaults faults;
+};
+
+// What a command gets: its words after quote removal (args[0] is the name) and the tester's file system.
+struct CommandContext {
+    std::vector<std::string> args;
+    std::string line;  // the whole command line as received
+    const SimVfs& vfs;
+    TesterSim& sim;
+};
+
+// Output uses "\n" line ends; the shell turns them into CRLF on a terminal.
+struct CommandResult {
+    std::string out;
+    std::string err;
+    int status = 0;
+};
+
+using CommandHandler = std::function<CommandResult(const CommandContext&)>;
+
+class TesterSim {
+public:
+    explicit TesterSim(SimOptions options);
+    ~TesterSim();
+    TesterSim(const TesterSim&) = delete;
+    TesterSim& operator=(const TesterSim&) = delete;
+
+    // Binds 127.0.0.1 and starts serving; throws std::runtime_error when that fails.
+    void start();
+    // Closes every connection and joins every thread. Safe to call twice.
+    void stop();
+    uint16_t port() const;
+    std::string address() const;  // "127.0.0.1:PORT"
+
+    // Later work plugs in commands by name (replacing a built-in one of that name) ...
+    void addCommand(const std::string& name, CommandHandler handler);
+    // ... or a fixed reply to one exact command line; it wins over any command.
+    void setReply(const std::string& exactLine, const std::string& text);
+    void clearReply(const std::string& exactLine);
+
+    void setFaults(const SimFaults& faults);
+    SimFaults faults() const;
+
+    // Shell command lines and exec command lines ("scp -t /tmp/x") in the order received.
+    std::vector<std::string> journal() const;
+    void clearJournal();
+
+    int openConnections() const;
+    bool screenLocked() const;  // last "uilock" state
+    void setScreenLocked(bool locked);
+    const SimVfs& vfs() const;
+    const SimOptions& options() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> _impl;
+};
+
+}  // namespace Kestrix::Sim
