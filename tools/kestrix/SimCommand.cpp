@@ -1,0 +1,80 @@
+// kestrix sim: a tester simulator on 127.0.0.1, served until the process is interrupted.
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "Command.h"
+#include "TesterSim.h"
+
+namespace {
+
+struct SimCliOptions {
+    std::string root;
+    uint16_t port = 0;
+    std::string password = Kestrix::Tester::kServicePassword;
+    Kestrix::Sim::SysinfoOptions sysinfo;
+    std::vector<std::string> modules;
+    Kestrix::Sim::SimFaults faults;
+};
+
+void serve(const SimCliOptions& o) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(o.root, ec)) {
+        throw kx::cli::BadInput("not a folder: " + o.root);
+    }
+    Kestrix::Sim::SimOptions options;
+    options.root = o.root;
+    options.port = o.port;
+    options.password = o.password;
+    options.sysinfo = o.sysinfo;
+    if (!o.modules.empty()) {
+        options.sysinfo.modules.clear();
+        for (size_t i = 0; i < o.modules.size(); ++i) {
+            Kestrix::Sim::SimModule m;
+            m.model = o.modules[i];
+            m.serialNumber = "M" + std::to_string(1000001 + i);
+            options.sysinfo.modules.push_back(m);
+        }
+    }
+    options.faults = o.faults;
+
+    // Threads inherit the mask, so only sigwait below sees the interrupt.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    Kestrix::Sim::TesterSim sim(options);
+    try {
+        sim.start();
+    } catch (const std::exception& e) {
+        throw kx::cli::BadInput(e.what());
+    }
+    std::cout << "listening on " << sim.address() << std::endl;
+    int received = 0;
+    sigwait(&signals, &received);
+    sim.stop();
+}
+
+kx::cli::CommandRegistration reg([](CLI::App& app) {
+    auto o = std::make_shared<SimCliOptions>();
+    auto* cmd = app.add_subcommand("sim", "Serve a tester simulator on 127.0.0.1 until interrupted");
+    cmd->add_option("--root", o->root, "Folder holding the tester's file system")->required();
+    cmd->add_option("--port", o->port, "Port to listen on (0: any free port)");
+    cmd->add_option("--password", o->password, "Password of the tester's service account");
+    cmd->add_option("--model", o->sysinfo.model, "Model in the sysinfo reply")->capture_default_str();
+    cmd->add_option("--serial", o->sysinfo.serialNumber, "Serial number in the sysinfo reply")
+        ->capture_default_str();
+    cmd->add_option("--config", o->sysinfo.config, "Unit configuration in the sysinfo reply")
+        ->capture_default_str();
+    cmd->add_option("--module", o->modules, "Model number of a measurement module (repeatable)");
+    cmd->add_flag("--refuse-login", o->faults.refuseLogin, "Refuse every login");
+    cmd->add_option("--reply-delay", o->faults.replyDelayMs, "Hold every shell reply this many ms");
+    cmd->add_flag("--no-prompt", o->faults.noPrompt, "Never send the shell prompt");
+    cmd->add_flag("--garbage-sysinfo", o->faults.garbageSysinfo, "Answer sysinfo with text that is not JSON");
+    cmd->callback([o] { serve(*o); });
+});
+
+}  // namespace
