@@ -1,0 +1,328 @@
+// The simulator's login and shell, seen through a bare libssh client.
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <thread>
+
+#include "tester/SimTestClient.h"
+
+using kxsimtest::Client;
+using kxsimtest::SimFixture;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kPromptQuery = "# \x1b[6n";
+
+// A shell with a terminal whose banner has been drained.
+ssh_channel terminalShell(Client& c) {
+    ssh_channel ch = c.openShell(true);
+    if (ch != nullptr) {
+        Client::readUntil(ch, kPromptQuery);
+    }
+    return ch;
+}
+
+// Sends a command to a shell after "stty -echo" and returns the reply before the prompt.
+std::string quietCommand(ssh_channel ch, const std::string& cmd) {
+    Client::send(ch, cmd + "\n");
+    std::string got = Client::readUntil(ch, "# ");
+    return got.size() >= 2 ? got.substr(0, got.size() - 2) : got;
+}
+
+}  // namespace
+
+TEST(SimLogin, ServicePasswordLogsInOthersAreRefused) {
+    SimFixture f("login");
+    Client good(f.sim->port());
+    EXPECT_TRUE(good.loggedIn());
+    Client wrongPassword(f.sim->port(), "abcd12");
+    EXPECT_TRUE(wrongPassword.connected());
+    EXPECT_FALSE(wrongPassword.loggedIn());
+    Client wrongUser(f.sim->port(), Kestrix::Tester::kServicePassword, "root");
+    EXPECT_FALSE(wrongUser.loggedIn());
+}
+
+TEST(SimLogin, PasswordOptionAndRefuseFault) {
+    Kestrix::Sim::SimOptions o;
+    o.password = "wxyz99";
+    SimFixture f("login2", o);
+    EXPECT_FALSE(Client(f.sim->port()).loggedIn());
+    EXPECT_TRUE(Client(f.sim->port(), "wxyz99").loggedIn());
+    Kestrix::Sim::SimFaults faults;
+    faults.refuseLogin = true;
+    f.sim->setFaults(faults);
+    EXPECT_FALSE(Client(f.sim->port(), "wxyz99").loggedIn());
+}
+
+TEST(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
+    SimFixture f("pty");
+    Client c(f.sim->port());
+    ASSERT_TRUE(c.loggedIn());
+    ssh_channel ch = c.openShell(true);
+    ASSERT_NE(ch, nullptr);
+    const std::string banner = Client::readUntil(ch, kPromptQuery);
+    EXPECT_EQ(banner.rfind("\r\n\r\nBusyBox v1.35.0", 0), 0u) << banner;
+    EXPECT_NE(banner.find("built-in shell (ash)\r\nEnter 'help' for a list of built-in commands.\r\n\r\n# \x1b[6n"),
+              std::string::npos);
+
+    Client::send(ch, "deferpowerdown\n");
+    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
+    Client::send(ch, "nosuchcmd arg\n");
+    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "nosuchcmd arg\r\nsh: nosuchcmd: not found\r\n# \x1b[6n");
+
+    // The line that turns echo off is still echoed; from then on neither echo nor query.
+    Client::send(ch, "stty -echo\n");
+    EXPECT_EQ(Client::readUntil(ch, "# "), "stty -echo\r\n# ");
+    Client::send(ch, "deferpowerdown\n");
+    EXPECT_EQ(Client::readUntil(ch, "# "), "OK\r\n# ");
+    Client::send(ch, "echo a; echo b\n");
+    EXPECT_EQ(Client::readUntil(ch, "# "), "a\r\nb\r\n# ");
+    // An empty line is just another prompt.
+    Client::send(ch, "\n");
+    EXPECT_EQ(Client::readUntil(ch, "# "), "# ");
+    EXPECT_EQ(Client::readFor(ch, 100), "");
+    Client::send(ch, "exit 3\n");
+    Client::readFor(ch, 300);
+    EXPECT_EQ(ssh_channel_get_exit_status(ch), 3);
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, UnclosedQuoteContinuesOnTheNextLine) {
+    SimFixture f("cont");
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    Client::send(ch, "echo \"a\n");
+    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
+    EXPECT_EQ(quietCommand(ch, "b\""), "a\r\nb\r\n");
+    EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
+    SimFixture f("nopty");
+    Client c(f.sim->port());
+    ssh_channel ch = c.openShell(false);
+    ASSERT_NE(ch, nullptr);
+    Client::send(ch, "deferpowerdown\n");
+    EXPECT_EQ(Client::readFor(ch, 400), "OK\n");
+    Client::send(ch, "stty -echo\n");
+    EXPECT_EQ(Client::readFor(ch, 300, true), "stty: standard input: Not a tty\n");
+    Client::send(ch, "frobnicate\n");
+    EXPECT_EQ(Client::readFor(ch, 300, true), "sh: frobnicate: not found\n");
+    EXPECT_EQ(Client::readFor(ch, 50), "");
+    ssh_channel_send_eof(ch);
+    ssh_channel_close(ch);
+    ssh_channel_free(ch);
+    EXPECT_EQ(f.sim->journal(), (std::vector<std::string>{"deferpowerdown", "stty -echo", "frobnicate"}));
+}
+
+TEST(SimShell, QuotedNamesReachTheFileSystemLiterally) {
+    SimFixture f("quote");
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    const std::string literal = "we \"ird\" $HOME `id` \\x 'q' ;|&";
+    // Inside double quotes only \ " $ and ` need a backslash.
+    std::string quoted;
+    for (char ch2 : literal) {
+        if (ch2 == '\\' || ch2 == '"' || ch2 == '$' || ch2 == '`') quoted.push_back('\\');
+        quoted.push_back(ch2);
+    }
+    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/" + quoted + "\""), "");
+    EXPECT_TRUE(fs::is_directory(f.root / "tmp" / literal));
+    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/" + quoted + "\""),
+              "mkdir: can't create directory '/tmp/" + literal + "': File exists\r\n");
+    EXPECT_EQ(quietCommand(ch, "rm \"/tmp/" + quoted + "\""), "rm: '/tmp/" + literal + "' is a directory\r\n");
+    EXPECT_EQ(quietCommand(ch, "rm -r '/tmp/" + std::string("we \"ird\" $HOME `id` \\x '\\''q'\\'' ;|&") + "'"), "");
+    EXPECT_FALSE(fs::exists(f.root / "tmp" / literal));
+
+    // Unquoted, the same characters mean what they mean to a shell.
+    EXPECT_EQ(quietCommand(ch, "echo $HOME \"$HOME\" '$HOME' \\$HOME"), "/root /root $HOME $HOME\r\n");
+    EXPECT_EQ(quietCommand(ch, "echo `id`"), "sh: command substitution is not supported\r\n");
+    EXPECT_EQ(quietCommand(ch, "ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
+    SimFixture f("ls");
+    const fs::path dir = f.root / "microsd_userdata" / "projects" / "Job A";
+    fs::create_directories(dir / "sub");
+    kxsimtest::writeFile(dir / "empty.bin", "");
+    kxsimtest::writeFile(dir / "r1.res", std::string(12345, 'x'));
+    fs::permissions(dir / "r1.res", fs::perms(0644));
+    kxsimtest::writeFile(dir / "q\"uote.res", "abc");
+    {
+        std::ofstream big(dir / "big.res", std::ios::binary);
+    }
+    fs::resize_file(dir / "big.res", 99999999);  // sparse: the largest size the column rule keeps
+    kxsimtest::writeFile(dir / ".hidden", "h");
+
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    const std::string reply = quietCommand(ch, "ls -lQ \"/microsd_userdata/projects/Job A\"");
+
+    // Parse as the client does: lines over 50 characters, size after column 35, name in quotes.
+    std::vector<std::pair<std::string, long long>> entries;
+    size_t pos = 0;
+    std::vector<std::string> lines;
+    while (pos < reply.size()) {
+        const size_t nl = reply.find("\r\n", pos);
+        ASSERT_NE(nl, std::string::npos);
+        lines.push_back(reply.substr(pos, nl - pos));
+        pos = nl + 2;
+    }
+    ASSERT_EQ(lines.size(), 6u) << reply;
+    EXPECT_EQ(lines[0].rfind("total ", 0), 0u);
+    EXPECT_LE(lines[0].size(), 50u);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        ASSERT_GT(l.size(), 50u) << l;
+        std::string rest = l.substr(35);
+        rest.erase(0, rest.find_first_not_of(' '));
+        const long long size = std::stoll(rest.substr(0, rest.find(' ')));
+        const size_t q1 = l.find('"');
+        const size_t q2 = l.find('"', q1 + 1);
+        entries.emplace_back(l.substr(q1 + 1, q2 - q1 - 1), size);
+        EXPECT_EQ(l.substr(15, 18), " root     root    ") << l;
+    }
+    // Sorted by name; BusyBox escapes a quote inside the name, so its own first-two-quotes parse cuts it.
+    EXPECT_EQ(entries[0], (std::pair<std::string, long long>{"big.res", 99999999}));
+    EXPECT_EQ(entries[1], (std::pair<std::string, long long>{"empty.bin", 0}));
+    EXPECT_EQ(entries[2], (std::pair<std::string, long long>{"q\\", 3}));
+    EXPECT_EQ(entries[3], (std::pair<std::string, long long>{"r1.res", 12345}));
+    EXPECT_EQ(entries[4].first, "sub");
+    EXPECT_EQ(lines[5][0], 'd');
+    EXPECT_NE(lines[3].find("\"q\\\"uote.res\""), std::string::npos);
+    EXPECT_EQ(lines[4].substr(0, 44), "-rw-r--r--    1 root     root         12345 ");
+
+    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/microsd_userdata/nothing\""),
+              "ls: /microsd_userdata/nothing: No such file or directory\r\n");
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, PathsOutsideTheRootAreRefused) {
+    SimFixture f("escape");
+    const fs::path outside = kxsimtest::freshFolder("outside");
+    kxsimtest::writeFile(outside / "secret", "s");
+    fs::create_directory_symlink(outside, f.root / "tmp" / "out");
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/../\""), "ls: /../: Permission denied\r\n");
+    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/tmp/out\""), "ls: /tmp/out: Permission denied\r\n");
+    EXPECT_EQ(quietCommand(ch, "rm \"/tmp/out/secret\""), "rm: can't remove '/tmp/out/secret': Permission denied\r\n");
+    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/../../x\""),
+              "mkdir: can't create directory '/tmp/../../x': Permission denied\r\n");
+    EXPECT_EQ(quietCommand(ch, "echo hi > /tmp/out/new"), "sh: can't create /tmp/out/new: Permission denied\r\n");
+    EXPECT_TRUE(fs::exists(outside / "secret"));
+    EXPECT_FALSE(fs::exists(outside / "new"));
+    ssh_channel_free(ch);
+    fs::remove_all(outside);
+}
+
+TEST(SimShell, SysinfoFromOptionsFromFileAndRedirected) {
+    Kestrix::Sim::SimOptions o;
+    o.sysinfo.model = "Ombrel2";
+    o.sysinfo.serialNumber = "SN42";
+    o.sysinfo.modules[0].model = "250";
+    SimFixture f("sysinfo", o);
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    Json::Value doc;
+    ASSERT_TRUE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
+    const Json::Value& inst = doc["instruments"][0];
+    EXPECT_EQ(inst["model"].asString(), "Ombrel2");
+    EXPECT_EQ(inst["serial_number"].asString(), "SN42");
+    EXPECT_EQ(inst["config"].asString(), "main");
+    EXPECT_EQ(inst["components"]["hw_modules"][0]["model"].asString(), "250");
+    EXPECT_EQ(inst["components"]["hw_modules"][0]["data"][0]["type"].asString(), "calibration");
+    EXPECT_GT(inst["components"]["hw_modules"][0]["data"][0]["date_calibrated"].asString().size(), 8u);
+
+    EXPECT_EQ(quietCommand(ch, "sysinfo > /tmp/sysinfo.txt"), "");
+    EXPECT_TRUE(Json::Reader().parse(kxsimtest::readFile(f.root / "tmp" / "sysinfo.txt"), doc));
+
+    kxsimtest::writeFile(f.root / "sysinfo.json", "{\"instruments\":[]}");
+    EXPECT_EQ(quietCommand(ch, "sysinfo"), "{\"instruments\":[]}\r\n");
+
+    Kestrix::Sim::SimFaults faults;
+    faults.garbageSysinfo = true;
+    f.sim->setFaults(faults);
+    EXPECT_FALSE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, LaterWorkAddsCommandsAndCannedReplies) {
+    SimFixture f("extend");
+    f.sim->addCommand("smgetlf", [](const Kestrix::Sim::CommandContext& c) {
+        return Kestrix::Sim::CommandResult{"OK\n" + std::to_string(c.args.size()) + " " + c.args.back() + "\n", {}, 0};
+    });
+    f.sim->setReply("swupdate --terse", "1\n");
+    Client c(f.sim->port());
+    ssh_channel ch = terminalShell(c);
+    ASSERT_NE(ch, nullptr);
+    quietCommand(ch, "stty -echo");
+    EXPECT_EQ(quietCommand(ch, "smgetlf -x 'a b'"), "OK\r\n3 a b\r\n");
+    EXPECT_EQ(quietCommand(ch, "swupdate --terse"), "1\r\n");
+    EXPECT_EQ(quietCommand(ch, "swupdate  --terse"), "sh: swupdate: not found\r\n");
+    EXPECT_EQ(quietCommand(ch, "uilock 1"), "OK\r\n");
+    EXPECT_TRUE(f.sim->screenLocked());
+    EXPECT_EQ(quietCommand(ch, "uilock 0"), "OK\r\n");
+    EXPECT_FALSE(f.sim->screenLocked());
+    ssh_channel_free(ch);
+}
+
+TEST(SimShell, ConnectionsAndChannelsRunSideBySide) {
+    SimFixture f("multi");
+    std::vector<std::thread> threads;
+    std::atomic<int> good{0};
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&f, &good, i] {
+            Client c(f.sim->port());
+            ssh_channel shell = terminalShell(c);
+            if (shell == nullptr) return;
+            quietCommand(shell, "stty -echo");
+            const std::string name = "/tmp/f" + std::to_string(i);
+            const auto put = c.put(name, std::string(70000 + i, 'a' + static_cast<char>(i)));
+            const auto ls = quietCommand(shell, "ls -lQ \"" + name + "\"");
+            const auto get = c.get(name);
+            if (put.ok && get.ok && get.data.size() == static_cast<size_t>(70000 + i) &&
+                ls.find(std::to_string(70000 + i)) != std::string::npos) {
+                ++good;
+            }
+            ssh_channel_free(shell);
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(good.load(), 4);
+}
+
+TEST(SimShell, TenChannelsPerConnectionLikeOpenSsh) {
+    SimFixture f("maxsessions");
+    Client c(f.sim->port());
+    std::vector<ssh_channel> open;
+    for (int i = 0; i < 10; ++i) {
+        ssh_channel ch = c.openChannel();
+        ASSERT_NE(ch, nullptr) << i;
+        open.push_back(ch);
+    }
+    EXPECT_EQ(c.openChannel(), nullptr);
+    ssh_channel_close(open.back());
+    ssh_channel_free(open.back());
+    open.pop_back();
+    const auto r = c.exec("echo again");
+    EXPECT_EQ(r.out, "again\n");
+    EXPECT_EQ(r.status, 0);
+    for (auto ch : open) {
+        ssh_channel_close(ch);
+        ssh_channel_free(ch);
+    }
+}

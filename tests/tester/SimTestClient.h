@@ -1,0 +1,280 @@
+#pragma once
+// A bare libssh client for the simulator's tests: login, shell and exec channels, and SCP spoken by hand,
+// so the simulator is checked byte by byte and independently of the project's own client.
+#include <libssh/libssh.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "ShellWords.h"
+#include "TesterSim.h"
+
+namespace kxsimtest {
+
+inline std::filesystem::path freshFolder(const std::string& tag) {
+    static int counter = 0;
+    const char* base = std::getenv("KESTRIX_TEST_TMP");
+    std::filesystem::path root = base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
+    root /= "sim-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    return root;
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string randomBytes(size_t n, unsigned seed = 7) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(gen() & 0xff);
+    return s;
+}
+
+struct ExecResult {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+struct ScpResult {
+    bool ok = false;
+    std::string data;
+    std::string error;  // the text of a \x01/\x02 reply, or what went wrong
+};
+
+class Client {
+public:
+    explicit Client(uint16_t port, const std::string& password = Kestrix::Tester::kServicePassword,
+                    const std::string& user = "tvuser") {
+        _s = ssh_new();
+        const int no = 0;
+        const long timeout = 5;
+        ssh_options_set(_s, SSH_OPTIONS_HOST, "127.0.0.1");
+        const unsigned int p = port;
+        ssh_options_set(_s, SSH_OPTIONS_PORT, &p);
+        ssh_options_set(_s, SSH_OPTIONS_USER, user.c_str());
+        ssh_options_set(_s, SSH_OPTIONS_PROCESS_CONFIG, &no);
+        ssh_options_set(_s, SSH_OPTIONS_KNOWNHOSTS, "/dev/null");
+        ssh_options_set(_s, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, "/dev/null");
+        ssh_options_set(_s, SSH_OPTIONS_TIMEOUT, &timeout);
+        if (ssh_connect(_s) != SSH_OK) {
+            return;
+        }
+        _connected = true;
+        _loggedIn = ssh_userauth_password(_s, nullptr, password.c_str()) == SSH_AUTH_SUCCESS;
+    }
+    ~Client() {
+        if (_connected) ssh_disconnect(_s);
+        ssh_free(_s);
+    }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    bool connected() const { return _connected; }
+    bool loggedIn() const { return _loggedIn; }
+    ssh_session session() const { return _s; }
+
+    ssh_channel openChannel() {
+        ssh_channel ch = ssh_channel_new(_s);
+        if (ch != nullptr && ssh_channel_open_session(ch) != SSH_OK) {
+            ssh_channel_free(ch);
+            return nullptr;
+        }
+        return ch;
+    }
+
+    ssh_channel openShell(bool pty) {
+        ssh_channel ch = openChannel();
+        if (ch == nullptr) return nullptr;
+        if (pty && ssh_channel_request_pty_size(ch, "dumb", 80, 24) != SSH_OK) return closeAndNull(ch);
+        if (ssh_channel_request_shell(ch) != SSH_OK) return closeAndNull(ch);
+        return ch;
+    }
+
+    static void send(ssh_channel ch, std::string_view text) {
+        ssh_channel_write(ch, text.data(), static_cast<uint32_t>(text.size()));
+    }
+
+    // Reads until the text received ends with `suffix` (or the time runs out).
+    static std::string readUntil(ssh_channel ch, std::string_view suffix, int timeoutMs = 5000) {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        char buf[4096];
+        while (got.size() < suffix.size() || got.compare(got.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, 0, static_cast<int>(left.count()));
+            if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
+            got.append(buf, static_cast<size_t>(n));
+        }
+        return got;
+    }
+
+    // Whatever arrives within `ms` on one stream.
+    static std::string readFor(ssh_channel ch, int ms, bool stderrStream = false) {
+        std::string got;
+        char buf[4096];
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, stderrStream ? 1 : 0,
+                                                   static_cast<int>(left.count()));
+            if (n <= 0) break;
+            got.append(buf, static_cast<size_t>(n));
+        }
+        return got;
+    }
+
+    ExecResult exec(const std::string& command) {
+        ExecResult r;
+        ssh_channel ch = openChannel();
+        if (ch == nullptr || ssh_channel_request_exec(ch, command.c_str()) != SSH_OK) {
+            if (ch) closeAndNull(ch);
+            return r;
+        }
+        char buf[4096];
+        for (int stream = 0; stream < 2; ++stream) {
+            for (;;) {
+                const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, stream, 5000);
+                if (n <= 0) break;
+                (stream == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+            }
+        }
+        r.status = ssh_channel_get_exit_status(ch);
+        closeAndNull(ch);
+        return r;
+    }
+
+    // Upload by the SCP protocol over "scp -t PATH" (the path shell-quoted).
+    ScpResult put(const std::string& remote, std::string_view data, const std::string& name = "upload") {
+        ScpResult r;
+        ssh_channel ch = openChannel();
+        const std::string cmd = "scp -t " + Kestrix::Sim::shellQuote(remote);
+        if (ch == nullptr || ssh_channel_request_exec(ch, cmd.c_str()) != SSH_OK) {
+            r.error = "exec refused";
+            if (ch) closeAndNull(ch);
+            return r;
+        }
+        if (!ack(ch, r)) return finish(ch, r);
+        send(ch, "C0644 " + std::to_string(data.size()) + " " + name + "\n");
+        if (!ack(ch, r)) return finish(ch, r);
+        for (size_t off = 0; off < data.size();) {
+            const size_t n = std::min<size_t>(data.size() - off, 1 << 20);
+            const int w = ssh_channel_write(ch, data.data() + off, static_cast<uint32_t>(n));
+            if (w <= 0) {
+                r.error = "write failed";
+                return finish(ch, r);
+            }
+            off += static_cast<size_t>(w);
+        }
+        send(ch, std::string_view("\0", 1));
+        r.ok = ack(ch, r);
+        ssh_channel_send_eof(ch);
+        return finish(ch, r);
+    }
+
+    // Download by the SCP protocol over "scp -f PATH".
+    ScpResult get(const std::string& remote) {
+        ScpResult r;
+        ssh_channel ch = openChannel();
+        const std::string cmd = "scp -f " + Kestrix::Sim::shellQuote(remote);
+        if (ch == nullptr || ssh_channel_request_exec(ch, cmd.c_str()) != SSH_OK) {
+            r.error = "exec refused";
+            if (ch) closeAndNull(ch);
+            return r;
+        }
+        send(ch, std::string_view("\0", 1));
+        std::string head;
+        char c = 0;
+        while (readByte(ch, c) && c != '\n') head.push_back(c);
+        if (head.empty() || head[0] != 'C') {
+            r.error = head.empty() ? "no reply" : head.substr(1);
+            return finish(ch, r);
+        }
+        const size_t sp1 = head.find(' ');
+        const size_t sp2 = head.find(' ', sp1 + 1);
+        const size_t size = std::stoull(head.substr(sp1 + 1, sp2 - sp1 - 1));
+        send(ch, std::string_view("\0", 1));
+        r.data.reserve(size);
+        char buf[65536];
+        while (r.data.size() < size) {
+            const int n = ssh_channel_read_timeout(ch, buf, static_cast<uint32_t>(std::min(sizeof buf, size - r.data.size())),
+                                                   0, 5000);
+            if (n <= 0) {
+                r.error = "short data";
+                return finish(ch, r);
+            }
+            r.data.append(buf, static_cast<size_t>(n));
+        }
+        r.ok = ack(ch, r);
+        send(ch, std::string_view("\0", 1));
+        return finish(ch, r);
+    }
+
+private:
+    static bool readByte(ssh_channel ch, char& c) { return ssh_channel_read_timeout(ch, &c, 1, 0, 5000) == 1; }
+
+    static bool ack(ssh_channel ch, ScpResult& r) {
+        char c = 0;
+        if (!readByte(ch, c)) {
+            r.error = "no reply";
+            return false;
+        }
+        if (c == '\0') return true;
+        std::string text;
+        while (readByte(ch, c) && c != '\n') text.push_back(c);
+        r.error = text;
+        return false;
+    }
+
+    ScpResult& finish(ssh_channel ch, ScpResult& r) {
+        closeAndNull(ch);
+        return r;
+    }
+
+    static ssh_channel closeAndNull(ssh_channel ch) {
+        ssh_channel_close(ch);
+        ssh_channel_free(ch);
+        return nullptr;
+    }
+
+    ssh_session _s = nullptr;
+    bool _connected = false;
+    bool _loggedIn = false;
+};
+
+// A started simulator over a fresh root folder.
+struct SimFixture {
+    explicit SimFixture(const std::string& tag, Kestrix::Sim::SimOptions o = {}) {
+        root = freshFolder(tag);
+        std::filesystem::create_directories(root / "tmp");
+        std::filesystem::create_directories(root / "microsd_userdata" / "projects");
+        o.root = root;
+        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        sim->start();
+    }
+    ~SimFixture() {
+        sim->stop();
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    std::filesystem::path root;
+    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+};
+
+}  // namespace kxsimtest
