@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "fiber/FiberImageTest.h"
+#include "fiber/FiberTestUtil.h"
+#include "fiber/OtdrBuilders.h"
+#include "serialization/ByteStreamBuilder.h"
+
+using namespace Kestrix;
+
+TEST(ImageTest, RoundTripsAndEveryPrefixFails) {
+    const FiberImageTest t = kx::build::imageTest();
+    FiberImageTest small = t;
+    small.image = kx::build::fiberImage(16);
+    const auto bytes = kx::test::bytesOf(small);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x06, 0x61, 0x00, 0x00, 0x05}));
+    FiberImageTest back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.image, small.image);
+    EXPECT_EQ(back.featureObjects, small.featureObjects);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageTest>(bytes));
+}
+
+TEST(ImageTest, Version2EndsAfterThePicture) {
+    FiberImageTest t = kx::build::imageTest();
+    auto bytes = kx::test::bytesOf(t);
+    // Cut everything after the image: summary, equipment and image keep their framed sizes.
+    FiberImageTest probe;
+    probe.summary = t.summary;
+    probe.equipmentInfo = t.equipmentInfo;
+    probe.image = t.image;
+    probe.limit = FiberLimit();
+    const size_t afterImage = kx::test::bytesOf(probe.summary).size() + kx::test::bytesOf(probe.equipmentInfo).size() +
+                              kx::test::bytesOf(probe.image).size() + 12;
+    const auto v2 = kx::test::reframe(bytes, 0, 2, afterImage, bytes.size() - afterImage);
+    FiberImageTest back;
+    ASSERT_EQ(kx::test::readInto(back, v2), Marshal::ok);
+    EXPECT_TRUE(back.featureObjects.empty());
+    EXPECT_TRUE(back.limit.name.empty());
+    EXPECT_EQ(back.image, t.image);
+    EXPECT_EQ(back.centerPositionX, 0);
+}
+
+TEST(ImageTest, BodyAndPictureTravelApart) {
+    const FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd2);
+    const auto body = kx::test::bytesOf(FiberImageTestBodyRef(t));
+    EXPECT_EQ(body[6], 0x02);  // FiberImageTestBody 0x0502
+    EXPECT_EQ(body[7], 0x05);
+    const auto picture = kx::test::bytesOf(t.image);
+
+    FiberImageTest back;
+    back.image = kx::build::fiberImage(3);
+    Marshal::ByteStreamReader rb(body.data(), static_cast<uint32_t>(body.size()));
+    ASSERT_EQ(back.deserializeBody(rb), Marshal::ok);
+    EXPECT_EQ(back.image.imageBytes.size(), 3u);  // untouched by the body
+    Marshal::ByteStreamReader ri(picture.data(), static_cast<uint32_t>(picture.size()));
+    ASSERT_EQ(back.image.deserialize(ri), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+
+    FiberImageTestBody onlyBody;
+    ASSERT_EQ(kx::test::readInto(onlyBody, body), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(onlyBody), body);
+    EXPECT_FALSE(onlyBody.toJson(Dump::DumpFlags{1}).isMember("image"));
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageTestBody>(body));
+}
+
+TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
+    auto picture = kx::test::bytesOf(kx::build::fiberImage(16));
+    picture[12 + 3] = 0x7F;  // byte count near 2^31
+    FiberImage image;
+    EXPECT_EQ(kx::test::readInto(image, picture), Marshal::readError);
+
+    FiberImageFeatureObject fo;
+    fo.scratchSegments = {{1, 2}};
+    auto feature = kx::test::bytesOf(fo);
+    feature[1] = 0xFF;
+    feature[2] = 0xFF;
+    feature[3] = 0xFF;
+    feature[4] = 0x0F;
+    EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::readError);
+    feature = kx::test::bytesOf(FiberImageFeatureObject());
+    feature[0] = 1;
+    EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::versionTooNew);
+}
+
+TEST(ImageTest, JsonForms) {
+    FiberImageTest t = kx::build::imageTest();
+    Json::Value j = t.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["_className"].asString(), "FiberImageTest");
+    EXPECT_EQ(j["_classVersion"].asInt(), 6);
+    EXPECT_EQ(j["image"]["imageFormat"].asString(), "png");
+    EXPECT_EQ(j["image"]["pixelPerUm"].asString(), "1.2345");
+    EXPECT_EQ(j["image"]["imageSize"].asUInt(), 4096u);
+    EXPECT_EQ(j["flags"][0].asString(), "dirty");
+    EXPECT_EQ(j["centerPosition-x"].asInt(), 321);
+    const Json::Value& scratch = j["featureObjects"][1];
+    ASSERT_EQ(scratch["scratchSegments"].size(), 3u);
+    EXPECT_EQ(scratch["scratchSegments"][2].asString(), "55,61");
+    EXPECT_EQ(scratch["type"].asString(), "scratch");
+    EXPECT_EQ(j["featureObjects"][0]["status"].asString(), "Fail");
+    EXPECT_TRUE(j["Diameter"].isObject());
+
+    // A format this program does not know still prints, and still round-trips.
+    t.image.imageFormat = static_cast<FiberImage::Format>(1);
+    j = t.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["image"]["imageFormat"].asString(), "unknown (1)");
+    FiberImage back;
+    ASSERT_EQ(kx::test::readInto(back, kx::test::bytesOf(t.image)), Marshal::ok);
+    EXPECT_EQ(static_cast<int>(back.imageFormat), 1);
+}
+
+TEST(ImageTest, FiberTestOperations) {
+    FiberImageTest t = kx::build::imageTest();
+    EXPECT_EQ(t.testKind(), FiberTest::Kind::image);
+    FiberLimit limit;
+    Fiber fiber;
+    EXPECT_TRUE(t.getLimit(limit));
+    EXPECT_FALSE(t.getFiber(fiber));
+    t.limit.name.clear();
+    EXPECT_FALSE(t.getLimit(limit));
+}

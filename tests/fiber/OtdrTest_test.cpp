@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberOtdrTest.h"
+#include "fiber/FiberTestUtil.h"
+#include "fiber/OtdrBuilders.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/SimpleFormatter.h"
+
+using namespace Kestrix;
+
+namespace {
+// Offsets inside a serialized FiberOtdrOverallResults.
+constexpr size_t kFailWarningsAt = 12 + 1 + 16 + 1 + 8 + 1 + 8 + 1 + 4;
+constexpr size_t kModeAt = kFailWarningsAt + 4 + 4 + 8;
+
+std::string dumpText(const Dump::IDumpable& d) {
+    std::ostringstream out;
+    Dump::SimpleFormatter f(&out);
+    d.dump(f, Dump::DumpFlags{1});
+    return out.str();
+}
+}  // namespace
+
+TEST(OtdrOverallResults, RoundTripAndOlderVersions) {
+    const FiberOtdrOverallResults o = kx::build::otdrOverallResults(true);
+    auto bytes = kx::test::bytesOf(o);
+    FiberOtdrOverallResults back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrOverallResults>(bytes));
+
+    bytes[kFailWarningsAt] = 0x40;  // a fail warning, so dropping it shows
+    FiberOtdrOverallResults v3;
+    ASSERT_EQ(kx::test::readInto(v3, kx::test::reframe(bytes, 0, 3, kModeAt, 1)), Marshal::ok);
+    EXPECT_EQ(v3.launchCompModeUsed, LaunchCompMode::dontKnow);
+    EXPECT_EQ(v3.failWarningFlags, 0x40u);
+    EXPECT_FLOAT_EQ(v3.celsius, 23.5f);
+
+    const auto v1bytes = kx::test::reframe(kx::test::reframe(bytes, 0, 1, kModeAt, 1), 0, 1, kFailWarningsAt, 8);
+    FiberOtdrOverallResults v1;
+    ASSERT_EQ(kx::test::readInto(v1, v1bytes), Marshal::ok);
+    EXPECT_EQ(v1.failWarningFlags, 0u);
+    EXPECT_TRUE(std::isnan(v1.celsius));
+    EXPECT_EQ(v1.launchCompTimestamp, o.launchCompTimestamp);
+    EXPECT_EQ(v1.perWlCount(), 4u);
+}
+
+TEST(OtdrOverallResults, QueriesAndTexts) {
+    FiberOtdrOverallResults o = kx::build::otdrOverallResults(false);
+    // Per-wavelength entries stay sorted whatever order they come in.
+    auto per = o.perWls();
+    std::reverse(per.begin(), per.end());
+    o.setPerWls(per);
+    EXPECT_EQ(o.getOverallPerWlByIndex(0).wavelength, 1310);
+    ASSERT_NE(o.getOverallPerWl(1550), nullptr);
+    EXPECT_EQ(o.getOverallPerWl(1383), nullptr);
+    FiberOtdrOverallResultsPerWl p = o.getOverallPerWlByIndex(1);
+    EXPECT_EQ(p.getMaxOverallLossCheckLimitResult()->limitValueType, FiberLimitValueType::maxOverallLoss);
+    p.limitResults.results.push_back(
+        kx::build::checkResult(FiberLimitValueType::lengthBasedLossBudget, 2.0f, 0.5f, Status::pass));
+    EXPECT_EQ(p.getMaxOverallLossCheckLimitResult()->limitValueType, FiberLimitValueType::lengthBasedLossBudget);
+
+    EXPECT_STREQ(connQualityText(-3), "NO_SIGNAL");
+    EXPECT_STREQ(connQualityText(-2), "POOR");
+    EXPECT_STREQ(connQualityText(1), "WORST");
+    EXPECT_STREQ(connQualityText(24), "POOR");
+    EXPECT_STREQ(connQualityText(25), "FAIR");
+    EXPECT_STREQ(connQualityText(100), "GOOD");
+    EXPECT_STREQ(connQualityText(101), "");
+    EXPECT_STREQ(otdrWarningText(0x30000000), "VirtualLaunchTail");
+    EXPECT_STREQ(otdrWarningText(8), "");
+
+    o.warningFlags = 0x4000 | 0x4;
+    const Json::Value j = o.toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(j["warningFlags"][0].asString(), "NoSignal");
+    EXPECT_EQ(j["warningFlags"][1].asString(), "NoTail");
+    EXPECT_EQ(j["warningFlagsValue"].asUInt(), 0x4004u);
+    EXPECT_EQ(j["launchCompModeUsed"].asString(), "measured");
+    EXPECT_EQ(j["connQuality"].asString(), "GOOD");
+    EXPECT_FALSE(j["lengthMaxLimitResult"].isNull());
+    EXPECT_TRUE(j["lengthMinLimitResult"].isNull());
+    EXPECT_EQ(j["overallResultsPerWl"].size(), 4u);
+}
+
+TEST(OtdrPlot, QueriesOnTheTrace) {
+    FiberOtdrPlot p;
+    p.zeroLengthIndex = 10.0f;
+    p.nsPerSample = 1.0f;
+    p.ir = 1.4682;
+    EXPECT_FLOAT_EQ(p.getLength(10.0f), 0.0f);
+    EXPECT_NEAR(p.getLength(1010.0f), 204.2, 0.05);
+
+    p.dataPointsScale = 1000;
+    p.noiseFloor = -30.0f;
+    p.clipLevel = 2.5f;
+    p.dataPoints = {-1000, -5000, -20000, -40000};
+    EXPECT_FLOAT_EQ(p.getDbByIndex(1), -5.0f);
+    EXPECT_FLOAT_EQ(p.getDbByIndex(3), -30.0f);    // below the noise floor
+    EXPECT_FLOAT_EQ(p.getDbByIndex(99), -30.0f);   // past the end: the last sample
+    p.noiseFloor = -50.0f;
+    EXPECT_FLOAT_EQ(p.getDbByIndex(99), -40.0f);
+    EXPECT_FLOAT_EQ(p.getMaxDb(1, 3), -5.0f);
+    EXPECT_FLOAT_EQ(p.getMaxDb(9, 9), -40.0f);     // from is held to the last sample
+    EXPECT_FLOAT_EQ(p.getMaxDb(2, 1), 2.5f);       // empty range
+    p.futLeftIndex = 1;
+    EXPECT_FLOAT_EQ(p.getMaxDb(0, 4), 2.5f);
+    EXPECT_FLOAT_EQ(FiberOtdrPlot().getMaxDb(0, 4), 0.0f);
+}
+
+TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) {
+    EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty");
+}
+
+TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
+    FiberOtdrPlots plots;
+    plots.plots.push_back(kx::build::otdrPlot(1310, 8));
+    auto bytes = kx::test::bytesOf(plots);
+    FiberOtdrPlots back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.plots[0], plots.plots[0]);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrPlots>(bytes));
+
+    // The sample count sits just before the samples; claim 2^32 - 1 of them.
+    const size_t countAt = bytes.size() - 8 * 4 - 4;
+    for (size_t i = 0; i < 4; ++i) bytes[countAt + i] = 0xFF;
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+
+    FiberOtdrRawData raw;
+    raw.bytes = {1, 2, 3};
+    auto rawBytes = kx::test::bytesOf(raw);
+    rawBytes[12 + 3] = 0x7F;
+    FiberOtdrRawData rawBack;
+    EXPECT_EQ(kx::test::readInto(rawBack, rawBytes), Marshal::readError);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrRawData>(kx::test::bytesOf(raw)));
+}
+
+TEST(OtdrTest, WholeTestRoundTripsAndEveryPrefixFails) {
+    const FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 6);
+    const auto bytes = kx::test::bytesOf(t);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x0B, 0x61, 0x00, 0x08, 0x02}));
+    FiberOtdrTest back;
+    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    EXPECT_EQ(back.summary, t.summary);
+    EXPECT_EQ(back.settings, t.settings);
+    EXPECT_EQ(back.plots.plots, t.plots.plots);
+    EXPECT_EQ(back.rawData.bytes, t.rawData.bytes);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrTest>(bytes));
+}
+
+TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
+    const FiberOtdrTest t = kx::build::otdrTest(CableEnd::end2, 50);
+    std::vector<uint8_t> body, plots, raw;
+    {
+        Marshal::ByteStreamBuilder b;
+        t.serializeBody(b);
+        body.assign(b.data(), b.data() + b.size());
+    }
+    {
+        Marshal::ByteStreamBuilder b;
+        t.serializePlots(b);
+        plots.assign(b.data(), b.data() + b.size());
+    }
+    {
+        Marshal::ByteStreamBuilder b;
+        t.serializeRawData(b);
+        raw.assign(b.data(), b.data() + b.size());
+    }
+    EXPECT_EQ(body[6], 0x09);  // FiberOtdrTestBody
+    EXPECT_EQ(kx::test::bytesOf(FiberOtdrTestBodyRef(t)), body);
+
+    FiberOtdrTest back;
+    Marshal::ByteStreamReader rp(plots.data(), static_cast<uint32_t>(plots.size()));
+    ASSERT_EQ(back.deserializePlots(rp), Marshal::ok);
+    Marshal::ByteStreamReader rb(body.data(), static_cast<uint32_t>(body.size()));
+    ASSERT_EQ(back.deserializeBody(rb), Marshal::ok);
+    Marshal::ByteStreamReader rr(raw.data(), static_cast<uint32_t>(raw.size()));
+    ASSERT_EQ(back.deserializeRawData(rr), Marshal::ok);
+    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+
+    // The body class reads and writes the body alone; the whole test refuses it.
+    FiberOtdrTestBody onlyBody;
+    ASSERT_EQ(kx::test::readInto(onlyBody, body), Marshal::ok);
+    EXPECT_TRUE(onlyBody.plots.plots.empty());
+    EXPECT_EQ(kx::test::bytesOf(onlyBody), body);
+    FiberOtdrTest whole;
+    EXPECT_EQ(kx::test::readInto(whole, body), Marshal::invalidData);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrTestBody>(body));
+}
+
+TEST(OtdrTest, JsonDumpAndFiberTestOperations) {
+    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 20);
+    const Json::Value j = t.toJson(Dump::DumpFlags{1});
+    for (const char* key : {"_className", "_classVersion", "summary", "equipmentInfo", "Fiber", "FiberLimit",
+                            "FiberOtdrSettings", "eventTable", "overallResults", "plots", "rawData"})
+        EXPECT_TRUE(j.isMember(key)) << key;
+    EXPECT_EQ(j["_classVersion"].asInt(), 11);
+    EXPECT_EQ(j["FiberOtdrSettings"]["_className"].asString(), "FiberOtdrSettings");
+    EXPECT_EQ(j["plots"]["plots"][0]["dataPointsLen"].asUInt(), 20u);
+    EXPECT_EQ(j["plots"]["plots"][0]["dataPoints"].size(), 0u);
+    EXPECT_EQ(t.toJson(Dump::DumpFlags{2})["plots"]["plots"][0]["dataPoints"].size(), 20u);
+    EXPECT_EQ(j["rawData"]["compressedLength"].asUInt(), 64u);
+    const Json::Value body = FiberOtdrTestBody().toJson(Dump::DumpFlags{1});
+    EXPECT_EQ(body["_className"].asString(), "FiberOtdrTestBody");
+    EXPECT_FALSE(body.isMember("plots"));
+
+    const std::string text = dumpText(t);
+    EXPECT_NE(text.find("class FiberOtdrTest"), std::string::npos);
+    EXPECT_NE(text.find("  Wl ZeroIdx  ClpLvl Noisflr Ns/Sam   IdxRef Scale LftIdx RgtIdx BndIdx PltLen"),
+              std::string::npos);
+    EXPECT_NE(text.find(" Location (m)         Type   BaseType    Status Hidden group"), std::string::npos);
+    EXPECT_NE(text.find("compressedLength 64"), std::string::npos);
+
+    EXPECT_EQ(t.testKind(), FiberTest::Kind::otdr);
+    FiberLimit limit;
+    Fiber fiber;
+    EXPECT_TRUE(t.getLimit(limit));
+    EXPECT_EQ(limit.name, "General Fiber RL = 35 dB");
+    EXPECT_TRUE(t.getFiber(fiber));
+    t.limit.name.clear();
+    t.fiber.name.clear();
+    EXPECT_FALSE(t.getLimit(limit));
+    EXPECT_FALSE(t.getFiber(fiber));
+}
