@@ -2,6 +2,7 @@
 // Enumerations shared by every copper class. Their numeric values are stored in files: they are frozen.
 #include <cstdint>
 
+#include "common/CableEnd.h"
 #include "common/Status.h"
 
 namespace Kestrix {
@@ -14,8 +15,6 @@ enum class CopperTestType : int32_t {
     nv = 39, nl = 40, nextCald = 41, rlCald = 42, noisyFreqs = 43, refGlitch = 44, resistParallel = 45,
     p2pUnbalance = 46,
 };
-
-enum class CableEnd : int32_t { notset = 0, main = 1, remote = 2 };
 
 enum class WirePair : int32_t { notset = 0, pair1 = 1, pair2 = 2, pair3 = 3, pair4 = 4, pairN = 5 };
 

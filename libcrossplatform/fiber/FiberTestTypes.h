@@ -1,4 +1,5 @@
 #pragma once
+#include "common/CableEnd.h"
 // Enumerations shared by every fiber test: which test (one bit each), the instrument's test mode, the cable end.
 #include <cstdint>
 #include <string>
@@ -69,10 +70,8 @@ const char* toString(TestType t);
 // The test mode whose text equals `text` without regard to case; none when no text matches.
 boost::optional<TestType> testTypeFromString(const std::string& text);
 
-enum class CableEnd : int32_t { notSet = 0, end1 = 1, end2 = 2 };
-
-// "End 1", "End 2"; empty otherwise.
-const char* toString(CableEnd e);
+// "End 1", "End 2"; empty otherwise. (Not toString: copper names its cable ends differently.)
+const char* cableEndText(CableEnd e);
 // 1 or 2 for "End 1" / "End 2" (case ignored), else -1.
 int32_t cableEndFromString(const std::string& text);
 
