@@ -62,7 +62,7 @@ Marshal::StreamOpStatus FiberLossLengthTestPerDirectionWl::deserialize(Marshal::
 }
 
 void FiberLossLengthTestPerDirectionWl::dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const {
-    f.write("direction", toString(direction));
+    f.write("direction", cableEndText(direction));
     f.write("wavelength", wavelength);
     f.write("lightSourceType", toString(lightSourceType));
     f.write("loss", lossTolMeas().fullText());
@@ -81,7 +81,7 @@ Json::Value FiberLossLengthTestPerDirectionWl::toJson(const Dump::DumpFlags& fla
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberLossLengthTestPerDirectionWl";
     j["_classVersion"] = kVersion;
-    j["direction"] = toString(direction);
+    j["direction"] = cableEndText(direction);
     j["wavelength"] = wavelength;
     j["lightSourceType"] = toString(lightSourceType);
     j["loss"] = lossTolMeas().fullText();

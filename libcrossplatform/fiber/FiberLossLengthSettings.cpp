@@ -133,7 +133,7 @@ Json::Value FiberLossLengthSettings::toJson(const Dump::DumpFlags&) const {
     j["limitName"] = limitName;
     j["remoteEndSetup"] = toString(remoteEndSetup);
     j["farEndSourceType"] = toString(farEndSourceType);
-    j["cableEnd"] = toString(cableEnd);
+    j["cableEnd"] = cableEndText(cableEnd);
     j["referenceMethod"] = toString(referenceMethod);
     j["connectorType"] = toString(connectorType);
     j["biDirectionalEnabled"] = biDirectionalEnabled;

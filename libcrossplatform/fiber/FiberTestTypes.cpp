@@ -80,7 +80,7 @@ boost::optional<TestType> testTypeFromString(const std::string& text) {
     return boost::none;
 }
 
-const char* toString(CableEnd e) {
+const char* cableEndText(CableEnd e) {
     switch (e) {
         case CableEnd::end1: return "End 1";
         case CableEnd::end2: return "End 2";
