@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fiber/FiberOtdrBidiAvg.h"
+#include "fiber/OtdrBuilders.h"
+#include "serialization/LogSink.h"
+
+using namespace Kestrix;
+namespace A = OtdrAnEventType;
+
+namespace {
+constexpr int64_t kNow = 1765000000;
+
+// Collects the log lines written while it lives.
+class LogCapture {
+public:
+    LogCapture() {
+        Dump::setLogSink([this](int32_t, int32_t, const std::string& line) { lines.push_back(line); });
+    }
+    ~LogCapture() { Dump::setLogSink(nullptr); }
+    bool has(const std::string& text) const {
+        for (const auto& l : lines)
+            if (l == text) return true;
+        return false;
+    }
+    std::vector<std::string> lines;
+};
+
+OtdrBidiError errorOf(const OtdrBidiResult& r) {
+    EXPECT_TRUE(std::holds_alternative<OtdrBidiError>(r));
+    return std::holds_alternative<OtdrBidiError>(r) ? std::get<OtdrBidiError>(r) : static_cast<OtdrBidiError>(-1);
+}
+
+const FiberOtdrTest& testOf(const OtdrBidiResult& r) {
+    EXPECT_TRUE(std::holds_alternative<std::unique_ptr<FiberOtdrTest>>(r));
+    return *std::get<std::unique_ptr<FiberOtdrTest>>(r);
+}
+
+// The invariants every merged table keeps.
+void expectWellFormed(const FiberOtdrEventTable& t) {
+    for (const auto& e : t.events) EXPECT_LT(e.rowIndex, t.rowCount());
+    bool open = false;
+    for (size_t i = 0; i < t.rowCount(); ++i) {
+        const auto m = t.rows[i].hiddenGroupMarker;
+        if (m == HiddenGroupMarker::begin) {
+            EXPECT_FALSE(open) << "row " << i;
+            open = true;
+        } else if (m == HiddenGroupMarker::end) {
+            EXPECT_TRUE(open) << "row " << i;
+            open = false;
+        }
+        EXPECT_NE(t.rows[i].eventType, EventType::unknown) << "row " << i;
+        if (i > 0) {
+            EXPECT_FALSE(t.rows[i].lengthTolMeas.value < t.rows[i - 1].lengthTolMeas.value) << "row " << i;
+        }
+    }
+    EXPECT_FALSE(open);
+}
+
+double location(const FiberOtdrEventTable& t, size_t row) { return t.rows[row].lengthTolMeas.value.toDouble(); }
+}  // namespace
+
+const FiberOtdrEvent& eventAt(const FiberOtdrEventTable& t, uint16_t wl, size_t row) {
+    const FiberOtdrEvent* e = t.getEvent(wl, static_cast<unsigned>(row));
+    EXPECT_NE(e, nullptr) << "row " << row << " wl " << wl;
+    static const FiberOtdrEvent none;
+    return e ? *e : none;
+}
+
+TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
+    const FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    const auto result = createBidiTest(end1, end2, kNow);
+    const FiberOtdrTest& bidi = testOf(result);
+    const FiberOtdrEventTable& t = bidi.eventTable;
+    expectWellFormed(t);
+
+    // launch, splice, connector, its near-duplicate, the hidden splice, the end-2-only splice, tail, end.
+    ASSERT_EQ(t.rowCount(), 8u);
+    const double expected[] = {150.0, 612.4, 1100.0, 1101.2, 1480.0, 1800.0, 2150.0, 2300.0};
+    for (size_t i = 0; i < 8; ++i) EXPECT_NEAR(location(t, i), expected[i], 0.005) << "row " << i;
+    const EventType types[] = {EventType::launch, EventType::splice, EventType::connector, EventType::reflection,
+                               EventType::splice, EventType::splice, EventType::tail,      EventType::end};
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(t.rows[i].eventType, types[i]) << "row " << i;
+    EXPECT_EQ(t.getWavelengths(), end1.eventTable.getWavelengths());
+    EXPECT_EQ(t.eventCount(), 32u);
+
+    // Matched events average their losses and keep the worse reflectance.
+    EXPECT_EQ(eventAt(t, 1310, 2).lossTolMeas.value.value, 38);         // (0.35 + 0.41) / 2
+    EXPECT_EQ(eventAt(t, 1310, 2).reflectanceTolMeas.value.value, -5050);
+    EXPECT_EQ(eventAt(t, 1310, 0).lossTolMeas.value.value, 24);         // launch (0.25) with end-2 tail (0.22)
+    EXPECT_TRUE(isAnEventType(eventAt(t, 1310, 0).anEventTypeFlags, A::launch));
+    EXPECT_TRUE(isAnEventType(eventAt(t, 1310, 6).anEventTypeFlags, A::tail));
+    // The end-1 splice met an end-2 gainer: the mean (0.025) is a splice loss.
+    EXPECT_EQ(eventAt(t, 1310, 1).anEventTypeFlags & A::baseMask, A::splice);
+    EXPECT_EQ(eventAt(t, 1310, 1).lossTolMeas.value.value, 3);
+    // The near-duplicate keeps its own, end-1-only measurement.
+    EXPECT_EQ(eventAt(t, 1310, 3).lossTolMeas.value.value, 2);
+    // The hidden splice takes the visible end-2 analysis.
+    EXPECT_FALSE(eventAt(t, 1310, 4).anEventTypeFlags & A::hidden);
+    EXPECT_EQ(eventAt(t, 1310, 4).lossTolMeas.value.value, 8);          // (0.04 + 0.12) / 2
+    // The end-2-only splice is flipped onto the end-1 axis with its end-2 loss.
+    EXPECT_EQ(eventAt(t, 1310, 5).lossTolMeas.value.value, 5);
+    EXPECT_EQ(t.rows[5].hiddenGroupMarker, HiddenGroupMarker::notSet);
+    // The hidden group of end 1 survives.
+    EXPECT_EQ(t.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);
+    EXPECT_EQ(t.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+}
+
+TEST(BidiMerge, SummarySettingsAndOverallResults) {
+    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
+    FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    end2.settings.numSplices = 1;
+    end1.overallResults.warningFlags = 0x4000000 | 0x10000;  // PoorConnection, NoBsPort
+    const auto result = createBidiTest(end2, end1, kNow);      // order of the arguments does not matter
+    const FiberOtdrTest& bidi = testOf(result);
+    EXPECT_EQ(bidi.summary.testType, FiberTestType::bidirectionalOtdr);
+    EXPECT_EQ(bidi.summary.status, Status::show);
+    EXPECT_EQ(bidi.summary.timestamp, kNow);
+    EXPECT_EQ(bidi.summary.cableEnd, CableEnd::end1);
+    EXPECT_EQ(bidi.summary.operatorName, "R. Osei");  // end 2 was tested later
+    EXPECT_EQ(bidi.summary.comment, "from the far closet");
+    EXPECT_EQ(bidi.settings.numSplices, 1u);
+    EXPECT_EQ(bidi.settings.numConnectors, 2u);
+    EXPECT_EQ(bidi.fiber, end1.fiber);
+    EXPECT_TRUE(bidi.plots.plots.empty());
+
+    const FiberOtdrOverallResults& o = bidi.overallResults;
+    EXPECT_EQ(o.overallStatus, Status::show);
+    EXPECT_EQ(o.lengthStatus, Status::show);
+    EXPECT_EQ(o.overallLossStatus, Status::show);
+    EXPECT_EQ(o.lengthTolMeas, end2.overallResults.lengthTolMeas);  // the longer one
+    EXPECT_EQ(o.warningFlags, 0x4000000u | 0x10000u | 0x10000000u);
+    EXPECT_EQ(o.failWarningFlags, 0u);
+    EXPECT_EQ(o.launchCompTimestamp, end2.overallResults.launchCompTimestamp);
+    EXPECT_EQ(o.getOverallPerWl(1310)->overallLossTolMeas.value.value, 115);  // (1.10 + 1.20) / 2
+
+    // From a loop test the far end's poor connection is not carried.
+    end2.settings.fiberTestType = TestType::autoVexloop;
+    end2.overallResults.warningFlags = 0x4000000;
+    end1.overallResults.warningFlags = 0;
+    EXPECT_EQ(testOf(createBidiTest(end1, end2, kNow)).overallResults.warningFlags, 0u);
+
+    // The same merge whichever test comes first.
+    const auto ab = createBidiTest(end1, end2, kNow);
+    const auto ba = createBidiTest(end2, end1, kNow);
+    EXPECT_EQ(testOf(ab).eventTable.toJson(Dump::DumpFlags{1}), testOf(ba).eventTable.toJson(Dump::DumpFlags{1}));
+}
+
+TEST(BidiMerge, EveryErrorOutcome) {
+    const FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    {
+        LogCapture log;
+        EXPECT_EQ(errorOf(createBidiTest(end1, end1, kNow)), OtdrBidiError::notBuilt);
+        EXPECT_TRUE(log.has("Kestrix::createBidiTest, OTDR test ends the same."));
+    }
+    {
+        FiberOtdrTest s = end2;
+        s.eventTable.rows[2].eventType = EventType::splitter;
+        EXPECT_EQ(errorOf(createBidiTest(end1, s, kNow)), OtdrBidiError::splitter);
+    }
+    {
+        FiberOtdrTest s = end1;
+        s.settings.span = FibDbus::OtdrSpan(ScaledInt(0.0f, ScaledInt::ones), ScaledInt(900.0f, ScaledInt::ones));
+        EXPECT_EQ(errorOf(createBidiTest(s, end2, kNow)), OtdrBidiError::spanInForce);
+        s.settings.span.spanEnd = ScaledInt::nan();  // one end alone is no span
+        EXPECT_TRUE(std::holds_alternative<std::unique_ptr<FiberOtdrTest>>(createBidiTest(s, end2, kNow)));
+    }
+    {
+        FiberOtdrTest w = end2;
+        w.overallResults.warningFlags |= 0x4000;  // NoTail
+        EXPECT_EQ(errorOf(createBidiTest(end1, w, kNow)), OtdrBidiError::warnings);
+    }
+    {
+        FiberOtdrTest two = end1;
+        two.eventTable = kx::build::otdrEventTable(kx::build::end1Rows(), {1310, 1550});
+        FiberOtdrTest one = end2;
+        one.eventTable = kx::build::otdrEventTable(kx::build::end2Rows(), {1310});
+        EXPECT_EQ(errorOf(createBidiTest(two, one, kNow)), OtdrBidiError::wavelengthsDiffer);
+    }
+    {
+        LogCapture log;
+        FiberOtdrTest noEnd = end2;
+        auto rows = kx::build::end2Rows();
+        rows.pop_back();                      // no end row
+        rows.back().flags = A::connector;     // no tail either
+        rows.front().flags = A::connector;    // nor a launch
+        noEnd.eventTable = kx::build::otdrEventTable(rows, kx::build::otdrWavelengths());
+        EXPECT_EQ(errorOf(createBidiTest(end1, noEnd, kNow)), OtdrBidiError::notBuilt);
+        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table(s) did not have tail or end."));
+    }
+    {
+        FiberOtdrTest shorter = end2;
+        auto rows = kx::build::end2Rows();
+        rows[5].location = 2100.0;  // the end-2 tail 50 m short of the end-1 tail
+        shorter.eventTable = kx::build::otdrEventTable(rows, kx::build::otdrWavelengths());
+        EXPECT_EQ(errorOf(createBidiTest(end1, shorter, kNow)), OtdrBidiError::endsDontCorrespond);
+    }
+    {
+        // Launch compensation without a tail: the end rows then are both ends of the tail cord.
+        FiberOtdrTest l1 = end1;
+        FiberOtdrTest l2 = end2;
+        for (FiberOtdrTest* t : {&l1, &l2})
+            for (auto& e : t->eventTable.events) e.anEventTypeFlags &= ~A::tail;
+        EXPECT_EQ(errorOf(createBidiTest(l1, l2, kNow)), OtdrBidiError::launchWithoutTail);
+    }
+    {
+        LogCapture log;
+        FiberOtdrTest fewer = end2;
+        auto per = fewer.overallResults.perWls();
+        per.pop_back();
+        fewer.overallResults.setPerWls(per);
+        EXPECT_EQ(errorOf(createBidiTest(end1, fewer, kNow)), OtdrBidiError::notBuilt);
+        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, must have overall loss in same wls."));
+    }
+    for (int e = 0; e <= 6; ++e) EXPECT_STRNE(describe(static_cast<OtdrBidiError>(e)), "");
+}
+
+TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
+    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
+    FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    // The splice at 612.4 m loses far more at 1625 nm from both ends; end 1 already called it a bend.
+    for (auto& e : end1.eventTable.events)
+        if (e.rowIndex == 1) {
+            if (e.wavelength == 1625) e.lossTolMeas.value = ScaledInt(0.95f, ScaledInt::hundredths);
+            e.anEventTypeFlags = A::bend;
+        }
+    for (auto& e : end2.eventTable.events)
+        if (e.rowIndex == 4 && e.wavelength == 1625) e.lossTolMeas.value = ScaledInt(0.85f, ScaledInt::hundredths);
+
+    // Without bend detection no row is a bend: the input mark is cleared and leaves a plain loss.
+    const auto plain = createBidiTest(end1, end2, kNow);
+    EXPECT_EQ(testOf(plain).eventTable.rows[1].eventType, EventType::loss);
+
+    end1.settings.otdrBendDetectionEnabled = true;
+    const auto result = createBidiTest(end1, end2, kNow);
+    const FiberOtdrEventTable& t = testOf(result).eventTable;
+    expectWellFormed(t);
+    EXPECT_EQ(t.rows[1].eventType, EventType::bend);
+    for (const auto& e : t.events)
+        if (e.rowIndex == 1) {
+            EXPECT_EQ(e.anEventTypeFlags & A::baseMask, A::bend);
+        }
+    for (size_t i = 0; i < t.rowCount(); ++i)
+        if (i != 1) {
+            EXPECT_NE(t.rows[i].eventType, EventType::bend) << "row " << i;
+        }
+}
+
+TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
+    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    ASSERT_TRUE(end1.eventTable.rows[3].setUserOverride(true, EventType::connector));  // the near-duplicate
+    const auto result = createBidiTest(end1, end2, kNow);
+    const FiberOtdrEventTable& t = testOf(result).eventTable;
+    EXPECT_EQ(t.rows[3].displayEventType(), EventType::connector);
+    EXPECT_EQ(t.rows[3].eventType, EventType::reflection);
+}
+
+TEST(BidiMerge, PreparationFoldsRowsAtOneLocation) {
+    const float none = std::nanf("");
+    FiberOtdrEventTable t = kx::build::otdrEventTable({{100.0, A::splice | 2u, 0.1f, none},
+                                                       {500.0, A::loss, 0.2f, none},
+                                                       {500.0, A::refl | A::tail, 0.05f, -40.0f},
+                                                       {900.0, A::end, none, -14.0f}},
+                                                      {1310});
+    const FiberOtdrEventTable p = prepareBidiTable(t);
+    ASSERT_EQ(p.rowCount(), 3u);
+    const FiberOtdrEvent& folded = *p.getEvent(1310, 1);
+    EXPECT_TRUE(isAnEventType(folded.anEventTypeFlags, 4u | A::tail));
+    EXPECT_EQ(folded.lossTolMeas.value.value, 25);
+    EXPECT_EQ(folded.reflectanceTolMeas.value.value, -4000);
+    // Bits 2 and 4 together (a bend) are cleared.
+    EXPECT_EQ(p.getEvent(1310, 0)->anEventTypeFlags & 6u, 2u);
+    EXPECT_EQ(*tailOrEndRow(p), 1u);
+    EXPECT_FALSE(tailOrEndRow(FiberOtdrEventTable()).has_value());
+}
+
+TEST(BidiMerge, ScoresAndChainSelection) {
+    EXPECT_FALSE(bidiScore({0, 1, 2, false}, {3, 4, 5, false}).has_value());
+    EXPECT_DOUBLE_EQ(*bidiScore({0, 1, 2, false}, {0, 1, 2, false}), 1.0);
+    EXPECT_DOUBLE_EQ(*bidiScore({0, 1, 2, false}, {1, 2, 3, false}), 0.75);
+    EXPECT_DOUBLE_EQ(*bidiScore({0, 1, 2, true}, {1, 2, 3, false}), 1.15);
+    EXPECT_DOUBLE_EQ(*bidiScore({1, 1, 1, false}, {1, 1, 1, false}), 1.0);  // no tolerances at all
+
+    // The chain with the highest total score that increases in both tables wins; a crossing pair cannot
+    // both be taken, and of two end-1 rows competing for one end-2 row only one is.
+    const std::vector<BidiCandidate> candidates = {
+        {0, 0, 0.9}, {1, 1, 0.8}, {2, 1, 0.6}, {2, 2, 0.5}, {3, 2, 0.95}, {3, 3, 0.7}, {4, 3, 0.1},
+    };
+    const auto chain = selectMergeChain(candidates);
+    std::vector<std::pair<size_t, size_t>> taken;
+    for (const auto& c : chain) taken.emplace_back(*c.row1, *c.row2);
+    EXPECT_EQ(taken, (std::vector<std::pair<size_t, size_t>>{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));  // 2.9
+    const auto nearDuplicate = selectMergeChain({{0, 0, 0.9}, {1, 0, 0.6}, {2, 1, 1.0}});
+    ASSERT_EQ(nearDuplicate.size(), 2u);
+    EXPECT_EQ(*nearDuplicate[0].row1, 0u);
+    EXPECT_EQ(*nearDuplicate[1].row1, 2u);
+    EXPECT_TRUE(selectMergeChain({}).empty());
+}
+
+TEST(BidiMerge, HundredRowTablesKeepTheirInvariants) {
+    const FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 100);
+    const FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 100);
+    const auto result = createBidiTest(end1, end2, kNow);
+    const FiberOtdrEventTable& t = testOf(result).eventTable;
+    expectWellFormed(t);
+    EXPECT_EQ(t.rowCount(), 100u);
+    EXPECT_EQ(t.eventCount(), 400u);
+}
+
+TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
+    // Events name their row in one byte: a merged table must stay within 256 rows.
+    const FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 200);
+    FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 200);
+    // Shift the inner end-2 rows so that none of them matches.
+    for (size_t i = 1; i + 2 < end2.eventTable.rowCount(); ++i)
+        end2.eventTable.rows[i].lengthTolMeas.value = end2.eventTable.rows[i].lengthTolMeas.value +
+                                                      ScaledInt(20.0f, ScaledInt::ones);
+    EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+}
