@@ -1,0 +1,256 @@
+#include "tester/session/KestrixCom.h"
+
+#include "tester/host/Log.h"
+#include "tester/host/ServicePassword.h"
+#include "tester/ssh/Address.h"
+
+namespace Kestrix::Tester {
+namespace {
+
+std::string hostOf(const std::string& address) {
+    auto a = parseAddress(address);
+    return a ? a->host : address;
+}
+
+TesterConnectInfo infoFrom(const std::string& address, const SysinfoInstrument& inst) {
+    TesterConnectInfo info;
+    info.Port = address;
+    info.Parameter = "";
+    info.SerialNumber = inst.serial_number;
+    info.Platform = kPlatform;
+    info.Context = (inst.model == "Tarvel2" || inst.model == "Ombrel2") ? "v2" : "v1";
+    info.Main = inst.config == "main";
+    info.SoftwareVersion = inst.last_update;
+    info.Model = hostModelCode(inst);
+    info.DisplayName = modelDisplayName(inst.model) + " " + inst.serial_number;
+    return info;
+}
+
+}  // namespace
+
+SshConnectFactory defaultConnectFactory() {
+    return [](const std::string& address, int timeoutMs) {
+        auto c = std::make_unique<SshClient>();
+        c->setTimeout(timeoutMs);
+        c->Connect(address);
+        return c;
+    };
+}
+
+KestrixCom::KestrixCom() : KestrixCom(kServicePassword) {}
+
+KestrixCom::KestrixCom(std::string password)
+    : m_password(std::move(password)), _pingFactory(defaultPingFactory()), _connectFactory(defaultConnectFactory()) {}
+
+KestrixCom::~KestrixCom() { Close(); }
+
+std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
+    std::vector<std::string> out;
+    if (m_ip && !m_ip->empty()) {
+        try {
+            if (pinger.ping(hostOf(*m_ip), kPingTimeoutMs))
+                out.push_back(*m_ip);
+        } catch (const std::exception& e) {
+            Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
+        }
+    }
+    if (!_linkLocalScan)
+        return out;
+    int errors = 0;
+    for (int i = 0; i < kLinkLocalCandidates; ++i) {
+        const std::string address = kLinkLocalPrefix + std::to_string(8 * i + 2);
+        try {
+            if (!pinger.ping(address, kPingTimeoutMs))
+                break;
+            out.push_back(address);
+        } catch (const std::exception& e) {
+            Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
+            if (++errors >= 2)
+                break;
+        }
+    }
+    return out;
+}
+
+boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& address, bool keepOpen,
+                                                          bool& loginRefused) {
+    auto client = _connectFactory(address, kDefaultTimeoutMs);
+    if (!client->Login(m_user, m_password) || !client->IsConnected()) {
+        loginRefused = true;
+        return boost::none;
+    }
+    auto shell = std::make_unique<SshShell>(*client, kPromptPattern, kDefaultTimeoutMs);
+    shell->SendCommand("sysinfo");
+    auto reply = shell->ReadAll();
+    auto info = reply ? GetSysinfo(*reply) : boost::none;
+    if (!info)
+        return boost::none;
+    TesterConnectInfo tester = infoFrom(address, info->instruments.front());
+    if (keepOpen) {
+        Close();
+        m_client = std::move(client);
+        m_shell = std::move(shell);
+        m_tester = tester;
+        m_connected = true;
+        SetTimeout(0);
+    }
+    return tester;
+}
+
+boost::optional<std::vector<TesterConnectInfo>> KestrixCom::FindAttachedTesters() {
+    auto pinger = _pingFactory();
+    const std::vector<std::string> candidates = discoveryCandidates(*pinger);
+    const bool keepOpen = candidates.size() == 1;
+    std::vector<TesterConnectInfo> found;
+    for (const auto& address : candidates) {
+        bool refused = false;
+        try {
+            auto info = probeTester(address, keepOpen, refused);
+            if (info)
+                found.push_back(*info);
+        } catch (const std::exception& e) {
+            Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
+        }
+        if (refused)
+            break;
+    }
+    if (found.empty())
+        return boost::none;
+    return found;
+}
+
+bool KestrixCom::OpenCurrentTester() {
+    m_connected = false;
+    if (!m_tester)
+        return false;
+    LogContext context("Connecting to Kestrix tester");
+    try {
+        auto pinger = _pingFactory();
+        if (pinger->ping(hostOf(m_tester->Port), kPingTimeoutMs)) {
+            m_client = _connectFactory(m_tester->Port, kDefaultTimeoutMs);
+            m_client->Login(m_user, m_password);
+            m_connected = m_client->IsConnected();
+            if (m_connected)
+                m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
+        }
+        if (m_connected) {
+            SetTimeout(0);
+        } else {
+            Log::ErrMsg("Failed to connect", fillIn("IP Address={0}", m_tester->Port));
+            m_shell.reset();
+            if (m_client)
+                m_client->Disconnect();
+            m_client.reset();
+        }
+    } catch (const std::exception& e) {
+        Log::ExceptionMsg(e, "OpenCurrentTester");
+        m_connected = false;
+        m_shell.reset();
+        m_client.reset();
+    }
+    return m_connected;
+}
+
+bool KestrixCom::KestrixConnect(const TesterConnectInfo& info) {
+    if (m_tester && m_connected)
+        return true;
+    m_tester.reset();
+    Close();
+    m_tester = info;
+    OpenCurrentTester();
+    return m_connected;
+}
+
+bool KestrixCom::probeConnection() {
+    // libssh learns of a closed connection only by reading; polling the shell does that.
+    return m_client->IsConnected() && m_shell && m_shell->IsAlive() && m_client->IsConnected();
+}
+
+bool KestrixCom::CheckConnect(bool probe) {
+    for (int pass = 0; pass < 2; ++pass) {
+        if (probe && m_client) {
+            try {
+                m_connected = probeConnection();
+            } catch (const std::exception& e) {
+                Log::ExceptionMsg(e, "CheckConnect");
+                m_connected = false;
+            }
+            if (!m_connected)
+                Close();
+        }
+        if (m_connected)
+            break;
+        OpenCurrentTester();
+    }
+    return m_connected;
+}
+
+void KestrixCom::Close() {
+    m_scp.clear();
+    m_shell.reset();
+    if (m_client) {
+        try {
+            m_client->Disconnect();
+        } catch (const std::exception& e) {
+            Log::ExceptionMsg(e, "KestrixCom Close");
+        }
+    }
+    m_client.reset();
+    m_connected = false;
+}
+
+void KestrixCom::SetTimeout(int ms) {
+    const int t = ms > 0 ? ms : kDefaultTimeoutMs;
+    if (m_client)
+        m_client->setTimeout(t);
+    if (m_shell)
+        m_shell->setTimeout(t);
+}
+
+boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, bool quick) {
+    if (!m_connected || cmd.empty() || !m_client || !m_shell)
+        return boost::none;
+    const char* where = quick ? "SendTvixCmdQuick" : "SendTvixCmd";
+    try {
+        boost::optional<std::string> reply;
+        for (int attempt = 0; attempt < 2 && !reply; ++attempt) {
+            m_shell->Drain();
+            m_shell->SendCommand(cmd);
+            reply = quick ? m_shell->ReadLine() : m_shell->ReadAll();
+        }
+        return reply;
+    } catch (const SshError& e) {
+        Log::ExceptionMsg(e, where);
+        if (e.isSocketError())
+            Close();
+    } catch (const std::exception& e) {
+        Log::ExceptionMsg(e, where);
+    }
+    return boost::none;
+}
+
+boost::optional<std::string> KestrixCom::SendTvixCmd(const std::string& cmd) { return sendCommand(cmd, false); }
+
+boost::optional<std::string> KestrixCom::SendTvixCmdQuick(const std::string& cmd) { return sendCommand(cmd, true); }
+
+bool KestrixCom::KestrixLockScreen(bool lock) {
+    CheckConnect(true);
+    if (!m_connected)
+        return false;
+    SendTvixCmdQuick("deferpowerdown");
+    SendTvixCmd(lock ? "uilock 1" : "uilock 0");
+    return true;
+}
+
+void KestrixCom::AddUploadKey(const std::string& folder, int64_t key) {
+    for (auto& list : m_uploadKeys) {
+        if (list.Folder() == folder) {
+            list.Add(key);
+            return;
+        }
+    }
+    m_uploadKeys.emplace_back(folder);
+    m_uploadKeys.back().Add(key);
+}
+
+}  // namespace Kestrix::Tester

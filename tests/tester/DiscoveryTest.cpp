@@ -1,0 +1,207 @@
+// Finding testers: the link-local candidates are mapped onto simulators through injected ping and
+// connect functions, so no packet leaves the loopback interface.
+#include "TesterFixture.h"
+
+#include <map>
+#include <mutex>
+
+using namespace Kestrix::Tester;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FakeLink {
+    std::map<std::string, std::string> testers;  // candidate address -> simulator address
+    std::map<std::string, int> pingErrors;       // address -> remaining errors
+    std::vector<std::string> pinged;
+    std::vector<std::string> connected;
+
+    PingFactory ping() {
+        return [this] {
+            return makeFunctionPinger([this](const std::string& host, int timeoutMs) {
+                EXPECT_EQ(timeoutMs, 100);
+                pinged.push_back(host);
+                auto e = pingErrors.find(host);
+                if (e != pingErrors.end() && e->second-- > 0)
+                    throw std::runtime_error("ping failed");
+                return testers.count(host) > 0 || host == "127.0.0.1";
+            });
+        };
+    }
+    SshConnectFactory connect() {
+        return [this](const std::string& address, int timeoutMs) {
+            connected.push_back(address);
+            auto it = testers.find(address);
+            auto c = std::make_unique<SshClient>();
+            c->setTimeout(timeoutMs);
+            if (it == testers.end()) {
+                // Only loopback may ever be dialled.
+                auto a = parseAddress(address);
+                EXPECT_TRUE(a && a->host == "127.0.0.1") << address;
+                if (!a || a->host != "127.0.0.1")
+                    throw SshError(SshErrorKind::Socket, "test: refusing to dial " + address);
+                c->Connect(address);
+            } else {
+                c->Connect(it->second);
+            }
+            return c;
+        };
+    }
+    void install(KestrixCom& c) {
+        c.setPingFactory(ping());
+        c.setConnectFactory(connect());
+    }
+};
+
+class DiscoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rootA = kxtest::freshDir("discA");
+        rootB = kxtest::freshDir("discB");
+        Kestrix::Sim::SysinfoOptions b;
+        b.model = "Ombrel2";
+        b.serialNumber = "KX2000002";
+        b.config = "remote";
+        b.lastUpdate = "4.0.0";
+        b.modules.at(0).model = "250";
+        simA = kxtest::startSim(rootA);
+        simB = kxtest::startSim(rootB, b);
+    }
+    void TearDown() override {
+        simA->stop();
+        simB->stop();
+        fs::remove_all(rootA);
+        fs::remove_all(rootB);
+    }
+    fs::path rootA, rootB;
+    std::unique_ptr<Kestrix::Sim::TesterSim> simA, simB;
+};
+
+}  // namespace
+
+TEST_F(DiscoveryTest, NoTesterOnTheLink) {
+    FakeLink link;
+    KestrixCom c;
+    link.install(c);
+    EXPECT_FALSE(c.FindAttachedTesters());
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
+    EXPECT_TRUE(link.connected.empty());
+}
+
+TEST_F(DiscoveryTest, OneTesterStaysConnected) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    KestrixCom c;
+    link.install(c);
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    const auto& t = (*found)[0];
+    EXPECT_EQ(t.Port, "169.254.222.2");
+    EXPECT_EQ(t.Parameter, "");
+    EXPECT_EQ(t.SerialNumber, "KX1000001");
+    EXPECT_EQ(t.Platform, 11);
+    EXPECT_EQ(t.Context, "v1");
+    EXPECT_TRUE(t.Main);
+    EXPECT_EQ(t.SoftwareVersion, "3.2.1");
+    EXPECT_EQ(t.Model, 3001);
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10"}));
+    // The probe connection is the session now.
+    EXPECT_TRUE(c.IsConnected());
+    EXPECT_EQ(c.GetSerialNumber(), "KX1000001");
+    EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+    EXPECT_EQ(link.connected.size(), 1u);
+}
+
+TEST_F(DiscoveryTest, TwoTestersAreReportedAndNeitherStaysOpen) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    link.testers["169.254.222.10"] = simB->address();
+    KestrixCom c;
+    link.install(c);
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 2u);
+    EXPECT_EQ((*found)[0].SerialNumber, "KX1000001");
+    EXPECT_EQ((*found)[1].SerialNumber, "KX2000002");
+    EXPECT_EQ((*found)[1].Context, "v2");
+    EXPECT_FALSE((*found)[1].Main);
+    EXPECT_EQ((*found)[1].Model, 3003);
+    EXPECT_EQ((*found)[1].SoftwareVersion, "4.0.0");
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(link.pinged.back(), "169.254.222.18");
+    // Connecting afterwards uses the chosen tester.
+    EXPECT_TRUE(c.KestrixConnect((*found)[1]));
+    EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+}
+
+TEST_F(DiscoveryTest, PreferredAddressComesFirst) {
+    FakeLink link;
+    KestrixCom c;
+    link.install(c);
+    c.SetIp(simB->address());
+    c.setLinkLocalScan(true);
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ((*found)[0].Port, simB->address());
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"127.0.0.1", "169.254.222.2"}));
+    EXPECT_TRUE(c.IsConnected());
+}
+
+TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
+    FakeLink link;
+    link.testers["169.254.222.10"] = simA->address();
+    link.testers["169.254.222.26"] = simB->address();
+    link.pingErrors["169.254.222.2"] = 1;
+    link.pingErrors["169.254.222.18"] = 1;
+    KestrixCom c;
+    link.install(c);
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ((*found)[0].Port, "169.254.222.10");
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10", "169.254.222.18"}));
+}
+
+TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    link.testers["169.254.222.10"] = simB->address();
+    simA->setFaults([] {
+        Kestrix::Sim::SimFaults f;
+        f.refuseLogin = true;
+        return f;
+    }());
+    KestrixCom c;
+    link.install(c);
+    EXPECT_FALSE(c.FindAttachedTesters());
+    EXPECT_EQ(link.connected, (std::vector<std::string>{"169.254.222.2"}));
+}
+
+TEST_F(DiscoveryTest, AnUnreadableTesterIsSkipped) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    link.testers["169.254.222.10"] = simB->address();
+    simA->setFaults([] {
+        Kestrix::Sim::SimFaults f;
+        f.garbageSysinfo = true;
+        return f;
+    }());
+    KestrixCom c;
+    link.install(c);
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ((*found)[0].SerialNumber, "KX2000002");
+    EXPECT_FALSE(c.IsConnected());
+}
+
+TEST(IcmpPing, LoopbackAnswers) {
+    IcmpPinger p;
+    try {
+        EXPECT_TRUE(p.ping("127.0.0.1", 1000));
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no ICMP socket here: " << e.what();
+    }
+}

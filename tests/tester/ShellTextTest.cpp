@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <boost/optional/optional_io.hpp>
+
+#include "tester/ssh/Address.h"
+#include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
+
+using namespace Kestrix::Tester;
+
+namespace {
+
+std::string strip(const std::string& raw) {
+    EscapeStripper s;
+    std::string out;
+    s.feed(raw, out);
+    return out;
+}
+
+const char* kPrompt = "([$])|([#]) ";
+
+}  // namespace
+
+TEST(EscapeStripper, RemovesCrAndTheCursorQueryAfterThePrompt) {
+    // Bytes of a BusyBox shell behind OpenSSH with echo still on.
+    EXPECT_EQ(strip("deferpowerdown\r\nOK\r\n# \x1b[6n"), "deferpowerdown\nOK\n# ");
+    EXPECT_EQ(strip("\r\n\r\nBusyBox v1.35.0 built-in shell (ash)\r\n\r\n# "), "\n\nBusyBox v1.35.0 built-in shell (ash)\n\n# ");
+}
+
+TEST(EscapeStripper, HandlesSequencesSplitAcrossChunks) {
+    const std::string raw = "a\x1b[1;31mred\x1b[0m\x1b]0;title\x07z\x1b]2;t\x1b\\!\x1b" "7x\x1b(By";
+    // Every split point gives the same clean text.
+    for (size_t cut = 0; cut <= raw.size(); ++cut) {
+        EscapeStripper s;
+        std::string out;
+        s.feed(raw.substr(0, cut), out);
+        s.feed(raw.substr(cut), out);
+        EXPECT_EQ(out, "aredz!xy") << "cut at " << cut;
+    }
+}
+
+TEST(EscapeStripper, KeepsTextAfterMalformedOrEndlessSequences) {
+    EXPECT_EQ(strip("a\x1b[12\nb"), "a\nb");
+    EXPECT_EQ(strip("\x07\x01tab\there\x7f"), "tab\there");
+    // An OSC string that never ends is given up, so later text shows again.
+    std::string endless = "\x1b]" + std::string(5000, 'x') + "after";
+    EXPECT_EQ(strip(endless).substr(strip(endless).size() - 5), "after");
+    // UTF-8 passes through.
+    EXPECT_EQ(strip("M\xc3\xbcller\r\n"), "M\xc3\xbcller\n");
+}
+
+TEST(PromptMatcher, MatchesOnlyAtTheEnd) {
+    PromptMatcher p(kPrompt);
+    EXPECT_EQ(p.findAtEnd("OK\n# "), size_t(3));
+    EXPECT_EQ(p.findAtEnd("# "), size_t(0));
+    EXPECT_FALSE(p.findAtEnd("price $5\n# x"));
+    EXPECT_FALSE(p.findAtEnd("a file named x# y\n"));
+    EXPECT_FALSE(p.findAtEnd("OK\n#"));
+    // A "$ " prompt matches through the trailing blank.
+    EXPECT_EQ(p.findAtEnd("OK\n~ $ "), size_t(5));
+    // Output holding "# " or "$" earlier does not count, only the final prompt.
+    EXPECT_EQ(p.findAtEnd("# comment\nprice $\nOK\n# "), size_t(21));
+    EXPECT_FALSE(p.findAtEnd(""));
+}
+
+TEST(PromptMatcher, LongRepliesAreSearchedAtTheirTailOnly) {
+    PromptMatcher p(kPrompt);
+    std::string big(1 << 20, 'x');
+    big += "\n# ";
+    EXPECT_EQ(p.findAtEnd(big), big.size() - 2);
+}
+
+TEST(ShellText, EchoAndFirstLine) {
+    EXPECT_EQ(removeEcho("ls\nfile\n", "ls"), "file\n");
+    EXPECT_EQ(removeEcho("stty -echo\n", "stty -echo"), "");
+    EXPECT_EQ(removeEcho("lsx\n", "ls"), "lsx\n");
+    EXPECT_EQ(removeEcho("file\n", "ls"), "file\n");
+    EXPECT_EQ(firstLine("OK\nmore\n"), "OK");
+    EXPECT_EQ(firstLine("OK"), "OK");
+    EXPECT_EQ(firstLine(""), "");
+}
+
+TEST(ShellQuote, DoubleQuotesEscapeEverythingTheShellWouldExpand) {
+    EXPECT_EQ(*doubleQuoted("/tmp/a b"), "\"/tmp/a b\"");
+    EXPECT_EQ(*doubleQuoted("a\"b$c`d\\e'f"), "\"a\\\"b\\$c\\`d\\\\e'f\"");
+    EXPECT_EQ(*doubleQuoted("$(rm -rf /)"), "\"\\$(rm -rf /)\"");
+    EXPECT_FALSE(doubleQuoted("a\nb"));
+    EXPECT_FALSE(doubleQuoted("a\rb"));
+    EXPECT_FALSE(doubleQuoted(std::string("a\x03") + "b"));
+    EXPECT_EQ(*doubleQuoted(""), "\"\"");
+}
+
+TEST(ShellQuote, SingleQuotesForExecLines) {
+    EXPECT_EQ(*singleQuoted("/tmp/x y"), "'/tmp/x y'");
+    EXPECT_EQ(*singleQuoted("it's"), "'it'\\''s'");
+    EXPECT_EQ(*singleQuoted("$HOME`x`"), "'$HOME`x`'");
+    EXPECT_FALSE(singleQuoted("a\nb"));
+}
+
+TEST(Address, HostAndOptionalPort) {
+    auto a = parseAddress("127.0.0.1:2222");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->host, "127.0.0.1");
+    EXPECT_EQ(a->port, 2222);
+    EXPECT_EQ(parseAddress("169.254.222.2")->port, 0);
+    EXPECT_EQ(parseAddress("[::1]:22")->host, "::1");
+    EXPECT_EQ(parseAddress("::1")->host, "::1");
+    EXPECT_FALSE(parseAddress(""));
+    EXPECT_FALSE(parseAddress(":22"));
+    EXPECT_FALSE(parseAddress("h:0"));
+    EXPECT_FALSE(parseAddress("h:65536"));
+    EXPECT_FALSE(parseAddress("h:22x"));
+    EXPECT_FALSE(parseAddress("[::1]x"));
+}

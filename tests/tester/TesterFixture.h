@@ -1,0 +1,128 @@
+#pragma once
+// A simulated tester on 127.0.0.1 with its own root folder, and a session connected to it. Pings are
+// answered by a function (never sent) so that nothing leaves the loopback interface.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TesterSim.h"
+#include "tester/host/Log.h"
+#include <boost/optional/optional_io.hpp>
+
+#include "tester/session/KestrixCom.h"
+
+namespace kxtest {
+
+namespace fs = std::filesystem;
+
+inline fs::path freshDir(const std::string& tag) {
+    static std::atomic<int> counter{0};
+    const char* base = std::getenv("KESTRIX_TEST_TMP");
+    fs::path root = base && *base ? fs::path(base) : fs::temp_directory_path();
+    root /= "tester-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    fs::remove_all(root);
+    fs::create_directories(root);
+    return root;
+}
+
+inline std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
+    std::vector<uint8_t> v(n);
+    std::mt19937 rng(seed);
+    for (auto& b : v)
+        b = static_cast<uint8_t>(rng());
+    return v;
+}
+
+inline std::vector<uint8_t> readHostFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void writeHostFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Answers only for loopback; any other address would be a test bug.
+inline Kestrix::Tester::PingFactory loopbackPing() {
+    return [] {
+        return Kestrix::Tester::makeFunctionPinger([](const std::string& host, int) {
+            EXPECT_EQ(host, "127.0.0.1");
+            return host == "127.0.0.1";
+        });
+    };
+}
+
+// Collects log lines while alive.
+struct LogCapture {
+    std::vector<Kestrix::Tester::LogRecord> records;
+    Kestrix::Tester::LogSinkFn previous;
+    LogCapture() {
+        previous = Kestrix::Tester::Log::setSink([this](const Kestrix::Tester::LogRecord& r) { records.push_back(r); });
+    }
+    ~LogCapture() { Kestrix::Tester::Log::setSink(previous); }
+    bool has(const std::string& prefix) const {
+        for (const auto& r : records)
+            if (r.text.rfind(prefix, 0) == 0)
+                return true;
+        return false;
+    }
+};
+
+inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root,
+                                                         Kestrix::Sim::SysinfoOptions sysinfo = {}) {
+    for (const char* d : {"tmp", "var/log", "microsd_userdata/projects"})
+        fs::create_directories(root / d);
+    Kestrix::Sim::SimOptions o;
+    o.root = root;
+    o.sysinfo = std::move(sysinfo);
+    auto sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+    sim->start();
+    return sim;
+}
+
+class TesterLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = freshDir("link");
+        sim = startSim(root);
+    }
+    void TearDown() override {
+        com.reset();
+        sim->stop();
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+
+    Kestrix::Tester::TesterConnectInfo simInfo() const {
+        Kestrix::Tester::TesterConnectInfo info;
+        info.Port = sim->address();
+        info.Platform = Kestrix::Tester::kPlatform;
+        return info;
+    }
+
+    // A session connected to the simulator.
+    Kestrix::Tester::KestrixCom& connect() {
+        com = std::make_unique<Kestrix::Tester::KestrixCom>();
+        com->setPingFactory(loopbackPing());
+        com->setLinkLocalScan(false);
+        EXPECT_TRUE(com->KestrixConnect(simInfo()));
+        return *com;
+    }
+
+    fs::path hostPath(const std::string& testerPath) const { return root / testerPath.substr(1); }
+
+    fs::path root;
+    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+    std::unique_ptr<Kestrix::Tester::KestrixCom> com;
+};
+
+}  // namespace kxtest
