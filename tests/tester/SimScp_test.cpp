@@ -90,6 +90,10 @@ TEST(SimScp, OtherExecCommandsRunWithoutATerminal) {
     r = c.exec("ls -lQ \"/nope\"");
     EXPECT_EQ(r.err, "ls: /nope: No such file or directory\n");
     EXPECT_EQ(r.status, 1);
-    r = c.exec("scp -t");
+    r = c.exec("scp -x");
     EXPECT_EQ(r.status, 127);
+    // What OpenSSH's scp sends for a path with a space that nobody quoted.
+    r = c.exec("scp -v -t /tmp/a b.bin");
+    EXPECT_EQ(r.out, "\x01scp: ambiguous target\n");
+    EXPECT_EQ(r.status, 1);
 }

@@ -31,7 +31,7 @@ public:
             _flags.pty = ch.pty;
             _flags.echo = ch.pty;
             if (ch.pty) {
-                ch.write(toCrlf(kBanner));
+                ch.write(toCrlf(ch.state.options.motd + kBanner));
                 prompt(ch, "# ", {});
             }
         }
@@ -177,8 +177,20 @@ private:
     bool _done = false;
 };
 
+class ScpRefusal : public ChannelHandler {
+public:
+    explicit ScpRefusal(std::string message) : _message(std::move(message)) {}
+    void step(SimChannel& ch) override {
+        ch.write("\x01" + _message + "\n");
+        ch.finish(1);
+    }
+
+private:
+    std::string _message;
+};
+
 // "scp [-v -p -q -d -r] -t|-f [--] PATH": returns true with the direction and path when it is one.
-bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path) {
+bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& ambiguous) {
     if (parsed.state != ParsedLine::State::complete || parsed.commands.size() != 1) {
         return false;
     }
@@ -204,7 +216,12 @@ bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path) {
             operands.push_back(w);
         }
     }
-    if (to == from || operands.size() != 1) {
+    if (to == from) {
+        return false;
+    }
+    if (operands.size() != 1) {
+        // An unquoted path with a space arrives as two operands; scp refuses it the way it always has.
+        ambiguous = true;
         return false;
     }
     sink = to;
@@ -219,9 +236,13 @@ std::unique_ptr<ChannelHandler> makeShellHandler(SimChannel&) { return std::make
 std::unique_ptr<ChannelHandler> makeExecHandler(SimChannel& ch, const std::string& command) {
     ch.state.record(command);
     bool sink = false;
+    bool ambiguous = false;
     std::string path;
-    if (scpRequest(parseCommandLine(command), sink, path)) {
+    if (scpRequest(parseCommandLine(command), sink, path, ambiguous)) {
         return makeScpHandler(ch, sink, path);
+    }
+    if (ambiguous) {
+        return std::make_unique<ScpRefusal>("scp: ambiguous target");
     }
     return std::make_unique<ExecHandler>(command);
 }

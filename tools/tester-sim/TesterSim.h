@@ -60,6 +60,7 @@ struct SimOptions {
     uint16_t port = 0;           // 0: a free port
     std::string user = "tvuser";
     std::string password = Kestrix::Tester::kServicePassword;
+    std::string motd;      // printed before the shell's banner on a terminal
     int maxSessions = 10;  // concurrent channels per connection, as OpenSSH's MaxSessions
     SysinfoOptions sysinfo;
     SimFaults faults;
