@@ -211,7 +211,8 @@ private:
 
 bool InstrumentSettings::fromJson(const Json::Value& json) {
     clear();
-    const Json::Value* o = json.isObject() ? json.find("InstrumentSettings", "InstrumentSettings" + 18) : nullptr;
+    static constexpr char kMember[] = "InstrumentSettings";
+    const Json::Value* o = json.isObject() ? json.find(kMember, kMember + sizeof kMember - 1) : nullptr;
     if (o == nullptr || !o->isObject()) {
         KX_FROM_JSON_FAILED("InstrumentSettings");
         return false;
