@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "InspectCommand.h"
+#include "common/PFile.h"
+#include "common/ResultEnvelope.h"
+#include "core/ManifestSamples.h"
+#include "serialization/ByteStreamBuilder.h"
+
+using namespace kx::cli;
+
+namespace {
+
+std::vector<uint8_t> resultContainer() {
+    Kestrix::ResultSummary s;
+    s.resultName = "RACK1-PP2-07";
+    s.resultType = Kestrix::ResultType::COPPER;
+    PFile::Section summary, body;
+    EXPECT_EQ(0, Kestrix::setResultSection(summary, PFile::SectionType::ResultSummary, 1, s));
+    std::vector<uint8_t> data(3000);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i % 7);
+    body.setCopy(701, 2, PFile::SECTION_FLAG_NONE, data, 0);
+    return PFile::buildContainer({&summary, &body});
+}
+
+std::string inspect(const std::vector<uint8_t>& bytes, bool json, bool expectFailure = false) {
+    std::ostringstream out;
+    if (expectFailure)
+        EXPECT_THROW(inspectContainer(bytes, json, out), BadInput);
+    else
+        inspectContainer(bytes, json, out);
+    return out.str();
+}
+
+TEST(InspectCommand, ListsSectionsAndTheSummary) {
+    const auto bytes = resultContainer();
+    const std::string text = inspect(bytes, false);
+    EXPECT_NE(text.find("2 data sections"), std::string::npos) << text;
+    EXPECT_NE(text.find("   200       1 0x1001"), std::string::npos) << text;
+    EXPECT_NE(text.find("   701       2 0x0000       3000       3000   ok no"), std::string::npos) << text;
+    EXPECT_NE(text.find("RACK1-PP2-07"), std::string::npos) << text;
+
+    const std::string json = inspect(bytes, true);
+    EXPECT_NE(json.find("\"ok\" : true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"resultName\" : \"RACK1-PP2-07\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"payloadSize\" : 3000"), std::string::npos) << json;
+}
+
+TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
+    auto bytes = resultContainer();
+    bytes.back() ^= 0x40;  // payload of the last section
+    std::ostringstream out;
+    try {
+        inspectContainer(bytes, false, out);
+        FAIL();
+    } catch (const BadInput& e) {
+        EXPECT_NE(std::string(e.what()).find("data failed crc check"), std::string::npos) << e.what();
+    }
+    EXPECT_NE(out.str().find(" BAD "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("RACK1-PP2-07"), std::string::npos);
+
+    // Cut short: open refuses it, the lenient open still lists the summary.
+    auto cut = resultContainer();
+    cut.resize(cut.size() - 100);
+    const std::string json = inspect(cut, true, true);
+    EXPECT_NE(json.find("File is longer than the buffer"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"type\" : 200"), std::string::npos) << json;
+
+    inspect({}, false, true);
+    inspect(std::vector<uint8_t>(50, 0x46), true, true);
+}
+
+class ManifestCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* env = std::getenv("KESTRIX_TEST_TMP");
+        dir = (env ? std::filesystem::path(env) : std::filesystem::temp_directory_path()) /
+              ("manifest_cli_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+};
+
+TEST_F(ManifestCommandTest, PrintsVersionAndFirmwareOrTheCode) {
+    const std::string path = (dir / "m.pfile").string();
+    ASSERT_TRUE(PFile::writeFileBytes(path, kx::test::manifestContainer(kx::test::sampleManifest())));
+    std::ostringstream text, json;
+    printManifest(path, false, text);
+    EXPECT_EQ("version V3.12\nbuild 41\nminReqFirmwareVersion 2.7.0\n", text.str());
+    printManifest(path, true, json);
+    EXPECT_NE(json.str().find("\"version\" : \"V3.12\""), std::string::npos);
+
+    std::ostringstream missing;
+    try {
+        printManifest((dir / "none").string(), true, missing);
+        FAIL();
+    } catch (const BadInput& e) {
+        EXPECT_NE(std::string(e.what()).find("manifest code 4"), std::string::npos);
+    }
+    EXPECT_NE(missing.str().find("\"code\" : 4"), std::string::npos);
+}
+
+TEST(DumpManifest, ContainersAndBareObjects) {
+    DumpOptions opts;
+    opts.json = true;
+    std::ostringstream out;
+    dumpAny(kx::test::manifestContainer(kx::test::sampleManifest(), 102), opts, out);
+    EXPECT_NE(out.str().find("\"DatabasePackageManifest\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("/opt/db/culim.mnts"), std::string::npos);
+
+    Marshal::ByteStreamBuilder w;
+    Kestrix::DatabaseVersion(3, 1, 2, 7).serialize(w);
+    std::ostringstream v;
+    opts.json = false;
+    dumpAny(w.bytes(), opts, v);
+    EXPECT_NE(v.str().find("\"schema\" : 3"), std::string::npos) << v.str();
+
+    auto bad = kx::test::sampleManifest();
+    bad.list.descriptors.clear();
+    std::ostringstream ignored;
+    EXPECT_THROW(dumpAny(kx::test::manifestContainer(bad), opts, ignored), BadInput);
+}
+
+}  // namespace
