@@ -53,7 +53,10 @@ Marshal::StreamOpStatus ResultSummary::deserialize(Marshal::IObjectReader& r) {
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 
-void ResultSummary::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
+// The styled JSON at the requested detail, so a level-2 dump shows the whole summary, not just its name.
+void ResultSummary::dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const {
+    f.line(Dump::toJsonString(*this, flags, false));
+}
 
 Json::Value ResultSummary::toJson(const Dump::DumpFlags& flags) const {
     Json::Value body(Json::objectValue);
