@@ -179,3 +179,21 @@ TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }
+
+TEST(CursorList, EvilCountAndWrongFamilyFail) {
+    Marshal::ByteStreamBuilder payload;
+    payload.write(uint16_t{0xFFFF});
+    CursorList back;
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectCursorList, 1, payload.bytes())),
+              Marshal::readError);
+
+    auto cursor = bytesOf(Cursor{});
+    cursor[4] = 0x61;  // domain of the fiber family, same code
+    Marshal::ByteStreamBuilder p2;
+    p2.write(uint16_t{1});
+    p2.write(cursor.data(), static_cast<uint32_t>(cursor.size()));
+    back = kx::support::sampleProject().cursors;
+    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectCursorList, 1, p2.bytes())),
+              Marshal::invalidData);
+    EXPECT_TRUE(back.items.empty());
+}

@@ -293,3 +293,26 @@ TEST(TestSetList, JsonRoundTrip) {
     ASSERT_TRUE(back.fromJson(p.testSets.toJson({2})));
     EXPECT_TRUE(back.equals(p.testSets));
 }
+
+TEST(TestSet, IsCustomObjectMarksUserDefinedNames) {
+    EXPECT_TRUE(Kestrix::isCustomObject("*"));
+    EXPECT_TRUE(Kestrix::isCustomObject("*My cable*"));
+    EXPECT_TRUE(Kestrix::isCustomObject("**"));
+    EXPECT_FALSE(Kestrix::isCustomObject("My cable*"));
+    EXPECT_FALSE(Kestrix::isCustomObject("*My cable"));
+    EXPECT_FALSE(Kestrix::isCustomObject(""));
+}
+
+TEST(TestSet, JsonHoldsTheSetupMember) {
+    LossLengthTestSet t;
+    t.id = 6;
+    t.modID = 205;
+    const Json::Value j = t.toJson({1});
+    const Json::Value& o = j["LossLengthTestSet"];
+    EXPECT_EQ(o["type"].asInt(), 4);
+    EXPECT_EQ(o["id"].asInt(), 6);
+    EXPECT_EQ(o["modID"].asUInt(), 205u);
+    EXPECT_EQ(o["_className"].asString(), "LossLengthTestSet");
+    EXPECT_EQ(o["_classVersion"].asInt(), 3);
+    EXPECT_TRUE(o["FiberLossLengthSettings"].isObject());
+}
