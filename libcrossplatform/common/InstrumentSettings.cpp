@@ -109,6 +109,15 @@ StreamOpStatus InstrumentSettings::deserialize(IObjectReader& r) {
     }
     if (r.failed()) return h.finishRead(r, readError);
 
+    // Values without a text would stop the process when printed: refuse them here, before they are stored.
+    const bool textsKnown =
+        hasText(enumFromByte<PowerDownTimeout>(b[0])) && hasText(enumFromByte<DateFormat>(b[4])) &&
+        hasText(enumFromByte<TimeFormat>(b[5])) && hasText(enumFromByte<Language>(b[6])) &&
+        hasText(enumFromByte<LengthUnits>(b[7])) && hasText(enumFromByte<NumericFormat>(b[8])) &&
+        hasText(enumFromByte<BacklightTimeout>(b[9])) && hasText(enumFromByte<PowerLineFrequency>(b[10])) &&
+        hasText(enumFromByte<IPAddressSource>(b[12]));
+    if (!textsKnown) return h.finishRead(r, invalidData);
+
     powerDownTimeout = enumFromByte<PowerDownTimeout>(b[0]);
     resultStorageLocation = static_cast<ResultStorageLocation>(b[1]);
     remoteModeEnabled = b[2] != 0;
@@ -122,11 +131,7 @@ StreamOpStatus InstrumentSettings::deserialize(IObjectReader& r) {
     powerLineFrequency = enumFromByte<PowerLineFrequency>(b[10]);
     plotGridEnabled = b[11] != 0;
     ipAddressSource = enumFromByte<IPAddressSource>(b[12]);
-    // Values without a text would stop the process when printed: refuse them here.
-    const bool textsKnown = hasText(powerDownTimeout) && hasText(dateFormat) && hasText(timeFormat) &&
-                            hasText(language) && hasText(lengthUnits) && hasText(numericFormat) &&
-                            hasText(backlightTimeout) && hasText(powerLineFrequency) && hasText(ipAddressSource);
-    return h.finishRead(r, textsKnown ? ok : invalidData);
+    return h.finishRead(r, ok);
 }
 
 void InstrumentSettings::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }

@@ -93,6 +93,8 @@ TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
         bytes[offset] = value;
         InstrumentSettings back;
         EXPECT_EQ(readInto(back, bytes), Marshal::invalidData) << offset;
+        // Nothing unprintable was stored.
+        EXPECT_NO_FATAL_FAILURE(back.toJson({2}));
     }
     // The storage location has no text to print and is only kept.
     auto bytes = good;
