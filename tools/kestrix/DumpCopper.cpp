@@ -1,0 +1,63 @@
+// `kestrix dump` and `kestrix csv` of copper result files, and the bare copper objects with a header of
+// their own that the copper limit file does not register.
+#include <ostream>
+#include <string>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "copper/CopperResultReader.h"
+
+namespace {
+
+using Kestrix::CopperResult;
+
+CopperResult readCopperResult(const std::vector<uint8_t>& bytes) {
+    CopperResult result;
+    const auto st = Kestrix::CopperResultReader::readResult(result, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (st != Kestrix::ResultReaderStatus::success)
+        throw kx::cli::BadInput(std::string("cannot read the copper result: ") + Kestrix::toString(st));
+    return result;
+}
+
+const char* csvFailureText(int code) {
+    switch (code) {
+        case 2: return "cannot open the CSV file for writing";
+        case 3: return "the raw data holds no displayable plot";
+        case 4: return "the copper test has no raw data";
+        case 5: return "the result holds no copper test";
+        default: return "raw-data export failed";
+    }
+}
+
+const bool regPrinter = kx::cli::registerResultPrinter(
+    Kestrix::ResultType::COPPER,
+    [](const std::vector<uint8_t>& bytes, const kx::cli::DumpOptions& opts, std::ostream& out) {
+        const CopperResult result = readCopperResult(bytes);
+        kx::cli::printModel(result, &result, opts, out);
+    });
+
+const bool regCsv = kx::cli::registerCsvExporter(
+    Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+        const CopperResult result = readCopperResult(bytes);
+        if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0)
+            throw kx::cli::BadInput(csvFailureText(rc));
+    });
+
+// Classes sharing a type id are tried in registration order: the whole test before its body, the fault
+// result before its parts.
+const bool regTest = kx::cli::registerBareObject<Kestrix::CopperTest>("CopperTest", Marshal::TypeIds::CopperTest);
+const bool regBody =
+    kx::cli::registerBareObject<Kestrix::CopperTestBody>("CopperTestBody", Marshal::TypeIds::CopperTest);
+const bool regPlots = kx::cli::registerBareObject<Kestrix::CopperPlots>("CopperPlots", Marshal::TypeIds::CopperPlots);
+const bool regRaw =
+    kx::cli::registerBareObject<Kestrix::CopperRawData>("CopperRawData", Marshal::TypeIds::CopperRawData);
+const bool regCable = kx::cli::registerBareObject<Kestrix::CopperCable>("CopperCable", Marshal::TypeIds::CopperCable);
+const bool regDiag = kx::cli::registerBareObject<Kestrix::DiagRes>("DiagRes", Marshal::TypeIds::DiagRes);
+const bool regFault =
+    kx::cli::registerBareObject<Kestrix::FaultInfoResult>("FaultInfoResult", Marshal::TypeIds::FaultInfo);
+const bool regFaultElement =
+    kx::cli::registerBareObject<Kestrix::FaultInfoCableElement>("FaultInfoCableElement", Marshal::TypeIds::FaultInfo);
+const bool regFaultEvent =
+    kx::cli::registerBareObject<Kestrix::FaultInfoEvent>("FaultInfoEvent", Marshal::TypeIds::FaultInfo);
+
+}  // namespace
