@@ -53,8 +53,10 @@ Marshal::StreamOpStatus CustomerDatabaseVersion::deserialize(Marshal::IObjectRea
 }
 
 std::string CustomerDatabaseVersion::getVersionString() const {
-    std::string s = "V" + std::to_string(major) + "." + std::to_string(minor);
-    if (!suffix.empty()) s += " " + suffix;
+    // Appended piece by piece: g++ 12 gives a false -Wrestrict on "V" + std::string at -O2.
+    std::string s("V");
+    s.append(std::to_string(major)).append(".").append(std::to_string(minor));
+    if (!suffix.empty()) s.append(" ").append(suffix);
     return s;
 }
 
