@@ -87,6 +87,7 @@ Json::Value CopperFreqLimit::jsonBody(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "CopperFreqLimit";
     j["_classVersion"] = kVersion;
+    if (flags.detail == 0) return j;
     j["freqLimitType"] = toString(freqLimitType);
     j["isInfoOnly"] = isInfoOnly;
     Json::Value curve(Json::arrayValue);

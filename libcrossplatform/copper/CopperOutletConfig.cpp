@@ -104,6 +104,7 @@ Json::Value CopperOutletConfig::jsonBody(const Dump::DumpFlags& flags) const {
     j["_className"] = "CopperOutletConfig";
     j["_classVersion"] = Marshal::TypeIds::CopperOutletConfig.version;
     j["name"] = name;
+    if (flags.detail == 0) return j;
     j["pinSwap"] = pinSwap;
     Json::Value arr(Json::arrayValue);
     for (const CopperOutletConfigArtifact& a : artifacts) arr.append(a.jsonBody(flags));

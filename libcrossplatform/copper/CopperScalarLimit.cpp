@@ -27,10 +27,11 @@ Marshal::StreamOpStatus CopperScalarLimit::deserialize(Marshal::IObjectReader& r
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
-Json::Value CopperScalarLimit::jsonBody(const Dump::DumpFlags&) const {
+Json::Value CopperScalarLimit::jsonBody(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "CopperScalarLimit";
     j["_classVersion"] = kVersion;
+    if (flags.detail == 0) return j;
     j["type"] = toString(type);
     j["isInfoOnly"] = isInfoOnly;
     j["minValue"] = minValue.toString();

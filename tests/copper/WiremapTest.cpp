@@ -145,6 +145,9 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
     EXPECT_EQ(j["_className"].asString(), "CopperOutletConfig");
     EXPECT_EQ(j["_classVersion"].asInt(), 0);
     EXPECT_EQ(j["artifacts"][1]["srcWirePair"].asString(), "pair2");
+    const Json::Value brief = c.toJson(Dump::DumpFlags{0})["CopperOutletConfig"];
+    EXPECT_EQ(brief["name"].asString(), "568B");
+    EXPECT_FALSE(brief.isMember("artifacts"));
 }
 
 TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
