@@ -1,0 +1,21 @@
+// Seeds of the fiber fuzz targets: a loss/length result file, fibers and limits.
+#include <cstdint>
+#include <vector>
+
+#include "SeedRegistry.h"
+#include "common/ResultEnvelope.h"
+#include "fiber/FiberBuilders.h"
+
+namespace {
+
+using kx::fuzz::SeedRegistration;
+
+const SeedRegistration result("fuzz_fiber_result", "losslength", [] { return kx::build::lossLengthResultFile(); });
+const SeedRegistration mm("fuzz_fiber", "om3", [] { return Kestrix::serializeToBytes(kx::build::multimodeFiber()); });
+const SeedRegistration sm("fuzz_fiber", "os2", [] { return Kestrix::serializeToBytes(kx::build::singlemodeFiber()); });
+const SeedRegistration ll("fuzz_fiber_limit", "tia-mm",
+                          [] { return Kestrix::serializeToBytes(kx::build::lossLengthLimit()); });
+const SeedRegistration img("fuzz_fiber_limit", "image",
+                           [] { return Kestrix::serializeToBytes(kx::build::imageLimit()); });
+
+}  // namespace

@@ -1,0 +1,59 @@
+// `kestrix dump` and `kestrix csv` of fiber result files, and the bare fiber objects of the loss/length side
+// (fibers, limits, settings and tests). OTDR and image classes register from DumpFiberOtdr.cpp.
+#include <ostream>
+#include <string>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "fiber/FiberLossLengthTest.h"
+#include "fiber/FiberPowerMeterTest.h"
+#include "fiber/FiberRawCsv.h"
+#include "fiber/FiberResultReader.h"
+
+namespace {
+
+using Kestrix::FiberResult;
+
+FiberResult readFiberResult(const std::vector<uint8_t>& bytes) {
+    FiberResult result;
+    const auto st = Kestrix::FiberResultReader::readResult(result, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (st != Kestrix::ResultReaderStatus::success)
+        throw kx::cli::BadInput(std::string("cannot read the fiber result: ") + Kestrix::toString(st));
+    return result;
+}
+
+const char* csvFailureText(Kestrix::FiberRawCsvStatus st) {
+    switch (st) {
+        case Kestrix::FiberRawCsvStatus::cannotOpen: return "cannot open the CSV file for writing";
+        case Kestrix::FiberRawCsvStatus::unsupportedImageFormat: return "a test image has an unknown format";
+        case Kestrix::FiberRawCsvStatus::noImageTest: return "the fiber result has no image test";
+        default: return "raw-data export failed";
+    }
+}
+
+const bool regPrinter = kx::cli::registerResultPrinter(
+    Kestrix::ResultType::FIBER,
+    [](const std::vector<uint8_t>& bytes, const kx::cli::DumpOptions& opts, std::ostream& out) {
+        const FiberResult result = readFiberResult(bytes);
+        kx::cli::printModel(result, &result, opts, out);
+    });
+
+const bool regCsv = kx::cli::registerCsvExporter(
+    Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+        const FiberResult result = readFiberResult(bytes);
+        if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
+            throw kx::cli::BadInput(csvFailureText(st));
+    });
+
+const bool regFiber = kx::cli::registerBareObject<Kestrix::Fiber>("Fiber", Marshal::TypeIds::Fiber);
+const bool regLimit = kx::cli::registerBareObject<Kestrix::FiberLimit>("FiberLimit", Marshal::TypeIds::FiberLimit);
+const bool regSettings = kx::cli::registerBareObject<Kestrix::FiberLossLengthSettings>(
+    "FiberLossLengthSettings", Marshal::TypeIds::FiberLossLengthSettings);
+const bool regLossLength = kx::cli::registerBareObject<Kestrix::FiberLossLengthTest>(
+    "FiberLossLengthTest", Marshal::TypeIds::FiberLossLengthTest);
+const bool regPowerMeter = kx::cli::registerBareObject<Kestrix::FiberPowerMeterTest>(
+    "FiberPowerMeterTest", Marshal::TypeIds::FiberPowerMeterTest);
+const bool regSummary = kx::cli::registerBareObject<Kestrix::FiberTestSummary>(
+    "FiberTestSummary", Marshal::TypeIds::FiberTestSummary);
+
+}  // namespace
