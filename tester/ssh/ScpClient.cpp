@@ -52,13 +52,17 @@ std::string readLine(Channel& ch, int timeoutMs) {
     }
 }
 
+SshError remoteError(const std::string& message) {
+    return SshError(SshErrorKind::Remote, message.empty() ? "the tester refused the transfer" : message);
+}
+
 // 0 is an acknowledgement; 1 and 2 carry an error message line.
 void readAck(Channel& ch, int timeoutMs) {
     uint8_t b = readByte(ch, timeoutMs);
     if (b == 0)
         return;
     if (b == 1 || b == 2)
-        throw SshError(SshErrorKind::Remote, "scp: " + readLine(ch, timeoutMs));
+        throw remoteError(readLine(ch, timeoutMs));
     throw SshError(SshErrorKind::Protocol, "unexpected SCP reply");
 }
 
@@ -134,7 +138,7 @@ std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
     for (;;) {
         uint8_t kind = readByte(ch, _timeoutMs);
         if (kind == 1 || kind == 2)
-            throw SshError(SshErrorKind::Remote, "scp: " + readLine(ch, _timeoutMs));
+            throw remoteError(readLine(ch, _timeoutMs));
         std::string line = std::string(1, static_cast<char>(kind)) + readLine(ch, _timeoutMs);
         if (kind == 'T') {  // modification times: acknowledged and ignored
             ch.writeAll("", 1);

@@ -1,0 +1,275 @@
+// kestrix discover | sh | ls | get | put: talking to a tester (or the simulator) over SSH.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+#include <json/writer.h>
+
+#include "Command.h"
+#include "tester/host/Log.h"
+#include "tester/host/ServicePassword.h"
+#include "tester/session/DirListing.h"
+#include "tester/session/KestrixCom.h"
+#include "tester/ssh/ScpClient.h"
+#include "tester/ssh/ShellQuote.h"
+
+namespace {
+
+using namespace Kestrix::Tester;
+
+struct LinkOptions {
+    std::string ip;
+    std::string password = kServicePassword;
+    int timeoutMs = 0;
+};
+
+void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool ipRequired) {
+    auto* ip = cmd->add_option("--ip", o.ip, "Tester address, ADDR or ADDR:PORT");
+    if (ipRequired)
+        ip->required();
+    cmd->add_option("--password", o.password, "Service password (default: the built-in one)");
+    cmd->add_option("--timeout", o.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
+}
+
+// Keeps the session's log off the terminal; the last error becomes the reason of a failure.
+class QuietLog {
+public:
+    QuietLog() {
+        _previous = Log::setSink([this](const LogRecord& r) {
+            if (r.level == LogLevel::Error)
+                _last = r.text;
+        });
+    }
+    ~QuietLog() { Log::setSink(_previous); }
+    std::string reason() const { return _last.empty() ? "" : " (" + _last + ")"; }
+
+private:
+    LogSinkFn _previous;
+    std::string _last;
+};
+
+// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
+class LenientPinger : public IPinger {
+public:
+    bool ping(const std::string& host, int timeoutMs) override {
+        try {
+            return _icmp.ping(host, timeoutMs);
+        } catch (const std::exception&) {
+            return true;
+        }
+    }
+
+private:
+    IcmpPinger _icmp;
+};
+
+std::unique_ptr<KestrixCom> makeCom(const LinkOptions& o) {
+    auto com = std::make_unique<KestrixCom>(o.password);
+    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
+    return com;
+}
+
+std::unique_ptr<KestrixCom> connect(const LinkOptions& o, QuietLog& log) {
+    auto com = makeCom(o);
+    com->setLinkLocalScan(false);
+    TesterConnectInfo info;
+    info.Port = o.ip;
+    info.Platform = kPlatform;
+    if (!com->KestrixConnect(info))
+        throw kx::cli::BadInput("cannot connect to the tester at " + o.ip + log.reason());
+    if (o.timeoutMs > 0)
+        com->SetTimeout(o.timeoutMs);
+    return com;
+}
+
+Json::Value toJson(const TesterConnectInfo& t) {
+    Json::Value v(Json::objectValue);
+    v["Port"] = t.Port;
+    v["SerialNumber"] = t.SerialNumber;
+    v["Platform"] = t.Platform;
+    v["Context"] = t.Context;
+    v["Main"] = t.Main;
+    v["SoftwareVersion"] = t.SoftwareVersion;
+    v["Model"] = t.Model;
+    v["DisplayName"] = t.DisplayName;
+    return v;
+}
+
+void discover(const LinkOptions& o, bool json) {
+    QuietLog log;
+    auto com = makeCom(o);
+    if (!o.ip.empty()) {
+        com->SetIp(o.ip);
+        com->setLinkLocalScan(false);
+    }
+    auto found = com->FindAttachedTesters();
+    com->Close();
+    if (!found)
+        throw kx::cli::BadInput("no tester found" + log.reason());
+    if (json) {
+        Json::Value all(Json::arrayValue);
+        for (const auto& t : *found)
+            all.append(toJson(t));
+        std::cout << Json::StyledWriter().write(all);
+        return;
+    }
+    std::printf("%-22s %-14s %-10s %-7s %-5s %-5s %s\n", "ADDRESS", "SERIAL", "MODEL", "CONTEXT", "MAIN", "CODE",
+                "SOFTWARE");
+    for (const auto& t : *found) {
+        std::string model = t.DisplayName.substr(0, t.DisplayName.find(' '));
+        std::printf("%-22s %-14s %-10s %-7s %-5s %-5d %s\n", t.Port.c_str(), t.SerialNumber.c_str(), model.c_str(),
+                    t.Context.c_str(), t.Main ? "yes" : "no", t.Model, t.SoftwareVersion.c_str());
+    }
+}
+
+void shell(const LinkOptions& o, const std::vector<std::string>& words) {
+    std::string command;
+    for (const auto& w : words)
+        command += (command.empty() ? "" : " ") + w;
+    if (!isTerminalSafe(command))
+        throw kx::cli::BadInput("the command holds a control character");
+    QuietLog log;
+    auto com = connect(o, log);
+    auto reply = com->SendTvixCmd(command);
+    if (!reply)
+        throw kx::cli::BadInput("no reply from the tester" + log.reason());
+    std::cout << *reply << std::flush;
+}
+
+void list(const LinkOptions& o, const std::string& folder) {
+    auto quoted = doubleQuoted(folder);
+    if (!quoted)
+        throw kx::cli::BadInput("the folder name holds a control character");
+    QuietLog log;
+    auto com = connect(o, log);
+    auto reply = com->SendTvixCmd("ls -lQ " + *quoted);
+    if (!reply)
+        throw kx::cli::BadInput("no reply from the tester" + log.reason());
+    if (reply->find("No such file") != std::string::npos)
+        throw kx::cli::BadInput(firstLine(*reply));
+    auto entries = parseDirListing(*reply);
+    if (!entries) {
+        // An empty folder lists nothing but "total 0".
+        if (reply->find_first_of('"') == std::string::npos)
+            return;
+        throw kx::cli::BadInput("cannot read the listing of " + folder);
+    }
+    for (const auto& e : *entries)
+        std::printf("%12lld  %s\n", static_cast<long long>(e.size), e.name.c_str());
+}
+
+ScpClient scpFor(KestrixCom& com) {
+    ScpClient scp;
+    scp.Bind(*com.client());
+    return scp;
+}
+
+void get(const LinkOptions& o, const std::string& remote, const std::string& local) {
+    QuietLog log;
+    auto com = connect(o, log);
+    std::vector<uint8_t> bytes;
+    try {
+        auto scp = scpFor(*com);
+        bytes = scp.GetFile(remote);
+    } catch (const std::exception& e) {
+        throw kx::cli::BadInput(e.what());
+    }
+    kx::cli::writeOutputFile(local, bytes);
+}
+
+// One line redrawn with \r on a terminal; nothing when stderr is not one.
+class ProgressBar {
+public:
+    ProgressBar(std::string label, uint64_t total) : _label(std::move(label)), _total(total), _tty(isatty(2)) {}
+    void update(uint64_t done, bool finished) {
+        if (!_tty)
+            return;
+        int percent = _total == 0 ? 100 : static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(_total));
+        if (percent == _shown) {
+            if (finished)
+                std::fprintf(stderr, "\n");
+            return;
+        }
+        _shown = percent;
+        const int width = 30;
+        int filled = percent * width / 100;
+        std::fprintf(stderr, "\r%s [%s%s] %3d%% %llu/%llu", _label.c_str(), std::string(static_cast<size_t>(filled), '#').c_str(),
+                     std::string(static_cast<size_t>(width - filled), ' ').c_str(), percent,
+                     static_cast<unsigned long long>(done), static_cast<unsigned long long>(_total));
+        if (finished)
+            std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
+
+private:
+    std::string _label;
+    uint64_t _total;
+    bool _tty;
+    int _shown = -1;
+};
+
+void put(const LinkOptions& o, const std::string& local, const std::string& remote) {
+    auto bytes = kx::cli::readInputFile(local);
+    QuietLog log;
+    auto com = connect(o, log);
+    ProgressBar bar(local, bytes.size());
+    try {
+        auto scp = scpFor(*com);
+        scp.setProgressHandler([&bar](uint64_t done, bool finished) { bar.update(done, finished); });
+        scp.PutFile(bytes, remote);
+    } catch (const std::exception& e) {
+        throw kx::cli::BadInput(e.what());
+    }
+}
+
+kx::cli::CommandRegistration reg([](CLI::App& app) {
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto json = std::make_shared<bool>(false);
+        auto* cmd = app.add_subcommand("discover", "Find testers (at --ip, else on the USB network link)");
+        addLinkOptions(cmd, *o, false);
+        cmd->add_flag("--json", *json, "JSON instead of a table");
+        cmd->callback([o, json] { discover(*o, *json); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto words = std::make_shared<std::vector<std::string>>();
+        auto* cmd = app.add_subcommand("sh", "Run a command in the tester's shell and print its reply");
+        addLinkOptions(cmd, *o, true);
+        cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
+        cmd->callback([o, words] { shell(*o, *words); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto folder = std::make_shared<std::string>();
+        auto* cmd = app.add_subcommand("ls", "List a folder on the tester (size and name)");
+        addLinkOptions(cmd, *o, true);
+        cmd->add_option("folder", *folder, "Folder on the tester")->required();
+        cmd->callback([o, folder] { list(*o, *folder); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto paths = std::make_shared<std::pair<std::string, std::string>>();
+        auto* cmd = app.add_subcommand("get", "Copy a file from the tester");
+        addLinkOptions(cmd, *o, true);
+        cmd->add_option("remote", paths->first, "File on the tester")->required();
+        cmd->add_option("local", paths->second, "Local file to write")->required();
+        cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto paths = std::make_shared<std::pair<std::string, std::string>>();
+        auto* cmd = app.add_subcommand("put", "Copy a file to the tester");
+        addLinkOptions(cmd, *o, true);
+        cmd->add_option("local", paths->first, "Local file")->required();
+        cmd->add_option("remote", paths->second, "Path on the tester")->required();
+        cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
+    }
+});
+
+}  // namespace
