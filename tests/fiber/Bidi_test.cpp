@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fiber/FiberOtdrBidiAvg.h"
+#include "fiber/FiberResultReader.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/LogSink.h"
 
@@ -321,4 +322,19 @@ TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
         end2.eventTable.rows[i].lengthTolMeas.value = end2.eventTable.rows[i].lengthTolMeas.value +
                                                       ScaledInt(20.0f, ScaledInt::ones);
     EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+}
+
+TEST(BidiMerge, OtdrResultFileReadsBackAndMerges) {
+    const auto file = kx::build::otdrResultFile(64);
+    ASSERT_FALSE(file.empty());
+    FiberResult result;
+    ASSERT_EQ(FiberResultReader::readResult(result, file.data(), static_cast<uint32_t>(file.size())),
+              ResultReaderStatus::success);
+    const auto* end1 = dynamic_cast<const FiberOtdrTest*>(result.getTest(FiberTestType::otdrEnd1));
+    const auto* end2 = dynamic_cast<const FiberOtdrTest*>(result.getTest(FiberTestType::otdrEnd2));
+    ASSERT_NE(end1, nullptr);
+    ASSERT_NE(end2, nullptr);
+    EXPECT_EQ(end1->plots.plots.size(), 4u);
+    EXPECT_EQ(end2->rawData.bytes.size(), 64u);
+    EXPECT_EQ(testOf(createBidiTest(*end1, *end2, kNow)).eventTable.rowCount(), 8u);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fiber/FiberBuilders.h"
+#include "fiber/FiberResultWriter.h"
 
 using namespace Kestrix;
 
@@ -264,6 +265,24 @@ FiberOtdrTest otdrTestWithRows(CableEnd end, size_t rows, uint32_t samples) {
     FiberOtdrTest t = baseTest(end, samples);
     t.eventTable = otdrEventTable(longRows(rows, 20300.0, end == CableEnd::end2), otdrWavelengths());
     return t;
+}
+
+FiberResult otdrResult(uint32_t samples) {
+    FiberResult r;
+    r.summary = fiberSummary("OTDR-PP-A01");
+    r.summary.status = Status::pass;
+    r.summary.testFlags = 0x3;
+    r.summary.numPassTests = 2;
+    r.summary.numFailTests = 0;
+    r.addTest(std::make_unique<FiberOtdrTest>(otdrTest(CableEnd::end1, samples)));
+    r.addTest(std::make_unique<FiberOtdrTest>(otdrTest(CableEnd::end2, samples)));
+    return r;
+}
+
+std::vector<uint8_t> otdrResultFile(uint32_t samples) {
+    std::vector<uint8_t> bytes;
+    if (FiberResultWriter::writeResult(otdrResult(samples), bytes) != ResultWriterStatus::success) bytes.clear();
+    return bytes;
 }
 
 FiberImage fiberImage(uint32_t bytes) {

@@ -11,6 +11,7 @@
 
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberOtdrTest.h"
+#include "fiber/FiberResult.h"
 
 namespace kx::build {
 
@@ -45,6 +46,10 @@ Kestrix::FiberOtdrOverallResults otdrOverallResults(bool end2);
 Kestrix::FiberOtdrTest otdrTest(Kestrix::CableEnd end, uint32_t samples = 1000);
 // The same test with a table of `rows` rows (see longRows).
 Kestrix::FiberOtdrTest otdrTestWithRows(Kestrix::CableEnd end, size_t rows, uint32_t samples = 100);
+
+// A fiber result holding the end-1 and end-2 OTDR tests, and that result as a file (fiber result writer).
+Kestrix::FiberResult otdrResult(uint32_t samples = 1000);
+std::vector<uint8_t> otdrResultFile(uint32_t samples = 1000);
 
 Kestrix::FiberImage fiberImage(uint32_t bytes = 4096);
 Kestrix::FiberImageTest imageTest(Kestrix::FiberTestType type = Kestrix::FiberTestType::imageEnd1);

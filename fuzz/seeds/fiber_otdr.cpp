@@ -1,0 +1,40 @@
+// Seeds of the OTDR fuzz targets: event tables from both ends, and OTDR and image test sections.
+#include "SeedRegistry.h"
+#include "common/ResultEnvelope.h"
+#include "fiber/OtdrBuilders.h"
+
+namespace {
+
+using Kestrix::CableEnd;
+
+std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+std::vector<uint8_t> otdrSections(CableEnd end) {
+    const Kestrix::FiberOtdrTest t = kx::build::otdrTest(end, 16);
+    return concat({Kestrix::serializeToBytes(Kestrix::FiberOtdrTestBodyRef(t)), Kestrix::serializeToBytes(t.plots),
+                   Kestrix::serializeToBytes(t.rawData)});
+}
+
+kx::fuzz::SeedRegistration t1("fuzz_otdr_event_table", "end1-table", [] {
+    return Kestrix::serializeToBytes(kx::build::otdrTest(CableEnd::end1, 1).eventTable);
+});
+kx::fuzz::SeedRegistration t2("fuzz_otdr_event_table", "end2-table", [] {
+    return Kestrix::serializeToBytes(kx::build::otdrTest(CableEnd::end2, 1).eventTable);
+});
+kx::fuzz::SeedRegistration s1("fuzz_otdr_test", "end1-sections", [] { return otdrSections(CableEnd::end1); });
+kx::fuzz::SeedRegistration s2("fuzz_otdr_test", "end2-whole", [] {
+    return Kestrix::serializeToBytes(kx::build::otdrTest(CableEnd::end2, 8));
+});
+kx::fuzz::SeedRegistration s3("fuzz_otdr_test", "image-sections", [] {
+    const Kestrix::FiberImageTest t = kx::build::imageTest();
+    Kestrix::FiberImageTest small = t;
+    small.image = kx::build::fiberImage(32);
+    return concat({Kestrix::serializeToBytes(Kestrix::FiberImageTestBodyRef(small)),
+                   Kestrix::serializeToBytes(small.image)});
+});
+
+}  // namespace

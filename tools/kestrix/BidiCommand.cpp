@@ -1,0 +1,65 @@
+// `kestrix bidi FILE [FILE2]`: the bidirectional test of the end-1 and end-2 OTDR tests of one or two
+// result files, printed as JSON, or why it cannot be built.
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "DumpRegistry.h"
+#include "fiber/FiberOtdrBidiAvg.h"
+#include "fiber/FiberResultReader.h"
+#include "serialization/JsonText.h"
+
+namespace kx::cli {
+
+namespace {
+
+Kestrix::FiberResult readFiberResult(const std::string& path) {
+    const auto bytes = readInputFile(path);
+    Kestrix::FiberResult result;
+    const auto st = Kestrix::FiberResultReader::readResult(result, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (st != Kestrix::ResultReaderStatus::success)
+        throw BadInput(path + ": not a readable fiber result file: " + Kestrix::toString(st));
+    return result;
+}
+
+const Kestrix::FiberOtdrTest* findOtdr(const std::vector<Kestrix::FiberResult>& results, Kestrix::FiberTestType type) {
+    for (const auto& r : results) {
+        const Kestrix::FiberTest* t = r.getTest(type);
+        if (t && t->testKind() == Kestrix::FiberTest::Kind::otdr) return static_cast<const Kestrix::FiberOtdrTest*>(t);
+    }
+    return nullptr;
+}
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file, file2;
+        uint32_t detail = 1;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("bidi", "Build the bidirectional OTDR test of an end-1 and an end-2 test");
+    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
+    cmd->add_option("FILE2", opts->file2, "Second result file")->check(CLI::ExistingFile);
+    cmd->add_option("--detail", opts->detail, "JSON detail level")->check(CLI::Range(0, 2));
+    cmd->callback([opts] {
+        std::vector<Kestrix::FiberResult> results;
+        results.push_back(readFiberResult(opts->file));
+        if (!opts->file2.empty()) results.push_back(readFiberResult(opts->file2));
+        const auto* end1 = findOtdr(results, Kestrix::FiberTestType::otdrEnd1);
+        const auto* end2 = findOtdr(results, Kestrix::FiberTestType::otdrEnd2);
+        if (!end1) throw BadInput("no \"OTDR End 1\" test in the given file(s)");
+        if (!end2) throw BadInput("no \"OTDR End 2\" test in the given file(s)");
+        const auto merged = Kestrix::createBidiTest(*end1, *end2);
+        if (const auto* error = std::get_if<Kestrix::OtdrBidiError>(&merged)) {
+            throw BadInput("cannot build the bidirectional test: error " +
+                           std::to_string(static_cast<int32_t>(*error)) + ": " + Kestrix::describe(*error));
+        }
+        const auto& test = *std::get<std::unique_ptr<Kestrix::FiberOtdrTest>>(merged);
+        std::cout << Dump::toJsonString(test, Dump::DumpFlags{opts->detail}, false);
+    });
+});
+
+}  // namespace
+
+}  // namespace kx::cli
