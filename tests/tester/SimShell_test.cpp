@@ -68,6 +68,9 @@ TEST(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
 
     Client::send(ch, "deferpowerdown\n");
     EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
+    // A terminal's answer to the query is not part of the command.
+    Client::send(ch, "\x1b[24;1Rdeferpowerdown\n");
+    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
     Client::send(ch, "nosuchcmd arg\n");
     EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "nosuchcmd arg\r\nsh: nosuchcmd: not found\r\n# \x1b[6n");
 

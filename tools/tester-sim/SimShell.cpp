@@ -79,11 +79,21 @@ public:
     }
 
 private:
+    // The line editor's view of typed input: backspace deletes, and escape sequences (arrow keys, a
+    // terminal's answer "ESC[24;80R" to the cursor-position query) are not text.
     static std::string erased(const std::string& text) {
         std::string out;
-        for (char c : text) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
             if (c == '\x7f' || c == '\b') {
                 if (!out.empty()) out.pop_back();
+            } else if (c == '\x1b') {
+                if (i + 1 < text.size() && text[i + 1] == '[') {
+                    i += 2;
+                    while (i < text.size() && (text[i] < 0x40 || text[i] > 0x7e)) ++i;
+                } else {
+                    ++i;
+                }
             } else {
                 out.push_back(c);
             }
