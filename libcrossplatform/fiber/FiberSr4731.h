@@ -30,6 +30,8 @@ public:
     const FiberOtdrEvent* getEvent(int32_t i) const;
     int32_t getEndMarker() const;
     int32_t getPoint(uint32_t j) const;
+    // The overall results of the wavelength, or null.
+    const FiberOtdrOverallResultsPerWl* overallResultsPerWl() const { return _overallPerWl; }
 
 private:
     const FiberOtdrTest* _test;
