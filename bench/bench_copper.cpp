@@ -1,0 +1,32 @@
+// Decoding a whole copper result file with its plots, and judging the test again.
+#include <benchmark/benchmark.h>
+
+#include <limits>
+
+#include "copper/CopperBuilders.h"
+#include "copper/CopperResultReader.h"
+
+namespace {
+
+void BM_DecodeCat6AResult(benchmark::State& state) {
+    const auto bytes = kx::test::cat6AResultFile();
+    for (auto _ : state) {
+        Kestrix::CopperResult result;
+        auto st = Kestrix::CopperResultReader::readResult(result, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        benchmark::DoNotOptimize(st);
+        benchmark::DoNotOptimize(result.test.get());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    state.counters["fileBytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_DecodeCat6AResult)->Unit(benchmark::kMillisecond);
+
+void BM_RecertifyCat6A(benchmark::State& state) {
+    const auto test = kx::test::cat6APermanentLinkTest();
+    const float nvp = state.range(0) ? 69.0f : std::numeric_limits<float>::quiet_NaN();
+    for (auto _ : state) benchmark::DoNotOptimize(test->recertify(nvp));
+    state.counters["records"] = static_cast<double>(test->body.copperfreqs.freqs.size());
+}
+BENCHMARK(BM_RecertifyCat6A)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
