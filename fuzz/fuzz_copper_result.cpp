@@ -1,0 +1,23 @@
+// CopperResultReader::readResult over arbitrary bytes. A result that reads cleanly is also printed at every
+// detail level and, when its test carries a limit, judged again: both must cope with whatever was stored.
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "copper/CopperResultReader.h"
+#include "serialization/JsonText.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 0x7FFFFFFF) return 0;
+    Kestrix::CopperResult result;
+    if (Kestrix::CopperResultReader::readResult(result, data, static_cast<uint32_t>(size)) !=
+        Kestrix::ResultReaderStatus::success)
+        return 0;
+    for (uint32_t detail = 0; detail <= 2; ++detail) Dump::toJsonString(result, Dump::DumpFlags{detail}, true);
+    if (result.test && result.test->hasLimit()) {
+        result.test->recertify(std::numeric_limits<float>::quiet_NaN());
+        result.test->recertify(69.0f);
+        result.mergeCopperTest(result.test, true);
+    }
+    return 0;
+}
