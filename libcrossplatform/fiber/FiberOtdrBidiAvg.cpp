@@ -36,7 +36,8 @@
 //
 // Finally hidden groups are made well formed again (a "Begin" closed by the next "End"), user overrides are
 // carried over (the end-2 one wins a conflict) and re-applied, and the table must still fit its stored form
-// (one-byte row index). The merged test holds no traces and no raw data: they cannot be averaged.
+// (one-byte row index; longer input tables are refused before pairing). The merged test holds no traces and
+// no raw data: they cannot be averaged.
 
 #include <algorithm>
 #include <cmath>
@@ -404,6 +405,9 @@ std::vector<BidiCandidate> selectMergeChain(const std::vector<BidiCandidate>& ca
 
 boost::optional<FiberOtdrEventTable> mergeBidiTables(const FiberOtdrEventTable& end1, const FiberOtdrEventTable& end2,
                                                      const FiberOtdrSettings& settings) {
+    // Every end-1 row is kept, so a longer table cannot give a storable result; this also bounds the
+    // pairing work on tables from a file.
+    if (end1.rowCount() > kMaxStoredRows || end2.rowCount() > kMaxStoredRows) return boost::none;
     const auto end1Row = tailOrEndRow(end1);
     const auto end2Row = tailOrEndRow(end2);
     const size_t launch1 = firstRowWithFlag(end1, OtdrAnEventType::launch).value_or(0);
