@@ -10,8 +10,6 @@ namespace Kestrix::Sim {
 namespace {
 constexpr int kIdlePollMs = 50;
 constexpr int kMaxFailedLogins = 6;
-// A shell line longer than this is not a command any client sends; stop buffering it.
-constexpr size_t kMaxPendingInput = 1 << 20;
 
 SimChannel* channelOf(void* userdata) { return static_cast<SimChannel*>(userdata); }
 }  // namespace
@@ -71,9 +69,9 @@ ssh_channel SimSession::onChannelOpen(ssh_session session, void* userdata) {
 }
 
 int SimSession::onData(ssh_session, ssh_channel, void* data, uint32_t len, int isStderr, void* userdata) {
-    SimChannel* ch = channelOf(userdata);
-    if (isStderr == 0 && ch->input.size() < kMaxPendingInput + len) {
-        ch->input.append(static_cast<const char*>(data), len);
+    // Everything is taken: the handlers drain it on the next pass, and the shell caps its line length.
+    if (isStderr == 0) {
+        channelOf(userdata)->input.append(static_cast<const char*>(data), len);
     }
     return static_cast<int>(len);
 }

@@ -10,6 +10,7 @@ constexpr const char* kBanner =
     "\n\nBusyBox v1.35.0 (2025-01-10 09:12:44 UTC) built-in shell (ash)\n"
     "Enter 'help' for a list of built-in commands.\n\n";
 constexpr const char* kCursorQuery = "\x1b[6n";
+constexpr size_t kMaxLine = 1 << 20;
 
 Clock::time_point replyTime(const SimState& state) {
     const int delay = state.faults().replyDelayMs;
@@ -38,6 +39,9 @@ public:
         while (!_flags.exit && !ch.finishing()) {
             const size_t end = ch.pty ? ch.input.find_first_of("\r\n\x03\x04") : ch.input.find('\n');
             if (end == std::string::npos) {
+                if (ch.input.size() > kMaxLine) {
+                    ch.input.clear();  // no command is this long; forget it rather than grow
+                }
                 if (ch.peerEof) {
                     if (!ch.pty && !ch.input.empty()) {
                         std::string last = std::move(ch.input);
