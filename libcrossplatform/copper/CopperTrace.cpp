@@ -11,8 +11,7 @@ namespace Kestrix::CopperTrace {
 namespace {
 constexpr uint32_t kChannelMask = TraceLevel::error | TraceLevel::info | TraceLevel::warning;
 
-// Every channel the copper model traces on. They are registered together: the table is locked as soon as
-// the first one is ensured, so a channel registered later would never get an id.
+// Every channel the copper model traces on, registered together.
 const char* const kChannels[] = {"Wiremap::", "WiremapArtifactSplitPair::", "WiremapArtifactConnected::",
                                  "WiremapArtifactOpen::", "WiremapArtifactShort::"};
 constexpr size_t kChannelCount = sizeof(kChannels) / sizeof(kChannels[0]);
@@ -21,13 +20,8 @@ struct Registry {
     int32_t ids[kChannelCount];
 
     Registry() {
-        TraceBuffer& tb = TraceBuffer::instance();
-        // Create them while the table is open (the caller never set up the trace buffer); ensureChannel then
-        // finds them and locks the table. Only a table locked by someone else in between leaves a channel
-        // without id, and tracing on it does nothing.
-        for (size_t i = 0; i < kChannelCount; ++i)
-            if (!tb.locked() && tb.channelTable().find(kChannels[i]) < 0) tb.createChannel(kChannels[i], kChannelMask);
-        for (size_t i = 0; i < kChannelCount; ++i) ids[i] = tb.ensureChannel(kChannels[i], kChannelMask);
+        // All of them under one lock of the table, which is then locked, so none can be left without an id.
+        TraceBuffer::instance().ensureChannels(kChannels, kChannelCount, kChannelMask, ids);
     }
 
     int32_t idOf(const char* name) const {
