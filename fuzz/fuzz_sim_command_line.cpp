@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "../tools/tester-sim/ShellWords.cpp"
-#include "../tools/tester-sim/SimVfs.cpp"
+#include "ShellWords.h"
+#include "SimVfs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
