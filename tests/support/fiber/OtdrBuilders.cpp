@@ -12,7 +12,6 @@ namespace kx::build {
 
 namespace {
 constexpr double kIr = 1.4682;
-constexpr double kFiberLength = 2300.0;
 namespace A = OtdrAnEventType;
 
 float propTimeNs(double metres) { return static_cast<float>(metres * kIr / 0.299792458); }
