@@ -50,6 +50,9 @@ void SshClient::Connect(const std::string& address) {
     int noConfig = 0;
     unsigned port = parsed->port ? parsed->port : kDefaultPort;
     int logLevel = SSH_LOG_NOLOG;
+    // Small SCP acknowledgements must not wait for the peer's delayed ACK.
+    int noDelay = 1;
+    ssh_options_set(_session, SSH_OPTIONS_NODELAY, &noDelay);
     ssh_options_set(_session, SSH_OPTIONS_PROCESS_CONFIG, &noConfig);
     ssh_options_set(_session, SSH_OPTIONS_HOST, parsed->host.c_str());
     ssh_options_set(_session, SSH_OPTIONS_PORT, &port);
