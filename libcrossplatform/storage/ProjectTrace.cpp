@@ -2,16 +2,13 @@
 
 #include <cstdarg>
 
+#include "trace/LibraryChannels.h"
 #include "trace/TraceBuffer.h"
 
 namespace Project {
 
 namespace {
-int32_t projectChannel() {
-    static const int32_t channel = Kestrix::TraceBuffer::instance().ensureChannel(
-        "project", Kestrix::TraceLevel::error | Kestrix::TraceLevel::info | Kestrix::TraceLevel::warning);
-    return channel;
-}
+int32_t projectChannel() { return Kestrix::libraryChannel("project"); }
 }  // namespace
 
 void traceWarning(const char* format, ...) {
