@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "../tester/session/DirListing.cpp"
-#include "../tester/session/Sysinfo.cpp"
-#include "../tester/ssh/ShellQuote.cpp"
-#include "../tester/ssh/ShellText.cpp"
+#include "tester/session/DirListing.h"
+#include "tester/session/Sysinfo.h"
+#include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
 
 namespace {
 
