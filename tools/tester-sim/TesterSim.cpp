@@ -5,6 +5,7 @@
 #include <libssh/libssh.h>
 #include <libssh/server.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -114,6 +115,9 @@ void TesterSim::Impl::acceptLoop() {
         if (fd < 0) {
             continue;
         }
+        // SCP answers are small writes; without this each waits for the peer's delayed acknowledgement.
+        const int noDelay = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
         ssh_session session = ssh_new();
         if (session == nullptr || ssh_bind_accept_fd(bind, session, fd) != SSH_OK) {
             if (session != nullptr) {
