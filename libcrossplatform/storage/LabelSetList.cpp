@@ -3,7 +3,7 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "storage/JsonFields.h"
-#include "storage/ListRead.h"
+#include "storage/ObjectList.h"
 
 namespace Project {
 
@@ -29,56 +29,14 @@ std::unique_ptr<LabelSet> LabelSetList::create(uint32_t typeId) {
     return nullptr;
 }
 
-void LabelSetList::serialize(IObjectWriter& w) const {
-    Header h(TypeIds::ProjectLabelSetList);
-    h.serialize(w);
-    w.write(nextUniqueID);
-    const uint16_t count = listCount(items.size());
-    w.write(count);
-    for (uint16_t i = 0; i < count; ++i) items[i]->serialize(w);
-    h.finishWrite(w);
-}
+void LabelSetList::serialize(IObjectWriter& w) const { writeObjectList(w, TypeIds::ProjectLabelSetList, nextUniqueID, items); }
 
-StreamOpStatus LabelSetList::deserialize(IObjectReader& r) {
-    items.clear();
-    Header h;
-    if (auto st = h.begin(r, TypeIds::ProjectLabelSetList)) return st;
-    r.read(nextUniqueID);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !countFits(r, count)) return readError;
-    for (uint16_t i = 0; i < count; ++i) {
-        uint32_t typeId = 0;
-        auto st = peekTypeId(r, typeId);
-        std::unique_ptr<LabelSet> set;
-        if (st == ok) {
-            // The whole id is compared, so an object of another family with a matching code is refused too.
-            set = create(typeId);
-            if (!set) st = invalidData;
-        }
-        if (st == ok) st = set->deserialize(r);
-        if (st == ok && r.failed()) st = invalidData;
-        if (st != ok) {
-            items.clear();
-            return st;
-        }
-        items.push_back(std::move(set));
-    }
-    return h.finishRead(r, r.failed() ? readError : ok);
-}
+StreamOpStatus LabelSetList::deserialize(IObjectReader& r) { return readObjectList(r, TypeIds::ProjectLabelSetList, nextUniqueID, items, create); }
 
 void LabelSetList::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value LabelSetList::toJson(const Dump::DumpFlags& flags) const {
-    Json::Value o(Json::objectValue);
-    o["nextUniqueID"] = nextUniqueID;
-    o["size"] = static_cast<Json::UInt>(items.size());
-    Json::Value arr(Json::arrayValue);
-    for (const auto& s : items) arr.append(s->toJson(flags));
-    o["items"] = arr;
-    Json::Value root(Json::objectValue);
-    root["LabelSetList"] = o;
-    return root;
+    return objectListJson("LabelSetList", nextUniqueID, items, flags);
 }
 
 bool LabelSetList::fromJson(const Json::Value& json) {

@@ -3,7 +3,7 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "storage/JsonFields.h"
-#include "storage/ListRead.h"
+#include "storage/ObjectList.h"
 
 namespace Project {
 
@@ -22,56 +22,14 @@ TestSetList& TestSetList::operator=(const TestSetList& o) {
     return *this;
 }
 
-void TestSetList::serialize(IObjectWriter& w) const {
-    Header h(TypeIds::ProjectTestSetList);
-    h.serialize(w);
-    w.write(nextUniqueID);
-    const uint16_t count = listCount(items.size());
-    w.write(count);
-    for (uint16_t i = 0; i < count; ++i) items[i]->serialize(w);
-    h.finishWrite(w);
-}
+void TestSetList::serialize(IObjectWriter& w) const { writeObjectList(w, TypeIds::ProjectTestSetList, nextUniqueID, items); }
 
-StreamOpStatus TestSetList::deserialize(IObjectReader& r) {
-    items.clear();
-    Header h;
-    if (auto st = h.begin(r, TypeIds::ProjectTestSetList)) return st;
-    r.read(nextUniqueID);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !countFits(r, count)) return readError;
-    for (uint16_t i = 0; i < count; ++i) {
-        uint32_t typeId = 0;
-        auto st = peekTypeId(r, typeId);
-        std::unique_ptr<TestSet> set;
-        if (st == ok) {
-            // The whole id is compared, so an object of another family with a matching code is refused too.
-            set = create(typeId);
-            if (!set) st = invalidData;
-        }
-        if (st == ok) st = set->deserialize(r);
-        if (st == ok && r.failed()) st = invalidData;
-        if (st != ok) {
-            items.clear();
-            return st;
-        }
-        items.push_back(std::move(set));
-    }
-    return h.finishRead(r, r.failed() ? readError : ok);
-}
+StreamOpStatus TestSetList::deserialize(IObjectReader& r) { return readObjectList(r, TypeIds::ProjectTestSetList, nextUniqueID, items, create); }
 
 void TestSetList::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value TestSetList::toJson(const Dump::DumpFlags& flags) const {
-    Json::Value o(Json::objectValue);
-    o["nextUniqueID"] = nextUniqueID;
-    o["size"] = static_cast<Json::UInt>(items.size());
-    Json::Value arr(Json::arrayValue);
-    for (const auto& s : items) arr.append(s->toJson(flags));
-    o["items"] = arr;
-    Json::Value root(Json::objectValue);
-    root["TestSetList"] = o;
-    return root;
+    return objectListJson("TestSetList", nextUniqueID, items, flags);
 }
 
 bool TestSetList::fromJson(const Json::Value& json) {

@@ -1,0 +1,75 @@
+#pragma once
+// The framed list shape the test-set and label-set lists share: header, next unique id, uint16 count, then
+// the elements, each a framed object whose type id picks its class.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <json/value.h>
+
+#include "serialization/DumpFlags.h"
+#include "serialization/Header.h"
+#include "storage/ListRead.h"
+
+namespace Project {
+
+template <typename T>
+void writeObjectList(Marshal::IObjectWriter& w, const Marshal::TypeInfo& info, uint32_t nextUniqueID,
+                     const std::vector<std::unique_ptr<T>>& items) {
+    Marshal::Header h(info);
+    h.serialize(w);
+    w.write(nextUniqueID);
+    const uint16_t count = listCount(items.size());
+    w.write(count);
+    for (uint16_t i = 0; i < count; ++i) items[i]->serialize(w);
+    h.finishWrite(w);
+}
+
+// `create(typeId)` gives the element of that type, or null for an id that is not one of the list's classes.
+// On failure the list is left empty.
+template <typename T, typename Create>
+Marshal::StreamOpStatus readObjectList(Marshal::IObjectReader& r, const Marshal::TypeInfo& info, uint32_t& nextUniqueID,
+                                       std::vector<std::unique_ptr<T>>& items, Create create) {
+    using namespace Marshal;
+    items.clear();
+    Header h;
+    if (auto st = h.begin(r, info)) return st;
+    r.read(nextUniqueID);
+    uint16_t count = 0;
+    r.read(count);
+    if (r.failed() || !countFits(r, count)) return readError;
+    for (uint16_t i = 0; i < count; ++i) {
+        uint32_t typeId = 0;
+        auto st = peekTypeId(r, typeId);
+        std::unique_ptr<T> item;
+        if (st == ok) {
+            // The whole id is compared, so an object of another family with a matching code is refused too.
+            item = create(typeId);
+            if (!item) st = invalidData;
+        }
+        if (st == ok) st = item->deserialize(r);
+        if (st == ok && r.failed()) st = invalidData;
+        if (st != ok) {
+            items.clear();
+            return st;
+        }
+        items.push_back(std::move(item));
+    }
+    return h.finishRead(r, r.failed() ? readError : ok);
+}
+
+template <typename T>
+Json::Value objectListJson(const char* name, uint32_t nextUniqueID, const std::vector<std::unique_ptr<T>>& items,
+                           const Dump::DumpFlags& flags) {
+    Json::Value o(Json::objectValue);
+    o["nextUniqueID"] = nextUniqueID;
+    o["size"] = static_cast<Json::UInt>(items.size());
+    Json::Value arr(Json::arrayValue);
+    for (const auto& s : items) arr.append(s->toJson(flags));
+    o["items"] = arr;
+    Json::Value root(Json::objectValue);
+    root[name] = o;
+    return root;
+}
+
+}  // namespace Project
