@@ -236,18 +236,19 @@ boost::optional<FlippedRow> flipRow(const FiberOtdrMergedRow& src, const ScaledI
 
 // Makes every "Begin" meet its "End": stray markers are dropped.
 void normalizeHiddenGroups(std::vector<WorkRow>& rows) {
-    boost::optional<size_t> open;
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    size_t open = kNone;  // a plain index: g++ -O2 misreads an optional here as maybe uninitialised
     for (size_t i = 0; i < rows.size(); ++i) {
         auto& m = rows[i].merged.row.hiddenGroupMarker;
         if (m == HiddenGroupMarker::begin) {
-            if (open) m = HiddenGroupMarker::notSet;
+            if (open != kNone) m = HiddenGroupMarker::notSet;
             else open = i;
         } else if (m == HiddenGroupMarker::end) {
-            if (open) open = boost::none;
+            if (open != kNone) open = kNone;
             else m = HiddenGroupMarker::notSet;
         }
     }
-    if (open) rows[*open].merged.row.hiddenGroupMarker = HiddenGroupMarker::notSet;
+    if (open != kNone) rows[open].merged.row.hiddenGroupMarker = HiddenGroupMarker::notSet;
 }
 
 bool isFrameType(EventType t) {
