@@ -40,43 +40,15 @@ Json::Value LabelSetList::toJson(const Dump::DumpFlags& flags) const {
 }
 
 bool LabelSetList::fromJson(const Json::Value& json) {
-    items.clear();
-    nextUniqueID = 0;
-    const Json::Value* o = objectMember(json, "LabelSetList");
-    if (!o) return false;
-    JsonFields f(*o);
-    f.read("nextUniqueID", nextUniqueID);
-    const Json::Value& arr = (*o)["items"];
-    if (!arr.isArray()) {
-        f.fail("items");
-        return false;
-    }
-    bool good = true;
-    for (const auto& v : arr) {
-        std::unique_ptr<LabelSet> set;
-        if (objectMember(v, "SequentialLabelSet"))
-            set = std::make_unique<SequentialLabelSet>();
-        else if (objectMember(v, "RandomLabelSet"))
-            set = std::make_unique<RandomLabelSet>();
-        else if (objectMember(v, "AutoIncrementLabelSet"))
-            set = std::make_unique<AutoIncrementLabelSet>();
-        if (!set) {
-            f.fail("items");
-            good = false;
-            continue;
-        }
-        good = set->fromJson(v) && good;
-        items.push_back(std::move(set));
-    }
-    return f.ok() && good;
+    return objectListFromJson(json, "LabelSetList", nextUniqueID, items, [](const Json::Value& v) -> std::unique_ptr<LabelSet> {
+        if (objectMember(v, "SequentialLabelSet")) return std::make_unique<SequentialLabelSet>();
+        if (objectMember(v, "RandomLabelSet")) return std::make_unique<RandomLabelSet>();
+        if (objectMember(v, "AutoIncrementLabelSet")) return std::make_unique<AutoIncrementLabelSet>();
+        return nullptr;
+    });
 }
 
-bool LabelSetList::equals(const LabelSetList& o) const {
-    if (nextUniqueID != o.nextUniqueID || items.size() != o.items.size()) return false;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (!items[i]->equals(*o.items[i])) return false;
-    return true;
-}
+bool LabelSetList::equals(const LabelSetList& o) const { return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items); }
 
 const LabelSet* LabelSetList::findById(int32_t id) const {
     for (const auto& s : items)

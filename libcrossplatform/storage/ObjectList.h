@@ -9,6 +9,7 @@
 
 #include "serialization/DumpFlags.h"
 #include "serialization/Header.h"
+#include "storage/JsonFields.h"
 #include "storage/ListRead.h"
 
 namespace Project {
@@ -70,6 +71,45 @@ Json::Value objectListJson(const char* name, uint32_t nextUniqueID, const std::v
     Json::Value root(Json::objectValue);
     root[name] = o;
     return root;
+}
+
+// Reads the JSON form back; `create(element)` gives the element for one array entry, or null when the entry
+// names no class of the list. Unknown or malformed entries are reported and skipped, and make it false.
+template <typename T, typename Create>
+bool objectListFromJson(const Json::Value& json, const char* name, uint32_t& nextUniqueID,
+                        std::vector<std::unique_ptr<T>>& items, Create create) {
+    items.clear();
+    nextUniqueID = 0;
+    const Json::Value* o = objectMember(json, name);
+    if (!o) return false;
+    JsonFields f(*o);
+    f.read("nextUniqueID", nextUniqueID);
+    const Json::Value& arr = (*o)["items"];
+    if (!arr.isArray()) {
+        f.fail("items");
+        return false;
+    }
+    bool good = true;
+    for (const auto& v : arr) {
+        std::unique_ptr<T> item = create(v);
+        if (!item) {
+            f.fail("items");
+            good = false;
+            continue;
+        }
+        good = item->fromJson(v) && good;
+        items.push_back(std::move(item));
+    }
+    return f.ok() && good;
+}
+
+template <typename T>
+bool objectListsEqual(uint32_t idA, const std::vector<std::unique_ptr<T>>& a, uint32_t idB,
+                      const std::vector<std::unique_ptr<T>>& b) {
+    if (idA != idB || a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!a[i]->equals(*b[i])) return false;
+    return true;
 }
 
 }  // namespace Project

@@ -33,38 +33,12 @@ Json::Value TestSetList::toJson(const Dump::DumpFlags& flags) const {
 }
 
 bool TestSetList::fromJson(const Json::Value& json) {
-    items.clear();
-    nextUniqueID = 0;
-    const Json::Value* o = objectMember(json, "TestSetList");
-    if (!o) return false;
-    JsonFields f(*o);
-    f.read("nextUniqueID", nextUniqueID);
-    const Json::Value& arr = (*o)["items"];
-    if (!arr.isArray()) {
-        f.fail("items");
-        return false;
-    }
-    bool good = true;
-    for (const auto& v : arr) {
-        std::unique_ptr<TestSet> set;
-        if (v.isObject() && v.size() == 1) set = createByName(v.getMemberNames().front());
-        if (!set) {
-            f.fail("items");
-            good = false;
-            continue;
-        }
-        good = set->fromJson(v) && good;
-        items.push_back(std::move(set));
-    }
-    return f.ok() && good;
+    return objectListFromJson(json, "TestSetList", nextUniqueID, items, [](const Json::Value& v) {
+        return v.isObject() && v.size() == 1 ? createByName(v.getMemberNames().front()) : nullptr;
+    });
 }
 
-bool TestSetList::equals(const TestSetList& o) const {
-    if (nextUniqueID != o.nextUniqueID || items.size() != o.items.size()) return false;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (!items[i]->equals(*o.items[i])) return false;
-    return true;
-}
+bool TestSetList::equals(const TestSetList& o) const { return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items); }
 
 const TestSet* TestSetList::findById(int32_t id) const {
     for (const auto& s : items)
