@@ -5,44 +5,59 @@
 #include "serialization/ByteStreamReader.h"
 
 using namespace Kestrix;
+using ExportSupport::fits;
+using ExportSupport::guarded;
 
 extern "C" {
 
 KxFiber* fiberExFiber(const char* name, int32_t category, double coreSize, int32_t fiberMode,
                       const KxDatabasePackageManifestSummary* summary) {
-    return new (std::nothrow) Fiber(name ? name : "", static_cast<FiberCategory>(category),
-                                    ScaledIntTenths(coreSize),
-                                    static_cast<FiberMode>(fiberMode),
-                                    summary ? *summary : DatabasePackageManifestSummary());
+    if (!fits<uint8_t>(category) || !fits<uint8_t>(fiberMode) || !ExportSupport::storableText(name)) return nullptr;
+    return guarded<KxFiber*>(nullptr, [&] {
+        return new (std::nothrow) Fiber(name ? name : "", static_cast<FiberCategory>(category),
+                                        ScaledIntTenths(coreSize), static_cast<FiberMode>(fiberMode),
+                                        summary ? *summary : DatabasePackageManifestSummary());
+    });
 }
 
 void fiberExAddFiberPerWl(KxFiber* fiber, int32_t wavelength, double ir, int32_t modalBandwidth,
                           double backscatterCoef) {
-    if (fiber == nullptr) return;
-    FiberPerWl& p = fiber->perWlFor(static_cast<uint32_t>(wavelength));
-    p.ir = ir;
-    p.modalBandwidth = static_cast<uint32_t>(modalBandwidth);
-    p.backscatterCoef = ScaledIntTenths(backscatterCoef);
+    if (fiber == nullptr || !fits<uint16_t>(wavelength) || !fits<uint16_t>(modalBandwidth)) return;
+    const auto wl = static_cast<uint16_t>(wavelength);
+    // A wavelength the stored count could no longer hold is refused, not dropped on writing.
+    if (fiber->getFiberPerWl(wl) == nullptr && fiber->perWls.size() >= std::numeric_limits<uint16_t>::max()) return;
+    guarded([&] {
+        FiberPerWl& p = fiber->perWlFor(wl);
+        p.ir = ir;
+        p.modalBandwidth = static_cast<uint16_t>(modalBandwidth);
+        p.backscatterCoef = ScaledIntTenths(backscatterCoef);
+    });
 }
 
 uint32_t fiberExSerialize(const KxFiber* fiber, uint8_t* buffer, uint32_t size) {
-    return fiber ? ExportSupport::serializeInto(*fiber, buffer, size) : 0;
+    if (fiber == nullptr) return 0;
+    return guarded<uint32_t>(0, [&] { return ExportSupport::serializeInto(*fiber, buffer, size); });
 }
 
 KxFiber* fiberExDeserialize(const uint8_t* data, uint32_t size) {
-    Marshal::ByteStreamReader reader(data, size);
-    auto* fiber = new (std::nothrow) Fiber();
-    if (fiber != nullptr && fiber->deserialize(reader) != Marshal::ok) {
-        delete fiber;
-        return nullptr;
-    }
-    return fiber;
+    if (data == nullptr || size == 0) return nullptr;
+    return guarded<KxFiber*>(nullptr, [&]() -> KxFiber* {
+        Marshal::ByteStreamReader reader(data, size);
+        auto* fiber = new (std::nothrow) Fiber();
+        if (fiber != nullptr && fiber->deserialize(reader) != Marshal::ok) {
+            delete fiber;
+            return nullptr;
+        }
+        return fiber;
+    });
 }
 
-void fiberExDump(const KxFiber* fiber) { ExportSupport::dumpToStdout(fiber); }
+void fiberExDump(const KxFiber* fiber) {
+    guarded([&] { ExportSupport::dumpToStdout(fiber); });
+}
 
 int32_t fiberExDumpBuffer(const KxFiber* fiber, char* buffer, uint32_t size) {
-    return ExportSupport::dumpIntoBuffer(fiber, buffer, size);
+    return guarded<int32_t>(-1, [&] { return ExportSupport::dumpIntoBuffer(fiber, buffer, size); });
 }
 
 void fiberExDeFiber(KxFiber* fiber) { delete fiber; }

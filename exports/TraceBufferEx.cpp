@@ -12,7 +12,11 @@ int32_t traceBufferExCreateChan(const char* name, bool info, bool debug, bool wa
     if (info) mask |= Level::info;
     if (warn) mask |= Level::warning;
     if (debug) mask |= Level::debug;
-    return TraceBuffer::instance().createChannel(name, mask);
+    try {
+        return TraceBuffer::instance().tryCreateChannel(name, mask);
+    } catch (...) {
+        return TraceBuffer::kNoChannel;
+    }
 }
 
 void traceBufferExLockChannelTable(void) { TraceBuffer::instance().lock(); }
@@ -23,8 +27,18 @@ void traceBufferExSetConsoleTracing(void) { TraceBuffer::instance().setConsoleTr
 
 void traceBufferExSetLoggerFacility(int32_t facility) { TraceBuffer::instance().setLoggerFacility(facility); }
 
-void traceBufferExSetMaxLength(int32_t n) { TraceBuffer::instance().setMaxLength(n); }
+void traceBufferExSetMaxLength(int32_t n) {
+    if (n < 0) return;
+    TraceBuffer::instance().setMaxLength(n);
+}
 
-void traceBufferExFlush(void) { TraceBuffer::instance().flush(false, true); }
+void traceBufferExFlush(void) {
+    // The table is never unlocked again, so this check cannot go stale.
+    if (!TraceBuffer::instance().locked()) return;
+    try {
+        TraceBuffer::instance().flush(false, true);
+    } catch (...) {
+    }
+}
 
 }  // extern "C"

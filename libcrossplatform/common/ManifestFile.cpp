@@ -5,7 +5,6 @@
 #include <string>
 
 #include "common/PFile.h"
-#include "serialization/Assert.h"
 #include "serialization/ByteStreamReader.h"
 
 namespace Kestrix {
@@ -41,13 +40,13 @@ const char* manifestCodeText(uint32_t code) {
         case manifestVersionTooNew: return "manifest version newer than supported";
         case manifestBadData: return "manifest data is corrupt";
         case manifestNoContainer: return "file cannot be opened as a container";
+        case manifestBadArgument: return "invalid argument";
         default: return "unknown manifest code";
     }
 }
 
 uint32_t getManifestFromPFile(DatabasePackageManifest* pM, const char* filename) {
-    KX_ASSERT(pM != nullptr);
-    KX_ASSERT(filename != nullptr);
+    if (pM == nullptr || filename == nullptr) return manifestBadArgument;
     PFile::FileReader reader;
     if (reader.open(filename) != 0) return manifestNoContainer;
     PFile::Section section;
@@ -67,9 +66,7 @@ uint32_t getManifestFromBuffer(DatabasePackageManifest& manifest, const uint8_t*
 }
 
 uint32_t getDbVersionFromManifest(const char* filename, char* dst, uint32_t dstLen, uint32_t* build) {
-    KX_ASSERT(build != nullptr);
-    KX_ASSERT(dst != nullptr);
-    KX_ASSERT(dstLen >= 1);
+    if (build == nullptr || dst == nullptr || dstLen == 0) return manifestBadArgument;
     DatabasePackageManifest manifest;
     const uint32_t code = getManifestFromPFile(&manifest, filename);
     if (code != manifestOk) return code;
@@ -79,8 +76,7 @@ uint32_t getDbVersionFromManifest(const char* filename, char* dst, uint32_t dstL
 }
 
 uint32_t getDbMinReqFirmwareVersionFromManifest(const char* filename, char* dst, uint32_t len) {
-    KX_ASSERT(dst != nullptr);
-    KX_ASSERT(len >= 1);
+    if (dst == nullptr || len == 0) return manifestBadArgument;
     DatabasePackageManifest manifest;
     const uint32_t code = getManifestFromPFile(&manifest, filename);
     if (code != manifestOk) return code;

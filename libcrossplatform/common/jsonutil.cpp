@@ -44,6 +44,14 @@ boost::optional<uint32_t> optUInt(const Json::Value& v, const char* name) {
     return boost::none;
 }
 
+uint32_t optCount(const Json::Value& v, const char* name, uint32_t max) {
+    const Json::Value& x = pick(v, name);
+    if (!isInteger(x)) return 0;
+    if (x.type() == Json::intValue && x.asLargestInt() < 0) return 0;
+    const Json::LargestUInt n = x.asLargestUInt();
+    return n > max ? max : static_cast<uint32_t>(n);
+}
+
 boost::optional<std::string> optString(const Json::Value& v, const char* name) {
     const Json::Value& x = pick(v, name);
     if (!x.isString()) return boost::none;
@@ -103,9 +111,9 @@ void fromJsonFailed(const char* file, int line, const char* member) {
     KX_ASSERT(file);
     char buf[512];
     if (member != nullptr)
-        std::snprintf(buf, sizeof buf, "fromJson failed for %s in %s line %d", member, file, line);
+        std::snprintf(buf, sizeof buf, "fromJson failed for %s in %s line %d", member, sourceName(file).c_str(), line);
     else
-        std::snprintf(buf, sizeof buf, "fromJson failed in %s line %d", file, line);
+        std::snprintf(buf, sizeof buf, "fromJson failed in %s line %d", sourceName(file).c_str(), line);
     Dump::logLine(kJsonLogFacility, kJsonLogSeverity, buf);
 }
 

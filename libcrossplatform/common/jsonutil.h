@@ -15,6 +15,8 @@ boost::optional<int32_t> optInt(const Json::Value& v, const char* name = nullptr
 boost::optional<uint32_t> optUInt(const Json::Value& v, const char* name = nullptr);
 boost::optional<std::string> optString(const Json::Value& v, const char* name = nullptr);
 boost::optional<double> optDouble(const Json::Value& v, const char* name = nullptr);
+// A count clamped to 0..max, as its stored field can hold it: negative gives 0, missing or not an integer 0.
+uint32_t optCount(const Json::Value& v, const char* name, uint32_t max);
 
 // NaN -> "NaN", +inf -> "+inf", -inf -> "-inf", else a JSON real.
 Json::Value jsonNumber(float v);

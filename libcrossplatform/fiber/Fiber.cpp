@@ -1,10 +1,12 @@
 #include "fiber/Fiber.h"
 
+#include "common/jsonutil.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -54,7 +56,7 @@ void FiberPerWl::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump:
 Json::Value FiberPerWl::toJson(const Dump::DumpFlags&) const {
     Json::Value j(Json::objectValue);
     j["wavelength"] = wavelength;
-    j["ir"] = ir;
+    j["ir"] = JsonUtil::jsonNumber(ir);
     j["modalBandwidth"] = modalBandwidth;
     j["backscatterCoef"] = backscatterCoef.toString();
     return FiberJson::wrap("FiberPerWl", j);
@@ -89,7 +91,7 @@ FiberPerWl* Fiber::getFiberPerWl(int wavelength) {
     return const_cast<FiberPerWl*>(static_cast<const Fiber*>(this)->getFiberPerWl(wavelength));
 }
 
-FiberPerWl& Fiber::perWlFor(uint32_t wavelength) {
+FiberPerWl& Fiber::perWlFor(uint16_t wavelength) {
     for (auto& p : perWls)
         if (p.wavelength == wavelength) return p;
     perWls.emplace_back(wavelength);
@@ -110,8 +112,9 @@ void Fiber::serialize(Marshal::IObjectWriter& w) const {
     coreSize.serialize(w);
     w.write(static_cast<uint8_t>(fiberMode));
     summary.serialize(w);
-    w.write(static_cast<uint16_t>(perWls.size()));
-    for (const auto& p : perWls) p.serialize(w);
+    const uint16_t count = Marshal::storedCount<uint16_t>(perWls.size());
+    w.write(count);
+    for (size_t i = 0; i < count; ++i) perWls[i].serialize(w);
     h.finishWrite(w);
 }
 

@@ -46,8 +46,9 @@ public:
     // First entry of that wavelength, or null.
     const FiberPerWl* getFiberPerWl(int wavelength) const;
     FiberPerWl* getFiberPerWl(int wavelength);
-    // The entry of that wavelength, appended when missing.
-    FiberPerWl& perWlFor(uint32_t wavelength);
+    // The entry of that wavelength, appended when missing. Keyed on the stored 16 bits, so a wider value
+    // cannot alias another wavelength after a round trip.
+    FiberPerWl& perWlFor(uint16_t wavelength);
 
     FiberCoreSize getNominalCoreSize() const;
 

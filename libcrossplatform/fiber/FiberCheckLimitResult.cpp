@@ -4,6 +4,7 @@
 
 #include "fiber/FiberReadUtil.h"
 #include "serialization/IFormatter.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -61,8 +62,9 @@ FiberCheckLimitResult* FiberLimitResultList::get(FiberLimitValueType type) {
 }
 
 void FiberLimitResultList::serialize(Marshal::IObjectWriter& w) const {
-    w.write(static_cast<uint8_t>(results.size()));
-    for (size_t i = 0; i < results.size() && i < 255; ++i) results[i].serialize(w);
+    const uint8_t count = Marshal::storedCount<uint8_t>(results.size());
+    w.write(count);
+    for (size_t i = 0; i < count; ++i) results[i].serialize(w);
 }
 
 Marshal::StreamOpStatus FiberLimitResultList::deserialize(Marshal::IObjectReader& r) {

@@ -46,10 +46,11 @@ void FiberImageLimitValues::dump(Dump::IFormatter& f, const Dump::DumpFlags&) co
     Dump::dumpStyledJson(*this, f);
 }
 
-Json::Value FiberImageLimitValues::toJson(const Dump::DumpFlags&) const {
+Json::Value FiberImageLimitValues::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberImageLimitValues";
     j["_classVersion"] = kVersion;
+    if (flags.detail == 0) return j;
     j["zone"] = toString(zone);
     j["type"] = toString(type);
     j["cmp"] = comparison == 0 ? "<=" : "<";

@@ -9,6 +9,7 @@
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -98,8 +99,8 @@ void FiberImageTest::writeTail(Marshal::IObjectWriter& w) const {
     w.write(centerPositionY);
     w.write(nmPerPx);
     w.write(flags);
-    const size_t count = std::min<size_t>(featureObjects.size(), 0xFFFF);
-    w.write(static_cast<uint16_t>(count));
+    const uint16_t count = Marshal::storedCount<uint16_t>(featureObjects.size());
+    w.write(count);
     for (size_t i = 0; i < count; ++i) featureObjects[i].serialize(w);
 }
 

@@ -7,6 +7,7 @@
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -103,15 +104,17 @@ void FiberLimit::serialize(Marshal::IObjectWriter& w) const {
     h.serialize(w);
     w.write(static_cast<uint8_t>(limitType));
     w.write(name);
-    const size_t nValues = std::min<size_t>(valuesList.size(), 255);
-    w.write(static_cast<uint8_t>(nValues));
+    const uint8_t nValues = Marshal::storedCount<uint8_t>(valuesList.size());
+    w.write(nValues);
     for (size_t i = 0; i < nValues; ++i) valuesList[i].serialize(w);
     w.write(limitFlags);
-    w.write(static_cast<uint8_t>(supportedPorts.size()));
-    for (auto p : supportedPorts) w.write(static_cast<uint8_t>(p));
+    const uint8_t nPorts = Marshal::storedCount<uint8_t>(supportedPorts.size());
+    w.write(nPorts);
+    auto port = supportedPorts.begin();
+    for (uint8_t i = 0; i < nPorts; ++i, ++port) w.write(static_cast<uint8_t>(*port));
     summary.serialize(w);
-    const size_t nRules = std::min<size_t>(imageLimitValues.size(), 255);
-    w.write(static_cast<uint8_t>(nRules));
+    const uint8_t nRules = Marshal::storedCount<uint8_t>(imageLimitValues.size());
+    w.write(nRules);
     for (size_t i = 0; i < nRules; ++i) imageLimitValues[i].serialize(w);
     for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) w.write(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
     h.finishWrite(w);
@@ -161,6 +164,7 @@ Json::Value FiberLimit::toJson(const Dump::DumpFlags& flags) const {
     j["name"] = name;
     j["_className"] = "FiberLimit";
     j["_classVersion"] = Marshal::TypeIds::FiberLimit.version;
+    if (flags.detail == 0) return FiberJson::wrap("FiberLimit", j);
     j["limitType"] = toString(limitType);
     Json::Value values(Json::arrayValue);
     for (const auto& v : valuesList) values.append(v.toJson(flags));

@@ -7,6 +7,7 @@
 #include "fiber/FiberReadUtil.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -82,12 +83,16 @@ LossBudgetParts FiberLimitValues::getOltsLengthBasedLossBudgetParts(unsigned n, 
 void FiberLimitValues::serialize(Marshal::IObjectWriter& w) const {
     w.write(kVersion);
     w.write(wavelength);
-    w.write(static_cast<uint8_t>(supportedCategories.size()));
-    for (auto c : supportedCategories) w.write(static_cast<uint8_t>(c));
-    w.write(static_cast<uint8_t>(values.size()));
-    for (const auto& [type, value] : values) {
-        w.write(static_cast<uint8_t>(type));
-        value.serialize(w);
+    const uint8_t nCategories = Marshal::storedCount<uint8_t>(supportedCategories.size());
+    w.write(nCategories);
+    auto category = supportedCategories.begin();
+    for (uint8_t i = 0; i < nCategories; ++i, ++category) w.write(static_cast<uint8_t>(*category));
+    const uint8_t nValues = Marshal::storedCount<uint8_t>(values.size());
+    w.write(nValues);
+    auto value = values.begin();
+    for (uint8_t i = 0; i < nValues; ++i, ++value) {
+        w.write(static_cast<uint8_t>(value->first));
+        value->second.serialize(w);
     }
 }
 

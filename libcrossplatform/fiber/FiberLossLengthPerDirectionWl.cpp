@@ -81,6 +81,7 @@ Json::Value FiberLossLengthTestPerDirectionWl::toJson(const Dump::DumpFlags& fla
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberLossLengthTestPerDirectionWl";
     j["_classVersion"] = kVersion;
+    if (flags.detail == 0) return j;
     j["direction"] = cableEndText(direction);
     j["wavelength"] = wavelength;
     j["lightSourceType"] = toString(lightSourceType);

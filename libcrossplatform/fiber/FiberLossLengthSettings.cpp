@@ -5,6 +5,7 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "serialization/LogSink.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -79,14 +80,14 @@ void FiberLossLengthSettings::serialize(Marshal::IObjectWriter& w) const {
     w.write(static_cast<uint8_t>(referenceMethod));
     w.write(static_cast<uint8_t>(connectorType));
     w.write(static_cast<uint8_t>(biDirectionalEnabled ? 1 : 0));
-    w.write(static_cast<uint8_t>(numAdapters));
-    w.write(static_cast<uint8_t>(numLcConnectors));
-    w.write(static_cast<uint8_t>(numLcLowLossConnectors));
-    w.write(static_cast<uint8_t>(numLcUltraLowLossConnectors));
-    w.write(static_cast<uint8_t>(numSplices));
-    w.write(static_cast<uint8_t>(numMpoConnectors));
-    w.write(static_cast<uint8_t>(numMpoLowLossConnectors));
-    w.write(static_cast<uint8_t>(numMpoUltraLowLossConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numAdapters));
+    w.write(Marshal::storedCount<uint8_t>(numLcConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numLcLowLossConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numLcUltraLowLossConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numSplices));
+    w.write(Marshal::storedCount<uint8_t>(numMpoConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numMpoLowLossConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numMpoUltraLowLossConnectors));
     w.write(static_cast<uint8_t>(farEndSourceType));
     w.write(static_cast<uint16_t>(fiberTestType));
     h.finishWrite(w);
@@ -125,10 +126,15 @@ void FiberLossLengthSettings::dump(Dump::IFormatter& f, const Dump::DumpFlags&) 
     Dump::dumpStyledJson(*this, f);
 }
 
-Json::Value FiberLossLengthSettings::toJson(const Dump::DumpFlags&) const {
+Json::Value FiberLossLengthSettings::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberLossLengthSettings";
     j["_classVersion"] = Marshal::TypeIds::FiberLossLengthSettings.version;
+    Json::Value out(Json::objectValue);
+    if (flags.detail == 0) {
+        out["FiberLossLengthSettings"] = j;
+        return out;
+    }
     j["fiberName"] = fiberName;
     j["limitName"] = limitName;
     j["remoteEndSetup"] = toString(remoteEndSetup);
@@ -146,7 +152,6 @@ Json::Value FiberLossLengthSettings::toJson(const Dump::DumpFlags&) const {
     j["numMpoLowLossConnectors"] = numMpoLowLossConnectors;
     j["numMpoUltraLowLossConnectors"] = numMpoUltraLowLossConnectors;
     j["fiberTestType"] = toString(fiberTestType);
-    Json::Value out(Json::objectValue);
     out["FiberLossLengthSettings"] = j;
     return out;
 }
@@ -209,8 +214,8 @@ bool FiberLossLengthSettings::fromJson(const Json::Value& json) {
     connectorType = static_cast<FiberConnectorType>(
         enumText("connectorType", 9, [](int32_t v) { return toString(static_cast<FiberConnectorType>(v)); }, 0));
     biDirectionalEnabled = JsonUtil::optBool(j, "biDirectionalEnabled").value_or(true);
-    numAdapters = JsonUtil::optUInt(j, "numAdapters").value_or(0);
-    numSplices = JsonUtil::optUInt(j, "numSplices").value_or(0);
+    numAdapters = JsonUtil::optCount(j, "numAdapters", UINT8_MAX);
+    numSplices = JsonUtil::optCount(j, "numSplices", UINT8_MAX);
     if (version >= 1)
         farEndSourceType = static_cast<FarEndSourceType>(
             enumText("farEndSourceType", 3, [](int32_t v) { return toString(static_cast<FarEndSourceType>(v)); }, 0));
@@ -226,12 +231,12 @@ bool FiberLossLengthSettings::fromJson(const Json::Value& json) {
         }
     }
     if (version >= 3) {
-        numLcConnectors = JsonUtil::optUInt(j, "numLcConnectors").value_or(0);
-        numLcLowLossConnectors = JsonUtil::optUInt(j, "numLcLowLossConnectors").value_or(0);
-        numLcUltraLowLossConnectors = JsonUtil::optUInt(j, "numLcUltraLowLossConnectors").value_or(0);
-        numMpoConnectors = JsonUtil::optUInt(j, "numMpoConnectors").value_or(0);
-        numMpoLowLossConnectors = JsonUtil::optUInt(j, "numMpoLowLossConnectors").value_or(0);
-        numMpoUltraLowLossConnectors = JsonUtil::optUInt(j, "numMpoUltraLowLossConnectors").value_or(0);
+        numLcConnectors = JsonUtil::optCount(j, "numLcConnectors", UINT8_MAX);
+        numLcLowLossConnectors = JsonUtil::optCount(j, "numLcLowLossConnectors", UINT8_MAX);
+        numLcUltraLowLossConnectors = JsonUtil::optCount(j, "numLcUltraLowLossConnectors", UINT8_MAX);
+        numMpoConnectors = JsonUtil::optCount(j, "numMpoConnectors", UINT8_MAX);
+        numMpoLowLossConnectors = JsonUtil::optCount(j, "numMpoLowLossConnectors", UINT8_MAX);
+        numMpoUltraLowLossConnectors = JsonUtil::optCount(j, "numMpoUltraLowLossConnectors", UINT8_MAX);
     }
     return ok;
 }

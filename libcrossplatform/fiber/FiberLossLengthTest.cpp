@@ -5,6 +5,7 @@
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -86,11 +87,11 @@ void FiberLossLengthTest::serialize(Marshal::IObjectWriter& w) const {
     settings.serialize(w);
     fiber.serialize(w);
     limit.serialize(w);
-    const size_t nCords = std::min<size_t>(patchCordLength.size(), 255);
-    w.write(static_cast<uint8_t>(nCords));
+    const uint8_t nCords = Marshal::storedCount<uint8_t>(patchCordLength.size());
+    w.write(nCords);
     for (size_t i = 0; i < nCords; ++i) patchCordLength[i].serialize(w);
-    const size_t nEntries = std::min<size_t>(testPerDirectionWlVec.size(), 255);
-    w.write(static_cast<uint8_t>(nEntries));
+    const uint8_t nEntries = Marshal::storedCount<uint8_t>(testPerDirectionWlVec.size());
+    w.write(nEntries);
     for (size_t i = 0; i < nEntries; ++i) testPerDirectionWlVec[i].serialize(w);
     limitResults.serialize(w);
     remoteEquipInfo.serialize(w);
@@ -161,6 +162,7 @@ Json::Value FiberLossLengthTest::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberLossLengthTest";
     j["_classVersion"] = Marshal::TypeIds::FiberLossLengthTest.version;
+    if (flags.detail == 0) return j;
     j["summary"] = summary.toJson(flags);
     j["equipmentInfo"] = equipmentInfo.toJson(flags);
     j["remoteEquipInfo"] = remoteEquipInfo.toJson(flags);

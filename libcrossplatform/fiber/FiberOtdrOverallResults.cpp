@@ -9,6 +9,7 @@
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -163,8 +164,8 @@ void FiberOtdrOverallResults::serialize(Marshal::IObjectWriter& w) const {
     w.write(launchCompTimestamp);
     w.write(static_cast<uint8_t>(launchCompModeUsed));
     limitResults.serialize(w);
-    const size_t count = std::min<size_t>(_perWls.size(), 0xFFFF);
-    w.write(static_cast<uint16_t>(count));
+    const uint16_t count = Marshal::storedCount<uint16_t>(_perWls.size());
+    w.write(count);
     for (size_t i = 0; i < count; ++i) _perWls[i].serialize(w);
     h.finishWrite(w);
 }

@@ -7,6 +7,7 @@
 #include "serialization/Assert.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -130,8 +131,8 @@ const FiberOtdrPlot& FiberOtdrPlots::getPlotByIndex(unsigned index) const {
 void FiberOtdrPlots::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::FiberOtdrPlots);
     h.serialize(w);
-    const size_t count = std::min<size_t>(plots.size(), 0xFFFF);
-    w.write(static_cast<uint16_t>(count));
+    const uint16_t count = Marshal::storedCount<uint16_t>(plots.size());
+    w.write(count);
     for (size_t i = 0; i < count; ++i) plots[i].serialize(w);
     h.finishWrite(w);
 }

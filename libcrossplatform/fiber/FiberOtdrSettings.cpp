@@ -7,6 +7,7 @@
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/StoredCount.h"
 
 // Missing members are reported under the settings source name.
 #define JSON_FAILED(member) ::Kestrix::JsonUtil::fromJsonFailed("fiber\\FiberOtdrSettings", __LINE__, member)
@@ -15,9 +16,6 @@ namespace Kestrix {
 
 namespace {
 constexpr uint32_t kBendEntryWireSize = 1 + ScaledInt::kWireSize;
-
-// Stored counts are one byte: longer lists are cut at 255 entries on writing.
-uint8_t countByte(size_t n) { return static_cast<uint8_t>(std::min<size_t>(n, 255)); }
 
 bool sameValue(const ScaledInt& a, const ScaledInt& b) { return a.value == b.value && a.scaledTo == b.scaledTo; }
 
@@ -183,7 +181,7 @@ const FiberOtdrSettingsPerWl* FiberOtdrSettings::getSettingsPerWl(int wavelength
 void FiberOtdrSettings::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::FiberOtdrSettings);
     h.serialize(w);
-    const uint8_t wlCount = countByte(wavelengthsToTest.size());
+    const uint8_t wlCount = Marshal::storedCount<uint8_t>(wavelengthsToTest.size());
     w.write(wlCount);
     for (size_t i = 0; i < wlCount; ++i) w.write(*(wavelengthsToTest.begin() + i));
     w.write(static_cast<uint8_t>(fiberTestType));
@@ -194,26 +192,26 @@ void FiberOtdrSettings::serialize(Marshal::IObjectWriter& w) const {
     w.write(static_cast<uint8_t>(endThresholdAutoOrManual));
     endThreshold.serialize(w);
     w.write(static_cast<uint8_t>(launchCompensationEnabled ? 1 : 0));
-    w.write(static_cast<uint8_t>(std::min<uint32_t>(numConnectors, 255)));
-    w.write(static_cast<uint8_t>(std::min<uint32_t>(numSplices, 255)));
+    w.write(Marshal::storedCount<uint8_t>(numConnectors));
+    w.write(Marshal::storedCount<uint8_t>(numSplices));
     w.write(static_cast<uint8_t>(bidi ? 1 : 0));
     w.write(static_cast<uint8_t>(0));  // unused, always 0
     w.write(frontPanelOffset);
     w.write(fiberName);
     w.write(fiberLimit);
-    const uint8_t perWlCount = countByte(perWl.size());
+    const uint8_t perWlCount = Marshal::storedCount<uint8_t>(perWl.size());
     w.write(perWlCount);
     for (size_t i = 0; i < perWlCount; ++i) perWl[i].serialize(w);
     w.write(reflectanceThreshold);
     w.write(static_cast<uint8_t>(otdrBendDetectionEnabled ? 1 : 0));
-    const uint8_t bendCount = countByte(otdrBendThresholdMap.size());
+    const uint8_t bendCount = Marshal::storedCount<uint8_t>(otdrBendThresholdMap.size());
     w.write(bendCount);
     for (size_t i = 0; i < bendCount; ++i) {
         const auto& e = *(otdrBendThresholdMap.begin() + i);
         w.write(static_cast<uint8_t>(e.first));
         e.second.serialize(w);
     }
-    const uint8_t splitterCount = countByte(splitterEntries.size());
+    const uint8_t splitterCount = Marshal::storedCount<uint8_t>(splitterEntries.size());
     w.write(splitterCount);
     for (size_t i = 0; i < splitterCount; ++i) w.write(static_cast<uint8_t>(splitterEntries[i]));
     span.serialize(w);
@@ -382,8 +380,8 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
 
     // Optional members keep their defaults.
     launchCompensationEnabled = JsonUtil::optBool(j, "launchCompensationEnabled").value_or(false);
-    numConnectors = std::min<uint32_t>(JsonUtil::optUInt(j, "numConnectors").value_or(0), 255);
-    numSplices = std::min<uint32_t>(JsonUtil::optUInt(j, "numSplices").value_or(0), 255);
+    numConnectors = JsonUtil::optCount(j, "numConnectors", UINT8_MAX);
+    numSplices = JsonUtil::optCount(j, "numSplices", UINT8_MAX);
     bidi = JsonUtil::optBool(j, "bidi").value_or(false);
     frontPanelOffset = JsonUtil::optInt(j, "frontPanelOffset").value_or(0);
 

@@ -51,10 +51,11 @@ void FiberPower::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
     f.write("wattUnits", wattUnits);
 }
 
-Json::Value FiberPower::toJson(const Dump::DumpFlags&) const {
+Json::Value FiberPower::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberPower";
     j["_classVersion"] = 0;
+    if (flags.detail == 0) return j;
     j["dBm"] = JsonUtil::jsonNumber(dBmValue);
     j["dBmDisplay"] = dBmDisplay.toString();
     j["wattDisplay"] = watts().toString();

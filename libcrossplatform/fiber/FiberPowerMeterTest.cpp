@@ -5,6 +5,7 @@
 #include "common/jsonutil.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -65,6 +66,7 @@ Json::Value FiberPowerMeterPerWl::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberPowerMeterPerWl";
     j["_classVersion"] = kVersion;
+    if (flags.detail == 0) return j;
     j["wavelength"] = JsonUtil::jsonNumber(wavelength);
     j["refPower"] = refPower.toJson(flags);
     j["power"] = power.toJson(flags);
@@ -83,8 +85,8 @@ void FiberPowerMeterTest::serialize(Marshal::IObjectWriter& w) const {
     equipmentInfo.serialize(w);
     w.write(gain);
     celsius.serialize(w);
-    const size_t n = std::min<size_t>(testPerWlVec.size(), 255);
-    w.write(static_cast<uint8_t>(n));
+    const uint8_t n = Marshal::storedCount<uint8_t>(testPerWlVec.size());
+    w.write(n);
     for (size_t i = 0; i < n; ++i) testPerWlVec[i].serialize(w);
     h.finishWrite(w);
 }
@@ -130,6 +132,7 @@ Json::Value FiberPowerMeterTest::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberPowerMeterTest";
     j["_classVersion"] = Marshal::TypeIds::FiberPowerMeterTest.version;
+    if (flags.detail == 0) return j;
     j["summary"] = summary.toJson(flags);
     j["equipmentInfo"] = equipmentInfo.toJson(flags);
     j["gain"] = gain;

@@ -58,10 +58,11 @@ void FiberTestSummary::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
     f.write("comment", comment);
 }
 
-Json::Value FiberTestSummary::toJson(const Dump::DumpFlags&) const {
+Json::Value FiberTestSummary::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "FiberTestSummary";
     j["_classVersion"] = Marshal::TypeIds::FiberTestSummary.version;
+    if (flags.detail == 0) return j;
     j["testType"] = toString(testType);
     j["status"] = toString(status);
     j["timestamp"] = JsonUtil::formatTime(timestamp);

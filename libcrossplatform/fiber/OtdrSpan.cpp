@@ -42,12 +42,14 @@ void OtdrSpan::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
     f.write("spanEnd", spanEnd.toString());
 }
 
-Json::Value OtdrSpan::toJson(const Dump::DumpFlags&) const {
+Json::Value OtdrSpan::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);
     j["_className"] = "OtdrSpan";
     j["_classVersion"] = Marshal::TypeIds::OtdrSpan.version;
-    j["spanStart"] = spanStart.toString();
-    j["spanEnd"] = spanEnd.toString();
+    if (flags.detail > 0) {
+        j["spanStart"] = spanStart.toString();
+        j["spanEnd"] = spanEnd.toString();
+    }
     Json::Value out(Json::objectValue);
     out["OtdrSpan"] = j;
     return out;

@@ -6,9 +6,6 @@
 
 namespace Kestrix {
 
-namespace {
-
-// "/src/libcrossplatform/common/PFile.cpp" -> "common\PFile"
 std::string sourceName(const char* file) {
     std::string path = file ? file : "";
     for (const char* root : {"libcrossplatform/", "exports/", "tester/", "tools/"}) {
@@ -25,8 +22,6 @@ std::string sourceName(const char* file) {
         if (c == '/') c = '\\';
     return path;
 }
-
-}  // namespace
 
 void assertFail(const char* expression, const char* file, unsigned line) {
     std::fprintf(stderr, "Assertion failed at %s:%u %s\n", sourceName(file).c_str(), line, expression ? expression : "");

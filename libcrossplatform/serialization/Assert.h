@@ -1,7 +1,12 @@
 #pragma once
 // Programming-error checks. Corrupt input must never reach one of these: decoders return a failing status instead.
 
+#include <string>
+
 namespace Kestrix {
+
+// A source path in the short form messages use: "/src/libcrossplatform/common/PFile.cpp" -> "common\PFile".
+std::string sourceName(const char* file);
 
 // Prints "Assertion failed at <file>:<line> <expression>" to stderr and ends the process.
 // `file` may be a full path; it is shortened to the source-root form (for example "common\PFile").

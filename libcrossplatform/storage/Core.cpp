@@ -4,6 +4,7 @@
 #include "serialization/JsonText.h"
 #include "storage/CountedString.h"
 #include "storage/JsonFields.h"
+#include "storage/ProjectTrace.h"
 
 namespace Project {
 
@@ -16,7 +17,26 @@ constexpr uint32_t kLossLengthTestType = 13;
 void mergeMembers(Json::Value& into, const Json::Value& from) {
     for (const auto& key : from.getMemberNames()) into[key] = from[key];
 }
+
+std::string tooLong(const char* field, size_t bytes, size_t most) {
+    return std::string("the project's ") + field + " is " + std::to_string(bytes) + " bytes long; at most " +
+           std::to_string(most) + " bytes can be stored";
+}
 }  // namespace
+
+std::string Core::unwritableReason() const {
+    const std::pair<const char*, const std::string*> counted[] = {{"name", &name},
+                                                                  {"operatorName", &operatorName},
+                                                                  {"parentQuarnId", &parentQuarnId},
+                                                                  {"end1Name", &end1Name},
+                                                                  {"end2Name", &end2Name}};
+    for (const auto& [field, text] : counted)
+        if (text->size() > kCoreMaxTextBytes) return tooLong(field, text->size(), kCoreMaxTextBytes);
+    const std::pair<const char*, const std::string*> plain[] = {{"quarnId", &quarnId}, {"orgId", &orgId}};
+    for (const auto& [field, text] : plain)
+        if (text->size() > 0xFFFF) return tooLong(field, text->size(), 0xFFFF);
+    return {};
+}
 
 void Core::serialize(IObjectWriter& w) const {
     Header h(TypeIds::ProjectCore);
@@ -106,6 +126,10 @@ bool Core::fromJson(const Json::Value& json) {
     f.read("id", id);
     f.read("version", version);
     bool good = f.ok();
+    if (const std::string why = unwritableReason(); !why.empty()) {
+        traceWarning("Project::Core::fromJson() - %s", why.c_str());
+        good = false;
+    }
     good = status.fromJson(*o) && good;
     good = cursors.fromJson(*o) && good;
     good = testSets.fromJson(*o) && good;

@@ -1,6 +1,7 @@
 #pragma once
 // Text form of the project classes: a uint32 count of the characters plus the terminating NUL, the
 // characters, the NUL.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,8 @@ namespace Project {
 
 // The project core refuses longer texts (and empty counts) as corrupt.
 inline constexpr uint32_t kCoreMaxCountedLength = 200;
+// So the longest core text that reads back, in bytes (the count includes the NUL).
+inline constexpr size_t kCoreMaxTextBytes = kCoreMaxCountedLength - 1;
 
 void writeCountedString(Marshal::IObjectWriter& w, const std::string& text);
 

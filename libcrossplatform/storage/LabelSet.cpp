@@ -79,11 +79,13 @@ StreamOpStatus SequentialLabelSet::deserialize(IObjectReader& r) {
     return h.finishRead(r, r.failed() ? readError : ok);
 }
 
-Json::Value SequentialLabelSet::toJson(const Dump::DumpFlags&) const {
+Json::Value SequentialLabelSet::toJson(const Dump::DumpFlags& flags) const {
     Json::Value o(Json::objectValue);
-    boundedJson(o);
-    o["start"] = start;
-    o["stop"] = stop;
+    if (flags.detail > 0) {
+        boundedJson(o);
+        o["start"] = start;
+        o["stop"] = stop;
+    }
     o["_className"] = "SequentialLabelSet";
     o["_classVersion"] = TypeIds::ProjectSequentialLabelSet.version;
     Json::Value root(Json::objectValue);
@@ -127,11 +129,13 @@ StreamOpStatus RandomLabelSet::deserialize(IObjectReader& r) {
     return h.finishRead(r, r.failed() ? readError : ok);
 }
 
-Json::Value RandomLabelSet::toJson(const Dump::DumpFlags&) const {
+Json::Value RandomLabelSet::toJson(const Dump::DumpFlags& flags) const {
     Json::Value o(Json::objectValue);
-    boundedJson(o);
-    o["name"] = name;
-    o["fileName"] = fileName;
+    if (flags.detail > 0) {
+        boundedJson(o);
+        o["name"] = name;
+        o["fileName"] = fileName;
+    }
     o["_className"] = "RandomLabelSet";
     o["_classVersion"] = TypeIds::ProjectRandomLabelSet.version;
     Json::Value root(Json::objectValue);
@@ -177,12 +181,14 @@ StreamOpStatus AutoIncrementLabelSet::deserialize(IObjectReader& r) {
     return h.finishRead(r, r.failed() ? readError : ok);
 }
 
-Json::Value AutoIncrementLabelSet::toJson(const Dump::DumpFlags&) const {
+Json::Value AutoIncrementLabelSet::toJson(const Dump::DumpFlags& flags) const {
     Json::Value o(Json::objectValue);
-    o["type"] = type;
-    o["id"] = id;
-    o["seed"] = seed;
-    o["maxLength"] = maxLength;
+    if (flags.detail > 0) {
+        o["type"] = type;
+        o["id"] = id;
+        o["seed"] = seed;
+        o["maxLength"] = maxLength;
+    }
     o["_className"] = "AutoIncrementLabelSet";
     o["_classVersion"] = TypeIds::ProjectAutoIncrementLabelSet.version;
     Json::Value root(Json::objectValue);

@@ -5,6 +5,7 @@
 
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
+#include "serialization/StoredCount.h"
 
 namespace Project {
 
@@ -22,9 +23,7 @@ inline Marshal::StreamOpStatus peekTypeId(Marshal::IObjectReader& r, uint32_t& t
 // Every element is a framed object of at least a header; a count that cannot fit is refused up front.
 inline bool countFits(Marshal::IObjectReader& r, uint32_t count) { return r.fits(count, Marshal::Header::kSize); }
 
-// Lists store a uint16 count; a longer list is written as its first 65535 elements so that the stream stays
-// readable.
-inline constexpr size_t kMaxListCount = 0xFFFF;
-inline uint16_t listCount(size_t size) { return static_cast<uint16_t>(size < kMaxListCount ? size : kMaxListCount); }
+// Lists store a uint16 count; a longer list is written as its first 65535 elements.
+inline uint16_t listCount(size_t size) { return Marshal::storedCount<uint16_t>(size); }
 
 }  // namespace Project

@@ -130,10 +130,14 @@ bool loadProjectFile(const std::string& path, Core& out, std::string& error) {
     return decodeProject(bytes, out, error);
 }
 
-std::vector<uint8_t> encodeProject(const Core& project) {
+bool encodeProject(const Core& project, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    error = project.unwritableReason();
+    if (!error.empty()) return false;
     Marshal::ByteStreamBuilder b;
     project.serialize(b);
-    return b.bytes();
+    out = b.bytes();
+    return true;
 }
 
 }  // namespace Project

@@ -22,6 +22,8 @@ bool decodeProject(const std::vector<uint8_t>& blob, Core& out, std::string& err
 // Reads either kind of file.
 bool loadProjectFile(const std::string& path, Core& out, std::string& error);
 
-std::vector<uint8_t> encodeProject(const Core& project);
+// The serialized project; false with the reason (and nothing in `out`) for a project that would not read
+// back, so that it never reaches a file or a tester.
+bool encodeProject(const Core& project, std::vector<uint8_t>& out, std::string& error);
 
 }  // namespace Project

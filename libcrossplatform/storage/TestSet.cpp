@@ -37,13 +37,15 @@ StreamOpStatus TestSet::deserialize(IObjectReader& r) {
 void TestSet::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value TestSet::toJson(const Dump::DumpFlags& flags) const {
-    Json::Value o = setup().toJson(flags);
+    Json::Value o = flags.detail > 0 ? setup().toJson(flags) : Json::Value(Json::objectValue);
     if (!o.isObject()) o = Json::Value(Json::objectValue);
     o["_className"] = className();
     o["_classVersion"] = typeInfo().version;
-    o["type"] = typeId();
-    o["id"] = id;
-    o["modID"] = modID;
+    if (flags.detail > 0) {
+        o["type"] = typeId();
+        o["id"] = id;
+        o["modID"] = modID;
+    }
     Json::Value root(Json::objectValue);
     root[className()] = o;
     return root;

@@ -43,6 +43,14 @@ int32_t TraceBuffer::createChannel(const char* name, uint32_t mask) {
     return static_cast<int32_t>(_table.channels.size() - 1);
 }
 
+int32_t TraceBuffer::tryCreateChannel(const char* name, uint32_t mask) {
+    if (name == nullptr) return kNoChannel;
+    std::lock_guard<std::mutex> lock(_tableMutex);
+    if (_chanTableLocked || _table.channels.size() >= ChannelTable::kMaxChannels) return kNoChannel;
+    _table.channels.emplace_back(name, mask);
+    return static_cast<int32_t>(_table.channels.size() - 1);
+}
+
 int32_t TraceBuffer::ensureChannel(const char* name, uint32_t mask) {
     int32_t id = kNoChannel;
     ensureChannels(&name, 1, mask, &id);

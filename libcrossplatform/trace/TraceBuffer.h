@@ -39,6 +39,9 @@ public:
     // Appends a channel (error is always enabled) and returns its id. The table must not be locked
     // and the name must not be null (programming errors).
     int32_t createChannel(const char* name, uint32_t mask);
+    // The same for callers outside the library, whose misuse must not end the process: kNoChannel when the
+    // name is null, the table is locked or full.
+    int32_t tryCreateChannel(const char* name, uint32_t mask);
     // See above: find or create, then lock.
     int32_t ensureChannel(const char* name, uint32_t mask);
     // The same for `count` names at once; ids[i] receives each channel's id or kNoChannel.

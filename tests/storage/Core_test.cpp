@@ -52,14 +52,28 @@ TEST(Core, VersionGatesForQuarnIdAndOrgId) {
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }
 
-TEST(Core, NameOf199CharactersIsTheLongestReadable) {
+// A name of 200 bytes is refused before writing (unwritableReason, encodeProject); one stored by someone
+// else is still refused by the reader.
+TEST(Core, NameOf199BytesIsTheLongestWritableAndReadable) {
     Core p;
     p.name = std::string(199, 'n');
+    EXPECT_EQ(p.unwritableReason(), "");
     Core back;
     EXPECT_EQ(readInto(back, bytesOf(p)), Marshal::ok);
     EXPECT_EQ(back.name, p.name);
     p.name.push_back('n');
+    EXPECT_EQ(p.unwritableReason(), "the project's name is 200 bytes long; at most 199 bytes can be stored");
     EXPECT_EQ(readInto(back, bytesOf(p)), Marshal::invalidData);
+}
+
+TEST(Core, FromJsonRefusesATextThatCouldNotBeWrittenBack) {
+    Core p = kx::support::sampleProject();
+    Json::Value j = p.toJson(Dump::DumpFlags{});
+    Core back;
+    ASSERT_TRUE(back.fromJson(j));
+    j["Core"]["end2Name"] = std::string(200, 'e');
+    EXPECT_FALSE(back.fromJson(j));
+    EXPECT_NE(back.unwritableReason(), "");
 }
 
 TEST(Core, TruncationSweepFailsCleanly) {

@@ -93,6 +93,19 @@ TEST(LabelSet, JsonMissingKeyFails) {
     EXPECT_EQ(SequentialLabelSet().toJson({1})["SequentialLabelSet"]["tests"].asUInt64(), 0u);
 }
 
+TEST(LabelSet, LevelZeroJsonHoldsOnlyTheClassName) {
+    const SequentialLabelSet seq;
+    const RandomLabelSet rnd;
+    const AutoIncrementLabelSet inc;
+    const std::pair<const LabelSet*, const char*> sets[] = {
+        {&seq, "SequentialLabelSet"}, {&rnd, "RandomLabelSet"}, {&inc, "AutoIncrementLabelSet"}};
+    for (const auto& [set, name] : sets) {
+        const Json::Value body = set->toJson(Dump::DumpFlags{0})[name];
+        EXPECT_EQ(body.getMemberNames(), (std::vector<std::string>{"_className", "_classVersion"})) << name;
+        EXPECT_GT(set->toJson(Dump::DumpFlags{1})[name].size(), 2u) << name;
+    }
+}
+
 TEST(LabelSetList, EmptyListReads) {
     LabelSetList l;
     l.nextUniqueID = 7;

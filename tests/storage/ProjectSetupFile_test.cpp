@@ -24,14 +24,16 @@ std::string tempPath(const std::string& name) {
 TEST(ProjectSetupFile, BlobAndDatabaseReadBack) {
     const Core p = kx::support::sampleProject();
     const std::string blob = tempPath("a.blob");
-    ASSERT_TRUE(PFile::writeFileBytes(blob, encodeProject(p)));
-    Core back;
+    std::vector<uint8_t> bytes;
     std::string error;
+    ASSERT_TRUE(encodeProject(p, bytes, error)) << error;
+    ASSERT_TRUE(PFile::writeFileBytes(blob, bytes));
+    Core back;
     ASSERT_TRUE(loadProjectFile(blob, back, error)) << error;
     EXPECT_TRUE(back.equals(p));
 
     const std::string db = tempPath("a.sql");
-    ASSERT_TRUE(writeSetupDatabase(db, encodeProject(p), error)) << error;
+    ASSERT_TRUE(writeSetupDatabase(db, bytes, error)) << error;
     Core fromDb;
     ASSERT_TRUE(loadProjectFile(db, fromDb, error)) << error;
     EXPECT_TRUE(fromDb.equals(p));
@@ -61,4 +63,37 @@ TEST(ProjectSetupFile, DatabaseProblemsAreReported) {
     EXPECT_EQ(error, "table \"Project\" has no column \"object\"");
 
     EXPECT_FALSE(loadProjectFile(tempPath("missing"), back, error));
+}
+
+// The reader refuses a core text of 200 bytes or more, so such a project is refused before it is written:
+// 67 three-byte characters are 201 bytes although a user sees 67 characters.
+TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
+    std::string japanese;
+    for (int i = 0; i < 67; ++i) japanese += "\xE6\x97\xA5";
+    const std::pair<std::string Core::*, const char*> fields[] = {{&Core::name, "name"},
+                                                                   {&Core::operatorName, "operatorName"},
+                                                                   {&Core::parentQuarnId, "parentQuarnId"},
+                                                                   {&Core::end1Name, "end1Name"},
+                                                                   {&Core::end2Name, "end2Name"}};
+    for (const auto& [field, label] : fields) {
+        Core p = kx::support::sampleProject();
+        p.*field = std::string(199, 'x');
+        std::vector<uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(encodeProject(p, bytes, error)) << label;
+        Core back;
+        ASSERT_TRUE(decodeProject(bytes, back, error)) << label << ": " << error;
+        EXPECT_EQ(back.*field, p.*field);
+
+        p.*field = japanese;
+        EXPECT_FALSE(encodeProject(p, bytes, error)) << label;
+        EXPECT_TRUE(bytes.empty());
+        EXPECT_EQ(error, std::string("the project's ") + label + " is 201 bytes long; at most 199 bytes can be stored");
+    }
+    Core p = kx::support::sampleProject();
+    p.quarnId.assign(0x10000, 'q');
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(encodeProject(p, bytes, error));
+    EXPECT_NE(error.find("quarnId is 65536 bytes long"), std::string::npos) << error;
 }

@@ -6,8 +6,12 @@
 
 namespace {
 
-kx::samples::SampleRegistration project("project.blob",
-                                        [] { return Project::encodeProject(kx::support::sampleProject()); });
+kx::samples::SampleRegistration project("project.blob", [] {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    Project::encodeProject(kx::support::sampleProject(), bytes, error);
+    return bytes;
+});
 kx::samples::SampleRegistration settings("instrument.settings", [] {
     return Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings());
 });

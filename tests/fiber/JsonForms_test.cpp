@@ -1,0 +1,72 @@
+// JSON forms shared by the fiber classes: non-finite numbers as texts, detail level 0, reader log lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "fiber/Fiber.h"
+#include "fiber/FiberBuilders.h"
+#include "fiber/FiberImageLimitValues.h"
+#include "fiber/FiberLimit.h"
+#include "fiber/FiberLossLengthSettings.h"
+#include "fiber/FiberPower.h"
+#include "fiber/FiberTestSummary.h"
+#include "fiber/OtdrSpan.h"
+#include "serialization/LogSink.h"
+
+using namespace Kestrix;
+
+TEST(FiberJsonForms, NonFiniteIrIsWrittenAsText) {
+    FiberPerWl p(1310);
+    const std::pair<double, const char*> cases[] = {{std::numeric_limits<double>::quiet_NaN(), "NaN"},
+                                                    {std::numeric_limits<double>::infinity(), "+inf"},
+                                                    {-std::numeric_limits<double>::infinity(), "-inf"}};
+    for (const auto& [value, text] : cases) {
+        p.ir = value;
+        const Json::Value j = p.toJson(Dump::DumpFlags{1});
+        EXPECT_EQ(j["FiberPerWl"]["ir"].asString(), text);
+    }
+    p.ir = 1.4682;
+    EXPECT_DOUBLE_EQ(p.toJson(Dump::DumpFlags{1})["FiberPerWl"]["ir"].asDouble(), 1.4682);
+}
+
+namespace {
+
+// The members of a class's JSON body at detail level 0: only the class name and version may remain (and a
+// limit's own name).
+template <typename T>
+std::vector<std::string> levelZeroMembers(const T& object, const char* wrapper = nullptr) {
+    Json::Value j = object.toJson(Dump::DumpFlags{0});
+    if (wrapper) j = j[wrapper];
+    std::vector<std::string> extra;
+    for (const auto& key : j.getMemberNames())
+        if (key != "_className" && key != "_classVersion") extra.push_back(key);
+    return extra;
+}
+
+}  // namespace
+
+TEST(FiberJsonForms, ClassesWithAClassNameWriteOnlyItAtLevelZero) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(levelZeroMembers(FiberPower()), V{});
+    EXPECT_EQ(levelZeroMembers(FiberTestSummary()), V{});
+    EXPECT_EQ(levelZeroMembers(FiberImageLimitValues()), V{});
+    EXPECT_EQ(levelZeroMembers(kx::build::lossLengthSettings(), "FiberLossLengthSettings"), V{});
+    EXPECT_EQ(levelZeroMembers(FibDbus::OtdrSpan(), "OtdrSpan"), V{});
+    EXPECT_EQ(levelZeroMembers(FiberLimit(), "FiberLimit"), V{"name"});
+    // Level 1 still writes everything.
+    EXPECT_TRUE(FiberPower().toJson(Dump::DumpFlags{1}).isMember("dBm"));
+}
+
+TEST(FiberJsonForms, LossLengthReaderNamesItsSourceShortly) {
+    Json::Value j = kx::build::lossLengthSettings().toJson(Dump::DumpFlags{1});
+    j["FiberLossLengthSettings"].removeMember("limitName");
+    std::vector<std::string> log;
+    Dump::setLogSink([&](int32_t, int32_t, const std::string& line) { log.push_back(line); });
+    FiberLossLengthSettings s;
+    EXPECT_FALSE(s.fromJson(j));
+    Dump::setLogSink(nullptr);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("limitName in fiber\\FiberLossLengthSettings line "), std::string::npos) << log[0];
+    EXPECT_EQ(log[0].find('/'), std::string::npos) << log[0];
+}

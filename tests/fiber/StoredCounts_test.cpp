@@ -1,0 +1,150 @@
+// Collections longer than their stored count can say are written as their first entries: the count never
+// wraps (256 entries once wrote a count of 0 and left the rest to be misread as the following fields).
+#include <gtest/gtest.h>
+
+#include "fiber/Fiber.h"
+#include "fiber/FiberCheckLimitResult.h"
+#include "fiber/FiberLimit.h"
+#include "fiber/FiberLimitValues.h"
+#include "fiber/FiberLossLengthSettings.h"
+#include "fiber/FiberOtdrSettings.h"
+#include "fiber/FiberTestUtil.h"
+#include "serialization/ByteStreamCounter.h"
+#include "serialization/StoredCount.h"
+
+using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::readInto;
+
+namespace {
+
+template <typename T>
+size_t counted(const T& object) {
+    Marshal::ByteStreamCounter c;
+    object.serialize(c);
+    return static_cast<size_t>(c.size());
+}
+
+}  // namespace
+
+TEST(StoredCount, CapsAtTheFieldWidth) {
+    static_assert(Marshal::storedCount<uint8_t>(0) == 0);
+    static_assert(Marshal::storedCount<uint8_t>(255) == 255);
+    static_assert(Marshal::storedCount<uint8_t>(256) == 255);
+    static_assert(Marshal::storedCount<uint16_t>(70000) == 0xFFFF);
+    static_assert(Marshal::fitsStored<uint8_t>(255) && !Marshal::fitsStored<uint8_t>(256));
+    static_assert(!Marshal::fitsStored<uint16_t>(-1) && Marshal::fitsStored<uint16_t>(0xFFFF));
+    SUCCEED();
+}
+
+TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
+    FiberLimitResultList list;
+    for (int i = 0; i < 256; ++i)
+        list.results.emplace_back(FiberLimitValueType::maxOverallLoss, ScaledInt(static_cast<float>(i), ScaledInt::ones),
+                                  DisplayMeas(), Status::pass);
+    const auto bytes = bytesOf(list);
+    EXPECT_EQ(bytes.size(), counted(list));
+    EXPECT_EQ(bytes[0], 255);
+    FiberLimitResultList back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(back.results.size(), 255u);
+    EXPECT_EQ(back.results.back().limitValue.toString(), "254");
+}
+
+TEST(StoredCount, LimitValuesWithEveryCategoryAndTypeKeep255OfEach) {
+    FiberLimitValues v(1310);
+    for (int i = 0; i < 256; ++i) {
+        v.supportedCategories.insert(static_cast<FiberCategory>(i));
+        v.values[static_cast<FiberLimitValueType>(i)] = ScaledInt(static_cast<float>(i), ScaledInt::ones);
+    }
+    const auto bytes = bytesOf(v);
+    EXPECT_EQ(bytes.size(), counted(v));
+    FiberLimitValues back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.wavelength, 1310);
+    EXPECT_EQ(back.supportedCategories.size(), 255u);
+    EXPECT_EQ(back.supportedCategories.count(static_cast<FiberCategory>(255)), 0u);
+    ASSERT_EQ(back.values.size(), 255u);
+    EXPECT_EQ(back.getValue(static_cast<FiberLimitValueType>(254)).toString(), "254");
+}
+
+TEST(StoredCount, LimitWith256OfEveryListReadsBack) {
+    FiberLimit l;
+    l.name = "*many*";
+    l.limitFlags = 0x3;
+    for (int i = 0; i < 256; ++i) {
+        l.valuesList.emplace_back(static_cast<uint16_t>(800 + i));
+        l.supportedPorts.insert(static_cast<FiberPort>(i));
+        FiberImageLimitValues rule;
+        rule.maxFeatureSize = i;
+        l.imageLimitValues.push_back(rule);
+    }
+    l.imageZoneDist[FiberImageZone::contact] = 250;
+    const auto bytes = bytesOf(l);
+    EXPECT_EQ(bytes.size(), counted(l));
+    FiberLimit back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(back.valuesList.size(), 255u);
+    EXPECT_EQ(back.valuesList.back().wavelength, 800 + 254);
+    EXPECT_EQ(back.supportedPorts.size(), 255u);
+    EXPECT_EQ(back.imageLimitValues.size(), 255u);
+    // The fields after the lists are where they were written.
+    EXPECT_EQ(back.limitFlags, 0x3u);
+    EXPECT_EQ(back.getImageZoneDist(FiberImageZone::contact).value_or(0), 250);
+}
+
+TEST(StoredCount, FiberWith65536WavelengthsKeepsTheFirst65535) {
+    Fiber f;
+    f.name = "wide";
+    f.perWls.reserve(0x10000);
+    for (uint32_t wl = 0; wl < 0x10000; ++wl) f.perWls.emplace_back(wl);
+    const auto bytes = bytesOf(f);
+    EXPECT_EQ(bytes.size(), counted(f));
+    Fiber back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(back.perWls.size(), 0xFFFFu);
+    EXPECT_EQ(back.perWls.back().wavelength, 0xFFFEu);
+    EXPECT_EQ(back.name, "wide");
+}
+
+TEST(StoredCount, LossLengthCountsAboveAByteAreCappedOnWriting) {
+    FiberLossLengthSettings s;
+    s.numAdapters = 300;
+    s.numSplices = 256;
+    s.numMpoUltraLowLossConnectors = 1000;
+    FiberLossLengthSettings back;
+    ASSERT_EQ(readInto(back, bytesOf(s)), Marshal::ok);
+    EXPECT_EQ(back.numAdapters, 255u);
+    EXPECT_EQ(back.numSplices, 255u);
+    EXPECT_EQ(back.numMpoUltraLowLossConnectors, 255u);
+}
+
+// JSON from a host or a file: counts outside a byte are clamped, as they would reach the tester modulo 256.
+TEST(StoredCount, JsonCountsAreClampedToAByte) {
+    FiberLossLengthSettings s;
+    Json::Value j = s.toJson(Dump::DumpFlags{1});
+    Json::Value& b = j["FiberLossLengthSettings"];
+    b["numAdapters"] = 300;
+    b["numSplices"] = -3;
+    b["numLcConnectors"] = Json::Int64(1) << 40;
+    b["numMpoConnectors"] = 255;
+    FiberLossLengthSettings back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_EQ(back.numAdapters, 255u);
+    EXPECT_EQ(back.numSplices, 0u);
+    EXPECT_EQ(back.numLcConnectors, 255u);
+    EXPECT_EQ(back.numMpoConnectors, 255u);
+    FiberLossLengthSettings stored;
+    ASSERT_EQ(readInto(stored, bytesOf(back)), Marshal::ok);
+    EXPECT_EQ(stored.numAdapters, 255u);
+    EXPECT_EQ(stored.numSplices, 0u);
+
+    FiberOtdrSettings o;
+    Json::Value oj = o.toJson(Dump::DumpFlags{1});
+    oj["FiberOtdrSettings"]["numConnectors"] = -1;
+    oj["FiberOtdrSettings"]["numSplices"] = 4000;
+    FiberOtdrSettings oback;
+    oback.fromJson(oj);
+    EXPECT_EQ(oback.numConnectors, 0u);
+    EXPECT_EQ(oback.numSplices, 255u);
+}
