@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "serialization/Header.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -42,8 +43,9 @@ Marshal::StreamOpStatus Channel::deserialize(Marshal::IObjectReader& r) {
 void ChannelTable::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::ChannelTable);
     h.serialize(w);
-    w.write(static_cast<uint16_t>(channels.size()));
-    for (const auto& c : channels) c.serialize(w);
+    const uint16_t count = Marshal::storedCount<uint16_t>(channels.size());
+    w.write(count);
+    for (size_t i = 0; i < count; ++i) channels[i].serialize(w);
     h.finishWrite(w);
 }
 
