@@ -124,6 +124,8 @@ bool KestrixCom::OpenCurrentTester() {
     if (!m_tester)
         return false;
     LogContext context("Connecting to Kestrix tester");
+    // The shell and the SCP channels point into the client: they go before it, whatever happens next.
+    Close();
     try {
         auto pinger = _pingFactory();
         if (pinger->ping(hostOf(m_tester->Port), kPingTimeoutMs)) {
@@ -137,16 +139,11 @@ bool KestrixCom::OpenCurrentTester() {
             SetTimeout(0);
         } else {
             Log::ErrMsg("Failed to connect", fillIn("IP Address={0}", m_tester->Port));
-            m_shell.reset();
-            if (m_client)
-                m_client->Disconnect();
-            m_client.reset();
+            Close();
         }
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, "OpenCurrentTester");
-        m_connected = false;
-        m_shell.reset();
-        m_client.reset();
+        Close();
     }
     return m_connected;
 }
