@@ -63,6 +63,31 @@ TEST(OtdrEventType, FlagTexts) {
     EXPECT_FALSE(isAnEventType(A::splice, A::connector));
 }
 
+TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
+    const auto good = kx::test::bytesOf(plainRows(3));
+    FiberOtdrEventTable back;
+
+    // Any displayed type other than the analysed one is the user's choice, whatever it is.
+    for (EventType t : {EventType::bend, EventType::echo, EventType::splitter, EventType::unknown,
+                        static_cast<EventType>(200)}) {
+        auto shown = good;
+        shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
+        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok) << static_cast<int>(t);
+        EXPECT_EQ(back.rows[0].displayEventType(), t);
+        EXPECT_EQ(back.rows[0].eventType, EventType::splice);
+    }
+    // A splice shown as an end or hidden end: the row is kept, the choice dropped (the event map could
+    // not honour it), and the event map of the table can be made.
+    for (EventType t : {EventType::end, EventType::hiddenEnd}) {
+        auto shown = good;
+        shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
+        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok);
+        EXPECT_FALSE(back.rows[0].userOverride.has_value());
+        EXPECT_EQ(back.rowCount(), 3u);
+        EXPECT_EQ(back.createEventMap().rowCount(), 3u);
+    }
+}
+
 TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
     FiberOtdrEventTableRow row;
     row.eventType = EventType::loss;
@@ -134,10 +159,6 @@ TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
     marker[kFirstRow + kMarkerInRow] = 3;
     EXPECT_EQ(kx::test::readInto(back, marker), Marshal::invalidData);
 
-    // A displayed type the user could not have chosen (a splice shown as an end).
-    auto shown = good;
-    shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(EventType::end);
-    EXPECT_EQ(kx::test::readInto(back, shown), Marshal::invalidData);
 
     // A row count far beyond the bytes: refused before anything is sized from it.
     auto rows = good;
