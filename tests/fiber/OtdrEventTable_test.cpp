@@ -2,6 +2,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 #include "fiber/FiberOtdrEventTable.h"
@@ -316,4 +317,73 @@ TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {
     EXPECT_FALSE(event["lossMaxLimitResult"].isNull());
     EXPECT_EQ(j["rows"][3]["hiddenGroupMarker"].asString(), "Begin");
     EXPECT_EQ(realisticTable().toJson(Dump::DumpFlags{0}).size(), 2u);
+}
+
+namespace {
+// The event map as the plain description reads: one removeRows() per removed row.
+FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
+    FiberOtdrEventTable map = t;
+    if (map.rowCount() > 1) {
+        for (size_t i = 0; i < map.rowCount(); ++i) {
+            if (map.rows[i].displayEventType() == EventType::noSignal) {
+                map.removeRows(i);
+                break;
+            }
+        }
+    }
+    for (size_t i = map.rowCount(); i-- > 0;)
+        if (map.rows[i].displayEventType() == EventType::echo) map.removeRows(i);
+    bool lastSeen = false;
+    for (size_t i = map.rowCount(); i-- > 0;) {
+        const EventType type = map.rows[i].displayEventType();
+        const bool endLike = type == EventType::end || type == EventType::hiddenEnd;
+        if (!endLike && type != EventType::weakSignal && type != EventType::outOfRange) continue;
+        if (!lastSeen) {
+            lastSeen = true;
+        } else if (!endLike) {
+            map.removeRows(i);
+        } else {
+            for (auto& e : map.events)
+                if (e.rowIndex == i) e.anEventTypeFlags &= ~16u;
+            map.rows[i].eventType = otdrEventType(map.eventFlagsOfRow(i));
+        }
+    }
+    return map;
+}
+
+}  // namespace
+
+TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
+    for (uint32_t seed = 0; seed < 250; ++seed) {
+        const FiberOtdrEventTable t = kx::build::shuffledEventTable(seed);
+        ASSERT_EQ(kx::test::bytesOf(t.createEventMap()), kx::test::bytesOf(eventMapOneByOne(t))) << "seed " << seed;
+    }
+}
+
+TEST(OtdrEventTable, HostileTablesTakeTimeInProportionToTheirSize) {
+    // 0x8000 rows of which most go, and 0xFFFF events: one removal at a time was rows x events.
+    const FiberOtdrEventTable echoes = kx::build::hostileEventTable(
+        {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false, 0x8000);
+    const FiberOtdrEventTable map = echoes.createEventMap();
+    // The ends stay, and the last end-like row (0x7FFF, out of range).
+    EXPECT_EQ(map.rowCount(), 0x8000u / 5 + 1);
+    for (const auto& e : map.events) ASSERT_LT(e.rowIndex, map.rowCount());
+}
+
+TEST(OtdrEventTable, JsonGroupsEventsByRowWhateverTheirOrder) {
+    FiberOtdrEventTable t = kx::build::hostileEventTable({EventType::splice}, false, 300, 2000);
+    std::reverse(t.events.begin(), t.events.end());
+    const Json::Value j = t.toJson(Dump::DumpFlags{1});
+    ASSERT_EQ(j["rows"].size(), 300u);
+    size_t total = 0;
+    for (Json::ArrayIndex i = 0; i < j["rows"].size(); ++i) {
+        const Json::Value& events = j["rows"][i]["events"];
+        for (Json::ArrayIndex k = 0; k < events.size(); ++k) ASSERT_EQ(events[k]["rowIndex"].asUInt(), i);
+        total += events.size();
+    }
+    EXPECT_EQ(total, 2000u);
+    EXPECT_EQ(j["rows"][0]["events"].size(), 8u);  // 2000 events over the first 256 rows
+    EXPECT_EQ(j["rows"][299]["events"].size(), 0u);
+    // In event order within a row: the wavelengths of row 0 now come 1550 first.
+    EXPECT_EQ(j["rows"][0]["events"][0]["wavelength"].asUInt(), 1550u);
 }
