@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "copper/CopperLimit.h"
+#include "copper/CopperPlotIndex.h"
 #include "copper/CopperTest.h"
 
 namespace Kestrix::Evaluation {
@@ -15,8 +16,17 @@ CopperTestType testTypeOf(CopperFreqLimitType t);
 // (notSet when the test has no limit).
 Status evaluateScalars(CopperTest& test);
 
-// Empties and rebuilds the frequency records from the plots and limit curves. Needs a limit.
-void rebuildFreqRecords(CopperTest& test);
+// Empties and rebuilds the frequency records from the plots and limit curves. Needs a limit. A test whose
+// curves and plots would make more records than any real limit (see freqRecordsWithinBounds) is left as
+// it is, and false returned.
+bool rebuildFreqRecords(CopperTest& test);
+// False when the test's limit curves meet its plots in more records (or more samples to judge) than any
+// real limit does: such a test is crafted, and is refused as invalid data when read. True without a limit.
+bool freqRecordsWithinBounds(const CopperTest& test);
+
+// CopperTest::getLimitEnforced() through a plot index, the mask cut to `maxLength` entries.
+bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperTestType type, CableEnd end,
+                   WirePair src, WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength = SIZE_MAX);
 
 // Judges one plot against one curve with a rule mask (empty: enforced everywhere) into `record`.
 void evaluateRecord(CopperFreq& record, const CopperPlot& plot, const CopperFreqLimit& curve,
