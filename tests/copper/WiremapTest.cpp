@@ -280,3 +280,34 @@ TEST(WireMapData, PairComboLabels) {
     const WireMapData ix(&w, &c, 224, 1);
     EXPECT_EQ(ix.pairComboLabel(WireMapData::pair3), "4,5");  // pins 5,6 carry IX labels 4,5
 }
+
+TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
+    Wiremap real;
+    real.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
+                   {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()},
+                   {CableEnd::remote, Pin::pin3, Pin::pin6, ScaledInt()}};
+    // Stored pins and ends are 16-bit codes: 60000 shorts on pins and ends that do not exist, between
+    // the real ones, once took time quadratic in their number.
+    Wiremap hostile;
+    hostile.shorts.push_back(real.shorts[0]);
+    for (uint32_t i = 0; i < 60000; ++i) {
+        const auto pin = static_cast<Pin>(10 + i);
+        const auto end = i % 3 == 0 ? static_cast<CableEnd>(3 + i) : CableEnd::main;
+        hostile.shorts.push_back({end, i % 2 ? pin : Pin::pin1, static_cast<Pin>(-static_cast<int32_t>(i) - 1), ScaledInt()});
+    }
+    hostile.shorts.push_back(real.shorts[1]);
+    hostile.shorts.push_back({static_cast<CableEnd>(0x7FFF), Pin::pin1, Pin::pin2, ScaledInt()});
+    hostile.shorts.push_back(real.shorts[2]);
+
+    const CopperOutletConfig c = outlet568();
+    const WireMapData expected(&real, &c, 1, 1);
+    const WireMapData d(&hostile, &c, 1, 1);
+    ASSERT_EQ(d.shortList().size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
+        EXPECT_EQ(d.shortList()[i].pin1, expected.shortList()[i].pin1);
+        EXPECT_EQ(d.shortList()[i].group, expected.shortList()[i].group);
+    }
+    EXPECT_EQ(d.shortList()[1].group, 2);
+    EXPECT_EQ(d.shortList()[2].group, 1);  // the remote end counts on its own
+}
