@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstring>
 #include <string>
 
@@ -95,20 +97,33 @@ TEST(Wiremap, HugeArtifactCountsFailBeforeAllocating) {
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }
 
-TEST(Wiremap, ReadingTracesWithoutAnySetup) {
-    // The library registers its own channels and locks the table on first use.
-    Wiremap back;
-    ASSERT_EQ(readInto(back, bytesOf(everyArtifact())), Marshal::ok);
-    EXPECT_TRUE(TraceBuffer::instance().locked());
-    bool sawShort = false;
-    const ChannelTable table = TraceBuffer::instance().channelTable();
-    EXPECT_GE(table.find("WiremapArtifactShort::"), 0);
-    EXPECT_GE(table.find("WiremapArtifactConnected::"), 0);
+namespace {
+bool tracedTheShort() {
     for (const auto& e : TraceBuffer::instance().entries()) {
         if (e->type() != 0) continue;
-        if (static_cast<const StringEntry&>(*e).text == "end = End 1, pin1 = 7, pin2 = 8") sawShort = true;
+        if (static_cast<const StringEntry&>(*e).text == "end = End 1, pin1 = 7, pin2 = 8") return true;
     }
-    EXPECT_TRUE(sawShort);
+    return false;
+}
+
+// In a fresh process: reading before the host locks its channel table traces nothing and leaves the table
+// open; after the lock the wiremap channels exist and reading traces on them.
+void readBeforeAndAfterTheLock() {
+    Wiremap back;
+    bool ok = readInto(back, bytesOf(everyArtifact())) == Marshal::ok && !TraceBuffer::instance().locked() &&
+              TraceBuffer::instance().size() == 0;
+    ok = ok && TraceBuffer::instance().createChannel("host", 0) == 0;
+    TraceBuffer::instance().lock();
+    const ChannelTable table = TraceBuffer::instance().channelTable();
+    ok = ok && table.find("WiremapArtifactShort::") > 0 && table.find("WiremapArtifactConnected::") > 0;
+    ok = ok && readInto(back, bytesOf(everyArtifact())) == Marshal::ok && tracedTheShort();
+    std::exit(ok ? 0 : 1);
+}
+}  // namespace
+
+TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(readBeforeAndAfterTheLock(), testing::ExitedWithCode(0), "");
 }
 
 TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
