@@ -92,6 +92,7 @@ boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& ad
         m_shell = std::move(shell);
         m_tester = tester;
         m_connected = true;
+        applyShellLimits();
         SetTimeout(0);
     }
     return tester;
@@ -136,6 +137,7 @@ bool KestrixCom::OpenCurrentTester() {
                 m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
         }
         if (m_connected) {
+            applyShellLimits();
             SetTimeout(0);
         } else {
             Log::ErrMsg("Failed to connect", fillIn("IP Address={0}", m_tester->Port));
@@ -194,6 +196,16 @@ void KestrixCom::Close() {
     }
     m_client.reset();
     m_connected = false;
+}
+
+void KestrixCom::setMaxReplyBytes(size_t bytes) {
+    _maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
+    applyShellLimits();
+}
+
+void KestrixCom::applyShellLimits() {
+    if (m_shell)
+        m_shell->setMaxReply(_maxReplyBytes);
 }
 
 void KestrixCom::SetTimeout(int ms) {
