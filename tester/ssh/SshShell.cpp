@@ -170,11 +170,15 @@ void SshShell::resync() {
         auto at = _prompt.findAtEnd(_text);
         std::string reply = _text.substr(0, at ? *at : _text.size());
         _text.clear();
+        // The marker line ends the reply, alone on its line or right after an earlier prompt (the prompt
+        // that follows ^C and the marker's output may come in one piece).
         const std::string line = marker + "\n";
-        if (reply.size() >= line.size() && reply.compare(reply.size() - line.size(), line.size(), line) == 0 &&
-            (reply.size() == line.size() || reply[reply.size() - line.size() - 1] == '\n')) {
-            _outOfStep = false;
-            return;
+        if (reply.size() >= line.size() && reply.compare(reply.size() - line.size(), line.size(), line) == 0) {
+            const std::string before = reply.substr(0, reply.size() - line.size());
+            if (before.empty() || before.back() == '\n' || _prompt.findAtEnd(before)) {
+                _outOfStep = false;
+                return;
+            }
         }
     }
 }
