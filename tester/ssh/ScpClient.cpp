@@ -178,7 +178,8 @@ std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
         uint8_t kind = readByte(ch, waits);
         if (kind == 1 || kind == 2)
             throw remoteError(readLine(ch, waits));
-        std::string line = std::string(1, static_cast<char>(kind)) + readLine(ch, waits);
+        std::string line(1, static_cast<char>(kind));
+        line += readLine(ch, waits);
         if (kind == 'T') {
             // Modification times, acknowledged and ignored: one may precede the file line.
             if (timesSeen)
