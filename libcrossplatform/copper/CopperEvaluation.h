@@ -1,6 +1,7 @@
 #pragma once
 // Steps of a copper test's re-evaluation against its limit (internal to recertify; exposed for tests).
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "copper/CopperLimit.h"
@@ -24,9 +25,12 @@ bool rebuildFreqRecords(CopperTest& test);
 // real limit does: such a test is crafted, and is refused as invalid data when read. True without a limit.
 bool freqRecordsWithinBounds(const CopperTest& test);
 
-// CopperTest::getLimitEnforced() through a plot index, the mask cut to `maxLength` entries.
-bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperTestType type, CableEnd end,
-                   WirePair src, WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength = SIZE_MAX);
+// Finds the first plot with these keys (CopperPlots::findPlot, or a CopperPlotIndex for many look-ups).
+using PlotFinder = std::function<const CopperPlot*(CopperTestType, CableEnd, WirePair, WirePair)>;
+// CopperTest::getLimitEnforced() with the reference plot found through `find`, the mask cut to `maxLength`
+// entries.
+bool limitEnforced(const CopperTest& test, const PlotFinder& find, CopperTestType type, CableEnd end, WirePair src,
+                   WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength = SIZE_MAX);
 
 // Judges one plot against one curve with a rule mask (empty: enforced everywhere) into `record`.
 void evaluateRecord(CopperFreq& record, const CopperPlot& plot, const CopperFreqLimit& curve,

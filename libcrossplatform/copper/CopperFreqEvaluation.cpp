@@ -324,6 +324,9 @@ bool rebuildFreqRecords(CopperTest& test) {
     const CopperPlotIndex index(test.plots);
     RecordPlan plan(test, index);
     if (!plan.withinBounds()) return false;
+    const PlotFinder finder = [&index](CopperTestType t, CableEnd e, WirePair src, WirePair rcv) {
+        return index.find(t, e, src, rcv);
+    };
     auto& records = test.body.copperfreqs.freqs;
     records.clear();
     for (const auto& l : limit.freqLimits) {
@@ -337,7 +340,7 @@ bool rebuildFreqRecords(CopperTest& test) {
             r.limitType = l.freqLimitType;
             std::vector<uint16_t> mask;
             // Mask entries past the plot's own samples are never looked at.
-            limitEnforced(test, index, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask, p->data.size());
+            limitEnforced(test, finder, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask, p->data.size());
             evaluateRecord(r, *p, l, mask, limit.nextStatusType);
             records.push_back(r);
         }
@@ -345,8 +348,8 @@ bool rebuildFreqRecords(CopperTest& test) {
     return true;
 }
 
-bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperTestType type, CableEnd end,
-                   WirePair src, WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength) {
+bool limitEnforced(const CopperTest& test, const PlotFinder& find, CopperTestType type, CableEnd end, WirePair src,
+                   WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength) {
     mask.clear();
     if (!test.body.limit) return false;
     const CopperLimit& limit = *test.body.limit;
@@ -358,26 +361,26 @@ bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperT
         case CopperTestType::rl:
             if (!limit.do3dbRuleRl) return false;
             threshold = 30;
-            ref = index.find(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::next:
         case CopperTestType::psnext:
             if (!limit.do4dbRuleNext) return false;
             threshold = 40;
-            ref = index.find(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::acr:
         case CopperTestType::psacr:
             if (!limit.do4dbRuleAcrN) return false;
             threshold = 40;
-            ref = index.find(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::pselfext:
             if (limit.dbRulePsAcrF <= 0) return false;
             threshold = limit.dbRulePsAcrF * 10;
             atOrAbove = false;
             startKHz = limit.dbRuleAcrFStartFreqKHz;
-            ref = index.find(CopperTestType::psfext, end, src, rcv);
+            ref = find(CopperTestType::psfext, end, src, rcv);
             break;
         case CopperTestType::elfext:
             if (limit.dbRuleAcrF <= 0) return false;
@@ -388,7 +391,7 @@ bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperT
                 std::swap(src, rcv);
                 end = end == CableEnd::main ? CableEnd::remote : CableEnd::main;
             }
-            ref = index.find(CopperTestType::fext, end, src, rcv);
+            ref = find(CopperTestType::fext, end, src, rcv);
             break;
         default: return false;
     }
@@ -401,7 +404,11 @@ bool limitEnforced(const CopperTest& test, const CopperPlotIndex& index, CopperT
 
 bool CopperTest::getLimitEnforced(CopperTestType type, CableEnd end, WirePair src, WirePair rcv,
                                   std::vector<uint16_t>& mask) const {
-    return Evaluation::limitEnforced(*this, CopperPlotIndex(plots), type, end, src, rcv, mask);
+    // One look-up: a scan of the plots is cheaper than an index.
+    const Evaluation::PlotFinder find = [this](CopperTestType t, CableEnd e, WirePair s, WirePair r) {
+        return plots.findPlot(t, e, s, r);
+    };
+    return Evaluation::limitEnforced(*this, find, type, end, src, rcv, mask);
 }
 
 }  // namespace Kestrix

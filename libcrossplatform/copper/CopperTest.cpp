@@ -55,12 +55,15 @@ Json::Value CopperTest::jsonBody(const Dump::DumpFlags& flags) const {
     if (flags.detail >= 2 && body.limit) {
         Json::Value arrays(Json::arrayValue);
         const CopperPlotIndex index(plots);
+        const Evaluation::PlotFinder finder = [&index](CopperTestType t, CableEnd e, WirePair s, WirePair r) {
+            return index.find(t, e, s, r);
+        };
         for (const auto& p : plots.plots) {
             if (!p) continue;
             // Cut to the plot's own samples: past them the mask says nothing, and a long reference plot
             // met by many short ones would otherwise multiply the output.
             std::vector<uint16_t> mask;
-            Evaluation::limitEnforced(*this, index, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask,
+            Evaluation::limitEnforced(*this, finder, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask,
                                       p->data.size());
             Json::Value m(Json::arrayValue);
             for (uint16_t v : mask) m.append(v);
