@@ -175,10 +175,14 @@ class RecordPlan {
 public:
     RecordPlan(const CopperTest& test, const CopperPlotIndex& index)
         : _test(test), _index(index), _limit(*test.body.limit), _used(test.usedPairs()) {
-        for (const auto& p : test.plots.plots)
-            if (p && _used(p->srcPair) && _used(p->rcvPair)) _byType[static_cast<int32_t>(p->testType)].push_back(p.get());
-        for (const auto& l : _limit.freqLimits)
-            if (l.pair != PairCombo::any) _specific.emplace(static_cast<int32_t>(l.freqLimitType), static_cast<int32_t>(l.pair));
+        for (const auto& p : test.plots.plots) {
+            if (p && _used(p->srcPair) && _used(p->rcvPair))
+                _byType[static_cast<int32_t>(p->testType)].push_back(p.get());
+        }
+        for (const auto& l : _limit.freqLimits) {
+            if (l.pair != PairCombo::any)
+                _specific.emplace(static_cast<int32_t>(l.freqLimitType), static_cast<int32_t>(l.pair));
+        }
     }
 
     struct Plots {
