@@ -13,6 +13,8 @@ extern "C" {
 /* Channel with error plus the chosen levels; returns its id, or -1 when the name is null, the table is
  * already locked or it holds 65535 channels. */
 int32_t traceBufferExCreateChan(const char* name, bool info, bool debug, bool warn);
+/* Ends channel creation; the library's own channels are added after the caller's, and the library traces
+   nothing before this. */
 void traceBufferExLockChannelTable(void);
 bool traceBufferExGetChannelTableLock(void);
 /* Echoes every traced message to standard output from now on. */

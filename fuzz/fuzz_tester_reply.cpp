@@ -1,10 +1,12 @@
 // What a tester sends back on arbitrary bytes: the listing parser, the sysinfo reader, the terminal
-// cleaner with the prompt matcher, and the shell quoting (whose output must unquote to its input).
+// cleaner with the prompt matcher, the shell quoting (whose output must unquote to its input) and the
+// text shown to people.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "tester/host/Printable.h"
 #include "tester/session/DirListing.h"
 #include "tester/session/Sysinfo.h"
 #include "tester/ssh/ShellQuote.h"
@@ -14,22 +16,36 @@ namespace {
 
 using namespace Kestrix::Tester;
 
-// Undoes doubleQuoted; aborts when a character that the shell would expand is left unescaped.
+// Undoes doubleQuoted; aborts when a character that a shell would expand is left unescaped. Outside the
+// double quotes only an escaped "!" may appear.
 std::string unquote(const std::string& q) {
     if (q.size() < 2 || q.front() != '"' || q.back() != '"')
         std::abort();
     std::string out;
-    for (size_t i = 1; i + 1 < q.size(); ++i) {
+    bool inside = false;
+    for (size_t i = 0; i < q.size(); ++i) {
         char c = q[i];
+        if (c == '"') {
+            inside = !inside;
+            continue;
+        }
+        if (!inside) {
+            if (c != '\\' || i + 1 >= q.size() || q[i + 1] != '!')
+                std::abort();
+            out.push_back(q[++i]);
+            continue;
+        }
         if (c == '\\') {
             if (i + 2 >= q.size())
                 std::abort();
             c = q[++i];
-        } else if (c == '"' || c == '$' || c == '`') {
+        } else if (c == '$' || c == '`' || c == '!') {
             std::abort();
         }
         out.push_back(c);
     }
+    if (inside)
+        std::abort();
     return out;
 }
 
@@ -77,6 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         if (q.has_value() != isTerminalSafe(text) || singleQuoted(text).has_value() != q.has_value())
             std::abort();
+        const std::string shown = printable(text);
+        for (char ch : shown) {
+            const auto u = static_cast<unsigned char>(ch);
+            if ((u < 0x20 && u != '\t') || u == 0x7f)
+                std::abort();
+        }
         break;
     }
     }

@@ -25,6 +25,23 @@ kx::fuzz::SeedRegistration t1("fuzz_otdr_event_table", "end1-table", [] {
 kx::fuzz::SeedRegistration t2("fuzz_otdr_event_table", "end2-table", [] {
     return Kestrix::serializeToBytes(kx::build::otdrTest(CableEnd::end2, 1).eventTable);
 });
+// The worst shapes for the event map, the preparation of the bidirectional merge and the JSON: most rows
+// to be removed, or every row at one location, with many events.
+kx::fuzz::SeedRegistration t3("fuzz_otdr_event_table", "removable-rows", [] {
+    using Kestrix::EventType;
+    return Kestrix::serializeToBytes(kx::build::hostileEventTable(
+        {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false, 4096,
+        2048));
+});
+kx::fuzz::SeedRegistration t4("fuzz_otdr_event_table", "one-location", [] {
+    return Kestrix::serializeToBytes(kx::build::hostileEventTable({Kestrix::EventType::splice}, true, 4096, 2048));
+});
+kx::fuzz::SeedRegistration t5("fuzz_otdr_event_table", "wide-tolerances", [] {
+    Kestrix::FiberOtdrTest t = kx::build::otdrTestWithRows(CableEnd::end1, 256, 1);
+    for (auto& row : t.eventTable.rows) row.lengthTolMeas.posTolerance = row.lengthTolMeas.negTolerance = 1.0e6f;
+    return Kestrix::serializeToBytes(t.eventTable);
+});
+
 kx::fuzz::SeedRegistration s1("fuzz_otdr_test", "end1-sections", [] { return otdrSections(CableEnd::end1); });
 kx::fuzz::SeedRegistration s2("fuzz_otdr_test", "end2-whole", [] {
     return Kestrix::serializeToBytes(kx::build::otdrTest(CableEnd::end2, 8));

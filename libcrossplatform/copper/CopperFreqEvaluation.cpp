@@ -2,8 +2,11 @@
 // that say where a curve is enforced.
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "copper/CopperEvaluation.h"
+#include "copper/CopperPlotIndex.h"
 #include "copper/CopperUtil.h"
 #include "serialization/Assert.h"
 
@@ -99,26 +102,26 @@ ScanResult scanUpperBound(CopperFreq& r, const CopperPlot& p, const CopperFreqLi
     return res;
 }
 
-const CopperPlot* insertionLossOf(const CopperTest& test, WirePair pair) {
-    return test.plots.findPlot(CopperTestType::il, CableEnd::main, pair, pair);
+const CopperPlot* insertionLossOf(const CopperPlotIndex& index, WirePair pair) {
+    return index.find(CopperTestType::il, CableEnd::main, pair, pair);
 }
 
-bool ilBelow(const CopperTest& test, WirePair pair, size_t index, int16_t threshold) {
-    const CopperPlot* il = insertionLossOf(test, pair);
-    return il && il->data.size() > index && il->data[index] < threshold;
+bool ilBelow(const CopperPlotIndex& index, WirePair pair, size_t i, int16_t threshold) {
+    const CopperPlot* il = insertionLossOf(index, pair);
+    return il && il->data.size() > i && il->data[i] < threshold;
 }
 
-bool nextRuleHolds(const CopperTest& test, const CopperLimit& limit, WirePair rcv, CopperFreqLimitType alt) {
+bool nextRuleHolds(const CopperPlotIndex& index, const CopperLimit& limit, WirePair rcv, CopperFreqLimitType alt) {
     if (!limit.hasFreqLimit(alt)) return false;
     switch (limit.altNextCurveRule) {
-        case CopperLimit::AltNextCurveRule::next12dB450MHz: return ilBelow(test, rcv, 1017, 120);
-        case CopperLimit::AltNextCurveRule::next17dB900MHz: return ilBelow(test, rcv, 1467, 170);
+        case CopperLimit::AltNextCurveRule::next12dB450MHz: return ilBelow(index, rcv, 1017, 120);
+        case CopperLimit::AltNextCurveRule::next17dB900MHz: return ilBelow(index, rcv, 1467, 170);
         default: return false;
     }
 }
 
-bool rlRuleHolds(const CopperTest& test, const CopperLimit& limit, WirePair rcv) {
-    return limit.hasFreqLimit(CopperFreqLimitType::RL_ALT) && ilBelow(test, rcv, 1967, 150);
+bool rlRuleHolds(const CopperPlotIndex& index, const CopperLimit& limit, WirePair rcv) {
+    return limit.hasFreqLimit(CopperFreqLimitType::RL_ALT) && ilBelow(index, rcv, 1967, 150);
 }
 
 bool shieldingRuleHolds(const CopperTest& test, const CopperLimit& limit, CopperFreqLimitType alt) {
@@ -133,15 +136,16 @@ bool shieldingRuleHolds(const CopperTest& test, const CopperLimit& limit, Copper
 }
 
 // True when the alternate-curve rules select the other curve of L's pair of curves for plot P.
-bool skipForAlternate(const CopperTest& test, const CopperLimit& limit, CopperFreqLimitType type, WirePair rcv) {
+bool skipForAlternate(const CopperTest& test, const CopperPlotIndex& index, const CopperLimit& limit,
+                      CopperFreqLimitType type, WirePair rcv) {
     using T = CopperFreqLimitType;
     switch (type) {
-        case T::NEXT: return nextRuleHolds(test, limit, rcv, T::NEXT_ALT);
-        case T::NEXT_ALT: return !nextRuleHolds(test, limit, rcv, T::NEXT_ALT);
-        case T::PSNEXT: return nextRuleHolds(test, limit, rcv, T::PSNEXT_ALT);
-        case T::PSNEXT_ALT: return !nextRuleHolds(test, limit, rcv, T::PSNEXT_ALT);
-        case T::RL: return rlRuleHolds(test, limit, rcv);
-        case T::RL_ALT: return !rlRuleHolds(test, limit, rcv);
+        case T::NEXT: return nextRuleHolds(index, limit, rcv, T::NEXT_ALT);
+        case T::NEXT_ALT: return !nextRuleHolds(index, limit, rcv, T::NEXT_ALT);
+        case T::PSNEXT: return nextRuleHolds(index, limit, rcv, T::PSNEXT_ALT);
+        case T::PSNEXT_ALT: return !nextRuleHolds(index, limit, rcv, T::PSNEXT_ALT);
+        case T::RL: return rlRuleHolds(index, limit, rcv);
+        case T::RL_ALT: return !rlRuleHolds(index, limit, rcv);
         case T::TCL: return shieldingRuleHolds(test, limit, T::TCL_ALT);
         case T::TCL_ALT: return !shieldingRuleHolds(test, limit, T::TCL_ALT);
         case T::ELTCTL: return shieldingRuleHolds(test, limit, T::ELTCTL_ALT);
@@ -150,9 +154,9 @@ bool skipForAlternate(const CopperTest& test, const CopperLimit& limit, CopperFr
     }
 }
 
-void buildMask(const CopperPlot& ref, int32_t threshold, bool atOrAbove, int32_t startKHz,
+void buildMask(const CopperPlot& ref, int32_t threshold, bool atOrAbove, int32_t startKHz, size_t maxLength,
                std::vector<uint16_t>& mask) {
-    const size_t size = ref.data.size();
+    const size_t size = std::min(ref.data.size(), maxLength);
     mask.assign(size, 0);
     size_t i = 0;
     if (startKHz > 0) {
@@ -164,6 +168,79 @@ void buildMask(const CopperPlot& ref, int32_t threshold, bool atOrAbove, int32_t
         mask[i] = (atOrAbove ? v >= threshold : v <= threshold) ? 1 : 0;
     }
 }
+
+// What one limit curve meets: the plots it judges, in plot order. Curves of one type and pair judge the
+// same plots, so the lists are made once per (type, pair) from the plots grouped by test type.
+class RecordPlan {
+public:
+    RecordPlan(const CopperTest& test, const CopperPlotIndex& index)
+        : _test(test), _index(index), _limit(*test.body.limit), _used(test.usedPairs()) {
+        for (const auto& p : test.plots.plots) {
+            if (p && _used(p->srcPair) && _used(p->rcvPair))
+                _byType[static_cast<int32_t>(p->testType)].push_back(p.get());
+        }
+        for (const auto& l : _limit.freqLimits) {
+            if (l.pair != PairCombo::any)
+                _specific.emplace(static_cast<int32_t>(l.freqLimitType), static_cast<int32_t>(l.pair));
+        }
+    }
+
+    struct Plots {
+        std::vector<const CopperPlot*> plots;
+        uint64_t samples = 0;
+    };
+
+    const Plots& plotsFor(const CopperFreqLimit& l) {
+        const auto key = std::make_pair(static_cast<int32_t>(l.freqLimitType), static_cast<int32_t>(l.pair));
+        const auto found = _lists.find(key);
+        if (found != _lists.end()) return found->second;
+        Plots& out = _lists[key];
+        const auto group = _byType.find(static_cast<int32_t>(Evaluation::testTypeOf(l.freqLimitType)));
+        if (group == _byType.end()) return out;
+        for (const CopperPlot* p : group->second) {
+            const PairCombo pc = pairComboOf(p->srcPair, p->rcvPair);
+            const bool applies = l.pair == pc || (l.pair == PairCombo::any &&
+                                                  !_specific.count({key.first, static_cast<int32_t>(pc)}));
+            if (!applies || skips(l.freqLimitType, p->rcvPair)) continue;
+            out.plots.push_back(p);
+            out.samples += p->data.size() + 1;
+        }
+        return out;
+    }
+
+    // False when the curves and plots make more records, or more work, than any real limit does.
+    bool withinBounds() {
+        uint64_t records = 0, samples = 0;
+        for (const auto& l : _limit.freqLimits) {
+            const Plots& p = plotsFor(l);
+            records += p.plots.size();
+            samples += p.samples;
+            if (records > kMaxFreqRecords || samples > kMaxFreqSampleWork) return false;
+        }
+        return true;
+    }
+
+private:
+    bool skips(CopperFreqLimitType type, WirePair rcv) {
+        const auto key = std::make_pair(static_cast<int32_t>(type), static_cast<int32_t>(rcv));
+        const auto found = _skips.find(key);
+        if (found != _skips.end()) return found->second;
+        return _skips[key] = skipForAlternate(_test, _index, _limit, type, rcv);
+    }
+
+    // A real limit meets a few hundred plots; these are far above any of them.
+    static constexpr uint64_t kMaxFreqRecords = uint64_t{1} << 16;
+    static constexpr uint64_t kMaxFreqSampleWork = uint64_t{1} << 26;
+
+    const CopperTest& _test;
+    const CopperPlotIndex& _index;
+    const CopperLimit& _limit;
+    const UsedPairs _used;
+    std::map<int32_t, std::vector<const CopperPlot*>> _byType;
+    std::set<std::pair<int32_t, int32_t>> _specific;
+    std::map<std::pair<int32_t, int32_t>, Plots> _lists;
+    std::map<std::pair<int32_t, int32_t>, bool> _skips;
+};
 
 }  // namespace
 
@@ -239,22 +316,26 @@ void evaluateRecord(CopperFreq& r, const CopperPlot& p, const CopperFreqLimit& l
         r.status = Status::passAcceptable;
 }
 
-void rebuildFreqRecords(CopperTest& test) {
+bool freqRecordsWithinBounds(const CopperTest& test) {
+    if (!test.body.limit) return true;
+    const CopperPlotIndex index(test.plots);
+    return RecordPlan(test, index).withinBounds();
+}
+
+bool rebuildFreqRecords(CopperTest& test) {
     KX_ASSERT_MSG(test.body.limit, "copperTestBody.limit");
     const CopperLimit& limit = *test.body.limit;
-    const UsedPairs used = test.usedPairs();
+    const CopperPlotIndex index(test.plots);
+    RecordPlan plan(test, index);
+    if (!plan.withinBounds()) return false;
+    const PlotFinder finder = [&index](CopperTestType t, CableEnd e, WirePair src, WirePair rcv) {
+        return index.find(t, e, src, rcv);
+    };
     auto& records = test.body.copperfreqs.freqs;
     records.clear();
     for (const auto& l : limit.freqLimits) {
         const CopperTestType t = testTypeOf(l.freqLimitType);
-        for (const auto& p : test.plots.plots) {
-            if (!p || p->testType != t) continue;
-            if (!used(p->srcPair) || !used(p->rcvPair)) continue;
-            const PairCombo pc = pairComboOf(p->srcPair, p->rcvPair);
-            const bool applies =
-                l.pair == pc || (l.pair == PairCombo::any && !limit.hasFreqLimit(l.freqLimitType, pc));
-            if (!applies) continue;
-            if (skipForAlternate(test, limit, l.freqLimitType, p->rcvPair)) continue;
+        for (const CopperPlot* p : plan.plotsFor(l).plots) {
             CopperFreq r;
             r.testType = t;
             r.cableEnd = p->cableEnd;
@@ -262,20 +343,20 @@ void rebuildFreqRecords(CopperTest& test) {
             r.rcvPair = p->rcvPair;
             r.limitType = l.freqLimitType;
             std::vector<uint16_t> mask;
-            test.getLimitEnforced(p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask);
+            // Mask entries past the plot's own samples are never looked at.
+            limitEnforced(test, finder, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask, p->data.size());
             evaluateRecord(r, *p, l, mask, limit.nextStatusType);
             records.push_back(r);
         }
     }
+    return true;
 }
 
-}  // namespace Evaluation
-
-bool CopperTest::getLimitEnforced(CopperTestType type, CableEnd end, WirePair src, WirePair rcv,
-                                  std::vector<uint16_t>& mask) const {
+bool limitEnforced(const CopperTest& test, const PlotFinder& find, CopperTestType type, CableEnd end, WirePair src,
+                   WirePair rcv, std::vector<uint16_t>& mask, size_t maxLength) {
     mask.clear();
-    if (!body.limit) return false;
-    const CopperLimit& limit = *body.limit;
+    if (!test.body.limit) return false;
+    const CopperLimit& limit = *test.body.limit;
     const CopperPlot* ref = nullptr;
     int32_t threshold = 0;
     bool atOrAbove = true;
@@ -284,26 +365,26 @@ bool CopperTest::getLimitEnforced(CopperTestType type, CableEnd end, WirePair sr
         case CopperTestType::rl:
             if (!limit.do3dbRuleRl) return false;
             threshold = 30;
-            ref = plots.findPlot(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::next:
         case CopperTestType::psnext:
             if (!limit.do4dbRuleNext) return false;
             threshold = 40;
-            ref = plots.findPlot(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::acr:
         case CopperTestType::psacr:
             if (!limit.do4dbRuleAcrN) return false;
             threshold = 40;
-            ref = plots.findPlot(CopperTestType::il, CableEnd::main, rcv, rcv);
+            ref = find(CopperTestType::il, CableEnd::main, rcv, rcv);
             break;
         case CopperTestType::pselfext:
             if (limit.dbRulePsAcrF <= 0) return false;
             threshold = limit.dbRulePsAcrF * 10;
             atOrAbove = false;
             startKHz = limit.dbRuleAcrFStartFreqKHz;
-            ref = plots.findPlot(CopperTestType::psfext, end, src, rcv);
+            ref = find(CopperTestType::psfext, end, src, rcv);
             break;
         case CopperTestType::elfext:
             if (limit.dbRuleAcrF <= 0) return false;
@@ -314,13 +395,24 @@ bool CopperTest::getLimitEnforced(CopperTestType type, CableEnd end, WirePair sr
                 std::swap(src, rcv);
                 end = end == CableEnd::main ? CableEnd::remote : CableEnd::main;
             }
-            ref = plots.findPlot(CopperTestType::fext, end, src, rcv);
+            ref = find(CopperTestType::fext, end, src, rcv);
             break;
         default: return false;
     }
     if (!ref) return false;
-    buildMask(*ref, threshold, atOrAbove, startKHz, mask);
+    buildMask(*ref, threshold, atOrAbove, startKHz, maxLength, mask);
     return true;
+}
+
+}  // namespace Evaluation
+
+bool CopperTest::getLimitEnforced(CopperTestType type, CableEnd end, WirePair src, WirePair rcv,
+                                  std::vector<uint16_t>& mask) const {
+    // One look-up: a scan of the plots is cheaper than an index.
+    const Evaluation::PlotFinder find = [this](CopperTestType t, CableEnd e, WirePair s, WirePair r) {
+        return plots.findPlot(t, e, s, r);
+    };
+    return Evaluation::limitEnforced(*this, find, type, end, src, rcv, mask);
 }
 
 }  // namespace Kestrix

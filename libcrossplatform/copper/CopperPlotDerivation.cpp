@@ -77,10 +77,12 @@ public:
             } else {
                 n = std::min(n, il->data.size());
             }
-            if (n == 0) continue;
+            // An empty source gives an empty plot (the curve still finds its plot); an insertion loss
+            // without samples gives none.
+            if (n == 0 && !src->data.empty()) continue;
             auto out = std::make_shared<CopperPlot>(resType, resultEnd, rs, rr);
             out->scaledTo = src->scaledTo;
-            out->endIndex = std::min<uint32_t>(src->endIndex, static_cast<uint32_t>(n - 1));
+            out->endIndex = n == 0 ? 0 : std::min<uint32_t>(src->endIndex, static_cast<uint32_t>(n - 1));
             out->data.resize(n);
             for (size_t i = 0; i < n; ++i) {
                 const size_t j = fixedIndex >= 0 ? static_cast<size_t>(fixedIndex) : i;

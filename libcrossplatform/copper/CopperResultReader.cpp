@@ -17,7 +17,8 @@ ResultReaderStatus CopperResultReader::readResult(CopperResult& result, const ui
             default: return ResultReaderStatus::badData;
         }
     });
-    if (st == ResultReaderStatus::success && result.test) result.test->completeRead();
+    if (st == ResultReaderStatus::success && result.test && !result.test->completeRead())
+        return ResultReaderStatus::badData;
     return st;
 }
 

@@ -1,6 +1,8 @@
 #include "copper/CopperTest.h"
 
+#include "copper/CopperEvaluation.h"
 #include "copper/CopperLimit.h"
+#include "copper/CopperPlotIndex.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
@@ -26,13 +28,14 @@ Marshal::StreamOpStatus CopperTest::deserialize(Marshal::IObjectReader& r) {
     if (auto st = plots.deserialize(r); st != Marshal::ok) return st;
     if (auto st = rawData.deserialize(r); st != Marshal::ok) return st;
     const auto st = h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
-    if (st == Marshal::ok) completeRead();
+    if (st == Marshal::ok && !completeRead()) return Marshal::invalidData;
     return st;
 }
 
-void CopperTest::completeRead() {
+bool CopperTest::completeRead() {
     const int acrMethod = body.limit ? static_cast<int>(body.limit->acrMethod) : 0;
     plots.deriveComputedPlots(acrMethod, usedPairs());
+    return Evaluation::freqRecordsWithinBounds(*this);
 }
 
 UsedPairs CopperTest::usedPairs() const {
@@ -51,10 +54,17 @@ Json::Value CopperTest::jsonBody(const Dump::DumpFlags& flags) const {
     o["rawData"] = rawData.jsonBody(flags);
     if (flags.detail >= 2 && body.limit) {
         Json::Value arrays(Json::arrayValue);
+        const CopperPlotIndex index(plots);
+        const Evaluation::PlotFinder finder = [&index](CopperTestType t, CableEnd e, WirePair s, WirePair r) {
+            return index.find(t, e, s, r);
+        };
         for (const auto& p : plots.plots) {
             if (!p) continue;
+            // Cut to the plot's own samples: past them the mask says nothing, and a long reference plot
+            // met by many short ones would otherwise multiply the output.
             std::vector<uint16_t> mask;
-            getLimitEnforced(p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask);
+            Evaluation::limitEnforced(*this, finder, p->testType, p->cableEnd, p->srcPair, p->rcvPair, mask,
+                                      p->data.size());
             Json::Value m(Json::arrayValue);
             for (uint16_t v : mask) m.append(v);
             Json::Value e(Json::objectValue);

@@ -28,7 +28,9 @@ public:
     Json::Value jsonBody(const Dump::DumpFlags& flags) const;
 
     // After reading: derives the computed plots from the limit's ACR method and the used pairs (once).
-    void completeRead();
+    // False for a test whose limit and plots are beyond any real one (Evaluation::freqRecordsWithinBounds),
+    // which is invalid data.
+    bool completeRead();
 
     const CopperSettings& getSettings() const { return body.settings; }
     const CopperCable& getCable() const { return body.cable; }
@@ -60,7 +62,8 @@ public:
     bool hasRawDataToStore() const { return hasRawData(); }
 
     // Re-judges the test against its own limit; the caller makes sure it has one (hasLimit()).
-    // A finite nvp recomputes the lengths from the delays first. Returns the new overall status.
+    // A finite nvp recomputes the lengths from the delays first. Returns the new overall status. A test
+    // beyond Evaluation::freqRecordsWithinBounds() (never a read one) is left unchanged.
     Status recertify(float nvp);
     // The rule mask of a plot (1 where the limit is enforced); false when no rule applies.
     bool getLimitEnforced(CopperTestType type, CableEnd end, WirePair src, WirePair rcv,

@@ -1,6 +1,6 @@
 #pragma once
-// Trace lines of the copper model. The library may be used by a caller that never set up the trace buffer,
-// so the channels are registered (and the channel table locked) on first use.
+// Trace lines of the copper model, on the library's channels: nothing is traced until the host has locked
+// the channel table (which adds those channels).
 
 namespace Kestrix::CopperTrace {
 

@@ -1,5 +1,6 @@
 #include "copper/WireMapData.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -99,45 +100,33 @@ bool WireMapData::isDashed(Pin pin, CableEnd end) const {
 }
 
 void WireMapData::buildShortGroups() {
-    // Group numbers are kept per end and pin; stored pins outside 1-9 simply form their own keys.
-    struct Slot {
-        CableEnd end;
-        Pin pin;
-        int group;
-    };
-    std::vector<Slot> slots;
-    auto slotOf = [&](CableEnd end, Pin pin) {
-        for (size_t i = 0; i < slots.size(); ++i)
-            if (slots[i].end == end && slots[i].pin == pin) return i;
-        slots.push_back({end, pin, 0});
-        return slots.size() - 1;
-    };
-    auto highest = [&](CableEnd end) {
-        int h = 0;
-        for (const Slot& s : slots)
-            if (s.end == end && s.group > h) h = s.group;
-        return h;
-    };
+    // Group numbers per end and pin. A short on a pin outside 1-9 or at an end other than 1 or 2 cannot be
+    // drawn and is left out. Every new group takes a pin without one, so an end has at most nine groups and
+    // merges are rare: relabelling the shorts found so far keeps the whole linear.
+    int groups[2][10] = {};
     for (const WiremapArtifactShort& s : _wiremap->shorts) {
-        const size_t i1 = slotOf(s.cableEnd, s.pin1);
-        const size_t i2 = slotOf(s.cableEnd, s.pin2);
-        const int g1 = slots[i1].group;
-        const int g2 = slots[i2].group;
+        if (!validPin(s.pin1) || !validPin(s.pin2)) continue;
+        if (s.cableEnd != CableEnd::end1 && s.cableEnd != CableEnd::end2) continue;
+        int* slots = groups[endIndex(s.cableEnd)];
+        int& g1 = slots[static_cast<int>(s.pin1)];
+        int& g2 = slots[static_cast<int>(s.pin2)];
         int group;
         if (g1 == 0 && g2 == 0) {
-            group = highest(s.cableEnd) + 1;
+            group = *std::max_element(slots, slots + 10) + 1;
         } else if (g1 == 0 || g2 == 0) {
             group = g1 != 0 ? g1 : g2;
         } else {
-            group = g1 < g2 ? g1 : g2;
-            const int higher = g1 < g2 ? g2 : g1;
-            for (Slot& slot : slots)
-                if (slot.end == s.cableEnd && slot.group == higher) slot.group = group;
-            for (ShortData& prev : _shorts)
-                if (prev.end == s.cableEnd && prev.group == higher) prev.group = group;
+            group = std::min(g1, g2);
+            const int higher = std::max(g1, g2);
+            if (higher != group) {
+                for (int i = 0; i < 10; ++i)
+                    if (slots[i] == higher) slots[i] = group;
+                for (ShortData& prev : _shorts)
+                    if (prev.end == s.cableEnd && prev.group == higher) prev.group = group;
+            }
         }
-        slots[i1].group = group;
-        slots[i2].group = group;
+        g1 = group;
+        g2 = group;
         _shorts.push_back(ShortData{s.cableEnd, s.pin1, s.pin2, s.lengthToShort, group});
     }
 }

@@ -339,21 +339,47 @@ const char* describe(OtdrBidiError e) {
     return "";
 }
 
+namespace {
+// (wavelength, event index) of the first event of each wavelength of a row, sorted by wavelength.
+using WavelengthEvents = std::vector<std::pair<uint16_t, size_t>>;
+
+WavelengthEvents firstEventPerWavelength(const FiberOtdrEventTable& et, const std::vector<size_t>& rowEvents) {
+    WavelengthEvents out;
+    out.reserve(rowEvents.size());
+    for (size_t k : rowEvents) out.emplace_back(et.events[k].wavelength, k);
+    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    out.erase(std::unique(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+              out.end());
+    return out;
+}
+}  // namespace
+
 FiberOtdrEventTable prepareBidiTable(const FiberOtdrEventTable& table) {
     FiberOtdrEventTable et = table.createEventMap();
-    const auto wavelengths = et.getWavelengths();
-    for (size_t i = et.rowCount() >= 2 ? et.rowCount() - 1 : 0; i-- > 0;) {
-        if (!(et.rows[i].lengthTolMeas.value == et.rows[i + 1].lengthTolMeas.value)) continue;
-        for (uint16_t wl : wavelengths) {
-            FiberOtdrEvent* e = et.getEvent(wl, static_cast<unsigned>(i));
-            const FiberOtdrEvent* next = et.getEvent(wl, static_cast<unsigned>(i + 1));
-            if (!e || !next) continue;
-            e->anEventTypeFlags |= next->anEventTypeFlags & (4u | OtdrAnEventType::launch | OtdrAnEventType::tail);
-            e->reflectanceTolMeas = max(e->reflectanceTolMeas, next->reflectanceTolMeas);
-            e->lossTolMeas = e->lossTolMeas + next->lossTolMeas;
+    const size_t n = et.rowCount();
+    const auto byRow = et.eventsByRow();
+    // From the bottom up, a row at the location of the row below absorbs it (which has already absorbed
+    // its own equals); the absorbed rows go in one pass at the end.
+    std::vector<size_t> order;
+    WavelengthEvents below = n > 0 ? firstEventPerWavelength(et, byRow[n - 1]) : WavelengthEvents();
+    for (size_t i = n >= 2 ? n - 1 : 0; i-- > 0;) {
+        WavelengthEvents here = firstEventPerWavelength(et, byRow[i]);
+        if (et.rows[i].lengthTolMeas.value == et.rows[i + 1].lengthTolMeas.value) {
+            for (const auto& [wl, k] : here) {
+                const auto at = std::lower_bound(below.begin(), below.end(), wl,
+                                                 [](const auto& entry, uint16_t w) { return entry.first < w; });
+                if (at == below.end() || at->first != wl) continue;
+                FiberOtdrEvent& e = et.events[k];
+                const FiberOtdrEvent& next = et.events[at->second];
+                e.anEventTypeFlags |= next.anEventTypeFlags & (4u | OtdrAnEventType::launch | OtdrAnEventType::tail);
+                e.reflectanceTolMeas = max(e.reflectanceTolMeas, next.reflectanceTolMeas);
+                e.lossTolMeas = e.lossTolMeas + next.lossTolMeas;
+            }
+            order.push_back(i + 1);
         }
-        et.removeRows(i + 1);
+        below = std::move(here);
     }
+    et.removeRowsInOrder(order);
     for (auto& e : et.events)
         if (isAnEventType(e.anEventTypeFlags, 2u | 4u)) e.anEventTypeFlags &= ~(2u | 4u);
     return et;
@@ -377,10 +403,50 @@ boost::optional<double> bidiScore(const BidiRowPlace& r1, const BidiRowPlace& r2
     return score;
 }
 
-std::vector<BidiCandidate> selectMergeChain(const std::vector<BidiCandidate>& candidates) {
+namespace {
+// Best (total, candidate) so far; a higher total wins, and of equal totals the later candidate, which is
+// the one a scan from the last candidate down meets first.
+struct ChainBest {
+    double total = 0;
+    size_t index = 0;
+    bool set = false;
+    bool beats(const ChainBest& o) const {
+        return set && (!o.set || total > o.total || (total == o.total && index > o.index));
+    }
+};
+
+// Maximum over a suffix of end-2 rows, as a Fenwick tree on the reversed order.
+class SuffixBest {
+public:
+    explicit SuffixBest(size_t n) : _tree(n + 1) {}
+    // Best among the positions above `pos`.
+    ChainBest above(size_t pos) const {
+        ChainBest best;
+        for (size_t i = _tree.size() - 1 - pos - 1; i > 0; i -= i & (~i + 1))
+            if (_tree[i].beats(best)) best = _tree[i];
+        return best;
+    }
+    void offer(size_t pos, const ChainBest& v) {
+        for (size_t i = _tree.size() - 1 - pos; i < _tree.size(); i += i & (~i + 1))
+            if (v.beats(_tree[i])) _tree[i] = v;
+    }
+
+private:
+    std::vector<ChainBest> _tree;
+};
+
+bool sortedWithBothRows(const std::vector<BidiCandidate>& candidates) {
+    for (size_t k = 0; k < candidates.size(); ++k) {
+        if (!candidates[k].row1 || !candidates[k].row2) return false;
+        if (k > 0 && *candidates[k].row1 < *candidates[k - 1].row1) return false;
+    }
+    return true;
+}
+
+// The direct form, for candidates that lack a row or are out of order (only ever small lists).
+void chainTotalsDirect(const std::vector<BidiCandidate>& candidates, std::vector<double>& total,
+                       std::vector<boost::optional<size_t>>& link) {
     const size_t n = candidates.size();
-    std::vector<double> total(n, 0.0);
-    std::vector<boost::optional<size_t>> link(n);
     for (size_t k = n; k-- > 0;) {
         total[k] += candidates[k].score;
         const BidiCandidate& c = candidates[k];
@@ -395,6 +461,52 @@ std::vector<BidiCandidate> selectMergeChain(const std::vector<BidiCandidate>& ca
             }
         }
     }
+}
+
+// The same totals and links for candidates in end-1 row order, each with both rows, in n log n: an
+// earlier candidate takes over the best total among the candidates of higher end-1 rows (all later in
+// the list) with a higher end-2 row.
+void chainTotalsSorted(const std::vector<BidiCandidate>& candidates, std::vector<double>& total,
+                       std::vector<boost::optional<size_t>>& link) {
+    const size_t n = candidates.size();
+    size_t maxRow2 = 0;
+    for (const auto& c : candidates) maxRow2 = std::max(maxRow2, *c.row2);
+    // End-2 rows are few (a table has at most 256), so they usually serve as positions directly.
+    std::vector<size_t> rows2;
+    if (maxRow2 >= 4 * n) {
+        rows2.reserve(n);
+        for (const auto& c : candidates) rows2.push_back(*c.row2);
+        std::sort(rows2.begin(), rows2.end());
+        rows2.erase(std::unique(rows2.begin(), rows2.end()), rows2.end());
+    }
+    auto rank = [&](size_t row2) {
+        if (rows2.empty()) return row2;
+        return static_cast<size_t>(std::lower_bound(rows2.begin(), rows2.end(), row2) - rows2.begin());
+    };
+    SuffixBest later(rows2.empty() ? maxRow2 + 1 : rows2.size());
+    for (size_t groupEnd = n; groupEnd > 0;) {
+        size_t groupStart = groupEnd - 1;
+        while (groupStart > 0 && *candidates[groupStart - 1].row1 == *candidates[groupEnd - 1].row1) --groupStart;
+        for (size_t m = groupEnd; m-- > groupStart;) {
+            const ChainBest best = later.above(rank(*candidates[m].row2));
+            if (best.set && best.total > 0) {
+                total[m] = best.total;
+                link[m] = best.index;
+            }
+            total[m] += candidates[m].score;
+        }
+        for (size_t m = groupStart; m < groupEnd; ++m) later.offer(rank(*candidates[m].row2), {total[m], m, true});
+        groupEnd = groupStart;
+    }
+}
+}  // namespace
+
+std::vector<BidiCandidate> selectMergeChain(const std::vector<BidiCandidate>& candidates) {
+    const size_t n = candidates.size();
+    std::vector<double> total(n, 0.0);
+    std::vector<boost::optional<size_t>> link(n);
+    if (sortedWithBothRows(candidates)) chainTotalsSorted(candidates, total, link);
+    else chainTotalsDirect(candidates, total, link);
     std::vector<BidiCandidate> chain;
     if (n == 0) return chain;
     size_t start = 0;
@@ -408,7 +520,10 @@ boost::optional<FiberOtdrEventTable> mergeBidiTables(const FiberOtdrEventTable& 
                                                      const FiberOtdrSettings& settings) {
     // Every end-1 row is kept, so a longer table cannot give a storable result; this also bounds the
     // pairing work on tables from a file.
-    if (end1.rowCount() > kMaxStoredRows || end2.rowCount() > kMaxStoredRows) return boost::none;
+    if (end1.rowCount() > kMaxStoredRows || end2.rowCount() > kMaxStoredRows) {
+        logf(kSeverityErr, "%s, Bad bidi, event table has more than %zu rows.", kFn, kMaxStoredRows);
+        return boost::none;
+    }
     const auto end1Row = tailOrEndRow(end1);
     const auto end2Row = tailOrEndRow(end2);
     const size_t launch1 = firstRowWithFlag(end1, OtdrAnEventType::launch).value_or(0);
@@ -491,7 +606,10 @@ boost::optional<FiberOtdrEventTable> mergeBidiTables(const FiberOtdrEventTable& 
 
     if (settings.otdrBendDetectionEnabled) markBends(out, settings);
     normalizeHiddenGroups(out);
-    if (out.size() > kMaxStoredRows) return boost::none;
+    if (out.size() > kMaxStoredRows) {
+        logf(kSeverityErr, "%s, Bad bidi, merged event table has more than %zu rows.", kFn, kMaxStoredRows);
+        return boost::none;
+    }
 
     FiberOtdrMergedRows merged;
     merged.reserve(out.size());
@@ -561,6 +679,11 @@ OtdrBidiResult createBidiTest(const FiberOtdrTest& a, const FiberOtdrTest& b, in
 
     if (!sameWavelengths(t1.overallResults, t2.overallResults)) {
         logf(kSeverityErr, "%s, Bad bidi, must have overall loss in same wls.", kFn);
+        return OtdrBidiError::notBuilt;
+    }
+    // A table whose rows cannot all be named by a one-byte row index is refused before any folding.
+    if (t1.eventTable.rowCount() > kMaxStoredRows || t2.eventTable.rowCount() > kMaxStoredRows) {
+        logf(kSeverityErr, "%s, Bad bidi, event table has more than %zu rows.", kFn, kMaxStoredRows);
         return OtdrBidiError::notBuilt;
     }
     auto table = mergeBidiTables(prepareBidiTable(t1.eventTable), prepareBidiTable(t2.eventTable), t1.settings);

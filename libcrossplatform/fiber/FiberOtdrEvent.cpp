@@ -86,14 +86,13 @@ Marshal::StreamOpStatus FiberOtdrEventTableRow::deserialize(Marshal::IObjectRead
         analyzedSplitRatio = static_cast<OtdrSplitterRatio>(readByte(r));
     }
     if (r.failed()) return Marshal::readError;
-    // Both would stop the process later (group queries, event map): refuse them here.
+    // A marker above 2 would stop the process in the group queries: refuse it here.
     if (marker > kLastHiddenGroupMarker) return Marshal::invalidData;
     hiddenGroupMarker = static_cast<HiddenGroupMarker>(marker);
+    // Any displayed type is kept as stored, except an end shown over another analysis: the event map
+    // recomputes earlier ends from their events and cannot honour a choice there, so it is dropped.
     const auto shown = static_cast<EventType>(displayed);
-    if (shown != eventType) {
-        if (!isValidOverride(eventType, shown)) return Marshal::invalidData;
-        userOverride = shown;
-    }
+    if (shown != eventType && shown != EventType::end && shown != EventType::hiddenEnd) userOverride = shown;
     return Marshal::ok;
 }
 

@@ -1,6 +1,7 @@
 #include "fiber/FiberOtdrEventTable.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "serialization/Assert.h"
 #include "serialization/Header.h"
@@ -10,6 +11,17 @@ namespace Kestrix {
 
 namespace {
 constexpr size_t kMaxStoredCount = 0xFFFF;
+
+// The row before a removed group end closes the group; the row after a removed group start opens it.
+void closeGroupOn(HiddenGroupMarker& before) {
+    if (before == HiddenGroupMarker::notSet) before = HiddenGroupMarker::end;
+    else if (before == HiddenGroupMarker::begin) before = HiddenGroupMarker::notSet;
+}
+
+void openGroupOn(HiddenGroupMarker& after) {
+    if (after == HiddenGroupMarker::notSet) after = HiddenGroupMarker::begin;
+    else if (after == HiddenGroupMarker::end) after = HiddenGroupMarker::notSet;
+}
 }  // namespace
 
 const FiberOtdrEventTableRow& FiberOtdrEventTable::getRowByIndex(size_t rowIndex) const {
@@ -65,6 +77,13 @@ std::vector<uint32_t> FiberOtdrEventTable::eventFlagsOfRow(size_t rowIndex) cons
     for (const auto& e : events)
         if (e.rowIndex == rowIndex) flags.push_back(e.anEventTypeFlags);
     return flags;
+}
+
+std::vector<std::vector<size_t>> FiberOtdrEventTable::eventsByRow() const {
+    std::vector<std::vector<size_t>> byRow(rows.size());
+    for (size_t i = 0; i < events.size(); ++i)
+        if (events[i].rowIndex < rows.size()) byRow[events[i].rowIndex].push_back(i);
+    return byRow;
 }
 
 size_t FiberOtdrEventTable::hiddenGroupCount() const {
@@ -163,9 +182,7 @@ void FiberOtdrEventTable::removeRows(size_t first, size_t last) {
             const auto m = rows[i].hiddenGroupMarker;
             if (m == HiddenGroupMarker::begin) break;
             if (m == HiddenGroupMarker::end) {
-                auto& before = rows[first - 1].hiddenGroupMarker;
-                if (before == HiddenGroupMarker::notSet) before = HiddenGroupMarker::end;
-                else if (before == HiddenGroupMarker::begin) before = HiddenGroupMarker::notSet;
+                closeGroupOn(rows[first - 1].hiddenGroupMarker);
                 break;
             }
         }
@@ -175,9 +192,7 @@ void FiberOtdrEventTable::removeRows(size_t first, size_t last) {
             const auto m = rows[i].hiddenGroupMarker;
             if (m == HiddenGroupMarker::end) break;
             if (m == HiddenGroupMarker::begin) {
-                auto& after = rows[last + 1].hiddenGroupMarker;
-                if (after == HiddenGroupMarker::notSet) after = HiddenGroupMarker::begin;
-                else if (after == HiddenGroupMarker::end) after = HiddenGroupMarker::notSet;
+                openGroupOn(rows[last + 1].hiddenGroupMarker);
                 break;
             }
         }
@@ -192,26 +207,76 @@ void FiberOtdrEventTable::removeRows(size_t first, size_t last) {
         if (e.rowIndex > last) e.rowIndex -= static_cast<uint32_t>(removed);
 }
 
+void FiberOtdrEventTable::removeRowsInOrder(const std::vector<size_t>& order) {
+    // The rows still present form a linked list, so each removal sees its neighbours of that moment.
+    constexpr size_t kNone = SIZE_MAX;
+    const size_t n = rows.size();
+    std::vector<size_t> prev(n), next(n);
+    for (size_t i = 0; i < n; ++i) {
+        prev[i] = i == 0 ? kNone : i - 1;
+        next[i] = i + 1 < n ? i + 1 : kNone;
+    }
+    std::vector<uint8_t> gone(n, 0);
+    size_t removed = 0;
+    for (size_t q : order) {
+        if (q >= n || gone[q]) continue;
+        const auto m = rows[q].hiddenGroupMarker;
+        if (m == HiddenGroupMarker::end && prev[q] != kNone) closeGroupOn(rows[prev[q]].hiddenGroupMarker);
+        if (m == HiddenGroupMarker::begin && next[q] != kNone) openGroupOn(rows[next[q]].hiddenGroupMarker);
+        if (prev[q] != kNone) next[prev[q]] = next[q];
+        if (next[q] != kNone) prev[next[q]] = prev[q];
+        gone[q] = 1;
+        ++removed;
+    }
+    if (removed == 0) return;
+
+    std::vector<uint32_t> newIndex(n);
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i) {
+        newIndex[i] = static_cast<uint32_t>(kept);
+        if (!gone[i]) {
+            if (kept != i) rows[kept] = std::move(rows[i]);
+            ++kept;
+        }
+    }
+    rows.resize(kept);
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [&](const FiberOtdrEvent& e) { return e.rowIndex < n && gone[e.rowIndex]; }),
+                 events.end());
+    for (auto& e : events)
+        e.rowIndex = e.rowIndex < n ? newIndex[e.rowIndex] : e.rowIndex - static_cast<uint32_t>(removed);
+}
+
 void FiberOtdrEventTable::recomputeRowType(size_t rowIndex) {
     const EventType t = otdrEventType(eventFlagsOfRow(rowIndex));
     if (t != EventType::unknown) getRowByIndex(rowIndex).eventType = t;
 }
 
 FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
+    // Rows are marked in the order they would be removed one by one, then removed in one pass.
     FiberOtdrEventTable map = *this;
-    if (map.rowCount() > 1) {
-        for (size_t i = 0; i < map.rowCount(); ++i) {
+    const size_t n = map.rowCount();
+    std::vector<size_t> order;
+    std::vector<uint8_t> removed(n, 0);
+    auto remove = [&](size_t i) {
+        order.push_back(i);
+        removed[i] = 1;
+    };
+    if (n > 1) {
+        for (size_t i = 0; i < n; ++i) {
             if (map.rows[i].displayEventType() == EventType::noSignal) {
-                map.removeRows(i);
+                remove(i);
                 break;
             }
         }
     }
-    for (size_t i = map.rowCount(); i-- > 0;)
-        if (map.rows[i].displayEventType() == EventType::echo) map.removeRows(i);
+    for (size_t i = n; i-- > 0;)
+        if (!removed[i] && map.rows[i].displayEventType() == EventType::echo) remove(i);
 
+    const auto byRow = map.eventsByRow();
     bool lastSeen = false;
-    for (size_t i = map.rowCount(); i-- > 0;) {
+    for (size_t i = n; i-- > 0;) {
+        if (removed[i]) continue;
         const EventType t = map.rows[i].displayEventType();
         const bool endLike = t == EventType::end || t == EventType::hiddenEnd;
         if (!endLike && t != EventType::weakSignal && t != EventType::outOfRange) continue;
@@ -220,14 +285,19 @@ FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
             continue;
         }
         if (!endLike) {
-            map.removeRows(i);
+            remove(i);
             continue;
         }
         KX_ASSERT_MSG(map.rows[i].userOverride == boost::none, "_userOverrideEventType == boost::none");
-        for (auto& e : map.events)
-            if (e.rowIndex == i) e.anEventTypeFlags &= ~16u;
-        map.rows[i].eventType = otdrEventType(map.eventFlagsOfRow(i));
+        std::vector<uint32_t> flags;
+        flags.reserve(byRow[i].size());
+        for (size_t k : byRow[i]) {
+            map.events[k].anEventTypeFlags &= ~16u;
+            flags.push_back(map.events[k].anEventTypeFlags);
+        }
+        map.rows[i].eventType = otdrEventType(flags);
     }
+    map.removeRowsInOrder(order);
     return map;
 }
 
@@ -285,13 +355,13 @@ Json::Value FiberOtdrEventTable::toJson(const Dump::DumpFlags& flags) const {
     j["_classVersion"] = Marshal::TypeIds::FiberOtdrEventTable.version;
     if (flags.detail == 0) return j;
     Json::Value rowArray(Json::arrayValue);
+    const auto byRow = eventsByRow();
     for (size_t i = 0; i < rows.size(); ++i) {
         Json::Value row = rows[i].toJson(flags);
         Json::Value rowEvents(Json::arrayValue);
-        for (const auto& e : events)
-            if (e.rowIndex == i) rowEvents.append(e.toJson(flags));
-        row["events"] = rowEvents;
-        rowArray.append(row);
+        for (size_t k : byRow[i]) rowEvents.append(events[k].toJson(flags));
+        row["events"] = std::move(rowEvents);
+        rowArray.append(std::move(row));
     }
     j["rows"] = rowArray;
     return j;

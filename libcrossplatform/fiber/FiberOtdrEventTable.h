@@ -32,6 +32,8 @@ public:
     boost::container::flat_set<uint16_t> getWavelengths() const;
     // Flags of every event of the row.
     std::vector<uint32_t> eventFlagsOfRow(size_t rowIndex) const;
+    // Indices of each row's events, in event order (one list per row).
+    std::vector<std::vector<size_t>> eventsByRow() const;
 
     // Hidden groups: a run of rows from a "Begin" row to the next "End" row.
     size_t hiddenGroupCount() const;
@@ -56,6 +58,9 @@ public:
     // Removes rows first..last (last 0: just first; clipped to the table) with their events, keeping the
     // hidden groups around them well formed.
     void removeRows(size_t first, size_t last = 0);
+    // Removes the rows named (indices into the table as it is now, each at most once) one after another in
+    // that order, each as removeRows() of its row would at its turn, but rebuilding the table only once.
+    void removeRowsInOrder(const std::vector<size_t>& order);
     // The simplified table of the event-map display.
     FiberOtdrEventTable createEventMap() const;
     // Recomputes a row's analysed type from its events (kept when they give "Unknown").

@@ -7,11 +7,13 @@
 
 namespace Kestrix {
 
+// Codes the record conversion turns into texts: 1 reads "Unable to read file" there, and 3 is taken by
+// "No displayable plots in data".
 enum class FiberRawCsvStatus : int32_t {
     written = 0,
+    // An image in a format this program cannot read: nothing is written.
+    unsupportedImageFormat = 1,
     cannotOpen = 2,
-    // An image in a format this program does not know: nothing is written.
-    unsupportedImageFormat = 3,
     noImageTest = 4,
 };
 

@@ -13,6 +13,7 @@ int32_t projectChannel() { return Kestrix::libraryChannel("project"); }
 
 void traceWarning(const char* format, ...) {
     const int32_t channel = projectChannel();
+    if (channel == Kestrix::TraceBuffer::kNoChannel) return;
     va_list args;
     va_start(args, format);
     Kestrix::TraceBuffer::instance().vtrace(channel, Kestrix::TraceLevel::warning, format, args);

@@ -6,6 +6,7 @@
 #include "serialization/Assert.h"
 #include "serialization/LogSink.h"
 #include "serialization/SimpleLogFormatter.h"
+#include "trace/LibraryChannels.h"
 
 namespace Kestrix {
 
@@ -30,7 +31,7 @@ std::string prefix(const std::string& channel, uint32_t level, const TraceEntry&
 }  // namespace
 
 TraceBuffer& TraceBuffer::instance() {
-    static TraceBuffer buffer;
+    static TraceBuffer buffer(true);
     return buffer;
 }
 
@@ -51,30 +52,23 @@ int32_t TraceBuffer::tryCreateChannel(const char* name, uint32_t mask) {
     return static_cast<int32_t>(_table.channels.size() - 1);
 }
 
-int32_t TraceBuffer::ensureChannel(const char* name, uint32_t mask) {
-    int32_t id = kNoChannel;
-    ensureChannels(&name, 1, mask, &id);
-    return id;
-}
-
-void TraceBuffer::ensureChannels(const char* const* names, size_t count, uint32_t mask, int32_t* ids) {
-    KX_ASSERT(count == 0 || (names != nullptr && ids != nullptr));
+void TraceBuffer::lock() {
     std::lock_guard<std::mutex> lock(_tableMutex);
-    for (size_t i = 0; i < count; ++i) {
-        KX_ASSERT(names[i]);
-        int32_t id = _table.find(names[i]);
-        if (id < 0 && !_chanTableLocked && _table.channels.size() < ChannelTable::kMaxChannels) {
-            _table.channels.emplace_back(names[i], mask);
-            id = static_cast<int32_t>(_table.channels.size() - 1);
+    if (_chanTableLocked) return;
+    if (_libraryChannels) {
+        for (const char* name : libraryChannelNames()) {
+            if (_table.find(name) >= 0 || _table.channels.size() >= ChannelTable::kMaxChannels) continue;
+            _table.channels.emplace_back(name, kLibraryChannelMask);
         }
-        ids[i] = id < 0 ? kNoChannel : id;
     }
     _chanTableLocked = true;
 }
 
-void TraceBuffer::lock() {
+int32_t TraceBuffer::findChannel(const char* name) const {
+    if (!name) return kNoChannel;
     std::lock_guard<std::mutex> lock(_tableMutex);
-    _chanTableLocked = true;
+    const int32_t id = _table.find(name);
+    return id < 0 ? kNoChannel : id;
 }
 
 bool TraceBuffer::accepts(int32_t channel, uint32_t level) const {

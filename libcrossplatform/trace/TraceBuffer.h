@@ -4,12 +4,9 @@
 // Phase 1: channels are created (createChannel). lock() ends it; phase 2: trace() and flush().
 // The process-wide buffer is instance(); other instances exist only for tests.
 //
-// Library areas that trace on their own channels call ensureChannel(name, mask) once (lazily, e.g. from a
-// function-local static): it returns the channel of that name if it exists, else creates it while the
-// table is still open; either way it locks the table, so tracing works for callers that never touched the
-// trace buffer. When the table was locked by someone else without that channel, it returns kNoChannel, and
-// trace()/traceObject() on kNoChannel do nothing. An area with several channels registers them together with
-// ensureChannels(), which finds or creates all of them under one lock of the table before locking it.
+// The process-wide buffer also holds the library's own channels (see LibraryChannels.h): lock() adds them
+// after the host's channels, just before it locks, so host channel ids are what createChannel() returned
+// and the table is only ever locked by the host. Until then the library traces nothing.
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
@@ -30,7 +27,8 @@ public:
     static constexpr size_t kMaxMessage = 500;
     static constexpr int32_t kDefaultMaxLength = 100;
 
-    TraceBuffer() = default;
+    // `withLibraryChannels`: lock() registers the library's channels (the process-wide buffer does).
+    explicit TraceBuffer(bool withLibraryChannels = false) : _libraryChannels(withLibraryChannels) {}
     TraceBuffer(const TraceBuffer&) = delete;
     TraceBuffer& operator=(const TraceBuffer&) = delete;
 
@@ -42,11 +40,11 @@ public:
     // The same for callers outside the library, whose misuse must not end the process: kNoChannel when the
     // name is null, the table is locked or full.
     int32_t tryCreateChannel(const char* name, uint32_t mask);
-    // See above: find or create, then lock.
-    int32_t ensureChannel(const char* name, uint32_t mask);
-    // The same for `count` names at once; ids[i] receives each channel's id or kNoChannel.
-    void ensureChannels(const char* const* names, size_t count, uint32_t mask, int32_t* ids);
+    // Ends phase 1; for the process-wide buffer first adds each library channel the table lacks (while
+    // there is room). Locking again changes nothing.
     void lock();
+    // Id of the first channel of that name, or kNoChannel.
+    int32_t findChannel(const char* name) const;
     bool locked() const { return _chanTableLocked.load(); }
 
 #if defined(__GNUC__)
@@ -89,6 +87,7 @@ private:
     std::atomic<bool> _console{false};
     std::atomic<bool> _chanTableLocked{false};
     int32_t _delimiterCount = 0;
+    const bool _libraryChannels;
 };
 
 }  // namespace Kestrix

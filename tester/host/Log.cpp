@@ -1,5 +1,7 @@
 #include "tester/host/Log.h"
 
+#include "tester/host/Printable.h"
+
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -49,8 +51,9 @@ std::string contextText() {
     return out;
 }
 
+// Log text may quote the tester (error lines, file names): no control character reaches a log or a terminal.
 void emit(LogLevel level, const std::string& text) {
-    LogRecord r{level, contextText(), text};
+    LogRecord r{level, printable(contextText()), printable(text)};
     LogSinkFn s;
     {
         std::lock_guard<std::mutex> lock(sinkMutex());

@@ -7,9 +7,18 @@
 namespace Kestrix::Tester {
 namespace {
 
-std::string hostOf(const std::string& address) {
-    auto a = parseAddress(address);
-    return a ? a->host : address;
+// The same tester whether or not the default port is written out.
+bool sameAddress(const std::string& a, const std::string& b) {
+    auto pa = parseAddress(a);
+    auto pb = parseAddress(b);
+    if (!pa || !pb)
+        return a == b;
+    const auto port = [](uint16_t p) { return p ? p : SshClient::kDefaultPort; };
+    return pa->host == pb->host && port(pa->port) == port(pb->port);
+}
+
+void logProbe(const std::string& address, const std::string& reason) {
+    Log::ErrMsg("KestrixCom FindAttachedTesters", "Address=" + address + ", " + reason);
 }
 
 TesterConnectInfo infoFrom(const std::string& address, const SysinfoInstrument& inst) {
@@ -48,7 +57,7 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
     std::vector<std::string> out;
     if (m_ip && !m_ip->empty()) {
         try {
-            if (pinger.ping(hostOf(*m_ip), kPingTimeoutMs))
+            if (pinger.pingAddress(*m_ip, kPingTimeoutMs))
                 out.push_back(*m_ip);
         } catch (const std::exception& e) {
             Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
@@ -59,6 +68,9 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
     int errors = 0;
     for (int i = 0; i < kLinkLocalCandidates; ++i) {
         const std::string address = kLinkLocalPrefix + std::to_string(8 * i + 2);
+        // The preferred address answered already; probing it twice would keep neither connection open.
+        if (!out.empty() && sameAddress(out.front(), address))
+            continue;
         try {
             if (!pinger.ping(address, kPingTimeoutMs))
                 break;
@@ -76,15 +88,23 @@ boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& ad
                                                           bool& loginRefused) {
     auto client = _connectFactory(address, kDefaultTimeoutMs);
     if (!client->Login(m_user, m_password) || !client->IsConnected()) {
+        logProbe(address, "login refused");
         loginRefused = true;
         return boost::none;
     }
     auto shell = std::make_unique<SshShell>(*client, kPromptPattern, kDefaultTimeoutMs);
+    shell->setMaxReply(_maxReplyBytes);
     shell->SendCommand("sysinfo");
     auto reply = shell->ReadAll();
-    auto info = reply ? GetSysinfo(*reply) : boost::none;
-    if (!info)
+    if (!reply) {
+        logProbe(address, "no reply to sysinfo");
         return boost::none;
+    }
+    auto info = GetSysinfo(*reply);
+    if (!info) {
+        logProbe(address, "sysinfo unreadable: " + firstLine(*reply).substr(0, 80));
+        return boost::none;
+    }
     TesterConnectInfo tester = infoFrom(address, info->instruments.front());
     if (keepOpen) {
         Close();
@@ -92,6 +112,7 @@ boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& ad
         m_shell = std::move(shell);
         m_tester = tester;
         m_connected = true;
+        applyShellLimits();
         SetTimeout(0);
     }
     return tester;
@@ -103,13 +124,15 @@ boost::optional<std::vector<TesterConnectInfo>> KestrixCom::FindAttachedTesters(
     const bool keepOpen = candidates.size() == 1;
     std::vector<TesterConnectInfo> found;
     for (const auto& address : candidates) {
+        if (found.size() >= kMaxTestersFound)
+            break;
         bool refused = false;
         try {
             auto info = probeTester(address, keepOpen, refused);
             if (info)
                 found.push_back(*info);
         } catch (const std::exception& e) {
-            Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
+            logProbe(address, e.what());
         }
         if (refused)
             break;
@@ -124,9 +147,11 @@ bool KestrixCom::OpenCurrentTester() {
     if (!m_tester)
         return false;
     LogContext context("Connecting to Kestrix tester");
+    // The shell and the SCP channels point into the client: they go before it, whatever happens next.
+    Close();
     try {
         auto pinger = _pingFactory();
-        if (pinger->ping(hostOf(m_tester->Port), kPingTimeoutMs)) {
+        if (pinger->pingAddress(m_tester->Port, kPingTimeoutMs)) {
             m_client = _connectFactory(m_tester->Port, kDefaultTimeoutMs);
             m_client->Login(m_user, m_password);
             m_connected = m_client->IsConnected();
@@ -134,19 +159,15 @@ bool KestrixCom::OpenCurrentTester() {
                 m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
         }
         if (m_connected) {
+            applyShellLimits();
             SetTimeout(0);
         } else {
             Log::ErrMsg("Failed to connect", fillIn("IP Address={0}", m_tester->Port));
-            m_shell.reset();
-            if (m_client)
-                m_client->Disconnect();
-            m_client.reset();
+            Close();
         }
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, "OpenCurrentTester");
-        m_connected = false;
-        m_shell.reset();
-        m_client.reset();
+        Close();
     }
     return m_connected;
 }
@@ -197,6 +218,16 @@ void KestrixCom::Close() {
     }
     m_client.reset();
     m_connected = false;
+}
+
+void KestrixCom::setMaxReplyBytes(size_t bytes) {
+    _maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
+    applyShellLimits();
+}
+
+void KestrixCom::applyShellLimits() {
+    if (m_shell)
+        m_shell->setMaxReply(_maxReplyBytes);
 }
 
 void KestrixCom::SetTimeout(int ms) {

@@ -24,6 +24,20 @@ namespace Kestrix::Tester {
 using SshConnectFactory = std::function<std::unique_ptr<SshClient>(const std::string& address, int timeoutMs)>;
 SshConnectFactory defaultConnectFactory();
 
+// What a download is for. Each purpose has its own size cap, far above the real files and far below
+// memory; a file announced larger is refused before any of it is read.
+enum class DownloadKind { Any, Database, ResultFile, Log, ScreenImage };
+
+struct DownloadLimits {
+    uint64_t database = uint64_t(256) << 20;    // master and project databases: a few MB
+    uint64_t resultFile = uint64_t(64) << 20;   // one result: at most a few MB
+    uint64_t log = uint64_t(256) << 20;         // diagnostic logs
+    uint64_t screenImage = uint64_t(32) << 20;  // one screen capture: about a MB
+    uint64_t group = uint64_t(256) << 20;       // all files of one group read together
+    // Any: the largest of the purposes.
+    uint64_t capFor(DownloadKind kind) const;
+};
+
 class KestrixCom {
 public:
     static constexpr int kDefaultTimeoutMs = 5000;
@@ -33,6 +47,7 @@ public:
     static constexpr const char* kPromptPattern = "([$])|([#]) ";
     static constexpr const char* kLinkLocalPrefix = "169.254.222.";
     static constexpr int kLinkLocalCandidates = 5;
+    static constexpr size_t kMaxTestersFound = 5;
 
     KestrixCom();
     explicit KestrixCom(std::string password);
@@ -46,6 +61,10 @@ public:
     void setConnectFactory(SshConnectFactory f) { _connectFactory = std::move(f); }
     void setLinkLocalScan(bool on) { _linkLocalScan = on; }
     void setPassword(std::string password) { m_password = std::move(password); }
+    void setDownloadLimits(const DownloadLimits& limits) { _limits = limits; }
+    const DownloadLimits& downloadLimits() const { return _limits; }
+    // Longest shell reply (0 restores the default); a longer one counts as a failed reply.
+    void setMaxReplyBytes(size_t bytes);
 
     boost::optional<std::vector<TesterConnectInfo>> FindAttachedTesters();
     bool OpenCurrentTester();
@@ -69,10 +88,18 @@ public:
     bool MkDir(const std::string& path);
 
     bool WriteFile(const std::string& localPath, const std::string& remotePath);
-    bool ReadFile(const std::string& remotePath, const std::string& localPath);
+    bool ReadFile(const std::string& remotePath, const std::string& localPath) {
+        return ReadFile(remotePath, localPath, DownloadKind::Any);
+    }
     bool WriteMemory(const std::vector<uint8_t>& data, const std::string& remotePath, ProgressFn progress);
     // Reads report no progress; the callback is accepted for callers that pass one.
-    boost::optional<std::vector<uint8_t>> ReadMemory(const std::string& remotePath, ProgressFn progress = {});
+    boost::optional<std::vector<uint8_t>> ReadMemory(const std::string& remotePath, ProgressFn progress = {}) {
+        return ReadMemory(remotePath, DownloadKind::Any, std::move(progress));
+    }
+    boost::optional<std::vector<uint8_t>> ReadMemory(const std::string& remotePath, DownloadKind kind,
+                                                     ProgressFn progress = {});
+    bool ReadFile(const std::string& remotePath, const std::string& localPath, DownloadKind kind);
+    // Result files: each within the result-file cap, all of them within the group cap.
     bool ReadFileGroup(FileCopyGroup* group);
 
     static boost::optional<Sysinfo> GetSysinfo(const std::string& reply) { return parseSysinfoReply(reply); }
@@ -87,6 +114,8 @@ protected:
     bool CheckScp();
     void DropScp() { m_scp.clear(); }
     bool probeConnection();
+    // Gives the shell the reply cap.
+    void applyShellLimits();
 
     std::string m_user = kUser;
     std::string m_password;
@@ -106,6 +135,8 @@ private:
     PingFactory _pingFactory;
     SshConnectFactory _connectFactory;
     bool _linkLocalScan = true;
+    DownloadLimits _limits;
+    size_t _maxReplyBytes = SshShell::kDefaultMaxReply;
 };
 
 // The upload in progress, shared by the process: only one upload reports progress at a time.

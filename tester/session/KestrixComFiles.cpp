@@ -1,4 +1,5 @@
 // Listing, creating and deleting on the tester, and SCP transfers.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -54,11 +55,18 @@ void onTransfer(uint64_t transferred, bool finished) {
 
 namespace {
 
-// `cmd "path"` with the path quoted for the tester's shell; none when the path cannot be sent.
+// `cmd "path"` with the path quoted for the tester's shell; none (logged) when the path cannot be sent
+// or would be taken as an option.
 boost::optional<std::string> withPath(const char* cmd, const std::string& path) {
     auto quoted = doubleQuoted(path);
-    if (!quoted)
+    if (!quoted) {
+        Log::ErrMsg(cmd, "Path holds a control character");
         return boost::none;
+    }
+    if (isOptionLike(path)) {
+        Log::ErrMsg(cmd, fillIn("Path begins with \"-\": {0}", path));
+        return boost::none;
+    }
     return std::string(cmd) + " " + *quoted;
 }
 
@@ -73,10 +81,8 @@ boost::optional<std::vector<dirEntry>> KestrixCom::DirList(const std::string& fo
     if (!m_connected || folder.empty())
         return boost::none;
     auto cmd = withPath("ls -lQ", folder);
-    if (!cmd) {
-        Log::ErrMsg("DirList", "Path holds a control character");
+    if (!cmd)
         return boost::none;
-    }
     auto reply = SendTvixCmd(*cmd);
     if (!reply)
         return boost::none;
@@ -120,8 +126,8 @@ bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string
     if (!m_client || data.empty() || remotePath.empty())
         return false;
     LogContext context("Kestrix: WriteMemory to tester");
-    if (!isTerminalSafe(remotePath)) {
-        Log::ErrMsg("Path holds a control character", fillIn("DestinationFile={0}", remotePath));
+    if (!isTerminalSafe(remotePath) || isOptionLike(remotePath)) {
+        Log::ErrMsg("Path cannot be sent", fillIn("DestinationFile={0}", remotePath));
         return false;
     }
     bool written = false;
@@ -143,12 +149,24 @@ bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string
     return written;
 }
 
-boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& remotePath, ProgressFn) {
+uint64_t DownloadLimits::capFor(DownloadKind kind) const {
+    switch (kind) {
+    case DownloadKind::Database: return database;
+    case DownloadKind::ResultFile: return resultFile;
+    case DownloadKind::Log: return log;
+    case DownloadKind::ScreenImage: return screenImage;
+    case DownloadKind::Any: break;
+    }
+    return std::max({database, resultFile, log, screenImage});
+}
+
+boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& remotePath, DownloadKind kind,
+                                                             ProgressFn) {
     if (!m_client || remotePath.empty())
         return boost::none;
     LogContext context("Kestrix: ReadMemory from tester");
-    if (!isTerminalSafe(remotePath)) {
-        Log::ErrMsg("Path holds a control character", fillIn("SourceFile={0}", remotePath));
+    if (!isTerminalSafe(remotePath) || isOptionLike(remotePath)) {
+        Log::ErrMsg("Path cannot be sent", fillIn("SourceFile={0}", remotePath));
         return boost::none;
     }
     try {
@@ -156,6 +174,7 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
         UploadProgress::begin(0, nullptr);
         if (m_scp.empty())
             return boost::none;
+        m_scp[0]->setMaxFileSize(_limits.capFor(kind));
         auto bytes = m_scp[0]->GetFile(remotePath);
         if (bytes.empty())
             return boost::none;
@@ -178,11 +197,15 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
         return false;
     UploadProgress::begin(0, nullptr);
     auto& files = group->files();
+    uint64_t budget = _limits.group;
     for (size_t i = 0; i < files.size(); ++i) {
         FileCopyInfo& f = files[i];
         try {
-            if (CheckScp() && i < m_scp.size())
+            if (CheckScp() && i < m_scp.size()) {
+                m_scp[i]->setMaxFileSize(std::min(_limits.capFor(DownloadKind::ResultFile), budget));
                 f.data = m_scp[i]->GetFile(f.remotePath);
+                budget -= std::min<uint64_t>(budget, f.data->size());
+            }
         } catch (const std::exception& e) {
             f.data = boost::none;
             DropScp();
@@ -205,8 +228,8 @@ bool KestrixCom::WriteFile(const std::string& localPath, const std::string& remo
     return WriteMemory(bytes, remotePath, nullptr);
 }
 
-bool KestrixCom::ReadFile(const std::string& remotePath, const std::string& localPath) {
-    auto bytes = ReadMemory(remotePath);
+bool KestrixCom::ReadFile(const std::string& remotePath, const std::string& localPath, DownloadKind kind) {
+    auto bytes = ReadMemory(remotePath, kind);
     if (!bytes)
         return false;
     std::ofstream out(localPath, std::ios::binary | std::ios::trunc);

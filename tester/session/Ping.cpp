@@ -15,6 +15,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tester/ssh/Address.h"
+
 namespace Kestrix::Tester {
 namespace {
 
@@ -143,7 +145,67 @@ bool IcmpPinger::ping(const std::string& host, int timeoutMs) {
     }
 }
 
+bool IPinger::pingAddress(const std::string& address, int timeoutMs) {
+    auto a = parseAddress(address);
+    return ping(a ? a->host : address, timeoutMs);
+}
+
+bool tcpConnects(const std::string& host, uint16_t port, int timeoutMs) {
+    in_addr target{};
+    try {
+        target = resolve(host);
+    } catch (const std::exception&) {
+        return false;
+    }
+    Socket sock(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (sock.fd() < 0)
+        return false;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr = target;
+    to.sin_port = htons(port);
+    if (::connect(sock.fd(), reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
+        return true;
+    if (errno != EINPROGRESS)
+        return false;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        pollfd pfd{sock.fd(), POLLOUT, 0};
+        int rc = ::poll(&pfd, 1, static_cast<int>(left));
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (rc <= 0)
+            return false;
+        int error = 0;
+        socklen_t len = sizeof error;
+        return ::getsockopt(sock.fd(), SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
+    }
+}
+
 namespace {
+
+class FallbackPinger : public IPinger {
+public:
+    explicit FallbackPinger(std::unique_ptr<IPinger> inner) : _inner(std::move(inner)) {}
+    bool ping(const std::string& host, int timeoutMs) override { return pingAddress(host, timeoutMs); }
+    bool pingAddress(const std::string& address, int timeoutMs) override {
+        auto a = parseAddress(address);
+        if (!a)
+            return false;
+        try {
+            return _inner->ping(a->host, timeoutMs);
+        } catch (const std::exception&) {
+            return tcpConnects(a->host, a->port ? a->port : kSshPort, timeoutMs);
+        }
+    }
+
+private:
+    static constexpr uint16_t kSshPort = 22;
+    std::unique_ptr<IPinger> _inner;
+};
 
 class FunctionPinger : public IPinger {
 public:
@@ -160,8 +222,12 @@ std::unique_ptr<IPinger> makeFunctionPinger(std::function<bool(const std::string
     return std::make_unique<FunctionPinger>(std::move(fn));
 }
 
+std::unique_ptr<IPinger> makeFallbackPinger(std::unique_ptr<IPinger> inner) {
+    return std::make_unique<FallbackPinger>(std::move(inner));
+}
+
 PingFactory defaultPingFactory() {
-    return [] { return std::make_unique<IcmpPinger>(); };
+    return [] { return makeFallbackPinger(std::make_unique<IcmpPinger>()); };
 }
 
 }  // namespace Kestrix::Tester

@@ -17,12 +17,18 @@ boost::optional<std::string> escapeInDoubleQuotes(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 8);
     for (char c : text) {
+        if (c == '!') {
+            out += "\"\\!\"";
+            continue;
+        }
         if (c == '\\' || c == '"' || c == '$' || c == '`')
             out.push_back('\\');
         out.push_back(c);
     }
     return out;
 }
+
+bool isOptionLike(const std::string& path) { return !path.empty() && path.front() == '-'; }
 
 boost::optional<std::string> doubleQuoted(const std::string& text) {
     auto inner = escapeInDoubleQuotes(text);

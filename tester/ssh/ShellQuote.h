@@ -11,8 +11,12 @@ namespace Kestrix::Tester {
 // (newline ends the line, ^C interrupts, ^U erases it).
 bool isTerminalSafe(const std::string& text);
 
-// `text` for use inside double quotes: \ " $ ` escaped with a backslash. None when it is not
-// terminal safe.
+// True for a path that a command would take as an option ("-f", "--help"): such paths are refused.
+bool isOptionLike(const std::string& path);
+
+// `text` for use inside double quotes: \ " $ ` escaped with a backslash, and ! written outside the quotes
+// as "\!" (an interactive bash expands it even inside double quotes; ash keeps it literal either way).
+// None when it is not terminal safe.
 boost::optional<std::string> escapeInDoubleQuotes(const std::string& text);
 
 // "text" quoted as above, with the quotes.

@@ -18,7 +18,15 @@ void EscapeStripper::feed(const char* data, size_t size, std::string& out) {
         const auto c = static_cast<unsigned char>(data[i]);
         switch (_state) {
         case State::Text:
-            if (c == kEsc)
+            if (c >= 0x20 && c != 0x7f) {
+                // A run of plain text goes in one piece: replies can be megabytes long.
+                size_t end = i + 1;
+                while (end < size && static_cast<unsigned char>(data[end]) >= 0x20 &&
+                       static_cast<unsigned char>(data[end]) != 0x7f)
+                    ++end;
+                out.append(data + i, end - i);
+                i = end - 1;
+            } else if (c == kEsc)
                 _state = State::Escape;
             else if (c >= 0x20 && c != 0x7f)
                 out.push_back(static_cast<char>(c));

@@ -4,6 +4,8 @@
 
 #include <libssh/libssh.h>
 
+#include "tester/host/Printable.h"
+
 namespace Kestrix::Tester {
 namespace {
 
@@ -61,7 +63,7 @@ void SshClient::Connect(const std::string& address) {
     ssh_options_set(_session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, "/dev/null");
     applyTimeout();
     if (ssh_connect(_session) != SSH_OK) {
-        SshError e(SshErrorKind::Socket, "cannot connect to " + address + ": " + ssh_get_error(_session));
+        SshError e(SshErrorKind::Socket, "cannot connect to " + address + ": " + printable(ssh_get_error(_session)));
         Disconnect();
         throw e;
     }
@@ -99,7 +101,8 @@ void SshClient::Disconnect() {
 SshError SshClient::lastError(const std::string& what) const {
     if (!_session)
         return SshError(SshErrorKind::Socket, what + ": not connected");
-    std::string text = what + ": " + ssh_get_error(_session);
+    // libssh's text may quote the peer (a disconnect message).
+    std::string text = what + ": " + printable(ssh_get_error(_session));
     if (!sessionUsable(_session))
         return SshError(SshErrorKind::Socket, text);
     return SshError(SshErrorKind::Protocol, text);

@@ -1,5 +1,6 @@
 #include "tester/ssh/SshShell.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 
@@ -22,6 +23,8 @@ int msLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(std::min<long long>(left, INT_MAX)) : 0;
 }
 
+Clock::time_point deadlineIn(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
+
 }  // namespace
 
 SshShell::SshShell(SshClient& client, const std::string& promptPattern, int timeoutMs)
@@ -30,7 +33,7 @@ SshShell::SshShell(SshClient& client, const std::string& promptPattern, int time
     _channel->requestPty("dumb", kColumns, kRows);
     _channel->requestShell();
     bool found = false;
-    readUntilPrompt(_timeoutMs, found);
+    readUntilPrompt(deadlineIn(_timeoutMs), found);
     if (!found)
         throw SshError(SshErrorKind::Timeout, "the tester's shell sent no prompt");
     _text.clear();
@@ -48,14 +51,23 @@ void SshShell::SendCommand(const std::string& text) {
     if (!isTerminalSafe(text))
         throw SshError(SshErrorKind::Usage, "command holds a control character");
     _lastCommand = text;
-    _channel->writeAll(text + "\n");
+    try {
+        _channel->writeAll(text + "\n");
+    } catch (const SshError&) {
+        // Part of the line may be on the tester, waiting for the rest.
+        _outOfStep = true;
+        _partialLine = true;
+        throw;
+    }
 }
 
-void SshShell::readUntilPrompt(int timeoutMs, bool& found) {
+void SshShell::readUntilPrompt(Deadline deadline, bool& found) {
     found = false;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[kReadChunk];
     for (;;) {
+        if (_text.size() > _maxReply)
+            return;
+        const int left = msLeft(deadline);
         auto at = _prompt.findAtEnd(_text);
         if (at) {
             bool lineStart = *at == 0 || _text[*at - 1] == '\n';
@@ -63,9 +75,13 @@ void SshShell::readUntilPrompt(int timeoutMs, bool& found) {
                 found = true;
                 return;
             }
+            // Not at a line start: a "$" inside output unless nothing follows within the grace time, and
+            // a stream of such chunks still ends at the deadline.
+            if (left == 0)
+                return;
             size_t before = _text.size();
             try {
-                size_t n = _channel->readSome(buffer, sizeof buffer, kMidLineGraceMs);
+                size_t n = _channel->readSome(buffer, sizeof buffer, std::min(kMidLineGraceMs, left));
                 if (n == 0)
                     throw SshError(SshErrorKind::Socket, "the tester's shell ended");
                 _stripper.feed(buffer, n, _text);
@@ -79,7 +95,6 @@ void SshShell::readUntilPrompt(int timeoutMs, bool& found) {
             }
             continue;
         }
-        int left = msLeft(deadline);
         if (left == 0)
             return;
         size_t n = 0;
@@ -98,9 +113,10 @@ void SshShell::readUntilPrompt(int timeoutMs, bool& found) {
 
 boost::optional<std::string> SshShell::ReadAll() {
     bool found = false;
-    readUntilPrompt(_timeoutMs, found);
+    readUntilPrompt(deadlineIn(_timeoutMs), found);
     if (!found) {
         _outOfStep = true;
+        _text.clear();
         return boost::none;
     }
     auto at = _prompt.findAtEnd(_text);
@@ -118,7 +134,16 @@ boost::optional<std::string> SshShell::ReadLine() {
 
 void SshShell::Drain() {
     char buffer[kReadChunk];
-    while (_channel->readPending(buffer, sizeof buffer) > 0) {
+    const auto deadline = deadlineIn(_timeoutMs);
+    size_t drained = 0;
+    for (size_t n = _channel->readPending(buffer, sizeof buffer); n > 0;
+         n = _channel->readPending(buffer, sizeof buffer)) {
+        drained += n;
+        // Output that does not stop is not stale output: the shell is busy with something.
+        if (drained > _maxReply || msLeft(deadline) == 0) {
+            _outOfStep = true;
+            break;
+        }
     }
     _text.clear();
     _stripper.reset();
@@ -127,22 +152,33 @@ void SshShell::Drain() {
 }
 
 void SshShell::resync() {
+    const auto deadline = deadlineIn(_timeoutMs);
+    if (_partialLine) {
+        // ^C drops the partial line (and stops whatever it may have started).
+        _channel->writeAll("\x03");
+        _partialLine = false;
+    }
     const std::string marker = "KXSYNC" + std::to_string(++_syncCount);
     SendCommand("echo " + marker);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(_timeoutMs);
     for (;;) {
         bool found = false;
-        readUntilPrompt(msLeft(deadline), found);
-        if (!found)
+        readUntilPrompt(deadline, found);
+        if (!found) {
+            _text.clear();
             throw SshError(SshErrorKind::Socket, "the tester's shell is out of step");
+        }
         auto at = _prompt.findAtEnd(_text);
         std::string reply = _text.substr(0, at ? *at : _text.size());
         _text.clear();
+        // The marker line ends the reply, alone on its line or right after an earlier prompt (the prompt
+        // that follows ^C and the marker's output may come in one piece).
         const std::string line = marker + "\n";
-        if (reply.size() >= line.size() && reply.compare(reply.size() - line.size(), line.size(), line) == 0 &&
-            (reply.size() == line.size() || reply[reply.size() - line.size() - 1] == '\n')) {
-            _outOfStep = false;
-            return;
+        if (reply.size() >= line.size() && reply.compare(reply.size() - line.size(), line.size(), line) == 0) {
+            const std::string before = reply.substr(0, reply.size() - line.size());
+            if (before.empty() || before.back() == '\n' || _prompt.findAtEnd(before)) {
+                _outOfStep = false;
+                return;
+            }
         }
     }
 }

@@ -6,6 +6,10 @@
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
+#include "copper/CopperBuilders.h"
+#include "storage/Cursor.h"
+#include "storage/ProjectStatus.h"
+#include "trace/ChannelTable.h"
 
 using namespace kx::cli;
 
@@ -54,4 +58,33 @@ TEST(DumpCommand, RefusesWhatItCannotRecognise) {
     auto bytes = Kestrix::serializeToBytes(e);
     bytes.resize(bytes.size() - 3);
     EXPECT_THROW(dumpText(bytes, false), BadInput);
+}
+
+TEST(DumpCommand, ResultPrinterFollowsTheSummaryWhereverItStands) {
+    // The result readers take the sections in any order; so does dump.
+    const Kestrix::CopperResult result = kx::test::cat6AResult();
+    PFile::Section body, summary;
+    ASSERT_EQ(Kestrix::setResultSection(body, PFile::SectionType::CopperTestBody, 6, result.test->body), 0);
+    ASSERT_EQ(Kestrix::setResultSection(summary, PFile::SectionType::ResultSummary, 1, result.summary), 0);
+    const auto bytes = PFile::buildContainer({&body, &summary});
+    const std::string json = dumpText(bytes, true, 2);
+    EXPECT_NE(json.find("Cat6A-PL-001"), std::string::npos) << json.substr(0, 400);
+    EXPECT_NE(json.find("copperTestBody"), std::string::npos);
+}
+
+TEST(DumpCommand, BareChannelTablesAndProjectPartsDump) {
+    Kestrix::ChannelTable table;
+    table.channels.emplace_back("io", Kestrix::TraceLevel::warning);
+    const auto bytes = Kestrix::serializeToBytes(table);
+    const std::string text = dumpText(bytes, false);
+    EXPECT_NE(text.find("ChannelTable"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 0 io         1       0       1       0       0       0"), std::string::npos) << text;
+    EXPECT_NE(dumpText(bytes, true).find("\"name\" : \"io\""), std::string::npos);
+
+    // The project status shares the table's type id.
+    Project::Status status;
+    status.numTests = 12;
+    EXPECT_NE(dumpText(Kestrix::serializeToBytes(status), true).find("12"), std::string::npos);
+    Project::CursorList cursors;
+    EXPECT_NO_THROW(dumpText(Kestrix::serializeToBytes(cursors), true));
 }

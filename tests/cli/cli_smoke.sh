@@ -29,4 +29,10 @@ for f in "$samples"/*; do
   expect 0 "$kx" dump --json --detail 2 "$f"
   expect 0 "$kx" dump "$f"
 done
+# Asking for JSON is asking for the whole object; --detail lowers it.
+"$kx" dump --json "$samples/fiber-otdr.result" >"$tmp/json-default" 2>&1
+"$kx" dump --json --detail 2 "$samples/fiber-otdr.result" >"$tmp/json-2" 2>&1
+"$kx" dump --json --detail 0 "$samples/fiber-otdr.result" >"$tmp/json-0" 2>&1
+cmp -s "$tmp/json-default" "$tmp/json-2" || { echo "FAIL: dump --json is not detail 2"; fail=1; }
+cmp -s "$tmp/json-default" "$tmp/json-0" && { echo "FAIL: dump --json --detail 0 changed nothing"; fail=1; }
 exit $fail

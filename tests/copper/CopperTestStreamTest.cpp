@@ -292,6 +292,26 @@ TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
     EXPECT_FALSE(noLimit.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
 }
 
+TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
+    // Many short plots against one long reference: each mask is as long as its plot, not the reference,
+    // so the JSON stays proportional to the plots stored.
+    CopperTest t = smallTest();
+    t.body.limit = std::make_shared<CopperLimit>();
+    t.body.limit->do3dbRuleRl = true;
+    t.plots.plots = {kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
+                                          std::vector<int16_t>(20000, 40))};
+    for (int i = 0; i < 500; ++i)
+        t.plots.plots.push_back(kx::test::samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2,
+                                                     WirePair::pair2, {10, 20, 30}));
+    const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
+    ASSERT_EQ(arrays.size(), 501u);
+    EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);
+    EXPECT_EQ(arrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
+    std::vector<uint16_t> full;
+    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, full));
+    EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
+}
+
 TEST(CopperTestDiagnostics, TextsAndTruncation) {
     EXPECT_STREQ(diagElementText(13), "pin shield");
     EXPECT_STREQ(diagElementText(25), "pair combo 43");

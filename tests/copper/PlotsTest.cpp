@@ -265,6 +265,29 @@ TEST(PlotsDerivation, MissingOrShortInsertionLossIsSkippedSafely) {
     EXPECT_EQ(few.plotsOfType(CopperTestType::acr).size(), 1u);
 }
 
+TEST(PlotsDerivation, EmptySourceGivesAnEmptyDerivedPlot) {
+    // A source stored without samples gets a derived plot with as many (none), so a curve that needs it
+    // finds it instead of failing the test for a missing plot.
+    auto plots = plotsWith(fourIl(30));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    const CopperPlot* acr = plots.findPlot(CopperTestType::acr, Main, P1, P2);
+    ASSERT_NE(acr, nullptr);
+    EXPECT_TRUE(acr->data.empty());
+    EXPECT_EQ(acr->endIndex, 0u);
+
+    auto fixed = plotsWith(fourIl(30));
+    fixed.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
+    fixed.deriveComputedPlots(1, UsedPairs::all());
+    ASSERT_NE(fixed.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+
+    // An insertion loss without samples still gives none.
+    auto emptyIl = plotsWith(fourIl(0));
+    emptyIl.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
+    emptyIl.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(emptyIl.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+}
+
 TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
     auto plots = plotsWith(fourIl(3));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 300, 300}));

@@ -6,6 +6,8 @@
 #include "copper/CopperBuilders.h"
 #include "copper/CopperEvaluation.h"
 #include "copper/CopperLimit.h"
+#include "copper/CopperResultReader.h"
+#include "copper/CopperResultWriter.h"
 #include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
 
@@ -431,4 +433,56 @@ TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
     auto t = bareTest();
     t->body.limit.reset();
     EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
+}
+
+TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
+    // 300 generic NEXT curves meet 300 NEXT plots: 90,000 records, far more than any real limit makes.
+    auto t = bareTest();
+    for (int i = 0; i < 300; ++i) t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT, flat(3, 300)));
+    for (int i = 0; i < 300; ++i)
+        t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
+    EXPECT_FALSE(Evaluation::freqRecordsWithinBounds(*t));
+    EXPECT_FALSE(Evaluation::rebuildFreqRecords(*t));
+    t->body.status = Status::pass;
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);  // left as it was
+    EXPECT_TRUE(t->body.copperfreqs.freqs.empty());
+
+    // A file holding such a test does not read.
+    CopperResult result = kx::test::cat6AResult();
+    result.test->body.limit = t->body.limit;
+    result.test->plots.plots.insert(result.test->plots.plots.end(), t->plots.plots.begin(), t->plots.plots.end());
+    const auto bytes = CopperResultWriter::writeResult(result);
+    ASSERT_FALSE(bytes.empty());
+    CopperResult back;
+    EXPECT_EQ(CopperResultReader::readResult(back, bytes.data(), static_cast<uint32_t>(bytes.size())),
+              ResultReaderStatus::badData);
+}
+
+TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
+    // 5000 NEXT curves that the alternate rule sets aside and one alternate curve, against 5000 NEXT plots:
+    // each pairing once looked the alternate curve up among all curves.
+    auto t = bareTest();
+    t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
+    for (int i = 0; i < 5000; ++i) t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT, flat(3, 300)));
+    t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT_ALT, flat(3, 200)));
+    t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1100, 100)));
+    for (int i = 0; i < 5000; ++i)
+        t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
+    EXPECT_TRUE(Evaluation::freqRecordsWithinBounds(*t));
+    t->recertify(kNoNvp);
+    ASSERT_EQ(t->body.copperfreqs.freqs.size(), 5000u);
+    EXPECT_EQ(t->body.copperfreqs.freqs[0].limitType, CopperFreqLimitType::NEXT_ALT);
+    EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::pass);
+}
+
+TEST(RecertifyFrequency, RequiredAcrCurveFindsThePlotDerivedFromAnEmptySource) {
+    auto t = bareTest();
+    t->body.limit->freqLimits = {curve(CopperFreqLimitType::ACR, flat(3, 100))};
+    for (int k = 1; k <= 4; ++k) {
+        const auto pair = static_cast<WirePair>(k);
+        t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, pair, pair, flat(3, 20)));
+    }
+    t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, {}));
+    t->completeRead();
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstring>
 #include <string>
 
@@ -95,20 +97,33 @@ TEST(Wiremap, HugeArtifactCountsFailBeforeAllocating) {
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }
 
-TEST(Wiremap, ReadingTracesWithoutAnySetup) {
-    // The library registers its own channels and locks the table on first use.
-    Wiremap back;
-    ASSERT_EQ(readInto(back, bytesOf(everyArtifact())), Marshal::ok);
-    EXPECT_TRUE(TraceBuffer::instance().locked());
-    bool sawShort = false;
-    const ChannelTable table = TraceBuffer::instance().channelTable();
-    EXPECT_GE(table.find("WiremapArtifactShort::"), 0);
-    EXPECT_GE(table.find("WiremapArtifactConnected::"), 0);
+namespace {
+bool tracedTheShort() {
     for (const auto& e : TraceBuffer::instance().entries()) {
         if (e->type() != 0) continue;
-        if (static_cast<const StringEntry&>(*e).text == "end = End 1, pin1 = 7, pin2 = 8") sawShort = true;
+        if (static_cast<const StringEntry&>(*e).text == "end = End 1, pin1 = 7, pin2 = 8") return true;
     }
-    EXPECT_TRUE(sawShort);
+    return false;
+}
+
+// In a fresh process: reading before the host locks its channel table traces nothing and leaves the table
+// open; after the lock the wiremap channels exist and reading traces on them.
+void readBeforeAndAfterTheLock() {
+    Wiremap back;
+    bool ok = readInto(back, bytesOf(everyArtifact())) == Marshal::ok && !TraceBuffer::instance().locked() &&
+              TraceBuffer::instance().size() == 0;
+    ok = ok && TraceBuffer::instance().createChannel("host", 0) == 0;
+    TraceBuffer::instance().lock();
+    const ChannelTable table = TraceBuffer::instance().channelTable();
+    ok = ok && table.find("WiremapArtifactShort::") > 0 && table.find("WiremapArtifactConnected::") > 0;
+    ok = ok && readInto(back, bytesOf(everyArtifact())) == Marshal::ok && tracedTheShort();
+    std::exit(ok ? 0 : 1);
+}
+}  // namespace
+
+TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(readBeforeAndAfterTheLock(), testing::ExitedWithCode(0), "");
 }
 
 TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
@@ -279,4 +294,35 @@ TEST(WireMapData, PairComboLabels) {
     EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(-1)), "");
     const WireMapData ix(&w, &c, 224, 1);
     EXPECT_EQ(ix.pairComboLabel(WireMapData::pair3), "4,5");  // pins 5,6 carry IX labels 4,5
+}
+
+TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
+    Wiremap real;
+    real.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
+                   {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()},
+                   {CableEnd::remote, Pin::pin3, Pin::pin6, ScaledInt()}};
+    // Stored pins and ends are 16-bit codes: 60000 shorts on pins and ends that do not exist, between
+    // the real ones, once took time quadratic in their number.
+    Wiremap hostile;
+    hostile.shorts.push_back(real.shorts[0]);
+    for (uint32_t i = 0; i < 60000; ++i) {
+        const auto pin = static_cast<Pin>(10 + i);
+        const auto end = i % 3 == 0 ? static_cast<CableEnd>(3 + i) : CableEnd::main;
+        hostile.shorts.push_back({end, i % 2 ? pin : Pin::pin1, static_cast<Pin>(-static_cast<int32_t>(i) - 1), ScaledInt()});
+    }
+    hostile.shorts.push_back(real.shorts[1]);
+    hostile.shorts.push_back({static_cast<CableEnd>(0x7FFF), Pin::pin1, Pin::pin2, ScaledInt()});
+    hostile.shorts.push_back(real.shorts[2]);
+
+    const CopperOutletConfig c = outlet568();
+    const WireMapData expected(&real, &c, 1, 1);
+    const WireMapData d(&hostile, &c, 1, 1);
+    ASSERT_EQ(d.shortList().size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
+        EXPECT_EQ(d.shortList()[i].pin1, expected.shortList()[i].pin1);
+        EXPECT_EQ(d.shortList()[i].group, expected.shortList()[i].group);
+    }
+    EXPECT_EQ(d.shortList()[1].group, 2);
+    EXPECT_EQ(d.shortList()[2].group, 1);  // the remote end counts on its own
 }

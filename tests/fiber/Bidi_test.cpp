@@ -5,6 +5,7 @@
 
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"
+#include "fiber/FiberTestUtil.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/LogSink.h"
 
@@ -315,6 +316,7 @@ TEST(BidiMerge, HundredRowTablesKeepTheirInvariants) {
 
 TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
     // Events name their row in one byte: a merged table must stay within 256 rows.
+    LogCapture log;
     const FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 200);
     FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 200);
     // Shift the inner end-2 rows so that none of them matches.
@@ -322,6 +324,7 @@ TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
         end2.eventTable.rows[i].lengthTolMeas.value = end2.eventTable.rows[i].lengthTolMeas.value +
                                                       ScaledInt(20.0f, ScaledInt::ones);
     EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, merged event table has more than 256 rows."));
 }
 
 TEST(BidiMerge, OtdrResultFileReadsBackAndMerges) {
@@ -337,4 +340,117 @@ TEST(BidiMerge, OtdrResultFileReadsBackAndMerges) {
     EXPECT_EQ(end1->plots.plots.size(), 4u);
     EXPECT_EQ(end2->rawData.bytes.size(), 64u);
     EXPECT_EQ(testOf(createBidiTest(*end1, *end2, kNow)).eventTable.rowCount(), 8u);
+}
+
+namespace {
+// Preparation as the plain description reads: one removeRows() per folded row.
+FiberOtdrEventTable prepareOneByOne(const FiberOtdrEventTable& table) {
+    FiberOtdrEventTable et = table.createEventMap();
+    const auto wavelengths = et.getWavelengths();
+    for (size_t i = et.rowCount() >= 2 ? et.rowCount() - 1 : 0; i-- > 0;) {
+        if (!(et.rows[i].lengthTolMeas.value == et.rows[i + 1].lengthTolMeas.value)) continue;
+        for (uint16_t wl : wavelengths) {
+            FiberOtdrEvent* e = et.getEvent(wl, static_cast<unsigned>(i));
+            const FiberOtdrEvent* next = et.getEvent(wl, static_cast<unsigned>(i + 1));
+            if (!e || !next) continue;
+            e->anEventTypeFlags |= next->anEventTypeFlags & (4u | A::launch | A::tail);
+            e->reflectanceTolMeas = max(e->reflectanceTolMeas, next->reflectanceTolMeas);
+            e->lossTolMeas = e->lossTolMeas + next->lossTolMeas;
+        }
+        et.removeRows(i + 1);
+    }
+    for (auto& e : et.events)
+        if (isAnEventType(e.anEventTypeFlags, 2u | 4u)) e.anEventTypeFlags &= ~(2u | 4u);
+    return et;
+}
+
+// Chain selection as the plain description reads, quadratic in candidates.
+std::vector<BidiCandidate> chainOneByOne(const std::vector<BidiCandidate>& candidates) {
+    const size_t n = candidates.size();
+    std::vector<double> total(n, 0.0);
+    std::vector<boost::optional<size_t>> link(n);
+    for (size_t k = n; k-- > 0;) {
+        total[k] += candidates[k].score;
+        const BidiCandidate& c = candidates[k];
+        for (size_t m = 0; m < k; ++m) {
+            if (!(*candidates[m].row1 < *c.row1) || !(*candidates[m].row2 < *c.row2)) continue;
+            if (total[k] > total[m]) {
+                total[m] = total[k];
+                link[m] = k;
+            }
+        }
+    }
+    std::vector<BidiCandidate> chain;
+    size_t start = 0;
+    for (size_t k = 1; k < n; ++k)
+        if (total[k] > total[start]) start = k;
+    for (boost::optional<size_t> at = start; n > 0 && at; at = link[*at]) chain.push_back(candidates[*at]);
+    return chain;
+}
+
+std::vector<std::pair<size_t, size_t>> rowsOf(const std::vector<BidiCandidate>& chain) {
+    std::vector<std::pair<size_t, size_t>> out;
+    for (const auto& c : chain) out.emplace_back(*c.row1, *c.row2);
+    return out;
+}
+
+// Both tests with every row's tolerance so wide that every pair of rows is a candidate.
+void widenEveryRow(FiberOtdrTest& t) {
+    for (auto& row : t.eventTable.rows) row.lengthTolMeas.posTolerance = row.lengthTolMeas.negTolerance = 1.0e6f;
+}
+}  // namespace
+
+TEST(BidiMerge, PreparationFoldsInOnePassWithTheSameResult) {
+    for (uint32_t seed = 0; seed < 250; ++seed) {
+        const FiberOtdrEventTable t = kx::build::shuffledEventTable(seed);
+        ASSERT_EQ(kx::test::bytesOf(prepareBidiTable(t)), kx::test::bytesOf(prepareOneByOne(t))) << "seed " << seed;
+    }
+    // 0x4000 rows at one location and 0xFFFF events fold into one row in linear time.
+    const FiberOtdrEventTable folded = prepareBidiTable(kx::build::hostileEventTable({EventType::splice}, true, 0x4000));
+    ASSERT_EQ(folded.rowCount(), 1u);
+    EXPECT_EQ(folded.eventCount(), 256u);
+}
+
+TEST(BidiMerge, ChainSelectionMatchesTheDirectFormOnManyCandidates) {
+    uint32_t x = 7;
+    auto next = [&](uint32_t n) {
+        x = x * 1664525u + 1013904223u;
+        return (x >> 8) % n;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<BidiCandidate> candidates;
+        const size_t rows1 = 1 + next(12);
+        for (size_t i = 0; i < rows1; ++i)
+            for (size_t j = 0; j < 12; ++j)
+                if (next(3) == 0) candidates.push_back({i, j, next(4) / 4.0});  // ties on purpose
+        ASSERT_EQ(rowsOf(selectMergeChain(candidates)), rowsOf(chainOneByOne(candidates))) << "round " << round;
+    }
+    // Every pair of two 256-row tables is a candidate (65536): the selection stays n log n.
+    std::vector<BidiCandidate> all;
+    for (size_t i = 0; i < 256; ++i)
+        for (size_t j = 0; j < 256; ++j) all.push_back({i, j, i == j ? 1.0 : 0.5});
+    EXPECT_EQ(selectMergeChain(all).size(), 256u);
+}
+
+TEST(BidiMerge, LargeAndWideTablesAreRefusedOrMergedQuickly) {
+    // Over 256 rows: refused before the tables are prepared, and said so.
+    FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 300);
+    FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 300);
+    {
+        LogCapture log;
+        EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table has more than 256 rows."));
+    }
+
+    // 256 rows each, every row a candidate for every other.
+    end1 = kx::build::otdrTestWithRows(CableEnd::end1, 256);
+    end2 = kx::build::otdrTestWithRows(CableEnd::end2, 256);
+    widenEveryRow(end1);
+    widenEveryRow(end2);
+    const auto wide = createBidiTest(end1, end2, kNow);
+    if (std::holds_alternative<OtdrBidiError>(wide)) {
+        EXPECT_EQ(std::get<OtdrBidiError>(wide), OtdrBidiError::notBuilt);
+    } else {
+        expectWellFormed(testOf(wide).eventTable);
+    }
 }

@@ -245,6 +245,8 @@ TEST(FiberRawCsv, StatusCodes) {
     EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), r), FiberRawCsvStatus::cannotOpen);
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
     EXPECT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::unsupportedImageFormat);
+    // Shown by the record conversion as "Unable to read file"; 3 would read "No displayable plots in data".
+    EXPECT_EQ(static_cast<int32_t>(FiberRawCsvStatus::unsupportedImageFormat), 1);
     EXPECT_TRUE(out.str().empty());
 
     const char* tmp = std::getenv("KESTRIX_TEST_TMP");

@@ -2,6 +2,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 #include "fiber/FiberOtdrEventTable.h"
@@ -61,6 +62,31 @@ TEST(OtdrEventType, FlagTexts) {
     EXPECT_EQ(anEventTypeTexts(A::end | A::lossMethod2pt), (std::vector<std::string>{"end", "loss method 2pt"}));
     EXPECT_TRUE(isAnEventType(A::connector | A::tail, A::tail));
     EXPECT_FALSE(isAnEventType(A::splice, A::connector));
+}
+
+TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
+    const auto good = kx::test::bytesOf(plainRows(3));
+    FiberOtdrEventTable back;
+
+    // Any displayed type other than the analysed one is the user's choice, whatever it is.
+    for (EventType t : {EventType::bend, EventType::echo, EventType::splitter, EventType::unknown,
+                        static_cast<EventType>(200)}) {
+        auto shown = good;
+        shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
+        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok) << static_cast<int>(t);
+        EXPECT_EQ(back.rows[0].displayEventType(), t);
+        EXPECT_EQ(back.rows[0].eventType, EventType::splice);
+    }
+    // A splice shown as an end or hidden end: the row is kept, the choice dropped (the event map could
+    // not honour it), and the event map of the table can be made.
+    for (EventType t : {EventType::end, EventType::hiddenEnd}) {
+        auto shown = good;
+        shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
+        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok);
+        EXPECT_FALSE(back.rows[0].userOverride.has_value());
+        EXPECT_EQ(back.rowCount(), 3u);
+        EXPECT_EQ(back.createEventMap().rowCount(), 3u);
+    }
 }
 
 TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
@@ -134,10 +160,6 @@ TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
     marker[kFirstRow + kMarkerInRow] = 3;
     EXPECT_EQ(kx::test::readInto(back, marker), Marshal::invalidData);
 
-    // A displayed type the user could not have chosen (a splice shown as an end).
-    auto shown = good;
-    shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(EventType::end);
-    EXPECT_EQ(kx::test::readInto(back, shown), Marshal::invalidData);
 
     // A row count far beyond the bytes: refused before anything is sized from it.
     auto rows = good;
@@ -295,4 +317,73 @@ TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {
     EXPECT_FALSE(event["lossMaxLimitResult"].isNull());
     EXPECT_EQ(j["rows"][3]["hiddenGroupMarker"].asString(), "Begin");
     EXPECT_EQ(realisticTable().toJson(Dump::DumpFlags{0}).size(), 2u);
+}
+
+namespace {
+// The event map as the plain description reads: one removeRows() per removed row.
+FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
+    FiberOtdrEventTable map = t;
+    if (map.rowCount() > 1) {
+        for (size_t i = 0; i < map.rowCount(); ++i) {
+            if (map.rows[i].displayEventType() == EventType::noSignal) {
+                map.removeRows(i);
+                break;
+            }
+        }
+    }
+    for (size_t i = map.rowCount(); i-- > 0;)
+        if (map.rows[i].displayEventType() == EventType::echo) map.removeRows(i);
+    bool lastSeen = false;
+    for (size_t i = map.rowCount(); i-- > 0;) {
+        const EventType type = map.rows[i].displayEventType();
+        const bool endLike = type == EventType::end || type == EventType::hiddenEnd;
+        if (!endLike && type != EventType::weakSignal && type != EventType::outOfRange) continue;
+        if (!lastSeen) {
+            lastSeen = true;
+        } else if (!endLike) {
+            map.removeRows(i);
+        } else {
+            for (auto& e : map.events)
+                if (e.rowIndex == i) e.anEventTypeFlags &= ~16u;
+            map.rows[i].eventType = otdrEventType(map.eventFlagsOfRow(i));
+        }
+    }
+    return map;
+}
+
+}  // namespace
+
+TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
+    for (uint32_t seed = 0; seed < 250; ++seed) {
+        const FiberOtdrEventTable t = kx::build::shuffledEventTable(seed);
+        ASSERT_EQ(kx::test::bytesOf(t.createEventMap()), kx::test::bytesOf(eventMapOneByOne(t))) << "seed " << seed;
+    }
+}
+
+TEST(OtdrEventTable, HostileTablesTakeTimeInProportionToTheirSize) {
+    // 0x8000 rows of which most go, and 0xFFFF events: one removal at a time was rows x events.
+    const FiberOtdrEventTable echoes = kx::build::hostileEventTable(
+        {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false, 0x8000);
+    const FiberOtdrEventTable map = echoes.createEventMap();
+    // The ends stay, and the last end-like row (0x7FFF, out of range).
+    EXPECT_EQ(map.rowCount(), 0x8000u / 5 + 1);
+    for (const auto& e : map.events) ASSERT_LT(e.rowIndex, map.rowCount());
+}
+
+TEST(OtdrEventTable, JsonGroupsEventsByRowWhateverTheirOrder) {
+    FiberOtdrEventTable t = kx::build::hostileEventTable({EventType::splice}, false, 300, 2000);
+    std::reverse(t.events.begin(), t.events.end());
+    const Json::Value j = t.toJson(Dump::DumpFlags{1});
+    ASSERT_EQ(j["rows"].size(), 300u);
+    size_t total = 0;
+    for (Json::ArrayIndex i = 0; i < j["rows"].size(); ++i) {
+        const Json::Value& events = j["rows"][i]["events"];
+        for (Json::ArrayIndex k = 0; k < events.size(); ++k) ASSERT_EQ(events[k]["rowIndex"].asUInt(), i);
+        total += events.size();
+    }
+    EXPECT_EQ(total, 2000u);
+    EXPECT_EQ(j["rows"][0]["events"].size(), 8u);  // 2000 events over the first 256 rows
+    EXPECT_EQ(j["rows"][299]["events"].size(), 0u);
+    // In event order within a row: the wavelengths of row 0 now come 1550 first.
+    EXPECT_EQ(j["rows"][0]["events"][0]["wavelength"].asUInt(), 1550u);
 }

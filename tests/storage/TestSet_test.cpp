@@ -221,6 +221,7 @@ TEST(TestSet, BytesJsonCloneAndEquals) {
 }
 
 TEST(TestSet, JsonTypeMismatchIsTracedNotRefused) {
+    Kestrix::TraceBuffer::instance().lock();  // as a host does once its own channels exist
     CopperTestSet t;
     t.id = 3;
     Json::Value j = t.toJson({1});

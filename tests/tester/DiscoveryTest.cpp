@@ -197,6 +197,92 @@ TEST_F(DiscoveryTest, AnUnreadableTesterIsSkipped) {
     EXPECT_FALSE(c.IsConnected());
 }
 
+TEST_F(DiscoveryTest, APreferredAddressThatIsAlsoLinkLocalIsProbedOnce) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    KestrixCom c;
+    link.install(c);
+    c.SetIp("169.254.222.2");
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ(link.connected, (std::vector<std::string>{"169.254.222.2"}));
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10"}));
+    // A single tester: its connection stays open.
+    EXPECT_TRUE(c.IsConnected());
+}
+
+TEST_F(DiscoveryTest, NeverMoreThanFiveTesters) {
+    FakeLink link;
+    for (int i = 0; i < 5; ++i)
+        link.testers["169.254.222." + std::to_string(8 * i + 2)] = (i % 2 ? simB : simA)->address();
+    KestrixCom c;
+    link.install(c);
+    c.SetIp(simB->address());
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->size(), 5u);
+    EXPECT_EQ(link.connected.size(), 5u);
+    EXPECT_FALSE(c.IsConnected());
+}
+
+TEST_F(DiscoveryTest, AnUnreadableSysinfoIsLoggedWithTheAddress) {
+    FakeLink link;
+    link.testers["169.254.222.2"] = simA->address();
+    simA->setFaults([] {
+        Kestrix::Sim::SimFaults f;
+        f.garbageSysinfo = true;
+        return f;
+    }());
+    KestrixCom c;
+    link.install(c);
+    kxtest::LogCapture log;
+    EXPECT_FALSE(c.FindAttachedTesters());
+    EXPECT_TRUE(log.has("KestrixCom FindAttachedTesters (Address=169.254.222.2, sysinfo unreadable: "));
+}
+
+namespace {
+
+PingFactory pingNotAllowed() {
+    return [] {
+        return makeFallbackPinger(makeFunctionPinger([](const std::string& host, int) -> bool {
+            EXPECT_EQ(host, "127.0.0.1");
+            throw std::runtime_error("no ICMP socket: Permission denied");
+        }));
+    };
+}
+
+}  // namespace
+
+TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
+    auto pinger = pingNotAllowed()();
+    EXPECT_TRUE(pinger->pingAddress(simA->address(), 100));
+    const std::string gone = simB->address();
+    simB->stop();
+    EXPECT_FALSE(pinger->pingAddress(gone, 100));
+    // A pinger that can ping is believed: no TCP connect decides for it.
+    auto silent = makeFallbackPinger(makeFunctionPinger([](const std::string&, int) { return false; }));
+    EXPECT_FALSE(silent->pingAddress(simA->address(), 100));
+    // A session connects and discovery finds the tester the same way.
+    KestrixCom c;
+    c.setPingFactory(pingNotAllowed());
+    c.setLinkLocalScan(false);
+    TesterConnectInfo info;
+    info.Port = simA->address();
+    info.Platform = kPlatform;
+    EXPECT_TRUE(c.KestrixConnect(info));
+    c.Close();
+    c.SetIp(simA->address());
+    auto found = c.FindAttachedTesters();
+    ASSERT_TRUE(found);
+    EXPECT_EQ((*found)[0].SerialNumber, "KX1000001");
+}
+
+TEST_F(DiscoveryTest, TheDefaultPingerReachesALoopbackTester) {
+    // ICMP where this user may send it, else the TCP connect: either way the simulator is found.
+    EXPECT_TRUE(defaultPingFactory()()->pingAddress(simA->address(), 100));
+}
+
 TEST(IcmpPing, LoopbackAnswers) {
     IcmpPinger p;
     try {

@@ -109,3 +109,17 @@ TEST(UploadProgress, PercentOfTheUploadInProgressOnly) {
     EXPECT_EQ(seen, (std::vector<int>{33, 100}));
     UploadProgress::begin(0, nullptr);
 }
+
+TEST(HostLog, TesterTextReachesTheSinkWithoutControlCharacters) {
+    std::vector<LogRecord> got;
+    auto previous = Log::setSink([&got](const LogRecord& r) { got.push_back(r); });
+    {
+        LogContext context("Reading \x1b[31mred\x1b[0m");
+        Log::ErrMsg("SCP exception: scp: /tmp/x\x1b]0;owned\x07: No such file\r\n", "SourceFile=/tmp/\x1b[2Jx");
+    }
+    Log::setSink(previous);
+    ASSERT_FALSE(got.empty());
+    const LogRecord& r = got.back();
+    EXPECT_EQ(r.text, "SCP exception: scp: /tmp/x]0;owned: No such file (SourceFile=/tmp/[2Jx)");
+    EXPECT_EQ(r.context, "Reading [31mred[0m");
+}

@@ -80,6 +80,38 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
     EXPECT_FALSE(c.DelFile("/tmp/a\nb"));
 }
 
+TEST_F(TesterLinkTest, PathsThatLookLikeOptionsAreRefused) {
+    auto& c = connect();
+    kxtest::writeHostFile(hostPath("/tmp/keep"), kxtest::randomBytes(3, 1));
+    sim->clearJournal();
+    kxtest::LogCapture log;
+    // rm -f would report success for anything; none of these may reach the tester.
+    EXPECT_FALSE(c.DelFile("-f"));
+    EXPECT_FALSE(c.DelFile("-rf"));
+    EXPECT_FALSE(c.MkDir("-p"));
+    EXPECT_FALSE(c.DirList("-la"));
+    EXPECT_FALSE(c.WriteMemory(kxtest::randomBytes(3, 3), "-t", nullptr));
+    EXPECT_FALSE(c.ReadMemory("-f"));
+    EXPECT_TRUE(sim->journal().empty());
+    EXPECT_TRUE(log.has("rm (Path begins with \"-\": -f)"));
+    EXPECT_TRUE(c.IsConnected());
+    EXPECT_TRUE(fs::exists(hostPath("/tmp/keep")));
+    // The same name below a folder is an ordinary name.
+    EXPECT_TRUE(c.MkDir("/tmp/-p"));
+    EXPECT_TRUE(fs::is_directory(hostPath("/tmp/-p")));
+}
+
+TEST_F(TesterLinkTest, AnExclamationMarkIsLiteral) {
+    auto& c = connect();
+    sim->clearJournal();
+    ASSERT_TRUE(c.MkDir("/tmp/hi!there!!"));
+    EXPECT_EQ(sim->journal().at(0), "mkdir \"/tmp/hi\"\\!\"there\"\\!\"\"\\!\"\"");
+    EXPECT_TRUE(fs::is_directory(hostPath("/tmp/hi!there!!")));
+    auto list = c.DirList("/tmp");
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(std::any_of(list->begin(), list->end(), [](const dirEntry& e) { return e.name == "hi!there!!"; }));
+}
+
 TEST_F(TesterLinkTest, PathsReachTheTesterAsLiteralNames) {
     auto& c = connect();
     const std::string nasty = "/tmp/q \"x\" $(touch pwned) `touch pwned2` \\ $HOME ; rm -rf * ' &";

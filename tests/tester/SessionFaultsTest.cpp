@@ -146,3 +146,38 @@ TEST_F(TesterLinkTest, ConnectionDroppedDuringAGroupRead) {
     EXPECT_FALSE(g.files()[4].data);
     EXPECT_TRUE(c.CheckConnect(true));
 }
+
+// Reconnecting an open session must not leave the shell or the SCP channels pointing into the replaced
+// client: each path below used freed memory (caught by ASan) before the session was dropped first.
+TEST_F(TesterLinkTest, ReconnectingDropsTheOldShellAndChannelsOnEveryPath) {
+    auto& c = connect();
+    const auto data = kxtest::randomBytes(5000, 7);
+    kxtest::writeHostFile(hostPath("/tmp/a.bin"), data);
+    auto readGroup = [&c] {
+        FileCopyGroup g;
+        g.AddFile("/tmp/a.bin");
+        return c.ReadFileGroup(&g) && g.files()[0].data ? *g.files()[0].data : std::vector<uint8_t>();
+    };
+    ASSERT_TRUE(c.ReadMemory("/tmp/a.bin"));  // the SCP channels exist now
+
+    // Success: the new client replaces the old one under a live shell and live channels.
+    ASSERT_TRUE(c.OpenCurrentTester());
+    EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+    EXPECT_EQ(readGroup(), data);
+
+    // No answer to the ping: the old client is disconnected, the channels must go with it.
+    c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
+    EXPECT_FALSE(c.OpenCurrentTester());
+    c.setPingFactory(kxtest::loopbackPing());
+    EXPECT_EQ(readGroup(), data);
+
+    // An error while connecting: likewise.
+    c.setConnectFactory([](const std::string&, int) -> std::unique_ptr<SshClient> {
+        throw SshError(SshErrorKind::Socket, "test: no route");
+    });
+    EXPECT_FALSE(c.OpenCurrentTester());
+    EXPECT_FALSE(c.client());
+    c.setConnectFactory(defaultConnectFactory());
+    EXPECT_EQ(readGroup(), data);
+    EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+}

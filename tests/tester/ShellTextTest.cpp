@@ -3,6 +3,7 @@
 #include <boost/optional/optional_io.hpp>
 
 #include "tester/ssh/Address.h"
+#include "tester/host/Printable.h"
 #include "tester/ssh/ShellQuote.h"
 #include "tester/ssh/ShellText.h"
 
@@ -88,6 +89,26 @@ TEST(ShellQuote, DoubleQuotesEscapeEverythingTheShellWouldExpand) {
     EXPECT_FALSE(doubleQuoted("a\rb"));
     EXPECT_FALSE(doubleQuoted(std::string("a\x03") + "b"));
     EXPECT_EQ(*doubleQuoted(""), "\"\"");
+    // An interactive bash expands ! even inside double quotes: it is written outside them.
+    EXPECT_EQ(*doubleQuoted("a!b"), "\"a\"\\!\"b\"");
+    EXPECT_EQ(*doubleQuoted("!!"), "\"\"\\!\"\"\\!\"\"");
+}
+
+TEST(ShellQuote, OptionLikePaths) {
+    EXPECT_TRUE(isOptionLike("-f"));
+    EXPECT_TRUE(isOptionLike("--help"));
+    EXPECT_FALSE(isOptionLike("./-f"));
+    EXPECT_FALSE(isOptionLike("/tmp/-f"));
+    EXPECT_FALSE(isOptionLike(""));
+}
+
+TEST(Printable, DropsControlCharactersButTab) {
+    EXPECT_EQ(printable("scp: \x1b[2J\x1b]0;title\x07gone\r\n"), "scp: [2J]0;titlegone");
+    EXPECT_EQ(printable("a\tb\x7f\x01"), "a\tb");
+    // C1 controls written as UTF-8 go; other characters, whatever their bytes, stay.
+    EXPECT_EQ(printable("x\xc2\x9b" "31my"), "x31my");
+    EXPECT_EQ(printable("caf\xc3\xa9 \xc4\x81 \xc2\xa0"), "caf\xc3\xa9 \xc4\x81 \xc2\xa0");
+    EXPECT_EQ(printable("end\xc2"), "end\xc2");
 }
 
 TEST(ShellQuote, SingleQuotesForExecLines) {

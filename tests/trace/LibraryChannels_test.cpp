@@ -1,23 +1,71 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "serialization/LogSink.h"
 #include "trace/LibraryChannels.h"
 #include "trace/TraceBuffer.h"
 
+using Kestrix::TraceBuffer;
+
 namespace {
-// Runs in a fresh process so the process-wide table starts untouched.
-void everyAreaGetsItsChannel() {
+// What a library area does: trace a warning on its channel, nothing while it has none.
+void libraryWarns(const char* text) {
+    const int32_t id = Kestrix::libraryChannel("project");
+    if (id == TraceBuffer::kNoChannel) return;
+    TraceBuffer::instance().trace(id, Kestrix::TraceLevel::warning, "%s", text);
+}
+
+struct Sink {
+    std::vector<std::string> lines;
+    Sink() {
+        Dump::setLogSink([this](int32_t, int32_t, const std::string& line) { lines.push_back(line); });
+    }
+    ~Sink() { Dump::setLogSink(nullptr); }
+    bool has(const std::string& text) const {
+        for (const auto& l : lines)
+            if (l.find(text) != std::string::npos) return true;
+        return false;
+    }
+};
+
+// Each runs in a fresh process so that the process-wide table starts untouched.
+void hostCreatesItsChannelsThenLocks() {
+    Sink sink;
+    TraceBuffer& tb = TraceBuffer::instance();
+    const int32_t host = tb.createChannel("host", Kestrix::TraceLevel::info);
+    const bool openBefore = !tb.locked();
+    tb.lock();
+    libraryWarns("from the library");
     const int32_t wiremap = Kestrix::libraryChannel("Wiremap::");
     const int32_t project = Kestrix::libraryChannel("project");
-    const bool ok = wiremap >= 0 && project >= 0 && wiremap != project &&
-                    Kestrix::TraceBuffer::instance().locked() &&
-                    Kestrix::libraryChannel("not a library channel") == Kestrix::TraceBuffer::kNoChannel;
+    const bool ok = host == 0 && openBefore && sink.has("TE: project | WARN ") && sink.has("from the library") &&
+                    wiremap > 0 && project > 0 && wiremap != project &&
+                    Kestrix::libraryChannel("not a library channel") == TraceBuffer::kNoChannel;
+    std::exit(ok ? 0 : 1);
+}
+
+void libraryTracesBeforeTheHostCreatesItsChannels() {
+    Sink sink;
+    TraceBuffer& tb = TraceBuffer::instance();
+    libraryWarns("too early");  // dropped; the table stays open for the host
+    const bool open = !tb.locked() && sink.lines.empty();
+    const int32_t host = tb.createChannel("host", Kestrix::TraceLevel::info);
+    tb.lock();
+    libraryWarns("in time");
+    const bool ok = open && host == 0 && sink.has("in time") && !sink.has("too early");
     std::exit(ok ? 0 : 1);
 }
 }  // namespace
 
-TEST(LibraryChannels, AreRegisteredTogetherWhicheverAreaTracesFirst) {
+TEST(LibraryChannels, HostChannelsFirstThenLockKeepsLibraryTraces) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(everyAreaGetsItsChannel(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(hostCreatesItsChannelsThenLocks(), testing::ExitedWithCode(0), "");
+}
+
+TEST(LibraryChannels, LibraryTracingFirstNeitherLocksNorStops) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(libraryTracesBeforeTheHostCreatesItsChannels(), testing::ExitedWithCode(0), "");
 }

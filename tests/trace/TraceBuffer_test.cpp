@@ -1,3 +1,4 @@
+#include "trace/LibraryChannels.h"
 #include "trace/TraceBuffer.h"
 
 #include <gmock/gmock.h>
@@ -213,31 +214,24 @@ TEST(TraceBuffer, ErrorsAndWarningsAlsoGoToTheLogAndConsole) {
 )"));
 }
 
-TEST(TraceBuffer, EnsureChannelCreatesThenLocks) {
-    TraceBuffer tb;
-    const int32_t first = tb.createChannel("host", 0);
-    const int32_t wm = tb.ensureChannel("wiremap", Level::warning);
-    EXPECT_EQ(1, wm);
-    EXPECT_TRUE(tb.locked());
-    EXPECT_EQ(wm, tb.ensureChannel("wiremap", Level::info));
-    EXPECT_EQ(first, tb.ensureChannel("host", 0));
-    EXPECT_EQ(TraceBuffer::kNoChannel, tb.ensureChannel("late", 0));
-    tb.trace(TraceBuffer::kNoChannel, Level::error, "ignored");
-    EXPECT_EQ(0u, tb.size());
-    tb.trace(wm, Level::warning, "kept");
-    EXPECT_EQ(1u, tb.size());
-}
+TEST(TraceBuffer, LockAddsTheLibraryChannelsAfterTheHostsOnes) {
+    TraceBuffer tb(true);
+    EXPECT_EQ(0, tb.createChannel("host", 0));
+    EXPECT_EQ(1, tb.createChannel("project", Level::debug));  // a host channel of a library name is shared
+    EXPECT_EQ(TraceBuffer::kNoChannel, tb.findChannel("Wiremap::"));
+    tb.lock();
+    const Kestrix::ChannelTable table = tb.channelTable();
+    ASSERT_EQ(table.channels.size(), 2 + Kestrix::libraryChannelNames().size() - 1);
+    EXPECT_EQ(table.channels[2].name, "Wiremap::");
+    EXPECT_EQ(table.channels[2].mask, Level::error | Level::info | Level::warning);
+    EXPECT_EQ(1, tb.findChannel("project"));
+    tb.lock();
+    EXPECT_EQ(tb.channelTable().channels.size(), table.channels.size());
 
-TEST(TraceBuffer, EnsureChannelsRegistersAllBeforeLocking) {
-    TraceBuffer tb;
-    const char* names[] = {"a", "b", "a"};
-    int32_t ids[3] = {9, 9, 9};
-    tb.ensureChannels(names, 3, Level::info, ids);
-    EXPECT_EQ(0, ids[0]);
-    EXPECT_EQ(1, ids[1]);
-    EXPECT_EQ(0, ids[2]);
-    EXPECT_TRUE(tb.locked());
-    EXPECT_EQ(Level::info | Level::error, tb.channelTable().channels[1].mask);
+    // A buffer made for a test holds only what it is given.
+    TraceBuffer plain;
+    plain.lock();
+    EXPECT_TRUE(plain.channelTable().channels.empty());
 }
 
 TEST(TraceBufferDeathTest, Misuse) {

@@ -18,12 +18,14 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         ->required()
         ->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the JSON form instead of the text dump");
-    cmd->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
-    cmd->callback([opts] {
+    auto* detail = cmd->add_option("--detail", opts->detail, "Detail level 0, 1 or 2 (text 1, JSON 2 by default)")
+                       ->check(CLI::Range(0, 2));
+    cmd->callback([opts, detail] {
         const auto bytes = kx::cli::readInputFile(opts->file);
         kx::cli::DumpOptions o;
         o.json = opts->json;
-        o.flags.detail = opts->detail;
+        // Asking for JSON is asking for the whole object; --detail still lowers it.
+        o.flags.detail = opts->json && detail->count() == 0 ? 2 : opts->detail;
         kx::cli::dumpAny(bytes, o, std::cout);
     });
 });

@@ -41,6 +41,21 @@ bool peekTypeId(const std::vector<uint8_t>& bytes, uint32_t& typeId) {
     return true;
 }
 
+// Result type from the first result summary section, wherever it stands (the result readers take the
+// sections in any order); none when the container holds no summary.
+bool findResultSummary(const std::vector<uint8_t>& bytes, Kestrix::ResultSummary& summary,
+                       Kestrix::ResultReaderStatus& status) {
+    PFile::MemReader reader;
+    if (reader.quickOpen(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return false;
+    PFile::Section section;
+    while (reader.read(section, true) == 0) {
+        if (section.type() != PFile::SectionType::ResultSummary) continue;
+        status = Kestrix::readSectionObject(section, summary);
+        return true;
+    }
+    return false;
+}
+
 // Type of the first section after the file header, when the bytes are a container.
 bool peekFirstSection(const std::vector<uint8_t>& bytes, uint16_t& type) {
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
@@ -90,16 +105,14 @@ void printObject(const LoadedObject& obj, const DumpOptions& opts, std::ostream&
 void dumpAny(const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
     uint16_t firstSection = 0;
     if (peekFirstSection(bytes, firstSection)) {
-        if (firstSection == PFile::SectionType::ResultSummary) {
-            Kestrix::ResultType type = Kestrix::ResultType::NOT_SET;
-            const auto st = Kestrix::readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        Kestrix::ResultSummary summary;
+        Kestrix::ResultReaderStatus st = Kestrix::ResultReaderStatus::success;
+        if (findResultSummary(bytes, summary, st)) {
             if (st != Kestrix::ResultReaderStatus::success)
                 throw BadInput(std::string("cannot read the result summary: ") + Kestrix::toString(st));
-            auto it = resultPrinters().find(type);
+            auto it = resultPrinters().find(summary.resultType);
             if (it == resultPrinters().end()) {
                 // Without a model for this result type, the summary is still worth showing.
-                Kestrix::ResultSummary summary;
-                Kestrix::readResultSummary(summary, bytes.data(), static_cast<uint32_t>(bytes.size()));
                 printModel(summary, &summary, opts, out);
                 return;
             }

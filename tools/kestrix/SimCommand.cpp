@@ -74,6 +74,11 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_option("--reply-delay", o->faults.replyDelayMs, "Hold every shell reply this many ms");
     cmd->add_flag("--no-prompt", o->faults.noPrompt, "Never send the shell prompt");
     cmd->add_flag("--garbage-sysinfo", o->faults.garbageSysinfo, "Answer sysinfo with text that is not JSON");
+    cmd->add_flag("--dollar-stream", o->faults.dollarStream, "Answer every command with endless \"x$\", no newline");
+    cmd->add_flag("--endless-reply", o->faults.endlessReply, "Answer every command with endless lines");
+    cmd->add_flag("--repeat-time-lines", o->faults.repeatTimeLines, "SCP downloads repeat their \"T\" line");
+    cmd->add_option("--scp-drip", o->faults.scpDripMs, "SCP downloads send one byte every N ms");
+    cmd->add_flag("--stall-shell-input", o->faults.stallShellInput, "The shell takes no input");
     cmd->callback([o] { serve(*o); });
 });
 

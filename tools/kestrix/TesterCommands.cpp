@@ -11,7 +11,9 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "TesterCommands.h"
 #include "tester/host/Log.h"
+#include "tester/host/Printable.h"
 #include "tester/host/ServicePassword.h"
 #include "tester/session/DirListing.h"
 #include "tester/session/KestrixCom.h"
@@ -22,11 +24,7 @@ namespace {
 
 using namespace Kestrix::Tester;
 
-struct LinkOptions {
-    std::string ip;
-    std::string password = kServicePassword;
-    int timeoutMs = 0;
-};
+using LinkOptions = kx::cli::TesterLinkOptions;
 
 void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool ipRequired) {
     auto* ip = cmd->add_option("--ip", o.ip, "Tester address, ADDR or ADDR:PORT");
@@ -53,26 +51,8 @@ private:
     std::string _last;
 };
 
-// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
-class LenientPinger : public IPinger {
-public:
-    bool ping(const std::string& host, int timeoutMs) override {
-        try {
-            return _icmp.ping(host, timeoutMs);
-        } catch (const std::exception&) {
-            return true;
-        }
-    }
-
-private:
-    IcmpPinger _icmp;
-};
-
-std::unique_ptr<KestrixCom> makeCom(const LinkOptions& o) {
-    auto com = std::make_unique<KestrixCom>(o.password);
-    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
-    return com;
-}
+// The library's default pinger: ICMP, or the SSH port where this user may not ping.
+std::unique_ptr<KestrixCom> makeCom(const LinkOptions& o) { return std::make_unique<KestrixCom>(o.password); }
 
 std::unique_ptr<KestrixCom> connect(const LinkOptions& o, QuietLog& log) {
     auto com = makeCom(o);
@@ -120,10 +100,12 @@ void discover(const LinkOptions& o, bool json) {
     }
     std::printf("%-22s %-14s %-10s %-7s %-5s %-5s %s\n", "ADDRESS", "SERIAL", "MODEL", "CONTEXT", "MAIN", "CODE",
                 "SOFTWARE");
+    // Serial number and software version are the tester's words.
     for (const auto& t : *found) {
         std::string model = t.DisplayName.substr(0, t.DisplayName.find(' '));
-        std::printf("%-22s %-14s %-10s %-7s %-5s %-5d %s\n", t.Port.c_str(), t.SerialNumber.c_str(), model.c_str(),
-                    t.Context.c_str(), t.Main ? "yes" : "no", t.Model, t.SoftwareVersion.c_str());
+        std::printf("%-22s %-14s %-10s %-7s %-5s %-5d %s\n", t.Port.c_str(), printable(t.SerialNumber).c_str(),
+                    model.c_str(), t.Context.c_str(), t.Main ? "yes" : "no", t.Model,
+                    printable(t.SoftwareVersion).c_str());
     }
 }
 
@@ -141,27 +123,56 @@ void shell(const LinkOptions& o, const std::vector<std::string>& words) {
     std::cout << *reply << std::flush;
 }
 
-void list(const LinkOptions& o, const std::string& folder) {
-    auto quoted = doubleQuoted(folder);
-    if (!quoted)
+// "total 0" and blank lines only.
+bool isEmptyListing(const std::string& reply) {
+    size_t pos = 0;
+    while (pos < reply.size()) {
+        size_t nl = reply.find('\n', pos);
+        std::string line = reply.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
+        pos = nl == std::string::npos ? reply.size() : nl + 1;
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        if (line.empty())
+            continue;
+        if (line.rfind("total ", 0) != 0 || line.size() == 6 ||
+            line.find_first_not_of("0123456789", 6) != std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+std::string firstTextLine(const std::string& reply) {
+    size_t pos = reply.find_first_not_of("\n");
+    return pos == std::string::npos ? std::string() : firstLine(reply.substr(pos));
+}
+
+}  // namespace
+
+void kx::cli::listTesterFolder(const LinkOptions& o, const std::string& folder, std::ostream& out) {
+    if (!doubleQuoted(folder))
         throw kx::cli::BadInput("the folder name holds a control character");
+    if (isOptionLike(folder))
+        throw kx::cli::BadInput("the folder name begins with \"-\"");
     QuietLog log;
     auto com = connect(o, log);
-    auto reply = com->SendTvixCmd("ls -lQ " + *quoted);
+    auto reply = com->SendTvixCmd("ls -lQ " + *doubleQuoted(folder));
     if (!reply)
         throw kx::cli::BadInput("no reply from the tester" + log.reason());
-    if (reply->find("No such file") != std::string::npos)
-        throw kx::cli::BadInput(firstLine(*reply));
     auto entries = parseDirListing(*reply);
     if (!entries) {
-        // An empty folder lists nothing but "total 0".
-        if (reply->find_first_of('"') == std::string::npos)
+        if (isEmptyListing(*reply))
             return;
-        throw kx::cli::BadInput("cannot read the listing of " + folder);
+        // "Permission denied", "No such file", "Not a directory": the tester says which.
+        throw kx::cli::BadInput(printable(firstTextLine(*reply)));
     }
-    for (const auto& e : *entries)
-        std::printf("%12lld  %s\n", static_cast<long long>(e.size), e.name.c_str());
+    char size[32];
+    for (const auto& e : *entries) {
+        std::snprintf(size, sizeof size, "%12lld", static_cast<long long>(e.size));
+        out << size << "  " << printable(e.name) << "\n";
+    }
 }
+
+namespace {
 
 ScpClient scpFor(KestrixCom& com) {
     ScpClient scp;
@@ -250,7 +261,7 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         auto* cmd = app.add_subcommand("ls", "List a folder on the tester (size and name)");
         addLinkOptions(cmd, *o, true);
         cmd->add_option("folder", *folder, "Folder on the tester")->required();
-        cmd->callback([o, folder] { list(*o, *folder); });
+        cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
     }
     {
         auto o = std::make_shared<LinkOptions>();

@@ -40,6 +40,8 @@ public:
 
     std::string input;
     bool pty = false;
+    bool isShell = false;
+    bool stalled = false;  // input was left with libssh (the stallShellInput fault)
     bool peerEof = false;
     bool peerClosed = false;
     bool broken = false;

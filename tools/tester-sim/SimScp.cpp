@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -233,6 +234,19 @@ public:
                 start(ch);
             }
             break;
+        case State::waitTimeAck:
+            if (takeByte(ch)) {
+                if (_byte != '\0') {
+                    ch.finish(1);
+                    _state = State::done;
+                } else if (ch.state.faults().repeatTimeLines) {
+                    ch.write(kTimeLine);
+                } else {
+                    ch.write(_header);
+                    _state = State::waitHeaderAck;
+                }
+            }
+            break;
         case State::waitHeaderAck:
             if (takeByte(ch)) {
                 if (_byte == '\0') {
@@ -259,7 +273,8 @@ public:
     }
 
 private:
-    enum class State { waitStart, waitHeaderAck, sending, waitFinalAck, done };
+    enum class State { waitStart, waitTimeAck, waitHeaderAck, sending, waitFinalAck, done };
+    static constexpr const char* kTimeLine = "T1735689600 0 1735689600 0\n";
 
     bool takeByte(SimChannel& ch) {
         if (ch.input.empty()) {
@@ -303,13 +318,26 @@ private:
         char head[64];
         std::snprintf(head, sizeof head, "C%04o %lld ", static_cast<unsigned>(st.st_mode & 07777),
                       static_cast<long long>(_size));
-        ch.write(head + name + "\n");
+        _header = head + name + "\n";
+        if (ch.state.faults().repeatTimeLines) {
+            ch.write(kTimeLine);
+            _state = State::waitTimeAck;
+            return;
+        }
+        ch.write(_header);
         _state = State::waitHeaderAck;
     }
 
     void send(SimChannel& ch) {
-        while (_sent < _size && ch.queuedBytes() < kMaxQueued) {
-            std::string chunk(static_cast<size_t>(std::min<int64_t>(_size - _sent, kChunk)), '\0');
+        const int dripMs = ch.state.faults().scpDripMs;
+        // A drip keeps two bytes queued, each released dripMs after the one before.
+        const size_t maxQueued = dripMs > 0 ? 2 : kMaxQueued;
+        const int64_t chunkSize = dripMs > 0 ? 1 : static_cast<int64_t>(kChunk);
+        if (dripMs > 0) {
+            _nextAt = std::max(_nextAt, Clock::now());
+        }
+        while (_sent < _size && ch.queuedBytes() < maxQueued) {
+            std::string chunk(static_cast<size_t>(std::min<int64_t>(_size - _sent, chunkSize)), '\0');
             const size_t got = std::fread(chunk.data(), 1, chunk.size(), _file.get());
             if (got == 0) {
                 // The file shrank under us; the client sees the channel end before the data does.
@@ -322,7 +350,10 @@ private:
             const int64_t pass = ch.state.passScpBytes(static_cast<int64_t>(got), drop);
             chunk.resize(static_cast<size_t>(pass));
             _sent += pass;
-            ch.write(std::move(chunk));
+            if (dripMs > 0) {
+                _nextAt += std::chrono::milliseconds(dripMs);
+            }
+            ch.write(std::move(chunk), false, dripMs > 0 ? _nextAt : Clock::time_point{});
             if (drop) {
                 ch.dropAfterOutput();
                 _state = State::done;
@@ -348,6 +379,8 @@ private:
     int64_t _size = 0;
     int64_t _sent = 0;
     char _byte = 0;
+    std::string _header;
+    Clock::time_point _nextAt;
 };
 
 }  // namespace

@@ -70,8 +70,13 @@ ssh_channel SimSession::onChannelOpen(ssh_session session, void* userdata) {
 
 int SimSession::onData(ssh_session, ssh_channel, void* data, uint32_t len, int isStderr, void* userdata) {
     // Everything is taken: the handlers drain it on the next pass, and the shell caps its line length.
+    SimChannel* ch = channelOf(userdata);
+    if (ch->isShell && ch->state.faults().stallShellInput) {
+        ch->stalled = true;
+        return 0;  // left with libssh, whose window then stays shut
+    }
     if (isStderr == 0) {
-        channelOf(userdata)->input.append(static_cast<const char*>(data), len);
+        ch->input.append(static_cast<const char*>(data), len);
     }
     return static_cast<int>(len);
 }
@@ -99,6 +104,7 @@ int SimSession::onShell(ssh_session, ssh_channel, void* userdata) {
         return SSH_ERROR;
     }
     ch->handler = makeShellHandler(*ch);
+    ch->isShell = true;
     return SSH_OK;
 }
 
@@ -149,6 +155,19 @@ void SimSession::run() {
 }
 
 bool SimSession::service() {
+    const bool stall = _state.faults().stallShellInput;
+    for (auto& ch : _channels) {
+        if (ch->stalled && !stall) {
+            // libssh offers what it kept only with the next packet, which a client facing a shut window
+            // cannot send: take it now.
+            ch->stalled = false;
+            char buffer[16384];
+            int n = 0;
+            while ((n = ssh_channel_read_nonblocking(ch->channel, buffer, sizeof buffer, 0)) > 0) {
+                ch->input.append(buffer, static_cast<size_t>(n));
+            }
+        }
+    }
     // A handler may make room for more output as soon as some went out, so go round a few times.
     for (int round = 0; round < 4; ++round) {
         const auto now = Clock::now();

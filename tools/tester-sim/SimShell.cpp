@@ -36,7 +36,10 @@ public:
                 prompt(ch, "# ", {});
             }
         }
-        while (!_flags.exit && !ch.finishing()) {
+        if (_stream != Stream::none && !streamOn(ch)) {
+            return;
+        }
+        while (!_flags.exit && !ch.finishing() && _stream == Stream::none) {
             const size_t end = ch.pty ? ch.input.find_first_of("\r\n\x03\x04") : ch.input.find('\n');
             if (end == std::string::npos) {
                 if (ch.input.size() > kMaxLine) {
@@ -124,6 +127,12 @@ private:
             ch.dropAfterOutput();
             return;
         }
+        const SimFaults faults = ch.state.faults();
+        if (faults.dollarStream || faults.endlessReply) {
+            _stream = faults.dollarStream ? Stream::dollar : Stream::lines;
+            streamOn(ch);
+            return;
+        }
         const CommandResult r = runCommandLine(ch.state, full, parsed, _flags);
         const auto at = replyTime(ch.state);
         if (ch.pty) {
@@ -148,9 +157,46 @@ private:
         }
     }
 
+    // Keeps a stream going; false while it runs. When its switch goes off the prompt follows.
+    bool streamOn(SimChannel& ch) {
+        const SimFaults faults = ch.state.faults();
+        const bool on = _stream == Stream::dollar ? faults.dollarStream : faults.endlessReply;
+        if (!on) {
+            _stream = Stream::none;
+            prompt(ch, "# ", {});
+            return true;
+        }
+        if (_stream == Stream::dollar) {
+            // Each chunk ends in a "$" that looks like a prompt until the next chunk comes.
+            while (ch.queuedBytes() < kStreamQueued) {
+                std::string chunk;
+                while (chunk.size() < kDollarChunk) {
+                    chunk += "x$";
+                }
+                ch.write(std::move(chunk));
+            }
+        } else {
+            while (ch.queuedBytes() < kStreamQueued) {
+                std::string chunk;
+                while (chunk.size() < kEndlessChunk) {
+                    chunk += "endless output line " + std::to_string(++_lines) + "\r\n";
+                }
+                ch.write(std::move(chunk));
+            }
+        }
+        return false;
+    }
+
+    enum class Stream { none, dollar, lines };
+    static constexpr size_t kDollarChunk = 4 * 1024;
+    static constexpr size_t kEndlessChunk = 64 * 1024;
+    static constexpr size_t kStreamQueued = 256 * 1024;
+
     bool _started = false;
     ShellFlags _flags;
     std::string _pending;
+    Stream _stream = Stream::none;
+    uint64_t _lines = 0;
 };
 
 // One command line without a shell session ("ssh host CMD").

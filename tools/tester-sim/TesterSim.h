@@ -53,6 +53,13 @@ struct SimFaults {
     int replyDelayMs = 0;            // hold every shell reply (and its prompt) this long
     bool noPrompt = false;           // never send a prompt
     bool garbageSysinfo = false;     // "sysinfo" answers with text that is not JSON
+    // Hostile testers. A stream runs until its switch is turned off (then the prompt follows) or the
+    // channel closes; input that arrives meanwhile waits, as typed-ahead input does.
+    bool dollarStream = false;       // a command's reply is an endless run of "x$", no newline, no prompt
+    bool endlessReply = false;       // a command's reply is endless lines at full speed, no prompt
+    bool repeatTimeLines = false;    // SCP downloads send "T" lines again after every acknowledgement
+    int scpDripMs = 0;               // SCP downloads send their data one byte at a time, this many ms apart
+    bool stallShellInput = false;    // the shell takes no input, so the client's writes stall
 };
 
 struct SimOptions {

@@ -260,6 +260,62 @@ FiberOtdrTest otdrTest(CableEnd end, uint32_t samples) {
     return t;
 }
 
+FiberOtdrEventTable hostileEventTable(const std::vector<EventType>& types, bool oneLocation, size_t rows,
+                                      size_t events) {
+    FiberOtdrEventTable t;
+    t.rows.resize(rows);
+    for (size_t i = 0; i < rows; ++i) {
+        FiberOtdrEventTableRow& row = t.rows[i];
+        row.lengthTolMeas = tol(oneLocation ? 500.0f : static_cast<float>(i), ScaledInt::ones, 0.5f, 0.5f);
+        row.eventType = types.empty() ? EventType::splice : types[i % types.size()];
+        row.hiddenGroupMarker = i % 7 == 3 ? HiddenGroupMarker::begin
+                                : i % 7 == 5 ? HiddenGroupMarker::end
+                                             : HiddenGroupMarker::notSet;
+    }
+    const size_t named = std::min<size_t>(rows, 256);
+    t.events.resize(named == 0 ? 0 : events);
+    for (size_t k = 0; k < t.events.size(); ++k) {
+        FiberOtdrEvent& e = t.events[k];
+        e.rowIndex = static_cast<uint32_t>(k % named);
+        e.wavelength = (k / named) % 2 == 0 ? 1310 : 1550;
+        e.anEventTypeFlags = A::splice | 4u | (t.rows[e.rowIndex].eventType == EventType::end ? A::end : 0u);
+        e.lossTolMeas = tol(0.05f, ScaledInt::hundredths, 0.01f, 0.01f);
+    }
+    return t;
+}
+
+FiberOtdrEventTable shuffledEventTable(uint32_t seed) {
+    const EventType types[] = {EventType::splice,     EventType::echo, EventType::weakSignal, EventType::outOfRange,
+                               EventType::end,        EventType::hiddenEnd, EventType::noSignal,  EventType::connector};
+    const HiddenGroupMarker markers[] = {HiddenGroupMarker::notSet, HiddenGroupMarker::notSet, HiddenGroupMarker::begin,
+                                         HiddenGroupMarker::end};
+    uint32_t x = seed * 2654435761u + 1;
+    auto next = [&](uint32_t n) {
+        x = x * 1664525u + 1013904223u;
+        return (x >> 8) % n;
+    };
+    FiberOtdrEventTable t;
+    const size_t rows = 1 + next(14);
+    for (size_t i = 0; i < rows; ++i) {
+        FiberOtdrEventTableRow row;
+        row.lengthTolMeas = ToleranceMeas(ScaledInt::raw(static_cast<int32_t>(100 * (i / 2)), ScaledInt::ones),
+                                          DisplayType::normal, 1.0f, 1.0f);
+        row.eventType = types[next(8)];
+        row.hiddenGroupMarker = markers[next(4)];
+        t.rows.push_back(row);
+        for (uint32_t k = next(4); k > 0; --k) {
+            FiberOtdrEvent e;
+            e.rowIndex = static_cast<uint32_t>(i);
+            e.wavelength = next(2) ? 1310 : 1550;
+            e.anEventTypeFlags = (row.eventType == EventType::end ? A::end : A::splice) | (next(2) ? 4u : 2u);
+            e.lossTolMeas = ToleranceMeas(ScaledInt::raw(static_cast<int32_t>(next(50)), ScaledInt::hundredths),
+                                          DisplayType::normal, 0.01f, 0.01f);
+            t.events.push_back(e);
+        }
+    }
+    return t;
+}
+
 FiberOtdrTest otdrTestWithRows(CableEnd end, size_t rows, uint32_t samples) {
     FiberOtdrTest t = baseTest(end, samples);
     t.eventTable = otdrEventTable(longRows(rows, 20300.0, end == CableEnd::end2), otdrWavelengths());

@@ -36,6 +36,16 @@ std::vector<OtdrRowSpec> end2Rows();
 // is the mirror image.
 std::vector<OtdrRowSpec> longRows(size_t rows, double length, bool end2);
 
+// A crafted table of the largest stored size (0xFFFF rows and events) for the worst cases of the table
+// algorithms: row types cycle through `types`, every row at one location when `oneLocation` (else 1 m
+// apart), events spread round-robin over the first 256 rows (a row index is one byte) at two wavelengths.
+Kestrix::FiberOtdrEventTable hostileEventTable(const std::vector<Kestrix::EventType>& types, bool oneLocation,
+                                               size_t rows = 0xFFFF, size_t events = 0xFFFF);
+
+// Small pseudo-random tables (up to 14 rows, pairs of rows at one location) with every type the event map
+// removes or changes, hidden groups cut in every way and 0-3 events per row, for comparing algorithms.
+Kestrix::FiberOtdrEventTable shuffledEventTable(uint32_t seed);
+
 Kestrix::FiberLimit otdrLimit();
 Kestrix::FiberOtdrSettings otdrSettings();
 // A trace of `samples` samples: launch pulse, backscatter slope, events, noise.
