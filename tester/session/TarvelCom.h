@@ -1,6 +1,10 @@
 #pragma once
 // The host's tester object for this family. This part forwards to the session; import, setups and
 // maintenance build on it.
+#include <chrono>
+#include <functional>
+
+#include "tester/maintenance/SysinfoDate.h"
 #include "tester/session/KestrixCom.h"
 
 namespace Kestrix::Tester {
@@ -29,6 +33,54 @@ public:
     TarvelCom* GetImporter() { return this; }
     TarvelCom* GetTesterUtilities() { return this; }
     TarvelCom* GetProjectSetupInterface() { return this; }
+
+    // The pauses the tester needs between steps (tests replace them to run quickly).
+    void setPauseFn(std::function<void(int ms)> fn) { _pause = std::move(fn); }
+
+    // ---- Maintenance (tester/maintenance/) ----
+    // Host update status: 3 the update runs (the connection is closed, the screen stays locked), 7 the
+    // upload failed, 12 no package, no reply or an unknown reply; the others come from the tester's reply.
+    int UpdateFirmware(const std::vector<uint8_t>& package, bool force, ProgressFn progress,
+                       std::function<void(const std::string&)> progressText);
+    boost::optional<std::string> RetrieveSwVers();
+    CalDate ModuleCalDate(std::string& moduleName, std::string& serial);
+    boost::optional<std::vector<uint8_t>> RetrieveLogDataZip(bool lockScreen);
+    // 640 x 480 pixels of three bytes (RGB), no header.
+    boost::optional<std::vector<uint8_t>> RetrieveDisplayImage();
+    int DisplayFormat() const { return 2; }
+    int RotateImage() const { return 0; }
+    static CalDate ParseSysInfoDate(const std::string& text) { return parseSysinfoDate(text); }
+
+    // What this family does not offer.
+    CalDate TesterCalDate() const { return kMinDate; }
+    boost::optional<std::vector<std::string>> ReadSwUpdateList() { return boost::none; }
+    int SendSwUpdateList(const std::vector<std::string>&) { return 0; }
+    int UpdateCustomLogo(const std::vector<uint8_t>&) { return 0; }
+    void RestoreDefaultLogo() {}
+    boost::optional<std::string> RetrieveLogDataText() { return boost::none; }
+    boost::optional<std::string> RetrieveTesterInfo() { return boost::none; }
+    bool DeleteAllRecords() { return false; }
+    int RecsCantDelete() const { return 0; }
+    int RecsCanDelete() const { return 1; }
+    bool PLIsSalsaNose() const { return false; }
+    bool PLMainOnly() const { return true; }
+    void PLSetDate(const CalDate&) {}
+    int PLRunStep(int) { return 1; }
+    bool SendPingList(const std::vector<std::string>&) { return false; }
+    boost::optional<std::vector<std::string>> RetrievePingList() { return boost::none; }
+    bool IsBraindead() const { return false; }
+    void SetBDProject(const std::string&) {}
+    void SetBDOperator(const std::string&) {}
+    void SetBDCableID(const std::string&) {}
+    void SetBDDate(const CalDate&) {}
+    int GetSourceType() const { return 1; }
+    int GetPlatform() const { return kPlatform; }
+
+protected:
+    void pause(int ms);
+
+private:
+    std::function<void(int ms)> _pause;
 };
 
 }  // namespace Kestrix::Tester

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "SimMaintenance.h"
 #include "SimSession.h"
 #include "SimState.h"
 
@@ -183,7 +184,10 @@ void TesterSim::Impl::release() {
     closeFd(wakeWrite);
 }
 
-TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {}
+// The areas' commands register through addCommand, so they need the simulator whole.
+TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {
+    registerMaintenanceCommands(*this);
+}
 
 TesterSim::~TesterSim() { stop(); }
 

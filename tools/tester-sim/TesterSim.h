@@ -53,6 +53,10 @@ struct SimFaults {
     int replyDelayMs = 0;            // hold every shell reply (and its prompt) this long
     bool noPrompt = false;           // never send a prompt
     bool garbageSysinfo = false;     // "sysinfo" answers with text that is not JSON
+    std::string noReplyTo;           // the connection goes down when a command of this name arrives (once)
+    std::string failCommand;         // commands of this name answer "OP_FAILED" and change nothing
+    std::string swupdateReply;       // "swupdate" answers this instead of its own verdict (a code, or any text)
+    bool shortFbdump = false;        // "fbdump" writes one row of pixels too few
 };
 
 struct SimOptions {
