@@ -6,6 +6,7 @@
 
 #include "tester/maintenance/SysinfoDate.h"
 #include "tester/session/KestrixCom.h"
+#include "tester/setups/CableIdList.h"
 
 namespace Kestrix::Tester {
 
@@ -36,6 +37,48 @@ public:
 
     // The pauses the tester needs between steps (tests replace them to run quickly).
     void setPauseFn(std::function<void(int ms)> fn) { _pause = std::move(fn); }
+
+    // ---- Setups exchange (tester/setups/) ----
+    // Host project transfer results.
+    enum ProjectResult : int {
+        kProjectDone = 0,
+        kProjectDoneCustom = 1,
+        kProjectExists = 3,
+        kProjectNotFound = 4,
+        kProjectUnreadable = 5,
+        kProjectFailed = 6,
+        kProjectBadCall = 7,
+        kProjectExportFailed = 8,
+        kProjectNoReply = 9,
+    };
+    static constexpr const char* kSettingsUpload = "/tmp/setting_wr";
+    static constexpr const char* kSettingsDownload = "/tmp/setting_rd";
+    static constexpr const char* kMasterDatabase = "/microsd_userdata/projects/master.sql";
+    // The tester needs a moment after the screen lock before it takes setups.
+    static constexpr int kLockSettleMs = 500;
+
+    bool UpdateSettings(const std::vector<uint8_t>& settingsFile);
+    boost::optional<std::vector<uint8_t>> RetrieveSettings();
+    // None when the tester's master database cannot be read.
+    boost::optional<std::vector<std::string>> GetProjectNames();
+    // Tester to host: the project setup file, with `result` one of ProjectResult.
+    boost::optional<std::vector<uint8_t>> UploadProjectSetup(const std::string& name, int& result, std::string& fileName);
+    // Host to tester; returns one of ProjectResult. `text` is not used.
+    int DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform, const std::vector<uint8_t>& bytes,
+                                bool force, const std::string& text);
+    bool UpdateCableIDList(const CableIDList& list);
+    bool DoesIDListExist(const CableIDList& list);
+    boost::optional<std::vector<std::string>> GetCableIDListFolders();
+    // The list names as above, but an empty list when the tester has none and none only without a reply.
+    boost::optional<std::vector<std::string>> cableIdListNames();
+    bool DeleteCableIdList(const std::string& name);
+    bool UpdateSettingsZip(const std::vector<uint8_t>&) { return false; }
+    boost::optional<std::vector<uint8_t>> RetrieveSettingsZip() { return boost::none; }
+    int UpdateLimit(const std::vector<uint8_t>&) { return 0; }
+    bool RevertLimit() { return false; }
+    boost::optional<std::vector<uint8_t>> RetrieveLimit() { return boost::none; }
+    // Progress of the uploads of the setups operations (none by default).
+    void setSetupsProgress(ProgressFn fn) { _setupsProgress = std::move(fn); }
 
     // ---- Maintenance (tester/maintenance/) ----
     // Host update status: 3 the update runs (the connection is closed, the screen stays locked), 7 the
@@ -81,6 +124,7 @@ protected:
 
 private:
     std::function<void(int ms)> _pause;
+    ProgressFn _setupsProgress;
 };
 
 }  // namespace Kestrix::Tester

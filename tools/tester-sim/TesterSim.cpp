@@ -19,6 +19,7 @@
 
 #include "SimMaintenance.h"
 #include "SimSession.h"
+#include "SimSetups.h"
 #include "SimState.h"
 
 namespace Kestrix::Sim {
@@ -187,6 +188,7 @@ void TesterSim::Impl::release() {
 // The areas' commands register through addCommand, so they need the simulator whole.
 TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {
     registerMaintenanceCommands(*this);
+    registerSetupCommands(*this);
 }
 
 TesterSim::~TesterSim() { stop(); }
