@@ -197,6 +197,9 @@ CommandResult importProject(const CommandContext& c) {
     const bool modelOk = !o.has('m') || (!model.empty() && model.find_first_not_of("0123456789") == std::string::npos);
     if (!o.ok || !o.has('i') || !modelOk)
         return usage("smimportproject -i FILE [-o NAME] [-f] [-m MODEL]");
+    // A second-generation unit takes setups only for the module model it names.
+    if (c.sim.options().sysinfo.model.find("Ombrel") != std::string::npos && model != "3001")
+        return reply("OP_FAILED");
     const auto bytes = readFile(c.vfs, o['i']);
     if (!bytes)
         return reply("RC_ENTITY_NOT_FOUND");
