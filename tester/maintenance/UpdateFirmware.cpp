@@ -4,6 +4,7 @@
 #include "tester/maintenance/UpdatePackage.h"
 #include "tester/maintenance/UpdateStatus.h"
 #include "tester/session/TarvelCom.h"
+#include "tester/setups/ScreenLock.h"
 
 namespace Kestrix::Tester {
 namespace {
@@ -50,49 +51,50 @@ bool uploadRemoteImages(TarvelCom& com, const std::vector<uint8_t>& package, con
 int TarvelCom::UpdateFirmware(const std::vector<uint8_t>& package, bool force, ProgressFn progress,
                               std::function<void(const std::string&)> progressText) {
     LogContext context("Update Tarvel software");
-    auto reply = SendTvixCmd("sysinfo");
-    auto info = reply ? GetSysinfo(*reply) : boost::none;
-    if (!info) {
-        Log::ErrMsg("No sysinfo from the tester");
-        return kUpdateNoReply;
-    }
-    const SysinfoInstrument& inst = info->instruments.front();
-    std::string target = kMainPackage;
-    bool remote = false;
-    if (secondGeneration(inst.model))
-        target = kSecondGenPackage;
-    else
-        remote = !inst.config.empty() && inst.config != "main";
+    try {
+        auto reply = SendTvixCmd("sysinfo");
+        auto info = reply ? GetSysinfo(*reply) : boost::none;
+        if (!info) {
+            Log::ErrMsg("No sysinfo from the tester");
+            return kUpdateNoReply;
+        }
+        const SysinfoInstrument& inst = info->instruments.front();
+        std::string target = kMainPackage;
+        bool remote = false;
+        if (secondGeneration(inst.model))
+            target = kSecondGenPackage;
+        else
+            remote = !inst.config.empty() && inst.config != "main";
 
-    if (package.empty())
-        return kUpdateNoReply;
-    KestrixLockScreen(true);
+        if (package.empty())
+            return kUpdateNoReply;
+        // Unlocked on every way out but one: an update that runs keeps the tester locked until it restarts.
+        ScreenLock lock(*this);
 
-    const bool uploaded = remote ? uploadRemoteImages(*this, package, progress) : WriteMemory(package, target, progress);
-    if (!uploaded) {
-        KestrixLockScreen(false);
-        return kUpdateUploadFailed;
-    }
+        const bool uploaded =
+            remote ? uploadRemoteImages(*this, package, progress) : WriteMemory(package, target, progress);
+        if (!uploaded)
+            return kUpdateUploadFailed;
 
-    if (progressText)
-        progressText("verify");
-    pause(kVerifyPauseMs);
-    SetTimeout(kUpdateTimeoutMs);
-    auto answer = SendTvixCmdQuick(force ? "swupdate --terse --force-update" : "swupdate --terse");
-    SetTimeout(0);
-    if (!answer || answer->find_first_not_of(" \t\r\n") == std::string::npos) {
-        // Without an answer the update did not start: the tester must not be left locked.
-        KestrixLockScreen(false);
-        return kUpdateNoReply;
-    }
-    const int status = updateStatusFromReply(*answer);
-    if (status == kUpdateRunning) {
-        // The tester restarts into the update; its screen stays locked until then.
-        Close();
+        if (progressText)
+            progressText("verify");
+        pause(kVerifyPauseMs);
+        SetTimeout(kUpdateTimeoutMs);
+        auto answer = SendTvixCmdQuick(force ? "swupdate --terse --force-update" : "swupdate --terse");
+        SetTimeout(0);
+        // Without an answer the update did not start, so the tester is unlocked as on every failure.
+        if (!answer || answer->find_first_not_of(" \t\r\n") == std::string::npos)
+            return kUpdateNoReply;
+        const int status = updateStatusFromReply(*answer);
+        if (status == kUpdateRunning) {
+            lock.keepLocked();
+            Close();
+        }
         return status;
+    } catch (const std::exception& e) {
+        Log::ExceptionMsg(e, "UpdateFirmware");
+        return kUpdateNoReply;
     }
-    KestrixLockScreen(false);
-    return status;
 }
 
 }  // namespace Kestrix::Tester

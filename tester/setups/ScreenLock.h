@@ -8,14 +8,20 @@ namespace Kestrix::Tester {
 class ScreenLock {
 public:
     explicit ScreenLock(KestrixCom& com) : _com(com) { _locked = _com.KestrixLockScreen(true); }
-    ~ScreenLock() { _com.KestrixLockScreen(false); }
+    ~ScreenLock() {
+        if (!_keep)
+            _com.KestrixLockScreen(false);
+    }
     ScreenLock(const ScreenLock&) = delete;
     ScreenLock& operator=(const ScreenLock&) = delete;
     bool locked() const { return _locked; }
+    // For an operation that hands the tester over locked (an update that is running): no unlock.
+    void keepLocked() { _keep = true; }
 
 private:
     KestrixCom& _com;
     bool _locked = false;
+    bool _keep = false;
 };
 
 }  // namespace Kestrix::Tester

@@ -88,6 +88,17 @@ TEST_F(MaintenanceTest, FailedUploadGivesSevenUnlocked) {
     EXPECT_EQ(journalCount("swupdate --terse"), 0u);
 }
 
+TEST_F(MaintenanceTest, FailedImageUploadEndsTheWalk) {
+    auto& t = start(unit("Ombrel", "remote"));
+    auto pkg = kxtest::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')},
+                                                          {"images/b.img", "b"}});
+    setFaults([](auto& f) { f.dropAfterScpBytes = 1000; });
+    EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateUploadFailed);
+    EXPECT_FALSE(sim->screenLocked());
+    EXPECT_EQ(journalCount("scp -t '/tmp/rmt_swupdate/images/b.img'"), 0u);
+    EXPECT_EQ(journalCount("swupdate --terse"), 0u);
+}
+
 TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
     auto& t = start(unit("Tarvel", "remote"));
     const std::string big(200000, 'B');
