@@ -260,3 +260,28 @@ TEST_F(SetupsTest, NoMasterDatabaseNoProjectList) {
     kxtest::writeHostFile(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
     EXPECT_FALSE(com->GetProjectNames());
 }
+
+TEST_F(SetupsTest, SimulatorToolsAnswerAsATesterDoes) {
+    const auto say = [this](const std::string& cmd) { return com->SendTvixCmd(cmd).value_or("(none)"); };
+    EXPECT_EQ(say("uiloadsettings -t0"), "RC_ENTITY_NOT_FOUND\n");  // nothing shared yet
+    EXPECT_EQ(say("uisavecurrentsettings"), "OK\n");
+    EXPECT_EQ(say("smpullsharedsettings -f /tmp/s"), "OK\n");
+    Kestrix::InstrumentSettings shared;
+    settingsFileOnTester(hostPath("/tmp/s"), shared);
+    EXPECT_TRUE(shared.equals(Kestrix::InstrumentSettings{}));  // a fresh tester's own settings
+    EXPECT_EQ(say("smputsharedsettings -f /tmp/none"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_NE(say("smputsharedsettings").find("usage:"), std::string::npos);
+    EXPECT_NE(say("smimportproject -i").find("usage:"), std::string::npos);
+    EXPECT_NE(say("smimportproject -i /tmp/x -m abc").find("usage:"), std::string::npos);
+    EXPECT_EQ(say("smimportproject -i /tmp/none.sql"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(say("smexportproj -p /tmp -n Nobody -f"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(say("smimportlabels -f /tmp/none.ids"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(say("smrmlabels -f none.ids"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(say("smgetlf"), "OK\n");
+    // Both forms of an option's value; the exported file's "%" doubled in the reply.
+    ASSERT_EQ(com->DownloadNewProjectSetup("50%", false, kPlatform, setupFile(projectNamed("50%")), false, ""),
+              TarvelCom::kProjectDone);
+    EXPECT_NE(say("smexportproj -p /tmp -n50% -f").find("\"FileExported\" : \"/tmp/50%%25.sql\""), std::string::npos);
+    EXPECT_TRUE(exists("/tmp/50%25.sql"));
+    EXPECT_EQ(say("smexportproj -p /tmp -n 50%"), "RC_ENTITY_EXISTS\n");  // without -f an old export stays
+}
