@@ -125,7 +125,8 @@ std::string KestrixSetups::GetProjectValidChars() const {
 }
 
 std::string KestrixSetups::GetProjectValidCharsMessage() const {
-    return std::string("a-Z 0-9 - / . , : * ' _ [ ] SPACE\r\n") + spaced(kLowerAccented) + "\r\n" + spaced(kUpperAccented);
+    return std::string("a-Z 0-9 - / . , : * ' _ [ ] SPACE\r\n") + spaced(kLowerAccented) + "\r\n" +
+           spaced(kUpperAccented);
 }
 
 }  // namespace Kestrix::Tester

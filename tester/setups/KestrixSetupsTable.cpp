@@ -17,8 +17,8 @@ struct EnumEntry {
 };
 
 template <typename E>
-EnumEntry enumEntry(int type, std::vector<int> offered, std::vector<std::pair<int, int>> map, E InstrumentSettings::*field,
-                    boost::optional<int> unknown = boost::none) {
+EnumEntry enumEntry(int type, std::vector<int> offered, std::vector<std::pair<int, int>> map,
+                    E InstrumentSettings::*field, boost::optional<int> unknown = boost::none) {
     return EnumEntry{type,
                      std::move(offered),
                      std::move(map),
@@ -55,7 +55,8 @@ const std::vector<EnumEntry>& entries() {
             language.emplace_back(v, v);
         t.push_back(enumEntry(kLanguage, {0, 1, 2, 3, 6, 5, 8, 4, 7, 10, 9}, language, &S::language));
         t.push_back(enumEntry(kPowerDownTimeout, {0, 1, 2, 3}, same(0, 3), &S::powerDownTimeout, 1));
-        t.push_back(enumEntry(kBacklightTimeout, {0, 2, 3, 4}, {{0, 0}, {2, 1}, {3, 2}, {4, 3}}, &S::backlightTimeout, 2));
+        t.push_back(
+            enumEntry(kBacklightTimeout, {0, 2, 3, 4}, {{0, 0}, {2, 1}, {3, 2}, {4, 3}}, &S::backlightTimeout, 2));
         t.push_back(enumEntry(kIpAddressSource, {1, 0}, same(0, 1), &S::ipAddressSource));
         return t;
     }();

@@ -1,6 +1,7 @@
 // Project setups between host and tester.
 #include "tester/host/Log.h"
 #include "tester/session/TarvelCom.h"
+#include "tester/setups/Guarded.h"
 #include "tester/setups/CodePage.h"
 #include "tester/setups/ScreenLock.h"
 #include "tester/setups/SetupDatabase.h"
@@ -52,67 +53,73 @@ int importResult(const boost::optional<std::string>& reply) {
 }  // namespace
 
 boost::optional<std::vector<std::string>> TarvelCom::GetProjectNames() {
-    const auto master = ReadMemory(kMasterDatabase);
-    if (!master)
-        return boost::none;
-    return projectNamesFromMaster(*master);
+    return guarded<MaybeNames>("GetProjectNames", boost::none, [&]() -> MaybeNames {
+        const auto master = ReadMemory(kMasterDatabase);
+        if (!master)
+            return boost::none;
+        return projectNamesFromMaster(*master);
+    });
 }
 
 boost::optional<std::vector<uint8_t>> TarvelCom::UploadProjectSetup(const std::string& name, int& result,
                                                                     std::string& fileName) {
-    result = kProjectBadCall;
-    fileName.clear();
-    if (name.empty())
-        return boost::none;
-    const auto quoted = doubleQuoted(name);
-    if (!quoted)
-        return boost::none;
-    result = kProjectExportFailed;
-    const auto reply = SendTvixCmd("smexportproj -p\"/tmp\" -n" + *quoted + " -f");
-    if (!reply || !contains(*reply, "FileExported"))
-        return boost::none;
-    const bool custom =
-        contains(*reply, "\"CustomLimitsFound\" : true") || contains(*reply, "\"CustomCablesFound\" : true");
-    const std::string path = exportedPath(*reply);
-    if (path.empty())
-        return boost::none;
-    auto bytes = ReadMemory(path);
-    if (!bytes || bytes->empty()) {
-        result = kProjectUnreadable;
-        return boost::none;
-    }
-    result = custom ? kProjectDoneCustom : kProjectDone;
-    fileName = baseNameWithoutExtension(path);
-    return bytes;
+    return guarded<MaybeBytes>("UploadProjectSetup", boost::none, [&]() -> MaybeBytes {
+        result = kProjectBadCall;
+        fileName.clear();
+        if (name.empty())
+            return boost::none;
+        const auto quoted = doubleQuoted(name);
+        if (!quoted)
+            return boost::none;
+        result = kProjectExportFailed;
+        const auto reply = SendTvixCmd("smexportproj -p\"/tmp\" -n" + *quoted + " -f");
+        if (!reply || !contains(*reply, "FileExported"))
+            return boost::none;
+        const bool custom =
+            contains(*reply, "\"CustomLimitsFound\" : true") || contains(*reply, "\"CustomCablesFound\" : true");
+        const std::string path = exportedPath(*reply);
+        if (path.empty())
+            return boost::none;
+        auto bytes = ReadMemory(path);
+        if (!bytes || bytes->empty()) {
+            result = kProjectUnreadable;
+            return boost::none;
+        }
+        result = custom ? kProjectDoneCustom : kProjectDone;
+        fileName = baseNameWithoutExtension(path);
+        return bytes;
+    });
 }
 
 int TarvelCom::DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform,
                                        const std::vector<uint8_t>& bytes, bool force, const std::string& /*text*/) {
-    if (name.empty() || platform != kPlatform || bytes.empty())
-        return kProjectBadCall;
-    const std::string file = "/tmp/" + projectFileName(name) + ".sql";
-    const auto quotedFile = doubleQuoted(file);
-    const auto quotedName = doubleQuoted(name);
-    if (!quotedFile || !quotedName)
-        return kProjectBadCall;
+    return guarded<int>("DownloadNewProjectSetup", int{kProjectBadCall}, [&]() -> int {
+        if (name.empty() || platform != kPlatform || bytes.empty())
+            return kProjectBadCall;
+        const std::string file = "/tmp/" + projectFileName(name) + ".sql";
+        const auto quotedFile = doubleQuoted(file);
+        const auto quotedName = doubleQuoted(name);
+        if (!quotedFile || !quotedName)
+            return kProjectBadCall;
 
-    bool secondGeneration = false;
-    if (const auto reply = SendTvixCmd("sysinfo")) {
-        const auto info = GetSysinfo(*reply);
-        secondGeneration = info && contains(info->instruments.front().model, "Ombrel");
-    }
+        bool secondGeneration = false;
+        if (const auto reply = SendTvixCmd("sysinfo")) {
+            const auto info = GetSysinfo(*reply);
+            secondGeneration = info && contains(info->instruments.front().model, "Ombrel");
+        }
 
-    ScreenLock lock(*this);
-    if (!WriteMemory(bytes, file, _setupsProgress))
-        return kProjectNotFound;
-    std::string cmd = "smimportproject -i " + *quotedFile;
-    if (overwrite)
-        cmd += " -o " + *quotedName;
-    if (force)
-        cmd += " -f";
-    if (secondGeneration)
-        cmd += " -m 3001";
-    return importResult(SendTvixCmd(cmd));
+        ScreenLock lock(*this);
+        if (!WriteMemory(bytes, file, _setupsProgress))
+            return kProjectNotFound;
+        std::string cmd = "smimportproject -i " + *quotedFile;
+        if (overwrite)
+            cmd += " -o " + *quotedName;
+        if (force)
+            cmd += " -f";
+        if (secondGeneration)
+            cmd += " -m 3001";
+        return importResult(SendTvixCmd(cmd));
+    });
 }
 
 }  // namespace Kestrix::Tester

@@ -202,7 +202,8 @@ void addProjectTransferCommands(CLI::App* group) {
     {
         auto o = std::make_shared<LinkOptions>();
         auto p = std::make_shared<PushOptions>();
-        auto* cmd = group->add_subcommand("push", "Install a project setup (database or serialized project) on the tester");
+        auto* cmd =
+            group->add_subcommand("push", "Install a project setup (database or serialized project) on the tester");
         cmd->add_option("FILE", p->file, "Project setup database, or a serialized project")
             ->required()
             ->check(CLI::ExistingFile);
