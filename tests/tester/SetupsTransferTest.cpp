@@ -92,6 +92,12 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
     expectUnlocked();
 
+    // The connection goes down on the lock itself; the unlock reconnects.
+    setFault([](auto& f) { f.noReplyTo = "uilock"; });
+    EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
+    expectUnlocked();
+    EXPECT_TRUE(com->IsConnected());
+
     setFault([](auto& f) { f.failCommand = "smpullsharedsettings"; });
     EXPECT_FALSE(com->RetrieveSettings());
     EXPECT_TRUE(log.has("Failed to read shared settings"));
