@@ -244,7 +244,7 @@ void registerProjectCommands(TesterSim& sim) {
     const auto folder = sim.vfs().map(kProjectsFolder);
     const auto master = sim.vfs().map(kMasterDatabase);
     if (folder && master && fs::is_directory(*folder, ec) && !fs::exists(*master, ec))
-        Master{sim.vfs()};
+        Master created(sim.vfs());
     sim.addCommand("smexportproj", exportProject);
     sim.addCommand("smimportproject", importProject);
 }
