@@ -48,7 +48,7 @@ CommandResult swupdate(const CommandContext& c) {
     if (code.empty()) {
         const bool package = exists(c.vfs, "/tmp/update.kes") || exists(c.vfs, "/tmp/update.ke2") ||
                              folderHasFiles(c.vfs, "/tmp/rmt_swupdate/images");
-        code = package ? "0" : "2";
+        code.push_back(package ? '0' : '2');
     }
     if (terse)
         return ok(code + "\n");
