@@ -52,5 +52,7 @@ expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.ppm"
 expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.png"
 [ "$(head -c 8 "$tmp/screen.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || { echo "FAIL: PNG"; fail=1; }
 expect 1 "$kx" screen --ip "$ip" -o "$tmp/screen.jpg"
-expect 1 "$kx" info --ip 127.0.0.1:1
+# A tester that is gone.
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+expect 1 "$kx" info --ip "$ip"
 exit $fail

@@ -139,8 +139,9 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
         EXPECT_TRUE(status == kUpdateUploadFailed || status == kUpdateNoReply) << what << ": " << status;
         EXPECT_FALSE(sim->screenLocked()) << what;
         for (const auto& line : sim->journal()) {
-            if (line.rfind("scp -t ", 0) == 0)
+            if (line.rfind("scp -t ", 0) == 0) {
                 EXPECT_EQ(line.rfind("scp -t '/tmp/rmt_swupdate/images/", 0), 0u) << what << ": " << line;
+            }
         }
         EXPECT_EQ(journalCount("swupdate --terse"), 0u) << what;
     }
