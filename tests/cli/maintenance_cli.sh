@@ -55,4 +55,13 @@ expect 1 "$kx" screen --ip "$ip" -o "$tmp/screen.jpg"
 # A tester that is gone.
 kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
 expect 1 "$kx" info --ip "$ip"
+
+# A tester that refuses the update and dumps a short screen.
+"$kx" sim --root "$tmp/root" --port 0 --swupdate-reply 5 --short-fbdump >"$tmp/sim.out" 2>&1 &
+sim=$!
+for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
+ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
+expect 1 "$kx" update "$tmp/package" --ip "$ip"
+has '6 TESTER_CODE_5'
+expect 1 "$kx" screen --ip "$ip" -o "$tmp/short.png"
 exit $fail

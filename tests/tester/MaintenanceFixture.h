@@ -23,7 +23,14 @@ protected:
 
     Kestrix::Tester::TarvelCom& start(Kestrix::Sim::SysinfoOptions sysinfo = {}) {
         root = freshDir("maint");
-        sim = startSim(root, std::move(sysinfo));
+        for (const char* d : {"tmp", "var/log"})
+            fs::create_directories(root / d);
+        Kestrix::Sim::SimOptions o;
+        o.root = root;
+        o.sysinfo = std::move(sysinfo);
+        o.seedLogs = true;
+        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        sim->start();
         com = std::make_unique<Kestrix::Tester::TarvelCom>();
         com->setPingFactory(loopbackPing());
         com->setLinkLocalScan(false);

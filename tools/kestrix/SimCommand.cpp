@@ -38,6 +38,7 @@ void serve(const SimCliOptions& o) {
         }
     }
     options.faults = o.faults;
+    options.seedLogs = true;
 
     // Threads inherit the mask, so only sigwait below sees the interrupt.
     sigset_t signals;
@@ -74,6 +75,9 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_option("--reply-delay", o->faults.replyDelayMs, "Hold every shell reply this many ms");
     cmd->add_flag("--no-prompt", o->faults.noPrompt, "Never send the shell prompt");
     cmd->add_flag("--garbage-sysinfo", o->faults.garbageSysinfo, "Answer sysinfo with text that is not JSON");
+    cmd->add_option("--swupdate-reply", o->faults.swupdateReply, "Answer swupdate with this text (a code 0-9)");
+    cmd->add_flag("--short-fbdump", o->faults.shortFbdump, "Write a screen dump one row short");
+    cmd->add_option("--fail-command", o->faults.failCommand, "Answer this command with OP_FAILED");
     cmd->callback([o] { serve(*o); });
 });
 

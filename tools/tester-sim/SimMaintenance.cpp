@@ -129,7 +129,8 @@ void seedLogs(const SimVfs& vfs) {
 }  // namespace
 
 void registerMaintenanceCommands(TesterSim& sim) {
-    seedLogs(sim.vfs());
+    if (sim.options().seedLogs)
+        seedLogs(sim.vfs());
     sim.addCommand("swupdate", swupdate);
     sim.addCommand("dmesg", dmesg);
     sim.addCommand("fbdump", fbdump);

@@ -68,6 +68,7 @@ struct SimOptions {
     int maxSessions = 10;  // concurrent channels per connection, as OpenSSH's MaxSessions
     SysinfoOptions sysinfo;
     SimFaults faults;
+    bool seedLogs = false;  // write a tester's log files under /var/log where they are missing
 };
 
 // What a command gets: its words after quote removal (args[0] is the name) and the tester's file system.
