@@ -65,7 +65,7 @@ TEST_F(MaintenanceTest, NoPackageOrNoReplyGivesTwelveUnlocked) {
     EXPECT_FALSE(fs::exists(hostPath("/tmp/update.kes")));
 
     // The tester answers with an empty line ...
-    setFaults([](auto& f) { f.swupdateReply = " "; });
+    setFaults([](auto& f) { f.swupdateReply.assign(1, ' '); });
     EXPECT_EQ(t.UpdateFirmware(kPackage, false, nullptr, nullptr), kUpdateNoReply);
     EXPECT_FALSE(sim->screenLocked());
 
