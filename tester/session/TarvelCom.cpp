@@ -1,5 +1,7 @@
 #include "tester/session/TarvelCom.h"
 
+#include <thread>
+
 namespace Kestrix::Tester {
 
 bool TarvelCom::Connect(const TesterConnectInfo& info) {
@@ -18,6 +20,13 @@ bool TarvelCom::ReadFileFromTester(const std::string& remotePath, const std::str
     if (remotePath.empty() && localPath.empty())
         return false;
     return ReadFile(remotePath, localPath);
+}
+
+void TarvelCom::pause(int ms) {
+    if (_pause)
+        _pause(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 }  // namespace Kestrix::Tester

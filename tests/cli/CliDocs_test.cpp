@@ -37,7 +37,7 @@ TEST(CliDocs, CompletionKnowsNestedCommandsAndOptions) {
     const auto app = toolApp();
     const std::string script = kx::cli::bashCompletion(*app);
     EXPECT_NE(script.find("\" project show\") path=\" project show\" ;;"), std::string::npos);
-    EXPECT_NE(script.find("\" settings\") commands=\"show new set\" options=\"--help -h\" ;;"), std::string::npos);
+    EXPECT_NE(script.find("\" settings\") commands=\"show new set pull push\" options=\"--help -h\" ;;"), std::string::npos);
     EXPECT_NE(script.find("\" project show\") commands=\"\" options=\"--help -h --json --detail\" ;;"),
               std::string::npos);
     EXPECT_NE(script.find("complete -o filenames -F _kestrix kestrix"), std::string::npos);

@@ -1,10 +1,11 @@
-// `kestrix project show FILE [--json]`.
+// `kestrix project show FILE [--json]`; list, pull and push are in SetupsCommands.cpp.
 #include "ProjectCommand.h"
 
 #include <iostream>
 
 #include "Command.h"
 #include "DumpRegistry.h"
+#include "SetupsCommands.h"
 #include "storage/ProjectSetupFile.h"
 
 namespace kx::cli {
@@ -37,6 +38,7 @@ CommandRegistration reg([](CLI::App& app) {
     show->add_flag("--json", opts->json, "Print the JSON form instead of the text dump");
     show->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
     show->callback([opts] { showProject(opts->file, opts->json, Dump::DumpFlags{opts->detail}, std::cout); });
+    addProjectTransferCommands(group);
 });
 
 }  // namespace

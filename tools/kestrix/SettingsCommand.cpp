@@ -1,4 +1,4 @@
-// `kestrix settings show|new|set`: the instrument settings file exchanged with the tester.
+// `kestrix settings show|new|set|pull|push`: the instrument settings file exchanged with the tester.
 #include "SettingsCommand.h"
 
 #include <charconv>
@@ -8,6 +8,7 @@
 
 #include "Command.h"
 #include "DumpRegistry.h"
+#include "SetupsCommands.h"
 #include "common/InstrumentSettingsFile.h"
 
 namespace kx::cli {
@@ -156,6 +157,8 @@ CommandRegistration reg([](CLI::App& app) {
         setInstrumentSetting(s, opts->key, opts->value);
         writeSettingsFile(opts->file, s);
     });
+
+    addSettingsTransferCommands(group);
 });
 
 }  // namespace

@@ -38,6 +38,7 @@ void serve(const SimCliOptions& o) {
         }
     }
     options.faults = o.faults;
+    options.seedLogs = true;
 
     // Threads inherit the mask, so only sigwait below sees the interrupt.
     sigset_t signals;
@@ -79,6 +80,9 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_flag("--repeat-time-lines", o->faults.repeatTimeLines, "SCP downloads repeat their \"T\" line");
     cmd->add_option("--scp-drip", o->faults.scpDripMs, "SCP downloads send one byte every N ms");
     cmd->add_flag("--stall-shell-input", o->faults.stallShellInput, "The shell takes no input");
+    cmd->add_option("--swupdate-reply", o->faults.swupdateReply, "Answer swupdate with this text (a code 0-9)");
+    cmd->add_flag("--short-fbdump", o->faults.shortFbdump, "Write a screen dump one row short");
+    cmd->add_option("--fail-command", o->faults.failCommand, "Answer this command with OP_FAILED");
     cmd->callback([o] { serve(*o); });
 });
 

@@ -91,6 +91,8 @@ CommandResult runOne(SimState& state, const std::string& line, const SimpleComma
         }
     } else if (name == ":") {
         r = CommandResult{};
+    } else if (name == state.faults().failCommand) {
+        r = CommandResult{"OP_FAILED\n", {}, 1};
     } else if (auto handler = state.command(name)) {
         try {
             r = (*handler)(CommandContext{cmd.words, line, state.vfs, state.owner});

@@ -123,7 +123,7 @@ private:
             return;
         }
         ch.state.record(full);
-        if (ch.state.dropOnCommand()) {
+        if (ch.state.dropOnCommand() || ch.state.dropOnCommandName(full)) {
             ch.dropAfterOutput();
             return;
         }

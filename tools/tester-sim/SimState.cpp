@@ -82,6 +82,23 @@ bool SimState::dropOnCommand() {
     return false;
 }
 
+bool SimState::dropOnCommandName(const std::string& line) {
+    std::lock_guard lock(_mutex);
+    if (_faults.noReplyTo.empty()) {
+        return false;
+    }
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) {
+        return false;
+    }
+    const size_t end = std::min(line.find_first_of(" ;>", start), line.size());
+    if (line.compare(start, end - start, _faults.noReplyTo) != 0) {
+        return false;
+    }
+    _faults.noReplyTo.clear();
+    return true;
+}
+
 int64_t SimState::passScpBytes(int64_t n, bool& drop) {
     std::lock_guard lock(_mutex);
     drop = false;

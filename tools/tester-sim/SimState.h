@@ -34,6 +34,8 @@ public:
     SimFaults faults() const;
     // True when this command is the one the connection drops on (the fault then disarms).
     bool dropOnCommand();
+    // True when the command line's first word is the one whose reply never comes (the fault then disarms).
+    bool dropOnCommandName(const std::string& line);
     // How many of `n` SCP payload bytes may pass; `drop` tells that the connection goes after them.
     int64_t passScpBytes(int64_t n, bool& drop);
 

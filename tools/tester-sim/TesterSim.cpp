@@ -17,7 +17,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "SimMaintenance.h"
 #include "SimSession.h"
+#include "SimSetups.h"
 #include "SimState.h"
 
 namespace Kestrix::Sim {
@@ -183,7 +185,11 @@ void TesterSim::Impl::release() {
     closeFd(wakeWrite);
 }
 
-TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {}
+// The areas' commands register through addCommand, so they need the simulator whole.
+TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {
+    registerMaintenanceCommands(*this);
+    registerSetupCommands(*this);
+}
 
 TesterSim::~TesterSim() { stop(); }
 

@@ -60,6 +60,10 @@ struct SimFaults {
     bool repeatTimeLines = false;    // SCP downloads send "T" lines again after every acknowledgement
     int scpDripMs = 0;               // SCP downloads send their data one byte at a time, this many ms apart
     bool stallShellInput = false;    // the shell takes no input, so the client's writes stall
+    std::string noReplyTo;           // the connection goes down when a command of this name arrives (once)
+    std::string failCommand;         // commands of this name answer "OP_FAILED" and change nothing
+    std::string swupdateReply;       // "swupdate" answers this instead of its own verdict (a code, or any text)
+    bool shortFbdump = false;        // "fbdump" writes one row of pixels too few
 };
 
 struct SimOptions {
@@ -71,6 +75,7 @@ struct SimOptions {
     int maxSessions = 10;  // concurrent channels per connection, as OpenSSH's MaxSessions
     SysinfoOptions sysinfo;
     SimFaults faults;
+    bool seedLogs = false;  // write a tester's log files under /var/log where they are missing
 };
 
 // What a command gets: its words after quote removal (args[0] is the name) and the tester's file system.

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# kestrix settings pull|push, project list|pull|push and ids list|push|rm against `kestrix sim`.
+set -u
+kx=$1
+samples=$2
+tmp=$(mktemp -d)
+mkdir -p "$tmp/root/tmp" "$tmp/root/microsd_userdata/projects"
+"$kx" sim --root "$tmp/root" --port 0 >"$tmp/sim.out" 2>&1 &
+sim=$!
+trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$tmp"' EXIT
+for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
+ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
+[ -n "$ip" ] || { echo "FAIL: the simulator did not start"; cat "$tmp/sim.out"; exit 1; }
+fail=0
+expect() {  # expect CODE CMD...
+  local want=$1; shift
+  "$@" >"$tmp/out" 2>"$tmp/err"
+  local got=$?
+  if [ "$got" != "$want" ]; then
+    echo "FAIL ($got, wanted $want): $*"; cat "$tmp/out" "$tmp/err"; fail=1
+  fi
+}
+has() {  # has TEXT: the last command's output holds TEXT
+  grep -qF -- "$1" "$tmp/out" || { echo "FAIL: no \"$1\" in:"; cat "$tmp/out"; fail=1; }
+}
+
+# Settings: edit locally, push, pull back.
+expect 0 "$kx" settings new "$tmp/s.set"
+expect 0 "$kx" settings set "$tmp/s.set" language German
+expect 0 "$kx" settings push "$tmp/s.set" --ip "$ip"
+expect 0 "$kx" settings pull --ip "$ip" -o "$tmp/back.set"
+expect 0 "$kx" settings show "$tmp/back.set" --json
+has '"language" : "German"'
+printf 'garbage' >"$tmp/garbage"
+expect 1 "$kx" settings push "$tmp/garbage" --ip "$ip"
+expect 2 "$kx" settings pull --ip "$ip"
+
+# Projects: a bare project blob is sent as a setup database; pushed twice it exists.
+expect 0 "$kx" project list --ip "$ip" --json
+has '[]'
+expect 0 "$kx" project push "$samples/project.blob" --ip "$ip"
+has 'done (0)'
+expect 1 "$kx" project push "$samples/project.blob" --ip "$ip"
+has 'project-exists (3)'
+expect 0 "$kx" project push "$samples/project.blob" --ip "$ip" --overwrite --json
+has '"resultName" : "done"'
+expect 0 "$kx" project list --ip "$ip"
+has 'Building 7 backbone'
+expect 0 "$kx" project pull 'Building 7 backbone' --ip "$ip" -o "$tmp/p.sql" --json
+has '"custom" : true'
+expect 0 "$kx" project show "$tmp/p.sql"
+has 'Building 7 backbone'
+expect 1 "$kx" project push "$tmp/garbage" --ip "$ip"
+expect 1 "$kx" project pull Nobody --ip "$ip" -o "$tmp/none.sql"
+grep -q 'export-failed' "$tmp/err" || { echo "FAIL: no result name"; cat "$tmp/err"; fail=1; }
+
+# Cable-id lists.
+printf 'A-1\r\nA-2\n\nA-3\n' >"$tmp/ids.txt"
+expect 0 "$kx" ids push "$tmp/ids.txt" --name 'Floor/2 $(x)' --ip "$ip"
+expect 0 "$kx" ids list --ip "$ip"
+has 'Floor_2 $(x)'
+[ "$(cat "$tmp/root/microsd_userdata/cableids/Floor_2 \$(x).ids")" = "$(printf 'A-1\nA-2\nA-3')" ] ||
+  { echo "FAIL: list content"; fail=1; }
+expect 0 "$kx" ids rm 'Floor_2 $(x)' --ip "$ip"
+expect 0 "$kx" ids list --ip "$ip" --json
+has '[]'
+expect 1 "$kx" ids push "$tmp/garbage" --name '' --ip "$ip"
+exit $fail

@@ -1,0 +1,149 @@
+// kestrix update | info | logs | screen: software update, software report, log archive and screen capture.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <json/value.h>
+#include <json/writer.h>
+
+#include "Command.h"
+#include "ScreenImage.h"
+#include "SetupsLink.h"
+#include "tester/maintenance/UpdateStatus.h"
+
+namespace {
+
+using namespace Kestrix::Tester;
+using kx::cli::BadInput;
+using kx::cli::setups::LinkOptions;
+using kx::cli::setups::QuietLog;
+using kx::cli::setups::printable;
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void printJson(const Json::Value& v) { std::cout << Json::StyledWriter().write(v); }
+
+void update(const LinkOptions& o, const std::string& packagePath, bool force) {
+    const auto package = kx::cli::readInputFile(packagePath);
+    QuietLog log;
+    auto com = kx::cli::setups::connectTarvel(o, log);
+    kx::cli::setups::PercentBar bar(packagePath);
+    const int status = com->UpdateFirmware(package, force, bar.callback(), nullptr);
+    const std::string name = updateStatusName(status);
+    if (o.json) {
+        Json::Value v(Json::objectValue);
+        v["status"] = status;
+        v["name"] = name;
+        printJson(v);
+    } else {
+        std::printf("%d %s\n", status, name.c_str());
+    }
+    if (status != kUpdateDone && status != kUpdateRunning)
+        throw BadInput("update not done: " + std::to_string(status) + " " + name + log.reason());
+}
+
+// The report with LF line ends; tester text reaches the terminal without control characters.
+std::string reportLines(const std::string& report) {
+    std::string out;
+    for (char c : report)
+        if (c != '\r')
+            out.push_back(c);
+    std::string clean;
+    size_t start = 0;
+    for (size_t nl = out.find('\n'); nl != std::string::npos; start = nl + 1, nl = out.find('\n', start))
+        clean += printable(out.substr(start, nl - start)) + "\n";
+    return clean + printable(out.substr(start));
+}
+
+void info(const LinkOptions& o) {
+    QuietLog log;
+    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto report = com->RetrieveSwVers();
+    if (!report)
+        throw BadInput("the tester gave no software report" + log.reason());
+    std::string module, serial;
+    const CalDate cal = com->ModuleCalDate(module, serial);
+    const bool known = cal != kMinDate;
+    if (o.json) {
+        Json::Value v(Json::objectValue);
+        v["report"] = *report;
+        v["calibrationDate"] = known ? Json::Value(formatDate(cal)) : Json::Value();
+        v["module"] = module;
+        v["moduleSerial"] = serial;
+        printJson(v);
+        return;
+    }
+    std::cout << reportLines(*report);
+    std::string what = known ? formatDate(cal) : "none";
+    if (known) {
+        const std::string of = module.empty() ? serial : module + " " + serial;
+        what += " (module " + printable(of) + ")";
+    }
+    std::printf("\n%-25s%s\n", "Module calibration:", what.c_str());
+}
+
+void logs(const LinkOptions& o, const std::string& out, bool lockScreen) {
+    QuietLog log;
+    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto zip = com->RetrieveLogDataZip(lockScreen);
+    if (!zip)
+        throw BadInput("cannot collect the tester's logs" + log.reason());
+    kx::cli::writeOutputFile(out, *zip);
+}
+
+void screen(const LinkOptions& o, const std::string& out) {
+    const bool png = endsWith(out, ".png");
+    if (!png && !endsWith(out, ".ppm"))
+        throw BadInput("the picture's name must end in .png or .ppm");
+    QuietLog log;
+    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto raw = com->RetrieveDisplayImage();
+    if (!raw)
+        throw BadInput("no screen capture from the tester" + log.reason());
+    if (png)
+        kx::cli::writeScreenPng(*raw, out);
+    else
+        kx::cli::writeOutputFile(out, kx::cli::screenToPpm(*raw));
+}
+
+kx::cli::CommandRegistration reg([](CLI::App& app) {
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto package = std::make_shared<std::string>();
+        auto force = std::make_shared<bool>(false);
+        auto* cmd = app.add_subcommand("update", "Install a software update package on the tester");
+        kx::cli::setups::addLinkOptions(cmd, *o, true);
+        cmd->add_option("package", *package, "Update package (gzip-compressed tar)")->required();
+        cmd->add_flag("--force", *force, "Install even when the tester would refuse the version");
+        cmd->callback([o, package, force] { update(*o, *package, *force); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto* cmd = app.add_subcommand("info", "Print the tester's software report and module calibration date");
+        kx::cli::setups::addLinkOptions(cmd, *o, true);
+        cmd->callback([o] { info(*o); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto out = std::make_shared<std::string>();
+        auto lock = std::make_shared<bool>(false);
+        auto* cmd = app.add_subcommand("logs", "Fetch the tester's logs as a ZIP archive");
+        kx::cli::setups::addLinkOptions(cmd, *o, false);
+        cmd->add_option("-o,--output", *out, "ZIP file to write")->required();
+        cmd->add_flag("--lock-screen", *lock, "Lock the tester's screen while the logs are collected");
+        cmd->callback([o, out, lock] { logs(*o, *out, *lock); });
+    }
+    {
+        auto o = std::make_shared<LinkOptions>();
+        auto out = std::make_shared<std::string>();
+        auto* cmd = app.add_subcommand("screen", "Capture the tester's screen as a PNG or PPM picture");
+        kx::cli::setups::addLinkOptions(cmd, *o, false);
+        cmd->add_option("-o,--output", *out, "Picture to write (.png or .ppm)")->required();
+        cmd->callback([o, out] { screen(*o, *out); });
+    }
+});
+
+}  // namespace

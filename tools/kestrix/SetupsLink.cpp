@@ -1,0 +1,96 @@
+#include "SetupsLink.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "Command.h"
+#include "tester/session/Ping.h"
+
+namespace kx::cli::setups {
+
+using namespace Kestrix::Tester;
+
+namespace {
+
+// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
+class LenientPinger : public IPinger {
+public:
+    bool ping(const std::string& host, int timeoutMs) override {
+        try {
+            return _icmp.ping(host, timeoutMs);
+        } catch (const std::exception&) {
+            return true;
+        }
+    }
+
+private:
+    IcmpPinger _icmp;
+};
+
+}  // namespace
+
+void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool json) {
+    cmd->add_option("--ip", o.ip, "Tester address, ADDR or ADDR:PORT")->required();
+    cmd->add_option("--password", o.password, "Service password (default: the built-in one)");
+    cmd->add_option("--timeout", o.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
+    if (json)
+        cmd->add_flag("--json", o.json, "Print JSON");
+}
+
+QuietLog::QuietLog() {
+    _previous = Log::setSink([this](const LogRecord& r) {
+        if (r.level == LogLevel::Error)
+            _last = printable(r.text);
+    });
+}
+
+QuietLog::~QuietLog() { Log::setSink(_previous); }
+
+std::unique_ptr<TarvelCom> connectTarvel(const LinkOptions& o, QuietLog& log) {
+    auto com = std::make_unique<TarvelCom>(o.password);
+    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
+    com->setLinkLocalScan(false);
+    TesterConnectInfo info;
+    info.Port = o.ip;
+    info.Platform = kPlatform;
+    if (!com->Connect(info))
+        throw BadInput("cannot connect to the tester at " + o.ip + log.reason());
+    if (o.timeoutMs > 0)
+        com->SetTimeout(o.timeoutMs);
+    return com;
+}
+
+PercentBar::PercentBar(std::string label) : _label(std::move(label)), _tty(isatty(2) != 0) {}
+
+PercentBar::~PercentBar() {
+    if (_tty && _shown >= 0)
+        std::fprintf(stderr, "\n");
+}
+
+ProgressFn PercentBar::callback() {
+    if (!_tty)
+        return nullptr;
+    return [this](int percent) {
+        if (percent == _shown)
+            return;
+        _shown = percent;
+        const int width = 30;
+        const int filled = percent * width / 100;
+        std::fprintf(stderr, "\r%s [%s%s] %3d%%", _label.c_str(), std::string(static_cast<size_t>(filled), '#').c_str(),
+                     std::string(static_cast<size_t>(width - filled), ' ').c_str(), percent);
+        std::fflush(stderr);
+    };
+}
+
+std::string printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            c = '?';
+    }
+    return out;
+}
+
+}  // namespace kx::cli::setups
