@@ -52,9 +52,10 @@ SorFilesResult writeSorFiles(const FiberOtdrTest& test, const std::string& cable
         std::error_code ec;
         std::filesystem::rename(written[i].tmp, written[i].path, ec);
         if (ec) {
-            // Files already renamed are whole; only the rest is taken back.
-            removeAll({written.begin() + static_cast<std::ptrdiff_t>(i), written.end()});
             result.error = "cannot rename " + written[i].tmp + " to " + written[i].path + ": " + ec.message();
+            // A partial set of wavelengths would pass for the whole test: take back those renamed too.
+            for (size_t k = 0; k < i; ++k) std::filesystem::remove(written[k].path, ec);
+            removeAll({written.begin() + static_cast<std::ptrdiff_t>(i), written.end()});
             return result;
         }
         result.paths.push_back(written[i].path);
