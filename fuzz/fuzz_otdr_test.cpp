@@ -6,6 +6,7 @@
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberSr4731.h"
+#include "fiber/SorWriter.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
 
@@ -23,6 +24,7 @@ void exercise(const Kestrix::FiberOtdrTest& test) {
         (void)plot.getLength(10.0f);
     }
     for (uint16_t wl : test.eventTable.getWavelengths()) Kestrix::FiberSr4731(test, wl).getEndMarker();
+    for (uint16_t wl : Kestrix::sorWavelengths(test)) (void)Kestrix::writeSor(test, wl, "cable");
     // The merge of the test with a mirror of itself must fail or succeed, never stop.
     Kestrix::FiberOtdrTest other = test;
     other.summary.cableEnd = test.summary.cableEnd == Kestrix::CableEnd::end1 ? Kestrix::CableEnd::end2

@@ -54,4 +54,6 @@ kx::fuzz::SeedRegistration s3("fuzz_otdr_test", "image-sections", [] {
                    Kestrix::serializeToBytes(small.image)});
 });
 
+kx::fuzz::SeedRegistration w1("fuzz_sor_writer", "otdr-result", [] { return kx::build::otdrResultFile(200); });
+
 }  // namespace

@@ -35,4 +35,11 @@ done
 "$kx" dump --json --detail 0 "$samples/fiber-otdr.result" >"$tmp/json-0" 2>&1
 cmp -s "$tmp/json-default" "$tmp/json-2" || { echo "FAIL: dump --json is not detail 2"; fail=1; }
 cmp -s "$tmp/json-default" "$tmp/json-0" && { echo "FAIL: dump --json --detail 0 changed nothing"; fail=1; }
+# SR-4731 export: one file per wavelength, nothing left behind on bad input.
+expect 0 "$kx" sor "$samples/fiber-otdr.result" --end 2 -o "$tmp/trace"
+[ "$(ls "$tmp"/trace-*.sor | wc -l)" = 4 ] || { echo "FAIL: sor wrote $(ls "$tmp" | grep -c sor) files"; fail=1; }
+expect 1 "$kx" sor "$samples/fiber-losslength.result" -o "$tmp/none"
+expect 1 "$kx" sor "$samples/copper-cat6a.result" -o "$tmp/none"
+expect 2 "$kx" sor "$samples/fiber-otdr.result" --end 3 -o "$tmp/none"
+ls "$tmp" | grep -q '^none' && { echo "FAIL: sor left files on bad input"; fail=1; }
 exit $fail
