@@ -1,0 +1,94 @@
+#pragma once
+// One imported result file as the host's test record: keeps the file's bytes, decodes them once on first
+// need and answers the host's questions from the decoded result.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <boost/optional.hpp>
+
+#include "tester/host/HostRecord.h"
+
+namespace Kestrix {
+class FiberResult;
+class CopperResult;
+class CopperTest;
+}  // namespace Kestrix
+
+namespace Kestrix::Tester {
+
+class TestRecordTarvel {
+public:
+    TestRecordTarvel();
+    // Takes the bytes as SetSerializedResult does.
+    explicit TestRecordTarvel(std::vector<uint8_t> bytes);
+    ~TestRecordTarvel();
+    TestRecordTarvel(TestRecordTarvel&&) noexcept;
+    TestRecordTarvel& operator=(TestRecordTarvel&&) noexcept;
+    TestRecordTarvel(const TestRecordTarvel&) = delete;
+    TestRecordTarvel& operator=(const TestRecordTarvel&) = delete;
+
+    // Replaces the bytes, forgets what was decoded, and fills the metadata's RawCableID and TestDate from the
+    // result summary (left as they are when it cannot be read) so the importer can name the record at once.
+    void SetSerializedResult(std::vector<uint8_t> bytes);
+    const std::vector<uint8_t>& SerializedResult() const { return _bytes; }
+
+    // Host metadata: the importer fills Project, Site and the Cloud fields.
+    RecordMetaData& GetMetaData() { return _metaData; }
+    const RecordMetaData& GetMetaData() const { return _metaData; }
+
+    // Set when the last decoding met a result written by a newer version.
+    bool LastRecTooNew() const { return _lastRecTooNew; }
+
+    // Without a summary or without bytes: true, nothing done. False when the summary cannot be read.
+    static bool LoadSummary(RecordSummary* summary, const std::vector<uint8_t>& bytes);
+
+    // 0 not known, 1 twisted-pair copper, 2 fiber (coax shows only in metadata and cable info).
+    int GetMediaType();
+    bool IsCopper() { return GetMediaType() == kMediaCopper; }
+    bool IsFiber() { return GetMediaType() == kMediaFiber; }
+
+    // The decoded result, or null when the bytes hold none of that kind (owned by the record).
+    FiberResult* GetFiberResult();
+    CopperResult* GetCopperResult();
+    CopperTest* GetCopperTest();
+
+    boost::optional<RecordMetaData> ExtractMetaDataFromResult();
+    boost::optional<TestMetaData> GetTestMetaData(int testId);
+    // Host test ids of the tests the result holds, in the result's order (one id per test).
+    std::vector<int> GetTestIds();
+
+    // Copper: 1 raw data, -1 no copper test, -2 no raw data. Fiber: 1 an image test, -3 none. Neither: -1.
+    int ContainsRawData();
+    // "" when written, otherwise why not.
+    std::string ExportRawDataToCSV(const std::string& path);
+
+    // The record itself when it holds that kind of result, else null.
+    TestRecordTarvel* GetOtdrInterface();
+    TestRecordTarvel* GetFiberLossPowerInterface();
+    TestRecordTarvel* GetFiberImageInterface();
+    TestRecordTarvel* GetCopperInterface();
+    TestRecordTarvel* GetReCertInterface() { return this; }
+
+    // Fixed answers of this tester family.
+    bool HasMediaTests() const { return true; }
+    bool HasNoise() const { return false; }
+    bool HasMultiTest() const { return false; }
+    bool HasChannelMapTest() const { return false; }
+    bool HasOtdrBidirAvgTable() const { return false; }
+
+private:
+    void discardDecoded();
+    boost::optional<TestMetaData> fiberTestMetaData(int testId);
+    boost::optional<TestMetaData> copperTestMetaData(int testId);
+
+    std::vector<uint8_t> _bytes;
+    RecordMetaData _metaData;
+    std::unique_ptr<FiberResult> _fiber;
+    std::unique_ptr<CopperResult> _copper;
+    int _media = kMediaUnknown;
+    bool _lastRecTooNew = false;
+};
+
+}  // namespace Kestrix::Tester
