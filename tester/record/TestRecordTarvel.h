@@ -8,6 +8,7 @@
 
 #include <boost/optional.hpp>
 
+#include "common/ResultEnvelope.h"
 #include "tester/host/HostRecord.h"
 
 namespace Kestrix {
@@ -17,6 +18,13 @@ class CopperTest;
 }  // namespace Kestrix
 
 namespace Kestrix::Tester {
+
+// One test a record holds, as the host names it.
+struct RecordTest {
+    int TestId = 0;  // host test id
+    std::string Name;
+    int Status = 0;  // host status
+};
 
 class TestRecordTarvel {
 public:
@@ -29,8 +37,9 @@ public:
     TestRecordTarvel(const TestRecordTarvel&) = delete;
     TestRecordTarvel& operator=(const TestRecordTarvel&) = delete;
 
-    // Replaces the bytes, forgets what was decoded, and fills the metadata's RawCableID and TestDate from the
-    // result summary (left as they are when it cannot be read) so the importer can name the record at once.
+    // Replaces the bytes, forgets what was decoded, and fills the metadata's CableID, RawCableID and
+    // TestDate from the result summary (left as they are when it cannot be read) so the importer can name
+    // the record at once.
     void SetSerializedResult(std::vector<uint8_t> bytes);
     const std::vector<uint8_t>& SerializedResult() const { return _bytes; }
 
@@ -56,8 +65,9 @@ public:
 
     boost::optional<RecordMetaData> ExtractMetaDataFromResult();
     boost::optional<TestMetaData> GetTestMetaData(int testId);
-    // Host test ids of the tests the result holds, in the result's order (one id per test).
-    std::vector<int> GetTestIds();
+    // The tests the result holds, in the result's order. Fiber: one entry per test (a loss/length test
+    // measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement.
+    std::vector<RecordTest> GetTests();
 
     // Copper: 1 raw data, -1 no copper test, -2 no raw data. Fiber: 1 an image test, -3 none. Neither: -1.
     int ContainsRawData();
@@ -80,6 +90,8 @@ public:
 
 private:
     void discardDecoded();
+    // Outcome of a failed read, replayed on the next request for the same kind: the bytes do not change.
+    void readFailed(ResultReaderStatus status);
     boost::optional<TestMetaData> fiberTestMetaData(int testId);
     boost::optional<TestMetaData> copperTestMetaData(int testId);
 
@@ -87,6 +99,8 @@ private:
     RecordMetaData _metaData;
     std::unique_ptr<FiberResult> _fiber;
     std::unique_ptr<CopperResult> _copper;
+    boost::optional<ResultReaderStatus> _fiberFailure;
+    boost::optional<ResultReaderStatus> _copperFailure;
     int _media = kMediaUnknown;
     bool _lastRecTooNew = false;
 };
