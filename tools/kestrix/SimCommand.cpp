@@ -92,6 +92,14 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_option("--reply-delay", o->faults.replyDelayMs, "Hold every shell reply this many ms");
     cmd->add_flag("--no-prompt", o->faults.noPrompt, "Never send the shell prompt");
     cmd->add_flag("--garbage-sysinfo", o->faults.garbageSysinfo, "Answer sysinfo with text that is not JSON");
+    cmd->add_option("--drop-download", o->faults.dropDuringDownload,
+                    "Drop the connection half way through the Nth file download (once)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_option("--truncate-file", o->faults.truncateFile,
+                    "Send a file of this name (or tester path) cut to half its size");
+    cmd->add_flag("--corrupt-master", o->faults.corruptMasterDb, "Send master.sql damaged, not a database");
+    cmd->add_option("--corrupt-project", o->faults.corruptProjectDb,
+                    "Send project.sql of the project in this folder damaged");
     cmd->callback([o] { serve(*o); });
 });
 

@@ -183,7 +183,9 @@ void TesterSim::Impl::release() {
     closeFd(wakeWrite);
 }
 
-TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {}
+TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {
+    registerImportCommands(*this);
+}
 
 TesterSim::~TesterSim() { stop(); }
 

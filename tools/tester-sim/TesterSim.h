@@ -53,6 +53,12 @@ struct SimFaults {
     int replyDelayMs = 0;            // hold every shell reply (and its prompt) this long
     bool noPrompt = false;           // never send a prompt
     bool garbageSysinfo = false;     // "sysinfo" answers with text that is not JSON
+    // Download faults ("scp -f"), counted from the last setFaults. They change what is sent, never the
+    // files on disk, so the stocked tester stays intact.
+    int dropDuringDownload = -1;     // drop the connection half way through this download (1 = the next), once
+    std::string truncateFile;        // a file of this name (or tester path) arrives cut to half its size
+    bool corruptMasterDb = false;    // the projects' master.sql arrives as something that is not a database
+    std::string corruptProjectDb;    // so does project.sql of the project in this folder
 };
 
 struct SimOptions {
