@@ -51,6 +51,23 @@ boost::optional<OtdrSpanLocation> resultSpan(const FiberResult& result) {
     return boost::none;
 }
 
+// The copper measurements the host has ids for, in the order a certification report lists them.
+struct HostCopperTest {
+    int id;
+    const char* name;
+};
+
+constexpr HostCopperTest kHostCopperTests[] = {
+    {15, "Wire Map"},          {1, "Length"},          {2, "Propagation Delay"},
+    {3, "Delay Skew"},         {4, "Resistance"},      {40, "Resistance Unbalance"},
+    {41, "P2P Unbalance"},     {5, "Impedance"},       {7, "Insertion Loss"},
+    {8, "NEXT"},               {9, "PS NEXT"},         {10, "ACR-N"},
+    {11, "PS ACR-N"},          {12, "ACR-F"},          {13, "PS ACR-F"},
+    {14, "Return Loss"},       {34, "TCL"},            {35, "TCTL"},
+    {36, "CMRL"},              {37, "CDNEXT"},         {38, "CDFEXT"},
+    {39, "ELTCTL"},            {16, "TDR"},            {17, "TDX"},
+};
+
 std::string rawCsvText(int code, bool copper) {
     switch (code) {
         case 0: return "";
@@ -246,14 +263,12 @@ std::vector<RecordTest> TestRecordTarvel::GetTests() {
     } else if (media == kMediaCopper) {
         const CopperTest* test = GetCopperTest();
         if (test == nullptr) return tests;
-        // Every kind of measurement the host has an id for, in the order of the host's ids.
-        for (int id = 1; id <= 41; ++id) {
-            const CopperTestType type = EnumConverter::KestrixShareCuTestType(id);
-            if (type == CopperTestType::none) continue;
+        for (const HostCopperTest& c : kHostCopperTests) {
+            const CopperTestType type = EnumConverter::KestrixShareCuTestType(c.id);
             const bool held = type == CopperTestType::map ? test->body.wiremap.status != Kestrix::Status::notSet
                                                           : test->hasCopperScalar(type, WirePair::notset) ||
                                                                 test->hasCopperFreq(type);
-            if (held) add(id, toString(type), test->getStatusByTestType(type));
+            if (held) add(c.id, c.name, test->getStatusByTestType(type));
         }
     }
     return tests;

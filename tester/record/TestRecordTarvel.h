@@ -66,7 +66,7 @@ public:
     boost::optional<RecordMetaData> ExtractMetaDataFromResult();
     boost::optional<TestMetaData> GetTestMetaData(int testId);
     // The tests the result holds, in the result's order. Fiber: one entry per test (a loss/length test
-    // measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement.
+    // measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement, in report order.
     std::vector<RecordTest> GetTests();
 
     // Copper: 1 raw data, -1 no copper test, -2 no raw data. Fiber: 1 an image test, -3 none. Neither: -1.

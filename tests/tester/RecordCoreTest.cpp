@@ -233,10 +233,11 @@ TEST(TestRecord, TestsHeldWithHostIds) {
     TestRecordTarvel copper(kx::test::cat6AResultFile());
     const auto cu = copper.GetTests();
     ASSERT_FALSE(cu.empty());
+    EXPECT_EQ(cu.front().Name, "Wire Map");
     bool wiremap = false, next = false;
     for (const auto& t : cu) {
         wiremap |= t.TestId == 15;
-        next |= t.TestId == 8 && t.Name == "next";
+        next |= t.TestId == 8 && t.Name == "NEXT";
     }
     EXPECT_TRUE(wiremap);
     EXPECT_TRUE(next);
