@@ -41,25 +41,6 @@ std::optional<MarkRequest> parseRequest(const std::vector<std::string>& args) {
     return r;
 }
 
-// The keys of an upload list: a container holding exactly one section of type 201, version 1, whose payload
-// is little-endian int32 keys. None for anything else.
-std::optional<std::vector<int32_t>> readUploadList(const std::vector<uint8_t>& bytes) {
-    PFile::MemReader reader;
-    if (bytes.empty() || reader.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return std::nullopt;
-    PFile::Section list;
-    if (reader.read(list, true) != 0 || list.type() != PFile::SectionType::UploadList || list.header.version != 1 ||
-        list.size() == 0 || list.size() % 4 != 0) {
-        return std::nullopt;
-    }
-    PFile::Section extra;
-    if (reader.read(extra, false) != -2) return std::nullopt;
-    std::vector<int32_t> keys(list.size() / 4);
-    for (size_t i = 0; i < keys.size(); ++i) {
-        keys[i] = Marshal::LittleEndian::load<int32_t>(list.data() + 4 * i);
-    }
-    return keys;
-}
-
 std::optional<std::string> projectFolder(const SimVfs& vfs, const std::string& project) {
     const auto master = vfs.map(std::string(kProjectsFolder) + "/" + kMasterDbName);
     if (!master || !std::filesystem::is_regular_file(*master)) return std::nullopt;
@@ -119,6 +100,23 @@ CommandResult markUploaded(const CommandContext& c, std::mutex& dbMutex) {
 }
 
 }  // namespace
+
+std::optional<std::vector<int32_t>> readUploadList(const std::vector<uint8_t>& bytes) {
+    PFile::MemReader reader;
+    if (bytes.empty() || reader.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return std::nullopt;
+    PFile::Section list;
+    if (reader.read(list, true) != 0 || list.type() != PFile::SectionType::UploadList || list.header.version != 1 ||
+        list.size() == 0 || list.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    PFile::Section extra;
+    if (reader.read(extra, false) != -2) return std::nullopt;
+    std::vector<int32_t> keys(list.size() / 4);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i] = Marshal::LittleEndian::load<int32_t>(list.data() + 4 * i);
+    }
+    return keys;
+}
 
 void registerImportCommands(TesterSim& sim) {
     auto dbMutex = std::make_shared<std::mutex>();

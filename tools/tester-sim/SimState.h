@@ -1,6 +1,7 @@
 #pragma once
 // What every connection of one simulator shares: options, file system, commands, journal and faults.
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -64,6 +65,10 @@ void registerBuiltins(SimState& state);
 
 // The commands of a record import: "smmarkuploaded".
 void registerImportCommands(TesterSim& sim);
+
+// The keys of an upload list: a container holding exactly one section of type 201, version 1, whose
+// payload is little-endian int32 keys. None for anything else.
+std::optional<std::vector<int32_t>> readUploadList(const std::vector<uint8_t>& bytes);
 
 // The "sysinfo" document built from options (styled JSON, newline at the end).
 std::string buildSysinfo(const SysinfoOptions& options);
