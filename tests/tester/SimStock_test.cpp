@@ -10,9 +10,11 @@
 #include "SimStock.h"
 #include "common/PFile.h"
 #include "common/ResultEnvelope.h"
+#include "copper/CopperLimit.h"
 #include "copper/CopperResult.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperTest.h"
+#include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberResultReader.h"
 #include "tester/SimTestClient.h"
 
@@ -153,4 +155,146 @@ TEST(SimStock, RowsAgreeWithTheirFiles) {
     }
     EXPECT_GE(count, 12u);
     EXPECT_TRUE(unknownLength);
+}
+
+namespace {
+
+using Kestrix::FiberTestType;
+
+// Every test type found in the stocked fiber results, and the copper results by name.
+struct Contents {
+    std::multiset<FiberTestType> fiberTests;
+    std::map<std::string, std::vector<Kestrix::CopperResult>> copper;
+    bool lossLengthBothWays = false;
+};
+
+Contents readEverything(const fs::path& root) {
+    Contents c;
+    for (const auto& [dir, rows] : allRows(root)) {
+        for (const auto& r : rows) {
+            const auto bytes = bytesOf(projectsOf(root) / dir / r.fileName);
+            const auto size = static_cast<uint32_t>(bytes.size());
+            if (r.type == static_cast<int64_t>(Kestrix::ResultType::FIBER)) {
+                Kestrix::FiberResult f;
+                EXPECT_EQ(Kestrix::FiberResultReader::readResult(f, bytes.data(), size),
+                          Kestrix::ResultReaderStatus::success)
+                    << r.fileName;
+                for (const auto& t : f.tests) {
+                    c.fiberTests.insert(t->summary.testType);
+                    if (const auto* ll = dynamic_cast<const Kestrix::FiberLossLengthTest*>(t.get())) {
+                        std::set<Kestrix::CableEnd> ends;
+                        for (const auto& e : ll->testPerDirectionWlVec) ends.insert(e.direction);
+                        c.lossLengthBothWays = c.lossLengthBothWays || ends.size() == 2;
+                    }
+                }
+            } else {
+                Kestrix::CopperResult cu;
+                EXPECT_EQ(Kestrix::CopperResultReader::readResult(cu, bytes.data(), size),
+                          Kestrix::ResultReaderStatus::success)
+                    << r.fileName;
+                c.copper[r.name].push_back(std::move(cu));
+            }
+        }
+    }
+    return c;
+}
+
+}  // namespace
+
+TEST(SimStock, EveryKindOfResultIsStockedAndReadsBack) {
+    const Contents c = readEverything(stocked());
+    for (auto type : {FiberTestType::otdrEnd1, FiberTestType::otdrEnd2, FiberTestType::bidirectionalOtdr,
+                      FiberTestType::faultMap, FiberTestType::realTimeTraceEnd1, FiberTestType::imageEnd1,
+                      FiberTestType::imageEnd2, FiberTestType::lossLength, FiberTestType::powerMeterEnd1,
+                      FiberTestType::powerMeterEnd2}) {
+        EXPECT_GE(c.fiberTests.count(type), 1u) << Kestrix::toString(type);
+    }
+    EXPECT_TRUE(c.lossLengthBothWays);
+
+    bool cat6APass = false;
+    bool failing = false;
+    bool coax = false;
+    bool retest = false;
+    for (const auto& [name, results] : c.copper) {
+        retest = retest || results.size() > 1;
+        for (const auto& r : results) {
+            ASSERT_TRUE(r.hasCopperTest()) << name;
+            const auto& body = r.getCopperTest()->body;
+            EXPECT_EQ(r.summary.status, body.status) << name;
+            if (body.cable.isCoax()) {
+                coax = true;
+            } else if (body.status == Kestrix::Status::fail) {
+                failing = true;
+            } else if (body.status == Kestrix::Status::pass && body.cable.catId == Kestrix::CopperCable::CatId::cat6A &&
+                       body.limit && body.limit->getName() == "TIA Cat 6A Perm. Link") {
+                cat6APass = true;
+            }
+        }
+    }
+    EXPECT_TRUE(cat6APass);
+    EXPECT_TRUE(failing);
+    EXPECT_TRUE(coax);
+    EXPECT_TRUE(retest) << "a re-test keeps its cable id";
+}
+
+TEST(SimStock, AStockedTesterIsLeftAsItIs) {
+    const fs::path base = kxsimtest::freshFolder("restock");
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
+    const fs::path root = base / "tester";
+    Kestrix::Sim::stockTester(root, {});
+    EXPECT_FALSE(Kestrix::Sim::wantsStock(root));
+
+    // A tester in use: one result deleted, one marked uploaded. Stocking again changes nothing.
+    const fs::path harbor = projectsOf(root) / "Harbor DC 2026";
+    const auto before = results(harbor / "project.sql");
+    fs::remove(harbor / before.front().fileName);
+    const auto master = bytesOf(projectsOf(root) / "master.sql");
+    Kestrix::Sim::stockTester(root, {.extraRecords = 5});
+    EXPECT_FALSE(fs::exists(harbor / before.front().fileName));
+    EXPECT_EQ(bytesOf(projectsOf(root) / "master.sql"), master);
+    EXPECT_EQ(results(harbor / "project.sql").size(), before.size());
+    fs::remove_all(base);
+}
+
+TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsAndRepeatWithTheSeed) {
+    const fs::path base = kxsimtest::freshFolder("generated");
+    Kestrix::Sim::stockTester(base / "a", {.extraRecords = 40, .seed = 7});
+    Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
+    const auto a = allRows(base / "a");
+    const auto b = allRows(base / "b");
+    size_t generated = 0;
+    std::set<int64_t> sizes;
+    for (const auto& [dir, rows] : a) {
+        size_t here = 0;
+        for (const auto& r : rows) {
+            if (r.name.rfind("GEN-", 0) != 0) continue;
+            ++here;
+            sizes.insert(r.fileSize);
+            const auto bytes = bytesOf(projectsOf(base / "a") / dir / r.fileName);
+            Kestrix::ResultSummary s;
+            ASSERT_EQ(Kestrix::readResultSummary(s, bytes.data(), static_cast<uint32_t>(bytes.size())),
+                      Kestrix::ResultReaderStatus::success);
+            EXPECT_EQ(s.resultName, r.name);
+            EXPECT_EQ(s.timeStamp, r.timestamp);
+            EXPECT_EQ(static_cast<int64_t>(s.status), r.status);
+            EXPECT_EQ(s.length.value.value, r.lengthScaledValue);
+            EXPECT_EQ(static_cast<int64_t>(bytes.size()), r.fileSize);
+        }
+        EXPECT_GE(here, 1u) << dir;
+        generated += here;
+        ASSERT_EQ(b.at(dir).size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(b.at(dir)[i].name, rows[i].name);
+            EXPECT_EQ(b.at(dir)[i].timestamp, rows[i].timestamp);
+            EXPECT_EQ(b.at(dir)[i].fileSize, rows[i].fileSize);
+        }
+    }
+    EXPECT_EQ(generated, 40u);
+    EXPECT_GE(sizes.size(), 3u);  // several kinds of file, not one copied forty times
+
+    // Generated files decode whole, not only their summaries.
+    const Contents c = readEverything(base / "a");
+    EXPECT_FALSE(c.copper.empty());
+    fs::remove_all(base);
 }
