@@ -1,5 +1,7 @@
 #include "tester/record/HostRecordJson.h"
 
+#include <json/writer.h>
+
 #include "tester/record/TestRecordTarvel.h"
 
 namespace Kestrix::Tester {
@@ -46,6 +48,15 @@ Json::Value hostRecordJson(TestRecordTarvel& record) {
     j["Tests"] = tests;
     j["TestMetaData"] = testMeta;
     return j;
+}
+
+std::string hostRecordJsonText(const Json::Value& json) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "   ";
+    builder["precision"] = 15;
+    builder["precisionType"] = "significant";
+    builder["emitUTF8"] = true;
+    return Json::writeString(builder, json) + "\n";
 }
 
 }  // namespace Kestrix::Tester

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include <json/value.h>
 
 namespace Kestrix::Tester {
@@ -12,5 +14,9 @@ class TestRecordTarvel;
 // Fiber results give test metadata per test; copper results one entry (TestId 0) for their one copper test.
 // A result that does not decode gives null summary or metadata and empty lists.
 Json::Value hostRecordJson(TestRecordTarvel& record);
+
+// Indented JSON text of a host record with 15 significant digits, so 148.3 prints as 148.3 and not as
+// 148.30000000000001; non-ASCII text stays UTF-8. Ends with a newline.
+std::string hostRecordJsonText(const Json::Value& json);
 
 }  // namespace Kestrix::Tester

@@ -98,3 +98,13 @@ TEST(RecordText, TooNewAndUnreadable) {
     EXPECT_NE(text.find("shortest pair"), std::string::npos) << text;
     EXPECT_NE(text.find("NEXT                     PASS    worst margin"), std::string::npos) << text;
 }
+
+TEST(RecordJson, TextKeepsShortDecimalsAndUtf8) {
+    Json::Value j(Json::objectValue);
+    j["LengthMeters"] = 148.3;
+    j["CableID"] = "Gr\xc3\xbc\xc3\x9f";
+    const std::string text = hostRecordJsonText(j);
+    EXPECT_NE(text.find("\"LengthMeters\" : 148.3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Gr\xc3\xbc\xc3\x9f"), std::string::npos) << text;
+    EXPECT_EQ(text.back(), '\n');
+}

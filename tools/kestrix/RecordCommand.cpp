@@ -1,8 +1,6 @@
 // `kestrix record FILE [--json]`: the host record of one result file.
 #include <iostream>
 
-#include <json/writer.h>
-
 #include "Command.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
@@ -28,7 +26,7 @@ CommandRegistration reg([](CLI::App& app) {
             record.SerializedResult().empty())
             throw BadInput("not a readable result file: " + opts->file);
         if (opts->json)
-            std::cout << Json::StyledWriter().write(Kestrix::Tester::hostRecordJson(record));
+            std::cout << Kestrix::Tester::hostRecordJsonText(Kestrix::Tester::hostRecordJson(record));
         else
             std::cout << Kestrix::Tester::hostRecordText(record);
     });
