@@ -22,11 +22,13 @@ expect 2 "$kx" no-such-command
 printf 'garbage' >"$tmp/garbage"
 expect 1 "$kx" inspect "$tmp/garbage"
 expect 1 "$kx" dump "$tmp/garbage"
+expect 1 "$kx" record "$tmp/garbage"
 grep -q . "$tmp/err" || { echo "FAIL: no reason on stderr"; fail=1; }
 for f in "$samples"/*; do
   # Bare serialized objects (.blob, .bin) are not containers.
   case "$f" in *.blob|*.bin) ;; *) expect 0 "$kx" inspect "$f" ;; esac
   expect 0 "$kx" dump --json --detail 2 "$f"
   expect 0 "$kx" dump "$f"
+  case "$f" in *.result) expect 0 "$kx" record "$f"; expect 0 "$kx" record --json "$f" ;; esac
 done
 exit $fail
