@@ -79,7 +79,7 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
                     "Folder holding the tester's file system; a missing or empty one is stocked first")
         ->required();
     cmd->add_option("--records", o->records, "Generated results added when stocking, for scale runs")
-        ->check(CLI::Range(0, 1000000));
+        ->check(CLI::Range(0, 100000));
     cmd->add_option("--port", o->port, "Port to listen on (0: any free port)");
     cmd->add_option("--password", o->password, "Password of the tester's service account");
     cmd->add_option("--model", o->sysinfo.model, "Model in the sysinfo reply")->capture_default_str();
