@@ -108,8 +108,8 @@ void TestRecordTarvel::discardDecoded() {
     _copper.reset();
 }
 
+// The result of the other kind stays: the bytes hold at most one kind, and a caller may still hold it.
 void TestRecordTarvel::readFailed(ResultReaderStatus status) {
-    discardDecoded();
     if (status == ResultReaderStatus::unsupportedVersion) _lastRecTooNew = true;
 }
 
