@@ -65,8 +65,8 @@ public:
 
     boost::optional<RecordMetaData> ExtractMetaDataFromResult();
     boost::optional<TestMetaData> GetTestMetaData(int testId);
-    // The tests the result holds, in the result's order. Fiber: one entry per test (a loss/length test
-    // measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement, in report order.
+    // The tests the result holds that the host has an id for. Fiber: one entry per test, in the result's
+    // order (a loss/length test measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement, in report order.
     std::vector<RecordTest> GetTests();
 
     // Copper: 1 raw data, -1 no copper test, -2 no raw data. Fiber: 1 an image test, -3 none. Neither: -1.

@@ -234,7 +234,13 @@ TEST(RecordTestMeta, CopperResultWithoutTestHasNoTestMetadata) {
     result.summary.resultType = ResultType::COPPER;
     result.summary.resultName = "EMPTY";
     TestRecordTarvel rec(CopperResultWriter::writeResult(result));
-    if (rec.GetCopperResult() == nullptr) GTEST_SKIP() << "the writer refuses a result without a test";
+    ASSERT_NE(rec.GetCopperResult(), nullptr);
     EXPECT_FALSE(rec.GetTestMetaData(1));
+    // The record itself still has metadata: twisted pair, no graphs.
+    const auto meta = rec.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->Media, kMediaCopper);
+    EXPECT_FALSE(meta->HasGraphs);
+    EXPECT_TRUE(rec.GetTests().empty());
     EXPECT_EQ(rec.ContainsRawData(), -1);
 }
