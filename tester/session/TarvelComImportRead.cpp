@@ -111,7 +111,13 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
         return ImportStatus::kNotLoaded;
     }
     Log::AddContextDetail(s.fileName, "File");
-    if (!entry->data || entry->data->empty()) {
+    // A file shorter or longer than the tester's own database says was cut or changed on the way: it is
+    // reported like one that did not arrive rather than handed on as a good record.
+    const bool sizeDiffers = entry->data && s.fileSize > 0 && static_cast<int64_t>(entry->data->size()) != s.fileSize;
+    if (!entry->data || entry->data->empty() || sizeDiffers) {
+        if (sizeDiffers)
+            Log::ErrMsg("Record size differs from the tester's database",
+                        std::to_string(entry->data->size()) + " of " + std::to_string(s.fileSize) + " bytes");
         Err::DisplayLater(kRecordReadError, 1, s.fileName, "Failed to read record.");
         return ImportStatus::kFailed;
     }

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
 
 #include <json/reader.h>
+#include <sqlite3.h>
 
 #include "Command.h"
 #include "ImportOutput.h"
@@ -76,6 +78,21 @@ std::vector<int32_t> uploadedKeys(const fs::path& file) {
     return keys;
 }
 
+// "uploaded" of each row of a project database on the tester, by key (none when not marked at all).
+std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
+    std::map<int64_t, int64_t> out;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(projectDb.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT key, uploaded FROM Results", -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                out[sqlite3_column_int64(st, 0)] = sqlite3_column_int64(st, 1);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
 class ImportCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -138,6 +155,12 @@ TEST_F(ImportCommandTest, EveryRecordByteExactWithItsHostRecordAndIndex) {
         EXPECT_EQ(fs::path(e["result"].asString()).parent_path().string(), folder);
     }
     EXPECT_FALSE(marks().empty());
+    // Every record is marked in its own project database, sites included.
+    for (const auto& rec : r.records) {
+        const auto& sum = r.catalog.summaries[rec.index];
+        const auto dir = sum.fileName.substr(0, sum.fileName.find('/'));
+        EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[sum.key], 1) << sum.fileName;
+    }
 
     // A second run into the same folder leaves one copy of each record.
     const auto before = filesUnder(out);
@@ -175,6 +198,8 @@ TEST_F(ImportCommandTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
     for (const auto& m : r.messages)
         named |= m == victim.fileName + ": Failed to read record.";
     EXPECT_TRUE(named);
+    const auto dir = victim.fileName.substr(0, victim.fileName.find('/'));
+    EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[victim.key], 0);
     // The list of the victim's project holds every key of it but the victim's.
     const auto m = marks();
     ASSERT_FALSE(m.empty());
@@ -233,24 +258,55 @@ TEST_F(ImportCommandTest, ALostConnectionNamesTheRecordsNotFetchedAndKeepsTheRes
             EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
 }
 
-TEST_F(ImportCommandTest, CorruptDatabases) {
-    const fs::path projects = testerRoot / "microsd_userdata/projects";
+TEST_F(ImportCommandTest, CorruptDatabasesFromTheFaultSwitches) {
     auto c = readCatalog({sim->address()});
     ASSERT_FALSE(c.summaries.empty());
-    // One project's database damaged: that project is skipped, the others imported.
+    // One project's database arrives damaged: that project is skipped, the others imported.
     const std::string dir = c.summaries.front().fileName.substr(0, c.summaries.front().fileName.find('/'));
     const std::string name = c.summaries.front().keyProject;
-    std::ofstream(projects / dir / "project.sql", std::ios::trunc) << "this is not a database";
+    Kestrix::Sim::SimFaults f;
+    f.corruptProjectDb = dir;
+    sim->setFaults(f);
     auto r = run(false);
     EXPECT_EQ(r.failed(), 0u);
     EXPECT_FALSE(r.records.empty());
+    EXPECT_LT(r.records.size(), c.summaries.size());
     for (const auto& rec : r.records)
         EXPECT_NE(r.catalog.summaries[rec.index].keyProject, name);
 
-    std::ofstream(projects / "master.sql", std::ios::trunc) << "this is not a database either";
+    Kestrix::Sim::SimFaults m;
+    m.corruptMasterDb = true;
+    sim->setFaults(m);
     auto none = readCatalog({sim->address()});
     EXPECT_TRUE(none.summaries.empty());
     EXPECT_NE(none.problem.find("master database"), std::string::npos) << none.problem;
+}
+
+TEST_F(ImportCommandTest, AFileCutOnTheWayIsNotKeptAsARecord) {
+    auto c = readCatalog({sim->address()});
+    ASSERT_GE(c.summaries.size(), 2u);
+    const auto& victim = c.summaries[2];
+    Kestrix::Sim::SimFaults f;
+    f.truncateFile = victim.fileName.substr(victim.fileName.find('/') + 1);
+    sim->setFaults(f);
+    auto r = run(false);
+    ASSERT_EQ(r.failed(), 1u);
+    for (const auto& rec : r.records)
+        if (!rec.ok) {
+            EXPECT_EQ(r.catalog.summaries[rec.index].fileName, victim.fileName);
+            EXPECT_EQ(rec.error, "Failed to read record.");
+        }
+}
+
+TEST_F(ImportCommandTest, ADownloadDroppedOnceIsFetchedAgain) {
+    Kestrix::Sim::SimFaults f;
+    f.dropDuringDownload = 12;  // past the databases, inside the results
+    sim->setFaults(f);
+    auto r = run();
+    EXPECT_EQ(r.failed(), 0u);
+    const Json::Value index = readJson(out / "index.json");
+    for (const auto& e : index["records"])
+        EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
 }
 
 // Output naming, without a tester.
