@@ -123,6 +123,12 @@ int SQLiteTbl::Open(const std::string& path) {
                 const int bytes = sqlite3_column_bytes(stmt.get(), c);
                 if (text && bytes > 0)
                     cell.text.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes));
+            } else if (cell.sqliteType == SQLITE_BLOB) {
+                // SQLite has read the cell already: its size is bounded by the file.
+                const void* blob = sqlite3_column_blob(stmt.get(), c);
+                const int bytes = sqlite3_column_bytes(stmt.get(), c);
+                if (blob && bytes > 0)
+                    cell.text.assign(static_cast<const char*>(blob), static_cast<size_t>(bytes));
             }
         }
         _rows.push_back(std::move(row));
@@ -181,7 +187,9 @@ const SQLiteTbl::Cell& SQLiteTbl::cell(size_t column, SQLiteColumnType expected)
     if (_current < 0 || static_cast<size_t>(_current) >= _rows.size() || column >= _columns.size())
         throw SQLiteTblError("table \"" + _table + "\": no current row");
     const Cell& c = _rows[static_cast<size_t>(_current)][column];
-    const int wanted = expected == SQLiteColumnType::Int64 ? SQLITE_INTEGER : SQLITE_TEXT;
+    const int wanted = expected == SQLiteColumnType::Int64  ? SQLITE_INTEGER
+                       : expected == SQLiteColumnType::Blob ? SQLITE_BLOB
+                                                            : SQLITE_TEXT;
     if (c.sqliteType != wanted) {
         const char* what = c.sqliteType == SQLITE_NULL ? "is NULL" : "has the wrong type";
         throw SQLiteTblError("table \"" + _table + "\" row " + std::to_string(_current) + ": column \"" +
@@ -193,5 +201,7 @@ const SQLiteTbl::Cell& SQLiteTbl::cell(size_t column, SQLiteColumnType expected)
 int64_t SQLiteTbl::intColumn(size_t column) const { return cell(column, SQLiteColumnType::Int64).integer; }
 
 const std::string& SQLiteTbl::textColumn(size_t column) const { return cell(column, SQLiteColumnType::Text).text; }
+
+const std::string& SQLiteTbl::blobColumn(size_t column) const { return cell(column, SQLiteColumnType::Blob).text; }
 
 }  // namespace Kestrix::Tester

@@ -19,7 +19,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class SQLiteColumnType { Int64, Text };
+enum class SQLiteColumnType { Int64, Text, Blob };
 
 struct SQLiteColumn {
     SQLiteColumnType type;
@@ -61,6 +61,8 @@ public:
 protected:
     int64_t intColumn(size_t column) const;
     const std::string& textColumn(size_t column) const;
+    // The bytes of a BLOB cell (held as a string); throws like the others for NULL or another type.
+    const std::string& blobColumn(size_t column) const;
 
 private:
     struct Cell {

@@ -12,6 +12,7 @@
 #include "fiber/FiberRawCsv.h"
 #include "fiber/FiberResult.h"
 #include "fiber/FiberResultReader.h"
+#include "tester/db/CopperLimitsTbl.h"
 #include "tester/host/TesterConnectInfo.h"
 #include "tester/record/EnumConverter.h"
 

@@ -9,15 +9,19 @@
 #include <boost/optional.hpp>
 
 #include "common/ResultEnvelope.h"
+#include "tester/host/CopperHostObjects.h"
 #include "tester/host/HostRecord.h"
 
 namespace Kestrix {
 class FiberResult;
 class CopperResult;
 class CopperTest;
+class CopperLimit;
 }  // namespace Kestrix
 
 namespace Kestrix::Tester {
+
+class CopperLimitsTbl;
 
 // One test a record holds, as the host names it.
 struct RecordTest {
@@ -88,6 +92,39 @@ public:
     bool HasChannelMapTest() const { return false; }
     bool HasOtdrBidirAvgTable() const { return false; }
 
+    // Copper tests by host test id and end; without a copper test every answer is false or none.
+    bool HasScalarTest(int id);
+    boost::optional<ScalarTest> GetScalarTest(int id);
+    bool HasFrequencyTest(int id);
+    boost::optional<FrequencyTest> GetFrequencyTest(int id);
+    bool HasPlotData(int id, int end);
+    bool HasPlotData();
+    boost::optional<PlotDataTp> GetPlotDataTp(int id, int end);
+    bool HasTdrCoaxTest();
+    boost::optional<TdrCoaxTest> GetTdrCoaxTest();
+    bool HasWireMapTest();
+    boost::optional<WireMapTest> GetWireMapTest();
+    // Lines 0 to 2 of the wiremap text, at most 30 characters each.
+    std::vector<std::string> GetWireMapText();
+    // The wiremap picture (280 x 220) as a BMP file; none without a wiremap.
+    boost::optional<std::vector<uint8_t>> GetWireMapBitmap(const WireMapTest& wireMapTest);
+    // The same picture as PNG.
+    boost::optional<std::vector<uint8_t>> GetWireMapPng(const WireMapTest& wireMapTest);
+    TwistedPairLabels GetPairLabels(int id);
+    // The host pair ids a copper test id reports, in report order.
+    std::vector<int> CopperPairList(int id);
+
+    // Recertification against a limit of the copper limit database ("culim.mnts" in `folder`).
+    bool InitSpecDb(const std::string& folder, const std::string& version);
+    void CloseSpecDb();
+    bool SpecDbLoaded() const { return _specDbLoaded; }
+    CopperLimitsTbl* SpecDb() { return _specDb.get(); }
+    // NaN nvp keeps the stored NVP. None without a loaded database; the record's own bytes never change.
+    boost::optional<ReCertResult> Recertify(const std::vector<uint8_t>& bytes, const std::string& limitName,
+                                            float nvp);
+    // 0 when the test can be judged against the limit, else the reason's status.
+    static int PreCheck(const CopperTest* test, const CopperLimit* limit);
+
 private:
     void discardDecoded();
     // Outcome of a failed read, replayed on the next request for the same kind: the bytes do not change.
@@ -103,6 +140,8 @@ private:
     boost::optional<ResultReaderStatus> _copperFailure;
     int _media = kMediaUnknown;
     bool _lastRecTooNew = false;
+    std::unique_ptr<CopperLimitsTbl> _specDb;
+    bool _specDbLoaded = false;
 };
 
 }  // namespace Kestrix::Tester
