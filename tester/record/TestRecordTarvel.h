@@ -9,11 +9,14 @@
 #include <boost/optional.hpp>
 
 #include "common/ResultEnvelope.h"
+#include "fiber/FiberTestTypes.h"
 #include "tester/host/CopperHostObjects.h"
+#include "tester/host/FiberHostObjects.h"
 #include "tester/host/HostRecord.h"
 
 namespace Kestrix {
 class FiberResult;
+class FiberOtdrTest;
 class CopperResult;
 class CopperTest;
 class CopperLimit;
@@ -114,6 +117,50 @@ public:
     // The host pair ids a copper test id reports, in report order.
     std::vector<int> CopperPairList(int id);
 
+    // Fiber tests by host end (1 or 2; 3 is the bidirectional average where the host maps it). Without a
+    // fiber result, or for end 0, every answer is false or none.
+    bool HasLossTest(int end);
+    boost::optional<LossTest> GetLossTest(int end);
+    bool HasPowerTest(int end);
+    boost::optional<PowerTest> GetPowerTest(int end);
+    bool HasOtdrTest(int end);
+    // With the host's user edits.
+    boost::optional<OtdrTest> GetOtdrTest(int end);
+    bool HasOtdrBidirAvgTest() { return HasOtdrTest(3); }
+    bool HasEventMapTest();
+    // The event map of the bidirectional test, else end 1, else end 2.
+    boost::optional<EventMapTable> GetEventMapTest();
+    // Traces of the end-1 or end-2 OTDR test; the user edits are applied unless `raw`.
+    boost::optional<OtdrPlotData> GetOtdrPlotData(int end, bool raw);
+    bool HasFaultMapTest();
+    boost::optional<FaultMapTest> GetFaultMapTest();
+    boost::optional<OtdrTest> GetFaultMapOtdrTest();
+    boost::optional<OtdrPlotData> GetFaultMapPlotData();
+    bool HasRealTimeOtdrTest(int end);
+    boost::optional<OtdrTest> GetRealTimeOtdrTest(int end);
+    boost::optional<OtdrPlotData> GetRealTimeOtdrPlotData(int end);
+    // The bidirectional average, or the host error id: 61 ends do not correspond, 62 wavelengths differ,
+    // 80 a launch without a tail, 63 anything else (missing tests included).
+    struct BidirAvgOutcome {
+        boost::optional<OtdrTest> Test;
+        int ErrorId = 0;
+    };
+    // This record's end-1 and end-2 tests.
+    BidirAvgOutcome GenerateOtdrBidirAvgFromResult();
+    // This record's end-1 test and the other record's end-2 test.
+    BidirAvgOutcome GenerateOtdrBidirAvgFromResult(TestRecordTarvel* other);
+    // Adds the SR-4731 series of the end's OTDR test to `plotData` (series matched by index); false when
+    // none could be added.
+    bool LoadBellcoreData(OtdrPlotData& plotData, int end);
+    // Non-zero wavelengths of an OTDR or loss test id, ascending.
+    std::vector<int> GetTestedFiberWavlengths(int id);
+    // The tester's span over the end-1 (else end-2) OTDR test, checked against its traces.
+    boost::optional<OtdrSegment> GetSpanFromResult();
+    bool HasImageTest(int end);
+    boost::optional<FiberImageTest> GetImageTest(int end);
+    // The host's user OTDR edits; null restores the default, which applies none.
+    void SetOtdrModifications(std::shared_ptr<IOtdrModifications> edits);
+
     // Recertification against a limit of the copper limit database ("culim.mnts" in `folder`).
     bool InitSpecDb(const std::string& folder, const std::string& version);
     void CloseSpecDb();
@@ -131,6 +178,9 @@ private:
     void readFailed(ResultReaderStatus status);
     boost::optional<TestMetaData> fiberTestMetaData(int testId);
     boost::optional<TestMetaData> copperTestMetaData(int testId);
+    const FiberOtdrTest* fiberOtdrTest(FiberTestType type);
+    OtdrTest otdrWithEdits(const FiberOtdrTest& test, int hostId, bool edits);
+    BidirAvgOutcome bidirAverage(const FiberOtdrTest* end1, const FiberOtdrTest* end2);
 
     std::vector<uint8_t> _bytes;
     RecordMetaData _metaData;
@@ -142,6 +192,7 @@ private:
     bool _lastRecTooNew = false;
     std::unique_ptr<CopperLimitsTbl> _specDb;
     bool _specDbLoaded = false;
+    std::shared_ptr<IOtdrModifications> _otdrEdits;
 };
 
 }  // namespace Kestrix::Tester

@@ -91,7 +91,7 @@ const EquipmentInformation* equipmentOf(const FiberTest& test) {
     if (const auto* t = dynamic_cast<const FiberOtdrTest*>(&test)) return &t->equipmentInfo;
     if (const auto* t = dynamic_cast<const FiberLossLengthTest*>(&test)) return &t->equipmentInfo;
     if (const auto* t = dynamic_cast<const FiberPowerMeterTest*>(&test)) return &t->equipmentInfo;
-    if (const auto* t = dynamic_cast<const FiberImageTest*>(&test)) return &t->equipmentInfo;
+    if (const auto* t = dynamic_cast<const Kestrix::FiberImageTest*>(&test)) return &t->equipmentInfo;
     return nullptr;
 }
 
