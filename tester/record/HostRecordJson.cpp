@@ -2,6 +2,7 @@
 
 #include <json/writer.h>
 
+#include "tester/record/FiberRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace Kestrix::Tester {
@@ -47,6 +48,7 @@ Json::Value hostRecordJson(TestRecordTarvel& record) {
     }
     j["Tests"] = tests;
     j["TestMetaData"] = testMeta;
+    if (meta && record.IsFiber()) j["Fiber"] = fiberTestsJson(record, false);
     return j;
 }
 
