@@ -268,7 +268,7 @@ TEST(TestRecord, RawDataPresenceAndCsvExport) {
     EXPECT_EQ(otdr.ExportRawDataToCSV((dir / "otdr.csv").string()), "Result contains no raw data");
 
     FiberResult withImage = kx::record::otdrOnly({CableEnd::end1});
-    withImage.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    withImage.addTest(std::make_unique<Kestrix::FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
     TestRecordTarvel image(kx::record::fiberFile(withImage));
     EXPECT_EQ(image.ContainsRawData(), 1);
     EXPECT_EQ(image.ExportRawDataToCSV((dir / "image.csv").string()), "");
