@@ -132,7 +132,30 @@ Json::Value ReCertResult::toJson() const {
     j["rcStatus"] = rcStatus;
     j["newDataSize"] = static_cast<Json::UInt64>(newData.size());
     j["testStatus"] = testStatus;
+    j["rcStatusName"] = ReCertStatusName(rcStatus);
     return j;
+}
+
+const char* ReCertStatusName(int rcStatus) {
+    switch (rcStatus) {
+        case 0: return "ready";
+        case 2: return "failed";
+        case 4: return "no plot data";
+        case 5: return "too few plot points for the limit's maximum frequency";
+        case 6: return "no resistance measurement";
+        case 7: return "no resistance unbalance measurement";
+        case 8: return "no pair-to-pair unbalance measurement";
+        case 9: return "no impedance measurement";
+        case 10: return "no insertion loss plot";
+        case 11: return "no NEXT plot";
+        case 12: return "no return loss plot";
+        case 13: return "no FEXT plot";
+        case 14: return "no TCL plot";
+        case 15: return "no ELTCTL plot";
+        case 16: return "no CDNEXT plot";
+        case 17: return "no CMRL plot";
+        default: return "unknown";
+    }
 }
 
 }  // namespace Kestrix::Tester

@@ -131,4 +131,7 @@ struct ReCertResult {
     Json::Value toJson() const;
 };
 
+// Name of a recertification status: "ready", "failed", "no plot data", "no insertion loss plot", ...
+const char* ReCertStatusName(int rcStatus);
+
 }  // namespace Kestrix::Tester

@@ -1,6 +1,5 @@
 // Recertification of a record's copper result against a limit from the copper limit database.
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
 #include "copper/CopperLimit.h"
@@ -61,29 +60,15 @@ bool hasScalarLimitFor(const CopperLimit& limit, CopperTestType type) {
     return false;
 }
 
-std::string specDbPath(const std::string& folder) {
-    return (std::filesystem::path(folder) / CopperLimitsTbl::kFileName).string();
-}
-
 }  // namespace
 
 bool TestRecordTarvel::InitSpecDb(const std::string& folder, const std::string& version) {
     if (_specDbLoaded) return true;
     auto table = std::make_unique<CopperLimitsTbl>();
     bool loaded = false;
-    if (table->Open(specDbPath(folder)) == SQLiteTbl::kOpened && table->RowCount() > 0) {
-        for (bool row = table->MoveFirst(); row; row = table->MoveNext()) {
-            int64_t size = 0;
-            try {
-                size = table->origSize();
-            } catch (const SQLiteTblError&) {
-                break;
-            }
-            if (size <= 0) continue;
-            CopperLimit limit;
-            if (table->openLimit(limit)) loaded = limit.getDbPkgMfstSummary().getVersionString() == version;
-            break;
-        }
+    if (table->Open(CopperLimitsTbl::PathIn(folder)) == SQLiteTbl::kOpened && table->RowCount() > 0) {
+        CopperLimit first;
+        loaded = table->openFirstLimit(first) && first.getDbPkgMfstSummary().getVersionString() == version;
     }
     if (!loaded) {
         CloseSpecDb();

@@ -2,6 +2,7 @@
 
 #include <json/writer.h>
 
+#include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -48,6 +49,7 @@ Json::Value hostRecordJson(TestRecordTarvel& record) {
     }
     j["Tests"] = tests;
     j["TestMetaData"] = testMeta;
+    if (meta && record.IsCopper()) j["Copper"] = copperTestsJson(record, false);
     if (meta && record.IsFiber()) j["Fiber"] = fiberTestsJson(record, false);
     return j;
 }

@@ -1,11 +1,14 @@
 #include "tester/record/TarvelWiremap.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 
 namespace Kestrix::Tester {
 
@@ -79,7 +82,20 @@ struct ContextCloser {
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceCloser>;
 
+// cairo and fontconfig keep their font caches for the life of the process; hand them back at exit so the
+// process ends clean (leak checkers otherwise report the caches).
+void releaseFontCachesAtExit() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::atexit([] {
+            cairo_debug_reset_static_data();
+            FcFini();
+        });
+    });
+}
+
 SurfacePtr render(const WireMapData& data, bool meters, const std::string& unitText, int width, int height) {
+    releaseFontCachesAtExit();
     if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return nullptr;
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
@@ -145,15 +161,13 @@ bool TarvelWiremap::pinDrawn(int pin) const {
 }
 
 std::string TarvelWiremap::DistanceLabel(double meters) const {
+    // Stored distances are untrusted: nothing beyond any cable is printed digit by digit.
+    if (!(std::fabs(meters) < 1e7)) return "? " + _unit;
     char buf[48];
-    if (_meters) {
+    if (_meters)
         std::snprintf(buf, sizeof buf, "%.1f", meters);
-    } else {
-        const double feet = meters * 3.2808399 + 0.5;
-        // Whole feet, truncated like the tester's display; out-of-range values are not printed as garbage.
-        if (!(std::fabs(feet) < 1e9)) return std::string("? ") + _unit;
-        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(feet));
-    }
+    else
+        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(meters * 3.2808399 + 0.5));
     return std::string(buf) + " " + _unit;
 }
 

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
@@ -21,7 +22,7 @@ CommandRegistration reg([](CLI::App& app) {
     auto* cmd = app.add_subcommand("record", "Show the host record of a result file (what import writes beside it)");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the host record as JSON");
-    cmd->add_flag("--plots", opts->plots, "With --json: add the OTDR traces and SR-4731 series");
+    cmd->add_flag("--plots", opts->plots, "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
         Kestrix::Tester::RecordSummary summary;
@@ -30,11 +31,14 @@ CommandRegistration reg([](CLI::App& app) {
             throw BadInput("not a readable result file: " + opts->file);
         if (opts->json || opts->plots) {
             Json::Value j = Kestrix::Tester::hostRecordJson(record);
+            if (opts->plots && j.isMember("Copper") && !j["Copper"].isNull())
+                j["Copper"] = Kestrix::Tester::copperTestsJson(record, true);
             if (opts->plots && j.isMember("Fiber") && !j["Fiber"].isNull())
                 j["Fiber"] = Kestrix::Tester::fiberTestsJson(record, true);
             std::cout << Kestrix::Tester::hostRecordJsonText(j);
         } else {
-            std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::fiberTestsText(record);
+            std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::copperTestsText(record)
+                      << Kestrix::Tester::fiberTestsText(record);
         }
     });
 });
