@@ -1,5 +1,6 @@
 // `kestrix recertify FILE -o NEW [--nvp N]`: judges a copper result again against its own stored limit;
 // with `--limit-db DB_FOLDER --limit NAME` against another limit of a copper limit database.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -72,9 +73,16 @@ void againstDatabaseLimit(const Opts& opts, std::vector<uint8_t> bytes) {
     kx::cli::writeOutputFile(opts.out, res->newData);
     Kestrix::Tester::TestRecordTarvel fresh(res->newData);
     const Kestrix::CopperTest* test = fresh.GetCopperTest();
-    const Kestrix::ScaledInt margin = test ? test->body.copperfreqs.worstMargin() : Kestrix::ScaledInt::nan();
+    // The smallest margin of the judged frequency results (any pass or fail status: bits 4 to 64).
+    double margin = std::numeric_limits<double>::infinity();
+    if (test != nullptr)
+        for (const Kestrix::CopperFreq& f : test->body.copperfreqs.freqs) {
+            const int bits = static_cast<int>(f.status);
+            const Kestrix::ScaledInt m = f.getWmMargin();
+            if ((bits & 0x7C) != 0 && m.isFinite()) margin = std::min(margin, m.toDouble());
+        }
     char marginText[32] = "none";
-    if (margin.isFinite()) std::snprintf(marginText, sizeof marginText, "%.1f dB", margin.toDouble());
+    if (std::isfinite(margin)) std::snprintf(marginText, sizeof marginText, "%.1f dB", margin);
     std::cout << "limit: " << opts.limit << '\n'
               << "new status: "
               << (fresh.GetCopperResult() ? Kestrix::toString(fresh.GetCopperResult()->summary.status) : "?")
