@@ -48,4 +48,12 @@ if [ -f "$samples/culim.mnts" ]; then
   expect 2 "$kx" recertify "$cu" --limit-db "$samples" -o "$tmp/re3.result"
   expect 0 "$kx" recertify "$cu" -o "$tmp/re4.result"
 fi
+fo="$samples/fiber-otdr.result"
+expect 0 "$kx" record --json --plots "$fo"
+grep -q '"OtdrTests"' "$tmp/out" || { echo "FAIL: no fiber tests in the host record"; fail=1; }
+expect 0 "$kx" bidi --host "$fo"
+expect 1 "$kx" bidi --host "$samples/fiber-losslength.result"
+expect 0 "$kx" limit "$samples/fiberlimit-tia-mm.bin"
+expect 0 "$kx" limit --json "$samples/fiberlimit-tia-mm.bin"
+expect 1 "$kx" limit "$tmp/garbage"
 exit $fail
