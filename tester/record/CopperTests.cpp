@@ -33,7 +33,8 @@ SingleMeasurement scalarMeasurement(int id, int pair, const CopperScalar& s) {
     const int precision = precisionOf(s.scaledTo);
     double value = static_cast<double>(s.value);
     if (!std::isfinite(value)) value = kNaN;
-    boost::optional<int> qualifier;
+    // 0: no qualifier. (A plain int: g++ 12 warns about a local optional copied into the parameter.)
+    int qualifier = 0;
     const int kind = static_cast<int>(s.qualifier);
     if ((id == 40 || id == 41) && kind == 3) {
         value = kNaN;
@@ -46,14 +47,17 @@ SingleMeasurement scalarMeasurement(int id, int pair, const CopperScalar& s) {
         qualifier = 18;
     }
     if (id == 1) value = roundedLength(value);
-    m.Add(MeasParam(MeasKind::Value, value, unit, precision, qualifier));
+    MeasParam valueParam(MeasKind::Value, value, unit, precision);
+    if (qualifier != 0) valueParam.Qualifier = qualifier;
+    m.Add(valueParam);
 
     bool limited = false;
     auto addLimit = [&](const ScaledInt& limit, MeasKind limitKind, MeasKind marginKind, double margin) {
         if (!limit.isFinite()) return;
         m.Add(MeasParam(limitKind, number(limit), unit, precision));
-        m.Add(MeasParam(marginKind, margin, unit, precision,
-                        std::isnan(value) ? boost::optional<int>(kQualifierNoValue) : boost::none));
+        MeasParam marginParam(marginKind, margin, unit, precision);
+        if (std::isnan(value)) marginParam.Qualifier = kQualifierNoValue;
+        m.Add(marginParam);
         if (!limited) m.Status = EnumConverter::Status(s.status);
         limited = true;
     };
