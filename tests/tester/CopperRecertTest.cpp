@@ -164,6 +164,36 @@ TEST(CopperRecertify, AgainstAnotherLimitWithANewNvp) {
     EXPECT_NEAR(len.value, 302e-9 * 299792448.0 * 0.695, 0.05);
 }
 
+TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
+    // Pair curves of noise up to 2.5 GHz: far larger, compressed, than the whole original result.
+    CopperLimit big = kx::test::limitDbLimits()[0];
+    big.name = "Big";
+    uint32_t seed = 12345;
+    for (int k = 0; k < 12; ++k) {
+        std::vector<int16_t> curve(2418);
+        for (int16_t& v : curve) {
+            seed = seed * 1103515245u + 12345u;
+            v = static_cast<int16_t>(200 + (seed >> 16) % 600);
+        }
+        big.freqLimits.push_back(
+            kx::test::freqLimit(CopperFreqLimitType::NEXT, curve, {}, static_cast<PairCombo>(5 + k)));
+    }
+    auto rows = sampleRows();
+    rows.push_back(CopperLimitsTbl::RowOf(99, big));
+    LimitDbFolder db;
+    db.write(rows);
+    const auto original = kx::test::cat6AResultFile();
+    TestRecordTarvel record(original);
+    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    const auto res = record.Recertify(original, "Big", kKeepNvp);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->rcStatus, 0);
+    EXPECT_GT(res->newData.size(), 2 * original.size());
+    const auto test = readTest(res->newData);
+    ASSERT_TRUE(test);
+    EXPECT_EQ(test->getLimit()->freqLimits.size(), big.freqLimits.size());
+}
+
 TEST(CopperPreCheck, StatusTableInOrder) {
     const auto limits = kx::test::limitDbLimits();
     const CopperLimit& cat5e = limits[0];
