@@ -65,14 +65,15 @@ boost::optional<LossLengthBasedLimitDetail> lengthBasedDetail(const FiberLossLen
 // A power at its display resolution, in dBm or in the host's watt unit; the reserved codes qualify it.
 MeasParam powerParam(MeasKind kind, const FiberPower& p, bool watts) {
     const ScaledInt& dbm = p.dBm();
-    boost::optional<int> qualifier;
-    if (dbm.isNegInf()) qualifier = kQualifierNegInf;
-    if (dbm.isPosInf()) qualifier = kQualifierPosInf;
-    if (!watts) return MeasParam(kind, number(dbm), 2, 2, qualifier);
-    double value = qualifier ? kNaN : number(p.watts());
+    const int unit = watts ? 10 : 2;
+    const int precision = watts ? 3 : 2;
+    if (dbm.isNegInf()) return MeasParam(kind, kNaN, unit, precision, kQualifierNegInf);
+    if (dbm.isPosInf()) return MeasParam(kind, kNaN, unit, precision, kQualifierPosInf);
+    if (!watts) return MeasParam(kind, number(dbm), unit, precision);
+    double value = number(p.watts());
     if (p.wattUnits <= FiberPower::milliwatts) value *= 1000.0;
     if (p.wattUnits == FiberPower::nanowatts) value /= 1000.0;
-    return MeasParam(kind, value, 10, 3, qualifier);
+    return MeasParam(kind, value, unit, precision);
 }
 
 bool valid(const FiberPower& p) { return !p.dBm().isNaN(); }

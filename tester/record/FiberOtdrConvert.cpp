@@ -2,6 +2,7 @@
 // map and the traces.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -197,15 +198,15 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
 
     const FiberOtdrEventTable& table = t.eventTable;
     const auto rowEvents = eventsByRow(table);
-    boost::optional<double> launch;
-    boost::optional<double> tail;
+    double launch = std::numeric_limits<double>::quiet_NaN();
+    double tail = std::numeric_limits<double>::quiet_NaN();
     test.MergedEvents.reserve(table.rowCount());
     for (size_t r = 0; r < table.rowCount(); ++r) {
         MergedEvent m = convertRow(table, r, rowEvents[r], hostId);
-        if (!launch && std::isfinite(m.Location)) launch = std::fabs(m.Location);
-        if (m.Type == 2 && launch) test.LaunchLength = *launch;
+        if (std::isnan(launch) && std::isfinite(m.Location)) launch = std::fabs(m.Location);
+        if (m.Type == 2 && std::isfinite(launch)) test.LaunchLength = launch;
         if (m.Type == 3) tail = m.Location;
-        if (m.Type == 10 && tail) test.TailLength = m.Location - *tail;
+        if (m.Type == 10 && !std::isnan(tail)) test.TailLength = m.Location - tail;
         for (const OtdrEvent& e : m.Events) {
             const auto w = byWavelength.find(e.Wavelength);
             if (w != byWavelength.end()) test.Wavelengths[w->second].Events.push_back(e);
