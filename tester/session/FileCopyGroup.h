@@ -39,6 +39,15 @@ public:
     const std::string& Folder() const { return _folder; }
     const std::vector<int64_t>& GetKeys() const { return _keys; }
     void Add(int64_t key) { _keys.push_back(key); }
+    // Removes the last occurrence of `key` (the one added most recently).
+    void Remove(int64_t key) {
+        for (size_t i = _keys.size(); i-- > 0;) {
+            if (_keys[i] == key) {
+                _keys.erase(_keys.begin() + static_cast<long>(i));
+                return;
+            }
+        }
+    }
 
 private:
     std::string _folder;

@@ -22,12 +22,16 @@ expect 2 "$kx" no-such-command
 printf 'garbage' >"$tmp/garbage"
 expect 1 "$kx" inspect "$tmp/garbage"
 expect 1 "$kx" dump "$tmp/garbage"
+expect 1 "$kx" record "$tmp/garbage"
 grep -q . "$tmp/err" || { echo "FAIL: no reason on stderr"; fail=1; }
 for f in "$samples"/*; do
+  # The copper limit database (.mnts) is SQLite, checked below.
+  case "$f" in *.mnts) continue ;; esac
   # Bare serialized objects (.blob, .bin) are not containers.
   case "$f" in *.blob|*.bin) ;; *) expect 0 "$kx" inspect "$f" ;; esac
   expect 0 "$kx" dump --json --detail 2 "$f"
   expect 0 "$kx" dump "$f"
+  case "$f" in *.result) expect 0 "$kx" record "$f"; expect 0 "$kx" record --json "$f" ;; esac
 done
 # Asking for JSON is asking for the whole object; --detail lowers it.
 "$kx" dump --json "$samples/fiber-otdr.result" >"$tmp/json-default" 2>&1
@@ -42,4 +46,27 @@ expect 1 "$kx" sor "$samples/fiber-losslength.result" -o "$tmp/none"
 expect 1 "$kx" sor "$samples/copper-cat6a.result" -o "$tmp/none"
 expect 2 "$kx" sor "$samples/fiber-otdr.result" --end 3 -o "$tmp/none"
 ls "$tmp" | grep -q '^none' && { echo "FAIL: sor left files on bad input"; fail=1; }
+if [ -f "$samples/culim.mnts" ]; then
+  cu="$samples/copper-cat6a.result"
+  expect 0 "$kx" record --json --plots "$cu"
+  expect 0 "$kx" wiremap "$cu" -o "$tmp/wm.bmp"
+  expect 0 "$kx" wiremap "$cu" -o "$tmp/wm.png" --feet
+  expect 1 "$kx" wiremap "$samples/fiber-otdr.result" -o "$tmp/x.png"
+  expect 0 "$kx" limits "$samples"
+  expect 0 "$kx" limits --json "$samples"
+  expect 1 "$kx" limits "$tmp"
+  expect 0 "$kx" recertify "$cu" --limit-db "$samples" --limit "TIA Cat 6 Perm. Link" --nvp 69.5 -o "$tmp/re.result"
+  expect 0 "$kx" record "$tmp/re.result"
+  expect 1 "$kx" recertify "$cu" --limit-db "$samples" --limit "No Such Limit" -o "$tmp/re2.result"
+  expect 2 "$kx" recertify "$cu" --limit-db "$samples" -o "$tmp/re3.result"
+  expect 0 "$kx" recertify "$cu" -o "$tmp/re4.result"
+fi
+fo="$samples/fiber-otdr.result"
+expect 0 "$kx" record --json --plots "$fo"
+grep -q '"OtdrTests"' "$tmp/out" || { echo "FAIL: no fiber tests in the host record"; fail=1; }
+expect 0 "$kx" bidi --host "$fo"
+expect 1 "$kx" bidi --host "$samples/fiber-losslength.result"
+expect 0 "$kx" limit "$samples/fiberlimit-tia-mm.bin"
+expect 0 "$kx" limit --json "$samples/fiberlimit-tia-mm.bin"
+expect 1 "$kx" limit "$tmp/garbage"
 exit $fail

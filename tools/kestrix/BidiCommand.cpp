@@ -1,5 +1,6 @@
 // `kestrix bidi FILE [FILE2]`: the bidirectional test of the end-1 and end-2 OTDR tests of one or two
-// result files, printed as JSON, or why it cannot be built.
+// result files, printed as JSON, or why it cannot be built. With --host: the host's bidirectional test, as
+// the record gives it.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -10,6 +11,8 @@
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"
 #include "serialization/JsonText.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/record/TestRecordTarvel.h"
 
 namespace kx::cli {
 
@@ -32,17 +35,40 @@ const Kestrix::FiberOtdrTest* findOtdr(const std::vector<Kestrix::FiberResult>& 
     return nullptr;
 }
 
+void printHostBidi(const std::string& file, const std::string& file2) {
+    using Kestrix::Tester::TestRecordTarvel;
+    TestRecordTarvel record(readInputFile(file));
+    if (record.GetFiberResult() == nullptr) throw BadInput(file + ": not a readable fiber result file");
+    TestRecordTarvel::BidirAvgOutcome outcome;
+    if (file2.empty()) {
+        outcome = record.GenerateOtdrBidirAvgFromResult();
+    } else {
+        TestRecordTarvel other(readInputFile(file2));
+        if (other.GetFiberResult() == nullptr) throw BadInput(file2 + ": not a readable fiber result file");
+        outcome = record.GenerateOtdrBidirAvgFromResult(&other);
+    }
+    if (!outcome.Test)
+        throw BadInput("cannot build the bidirectional test: host error " + std::to_string(outcome.ErrorId));
+    std::cout << Kestrix::Tester::hostRecordJsonText(outcome.Test->toJson());
+}
+
 CommandRegistration reg([](CLI::App& app) {
     struct Opts {
         std::string file, file2;
         uint32_t detail = 1;
+        bool host = false;
     };
     auto opts = std::make_shared<Opts>();
     auto* cmd = app.add_subcommand("bidi", "Build the bidirectional OTDR test of an end-1 and an end-2 test");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("FILE2", opts->file2, "Second result file")->check(CLI::ExistingFile);
     cmd->add_option("--detail", opts->detail, "JSON detail level")->check(CLI::Range(0, 2));
+    cmd->add_flag("--host", opts->host, "Print the host's bidirectional test (JSON) built through the record");
     cmd->callback([opts] {
+        if (opts->host) {
+            printHostBidi(opts->file, opts->file2);
+            return;
+        }
         std::vector<Kestrix::FiberResult> results;
         results.push_back(readFiberResult(opts->file));
         if (!opts->file2.empty()) results.push_back(readFiberResult(opts->file2));

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Command.h"
+#include "SimStock.h"
 #include "TesterSim.h"
 
 namespace {
@@ -16,10 +17,23 @@ struct SimCliOptions {
     Kestrix::Sim::SysinfoOptions sysinfo;
     std::vector<std::string> modules;
     Kestrix::Sim::SimFaults faults;
+    int records = 0;
 };
 
 void serve(const SimCliOptions& o) {
     std::error_code ec;
+    if (Kestrix::Sim::wantsStock(o.root)) {
+        Kestrix::Sim::StockOptions stock;
+        stock.extraRecords = o.records;
+        try {
+            Kestrix::Sim::stockTester(o.root, stock);
+        } catch (const std::exception& e) {
+            throw kx::cli::BadInput(std::string("cannot stock the tester: ") + e.what());
+        }
+        std::cout << "stocked a new tester in " << o.root << std::endl;
+    } else if (o.records > 0) {
+        std::cerr << "kestrix sim: " << o.root << " is not empty: served as it is, --records ignored" << std::endl;
+    }
     if (!std::filesystem::is_directory(o.root, ec)) {
         throw kx::cli::BadInput("not a folder: " + o.root);
     }
@@ -62,7 +76,11 @@ void serve(const SimCliOptions& o) {
 kx::cli::CommandRegistration reg([](CLI::App& app) {
     auto o = std::make_shared<SimCliOptions>();
     auto* cmd = app.add_subcommand("sim", "Serve a tester simulator on 127.0.0.1 until interrupted");
-    cmd->add_option("--root", o->root, "Folder holding the tester's file system")->required();
+    cmd->add_option("--root", o->root,
+                    "Folder holding the tester's file system; a missing or empty one is stocked first")
+        ->required();
+    cmd->add_option("--records", o->records, "Generated results added when stocking, for scale runs")
+        ->check(CLI::Range(0, 100000));
     cmd->add_option("--port", o->port, "Port to listen on (0: any free port)");
     cmd->add_option("--password", o->password, "Password of the tester's service account");
     cmd->add_option("--model", o->sysinfo.model, "Model in the sysinfo reply")->capture_default_str();
@@ -83,6 +101,14 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_option("--swupdate-reply", o->faults.swupdateReply, "Answer swupdate with this text (a code 0-9)");
     cmd->add_flag("--short-fbdump", o->faults.shortFbdump, "Write a screen dump one row short");
     cmd->add_option("--fail-command", o->faults.failCommand, "Answer this command with OP_FAILED");
+    cmd->add_option("--drop-download", o->faults.dropDuringDownload,
+                    "Drop the connection half way through the Nth file download (once)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_option("--truncate-file", o->faults.truncateFile,
+                    "Send a file of this name (or tester path) cut to half its size");
+    cmd->add_flag("--corrupt-master", o->faults.corruptMasterDb, "Send master.sql damaged, not a database");
+    cmd->add_option("--corrupt-project", o->faults.corruptProjectDb,
+                    "Send project.sql of the project in this folder damaged");
     cmd->callback([o] { serve(*o); });
 });
 

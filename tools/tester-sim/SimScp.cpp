@@ -315,6 +315,10 @@ private:
             return refuse(ch, _path + ": " + std::strerror(errno));
         }
         _size = static_cast<int64_t>(st.st_size);
+        const auto plan = ch.state.planDownload(_path);
+        if (plan.truncate) _size /= 2;
+        if (plan.dropHalfWay) _dropAt = _size / 2;
+        _corrupt = plan.corrupt;
         char head[64];
         std::snprintf(head, sizeof head, "C%04o %lld ", static_cast<unsigned>(st.st_mode & 07777),
                       static_cast<long long>(_size));
@@ -337,7 +341,13 @@ private:
             _nextAt = std::max(_nextAt, Clock::now());
         }
         while (_sent < _size && ch.queuedBytes() < maxQueued) {
-            std::string chunk(static_cast<size_t>(std::min<int64_t>(_size - _sent, chunkSize)), '\0');
+            if (_sent == _dropAt) {
+                ch.dropAfterOutput();
+                _state = State::done;
+                return;
+            }
+            const int64_t end = _dropAt >= 0 ? _dropAt : _size;
+            std::string chunk(static_cast<size_t>(std::min<int64_t>(end - _sent, chunkSize)), '\0');
             const size_t got = std::fread(chunk.data(), 1, chunk.size(), _file.get());
             if (got == 0) {
                 // The file shrank under us; the client sees the channel end before the data does.
@@ -346,6 +356,7 @@ private:
                 return;
             }
             chunk.resize(got);
+            if (_corrupt) damage(chunk);
             bool drop = false;
             const int64_t pass = ch.state.passScpBytes(static_cast<int64_t>(got), drop);
             chunk.resize(static_cast<size_t>(pass));
@@ -373,11 +384,21 @@ private:
         _state = State::done;
     }
 
+    // A database whose first page header was overwritten: SQLite refuses it as "not a database".
+    void damage(std::string& chunk) const {
+        constexpr int64_t kDamaged = 100;
+        for (int64_t i = _sent; i < kDamaged && i - _sent < static_cast<int64_t>(chunk.size()); ++i) {
+            chunk[static_cast<size_t>(i - _sent)] = static_cast<char>(0xA5 ^ i);
+        }
+    }
+
     std::string _path;
     State _state = State::waitStart;
     FilePtr _file;
     int64_t _size = 0;
     int64_t _sent = 0;
+    int64_t _dropAt = -1;  // a fault drops the connection once this many bytes are sent
+    bool _corrupt = false;
     char _byte = 0;
     std::string _header;
     Clock::time_point _nextAt;

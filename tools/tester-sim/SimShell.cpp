@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "SimChannel.h"
+#include "SimScpTree.h"
 #include "SimRunner.h"
 
 namespace Kestrix::Sim {
@@ -250,7 +251,7 @@ private:
 };
 
 // "scp [-v -p -q -d -r] -t|-f [--] PATH": returns true with the direction and path when it is one.
-bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& ambiguous) {
+bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& ambiguous, bool& recursive) {
     if (parsed.state != ParsedLine::State::complete || parsed.commands.size() != 1) {
         return false;
     }
@@ -270,6 +271,7 @@ bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& a
             for (size_t k = 1; k < w.size(); ++k) {
                 if (w[k] == 't') to = true;
                 else if (w[k] == 'f') from = true;
+                else if (w[k] == 'r') recursive = true;
                 else if (std::string("vpqdr").find(w[k]) == std::string::npos) return false;
             }
         } else {
@@ -297,8 +299,12 @@ std::unique_ptr<ChannelHandler> makeExecHandler(SimChannel& ch, const std::strin
     ch.state.record(command);
     bool sink = false;
     bool ambiguous = false;
+    bool recursive = false;
     std::string path;
-    if (scpRequest(parseCommandLine(command), sink, path, ambiguous)) {
+    if (scpRequest(parseCommandLine(command), sink, path, ambiguous, recursive)) {
+        if (recursive && !sink) {
+            return makeScpTreeSource(path);
+        }
         return makeScpHandler(ch, sink, path);
     }
     if (ambiguous) {

@@ -1,5 +1,7 @@
 #include "SimState.h"
 
+#include "SimStock.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -61,6 +63,7 @@ void SimState::setFaults(const SimFaults& faults) {
     _faults = faults;
     _commandsSeen = 0;
     _scpBytesSeen = 0;
+    _downloadsSeen = 0;
 }
 
 SimFaults SimState::faults() const {
@@ -114,6 +117,29 @@ int64_t SimState::passScpBytes(int64_t n, bool& drop) {
         _scpBytesSeen = 0;
     }
     return pass;
+}
+
+}  // namespace Kestrix::Sim
+
+namespace Kestrix::Sim {
+
+SimState::DownloadPlan SimState::planDownload(const std::string& testerPath) {
+    const std::string path = SimVfs::normalize(testerPath).value_or(testerPath);
+    const std::string projects = std::string(kProjectsFolder) + "/";
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::lock_guard lock(_mutex);
+    DownloadPlan plan;
+    if (_faults.dropDuringDownload > 0 && ++_downloadsSeen >= _faults.dropDuringDownload) {
+        plan.dropHalfWay = true;
+        _faults.dropDuringDownload = -1;
+        _downloadsSeen = 0;
+    }
+    plan.truncate = !_faults.truncateFile.empty() && (path == _faults.truncateFile || name == _faults.truncateFile);
+    plan.corrupt = (_faults.corruptMasterDb && path == projects + kMasterDbName) ||
+                   (!_faults.corruptProjectDb.empty() &&
+                    path == projects + _faults.corruptProjectDb + "/" + kProjectDbName);
+    return plan;
 }
 
 }  // namespace Kestrix::Sim

@@ -1,6 +1,7 @@
 #pragma once
 // What every connection of one simulator shares: options, file system, commands, journal and faults.
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -39,6 +40,14 @@ public:
     // How many of `n` SCP payload bytes may pass; `drop` tells that the connection goes after them.
     int64_t passScpBytes(int64_t n, bool& drop);
 
+    // What the download faults do to one download of `testerPath` (counted as the next download).
+    struct DownloadPlan {
+        bool dropHalfWay = false;
+        bool truncate = false;
+        bool corrupt = false;
+    };
+    DownloadPlan planDownload(const std::string& testerPath);
+
     std::atomic<int> connections{0};
     std::atomic<bool> screenLocked{false};
 
@@ -50,10 +59,18 @@ private:
     SimFaults _faults;
     int _commandsSeen = 0;
     int64_t _scpBytesSeen = 0;
+    int _downloadsSeen = 0;
 };
 
 // The tester's own commands: sysinfo, deferpowerdown, uilock, ls, rm, mkdir, cat, echo, true.
 void registerBuiltins(SimState& state);
+
+// The commands of a record import: "smmarkuploaded".
+void registerImportCommands(TesterSim& sim);
+
+// The keys of an upload list: a container holding exactly one section of type 201, version 1, whose
+// payload is little-endian int32 keys. None for anything else.
+std::optional<std::vector<int32_t>> readUploadList(const std::vector<uint8_t>& bytes);
 
 // The "sysinfo" document built from options (styled JSON, newline at the end).
 std::string buildSysinfo(const SysinfoOptions& options);

@@ -189,6 +189,7 @@ void TesterSim::Impl::release() {
 TesterSim::TesterSim(SimOptions options) : _impl(std::make_unique<Impl>(*this, std::move(options))) {
     registerMaintenanceCommands(*this);
     registerSetupCommands(*this);
+    registerImportCommands(*this);
 }
 
 TesterSim::~TesterSim() { stop(); }

@@ -64,6 +64,12 @@ struct SimFaults {
     std::string failCommand;         // commands of this name answer "OP_FAILED" and change nothing
     std::string swupdateReply;       // "swupdate" answers this instead of its own verdict (a code, or any text)
     bool shortFbdump = false;        // "fbdump" writes one row of pixels too few
+    // Download faults ("scp -f"), counted from the last setFaults. They change what is sent, never the
+    // files on disk, so the stocked tester stays intact.
+    int dropDuringDownload = -1;     // drop the connection half way through this download (1 = the next), once
+    std::string truncateFile;        // a file of this name (or tester path) arrives cut to half its size
+    bool corruptMasterDb = false;    // the projects' master.sql arrives as something that is not a database
+    std::string corruptProjectDb;    // so does project.sql of the project in this folder
 };
 
 struct SimOptions {

@@ -13,8 +13,9 @@ using namespace Kestrix;
 namespace kx::test {
 
 CopperOutletConfig t568bOutlet(std::vector<int> pairs) {
+    // The second wire of a pair is the striped one: its colour drawn with white dashes.
     static const uint32_t kColours[5][2] = {
-        {0, 0}, {0x0000FF, 0xFFFFFF}, {0xFFA500, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x8B4513, 0xFFFFFF}};
+        {0, 0}, {0x0000FF, 0x0000FF}, {0xFFA500, 0xFFA500}, {0x00A000, 0x00A000}, {0x8B4513, 0x8B4513}};
     CopperOutletConfig oc;
     oc.name = "T568B";
     for (int p : pairs) {

@@ -1,0 +1,86 @@
+#pragma once
+// A read-only view of one table of an SQLite database, for the tester's own databases. Those files come
+// from the tester and are untrusted: a file that is not a database, a missing table or column, or a cell
+// of the wrong type never crashes; it fails Open or throws SQLiteTblError from the column accessor.
+//
+//   SummaryTbl t;
+//   if (t.Open(path) == 0)
+//       for (bool row = t.MoveFirst(); row; row = t.MoveNext())
+//           use(t.key(), t.name());   // may throw SQLiteTblError for a NULL or mistyped cell
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace Kestrix::Tester {
+
+class SQLiteTblError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class SQLiteColumnType { Int64, Text, Blob };
+
+struct SQLiteColumn {
+    SQLiteColumnType type;
+    std::string name;
+};
+
+class SQLiteTbl {
+public:
+    // Open results.
+    static constexpr int kOpened = 0;
+    static constexpr int kNotADatabase = -1;
+    static constexpr int kNoTable = -2;
+    static constexpr int kNoColumn = -3;
+    static constexpr int kReadFailed = -4;
+
+    SQLiteTbl(std::string table, std::vector<SQLiteColumn> columns);
+    virtual ~SQLiteTbl() = default;
+
+    // 0 when the table was opened (rows read up to the first unreadable one); a negative code otherwise.
+    int Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return _open; }
+    // True when reading stopped at a damaged part of the file; the rows before it are kept.
+    bool Truncated() const { return _truncated; }
+
+    int RowCount() const { return static_cast<int>(_rows.size()); }
+    bool MoveFirst() { return Move(0); }
+    bool MoveNext() { return Move(_current + 1); }
+    bool Move(int row);
+    // Moves to the first row whose text or integer cell in `column` equals `value`.
+    bool Find(const std::string& column, const std::string& value);
+    bool Find(const std::string& column, int64_t value);
+    int CurrentRow() const { return _current; }
+
+    const std::string& TableName() const { return _table; }
+    // The reason of the last failed Open.
+    const std::string& LastError() const { return _error; }
+
+protected:
+    int64_t intColumn(size_t column) const;
+    const std::string& textColumn(size_t column) const;
+    // The bytes of a BLOB cell (held as a string); throws like the others for NULL or another type.
+    const std::string& blobColumn(size_t column) const;
+
+private:
+    struct Cell {
+        int sqliteType = 0;  // SQLITE_INTEGER, SQLITE_TEXT, ... as stored
+        int64_t integer = 0;
+        std::string text;
+    };
+    const Cell& cell(size_t column, SQLiteColumnType expected) const;
+    int columnIndex(const std::string& name) const;
+    int fail(int code, std::string reason);
+
+    std::string _table;
+    std::vector<SQLiteColumn> _columns;
+    std::vector<std::vector<Cell>> _rows;
+    int _current = -1;
+    bool _open = false;
+    bool _truncated = false;
+    std::string _error;
+};
+
+}  // namespace Kestrix::Tester

@@ -1,0 +1,115 @@
+#include "tester/record/CopperRecordJson.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "tester/record/TestRecordTarvel.h"
+
+namespace Kestrix::Tester {
+
+namespace {
+
+const char* paramName(MeasKind k) {
+    switch (k) {
+        case MeasKind::Value: return "value";
+        case MeasKind::LowerLimit: return "lower limit";
+        case MeasKind::UpperLimit: return "upper limit";
+        case MeasKind::MarginLower: return "margin";
+        case MeasKind::MarginUpper: return "margin";
+        case MeasKind::Frequency: return "at MHz";
+    }
+    return "?";
+}
+
+std::string formatted(const MeasParam& p) {
+    if (std::isnan(p.Value)) return "none";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", p.Precision < 0 ? 0 : (p.Precision > 6 ? 6 : p.Precision), p.Value);
+    return buf;
+}
+
+void appendMeasurements(std::string& out, const MeasuredTest& t) {
+    char head[96];
+    std::snprintf(head, sizeof head, "  test %d: status %d, %zu measurements\n", t.TestId, t.Status,
+                  t.Measurements.size());
+    out += head;
+    for (const SingleMeasurement& m : t.Measurements) {
+        std::string line = "    pair " + std::to_string(m.Pair);
+        const std::string label = t.PairText.LabelOf(m.Pair);
+        if (!label.empty()) line += " (" + label + ")";
+        if (m.CopperEnd != 0) line += " end " + std::to_string(m.CopperEnd);
+        if (m.CopperEnd != 0) line += m.IsWorstMarginSpecified ? " worst margin" : " worst value";
+        line += ": status " + std::to_string(m.Status);
+        for (const MeasParam& p : m.Params) line += std::string(", ") + paramName(p.Kind) + " " + formatted(p);
+        out += line + "\n";
+    }
+}
+
+}  // namespace
+
+const std::vector<int>& copperScalarTestIds() {
+    static const std::vector<int> ids = {1, 2, 3, 4, 40, 41, 5};
+    return ids;
+}
+
+const std::vector<int>& copperFrequencyTestIds() {
+    static const std::vector<int> ids = {7, 8, 9, 10, 11, 12, 13, 14, 34, 35, 36, 37, 38, 39};
+    return ids;
+}
+
+const std::vector<int>& copperPlotTestIds() {
+    static const std::vector<int> ids = {7, 8, 9, 10, 11, 12, 13, 14, 34, 35, 36, 37, 38, 39, 16, 17};
+    return ids;
+}
+
+Json::Value copperTestsJson(TestRecordTarvel& record, bool withPlots) {
+    if (record.GetCopperTest() == nullptr) return Json::Value();
+    Json::Value j(Json::objectValue);
+    Json::Value scalars(Json::arrayValue);
+    for (int id : copperScalarTestIds())
+        if (const auto t = record.GetScalarTest(id)) scalars.append(t->toJson());
+    j["ScalarTests"] = scalars;
+    Json::Value freqs(Json::arrayValue);
+    for (int id : copperFrequencyTestIds())
+        if (const auto t = record.GetFrequencyTest(id)) freqs.append(t->toJson());
+    j["FrequencyTests"] = freqs;
+    const auto tdr = record.GetTdrCoaxTest();
+    j["TdrCoaxTest"] = tdr ? tdr->toJson() : Json::Value();
+    const auto wiremap = record.GetWireMapTest();
+    j["WireMapTest"] = wiremap ? wiremap->toJson() : Json::Value();
+    Json::Value text(Json::arrayValue);
+    for (const std::string& line : record.GetWireMapText()) text.append(line);
+    j["WireMapText"] = text;
+    if (withPlots) {
+        Json::Value plots(Json::arrayValue);
+        for (int id : copperPlotTestIds())
+            for (int end = 1; end <= 2; ++end)
+                if (const auto p = record.GetPlotDataTp(id, end)) plots.append(p->toJson());
+        j["PlotData"] = plots;
+    }
+    return j;
+}
+
+std::string copperTestsText(TestRecordTarvel& record) {
+    if (record.GetCopperTest() == nullptr) return {};
+    std::string out = "Copper tests:\n";
+    for (int id : copperScalarTestIds())
+        if (const auto t = record.GetScalarTest(id)) appendMeasurements(out, *t);
+    for (int id : copperFrequencyTestIds())
+        if (const auto t = record.GetFrequencyTest(id)) appendMeasurements(out, *t);
+    if (const auto tdr = record.GetTdrCoaxTest()) {
+        MeasuredTest t(16, true);
+        t.Status = tdr->Measurement.Status;
+        t.Measurements.push_back(tdr->Measurement);
+        appendMeasurements(out, t);
+    }
+    if (const auto w = record.GetWireMapTest()) {
+        out += "Wiremap: status " + std::to_string(w->Status) + ", " + w->WireMapTypeText;
+        if (w->SplitPair) out += ", split pair " + std::to_string(*w->SplitPair);
+        out += "\n";
+        for (const std::string& line : record.GetWireMapText()) out += "  |" + line + "|\n";
+    }
+    return out;
+}
+
+}  // namespace Kestrix::Tester

@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+#include <json/value.h>
+
+namespace Kestrix::Tester {
+
+class TestRecordTarvel;
+
+// The host record of one result file:
+//   {"RecordSummary", "RecordMetaData", "LastRecTooNew", "Tests": [{"TestId", "Name", "Status"}],
+//    "TestMetaData": [...], "Copper": {...} (copper results only, see CopperRecordJson.h),
+//    "Fiber": {...} (fiber results only, see FiberRecordJson.h)}
+// The metadata merges what the importer set on the record (Project, Site, Cloud fields) into the decoded one.
+// Fiber results give test metadata per test; copper results one entry (TestId 0) for their one copper test.
+// A result that does not decode gives null summary or metadata and empty lists.
+Json::Value hostRecordJson(TestRecordTarvel& record);
+
+// Indented JSON text of a host record with 15 significant digits, so 148.3 prints as 148.3 and not as
+// 148.30000000000001; non-ASCII text stays UTF-8. Ends with a newline.
+std::string hostRecordJsonText(const Json::Value& json);
+
+}  // namespace Kestrix::Tester

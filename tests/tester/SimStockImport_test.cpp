@@ -1,0 +1,218 @@
+// A stocked simulator answering an import: smmarkuploaded, and the download faults an import must survive.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <set>
+
+#include "SimStock.h"
+#include "common/PFile.h"
+#include "tester/SimTestClient.h"
+
+namespace fs = std::filesystem;
+using kxsimtest::Client;
+
+namespace {
+
+const std::string kProjects = "/microsd_userdata/projects";
+
+// Stocking builds OTDR traces and copper tests; it is done once and copied for each test.
+const fs::path& stockTemplate() {
+    static const fs::path root = [] {
+        fs::path r = kxsimtest::freshFolder("stock-template") / "tester";
+        Kestrix::Sim::stockTester(r, {});
+        return r;
+    }();
+    return root;
+}
+
+struct StockedSim {
+    explicit StockedSim(const std::string& tag) {
+        root = kxsimtest::freshFolder(tag) / "tester";
+        fs::copy(stockTemplate(), root, fs::copy_options::recursive);
+        Kestrix::Sim::SimOptions o;
+        o.root = root;
+        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        sim->start();
+    }
+    ~StockedSim() {
+        sim->stop();
+        std::error_code ec;
+        fs::remove_all(root.parent_path(), ec);
+    }
+    fs::path projectDb(const std::string& folder) const {
+        return root / "microsd_userdata" / "projects" / folder / "project.sql";
+    }
+    fs::path root;
+    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+};
+
+std::string uploadList(const std::vector<int32_t>& keys, uint16_t type = PFile::SectionType::UploadList) {
+    std::vector<uint8_t> payload;
+    for (int32_t k : keys) {
+        for (int i = 0; i < 4; ++i) payload.push_back(static_cast<uint8_t>(static_cast<uint32_t>(k) >> (8 * i)));
+    }
+    PFile::Section s;
+    EXPECT_EQ(s.setCopy(type, 1, PFile::SECTION_FLAG_NONE, payload, 0), 0);
+    const auto bytes = PFile::buildContainer({&s});
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Keys marked uploaded, and how many rows there are.
+std::pair<std::set<int64_t>, int> uploaded(const fs::path& db) {
+    sqlite3* h = nullptr;
+    std::set<int64_t> keys;
+    int rows = 0;
+    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(h, "SELECT key, uploaded FROM Results", -1, &st, nullptr), SQLITE_OK);
+    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        if (sqlite3_column_int64(st, 1) != 0) keys.insert(sqlite3_column_int64(st, 0));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    return {keys, rows};
+}
+
+std::string mark(Client& c, const std::string& project, const std::string& file) {
+    return c.exec("smmarkuploaded -q -p " + Kestrix::Sim::shellQuote(project) + " -f " +
+                  Kestrix::Sim::shellQuote(file))
+        .out;
+}
+
+// Whether SQLite can read the Results or Projects table of these bytes.
+bool readsAsDatabase(const std::string& bytes, const fs::path& scratch) {
+    kxsimtest::writeFile(scratch, bytes);
+    sqlite3* h = nullptr;
+    bool ok = sqlite3_open_v2(scratch.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+              sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(h);
+    return ok;
+}
+
+}  // namespace
+
+TEST(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
+    StockedSim s("mark");
+    Client c(s.sim->port());
+    ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1, 3})).ok);
+    EXPECT_EQ(mark(c, "Harbor Data Center", "/tmp/uplist0"), "OK\n");
+    const auto [keys, rows] = uploaded(s.projectDb("Harbor DC 2026"));
+    EXPECT_EQ(keys, (std::set<int64_t>{1, 3}));
+    EXPECT_EQ(rows, 3);
+    // The same keys of the other projects are untouched.
+    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus")).first.empty());
+    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus - Building B")).first.empty());
+
+    // A site is found by its own name; a name with a quote arrives whole through the shell.
+    ASSERT_TRUE(c.put("/tmp/uplist1", uploadList({2, 99})).ok);
+    EXPECT_EQ(mark(c, "Building B", "/tmp/uplist1"), "OK\n");
+    EXPECT_EQ(uploaded(s.projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
+    EXPECT_EQ(mark(c, "O'Neill Hall", "/tmp/uplist1"), "OK\n");
+    EXPECT_EQ(uploaded(s.projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
+}
+
+TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
+    StockedSim s("markbad");
+    Client c(s.sim->port());
+    ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1})).ok);
+    EXPECT_EQ(mark(c, "No Such Project", "/tmp/uplist0"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(mark(c, "Annex", "/tmp/missing"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(mark(c, "Annex", "/tmp"), "RC_ENTITY_NOT_FOUND\n");
+    EXPECT_EQ(c.exec("smmarkuploaded -q -p Annex").out, "RC_INVALID_ARGUMENT\n");
+
+    const std::string good = uploadList({1});
+    std::string twoSections = good;
+    {
+        PFile::Section a;
+        PFile::Section b;
+        const std::vector<uint8_t> key{1, 0, 0, 0};
+        ASSERT_EQ(a.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, key, 0), 0);
+        ASSERT_EQ(b.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, key, 0), 0);
+        const auto bytes = PFile::buildContainer({&a, &b});
+        twoSections.assign(bytes.begin(), bytes.end());
+    }
+    std::string flipped = good;
+    flipped[flipped.size() - 2] ^= 0x40;  // a key byte: the section's CRC no longer matches
+    const std::vector<std::pair<const char*, std::string>> malformed = {
+        {"not a container", "1\n2\n3\n"},
+        {"cut short", good.substr(0, good.size() - 1)},
+        {"a result summary section instead", uploadList({1}, PFile::SectionType::ResultSummary)},
+        {"a key and a half", [] {
+             PFile::Section odd;
+             odd.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, {1, 0, 0, 0, 2, 0}, 0);
+             const auto b = PFile::buildContainer({&odd});
+             return std::string(b.begin(), b.end());
+         }()},
+        {"two lists", twoSections},
+        {"bad checksum", flipped},
+    };
+    for (const auto& [why, bytes] : malformed) {
+        ASSERT_TRUE(c.put("/tmp/bad", bytes).ok) << why;
+        EXPECT_EQ(mark(c, "Annex", "/tmp/bad"), "RC_INVALID_ARGUMENT\n") << why;
+    }
+    EXPECT_TRUE(uploaded(s.projectDb("Annex")).first.empty());
+}
+
+TEST(SimStockImport, ManyKeysAreMarkedInOneGo) {
+    StockedSim s("markmany");
+    Client c(s.sim->port());
+    std::vector<int32_t> keys;
+    for (int32_t k = 1; k <= 10000; ++k) keys.push_back(k);
+    ASSERT_TRUE(c.put("/tmp/uplist0", uploadList(keys)).ok);
+    EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist0"), "OK\n");
+    const auto [marked, rows] = uploaded(s.projectDb("Riverside Campus"));
+    EXPECT_EQ(static_cast<int>(marked.size()), rows);
+}
+
+TEST(SimStockImport, DropDuringTheNthDownloadCutsThatOneOnly) {
+    StockedSim s("dropnth");
+    Kestrix::Sim::SimFaults f;
+    f.dropDuringDownload = 2;
+    s.sim->setFaults(f);
+    const std::string file = kProjects + "/Riverside Campus/000001_OTDR-PP-A01.res";
+    const auto whole = kxsimtest::readFile(s.root / fs::path(file).relative_path());
+    {
+        Client c(s.sim->port());
+        EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(), fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
+        const auto cut = c.get(file);
+        EXPECT_FALSE(cut.ok);
+        EXPECT_LT(cut.data.size(), whole.size());
+        EXPECT_FALSE(ssh_is_connected(c.session()));
+    }
+    EXPECT_EQ(s.sim->faults().dropDuringDownload, -1);
+    Client again(s.sim->port());
+    const auto got = again.get(file);
+    EXPECT_TRUE(got.ok);
+    EXPECT_EQ(got.data, whole);
+}
+
+TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
+    StockedSim s("damage");
+    Kestrix::Sim::SimFaults f;
+    f.truncateFile = "000002_D-102-B.res";
+    f.corruptMasterDb = true;
+    f.corruptProjectDb = "Harbor DC 2026";
+    s.sim->setFaults(f);
+    const fs::path scratch = s.root.parent_path() / "scratch.sql";
+    Client c(s.sim->port());
+
+    const std::string result = kProjects + "/Harbor DC 2026/000002_D-102-B.res";
+    const auto whole = kxsimtest::readFile(s.root / fs::path(result).relative_path());
+    const auto cut = c.get(result);
+    ASSERT_TRUE(cut.ok);
+    EXPECT_EQ(cut.data, whole.substr(0, whole.size() / 2));
+
+    const auto master = c.get(kProjects + "/master.sql");
+    ASSERT_TRUE(master.ok);
+    EXPECT_FALSE(readsAsDatabase(master.data, scratch));
+    const auto harbor = c.get(kProjects + "/Harbor DC 2026/project.sql");
+    ASSERT_TRUE(harbor.ok);
+    EXPECT_FALSE(readsAsDatabase(harbor.data, scratch));
+    // Other projects, other results and the files on disk are as stocked.
+    EXPECT_TRUE(readsAsDatabase(c.get(kProjects + "/Annex/project.sql").data, scratch));
+    EXPECT_EQ(c.get(kProjects + "/Harbor DC 2026/000003_D-102-B.res").data,
+              kxsimtest::readFile(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
+    EXPECT_EQ(kxsimtest::readFile(s.root / fs::path(result).relative_path()), whole);
+    EXPECT_TRUE(readsAsDatabase(kxsimtest::readFile(s.projectDb("Harbor DC 2026")), scratch));
+}

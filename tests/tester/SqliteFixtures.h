@@ -1,0 +1,67 @@
+#pragma once
+// SQLite files written the way the tester writes its databases, for tests of the tables and the importer.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kxtest {
+
+// Runs SQL statements on a new database file at `path` (an old file is replaced).
+inline void makeDb(const std::filesystem::path& path, const std::string& sql) {
+    std::filesystem::remove(path);
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot create " + path.string());
+    }
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+    std::string msg = err ? err : "";
+    sqlite3_free(err);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("SQL failed: " + msg);
+}
+
+inline const char* kMasterSchema = "CREATE TABLE Projects(name TEXT, dirName TEXT, quarnId TEXT, parentQuarnId TEXT);";
+inline const char* kResultsSchema =
+    "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT, status INTEGER, "
+    "fileSize INTEGER, fileName TEXT, lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
+
+struct ResultRow {
+    int64_t key = 1;
+    int64_t timestamp = 1700000000;
+    int64_t type = 1;
+    std::string name = "CAB-001";
+    int64_t status = 4;
+    int64_t fileSize = 100;
+    std::string fileName = "r1.result";
+    int64_t lengthScaledValue = 1234;
+    int64_t lengthScaleFactor = 1;
+};
+
+inline std::string sqlText(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+inline std::string insertResult(const ResultRow& r) {
+    return "INSERT INTO Results VALUES(" + std::to_string(r.key) + "," + std::to_string(r.timestamp) + "," +
+           std::to_string(r.type) + "," + sqlText(r.name) + "," + std::to_string(r.status) + "," +
+           std::to_string(r.fileSize) + "," + sqlText(r.fileName) + "," + std::to_string(r.lengthScaledValue) +
+           "," + std::to_string(r.lengthScaleFactor) + ");";
+}
+
+inline std::string insertProject(const std::string& name, const std::string& dir, const std::string& id,
+                                 const std::string& parent) {
+    return "INSERT INTO Projects VALUES(" + sqlText(name) + "," + sqlText(dir) + "," + sqlText(id) + "," +
+           sqlText(parent) + ");";
+}
+
+}  // namespace kxtest

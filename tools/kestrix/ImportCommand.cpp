@@ -1,0 +1,163 @@
+// kestrix records | import | demo: the tester's stored results, fetched and written to a local folder.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include <json/writer.h>
+
+#include "Command.h"
+#include "ImportRun.h"
+#include "SimStock.h"
+#include "TesterSim.h"
+
+namespace {
+
+using kx::cli::BadInput;
+
+void addLink(CLI::App* cmd, kx::cli::TesterLink& link) {
+    cmd->add_option("--ip", link.ip, "Tester address, ADDR or ADDR:PORT")->required();
+    cmd->add_option("--password", link.password, "Service password (default: the built-in one)");
+    cmd->add_option("--timeout", link.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
+}
+
+void records(const kx::cli::TesterLink& link, bool json) {
+    auto c = kx::cli::readCatalog(link);
+    if (c.summaries.empty() && !c.problem.empty())
+        throw BadInput(c.problem);
+    if (json) {
+        std::cout << Json::StyledWriter().write(c.catalog.toJson());
+        return;
+    }
+    kx::cli::printCatalog(c);
+}
+
+// Prints the outcome; true when every record was imported.
+bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json) {
+    for (const auto& m : r.messages)
+        std::fprintf(stderr, "kestrix: %s\n", m.c_str());
+    for (const auto& rec : r.records)
+        if (!rec.ok)
+            std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
+                         kx::cli::printable(rec.error).c_str());
+    if (json) {
+        std::cout << Json::StyledWriter().write(r.index);
+    } else {
+        std::printf("imported %zu of %zu records (%.1f MB) into %s in %.1f s%s\n", r.records.size() - r.failed(),
+                    r.records.size(), static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds,
+                    r.marked ? "; the tester was asked to mark them as uploaded" : "");
+        std::printf("index of every record: %s\n", (std::filesystem::path(outDir) / "index.json").c_str());
+    }
+    return r.failed() == 0;
+}
+
+struct ImportCliOptions {
+    kx::cli::ImportOptions import;
+    std::string project;
+    bool noMark = false;
+    bool json = false;
+};
+
+int import(ImportCliOptions o) {
+    if (!o.project.empty())
+        o.import.project = o.project;
+    o.import.mark = !o.noMark;
+    o.import.progress = !o.json;
+    auto r = kx::cli::runImport(o.import);
+    if (r.catalog.summaries.empty() && !r.catalog.problem.empty())
+        throw BadInput(r.catalog.problem);
+    if (o.import.project && r.records.empty())
+        std::fprintf(stderr, "kestrix: no records in project \"%s\"\n", kx::cli::printable(o.project).c_str());
+    return report(r, o.import.outDir, o.json) ? kx::cli::kExitOk : kx::cli::kExitBadInput;
+}
+
+// A stocked tester in a private temporary folder, served on 127.0.0.1 for as long as it lives.
+class DemoTester {
+public:
+    DemoTester() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrix-demo-tester-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw BadInput("cannot make a temporary folder for the simulated tester");
+        _root = pattern;
+        Kestrix::Sim::stockTester(_root, {});
+        Kestrix::Sim::SimOptions options;
+        options.root = _root;
+        _sim = std::make_unique<Kestrix::Sim::TesterSim>(options);
+        _sim->start();
+    }
+    ~DemoTester() {
+        _sim.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(_root, ec);
+    }
+    std::string address() const { return _sim->address(); }
+
+private:
+    std::filesystem::path _root;
+    std::unique_ptr<Kestrix::Sim::TesterSim> _sim;
+};
+
+int demo(const std::string& outDir) {
+    std::unique_ptr<DemoTester> tester;
+    try {
+        tester = std::make_unique<DemoTester>();
+    } catch (const BadInput&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw BadInput(std::string("cannot start the simulated tester: ") + e.what());
+    }
+    std::printf("simulated tester listening on %s\n\n", tester->address().c_str());
+    kx::cli::ImportOptions o;
+    o.link.ip = tester->address();
+    o.outDir = outDir;
+    o.progress = true;
+    auto r = kx::cli::runImport(o);
+    kx::cli::printCatalog(r.catalog);
+    std::printf("\n");
+    for (const auto& rec : r.records)
+        if (rec.ok)
+            std::printf("  %s\n", (std::filesystem::path(outDir) / rec.result).c_str());
+    std::printf("\n");
+    const bool all = report(r, outDir, false);
+    tester.reset();
+    std::printf("simulated tester stopped\n");
+    return all ? kx::cli::kExitOk : kx::cli::kExitBadInput;
+}
+
+kx::cli::CommandRegistration reg([](CLI::App& app) {
+    {
+        auto link = std::make_shared<kx::cli::TesterLink>();
+        auto json = std::make_shared<bool>(false);
+        auto* cmd = app.add_subcommand("records", "List the results stored on a tester, without fetching them");
+        addLink(cmd, *link);
+        cmd->add_flag("--json", *json, "The import catalog as JSON");
+        cmd->callback([link, json] { records(*link, *json); });
+    }
+    {
+        auto o = std::make_shared<ImportCliOptions>();
+        auto* cmd = app.add_subcommand("import", "Fetch every result of a tester into a folder, with host records");
+        addLink(cmd, o->import.link);
+        cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
+        cmd->add_option("--project", o->project, "Only this project (with its sites)");
+        cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
+        cmd->add_flag("--json", o->json, "Print the index as JSON");
+        cmd->callback([o] {
+            if (import(*o) != kx::cli::kExitOk)
+                throw BadInput("not every record was imported");
+        });
+    }
+    {
+        auto out = std::make_shared<std::string>("./kestrix-demo");
+        auto* cmd = app.add_subcommand("demo", "Import every result of a freshly stocked simulated tester");
+        cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
+        cmd->callback([out] {
+            if (demo(*out) != kx::cli::kExitOk)
+                throw BadInput("not every record was imported");
+        });
+    }
+});
+
+}  // namespace

@@ -1,0 +1,314 @@
+#include "ImportRun.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include <json/writer.h>
+
+#include "Command.h"
+#include "ImportOutput.h"
+#include "common/Status.h"
+#include "tester/host/Log.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/session/Ping.h"
+#include "tester/session/TarvelCom.h"
+
+namespace kx::cli {
+
+using namespace Kestrix::Tester;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kBatchSize = 10;
+
+// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
+class LenientPinger : public IPinger {
+public:
+    bool ping(const std::string& host, int timeoutMs) override {
+        try {
+            return _icmp.ping(host, timeoutMs);
+        } catch (const std::exception&) {
+            return true;
+        }
+    }
+
+private:
+    IcmpPinger _icmp;
+};
+
+// Keeps the session's log off the terminal; the last error explains a failure.
+class QuietLog {
+public:
+    QuietLog() {
+        _previous = Log::setSink([this](const LogRecord& r) {
+            if (r.level == LogLevel::Error)
+                _last = r.text;
+        });
+    }
+    ~QuietLog() { Log::setSink(_previous); }
+    const std::string& last() const { return _last; }
+
+private:
+    LogSinkFn _previous;
+    std::string _last;
+};
+
+std::unique_ptr<TarvelCom> connect(const TesterLink& link, const QuietLog& log) {
+    auto com = std::make_unique<TarvelCom>(link.password);
+    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
+    com->setLinkLocalScan(false);
+    com->SetIp(link.ip);
+    auto found = com->FindAttachedTesters();
+    if (!found || !com->Connect(found->front()))
+        throw BadInput("cannot connect to the tester at " + link.ip +
+                       (log.last().empty() ? "" : " (" + printable(log.last()) + ")"));
+    if (link.timeoutMs > 0)
+        com->SetTimeout(link.timeoutMs);
+    return com;
+}
+
+Catalog listAll(TarvelCom& com, const QuietLog& log) {
+    Catalog c;
+    c.testerName = com.currentTester() ? com.currentTester()->DisplayName : "";
+    com.GetRecordCount();
+    c.summaries = com.Summaries();
+    c.problem = com.ListingProblem();
+    if (!c.problem.empty() && !log.last().empty() && c.problem.find(log.last()) == std::string::npos)
+        c.problem += " (" + log.last() + ")";
+    if (!c.summaries.empty()) {
+        TaskManager tm;
+        com.ReadImportRecInfo(&c.catalog, false, &tm);
+    }
+    Err::TakePending();
+    return c;
+}
+
+std::string mb(uint64_t bytes) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return buf;
+}
+
+// Records done of total, bytes and rate, redrawn in place; only on a terminal.
+class ImportProgress {
+public:
+    ImportProgress(bool wanted, size_t total) : _on(wanted && isatty(2)), _total(total), _start(Clock::now()) {}
+    void update(size_t done, uint64_t bytes, bool last = false) {
+        if (!_on)
+            return;
+        const auto now = Clock::now();
+        if (!last && now - _drawn < std::chrono::milliseconds(100))
+            return;
+        _drawn = now;
+        const double s = std::chrono::duration<double>(now - _start).count();
+        const int width = 24;
+        const int filled = _total ? static_cast<int>(done * width / _total) : width;
+        std::fprintf(stderr, "\r[%s%s] %zu/%zu records  %s  %.0f records/s ", std::string(size_t(filled), '#').c_str(),
+                     std::string(size_t(width - filled), ' ').c_str(), done, _total, mb(bytes).c_str(),
+                     s > 0 ? static_cast<double>(done) / s : 0.0);
+        if (last)
+            std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
+
+private:
+    bool _on;
+    size_t _total;
+    Clock::time_point _start;
+    Clock::time_point _drawn{};
+};
+
+Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const ImportedRecord& r) {
+    Json::Value v(Json::objectValue);
+    v["project"] = s.project;
+    v["site"] = s.site;
+    v["cableId"] = s.id;
+    v["testDate"] = HxDataDate::ToIso8601(HxDataDate::From1970(s.timet));
+    v["status"] = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
+    v["hostStatus"] = info ? info->TestStatus : 0;
+    v["lengthM"] = std::isfinite(s.lengthM) ? Json::Value(s.lengthM) : Json::Value(Json::nullValue);
+    v["size"] = Json::Int64(s.fileSize);
+    v["key"] = Json::Int64(s.key);
+    v["testerFile"] = s.fileName;
+    v["imported"] = r.ok;
+    if (r.ok) {
+        v["result"] = r.result;
+        v["record"] = r.record;
+    } else {
+        v["error"] = r.error;
+    }
+    return v;
+}
+
+void addMessages(std::vector<std::string>& out, std::set<std::string>& seen) {
+    for (const auto& m : Err::TakePending()) {
+        const std::string text = m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
+        if (seen.insert(text).second)
+            out.push_back(text);
+    }
+}
+
+}  // namespace
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text)
+        out += (c < 0x20 || c == 0x7f) ? '?' : static_cast<char>(c);
+    return out;
+}
+
+std::string describe(const KestrixSum& s) {
+    std::string where = s.project + (s.site.empty() ? "" : "/" + s.site) + "/" + s.id;
+    return printable(where) + " (" + printable(s.fileName) + ")";
+}
+
+size_t ImportReport::failed() const {
+    size_t n = 0;
+    for (const auto& r : records)
+        n += r.ok ? 0 : 1;
+    return n;
+}
+
+Catalog readCatalog(const TesterLink& link) {
+    QuietLog log;
+    auto com = connect(link, log);
+    Catalog c = listAll(*com, log);
+    com->CloseImport();
+    return c;
+}
+
+void printCatalog(const Catalog& c) {
+    std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9s\n", "PROJECT", "SITE", "CABLE ID", "DATE", "STATUS",
+                "LENGTH", "SIZE");
+    for (const auto& s : c.summaries) {
+        char length[32] = "-";
+        if (std::isfinite(s.lengthM))
+            std::snprintf(length, sizeof length, "%.1f m", s.lengthM);
+        const char* status = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
+        std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9lld\n", printable(s.project).c_str(),
+                    printable(s.site).c_str(), printable(s.id).c_str(),
+                    HxDataDate::ToIso8601(HxDataDate::From1970(s.timet)).c_str(),
+                    *status ? status : std::to_string(s.status).c_str(), length, static_cast<long long>(s.fileSize));
+    }
+}
+
+ImportReport runImport(const ImportOptions& o) {
+    const auto start = Clock::now();
+    QuietLog log;
+    Err::TakePending();
+    std::unique_ptr<ImportOutput> out;
+    try {
+        out = std::make_unique<ImportOutput>(o.outDir);
+    } catch (const std::exception& e) {
+        throw BadInput(e.what());
+    }
+    auto com = connect(o.link, log);
+    ImportReport report;
+    report.catalog = listAll(*com, log);
+    const auto& sums = report.catalog.summaries;
+    std::set<std::string> seen;
+
+    std::vector<size_t> selected;
+    for (size_t i = 0; i < sums.size(); ++i)
+        if (!o.project || sums[i].project == *o.project)
+            selected.push_back(i);
+    std::vector<OutputRecord> planned;
+    for (size_t i : selected)
+        planned.push_back({sums[i].project, sums[i].site, sums[i].id, sums[i].fileName, sums[i].key});
+    out->plan(planned);
+
+    ImportProgress progress(o.progress, selected.size());
+    TaskManager tm;
+    bool lost = false;
+    size_t pos = 0;
+    while (pos < selected.size()) {
+        // A batch is a run of consecutive catalog indices, at most ten.
+        size_t n = 1;
+        while (n < kBatchSize && pos + n < selected.size() && selected[pos + n] == selected[pos] + n)
+            ++n;
+        ImportBatchDefn batch{static_cast<int>(selected[pos]), static_cast<int>(selected[pos] + n)};
+        const int batchStatus = lost ? ImportStatus::kFailed : com->ReadRecordBatch(&batch, &tm);
+        addMessages(report.messages, seen);
+        if (batchStatus != ImportStatus::kDone && !com->KestrixCom::IsConnected())
+            lost = true;
+        for (size_t k = 0; k < n; ++k, ++pos) {
+            const size_t index = selected[pos];
+            ImportedRecord r;
+            r.index = index;
+            std::unique_ptr<TestRecordTarvel> record;
+            const int64_t key = static_cast<int64_t>(index);
+            // Also after a failed batch: the files that arrived before it failed are kept.
+            const int st = com->ReadTestRecord(record, &key, 1, &tm);
+            auto pending = Err::TakePending();
+            if (st == ImportStatus::kDone && record) {
+                try {
+                    const std::string json = Json::StyledWriter().write(hostRecordJson(*record));
+                    out->write(pos, record->SerializedResult(), json);
+                    r.ok = true;
+                    r.result = out->resultPath(pos);
+                    r.record = out->recordPath(pos);
+                    report.bytes += record->SerializedResult().size();
+                } catch (const std::exception& e) {
+                    // Not kept here, so not marked imported on the tester.
+                    com->ForgetUploadKey(sums[index].keyProject, sums[index].key);
+                    r.error = e.what();
+                }
+            } else if (!pending.empty()) {
+                r.error = pending.back().text;
+            } else if (lost) {
+                r.error = "Lost Connection to tester";
+            } else {
+                r.error = "the record's file was not fetched";
+            }
+            for (const auto& m : pending) {
+                const std::string text =
+                    m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
+                if (seen.insert(text).second)
+                    report.messages.push_back(text);
+            }
+            report.records.push_back(std::move(r));
+        }
+        progress.update(pos, report.bytes);
+    }
+    progress.update(pos, report.bytes, true);
+
+    size_t ok = 0;
+    for (const auto& r : report.records)
+        ok += r.ok ? 1 : 0;
+    // After a lost connection the marking needs a new one; without it nothing is marked.
+    if (o.mark && ok > 0 && (!lost || com->IsConnected())) {
+        com->FinishImport();
+        report.marked = true;
+    }
+    addMessages(report.messages, seen);
+    com->CloseImport();
+
+    Json::Value index(Json::objectValue);
+    index["tester"] = report.catalog.testerName;
+    Json::Value list(Json::arrayValue);
+    for (size_t p = 0; p < report.records.size(); ++p) {
+        const auto& r = report.records[p];
+        const ImportRecInfo* info =
+            r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
+        list.append(indexEntry(sums[r.index], info, r));
+    }
+    index["records"] = list;
+    index["imported"] = Json::UInt64(ok);
+    index["failed"] = Json::UInt64(report.records.size() - ok);
+    report.index = index;
+    try {
+        out->writeIndex(index);
+    } catch (const std::exception& e) {
+        throw BadInput(e.what());
+    }
+    report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return report;
+}
+
+}  // namespace kx::cli

@@ -1,0 +1,70 @@
+#pragma once
+// The import job of `kestrix import` and `kestrix demo`, as the host would drive the importer: list, read the
+// catalog, fetch in batches, build each record, write it out, and mark what was written on the tester.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <boost/optional.hpp>
+#include <json/value.h>
+
+#include "tester/host/ImportRecInfo.h"
+#include "tester/host/ServicePassword.h"
+#include "tester/session/KestrixSum.h"
+
+namespace kx::cli {
+
+struct TesterLink {
+    std::string ip;  // ADDR or ADDR:PORT
+    std::string password = Kestrix::Tester::kServicePassword;
+    int timeoutMs = 0;  // 0: the default
+};
+
+// What the tester holds, without any result file fetched.
+struct Catalog {
+    std::string testerName;
+    std::vector<Kestrix::Tester::KestrixSum> summaries;
+    Kestrix::Tester::ImportRecCatalog catalog;  // one entry per summary, same order
+    std::string problem;                        // why nothing was listed, when that was a failure
+};
+
+Catalog readCatalog(const TesterLink& link);
+
+struct ImportOptions {
+    TesterLink link;
+    std::string outDir;
+    boost::optional<std::string> project;  // only this project (with its sites)
+    bool mark = true;
+    bool progress = false;  // a progress line on stderr (only when stderr is a terminal)
+};
+
+struct ImportedRecord {
+    size_t index = 0;  // in the catalog
+    std::string result;  // relative to the output folder, when written
+    std::string record;
+    bool ok = false;
+    std::string error;
+};
+
+struct ImportReport {
+    Catalog catalog;
+    std::vector<ImportedRecord> records;  // the selected records, in catalog order
+    uint64_t bytes = 0;
+    double seconds = 0;
+    bool marked = false;
+    std::vector<std::string> messages;  // for the user, each once, in order
+    size_t failed() const;
+    Json::Value index;  // what DIR/index.json holds
+};
+
+// Throws BadInput when the tester cannot be reached or DIR cannot be used.
+ImportReport runImport(const ImportOptions& options);
+
+// Remote text made fit for a terminal (control characters shown as '?').
+std::string printable(const std::string& text);
+// The catalog as a table on stdout.
+void printCatalog(const Catalog& c);
+// One line naming a record: project/site/cable id (tester file).
+std::string describe(const Kestrix::Tester::KestrixSum& s);
+
+}  // namespace kx::cli

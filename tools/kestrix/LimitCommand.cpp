@@ -1,0 +1,67 @@
+// `kestrix limit FILE [--json]`: a serialized fiber limit as the host sees it through its view.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "Command.h"
+#include "ImportRun.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/setups/TarvelFiberLimit.h"
+
+namespace kx::cli {
+
+namespace {
+
+std::string param(const boost::optional<Kestrix::Tester::MeasParam>& p) {
+    if (!p) return "-";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.*f", p->Precision, p->Value);
+    return buf;
+}
+
+void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
+    std::printf("name:    %s\nkind:    %d%s\nversion: %s\n", printable(limit.GetName()).c_str(), limit.GetKind(),
+                limit.IsLossLength() ? " (loss/length)" : "", printable(limit.GetVersion()).c_str());
+    for (size_t i = 0; i < limit.WavelengthLimitCount(); ++i) {
+        const auto w = limit.GetWavelenghtLimit(i);
+        std::string cats;
+        for (int c : w->GetFiberCategoryList()) cats += (cats.empty() ? "" : ",") + std::to_string(c);
+        std::printf("%d nm  categories %s\n", w->Wavelength(), cats.empty() ? "-" : cats.c_str());
+        std::printf("  length %d m, overall loss %g dB, %g dB/km, adapter %g dB, splice %g dB, test connector %g dB, "
+                    "reference connector %g dB\n",
+                    w->LengthMetersSpec(), w->FixedLossSpec(), w->PerKmLossSpec(), w->AdapterLossSpec(),
+                    w->SpliceLossSpec(), w->TestConnectorLossSpec(), w->ReferenceConnectorLossSpec());
+        std::printf("  events: splice %s dB, connector %s dB, reflectance %s dB, segment %s dB/km\n",
+                    param(w->SpliceEventLossSpec()).c_str(), param(w->ConnectorEventLossSpec()).c_str(),
+                    param(w->EventReflectanceSpec()).c_str(), param(w->SegmentAttenuationCoeffSpec()).c_str());
+        std::string splitters;
+        for (int r : {2, 4, 8, 16, 32, 64, 128, 256})
+            if (auto s = w->SplitterEventLossSpec(r)) splitters += " 1x" + std::to_string(r) + " " + param(s);
+        if (!splitters.empty()) std::printf("  splitters:%s\n", splitters.c_str());
+    }
+}
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("limit", "Show a serialized fiber limit through the host's limit view");
+    cmd->add_option("FILE", opts->file, "Serialized fiber limit")->required()->check(CLI::ExistingFile);
+    cmd->add_flag("--json", opts->json, "Print the view as JSON");
+    cmd->callback([opts] {
+        const auto bytes = readInputFile(opts->file);
+        Kestrix::Tester::TarvelFiberLimit limit;
+        if (!limit.Deserialize(&bytes)) throw BadInput("not a serialized fiber limit: " + opts->file);
+        if (opts->json)
+            std::cout << Kestrix::Tester::hostRecordJsonText(limit.toJson());
+        else
+            printText(limit);
+    });
+});
+
+}  // namespace
+
+}  // namespace kx::cli

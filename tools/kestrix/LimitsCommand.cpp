@@ -1,0 +1,90 @@
+// `kestrix limits DB_FOLDER [--json]`: the limits of a copper limit database ("culim.mnts").
+#include <cstdio>
+#include <iostream>
+
+#include "Command.h"
+#include "copper/CopperLimit.h"
+#include "tester/db/CopperLimitsTbl.h"
+#include "tester/record/HostRecordJson.h"
+
+namespace kx::cli {
+
+namespace {
+
+// Names come from the file: control characters are not passed to the terminal.
+std::string printable(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s) out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    return out;
+}
+
+const char* mediaName(int64_t type) {
+    switch (type) {
+        case 1: return "twisted pair";
+        case 2: return "coax";
+        case 3: return "any";
+        default: return "unset";
+    }
+}
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string folder;
+        bool json = false;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("limits", "List the limits of a copper limit database (culim.mnts in a folder)");
+    cmd->add_option("DB_FOLDER", opts->folder, "Folder holding culim.mnts")->required()->check(CLI::ExistingDirectory);
+    cmd->add_flag("--json", opts->json, "Print the list as JSON");
+    cmd->callback([opts] {
+        Kestrix::Tester::CopperLimitsTbl table;
+        const std::string path = Kestrix::Tester::CopperLimitsTbl::PathIn(opts->folder);
+        if (table.Open(path) != Kestrix::Tester::SQLiteTbl::kOpened)
+            throw BadInput("not a copper limit database: " + path + " (" + table.LastError() + ")");
+        Json::Value list(Json::arrayValue);
+        for (bool row = table.MoveFirst(); row; row = table.MoveNext()) {
+            Json::Value e(Json::objectValue);
+            try {
+                e["name"] = table.name();
+            } catch (const Kestrix::Tester::SQLiteTblError&) {
+                e["name"] = Json::Value();
+            }
+            try {
+                e["type"] = static_cast<Json::Int64>(table.type());
+            } catch (const Kestrix::Tester::SQLiteTblError&) {
+                e["type"] = Json::Value();
+            }
+            try {
+                e["maxFreqKHz"] = static_cast<Json::Int64>(table.maxFreq());
+            } catch (const Kestrix::Tester::SQLiteTblError&) {
+                e["maxFreqKHz"] = Json::Value();
+            }
+            Kestrix::CopperLimit limit;
+            std::string why;
+            if (table.openLimit(limit, &why)) {
+                e["version"] = limit.getDbPkgMfstSummary().getVersionString();
+            } else {
+                e["version"] = Json::Value();
+                e["error"] = why;
+            }
+            list.append(e);
+        }
+        if (opts->json) {
+            std::cout << Kestrix::Tester::hostRecordJsonText(list);
+            return;
+        }
+        std::printf("%-32s %-13s %9s  %s\n", "Name", "Type", "Max MHz", "Version");
+        for (const Json::Value& e : list) {
+            const std::string maxFreq =
+                e["maxFreqKHz"].isNull() ? "?" : std::to_string(e["maxFreqKHz"].asInt64() / 1000);
+            std::printf("%-32s %-13s %9s  %s\n", printable(e["name"].isNull() ? "?" : e["name"].asString()).c_str(),
+                        e["type"].isNull() ? "?" : mediaName(e["type"].asInt64()), maxFreq.c_str(),
+                        e["version"].isNull() ? ("unreadable: " + e["error"].asString()).c_str()
+                                              : e["version"].asString().c_str());
+        }
+    });
+});
+
+}  // namespace
+
+}  // namespace kx::cli

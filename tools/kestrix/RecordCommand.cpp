@@ -1,0 +1,48 @@
+// `kestrix record FILE [--json] [--plots]`: the host record of one result file.
+#include <iostream>
+
+#include "Command.h"
+#include "tester/record/CopperRecordJson.h"
+#include "tester/record/FiberRecordJson.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/record/HostRecordText.h"
+#include "tester/record/TestRecordTarvel.h"
+
+namespace kx::cli {
+
+namespace {
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+        bool plots = false;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("record", "Show the host record of a result file (what import writes beside it)");
+    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
+    cmd->add_flag("--json", opts->json, "Print the host record as JSON");
+    cmd->add_flag("--plots", opts->plots, "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
+    cmd->callback([opts] {
+        Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
+        Kestrix::Tester::RecordSummary summary;
+        if (!Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, record.SerializedResult()) ||
+            record.SerializedResult().empty())
+            throw BadInput("not a readable result file: " + opts->file);
+        if (opts->json || opts->plots) {
+            Json::Value j = Kestrix::Tester::hostRecordJson(record);
+            if (opts->plots && j.isMember("Copper") && !j["Copper"].isNull())
+                j["Copper"] = Kestrix::Tester::copperTestsJson(record, true);
+            if (opts->plots && j.isMember("Fiber") && !j["Fiber"].isNull())
+                j["Fiber"] = Kestrix::Tester::fiberTestsJson(record, true);
+            std::cout << Kestrix::Tester::hostRecordJsonText(j);
+        } else {
+            std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::copperTestsText(record)
+                      << Kestrix::Tester::fiberTestsText(record);
+        }
+    });
+});
+
+}  // namespace
+
+}  // namespace kx::cli

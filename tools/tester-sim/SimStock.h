@@ -1,0 +1,36 @@
+#pragma once
+// A stocked tester: the file system a tester has after some weeks of work. Projects in "master.sql" (one of
+// them a site of another), a "project.sql" per project listing its results, and result files written by the
+// library's own writers, one of every kind the model knows, with database rows that agree with the files.
+//
+//   Kestrix::Sim::stockTester(root, {.extraRecords = 10000});   // then serve root with TesterSim
+#include <cstdint>
+#include <filesystem>
+
+namespace Kestrix::Sim {
+
+// Where the tester keeps its projects, and the databases' names.
+inline constexpr const char* kProjectsFolder = "/microsd_userdata/projects";
+inline constexpr const char* kMasterDbName = "master.sql";
+inline constexpr const char* kProjectDbName = "project.sql";
+
+struct StockOptions {
+    int extraRecords = 0;  // generated results spread over the projects, for scale runs
+    uint32_t seed = 1;     // of the generated results' names, dates, statuses and lengths
+};
+
+// Creates root (when missing) with the tester's folders and stocks it. A folder that already holds a master
+// database is left as it is. The master database is written last, so an interrupted run is stocked again.
+// Throws std::runtime_error when a file cannot be written.
+void stockTester(const std::filesystem::path& root, const StockOptions& options);
+
+// True when root is missing or an empty folder: what `kestrix sim --root` stocks.
+bool wantsStock(const std::filesystem::path& root);
+
+}  // namespace Kestrix::Sim
+
+namespace Kestrix::Tester {
+// The importer's tests reach the stock under this name too.
+using Kestrix::Sim::StockOptions;
+using Kestrix::Sim::stockTester;
+}  // namespace Kestrix::Tester
