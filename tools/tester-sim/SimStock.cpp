@@ -51,6 +51,8 @@ const RecordSpec kRecords[] = {
     {0, StockKind::faultMap, "FM-RISER-2", kFirstDay + kDay + 600},
     {0, StockKind::realTimeTrace, "RTT SPARE 1", kFirstDay + kDay + 2400},
     {0, StockKind::endFaceImage, "EF-PP-A01", kFirstDay + kDay + 5400},
+    {0, StockKind::otdrEnd1, "OTDR-PP-A03", kFirstDay + 2 * kDay + 600},
+    {0, StockKind::otdrEnd2, "OTDR-PP-A03", kFirstDay + 2 * kDay + 4200},
     {1, StockKind::lossLength, "LL-B-101", kFirstDay + 3 * kDay + 900},
     {1, StockKind::lossLengthPass, "LL-B-102", kFirstDay + 3 * kDay + 1500},
     {1, StockKind::powerMeter, "PM-B-101", kFirstDay + 3 * kDay + 2100},
