@@ -72,7 +72,7 @@ std::string fileNameFor(int64_t key, const std::string& cableId) {
                            c == ' ' || c == '-' || c == '_' || c == '.';
         safe.push_back(plain ? c : '_');
     }
-    char head[16];
+    char head[32];
     std::snprintf(head, sizeof head, "%06lld_", static_cast<long long>(key));
     return head + safe + ".res";
 }
