@@ -59,6 +59,7 @@ struct ImportCliOptions {
     std::string project;
     bool noMark = false;
     bool json = false;
+    bool serial = false;
 };
 
 int import(ImportCliOptions o) {
@@ -66,6 +67,7 @@ int import(ImportCliOptions o) {
         o.import.project = o.project;
     o.import.mark = !o.noMark;
     o.import.progress = !o.json;
+    o.import.overlapped = !o.serial;
     auto r = kx::cli::runImport(o.import);
     if (r.catalog.summaries.empty() && !r.catalog.problem.empty())
         throw BadInput(r.catalog.problem);
@@ -144,6 +146,7 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         cmd->add_option("--project", o->project, "Only this project (with its sites)");
         cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
         cmd->add_flag("--json", o->json, "Print the index as JSON");
+        cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
         cmd->callback([o] {
             if (import(*o) != kx::cli::kExitOk)
                 throw BadInput("not every record was imported");

@@ -209,6 +209,7 @@ ImportReport runImport(const ImportOptions& o) {
         throw BadInput(e.what());
     }
     auto com = connect(o.link, log);
+    com->setOverlappedTransfers(o.overlapped);
     ImportReport report;
     report.catalog = listAll(*com, log);
     const auto& sums = report.catalog.summaries;

@@ -36,6 +36,7 @@ struct ImportOptions {
     boost::optional<std::string> project;  // only this project (with its sites)
     bool mark = true;
     bool progress = false;  // a progress line on stderr (only when stderr is a terminal)
+    bool overlapped = true;  // several transfers in flight on the connection
 };
 
 struct ImportedRecord {
