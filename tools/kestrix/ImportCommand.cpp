@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -44,7 +45,8 @@ bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json
             std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
                          kx::cli::printable(rec.error).c_str());
     if (json) {
-        std::cout << Json::StyledWriter().write(r.index);
+        std::ifstream index(r.indexPath, std::ios::binary);
+        std::cout << index.rdbuf();
     } else {
         std::printf("imported %zu of %zu records (%.1f MB) into %s in %.1f s%s\n", r.records.size() - r.failed(),
                     r.records.size(), static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds,

@@ -186,6 +186,52 @@ void ImportOutput::write(size_t i, const std::vector<uint8_t>& result, const std
     }
 }
 
+ImportOutput::~ImportOutput() {
+    if (_index) {
+        std::fclose(_index);
+        ::unlink(_indexTemp.c_str());
+    }
+}
+
+void ImportOutput::beginIndex(const std::string& tester) {
+    _indexTemp = (_dir / ".index.json.tmp-XXXXXX").string();
+    const int fd = ::mkstemp(_indexTemp.data());
+    if (fd < 0 || !(_index = ::fdopen(fd, "w"))) {
+        if (fd >= 0)
+            ::close(fd);
+        throw std::runtime_error("cannot write " + (_dir / "index.json").string() + ": " + std::strerror(errno));
+    }
+    _firstEntry = true;
+    const std::string head = "{\n   \"tester\" : " + Json::FastWriter().write(Json::Value(tester));
+    std::fprintf(_index, "%s", head.substr(0, head.size() - 1).c_str());
+    std::fprintf(_index, ",\n   \"records\" : [");
+}
+
+void ImportOutput::addIndexEntry(const Json::Value& entry) {
+    if (!_index)
+        return;
+    std::string text = Json::StyledWriter().write(entry);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    std::fprintf(_index, "%s\n%s", _firstEntry ? "" : ",", text.c_str());
+    _firstEntry = false;
+}
+
+void ImportOutput::endIndex(uint64_t imported, uint64_t failed) {
+    if (!_index)
+        return;
+    std::fprintf(_index, "\n   ],\n   \"imported\" : %llu,\n   \"failed\" : %llu\n}\n",
+                 static_cast<unsigned long long>(imported), static_cast<unsigned long long>(failed));
+    ::fchmod(::fileno(_index), 0644);
+    const bool ok = std::fflush(_index) == 0 && !std::ferror(_index);
+    std::fclose(_index);
+    _index = nullptr;
+    if (!ok || ::rename(_indexTemp.c_str(), (_dir / "index.json").c_str()) != 0) {
+        ::unlink(_indexTemp.c_str());
+        throw std::runtime_error("cannot write " + (_dir / "index.json").string());
+    }
+}
+
 void ImportOutput::writeIndex(const Json::Value& index) {
     writeAtomically(_dir / "index.json", Json::StyledWriter().write(index));
 }

@@ -223,6 +223,13 @@ ImportReport runImport(const ImportOptions& o) {
     for (size_t i : selected)
         planned.push_back({sums[i].project, sums[i].site, sums[i].id, sums[i].fileName, sums[i].key});
     out->plan(planned);
+    planned.clear();
+    planned.shrink_to_fit();
+    try {
+        out->beginIndex(report.catalog.testerName);
+    } catch (const std::exception& e) {
+        throw BadInput(e.what());
+    }
 
     ImportProgress progress(o.progress, selected.size());
     TaskManager tm;
@@ -273,6 +280,9 @@ ImportReport runImport(const ImportOptions& o) {
                 if (seen.insert(text).second)
                     report.messages.push_back(text);
             }
+            const ImportRecInfo* info =
+                index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[index] : nullptr;
+            out->addIndexEntry(indexEntry(sums[index], info, r));
             report.records.push_back(std::move(r));
         }
         progress.update(pos, report.bytes);
@@ -289,25 +299,12 @@ ImportReport runImport(const ImportOptions& o) {
     }
     addMessages(report.messages, seen);
     com->CloseImport();
-
-    Json::Value index(Json::objectValue);
-    index["tester"] = report.catalog.testerName;
-    Json::Value list(Json::arrayValue);
-    for (size_t p = 0; p < report.records.size(); ++p) {
-        const auto& r = report.records[p];
-        const ImportRecInfo* info =
-            r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
-        list.append(indexEntry(sums[r.index], info, r));
-    }
-    index["records"] = list;
-    index["imported"] = Json::UInt64(ok);
-    index["failed"] = Json::UInt64(report.records.size() - ok);
-    report.index = index;
     try {
-        out->writeIndex(index);
+        out->endIndex(ok, report.records.size() - ok);
     } catch (const std::exception& e) {
         throw BadInput(e.what());
     }
+    report.indexPath = (out->dir() / "index.json").string();
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return report;
 }

@@ -55,7 +55,7 @@ struct ImportReport {
     bool marked = false;
     std::vector<std::string> messages;  // for the user, each once, in order
     size_t failed() const;
-    Json::Value index;  // what DIR/index.json holds
+    std::string indexPath;  // DIR/index.json
 };
 
 // Throws BadInput when the tester cannot be reached or DIR cannot be used.
