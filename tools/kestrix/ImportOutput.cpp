@@ -58,12 +58,15 @@ std::string safeName(const std::string& name, size_t maxBytes) {
         out.resize(cut);
     }
     if (out.empty())
-        out = "_";
+        out.push_back('_');
     return out;
 }
 
 void writeAtomically(const fs::path& path, const std::string& bytes) {
-    std::string temp = (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    std::string name(1, '.');
+    name += path.filename().string();
+    name += ".tmp-XXXXXX";
+    std::string temp = (path.parent_path() / name).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
@@ -128,10 +131,13 @@ void ImportOutput::plan(const std::vector<OutputRecord>& records) {
     std::vector<std::string> stems;
     std::unordered_map<std::string, int> uses;
     for (const auto& r : records) {
-        std::string folder = safeName(r.project);
-        if (!r.site.empty())
-            folder += "/" + safeName(r.site);
-        std::string stem = folder + "/" + safeName(r.cableId);
+        std::string stem = safeName(r.project);
+        if (!r.site.empty()) {
+            stem.push_back('/');
+            stem += safeName(r.site);
+        }
+        stem.push_back('/');
+        stem += safeName(r.cableId);
         ++uses[stem];
         stems.push_back(std::move(stem));
         _testerFiles.push_back(r.testerFile);
@@ -145,8 +151,10 @@ void ImportOutput::plan(const std::vector<OutputRecord>& records) {
         // So is a record whose plain name a different record had in an earlier run.
         auto owner = previousOwner.find(stems[i] + ".result");
         const bool takenBefore = owner != previousOwner.end() && owner->second != records[i].testerFile;
-        if (uses[stems[i]] > 1 || takenBefore)
-            stems[i] += "~" + std::to_string(records[i].key);
+        if (uses[stems[i]] > 1 || takenBefore) {
+            stems[i].push_back('~');
+            stems[i] += std::to_string(records[i].key);
+        }
         _planned.push_back(stems[i]);
         _plannedSet.insert(stems[i] + ".result");
     }
