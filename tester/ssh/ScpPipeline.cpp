@@ -59,7 +59,9 @@ std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& re
         throw SshError(SshErrorKind::Protocol, readLine(ch, timeoutMs));
     if (kind != 'C')
         throw SshError(SshErrorKind::Protocol, "unexpected SCP reply for " + remotePath);
-    const uint64_t size = fileLineSize("C" + readLine(ch, timeoutMs));
+    std::string line(1, 'C');
+    line += readLine(ch, timeoutMs);
+    const uint64_t size = fileLineSize(line);
     if (size > maxFileSize)
         throw SshError(SshErrorKind::Protocol,
                        "scp: " + remotePath + " is larger than " + std::to_string(maxFileSize) + " bytes");
@@ -102,7 +104,8 @@ void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files,
             auto quoted = singleQuoted(f.remotePath);
             if (!quoted || f.remotePath.empty())
                 throw SshError(SshErrorKind::Usage, "remote path cannot be sent: \"" + f.remotePath + "\"");
-            command += " " + *quoted;
+            command.push_back(' ');
+            command += *quoted;
         }
         Channel ch(client);
         ch.exec(command);
