@@ -44,6 +44,7 @@ struct ImportedRecord {
     std::string result;  // relative to the output folder, when written
     std::string record;
     bool ok = false;
+    bool written = false;  // both files are in place
     std::string error;
 };
 
