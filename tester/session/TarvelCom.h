@@ -69,6 +69,10 @@ public:
     // Why the last listing found nothing ("" when it found results or the tester simply has none).
     const std::string& ListingProblem() const { return m_listingProblem; }
 
+    // Batches fetch their files in one transfer (the default), or one transfer per file as a plain group
+    // read does.
+    void setOverlappedTransfers(bool on) { m_overlapped = on; }
+
     // Shell time-out while the tester marks `keys` results.
     static int MarkingTimeoutMs(size_t keys) { return static_cast<int>((keys / 1000 + 1) * 3000); }
     // The upload-list container of one project's keys (each cut to 32 bits).
@@ -171,11 +175,13 @@ private:
     void listProject(const std::filesystem::path& tempDir, const std::string& dirName, const std::string& project,
                      const std::string& site, const std::string& keyProject);
     bool batchLostConnection();
+    bool readGroupOverlapped(FileCopyGroup* group);
 
     std::vector<KestrixSum> m_summaries;
     std::unique_ptr<FileCopyGroup> m_batch;
     std::string m_listingProblem;
     bool m_lostConnectionShown = false;
+    bool m_overlapped = true;
 };
 
 }  // namespace Kestrix::Tester

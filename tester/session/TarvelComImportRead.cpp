@@ -6,6 +6,7 @@
 #include "tester/host/Log.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
+#include "tester/ssh/ScpPipeline.h"
 #include "tester/ssh/ShellQuote.h"
 
 namespace Kestrix::Tester {
@@ -33,6 +34,36 @@ bool TarvelCom::batchLostConnection() {
         }
     }
     return missing;
+}
+
+// The group read as one transfer of all its files; the same outcome per file, logs and failures.
+bool TarvelCom::readGroupOverlapped(FileCopyGroup* group) {
+    if (!group || group->size() == 0)
+        return false;
+    if (!m_client && !OpenCurrentTester())
+        return false;
+    if (group->size() > kScpChannelCount)
+        return false;
+    UploadProgress::begin(0, nullptr);
+    std::vector<PipelinedFile> files;
+    for (const auto& f : group->files())
+        files.push_back({f.remotePath, boost::none, {}, false});
+    getFilesInOneTransfer(*m_client, files, kDefaultTimeoutMs, uint64_t(4) << 30);
+    bool lost = false;
+    for (size_t i = 0; i < files.size(); ++i) {
+        FileCopyInfo& f = group->files()[i];
+        f.data = std::move(files[i].data);
+        f.done = true;
+        if (!f.data) {
+            Log::ErrMsg("SCP exception: " + files[i].error, fillIn("SourceFile={0}", f.remotePath));
+            lost = lost || files[i].socketError;
+        }
+    }
+    if (lost) {
+        DropScp();
+        Close();
+    }
+    return group->GroupFinished();
 }
 
 int TarvelCom::ReadRecordBatch(const ImportBatchDefn* batchDefn, TaskManager*) {
@@ -63,7 +94,10 @@ int TarvelCom::ReadRecordBatch(const ImportBatchDefn* batchDefn, TaskManager*) {
                     where.push_back(i);
                 }
             }
-            ReadFileGroup(&pending);
+            if (m_overlapped)
+                readGroupOverlapped(&pending);
+            else
+                ReadFileGroup(&pending);
             for (size_t k = 0; k < where.size(); ++k)
                 m_batch->files()[where[k]] = std::move(pending.files()[k]);
         }

@@ -44,7 +44,7 @@ std::vector<std::string> receiveTree(Client& c, const std::string& command) {
             steps.push_back("C " + line.substr(sp2 + 1) + " " + data.substr(0, size));
         } else {
             steps.push_back("? " + line.substr(1));
-            break;
+            continue;  // an error line needs no acknowledgement
         }
         Client::send(ch, ack);
     }
@@ -63,6 +63,10 @@ TEST(SimScpTree, SendsAFolderDepthFirst) {
     EXPECT_EQ(receiveTree(c, "scp -r -f /tmp/tree"),
               (std::vector<std::string>{"D tree", "D a dir", "C empty ", "C x.res xx", "E", "C b.res bbb", "E"}));
     EXPECT_EQ(receiveTree(c, "scp -r -f /tmp/tree/b.res"), (std::vector<std::string>{"C b.res bbb"}));
+    // Several sources in one transfer: a path that cannot be sent is reported, the next one still comes.
+    EXPECT_EQ(receiveTree(c, "scp -f /tmp/tree/b.res /tmp/none '/tmp/tree/a dir/x.res' /tmp/tree"),
+              (std::vector<std::string>{"C b.res bbb", "? scp: /tmp/none: No such file or directory", "C x.res xx",
+                                        "? scp: /tmp/tree: not a regular file"}));
     const auto missing = receiveTree(c, "scp -r -f /tmp/none");
     ASSERT_EQ(missing.size(), 1u);
     EXPECT_NE(missing[0].find("No such file"), std::string::npos);

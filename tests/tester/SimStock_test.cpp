@@ -165,6 +165,7 @@ using Kestrix::FiberTestType;
 struct Contents {
     std::multiset<FiberTestType> fiberTests;
     std::map<std::string, std::vector<Kestrix::CopperResult>> copper;
+    std::map<std::string, std::vector<std::set<FiberTestType>>> fiberByName;
     bool lossLengthBothWays = false;
 };
 
@@ -179,7 +180,9 @@ Contents readEverything(const fs::path& root) {
                 EXPECT_EQ(Kestrix::FiberResultReader::readResult(f, bytes.data(), size),
                           Kestrix::ResultReaderStatus::success)
                     << r.fileName;
+                auto& types = c.fiberByName[r.name].emplace_back();
                 for (const auto& t : f.tests) {
+                    types.insert(t->summary.testType);
                     c.fiberTests.insert(t->summary.testType);
                     if (const auto* ll = dynamic_cast<const Kestrix::FiberLossLengthTest*>(t.get())) {
                         std::set<Kestrix::CableEnd> ends;
@@ -210,6 +213,14 @@ TEST(SimStock, EveryKindOfResultIsStockedAndReadsBack) {
         EXPECT_GE(c.fiberTests.count(type), 1u) << Kestrix::toString(type);
     }
     EXPECT_TRUE(c.lossLengthBothWays);
+    // One fiber tested from each end, each end stored as a result of its own.
+    bool endsApart = false;
+    for (const auto& [name, results] : c.fiberByName) {
+        const std::set<FiberTestType> one{FiberTestType::otdrEnd1};
+        const std::set<FiberTestType> two{FiberTestType::otdrEnd2};
+        endsApart = endsApart || (results.size() == 2 && results[0] == one && results[1] == two);
+    }
+    EXPECT_TRUE(endsApart);
 
     bool cat6APass = false;
     bool failing = false;

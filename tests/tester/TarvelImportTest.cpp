@@ -266,17 +266,27 @@ TEST_F(BatchTest, ADroppedConnectionIsRetriedOnANewOne) {
 }
 
 TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
-    Kestrix::Sim::SimFaults faults;
-    faults.dropAfterScpBytes = 350;
-    faults.refuseLogin = true;  // the tester does not take the connection back
-    sim->setFaults(faults);
-    ImportBatchDefn batch{0, 10};
-    EXPECT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kFailed);
+    ImportBatchDefn first{0, 3};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&first, nullptr), ImportStatus::kDone);
     std::unique_ptr<TestRecordTarvel> rec;
-    int kept = 0;
-    for (int64_t i = 0; i < 10; ++i)
-        kept += tarvel->ReadTestRecord(rec, &i, 1, nullptr) == ImportStatus::kDone ? 1 : 0;
-    EXPECT_EQ(kept, 3);
+    for (int64_t i = 0; i < 3; ++i)
+        ASSERT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+
+    Kestrix::Sim::SimFaults faults;
+    faults.dropAfterScpBytes = 400;  // inside the next batch
+    faults.refuseLogin = true;       // the tester does not take the connection back
+    sim->setFaults(faults);
+    ImportBatchDefn batch{3, 10};
+    EXPECT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kFailed);
+    // Files that arrived before the drop are records; the others are not loaded.
+    for (int64_t i = 3; i < 10; ++i) {
+        const int st = tarvel->ReadTestRecord(rec, &i, 1, nullptr);
+        if (st != ImportStatus::kDone) {
+            EXPECT_EQ(st, ImportStatus::kNotLoaded);
+            break;
+        }
+        EXPECT_EQ(rec->SerializedResult(), stored(static_cast<int>(i)));
+    }
     ImportBatchDefn next{10, 12};
     EXPECT_EQ(tarvel->ReadRecordBatch(&next, nullptr), ImportStatus::kFailed);
     int lost = 0;
@@ -289,6 +299,10 @@ TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
         }
     }
     EXPECT_EQ(lost, 1);
+    // Only the records built are on the upload list.
+    ASSERT_EQ(tarvel->uploadKeys().size(), 1u);
+    EXPECT_GE(tarvel->uploadKeys()[0].GetKeys().size(), 3u);
+    EXPECT_LT(tarvel->uploadKeys()[0].GetKeys().size(), 10u);
 }
 
 TEST(UploadList, KeysCutTo32BitsInOneSection) {

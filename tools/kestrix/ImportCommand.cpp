@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -44,7 +45,8 @@ bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json
             std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
                          kx::cli::printable(rec.error).c_str());
     if (json) {
-        std::cout << Json::StyledWriter().write(r.index);
+        std::ifstream index(r.indexPath, std::ios::binary);
+        std::cout << index.rdbuf();
     } else {
         std::printf("imported %zu of %zu records (%.1f MB) into %s in %.1f s%s\n", r.records.size() - r.failed(),
                     r.records.size(), static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds,
@@ -59,6 +61,7 @@ struct ImportCliOptions {
     std::string project;
     bool noMark = false;
     bool json = false;
+    bool serial = false;
 };
 
 int import(ImportCliOptions o) {
@@ -66,6 +69,7 @@ int import(ImportCliOptions o) {
         o.import.project = o.project;
     o.import.mark = !o.noMark;
     o.import.progress = !o.json;
+    o.import.overlapped = !o.serial;
     auto r = kx::cli::runImport(o.import);
     if (r.catalog.summaries.empty() && !r.catalog.problem.empty())
         throw BadInput(r.catalog.problem);
@@ -144,6 +148,7 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         cmd->add_option("--project", o->project, "Only this project (with its sites)");
         cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
         cmd->add_flag("--json", o->json, "Print the index as JSON");
+        cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
         cmd->callback([o] {
             if (import(*o) != kx::cli::kExitOk)
                 throw BadInput("not every record was imported");

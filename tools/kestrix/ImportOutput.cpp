@@ -58,12 +58,15 @@ std::string safeName(const std::string& name, size_t maxBytes) {
         out.resize(cut);
     }
     if (out.empty())
-        out = "_";
+        out.push_back('_');
     return out;
 }
 
 void writeAtomically(const fs::path& path, const std::string& bytes) {
-    std::string temp = (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    std::string name(1, '.');
+    name += path.filename().string();
+    name += ".tmp-XXXXXX";
+    std::string temp = (path.parent_path() / name).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
@@ -128,10 +131,13 @@ void ImportOutput::plan(const std::vector<OutputRecord>& records) {
     std::vector<std::string> stems;
     std::unordered_map<std::string, int> uses;
     for (const auto& r : records) {
-        std::string folder = safeName(r.project);
-        if (!r.site.empty())
-            folder += "/" + safeName(r.site);
-        std::string stem = folder + "/" + safeName(r.cableId);
+        std::string stem = safeName(r.project);
+        if (!r.site.empty()) {
+            stem.push_back('/');
+            stem += safeName(r.site);
+        }
+        stem.push_back('/');
+        stem += safeName(r.cableId);
         ++uses[stem];
         stems.push_back(std::move(stem));
         _testerFiles.push_back(r.testerFile);
@@ -145,8 +151,10 @@ void ImportOutput::plan(const std::vector<OutputRecord>& records) {
         // So is a record whose plain name a different record had in an earlier run.
         auto owner = previousOwner.find(stems[i] + ".result");
         const bool takenBefore = owner != previousOwner.end() && owner->second != records[i].testerFile;
-        if (uses[stems[i]] > 1 || takenBefore)
-            stems[i] += "~" + std::to_string(records[i].key);
+        if (uses[stems[i]] > 1 || takenBefore) {
+            stems[i].push_back('~');
+            stems[i] += std::to_string(records[i].key);
+        }
         _planned.push_back(stems[i]);
         _plannedSet.insert(stems[i] + ".result");
     }
@@ -183,6 +191,52 @@ void ImportOutput::write(size_t i, const std::vector<uint8_t>& result, const std
                 // An index edited to point outside DIR is ignored.
             }
         }
+    }
+}
+
+ImportOutput::~ImportOutput() {
+    if (_index) {
+        std::fclose(_index);
+        ::unlink(_indexTemp.c_str());
+    }
+}
+
+void ImportOutput::beginIndex(const std::string& tester) {
+    _indexTemp = (_dir / ".index.json.tmp-XXXXXX").string();
+    const int fd = ::mkstemp(_indexTemp.data());
+    if (fd < 0 || !(_index = ::fdopen(fd, "w"))) {
+        if (fd >= 0)
+            ::close(fd);
+        throw std::runtime_error("cannot write " + (_dir / "index.json").string() + ": " + std::strerror(errno));
+    }
+    _firstEntry = true;
+    const std::string head = "{\n   \"tester\" : " + Json::FastWriter().write(Json::Value(tester));
+    std::fprintf(_index, "%s", head.substr(0, head.size() - 1).c_str());
+    std::fprintf(_index, ",\n   \"records\" : [");
+}
+
+void ImportOutput::addIndexEntry(const Json::Value& entry) {
+    if (!_index)
+        return;
+    std::string text = Json::StyledWriter().write(entry);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    std::fprintf(_index, "%s\n%s", _firstEntry ? "" : ",", text.c_str());
+    _firstEntry = false;
+}
+
+void ImportOutput::endIndex(uint64_t imported, uint64_t failed) {
+    if (!_index)
+        return;
+    std::fprintf(_index, "\n   ],\n   \"imported\" : %llu,\n   \"failed\" : %llu\n}\n",
+                 static_cast<unsigned long long>(imported), static_cast<unsigned long long>(failed));
+    ::fchmod(::fileno(_index), 0644);
+    const bool ok = std::fflush(_index) == 0 && !std::ferror(_index);
+    std::fclose(_index);
+    _index = nullptr;
+    if (!ok || ::rename(_indexTemp.c_str(), (_dir / "index.json").c_str()) != 0) {
+        ::unlink(_indexTemp.c_str());
+        throw std::runtime_error("cannot write " + (_dir / "index.json").string());
     }
 }
 

@@ -3,6 +3,7 @@
 // beside it as <cable id>.json, and DIR/index.json listing every record. Names come from the tester and are
 // made safe here; no path ever leaves DIR. Every file is written under a temporary name and renamed.
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -34,6 +35,9 @@ class ImportOutput {
 public:
     // Reads DIR/index.json of an earlier run, if any, so that a record imported again replaces its old files.
     explicit ImportOutput(std::filesystem::path dir);
+    ~ImportOutput();
+    ImportOutput(const ImportOutput&) = delete;
+    ImportOutput& operator=(const ImportOutput&) = delete;
 
     // Decides the names of all records of this import (duplicates of one cable id in one folder get the
     // record's key added). Call once, before writing.
@@ -47,6 +51,12 @@ public:
     void write(size_t i, const std::vector<uint8_t>& result, const std::string& hostRecordJson);
     void writeIndex(const Json::Value& index);
 
+    // DIR/index.json written as records come, so that no list of every entry is held in memory:
+    // beginIndex, then addIndexEntry per record, then endIndex (which renames it into place).
+    void beginIndex(const std::string& tester);
+    void addIndexEntry(const Json::Value& entry);
+    void endIndex(uint64_t imported, uint64_t failed);
+
     const std::filesystem::path& dir() const { return _dir; }
 
 private:
@@ -58,6 +68,9 @@ private:
     std::set<std::string> _plannedSet;            // relative result paths of this import
     std::vector<std::string> _testerFiles;
     std::map<std::string, std::string> _previous;  // tester file -> relative result path of an earlier run
+    std::FILE* _index = nullptr;
+    std::string _indexTemp;
+    bool _firstEntry = true;
 };
 
 }  // namespace kx::cli

@@ -5,7 +5,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include <json/writer.h>
 
@@ -146,6 +151,76 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Imp
     return v;
 }
 
+// Decodes each record for its host record and writes both files, on a few threads; the outcome goes into
+// the record's own slot of `records`.
+class RecordWriters {
+public:
+    static constexpr size_t kThreads = 4;
+    static constexpr size_t kQueued = 64;
+
+    RecordWriters(ImportOutput& out, std::vector<ImportedRecord>& records) : _out(out), _records(records) {
+        for (size_t i = 0; i < kThreads; ++i)
+            _threads.emplace_back([this] { work(); });
+    }
+    ~RecordWriters() { finish(); }
+
+    void submit(size_t pos, std::unique_ptr<TestRecordTarvel> record) {
+        std::unique_lock<std::mutex> lock(_mutex);
+        _room.wait(lock, [this] { return _queue.size() < kQueued; });
+        _queue.emplace_back(pos, std::move(record));
+        _ready.notify_one();
+    }
+    void finish() {
+        {
+            std::lock_guard<std::mutex> lock(_mutex);
+            _closing = true;
+        }
+        _ready.notify_all();
+        for (auto& t : _threads)
+            if (t.joinable())
+                t.join();
+    }
+    uint64_t bytes() const { return _bytes.load(); }
+
+private:
+    void work() {
+        for (;;) {
+            std::pair<size_t, std::unique_ptr<TestRecordTarvel>> task;
+            {
+                std::unique_lock<std::mutex> lock(_mutex);
+                _ready.wait(lock, [this] { return _closing || !_queue.empty(); });
+                if (_queue.empty())
+                    return;
+                task = std::move(_queue.front());
+                _queue.pop_front();
+                _room.notify_one();
+            }
+            ImportedRecord& r = _records[task.first];
+            try {
+                const std::string json = Json::StyledWriter().write(hostRecordJson(*task.second));
+                _out.write(task.first, task.second->SerializedResult(), json);
+                r.ok = true;
+                r.written = true;
+                r.result = _out.resultPath(task.first);
+                r.record = _out.recordPath(task.first);
+                _bytes += task.second->SerializedResult().size();
+            } catch (const std::exception& e) {
+                r.error = e.what();
+            }
+        }
+    }
+
+    ImportOutput& _out;
+    std::vector<ImportedRecord>& _records;
+    std::mutex _mutex;
+    std::condition_variable _ready;
+    std::condition_variable _room;
+    std::deque<std::pair<size_t, std::unique_ptr<TestRecordTarvel>>> _queue;
+    bool _closing = false;
+    std::atomic<uint64_t> _bytes{0};
+    std::vector<std::thread> _threads;
+};
+
 void addMessages(std::vector<std::string>& out, std::set<std::string>& seen) {
     for (const auto& m : Err::TakePending()) {
         const std::string text = m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
@@ -209,6 +284,7 @@ ImportReport runImport(const ImportOptions& o) {
         throw BadInput(e.what());
     }
     auto com = connect(o.link, log);
+    com->setOverlappedTransfers(o.overlapped);
     ImportReport report;
     report.catalog = listAll(*com, log);
     const auto& sums = report.catalog.summaries;
@@ -222,11 +298,23 @@ ImportReport runImport(const ImportOptions& o) {
     for (size_t i : selected)
         planned.push_back({sums[i].project, sums[i].site, sums[i].id, sums[i].fileName, sums[i].key});
     out->plan(planned);
+    planned.clear();
+    planned.shrink_to_fit();
+    try {
+        out->beginIndex(report.catalog.testerName);
+    } catch (const std::exception& e) {
+        throw BadInput(e.what());
+    }
 
     ImportProgress progress(o.progress, selected.size());
     TaskManager tm;
     bool lost = false;
     size_t pos = 0;
+    report.records.resize(selected.size());
+    std::vector<char> submitted(selected.size(), 0);
+    // Records are decoded and written by a few threads while the next batches are fetched: creating files
+    // costs more than fetching them. The session itself stays on this thread.
+    RecordWriters writers(*out, report.records);
     while (pos < selected.size()) {
         // A batch is a run of consecutive catalog indices, at most ten.
         size_t n = 1;
@@ -239,7 +327,7 @@ ImportReport runImport(const ImportOptions& o) {
             lost = true;
         for (size_t k = 0; k < n; ++k, ++pos) {
             const size_t index = selected[pos];
-            ImportedRecord r;
+            ImportedRecord& r = report.records[pos];
             r.index = index;
             std::unique_ptr<TestRecordTarvel> record;
             const int64_t key = static_cast<int64_t>(index);
@@ -247,18 +335,8 @@ ImportReport runImport(const ImportOptions& o) {
             const int st = com->ReadTestRecord(record, &key, 1, &tm);
             auto pending = Err::TakePending();
             if (st == ImportStatus::kDone && record) {
-                try {
-                    const std::string json = Json::StyledWriter().write(hostRecordJson(*record));
-                    out->write(pos, record->SerializedResult(), json);
-                    r.ok = true;
-                    r.result = out->resultPath(pos);
-                    r.record = out->recordPath(pos);
-                    report.bytes += record->SerializedResult().size();
-                } catch (const std::exception& e) {
-                    // Not kept here, so not marked imported on the tester.
-                    com->ForgetUploadKey(sums[index].keyProject, sums[index].key);
-                    r.error = e.what();
-                }
+                submitted[pos] = 1;
+                writers.submit(pos, std::move(record));
             } else if (!pending.empty()) {
                 r.error = pending.back().text;
             } else if (lost) {
@@ -272,15 +350,25 @@ ImportReport runImport(const ImportOptions& o) {
                 if (seen.insert(text).second)
                     report.messages.push_back(text);
             }
-            report.records.push_back(std::move(r));
         }
-        progress.update(pos, report.bytes);
+        progress.update(pos, writers.bytes());
     }
+    writers.finish();
+    report.bytes = writers.bytes();
     progress.update(pos, report.bytes, true);
 
     size_t ok = 0;
-    for (const auto& r : report.records)
+    for (size_t p = 0; p < report.records.size(); ++p) {
+        const ImportedRecord& r = report.records[p];
         ok += r.ok ? 1 : 0;
+        const KestrixSum& sum = sums[r.index];
+        // Built but not kept here, so not marked imported on the tester.
+        if (submitted[p] && !r.written)
+            com->ForgetUploadKey(sum.keyProject, sum.key);
+        const ImportRecInfo* info =
+            r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
+        out->addIndexEntry(indexEntry(sum, info, r));
+    }
     // After a lost connection the marking needs a new one; without it nothing is marked.
     if (o.mark && ok > 0 && (!lost || com->IsConnected())) {
         com->FinishImport();
@@ -288,25 +376,12 @@ ImportReport runImport(const ImportOptions& o) {
     }
     addMessages(report.messages, seen);
     com->CloseImport();
-
-    Json::Value index(Json::objectValue);
-    index["tester"] = report.catalog.testerName;
-    Json::Value list(Json::arrayValue);
-    for (size_t p = 0; p < report.records.size(); ++p) {
-        const auto& r = report.records[p];
-        const ImportRecInfo* info =
-            r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
-        list.append(indexEntry(sums[r.index], info, r));
-    }
-    index["records"] = list;
-    index["imported"] = Json::UInt64(ok);
-    index["failed"] = Json::UInt64(report.records.size() - ok);
-    report.index = index;
     try {
-        out->writeIndex(index);
+        out->endIndex(ok, report.records.size() - ok);
     } catch (const std::exception& e) {
         throw BadInput(e.what());
     }
+    report.indexPath = (out->dir() / "index.json").string();
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return report;
 }

@@ -36,6 +36,7 @@ struct ImportOptions {
     boost::optional<std::string> project;  // only this project (with its sites)
     bool mark = true;
     bool progress = false;  // a progress line on stderr (only when stderr is a terminal)
+    bool overlapped = true;  // several transfers in flight on the connection
 };
 
 struct ImportedRecord {
@@ -43,6 +44,7 @@ struct ImportedRecord {
     std::string result;  // relative to the output folder, when written
     std::string record;
     bool ok = false;
+    bool written = false;  // both files are in place
     std::string error;
 };
 
@@ -54,7 +56,7 @@ struct ImportReport {
     bool marked = false;
     std::vector<std::string> messages;  // for the user, each once, in order
     size_t failed() const;
-    Json::Value index;  // what DIR/index.json holds
+    std::string indexPath;  // DIR/index.json
 };
 
 // Throws BadInput when the tester cannot be reached or DIR cannot be used.

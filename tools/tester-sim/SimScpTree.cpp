@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <vector>
 
 namespace Kestrix::Sim {
 namespace {
@@ -22,61 +21,76 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
-// One line of the protocol: enter a folder, send a file, or leave the folder.
+// One line of the protocol: enter a folder, send a file, leave the folder, or report a path not sent.
 struct Step {
-    enum class Kind { enter, file, leave } kind;
-    std::string name;
+    enum class Kind { enter, file, leave, error } kind;
+    std::string name;  // or the error message
     fs::path host;
-    int64_t size = 0;
+    std::string testerPath;
 };
 
 bool sendableName(const std::string& name) { return !name.empty() && name.find('\n') == std::string::npos; }
 
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // Depth first, names in byte order; links are not followed.
-void plan(const fs::path& host, const std::string& name, std::vector<Step>& out) {
+void plan(const fs::path& host, const std::string& testerPath, const std::string& name, bool recursive,
+          std::vector<Step>& out) {
     std::error_code ec;
     const auto st = fs::symlink_status(host, ec);
-    if (ec || !sendableName(name)) return;
-    if (fs::is_regular_file(st)) {
-        const auto size = fs::file_size(host, ec);
-        if (!ec) out.push_back({Step::Kind::file, name, host, static_cast<int64_t>(size)});
+    if (ec || !fs::exists(st)) {
+        out.push_back({Step::Kind::error, testerPath + ": No such file or directory", {}, {}});
         return;
     }
-    if (!fs::is_directory(st)) return;
-    out.push_back({Step::Kind::enter, name, host, 0});
+    if (!sendableName(name)) {
+        out.push_back({Step::Kind::error, testerPath + ": name contains a line feed", {}, {}});
+        return;
+    }
+    if (fs::is_regular_file(st)) {
+        out.push_back({Step::Kind::file, name, host, testerPath});
+        return;
+    }
+    if (!fs::is_directory(st) || !recursive) {
+        out.push_back({Step::Kind::error, testerPath + ": not a regular file", {}, {}});
+        return;
+    }
+    out.push_back({Step::Kind::enter, name, host, testerPath});
     std::vector<fs::path> children;
     for (const auto& e : fs::directory_iterator(host, ec)) children.push_back(e.path());
     std::sort(children.begin(), children.end());
-    for (const auto& c : children) plan(c, c.filename().string(), out);
-    out.push_back({Step::Kind::leave, "", {}, 0});
+    for (const auto& c : children) {
+        const std::string child = c.filename().string();
+        plan(c, testerPath + "/" + child, child, recursive, out);
+    }
+    out.push_back({Step::Kind::leave, "", {}, {}});
 }
 
 class ScpTreeSource : public ChannelHandler {
 public:
-    explicit ScpTreeSource(std::string path) : _path(std::move(path)) {}
+    ScpTreeSource(std::vector<std::string> paths, bool recursive) : _paths(std::move(paths)), _recursive(recursive) {}
 
     void step(SimChannel& ch) override {
         while (_state != State::done) {
-            if (_state == State::waitStart || _state == State::waitAck) {
-                if (ch.input.empty()) {
-                    if (ch.peerEof) finish(ch, 1);
-                    return;
-                }
-                const char byte = ch.input[0];
-                ch.input.erase(0, 1);
-                if (byte != '\0') return finish(ch, 1);
-                if (_state == State::waitStart) {
-                    if (!begin(ch)) return;
-                } else if (_sending) {
-                    _state = State::sending;
-                } else {
-                    next(ch);
-                }
-                continue;
-            }
             if (_state == State::sending) {
                 if (!send(ch)) return;
                 continue;
+            }
+            if (ch.input.empty()) {
+                if (ch.peerEof) finish(ch, 1);
+                return;
+            }
+            const char byte = ch.input[0];
+            ch.input.erase(0, 1);
+            if (byte != '\0') return finish(ch, 1);
+            if (_state == State::waitStart) {
+                begin(ch);
+            } else if (_sending) {
+                _state = State::sending;
+            } else {
+                next(ch);
             }
         }
     }
@@ -90,28 +104,27 @@ private:
         _file.reset();
     }
 
-    bool begin(SimChannel& ch) {
-        const auto host = ch.state.vfs.map(_path);
-        std::error_code ec;
-        if (!host || !fs::exists(*host, ec)) {
-            ch.write("\x01scp: " + _path + ": No such file or directory\n");
-            finish(ch, 1);
-            return false;
+    void begin(SimChannel& ch) {
+        for (const auto& p : _paths) {
+            const auto host = ch.state.vfs.map(p);
+            if (!host) {
+                _steps.push_back({Step::Kind::error, p + ": Permission denied", {}, {}});
+                continue;
+            }
+            plan(*host, p, baseName(p), _recursive, _steps);
         }
-        const size_t slash = _path.find_last_of('/');
-        std::string name = slash == std::string::npos ? _path : _path.substr(slash + 1);
-        if (name.empty()) name = host->filename().string();
-        plan(*host, name, _steps);
         next(ch);
-        return true;
     }
 
-    // Announces the next step and waits for the client's acknowledgement.
+    // Announces the next step and waits for the client's acknowledgement; errors need none.
     void next(SimChannel& ch) {
         _sending = false;
-        if (_index >= _steps.size()) return finish(ch, 0);
+        while (_index < _steps.size() && _steps[_index].kind == Step::Kind::error) {
+            ch.write("\x01scp: " + _steps[_index++].name + "\n");
+            _failed = true;
+        }
+        if (_index >= _steps.size()) return finish(ch, _failed ? 1 : 0);
         const Step& s = _steps[_index++];
-        char head[64];
         switch (s.kind) {
         case Step::Kind::enter:
             ch.write("D0755 0 " + s.name + "\n");
@@ -119,35 +132,65 @@ private:
         case Step::Kind::leave:
             ch.write("E\n");
             break;
-        case Step::Kind::file:
-            _file.reset(std::fopen(s.host.c_str(), "rb"));
+        case Step::Kind::error:
+            break;
+        case Step::Kind::file: {
+            std::error_code ec;
+            const auto size = fs::file_size(s.host, ec);
+            _file.reset(ec ? nullptr : std::fopen(s.host.c_str(), "rb"));
             if (!_file) {
-                ch.write("\x01scp: " + s.name + ": cannot open\n");
+                ch.write("\x01scp: " + s.testerPath + ": cannot open\n");
+                _failed = true;
                 return next(ch);
             }
-            _size = s.size;
+            const auto fault = ch.state.planDownload(s.testerPath);
+            _size = static_cast<int64_t>(size);
+            if (fault.truncate) _size /= 2;
+            _dropAt = fault.dropHalfWay ? _size / 2 : -1;
+            _corrupt = fault.corrupt;
             _sent = 0;
             _sending = true;
+            char head[64];
             std::snprintf(head, sizeof head, "C0644 %lld ", static_cast<long long>(_size));
             ch.write(head + s.name + "\n");
             break;
         }
+        }
         _state = State::waitAck;
     }
 
-    // False while the channel's queue is full.
+    // False while the channel's queue is full or the connection is being dropped.
     bool send(SimChannel& ch) {
         while (_sent < _size) {
             if (ch.queuedBytes() >= kMaxQueued) return false;
-            std::string chunk(static_cast<size_t>(std::min<int64_t>(_size - _sent, kChunk)), '\0');
+            if (_sent == _dropAt) {
+                ch.dropAfterOutput();
+                _state = State::done;
+                return false;
+            }
+            const int64_t end = _dropAt >= 0 ? _dropAt : _size;
+            std::string chunk(static_cast<size_t>(std::min<int64_t>(end - _sent, kChunk)), '\0');
             const size_t got = std::fread(chunk.data(), 1, chunk.size(), _file.get());
             if (got == 0) {
                 finish(ch, 1);
                 return false;
             }
             chunk.resize(got);
-            _sent += static_cast<int64_t>(got);
+            if (_corrupt) {
+                // As a damaged database: its first page header overwritten.
+                for (int64_t i = _sent; i < 100 && i - _sent < static_cast<int64_t>(chunk.size()); ++i)
+                    chunk[static_cast<size_t>(i - _sent)] = static_cast<char>(0xA5 ^ i);
+            }
+            bool drop = false;
+            const int64_t pass = ch.state.passScpBytes(static_cast<int64_t>(got), drop);
+            chunk.resize(static_cast<size_t>(pass));
+            _sent += pass;
             ch.write(std::move(chunk));
+            if (drop) {
+                ch.dropAfterOutput();
+                _state = State::done;
+                return false;
+            }
         }
         _file.reset();
         _sending = false;
@@ -156,20 +199,24 @@ private:
         return true;
     }
 
-    std::string _path;
+    std::vector<std::string> _paths;
+    bool _recursive;
     State _state = State::waitStart;
     std::vector<Step> _steps;
     size_t _index = 0;
     bool _sending = false;
+    bool _failed = false;
     FilePtr _file;
     int64_t _size = 0;
     int64_t _sent = 0;
+    int64_t _dropAt = -1;
+    bool _corrupt = false;
 };
 
 }  // namespace
 
-std::unique_ptr<ChannelHandler> makeScpTreeSource(const std::string& path) {
-    return std::make_unique<ScpTreeSource>(path);
+std::unique_ptr<ChannelHandler> makeScpTreeSource(std::vector<std::string> paths, bool recursive) {
+    return std::make_unique<ScpTreeSource>(std::move(paths), recursive);
 }
 
 }  // namespace Kestrix::Sim

@@ -251,7 +251,8 @@ private:
 };
 
 // "scp [-v -p -q -d -r] -t|-f [--] PATH": returns true with the direction and path when it is one.
-bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& ambiguous, bool& recursive) {
+bool scpRequest(const ParsedLine& parsed, bool& sink, std::vector<std::string>& paths, bool& ambiguous,
+                bool& recursive) {
     if (parsed.state != ParsedLine::State::complete || parsed.commands.size() != 1) {
         return false;
     }
@@ -281,13 +282,13 @@ bool scpRequest(const ParsedLine& parsed, bool& sink, std::string& path, bool& a
     if (to == from) {
         return false;
     }
-    if (operands.size() != 1) {
+    if (operands.empty() || (to && operands.size() != 1)) {
         // An unquoted path with a space arrives as two operands; scp refuses it the way it always has.
         ambiguous = true;
         return false;
     }
     sink = to;
-    path = operands[0];
+    paths = operands;  // a source sends several files one after another
     return true;
 }
 
@@ -300,12 +301,12 @@ std::unique_ptr<ChannelHandler> makeExecHandler(SimChannel& ch, const std::strin
     bool sink = false;
     bool ambiguous = false;
     bool recursive = false;
-    std::string path;
-    if (scpRequest(parseCommandLine(command), sink, path, ambiguous, recursive)) {
-        if (recursive && !sink) {
-            return makeScpTreeSource(path);
+    std::vector<std::string> paths;
+    if (scpRequest(parseCommandLine(command), sink, paths, ambiguous, recursive)) {
+        if (!sink && (recursive || paths.size() > 1)) {
+            return makeScpTreeSource(paths, recursive);
         }
-        return makeScpHandler(ch, sink, path);
+        return makeScpHandler(ch, sink, paths[0]);
     }
     if (ambiguous) {
         return std::make_unique<ScpRefusal>("scp: ambiguous target");

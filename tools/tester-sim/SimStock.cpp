@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace Kestrix::Sim {
 namespace {
 
-struct ProjectSpec {
+struct StockedProject {
     const char* name;
     const char* dirName;
     const char* quarnId;
@@ -25,7 +25,7 @@ struct ProjectSpec {
 
 // A campus with one of its buildings as a site, a data center, a hall whose name needs quoting, and a site
 // whose parent project was deleted from the tester.
-const ProjectSpec kProjects[] = {
+const StockedProject kProjects[] = {
     {"Riverside Campus", "Riverside Campus", "6f1c2a90-3b7e-4d21-9a55-0c8e1f4b7d01", ""},
     {"Building B", "Riverside Campus - Building B", "a3d94e12-58c0-4f6b-b1e7-2d7c9e0f3a12",
      "6f1c2a90-3b7e-4d21-9a55-0c8e1f4b7d01"},
@@ -34,7 +34,7 @@ const ProjectSpec kProjects[] = {
     {"Annex", "Annex", "e5f07b55-2c84-4a9d-b6e1-7f0a3c5d2e45", "9d3b6a66-deleted-0000-0000-000000000000"},
 };
 
-struct RecordSpec {
+struct StockedRecord {
     size_t project;
     StockKind kind;
     const char* cableId;
@@ -45,12 +45,14 @@ constexpr int64_t kDay = 86400;
 constexpr int64_t kFirstDay = 1793693700;  // 3 November 2026, 08:15 UTC
 
 // Every kind once, a re-test under the same cable id, and names with spaces and quotes.
-const RecordSpec kRecords[] = {
+const StockedRecord kRecords[] = {
     {0, StockKind::otdrBothEnds, "OTDR-PP-A01", kFirstDay + 1200},
     {0, StockKind::otdrBidi, "OTDR-PP-A02", kFirstDay + 4 * 3600},
     {0, StockKind::faultMap, "FM-RISER-2", kFirstDay + kDay + 600},
     {0, StockKind::realTimeTrace, "RTT SPARE 1", kFirstDay + kDay + 2400},
     {0, StockKind::endFaceImage, "EF-PP-A01", kFirstDay + kDay + 5400},
+    {0, StockKind::otdrEnd1, "OTDR-PP-A03", kFirstDay + 2 * kDay + 600},
+    {0, StockKind::otdrEnd2, "OTDR-PP-A03", kFirstDay + 2 * kDay + 4200},
     {1, StockKind::lossLength, "LL-B-101", kFirstDay + 3 * kDay + 900},
     {1, StockKind::lossLengthPass, "LL-B-102", kFirstDay + 3 * kDay + 1500},
     {1, StockKind::powerMeter, "PM-B-101", kFirstDay + 3 * kDay + 2100},
@@ -70,7 +72,7 @@ std::string fileNameFor(int64_t key, const std::string& cableId) {
                            c == ' ' || c == '-' || c == '_' || c == '.';
         safe.push_back(plain ? c : '_');
     }
-    char head[16];
+    char head[32];
     std::snprintf(head, sizeof head, "%06lld_", static_cast<long long>(key));
     return head + safe + ".res";
 }

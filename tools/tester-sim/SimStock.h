@@ -28,9 +28,3 @@ void stockTester(const std::filesystem::path& root, const StockOptions& options)
 bool wantsStock(const std::filesystem::path& root);
 
 }  // namespace Kestrix::Sim
-
-namespace Kestrix::Tester {
-// The importer's tests reach the stock under this name too.
-using Kestrix::Sim::StockOptions;
-using Kestrix::Sim::stockTester;
-}  // namespace Kestrix::Tester

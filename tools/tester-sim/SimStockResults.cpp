@@ -95,6 +95,12 @@ std::vector<uint8_t> write(const CopperTestPtr& test, const std::string& name) {
 std::vector<uint8_t> otdrFile(StockKind kind, const std::string& name, int64_t when, uint32_t samples) {
     FiberResult r = fiberResult(name, when, metres(20004));
     switch (kind) {
+    case StockKind::otdrEnd1:
+    case StockKind::otdrEnd2: {
+        const bool two = kind == StockKind::otdrEnd2;
+        addTest(r, kx::build::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
+        break;
+    }
     case StockKind::otdrBothEnds:
     case StockKind::otdrBidi: {
         auto& one = addTest(r, kx::build::otdrTest(CableEnd::end1, samples), when - 1800);
@@ -216,6 +222,8 @@ CopperTestPtr coaxTest(int64_t when) {
 
 std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int64_t when) {
     switch (kind) {
+    case StockKind::otdrEnd1:
+    case StockKind::otdrEnd2:
     case StockKind::otdrBothEnds:
     case StockKind::otdrBidi:
     case StockKind::faultMap:

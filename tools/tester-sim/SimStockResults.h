@@ -10,7 +10,9 @@ namespace Kestrix::Sim {
 
 // One of every kind of result the model has.
 enum class StockKind {
-    otdrBothEnds,     // OTDR from end 1 and from end 2 of one fiber
+    otdrEnd1,         // OTDR from end 1 only ...
+    otdrEnd2,         // ... and the same fiber from end 2, stored as a result of its own
+    otdrBothEnds,     // OTDR from end 1 and from end 2 of one fiber in one result
     otdrBidi,         // both ends and their bidirectional test
     faultMap,
     realTimeTrace,
