@@ -78,8 +78,13 @@ void drawStacked(cairo_t* cr, const std::vector<Picture>& pictures, double width
     }
 }
 
-// cairo and fontconfig keep their font caches for the life of the process; hand them back at exit so leak
-// checkers see a clean end.
+std::string statusText(cairo_status_t s) { return cairo_status_to_string(s); }
+
+// Pixel canvases beyond this are refused rather than allocated.
+constexpr double kMaxPixels = 64.0 * 1024 * 1024;
+
+}  // namespace
+
 void releaseFontCachesAtExit() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -89,13 +94,6 @@ void releaseFontCachesAtExit() {
         });
     });
 }
-
-std::string statusText(cairo_status_t s) { return cairo_status_to_string(s); }
-
-// Pixel canvases beyond this are refused rather than allocated.
-constexpr double kMaxPixels = 64.0 * 1024 * 1024;
-
-}  // namespace
 
 boost::optional<OutputKind> outputKindOf(const std::string& path) {
     const std::string p = lower(path);

@@ -166,7 +166,7 @@ void Chart::drawFrame() {
     for (double t : yTicks) tickW = std::max(tickW, textWidth(_cr, tickLabel(t, yStep)));
     _px = _x + 22 + tickW + 6;
     _py = _y + (_title.empty() ? 8 : 26);
-    _pw = std::max(10.0, _x + _w - 12 - _px);
+    _pw = std::max(10.0, _x + _w - 12 - _legendW - _px);
     _ph = std::max(10.0, _y + _h - 42 - _py);
 
     cairo_set_source_rgb(_cr, 1, 1, 1);
@@ -361,14 +361,22 @@ void Chart::pointMarker(double x, double y, Rgb colour, const std::string& note)
     cairo_restore(_cr);
 }
 
+void Chart::reserveLegend(const std::vector<LegendEntry>& entries) {
+    if (entries.empty()) return;
+    setFont(_cr, kTickSize);
+    double w = 0;
+    for (const auto& e : entries) w = std::max(w, textWidth(_cr, e.label));
+    _legendW = std::min(w + 48, _w / 3);
+}
+
 void Chart::legend(const std::vector<LegendEntry>& entries) const {
     if (entries.empty()) return;
     cairo_save(_cr);
     setFont(_cr, kTickSize);
     double w = 0;
     for (const auto& e : entries) w = std::max(w, textWidth(_cr, e.label));
-    const double boxW = w + 40, boxH = 8 + 15.0 * static_cast<double>(entries.size());
-    const double bx = _px + _pw - boxW - 8, by = _py + 26;
+    const double boxW = _legendW > 0 ? _legendW - 8 : w + 40, boxH = 8 + 15.0 * static_cast<double>(entries.size());
+    const double bx = _legendW > 0 ? _px + _pw + 8 : _px + _pw - boxW - 8, by = _legendW > 0 ? _py : _py + 26;
     cairo_set_source_rgba(_cr, 1, 1, 1, 0.9);
     cairo_rectangle(_cr, bx, by, boxW, boxH);
     cairo_fill_preserve(_cr);

@@ -80,7 +80,9 @@ public:
         Rgb colour;
         bool dashed = false;
     };
-    // In the plot area's top right corner.
+    // Keeps a column right of the plot area for these entries; call before drawFrame.
+    void reserveLegend(const std::vector<LegendEntry>& entries);
+    // In the reserved column, else in the plot area's top right corner.
     void legend(const std::vector<LegendEntry>& entries) const;
 
 private:
@@ -91,6 +93,7 @@ private:
     double _px = 0, _py = 0, _pw = 1, _ph = 1;
     std::string _title, _xLabel, _yLabel;
     double _xLo = 0, _xHi = 1, _yLo = 0, _yHi = 1;
+    double _legendW = 0;
 };
 
 }  // namespace Kestrix::Report

@@ -96,6 +96,13 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
     Chart chart(cr, 0, 28, g.width, g.chartHeight);
     chart.setXAxis(v.feet ? "Distance (ft)" : "Distance (m)", xLo * k, (xHi > xLo ? xHi * 1.02 : 1000) * k);
     chart.setYAxis("Level (dB)", yLo - pad, yHi + pad * 4);
+    std::vector<Chart::LegendEntry> legend;
+    if (v.plots)
+        for (size_t i = 0; i < v.plots->Series.size(); ++i)
+            legend.push_back({std::to_string(v.plots->Series[i].Wavelength) + " nm", colors::series(i)});
+    if ((t.LaunchLength && *t.LaunchLength > 0) || (t.TailLength && *t.TailLength > 0))
+        legend.push_back({"launch / tail", colors::kShade});
+    chart.reserveLegend(legend);
     chart.drawFrame();
 
     if (t.LaunchLength && *t.LaunchLength > 0) chart.shadeX(0, *t.LaunchLength * k, colors::kShade, 0.3);
@@ -103,7 +110,6 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
     if (t.TailLength && *t.TailLength > 0 && std::isfinite(endLoc))
         chart.shadeX((endLoc - *t.TailLength) * k, endLoc * k, colors::kShade, 0.3);
 
-    std::vector<Chart::LegendEntry> legend;
     if (v.plots) {
         size_t i = 0;
         for (const auto& s : v.plots->Series) {
@@ -115,11 +121,8 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
             } else {
                 chart.curve(s.X, s.Y, c, 1.3);
             }
-            legend.push_back({std::to_string(s.Wavelength) + " nm", c});
         }
     }
-    if ((t.LaunchLength && *t.LaunchLength > 0) || (t.TailLength && *t.TailLength > 0))
-        legend.push_back({"launch / tail fibre", colors::kShade});
     chart.legend(legend);
     if (t.SegmentLocSetByTester) {
         chart.verticalLine(t.SegmentLocSetByTester->Start * k, colors::kNeutral, true, "span start");
@@ -130,21 +133,27 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
         chart.eventMarker(e.Location * k, std::to_string(i + 1), e.Status == 0 ? colors::kFail : colors::kText);
     }
 
-    // Event table.
+    if (t.MergedEvents.empty()) return;  // a trace without analysis
+    // Event table: per wavelength a loss and a reflectance column, units in the header.
     const std::vector<int> wl = tableWavelengths(t);
     double y = 28 + g.chartHeight + 16;
     const double rowH = 15;
-    std::vector<std::pair<std::string, double>> cols = {{"#", 10}, {"Type", 34}, {v.feet ? "Location (ft)" : "Location (m)", 130}};
-    double x = 230;
-    const double colW = std::min(90.0, (g.width - 240) / std::max<size_t>(1, wl.size() * 2));
-    for (int w : wl) {
-        cols.push_back({"Loss " + std::to_string(w), x});
-        cols.push_back({"Refl. " + std::to_string(w), x + colW});
-        x += 2 * colW;
-    }
+    const bool narrow = g.width < 700;
+    const double typeX = 30, locX = narrow ? 110 : 130, firstX = narrow ? 180 : 230;
+    const double colW = std::min(90.0, (g.width - firstX - 10) / static_cast<double>(std::max<size_t>(1, wl.size() * 2)));
+    const auto lossX = [&](size_t w) { return firstX + 2 * colW * static_cast<double>(w); };
     setFont(cr, 10, true);
     setColour(cr, colors::kText);
-    for (const auto& c : cols) drawText(cr, c.second, y, c.first);
+    for (size_t w = 0; w < wl.size(); ++w) drawText(cr, lossX(w), y, std::to_string(wl[w]) + " nm");
+    y += 13;
+    drawText(cr, 10, y, "#");
+    drawText(cr, typeX, y, "Type");
+    drawText(cr, locX, y, v.feet ? "Location (ft)" : "Location (m)");
+    setFont(cr, 9, true);
+    for (size_t w = 0; w < wl.size(); ++w) {
+        drawText(cr, lossX(w), y, "Loss dB");
+        drawText(cr, lossX(w) + colW, y, "Refl. dB");
+    }
     setColour(cr, colors::kFrame);
     cairo_set_line_width(cr, 1);
     cairo_move_to(cr, 8, y + 4.5);
@@ -161,15 +170,15 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
             cairo_fill(cr);
         }
         setColour(cr, e.Status == 0 ? colors::kFail : colors::kText);
-        drawText(cr, cols[0].second, y, std::to_string(i + 1));
-        drawText(cr, cols[1].second, y, otdrEventName(e.Type));
-        drawText(cr, cols[2].second, y, numberOrDash(e.Location * k, "%.1f"));
+        drawText(cr, 10, y, std::to_string(i + 1));
+        drawText(cr, typeX, y, otdrEventName(e.Type));
+        drawText(cr, locX, y, numberOrDash(e.Location * k, "%.1f"));
         for (size_t w = 0; w < wl.size(); ++w) {
             for (const auto& ev : e.Events) {
                 if (ev.Wavelength != wl[w]) continue;
-                drawText(cr, cols[3 + 2 * w].second, y, numberOrDash(paramValue(ev.Loss)) + " dB");
+                drawText(cr, lossX(w), y, numberOrDash(paramValue(ev.Loss)));
                 const double refl = paramValue(ev.Reflectance);
-                if (std::isfinite(refl)) drawText(cr, cols[4 + 2 * w].second, y, numberOrDash(refl, "%.1f") + " dB");
+                if (std::isfinite(refl)) drawText(cr, lossX(w) + colW, y, numberOrDash(refl, "%.1f"));
             }
         }
     }
@@ -177,11 +186,6 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
         y += rowH;
         setColour(cr, colors::kNeutral);
         drawText(cr, 10, y, "... " + std::to_string(t.MergedEvents.size() - shown) + " more events");
-    }
-    if (t.MergedEvents.empty()) {
-        y += rowH;
-        setColour(cr, colors::kNeutral);
-        drawText(cr, 10, y, "no events");
     }
 }
 
@@ -234,9 +238,16 @@ void drawCopper(cairo_t* cr, const CopperView& v, double width, double height) {
         chart.setXAxis("Frequency (MHz)", 0, xHi > 0 ? xHi : 1);
         chart.setYAxis("dB", std::min(0.0, yLo - pad), yHi + pad * 3);
     }
-    chart.drawFrame();
-
     std::vector<Chart::LegendEntry> legend;
+    for (const auto& c : p.Curves) legend.push_back({pairLabel(p, c.Pair), pairColour(c.Pair)});
+    if (!td && !p.LimitCurves.empty()) {
+        const bool general = std::any_of(p.LimitCurves.begin(), p.LimitCurves.end(), [](const auto& l) { return l.Pair == 0; });
+        legend.push_back({general ? "limit" : "pair limits", colors::kLimit, !general});
+    }
+    chart.reserveLegend(legend);
+    chart.drawFrame();
+    chart.legend(legend);
+
     for (const auto& c : p.Curves) {
         const Rgb colour = pairColour(c.Pair);
         if (td) {
@@ -251,26 +262,19 @@ void drawCopper(cairo_t* cr, const CopperView& v, double width, double height) {
             chart.curve(std::vector<double>(p.X.begin(), p.X.begin() + static_cast<long>(std::min(p.X.size(), c.Y.size()))),
                         c.Y, colour, 1.4);
         }
-        legend.push_back({pairLabel(p, c.Pair), colour});
     }
     if (!td) {
-        bool general = false;
         for (const auto& l : p.LimitCurves) {
             const size_t n = std::min(points, l.Y.size());
             std::vector<double> x(p.X.begin(), p.X.begin() + static_cast<long>(n));
             std::vector<double> y(l.Y.begin(), l.Y.begin() + static_cast<long>(n));
             chart.curve(x, y, colors::kLimit, l.Pair == 0 ? 2.2 : 1.2, l.Pair != 0);
-            general = general || l.Pair == 0;
         }
-        if (!p.LimitCurves.empty()) legend.push_back({general ? "limit" : "pair limits", colors::kLimit, !general});
-        chart.legend(legend);
         WorstMargin wm;
         if (v.test && worstMarginOf(*v.test, p.End, wm))
             chart.pointMarker(wm.frequencyMHz, wm.value, statusColour(status),
                               "worst margin " + fmt("%.1f", wm.margin) + " dB at " + fmt("%.1f", wm.frequencyMHz) +
                                   " MHz, " + pairLabel(p, wm.pair));
-    } else {
-        chart.legend(legend);
     }
 }
 
@@ -329,14 +333,14 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
         cairo_paint(cr);
         cairo_surface_destroy(img);
     }
-    // Zones: radii in micrometres around the found centre.
+    // Zones: diameters in micrometres around the found centre.
     const std::pair<const boost::optional<int>*, const char*> zones[] = {
         {&t.Core, "core"}, {&t.Cladding, "cladding"}, {&t.Adhesive, "adhesive"}, {&t.Contact, "contact"}};
     const double ppm = std::isfinite(t.PixelsPerMicron) && t.PixelsPerMicron > 0 ? t.PixelsPerMicron : 1.0;
     size_t zi = 0;
     for (const auto& z : zones) {
         if (*z.first && **z.first > 0) {
-            const double r = std::min(1e5, **z.first * ppm);
+            const double r = std::min(1e5, **z.first * ppm / 2);
             setColour(cr, colors::series(zi), 0.9);
             cairo_set_line_width(cr, 2 / scale);
             cairo_new_sub_path(cr);
@@ -376,6 +380,10 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
     // Key beside the picture.
     double y = top + 14;
     const double x = 20 + side;
+    setFont(cr, 10, true);
+    setColour(cr, colors::kText);
+    drawText(cr, x, y, "Zones (diameter)");
+    y += 16;
     setFont(cr, 10);
     zi = 0;
     for (const auto& z : zones) {
@@ -384,7 +392,7 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
             cairo_rectangle(cr, x, y - 8, 10, 10);
             cairo_fill(cr);
             setColour(cr, colors::kText);
-            drawText(cr, x + 15, y, std::string(z.second) + " " + std::to_string(**z.first) + " um");
+            drawText(cr, x + 15, y, std::string(z.second) + " " + std::to_string(**z.first) + " \u00b5m");
             y += 15;
         }
         ++zi;
@@ -432,13 +440,13 @@ bool worstMarginOf(const Tester::FrequencyTest& test, int end, WorstMargin& out)
 
 Picture otdrPicture(const std::string& name, const OtdrView& view, bool compact) {
     OtdrGeometry g{compact ? 560.0 : 860.0, compact ? 250.0 : 380.0, compact ? kMaxEventRowsCompact : kMaxEventRows};
-    const size_t rows = std::min(g.rows, view.test->MergedEvents.size()) + 1 +
-                        (view.test->MergedEvents.size() > g.rows || view.test->MergedEvents.empty() ? 1 : 0);
+    const size_t events = view.test->MergedEvents.size();
+    const size_t rows = std::min(g.rows, events) + 1 + (events > g.rows ? 1 : 0);
     Picture p;
     p.name = name;
     p.title = view.title;
     p.width = g.width;
-    p.height = 28 + g.chartHeight + 16 + 15.0 * static_cast<double>(rows) + 8;
+    p.height = 28 + g.chartHeight + 8 + (events == 0 ? 0 : 21 + 15.0 * static_cast<double>(rows));
     p.draw = [view, g](cairo_t* cr) { drawOtdr(cr, view, g); };
     return p;
 }

@@ -52,6 +52,18 @@ void addOtdr(std::vector<Picture>& out, TestRecordTarvel& record, const PlotOpti
         view.title = std::string("OTDR") + endSuffix(end);
         out.push_back(otdrPicture("otdr", view, o.compact));
     }
+    for (int end : {1, 2}) {
+        if (!endWanted(o, end) || !record.HasRealTimeOtdrTest(end)) continue;
+        auto test = record.GetRealTimeOtdrTest(end);
+        auto plots = record.GetRealTimeOtdrPlotData(end);
+        if (!test || !plots) continue;
+        OtdrView view;
+        view.test = std::make_shared<Tester::OtdrTest>(std::move(*test));
+        view.plots = std::make_shared<Tester::OtdrPlotData>(std::move(*plots));
+        view.feet = o.feet;
+        view.title = std::string("Real-time trace") + endSuffix(end);
+        out.push_back(otdrPicture("rtt", view, o.compact));
+    }
     if (o.end == 0 && record.HasOtdrBidirAvgTest()) {
         if (auto test = record.GetOtdrTest(3)) {
             OtdrView view;
@@ -127,7 +139,7 @@ std::vector<Picture> recordPictures(TestRecordTarvel& record, const PlotOptions&
 
 const std::vector<std::string>& pictureNames() {
     static const std::vector<std::string> names = [] {
-        std::vector<std::string> n{"otdr", "otdr-bidir", "faultmap", "image", "wiremap"};
+        std::vector<std::string> n{"otdr", "rtt", "otdr-bidir", "faultmap", "image", "wiremap"};
         for (const CopperKind& k : kCopperKinds) n.emplace_back(k.name);
         return n;
     }();

@@ -18,7 +18,7 @@ struct PlotOptions {
     bool compact = false;  // smaller pictures for a report page
 };
 
-// Every picture the record can give, in report order. Names: "otdr", "otdr-bidir", "faultmap", "image",
+// Every picture the record can give, in report order. Names: "otdr", "rtt", "otdr-bidir", "faultmap", "image",
 // "wiremap", and the copper tests "il", "next", "psnext", "acrn", "psacrn", "acrf", "psacrf", "rl", "tcl",
 // "tctl", "cmrl", "cdnext", "cdfext", "eltctl", "tdr", "tdx".
 std::vector<Picture> recordPictures(Tester::TestRecordTarvel& record, const PlotOptions& options);

@@ -147,8 +147,9 @@ struct Column {
     const char* title;
     double width;
 };
-constexpr Column kColumns[] = {{"Project", 64}, {"Site", 50},   {"Cable ID", 78}, {"Date", 62},  {"Tester", 74},
-                               {"Limit", 82},   {"Status", 40}, {"Length", 44},   {"Margin", 40}};
+// 516 points: the page between its margins.
+constexpr Column kColumns[] = {{"Project", 60}, {"Site", 48},   {"Cable ID", 76}, {"Date", 66},  {"Tester", 72},
+                               {"Limit", 76},   {"Status", 34}, {"Length", 44},   {"Margin", 40}};
 
 std::vector<std::string> rowCells(const SummaryRow& r, bool feet) {
     return {r.project, r.site, r.cableId, r.date, r.tester, r.limit, statusWord(r.status),
@@ -465,6 +466,7 @@ std::string collectInputs(const std::vector<std::string>& inputs, std::vector<st
 }
 
 std::string writeReport(const std::vector<std::string>& files, const std::string& out, const ReportOptions& o) {
+    releaseFontCachesAtExit();
     std::vector<SummaryRow> rows;
     rows.reserve(files.size());
     for (const std::string& f : files) {
