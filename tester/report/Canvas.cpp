@@ -109,7 +109,10 @@ std::string tempNameFor(const std::string& path) {
     std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", static_cast<int>(getpid()),
                   static_cast<unsigned long long>(rng() & 0xFFFFFFFFull));
     const fs::path p(path);
-    return (p.parent_path() / ("." + p.filename().string() + suffix)).string();
+    std::string name = ".";
+    name += p.filename().string();
+    name += suffix;
+    return (p.parent_path() / name).string();
 }
 
 std::string commitFile(const std::string& temp, const std::string& path) {

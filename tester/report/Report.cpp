@@ -219,20 +219,6 @@ private:
     size_t _pages = 0;
 };
 
-class HtmlSink : public PageSink {
-public:
-    explicit HtmlSink(std::ostream& out) : _out(out) {}
-    void page(const Picture& p) override {
-        const std::string svg = svgText(p);
-        // cairo's document starts with an XML declaration, which has no place inside HTML.
-        const size_t at = svg.find("<svg");
-        _out << "<div class=\"page\">" << (at == std::string::npos ? "" : svg.substr(at)) << "</div>\n";
-    }
-
-private:
-    std::ostream& _out;
-};
-
 void summaryPages(PageSink& sink, const std::vector<SummaryRow>& rows, const ReportOptions& o) {
     Totals totals;
     for (const auto& r : rows) totals.add(r.status);
@@ -396,6 +382,62 @@ std::string htmlEscape(const std::string& s) {
     return out;
 }
 
+std::string hexColour(Rgb c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", static_cast<int>(std::lround(c.r * 255)),
+                  static_cast<int>(std::lround(c.g * 255)), static_cast<int>(std::lround(c.b * 255)));
+    return buf;
+}
+
+std::string badge(int status) {
+    return "<span class=\"badge\" style=\"background:" + hexColour(statusColour(status)) + "\">" +
+           statusWord(status) + "</span>";
+}
+
+// Text as HTML, pictures as inline SVG (cairo's XML declaration has no place inside HTML).
+void htmlSummary(std::ostream& out, const std::vector<SummaryRow>& rows, const ReportOptions& o) {
+    Totals totals;
+    for (const auto& r : rows) totals.add(r.status);
+    out << "<h1>" << htmlEscape(o.title) << "</h1>\n<p>Summary, made " << isoDate(Tester::HxDataDate::GetSpanNow())
+        << " UTC</p>\n<p class=\"totals\">" << totals.text(rows.size()) << "</p>\n<table class=\"summary\"><tr>";
+    for (const Column& c : kColumns) out << "<th>" << c.title << "</th>";
+    out << "</tr>\n";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto cells = rowCells(rows[i], o.feet);
+        out << "<tr>";
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (c == 2) {
+                out << "<td><a href=\"#r" << i + 1 << "\">" << htmlEscape(cells[c].empty() ? "(no cable id)" : cells[c])
+                    << "</a></td>";
+            } else if (c == 6) {
+                out << "<td style=\"color:" << hexColour(statusColour(rows[i].status)) << "\">" << htmlEscape(cells[c])
+                    << "</td>";
+            } else {
+                out << "<td>" << htmlEscape(cells[c]) << "</td>";
+            }
+        }
+        out << "</tr>\n";
+    }
+    out << "</table>\n";
+}
+
+void htmlRecord(std::ostream& out, Tester::TestRecordTarvel& rec, const SummaryRow& row, size_t index,
+                const ReportOptions& o) {
+    out << "<section id=\"r" << index + 1 << "\"><h2>" << htmlEscape(row.cableId.empty() ? "(no cable id)" : row.cableId)
+        << " " << badge(row.status) << "</h2>\n<table class=\"figures\">";
+    for (const auto& [label, value] : keyFigures(rec, row, o.feet))
+        out << "<tr><th>" << htmlEscape(label) << "</th><td>" << htmlEscape(value) << "</td></tr>";
+    out << "</table>\n";
+    PlotOptions po;
+    po.feet = o.feet;
+    for (const Picture& p : recordPictures(rec, po)) {
+        const std::string svg = svgText(p);
+        const size_t at = svg.find("<svg");
+        if (at != std::string::npos) out << "<div class=\"plot\">" << svg.substr(at) << "</div>\n";
+    }
+    out << "</section>\n";
+}
+
 }  // namespace
 
 SummaryRow summaryRow(Tester::TestRecordTarvel& rec, const std::string& project, const std::string& site) {
@@ -480,15 +522,17 @@ std::string writeReport(const std::vector<std::string>& files, const std::string
         std::ofstream html(temp, std::ios::binary);
         if (!html) return "cannot write " + out;
         html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << htmlEscape(o.title)
-             << "</title>\n<style>body{font-family:Arial,sans-serif;background:#eee;margin:0;padding:16px}"
-                ".page{background:#fff;margin:0 auto 16px;width:595px;box-shadow:0 1px 4px #999}"
-                ".page svg{display:block}</style></head><body>\n";
-        HtmlSink sink(html);
-        summaryPages(sink, rows, o);
+             << "</title>\n<style>body{font-family:Arial,Helvetica,sans-serif;color:#1a1a1a;margin:24px;max-width:900px}"
+                "table{border-collapse:collapse;font-size:13px}td,th{padding:2px 8px;text-align:left}"
+                "table.summary tr:nth-child(even){background:#f2f2f7}table.summary th{border-bottom:1px solid #555}"
+                "table.figures th{color:#666;font-weight:normal}section{border-top:2px solid #ccc;margin-top:24px}"
+                ".badge{color:#fff;padding:1px 8px;font-size:14px;vertical-align:middle}"
+                ".plot{margin:12px 0}.plot svg{max-width:100%;height:auto;border:1px solid #ddd}</style></head><body>\n";
+        htmlSummary(html, rows, o);
         for (size_t i = 0; i < files.size() && error.empty(); ++i) {
             LoadedRecord r;
             error = load(files[i], r);
-            if (error.empty()) recordPages(sink, *r.record, rows[i], i, files.size(), o);
+            if (error.empty()) htmlRecord(html, *r.record, rows[i], i, o);
         }
         html << "</body></html>\n";
         html.close();

@@ -153,6 +153,11 @@ TEST(Report, HtmlIsOnePageWithInlineSvg) {
     EXPECT_NE(html.find("<title>Floor &lt;2&gt; &amp; risers</title>"), std::string::npos);
     EXPECT_EQ(html.find("<?xml"), std::string::npos);
     EXPECT_GE(count(html, "<svg"), 3u);
+    // The summary is a real table: a header row and one row per record, each linking to its section.
+    EXPECT_EQ(count(html, "<table class=\"summary\"><tr><th>Project</th>"), 1u);
+    EXPECT_EQ(count(html, "<section id="), 2u);
+    EXPECT_NE(html.find("<a href=\"#r2\">"), std::string::npos);
+    EXPECT_NE(html.find("<section id=\"r2\">"), std::string::npos);
     EXPECT_EQ(count(html, "<svg"), count(html, "</svg>"));
     // Self-contained: nothing is fetched from elsewhere.
     EXPECT_EQ(html.find("src=\"http"), std::string::npos);
