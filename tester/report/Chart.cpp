@@ -319,22 +319,22 @@ void Chart::verticalLine(double x, Rgb colour, bool dashed, const std::string& l
     cairo_restore(_cr);
 }
 
-void Chart::eventMarker(double x, const std::string& label, Rgb colour) const {
+void Chart::eventMarker(double x, const std::string& label, Rgb colour, int row) const {
     if (!std::isfinite(x) || x < _xLo || x > _xHi) return;
-    const double cx = px(x);
+    const double cx = px(x), cy = _py + 11 + 20.0 * std::clamp(row, 0, 3);
     cairo_save(_cr);
     clipToPlot();
     setColour(_cr, colour, 0.5);
     cairo_set_line_width(_cr, 1);
-    cairo_move_to(_cr, cx, _py + 20);
+    cairo_move_to(_cr, cx, cy + 9);
     cairo_line_to(_cr, cx, _py + _ph);
     cairo_stroke(_cr);
     setColour(_cr, colour);
-    cairo_arc(_cr, cx, _py + 11, 9, 0, 2 * M_PI);
+    cairo_arc(_cr, cx, cy, 9, 0, 2 * M_PI);
     cairo_fill(_cr);
     cairo_set_source_rgb(_cr, 1, 1, 1);
     setFont(_cr, 10, true);
-    drawText(_cr, cx - textWidth(_cr, label) / 2, _py + 15, label);
+    drawText(_cr, cx - textWidth(_cr, label) / 2, cy + 4, label);
     cairo_restore(_cr);
 }
 

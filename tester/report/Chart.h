@@ -70,8 +70,9 @@ public:
     // A vertical band from x0 to x1 across the plot area.
     void shadeX(double x0, double x1, Rgb colour, double alpha) const;
     void verticalLine(double x, Rgb colour, bool dashed, const std::string& label) const;
-    // A circled number at (x, top of the plot area) with a thin line down.
-    void eventMarker(double x, const std::string& label, Rgb colour) const;
+    // A circled number at (x, top of the plot area) with a thin line down; `row` 1, 2, ... sets it lower so
+    // close neighbours stay readable.
+    void eventMarker(double x, const std::string& label, Rgb colour, int row = 0) const;
     // A ring at a data point with a note beside it.
     void pointMarker(double x, double y, Rgb colour, const std::string& note) const;
 

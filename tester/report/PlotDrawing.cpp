@@ -128,9 +128,15 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
         chart.verticalLine(t.SegmentLocSetByTester->Start * k, colors::kNeutral, true, "span start");
         chart.verticalLine(t.SegmentLocSetByTester->Stop * k, colors::kNeutral, true, "span stop");
     }
+    // A marker too close to the one before goes a row lower (up to four rows, then back to the top).
+    double lastX = -1e9;
+    int row = 0;
     for (size_t i = 0; i < t.MergedEvents.size(); ++i) {
         const auto& e = t.MergedEvents[i];
-        chart.eventMarker(e.Location * k, std::to_string(i + 1), e.Status == 0 ? colors::kFail : colors::kText);
+        const double x = chart.px(e.Location * k);
+        row = std::fabs(x - lastX) < 19 ? (row + 1) % 4 : 0;
+        lastX = x;
+        chart.eventMarker(e.Location * k, std::to_string(i + 1), e.Status == 0 ? colors::kFail : colors::kText, row);
     }
 
     if (t.MergedEvents.empty()) return;  // a trace without analysis
