@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -17,6 +18,8 @@
 
 #include <json/json.h>
 
+#include "common/ResultEnvelope.h"
+#include "common/ResultSummary.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Canvas.h"
 #include "tester/report/Chart.h"
@@ -481,6 +484,15 @@ SummaryRow summaryRow(Tester::TestRecordTarvel& rec, const std::string& project,
                 if (auto o = rec.GetOtdrTest(end))
                     for (const auto& w : o->Wavelengths) considerMargins(r.worstMargin, asSingle(w.Measurements));
         }
+    }
+    if (std::isnan(r.worstMargin)) {
+        // Nothing judged in the tests: the headroom the tester stored in the result's summary, when shown.
+        ResultSummary stored;
+        const auto& bytes = rec.SerializedResult();
+        if (!bytes.empty() && bytes.size() <= UINT32_MAX &&
+            readResultSummary(stored, bytes.data(), static_cast<uint32_t>(bytes.size())) == ResultReaderStatus::success &&
+            stored.headroom.displayType == DisplayType::normal && stored.headroom.value.isFinite())
+            r.worstMargin = stored.headroom.value.toDouble();
     }
     return r;
 }

@@ -15,6 +15,7 @@
 #include "fiber/OtdrBuilders.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Report.h"
+#include "tester/RecordFixtures.h"
 
 namespace {
 
@@ -83,6 +84,20 @@ TEST(SummaryRow, CopperAndFiberKeyFields) {
     EXPECT_FALSE(f.copper);
     EXPECT_TRUE(std::isfinite(f.worstMargin));
     EXPECT_GT(f.lengthMeters, 0);
+}
+
+TEST(SummaryRow, HeadroomOfTheStoredSummaryWhenNothingWasJudged) {
+    Kestrix::FiberResult r;
+    r.summary = kx::build::fiberSummary("PM-1");
+    r.summary.headroom = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(250, Kestrix::ScaledInt::hundredths),
+                                              Kestrix::DisplayType::normal);
+    r.addTest(std::make_unique<Kestrix::FiberPowerMeterTest>(kx::build::powerMeterTest()));
+    Kestrix::Tester::TestRecordTarvel record(kx::record::fiberFile(r));
+    EXPECT_DOUBLE_EQ(summaryRow(record, "", "").worstMargin, 2.5);
+    // A headroom the tester did not show stays unknown.
+    r.summary.headroom.displayType = Kestrix::DisplayType::dashes;
+    Kestrix::Tester::TestRecordTarvel dashes(kx::record::fiberFile(r));
+    EXPECT_TRUE(std::isnan(summaryRow(dashes, "", "").worstMargin));
 }
 
 TEST(CollectInputs, FilesAndImportFolders) {
