@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -189,6 +190,32 @@ TEST(CopperPicture, EveryNamedTestCanBeAskedFor) {
         EXPECT_NE(std::find(names.begin(), names.end(), p.name), names.end()) << p.name;
         EXPECT_FALSE(pngBytes(p).empty()) << p.name;
     }
+}
+
+TEST(CopperPicture, TimeDomainAgainstDistance) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    for (int pair = 1; pair <= 4; ++pair) {
+        std::vector<int16_t> samples;
+        for (int i = 0; i < 300; ++i)
+            samples.push_back(static_cast<int16_t>(i == 40 * pair ? 120 : (i % 37 == 0 ? -30 : 5 * pair)));
+        const auto p = static_cast<Kestrix::WirePair>(pair);
+        test->plots.plots.push_back(kx::test::samplePlot(Kestrix::CopperTestType::tdr, Kestrix::CableEnd::main, p, p, samples));
+        test->plots.plots.push_back(kx::test::samplePlot(Kestrix::CopperTestType::tdx, Kestrix::CableEnd::main, p,
+                                                         static_cast<Kestrix::WirePair>(pair % 4 + 1), samples));
+    }
+    Kestrix::Tester::TestRecordTarvel record(kx::record::copperFile(test));
+    const auto pictures = recordPictures(record, {});
+    const Picture* tdr = named(pictures, "tdr");
+    ASSERT_NE(tdr, nullptr);
+    const auto png = pngBytes(*tdr);
+    Pixels px(png);
+    ASSERT_TRUE(px.ok());
+    // Each pair's curve in its colour; no limit and no verdict badge on a time-domain plot.
+    for (size_t i = 0; i < 4; ++i) EXPECT_TRUE(px.anyNear(60, 40, 700, 400, rgbOf(colors::series(i)), 20)) << i;
+    EXPECT_FALSE(px.anyNear(0, 0, 800, 440, rgbOf(colors::kLimit), 10));
+    if (const char* keep = std::getenv("KESTRIX_KEEP_PICTURES"))
+        std::ofstream(fs::path(keep) / "tdr.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
 TEST(RecordsWithoutPlots, GiveNoPictures) {
