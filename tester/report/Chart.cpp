@@ -244,14 +244,30 @@ void Chart::curve(const std::vector<double>& x, const std::vector<double>& y, Rg
     const auto clampX = [&](double v) { return std::clamp(v, _px - 10 * _pw, _px + 11 * _pw); };
     const auto clampY = [&](double v) { return std::clamp(v, _py - 10 * _ph, _py + 11 * _ph); };
     if (n <= static_cast<size_t>(_pw) * 4) {
+        // Points closer than a fraction of a pixel to the last one drawn add nothing but bytes to a vector file.
+        double lastX = 0, lastY = 0, skipX = 0, skipY = 0;
+        bool skipped = false;
         for (size_t i = 0; i < n; ++i) {
             const double xi = xAt(i), yi = y[i];
             if (!std::isfinite(xi) || !std::isfinite(yi)) {
+                if (skipped) cairo_line_to(_cr, skipX, skipY);
                 pen = false;
+                skipped = false;
                 continue;
             }
-            lineTo(_cr, pen, clampX(px(xi)), clampY(py(yi)));
+            const double cx = clampX(px(xi)), cy = clampY(py(yi));
+            if (pen && std::fabs(cx - lastX) < 0.7 && std::fabs(cy - lastY) < 0.7) {
+                skipped = true;
+                skipX = cx;
+                skipY = cy;
+                continue;
+            }
+            lineTo(_cr, pen, cx, cy);
+            lastX = cx;
+            lastY = cy;
+            skipped = false;
         }
+        if (skipped) cairo_line_to(_cr, skipX, skipY);
     } else {
         // One column per pixel: first, lowest, highest and last value, in that order.
         long column = std::numeric_limits<long>::min();
