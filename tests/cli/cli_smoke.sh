@@ -69,4 +69,18 @@ expect 1 "$kx" bidi --host "$samples/fiber-losslength.result"
 expect 0 "$kx" limit "$samples/fiberlimit-tia-mm.bin"
 expect 0 "$kx" limit --json "$samples/fiberlimit-tia-mm.bin"
 expect 1 "$kx" limit "$tmp/garbage"
+# Plots and the report; a test the result does not hold, or a name that is no result, writes nothing.
+expect 0 "$kx" plot "$fo" -o "$tmp/otdr.png" --end 1
+expect 0 "$kx" plot "$fo" -o "$tmp/otdr.svg" --feet
+expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/cu.pdf"
+expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/next.png" --test next
+expect 1 "$kx" plot "$fo" -o "$tmp/none.png" --test next
+expect 1 "$kx" plot "$samples/fiber-losslength.result" -o "$tmp/none.png"
+expect 1 "$kx" plot "$fo" -o "$tmp/none.bmp"
+[ ! -e "$tmp/none.png" ] || { echo "FAIL: a refused plot left a file"; fail=1; }
+expect 0 "$kx" report "$samples" -o "$tmp/report.pdf" --title "Smoke"
+expect 0 "$kx" report "$fo" "$samples/copper-cat6a.result" -o "$tmp/report.html" --html
+expect 1 "$kx" report "$fo" "$tmp/garbage" -o "$tmp/bad.pdf"
+[ ! -e "$tmp/bad.pdf" ] || { echo "FAIL: a refused report left a file"; fail=1; }
+expect 1 "$kx" report "$tmp/no-such-folder" -o "$tmp/bad.pdf"
 exit $fail

@@ -1,0 +1,27 @@
+// Plots and report rows of a test record over arbitrary result bytes: every picture the record gives is
+// drawn (PNG and SVG) and its summary row made. None may crash, read out of bounds or stall.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/report/RecordPlots.h"
+#include "tester/report/Report.h"
+
+// fontconfig keeps its font caches behind offsets rather than pointers, so the leak checker cannot see
+// that they are still reachable: they are no leak of an input.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace Kestrix;
+    Tester::TestRecordTarvel record(std::vector<uint8_t>(data, data + size));
+    Report::summaryRow(record, "p", "s");
+    Report::PlotOptions o;
+    o.compact = (size & 1) != 0;
+    o.feet = (size & 2) != 0;
+    for (const auto& p : Report::recordPictures(record, o)) {
+        Report::pngBytes(p);
+        if ((size & 4) != 0) Report::svgText(p);
+    }
+    return 0;
+}

@@ -1,0 +1,57 @@
+// `kestrix plot FILE -o OUT [--test NAME] [--end 1|2] [--feet]`: the plots of one result as PNG, SVG or PDF.
+#include <iostream>
+
+#include "Command.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/report/RecordPlots.h"
+
+namespace kx::cli {
+
+namespace {
+
+CommandRegistration reg([](CLI::App& app) {
+    struct Opts {
+        std::string file, out, test;
+        int end = 0;
+        bool feet = false;
+    };
+    auto opts = std::make_shared<Opts>();
+    auto* cmd = app.add_subcommand("plot", "Draw the plots of a result: OTDR traces, copper plots, wiremap, end-face image");
+    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
+    cmd->add_option("-o,--out", opts->out, "Picture to write: .png, .svg or .pdf (a PDF has one page per plot)")->required();
+    std::string names;
+    for (const auto& n : Kestrix::Report::pictureNames()) names += (names.empty() ? "" : ", ") + n;
+    cmd->add_option("--test", opts->test, "Only this plot: " + names);
+    cmd->add_option("--end", opts->end, "Only the tests of this end")->check(CLI::Range(1, 2));
+    cmd->add_flag("--feet", opts->feet, "Distances in feet");
+    cmd->callback([opts] {
+        if (!Kestrix::Report::outputKindOf(opts->out)) throw BadInput("the output name must end in .png, .svg or .pdf");
+        Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
+        Kestrix::Tester::RecordSummary summary;
+        if (record.SerializedResult().empty() ||
+            !Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, record.SerializedResult()))
+            throw BadInput("not a readable result file: " + opts->file);
+        Kestrix::Report::PlotOptions po;
+        po.end = opts->end;
+        po.feet = opts->feet;
+        std::vector<Kestrix::Report::Picture> pictures = Kestrix::Report::recordPictures(record, po);
+        if (!opts->test.empty()) {
+            std::vector<Kestrix::Report::Picture> chosen;
+            for (auto& p : pictures)
+                if (p.name == opts->test) chosen.push_back(std::move(p));
+            pictures = std::move(chosen);
+        }
+        if (pictures.empty())
+            throw BadInput(opts->test.empty() ? "the result holds nothing to plot: " + opts->file
+                                              : "the result holds no " + opts->test + " test" +
+                                                    (opts->end ? " at end " + std::to_string(opts->end) : "") + ": " +
+                                                    opts->file);
+        const std::string error = Kestrix::Report::writePictures(opts->out, pictures);
+        if (!error.empty()) throw BadInput(error);
+        std::cout << pictures.size() << (pictures.size() == 1 ? " plot" : " plots") << " written to " << opts->out << "\n";
+    });
+});
+
+}  // namespace
+
+}  // namespace kx::cli
