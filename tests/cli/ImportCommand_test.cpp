@@ -205,8 +205,9 @@ TEST_F(ImportCommandTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
     ASSERT_FALSE(m.empty());
     for (size_t i = 0; i < m.size(); ++i) {
         const auto keys = uploadedKeys(testerRoot / "tmp" / ("uplist" + std::to_string(i)));
-        if (m[i].find("\"" + victim.keyProject + "\"") != std::string::npos)
+        if (m[i].find("\"" + victim.keyProject + "\"") != std::string::npos) {
             EXPECT_EQ(std::count(keys.begin(), keys.end(), static_cast<int32_t>(victim.key)), 0);
+        }
     }
 }
 
@@ -254,8 +255,9 @@ TEST_F(ImportCommandTest, ALostConnectionNamesTheRecordsNotFetchedAndKeepsTheRes
     EXPECT_EQ(lost, 1);
     const Json::Value index = readJson(out / "index.json");
     for (const auto& e : index["records"])
-        if (e["imported"].asBool())
+        if (e["imported"].asBool()) {
             EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
+        }
 }
 
 TEST_F(ImportCommandTest, CorruptDatabasesFromTheFaultSwitches) {

@@ -32,8 +32,9 @@ TEST_F(TesterLinkTest, ADollarStreamWithoutNewlineEndsWithTheTimeout) {
     // Every "$" looks like a prompt in mid-line until more text follows, and more keeps following. (On a
     // busy machine a pause in the stream may pass for the end of a reply: that is all it can be taken for.)
     auto reply = c.SendTvixCmd("echo never");
-    if (reply)
+    if (reply) {
         EXPECT_EQ(reply->find_first_not_of("x$"), std::string::npos) << *reply;
+    }
     // Two attempts and one resynchronisation, each bounded by the 300 ms.
     EXPECT_LT(msSince(start), 3000);
     c.Close();
