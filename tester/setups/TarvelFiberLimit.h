@@ -48,7 +48,7 @@ public:
     // Ratios 2, 4, ... 256; none for any other ratio.
     boost::optional<MeasParam> SplitterEventLossSpec(int ratio) const;
 
-    // {"Wavelength", "Categories", every specification by name ("SplitterEventLossSpec": {"2": ...})}
+    // {"Wavelength", "Categories", every limit value by name ("SplitterEventLossSpec": {"2": ...})}
     Json::Value toJson() const;
 
 private:

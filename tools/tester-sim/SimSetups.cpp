@@ -17,7 +17,7 @@ void registerSetupCommands(TesterSim& sim) {
 
 namespace SimSetups {
 
-Options parseOptions(const std::vector<std::string>& args, const std::string& spec) {
+Options parseOptions(const std::vector<std::string>& args, const std::string& letters) {
     Options o;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -26,12 +26,12 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& sp
             return o;
         }
         for (size_t k = 1; k < a.size(); ++k) {
-            const size_t at = spec.find(a[k]);
+            const size_t at = letters.find(a[k]);
             if (a[k] == ':' || at == std::string::npos) {
                 o.ok = false;
                 return o;
             }
-            if (at + 1 < spec.size() && spec[at + 1] == ':') {
+            if (at + 1 < letters.size() && letters[at + 1] == ':') {
                 if (k + 1 < a.size()) {
                     o.values[a[k]] = a.substr(k + 1);
                 } else if (i + 1 < args.size()) {

@@ -25,7 +25,7 @@ inline constexpr const char* kProjectsFolder = "/microsd_userdata/projects";
 inline constexpr const char* kMasterDatabase = "/microsd_userdata/projects/master.sql";
 inline constexpr const char* kCableIdFolder = "/microsd_userdata/cableids";
 
-// Options of a tester tool, getopt style: `spec` lists the letters, a ':' after one that takes a value
+// Options of a tester tool, getopt style: `letters` lists them, a ':' after one that takes a value
 // ("-nNAME" or "-n NAME"). Unknown letters, a missing value or an extra operand make it fail.
 struct Options {
     bool ok = true;
@@ -36,7 +36,7 @@ struct Options {
         return it == values.end() ? std::string() : it->second;
     }
 };
-Options parseOptions(const std::vector<std::string>& args, const std::string& spec);
+Options parseOptions(const std::vector<std::string>& args, const std::string& letters);
 
 // A file of the tester's file system (none when missing, a folder, or larger than `limit`).
 std::optional<std::vector<uint8_t>> readFile(const SimVfs& vfs, const std::string& path, size_t limit = 16u << 20);
