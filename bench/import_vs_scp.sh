@@ -8,22 +8,8 @@ set -euo pipefail
 
 kx=$(realpath "$1")
 n=${2:-10000}
-work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-bench-import-XXXXXX")
-simpid=
-cleanup() {
-    [ -n "$simpid" ] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$kx" sim --root "$work/tester" --records "$n" >"$work/sim.log" 2>&1 &
-simpid=$!
-for _ in $(seq 1 600); do
-    grep -q 'listening on' "$work/sim.log" && break
-    sleep 0.5
-done
-address=$(grep -o 'listening on 127\.0\.0\.1:[0-9]*' "$work/sim.log" | cut -d' ' -f3)
-[ -n "$address" ] || { echo "the simulator did not start" >&2; cat "$work/sim.log" >&2; exit 1; }
+. "$(dirname "$0")/sim_lib.sh"
+start_stocked_sim "$n"
 port=${address##*:}
 
 /usr/bin/time -f '%e %M' -o "$work/import.time" "$kx" import --ip "$address" --out "$work/out" --no-mark >/dev/null

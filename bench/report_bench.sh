@@ -9,23 +9,9 @@ set -euo pipefail
 
 kx=$(realpath "$1")
 n=${2:-200}
-work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-bench-report-XXXXXX")
-simpid=
-cleanup() {
-    [ -n "$simpid" ] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The stock holds 14 records of its own; the rest are generated.
-"$kx" sim --root "$work/tester" --records "$((n > 14 ? n - 14 : 0))" >"$work/sim.log" 2>&1 &
-simpid=$!
-for _ in $(seq 1 600); do
-    grep -q 'listening on' "$work/sim.log" && break
-    sleep 0.5
-done
-address=$(grep -o 'listening on 127\.0\.0\.1:[0-9]*' "$work/sim.log" | cut -d' ' -f3)
-[ -n "$address" ] || { echo "the simulator did not start" >&2; cat "$work/sim.log" >&2; exit 1; }
+. "$(dirname "$0")/sim_lib.sh"
+# The stock holds 16 records of its own; the rest are generated.
+start_stocked_sim "$((n > 16 ? n - 16 : 0))"
 "$kx" import --ip "$address" --out "$work/out" --no-mark >/dev/null
 records=$(find "$work/out" -name '*.result' | wc -l)
 

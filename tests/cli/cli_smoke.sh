@@ -3,17 +3,7 @@
 set -u
 kx=$1
 samples=$2
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail=0
-expect() {  # expect CODE CMD...
-  local want=$1; shift
-  "$@" >"$tmp/out" 2>"$tmp/err"
-  local got=$?
-  if [ "$got" != "$want" ]; then
-    echo "FAIL ($got, wanted $want): $*"; cat "$tmp/out" "$tmp/err"; fail=1
-  fi
-}
+. "$(dirname "$0")/cli_lib.sh"
 expect 0 "$kx" --version
 expect 0 "$kx" --help
 expect 2 "$kx"

@@ -2,26 +2,9 @@
 # kestrix update|info|logs|screen against `kestrix sim`.
 set -u
 kx=$1
-tmp=$(mktemp -d)
+. "$(dirname "$0")/cli_lib.sh"
 mkdir -p "$tmp/root/tmp"
-"$kx" sim --root "$tmp/root" --port 0 >"$tmp/sim.out" 2>&1 &
-sim=$!
-trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$tmp"' EXIT
-for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
-ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
-[ -n "$ip" ] || { echo "FAIL: the simulator did not start"; cat "$tmp/sim.out"; exit 1; }
-fail=0
-expect() {  # expect CODE CMD...
-  local want=$1; shift
-  "$@" >"$tmp/out" 2>"$tmp/err"
-  local got=$?
-  if [ "$got" != "$want" ]; then
-    echo "FAIL ($got, wanted $want): $*"; cat "$tmp/out" "$tmp/err"; fail=1
-  fi
-}
-has() {  # has TEXT: the last command's output holds TEXT
-  grep -qF -- "$1" "$tmp/out" || { echo "FAIL: no \"$1\" in:"; cat "$tmp/out"; fail=1; }
-}
+start_sim "$tmp/root"
 
 expect 0 "$kx" info --ip "$ip"
 has 'Model:                   Lumetra'
@@ -57,10 +40,7 @@ kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
 expect 1 "$kx" info --ip "$ip"
 
 # A tester that refuses the update and dumps a short screen.
-"$kx" sim --root "$tmp/root" --port 0 --swupdate-reply 5 --short-fbdump >"$tmp/sim.out" 2>&1 &
-sim=$!
-for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
-ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
+start_sim "$tmp/root" --swupdate-reply 5 --short-fbdump
 expect 1 "$kx" update "$tmp/package" --ip "$ip"
 has '6 TESTER_CODE_5'
 expect 1 "$kx" screen --ip "$ip" -o "$tmp/short.png"

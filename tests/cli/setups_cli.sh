@@ -3,26 +3,9 @@
 set -u
 kx=$1
 samples=$2
-tmp=$(mktemp -d)
+. "$(dirname "$0")/cli_lib.sh"
 mkdir -p "$tmp/root/tmp" "$tmp/root/microsd_userdata/projects"
-"$kx" sim --root "$tmp/root" --port 0 >"$tmp/sim.out" 2>&1 &
-sim=$!
-trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$tmp"' EXIT
-for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
-ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
-[ -n "$ip" ] || { echo "FAIL: the simulator did not start"; cat "$tmp/sim.out"; exit 1; }
-fail=0
-expect() {  # expect CODE CMD...
-  local want=$1; shift
-  "$@" >"$tmp/out" 2>"$tmp/err"
-  local got=$?
-  if [ "$got" != "$want" ]; then
-    echo "FAIL ($got, wanted $want): $*"; cat "$tmp/out" "$tmp/err"; fail=1
-  fi
-}
-has() {  # has TEXT: the last command's output holds TEXT
-  grep -qF -- "$1" "$tmp/out" || { echo "FAIL: no \"$1\" in:"; cat "$tmp/out"; fail=1; }
-}
+start_sim "$tmp/root"
 
 # Settings: edit locally, push, pull back.
 expect 0 "$kx" settings new "$tmp/s.set"
