@@ -118,6 +118,26 @@ TEST(ByteStreamReader, FailureIsStickyButLaterFittingReadsDeliver) {
     EXPECT_TRUE(r.failed());
 }
 
+// The failure offset points at the first read that did not fit and stays there, like the flag.
+TEST(ByteStreamReader, FailedAtIsTheFirstReadThatDidNotFit) {
+    const uint8_t bytes[7] = {1, 2, 3, 0, 9, 0, 'x'};
+    ByteStreamReader r(bytes, 7);
+    uint16_t u16 = 0;
+    uint32_t u32 = 0;
+    ASSERT_TRUE(r.read(u16));
+    ASSERT_TRUE(r.read(u16));
+    EXPECT_FALSE(r.read(u32));  // at 4, only 3 bytes left
+    EXPECT_EQ(r.failedAt(), 4u);
+    std::string s;
+    EXPECT_FALSE(r.read(s));  // a later failure, further on, does not move it
+    EXPECT_EQ(r.failedAt(), 4u);
+
+    // A string whose text is cut off fails where the text starts, after its length.
+    ByteStreamReader text(bytes + 4, 3);
+    EXPECT_FALSE(text.read(s));
+    EXPECT_EQ(text.failedAt(), 2u);
+}
+
 TEST(ByteStreamReader, ZeroLengthReadOnExhaustedReaderSucceeds) {
     const uint8_t one[1] = {5};
     ByteStreamReader r(one, 1);
