@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/PFile.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix {
 
@@ -16,9 +16,8 @@ bool isManifestSection(const PFile::Section& s) {
 
 uint32_t readManifestSection(const PFile::Section& s, DatabasePackageManifest& manifest) {
     if (!isManifestSection(s)) return manifestMissing;
-    if (s.size() == 0) return manifestBadData;  // e.g. a compressed empty payload
-    Marshal::ByteStreamReader r(s.data(), s.size());
-    switch (manifest.deserialize(r)) {
+    // An empty payload (e.g. a compressed empty one) reads as any other bad data.
+    switch (Marshal::readObject({s.data(), s.size()}, manifest).status) {
         case Marshal::ok: return manifestOk;
         case Marshal::versionTooNew:
         case Marshal::headerVersionTooNew: return manifestVersionTooNew;

@@ -4,7 +4,7 @@
 
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamCounter.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix {
 
@@ -48,9 +48,9 @@ ResultReaderStatus readResultSections(const uint8_t* buffer, uint32_t size, cons
 }
 
 ResultReaderStatus readSectionObject(const PFile::Section& section, Marshal::ISerializable& object) {
-    if (section.data() == nullptr || section.size() == 0) return ResultReaderStatus::badContainer;
-    Marshal::ByteStreamReader reader(section.data(), section.size());
-    return mapReadStatus(object.deserialize(reader));
+    const auto read = Marshal::readObject({section.data(), section.size()}, object);
+    if (read.fault != Marshal::SpanFault::none) return ResultReaderStatus::badContainer;
+    return mapReadStatus(read.status);
 }
 
 ResultReaderStatus readSummarySection(const PFile::Section& section, ResultSummary& summary, ResultType expected) {
