@@ -63,13 +63,18 @@ public:
     Payload& operator=(const Payload&) = delete;
     ~Payload() override;
 
-    // Replaces the bytes; an owned buffer must come from new uint8_t[] and is freed on replacement.
+    // Replaces the bytes: borrows `data`, or with `owned` takes it over (it must come from new uint8_t[]).
     void reset(uint8_t* data, uint32_t size, bool owned);
+    // Takes the bytes over without copying them; at most kMaxStreamSize of them.
+    void adopt(std::vector<uint8_t> bytes);
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
 
     uint32_t size = 0;
     uint8_t* data = nullptr;
-    bool owned = false;
+    bool owned = false;  // data points into the payload's own buffer
+
+private:
+    std::vector<uint8_t> _bytes;
 };
 
 class Section : public Dump::IDumpable {
@@ -102,6 +107,10 @@ public:
     Payload payload;
     bool compressed = false;
     Callbacks callbacks;
+
+private:
+    // Everything set() does after the payload is in place.
+    int32_t setHeader(uint16_t type, uint16_t version, SECTION_FLAGS flags, int32_t level);
 };
 
 class MemReader {

@@ -244,12 +244,7 @@ int32_t FileReader::read(Section& section, bool uncompress) {
             return -1;
         }
     }
-    uint8_t* data = nullptr;
-    if (dataSize > 0) {
-        data = new uint8_t[dataSize];
-        std::memcpy(data, bytes.data(), dataSize);
-    }
-    section.payload.reset(data, dataSize, data != nullptr);
+    if (dataSize > 0) section.payload.adopt(std::move(bytes));
     return finishSection(section, uncompress, _callbacks, kFile, op);
 }
 
