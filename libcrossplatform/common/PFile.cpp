@@ -38,6 +38,23 @@ int zlibLevel(uint16_t flags) {
 
 }  // namespace
 
+const char* toString(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::none: return "no failure";
+        case FailureKind::misuse: return "reader misuse";
+        case FailureKind::empty: return "empty";
+        case FailureKind::containerTooLarge: return "container too large";
+        case FailureKind::io: return "read error";
+        case FailureKind::truncated: return "truncated";
+        case FailureKind::headerCrc: return "header CRC mismatch";
+        case FailureKind::dataCrc: return "data CRC mismatch";
+        case FailureKind::sectionTooLarge: return "section too large";
+        case FailureKind::inflate: return "inflate failed";
+        case FailureKind::noFileHeader: return "no file header";
+    }
+    return "unknown failure";
+}
+
 // ---- Header ----
 
 void Header::serialize(Marshal::IObjectWriter& w) const {
@@ -238,26 +255,32 @@ int32_t Section::compressData() {
     return 0;
 }
 
+int32_t Section::failUncompress(FailureKind kind) {
+    _failure = kind;
+    return -1;
+}
+
 int32_t Section::uncompressData() {
     constexpr const char* op = "PFile::Section::uncompressData";
     PF_ENTER(callbacks, kShort, op);
+    _failure = FailureKind::none;
     if (!compressed) {
         PF_ERROR(callbacks, kShort, op, "Data is already uncompressed.");
-        return -1;
+        return failUncompress(FailureKind::misuse);
     }
     if (payload.data == nullptr || payload.size == 0) {
         PF_ERROR(callbacks, kShort, op, "Section data is not set.");
-        return -1;
+        return failUncompress(FailureKind::misuse);
     }
     // A stored form too short for its length prefix cannot hold a zlib stream.
     if (payload.size < 4) {
         PF_ERROR(callbacks, kShort, op, "uncompress returned %d", Z_DATA_ERROR);
-        return -1;
+        return failUncompress(FailureKind::inflate);
     }
     const uint32_t length = Marshal::LittleEndian::load<uint32_t>(payload.data);
     if (length > kMaxUncompressed) {
         PF_ERROR(callbacks, kShort, op, "Section data too big.");
-        return -1;
+        return failUncompress(FailureKind::sectionTooLarge);
     }
     // One spare byte so zlib always gets a real destination, even for an empty payload.
     std::vector<uint8_t> buf(static_cast<size_t>(length) + 1);
@@ -267,7 +290,7 @@ int32_t Section::uncompressData() {
     if (rc == Z_OK && destLen != length) rc = Z_DATA_ERROR;
     if (rc != Z_OK) {
         PF_ERROR(callbacks, kShort, op, "uncompress returned %d", rc);
-        return -1;
+        return failUncompress(FailureKind::inflate);
     }
     buf.resize(length);
     payload.adopt(std::move(buf));
