@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/PFile.h"
+#include "serialization/ReadObject.h"
 
 namespace {
 void readAll(PFile::MemReader& reader, bool uncompress) {
@@ -21,7 +22,7 @@ void readAll(PFile::MemReader& reader, bool uncompress) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     // A copy of exactly `size` bytes so reads past the end are caught.
     auto* copy = new uint8_t[size];
     std::memcpy(copy, data, size);

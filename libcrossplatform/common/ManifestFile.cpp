@@ -56,9 +56,9 @@ uint32_t getManifestFromPFile(DatabasePackageManifest* pM, const char* filename)
 }
 
 uint32_t getManifestFromBuffer(DatabasePackageManifest& manifest, const uint8_t* buffer, uint32_t size) {
-    if (buffer == nullptr || size > 0x7FFFFFFF) return manifestNoContainer;
+    if (buffer == nullptr) return manifestNoContainer;
     PFile::MemReader reader;
-    if (reader.open(buffer, static_cast<int32_t>(size)) != 0) return manifestNoContainer;
+    if (reader.open({buffer, size}) != 0) return manifestNoContainer;
     PFile::Section section;
     if (reader.read(section, true) != 0) return manifestMissing;
     return readManifestSection(section, manifest);
