@@ -22,6 +22,13 @@ int32_t failWith(Failure& slot, Failure failure) {
     return -1;
 }
 
+// Every read starts with no failure and an empty section, whatever an earlier read left in it.
+void startRead(Section& section, Failure& failure) {
+    failure = {};
+    section.payload.reset(nullptr, 0, false);
+    section.compressed = false;
+}
+
 // Deserializes and CRC-checks the section header in `bytes`, found at container offset `at`.
 Failure parseHeader(Section& section, const uint8_t* bytes, uint32_t n, uint32_t at, const Callbacks& cb,
                     const char* shortName, const char* op) {
@@ -85,9 +92,7 @@ int32_t MemReader::readHeader(Section& section, const char* op) {
 int32_t MemReader::read(Section& section, bool uncompress) {
     constexpr const char* op = "PFile::MemReader::read";
     PF_ENTER(_callbacks, kMem, op);
-    _failure = {};
-    section.payload.reset(nullptr, 0, false);
-    section.compressed = false;
+    startRead(section, _failure);
     if (_buffer == nullptr) {
         PF_ERROR(_callbacks, kMem, op, "Buffer not set.");
         return failWith(_failure, {FailureKind::misuse, 0});
@@ -231,9 +236,7 @@ int32_t FileReader::open(const char* path) {
 int32_t FileReader::read(Section& section, bool uncompress) {
     constexpr const char* op = "PFile::FileReader::read";
     PF_ENTER(_callbacks, kFile, op);
-    _failure = {};
-    section.payload.reset(nullptr, 0, false);
-    section.compressed = false;
+    startRead(section, _failure);
     if (_file == nullptr) {
         PF_ERROR(_callbacks, kFile, op, "File not open.");
         return failWith(_failure, {FailureKind::misuse, 0});
