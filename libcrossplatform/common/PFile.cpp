@@ -4,7 +4,6 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <new>
 

@@ -92,7 +92,7 @@ public:
 
     // Replaces the bytes: borrows `data`, or with `owned` takes it over (it must come from new uint8_t[]).
     void reset(uint8_t* data, uint32_t size, bool owned);
-    // Takes the bytes over without copying them; at most kMaxStreamSize of them.
+    // Takes the bytes over without copying them; at most Marshal::kMaxStreamSize of them.
     void adopt(std::vector<uint8_t> bytes);
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
 
