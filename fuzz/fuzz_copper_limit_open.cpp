@@ -5,9 +5,10 @@
 
 #include "copper/CopperLimit.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 1 || size > 0x7FFFFFFF) return 0;
+    if (size < 1 || size > Marshal::kMaxStreamSize) return 0;
     const uint8_t mode = data[0];
     const uint8_t* blob = data + 1;
     size_t len = size - 1;

@@ -8,9 +8,10 @@
 #include "copper/CopperResultReader.h"
 #include "copper/WireMapData.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 0x7FFFFFFF) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Kestrix::CopperResult result;
     if (Kestrix::CopperResultReader::readResult(result, data, static_cast<uint32_t>(size)) !=
         Kestrix::ResultReaderStatus::success)

@@ -7,9 +7,10 @@
 
 #include "copper/CopperUtil.h"
 #include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2 || size > 0x7FFFFFFF) return 0;
+    if (size < 2 || size > Marshal::kMaxStreamSize) return 0;
     const uint32_t count = static_cast<uint32_t>(data[0] | (data[1] << 8));
     const uint8_t* packed = data + 2;
     const auto packedLen = static_cast<uint32_t>(size - 2);

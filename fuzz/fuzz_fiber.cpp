@@ -6,9 +6,10 @@
 #include "fiber/Fiber.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     Marshal::ByteStreamReader reader(data, static_cast<uint32_t>(size));
     Kestrix::Fiber fiber;
     if (fiber.deserialize(reader) != Marshal::ok) return 0;

@@ -8,10 +8,11 @@
 #include "fiber/FiberResultReader.h"
 #include "fiber/FiberResultWriter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 #include "serialization/SimpleFormatter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 0x7FFFFFFF) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Kestrix::FiberResult result;
     if (Kestrix::FiberResultReader::readResult(result, data, static_cast<uint32_t>(size)) !=
         Kestrix::ResultReaderStatus::success)

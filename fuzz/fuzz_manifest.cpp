@@ -5,9 +5,10 @@
 #include "common/ManifestFile.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/ByteStreamBuilder.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     Kestrix::DatabasePackageManifest manifest;
     Marshal::ByteStreamReader reader(data, static_cast<uint32_t>(size));
     if (manifest.deserialize(reader) == Marshal::ok) {

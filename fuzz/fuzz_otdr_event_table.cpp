@@ -7,9 +7,10 @@
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
     Kestrix::FiberOtdrEventTable table;
     if (table.deserialize(r) != Marshal::ok) return 0;

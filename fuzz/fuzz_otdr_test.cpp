@@ -9,6 +9,7 @@
 #include "fiber/SorWriter.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 namespace {
 void exercise(const Kestrix::FiberOtdrTest& test) {
@@ -34,7 +35,7 @@ void exercise(const Kestrix::FiberOtdrTest& test) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     {
         Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
         Kestrix::FiberOtdrTest test;

@@ -3,9 +3,10 @@
 #include <cstdint>
 
 #include "common/ResultEnvelope.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 0x7FFFFFFF) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Kestrix::ResultSummary summary;
     Kestrix::readResultSummary(summary, data, static_cast<uint32_t>(size));
     Kestrix::ResultType type = Kestrix::ResultType::NOT_SET;

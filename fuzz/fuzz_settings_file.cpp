@@ -6,9 +6,10 @@
 #include "common/InstrumentSettingsFile.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
     Kestrix::InstrumentSettings settings;
     if (Kestrix::InstrumentSettingsFile::read(std::vector<uint8_t>(data, data + size), settings)) {
         // Accepted settings always have texts for their enumerations.

@@ -8,9 +8,10 @@
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberResultReader.h"
 #include "fiber/SorWriter.h"
+#include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 0x7FFFFFFF) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Kestrix::FiberResult result;
     if (Kestrix::FiberResultReader::readResult(result, data, static_cast<uint32_t>(size)) !=
         Kestrix::ResultReaderStatus::success)

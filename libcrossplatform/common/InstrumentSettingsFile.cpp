@@ -40,11 +40,14 @@ bool fail(std::string* error, const char* reason) {
 
 bool read(const std::vector<uint8_t>& bytes, InstrumentSettings& out, std::string* error) {
     out.clear();
-    if (bytes.empty()) return fail(error, "empty settings file");
-    if (bytes.size() > 0x7FFFFFFF) return fail(error, "settings file too large");
     PFile::MemReader reader;
-    if (reader.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0)
-        return fail(error, "not a container file");
+    if (reader.open(bytes) != 0) {
+        switch (reader.failure().kind) {
+            case PFile::FailureKind::empty: return fail(error, "empty settings file");
+            case PFile::FailureKind::containerTooLarge: return fail(error, "settings file too large");
+            default: return fail(error, "not a container file");
+        }
+    }
     PFile::Section section;
     const int32_t rc = reader.read(section, true);
     if (rc == -2) return fail(error, "no settings section");

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/PFile.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix {
 
@@ -16,9 +16,8 @@ bool isManifestSection(const PFile::Section& s) {
 
 uint32_t readManifestSection(const PFile::Section& s, DatabasePackageManifest& manifest) {
     if (!isManifestSection(s)) return manifestMissing;
-    if (s.size() == 0) return manifestBadData;  // e.g. a compressed empty payload
-    Marshal::ByteStreamReader r(s.data(), s.size());
-    switch (manifest.deserialize(r)) {
+    // An empty payload (e.g. a compressed empty one) reads as any other bad data.
+    switch (Marshal::readObject({s.data(), s.size()}, manifest).status) {
         case Marshal::ok: return manifestOk;
         case Marshal::versionTooNew:
         case Marshal::headerVersionTooNew: return manifestVersionTooNew;
@@ -57,9 +56,9 @@ uint32_t getManifestFromPFile(DatabasePackageManifest* pM, const char* filename)
 }
 
 uint32_t getManifestFromBuffer(DatabasePackageManifest& manifest, const uint8_t* buffer, uint32_t size) {
-    if (buffer == nullptr || size > 0x7FFFFFFF) return manifestNoContainer;
+    if (buffer == nullptr) return manifestNoContainer;
     PFile::MemReader reader;
-    if (reader.open(buffer, static_cast<int32_t>(size)) != 0) return manifestNoContainer;
+    if (reader.open({buffer, size}) != 0) return manifestNoContainer;
     PFile::Section section;
     if (reader.read(section, true) != 0) return manifestMissing;
     return readManifestSection(section, manifest);

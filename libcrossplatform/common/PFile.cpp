@@ -4,21 +4,19 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <new>
 
 #include "common/PFileMessages.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LittleEndian.h"
+#include "serialization/ReadObject.h"
 
 namespace PFile {
 
 namespace {
 
 constexpr const char* kShort = "Section";
-// Sizes we hand to zlib and to int32 positions stay below this.
-constexpr uint64_t kMaxPayload = 0x7FFFFFFF;
 
 uint32_t crcOf(const uint8_t* data, uint32_t size) {
     if (data == nullptr || size == 0) return 0;
@@ -38,6 +36,23 @@ int zlibLevel(uint16_t flags) {
 }
 
 }  // namespace
+
+const char* toString(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::none: return "no failure";
+        case FailureKind::misuse: return "reader misuse";
+        case FailureKind::empty: return "empty";
+        case FailureKind::containerTooLarge: return "container too large";
+        case FailureKind::io: return "read error";
+        case FailureKind::truncated: return "truncated";
+        case FailureKind::headerCrc: return "header CRC mismatch";
+        case FailureKind::dataCrc: return "data CRC mismatch";
+        case FailureKind::sectionTooLarge: return "section too large";
+        case FailureKind::inflate: return "inflate failed";
+        case FailureKind::noFileHeader: return "no file header";
+    }
+    return "unknown failure";
+}
 
 // ---- Header ----
 
@@ -77,13 +92,29 @@ void Header::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
 
 // ---- Payload ----
 
-Payload::~Payload() { reset(nullptr, 0, false); }
+Payload::~Payload() = default;
 
 void Payload::reset(uint8_t* newData, uint32_t newSize, bool newOwned) {
-    if (owned && data != nullptr && data != newData) delete[] data;
+    if (newOwned) {
+        std::vector<uint8_t> bytes(newData, newData + newSize);
+        delete[] newData;
+        adopt(std::move(bytes));
+        return;
+    }
+    // Borrowing the bytes it already owns keeps them alive.
+    if (!(owned && newData == data)) {
+        _bytes = {};
+        owned = false;
+    }
     data = newData;
     size = newSize;
-    owned = newOwned;
+}
+
+void Payload::adopt(std::vector<uint8_t> bytes) {
+    _bytes = std::move(bytes);
+    data = _bytes.data();
+    size = static_cast<uint32_t>(_bytes.size());
+    owned = true;
 }
 
 void Payload::dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const {
@@ -111,6 +142,10 @@ int32_t Section::set(uint16_t type, uint16_t version, SECTION_FLAGS flags, uint8
                      int32_t level) {
     PF_ENTER(callbacks, kShort, "PFile::Section::set");
     payload.reset(data, size, owned);
+    return setHeader(type, version, flags, level);
+}
+
+int32_t Section::setHeader(uint16_t type, uint16_t version, SECTION_FLAGS flags, int32_t level) {
     compressed = false;
     const bool compress = (flags & SECTION_FLAG_COMPRESSED) != 0;
     // Only bit 0 and, when compressed, the level in bits 12-15 are stored.
@@ -129,16 +164,17 @@ int32_t Section::set(uint16_t type, uint16_t version, SECTION_FLAGS flags, uint8
 
 int32_t Section::setCopy(uint16_t type, uint16_t version, SECTION_FLAGS flags, const std::vector<uint8_t>& bytes,
                          int32_t level) {
-    if (bytes.size() > kMaxPayload) {
+    if (bytes.size() > Marshal::kMaxStreamSize) {
         PF_ERROR(callbacks, kShort, "PFile::Section::setCopy", "Section data too big.");
         return -1;
     }
-    uint8_t* copy = nullptr;
-    if (!bytes.empty()) {
-        copy = new uint8_t[bytes.size()];
-        std::memcpy(copy, bytes.data(), bytes.size());
-    }
-    return set(type, version, flags, copy, static_cast<uint32_t>(bytes.size()), copy != nullptr, level);
+    // set() over a copy the payload owns.
+    PF_ENTER(callbacks, kShort, "PFile::Section::set");
+    if (bytes.empty())
+        payload.reset(nullptr, 0, false);
+    else
+        payload.adopt(bytes);
+    return setHeader(type, version, flags, level);
 }
 
 void Section::refreshHeader() {
@@ -178,33 +214,33 @@ int32_t Section::compressData() {
     uint64_t bound = static_cast<uint64_t>(static_cast<double>(original) * 1.001 + 12.0);
 
     // The stored form (4 + compressed bytes) must stay addressable by int32 positions.
-    auto attempt = [&](uint8_t*& buf, uLongf& destLen) -> int {
-        if (original > kMaxPayload || bound + 4 > kMaxPayload) return Z_MEM_ERROR;
-        buf = new (std::nothrow) uint8_t[bound + 4];
-        if (buf == nullptr) return Z_MEM_ERROR;
-        Marshal::LittleEndian::store<uint32_t>(buf, original);
+    std::vector<uint8_t> buf;
+    auto attempt = [&](uLongf& destLen) -> int {
+        if (original > Marshal::kMaxStreamSize || bound + 4 > Marshal::kMaxStreamSize) return Z_MEM_ERROR;
+        try {
+            buf.assign(bound + 4, 0);
+        } catch (const std::bad_alloc&) {
+            return Z_MEM_ERROR;
+        }
+        Marshal::LittleEndian::store<uint32_t>(buf.data(), original);
         destLen = static_cast<uLongf>(bound);
-        return ::compress2(buf + 4, &destLen, payload.data, original, level);
+        return ::compress2(buf.data() + 4, &destLen, payload.data, original, level);
     };
 
-    uint8_t* buf = nullptr;
     uLongf destLen = 0;
-    int rc = attempt(buf, destLen);
+    int rc = attempt(destLen);
     if (rc != Z_OK) {
         PF_WARN(callbacks, kShort, op, "First compression attempt failed. compress2 returned %d", rc);
         if (rc == Z_BUF_ERROR) {
             PF_WARN(callbacks, kShort, op, "Destination Buffer is too small. Trying again, doubling the size");
-            delete[] buf;
-            buf = nullptr;
             bound *= 2;
-            rc = attempt(buf, destLen);
+            rc = attempt(destLen);
             if (rc != Z_OK)
                 PF_WARN(callbacks, kShort, op, "Second compression attempt failed.  compress2 returned %d", rc);
         }
     }
     if (rc != Z_OK) {
         PF_ERROR(callbacks, kShort, op, "Compression Failed.  RC = %d", rc);
-        delete[] buf;
         return -1;
     }
     PF_DEBUG(callbacks, kShort, op, "Original Data Size:%d Compressed Data Size:%d", static_cast<int>(original),
@@ -212,43 +248,51 @@ int32_t Section::compressData() {
     if (original <= destLen)
         PF_WARN(callbacks, kShort, op, "Original size is less than or equal to compressed size.  Original:%d Compressed:%d",
                 static_cast<int>(original), static_cast<int>(destLen));
-    payload.reset(buf, static_cast<uint32_t>(destLen) + 4, true);
+    buf.resize(static_cast<size_t>(destLen) + 4);
+    payload.adopt(std::move(buf));
     compressed = true;
     return 0;
+}
+
+int32_t Section::failUncompress(FailureKind kind) {
+    _failure = kind;
+    return -1;
 }
 
 int32_t Section::uncompressData() {
     constexpr const char* op = "PFile::Section::uncompressData";
     PF_ENTER(callbacks, kShort, op);
+    _failure = FailureKind::none;
     if (!compressed) {
         PF_ERROR(callbacks, kShort, op, "Data is already uncompressed.");
-        return -1;
+        return failUncompress(FailureKind::misuse);
     }
     if (payload.data == nullptr || payload.size == 0) {
         PF_ERROR(callbacks, kShort, op, "Section data is not set.");
-        return -1;
+        return failUncompress(FailureKind::misuse);
     }
     // A stored form too short for its length prefix cannot hold a zlib stream.
     if (payload.size < 4) {
         PF_ERROR(callbacks, kShort, op, "uncompress returned %d", Z_DATA_ERROR);
-        return -1;
+        return failUncompress(FailureKind::inflate);
     }
     const uint32_t length = Marshal::LittleEndian::load<uint32_t>(payload.data);
     if (length > kMaxUncompressed) {
         PF_ERROR(callbacks, kShort, op, "Section data too big.");
-        return -1;
+        return failUncompress(FailureKind::sectionTooLarge);
     }
-    auto* buf = new uint8_t[length > 0 ? length : 1];
+    // One spare byte so zlib always gets a real destination, even for an empty payload.
+    std::vector<uint8_t> buf(static_cast<size_t>(length) + 1);
     uLongf destLen = length;
-    int rc = ::uncompress(buf, &destLen, payload.data + 4, payload.size - 4);
+    int rc = ::uncompress(buf.data(), &destLen, payload.data + 4, payload.size - 4);
     // A stream shorter than its recorded length would leave bytes undefined.
     if (rc == Z_OK && destLen != length) rc = Z_DATA_ERROR;
     if (rc != Z_OK) {
         PF_ERROR(callbacks, kShort, op, "uncompress returned %d", rc);
-        delete[] buf;
-        return -1;
+        return failUncompress(FailureKind::inflate);
     }
-    payload.reset(buf, length, true);
+    buf.resize(length);
+    payload.adopt(std::move(buf));
     compressed = false;
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,32 @@ inline constexpr uint16_t CopperRawData = 702;
 }  // namespace SectionType
 
 enum SECTION_FLAGS : uint32_t { SECTION_FLAG_NONE = 0, SECTION_FLAG_COMPRESSED = 1 };
+
+// Why an open or a read failed, kept as data beside the messages (which stay as they are, for people and
+// logs): callers decide on this, never on a message's words.
+enum class FailureKind : uint8_t {
+    none,
+    misuse,             // no buffer or file, or one already open: the caller's mistake, not the data's
+    empty,              // no bytes at all
+    containerTooLarge,  // more bytes than Marshal::kMaxStreamSize
+    io,                 // the file cannot be opened or read
+    truncated,          // a section header, a payload or the container runs past the end of the bytes
+    headerCrc,          // a section header does not match its checksum
+    dataCrc,            // a payload does not match its checksum (an empty payload never does)
+    sectionTooLarge,    // a payload above its cap: kMaxUncompressed unpacked, kMaxStreamSize stored
+    inflate,            // a compressed payload does not inflate to its recorded length
+    noFileHeader,       // the first section is not a file header
+};
+
+// A short name for people ("header CRC mismatch"); not one of the message texts.
+const char* toString(FailureKind kind);
+
+struct Failure {
+    FailureKind kind = FailureKind::none;
+    // Container offset of what is at fault: the section header (for a cut header, the field that is cut),
+    // the payload, or for a container longer than its buffer the buffer's end. 0 when no byte is at fault.
+    uint32_t offset = 0;
+};
 
 // Optional message callbacks; each receives one fully formatted message
 // ("<Short>::<op>() - <text> | <file>:<line>"). Empty callbacks are silent.
@@ -63,13 +90,18 @@ public:
     Payload& operator=(const Payload&) = delete;
     ~Payload() override;
 
-    // Replaces the bytes; an owned buffer must come from new uint8_t[] and is freed on replacement.
+    // Replaces the bytes: borrows `data`, or with `owned` takes it over (it must come from new uint8_t[]).
     void reset(uint8_t* data, uint32_t size, bool owned);
+    // Takes the bytes over without copying them; at most Marshal::kMaxStreamSize of them.
+    void adopt(std::vector<uint8_t> bytes);
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
 
     uint32_t size = 0;
     uint8_t* data = nullptr;
-    bool owned = false;
+    bool owned = false;  // data points into the payload's own buffer
+
+private:
+    std::vector<uint8_t> _bytes;
 };
 
 class Section : public Dump::IDumpable {
@@ -87,7 +119,9 @@ public:
                     int32_t level);
     bool verifyDataCrc() const;
     int32_t compressData();
+    // On failure, failure() says why: misuse, sectionTooLarge or inflate.
     int32_t uncompressData();
+    FailureKind failure() const { return _failure; }
     // dataSize, dataCrc and hdrCrc from the current payload.
     void refreshHeader();
     // The header CRC matches its first 16 bytes.
@@ -102,6 +136,13 @@ public:
     Payload payload;
     bool compressed = false;
     Callbacks callbacks;
+
+private:
+    // Everything set() does after the payload is in place.
+    int32_t setHeader(uint16_t type, uint16_t version, SECTION_FLAGS flags, int32_t level);
+    int32_t failUncompress(FailureKind kind);
+
+    FailureKind _failure = FailureKind::none;
 };
 
 class MemReader {
@@ -113,6 +154,10 @@ public:
 
     int32_t open(const uint8_t* buffer, int32_t size);
     int32_t quickOpen(const uint8_t* buffer, int32_t size);
+    // The checked way in from bytes in memory: 0, or -1 with failure() saying why; empty bytes and more
+    // than Marshal::kMaxStreamSize of them are refused before open() sees them.
+    int32_t open(std::span<const uint8_t> bytes);
+    int32_t quickOpen(std::span<const uint8_t> bytes);
     // 0 read, -1 failure, -2 no further section.
     int32_t read(Section& section, bool uncompress);
     int32_t seek(int32_t offset, Marshal::StreamPosition base);
@@ -122,15 +167,19 @@ public:
     const Section* fileHeader() const { return _section; }
     uint32_t position() const { return _pos; }
     uint32_t bufferSize() const { return _size; }
+    // Why the last open or read failed; kind none after a success or at the end of the sections.
+    const Failure& failure() const { return _failure; }
 
 private:
     int32_t openImpl(const uint8_t* buffer, int32_t size, bool checkLength, const char* op);
+    int32_t openChecked(std::span<const uint8_t> bytes, bool checkLength);
     int32_t readHeader(Section& section, const char* op);
 
     Section* _section = nullptr;
     const uint8_t* _buffer = nullptr;
     uint32_t _size = 0;
     uint32_t _pos = 0;
+    Failure _failure;
     Callbacks _callbacks;
 };
 
@@ -144,10 +193,14 @@ public:
     int32_t open(const char* path);
     int32_t read(Section& section, bool uncompress);
     int32_t close();
+    // Why the last open or read failed; kind none after a success or at the end of the sections.
+    const Failure& failure() const { return _failure; }
 
 private:
     Section* _section = nullptr;
     FILE* _file = nullptr;
+    uint32_t _pos = 0;  // bytes of the container read so far
+    Failure _failure;
     Callbacks _callbacks;
 };
 

@@ -1,5 +1,6 @@
 #include "common/PFileMessages.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -45,6 +46,25 @@ void report(const MessageFn& fn, const char* shortName, const char* op, int line
 void enter(const MessageFn& fn, const char* shortName, const char* op, int line) {
     if (!fn) return;
     fn(compose(shortName, op, std::string(), line));
+}
+
+FailureKind openFile(FILE*& file, const char* path, const char* mode, const Callbacks& cb, const char* shortName,
+                     const char* op) {
+    PF_DEBUG(cb, shortName, op, "%s::open(%s)", shortName, path ? path : "NULL");
+    if (file != nullptr) {
+        PF_ERROR(cb, shortName, op, "Already have another file open.");
+        return FailureKind::misuse;
+    }
+    if (path == nullptr) {
+        PF_ERROR(cb, shortName, op, "File Path is NULL.");
+        return FailureKind::misuse;
+    }
+    file = std::fopen(path, mode);
+    if (file == nullptr) {
+        PF_ERROR(cb, shortName, op, "fopen failed.errno:%d", errno);
+        return FailureKind::io;
+    }
+    return FailureKind::none;
 }
 
 }  // namespace PFile::detail

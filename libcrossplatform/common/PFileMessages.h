@@ -2,6 +2,7 @@
 // Message reporting of the container code: "<Short>::<op>() - <text> | <file>:<line>".
 // Formatting only happens when the callback is set, so silent readers pay nothing.
 #include <cstdint>
+#include <cstdio>
 
 #include "common/PFile.h"
 
@@ -17,6 +18,11 @@ void report(const MessageFn& fn, const char* shortName, const char* op, int line
 
 // The bare entry message "<Short>::<op>() -  | <file>:<line>".
 void enter(const MessageFn& fn, const char* shortName, const char* op, int line);
+
+// Opening a container file, shared by the file reader and writer: misuse when `file` is already open or the
+// path is null, io when fopen fails; none with `file` open.
+FailureKind openFile(FILE*& file, const char* path, const char* mode, const Callbacks& cb, const char* shortName,
+                     const char* op);
 
 }  // namespace PFile::detail
 

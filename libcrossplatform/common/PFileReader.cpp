@@ -8,35 +8,66 @@
 #include "common/PFileMessages.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/LittleEndian.h"
+#include "serialization/ReadObject.h"
 
 namespace PFile {
 
 namespace {
 constexpr const char* kMem = "PFileMemReader";
 constexpr const char* kFile = "PFileReader";
-constexpr uint32_t kMaxSectionBytes = 0x7FFFFFFF;
 constexpr uint32_t kFileChunk = 1u << 20;
 
-// Finishes a section whose stored payload is in place: CRC, then the compressed flag.
-int32_t finishSection(Section& section, bool uncompress, const Callbacks& cb, const char* shortName, const char* op) {
+int32_t failWith(Failure& slot, Failure failure) {
+    slot = failure;
+    return -1;
+}
+
+// Every read starts with no failure and an empty section, whatever an earlier read left in it.
+void startRead(Section& section, Failure& failure) {
+    failure = {};
+    section.payload.reset(nullptr, 0, false);
+    section.compressed = false;
+}
+
+// Deserializes and CRC-checks the section header in `bytes`, found at container offset `at`.
+Failure parseHeader(Section& section, const uint8_t* bytes, uint32_t n, uint32_t at, const Callbacks& cb,
+                    const char* shortName, const char* op) {
+    Marshal::ByteStreamReader r(bytes, n);
+    const auto st = section.header.deserialize(r);
+    if (st != Marshal::ok) {
+        PF_ERROR(cb, shortName, op, "Header deserialization failed.  RC = %d", static_cast<int>(st));
+        return {FailureKind::truncated, at + r.failedAt()};
+    }
+    if (!section.headerCrcOk()) {
+        PF_ERROR(cb, shortName, op, "Header failed crc check.");
+        return {FailureKind::headerCrc, at};
+    }
+    return {};
+}
+
+// Offset within a section header of the first field that `got` bytes (fewer than a header) do not hold.
+uint32_t cutFieldAt(const uint8_t* raw, uint32_t got) {
+    if (got == 0) return 0;
+    Marshal::ByteStreamReader r(raw, got);
+    Header ignored;
+    ignored.deserialize(r);
+    return r.failedAt();
+}
+
+// Finishes a section whose stored payload, found at container offset `at`, is in place: CRC, then the
+// compressed flag.
+Failure finishSection(Section& section, bool uncompress, uint32_t at, const Callbacks& cb, const char* shortName,
+                      const char* op) {
     if (!section.verifyDataCrc()) {
         PF_ERROR(cb, shortName, op, "Data failed crc check.");
         section.payload.reset(nullptr, 0, false);
-        return -1;
+        return {FailureKind::dataCrc, at};
     }
     if (section.header.flags & SECTION_FLAG_COMPRESSED) {
         section.compressed = true;
-        if (uncompress && section.uncompressData() != 0) return -1;
+        if (uncompress && section.uncompressData() != 0) return {section.failure(), at};
     }
-    return 0;
-}
-
-bool checkHeader(const Section& section, const Callbacks& cb, const char* shortName, const char* op) {
-    if (!section.headerCrcOk()) {
-        PF_ERROR(cb, shortName, op, "Header failed crc check.");
-        return false;
-    }
-    return true;
+    return {};
 }
 }  // namespace
 
@@ -47,17 +78,13 @@ int32_t MemReader::readHeader(Section& section, const char* op) {
         PF_DEBUG(_callbacks, kMem, op, "End of File.");
         return -2;
     }
-    Marshal::ByteStreamReader r(_buffer + _pos, _size - _pos);
-    const auto st = section.header.deserialize(r);
-    if (st != Marshal::ok) {
-        PF_ERROR(_callbacks, kMem, op, "Header deserialization failed.  RC = %d", static_cast<int>(st));
-        return -1;
-    }
-    if (!checkHeader(section, _callbacks, kMem, op)) return -1;
+    const uint32_t at = _pos;
+    _failure = parseHeader(section, _buffer + _pos, _size - _pos, at, _callbacks, kMem, op);
+    if (_failure.kind != FailureKind::none) return -1;
     const int32_t rc = seek(static_cast<int32_t>(kSectionHeaderSize), Marshal::current);
     if (rc < 0) {
         PF_ERROR(_callbacks, kMem, op, "Seek Failed. RC = %d", rc);
-        return -1;
+        return failWith(_failure, {FailureKind::truncated, at});
     }
     return 0;
 }
@@ -65,28 +92,28 @@ int32_t MemReader::readHeader(Section& section, const char* op) {
 int32_t MemReader::read(Section& section, bool uncompress) {
     constexpr const char* op = "PFile::MemReader::read";
     PF_ENTER(_callbacks, kMem, op);
-    section.payload.reset(nullptr, 0, false);
-    section.compressed = false;
+    startRead(section, _failure);
     if (_buffer == nullptr) {
         PF_ERROR(_callbacks, kMem, op, "Buffer not set.");
-        return -1;
+        return failWith(_failure, {FailureKind::misuse, 0});
     }
     if (const int32_t rc = readHeader(section, op)) return rc;
 
     PF_DEBUG(_callbacks, kMem, op, "Getting the section data.");
     const uint32_t dataSize = section.header.dataSize;
+    const uint32_t at = _pos;
     const uint32_t remaining = _size - _pos;
     if (dataSize > remaining) {
         PF_ERROR(_callbacks, kMem, op, "Insufficient Space Remaining. Need %d bytes, only %d bytes remaining.",
                  static_cast<int>(dataSize), static_cast<int>(remaining));
-        return -1;
+        return failWith(_failure, {FailureKind::truncated, at});
     }
-    if (dataSize > kMaxSectionBytes) return -1;
-    const uint8_t* data = _buffer + _pos;
-    if (seek(static_cast<int32_t>(dataSize), Marshal::current) < 0) return -1;
+    // No larger than the buffer, whose size came in as an int32: the seek cannot wrap.
+    if (seek(static_cast<int32_t>(dataSize), Marshal::current) < 0) return failWith(_failure, {FailureKind::truncated, at});
     // Zero-copy: the payload stays in the caller's buffer.
-    section.payload.reset(const_cast<uint8_t*>(data), dataSize, false);
-    return finishSection(section, uncompress, _callbacks, kMem, op);
+    section.payload.reset(const_cast<uint8_t*>(_buffer + at), dataSize, false);
+    _failure = finishSection(section, uncompress, at, _callbacks, kMem, op);
+    return _failure.kind == FailureKind::none ? 0 : -1;
 }
 
 int32_t MemReader::seek(int32_t offset, Marshal::StreamPosition base) {
@@ -114,13 +141,14 @@ int32_t MemReader::seek(int32_t offset, Marshal::StreamPosition base) {
 
 int32_t MemReader::openImpl(const uint8_t* buffer, int32_t size, bool checkLength, const char* op) {
     PF_DEBUG(_callbacks, kMem, op, "PFileMemReader::open(%p, %d)", static_cast<const void*>(buffer), size);
+    _failure = {};
     if (_buffer != nullptr) {
         PF_ERROR(_callbacks, kMem, op, "Buffer already set.");
-        return -1;
+        return failWith(_failure, {FailureKind::misuse, 0});
     }
     if (buffer == nullptr || size < 0) {
         PF_ERROR(_callbacks, kMem, op, "Buffer not set.");
-        return -1;
+        return failWith(_failure, {FailureKind::misuse, 0});
     }
     _buffer = buffer;
     _size = static_cast<uint32_t>(size);
@@ -128,21 +156,23 @@ int32_t MemReader::openImpl(const uint8_t* buffer, int32_t size, bool checkLengt
     _section = new Section(_callbacks);
     // A failed open leaves the reader closed, ready for another open.
     if (const int32_t rc = read(*_section, true)) {
+        if (rc == -2) _failure = {FailureKind::empty, 0};
         close();
         return rc;
     }
     if (_section->type() != SectionType::FileHeader || _section->size() < 4) {
         PF_ERROR(_callbacks, kMem, op, "Missing file header.");
         close();
-        return -1;
+        return failWith(_failure, {FailureKind::noFileHeader, 0});
     }
     if (checkLength) {
         const uint32_t length = Marshal::LittleEndian::load<uint32_t>(_section->data());
         if (length > _size) {
             PF_ERROR(_callbacks, kMem, op, "File is longer than the buffer we've been given.  File Size:%d, Buffer Size:%d",
                      static_cast<int>(length), static_cast<int>(_size));
+            const uint32_t end = _size;
             close();
-            return -1;
+            return failWith(_failure, {FailureKind::truncated, end});
         }
         // Trailing bytes of the buffer are not part of the container.
         _size = length;
@@ -158,6 +188,20 @@ int32_t MemReader::quickOpen(const uint8_t* buffer, int32_t size) {
     return openImpl(buffer, size, false, "PFile::MemReader::quickOpen");
 }
 
+int32_t MemReader::openChecked(std::span<const uint8_t> bytes, bool checkLength) {
+    switch (Marshal::checkSpan(bytes)) {
+        case Marshal::SpanFault::empty: return failWith(_failure, {FailureKind::empty, 0});
+        case Marshal::SpanFault::tooLarge: return failWith(_failure, {FailureKind::containerTooLarge, 0});
+        case Marshal::SpanFault::none: break;
+    }
+    const auto size = static_cast<int32_t>(bytes.size());
+    return checkLength ? open(bytes.data(), size) : quickOpen(bytes.data(), size);
+}
+
+int32_t MemReader::open(std::span<const uint8_t> bytes) { return openChecked(bytes, true); }
+
+int32_t MemReader::quickOpen(std::span<const uint8_t> bytes) { return openChecked(bytes, false); }
+
 int32_t MemReader::close() {
     delete _section;
     _section = nullptr;
@@ -171,29 +215,20 @@ int32_t MemReader::close() {
 
 int32_t FileReader::open(const char* path) {
     constexpr const char* op = "PFile::FileReader::open";
-    PF_DEBUG(_callbacks, kFile, op, "PFileReader::open(%s)", path ? path : "NULL");
-    if (_file != nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "Already have another file open.");
-        return -1;
-    }
-    if (path == nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "File Path is NULL.");
-        return -1;
-    }
-    _file = std::fopen(path, "rb");
-    if (_file == nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "fopen failed.errno:%d", errno);
-        return -1;
-    }
+    _failure = {};
+    if (const FailureKind k = detail::openFile(_file, path, "rb", _callbacks, kFile, op); k != FailureKind::none)
+        return failWith(_failure, {k, 0});
+    _pos = 0;
     _section = new Section(_callbacks);
     if (const int32_t rc = read(*_section, true)) {
+        if (rc == -2) _failure = {FailureKind::empty, 0};
         close();
         return rc;
     }
     if (_section->type() != SectionType::FileHeader) {
         PF_ERROR(_callbacks, kFile, op, "Missing file header.");
         close();
-        return -1;
+        return failWith(_failure, {FailureKind::noFileHeader, 0});
     }
     return 0;
 }
@@ -201,12 +236,12 @@ int32_t FileReader::open(const char* path) {
 int32_t FileReader::read(Section& section, bool uncompress) {
     constexpr const char* op = "PFile::FileReader::read";
     PF_ENTER(_callbacks, kFile, op);
-    section.payload.reset(nullptr, 0, false);
-    section.compressed = false;
+    startRead(section, _failure);
     if (_file == nullptr) {
         PF_ERROR(_callbacks, kFile, op, "File not open.");
-        return -1;
+        return failWith(_failure, {FailureKind::misuse, 0});
     }
+    const uint32_t at = _pos;
     uint8_t raw[kSectionHeaderSize];
     const size_t got = std::fread(raw, 1, sizeof raw, _file);
     if (got != sizeof raw) {
@@ -216,20 +251,17 @@ int32_t FileReader::read(Section& section, bool uncompress) {
             return -2;
         }
         PF_ERROR(_callbacks, kFile, op, "fread failed when trying to read Header. RC = %d", static_cast<int>(got));
-        return -1;
+        if (std::ferror(_file)) return failWith(_failure, {FailureKind::io, at});
+        return failWith(_failure, {FailureKind::truncated, at + cutFieldAt(raw, static_cast<uint32_t>(got))});
     }
-    Marshal::ByteStreamReader r(raw, sizeof raw);
-    const auto st = section.header.deserialize(r);
-    if (st != Marshal::ok) {
-        PF_ERROR(_callbacks, kFile, op, "Header deserialization failed.  RC = %d", static_cast<int>(st));
-        return -1;
-    }
-    if (!checkHeader(section, _callbacks, kFile, op)) return -1;
+    _failure = parseHeader(section, raw, sizeof raw, at, _callbacks, kFile, op);
+    if (_failure.kind != FailureKind::none) return -1;
 
+    const uint32_t payloadAt = at + kSectionHeaderSize;
     const uint32_t dataSize = section.header.dataSize;
-    if (dataSize > kMaxSectionBytes) {
+    if (dataSize > Marshal::kMaxStreamSize) {
         PF_ERROR(_callbacks, kFile, op, "fread failed when try to read Header. RC = %d", 0);
-        return -1;
+        return failWith(_failure, {FailureKind::sectionTooLarge, payloadAt});
     }
     // The stored size is untrusted: grow the buffer only as bytes actually arrive.
     std::vector<uint8_t> bytes;
@@ -241,16 +273,13 @@ int32_t FileReader::read(Section& section, bool uncompress) {
         have += static_cast<uint32_t>(n);
         if (n != chunk) {
             PF_ERROR(_callbacks, kFile, op, "fread failed when try to read Header. RC = %d", static_cast<int>(have));
-            return -1;
+            return failWith(_failure, {std::ferror(_file) ? FailureKind::io : FailureKind::truncated, payloadAt});
         }
     }
-    uint8_t* data = nullptr;
-    if (dataSize > 0) {
-        data = new uint8_t[dataSize];
-        std::memcpy(data, bytes.data(), dataSize);
-    }
-    section.payload.reset(data, dataSize, data != nullptr);
-    return finishSection(section, uncompress, _callbacks, kFile, op);
+    _pos = payloadAt + dataSize;
+    if (dataSize > 0) section.payload.adopt(std::move(bytes));
+    _failure = finishSection(section, uncompress, payloadAt, _callbacks, kFile, op);
+    return _failure.kind == FailureKind::none ? 0 : -1;
 }
 
 int32_t FileReader::close() {

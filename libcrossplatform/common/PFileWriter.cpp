@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "common/PFile.h"
 #include "common/PFileMessages.h"
 #include "serialization/Assert.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LittleEndian.h"
+#include "serialization/ReadObject.h"
 
 namespace PFile {
 
@@ -16,6 +18,9 @@ constexpr const char* kMem = "PFileMemWriter";
 constexpr const char* kFile = "PFileWriter";
 constexpr uint32_t kFileHeaderLevel = 3;  // without effect: the file header is never compressed
 constexpr uint64_t kMaxContainer = 0xFFFFFFFF;
+
+// Byte counts in messages are printed with %d.
+int printable(uint64_t n) { return static_cast<int>(std::min<uint64_t>(n, std::numeric_limits<int>::max())); }
 
 bool validPayload(const Section& s) { return s.payload.data != nullptr && s.payload.size != 0; }
 
@@ -104,7 +109,7 @@ int32_t MemWriter::write(Section& section) {
     const uint64_t total = uint64_t{kSectionHeaderSize} + section.payload.size;
     if (total > _capacity - _pos) {
         PF_ERROR(_callbacks, kMem, op, "Requested to write %d bytes, only %d bytes remaining.",
-                 static_cast<int>(std::min<uint64_t>(total, 0x7FFFFFFF)), static_cast<int>(_capacity - _pos));
+                 printable(total), static_cast<int>(_capacity - _pos));
         return -1;
     }
     const auto hdr = headerBytes(section);
@@ -144,20 +149,7 @@ int32_t MemWriter::close() {
 
 int32_t FileWriter::open(const char* path) {
     constexpr const char* op = "PFile::FileWriter::open";
-    PF_DEBUG(_callbacks, kFile, op, "PFileWriter::open(%s)", path ? path : "NULL");
-    if (_file != nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "Already have another file open.");
-        return -1;
-    }
-    if (path == nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "File Path is NULL.");
-        return -1;
-    }
-    _file = std::fopen(path, "wb");
-    if (_file == nullptr) {
-        PF_ERROR(_callbacks, kFile, op, "fopen failed.errno:%d", errno);
-        return -1;
-    }
+    if (detail::openFile(_file, path, "wb", _callbacks, kFile, op) != FailureKind::none) return -1;
     _length = 0;
     // Provisional file header; close() patches the length.
     uint8_t zero[4] = {0, 0, 0, 0};
@@ -189,8 +181,7 @@ int32_t FileWriter::write(Section& section) {
     // The container length is 32 bits: refuse a section that would overflow it.
     if (uint64_t{_length} + headerBytesN + sectionBytes > kMaxContainer) {
         PF_ERROR(_callbacks, kFile, op, "Requested to write %d bytes, only %d bytes remaining.",
-                 static_cast<int>(std::min<uint64_t>(uint64_t{headerBytesN} + sectionBytes, 0x7FFFFFFF)),
-                 static_cast<int>(std::min<uint64_t>(kMaxContainer - _length, 0x7FFFFFFF)));
+                 printable(uint64_t{headerBytesN} + sectionBytes), printable(kMaxContainer - _length));
         return -1;
     }
     const auto hdr = headerBytes(section);
@@ -243,7 +234,7 @@ std::vector<uint8_t> buildContainer(std::vector<Section*> sections, Callbacks cb
         if (s == nullptr || !validPayload(*s)) return {};
         if (prepare(*s) != 0) return {};
         total += kSectionHeaderSize + uint64_t{s->payload.size};
-        if (total > 0x7FFFFFFF) return {};
+        if (total > Marshal::kMaxStreamSize) return {};
     }
     std::vector<uint8_t> out(total);
     MemWriter writer(std::move(cb));

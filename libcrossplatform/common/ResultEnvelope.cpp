@@ -1,10 +1,8 @@
 #include "common/ResultEnvelope.h"
 
-#include <limits>
-
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamCounter.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix {
 
@@ -33,10 +31,9 @@ ResultReaderStatus mapReadStatus(Marshal::StreamOpStatus status) {
 }
 
 ResultReaderStatus readResultSections(const uint8_t* buffer, uint32_t size, const SectionHandler& handle) {
-    if (buffer == nullptr || size == 0 || size > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-        return ResultReaderStatus::badContainer;
+    if (buffer == nullptr) return ResultReaderStatus::badContainer;
     PFile::MemReader reader;
-    if (reader.open(buffer, static_cast<int32_t>(size)) != 0) return ResultReaderStatus::badContainer;
+    if (reader.open({buffer, size}) != 0) return ResultReaderStatus::badContainer;
     for (;;) {
         PFile::Section section;
         const int32_t rc = reader.read(section, true);
@@ -48,9 +45,9 @@ ResultReaderStatus readResultSections(const uint8_t* buffer, uint32_t size, cons
 }
 
 ResultReaderStatus readSectionObject(const PFile::Section& section, Marshal::ISerializable& object) {
-    if (section.data() == nullptr || section.size() == 0) return ResultReaderStatus::badContainer;
-    Marshal::ByteStreamReader reader(section.data(), section.size());
-    return mapReadStatus(object.deserialize(reader));
+    const auto read = Marshal::readObject({section.data(), section.size()}, object);
+    if (read.fault != Marshal::SpanFault::none) return ResultReaderStatus::badContainer;
+    return mapReadStatus(read.status);
 }
 
 ResultReaderStatus readSummarySection(const PFile::Section& section, ResultSummary& summary, ResultType expected) {
@@ -60,10 +57,9 @@ ResultReaderStatus readSummarySection(const PFile::Section& section, ResultSumma
 }
 
 ResultReaderStatus readResultSummary(ResultSummary& summary, const uint8_t* buffer, uint32_t size) {
-    if (buffer == nullptr || size == 0 || size > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-        return ResultReaderStatus::badContainer;
+    if (buffer == nullptr) return ResultReaderStatus::badContainer;
     PFile::MemReader reader;
-    if (reader.quickOpen(buffer, static_cast<int32_t>(size)) != 0) return ResultReaderStatus::badContainer;
+    if (reader.quickOpen({buffer, size}) != 0) return ResultReaderStatus::badContainer;
     PFile::Section section;
     if (reader.read(section, true) != 0 || section.type() != PFile::SectionType::ResultSummary)
         return ResultReaderStatus::badContainer;

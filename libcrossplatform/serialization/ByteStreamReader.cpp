@@ -13,12 +13,16 @@ ByteStreamReader::ByteStreamReader(const uint8_t* p_, uint32_t size) : p(p_), _s
     KX_ASSERT(size > 0);
 }
 
+// Sticky like the flag: the first failure is where the data went wrong, later ones only follow from it.
+bool ByteStreamReader::fail() {
+    if (!_failed) _failedAt = _pos;
+    _failed = true;
+    return false;
+}
+
 bool ByteStreamReader::read(uint8_t* dest, uint32_t n) {
     if (n == 0) return true;
-    if (n > _size - _pos) {
-        _failed = true;
-        return false;
-    }
+    if (n > _size - _pos) return fail();
     KX_ASSERT(dest != nullptr);
     std::memcpy(dest, p + _pos, n);
     _pos += n;
@@ -26,10 +30,7 @@ bool ByteStreamReader::read(uint8_t* dest, uint32_t n) {
 }
 
 bool ByteStreamReader::read(uint8_t& v) {
-    if (_pos >= _size) {
-        _failed = true;
-        return false;
-    }
+    if (_pos >= _size) return fail();
     v = p[_pos++];
     return true;
 }
@@ -38,10 +39,7 @@ template <typename T>
 bool ByteStreamReader::readArray(T* v, uint32_t count) {
     if (count == 0) return true;
     const uint64_t bytes = static_cast<uint64_t>(count) * sizeof(T);
-    if (bytes > _size - _pos) {
-        _failed = true;
-        return false;
-    }
+    if (bytes > _size - _pos) return fail();
     KX_ASSERT(v != nullptr);
     const uint8_t* in = p + _pos;
     for (uint32_t i = 0; i < count; ++i) v[i] = LittleEndian::load<T>(in + i * sizeof(T));
@@ -50,10 +48,7 @@ bool ByteStreamReader::readArray(T* v, uint32_t count) {
 }
 
 bool ByteStreamReader::read(std::string& s) {
-    if (_size - _pos < 2) {
-        _failed = true;
-        return false;
-    }
+    if (_size - _pos < 2) return fail();
     uint16_t len = 0;
     read(len);
     // The length is at most 65535, so sizing the string from it is bounded.

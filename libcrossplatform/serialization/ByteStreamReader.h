@@ -38,17 +38,21 @@ public:
     bool read(char& v) override;
     int32_t seek(int32_t offset, StreamPosition base) override;
     bool failed() const override { return _failed; }
+    // Position of the first read that did not fit (meaningful once failed() is true).
+    uint32_t failedAt() const { return _failedAt; }
     uint32_t remaining() const override { return _size - _pos; }
     uint32_t size() const override { return _size; }
 
 private:
     template <typename T>
     bool readArray(T* v, uint32_t count);
+    bool fail();
 
     const uint8_t* p;
     uint32_t _pos = 0;
     uint32_t _size = 0;
     bool _failed = false;
+    uint32_t _failedAt = 0;
 };
 
 }  // namespace Marshal

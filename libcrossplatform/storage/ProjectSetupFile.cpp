@@ -8,7 +8,7 @@
 
 #include "common/PFile.h"
 #include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Project {
 
@@ -97,19 +97,15 @@ bool writeSetupDatabase(const std::string& path, const std::vector<uint8_t>& blo
 }
 
 bool decodeProject(const std::vector<uint8_t>& blob, Core& out, std::string& error) {
-    if (blob.empty()) {
-        error = "the project is empty";
-        return false;
-    }
-    if (blob.size() > 0x7FFFFFFF) {
-        error = "the project is too large";
-        return false;
-    }
-    Marshal::ByteStreamReader r(blob.data(), static_cast<uint32_t>(blob.size()));
     Core project;
-    const auto st = project.deserialize(r);
-    if (st != Marshal::ok) {
-        error = std::string("not a readable project (") + Marshal::toString(st) + ")";
+    const auto read = Marshal::readObject(blob, project);
+    switch (read.fault) {
+        case Marshal::SpanFault::empty: error = "the project is empty"; return false;
+        case Marshal::SpanFault::tooLarge: error = "the project is too large"; return false;
+        case Marshal::SpanFault::none: break;
+    }
+    if (read.status != Marshal::ok) {
+        error = std::string("not a readable project (") + Marshal::toString(read.status) + ")";
         return false;
     }
     out = std::move(project);

@@ -1,19 +1,16 @@
 #include "tester/setups/TarvelFiberCable.h"
 
-#include <limits>
-
 #include "fiber/Fiber.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix::Tester {
 
 bool TarvelFiberCable::Deserialize(const std::vector<uint8_t>* bytes) {
     Category.reset();
     Name.clear();
-    if (bytes == nullptr || bytes->empty() || bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
+    if (bytes == nullptr) return false;
     Fiber fiber;
-    Marshal::ByteStreamReader reader(bytes->data(), static_cast<uint32_t>(bytes->size()));
-    if (fiber.deserialize(reader) != Marshal::ok) return false;
+    if (Marshal::readObject(*bytes, fiber).status != Marshal::ok) return false;
     const int category = static_cast<int>(fiber.category);
     if (category >= 1 && category <= 9) Category = category;
     Name = fiber.name;

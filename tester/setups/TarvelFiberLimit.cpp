@@ -5,7 +5,7 @@
 
 #include "fiber/FiberLimit.h"
 #include "fiber/FiberLimitValues.h"
-#include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 namespace Kestrix::Tester {
 
@@ -140,10 +140,8 @@ bool TarvelFiberLimit::Deserialize(const std::vector<uint8_t>* bytes) {
     if (bytes == nullptr) return false;
     _limit.reset();
     _wavelengths.clear();
-    if (bytes->empty() || bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
     auto limit = std::make_unique<FiberLimit>();
-    Marshal::ByteStreamReader reader(bytes->data(), static_cast<uint32_t>(bytes->size()));
-    if (limit->deserialize(reader) != Marshal::ok) return false;
+    if (Marshal::readObject(*bytes, *limit).status != Marshal::ok) return false;
     _limit = std::move(limit);
     build();
     return true;

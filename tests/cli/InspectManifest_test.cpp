@@ -13,6 +13,7 @@
 #include "common/ResultEnvelope.h"
 #include "core/ManifestSamples.h"
 #include "serialization/ByteStreamBuilder.h"
+#include "serialization/LittleEndian.h"
 
 using namespace kx::cli;
 
@@ -66,15 +67,44 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
     EXPECT_NE(out.str().find(" BAD "), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("RACK1-PP2-07"), std::string::npos);
 
-    // Cut short: open refuses it, the lenient open still lists the summary.
+    // Cut short: open refuses it and says where the bytes end, the lenient open still lists the summary.
     auto cut = resultContainer();
     cut.resize(cut.size() - 100);
     const std::string json = inspect(cut, true, true);
-    EXPECT_NE(json.find("File is longer than the buffer"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"error\" : \"truncated at byte " + std::to_string(cut.size()) + "\""), std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"type\" : 200"), std::string::npos) << json;
 
     inspect({}, false, true);
     inspect(std::vector<uint8_t>(50, 0x46), true, true);
+}
+
+// The reason names the failure kind and the offset at fault, whatever the reader's messages say.
+TEST(InspectCommand, ReasonSaysWhatFailedAndWhere) {
+    auto reasonFor = [](const std::vector<uint8_t>& bytes) -> std::string {
+        std::ostringstream out;
+        try {
+            inspectContainer(bytes, false, out);
+        } catch (const BadInput& e) {
+            return e.what();
+        }
+        return "no failure";
+    };
+    const auto good = resultContainer();
+    const size_t summaryAt = 24;  // after the file header section
+    const size_t bodyAt = summaryAt + 20 + Marshal::LittleEndian::load<uint32_t>(good.data() + summaryAt + 8);
+
+    auto headerCrc = good;
+    headerCrc[bodyAt + 4] ^= 0x01;  // the body section's version changed under its header checksum
+    EXPECT_EQ("corrupt container: header CRC mismatch at byte " + std::to_string(bodyAt), reasonFor(headerCrc));
+
+    auto cutHeader = good;
+    cutHeader.resize(bodyAt + 10);  // ends inside the body section's dataSize field
+    EXPECT_EQ("corrupt container: truncated at byte " + std::to_string(cutHeader.size()), reasonFor(cutHeader));
+
+    EXPECT_EQ("corrupt container: empty file", reasonFor({}));
+    auto headless = std::vector<uint8_t>(good.begin() + static_cast<std::ptrdiff_t>(summaryAt), good.end());
+    EXPECT_EQ("corrupt container: no file header at byte 0", reasonFor(headless));
 }
 
 class ManifestCommandTest : public ::testing::Test {

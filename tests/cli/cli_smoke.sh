@@ -14,6 +14,10 @@ expect 1 "$kx" inspect "$tmp/garbage"
 expect 1 "$kx" dump "$tmp/garbage"
 expect 1 "$kx" record "$tmp/garbage"
 grep -q . "$tmp/err" || { echo "FAIL: no reason on stderr"; fail=1; }
+# A cut container: the reason says what failed and where.
+head -c 100 "$samples/fiber-otdr.result" >"$tmp/cut.result"
+expect 1 "$kx" inspect "$tmp/cut.result"
+grep -qF "corrupt container: truncated at byte 100" "$tmp/err" || { echo "FAIL: no kind and offset in:"; cat "$tmp/err"; fail=1; }
 for f in "$samples"/*; do
   # The copper limit database (.mnts) is SQLite, checked below.
   case "$f" in *.mnts) continue ;; esac

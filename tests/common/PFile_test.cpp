@@ -10,10 +10,12 @@
 #include <numeric>
 #include <random>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
+#include "serialization/ReadObject.h"
 
 namespace {
 
@@ -505,6 +507,160 @@ TEST(PFileDump, PayloadBytesOnlyAtDetailTwo) {
     EXPECT_THAT(one, ::testing::Not(HasSubstr("Payload Data")));
     EXPECT_THAT(two, HasSubstr("class Payload"));
     EXPECT_THAT(two, HasSubstr("Payload Data\n\t\tde ad be ef\n"));
+}
+
+// ---- Failure kinds: one damaged input each, checked by kind and offset, never by message words ----
+
+// Offsets in a container of one data section: file header section, then the data section's header, then
+// its payload.
+constexpr uint32_t kDataHeaderAt = 24;
+constexpr uint32_t kPayloadAt = kDataHeaderAt + 20;
+constexpr uint32_t kDataSizeField = 8;
+
+// Opens the container (quickOpen when asked) and reads its first data section.
+PFile::Failure firstSectionFailure(const Bytes& b, bool quick = false) {
+    PFile::MemReader r;
+    EXPECT_EQ(0, quick ? r.quickOpen(b) : r.open(b));
+    PFile::Section s;
+    EXPECT_EQ(-1, r.read(s, true));
+    return r.failure();
+}
+
+void expectFailure(const PFile::Failure& got, PFile::FailureKind kind, uint32_t offset) {
+    EXPECT_EQ(kind, got.kind) << PFile::toString(got.kind);
+    EXPECT_EQ(offset, got.offset);
+}
+
+TEST(PFileFailure, HeaderCrc) {
+    // The data section's type changed under its header checksum.
+    Bytes b = container({{300, mixed(40)}});
+    b[kDataHeaderAt + 2] ^= 0x01;
+    expectFailure(firstSectionFailure(b), PFile::FailureKind::headerCrc, kDataHeaderAt);
+}
+
+TEST(PFileFailure, DataCrc) {
+    // A payload byte changed under an intact header.
+    Bytes b = container({{300, mixed(40)}});
+    b[kPayloadAt + 5] ^= 0x10;
+    expectFailure(firstSectionFailure(b), PFile::FailureKind::dataCrc, kPayloadAt);
+}
+
+TEST(PFileFailure, TruncatedHeaderNamesTheCutField) {
+    // The bytes end 10 bytes into the data section's header, inside its dataSize field.
+    const Bytes full = container({{300, mixed(40)}});
+    const Bytes cut(full.begin(), full.begin() + kDataHeaderAt + 10);
+    expectFailure(firstSectionFailure(cut, true), PFile::FailureKind::truncated, kDataHeaderAt + kDataSizeField);
+}
+
+TEST(PFileFailure, TruncatedPayload) {
+    // The bytes end 5 bytes into a 40-byte payload.
+    const Bytes full = container({{300, mixed(40)}});
+    const Bytes cut(full.begin(), full.begin() + kPayloadAt + 5);
+    expectFailure(firstSectionFailure(cut, true), PFile::FailureKind::truncated, kPayloadAt);
+}
+
+TEST(PFileFailure, ContainerLongerThanItsBuffer) {
+    // The file header records more bytes than the buffer holds: open says where the buffer ends.
+    const Bytes full = container({{300, mixed(40)}});
+    const Bytes cut(full.begin(), full.end() - 7);
+    PFile::MemReader r;
+    EXPECT_EQ(-1, r.open(cut));
+    expectFailure(r.failure(), PFile::FailureKind::truncated, static_cast<uint32_t>(cut.size()));
+}
+
+TEST(PFileFailure, SectionTooLarge) {
+    // A compressed payload whose recorded length is one byte over the 8 MiB cap.
+    const Bytes b = rawCompressedContainer(0x800001, Bytes(16, 0));
+    expectFailure(firstSectionFailure(b), PFile::FailureKind::sectionTooLarge, kPayloadAt);
+}
+
+TEST(PFileFailure, Inflate) {
+    // A compressed payload whose recorded length is one byte more than its stream holds.
+    const Bytes b = rawCompressedContainer(1001, mixed(1000));
+    expectFailure(firstSectionFailure(b), PFile::FailureKind::inflate, kPayloadAt);
+    // Reading without inflating delivers it; inflating the section itself names the same kind.
+    PFile::MemReader r;
+    ASSERT_EQ(0, r.open(b));
+    PFile::Section s;
+    ASSERT_EQ(0, r.read(s, false));
+    EXPECT_EQ(-1, s.uncompressData());
+    EXPECT_EQ(PFile::FailureKind::inflate, s.failure());
+}
+
+TEST(PFileFailure, NoFileHeader) {
+    // The bytes start at a data section, without the file header section before it.
+    const Bytes full = container({{300, mixed(40)}});
+    const Bytes headless(full.begin() + kDataHeaderAt, full.end());
+    PFile::MemReader r;
+    EXPECT_EQ(-1, r.open(headless));
+    expectFailure(r.failure(), PFile::FailureKind::noFileHeader, 0);
+}
+
+TEST(PFileFailure, EmptyAndTooLargeInputNeverReachTheReader) {
+    PFile::MemReader r;
+    EXPECT_EQ(-1, r.open(Bytes{}));
+    expectFailure(r.failure(), PFile::FailureKind::empty, 0);
+    // The unchecked open of zero bytes still ends at once (-2), and says it was empty.
+    const Bytes one(1, 0);
+    EXPECT_EQ(-2, r.open(one.data(), 0));
+    EXPECT_EQ(PFile::FailureKind::empty, r.failure().kind);
+
+    // One byte over the cap, over reserved but untouched address space: refused before any byte is read.
+    const size_t over = size_t{Marshal::kMaxStreamSize} + 1;
+    void* reserved = ::mmap(nullptr, over, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (reserved == MAP_FAILED) GTEST_SKIP() << "cannot reserve 2 GiB of address space";
+    const std::span<const uint8_t> huge(static_cast<const uint8_t*>(reserved), over);
+    EXPECT_EQ(-1, r.quickOpen(huge));
+    expectFailure(r.failure(), PFile::FailureKind::containerTooLarge, 0);
+    // At the cap it is read: its first page, all zero, is a header that fails its checksum.
+    ASSERT_EQ(0, ::mprotect(reserved, 4096, PROT_READ));
+    EXPECT_EQ(-1, r.quickOpen(huge.first(over - 1)));
+    EXPECT_EQ(PFile::FailureKind::headerCrc, r.failure().kind);
+    ::munmap(reserved, over);
+}
+
+TEST(PFileFailure, MisuseIsNotTheDataFault) {
+    const Bytes b = container({{300, mixed(8)}});
+    PFile::MemReader r;
+    PFile::Section s;
+    EXPECT_EQ(-1, r.read(s, true));  // never opened
+    expectFailure(r.failure(), PFile::FailureKind::misuse, 0);
+    ASSERT_EQ(0, r.open(b));
+    EXPECT_EQ(PFile::FailureKind::none, r.failure().kind);
+    EXPECT_EQ(-1, r.open(b));  // already open
+    EXPECT_EQ(PFile::FailureKind::misuse, r.failure().kind);
+    // A later good read and the end of the sections clear it.
+    EXPECT_EQ(0, r.read(s, true));
+    EXPECT_EQ(PFile::FailureKind::none, r.failure().kind);
+    EXPECT_EQ(-2, r.read(s, true));
+    EXPECT_EQ(PFile::FailureKind::none, r.failure().kind);
+}
+
+TEST(PFileFailure, FileReaderReportsLikeTheMemoryReader) {
+    const auto dir = tempDir();
+    const std::string path = (dir / "kinds.pfile").string();
+    const Bytes good = container({{300, mixed(40)}});
+    auto readFirst = [&](const Bytes& bytes) {
+        EXPECT_TRUE(PFile::writeFileBytes(path, bytes));
+        PFile::FileReader r;
+        EXPECT_EQ(0, r.open(path.c_str()));
+        PFile::Section s;
+        EXPECT_EQ(-1, r.read(s, true));
+        return r.failure();
+    };
+    Bytes crc = good;
+    crc[kPayloadAt] ^= 0x01;  // payload byte changed
+    expectFailure(readFirst(crc), PFile::FailureKind::dataCrc, kPayloadAt);
+    // File cut 10 bytes into the data section's header, then 5 bytes into its payload.
+    expectFailure(readFirst(Bytes(good.begin(), good.begin() + kDataHeaderAt + 10)), PFile::FailureKind::truncated,
+                  kDataHeaderAt + kDataSizeField);
+    expectFailure(readFirst(Bytes(good.begin(), good.begin() + kPayloadAt + 5)), PFile::FailureKind::truncated,
+                  kPayloadAt);
+
+    PFile::FileReader missing;
+    EXPECT_EQ(-1, missing.open((dir / "none.pfile").string().c_str()));
+    expectFailure(missing.failure(), PFile::FailureKind::io, 0);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

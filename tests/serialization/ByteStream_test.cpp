@@ -6,6 +6,7 @@
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamCounter.h"
 #include "serialization/ByteStreamReader.h"
+#include "serialization/ReadObject.h"
 
 using namespace Marshal;
 
@@ -118,6 +119,26 @@ TEST(ByteStreamReader, FailureIsStickyButLaterFittingReadsDeliver) {
     EXPECT_TRUE(r.failed());
 }
 
+// The failure offset points at the first read that did not fit and stays there, like the flag.
+TEST(ByteStreamReader, FailedAtIsTheFirstReadThatDidNotFit) {
+    const uint8_t bytes[7] = {1, 2, 3, 0, 9, 0, 'x'};
+    ByteStreamReader r(bytes, 7);
+    uint16_t u16 = 0;
+    uint32_t u32 = 0;
+    ASSERT_TRUE(r.read(u16));
+    ASSERT_TRUE(r.read(u16));
+    EXPECT_FALSE(r.read(u32));  // at 4, only 3 bytes left
+    EXPECT_EQ(r.failedAt(), 4u);
+    std::string s;
+    EXPECT_FALSE(r.read(s));  // a later failure, further on, does not move it
+    EXPECT_EQ(r.failedAt(), 4u);
+
+    // A string whose text is cut off fails where the text starts, after its length.
+    ByteStreamReader text(bytes + 4, 3);
+    EXPECT_FALSE(text.read(s));
+    EXPECT_EQ(text.failedAt(), 2u);
+}
+
 TEST(ByteStreamReader, ZeroLengthReadOnExhaustedReaderSucceeds) {
     const uint8_t one[1] = {5};
     ByteStreamReader r(one, 1);
@@ -162,6 +183,45 @@ TEST(ByteStreamReader, SeekWithinBoundsAndFitsCheck) {
     EXPECT_TRUE(r.fits(3, 1));
     EXPECT_FALSE(r.fits(2, 2));
     EXPECT_FALSE(r.fits(0xFFFFFFFFull, 4));
+}
+
+namespace {
+// Two fields, enough to see where a read stops.
+struct TwoFields : ISerializable {
+    uint32_t a = 0;
+    uint16_t b = 0;
+    void serialize(IObjectWriter& w) const override {
+        w.write(a);
+        w.write(b);
+    }
+    StreamOpStatus deserialize(IObjectReader& r) override {
+        r.read(a);
+        r.read(b);
+        return r.failed() ? readError : ok;
+    }
+};
+}  // namespace
+
+TEST(ReadObject, EmptyBytesAreRefusedAndCutOnesSayWhere) {
+    TwoFields obj;
+    obj.a = 7;
+    auto read = readObject({}, obj);
+    EXPECT_EQ(readError, read.status);
+    EXPECT_EQ(SpanFault::empty, read.fault);
+    EXPECT_EQ(7u, obj.a);  // nothing was read into it
+
+    const uint8_t cut[5] = {1, 0, 0, 0, 9};  // the second field lacks a byte
+    read = readObject(cut, obj);
+    EXPECT_EQ(readError, read.status);
+    EXPECT_EQ(SpanFault::none, read.fault);
+    EXPECT_TRUE(read.readerFailed);
+    EXPECT_EQ(4u, read.failedAt);
+
+    const uint8_t whole[6] = {1, 0, 0, 0, 9, 0};
+    read = readObject(whole, obj);
+    EXPECT_EQ(ok, read.status);
+    EXPECT_FALSE(read.readerFailed);
+    EXPECT_EQ(9u, obj.b);
 }
 
 TEST(ByteStreamDeathTest, SeekPastTheEndIsAProgrammingError) {

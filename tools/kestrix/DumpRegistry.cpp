@@ -46,7 +46,7 @@ bool peekTypeId(const std::vector<uint8_t>& bytes, uint32_t& typeId) {
 bool findResultSummary(const std::vector<uint8_t>& bytes, Kestrix::ResultSummary& summary,
                        Kestrix::ResultReaderStatus& status) {
     PFile::MemReader reader;
-    if (reader.quickOpen(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return false;
+    if (reader.quickOpen(bytes) != 0) return false;
     PFile::Section section;
     while (reader.read(section, true) == 0) {
         if (section.type() != PFile::SectionType::ResultSummary) continue;
@@ -58,9 +58,8 @@ bool findResultSummary(const std::vector<uint8_t>& bytes, Kestrix::ResultSummary
 
 // Type of the first section after the file header, when the bytes are a container.
 bool peekFirstSection(const std::vector<uint8_t>& bytes, uint16_t& type) {
-    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
     PFile::MemReader reader;
-    if (reader.quickOpen(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return false;
+    if (reader.quickOpen(bytes) != 0) return false;
     PFile::Section section;
     if (reader.read(section, false) != 0) return false;
     type = section.type();

@@ -9,6 +9,7 @@
 #include "common/PFile.h"
 #include "common/ResultEnvelope.h"
 #include "common/ResultSummary.h"
+#include "serialization/LittleEndian.h"
 #include "serialization/JsonText.h"
 #include "serialization/SimpleFormatter.h"
 
@@ -36,45 +37,38 @@ void note(Listing& l, const std::string& reason) {
     if (l.problem.empty()) l.problem = reason;
 }
 
-// The reader's message without its "<class>::<op>() - " head and " | file:line" tail.
-std::string reasonOf(const std::string& message) {
-    std::string r = message;
-    const auto dash = r.find("() - ");
-    if (dash != std::string::npos) r = r.substr(dash + 5);
-    const auto bar = r.rfind(" | ");
-    if (bar != std::string::npos) r.resize(bar);
-    return r;
+// What failed and where, from the reader's failure kind and offset.
+std::string describe(const PFile::Failure& f) {
+    switch (f.kind) {
+        case PFile::FailureKind::empty: return "empty file";
+        case PFile::FailureKind::containerTooLarge: return "file too large";
+        default: return std::string(PFile::toString(f.kind)) + " at byte " + std::to_string(f.offset);
+    }
+}
+
+// Faults of one section's payload: the reader stands after that section and can go on.
+bool payloadFault(PFile::FailureKind kind) {
+    return kind == PFile::FailureKind::dataCrc || kind == PFile::FailureKind::inflate ||
+           kind == PFile::FailureKind::sectionTooLarge;
 }
 
 Listing scan(const std::vector<uint8_t>& bytes) {
     Listing l;
-    std::string lastError;
-    PFile::Callbacks cb;
-    cb.error = [&lastError](const std::string& m) { lastError = m; };
-    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) {
-        note(l, bytes.empty() ? "empty file" : "file too large");
-        return l;
-    }
-    const auto size = static_cast<int32_t>(bytes.size());
-    PFile::MemReader reader(cb);
-    if (reader.open(bytes.data(), size) != 0) {
-        note(l, lastError.empty() ? "not a container" : reasonOf(lastError));
+    PFile::MemReader reader;
+    if (reader.open(bytes) != 0) {
+        note(l, describe(reader.failure()));
         // List what a lenient open can still reach.
-        lastError.clear();
-        if (reader.quickOpen(bytes.data(), size) != 0) return l;
+        if (reader.quickOpen(bytes) != 0) return l;
     }
     const PFile::Section* fh = reader.fileHeader();
-    if (fh != nullptr && fh->size() >= 4)
-        l.containerLength = static_cast<uint32_t>(fh->data()[0] | fh->data()[1] << 8 | fh->data()[2] << 16 |
-                                                  static_cast<uint32_t>(fh->data()[3]) << 24);
+    if (fh != nullptr && fh->size() >= 4) l.containerLength = Marshal::LittleEndian::load<uint32_t>(fh->data());
     for (;;) {
-        PFile::Section s(cb);
-        lastError.clear();
-        const int32_t rc = reader.read(s, false);
+        PFile::Section s;
+        const int32_t rc = reader.read(s, true);
         if (rc == -2) break;
-        const bool crcFailed = lastError.find("Data failed crc check.") != std::string::npos;
-        if (rc != 0 && !crcFailed) {
-            note(l, reasonOf(lastError));
+        const PFile::Failure failure = reader.failure();
+        if (rc != 0 && !payloadFault(failure.kind)) {
+            note(l, describe(failure));
             break;
         }
         SectionInfo info;
@@ -83,26 +77,23 @@ Listing scan(const std::vector<uint8_t>& bytes) {
         info.flags = s.header.flags;
         info.storedSize = s.header.dataSize;
         info.compressed = (s.header.flags & PFile::SECTION_FLAG_COMPRESSED) != 0;
-        info.crcOk = rc == 0;
-        if (crcFailed) {
-            note(l, "section " + std::to_string(l.sections.size()) + " (type " + std::to_string(info.type) +
-                        "): data failed crc check");
-            l.sections.push_back(info);
-            continue;  // the reader already stands after this section
-        }
-        if (s.compressed && s.uncompressData() != 0) {
-            note(l, "section " + std::to_string(l.sections.size()) + " (type " + std::to_string(info.type) +
-                        "): " + reasonOf(lastError));
+        info.crcOk = failure.kind != PFile::FailureKind::dataCrc;
+        const std::string section =
+            "section " + std::to_string(l.sections.size()) + " (type " + std::to_string(info.type) + "): ";
+        if (!info.crcOk) {
+            note(l, section + "data failed crc check");
+        } else if (rc != 0) {
+            note(l, section + describe(failure));
         } else {
             info.payloadSize = s.size();
-        }
-        if (info.type == PFile::SectionType::ResultSummary && !s.compressed && !l.summary) {
-            auto summary = std::make_unique<Kestrix::ResultSummary>();
-            const auto st = Kestrix::readSectionObject(s, *summary);
-            if (st == Kestrix::ResultReaderStatus::success)
-                l.summary = std::move(summary);
-            else
-                l.summaryProblem = std::string("result summary: ") + Kestrix::toString(st);
+            if (info.type == PFile::SectionType::ResultSummary && !l.summary) {
+                auto summary = std::make_unique<Kestrix::ResultSummary>();
+                const auto st = Kestrix::readSectionObject(s, *summary);
+                if (st == Kestrix::ResultReaderStatus::success)
+                    l.summary = std::move(summary);
+                else
+                    l.summaryProblem = std::string("result summary: ") + Kestrix::toString(st);
+            }
         }
         l.sections.push_back(info);
     }

@@ -103,7 +103,7 @@ CommandResult markUploaded(const CommandContext& c, std::mutex& dbMutex) {
 
 std::optional<std::vector<int32_t>> readUploadList(const std::vector<uint8_t>& bytes) {
     PFile::MemReader reader;
-    if (bytes.empty() || bytes.size() > static_cast<size_t>(kMaxListBytes) || reader.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0) return std::nullopt;
+    if (bytes.size() > static_cast<size_t>(kMaxListBytes) || reader.open(bytes) != 0) return std::nullopt;
     PFile::Section list;
     if (reader.read(list, true) != 0 || list.type() != PFile::SectionType::UploadList || list.header.version != 1 ||
         list.size() == 0 || list.size() % 4 != 0) {

@@ -255,7 +255,7 @@ std::vector<uint8_t> StockVariants::make(size_t index, ResultSummary summary) co
     const Template& t = _templates[index % _templates.size()];
     summary.resultType = t.type;
     PFile::MemReader reader;
-    if (reader.open(t.bytes.data(), static_cast<int32_t>(t.bytes.size())) != 0) return {};
+    if (reader.open(t.bytes) != 0) return {};
     std::vector<std::unique_ptr<PFile::Section>> sections;
     sections.push_back(std::make_unique<PFile::Section>());
     if (reader.read(*sections.back(), false) != 0) return {};  // the template's own summary, replaced below
