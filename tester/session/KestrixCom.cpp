@@ -41,7 +41,7 @@ SshConnectFactory defaultConnectFactory() {
     return [](const std::string& address, int timeoutMs) {
         auto c = std::make_unique<SshClient>();
         c->setTimeout(timeoutMs);
-        c->Connect(address);
+        c->connect(address);
         return c;
     };
 }
@@ -87,15 +87,15 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
 boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& address, bool keepOpen,
                                                           bool& loginRefused) {
     auto client = _connectFactory(address, kDefaultTimeoutMs);
-    if (!client->Login(m_user, m_password) || !client->IsConnected()) {
+    if (!client->login(m_user, m_password) || !client->isConnected()) {
         logProbe(address, "login refused");
         loginRefused = true;
         return boost::none;
     }
     auto shell = std::make_unique<SshShell>(*client, kPromptPattern, kDefaultTimeoutMs);
     shell->setMaxReply(_maxReplyBytes);
-    shell->SendCommand("sysinfo");
-    auto reply = shell->ReadAll();
+    shell->sendCommand("sysinfo");
+    auto reply = shell->readAll();
     if (!reply) {
         logProbe(address, "no reply to sysinfo");
         return boost::none;
@@ -153,8 +153,8 @@ bool KestrixCom::OpenCurrentTester() {
         auto pinger = _pingFactory();
         if (pinger->pingAddress(m_tester->Port, kPingTimeoutMs)) {
             m_client = _connectFactory(m_tester->Port, kDefaultTimeoutMs);
-            m_client->Login(m_user, m_password);
-            m_connected = m_client->IsConnected();
+            m_client->login(m_user, m_password);
+            m_connected = m_client->isConnected();
             if (m_connected)
                 m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
         }
@@ -184,7 +184,7 @@ bool KestrixCom::KestrixConnect(const TesterConnectInfo& info) {
 
 bool KestrixCom::probeConnection() {
     // libssh learns of a closed connection only by reading; polling the shell does that.
-    return m_client->IsConnected() && m_shell && m_shell->IsAlive() && m_client->IsConnected();
+    return m_client->isConnected() && m_shell && m_shell->isAlive() && m_client->isConnected();
 }
 
 bool KestrixCom::CheckConnect(bool probe) {
@@ -211,7 +211,7 @@ void KestrixCom::Close() {
     m_shell.reset();
     if (m_client) {
         try {
-            m_client->Disconnect();
+            m_client->disconnect();
         } catch (const std::exception& e) {
             Log::ExceptionMsg(e, "KestrixCom Close");
         }
@@ -245,9 +245,9 @@ boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, boo
     try {
         boost::optional<std::string> reply;
         for (int attempt = 0; attempt < 2 && !reply; ++attempt) {
-            m_shell->Drain();
-            m_shell->SendCommand(cmd);
-            reply = quick ? m_shell->ReadLine() : m_shell->ReadAll();
+            m_shell->drain();
+            m_shell->sendCommand(cmd);
+            reply = quick ? m_shell->readLine() : m_shell->readAll();
         }
         return reply;
     } catch (const SshError& e) {

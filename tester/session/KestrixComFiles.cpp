@@ -112,7 +112,7 @@ bool KestrixCom::CheckScp() {
                 auto scp = std::make_unique<ScpClient>();
                 scp->setTimeout(kDefaultTimeoutMs);
                 scp->setProgressHandler(&UploadProgress::onTransfer);
-                scp->Bind(*m_client);
+                scp->bind(*m_client);
                 m_scp.push_back(std::move(scp));
             }
         } catch (const std::exception&) {
@@ -134,8 +134,8 @@ bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string
     try {
         CheckScp();
         UploadProgress::begin(static_cast<int64_t>(data.size()), std::move(progress));
-        if (!m_scp.empty() && m_client->IsConnected()) {
-            m_scp[0]->PutFile(data, remotePath);
+        if (!m_scp.empty() && m_client->isConnected()) {
+            m_scp[0]->putFile(data, remotePath);
             written = true;
         }
         UploadProgress::clearCallback();
@@ -175,7 +175,7 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
         if (m_scp.empty())
             return boost::none;
         m_scp[0]->setMaxFileSize(_limits.capFor(kind));
-        auto bytes = m_scp[0]->GetFile(remotePath);
+        auto bytes = m_scp[0]->getFile(remotePath);
         if (bytes.empty())
             return boost::none;
         return bytes;
@@ -203,7 +203,7 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
         try {
             if (CheckScp() && i < m_scp.size()) {
                 m_scp[i]->setMaxFileSize(std::min(_limits.capFor(DownloadKind::ResultFile), budget));
-                f.data = m_scp[i]->GetFile(f.remotePath);
+                f.data = m_scp[i]->getFile(f.remotePath);
                 budget -= std::min<uint64_t>(budget, f.data->size());
             }
         } catch (const std::exception& e) {

@@ -122,8 +122,8 @@ uint64_t parseFileLine(const std::string& line) {
 
 }  // namespace
 
-void ScpClient::Bind(SshClient& c) {
-    if (!c.IsConnected())
+void ScpClient::bind(SshClient& c) {
+    if (!c.isConnected())
         throw SshError(SshErrorKind::Socket, "SCP bound to a closed connection");
     _client = &c;
 }
@@ -134,7 +134,7 @@ SshClient& ScpClient::client() {
     return *_client;
 }
 
-void ScpClient::PutFile(const uint8_t* data, size_t size, const std::string& remotePath) {
+void ScpClient::putFile(const uint8_t* data, size_t size, const std::string& remotePath) {
     std::string name = baseName(remotePath);
     if (name.empty())
         throw SshError(SshErrorKind::Usage, "remote path names no file: \"" + remotePath + "\"");
@@ -164,7 +164,7 @@ void ScpClient::PutFile(const uint8_t* data, size_t size, const std::string& rem
         _progress(size, true);
 }
 
-std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
+std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
     std::string command = commandFor("-f", remotePath);
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
