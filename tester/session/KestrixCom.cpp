@@ -49,7 +49,7 @@ SshConnectFactory defaultConnectFactory() {
 KestrixCom::KestrixCom() : KestrixCom(kServicePassword) {}
 
 KestrixCom::KestrixCom(std::string password)
-    : m_password(std::move(password)), _pingFactory(defaultPingFactory()), _connectFactory(defaultConnectFactory()) {}
+    : m_password(std::move(password)), m_pingFactory(defaultPingFactory()), m_connectFactory(defaultConnectFactory()) {}
 
 KestrixCom::~KestrixCom() { Close(); }
 
@@ -63,7 +63,7 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
             Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
         }
     }
-    if (!_linkLocalScan)
+    if (!m_linkLocalScan)
         return out;
     int errors = 0;
     for (int i = 0; i < kLinkLocalCandidates; ++i) {
@@ -86,14 +86,14 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
 
 boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& address, bool keepOpen,
                                                           bool& loginRefused) {
-    auto client = _connectFactory(address, kDefaultTimeoutMs);
+    auto client = m_connectFactory(address, kDefaultTimeoutMs);
     if (!client->login(m_user, m_password) || !client->isConnected()) {
         logProbe(address, "login refused");
         loginRefused = true;
         return boost::none;
     }
     auto shell = std::make_unique<SshShell>(*client, kPromptPattern, kDefaultTimeoutMs);
-    shell->setMaxReply(_maxReplyBytes);
+    shell->setMaxReply(m_maxReplyBytes);
     shell->sendCommand("sysinfo");
     auto reply = shell->readAll();
     if (!reply) {
@@ -119,7 +119,7 @@ boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& ad
 }
 
 boost::optional<std::vector<TesterConnectInfo>> KestrixCom::FindAttachedTesters() {
-    auto pinger = _pingFactory();
+    auto pinger = m_pingFactory();
     const std::vector<std::string> candidates = discoveryCandidates(*pinger);
     const bool keepOpen = candidates.size() == 1;
     std::vector<TesterConnectInfo> found;
@@ -150,9 +150,9 @@ bool KestrixCom::OpenCurrentTester() {
     // The shell and the SCP channels point into the client: they go before it, whatever happens next.
     Close();
     try {
-        auto pinger = _pingFactory();
+        auto pinger = m_pingFactory();
         if (pinger->pingAddress(m_tester->Port, kPingTimeoutMs)) {
-            m_client = _connectFactory(m_tester->Port, kDefaultTimeoutMs);
+            m_client = m_connectFactory(m_tester->Port, kDefaultTimeoutMs);
             m_client->login(m_user, m_password);
             m_connected = m_client->isConnected();
             if (m_connected)
@@ -221,13 +221,13 @@ void KestrixCom::Close() {
 }
 
 void KestrixCom::setMaxReplyBytes(size_t bytes) {
-    _maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
+    m_maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
     applyShellLimits();
 }
 
 void KestrixCom::applyShellLimits() {
     if (m_shell)
-        m_shell->setMaxReply(_maxReplyBytes);
+        m_shell->setMaxReply(m_maxReplyBytes);
 }
 
 void KestrixCom::SetTimeout(int ms) {

@@ -174,13 +174,13 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
         UploadProgress::begin(0, nullptr);
         if (m_scp.empty())
             return boost::none;
-        m_scp[0]->setMaxFileSize(_limits.capFor(kind));
+        m_scp[0]->setMaxFileSize(m_limits.capFor(kind));
         auto bytes = m_scp[0]->getFile(remotePath);
         if (bytes.empty())
             return boost::none;
         return bytes;
     } catch (const std::exception& e) {
-        DropScp();
+        dropScp();
         if (isSocketError(e))
             Close();
         Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", remotePath));
@@ -197,18 +197,18 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
         return false;
     UploadProgress::begin(0, nullptr);
     auto& files = group->files();
-    uint64_t budget = _limits.group;
+    uint64_t budget = m_limits.group;
     for (size_t i = 0; i < files.size(); ++i) {
         FileCopyInfo& f = files[i];
         try {
             if (CheckScp() && i < m_scp.size()) {
-                m_scp[i]->setMaxFileSize(std::min(_limits.capFor(DownloadKind::ResultFile), budget));
+                m_scp[i]->setMaxFileSize(std::min(m_limits.capFor(DownloadKind::ResultFile), budget));
                 f.data = m_scp[i]->getFile(f.remotePath);
                 budget -= std::min<uint64_t>(budget, f.data->size());
             }
         } catch (const std::exception& e) {
             f.data = boost::none;
-            DropScp();
+            dropScp();
             if (isSocketError(e))
                 Close();
             Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", f.remotePath));
