@@ -100,7 +100,9 @@ public:
                                                      ProgressFn progress = {});
     bool ReadFile(const std::string& remotePath, const std::string& localPath, DownloadKind kind);
     // Result files: each within the result-file cap, all of them within the group cap.
-    bool ReadFileGroup(FileCopyGroup* group);
+    bool ReadFileGroup(FileCopyGroup* group) { return ReadFileGroup(group, DownloadKind::ResultFile); }
+    // Each file within the cap of `kind`, all of them within the group cap.
+    bool ReadFileGroup(FileCopyGroup* group, DownloadKind kind);
 
     static boost::optional<Sysinfo> GetSysinfo(const std::string& reply) { return parseSysinfoReply(reply); }
 

@@ -188,7 +188,7 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
     return boost::none;
 }
 
-bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
+bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
     if (!group || group->size() == 0)
         return false;
     if (!m_client && !OpenCurrentTester())
@@ -202,7 +202,7 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
         FileCopyInfo& f = files[i];
         try {
             if (CheckScp() && i < m_scp.size()) {
-                m_scp[i]->setMaxFileSize(std::min(m_limits.capFor(DownloadKind::ResultFile), budget));
+                m_scp[i]->setMaxFileSize(std::min(m_limits.capFor(kind), budget));
                 f.data = m_scp[i]->getFile(f.remotePath);
                 budget -= std::min<uint64_t>(budget, f.data->size());
             }
