@@ -60,8 +60,8 @@ void BM_RecertifyWithLimitFromDatabase(benchmark::State& state) {
         std::vector<Kestrix::Tester::CopperLimitsTbl::Row> rows;
         int64_t key = 1;
         for (const auto& l : kx::test::limitDbLimits())
-            rows.push_back(Kestrix::Tester::CopperLimitsTbl::RowOf(key++, l));
-        const auto db = Kestrix::Tester::CopperLimitsTbl::WriteDatabase(rows);
+            rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, l));
+        const auto db = Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows);
         std::ofstream(dir / "culim.mnts", std::ios::binary)
             .write(reinterpret_cast<const char*>(db.data()), static_cast<std::streamsize>(db.size()));
     }

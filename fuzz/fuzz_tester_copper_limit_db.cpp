@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> result(data + 4, data + 4 + resultLen);
     data += 4 + resultLen;
     size -= 4 + resultLen;
-    const std::string path = CopperLimitsTbl::PathIn(scratchFolder());
+    const std::string path = CopperLimitsTbl::pathIn(scratchFolder());
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

@@ -19,7 +19,7 @@ CopperLimitsTbl::CopperLimitsTbl()
                                   {SQLiteColumnType::Blob, "object"},
                                   {SQLiteColumnType::Int64, "origSize"}}) {}
 
-std::string CopperLimitsTbl::PathIn(const std::string& folder) {
+std::string CopperLimitsTbl::pathIn(const std::string& folder) {
     return (std::filesystem::path(folder) / kFileName).string();
 }
 
@@ -60,7 +60,7 @@ bool CopperLimitsTbl::openFirstLimit(CopperLimit& out, std::string* reason) {
     return false;
 }
 
-CopperLimitsTbl::Row CopperLimitsTbl::RowOf(int64_t key, const CopperLimit& limit) {
+CopperLimitsTbl::Row CopperLimitsTbl::rowOf(int64_t key, const CopperLimit& limit) {
     Marshal::ByteStreamBuilder w;
     limit.serialize(w);
     const std::vector<uint8_t> plain = w.bytes();
@@ -80,7 +80,7 @@ CopperLimitsTbl::Row CopperLimitsTbl::RowOf(int64_t key, const CopperLimit& limi
     return row;
 }
 
-std::vector<uint8_t> CopperLimitsTbl::WriteDatabase(const std::vector<Row>& rows) {
+std::vector<uint8_t> CopperLimitsTbl::writeDatabase(const std::vector<Row>& rows) {
     sqlite3* raw = nullptr;
     if (sqlite3_open(":memory:", &raw) != SQLITE_OK) {
         sqlite3_close(raw);

@@ -19,7 +19,7 @@ public:
 
     CopperLimitsTbl();
     // The database file in a folder.
-    static std::string PathIn(const std::string& folder);
+    static std::string pathIn(const std::string& folder);
     // Column accessors of the current row; each throws SQLiteTblError for a NULL or mistyped cell.
     int64_t key() const { return intColumn(0); }
     int64_t type() const { return intColumn(1); }
@@ -45,9 +45,9 @@ public:
         int64_t origSize = 0;
     };
     // The row of a limit: serialized, compressed, with its size before compression; type is its media type.
-    static Row RowOf(int64_t key, const CopperLimit& limit);
+    static Row rowOf(int64_t key, const CopperLimit& limit);
     // A whole database file with these rows; empty on failure.
-    static std::vector<uint8_t> WriteDatabase(const std::vector<Row>& rows);
+    static std::vector<uint8_t> writeDatabase(const std::vector<Row>& rows);
 };
 
 }  // namespace Kestrix::Tester

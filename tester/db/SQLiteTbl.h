@@ -41,9 +41,9 @@ public:
     // 0 when the table was opened (rows read up to the first unreadable one); a negative code otherwise.
     int Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return _open; }
+    bool isOpen() const { return _open; }
     // True when reading stopped at a damaged part of the file; the rows before it are kept.
-    bool Truncated() const { return _truncated; }
+    bool truncated() const { return _truncated; }
 
     int RowCount() const { return static_cast<int>(_rows.size()); }
     bool MoveFirst() { return Move(0); }
@@ -52,11 +52,11 @@ public:
     // Moves to the first row whose text or integer cell in `column` equals `value`.
     bool Find(const std::string& column, const std::string& value);
     bool Find(const std::string& column, int64_t value);
-    int CurrentRow() const { return _current; }
+    int currentRow() const { return _current; }
 
-    const std::string& TableName() const { return _table; }
+    const std::string& tableName() const { return _table; }
     // The reason of the last failed Open.
-    const std::string& LastError() const { return _error; }
+    const std::string& lastError() const { return _error; }
 
 protected:
     int64_t intColumn(size_t column) const;

@@ -30,6 +30,37 @@ Json::Value arrayJson(const std::vector<T>& items) {
     return a;
 }
 
+Json::Value numbersJson(const std::vector<double>& values) {
+    Json::Value a(Json::arrayValue);
+    for (double v : values) a.append(jsonNumber(v));
+    return a;
+}
+
+Json::Value intsJson(const std::vector<int>& values) {
+    Json::Value a(Json::arrayValue);
+    for (int v : values) a.append(v);
+    return a;
+}
+
+// Each pair as a two-element array.
+Json::Value pairsJson(const std::vector<std::pair<int, int>>& pairs) {
+    Json::Value a(Json::arrayValue);
+    for (const auto& [first, second] : pairs) {
+        Json::Value p(Json::arrayValue);
+        p.append(first);
+        p.append(second);
+        a.append(p);
+    }
+    return a;
+}
+
+// Where an event lies, with its tolerances, as both event kinds write it.
+void placeJson(Json::Value& j, double location, double posTolerance, double negTolerance) {
+    j["Location"] = jsonNumber(location);
+    j["LocPosTolerance"] = jsonNumber(posTolerance);
+    j["LocNegTolerance"] = jsonNumber(negTolerance);
+}
+
 }  // namespace
 
 Json::Value FiberMeasurement::toJson() const {
@@ -94,9 +125,7 @@ Json::Value PowerTest::toJson() const {
 Json::Value OtdrEvent::toJson() const {
     Json::Value j(Json::objectValue);
     j["Wavelength"] = Wavelength;
-    j["Location"] = jsonNumber(Location);
-    j["LocPosTolerance"] = jsonNumber(LocPosTolerance);
-    j["LocNegTolerance"] = jsonNumber(LocNegTolerance);
+    placeJson(j, Location, LocPosTolerance, LocNegTolerance);
     j["Type"] = Type;
     j["IsHidden"] = IsHidden;
     j["SplitterRatio"] = optionalJson(SplitterRatio);
@@ -111,9 +140,7 @@ Json::Value OtdrEvent::toJson() const {
 
 Json::Value MergedEvent::toJson() const {
     Json::Value j(Json::objectValue);
-    j["Location"] = jsonNumber(Location);
-    j["LocPosTolerance"] = jsonNumber(LocPosTolerance);
-    j["LocNegTolerance"] = jsonNumber(LocNegTolerance);
+    placeJson(j, Location, LocPosTolerance, LocNegTolerance);
     j["Status"] = Status;
     j["Type"] = Type;
     j["SplitterRatio"] = optionalJson(SplitterRatio);
@@ -128,14 +155,7 @@ Json::Value EventMapTable::toJson() const {
     j["FiberLength"] = FiberLength.toJson();
     j["OverallLoss"] = optionalJson(OverallLoss);
     j["Events"] = arrayJson(Events);
-    Json::Value groups(Json::arrayValue);
-    for (const auto& [first, last] : HiddenGroups) {
-        Json::Value g(Json::arrayValue);
-        g.append(first);
-        g.append(last);
-        groups.append(g);
-    }
-    j["HiddenGroups"] = groups;
+    j["HiddenGroups"] = pairsJson(HiddenGroups);
     j["End1Name"] = End1Name;
     j["End2Name"] = End2Name;
     return j;
@@ -163,9 +183,7 @@ Json::Value OtdrSettings::toJson() const {
     j["LossThreshold"] = LossThreshold.toJson();
     j["EndThresholdMode"] = EndThresholdMode;
     j["EndThreshold"] = EndThreshold.toJson();
-    Json::Value ratios(Json::arrayValue);
-    for (int r : SplitterRatioList) ratios.append(r);
-    j["SplitterRatioList"] = ratios;
+    j["SplitterRatioList"] = intsJson(SplitterRatioList);
     j["MacrobendDetectionEnabled"] = MacrobendDetectionEnabled;
     Json::Value bends(Json::arrayValue);
     for (const MacrobendThreshold& b : MacrobendThresholds) {
@@ -235,12 +253,8 @@ Json::Value SeriesMeasurement::toJson() const {
     Json::Value j(Json::objectValue);
     j["Id"] = Id;
     j["Wavelength"] = Wavelength;
-    Json::Value x(Json::arrayValue);
-    for (double v : X) x.append(jsonNumber(v));
-    Json::Value y(Json::arrayValue);
-    for (double v : Y) y.append(jsonNumber(v));
-    j["X"] = x;
-    j["Y"] = y;
+    j["X"] = numbersJson(X);
+    j["Y"] = numbersJson(Y);
     j["XAxisUnit"] = XAxisUnit;
     j["HasLaunchFiber"] = HasLaunchFiber;
     j["ReceiveFiberMeters"] = jsonNumber(ReceiveFiberMeters);
@@ -299,14 +313,7 @@ Json::Value FiberImageTest::toJson() const {
         e["Type"] = d.Type;
         e["PassState"] = d.PassState;
         e["Size"] = d.Size;
-        Json::Value pts(Json::arrayValue);
-        for (const auto& [x, y] : d.Points) {
-            Json::Value p(Json::arrayValue);
-            p.append(x);
-            p.append(y);
-            pts.append(p);
-        }
-        e["Points"] = pts;
+        e["Points"] = pairsJson(d.Points);
         defects.append(e);
     }
     j["Defects"] = defects;

@@ -76,7 +76,7 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveLogDataZip(bool lockScr
             SendTvixCmd("sysinfo > /tmp/sysinfo.txt");
             for (const char* path : kLogFiles)
                 group.AddFile(path);
-            finished = ReadFileGroup(&group);
+            finished = ReadFileGroup(&group, DownloadKind::Log);
         }
         if (!finished)
             return boost::none;
@@ -107,7 +107,7 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveDisplayImage() {
                 Log::ErrMsg("SendCommand(fbdump...) failed.  Retrying");
                 continue;
             }
-            auto bytes = ReadMemory(kScreenFile);
+            auto bytes = ReadMemory(kScreenFile, DownloadKind::ScreenImage);
             if (!bytes) {
                 Log::ErrMsg("failed reading image file");
             } else if (bytes->size() < kScreenBytes) {

@@ -66,7 +66,7 @@ bool TestRecordTarvel::InitSpecDb(const std::string& folder, const std::string& 
     if (_specDbLoaded) return true;
     auto table = std::make_unique<CopperLimitsTbl>();
     bool loaded = false;
-    if (table->Open(CopperLimitsTbl::PathIn(folder)) == SQLiteTbl::kOpened && table->RowCount() > 0) {
+    if (table->Open(CopperLimitsTbl::pathIn(folder)) == SQLiteTbl::kOpened && table->RowCount() > 0) {
         CopperLimit first;
         loaded = table->openFirstLimit(first) && first.getDbPkgMfstSummary().getVersionString() == version;
     }

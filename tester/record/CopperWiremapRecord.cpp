@@ -80,7 +80,7 @@ boost::optional<std::vector<uint8_t>> TestRecordTarvel::GetWireMapBitmap(const W
     const CopperTest* test = GetCopperTest();
     if (test == nullptr) return boost::none;
     const WireMapData data = copper::displayData(*test);
-    std::vector<uint8_t> bmp = TarvelWiremap::RenderBmp(data, wireMapTest.Meters, wireMapTest.LengthUnit);
+    std::vector<uint8_t> bmp = TarvelWiremap::renderBmp(data, wireMapTest.Meters, wireMapTest.LengthUnit);
     if (bmp.empty()) return boost::none;
     return bmp;
 }
@@ -89,7 +89,7 @@ boost::optional<std::vector<uint8_t>> TestRecordTarvel::GetWireMapPng(const Wire
     const CopperTest* test = GetCopperTest();
     if (test == nullptr) return boost::none;
     const WireMapData data = copper::displayData(*test);
-    std::vector<uint8_t> png = TarvelWiremap::RenderPng(data, wireMapTest.Meters, wireMapTest.LengthUnit);
+    std::vector<uint8_t> png = TarvelWiremap::renderPng(data, wireMapTest.Meters, wireMapTest.LengthUnit);
     if (png.empty()) return boost::none;
     return png;
 }

@@ -224,7 +224,7 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
             OtdrSpanLocation{span.spanStart.toDouble(), span.spanEnd.toDouble(),
                              t.summary.cableEnd == CableEnd::end2 || t.testType() == FiberTestType::otdrEnd2 ? 2 : 1};
     }
-    test.Limit = TarvelFiberLimit::FromLimit(t.limit);
+    test.Limit = TarvelFiberLimit::fromLimit(t.limit);
     test.Brief = hostId;
     if (test.EventMapTbl) {
         test.EventMapTbl->End1Name = t.summary.end1Name;

@@ -152,7 +152,7 @@ void TarvelWiremap::layout() {
     _pinY[9] = _pinY[8] + step;
 }
 
-float TarvelWiremap::PinRow(int pin) const { return pin >= 1 && pin <= 9 ? _y + _pinY[static_cast<size_t>(pin)] : 0.0f; }
+float TarvelWiremap::pinRow(int pin) const { return pin >= 1 && pin <= 9 ? _y + _pinY[static_cast<size_t>(pin)] : 0.0f; }
 
 bool TarvelWiremap::pinDrawn(int pin) const {
     if (pin < 1 || pin > 9) return false;
@@ -160,7 +160,7 @@ bool TarvelWiremap::pinDrawn(int pin) const {
     return !_m12 || pin == 1 || pin == 2 || pin == 3 || pin == 6;
 }
 
-std::string TarvelWiremap::DistanceLabel(double meters) const {
+std::string TarvelWiremap::distanceLabel(double meters) const {
     // Stored distances are untrusted: nothing beyond any cable is printed digit by digit.
     if (!(std::fabs(meters) < 1e7)) return "? " + _unit;
     char buf[48];
@@ -304,7 +304,7 @@ void TarvelWiremap::drawOpens(cairo_t* cr) {
         if (!pinDrawn(pin) || o.cableEnd == CableEnd::notset || o.lengthToOpen.isNaN()) continue;
         const double meters = o.lengthToOpen.toDouble();
         if (meters < 0) continue;
-        const std::string label = DistanceLabel(meters);
+        const std::string label = distanceLabel(meters);
         const double top = _pinY[static_cast<size_t>(pin)] - 10;
         if (o.cableEnd == CableEnd::main) {
             drawText(cr, _leftX + 35, top, label);
@@ -341,7 +341,7 @@ void TarvelWiremap::drawShorts(cairo_t* cr) {
         cairo_line_to(cr, x, yb);
         cairo_stroke(cr);
         if (s.length.isNaN() || s.length.toDouble() < 0) continue;
-        const std::string label = DistanceLabel(s.length.toDouble());
+        const std::string label = distanceLabel(s.length.toDouble());
         cairo_font_extents_t fe;
         cairo_font_extents(cr, &fe);
         // Bottom of the text at row a - 4.
@@ -350,7 +350,7 @@ void TarvelWiremap::drawShorts(cairo_t* cr) {
     }
 }
 
-std::vector<uint8_t> TarvelWiremap::RenderBmp(const WireMapData& data, bool meters, const std::string& unitText,
+std::vector<uint8_t> TarvelWiremap::renderBmp(const WireMapData& data, bool meters, const std::string& unitText,
                                               int width, int height) {
     SurfacePtr surface = render(data, meters, unitText, width, height);
     if (!surface) return {};
@@ -387,7 +387,7 @@ std::vector<uint8_t> TarvelWiremap::RenderBmp(const WireMapData& data, bool mete
     return out;
 }
 
-std::vector<uint8_t> TarvelWiremap::RenderPng(const WireMapData& data, bool meters, const std::string& unitText,
+std::vector<uint8_t> TarvelWiremap::renderPng(const WireMapData& data, bool meters, const std::string& unitText,
                                               int width, int height) {
     SurfacePtr surface = render(data, meters, unitText, width, height);
     if (!surface) return {};

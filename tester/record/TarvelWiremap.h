@@ -21,21 +21,21 @@ public:
 
     // Distances in metres or feet; the unit text changes only when non-empty and shorter than 5 characters.
     void SetMeters(bool meters, const std::string& unitText);
-    const std::string& UnitLabel() const { return _unit; }
+    const std::string& unitLabel() const { return _unit; }
 
     void Draw(cairo_t* cr);
 
     // Row (y) of pin 1 to 9 after Draw, or of the layout for the data's flags; 0 for other pins.
-    float PinRow(int pin) const;
-    float LeftX() const { return _leftX; }
-    float RightX() const { return _rightX; }
+    float pinRow(int pin) const;
+    float leftX() const { return _leftX; }
+    float rightX() const { return _rightX; }
     // The text of a distance label: "12.5 m", or "41 ft" in feet.
-    std::string DistanceLabel(double meters) const;
+    std::string distanceLabel(double meters) const;
 
     // The picture on a width x height canvas of 24-bit colour: a BMP file, or a PNG file. Empty on failure.
-    static std::vector<uint8_t> RenderBmp(const WireMapData& data, bool meters, const std::string& unitText,
+    static std::vector<uint8_t> renderBmp(const WireMapData& data, bool meters, const std::string& unitText,
                                           int width = 280, int height = 220);
-    static std::vector<uint8_t> RenderPng(const WireMapData& data, bool meters, const std::string& unitText,
+    static std::vector<uint8_t> renderPng(const WireMapData& data, bool meters, const std::string& unitText,
                                           int width = 280, int height = 220);
 
 private:

@@ -41,7 +41,7 @@ SshConnectFactory defaultConnectFactory() {
     return [](const std::string& address, int timeoutMs) {
         auto c = std::make_unique<SshClient>();
         c->setTimeout(timeoutMs);
-        c->Connect(address);
+        c->connect(address);
         return c;
     };
 }
@@ -49,7 +49,7 @@ SshConnectFactory defaultConnectFactory() {
 KestrixCom::KestrixCom() : KestrixCom(kServicePassword) {}
 
 KestrixCom::KestrixCom(std::string password)
-    : m_password(std::move(password)), _pingFactory(defaultPingFactory()), _connectFactory(defaultConnectFactory()) {}
+    : m_password(std::move(password)), m_pingFactory(defaultPingFactory()), m_connectFactory(defaultConnectFactory()) {}
 
 KestrixCom::~KestrixCom() { Close(); }
 
@@ -63,7 +63,7 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
             Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
         }
     }
-    if (!_linkLocalScan)
+    if (!m_linkLocalScan)
         return out;
     int errors = 0;
     for (int i = 0; i < kLinkLocalCandidates; ++i) {
@@ -86,16 +86,16 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
 
 boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& address, bool keepOpen,
                                                           bool& loginRefused) {
-    auto client = _connectFactory(address, kDefaultTimeoutMs);
-    if (!client->Login(m_user, m_password) || !client->IsConnected()) {
+    auto client = m_connectFactory(address, kDefaultTimeoutMs);
+    if (!client->login(m_user, m_password) || !client->isConnected()) {
         logProbe(address, "login refused");
         loginRefused = true;
         return boost::none;
     }
     auto shell = std::make_unique<SshShell>(*client, kPromptPattern, kDefaultTimeoutMs);
-    shell->setMaxReply(_maxReplyBytes);
-    shell->SendCommand("sysinfo");
-    auto reply = shell->ReadAll();
+    shell->setMaxReply(m_maxReplyBytes);
+    shell->sendCommand("sysinfo");
+    auto reply = shell->readAll();
     if (!reply) {
         logProbe(address, "no reply to sysinfo");
         return boost::none;
@@ -119,7 +119,7 @@ boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& ad
 }
 
 boost::optional<std::vector<TesterConnectInfo>> KestrixCom::FindAttachedTesters() {
-    auto pinger = _pingFactory();
+    auto pinger = m_pingFactory();
     const std::vector<std::string> candidates = discoveryCandidates(*pinger);
     const bool keepOpen = candidates.size() == 1;
     std::vector<TesterConnectInfo> found;
@@ -150,11 +150,11 @@ bool KestrixCom::OpenCurrentTester() {
     // The shell and the SCP channels point into the client: they go before it, whatever happens next.
     Close();
     try {
-        auto pinger = _pingFactory();
+        auto pinger = m_pingFactory();
         if (pinger->pingAddress(m_tester->Port, kPingTimeoutMs)) {
-            m_client = _connectFactory(m_tester->Port, kDefaultTimeoutMs);
-            m_client->Login(m_user, m_password);
-            m_connected = m_client->IsConnected();
+            m_client = m_connectFactory(m_tester->Port, kDefaultTimeoutMs);
+            m_client->login(m_user, m_password);
+            m_connected = m_client->isConnected();
             if (m_connected)
                 m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
         }
@@ -184,7 +184,7 @@ bool KestrixCom::KestrixConnect(const TesterConnectInfo& info) {
 
 bool KestrixCom::probeConnection() {
     // libssh learns of a closed connection only by reading; polling the shell does that.
-    return m_client->IsConnected() && m_shell && m_shell->IsAlive() && m_client->IsConnected();
+    return m_client->isConnected() && m_shell && m_shell->isAlive() && m_client->isConnected();
 }
 
 bool KestrixCom::CheckConnect(bool probe) {
@@ -211,7 +211,7 @@ void KestrixCom::Close() {
     m_shell.reset();
     if (m_client) {
         try {
-            m_client->Disconnect();
+            m_client->disconnect();
         } catch (const std::exception& e) {
             Log::ExceptionMsg(e, "KestrixCom Close");
         }
@@ -221,13 +221,13 @@ void KestrixCom::Close() {
 }
 
 void KestrixCom::setMaxReplyBytes(size_t bytes) {
-    _maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
+    m_maxReplyBytes = bytes > 0 ? bytes : SshShell::kDefaultMaxReply;
     applyShellLimits();
 }
 
 void KestrixCom::applyShellLimits() {
     if (m_shell)
-        m_shell->setMaxReply(_maxReplyBytes);
+        m_shell->setMaxReply(m_maxReplyBytes);
 }
 
 void KestrixCom::SetTimeout(int ms) {
@@ -245,9 +245,9 @@ boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, boo
     try {
         boost::optional<std::string> reply;
         for (int attempt = 0; attempt < 2 && !reply; ++attempt) {
-            m_shell->Drain();
-            m_shell->SendCommand(cmd);
-            reply = quick ? m_shell->ReadLine() : m_shell->ReadAll();
+            m_shell->drain();
+            m_shell->sendCommand(cmd);
+            reply = quick ? m_shell->readLine() : m_shell->readAll();
         }
         return reply;
     } catch (const SshError& e) {

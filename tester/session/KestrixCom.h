@@ -57,12 +57,12 @@ public:
 
     // Test and tool seams: how addresses are pinged and connected, and whether discovery scans the
     // link-local addresses after the preferred one.
-    void setPingFactory(PingFactory f) { _pingFactory = std::move(f); }
-    void setConnectFactory(SshConnectFactory f) { _connectFactory = std::move(f); }
-    void setLinkLocalScan(bool on) { _linkLocalScan = on; }
+    void setPingFactory(PingFactory f) { m_pingFactory = std::move(f); }
+    void setConnectFactory(SshConnectFactory f) { m_connectFactory = std::move(f); }
+    void setLinkLocalScan(bool on) { m_linkLocalScan = on; }
     void setPassword(std::string password) { m_password = std::move(password); }
-    void setDownloadLimits(const DownloadLimits& limits) { _limits = limits; }
-    const DownloadLimits& downloadLimits() const { return _limits; }
+    void setDownloadLimits(const DownloadLimits& limits) { m_limits = limits; }
+    const DownloadLimits& downloadLimits() const { return m_limits; }
     // Longest shell reply (0 restores the default); a longer one counts as a failed reply.
     void setMaxReplyBytes(size_t bytes);
 
@@ -100,7 +100,9 @@ public:
                                                      ProgressFn progress = {});
     bool ReadFile(const std::string& remotePath, const std::string& localPath, DownloadKind kind);
     // Result files: each within the result-file cap, all of them within the group cap.
-    bool ReadFileGroup(FileCopyGroup* group);
+    bool ReadFileGroup(FileCopyGroup* group) { return ReadFileGroup(group, DownloadKind::ResultFile); }
+    // Each file within the cap of `kind`, all of them within the group cap.
+    bool ReadFileGroup(FileCopyGroup* group, DownloadKind kind);
 
     static boost::optional<Sysinfo> GetSysinfo(const std::string& reply) { return parseSysinfoReply(reply); }
 
@@ -112,7 +114,7 @@ public:
 
 protected:
     bool CheckScp();
-    void DropScp() { m_scp.clear(); }
+    void dropScp() { m_scp.clear(); }
     bool probeConnection();
     // Gives the shell the reply cap.
     void applyShellLimits();
@@ -132,11 +134,11 @@ private:
     std::vector<std::string> discoveryCandidates(IPinger& pinger);
     boost::optional<TesterConnectInfo> probeTester(const std::string& address, bool keepOpen, bool& loginRefused);
 
-    PingFactory _pingFactory;
-    SshConnectFactory _connectFactory;
-    bool _linkLocalScan = true;
-    DownloadLimits _limits;
-    size_t _maxReplyBytes = SshShell::kDefaultMaxReply;
+    PingFactory m_pingFactory;
+    SshConnectFactory m_connectFactory;
+    bool m_linkLocalScan = true;
+    DownloadLimits m_limits;
+    size_t m_maxReplyBytes = SshShell::kDefaultMaxReply;
 };
 
 // The upload in progress, shared by the process: only one upload reports progress at a time.

@@ -112,7 +112,7 @@ bool KestrixCom::CheckScp() {
                 auto scp = std::make_unique<ScpClient>();
                 scp->setTimeout(kDefaultTimeoutMs);
                 scp->setProgressHandler(&UploadProgress::onTransfer);
-                scp->Bind(*m_client);
+                scp->bind(*m_client);
                 m_scp.push_back(std::move(scp));
             }
         } catch (const std::exception&) {
@@ -134,8 +134,8 @@ bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string
     try {
         CheckScp();
         UploadProgress::begin(static_cast<int64_t>(data.size()), std::move(progress));
-        if (!m_scp.empty() && m_client->IsConnected()) {
-            m_scp[0]->PutFile(data, remotePath);
+        if (!m_scp.empty() && m_client->isConnected()) {
+            m_scp[0]->putFile(data, remotePath);
             written = true;
         }
         UploadProgress::clearCallback();
@@ -174,13 +174,13 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
         UploadProgress::begin(0, nullptr);
         if (m_scp.empty())
             return boost::none;
-        m_scp[0]->setMaxFileSize(_limits.capFor(kind));
-        auto bytes = m_scp[0]->GetFile(remotePath);
+        m_scp[0]->setMaxFileSize(m_limits.capFor(kind));
+        auto bytes = m_scp[0]->getFile(remotePath);
         if (bytes.empty())
             return boost::none;
         return bytes;
     } catch (const std::exception& e) {
-        DropScp();
+        dropScp();
         if (isSocketError(e))
             Close();
         Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", remotePath));
@@ -188,7 +188,7 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
     return boost::none;
 }
 
-bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
+bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
     if (!group || group->size() == 0)
         return false;
     if (!m_client && !OpenCurrentTester())
@@ -197,18 +197,18 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group) {
         return false;
     UploadProgress::begin(0, nullptr);
     auto& files = group->files();
-    uint64_t budget = _limits.group;
+    uint64_t budget = m_limits.group;
     for (size_t i = 0; i < files.size(); ++i) {
         FileCopyInfo& f = files[i];
         try {
             if (CheckScp() && i < m_scp.size()) {
-                m_scp[i]->setMaxFileSize(std::min(_limits.capFor(DownloadKind::ResultFile), budget));
-                f.data = m_scp[i]->GetFile(f.remotePath);
+                m_scp[i]->setMaxFileSize(std::min(m_limits.capFor(kind), budget));
+                f.data = m_scp[i]->getFile(f.remotePath);
                 budget -= std::min<uint64_t>(budget, f.data->size());
             }
         } catch (const std::exception& e) {
             f.data = boost::none;
-            DropScp();
+            dropScp();
             if (isSocketError(e))
                 Close();
             Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", f.remotePath));

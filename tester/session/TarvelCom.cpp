@@ -23,8 +23,8 @@ bool TarvelCom::ReadFileFromTester(const std::string& remotePath, const std::str
 }
 
 void TarvelCom::pause(int ms) {
-    if (_pause)
-        _pause(ms);
+    if (m_pause)
+        m_pause(ms);
     else
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }

@@ -2,17 +2,15 @@
 // The host's tester object for this family. This part forwards to the session; import, setups and
 // maintenance build on it.
 #include <chrono>
-#include <functional>
-
-#include "tester/maintenance/SysinfoDate.h"
-#include "tester/session/KestrixCom.h"
-#include "tester/setups/CableIdList.h"
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "tester/host/ImportRecInfo.h"
+#include "tester/maintenance/SysinfoDate.h"
 #include "tester/session/KestrixCom.h"
 #include "tester/session/KestrixSum.h"
+#include "tester/setups/CableIdList.h"
 
 namespace Kestrix::Tester {
 
@@ -63,27 +61,27 @@ public:
     int GetSourceType() const { return 1; }
 
     // The results found by the last GetRecordCount; the index is the record's access key.
-    const std::vector<KestrixSum>& Summaries() const { return m_summaries; }
+    const std::vector<KestrixSum>& summaries() const { return m_summaries; }
     // Takes back the key of a record the caller could not keep, so that it is not marked imported.
-    void ForgetUploadKey(const std::string& folder, int64_t key);
+    void forgetUploadKey(const std::string& folder, int64_t key);
     // Why the last listing found nothing ("" when it found results or the tester simply has none).
-    const std::string& ListingProblem() const { return m_listingProblem; }
+    const std::string& listingProblem() const { return m_listingProblem; }
 
     // Batches fetch their files in one transfer (the default), or one transfer per file as a plain group
     // read does.
     void setOverlappedTransfers(bool on) { m_overlapped = on; }
 
     // Shell time-out while the tester marks `keys` results.
-    static int MarkingTimeoutMs(size_t keys) { return static_cast<int>((keys / 1000 + 1) * 3000); }
+    static int markingTimeoutMs(size_t keys) { return static_cast<int>((keys / 1000 + 1) * 3000); }
     // The upload-list container of one project's keys (each cut to 32 bits).
-    static std::vector<uint8_t> UploadListFile(const std::vector<int64_t>& keys);
+    static std::vector<uint8_t> uploadListFile(const std::vector<int64_t>& keys);
 
     TarvelCom* GetImporter() { return this; }
     TarvelCom* GetTesterUtilities() { return this; }
     TarvelCom* GetProjectSetupInterface() { return this; }
 
     // The pauses the tester needs between steps (tests replace them to run quickly).
-    void setPauseFn(std::function<void(int ms)> fn) { _pause = std::move(fn); }
+    void setPauseFn(std::function<void(int ms)> fn) { m_pause = std::move(fn); }
 
     // ---- Setups exchange (tester/setups/) ----
     // Host project transfer results.
@@ -125,7 +123,7 @@ public:
     bool RevertLimit() { return false; }
     boost::optional<std::vector<uint8_t>> RetrieveLimit() { return boost::none; }
     // Progress of the uploads of the setups operations (none by default).
-    void setSetupsProgress(ProgressFn fn) { _setupsProgress = std::move(fn); }
+    void setSetupsProgress(ProgressFn fn) { m_setupsProgress = std::move(fn); }
 
     // ---- Maintenance (tester/maintenance/) ----
     // Host update status: 3 the update runs (the connection is closed, the screen stays locked), 7 the
@@ -169,9 +167,6 @@ protected:
     void pause(int ms);
 
 private:
-    std::function<void(int ms)> _pause;
-    ProgressFn _setupsProgress;
-private:
     void listProject(const std::filesystem::path& tempDir, const std::string& dirName, const std::string& project,
                      const std::string& site, const std::string& keyProject);
     bool batchLostConnection();
@@ -182,6 +177,8 @@ private:
     std::string m_listingProblem;
     bool m_lostConnectionShown = false;
     bool m_overlapped = true;
+    std::function<void(int ms)> m_pause;
+    ProgressFn m_setupsProgress;
 };
 
 }  // namespace Kestrix::Tester

@@ -80,8 +80,8 @@ int TarvelCom::GetRecordCount() {
             return 0;
         }
         if (table.Open(masterPath.string()) != SQLiteTbl::kOpened) {
-            Log::ErrMsg("Unreadable master database", table.LastError());
-            m_listingProblem = "the tester's master database is unreadable (" + table.LastError() + ")";
+            Log::ErrMsg("Unreadable master database", table.lastError());
+            m_listingProblem = "the tester's master database is unreadable (" + table.lastError() + ")";
             removeLocal(masterPath);
             return 0;
         }
@@ -148,7 +148,7 @@ void TarvelCom::listProject(const std::filesystem::path& tempDir, const std::str
             Log::ErrMsg("Project database of " + project + " ends early", e.what());
         }
     } else {
-        Log::ErrMsg("Unreadable project database of " + project, table.LastError());
+        Log::ErrMsg("Unreadable project database of " + project, table.lastError());
     }
     table.Close();
     removeLocal(path);

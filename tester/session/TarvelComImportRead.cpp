@@ -60,7 +60,7 @@ bool TarvelCom::readGroupOverlapped(FileCopyGroup* group) {
         }
     }
     if (lost) {
-        DropScp();
+        dropScp();
         Close();
     }
     return group->GroupFinished();
@@ -104,7 +104,7 @@ int TarvelCom::ReadRecordBatch(const ImportBatchDefn* batchDefn, TaskManager*) {
         finished = m_batch->GroupFinished() && !batchLostConnection();
         if (finished)
             break;
-        DropScp();
+        dropScp();
         if (!CheckConnect(true)) {
             if (!m_lostConnectionShown)
                 Err::DisplayLater(kLostConnectionError, 3, displayName(m_tester), "Lost Connection to tester");
@@ -168,7 +168,7 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
     return ImportStatus::kDone;
 }
 
-void TarvelCom::ForgetUploadKey(const std::string& folder, int64_t key) {
+void TarvelCom::forgetUploadKey(const std::string& folder, int64_t key) {
     for (auto& list : m_uploadKeys) {
         if (list.Folder() != folder)
             continue;
@@ -177,7 +177,7 @@ void TarvelCom::ForgetUploadKey(const std::string& folder, int64_t key) {
     }
 }
 
-std::vector<uint8_t> TarvelCom::UploadListFile(const std::vector<int64_t>& keys) {
+std::vector<uint8_t> TarvelCom::uploadListFile(const std::vector<int64_t>& keys) {
     std::vector<uint8_t> payload;
     payload.reserve(keys.size() * 4);
     for (int64_t key : keys) {
@@ -204,12 +204,12 @@ void TarvelCom::FinishImport() {
         const ImportKeyList& list = m_uploadKeys[i];
         if (list.GetKeys().empty())
             continue;
-        const auto file = UploadListFile(list.GetKeys());
+        const auto file = uploadListFile(list.GetKeys());
         if (file.empty()) {
             Log::ErrMsg("Cannot build the upload list", list.Folder());
             continue;
         }
-        SetTimeout(MarkingTimeoutMs(list.GetKeys().size()));
+        SetTimeout(markingTimeoutMs(list.GetKeys().size()));
         const std::string remote = "/tmp/uplist" + std::to_string(i);
         if (WriteMemory(file, remote, nullptr) && !list.Folder().empty()) {
             // The project name comes from the tester's own database: quoted so the shell takes it literally.

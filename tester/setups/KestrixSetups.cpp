@@ -25,8 +25,8 @@ std::string spaced(const std::string& text) {
 }  // namespace
 
 void KestrixSetups::New() {
-    _settings = std::make_unique<InstrumentSettings>();
-    InstrumentSettings& s = *_settings;
+    m_settings = std::make_unique<InstrumentSettings>();
+    InstrumentSettings& s = *m_settings;
     s.audibleToneEnabled = true;
     s.powerLineFrequency = PowerLineFrequency::hz60;
     s.dateFormat = DateFormat::mmddyyyy;
@@ -47,21 +47,21 @@ bool KestrixSetups::OpenData(const std::vector<uint8_t>& bytes) {
     try {
         auto loaded = std::make_unique<InstrumentSettings>();
         if (InstrumentSettingsFile::read(bytes, *loaded))
-            _settings = std::move(loaded);
+            m_settings = std::move(loaded);
     } catch (const std::exception&) {
-        _settings.reset();
+        m_settings.reset();
     }
-    m_open = _settings != nullptr;
+    m_open = m_settings != nullptr;
     return m_open;
 }
 
 boost::optional<std::vector<uint8_t>> KestrixSetups::SaveData() const {
-    if (!m_open || !_settings)
+    if (!m_open || !m_settings)
         return boost::none;
     try {
-        if (InstrumentSettingsFile::jsonText(*_settings).empty())
+        if (InstrumentSettingsFile::jsonText(*m_settings).empty())
             return boost::none;
-        auto bytes = InstrumentSettingsFile::write(*_settings);
+        auto bytes = InstrumentSettingsFile::write(*m_settings);
         if (bytes.empty() || bytes.size() > kMaxFileSize)
             return boost::none;
         return bytes;
@@ -71,7 +71,7 @@ boost::optional<std::vector<uint8_t>> KestrixSetups::SaveData() const {
 }
 
 void KestrixSetups::Close() {
-    _settings.reset();
+    m_settings.reset();
     m_open = false;
 }
 
@@ -80,27 +80,27 @@ std::vector<int> KestrixSetups::GetEnumArray(int type) const { return SetupTable
 bool KestrixSetups::HasType(int type) const { return (type >= 0 && type <= 8) || type == 12 || type == 13; }
 
 int KestrixSetups::GetSettingEnum(int type) const {
-    if (!m_open || !_settings)
+    if (!m_open || !m_settings)
         return -1;
-    return SetupTable::hostValue(*_settings, type).value_or(-1);
+    return SetupTable::hostValue(*m_settings, type).value_or(-1);
 }
 
 void KestrixSetups::SetSettingEnum(int type, int value) {
-    if (m_open && _settings)
-        SetupTable::setHostValue(*_settings, type, value);
+    if (m_open && m_settings)
+        SetupTable::setHostValue(*m_settings, type, value);
 }
 
 std::string KestrixSetups::GetSettingString(int type, int /*index*/) const {
-    if (!m_open || !_settings)
+    if (!m_open || !m_settings)
         return "";
-    const std::string* field = SetupTable::textField(*_settings, type);
+    const std::string* field = SetupTable::textField(*m_settings, type);
     return field ? *field : "";
 }
 
 void KestrixSetups::SetSettingString(int type, int /*index*/, const std::string& text) {
-    if (!m_open || !_settings)
+    if (!m_open || !m_settings)
         return;
-    std::string* field = SetupTable::textField(*_settings, type);
+    std::string* field = SetupTable::textField(*m_settings, type);
     if (field)
         *field = text == "0.0.0.0" ? std::string() : throughSingleByte(text);
 }

@@ -38,7 +38,7 @@ public:
     // The settings file; none when closed or when it cannot be written.
     boost::optional<std::vector<uint8_t>> SaveData() const;
     void Close();
-    bool IsOpen() const { return m_open; }
+    bool isOpen() const { return m_open; }
 
     // Host values offered for an enumerated type, in the host's order (empty for other types).
     std::vector<int> GetEnumArray(int type) const;
@@ -67,11 +67,11 @@ public:
     std::string GetProjectValidCharsMessage() const;
 
     // The settings held (none when closed).
-    const InstrumentSettings* settings() const { return _settings.get(); }
+    const InstrumentSettings* settings() const { return m_settings.get(); }
 
 private:
     bool m_open = false;
-    std::unique_ptr<InstrumentSettings> _settings;
+    std::unique_ptr<InstrumentSettings> m_settings;
 };
 
 }  // namespace Kestrix::Tester

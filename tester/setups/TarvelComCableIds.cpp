@@ -47,7 +47,7 @@ bool TarvelCom::UpdateCableIDList(const CableIDList& list) {
         ScreenLock lock(*this);
         pause(kLockSettleMs);
         bool ok = false;
-        if (WriteMemory(*content, file, _setupsProgress)) {
+        if (WriteMemory(*content, file, m_setupsProgress)) {
             const auto reply = SendTvixCmdQuick("smimportlabels -r -f " + *quoted);
             ok = reply && *reply == "OK";
         }

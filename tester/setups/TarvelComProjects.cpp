@@ -109,7 +109,7 @@ int TarvelCom::DownloadNewProjectSetup(const std::string& name, bool overwrite, 
         }
 
         ScreenLock lock(*this);
-        if (!WriteMemory(bytes, file, _setupsProgress))
+        if (!WriteMemory(bytes, file, m_setupsProgress))
             return kProjectNotFound;
         std::string cmd = "smimportproject -i " + *quotedFile;
         if (overwrite)

@@ -13,7 +13,7 @@ bool TarvelCom::UpdateSettings(const std::vector<uint8_t>& settingsFile) {
         ScreenLock lock(*this);
         pause(kLockSettleMs);
         LogContext context("Update Tarvel setups");
-        if (!WriteMemory(settingsFile, kSettingsUpload, _setupsProgress))
+        if (!WriteMemory(settingsFile, kSettingsUpload, m_setupsProgress))
             return false;
         const auto put = SendTvixCmdQuick(std::string("smputsharedsettings -f ") + kSettingsUpload);
         if (!put || *put != "OK")

@@ -129,7 +129,7 @@ Json::Value TarvelWavelengthLimit::toJson() const {
 TarvelFiberLimit::TarvelFiberLimit() = default;
 TarvelFiberLimit::~TarvelFiberLimit() = default;
 
-std::shared_ptr<TarvelFiberLimit> TarvelFiberLimit::FromLimit(const FiberLimit& limit) {
+std::shared_ptr<TarvelFiberLimit> TarvelFiberLimit::fromLimit(const FiberLimit& limit) {
     auto view = std::make_shared<TarvelFiberLimit>();
     view->_limit = std::make_unique<FiberLimit>(limit);
     view->build();
@@ -156,7 +156,7 @@ void TarvelFiberLimit::build() {
 bool TarvelFiberLimit::IsLossLength() const { return _limit && _limit->limitType == FiberLimitType::lossLength; }
 std::string TarvelFiberLimit::GetName() const { return _limit ? _limit->name : std::string(); }
 std::string TarvelFiberLimit::GetVersion() const { return _limit ? _limit->summary.getVersionString() : std::string(); }
-int TarvelFiberLimit::GetKind() const { return _limit ? static_cast<int>(_limit->limitType) : 0; }
+int TarvelFiberLimit::getKind() const { return _limit ? static_cast<int>(_limit->limitType) : 0; }
 
 boost::optional<TarvelWavelengthLimit> TarvelFiberLimit::GetWavelenghtLimit(size_t index) const {
     if (index >= _wavelengths.size()) return boost::none;
@@ -173,7 +173,7 @@ Json::Value TarvelFiberLimit::toJson() const {
     if (!_limit) return Json::Value();
     Json::Value j(Json::objectValue);
     j["Name"] = GetName();
-    j["Kind"] = GetKind();
+    j["Kind"] = getKind();
     j["IsLossLength"] = IsLossLength();
     j["Version"] = GetVersion();
     Json::Value wls(Json::arrayValue);

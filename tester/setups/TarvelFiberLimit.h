@@ -63,7 +63,7 @@ public:
     TarvelFiberLimit& operator=(const TarvelFiberLimit&) = delete;
 
     // A copy of a limit already decoded.
-    static std::shared_ptr<TarvelFiberLimit> FromLimit(const FiberLimit& limit);
+    static std::shared_ptr<TarvelFiberLimit> fromLimit(const FiberLimit& limit);
 
     // Decodes a serialized fiber limit; false (and nothing held) when the bytes hold none.
     bool Deserialize(const std::vector<uint8_t>* bytes);
@@ -73,8 +73,8 @@ public:
     // The version of the limit's database package; "" without a limit.
     std::string GetVersion() const;
     // 1 OTDR, 2 loss/length, 4 image, 8 PON OTDR; 0 without a limit.
-    int GetKind() const;
-    size_t WavelengthLimitCount() const { return _wavelengths.size(); }
+    int getKind() const;
+    size_t GetWavelengthCount() const { return _wavelengths.size(); }
     // None outside the list.
     boost::optional<TarvelWavelengthLimit> GetWavelenghtLimit(size_t index) const;
     // The first entry of that wavelength, or none.

@@ -19,7 +19,7 @@ int msLeft(Clock::time_point deadline) {
 }  // namespace
 
 Channel::Channel(SshClient& client) : _client(client) {
-    if (!client.IsConnected())
+    if (!client.isConnected())
         throw SshError(SshErrorKind::Socket, "not connected to the tester");
     _channel = ssh_channel_new(client.session());
     if (!_channel)

@@ -1,11 +1,11 @@
 #include "tester/ssh/ScpClient.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 
 #include "tester/host/Printable.h"
 #include "tester/ssh/Channel.h"
+#include "tester/ssh/ScpWire.h"
 #include "tester/ssh/ShellQuote.h"
 
 namespace Kestrix::Tester {
@@ -13,11 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A control line ("C0644 123 name") longer than this is not SCP.
-constexpr size_t kMaxControlLine = 4096;
-// Memory reserved up front for a download; the rest grows as bytes actually arrive.
-constexpr uint64_t kMaxReserve = 64u << 20;
-constexpr size_t kReadChunk = 256 * 1024;
 // The slowest transfer rate a whole transfer is allowed (the tester's link moves megabytes a second): a
 // peer that sends a byte now and then cannot hold a transfer for ever.
 constexpr uint64_t kMinBytesPerSecond = 64 * 1024;
@@ -65,25 +60,6 @@ std::string commandFor(const char* mode, const std::string& remotePath) {
     return std::string("scp ") + mode + " " + *quoted;
 }
 
-uint8_t readByte(Channel& ch, const Waits& waits) {
-    uint8_t b = 0;
-    if (ch.readSome(&b, 1, waits.next()) == 0)
-        throw SshError(SshErrorKind::Remote, "the tester ended the transfer");
-    return b;
-}
-
-std::string readLine(Channel& ch, const Waits& waits) {
-    std::string line;
-    for (;;) {
-        uint8_t b = readByte(ch, waits);
-        if (b == '\n')
-            return line;
-        if (line.size() >= kMaxControlLine)
-            throw SshError(SshErrorKind::Protocol, "SCP control line too long");
-        line.push_back(static_cast<char>(b));
-    }
-}
-
 // The tester's own words may hold escape sequences meant for a terminal.
 SshError remoteError(const std::string& message) {
     const std::string text = printable(message);
@@ -91,12 +67,12 @@ SshError remoteError(const std::string& message) {
 }
 
 // 0 is an acknowledgement; 1 and 2 carry an error message line.
-void readAck(Channel& ch, const Waits& waits) {
-    uint8_t b = readByte(ch, waits);
+void readAck(Channel& ch, const ScpNextWait& wait) {
+    uint8_t b = readScpByte(ch, wait);
     if (b == 0)
         return;
     if (b == 1 || b == 2)
-        throw remoteError(readLine(ch, waits));
+        throw remoteError(readScpLine(ch, wait));
     throw SshError(SshErrorKind::Protocol, "unexpected SCP reply");
 }
 
@@ -105,25 +81,10 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// "C0644 1234 name": the size, refusing anything that is not plain decimal digits.
-uint64_t parseFileLine(const std::string& line) {
-    size_t sp1 = line.find(' ');
-    size_t sp2 = sp1 == std::string::npos ? sp1 : line.find(' ', sp1 + 1);
-    if (line.size() < 2 || line[0] != 'C' || sp2 == std::string::npos || sp2 == sp1 + 1)
-        throw SshError(SshErrorKind::Protocol, "bad SCP file line");
-    uint64_t size = 0;
-    const char* b = line.data() + sp1 + 1;
-    const char* e = line.data() + sp2;
-    auto [p, ec] = std::from_chars(b, e, size);
-    if (ec != std::errc() || p != e)
-        throw SshError(SshErrorKind::Protocol, "bad SCP file size");
-    return size;
-}
-
 }  // namespace
 
-void ScpClient::Bind(SshClient& c) {
-    if (!c.IsConnected())
+void ScpClient::bind(SshClient& c) {
+    if (!c.isConnected())
         throw SshError(SshErrorKind::Socket, "SCP bound to a closed connection");
     _client = &c;
 }
@@ -134,7 +95,7 @@ SshClient& ScpClient::client() {
     return *_client;
 }
 
-void ScpClient::PutFile(const uint8_t* data, size_t size, const std::string& remotePath) {
+void ScpClient::putFile(const uint8_t* data, size_t size, const std::string& remotePath) {
     std::string name = baseName(remotePath);
     if (name.empty())
         throw SshError(SshErrorKind::Usage, "remote path names no file: \"" + remotePath + "\"");
@@ -142,11 +103,12 @@ void ScpClient::PutFile(const uint8_t* data, size_t size, const std::string& rem
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
     Waits waits(_timeoutMs);
+    const ScpNextWait wait = [&waits] { return waits.next(); };
     Channel ch(c);
     ch.exec(command);
-    readAck(ch, waits);
+    readAck(ch, wait);
     ch.writeAll("C0644 " + std::to_string(size) + " " + name + "\n");
-    readAck(ch, waits);
+    readAck(ch, wait);
     waits.allowFor(size);
     size_t done = 0;
     while (done < size) {
@@ -158,28 +120,29 @@ void ScpClient::PutFile(const uint8_t* data, size_t size, const std::string& rem
             _progress(done, false);
     }
     ch.writeAll("", 1);
-    readAck(ch, waits);
+    readAck(ch, wait);
     ch.sendEof();
     if (_progress)
         _progress(size, true);
 }
 
-std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
+std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
     std::string command = commandFor("-f", remotePath);
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
     Waits waits(_timeoutMs);
+    const ScpNextWait wait = [&waits] { return waits.next(); };
     Channel ch(c);
     ch.exec(command);
     ch.writeAll("", 1);
     uint64_t size = 0;
     bool timesSeen = false;
     for (;;) {
-        uint8_t kind = readByte(ch, waits);
+        uint8_t kind = readScpByte(ch, wait);
         if (kind == 1 || kind == 2)
-            throw remoteError(readLine(ch, waits));
+            throw remoteError(readScpLine(ch, wait));
         std::string line(1, static_cast<char>(kind));
-        line += readLine(ch, waits);
+        line += readScpLine(ch, wait);
         if (kind == 'T') {
             // Modification times, acknowledged and ignored: one may precede the file line.
             if (timesSeen)
@@ -190,7 +153,7 @@ std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
         }
         if (kind == 'D')
             throw SshError(SshErrorKind::Remote, "scp: " + remotePath + " is a folder");
-        size = parseFileLine(line);
+        size = scpFileSize(line);
         if (size > _maxFileSize)
             throw SshError(SshErrorKind::Remote, "scp: " + remotePath + " is larger than " +
                                                      std::to_string(_maxFileSize) + " bytes");
@@ -199,8 +162,8 @@ std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
     ch.writeAll("", 1);
     waits.allowFor(size);
     std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(std::min(size, kMaxReserve)));
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(kReadChunk, std::max<uint64_t>(size, 1))));
+    out.reserve(static_cast<size_t>(std::min(size, kScpMaxReserve)));
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(kScpReadChunk, std::max<uint64_t>(size, 1))));
     while (out.size() < size) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - out.size()));
         size_t n = ch.readSome(buffer.data(), want, waits.next());
@@ -210,7 +173,7 @@ std::vector<uint8_t> ScpClient::GetFile(const std::string& remotePath) {
         if (_progress)
             _progress(out.size(), false);
     }
-    readAck(ch, waits);
+    readAck(ch, wait);
     ch.writeAll("", 1);
     ch.sendEof();
     if (_progress)

@@ -18,7 +18,7 @@ public:
     static constexpr size_t kWriteChunk = 1 << 20;
 
     // Binds to an open, logged-in connection (which must outlive the binding); throws SshError otherwise.
-    void Bind(SshClient& client);
+    void bind(SshClient& client);
     bool bound() const { return _client != nullptr; }
     // Longest wait for the tester during a transfer (not the length of the transfer).
     void setTimeout(int ms) { _timeoutMs = ms > 0 ? ms : SshClient::kDefaultTimeoutMs; }
@@ -28,11 +28,11 @@ public:
     void setMaxFileSize(uint64_t bytes) { _maxFileSize = bytes; }
 
     // Throws SshError: Remote when the tester refuses the file, Socket when the connection is lost.
-    void PutFile(const uint8_t* data, size_t size, const std::string& remotePath);
-    void PutFile(const std::vector<uint8_t>& data, const std::string& remotePath) {
-        PutFile(data.data(), data.size(), remotePath);
+    void putFile(const uint8_t* data, size_t size, const std::string& remotePath);
+    void putFile(const std::vector<uint8_t>& data, const std::string& remotePath) {
+        putFile(data.data(), data.size(), remotePath);
     }
-    std::vector<uint8_t> GetFile(const std::string& remotePath);
+    std::vector<uint8_t> getFile(const std::string& remotePath);
 
 private:
     SshClient& client();

@@ -24,7 +24,7 @@ bool sessionUsable(ssh_session_struct* session) {
 
 SshClient::SshClient() { initLibrary(); }
 
-SshClient::~SshClient() { Disconnect(); }
+SshClient::~SshClient() { disconnect(); }
 
 void SshClient::setTimeout(int ms) {
     _timeoutMs = ms > 0 ? ms : kDefaultTimeoutMs;
@@ -40,8 +40,8 @@ void SshClient::applyTimeout() {
     ssh_options_set(_session, SSH_OPTIONS_TIMEOUT_USEC, &micros);
 }
 
-void SshClient::Connect(const std::string& address) {
-    Disconnect();
+void SshClient::connect(const std::string& address) {
+    disconnect();
     auto parsed = parseAddress(address);
     if (!parsed)
         throw SshError(SshErrorKind::Usage, "bad tester address \"" + address + "\"");
@@ -64,12 +64,12 @@ void SshClient::Connect(const std::string& address) {
     applyTimeout();
     if (ssh_connect(_session) != SSH_OK) {
         SshError e(SshErrorKind::Socket, "cannot connect to " + address + ": " + printable(ssh_get_error(_session)));
-        Disconnect();
+        disconnect();
         throw e;
     }
 }
 
-bool SshClient::Login(const std::string& user, const std::string& password) {
+bool SshClient::login(const std::string& user, const std::string& password) {
     if (!_session)
         throw SshError(SshErrorKind::Usage, "login without a connection");
     // The tester is known only by its address on a private link; its host key is not pinned.
@@ -80,16 +80,16 @@ bool SshClient::Login(const std::string& user, const std::string& password) {
     }
     if (rc == SSH_AUTH_ERROR) {
         SshError e = lastError("login to " + _address);
-        Disconnect();
+        disconnect();
         throw e;
     }
-    Disconnect();
+    disconnect();
     return false;
 }
 
-bool SshClient::IsConnected() const { return _authenticated && sessionUsable(_session); }
+bool SshClient::isConnected() const { return _authenticated && sessionUsable(_session); }
 
-void SshClient::Disconnect() {
+void SshClient::disconnect() {
     if (!_session)
         return;
     ssh_disconnect(_session);

@@ -27,13 +27,13 @@ public:
     int timeout() const { return _timeoutMs; }
 
     // "ADDR" or "ADDR:PORT". The user's ssh configuration and known hosts are never consulted.
-    void Connect(const std::string& address);
+    void connect(const std::string& address);
     // False when the password is refused (the client is then disconnected); throws on transport errors.
-    bool Login(const std::string& user, const std::string& password);
+    bool login(const std::string& user, const std::string& password);
     // Connected and logged in, as far as the client knows without asking the peer.
-    bool IsConnected() const;
+    bool isConnected() const;
     // Never throws.
-    void Disconnect();
+    void disconnect();
 
     const std::string& address() const { return _address; }
     ssh_session_struct* session() const { return _session; }

@@ -38,8 +38,8 @@ SshShell::SshShell(SshClient& client, const std::string& promptPattern, int time
         throw SshError(SshErrorKind::Timeout, "the tester's shell sent no prompt");
     _text.clear();
     // libssh cannot send terminal modes, so the terminal starts with echo on.
-    SendCommand("stty -echo");
-    if (!ReadAll())
+    sendCommand("stty -echo");
+    if (!readAll())
         throw SshError(SshErrorKind::Timeout, "the tester's shell did not answer");
 }
 
@@ -47,7 +47,7 @@ SshShell::~SshShell() = default;
 
 void SshShell::setTimeout(int ms) { _timeoutMs = ms > 0 ? ms : SshClient::kDefaultTimeoutMs; }
 
-void SshShell::SendCommand(const std::string& text) {
+void SshShell::sendCommand(const std::string& text) {
     if (!isTerminalSafe(text))
         throw SshError(SshErrorKind::Usage, "command holds a control character");
     _lastCommand = text;
@@ -111,7 +111,7 @@ void SshShell::readUntilPrompt(Deadline deadline, bool& found) {
     }
 }
 
-boost::optional<std::string> SshShell::ReadAll() {
+boost::optional<std::string> SshShell::readAll() {
     bool found = false;
     readUntilPrompt(deadlineIn(_timeoutMs), found);
     if (!found) {
@@ -125,14 +125,14 @@ boost::optional<std::string> SshShell::ReadAll() {
     return reply;
 }
 
-boost::optional<std::string> SshShell::ReadLine() {
-    auto all = ReadAll();
+boost::optional<std::string> SshShell::readLine() {
+    auto all = readAll();
     if (!all)
         return boost::none;
     return firstLine(*all);
 }
 
-void SshShell::Drain() {
+void SshShell::drain() {
     char buffer[kReadChunk];
     const auto deadline = deadlineIn(_timeoutMs);
     size_t drained = 0;
@@ -159,7 +159,7 @@ void SshShell::resync() {
         _partialLine = false;
     }
     const std::string marker = "KXSYNC" + std::to_string(++_syncCount);
-    SendCommand("echo " + marker);
+    sendCommand("echo " + marker);
     for (;;) {
         bool found = false;
         readUntilPrompt(deadline, found);
@@ -183,6 +183,6 @@ void SshShell::resync() {
     }
 }
 
-bool SshShell::IsAlive() { return _channel->alive(); }
+bool SshShell::isAlive() { return _channel->alive(); }
 
 }  // namespace Kestrix::Tester

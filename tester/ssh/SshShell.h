@@ -29,21 +29,21 @@ public:
     void setMaxReply(size_t bytes) { _maxReply = bytes > 0 ? bytes : kDefaultMaxReply; }
 
     // Throws SshError(Usage) for text holding control characters (newline, ^C, ...). A write that fails
-    // part way leaves the shell out of step, so that the next Drain() cancels the partial line.
-    void SendCommand(const std::string& text);
+    // part way leaves the shell out of step, so that the next drain() cancels the partial line.
+    void sendCommand(const std::string& text);
     // The output up to the next prompt (CRs, escape sequences and the echo removed); none when the prompt
     // did not come within the time-out or the reply outgrew its cap. Throws SshError when the shell or the
     // connection ends.
-    boost::optional<std::string> ReadAll();
-    // The first line of ReadAll() without its terminator.
-    boost::optional<std::string> ReadLine();
+    boost::optional<std::string> readAll();
+    // The first line of readAll() without its terminator.
+    boost::optional<std::string> readLine();
     // Discards output that is already there without waiting (within the time-out and the reply cap).
     // After a reply that timed out, the shell is brought back in step first (a marker is echoed and
     // everything up to it discarded); when that fails too, the shell is unusable and SshError(Socket) is
     // thrown.
-    void Drain();
+    void drain();
     // Asks libssh whether the shell channel and connection still stand.
-    bool IsAlive();
+    bool isAlive();
 
 private:
     using Deadline = std::chrono::steady_clock::time_point;

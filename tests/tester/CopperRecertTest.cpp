@@ -39,7 +39,7 @@ public:
         std::ofstream f(_dir / "culim.mnts", std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    void write(const std::vector<CopperLimitsTbl::Row>& rows) const { write(CopperLimitsTbl::WriteDatabase(rows)); }
+    void write(const std::vector<CopperLimitsTbl::Row>& rows) const { write(CopperLimitsTbl::writeDatabase(rows)); }
 
 private:
     std::filesystem::path _dir;
@@ -48,7 +48,7 @@ private:
 std::vector<CopperLimitsTbl::Row> sampleRows() {
     std::vector<CopperLimitsTbl::Row> rows;
     int64_t key = 1;
-    for (const CopperLimit& l : kx::test::limitDbLimits()) rows.push_back(CopperLimitsTbl::RowOf(key++, l));
+    for (const CopperLimit& l : kx::test::limitDbLimits()) rows.push_back(CopperLimitsTbl::rowOf(key++, l));
     return rows;
 }
 
@@ -179,7 +179,7 @@ TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
             kx::test::freqLimit(CopperFreqLimitType::NEXT, curve, {}, static_cast<PairCombo>(5 + k)));
     }
     auto rows = sampleRows();
-    rows.push_back(CopperLimitsTbl::RowOf(99, big));
+    rows.push_back(CopperLimitsTbl::rowOf(99, big));
     LimitDbFolder db;
     db.write(rows);
     const auto original = kx::test::cat6AResultFile();

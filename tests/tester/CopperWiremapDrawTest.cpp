@@ -28,7 +28,7 @@ struct Bmp {
 
 Bmp draw(const Wiremap& w, const CopperOutletConfig& oc, bool meters = true, const std::string& unit = "m") {
     const WireMapData data(&w, &oc, 1, 1);
-    return Bmp{TarvelWiremap::RenderBmp(data, meters, unit)};
+    return Bmp{TarvelWiremap::renderBmp(data, meters, unit)};
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -41,7 +41,7 @@ int rowOf(int pin) {
     const CopperOutletConfig oc;
     const WireMapData data(&w, &oc, 1, 1);
     const TarvelWiremap map(0, 0, kW, kH, &data);
-    return static_cast<int>(map.PinRow(pin));
+    return static_cast<int>(map.pinRow(pin));
 }
 
 }  // namespace
@@ -160,14 +160,14 @@ TEST(WiremapDrawing, DistanceLabelsInMetresOrFeet) {
     const CopperOutletConfig oc;
     const WireMapData data(&w, &oc, 1, 1);
     TarvelWiremap map(0, 0, kW, kH, &data);
-    EXPECT_EQ(map.DistanceLabel(10.0), "10.0 m");
+    EXPECT_EQ(map.distanceLabel(10.0), "10.0 m");
     map.SetMeters(false, "ft");
-    EXPECT_EQ(map.DistanceLabel(10.0), "33 ft");
+    EXPECT_EQ(map.distanceLabel(10.0), "33 ft");
     map.SetMeters(false, "feet!");  // five characters: the label stays
-    EXPECT_EQ(map.UnitLabel(), "ft");
+    EXPECT_EQ(map.unitLabel(), "ft");
     map.SetMeters(true, "");
-    EXPECT_EQ(map.UnitLabel(), "ft");
-    EXPECT_EQ(map.DistanceLabel(1e300), "? ft");
+    EXPECT_EQ(map.unitLabel(), "ft");
+    EXPECT_EQ(map.distanceLabel(1e300), "? ft");
 }
 
 TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {
@@ -202,7 +202,7 @@ TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {
         w.splitPairs.push_back(split);
         const CopperOutletConfig oc = kx::test::t568bOutlet();
         const WireMapData data(&w, &oc, 1, 1);
-        const auto picture = TarvelWiremap::RenderPng(data, false, "ft");
+        const auto picture = TarvelWiremap::renderPng(data, false, "ft");
         if (FILE* f = std::fopen((std::string(dir) + "/damaged.png").c_str(), "wb")) {
             std::fwrite(picture.data(), 1, picture.size(), f);
             std::fclose(f);

@@ -40,9 +40,9 @@ struct FakeLink {
                 EXPECT_TRUE(a && a->host == "127.0.0.1") << address;
                 if (!a || a->host != "127.0.0.1")
                     throw SshError(SshErrorKind::Socket, "test: refusing to dial " + address);
-                c->Connect(address);
+                c->connect(address);
             } else {
-                c->Connect(it->second);
+                c->connect(it->second);
             }
             return c;
         };

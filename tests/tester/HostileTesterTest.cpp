@@ -90,27 +90,27 @@ TEST_F(TesterLinkTest, RepeatedTimeLinesAreRefused) {
 TEST_F(TesterLinkTest, ASlowDripCannotStretchATransfer) {
     kxtest::writeHostFile(hostPath("/tmp/drip.bin"), kxtest::randomBytes(2000, 4));
     SshClient client;
-    client.Connect(sim->address());
-    ASSERT_TRUE(client.Login("tvuser", kServicePassword));
+    client.connect(sim->address());
+    ASSERT_TRUE(client.login("tvuser", kServicePassword));
     ScpClient scp;
-    scp.Bind(client);
+    scp.bind(client);
     // Each byte comes well within the time-out; at 20 ms a byte the whole file would take 40 s.
     scp.setTimeout(300);
     sim->setFaults(faults([](auto& f) { f.scpDripMs = 20; }));
     const auto start = Clock::now();
     try {
-        scp.GetFile("/tmp/drip.bin");
+        scp.getFile("/tmp/drip.bin");
         ADD_FAILURE() << "a dripping transfer completed";
     } catch (const SshError& e) {
         EXPECT_EQ(e.kind(), SshErrorKind::Timeout) << e.what();
     }
     EXPECT_LT(msSince(start), 3000);
     sim->setFaults({});
-    client.Disconnect();
-    client.Connect(sim->address());
-    ASSERT_TRUE(client.Login("tvuser", kServicePassword));
-    scp.Bind(client);
-    EXPECT_EQ(scp.GetFile("/tmp/drip.bin"), kxtest::randomBytes(2000, 4));
+    client.disconnect();
+    client.connect(sim->address());
+    ASSERT_TRUE(client.login("tvuser", kServicePassword));
+    scp.bind(client);
+    EXPECT_EQ(scp.getFile("/tmp/drip.bin"), kxtest::randomBytes(2000, 4));
 }
 
 TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {

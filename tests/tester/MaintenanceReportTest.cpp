@@ -251,3 +251,39 @@ TEST_F(MaintenanceTest, ScreenCaptureFaults) {
         EXPECT_TRUE(log.has("failed reading image file"));
     }
 }
+
+TEST_F(MaintenanceTest, ScreenAndLogDownloadsHaveTheirOwnCaps) {
+    auto& t = start();
+    const fs::path file = root / "logs.zip";
+    {
+        // A screen one byte over the screen cap is refused, though every other purpose has room for it.
+        DownloadLimits limits;
+        limits.screenImage = 921599;
+        t.setDownloadLimits(limits);
+        kxtest::LogCapture log;
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("SCP exception: scp: /tmp/sd.ppm is larger than 921599 bytes"));
+    }
+    {
+        // Logs are not result files: the result-file cap does not hold them back.
+        DownloadLimits limits;
+        limits.resultFile = 1;
+        t.setDownloadLimits(limits);
+        auto zip = t.RetrieveLogDataZip(false);
+        ASSERT_TRUE(zip);
+        kxtest::writeHostFile(file, *zip);
+        EXPECT_NE(run("unzip -Z1 " + file.string()).find("kestrix.log\n"), std::string::npos);
+    }
+    {
+        // Under a log cap of one byte no log arrives.
+        DownloadLimits limits;
+        limits.log = 1;
+        t.setDownloadLimits(limits);
+        kxtest::LogCapture log;
+        auto zip = t.RetrieveLogDataZip(false);
+        ASSERT_TRUE(zip);
+        EXPECT_TRUE(log.has("SCP exception: scp: /var/log/kestrix.log is larger than 1 bytes"));
+        kxtest::writeHostFile(file, *zip);
+        EXPECT_EQ(run("unzip -Z1 " + file.string()).find("kestrix.log"), std::string::npos);
+    }
+}

@@ -27,11 +27,11 @@ TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizes) {
 TEST_F(TesterLinkTest, EmptyFilesTravelThroughTheScpClient) {
     auto& c = connect();
     ScpClient scp;
-    scp.Bind(*c.client());
-    scp.PutFile(std::vector<uint8_t>{}, "/tmp/empty");
+    scp.bind(*c.client());
+    scp.putFile(std::vector<uint8_t>{}, "/tmp/empty");
     EXPECT_TRUE(fs::is_regular_file(hostPath("/tmp/empty")));
     EXPECT_EQ(fs::file_size(hostPath("/tmp/empty")), 0u);
-    EXPECT_TRUE(scp.GetFile("/tmp/empty").empty());
+    EXPECT_TRUE(scp.getFile("/tmp/empty").empty());
     // The session treats an empty file as nothing to move.
     EXPECT_FALSE(c.WriteMemory({}, "/tmp/empty2", nullptr));
     EXPECT_FALSE(c.ReadMemory("/tmp/empty"));
@@ -40,28 +40,28 @@ TEST_F(TesterLinkTest, EmptyFilesTravelThroughTheScpClient) {
 TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
     auto& c = connect();
     ScpClient scp;
-    scp.Bind(*c.client());
+    scp.bind(*c.client());
     try {
-        scp.GetFile("/tmp/missing");
+        scp.getFile("/tmp/missing");
         FAIL() << "no error";
     } catch (const SshError& e) {
         EXPECT_EQ(e.kind(), SshErrorKind::Remote);
         EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
     }
-    EXPECT_THROW(scp.GetFile("/tmp"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/nowhere/x"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/tmp/"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/tmp/a\nb"), SshError);
+    EXPECT_THROW(scp.getFile("/tmp"), SshError);
+    EXPECT_THROW(scp.putFile(kxtest::randomBytes(5, 1), "/nowhere/x"), SshError);
+    EXPECT_THROW(scp.putFile(kxtest::randomBytes(5, 1), "/tmp/"), SshError);
+    EXPECT_THROW(scp.putFile(kxtest::randomBytes(5, 1), "/tmp/a\nb"), SshError);
     // A file larger than the caller accepts is refused before its bytes are read.
     kxtest::writeHostFile(hostPath("/tmp/big"), kxtest::randomBytes(5000, 9));
     scp.setMaxFileSize(4999);
-    EXPECT_THROW(scp.GetFile("/tmp/big"), SshError);
+    EXPECT_THROW(scp.getFile("/tmp/big"), SshError);
     scp.setMaxFileSize(5000);
-    EXPECT_EQ(scp.GetFile("/tmp/big").size(), 5000u);
+    EXPECT_EQ(scp.getFile("/tmp/big").size(), 5000u);
     // Still connected after all of that.
-    EXPECT_TRUE(c.client()->IsConnected());
+    EXPECT_TRUE(c.client()->isConnected());
     ScpClient unbound;
-    EXPECT_THROW(unbound.GetFile("/tmp/big"), SshError);
+    EXPECT_THROW(unbound.getFile("/tmp/big"), SshError);
 }
 
 TEST_F(TesterLinkTest, UploadReportsProgressUpToHundred) {

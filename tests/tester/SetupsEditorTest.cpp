@@ -149,7 +149,7 @@ TEST(SetupsEditor, NewSaveOpenRoundTrip) {
     EXPECT_EQ(back.GetSettingEnum(8), 6);
     EXPECT_EQ(back.GetSettingString(17, 0), "192.168.1.1");
     back.Close();
-    EXPECT_FALSE(back.IsOpen());
+    EXPECT_FALSE(back.isOpen());
     EXPECT_EQ(back.GetSettingEnum(8), -1);
 }
 
@@ -157,9 +157,9 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     KestrixSetups e;
     e.New();
     EXPECT_FALSE(e.OpenData({}));
-    EXPECT_TRUE(e.IsOpen());  // empty input leaves the editor alone
+    EXPECT_TRUE(e.isOpen());  // empty input leaves the editor alone
     EXPECT_FALSE(e.OpenData({1, 2, 3}));
-    EXPECT_FALSE(e.IsOpen());
+    EXPECT_FALSE(e.isOpen());
 
     const auto good = Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings());
     // Every prefix fails cleanly.
@@ -180,7 +180,7 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     std::string unknown = json;
     unknown.replace(unknown.find("English"), 7, "Klingon");
     EXPECT_FALSE(e.OpenData(sectionOf(105, unknown)));
-    EXPECT_FALSE(e.IsOpen());
+    EXPECT_FALSE(e.isOpen());
 }
 
 TEST(SetupsEditor, SaveDataRefusesAFileTooLargeForTheTester) {

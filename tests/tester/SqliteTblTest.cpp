@@ -75,8 +75,8 @@ TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpen) {
 
     makeDb(path("short.sql"), "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT);");
     EXPECT_EQ(t.Open(path("short.sql")), SQLiteTbl::kNoColumn);
-    EXPECT_NE(t.LastError().find("status"), std::string::npos) << t.LastError();
-    EXPECT_FALSE(t.IsOpen());
+    EXPECT_NE(t.lastError().find("status"), std::string::npos) << t.lastError();
+    EXPECT_FALSE(t.isOpen());
 }
 
 TEST_F(SqliteTblTest, ViewsAndTriggersInTheFileAreNotRun) {

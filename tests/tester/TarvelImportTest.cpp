@@ -86,7 +86,7 @@ TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
 
     auto& com = open();
     ASSERT_EQ(com.GetRecordCount(), 6);
-    const auto& s = com.Summaries();
+    const auto& s = com.summaries();
     EXPECT_EQ(s[0].project, "Campus");
     EXPECT_EQ(s[0].site, "");
     EXPECT_TRUE(std::isnan(s[0].lengthM));
@@ -145,11 +145,11 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     auto& com = open();
     fs::remove(root / kProjects / "master.sql");  // the simulator starts with an empty one
     EXPECT_EQ(com.GetRecordCount(), 0);  // no master database at all
-    EXPECT_FALSE(com.ListingProblem().empty());
+    EXPECT_FALSE(com.listingProblem().empty());
 
     kxtest::writeHostFile(root / kProjects / "master.sql", kxtest::randomBytes(2048, 1));
     EXPECT_EQ(com.GetRecordCount(), 0);
-    EXPECT_NE(com.ListingProblem().find("master database"), std::string::npos);
+    EXPECT_NE(com.listingProblem().find("master database"), std::string::npos);
     ImportRecCatalog catalog;
     EXPECT_EQ(com.ReadImportRecInfo(&catalog, false, nullptr), ImportStatus::kBadCall);
     EXPECT_EQ(com.ReadImportRecInfo(nullptr, false, nullptr), ImportStatus::kBadCall);
@@ -164,8 +164,8 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     project("bad", {row(1, "B", "b.result")});
     kxtest::writeHostFile(root / kProjects / "bad" / "project.sql", kxtest::randomBytes(4096, 2));
     ASSERT_EQ(com.GetRecordCount(), 1);
-    EXPECT_EQ(com.Summaries()[0].project, "Good");
-    EXPECT_TRUE(com.ListingProblem().empty());
+    EXPECT_EQ(com.summaries()[0].project, "Good");
+    EXPECT_TRUE(com.listingProblem().empty());
 }
 
 class BatchTest : public TarvelImportTest {
@@ -307,7 +307,7 @@ TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
 
 TEST(UploadList, KeysCutTo32BitsInOneSection) {
     const std::vector<int64_t> keys{1, -2, 0x100000005LL, 70000};
-    const auto file = TarvelCom::UploadListFile(keys);
+    const auto file = TarvelCom::uploadListFile(keys);
     PFile::MemReader reader;
     ASSERT_EQ(reader.open(file.data(), static_cast<int32_t>(file.size())), 0);
     PFile::Section s;
@@ -323,10 +323,10 @@ TEST(UploadList, KeysCutTo32BitsInOneSection) {
 }
 
 TEST(UploadList, MarkingTimeOutGrowsPerThousandKeys) {
-    EXPECT_EQ(TarvelCom::MarkingTimeoutMs(1), 3000);
-    EXPECT_EQ(TarvelCom::MarkingTimeoutMs(999), 3000);
-    EXPECT_EQ(TarvelCom::MarkingTimeoutMs(1000), 6000);
-    EXPECT_EQ(TarvelCom::MarkingTimeoutMs(10000), 33000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(1), 3000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(999), 3000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(1000), 6000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(10000), 33000);
 }
 
 TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
@@ -341,7 +341,7 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     std::unique_ptr<TestRecordTarvel> rec;
     for (int64_t i = 0; i < 3; ++i)
         ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
-    com.ForgetUploadKey(hostile, 2);  // the caller could not keep record B
+    com.forgetUploadKey(hostile, 2);  // the caller could not keep record B
     sim->clearJournal();
     com.FinishImport();
     std::vector<std::string> marks;
@@ -352,7 +352,7 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     EXPECT_EQ(marks[0], "smmarkuploaded -q -p \"Q\\\"\\$(touch /tmp/x)\\`id\\`\" -f '/tmp/uplist0'");
     // The site's keys are marked in the site's own database.
     EXPECT_EQ(marks[1], "smmarkuploaded -q -p \"Site\" -f '/tmp/uplist1'");
-    EXPECT_EQ(kxtest::readHostFile(root / "tmp" / "uplist0"), TarvelCom::UploadListFile({1}));
+    EXPECT_EQ(kxtest::readHostFile(root / "tmp" / "uplist0"), TarvelCom::uploadListFile({1}));
 }
 
 }  // namespace

@@ -82,8 +82,8 @@ Catalog listAll(TarvelCom& com, const QuietLog& log) {
     Catalog c;
     c.testerName = com.currentTester() ? com.currentTester()->DisplayName : "";
     com.GetRecordCount();
-    c.summaries = com.Summaries();
-    c.problem = com.ListingProblem();
+    c.summaries = com.summaries();
+    c.problem = com.listingProblem();
     if (!c.problem.empty() && !log.last().empty() && c.problem.find(log.last()) == std::string::npos)
         c.problem += " (" + log.last() + ")";
     if (!c.summaries.empty()) {
@@ -364,7 +364,7 @@ ImportReport runImport(const ImportOptions& o) {
         const KestrixSum& sum = sums[r.index];
         // Built but not kept here, so not marked imported on the tester.
         if (submitted[p] && !r.written)
-            com->ForgetUploadKey(sum.keyProject, sum.key);
+            com->forgetUploadKey(sum.keyProject, sum.key);
         const ImportRecInfo* info =
             r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
         out->addIndexEntry(indexEntry(sum, info, r));

@@ -21,9 +21,9 @@ std::string param(const boost::optional<Kestrix::Tester::MeasParam>& p) {
 }
 
 void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
-    std::printf("name:    %s\nkind:    %d%s\nversion: %s\n", printable(limit.GetName()).c_str(), limit.GetKind(),
+    std::printf("name:    %s\nkind:    %d%s\nversion: %s\n", printable(limit.GetName()).c_str(), limit.getKind(),
                 limit.IsLossLength() ? " (loss/length)" : "", printable(limit.GetVersion()).c_str());
-    for (size_t i = 0; i < limit.WavelengthLimitCount(); ++i) {
+    for (size_t i = 0; i < limit.GetWavelengthCount(); ++i) {
         const auto w = limit.GetWavelenghtLimit(i);
         std::string cats;
         for (int c : w->GetFiberCategoryList()) cats += (cats.empty() ? "" : ",") + std::to_string(c);

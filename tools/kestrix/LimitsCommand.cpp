@@ -38,9 +38,9 @@ CommandRegistration reg([](CLI::App& app) {
     cmd->add_flag("--json", opts->json, "Print the list as JSON");
     cmd->callback([opts] {
         Kestrix::Tester::CopperLimitsTbl table;
-        const std::string path = Kestrix::Tester::CopperLimitsTbl::PathIn(opts->folder);
+        const std::string path = Kestrix::Tester::CopperLimitsTbl::pathIn(opts->folder);
         if (table.Open(path) != Kestrix::Tester::SQLiteTbl::kOpened)
-            throw BadInput("not a copper limit database: " + path + " (" + table.LastError() + ")");
+            throw BadInput("not a copper limit database: " + path + " (" + table.lastError() + ")");
         Json::Value list(Json::arrayValue);
         for (bool row = table.MoveFirst(); row; row = table.MoveNext()) {
             Json::Value e(Json::objectValue);

@@ -44,9 +44,9 @@ void againstOwnLimit(const Opts& opts, const std::vector<uint8_t>& bytes) {
 void againstDatabaseLimit(const Opts& opts, std::vector<uint8_t> bytes) {
     // The database's own version: the record loads only a database of the version it is asked for.
     Kestrix::Tester::CopperLimitsTbl table;
-    const std::string path = Kestrix::Tester::CopperLimitsTbl::PathIn(opts.limitDb);
+    const std::string path = Kestrix::Tester::CopperLimitsTbl::pathIn(opts.limitDb);
     if (table.Open(path) != Kestrix::Tester::SQLiteTbl::kOpened)
-        throw kx::cli::BadInput("not a copper limit database: " + path + " (" + table.LastError() + ")");
+        throw kx::cli::BadInput("not a copper limit database: " + path + " (" + table.lastError() + ")");
     Kestrix::CopperLimit first;
     std::string why;
     if (!table.openFirstLimit(first, &why))

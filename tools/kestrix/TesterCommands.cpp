@@ -176,7 +176,7 @@ namespace {
 
 ScpClient scpFor(KestrixCom& com) {
     ScpClient scp;
-    scp.Bind(*com.client());
+    scp.bind(*com.client());
     return scp;
 }
 
@@ -186,7 +186,7 @@ void get(const LinkOptions& o, const std::string& remote, const std::string& loc
     std::vector<uint8_t> bytes;
     try {
         auto scp = scpFor(*com);
-        bytes = scp.GetFile(remote);
+        bytes = scp.getFile(remote);
     } catch (const std::exception& e) {
         throw kx::cli::BadInput(e.what());
     }
@@ -232,7 +232,7 @@ void put(const LinkOptions& o, const std::string& local, const std::string& remo
     try {
         auto scp = scpFor(*com);
         scp.setProgressHandler([&bar](uint64_t done, bool finished) { bar.update(done, finished); });
-        scp.PutFile(bytes, remote);
+        scp.putFile(bytes, remote);
     } catch (const std::exception& e) {
         throw kx::cli::BadInput(e.what());
     }

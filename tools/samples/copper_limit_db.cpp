@@ -9,8 +9,8 @@ const kx::samples::SampleRegistration culim(Kestrix::Tester::CopperLimitsTbl::kF
     std::vector<Kestrix::Tester::CopperLimitsTbl::Row> rows;
     int64_t key = 1;
     for (const Kestrix::CopperLimit& l : kx::test::limitDbLimits())
-        rows.push_back(Kestrix::Tester::CopperLimitsTbl::RowOf(key++, l));
-    return Kestrix::Tester::CopperLimitsTbl::WriteDatabase(rows);
+        rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, l));
+    return Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows);
 });
 
 }  // namespace

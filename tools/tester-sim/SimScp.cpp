@@ -6,25 +6,12 @@
 #include <cstring>
 
 #include "SimChannel.h"
+#include "SimScpFiles.h"
 
 namespace Kestrix::Sim {
 namespace {
 
-constexpr size_t kChunk = 256 * 1024;
-constexpr size_t kMaxQueued = 1024 * 1024;
 constexpr size_t kMaxHeader = 4096;
-
-struct FileCloser {
-    void operator()(FILE* f) const {
-        if (f != nullptr) std::fclose(f);
-    }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
-std::string baseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // "C0644 123 name": the size and name, or false when the line is not one.
 bool parseFileLine(const std::string& line, int64_t& size, std::string& name) {
@@ -306,7 +293,7 @@ private:
         if (!S_ISREG(st.st_mode)) {
             return refuse(ch, _path + ": not a regular file");
         }
-        const std::string name = baseName(_path);
+        const std::string name = scpBaseName(_path);
         if (name.find('\n') != std::string::npos) {
             return refuse(ch, _path + ": name contains a line feed");
         }
@@ -335,8 +322,8 @@ private:
     void send(SimChannel& ch) {
         const int dripMs = ch.state.faults().scpDripMs;
         // A drip keeps two bytes queued, each released dripMs after the one before.
-        const size_t maxQueued = dripMs > 0 ? 2 : kMaxQueued;
-        const int64_t chunkSize = dripMs > 0 ? 1 : static_cast<int64_t>(kChunk);
+        const size_t maxQueued = dripMs > 0 ? 2 : kScpMaxQueued;
+        const int64_t chunkSize = dripMs > 0 ? 1 : static_cast<int64_t>(kScpPiece);
         if (dripMs > 0) {
             _nextAt = std::max(_nextAt, Clock::now());
         }
@@ -347,20 +334,15 @@ private:
                 return;
             }
             const int64_t end = _dropAt >= 0 ? _dropAt : _size;
-            std::string chunk(static_cast<size_t>(std::min<int64_t>(end - _sent, chunkSize)), '\0');
-            const size_t got = std::fread(chunk.data(), 1, chunk.size(), _file.get());
-            if (got == 0) {
+            std::string chunk;
+            bool drop = false;
+            if (!readScpPiece(_file.get(), ch, _sent, end, chunkSize, _corrupt, chunk, drop)) {
                 // The file shrank under us; the client sees the channel end before the data does.
                 ch.finish(1);
                 _state = State::done;
                 return;
             }
-            chunk.resize(got);
-            if (_corrupt) damage(chunk);
-            bool drop = false;
-            const int64_t pass = ch.state.passScpBytes(static_cast<int64_t>(got), drop);
-            chunk.resize(static_cast<size_t>(pass));
-            _sent += pass;
+            _sent += static_cast<int64_t>(chunk.size());
             if (dripMs > 0) {
                 _nextAt += std::chrono::milliseconds(dripMs);
             }
@@ -382,14 +364,6 @@ private:
         ch.write("\x01scp: " + message + "\n");
         ch.finish(1);
         _state = State::done;
-    }
-
-    // A database whose first page header was overwritten: SQLite refuses it as "not a database".
-    void damage(std::string& chunk) const {
-        constexpr int64_t kDamaged = 100;
-        for (int64_t i = _sent; i < kDamaged && i - _sent < static_cast<int64_t>(chunk.size()); ++i) {
-            chunk[static_cast<size_t>(i - _sent)] = static_cast<char>(0xA5 ^ i);
-        }
     }
 
     std::string _path;

@@ -6,20 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "SimScpFiles.h"
+
 namespace Kestrix::Sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr size_t kChunk = 256 * 1024;
-constexpr size_t kMaxQueued = 1024 * 1024;
-
-struct FileCloser {
-    void operator()(FILE* f) const {
-        if (f != nullptr) std::fclose(f);
-    }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // One line of the protocol: enter a folder, send a file, leave the folder, or report a path not sent.
 struct Step {
@@ -30,11 +22,6 @@ struct Step {
 };
 
 bool sendableName(const std::string& name) { return !name.empty() && name.find('\n') == std::string::npos; }
-
-std::string baseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Depth first, names in byte order; links are not followed.
 void plan(const fs::path& host, const std::string& testerPath, const std::string& name, bool recursive,
@@ -111,7 +98,7 @@ private:
                 _steps.push_back({Step::Kind::error, p + ": Permission denied", {}, {}});
                 continue;
             }
-            plan(*host, p, baseName(p), _recursive, _steps);
+            plan(*host, p, scpBaseName(p), _recursive, _steps);
         }
         next(ch);
     }
@@ -162,29 +149,20 @@ private:
     // False while the channel's queue is full or the connection is being dropped.
     bool send(SimChannel& ch) {
         while (_sent < _size) {
-            if (ch.queuedBytes() >= kMaxQueued) return false;
+            if (ch.queuedBytes() >= kScpMaxQueued) return false;
             if (_sent == _dropAt) {
                 ch.dropAfterOutput();
                 _state = State::done;
                 return false;
             }
             const int64_t end = _dropAt >= 0 ? _dropAt : _size;
-            std::string chunk(static_cast<size_t>(std::min<int64_t>(end - _sent, kChunk)), '\0');
-            const size_t got = std::fread(chunk.data(), 1, chunk.size(), _file.get());
-            if (got == 0) {
+            std::string chunk;
+            bool drop = false;
+            if (!readScpPiece(_file.get(), ch, _sent, end, static_cast<int64_t>(kScpPiece), _corrupt, chunk, drop)) {
                 finish(ch, 1);
                 return false;
             }
-            chunk.resize(got);
-            if (_corrupt) {
-                // As a damaged database: its first page header overwritten.
-                for (int64_t i = _sent; i < 100 && i - _sent < static_cast<int64_t>(chunk.size()); ++i)
-                    chunk[static_cast<size_t>(i - _sent)] = static_cast<char>(0xA5 ^ i);
-            }
-            bool drop = false;
-            const int64_t pass = ch.state.passScpBytes(static_cast<int64_t>(got), drop);
-            chunk.resize(static_cast<size_t>(pass));
-            _sent += pass;
+            _sent += static_cast<int64_t>(chunk.size());
             ch.write(std::move(chunk));
             if (drop) {
                 ch.dropAfterOutput();
