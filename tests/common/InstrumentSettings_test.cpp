@@ -2,24 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::readInto;
 
 namespace {
-std::vector<uint8_t> bytesOf(const InstrumentSettings& s) {
-    Marshal::ByteStreamBuilder b;
-    s.serialize(b);
-    return b.bytes();
-}
-
-Marshal::StreamOpStatus readInto(InstrumentSettings& s, const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) return Marshal::readError;
-    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    return s.deserialize(r);
-}
-
 InstrumentSettings edited() {
     InstrumentSettings s;
     s.powerDownTimeout = PowerDownTimeout::min60;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "copper/ByteHelpers.h"
+#include "core/TestBytes.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperOutletConfig.h"
 #include "copper/LimitBuilders.h"
@@ -14,8 +14,8 @@
 #include "serialization/JsonText.h"
 
 using namespace Kestrix;
-using kx::test::copper::bytesOf;
-using kx::test::copper::readInto;
+using kx::test::bytesOf;
+using kx::test::readInto;
 
 namespace {
 std::string fullJson(const CopperLimit& l) { return Dump::toJsonString(l, Dump::DumpFlags{2}, true); }
@@ -177,7 +177,7 @@ TEST(CopperLimit, EveryPrefixFails) {
     small.invalidLiaIds = {7};
     for (uint8_t v : {0, 2, 4}) {
         SCOPED_TRACE(static_cast<int>(v));
-        EXPECT_TRUE(kx::test::copper::everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
+        EXPECT_TRUE(kx::test::everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
     }
 }
 

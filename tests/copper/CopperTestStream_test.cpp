@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "copper/ByteHelpers.h"
+#include "core/TestBytes.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperTest.h"
@@ -15,9 +15,9 @@
 
 using namespace Kestrix;
 using kx::test::scalar;
-using kx::test::copper::bytesOf;
-using kx::test::copper::everyPrefixFails;
-using kx::test::copper::readInto;
+using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
+using kx::test::readInto;
 
 namespace {
 

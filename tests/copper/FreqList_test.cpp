@@ -3,13 +3,13 @@
 #include <json/value.h>
 
 #include "copper/CopperFreqList.h"
-#include "copper/ByteHelpers.h"
+#include "core/TestBytes.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/Header.h"
 
 using namespace Kestrix;
-using kx::test::copper::bytesOf;
-using kx::test::copper::readInto;
+using kx::test::bytesOf;
+using kx::test::readInto;
 
 namespace {
 CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status st, int32_t wm) {
@@ -63,7 +63,7 @@ TEST(CopperFreqList, RoundTripsWithItsHeaderAndRecordLayout) {
 
 TEST(CopperFreqList, EveryPrefixFailsAndBadRecordsKeepEarlierOnes) {
     const auto bytes = bytesOf(sampleList());
-    EXPECT_TRUE(kx::test::copper::everyPrefixFails<CopperFreqList>(bytes));
+    EXPECT_TRUE(kx::test::everyPrefixFails<CopperFreqList>(bytes));
 
     auto badVersion = bytes;
     badVersion[16 + 39] = 1;  // second record's version

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "copper/ByteHelpers.h"
+#include "core/TestBytes.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperPlots.h"
@@ -11,9 +11,9 @@
 
 using namespace Kestrix;
 using kx::test::samplePlot;
-using kx::test::copper::bytesOf;
-using kx::test::copper::everyPrefixFails;
-using kx::test::copper::readInto;
+using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
+using kx::test::readInto;
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <cstring>
 #include <string>
 
-#include "copper/ByteHelpers.h"
+#include "core/TestBytes.h"
 #include "copper/CopperOutletConfig.h"
 #include "copper/WireMapData.h"
 #include "copper/Wiremap.h"
 #include "trace/TraceBuffer.h"
 
 using namespace Kestrix;
-using kx::test::copper::bytesOf;
-using kx::test::copper::readInto;
+using kx::test::bytesOf;
+using kx::test::readInto;
 
 namespace {
 Wiremap straightThrough() {
@@ -78,7 +78,7 @@ TEST(Wiremap, RoundTripsEveryArtifactKind) {
     EXPECT_EQ(back.opens[0].cableEnd, CableEnd::remote);
     ASSERT_EQ(back.shorts.size(), 1u);
     EXPECT_EQ(back.shorts[0].pin2, Pin::pin8);
-    EXPECT_TRUE(kx::test::copper::everyPrefixFails<Wiremap>(bytes));
+    EXPECT_TRUE(kx::test::everyPrefixFails<Wiremap>(bytes));
 
     const Json::Value j = back.jsonBody(Dump::DumpFlags{});
     EXPECT_EQ(j["status"].asString(), "Pass");
@@ -151,7 +151,7 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
     EXPECT_TRUE(back.artifacts[3].wire2IsDashed);
     EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
     EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
-    EXPECT_TRUE(kx::test::copper::everyPrefixFails<CopperOutletConfig>(bytes));
+    EXPECT_TRUE(kx::test::everyPrefixFails<CopperOutletConfig>(bytes));
 
     bytes[12 + 2 + 4 + 1 + 4] = 1;  // first artifact's version
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fiber/FiberBuilders.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
 
@@ -19,7 +19,7 @@ TEST(FiberLimit, ConstructorFlagOrderAndDefaults) {
 }
 
 TEST(FiberLimit, CustomLimitsMatchOnWavelengthAlone) {
-    FiberLimit l = kx::build::lossLengthLimit();
+    FiberLimit l = kx::test::lossLengthLimit();
     EXPECT_TRUE(l.getFiberLimitValues(FiberCategory::OM3, 850));
     EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OS2, 850));
     EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OM3, 1310));
@@ -34,7 +34,7 @@ TEST(FiberLimit, CustomLimitsMatchOnWavelengthAlone) {
 }
 
 TEST(FiberLimit, AddingValuesAndRules) {
-    FiberLimit l = kx::build::lossLengthLimit();
+    FiberLimit l = kx::test::lossLengthLimit();
     FiberLimitValues v(850);
     v.supportedCategories = {FiberCategory::OM3, FiberCategory::OM4};
     v.values[FiberLimitValueType::maxLength] = ScaledInt(550.0f, ScaledInt::tenths);
@@ -45,7 +45,7 @@ TEST(FiberLimit, AddingValuesAndRules) {
     l.addFiberLimitValues(v);
     EXPECT_EQ(l.valuesList.size(), 3u);
 
-    FiberLimit img = kx::build::imageLimit();
+    FiberLimit img = kx::test::imageLimit();
     ASSERT_EQ(img.imageLimitValues.size(), 2u);
     EXPECT_EQ(img.imageLimitValues[0].type, FiberImageFeatureType::glob);  // glob sorts before scratch
     FiberImageLimitValues same = img.imageLimitValues[0];
@@ -57,7 +57,7 @@ TEST(FiberLimit, AddingValuesAndRules) {
 }
 
 TEST(FiberLimit, RoundTripsAndEveryPrefixFails) {
-    for (const FiberLimit& l : {kx::build::lossLengthLimit(), kx::build::imageLimit()}) {
+    for (const FiberLimit& l : {kx::test::lossLengthLimit(), kx::test::imageLimit()}) {
         const auto bytes = kx::test::bytesOf(l);
         FiberLimit back;
         ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
@@ -67,7 +67,7 @@ TEST(FiberLimit, RoundTripsAndEveryPrefixFails) {
 }
 
 TEST(FiberLimit, VersionOneHasNoImageSection) {
-    FiberLimit l = kx::build::lossLengthLimit();
+    FiberLimit l = kx::test::lossLengthLimit();
     const auto current = kx::test::bytesOf(l);
     // Without rules the image section is the rule count and four zone distances: the last 17 bytes.
     const auto v1 = kx::test::reframe(current, 0, 1, current.size() - 17, 17);
@@ -79,7 +79,7 @@ TEST(FiberLimit, VersionOneHasNoImageSection) {
 }
 
 TEST(FiberLimit, ZeroZoneDistancesStayAbsentAndExtraBytesAreSkipped) {
-    FiberLimit l = kx::build::imageLimit();
+    FiberLimit l = kx::test::imageLimit();
     l.imageZoneDist.erase(FiberImageZone::contact);
     auto bytes = kx::test::bytesOf(l);
     bytes = kx::test::reframe(bytes, 0, 4, bytes.size(), 0, {1, 2, 3});
@@ -103,7 +103,7 @@ TEST(FiberLimit, ImpossibleCountsFailBeforeAllocating) {
 }
 
 TEST(FiberLimit, JsonKeysAndTexts) {
-    FiberLimit l = kx::build::imageLimit();
+    FiberLimit l = kx::test::imageLimit();
     l.limitFlags = 0x3;
     const Json::Value j = l.toJson(Dump::DumpFlags{1});
     ASSERT_TRUE(j.isMember("FiberLimit"));

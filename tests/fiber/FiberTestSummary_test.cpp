@@ -2,7 +2,7 @@
 
 
 #include "fiber/FiberTestSummary.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
 

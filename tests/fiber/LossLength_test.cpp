@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "fiber/FiberBuilders.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LogSink.h"
 
@@ -52,7 +52,7 @@ TEST(FiberLossLengthPerDirectionWl, LossAndItsTolerance) {
 }
 
 TEST(FiberLossLengthPerDirectionWl, VersionZeroHasNoRanges) {
-    FiberLossLengthTestPerDirectionWl e = kx::build::lossLengthTest().testPerDirectionWlVec[0];
+    FiberLossLengthTestPerDirectionWl e = kx::test::lossLengthTest().testPerDirectionWlVec[0];
     auto bytes = kx::test::bytesOf(e);
     bytes.resize(bytes.size() - 8);
     bytes[0] = 0;
@@ -70,7 +70,7 @@ TEST(FiberLossLengthTest, WorstMaxLossResult) {
     auto add = [&](CableEnd end, Status st, float margin) {
         FiberLossLengthTestPerDirectionWl e;
         e.direction = end;
-        e.limitResults.results.push_back(kx::build::checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, margin, st));
+        e.limitResults.results.push_back(kx::test::checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, margin, st));
         t.testPerDirectionWlVec.push_back(e);
     };
     EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::notSet), nullptr);
@@ -83,11 +83,11 @@ TEST(FiberLossLengthTest, WorstMaxLossResult) {
     EXPECT_EQ(all, t.testPerDirectionWlVec[1].getMaxLossCheckLimitResult());
     // Same class: smaller margin; ties keep the first.
     EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::end2), t.testPerDirectionWlVec[2].getMaxLossCheckLimitResult());
-    EXPECT_EQ(kx::build::lossLengthTest().getMaxLossCheckLimitResult(CableEnd::end2)->status, Status::fail);
+    EXPECT_EQ(kx::test::lossLengthTest().getMaxLossCheckLimitResult(CableEnd::end2)->status, Status::fail);
 }
 
 TEST(FiberLossLengthTest, PatchCordsAndCopiesOfFiberAndLimit) {
-    const FiberLossLengthTest t = kx::build::lossLengthTest();
+    const FiberLossLengthTest t = kx::test::lossLengthTest();
     EXPECT_EQ(t.getPatchCordLength(1).toString(), "1.5");
     EXPECT_TRUE(t.getPatchCordLength(2).isNaN());
     Fiber f;
@@ -99,7 +99,7 @@ TEST(FiberLossLengthTest, PatchCordsAndCopiesOfFiberAndLimit) {
 }
 
 TEST(FiberLossLengthTest, RoundTripsAndEveryPrefixFails) {
-    const FiberLossLengthTest t = kx::build::lossLengthTest();
+    const FiberLossLengthTest t = kx::test::lossLengthTest();
     const auto bytes = kx::test::bytesOf(t);
     FiberLossLengthTest back;
     ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
@@ -112,7 +112,7 @@ TEST(FiberLossLengthTest, RoundTripsAndEveryPrefixFails) {
 }
 
 TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
-    FiberLossLengthTest t = kx::build::lossLengthTest();
+    FiberLossLengthTest t = kx::test::lossLengthTest();
     t.warningFlags = 4;
     t.failWarningFlags = 0;
     const auto bytes = kx::test::bytesOf(t);
@@ -127,7 +127,7 @@ TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
 }
 
 TEST(FiberLossLengthTest, JsonKeysAndTexts) {
-    FiberLossLengthTest t = kx::build::lossLengthTest();
+    FiberLossLengthTest t = kx::test::lossLengthTest();
     t.warningFlags = 2 | 8 | 16;
     const Json::Value j = t.toJson(Dump::DumpFlags{1});
     EXPECT_EQ(j["_className"].asString(), "FiberLossLengthTest");
@@ -156,7 +156,7 @@ TEST(FiberLossLengthTest, JsonKeysAndTexts) {
 }
 
 TEST(FiberLossLengthSettings, RoundTripAndOlderVersions) {
-    FiberLossLengthSettings s = kx::build::lossLengthSettings();
+    FiberLossLengthSettings s = kx::test::lossLengthSettings();
     s.farEndSourceType = FarEndSourceType::powrelPro;
     s.fiberTestType = TestType::patchCordTest;
     const auto bytes = kx::test::bytesOf(s);
@@ -193,7 +193,7 @@ TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
 
 namespace {
 
-Json::Value settingsJson() { return kx::build::lossLengthSettings().toJson(Dump::DumpFlags{1}); }
+Json::Value settingsJson() { return kx::test::lossLengthSettings().toJson(Dump::DumpFlags{1}); }
 
 }  // namespace
 
@@ -209,7 +209,7 @@ TEST(FiberLossLengthSettings, JsonRoundTrip) {
     EXPECT_EQ(b["fiberTestType"].asString(), "Loss Length");
     FiberLossLengthSettings back;
     ASSERT_TRUE(back.fromJson(j));
-    EXPECT_EQ(back, kx::build::lossLengthSettings());
+    EXPECT_EQ(back, kx::test::lossLengthSettings());
 }
 
 TEST(FiberLossLengthSettings, JsonReaderDefaultsAndFailures) {

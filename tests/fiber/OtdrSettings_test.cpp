@@ -5,7 +5,7 @@
 #include <json/value.h>
 
 #include "fiber/FiberOtdrSettings.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamCounter.h"
@@ -15,7 +15,7 @@ using namespace Kestrix;
 namespace {
 // Settings whose tail is known: two bend entries, one splitter.
 FiberOtdrSettings knownSettings() {
-    FiberOtdrSettings s = kx::build::otdrSettings();
+    FiberOtdrSettings s = kx::test::otdrSettings();
     s.splitterEntries = {OtdrSplitterRatio::r1x8};
     s.span = FibDbus::OtdrSpan(ScaledInt(200.0f, ScaledInt::tenths), ScaledInt(1900.0f, ScaledInt::tenths));
     return s;
@@ -113,7 +113,7 @@ TEST(OtdrSettings, TextsAndLookups) {
     EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
     EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
     EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
-    const FiberOtdrSettings s = kx::build::otdrSettings();
+    const FiberOtdrSettings s = kx::test::otdrSettings();
     ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
     EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
     EXPECT_EQ(s.kind(), 1);

@@ -5,7 +5,7 @@
 
 #include "fiber/FiberBuilders.h"
 #include "fiber/FiberOtdrTest.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/SimpleFormatter.h"
@@ -26,7 +26,7 @@ std::string dumpText(const Dump::IDumpable& d) {
 }  // namespace
 
 TEST(OtdrOverallResults, RoundTripAndOlderVersions) {
-    const FiberOtdrOverallResults o = kx::build::otdrOverallResults(true);
+    const FiberOtdrOverallResults o = kx::test::otdrOverallResults(true);
     auto bytes = kx::test::bytesOf(o);
     FiberOtdrOverallResults back;
     ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
@@ -50,7 +50,7 @@ TEST(OtdrOverallResults, RoundTripAndOlderVersions) {
 }
 
 TEST(OtdrOverallResults, QueriesAndTexts) {
-    FiberOtdrOverallResults o = kx::build::otdrOverallResults(false);
+    FiberOtdrOverallResults o = kx::test::otdrOverallResults(false);
     // Per-wavelength entries stay sorted whatever order they come in.
     auto per = o.perWls();
     std::reverse(per.begin(), per.end());
@@ -61,7 +61,7 @@ TEST(OtdrOverallResults, QueriesAndTexts) {
     FiberOtdrOverallResultsPerWl p = o.getOverallPerWlByIndex(1);
     EXPECT_EQ(p.getMaxOverallLossCheckLimitResult()->limitValueType, FiberLimitValueType::maxOverallLoss);
     p.limitResults.results.push_back(
-        kx::build::checkResult(FiberLimitValueType::lengthBasedLossBudget, 2.0f, 0.5f, Status::pass));
+        kx::test::checkResult(FiberLimitValueType::lengthBasedLossBudget, 2.0f, 0.5f, Status::pass));
     EXPECT_EQ(p.getMaxOverallLossCheckLimitResult()->limitValueType, FiberLimitValueType::lengthBasedLossBudget);
 
     EXPECT_STREQ(connQualityText(-3), "NO_SIGNAL");
@@ -117,7 +117,7 @@ TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) {
 
 TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     FiberOtdrPlots plots;
-    plots.plots.push_back(kx::build::otdrPlot(1310, 8));
+    plots.plots.push_back(kx::test::otdrPlot(1310, 8));
     auto bytes = kx::test::bytesOf(plots);
     FiberOtdrPlots back;
     ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
@@ -139,7 +139,7 @@ TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
 }
 
 TEST(OtdrTest, WholeTestRoundTripsAndEveryPrefixFails) {
-    const FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 6);
+    const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 6);
     const auto bytes = kx::test::bytesOf(t);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
               (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x0B, 0x61, 0x00, 0x08, 0x02}));
@@ -154,7 +154,7 @@ TEST(OtdrTest, WholeTestRoundTripsAndEveryPrefixFails) {
 }
 
 TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
-    const FiberOtdrTest t = kx::build::otdrTest(CableEnd::end2, 50);
+    const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 50);
     std::vector<uint8_t> body, plots, raw;
     {
         Marshal::ByteStreamBuilder b;
@@ -194,7 +194,7 @@ TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
 }
 
 TEST(OtdrTest, JsonDumpAndFiberTestOperations) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 20);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 20);
     const Json::Value j = t.toJson(Dump::DumpFlags{1});
     for (const char* key : {"_className", "_classVersion", "summary", "equipmentInfo", "Fiber", "FiberLimit",
                             "FiberOtdrSettings", "eventTable", "overallResults", "plots", "rawData"})

@@ -116,7 +116,7 @@ TEST(CleanText, ControlCharactersAndBrokenUtf8AreReplaced) {
 }
 
 TEST(OtdrPicture, TracesEventsShadedFibresAndStatus) {
-    Kestrix::Tester::TestRecordTarvel record(kx::build::otdrResultFile(4000));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(4000));
     const auto pictures = recordPictures(record, {});
     ASSERT_EQ(pictures.size(), 2u);  // end 1 and end 2
     EXPECT_EQ(pictures[0].name, "otdr");
@@ -137,7 +137,7 @@ TEST(OtdrPicture, TracesEventsShadedFibresAndStatus) {
 }
 
 TEST(OtdrPicture, FeetAndEndFilter) {
-    Kestrix::Tester::TestRecordTarvel record(kx::build::otdrResultFile(500));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(500));
     PlotOptions o;
     o.end = 2;
     o.feet = true;
@@ -151,9 +151,9 @@ TEST(OtdrPicture, FeetAndEndFilter) {
 
 TEST(OtdrPicture, LongEventTablesAreCutWithACount) {
     Kestrix::FiberResult r;
-    r.summary = kx::build::fiberSummary("many events");
-    r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::build::otdrTestWithRows(Kestrix::CableEnd::end1, 120, 200)));
-    Kestrix::Tester::TestRecordTarvel record(kx::record::fiberFile(r));
+    r.summary = kx::test::fiberSummary("many events");
+    r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTestWithRows(Kestrix::CableEnd::end1, 120, 200)));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::fiberFile(r));
     const auto pictures = recordPictures(record, {});
     ASSERT_EQ(pictures.size(), 1u);
     // Height stays bounded: 40 rows and a line saying how many more.
@@ -203,7 +203,7 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
         test->plots.plots.push_back(kx::test::samplePlot(Kestrix::CopperTestType::tdx, Kestrix::CableEnd::main, p,
                                                          static_cast<Kestrix::WirePair>(pair % 4 + 1), samples));
     }
-    Kestrix::Tester::TestRecordTarvel record(kx::record::copperFile(test));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::copperFile(test));
     const auto pictures = recordPictures(record, {});
     const Picture* tdr = named(pictures, "tdr");
     ASSERT_NE(tdr, nullptr);
@@ -219,7 +219,7 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
 }
 
 TEST(RecordsWithoutPlots, GiveNoPictures) {
-    Kestrix::Tester::TestRecordTarvel loss(kx::build::lossLengthResultFile());
+    Kestrix::Tester::TestRecordTarvel loss(kx::test::lossLengthResultFile());
     EXPECT_TRUE(recordPictures(loss, {}).empty());
     Kestrix::Tester::TestRecordTarvel garbage(std::vector<uint8_t>(100, 0xAB));
     EXPECT_TRUE(recordPictures(garbage, {}).empty());

@@ -79,7 +79,7 @@ TEST(SummaryRow, CopperAndFiberKeyFields) {
     EXPECT_TRUE(std::isfinite(c.worstMargin));
     EXPECT_TRUE(c.copper);
 
-    Kestrix::Tester::TestRecordTarvel loss(kx::build::lossLengthResultFile());
+    Kestrix::Tester::TestRecordTarvel loss(kx::test::lossLengthResultFile());
     const SummaryRow f = summaryRow(loss, "", "");
     EXPECT_FALSE(f.copper);
     EXPECT_TRUE(std::isfinite(f.worstMargin));
@@ -88,15 +88,15 @@ TEST(SummaryRow, CopperAndFiberKeyFields) {
 
 TEST(SummaryRow, HeadroomOfTheStoredSummaryWhenNothingWasJudged) {
     Kestrix::FiberResult r;
-    r.summary = kx::build::fiberSummary("PM-1");
+    r.summary = kx::test::fiberSummary("PM-1");
     r.summary.headroom = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(250, Kestrix::ScaledInt::hundredths),
                                               Kestrix::DisplayType::normal);
-    r.addTest(std::make_unique<Kestrix::FiberPowerMeterTest>(kx::build::powerMeterTest()));
-    Kestrix::Tester::TestRecordTarvel record(kx::record::fiberFile(r));
+    r.addTest(std::make_unique<Kestrix::FiberPowerMeterTest>(kx::test::powerMeterTest()));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::fiberFile(r));
     EXPECT_DOUBLE_EQ(summaryRow(record, "", "").worstMargin, 2.5);
     // A headroom the tester did not show stays unknown.
     r.summary.headroom.displayType = Kestrix::DisplayType::dashes;
-    Kestrix::Tester::TestRecordTarvel dashes(kx::record::fiberFile(r));
+    Kestrix::Tester::TestRecordTarvel dashes(kx::test::fiberFile(r));
     EXPECT_TRUE(std::isnan(summaryRow(dashes, "", "").worstMargin));
 }
 
@@ -118,9 +118,9 @@ TEST(CollectInputs, FilesAndImportFolders) {
 TEST(Report, PdfPagesOpenInPoppler) {
     if (!havePoppler()) GTEST_SKIP() << "pdfinfo not installed";
     const fs::path dir = tempDir("pdf");
-    writeFile(dir / "in" / "otdr.result", kx::build::otdrResultFile(2000));
+    writeFile(dir / "in" / "otdr.result", kx::test::otdrResultFile(2000));
     writeFile(dir / "in" / "cu.result", kx::test::cat6AResultFile());
-    writeFile(dir / "in" / "ll.result", kx::build::lossLengthResultFile());
+    writeFile(dir / "in" / "ll.result", kx::test::lossLengthResultFile());
     std::vector<std::string> files;
     ASSERT_EQ(collectInputs({(dir / "in").string()}, files), "");
     ASSERT_EQ(writeReport(files, (dir / "r.pdf").string(), {}), "");
@@ -142,7 +142,7 @@ TEST(Report, PdfPagesOpenInPoppler) {
 TEST(Report, HundredsOfRecordsPaginateTheSummary) {
     if (!havePoppler()) GTEST_SKIP() << "pdfinfo not installed";
     const fs::path dir = tempDir("many");
-    const auto bytes = kx::build::lossLengthResultFile();
+    const auto bytes = kx::test::lossLengthResultFile();
     std::vector<std::string> files;
     for (int i = 0; i < 130; ++i) {
         const fs::path f = dir / "in" / ("ll" + std::to_string(1000 + i) + ".result");
@@ -157,7 +157,7 @@ TEST(Report, HundredsOfRecordsPaginateTheSummary) {
 TEST(Report, HtmlIsOnePageWithInlineSvg) {
     const fs::path dir = tempDir("html");
     writeFile(dir / "cu.result", kx::test::cat6AResultFile());
-    writeFile(dir / "ll.result", kx::build::lossLengthResultFile());
+    writeFile(dir / "ll.result", kx::test::lossLengthResultFile());
     ReportOptions o;
     o.html = true;
     o.title = "Floor <2> & risers";

@@ -22,7 +22,7 @@ std::string tempPath(const std::string& name) {
 }  // namespace
 
 TEST(ProjectSetupFile, BlobAndDatabaseReadBack) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     const std::string blob = tempPath("a.blob");
     std::vector<uint8_t> bytes;
     std::string error;
@@ -76,7 +76,7 @@ TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
                                                                    {&Core::end1Name, "end1Name"},
                                                                    {&Core::end2Name, "end2Name"}};
     for (const auto& [field, label] : fields) {
-        Core p = kx::support::sampleProject();
+        Core p = kx::test::sampleProject();
         p.*field = std::string(199, 'x');
         std::vector<uint8_t> bytes;
         std::string error;
@@ -90,7 +90,7 @@ TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
         EXPECT_TRUE(bytes.empty());
         EXPECT_EQ(error, std::string("the project's ") + label + " is 201 bytes long; at most 199 bytes can be stored");
     }
-    Core p = kx::support::sampleProject();
+    Core p = kx::test::sampleProject();
     p.quarnId.assign(0x10000, 'q');
     std::vector<uint8_t> bytes;
     std::string error;

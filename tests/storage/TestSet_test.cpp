@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TestHelpers.h"
+#include "core/TestBytes.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
@@ -13,7 +13,9 @@
 using namespace Project;
 using Kestrix::ScaledInt;
 using Kestrix::TestType;
-using kx::support::bytesOf;
+using kx::test::bytesOf;
+using kx::test::put32;
+using kx::test::readInto;
 
 TEST(ModuleKind, Ranges) {
     struct Case {
@@ -203,7 +205,7 @@ TEST(OtdrNormalise, VexloopFaultMapAndScopel) {
 }
 
 TEST(TestSet, BytesJsonCloneAndEquals) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     for (const auto& set : p.testSets.items) {
         auto fromBytes = TestSetList::create(set->typeInfo().id());
         ASSERT_NE(fromBytes, nullptr);
@@ -264,7 +266,7 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
 }
 
 TEST(TestSetList, UnknownElementCodeIsInvalidData) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     // A label set (code 0x0006) inside a test set list.
     Marshal::ByteStreamBuilder payload;
     payload.write(uint32_t{3});
@@ -274,7 +276,7 @@ TEST(TestSetList, UnknownElementCodeIsInvalidData) {
     payload.write(first.data(), static_cast<uint32_t>(first.size()));
     payload.write(label.data(), static_cast<uint32_t>(label.size()));
     TestSetList back = p.testSets;
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
               Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
 }
@@ -284,12 +286,12 @@ TEST(TestSetList, CountLargerThanBytesLeftFails) {
     payload.write(uint32_t{3});
     payload.write(uint16_t{40});
     TestSetList back;
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
               Marshal::readError);
 }
 
 TEST(TestSetList, JsonRoundTrip) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     TestSetList back;
     ASSERT_TRUE(back.fromJson(p.testSets.toJson({2})));
     EXPECT_TRUE(back.equals(p.testSets));

@@ -125,7 +125,7 @@ TEST(CopperRecertify, NoneBeforeTheDatabaseAndFailureForEmptyBytes) {
     EXPECT_EQ(empty->rcStatus, 2);
     EXPECT_TRUE(empty->newData.empty());
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "No Such Limit", kKeepNvp)->rcStatus, 2);
-    EXPECT_EQ(record.Recertify(kx::build::lossLengthResultFile(), "TIA Cat 5e Perm. Link", kKeepNvp)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(kx::test::lossLengthResultFile(), "TIA Cat 5e Perm. Link", kKeepNvp)->rcStatus, 2);
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 0.0f)->rcStatus, 2);
 }
 

@@ -29,7 +29,7 @@ CopperFreq* freqOf(CopperTest& t, CopperTestType type, CableEnd end, WirePair sr
     return nullptr;
 }
 
-TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(kx::record::copperFile(test)); }
+TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(kx::test::copperFile(test)); }
 
 std::vector<MeasKind> kinds(const SingleMeasurement& m) {
     std::vector<MeasKind> k;
@@ -314,7 +314,7 @@ TEST(CopperRecord, PairLabelsFollowThePairListOfEachTest) {
 }
 
 TEST(CopperRecord, WithoutACopperTestEverythingAnswersNone) {
-    std::vector<std::vector<uint8_t>> files = {{}, {1, 2, 3}, kx::build::lossLengthResultFile()};
+    std::vector<std::vector<uint8_t>> files = {{}, {1, 2, 3}, kx::test::lossLengthResultFile()};
     Kestrix::CopperResult empty;
     empty.summary.resultType = ResultType::COPPER;
     empty.summary.resultName = "empty";

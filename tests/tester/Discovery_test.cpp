@@ -56,16 +56,16 @@ struct FakeLink {
 class DiscoveryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        rootA = kxtest::freshDir("discA");
-        rootB = kxtest::freshDir("discB");
+        rootA = kx::test::freshDir("discA");
+        rootB = kx::test::freshDir("discB");
         Kestrix::Sim::SysinfoOptions b;
         b.model = "Ombrel2";
         b.serialNumber = "KX2000002";
         b.config = "remote";
         b.lastUpdate = "4.0.0";
         b.modules.at(0).model = "250";
-        simA = kxtest::startSim(rootA);
-        simB = kxtest::startSim(rootB, b);
+        simA = kx::test::startSim(rootA);
+        simB = kx::test::startSim(rootB, b);
     }
     void TearDown() override {
         simA->stop();
@@ -236,7 +236,7 @@ TEST_F(DiscoveryTest, AnUnreadableSysinfoIsLoggedWithTheAddress) {
     }());
     KestrixCom c;
     link.install(c);
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     EXPECT_FALSE(c.FindAttachedTesters());
     EXPECT_TRUE(log.has("KestrixCom FindAttachedTesters (Address=169.254.222.2, sysinfo unreadable: "));
 }

@@ -22,13 +22,13 @@ namespace {
 
 using Ends = std::vector<CableEnd>;
 
-TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::record::fiberFile(result)); }
+TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::test::fiberFile(result)); }
 
 // A result with the end-1 (and end-2) OTDR tests, after `edit` changed them.
 template <typename Edit>
 TestRecordTarvel editedOtdr(Ends ends, Edit edit, uint32_t samples = 64) {
-    FiberResult r = kx::record::otdrOnly({});
-    for (CableEnd end : ends) r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(end, samples)));
+    FiberResult r = kx::test::otdrOnly({});
+    for (CableEnd end : ends) r.addTest(std::make_unique<FiberOtdrTest>(kx::test::otdrTest(end, samples)));
     for (auto& t : r.tests) edit(dynamic_cast<FiberOtdrTest&>(*t));
     return recordOf(r);
 }
@@ -49,7 +49,7 @@ struct CountingEdits : IOtdrModifications {
 }  // namespace
 
 TEST(FiberRecordOtdr, OverallResultsEventsSettingsAndLimit) {
-    TestRecordTarvel record = recordOf(kx::record::otdrOnly({CableEnd::end1, CableEnd::end2}));
+    TestRecordTarvel record = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
     EXPECT_TRUE(record.HasOtdrTest(1));
     EXPECT_TRUE(record.HasOtdrTest(2));
     EXPECT_FALSE(record.HasOtdrBidirAvgTest());
@@ -156,7 +156,7 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
             },
             8000);
     };
-    TestRecordTarvel none = recordOf(kx::record::otdrOnly({CableEnd::end1}));
+    TestRecordTarvel none = recordOf(kx::test::otdrOnly({CableEnd::end1}));
     EXPECT_FALSE(none.GetSpanFromResult());
 
     TestRecordTarvel inside = withSpan(100.0f, 900.0f, 0);
@@ -182,14 +182,14 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
 }
 
 TEST(FiberRecordOtdr, BidirectionalAverageAndItsErrors) {
-    TestRecordTarvel both = recordOf(kx::record::otdrOnly({CableEnd::end1, CableEnd::end2}));
+    TestRecordTarvel both = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
     const auto avg = both.GenerateOtdrBidirAvgFromResult();
     ASSERT_TRUE(avg.Test) << avg.ErrorId;
     EXPECT_EQ(avg.Test->Id, 42);
     EXPECT_EQ(avg.Test->EventMapTbl->PortEnd, 1);
 
-    TestRecordTarvel end1 = recordOf(kx::record::otdrOnly({CableEnd::end1}));
-    TestRecordTarvel end2 = recordOf(kx::record::otdrOnly({CableEnd::end2}));
+    TestRecordTarvel end1 = recordOf(kx::test::otdrOnly({CableEnd::end1}));
+    TestRecordTarvel end2 = recordOf(kx::test::otdrOnly({CableEnd::end2}));
     EXPECT_EQ(end1.GenerateOtdrBidirAvgFromResult().ErrorId, 63);
     EXPECT_TRUE(end1.GenerateOtdrBidirAvgFromResult(&end2).Test);
     EXPECT_EQ(end2.GenerateOtdrBidirAvgFromResult(&end1).ErrorId, 63);
@@ -211,8 +211,8 @@ TEST(FiberRecordOtdr, BidirectionalAverageAndItsErrors) {
 
 TEST(FiberRecordOtdr, TracesEditsAndSr4731Series) {
     // The SR-4731 acquisition offset (in 100 ps) lies about 7000 samples into these traces.
-    FiberResult r = kx::record::otdrOnly({});
-    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end1, 8000)));
+    FiberResult r = kx::test::otdrOnly({});
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::test::otdrTest(CableEnd::end1, 8000)));
     TestRecordTarvel record = recordOf(r);
     auto edits = std::make_shared<CountingEdits>();
     record.SetOtdrModifications(edits);
@@ -273,7 +273,7 @@ TEST(FiberRecordOtdr, PartialOrInconsistentTestsAnswerNone) {
     for (const auto& b : p.BellcoreSeries) EXPECT_NE(b.Wavelength, 0);
 
     // No fiber result at all.
-    TestRecordTarvel copper(kx::record::copperFile(kx::test::cat6APermanentLinkTest()));
+    TestRecordTarvel copper(kx::test::copperFile(kx::test::cat6APermanentLinkTest()));
     EXPECT_FALSE(copper.GetOtdrTest(1));
     EXPECT_FALSE(copper.GetLossTest(1));
     EXPECT_FALSE(copper.GetImageTest(1));
@@ -282,11 +282,11 @@ TEST(FiberRecordOtdr, PartialOrInconsistentTestsAnswerNone) {
 }
 
 TEST(FiberRecordOtdr, FaultMapAndRealTimeTraces) {
-    FiberResult r = kx::record::otdrOnly({});
-    FiberOtdrTest fault = kx::build::otdrTest(CableEnd::end2, 64);
+    FiberResult r = kx::test::otdrOnly({});
+    FiberOtdrTest fault = kx::test::otdrTest(CableEnd::end2, 64);
     fault.summary.testType = FiberTestType::faultMap;
     r.addTest(std::make_unique<FiberOtdrTest>(fault));
-    FiberOtdrTest live = kx::build::otdrTest(CableEnd::end1, 64);
+    FiberOtdrTest live = kx::test::otdrTest(CableEnd::end1, 64);
     live.summary.testType = FiberTestType::realTimeTraceEnd1;
     r.addTest(std::make_unique<FiberOtdrTest>(live));
     TestRecordTarvel record = recordOf(r);
@@ -315,7 +315,7 @@ TEST(FiberRecordOtdr, FaultMapAndRealTimeTraces) {
 }
 
 TEST(FiberRecordOtdr, HostRecordCarriesEveryTestAndNullsForNaN) {
-    TestRecordTarvel record(kx::build::otdrResultFile(8000));
+    TestRecordTarvel record(kx::test::otdrResultFile(8000));
     const Json::Value j = hostRecordJson(record);
     ASSERT_TRUE(j["Fiber"].isObject());
     EXPECT_EQ(j["Fiber"]["OtdrTests"].size(), 2u);
@@ -331,7 +331,7 @@ TEST(FiberRecordOtdr, HostRecordCarriesEveryTestAndNullsForNaN) {
 }
 
 TEST(FiberRecordOtdr, EveryPrefixOfAResultFailsCleanly) {
-    const std::vector<uint8_t> bytes = kx::build::otdrResultFile(64);
+    const std::vector<uint8_t> bytes = kx::test::otdrResultFile(64);
     for (size_t n = 0; n < bytes.size(); n += 1 + n / 16) {
         TestRecordTarvel record(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(n)));
         fiberTestsJson(record, true);

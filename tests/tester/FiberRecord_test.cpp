@@ -21,11 +21,11 @@ using namespace Kestrix::Tester;
 
 namespace {
 
-TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::record::fiberFile(result)); }
+TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::test::fiberFile(result)); }
 
 FiberResult resultWith(std::unique_ptr<FiberTest> test) {
     FiberResult r;
-    r.summary = kx::build::fiberSummary();
+    r.summary = kx::test::fiberSummary();
     r.addTest(std::move(test));
     return r;
 }
@@ -47,7 +47,7 @@ std::vector<uint8_t> serialized(const T& object) {
 }  // namespace
 
 TEST(FiberRecordLoss, PerDirectionTestsWithLimitsMarginsAndLengthBasedDetails) {
-    TestRecordTarvel record(kx::build::lossLengthResultFile());
+    TestRecordTarvel record(kx::test::lossLengthResultFile());
     EXPECT_TRUE(record.HasLossTest(1));
     EXPECT_TRUE(record.HasLossTest(2));
     EXPECT_FALSE(record.HasLossTest(0));
@@ -88,7 +88,7 @@ TEST(FiberRecordLoss, PerDirectionTestsWithLimitsMarginsAndLengthBasedDetails) {
 }
 
 TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualified) {
-    auto test = std::make_unique<FiberLossLengthTest>(kx::build::lossLengthTest());
+    auto test = std::make_unique<FiberLossLengthTest>(kx::test::lossLengthTest());
     for (auto& e : test->testPerDirectionWlVec)
         if (e.direction == CableEnd::end2) e.wavelength = 0;
     // The 850 nm loss from end 1 lost its received power: not a number.
@@ -114,7 +114,7 @@ TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualifi
 }
 
 TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
-    auto test = std::make_unique<FiberPowerMeterTest>(kx::build::powerMeterTest());
+    auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
     test->testPerWlVec[1].maxPower =
         FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
     FiberPowerMeterPerWl zero = test->testPerWlVec[0];
@@ -149,7 +149,7 @@ TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
 }
 
 TEST(FiberRecordImage, DefectsZonesAndScale) {
-    auto test = std::make_unique<Kestrix::FiberImageTest>(kx::build::imageTest());
+    auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
     for (int32_t width : {400, 1000}) {
         FiberImageFeatureObject f;
         f.type = FiberImageFeatureType::glob;
@@ -182,7 +182,7 @@ TEST(FiberRecordImage, DefectsZonesAndScale) {
 
 TEST(FiberRecordImage, StoredSizeMustAgreeWithThePicture) {
     auto png = [](int16_t storedWidth, int16_t storedHeight) {
-        auto test = std::make_unique<Kestrix::FiberImageTest>(kx::build::imageTest());
+        auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
         std::vector<uint8_t>& b = test->image.imageBytes;
         // A PNG header chunk saying 640 x 480.
         const uint8_t ihdr[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 2, 0x80, 0, 0, 1, 0xE0};
@@ -195,13 +195,13 @@ TEST(FiberRecordImage, StoredSizeMustAgreeWithThePicture) {
     EXPECT_FALSE(png(480, 640).GetImageTest(1));
     EXPECT_FALSE(png(0, 480).HasImageTest(1));
 
-    auto empty = std::make_unique<Kestrix::FiberImageTest>(kx::build::imageTest());
+    auto empty = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
     empty->image.imageBytes.clear();
     EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
 }
 
 TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
-    FiberLimit limit = kx::build::lossLengthLimit();
+    FiberLimit limit = kx::test::lossLengthLimit();
     limit.valuesList[0].values[FiberLimitValueType::maxSplitterLoss_1x8] = ScaledInt(10.6f, ScaledInt::tenths);
     limit.valuesList[0].supportedCategories.insert(static_cast<FiberCategory>(12));
     const auto bytes = serialized(limit);
@@ -237,7 +237,7 @@ TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
 
 TEST(FiberCableView, CategoryOnlyWhenKnown) {
     TarvelFiberCable cable;
-    const auto bytes = serialized(kx::build::singlemodeFiber());
+    const auto bytes = serialized(kx::test::singlemodeFiber());
     ASSERT_TRUE(cable.Deserialize(&bytes));
     EXPECT_EQ(cable.Category, 6);
     const std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 3);

@@ -6,7 +6,7 @@
 
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
-using kxtest::TesterLinkTest;
+using kx::test::TesterLinkTest;
 
 namespace {
 
@@ -74,9 +74,9 @@ TEST_F(TesterLinkTest, AWriteTimeOutResynchronisesBeforeTheNextCommand) {
 
 TEST_F(TesterLinkTest, RepeatedTimeLinesAreRefused) {
     auto& c = connect();
-    kxtest::writeHostFile(hostPath("/tmp/t.bin"), kxtest::randomBytes(1000, 3));
+    kx::test::writeHostFile(hostPath("/tmp/t.bin"), kx::test::randomBytes(1000, 3));
     sim->setFaults(faults([](auto& f) { f.repeatTimeLines = true; }));
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     const auto start = Clock::now();
     EXPECT_FALSE(c.ReadMemory("/tmp/t.bin"));
     EXPECT_LT(msSince(start), 3000);
@@ -84,11 +84,11 @@ TEST_F(TesterLinkTest, RepeatedTimeLinesAreRefused) {
     sim->setFaults({});
     auto back = c.ReadMemory("/tmp/t.bin");
     ASSERT_TRUE(back);
-    EXPECT_TRUE(*back == kxtest::randomBytes(1000, 3));
+    EXPECT_TRUE(*back == kx::test::randomBytes(1000, 3));
 }
 
 TEST_F(TesterLinkTest, ASlowDripCannotStretchATransfer) {
-    kxtest::writeHostFile(hostPath("/tmp/drip.bin"), kxtest::randomBytes(2000, 4));
+    kx::test::writeHostFile(hostPath("/tmp/drip.bin"), kx::test::randomBytes(2000, 4));
     SshClient client;
     client.Connect(sim->address());
     ASSERT_TRUE(client.Login("tvuser", kServicePassword));
@@ -110,7 +110,7 @@ TEST_F(TesterLinkTest, ASlowDripCannotStretchATransfer) {
     client.Connect(sim->address());
     ASSERT_TRUE(client.Login("tvuser", kServicePassword));
     scp.Bind(client);
-    EXPECT_EQ(scp.GetFile("/tmp/drip.bin"), kxtest::randomBytes(2000, 4));
+    EXPECT_EQ(scp.GetFile("/tmp/drip.bin"), kx::test::randomBytes(2000, 4));
 }
 
 TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
@@ -123,9 +123,9 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
     limits.group = 7000;
     c.setDownloadLimits(limits);
     for (int i = 0; i < 4; ++i)
-        kxtest::writeHostFile(hostPath("/tmp/f" + std::to_string(i)), kxtest::randomBytes(2500, 10u + unsigned(i)));
-    kxtest::writeHostFile(hostPath("/tmp/big"), kxtest::randomBytes(4001, 9));
-    kxtest::LogCapture log;
+        kx::test::writeHostFile(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
+    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
+    kx::test::LogCapture log;
     EXPECT_TRUE(c.ReadMemory("/tmp/f0", DownloadKind::Database));
     EXPECT_FALSE(c.ReadMemory("/tmp/big", DownloadKind::Database));
     EXPECT_TRUE(log.has("SCP exception: scp: /tmp/big is larger than 4000 bytes"));

@@ -9,7 +9,7 @@
 
 #include "tester/session/TarvelCom.h"
 
-namespace kxtest {
+namespace kx::test {
 
 class MaintenanceTest : public ::testing::Test {
 protected:
@@ -77,4 +77,4 @@ protected:
     std::unique_ptr<Kestrix::Tester::TarvelCom> com;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

@@ -6,7 +6,7 @@
 #include "tester/maintenance/UpdateStatus.h"
 
 using namespace Kestrix::Tester;
-using kxtest::TarEntry;
+using kx::test::TarEntry;
 
 namespace {
 
@@ -31,7 +31,7 @@ bool walk(const std::vector<uint8_t>& pkg, const std::vector<std::string>& names
 }  // namespace
 
 TEST(UpdatePackage, ManifestAndListedFilesInArchiveOrder) {
-    const auto pkg = kxtest::remotePackage({"b.img", "a.img"}, {{"images/", "", '5'},
+    const auto pkg = kx::test::remotePackage({"b.img", "a.img"}, {{"images/", "", '5'},
                                                                 {"images/a.img", std::string(70000, 'a')},
                                                                 {"other.txt", "not listed"},
                                                                 {"images/b.img", "bbb"}});
@@ -49,12 +49,12 @@ TEST(UpdatePackage, ManifestAndListedFilesInArchiveOrder) {
 
 TEST(UpdatePackage, ManifestRules) {
     // The tester's older key; the first entry named like a manifest wins; empty ones are passed over.
-    auto old = kxtest::remotePackage({"x.img"}, {}, "remote update files");
+    auto old = kx::test::remotePackage({"x.img"}, {}, "remote update files");
     auto m = UpdatePackage(old.data(), old.size()).readManifest();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->remote_update_files, std::vector<std::string>{"x.img"});
 
-    auto two = kxtest::tarGz({{"empty-manifest", ""},
+    auto two = kx::test::tarGz({{"empty-manifest", ""},
                               {"manifest-a", R"({"remote_update_files":["a"],"version":"1"})"},
                               {"manifest-b", R"({"remote_update_files":["b"]})"}});
     m = UpdatePackage(two.data(), two.size()).readManifest();
@@ -62,12 +62,12 @@ TEST(UpdatePackage, ManifestRules) {
     EXPECT_EQ(m->remote_update_files, std::vector<std::string>{"a"});
 
     for (const char* bad : {"not json", "[1,2]", R"({"remote_update_files": )"}) {
-        auto pkg = kxtest::tarGz({{"manifest", bad}});
+        auto pkg = kx::test::tarGz({{"manifest", bad}});
         UpdatePackage p(pkg.data(), pkg.size());
         EXPECT_FALSE(p.readManifest()) << bad;
         EXPECT_EQ(p.error(), "the manifest does not parse");
     }
-    auto none = kxtest::tarGz({{"readme", "x"}});
+    auto none = kx::test::tarGz({{"readme", "x"}});
     UpdatePackage p(none.data(), none.size());
     EXPECT_FALSE(p.readManifest());
     EXPECT_EQ(p.error(), "no manifest in the package");
@@ -93,15 +93,15 @@ TEST(UpdatePackage, HostilePackagesFailCleanly) {
         std::vector<uint8_t> bytes;
         PackageLimits limits;
     };
-    const auto plainTar = kxtest::tarBytes({{"manifest", "{}"}, {"a.img", "x"}});
-    auto full = kxtest::tarGz({{"a.img", std::string(100000, 'z')}, {"b.img", "b"}});
+    const auto plainTar = kx::test::tarBytes({{"manifest", "{}"}, {"a.img", "x"}});
+    auto full = kx::test::tarGz({{"a.img", std::string(100000, 'z')}, {"b.img", "b"}});
     std::vector<uint8_t> truncated(full.begin(), full.begin() + static_cast<long>(full.size() / 2));
     PackageLimits smallEntries;
     smallEntries.maxEntryBytes = 64 * 1024;
     PackageLimits smallTotal;
     smallTotal.maxUnpackedBytes = 256 * 1024;
     // 1 MiB of zeros in one entry, about 1 KiB compressed.
-    const auto bomb = kxtest::tarGz({{"a.img", std::string(1 << 20, '\0')}});
+    const auto bomb = kx::test::tarGz({{"a.img", std::string(1 << 20, '\0')}});
     // Many small zero entries: each alone within limits, all together too much.
     std::vector<TarEntry> many(40, TarEntry{"pad", std::string(8000, '\0')});
     many.push_back({"a.img", "x"});
@@ -109,9 +109,9 @@ TEST(UpdatePackage, HostilePackagesFailCleanly) {
         {"not gzip", plainTar, {}},
         {"garbage", std::vector<uint8_t>(600, 0x5a), {}},
         {"truncated stream", truncated, {}},
-        {"1 GiB announced in a small package", kxtest::tarGz({{"a.img", "tiny", '0', int64_t(1) << 30}}), {}},
+        {"1 GiB announced in a small package", kx::test::tarGz({{"a.img", "tiny", '0', int64_t(1) << 30}}), {}},
         {"gzip bomb: entry larger than the limit", bomb, smallEntries},
-        {"unpacks to more than the limit", kxtest::tarGz(many), smallTotal},
+        {"unpacks to more than the limit", kx::test::tarGz(many), smallTotal},
     };
     for (const auto& c : cases) {
         Taken t;
@@ -124,15 +124,15 @@ TEST(UpdatePackage, HostilePackagesFailCleanly) {
 
 TEST(UpdatePackage, ShortEntryDataIsNotHandedOut) {
     // The header promises 5000 bytes, the stream ends after 100 (no end blocks).
-    auto tar = kxtest::tarBytes({{"a.img", std::string(100, 'q'), '0', 5000}}, false);
-    auto pkg = kxtest::gzipBytes(tar.data(), tar.size());
+    auto tar = kx::test::tarBytes({{"a.img", std::string(100, 'q'), '0', 5000}}, false);
+    auto pkg = kx::test::gzipBytes(tar.data(), tar.size());
     Taken t;
     EXPECT_FALSE(walk(pkg, {"a.img"}, t));
     EXPECT_TRUE(t.names.empty());
 }
 
 TEST(UpdatePackage, NamesMatchOnlyAfterRemovingTheImagesFolder) {
-    auto pkg = kxtest::tarGz({{"images/../x", "1"}, {"/etc/x", "2"}, {"images/x", "3"}, {"deep/images/x", "4"},
+    auto pkg = kx::test::tarGz({{"images/../x", "1"}, {"/etc/x", "2"}, {"images/x", "3"}, {"deep/images/x", "4"},
                               {"link", "", '2'}});
     Taken t;
     ASSERT_TRUE(walk(pkg, {"x", "../x"}, t));

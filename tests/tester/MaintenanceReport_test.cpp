@@ -5,7 +5,7 @@
 #include "tester/maintenance/SoftwareReport.h"
 
 using namespace Kestrix::Tester;
-using kxtest::MaintenanceTest;
+using kx::test::MaintenanceTest;
 namespace chr = std::chrono;
 namespace fs = std::filesystem;
 
@@ -153,7 +153,7 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
     EXPECT_EQ(journalCount("dmesg > /tmp/dmesg.txt"), 1u);
     EXPECT_EQ(journalCount("sysinfo > /tmp/sysinfo.txt"), 1u);
     const fs::path file = root / "logs.zip";
-    kxtest::writeHostFile(file, *zip);
+    kx::test::writeHostFile(file, *zip);
     // No Zip64 end record or locator.
     const std::string bytes(zip->begin(), zip->end());
     EXPECT_EQ(bytes.find("PK\x06\x06"), std::string::npos);
@@ -181,14 +181,14 @@ TEST_F(MaintenanceTest, LogArchiveAfterALostConnectionStillUnlocks) {
     ASSERT_TRUE(zip);  // the group read reconnects; only the kernel log is missing
     EXPECT_FALSE(sim->screenLocked());
     const fs::path file = root / "logs.zip";
-    kxtest::writeHostFile(file, *zip);
+    kx::test::writeHostFile(file, *zip);
     auto listing = run("unzip -Z1 " + file.string());
     EXPECT_EQ(listing.find("dmesg.txt"), std::string::npos) << listing;
     EXPECT_NE(listing.find("kestrix.log"), std::string::npos) << listing;
 
     // A tester that is gone gives no archive.
     sim->stop();
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     EXPECT_FALSE(t.RetrieveLogDataZip(true));
 }
 
@@ -197,21 +197,21 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
     auto image = t.RetrieveDisplayImage();
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size(), 921600u);
-    EXPECT_EQ(*image, kxtest::readHostFile(hostPath("/tmp/sd.ppm")));
+    EXPECT_EQ(*image, kx::test::readHostFile(hostPath("/tmp/sd.ppm")));
     EXPECT_EQ(t.DisplayFormat(), 2);
     EXPECT_FALSE(sim->screenLocked());
 
     // The tester's file as it is: exactly one screen is enough, one byte less is not.
     const std::string cmd = "fbdump >/tmp/sd.ppm";
     sim->setReply(cmd, "");
-    auto exact = kxtest::randomBytes(921600, 3);
-    kxtest::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    auto exact = kx::test::randomBytes(921600, 3);
+    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
     auto same = t.RetrieveDisplayImage();
     ASSERT_TRUE(same);
     EXPECT_TRUE(*same == exact);
     exact.pop_back();
-    kxtest::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
-    kxtest::LogCapture log;
+    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    kx::test::LogCapture log;
     EXPECT_FALSE(t.RetrieveDisplayImage());
     EXPECT_TRUE(log.has("truncated image file"));
 }
@@ -220,7 +220,7 @@ TEST_F(MaintenanceTest, ScreenCaptureFaults) {
     auto& t = start();
     {
         // One row short: both attempts refuse it.
-        kxtest::LogCapture log;
+        kx::test::LogCapture log;
         setFaults([](auto& f) { f.shortFbdump = true; });
         EXPECT_FALSE(t.RetrieveDisplayImage());
         EXPECT_TRUE(log.has("truncated image file"));
@@ -228,14 +228,14 @@ TEST_F(MaintenanceTest, ScreenCaptureFaults) {
     }
     {
         // "OP_FAILED" lands in the file instead of pixels.
-        kxtest::LogCapture log;
+        kx::test::LogCapture log;
         setFaults([](auto& f) { f.failCommand = "fbdump"; });
         EXPECT_FALSE(t.RetrieveDisplayImage());
         EXPECT_TRUE(log.has("truncated image file"));
     }
     {
         // The first command gets no reply: the session is rebuilt and the second attempt succeeds.
-        kxtest::LogCapture log;
+        kx::test::LogCapture log;
         setFaults([](auto& f) { f.noReplyTo = "fbdump"; });
         auto image = t.RetrieveDisplayImage();
         ASSERT_TRUE(image);
@@ -244,7 +244,7 @@ TEST_F(MaintenanceTest, ScreenCaptureFaults) {
     }
     {
         // No file at all.
-        kxtest::LogCapture log;
+        kx::test::LogCapture log;
         sim->setReply("fbdump >/tmp/sd.ppm", "");
         fs::remove(hostPath("/tmp/sd.ppm"));
         EXPECT_FALSE(t.RetrieveDisplayImage());

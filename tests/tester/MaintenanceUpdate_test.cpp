@@ -5,12 +5,12 @@
 #include "tester/maintenance/UpdateStatus.h"
 
 using namespace Kestrix::Tester;
-using kxtest::MaintenanceTest;
+using kx::test::MaintenanceTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<uint8_t> kPackage = kxtest::randomBytes(300000, 5);
+const std::vector<uint8_t> kPackage = kx::test::randomBytes(300000, 5);
 
 }  // namespace
 
@@ -29,7 +29,7 @@ TEST_F(MaintenanceTest, MainUnitsGetTheWholePackageByGeneration) {
                       [&](const std::string& s) { texts.push_back(s); }),
                   kUpdateRunning)
             << c.model;
-        EXPECT_EQ(kxtest::readHostFile(hostPath(c.target)), kPackage) << c.model;
+        EXPECT_EQ(kx::test::readHostFile(hostPath(c.target)), kPackage) << c.model;
         EXPECT_FALSE(fs::exists(hostPath(std::string(c.target) == "/tmp/update.kes" ? "/tmp/update.ke2"
                                                                                     : "/tmp/update.kes")));
         ASSERT_FALSE(percents.empty());
@@ -90,7 +90,7 @@ TEST_F(MaintenanceTest, FailedUploadGivesSevenUnlocked) {
 
 TEST_F(MaintenanceTest, FailedImageUploadEndsTheWalk) {
     auto& t = start(unit("Ombrel", "remote"));
-    auto pkg = kxtest::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')},
+    auto pkg = kx::test::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')},
                                                           {"images/b.img", "b"}});
     setFaults([](auto& f) { f.dropAfterScpBytes = 1000; });
     EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateUploadFailed);
@@ -102,7 +102,7 @@ TEST_F(MaintenanceTest, FailedImageUploadEndsTheWalk) {
 TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
     auto& t = start(unit("Tarvel", "remote"));
     const std::string big(200000, 'B');
-    auto pkg = kxtest::remotePackage({"main.img", "fpga.bit"}, {{"images/main.img", big},
+    auto pkg = kx::test::remotePackage({"main.img", "fpga.bit"}, {{"images/main.img", big},
                                                                 {"images/fpga.bit", "fpga"},
                                                                 {"images/unlisted.img", "no"}});
     const auto before = testerFiles();
@@ -111,7 +111,7 @@ TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
     for (const auto& f : before)
         added.erase(f);
     EXPECT_EQ(added, (std::set<std::string>{"/tmp/rmt_swupdate/images/fpga.bit", "/tmp/rmt_swupdate/images/main.img"}));
-    EXPECT_EQ(kxtest::readHostFile(hostPath("/tmp/rmt_swupdate/images/main.img")),
+    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/rmt_swupdate/images/main.img")),
               std::vector<uint8_t>(big.begin(), big.end()));
     EXPECT_EQ(journalCount("mkdir -p /tmp/rmt_swupdate/images/"), 1u);
 }
@@ -119,17 +119,17 @@ TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
 // Whatever the package holds, a remote unit's update either delivers listed plain files into the image
 // folder or fails with 7 or 12; the screen is unlocked and nothing lands anywhere else.
 TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
-    auto full = kxtest::remotePackage({"a.img"}, {{"images/a.img", std::string(100000, 'a')}});
+    auto full = kx::test::remotePackage({"a.img"}, {{"images/a.img", std::string(100000, 'a')}});
     const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
-        {"listed ../x", kxtest::remotePackage({"../x"}, {{"images/../x", "evil"}, {"../x", "evil"}})},
-        {"listed /etc/x", kxtest::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
-        {"one bad name among good ones", kxtest::remotePackage({"a.img", "../../etc/passwd"},
+        {"listed ../x", kx::test::remotePackage({"../x"}, {{"images/../x", "evil"}, {"../x", "evil"}})},
+        {"listed /etc/x", kx::test::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
+        {"one bad name among good ones", kx::test::remotePackage({"a.img", "../../etc/passwd"},
                                                                {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
-        {"1 GiB announced", kxtest::remotePackage({"a.img"}, {{"images/a.img", "tiny", '0', int64_t(1) << 30}})},
+        {"1 GiB announced", kx::test::remotePackage({"a.img"}, {{"images/a.img", "tiny", '0', int64_t(1) << 30}})},
         {"truncated stream", std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(full.size() * 2 / 3))},
-        {"no manifest", kxtest::tarGz({{"images/a.img", "a"}})},
-        {"manifest lists nothing", kxtest::remotePackage({}, {{"images/a.img", "a"}})},
-        {"not an archive", kxtest::randomBytes(5000, 9)},
+        {"no manifest", kx::test::tarGz({{"images/a.img", "a"}})},
+        {"manifest lists nothing", kx::test::remotePackage({}, {{"images/a.img", "a"}})},
+        {"not an archive", kx::test::randomBytes(5000, 9)},
     };
     auto& t = start(unit("Tarvel", "remote"));
     const auto before = testerFiles();
@@ -187,8 +187,8 @@ std::vector<uint8_t> gzipWithZeros(const std::vector<uint8_t>& head, size_t zero
 // A gzip bomb: 520 MiB of zeros listed as an image, well under 1 MiB compressed. It is refused by the size
 // its header announces, before a byte of it is unpacked.
 TEST_F(MaintenanceTest, GzipBombIsRefusedBeforeUnpacking) {
-    std::vector<uint8_t> head = kxtest::tarBytes({{"manifest", R"({"remote_update_files":["a.img"]})"}}, false);
-    auto header = kxtest::tarBytes({{"images/a.img", "", '0', int64_t(520) << 20}}, false);
+    std::vector<uint8_t> head = kx::test::tarBytes({{"manifest", R"({"remote_update_files":["a.img"]})"}}, false);
+    auto header = kx::test::tarBytes({{"images/a.img", "", '0', int64_t(520) << 20}}, false);
     head.insert(head.end(), header.begin(), header.end());
     const auto bomb = gzipWithZeros(head, (size_t(520) << 20) + 1024);
     ASSERT_LT(bomb.size(), size_t(1) << 20);

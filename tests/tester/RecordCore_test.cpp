@@ -10,7 +10,7 @@
 #include "common/PFile.h"
 #include "copper/CopperResult.h"
 #include "fiber/FiberResult.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
@@ -55,7 +55,7 @@ void askEverything(TestRecordTarvel& r) {
 }  // namespace
 
 TEST(RecordSummary, FromTheResultSummary) {
-    const auto bytes = kx::build::lossLengthResultFile();
+    const auto bytes = kx::test::lossLengthResultFile();
     RecordSummary s;
     ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, bytes));
     EXPECT_EQ(s.Platform, 11);
@@ -72,25 +72,25 @@ TEST(RecordSummary, FromTheResultSummary) {
 }
 
 TEST(RecordSummary, NothingToDoMissingOrUnreadable) {
-    EXPECT_TRUE(TestRecordTarvel::LoadSummary(nullptr, kx::build::lossLengthResultFile()));
+    EXPECT_TRUE(TestRecordTarvel::LoadSummary(nullptr, kx::test::lossLengthResultFile()));
     RecordSummary s;
     s.CableID = "untouched";
     EXPECT_TRUE(TestRecordTarvel::LoadSummary(&s, {}));
     EXPECT_EQ(s.CableID, "untouched");
     EXPECT_FALSE(TestRecordTarvel::LoadSummary(&s, {1, 2, 3, 4}));
-    auto cut = kx::build::lossLengthResultFile();
+    auto cut = kx::test::lossLengthResultFile();
     cut.resize(30);
     EXPECT_FALSE(TestRecordTarvel::LoadSummary(&s, cut));
 }
 
 TEST(RecordSummary, UnknownLengthIsNaN) {
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     r.summary.length = DisplayMeas(ScaledInt::nan(ScaledInt::tenths), DisplayType::dashes);
     RecordSummary s;
-    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, kx::record::fiberFile(r)));
+    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, kx::test::fiberFile(r)));
     EXPECT_TRUE(std::isnan(s.LengthMeters));
 
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     const auto meta = rec.ExtractMetaDataFromResult();
     ASSERT_TRUE(meta);
     EXPECT_TRUE(std::isnan(meta->LengthMeters));
@@ -98,7 +98,7 @@ TEST(RecordSummary, UnknownLengthIsNaN) {
 }
 
 TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
-    TestRecordTarvel fiber(kx::build::lossLengthResultFile());
+    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
     EXPECT_EQ(fiber.GetMediaType(), kMediaFiber);
     EXPECT_TRUE(fiber.IsFiber());
     ASSERT_NE(fiber.GetFiberResult(), nullptr);
@@ -134,7 +134,7 @@ TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
 }
 
 TEST(TestRecord, SettingBytesNamesTheRecordAndForgetsTheOldResult) {
-    TestRecordTarvel r(kx::build::lossLengthResultFile());
+    TestRecordTarvel r(kx::test::lossLengthResultFile());
     EXPECT_EQ(r.GetMetaData().RawCableID, "LL-0042");
     EXPECT_EQ(HxDataDate::SecondsSince1970(r.GetMetaData().TestDate), 1700000000);
     ASSERT_NE(r.GetFiberResult(), nullptr);
@@ -146,8 +146,8 @@ TEST(TestRecord, SettingBytesNamesTheRecordAndForgetsTheOldResult) {
 }
 
 TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
-    auto summary = kx::test::bytesOf(kx::build::fiberSummary());
-    auto test = kx::test::bytesOf(kx::build::lossLengthTest());
+    auto summary = kx::test::bytesOf(kx::test::fiberSummary());
+    auto test = kx::test::bytesOf(kx::test::lossLengthTest());
     test[3] = 0xFF;  // class version
     TestRecordTarvel r(container({{200, summary}, {321, test}}));
     EXPECT_EQ(r.GetMediaType(), kMediaFiber);
@@ -169,7 +169,7 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
 }
 
 TEST(TestRecord, RecordMetaDataFiberAndCopper) {
-    TestRecordTarvel fiber(kx::build::lossLengthResultFile());
+    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
     const auto fm = fiber.ExtractMetaDataFromResult();
     ASSERT_TRUE(fm);
     EXPECT_EQ(fm->Platform, 11);
@@ -192,7 +192,7 @@ TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
     auto test = kx::test::cat6APermanentLinkTest();
     test->body.cable.catId = CopperCable::CatId::coax;
     test->body.cable.name = "RG-6";
-    TestRecordTarvel r(kx::record::copperFile(test, "COAX-1"));
+    TestRecordTarvel r(kx::test::copperFile(test, "COAX-1"));
     EXPECT_EQ(r.GetMediaType(), kMediaCopper);
     const auto meta = r.ExtractMetaDataFromResult();
     ASSERT_TRUE(meta);
@@ -204,12 +204,12 @@ TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
 }
 
 TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
-    FiberResult r = kx::record::otdrOnly({CableEnd::end2, CableEnd::end1});
+    FiberResult r = kx::test::otdrOnly({CableEnd::end2, CableEnd::end1});
     auto* end1 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd1));
     end1->settings.span = FibDbus::OtdrSpan(ScaledInt(150.0f, ScaledInt::tenths), ScaledInt(2150.0f, ScaledInt::tenths));
     auto* end2 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd2));
     end2->settings.span = FibDbus::OtdrSpan(ScaledInt(1.0f, ScaledInt::tenths), ScaledInt(2.0f, ScaledInt::tenths));
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     auto meta = rec.ExtractMetaDataFromResult();
     ASSERT_TRUE(meta && meta->OtdrSpan);
     EXPECT_DOUBLE_EQ(meta->OtdrSpan->Start, 150.0);
@@ -218,14 +218,14 @@ TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
 
     // Bit 30 of the warnings: the tester did not apply its span.
     end1->overallResults.warningFlags |= 1u << 30;
-    TestRecordTarvel flagged(kx::record::fiberFile(r));
+    TestRecordTarvel flagged(kx::test::fiberFile(r));
     meta = flagged.ExtractMetaDataFromResult();
     ASSERT_TRUE(meta);
     EXPECT_FALSE(meta->OtdrSpan);
 }
 
 TEST(TestRecord, TestsHeldWithHostIds) {
-    TestRecordTarvel fiber(kx::build::lossLengthResultFile());
+    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
     const auto tests = fiber.GetTests();
     ASSERT_EQ(tests.size(), 3u);
     EXPECT_EQ(tests[0].TestId, 20);
@@ -259,17 +259,17 @@ TEST(TestRecord, RawDataPresenceAndCsvExport) {
 
     auto noRaw = kx::test::cat6APermanentLinkTest();
     noRaw->rawData = CopperRawData();
-    TestRecordTarvel copperNoRaw(kx::record::copperFile(noRaw));
+    TestRecordTarvel copperNoRaw(kx::test::copperFile(noRaw));
     EXPECT_EQ(copperNoRaw.ContainsRawData(), -2);
     EXPECT_EQ(copperNoRaw.ExportRawDataToCSV((dir / "none.csv").string()), "Result contains no raw data");
 
-    TestRecordTarvel otdr(kx::record::fiberFile(kx::record::otdrOnly({CableEnd::end1})));
+    TestRecordTarvel otdr(kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1})));
     EXPECT_EQ(otdr.ContainsRawData(), -3);
     EXPECT_EQ(otdr.ExportRawDataToCSV((dir / "otdr.csv").string()), "Result contains no raw data");
 
-    FiberResult withImage = kx::record::otdrOnly({CableEnd::end1});
-    withImage.addTest(std::make_unique<Kestrix::FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
-    TestRecordTarvel image(kx::record::fiberFile(withImage));
+    FiberResult withImage = kx::test::otdrOnly({CableEnd::end1});
+    withImage.addTest(std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
+    TestRecordTarvel image(kx::test::fiberFile(withImage));
     EXPECT_EQ(image.ContainsRawData(), 1);
     EXPECT_EQ(image.ExportRawDataToCSV((dir / "image.csv").string()), "");
 
@@ -279,8 +279,8 @@ TEST(TestRecord, RawDataPresenceAndCsvExport) {
 }
 
 TEST(TestRecord, EveryPrefixOfAResultFileIsAnsweredSafely) {
-    for (const auto& bytes : {kx::build::lossLengthResultFile(), kx::test::cat6AResultFile(),
-                              kx::record::fiberFile(kx::record::otdrOnly({CableEnd::end1}))}) {
+    for (const auto& bytes : {kx::test::lossLengthResultFile(), kx::test::cat6AResultFile(),
+                              kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1}))}) {
         // Every prefix up to 2 KiB, then a stride: enough to cut inside every section.
         for (size_t n = 0; n < bytes.size(); n += n < 2048 ? 1 : 97) {
             TestRecordTarvel r(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));

@@ -10,7 +10,7 @@ using namespace Kestrix;
 using namespace Kestrix::Tester;
 
 TEST(RecordJson, FiberRecordWithImporterFields) {
-    TestRecordTarvel rec(kx::build::lossLengthResultFile());
+    TestRecordTarvel rec(kx::test::lossLengthResultFile());
     RecordMetaData& m = rec.GetMetaData();
     m.Project = "Campus";
     m.Site = "Building 7";
@@ -55,9 +55,9 @@ TEST(RecordJson, UnreadableAndUnknownLength) {
     EXPECT_EQ(j["Tests"].size(), 0u);
     EXPECT_EQ(j["TestMetaData"].size(), 0u);
 
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     r.summary.length = DisplayMeas(ScaledInt::nan(), DisplayType::dashes);
-    TestRecordTarvel unknown(kx::record::fiberFile(r));
+    TestRecordTarvel unknown(kx::test::fiberFile(r));
     const Json::Value u = hostRecordJson(unknown);
     EXPECT_TRUE(u["RecordSummary"]["LengthMeters"].isNull());
     EXPECT_TRUE(u["RecordMetaData"]["LengthMeters"].isNull());
@@ -65,7 +65,7 @@ TEST(RecordJson, UnreadableAndUnknownLength) {
 }
 
 TEST(RecordText, ShortSummaryWithOneLinePerTest) {
-    TestRecordTarvel rec(kx::build::lossLengthResultFile());
+    TestRecordTarvel rec(kx::test::lossLengthResultFile());
     const std::string text = hostRecordText(rec);
     EXPECT_NE(text.find("Cable ID:  LL-0042\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Status:    FAIL\n"), std::string::npos) << text;
@@ -78,9 +78,9 @@ TEST(RecordText, ShortSummaryWithOneLinePerTest) {
 }
 
 TEST(RecordText, NamesFromTheResultCannotDriveTheTerminal) {
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     r.summary.resultName = "A\x1b]0;owned\x07\nB";
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     const std::string text = hostRecordText(rec);
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\x07'), std::string::npos);

@@ -21,9 +21,9 @@ FiberOtdrTest& otdrOf(FiberResult& r, FiberTestType type) { return dynamic_cast<
 }  // namespace
 
 TEST(RecordTestMeta, HostId33FallsBackToTheEnd2OtdrTest) {
-    FiberResult r = kx::record::otdrOnly({CableEnd::end2});
+    FiberResult r = kx::test::otdrOnly({CableEnd::end2});
     otdrOf(r, FiberTestType::otdrEnd2).summary.operatorName = "End-2 operator";
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     EXPECT_FALSE(rec.GetTestMetaData(24));
     const auto meta = rec.GetTestMetaData(33);
     ASSERT_TRUE(meta);
@@ -45,9 +45,9 @@ TEST(RecordTestMeta, FiberTesterModels) {
     };
     for (const Case c : {Case{0, 3499}, Case{106, 3000}, Case{200, 3003}, Case{299, 3003}, Case{300, 3000}}) {
         SCOPED_TRACE(c.moduleId);
-        FiberResult r = kx::record::otdrOnly({CableEnd::end1});
+        FiberResult r = kx::test::otdrOnly({CableEnd::end1});
         otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleId = c.moduleId;
-        TestRecordTarvel rec(kx::record::fiberFile(r));
+        TestRecordTarvel rec(kx::test::fiberFile(r));
         const auto meta = rec.GetTestMetaData(24);
         ASSERT_TRUE(meta && meta->Tester1);
         EXPECT_EQ(meta->Tester1->ModelID, c.model);
@@ -69,16 +69,16 @@ TEST(RecordTestMeta, CalibrationStartIsFirstUseButAtMostSixMonthsLater) {
     const Case cases[] = {
         {1724144400, "2024-07-15T10:00:00Z"},  // 7 months later: calibration + 6 months exactly
         {1710925200, "2024-03-20T09:00:00Z"},  // 2 months later: the first use
-        {kx::record::kCalibrated, "none"},     // not later than the calibration
+        {kx::test::kCalibrated, "none"},     // not later than the calibration
         {0, "none"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firstUse);
-        FiberResult r = kx::record::otdrOnly({CableEnd::end1});
+        FiberResult r = kx::test::otdrOnly({CableEnd::end1});
         auto& e = otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo;
-        e.moduleCalibrationTime = kx::record::kCalibrated;
+        e.moduleCalibrationTime = kx::test::kCalibrated;
         e.moduleFirstUseDate = c.firstUse;
-        TestRecordTarvel rec(kx::record::fiberFile(r));
+        TestRecordTarvel rec(kx::test::fiberFile(r));
         const auto meta = rec.GetTestMetaData(24);
         ASSERT_TRUE(meta && meta->Tester1);
         EXPECT_EQ(HxDataDate::ToIso8601(meta->Tester1->ModuleCalDate), "2024-01-15T10:00:00Z");
@@ -87,17 +87,17 @@ TEST(RecordTestMeta, CalibrationStartIsFirstUseButAtMostSixMonthsLater) {
     }
 
     // No calibration time: no start, whatever the first use.
-    FiberResult r = kx::record::otdrOnly({CableEnd::end1});
+    FiberResult r = kx::test::otdrOnly({CableEnd::end1});
     otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleCalibrationTime = 0;
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     EXPECT_FALSE(rec.GetTestMetaData(24)->Tester1->ModuleCalStartDate);
 }
 
 TEST(RecordTestMeta, OtdrCableFields) {
-    TestRecordTarvel rec(kx::record::fiberFile(kx::record::otdrOnly({CableEnd::end1})));
+    TestRecordTarvel rec(kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1})));
     const auto meta = rec.GetTestMetaData(24);
     ASSERT_TRUE(meta);
-    FiberResult r = kx::record::otdrOnly({CableEnd::end1});
+    FiberResult r = kx::test::otdrOnly({CableEnd::end1});
     const FiberOtdrTest& t = otdrOf(r, FiberTestType::otdrEnd1);
     EXPECT_EQ(meta->Media, kMediaFiber);
     EXPECT_EQ(meta->CableTypeFromResult, t.fiber.name);
@@ -109,11 +109,11 @@ TEST(RecordTestMeta, OtdrCableFields) {
 }
 
 TEST(RecordTestMeta, LossLengthSetWithRemoteAndLengthBudget) {
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     auto& ll = dynamic_cast<FiberLossLengthTest&>(*r.getTest(FiberTestType::lossLength));
     ll.remoteEquipInfo.modelIdStr = "Ombrel2 remote";
     ll.remoteEquipInfo.moduleId = 0;
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
 
     const auto meta = rec.GetTestMetaData(20);
     ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
@@ -142,11 +142,11 @@ TEST(RecordTestMeta, LossLengthSetWithRemoteAndLengthBudget) {
 
     // The remote's model text without "remote": a second main unit.
     ll.remoteEquipInfo.modelIdStr = "Ombrel2";
-    TestRecordTarvel twoMains(kx::record::fiberFile(r));
+    TestRecordTarvel twoMains(kx::test::fiberFile(r));
     EXPECT_EQ(twoMains.GetTestMetaData(20)->Tester2->ModelID, 3003);
     // No remote model text: no second tester.
     ll.remoteEquipInfo.modelIdStr.clear();
-    TestRecordTarvel single(kx::record::fiberFile(r));
+    TestRecordTarvel single(kx::test::fiberFile(r));
     EXPECT_FALSE(single.GetTestMetaData(21)->Tester2);
 
     // The power-meter test of a loss set result also gets the remote from the loss/length test.
@@ -156,12 +156,12 @@ TEST(RecordTestMeta, LossLengthSetWithRemoteAndLengthBudget) {
 }
 
 TEST(RecordTestMeta, WithoutLengthBudgetNoCounts) {
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     auto& ll = dynamic_cast<FiberLossLengthTest&>(*r.getTest(FiberTestType::lossLength));
     ll.limit.setFlag(LimitFlag::doLengthBasedLossBudget, false);
     ll.limit.summary.customerVersion.major = 0;
     ll.limit.summary.customerVersion.minor = 0;
-    TestRecordTarvel rec(kx::record::fiberFile(r));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
     const auto meta = rec.GetTestMetaData(20);
     ASSERT_TRUE(meta);
     EXPECT_FALSE(meta->Adapters);
@@ -171,7 +171,7 @@ TEST(RecordTestMeta, WithoutLengthBudgetNoCounts) {
 
 TEST(RecordTestMeta, CopperTestersLimitAndCable) {
     auto test = kx::test::cat6APermanentLinkTest();
-    TestRecordTarvel rec(kx::record::copperFile(test));
+    TestRecordTarvel rec(kx::test::copperFile(test));
     const auto meta = rec.GetTestMetaData(8);
     ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
     EXPECT_EQ(meta->Tester1->ModelID, 3013);  // "Ombrel2"
@@ -197,7 +197,7 @@ TEST(RecordTestMeta, CopperTestersLimitAndCable) {
         SCOPED_TRACE(c.modelIdStr);
         test->body.mainEquipInfo.modelIdStr = test->body.remoteEquipInfo.modelIdStr = c.modelIdStr;
         test->body.mainEquipInfo.moduleId = test->body.remoteEquipInfo.moduleId = c.moduleId;
-        TestRecordTarvel r(kx::record::copperFile(test));
+        TestRecordTarvel r(kx::test::copperFile(test));
         const auto m = r.GetTestMetaData(8);
         ASSERT_TRUE(m && m->Tester1 && m->Tester2);
         EXPECT_EQ(m->Tester1->ModelID, c.main);
@@ -206,7 +206,7 @@ TEST(RecordTestMeta, CopperTestersLimitAndCable) {
 
     // No remote module: single-ended.
     test->body.remoteEquipInfo.moduleId = 0;
-    TestRecordTarvel single(kx::record::copperFile(test));
+    TestRecordTarvel single(kx::test::copperFile(test));
     EXPECT_FALSE(single.GetTestMetaData(8)->Tester2);
 }
 
@@ -214,10 +214,10 @@ TEST(RecordTestMeta, CopperModels3011And3012CarryTheTesterCalibrationStart) {
     auto test = kx::test::cat6APermanentLinkTest();
     for (auto* e : {&test->body.mainEquipInfo, &test->body.remoteEquipInfo}) {
         e->modelIdStr = "Ombrel";
-        e->moduleCalibrationTime = kx::record::kCalibrated;
+        e->moduleCalibrationTime = kx::test::kCalibrated;
         e->moduleFirstUseDate = 1724144400;
     }
-    TestRecordTarvel rec(kx::record::copperFile(test));
+    TestRecordTarvel rec(kx::test::copperFile(test));
     const auto meta = rec.GetTestMetaData(1);
     ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
     EXPECT_EQ(iso(meta->Tester1->ModuleCalStartDate), "2024-07-15T10:00:00Z");
@@ -225,7 +225,7 @@ TEST(RecordTestMeta, CopperModels3011And3012CarryTheTesterCalibrationStart) {
     EXPECT_EQ(iso(meta->Tester2->TesterCalStartDate), "2024-07-15T10:00:00Z");
 
     test->body.mainEquipInfo.modelIdStr = "Ombrel2";
-    TestRecordTarvel other(kx::record::copperFile(test));
+    TestRecordTarvel other(kx::test::copperFile(test));
     EXPECT_FALSE(other.GetTestMetaData(1)->Tester1->TesterCalStartDate);
 }
 

@@ -5,17 +5,17 @@
 
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
-using kxtest::TesterLinkTest;
+using kx::test::TesterLinkTest;
 
 TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizes) {
     auto& c = connect();
     const size_t MiB = 1 << 20;
     for (size_t size : {size_t(1), size_t(1000), MiB - 1, MiB, MiB + 1, size_t(3 * MiB + 12345)}) {
         SCOPED_TRACE(size);
-        auto data = kxtest::randomBytes(size, static_cast<unsigned>(size));
+        auto data = kx::test::randomBytes(size, static_cast<unsigned>(size));
         const std::string remote = "/tmp/f" + std::to_string(size) + ".bin";
         ASSERT_TRUE(c.WriteMemory(data, remote, nullptr));
-        EXPECT_EQ(kxtest::readHostFile(hostPath(remote)), data);
+        EXPECT_EQ(kx::test::readHostFile(hostPath(remote)), data);
         auto back = c.ReadMemory(remote);
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, data);
@@ -49,11 +49,11 @@ TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
         EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
     }
     EXPECT_THROW(scp.GetFile("/tmp"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/nowhere/x"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/tmp/"), SshError);
-    EXPECT_THROW(scp.PutFile(kxtest::randomBytes(5, 1), "/tmp/a\nb"), SshError);
+    EXPECT_THROW(scp.PutFile(kx::test::randomBytes(5, 1), "/nowhere/x"), SshError);
+    EXPECT_THROW(scp.PutFile(kx::test::randomBytes(5, 1), "/tmp/"), SshError);
+    EXPECT_THROW(scp.PutFile(kx::test::randomBytes(5, 1), "/tmp/a\nb"), SshError);
     // A file larger than the caller accepts is refused before its bytes are read.
-    kxtest::writeHostFile(hostPath("/tmp/big"), kxtest::randomBytes(5000, 9));
+    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(5000, 9));
     scp.setMaxFileSize(4999);
     EXPECT_THROW(scp.GetFile("/tmp/big"), SshError);
     scp.setMaxFileSize(5000);
@@ -67,7 +67,7 @@ TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
 TEST_F(TesterLinkTest, UploadReportsProgressUpToHundred) {
     auto& c = connect();
     std::vector<int> seen;
-    auto data = kxtest::randomBytes(5 * (1 << 20), 11);
+    auto data = kx::test::randomBytes(5 * (1 << 20), 11);
     ASSERT_TRUE(c.WriteMemory(data, "/tmp/progress.bin", [&](int p) { seen.push_back(p); }));
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), 100);
@@ -81,16 +81,16 @@ TEST_F(TesterLinkTest, UploadReportsProgressUpToHundred) {
 
 TEST_F(TesterLinkTest, TransferErrorsAreLoggedAndFail) {
     auto& c = connect();
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     EXPECT_FALSE(c.ReadMemory("/tmp/missing"));
     EXPECT_TRUE(log.has("SCP exception: "));
     EXPECT_TRUE(c.IsConnected());  // a refused file leaves the session up
-    EXPECT_FALSE(c.WriteMemory(kxtest::randomBytes(10, 1), "/nowhere/x", nullptr));
+    EXPECT_FALSE(c.WriteMemory(kx::test::randomBytes(10, 1), "/nowhere/x", nullptr));
     EXPECT_TRUE(log.has("SCP exception: "));
     // An upload error closes the session; the next check reconnects.
     EXPECT_FALSE(c.IsConnected());
     EXPECT_TRUE(c.CheckConnect());
-    EXPECT_TRUE(c.WriteMemory(kxtest::randomBytes(10, 1), "/tmp/x", nullptr));
+    EXPECT_TRUE(c.WriteMemory(kx::test::randomBytes(10, 1), "/tmp/x", nullptr));
 }
 
 TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
@@ -98,7 +98,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
     FileCopyGroup ten;
     for (int i = 0; i < 10; ++i) {
         const std::string p = "/microsd_userdata/projects/P/r" + std::to_string(i) + ".res";
-        kxtest::writeHostFile(hostPath(p), kxtest::randomBytes(20000 + i, static_cast<unsigned>(i)));
+        kx::test::writeHostFile(hostPath(p), kx::test::randomBytes(20000 + i, static_cast<unsigned>(i)));
         ten.AddFile(p);
     }
     ASSERT_TRUE(c.ReadFileGroup(&ten));
@@ -106,7 +106,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
         const auto& f = ten.files()[static_cast<size_t>(i)];
         EXPECT_TRUE(f.done);
         ASSERT_TRUE(f.data);
-        EXPECT_EQ(*f.data, kxtest::randomBytes(20000 + static_cast<size_t>(i), static_cast<unsigned>(i)));
+        EXPECT_EQ(*f.data, kx::test::randomBytes(20000 + static_cast<size_t>(i), static_cast<unsigned>(i)));
     }
 
     FileCopyGroup eleven;
@@ -126,11 +126,11 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
 
 TEST_F(TesterLinkTest, GroupReadMarksMissingFilesDone) {
     auto& c = connect();
-    kxtest::writeHostFile(hostPath("/var/log/kestrix.log"), kxtest::randomBytes(100, 1));
+    kx::test::writeHostFile(hostPath("/var/log/kestrix.log"), kx::test::randomBytes(100, 1));
     FileCopyGroup g;
     g.AddFile("/var/log/kestrix.err");
     g.AddFile("/var/log/kestrix.log");
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     EXPECT_TRUE(c.ReadFileGroup(&g));
     EXPECT_TRUE(g.files()[0].done);
     EXPECT_FALSE(g.files()[0].data);
@@ -141,7 +141,7 @@ TEST_F(TesterLinkTest, GroupReadMarksMissingFilesDone) {
 
 TEST_F(TesterLinkTest, GroupReadOpensTheConnectionWhenNeeded) {
     auto& c = connect();
-    kxtest::writeHostFile(hostPath("/tmp/a"), kxtest::randomBytes(7, 7));
+    kx::test::writeHostFile(hostPath("/tmp/a"), kx::test::randomBytes(7, 7));
     c.Close();
     FileCopyGroup g;
     g.AddFile("/tmp/a");

@@ -5,7 +5,7 @@
 
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
-using kxtest::TesterLinkTest;
+using kx::test::TesterLinkTest;
 
 TEST_F(TesterLinkTest, ConnectsAndRunsCommands) {
     auto& c = connect();
@@ -63,7 +63,7 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
     auto& c = connect();
     EXPECT_TRUE(c.MkDir("/microsd_userdata/projects/My Project"));
     EXPECT_FALSE(c.MkDir("/microsd_userdata/projects/My Project"));  // exists: mkdir prints an error
-    EXPECT_TRUE(c.WriteMemory(kxtest::randomBytes(1234, 1), "/microsd_userdata/projects/My Project/a.res", nullptr));
+    EXPECT_TRUE(c.WriteMemory(kx::test::randomBytes(1234, 1), "/microsd_userdata/projects/My Project/a.res", nullptr));
     auto list = c.DirList("/microsd_userdata/projects/My Project");
     ASSERT_TRUE(list);
     ASSERT_EQ(list->size(), 1u);
@@ -82,15 +82,15 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
 
 TEST_F(TesterLinkTest, PathsThatLookLikeOptionsAreRefused) {
     auto& c = connect();
-    kxtest::writeHostFile(hostPath("/tmp/keep"), kxtest::randomBytes(3, 1));
+    kx::test::writeHostFile(hostPath("/tmp/keep"), kx::test::randomBytes(3, 1));
     sim->clearJournal();
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     // rm -f would report success for anything; none of these may reach the tester.
     EXPECT_FALSE(c.DelFile("-f"));
     EXPECT_FALSE(c.DelFile("-rf"));
     EXPECT_FALSE(c.MkDir("-p"));
     EXPECT_FALSE(c.DirList("-la"));
-    EXPECT_FALSE(c.WriteMemory(kxtest::randomBytes(3, 3), "-t", nullptr));
+    EXPECT_FALSE(c.WriteMemory(kx::test::randomBytes(3, 3), "-t", nullptr));
     EXPECT_FALSE(c.ReadMemory("-f"));
     EXPECT_TRUE(sim->journal().empty());
     EXPECT_TRUE(log.has("rm (Path begins with \"-\": -f)"));
@@ -118,7 +118,7 @@ TEST_F(TesterLinkTest, PathsReachTheTesterAsLiteralNames) {
     ASSERT_TRUE(c.MkDir(nasty));
     EXPECT_TRUE(fs::is_directory(hostPath(nasty)));
     const std::string file = nasty + "/f $x \"y\".res";
-    ASSERT_TRUE(c.WriteMemory(kxtest::randomBytes(10, 2), file, nullptr));
+    ASSERT_TRUE(c.WriteMemory(kx::test::randomBytes(10, 2), file, nullptr));
     EXPECT_TRUE(fs::is_regular_file(hostPath(file)));
     auto list = c.DirList(nasty);
     ASSERT_TRUE(list);
@@ -126,7 +126,7 @@ TEST_F(TesterLinkTest, PathsReachTheTesterAsLiteralNames) {
     EXPECT_EQ((*list)[0].name, "f $x \"y\".res");
     auto back = c.ReadMemory(file);
     ASSERT_TRUE(back);
-    EXPECT_EQ(*back, kxtest::randomBytes(10, 2));
+    EXPECT_EQ(*back, kx::test::randomBytes(10, 2));
     EXPECT_TRUE(c.DelFile(file));
     EXPECT_FALSE(fs::exists(hostPath(file)));
     // Nothing was run by substitution, and nothing else was created.
@@ -139,7 +139,7 @@ TEST_F(TesterLinkTest, PathsReachTheTesterAsLiteralNames) {
     sim->clearJournal();
     EXPECT_FALSE(c.MkDir("/tmp/a\nb"));
     EXPECT_FALSE(c.DirList("/tmp/a\nb"));
-    EXPECT_FALSE(c.WriteMemory(kxtest::randomBytes(3, 3), "/tmp/a\nb", nullptr));
+    EXPECT_FALSE(c.WriteMemory(kx::test::randomBytes(3, 3), "/tmp/a\nb", nullptr));
     EXPECT_TRUE(sim->journal().empty());
     // Refusing a path does not cost the session.
     EXPECT_TRUE(c.IsConnected());
@@ -147,7 +147,7 @@ TEST_F(TesterLinkTest, PathsReachTheTesterAsLiteralNames) {
 
 TEST_F(TesterLinkTest, TarvelComForwards) {
     TarvelCom t;
-    t.setPingFactory(kxtest::loopbackPing());
+    t.setPingFactory(kx::test::loopbackPing());
     TesterConnectInfo other = simInfo();
     other.Platform = 12;
     EXPECT_FALSE(t.Connect(other));
@@ -159,14 +159,14 @@ TEST_F(TesterLinkTest, TarvelComForwards) {
     EXPECT_TRUE(t.Mkdir("/tmp/d"));
     EXPECT_FALSE(t.WriteFileToTester("", ""));
     EXPECT_FALSE(t.ReadFileFromTester("", ""));
-    auto local = kxtest::freshDir("tarvel");
-    kxtest::writeHostFile(local / "up.bin", kxtest::randomBytes(5000, 4));
+    auto local = kx::test::freshDir("tarvel");
+    kx::test::writeHostFile(local / "up.bin", kx::test::randomBytes(5000, 4));
     EXPECT_TRUE(t.WriteFileToTester((local / "up.bin").string(), "/tmp/d/up.bin"));
     EXPECT_TRUE(t.ReadFileFromTester("/tmp/d/up.bin", (local / "down.bin").string()));
-    EXPECT_EQ(kxtest::readHostFile(local / "down.bin"), kxtest::randomBytes(5000, 4));
+    EXPECT_EQ(kx::test::readHostFile(local / "down.bin"), kx::test::randomBytes(5000, 4));
     EXPECT_FALSE(t.ReadFileFromTester("/tmp/d/missing", (local / "none.bin").string()));
     EXPECT_FALSE(fs::exists(local / "none.bin"));
-    kxtest::writeHostFile(local / "empty.bin", {});
+    kx::test::writeHostFile(local / "empty.bin", {});
     EXPECT_FALSE(t.WriteFileToTester((local / "empty.bin").string(), "/tmp/d/empty.bin"));
     auto dir = t.Dir("/tmp/d");
     ASSERT_TRUE(dir);

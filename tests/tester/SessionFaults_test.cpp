@@ -3,7 +3,7 @@
 
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
-using kxtest::TesterLinkTest;
+using kx::test::TesterLinkTest;
 
 namespace {
 
@@ -17,9 +17,9 @@ Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
 
 TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
     sim->setFaults(faults([](auto& f) { f.refuseLogin = true; }));
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     KestrixCom c;
-    c.setPingFactory(kxtest::loopbackPing());
+    c.setPingFactory(kx::test::loopbackPing());
     EXPECT_FALSE(c.KestrixConnect(simInfo()));
     EXPECT_FALSE(c.IsConnected());
     EXPECT_TRUE(log.has("Failed to connect (IP Address=" + sim->address() + ")"));
@@ -28,7 +28,7 @@ TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
     // A wrong password is refused the same way.
     sim->setFaults({});
     KestrixCom wrong("abcd12");
-    wrong.setPingFactory(kxtest::loopbackPing());
+    wrong.setPingFactory(kx::test::loopbackPing());
     EXPECT_FALSE(wrong.KestrixConnect(simInfo()));
 }
 
@@ -79,7 +79,7 @@ TEST_F(TesterLinkTest, SlowRepliesWithinTheTimeoutArrive) {
 TEST_F(TesterLinkTest, ConnectionDroppedDuringACommand) {
     auto& c = connect();
     sim->setFaults(faults([](auto& f) { f.dropAfterCommands = 0; }));
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
     EXPECT_TRUE(log.has("SendTvixCmd: "));
     EXPECT_FALSE(c.IsConnected());
@@ -108,20 +108,20 @@ TEST_F(TesterLinkTest, ProbeNoticesADroppedConnection) {
 TEST_F(TesterLinkTest, ConnectionDroppedDuringAnUpload) {
     auto& c = connect();
     sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 1 << 20; }));
-    kxtest::LogCapture log;
-    auto data = kxtest::randomBytes(3 << 20, 5);
+    kx::test::LogCapture log;
+    auto data = kx::test::randomBytes(3 << 20, 5);
     EXPECT_FALSE(c.WriteMemory(data, "/tmp/up.bin", nullptr));
     EXPECT_TRUE(log.has("SCP exception: "));
     EXPECT_FALSE(c.IsConnected());
     ASSERT_TRUE(c.CheckConnect());
     ASSERT_TRUE(c.WriteMemory(data, "/tmp/up.bin", nullptr));
-    EXPECT_EQ(kxtest::readHostFile(hostPath("/tmp/up.bin")), data);
+    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/up.bin")), data);
 }
 
 TEST_F(TesterLinkTest, ConnectionDroppedDuringADownload) {
     auto& c = connect();
-    auto data = kxtest::randomBytes(3 << 20, 6);
-    kxtest::writeHostFile(hostPath("/tmp/down.bin"), data);
+    auto data = kx::test::randomBytes(3 << 20, 6);
+    kx::test::writeHostFile(hostPath("/tmp/down.bin"), data);
     sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 1 << 20; }));
     EXPECT_FALSE(c.ReadMemory("/tmp/down.bin"));
     EXPECT_TRUE(c.CheckConnect(true));
@@ -135,7 +135,7 @@ TEST_F(TesterLinkTest, ConnectionDroppedDuringAGroupRead) {
     FileCopyGroup g;
     for (int i = 0; i < 5; ++i) {
         const std::string p = "/tmp/g" + std::to_string(i);
-        kxtest::writeHostFile(hostPath(p), kxtest::randomBytes(200000, static_cast<unsigned>(i)));
+        kx::test::writeHostFile(hostPath(p), kx::test::randomBytes(200000, static_cast<unsigned>(i)));
         g.AddFile(p);
     }
     sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 500000; }));
@@ -151,8 +151,8 @@ TEST_F(TesterLinkTest, ConnectionDroppedDuringAGroupRead) {
 // client: each path below used freed memory (caught by ASan) before the session was dropped first.
 TEST_F(TesterLinkTest, ReconnectingDropsTheOldShellAndChannelsOnEveryPath) {
     auto& c = connect();
-    const auto data = kxtest::randomBytes(5000, 7);
-    kxtest::writeHostFile(hostPath("/tmp/a.bin"), data);
+    const auto data = kx::test::randomBytes(5000, 7);
+    kx::test::writeHostFile(hostPath("/tmp/a.bin"), data);
     auto readGroup = [&c] {
         FileCopyGroup g;
         g.AddFile("/tmp/a.bin");
@@ -168,7 +168,7 @@ TEST_F(TesterLinkTest, ReconnectingDropsTheOldShellAndChannelsOnEveryPath) {
     // No answer to the ping: the old client is disconnected, the channels must go with it.
     c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
     EXPECT_FALSE(c.OpenCurrentTester());
-    c.setPingFactory(kxtest::loopbackPing());
+    c.setPingFactory(kx::test::loopbackPing());
     EXPECT_EQ(readGroup(), data);
 
     // An error while connecting: likewise.

@@ -2,7 +2,7 @@
 #include "SetupsFixture.h"
 
 using namespace Kestrix::Tester;
-using kxtest::SetupsTest;
+using kx::test::SetupsTest;
 
 namespace {
 
@@ -18,7 +18,7 @@ TEST_F(SetupsTest, ListWrittenUnderItsFlattenedName) {
     ASSERT_TRUE(com->UpdateCableIDList(listOf("A/B")));
     expectUnlocked();
     EXPECT_EQ(pauses, std::vector<int>{500});
-    EXPECT_EQ(text(kxtest::readHostFile(hostPath("/tmp/A_B.ids"))), "A-001\nA-002\nB 7\n");
+    EXPECT_EQ(text(kx::test::readHostFile(hostPath("/tmp/A_B.ids"))), "A-001\nA-002\nB 7\n");
     EXPECT_EQ(sent("smimportlabels").back(), "smimportlabels -r -f \"/tmp/A_B.ids\"");
     EXPECT_TRUE(exists("/microsd_userdata/cableids/A_B.ids"));
     const auto lists = com->GetCableIDListFolders();
@@ -52,7 +52,7 @@ TEST_F(SetupsTest, ListNamesFromTheReply) {
 TEST_F(SetupsTest, ListReplacedAndDeleted) {
     ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2")));
     ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2", {"C-1"})));  // -r replaces it
-    EXPECT_EQ(text(kxtest::readHostFile(hostPath("/microsd_userdata/cableids/Floor 2.ids"))), "C-1\n");
+    EXPECT_EQ(text(kx::test::readHostFile(hostPath("/microsd_userdata/cableids/Floor 2.ids"))), "C-1\n");
     EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
     EXPECT_EQ(sent("smrmlabels").back(), "smrmlabels -f \"Floor 2.ids\"");
     EXPECT_FALSE(exists("/microsd_userdata/cableids/Floor 2.ids"));
@@ -62,7 +62,7 @@ TEST_F(SetupsTest, ListReplacedAndDeleted) {
 }
 
 TEST_F(SetupsTest, ListFailuresAndTheirFallbacks) {
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     // The tester refuses the list, and has none of that name.
     EXPECT_FALSE(com->UpdateCableIDList(listOf("Long", {std::string(61, 'x')})));
     EXPECT_TRUE(log.has("Failed to write cable ids"));
@@ -112,7 +112,7 @@ TEST_F(SetupsTest, HostileListNamesReachTheTesterLiterally) {
     EXPECT_FALSE(exists("/x"));
     EXPECT_FALSE(exists("/tmp/x"));
     // A name that climbs out of the list folder removes nothing outside it.
-    kxtest::writeHostFile(hostPath("/microsd_userdata/keep.ids"), {'k'});
+    kx::test::writeHostFile(hostPath("/microsd_userdata/keep.ids"), {'k'});
     com->DeleteCableIdList("../keep");
     EXPECT_TRUE(exists("/microsd_userdata/keep.ids"));
     expectUnlocked();

@@ -29,7 +29,7 @@ std::vector<uint8_t> setupDatabase(const Project::Core& project, const fs::path&
     std::vector<uint8_t> encoded;
     EXPECT_TRUE(Project::encodeProject(project, encoded, error)) << error;
     EXPECT_TRUE(Project::writeSetupDatabase(p.string(), encoded, error)) << error;
-    return kxtest::readHostFile(p);
+    return kx::test::readHostFile(p);
 }
 
 }  // namespace
@@ -161,7 +161,7 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     EXPECT_FALSE(e.OpenData({1, 2, 3}));
     EXPECT_FALSE(e.IsOpen());
 
-    const auto good = Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings());
+    const auto good = Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings());
     // Every prefix fails cleanly.
     for (size_t n = 1; n < good.size(); n += 7)
         EXPECT_FALSE(e.OpenData(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)))) << n;
@@ -214,13 +214,13 @@ TEST(CodePage, LenientUtf8) {
 
 class ProjectFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = kxtest::freshDir("project-file"); }
+    void SetUp() override { dir = kx::test::freshDir("project-file"); }
     void TearDown() override { fs::remove_all(dir); }
     fs::path dir;
 };
 
 TEST_F(ProjectFileTest, OpensAProjectSetupDatabase) {
-    Project::Core p = kx::support::sampleProject();
+    Project::Core p = kx::test::sampleProject();
     p.name = "Bâtiment \xFF";  // stored bytes that are not UTF-8
     const auto bytes = setupDatabase(p, dir);
     TarvelProject tp;
@@ -238,10 +238,10 @@ TEST_F(ProjectFileTest, RefusesFilesWithoutAReadableProject) {
     EXPECT_EQ(tp.Open(""), TarvelProject::kNotOpened);
     EXPECT_EQ(tp.Open((dir / "missing.sql").string()), TarvelProject::kNotOpened);
     // A bare serialized project is not a setup database.
-    kxtest::writeHostFile(dir / "bare", kx::support::bytesOf(kx::support::sampleProject()));
+    kx::test::writeHostFile(dir / "bare", kx::test::bytesOf(kx::test::sampleProject()));
     EXPECT_EQ(tp.Open((dir / "bare").string()), TarvelProject::kNotOpened);
 
-    const auto good = setupDatabase(kx::support::sampleProject(), dir);
+    const auto good = setupDatabase(kx::test::sampleProject(), dir);
     EXPECT_EQ(tp.OpenData(good), TarvelProject::kOpened);
     // A project that does not decode closes the file.
     std::string error;
@@ -270,13 +270,13 @@ TEST_F(ProjectFileTest, MasterDatabaseNames) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
-    const auto names = projectNamesFromMaster(kxtest::readHostFile(p));
+    const auto names = projectNamesFromMaster(kx::test::readHostFile(p));
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{"Zeta", "Alpha $(x)"}));  // table order, empty names left out
 
     EXPECT_FALSE(projectNamesFromMaster({}));
     EXPECT_FALSE(projectNamesFromMaster({'x', 'y'}));
-    const auto setup = setupDatabase(kx::support::sampleProject(), dir);
+    const auto setup = setupDatabase(kx::test::sampleProject(), dir);
     EXPECT_FALSE(projectNamesFromMaster(setup));  // no table "Projects"
     EXPECT_FALSE(projectBlobFromSetupFile(std::vector<uint8_t>(setup.begin(), setup.begin() + 200)));
 }

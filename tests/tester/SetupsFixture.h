@@ -4,7 +4,7 @@
 #include "common/InstrumentSettingsFile.h"
 #include "tester/session/TarvelCom.h"
 
-namespace kxtest {
+namespace kx::test {
 
 class SetupsTest : public ::testing::Test {
 protected:
@@ -66,4 +66,4 @@ protected:
     std::vector<int> pauses;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

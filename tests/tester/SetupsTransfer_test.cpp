@@ -6,7 +6,7 @@
 #include "tester/setups/TarvelProject.h"
 
 using namespace Kestrix::Tester;
-using kxtest::SetupsTest;
+using kx::test::SetupsTest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -19,24 +19,24 @@ std::vector<uint8_t> settingsWithLanguage(int hostLanguage) {
 }
 
 Project::Core projectNamed(const std::string& name, bool customLimit = false) {
-    Project::Core p = customLimit ? kx::support::sampleProject() : Project::Core{};
+    Project::Core p = customLimit ? kx::test::sampleProject() : Project::Core{};
     p.name = name;
     return p;
 }
 
 std::vector<uint8_t> setupFile(const Project::Core& p) {
-    const fs::path path = kxtest::freshDir("setup-file") / "p.sql";
+    const fs::path path = kx::test::freshDir("setup-file") / "p.sql";
     std::string error;
     std::vector<uint8_t> encoded;
     EXPECT_TRUE(Project::encodeProject(p, encoded, error)) << error;
     EXPECT_TRUE(Project::writeSetupDatabase(path.string(), encoded, error));
-    auto bytes = kxtest::readHostFile(path);
+    auto bytes = kx::test::readHostFile(path);
     fs::remove_all(path.parent_path());
     return bytes;
 }
 
 std::vector<uint8_t> settingsFileOnTester(const fs::path& hostPath, Kestrix::InstrumentSettings& out) {
-    auto bytes = kxtest::readHostFile(hostPath);
+    auto bytes = kx::test::readHostFile(hostPath);
     EXPECT_TRUE(Kestrix::InstrumentSettingsFile::read(bytes, out));
     return bytes;
 }
@@ -72,7 +72,7 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     EXPECT_FALSE(com->UpdateSettings({}));
     EXPECT_TRUE(sent("uilock").empty());
 
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     // The tester refuses a file that is not a settings file.
     EXPECT_FALSE(com->UpdateSettings({1, 2, 3}));
     expectUnlocked();
@@ -110,7 +110,7 @@ TEST_F(SetupsTest, ProjectPushedUnderItsEncodedFileName) {
     EXPECT_EQ(com->DownloadNewProjectSetup("ab.c", false, kPlatform, bytes, false, "ignored"), TarvelCom::kProjectDone);
     expectUnlocked();
     EXPECT_EQ(sent("scp -t").back(), "scp -t '/tmp/%61%62%2e%63.sql'");
-    EXPECT_EQ(kxtest::readHostFile(hostPath("/tmp/%61%62%2e%63.sql")), bytes);
+    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/%61%62%2e%63.sql")), bytes);
     EXPECT_EQ(sent("smimportproject").back(), "smimportproject -i \"/tmp/%61%62%2e%63.sql\"");
     const auto names = com->GetProjectNames();
     ASSERT_TRUE(names);
@@ -226,7 +226,7 @@ TEST_F(SetupsTest, ProjectPullFailures) {
         EXPECT_EQ(result, code) << text;
     }
     // "%%" in the reply is one "%" on the tester.
-    kxtest::writeHostFile(hostPath("/tmp/%50.sql"), setupFile(projectNamed("P")));
+    kx::test::writeHostFile(hostPath("/tmp/%50.sql"), setupFile(projectNamed("P")));
     sim->setReply(line, "{\n   \"FileExported\" : \"/tmp/%%50.sql\",\n   \"CustomCablesFound\" : true\n}\nOK\n");
     EXPECT_TRUE(com->UploadProjectSetup("P", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);
@@ -265,7 +265,7 @@ TEST_F(SetupsTest, NoMasterDatabaseNoProjectList) {
     EXPECT_TRUE(empty->empty());
     fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
     EXPECT_FALSE(com->GetProjectNames());
-    kxtest::writeHostFile(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
+    kx::test::writeHostFile(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
     EXPECT_FALSE(com->GetProjectNames());
 }
 

@@ -13,7 +13,7 @@
 #include "ShellWords.h"
 #include "TesterSim.h"
 
-namespace kxsimtest {
+namespace kx::test {
 
 inline std::filesystem::path freshFolder(const std::string& tag) {
     static int counter = 0;
@@ -277,4 +277,4 @@ struct SimFixture {
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
 };
 
-}  // namespace kxsimtest
+}  // namespace kx::test

@@ -19,8 +19,8 @@ TEST(SimVfs, NormalizeKeepsInsideAndRefusesClimbingOut) {
 }
 
 TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
-    const fs::path root = kxsimtest::freshFolder("vfs");
-    const fs::path outside = kxsimtest::freshFolder("vfsout");
+    const fs::path root = kx::test::freshFolder("vfs");
+    const fs::path outside = kx::test::freshFolder("vfsout");
     fs::create_directories(root / "var" / "log");
     fs::create_directory_symlink(root / "var" / "log", root / "logs");
     fs::create_directory_symlink(outside, root / "out");

@@ -9,22 +9,22 @@
 #include "tester/db/SummaryTbl.h"
 
 using namespace Kestrix::Tester;
-using kxtest::makeDb;
+using kx::test::makeDb;
 
 namespace {
 
 class SqliteTblTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = kxtest::freshDir("sqlite"); }
+    void SetUp() override { dir = kx::test::freshDir("sqlite"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string path(const char* name) const { return (dir / name).string(); }
     std::filesystem::path dir;
 };
 
 TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
-    makeDb(path("master.sql"), std::string(kxtest::kMasterSchema) + kxtest::insertProject("Alpha", "alpha", "1", "") +
-                                   kxtest::insertProject("Beta site", "beta site", "2", "1") +
-                                   kxtest::insertProject("Gamma", "gamma", "3", ""));
+    makeDb(path("master.sql"), std::string(kx::test::kMasterSchema) + kx::test::insertProject("Alpha", "alpha", "1", "") +
+                                   kx::test::insertProject("Beta site", "beta site", "2", "1") +
+                                   kx::test::insertProject("Gamma", "gamma", "3", ""));
     MasterTbl t;
     ASSERT_EQ(t.Open(path("master.sql")), 0);
     EXPECT_EQ(t.RowCount(), 3);
@@ -47,11 +47,11 @@ TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
 }
 
 TEST_F(SqliteTblTest, IntegerColumnsAndFindByNumber) {
-    kxtest::ResultRow a, b;
+    kx::test::ResultRow a, b;
     b.key = 7;
     b.name = "CAB-007";
     b.lengthScaledValue = -5000000000LL;  // wider than 32 bits survives
-    makeDb(path("project.sql"), std::string(kxtest::kResultsSchema) + kxtest::insertResult(a) + kxtest::insertResult(b));
+    makeDb(path("project.sql"), std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) + kx::test::insertResult(b));
     SummaryTbl t;
     ASSERT_EQ(t.Open(path("project.sql")), 0);
     ASSERT_TRUE(t.Find("key", int64_t{7}));
@@ -64,13 +64,13 @@ TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpen) {
     SummaryTbl t;
     EXPECT_EQ(t.Open(path("missing.sql")), SQLiteTbl::kNotADatabase);
 
-    kxtest::writeHostFile(dir / "garbage.sql", kxtest::randomBytes(4096, 3));
+    kx::test::writeHostFile(dir / "garbage.sql", kx::test::randomBytes(4096, 3));
     EXPECT_EQ(t.Open(path("garbage.sql")), SQLiteTbl::kNotADatabase);
 
-    kxtest::writeHostFile(dir / "empty.sql", {});
+    kx::test::writeHostFile(dir / "empty.sql", {});
     EXPECT_EQ(t.Open(path("empty.sql")), SQLiteTbl::kNoTable);
 
-    makeDb(path("other.sql"), kxtest::kMasterSchema);
+    makeDb(path("other.sql"), kx::test::kMasterSchema);
     EXPECT_EQ(t.Open(path("other.sql")), SQLiteTbl::kNoTable);
 
     makeDb(path("short.sql"), "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT);");
@@ -88,7 +88,7 @@ TEST_F(SqliteTblTest, ViewsAndTriggersInTheFileAreNotRun) {
 }
 
 TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
-    makeDb(path("cells.sql"), std::string(kxtest::kResultsSchema) +
+    makeDb(path("cells.sql"), std::string(kx::test::kResultsSchema) +
                                   "INSERT INTO Results VALUES(1, NULL, 1, 'a', 4, 10, 'f', 'long', 1);"
                                   "INSERT INTO Results VALUES(2, 5, 1, X'0102', 4, 10, 'f', 1.5, X'00');");
     SummaryTbl t;
@@ -110,18 +110,18 @@ TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
 }
 
 TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
-    std::string sql = kxtest::kResultsSchema;
+    std::string sql = kx::test::kResultsSchema;
     for (int i = 0; i < 300; ++i) {
-        kxtest::ResultRow r;
+        kx::test::ResultRow r;
         r.key = i;
         r.name = "CABLE-" + std::string(40, 'x') + std::to_string(i);
-        sql += kxtest::insertResult(r);
+        sql += kx::test::insertResult(r);
     }
     makeDb(path("full.sql"), "BEGIN;" + sql + "COMMIT;");
-    const auto bytes = kxtest::readHostFile(dir / "full.sql");
+    const auto bytes = kx::test::readHostFile(dir / "full.sql");
     ASSERT_GT(bytes.size(), 8192u);
     for (size_t cut = 0; cut < bytes.size(); cut += 509) {
-        kxtest::writeHostFile(dir / "cut.sql", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        kx::test::writeHostFile(dir / "cut.sql", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
         SummaryTbl t;
         const int rc = t.Open(path("cut.sql"));
         if (rc == 0) {
@@ -138,7 +138,7 @@ TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
     auto damaged = bytes;
     for (size_t i = 4096; i < damaged.size(); i += 97)
         damaged[i] ^= 0x5A;
-    kxtest::writeHostFile(dir / "damaged.sql", damaged);
+    kx::test::writeHostFile(dir / "damaged.sql", damaged);
     SummaryTbl t;
     const int rc = t.Open(path("damaged.sql"));
     if (rc == 0)

@@ -17,16 +17,16 @@ namespace {
 
 const fs::path kProjects = "microsd_userdata/projects";
 
-class TarvelImportTest : public kxtest::TesterLinkTest {
+class TarvelImportTest : public kx::test::TesterLinkTest {
 protected:
     void SetUp() override {
-        kxtest::TesterLinkTest::SetUp();
+        kx::test::TesterLinkTest::SetUp();
         Err::TakePending();
     }
 
     TarvelCom& open() {
         tarvel = std::make_unique<TarvelCom>();
-        tarvel->setPingFactory(kxtest::loopbackPing());
+        tarvel->setPingFactory(kx::test::loopbackPing());
         tarvel->setLinkLocalScan(false);
         auto info = simInfo();
         info.DisplayName = "Lumetra KX1000001";
@@ -35,25 +35,25 @@ protected:
     }
     void TearDown() override {
         tarvel.reset();
-        kxtest::TesterLinkTest::TearDown();
+        kx::test::TesterLinkTest::TearDown();
     }
 
     void master(const std::string& rows) {
-        kxtest::makeDb(root / kProjects / "master.sql", std::string(kxtest::kMasterSchema) + rows);
+        kx::test::makeDb(root / kProjects / "master.sql", std::string(kx::test::kMasterSchema) + rows);
     }
     // A project folder with its database and one file of random bytes per row.
-    void project(const std::string& dir, const std::vector<kxtest::ResultRow>& rows) {
+    void project(const std::string& dir, const std::vector<kx::test::ResultRow>& rows) {
         fs::create_directories(root / kProjects / dir);
-        std::string sql = kxtest::kResultsSchema;
+        std::string sql = kx::test::kResultsSchema;
         for (const auto& r : rows) {
-            sql += kxtest::insertResult(r);
-            kxtest::writeHostFile(root / kProjects / dir / r.fileName,
-                                  kxtest::randomBytes(static_cast<size_t>(r.fileSize), static_cast<unsigned>(r.key)));
+            sql += kx::test::insertResult(r);
+            kx::test::writeHostFile(root / kProjects / dir / r.fileName,
+                                  kx::test::randomBytes(static_cast<size_t>(r.fileSize), static_cast<unsigned>(r.key)));
         }
-        kxtest::makeDb(root / kProjects / dir / "project.sql", sql);
+        kx::test::makeDb(root / kProjects / dir / "project.sql", sql);
     }
-    static kxtest::ResultRow row(int64_t key, const std::string& name, const std::string& file) {
-        kxtest::ResultRow r;
+    static kx::test::ResultRow row(int64_t key, const std::string& name, const std::string& file) {
+        kx::test::ResultRow r;
         r.key = key;
         r.name = name;
         r.fileName = file;
@@ -65,10 +65,10 @@ protected:
 };
 
 TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
-    master(kxtest::insertProject("Campus", "campus", "1", "") + kxtest::insertProject("Bldg B", "bldg b", "2", "1") +
-           kxtest::insertProject("Orphan", "orphan", "3", "77") + kxtest::insertProject("", "nameless", "4", "") +
+    master(kx::test::insertProject("Campus", "campus", "1", "") + kx::test::insertProject("Bldg B", "bldg b", "2", "1") +
+           kx::test::insertProject("Orphan", "orphan", "3", "77") + kx::test::insertProject("", "nameless", "4", "") +
            "INSERT INTO Projects VALUES('Broken', NULL, '5', '');" +
-           kxtest::insertProject("No files", "nofiles", "6", ""));
+           kx::test::insertProject("No files", "nofiles", "6", ""));
     auto a = row(1, "A-1", "a1.result");
     a.lengthScaledValue = 0x80000001LL;  // unknown length
     auto b = row(2, "A-2", "a2.result");
@@ -124,9 +124,9 @@ TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
 }
 
 TEST_F(TarvelImportTest, DatabasesGoToAPrivateFolderThatIsRemoved) {
-    master(kxtest::insertProject("P", "p", "1", ""));
+    master(kx::test::insertProject("P", "p", "1", ""));
     project("p", {row(1, "X", "x.result")});
-    const fs::path tmp = kxtest::freshDir("tmpdir");
+    const fs::path tmp = kx::test::freshDir("tmpdir");
     const char* old = std::getenv("TMPDIR");
     std::string saved = old ? old : "";
     ::setenv("TMPDIR", tmp.c_str(), 1);
@@ -147,7 +147,7 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     EXPECT_EQ(com.GetRecordCount(), 0);  // no master database at all
     EXPECT_FALSE(com.ListingProblem().empty());
 
-    kxtest::writeHostFile(root / kProjects / "master.sql", kxtest::randomBytes(2048, 1));
+    kx::test::writeHostFile(root / kProjects / "master.sql", kx::test::randomBytes(2048, 1));
     EXPECT_EQ(com.GetRecordCount(), 0);
     EXPECT_NE(com.ListingProblem().find("master database"), std::string::npos);
     ImportRecCatalog catalog;
@@ -159,10 +159,10 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     EXPECT_EQ(messages[1].text, "Null import rec catalog argument");
 
     // A damaged project database skips that project only.
-    master(kxtest::insertProject("Good", "good", "1", "") + kxtest::insertProject("Bad", "bad", "2", ""));
+    master(kx::test::insertProject("Good", "good", "1", "") + kx::test::insertProject("Bad", "bad", "2", ""));
     project("good", {row(1, "G", "g.result")});
     project("bad", {row(1, "B", "b.result")});
-    kxtest::writeHostFile(root / kProjects / "bad" / "project.sql", kxtest::randomBytes(4096, 2));
+    kx::test::writeHostFile(root / kProjects / "bad" / "project.sql", kx::test::randomBytes(4096, 2));
     ASSERT_EQ(com.GetRecordCount(), 1);
     EXPECT_EQ(com.Summaries()[0].project, "Good");
     EXPECT_TRUE(com.ListingProblem().empty());
@@ -172,20 +172,20 @@ class BatchTest : public TarvelImportTest {
 protected:
     void SetUp() override {
         TarvelImportTest::SetUp();
-        master(kxtest::insertProject("P", "p", "1", ""));
-        std::vector<kxtest::ResultRow> rows;
+        master(kx::test::insertProject("P", "p", "1", ""));
+        std::vector<kx::test::ResultRow> rows;
         for (int i = 0; i < 12; ++i)
             rows.push_back(row(i + 1, "C-" + std::to_string(i), "r" + std::to_string(i) + ".result"));
         project("p", rows);
         ASSERT_EQ(open().GetRecordCount(), 12);
     }
     std::vector<uint8_t> stored(int i) const {
-        return kxtest::readHostFile(root / kProjects / "p" / ("r" + std::to_string(i) + ".result"));
+        return kx::test::readHostFile(root / kProjects / "p" / ("r" + std::to_string(i) + ".result"));
     }
 };
 
 TEST_F(BatchTest, BatchOfOneIsFetchedWithoutTheGroupRead) {
-    kxtest::LogCapture log;
+    kx::test::LogCapture log;
     ImportBatchDefn one{3, 4};
     ASSERT_EQ(tarvel->ReadRecordBatch(&one, nullptr), ImportStatus::kDone);
     bool direct = false;
@@ -197,7 +197,7 @@ TEST_F(BatchTest, BatchOfOneIsFetchedWithoutTheGroupRead) {
     ASSERT_EQ(tarvel->ReadTestRecord(rec, &key, 1, nullptr), ImportStatus::kDone);
     EXPECT_EQ(rec->SerializedResult(), stored(3));
 
-    kxtest::LogCapture groupLog;
+    kx::test::LogCapture groupLog;
     ImportBatchDefn three{0, 3};
     ASSERT_EQ(tarvel->ReadRecordBatch(&three, nullptr), ImportStatus::kDone);
     for (const auto& r : groupLog.records)
@@ -331,7 +331,7 @@ TEST(UploadList, MarkingTimeOutGrowsPerThousandKeys) {
 
 TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     const std::string hostile = "Q\"$(touch /tmp/x)`id`";
-    master(kxtest::insertProject(hostile, "q", "1", "") + kxtest::insertProject("Site", "s", "2", "1"));
+    master(kx::test::insertProject(hostile, "q", "1", "") + kx::test::insertProject("Site", "s", "2", "1"));
     project("q", {row(1, "A", "a.result"), row(2, "B", "b.result")});
     project("s", {row(1, "S", "s.result")});
     auto& com = open();
@@ -352,7 +352,7 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     EXPECT_EQ(marks[0], "smmarkuploaded -q -p \"Q\\\"\\$(touch /tmp/x)\\`id\\`\" -f '/tmp/uplist0'");
     // The site's keys are marked in the site's own database.
     EXPECT_EQ(marks[1], "smmarkuploaded -q -p \"Site\" -f '/tmp/uplist1'");
-    EXPECT_EQ(kxtest::readHostFile(root / "tmp" / "uplist0"), TarvelCom::UploadListFile({1}));
+    EXPECT_EQ(kx::test::readHostFile(root / "tmp" / "uplist0"), TarvelCom::UploadListFile({1}));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 
 #include "tester/session/KestrixCom.h"
 
-namespace kxtest {
+namespace kx::test {
 
 namespace fs = std::filesystem;
 
@@ -125,4 +125,4 @@ protected:
     std::unique_ptr<Kestrix::Tester::KestrixCom> com;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

@@ -1,19 +1,31 @@
 #pragma once
-// Byte-level helpers for the fiber tests: serialize, read back, cut.
+// Serialize, read back, cut and rewrite objects' bytes in tests: one copy for every area.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "common/ResultEnvelope.h"
+#include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
+#include "serialization/Header.h"
 
 namespace kx::test {
 
+// Where the fields of a framed object's 12-byte header sit (magic, header version, class version, type id,
+// payload length), so that tests name the byte they corrupt.
+inline constexpr size_t kHeaderBytes = Marshal::Header::kSize;
+inline constexpr size_t kHeaderVersionOffset = 2;
+inline constexpr size_t kClassVersionOffset = 3;
+inline constexpr size_t kTypeIdOffset = 4;
+inline constexpr size_t kLengthOffset = 8;
+
 template <typename T>
 std::vector<uint8_t> bytesOf(const T& object) {
-    return Kestrix::serializeToBytes(object);
+    Marshal::ByteStreamBuilder b;
+    object.serialize(b);
+    return b.bytes();
 }
 
-// Reads `object` from the bytes; an empty buffer fails without constructing a reader (which refuses size 0).
+// An empty buffer fails without constructing a reader (which refuses size 0).
 template <typename T>
 Marshal::StreamOpStatus readInto(T& object, const std::vector<uint8_t>& bytes) {
     if (bytes.empty()) return Marshal::readError;
@@ -34,29 +46,33 @@ template <typename T>
 bool everyPrefixFails(const std::vector<uint8_t>& bytes) {
     for (size_t n = 0; n < bytes.size(); ++n) {
         T object;
-        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
         if (readInto(object, cut) == Marshal::ok) return false;
     }
     return true;
 }
 
-}  // namespace kx::test
+inline uint32_t get32(const std::vector<uint8_t>& bytes, size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes.at(at + i)) << (8 * i);
+    return v;
+}
 
-namespace kx::test {
+inline void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
+    for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
+}
 
 // Rewrites a framed object's bytes as an older or other layout: sets the class version of the header at
 // `headerAt`, erases `count` bytes at `eraseAt` (or inserts `insert` there) and fixes the payload length.
 inline std::vector<uint8_t> reframe(std::vector<uint8_t> bytes, size_t headerAt, uint8_t version, size_t eraseAt,
                                     size_t count, const std::vector<uint8_t>& insert = {}) {
-    bytes[headerAt + 3] = version;
-    uint32_t length = static_cast<uint32_t>(bytes[headerAt + 8]) | (static_cast<uint32_t>(bytes[headerAt + 9]) << 8) |
-                      (static_cast<uint32_t>(bytes[headerAt + 10]) << 16) |
-                      (static_cast<uint32_t>(bytes[headerAt + 11]) << 24);
+    bytes.at(headerAt + kClassVersionOffset) = version;
+    const uint32_t length = get32(bytes, headerAt + kLengthOffset) - static_cast<uint32_t>(count) +
+                            static_cast<uint32_t>(insert.size());
     bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt),
                 bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt + count));
     bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt), insert.begin(), insert.end());
-    length = length - static_cast<uint32_t>(count) + static_cast<uint32_t>(insert.size());
-    for (int i = 0; i < 4; ++i) bytes[headerAt + 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+    put32(bytes, headerAt + kLengthOffset, length);
     return bytes;
 }
 
