@@ -114,7 +114,7 @@ TEST(OtdrEventTableRowDeathTest, UserOverrideOnUnknownRowIsAProgrammingError) {
     EXPECT_DEATH(row.setUserOverride(true, EventType::connector), "_eventType != EVENT_TYPE_UNKNOWN");
 }
 
-TEST(OtdrEventTable, RoundTripsAndEveryPrefixFails) {
+TEST(OtdrEventTable, RoundTripsAUserOverrideAndSplitRatio) {
     FiberOtdrEventTable t = realisticTable();
     t.rows[3].setUserOverride(true, EventType::connector);
     t.rows[1].splitRatio = OtdrSplitterRatio::r1x32;
@@ -126,7 +126,6 @@ TEST(OtdrEventTable, RoundTripsAndEveryPrefixFails) {
     EXPECT_EQ(back.rows[3].eventType, EventType::reflection);
     EXPECT_EQ(back.rowCount(), 7u);
     EXPECT_EQ(back.eventCount(), 28u);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrEventTable>(bytes));
 }
 
 TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {

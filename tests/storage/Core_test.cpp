@@ -48,10 +48,6 @@ TEST(Core, VersionGatesForQuarnIdAndOrgId) {
         EXPECT_EQ(back.name, p.name);
         EXPECT_EQ(back.version, p.version);
     }
-    Core back;
-    auto bytes = bytesOf(p);
-    bytes[3] = 12;
-    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }
 
 // A name of 200 bytes is refused before writing (unwritableReason, encodeProject); one stored by someone

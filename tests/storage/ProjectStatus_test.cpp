@@ -50,13 +50,6 @@ TEST(ProjectStatus, CurrentWriterMatchesVersion3Layout) {
     EXPECT_EQ(kx::test::bytesOf(s), kx::test::statusBytesAtVersion(s, 3));
 }
 
-TEST(ProjectStatus, VersionFourIsTooNew) {
-    auto bytes = kx::test::statusBytesAtVersion(counts(), 3);
-    bytes[3] = 4;
-    Status s;
-    EXPECT_EQ(readInto(s, bytes), Marshal::versionTooNew);
-}
-
 TEST(ProjectStatus, JsonRoundTrip) {
     const Status s = counts();
     Status back;
