@@ -49,6 +49,17 @@ TEST(DisplayMeas, AccumulateMaxAndMin) {
     EXPECT_EQ(m.value.value, 1);
 }
 
+// A bound on one side and a bound on the other: the larger value decides the qualifier, whichever came first.
+TEST(DisplayMeas, MaxAndMinOfOppositeBoundsSwitchTheQualifier) {
+    DisplayMeas below(ones(3), DisplayType::lessThan);
+    below.accumulateMax(DisplayMeas(ones(2), DisplayType::greaterThan));
+    EXPECT_EQ(below.toString(), "> 3");
+
+    DisplayMeas above(ones(5), DisplayType::greaterThan);
+    above.accumulateMin(DisplayMeas(ones(7), DisplayType::lessThan));
+    EXPECT_EQ(above.toString(), "< 5");
+}
+
 TEST(DisplayMeas, WireFormRoundTripsAndRefusesNewerVersions) {
     const DisplayMeas d(ScaledInt::raw(-42, ScaledInt::tenths), DisplayType::lessThan);
     const auto bytes = bytesOf(d);

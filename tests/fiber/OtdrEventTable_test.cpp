@@ -217,6 +217,9 @@ TEST(OtdrEventTable, HiddenGroupsAndDistances) {
     EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(250.0f, ScaledInt::ones)), boost::optional<size_t>(1));
     EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(5000.0f, ScaledInt::ones)), boost::optional<size_t>(7));
     EXPECT_FALSE(t.lastRowAtOrBefore(ScaledInt(50.0f, ScaledInt::ones)).has_value());
+    // A distance exactly at a row's location includes that row from either side.
+    EXPECT_EQ(t.firstRowAtOrAfter(ScaledInt(300.0f, ScaledInt::ones)), boost::optional<size_t>(2));
+    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(300.0f, ScaledInt::ones)), boost::optional<size_t>(2));
 
     const FibDbus::OtdrSpan span(ScaledInt(150.0f, ScaledInt::ones), ScaledInt(650.0f, ScaledInt::ones));
     EXPECT_EQ(t.getSpanRows(span), std::make_pair(size_t{1}, size_t{5}));

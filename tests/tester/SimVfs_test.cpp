@@ -44,6 +44,22 @@ TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
     fs::remove_all(outside);
 }
 
+// A sibling whose name starts with the root's name is still outside it.
+TEST(SimVfs, SiblingSharingTheRootsNameAsPrefixIsOutside) {
+    const fs::path root = kx::test::freshFolder("vfsroot");
+    const fs::path evil = root.string() + "-evil";
+    fs::remove_all(evil);
+    fs::create_directories(evil);
+    fs::create_directory_symlink(evil, root / "next");
+    fs::create_symlink(evil / "secret", root / "file");
+    const SimVfs vfs(root);
+    EXPECT_FALSE(vfs.map("/next"));
+    EXPECT_FALSE(vfs.map("/next/secret"));
+    EXPECT_FALSE(vfs.map("/file"));
+    fs::remove_all(root);
+    fs::remove_all(evil);
+}
+
 TEST(SimVfs, RootMustBeAFolder) {
     EXPECT_THROW(SimVfs("/definitely/not/here"), std::runtime_error);
 }
