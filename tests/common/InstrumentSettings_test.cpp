@@ -7,6 +7,9 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
+using kx::test::kClassVersionOffset;
+using kx::test::kLengthOffset;
 
 namespace {
 InstrumentSettings edited() {
@@ -60,8 +63,8 @@ TEST(InstrumentSettings, Version1HasNoFinalBlock) {
     auto bytes = bytesOf(s);
     // Cut the kept block (1 + 3 + 4 + 1 + 1 bytes) and mark the data version 1.
     bytes.resize(bytes.size() - 10);
-    bytes[3] = 1;
-    bytes[8] = static_cast<uint8_t>(bytes.size() - 12);
+    bytes[kClassVersionOffset] = 1;
+    bytes[kLengthOffset] = static_cast<uint8_t>(bytes.size() - kHeaderBytes);
     InstrumentSettings back;
     back.kept = {1, "old", "old", 1, 1};
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);

@@ -12,10 +12,14 @@
 #include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
+#include "core/TestBytes.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using kx::test::kHeaderBytes;
+using kx::test::kClassVersionOffset;
+using kx::test::kTypeIdOffset;
 
 const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
                              0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
@@ -35,10 +39,10 @@ TEST(DatabaseVersion, GoldenTwentyBytes) {
     EXPECT_EQ(Kestrix::DatabaseVersion(3, 1, 2, 7), v);
 
     Bytes newer = kVersionBytes;
-    newer[3] = 2;
+    newer[kClassVersionOffset] = 2;
     EXPECT_EQ(Marshal::versionTooNew, readVersion(newer, v));
     Bytes other = kVersionBytes;
-    other[6] = 9;
+    other[kTypeIdOffset + 2] = 9;
     EXPECT_EQ(Marshal::invalidData, readVersion(other, v));
     for (size_t n = 1; n < kVersionBytes.size(); ++n)
         EXPECT_NE(Marshal::ok, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + static_cast<long>(n)), v))
@@ -92,7 +96,7 @@ Layout layoutOf(const Kestrix::DatabasePackageManifest& m) {
     Marshal::ByteStreamBuilder list;
     m.list.serialize(list);
     l.listAt = kx::test::manifestBytes(m).size() - static_cast<size_t>(list.size());
-    l.firstDescriptorAt = l.listAt + 12 + 4;
+    l.firstDescriptorAt = l.listAt + kHeaderBytes + 4;
     return l;
 }
 
@@ -168,7 +172,7 @@ TEST_F(ManifestFileTest, CodesZeroToFour) {
     EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("empty", PFile::buildContainer({})).c_str()));
 
     Bytes newer = kx::test::manifestBytes(m);
-    newer[12 + 3] = 2;
+    newer[kHeaderBytes + kClassVersionOffset] = 2;
     EXPECT_EQ(2u, Kestrix::getManifestFromPFile(&out, put("v2", kx::test::containerWith(101, newer)).c_str()));
 
     auto many = m;

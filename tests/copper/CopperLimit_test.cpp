@@ -16,6 +16,7 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
 
 namespace {
 std::string fullJson(const CopperLimit& l) { return Dump::toJsonString(l, Dump::DumpFlags{2}, true); }
@@ -189,7 +190,7 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocating) {
     CopperLimit one;
     one.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::IL, {1, 2, 3}));
     auto curve = bytesOf(one);
-    const size_t nPos = 12 + 2 + 4 + 1 + 2 + 1;  // header, name, count, version, type, info flag
+    const size_t nPos = kHeaderBytes + 2 + 4 + 1 + 2 + 1;  // header, name, count, version, type, info flag
     ASSERT_EQ(curve[nPos], 3);
     curve[nPos] = 200;
     EXPECT_EQ(readInto(back, curve), Marshal::readError);
@@ -202,14 +203,14 @@ TEST(CopperLimit, NewerCurveAndScalarVersionsAreRefused) {
     CopperLimit l;
     l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::IL, {1}));
     auto bytes = bytesOf(l);
-    bytes[12 + 2 + 4] = 2;
+    bytes[kHeaderBytes + 2 + 4] = 2;
     CopperLimit back;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 
     CopperLimit s;
     s.scalarLimits.push_back(kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(1, ScaledInt::ones)));
     bytes = bytesOf(s);
-    bytes[12 + 2 + 4 + 4] = 1;
+    bytes[kHeaderBytes + 2 + 4 + 4] = 1;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }
 

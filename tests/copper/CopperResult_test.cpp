@@ -12,8 +12,10 @@
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
 #include "serialization/JsonText.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
+using kx::test::kClassVersionOffset;
 
 namespace {
 
@@ -120,7 +122,7 @@ TEST(CopperResult, ReaderStatuses) {
               ResultReaderStatus::badData);
     // A body of a newer class version.
     auto newer = testBytes;
-    newer[3] = 7;
+    newer[kClassVersionOffset] = 7;
     CopperResult r3;
     EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {700, newer}}), r3),
               ResultReaderStatus::unsupportedVersion);

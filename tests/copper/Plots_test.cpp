@@ -14,6 +14,7 @@ using kx::test::samplePlot;
 using kx::test::bytesOf;
 using kx::test::everyPrefixFails;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
 
 namespace {
 
@@ -138,8 +139,8 @@ TEST(PlotsStream, EmptyPlotsAndComplexRawDataReadBack) {
 
     // A raw plot announcing more floats than there are bytes.
     auto evil = rawBytes;
-    evil[12 + 4 + 5] = 0xFF;
-    evil[12 + 4 + 6] = 0xFF;
+    evil[kHeaderBytes + 4 + 5] = 0xFF;
+    evil[kHeaderBytes + 4 + 6] = 0xFF;
     EXPECT_EQ(readInto(rawBack, evil), Marshal::readError);
 }
 

@@ -14,6 +14,8 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
+using kx::test::kLengthOffset;
 
 namespace {
 Wiremap straightThrough() {
@@ -152,7 +154,7 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
     EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
     EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
 
-    bytes[12 + 2 + 4 + 1 + 4] = 1;  // first artifact's version
+    bytes[kHeaderBytes + 2 + 4 + 1 + 4] = 1;  // first artifact's version
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 
     const Json::Value j = c.toJson(Dump::DumpFlags{})["CopperOutletConfig"];
@@ -166,7 +168,7 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
 
 TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
     auto bytes = bytesOf(outlet568());
-    bytes[8] = static_cast<uint8_t>(bytes[8] + 5);  // announce five more payload bytes
+    bytes[kLengthOffset] = static_cast<uint8_t>(bytes[kLengthOffset] + 5);  // announce five more payload bytes
     bytes.insert(bytes.end(), 5, 0xEE);
     Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     CopperOutletConfig back;

@@ -4,6 +4,7 @@
 #include "core/TestBytes.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
 
 TEST(FiberLimit, ConstructorFlagOrderAndDefaults) {
     const FiberLimit none;
@@ -84,7 +85,7 @@ TEST(FiberLimit, ImpossibleCountsFailBeforeAllocating) {
     l.name = "n";
     auto bytes = kx::test::bytesOf(l);
     // limitType, name (2+1), then the values count.
-    bytes[12 + 1 + 3] = 200;
+    bytes[kHeaderBytes + 1 + 3] = 200;
     FiberLimit back;
     EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
 }

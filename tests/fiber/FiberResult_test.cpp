@@ -13,6 +13,7 @@
 #include "serialization/SimpleFormatter.h"
 
 using namespace Kestrix;
+using kx::test::kClassVersionOffset;
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST(FiberResultFile, ReaderStatuses) {
     EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
 
     auto newer = summaryBytes(ResultType::FIBER);
-    newer[3] = 2;
+    newer[kClassVersionOffset] = 2;
     EXPECT_EQ(read(r, container({{200, newer}})), ResultReaderStatus::unsupportedVersion);
     auto broken = summaryBytes(ResultType::FIBER);
     broken[0] = 0;

@@ -6,6 +6,7 @@
 #include "serialization/ByteStreamBuilder.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
 
 TEST(ImageTest, RoundTripsAndEveryPrefixFails) {
     const FiberImageTest t = kx::test::imageTest();
@@ -63,7 +64,7 @@ TEST(ImageTest, BodyAndPictureTravelApart) {
 
 TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
     auto picture = kx::test::bytesOf(kx::test::fiberImage(16));
-    picture[12 + 3] = 0x7F;  // byte count near 2^31
+    picture[kHeaderBytes + 3] = 0x7F;  // byte count near 2^31
     FiberImage image;
     EXPECT_EQ(kx::test::readInto(image, picture), Marshal::readError);
 

@@ -8,6 +8,7 @@
 #include "serialization/LogSink.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
 
 TEST(FiberPower, WattsFromDbmAreCachedInTheChosenUnit) {
     FiberPower p(-20.0f, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
@@ -114,7 +115,7 @@ TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
     t.failWarningFlags = 0;
     const auto bytes = kx::test::bytesOf(t);
     const size_t celsiusSize = kx::test::bytesOf(t.celsius).size();
-    const auto v0 = kx::test::reframe(bytes, 0, 0, 12 + 8 + celsiusSize + 1, 1);
+    const auto v0 = kx::test::reframe(bytes, 0, 0, kHeaderBytes + 8 + celsiusSize + 1, 1);
     FiberLossLengthTest back;
     ASSERT_EQ(kx::test::readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.failWarningFlags, 4u);
@@ -179,7 +180,7 @@ TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
     s.numMpoConnectors = 6;
     const auto bytes = kx::test::bytesOf(s);
     // header, two empty strings, remote end, cable end, method, connector, bidirectional
-    const size_t at = 12 + 4 + 5;
+    const size_t at = kHeaderBytes + 4 + 5;
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 6),
               (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 }

@@ -11,6 +11,7 @@
 #include "fiber/OtdrBuilders.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
 namespace A = OtdrAnEventType;
 
 namespace {
@@ -24,7 +25,7 @@ FiberOtdrEventTable plainRows(size_t n) {
 }
 
 // Byte offset of the first row's hidden-group marker, displayed type, and of the first event.
-constexpr size_t kFirstRow = 12 + 2;
+constexpr size_t kFirstRow = kHeaderBytes + 2;
 constexpr size_t kMarkerInRow = 1 + 16 + 1 + 1 + 12;
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include "serialization/ByteStreamBuilder.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
+using kx::test::kClassVersionOffset;
 
 namespace {
 // Settings whose tail is known: two bend entries, one splitter.
@@ -19,7 +21,7 @@ FiberOtdrSettings knownSettings() {
     s.span = FibDbus::OtdrSpan(ScaledInt(200.0f, ScaledInt::tenths), ScaledInt(1900.0f, ScaledInt::tenths));
     return s;
 }
-constexpr size_t kSpanBytes = 12 + 2 * ScaledInt::kWireSize;
+constexpr size_t kSpanBytes = kHeaderBytes + 2 * ScaledInt::kWireSize;
 constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
 }  // namespace
 
@@ -66,7 +68,7 @@ TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
 
     // A newer class version is refused.
     auto newer = bytes;
-    newer[3] = 6;
+    newer[kClassVersionOffset] = 6;
     FiberOtdrSettings tooNew;
     EXPECT_EQ(kx::test::readInto(tooNew, newer), Marshal::versionTooNew);
 }

@@ -11,10 +11,11 @@
 #include "serialization/SimpleFormatter.h"
 
 using namespace Kestrix;
+using kx::test::kHeaderBytes;
 
 namespace {
 // Offsets inside a serialized FiberOtdrOverallResults.
-constexpr size_t kFailWarningsAt = 12 + 1 + 16 + 1 + 8 + 1 + 8 + 1 + 4;
+constexpr size_t kFailWarningsAt = kHeaderBytes + 1 + 16 + 1 + 8 + 1 + 8 + 1 + 4;
 constexpr size_t kModeAt = kFailWarningsAt + 4 + 4 + 8;
 
 std::string dumpText(const Dump::IDumpable& d) {
@@ -129,7 +130,7 @@ TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     FiberOtdrRawData raw;
     raw.bytes = {1, 2, 3};
     auto rawBytes = kx::test::bytesOf(raw);
-    rawBytes[12 + 3] = 0x7F;
+    rawBytes[kHeaderBytes + 3] = 0x7F;
     FiberOtdrRawData rawBack;
     EXPECT_EQ(kx::test::readInto(rawBack, rawBytes), Marshal::readError);
 }

@@ -11,6 +11,7 @@ using namespace Project;
 using kx::test::bytesOf;
 using kx::test::put32;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
 
 TEST(Core, BytesRoundTrip) {
     const Core p = kx::test::sampleProject();
@@ -87,7 +88,7 @@ TEST(Core, EvilCountsFailWithoutAllocating) {
     const Core p = kx::test::sampleProject();
     auto bytes = bytesOf(p);
     // operatorName's count (after the header and name) set to 4 GiB: refused by the core's limit.
-    put32(bytes, 12 + 4 + p.name.size() + 1, 0xFFFFFFFF);
+    put32(bytes, kHeaderBytes + 4 + p.name.size() + 1, 0xFFFFFFFF);
     Core back;
     EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
 }

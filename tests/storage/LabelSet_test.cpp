@@ -12,6 +12,7 @@ using namespace Project;
 using kx::test::bytesOf;
 using kx::test::put32;
 using kx::test::readInto;
+using kx::test::kHeaderBytes;
 
 TEST(LabelSet, NumberOfTestsCountsKindsOfTest) {
     SequentialLabelSet s;
@@ -189,8 +190,8 @@ TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
 
     auto bytes = bytesOf(p.cursors);
     // Second cursor's nextLabel count made huge: the read fails without allocating, and the list is empty.
-    const size_t second = 12 + 2 + bytesOf(*p.cursors.items[0]).size();
-    put32(bytes, second + 12 + 16, 0x7FFFFFFF);
+    const size_t second = kHeaderBytes + 2 + bytesOf(*p.cursors.items[0]).size();
+    put32(bytes, second + kHeaderBytes + 16, 0x7FFFFFFF);
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }

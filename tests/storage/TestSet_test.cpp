@@ -16,6 +16,7 @@ using Kestrix::TestType;
 using kx::test::bytesOf;
 using kx::test::put32;
 using kx::test::readInto;
+using kx::test::kClassVersionOffset;
 
 TEST(ModuleKind, Ranges) {
     struct Case {
@@ -250,7 +251,7 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
     t.settings.fiberLimit = "Limite \xC0";
     auto bytes = bytesOf(t);
     for (uint8_t version : {0, 1, 2, 4}) {
-        bytes[3] = version;
+        bytes[kClassVersionOffset] = version;
         OtdrTestSet back;
         ASSERT_EQ(readInto(back, bytes), Marshal::ok);
         if (version < 2) {
@@ -260,7 +261,7 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
             EXPECT_EQ(back.settings.fiberName, t.settings.fiberName);
         }
     }
-    bytes[3] = 5;
+    bytes[kClassVersionOffset] = 5;
     OtdrTestSet back;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }

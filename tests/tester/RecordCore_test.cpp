@@ -15,6 +15,7 @@
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
+using kx::test::kClassVersionOffset;
 namespace fs = std::filesystem;
 
 namespace {
@@ -148,7 +149,7 @@ TEST(TestRecord, SettingBytesNamesTheRecordAndForgetsTheOldResult) {
 TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
     auto summary = kx::test::bytesOf(kx::test::fiberSummary());
     auto test = kx::test::bytesOf(kx::test::lossLengthTest());
-    test[3] = 0xFF;  // class version
+    test[kClassVersionOffset] = 0xFF;
     TestRecordTarvel r(container({{200, summary}, {321, test}}));
     EXPECT_EQ(r.GetMediaType(), kMediaFiber);
     EXPECT_FALSE(r.LastRecTooNew());
@@ -162,7 +163,7 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
     EXPECT_TRUE(TestRecordTarvel::LoadSummary(&s, r.SerializedResult()));
 
     // A newer summary is seen already when the media type is read.
-    summary[3] = 0xFF;
+    summary[kClassVersionOffset] = 0xFF;
     TestRecordTarvel s2(container({{200, summary}}));
     EXPECT_EQ(s2.GetMediaType(), kMediaUnknown);
     EXPECT_TRUE(s2.LastRecTooNew());
