@@ -31,7 +31,7 @@ Marshal::StreamOpStatus readCurve(const std::vector<uint8_t>& bytes, std::vector
 }
 }  // namespace
 
-TEST(CurveCodec, PacksTheDocumentedExample) {
+TEST(CurveCodec, PacksSmallStepsInOneByteAndALargeJumpEscaped) {
     const std::vector<int16_t> samples = {0, 5, 300, 299};
     const std::vector<uint8_t> packed = packCurve(samples);
     EXPECT_EQ(packed, (std::vector<uint8_t>{0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF}));
