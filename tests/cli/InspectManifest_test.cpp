@@ -13,6 +13,7 @@
 #include "common/ResultEnvelope.h"
 #include "core/ManifestSamples.h"
 #include "serialization/ByteStreamBuilder.h"
+#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
@@ -80,10 +81,7 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
 class ManifestCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* env = std::getenv("KESTRIX_TEST_TMP");
-        dir = (env ? std::filesystem::path(env) : std::filesystem::temp_directory_path()) /
-              ("manifest_cli_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        dir = kx::test::freshFolder("manifest-cli");
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::filesystem::path dir;

@@ -12,16 +12,12 @@
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
 #include "storage/ProjectSetupFile.h"
+#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
 namespace {
-std::string tempPath(const std::string& name) {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path p = dir ? dir : std::filesystem::temp_directory_path().string();
-    std::filesystem::create_directories(p);
-    return (p / ("storage_cli_" + name)).string();
-}
+std::string tempPath(const std::string& name) { return (kx::test::freshFolder("storage-cli") / name).string(); }
 
 std::string show(const std::string& path, bool json) {
     std::ostringstream out;

@@ -13,6 +13,7 @@
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
 #include "core/TestBytes.h"
+#include "core/TestFiles.h"
 
 namespace {
 
@@ -147,10 +148,7 @@ TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
 class ManifestFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* env = std::getenv("KESTRIX_TEST_TMP");
-        dir = (env ? std::filesystem::path(env) : std::filesystem::temp_directory_path()) /
-              ("manifest_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        dir = kx::test::freshFolder("manifest");
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string put(const std::string& name, const Bytes& bytes) {

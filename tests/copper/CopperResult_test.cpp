@@ -13,6 +13,7 @@
 #include "copper/CopperResultWriter.h"
 #include "serialization/JsonText.h"
 #include "core/TestBytes.h"
+#include "core/TestFiles.h"
 
 using namespace Kestrix;
 using kx::test::kClassVersionOffset;
@@ -41,13 +42,7 @@ ResultReaderStatus readBytes(const std::vector<uint8_t>& bytes, CopperResult& ou
     return CopperResultReader::readResult(out, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-std::string tempPath(const char* name) {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    std::string base = dir ? dir : "/tmp";
-    std::string cmd = "mkdir -p '" + base + "'";
-    if (std::system(cmd.c_str()) != 0) return "/tmp/" + std::string(name);
-    return base + "/" + name;
-}
+std::string tempPath(const char* name) { return (kx::test::freshFolder("copper-result") / name).string(); }
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path);

@@ -11,6 +11,7 @@
 #include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/SimpleFormatter.h"
+#include "core/TestFiles.h"
 
 using namespace Kestrix;
 using kx::test::kClassVersionOffset;
@@ -250,11 +251,7 @@ TEST(FiberRawCsv, StatusCodes) {
     EXPECT_EQ(static_cast<int32_t>(FiberRawCsvStatus::unsupportedImageFormat), 1);
     EXPECT_TRUE(out.str().empty());
 
-    const char* tmp = std::getenv("KESTRIX_TEST_TMP");
-    const std::string dir = tmp ? tmp : "/tmp";
-    std::string cmd = "mkdir -p '" + dir + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string path = dir + "/fiber-raw.csv";
+    const std::string path = (kx::test::freshFolder("fiber-result") / "fiber-raw.csv").string();
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;
     ASSERT_EQ(fiberToRawCsv(path, r), FiberRawCsvStatus::written);
     std::ifstream in(path);

@@ -10,6 +10,7 @@
 #include "fiber/OtdrBuilders.h"
 #include "fiber/SorFiles.h"
 #include "fiber/SorWriter.h"
+#include "core/TestFiles.h"
 
 using namespace Kestrix;
 using kx::test::readSorFile;
@@ -236,10 +237,7 @@ TEST(Sor, MissingPartsStillMakeAWholeFile) {
 }
 
 TEST(Sor, FilesAreWrittenWholeOrNotAtAll) {
-    const char* env = std::getenv("KESTRIX_TEST_TMP");
-    const std::filesystem::path dir = std::filesystem::path(env ? env : "/tmp") / "sor_files";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = kx::test::freshFolder("sor-files");
     const auto count = [&] {
         return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
     };

@@ -18,19 +18,14 @@
 #include "tester/report/PlotDrawing.h"
 #include "tester/report/RecordPlots.h"
 #include "tester/RecordFixtures.h"
+#include "core/TestFiles.h"
 
 namespace {
 
 using namespace Kestrix::Report;
 namespace fs = std::filesystem;
 
-fs::path tempDir(const std::string& name) {
-    const char* base = std::getenv("KESTRIX_TEST_TMP");
-    fs::path dir = fs::path(base ? base : fs::temp_directory_path().string()) / ("report-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path tempDir(const std::string& name) { return kx::test::freshFolder("report-" + name); }
 
 struct Bytes {
     const std::vector<uint8_t>* b;

@@ -9,16 +9,12 @@
 
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
+#include "core/TestFiles.h"
 
 using namespace Project;
 
 namespace {
-std::string tempPath(const std::string& name) {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path p = dir ? dir : std::filesystem::temp_directory_path().string();
-    std::filesystem::create_directories(p);
-    return (p / ("project_" + name)).string();
-}
+std::string tempPath(const std::string& name) { return (kx::test::freshFolder("project") / name).string(); }
 }  // namespace
 
 TEST(ProjectSetupFile, BlobAndDatabaseReadBack) {

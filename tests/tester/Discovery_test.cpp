@@ -56,8 +56,8 @@ struct FakeLink {
 class DiscoveryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        rootA = kx::test::freshDir("discA");
-        rootB = kx::test::freshDir("discB");
+        rootA = kx::test::freshFolder("discA");
+        rootB = kx::test::freshFolder("discB");
         Kestrix::Sim::SysinfoOptions b;
         b.model = "Ombrel2";
         b.serialNumber = "KX2000002";

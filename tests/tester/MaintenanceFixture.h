@@ -22,7 +22,7 @@ protected:
     }
 
     Kestrix::Tester::TarvelCom& start(Kestrix::Sim::SysinfoOptions sysinfo = {}) {
-        root = freshDir("maint");
+        root = kx::test::freshFolder("maint");
         for (const char* d : {"tmp", "var/log"})
             fs::create_directories(root / d);
         Kestrix::Sim::SimOptions o;

@@ -12,6 +12,7 @@
 #include "fiber/FiberResult.h"
 #include "core/TestBytes.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "core/TestFiles.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -32,12 +33,7 @@ std::vector<uint8_t> container(const std::vector<std::pair<uint16_t, std::vector
     return PFile::buildContainer(ptrs);
 }
 
-fs::path tempDir() {
-    const char* env = std::getenv("KESTRIX_TEST_TMP");
-    fs::path dir = fs::path(env != nullptr ? env : fs::temp_directory_path().string()) / "record-core";
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path tempDir() { return kx::test::freshFolder("record-core"); }
 
 // Every query a host may make; none may crash whatever the bytes.
 void askEverything(TestRecordTarvel& r) {

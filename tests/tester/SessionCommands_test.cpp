@@ -159,7 +159,7 @@ TEST_F(TesterLinkTest, TarvelComForwards) {
     EXPECT_TRUE(t.Mkdir("/tmp/d"));
     EXPECT_FALSE(t.WriteFileToTester("", ""));
     EXPECT_FALSE(t.ReadFileFromTester("", ""));
-    auto local = kx::test::freshDir("tarvel");
+    auto local = kx::test::freshFolder("tarvel");
     kx::test::writeHostFile(local / "up.bin", kx::test::randomBytes(5000, 4));
     EXPECT_TRUE(t.WriteFileToTester((local / "up.bin").string(), "/tmp/d/up.bin"));
     EXPECT_TRUE(t.ReadFileFromTester("/tmp/d/up.bin", (local / "down.bin").string()));

@@ -214,7 +214,7 @@ TEST(CodePage, LenientUtf8) {
 
 class ProjectFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = kx::test::freshDir("project-file"); }
+    void SetUp() override { dir = kx::test::freshFolder("project-file"); }
     void TearDown() override { fs::remove_all(dir); }
     fs::path dir;
 };

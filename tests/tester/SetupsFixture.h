@@ -17,7 +17,7 @@ protected:
     }
 
     void start(Kestrix::Sim::SysinfoOptions sysinfo) {
-        root = freshDir("setups");
+        root = kx::test::freshFolder("setups");
         sim = startSim(root, std::move(sysinfo));
         com = std::make_unique<Kestrix::Tester::TarvelCom>();
         com->setPingFactory(loopbackPing());

@@ -25,7 +25,7 @@ Project::Core projectNamed(const std::string& name, bool customLimit = false) {
 }
 
 std::vector<uint8_t> setupFile(const Project::Core& p) {
-    const fs::path path = kx::test::freshDir("setup-file") / "p.sql";
+    const fs::path path = kx::test::freshFolder("setup-file") / "p.sql";
     std::string error;
     std::vector<uint8_t> encoded;
     EXPECT_TRUE(Project::encodeProject(p, encoded, error)) << error;

@@ -15,7 +15,7 @@ namespace {
 
 class SqliteTblTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = kx::test::freshDir("sqlite"); }
+    void SetUp() override { dir = kx::test::freshFolder("sqlite"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string path(const char* name) const { return (dir / name).string(); }
     std::filesystem::path dir;

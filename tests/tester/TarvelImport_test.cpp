@@ -126,7 +126,7 @@ TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
 TEST_F(TarvelImportTest, DatabasesGoToAPrivateFolderThatIsRemoved) {
     master(kx::test::insertProject("P", "p", "1", ""));
     project("p", {row(1, "X", "x.result")});
-    const fs::path tmp = kx::test::freshDir("tmpdir");
+    const fs::path tmp = kx::test::freshFolder("tmpdir");
     const char* old = std::getenv("TMPDIR");
     std::string saved = old ? old : "";
     ::setenv("TMPDIR", tmp.c_str(), 1);
