@@ -14,22 +14,13 @@
 #include "serialization/JsonText.h"
 #include "core/TestBytes.h"
 #include "core/TestFiles.h"
+#include "core/Containers.h"
 
 using namespace Kestrix;
 using kx::test::kClassVersionOffset;
+using kx::test::containerOf;
 
 namespace {
-
-std::vector<uint8_t> containerOf(std::vector<std::pair<uint16_t, std::vector<uint8_t>>> sections) {
-    std::vector<std::unique_ptr<PFile::Section>> owned;
-    std::vector<PFile::Section*> ptrs;
-    for (auto& [type, bytes] : sections) {
-        owned.push_back(std::make_unique<PFile::Section>());
-        owned.back()->setCopy(type, 1, PFile::SECTION_FLAG_COMPRESSED, bytes, 1);
-        ptrs.push_back(owned.back().get());
-    }
-    return PFile::buildContainer(ptrs);
-}
 
 ResultSummary summaryOf(ResultType type) {
     ResultSummary s;

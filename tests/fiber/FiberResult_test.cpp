@@ -12,9 +12,11 @@
 #include "fiber/OtdrBuilders.h"
 #include "serialization/SimpleFormatter.h"
 #include "core/TestFiles.h"
+#include "core/Containers.h"
 
 using namespace Kestrix;
 using kx::test::kClassVersionOffset;
+using kx::test::containerOf;
 
 namespace {
 
@@ -26,18 +28,6 @@ std::vector<uint8_t> write(const FiberResult& r) {
 
 ResultReaderStatus read(FiberResult& r, const std::vector<uint8_t>& bytes) {
     return FiberResultReader::readResult(r, bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
-// A container of raw sections (type, payload) without going through the writer.
-std::vector<uint8_t> container(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& sections) {
-    std::vector<std::unique_ptr<PFile::Section>> owned;
-    std::vector<PFile::Section*> ptrs;
-    for (const auto& [type, payload] : sections) {
-        owned.push_back(std::make_unique<PFile::Section>());
-        owned.back()->setCopy(type, 1, PFile::SECTION_FLAG_COMPRESSED, payload, 1);
-        ptrs.push_back(owned.back().get());
-    }
-    return PFile::buildContainer(ptrs);
 }
 
 std::vector<uint8_t> summaryBytes(ResultType type) {
@@ -105,23 +95,23 @@ TEST(FiberResultFile, SectionsUseTheTableOfTypes) {
 
 TEST(FiberResultFile, ReaderStatuses) {
     FiberResult r;
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
     EXPECT_TRUE(r.tests.empty());
 
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
 
     auto newer = summaryBytes(ResultType::FIBER);
     newer[kClassVersionOffset] = 2;
-    EXPECT_EQ(read(r, container({{200, newer}})), ResultReaderStatus::unsupportedVersion);
+    EXPECT_EQ(read(r, containerOf({{200, newer}})), ResultReaderStatus::unsupportedVersion);
     auto broken = summaryBytes(ResultType::FIBER);
     broken[0] = 0;
-    EXPECT_EQ(read(r, container({{200, broken}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, broken}})), ResultReaderStatus::badData);
 
     const auto ll = kx::test::bytesOf(kx::test::lossLengthTest());
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
     // A loss/length test in a power meter section is the wrong object.
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
 
     const auto file = kx::test::lossLengthResultFile();
     const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
@@ -144,7 +134,7 @@ TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType
     const auto body = kx::test::bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
     const auto plots = kx::test::bytesOf(t.plots);
     FiberResult r;
-    ASSERT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
+    ASSERT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
               ResultReaderStatus::success);
     ASSERT_EQ(r.tests.size(), 1u);
     EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*r.tests[0]).plots.plotCount(), 4u);

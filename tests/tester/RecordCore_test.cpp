@@ -13,25 +13,15 @@
 #include "core/TestBytes.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "core/TestFiles.h"
+#include "core/Containers.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
 using kx::test::kClassVersionOffset;
+using kx::test::containerOf;
 namespace fs = std::filesystem;
 
 namespace {
-
-// A container of uncompressed sections (type, payload), bypassing the writers.
-std::vector<uint8_t> container(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& sections) {
-    std::vector<std::unique_ptr<PFile::Section>> owned;
-    std::vector<PFile::Section*> ptrs;
-    for (const auto& [type, payload] : sections) {
-        owned.push_back(std::make_unique<PFile::Section>());
-        owned.back()->setCopy(type, 1, PFile::SECTION_FLAG_COMPRESSED, payload, 1);
-        ptrs.push_back(owned.back().get());
-    }
-    return PFile::buildContainer(ptrs);
-}
 
 fs::path tempDir() { return kx::test::freshFolder("record-core"); }
 
@@ -146,7 +136,7 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
     auto summary = kx::test::bytesOf(kx::test::fiberSummary());
     auto test = kx::test::bytesOf(kx::test::lossLengthTest());
     test[kClassVersionOffset] = 0xFF;
-    TestRecordTarvel r(container({{200, summary}, {321, test}}));
+    TestRecordTarvel r(containerOf({{200, summary}, {321, test}}));
     EXPECT_EQ(r.GetMediaType(), kMediaFiber);
     EXPECT_FALSE(r.LastRecTooNew());
     EXPECT_EQ(r.GetFiberResult(), nullptr);
@@ -160,7 +150,7 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
 
     // A newer summary is seen already when the media type is read.
     summary[kClassVersionOffset] = 0xFF;
-    TestRecordTarvel s2(container({{200, summary}}));
+    TestRecordTarvel s2(containerOf({{200, summary}}));
     EXPECT_EQ(s2.GetMediaType(), kMediaUnknown);
     EXPECT_TRUE(s2.LastRecTooNew());
 }
