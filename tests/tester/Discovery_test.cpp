@@ -73,6 +73,12 @@ protected:
         fs::remove_all(rootA);
         fs::remove_all(rootB);
     }
+    // Both simulators on the link, the first one with `faultsOfA`.
+    void linkBoth(FakeLink& link, const Kestrix::Sim::SimFaults& faultsOfA = {}) {
+        link.testers["169.254.222.2"] = simA->address();
+        link.testers["169.254.222.10"] = simB->address();
+        simA->setFaults(faultsOfA);
+    }
     fs::path rootA, rootB;
     std::unique_ptr<Kestrix::Sim::TesterSim> simA, simB;
 };
@@ -115,8 +121,7 @@ TEST_F(DiscoveryTest, OneTesterStaysConnected) {
 
 TEST_F(DiscoveryTest, TwoTestersAreReportedAndNeitherStaysOpen) {
     FakeLink link;
-    link.testers["169.254.222.2"] = simA->address();
-    link.testers["169.254.222.10"] = simB->address();
+    linkBoth(link);
     KestrixCom c;
     link.install(c);
     auto found = c.FindAttachedTesters();
@@ -165,14 +170,10 @@ TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
 }
 
 TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
+    Kestrix::Sim::SimFaults refuse;
+    refuse.refuseLogin = true;
     FakeLink link;
-    link.testers["169.254.222.2"] = simA->address();
-    link.testers["169.254.222.10"] = simB->address();
-    simA->setFaults([] {
-        Kestrix::Sim::SimFaults f;
-        f.refuseLogin = true;
-        return f;
-    }());
+    linkBoth(link, refuse);
     KestrixCom c;
     link.install(c);
     EXPECT_FALSE(c.FindAttachedTesters());
@@ -180,14 +181,10 @@ TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
 }
 
 TEST_F(DiscoveryTest, AnUnreadableTesterIsSkipped) {
+    Kestrix::Sim::SimFaults garbage;
+    garbage.garbageSysinfo = true;
     FakeLink link;
-    link.testers["169.254.222.2"] = simA->address();
-    link.testers["169.254.222.10"] = simB->address();
-    simA->setFaults([] {
-        Kestrix::Sim::SimFaults f;
-        f.garbageSysinfo = true;
-        return f;
-    }());
+    linkBoth(link, garbage);
     KestrixCom c;
     link.install(c);
     auto found = c.FindAttachedTesters();
