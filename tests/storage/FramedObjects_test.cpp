@@ -15,6 +15,10 @@
 #include "fiber/FiberBuilders.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/ByteStreamCounter.h"
+#include "common/EquipmentInformation.h"
+#include "storage/CopperTestSet.h"
+#include "storage/LossLengthTestSet.h"
+#include "storage/OtdrTestSet.h"
 #include "storage/ProjectBuilders.h"
 #include "storage/ProjectStatus.h"
 
@@ -66,6 +70,19 @@ Project::Status sampleStatus() {
     s.numFailedTests = 4;
     s.lastSync = 77;
     return s;
+}
+
+Project::OtdrTestSet otdrTestSet() {
+    Project::OtdrTestSet t;
+    t.settings.fiberName = "OS2 Singlemode";
+    t.settings.fiberLimit = "Span 2 km";
+    return t;
+}
+
+EquipmentInformation equipment() {
+    EquipmentInformation e;
+    e.modelSerialNumber = "SN-4711";
+    return e;
 }
 
 // Every proper prefix is read once, so the copper objects are cut down to a few short plots.
@@ -125,6 +142,13 @@ const std::vector<Framed>& table() {
         framed<DatabasePackageManifest>("DatabasePackageManifest", 0x0051, 0x0009, 1, sampleManifest),
         framed<Project::Core>("ProjectCore", 0x0091, 0x000A, 11, sampleProject),
         framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, sampleStatus),
+        framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, otdrTestSet),
+        framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, [] { return Project::ImageTestSet{}; }),
+        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2, [] { return Project::CopperTestSet{}; }),
+        framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
+                                           [] { return Project::LossLengthTestSet{}; }),
+        framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
+        framed<ResultSummary>("ResultSummary", 0x0051, 0x0001, 1, [] { return fiberSummary(); }),
     };
     return all;
 }
