@@ -37,12 +37,6 @@ FiberTestSummary sample() {
 
 }  // namespace
 
-TEST(FiberTestSummary, RoundTrips) {
-    FiberTestSummary back;
-    ASSERT_EQ(kx::test::readInto(back, kx::test::bytesOf(sample())), Marshal::ok);
-    EXPECT_EQ(back, sample());
-}
-
 TEST(FiberTestSummary, JsonKeysAndTexts) {
     const Json::Value j = sample().toJson(Dump::DumpFlags{1});
     EXPECT_EQ(j["_className"].asString(), "FiberTestSummary");

@@ -8,17 +8,6 @@
 using namespace Kestrix;
 using kx::test::kHeaderBytes;
 
-TEST(ImageTest, RoundTripsAndEveryPrefixFails) {
-    const FiberImageTest t = kx::test::imageTest();
-    FiberImageTest small = t;
-    small.image = kx::test::fiberImage(16);
-    const auto bytes = kx::test::bytesOf(small);
-    FiberImageTest back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back.image, small.image);
-    EXPECT_EQ(back.featureObjects, small.featureObjects);
-}
-
 TEST(ImageTest, Version2EndsAfterThePicture) {
     FiberImageTest t = kx::test::imageTest();
     auto bytes = kx::test::bytesOf(t);

@@ -99,16 +99,6 @@ TEST(FiberLossLengthTest, PatchCordsAndCopiesOfFiberAndLimit) {
     EXPECT_EQ(t.testKind(), FiberTest::Kind::lossLength);
 }
 
-TEST(FiberLossLengthTest, RoundTrips) {
-    const FiberLossLengthTest t = kx::test::lossLengthTest();
-    FiberLossLengthTest back;
-    ASSERT_EQ(kx::test::readInto(back, kx::test::bytesOf(t)), Marshal::ok);
-    EXPECT_EQ(back.summary, t.summary);
-    EXPECT_EQ(back.fiber, t.fiber);
-    EXPECT_EQ(back.limit, t.limit);
-    EXPECT_EQ(back.settings, t.settings);
-}
-
 TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
     FiberLossLengthTest t = kx::test::lossLengthTest();
     t.warningFlags = 4;
