@@ -103,16 +103,6 @@ TEST(InstrumentSettings, EvilAddressLengthFailsWithoutAllocating) {
     }
 }
 
-TEST(InstrumentSettings, TruncationSweep) {
-    const auto bytes = bytesOf(edited());
-    for (size_t n = 1; n < bytes.size(); ++n) {
-        InstrumentSettings back;
-        EXPECT_NE(readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(n))),
-                  Marshal::ok)
-            << n;
-    }
-}
-
 TEST(InstrumentSettings, JsonRoundTripAndTexts) {
     const InstrumentSettings s = edited();
     const Json::Value j = s.toJson({2});

@@ -69,7 +69,7 @@ Marshal::StreamOpStatus readManifest(const Bytes& b, Kestrix::DatabasePackageMan
     return m.deserialize(r);
 }
 
-TEST(Manifest, RoundTripAndTruncationSweep) {
+TEST(Manifest, RoundTrip) {
     const auto m = kx::test::sampleManifest();
     const Bytes b = kx::test::manifestBytes(m);
     Kestrix::DatabasePackageManifest back;
@@ -77,11 +77,6 @@ TEST(Manifest, RoundTripAndTruncationSweep) {
     EXPECT_EQ(Dump::toJsonString(m, {}, false), Dump::toJsonString(back, {}, false));
     ASSERT_EQ(2u, back.list.descriptors.size());
     EXPECT_EQ("/opt/db/cables.db", back.list.descriptors[1].filePath);
-
-    for (size_t n = 0; n < b.size(); ++n) {
-        Kestrix::DatabasePackageManifest cut;
-        EXPECT_NE(Marshal::ok, readManifest(Bytes(b.begin(), b.begin() + static_cast<long>(n)), cut)) << n;
-    }
 }
 
 // Offsets inside the sample manifest's bytes, found from the serialized form of its parts.

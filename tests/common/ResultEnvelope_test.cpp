@@ -62,11 +62,6 @@ TEST(ResultSummary, RoundTripsAndShowsDetailOnlyAtLevelTwo) {
     EXPECT_EQ(full["headroom"].asString(), "N/A");
     EXPECT_EQ(full["numFailTests"].asInt(), 1);
     EXPECT_FALSE(full["timeStamp"].asString().empty());
-
-    for (size_t n = 1; n < bytes.size(); ++n) {
-        Marshal::ByteStreamReader cut(bytes.data(), static_cast<uint32_t>(n));
-        EXPECT_NE(back.deserialize(cut), Marshal::ok) << "prefix " << n;
-    }
 }
 
 TEST(EquipmentInformation, OlderVersionsLeaveLaterFieldsCleared) {

@@ -75,15 +75,6 @@ TEST(Core, FromJsonRefusesATextThatCouldNotBeWrittenBack) {
     EXPECT_NE(back.unwritableReason(), "");
 }
 
-TEST(Core, TruncationSweepFailsCleanly) {
-    const auto bytes = bytesOf(kx::test::sampleProject());
-    for (size_t n = 0; n < bytes.size(); ++n) {
-        std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
-        Core back;
-        EXPECT_NE(readInto(back, prefix), Marshal::ok) << n;
-    }
-}
-
 TEST(Core, EvilCountsFailWithoutAllocating) {
     const Core p = kx::test::sampleProject();
     auto bytes = bytesOf(p);

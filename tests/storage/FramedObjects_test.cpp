@@ -21,6 +21,7 @@
 #include "storage/OtdrTestSet.h"
 #include "storage/ProjectBuilders.h"
 #include "storage/ProjectStatus.h"
+#include "trace/ChannelTable.h"
 
 using namespace Kestrix;
 using kx::test::bytesOf;
@@ -83,6 +84,13 @@ EquipmentInformation equipment() {
     EquipmentInformation e;
     e.modelSerialNumber = "SN-4711";
     return e;
+}
+
+ChannelTable channels() {
+    ChannelTable t;
+    t.channels.emplace_back("io", TraceLevel::error | TraceLevel::warning);
+    t.channels.emplace_back("session", TraceLevel::info);
+    return t;
 }
 
 // Every proper prefix is read once, so the copper objects are cut down to a few short plots.
@@ -148,6 +156,7 @@ const std::vector<Framed>& table() {
         framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
                                            [] { return Project::LossLengthTestSet{}; }),
         framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
+        framed<ChannelTable>("ChannelTable", 0x0091, 0x0001, 1, channels),
         framed<ResultSummary>("ResultSummary", 0x0051, 0x0001, 1, [] { return fiberSummary(); }),
     };
     return all;
