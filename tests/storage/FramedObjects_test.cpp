@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/EquipmentInformation.h"
 #include "copper/CopperBuilders.h"
 #include "copper/LimitBuilders.h"
 #include "core/ManifestSamples.h"
@@ -15,7 +16,6 @@
 #include "fiber/FiberBuilders.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/ByteStreamCounter.h"
-#include "common/EquipmentInformation.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
 #include "storage/OtdrTestSet.h"

@@ -13,7 +13,6 @@ namespace kx::test {
 // Where the fields of a framed object's 12-byte header sit (magic, header version, class version, type id,
 // payload length), so that tests name the byte they corrupt.
 inline constexpr size_t kHeaderBytes = Marshal::Header::kSize;
-inline constexpr size_t kHeaderVersionOffset = 2;
 inline constexpr size_t kClassVersionOffset = 3;
 inline constexpr size_t kTypeIdOffset = 4;
 inline constexpr size_t kLengthOffset = 8;
