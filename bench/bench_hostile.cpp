@@ -16,7 +16,7 @@ using Kestrix::EventType;
 
 // 0xFFFF rows of which four in five go (echoes, earlier weak or out-of-range rows), 0xFFFF events.
 void BM_EventMapMostRowsRemoved(benchmark::State& state) {
-    const auto table = kx::build::hostileEventTable(
+    const auto table = kx::test::hostileEventTable(
         {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false);
     for (auto _ : state) benchmark::DoNotOptimize(table.createEventMap());
 }
@@ -24,13 +24,13 @@ BENCHMARK(BM_EventMapMostRowsRemoved)->Unit(benchmark::kMillisecond);
 
 // 0xFFFF rows at one location folded into one, 0xFFFF events.
 void BM_PrepareBidiOneLocation(benchmark::State& state) {
-    const auto table = kx::build::hostileEventTable({EventType::splice}, true);
+    const auto table = kx::test::hostileEventTable({EventType::splice}, true);
     for (auto _ : state) benchmark::DoNotOptimize(Kestrix::prepareBidiTable(table));
 }
 BENCHMARK(BM_PrepareBidiOneLocation)->Unit(benchmark::kMillisecond);
 
 void BM_EventTableJson(benchmark::State& state) {
-    const auto table = kx::build::hostileEventTable({EventType::splice}, false);
+    const auto table = kx::test::hostileEventTable({EventType::splice}, false);
     for (auto _ : state) benchmark::DoNotOptimize(table.toJson(Dump::DumpFlags{1}));
 }
 BENCHMARK(BM_EventTableJson)->Unit(benchmark::kMillisecond);

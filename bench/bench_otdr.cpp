@@ -14,8 +14,8 @@ constexpr uint32_t kSamples = 65536;
 void BM_ReadOtdrResultFile(benchmark::State& state) {
     // One OTDR test (end 1) with four traces, written by the fiber result writer.
     Kestrix::FiberResult result;
-    result.summary = kx::build::otdrResult(1).summary;
-    result.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::build::otdrTest(Kestrix::CableEnd::end1, kSamples)));
+    result.summary = kx::test::otdrResult(1).summary;
+    result.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTest(Kestrix::CableEnd::end1, kSamples)));
     std::vector<uint8_t> file;
     if (Kestrix::FiberResultWriter::writeResult(result, file) != Kestrix::ResultWriterStatus::success) {
         state.SkipWithError("writing the result failed");
@@ -32,7 +32,7 @@ void BM_ReadOtdrResultFile(benchmark::State& state) {
 BENCHMARK(BM_ReadOtdrResultFile)->Unit(benchmark::kMillisecond);
 
 void BM_DeserializeOtdrSections(benchmark::State& state) {
-    const Kestrix::FiberOtdrTest t = kx::build::otdrTest(Kestrix::CableEnd::end1, kSamples);
+    const Kestrix::FiberOtdrTest t = kx::test::otdrTest(Kestrix::CableEnd::end1, kSamples);
     std::vector<uint8_t> bytes = Kestrix::serializeToBytes(Kestrix::FiberOtdrTestBodyRef(t));
     const auto plots = Kestrix::serializeToBytes(t.plots);
     const auto raw = Kestrix::serializeToBytes(t.rawData);
@@ -51,8 +51,8 @@ void BM_DeserializeOtdrSections(benchmark::State& state) {
 BENCHMARK(BM_DeserializeOtdrSections)->Unit(benchmark::kMillisecond);
 
 void BM_CreateBidiTest100Rows(benchmark::State& state) {
-    const Kestrix::FiberOtdrTest end1 = kx::build::otdrTestWithRows(Kestrix::CableEnd::end1, 100, 16);
-    const Kestrix::FiberOtdrTest end2 = kx::build::otdrTestWithRows(Kestrix::CableEnd::end2, 100, 16);
+    const Kestrix::FiberOtdrTest end1 = kx::test::otdrTestWithRows(Kestrix::CableEnd::end1, 100, 16);
+    const Kestrix::FiberOtdrTest end2 = kx::test::otdrTestWithRows(Kestrix::CableEnd::end2, 100, 16);
     for (auto _ : state) {
         auto merged = Kestrix::createBidiTest(end1, end2, 1765000000);
         benchmark::DoNotOptimize(merged);

@@ -12,7 +12,7 @@ using namespace Kestrix::Report;
 
 // Record decoding, plot conversion and drawing: what `kestrix plot FILE --end 1 -o OUT.png` does.
 void BM_OtdrPlotPng4x64k(benchmark::State& state) {
-    const auto bytes = kx::build::otdrResultFile(65536);
+    const auto bytes = kx::test::otdrResultFile(65536);
     PlotOptions o;
     o.end = 1;
     size_t size = 0;
@@ -27,7 +27,7 @@ BENCHMARK(BM_OtdrPlotPng4x64k)->Unit(benchmark::kMillisecond);
 
 // Drawing alone, the pictures made once.
 void BM_OtdrDrawOnlyPng4x64k(benchmark::State& state) {
-    Kestrix::Tester::TestRecordTarvel record(kx::build::otdrResultFile(65536));
+    Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(65536));
     PlotOptions o;
     o.end = 1;
     const auto pictures = recordPictures(record, o);

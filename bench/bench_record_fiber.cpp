@@ -17,9 +17,9 @@ constexpr size_t kRows = 100;
 const std::vector<uint8_t>& recordFile() {
     static const std::vector<uint8_t> file = [] {
         Kestrix::FiberResult r;
-        r.summary = kx::build::otdrResult(1).summary;
+        r.summary = kx::test::otdrResult(1).summary;
         for (Kestrix::CableEnd end : {Kestrix::CableEnd::end1, Kestrix::CableEnd::end2})
-            r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::build::otdrTestWithRows(end, kRows, kSamples)));
+            r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTestWithRows(end, kRows, kSamples)));
         std::vector<uint8_t> bytes;
         Kestrix::FiberResultWriter::writeResult(r, bytes);
         return bytes;

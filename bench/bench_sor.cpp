@@ -7,7 +7,7 @@
 namespace {
 
 void BM_WriteSorAllWavelengths(benchmark::State& state) {
-    const Kestrix::FiberOtdrTest t = kx::build::otdrTest(Kestrix::CableEnd::end1, 65536);
+    const Kestrix::FiberOtdrTest t = kx::test::otdrTest(Kestrix::CableEnd::end1, 65536);
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;

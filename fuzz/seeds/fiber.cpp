@@ -10,12 +10,12 @@ namespace {
 
 using kx::fuzz::SeedRegistration;
 
-const SeedRegistration result("fuzz_fiber_result", "losslength", [] { return kx::build::lossLengthResultFile(); });
-const SeedRegistration mm("fuzz_fiber", "om3", [] { return Kestrix::serializeToBytes(kx::build::multimodeFiber()); });
-const SeedRegistration sm("fuzz_fiber", "os2", [] { return Kestrix::serializeToBytes(kx::build::singlemodeFiber()); });
+const SeedRegistration result("fuzz_fiber_result", "losslength", [] { return kx::test::lossLengthResultFile(); });
+const SeedRegistration mm("fuzz_fiber", "om3", [] { return Kestrix::serializeToBytes(kx::test::multimodeFiber()); });
+const SeedRegistration sm("fuzz_fiber", "os2", [] { return Kestrix::serializeToBytes(kx::test::singlemodeFiber()); });
 const SeedRegistration ll("fuzz_fiber_limit", "tia-mm",
-                          [] { return Kestrix::serializeToBytes(kx::build::lossLengthLimit()); });
+                          [] { return Kestrix::serializeToBytes(kx::test::lossLengthLimit()); });
 const SeedRegistration img("fuzz_fiber_limit", "image",
-                           [] { return Kestrix::serializeToBytes(kx::build::imageLimit()); });
+                           [] { return Kestrix::serializeToBytes(kx::test::imageLimit()); });
 
 }  // namespace

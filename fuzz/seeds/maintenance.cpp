@@ -11,7 +11,7 @@ std::vector<uint8_t> withSelector(uint8_t selector, const std::vector<uint8_t>& 
     return v;
 }
 
-const std::vector<kxtest::TarEntry> kRemote = {
+const std::vector<kx::test::TarEntry> kRemote = {
     {"manifest.json", R"({"remote_update_files": ["a.img", "x"], "version": "3.3.0"})"},
     {"images/", "", '5'},
     {"images/a.img", std::string(3000, 'a')},
@@ -19,11 +19,11 @@ const std::vector<kxtest::TarEntry> kRemote = {
 };
 
 kx::fuzz::SeedRegistration tarSeed("fuzz_tester_update_package", "remote-tar",
-                                   [] { return withSelector(0, kxtest::tarBytes(kRemote)); });
+                                   [] { return withSelector(0, kx::test::tarBytes(kRemote)); });
 kx::fuzz::SeedRegistration gzSeed("fuzz_tester_update_package", "remote-tar-gz",
-                                  [] { return withSelector(1, kxtest::tarGz(kRemote)); });
+                                  [] { return withSelector(1, kx::test::tarGz(kRemote)); });
 kx::fuzz::SeedRegistration oldKey("fuzz_tester_update_package", "old-manifest-key", [] {
-    return withSelector(0, kxtest::tarBytes({{"manifest", R"({"remote update files": ["x"]})"}, {"x", "1"}}));
+    return withSelector(0, kx::test::tarBytes({{"manifest", R"({"remote update files": ["x"]})"}, {"x", "1"}}));
 });
 
 kx::fuzz::SeedRegistration sysinfo("fuzz_tester_sysinfo_report", "sysinfo", [] {

@@ -19,27 +19,27 @@ std::vector<uint8_t> fileOf(const FiberResult& r) {
 
 std::vector<uint8_t> otdrEverything() {
     FiberResult r;
-    r.summary = kx::build::fiberSummary("OTDR-ALL");
-    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1, 48);
+    r.summary = kx::test::fiberSummary("OTDR-ALL");
+    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1, 48);
     end1.settings.span = FibDbus::OtdrSpan(ScaledInt(2.0f, ScaledInt::tenths), ScaledInt(20.0f, ScaledInt::tenths));
     end1.overallResults.warningFlags = 0x3000F001u;
     r.addTest(std::make_unique<FiberOtdrTest>(end1));
-    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end2, 48)));
-    FiberOtdrTest fault = kx::build::otdrTest(CableEnd::end2, 24);
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::test::otdrTest(CableEnd::end2, 48)));
+    FiberOtdrTest fault = kx::test::otdrTest(CableEnd::end2, 24);
     fault.summary.testType = FiberTestType::faultMap;
     r.addTest(std::make_unique<FiberOtdrTest>(fault));
-    FiberOtdrTest live = kx::build::otdrTest(CableEnd::end1, 24);
+    FiberOtdrTest live = kx::test::otdrTest(CableEnd::end1, 24);
     live.summary.testType = FiberTestType::realTimeTraceEnd1;
     r.addTest(std::make_unique<FiberOtdrTest>(live));
-    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd1)));
-    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd1)));
+    r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
     return fileOf(r);
 }
 
 const kx::fuzz::SeedRegistration s1("fuzz_tester_record_fiber", "losslength",
-                                    [] { return kx::build::lossLengthResultFile(); });
+                                    [] { return kx::test::lossLengthResultFile(); });
 const kx::fuzz::SeedRegistration s2("fuzz_tester_record_fiber", "otdr-everything", [] { return otdrEverything(); });
 // Long enough traces for the SR-4731 series.
-const kx::fuzz::SeedRegistration s3("fuzz_tester_record_fiber", "otdr-8000", [] { return kx::build::otdrResultFile(8000); });
+const kx::fuzz::SeedRegistration s3("fuzz_tester_record_fiber", "otdr-8000", [] { return kx::test::otdrResultFile(8000); });
 
 }  // namespace

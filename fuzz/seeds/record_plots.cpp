@@ -7,9 +7,9 @@
 
 namespace {
 
-const kx::fuzz::SeedRegistration s1("fuzz_tester_record_plots", "otdr", [] { return kx::build::otdrResultFile(500); });
+const kx::fuzz::SeedRegistration s1("fuzz_tester_record_plots", "otdr", [] { return kx::test::otdrResultFile(500); });
 const kx::fuzz::SeedRegistration s2("fuzz_tester_record_plots", "cat6a", [] { return kx::test::cat6AResultFile(); });
 const kx::fuzz::SeedRegistration s3("fuzz_tester_record_plots", "losslength",
-                                    [] { return kx::build::lossLengthResultFile(); });
+                                    [] { return kx::test::lossLengthResultFile(); });
 
 }  // namespace

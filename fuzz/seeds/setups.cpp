@@ -35,13 +35,13 @@ std::vector<uint8_t> databaseBytes(Make make) {
 }
 
 kx::fuzz::SeedRegistration settings("fuzz_tester_setups", "settings", [] {
-    return withSelector(0, Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings()));
+    return withSelector(0, Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()));
 });
 kx::fuzz::SeedRegistration project("fuzz_tester_setups", "project-setup", [] {
     return withSelector(1, databaseBytes([](const std::string& path) {
                             std::string error;
                             std::vector<uint8_t> bytes;
-                            return Project::encodeProject(kx::support::sampleProject(), bytes, error) &&
+                            return Project::encodeProject(kx::test::sampleProject(), bytes, error) &&
                                    Project::writeSetupDatabase(path, bytes, error);
                         }));
 });

@@ -21,21 +21,12 @@
 #include "SimStock.h"
 #include "TesterSim.h"
 #include "common/PFile.h"
+#include "core/TestFiles.h"
 
 using namespace kx::cli;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshDir(const std::string& tag) {
-    static std::atomic<int> n{0};
-    const char* base = std::getenv("KESTRIX_TEST_TMP");
-    fs::path p = fs::path(base && *base ? base : fs::temp_directory_path().string()) /
-                 ("import-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-}
 
 std::string readText(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -96,8 +87,8 @@ std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
 class ImportCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testerRoot = freshDir("tester");
-        out = freshDir("out");
+        testerRoot = kx::test::freshFolder("tester");
+        out = kx::test::freshFolder("out");
         Kestrix::Sim::stockTester(testerRoot, {});
         Kestrix::Sim::SimOptions o;
         o.root = testerRoot;
@@ -328,7 +319,7 @@ TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
     EXPECT_EQ(safeName(longName).size(), 120u);
     EXPECT_EQ(safeName(std::string(119, 'x') + "ä"), std::string(119, 'x'));  // not cut inside a character
 
-    const fs::path dir = freshDir("names");
+    const fs::path dir = kx::test::freshFolder("names");
     ImportOutput o(dir);
     o.plan({{"..", "../..", "/etc/passwd", "a/1", 1},
             {"P", "", "CAB", "p/1", 1},
@@ -342,7 +333,7 @@ TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
     EXPECT_TRUE(fs::is_regular_file(dir / "_/___/_etc_passwd.result"));
 
     // A folder inside DIR that links elsewhere is refused.
-    const fs::path elsewhere = freshDir("elsewhere");
+    const fs::path elsewhere = kx::test::freshFolder("elsewhere");
     fs::create_directory_symlink(elsewhere, dir / "P");
     EXPECT_THROW(o.write(1, {1}, "{}"), std::runtime_error);
     EXPECT_TRUE(fs::is_empty(elsewhere));
@@ -351,7 +342,7 @@ TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
 }
 
 TEST(ImportOutputNames, AReRunWithANewReTestLeavesOneCopyOfEach) {
-    const fs::path dir = freshDir("rerun");
+    const fs::path dir = kx::test::freshFolder("rerun");
     {
         ImportOutput first(dir);
         first.plan({{"P", "", "CAB", "p/1", 1}});

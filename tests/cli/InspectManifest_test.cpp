@@ -14,6 +14,7 @@
 #include "core/ManifestSamples.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LittleEndian.h"
+#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
@@ -110,10 +111,7 @@ TEST(InspectCommand, ReasonSaysWhatFailedAndWhere) {
 class ManifestCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* env = std::getenv("KESTRIX_TEST_TMP");
-        dir = (env ? std::filesystem::path(env) : std::filesystem::temp_directory_path()) /
-              ("manifest_cli_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        dir = kx::test::freshFolder("manifest-cli");
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::filesystem::path dir;

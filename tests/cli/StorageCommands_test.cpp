@@ -12,16 +12,12 @@
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
 #include "storage/ProjectSetupFile.h"
+#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
 namespace {
-std::string tempPath(const std::string& name) {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path p = dir ? dir : std::filesystem::temp_directory_path().string();
-    std::filesystem::create_directories(p);
-    return (p / ("storage_cli_" + name)).string();
-}
+std::string tempPath(const std::string& name) { return (kx::test::freshFolder("storage-cli") / name).string(); }
 
 std::string show(const std::string& path, bool json) {
     std::ostringstream out;
@@ -32,7 +28,7 @@ std::string show(const std::string& path, bool json) {
 
 TEST(ProjectShow, ReadsABlobWrittenHere) {
     const std::string path = tempPath("project.blob");
-    ASSERT_TRUE(PFile::writeFileBytes(path, kx::support::bytesOf(kx::support::sampleProject())));
+    ASSERT_TRUE(PFile::writeFileBytes(path, kx::test::bytesOf(kx::test::sampleProject())));
     const std::string json = show(path, true);
     EXPECT_NE(json.find("\"name\" : \"Building 7 backbone\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"nextLabel\" : \"F-0107\""), std::string::npos);
@@ -42,7 +38,7 @@ TEST(ProjectShow, ReadsABlobWrittenHere) {
 TEST(ProjectShow, ReadsASetupDatabaseWrittenHere) {
     const std::string path = tempPath("project.sql");
     std::string error;
-    ASSERT_TRUE(Project::writeSetupDatabase(path, kx::support::bytesOf(kx::support::sampleProject()), error))
+    ASSERT_TRUE(Project::writeSetupDatabase(path, kx::test::bytesOf(kx::test::sampleProject()), error))
         << error;
     EXPECT_NE(show(path, true).find("\"orgId\" : \"org-77\""), std::string::npos);
 }
@@ -57,10 +53,10 @@ TEST(DumpStorage, BareProjectAndSettingsFile) {
     std::ostringstream out;
     DumpOptions o;
     o.json = true;
-    dumpAny(kx::support::bytesOf(kx::support::sampleProject()), o, out);
+    dumpAny(kx::test::bytesOf(kx::test::sampleProject()), o, out);
     EXPECT_NE(out.str().find("\"LabelSetList\""), std::string::npos);
     out.str("");
-    dumpAny(Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings()), o, out);
+    dumpAny(Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()), o, out);
     EXPECT_NE(out.str().find("\"language\" : \"German\""), std::string::npos) << out.str();
 }
 

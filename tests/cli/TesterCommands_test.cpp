@@ -9,6 +9,7 @@
 #include "Command.h"
 #include "TesterCommands.h"
 #include "TesterSim.h"
+#include "core/TestFiles.h"
 
 namespace fs = std::filesystem;
 using kx::cli::BadInput;
@@ -16,9 +17,7 @@ using kx::cli::BadInput;
 namespace {
 
 fs::path freshRoot() {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    fs::path p = fs::path(dir ? dir : fs::temp_directory_path().string()) / ("cli_tester_" + std::to_string(::getpid()));
-    fs::remove_all(p);
+    const fs::path p = kx::test::freshFolder("cli-tester");
     fs::create_directories(p / "tmp");
     fs::create_directories(p / "empty");
     std::ofstream(p / "tmp" / "a.bin") << "12345";

@@ -6,27 +6,15 @@
 #include "common/Celsius.h"
 #include "common/DisplayMeas.h"
 #include "common/ToleranceMeas.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::readInto;
 
 namespace {
 const float kAbsent = std::nanf("");
 ScaledInt ones(int32_t v) { return ScaledInt::raw(v, ScaledInt::ones); }
-
-template <typename T>
-std::vector<uint8_t> bytesOf(const T& v) {
-    Marshal::ByteStreamBuilder b;
-    v.serialize(b);
-    return b.bytes();
-}
-
-template <typename T>
-Marshal::StreamOpStatus readInto(const std::vector<uint8_t>& bytes, T& out) {
-    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    return out.deserialize(r);
-}
 }  // namespace
 
 TEST(DisplayMeas, TextForms) {
@@ -61,18 +49,29 @@ TEST(DisplayMeas, AccumulateMaxAndMin) {
     EXPECT_EQ(m.value.value, 1);
 }
 
+// A bound on one side and a bound on the other: the larger value decides the qualifier, whichever came first.
+TEST(DisplayMeas, MaxAndMinOfOppositeBoundsSwitchTheQualifier) {
+    DisplayMeas below(ones(3), DisplayType::lessThan);
+    below.accumulateMax(DisplayMeas(ones(2), DisplayType::greaterThan));
+    EXPECT_EQ(below.toString(), "> 3");
+
+    DisplayMeas above(ones(5), DisplayType::greaterThan);
+    above.accumulateMin(DisplayMeas(ones(7), DisplayType::lessThan));
+    EXPECT_EQ(above.toString(), "< 5");
+}
+
 TEST(DisplayMeas, WireFormRoundTripsAndRefusesNewerVersions) {
     const DisplayMeas d(ScaledInt::raw(-42, ScaledInt::tenths), DisplayType::lessThan);
     const auto bytes = bytesOf(d);
     ASSERT_EQ(bytes.size(), 8u);
     DisplayMeas back;
-    EXPECT_EQ(readInto(bytes, back), Marshal::ok);
+    EXPECT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back.toString(), "< -4.2");
     auto v2 = bytes;
     v2[0] = 2;
-    EXPECT_EQ(readInto(v2, back), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
     for (size_t n = 1; n < bytes.size(); ++n)
-        EXPECT_EQ(readInto(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n), back), Marshal::readError);
+        EXPECT_EQ(readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)), Marshal::readError);
 }
 
 TEST(ToleranceMeas, DisplayTypeFollowsTolerances) {
@@ -108,11 +107,11 @@ TEST(ToleranceMeas, WireJsonAndText) {
     const auto bytes = bytesOf(t);
     ASSERT_EQ(bytes.size(), 16u);
     ToleranceMeas back;
-    EXPECT_EQ(readInto(bytes, back), Marshal::ok);
+    EXPECT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back, t);
     auto v2 = bytes;
     v2[0] = 2;
-    EXPECT_EQ(readInto(v2, back), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
     EXPECT_EQ(t.fullText(), "1.25, +tol = 0.5, -tol = nan");
     const Json::Value j = t.toJson(Dump::DumpFlags{});
     EXPECT_EQ(j["value"].asString(), "1.25");
@@ -126,10 +125,10 @@ TEST(Celsius, StoredAsHundredthsWithClampAndNoValue) {
     EXPECT_EQ(bytesOf(Celsius(-0.004f)), (std::vector<uint8_t>{0x00, 0x00}));
     EXPECT_EQ(bytesOf(Celsius()), (std::vector<uint8_t>{0x00, 0x80}));
     Celsius c(1.0f);
-    EXPECT_EQ(readInto(std::vector<uint8_t>{0x00, 0x80}, c), Marshal::ok);
+    EXPECT_EQ(readInto(c, std::vector<uint8_t>{0x00, 0x80}), Marshal::ok);
     EXPECT_TRUE(std::isnan(c.degrees));
-    EXPECT_EQ(readInto(std::vector<uint8_t>{0x59, 0x08}, c), Marshal::ok);
+    EXPECT_EQ(readInto(c, std::vector<uint8_t>{0x59, 0x08}), Marshal::ok);
     EXPECT_EQ(c.toString(), "21.37");
-    EXPECT_EQ(readInto(std::vector<uint8_t>{0x59}, c), Marshal::readError);
+    EXPECT_EQ(readInto(c, std::vector<uint8_t>{0x59}), Marshal::readError);
     EXPECT_TRUE(std::isnan(c.degrees));
 }

@@ -16,6 +16,7 @@
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
 #include "serialization/ReadObject.h"
+#include "core/TestFiles.h"
 
 namespace {
 
@@ -407,14 +408,7 @@ TEST(PFileMemWriter, PlainSectionFlaggedCompressedIsCompressedOnWrite) {
     EXPECT_EQ(data, Bytes(out.data(), out.data() + out.size()));
 }
 
-std::filesystem::path tempDir() {
-    const char* env = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path dir = env ? std::filesystem::path(env) : std::filesystem::temp_directory_path();
-    static int counter = 0;
-    dir /= "pfile_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
+std::filesystem::path tempDir() { return kx::test::freshFolder("pfile"); }
 
 TEST(PFileFiles, WriterAndReaderRoundTrip) {
     const auto dir = tempDir();

@@ -6,16 +6,7 @@
 
 #include "FiberEx.h"
 #include "FiberLimitEx.h"
-
-static int failures = 0;
-
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                              \
-        }                                                                            \
-    } while (0)
+#include "check.h"
 
 static int contains(const char* text, size_t n, const char* what) {
     size_t m = strlen(what);
@@ -137,6 +128,5 @@ int main(void) {
     testFiber();
     testDefaults();
     testLimit();
-    if (failures) fprintf(stderr, "%d check(s) failed\n", failures);
-    return failures ? 1 : 0;
+    return checksDone("fiber_ex");
 }

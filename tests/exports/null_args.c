@@ -9,16 +9,7 @@
 #include "FiberLimitEx.h"
 #include "ManifestEx.h"
 #include "TraceBufferEx.h"
-
-static int failures = 0;
-
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                              \
-        }                                                                            \
-    } while (0)
+#include "check.h"
 
 static void testFiberNulls(void) {
     static const uint8_t someBytes[16] = {0xCD, 0xAB, 1, 3, 0x61, 0, 0x01, 0x07};
@@ -151,10 +142,5 @@ int main(void) {
     testShortSerializeBuffer();
     testLimitNulls();
     testManifestNulls();
-    if (failures != 0) {
-        fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    printf("null_args: all checks passed\n");
-    return 0;
+    return checksDone("null_args");
 }

@@ -7,16 +7,7 @@
 
 #include "FiberEx.h"
 #include "FiberLimitEx.h"
-
-static int failures = 0;
-
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                              \
-        }                                                                            \
-    } while (0)
+#include "check.h"
 
 static size_t count(const char* text, const char* what) {
     size_t n = 0;
@@ -138,10 +129,5 @@ int main(void) {
     testFiber();
     testLimit();
     testCounts();
-    if (failures != 0) {
-        fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    printf("refused_values: all checks passed\n");
-    return 0;
+    return checksDone("refused_values");
 }

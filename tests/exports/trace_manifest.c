@@ -4,16 +4,7 @@
 
 #include "ManifestEx.h"
 #include "TraceBufferEx.h"
-
-static int failures = 0;
-
-#define CHECK(cond)                                                      \
-    do {                                                                 \
-        if (!(cond)) {                                                   \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                  \
-        }                                                                \
-    } while (0)
+#include "check.h"
 
 /* A container with a manifest section (type 101): version V4.2 rc1, build 7, firmware 1.0. */
 static const unsigned char kManifestContainer[] = {
@@ -78,10 +69,5 @@ static void testManifest(void) {
 int main(void) {
     testTrace();
     testManifest();
-    if (failures != 0) {
-        fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    printf("trace_manifest: all checks passed\n");
-    return 0;
+    return checksDone("trace_manifest");
 }

@@ -5,7 +5,7 @@
 
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/LogSink.h"
 
@@ -72,8 +72,8 @@ const FiberOtdrEvent& eventAt(const FiberOtdrEventTable& t, uint16_t wl, size_t 
 }
 
 TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
-    const FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
-    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    const FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     const auto result = createBidiTest(end1, end2, kNow);
     const FiberOtdrTest& bidi = testOf(result);
     const FiberOtdrEventTable& t = bidi.eventTable;
@@ -112,8 +112,8 @@ TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
 }
 
 TEST(BidiMerge, SummarySettingsAndOverallResults) {
-    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
-    FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     end2.settings.numSplices = 1;
     end1.overallResults.warningFlags = 0x4000000 | 0x10000;  // PoorConnection, NoBsPort
     const auto result = createBidiTest(end2, end1, kNow);      // order of the arguments does not matter
@@ -152,8 +152,8 @@ TEST(BidiMerge, SummarySettingsAndOverallResults) {
 }
 
 TEST(BidiMerge, EveryErrorOutcome) {
-    const FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
-    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    const FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     {
         LogCapture log;
         EXPECT_EQ(errorOf(createBidiTest(end1, end1, kNow)), OtdrBidiError::notBuilt);
@@ -178,27 +178,27 @@ TEST(BidiMerge, EveryErrorOutcome) {
     }
     {
         FiberOtdrTest two = end1;
-        two.eventTable = kx::build::otdrEventTable(kx::build::end1Rows(), {1310, 1550});
+        two.eventTable = kx::test::otdrEventTable(kx::test::end1Rows(), {1310, 1550});
         FiberOtdrTest one = end2;
-        one.eventTable = kx::build::otdrEventTable(kx::build::end2Rows(), {1310});
+        one.eventTable = kx::test::otdrEventTable(kx::test::end2Rows(), {1310});
         EXPECT_EQ(errorOf(createBidiTest(two, one, kNow)), OtdrBidiError::wavelengthsDiffer);
     }
     {
         LogCapture log;
         FiberOtdrTest noEnd = end2;
-        auto rows = kx::build::end2Rows();
+        auto rows = kx::test::end2Rows();
         rows.pop_back();                      // no end row
         rows.back().flags = A::connector;     // no tail either
         rows.front().flags = A::connector;    // nor a launch
-        noEnd.eventTable = kx::build::otdrEventTable(rows, kx::build::otdrWavelengths());
+        noEnd.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
         EXPECT_EQ(errorOf(createBidiTest(end1, noEnd, kNow)), OtdrBidiError::notBuilt);
         EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table(s) did not have tail or end."));
     }
     {
         FiberOtdrTest shorter = end2;
-        auto rows = kx::build::end2Rows();
+        auto rows = kx::test::end2Rows();
         rows[5].location = 2100.0;  // the end-2 tail 50 m short of the end-1 tail
-        shorter.eventTable = kx::build::otdrEventTable(rows, kx::build::otdrWavelengths());
+        shorter.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
         EXPECT_EQ(errorOf(createBidiTest(end1, shorter, kNow)), OtdrBidiError::endsDontCorrespond);
     }
     {
@@ -222,8 +222,8 @@ TEST(BidiMerge, EveryErrorOutcome) {
 }
 
 TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
-    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
-    FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     // The splice at 612.4 m loses far more at 1625 nm from both ends; end 1 already called it a bend.
     for (auto& e : end1.eventTable.events)
         if (e.rowIndex == 1) {
@@ -253,8 +253,8 @@ TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
 }
 
 TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
-    FiberOtdrTest end1 = kx::build::otdrTest(CableEnd::end1);
-    const FiberOtdrTest end2 = kx::build::otdrTest(CableEnd::end2);
+    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     ASSERT_TRUE(end1.eventTable.rows[3].setUserOverride(true, EventType::connector));  // the near-duplicate
     const auto result = createBidiTest(end1, end2, kNow);
     const FiberOtdrEventTable& t = testOf(result).eventTable;
@@ -264,7 +264,7 @@ TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
 
 TEST(BidiMerge, PreparationFoldsRowsAtOneLocation) {
     const float none = std::nanf("");
-    FiberOtdrEventTable t = kx::build::otdrEventTable({{100.0, A::splice | 2u, 0.1f, none},
+    FiberOtdrEventTable t = kx::test::otdrEventTable({{100.0, A::splice | 2u, 0.1f, none},
                                                        {500.0, A::loss, 0.2f, none},
                                                        {500.0, A::refl | A::tail, 0.05f, -40.0f},
                                                        {900.0, A::end, none, -14.0f}},
@@ -305,8 +305,8 @@ TEST(BidiMerge, ScoresAndChainSelection) {
 }
 
 TEST(BidiMerge, HundredRowTablesKeepTheirInvariants) {
-    const FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 100);
-    const FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 100);
+    const FiberOtdrTest end1 = kx::test::otdrTestWithRows(CableEnd::end1, 100);
+    const FiberOtdrTest end2 = kx::test::otdrTestWithRows(CableEnd::end2, 100);
     const auto result = createBidiTest(end1, end2, kNow);
     const FiberOtdrEventTable& t = testOf(result).eventTable;
     expectWellFormed(t);
@@ -317,8 +317,8 @@ TEST(BidiMerge, HundredRowTablesKeepTheirInvariants) {
 TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
     // Events name their row in one byte: a merged table must stay within 256 rows.
     LogCapture log;
-    const FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 200);
-    FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 200);
+    const FiberOtdrTest end1 = kx::test::otdrTestWithRows(CableEnd::end1, 200);
+    FiberOtdrTest end2 = kx::test::otdrTestWithRows(CableEnd::end2, 200);
     // Shift the inner end-2 rows so that none of them matches.
     for (size_t i = 1; i + 2 < end2.eventTable.rowCount(); ++i)
         end2.eventTable.rows[i].lengthTolMeas.value = end2.eventTable.rows[i].lengthTolMeas.value +
@@ -328,7 +328,7 @@ TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
 }
 
 TEST(BidiMerge, OtdrResultFileReadsBackAndMerges) {
-    const auto file = kx::build::otdrResultFile(64);
+    const auto file = kx::test::otdrResultFile(64);
     ASSERT_FALSE(file.empty());
     FiberResult result;
     ASSERT_EQ(FiberResultReader::readResult(result, file.data(), static_cast<uint32_t>(file.size())),
@@ -402,11 +402,11 @@ void widenEveryRow(FiberOtdrTest& t) {
 
 TEST(BidiMerge, PreparationFoldsInOnePassWithTheSameResult) {
     for (uint32_t seed = 0; seed < 250; ++seed) {
-        const FiberOtdrEventTable t = kx::build::shuffledEventTable(seed);
+        const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
         ASSERT_EQ(kx::test::bytesOf(prepareBidiTable(t)), kx::test::bytesOf(prepareOneByOne(t))) << "seed " << seed;
     }
     // 0x4000 rows at one location and 0xFFFF events fold into one row in linear time.
-    const FiberOtdrEventTable folded = prepareBidiTable(kx::build::hostileEventTable({EventType::splice}, true, 0x4000));
+    const FiberOtdrEventTable folded = prepareBidiTable(kx::test::hostileEventTable({EventType::splice}, true, 0x4000));
     ASSERT_EQ(folded.rowCount(), 1u);
     EXPECT_EQ(folded.eventCount(), 256u);
 }
@@ -434,8 +434,8 @@ TEST(BidiMerge, ChainSelectionMatchesTheDirectFormOnManyCandidates) {
 
 TEST(BidiMerge, LargeAndWideTablesAreRefusedOrMergedQuickly) {
     // Over 256 rows: refused before the tables are prepared, and said so.
-    FiberOtdrTest end1 = kx::build::otdrTestWithRows(CableEnd::end1, 300);
-    FiberOtdrTest end2 = kx::build::otdrTestWithRows(CableEnd::end2, 300);
+    FiberOtdrTest end1 = kx::test::otdrTestWithRows(CableEnd::end1, 300);
+    FiberOtdrTest end2 = kx::test::otdrTestWithRows(CableEnd::end2, 300);
     {
         LogCapture log;
         EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
@@ -443,8 +443,8 @@ TEST(BidiMerge, LargeAndWideTablesAreRefusedOrMergedQuickly) {
     }
 
     // 256 rows each, every row a candidate for every other.
-    end1 = kx::build::otdrTestWithRows(CableEnd::end1, 256);
-    end2 = kx::build::otdrTestWithRows(CableEnd::end2, 256);
+    end1 = kx::test::otdrTestWithRows(CableEnd::end1, 256);
+    end2 = kx::test::otdrTestWithRows(CableEnd::end2, 256);
     widenEveryRow(end1);
     widenEveryRow(end2);
     const auto wide = createBidiTest(end1, end2, kNow);

@@ -5,7 +5,7 @@
 #include "fiber/FiberCheckLimitResult.h"
 #include "fiber/FiberImageLimitValues.h"
 #include "fiber/FiberLimitValues.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "serialization/SimpleFormatter.h"
 
 using namespace Kestrix;

@@ -8,11 +8,15 @@
 #include "fiber/FiberRawCsv.h"
 #include "fiber/FiberResultReader.h"
 #include "fiber/FiberResultWriter.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/SimpleFormatter.h"
+#include "core/TestFiles.h"
+#include "core/Containers.h"
 
 using namespace Kestrix;
+using kx::test::kClassVersionOffset;
+using kx::test::containerOf;
 
 namespace {
 
@@ -26,29 +30,17 @@ ResultReaderStatus read(FiberResult& r, const std::vector<uint8_t>& bytes) {
     return FiberResultReader::readResult(r, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-// A container of raw sections (type, payload) without going through the writer.
-std::vector<uint8_t> container(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& sections) {
-    std::vector<std::unique_ptr<PFile::Section>> owned;
-    std::vector<PFile::Section*> ptrs;
-    for (const auto& [type, payload] : sections) {
-        owned.push_back(std::make_unique<PFile::Section>());
-        owned.back()->setCopy(type, 1, PFile::SECTION_FLAG_COMPRESSED, payload, 1);
-        ptrs.push_back(owned.back().get());
-    }
-    return PFile::buildContainer(ptrs);
-}
-
 std::vector<uint8_t> summaryBytes(ResultType type) {
-    ResultSummary s = kx::build::fiberSummary();
+    ResultSummary s = kx::test::fiberSummary();
     s.resultType = type;
     return kx::test::bytesOf(s);
 }
 
 FiberResult everyKindResult() {
-    FiberResult r = kx::build::lossLengthResult();
-    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end1, 200)));
-    r.addTest(std::make_unique<FiberOtdrTest>(kx::build::otdrTest(CableEnd::end2, 200)));
-    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    FiberResult r = kx::test::lossLengthResult();
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::test::otdrTest(CableEnd::end1, 200)));
+    r.addTest(std::make_unique<FiberOtdrTest>(kx::test::otdrTest(CableEnd::end2, 200)));
+    r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
     return r;
 }
 
@@ -103,32 +95,32 @@ TEST(FiberResultFile, SectionsUseTheTableOfTypes) {
 
 TEST(FiberResultFile, ReaderStatuses) {
     FiberResult r;
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
     EXPECT_TRUE(r.tests.empty());
 
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
 
     auto newer = summaryBytes(ResultType::FIBER);
-    newer[3] = 2;
-    EXPECT_EQ(read(r, container({{200, newer}})), ResultReaderStatus::unsupportedVersion);
+    newer[kClassVersionOffset] = 2;
+    EXPECT_EQ(read(r, containerOf({{200, newer}})), ResultReaderStatus::unsupportedVersion);
     auto broken = summaryBytes(ResultType::FIBER);
     broken[0] = 0;
-    EXPECT_EQ(read(r, container({{200, broken}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, broken}})), ResultReaderStatus::badData);
 
-    const auto ll = kx::test::bytesOf(kx::build::lossLengthTest());
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
+    const auto ll = kx::test::bytesOf(kx::test::lossLengthTest());
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
     // A loss/length test in a power meter section is the wrong object.
-    EXPECT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
+    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
 
-    const auto file = kx::build::lossLengthResultFile();
+    const auto file = kx::test::lossLengthResultFile();
     const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
     EXPECT_EQ(read(r, cut), ResultReaderStatus::badContainer);
     EXPECT_EQ(FiberResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
 }
 
 TEST(FiberResultFile, EveryPrefixFailsCleanly) {
-    const auto file = kx::build::lossLengthResultFile();
+    const auto file = kx::test::lossLengthResultFile();
     for (size_t n = 1; n < file.size(); n += 7) {
         FiberResult r;
         const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
@@ -137,37 +129,37 @@ TEST(FiberResultFile, EveryPrefixFailsCleanly) {
 }
 
 TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 50);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 50);
     t.summary.testType = FiberTestType::otdrEnd2;  // stored body disagrees with its section
     const auto body = kx::test::bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
     const auto plots = kx::test::bytesOf(t.plots);
     FiberResult r;
-    ASSERT_EQ(read(r, container({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
+    ASSERT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
               ResultReaderStatus::success);
     ASSERT_EQ(r.tests.size(), 1u);
     EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*r.tests[0]).plots.plotCount(), 4u);
 }
 
 TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
-    FiberResult r = kx::build::lossLengthResult();
+    FiberResult r = kx::test::lossLengthResult();
     r.addTest(std::make_unique<FiberOtdrTest>(FiberTestType::patchCordEnd1));
     std::vector<uint8_t> bytes;
     EXPECT_EQ(FiberResultWriter::writeResult(r, bytes), ResultWriterStatus::failed);
     uint32_t written = 7;
     std::vector<uint8_t> small(16);
-    EXPECT_EQ(FiberResultWriter::writeResultBuffer(small.data(), 16, written, kx::build::lossLengthResult()),
+    EXPECT_EQ(FiberResultWriter::writeResultBuffer(small.data(), 16, written, kx::test::lossLengthResult()),
               ResultWriterStatus::failed);
     EXPECT_EQ(written, 0u);
-    const auto file = kx::build::lossLengthResultFile();
+    const auto file = kx::test::lossLengthResultFile();
     std::vector<uint8_t> big(file.size());
     ASSERT_EQ(FiberResultWriter::writeResultBuffer(big.data(), static_cast<uint32_t>(big.size()), written,
-                                                   kx::build::lossLengthResult()),
+                                                   kx::test::lossLengthResult()),
               ResultWriterStatus::success);
     EXPECT_EQ(big, file);
 }
 
 TEST(FiberResult, DumpAndJson) {
-    const FiberResult r = kx::build::lossLengthResult();
+    const FiberResult r = kx::test::lossLengthResult();
     std::ostringstream out;
     Dump::SimpleFormatter f(&out);
     r.dump(f, Dump::DumpFlags{1});
@@ -182,7 +174,7 @@ TEST(FiberResult, DumpAndJson) {
 
 TEST(FiberRawCsv, OnlyEndTwoWritesOneBlock) {
     FiberResult r;
-    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd2)));
+    r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
     std::ostringstream out;
     ASSERT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::written);
     const std::string expected =
@@ -205,8 +197,8 @@ TEST(FiberRawCsv, OnlyEndTwoWritesOneBlock) {
 
 TEST(FiberRawCsv, BothEndsAreSeparatedByOneEmptyLine) {
     FiberResult r;
-    r.addTest(std::make_unique<FiberImageTest>(kx::build::imageTest(FiberTestType::imageEnd1)));
-    FiberImageTest end2 = kx::build::imageTest(FiberTestType::imageEnd2);
+    r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd1)));
+    FiberImageTest end2 = kx::test::imageTest(FiberTestType::imageEnd2);
     end2.flags = FiberImageTest::kFlagDirty | FiberImageTest::kFlagBlurry;
     end2.nmPerPx = 25000;  // 1234 px -> 308.5 um
     r.addTest(std::make_unique<FiberImageTest>(end2));
@@ -220,7 +212,7 @@ TEST(FiberRawCsv, BothEndsAreSeparatedByOneEmptyLine) {
 
 TEST(FiberRawCsv, MicrometresRoundAtTheHundredthAndKeepTheSign) {
     FiberResult r;
-    FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd1);
+    FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd1);
     t.featureObjects.resize(1);
     t.featureObjects[0].distanceFromCenter = 1234;
     t.featureObjects[0].width = -1234;
@@ -238,9 +230,9 @@ TEST(FiberRawCsv, MicrometresRoundAtTheHundredthAndKeepTheSign) {
 
 TEST(FiberRawCsv, StatusCodes) {
     std::ostringstream out;
-    EXPECT_EQ(fiberToRawCsv(out, kx::build::lossLengthResult()), FiberRawCsvStatus::noImageTest);
+    EXPECT_EQ(fiberToRawCsv(out, kx::test::lossLengthResult()), FiberRawCsvStatus::noImageTest);
     FiberResult r;
-    FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd1);
+    FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd1);
     r.addTest(std::make_unique<FiberImageTest>(t));
     EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), r), FiberRawCsvStatus::cannotOpen);
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
@@ -249,11 +241,7 @@ TEST(FiberRawCsv, StatusCodes) {
     EXPECT_EQ(static_cast<int32_t>(FiberRawCsvStatus::unsupportedImageFormat), 1);
     EXPECT_TRUE(out.str().empty());
 
-    const char* tmp = std::getenv("KESTRIX_TEST_TMP");
-    const std::string dir = tmp ? tmp : "/tmp";
-    std::string cmd = "mkdir -p '" + dir + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string path = dir + "/fiber-raw.csv";
+    const std::string path = (kx::test::freshFolder("fiber-result") / "fiber-raw.csv").string();
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;
     ASSERT_EQ(fiberToRawCsv(path, r), FiberRawCsvStatus::written);
     std::ifstream in(path);

@@ -2,7 +2,7 @@
 
 
 #include "fiber/FiberTestSummary.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 
 using namespace Kestrix;
 
@@ -36,27 +36,6 @@ FiberTestSummary sample() {
 }
 
 }  // namespace
-
-TEST(FiberTestSummary, RoundTripsWithItsHeader) {
-    const auto bytes = kx::test::bytesOf(sample());
-    ASSERT_GE(bytes.size(), 12u);
-    const std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 8);
-    EXPECT_EQ(header, (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x01, 0x61, 0x00, 0x02, 0x01}));
-    FiberTestSummary back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back, sample());
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberTestSummary>(bytes));
-}
-
-TEST(FiberTestSummary, RefusesNewerVersionAndOtherTypes) {
-    auto bytes = kx::test::bytesOf(sample());
-    bytes[3] = 2;
-    FiberTestSummary back;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
-    bytes[3] = 1;
-    bytes[6] = 0x03;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::invalidData);
-}
 
 TEST(FiberTestSummary, JsonKeysAndTexts) {
     const Json::Value j = sample().toJson(Dump::DumpFlags{1});

@@ -1,29 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "fiber/FiberImageTest.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "serialization/ByteStreamBuilder.h"
 
 using namespace Kestrix;
-
-TEST(ImageTest, RoundTripsAndEveryPrefixFails) {
-    const FiberImageTest t = kx::build::imageTest();
-    FiberImageTest small = t;
-    small.image = kx::build::fiberImage(16);
-    const auto bytes = kx::test::bytesOf(small);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
-              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, 0x06, 0x61, 0x00, 0x00, 0x05}));
-    FiberImageTest back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back.image, small.image);
-    EXPECT_EQ(back.featureObjects, small.featureObjects);
-    EXPECT_EQ(kx::test::bytesOf(back), bytes);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageTest>(bytes));
-}
+using kx::test::kHeaderBytes;
 
 TEST(ImageTest, Version2EndsAfterThePicture) {
-    FiberImageTest t = kx::build::imageTest();
+    FiberImageTest t = kx::test::imageTest();
     auto bytes = kx::test::bytesOf(t);
     // Cut everything after the image: summary, equipment and image keep their framed sizes.
     FiberImageTest probe;
@@ -43,14 +29,14 @@ TEST(ImageTest, Version2EndsAfterThePicture) {
 }
 
 TEST(ImageTest, BodyAndPictureTravelApart) {
-    const FiberImageTest t = kx::build::imageTest(FiberTestType::imageEnd2);
+    const FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd2);
     const auto body = kx::test::bytesOf(FiberImageTestBodyRef(t));
     EXPECT_EQ(body[6], 0x02);  // FiberImageTestBody 0x0502
     EXPECT_EQ(body[7], 0x05);
     const auto picture = kx::test::bytesOf(t.image);
 
     FiberImageTest back;
-    back.image = kx::build::fiberImage(3);
+    back.image = kx::test::fiberImage(3);
     Marshal::ByteStreamReader rb(body.data(), static_cast<uint32_t>(body.size()));
     ASSERT_EQ(back.deserializeBody(rb), Marshal::ok);
     EXPECT_EQ(back.image.imageBytes.size(), 3u);  // untouched by the body
@@ -66,8 +52,8 @@ TEST(ImageTest, BodyAndPictureTravelApart) {
 }
 
 TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
-    auto picture = kx::test::bytesOf(kx::build::fiberImage(16));
-    picture[12 + 3] = 0x7F;  // byte count near 2^31
+    auto picture = kx::test::bytesOf(kx::test::fiberImage(16));
+    picture[kHeaderBytes + 3] = 0x7F;  // byte count near 2^31
     FiberImage image;
     EXPECT_EQ(kx::test::readInto(image, picture), Marshal::readError);
 
@@ -85,7 +71,7 @@ TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
 }
 
 TEST(ImageTest, JsonForms) {
-    FiberImageTest t = kx::build::imageTest();
+    FiberImageTest t = kx::test::imageTest();
     Json::Value j = t.toJson(Dump::DumpFlags{1});
     EXPECT_EQ(j["_className"].asString(), "FiberImageTest");
     EXPECT_EQ(j["_classVersion"].asInt(), 6);
@@ -111,7 +97,7 @@ TEST(ImageTest, JsonForms) {
 }
 
 TEST(ImageTest, FiberTestOperations) {
-    FiberImageTest t = kx::build::imageTest();
+    FiberImageTest t = kx::test::imageTest();
     EXPECT_EQ(t.testKind(), FiberTest::Kind::image);
     FiberLimit limit;
     Fiber fiber;

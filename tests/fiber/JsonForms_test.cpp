@@ -51,7 +51,7 @@ TEST(FiberJsonForms, ClassesWithAClassNameWriteOnlyItAtLevelZero) {
     EXPECT_EQ(levelZeroMembers(FiberPower()), V{});
     EXPECT_EQ(levelZeroMembers(FiberTestSummary()), V{});
     EXPECT_EQ(levelZeroMembers(FiberImageLimitValues()), V{});
-    EXPECT_EQ(levelZeroMembers(kx::build::lossLengthSettings(), "FiberLossLengthSettings"), V{});
+    EXPECT_EQ(levelZeroMembers(kx::test::lossLengthSettings(), "FiberLossLengthSettings"), V{});
     EXPECT_EQ(levelZeroMembers(FibDbus::OtdrSpan(), "OtdrSpan"), V{});
     EXPECT_EQ(levelZeroMembers(FiberLimit(), "FiberLimit"), V{"name"});
     // Level 1 still writes everything.
@@ -59,7 +59,7 @@ TEST(FiberJsonForms, ClassesWithAClassNameWriteOnlyItAtLevelZero) {
 }
 
 TEST(FiberJsonForms, LossLengthReaderNamesItsSourceShortly) {
-    Json::Value j = kx::build::lossLengthSettings().toJson(Dump::DumpFlags{1});
+    Json::Value j = kx::test::lossLengthSettings().toJson(Dump::DumpFlags{1});
     j["FiberLossLengthSettings"].removeMember("limitName");
     std::vector<std::string> log;
     Dump::setLogSink([&](int32_t, int32_t, const std::string& line) { log.push_back(line); });

@@ -10,6 +10,7 @@
 #include "fiber/OtdrBuilders.h"
 #include "fiber/SorFiles.h"
 #include "fiber/SorWriter.h"
+#include "core/TestFiles.h"
 
 using namespace Kestrix;
 using kx::test::readSorFile;
@@ -55,7 +56,7 @@ void expectTraceRoundTrips(const FiberOtdrTest& t, int wl, const SorFile& f) {
 }  // namespace
 
 TEST(Sor, EveryFieldReadsBack) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 1000);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 1000);
     t.summary.comment = "riser A";
     t.eventTable.getRowByIndex(2).userOverride = EventType::bulkhead;
     const FiberSr4731 v(t, 1550);
@@ -159,8 +160,8 @@ TEST(Sor, EveryFieldReadsBack) {
 
 TEST(Sor, EveryWavelengthRoundTripsFromBothEnds) {
     for (CableEnd end : {CableEnd::end1, CableEnd::end2}) {
-        const FiberOtdrTest t = kx::build::otdrTest(end, 3000);
-        EXPECT_EQ(sorWavelengths(t), kx::build::otdrWavelengths());
+        const FiberOtdrTest t = kx::test::otdrTest(end, 3000);
+        EXPECT_EQ(sorWavelengths(t), kx::test::otdrWavelengths());
         for (uint16_t wl : sorWavelengths(t)) {
             SCOPED_TRACE(wl);
             const SorFile f = writeAndRead(t, wl);
@@ -174,7 +175,7 @@ TEST(Sor, EveryWavelengthRoundTripsFromBothEnds) {
 }
 
 TEST(Sor, DeepTraceTakesALargerScaleAndKeepsPointsAboveTheBound) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 2000);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 2000);
     FiberOtdrPlot& plot = t.plots.plots[0];
     // 120 dB from top to bottom: beyond 16 bits of thousandths of a dB.
     plot.noiseFloor = -200.0f;
@@ -192,7 +193,7 @@ TEST(Sor, ChecksumKnownAnswerAndCorruption) {
     const char* check = "123456789";
     EXPECT_EQ(sorChecksum(reinterpret_cast<const uint8_t*>(check), std::strlen(check)), 0x29B1);
 
-    const auto bytes = *writeSor(kx::build::otdrTest(CableEnd::end1, 200), 1310, "C1");
+    const auto bytes = *writeSor(kx::test::otdrTest(CableEnd::end1, 200), 1310, "C1");
     const uint16_t stored = static_cast<uint16_t>(bytes[bytes.size() - 2] | bytes[bytes.size() - 1] << 8);
     EXPECT_EQ(stored, sorChecksum(bytes.data(), bytes.size() - 2));
 
@@ -208,7 +209,7 @@ TEST(Sor, ChecksumKnownAnswerAndCorruption) {
 }
 
 TEST(Sor, MissingPartsStillMakeAWholeFile) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 50);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 50);
     t.settings.perWl.clear();
     t.eventTable.events.clear();
     t.overallResults.setPerWls({});
@@ -236,15 +237,12 @@ TEST(Sor, MissingPartsStillMakeAWholeFile) {
 }
 
 TEST(Sor, FilesAreWrittenWholeOrNotAtAll) {
-    const char* env = std::getenv("KESTRIX_TEST_TMP");
-    const std::filesystem::path dir = std::filesystem::path(env ? env : "/tmp") / "sor_files";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = kx::test::freshFolder("sor-files");
     const auto count = [&] {
         return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
     };
 
-    const FiberOtdrTest t = kx::build::otdrTest(CableEnd::end2, 500);
+    const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 500);
     const auto ok = writeSorFiles(t, "C1", (dir / "trace").string());
     ASSERT_TRUE(ok.ok) << ok.error;
     ASSERT_EQ(ok.paths.size(), 4u);

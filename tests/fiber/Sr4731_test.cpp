@@ -6,7 +6,7 @@
 using namespace Kestrix;
 
 TEST(Sr4731, ValuesOfOneWavelength) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 1000);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 1000);
     t.fiber.perWlFor(1550).backscatterCoef = ScaledInt(-81.75f, ScaledInt::hundredths);
     const FiberSr4731 v(t, 1550);
     const FiberOtdrPlot& plot = *t.plots.getPlot(1550);
@@ -33,7 +33,7 @@ TEST(Sr4731, ValuesOfOneWavelength) {
 }
 
 TEST(Sr4731, MissingPartsGiveZero) {
-    FiberOtdrTest t = kx::build::otdrTest(CableEnd::end1, 10);
+    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 10);
     t.settings.perWl.clear();
     t.settings.reflectanceThreshold = -20;
     const FiberSr4731 noSettings(t, 1310);

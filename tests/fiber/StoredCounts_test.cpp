@@ -8,7 +8,7 @@
 #include "fiber/FiberLimitValues.h"
 #include "fiber/FiberLossLengthSettings.h"
 #include "fiber/FiberOtdrSettings.h"
-#include "fiber/FiberTestUtil.h"
+#include "core/TestBytes.h"
 #include "serialization/ByteStreamCounter.h"
 #include "serialization/StoredCount.h"
 

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "TestHelpers.h"
+#include "core/TestBytes.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "storage/Cursor.h"
 #include "storage/LabelSetList.h"
 #include "storage/ProjectBuilders.h"
 
 using namespace Project;
-using kx::support::bytesOf;
+using kx::test::bytesOf;
+using kx::test::put32;
+using kx::test::readInto;
+using kx::test::kHeaderBytes;
 
 TEST(LabelSet, NumberOfTestsCountsKindsOfTest) {
     SequentialLabelSet s;
@@ -51,7 +54,7 @@ TEST(LabelSet, EqualsNeedsSameClass) {
 }
 
 TEST(LabelSet, BytesAndJsonRoundTripEveryKind) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     for (const auto& set : p.labelSets.items) {
         auto back = LabelSetList::create(0);
         ASSERT_EQ(back, nullptr);
@@ -117,7 +120,7 @@ TEST(LabelSetList, EmptyListReads) {
 }
 
 TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     LabelSetList back;
     ASSERT_EQ(readInto(back, bytesOf(p.labelSets)), Marshal::ok);
     ASSERT_TRUE(back.equals(p.labelSets));
@@ -129,7 +132,7 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
     payload.write(uint16_t{1});
     auto cursor = bytesOf(Cursor{});
     payload.write(cursor.data(), static_cast<uint32_t>(cursor.size()));
-    auto bytes = kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes());
+    auto bytes = kx::test::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes());
     back = p.labelSets;
     EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
@@ -142,7 +145,7 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
     p2.write(uint32_t{1});
     p2.write(uint16_t{1});
     p2.write(wrongFamily.data(), static_cast<uint32_t>(wrongFamily.size()));
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, p2.bytes())),
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectLabelSetList, 1, p2.bytes())),
               Marshal::invalidData);
 }
 
@@ -151,13 +154,13 @@ TEST(LabelSetList, CountLargerThanBytesLeftFails) {
     payload.write(uint32_t{1});
     payload.write(uint16_t{0xFFFF});
     LabelSetList back;
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes())),
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectLabelSetList, 1, payload.bytes())),
               Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }
 
 TEST(LabelSetList, JsonRoundTrip) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     LabelSetList back;
     ASSERT_TRUE(back.fromJson(p.labelSets.toJson({1})));
     EXPECT_TRUE(back.equals(p.labelSets));
@@ -167,7 +170,7 @@ TEST(LabelSetList, JsonRoundTrip) {
 }
 
 TEST(CursorList, FindMatchesAllFour) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     const Cursor* c = p.cursors.find(11, 2, 1, 2);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->nextLabel, "F-0107");
@@ -177,7 +180,7 @@ TEST(CursorList, FindMatchesAllFour) {
 }
 
 TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     CursorList back;
     ASSERT_EQ(readInto(back, bytesOf(p.cursors)), Marshal::ok);
     EXPECT_TRUE(back.equals(p.cursors));
@@ -187,8 +190,8 @@ TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
 
     auto bytes = bytesOf(p.cursors);
     // Second cursor's nextLabel count made huge: the read fails without allocating, and the list is empty.
-    const size_t second = 12 + 2 + bytesOf(*p.cursors.items[0]).size();
-    put32(bytes, second + 12 + 16, 0x7FFFFFFF);
+    const size_t second = kHeaderBytes + 2 + bytesOf(*p.cursors.items[0]).size();
+    put32(bytes, second + kHeaderBytes + 16, 0x7FFFFFFF);
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }
@@ -197,7 +200,7 @@ TEST(CursorList, EvilCountAndWrongFamilyFail) {
     Marshal::ByteStreamBuilder payload;
     payload.write(uint16_t{0xFFFF});
     CursorList back;
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectCursorList, 1, payload.bytes())),
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectCursorList, 1, payload.bytes())),
               Marshal::readError);
 
     auto cursor = bytesOf(Cursor{});
@@ -205,8 +208,8 @@ TEST(CursorList, EvilCountAndWrongFamilyFail) {
     Marshal::ByteStreamBuilder p2;
     p2.write(uint16_t{1});
     p2.write(cursor.data(), static_cast<uint32_t>(cursor.size()));
-    back = kx::support::sampleProject().cursors;
-    EXPECT_EQ(readInto(back, kx::support::framed(Marshal::TypeIds::ProjectCursorList, 1, p2.bytes())),
+    back = kx::test::sampleProject().cursors;
+    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectCursorList, 1, p2.bytes())),
               Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
 }

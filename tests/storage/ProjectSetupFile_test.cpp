@@ -9,20 +9,16 @@
 
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
+#include "core/TestFiles.h"
 
 using namespace Project;
 
 namespace {
-std::string tempPath(const std::string& name) {
-    const char* dir = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path p = dir ? dir : std::filesystem::temp_directory_path().string();
-    std::filesystem::create_directories(p);
-    return (p / ("project_" + name)).string();
-}
+std::string tempPath(const std::string& name) { return (kx::test::freshFolder("project") / name).string(); }
 }  // namespace
 
 TEST(ProjectSetupFile, BlobAndDatabaseReadBack) {
-    const Core p = kx::support::sampleProject();
+    const Core p = kx::test::sampleProject();
     const std::string blob = tempPath("a.blob");
     std::vector<uint8_t> bytes;
     std::string error;
@@ -76,7 +72,7 @@ TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
                                                                    {&Core::end1Name, "end1Name"},
                                                                    {&Core::end2Name, "end2Name"}};
     for (const auto& [field, label] : fields) {
-        Core p = kx::support::sampleProject();
+        Core p = kx::test::sampleProject();
         p.*field = std::string(199, 'x');
         std::vector<uint8_t> bytes;
         std::string error;
@@ -90,7 +86,7 @@ TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
         EXPECT_TRUE(bytes.empty());
         EXPECT_EQ(error, std::string("the project's ") + label + " is 201 bytes long; at most 199 bytes can be stored");
     }
-    Core p = kx::support::sampleProject();
+    Core p = kx::test::sampleProject();
     p.quarnId.assign(0x10000, 'q');
     std::vector<uint8_t> bytes;
     std::string error;

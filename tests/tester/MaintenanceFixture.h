@@ -9,7 +9,7 @@
 
 #include "tester/session/TarvelCom.h"
 
-namespace kxtest {
+namespace kx::test {
 
 class MaintenanceTest : public ::testing::Test {
 protected:
@@ -22,7 +22,7 @@ protected:
     }
 
     Kestrix::Tester::TarvelCom& start(Kestrix::Sim::SysinfoOptions sysinfo = {}) {
-        root = freshDir("maint");
+        root = kx::test::freshFolder("maint");
         for (const char* d : {"tmp", "var/log"})
             fs::create_directories(root / d);
         Kestrix::Sim::SimOptions o;
@@ -77,4 +77,4 @@ protected:
     std::unique_ptr<Kestrix::Tester::TarvelCom> com;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

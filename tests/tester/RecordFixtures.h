@@ -13,7 +13,7 @@
 #include "fiber/FiberResultWriter.h"
 #include "fiber/OtdrBuilders.h"
 
-namespace kx::record {
+namespace kx::test {
 
 inline std::vector<uint8_t> fiberFile(const Kestrix::FiberResult& result) {
     std::vector<uint8_t> bytes;
@@ -32,13 +32,13 @@ inline std::vector<uint8_t> copperFile(const Kestrix::CopperTestPtr& test, const
 // A fiber result holding the given OTDR tests (small traces).
 inline Kestrix::FiberResult otdrOnly(std::vector<Kestrix::CableEnd> ends, const char* name = "OTDR-7") {
     Kestrix::FiberResult r;
-    r.summary = kx::build::fiberSummary(name);
+    r.summary = kx::test::fiberSummary(name);
     for (Kestrix::CableEnd end : ends)
-        r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::build::otdrTest(end, 64)));
+        r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTest(end, 64)));
     return r;
 }
 
 // 2024-01-15T10:00:00Z.
 inline constexpr int64_t kCalibrated = 1705312800;
 
-}  // namespace kx::record
+}  // namespace kx::test

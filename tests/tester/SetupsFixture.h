@@ -4,7 +4,7 @@
 #include "common/InstrumentSettingsFile.h"
 #include "tester/session/TarvelCom.h"
 
-namespace kxtest {
+namespace kx::test {
 
 class SetupsTest : public ::testing::Test {
 protected:
@@ -17,7 +17,7 @@ protected:
     }
 
     void start(Kestrix::Sim::SysinfoOptions sysinfo) {
-        root = freshDir("setups");
+        root = kx::test::freshFolder("setups");
         sim = startSim(root, std::move(sysinfo));
         com = std::make_unique<Kestrix::Tester::TarvelCom>();
         com->setPingFactory(loopbackPing());
@@ -66,4 +66,4 @@ protected:
     std::vector<int> pauses;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

@@ -3,8 +3,8 @@
 
 #include "tester/SimTestClient.h"
 
-using kxsimtest::Client;
-using kxsimtest::SimFixture;
+using kx::test::Client;
+using kx::test::SimFixture;
 
 namespace {
 
@@ -42,8 +42,8 @@ TEST(SimFaults, DropAfterCommandsCutsTheNextCommandOnceOnly) {
 
 TEST(SimFaults, DropAfterScpBytesCutsADownloadAndAnUpload) {
     SimFixture f("dropbytes");
-    const std::string data = kxsimtest::randomBytes(1 << 20);
-    kxsimtest::writeFile(f.root / "tmp" / "big", data);
+    const std::string data = kx::test::randomBytes(1 << 20);
+    kx::test::writeFile(f.root / "tmp" / "big", data);
     Kestrix::Sim::SimFaults faults;
     faults.dropAfterScpBytes = 300000;
     f.sim->setFaults(faults);
@@ -59,7 +59,7 @@ TEST(SimFaults, DropAfterScpBytesCutsADownloadAndAnUpload) {
         const auto put = c.put("/tmp/up", data);
         EXPECT_FALSE(put.ok);
     }
-    EXPECT_LE(kxsimtest::readFile(f.root / "tmp" / "up").size(), 300000u);
+    EXPECT_LE(kx::test::readFile(f.root / "tmp" / "up").size(), 300000u);
     Client again(f.sim->port());
     const auto got = again.get("/tmp/big");
     ASSERT_TRUE(got.ok) << got.error;

@@ -3,8 +3,8 @@
 
 #include "tester/SimTestClient.h"
 
-using kxsimtest::Client;
-using kxsimtest::SimFixture;
+using kx::test::Client;
+using kx::test::SimFixture;
 
 namespace {
 
@@ -56,9 +56,9 @@ std::vector<std::string> receiveTree(Client& c, const std::string& command) {
 TEST(SimScpTree, SendsAFolderDepthFirst) {
     SimFixture f("scptree");
     std::filesystem::create_directories(f.root / "tmp/tree/a dir");
-    kxsimtest::writeFile(f.root / "tmp/tree/b.res", "bbb");
-    kxsimtest::writeFile(f.root / "tmp/tree/a dir/x.res", "xx");
-    kxsimtest::writeFile(f.root / "tmp/tree/a dir/empty", "");
+    kx::test::writeFile(f.root / "tmp/tree/b.res", "bbb");
+    kx::test::writeFile(f.root / "tmp/tree/a dir/x.res", "xx");
+    kx::test::writeFile(f.root / "tmp/tree/a dir/empty", "");
     Client c(f.sim->port());
     EXPECT_EQ(receiveTree(c, "scp -r -f /tmp/tree"),
               (std::vector<std::string>{"D tree", "D a dir", "C empty ", "C x.res xx", "E", "C b.res bbb", "E"}));

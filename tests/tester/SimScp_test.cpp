@@ -3,8 +3,8 @@
 
 #include "tester/SimTestClient.h"
 
-using kxsimtest::Client;
-using kxsimtest::SimFixture;
+using kx::test::Client;
+using kx::test::SimFixture;
 namespace fs = std::filesystem;
 
 TEST(SimScp, UploadAndDownloadRoundTripAtSeveralSizes) {
@@ -12,11 +12,11 @@ TEST(SimScp, UploadAndDownloadRoundTripAtSeveralSizes) {
     Client c(f.sim->port());
     ASSERT_TRUE(c.loggedIn());
     for (size_t size : {size_t{0}, size_t{1}, size_t{65535}, size_t{3} << 20}) {
-        const std::string data = kxsimtest::randomBytes(size, static_cast<unsigned>(size));
+        const std::string data = kx::test::randomBytes(size, static_cast<unsigned>(size));
         const std::string path = "/tmp/blob" + std::to_string(size) + ".bin";
         const auto put = c.put(path, data);
         ASSERT_TRUE(put.ok) << size << ": " << put.error;
-        EXPECT_EQ(kxsimtest::readFile(f.root / path.substr(1)), data) << size;
+        EXPECT_EQ(kx::test::readFile(f.root / path.substr(1)), data) << size;
         const auto got = c.get(path);
         ASSERT_TRUE(got.ok) << size << ": " << got.error;
         EXPECT_EQ(got.data, data) << size;
@@ -27,9 +27,9 @@ TEST(SimScp, UploadIntoAFolderTakesTheNameFromTheFileLine) {
     SimFixture f("scpdir");
     Client c(f.sim->port());
     ASSERT_TRUE(c.put("/tmp", "12345", "uplist0").ok);
-    EXPECT_EQ(kxsimtest::readFile(f.root / "tmp" / "uplist0"), "12345");
+    EXPECT_EQ(kx::test::readFile(f.root / "tmp" / "uplist0"), "12345");
     ASSERT_TRUE(c.put("/tmp/", "x", "second").ok);
-    EXPECT_EQ(kxsimtest::readFile(f.root / "tmp" / "second"), "x");
+    EXPECT_EQ(kx::test::readFile(f.root / "tmp" / "second"), "x");
 }
 
 TEST(SimScp, QuotedPathsWithSpacesAndQuotes) {
@@ -39,7 +39,7 @@ TEST(SimScp, QuotedPathsWithSpacesAndQuotes) {
     Client c(f.sim->port());
     const std::string remote = "/microsd_userdata/projects/My \"Job\" $1/it's a result.res";
     ASSERT_TRUE(c.put(remote, "payload").ok);
-    EXPECT_EQ(kxsimtest::readFile(dir / "it's a result.res"), "payload");
+    EXPECT_EQ(kx::test::readFile(dir / "it's a result.res"), "payload");
     const auto got = c.get(remote);
     ASSERT_TRUE(got.ok) << got.error;
     EXPECT_EQ(got.data, "payload");
@@ -67,8 +67,8 @@ TEST(SimScp, MissingFilesAndFoldersAreErrors) {
 
 TEST(SimScp, TransfersCannotLeaveTheRoot) {
     SimFixture f("scpescape");
-    const fs::path outside = kxsimtest::freshFolder("scpoutside");
-    kxsimtest::writeFile(outside / "secret", "s");
+    const fs::path outside = kx::test::freshFolder("scpoutside");
+    kx::test::writeFile(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
     Client c(f.sim->port());
     auto got = c.get("/../" + outside.filename().string() + "/secret");

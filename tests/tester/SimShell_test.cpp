@@ -6,8 +6,8 @@
 
 #include "tester/SimTestClient.h"
 
-using kxsimtest::Client;
-using kxsimtest::SimFixture;
+using kx::test::Client;
+using kx::test::SimFixture;
 namespace fs = std::filesystem;
 
 namespace {
@@ -154,15 +154,15 @@ TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
     SimFixture f("ls");
     const fs::path dir = f.root / "microsd_userdata" / "projects" / "Job A";
     fs::create_directories(dir / "sub");
-    kxsimtest::writeFile(dir / "empty.bin", "");
-    kxsimtest::writeFile(dir / "r1.res", std::string(12345, 'x'));
+    kx::test::writeFile(dir / "empty.bin", "");
+    kx::test::writeFile(dir / "r1.res", std::string(12345, 'x'));
     fs::permissions(dir / "r1.res", fs::perms(0644));
-    kxsimtest::writeFile(dir / "q\"uote.res", "abc");
+    kx::test::writeFile(dir / "q\"uote.res", "abc");
     {
         std::ofstream big(dir / "big.res", std::ios::binary);
     }
     fs::resize_file(dir / "big.res", 99999999);  // sparse: the largest size the column rule keeps
-    kxsimtest::writeFile(dir / ".hidden", "h");
+    kx::test::writeFile(dir / ".hidden", "h");
 
     Client c(f.sim->port());
     ssh_channel ch = terminalShell(c);
@@ -211,8 +211,8 @@ TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
 
 TEST(SimShell, PathsOutsideTheRootAreRefused) {
     SimFixture f("escape");
-    const fs::path outside = kxsimtest::freshFolder("outside");
-    kxsimtest::writeFile(outside / "secret", "s");
+    const fs::path outside = kx::test::freshFolder("outside");
+    kx::test::writeFile(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
     Client c(f.sim->port());
     ssh_channel ch = terminalShell(c);
@@ -251,9 +251,9 @@ TEST(SimShell, SysinfoFromOptionsFromFileAndRedirected) {
     EXPECT_GT(inst["components"]["hw_modules"][0]["data"][0]["date_calibrated"].asString().size(), 8u);
 
     EXPECT_EQ(quietCommand(ch, "sysinfo > /tmp/sysinfo.txt"), "");
-    EXPECT_TRUE(Json::Reader().parse(kxsimtest::readFile(f.root / "tmp" / "sysinfo.txt"), doc));
+    EXPECT_TRUE(Json::Reader().parse(kx::test::readFile(f.root / "tmp" / "sysinfo.txt"), doc));
 
-    kxsimtest::writeFile(f.root / "sysinfo.json", "{\"instruments\":[]}");
+    kx::test::writeFile(f.root / "sysinfo.json", "{\"instruments\":[]}");
     EXPECT_EQ(quietCommand(ch, "sysinfo"), "{\"instruments\":[]}\r\n");
 
     Kestrix::Sim::SimFaults faults;

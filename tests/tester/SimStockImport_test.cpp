@@ -9,7 +9,7 @@
 #include "tester/SimTestClient.h"
 
 namespace fs = std::filesystem;
-using kxsimtest::Client;
+using kx::test::Client;
 
 namespace {
 
@@ -18,7 +18,7 @@ const std::string kProjects = "/microsd_userdata/projects";
 // Stocking builds OTDR traces and copper tests; it is done once and copied for each test.
 const fs::path& stockTemplate() {
     static const fs::path root = [] {
-        fs::path r = kxsimtest::freshFolder("stock-template") / "tester";
+        fs::path r = kx::test::freshFolder("stock-template") / "tester";
         Kestrix::Sim::stockTester(r, {});
         return r;
     }();
@@ -27,7 +27,7 @@ const fs::path& stockTemplate() {
 
 struct StockedSim {
     explicit StockedSim(const std::string& tag) {
-        root = kxsimtest::freshFolder(tag) / "tester";
+        root = kx::test::freshFolder(tag) / "tester";
         fs::copy(stockTemplate(), root, fs::copy_options::recursive);
         Kestrix::Sim::SimOptions o;
         o.root = root;
@@ -82,7 +82,7 @@ std::string mark(Client& c, const std::string& project, const std::string& file)
 
 // Whether SQLite can read the Results or Projects table of these bytes.
 bool readsAsDatabase(const std::string& bytes, const fs::path& scratch) {
-    kxsimtest::writeFile(scratch, bytes);
+    kx::test::writeFile(scratch, bytes);
     sqlite3* h = nullptr;
     bool ok = sqlite3_open_v2(scratch.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
               sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -171,7 +171,7 @@ TEST(SimStockImport, DropDuringTheNthDownloadCutsThatOneOnly) {
     f.dropDuringDownload = 2;
     s.sim->setFaults(f);
     const std::string file = kProjects + "/Riverside Campus/000001_OTDR-PP-A01.res";
-    const auto whole = kxsimtest::readFile(s.root / fs::path(file).relative_path());
+    const auto whole = kx::test::readFile(s.root / fs::path(file).relative_path());
     {
         Client c(s.sim->port());
         EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(), fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
@@ -198,7 +198,7 @@ TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntac
     Client c(s.sim->port());
 
     const std::string result = kProjects + "/Harbor DC 2026/000002_D-102-B.res";
-    const auto whole = kxsimtest::readFile(s.root / fs::path(result).relative_path());
+    const auto whole = kx::test::readFile(s.root / fs::path(result).relative_path());
     const auto cut = c.get(result);
     ASSERT_TRUE(cut.ok);
     EXPECT_EQ(cut.data, whole.substr(0, whole.size() / 2));
@@ -212,7 +212,7 @@ TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntac
     // Other projects, other results and the files on disk are as stocked.
     EXPECT_TRUE(readsAsDatabase(c.get(kProjects + "/Annex/project.sql").data, scratch));
     EXPECT_EQ(c.get(kProjects + "/Harbor DC 2026/000003_D-102-B.res").data,
-              kxsimtest::readFile(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
-    EXPECT_EQ(kxsimtest::readFile(s.root / fs::path(result).relative_path()), whole);
-    EXPECT_TRUE(readsAsDatabase(kxsimtest::readFile(s.projectDb("Harbor DC 2026")), scratch));
+              kx::test::readFile(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
+    EXPECT_EQ(kx::test::readFile(s.root / fs::path(result).relative_path()), whole);
+    EXPECT_TRUE(readsAsDatabase(kx::test::readFile(s.projectDb("Harbor DC 2026")), scratch));
 }

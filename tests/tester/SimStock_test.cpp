@@ -94,7 +94,7 @@ std::vector<uint8_t> bytesOf(const fs::path& p) {
 // One stocked tester shared by the read-only tests here.
 const fs::path& stocked() {
     static const fs::path root = [] {
-        fs::path r = kxsimtest::freshFolder("stock") / "tester";
+        fs::path r = kx::test::freshFolder("stock") / "tester";
         Kestrix::Sim::stockTester(r, {});
         return r;
     }();
@@ -249,7 +249,7 @@ TEST(SimStock, EveryKindOfResultIsStockedAndReadsBack) {
 }
 
 TEST(SimStock, AStockedTesterIsLeftAsItIs) {
-    const fs::path base = kxsimtest::freshFolder("restock");
+    const fs::path base = kx::test::freshFolder("restock");
     EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
     EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
     const fs::path root = base / "tester";
@@ -269,7 +269,7 @@ TEST(SimStock, AStockedTesterIsLeftAsItIs) {
 }
 
 TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsAndRepeatWithTheSeed) {
-    const fs::path base = kxsimtest::freshFolder("generated");
+    const fs::path base = kx::test::freshFolder("generated");
     Kestrix::Sim::stockTester(base / "a", {.extraRecords = 40, .seed = 7});
     Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
     const auto a = allRows(base / "a");

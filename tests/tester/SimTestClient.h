@@ -12,18 +12,9 @@
 
 #include "ShellWords.h"
 #include "TesterSim.h"
+#include "core/TestFiles.h"
 
-namespace kxsimtest {
-
-inline std::filesystem::path freshFolder(const std::string& tag) {
-    static int counter = 0;
-    const char* base = std::getenv("KESTRIX_TEST_TMP");
-    std::filesystem::path root = base ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
-    root /= "sim-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    std::filesystem::remove_all(root);
-    std::filesystem::create_directories(root);
-    return root;
-}
+namespace kx::test {
 
 inline std::string readFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -277,4 +268,4 @@ struct SimFixture {
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
 };
 
-}  // namespace kxsimtest
+}  // namespace kx::test

@@ -19,8 +19,8 @@ TEST(SimVfs, NormalizeKeepsInsideAndRefusesClimbingOut) {
 }
 
 TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
-    const fs::path root = kxsimtest::freshFolder("vfs");
-    const fs::path outside = kxsimtest::freshFolder("vfsout");
+    const fs::path root = kx::test::freshFolder("vfs");
+    const fs::path outside = kx::test::freshFolder("vfsout");
     fs::create_directories(root / "var" / "log");
     fs::create_directory_symlink(root / "var" / "log", root / "logs");
     fs::create_directory_symlink(outside, root / "out");
@@ -42,6 +42,22 @@ TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
     EXPECT_FALSE(vfs.map(std::string("/tmp/a\0b", 8)));
     fs::remove_all(root);
     fs::remove_all(outside);
+}
+
+// A sibling whose name starts with the root's name is still outside it.
+TEST(SimVfs, SiblingSharingTheRootsNameAsPrefixIsOutside) {
+    const fs::path root = kx::test::freshFolder("vfsroot");
+    const fs::path evil = root.string() + "-evil";
+    fs::remove_all(evil);
+    fs::create_directories(evil);
+    fs::create_directory_symlink(evil, root / "next");
+    fs::create_symlink(evil / "secret", root / "file");
+    const SimVfs vfs(root);
+    EXPECT_FALSE(vfs.map("/next"));
+    EXPECT_FALSE(vfs.map("/next/secret"));
+    EXPECT_FALSE(vfs.map("/file"));
+    fs::remove_all(root);
+    fs::remove_all(evil);
 }
 
 TEST(SimVfs, RootMustBeAFolder) {

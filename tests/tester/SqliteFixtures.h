@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kxtest {
+namespace kx::test {
 
 // Runs SQL statements on a new database file at `path` (an old file is replaced).
 inline void makeDb(const std::filesystem::path& path, const std::string& sql) {
@@ -64,4 +64,4 @@ inline std::string insertProject(const std::string& name, const std::string& dir
            sqlText(parent) + ");";
 }
 
-}  // namespace kxtest
+}  // namespace kx::test

@@ -17,20 +17,11 @@
 #include <boost/optional/optional_io.hpp>
 
 #include "tester/session/KestrixCom.h"
+#include "core/TestFiles.h"
 
-namespace kxtest {
+namespace kx::test {
 
 namespace fs = std::filesystem;
-
-inline fs::path freshDir(const std::string& tag) {
-    static std::atomic<int> counter{0};
-    const char* base = std::getenv("KESTRIX_TEST_TMP");
-    fs::path root = base && *base ? fs::path(base) : fs::temp_directory_path();
-    root /= "tester-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fs::remove_all(root);
-    fs::create_directories(root);
-    return root;
-}
 
 inline std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
     std::vector<uint8_t> v(n);
@@ -92,7 +83,7 @@ inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root,
 class TesterLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = freshDir("link");
+        root = kx::test::freshFolder("link");
         sim = startSim(root);
     }
     void TearDown() override {
@@ -125,4 +116,4 @@ protected:
     std::unique_ptr<Kestrix::Tester::KestrixCom> com;
 };
 
-}  // namespace kxtest
+}  // namespace kx::test

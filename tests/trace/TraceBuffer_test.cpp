@@ -48,11 +48,6 @@ TEST(ChannelTable, GoldenChannelBytes) {
     EXPECT_EQ("io", back.channels[0].name);
     EXPECT_EQ(5u, back.channels[0].mask);
 
-    for (size_t n = 1; n < expect.size(); ++n) {
-        Kestrix::ChannelTable cut;
-        Marshal::ByteStreamReader rc(expect.data(), static_cast<uint32_t>(n));
-        EXPECT_NE(Marshal::ok, cut.deserialize(rc)) << n;
-    }
     std::vector<uint8_t> noNul = expect;
     noNul[20] = 'x';
     Marshal::ByteStreamReader rn(noNul.data(), static_cast<uint32_t>(noNul.size()));

@@ -12,7 +12,7 @@ namespace {
 // Written here and read back, so that a sample never holds a file the reader would refuse.
 std::vector<uint8_t> lossLengthFile() {
     std::vector<uint8_t> bytes;
-    if (Kestrix::FiberResultWriter::writeResult(kx::build::lossLengthResult(), bytes) !=
+    if (Kestrix::FiberResultWriter::writeResult(kx::test::lossLengthResult(), bytes) !=
         Kestrix::ResultWriterStatus::success)
         throw std::runtime_error("cannot write the loss/length sample");
     Kestrix::FiberResult back;
@@ -24,8 +24,8 @@ std::vector<uint8_t> lossLengthFile() {
 
 const kx::samples::SampleRegistration lossLength("fiber-losslength.result", lossLengthFile);
 const kx::samples::SampleRegistration fiber("fiber-om3.bin",
-                                            [] { return Kestrix::serializeToBytes(kx::build::multimodeFiber()); });
+                                            [] { return Kestrix::serializeToBytes(kx::test::multimodeFiber()); });
 const kx::samples::SampleRegistration limit("fiberlimit-tia-mm.bin",
-                                            [] { return Kestrix::serializeToBytes(kx::build::lossLengthLimit()); });
+                                            [] { return Kestrix::serializeToBytes(kx::test::lossLengthLimit()); });
 
 }  // namespace

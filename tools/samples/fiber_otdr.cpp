@@ -3,5 +3,5 @@
 #include "fiber/OtdrBuilders.h"
 
 namespace {
-kx::samples::SampleRegistration reg("fiber-otdr.result", [] { return kx::build::otdrResultFile(2000); });
+kx::samples::SampleRegistration reg("fiber-otdr.result", [] { return kx::test::otdrResultFile(2000); });
 }  // namespace

@@ -9,11 +9,11 @@ namespace {
 kx::samples::SampleRegistration project("project.blob", [] {
     std::vector<uint8_t> bytes;
     std::string error;
-    Project::encodeProject(kx::support::sampleProject(), bytes, error);
+    Project::encodeProject(kx::test::sampleProject(), bytes, error);
     return bytes;
 });
 kx::samples::SampleRegistration settings("instrument.settings", [] {
-    return Kestrix::InstrumentSettingsFile::write(kx::support::sampleInstrumentSettings());
+    return Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings());
 });
 
 }  // namespace

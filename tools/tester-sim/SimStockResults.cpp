@@ -54,7 +54,7 @@ void countTests(ResultSummary& s, const FiberResult& r) {
 
 FiberResult fiberResult(const std::string& name, int64_t when, DisplayMeas length) {
     FiberResult r;
-    r.summary = kx::build::fiberSummary(name.c_str());
+    r.summary = kx::test::fiberSummary(name.c_str());
     r.summary.timeStamp = when;
     r.summary.status = Status::notSet;
     r.summary.length = length;
@@ -68,7 +68,7 @@ T& addTest(FiberResult& r, T test, int64_t when) {
 }
 
 FiberOtdrTest otdrAs(FiberTestType type, CableEnd end, uint32_t samples) {
-    FiberOtdrTest t = kx::build::otdrTest(end, samples);
+    FiberOtdrTest t = kx::test::otdrTest(end, samples);
     t.summary.testType = type;
     return t;
 }
@@ -98,13 +98,13 @@ std::vector<uint8_t> otdrFile(StockKind kind, const std::string& name, int64_t w
     case StockKind::otdrEnd1:
     case StockKind::otdrEnd2: {
         const bool two = kind == StockKind::otdrEnd2;
-        addTest(r, kx::build::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
+        addTest(r, kx::test::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
         break;
     }
     case StockKind::otdrBothEnds:
     case StockKind::otdrBidi: {
-        auto& one = addTest(r, kx::build::otdrTest(CableEnd::end1, samples), when - 1800);
-        auto& two = addTest(r, kx::build::otdrTest(CableEnd::end2, samples), when - 600);
+        auto& one = addTest(r, kx::test::otdrTest(CableEnd::end1, samples), when - 1800);
+        auto& two = addTest(r, kx::test::otdrTest(CableEnd::end2, samples), when - 600);
         if (kind == StockKind::otdrBidi) {
             auto bidi = createBidiTest(one, two, when);
             auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi);
@@ -128,8 +128,8 @@ std::vector<uint8_t> otdrFile(StockKind kind, const std::string& name, int64_t w
 
 std::vector<uint8_t> imageFile(const std::string& name, int64_t when) {
     FiberResult r = fiberResult(name, when, noLength());
-    addTest(r, kx::build::imageTest(FiberTestType::imageEnd1), when - 120);
-    auto end2 = kx::build::imageTest(FiberTestType::imageEnd2);
+    addTest(r, kx::test::imageTest(FiberTestType::imageEnd1), when - 120);
+    auto end2 = kx::test::imageTest(FiberTestType::imageEnd2);
     end2.summary.status = Status::pass;
     end2.featureObjects.resize(1);
     end2.featureObjects[0].status = Status::pass;
@@ -138,7 +138,7 @@ std::vector<uint8_t> imageFile(const std::string& name, int64_t when) {
 }
 
 FiberLossLengthTest passingLossLength() {
-    FiberLossLengthTest t = kx::build::lossLengthTest();
+    FiberLossLengthTest t = kx::test::lossLengthTest();
     t.summary.status = Status::pass;
     auto& worst = t.testPerDirectionWlVec.back();
     worst.power = FiberPower(-22.05f, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
@@ -149,7 +149,7 @@ FiberLossLengthTest passingLossLength() {
 
 std::vector<uint8_t> lossLengthFile(bool pass, const std::string& name, int64_t when) {
     FiberResult r = fiberResult(name, when, metres(1483));
-    addTest(r, pass ? passingLossLength() : kx::build::lossLengthTest(), when);
+    addTest(r, pass ? passingLossLength() : kx::test::lossLengthTest(), when);
     r.summary.headroom = r.tests.back()->summary.status == Status::pass
                              ? DisplayMeas(ScaledInt(0.62f, ScaledInt::hundredths), DisplayType::normal)
                              : r.summary.headroom;
@@ -159,8 +159,8 @@ std::vector<uint8_t> lossLengthFile(bool pass, const std::string& name, int64_t 
 std::vector<uint8_t> powerMeterFile(const std::string& name, int64_t when) {
     FiberResult r = fiberResult(name, when, noLength());
     r.summary.headroom = noLength();
-    addTest(r, kx::build::powerMeterTest(), when - 300);
-    auto end2 = kx::build::powerMeterTest();
+    addTest(r, kx::test::powerMeterTest(), when - 300);
+    auto end2 = kx::test::powerMeterTest();
     end2.summary.testType = FiberTestType::powerMeterEnd2;
     end2.summary.cableEnd = CableEnd::end2;
     addTest(r, std::move(end2), when);

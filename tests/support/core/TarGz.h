@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kxtest {
+namespace kx::test {
 
 struct TarEntry {
     std::string name;
@@ -83,4 +83,4 @@ inline std::vector<uint8_t> remotePackage(const std::vector<std::string>& listed
     return tarGz(all);
 }
 
-}  // namespace kxtest
+}  // namespace kx::test

@@ -6,7 +6,7 @@
 
 using namespace Kestrix;
 
-namespace kx::build {
+namespace kx::test {
 
 DatabasePackageManifestSummary factorySummary() {
     DatabasePackageManifestSummary s;
@@ -215,4 +215,4 @@ std::vector<uint8_t> lossLengthResultFile() {
     return bytes;
 }
 
-}  // namespace kx::build
+}  // namespace kx::test

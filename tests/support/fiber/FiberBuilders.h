@@ -10,7 +10,7 @@
 #include "fiber/FiberPowerMeterTest.h"
 #include "fiber/FiberResult.h"
 
-namespace kx::build {
+namespace kx::test {
 
 Kestrix::DatabasePackageManifestSummary factorySummary();
 // "OM3 Multimode 50": 850 and 1300 nm.
@@ -33,4 +33,4 @@ Kestrix::FiberResult lossLengthResult();
 // lossLengthResult() written by the fiber result writer.
 std::vector<uint8_t> lossLengthResultFile();
 
-}  // namespace kx::build
+}  // namespace kx::test

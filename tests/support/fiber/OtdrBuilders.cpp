@@ -8,7 +8,7 @@
 
 using namespace Kestrix;
 
-namespace kx::build {
+namespace kx::test {
 
 namespace {
 constexpr double kIr = 1.4682;
@@ -386,4 +386,4 @@ FiberImageTest imageTest(FiberTestType type) {
     return t;
 }
 
-}  // namespace kx::build
+}  // namespace kx::test

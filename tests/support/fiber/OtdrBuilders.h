@@ -13,7 +13,7 @@
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberResult.h"
 
-namespace kx::build {
+namespace kx::test {
 
 // 1310, 1490, 1550, 1625.
 std::vector<uint16_t> otdrWavelengths();
@@ -64,4 +64,4 @@ std::vector<uint8_t> otdrResultFile(uint32_t samples = 1000);
 Kestrix::FiberImage fiberImage(uint32_t bytes = 4096);
 Kestrix::FiberImageTest imageTest(Kestrix::FiberTestType type = Kestrix::FiberTestType::imageEnd1);
 
-}  // namespace kx::build
+}  // namespace kx::test

@@ -7,15 +7,9 @@
 #include "storage/LossLengthTestSet.h"
 #include "storage/OtdrTestSet.h"
 
-namespace kx::support {
+namespace kx::test {
 
 using namespace Project;
-
-std::vector<uint8_t> bytesOf(const Marshal::ISerializable& object) {
-    Marshal::ByteStreamBuilder b;
-    object.serialize(b);
-    return b.bytes();
-}
 
 Project::Core sampleProject() {
     Core p;
@@ -190,4 +184,4 @@ std::vector<uint8_t> statusBytesAtVersion(const Project::Status& s, uint8_t clas
     return framed(Marshal::TypeIds::ProjectStatus, classVersion, b.bytes());
 }
 
-}  // namespace kx::support
+}  // namespace kx::test

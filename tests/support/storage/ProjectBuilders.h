@@ -5,12 +5,11 @@
 #include <vector>
 
 #include "common/InstrumentSettings.h"
+#include "core/TestBytes.h"
 #include "serialization/ISerializable.h"
 #include "storage/Core.h"
 
-namespace kx::support {
-
-std::vector<uint8_t> bytesOf(const Marshal::ISerializable& object);
+namespace kx::test {
 
 // A project with one test set of each kind, the three kinds of label set and a few cursors.
 Project::Core sampleProject();
@@ -24,4 +23,4 @@ std::vector<uint8_t> statusBytesAtVersion(const Project::Status& status, uint8_t
 // A framed object whose payload is `payload`.
 std::vector<uint8_t> framed(const Marshal::TypeInfo& info, uint8_t classVersion, const std::vector<uint8_t>& payload);
 
-}  // namespace kx::support
+}  // namespace kx::test

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "copper/CopperUtil.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/ByteStreamReader.h"
+
+using namespace Kestrix;
+
+namespace {
+std::vector<int16_t> unpackAll(const std::vector<uint8_t>& packed, uint32_t count, bool* ok) {
+    std::vector<int16_t> out(count);
+    *ok = unpackCurve(packed.data(), static_cast<uint32_t>(packed.size()), out.data(), count);
+    return out;
+}
+
+std::vector<uint8_t> curveStream(uint32_t count, uint32_t packedLen, const std::vector<uint8_t>& packed) {
+    Marshal::ByteStreamBuilder b;
+    b.write(count);
+    b.write(packedLen);
+    if (!packed.empty()) b.write(packed.data(), static_cast<uint32_t>(packed.size()));
+    return b.bytes();
+}
+
+Marshal::StreamOpStatus readCurve(const std::vector<uint8_t>& bytes, std::vector<int16_t>& out) {
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return readPackedCurve(r, out);
+}
+}  // namespace
+
+TEST(CurveCodec, PacksSmallStepsInOneByteAndALargeJumpEscaped) {
+    const std::vector<int16_t> samples = {0, 5, 300, 299};
+    const std::vector<uint8_t> packed = packCurve(samples);
+    EXPECT_EQ(packed, (std::vector<uint8_t>{0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF}));
+    bool ok = false;
+    EXPECT_EQ(unpackAll(packed, 4, &ok), samples);
+    EXPECT_TRUE(ok);
+}
+
+TEST(CurveCodec, EscapesDifferencesOutsideASignedByte) {
+    // -128 would collide with the escape byte, so only -127..127 fit in one byte.
+    EXPECT_EQ(packCurve({-127}), (std::vector<uint8_t>{0x81}));
+    EXPECT_EQ(packCurve({-128}), (std::vector<uint8_t>{0x80, 0x80, 0xFF}));
+    EXPECT_EQ(packCurve({127}), (std::vector<uint8_t>{0x7F}));
+    EXPECT_EQ(packCurve({128}), (std::vector<uint8_t>{0x80, 0x80, 0x00}));
+    EXPECT_EQ(packCurve({32767, -32768}), (std::vector<uint8_t>{0x80, 0xFF, 0x7F, 0x80, 0x00, 0x80}));
+}
+
+TEST(CurveCodec, UnpackerStopsAtTheEndOfItsBytes) {
+    const std::vector<uint8_t> packed = {0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF};
+    for (size_t n = 0; n < packed.size(); ++n) {
+        std::vector<uint8_t> cut(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(n));
+        std::vector<int16_t> out(4, 7);
+        uint32_t used = 99;
+        EXPECT_FALSE(unpackCurve(cut.data(), static_cast<uint32_t>(cut.size()), out.data(), 4, &used)) << n;
+        EXPECT_LE(used, n);
+    }
+    // An escape as the very last byte has no value bytes behind it.
+    std::vector<int16_t> one(1);
+    const uint8_t lone = 0x80;
+    EXPECT_FALSE(unpackCurve(&lone, 1, one.data(), 1));
+}
+
+TEST(CurveCodec, TrailingPackedBytesAreIgnored) {
+    const std::vector<uint8_t> packed = {0x01, 0x01, 0x01};
+    std::vector<int16_t> out(2);
+    uint32_t used = 0;
+    EXPECT_TRUE(unpackCurve(packed.data(), 3, out.data(), 2, &used));
+    EXPECT_EQ(used, 2u);
+    EXPECT_EQ(out, (std::vector<int16_t>{1, 2}));
+}
+
+TEST(CurveCodec, RoundTripsRandomCurves) {
+    std::mt19937 rng(4711);
+    for (int round = 0; round < 300; ++round) {
+        // Mix small steps (one byte each) with jumps anywhere in the 16-bit range (escapes).
+        std::uniform_int_distribution<int> len(0, 400);
+        std::uniform_int_distribution<int> step(-140, 140);
+        std::uniform_int_distribution<int> any(-32768, 32767);
+        std::vector<int16_t> samples(static_cast<size_t>(len(rng)));
+        int32_t v = 0;
+        for (auto& s : samples) {
+            v = (rng() % 8 == 0) ? any(rng) : std::clamp(v + step(rng), -32768, 32767);
+            s = static_cast<int16_t>(v);
+        }
+        const std::vector<uint8_t> packed = packCurve(samples);
+        ASSERT_LE(packed.size(), samples.size() * 3);
+        std::vector<int16_t> back(samples.size());
+        ASSERT_TRUE(unpackCurve(packed.data(), static_cast<uint32_t>(packed.size()), back.data(),
+                                static_cast<uint32_t>(back.size())));
+        ASSERT_EQ(back, samples);
+    }
+}
+
+TEST(PackedCurveStream, RoundTripsAndReadsEmptyCurves) {
+    const std::vector<int16_t> samples = {10, 20, -500, 1000, 999};
+    Marshal::ByteStreamBuilder b;
+    writePackedCurve(b, samples);
+    writePackedCurve(b, {});
+    const auto bytes = b.bytes();
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    std::vector<int16_t> a;
+    std::vector<int16_t> e = {1};
+    EXPECT_EQ(readPackedCurve(r, a), Marshal::ok);
+    EXPECT_EQ(readPackedCurve(r, e), Marshal::ok);
+    EXPECT_EQ(a, samples);
+    EXPECT_TRUE(e.empty());
+    EXPECT_EQ(r.remaining(), 0u);
+}
+
+TEST(PackedCurveStream, RefusesCountsTheBytesCannotHold) {
+    std::vector<int16_t> out;
+    // More samples than packed bytes: the unpacker would run out.
+    EXPECT_EQ(readCurve(curveStream(3, 2, {1, 1}), out), Marshal::readError);
+    // A packed length beyond the stream.
+    EXPECT_EQ(readCurve(curveStream(2, 100, {1, 1}), out), Marshal::readError);
+    // Huge counts are refused before anything is allocated.
+    EXPECT_EQ(readCurve(curveStream(0xFFFFFFFFu, 0xFFFFFFFFu, {1, 1}), out), Marshal::readError);
+    EXPECT_EQ(readCurve(curveStream(0x40000000u, 4, {1, 1, 1, 1}), out), Marshal::readError);
+    // Enough bytes but an escape without its value.
+    EXPECT_EQ(readCurve(curveStream(2, 2, {1, 0x80}), out), Marshal::readError);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(PackedCurveStream, EveryPrefixFails) {
+    Marshal::ByteStreamBuilder b;
+    writePackedCurve(b, {0, 5, 300, 299});
+    const auto bytes = b.bytes();
+    for (size_t n = 1; n < bytes.size(); ++n) {
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        std::vector<int16_t> out;
+        EXPECT_NE(readCurve(cut, out), Marshal::ok) << n;
+    }
+}
+
+TEST(FrequencyGrid, MapsTheBandEdges) {
+    EXPECT_EQ(kHzToIdx(999), 0);
+    EXPECT_EQ(kHzToIdx(1000), 0);
+    EXPECT_EQ(kHzToIdx(1124), 0);
+    EXPECT_EQ(kHzToIdx(1125), 1);
+    EXPECT_EQ(kHzToIdx(31250), 242);
+    EXPECT_EQ(kHzToIdx(100000), 517);
+    EXPECT_EQ(kHzToIdx(250000), 817);
+    EXPECT_EQ(kHzToIdx(1200000), 1767);
+    EXPECT_EQ(kHzToIdx(2500000), 2417);
+    EXPECT_EQ(idxToKHz(-1), 1000);
+    EXPECT_EQ(idxToKHz(241), 31125);
+    EXPECT_EQ(idxToKHz(242), 31250);
+    EXPECT_EQ(idxToKHz(1766), 1199000);
+    EXPECT_EQ(idxToKHz(1767), 1200000);
+}
+
+TEST(FrequencyGrid, IndexesRoundTripAndOffGridFrequenciesRoundDown) {
+    for (int i = 0; i <= 2417; ++i) ASSERT_EQ(kHzToIdx(idxToKHz(i)), i) << i;
+    for (int f = 1000; f <= 2500000; f += 77) {
+        const int g = idxToKHz(kHzToIdx(f));
+        ASSERT_LE(g, f);
+        ASSERT_GT(idxToKHz(kHzToIdx(f) + 1), f);
+    }
+    // Extreme indexes neither overflow nor wrap.
+    EXPECT_GT(idxToKHz(INT32_MAX), 0);
+}
+
+TEST(DatabaseVersionText, ComparesNumbersNotCharacters) {
+    EXPECT_FALSE(dbVersionBelow("V10.2", 7, 1));
+    EXPECT_FALSE(dbVersionBelow("V7.1", 7, 1));
+    EXPECT_FALSE(dbVersionBelow("V7.10", 7, 1));
+    EXPECT_TRUE(dbVersionBelow("V7.0", 7, 1));
+    EXPECT_TRUE(dbVersionBelow("V6.99 beta", 7, 1));
+    EXPECT_FALSE(dbVersionBelow("V12.0 beta", 7, 1));
+    EXPECT_TRUE(dbVersionBelow("", 7, 1));
+    EXPECT_TRUE(dbVersionBelow("garbage", 7, 1));
+    DbVersionNumber v;
+    ASSERT_TRUE(parseDbVersion("V10.2", v));
+    EXPECT_EQ(v.major, 10);
+    EXPECT_EQ(v.minor, 2);
+    EXPECT_FALSE(parseDbVersion("V10", v));
+}

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/PFile.h"
+#include "common/ResultEnvelope.h"
+#include "copper/CopperBuilders.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperResultReader.h"
+#include "copper/CopperResultWriter.h"
+#include "serialization/JsonText.h"
+#include "core/TestBytes.h"
+#include "core/TestFiles.h"
+#include "core/Containers.h"
+
+using namespace Kestrix;
+using kx::test::kClassVersionOffset;
+using kx::test::containerOf;
+
+namespace {
+
+ResultSummary summaryOf(ResultType type) {
+    ResultSummary s;
+    s.resultName = "x";
+    s.resultType = type;
+    return s;
+}
+
+ResultReaderStatus readBytes(const std::vector<uint8_t>& bytes, CopperResult& out) {
+    return CopperResultReader::readResult(out, bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+std::string tempPath(const char* name) { return (kx::test::freshFolder("copper-result") / name).string(); }
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+TEST(CopperResult, Cat6AFileRoundTripsWithDerivedPlotsAndVerdicts) {
+    const CopperResult original = kx::test::cat6AResult();
+    ASSERT_TRUE(original.test);
+    EXPECT_EQ(original.test->body.status, Status::pass);
+    EXPECT_EQ(original.summary.numPassTests, 1);
+    EXPECT_EQ(original.summary.testFlags, 1u);
+
+    const auto bytes = kx::test::cat6AResultFile();
+    ASSERT_FALSE(bytes.empty());
+    CopperResult back;
+    ASSERT_EQ(readBytes(bytes, back), ResultReaderStatus::success);
+    ASSERT_TRUE(back.test);
+    const CopperTest& t = *back.test;
+    EXPECT_EQ(back.summary.resultName, "Cat6A-PL-001");
+    EXPECT_EQ(t.body.status, Status::pass);
+    ASSERT_TRUE(t.body.limit);
+    EXPECT_EQ(t.body.limit->name, "TIA Cat 6A Perm. Link");
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::il).size(), 4u);
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::next).size(), 24u);
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::rl).size(), 8u);
+    // Derived after reading: ACR of six combinations and PSNEXT/PSACR of four pairs on each end.
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::acr).size(), 12u);
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::psnext).size(), 8u);
+    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::psacr).size(), 8u);
+    EXPECT_TRUE(t.hasRawData());
+    EXPECT_EQ(t.body.copperfreqs.freqs.size(), original.test->body.copperfreqs.freqs.size());
+    // 4 IL + 24 NEXT + 8 RL records.
+    EXPECT_EQ(t.body.copperfreqs.freqs.size(), 36u);
+    EXPECT_EQ(Dump::toJsonString(*back.test, Dump::detailLevel(1), true),
+              Dump::toJsonString(*original.test, Dump::detailLevel(1), true));
+
+    // Written again, the file is byte-identical.
+    EXPECT_EQ(CopperResultWriter::writeResult(back), bytes);
+}
+
+TEST(CopperResult, Cat6ARecertifiesToTheSameVerdicts) {
+    CopperResult r;
+    ASSERT_EQ(readBytes(kx::test::cat6AResultFile(), r), ResultReaderStatus::success);
+    const auto before = r.test->body.copperfreqs.freqs;
+    EXPECT_EQ(r.test->recertify(std::numeric_limits<float>::quiet_NaN()), Status::pass);
+    ASSERT_EQ(r.test->body.copperfreqs.freqs.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(r.test->body.copperfreqs.freqs[i].status, before[i].status) << i;
+        EXPECT_EQ(r.test->body.copperfreqs.freqs[i].wmLocation, before[i].wmLocation) << i;
+    }
+}
+
+TEST(CopperResult, ReaderStatuses) {
+    const auto testBytes = serializeToBytes(kx::test::cat6APermanentLinkTest()->body);
+    CopperResult r;
+    // A fiber summary is the wrong type.
+    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::FIBER))}}), r),
+              ResultReaderStatus::wrongResultType);
+    // Only a summary: success without a test.
+    CopperResult onlySummary;
+    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}}), onlySummary),
+              ResultReaderStatus::success);
+    EXPECT_FALSE(onlySummary.test);
+    // An unknown section type.
+    CopperResult r2;
+    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {321, {1, 2, 3}}}), r2),
+              ResultReaderStatus::badData);
+    // A body of a newer class version.
+    auto newer = testBytes;
+    newer[kClassVersionOffset] = 7;
+    CopperResult r3;
+    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {700, newer}}), r3),
+              ResultReaderStatus::unsupportedVersion);
+    // A body cut short.
+    auto cut = testBytes;
+    cut.resize(cut.size() / 2);
+    CopperResult r4;
+    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {700, cut}}), r4),
+              ResultReaderStatus::badData);
+    // Not a container.
+    CopperResult r5;
+    EXPECT_EQ(readBytes({1, 2, 3, 4}, r5), ResultReaderStatus::badContainer);
+    EXPECT_EQ(CopperResultReader::readResult(r5, nullptr, 0), ResultReaderStatus::badContainer);
+}
+
+TEST(CopperResult, TruncatedFilesNeverSucceed) {
+    const auto bytes = kx::test::cat6AResultFile();
+    for (size_t n = 0; n < bytes.size(); n += (n < 200 ? 1 : 97)) {
+        CopperResult r;
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_NE(readBytes(cut, r), ResultReaderStatus::success) << n;
+    }
+}
+
+TEST(CopperResult, WriterRefusesASmallBuffer) {
+    const CopperResult r = kx::test::cat6AResult();
+    std::vector<uint8_t> buf(512);
+    uint32_t written = 99;
+    EXPECT_EQ(CopperResultWriter::writeResultBuffer(buf.data(), static_cast<uint32_t>(buf.size()), written, r),
+              ResultWriterStatus::failed);
+    EXPECT_EQ(written, 99u);
+    EXPECT_EQ(CopperResultWriter::writeResultBuffer(nullptr, 0, written, r), ResultWriterStatus::failed);
+}
+
+TEST(CopperResult, WriterLeavesOutPlotsAndRawDataItDoesNotHave) {
+    CopperResult r = kx::test::cat6AResult();
+    r.test->plots.plots.clear();
+    r.test->body.settings.storePlotData = CopperSettings::StorePlotData::off;
+    r.test->rawData.clear();
+    const auto bytes = CopperResultWriter::writeResult(r);
+    PFile::MemReader reader;
+    ASSERT_EQ(reader.open(bytes.data(), static_cast<int32_t>(bytes.size())), 0);
+    std::vector<uint16_t> types;
+    PFile::Section s;
+    while (reader.read(s, false) == 0) types.push_back(s.type());
+    EXPECT_EQ(types, (std::vector<uint16_t>{200, 700}));
+}
+
+TEST(CopperResult, MergeRefusesASecondTestWithoutReplace) {
+    CopperResult r;
+    auto first = kx::test::cat6APermanentLinkTest();
+    auto second = std::make_shared<CopperTest>();
+    second->body.status = Status::fail;
+    EXPECT_EQ(r.mergeCopperTest(first, false), 0u);
+    EXPECT_EQ(r.mergeCopperTest(second, false), CopperResult::kMergeRefused);
+    EXPECT_EQ(r.test, first);
+    EXPECT_EQ(r.summary.status, Status::pass);
+    EXPECT_EQ(r.mergeCopperTest(second, true), 0u);
+    EXPECT_EQ(r.summary.status, Status::fail);
+    EXPECT_EQ(r.summary.numFailTests, 1);
+    EXPECT_EQ(r.summary.numPassTests, 0);
+    // No length scalar: the summary length is NaN.
+    EXPECT_TRUE(r.summary.length.value.isNaN());
+}
+
+TEST(CopperResult, MergeFillsLengthAndHeadroom) {
+    CopperResult r;
+    auto t = kx::test::cat6APermanentLinkTest();
+    r.mergeCopperTest(t, false);
+    // Shortest main-end length of pair 1: 302 ns at NVP 69 %.
+    EXPECT_EQ(r.summary.length.value.toString(), "62.5");
+    EXPECT_EQ(r.summary.length.displayType, DisplayType::normal);
+    EXPECT_TRUE(r.summary.headroom.value.isFinite());
+    EXPECT_EQ(r.summary.timeStamp, t->body.timestamp);
+}
+
+TEST(CopperResult, RawCsv) {
+    const CopperResult r = kx::test::cat6AResult();
+    const std::string path = tempPath("copper-raw.csv");
+    ASSERT_EQ(copperRawToCsv(path, r), 0);
+    const std::string csv = slurp(path);
+    std::istringstream in(csv);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    ASSERT_EQ(lines.size(), 10u + 5u + 64u);
+    EXPECT_EQ(lines[0], "Generated by resultdump,");
+    EXPECT_EQ(lines[9], "");
+    EXPECT_EQ(lines[10], "Test Type,il,il,next,");
+    EXPECT_EQ(lines[11], "Cable End,End 1,End 1,End 1,");
+    EXPECT_EQ(lines[12], "Src Pair,pair1,pair1,pair1,");
+    EXPECT_EQ(lines[13], "Rcv Pair,pair1,pair1,pair2,");
+    EXPECT_EQ(lines[14], "Frequency (HHz),real,imag,fdb,");
+    EXPECT_EQ(lines[15].substr(0, 2), "1,");
+    // Rows past the shorter NEXT trace read 0 in its cell.
+    EXPECT_EQ(lines.back().substr(lines.back().size() - 3), ",0,");
+    std::remove(path.c_str());
+}
+
+TEST(CopperResult, RawCsvRefusals) {
+    CopperResult none;
+    EXPECT_EQ(copperRawToCsv(tempPath("x.csv"), none), 5);
+    CopperResult r = kx::test::cat6AResult();
+    auto rawless = std::make_shared<CopperTest>(*r.test);
+    rawless->rawData.clear();
+    CopperResult noRaw;
+    noRaw.mergeCopperTest(rawless, false);
+    EXPECT_EQ(copperRawToCsv(tempPath("x.csv"), noRaw), 4);
+    auto tdrOnly = std::make_shared<CopperTest>(*r.test);
+    tdrOnly->rawData.plots.resize(1);
+    tdrOnly->rawData.plots[0]->testType = CopperTestType::tdr;
+    CopperResult tdr;
+    tdr.mergeCopperTest(tdrOnly, false);
+    EXPECT_EQ(copperRawToCsv(tempPath("x.csv"), tdr), 3);
+    EXPECT_EQ(copperRawToCsv("/nonexistent-dir/x.csv", r), 2);
+}

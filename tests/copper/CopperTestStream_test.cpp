@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+
+#include <json/json.h>
+
+#include <algorithm>
+
+#include "core/TestBytes.h"
+#include "copper/CopperBuilders.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperTest.h"
+#include "copper/LimitBuilders.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/Header.h"
+#include "serialization/JsonText.h"
+
+using namespace Kestrix;
+using kx::test::scalar;
+using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
+using kx::test::readInto;
+
+namespace {
+
+const auto P1 = WirePair::pair1;
+const auto P2 = WirePair::pair2;
+
+CopperSettings sampleSettings() {
+    CopperSettings s;
+    s.nvp = ScaledInt::raw(695, ScaledInt::tenths);
+    s.cableTypeName = "Cat 6A U/FTP";
+    s.outletConfiguration = "T568B";
+    s.testLimitName = "TIA Cat 6A Perm. Link";
+    s.shieldTest = true;
+    s.bidiTestEnabled = true;
+    s.ACWireMapEnabled = true;
+    s.copperDoTDXTDR = CopperSettings::DoTdxTdr::always;
+    s.storePlotData = CopperSettings::StorePlotData::extended;
+    return s;
+}
+
+// A small test with a fault, a diagnostic event and scalars, for sweeps that read every prefix.
+CopperTest smallTest() {
+    CopperTest t;
+    t.body.copperTestType = CopperTestType::autoTest;
+    t.body.status = Status::fail;
+    t.body.operatorName = "op";
+    t.body.settings = sampleSettings();
+    t.body.outletConfig = kx::test::t568bOutlet({1, 2});
+    t.body.wiremap = kx::test::straightThroughWiremap();
+    t.body.scalars = {scalar(CopperTestType::length, P1, 12.5f, ScaledInt::tenths),
+                      scalar(CopperTestType::length, P2, 12.0f, ScaledInt::tenths)};
+    FaultInfoEvent ev;
+    ev.type = 4;
+    ev.priority = FaultInfoEvent::Priority::primary;
+    ev.location = 120;
+    t.body.faultInfo.faults.push_back(ev);
+    DiagEvent de;
+    de.failureType = DiagEvent::FailureType::badPoint;
+    de.begin = 1.5f;
+    de.end = 2.0f;
+    de.failures.push_back(DiagFailure{});
+    de.failures[0].dfPinPair1 = 14;
+    de.failures[0].value = -3;
+    t.body.diagRes.events.push_back(de);
+    t.body.useDiagRes = true;
+    t.body.reserved = -2;
+    t.plots.plots = {kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, P1, P1, {1, 2, 3})};
+    return t;
+}
+
+std::vector<uint8_t> settingsV0() {
+    Marshal::ByteStreamBuilder b;
+    b.write(uint8_t{0});
+    b.write(true);
+    b.write(false);
+    b.write(std::string("cable"));
+    b.write(uint8_t{2});
+    b.write(uint8_t{1});
+    ScaledInt::raw(690, ScaledInt::tenths).serialize(b);
+    b.write(std::string("568A"));
+    b.write(std::string("limit"));
+    return b.bytes();
+}
+
+}  // namespace
+
+TEST(CopperTestSettings, RoundTripAndVersionZero) {
+    const CopperSettings s = sampleSettings();
+    const auto bytes = bytesOf(s);
+    CopperSettings back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(Dump::toJsonString(back, Dump::detailLevel(1), true), Dump::toJsonString(s, Dump::detailLevel(1), true));
+    EXPECT_TRUE(everyPrefixFails<CopperSettings>(bytes));
+    EXPECT_EQ(back.kind(), 3);
+
+    CopperSettings v0;
+    v0.bidiTestEnabled = true;
+    ASSERT_EQ(readInto(v0, settingsV0()), Marshal::ok);
+    EXPECT_FALSE(v0.bidiTestEnabled);
+    EXPECT_TRUE(v0.ACWireMapEnabled);
+    EXPECT_EQ(v0.copperDoTDXTDR, CopperSettings::DoTdxTdr::never);
+    EXPECT_EQ(v0.storePlotData, CopperSettings::StorePlotData::standard);
+    EXPECT_EQ(v0.outletConfiguration, "568A");
+
+    auto v2 = bytes;
+    v2[0] = 2;
+    EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
+}
+
+TEST(CopperTestSettings, JsonReadsBack) {
+    const CopperSettings s = sampleSettings();
+    const Json::Value j = s.toJson(Dump::detailLevel(1));
+    EXPECT_EQ(j["CopperSettings"]["copperDoTDXTDR"].asString(), "Always");
+    EXPECT_EQ(j["CopperSettings"]["storePlotData"].asString(), "Extended");
+    EXPECT_EQ(j["CopperSettings"]["nvp"].asString(), "69.5");
+    CopperSettings back;
+    ASSERT_TRUE(back.fromJson(j));
+    EXPECT_EQ(bytesOf(back), bytesOf(s));
+
+    Json::Value odd = j;
+    odd["CopperSettings"]["copperDoTDXTDR"] = "Sometimes";
+    odd["CopperSettings"]["storePlotData"] = "Plenty";
+    ASSERT_TRUE(back.fromJson(odd));
+    EXPECT_EQ(back.copperDoTDXTDR, CopperSettings::DoTdxTdr::never);
+    EXPECT_EQ(back.storePlotData, CopperSettings::StorePlotData::null);
+
+    Json::Value missing = j;
+    missing["CopperSettings"].removeMember("shieldTest");
+    EXPECT_FALSE(back.fromJson(missing));
+    EXPECT_EQ(back.testLimitName, s.testLimitName);  // reading goes on
+    EXPECT_FALSE(back.fromJson(Json::Value(Json::objectValue)));
+}
+
+TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
+    const auto readWith = [](uint16_t major, uint16_t minor) {
+        CopperCable c;
+        c.name = "cable";
+        c.catId = CopperCable::CatId::cat8;
+        c.dbPkgMfstSummary.customerVersion.major = major;
+        c.dbPkgMfstSummary.customerVersion.minor = minor;
+        CopperCable back;
+        EXPECT_EQ(readInto(back, bytesOf(c)), Marshal::ok);
+        return back.catId;
+    };
+    EXPECT_EQ(readWith(7, 0), CopperCable::CatId::coax);
+    EXPECT_EQ(readWith(7, 1), CopperCable::CatId::cat8);
+    // Compared as numbers: version 10 is newer than 7.1.
+    EXPECT_EQ(readWith(10, 2), CopperCable::CatId::cat8);
+    EXPECT_EQ(readWith(6, 12), CopperCable::CatId::coax);
+
+    CopperCable c;
+    c.catId = CopperCable::CatId::cat6A;
+    c.copperShield = CopperCable::Shield::SFUTP;
+    EXPECT_TRUE(everyPrefixFails<CopperCable>(bytesOf(c)));
+    EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
+}
+
+TEST(CopperTestBodyStream, RoundTripAndEveryPrefixFails) {
+    const CopperTest t = smallTest();
+    const auto bytes = bytesOf(t);
+    CopperTest back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(bytesOf(back), bytes);
+    EXPECT_EQ(back.body.reserved, -2);
+    EXPECT_FALSE(back.hasLimit());
+    ASSERT_EQ(back.body.diagRes.events.size(), 1u);
+    EXPECT_EQ(back.body.diagRes.events[0].failures[0].value, -3);
+    ASSERT_EQ(back.body.faultInfo.faults.size(), 1u);
+    EXPECT_EQ(back.body.faultInfo.faults[0].location, 120);
+    EXPECT_TRUE(everyPrefixFails<CopperTest>(bytes));
+}
+
+TEST(CopperTestBodyStream, WithLimitRoundTrips) {
+    CopperTest t = smallTest();
+    t.body.limit = std::make_shared<CopperLimit>(kx::test::cat6APermanentLinkLimit());
+    CopperTest back;
+    ASSERT_EQ(readInto(back, bytesOf(t)), Marshal::ok);
+    ASSERT_TRUE(back.hasLimit());
+    EXPECT_EQ(back.getLimit()->name, "TIA Cat 6A Perm. Link");
+    EXPECT_EQ(back.getLimit()->freqLimits.size(), 3u);
+    // Copies own their limit.
+    CopperTest copy = back;
+    copy.body.limit->name = "other";
+    EXPECT_EQ(back.getLimit()->name, "TIA Cat 6A Perm. Link");
+}
+
+TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalid) {
+    CopperTestBody body = smallTest().body;
+    auto bytes = bytesOf(body);
+    // The limit slot follows the cable; find the zero type id written for "no limit" right after it.
+    const auto cableBytes = bytesOf(body.cable);
+    const auto it = std::search(bytes.begin(), bytes.end(), cableBytes.begin(), cableBytes.end());
+    ASSERT_NE(it, bytes.end());
+    const size_t slot = static_cast<size_t>(it - bytes.begin()) + cableBytes.size();
+    ASSERT_EQ(bytes[slot], 0);
+    bytes[slot] = 0x61;
+    bytes[slot + 2] = 0x01;
+    bytes[slot + 3] = 0x06;
+    CopperTestBody back;
+    EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
+}
+
+TEST(CopperTestBodyStream, EvilScalarCountAllocatesNothing) {
+    CopperTestBody body;
+    body.scalars = {scalar(CopperTestType::delay, P1, 1.0f, ScaledInt::ones)};
+    auto withOne = bytesOf(body);
+    const auto scalarBytes = bytesOf(body.scalars[0]);
+    const auto it = std::search(withOne.begin(), withOne.end(), scalarBytes.begin(), scalarBytes.end());
+    ASSERT_NE(it, withOne.end());
+    const size_t countPos = static_cast<size_t>(it - withOne.begin()) - 4;
+    ASSERT_EQ(withOne[countPos], 1);
+    withOne[countPos] = 0xFF;
+    withOne[countPos + 1] = 0xFF;
+    withOne[countPos + 2] = 0xFF;
+    withOne[countPos + 3] = 0x7F;
+    CopperTestBody back;
+    EXPECT_EQ(readInto(back, withOne), Marshal::readError);
+    EXPECT_TRUE(back.scalars.empty());
+}
+
+TEST(CopperTestQueries, ScalarsStatusesAndPlotData) {
+    CopperTest t = smallTest();
+    t.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
+    t.body.scalars.back().status = Status::fail;
+    t.body.wiremap.status = Status::pass;
+    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, WirePair::notset));
+    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, P2));
+    EXPECT_FALSE(t.hasCopperScalar(CopperTestType::length, WirePair::pair3));
+    CopperScalar s;
+    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(s.wirePair, P1);
+    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, P2, WirePair::notset));
+    EXPECT_EQ(s.value, 12.0f);
+    EXPECT_FALSE(t.findCopperScalar(s, CopperTestType::length, CableEnd::remote, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(t.getStatusByTestType(CopperTestType::map), Status::pass);
+
+    t.body.scalars[0].status = Status::pass;
+    t.body.scalars[1].status = Status::passStar;
+    CopperFreq f;
+    f.testType = CopperTestType::length;
+    f.status = Status::passAcceptable;
+    t.body.copperfreqs.freqs.push_back(f);
+    EXPECT_EQ(t.getStatusByTestType(CopperTestType::length), Status::passStar);
+    EXPECT_FALSE(t.getCopperFreqStar(CopperTestType::length));
+    EXPECT_TRUE(t.hasCopperFreq(CopperTestType::length));
+
+    const CopperTest::ShortestLength sl = t.shortestLength();
+    EXPECT_EQ(sl.index, 1);
+    EXPECT_EQ(sl.value.toString(), "12.0");
+
+    for (auto v : {CopperSettings::StorePlotData::off, CopperSettings::StorePlotData::null}) {
+        t.body.settings.storePlotData = v;
+        EXPECT_FALSE(t.hasPlotData());
+    }
+    t.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
+    EXPECT_TRUE(t.hasPlotData());
+}
+
+TEST(CopperTestQueries, MetersAtIndex) {
+    CopperTest t;
+    t.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
+    t.plots.nsPerSample = 2.0f;
+    t.plots.zeroLengthIndex = 10;
+    EXPECT_NEAR(t.metersAtIndex(110), 100 * 2.0 * 0.29979247 * 0.69, 1e-3);
+    EXPECT_NEAR(t.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
+}
+
+TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
+    const auto t = kx::test::cat6APermanentLinkTest();
+    const Json::Value one = t->toJson(Dump::detailLevel(1));
+    EXPECT_FALSE(one["CopperTest"].isMember("limitEnforcedArrays"));
+    EXPECT_TRUE(one["CopperTest"].isMember("copperTestBody"));
+    EXPECT_TRUE(one["CopperTest"].isMember("copperPlots"));
+    EXPECT_TRUE(one["CopperTest"].isMember("rawData"));
+    const Json::Value two = t->toJson(Dump::detailLevel(2));
+    const Json::Value& arrays = two["CopperTest"]["limitEnforcedArrays"];
+    ASSERT_EQ(arrays.size(), t->plots.plots.size());
+    bool sawRl = false;
+    for (const auto& a : arrays) {
+        EXPECT_TRUE(a.isMember("wirePair"));
+        if (a["testType"].asString() == "rl") {
+            sawRl = true;
+            EXPECT_EQ(a["limitEnforced"].size(), 1068u);
+        }
+        if (a["testType"].asString() == "psacr") {
+            EXPECT_EQ(a["limitEnforced"].size(), 0u);
+        }
+    }
+    EXPECT_TRUE(sawRl);
+
+    CopperTest noLimit = smallTest();
+    EXPECT_FALSE(noLimit.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
+}
+
+TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
+    // Many short plots against one long reference: each mask is as long as its plot, not the reference,
+    // so the JSON stays proportional to the plots stored.
+    CopperTest t = smallTest();
+    t.body.limit = std::make_shared<CopperLimit>();
+    t.body.limit->do3dbRuleRl = true;
+    t.plots.plots = {kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
+                                          std::vector<int16_t>(20000, 40))};
+    for (int i = 0; i < 500; ++i)
+        t.plots.plots.push_back(kx::test::samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2,
+                                                     WirePair::pair2, {10, 20, 30}));
+    const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
+    ASSERT_EQ(arrays.size(), 501u);
+    EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);
+    EXPECT_EQ(arrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
+    std::vector<uint16_t> full;
+    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, full));
+    EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
+}
+
+TEST(CopperTestDiagnostics, TextsAndTruncation) {
+    EXPECT_STREQ(diagElementText(13), "pin shield");
+    EXPECT_STREQ(diagElementText(25), "pair combo 43");
+    EXPECT_STREQ(diagElementText(26), "");
+    EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
+    EXPECT_STREQ(faultTypeText(16), "");
+    const CopperTest t = smallTest();
+    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(t.body.diagRes)));
+    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(t.body.faultInfo)));
+    const Json::Value j = t.body.faultInfo.toJson(Dump::detailLevel(1));
+    EXPECT_EQ(j["FaultInfo"]["_className"].asString(), "FaultInfo");
+    EXPECT_EQ(j["FaultInfo"]["faults"][0]["FaultInfoEvent"]["type"].asString(), "Cable Issue - NEXT 1");
+}

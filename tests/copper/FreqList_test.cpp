@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <json/value.h>
+
+#include "copper/CopperFreqList.h"
+#include "core/TestBytes.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/Header.h"
+
+using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::readInto;
+
+namespace {
+CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status st, int32_t wm) {
+    CopperFreq f;
+    f.testType = t;
+    f.cableEnd = e;
+    f.srcPair = s;
+    f.rcvPair = r;
+    f.status = st;
+    f.wmValue = ScaledInt::raw(wm, ScaledInt::tenths);
+    f.wmLimit = ScaledInt::raw(300, ScaledInt::tenths);
+    f.wmLocation = 250000;
+    f.wvValue = ScaledInt::raw(wm - 5, ScaledInt::tenths);
+    f.wvLimit = ScaledInt::raw(280, ScaledInt::tenths);
+    f.wvLocation = 500000;
+    f.limitType = CopperFreqLimitType::NEXT;
+    return f;
+}
+
+CopperFreqList sampleList() {
+    CopperFreqList l;
+    l.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
+    l.freqs.push_back(record(CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
+    l.freqs.push_back(record(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
+    return l;
+}
+
+bool sameRecord(const CopperFreq& a, const CopperFreq& b) {
+    return a.testType == b.testType && a.cableEnd == b.cableEnd && a.srcPair == b.srcPair && a.rcvPair == b.rcvPair &&
+           a.status == b.status && a.wmValue == b.wmValue && a.wmLimit == b.wmLimit && a.wmLocation == b.wmLocation &&
+           a.wvValue == b.wvValue && a.wvLimit == b.wvLimit && a.wvLocation == b.wvLocation &&
+           a.limitType == b.limitType;
+}
+}  // namespace
+
+TEST(CopperFreqList, RoundTripsWithItsHeaderAndRecordLayout) {
+    const CopperFreqList list = sampleList();
+    const auto bytes = bytesOf(list);
+    // Header, count, then 39 bytes per record.
+    ASSERT_EQ(bytes.size(), 12u + 4u + 3u * 39u);
+    EXPECT_EQ(bytes[4], 0x71);  // domain 0x0071, code 0x0206, little-endian
+    EXPECT_EQ(bytes[6], 0x06);
+    EXPECT_EQ(bytes[7], 0x02);
+    EXPECT_EQ(bytes[16], 0x00);  // record version
+    EXPECT_EQ(bytes[17], 16);    // next
+    CopperFreqList back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(back.freqs.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(sameRecord(back.freqs[i], list.freqs[i])) << i;
+}
+
+TEST(CopperFreqList, EveryPrefixFailsAndBadRecordsKeepEarlierOnes) {
+    const auto bytes = bytesOf(sampleList());
+    EXPECT_TRUE(kx::test::everyPrefixFails<CopperFreqList>(bytes));
+
+    auto badVersion = bytes;
+    badVersion[16 + 39] = 1;  // second record's version
+    CopperFreqList back;
+    EXPECT_EQ(readInto(back, badVersion), Marshal::versionTooNew);
+    EXPECT_EQ(back.freqs.size(), 1u);
+
+    auto huge = bytes;
+    huge[12] = 0xFF;
+    huge[13] = 0xFF;
+    huge[14] = 0xFF;
+    huge[15] = 0x7F;
+    EXPECT_EQ(readInto(back, huge), Marshal::readError);
+}
+
+TEST(CopperFreqList, CountOfZeroOrLessIsAnEmptyList) {
+    for (int32_t count : {0, -5}) {
+        Marshal::ByteStreamBuilder b;
+        Marshal::Header h(Marshal::TypeIds::CopperFreqList);
+        h.serialize(b);
+        b.write(count);
+        h.finishWrite(b);
+        CopperFreqList back = sampleList();
+        EXPECT_EQ(readInto(back, b.bytes()), Marshal::ok);
+        EXPECT_TRUE(back.freqs.empty());
+        EXPECT_EQ(back.worstStatus(), Status::notSet);
+        EXPECT_TRUE(back.worstMargin().isNaN());
+    }
+}
+
+TEST(CopperFreqList, LookupsMatchAllFourKeys) {
+    const CopperFreqList list = sampleList();
+    CopperFreq out;
+    out.wmLocation = -1;
+    EXPECT_FALSE(list.findFreq(out, CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3));
+    EXPECT_EQ(out.wmLocation, -1);
+    ASSERT_TRUE(list.findFreq(out, CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3));
+    EXPECT_EQ(out.status, Status::fail);
+    EXPECT_TRUE(list.hasFreq(CopperTestType::il, CableEnd::main));
+    EXPECT_FALSE(list.hasFreq(CopperTestType::il, CableEnd::remote));
+}
+
+TEST(CopperFreqList, WorstStatusFollowsTheSeverityOrder) {
+    CopperFreqList list = sampleList();
+    EXPECT_EQ(list.worstStatus(), Status::fail);
+    EXPECT_EQ(list.worstStatus(CopperTestType::il), Status::passStar);
+    EXPECT_EQ(list.worstStatus(CopperTestType::rl), Status::notSet);
+    // Pass acceptable ranks below Pass star although its bit is higher.
+    EXPECT_EQ(mergeStatus(Status::passAcceptable, Status::passStar), Status::passStar);
+    EXPECT_EQ(mergeStatus(Status::passStar, Status::passAcceptable), Status::passStar);
+    EXPECT_EQ(mergeStatus(Status::show, Status::dontShow), Status::show);
+    EXPECT_EQ(mergeStatus(Status::failStar, Status::fail), Status::fail);
+}
+
+TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
+    CopperFreqList list;
+    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
+    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
+    EXPECT_EQ(list.worstMargin(), ScaledInt::raw(80, ScaledInt::tenths));
+    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
+    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
+    EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
+}
+
+TEST(CopperFreq, MarginsFollowTheLimitDirection) {
+    CopperFreq next = record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
+    EXPECT_EQ(next.getWmMargin(), ScaledInt::raw(50, ScaledInt::tenths));
+    CopperFreq il = next;
+    il.testType = CopperTestType::il;
+    EXPECT_EQ(il.getWmMargin(), ScaledInt::raw(-50, ScaledInt::tenths));
+    CopperFreq tdr = next;
+    tdr.testType = CopperTestType::tdr;
+    tdr.wvValue = ScaledInt::raw(-100, ScaledInt::tenths);
+    EXPECT_EQ(tdr.getWmMargin(), ScaledInt::raw(180, ScaledInt::tenths));
+    EXPECT_EQ(tdr.getWvMargin(), ScaledInt::raw(180, ScaledInt::tenths));
+}
+
+TEST(CopperFreq, JsonReportsDistancesOnlyForTdr) {
+    CopperFreq next = record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
+    Json::Value j = next.jsonBody(Dump::DumpFlags{});
+    EXPECT_EQ(j["testType"].asString(), "next");
+    EXPECT_EQ(j["cableEnd"].asString(), "main");
+    EXPECT_EQ(j["rcvPair"].asString(), "pair2");
+    EXPECT_EQ(j["status"].asString(), "Pass");
+    EXPECT_DOUBLE_EQ(j["worstMarginMHz"].asDouble(), 250.0);
+    EXPECT_EQ(j["worstMarginIndex"].asUInt(), 250000u);
+    EXPECT_EQ(j["worstMarginMeters"].asString(), ScaledInt::raw(0, ScaledInt::tenths).toString());
+    EXPECT_EQ(j["limitType"].asString(), "NEXT");
+
+    CopperFreq tdr = next;
+    tdr.testType = CopperTestType::tdr;
+    tdr.wmLocation = 123;
+    j = tdr.jsonBody(Dump::DumpFlags{});
+    EXPECT_DOUBLE_EQ(j["worstMarginMHz"].asDouble(), 0.0);
+    EXPECT_EQ(j["worstMarginIndex"].asUInt(), 0u);
+    EXPECT_EQ(j["worstMarginMeters"].asString(), ScaledInt::raw(123, ScaledInt::tenths).toString());
+
+    const Json::Value list = sampleList().toJson(Dump::DumpFlags{});
+    EXPECT_EQ(list["CopperFreqList"]["_freqs"].size(), 3u);
+}

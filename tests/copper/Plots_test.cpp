@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include "core/TestBytes.h"
+#include "copper/CopperBuilders.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperPlots.h"
+#include "copper/CopperRawData.h"
+#include "copper/CopperTest.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "serialization/Header.h"
+
+using namespace Kestrix;
+using kx::test::samplePlot;
+using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
+using kx::test::readInto;
+using kx::test::kHeaderBytes;
+
+namespace {
+
+const auto P1 = WirePair::pair1;
+const auto P2 = WirePair::pair2;
+const auto P3 = WirePair::pair3;
+const auto P4 = WirePair::pair4;
+const auto Main = CableEnd::main;
+const auto Remote = CableEnd::remote;
+
+std::vector<int16_t> flat(size_t n, int16_t v) { return std::vector<int16_t>(n, v); }
+
+CopperPlots plotsWith(std::vector<CopperPlotPtr> list) {
+    CopperPlots p;
+    p.plots = std::move(list);
+    return p;
+}
+
+std::vector<CopperPlotPtr> fourIl(size_t n, int16_t base = 10) {
+    std::vector<CopperPlotPtr> v;
+    for (int k = 1; k <= 4; ++k)
+        v.push_back(samplePlot(CopperTestType::il, Main, static_cast<WirePair>(k), static_cast<WirePair>(k),
+                               flat(n, static_cast<int16_t>(base * k))));
+    return v;
+}
+
+}  // namespace
+
+TEST(PlotsStream, PlotGoldenBytes) {
+    CopperPlot p(CopperTestType::next, Main, P1, P2);
+    p.endIndex = 3;
+    p.data = {0, 5, 300, 299};
+    const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x01, 0x01, 0x02, 0x01, 0x03, 0x00, 0x00, 0x00, 0x01,
+                                           0x04, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x05, 0x80, 0x2C,
+                                           0x01, 0xFF};
+    EXPECT_EQ(bytesOf(p), expected);
+    CopperPlot back;
+    ASSERT_EQ(readInto(back, expected), Marshal::ok);
+    EXPECT_EQ(back.data, p.data);
+    EXPECT_TRUE(back.matches(CopperTestType::next, Main, P1, P2));
+    EXPECT_EQ(back.scaledTo, ScaledInt::tenths);
+    EXPECT_FLOAT_EQ(back.getDbFromIndex(2), 30.0f);
+    EXPECT_TRUE(everyPrefixFails<CopperPlot>(expected));
+
+    auto badEncoding = expected;
+    badEncoding[11] = 0;
+    EXPECT_EQ(readInto(back, badEncoding), Marshal::readError);
+    auto newer = expected;
+    newer[0] = 1;
+    EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
+}
+
+TEST(PlotsStream, EvilCountsAllocateNothing) {
+    Marshal::ByteStreamBuilder b;
+    Marshal::Header h(Marshal::TypeIds::CopperPlots);
+    h.serialize(b);
+    b.write(1.0f);
+    b.write(uint32_t{0});
+    b.write(uint32_t{0xFFFFFFFF});
+    h.finishWrite(b);
+    CopperPlots plots;
+    EXPECT_EQ(readInto(plots, b.bytes()), Marshal::readError);
+    EXPECT_TRUE(plots.plots.empty());
+
+    // A plot announcing 2^30 samples packed in 4 bytes.
+    Marshal::ByteStreamBuilder pb;
+    pb.write(uint8_t{0});
+    pb.write(uint16_t{16});
+    for (int i = 0; i < 4; ++i) pb.write(uint8_t{1});
+    pb.write(uint32_t{0});
+    pb.write(uint8_t{1});
+    pb.write(uint32_t{1u << 30});
+    pb.write(uint32_t{4});
+    pb.write(uint32_t{0});
+    CopperPlot p;
+    EXPECT_EQ(readInto(p, pb.bytes()), Marshal::readError);
+}
+
+TEST(PlotsStream, OnlyMeasuredPlotsAreStoredAndDerivedOnesComeBack) {
+    auto t = std::make_shared<CopperTest>();
+    t->body.outletConfig = kx::test::t568bOutlet();
+    t->plots.plots = fourIl(5);
+    t->plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(5, 400)));
+    t->plots.plots.push_back(samplePlot(CopperTestType::acr, Main, P1, P2, flat(5, 1)));
+    t->plots.nsPerSample = 2.5f;
+    t->plots.zeroLengthIndex = 7;
+    EXPECT_EQ(t->plots.storedCount(), 5u);
+
+    CopperTest back;
+    ASSERT_EQ(readInto(back, bytesOf(*t)), Marshal::ok);
+    EXPECT_TRUE(back.plots.derived());
+    EXPECT_EQ(back.plots.nsPerSample, 2.5f);
+    EXPECT_EQ(back.plots.zeroLengthIndex, 7u);
+    const CopperPlot* acr = back.plots.findPlot(CopperTestType::acr, Main, P1, P2);
+    ASSERT_NE(acr, nullptr);
+    EXPECT_EQ(acr->data, flat(5, 380));  // NEXT 40.0 - IL of pair 2 (2.0)
+    EXPECT_EQ(back.plots.plotsOfType(CopperTestType::acr).size(), 1u);
+}
+
+TEST(PlotsStream, EmptyPlotsAndComplexRawDataReadBack) {
+    const auto plots = plotsWith({samplePlot(CopperTestType::il, Main, P1, P1, {1, 2, 300, -5}),
+                                  samplePlot(CopperTestType::tdr, Main, P1, P1, {})});
+    const auto bytes = bytesOf(plots);
+    CopperPlots back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(back.plots.size(), 2u);
+    EXPECT_EQ(back.plots[0]->data, (std::vector<int16_t>{1, 2, 300, -5}));
+    EXPECT_TRUE(back.plots[1]->data.empty());
+
+    CopperRawData raw;
+    auto rp = std::make_shared<CopperRawDataPlot>();
+    rp->testType = CopperTestType::il;
+    rp->real = {1.5f, -2.0f};
+    rp->imaginary = {0.25f, 0.0f};
+    raw.plots.push_back(rp);
+    const auto rawBytes = bytesOf(raw);
+    CopperRawData rawBack;
+    ASSERT_EQ(readInto(rawBack, rawBytes), Marshal::ok);
+    ASSERT_EQ(rawBack.plots.size(), 1u);
+    EXPECT_EQ(rawBack.plots[0]->real, rp->real);
+    EXPECT_EQ(rawBack.plots[0]->imaginary, rp->imaginary);
+
+    // A raw plot announcing more floats than there are bytes.
+    auto evil = rawBytes;
+    evil[kHeaderBytes + 4 + 5] = 0xFF;
+    evil[kHeaderBytes + 4 + 6] = 0xFF;
+    EXPECT_EQ(readInto(rawBack, evil), Marshal::readError);
+}
+
+TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
+    auto plots = plotsWith(fourIl(30));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P3, flat(30, 500)));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Remote, P1, P2, flat(30, 500)));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    // Main: (1,2) is missing, so the main-end step ends before (1,3).
+    EXPECT_EQ(plots.findPlot(CopperTestType::acr, Main, P1, P3), nullptr);
+    const CopperPlot* r = plots.findPlot(CopperTestType::acr, Remote, P1, P2);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->data, flat(30, 480));
+
+    // 4 MHz method: every sample uses the insertion loss at index 24.
+    auto four = plotsWith(fourIl(30));
+    four.plots[1]->data[24] = 55;
+    four.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
+    four.deriveComputedPlots(1, UsedPairs::all());
+    EXPECT_EQ(four.findPlot(CopperTestType::acr, Main, P1, P2)->data, flat(30, 445));
+    // 16 MHz method with insertion loss shorter than index 120: no ACR plot.
+    auto sixteen = plotsWith(fourIl(30));
+    sixteen.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
+    sixteen.deriveComputedPlots(2, UsedPairs::all());
+    EXPECT_EQ(sixteen.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+}
+
+TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
+    auto plots = plotsWith(fourIl(3));
+    int16_t v = 300;
+    for (CableEnd end : {Main, Remote})
+        for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
+            plots.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(plots.plotsOfType(CopperTestType::elfext).size(), 24u);
+    // Main (1,2) from main FEXT (1,2) = 300 less IL of pair 2 (20).
+    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Main, P1, P2)->data[0], 280);
+    // Main (2,1) from remote FEXT (1,2) = 306 less IL of pair 1 (10).
+    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Main, P2, P1)->data[0], 296);
+    // Remote (2,1) from main FEXT (1,2) less IL of pair 1.
+    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Remote, P2, P1)->data[0], 290);
+    // PSELFEXT of pair 1 on main: ELFEXT (2,1), (3,1), (4,1); PSFEXT adds the IL back.
+    const CopperPlot* ps = plots.findPlot(CopperTestType::pselfext, Main, P1, P1);
+    ASSERT_NE(ps, nullptr);
+    const int32_t e21 = plots.findPlot(CopperTestType::elfext, Main, P2, P1)->data[0];
+    const int32_t e31 = plots.findPlot(CopperTestType::elfext, Main, P3, P1)->data[0];
+    const int32_t e41 = plots.findPlot(CopperTestType::elfext, Main, P4, P1)->data[0];
+    EXPECT_EQ(ps->data[0], powerSum3(e21, e31, e41));
+    const CopperPlot* psf = plots.findPlot(CopperTestType::psfext, Main, P1, P1);
+    ASSERT_NE(psf, nullptr);
+    EXPECT_EQ(psf->data[0], ps->data[0] + 10);
+}
+
+TEST(PlotsDerivation, PowerSumOfNext) {
+    auto plots = plotsWith(fourIl(2));
+    for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
+        plots.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(2, 300)));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    // Three equal 30.0 dB disturbers: 30 - 10 log10(3) = 25.2 dB.
+    for (WirePair k : {P1, P2, P3, P4}) {
+        const CopperPlot* ps = plots.findPlot(CopperTestType::psnext, Main, k, k);
+        ASSERT_NE(ps, nullptr);
+        EXPECT_EQ(ps->data, flat(2, 252));
+        const CopperPlot* psacr = plots.findPlot(CopperTestType::psacr, Main, k, k);
+        ASSERT_NE(psacr, nullptr);
+        EXPECT_EQ(psacr->data[0], 252 - 10 * static_cast<int>(k));
+    }
+    EXPECT_EQ(plots.plotsOfType(CopperTestType::psnext).size(), 4u);
+}
+
+TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
+    UsedPairs two;
+    two.used[1] = two.used[2] = true;
+    auto plots = plotsWith(fourIl(2));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
+    plots.deriveComputedPlots(0, two);
+    // One disturber gives its own value.
+    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P1, P1)->data, (std::vector<int16_t>{300, 250}));
+    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P2, P2)->data, (std::vector<int16_t>{300, 250}));
+    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P3, P3), nullptr);
+
+    // All pairs used but (1,3) missing: pair 1's sum ends the main end.
+    auto gap = plotsWith(fourIl(2));
+    gap.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
+    gap.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_TRUE(gap.plotsOfType(CopperTestType::psnext).empty());
+}
+
+TEST(PlotsDerivation, PowerSumCorrectionTable) {
+    EXPECT_EQ(powerSumCorrection(0), 30);
+    EXPECT_EQ(powerSumCorrection(30), 18);
+    EXPECT_EQ(powerSumCorrection(193), 1);
+    EXPECT_EQ(powerSumCorrection(194), 0);
+    EXPECT_EQ(powerSumCorrection(199), 0);
+    EXPECT_EQ(powerSumCorrection(200), 0);
+    EXPECT_EQ(powerSumCorrection(-1), 0);
+    // Two equal values: +3.0 dB of crosstalk.
+    EXPECT_EQ(powerSum3(400, 400, 9999), 370);
+    EXPECT_EQ(powerSum3(9999, 9999, 123), 123);
+}
+
+TEST(PlotsDerivation, MissingOrShortInsertionLossIsSkippedSafely) {
+    // No insertion loss at all: nothing is derived.
+    auto none = plotsWith({samplePlot(CopperTestType::next, Main, P1, P2, flat(4, 400))});
+    none.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(none.plots.size(), 1u);
+
+    // Only two insertion-loss plots: entries whose receive pair is 3 or 4 get no plot, the others do.
+    auto few = plotsWith({samplePlot(CopperTestType::il, Main, P1, P1, flat(4, 10)),
+                          samplePlot(CopperTestType::il, Main, P2, P2, flat(2, 20))});
+    for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}})
+        few.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(4, 400)));
+    few.deriveComputedPlots(0, UsedPairs::all());
+    const CopperPlot* acr12 = few.findPlot(CopperTestType::acr, Main, P1, P2);
+    ASSERT_NE(acr12, nullptr);
+    // The pair-2 insertion loss has 2 samples: the derived plot stops there.
+    EXPECT_EQ(acr12->data, (std::vector<int16_t>{380, 380}));
+    EXPECT_EQ(acr12->endIndex, 1u);
+    EXPECT_EQ(few.findPlot(CopperTestType::acr, Main, P1, P3), nullptr);
+    EXPECT_EQ(few.findPlot(CopperTestType::acr, Main, P1, P4), nullptr);
+    EXPECT_EQ(few.plotsOfType(CopperTestType::acr).size(), 1u);
+}
+
+TEST(PlotsDerivation, EmptySourceGivesAnEmptyDerivedPlot) {
+    // A source stored without samples gets a derived plot with as many (none), so a curve that needs it
+    // finds it instead of failing the test for a missing plot.
+    auto plots = plotsWith(fourIl(30));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    const CopperPlot* acr = plots.findPlot(CopperTestType::acr, Main, P1, P2);
+    ASSERT_NE(acr, nullptr);
+    EXPECT_TRUE(acr->data.empty());
+    EXPECT_EQ(acr->endIndex, 0u);
+
+    auto fixed = plotsWith(fourIl(30));
+    fixed.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
+    fixed.deriveComputedPlots(1, UsedPairs::all());
+    ASSERT_NE(fixed.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+
+    // An insertion loss without samples still gives none.
+    auto emptyIl = plotsWith(fourIl(0));
+    emptyIl.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
+    emptyIl.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(emptyIl.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+}
+
+TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
+    auto plots = plotsWith(fourIl(3));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 300, 300}));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P3, {300}));
+    UsedPairs three;
+    three.used[1] = three.used[2] = three.used[3] = true;
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P2, P3, {300, 300, 300}));
+    plots.deriveComputedPlots(0, three);
+    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P1, P1)->data, (std::vector<int16_t>{270, 300, 300}));
+}
+
+TEST(PlotsDerivation, RunsOnceAndCopiesAreDeep) {
+    auto plots = plotsWith(fourIl(2));
+    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(2, 400)));
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    const size_t n = plots.plots.size();
+    plots.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(plots.plots.size(), n);
+
+    CopperPlots copy = plots;
+    copy.plots[0]->data[0] = -1;
+    EXPECT_NE(plots.plots[0]->data[0], -1);
+    EXPECT_TRUE(copy.derived());
+}

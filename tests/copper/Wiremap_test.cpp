@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include <cstring>
+#include <string>
+
+#include "core/TestBytes.h"
+#include "copper/CopperOutletConfig.h"
+#include "copper/WireMapData.h"
+#include "copper/Wiremap.h"
+#include "trace/TraceBuffer.h"
+
+using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::readInto;
+using kx::test::kHeaderBytes;
+using kx::test::kLengthOffset;
+
+namespace {
+Wiremap straightThrough() {
+    Wiremap w;
+    w.status = Status::pass;
+    for (int p = 1; p <= 9; ++p) w.connections.push_back({static_cast<Pin>(p), static_cast<Pin>(p)});
+    return w;
+}
+
+CopperOutletConfig outlet568(const std::string& name = "568B") {
+    CopperOutletConfig c;
+    c.name = name;
+    const uint32_t colours[4][2] = {{0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
+    for (int p = 1; p <= 4; ++p) {
+        CopperOutletConfigArtifact a;
+        a.srcWirePair = static_cast<WirePair>(p);
+        a.rcvWirePair = static_cast<WirePair>(p);
+        a.wire1Color = colours[p - 1][0];
+        a.wire2Color = colours[p - 1][1];
+        a.wire2IsDashed = true;
+        c.artifacts.push_back(a);
+    }
+    return c;
+}
+
+Wiremap everyArtifact() {
+    Wiremap w = straightThrough();
+    w.isAcMap = true;
+    w.isDisplayByPairs = true;
+    w.splitPairs.push_back({WirePair::pair2, WirePair::pair3, ScaledInt::raw(123, ScaledInt::tenths),
+                            ScaledInt::raw(45, ScaledInt::tenths)});
+    w.opens.push_back({CableEnd::remote, Pin::pin4, ScaledInt::raw(301, ScaledInt::tenths)});
+    w.shorts.push_back({CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt::raw(12, ScaledInt::tenths)});
+    return w;
+}
+
+std::string line(const WireMapData& d, int n) {
+    char buf[32];
+    std::memset(buf, 'x', sizeof buf);
+    const char* out = d.textLineOut(n, buf, 20);
+    return out ? std::string(out) : std::string("<null>");
+}
+}  // namespace
+
+TEST(Wiremap, RoundTripsEveryArtifactKind) {
+    const Wiremap w = everyArtifact();
+    const auto bytes = bytesOf(w);
+    // Header, 2-byte status, four flags, four counted lists.
+    EXPECT_EQ(bytes.size(), 12u + 6u + 4u + 17u + 4u + 9u * 5u + 4u + 11u + 4u + 13u);
+    Wiremap back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.status, Status::pass);
+    EXPECT_TRUE(back.isAcMap);
+    EXPECT_TRUE(back.isDisplayByPairs);
+    EXPECT_FALSE(back.isNearBadPatch);
+    ASSERT_EQ(back.splitPairs.size(), 1u);
+    EXPECT_EQ(back.splitPairs[0].pair2, WirePair::pair3);
+    EXPECT_EQ(back.splitPairs[0].lengthFromRemote, ScaledInt::raw(45, ScaledInt::tenths));
+    ASSERT_EQ(back.connections.size(), 9u);
+    EXPECT_EQ(back.connections[8].remotePin, Pin::shield);
+    ASSERT_EQ(back.opens.size(), 1u);
+    EXPECT_EQ(back.opens[0].cableEnd, CableEnd::remote);
+    ASSERT_EQ(back.shorts.size(), 1u);
+    EXPECT_EQ(back.shorts[0].pin2, Pin::pin8);
+    EXPECT_TRUE(kx::test::everyPrefixFails<Wiremap>(bytes));
+
+    const Json::Value j = back.jsonBody(Dump::DumpFlags{});
+    EXPECT_EQ(j["status"].asString(), "Pass");
+    EXPECT_EQ(j["connectedArtifacts"][8]["mainPin"].asString(), "shield");
+    EXPECT_EQ(j["openArtifacts"][0]["cableEnd"].asString(), "remote");
+    EXPECT_EQ(j["shortArtifacts"][0]["pin1"].asString(), "pin7");
+}
+
+TEST(Wiremap, HugeArtifactCountsFailBeforeAllocating) {
+    auto bytes = bytesOf(Wiremap{});
+    bytes[18] = 0xFF;
+    bytes[19] = 0xFF;
+    bytes[20] = 0xFF;
+    bytes[21] = 0xFF;
+    Wiremap back;
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+}
+
+namespace {
+bool tracedTheShort() {
+    for (const auto& e : TraceBuffer::instance().entries()) {
+        if (e->type() != 0) continue;
+        if (static_cast<const StringEntry&>(*e).text == "end = End 1, pin1 = 7, pin2 = 8") return true;
+    }
+    return false;
+}
+
+// In a fresh process: reading before the host locks its channel table traces nothing and leaves the table
+// open; after the lock the wiremap channels exist and reading traces on them.
+void readBeforeAndAfterTheLock() {
+    Wiremap back;
+    bool ok = readInto(back, bytesOf(everyArtifact())) == Marshal::ok && !TraceBuffer::instance().locked() &&
+              TraceBuffer::instance().size() == 0;
+    ok = ok && TraceBuffer::instance().createChannel("host", 0) == 0;
+    TraceBuffer::instance().lock();
+    const ChannelTable table = TraceBuffer::instance().channelTable();
+    ok = ok && table.find("WiremapArtifactShort::") > 0 && table.find("WiremapArtifactConnected::") > 0;
+    ok = ok && readInto(back, bytesOf(everyArtifact())) == Marshal::ok && tracedTheShort();
+    std::exit(ok ? 0 : 1);
+}
+}  // namespace
+
+TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(readBeforeAndAfterTheLock(), testing::ExitedWithCode(0), "");
+}
+
+TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
+    Wiremap w;
+    w.splitPairs.push_back({WirePair::pair1, WirePair::pair2, ScaledInt(), ScaledInt()});
+    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
+    w.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
+    w.connections.push_back({Pin::pin1, Pin::pin2});
+    EXPECT_TRUE(w.isPinUsed(Pin::pin2));
+    EXPECT_TRUE(w.isPinUsed(Pin::pin3));
+    EXPECT_TRUE(w.isPinUsed(Pin::pin6));
+    EXPECT_FALSE(w.isPinUsed(Pin::pin4));
+    EXPECT_FALSE(w.isPinUsed(Pin::shield));
+}
+
+TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
+    const CopperOutletConfig c = outlet568();
+    auto bytes = bytesOf(c);
+    EXPECT_EQ(bytes.size(), 12u + 2u + 4u + 1u + 4u + 4u * 13u);
+    CopperOutletConfig back;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(back.name, "568B");
+    ASSERT_EQ(back.artifacts.size(), 4u);
+    EXPECT_EQ(back.artifacts[3].wire1Color, 0x804000u);
+    EXPECT_TRUE(back.artifacts[3].wire2IsDashed);
+    EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
+    EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
+
+    bytes[kHeaderBytes + 2 + 4 + 1 + 4] = 1;  // first artifact's version
+    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+
+    const Json::Value j = c.toJson(Dump::DumpFlags{})["CopperOutletConfig"];
+    EXPECT_EQ(j["_className"].asString(), "CopperOutletConfig");
+    EXPECT_EQ(j["_classVersion"].asInt(), 0);
+    EXPECT_EQ(j["artifacts"][1]["srcWirePair"].asString(), "pair2");
+    const Json::Value brief = c.toJson(Dump::DumpFlags{0})["CopperOutletConfig"];
+    EXPECT_EQ(brief["name"].asString(), "568B");
+    EXPECT_FALSE(brief.isMember("artifacts"));
+}
+
+TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
+    auto bytes = bytesOf(outlet568());
+    bytes[kLengthOffset] = static_cast<uint8_t>(bytes[kLengthOffset] + 5);  // announce five more payload bytes
+    bytes.insert(bytes.end(), 5, 0xEE);
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    CopperOutletConfig back;
+    EXPECT_EQ(back.deserialize(r), Marshal::ok);
+    EXPECT_EQ(r.remaining(), 5u);
+}
+
+TEST(WireMapData, StraightThroughTextLines) {
+    const Wiremap w = straightThrough();
+    const CopperOutletConfig c = outlet568();
+    const WireMapData d(&w, &c, 1, 1);
+    EXPECT_EQ(line(d, 0), "1 2 3 4 5 6 7 8 S ");
+    EXPECT_EQ(line(d, 1), "| | | | | | | | | ");
+    EXPECT_EQ(line(d, 2), "1 2 3 4 5 6 7 8 S ");
+    EXPECT_EQ(line(d, 3), "<null>");
+    EXPECT_EQ(line(d, -1), "<null>");
+    char small[19];
+    EXPECT_EQ(d.textLineOut(0, small, 19), nullptr);
+    EXPECT_EQ(d.textLineOut(0, nullptr, 20), nullptr);
+    EXPECT_FALSE(d.isSingleEnded());
+    EXPECT_TRUE(d.drawShield());
+}
+
+TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
+    Wiremap w;
+    w.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
+    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
+    w.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
+    const CopperOutletConfig c = outlet568();
+    const WireMapData d(&w, &c, 1, 1);
+    EXPECT_EQ(line(d, 0), "1 2 3 " + std::string(12, ' '));
+    EXPECT_EQ(line(d, 1), "| | o s " + std::string(10, ' '));
+    EXPECT_EQ(line(d, 2), "2 1   5 " + std::string(10, ' '));
+    EXPECT_TRUE(d.isSingleEnded() == false);
+    Wiremap single;
+    single.opens = w.opens;
+    EXPECT_TRUE(WireMapData(&single, &c, 1, 1).isSingleEnded());
+}
+
+TEST(WireMapData, IxAdapterLabelsAndCells) {
+    const Wiremap w = straightThrough();
+    const CopperOutletConfig c = outlet568();
+    const WireMapData d(&w, &c, 224, 224);
+    EXPECT_EQ(d.pinLabel(Pin::pin3, true), "6");
+    EXPECT_EQ(d.pinLabel(Pin::pin8, false), "10");
+    // Cells run over the IX labels 1 2 4 5 6 7 9 10; "10 " overruns into the shield cell.
+    EXPECT_EQ(line(d, 0), "1 2 4 5 6 7 9 10S ");
+    EXPECT_LE(std::strlen(line(d, 2).c_str()), 19u);
+}
+
+TEST(WireMapData, LabelTablesFollowTheAdapters) {
+    const Wiremap w = straightThrough();
+    const CopperOutletConfig c = outlet568();
+    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(Pin::notset, true), " ");
+    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(static_cast<Pin>(10), true), " ");
+    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(Pin::shield, true), "S");
+    // One M12 end relabels pins 2 and 3; both ends M12 keep the standard labels.
+    const WireMapData oneM12(&w, &c, 212, 1);
+    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, true), "3");
+    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, false), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 212, 213).pinLabel(Pin::pin2, true), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 213, 212).pinLabel(Pin::pin2, false), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 213, 213).pinLabel(Pin::pin2, true), "2");
+}
+
+TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
+    const Wiremap w = straightThrough();
+    CopperOutletConfig c = outlet568();
+    // Pairs 2 and 3 cross: pair 2's wires arrive on pair 3's pins at the remote end and the other way round.
+    c.artifacts[1].rcvWirePair = WirePair::pair3;
+    c.artifacts[2].rcvWirePair = WirePair::pair2;
+    const WireMapData d(&w, &c, 1, 1);
+    EXPECT_EQ(d.pinColor(Pin::pin3, CableEnd::main), 0x00FF00u);
+    EXPECT_EQ(d.pinColor(Pin::pin6, CableEnd::main), 0xFFFFFFu);
+    EXPECT_TRUE(d.isDashed(Pin::pin6, CableEnd::main));
+    EXPECT_FALSE(d.isDashed(Pin::pin3, CableEnd::main));
+    EXPECT_EQ(d.pinColor(Pin::pin4, CableEnd::remote), 0x00FF00u);
+    EXPECT_EQ(d.pinColor(Pin::pin3, CableEnd::remote), 0x0000FFu);
+    EXPECT_EQ(d.pinColor(Pin::pin1, CableEnd::notset), 0xFF8000u);
+    EXPECT_EQ(d.pinColor(static_cast<Pin>(10), CableEnd::main), 0u);
+    EXPECT_FALSE(d.isDashed(Pin::notset, CableEnd::remote));
+
+    c.name = "M12 X-Code";
+    const WireMapData m12(&w, &c, 1, 1);
+    EXPECT_EQ(m12.outletFamily(), WireMapData::OutletFamily::m12);
+    EXPECT_EQ(m12.pinColor(Pin::pin4, CableEnd::main), 0xFFFFFFu);  // pair 2 is pins 3,4 on M12
+    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinColor(Pin::pin7, CableEnd::main), 0x0000FFu);
+}
+
+TEST(WireMapData, ShortsShareGroupsAcrossChains) {
+    Wiremap w;
+    w.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
+                {CableEnd::main, Pin::pin5, Pin::pin6, ScaledInt()},
+                {CableEnd::remote, Pin::pin1, Pin::pin2, ScaledInt()},
+                {CableEnd::main, Pin::pin2, Pin::pin3, ScaledInt()},
+                {CableEnd::main, Pin::pin6, Pin::pin1, ScaledInt()}};
+    const CopperOutletConfig c = outlet568();
+    const WireMapData d(&w, &c, 1, 1);
+    const auto& s = d.shortList();
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s[0].group, 1);
+    EXPECT_EQ(s[1].group, 1);  // 5-6 joined 1-2-3 through 6-1, renumbered to the lower group
+    EXPECT_EQ(s[2].group, 1);  // the remote end counts on its own
+    EXPECT_EQ(s[3].group, 1);
+    EXPECT_EQ(s[4].group, 1);
+
+    Wiremap two;
+    two.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
+                  {CableEnd::main, Pin::pin2, Pin::pin3, ScaledInt()},
+                  {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()}};
+    const WireMapData d2(&two, &c, 1, 1);
+    EXPECT_EQ(d2.shortList()[1].group, 1);
+    EXPECT_EQ(d2.shortList()[2].group, 2);
+}
+
+TEST(WireMapData, PairComboLabels) {
+    const Wiremap w = straightThrough();
+    const CopperOutletConfig c = outlet568();
+    const WireMapData d(&w, &c, 1, 1);
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(5)), "1,2-4,5");
+    EXPECT_EQ(d.pairComboLabel(WireMapData::pair2), "3,6");
+    EXPECT_EQ(d.pairComboLabel(WireMapData::pair43), "7,8-4,5");
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(16)), "");
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(-1)), "");
+    const WireMapData ix(&w, &c, 224, 1);
+    EXPECT_EQ(ix.pairComboLabel(WireMapData::pair3), "4,5");  // pins 5,6 carry IX labels 4,5
+}
+
+TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
+    Wiremap real;
+    real.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
+                   {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()},
+                   {CableEnd::remote, Pin::pin3, Pin::pin6, ScaledInt()}};
+    // Stored pins and ends are 16-bit codes: 60000 shorts on pins and ends that do not exist, between
+    // the real ones, once took time quadratic in their number.
+    Wiremap hostile;
+    hostile.shorts.push_back(real.shorts[0]);
+    for (uint32_t i = 0; i < 60000; ++i) {
+        const auto pin = static_cast<Pin>(10 + i);
+        const auto end = i % 3 == 0 ? static_cast<CableEnd>(3 + i) : CableEnd::main;
+        hostile.shorts.push_back({end, i % 2 ? pin : Pin::pin1, static_cast<Pin>(-static_cast<int32_t>(i) - 1), ScaledInt()});
+    }
+    hostile.shorts.push_back(real.shorts[1]);
+    hostile.shorts.push_back({static_cast<CableEnd>(0x7FFF), Pin::pin1, Pin::pin2, ScaledInt()});
+    hostile.shorts.push_back(real.shorts[2]);
+
+    const CopperOutletConfig c = outlet568();
+    const WireMapData expected(&real, &c, 1, 1);
+    const WireMapData d(&hostile, &c, 1, 1);
+    ASSERT_EQ(d.shortList().size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
+        EXPECT_EQ(d.shortList()[i].pin1, expected.shortList()[i].pin1);
+        EXPECT_EQ(d.shortList()[i].group, expected.shortList()[i].group);
+    }
+    EXPECT_EQ(d.shortList()[1].group, 2);
+    EXPECT_EQ(d.shortList()[2].group, 1);  // the remote end counts on its own
+}

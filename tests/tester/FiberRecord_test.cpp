@@ -1,0 +1,261 @@
+// The fiber side of a record: loss/length, power-meter and end-face image tests, the fiber limit and cable
+// views and the span validator.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include <boost/optional/optional_io.hpp>
+
+#include "RecordFixtures.h"
+#include "fiber/FiberImageTest.h"
+#include "fiber/FiberLossLengthTest.h"
+#include "fiber/FiberPowerMeterTest.h"
+#include "serialization/ByteStreamBuilder.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/setups/TarvelFiberCable.h"
+#include "tester/setups/TarvelFiberLimit.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+namespace {
+
+TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::test::fiberFile(result)); }
+
+FiberResult resultWith(std::unique_ptr<FiberTest> test) {
+    FiberResult r;
+    r.summary = kx::test::fiberSummary();
+    r.addTest(std::move(test));
+    return r;
+}
+
+const MeasParam& param(const SingleMeasurement& m, MeasKind kind) {
+    const MeasParam* p = m.Find(kind);
+    EXPECT_NE(p, nullptr) << "kind " << static_cast<int>(kind);
+    static const MeasParam none;
+    return p != nullptr ? *p : none;
+}
+
+template <typename T>
+std::vector<uint8_t> serialized(const T& object) {
+    Marshal::ByteStreamBuilder b;
+    object.serialize(b);
+    return b.bytes();
+}
+
+}  // namespace
+
+TEST(FiberRecordLoss, PerDirectionTestsWithLimitsMarginsAndLengthBasedDetails) {
+    TestRecordTarvel record(kx::test::lossLengthResultFile());
+    EXPECT_TRUE(record.HasLossTest(1));
+    EXPECT_TRUE(record.HasLossTest(2));
+    EXPECT_FALSE(record.HasLossTest(0));
+    EXPECT_FALSE(record.GetLossTest(3));
+
+    const auto end1 = record.GetLossTest(1);
+    ASSERT_TRUE(end1);
+    EXPECT_EQ(end1->Id, 20);
+    EXPECT_EQ(end1->Brief, 20);
+    EXPECT_FALSE(end1->LengthOnly);
+    ASSERT_EQ(end1->JumperLength.size(), 2u);
+    EXPECT_DOUBLE_EQ(end1->JumperLength[1].Value, 1.5);
+    ASSERT_TRUE(end1->LengthMeasurement);
+    EXPECT_EQ(end1->LengthMeasurement->MeasurementType, 2);
+    EXPECT_NEAR(param(*end1->LengthMeasurement, MeasKind::Value).Value, 148.3, 1e-4);
+    EXPECT_NEAR(param(*end1->LengthMeasurement, MeasKind::UpperLimit).Value, 2000.0, 1e-4);
+    ASSERT_TRUE(end1->PropDelay);
+    EXPECT_EQ(param(*end1->PropDelay, MeasKind::Value).Unit, 5);
+
+    ASSERT_EQ(end1->Measurements.size(), 2u);
+    const FiberMeasurement& m850 = end1->Measurements[0];
+    EXPECT_EQ(m850.Wavelength, 850);
+    EXPECT_NEAR(param(m850, MeasKind::Value).Value, 1.25, 1e-9);
+    EXPECT_EQ(param(m850, MeasKind::Value).Precision, 2);
+    EXPECT_NEAR(param(m850, kKindPower).Value, -21.40, 1e-4);
+    EXPECT_TRUE(m850.Find(MeasKind::UpperLimit) && m850.Find(MeasKind::MarginUpper));
+    EXPECT_EQ(HxDataDate::SecondsSince1970(*m850.LossReferenceDate), 1699990000);
+    EXPECT_EQ(end1->Status, 4);
+    // The limit asks for a length-based budget: one detail per wavelength with a maximum-loss result.
+    ASSERT_EQ(end1->LengthBasedLimitDetails.size(), 2u);
+    EXPECT_NEAR(end1->LengthBasedLimitDetails[0].LengthKm, 0.1483, 1e-6);
+    EXPECT_EQ(end1->LengthBasedLimitDetails[0].LossPerConnector.Unit, 18);
+
+    const auto end2 = record.GetLossTest(2);
+    ASSERT_TRUE(end2);
+    EXPECT_EQ(end2->Id, 21);
+    EXPECT_EQ(end2->Status, 0);  // 1300 nm fails from end 2
+}
+
+TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualified) {
+    auto test = std::make_unique<FiberLossLengthTest>(kx::test::lossLengthTest());
+    for (auto& e : test->testPerDirectionWlVec)
+        if (e.direction == CableEnd::end2) e.wavelength = 0;
+    // The 850 nm loss from end 1 lost its received power: not a number.
+    test->testPerDirectionWlVec[0].power = FiberPower(std::nanf(""), ScaledInt::hundredths, 1, ScaledInt::tenths);
+    test->limit.setFlag(LimitFlag::isVendorSystemLimit, true);
+    test->settings.numLcConnectors = 3;
+    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+
+    const auto end2 = record.GetLossTest(2);
+    ASSERT_TRUE(end2);
+    EXPECT_TRUE(end2->LengthOnly);
+    EXPECT_EQ(end2->Brief, 19);
+    EXPECT_TRUE(end2->Measurements.empty());
+
+    const auto end1 = record.GetLossTest(1);
+    ASSERT_TRUE(end1);
+    EXPECT_TRUE(end1->IsVendorSystem);
+    EXPECT_EQ(end1->NumLcConnectors, 3);
+    EXPECT_TRUE(end1->LengthBasedLimitDetails.empty());  // vendor-system limits have no length-based detail
+    const MeasParam& loss = param(end1->Measurements[0], MeasKind::Value);
+    EXPECT_TRUE(std::isnan(loss.Value));
+    EXPECT_EQ(loss.Qualifier, kQualifierNaN);
+}
+
+TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
+    auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
+    test->testPerWlVec[1].maxPower =
+        FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
+    FiberPowerMeterPerWl zero = test->testPerWlVec[0];
+    zero.wavelength = 0;
+    test->testPerWlVec.push_back(zero);
+    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+
+    EXPECT_FALSE(record.GetPowerTest(2));
+    const auto power = record.GetPowerTest(1);
+    ASSERT_TRUE(power);
+    EXPECT_EQ(power->Id, 22);
+    ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
+
+    const FiberMeasurement& dbm = power->Measurements[0];
+    EXPECT_NEAR(param(dbm, MeasKind::Value).Value, -7.25, 1e-9);
+    EXPECT_EQ(param(dbm, MeasKind::Value).Unit, 2);
+    EXPECT_NEAR(param(dbm, kKindRefPower).Value, -5.0, 1e-9);
+    EXPECT_NEAR(param(dbm, kKindLoss).Value, 2.25, 1e-9);
+    EXPECT_NEAR(param(dbm, kKindMinLoss).Value, 2.10, 1e-9);  // reference - maximum power
+    EXPECT_NEAR(param(dbm, kKindMaxLoss).Value, 2.40, 1e-9);  // reference - minimum power
+
+    const FiberMeasurement& watts = power->Measurements[1];
+    EXPECT_EQ(param(watts, MeasKind::Value).Unit, 10);
+    EXPECT_EQ(param(watts, MeasKind::Value).Precision, 3);
+    EXPECT_NEAR(param(watts, MeasKind::Value).Value, 188.4, 0.05);  // microwatts stay as they are
+
+    // 1550 nm: the maximum power is at negative infinity; the minimum loss it brackets is no number.
+    const FiberMeasurement& inf = power->Measurements[2];
+    EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
+    EXPECT_EQ(param(inf, kKindMinLoss).Qualifier, kQualifierNaN);
+    EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
+}
+
+TEST(FiberRecordImage, DefectsZonesAndScale) {
+    auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
+    for (int32_t width : {400, 1000}) {
+        FiberImageFeatureObject f;
+        f.type = FiberImageFeatureType::glob;
+        f.width = width;
+        f.centroidX = 7;
+        f.centroidY = 9;
+        f.status = Status::pass;
+        test->featureObjects.push_back(f);
+    }
+    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+    EXPECT_FALSE(record.HasImageTest(2));
+    const auto image = record.GetImageTest(1);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->X, 640);
+    EXPECT_EQ(image->Y, 480);
+    EXPECT_EQ(image->ImageData.size(), 4096u);
+    EXPECT_EQ(image->Type, 1);
+    EXPECT_EQ(image->Warning, 1);  // dirty
+    EXPECT_EQ(image->Brief, 28);
+    EXPECT_DOUBLE_EQ(image->PixelsPerMicron, 4.0);  // 1000 / 250 nm per pixel
+    EXPECT_TRUE(image->Core);
+    ASSERT_EQ(image->Defects.size(), 4u);
+    EXPECT_EQ(image->Defects[0].PassState, 1);
+    EXPECT_EQ(image->Defects[0].Points, (std::vector<std::pair<int32_t, int32_t>>{{300, 250}}));
+    EXPECT_EQ(image->Defects[1].Points,
+              (std::vector<std::pair<int32_t, int32_t>>{{-1, -1}, {10, 20}, {30, 40}, {55, 61}}));
+    EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
+    EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
+}
+
+TEST(FiberRecordImage, StoredSizeMustAgreeWithThePicture) {
+    auto png = [](int16_t storedWidth, int16_t storedHeight) {
+        auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
+        std::vector<uint8_t>& b = test->image.imageBytes;
+        // A PNG header chunk saying 640 x 480.
+        const uint8_t ihdr[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 2, 0x80, 0, 0, 1, 0xE0};
+        std::copy(std::begin(ihdr), std::end(ihdr), b.begin() + 8);
+        test->image.widthPixels = storedWidth;
+        test->image.heightPixels = storedHeight;
+        return recordOf(resultWith(std::move(test)));
+    };
+    EXPECT_TRUE(png(640, 480).GetImageTest(1));
+    EXPECT_FALSE(png(480, 640).GetImageTest(1));
+    EXPECT_FALSE(png(0, 480).HasImageTest(1));
+
+    auto empty = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
+    empty->image.imageBytes.clear();
+    EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
+}
+
+TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
+    FiberLimit limit = kx::test::lossLengthLimit();
+    limit.valuesList[0].values[FiberLimitValueType::maxSplitterLoss_1x8] = ScaledInt(10.6f, ScaledInt::tenths);
+    limit.valuesList[0].supportedCategories.insert(static_cast<FiberCategory>(12));
+    const auto bytes = serialized(limit);
+    TarvelFiberLimit view;
+    EXPECT_FALSE(view.Deserialize(nullptr));
+    ASSERT_TRUE(view.Deserialize(&bytes));
+    EXPECT_TRUE(view.IsLossLength());
+    EXPECT_EQ(view.GetName(), "TIA-568.3-D-1 Multimode (STD)");
+    EXPECT_FALSE(view.GetVersion().empty());
+    EXPECT_FALSE(view.GetWavelenghtLimit(2));
+    EXPECT_FALSE(view.GetOtdrWavelengthLimit(1550));
+
+    const auto wl = view.GetOtdrWavelengthLimit(850);
+    ASSERT_TRUE(wl);
+    EXPECT_EQ(wl->GetFiberCategoryList(), (std::vector<int>{3, 4}));  // the unknown category is skipped
+    EXPECT_EQ(wl->LengthMetersSpec(), 2000);
+    EXPECT_DOUBLE_EQ(wl->PerKmLossSpec(), 3.5);
+    EXPECT_DOUBLE_EQ(wl->FixedLossSpec(), 0.0);
+    const auto splice = wl->SpliceEventLossSpec();
+    ASSERT_TRUE(splice);
+    EXPECT_EQ(splice->Kind, MeasKind::UpperLimit);
+    EXPECT_EQ(splice->Precision, 2);
+    EXPECT_FALSE(wl->EventReflectanceSpec());
+    const auto splitter = wl->SplitterEventLossSpec(8);
+    ASSERT_TRUE(splitter);
+    EXPECT_NEAR(splitter->Value, 10.6, 1e-6);
+    for (int ratio : {0, 3, 2 * 8, 512, -8}) EXPECT_FALSE(wl->SplitterEventLossSpec(ratio)) << ratio;
+
+    const std::vector<uint8_t> garbage(bytes.begin(), bytes.begin() + bytes.size() / 2);
+    EXPECT_FALSE(view.Deserialize(&garbage));
+    EXPECT_EQ(view.GetName(), "");
+}
+
+TEST(FiberCableView, CategoryOnlyWhenKnown) {
+    TarvelFiberCable cable;
+    const auto bytes = serialized(kx::test::singlemodeFiber());
+    ASSERT_TRUE(cable.Deserialize(&bytes));
+    EXPECT_EQ(cable.Category, 6);
+    const std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 3);
+    EXPECT_FALSE(cable.Deserialize(&cut));
+    EXPECT_FALSE(cable.Category);
+}
+
+TEST(FiberSpanValidator, CorrectsIntoTheTraceThenAccepts) {
+    const OtdrSpanValidator validator({2300.0, 2500.0});
+    double start = 2400.0, stop = -5.0;
+    ASSERT_TRUE(validator.AutoCorrect(start, stop));
+    EXPECT_DOUBLE_EQ(start, 0.0);
+    EXPECT_DOUBLE_EQ(stop, 2300.0);
+    EXPECT_TRUE(validator.Evaluate(start, stop));
+    EXPECT_FALSE(validator.Evaluate(100.0, 100.0));
+    EXPECT_FALSE(validator.Evaluate(100.0, 2400.0));
+    double nan = std::nan(""), s = 1.0;
+    EXPECT_FALSE(validator.AutoCorrect(nan, s));
+    double a = 1.0, b = 2.0;
+    EXPECT_FALSE(OtdrSpanValidator({}).AutoCorrect(a, b));
+}

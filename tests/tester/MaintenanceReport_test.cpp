@@ -1,0 +1,289 @@
+// Software report, calibration date, log archive and screen capture against the simulator.
+#include "MaintenanceFixture.h"
+
+#include "SimState.h"
+#include "tester/maintenance/SoftwareReport.h"
+
+using namespace Kestrix::Tester;
+using kx::test::MaintenanceTest;
+namespace chr = std::chrono;
+namespace fs = std::filesystem;
+
+namespace {
+
+Kestrix::Sim::SysinfoOptions withModule(const std::string& model, Kestrix::Sim::SimModule m) {
+    Kestrix::Sim::SysinfoOptions o;
+    o.model = model;
+    o.modules = {std::move(m)};
+    return o;
+}
+
+Kestrix::Sim::SimModule module302() {
+    Kestrix::Sim::SimModule m;
+    m.model = "302";
+    return m;
+}
+
+CalDate ymd(int y, unsigned m, unsigned d) { return CalDate{chr::year{y}, chr::month{m}, chr::day{d}}; }
+
+std::string run(const std::string& command) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[4096];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    const int status = ::pclose(p);
+    return (WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : std::string("signal")) + "\n" + out;
+}
+
+}  // namespace
+
+TEST_F(MaintenanceTest, LongReportOfALumetra) {
+    auto second = module302();
+    second.serialNumber = "M0000002";
+    second.dateVerified = "20250601 12:00:00";
+    auto odd = module302();
+    odd.model = "3x2";  // not a number: its entry is left out of the long form
+    auto o = withModule("Tarvel", module302());
+    o.modules.push_back(second);
+    o.modules.push_back(odd);
+    auto& t = start(o);
+    auto report = t.RetrieveSwVers();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(*report,
+              "Model:                   Lumetra\r\n"
+              "S/N:                     KX1000001\r\n"
+              "Config:                  main\r\n"
+              "Hardware:                B\r\n"
+              "\r\n"
+              "Software:                3.2.1\r\n"
+              "Boot:                    1.0.7\r\n"
+              "Limits:                  2025.1\r\n"
+              "Cables:                  2025.1\r\n"
+              "\r\n"
+              "Module:                  KZR-A\r\n"
+              "Module S/N:              M0000001\r\n"
+              "Software:                1.4.2\r\n"
+              "Calibration Date:        2025-01-15\r\n"
+              "\r\n"
+              "Module:                  KZR-A\r\n"
+              "Module S/N:              M0000002\r\n"
+              "Software:                1.4.2\r\n"
+              "Calibration Date:        2025-06-01\r\n");
+}
+
+TEST_F(MaintenanceTest, ShortReportOfAKzr) {
+    auto odd = module302();
+    odd.model = "3x2";
+    odd.dateCalibrated = "2025011";  // too short to be a date: no entry
+    auto o = withModule("Ombrel2", module302());
+    o.modules.push_back(odd);
+    auto& t = start(o);
+    auto report = t.RetrieveSwVers();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(*report,
+              "Model:                   KZR-B\r\n"
+              "\r\n"
+              "Software:                3.2.1\r\n"
+              "Boot:                    1.0.7\r\n"
+              "Limits:                  2025.1\r\n"
+              "Cables:                  2025.1\r\n"
+              "\r\n"
+              "S/N:                     M0000001\r\n"
+              "Calibration Date:        2025-01-15\r\n");
+    // Without components there is no report.
+    Kestrix::Tester::Sysinfo bare;
+    bare.instruments.resize(1);
+    EXPECT_FALSE(softwareReport(bare));
+}
+
+TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
+    auto& t = start(withModule("Tarvel", module302()));
+    struct Case {
+        const char* calibrated;
+        const char* verified;
+        const char* firstUse;
+        CalDate expected;
+    };
+    const Case cases[] = {
+        {"20250115 09:30:00", "", "20250915 10:00:00", ymd(2025, 7, 15)},   // 8 months later: + 6 months
+        {"20250115 09:30:00", "", "20250301 10:00:00", ymd(2025, 3, 1)},    // within 6 months: the first use
+        {"20250115 09:30:00", "", "20241201 10:00:00", ymd(2025, 1, 15)},   // used before calibration
+        {"20250115 09:30:00", "", "", ymd(2025, 1, 15)},                    // never used
+        {"20250831 09:30:00", "", "20260401 10:00:00", ymd(2026, 2, 28)},   // + 6 months ends in February
+        {"20230115 09:30:00", "20250115 09:00:00", "20250301 08:00:00", ymd(2025, 3, 1)},  // verified counts
+        {"2025011", "", "20250301 10:00:00", kMinDate},                     // no usable calibration date
+    };
+    for (const auto& c : cases) {
+        auto m = module302();
+        m.dateCalibrated = c.calibrated;
+        m.dateVerified = c.verified;
+        m.firstUsedDate = c.firstUse;
+        std::ofstream(root / "sysinfo.json") << Kestrix::Sim::buildSysinfo(withModule("Tarvel", m));
+        std::string name = "unset", serial = "unset";
+        EXPECT_EQ(t.ModuleCalDate(name, serial), c.expected) << c.calibrated << " / " << c.firstUse;
+        if (c.expected != kMinDate) {
+            EXPECT_EQ(name, "KZR-A");
+            EXPECT_EQ(serial, "M0000001");
+        }
+    }
+}
+
+TEST(SysinfoDate, ParsesTheFirstEightCharacters) {
+    EXPECT_EQ(TarvelCom::ParseSysInfoDate("20250115 09:30:00"), ymd(2025, 1, 15));
+    EXPECT_EQ(TarvelCom::ParseSysInfoDate("20240229x"), ymd(2024, 2, 29));
+    for (const char* none : {"", "20250115", "2025-01-15", "20250230 00:00", "20251301 00:00", "00000101 00:00",
+                             "2025011\x01 0"})
+        EXPECT_EQ(TarvelCom::ParseSysInfoDate(none), kMinDate) << none;
+    EXPECT_EQ(formatDate(addMonths(ymd(2024, 8, 31), 6)), "2025-02-28");
+    EXPECT_EQ(formatDate(addMonths(ymd(2023, 8, 31), 6)), "2024-02-29");
+    EXPECT_EQ(formatDate(addMonths(ymd(2025, 7, 10), 6)), "2026-01-10");
+}
+
+TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
+    auto& t = start();
+    auto zip = t.RetrieveLogDataZip(true);
+    ASSERT_TRUE(zip);
+    EXPECT_FALSE(sim->screenLocked());
+    EXPECT_EQ(journalCount("uilock 1"), 1u);
+    EXPECT_EQ(journalCount("uilock 0"), 1u);
+    EXPECT_EQ(journalCount("dmesg > /tmp/dmesg.txt"), 1u);
+    EXPECT_EQ(journalCount("sysinfo > /tmp/sysinfo.txt"), 1u);
+    const fs::path file = root / "logs.zip";
+    kx::test::writeHostFile(file, *zip);
+    // No Zip64 end record or locator.
+    const std::string bytes(zip->begin(), zip->end());
+    EXPECT_EQ(bytes.find("PK\x06\x06"), std::string::npos);
+    EXPECT_EQ(bytes.find("PK\x06\x07"), std::string::npos);
+    auto tested = run("unzip -t " + file.string() + " 2>&1");
+    EXPECT_EQ(tested.rfind("exit 0\n", 0), 0u) << tested;
+    EXPECT_NE(tested.find("No errors detected"), std::string::npos) << tested;
+    auto listing = run("unzip -Z1 " + file.string());
+    EXPECT_EQ(listing, "exit 0\nkestrix.err\nkestrix.err.1.gz\nkestrix.err.2.gz\nkestrix.log\nkestrix.log.1.gz\n"
+                       "dmesg.txt\nmessages\nmessages.1.gz\nsysinfo.txt\n");
+    auto dmesg = run("unzip -p " + file.string() + " dmesg.txt");
+    EXPECT_NE(dmesg.find("Booting Linux"), std::string::npos);
+    auto rotated = run("unzip -p " + file.string() + " kestrix.err.1.gz | gzip -dc");
+    EXPECT_NE(rotated.find("settings file missing"), std::string::npos) << rotated;
+
+    sim->clearJournal();
+    ASSERT_TRUE(t.RetrieveLogDataZip(false));
+    EXPECT_EQ(journalCount("uilock 1") + journalCount("uilock 0"), 0u);
+}
+
+TEST_F(MaintenanceTest, LogArchiveAfterALostConnectionStillUnlocks) {
+    auto& t = start();
+    setFaults([](auto& f) { f.noReplyTo = "dmesg"; });
+    auto zip = t.RetrieveLogDataZip(true);
+    ASSERT_TRUE(zip);  // the group read reconnects; only the kernel log is missing
+    EXPECT_FALSE(sim->screenLocked());
+    const fs::path file = root / "logs.zip";
+    kx::test::writeHostFile(file, *zip);
+    auto listing = run("unzip -Z1 " + file.string());
+    EXPECT_EQ(listing.find("dmesg.txt"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("kestrix.log"), std::string::npos) << listing;
+
+    // A tester that is gone gives no archive.
+    sim->stop();
+    kx::test::LogCapture log;
+    EXPECT_FALSE(t.RetrieveLogDataZip(true));
+}
+
+TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
+    auto& t = start();
+    auto image = t.RetrieveDisplayImage();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), 921600u);
+    EXPECT_EQ(*image, kx::test::readHostFile(hostPath("/tmp/sd.ppm")));
+    EXPECT_EQ(t.DisplayFormat(), 2);
+    EXPECT_FALSE(sim->screenLocked());
+
+    // The tester's file as it is: exactly one screen is enough, one byte less is not.
+    const std::string cmd = "fbdump >/tmp/sd.ppm";
+    sim->setReply(cmd, "");
+    auto exact = kx::test::randomBytes(921600, 3);
+    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    auto same = t.RetrieveDisplayImage();
+    ASSERT_TRUE(same);
+    EXPECT_TRUE(*same == exact);
+    exact.pop_back();
+    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    kx::test::LogCapture log;
+    EXPECT_FALSE(t.RetrieveDisplayImage());
+    EXPECT_TRUE(log.has("truncated image file"));
+}
+
+TEST_F(MaintenanceTest, ScreenCaptureFaults) {
+    auto& t = start();
+    {
+        // One row short: both attempts refuse it.
+        kx::test::LogCapture log;
+        setFaults([](auto& f) { f.shortFbdump = true; });
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("truncated image file"));
+        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u);
+    }
+    {
+        // "OP_FAILED" lands in the file instead of pixels.
+        kx::test::LogCapture log;
+        setFaults([](auto& f) { f.failCommand = "fbdump"; });
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("truncated image file"));
+    }
+    {
+        // The first command gets no reply: the session is rebuilt and the second attempt succeeds.
+        kx::test::LogCapture log;
+        setFaults([](auto& f) { f.noReplyTo = "fbdump"; });
+        auto image = t.RetrieveDisplayImage();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), 921600u);
+        EXPECT_TRUE(log.has("SendCommand(fbdump...) failed.  Retrying"));
+    }
+    {
+        // No file at all.
+        kx::test::LogCapture log;
+        sim->setReply("fbdump >/tmp/sd.ppm", "");
+        fs::remove(hostPath("/tmp/sd.ppm"));
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("failed reading image file"));
+    }
+}
+
+TEST_F(MaintenanceTest, ScreenAndLogDownloadsHaveTheirOwnCaps) {
+    auto& t = start();
+    const fs::path file = root / "logs.zip";
+    {
+        // A screen one byte over the screen cap is refused, though every other purpose has room for it.
+        DownloadLimits limits;
+        limits.screenImage = 921599;
+        t.setDownloadLimits(limits);
+        kx::test::LogCapture log;
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("SCP exception: scp: /tmp/sd.ppm is larger than 921599 bytes"));
+    }
+    {
+        // Logs are not result files: the result-file cap does not hold them back.
+        DownloadLimits limits;
+        limits.resultFile = 1;
+        t.setDownloadLimits(limits);
+        auto zip = t.RetrieveLogDataZip(false);
+        ASSERT_TRUE(zip);
+        kx::test::writeHostFile(file, *zip);
+        EXPECT_NE(run("unzip -Z1 " + file.string()).find("kestrix.log\n"), std::string::npos);
+    }
+    {
+        // Under a log cap of one byte no log arrives.
+        DownloadLimits limits;
+        limits.log = 1;
+        t.setDownloadLimits(limits);
+        kx::test::LogCapture log;
+        auto zip = t.RetrieveLogDataZip(false);
+        ASSERT_TRUE(zip);
+        EXPECT_TRUE(log.has("SCP exception: scp: /var/log/kestrix.log is larger than 1 bytes"));
+        kx::test::writeHostFile(file, *zip);
+        EXPECT_EQ(run("unzip -Z1 " + file.string()).find("kestrix.log"), std::string::npos);
+    }
+}

@@ -1,0 +1,110 @@
+// The host record of a result file as JSON and as the short readable summary.
+#include <gtest/gtest.h>
+
+#include "RecordFixtures.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/record/HostRecordText.h"
+#include "tester/record/TestRecordTarvel.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+TEST(RecordJson, FiberRecordWithImporterFields) {
+    TestRecordTarvel rec(kx::test::lossLengthResultFile());
+    RecordMetaData& m = rec.GetMetaData();
+    m.Project = "Campus";
+    m.Site = "Building 7";
+    m.CloudProjectID = "NAME:Campus";
+    m.CloudResultID = "NAME:" + m.RawCableID;
+    m.ModifiedDateOnCloud = m.TestDate;
+
+    const Json::Value j = hostRecordJson(rec);
+    EXPECT_EQ(j["RecordSummary"]["CableID"].asString(), "LL-0042");
+    const Json::Value& meta = j["RecordMetaData"];
+    EXPECT_EQ(meta["Project"].asString(), "Campus");
+    EXPECT_EQ(meta["Site"].asString(), "Building 7");
+    EXPECT_EQ(meta["CloudResultID"].asString(), "NAME:LL-0042");
+    EXPECT_EQ(meta["ModifiedDateOnCloud"].asString(), "2023-11-14T22:13:20Z");
+    EXPECT_EQ(meta["TestDate"].asString(), "2023-11-14T22:13:20Z");
+    EXPECT_EQ(meta["Media"].asInt(), 2);
+    EXPECT_FALSE(j["LastRecTooNew"].asBool());
+
+    ASSERT_EQ(j["Tests"].size(), 3u);
+    EXPECT_EQ(j["Tests"][0]["TestId"].asInt(), 20);
+    ASSERT_EQ(j["TestMetaData"].size(), 3u);
+    EXPECT_EQ(j["TestMetaData"][1]["TestId"].asInt(), 21);
+    EXPECT_EQ(j["TestMetaData"][0]["Tester1"]["ModelID"].asInt(), 3003);
+    EXPECT_EQ(j["TestMetaData"][0]["Wavelength1"].asInt(), 850);
+}
+
+TEST(RecordJson, CopperRecordHasOneTestMetadataAndEveryMeasurementListed) {
+    TestRecordTarvel rec(kx::test::cat6AResultFile());
+    const Json::Value j = hostRecordJson(rec);
+    EXPECT_EQ(j["RecordMetaData"]["Media"].asInt(), 1);
+    ASSERT_EQ(j["TestMetaData"].size(), 1u);
+    EXPECT_EQ(j["TestMetaData"][0]["TestId"].asInt(), 0);
+    EXPECT_DOUBLE_EQ(j["TestMetaData"][0]["NVP"].asDouble(), 69.0);
+    EXPECT_GT(j["Tests"].size(), 5u);
+}
+
+TEST(RecordJson, UnreadableAndUnknownLength) {
+    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
+    const Json::Value j = hostRecordJson(junk);
+    EXPECT_TRUE(j["RecordSummary"].isNull());
+    EXPECT_TRUE(j["RecordMetaData"].isNull());
+    EXPECT_EQ(j["Tests"].size(), 0u);
+    EXPECT_EQ(j["TestMetaData"].size(), 0u);
+
+    FiberResult r = kx::test::lossLengthResult();
+    r.summary.length = DisplayMeas(ScaledInt::nan(), DisplayType::dashes);
+    TestRecordTarvel unknown(kx::test::fiberFile(r));
+    const Json::Value u = hostRecordJson(unknown);
+    EXPECT_TRUE(u["RecordSummary"]["LengthMeters"].isNull());
+    EXPECT_TRUE(u["RecordMetaData"]["LengthMeters"].isNull());
+    EXPECT_TRUE(u["RecordMetaData"]["LengthFeet"].isNull());
+}
+
+TEST(RecordText, ShortSummaryWithOneLinePerTest) {
+    TestRecordTarvel rec(kx::test::lossLengthResultFile());
+    const std::string text = hostRecordText(rec);
+    EXPECT_NE(text.find("Cable ID:  LL-0042\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Status:    FAIL\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Length:    148.3 m (486.5 ft)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("serial OM2-10443"), std::string::npos) << text;
+    EXPECT_NE(text.find("Limit:     TIA-568.3-D-1 Multimode (STD) (3.12)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("850 nm 1.25 dB, 1300 nm 0.93 dB"), std::string::npos) << text;
+    EXPECT_NE(text.find("1300 nm 2.85 dB"), std::string::npos) << text;  // the failing end-2 direction
+    EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 20);
+}
+
+TEST(RecordText, NamesFromTheResultCannotDriveTheTerminal) {
+    FiberResult r = kx::test::lossLengthResult();
+    r.summary.resultName = "A\x1b]0;owned\x07\nB";
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    const std::string text = hostRecordText(rec);
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.find('\x07'), std::string::npos);
+    EXPECT_NE(text.find("Cable ID:  A?]0;owned??B\n"), std::string::npos) << text;
+}
+
+TEST(RecordText, TooNewAndUnreadable) {
+    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
+    EXPECT_EQ(hostRecordText(junk), "not a readable result file\n");
+
+    TestRecordTarvel copper(kx::test::cat6AResultFile());
+    const std::string text = hostRecordText(copper);
+    EXPECT_NE(text.find("Status:    PASS\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Remote:    model 3014"), std::string::npos) << text;
+    EXPECT_NE(text.find("shortest pair"), std::string::npos) << text;
+    EXPECT_NE(text.find("NEXT                     PASS    worst margin"), std::string::npos) << text;
+}
+
+TEST(RecordJson, TextKeepsShortDecimalsAndUtf8) {
+    Json::Value j(Json::objectValue);
+    j["LengthMeters"] = 148.3;
+    j["CableID"] = "Gr\xc3\xbc\xc3\x9f";
+    const std::string text = hostRecordJsonText(j);
+    EXPECT_NE(text.find("\"LengthMeters\" : 148.3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Gr\xc3\xbc\xc3\x9f"), std::string::npos) << text;
+    EXPECT_EQ(text.back(), '\n');
+}

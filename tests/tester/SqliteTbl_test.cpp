@@ -1,0 +1,152 @@
+// The tester's databases are read as untrusted files: every malformed one fails cleanly.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tester/SqliteFixtures.h"
+#include "tester/TesterFixture.h"
+#include "tester/db/MasterTbl.h"
+#include "tester/db/SummaryTbl.h"
+
+using namespace Kestrix::Tester;
+using kx::test::makeDb;
+
+namespace {
+
+class SqliteTblTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir = kx::test::freshFolder("sqlite"); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string path(const char* name) const { return (dir / name).string(); }
+    std::filesystem::path dir;
+};
+
+TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
+    makeDb(path("master.sql"), std::string(kx::test::kMasterSchema) + kx::test::insertProject("Alpha", "alpha", "1", "") +
+                                   kx::test::insertProject("Beta site", "beta site", "2", "1") +
+                                   kx::test::insertProject("Gamma", "gamma", "3", ""));
+    MasterTbl t;
+    ASSERT_EQ(t.Open(path("master.sql")), 0);
+    EXPECT_EQ(t.RowCount(), 3);
+    std::vector<std::string> names;
+    for (bool row = t.MoveFirst(); row; row = t.MoveNext())
+        names.push_back(t.name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta site", "Gamma"}));
+    ASSERT_TRUE(t.Find("quarnId", "2"));
+    EXPECT_EQ(t.dirName(), "beta site");
+    EXPECT_EQ(t.parentQuarnId(), "1");
+    EXPECT_FALSE(t.Find("quarnId", "9"));
+    EXPECT_FALSE(t.Find("noSuchColumn", "1"));
+    EXPECT_TRUE(t.Move(2));
+    EXPECT_EQ(t.name(), "Gamma");
+    EXPECT_FALSE(t.Move(3));
+    EXPECT_FALSE(t.Move(-1));
+    t.Close();
+    EXPECT_EQ(t.RowCount(), 0);
+    EXPECT_THROW(t.name(), SQLiteTblError);
+}
+
+TEST_F(SqliteTblTest, IntegerColumnsAndFindByNumber) {
+    kx::test::ResultRow a, b;
+    b.key = 7;
+    b.name = "CAB-007";
+    b.lengthScaledValue = -5000000000LL;  // wider than 32 bits survives
+    makeDb(path("project.sql"), std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) + kx::test::insertResult(b));
+    SummaryTbl t;
+    ASSERT_EQ(t.Open(path("project.sql")), 0);
+    ASSERT_TRUE(t.Find("key", int64_t{7}));
+    EXPECT_EQ(t.name(), "CAB-007");
+    EXPECT_EQ(t.lengthScaledValue(), -5000000000LL);
+    EXPECT_FALSE(t.Find("name", int64_t{7}));  // a text column never equals a number
+}
+
+TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpen) {
+    SummaryTbl t;
+    EXPECT_EQ(t.Open(path("missing.sql")), SQLiteTbl::kNotADatabase);
+
+    kx::test::writeHostFile(dir / "garbage.sql", kx::test::randomBytes(4096, 3));
+    EXPECT_EQ(t.Open(path("garbage.sql")), SQLiteTbl::kNotADatabase);
+
+    kx::test::writeHostFile(dir / "empty.sql", {});
+    EXPECT_EQ(t.Open(path("empty.sql")), SQLiteTbl::kNoTable);
+
+    makeDb(path("other.sql"), kx::test::kMasterSchema);
+    EXPECT_EQ(t.Open(path("other.sql")), SQLiteTbl::kNoTable);
+
+    makeDb(path("short.sql"), "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT);");
+    EXPECT_EQ(t.Open(path("short.sql")), SQLiteTbl::kNoColumn);
+    EXPECT_NE(t.lastError().find("status"), std::string::npos) << t.lastError();
+    EXPECT_FALSE(t.isOpen());
+}
+
+TEST_F(SqliteTblTest, ViewsAndTriggersInTheFileAreNotRun) {
+    // A view of the right name could compute anything; only a real table is read.
+    makeDb(path("view.sql"), "CREATE TABLE t(a); CREATE VIEW Projects AS SELECT 'n' AS name, 'd' AS dirName, "
+                             "'q' AS quarnId, '' AS parentQuarnId FROM t;");
+    MasterTbl t;
+    EXPECT_NE(t.Open(path("view.sql")), 0);
+}
+
+TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
+    makeDb(path("cells.sql"), std::string(kx::test::kResultsSchema) +
+                                  "INSERT INTO Results VALUES(1, NULL, 1, 'a', 4, 10, 'f', 'long', 1);"
+                                  "INSERT INTO Results VALUES(2, 5, 1, X'0102', 4, 10, 'f', 1.5, X'00');");
+    SummaryTbl t;
+    ASSERT_EQ(t.Open(path("cells.sql")), 0);
+    ASSERT_TRUE(t.MoveFirst());
+    EXPECT_EQ(t.key(), 1);
+    EXPECT_THROW(t.timestamp(), SQLiteTblError);
+    EXPECT_THROW(t.lengthScaledValue(), SQLiteTblError);
+    EXPECT_EQ(t.name(), "a");
+    ASSERT_TRUE(t.MoveNext());
+    EXPECT_THROW(t.name(), SQLiteTblError);  // a blob where text belongs
+    EXPECT_THROW(t.lengthScaledValue(), SQLiteTblError);
+    EXPECT_THROW(t.lengthScaleFactor(), SQLiteTblError);
+    try {
+        t.lengthScaleFactor();
+    } catch (const SQLiteTblError& e) {
+        EXPECT_NE(std::string(e.what()).find("lengthScaleFactor"), std::string::npos);
+    }
+}
+
+TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
+    std::string sql = kx::test::kResultsSchema;
+    for (int i = 0; i < 300; ++i) {
+        kx::test::ResultRow r;
+        r.key = i;
+        r.name = "CABLE-" + std::string(40, 'x') + std::to_string(i);
+        sql += kx::test::insertResult(r);
+    }
+    makeDb(path("full.sql"), "BEGIN;" + sql + "COMMIT;");
+    const auto bytes = kx::test::readHostFile(dir / "full.sql");
+    ASSERT_GT(bytes.size(), 8192u);
+    for (size_t cut = 0; cut < bytes.size(); cut += 509) {
+        kx::test::writeHostFile(dir / "cut.sql", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        SummaryTbl t;
+        const int rc = t.Open(path("cut.sql"));
+        if (rc == 0) {
+            // A cut page reads as NULL cells: the accessor refuses them.
+            for (bool row = t.MoveFirst(); row; row = t.MoveNext())
+                try {
+                    (void)t.key();
+                } catch (const SQLiteTblError&) {
+                }
+            EXPECT_LE(t.RowCount(), 300);
+        }
+    }
+    // Damage inside the pages: flip bytes after the header.
+    auto damaged = bytes;
+    for (size_t i = 4096; i < damaged.size(); i += 97)
+        damaged[i] ^= 0x5A;
+    kx::test::writeHostFile(dir / "damaged.sql", damaged);
+    SummaryTbl t;
+    const int rc = t.Open(path("damaged.sql"));
+    if (rc == 0)
+        for (bool row = t.MoveFirst(); row; row = t.MoveNext())
+            try {
+                (void)t.name();
+            } catch (const SQLiteTblError&) {
+            }
+}
+
+}  // namespace
