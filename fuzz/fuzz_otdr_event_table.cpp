@@ -9,7 +9,7 @@
 #include "serialization/JsonText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size > 0x7FFFFFFF) return 0;
     Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
     Kestrix::FiberOtdrEventTable table;
     if (table.deserialize(r) != Marshal::ok) return 0;

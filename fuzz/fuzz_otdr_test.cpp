@@ -34,7 +34,7 @@ void exercise(const Kestrix::FiberOtdrTest& test) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    if (size > 0x7FFFFFFF) return 0;
     {
         Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
         Kestrix::FiberOtdrTest test;

@@ -10,7 +10,7 @@ namespace Kestrix::Tester {
 bool TarvelFiberCable::Deserialize(const std::vector<uint8_t>* bytes) {
     Category.reset();
     Name.clear();
-    if (bytes == nullptr || bytes->empty() || bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
+    if (bytes == nullptr || bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
     Fiber fiber;
     Marshal::ByteStreamReader reader(bytes->data(), static_cast<uint32_t>(bytes->size()));
     if (fiber.deserialize(reader) != Marshal::ok) return false;

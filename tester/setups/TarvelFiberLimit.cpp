@@ -140,7 +140,7 @@ bool TarvelFiberLimit::Deserialize(const std::vector<uint8_t>* bytes) {
     if (bytes == nullptr) return false;
     _limit.reset();
     _wavelengths.clear();
-    if (bytes->empty() || bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
+    if (bytes->size() > std::numeric_limits<uint32_t>::max()) return false;
     auto limit = std::make_unique<FiberLimit>();
     Marshal::ByteStreamReader reader(bytes->data(), static_cast<uint32_t>(bytes->size()));
     if (limit->deserialize(reader) != Marshal::ok) return false;
