@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 
@@ -32,11 +33,7 @@ Marshal::StreamOpStatus FiberImage::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberImage)) return st;
     *this = FiberImage();
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, 1)) return h.finishRead(r, Marshal::readError);
-    imageBytes.resize(count);
-    if (count > 0) r.read(imageBytes.data(), count);
+    if (auto st = Marshal::readValues<uint32_t>(r, imageBytes)) return h.finishRead(r, st);
     r.read(heightPixels);
     r.read(widthPixels);
     imageFormat = static_cast<Format>(FiberRead::readByte(r));
