@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "serialization/IObjectReader.h"
@@ -48,19 +49,22 @@ StreamOpStatus readEach(IObjectReader& r, size_t minWireSize, ReadOne&& readOne)
     return ok;
 }
 
-// Replaces `out` with the stored count of elements, each read in place by readOne(r, element).
+// Replaces `out` with the stored count of elements, each read by readOne(r, element). After a failure `out`
+// holds the elements before the failing one, never a half-read or default one.
 template <typename Count, typename T, typename ReadOne>
 StreamOpStatus readList(IObjectReader& r, std::vector<T>& out, size_t minWireSize, ReadOne&& readOne) {
     out.clear();
     uint32_t count = 0;
     if (!readCount<Count>(r, minWireSize, count)) return readError;
-    out.resize(count);
-    for (T& e : out) {
+    out.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        T e{};
         if constexpr (std::is_void_v<std::invoke_result_t<ReadOne&, IObjectReader&, T&>>) {
             readOne(r, e);
         } else if (const StreamOpStatus st = readOne(r, e)) {
             return st;
         }
+        out.push_back(std::move(e));
     }
     return ok;
 }

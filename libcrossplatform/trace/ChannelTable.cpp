@@ -45,9 +45,12 @@ Marshal::StreamOpStatus ChannelTable::deserialize(Marshal::IObjectReader& r) {
     channels.clear();
     uint32_t count = 0;
     if (!Marshal::readCount<uint16_t>(r, Channel::kMinWireSize, count)) return h.finishRead(r, Marshal::readError);
-    channels.resize(count);
-    for (Channel& c : channels)
+    channels.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        Channel c;
         if (auto st = c.deserialize(r)) return st;
+        channels.push_back(std::move(c));
+    }
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

@@ -95,6 +95,8 @@ TEST(CountedList, FirstFailingElementIsPassedUpAndStopsTheRead) {
     std::vector<Cell> cells;
     EXPECT_EQ(readList<uint16_t>(r, cells, Cell::kWireSize), invalidData);
     EXPECT_EQ(r.remaining(), 2u);  // the third element was never read
+    ASSERT_EQ(cells.size(), 1u);   // only the whole elements before the failing one
+    EXPECT_EQ(cells[0].value, 7);
 
     int calls = 0;
     ByteStreamReader again(bytes.data(), static_cast<uint32_t>(bytes.size()));
