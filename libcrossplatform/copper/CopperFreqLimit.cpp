@@ -2,9 +2,15 @@
 
 #include "copper/CopperUtil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/JsonText.h"
 
 namespace Kestrix {
+
+namespace {
+// An accuracy point: int32 kHz and float dB.
+constexpr size_t kAccPointWireSize = sizeof(int32_t) + sizeof(float);
+}  // namespace
 
 void CopperFreqLimit::clear() {
     freqLimitType = CopperFreqLimitType::NONE;
@@ -66,14 +72,11 @@ Marshal::StreamOpStatus CopperFreqLimit::deserialize(Marshal::IObjectReader& r) 
     isInfoOnly = info != 0;
     if (r.failed()) return Marshal::readError;
     if (auto st = readPackedCurve(r, limitCurve)) return st;
-    uint32_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, 8)) return Marshal::readError;
-    accPoints.resize(count);
-    for (AccPoint& p : accPoints) {
-        r.read(p.kHz);
-        r.read(p.db);
-    }
+    auto readPoint = [](Marshal::IObjectReader& in, AccPoint& p) {
+        in.read(p.kHz);
+        in.read(p.db);
+    };
+    if (auto st = Marshal::readList<uint32_t>(r, accPoints, kAccPointWireSize, readPoint)) return st;
     if (version >= 1) {
         r.read(limitEquation);
         uint16_t pc = 0;

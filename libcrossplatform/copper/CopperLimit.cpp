@@ -1,6 +1,7 @@
 #include "copper/CopperLimit.h"
 
 #include "copper/CopperOutletConfig.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 
 namespace Kestrix {
@@ -115,12 +116,12 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     r.read(name);
 
     uint32_t count = 0;
-    if (!r.read(count) || !r.fits(count, kMinFreqLimitSize)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, kMinFreqLimitSize, count)) return h.finishRead(r, Marshal::readError);
     freqLimits.resize(count);
     for (CopperFreqLimit& l : freqLimits)
         if (auto st = l.deserialize(r)) return st;
 
-    if (!r.read(count) || !r.fits(count, CopperScalarLimit::kWireSize)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, CopperScalarLimit::kWireSize, count)) return h.finishRead(r, Marshal::readError);
     scalarLimits.resize(count);
     for (CopperScalarLimit& l : scalarLimits)
         if (auto st = l.deserialize(r)) return st;
@@ -153,15 +154,13 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     rlNearComp = byteEnum<NearComp>(r);
     rlFarComp = byteEnum<RlFarComp>(r);
 
-    if (!r.read(count) || !r.fits(count, 4)) return h.finishRead(r, Marshal::readError);
-    validLiaIds.resize(count);
-    for (LiaPair& p : validLiaIds) {
-        r.read(p.first);
-        r.read(p.second);
-    }
-    if (!r.read(count) || !r.fits(count, 2)) return h.finishRead(r, Marshal::readError);
-    invalidLiaIds.resize(count);
-    if (count > 0) r.read(invalidLiaIds.data(), count);
+    auto readLiaPair = [](Marshal::IObjectReader& in, LiaPair& p) {
+        in.read(p.first);
+        in.read(p.second);
+    };
+    if (auto st = Marshal::readList<uint32_t>(r, validLiaIds, 2 * sizeof(Meascop::LiaId), readLiaPair))
+        return h.finishRead(r, st);
+    if (auto st = Marshal::readValues<uint32_t>(r, invalidLiaIds)) return h.finishRead(r, st);
     uint16_t compat = 0;
     r.read(compat);
     liaCompat = static_cast<LiaCompat>(compat);

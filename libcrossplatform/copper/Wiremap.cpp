@@ -1,6 +1,7 @@
 #include "copper/Wiremap.h"
 
 #include "copper/CopperTrace.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 
@@ -21,21 +22,15 @@ void writeWord(Marshal::IObjectWriter& w, int32_t v) { w.write(static_cast<uint1
 int num(Pin p) { return static_cast<int>(p); }
 int num(WirePair p) { return static_cast<int>(p); }
 
+// Each list is a uint32 count and fixed-size entries.
 template <typename T>
 Marshal::StreamOpStatus readList(Marshal::IObjectReader& r, std::vector<T>& out) {
-    uint32_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, T::kWireSize)) return Marshal::readError;
-    out.resize(count);
-    for (T& a : out)
-        if (auto st = a.deserialize(r)) return st;
-    return Marshal::ok;
+    return Marshal::readList<uint32_t>(r, out, T::kWireSize);
 }
 
 template <typename T>
 void writeList(Marshal::IObjectWriter& w, const std::vector<T>& list) {
-    w.write(static_cast<uint32_t>(list.size()));
-    for (const T& a : list) a.serialize(w);
+    Marshal::writeList<uint32_t>(w, list);
 }
 
 template <typename T>
