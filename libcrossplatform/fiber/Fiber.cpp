@@ -7,6 +7,7 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -121,9 +122,9 @@ Marshal::StreamOpStatus Fiber::deserialize(Marshal::IObjectReader& r) {
     if (auto st = h.begin(r, Marshal::TypeIds::Fiber)) return st;
     clear();
     r.read(name);
-    category = static_cast<FiberCategory>(FiberRead::readByte(r));
+    category = Marshal::readEnum<FiberCategory>(r);
     if (auto st = coreSize.deserialize(r)) return h.finishRead(r, st);
-    fiberMode = static_cast<FiberMode>(FiberRead::readByte(r));
+    fiberMode = Marshal::readEnum<FiberMode>(r);
     if (auto st = summary.deserialize(r)) return h.finishRead(r, st);
     if (auto st = Marshal::readList<uint16_t>(r, perWls, FiberPerWl::kMinWireSize)) return h.finishRead(r, st);
     return FiberRead::finishSkippingExtra(h, r);

@@ -5,6 +5,7 @@
 #include "fiber/FiberReadUtil.h"
 #include "serialization/IFormatter.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -20,10 +21,10 @@ Marshal::StreamOpStatus FiberCheckLimitResult::deserialize(Marshal::IObjectReade
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    limitValueType = static_cast<FiberLimitValueType>(FiberRead::readByte(r));
+    limitValueType = Marshal::readEnum<FiberLimitValueType>(r);
     if (auto st = limitValue.deserialize(r)) return st;
     if (auto st = margin.deserialize(r)) return st;
-    status = static_cast<Status>(FiberRead::readByte(r));
+    status = Marshal::readEnum<Status>(r);
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 

@@ -7,6 +7,7 @@
 #include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -36,7 +37,7 @@ Marshal::StreamOpStatus FiberImage::deserialize(Marshal::IObjectReader& r) {
     if (auto st = Marshal::readValues<uint32_t>(r, imageBytes)) return h.finishRead(r, st);
     r.read(heightPixels);
     r.read(widthPixels);
-    imageFormat = static_cast<Format>(FiberRead::readByte(r));
+    imageFormat = Marshal::readEnum<Format>(r);
     r.read(pixelPerUm);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }

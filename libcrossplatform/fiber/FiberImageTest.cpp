@@ -10,6 +10,7 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -52,7 +53,7 @@ Marshal::StreamOpStatus FiberImageFeatureObject::deserialize(Marshal::IObjectRea
         in.read(segment.second);
     };
     if (auto st = Marshal::readList<uint32_t>(r, scratchSegments, kSegmentWireSize, readSegment)) return st;
-    type = static_cast<FiberImageFeatureType>(FiberRead::readByte(r));
+    type = Marshal::readEnum<FiberImageFeatureType>(r);
     r.read(distanceFromCenter);
     r.read(centroidX);
     r.read(centroidY);

@@ -8,6 +8,7 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -119,12 +120,12 @@ Marshal::StreamOpStatus FiberLimit::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberLimit)) return st;
     clear();
-    limitType = static_cast<FiberLimitType>(FiberRead::readByte(r));
+    limitType = Marshal::readEnum<FiberLimitType>(r);
     r.read(name);
     if (auto st = Marshal::readList<uint8_t>(r, valuesList, FiberLimitValues::kMinWireSize)) return h.finishRead(r, st);
     r.read(limitFlags);
     auto readPort = [this](Marshal::IObjectReader& in) {
-        supportedPorts.insert(static_cast<FiberPort>(FiberRead::readByte(in)));
+        supportedPorts.insert(Marshal::readEnum<FiberPort>(in));
     };
     if (auto st = Marshal::readEach<uint8_t>(r, 1, readPort)) return h.finishRead(r, st);
     if (auto st = summary.deserialize(r)) return h.finishRead(r, st);

@@ -8,6 +8,7 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -107,11 +108,11 @@ Marshal::StreamOpStatus FiberLimitValues::deserialize(Marshal::IObjectReader& r)
     values.clear();
     r.read(wavelength);
     auto readCategory = [this](Marshal::IObjectReader& in) {
-        supportedCategories.insert(static_cast<FiberCategory>(FiberRead::readByte(in)));
+        supportedCategories.insert(Marshal::readEnum<FiberCategory>(in));
     };
     if (auto st = Marshal::readEach<uint8_t>(r, 1, readCategory)) return st;
     auto readValue = [this](Marshal::IObjectReader& in) {
-        const auto type = static_cast<FiberLimitValueType>(FiberRead::readByte(in));
+        const auto type = Marshal::readEnum<FiberLimitValueType>(in);
         ScaledInt v;
         if (auto st = v.deserialize(in)) return st;
         values.emplace(type, v);

@@ -10,6 +10,7 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 #include "serialization/CountedList.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -173,18 +174,18 @@ Marshal::StreamOpStatus FiberOtdrOverallResults::deserialize(Marshal::IObjectRea
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrOverallResults)) return st;
     *this = FiberOtdrOverallResults();
-    overallStatus = static_cast<Status>(readByte(r));
+    overallStatus = Marshal::readEnum<Status>(r);
     if (auto st = lengthTolMeas.deserialize(r)) return h.finishRead(r, st);
-    lengthStatus = static_cast<Status>(readByte(r));
+    lengthStatus = Marshal::readEnum<Status>(r);
     if (auto st = overallLossMeas.deserialize(r)) return h.finishRead(r, st);
-    overallLossStatus = static_cast<Status>(readByte(r));
+    overallLossStatus = Marshal::readEnum<Status>(r);
     if (auto st = headroom.deserialize(r)) return h.finishRead(r, st);
     r.read(connQuality);
     r.read(warningFlags);
     if (h.classVersion >= 2) r.read(failWarningFlags);
     if (h.classVersion >= 3) r.read(celsius);
     r.read(launchCompTimestamp);
-    if (h.classVersion >= 4) launchCompModeUsed = static_cast<LaunchCompMode>(readByte(r));
+    if (h.classVersion >= 4) launchCompModeUsed = Marshal::readEnum<LaunchCompMode>(r);
     if (auto st = limitResults.deserialize(r)) return h.finishRead(r, st);
     std::vector<FiberOtdrOverallResultsPerWl> perWls;
     if (auto st = Marshal::readList<uint16_t>(r, perWls, FiberOtdrOverallResultsPerWl::kMinWireSize))

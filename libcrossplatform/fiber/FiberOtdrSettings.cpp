@@ -9,6 +9,7 @@
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
 #include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 // Missing members are reported under the settings source name.
 #define JSON_FAILED(member) ::Kestrix::JsonUtil::fromJsonFailed("fiber\\FiberOtdrSettings", __LINE__, member)
@@ -225,14 +226,14 @@ Marshal::StreamOpStatus FiberOtdrSettings::deserialize(Marshal::IObjectReader& r
         wavelengthsToTest.insert(wl);
     };
     if (auto st = Marshal::readEach<uint8_t>(r, sizeof(uint16_t), readWavelength)) return h.finishRead(r, st);
-    fiberTestType = static_cast<TestType>(readByte(r));
+    fiberTestType = Marshal::readEnum<TestType>(r);
     int32_t range = 0;
     r.read(range);
     otdrRange = static_cast<OtdrRange>(range);
-    otdrAveragingTime = static_cast<OtdrAveragingTime>(readByte(r));
-    lossThresholdAutoOrManual = static_cast<AutoOrManual>(readByte(r));
+    otdrAveragingTime = Marshal::readEnum<OtdrAveragingTime>(r);
+    lossThresholdAutoOrManual = Marshal::readEnum<AutoOrManual>(r);
     if (auto st = nominalLossThreshold.deserialize(r)) return st;
-    endThresholdAutoOrManual = static_cast<AutoOrManual>(readByte(r));
+    endThresholdAutoOrManual = Marshal::readEnum<AutoOrManual>(r);
     if (auto st = endThreshold.deserialize(r)) return st;
     launchCompensationEnabled = readByte(r) != 0;
     numConnectors = readByte(r);
@@ -254,13 +255,13 @@ Marshal::StreamOpStatus FiberOtdrSettings::deserialize(Marshal::IObjectReader& r
         uint32_t bendCount = 0;
         if (!Marshal::readCount<uint8_t>(r, kBendEntryWireSize, bendCount)) return h.finishRead(r, Marshal::readError);
         for (uint32_t i = 0; i < bendCount; ++i) {
-            const auto key = static_cast<OtdrBendWavelengths>(readByte(r));
+            const auto key = Marshal::readEnum<OtdrBendWavelengths>(r);
             ScaledInt threshold;
             if (auto st = threshold.deserialize(r)) return st;
             otdrBendThresholdMap[key] = threshold;
         }
         auto readSplitter = [this](Marshal::IObjectReader& in) {
-            splitterEntries.push_back(static_cast<OtdrSplitterRatio>(readByte(in)));
+            splitterEntries.push_back(Marshal::readEnum<OtdrSplitterRatio>(in));
         };
         if (auto st = Marshal::readEach<uint8_t>(r, 1, readSplitter)) return h.finishRead(r, st);
     }
