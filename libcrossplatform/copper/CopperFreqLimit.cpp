@@ -4,6 +4,7 @@
 #include "serialization/Assert.h"
 #include "serialization/CountedList.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -64,9 +65,7 @@ Marshal::StreamOpStatus CopperFreqLimit::deserialize(Marshal::IObjectReader& r) 
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    uint16_t type = 0;
-    r.read(type);
-    freqLimitType = static_cast<CopperFreqLimitType>(type);
+    freqLimitType = Marshal::readEnum<CopperFreqLimitType, uint16_t>(r);
     uint8_t info = 0;
     r.read(info);
     isInfoOnly = info != 0;
@@ -79,9 +78,7 @@ Marshal::StreamOpStatus CopperFreqLimit::deserialize(Marshal::IObjectReader& r) 
     if (auto st = Marshal::readList<uint32_t>(r, accPoints, kAccPointWireSize, readPoint)) return st;
     if (version >= 1) {
         r.read(limitEquation);
-        uint16_t pc = 0;
-        r.read(pc);
-        pair = static_cast<PairCombo>(pc);
+        pair = Marshal::readEnum<PairCombo, uint16_t>(r);
     }
     return r.failed() ? Marshal::readError : Marshal::ok;
 }

@@ -3,6 +3,7 @@
 #include "copper/CopperOutletConfig.h"
 #include "serialization/CountedList.h"
 #include "serialization/Header.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -15,13 +16,6 @@ constexpr uint8_t kFirstWithNextStatus = 4;
 // Older layouts: bytes after the legacy outlet object, and in place of the rule fields.
 constexpr uint32_t kLegacyOutletTail = 3;
 constexpr uint32_t kLegacyRuleBytes = 7;
-
-template <typename E>
-E byteEnum(Marshal::IObjectReader& r) {
-    uint8_t v = 0;
-    r.read(v);
-    return static_cast<E>(v);
-}
 
 bool readFlag(Marshal::IObjectReader& r) {
     uint8_t v = 0;
@@ -133,7 +127,7 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
         if (auto st = legacy.deserialize(r)) return st;
         skip(r, kLegacyOutletTail);
     }
-    acrMethod = byteEnum<AcrMethod>(r);
+    acrMethod = Marshal::readEnum<AcrMethod>(r);
     r.read(maxFreqKHz);
     r.read(maxComp);
     do3dbRuleRl = readFlag(r);
@@ -141,7 +135,7 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     readFlag(r);  // reserved
     do4dbRuleAcrN = readFlag(r);
     if (version >= kFirstWithOutletText) {
-        altNextCurveRule = byteEnum<AltNextCurveRule>(r);
+        altNextCurveRule = Marshal::readEnum<AltNextCurveRule>(r);
         r.read(dbRuleAcrF);
         r.read(dbRulePsAcrF);
         r.read(dbRuleAcrFStartFreqKHz);
@@ -149,10 +143,10 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
         skip(r, kLegacyRuleBytes);
     }
     basicLink = readFlag(r);
-    nextNearComp = byteEnum<NearComp>(r);
-    nextFarComp = byteEnum<NextFarComp>(r);
-    rlNearComp = byteEnum<NearComp>(r);
-    rlFarComp = byteEnum<RlFarComp>(r);
+    nextNearComp = Marshal::readEnum<NearComp>(r);
+    nextFarComp = Marshal::readEnum<NextFarComp>(r);
+    rlNearComp = Marshal::readEnum<NearComp>(r);
+    rlFarComp = Marshal::readEnum<RlFarComp>(r);
 
     auto readLiaPair = [](Marshal::IObjectReader& in, LiaPair& p) {
         in.read(p.first);
@@ -161,19 +155,17 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     if (auto st = Marshal::readList<uint32_t>(r, validLiaIds, 2 * sizeof(Meascop::LiaId), readLiaPair))
         return h.finishRead(r, st);
     if (auto st = Marshal::readValues<uint32_t>(r, invalidLiaIds)) return h.finishRead(r, st);
-    uint16_t compat = 0;
-    r.read(compat);
-    liaCompat = static_cast<LiaCompat>(compat);
+    liaCompat = Marshal::readEnum<LiaCompat, uint16_t>(r);
     if (r.failed()) return h.finishRead(r, Marshal::readError);
     if (auto st = dbPkgMfstSummary.deserialize(r)) return st;
 
     if (version >= kFirstWithMedia) {
-        mediaType = byteEnum<MediaType>(r);
+        mediaType = Marshal::readEnum<MediaType>(r);
         r.read(tdrLimit);
-        linkType = byteEnum<LinkType>(r);
-        altTcl = byteEnum<AltTcl>(r);
+        linkType = Marshal::readEnum<LinkType>(r);
+        altTcl = Marshal::readEnum<AltTcl>(r);
     }
-    if (version >= kFirstWithNextStatus) nextStatusType = byteEnum<NextStatusType>(r);
+    if (version >= kFirstWithNextStatus) nextStatusType = Marshal::readEnum<NextStatusType>(r);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

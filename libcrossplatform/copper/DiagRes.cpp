@@ -6,6 +6,7 @@
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -53,9 +54,7 @@ Marshal::StreamOpStatus DiagFailure::deserialize(Marshal::IObjectReader& r) {
     if (!r.read(version)) return Marshal::readError;
     // An unknown record layout cannot be skipped: there is no length.
     if (version > kVersion) return Marshal::versionTooNew;
-    uint8_t t = 0;
-    r.read(t);
-    type = static_cast<Type>(t);
+    type = Marshal::readEnum<Type>(r);
     r.read(dfPinPair1);
     r.read(dfPinPair2);
     r.read(value);
@@ -90,9 +89,7 @@ Marshal::StreamOpStatus DiagEvent::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    uint8_t t = 0;
-    r.read(t);
-    failureType = static_cast<FailureType>(t);
+    failureType = Marshal::readEnum<FailureType>(r);
     r.read(begin);
     r.read(end);
     if (auto st = Marshal::readList<uint32_t>(r, failures, DiagFailure::kMinWireSize)) return st;

@@ -5,6 +5,7 @@
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -80,9 +81,7 @@ void FaultInfoCableElement::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus FaultInfoCableElement::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, kTypeInfo)) return st;
-    uint8_t t = 0;
-    r.read(t);
-    type = static_cast<Type>(t);
+    type = Marshal::readEnum<Type>(r);
     r.read(id);
     r.read(length);
     r.read(location);
