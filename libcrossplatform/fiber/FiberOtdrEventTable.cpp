@@ -216,7 +216,7 @@ void FiberOtdrEventTable::removeRowsInOrder(const std::vector<size_t>& order) {
         prev[i] = i == 0 ? kNone : i - 1;
         next[i] = i + 1 < n ? i + 1 : kNone;
     }
-    std::vector<uint8_t> gone(n, 0);
+    std::vector<bool> gone(n, false);
     size_t removed = 0;
     for (size_t q : order) {
         if (q >= n || gone[q]) continue;
@@ -225,7 +225,7 @@ void FiberOtdrEventTable::removeRowsInOrder(const std::vector<size_t>& order) {
         if (m == HiddenGroupMarker::begin && next[q] != kNone) openGroupOn(rows[next[q]].hiddenGroupMarker);
         if (prev[q] != kNone) next[prev[q]] = next[q];
         if (next[q] != kNone) prev[next[q]] = prev[q];
-        gone[q] = 1;
+        gone[q] = true;
         ++removed;
     }
     if (removed == 0) return;
@@ -257,10 +257,10 @@ FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
     FiberOtdrEventTable map = *this;
     const size_t n = map.rowCount();
     std::vector<size_t> order;
-    std::vector<uint8_t> removed(n, 0);
+    std::vector<bool> removed(n, false);
     auto remove = [&](size_t i) {
         order.push_back(i);
-        removed[i] = 1;
+        removed[i] = true;
     };
     if (n > 1) {
         for (size_t i = 0; i < n; ++i) {
