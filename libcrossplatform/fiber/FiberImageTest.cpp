@@ -5,7 +5,6 @@
 
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
-#include "serialization/Assert.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
@@ -218,11 +217,6 @@ void FiberImageTestBody::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const
 
 Json::Value FiberImageTestBody::toJson(const Dump::DumpFlags& flags) const {
     return json("FiberImageTestBody", Marshal::TypeIds::FiberImageTestBody.version, false, flags);
-}
-
-Marshal::StreamOpStatus FiberImageTestBodyRef::deserialize(Marshal::IObjectReader& r) {
-    KX_ASSERT(_test != nullptr);
-    return _test->deserializeBody(r);
 }
 
 }  // namespace Kestrix
