@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "fiber/FiberReadUtil.h"
-#include "serialization/IFormatter.h"
 #include "serialization/CountedList.h"
+#include "serialization/IFormatter.h"
 #include "serialization/ReadEnum.h"
 
 namespace Kestrix {

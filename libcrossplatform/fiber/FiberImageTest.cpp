@@ -5,10 +5,10 @@
 
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/CountedList.h"
 #include "serialization/ReadEnum.h"
 
 namespace Kestrix {

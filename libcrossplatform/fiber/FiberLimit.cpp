@@ -5,9 +5,9 @@
 #include "common/Status.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
-#include "serialization/CountedList.h"
 #include "serialization/ReadEnum.h"
 
 namespace Kestrix {

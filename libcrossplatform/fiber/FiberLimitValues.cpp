@@ -5,9 +5,9 @@
 
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/CountedList.h"
 #include "serialization/ReadEnum.h"
 
 namespace Kestrix {

@@ -5,8 +5,8 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "serialization/LogSink.h"
-#include "serialization/StoredCount.h"
 #include "serialization/ReadEnum.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 

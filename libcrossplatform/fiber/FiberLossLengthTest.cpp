@@ -3,9 +3,9 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/CountedList.h"
 
 namespace Kestrix {
 

@@ -6,10 +6,10 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/CountedList.h"
 #include "serialization/ReadEnum.h"
 
 namespace Kestrix {

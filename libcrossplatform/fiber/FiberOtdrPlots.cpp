@@ -5,9 +5,9 @@
 
 #include "common/jsonutil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/CountedList.h"
 
 namespace Kestrix {
 

@@ -8,8 +8,8 @@
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
 #include "serialization/ReadEnum.h"
+#include "serialization/StoredCount.h"
 
 // Missing members are reported under the settings source name.
 #define JSON_FAILED(member) ::Kestrix::JsonUtil::fromJsonFailed("fiber\\FiberOtdrSettings", __LINE__, member)

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "common/jsonutil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/CountedList.h"
 
 namespace Kestrix {
 

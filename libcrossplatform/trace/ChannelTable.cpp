@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "serialization/Header.h"
 #include "serialization/CountedList.h"
+#include "serialization/Header.h"
 
 namespace Kestrix {
 
