@@ -115,7 +115,8 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     for (CopperFreqLimit& l : freqLimits)
         if (auto st = l.deserialize(r)) return st;
 
-    if (!Marshal::readCount<uint32_t>(r, CopperScalarLimit::kWireSize, count)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, CopperScalarLimit::kWireSize, count))
+        return h.finishRead(r, Marshal::readError);
     scalarLimits.resize(count);
     for (CopperScalarLimit& l : scalarLimits)
         if (auto st = l.deserialize(r)) return st;

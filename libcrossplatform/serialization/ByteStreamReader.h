@@ -5,8 +5,8 @@
 
 namespace Marshal {
 
-// Reader over a caller-owned buffer (which must outlive it); the buffer may be empty. The failure flag is sticky: once a read did
-// not fit, failed() stays true, while later reads that do fit still deliver their bytes.
+// Reader over a caller-owned buffer (which must outlive it); the buffer may be empty. The failure flag is
+// sticky: once a read did not fit, failed() stays true, while later reads that do fit still deliver their bytes.
 class ByteStreamReader : public IObjectReader {
 public:
     ByteStreamReader(const uint8_t* data, uint32_t size);
