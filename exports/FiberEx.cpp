@@ -40,7 +40,7 @@ uint32_t fiberExSerialize(const KxFiber* fiber, uint8_t* buffer, uint32_t size) 
 }
 
 KxFiber* fiberExDeserialize(const uint8_t* data, uint32_t size) {
-    if (data == nullptr || size == 0) return nullptr;
+    if (data == nullptr) return nullptr;
     return guarded<KxFiber*>(nullptr, [&]() -> KxFiber* {
         Marshal::ByteStreamReader reader(data, size);
         auto* fiber = new (std::nothrow) Fiber();

@@ -9,7 +9,7 @@
 #include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Marshal::ByteStreamReader reader(data, static_cast<uint32_t>(size));
     Kestrix::Fiber fiber;
     if (fiber.deserialize(reader) != Marshal::ok) return 0;

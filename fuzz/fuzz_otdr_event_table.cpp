@@ -10,7 +10,7 @@
 #include "serialization/ReadObject.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
     Kestrix::FiberOtdrEventTable table;
     if (table.deserialize(r) != Marshal::ok) return 0;

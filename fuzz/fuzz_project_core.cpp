@@ -9,7 +9,7 @@
 #include "storage/Core.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > Marshal::kMaxStreamSize) return 0;
+    if (size > Marshal::kMaxStreamSize) return 0;
     Marshal::ByteStreamReader r(data, static_cast<uint32_t>(size));
     Project::Core project;
     if (project.deserialize(r) != Marshal::ok) return 0;

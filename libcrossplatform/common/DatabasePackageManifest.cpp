@@ -1,6 +1,7 @@
 // The manifest classes read without the end-of-payload re-positioning of other framed classes.
 #include "common/DatabasePackageManifest.h"
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 
@@ -60,14 +61,7 @@ void DatabaseDescriptor::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus DatabaseDescriptor::deserialize(Marshal::IObjectReader& r) {
     if (auto st = version.deserialize(r)) return st;
     r.read(dbType);
-    uint32_t n = 0;
-    if (!r.read(n)) return Marshal::readError;
-    if (n == 0 || n > kMaxPathField) return Marshal::invalidData;
-    if (!r.fits(n, 1)) return Marshal::readError;
-    std::string raw(n, '\0');
-    r.read(raw.data(), n);
-    if (raw.back() != '\0') return Marshal::invalidData;
-    filePath = raw.c_str();
+    if (auto st = Marshal::readNulTerminated(r, kMaxPathField, filePath)) return st;
     r.read(minReqFirmwareVersion);
     return r.failed() ? Marshal::readError : Marshal::ok;
 }

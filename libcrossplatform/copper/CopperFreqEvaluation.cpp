@@ -16,6 +16,15 @@ namespace {
 
 constexpr int16_t kNoLimit = CopperFreqLimit::kNoLimit;
 
+// Samples of the frequency grid the alternative-curve rules look at, and their insertion-loss thresholds in
+// tenths of a dB.
+constexpr size_t kSampleAt450MHz = 1017;
+constexpr size_t kSampleAt900MHz = 1467;
+constexpr size_t kSampleAt1600MHz = 1967;
+constexpr int16_t kIl12dB = 120;
+constexpr int16_t kIl15dB = 150;
+constexpr int16_t kIl17dB = 170;
+
 ScaledInt tenths(int32_t v) { return ScaledInt::raw(v, ScaledInt::tenths); }
 
 // Mask entries beyond the reference plot: enforced, the conservative verdict.
@@ -114,14 +123,14 @@ bool ilBelow(const CopperPlotIndex& index, WirePair pair, size_t i, int16_t thre
 bool nextRuleHolds(const CopperPlotIndex& index, const CopperLimit& limit, WirePair rcv, CopperFreqLimitType alt) {
     if (!limit.hasFreqLimit(alt)) return false;
     switch (limit.altNextCurveRule) {
-        case CopperLimit::AltNextCurveRule::next12dB450MHz: return ilBelow(index, rcv, 1017, 120);
-        case CopperLimit::AltNextCurveRule::next17dB900MHz: return ilBelow(index, rcv, 1467, 170);
+        case CopperLimit::AltNextCurveRule::next12dB450MHz: return ilBelow(index, rcv, kSampleAt450MHz, kIl12dB);
+        case CopperLimit::AltNextCurveRule::next17dB900MHz: return ilBelow(index, rcv, kSampleAt900MHz, kIl17dB);
         default: return false;
     }
 }
 
 bool rlRuleHolds(const CopperPlotIndex& index, const CopperLimit& limit, WirePair rcv) {
-    return limit.hasFreqLimit(CopperFreqLimitType::RL_ALT) && ilBelow(index, rcv, 1967, 150);
+    return limit.hasFreqLimit(CopperFreqLimitType::RL_ALT) && ilBelow(index, rcv, kSampleAt1600MHz, kIl15dB);
 }
 
 bool shieldingRuleHolds(const CopperTest& test, const CopperLimit& limit, CopperFreqLimitType alt) {

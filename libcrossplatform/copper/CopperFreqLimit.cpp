@@ -2,9 +2,16 @@
 
 #include "copper/CopperUtil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
+
+namespace {
+// An accuracy point: int32 kHz and float dB.
+constexpr size_t kAccPointWireSize = sizeof(int32_t) + sizeof(float);
+}  // namespace
 
 void CopperFreqLimit::clear() {
     freqLimitType = CopperFreqLimitType::NONE;
@@ -58,27 +65,20 @@ Marshal::StreamOpStatus CopperFreqLimit::deserialize(Marshal::IObjectReader& r) 
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    uint16_t type = 0;
-    r.read(type);
-    freqLimitType = static_cast<CopperFreqLimitType>(type);
+    freqLimitType = Marshal::readEnum<CopperFreqLimitType, uint16_t>(r);
     uint8_t info = 0;
     r.read(info);
     isInfoOnly = info != 0;
     if (r.failed()) return Marshal::readError;
     if (auto st = readPackedCurve(r, limitCurve)) return st;
-    uint32_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, 8)) return Marshal::readError;
-    accPoints.resize(count);
-    for (AccPoint& p : accPoints) {
-        r.read(p.kHz);
-        r.read(p.db);
-    }
+    auto readPoint = [](Marshal::IObjectReader& in, AccPoint& p) {
+        in.read(p.kHz);
+        in.read(p.db);
+    };
+    if (auto st = Marshal::readList<uint32_t>(r, accPoints, kAccPointWireSize, readPoint)) return st;
     if (version >= 1) {
         r.read(limitEquation);
-        uint16_t pc = 0;
-        r.read(pc);
-        pair = static_cast<PairCombo>(pc);
+        pair = Marshal::readEnum<PairCombo, uint16_t>(r);
     }
     return r.failed() ? Marshal::readError : Marshal::ok;
 }

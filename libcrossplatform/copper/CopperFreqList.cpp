@@ -1,5 +1,6 @@
 #include "copper/CopperFreqList.h"
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 
@@ -17,16 +18,14 @@ Marshal::StreamOpStatus CopperFreqList::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::CopperFreqList)) return st;
     freqs.clear();
-    int32_t count = 0;
-    r.read(count);
-    if (count > 0) {
-        if (!r.fits(static_cast<uint32_t>(count), kMinRecordSize)) return h.finishRead(r, Marshal::readError);
-        freqs.reserve(static_cast<uint32_t>(count));
-        for (int32_t i = 0; i < count; ++i) {
-            CopperFreq f;
-            if (auto st = f.deserialize(r)) return st;
-            freqs.push_back(f);
-        }
+    // A count of zero or below stores no frequencies.
+    uint32_t count = 0;
+    if (!Marshal::readCount<int32_t>(r, kMinRecordSize, count)) return h.finishRead(r, Marshal::readError);
+    freqs.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        CopperFreq f;
+        if (auto st = f.deserialize(r)) return st;
+        freqs.push_back(f);
     }
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }

@@ -1,7 +1,9 @@
 #include "copper/CopperLimit.h"
 
 #include "copper/CopperOutletConfig.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -14,13 +16,6 @@ constexpr uint8_t kFirstWithNextStatus = 4;
 // Older layouts: bytes after the legacy outlet object, and in place of the rule fields.
 constexpr uint32_t kLegacyOutletTail = 3;
 constexpr uint32_t kLegacyRuleBytes = 7;
-
-template <typename E>
-E byteEnum(Marshal::IObjectReader& r) {
-    uint8_t v = 0;
-    r.read(v);
-    return static_cast<E>(v);
-}
 
 bool readFlag(Marshal::IObjectReader& r) {
     uint8_t v = 0;
@@ -115,12 +110,13 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     r.read(name);
 
     uint32_t count = 0;
-    if (!r.read(count) || !r.fits(count, kMinFreqLimitSize)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, kMinFreqLimitSize, count)) return h.finishRead(r, Marshal::readError);
     freqLimits.resize(count);
     for (CopperFreqLimit& l : freqLimits)
         if (auto st = l.deserialize(r)) return st;
 
-    if (!r.read(count) || !r.fits(count, CopperScalarLimit::kWireSize)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, CopperScalarLimit::kWireSize, count))
+        return h.finishRead(r, Marshal::readError);
     scalarLimits.resize(count);
     for (CopperScalarLimit& l : scalarLimits)
         if (auto st = l.deserialize(r)) return st;
@@ -132,7 +128,7 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
         if (auto st = legacy.deserialize(r)) return st;
         skip(r, kLegacyOutletTail);
     }
-    acrMethod = byteEnum<AcrMethod>(r);
+    acrMethod = Marshal::readEnum<AcrMethod>(r);
     r.read(maxFreqKHz);
     r.read(maxComp);
     do3dbRuleRl = readFlag(r);
@@ -140,7 +136,7 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
     readFlag(r);  // reserved
     do4dbRuleAcrN = readFlag(r);
     if (version >= kFirstWithOutletText) {
-        altNextCurveRule = byteEnum<AltNextCurveRule>(r);
+        altNextCurveRule = Marshal::readEnum<AltNextCurveRule>(r);
         r.read(dbRuleAcrF);
         r.read(dbRulePsAcrF);
         r.read(dbRuleAcrFStartFreqKHz);
@@ -148,33 +144,29 @@ Marshal::StreamOpStatus CopperLimit::deserialize(Marshal::IObjectReader& r) {
         skip(r, kLegacyRuleBytes);
     }
     basicLink = readFlag(r);
-    nextNearComp = byteEnum<NearComp>(r);
-    nextFarComp = byteEnum<NextFarComp>(r);
-    rlNearComp = byteEnum<NearComp>(r);
-    rlFarComp = byteEnum<RlFarComp>(r);
+    nextNearComp = Marshal::readEnum<NearComp>(r);
+    nextFarComp = Marshal::readEnum<NextFarComp>(r);
+    rlNearComp = Marshal::readEnum<NearComp>(r);
+    rlFarComp = Marshal::readEnum<RlFarComp>(r);
 
-    if (!r.read(count) || !r.fits(count, 4)) return h.finishRead(r, Marshal::readError);
-    validLiaIds.resize(count);
-    for (LiaPair& p : validLiaIds) {
-        r.read(p.first);
-        r.read(p.second);
-    }
-    if (!r.read(count) || !r.fits(count, 2)) return h.finishRead(r, Marshal::readError);
-    invalidLiaIds.resize(count);
-    if (count > 0) r.read(invalidLiaIds.data(), count);
-    uint16_t compat = 0;
-    r.read(compat);
-    liaCompat = static_cast<LiaCompat>(compat);
+    auto readLiaPair = [](Marshal::IObjectReader& in, LiaPair& p) {
+        in.read(p.first);
+        in.read(p.second);
+    };
+    if (auto st = Marshal::readList<uint32_t>(r, validLiaIds, 2 * sizeof(Meascop::LiaId), readLiaPair))
+        return h.finishRead(r, st);
+    if (auto st = Marshal::readValues<uint32_t>(r, invalidLiaIds)) return h.finishRead(r, st);
+    liaCompat = Marshal::readEnum<LiaCompat, uint16_t>(r);
     if (r.failed()) return h.finishRead(r, Marshal::readError);
     if (auto st = dbPkgMfstSummary.deserialize(r)) return st;
 
     if (version >= kFirstWithMedia) {
-        mediaType = byteEnum<MediaType>(r);
+        mediaType = Marshal::readEnum<MediaType>(r);
         r.read(tdrLimit);
-        linkType = byteEnum<LinkType>(r);
-        altTcl = byteEnum<AltTcl>(r);
+        linkType = Marshal::readEnum<LinkType>(r);
+        altTcl = Marshal::readEnum<AltTcl>(r);
     }
-    if (version >= kFirstWithNextStatus) nextStatusType = byteEnum<NextStatusType>(r);
+    if (version >= kFirstWithNextStatus) nextStatusType = Marshal::readEnum<NextStatusType>(r);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

@@ -17,8 +17,6 @@ constexpr uint64_t kMaxLimitBytes = 64u << 20;
 Marshal::StreamOpStatus CopperLimit::open(const uint8_t* data, int length, int origSize) {
     if (data == nullptr || length < 0) return Marshal::invalidData;
     if (origSize < 1) {
-        // An empty stream cannot hold the header.
-        if (length == 0) return Marshal::readError;
         Marshal::ByteStreamReader r(data, static_cast<uint32_t>(length));
         return deserialize(r);
     }
@@ -28,7 +26,6 @@ Marshal::StreamOpStatus CopperLimit::open(const uint8_t* data, int length, int o
     std::vector<uint8_t> plain(static_cast<size_t>(wanted));
     uLongf plainLen = static_cast<uLongf>(wanted);
     if (uncompress(plain.data(), &plainLen, data, static_cast<uLong>(length)) != Z_OK) return Marshal::invalidData;
-    if (plainLen == 0) return Marshal::readError;
     // Only the bytes zlib produced are read.
     Marshal::ByteStreamReader r(plain.data(), static_cast<uint32_t>(plainLen));
     return deserialize(r);

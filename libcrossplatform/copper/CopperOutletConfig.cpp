@@ -1,5 +1,6 @@
 #include "copper/CopperOutletConfig.h"
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "serialization/TypeIds.h"
@@ -90,12 +91,7 @@ Marshal::StreamOpStatus CopperOutletConfig::deserialize(Marshal::IObjectReader& 
     uint8_t swap = 0;
     r.read(swap);
     pinSwap = swap != 0;
-    uint32_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, CopperOutletConfigArtifact::kWireSize)) return Marshal::readError;
-    artifacts.resize(count);
-    for (CopperOutletConfigArtifact& a : artifacts)
-        if (auto st = a.deserialize(r)) return st;
+    if (auto st = Marshal::readList<uint32_t>(r, artifacts, CopperOutletConfigArtifact::kWireSize)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 

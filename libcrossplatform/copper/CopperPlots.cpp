@@ -2,6 +2,7 @@
 
 #include "common/jsonutil.h"
 #include "copper/CopperUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
@@ -131,17 +132,15 @@ Marshal::StreamOpStatus CopperPlots::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::CopperPlots)) return st;
     clear();
-    uint32_t count = 0;
     r.read(nsPerSample);
     r.read(zeroLengthIndex);
-    r.read(count);
-    if (r.failed() || !r.fits(count, CopperPlot::kMinWireSize)) return Marshal::readError;
-    plots.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
+    auto readPlot = [this](Marshal::IObjectReader& in) {
         auto p = std::make_shared<CopperPlot>();
-        if (auto st = p->deserialize(r); st != Marshal::ok) return st;
+        if (auto st = p->deserialize(in)) return st;
         plots.push_back(std::move(p));
-    }
+        return Marshal::ok;
+    };
+    if (auto st = Marshal::readEach<uint32_t>(r, CopperPlot::kMinWireSize, readPlot)) return st;
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

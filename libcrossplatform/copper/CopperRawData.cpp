@@ -1,6 +1,7 @@
 #include "copper/CopperRawData.h"
 
 #include "common/jsonutil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
@@ -11,12 +12,7 @@ namespace Kestrix {
 namespace {
 // A stored float array: uint32 count and the values; the count is checked before anything is allocated.
 Marshal::StreamOpStatus readFloats(Marshal::IObjectReader& r, std::vector<float>& out) {
-    uint32_t count = 0;
-    out.clear();
-    if (!r.read(count) || !r.fits(count, 4)) return Marshal::readError;
-    out.resize(count);
-    if (count > 0 && !r.read(out.data(), count)) return Marshal::readError;
-    return Marshal::ok;
+    return Marshal::readValues<uint32_t>(r, out);
 }
 
 void writeFloats(Marshal::IObjectWriter& w, const std::vector<float>& v) {
@@ -108,15 +104,13 @@ Marshal::StreamOpStatus CopperRawData::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::CopperRawData)) return st;
     clear();
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, CopperRawDataPlot::kMinWireSize)) return Marshal::readError;
-    plots.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
+    auto readPlot = [this](Marshal::IObjectReader& in) {
         auto p = std::make_shared<CopperRawDataPlot>();
-        if (auto st = p->deserialize(r); st != Marshal::ok) return st;
+        if (auto st = p->deserialize(in)) return st;
         plots.push_back(std::move(p));
-    }
+        return Marshal::ok;
+    };
+    if (auto st = Marshal::readEach<uint32_t>(r, CopperRawDataPlot::kMinWireSize, readPlot)) return st;
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

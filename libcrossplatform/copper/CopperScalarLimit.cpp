@@ -1,6 +1,7 @@
 #include "copper/CopperScalarLimit.h"
 
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -16,11 +17,9 @@ Marshal::StreamOpStatus CopperScalarLimit::deserialize(Marshal::IObjectReader& r
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    uint8_t t = 0;
+    type = Marshal::readEnum<CopperScalarLimitType>(r);
     uint8_t info = 0;
-    r.read(t);
     r.read(info);
-    type = static_cast<CopperScalarLimitType>(t);
     isInfoOnly = info != 0;
     if (auto st = maxValue.deserialize(r)) return st;
     if (auto st = minValue.deserialize(r)) return st;

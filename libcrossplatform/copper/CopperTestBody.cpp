@@ -2,6 +2,7 @@
 
 #include "common/jsonutil.h"
 #include "copper/CopperLimit.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
@@ -124,13 +125,7 @@ Marshal::StreamOpStatus CopperTestBody::deserialize(Marshal::IObjectReader& r) {
     if (auto st = outletConfig.deserialize(r); st != Marshal::ok) return st;
     if (auto st = faultInfo.deserialize(r); st != Marshal::ok) return st;
     if (auto st = wiremap.deserialize(r); st != Marshal::ok) return st;
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, CopperScalar::kMinWireSize)) return Marshal::readError;
-    scalars.resize(count);
-    for (auto& s : scalars) {
-        if (auto st = s.deserialize(r); st != Marshal::ok) return st;
-    }
+    if (auto st = Marshal::readList<uint32_t>(r, scalars, CopperScalar::kMinWireSize)) return st;
     if (auto st = copperfreqs.deserialize(r); st != Marshal::ok) return st;
     if (auto st = diagRes.deserialize(r); st != Marshal::ok) return st;
     r.read(useDiagRes);

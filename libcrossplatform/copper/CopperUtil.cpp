@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 
 namespace Kestrix {
 
@@ -98,12 +99,10 @@ Marshal::StreamOpStatus readPackedCurve(Marshal::IObjectReader& r, std::vector<i
     uint32_t count = 0;
     if (!r.read(count)) return Marshal::readError;
     if (count == 0) return Marshal::ok;
-    uint32_t packedLen = 0;
-    if (!r.read(packedLen)) return Marshal::readError;
-    // Every sample takes at least one packed byte, and the packed bytes must be in the stream.
-    if (!r.fits(packedLen, 1) || count > packedLen) return Marshal::readError;
-    std::vector<uint8_t> packed(packedLen);
-    if (!r.read(packed.data(), packedLen)) return Marshal::readError;
+    std::vector<uint8_t> packed;
+    // Every sample takes at least one packed byte.
+    if (Marshal::readValues<uint32_t>(r, packed) != Marshal::ok || count > packed.size()) return Marshal::readError;
+    const auto packedLen = static_cast<uint32_t>(packed.size());
     samples.resize(count);
     if (!unpackCurve(packed.data(), packedLen, samples.data(), count)) {
         samples.clear();

@@ -1,10 +1,12 @@
 #include "copper/DiagRes.h"
 
 #include "common/jsonutil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -52,9 +54,7 @@ Marshal::StreamOpStatus DiagFailure::deserialize(Marshal::IObjectReader& r) {
     if (!r.read(version)) return Marshal::readError;
     // An unknown record layout cannot be skipped: there is no length.
     if (version > kVersion) return Marshal::versionTooNew;
-    uint8_t t = 0;
-    r.read(t);
-    type = static_cast<Type>(t);
+    type = Marshal::readEnum<Type>(r);
     r.read(dfPinPair1);
     r.read(dfPinPair2);
     r.read(value);
@@ -89,20 +89,10 @@ Marshal::StreamOpStatus DiagEvent::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    uint8_t t = 0;
-    uint32_t count = 0;
-    r.read(t);
-    failureType = static_cast<FailureType>(t);
+    failureType = Marshal::readEnum<FailureType>(r);
     r.read(begin);
     r.read(end);
-    r.read(count);
-    failures.clear();
-    if (r.failed()) return Marshal::readError;
-    if (!r.fits(count, DiagFailure::kMinWireSize)) return Marshal::readError;
-    failures.resize(count);
-    for (auto& fl : failures) {
-        if (auto st = fl.deserialize(r); st != Marshal::ok) return st;
-    }
+    if (auto st = Marshal::readList<uint32_t>(r, failures, DiagFailure::kMinWireSize)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
@@ -136,8 +126,7 @@ Marshal::StreamOpStatus DiagRes::deserialize(Marshal::IObjectReader& r) {
     if (auto st = h.begin(r, Marshal::TypeIds::DiagRes)) return st;
     clear();
     uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, DiagEvent::kMinWireSize)) return h.finishRead(r, Marshal::readError);
+    if (!Marshal::readCount<uint32_t>(r, DiagEvent::kMinWireSize, count)) return h.finishRead(r, Marshal::readError);
     events.resize(count);
     for (auto& e : events) {
         if (auto st = e.deserialize(r); st != Marshal::ok) return st;

@@ -1,9 +1,11 @@
 #include "copper/FaultInfo.h"
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IObjectReader.h"
 #include "serialization/IObjectWriter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -79,9 +81,7 @@ void FaultInfoCableElement::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus FaultInfoCableElement::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, kTypeInfo)) return st;
-    uint8_t t = 0;
-    r.read(t);
-    type = static_cast<Type>(t);
+    type = Marshal::readEnum<Type>(r);
     r.read(id);
     r.read(length);
     r.read(location);
@@ -173,19 +173,8 @@ Marshal::StreamOpStatus FaultInfoResult::deserialize(Marshal::IObjectReader& r) 
     Marshal::Header h;
     if (auto st = h.begin(r, kTypeInfo)) return st;
     clear();
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FaultInfoCableElement::kMinWireSize)) return Marshal::readError;
-    cableElements.resize(count);
-    for (auto& e : cableElements) {
-        if (auto st = e.deserialize(r); st != Marshal::ok) return st;
-    }
-    r.read(count);
-    if (r.failed() || !r.fits(count, FaultInfoEvent::kMinWireSize)) return Marshal::readError;
-    faults.resize(count);
-    for (auto& e : faults) {
-        if (auto st = e.deserialize(r); st != Marshal::ok) return st;
-    }
+    if (auto st = Marshal::readList<uint32_t>(r, cableElements, FaultInfoCableElement::kMinWireSize)) return st;
+    if (auto st = Marshal::readList<uint32_t>(r, faults, FaultInfoEvent::kMinWireSize)) return st;
     r.read(totalLength);
     r.read(numConnectors);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);

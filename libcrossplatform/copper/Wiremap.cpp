@@ -1,41 +1,30 @@
 #include "copper/Wiremap.h"
 
 #include "copper/CopperTrace.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
 namespace {
 constexpr uint8_t kArtifactVersion = 0;
 
-template <typename E>
-E wordEnum(Marshal::IObjectReader& r) {
-    uint16_t v = 0;
-    r.read(v);
-    return static_cast<E>(v);
-}
-
 void writeWord(Marshal::IObjectWriter& w, int32_t v) { w.write(static_cast<uint16_t>(v)); }
 
 int num(Pin p) { return static_cast<int>(p); }
 int num(WirePair p) { return static_cast<int>(p); }
 
+// Each list is a uint32 count and fixed-size entries.
 template <typename T>
 Marshal::StreamOpStatus readList(Marshal::IObjectReader& r, std::vector<T>& out) {
-    uint32_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, T::kWireSize)) return Marshal::readError;
-    out.resize(count);
-    for (T& a : out)
-        if (auto st = a.deserialize(r)) return st;
-    return Marshal::ok;
+    return Marshal::readList<uint32_t>(r, out, T::kWireSize);
 }
 
 template <typename T>
 void writeList(Marshal::IObjectWriter& w, const std::vector<T>& list) {
-    w.write(static_cast<uint32_t>(list.size()));
-    for (const T& a : list) a.serialize(w);
+    Marshal::writeList<uint32_t>(w, list);
 }
 
 template <typename T>
@@ -57,8 +46,8 @@ void WiremapArtifactSplitPair::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus WiremapArtifactSplitPair::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     r.read(version);
-    pair1 = wordEnum<WirePair>(r);
-    pair2 = wordEnum<WirePair>(r);
+    pair1 = Marshal::readEnum<WirePair, uint16_t>(r);
+    pair2 = Marshal::readEnum<WirePair, uint16_t>(r);
     if (r.failed()) return Marshal::readError;
     CopperTrace::info("WiremapArtifactSplitPair::", "pair1 = %d, pair2 = %d", num(pair1), num(pair2));
     if (auto st = lengthFromMain.deserialize(r)) return st;
@@ -83,8 +72,8 @@ void WiremapArtifactConnected::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus WiremapArtifactConnected::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     r.read(version);
-    mainPin = wordEnum<Pin>(r);
-    remotePin = wordEnum<Pin>(r);
+    mainPin = Marshal::readEnum<Pin, uint16_t>(r);
+    remotePin = Marshal::readEnum<Pin, uint16_t>(r);
     if (r.failed()) return Marshal::readError;
     CopperTrace::info("WiremapArtifactConnected::", "mainPin = %d, remotePin = %d", num(mainPin), num(remotePin));
     return Marshal::ok;
@@ -107,8 +96,8 @@ void WiremapArtifactOpen::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus WiremapArtifactOpen::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     r.read(version);
-    cableEnd = wordEnum<CableEnd>(r);
-    pin = wordEnum<Pin>(r);
+    cableEnd = Marshal::readEnum<CableEnd, uint16_t>(r);
+    pin = Marshal::readEnum<Pin, uint16_t>(r);
     if (r.failed()) return Marshal::readError;
     CopperTrace::info("WiremapArtifactOpen::", "end = %s, pin = %d", cableEndDisplayText(cableEnd), num(pin));
     return lengthToOpen.deserialize(r);
@@ -133,9 +122,9 @@ void WiremapArtifactShort::serialize(Marshal::IObjectWriter& w) const {
 Marshal::StreamOpStatus WiremapArtifactShort::deserialize(Marshal::IObjectReader& r) {
     uint8_t version = 0;
     r.read(version);
-    cableEnd = wordEnum<CableEnd>(r);
-    pin1 = wordEnum<Pin>(r);
-    pin2 = wordEnum<Pin>(r);
+    cableEnd = Marshal::readEnum<CableEnd, uint16_t>(r);
+    pin1 = Marshal::readEnum<Pin, uint16_t>(r);
+    pin2 = Marshal::readEnum<Pin, uint16_t>(r);
     if (r.failed()) return Marshal::readError;
     CopperTrace::info("WiremapArtifactShort::", "end = %s, pin1 = %d, pin2 = %d", cableEndDisplayText(cableEnd),
                       num(pin1), num(pin2));
@@ -191,7 +180,7 @@ Marshal::StreamOpStatus Wiremap::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::Wiremap)) return st;
     reset();
-    status = wordEnum<Status>(r);
+    status = Marshal::readEnum<Status, uint16_t>(r);
     uint8_t flags[4] = {};
     r.read(flags, 4);
     isNearBadPatch = flags[0] != 0;

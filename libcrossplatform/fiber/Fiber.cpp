@@ -3,10 +3,11 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -112,9 +113,7 @@ void Fiber::serialize(Marshal::IObjectWriter& w) const {
     coreSize.serialize(w);
     w.write(static_cast<uint8_t>(fiberMode));
     summary.serialize(w);
-    const uint16_t count = Marshal::storedCount<uint16_t>(perWls.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) perWls[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, perWls);
     h.finishWrite(w);
 }
 
@@ -123,19 +122,11 @@ Marshal::StreamOpStatus Fiber::deserialize(Marshal::IObjectReader& r) {
     if (auto st = h.begin(r, Marshal::TypeIds::Fiber)) return st;
     clear();
     r.read(name);
-    category = static_cast<FiberCategory>(FiberRead::readByte(r));
+    category = Marshal::readEnum<FiberCategory>(r);
     if (auto st = coreSize.deserialize(r)) return h.finishRead(r, st);
-    fiberMode = static_cast<FiberMode>(FiberRead::readByte(r));
+    fiberMode = Marshal::readEnum<FiberMode>(r);
     if (auto st = summary.deserialize(r)) return h.finishRead(r, st);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FiberPerWl::kMinWireSize)) return h.finishRead(r, Marshal::readError);
-    perWls.reserve(count);
-    for (uint16_t i = 0; i < count; ++i) {
-        FiberPerWl p;
-        if (auto st = p.deserialize(r)) return h.finishRead(r, st);
-        perWls.push_back(p);
-    }
+    if (auto st = Marshal::readList<uint16_t>(r, perWls, FiberPerWl::kMinWireSize)) return h.finishRead(r, st);
     return FiberRead::finishSkippingExtra(h, r);
 }
 

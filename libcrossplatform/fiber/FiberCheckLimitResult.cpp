@@ -3,8 +3,9 @@
 #include <cstdio>
 
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/IFormatter.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -20,10 +21,10 @@ Marshal::StreamOpStatus FiberCheckLimitResult::deserialize(Marshal::IObjectReade
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    limitValueType = static_cast<FiberLimitValueType>(FiberRead::readByte(r));
+    limitValueType = Marshal::readEnum<FiberLimitValueType>(r);
     if (auto st = limitValue.deserialize(r)) return st;
     if (auto st = margin.deserialize(r)) return st;
-    status = static_cast<Status>(FiberRead::readByte(r));
+    status = Marshal::readEnum<Status>(r);
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
@@ -62,22 +63,11 @@ FiberCheckLimitResult* FiberLimitResultList::get(FiberLimitValueType type) {
 }
 
 void FiberLimitResultList::serialize(Marshal::IObjectWriter& w) const {
-    const uint8_t count = Marshal::storedCount<uint8_t>(results.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) results[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, results);
 }
 
 Marshal::StreamOpStatus FiberLimitResultList::deserialize(Marshal::IObjectReader& r) {
-    results.clear();
-    uint8_t count = 0;
-    if (!r.read(count)) return Marshal::readError;
-    if (!r.fits(count, FiberCheckLimitResult::kWireSize)) return Marshal::readError;
-    results.reserve(count);
-    for (uint8_t i = 0; i < count; ++i) {
-        FiberCheckLimitResult res;
-        if (auto st = res.deserialize(r)) return st;
-        results.push_back(res);
-    }
+    if (auto st = Marshal::readList<uint8_t>(r, results, FiberCheckLimitResult::kWireSize)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 

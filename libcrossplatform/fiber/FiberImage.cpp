@@ -4,8 +4,10 @@
 #include <string>
 
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -32,14 +34,10 @@ Marshal::StreamOpStatus FiberImage::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberImage)) return st;
     *this = FiberImage();
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, 1)) return h.finishRead(r, Marshal::readError);
-    imageBytes.resize(count);
-    if (count > 0) r.read(imageBytes.data(), count);
+    if (auto st = Marshal::readValues<uint32_t>(r, imageBytes)) return h.finishRead(r, st);
     r.read(heightPixels);
     r.read(widthPixels);
-    imageFormat = static_cast<Format>(FiberRead::readByte(r));
+    imageFormat = Marshal::readEnum<Format>(r);
     r.read(pixelPerUm);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }

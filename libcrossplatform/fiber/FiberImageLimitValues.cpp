@@ -4,6 +4,7 @@
 
 #include "fiber/FiberReadUtil.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -34,8 +35,8 @@ Marshal::StreamOpStatus FiberImageLimitValues::deserialize(Marshal::IObjectReade
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    zone = static_cast<FiberImageZone>(FiberRead::readByte(r));
-    type = static_cast<FiberImageFeatureType>(FiberRead::readByte(r));
+    zone = Marshal::readEnum<FiberImageZone>(r);
+    type = Marshal::readEnum<FiberImageFeatureType>(r);
     r.read(comparison);
     r.read(maxFeatureSize);
     r.read(allowedFeatures);

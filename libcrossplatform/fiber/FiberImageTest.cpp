@@ -5,17 +5,19 @@
 
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
-#include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
 namespace {
 // Image tests up to this class version end after the picture.
 constexpr uint8_t kLastVersionWithoutLimit = 2;
+// A scratch segment: two int32 ends.
+constexpr size_t kSegmentWireSize = 2 * sizeof(int32_t);
 }  // namespace
 
 // ---- FiberImageFeatureObject ----
@@ -45,15 +47,12 @@ Marshal::StreamOpStatus FiberImageFeatureObject::deserialize(Marshal::IObjectRea
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
     *this = FiberImageFeatureObject();
-    uint32_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, 8)) return Marshal::readError;
-    scratchSegments.resize(count);
-    for (auto& p : scratchSegments) {
-        r.read(p.first);
-        r.read(p.second);
-    }
-    type = static_cast<FiberImageFeatureType>(FiberRead::readByte(r));
+    auto readSegment = [](Marshal::IObjectReader& in, std::pair<int32_t, int32_t>& segment) {
+        in.read(segment.first);
+        in.read(segment.second);
+    };
+    if (auto st = Marshal::readList<uint32_t>(r, scratchSegments, kSegmentWireSize, readSegment)) return st;
+    type = Marshal::readEnum<FiberImageFeatureType>(r);
     r.read(distanceFromCenter);
     r.read(centroidX);
     r.read(centroidY);
@@ -99,9 +98,7 @@ void FiberImageTest::writeTail(Marshal::IObjectWriter& w) const {
     w.write(centerPositionY);
     w.write(nmPerPx);
     w.write(flags);
-    const uint16_t count = Marshal::storedCount<uint16_t>(featureObjects.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) featureObjects[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, featureObjects);
 }
 
 Marshal::StreamOpStatus FiberImageTest::readTail(Marshal::IObjectReader& r) {
@@ -110,12 +107,7 @@ Marshal::StreamOpStatus FiberImageTest::readTail(Marshal::IObjectReader& r) {
     r.read(centerPositionY);
     r.read(nmPerPx);
     r.read(flags);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FiberImageFeatureObject::kMinWireSize)) return Marshal::readError;
-    featureObjects.resize(count);
-    for (auto& fo : featureObjects)
-        if (auto st = fo.deserialize(r)) return st;
+    if (auto st = Marshal::readList<uint16_t>(r, featureObjects, FiberImageFeatureObject::kMinWireSize)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
@@ -225,11 +217,6 @@ void FiberImageTestBody::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const
 
 Json::Value FiberImageTestBody::toJson(const Dump::DumpFlags& flags) const {
     return json("FiberImageTestBody", Marshal::TypeIds::FiberImageTestBody.version, false, flags);
-}
-
-Marshal::StreamOpStatus FiberImageTestBodyRef::deserialize(Marshal::IObjectReader& r) {
-    KX_ASSERT(_test != nullptr);
-    return _test->deserializeBody(r);
 }
 
 }  // namespace Kestrix

@@ -14,6 +14,7 @@
 #include "fiber/FiberImage.h"
 #include "fiber/FiberLimit.h"
 #include "fiber/FiberTest.h"
+#include "fiber/TestBody.h"
 
 namespace Kestrix {
 
@@ -80,26 +81,12 @@ protected:
 };
 
 // The image test without its picture, stored and printed as such.
-class FiberImageTestBody : public FiberImageTest {
+class FiberImageTestBody : public BodyOnly<FiberImageTest> {
 public:
-    void serialize(Marshal::IObjectWriter& w) const override { serializeBody(w); }
-    Marshal::StreamOpStatus deserialize(Marshal::IObjectReader& r) override { return deserializeBody(r); }
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
     Json::Value toJson(const Dump::DumpFlags& flags) const override;
 };
 
-// The body of an image test as an ISerializable (for section helpers). Reading needs the non-const form.
-class FiberImageTestBodyRef : public Marshal::ISerializable {
-public:
-    explicit FiberImageTestBodyRef(FiberImageTest& test) : _test(&test), _constTest(&test) {}
-    explicit FiberImageTestBodyRef(const FiberImageTest& test) : _constTest(&test) {}
-
-    void serialize(Marshal::IObjectWriter& w) const override { _constTest->serializeBody(w); }
-    Marshal::StreamOpStatus deserialize(Marshal::IObjectReader& r) override;
-
-private:
-    FiberImageTest* _test = nullptr;
-    const FiberImageTest* _constTest;
-};
+using FiberImageTestBodyRef = BodyRef<FiberImageTest>;
 
 }  // namespace Kestrix

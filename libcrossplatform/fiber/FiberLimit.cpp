@@ -5,9 +5,10 @@
 #include "common/Status.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -104,18 +105,13 @@ void FiberLimit::serialize(Marshal::IObjectWriter& w) const {
     h.serialize(w);
     w.write(static_cast<uint8_t>(limitType));
     w.write(name);
-    const uint8_t nValues = Marshal::storedCount<uint8_t>(valuesList.size());
-    w.write(nValues);
-    for (size_t i = 0; i < nValues; ++i) valuesList[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, valuesList);
     w.write(limitFlags);
-    const uint8_t nPorts = Marshal::storedCount<uint8_t>(supportedPorts.size());
-    w.write(nPorts);
+    const uint8_t nPorts = Marshal::writeCount<uint8_t>(w, supportedPorts.size());
     auto port = supportedPorts.begin();
     for (uint8_t i = 0; i < nPorts; ++i, ++port) w.write(static_cast<uint8_t>(*port));
     summary.serialize(w);
-    const uint8_t nRules = Marshal::storedCount<uint8_t>(imageLimitValues.size());
-    w.write(nRules);
-    for (size_t i = 0; i < nRules; ++i) imageLimitValues[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, imageLimitValues);
     for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) w.write(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
     h.finishWrite(w);
 }
@@ -124,30 +120,18 @@ Marshal::StreamOpStatus FiberLimit::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberLimit)) return st;
     clear();
-    limitType = static_cast<FiberLimitType>(FiberRead::readByte(r));
+    limitType = Marshal::readEnum<FiberLimitType>(r);
     r.read(name);
-    uint8_t count = FiberRead::readByte(r);
-    if (r.failed() || !r.fits(count, FiberLimitValues::kMinWireSize)) return h.finishRead(r, Marshal::readError);
-    valuesList.reserve(count);
-    for (uint8_t i = 0; i < count; ++i) {
-        FiberLimitValues v;
-        if (auto st = v.deserialize(r)) return h.finishRead(r, st);
-        valuesList.push_back(std::move(v));
-    }
+    if (auto st = Marshal::readList<uint8_t>(r, valuesList, FiberLimitValues::kMinWireSize)) return h.finishRead(r, st);
     r.read(limitFlags);
-    count = FiberRead::readByte(r);
-    if (r.failed() || !r.fits(count, 1)) return h.finishRead(r, Marshal::readError);
-    for (uint8_t i = 0; i < count; ++i) supportedPorts.insert(static_cast<FiberPort>(FiberRead::readByte(r)));
+    auto readPort = [this](Marshal::IObjectReader& in) {
+        supportedPorts.insert(Marshal::readEnum<FiberPort>(in));
+    };
+    if (auto st = Marshal::readEach<uint8_t>(r, 1, readPort)) return h.finishRead(r, st);
     if (auto st = summary.deserialize(r)) return h.finishRead(r, st);
     if (h.classVersion >= 2) {
-        count = FiberRead::readByte(r);
-        if (r.failed() || !r.fits(count, FiberImageLimitValues::kWireSize)) return h.finishRead(r, Marshal::readError);
-        imageLimitValues.reserve(count);
-        for (uint8_t i = 0; i < count; ++i) {
-            FiberImageLimitValues rule;
-            if (auto st = rule.deserialize(r)) return h.finishRead(r, st);
-            imageLimitValues.push_back(rule);
-        }
+        if (auto st = Marshal::readList<uint8_t>(r, imageLimitValues, FiberImageLimitValues::kWireSize))
+            return h.finishRead(r, st);
         for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) {
             int32_t dist = 0;
             r.read(dist);

@@ -5,11 +5,17 @@
 
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
+
+namespace {
+// A stored value: its type byte, then the value.
+constexpr size_t kValueEntryWireSize = 1 + ScaledInt::kWireSize;
+}  // namespace
 
 bool FiberLimitValues::operator==(const FiberLimitValues& o) const {
     if (wavelength != o.wavelength || supportedCategories != o.supportedCategories || values.size() != o.values.size())
@@ -83,12 +89,10 @@ LossBudgetParts FiberLimitValues::getOltsLengthBasedLossBudgetParts(unsigned n, 
 void FiberLimitValues::serialize(Marshal::IObjectWriter& w) const {
     w.write(kVersion);
     w.write(wavelength);
-    const uint8_t nCategories = Marshal::storedCount<uint8_t>(supportedCategories.size());
-    w.write(nCategories);
+    const uint8_t nCategories = Marshal::writeCount<uint8_t>(w, supportedCategories.size());
     auto category = supportedCategories.begin();
     for (uint8_t i = 0; i < nCategories; ++i, ++category) w.write(static_cast<uint8_t>(*category));
-    const uint8_t nValues = Marshal::storedCount<uint8_t>(values.size());
-    w.write(nValues);
+    const uint8_t nValues = Marshal::writeCount<uint8_t>(w, values.size());
     auto value = values.begin();
     for (uint8_t i = 0; i < nValues; ++i, ++value) {
         w.write(static_cast<uint8_t>(value->first));
@@ -103,19 +107,18 @@ Marshal::StreamOpStatus FiberLimitValues::deserialize(Marshal::IObjectReader& r)
     supportedCategories.clear();
     values.clear();
     r.read(wavelength);
-    uint8_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, 1)) return Marshal::readError;
-    for (uint8_t i = 0; i < count; ++i) supportedCategories.insert(static_cast<FiberCategory>(FiberRead::readByte(r)));
-    count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, 1 + ScaledInt::kWireSize)) return Marshal::readError;
-    for (uint8_t i = 0; i < count; ++i) {
-        const auto type = static_cast<FiberLimitValueType>(FiberRead::readByte(r));
+    auto readCategory = [this](Marshal::IObjectReader& in) {
+        supportedCategories.insert(Marshal::readEnum<FiberCategory>(in));
+    };
+    if (auto st = Marshal::readEach<uint8_t>(r, 1, readCategory)) return st;
+    auto readValue = [this](Marshal::IObjectReader& in) {
+        const auto type = Marshal::readEnum<FiberLimitValueType>(in);
         ScaledInt v;
-        if (auto st = v.deserialize(r)) return st;
+        if (auto st = v.deserialize(in)) return st;
         values.emplace(type, v);
-    }
+        return Marshal::ok;
+    };
+    if (auto st = Marshal::readEach<uint8_t>(r, kValueEntryWireSize, readValue)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 

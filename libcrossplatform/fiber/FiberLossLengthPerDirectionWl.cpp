@@ -5,6 +5,7 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberReadUtil.h"
 #include "serialization/IFormatter.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -47,9 +48,9 @@ Marshal::StreamOpStatus FiberLossLengthTestPerDirectionWl::deserialize(Marshal::
     uint8_t version = 0;
     if (!r.read(version)) return Marshal::readError;
     if (version > kVersion) return Marshal::versionTooNew;
-    direction = static_cast<CableEnd>(FiberRead::readByte(r));
+    direction = Marshal::readEnum<CableEnd>(r);
     r.read(wavelength);
-    lightSourceType = static_cast<LightSourceType>(FiberRead::readByte(r));
+    lightSourceType = Marshal::readEnum<LightSourceType>(r);
     if (auto st = power.deserialize(r)) return st;
     if (auto st = refPower.deserialize(r)) return st;
     if (auto st = limitResults.deserialize(r)) return st;

@@ -5,6 +5,7 @@
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "serialization/LogSink.h"
+#include "serialization/ReadEnum.h"
 #include "serialization/StoredCount.h"
 
 namespace Kestrix {
@@ -100,10 +101,10 @@ Marshal::StreamOpStatus FiberLossLengthSettings::deserialize(Marshal::IObjectRea
     using FiberRead::readByte;
     r.read(fiberName);
     r.read(limitName);
-    remoteEndSetup = static_cast<RemoteEndSetup>(readByte(r));
-    cableEnd = static_cast<CableEnd>(readByte(r));
-    referenceMethod = static_cast<FiberLLRefMethod>(readByte(r));
-    connectorType = static_cast<FiberConnectorType>(readByte(r));
+    remoteEndSetup = Marshal::readEnum<RemoteEndSetup>(r);
+    cableEnd = Marshal::readEnum<CableEnd>(r);
+    referenceMethod = Marshal::readEnum<FiberLLRefMethod>(r);
+    connectorType = Marshal::readEnum<FiberConnectorType>(r);
     biDirectionalEnabled = readByte(r) != 0;
     numAdapters = readByte(r);
     numLcConnectors = readByte(r);
@@ -113,7 +114,7 @@ Marshal::StreamOpStatus FiberLossLengthSettings::deserialize(Marshal::IObjectRea
     numMpoConnectors = readByte(r);
     numMpoLowLossConnectors = readByte(r);
     numMpoUltraLowLossConnectors = readByte(r);
-    if (h.classVersion >= 1) farEndSourceType = static_cast<FarEndSourceType>(readByte(r));
+    if (h.classVersion >= 1) farEndSourceType = Marshal::readEnum<FarEndSourceType>(r);
     if (h.classVersion >= 2) {
         uint16_t t = static_cast<uint16_t>(TestType::lossLength);
         r.read(t);

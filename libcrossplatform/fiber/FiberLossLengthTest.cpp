@@ -3,9 +3,9 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberJsonUtil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -87,12 +87,8 @@ void FiberLossLengthTest::serialize(Marshal::IObjectWriter& w) const {
     settings.serialize(w);
     fiber.serialize(w);
     limit.serialize(w);
-    const uint8_t nCords = Marshal::storedCount<uint8_t>(patchCordLength.size());
-    w.write(nCords);
-    for (size_t i = 0; i < nCords; ++i) patchCordLength[i].serialize(w);
-    const uint8_t nEntries = Marshal::storedCount<uint8_t>(testPerDirectionWlVec.size());
-    w.write(nEntries);
-    for (size_t i = 0; i < nEntries; ++i) testPerDirectionWlVec[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, patchCordLength);
+    Marshal::writeList<uint8_t>(w, testPerDirectionWlVec);
     limitResults.serialize(w);
     remoteEquipInfo.serialize(w);
     h.finishWrite(w);
@@ -122,16 +118,9 @@ Marshal::StreamOpStatus FiberLossLengthTest::deserialize(Marshal::IObjectReader&
     if (auto st = settings.deserialize(r)) return fail(st);
     if (auto st = fiber.deserialize(r)) return fail(st);
     if (auto st = limit.deserialize(r)) return fail(st);
-    uint8_t count = FiberRead::readByte(r);
-    if (r.failed() || !r.fits(count, ScaledInt::kWireSize)) return fail(Marshal::readError);
-    patchCordLength.assign(count, ScaledInt());
-    for (auto& cord : patchCordLength)
-        if (auto st = cord.deserialize(r)) return fail(st);
-    count = FiberRead::readByte(r);
-    if (r.failed() || !r.fits(count, FiberLossLengthTestPerDirectionWl::kMinWireSize)) return fail(Marshal::readError);
-    testPerDirectionWlVec.assign(count, FiberLossLengthTestPerDirectionWl());
-    for (auto& e : testPerDirectionWlVec)
-        if (auto st = e.deserialize(r)) return fail(st);
+    if (auto st = Marshal::readList<uint8_t>(r, patchCordLength, ScaledInt::kWireSize)) return fail(st);
+    if (auto st = Marshal::readList<uint8_t>(r, testPerDirectionWlVec, FiberLossLengthTestPerDirectionWl::kMinWireSize))
+        return fail(st);
     if (auto st = limitResults.deserialize(r)) return fail(st);
     if (auto st = remoteEquipInfo.deserialize(r)) return fail(st);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);

@@ -57,6 +57,10 @@ constexpr int32_t kSeverityDebug = 3;
 constexpr uint32_t kWarningMask = 0xF554;
 constexpr uint32_t kKeptWarnings = 0x350F0800;
 constexpr uint32_t kKeptWarningsLoop = 0x310F0800;
+// A row folded into the equal row above it passes these event flags on; afterwards an event holding both
+// bits of the second mask loses them.
+constexpr uint32_t kFoldedEventFlags = 4u | OtdrAnEventType::launch | OtdrAnEventType::tail;
+constexpr uint32_t kClearedAfterFolding = 2u | 4u;
 constexpr size_t kMaxStoredRows = 256;  // events name their row in one byte
 
 template <typename... Args>
@@ -371,7 +375,7 @@ FiberOtdrEventTable prepareBidiTable(const FiberOtdrEventTable& table) {
                 if (at == below.end() || at->first != wl) continue;
                 FiberOtdrEvent& e = et.events[k];
                 const FiberOtdrEvent& next = et.events[at->second];
-                e.anEventTypeFlags |= next.anEventTypeFlags & (4u | OtdrAnEventType::launch | OtdrAnEventType::tail);
+                e.anEventTypeFlags |= next.anEventTypeFlags & kFoldedEventFlags;
                 e.reflectanceTolMeas = max(e.reflectanceTolMeas, next.reflectanceTolMeas);
                 e.lossTolMeas = e.lossTolMeas + next.lossTolMeas;
             }
@@ -381,7 +385,7 @@ FiberOtdrEventTable prepareBidiTable(const FiberOtdrEventTable& table) {
     }
     et.removeRowsInOrder(order);
     for (auto& e : et.events)
-        if (isAnEventType(e.anEventTypeFlags, 2u | 4u)) e.anEventTypeFlags &= ~(2u | 4u);
+        if (isAnEventType(e.anEventTypeFlags, kClearedAfterFolding)) e.anEventTypeFlags &= ~kClearedAfterFolding;
     return et;
 }
 

@@ -7,6 +7,7 @@
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Assert.h"
 #include "serialization/IFormatter.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -73,8 +74,8 @@ Marshal::StreamOpStatus FiberOtdrEventTableRow::deserialize(Marshal::IObjectRead
     if (version > kVersion) return Marshal::versionTooNew;
     *this = FiberOtdrEventTableRow();
     if (auto st = lengthTolMeas.deserialize(r)) return st;
-    rowStatus = static_cast<Status>(readByte(r));
-    eventType = static_cast<EventType>(readByte(r));
+    rowStatus = Marshal::readEnum<Status>(r);
+    eventType = Marshal::readEnum<EventType>(r);
     r.read(propTime);
     r.read(propTimePosTol);
     r.read(propTimeNegTol);
@@ -82,8 +83,8 @@ Marshal::StreamOpStatus FiberOtdrEventTableRow::deserialize(Marshal::IObjectRead
     uint8_t displayed = static_cast<uint8_t>(eventType);
     if (version >= 2) {
         displayed = readByte(r);
-        splitRatio = static_cast<OtdrSplitterRatio>(readByte(r));
-        analyzedSplitRatio = static_cast<OtdrSplitterRatio>(readByte(r));
+        splitRatio = Marshal::readEnum<OtdrSplitterRatio>(r);
+        analyzedSplitRatio = Marshal::readEnum<OtdrSplitterRatio>(r);
     }
     if (r.failed()) return Marshal::readError;
     // A marker above 2 would stop the process in the group queries: refuse it here.
@@ -162,7 +163,7 @@ Marshal::StreamOpStatus FiberOtdrEvent::deserialize(Marshal::IObjectReader& r) {
     *this = FiberOtdrEvent();
     r.read(wavelength);
     rowIndex = readByte(r);
-    status = static_cast<Status>(readByte(r));
+    status = Marshal::readEnum<Status>(r);
     r.read(eventGrade);
     r.read(anEventTypeFlags);
     r.read(plotIndex);

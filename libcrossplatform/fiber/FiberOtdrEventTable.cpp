@@ -4,13 +4,13 @@
 #include <cstdint>
 
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 
 namespace Kestrix {
 
 namespace {
-constexpr size_t kMaxStoredCount = 0xFFFF;
 
 // The row before a removed group end closes the group; the row after a removed group start opens it.
 void closeGroupOn(HiddenGroupMarker& before) {
@@ -216,7 +216,7 @@ void FiberOtdrEventTable::removeRowsInOrder(const std::vector<size_t>& order) {
         prev[i] = i == 0 ? kNone : i - 1;
         next[i] = i + 1 < n ? i + 1 : kNone;
     }
-    std::vector<uint8_t> gone(n, 0);
+    std::vector<bool> gone(n, false);
     size_t removed = 0;
     for (size_t q : order) {
         if (q >= n || gone[q]) continue;
@@ -225,7 +225,7 @@ void FiberOtdrEventTable::removeRowsInOrder(const std::vector<size_t>& order) {
         if (m == HiddenGroupMarker::begin && next[q] != kNone) openGroupOn(rows[next[q]].hiddenGroupMarker);
         if (prev[q] != kNone) next[prev[q]] = next[q];
         if (next[q] != kNone) prev[next[q]] = prev[q];
-        gone[q] = 1;
+        gone[q] = true;
         ++removed;
     }
     if (removed == 0) return;
@@ -257,10 +257,10 @@ FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
     FiberOtdrEventTable map = *this;
     const size_t n = map.rowCount();
     std::vector<size_t> order;
-    std::vector<uint8_t> removed(n, 0);
+    std::vector<bool> removed(n, false);
     auto remove = [&](size_t i) {
         order.push_back(i);
-        removed[i] = 1;
+        removed[i] = true;
     };
     if (n > 1) {
         for (size_t i = 0; i < n; ++i) {
@@ -304,12 +304,8 @@ FiberOtdrEventTable FiberOtdrEventTable::createEventMap() const {
 void FiberOtdrEventTable::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::FiberOtdrEventTable);
     h.serialize(w);
-    const size_t rowsStored = std::min(rows.size(), kMaxStoredCount);
-    w.write(static_cast<uint16_t>(rowsStored));
-    for (size_t i = 0; i < rowsStored; ++i) rows[i].serialize(w);
-    const size_t eventsStored = std::min(events.size(), kMaxStoredCount);
-    w.write(static_cast<uint16_t>(eventsStored));
-    for (size_t i = 0; i < eventsStored; ++i) events[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, rows);
+    Marshal::writeList<uint16_t>(w, events);
     h.finishWrite(w);
 }
 
@@ -317,21 +313,14 @@ Marshal::StreamOpStatus FiberOtdrEventTable::deserialize(Marshal::IObjectReader&
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrEventTable)) return st;
     clear();
-    uint16_t rowTotal = 0;
-    r.read(rowTotal);
-    if (r.failed() || !r.fits(rowTotal, FiberOtdrEventTableRow::kMinWireSize))
-        return h.finishRead(r, Marshal::readError);
-    rows.resize(rowTotal);
-    for (auto& row : rows)
-        if (auto st = row.deserialize(r)) return h.finishRead(r, st);
-    uint16_t eventTotal = 0;
-    r.read(eventTotal);
-    if (r.failed() || !r.fits(eventTotal, FiberOtdrEvent::kMinWireSize)) return h.finishRead(r, Marshal::readError);
-    events.resize(eventTotal);
-    for (auto& e : events) {
-        if (auto st = e.deserialize(r)) return h.finishRead(r, st);
-        if (e.rowIndex >= rows.size()) return h.finishRead(r, Marshal::invalidData);
-    }
+    if (auto st = Marshal::readList<uint16_t>(r, rows, FiberOtdrEventTableRow::kMinWireSize))
+        return h.finishRead(r, st);
+    auto readEvent = [this](Marshal::IObjectReader& in, FiberOtdrEvent& e) {
+        if (auto st = e.deserialize(in)) return st;
+        return e.rowIndex < rows.size() ? Marshal::ok : Marshal::invalidData;
+    };
+    if (auto st = Marshal::readList<uint16_t>(r, events, FiberOtdrEvent::kMinWireSize, readEvent))
+        return h.finishRead(r, st);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

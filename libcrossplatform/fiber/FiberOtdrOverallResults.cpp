@@ -6,10 +6,11 @@
 #include "common/jsonutil.h"
 #include "fiber/FiberReadUtil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
-#include "serialization/StoredCount.h"
+#include "serialization/ReadEnum.h"
 
 namespace Kestrix {
 
@@ -164,9 +165,7 @@ void FiberOtdrOverallResults::serialize(Marshal::IObjectWriter& w) const {
     w.write(launchCompTimestamp);
     w.write(static_cast<uint8_t>(launchCompModeUsed));
     limitResults.serialize(w);
-    const uint16_t count = Marshal::storedCount<uint16_t>(_perWls.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) _perWls[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, _perWls);
     h.finishWrite(w);
 }
 
@@ -175,26 +174,22 @@ Marshal::StreamOpStatus FiberOtdrOverallResults::deserialize(Marshal::IObjectRea
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrOverallResults)) return st;
     *this = FiberOtdrOverallResults();
-    overallStatus = static_cast<Status>(readByte(r));
+    overallStatus = Marshal::readEnum<Status>(r);
     if (auto st = lengthTolMeas.deserialize(r)) return h.finishRead(r, st);
-    lengthStatus = static_cast<Status>(readByte(r));
+    lengthStatus = Marshal::readEnum<Status>(r);
     if (auto st = overallLossMeas.deserialize(r)) return h.finishRead(r, st);
-    overallLossStatus = static_cast<Status>(readByte(r));
+    overallLossStatus = Marshal::readEnum<Status>(r);
     if (auto st = headroom.deserialize(r)) return h.finishRead(r, st);
     r.read(connQuality);
     r.read(warningFlags);
     if (h.classVersion >= 2) r.read(failWarningFlags);
     if (h.classVersion >= 3) r.read(celsius);
     r.read(launchCompTimestamp);
-    if (h.classVersion >= 4) launchCompModeUsed = static_cast<LaunchCompMode>(readByte(r));
+    if (h.classVersion >= 4) launchCompModeUsed = Marshal::readEnum<LaunchCompMode>(r);
     if (auto st = limitResults.deserialize(r)) return h.finishRead(r, st);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FiberOtdrOverallResultsPerWl::kMinWireSize))
-        return h.finishRead(r, Marshal::readError);
-    std::vector<FiberOtdrOverallResultsPerWl> perWls(count);
-    for (auto& p : perWls)
-        if (auto st = p.deserialize(r)) return h.finishRead(r, st);
+    std::vector<FiberOtdrOverallResultsPerWl> perWls;
+    if (auto st = Marshal::readList<uint16_t>(r, perWls, FiberOtdrOverallResultsPerWl::kMinWireSize))
+        return h.finishRead(r, st);
     setPerWls(std::move(perWls));
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }

@@ -5,9 +5,9 @@
 
 #include "common/jsonutil.h"
 #include "serialization/Assert.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -74,12 +74,7 @@ Marshal::StreamOpStatus FiberOtdrPlot::deserialize(Marshal::IObjectReader& r) {
     r.read(rightPlotBoundaryIndex);
     r.read(clipLevel);
     r.read(noiseFloor);
-    uint32_t count = 0;
-    r.read(count);
-    // The count must be backed by bytes before it sizes anything.
-    if (r.failed() || !r.fits(count, sizeof(int32_t))) return Marshal::readError;
-    dataPoints.resize(count);
-    if (count > 0) r.read(dataPoints.data(), count);
+    if (auto st = Marshal::readValues<uint32_t>(r, dataPoints)) return st;
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
@@ -131,9 +126,7 @@ const FiberOtdrPlot& FiberOtdrPlots::getPlotByIndex(unsigned index) const {
 void FiberOtdrPlots::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::FiberOtdrPlots);
     h.serialize(w);
-    const uint16_t count = Marshal::storedCount<uint16_t>(plots.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) plots[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, plots);
     h.finishWrite(w);
 }
 
@@ -141,12 +134,7 @@ Marshal::StreamOpStatus FiberOtdrPlots::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrPlots)) return st;
     plots.clear();
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FiberOtdrPlot::kMinWireSize)) return h.finishRead(r, Marshal::readError);
-    plots.resize(count);
-    for (auto& p : plots)
-        if (auto st = p.deserialize(r)) return h.finishRead(r, st);
+    if (auto st = Marshal::readList<uint16_t>(r, plots, FiberOtdrPlot::kMinWireSize)) return h.finishRead(r, st);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 
@@ -181,11 +169,7 @@ Marshal::StreamOpStatus FiberOtdrRawData::deserialize(Marshal::IObjectReader& r)
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrRawData)) return st;
     bytes.clear();
-    uint32_t length = 0;
-    r.read(length);
-    if (r.failed() || !r.fits(length, 1)) return h.finishRead(r, Marshal::readError);
-    bytes.resize(length);
-    if (length > 0) r.read(bytes.data(), length);
+    if (auto st = Marshal::readValues<uint32_t>(r, bytes)) return h.finishRead(r, st);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

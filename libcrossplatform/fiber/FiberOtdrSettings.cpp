@@ -4,9 +4,11 @@
 
 #include "common/jsonutil.h"
 #include "fiber/FiberReadUtil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 #include "serialization/JsonText.h"
+#include "serialization/ReadEnum.h"
 #include "serialization/StoredCount.h"
 
 // Missing members are reported under the settings source name.
@@ -181,8 +183,7 @@ const FiberOtdrSettingsPerWl* FiberOtdrSettings::getSettingsPerWl(int wavelength
 void FiberOtdrSettings::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::FiberOtdrSettings);
     h.serialize(w);
-    const uint8_t wlCount = Marshal::storedCount<uint8_t>(wavelengthsToTest.size());
-    w.write(wlCount);
+    const uint8_t wlCount = Marshal::writeCount<uint8_t>(w, wavelengthsToTest.size());
     for (size_t i = 0; i < wlCount; ++i) w.write(*(wavelengthsToTest.begin() + i));
     w.write(static_cast<uint8_t>(fiberTestType));
     w.write(static_cast<int32_t>(otdrRange));
@@ -199,20 +200,16 @@ void FiberOtdrSettings::serialize(Marshal::IObjectWriter& w) const {
     w.write(frontPanelOffset);
     w.write(fiberName);
     w.write(fiberLimit);
-    const uint8_t perWlCount = Marshal::storedCount<uint8_t>(perWl.size());
-    w.write(perWlCount);
-    for (size_t i = 0; i < perWlCount; ++i) perWl[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, perWl);
     w.write(reflectanceThreshold);
     w.write(static_cast<uint8_t>(otdrBendDetectionEnabled ? 1 : 0));
-    const uint8_t bendCount = Marshal::storedCount<uint8_t>(otdrBendThresholdMap.size());
-    w.write(bendCount);
+    const uint8_t bendCount = Marshal::writeCount<uint8_t>(w, otdrBendThresholdMap.size());
     for (size_t i = 0; i < bendCount; ++i) {
         const auto& e = *(otdrBendThresholdMap.begin() + i);
         w.write(static_cast<uint8_t>(e.first));
         e.second.serialize(w);
     }
-    const uint8_t splitterCount = Marshal::storedCount<uint8_t>(splitterEntries.size());
-    w.write(splitterCount);
+    const uint8_t splitterCount = Marshal::writeCount<uint8_t>(w, splitterEntries.size());
     for (size_t i = 0; i < splitterCount; ++i) w.write(static_cast<uint8_t>(splitterEntries[i]));
     span.serialize(w);
     h.finishWrite(w);
@@ -223,21 +220,20 @@ Marshal::StreamOpStatus FiberOtdrSettings::deserialize(Marshal::IObjectReader& r
     if (auto st = h.begin(r, Marshal::TypeIds::FiberOtdrSettings)) return st;
     clear();
     using FiberRead::readByte;
-    const uint8_t wlCount = readByte(r);
-    if (!r.fits(wlCount, 2)) return h.finishRead(r, Marshal::readError);
-    for (uint8_t i = 0; i < wlCount; ++i) {
+    auto readWavelength = [this](Marshal::IObjectReader& in) {
         uint16_t wl = 0;
-        r.read(wl);
+        in.read(wl);
         wavelengthsToTest.insert(wl);
-    }
-    fiberTestType = static_cast<TestType>(readByte(r));
+    };
+    if (auto st = Marshal::readEach<uint8_t>(r, sizeof(uint16_t), readWavelength)) return h.finishRead(r, st);
+    fiberTestType = Marshal::readEnum<TestType>(r);
     int32_t range = 0;
     r.read(range);
     otdrRange = static_cast<OtdrRange>(range);
-    otdrAveragingTime = static_cast<OtdrAveragingTime>(readByte(r));
-    lossThresholdAutoOrManual = static_cast<AutoOrManual>(readByte(r));
+    otdrAveragingTime = Marshal::readEnum<OtdrAveragingTime>(r);
+    lossThresholdAutoOrManual = Marshal::readEnum<AutoOrManual>(r);
     if (auto st = nominalLossThreshold.deserialize(r)) return st;
-    endThresholdAutoOrManual = static_cast<AutoOrManual>(readByte(r));
+    endThresholdAutoOrManual = Marshal::readEnum<AutoOrManual>(r);
     if (auto st = endThreshold.deserialize(r)) return st;
     launchCompensationEnabled = readByte(r) != 0;
     numConnectors = readByte(r);
@@ -247,25 +243,27 @@ Marshal::StreamOpStatus FiberOtdrSettings::deserialize(Marshal::IObjectReader& r
     r.read(frontPanelOffset);
     r.read(fiberName);
     r.read(fiberLimit);
-    const uint8_t perWlCount = readByte(r);
-    if (!r.fits(perWlCount, FiberOtdrSettingsPerWl::kMinWireSize)) return h.finishRead(r, Marshal::readError);
+    uint32_t perWlCount = 0;
+    if (!Marshal::readCount<uint8_t>(r, FiberOtdrSettingsPerWl::kMinWireSize, perWlCount))
+        return h.finishRead(r, Marshal::readError);
     perWl.resize(perWlCount);
     for (auto& p : perWl)
         if (auto st = p.deserialize(r)) return st;
     if (h.classVersion >= 2) r.read(reflectanceThreshold);
     if (h.classVersion >= 3) {
         otdrBendDetectionEnabled = readByte(r) != 0;
-        const uint8_t bendCount = readByte(r);
-        if (!r.fits(bendCount, kBendEntryWireSize)) return h.finishRead(r, Marshal::readError);
-        for (uint8_t i = 0; i < bendCount; ++i) {
-            const auto key = static_cast<OtdrBendWavelengths>(readByte(r));
+        uint32_t bendCount = 0;
+        if (!Marshal::readCount<uint8_t>(r, kBendEntryWireSize, bendCount)) return h.finishRead(r, Marshal::readError);
+        for (uint32_t i = 0; i < bendCount; ++i) {
+            const auto key = Marshal::readEnum<OtdrBendWavelengths>(r);
             ScaledInt threshold;
             if (auto st = threshold.deserialize(r)) return st;
             otdrBendThresholdMap[key] = threshold;
         }
-        const uint8_t splitterCount = readByte(r);
-        if (!r.fits(splitterCount, 1)) return h.finishRead(r, Marshal::readError);
-        for (uint8_t i = 0; i < splitterCount; ++i) splitterEntries.push_back(static_cast<OtdrSplitterRatio>(readByte(r)));
+        auto readSplitter = [this](Marshal::IObjectReader& in) {
+            splitterEntries.push_back(Marshal::readEnum<OtdrSplitterRatio>(in));
+        };
+        if (auto st = Marshal::readEach<uint8_t>(r, 1, readSplitter)) return h.finishRead(r, st);
     }
     if (h.classVersion == 4) {
         if (auto st = span.spanStart.deserialize(r)) return st;

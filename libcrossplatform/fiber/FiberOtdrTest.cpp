@@ -1,7 +1,6 @@
 #include "fiber/FiberOtdrTest.h"
 
 #include "fiber/FiberJsonUtil.h"
-#include "serialization/Assert.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
 
@@ -142,11 +141,6 @@ void FiberOtdrTestBody::dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) 
 
 Json::Value FiberOtdrTestBody::toJson(const Dump::DumpFlags& flags) const {
     return bodyJson("FiberOtdrTestBody", Marshal::TypeIds::FiberOtdrTestBody.version, flags);
-}
-
-Marshal::StreamOpStatus FiberOtdrTestBodyRef::deserialize(Marshal::IObjectReader& r) {
-    KX_ASSERT(_test != nullptr);
-    return _test->deserializeBody(r);
 }
 
 }  // namespace Kestrix

@@ -18,6 +18,7 @@
 #include "fiber/FiberOtdrPlots.h"
 #include "fiber/FiberOtdrSettings.h"
 #include "fiber/FiberTest.h"
+#include "fiber/TestBody.h"
 
 namespace Kestrix {
 
@@ -61,28 +62,14 @@ protected:
 };
 
 // The OTDR test without traces and raw data: stored, dumped and printed as the body alone.
-class FiberOtdrTestBody : public FiberOtdrTest {
+class FiberOtdrTestBody : public BodyOnly<FiberOtdrTest> {
 public:
     FiberOtdrTestBody() = default;
 
-    void serialize(Marshal::IObjectWriter& w) const override { serializeBody(w); }
-    Marshal::StreamOpStatus deserialize(Marshal::IObjectReader& r) override { return deserializeBody(r); }
     void dump(Dump::IFormatter& f, const Dump::DumpFlags& flags) const override;
     Json::Value toJson(const Dump::DumpFlags& flags) const override;
 };
 
-// The body of a test as an ISerializable (for section helpers). Reading needs the non-const form.
-class FiberOtdrTestBodyRef : public Marshal::ISerializable {
-public:
-    explicit FiberOtdrTestBodyRef(FiberOtdrTest& test) : _test(&test), _constTest(&test) {}
-    explicit FiberOtdrTestBodyRef(const FiberOtdrTest& test) : _constTest(&test) {}
-
-    void serialize(Marshal::IObjectWriter& w) const override { _constTest->serializeBody(w); }
-    Marshal::StreamOpStatus deserialize(Marshal::IObjectReader& r) override;
-
-private:
-    FiberOtdrTest* _test = nullptr;
-    const FiberOtdrTest* _constTest;
-};
+using FiberOtdrTestBodyRef = BodyRef<FiberOtdrTest>;
 
 }  // namespace Kestrix

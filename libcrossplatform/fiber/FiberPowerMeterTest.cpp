@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "common/jsonutil.h"
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/IFormatter.h"
-#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -85,9 +85,7 @@ void FiberPowerMeterTest::serialize(Marshal::IObjectWriter& w) const {
     equipmentInfo.serialize(w);
     w.write(gain);
     celsius.serialize(w);
-    const uint8_t n = Marshal::storedCount<uint8_t>(testPerWlVec.size());
-    w.write(n);
-    for (size_t i = 0; i < n; ++i) testPerWlVec[i].serialize(w);
+    Marshal::writeList<uint8_t>(w, testPerWlVec);
     h.finishWrite(w);
 }
 
@@ -99,12 +97,7 @@ Marshal::StreamOpStatus FiberPowerMeterTest::deserialize(Marshal::IObjectReader&
     if (auto st = equipmentInfo.deserialize(r)) return fail(st);
     r.read(gain);
     if (auto st = celsius.deserialize(r)) return fail(st);
-    uint8_t count = 0;
-    r.read(count);
-    if (r.failed() || !r.fits(count, FiberPowerMeterPerWl::kMinWireSize)) return fail(Marshal::readError);
-    testPerWlVec.assign(count, FiberPowerMeterPerWl());
-    for (auto& e : testPerWlVec)
-        if (auto st = e.deserialize(r)) return fail(st);
+    if (auto st = Marshal::readList<uint8_t>(r, testPerWlVec, FiberPowerMeterPerWl::kMinWireSize)) return fail(st);
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 

@@ -16,7 +16,7 @@ inline Marshal::StreamOpStatus finishSkippingExtra(const Marshal::Header& h, Mar
     return h.finishRead(r, Marshal::ok);
 }
 
-// One stored byte; enumerations are read this way and converted, never copied into enum storage.
+// One stored byte, for flags and small numbers; enumerations go through Marshal::readEnum.
 inline uint8_t readByte(Marshal::IObjectReader& r) {
     uint8_t v = 0;
     r.read(v);

@@ -8,9 +8,9 @@
 
 namespace Marshal {
 
-ByteStreamReader::ByteStreamReader(const uint8_t* p_, uint32_t size) : p(p_), _size(size) {
-    KX_ASSERT(p != nullptr);
-    KX_ASSERT(size > 0);
+ByteStreamReader::ByteStreamReader(const uint8_t* data, uint32_t size) : _data(data), _size(size) {
+    // An empty buffer is a stream whose every read fails, so callers need no guard of their own.
+    KX_ASSERT(_data != nullptr || size == 0);
 }
 
 // Sticky like the flag: the first failure is where the data went wrong, later ones only follow from it.
@@ -24,14 +24,14 @@ bool ByteStreamReader::read(uint8_t* dest, uint32_t n) {
     if (n == 0) return true;
     if (n > _size - _pos) return fail();
     KX_ASSERT(dest != nullptr);
-    std::memcpy(dest, p + _pos, n);
+    std::memcpy(dest, _data + _pos, n);
     _pos += n;
     return true;
 }
 
 bool ByteStreamReader::read(uint8_t& v) {
     if (_pos >= _size) return fail();
-    v = p[_pos++];
+    v = _data[_pos++];
     return true;
 }
 
@@ -41,7 +41,7 @@ bool ByteStreamReader::readArray(T* v, uint32_t count) {
     const uint64_t bytes = static_cast<uint64_t>(count) * sizeof(T);
     if (bytes > _size - _pos) return fail();
     KX_ASSERT(v != nullptr);
-    const uint8_t* in = p + _pos;
+    const uint8_t* in = _data + _pos;
     for (uint32_t i = 0; i < count; ++i) v[i] = LittleEndian::load<T>(in + i * sizeof(T));
     _pos += static_cast<uint32_t>(bytes);
     return true;

@@ -5,11 +5,11 @@
 
 namespace Marshal {
 
-// Reader over a caller-owned buffer (which must outlive it). The failure flag is sticky: once a read did
-// not fit, failed() stays true, while later reads that do fit still deliver their bytes.
+// Reader over a caller-owned buffer (which must outlive it); the buffer may be empty. The failure flag is
+// sticky: once a read did not fit, failed() stays true, while later reads that do fit still deliver their bytes.
 class ByteStreamReader : public IObjectReader {
 public:
-    ByteStreamReader(const uint8_t* p, uint32_t size);
+    ByteStreamReader(const uint8_t* data, uint32_t size);
 
     bool read(std::string& s) override;
     bool read(double* v, uint32_t count) override;
@@ -48,7 +48,7 @@ private:
     bool readArray(T* v, uint32_t count);
     bool fail();
 
-    const uint8_t* p;
+    const uint8_t* _data;
     uint32_t _pos = 0;
     uint32_t _size = 0;
     bool _failed = false;

@@ -58,6 +58,16 @@ uint32_t Header::payloadRemaining(IObjectReader& r) const {
     return end > pos ? static_cast<uint32_t>(end - pos) : 0;
 }
 
+StreamOpStatus peekTypeId(IObjectReader& r, uint32_t& typeId) {
+    const int32_t pos = r.seek(0, current);
+    Header h;
+    const auto st = h.deserialize(r);
+    r.seek(pos, begin);
+    if (st != ok) return st;
+    typeId = h.typeId.packed();
+    return ok;
+}
+
 StreamOpStatus Header::finishRead(IObjectReader& r, StreamOpStatus status) const {
     const int32_t pos = r.seek(0, current);
     if (_payloadPos < 0 || pos < 0) return status != ok ? status : readError;

@@ -48,4 +48,8 @@ public:
     mutable uint32_t length = 0;
 };
 
+// Reads the header of the object at the reader's position and steps back, giving its packed type id: how a
+// reader picks the class of an object before reading it.
+StreamOpStatus peekTypeId(IObjectReader& r, uint32_t& typeId);
+
 }  // namespace Marshal

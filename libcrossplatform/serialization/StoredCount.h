@@ -8,12 +8,15 @@
 
 namespace Marshal {
 
+// The most entries a count field of type Width can announce (65535 for the lists' uint16 counts).
+template <typename Width>
+inline constexpr size_t kMaxStoredCount = std::numeric_limits<Width>::max();
+
 // The count to store for `size` entries in a field of type Width, and how many entries to write.
 template <typename Width>
 constexpr Width storedCount(size_t size) {
     static_assert(std::is_unsigned_v<Width>, "stored counts are unsigned");
-    constexpr size_t kMax = std::numeric_limits<Width>::max();
-    return static_cast<Width>(size < kMax ? size : kMax);
+    return static_cast<Width>(size < kMaxStoredCount<Width> ? size : kMaxStoredCount<Width>);
 }
 
 // True when `value` is representable in Width: the check setters make before storing an argument.

@@ -1,10 +1,10 @@
 #include "storage/Cursor.h"
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
 #include "serialization/JsonText.h"
 #include "storage/CountedString.h"
 #include "storage/JsonFields.h"
-#include "storage/ListRead.h"
 
 namespace Project {
 
@@ -80,8 +80,7 @@ CursorList& CursorList::operator=(const CursorList& o) {
 void CursorList::serialize(IObjectWriter& w) const {
     Header h(TypeIds::ProjectCursorList);
     h.serialize(w);
-    const uint16_t count = listCount(items.size());
-    w.write(count);
+    const uint16_t count = writeCount<uint16_t>(w, items.size());
     for (uint16_t i = 0; i < count; ++i) items[i]->serialize(w);
     h.finishWrite(w);
 }
@@ -90,17 +89,16 @@ StreamOpStatus CursorList::deserialize(IObjectReader& r) {
     items.clear();
     Header h;
     if (auto st = h.begin(r, TypeIds::ProjectCursorList)) return st;
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed()) return readError;
-    if (!countFits(r, count)) return readError;
-    for (uint16_t i = 0; i < count; ++i) {
+    auto readCursor = [this](IObjectReader& in) {
         auto c = std::make_unique<Cursor>();
-        if (auto st = c->deserialize(r)) {
-            items.clear();
-            return st;
-        }
+        if (auto st = c->deserialize(in)) return st;
         items.push_back(std::move(c));
+        return ok;
+    };
+    // Every cursor is a framed object of at least a header.
+    if (auto st = readEach<uint16_t>(r, Header::kSize, readCursor)) {
+        items.clear();
+        return st;
     }
     return h.finishRead(r, r.failed() ? readError : ok);
 }

@@ -7,10 +7,10 @@
 
 #include <json/value.h>
 
+#include "serialization/CountedList.h"
 #include "serialization/DumpFlags.h"
 #include "serialization/Header.h"
 #include "storage/JsonFields.h"
-#include "storage/ListRead.h"
 
 namespace Project {
 
@@ -20,8 +20,7 @@ void writeObjectList(Marshal::IObjectWriter& w, const Marshal::TypeInfo& info, u
     Marshal::Header h(info);
     h.serialize(w);
     w.write(nextUniqueID);
-    const uint16_t count = listCount(items.size());
-    w.write(count);
+    const uint16_t count = Marshal::writeCount<uint16_t>(w, items.size());
     for (uint16_t i = 0; i < count; ++i) items[i]->serialize(w);
     h.finishWrite(w);
 }
@@ -36,25 +35,24 @@ Marshal::StreamOpStatus readObjectList(Marshal::IObjectReader& r, const Marshal:
     Header h;
     if (auto st = h.begin(r, info)) return st;
     r.read(nextUniqueID);
-    uint16_t count = 0;
-    r.read(count);
-    if (r.failed() || !countFits(r, count)) return readError;
-    for (uint16_t i = 0; i < count; ++i) {
+    auto readItem = [&](IObjectReader& in) {
         uint32_t typeId = 0;
-        auto st = peekTypeId(r, typeId);
+        auto st = peekTypeId(in, typeId);
         std::unique_ptr<T> item;
         if (st == ok) {
             // The whole id is compared, so an object of another family with a matching code is refused too.
             item = create(typeId);
             if (!item) st = invalidData;
         }
-        if (st == ok) st = item->deserialize(r);
-        if (st == ok && r.failed()) st = invalidData;
-        if (st != ok) {
-            items.clear();
-            return st;
-        }
-        items.push_back(std::move(item));
+        if (st == ok) st = item->deserialize(in);
+        if (st == ok && in.failed()) st = invalidData;
+        if (st == ok) items.push_back(std::move(item));
+        return st;
+    };
+    // Every element is a framed object of at least a header.
+    if (auto st = readEach<uint16_t>(r, Header::kSize, readItem)) {
+        items.clear();
+        return st;
     }
     return h.finishRead(r, r.failed() ? readError : ok);
 }

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "serialization/CountedList.h"
 #include "serialization/Header.h"
-#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -27,15 +27,7 @@ void Channel::serialize(Marshal::IObjectWriter& w) const {
 }
 
 Marshal::StreamOpStatus Channel::deserialize(Marshal::IObjectReader& r) {
-    uint32_t n = 0;
-    if (!r.read(n)) return Marshal::readError;
-    if (n == 0) return Marshal::invalidData;
-    if (!r.fits(n, 1)) return Marshal::readError;
-    std::string raw(n, '\0');
-    r.read(raw.data(), n);
-    if (raw.back() != '\0') return Marshal::invalidData;
-    raw.pop_back();
-    name = raw.c_str();
+    if (auto st = Marshal::readNulTerminated(r, UINT32_MAX, name)) return st;
     r.read(mask);
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
@@ -43,9 +35,7 @@ Marshal::StreamOpStatus Channel::deserialize(Marshal::IObjectReader& r) {
 void ChannelTable::serialize(Marshal::IObjectWriter& w) const {
     Marshal::Header h(Marshal::TypeIds::ChannelTable);
     h.serialize(w);
-    const uint16_t count = Marshal::storedCount<uint16_t>(channels.size());
-    w.write(count);
-    for (size_t i = 0; i < count; ++i) channels[i].serialize(w);
+    Marshal::writeList<uint16_t>(w, channels);
     h.finishWrite(w);
 }
 
@@ -53,12 +43,10 @@ Marshal::StreamOpStatus ChannelTable::deserialize(Marshal::IObjectReader& r) {
     Marshal::Header h;
     if (auto st = h.begin(r, Marshal::TypeIds::ChannelTable)) return st;
     channels.clear();
-    uint16_t count = 0;
-    r.read(count);
-    // A channel takes at least 9 bytes (length, one NUL, mask).
-    if (!r.fits(count, 9)) return h.finishRead(r, Marshal::readError);
+    uint32_t count = 0;
+    if (!Marshal::readCount<uint16_t>(r, Channel::kMinWireSize, count)) return h.finishRead(r, Marshal::readError);
     channels.reserve(count);
-    for (uint16_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         Channel c;
         if (auto st = c.deserialize(r)) return st;
         channels.push_back(std::move(c));

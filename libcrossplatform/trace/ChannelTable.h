@@ -6,6 +6,7 @@
 
 #include "serialization/IDumpable.h"
 #include "serialization/ISerializable.h"
+#include "serialization/StoredCount.h"
 
 namespace Kestrix {
 
@@ -25,6 +26,9 @@ const char* traceLevelLabel(uint32_t level);
 // Stored without an object header: uint32 name length + 1, the name and a NUL, uint32 mask.
 class Channel : public Marshal::ISerializable {
 public:
+    // The length, one NUL and the mask.
+    static constexpr size_t kMinWireSize = 9;
+
     Channel() = default;
     Channel(std::string n, uint32_t m) : name(std::move(n)), mask(m | TraceLevel::error) {}
 
@@ -38,7 +42,7 @@ public:
 // Framed (ChannelTable type id, version 1): uint16 count, then the channels.
 class ChannelTable : public Marshal::ISerializable, private Dump::IDumpable {
 public:
-    static constexpr size_t kMaxChannels = 0xFFFF;
+    static constexpr size_t kMaxChannels = Marshal::kMaxStoredCount<uint16_t>;
 
     void serialize(Marshal::IObjectWriter& w) const override;
     Marshal::StreamOpStatus deserialize(Marshal::IObjectReader& r) override;

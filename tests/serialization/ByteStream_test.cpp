@@ -148,6 +148,28 @@ TEST(ByteStreamReader, ZeroLengthReadOnExhaustedReaderSucceeds) {
     EXPECT_FALSE(r.failed());
 }
 
+TEST(ByteStreamReader, EmptyBufferIsAStreamWhoseReadsFail) {
+    // An empty payload (a null pointer included) is a stream to read, not a caller's error.
+    const uint8_t one[1] = {5};
+    for (const uint8_t* data : {static_cast<const uint8_t*>(nullptr), one}) {
+        ByteStreamReader r(data, 0);
+        EXPECT_EQ(r.remaining(), 0u);
+        EXPECT_TRUE(r.read(static_cast<uint8_t*>(nullptr), 0));
+        EXPECT_FALSE(r.failed());
+        EXPECT_EQ(r.seek(0, end), 0);
+        uint8_t b = 7;
+        std::string s = "keep";
+        uint16_t shorts[1] = {9};
+        EXPECT_FALSE(r.read(b));
+        EXPECT_FALSE(r.read(s));
+        EXPECT_FALSE(r.read(shorts, 1));
+        EXPECT_TRUE(r.failed());
+        EXPECT_EQ(b, 7);
+        EXPECT_EQ(s, "keep");
+        EXPECT_EQ(shorts[0], 9);
+    }
+}
+
 TEST(ByteStreamReader, StringWithMissingTextConsumesLengthAndFails) {
     const uint8_t bytes[4] = {5, 0, 'a', 'b'};
     ByteStreamReader r(bytes, 4);

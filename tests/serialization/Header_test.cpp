@@ -130,6 +130,15 @@ TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
     ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     EXPECT_EQ(shortReader.deserialize(r), sizeMismatch);
     EXPECT_EQ(r.seek(0, current), 24);
+    uint8_t next = 0;
+    EXPECT_TRUE(r.read(next));
+    EXPECT_EQ(next, 0xEE);
+
+    // The payload ends exactly at the buffer's end: still a size mismatch, not a length outside the buffer.
+    ByteStreamReader flush(bytes.data(), static_cast<uint32_t>(bytes.size() - 1));
+    EXPECT_EQ(shortReader.deserialize(flush), sizeMismatch);
+    EXPECT_EQ(flush.remaining(), 0u);
+    EXPECT_FALSE(flush.failed());
 }
 
 TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {

@@ -33,12 +33,8 @@ std::map<uint16_t, ContainerPrinter>& containerPrinters() {
 
 // Type id of a bare framed object, when the bytes start with a plausible header.
 bool peekTypeId(const std::vector<uint8_t>& bytes, uint32_t& typeId) {
-    if (bytes.size() < Marshal::Header::kSize) return false;
     Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    Marshal::Header h;
-    if (h.deserialize(r) != Marshal::ok) return false;
-    typeId = h.typeId.packed();
-    return true;
+    return Marshal::peekTypeId(r, typeId) == Marshal::ok;
 }
 
 // Result type from the first result summary section, wherever it stands (the result readers take the
