@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Command.h"
+#include "Commands.h"
 #include "DumpRegistry.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
@@ -54,6 +55,7 @@ TEST(ProjectShow, RefusesGarbage) {
 }
 
 TEST(DumpStorage, BareProjectAndSettingsFile) {
+    kx::cli::registerPrinters();
     std::ostringstream out;
     DumpOptions o;
     o.json = true;

@@ -5,6 +5,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "Commands.h"
 #include "SetupsLink.h"
 
 namespace kx::cli {
@@ -71,8 +72,9 @@ void idsRemove(const LinkOptions& o, const std::string& name) {
         throw BadInput("the list " + printable(name) + " is still on the tester" + log.reason());
 }
 
-CommandRegistration reg([](CLI::App& app) {
-    auto* group = app.add_subcommand("ids", "Cable-id lists on the tester");
+}  // namespace
+
+void setupIdsCommand(CLI::App* group) {
     group->require_subcommand(1);
     {
         auto o = std::make_shared<LinkOptions>();
@@ -97,7 +99,5 @@ CommandRegistration reg([](CLI::App& app) {
         setups::addLinkOptions(cmd, *o, false);
         cmd->callback([o, name] { idsRemove(*o, *name); });
     }
-});
-
-}  // namespace
+}
 }  // namespace kx::cli

@@ -11,6 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "Commands.h"
 #include "ImportRun.h"
 #include "SimStock.h"
 #include "TesterSim.h"
@@ -131,38 +132,39 @@ int demo(const std::string& outDir) {
     return all ? kx::cli::kExitOk : kx::cli::kExitBadInput;
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto link = std::make_shared<kx::cli::TesterLink>();
-        auto json = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("records", "List the results stored on a tester, without fetching them");
-        addLink(cmd, *link);
-        cmd->add_flag("--json", *json, "The import catalog as JSON");
-        cmd->callback([link, json] { records(*link, *json); });
-    }
-    {
-        auto o = std::make_shared<ImportCliOptions>();
-        auto* cmd = app.add_subcommand("import", "Fetch every result of a tester into a folder, with host records");
-        addLink(cmd, o->import.link);
-        cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
-        cmd->add_option("--project", o->project, "Only this project (with its sites)");
-        cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
-        cmd->add_flag("--json", o->json, "Print the index as JSON");
-        cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
-        cmd->callback([o] {
-            if (import(*o) != kx::cli::kExitOk)
-                throw BadInput("not every record was imported");
-        });
-    }
-    {
-        auto out = std::make_shared<std::string>("./kestrix-demo");
-        auto* cmd = app.add_subcommand("demo", "Import every result of a freshly stocked simulated tester");
-        cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
-        cmd->callback([out] {
-            if (demo(*out) != kx::cli::kExitOk)
-                throw BadInput("not every record was imported");
-        });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupRecordsCommand(CLI::App* cmd) {
+    auto link = std::make_shared<kx::cli::TesterLink>();
+    auto json = std::make_shared<bool>(false);
+    addLink(cmd, *link);
+    cmd->add_flag("--json", *json, "The import catalog as JSON");
+    cmd->callback([link, json] { records(*link, *json); });
+}
+
+void setupImportCommand(CLI::App* cmd) {
+    auto o = std::make_shared<ImportCliOptions>();
+    addLink(cmd, o->import.link);
+    cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
+    cmd->add_option("--project", o->project, "Only this project (with its sites)");
+    cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
+    cmd->add_flag("--json", o->json, "Print the index as JSON");
+    cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
+    cmd->callback([o] {
+        if (import(*o) != kx::cli::kExitOk)
+            throw BadInput("not every record was imported");
+    });
+}
+
+void setupDemoCommand(CLI::App* cmd) {
+    auto out = std::make_shared<std::string>("./kestrix-demo");
+    cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
+    cmd->callback([out] {
+        if (demo(*out) != kx::cli::kExitOk)
+            throw BadInput("not every record was imported");
+    });
+}
+
+}  // namespace kx::cli

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Command.h"
+#include "Commands.h"
 #include "ImportRun.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/setups/TarvelFiberLimit.h"
@@ -42,13 +43,14 @@ void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
     }
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupLimitCommand(CLI::App* cmd) {
     struct Opts {
         std::string file;
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("limit", "Show a serialized fiber limit through the host's limit view");
     cmd->add_option("FILE", opts->file, "Serialized fiber limit")->required()->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the view as JSON");
     cmd->callback([opts] {
@@ -60,8 +62,6 @@ CommandRegistration reg([](CLI::App& app) {
         else
             printText(limit);
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

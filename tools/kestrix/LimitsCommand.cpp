@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "Commands.h"
 #include "copper/CopperLimit.h"
 #include "tester/db/CopperLimitsTbl.h"
 #include "tester/record/HostRecordJson.h"
@@ -27,13 +28,14 @@ const char* mediaName(int64_t type) {
     }
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupLimitsCommand(CLI::App* cmd) {
     struct Opts {
         std::string folder;
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("limits", "List the limits of a copper limit database (culim.mnts in a folder)");
     cmd->add_option("DB_FOLDER", opts->folder, "Folder holding culim.mnts")->required()->check(CLI::ExistingDirectory);
     cmd->add_flag("--json", opts->json, "Print the list as JSON");
     cmd->callback([opts] {
@@ -83,8 +85,6 @@ CommandRegistration reg([](CLI::App& app) {
                                               : e["version"].asString().c_str());
         }
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -8,6 +8,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "Commands.h"
 #include "ScreenImage.h"
 #include "SetupsLink.h"
 #include "tester/maintenance/UpdateStatus.h"
@@ -109,41 +110,42 @@ void screen(const LinkOptions& o, const std::string& out) {
         kx::cli::writeOutputFile(out, kx::cli::screenToPpm(*raw));
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto package = std::make_shared<std::string>();
-        auto force = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("update", "Install a software update package on the tester");
-        kx::cli::setups::addLinkOptions(cmd, *o, true);
-        cmd->add_option("package", *package, "Update package (gzip-compressed tar)")->required();
-        cmd->add_flag("--force", *force, "Install even when the tester would refuse the version");
-        cmd->callback([o, package, force] { update(*o, *package, *force); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto* cmd = app.add_subcommand("info", "Print the tester's software report and module calibration date");
-        kx::cli::setups::addLinkOptions(cmd, *o, true);
-        cmd->callback([o] { info(*o); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto out = std::make_shared<std::string>();
-        auto lock = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("logs", "Fetch the tester's logs as a ZIP archive");
-        kx::cli::setups::addLinkOptions(cmd, *o, false);
-        cmd->add_option("-o,--output", *out, "ZIP file to write")->required();
-        cmd->add_flag("--lock-screen", *lock, "Lock the tester's screen while the logs are collected");
-        cmd->callback([o, out, lock] { logs(*o, *out, *lock); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto out = std::make_shared<std::string>();
-        auto* cmd = app.add_subcommand("screen", "Capture the tester's screen as a PNG or PPM picture");
-        kx::cli::setups::addLinkOptions(cmd, *o, false);
-        cmd->add_option("-o,--output", *out, "Picture to write (.png or .ppm)")->required();
-        cmd->callback([o, out] { screen(*o, *out); });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupUpdateCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto package = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
+    kx::cli::setups::addLinkOptions(cmd, *o, true);
+    cmd->add_option("package", *package, "Update package (gzip-compressed tar)")->required();
+    cmd->add_flag("--force", *force, "Install even when the tester would refuse the version");
+    cmd->callback([o, package, force] { update(*o, *package, *force); });
+}
+
+void setupInfoCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    kx::cli::setups::addLinkOptions(cmd, *o, true);
+    cmd->callback([o] { info(*o); });
+}
+
+void setupLogsCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto out = std::make_shared<std::string>();
+    auto lock = std::make_shared<bool>(false);
+    kx::cli::setups::addLinkOptions(cmd, *o, false);
+    cmd->add_option("-o,--output", *out, "ZIP file to write")->required();
+    cmd->add_flag("--lock-screen", *lock, "Lock the tester's screen while the logs are collected");
+    cmd->callback([o, out, lock] { logs(*o, *out, *lock); });
+}
+
+void setupScreenCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto out = std::make_shared<std::string>();
+    kx::cli::setups::addLinkOptions(cmd, *o, false);
+    cmd->add_option("-o,--output", *out, "Picture to write (.png or .ppm)")->required();
+    cmd->callback([o, out] { screen(*o, *out); });
+}
+
+}  // namespace kx::cli

@@ -11,6 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "Commands.h"
 #include "TesterCommands.h"
 #include "tester/host/Log.h"
 #include "tester/host/Printable.h"
@@ -238,49 +239,50 @@ void put(const LinkOptions& o, const std::string& local, const std::string& remo
     }
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto json = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("discover", "Find testers (at --ip, else on the USB network link)");
-        addLinkOptions(cmd, *o, false);
-        cmd->add_flag("--json", *json, "JSON instead of a table");
-        cmd->callback([o, json] { discover(*o, *json); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto words = std::make_shared<std::vector<std::string>>();
-        auto* cmd = app.add_subcommand("sh", "Run a command in the tester's shell and print its reply");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
-        cmd->callback([o, words] { shell(*o, *words); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto folder = std::make_shared<std::string>();
-        auto* cmd = app.add_subcommand("ls", "List a folder on the tester (size and name)");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("folder", *folder, "Folder on the tester")->required();
-        cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto paths = std::make_shared<std::pair<std::string, std::string>>();
-        auto* cmd = app.add_subcommand("get", "Copy a file from the tester");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("remote", paths->first, "File on the tester")->required();
-        cmd->add_option("local", paths->second, "Local file to write")->required();
-        cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto paths = std::make_shared<std::pair<std::string, std::string>>();
-        auto* cmd = app.add_subcommand("put", "Copy a file to the tester");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("local", paths->first, "Local file")->required();
-        cmd->add_option("remote", paths->second, "Path on the tester")->required();
-        cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupDiscoverCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto json = std::make_shared<bool>(false);
+    addLinkOptions(cmd, *o, false);
+    cmd->add_flag("--json", *json, "JSON instead of a table");
+    cmd->callback([o, json] { discover(*o, *json); });
+}
+
+void setupShCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto words = std::make_shared<std::vector<std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
+    cmd->callback([o, words] { shell(*o, *words); });
+}
+
+void setupLsCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto folder = std::make_shared<std::string>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("folder", *folder, "Folder on the tester")->required();
+    cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
+}
+
+void setupGetCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("remote", paths->first, "File on the tester")->required();
+    cmd->add_option("local", paths->second, "Local file to write")->required();
+    cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
+}
+
+void setupPutCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("local", paths->first, "Local file")->required();
+    cmd->add_option("remote", paths->second, "Path on the tester")->required();
+    cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
+}
+
+}  // namespace kx::cli
