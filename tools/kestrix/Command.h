@@ -31,4 +31,7 @@ public:
 std::vector<uint8_t> readInputFile(const std::string& path);
 void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Text from a tester or a file, safe for a terminal: control characters become "?".
+std::string printable(const std::string& text);
+
 }  // namespace kx::cli

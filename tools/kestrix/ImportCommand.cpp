@@ -20,12 +20,6 @@ namespace {
 
 using kx::cli::BadInput;
 
-void addLink(CLI::App* cmd, kx::cli::TesterLink& link) {
-    cmd->add_option("--ip", link.ip, "Tester address, ADDR or ADDR:PORT")->required();
-    cmd->add_option("--password", link.password, "Service password (default: the built-in one)");
-    cmd->add_option("--timeout", link.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
-}
-
 void records(const kx::cli::TesterLink& link, bool json) {
     auto c = kx::cli::readCatalog(link);
     if (c.summaries.empty() && !c.problem.empty())
@@ -139,14 +133,14 @@ namespace kx::cli {
 void setupRecordsCommand(CLI::App* cmd) {
     auto link = std::make_shared<kx::cli::TesterLink>();
     auto json = std::make_shared<bool>(false);
-    addLink(cmd, *link);
+    addLinkOptions(cmd, *link, true);
     cmd->add_flag("--json", *json, "The import catalog as JSON");
     cmd->callback([link, json] { records(*link, *json); });
 }
 
 void setupImportCommand(CLI::App* cmd) {
     auto o = std::make_shared<ImportCliOptions>();
-    addLink(cmd, o->import.link);
+    addLinkOptions(cmd, o->import.link, true);
     cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
     cmd->add_option("--project", o->project, "Only this project (with its sites)");
     cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");

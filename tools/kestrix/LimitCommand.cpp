@@ -6,7 +6,6 @@
 
 #include "Command.h"
 #include "Commands.h"
-#include "ImportRun.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/setups/TarvelFiberLimit.h"
 

@@ -12,13 +12,6 @@ namespace kx::cli {
 
 namespace {
 
-// Names come from the file: control characters are not passed to the terminal.
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s) out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    return out;
-}
-
 const char* mediaName(int64_t type) {
     switch (type) {
         case 1: return "twisted pair";
