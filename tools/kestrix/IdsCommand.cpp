@@ -1,11 +1,9 @@
 // kestrix ids list|push|rm: cable-id lists on the tester.
 #include <iostream>
 
-#include <json/value.h>
-#include <json/writer.h>
-
 #include "Command.h"
 #include "Commands.h"
+#include "SetupsCommands.h"
 #include "TesterLink.h"
 
 namespace kx::cli {
@@ -19,15 +17,7 @@ void idsList(const LinkOptions& o) {
     const auto names = com->cableIdListNames();
     if (!names)
         throw BadInput("no reply from the tester" + log.reason());
-    if (o.json) {
-        Json::Value all(Json::arrayValue);
-        for (const auto& n : *names)
-            all.append(n);
-        std::cout << Json::StyledWriter().write(all);
-        return;
-    }
-    for (const auto& n : *names)
-        std::cout << printable(n) << '\n';
+    printNameList(*names, o.json);
 }
 
 // One id per line; line ends of either kind, blank lines skipped.

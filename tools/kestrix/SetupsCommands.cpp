@@ -56,15 +56,7 @@ void projectList(const LinkOptions& o) {
     const auto names = com->GetProjectNames();
     if (!names)
         throw BadInput("cannot read the tester's project list" + log.reason());
-    if (o.json) {
-        Json::Value all(Json::arrayValue);
-        for (const auto& n : *names)
-            all.append(n);
-        printJson(all);
-        return;
-    }
-    for (const auto& n : *names)
-        std::cout << printable(n) << '\n';
+    printNameList(*names, o.json);
 }
 
 Json::Value resultJson(int result) {
@@ -146,6 +138,18 @@ void projectPush(const LinkOptions& o, const PushOptions& p) {
 }
 
 }  // namespace
+
+void printNameList(const std::vector<std::string>& names, bool json) {
+    if (json) {
+        Json::Value all(Json::arrayValue);
+        for (const auto& n : names)
+            all.append(n);
+        printJson(all);
+        return;
+    }
+    for (const auto& n : names)
+        std::cout << printable(n) << '\n';
+}
 
 std::string projectResultName(int result) {
     switch (result) {
