@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "Commands.h"
+#include "CommandTable.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "InspectCommand.h"
 #include "common/PFile.h"

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"

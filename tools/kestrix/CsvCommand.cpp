@@ -3,7 +3,7 @@
 #include <map>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/ResultEnvelope.h"
 

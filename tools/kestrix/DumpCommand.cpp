@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 
 namespace kx::cli {

@@ -1,5 +1,5 @@
 // `kestrix dump` of bare copper objects that carry their own header.
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "copper/CopperFreqList.h"
 #include "copper/CopperLimit.h"

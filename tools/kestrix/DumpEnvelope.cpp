@@ -1,5 +1,5 @@
 // Bare objects of the result envelope for `kestrix dump`.
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
 #include "common/ResultSummary.h"

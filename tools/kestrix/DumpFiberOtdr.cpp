@@ -1,6 +1,6 @@
 // `kestrix dump` of bare OTDR and image objects.
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberOtdrTest.h"

@@ -1,6 +1,6 @@
 // Database versions and package manifests for `kestrix dump`.
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/DatabasePackageManifest.h"
 #include "common/ManifestFile.h"

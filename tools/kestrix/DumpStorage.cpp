@@ -1,7 +1,7 @@
 // `kestrix dump` of bare project objects, trace channel tables and instrument settings, and of instrument
 // settings files.
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/InstrumentSettingsFile.h"
 #include "serialization/JsonText.h"

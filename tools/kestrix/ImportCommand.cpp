@@ -11,7 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "ImportRun.h"
 #include "SimStock.h"
 #include "TesterSim.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "common/PFile.h"
 #include "common/ResultEnvelope.h"
 #include "common/ResultSummary.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/setups/TarvelFiberLimit.h"
 
@@ -26,7 +26,11 @@ void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
     for (size_t i = 0; i < limit.WavelengthLimitCount(); ++i) {
         const auto w = limit.GetWavelenghtLimit(i);
         std::string cats;
-        for (int c : w->GetFiberCategoryList()) cats += (cats.empty() ? "" : ",") + std::to_string(c);
+        // Appended piecewise: g++ 12 warns (-Wrestrict) about "literal" + std::to_string(...) here.
+        for (int c : w->GetFiberCategoryList()) {
+            if (!cats.empty()) cats += ',';
+            cats += std::to_string(c);
+        }
         std::printf("%d nm  categories %s\n", w->Wavelength(), cats.empty() ? "-" : cats.c_str());
         std::printf("  length %d m, overall loss %g dB, %g dB/km, adapter %g dB, splice %g dB, test connector %g dB, "
                     "reference connector %g dB\n",

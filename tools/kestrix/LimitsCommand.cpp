@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "copper/CopperLimit.h"
 #include "tester/db/CopperLimitsTbl.h"
 #include "tester/record/HostRecordJson.h"

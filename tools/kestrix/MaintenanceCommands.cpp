@@ -8,7 +8,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "ScreenImage.h"
 #include "TesterLink.h"
 #include "tester/maintenance/UpdateStatus.h"

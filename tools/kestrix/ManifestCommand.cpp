@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "InspectCommand.h"
 #include "common/ManifestFile.h"
 #include "serialization/JsonText.h"

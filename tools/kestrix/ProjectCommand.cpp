@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "SetupsCommands.h"
 #include "storage/ProjectSetupFile.h"

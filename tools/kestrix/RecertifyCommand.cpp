@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"

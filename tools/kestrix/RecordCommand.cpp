@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"

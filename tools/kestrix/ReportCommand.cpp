@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "tester/report/Report.h"
 
 namespace kx::cli {

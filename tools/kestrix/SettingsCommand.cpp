@@ -7,7 +7,7 @@
 #include <map>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "SetupsCommands.h"
 #include "common/InstrumentSettingsFile.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberResultReader.h"

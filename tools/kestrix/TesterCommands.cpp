@@ -11,7 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 #include "TesterCommands.h"
 #include "TesterLink.h"
 #include "tester/host/Log.h"

@@ -5,7 +5,7 @@
 
 #include "CliDocs.h"
 #include "Command.h"
-#include "Commands.h"
+#include "CommandTable.h"
 
 namespace kx::cli {
 
