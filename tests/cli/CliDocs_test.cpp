@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "Command.h"
+#include "CommandTable.h"
 
 namespace {
 

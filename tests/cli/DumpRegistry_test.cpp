@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
@@ -15,6 +16,7 @@ using namespace kx::cli;
 
 namespace {
 std::string dumpText(const std::vector<uint8_t>& bytes, bool json, uint32_t detail = 1) {
+    registerPrinters();
     std::ostringstream out;
     DumpOptions o;
     o.json = json;

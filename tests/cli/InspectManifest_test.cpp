@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "InspectCommand.h"
 #include "common/PFile.h"
@@ -137,6 +138,7 @@ TEST_F(ManifestCommandTest, PrintsVersionAndFirmwareOrTheCode) {
 }
 
 TEST(DumpManifest, ContainersAndBareObjects) {
+    kx::cli::registerPrinters();
     DumpOptions opts;
     opts.json = true;
     std::ostringstream out;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
@@ -50,6 +51,7 @@ TEST(ProjectShow, RefusesGarbage) {
 }
 
 TEST(DumpStorage, BareProjectAndSettingsFile) {
+    kx::cli::registerPrinters();
     std::ostringstream out;
     DumpOptions o;
     o.json = true;

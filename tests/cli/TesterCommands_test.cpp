@@ -25,7 +25,7 @@ fs::path freshRoot() {
 }
 
 // The error `kestrix ls` reports for `folder`, or "" when it lists.
-std::string lsError(const kx::cli::TesterLinkOptions& o, const std::string& folder, std::string* listing = nullptr) {
+std::string lsError(const kx::cli::TesterLink& o, const std::string& folder, std::string* listing = nullptr) {
     std::ostringstream out;
     try {
         kx::cli::listTesterFolder(o, folder, out);
@@ -45,7 +45,7 @@ TEST(TesterLs, OnlyAnEmptyReplyOrATotalLineIsAnEmptyFolder) {
     so.root = root;
     Kestrix::Sim::TesterSim sim(so);
     sim.start();
-    kx::cli::TesterLinkOptions o;
+    kx::cli::TesterLink o;
     o.ip = sim.address();
 
     std::string listing;
@@ -64,4 +64,11 @@ TEST(TesterLs, OnlyAnEmptyReplyOrATotalLineIsAnEmptyFolder) {
     EXPECT_EQ(lsError(o, "-la"), "the folder name begins with \"-\"");
     sim.stop();
     fs::remove_all(root);
+}
+
+TEST(CliText, PrintableMarksControlCharactersAndKeepsTheRest) {
+    // Tab, escape and DEL each become one "?", so columns and lengths stay as the tester sent them.
+    EXPECT_EQ(kx::cli::printable("a\tb\x1b[2Jc\x7f"), "a?b?[2Jc?");
+    EXPECT_EQ(kx::cli::printable("Kabel-\xc3\xa4 #1"), "Kabel-\xc3\xa4 #1");
+    EXPECT_EQ(kx::cli::printable(std::string("x\0y", 3)), "x?y");
 }

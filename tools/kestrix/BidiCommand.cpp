@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"
@@ -52,14 +53,15 @@ void printHostBidi(const std::string& file, const std::string& file2) {
     std::cout << Kestrix::Tester::hostRecordJsonText(outcome.Test->toJson());
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupBidiCommand(CLI::App* cmd) {
     struct Opts {
         std::string file, file2;
         uint32_t detail = 1;
         bool host = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("bidi", "Build the bidirectional OTDR test of an end-1 and an end-2 test");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("FILE2", opts->file2, "Second result file")->check(CLI::ExistingFile);
     cmd->add_option("--detail", opts->detail, "JSON detail level")->check(CLI::Range(0, 2));
@@ -84,8 +86,6 @@ CommandRegistration reg([](CLI::App& app) {
         const auto& test = *std::get<std::unique_ptr<Kestrix::FiberOtdrTest>>(merged);
         std::cout << Dump::toJsonString(test, Dump::DumpFlags{opts->detail}, false);
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

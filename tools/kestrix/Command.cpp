@@ -4,19 +4,6 @@
 
 namespace kx::cli {
 
-namespace {
-std::vector<CommandSetup>& registry() {
-    static std::vector<CommandSetup> setups;
-    return setups;
-}
-}  // namespace
-
-CommandRegistration::CommandRegistration(CommandSetup setup) { registry().push_back(std::move(setup)); }
-
-void setupCommands(CLI::App& app) {
-    for (auto& setup : registry()) setup(app);
-}
-
 std::vector<uint8_t> readInputFile(const std::string& path) {
     std::vector<uint8_t> bytes;
     if (!PFile::readFileBytes(path, bytes)) throw BadInput("cannot read " + path);
@@ -25,6 +12,16 @@ std::vector<uint8_t> readInputFile(const std::string& path) {
 
 void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!PFile::writeFileBytes(path, bytes)) throw BadInput("cannot write " + path);
+}
+
+std::string printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            c = '?';
+    }
+    return out;
 }
 
 }  // namespace kx::cli

@@ -1,14 +1,14 @@
 #pragma once
-// Commands of the kestrix CLI register themselves from their own source file:
+// What every command of the kestrix CLI shares. A command is a row of main.cpp's table and a setup function
+// that adds its options and callback:
 //
-//   static kx::cli::CommandRegistration reg([](CLI::App& app) {
-//       auto* cmd = app.add_subcommand("inspect", "List a container's sections");
-//       ...
+//   void setupInspectCommand(CLI::App* cmd) {
+//       cmd->add_option(...);
 //       cmd->callback([opts] { ... throw kx::cli::BadInput("reason") on bad input ... });
-//   });
+//   }
 //
 // Exit codes: 0 success, 1 bad input (the reason goes to stderr), 2 usage error.
-#include <functional>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,17 +27,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-using CommandSetup = std::function<void(CLI::App& app)>;
-
-struct CommandRegistration {
-    explicit CommandRegistration(CommandSetup setup);
-};
-
-// Runs every registered setup on `app` (in registration order).
-void setupCommands(CLI::App& app);
-
 // Whole file as bytes; throws BadInput naming the file when it cannot be read.
 std::vector<uint8_t> readInputFile(const std::string& path);
 void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Text from a tester or a file, safe for a terminal: control characters become "?".
+std::string printable(const std::string& text);
 
 }  // namespace kx::cli

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/ResultEnvelope.h"
 
@@ -14,12 +15,13 @@ std::map<Kestrix::ResultType, CsvExporter>& exporters() {
     return m;
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupCsvCommand(CLI::App* cmd) {
     struct Opts {
         std::string file, out;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("csv", "Write the raw-data CSV of a result file");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("OUT", opts->out, "CSV file to write")->required();
     cmd->callback([opts] {
@@ -34,12 +36,10 @@ CommandRegistration reg([](CLI::App& app) {
         it->second(bytes, opts->out);
         std::cout << "wrote " << opts->out << '\n';
     });
-});
-}  // namespace
+}
 
-bool registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter) {
+void registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter) {
     exporters()[type] = std::move(exporter);
-    return true;
 }
 
 }  // namespace kx::cli

@@ -2,18 +2,18 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 
-namespace {
+namespace kx::cli {
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
+void setupDumpCommand(CLI::App* cmd) {
     struct Opts {
         std::string file;
         bool json = false;
         uint32_t detail = 1;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("dump", "Print a result file, container or serialized object as JSON or text");
     cmd->add_option("FILE", opts->file, "Result file, container, or file holding one serialized object")
         ->required()
         ->check(CLI::ExistingFile);
@@ -28,6 +28,6 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         o.flags.detail = opts->json && detail->count() == 0 ? 2 : opts->detail;
         kx::cli::dumpAny(bytes, o, std::cout);
     });
-});
+}
 
-}  // namespace
+}  // namespace kx::cli

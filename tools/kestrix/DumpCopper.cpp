@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "copper/CopperResultReader.h"
 
@@ -29,35 +30,36 @@ const char* csvFailureText(int code) {
     }
 }
 
-const bool regPrinter = kx::cli::registerResultPrinter(
-    Kestrix::ResultType::COPPER,
-    [](const std::vector<uint8_t>& bytes, const kx::cli::DumpOptions& opts, std::ostream& out) {
-        const CopperResult result = readCopperResult(bytes);
-        kx::cli::printModel(result, &result, opts, out);
-    });
-
-const bool regCsv = kx::cli::registerCsvExporter(
-    Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
-        const CopperResult result = readCopperResult(bytes);
-        if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0)
-            throw kx::cli::BadInput(csvFailureText(rc));
-    });
-
-// Classes sharing a type id are tried in registration order: the whole test before its body, the fault
-// result before its parts.
-const bool regTest = kx::cli::registerBareObject<Kestrix::CopperTest>("CopperTest", Marshal::TypeIds::CopperTest);
-const bool regBody =
-    kx::cli::registerBareObject<Kestrix::CopperTestBody>("CopperTestBody", Marshal::TypeIds::CopperTest);
-const bool regPlots = kx::cli::registerBareObject<Kestrix::CopperPlots>("CopperPlots", Marshal::TypeIds::CopperPlots);
-const bool regRaw =
-    kx::cli::registerBareObject<Kestrix::CopperRawData>("CopperRawData", Marshal::TypeIds::CopperRawData);
-const bool regCable = kx::cli::registerBareObject<Kestrix::CopperCable>("CopperCable", Marshal::TypeIds::CopperCable);
-const bool regDiag = kx::cli::registerBareObject<Kestrix::DiagRes>("DiagRes", Marshal::TypeIds::DiagRes);
-const bool regFault =
-    kx::cli::registerBareObject<Kestrix::FaultInfoResult>("FaultInfoResult", Marshal::TypeIds::FaultInfo);
-const bool regFaultElement =
-    kx::cli::registerBareObject<Kestrix::FaultInfoCableElement>("FaultInfoCableElement", Marshal::TypeIds::FaultInfo);
-const bool regFaultEvent =
-    kx::cli::registerBareObject<Kestrix::FaultInfoEvent>("FaultInfoEvent", Marshal::TypeIds::FaultInfo);
-
 }  // namespace
+
+namespace kx::cli {
+
+void registerCopperDumpers() {
+    registerResultPrinter(
+        Kestrix::ResultType::COPPER,
+        [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+            const CopperResult result = readCopperResult(bytes);
+            printModel(result, &result, opts, out);
+        });
+
+    registerCsvExporter(
+        Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+            const CopperResult result = readCopperResult(bytes);
+            if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0)
+                throw BadInput(csvFailureText(rc));
+        });
+
+    // Classes sharing a type id are tried in registration order: the whole test before its body, the fault
+    // result before its parts.
+    registerBareObject<Kestrix::CopperTest>("CopperTest", Marshal::TypeIds::CopperTest);
+    registerBareObject<Kestrix::CopperTestBody>("CopperTestBody", Marshal::TypeIds::CopperTest);
+    registerBareObject<Kestrix::CopperPlots>("CopperPlots", Marshal::TypeIds::CopperPlots);
+    registerBareObject<Kestrix::CopperRawData>("CopperRawData", Marshal::TypeIds::CopperRawData);
+    registerBareObject<Kestrix::CopperCable>("CopperCable", Marshal::TypeIds::CopperCable);
+    registerBareObject<Kestrix::DiagRes>("DiagRes", Marshal::TypeIds::DiagRes);
+    registerBareObject<Kestrix::FaultInfoResult>("FaultInfoResult", Marshal::TypeIds::FaultInfo);
+    registerBareObject<Kestrix::FaultInfoCableElement>("FaultInfoCableElement", Marshal::TypeIds::FaultInfo);
+    registerBareObject<Kestrix::FaultInfoEvent>("FaultInfoEvent", Marshal::TypeIds::FaultInfo);
+}
+
+}  // namespace kx::cli

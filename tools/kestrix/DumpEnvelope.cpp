@@ -1,10 +1,14 @@
 // Bare objects of the result envelope for `kestrix dump`.
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
 #include "common/ResultSummary.h"
 
-namespace {
-const bool regSummary = kx::cli::registerBareObject<Kestrix::ResultSummary>("ResultSummary", Marshal::TypeIds::ResultSummary);
-const bool regEquipment =
-    kx::cli::registerBareObject<Kestrix::EquipmentInformation>("EquipmentInformation", Marshal::TypeIds::EquipmentInformation);
-}  // namespace
+namespace kx::cli {
+
+void registerEnvelopeDumpers() {
+    registerBareObject<Kestrix::ResultSummary>("ResultSummary", Marshal::TypeIds::ResultSummary);
+    registerBareObject<Kestrix::EquipmentInformation>("EquipmentInformation", Marshal::TypeIds::EquipmentInformation);
+}
+
+}  // namespace kx::cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -31,29 +32,35 @@ const char* csvFailureText(Kestrix::FiberRawCsvStatus st) {
     }
 }
 
-const bool regPrinter = kx::cli::registerResultPrinter(
-    Kestrix::ResultType::FIBER,
-    [](const std::vector<uint8_t>& bytes, const kx::cli::DumpOptions& opts, std::ostream& out) {
-        const FiberResult result = readFiberResult(bytes);
-        kx::cli::printModel(result, &result, opts, out);
-    });
-
-const bool regCsv = kx::cli::registerCsvExporter(
-    Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
-        const FiberResult result = readFiberResult(bytes);
-        if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
-            throw kx::cli::BadInput(csvFailureText(st));
-    });
-
-const bool regFiber = kx::cli::registerBareObject<Kestrix::Fiber>("Fiber", Marshal::TypeIds::Fiber);
-const bool regLimit = kx::cli::registerBareObject<Kestrix::FiberLimit>("FiberLimit", Marshal::TypeIds::FiberLimit);
-const bool regSettings = kx::cli::registerBareObject<Kestrix::FiberLossLengthSettings>(
-    "FiberLossLengthSettings", Marshal::TypeIds::FiberLossLengthSettings);
-const bool regLossLength = kx::cli::registerBareObject<Kestrix::FiberLossLengthTest>(
-    "FiberLossLengthTest", Marshal::TypeIds::FiberLossLengthTest);
-const bool regPowerMeter = kx::cli::registerBareObject<Kestrix::FiberPowerMeterTest>(
-    "FiberPowerMeterTest", Marshal::TypeIds::FiberPowerMeterTest);
-const bool regSummary = kx::cli::registerBareObject<Kestrix::FiberTestSummary>(
-    "FiberTestSummary", Marshal::TypeIds::FiberTestSummary);
-
 }  // namespace
+
+namespace kx::cli {
+
+void registerFiberDumpers() {
+    registerResultPrinter(
+        Kestrix::ResultType::FIBER,
+        [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+            const FiberResult result = readFiberResult(bytes);
+            printModel(result, &result, opts, out);
+        });
+
+    registerCsvExporter(
+        Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+            const FiberResult result = readFiberResult(bytes);
+            if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
+                throw BadInput(csvFailureText(st));
+        });
+
+    registerBareObject<Kestrix::Fiber>("Fiber", Marshal::TypeIds::Fiber);
+    registerBareObject<Kestrix::FiberLimit>("FiberLimit", Marshal::TypeIds::FiberLimit);
+    registerBareObject<Kestrix::FiberLossLengthSettings>(
+        "FiberLossLengthSettings", Marshal::TypeIds::FiberLossLengthSettings);
+    registerBareObject<Kestrix::FiberLossLengthTest>(
+        "FiberLossLengthTest", Marshal::TypeIds::FiberLossLengthTest);
+    registerBareObject<Kestrix::FiberPowerMeterTest>(
+        "FiberPowerMeterTest", Marshal::TypeIds::FiberPowerMeterTest);
+    registerBareObject<Kestrix::FiberTestSummary>(
+        "FiberTestSummary", Marshal::TypeIds::FiberTestSummary);
+}
+
+}  // namespace kx::cli

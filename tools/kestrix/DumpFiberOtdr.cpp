@@ -1,26 +1,26 @@
 // `kestrix dump` of bare OTDR and image objects.
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberOtdrTest.h"
 
-namespace {
+namespace kx::cli {
 
-using kx::cli::registerBareObject;
-namespace T = Marshal::TypeIds;
+void registerFiberOtdrDumpers() {
+    namespace T = Marshal::TypeIds;
 
-const bool regSpan = registerBareObject<FibDbus::OtdrSpan>("OtdrSpan", T::OtdrSpan);
-const bool regSettings = registerBareObject<Kestrix::FiberOtdrSettings>("FiberOtdrSettings", T::FiberOtdrSettings);
-const bool regTable = registerBareObject<Kestrix::FiberOtdrEventTable>("FiberOtdrEventTable", T::FiberOtdrEventTable);
-const bool regOverall =
+    registerBareObject<FibDbus::OtdrSpan>("OtdrSpan", T::OtdrSpan);
+    registerBareObject<Kestrix::FiberOtdrSettings>("FiberOtdrSettings", T::FiberOtdrSettings);
+    registerBareObject<Kestrix::FiberOtdrEventTable>("FiberOtdrEventTable", T::FiberOtdrEventTable);
     registerBareObject<Kestrix::FiberOtdrOverallResults>("FiberOtdrOverallResults", T::FiberOtdrOverallResults);
-const bool regPlots = registerBareObject<Kestrix::FiberOtdrPlots>("FiberOtdrPlots", T::FiberOtdrPlots);
-const bool regRaw = registerBareObject<Kestrix::FiberOtdrRawData>("FiberOtdrRawData", T::FiberOtdrRawData);
-const bool regTest = registerBareObject<Kestrix::FiberOtdrTest>("FiberOtdrTest", T::FiberOtdrTest);
-const bool regBody = registerBareObject<Kestrix::FiberOtdrTestBody>("FiberOtdrTestBody", T::FiberOtdrTestBody);
-const bool regImageTest = registerBareObject<Kestrix::FiberImageTest>("FiberImageTest", T::FiberImageTest);
-const bool regImage = registerBareObject<Kestrix::FiberImage>("FiberImage", T::FiberImage);
-const bool regImageBody =
+    registerBareObject<Kestrix::FiberOtdrPlots>("FiberOtdrPlots", T::FiberOtdrPlots);
+    registerBareObject<Kestrix::FiberOtdrRawData>("FiberOtdrRawData", T::FiberOtdrRawData);
+    registerBareObject<Kestrix::FiberOtdrTest>("FiberOtdrTest", T::FiberOtdrTest);
+    registerBareObject<Kestrix::FiberOtdrTestBody>("FiberOtdrTestBody", T::FiberOtdrTestBody);
+    registerBareObject<Kestrix::FiberImageTest>("FiberImageTest", T::FiberImageTest);
+    registerBareObject<Kestrix::FiberImage>("FiberImage", T::FiberImage);
     registerBareObject<Kestrix::FiberImageTestBody>("FiberImageTestBody", T::FiberImageTestBody);
+}
 
-}  // namespace
+}  // namespace kx::cli

@@ -1,5 +1,6 @@
 // Database versions and package manifests for `kestrix dump`.
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/DatabasePackageManifest.h"
 #include "common/ManifestFile.h"
@@ -16,14 +17,20 @@ void printManifestContainer(const std::vector<uint8_t>& bytes, const DumpOptions
     printModel(manifest, &manifest, opts, out);
 }
 
-const bool regManifest = registerContainerPrinter(PFile::SectionType::Manifest, printManifestContainer);
-const bool regManifestAlt = registerContainerPrinter(PFile::SectionType::ManifestAlt, printManifestContainer);
-const bool regVersion = registerBareObject<Kestrix::DatabaseVersion>("DatabaseVersion", Marshal::TypeIds::DatabaseVersion);
-const bool regPackage = registerBareObject<Kestrix::DatabasePackageManifest>(
-    "DatabasePackageManifest", Marshal::TypeIds::DatabasePackageManifest);
-const bool regSummary = registerBareObject<Kestrix::DatabasePackageManifestSummary>(
-    "DatabasePackageManifestSummary", Marshal::TypeIds::DatabasePackageManifestSummary);
-const bool regList = registerBareObject<Kestrix::DatabaseDescriptorList>("DatabaseDescriptorList",
-                                                                        Marshal::TypeIds::DatabaseDescriptorList);
-
 }  // namespace
+
+namespace kx::cli {
+
+void registerManifestDumpers() {
+    registerContainerPrinter(PFile::SectionType::Manifest, printManifestContainer);
+    registerContainerPrinter(PFile::SectionType::ManifestAlt, printManifestContainer);
+    registerBareObject<Kestrix::DatabaseVersion>("DatabaseVersion", Marshal::TypeIds::DatabaseVersion);
+    registerBareObject<Kestrix::DatabasePackageManifest>(
+        "DatabasePackageManifest", Marshal::TypeIds::DatabasePackageManifest);
+    registerBareObject<Kestrix::DatabasePackageManifestSummary>(
+        "DatabasePackageManifestSummary", Marshal::TypeIds::DatabasePackageManifestSummary);
+    registerBareObject<Kestrix::DatabaseDescriptorList>(
+        "DatabaseDescriptorList", Marshal::TypeIds::DatabaseDescriptorList);
+}
+
+}  // namespace kx::cli

@@ -64,19 +64,16 @@ bool peekFirstSection(const std::vector<uint8_t>& bytes, uint16_t& type) {
 
 }  // namespace
 
-bool registerBareObjectFactory(const char* name, uint32_t typeId, ObjectFactory factory) {
+void registerBareObjectFactory(const char* name, uint32_t typeId, ObjectFactory factory) {
     bareObjects().emplace(typeId, BareEntry{name, std::move(factory)});
-    return true;
 }
 
-bool registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer) {
+void registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer) {
     resultPrinters()[type] = std::move(printer);
-    return true;
 }
 
-bool registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer) {
+void registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer) {
     containerPrinters()[sectionType] = std::move(printer);
-    return true;
 }
 
 void printModel(const Dump::IDumpable& obj, const Dump::IJsonable* json, const DumpOptions& opts, std::ostream& out) {

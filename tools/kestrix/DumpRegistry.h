@@ -1,9 +1,9 @@
 #pragma once
-// What `kestrix dump` can print. Each model area registers, from its own file in this folder:
+// What `kestrix dump` can print. Each model area registers, from its own file in this folder (called once
+// from main.cpp's registerPrinters):
 //  - bare serialized objects, recognised by the type id in their 12-byte header;
 //  - result files, by the result type of their summary;
 //  - containers, by the type of their first data section (manifests, settings, ...).
-// Registration: static const bool reg = kx::cli::registerBareObject<Kestrix::Fiber>("Fiber", TypeIds::Fiber);
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,7 +35,7 @@ struct LoadedObject {
 };
 
 using ObjectFactory = std::function<LoadedObject()>;
-bool registerBareObjectFactory(const char* name, uint32_t typeId, ObjectFactory factory);
+void registerBareObjectFactory(const char* name, uint32_t typeId, ObjectFactory factory);
 
 template <typename T>
 LoadedObject makeLoadedObject() {
@@ -49,21 +49,21 @@ LoadedObject makeLoadedObject() {
 }
 
 template <typename T>
-bool registerBareObject(const char* name, const Marshal::TypeInfo& info) {
-    return registerBareObjectFactory(name, info.id(), [] { return makeLoadedObject<T>(); });
+void registerBareObject(const char* name, const Marshal::TypeInfo& info) {
+    registerBareObjectFactory(name, info.id(), [] { return makeLoadedObject<T>(); });
 }
 
 // Prints a whole result file (already known to be of this type); throws BadInput on a read failure.
 using ResultPrinter = std::function<void(const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out)>;
-bool registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer);
+void registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer);
 
 // Prints a container whose first data section has this type.
 using ContainerPrinter = ResultPrinter;
-bool registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer);
+void registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer);
 
 // Writes the raw-data CSV of a result file of this type to `outPath`; throws BadInput with the reason.
 using CsvExporter = std::function<void(const std::vector<uint8_t>& bytes, const std::string& outPath)>;
-bool registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter);
+void registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter);
 
 // Prints any object through the options: its JSON (styled) or its text dump.
 void printObject(const LoadedObject& obj, const DumpOptions& opts, std::ostream& out);

@@ -1,34 +1,23 @@
 // kestrix ids list|push|rm: cable-id lists on the tester.
 #include <iostream>
 
-#include <json/value.h>
-#include <json/writer.h>
-
 #include "Command.h"
-#include "SetupsLink.h"
+#include "CommandTable.h"
+#include "SetupsCommands.h"
+#include "TesterLink.h"
 
 namespace kx::cli {
 namespace {
 
 using namespace Kestrix::Tester;
-using setups::LinkOptions;
-using setups::printable;
 
 void idsList(const LinkOptions& o) {
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
     const auto names = com->cableIdListNames();
     if (!names)
         throw BadInput("no reply from the tester" + log.reason());
-    if (o.json) {
-        Json::Value all(Json::arrayValue);
-        for (const auto& n : *names)
-            all.append(n);
-        std::cout << Json::StyledWriter().write(all);
-        return;
-    }
-    for (const auto& n : *names)
-        std::cout << printable(n) << '\n';
+    printNameList(*names, o.json);
 }
 
 // One id per line; line ends of either kind, blank lines skipped.
@@ -56,28 +45,29 @@ void idsPush(const LinkOptions& o, const std::string& file, const std::string& n
     list.IDs = readIds(file);
     if (list.IDs.empty())
         throw BadInput(file + ": no cable ids in it");
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
-    setups::PercentBar bar(file);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
+    PercentBar bar(file);
     com->setSetupsProgress(bar.callback());
     if (!com->UpdateCableIDList(list))
         throw BadInput("the tester did not take the list " + printable(name) + log.reason());
 }
 
 void idsRemove(const LinkOptions& o, const std::string& name) {
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
     if (!com->DeleteCableIdList(name))
         throw BadInput("the list " + printable(name) + " is still on the tester" + log.reason());
 }
 
-CommandRegistration reg([](CLI::App& app) {
-    auto* group = app.add_subcommand("ids", "Cable-id lists on the tester");
+}  // namespace
+
+void setupIdsCommand(CLI::App* group) {
     group->require_subcommand(1);
     {
         auto o = std::make_shared<LinkOptions>();
         auto* cmd = group->add_subcommand("list", "Names of the cable-id lists on the tester");
-        setups::addLinkOptions(cmd, *o, true);
+        addSetupsLinkOptions(cmd, *o, true);
         cmd->callback([o] { idsList(*o); });
     }
     {
@@ -86,7 +76,7 @@ CommandRegistration reg([](CLI::App& app) {
         auto* cmd = group->add_subcommand("push", "Send a list (one id per line) to the tester");
         cmd->add_option("FILE", args->first, "Text file, one cable id per line")->required()->check(CLI::ExistingFile);
         cmd->add_option("--name", args->second, "List name on the tester")->required();
-        setups::addLinkOptions(cmd, *o, false);
+        addSetupsLinkOptions(cmd, *o, false);
         cmd->callback([o, args] { idsPush(*o, args->first, args->second); });
     }
     {
@@ -94,10 +84,8 @@ CommandRegistration reg([](CLI::App& app) {
         auto name = std::make_shared<std::string>();
         auto* cmd = group->add_subcommand("rm", "Delete a list from the tester");
         cmd->add_option("NAME", *name, "List name")->required();
-        setups::addLinkOptions(cmd, *o, false);
+        addSetupsLinkOptions(cmd, *o, false);
         cmd->callback([o, name] { idsRemove(*o, *name); });
     }
-});
-
-}  // namespace
+}
 }  // namespace kx::cli

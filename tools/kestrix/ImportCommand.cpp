@@ -11,6 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "ImportRun.h"
 #include "SimStock.h"
 #include "TesterSim.h"
@@ -18,12 +19,6 @@
 namespace {
 
 using kx::cli::BadInput;
-
-void addLink(CLI::App* cmd, kx::cli::TesterLink& link) {
-    cmd->add_option("--ip", link.ip, "Tester address, ADDR or ADDR:PORT")->required();
-    cmd->add_option("--password", link.password, "Service password (default: the built-in one)");
-    cmd->add_option("--timeout", link.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
-}
 
 void records(const kx::cli::TesterLink& link, bool json) {
     auto c = kx::cli::readCatalog(link);
@@ -131,38 +126,39 @@ int demo(const std::string& outDir) {
     return all ? kx::cli::kExitOk : kx::cli::kExitBadInput;
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto link = std::make_shared<kx::cli::TesterLink>();
-        auto json = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("records", "List the results stored on a tester, without fetching them");
-        addLink(cmd, *link);
-        cmd->add_flag("--json", *json, "The import catalog as JSON");
-        cmd->callback([link, json] { records(*link, *json); });
-    }
-    {
-        auto o = std::make_shared<ImportCliOptions>();
-        auto* cmd = app.add_subcommand("import", "Fetch every result of a tester into a folder, with host records");
-        addLink(cmd, o->import.link);
-        cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
-        cmd->add_option("--project", o->project, "Only this project (with its sites)");
-        cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
-        cmd->add_flag("--json", o->json, "Print the index as JSON");
-        cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
-        cmd->callback([o] {
-            if (import(*o) != kx::cli::kExitOk)
-                throw BadInput("not every record was imported");
-        });
-    }
-    {
-        auto out = std::make_shared<std::string>("./kestrix-demo");
-        auto* cmd = app.add_subcommand("demo", "Import every result of a freshly stocked simulated tester");
-        cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
-        cmd->callback([out] {
-            if (demo(*out) != kx::cli::kExitOk)
-                throw BadInput("not every record was imported");
-        });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupRecordsCommand(CLI::App* cmd) {
+    auto link = std::make_shared<kx::cli::TesterLink>();
+    auto json = std::make_shared<bool>(false);
+    addLinkOptions(cmd, *link, true);
+    cmd->add_flag("--json", *json, "The import catalog as JSON");
+    cmd->callback([link, json] { records(*link, *json); });
+}
+
+void setupImportCommand(CLI::App* cmd) {
+    auto o = std::make_shared<ImportCliOptions>();
+    addLinkOptions(cmd, o->import.link, true);
+    cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
+    cmd->add_option("--project", o->project, "Only this project (with its sites)");
+    cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
+    cmd->add_flag("--json", o->json, "Print the index as JSON");
+    cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
+    cmd->callback([o] {
+        if (import(*o) != kx::cli::kExitOk)
+            throw BadInput("not every record was imported");
+    });
+}
+
+void setupDemoCommand(CLI::App* cmd) {
+    auto out = std::make_shared<std::string>("./kestrix-demo");
+    cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
+    cmd->callback([out] {
+        if (demo(*out) != kx::cli::kExitOk)
+            throw BadInput("not every record was imported");
+    });
+}
+
+}  // namespace kx::cli

@@ -16,11 +16,11 @@
 
 #include "Command.h"
 #include "ImportOutput.h"
+#include "TesterLink.h"
 #include "common/Status.h"
 #include "tester/host/Log.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
-#include "tester/session/Ping.h"
 #include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
@@ -32,47 +32,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kBatchSize = 10;
 
-// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
-class LenientPinger : public IPinger {
-public:
-    bool ping(const std::string& host, int timeoutMs) override {
-        try {
-            return _icmp.ping(host, timeoutMs);
-        } catch (const std::exception&) {
-            return true;
-        }
-    }
-
-private:
-    IcmpPinger _icmp;
-};
-
-// Keeps the session's log off the terminal; the last error explains a failure.
-class QuietLog {
-public:
-    QuietLog() {
-        _previous = Log::setSink([this](const LogRecord& r) {
-            if (r.level == LogLevel::Error)
-                _last = r.text;
-        });
-    }
-    ~QuietLog() { Log::setSink(_previous); }
-    const std::string& last() const { return _last; }
-
-private:
-    LogSinkFn _previous;
-    std::string _last;
-};
-
 std::unique_ptr<TarvelCom> connect(const TesterLink& link, const QuietLog& log) {
-    auto com = std::make_unique<TarvelCom>(link.password);
-    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
-    com->setLinkLocalScan(false);
+    auto com = makeTarvelCom(link.password);
     com->SetIp(link.ip);
     auto found = com->FindAttachedTesters();
     if (!found || !com->Connect(found->front()))
-        throw BadInput("cannot connect to the tester at " + link.ip +
-                       (log.last().empty() ? "" : " (" + printable(log.last()) + ")"));
+        throw BadInput("cannot connect to the tester at " + link.ip + log.reason());
     if (link.timeoutMs > 0)
         com->SetTimeout(link.timeoutMs);
     return com;
@@ -230,13 +195,6 @@ void addMessages(std::vector<std::string>& out, std::set<std::string>& seen) {
 }
 
 }  // namespace
-
-std::string printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text)
-        out += (c < 0x20 || c == 0x7f) ? '?' : static_cast<char>(c);
-    return out;
-}
 
 std::string describe(const KestrixSum& s) {
     std::string where = s.project + (s.site.empty() ? "" : "/" + s.site) + "/" + s.id;

@@ -8,17 +8,11 @@
 #include <boost/optional.hpp>
 #include <json/value.h>
 
+#include "TesterLink.h"
 #include "tester/host/ImportRecInfo.h"
-#include "tester/host/ServicePassword.h"
 #include "tester/session/KestrixSum.h"
 
 namespace kx::cli {
-
-struct TesterLink {
-    std::string ip;  // ADDR or ADDR:PORT
-    std::string password = Kestrix::Tester::kServicePassword;
-    int timeoutMs = 0;  // 0: the default
-};
 
 // What the tester holds, without any result file fetched.
 struct Catalog {
@@ -62,8 +56,6 @@ struct ImportReport {
 // Throws BadInput when the tester cannot be reached or DIR cannot be used.
 ImportReport runImport(const ImportOptions& options);
 
-// Remote text made fit for a terminal (control characters shown as '?').
-std::string printable(const std::string& text);
 // The catalog as a table on stdout.
 void printCatalog(const Catalog& c);
 // One line naming a record: project/site/cable id (tester file).

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "common/PFile.h"
 #include "common/ResultEnvelope.h"
 #include "common/ResultSummary.h"
@@ -157,19 +158,15 @@ void inspectContainer(const std::vector<uint8_t>& bytes, bool json, std::ostream
     if (!l.summaryProblem.empty()) throw BadInput(l.summaryProblem);
 }
 
-namespace {
-struct InspectOptions {
-    std::string file;
-    bool json = false;
-};
-
-const CommandRegistration reg([](CLI::App& app) {
-    auto opts = std::make_shared<InspectOptions>();
-    auto* cmd = app.add_subcommand("inspect", "List a container's sections and print its result summary");
+void setupInspectCommand(CLI::App* cmd) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+    };
+    auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Container file")->required();
     cmd->add_flag("--json", opts->json, "Machine-readable output");
     cmd->callback([opts] { inspectContainer(readInputFile(opts->file), opts->json, std::cout); });
-});
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Command.h"
-#include "ImportRun.h"
+#include "CommandTable.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/setups/TarvelFiberLimit.h"
 
@@ -26,7 +26,11 @@ void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
     for (size_t i = 0; i < limit.GetWavelengthCount(); ++i) {
         const auto w = limit.GetWavelenghtLimit(i);
         std::string cats;
-        for (int c : w->GetFiberCategoryList()) cats += (cats.empty() ? "" : ",") + std::to_string(c);
+        // Appended piecewise: g++ 12 warns (-Wrestrict) about "literal" + std::to_string(...) here.
+        for (int c : w->GetFiberCategoryList()) {
+            if (!cats.empty()) cats += ',';
+            cats += std::to_string(c);
+        }
         std::printf("%d nm  categories %s\n", w->Wavelength(), cats.empty() ? "-" : cats.c_str());
         std::printf("  length %d m, overall loss %g dB, %g dB/km, adapter %g dB, splice %g dB, test connector %g dB, "
                     "reference connector %g dB\n",
@@ -42,13 +46,14 @@ void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
     }
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupLimitCommand(CLI::App* cmd) {
     struct Opts {
         std::string file;
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("limit", "Show a serialized fiber limit through the host's limit view");
     cmd->add_option("FILE", opts->file, "Serialized fiber limit")->required()->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the view as JSON");
     cmd->callback([opts] {
@@ -60,8 +65,6 @@ CommandRegistration reg([](CLI::App& app) {
         else
             printText(limit);
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "copper/CopperLimit.h"
 #include "tester/db/CopperLimitsTbl.h"
 #include "tester/record/HostRecordJson.h"
@@ -10,13 +11,6 @@
 namespace kx::cli {
 
 namespace {
-
-// Names come from the file: control characters are not passed to the terminal.
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s) out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    return out;
-}
 
 const char* mediaName(int64_t type) {
     switch (type) {
@@ -27,13 +21,14 @@ const char* mediaName(int64_t type) {
     }
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupLimitsCommand(CLI::App* cmd) {
     struct Opts {
         std::string folder;
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("limits", "List the limits of a copper limit database (culim.mnts in a folder)");
     cmd->add_option("DB_FOLDER", opts->folder, "Folder holding culim.mnts")->required()->check(CLI::ExistingDirectory);
     cmd->add_flag("--json", opts->json, "Print the list as JSON");
     cmd->callback([opts] {
@@ -83,8 +78,6 @@ CommandRegistration reg([](CLI::App& app) {
                                               : e["version"].asString().c_str());
         }
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

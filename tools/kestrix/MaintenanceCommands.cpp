@@ -8,17 +8,18 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "ScreenImage.h"
-#include "SetupsLink.h"
+#include "TesterLink.h"
 #include "tester/maintenance/UpdateStatus.h"
 
 namespace {
 
 using namespace Kestrix::Tester;
 using kx::cli::BadInput;
-using kx::cli::setups::LinkOptions;
-using kx::cli::setups::QuietLog;
-using kx::cli::setups::printable;
+using kx::cli::LinkOptions;
+using kx::cli::QuietLog;
+using kx::cli::printable;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -29,8 +30,8 @@ void printJson(const Json::Value& v) { std::cout << Json::StyledWriter().write(v
 void update(const LinkOptions& o, const std::string& packagePath, bool force) {
     const auto package = kx::cli::readInputFile(packagePath);
     QuietLog log;
-    auto com = kx::cli::setups::connectTarvel(o, log);
-    kx::cli::setups::PercentBar bar(packagePath);
+    auto com = kx::cli::connectTarvel(o, log);
+    kx::cli::PercentBar bar(packagePath);
     const int status = com->UpdateFirmware(package, force, bar.callback(), nullptr);
     const std::string name = updateStatusName(status);
     if (o.json) {
@@ -60,7 +61,7 @@ std::string reportLines(const std::string& report) {
 
 void info(const LinkOptions& o) {
     QuietLog log;
-    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto com = kx::cli::connectTarvel(o, log);
     auto report = com->RetrieveSwVers();
     if (!report)
         throw BadInput("the tester gave no software report" + log.reason());
@@ -87,7 +88,7 @@ void info(const LinkOptions& o) {
 
 void logs(const LinkOptions& o, const std::string& out, bool lockScreen) {
     QuietLog log;
-    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto com = kx::cli::connectTarvel(o, log);
     auto zip = com->RetrieveLogDataZip(lockScreen);
     if (!zip)
         throw BadInput("cannot collect the tester's logs" + log.reason());
@@ -99,7 +100,7 @@ void screen(const LinkOptions& o, const std::string& out) {
     if (!png && !endsWith(out, ".ppm"))
         throw BadInput("the picture's name must end in .png or .ppm");
     QuietLog log;
-    auto com = kx::cli::setups::connectTarvel(o, log);
+    auto com = kx::cli::connectTarvel(o, log);
     auto raw = com->RetrieveDisplayImage();
     if (!raw)
         throw BadInput("no screen capture from the tester" + log.reason());
@@ -109,41 +110,42 @@ void screen(const LinkOptions& o, const std::string& out) {
         kx::cli::writeOutputFile(out, kx::cli::screenToPpm(*raw));
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto package = std::make_shared<std::string>();
-        auto force = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("update", "Install a software update package on the tester");
-        kx::cli::setups::addLinkOptions(cmd, *o, true);
-        cmd->add_option("package", *package, "Update package (gzip-compressed tar)")->required();
-        cmd->add_flag("--force", *force, "Install even when the tester would refuse the version");
-        cmd->callback([o, package, force] { update(*o, *package, *force); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto* cmd = app.add_subcommand("info", "Print the tester's software report and module calibration date");
-        kx::cli::setups::addLinkOptions(cmd, *o, true);
-        cmd->callback([o] { info(*o); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto out = std::make_shared<std::string>();
-        auto lock = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("logs", "Fetch the tester's logs as a ZIP archive");
-        kx::cli::setups::addLinkOptions(cmd, *o, false);
-        cmd->add_option("-o,--output", *out, "ZIP file to write")->required();
-        cmd->add_flag("--lock-screen", *lock, "Lock the tester's screen while the logs are collected");
-        cmd->callback([o, out, lock] { logs(*o, *out, *lock); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto out = std::make_shared<std::string>();
-        auto* cmd = app.add_subcommand("screen", "Capture the tester's screen as a PNG or PPM picture");
-        kx::cli::setups::addLinkOptions(cmd, *o, false);
-        cmd->add_option("-o,--output", *out, "Picture to write (.png or .ppm)")->required();
-        cmd->callback([o, out] { screen(*o, *out); });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupUpdateCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto package = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
+    kx::cli::addSetupsLinkOptions(cmd, *o, true);
+    cmd->add_option("package", *package, "Update package (gzip-compressed tar)")->required();
+    cmd->add_flag("--force", *force, "Install even when the tester would refuse the version");
+    cmd->callback([o, package, force] { update(*o, *package, *force); });
+}
+
+void setupInfoCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    kx::cli::addSetupsLinkOptions(cmd, *o, true);
+    cmd->callback([o] { info(*o); });
+}
+
+void setupLogsCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto out = std::make_shared<std::string>();
+    auto lock = std::make_shared<bool>(false);
+    kx::cli::addSetupsLinkOptions(cmd, *o, false);
+    cmd->add_option("-o,--output", *out, "ZIP file to write")->required();
+    cmd->add_flag("--lock-screen", *lock, "Lock the tester's screen while the logs are collected");
+    cmd->callback([o, out, lock] { logs(*o, *out, *lock); });
+}
+
+void setupScreenCommand(CLI::App* cmd) {
+    auto o = std::make_shared<LinkOptions>();
+    auto out = std::make_shared<std::string>();
+    kx::cli::addSetupsLinkOptions(cmd, *o, false);
+    cmd->add_option("-o,--output", *out, "Picture to write (.png or .ppm)")->required();
+    cmd->callback([o, out] { screen(*o, *out); });
+}
+
+}  // namespace kx::cli

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "InspectCommand.h"
 #include "common/ManifestFile.h"
 #include "serialization/JsonText.h"
@@ -32,19 +33,15 @@ void printManifest(const std::string& path, bool json, std::ostream& out) {
     if (code != 0) throw BadInput("manifest code " + std::to_string(code) + ": " + Kestrix::manifestCodeText(code));
 }
 
-namespace {
-struct ManifestOptions {
-    std::string file;
-    bool json = false;
-};
-
-const CommandRegistration reg([](CLI::App& app) {
-    auto opts = std::make_shared<ManifestOptions>();
-    auto* cmd = app.add_subcommand("manifest", "Print a database package's version and firmware requirement");
+void setupManifestCommand(CLI::App* cmd) {
+    struct Opts {
+        std::string file;
+        bool json = false;
+    };
+    auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Database package manifest (container file)")->required();
     cmd->add_flag("--json", opts->json, "Machine-readable output");
     cmd->callback([opts] { printManifest(opts->file, opts->json, std::cout); });
-});
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -2,21 +2,19 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
 
 namespace kx::cli {
 
-namespace {
-
-CommandRegistration reg([](CLI::App& app) {
+void setupPlotCommand(CLI::App* cmd) {
     struct Opts {
         std::string file, out, test;
         int end = 0;
         bool feet = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("plot", "Draw the plots of a result: OTDR traces, copper plots, wiremap, end-face image");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("-o,--out", opts->out, "Picture to write: .png, .svg or .pdf (a PDF has one page per plot)")->required();
     std::string names;
@@ -50,8 +48,6 @@ CommandRegistration reg([](CLI::App& app) {
         if (!error.empty()) throw BadInput(error);
         std::cout << pictures.size() << (pictures.size() == 1 ? " plot" : " plots") << " written to " << opts->out << "\n";
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "SetupsCommands.h"
 #include "storage/ProjectSetupFile.h"
@@ -20,16 +21,13 @@ void showProject(const std::string& path, bool json, const Dump::DumpFlags& flag
     printModel(project, &project, opts, out);
 }
 
-namespace {
-
-CommandRegistration reg([](CLI::App& app) {
+void setupProjectCommand(CLI::App* group) {
     struct Opts {
         std::string file;
         bool json = false;
         uint32_t detail = 1;
     };
     auto opts = std::make_shared<Opts>();
-    auto* group = app.add_subcommand("project", "Projects stored on the tester");
     group->require_subcommand(1);
     auto* show = group->add_subcommand("show", "Print a serialized project or a project setup database");
     show->add_option("FILE", opts->file, "Project blob, or project setup database (table \"Project\")")
@@ -39,8 +37,6 @@ CommandRegistration reg([](CLI::App& app) {
     show->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
     show->callback([opts] { showProject(opts->file, opts->json, Dump::DumpFlags{opts->detail}, std::cout); });
     addProjectTransferCommands(group);
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
@@ -90,10 +91,12 @@ void againstDatabaseLimit(const Opts& opts, std::vector<uint8_t> bytes) {
               << "worst margin: " << marginText << '\n';
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+namespace kx::cli {
+
+void setupRecertifyCommand(CLI::App* cmd) {
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("recertify", "Judge a copper result again, against its own limit or a limit "
-                                                "from a copper limit database");
     cmd->add_option("FILE", opts->file, "Copper result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("-o,--out", opts->out, "Result file to write")->required();
     cmd->add_option("--nvp", opts->nvp, "NVP in percent of the speed of light (lengths are recomputed)");
@@ -111,6 +114,6 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
         else
             againstDatabaseLimit(*opts, std::move(bytes));
     });
-});
+}
 
-}  // namespace
+}  // namespace kx::cli

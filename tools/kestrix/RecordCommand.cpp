@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
@@ -10,16 +11,13 @@
 
 namespace kx::cli {
 
-namespace {
-
-CommandRegistration reg([](CLI::App& app) {
+void setupRecordCommand(CLI::App* cmd) {
     struct Opts {
         std::string file;
         bool json = false;
         bool plots = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("record", "Show the host record of a result file (what import writes beside it)");
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the host record as JSON");
     cmd->add_flag("--plots", opts->plots, "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
@@ -41,8 +39,6 @@ CommandRegistration reg([](CLI::App& app) {
                       << Kestrix::Tester::fiberTestsText(record);
         }
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

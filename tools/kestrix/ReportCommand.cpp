@@ -3,20 +3,18 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "tester/report/Report.h"
 
 namespace kx::cli {
 
-namespace {
-
-CommandRegistration reg([](CLI::App& app) {
+void setupReportCommand(CLI::App* cmd) {
     struct Opts {
         std::vector<std::string> inputs;
         std::string out;
         Kestrix::Report::ReportOptions report;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("report", "Certification report (PDF, or HTML with --html) of result files and import folders");
     cmd->add_option("INPUT", opts->inputs, "Result files, or folders searched for *.result")->required();
     cmd->add_option("-o,--out", opts->out, "Report to write")->required();
     cmd->add_option("--title", opts->report.title, "Title of the summary page");
@@ -30,8 +28,6 @@ CommandRegistration reg([](CLI::App& app) {
         std::cout << "report of " << files.size() << (files.size() == 1 ? " record" : " records") << " written to "
                   << opts->out << "\n";
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

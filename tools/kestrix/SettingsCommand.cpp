@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "SetupsCommands.h"
 #include "common/InstrumentSettingsFile.h"
@@ -120,9 +121,7 @@ void setInstrumentSetting(InstrumentSettings& settings, const std::string& key, 
         throw BadInput("invalid value \"" + value + "\" for " + key + " (expected " + it->second.accepted + ")");
 }
 
-namespace {
-
-CommandRegistration reg([](CLI::App& app) {
+void setupSettingsCommand(CLI::App* group) {
     struct Opts {
         std::string file;
         std::string key;
@@ -130,7 +129,6 @@ CommandRegistration reg([](CLI::App& app) {
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* group = app.add_subcommand("settings", "The instrument settings file exchanged with the tester");
     group->require_subcommand(1);
 
     auto* show = group->add_subcommand("show", "Print an instrument settings file");
@@ -159,8 +157,6 @@ CommandRegistration reg([](CLI::App& app) {
     });
 
     addSettingsTransferCommands(group);
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -11,7 +11,7 @@
 #include <json/writer.h>
 
 #include "Command.h"
-#include "SetupsLink.h"
+#include "TesterLink.h"
 #include "common/PFile.h"
 #include "storage/ProjectSetupFile.h"
 #include "tester/setups/KestrixSetups.h"
@@ -20,16 +20,14 @@
 namespace kx::cli {
 
 using namespace Kestrix::Tester;
-using setups::LinkOptions;
-using setups::printable;
 
 namespace {
 
 void printJson(const Json::Value& v) { std::cout << Json::StyledWriter().write(v); }
 
 void settingsPull(const LinkOptions& o, const std::string& out) {
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
     const auto bytes = com->RetrieveSettings();
     if (!bytes)
         throw BadInput("the tester sent no settings" + log.reason());
@@ -44,29 +42,21 @@ void settingsPush(const LinkOptions& o, const std::string& file) {
     KestrixSetups check;
     if (!check.OpenData(bytes))
         throw BadInput(file + ": not an instrument settings file");
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
-    setups::PercentBar bar(file);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
+    PercentBar bar(file);
     com->setSetupsProgress(bar.callback());
     if (!com->UpdateSettings(bytes))
         throw BadInput("the tester did not take the settings" + log.reason());
 }
 
 void projectList(const LinkOptions& o) {
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
     const auto names = com->GetProjectNames();
     if (!names)
         throw BadInput("cannot read the tester's project list" + log.reason());
-    if (o.json) {
-        Json::Value all(Json::arrayValue);
-        for (const auto& n : *names)
-            all.append(n);
-        printJson(all);
-        return;
-    }
-    for (const auto& n : *names)
-        std::cout << printable(n) << '\n';
+    printNameList(*names, o.json);
 }
 
 Json::Value resultJson(int result) {
@@ -77,8 +67,8 @@ Json::Value resultJson(int result) {
 }
 
 void projectPull(const LinkOptions& o, const std::string& name, const std::string& out) {
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
     int result = 0;
     std::string fileName;
     const auto bytes = com->UploadProjectSetup(name, result, fileName);
@@ -133,9 +123,9 @@ void projectPush(const LinkOptions& o, const PushOptions& p) {
     if (project.OpenData(bytes) != TarvelProject::kOpened)
         throw BadInput(p.file + ": no readable project in it");
     const std::string name = p.name.empty() ? project.GetProjectName() : p.name;
-    setups::QuietLog log;
-    auto com = setups::connectTarvel(o, log);
-    setups::PercentBar bar(p.file);
+    QuietLog log;
+    auto com = connectTarvel(o, log);
+    PercentBar bar(p.file);
     com->setSetupsProgress(bar.callback());
     const int result = com->DownloadNewProjectSetup(name, p.overwrite, kPlatform, bytes, p.force, "");
     if (o.json)
@@ -148,6 +138,18 @@ void projectPush(const LinkOptions& o, const PushOptions& p) {
 }
 
 }  // namespace
+
+void printNameList(const std::vector<std::string>& names, bool json) {
+    if (json) {
+        Json::Value all(Json::arrayValue);
+        for (const auto& n : names)
+            all.append(n);
+        printJson(all);
+        return;
+    }
+    for (const auto& n : names)
+        std::cout << printable(n) << '\n';
+}
 
 std::string projectResultName(int result) {
     switch (result) {
@@ -169,7 +171,7 @@ void addSettingsTransferCommands(CLI::App* group) {
         auto o = std::make_shared<LinkOptions>();
         auto out = std::make_shared<std::string>();
         auto* cmd = group->add_subcommand("pull", "Fetch the tester's instrument settings into a file");
-        setups::addLinkOptions(cmd, *o, false);
+        addSetupsLinkOptions(cmd, *o, false);
         cmd->add_option("-o,--output", *out, "Settings file to write")->required();
         cmd->callback([o, out] { settingsPull(*o, *out); });
     }
@@ -178,7 +180,7 @@ void addSettingsTransferCommands(CLI::App* group) {
         auto file = std::make_shared<std::string>();
         auto* cmd = group->add_subcommand("push", "Send an instrument settings file to the tester and apply it");
         cmd->add_option("FILE", *file, "Instrument settings file")->required()->check(CLI::ExistingFile);
-        setups::addLinkOptions(cmd, *o, false);
+        addSetupsLinkOptions(cmd, *o, false);
         cmd->callback([o, file] { settingsPush(*o, *file); });
     }
 }
@@ -187,7 +189,7 @@ void addProjectTransferCommands(CLI::App* group) {
     {
         auto o = std::make_shared<LinkOptions>();
         auto* cmd = group->add_subcommand("list", "Names of the projects on the tester");
-        setups::addLinkOptions(cmd, *o, true);
+        addSetupsLinkOptions(cmd, *o, true);
         cmd->callback([o] { projectList(*o); });
     }
     {
@@ -195,7 +197,7 @@ void addProjectTransferCommands(CLI::App* group) {
         auto args = std::make_shared<std::pair<std::string, std::string>>();
         auto* cmd = group->add_subcommand("pull", "Export a project from the tester as a project setup database");
         cmd->add_option("NAME", args->first, "Project name on the tester")->required();
-        setups::addLinkOptions(cmd, *o, true);
+        addSetupsLinkOptions(cmd, *o, true);
         cmd->add_option("-o,--output", args->second, "Project setup file to write")->required();
         cmd->callback([o, args] { projectPull(*o, args->first, args->second); });
     }
@@ -207,7 +209,7 @@ void addProjectTransferCommands(CLI::App* group) {
         cmd->add_option("FILE", p->file, "Project setup database, or a serialized project")
             ->required()
             ->check(CLI::ExistingFile);
-        setups::addLinkOptions(cmd, *o, true);
+        addSetupsLinkOptions(cmd, *o, true);
         cmd->add_option("--name", p->name, "Project name (default: the name in the file)");
         cmd->add_flag("--overwrite", p->overwrite, "Replace the tester's project of that name");
         cmd->add_flag("--force", p->force, "Replace a project of the imported name");

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 
@@ -73,9 +74,12 @@ void serve(const SimCliOptions& o) {
     sim.stop();
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+namespace kx::cli {
+
+void setupSimCommand(CLI::App* cmd) {
     auto o = std::make_shared<SimCliOptions>();
-    auto* cmd = app.add_subcommand("sim", "Serve a tester simulator on 127.0.0.1 until interrupted");
     cmd->add_option("--root", o->root,
                     "Folder holding the tester's file system; a missing or empty one is stocked first")
         ->required();
@@ -110,6 +114,6 @@ kx::cli::CommandRegistration reg([](CLI::App& app) {
     cmd->add_option("--corrupt-project", o->faults.corruptProjectDb,
                     "Send project.sql of the project in this folder damaged");
     cmd->callback([o] { serve(*o); });
-});
+}
 
-}  // namespace
+}  // namespace kx::cli

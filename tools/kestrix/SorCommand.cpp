@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberResultReader.h"
@@ -24,13 +25,14 @@ const Kestrix::FiberOtdrTest* findOtdr(const Kestrix::FiberResult& result, int e
     return nullptr;
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupSorCommand(CLI::App* cmd) {
     struct Opts {
         std::string file, prefix;
         int end = 0;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("sor", "Write the OTDR trace of every wavelength as an SR-4731 file");
     cmd->add_option("FILE", opts->file, "Fiber result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("-o,--out", opts->prefix, "Prefix of the files to write (PREFIX-<wavelength>.sor)")
         ->required();
@@ -54,8 +56,6 @@ CommandRegistration reg([](CLI::App& app) {
         if (!written.ok) throw BadInput(written.error);
         for (const auto& path : written.paths) std::cout << "wrote " << path << '\n';
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -11,7 +11,9 @@
 #include <json/writer.h>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "TesterCommands.h"
+#include "TesterLink.h"
 #include "tester/host/Log.h"
 #include "tester/host/Printable.h"
 #include "tester/host/ServicePassword.h"
@@ -24,37 +26,13 @@ namespace {
 
 using namespace Kestrix::Tester;
 
-using LinkOptions = kx::cli::TesterLinkOptions;
-
-void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool ipRequired) {
-    auto* ip = cmd->add_option("--ip", o.ip, "Tester address, ADDR or ADDR:PORT");
-    if (ipRequired)
-        ip->required();
-    cmd->add_option("--password", o.password, "Service password (default: the built-in one)");
-    cmd->add_option("--timeout", o.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
-}
-
-// Keeps the session's log off the terminal; the last error becomes the reason of a failure.
-class QuietLog {
-public:
-    QuietLog() {
-        _previous = Log::setSink([this](const LogRecord& r) {
-            if (r.level == LogLevel::Error)
-                _last = r.text;
-        });
-    }
-    ~QuietLog() { Log::setSink(_previous); }
-    std::string reason() const { return _last.empty() ? "" : " (" + _last + ")"; }
-
-private:
-    LogSinkFn _previous;
-    std::string _last;
-};
+using kx::cli::QuietLog;
+using kx::cli::TesterLink;
 
 // The library's default pinger: ICMP, or the SSH port where this user may not ping.
-std::unique_ptr<KestrixCom> makeCom(const LinkOptions& o) { return std::make_unique<KestrixCom>(o.password); }
+std::unique_ptr<KestrixCom> makeCom(const TesterLink& o) { return std::make_unique<KestrixCom>(o.password); }
 
-std::unique_ptr<KestrixCom> connect(const LinkOptions& o, QuietLog& log) {
+std::unique_ptr<KestrixCom> connect(const TesterLink& o, QuietLog& log) {
     auto com = makeCom(o);
     com->setLinkLocalScan(false);
     TesterConnectInfo info;
@@ -80,7 +58,7 @@ Json::Value toJson(const TesterConnectInfo& t) {
     return v;
 }
 
-void discover(const LinkOptions& o, bool json) {
+void discover(const TesterLink& o, bool json) {
     QuietLog log;
     auto com = makeCom(o);
     if (!o.ip.empty()) {
@@ -109,7 +87,7 @@ void discover(const LinkOptions& o, bool json) {
     }
 }
 
-void shell(const LinkOptions& o, const std::vector<std::string>& words) {
+void shell(const TesterLink& o, const std::vector<std::string>& words) {
     std::string command;
     for (const auto& w : words)
         command += (command.empty() ? "" : " ") + w;
@@ -148,7 +126,7 @@ std::string firstTextLine(const std::string& reply) {
 
 }  // namespace
 
-void kx::cli::listTesterFolder(const LinkOptions& o, const std::string& folder, std::ostream& out) {
+void kx::cli::listTesterFolder(const TesterLink& o, const std::string& folder, std::ostream& out) {
     if (!doubleQuoted(folder))
         throw kx::cli::BadInput("the folder name holds a control character");
     if (isOptionLike(folder))
@@ -163,12 +141,12 @@ void kx::cli::listTesterFolder(const LinkOptions& o, const std::string& folder, 
         if (isEmptyListing(*reply))
             return;
         // "Permission denied", "No such file", "Not a directory": the tester says which.
-        throw kx::cli::BadInput(printable(firstTextLine(*reply)));
+        throw kx::cli::BadInput(Kestrix::Tester::printable(firstTextLine(*reply)));
     }
     char size[32];
     for (const auto& e : *entries) {
         std::snprintf(size, sizeof size, "%12lld", static_cast<long long>(e.size));
-        out << size << "  " << printable(e.name) << "\n";
+        out << size << "  " << Kestrix::Tester::printable(e.name) << "\n";
     }
 }
 
@@ -180,7 +158,7 @@ ScpClient scpFor(KestrixCom& com) {
     return scp;
 }
 
-void get(const LinkOptions& o, const std::string& remote, const std::string& local) {
+void get(const TesterLink& o, const std::string& remote, const std::string& local) {
     QuietLog log;
     auto com = connect(o, log);
     std::vector<uint8_t> bytes;
@@ -224,7 +202,7 @@ private:
     int _shown = -1;
 };
 
-void put(const LinkOptions& o, const std::string& local, const std::string& remote) {
+void put(const TesterLink& o, const std::string& local, const std::string& remote) {
     auto bytes = kx::cli::readInputFile(local);
     QuietLog log;
     auto com = connect(o, log);
@@ -238,49 +216,50 @@ void put(const LinkOptions& o, const std::string& local, const std::string& remo
     }
 }
 
-kx::cli::CommandRegistration reg([](CLI::App& app) {
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto json = std::make_shared<bool>(false);
-        auto* cmd = app.add_subcommand("discover", "Find testers (at --ip, else on the USB network link)");
-        addLinkOptions(cmd, *o, false);
-        cmd->add_flag("--json", *json, "JSON instead of a table");
-        cmd->callback([o, json] { discover(*o, *json); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto words = std::make_shared<std::vector<std::string>>();
-        auto* cmd = app.add_subcommand("sh", "Run a command in the tester's shell and print its reply");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
-        cmd->callback([o, words] { shell(*o, *words); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto folder = std::make_shared<std::string>();
-        auto* cmd = app.add_subcommand("ls", "List a folder on the tester (size and name)");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("folder", *folder, "Folder on the tester")->required();
-        cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto paths = std::make_shared<std::pair<std::string, std::string>>();
-        auto* cmd = app.add_subcommand("get", "Copy a file from the tester");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("remote", paths->first, "File on the tester")->required();
-        cmd->add_option("local", paths->second, "Local file to write")->required();
-        cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
-    }
-    {
-        auto o = std::make_shared<LinkOptions>();
-        auto paths = std::make_shared<std::pair<std::string, std::string>>();
-        auto* cmd = app.add_subcommand("put", "Copy a file to the tester");
-        addLinkOptions(cmd, *o, true);
-        cmd->add_option("local", paths->first, "Local file")->required();
-        cmd->add_option("remote", paths->second, "Path on the tester")->required();
-        cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
-    }
-});
-
 }  // namespace
+
+namespace kx::cli {
+
+void setupDiscoverCommand(CLI::App* cmd) {
+    auto o = std::make_shared<TesterLink>();
+    auto json = std::make_shared<bool>(false);
+    addLinkOptions(cmd, *o, false);
+    cmd->add_flag("--json", *json, "JSON instead of a table");
+    cmd->callback([o, json] { discover(*o, *json); });
+}
+
+void setupShCommand(CLI::App* cmd) {
+    auto o = std::make_shared<TesterLink>();
+    auto words = std::make_shared<std::vector<std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
+    cmd->callback([o, words] { shell(*o, *words); });
+}
+
+void setupLsCommand(CLI::App* cmd) {
+    auto o = std::make_shared<TesterLink>();
+    auto folder = std::make_shared<std::string>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("folder", *folder, "Folder on the tester")->required();
+    cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
+}
+
+void setupGetCommand(CLI::App* cmd) {
+    auto o = std::make_shared<TesterLink>();
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("remote", paths->first, "File on the tester")->required();
+    cmd->add_option("local", paths->second, "Local file to write")->required();
+    cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
+}
+
+void setupPutCommand(CLI::App* cmd) {
+    auto o = std::make_shared<TesterLink>();
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    addLinkOptions(cmd, *o, true);
+    cmd->add_option("local", paths->first, "Local file")->required();
+    cmd->add_option("remote", paths->second, "Path on the tester")->required();
+    cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
+}
+
+}  // namespace kx::cli

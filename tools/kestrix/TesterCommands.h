@@ -3,18 +3,12 @@
 #include <ostream>
 #include <string>
 
-#include "tester/host/ServicePassword.h"
+#include "TesterLink.h"
 
 namespace kx::cli {
 
-struct TesterLinkOptions {
-    std::string ip;
-    std::string password = Kestrix::Tester::kServicePassword;
-    int timeoutMs = 0;
-};
-
 // `kestrix ls`: size and name of each entry. Throws BadInput with the tester's own first line when it
 // refuses the folder; only an empty reply or a bare "total" line is an empty folder.
-void listTesterFolder(const TesterLinkOptions& o, const std::string& folder, std::ostream& out);
+void listTesterFolder(const TesterLink& o, const std::string& folder, std::ostream& out);
 
 }  // namespace kx::cli

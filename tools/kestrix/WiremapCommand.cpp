@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "CommandTable.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace kx::cli {
@@ -17,13 +18,14 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return true;
 }
 
-CommandRegistration reg([](CLI::App& app) {
+}  // namespace
+
+void setupWiremapCommand(CLI::App* cmd) {
     struct Opts {
         std::string file, out;
         bool feet = false;
     };
     auto opts = std::make_shared<Opts>();
-    auto* cmd = app.add_subcommand("wiremap", "Draw the wiremap of a copper result (BMP, or PNG for a .png name)");
     cmd->add_option("FILE", opts->file, "Copper result file")->required()->check(CLI::ExistingFile);
     cmd->add_option("-o,--out", opts->out, "Picture to write: .png for PNG, anything else BMP")->required();
     cmd->add_flag("--feet", opts->feet, "Label distances in feet");
@@ -42,8 +44,6 @@ CommandRegistration reg([](CLI::App& app) {
         writeOutputFile(opts->out, *picture);
         std::cout << "wiremap written to " << opts->out << " (" << (png ? "PNG" : "BMP") << ", 280 x 220)\n";
     });
-});
-
-}  // namespace
+}
 
 }  // namespace kx::cli

@@ -1,4 +1,4 @@
-#include "SetupsLink.h"
+#include "TesterLink.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include "Command.h"
 #include "tester/session/Ping.h"
 
-namespace kx::cli::setups {
+namespace kx::cli {
 
 using namespace Kestrix::Tester;
 
@@ -30,10 +30,16 @@ private:
 
 }  // namespace
 
-void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool json) {
-    cmd->add_option("--ip", o.ip, "Tester address, ADDR or ADDR:PORT")->required();
-    cmd->add_option("--password", o.password, "Service password (default: the built-in one)");
-    cmd->add_option("--timeout", o.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
+void addLinkOptions(CLI::App* cmd, TesterLink& link, bool ipRequired) {
+    auto* ip = cmd->add_option("--ip", link.ip, "Tester address, ADDR or ADDR:PORT");
+    if (ipRequired)
+        ip->required();
+    cmd->add_option("--password", link.password, "Service password (default: the built-in one)");
+    cmd->add_option("--timeout", link.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
+}
+
+void addSetupsLinkOptions(CLI::App* cmd, LinkOptions& o, bool json) {
+    addLinkOptions(cmd, o, true);
     if (json)
         cmd->add_flag("--json", o.json, "Print JSON");
 }
@@ -47,10 +53,15 @@ QuietLog::QuietLog() {
 
 QuietLog::~QuietLog() { Log::setSink(_previous); }
 
-std::unique_ptr<TarvelCom> connectTarvel(const LinkOptions& o, QuietLog& log) {
-    auto com = std::make_unique<TarvelCom>(o.password);
+std::unique_ptr<TarvelCom> makeTarvelCom(const std::string& password) {
+    auto com = std::make_unique<TarvelCom>(password);
     com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
     com->setLinkLocalScan(false);
+    return com;
+}
+
+std::unique_ptr<TarvelCom> connectTarvel(const TesterLink& o, QuietLog& log) {
+    auto com = makeTarvelCom(o.password);
     TesterConnectInfo info;
     info.Port = o.ip;
     info.Platform = kPlatform;
@@ -83,14 +94,4 @@ ProgressFn PercentBar::callback() {
     };
 }
 
-std::string printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            c = '?';
-    }
-    return out;
-}
-
-}  // namespace kx::cli::setups
+}  // namespace kx::cli

@@ -1,6 +1,6 @@
 #pragma once
-// What the setups commands (settings pull/push, project list/pull/push, ids) share: the link options,
-// a session with the tester, a progress bar for uploads, and safe printing of tester text.
+// What the commands that talk to a tester share: the link options, a session with the tester, its log kept
+// off the terminal, and a progress bar for uploads.
 #include <memory>
 #include <string>
 
@@ -10,25 +10,32 @@
 #include "tester/host/ServicePassword.h"
 #include "tester/session/TarvelCom.h"
 
-namespace kx::cli::setups {
+namespace kx::cli {
 
-struct LinkOptions {
-    std::string ip;
+struct TesterLink {
+    std::string ip;  // ADDR or ADDR:PORT
     std::string password = Kestrix::Tester::kServicePassword;
-    int timeoutMs = 0;
+    int timeoutMs = 0;  // 0: the default
+};
+
+// The setups and maintenance commands also print JSON on request.
+struct LinkOptions : TesterLink {
     bool json = false;
 };
 
+// --ip, --password, --timeout.
+void addLinkOptions(CLI::App* cmd, TesterLink& link, bool ipRequired);
 // --ip (required), --password, --timeout, and --json when `json` is set.
-void addLinkOptions(CLI::App* cmd, LinkOptions& o, bool json);
+void addSetupsLinkOptions(CLI::App* cmd, LinkOptions& o, bool json);
 
-// Keeps the session's log off the terminal; the last error becomes part of a failure's reason.
+// Keeps the session's log off the terminal; the last error, made printable, explains a failure.
 class QuietLog {
 public:
     QuietLog();
     ~QuietLog();
     QuietLog(const QuietLog&) = delete;
     QuietLog& operator=(const QuietLog&) = delete;
+    const std::string& last() const { return _last; }
     std::string reason() const { return _last.empty() ? "" : " (" + _last + ")"; }
 
 private:
@@ -36,8 +43,10 @@ private:
     std::string _last;
 };
 
+// A session that pings leniently and does not scan the link-local network; not yet connected.
+std::unique_ptr<Kestrix::Tester::TarvelCom> makeTarvelCom(const std::string& password);
 // A session with the tester at o.ip; throws BadInput when it cannot be made.
-std::unique_ptr<Kestrix::Tester::TarvelCom> connectTarvel(const LinkOptions& o, QuietLog& log);
+std::unique_ptr<Kestrix::Tester::TarvelCom> connectTarvel(const TesterLink& o, QuietLog& log);
 
 // Upload percent on one redrawn line of stderr when it is a terminal; nothing otherwise.
 class PercentBar {
@@ -52,7 +61,4 @@ private:
     int _shown = -1;
 };
 
-// Text from the tester or a file, safe for a terminal: control characters become "?".
-std::string printable(const std::string& text);
-
-}  // namespace kx::cli::setups
+}  // namespace kx::cli
