@@ -38,7 +38,8 @@ std::vector<Bytes> resultPayloads() {
     out.push_back(trace.bytes());
 
     Marshal::ByteStreamBuilder codes;
-    for (int i = 0; i < 80000; ++i) codes.write(static_cast<int32_t>(1000 + (i % 250) * 4 + static_cast<int>(rng() % 3)));
+    for (int i = 0; i < 80000; ++i)
+        codes.write(static_cast<int32_t>(1000 + (i % 250) * 4 + static_cast<int>(rng() % 3)));
     out.push_back(codes.bytes());
 
     Marshal::ByteStreamBuilder labels;
@@ -102,7 +103,8 @@ void BM_ZlibUncompressOnly(benchmark::State& state) {
             // Allocated per payload, as the reader does.
             std::unique_ptr<uint8_t[]> out(new uint8_t[f.payloads[i].size()]);
             uLongf n = f.payloads[i].size();
-            if (uncompress(out.get(), &n, f.streams[i].data(), f.streams[i].size()) != Z_OK) state.SkipWithError("zlib");
+            if (uncompress(out.get(), &n, f.streams[i].data(), f.streams[i].size()) != Z_OK)
+                state.SkipWithError("zlib");
             total += n;
             benchmark::DoNotOptimize(out.get());
         }

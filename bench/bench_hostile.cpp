@@ -58,8 +58,8 @@ void BM_RecertifyManyCurvesAndPlots(benchmark::State& state) {
     t->plots.plots.push_back(kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
                                                   std::vector<int16_t>(1100, 100)));
     for (int i = 0; i < 10000; ++i)
-        t->plots.plots.push_back(
-            kx::test::samplePlot(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, {400, 400, 400}));
+        t->plots.plots.push_back(kx::test::samplePlot(CopperTestType::next, CableEnd::main, WirePair::pair1,
+                                                      WirePair::pair2, {400, 400, 400}));
     for (auto _ : state) benchmark::DoNotOptimize(t->recertify(std::numeric_limits<float>::quiet_NaN()));
     state.counters["records"] = static_cast<double>(t->body.copperfreqs.freqs.size());
 }

@@ -32,8 +32,7 @@ constexpr size_t kSmallFile = 20u * 1000;
 std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
     std::vector<uint8_t> v(n);
     std::mt19937 rng(seed);
-    for (auto& b : v)
-        b = static_cast<uint8_t>(rng());
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
     return v;
 }
 
@@ -70,12 +69,12 @@ struct Bench {
         fs::permissions(askpass, fs::perms::owner_all);
         com = std::make_unique<KestrixCom>();
         com->setLinkLocalScan(false);
-        com->setPingFactory([] { return makeFunctionPinger([](const std::string& h, int) { return h == "127.0.0.1"; }); });
+        com->setPingFactory(
+            [] { return makeFunctionPinger([](const std::string& h, int) { return h == "127.0.0.1"; }); });
         TesterConnectInfo info;
         info.Port = sim->address();
         info.Platform = kPlatform;
-        if (!com->KestrixConnect(info))
-            throw std::runtime_error("cannot connect to the simulator");
+        if (!com->KestrixConnect(info)) throw std::runtime_error("cannot connect to the simulator");
     }
     ~Bench() {
         com.reset();
@@ -93,8 +92,7 @@ void BM_Download50MB(benchmark::State& state) {
     auto& b = bench();
     for (auto _ : state) {
         auto bytes = b.com->ReadMemory("/tmp/big.bin");
-        if (!bytes || bytes->size() != kBigFile)
-            state.SkipWithError("download failed");
+        if (!bytes || bytes->size() != kBigFile) state.SkipWithError("download failed");
         benchmark::DoNotOptimize(bytes);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBigFile));
@@ -105,8 +103,7 @@ void BM_Upload50MB(benchmark::State& state) {
     auto& b = bench();
     const auto data = randomBytes(kBigFile, 2);
     for (auto _ : state) {
-        if (!b.com->WriteMemory(data, "/tmp/up.bin", nullptr))
-            state.SkipWithError("upload failed");
+        if (!b.com->WriteMemory(data, "/tmp/up.bin", nullptr)) state.SkipWithError("upload failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBigFile));
 }
@@ -119,8 +116,7 @@ void BM_GroupRead1000x20KB(benchmark::State& state) {
             FileCopyGroup group;
             for (int i = 0; i < 10; ++i)
                 group.AddFile("/microsd_userdata/projects/P/r" + std::to_string(g * 10 + i) + ".res");
-            if (!b.com->ReadFileGroup(&group) || !group.files().back().data)
-                state.SkipWithError("group read failed");
+            if (!b.com->ReadFileGroup(&group) || !group.files().back().data) state.SkipWithError("group read failed");
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSmallFiles * static_cast<int64_t>(kSmallFile));
@@ -133,8 +129,8 @@ BENCHMARK(BM_GroupRead1000x20KB)->Unit(benchmark::kMillisecond)->UseRealTime()->
 std::string openSshScp(const Bench& b, const std::string& remote, const std::string& local) {
     return "SSH_ASKPASS='" + b.askpass.string() + "' SSH_ASKPASS_REQUIRE=force DISPLAY=none " +
            "scp -O -q -F /dev/null -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null " +
-           "-o PreferredAuthentications=password -P " + std::to_string(b.sim->port()) + " tvuser@127.0.0.1:" +
-           remote + " '" + local + "' </dev/null >/dev/null 2>&1";
+           "-o PreferredAuthentications=password -P " + std::to_string(b.sim->port()) + " tvuser@127.0.0.1:" + remote +
+           " '" + local + "' </dev/null >/dev/null 2>&1";
 }
 
 void runOpenSshScp(benchmark::State& state, const std::string& remote, size_t size) {

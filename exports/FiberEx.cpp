@@ -14,9 +14,9 @@ KxFiber* fiberExFiber(const char* name, int32_t category, double coreSize, int32
                       const KxDatabasePackageManifestSummary* summary) {
     if (!fits<uint8_t>(category) || !fits<uint8_t>(fiberMode) || !ExportSupport::storableText(name)) return nullptr;
     return guarded<KxFiber*>(nullptr, [&] {
-        return new (std::nothrow) Fiber(name ? name : "", static_cast<FiberCategory>(category),
-                                        ScaledIntTenths(coreSize), static_cast<FiberMode>(fiberMode),
-                                        summary ? *summary : DatabasePackageManifestSummary());
+        return new (std::nothrow)
+            Fiber(name ? name : "", static_cast<FiberCategory>(category), ScaledIntTenths(coreSize),
+                  static_cast<FiberMode>(fiberMode), summary ? *summary : DatabasePackageManifestSummary());
     });
 }
 

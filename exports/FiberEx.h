@@ -10,7 +10,7 @@
 namespace Kestrix {
 class Fiber;
 class DatabasePackageManifestSummary;
-}
+}  // namespace Kestrix
 typedef Kestrix::Fiber KxFiber;
 typedef Kestrix::DatabasePackageManifestSummary KxDatabasePackageManifestSummary;
 extern "C" {

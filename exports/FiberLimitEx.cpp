@@ -21,18 +21,18 @@ bool hasRoomFor(const Collection& c) {
 
 extern "C" {
 
-KxFiberLimit* fiberLimitExFiberLimit(int32_t limitType, const char* name, bool mustUseLaunchComp,
-                                     bool mustUseTailComp, bool doLengthBasedLossBudget,
-                                     bool dontUseNumConsAndSplices, bool ignoreEventLimitChecking,
-                                     bool mustTestAllWavelengths, bool no2JumperMethod, bool isVendorSystemLimit,
-                                     bool splittersArePassFail, const KxDatabasePackageManifestSummary* summary) {
+KxFiberLimit* fiberLimitExFiberLimit(int32_t limitType, const char* name, bool mustUseLaunchComp, bool mustUseTailComp,
+                                     bool doLengthBasedLossBudget, bool dontUseNumConsAndSplices,
+                                     bool ignoreEventLimitChecking, bool mustTestAllWavelengths, bool no2JumperMethod,
+                                     bool isVendorSystemLimit, bool splittersArePassFail,
+                                     const KxDatabasePackageManifestSummary* summary) {
     if (!fits<uint8_t>(limitType) || !ExportSupport::storableText(name)) return nullptr;
     return guarded<KxFiberLimit*>(nullptr, [&] {
-        return new (std::nothrow) FiberLimit(
-            static_cast<FiberLimitType>(limitType), name ? name : "", mustUseLaunchComp, mustUseTailComp,
-            doLengthBasedLossBudget, dontUseNumConsAndSplices, ignoreEventLimitChecking, mustTestAllWavelengths,
-            no2JumperMethod, isVendorSystemLimit, splittersArePassFail,
-            summary ? *summary : DatabasePackageManifestSummary());
+        return new (std::nothrow)
+            FiberLimit(static_cast<FiberLimitType>(limitType), name ? name : "", mustUseLaunchComp, mustUseTailComp,
+                       doLengthBasedLossBudget, dontUseNumConsAndSplices, ignoreEventLimitChecking,
+                       mustTestAllWavelengths, no2JumperMethod, isVendorSystemLimit, splittersArePassFail,
+                       summary ? *summary : DatabasePackageManifestSummary());
     });
 }
 
@@ -64,9 +64,10 @@ void fiberLimitExFiberLimitValuesSetValue(KxFiberLimitValues* values, int32_t ty
 
 void fiberLimitExAddFiberLimitValues(KxFiberLimit* limit, const KxFiberLimitValues* values) {
     if (limit == nullptr || values == nullptr) return;
-    const bool replaces = std::any_of(limit->valuesList.begin(), limit->valuesList.end(), [&](const FiberLimitValues& v) {
-        return v.wavelength == values->wavelength && v.supportedCategories == values->supportedCategories;
-    });
+    const bool replaces =
+        std::any_of(limit->valuesList.begin(), limit->valuesList.end(), [&](const FiberLimitValues& v) {
+            return v.wavelength == values->wavelength && v.supportedCategories == values->supportedCategories;
+        });
     if (!replaces && !hasRoomFor(limit->valuesList)) return;
     guarded([&] { limit->addFiberLimitValues(*values); });
 }
@@ -78,8 +79,8 @@ void fiberLimitExAddSupportedPort(KxFiberLimit* limit, int32_t port) {
     guarded([&] { limit->supportedPorts.insert(p); });
 }
 
-void fiberLimitExAddFiberImageLimitValue(KxFiberLimit* limit, int32_t featureType, int32_t zone,
-                                         int32_t maxFeatureSize, int32_t allowedFeatures, int32_t comparison) {
+void fiberLimitExAddFiberImageLimitValue(KxFiberLimit* limit, int32_t featureType, int32_t zone, int32_t maxFeatureSize,
+                                         int32_t allowedFeatures, int32_t comparison) {
     if (limit == nullptr || !fits<uint8_t>(featureType) || !fits<uint8_t>(zone) || !fits<uint8_t>(comparison)) return;
     FiberImageLimitValues rule;
     rule.type = static_cast<FiberImageFeatureType>(featureType);
@@ -87,11 +88,10 @@ void fiberLimitExAddFiberImageLimitValue(KxFiberLimit* limit, int32_t featureTyp
     rule.maxFeatureSize = maxFeatureSize;
     rule.allowedFeatures = allowedFeatures;
     rule.comparison = static_cast<uint8_t>(comparison);
-    const bool replaces = std::any_of(limit->imageLimitValues.begin(), limit->imageLimitValues.end(),
-                                      [&](const FiberImageLimitValues& r) {
-                                          return r.zone == rule.zone && r.type == rule.type &&
-                                                 r.maxFeatureSize == rule.maxFeatureSize;
-                                      });
+    const bool replaces = std::any_of(
+        limit->imageLimitValues.begin(), limit->imageLimitValues.end(), [&](const FiberImageLimitValues& r) {
+            return r.zone == rule.zone && r.type == rule.type && r.maxFeatureSize == rule.maxFeatureSize;
+        });
     if (!replaces && !hasRoomFor(limit->imageLimitValues)) return;
     guarded([&] { limit->addImageLimitValue(rule); });
 }

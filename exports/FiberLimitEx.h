@@ -15,7 +15,7 @@
 namespace Kestrix {
 class FiberLimit;
 class FiberLimitValues;
-}
+}  // namespace Kestrix
 typedef Kestrix::FiberLimit KxFiberLimit;
 typedef Kestrix::FiberLimitValues KxFiberLimitValues;
 extern "C" {
@@ -28,11 +28,11 @@ typedef struct KxFiberLimitValues KxFiberLimitValues;
  * ignoreEventLimitChecking, mustTestAllWavelengths, no2JumperMethod, isVendorSystemLimit,
  * splittersArePassFail. `summary` is copied (null: a default one). Null when limitType is outside 0..255,
  * the name is longer than 65535 bytes or memory runs out. */
-KxFiberLimit* fiberLimitExFiberLimit(int32_t limitType, const char* name, bool mustUseLaunchComp,
-                                     bool mustUseTailComp, bool doLengthBasedLossBudget,
-                                     bool dontUseNumConsAndSplices, bool ignoreEventLimitChecking,
-                                     bool mustTestAllWavelengths, bool no2JumperMethod, bool isVendorSystemLimit,
-                                     bool splittersArePassFail, const KxDatabasePackageManifestSummary* summary);
+KxFiberLimit* fiberLimitExFiberLimit(int32_t limitType, const char* name, bool mustUseLaunchComp, bool mustUseTailComp,
+                                     bool doLengthBasedLossBudget, bool dontUseNumConsAndSplices,
+                                     bool ignoreEventLimitChecking, bool mustTestAllWavelengths, bool no2JumperMethod,
+                                     bool isVendorSystemLimit, bool splittersArePassFail,
+                                     const KxDatabasePackageManifestSummary* summary);
 /* Null when the wavelength is outside 0..65535. */
 KxFiberLimitValues* fiberLimitExFiberLimitValues(int32_t wavelength);
 void fiberLimitExAddCategory(KxFiberLimitValues* values, int32_t category);
@@ -41,8 +41,8 @@ void fiberLimitExFiberLimitValuesSetValue(KxFiberLimitValues* values, int32_t ty
 /* Replaces the entry with the same wavelength and categories, else appends a copy. */
 void fiberLimitExAddFiberLimitValues(KxFiberLimit* limit, const KxFiberLimitValues* values);
 void fiberLimitExAddSupportedPort(KxFiberLimit* limit, int32_t port);
-void fiberLimitExAddFiberImageLimitValue(KxFiberLimit* limit, int32_t featureType, int32_t zone,
-                                         int32_t maxFeatureSize, int32_t allowedFeatures, int32_t comparison);
+void fiberLimitExAddFiberImageLimitValue(KxFiberLimit* limit, int32_t featureType, int32_t zone, int32_t maxFeatureSize,
+                                         int32_t allowedFeatures, int32_t comparison);
 /* Distances of the core, cladding, adhesive and contact zones. */
 void fiberLimitExSetImageZoneDist(KxFiberLimit* limit, int32_t core, int32_t cladding, int32_t adhesive,
                                   int32_t contact);

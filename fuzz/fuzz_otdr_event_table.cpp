@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Kestrix::FiberOtdrEventTable prepared = Kestrix::prepareBidiTable(table);
     Kestrix::FiberOtdrSettings settings;
     settings.otdrBendDetectionEnabled = true;
-    settings.otdrBendThresholdMap[Kestrix::OtdrBendWavelengths::wl1310_1550] = Kestrix::ScaledInt::raw(50, Kestrix::ScaledInt::hundredths);
+    settings.otdrBendThresholdMap[Kestrix::OtdrBendWavelengths::wl1310_1550] =
+        Kestrix::ScaledInt::raw(50, Kestrix::ScaledInt::hundredths);
     if (auto merged = Kestrix::mergeBidiTables(prepared, Kestrix::prepareBidiTable(map), settings)) {
         for (const auto& e : merged->events)
             if (e.rowIndex >= merged->rowCount()) std::abort();

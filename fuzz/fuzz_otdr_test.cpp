@@ -28,8 +28,8 @@ void exercise(const Kestrix::FiberOtdrTest& test) {
     for (uint16_t wl : Kestrix::sorWavelengths(test)) (void)Kestrix::writeSor(test, wl, "cable");
     // The merge of the test with a mirror of itself must fail or succeed, never stop.
     Kestrix::FiberOtdrTest other = test;
-    other.summary.cableEnd = test.summary.cableEnd == Kestrix::CableEnd::end1 ? Kestrix::CableEnd::end2
-                                                                              : Kestrix::CableEnd::end1;
+    other.summary.cableEnd =
+        test.summary.cableEnd == Kestrix::CableEnd::end1 ? Kestrix::CableEnd::end2 : Kestrix::CableEnd::end1;
     (void)Kestrix::createBidiTest(test, other, 0);
 }
 }  // namespace

@@ -40,14 +40,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         PFile::MemReader reader;
         const int32_t rc = reader.open(bytes);
-        if (rc == 0) readAll(reader, true, size);
-        else if (reader.failure().kind == PFile::FailureKind::none) __builtin_trap();
+        if (rc == 0)
+            readAll(reader, true, size);
+        else if (reader.failure().kind == PFile::FailureKind::none)
+            __builtin_trap();
     }
     {
         PFile::MemReader reader;
         const int32_t rc = reader.quickOpen(bytes);
-        if (rc == 0) readAll(reader, false, size);
-        else if (reader.failure().kind == PFile::FailureKind::none) __builtin_trap();
+        if (rc == 0)
+            readAll(reader, false, size);
+        else if (reader.failure().kind == PFile::FailureKind::none)
+            __builtin_trap();
     }
     delete[] copy;
     return 0;

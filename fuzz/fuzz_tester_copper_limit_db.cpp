@@ -30,8 +30,8 @@ const std::string& scratchFolder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
-    const uint32_t resultLen = uint32_t{data[0]} | (uint32_t{data[1]} << 8) | (uint32_t{data[2]} << 16) |
-                               (uint32_t{data[3]} << 24);
+    const uint32_t resultLen =
+        uint32_t{data[0]} | (uint32_t{data[1]} << 8) | (uint32_t{data[2]} << 16) | (uint32_t{data[3]} << 24);
     if (resultLen > size - 4) return 0;
     const std::vector<uint8_t> result(data + 4, data + 4 + resultLen);
     data += 4 + resultLen;

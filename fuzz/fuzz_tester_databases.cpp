@@ -22,8 +22,7 @@ const std::string& scratchPath() {
 
 template <typename Read>
 void walk(SQLiteTbl& t, Read read) {
-    if (t.Open(scratchPath()) != 0)
-        return;
+    if (t.Open(scratchPath()) != 0) return;
     for (bool row = t.MoveFirst(); row; row = t.MoveNext()) {
         try {
             read();
@@ -37,11 +36,9 @@ void walk(SQLiteTbl& t, Read read) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     FILE* f = std::fopen(scratchPath().c_str(), "wb");
-    if (!f)
-        return 0;
+    if (!f) return 0;
     std::fwrite(data + 1, 1, size - 1, f);
     std::fclose(f);
     if (data[0] & 1) {

@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record.GetMetaData().Project = "fuzz";
     record.GetMediaType();
     record.ExtractMetaDataFromResult();
-    for (int id : {0, 1, 8, 15, 20, 21, 22, 23, 24, 25, 28, 29, 30, 31, 32, 33, 42, 99})
-        record.GetTestMetaData(id);
+    for (int id : {0, 1, 8, 15, 20, 21, 22, 23, 24, 25, 28, 29, 30, 31, 32, 33, 42, 99}) record.GetTestMetaData(id);
     for (const RecordTest& t : record.GetTests()) record.GetTestMetaData(t.TestId);
     record.ContainsRawData();
     record.GetOtdrInterface();

@@ -16,8 +16,7 @@ namespace {
 
 void settingsEditor(const std::vector<uint8_t>& bytes) {
     KestrixSetups editor;
-    if (!editor.OpenData(bytes))
-        return;
+    if (!editor.OpenData(bytes)) return;
     for (const auto& info : editor.GetSetupInfo()) {
         const int value = editor.GetSettingEnum(info.type);
         editor.SetSettingEnum(info.type, value);
@@ -26,37 +25,31 @@ void settingsEditor(const std::vector<uint8_t>& bytes) {
     // What the editor accepted, it writes, and what it writes it reads back.
     if (const auto saved = editor.SaveData()) {
         KestrixSetups again;
-        if (!again.OpenData(*saved))
-            __builtin_trap();
+        if (!again.OpenData(*saved)) __builtin_trap();
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const std::vector<uint8_t> bytes(data + 1, data + size);
     switch (data[0] % 4) {
-    case 0:
-        settingsEditor(bytes);
-        break;
-    case 1: {
-        TarvelProject project;
-        if (project.OpenData(bytes) == TarvelProject::kOpened)
-            (void)project.GetFileNameForProject(project.GetProjectName());
-        break;
-    }
-    case 2:
-        (void)projectNamesFromMaster(bytes);
-        break;
-    default: {
-        const std::string text(bytes.begin(), bytes.end());
-        (void)projectFileName(text);
-        (void)decodeUtf8Lenient(text);
-        (void)throughSingleByte(text);
-        break;
-    }
+        case 0: settingsEditor(bytes); break;
+        case 1: {
+            TarvelProject project;
+            if (project.OpenData(bytes) == TarvelProject::kOpened)
+                (void)project.GetFileNameForProject(project.GetProjectName());
+            break;
+        }
+        case 2: (void)projectNamesFromMaster(bytes); break;
+        default: {
+            const std::string text(bytes.begin(), bytes.end());
+            (void)projectFileName(text);
+            (void)decodeUtf8Lenient(text);
+            (void)throughSingleByte(text);
+            break;
+        }
     }
     return 0;
 }

@@ -13,21 +13,16 @@ using namespace Kestrix::Tester;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const CalDate date = parseSysinfoDate(text);
-    if (!date.ok())
-        std::abort();
-    if (date != kMinDate && formatDate(addMonths(date, 6)).size() != 10)
-        std::abort();
+    if (!date.ok()) std::abort();
+    if (date != kMinDate && formatDate(addMonths(date, 6)).size() != 10) std::abort();
     const int status = updateStatusFromReply(text);
-    if (status < 0 || status > 12)
-        std::abort();
+    if (status < 0 || status > 12) std::abort();
     if (auto info = parseSysinfoReply(text)) {
         if (auto report = softwareReport(*info)) {
-            if (report->size() < 2 || report->compare(report->size() - 2, 2, "\r\n") != 0)
-                std::abort();
+            if (report->size() < 2 || report->compare(report->size() - 2, 2, "\r\n") != 0) std::abort();
         }
         const ModuleCalibration cal = moduleCalibration(*info);
-        if (!cal.date.ok())
-            std::abort();
+        if (!cal.date.ok()) std::abort();
     }
     return 0;
 }

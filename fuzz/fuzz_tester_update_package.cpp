@@ -17,8 +17,7 @@ using namespace Kestrix::Tester;
 
 std::vector<uint8_t> gzip(const uint8_t* data, size_t size) {
     z_stream z{};
-    if (deflateInit2(&z, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        return {};
+    if (deflateInit2(&z, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
     std::vector<uint8_t> out(deflateBound(&z, static_cast<uLong>(size)) + 64);
     z.next_in = const_cast<Bytef*>(data);
     z.avail_in = static_cast<uInt>(size);
@@ -33,8 +32,7 @@ std::vector<uint8_t> gzip(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const std::vector<uint8_t> package =
         data[0] % 2 == 0 ? gzip(data + 1, size - 1) : std::vector<uint8_t>(data + 1, data + size);
     PackageLimits limits;
@@ -46,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> names = {"a.img", "x"};
     if (manifest)
         for (const auto& n : manifest->remote_update_files)
-            if (isSafeImageName(n))
-                names.push_back(n);
+            if (isSafeImageName(n)) names.push_back(n);
     reader.forEachListedFile(names, [&](const std::string& name, const std::vector<uint8_t>& bytes) {
         if (std::find(names.begin(), names.end(), name) == names.end() || bytes.empty() ||
             bytes.size() > limits.maxEntryBytes)

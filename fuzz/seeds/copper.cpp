@@ -28,7 +28,8 @@ std::vector<uint8_t> smallResult() {
     test->body.scalars.push_back(kx::test::scalar(CopperTestType::length, WirePair::pair1, 10.0f, ScaledInt::tenths));
     test->plots.plots = {
         kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 40, 50, 60}),
-        kx::test::samplePlot(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, {400, 350, 301, 299})};
+        kx::test::samplePlot(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2,
+                             {400, 350, 301, 299})};
     CopperResult result;
     result.summary.resultType = ResultType::COPPER;
     result.mergeCopperTest(test, false);

@@ -49,14 +49,13 @@ std::vector<uint8_t> codecSeed(const std::vector<int16_t>& samples) {
     return out;
 }
 
-const kx::fuzz::SeedRegistration r1("fuzz_copper_limit_open", "cat6a-plain", [] {
-    return plainBlob(kx::test::cat6APermanentLinkLimit());
-});
-const kx::fuzz::SeedRegistration r2("fuzz_copper_limit_open", "cat6a-zlib", [] {
-    return compressedBlob(kx::test::cat6APermanentLinkLimit());
-});
+const kx::fuzz::SeedRegistration r1("fuzz_copper_limit_open", "cat6a-plain",
+                                    [] { return plainBlob(kx::test::cat6APermanentLinkLimit()); });
+const kx::fuzz::SeedRegistration r2("fuzz_copper_limit_open", "cat6a-zlib",
+                                    [] { return compressedBlob(kx::test::cat6APermanentLinkLimit()); });
 const kx::fuzz::SeedRegistration r3("fuzz_copper_limit_open", "small-plain", [] { return plainBlob(smallLimit()); });
-const kx::fuzz::SeedRegistration r4("fuzz_copper_limit_open", "small-zlib", [] { return compressedBlob(smallLimit()); });
+const kx::fuzz::SeedRegistration r4("fuzz_copper_limit_open", "small-zlib",
+                                    [] { return compressedBlob(smallLimit()); });
 const kx::fuzz::SeedRegistration r5("fuzz_curve_codec", "example", [] { return codecSeed({0, 5, 300, 299}); });
 const kx::fuzz::SeedRegistration r6("fuzz_curve_codec", "cat6a-next", [] {
     return codecSeed(kx::test::gridCurve(kx::test::kCat6AMaxKHz, kx::test::cat6APlNextDb));

@@ -65,7 +65,8 @@ std::vector<uint8_t> withResult(const std::vector<uint8_t>& db) {
     return out;
 }
 
-const kx::fuzz::SeedRegistration s1("fuzz_tester_copper_limit_db", "culim", [] { return withResult(database(8, false)); });
+const kx::fuzz::SeedRegistration s1("fuzz_tester_copper_limit_db", "culim",
+                                    [] { return withResult(database(8, false)); });
 const kx::fuzz::SeedRegistration s2("fuzz_tester_copper_limit_db", "damaged",
                                     [] { return withResult(database(4, true)); });
 

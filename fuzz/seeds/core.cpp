@@ -24,12 +24,11 @@ std::vector<uint8_t> sections() {
 
 kx::fuzz::SeedRegistration a("fuzz_pfile_reader", "header-only", [] { return PFile::buildContainer({}); });
 kx::fuzz::SeedRegistration b("fuzz_pfile_reader", "three-sections", sections);
-kx::fuzz::SeedRegistration c("fuzz_pfile_reader", "manifest", [] {
-    return kx::test::manifestContainer(kx::test::sampleManifest(), 102, true);
-});
-kx::fuzz::SeedRegistration d("fuzz_manifest", "bare", [] { return kx::test::manifestBytes(kx::test::sampleManifest()); });
-kx::fuzz::SeedRegistration e("fuzz_manifest", "container", [] {
-    return kx::test::manifestContainer(kx::test::sampleManifest());
-});
+kx::fuzz::SeedRegistration c("fuzz_pfile_reader", "manifest",
+                             [] { return kx::test::manifestContainer(kx::test::sampleManifest(), 102, true); });
+kx::fuzz::SeedRegistration d("fuzz_manifest", "bare",
+                             [] { return kx::test::manifestBytes(kx::test::sampleManifest()); });
+kx::fuzz::SeedRegistration e("fuzz_manifest", "container",
+                             [] { return kx::test::manifestContainer(kx::test::sampleManifest()); });
 
 }  // namespace

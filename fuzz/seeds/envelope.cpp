@@ -10,7 +10,8 @@ Kestrix::ResultSummary summary() {
     s.resultType = Kestrix::ResultType::FIBER;
     s.timeStamp = 1764000000;
     s.status = Kestrix::Status::fail;
-    s.length = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(1234, Kestrix::ScaledInt::tenths), Kestrix::DisplayType::greaterThan);
+    s.length = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(1234, Kestrix::ScaledInt::tenths),
+                                    Kestrix::DisplayType::greaterThan);
     return s;
 }
 
@@ -27,6 +28,7 @@ std::vector<uint8_t> container(bool withTest) {
 
 kx::fuzz::SeedRegistration a("fuzz_result_summary", "summary-only", [] { return container(false); });
 kx::fuzz::SeedRegistration b("fuzz_result_summary", "summary-and-test", [] { return container(true); });
-kx::fuzz::SeedRegistration c("fuzz_result_summary", "bare-summary", [] { return Kestrix::serializeToBytes(summary()); });
+kx::fuzz::SeedRegistration c("fuzz_result_summary", "bare-summary",
+                             [] { return Kestrix::serializeToBytes(summary()); });
 
 }  // namespace

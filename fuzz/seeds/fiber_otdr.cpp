@@ -43,15 +43,14 @@ kx::fuzz::SeedRegistration t5("fuzz_otdr_event_table", "wide-tolerances", [] {
 });
 
 kx::fuzz::SeedRegistration s1("fuzz_otdr_test", "end1-sections", [] { return otdrSections(CableEnd::end1); });
-kx::fuzz::SeedRegistration s2("fuzz_otdr_test", "end2-whole", [] {
-    return Kestrix::serializeToBytes(kx::test::otdrTest(CableEnd::end2, 8));
-});
+kx::fuzz::SeedRegistration s2("fuzz_otdr_test", "end2-whole",
+                              [] { return Kestrix::serializeToBytes(kx::test::otdrTest(CableEnd::end2, 8)); });
 kx::fuzz::SeedRegistration s3("fuzz_otdr_test", "image-sections", [] {
     const Kestrix::FiberImageTest t = kx::test::imageTest();
     Kestrix::FiberImageTest small = t;
     small.image = kx::test::fiberImage(32);
-    return concat({Kestrix::serializeToBytes(Kestrix::FiberImageTestBodyRef(small)),
-                   Kestrix::serializeToBytes(small.image)});
+    return concat(
+        {Kestrix::serializeToBytes(Kestrix::FiberImageTestBodyRef(small)), Kestrix::serializeToBytes(small.image)});
 });
 
 kx::fuzz::SeedRegistration w1("fuzz_sor_writer", "otdr-result", [] { return kx::test::otdrResultFile(200); });

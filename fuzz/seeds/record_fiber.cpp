@@ -40,6 +40,7 @@ const kx::fuzz::SeedRegistration s1("fuzz_tester_record_fiber", "losslength",
                                     [] { return kx::test::lossLengthResultFile(); });
 const kx::fuzz::SeedRegistration s2("fuzz_tester_record_fiber", "otdr-everything", [] { return otdrEverything(); });
 // Long enough traces for the SR-4731 series.
-const kx::fuzz::SeedRegistration s3("fuzz_tester_record_fiber", "otdr-8000", [] { return kx::test::otdrResultFile(8000); });
+const kx::fuzz::SeedRegistration s3("fuzz_tester_record_fiber", "otdr-8000",
+                                    [] { return kx::test::otdrResultFile(8000); });
 
 }  // namespace

@@ -24,12 +24,10 @@ template <typename Make>
 std::vector<uint8_t> databaseBytes(Make make) {
     std::string path = (std::filesystem::temp_directory_path() / "kestrix-seed-XXXXXX").string();
     const int fd = ::mkstemp(path.data());
-    if (fd < 0)
-        return {};
+    if (fd < 0) return {};
     ::close(fd);
     std::vector<uint8_t> bytes;
-    if (make(path))
-        PFile::readFileBytes(path, bytes);
+    if (make(path)) PFile::readFileBytes(path, bytes);
     std::remove(path.c_str());
     return bytes;
 }

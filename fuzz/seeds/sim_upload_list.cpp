@@ -10,7 +10,8 @@ std::vector<uint8_t> uploadList(const std::vector<int32_t>& keys, uint32_t flags
         for (int i = 0; i < 4; ++i) payload.push_back(static_cast<uint8_t>(static_cast<uint32_t>(k) >> (8 * i)));
     }
     PFile::Section s;
-    if (s.setCopy(PFile::SectionType::UploadList, 1, static_cast<PFile::SECTION_FLAGS>(flags), payload, 1) != 0) return {};
+    if (s.setCopy(PFile::SectionType::UploadList, 1, static_cast<PFile::SECTION_FLAGS>(flags), payload, 1) != 0)
+        return {};
     return PFile::buildContainer({&s});
 }
 

@@ -138,7 +138,9 @@ Marshal::StreamOpStatus DatabasePackageManifest::deserialize(Marshal::IObjectRea
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
-void DatabasePackageManifest::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
+void DatabasePackageManifest::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
+    Dump::dumpStyledJson(*this, f);
+}
 
 Json::Value DatabasePackageManifest::toJson(const Dump::DumpFlags& flags) const {
     Json::Value v(Json::objectValue);

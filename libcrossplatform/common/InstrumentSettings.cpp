@@ -46,12 +46,11 @@ bool InstrumentSettings::equals(const InstrumentSettings& o) const {
     return powerDownTimeout == o.powerDownTimeout && resultStorageLocation == o.resultStorageLocation &&
            remoteModeEnabled == o.remoteModeEnabled && audibleToneEnabled == o.audibleToneEnabled &&
            dateFormat == o.dateFormat && timeFormat == o.timeFormat && language == o.language &&
-           lengthUnits == o.lengthUnits && numericFormat == o.numericFormat &&
-           backlightTimeout == o.backlightTimeout && powerLineFrequency == o.powerLineFrequency &&
-           plotGridEnabled == o.plotGridEnabled && displayBrightness == o.displayBrightness &&
-           ipAddressSource == o.ipAddressSource && ipAddress == o.ipAddress && ipSubnet == o.ipSubnet &&
-           ipGateway == o.ipGateway && ipDNS1 == o.ipDNS1 && ipDNS2 == o.ipDNS2 && ipDNS3 == o.ipDNS3 &&
-           ipDNS4 == o.ipDNS4 && kept == o.kept;
+           lengthUnits == o.lengthUnits && numericFormat == o.numericFormat && backlightTimeout == o.backlightTimeout &&
+           powerLineFrequency == o.powerLineFrequency && plotGridEnabled == o.plotGridEnabled &&
+           displayBrightness == o.displayBrightness && ipAddressSource == o.ipAddressSource &&
+           ipAddress == o.ipAddress && ipSubnet == o.ipSubnet && ipGateway == o.ipGateway && ipDNS1 == o.ipDNS1 &&
+           ipDNS2 == o.ipDNS2 && ipDNS3 == o.ipDNS3 && ipDNS4 == o.ipDNS4 && kept == o.kept;
 }
 
 void InstrumentSettings::serialize(IObjectWriter& w) const {
@@ -110,12 +109,12 @@ StreamOpStatus InstrumentSettings::deserialize(IObjectReader& r) {
     if (r.failed()) return h.finishRead(r, readError);
 
     // Values without a text would stop the process when printed: refuse them here, before they are stored.
-    const bool textsKnown =
-        hasText(enumFromByte<PowerDownTimeout>(b[0])) && hasText(enumFromByte<DateFormat>(b[4])) &&
-        hasText(enumFromByte<TimeFormat>(b[5])) && hasText(enumFromByte<Language>(b[6])) &&
-        hasText(enumFromByte<LengthUnits>(b[7])) && hasText(enumFromByte<NumericFormat>(b[8])) &&
-        hasText(enumFromByte<BacklightTimeout>(b[9])) && hasText(enumFromByte<PowerLineFrequency>(b[10])) &&
-        hasText(enumFromByte<IPAddressSource>(b[12]));
+    const bool textsKnown = hasText(enumFromByte<PowerDownTimeout>(b[0])) && hasText(enumFromByte<DateFormat>(b[4])) &&
+                            hasText(enumFromByte<TimeFormat>(b[5])) && hasText(enumFromByte<Language>(b[6])) &&
+                            hasText(enumFromByte<LengthUnits>(b[7])) && hasText(enumFromByte<NumericFormat>(b[8])) &&
+                            hasText(enumFromByte<BacklightTimeout>(b[9])) &&
+                            hasText(enumFromByte<PowerLineFrequency>(b[10])) &&
+                            hasText(enumFromByte<IPAddressSource>(b[12]));
     if (!textsKnown) return h.finishRead(r, invalidData);
 
     powerDownTimeout = enumFromByte<PowerDownTimeout>(b[0]);

@@ -1,6 +1,5 @@
 #include "common/InstrumentSettingsEnumsToString.h"
 
-
 #include <iterator>
 
 #include "serialization/Assert.h"
@@ -17,9 +16,9 @@ struct Table {
 constexpr const char* kPowerDown[] = {"Disabled", "10 Minutes", "20 Minutes", "30 Minutes", "60 Minutes"};
 constexpr const char* kDate[] = {"MM/dd/yyyy", "dd/MM/yyyy", "dd.MM.yyyy", "dd-MM-yyyy", "yyyy/MM/dd", "yyyy-MM-dd"};
 constexpr const char* kTime[] = {"12 hr", "24 hr"};
-constexpr const char* kLanguage[] = {"English",  "Spanish", "German",  "Italian",  "French",  "Portuguese",
-                                     "Japanese", "Chinese", "Traditional Chinese", "Korean", "Russian",
-                                     "Czech",    "Polish",  "Swedish", "Hungarian", "Turkish"};
+constexpr const char* kLanguage[] = {
+    "English", "Spanish", "German", "Italian", "French",  "Portuguese", "Japanese", "Chinese", "Traditional Chinese",
+    "Korean",  "Russian", "Czech",  "Polish",  "Swedish", "Hungarian",  "Turkish"};
 constexpr const char* kLength[] = {"m", "ft"};
 constexpr const char* kNumeric[] = {"0.0", "0,0"};
 constexpr const char* kBacklight[] = {"Disabled", "5 Minutes", "10 Minutes", "15 Minutes"};
@@ -32,11 +31,11 @@ constexpr const char* kLocale[] = {"NOT_SET", "en-US", "en-GB", "en-EU", "it-IT"
 template <typename E>
 struct EnumInfo;
 
-#define KX_ENUM_INFO(E, array, message)                                       \
-    template <>                                                               \
-    struct EnumInfo<E> {                                                      \
-        static constexpr Table table{array, std::size(array)};                \
-        static constexpr const char* invalid = message;                       \
+#define KX_ENUM_INFO(E, array, message)                        \
+    template <>                                                \
+    struct EnumInfo<E> {                                       \
+        static constexpr Table table{array, std::size(array)}; \
+        static constexpr const char* invalid = message;        \
     };
 KX_ENUM_INFO(PowerDownTimeout, kPowerDown, "Invalid PowerDownTimeout enum")
 KX_ENUM_INFO(DateFormat, kDate, "Invalid DateFormat enum")
@@ -76,12 +75,9 @@ const char* toString(LocaleType v) { return text(v); }
 
 const char* toString(ResultStorageLocation v) {
     switch (v) {
-        case ResultStorageLocation::mmc:
-            return "MMC";
-        case ResultStorageLocation::internal:
-            return "Internal";
-        default:
-            return "";
+        case ResultStorageLocation::mmc: return "MMC";
+        case ResultStorageLocation::internal: return "Internal";
+        default: return "";
     }
 }
 
@@ -123,8 +119,8 @@ ResultStorageLocation resultStorageLocationFromString(const std::string& t) {
     return ResultStorageLocation::unknown;
 }
 
-#define KX_ENUM_INSTANTIATE(E)                                             \
-    template boost::optional<E> fromString<E>(const std::string& text);    \
+#define KX_ENUM_INSTANTIATE(E)                                          \
+    template boost::optional<E> fromString<E>(const std::string& text); \
     template std::string allTexts<E>(const char* separator);
 KX_ENUM_INSTANTIATE(PowerDownTimeout)
 KX_ENUM_INSTANTIATE(DateFormat)

@@ -10,7 +10,14 @@ namespace Kestrix {
 
 enum class PowerDownTimeout : uint8_t { disabled = 0, min10 = 1, min20 = 2, min30 = 3, min60 = 4 };
 enum class ResultStorageLocation : int32_t { unknown = -1, mmc = 0, internal = 1 };
-enum class DateFormat : uint8_t { mmddyyyy = 0, ddmmyyyySlash = 1, ddmmyyyyDot = 2, ddmmyyyyDash = 3, yyyymmddSlash = 4, yyyymmddDash = 5 };
+enum class DateFormat : uint8_t {
+    mmddyyyy = 0,
+    ddmmyyyySlash = 1,
+    ddmmyyyyDot = 2,
+    ddmmyyyyDash = 3,
+    yyyymmddSlash = 4,
+    yyyymmddDash = 5
+};
 enum class TimeFormat : uint8_t { h12 = 0, h24 = 1 };
 enum class Language : uint8_t {
     english = 0,
@@ -36,8 +43,27 @@ enum class BacklightTimeout : uint8_t { disabled = 0, min5 = 1, min10 = 2, min15
 enum class PowerLineFrequency : uint8_t { hz50 = 0, hz60 = 1 };
 enum class IPAddressSource : uint8_t { dhcp = 0, staticAddress = 1 };
 enum class LocaleType : uint8_t {
-    notSet = 0, enUS, enGB, enEU, itIT, frFR, frCA, esES, ptPT, ptBR, deDE, jaJP, zhCN, zhTW, koKR, ruRU, csCZ, plPL,
-    svSE, huHU, trTR,
+    notSet = 0,
+    enUS,
+    enGB,
+    enEU,
+    itIT,
+    frFR,
+    frCA,
+    esES,
+    ptPT,
+    ptBR,
+    deDE,
+    jaJP,
+    zhCN,
+    zhTW,
+    koKR,
+    ruRU,
+    csCZ,
+    plPL,
+    svSE,
+    huHU,
+    trTR,
 };
 
 const char* toString(PowerDownTimeout v);

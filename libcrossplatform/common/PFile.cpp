@@ -246,7 +246,8 @@ int32_t Section::compressData() {
     PF_DEBUG(callbacks, kShort, op, "Original Data Size:%d Compressed Data Size:%d", static_cast<int>(original),
              static_cast<int>(destLen));
     if (original <= destLen)
-        PF_WARN(callbacks, kShort, op, "Original size is less than or equal to compressed size.  Original:%d Compressed:%d",
+        PF_WARN(callbacks, kShort, op,
+                "Original size is less than or equal to compressed size.  Original:%d Compressed:%d",
                 static_cast<int>(original), static_cast<int>(destLen));
     buf.resize(static_cast<size_t>(destLen) + 4);
     payload.adopt(std::move(buf));

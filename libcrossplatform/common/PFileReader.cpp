@@ -109,7 +109,8 @@ int32_t MemReader::read(Section& section, bool uncompress) {
         return failWith(_failure, {FailureKind::truncated, at});
     }
     // No larger than the buffer, whose size came in as an int32: the seek cannot wrap.
-    if (seek(static_cast<int32_t>(dataSize), Marshal::current) < 0) return failWith(_failure, {FailureKind::truncated, at});
+    if (seek(static_cast<int32_t>(dataSize), Marshal::current) < 0)
+        return failWith(_failure, {FailureKind::truncated, at});
     // Zero-copy: the payload stays in the caller's buffer.
     section.payload.reset(const_cast<uint8_t*>(_buffer + at), dataSize, false);
     _failure = finishSection(section, uncompress, at, _callbacks, kMem, op);
@@ -124,14 +125,13 @@ int32_t MemReader::seek(int32_t offset, Marshal::StreamPosition base) {
         case Marshal::begin: from = 0; break;
         case Marshal::current: from = _pos; break;
         case Marshal::end: from = _size; break;
-        default:
-            PF_ERROR(_callbacks, kMem, op, "Unknown StreamPosition arg: %d", static_cast<int>(base));
-            return -1;
+        default: PF_ERROR(_callbacks, kMem, op, "Unknown StreamPosition arg: %d", static_cast<int>(base)); return -1;
     }
     const int64_t target = from + offset;
     const bool wrapped = offset > 0 && target < offset;
     if (target < 0 || target > static_cast<int64_t>(_size) || wrapped) {
-        PF_ERROR(_callbacks, kMem, op, "New index value is out of range.  New:%d, Size:%u Current: %u Offset: %ierrno:%d",
+        PF_ERROR(_callbacks, kMem, op,
+                 "New index value is out of range.  New:%d, Size:%u Current: %u Offset: %ierrno:%d",
                  static_cast<int>(target), _size, _pos, offset, errno);
         return -1;
     }
@@ -168,7 +168,8 @@ int32_t MemReader::openImpl(const uint8_t* buffer, int32_t size, bool checkLengt
     if (checkLength) {
         const uint32_t length = Marshal::LittleEndian::load<uint32_t>(_section->data());
         if (length > _size) {
-            PF_ERROR(_callbacks, kMem, op, "File is longer than the buffer we've been given.  File Size:%d, Buffer Size:%d",
+            PF_ERROR(_callbacks, kMem, op,
+                     "File is longer than the buffer we've been given.  File Size:%d, Buffer Size:%d",
                      static_cast<int>(length), static_cast<int>(_size));
             const uint32_t end = _size;
             close();

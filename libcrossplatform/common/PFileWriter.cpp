@@ -108,8 +108,8 @@ int32_t MemWriter::write(Section& section) {
     // Refuse the whole section up front, so a failed write never leaves half a section behind.
     const uint64_t total = uint64_t{kSectionHeaderSize} + section.payload.size;
     if (total > _capacity - _pos) {
-        PF_ERROR(_callbacks, kMem, op, "Requested to write %d bytes, only %d bytes remaining.",
-                 printable(total), static_cast<int>(_capacity - _pos));
+        PF_ERROR(_callbacks, kMem, op, "Requested to write %d bytes, only %d bytes remaining.", printable(total),
+                 static_cast<int>(_capacity - _pos));
         return -1;
     }
     const auto hdr = headerBytes(section);
@@ -211,7 +211,8 @@ int32_t FileWriter::close() {
     Section header(_callbacks);
     header.set(SectionType::FileHeader, 1, SECTION_FLAG_NONE, lengthBytes, 4, false, kFileHeaderLevel);
     const auto hdr = headerBytes(header);
-    if (std::fseek(_file, 0, SEEK_SET) != 0 || std::fwrite(hdr.data(), 1, kSectionHeaderSize, _file) != kSectionHeaderSize) {
+    if (std::fseek(_file, 0, SEEK_SET) != 0 ||
+        std::fwrite(hdr.data(), 1, kSectionHeaderSize, _file) != kSectionHeaderSize) {
         rc = -1;
         PF_ERROR(_callbacks, kFile, op, "Failed to write section header. RC = %d", rc);
     } else if (std::fwrite(lengthBytes, 1, 4, _file) != 4) {

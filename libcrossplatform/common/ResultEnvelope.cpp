@@ -81,7 +81,8 @@ std::vector<uint8_t> serializeToBytes(const Marshal::ISerializable& object) {
     return builder.bytes();
 }
 
-int32_t setResultSection(PFile::Section& section, uint16_t type, uint16_t version, const Marshal::ISerializable& object) {
+int32_t setResultSection(PFile::Section& section, uint16_t type, uint16_t version,
+                         const Marshal::ISerializable& object) {
     return section.setCopy(type, version, PFile::SECTION_FLAG_COMPRESSED, serializeToBytes(object), 1);
 }
 

@@ -46,6 +46,7 @@ ResultReaderStatus readResultType(ResultType& type, const uint8_t* buffer, uint3
 std::vector<uint8_t> serializeToBytes(const Marshal::ISerializable& object);
 
 // Section of a result file: the object's bytes, compressed at zlib level 1.
-int32_t setResultSection(PFile::Section& section, uint16_t type, uint16_t version, const Marshal::ISerializable& object);
+int32_t setResultSection(PFile::Section& section, uint16_t type, uint16_t version,
+                         const Marshal::ISerializable& object);
 
 }  // namespace Kestrix

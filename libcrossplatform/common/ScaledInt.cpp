@@ -26,8 +26,12 @@ uint32_t alignFactor(int32_t diff) {
 
 // 32-bit wrap-around, done in unsigned arithmetic so it never overflows a signed type.
 int32_t wrapMul(int32_t v, uint32_t f) { return static_cast<int32_t>(static_cast<uint32_t>(v) * f); }
-int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
-int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
+int32_t wrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t wrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
 
 // Both values at the finer resolution of the two.
 struct Aligned {
@@ -138,17 +142,11 @@ ScaledInt ScaledInt::abs() const {
     return *this;
 }
 
-bool ScaledInt::operator==(const ScaledInt& o) const {
-    return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) == 0;
-}
+bool ScaledInt::operator==(const ScaledInt& o) const { return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) == 0; }
 bool ScaledInt::operator<(const ScaledInt& o) const { return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) < 0; }
-bool ScaledInt::operator<=(const ScaledInt& o) const {
-    return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) <= 0;
-}
+bool ScaledInt::operator<=(const ScaledInt& o) const { return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) <= 0; }
 bool ScaledInt::operator>(const ScaledInt& o) const { return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) > 0; }
-bool ScaledInt::operator>=(const ScaledInt& o) const {
-    return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) >= 0;
-}
+bool ScaledInt::operator>=(const ScaledInt& o) const { return !isNaN() && !o.isNaN() && compareNonNaN(*this, o) >= 0; }
 
 ScaledInt ScaledInt::operator+(const ScaledInt& o) const {
     if (isNaN() || o.isNaN()) return *this;

@@ -12,8 +12,18 @@ namespace Kestrix {
 class CopperCable : public Marshal::IDumpSerializable, public Dump::IJsonable {
 public:
     enum class Shield : uint8_t { notUsed = 0, UUTP = 1, UFTP = 2, FUTP = 3, SFTP = 4, SFUTP = 5 };
-    enum class CatId : uint8_t { cat3 = 1, cat4 = 2, cat5 = 3, cat5E = 4, cat6 = 5, cat6A = 6, cat7 = 7, cat7A = 8,
-                                 cat8 = 9, coax = 10 };
+    enum class CatId : uint8_t {
+        cat3 = 1,
+        cat4 = 2,
+        cat5 = 3,
+        cat5E = 4,
+        cat6 = 5,
+        cat6A = 6,
+        cat7 = 7,
+        cat7A = 8,
+        cat8 = 9,
+        coax = 10
+    };
 
     CopperCable() { clear(); }
     void clear();

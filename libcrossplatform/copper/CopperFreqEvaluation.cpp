@@ -138,7 +138,8 @@ bool shieldingRuleHolds(const CopperTest& test, const CopperLimit& limit, Copper
     using S = CopperCable::Shield;
     const S s = test.body.cable.copperShield;
     switch (limit.altTcl) {
-        case CopperLimit::AltTcl::unscreenedPairs: return s == S::notUsed || s == S::UUTP || s == S::FUTP || s == S::SFUTP;
+        case CopperLimit::AltTcl::unscreenedPairs:
+            return s == S::notUsed || s == S::UUTP || s == S::FUTP || s == S::SFUTP;
         case CopperLimit::AltTcl::shielded: return s == S::UFTP || s == S::FUTP || s == S::SFTP || s == S::SFUTP;
         default: return false;
     }
@@ -208,8 +209,8 @@ public:
         if (group == _byType.end()) return out;
         for (const CopperPlot* p : group->second) {
             const PairCombo pc = pairComboOf(p->srcPair, p->rcvPair);
-            const bool applies = l.pair == pc || (l.pair == PairCombo::any &&
-                                                  !_specific.count({key.first, static_cast<int32_t>(pc)}));
+            const bool applies =
+                l.pair == pc || (l.pair == PairCombo::any && !_specific.count({key.first, static_cast<int32_t>(pc)}));
             if (!applies || skips(l.freqLimitType, p->rcvPair)) continue;
             out.plots.push_back(p);
             out.samples += p->data.size() + 1;

@@ -36,8 +36,7 @@ bool CopperFreqList::hasFreq(CopperTestType type, CableEnd end) const {
     return false;
 }
 
-bool CopperFreqList::findFreq(CopperFreq& out, CopperTestType type, CableEnd end, WirePair src,
-                              WirePair rcv) const {
+bool CopperFreqList::findFreq(CopperFreq& out, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) const {
     for (const CopperFreq& f : freqs) {
         if (f.testType == type && f.cableEnd == end && f.srcPair == src && f.rcvPair == rcv) {
             out = f;

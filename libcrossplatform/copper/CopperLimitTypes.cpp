@@ -12,9 +12,9 @@ const char* textAt(const char* const (&texts)[N], int32_t v) {
 }  // namespace
 
 const char* toString(CopperFreqLimitType t) {
-    static const char* const kTexts[] = {"NONE",  "IL",   "NEXT",     "NEXT_ALT", "PSNEXT", "PSNEXT_ALT", "ACR",
-                                         "PSACR", "ELFEXT", "PSELFEXT", "RL",     "TCL",    "TCTL",       "ELTCTL",
-                                         "CMRL",  "CDNEXT", "TDR",      "RL_ALT", "TCL_ALT", "ELTCTL_ALT"};
+    static const char* const kTexts[] = {"NONE",  "IL",     "NEXT",     "NEXT_ALT", "PSNEXT",  "PSNEXT_ALT", "ACR",
+                                         "PSACR", "ELFEXT", "PSELFEXT", "RL",       "TCL",     "TCTL",       "ELTCTL",
+                                         "CMRL",  "CDNEXT", "TDR",      "RL_ALT",   "TCL_ALT", "ELTCTL_ALT"};
     return textAt(kTexts, static_cast<int32_t>(t));
 }
 

@@ -19,20 +19,19 @@ namespace {
 
 // round(100 * log10(1 + 10^(-d/100))), d = 0..199
 constexpr int16_t kPowerSumTable[200] = {
-    30, 30, 29, 29, 28, 28, 27, 27, 26, 26, 25, 25, 25, 24, 24, 23, 23, 22, 22, 22, 21, 21, 20, 20, 20,
-    19, 19, 19, 18, 18, 18, 17, 17, 17, 16, 16, 16, 15, 15, 15, 15, 14, 14, 14, 13, 13, 13, 13, 12, 12,
-    12, 12, 11, 11, 11, 11, 11, 10, 10, 10, 10, 10, 9, 9, 9, 9, 9, 8, 8, 8, 8, 8, 8, 7, 7,
-    7, 7, 7, 7, 7, 6, 6, 6, 6, 6, 6, 6, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 4, 4, 4,
-    4, 4, 4, 4, 4, 4, 4, 4, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2,
-    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1,
-    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
-    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0};
+    30, 30, 29, 29, 28, 28, 27, 27, 26, 26, 25, 25, 25, 24, 24, 23, 23, 22, 22, 22, 21, 21, 20, 20, 20, 19, 19, 19, 18,
+    18, 18, 17, 17, 17, 16, 16, 16, 15, 15, 15, 15, 14, 14, 14, 13, 13, 13, 13, 12, 12, 12, 12, 11, 11, 11, 11, 11, 10,
+    10, 10, 10, 10, 9,  9,  9,  9,  9,  8,  8,  8,  8,  8,  8,  7,  7,  7,  7,  7,  7,  7,  6,  6,  6,  6,  6,  6,  6,
+    5,  5,  5,  5,  5,  5,  5,  5,  5,  5,  4,  4,  4,  4,  4,  4,  4,  4,  4,  4,  4,  3,  3,  3,  3,  3,  3,  3,  3,
+    3,  3,  3,  3,  3,  3,  3,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,  2,
+    2,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,
+    1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  0,  0,  0,  0,  0,  0};
 
 constexpr int32_t kMissingDisturber = 9999;
 
 int16_t saturate(int32_t v) {
-    return static_cast<int16_t>(std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(),
-                                                    std::numeric_limits<int16_t>::max()));
+    return static_cast<int16_t>(
+        std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 struct PairEntry {
@@ -43,8 +42,10 @@ struct PairEntry {
 constexpr PairEntry kCombos[] = {{WirePair::pair1, WirePair::pair2}, {WirePair::pair1, WirePair::pair3},
                                  {WirePair::pair1, WirePair::pair4}, {WirePair::pair2, WirePair::pair3},
                                  {WirePair::pair2, WirePair::pair4}, {WirePair::pair3, WirePair::pair4}};
-constexpr PairEntry kSingles[] = {{WirePair::pair1, WirePair::pair1}, {WirePair::pair2, WirePair::pair2},
-                                  {WirePair::pair3, WirePair::pair3}, {WirePair::pair4, WirePair::pair4}};
+constexpr PairEntry kSingles[] = {{WirePair::pair1, WirePair::pair1},
+                                  {WirePair::pair2, WirePair::pair2},
+                                  {WirePair::pair3, WirePair::pair3},
+                                  {WirePair::pair4, WirePair::pair4}};
 
 class Deriver {
 public:

@@ -49,8 +49,8 @@ void recomputeLengths(std::vector<CopperScalar>& scalars, float nvp) {
     for (auto& len : scalars) {
         if (len.copperTestType != CopperTestType::length) continue;
         for (const auto& d : scalars) {
-            if (d.copperTestType != CopperTestType::delay || d.cableEnd != len.cableEnd ||
-                d.wirePair != len.wirePair || d.wirePair2 != WirePair::notset)
+            if (d.copperTestType != CopperTestType::delay || d.cableEnd != len.cableEnd || d.wirePair != len.wirePair ||
+                d.wirePair2 != WirePair::notset)
                 continue;
             const float delayNs = d.scaledValue().toFloat();
             len.value = delayNs / 1000000000.0f * 299792448.0f * nvp / 100.0f;
@@ -137,8 +137,8 @@ Status overallStatus(const CopperTest& test) {
     if (body.limit) {
         const CopperLimit& limit = *body.limit;
         // Custom outlets on twisted pair may leave out measurements the limit asks for.
-        const bool customOutlet = limit.mediaType != CopperLimit::MediaType::coax &&
-                                  !body.outletConfig.name.empty() && body.outletConfig.name[0] == '*';
+        const bool customOutlet = limit.mediaType != CopperLimit::MediaType::coax && !body.outletConfig.name.empty() &&
+                                  body.outletConfig.name[0] == '*';
         if (!customOutlet) {
             const CopperPlotIndex index(test.plots);
             for (const auto& l : limit.freqLimits) {

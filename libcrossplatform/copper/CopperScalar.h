@@ -10,7 +10,14 @@
 
 namespace Kestrix {
 
-enum class ScalarQualifier : int32_t { normal = 0, endNotFound = 1, open = 2, testNotRun = 3, tooShort = 4, tooLong = 5 };
+enum class ScalarQualifier : int32_t {
+    normal = 0,
+    endNotFound = 1,
+    open = 2,
+    testNotRun = 3,
+    tooShort = 4,
+    tooLong = 5
+};
 // "normal", "endnotfound", "open", "testnotrun", "too short", "too long"; else empty.
 const char* toString(ScalarQualifier q);
 

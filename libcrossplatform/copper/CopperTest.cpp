@@ -92,8 +92,7 @@ bool CopperTest::hasCopperFreq(CopperTestType type) const {
     return false;
 }
 
-bool CopperTest::findCopperFreq(CopperFreq& out, CopperTestType type, CableEnd end, WirePair src,
-                                WirePair rcv) const {
+bool CopperTest::findCopperFreq(CopperFreq& out, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) const {
     return body.copperfreqs.findFreq(out, type, end, src, rcv);
 }
 
@@ -111,8 +110,7 @@ bool CopperTest::hasCopperScalar(CopperTestType type, WirePair pair) const {
     return false;
 }
 
-bool CopperTest::findCopperScalar(CopperScalar& out, CopperTestType type, CableEnd end, WirePair p,
-                                  WirePair p2) const {
+bool CopperTest::findCopperScalar(CopperScalar& out, CopperTestType type, CableEnd end, WirePair p, WirePair p2) const {
     for (const auto& s : body.scalars) {
         if (s.copperTestType != type || s.cableEnd != end) continue;
         if (p != WirePair::notset && (s.wirePair != p || s.wirePair2 != p2)) continue;
@@ -139,8 +137,8 @@ bool CopperTest::hasPlotsToStore() const { return hasPlotData() || plots.storedC
 
 float CopperTest::metersAtIndex(int i) const {
     const float nvp = body.settings.nvp.toFloat();
-    return (static_cast<float>(i) - static_cast<float>(plots.zeroLengthIndex)) * plots.nsPerSample * 0.29979247f *
-           nvp / 100.0f;
+    return (static_cast<float>(i) - static_cast<float>(plots.zeroLengthIndex)) * plots.nsPerSample * 0.29979247f * nvp /
+           100.0f;
 }
 
 CopperTest::ShortestLength CopperTest::shortestLength() const {

@@ -14,7 +14,7 @@ namespace Kestrix {
 class CopperTest : public Marshal::IDumpSerializable, public Dump::IJsonable {
 public:
     struct ShortestLength {
-        int index = -1;  // into the scalars; -1 when there is none
+        int index = -1;   // into the scalars; -1 when there is none
         ScaledInt value;  // NaN when there is none
     };
 

@@ -3,12 +3,53 @@
 namespace Kestrix {
 
 const char* toString(CopperTestType t) {
-    static const char* const kTexts[] = {
-        "none", "auto", "map", "resist", "imped", "length", "delay", "skew", "unbalance", "dc shield", "tdr", "",
-        "tdx", "", "", "il", "next", "psnext", "acr", "psacr", "elfext", "pselfext", "rl", "fext", "tcl",
-        "cdnext", "tctl", "cdfext", "cmrl", "eltctl", "psfext", "ac shield", "delay", "gum", "rl_x", "rl_xx",
-        "cmrl_x", "ref", "refchk", "nv", "nl", "next_cald", "rl_cald", "noisy_freqs", "ref_glitch",
-        "resist parallel", "p2p unbalance"};
+    static const char* const kTexts[] = {"none",
+                                         "auto",
+                                         "map",
+                                         "resist",
+                                         "imped",
+                                         "length",
+                                         "delay",
+                                         "skew",
+                                         "unbalance",
+                                         "dc shield",
+                                         "tdr",
+                                         "",
+                                         "tdx",
+                                         "",
+                                         "",
+                                         "il",
+                                         "next",
+                                         "psnext",
+                                         "acr",
+                                         "psacr",
+                                         "elfext",
+                                         "pselfext",
+                                         "rl",
+                                         "fext",
+                                         "tcl",
+                                         "cdnext",
+                                         "tctl",
+                                         "cdfext",
+                                         "cmrl",
+                                         "eltctl",
+                                         "psfext",
+                                         "ac shield",
+                                         "delay",
+                                         "gum",
+                                         "rl_x",
+                                         "rl_xx",
+                                         "cmrl_x",
+                                         "ref",
+                                         "refchk",
+                                         "nv",
+                                         "nl",
+                                         "next_cald",
+                                         "rl_cald",
+                                         "noisy_freqs",
+                                         "ref_glitch",
+                                         "resist parallel",
+                                         "p2p unbalance"};
     const auto v = static_cast<int32_t>(t);
     if (v < 0 || v >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return "";
     return kTexts[v];
@@ -38,8 +79,8 @@ const char* toString(WirePair p) {
 }
 
 const char* toString(Pin p) {
-    static const char* const kTexts[] = {"notset", "pin1", "pin2", "pin3", "pin4", "pin5",
-                                         "pin6",   "pin7", "pin8", "shield"};
+    static const char* const kTexts[] = {"notset", "pin1", "pin2", "pin3", "pin4",
+                                         "pin5",   "pin6", "pin7", "pin8", "shield"};
     const auto v = static_cast<int32_t>(p);
     return v >= 0 && v <= 9 ? kTexts[v] : "";
 }

@@ -30,12 +30,32 @@ const char* toString(DiagEvent::FailureType t) {
 }
 
 const char* diagElementText(uint8_t element) {
-    static const char* const kTexts[] = {
-        "",           "pair 1",        "pair 2",        "pair 3",        "pair 4",        "pin 1",
-        "pin 2",      "pin 3",         "pin 4",         "pin 5",         "pin 6",         "pin 7",
-        "pin 8",      "pin shield",    "pair combo 12", "pair combo 13", "pair combo 14", "pair combo 23",
-        "pair combo 24", "pair combo 34", "pair combo 21", "pair combo 31", "pair combo 41", "pair combo 32",
-        "pair combo 42", "pair combo 43"};
+    static const char* const kTexts[] = {"",
+                                         "pair 1",
+                                         "pair 2",
+                                         "pair 3",
+                                         "pair 4",
+                                         "pin 1",
+                                         "pin 2",
+                                         "pin 3",
+                                         "pin 4",
+                                         "pin 5",
+                                         "pin 6",
+                                         "pin 7",
+                                         "pin 8",
+                                         "pin shield",
+                                         "pair combo 12",
+                                         "pair combo 13",
+                                         "pair combo 14",
+                                         "pair combo 23",
+                                         "pair combo 24",
+                                         "pair combo 34",
+                                         "pair combo 21",
+                                         "pair combo 31",
+                                         "pair combo 41",
+                                         "pair combo 32",
+                                         "pair combo 42",
+                                         "pair combo 43"};
     return element < sizeof(kTexts) / sizeof(kTexts[0]) ? kTexts[element] : "";
 }
 

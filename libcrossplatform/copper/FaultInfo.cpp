@@ -89,9 +89,7 @@ Marshal::StreamOpStatus FaultInfoCableElement::deserialize(Marshal::IObjectReade
     return h.finishRead(r, r.failed() ? Marshal::readError : Marshal::ok);
 }
 
-void FaultInfoCableElement::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
-    Dump::dumpStyledJson(*this, f);
-}
+void FaultInfoCableElement::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value FaultInfoCableElement::toJson(const Dump::DumpFlags& flags) const {
     Json::Value o = classObject("FaultInfoCableElement");

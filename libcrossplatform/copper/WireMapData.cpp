@@ -28,8 +28,10 @@ bool pairPins(int pair, int kind, bool swap, Pin& a, Pin& b) {
     static const int kIx[4][2] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}};
     if (pair < 1 || pair > 4) return false;
     const int(*table)[2] = kStd;
-    if (kind == Meascop::kLiaM12XCode || kind == Meascop::kLiaM12D) table = kM12;
-    else if (kind == Meascop::kLiaIx) table = kIx;
+    if (kind == Meascop::kLiaM12XCode || kind == Meascop::kLiaM12D)
+        table = kM12;
+    else if (kind == Meascop::kLiaIx)
+        table = kIx;
     a = static_cast<Pin>(table[pair - 1][swap ? 1 : 0]);
     b = static_cast<Pin>(table[pair - 1][swap ? 0 : 1]);
     return true;
@@ -45,8 +47,8 @@ WireMapData::OutletFamily familyOf(const std::string& name) {
 int endIndex(CableEnd end) { return end == CableEnd::remote ? 1 : 0; }
 }  // namespace
 
-WireMapData::WireMapData(const Wiremap* wiremap, const CopperOutletConfig* outletConfiguration,
-                         Meascop::LiaId mainLia, Meascop::LiaId remoteLia)
+WireMapData::WireMapData(const Wiremap* wiremap, const CopperOutletConfig* outletConfiguration, Meascop::LiaId mainLia,
+                         Meascop::LiaId remoteLia)
     : _wiremap(wiremap), _outlet(outletConfiguration), _mainLia(mainLia), _remoteLia(remoteLia) {
     KX_ASSERT(_wiremap != nullptr);
     KX_ASSERT(outletConfiguration != nullptr);
@@ -57,9 +59,9 @@ WireMapData::WireMapData(const Wiremap* wiremap, const CopperOutletConfig* outle
 
 int WireMapData::labelTable(bool mainEnd) const {
     const Meascop::LiaId a = mainEnd ? _mainLia : _remoteLia;
-    const bool bothM12 =
-        (_mainLia == Meascop::kLiaM12XCode && (_remoteLia == Meascop::kLiaM12XCode || _remoteLia == Meascop::kLiaM12D)) ||
-        (_mainLia == Meascop::kLiaM12D && _remoteLia == Meascop::kLiaM12XCode);
+    const bool bothM12 = (_mainLia == Meascop::kLiaM12XCode &&
+                          (_remoteLia == Meascop::kLiaM12XCode || _remoteLia == Meascop::kLiaM12D)) ||
+                         (_mainLia == Meascop::kLiaM12D && _remoteLia == Meascop::kLiaM12XCode);
     if (a == Meascop::kLiaIx) return 2;
     if (a == Meascop::kLiaM12XCode && !bothM12) return 1;
     return 0;
@@ -72,8 +74,10 @@ std::string WireMapData::pinLabel(Pin pin, bool mainEnd) const {
 
 void WireMapData::buildStyles() {
     int kind = 0;
-    if (_family == OutletFamily::m12) kind = Meascop::kLiaM12XCode;
-    else if (_mainLia == Meascop::kLiaIx || _remoteLia == Meascop::kLiaIx) kind = Meascop::kLiaIx;
+    if (_family == OutletFamily::m12)
+        kind = Meascop::kLiaM12XCode;
+    else if (_mainLia == Meascop::kLiaIx || _remoteLia == Meascop::kLiaIx)
+        kind = Meascop::kLiaIx;
     for (int p = 1; p <= 4; ++p) {
         const CopperOutletConfigArtifact* art = _outlet->artifactFor(static_cast<WirePair>(p));
         if (art == nullptr) continue;
@@ -159,8 +163,10 @@ Pin WireMapData::cellPin(int cell) const {
     if (cell >= kCells) return Pin::shield;
     int target = cell;
     if (_mainLia == Meascop::kLiaIx) {
-        if (cell >= 3 && cell <= 6) target = cell + 1;
-        else if (cell >= 7) target = cell + 2;
+        if (cell >= 3 && cell <= 6)
+            target = cell + 1;
+        else if (cell >= 7)
+            target = cell + 2;
     }
     for (int p = 1; p <= 9; ++p) {
         const Pin pin = static_cast<Pin>(p);
@@ -208,21 +214,29 @@ char* WireMapData::textLineOut(int line, char* buffer, int size) const {
             case 0: {
                 const bool used = pin == Pin::shield ? _wiremap->isPinUsed(Pin::shield)
                                                      : isMainPinOfConnection(pin, nullptr) || isOpenPin(pin);
-                if (!used) std::snprintf(out, room, "  ");
-                else if (pin == Pin::shield) std::snprintf(out, room, "S ");
-                else std::snprintf(out, room, "%s ", pinLabel(pin, true).c_str());
+                if (!used)
+                    std::snprintf(out, room, "  ");
+                else if (pin == Pin::shield)
+                    std::snprintf(out, room, "S ");
+                else
+                    std::snprintf(out, room, "%s ", pinLabel(pin, true).c_str());
                 break;
             }
             case 1:
-                if (isFirstPinOfShort(pin, nullptr)) std::snprintf(out, room, "s ");
-                else if (isMainPinOfConnection(pin, nullptr)) std::snprintf(out, room, "| ");
-                else if (isOpenPin(pin)) std::snprintf(out, room, "o ");
-                else std::snprintf(out, room, "  ");
+                if (isFirstPinOfShort(pin, nullptr))
+                    std::snprintf(out, room, "s ");
+                else if (isMainPinOfConnection(pin, nullptr))
+                    std::snprintf(out, room, "| ");
+                else if (isOpenPin(pin))
+                    std::snprintf(out, room, "o ");
+                else
+                    std::snprintf(out, room, "  ");
                 break;
             default:
                 if (isFirstPinOfShort(pin, &other) || isMainPinOfConnection(pin, &other))
                     std::snprintf(out, room, "%s ", pinLabel(other, true).c_str());
-                else std::snprintf(out, room, "  ");
+                else
+                    std::snprintf(out, room, "  ");
                 break;
         }
     }

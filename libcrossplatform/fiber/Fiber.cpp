@@ -63,8 +63,7 @@ Json::Value FiberPerWl::toJson(const Dump::DumpFlags&) const {
     return FiberJson::wrap("FiberPerWl", j);
 }
 
-Fiber::Fiber(std::string n, FiberCategory cat, ScaledInt core, FiberMode mode,
-             const DatabasePackageManifestSummary& s)
+Fiber::Fiber(std::string n, FiberCategory cat, ScaledInt core, FiberMode mode, const DatabasePackageManifestSummary& s)
     : category(cat), coreSize(core), summary(s), name(std::move(n)), fiberMode(mode) {}
 
 void Fiber::clear() {
@@ -77,9 +76,10 @@ void Fiber::clear() {
 }
 
 bool Fiber::operator==(const Fiber& o) const {
-    return category == o.category && sameScaled(coreSize, o.coreSize) && name == o.name &&
-           fiberMode == o.fiberMode && perWls == o.perWls &&
-           Dump::toJsonString(summary, Dump::DumpFlags{2}, true) == Dump::toJsonString(o.summary, Dump::DumpFlags{2}, true);
+    return category == o.category && sameScaled(coreSize, o.coreSize) && name == o.name && fiberMode == o.fiberMode &&
+           perWls == o.perWls &&
+           Dump::toJsonString(summary, Dump::DumpFlags{2}, true) ==
+               Dump::toJsonString(o.summary, Dump::DumpFlags{2}, true);
 }
 
 const FiberPerWl* Fiber::getFiberPerWl(int wavelength) const {

@@ -62,9 +62,7 @@ FiberCheckLimitResult* FiberLimitResultList::get(FiberLimitValueType type) {
     return const_cast<FiberCheckLimitResult*>(static_cast<const FiberLimitResultList*>(this)->get(type));
 }
 
-void FiberLimitResultList::serialize(Marshal::IObjectWriter& w) const {
-    Marshal::writeList<uint8_t>(w, results);
-}
+void FiberLimitResultList::serialize(Marshal::IObjectWriter& w) const { Marshal::writeList<uint8_t>(w, results); }
 
 Marshal::StreamOpStatus FiberLimitResultList::deserialize(Marshal::IObjectReader& r) {
     if (auto st = Marshal::readList<uint8_t>(r, results, FiberCheckLimitResult::kWireSize)) return st;

@@ -43,9 +43,7 @@ Marshal::StreamOpStatus FiberImageLimitValues::deserialize(Marshal::IObjectReade
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
-void FiberImageLimitValues::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
-    Dump::dumpStyledJson(*this, f);
-}
+void FiberImageLimitValues::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value FiberImageLimitValues::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);

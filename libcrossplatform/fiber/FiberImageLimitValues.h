@@ -23,9 +23,9 @@ public:
 
     FiberImageZone zone = FiberImageZone::core;
     FiberImageFeatureType type = FiberImageFeatureType::none;
-    int32_t maxFeatureSize = 0;   // negative: no bound
+    int32_t maxFeatureSize = 0;  // negative: no bound
     int32_t allowedFeatures = 0;
-    uint8_t comparison = 0;       // 0: size <= bound, else size < bound
+    uint8_t comparison = 0;  // 0: size <= bound, else size < bound
 };
 
 }  // namespace Kestrix

@@ -63,7 +63,9 @@ Marshal::StreamOpStatus FiberImageFeatureObject::deserialize(Marshal::IObjectRea
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
-void FiberImageFeatureObject::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
+void FiberImageFeatureObject::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
+    Dump::dumpStyledJson(*this, f);
+}
 
 Json::Value FiberImageFeatureObject::toJson(const Dump::DumpFlags& flags) const {
     Json::Value j(Json::objectValue);

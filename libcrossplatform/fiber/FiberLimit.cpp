@@ -46,7 +46,8 @@ bool FiberLimit::operator==(const FiberLimit& o) const {
     return limitType == o.limitType && valuesList == o.valuesList && supportedPorts == o.supportedPorts &&
            imageLimitValues == o.imageLimitValues && name == o.name && limitFlags == o.limitFlags &&
            imageZoneDist == o.imageZoneDist &&
-           Dump::toJsonString(summary, Dump::DumpFlags{2}, true) == Dump::toJsonString(o.summary, Dump::DumpFlags{2}, true);
+           Dump::toJsonString(summary, Dump::DumpFlags{2}, true) ==
+               Dump::toJsonString(o.summary, Dump::DumpFlags{2}, true);
 }
 
 bool FiberLimit::isFlagSet(LimitFlag flag) const { return (limitFlags >> static_cast<uint32_t>(flag)) & 1u; }
@@ -112,7 +113,8 @@ void FiberLimit::serialize(Marshal::IObjectWriter& w) const {
     for (uint8_t i = 0; i < nPorts; ++i, ++port) w.write(static_cast<uint8_t>(*port));
     summary.serialize(w);
     Marshal::writeList<uint8_t>(w, imageLimitValues);
-    for (uint8_t z = 0; z < kFiberImageZoneCount; ++z) w.write(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
+    for (uint8_t z = 0; z < kFiberImageZoneCount; ++z)
+        w.write(getImageZoneDist(static_cast<FiberImageZone>(z)).value_or(0));
     h.finishWrite(w);
 }
 
@@ -124,9 +126,7 @@ Marshal::StreamOpStatus FiberLimit::deserialize(Marshal::IObjectReader& r) {
     r.read(name);
     if (auto st = Marshal::readList<uint8_t>(r, valuesList, FiberLimitValues::kMinWireSize)) return h.finishRead(r, st);
     r.read(limitFlags);
-    auto readPort = [this](Marshal::IObjectReader& in) {
-        supportedPorts.insert(Marshal::readEnum<FiberPort>(in));
-    };
+    auto readPort = [this](Marshal::IObjectReader& in) { supportedPorts.insert(Marshal::readEnum<FiberPort>(in)); };
     if (auto st = Marshal::readEach<uint8_t>(r, 1, readPort)) return h.finishRead(r, st);
     if (auto st = summary.deserialize(r)) return h.finishRead(r, st);
     if (h.classVersion >= 2) {

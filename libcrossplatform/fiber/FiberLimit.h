@@ -25,8 +25,8 @@ public:
     // isVendorSystemLimit, splittersArePassFail.
     FiberLimit(FiberLimitType kind, std::string name, bool mustUseLaunchComp, bool mustUseTailComp,
                bool doLengthBasedLossBudget, bool dontUseNumConsAndSplices, bool ignoreEventLimitChecking,
-               bool mustTestAllWavelengths, bool no2JumperMethod, bool isVendorSystemLimit,
-               bool splittersArePassFail, const DatabasePackageManifestSummary& summary);
+               bool mustTestAllWavelengths, bool no2JumperMethod, bool isVendorSystemLimit, bool splittersArePassFail,
+               const DatabasePackageManifestSummary& summary);
 
     void clear();
     bool operator==(const FiberLimit& o) const;

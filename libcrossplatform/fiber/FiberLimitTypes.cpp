@@ -7,33 +7,83 @@ namespace Kestrix {
 namespace {
 
 constexpr const char* kValueTypeNames[] = {
-    "maxLength", "minLength", "maxOverallLoss", "minOverallLoss", "minOverallORL", "maxConnectorLoss",
-    "minConnectorLoss", "maxSpliceLoss", "minSpliceLoss", "maxReflectance", "minReflectance",
-    "maxEndReflectance", "minEndReflectance", "maxSegmentAttenCoef", "minSegmentAttenCoef",
-    "maxOverallAttenCoef", "maxTestConnectorLoss", "maxRefConnectorLoss", "maxMpoCassetteLoss",
-    "lengthBasedLossBudget", "maxSpliceLossStddev", "maxConnectorLossStddev", "lcLoss", "lcLossStddev",
-    "lcLowLoss", "lcLowLossStddev", "lcUltraLowLoss", "lcUltraLowLossStddev", "mpoLoss", "mpoLossStddev",
-    "mpoLowLoss", "mpoLowLossStddev", "mpoUltraLowLoss", "mpoUltraLowLossStddev", "maxSplitterReflectance",
-    "maxSplitterLoss_1x2", "maxSplitterLoss_1x4", "maxSplitterLoss_1x8", "maxSplitterLoss_1x16",
-    "maxSplitterLoss_1x32", "maxSplitterLoss_1x64", "maxSplitterLoss_1x128", "maxSplitterLoss_1x256",
-    "maxSplitterLoss_2x2", "maxSplitterLoss_2x4", "maxSplitterLoss_2x8", "maxSplitterLoss_2x16",
-    "maxSplitterLoss_2x32", "maxSplitterLoss_2x64", "maxSplitterLoss_2x128", "maxSplitterLoss_2x256",
+    "maxLength",
+    "minLength",
+    "maxOverallLoss",
+    "minOverallLoss",
+    "minOverallORL",
+    "maxConnectorLoss",
+    "minConnectorLoss",
+    "maxSpliceLoss",
+    "minSpliceLoss",
+    "maxReflectance",
+    "minReflectance",
+    "maxEndReflectance",
+    "minEndReflectance",
+    "maxSegmentAttenCoef",
+    "minSegmentAttenCoef",
+    "maxOverallAttenCoef",
+    "maxTestConnectorLoss",
+    "maxRefConnectorLoss",
+    "maxMpoCassetteLoss",
+    "lengthBasedLossBudget",
+    "maxSpliceLossStddev",
+    "maxConnectorLossStddev",
+    "lcLoss",
+    "lcLossStddev",
+    "lcLowLoss",
+    "lcLowLossStddev",
+    "lcUltraLowLoss",
+    "lcUltraLowLossStddev",
+    "mpoLoss",
+    "mpoLossStddev",
+    "mpoLowLoss",
+    "mpoLowLossStddev",
+    "mpoUltraLowLoss",
+    "mpoUltraLowLossStddev",
+    "maxSplitterReflectance",
+    "maxSplitterLoss_1x2",
+    "maxSplitterLoss_1x4",
+    "maxSplitterLoss_1x8",
+    "maxSplitterLoss_1x16",
+    "maxSplitterLoss_1x32",
+    "maxSplitterLoss_1x64",
+    "maxSplitterLoss_1x128",
+    "maxSplitterLoss_1x256",
+    "maxSplitterLoss_2x2",
+    "maxSplitterLoss_2x4",
+    "maxSplitterLoss_2x8",
+    "maxSplitterLoss_2x16",
+    "maxSplitterLoss_2x32",
+    "maxSplitterLoss_2x64",
+    "maxSplitterLoss_2x128",
+    "maxSplitterLoss_2x256",
 };
 
 constexpr const char* kFlagNames[] = {
-    "mustUseLaunchComp", "doLengthBasedLossBudget", "mustUseTailComp", "dontUseNumConsAndSplices",
-    "ignoreEventLimitChecking", "mustTestAllWavelengths", "no2JumperMethod", "isMpoLimitType",
-    "isTrcLimit", "isVendorSystemLimit", "splittersArePassFail",
+    "mustUseLaunchComp",        "doLengthBasedLossBudget",  "mustUseTailComp",
+    "dontUseNumConsAndSplices", "ignoreEventLimitChecking", "mustTestAllWavelengths",
+    "no2JumperMethod",          "isMpoLimitType",           "isTrcLimit",
+    "isVendorSystemLimit",      "splittersArePassFail",
 };
 
 constexpr const char* kRefMethodNames[] = {
-    "Not Set", "Method A", "Method B", "Method C", "Method A-1", "Method A-2",
-    "Method A-3", "1 jumper method", "2 jumper method", "3 jumper method", "modified 1 jumper method",
+    "Not Set",
+    "Method A",
+    "Method B",
+    "Method C",
+    "Method A-1",
+    "Method A-2",
+    "Method A-3",
+    "1 jumper method",
+    "2 jumper method",
+    "3 jumper method",
+    "modified 1 jumper method",
 };
 
 // Minimums of the splitter types 35..50; the float constants are as the tester stores them.
-constexpr float kSplitterMin[] = {2.8f,  5.39999f, 8.2f,  10.79999f, 13.29999f, 16.09999f, 18.59999f, 21.09999f,
-                                  2.6f,  5.1f,     7.6f,  10.09999f, 12.7f,     15.2f,     17.69999f, 20.19999f};
+constexpr float kSplitterMin[] = {2.8f, 5.39999f, 8.2f, 10.79999f, 13.29999f, 16.09999f, 18.59999f, 21.09999f,
+                                  2.6f, 5.1f,     7.6f, 10.09999f, 12.7f,     15.2f,     17.69999f, 20.19999f};
 constexpr float kSplitterDefault[] = {3.9f, 7.4f, 10.6f, 14.1f, 17.5f, 20.9f, 24.5f, 28.0f,
                                       4.2f, 7.7f, 11.2f, 14.7f, 18.2f, 21.7f, 25.2f, 28.7f};
 
@@ -101,11 +151,27 @@ int32_t limitValueDecimalPlaces(int32_t type) {
 
 float minValidLimitValue(int32_t type) {
     switch (type) {
-        case 0: case 1: return 0.0f;
-        case 2: case 3: case 19: return -10.0f;
-        case 5: case 6: case 7: case 8: case 16: case 17: case 18: return -50.0f;
-        case 4: case 13: case 14: case 15: return 0.0f;
-        case 9: case 10: case 11: case 12: case 34: return -99.99001f;
+        case 0:
+        case 1: return 0.0f;
+        case 2:
+        case 3:
+        case 19: return -10.0f;
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 16:
+        case 17:
+        case 18: return -50.0f;
+        case 4:
+        case 13:
+        case 14:
+        case 15: return 0.0f;
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+        case 34: return -99.99001f;
         default: break;
     }
     if (type >= 20 && type <= 33) return 0.0f;
@@ -115,11 +181,27 @@ float minValidLimitValue(int32_t type) {
 
 float maxValidLimitValue(int32_t type) {
     switch (type) {
-        case 0: case 1: return 300000.0f;
-        case 2: case 3: case 19: return 50.0f;
-        case 5: case 6: case 7: case 8: case 16: case 17: case 18: return 50.0f;
-        case 4: case 13: case 14: case 15: return 99.99001f;
-        case 9: case 10: case 11: case 12: case 34: return 0.0f;
+        case 0:
+        case 1: return 300000.0f;
+        case 2:
+        case 3:
+        case 19: return 50.0f;
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 16:
+        case 17:
+        case 18: return 50.0f;
+        case 4:
+        case 13:
+        case 14:
+        case 15: return 99.99001f;
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+        case 34: return 0.0f;
         default: break;
     }
     if (type >= 20 && type <= 33) return 50.0f;

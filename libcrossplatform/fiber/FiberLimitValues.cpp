@@ -31,8 +31,7 @@ ScaledInt FiberLimitValues::getValue(FiberLimitValueType type) const {
     return it != values.end() ? it->second : ScaledInt::nan(ScaledInt::ones);
 }
 
-LossBudgetParts FiberLimitValues::getOltsLengthBasedLossBudgetParts(unsigned n, unsigned splices,
-                                                                    ScaledInt totalBudget,
+LossBudgetParts FiberLimitValues::getOltsLengthBasedLossBudgetParts(unsigned n, unsigned splices, ScaledInt totalBudget,
                                                                     FiberLLRefMethod method) const {
     const ScaledInt cLimit = getValue(FiberLimitValueType::maxConnectorLoss);
     const ScaledInt sLimit = getValue(FiberLimitValueType::maxSpliceLoss);
@@ -48,14 +47,20 @@ LossBudgetParts FiberLimitValues::getOltsLengthBasedLossBudgetParts(unsigned n, 
     float testRefPart = std::numeric_limits<float>::quiet_NaN();
     if (!std::isnan(T) && !std::isnan(R)) {
         if (m == 8) {  // 2 jumper method: one ordinary connector is still counted for a single connector
-            if (n >= 2) t = 2, k = n - 2, r = 1;
-            else if (n == 1) t = 1, k = 1, r = 0;
+            if (n >= 2)
+                t = 2, k = n - 2, r = 1;
+            else if (n == 1)
+                t = 1, k = 1, r = 0;
         } else if (m == 9) {  // 3 jumper method
-            if (n >= 2) t = 2, k = n - 2, r = 2;
-            else if (n == 1) t = 1, k = 0, r = 1;
+            if (n >= 2)
+                t = 2, k = n - 2, r = 2;
+            else if (n == 1)
+                t = 1, k = 0, r = 1;
         } else if ((m >= 0 && m <= 7) || m == 10) {
-            if (n >= 2) t = 2, k = n - 2;
-            else if (n == 1) t = 1, k = 0;
+            if (n >= 2)
+                t = 2, k = n - 2;
+            else if (n == 1)
+                t = 1, k = 0;
         } else {
             k = n;
         }

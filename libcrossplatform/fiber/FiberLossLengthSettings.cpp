@@ -12,7 +12,8 @@ namespace Kestrix {
 
 namespace {
 
-constexpr const char* kRemoteEndSetup[] = {"Not Set", "VexlinkDual", "VexlinkSingle", "Loopback", "FarEndSource", "Scopel"};
+constexpr const char* kRemoteEndSetup[] = {"Not Set",  "VexlinkDual",  "VexlinkSingle",
+                                           "Loopback", "FarEndSource", "Scopel"};
 constexpr const char* kFarEndSource[] = {"Not Set", "CW", "Auto Lossmark Pro", "Powrel Pro"};
 constexpr const char* kSource = "fiber\\FiberLossLengthSettings";
 
@@ -24,9 +25,7 @@ boost::optional<int32_t> matchText(const std::string& text, int32_t highest, Tex
     return boost::none;
 }
 
-void logFailure(const char* what) {
-    Dump::logLine(1, 0, std::string(kSource) + "::fromJson() - " + what);
-}
+void logFailure(const char* what) { Dump::logLine(1, 0, std::string(kSource) + "::fromJson() - " + what); }
 
 }  // namespace
 
@@ -200,8 +199,8 @@ bool FiberLossLengthSettings::fromJson(const Json::Value& json) {
     }
     if (auto v = text("fiberName")) fiberName = *v;
     if (auto v = text("limitName")) limitName = *v;
-    remoteEndSetup = static_cast<RemoteEndSetup>(
-        enumText("remoteEndSetup", 5, [](int32_t v) { return toString(static_cast<RemoteEndSetup>(v)); }, 0));
+    remoteEndSetup = static_cast<RemoteEndSetup>(enumText(
+        "remoteEndSetup", 5, [](int32_t v) { return toString(static_cast<RemoteEndSetup>(v)); }, 0));
     cableEnd = CableEnd(-1);
     if (auto t = text("cableEnd")) {
         cableEnd = static_cast<CableEnd>(cableEndFromString(*t));
@@ -210,16 +209,16 @@ bool FiberLossLengthSettings::fromJson(const Json::Value& json) {
             ok = false;
         }
     }
-    referenceMethod = static_cast<FiberLLRefMethod>(
-        enumText("referenceMethod", 10, [](int32_t v) { return toString(static_cast<FiberLLRefMethod>(v)); }, 0));
-    connectorType = static_cast<FiberConnectorType>(
-        enumText("connectorType", 9, [](int32_t v) { return toString(static_cast<FiberConnectorType>(v)); }, 0));
+    referenceMethod = static_cast<FiberLLRefMethod>(enumText(
+        "referenceMethod", 10, [](int32_t v) { return toString(static_cast<FiberLLRefMethod>(v)); }, 0));
+    connectorType = static_cast<FiberConnectorType>(enumText(
+        "connectorType", 9, [](int32_t v) { return toString(static_cast<FiberConnectorType>(v)); }, 0));
     biDirectionalEnabled = JsonUtil::optBool(j, "biDirectionalEnabled").value_or(true);
     numAdapters = JsonUtil::optCount(j, "numAdapters", UINT8_MAX);
     numSplices = JsonUtil::optCount(j, "numSplices", UINT8_MAX);
     if (version >= 1)
-        farEndSourceType = static_cast<FarEndSourceType>(
-            enumText("farEndSourceType", 3, [](int32_t v) { return toString(static_cast<FarEndSourceType>(v)); }, 0));
+        farEndSourceType = static_cast<FarEndSourceType>(enumText(
+            "farEndSourceType", 3, [](int32_t v) { return toString(static_cast<FarEndSourceType>(v)); }, 0));
     if (version >= 2) {
         fiberTestType = TestType::notSet;
         if (auto t = text("fiberTestType")) {

@@ -142,7 +142,8 @@ FiberOtdrEvent mergeEvents(const FiberOtdrEvent& e1, const FiberOtdrEvent& e2) {
     e.reflectanceTolMeas = max(e1.reflectanceTolMeas, e2.reflectanceTolMeas);
     if (isNonReflective(e.anEventTypeFlags) && e.lossTolMeas.value.isFinite()) {
         const uint32_t base = e.anEventTypeFlags & OtdrAnEventType::baseMask;
-        if (e.lossTolMeas.value.value < 0) e.anEventTypeFlags = withBase(e.anEventTypeFlags, OtdrAnEventType::gainer);
+        if (e.lossTolMeas.value.value < 0)
+            e.anEventTypeFlags = withBase(e.anEventTypeFlags, OtdrAnEventType::gainer);
         else if (base == OtdrAnEventType::gainer)
             e.anEventTypeFlags = withBase(e.anEventTypeFlags, OtdrAnEventType::splice);
     }
@@ -192,8 +193,10 @@ WorkRow mergeRows(const FiberOtdrMergedRow& r1, const FiberOtdrMergedRow& r2, si
         done.push_back(wl);
         const FiberOtdrEvent* e1 = firstOf(r1.events, wl);
         const FiberOtdrEvent* e2 = firstOf(r2.events, wl);
-        if (e1 && e2) events.push_back(mergeEvents(*e1, *e2));
-        else events.push_back(e1 ? *e1 : *e2);
+        if (e1 && e2)
+            events.push_back(mergeEvents(*e1, *e2));
+        else
+            events.push_back(e1 ? *e1 : *e2);
     };
     for (const auto& e : r1.events) addWavelength(e.wavelength);
     for (const auto& e : r2.events) addWavelength(e.wavelength);
@@ -245,11 +248,15 @@ void normalizeHiddenGroups(std::vector<WorkRow>& rows) {
     for (size_t i = 0; i < rows.size(); ++i) {
         auto& m = rows[i].merged.row.hiddenGroupMarker;
         if (m == HiddenGroupMarker::begin) {
-            if (open != kNone) m = HiddenGroupMarker::notSet;
-            else open = i;
+            if (open != kNone)
+                m = HiddenGroupMarker::notSet;
+            else
+                open = i;
         } else if (m == HiddenGroupMarker::end) {
-            if (open != kNone) open = kNone;
-            else m = HiddenGroupMarker::notSet;
+            if (open != kNone)
+                open = kNone;
+            else
+                m = HiddenGroupMarker::notSet;
         }
     }
     if (open != kNone) rows[open].merged.row.hiddenGroupMarker = HiddenGroupMarker::notSet;
@@ -266,7 +273,8 @@ void markBends(std::vector<WorkRow>& rows, const FiberOtdrSettings& settings) {
     for (size_t k = 0; k < merged.size(); ++k) {
         const auto& mr = merged[k];
         if (mr.events.empty() || isFrameType(mr.row.eventType)) continue;
-        if (anyEventHasFlag(merged, k, k, OtdrAnEventType::launch) || anyEventHasFlag(merged, k, k, OtdrAnEventType::tail))
+        if (anyEventHasFlag(merged, k, k, OtdrAnEventType::launch) ||
+            anyEventHasFlag(merged, k, k, OtdrAnEventType::tail))
             continue;
         if (!std::all_of(mr.events.begin(), mr.events.end(),
                          [](const FiberOtdrEvent& e) { return isNonReflective(e.anEventTypeFlags); }))
@@ -303,9 +311,10 @@ FiberOtdrOverallResults mergeOverall(const FiberOtdrTest& t1, const FiberOtdrTes
     out.lengthStatus = Status::show;
     out.overallLossStatus = Status::show;
     out.lengthTolMeas = o1.lengthTolMeas.value < o2.lengthTolMeas.value ? o2.lengthTolMeas : o1.lengthTolMeas;
-    const bool loop = t2.settings.fiberTestType == TestType::autoVexloop ||
-                      t2.settings.fiberTestType == TestType::manualVexloop;
-    out.warningFlags = (o1.warningFlags & kKeptWarnings) | (o2.warningFlags & (loop ? kKeptWarningsLoop : kKeptWarnings));
+    const bool loop =
+        t2.settings.fiberTestType == TestType::autoVexloop || t2.settings.fiberTestType == TestType::manualVexloop;
+    out.warningFlags =
+        (o1.warningFlags & kKeptWarnings) | (o2.warningFlags & (loop ? kKeptWarningsLoop : kKeptWarnings));
     out.failWarningFlags = 0;
     const FiberOtdrTest& later = t1.summary.timestamp > t2.summary.timestamp ? t1 : t2;
     out.launchCompTimestamp = later.overallResults.launchCompTimestamp;
@@ -509,8 +518,10 @@ std::vector<BidiCandidate> selectMergeChain(const std::vector<BidiCandidate>& ca
     const size_t n = candidates.size();
     std::vector<double> total(n, 0.0);
     std::vector<boost::optional<size_t>> link(n);
-    if (sortedWithBothRows(candidates)) chainTotalsSorted(candidates, total, link);
-    else chainTotalsDirect(candidates, total, link);
+    if (sortedWithBothRows(candidates))
+        chainTotalsSorted(candidates, total, link);
+    else
+        chainTotalsDirect(candidates, total, link);
     std::vector<BidiCandidate> chain;
     if (n == 0) return chain;
     size_t start = 0;
@@ -552,8 +563,10 @@ boost::optional<FiberOtdrEventTable> mergeBidiTables(const FiberOtdrEventTable& 
     std::vector<FlippedRow> flipped;
     for (size_t j = *end2Row + 1; j-- > launch2;) {
         const bool frame = j == *end2Row || (j == launch2 && hasFlag(end2, OtdrAnEventType::launch));
-        if (auto f = flipRow(rows2[j], origin, originTime, j, frame)) flipped.push_back(std::move(*f));
-        else logf(kSeverityErr, "Row index %zu can't merge, skipping.", j);
+        if (auto f = flipRow(rows2[j], origin, originTime, j, frame))
+            flipped.push_back(std::move(*f));
+        else
+            logf(kSeverityErr, "Row index %zu can't merge, skipping.", j);
     }
 
     // Candidates in (end-1 row, end-2 row) order.
@@ -618,8 +631,7 @@ boost::optional<FiberOtdrEventTable> mergeBidiTables(const FiberOtdrEventTable& 
     FiberOtdrMergedRows merged;
     merged.reserve(out.size());
     for (auto& w : out) {
-        if (w.override && w.merged.row.eventType != EventType::unknown)
-            w.merged.row.setUserOverride(true, *w.override);
+        if (w.override && w.merged.row.eventType != EventType::unknown) w.merged.row.setUserOverride(true, *w.override);
         merged.push_back(std::move(w.merged));
     }
     return fromMergedRows(merged);

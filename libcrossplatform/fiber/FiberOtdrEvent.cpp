@@ -187,11 +187,11 @@ void FiberOtdrEvent::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
                   lengthTolMeas.valueText().c_str(), rowIndex, wavelength, toString(otdrEventType(anEventTypeFlags)),
                   statusChar(status), static_cast<unsigned>(eventGrade), lossTolMeas.valueText().c_str(),
                   resultChar(getCheckLimitResult(FiberLimitMetaType::maxLoss)),
-                  resultChar(getCheckLimitResult(FiberLimitMetaType::minLoss)),
-                  reflectanceTolMeas.valueText().c_str(),
+                  resultChar(getCheckLimitResult(FiberLimitMetaType::minLoss)), reflectanceTolMeas.valueText().c_str(),
                   resultChar(getCheckLimitResult(FiberLimitMetaType::maxReflectance)),
                   resultChar(getCheckLimitResult(FiberLimitMetaType::minReflectance)),
-                  attnCoefTolMeas.valueText().c_str(), resultChar(getCheckLimitResult(FiberLimitMetaType::maxAttenCoef)),
+                  attnCoefTolMeas.valueText().c_str(),
+                  resultChar(getCheckLimitResult(FiberLimitMetaType::maxAttenCoef)),
                   resultChar(getCheckLimitResult(FiberLimitMetaType::minAttenCoef)), static_cast<double>(bsPrior),
                   static_cast<double>(propTime));
     f.line(buf);

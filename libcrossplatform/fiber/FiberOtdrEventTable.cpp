@@ -14,13 +14,17 @@ namespace {
 
 // The row before a removed group end closes the group; the row after a removed group start opens it.
 void closeGroupOn(HiddenGroupMarker& before) {
-    if (before == HiddenGroupMarker::notSet) before = HiddenGroupMarker::end;
-    else if (before == HiddenGroupMarker::begin) before = HiddenGroupMarker::notSet;
+    if (before == HiddenGroupMarker::notSet)
+        before = HiddenGroupMarker::end;
+    else if (before == HiddenGroupMarker::begin)
+        before = HiddenGroupMarker::notSet;
 }
 
 void openGroupOn(HiddenGroupMarker& after) {
-    if (after == HiddenGroupMarker::notSet) after = HiddenGroupMarker::begin;
-    else if (after == HiddenGroupMarker::end) after = HiddenGroupMarker::notSet;
+    if (after == HiddenGroupMarker::notSet)
+        after = HiddenGroupMarker::begin;
+    else if (after == HiddenGroupMarker::end)
+        after = HiddenGroupMarker::notSet;
 }
 }  // namespace
 
@@ -54,8 +58,8 @@ FiberOtdrEvent* FiberOtdrEventTable::getEvent(int wavelength, unsigned rowIndex)
     return const_cast<FiberOtdrEvent*>(static_cast<const FiberOtdrEventTable*>(this)->getEvent(wavelength, rowIndex));
 }
 
-const FiberOtdrEvent* FiberOtdrEventTable::getEventWithAnEventTypeFlags(int wavelength, unsigned flags,
-                                                                         unsigned mask, bool last) const {
+const FiberOtdrEvent* FiberOtdrEventTable::getEventWithAnEventTypeFlags(int wavelength, unsigned flags, unsigned mask,
+                                                                        bool last) const {
     const unsigned m = mask == 0 ? flags : mask;
     const FiberOtdrEvent* found = nullptr;
     for (const auto& e : events) {
@@ -162,7 +166,8 @@ std::pair<size_t, size_t> FiberOtdrEventTable::getSpanRows(const FibDbus::OtdrSp
     return {*spanStartRowIndex, *spanEndRowIndex};
 }
 
-boost::optional<std::pair<size_t, size_t>> FiberOtdrEventTable::findSpanRows(const FibDbus::OtdrSpan& spanParams) const {
+boost::optional<std::pair<size_t, size_t>> FiberOtdrEventTable::findSpanRows(
+    const FibDbus::OtdrSpan& spanParams) const {
     if (rows.empty() || !spanParams.isSet() || !(spanParams.spanStart <= spanParams.spanEnd)) return boost::none;
     auto startRow = firstRowAtOrAfter(spanParams.spanStart);
     auto endRow = lastRowAtOrBefore(spanParams.spanEnd);

@@ -10,10 +10,10 @@ namespace Kestrix {
 namespace A = OtdrAnEventType;
 
 const char* toString(EventType t) {
-    static const char* const texts[] = {"Launch",     "Tail",     "EchoSource", "Cassette",  "Splitter", "Bend",
-                                        "Connector",  "Splice",   "Hidden",     "Reflection", "Gainer",   "Loss",
-                                        "Echo",       "HiddenEnd", "End",       "Bulkhead",  "WeakSignal",
-                                        "OutOfRange", "NoSignal", "NoFiber",    "Unknown"};
+    static const char* const texts[] = {
+        "Launch", "Tail",     "EchoSource", "Cassette",   "Splitter", "Bend",    "Connector",
+        "Splice", "Hidden",   "Reflection", "Gainer",     "Loss",     "Echo",    "HiddenEnd",
+        "End",    "Bulkhead", "WeakSignal", "OutOfRange", "NoSignal", "NoFiber", "Unknown"};
     const auto i = static_cast<uint32_t>(t);
     return i < std::size(texts) ? texts[i] : "";
 }
@@ -23,22 +23,24 @@ std::vector<std::string> anEventTypeTexts(uint32_t flags) {
         uint32_t value;
         const char* text;
     };
-    static constexpr Text bases[] = {{0, "loss"},          {1, "splice"},
-                                     {2, "gainer"},        {3, "splitter"},
-                                     {4, "refl"},          {5, "connector"},
-                                     {6, "bend"},          {7, "cassette"},
-                                     {12, "bulkhead"},     {13, "loop start"},
-                                     {16, "end no refl"},  {17, "loop end no refl"},
-                                     {20, "end"},          {21, "loop end"},
-                                     {32, "unknown"},      {48, "weak signal"},
-                                     {50, "out of range"}, {56, "no signal"},
-                                     {60, "no fiber"}};
-    static constexpr Text bits[] = {{A::launch, "launch"},       {A::tail, "tail"},
-                                    {A::echoCause, "echo cause"}, {A::echoMight, "echo might"},
-                                    {A::echo, "echo"},           {A::echoBs, "echo bs"},
-                                    {A::clipped, "clipped"},     {A::reflUnder, "refl under"},
-                                    {A::hidden, "hidden"},       {A::quesSlope, "ques slope"},
-                                    {A::quesBs, "ques bs"},      {A::quesLoc, "ques loc"},
+    static constexpr Text bases[] = {
+        {0, "loss"},          {1, "splice"},      {2, "gainer"},       {3, "splitter"},
+        {4, "refl"},          {5, "connector"},   {6, "bend"},         {7, "cassette"},
+        {12, "bulkhead"},     {13, "loop start"}, {16, "end no refl"}, {17, "loop end no refl"},
+        {20, "end"},          {21, "loop end"},   {32, "unknown"},     {48, "weak signal"},
+        {50, "out of range"}, {56, "no signal"},  {60, "no fiber"}};
+    static constexpr Text bits[] = {{A::launch, "launch"},
+                                    {A::tail, "tail"},
+                                    {A::echoCause, "echo cause"},
+                                    {A::echoMight, "echo might"},
+                                    {A::echo, "echo"},
+                                    {A::echoBs, "echo bs"},
+                                    {A::clipped, "clipped"},
+                                    {A::reflUnder, "refl under"},
+                                    {A::hidden, "hidden"},
+                                    {A::quesSlope, "ques slope"},
+                                    {A::quesBs, "ques bs"},
+                                    {A::quesLoc, "ques loc"},
                                     {A::defSlope, "def slope"}};
     std::vector<std::string> out;
     const uint32_t base = flags & A::baseMask;
@@ -101,12 +103,13 @@ EventType otdrEventType(const std::vector<uint32_t>& eventFlags) {
         });
         return allBulkhead ? EventType::bulkhead : EventType::unknown;
     }
-    static constexpr EventType priority[] = {
-        EventType::end,       EventType::hiddenEnd, EventType::launch,     EventType::tail,     EventType::echoSource,
-        EventType::cassette,  EventType::splitter,  EventType::bend,       EventType::connector, EventType::splice,
-        EventType::reflection, EventType::hidden,   EventType::gainer,     EventType::loss,     EventType::echo,
-        EventType::bulkhead,  EventType::weakSignal, EventType::outOfRange, EventType::noSignal, EventType::noFiber,
-        EventType::unknown};
+    static constexpr EventType priority[] = {EventType::end,      EventType::hiddenEnd,  EventType::launch,
+                                             EventType::tail,     EventType::echoSource, EventType::cassette,
+                                             EventType::splitter, EventType::bend,       EventType::connector,
+                                             EventType::splice,   EventType::reflection, EventType::hidden,
+                                             EventType::gainer,   EventType::loss,       EventType::echo,
+                                             EventType::bulkhead, EventType::weakSignal, EventType::outOfRange,
+                                             EventType::noSignal, EventType::noFiber,    EventType::unknown};
     for (EventType p : priority)
         if (std::find(types.begin(), types.end(), p) != types.end()) return p;
     return EventType::unknown;

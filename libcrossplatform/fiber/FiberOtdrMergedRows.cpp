@@ -34,8 +34,10 @@ WavelengthLosses sumEventLosses(const FiberOtdrMergedRows& mergedRows, size_t st
     for (size_t i = startRowIndex; i <= lastRowIndex; ++i) {
         for (const auto& e : mergedRows[i].events) {
             auto it = eventWavelengthLosses.find(e.wavelength);
-            if (it == eventWavelengthLosses.end()) eventWavelengthLosses.emplace(e.wavelength, e.lossTolMeas.value);
-            else it->second = it->second + e.lossTolMeas.value;
+            if (it == eventWavelengthLosses.end())
+                eventWavelengthLosses.emplace(e.wavelength, e.lossTolMeas.value);
+            else
+                it->second = it->second + e.lossTolMeas.value;
         }
     }
     return eventWavelengthLosses;

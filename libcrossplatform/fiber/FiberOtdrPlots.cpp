@@ -81,9 +81,9 @@ Marshal::StreamOpStatus FiberOtdrPlot::deserialize(Marshal::IObjectReader& r) {
 void FiberOtdrPlot::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
     char buf[160];
     std::snprintf(buf, sizeof buf, "%4u %7.1f %7.2f %7.2f %6.3f %8.5f %5d %6u %6u %6u %6zu", wavelength,
-                  static_cast<double>(zeroLengthIndex), static_cast<double>(clipLevel),
-                  static_cast<double>(noiseFloor), static_cast<double>(nsPerSample), ir, dataPointsScale,
-                  futLeftIndex, futRightIndex, rightPlotBoundaryIndex, dataPoints.size());
+                  static_cast<double>(zeroLengthIndex), static_cast<double>(clipLevel), static_cast<double>(noiseFloor),
+                  static_cast<double>(nsPerSample), ir, dataPointsScale, futLeftIndex, futRightIndex,
+                  rightPlotBoundaryIndex, dataPoints.size());
     f.line(buf);
 }
 

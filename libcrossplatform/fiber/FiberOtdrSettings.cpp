@@ -73,9 +73,7 @@ Marshal::StreamOpStatus FiberOtdrSettingsPerWl::deserialize(Marshal::IObjectRead
     return r.failed() ? Marshal::readError : Marshal::ok;
 }
 
-void FiberOtdrSettingsPerWl::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const {
-    Dump::dumpStyledJson(*this, f);
-}
+void FiberOtdrSettingsPerWl::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
 Json::Value FiberOtdrSettingsPerWl::toJson(const Dump::DumpFlags&) const {
     Json::Value j(Json::objectValue);
@@ -162,9 +160,8 @@ bool FiberOtdrSettings::operator==(const FiberOtdrSettings& o) const {
     for (auto a = otdrBendThresholdMap.begin(), b = o.otdrBendThresholdMap.begin(); a != otdrBendThresholdMap.end();
          ++a, ++b)
         if (a->first != b->first || !sameValue(a->second, b->second)) return false;
-    return wavelengthsToTest == o.wavelengthsToTest && fiberTestType == o.fiberTestType &&
-           otdrRange == o.otdrRange && otdrAveragingTime == o.otdrAveragingTime &&
-           lossThresholdAutoOrManual == o.lossThresholdAutoOrManual &&
+    return wavelengthsToTest == o.wavelengthsToTest && fiberTestType == o.fiberTestType && otdrRange == o.otdrRange &&
+           otdrAveragingTime == o.otdrAveragingTime && lossThresholdAutoOrManual == o.lossThresholdAutoOrManual &&
            sameValue(nominalLossThreshold, o.nominalLossThreshold) &&
            endThresholdAutoOrManual == o.endThresholdAutoOrManual && sameValue(endThreshold, o.endThreshold) &&
            launchCompensationEnabled == o.launchCompensationEnabled && numConnectors == o.numConnectors &&
@@ -333,13 +330,19 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
         ok = false;
     };
     int32_t version = -1;
-    if (auto v = JsonUtil::optInt(j, "_classVersion")) version = *v;
-    else fail("_classVersion");
+    if (auto v = JsonUtil::optInt(j, "_classVersion"))
+        version = *v;
+    else
+        fail("_classVersion");
 
-    if (auto s = JsonUtil::optString(j, "fiberName")) fiberName = *s;
-    else fail("fiberName");
-    if (auto s = JsonUtil::optString(j, "fiberLimit")) fiberLimit = *s;
-    else fail("fiberLimit");
+    if (auto s = JsonUtil::optString(j, "fiberName"))
+        fiberName = *s;
+    else
+        fail("fiberName");
+    if (auto s = JsonUtil::optString(j, "fiberLimit"))
+        fiberLimit = *s;
+    else
+        fail("fiberLimit");
 
     // Required texts: each must name a value.
     auto text = [&](const char* key) -> boost::optional<std::string> {
@@ -348,22 +351,30 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
         return s;
     };
     if (auto s = text("fiberTestType")) {
-        if (auto t = testTypeFromString(*s)) fiberTestType = *t;
-        else fail("fiberTestType");
+        if (auto t = testTypeFromString(*s))
+            fiberTestType = *t;
+        else
+            fail("fiberTestType");
     }
     if (auto s = text("otdrRange")) {
-        if (auto v = otdrRangeFromString(*s)) otdrRange = *v;
-        else fail("otdrRange");
+        if (auto v = otdrRangeFromString(*s))
+            otdrRange = *v;
+        else
+            fail("otdrRange");
     }
     if (auto s = text("otdrAveragingTime")) {
-        if (auto v = otdrAveragingTimeFromString(*s)) otdrAveragingTime = *v;
-        else fail("otdrAveragingTime");
+        if (auto v = otdrAveragingTimeFromString(*s))
+            otdrAveragingTime = *v;
+        else
+            fail("otdrAveragingTime");
     }
     auto autoManual = [&](const char* key, AutoOrManual& out) {
         if (auto s = text(key)) {
             const int32_t v = autoOrManualFromString(*s);
-            if (v >= 0) out = static_cast<AutoOrManual>(v);
-            else fail(key);
+            if (v >= 0)
+                out = static_cast<AutoOrManual>(v);
+            else
+                fail(key);
         }
     };
     autoManual("lossThresholdAutoOrManual", lossThresholdAutoOrManual);
@@ -386,8 +397,10 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
     if (j.isMember("wavelengthsToTest") && j["wavelengthsToTest"].isArray()) {
         for (const auto& wl : j["wavelengthsToTest"]) {
             auto v = JsonUtil::optUInt(wl);
-            if (v && *v <= 0xFFFF) wavelengthsToTest.insert(static_cast<uint16_t>(*v));
-            else fail("wavelengthsToTest");
+            if (v && *v <= 0xFFFF)
+                wavelengthsToTest.insert(static_cast<uint16_t>(*v));
+            else
+                fail("wavelengthsToTest");
         }
     } else {
         fail("wavelengthsToTest");
@@ -401,20 +414,26 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
     }
 
     if (version >= 2) {
-        if (auto v = JsonUtil::optInt(j, "reflectanceThreshold")) reflectanceThreshold = *v;
-        else fail("reflectanceThreshold");
+        if (auto v = JsonUtil::optInt(j, "reflectanceThreshold"))
+            reflectanceThreshold = *v;
+        else
+            fail("reflectanceThreshold");
     }
     if (version >= 3) {
-        if (auto b = JsonUtil::optBool(j, "otdrBendDetectionEnabled")) otdrBendDetectionEnabled = *b;
-        else fail("otdrBendDetectionEnabled");
+        if (auto b = JsonUtil::optBool(j, "otdrBendDetectionEnabled"))
+            otdrBendDetectionEnabled = *b;
+        else
+            fail("otdrBendDetectionEnabled");
         const Json::Value& bend = j["otdrBendThresholdMap"];
         if (bend.isObject()) {
             for (const auto& key : bend.getMemberNames()) {
                 auto pair = otdrBendWavelengthsFromString(key);
                 auto s = JsonUtil::optString(bend[key]);
                 ScaledInt threshold;
-                if (pair && s && threshold.parse(*s)) otdrBendThresholdMap[*pair] = threshold;
-                else fail("otdrBendThresholdMap");
+                if (pair && s && threshold.parse(*s))
+                    otdrBendThresholdMap[*pair] = threshold;
+                else
+                    fail("otdrBendThresholdMap");
             }
         } else {
             fail("otdrBendThresholdMap");
@@ -424,8 +443,10 @@ bool FiberOtdrSettings::fromJson(const Json::Value& json) {
             for (const auto& s : splitters) {
                 boost::optional<OtdrSplitterRatio> ratio;
                 if (auto t = JsonUtil::optString(s)) ratio = otdrSplitterRatioFromString(*t);
-                if (ratio) splitterEntries.push_back(*ratio);
-                else fail("splitterEntries");
+                if (ratio)
+                    splitterEntries.push_back(*ratio);
+                else
+                    fail("splitterEntries");
             }
         } else {
             fail("splitterEntries");

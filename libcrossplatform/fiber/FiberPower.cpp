@@ -10,9 +10,7 @@ namespace Kestrix {
 FiberPower::FiberPower(float dBm, ScaledInt::ScaledTo dBmResolution, uint8_t units, ScaledInt::ScaledTo wattResolution)
     : dBmValue(dBm), dBmDisplay(dBm, dBmResolution), wattUnits(units), _watts(ScaledInt::nan(wattResolution)) {}
 
-DisplayType FiberPower::diplayType() const {
-    return dBmDisplay.isFinite() ? DisplayType::normal : DisplayType::dashes;
-}
+DisplayType FiberPower::diplayType() const { return dBmDisplay.isFinite() ? DisplayType::normal : DisplayType::dashes; }
 
 const ScaledInt& FiberPower::watts() const {
     if (_watts.isNaN() && !dBmDisplay.isNaN()) {

@@ -40,15 +40,14 @@ void writeBlock(std::ostream& out, const FiberImageTest& t) {
     out << "Height px, " << t.image.heightPixels << "\n";
     out << "Pixels per um, " << t.image.pixelPerUm << "\n";
     out << "Format, png\n";
-    const char* warning = (t.flags & FiberImageTest::kFlagBlurry) ? "blurry"
+    const char* warning = (t.flags & FiberImageTest::kFlagBlurry)  ? "blurry"
                           : (t.flags & FiberImageTest::kFlagDirty) ? "dirty"
                                                                    : "none";
     out << "Warning, " << warning << "\n";
     out << "Type, Distance from center um, Width um, Center X px, Center Y px, Status\n";
     std::vector<FiberImageFeatureObject> features = t.featureObjects;
-    std::stable_sort(features.begin(), features.end(), [](const auto& a, const auto& b) {
-        return a.distanceFromCenter < b.distanceFromCenter;
-    });
+    std::stable_sort(features.begin(), features.end(),
+                     [](const auto& a, const auto& b) { return a.distanceFromCenter < b.distanceFromCenter; });
     for (const auto& f : features) {
         out << featureText(f.type) << ", " << micrometres(f.distanceFromCenter, t.nmPerPx) << ", "
             << micrometres(f.width, t.nmPerPx) << ", " << f.centroidX << ", " << f.centroidY << ", "

@@ -39,14 +39,11 @@ public:
                 return readPart(section, test<FiberOtdrTest>(entry->testBit), &FiberOtdrTest::deserializePlots);
             case Part::otdrRawData:
                 return readPart(section, test<FiberOtdrTest>(entry->testBit), &FiberOtdrTest::deserializeRawData);
-            case Part::lossLength:
-                return readSectionObject(section, test<FiberLossLengthTest>(entry->testBit));
-            case Part::powerMeter:
-                return readSectionObject(section, test<FiberPowerMeterTest>(entry->testBit));
+            case Part::lossLength: return readSectionObject(section, test<FiberLossLengthTest>(entry->testBit));
+            case Part::powerMeter: return readSectionObject(section, test<FiberPowerMeterTest>(entry->testBit));
             case Part::imageBody:
                 return readPart(section, test<FiberImageTest>(entry->testBit), &FiberImageTest::deserializeBody);
-            case Part::image:
-                return readSectionObject(section, test<FiberImageTest>(entry->testBit).image);
+            case Part::image: return readSectionObject(section, test<FiberImageTest>(entry->testBit).image);
         }
         return ResultReaderStatus::badData;
     }

@@ -56,9 +56,8 @@ bool addOtdr(SectionList& list, const FiberOtdrTest& t) {
     if (!list.add(bit, Part::otdrBody, Marshal::TypeIds::FiberOtdrTestBody.version,
                   PartWriter<FiberOtdrTest>(t, &FiberOtdrTest::serializeBody)))
         return false;
-    if (t.plots.plotCount() > 0 &&
-        !list.add(bit, Part::otdrPlots, Marshal::TypeIds::FiberOtdrPlots.version,
-                  PartWriter<FiberOtdrTest>(t, &FiberOtdrTest::serializePlots)))
+    if (t.plots.plotCount() > 0 && !list.add(bit, Part::otdrPlots, Marshal::TypeIds::FiberOtdrPlots.version,
+                                             PartWriter<FiberOtdrTest>(t, &FiberOtdrTest::serializePlots)))
         return false;
     if (t.rawData.compressedLength() > 0 &&
         !list.add(bit, Part::otdrRawData, Marshal::TypeIds::FiberOtdrRawData.version,

@@ -129,7 +129,7 @@ std::vector<uint8_t> fxdParams(const Context& c, int64_t upper) {
     b.code(Sor::kUnitsMetres, 2);
     const double actual = overall ? static_cast<double>(overall->actualWavelength) : 0.0;
     b.u16(clampTo<uint16_t>(std::isfinite(actual) && actual > 0 ? roundToInt64(actual * 10.0)
-                                                                  : static_cast<int64_t>(c.wavelength) * 10));
+                                                                : static_cast<int64_t>(c.wavelength) * 10));
     // The view's acquisition offset counts from the user offset; the file's from the front panel.
     const int32_t acqOffset = clampTo<int32_t>(static_cast<int64_t>(v.getAcqOffset()) - v.getUserOffset());
     b.i32(acqOffset);
@@ -141,9 +141,8 @@ std::vector<uint8_t> fxdParams(const Context& c, int64_t upper) {
     b.i32(clampTo<int32_t>(roundToInt64(c.ir * 100000.0)));
     b.u16(clampTo<uint16_t>(std::abs(static_cast<int64_t>(v.getBackscatterCoef()))));
     b.i32(v.averages());
-    const double seconds = settings && settings->actualOtdrAveragingTime.isFinite()
-                               ? settings->actualOtdrAveragingTime.toDouble()
-                               : 0.0;
+    const double seconds =
+        settings && settings->actualOtdrAveragingTime.isFinite() ? settings->actualOtdrAveragingTime.toDouble() : 0.0;
     b.u16(clampTo<uint16_t>(roundToInt64(seconds)));
     b.i32(v.getAcqRange());
     b.i32(sorTimeToDistance(v.getAcqRange(), c.ir));
@@ -157,7 +156,7 @@ std::vector<uint8_t> fxdParams(const Context& c, int64_t upper) {
     b.u16(clampTo<uint16_t>(v.getLossThreshold()));
     b.u16(clampTo<uint16_t>(v.getReflThreshold()));
     b.u16(clampTo<uint16_t>(v.getEndThreshold()));
-    b.code("ST", 2);  // standard trace
+    b.code("ST", 2);                       // standard trace
     for (int i = 0; i < 4; ++i) b.i32(0);  // window coordinates
     return std::move(b.bytes());
 }
@@ -183,8 +182,7 @@ std::vector<uint8_t> keyEvents(const Context& c) {
     std::vector<const FiberOtdrEvent*> events;
     for (const auto& e : table.events)
         if (static_cast<int>(e.wavelength) == c.wavelength) events.push_back(&e);
-    const FiberOtdrEvent* end =
-        table.getEventWithAnEventTypeFlags(c.wavelength, OtdrAnEventType::tail, 0, false);
+    const FiberOtdrEvent* end = table.getEventWithAnEventTypeFlags(c.wavelength, OtdrAnEventType::tail, 0, false);
     if (!end && !events.empty()) end = events.back();
 
     BlockOut b(Sor::kKeyEvents);
@@ -221,8 +219,7 @@ uint16_t sorChecksum(const uint8_t* data, size_t size) {
     uint16_t crc = 0xFFFF;
     for (size_t i = 0; i < size; ++i) {
         crc ^= static_cast<uint16_t>(data[i] << 8);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = static_cast<uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+        for (int bit = 0; bit < 8; ++bit) crc = static_cast<uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
     }
     return crc;
 }

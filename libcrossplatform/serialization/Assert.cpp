@@ -24,7 +24,8 @@ std::string sourceName(const char* file) {
 }
 
 void assertFail(const char* expression, const char* file, unsigned line) {
-    std::fprintf(stderr, "Assertion failed at %s:%u %s\n", sourceName(file).c_str(), line, expression ? expression : "");
+    std::fprintf(stderr, "Assertion failed at %s:%u %s\n", sourceName(file).c_str(), line,
+                 expression ? expression : "");
     std::fflush(stderr);
     std::abort();
 }

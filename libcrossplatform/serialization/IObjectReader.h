@@ -45,9 +45,7 @@ public:
 
     // True when `count` elements of at least `width` bytes each can still be in the stream.
     // Every stored count is checked with this before it sizes an allocation or a loop.
-    bool fits(uint64_t count, uint64_t width) const {
-        return width == 0 ? true : count <= remaining() / width;
-    }
+    bool fits(uint64_t count, uint64_t width) const { return width == 0 ? true : count <= remaining() / width; }
 };
 
 }  // namespace Marshal

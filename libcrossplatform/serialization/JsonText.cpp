@@ -21,9 +21,7 @@ std::string toJsonString(const IJsonable& object, const DumpFlags& flags, bool c
     return toJsonString(object.toJson(flags), compact);
 }
 
-void dumpStyledJson(const IJsonable& object, IFormatter& f) {
-    f.line(toJsonString(object, DumpFlags{1}, false));
-}
+void dumpStyledJson(const IJsonable& object, IFormatter& f) { f.line(toJsonString(object, DumpFlags{1}, false)); }
 
 std::string dumpToString(const IDumpable& object, const DumpFlags& flags) {
     std::ostringstream out;

@@ -19,8 +19,8 @@ SpanFault checkSpan(std::span<const uint8_t> bytes);
 struct ObjectRead {
     StreamOpStatus status = ok;  // readError when the span cannot be read at all (fault says why)
     SpanFault fault = SpanFault::none;
-    bool readerFailed = false;   // a read ran past the end of the bytes ...
-    uint32_t failedAt = 0;       // ... first at this offset
+    bool readerFailed = false;  // a read ran past the end of the bytes ...
+    uint32_t failedAt = 0;      // ... first at this offset
 };
 
 ObjectRead readObject(std::span<const uint8_t> bytes, ISerializable& object);

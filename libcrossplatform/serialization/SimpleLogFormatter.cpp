@@ -13,7 +13,8 @@ namespace {
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string fmt(const char* format, ...) {
+std::string
+fmt(const char* format, ...) {
     char buf[128];
     va_list args;
     va_start(args, format);
@@ -124,7 +125,9 @@ void SimpleLogFormatter::hex(const char* name, uint64_t v) {
 }
 void SimpleLogFormatter::hex(const char* name, int32_t v) { hex(name, static_cast<uint32_t>(v)); }
 void SimpleLogFormatter::hex(const char* name, uint32_t v) { named(name, fmt("0x%x", v)); }
-void SimpleLogFormatter::hex(const char* name, int16_t v) { hex(name, static_cast<uint32_t>(static_cast<uint16_t>(v))); }
+void SimpleLogFormatter::hex(const char* name, int16_t v) {
+    hex(name, static_cast<uint32_t>(static_cast<uint16_t>(v)));
+}
 void SimpleLogFormatter::hex(const char* name, uint16_t v) { hex(name, static_cast<uint32_t>(v)); }
 void SimpleLogFormatter::hex(const char* name, int8_t v) { hex(name, static_cast<uint32_t>(static_cast<uint8_t>(v))); }
 void SimpleLogFormatter::hex(const char* name, uint8_t v) { hex(name, static_cast<uint32_t>(v)); }

@@ -141,8 +141,8 @@ bool Core::equals(const Core& o) const {
     return name == o.name && quarnId == o.quarnId && operatorName == o.operatorName &&
            parentQuarnId == o.parentQuarnId && orgId == o.orgId && activeTestSet == o.activeTestSet &&
            activeLabelSet == o.activeLabelSet && cableEnd == o.cableEnd && end1Name == o.end1Name &&
-           end2Name == o.end2Name && status == o.status && cursors.equals(o.cursors) &&
-           testSets.equals(o.testSets) && labelSets.equals(o.labelSets) && id == o.id && version == o.version;
+           end2Name == o.end2Name && status == o.status && cursors.equals(o.cursors) && testSets.equals(o.testSets) &&
+           labelSets.equals(o.labelSets) && id == o.id && version == o.version;
 }
 
 std::string Core::nextLabel() const {

@@ -55,8 +55,7 @@ bool BoundedLabelSet::boundedFromJson(const Json::Value& o) {
 }
 
 bool BoundedLabelSet::boundedEquals(const BoundedLabelSet& o) const {
-    return type == o.type && id == o.id && _size == o._size && mediaType == o.mediaType &&
-           testTypeVec == o.testTypeVec;
+    return type == o.type && id == o.id && _size == o._size && mediaType == o.mediaType && testTypeVec == o.testTypeVec;
 }
 
 // ---- SequentialLabelSet

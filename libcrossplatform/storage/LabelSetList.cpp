@@ -29,9 +29,13 @@ std::unique_ptr<LabelSet> LabelSetList::create(uint32_t typeId) {
     return nullptr;
 }
 
-void LabelSetList::serialize(IObjectWriter& w) const { writeObjectList(w, TypeIds::ProjectLabelSetList, nextUniqueID, items); }
+void LabelSetList::serialize(IObjectWriter& w) const {
+    writeObjectList(w, TypeIds::ProjectLabelSetList, nextUniqueID, items);
+}
 
-StreamOpStatus LabelSetList::deserialize(IObjectReader& r) { return readObjectList(r, TypeIds::ProjectLabelSetList, nextUniqueID, items, create); }
+StreamOpStatus LabelSetList::deserialize(IObjectReader& r) {
+    return readObjectList(r, TypeIds::ProjectLabelSetList, nextUniqueID, items, create);
+}
 
 void LabelSetList::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
@@ -40,15 +44,20 @@ Json::Value LabelSetList::toJson(const Dump::DumpFlags& flags) const {
 }
 
 bool LabelSetList::fromJson(const Json::Value& json) {
-    return objectListFromJson(json, "LabelSetList", nextUniqueID, items, [](const Json::Value& v) -> std::unique_ptr<LabelSet> {
-        if (objectMember(v, "SequentialLabelSet")) return std::make_unique<SequentialLabelSet>();
-        if (objectMember(v, "RandomLabelSet")) return std::make_unique<RandomLabelSet>();
-        if (objectMember(v, "AutoIncrementLabelSet")) return std::make_unique<AutoIncrementLabelSet>();
-        return nullptr;
-    });
+    return objectListFromJson(json, "LabelSetList", nextUniqueID, items,
+                              [](const Json::Value& v) -> std::unique_ptr<LabelSet> {
+                                  if (objectMember(v, "SequentialLabelSet"))
+                                      return std::make_unique<SequentialLabelSet>();
+                                  if (objectMember(v, "RandomLabelSet")) return std::make_unique<RandomLabelSet>();
+                                  if (objectMember(v, "AutoIncrementLabelSet"))
+                                      return std::make_unique<AutoIncrementLabelSet>();
+                                  return nullptr;
+                              });
 }
 
-bool LabelSetList::equals(const LabelSetList& o) const { return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items); }
+bool LabelSetList::equals(const LabelSetList& o) const {
+    return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items);
+}
 
 const LabelSet* LabelSetList::findById(int32_t id) const {
     for (const auto& s : items)

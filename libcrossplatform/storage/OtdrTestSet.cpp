@@ -24,8 +24,7 @@ bool isManualOtdrTestType(TestType t) {
         case 64:  // Connector Quality OTDR
         case 65:  // Deadzone OTDR
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 

@@ -22,9 +22,13 @@ TestSetList& TestSetList::operator=(const TestSetList& o) {
     return *this;
 }
 
-void TestSetList::serialize(IObjectWriter& w) const { writeObjectList(w, TypeIds::ProjectTestSetList, nextUniqueID, items); }
+void TestSetList::serialize(IObjectWriter& w) const {
+    writeObjectList(w, TypeIds::ProjectTestSetList, nextUniqueID, items);
+}
 
-StreamOpStatus TestSetList::deserialize(IObjectReader& r) { return readObjectList(r, TypeIds::ProjectTestSetList, nextUniqueID, items, create); }
+StreamOpStatus TestSetList::deserialize(IObjectReader& r) {
+    return readObjectList(r, TypeIds::ProjectTestSetList, nextUniqueID, items, create);
+}
 
 void TestSetList::dump(Dump::IFormatter& f, const Dump::DumpFlags&) const { Dump::dumpStyledJson(*this, f); }
 
@@ -38,7 +42,9 @@ bool TestSetList::fromJson(const Json::Value& json) {
     });
 }
 
-bool TestSetList::equals(const TestSetList& o) const { return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items); }
+bool TestSetList::equals(const TestSetList& o) const {
+    return objectListsEqual(nextUniqueID, items, o.nextUniqueID, o.items);
+}
 
 const TestSet* TestSetList::findById(int32_t id) const {
     for (const auto& s : items)

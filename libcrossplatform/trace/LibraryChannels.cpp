@@ -9,9 +9,12 @@ namespace Kestrix {
 const uint32_t kLibraryChannelMask = TraceLevel::error | TraceLevel::info | TraceLevel::warning;
 
 const std::vector<const char*>& libraryChannelNames() {
-    static const std::vector<const char*> names = {"Wiremap::",           "WiremapArtifactSplitPair::",
-                                                   "WiremapArtifactConnected::", "WiremapArtifactOpen::",
-                                                   "WiremapArtifactShort::", "project"};
+    static const std::vector<const char*> names = {"Wiremap::",
+                                                   "WiremapArtifactSplitPair::",
+                                                   "WiremapArtifactConnected::",
+                                                   "WiremapArtifactOpen::",
+                                                   "WiremapArtifactShort::",
+                                                   "project"};
     return names;
 }
 

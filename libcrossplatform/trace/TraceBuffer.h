@@ -50,7 +50,8 @@ public:
 #if defined(__GNUC__)
     __attribute__((format(printf, 4, 5)))
 #endif
-    void trace(int32_t channel, uint32_t level, const char* format, ...);
+    void
+    trace(int32_t channel, uint32_t level, const char* format, ...);
     void vtrace(int32_t channel, uint32_t level, const char* format, va_list args);
     // The object is dumped only when the buffer is flushed.
     void traceObject(int32_t channel, uint32_t level, const std::string& text,

@@ -38,8 +38,7 @@ std::string immutableUri(const std::string& path) {
 
 std::string bracketed(const std::string& identifier) {
     std::string out = "[";
-    for (char c : identifier)
-        out += c == ']' ? std::string("]]") : std::string(1, c);
+    for (char c : identifier) out += c == ']' ? std::string("]]") : std::string(1, c);
     return out + "]";
 }
 
@@ -68,14 +67,12 @@ int SQLiteTbl::Open(const std::string& path) {
     _error.clear();
     std::error_code ec;
     const auto fileSize = std::filesystem::file_size(path, ec);
-    if (ec)
-        return fail(kNotADatabase, "cannot read " + path);
+    if (ec) return fail(kNotADatabase, "cannot read " + path);
 
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(immutableUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbPtr db(raw);
-    if (rc != SQLITE_OK)
-        return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
+    if (rc != SQLITE_OK) return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
     // Nothing stored in the file may run code of its own: no views, triggers or schema-defined functions.
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
@@ -86,17 +83,14 @@ int SQLiteTbl::Open(const std::string& path) {
     sqlite3_progress_handler(db.get(), kProgressOps, &stopWhenSpent, &budget);
 
     std::string sql = "SELECT ";
-    for (size_t i = 0; i < _columns.size(); ++i)
-        sql += (i ? ", " : "") + bracketed(_columns[i].name);
+    for (size_t i = 0; i < _columns.size(); ++i) sql += (i ? ", " : "") + bracketed(_columns[i].name);
     sql += " FROM " + bracketed(_table);
     sqlite3_stmt* rawStmt = nullptr;
     if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
         const std::string msg = sqlite3_errmsg(db.get());
         sqlite3_finalize(rawStmt);
-        if (startsWith(msg, "no such table"))
-            return fail(kNoTable, "no table \"" + _table + "\"");
-        if (startsWith(msg, "no such column"))
-            return fail(kNoColumn, "table \"" + _table + "\": " + msg);
+        if (startsWith(msg, "no such table")) return fail(kNoTable, "no table \"" + _table + "\"");
+        if (startsWith(msg, "no such column")) return fail(kNoColumn, "table \"" + _table + "\": " + msg);
         return fail(kNotADatabase, msg);
     }
     StmtPtr stmt(rawStmt);
@@ -104,11 +98,9 @@ int SQLiteTbl::Open(const std::string& path) {
     const int n = static_cast<int>(_columns.size());
     for (;;) {
         const int step = sqlite3_step(stmt.get());
-        if (step == SQLITE_DONE)
-            break;
+        if (step == SQLITE_DONE) break;
         if (step != SQLITE_ROW) {
-            if (_rows.empty())
-                return fail(kReadFailed, sqlite3_errmsg(db.get()));
+            if (_rows.empty()) return fail(kReadFailed, sqlite3_errmsg(db.get()));
             _truncated = true;
             break;
         }
@@ -127,8 +119,7 @@ int SQLiteTbl::Open(const std::string& path) {
                 // SQLite has read the cell already: its size is bounded by the file.
                 const void* blob = sqlite3_column_blob(stmt.get(), c);
                 const int bytes = sqlite3_column_bytes(stmt.get(), c);
-                if (blob && bytes > 0)
-                    cell.text.assign(static_cast<const char*>(blob), static_cast<size_t>(bytes));
+                if (blob && bytes > 0) cell.text.assign(static_cast<const char*>(blob), static_cast<size_t>(bytes));
             }
         }
         _rows.push_back(std::move(row));
@@ -146,39 +137,33 @@ void SQLiteTbl::Close() {
 }
 
 bool SQLiteTbl::Move(int row) {
-    if (row < 0 || row >= RowCount())
-        return false;
+    if (row < 0 || row >= RowCount()) return false;
     _current = row;
     return true;
 }
 
 int SQLiteTbl::columnIndex(const std::string& name) const {
     for (size_t i = 0; i < _columns.size(); ++i)
-        if (_columns[i].name == name)
-            return static_cast<int>(i);
+        if (_columns[i].name == name) return static_cast<int>(i);
     return -1;
 }
 
 bool SQLiteTbl::Find(const std::string& column, const std::string& value) {
     const int c = columnIndex(column);
-    if (c < 0)
-        return false;
+    if (c < 0) return false;
     for (size_t r = 0; r < _rows.size(); ++r) {
         const Cell& cell = _rows[r][static_cast<size_t>(c)];
-        if (cell.sqliteType == SQLITE_TEXT && cell.text == value)
-            return Move(static_cast<int>(r));
+        if (cell.sqliteType == SQLITE_TEXT && cell.text == value) return Move(static_cast<int>(r));
     }
     return false;
 }
 
 bool SQLiteTbl::Find(const std::string& column, int64_t value) {
     const int c = columnIndex(column);
-    if (c < 0)
-        return false;
+    if (c < 0) return false;
     for (size_t r = 0; r < _rows.size(); ++r) {
         const Cell& cell = _rows[r][static_cast<size_t>(c)];
-        if (cell.sqliteType == SQLITE_INTEGER && cell.integer == value)
-            return Move(static_cast<int>(r));
+        if (cell.sqliteType == SQLITE_INTEGER && cell.integer == value) return Move(static_cast<int>(r));
     }
     return false;
 }

@@ -112,7 +112,7 @@ struct WireMapTest {
     bool BadPatchNear = false;
     bool BadPatchFar = false;
     bool IsAcMap = false;
-    int ShieldTest = 2;  // 1 tested, 2 not
+    int ShieldTest = 2;              // 1 tested, 2 not
     boost::optional<int> SplitPair;  // host pair id of the first split pair's two pairs
     // How the picture labels distances: metres (true) or feet, and the unit text after the number.
     bool Meters = true;

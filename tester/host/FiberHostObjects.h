@@ -97,7 +97,7 @@ struct LossTest {
 struct PowerTest {
     explicit PowerTest(int id = 0) : Id(id) {}
 
-    int Id = 0;  // 22 end 1, 23 end 2
+    int Id = 0;                                  // 22 end 1, 23 end 2
     std::vector<FiberMeasurement> Measurements;  // per wavelength: dBm, then watts
     int Brief = 0;
 

@@ -20,9 +20,7 @@ HostDate HxDataDate::Default1970() { return HostDate{}; }
 
 HostDate HxDataDate::GetSpanNow() { return floor<seconds>(system_clock::now()); }
 
-HostDate HxDataDate::From1970(int64_t secs) {
-    return HostDate{seconds{std::clamp(secs, kMinSeconds, kMaxSeconds)}};
-}
+HostDate HxDataDate::From1970(int64_t secs) { return HostDate{seconds{std::clamp(secs, kMinSeconds, kMaxSeconds)}}; }
 
 HostDate HxDataDate::AddMonths(HostDate date, int months) {
     const sys_days day = floor<days>(date);

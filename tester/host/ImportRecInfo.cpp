@@ -37,8 +37,7 @@ Json::Value ImportRecCatalog::toJson() const {
     Json::Value v(Json::objectValue);
     v["RecordSourceName"] = RecordSourceName;
     Json::Value list(Json::arrayValue);
-    for (const auto& r : _records)
-        list.append(r.toJson());
+    for (const auto& r : _records) list.append(r.toJson());
     v["Records"] = list;
     return v;
 }

@@ -42,11 +42,9 @@ std::deque<DisplayMessage>& queue() {
 std::string contextText() {
     std::string out;
     for (const auto& c : t_contexts) {
-        if (!out.empty())
-            out += " > ";
+        if (!out.empty()) out += " > ";
         out += c.text;
-        if (!c.details.empty())
-            out += " [" + c.details + "]";
+        if (!c.details.empty()) out += " [" + c.details + "]";
     }
     return out;
 }
@@ -64,8 +62,7 @@ void emit(LogLevel level, const std::string& text) {
         return;
     }
     // The default keeps stderr to what a user needs: failures and queued messages.
-    if (level == LogLevel::Context)
-        return;
+    if (level == LogLevel::Context) return;
     std::string line = Log::formatLine(r);
     std::fprintf(stderr, "%s\n", line.c_str());
 }
@@ -73,8 +70,7 @@ void emit(LogLevel level, const std::string& text) {
 void enqueue(DisplayMessage m) {
     {
         std::lock_guard<std::mutex> lock(queueMutex());
-        if (queue().size() >= kMaxPending)
-            queue().pop_front();
+        if (queue().size() >= kMaxPending) queue().pop_front();
         queue().push_back(m);
     }
     std::string text = m.internal ? "internal error: " + m.text : m.subject + ": " + m.text;
@@ -89,17 +85,14 @@ void Log::StartContext(const std::string& text) {
 }
 
 void Log::EndContext() {
-    if (t_contexts.empty())
-        return;
+    if (t_contexts.empty()) return;
     t_contexts.pop_back();
 }
 
 void Log::AddContextDetail(const std::string& value, const std::string& label) {
-    if (t_contexts.empty())
-        return;
+    if (t_contexts.empty()) return;
     auto& d = t_contexts.back().details;
-    if (!d.empty())
-        d += ", ";
+    if (!d.empty()) d += ", ";
     d += label + "=" + value;
 }
 
@@ -123,14 +116,13 @@ LogSinkFn Log::setSink(LogSinkFn s) {
 std::string Log::formatLine(const LogRecord& r) {
     const char* tag = "";
     switch (r.level) {
-    case LogLevel::Context: tag = "context"; break;
-    case LogLevel::Detail: tag = "detail"; break;
-    case LogLevel::Error: tag = "error"; break;
-    case LogLevel::Message: tag = "message"; break;
+        case LogLevel::Context: tag = "context"; break;
+        case LogLevel::Detail: tag = "detail"; break;
+        case LogLevel::Error: tag = "error"; break;
+        case LogLevel::Message: tag = "message"; break;
     }
     std::string line = std::string("kestrix ") + tag + ": ";
-    if (!r.context.empty())
-        line += "[" + r.context + "] ";
+    if (!r.context.empty()) line += "[" + r.context + "] ";
     return line + r.text;
 }
 
@@ -150,9 +142,7 @@ void Err::DisplayLater(int errorId, int severity, const std::string& subject, co
 
 void Err::DisplayInternalErrorLater(const std::string& text) { DisplayInternalErrorLater(1, text); }
 
-void Err::DisplayInternalErrorLater(int severity, const std::string& text) {
-    enqueue({0, severity, {}, text, true});
-}
+void Err::DisplayInternalErrorLater(int severity, const std::string& text) { enqueue({0, severity, {}, text, true}); }
 
 std::vector<DisplayMessage> Err::TakePending() {
     std::lock_guard<std::mutex> lock(queueMutex());

@@ -24,8 +24,7 @@ inline constexpr int kQualifierNoValue = 17;
 
 struct MeasParam {
     MeasParam() = default;
-    MeasParam(MeasKind kind, double value, int unit, int precision,
-              boost::optional<int> qualifier = boost::none)
+    MeasParam(MeasKind kind, double value, int unit, int precision, boost::optional<int> qualifier = boost::none)
         : Kind(kind), Value(value), Unit(unit), Precision(precision), Qualifier(qualifier) {}
 
     MeasKind Kind = MeasKind::Value;
@@ -40,12 +39,11 @@ struct MeasParam {
 
 struct SingleMeasurement {
     SingleMeasurement() = default;
-    explicit SingleMeasurement(int testId, int status = 6, int pair = 0)
-        : TestId(testId), Status(status), Pair(pair) {}
+    explicit SingleMeasurement(int testId, int status = 6, int pair = 0) : TestId(testId), Status(status), Pair(pair) {}
 
-    int TestId = 0;  // host test id
-    int Status = 6;  // host status
-    int Pair = 0;    // host pair id
+    int TestId = 0;     // host test id
+    int Status = 6;     // host status
+    int Pair = 0;       // host pair id
     int CopperEnd = 0;  // 0 when the measurement has no end
     bool IsWorstMarginSpecified = false;
     std::vector<MeasParam> Params;

@@ -13,8 +13,7 @@ public:
     virtual ~TaskManager() = default;
     virtual void IncrementProgress(int steps = 1) {
         _steps += steps;
-        if (_onProgress)
-            _onProgress(_steps);
+        if (_onProgress) _onProgress(_steps);
     }
     int steps() const { return _steps; }
     void setOnProgress(std::function<void(int steps)> fn) { _onProgress = std::move(fn); }

@@ -16,9 +16,15 @@ constexpr int kCaptureAttempts = 2;
 
 // Fetched as one group, in this order; the archive names them without their folder.
 constexpr const char* kLogFiles[] = {
-    "/var/log/kestrix.err",      "/var/log/kestrix.err.1.gz", "/var/log/kestrix.err.2.gz",
-    "/var/log/kestrix.err.3.gz", "/var/log/kestrix.log",      "/var/log/kestrix.log.1.gz",
-    "/tmp/dmesg.txt",            "/var/log/messages",         "/var/log/messages.1.gz",
+    "/var/log/kestrix.err",
+    "/var/log/kestrix.err.1.gz",
+    "/var/log/kestrix.err.2.gz",
+    "/var/log/kestrix.err.3.gz",
+    "/var/log/kestrix.log",
+    "/var/log/kestrix.log.1.gz",
+    "/tmp/dmesg.txt",
+    "/var/log/messages",
+    "/var/log/messages.1.gz",
     "/tmp/sysinfo.txt",
 };
 static_assert(std::size(kLogFiles) <= KestrixCom::kScpChannelCount);
@@ -36,8 +42,7 @@ boost::optional<std::string> TarvelCom::RetrieveSwVers() {
     try {
         auto reply = SendTvixCmd("sysinfo");
         auto info = reply ? GetSysinfo(*reply) : boost::none;
-        if (!info)
-            return boost::none;
+        if (!info) return boost::none;
         return softwareReport(*info);
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, "RetrieveSwVers");
@@ -49,8 +54,7 @@ CalDate TarvelCom::ModuleCalDate(std::string& moduleName, std::string& serial) {
     try {
         auto reply = SendTvixCmd("sysinfo");
         auto info = reply ? GetSysinfo(*reply) : boost::none;
-        if (!info)
-            return kMinDate;
+        if (!info) return kMinDate;
         ModuleCalibration cal = moduleCalibration(*info);
         if (cal.date != kMinDate) {
             moduleName = cal.moduleName;
@@ -70,23 +74,18 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveLogDataZip(bool lockScr
         bool finished = false;
         {
             std::optional<ScreenLock> lock;
-            if (lockScreen)
-                lock.emplace(*this);
+            if (lockScreen) lock.emplace(*this);
             SendTvixCmd("dmesg > /tmp/dmesg.txt");
             SendTvixCmd("sysinfo > /tmp/sysinfo.txt");
-            for (const char* path : kLogFiles)
-                group.AddFile(path);
+            for (const char* path : kLogFiles) group.AddFile(path);
             finished = ReadFileGroup(&group, DownloadKind::Log);
         }
-        if (!finished)
-            return boost::none;
+        if (!finished) return boost::none;
         std::vector<ArchiveFile> files;
         for (auto& f : group.files())
-            if (f.data && !f.data->empty())
-                files.push_back({archiveName(f.remotePath), std::move(*f.data)});
+            if (f.data && !f.data->empty()) files.push_back({archiveName(f.remotePath), std::move(*f.data)});
         auto zip = buildZip(files);
-        if (!zip)
-            Log::ErrMsg("Failed to build the log archive");
+        if (!zip) Log::ErrMsg("Failed to build the log archive");
         return zip;
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, "RetrieveLogDataZip");
@@ -99,8 +98,7 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveDisplayImage() {
     boost::optional<std::vector<uint8_t>> image;
     try {
         for (int attempt = 0; attempt < kCaptureAttempts && !image; ++attempt) {
-            if (!CheckConnect(true))
-                break;
+            if (!CheckConnect(true)) break;
             if (!SendTvixCmd(std::string("fbdump >") + kScreenFile)) {
                 Close();
                 OpenCurrentTester();

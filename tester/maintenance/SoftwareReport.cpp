@@ -12,8 +12,7 @@ constexpr int kFirstUseGraceMonths = 6;
 
 void line(std::string& out, const std::string& label, const std::string& value) {
     out += label;
-    if (label.size() < kLabelWidth)
-        out.append(kLabelWidth - label.size(), ' ');
+    if (label.size() < kLabelWidth) out.append(kLabelWidth - label.size(), ' ');
     out += value;
     out += "\r\n";
 }
@@ -29,24 +28,19 @@ const std::string& calibrationText(const SysinfoModuleData& d) {
 boost::optional<int> modelNumber(const std::string& text) {
     int v = 0;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || p != text.data() + text.size())
-        return boost::none;
+    if (text.empty() || ec != std::errc() || p != text.data() + text.size()) return boost::none;
     return v;
 }
 
 std::string softwareLabel(const std::string& name) {
-    if (name == "mainframe")
-        return "Software:";
-    if (name == "boot")
-        return "Boot:";
+    if (name == "mainframe") return "Software:";
+    if (name == "boot") return "Boot:";
     return name;
 }
 
 std::string dataLabel(const std::string& name) {
-    if (name == "limit data")
-        return "Limits:";
-    if (name == "cable data")
-        return "Cables:";
+    if (name == "limit data") return "Limits:";
+    if (name == "cable data") return "Cables:";
     return name;
 }
 
@@ -56,13 +50,11 @@ boost::optional<std::string> calibrationEntry(const SysinfoModule& m, const std:
     emptyLine(out);
     if (longForm) {
         auto model = modelNumber(m.model);
-        if (!model)
-            return boost::none;
+        if (!model) return boost::none;
         line(out, "Module:", moduleName(*model));
         line(out, "Module S/N:", m.serial_number);
         for (const auto& sw : m.sw)
-            if (sw.name == "main")
-                line(out, "Software:", sw.rev);
+            if (sw.name == "main") line(out, "Software:", sw.rev);
     } else {
         line(out, "S/N:", m.serial_number);
     }
@@ -73,8 +65,7 @@ boost::optional<std::string> calibrationEntry(const SysinfoModule& m, const std:
 }  // namespace
 
 boost::optional<std::string> softwareReport(const Sysinfo& info) {
-    if (info.instruments.empty() || !info.instruments.front().components)
-        return boost::none;
+    if (info.instruments.empty() || !info.instruments.front().components) return boost::none;
     const SysinfoInstrument& inst = info.instruments.front();
     const SysinfoComponents& comp = *inst.components;
     const bool longForm = inst.model != "Ombrel" && inst.model != "Ombrel2";
@@ -86,18 +77,13 @@ boost::optional<std::string> softwareReport(const Sysinfo& info) {
         line(out, "Hardware:", inst.hw_rev);
     }
     emptyLine(out);
-    for (const auto& sw : comp.sw)
-        line(out, softwareLabel(sw.name), sw.rev);
-    for (const auto& d : comp.data)
-        line(out, dataLabel(d.name), d.rev);
+    for (const auto& sw : comp.sw) line(out, softwareLabel(sw.name), sw.rev);
+    for (const auto& d : comp.data) line(out, dataLabel(d.name), d.rev);
     for (const auto& m : comp.hw_modules) {
-        if (m.type != "measurement")
-            continue;
+        if (m.type != "measurement") continue;
         for (const auto& d : m.data) {
-            if (d.type != "calibration" || calibrationText(d).size() <= 8)
-                continue;
-            if (auto entry = calibrationEntry(m, calibrationText(d), longForm))
-                out += *entry;
+            if (d.type != "calibration" || calibrationText(d).size() <= 8) continue;
+            if (auto entry = calibrationEntry(m, calibrationText(d), longForm)) out += *entry;
         }
     }
     return out;
@@ -105,14 +91,11 @@ boost::optional<std::string> softwareReport(const Sysinfo& info) {
 
 ModuleCalibration moduleCalibration(const Sysinfo& info) {
     ModuleCalibration result;
-    if (info.instruments.empty() || !info.instruments.front().components)
-        return result;
+    if (info.instruments.empty() || !info.instruments.front().components) return result;
     for (const auto& m : info.instruments.front().components->hw_modules) {
-        if (m.type != "measurement")
-            continue;
+        if (m.type != "measurement") continue;
         for (const auto& d : m.data) {
-            if (d.type != "calibration" || calibrationText(d).size() <= 8)
-                continue;
+            if (d.type != "calibration" || calibrationText(d).size() <= 8) continue;
             const CalDate calibrated = parseSysinfoDate(calibrationText(d));
             result.date = calibrated;
             // A calibration text that is no date gives no date; a first use cannot move it.
@@ -121,8 +104,7 @@ ModuleCalibration moduleCalibration(const Sysinfo& info) {
                 if (firstUse > calibrated)
                     result.date = std::min(firstUse, addMonths(calibrated, kFirstUseGraceMonths));
             }
-            if (auto model = modelNumber(m.model))
-                result.moduleName = moduleName(*model);
+            if (auto model = modelNumber(m.model)) result.moduleName = moduleName(*model);
             result.serial = m.serial_number;
             return result;
         }

@@ -37,12 +37,11 @@ bool uploadRemoteImages(TarvelCom& com, const std::vector<uint8_t>& package, con
         }
     }
     com.SendTvixCmd(std::string("mkdir -p ") + kImageFolder);
-    const bool walked = reader.forEachListedFile(
-        manifest->remote_update_files, [&](const std::string& name, const std::vector<uint8_t>& bytes) {
-            return com.WriteMemory(bytes, kImageFolder + name, progress);
-        });
-    if (!walked)
-        Log::ErrMsg("Update package not delivered", reader.error());
+    const bool walked = reader.forEachListedFile(manifest->remote_update_files,
+                                                 [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+                                                     return com.WriteMemory(bytes, kImageFolder + name, progress);
+                                                 });
+    if (!walked) Log::ErrMsg("Update package not delivered", reader.error());
     return walked;
 }
 
@@ -66,25 +65,21 @@ int TarvelCom::UpdateFirmware(const std::vector<uint8_t>& package, bool force, P
         else
             remote = !inst.config.empty() && inst.config != "main";
 
-        if (package.empty())
-            return kUpdateNoReply;
+        if (package.empty()) return kUpdateNoReply;
         // Unlocked on every way out but one: an update that runs keeps the tester locked until it restarts.
         ScreenLock lock(*this);
 
         const bool uploaded =
             remote ? uploadRemoteImages(*this, package, progress) : WriteMemory(package, target, progress);
-        if (!uploaded)
-            return kUpdateUploadFailed;
+        if (!uploaded) return kUpdateUploadFailed;
 
-        if (progressText)
-            progressText("verify");
+        if (progressText) progressText("verify");
         pause(kVerifyPauseMs);
         SetTimeout(kUpdateTimeoutMs);
         auto answer = SendTvixCmdQuick(force ? "swupdate --terse --force-update" : "swupdate --terse");
         SetTimeout(0);
         // Without an answer the update did not start, so the tester is unlocked as on every failure.
-        if (!answer || answer->find_first_not_of(" \t\r\n") == std::string::npos)
-            return kUpdateNoReply;
+        if (!answer || answer->find_first_not_of(" \t\r\n") == std::string::npos) return kUpdateNoReply;
         const int status = updateStatusFromReply(*answer);
         if (status == kUpdateRunning) {
             lock.keepLocked();

@@ -28,29 +28,24 @@ public:
         }
         archive_read_support_filter_gzip(_a);
         archive_read_support_format_tar(_a);
-        if (archive_read_open_memory(_a, data, size) != ARCHIVE_OK)
-            fail("not a readable package");
+        if (archive_read_open_memory(_a, data, size) != ARCHIVE_OK) fail("not a readable package");
     }
     ~TarWalk() {
-        if (_a)
-            archive_read_free(_a);
+        if (_a) archive_read_free(_a);
     }
     TarWalk(const TarWalk&) = delete;
     TarWalk& operator=(const TarWalk&) = delete;
 
     // The next entry, or null at the end or on failure (failed() tells which).
     archive_entry* next() {
-        if (_failed)
-            return nullptr;
+        if (_failed) return nullptr;
         archive_entry* e = nullptr;
         const int r = archive_read_next_header(_a, &e);
-        if (r == ARCHIVE_EOF)
-            return nullptr;
+        if (r == ARCHIVE_EOF) return nullptr;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
             return failAt(std::string("damaged package: ") + text(archive_error_string(_a)));
         // Checked here, once the gzip layer has been recognised: a bare tar is not a package.
-        if (archive_filter_code(_a, 0) != ARCHIVE_FILTER_GZIP)
-            return failAt("the package is not gzip-compressed");
+        if (archive_filter_code(_a, 0) != ARCHIVE_FILTER_GZIP) return failAt("the package is not gzip-compressed");
         const int64_t announced = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
         if (!spend(kTarHeaderBytes) || !spend(announced > 0 ? static_cast<uint64_t>(announced) : 0))
             return failAt("the package unpacks to more than the limit");
@@ -61,22 +56,18 @@ public:
     bool readAll(archive_entry* e, uint64_t limit, std::vector<uint8_t>& out) {
         out.clear();
         const int64_t announced = archive_entry_size(e);
-        if (announced <= 0 || static_cast<uint64_t>(announced) > limit)
-            return fail("entry too large: " + entryName(e));
+        if (announced <= 0 || static_cast<uint64_t>(announced) > limit) return fail("entry too large: " + entryName(e));
         uint8_t chunk[kReadChunk];
         for (;;) {
             const la_ssize_t n = archive_read_data(_a, chunk, sizeof chunk);
-            if (n < 0)
-                return fail("damaged entry " + entryName(e) + ": " + text(archive_error_string(_a)));
-            if (n == 0)
-                break;
+            if (n < 0) return fail("damaged entry " + entryName(e) + ": " + text(archive_error_string(_a)));
+            if (n == 0) break;
             // The vector grows with the bytes that really arrived, never with the announced size.
             if (static_cast<uint64_t>(n) > static_cast<uint64_t>(announced) - out.size())
                 return fail("entry longer than announced: " + entryName(e));
             out.insert(out.end(), chunk, chunk + n);
         }
-        if (out.size() != static_cast<uint64_t>(announced))
-            return fail("short entry " + entryName(e));
+        if (out.size() != static_cast<uint64_t>(announced)) return fail("short entry " + entryName(e));
         return true;
     }
 
@@ -91,15 +82,13 @@ private:
     static std::string text(const char* s) { return s ? s : "unknown error"; }
 
     bool spend(uint64_t n) {
-        if (n > _limits.maxUnpackedBytes - _spent)
-            return false;
+        if (n > _limits.maxUnpackedBytes - _spent) return false;
         _spent += n;
         return true;
     }
 
     bool fail(const std::string& why) {
-        if (!_failed)
-            _error = why;
+        if (!_failed) _error = why;
         _failed = true;
         return false;
     }
@@ -143,8 +132,7 @@ boost::optional<KesManifest> parseKesManifest(const std::string& text) {
         builder["stackLimit"] = 64;
         std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
         std::string errors;
-        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors) || !root.isObject())
-            return boost::none;
+        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors) || !root.isObject()) return boost::none;
     } catch (const std::exception&) {
         return boost::none;
     }
@@ -152,10 +140,8 @@ boost::optional<KesManifest> parseKesManifest(const std::string& text) {
     const Json::Value& files = root["remote_update_files"];
     if (files.isArray())
         for (const auto& f : files)
-            if (f.isString())
-                m.remote_update_files.push_back(f.asString());
-    if (root["version"].isString())
-        m.version = root["version"].asString();
+            if (f.isString()) m.remote_update_files.push_back(f.asString());
+    if (root["version"].isString()) m.version = root["version"].asString();
     return m;
 }
 
@@ -171,18 +157,14 @@ boost::optional<KesManifest> UpdatePackage::readManifest() {
     _error.clear();
     TarWalk walk(_data, _size, _limits, _error);
     while (archive_entry* e = walk.next()) {
-        if (!isRegularWithData(e) || TarWalk::entryName(e).find("manifest") == std::string::npos)
-            continue;
+        if (!isRegularWithData(e) || TarWalk::entryName(e).find("manifest") == std::string::npos) continue;
         std::vector<uint8_t> bytes;
-        if (!walk.readAll(e, _limits.maxManifestBytes, bytes))
-            return boost::none;
+        if (!walk.readAll(e, _limits.maxManifestBytes, bytes)) return boost::none;
         auto m = parseKesManifest(std::string(bytes.begin(), bytes.end()));
-        if (!m)
-            _error = "the manifest does not parse";
+        if (!m) _error = "the manifest does not parse";
         return m;
     }
-    if (!walk.failed())
-        _error = "no manifest in the package";
+    if (!walk.failed()) _error = "no manifest in the package";
     return boost::none;
 }
 
@@ -191,13 +173,10 @@ bool UpdatePackage::forEachListedFile(const std::vector<std::string>& names, con
     TarWalk walk(_data, _size, _limits, _error);
     std::vector<uint8_t> bytes;
     while (archive_entry* e = walk.next()) {
-        if (!isRegularWithData(e))
-            continue;
+        if (!isRegularWithData(e)) continue;
         const std::string name = withoutImagesFolder(TarWalk::entryName(e));
-        if (std::find(names.begin(), names.end(), name) == names.end())
-            continue;
-        if (!walk.readAll(e, _limits.maxEntryBytes, bytes))
-            return false;
+        if (std::find(names.begin(), names.end(), name) == names.end()) continue;
+        if (!walk.readAll(e, _limits.maxEntryBytes, bytes)) return false;
         if (!take(name, bytes)) {
             _error = "not taken: " + name;
             return false;

@@ -12,9 +12,9 @@
 namespace Kestrix::Tester {
 
 struct PackageLimits {
-    uint64_t maxEntryBytes = uint64_t(512) << 20;     // one file for the tester's image folder
-    uint64_t maxManifestBytes = uint64_t(1) << 20;    // the manifest is parsed as JSON
-    uint64_t maxUnpackedBytes = uint64_t(4) << 30;    // a whole walk, headers included (bounds a gzip bomb)
+    uint64_t maxEntryBytes = uint64_t(512) << 20;   // one file for the tester's image folder
+    uint64_t maxManifestBytes = uint64_t(1) << 20;  // the manifest is parsed as JSON
+    uint64_t maxUnpackedBytes = uint64_t(4) << 30;  // a whole walk, headers included (bounds a gzip bomb)
 };
 
 // The manifest of a remote unit's package.

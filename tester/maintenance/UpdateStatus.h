@@ -5,10 +5,10 @@
 namespace Kestrix::Tester {
 
 enum UpdateStatus : int {
-    kUpdateDone = 0,         // tester code 1
-    kUpdateRunning = 3,      // tester code 0: the tester restarts into the update
+    kUpdateDone = 0,     // tester code 1
+    kUpdateRunning = 3,  // tester code 0: the tester restarts into the update
     kUpdateUploadFailed = 7,
-    kUpdateNoReply = 12,     // also: no package, or a reply that is not a known code
+    kUpdateNoReply = 12,  // also: no package, or a reply that is not a known code
 };
 
 // The host status for the tester's reply (leading and trailing blanks ignored; text that is not a whole

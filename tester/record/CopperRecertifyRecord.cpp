@@ -34,16 +34,21 @@ bool checkOf(CopperFreqLimitType t, FreqEntryCheck& out) {
     using W = WirePair;
     switch (t) {
         case T::IL: out = {CopperTestType::il, W::pair1, 10}; return true;
-        case T::NEXT: case T::NEXT_ALT: out = {CopperTestType::next, W::pair2, 11}; return true;
-        case T::PSNEXT: case T::PSNEXT_ALT: out = {CopperTestType::psnext, W::pair1, 11}; return true;
+        case T::NEXT:
+        case T::NEXT_ALT: out = {CopperTestType::next, W::pair2, 11}; return true;
+        case T::PSNEXT:
+        case T::PSNEXT_ALT: out = {CopperTestType::psnext, W::pair1, 11}; return true;
         case T::ACR: out = {CopperTestType::acr, W::pair2, 11}; return true;
         case T::PSACR: out = {CopperTestType::psacr, W::pair1, 11}; return true;
         case T::ELFEXT: out = {CopperTestType::elfext, W::pair2, 13}; return true;
         case T::PSELFEXT: out = {CopperTestType::pselfext, W::pair1, 13}; return true;
-        case T::RL: case T::RL_ALT: out = {CopperTestType::rl, W::pair1, 12}; return true;
-        case T::TCL: case T::TCL_ALT: out = {CopperTestType::tcl, W::pair1, 14}; return true;
+        case T::RL:
+        case T::RL_ALT: out = {CopperTestType::rl, W::pair1, 12}; return true;
+        case T::TCL:
+        case T::TCL_ALT: out = {CopperTestType::tcl, W::pair1, 14}; return true;
         case T::TCTL: out = {CopperTestType::tctl, W::pair1, 2}; return true;
-        case T::ELTCTL: case T::ELTCTL_ALT: out = {CopperTestType::eltctl, W::pair1, 15}; return true;
+        case T::ELTCTL:
+        case T::ELTCTL_ALT: out = {CopperTestType::eltctl, W::pair1, 15}; return true;
         case T::CMRL: out = {CopperTestType::cmrl, W::pair1, 17}; return true;
         case T::CDNEXT: out = {CopperTestType::cdnext, W::pair2, 16}; return true;
         case T::TDR: out = {CopperTestType::tdr, W::pair1, 2}; return true;
@@ -109,10 +114,10 @@ int TestRecordTarvel::PreCheck(const CopperTest* test, const CopperLimit* limit)
         if (entry.pair != PairCombo::any) continue;
         FreqEntryCheck check{};
         checkOf(entry.freqLimitType, check);
-        const CopperPlot* plot = check.type == CopperTestType::none
-                                     ? nullptr
-                                     : copper::findPlot(*test, check.type, CableEnd::main, WirePair::pair1,
-                                                        check.second);
+        const CopperPlot* plot =
+            check.type == CopperTestType::none
+                ? nullptr
+                : copper::findPlot(*test, check.type, CableEnd::main, WirePair::pair1, check.second);
         if (plot == nullptr) return check.missing;
         found.push_back(plot);
     }
@@ -159,8 +164,8 @@ boost::optional<ReCertResult> TestRecordTarvel::Recertify(const std::vector<uint
 
     std::vector<uint8_t> buffer(bytes.size() * 2);
     uint32_t written = 0;
-    if (CopperResultWriter::writeResultBuffer(buffer.data(), static_cast<uint32_t>(buffer.size()), written,
-                                              result) == ResultWriterStatus::success &&
+    if (CopperResultWriter::writeResultBuffer(buffer.data(), static_cast<uint32_t>(buffer.size()), written, result) ==
+            ResultWriterStatus::success &&
         written <= buffer.size()) {
         buffer.resize(written);
     } else {

@@ -7,8 +7,7 @@
 namespace Kestrix::Tester::copper {
 
 bool findScalar(const CopperTest& test, CopperScalar& out, CopperTestType type, WirePair src, WirePair rcv);
-bool findFreq(const CopperTest& test, CopperFreq& out, CopperTestType type, CableEnd end, WirePair src,
-              WirePair rcv);
+bool findFreq(const CopperTest& test, CopperFreq& out, CopperTestType type, CableEnd end, WirePair src, WirePair rcv);
 const CopperPlot* findPlot(const CopperTest& test, CopperTestType type, CableEnd end, WirePair src, WirePair rcv);
 
 // The wiremap display data of a test (adapter codes from both ends' equipment); borrows the test.

@@ -99,8 +99,7 @@ bool findScalar(const CopperTest& test, CopperScalar& out, CopperTestType type, 
     return rcv == WirePair::notset && test.findCopperScalar(out, type, CableEnd::main, src, src);
 }
 
-bool findFreq(const CopperTest& test, CopperFreq& out, CopperTestType type, CableEnd end, WirePair src,
-              WirePair rcv) {
+bool findFreq(const CopperTest& test, CopperFreq& out, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) {
     if (test.findCopperFreq(out, type, end, src, rcv)) return true;
     // Single-pair results are stored with the receive pair "notset" (or with the source pair).
     return src == rcv && test.findCopperFreq(out, type, end, src, WirePair::notset);
@@ -117,12 +116,14 @@ std::vector<int> TestRecordTarvel::CopperPairList(int id) {
     const CopperTest* test = GetCopperTest();
     if (test != nullptr && test->getCable().isCoax()) return {18};
     switch (id) {
-        case 8: case 10: case 12: case 17: case 37: case 38:
-            return {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
-        case 41:
-            return {6, 7, 8, 10, 11, 14};
-        default:
-            return {1, 2, 3, 4};
+        case 8:
+        case 10:
+        case 12:
+        case 17:
+        case 37:
+        case 38: return {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+        case 41: return {6, 7, 8, 10, 11, 14};
+        default: return {1, 2, 3, 4};
     }
 }
 

@@ -92,8 +92,7 @@ FiberMeasurement powerMeasurement(int id, const FiberPowerMeterPerWl& e, bool wa
     if (valid(e.maxPower)) m.Add(powerParam(kKindMaxPower, e.maxPower, watts));
     if (valid(e.refPower)) {
         m.Add(powerParam(kKindRefPower, e.refPower, watts));
-        if (valid(e.power) && e.refPower.dBm().isFinite())
-            m.Add(lossOfPowers(kKindLoss, e.dB(), atInfinity(e.power)));
+        if (valid(e.power) && e.refPower.dBm().isFinite()) m.Add(lossOfPowers(kKindLoss, e.dB(), atInfinity(e.power)));
         if (valid(e.minPower)) m.Add(lossOfPowers(kKindMinLoss, e.mindB(), atInfinity(e.maxPower)));
         if (valid(e.maxPower)) m.Add(lossOfPowers(kKindMaxLoss, e.maxdB(), atInfinity(e.minPower)));
     }

@@ -64,9 +64,8 @@ MergedEvent convertRow(const FiberOtdrEventTable& table, size_t rowIndex, const 
     if (m.Type == 17) m.SplitterRatio = hostSplitterRatio(static_cast<int>(row.splitRatio));
     // The first event of each wavelength, wavelengths ascending.
     std::vector<size_t> ordered(rowEvents);
-    std::stable_sort(ordered.begin(), ordered.end(), [&table](size_t a, size_t b) {
-        return table.events[a].wavelength < table.events[b].wavelength;
-    });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&table](size_t a, size_t b) { return table.events[a].wavelength < table.events[b].wavelength; });
     int lastWavelength = -1;
     for (size_t i : ordered) {
         const FiberOtdrEvent& e = table.events[i];
@@ -178,10 +177,9 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
         if (pw.wavelength == 0 || byWavelength.count(pw.wavelength) != 0) continue;
         OtdrWavelengthData w(pw.wavelength);
         w.Measurements.push_back(length);
-        FiberMeasurement loss =
-            checkedMeasurement(hostId, 1, displayParam(MeasKind::Value, pw.overallLossTolMeas, 1),
-                               pw.getMaxOverallLossCheckLimitResult(),
-                               pw.limitResults.get(FiberLimitValueType::minOverallLoss), 1);
+        FiberMeasurement loss = checkedMeasurement(hostId, 1, displayParam(MeasKind::Value, pw.overallLossTolMeas, 1),
+                                                   pw.getMaxOverallLossCheckLimitResult(),
+                                                   pw.limitResults.get(FiberLimitValueType::minOverallLoss), 1);
         loss.Wavelength = pw.wavelength;
         w.Measurements.push_back(std::move(loss));
         FiberMeasurement orl = checkedMeasurement(hostId, 3, displayParam(MeasKind::Value, pw.overallOrlTolMeas, 1),

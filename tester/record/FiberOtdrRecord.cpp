@@ -131,8 +131,7 @@ boost::optional<OtdrPlotData> TestRecordTarvel::GetRealTimeOtdrPlotData(int end)
     return convertPlots(*fiberOtdrTest(type), EnumConverter::FiberTestType(type));
 }
 
-TestRecordTarvel::BidirAvgOutcome TestRecordTarvel::bidirAverage(const FiberOtdrTest* end1,
-                                                                 const FiberOtdrTest* end2) {
+TestRecordTarvel::BidirAvgOutcome TestRecordTarvel::bidirAverage(const FiberOtdrTest* end1, const FiberOtdrTest* end2) {
     BidirAvgOutcome out;
     if (end1 == nullptr || end2 == nullptr) {
         out.ErrorId = 63;
@@ -182,12 +181,18 @@ bool TestRecordTarvel::LoadBellcoreData(OtdrPlotData& plotData, int end) {
         // series: reading past its end would only repeat its last sample.
         if (points <= 0 || offset < 0 || offset >= points) continue;
         SeriesMeasurement& series = plotData.Series[i];
-        series.Parameters = {{8, view.getUserOffset()},       {9, view.getEndMarker()},
-                             {10, view.getPWU()},             {11, view.getDataSpacing()},
-                             {12, points},                    {13, view.getBackscatterCoef()},
-                             {14, view.averages()},           {15, view.getAcqRange()},
-                             {16, view.getNoiseFloorLevel()}, {17, view.getLossThreshold()},
-                             {18, view.getReflThreshold()},   {19, view.getEndThreshold()}};
+        series.Parameters = {{8, view.getUserOffset()},
+                             {9, view.getEndMarker()},
+                             {10, view.getPWU()},
+                             {11, view.getDataSpacing()},
+                             {12, points},
+                             {13, view.getBackscatterCoef()},
+                             {14, view.averages()},
+                             {15, view.getAcqRange()},
+                             {16, view.getNoiseFloorLevel()},
+                             {17, view.getLossThreshold()},
+                             {18, view.getReflThreshold()},
+                             {19, view.getEndThreshold()}};
         SeriesMeasurement bellcore(series.Id);
         bellcore.Wavelength = wavelength;
         bellcore.XAxisUnit = 0;
@@ -195,8 +200,8 @@ bool TestRecordTarvel::LoadBellcoreData(OtdrPlotData& plotData, int end) {
         const int64_t upper = view.getUpperBound();
         bellcore.Y.reserve(static_cast<size_t>(points));
         for (int32_t j = 0; j < points; ++j)
-            bellcore.Y.push_back(static_cast<double>(upper - view.getPoint(static_cast<uint32_t>(j) +
-                                                                            static_cast<uint32_t>(offset))));
+            bellcore.Y.push_back(
+                static_cast<double>(upper - view.getPoint(static_cast<uint32_t>(j) + static_cast<uint32_t>(offset))));
         bellcore.Count = points;
         plotData.AddSeriesBellcore(std::move(bellcore));
         added = true;

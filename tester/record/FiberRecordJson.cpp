@@ -68,8 +68,10 @@ Json::Value fiberTestsJson(TestRecordTarvel& record, bool plots) {
     if (record.HasOtdrTest(1) && record.HasOtdrTest(2)) {
         const auto bidi = record.GenerateOtdrBidirAvgFromResult();
         Json::Value b(Json::objectValue);
-        if (bidi.Test) b["Test"] = bidi.Test->toJson();
-        else b["ErrorId"] = bidi.ErrorId;
+        if (bidi.Test)
+            b["Test"] = bidi.Test->toJson();
+        else
+            b["ErrorId"] = bidi.ErrorId;
         j["BidirAvg"] = b;
     } else {
         j["BidirAvg"] = Json::Value();
@@ -120,8 +122,7 @@ std::string fiberTestsText(TestRecordTarvel& record) {
     }
     if (auto t = record.GetOtdrTest(3))
         line("bidirectional OTDR: " + std::to_string(t->MergedEvents.size()) + " event(s)");
-    if (auto t = record.GetFaultMapTest())
-        line("fault map: " + std::to_string(t->Table.Events.size()) + " event(s)");
+    if (auto t = record.GetFaultMapTest()) line("fault map: " + std::to_string(t->Table.Events.size()) + " event(s)");
     if (record.HasOtdrTest(1) && record.HasOtdrTest(2)) {
         const auto bidi = record.GenerateOtdrBidirAvgFromResult();
         line(bidi.Test ? "bidirectional average: " + std::to_string(bidi.Test->MergedEvents.size()) + " event(s)"

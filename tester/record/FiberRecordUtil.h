@@ -29,8 +29,7 @@ MeasParam limitParam(MeasKind kind, const ScaledInt& limit, int unit);
 // A measurement of `value` checked against an upper and a lower limit result (either may be null): limit
 // and margin parameters for each, status the worse (larger native) of the two, converted.
 FiberMeasurement checkedMeasurement(int testId, int measurementType, const MeasParam& value,
-                                    const FiberCheckLimitResult* upper, const FiberCheckLimitResult* lower,
-                                    int unit);
+                                    const FiberCheckLimitResult* upper, const FiberCheckLimitResult* lower, int unit);
 
 // Host type of a native event type; host splitter ratio of a native ratio (0 for unknown ones).
 int hostEventType(int nativeType);

@@ -33,8 +33,7 @@ MeasParam limitParam(MeasKind kind, const ScaledInt& limit, int unit) {
 }
 
 FiberMeasurement checkedMeasurement(int testId, int measurementType, const MeasParam& value,
-                                    const FiberCheckLimitResult* upper, const FiberCheckLimitResult* lower,
-                                    int unit) {
+                                    const FiberCheckLimitResult* upper, const FiberCheckLimitResult* lower, int unit) {
     FiberMeasurement m(testId, measurementType);
     m.Add(value);
     int worst = 0;

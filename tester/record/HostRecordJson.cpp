@@ -23,8 +23,8 @@ void mergeImporterFields(RecordMetaData& meta, const RecordMetaData& imported) {
 Json::Value hostRecordJson(TestRecordTarvel& record) {
     Json::Value j(Json::objectValue);
     RecordSummary summary;
-    const bool hasSummary = !record.SerializedResult().empty() &&
-                            TestRecordTarvel::LoadSummary(&summary, record.SerializedResult());
+    const bool hasSummary =
+        !record.SerializedResult().empty() && TestRecordTarvel::LoadSummary(&summary, record.SerializedResult());
     j["RecordSummary"] = hasSummary ? summary.toJson() : Json::Value();
 
     auto meta = record.ExtractMetaDataFromResult();

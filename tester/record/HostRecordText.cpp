@@ -134,7 +134,8 @@ std::string hostRecordText(TestRecordTarvel& record) {
         if (first->Tester2) out << "Remote:    " << testerLine(*first->Tester2) << '\n';
         if (!first->LimitName.empty()) {
             out << "Limit:     " << printable(first->LimitName);
-            if (first->LimitVersion && !first->LimitVersion->empty()) out << " (" << printable(*first->LimitVersion) << ')';
+            if (first->LimitVersion && !first->LimitVersion->empty())
+                out << " (" << printable(*first->LimitVersion) << ')';
             out << '\n';
         }
         if (!first->CableTypeFromResult.empty()) out << "Cable:     " << printable(first->CableTypeFromResult) << '\n';

@@ -152,7 +152,9 @@ void TarvelWiremap::layout() {
     _pinY[9] = _pinY[8] + step;
 }
 
-float TarvelWiremap::pinRow(int pin) const { return pin >= 1 && pin <= 9 ? _y + _pinY[static_cast<size_t>(pin)] : 0.0f; }
+float TarvelWiremap::pinRow(int pin) const {
+    return pin >= 1 && pin <= 9 ? _y + _pinY[static_cast<size_t>(pin)] : 0.0f;
+}
 
 bool TarvelWiremap::pinDrawn(int pin) const {
     if (pin < 1 || pin > 9) return false;

@@ -59,14 +59,14 @@ struct HostCopperTest {
 };
 
 constexpr HostCopperTest kHostCopperTests[] = {
-    {15, "Wire Map"},          {1, "Length"},          {2, "Propagation Delay"},
-    {3, "Delay Skew"},         {4, "Resistance"},      {40, "Resistance Unbalance"},
-    {41, "P2P Unbalance"},     {5, "Impedance"},       {7, "Insertion Loss"},
-    {8, "NEXT"},               {9, "PS NEXT"},         {10, "ACR-N"},
-    {11, "PS ACR-N"},          {12, "ACR-F"},          {13, "PS ACR-F"},
-    {14, "Return Loss"},       {34, "TCL"},            {35, "TCTL"},
-    {36, "CMRL"},              {37, "CDNEXT"},         {38, "CDFEXT"},
-    {39, "ELTCTL"},            {16, "TDR"},            {17, "TDX"},
+    {15, "Wire Map"},      {1, "Length"},     {2, "Propagation Delay"},
+    {3, "Delay Skew"},     {4, "Resistance"}, {40, "Resistance Unbalance"},
+    {41, "P2P Unbalance"}, {5, "Impedance"},  {7, "Insertion Loss"},
+    {8, "NEXT"},           {9, "PS NEXT"},    {10, "ACR-N"},
+    {11, "PS ACR-N"},      {12, "ACR-F"},     {13, "PS ACR-F"},
+    {14, "Return Loss"},   {34, "TCL"},       {35, "TCTL"},
+    {36, "CMRL"},          {37, "CDNEXT"},    {38, "CDFEXT"},
+    {39, "ELTCTL"},        {16, "TDR"},       {17, "TDX"},
 };
 
 std::string rawCsvText(int code, bool copper) {
@@ -266,9 +266,9 @@ std::vector<RecordTest> TestRecordTarvel::GetTests() {
         if (test == nullptr) return tests;
         for (const HostCopperTest& c : kHostCopperTests) {
             const CopperTestType type = EnumConverter::KestrixShareCuTestType(c.id);
-            const bool held = type == CopperTestType::map ? test->body.wiremap.status != Kestrix::Status::notSet
-                                                          : test->hasCopperScalar(type, WirePair::notset) ||
-                                                                test->hasCopperFreq(type);
+            const bool held = type == CopperTestType::map
+                                  ? test->body.wiremap.status != Kestrix::Status::notSet
+                                  : test->hasCopperScalar(type, WirePair::notset) || test->hasCopperFreq(type);
             if (held) add(c.id, c.name, test->getStatusByTestType(type));
         }
     }

@@ -73,7 +73,8 @@ public:
     boost::optional<RecordMetaData> ExtractMetaDataFromResult();
     boost::optional<TestMetaData> GetTestMetaData(int testId);
     // The tests the result holds that the host has an id for. Fiber: one entry per test, in the result's
-    // order (a loss/length test measured in both directions gives ids 20 and 21). Copper: one entry per kind of measurement, in report order.
+    // order (a loss/length test measured in both directions gives ids 20 and 21). Copper: one entry per kind of
+    // measurement, in report order.
     std::vector<RecordTest> GetTests();
 
     // Copper: 1 raw data, -1 no copper test, -2 no raw data. Fiber: 1 an image test, -3 none. Neither: -1.
@@ -167,8 +168,7 @@ public:
     bool SpecDbLoaded() const { return _specDbLoaded; }
     CopperLimitsTbl* SpecDb() { return _specDb.get(); }
     // NaN nvp keeps the stored NVP. None without a loaded database; the record's own bytes never change.
-    boost::optional<ReCertResult> Recertify(const std::vector<uint8_t>& bytes, const std::string& limitName,
-                                            float nvp);
+    boost::optional<ReCertResult> Recertify(const std::vector<uint8_t>& bytes, const std::string& limitName, float nvp);
     // 0 when the test can be judged against the limit, else the reason's status.
     static int PreCheck(const CopperTest* test, const CopperLimit* limit);
 

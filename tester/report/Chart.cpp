@@ -30,7 +30,7 @@ void lineTo(cairo_t* cr, bool& pen, double x, double y) {
 namespace colors {
 Rgb series(size_t n) {
     static constexpr Rgb kPalette[] = {
-        {0.12, 0.35, 0.75}, {0.95, 0.5, 0.05}, {0.1, 0.6, 0.3},  {0.55, 0.35, 0.2},
+        {0.12, 0.35, 0.75}, {0.95, 0.5, 0.05}, {0.1, 0.6, 0.3},   {0.55, 0.35, 0.2},
         {0.55, 0.2, 0.7},   {0.0, 0.6, 0.65},  {0.85, 0.3, 0.55}, {0.4, 0.4, 0.1},
     };
     return kPalette[n % (sizeof kPalette / sizeof kPalette[0])];
@@ -39,21 +39,21 @@ Rgb series(size_t n) {
 
 const char* statusWord(int hostStatus) {
     switch (hostStatus) {
-    case 0: return "FAIL";
-    case 3: return "PASS*";
-    case 4: return "PASS";
-    case 7: return "PASS ACC.";
-    default: return "NO VERDICT";
+        case 0: return "FAIL";
+        case 3: return "PASS*";
+        case 4: return "PASS";
+        case 7: return "PASS ACC.";
+        default: return "NO VERDICT";
     }
 }
 
 Rgb statusColour(int hostStatus) {
     switch (hostStatus) {
-    case 0: return colors::kFail;
-    case 3:
-    case 4:
-    case 7: return colors::kPass;
-    default: return colors::kNeutral;
+        case 0: return colors::kFail;
+        case 3:
+        case 4:
+        case 7: return colors::kPass;
+        default: return colors::kNeutral;
     }
 }
 
@@ -95,7 +95,8 @@ void setColour(cairo_t* cr, Rgb c, double alpha) {
 }
 
 void setFont(cairo_t* cr, double size, bool bold) {
-    cairo_select_font_face(cr, "Arial", CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr, "Arial", CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
 }
 

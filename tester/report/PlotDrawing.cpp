@@ -146,7 +146,8 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
     const double rowH = 15;
     const bool narrow = g.width < 700;
     const double typeX = 30, locX = narrow ? 110 : 130, firstX = narrow ? 180 : 230;
-    const double colW = std::min(90.0, (g.width - firstX - 10) / static_cast<double>(std::max<size_t>(1, wl.size() * 2)));
+    const double colW =
+        std::min(90.0, (g.width - firstX - 10) / static_cast<double>(std::max<size_t>(1, wl.size() * 2)));
     const auto lossX = [&](size_t w) { return firstX + 2 * colW * static_cast<double>(w); };
     setFont(cr, 10, true);
     setColour(cr, colors::kText);
@@ -247,7 +248,8 @@ void drawCopper(cairo_t* cr, const CopperView& v, double width, double height) {
     std::vector<Chart::LegendEntry> legend;
     for (const auto& c : p.Curves) legend.push_back({pairLabel(p, c.Pair), pairColour(c.Pair)});
     if (!td && !p.LimitCurves.empty()) {
-        const bool general = std::any_of(p.LimitCurves.begin(), p.LimitCurves.end(), [](const auto& l) { return l.Pair == 0; });
+        const bool general =
+            std::any_of(p.LimitCurves.begin(), p.LimitCurves.end(), [](const auto& l) { return l.Pair == 0; });
         legend.push_back({general ? "limit" : "pair limits", colors::kLimit, !general});
     }
     chart.reserveLegend(legend);
@@ -265,8 +267,9 @@ void drawCopper(cairo_t* cr, const CopperView& v, double width, double height) {
                 chart.curve(c.X, c.Y, colour, 1.4);
             }
         } else {
-            chart.curve(std::vector<double>(p.X.begin(), p.X.begin() + static_cast<long>(std::min(p.X.size(), c.Y.size()))),
-                        c.Y, colour, 1.4);
+            chart.curve(
+                std::vector<double>(p.X.begin(), p.X.begin() + static_cast<long>(std::min(p.X.size(), c.Y.size()))),
+                c.Y, colour, 1.4);
         }
     }
     if (!td) {

@@ -27,12 +27,10 @@ struct CopperKind {
 
 // Host copper test ids in report order.
 constexpr CopperKind kCopperKinds[] = {
-    {7, "il", "Insertion loss"}, {8, "next", "NEXT"},         {9, "psnext", "PSNEXT"},
-    {10, "acrn", "ACR-N"},       {11, "psacrn", "PS ACR-N"},  {12, "acrf", "ACR-F"},
-    {13, "psacrf", "PS ACR-F"},  {14, "rl", "Return loss"},   {34, "tcl", "TCL"},
-    {35, "tctl", "TCTL"},        {36, "cmrl", "CMRL"},        {37, "cdnext", "CDNEXT"},
-    {38, "cdfext", "CDFEXT"},    {39, "eltctl", "ELTCTL"},    {16, "tdr", "TDR"},
-    {17, "tdx", "TDX"},
+    {7, "il", "Insertion loss"}, {8, "next", "NEXT"},      {9, "psnext", "PSNEXT"},    {10, "acrn", "ACR-N"},
+    {11, "psacrn", "PS ACR-N"},  {12, "acrf", "ACR-F"},    {13, "psacrf", "PS ACR-F"}, {14, "rl", "Return loss"},
+    {34, "tcl", "TCL"},          {35, "tctl", "TCTL"},     {36, "cmrl", "CMRL"},       {37, "cdnext", "CDNEXT"},
+    {38, "cdfext", "CDFEXT"},    {39, "eltctl", "ELTCTL"}, {16, "tdr", "TDR"},         {17, "tdx", "TDX"},
 };
 
 bool endWanted(const PlotOptions& o, int end) { return o.end == 0 || o.end == end; }
@@ -148,27 +146,27 @@ const std::vector<std::string>& pictureNames() {
 
 const char* otdrEventName(int hostType) {
     switch (hostType) {
-    case 0: return "Cassette";
-    case 1: return "Bulkhead";
-    case 2: return "Launch";
-    case 3: return "Tail";
-    case 4: return "Loss";
-    case 5: return "Reflection";
-    case 6: return "Gainer";
-    case 7: return "Echo";
-    case 8: return "Echo source";
-    case 9: return "Hidden";
-    case 10: return "End";
-    case 11: return "Hidden end";
-    case 12: return "Weak signal";
-    case 13: return "Out of range";
-    case 14: return "No signal";
-    case 15: return "No fiber";
-    case 16: return "Bend";
-    case 17: return "Splitter";
-    case 18: return "Connector";
-    case 19: return "Splice";
-    default: return "Event";
+        case 0: return "Cassette";
+        case 1: return "Bulkhead";
+        case 2: return "Launch";
+        case 3: return "Tail";
+        case 4: return "Loss";
+        case 5: return "Reflection";
+        case 6: return "Gainer";
+        case 7: return "Echo";
+        case 8: return "Echo source";
+        case 9: return "Hidden";
+        case 10: return "End";
+        case 11: return "Hidden end";
+        case 12: return "Weak signal";
+        case 13: return "Out of range";
+        case 14: return "No signal";
+        case 15: return "No fiber";
+        case 16: return "Bend";
+        case 17: return "Splitter";
+        case 18: return "Connector";
+        case 19: return "Splice";
+        default: return "Event";
     }
 }
 

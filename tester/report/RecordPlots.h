@@ -13,8 +13,8 @@ class TestRecordTarvel;
 namespace Kestrix::Report {
 
 struct PlotOptions {
-    int end = 0;         // 1 or 2: only that end's tests; 0 every end
-    bool feet = false;   // distances in feet
+    int end = 0;           // 1 or 2: only that end's tests; 0 every end
+    bool feet = false;     // distances in feet
     bool compact = false;  // smaller pictures for a report page
 };
 

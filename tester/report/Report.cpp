@@ -155,16 +155,27 @@ constexpr Column kColumns[] = {{"Project", 60}, {"Site", 48},   {"Cable ID", 76}
                                {"Limit", 76},   {"Status", 34}, {"Length", 44},   {"Margin", 40}};
 
 std::vector<std::string> rowCells(const SummaryRow& r, bool feet) {
-    return {r.project, r.site, r.cableId, r.date, r.tester, r.limit, statusWord(r.status),
-            lengthText(r.lengthMeters, feet), marginText(r.worstMargin)};
+    return {r.project,
+            r.site,
+            r.cableId,
+            r.date,
+            r.tester,
+            r.limit,
+            statusWord(r.status),
+            lengthText(r.lengthMeters, feet),
+            marginText(r.worstMargin)};
 }
 
 // Key figures of a record page, as label and value.
 std::vector<std::pair<std::string, std::string>> keyFigures(Tester::TestRecordTarvel& rec, const SummaryRow& row,
                                                             bool feet) {
     std::vector<std::pair<std::string, std::string>> k = {
-        {"Project", row.project}, {"Site", row.site},     {"Date", row.date},
-        {"Tester", row.tester},   {"Limit", row.limit},   {"Length", lengthText(row.lengthMeters, feet)},
+        {"Project", row.project},
+        {"Site", row.site},
+        {"Date", row.date},
+        {"Tester", row.tester},
+        {"Limit", row.limit},
+        {"Length", lengthText(row.lengthMeters, feet)},
         {"Worst margin", marginText(row.worstMargin)},
     };
     for (const auto& t : rec.GetTests()) k.push_back({cleanText(t.Name, 40), statusWord(t.Status)});
@@ -285,7 +296,8 @@ void summaryPages(PageSink& sink, const std::vector<SummaryRow>& rows, const Rep
             }
             setColour(cr, colors::kNeutral);
             setFont(cr, 8);
-            drawText(cr, kMargin, kPageH - 20, "Summary page " + std::to_string(pageNo) + " of " + std::to_string(pages));
+            drawText(cr, kMargin, kPageH - 20,
+                     "Summary page " + std::to_string(pageNo) + " of " + std::to_string(pages));
         };
         sink.page(p);
         start += count;
@@ -375,11 +387,11 @@ std::string htmlEscape(const std::string& s) {
     std::string out;
     for (char c : cleanText(s, 4000)) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
         }
     }
     return out;
@@ -393,8 +405,8 @@ std::string hexColour(Rgb c) {
 }
 
 std::string badge(int status) {
-    return "<span class=\"badge\" style=\"background:" + hexColour(statusColour(status)) + "\">" +
-           statusWord(status) + "</span>";
+    return "<span class=\"badge\" style=\"background:" + hexColour(statusColour(status)) + "\">" + statusWord(status) +
+           "</span>";
 }
 
 // Text as HTML, pictures as inline SVG (cairo's XML declaration has no place inside HTML).
@@ -426,8 +438,9 @@ void htmlSummary(std::ostream& out, const std::vector<SummaryRow>& rows, const R
 
 void htmlRecord(std::ostream& out, Tester::TestRecordTarvel& rec, const SummaryRow& row, size_t index,
                 const ReportOptions& o) {
-    out << "<section id=\"r" << index + 1 << "\"><h2>" << htmlEscape(row.cableId.empty() ? "(no cable id)" : row.cableId)
-        << " " << badge(row.status) << "</h2>\n<table class=\"figures\">";
+    out << "<section id=\"r" << index + 1 << "\"><h2>"
+        << htmlEscape(row.cableId.empty() ? "(no cable id)" : row.cableId) << " " << badge(row.status)
+        << "</h2>\n<table class=\"figures\">";
     for (const auto& [label, value] : keyFigures(rec, row, o.feet))
         out << "<tr><th>" << htmlEscape(label) << "</th><td>" << htmlEscape(value) << "</td></tr>";
     out << "</table>\n";
@@ -490,7 +503,8 @@ SummaryRow summaryRow(Tester::TestRecordTarvel& rec, const std::string& project,
         ResultSummary stored;
         const auto& bytes = rec.SerializedResult();
         if (!bytes.empty() && bytes.size() <= UINT32_MAX &&
-            readResultSummary(stored, bytes.data(), static_cast<uint32_t>(bytes.size())) == ResultReaderStatus::success &&
+            readResultSummary(stored, bytes.data(), static_cast<uint32_t>(bytes.size())) ==
+                ResultReaderStatus::success &&
             stored.headroom.displayType == DisplayType::normal && stored.headroom.value.isFinite())
             r.worstMargin = stored.headroom.value.toDouble();
     }
@@ -533,13 +547,14 @@ std::string writeReport(const std::vector<std::string>& files, const std::string
     if (o.html) {
         std::ofstream html(temp, std::ios::binary);
         if (!html) return "cannot write " + out;
-        html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << htmlEscape(o.title)
-             << "</title>\n<style>body{font-family:Arial,Helvetica,sans-serif;color:#1a1a1a;margin:24px;max-width:900px}"
-                "table{border-collapse:collapse;font-size:13px}td,th{padding:2px 8px;text-align:left}"
-                "table.summary tr:nth-child(even){background:#f2f2f7}table.summary th{border-bottom:1px solid #555}"
-                "table.figures th{color:#666;font-weight:normal}section{border-top:2px solid #ccc;margin-top:24px}"
-                ".badge{color:#fff;padding:1px 8px;font-size:14px;vertical-align:middle}"
-                ".plot{margin:12px 0}.plot svg{max-width:100%;height:auto;border:1px solid #ddd}</style></head><body>\n";
+        html
+            << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << htmlEscape(o.title)
+            << "</title>\n<style>body{font-family:Arial,Helvetica,sans-serif;color:#1a1a1a;margin:24px;max-width:900px}"
+               "table{border-collapse:collapse;font-size:13px}td,th{padding:2px 8px;text-align:left}"
+               "table.summary tr:nth-child(even){background:#f2f2f7}table.summary th{border-bottom:1px solid #555}"
+               "table.figures th{color:#666;font-weight:normal}section{border-top:2px solid #ccc;margin-top:24px}"
+               ".badge{color:#fff;padding:1px 8px;font-size:14px;vertical-align:middle}"
+               ".plot{margin:12px 0}.plot svg{max-width:100%;height:auto;border:1px solid #ddd}</style></head><body>\n";
         htmlSummary(html, rows, o);
         for (size_t i = 0; i < files.size() && error.empty(); ++i) {
             LoadedRecord r;

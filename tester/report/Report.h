@@ -12,7 +12,7 @@ namespace Kestrix::Report {
 
 struct SummaryRow {
     std::string project, site, cableId, date, tester, limit;
-    int status = 6;  // host status
+    int status = 6;           // host status
     double lengthMeters = 0;  // NaN when unknown
     double worstMargin = 0;   // NaN when nothing was judged against a limit
     bool copper = false;

@@ -20,8 +20,7 @@ public:
     // True when every entry is done (also for an empty group).
     bool GroupFinished() const {
         for (const auto& f : _files)
-            if (!f.done)
-                return false;
+            if (!f.done) return false;
         return true;
     }
     std::vector<FileCopyInfo>& files() { return _files; }

@@ -11,8 +11,7 @@ namespace {
 bool sameAddress(const std::string& a, const std::string& b) {
     auto pa = parseAddress(a);
     auto pb = parseAddress(b);
-    if (!pa || !pb)
-        return a == b;
+    if (!pa || !pb) return a == b;
     const auto port = [](uint16_t p) { return p ? p : SshClient::kDefaultPort; };
     return pa->host == pb->host && port(pa->port) == port(pb->port);
 }
@@ -57,35 +56,30 @@ std::vector<std::string> KestrixCom::discoveryCandidates(IPinger& pinger) {
     std::vector<std::string> out;
     if (m_ip && !m_ip->empty()) {
         try {
-            if (pinger.pingAddress(*m_ip, kPingTimeoutMs))
-                out.push_back(*m_ip);
+            if (pinger.pingAddress(*m_ip, kPingTimeoutMs)) out.push_back(*m_ip);
         } catch (const std::exception& e) {
             Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
         }
     }
-    if (!m_linkLocalScan)
-        return out;
+    if (!m_linkLocalScan) return out;
     int errors = 0;
     for (int i = 0; i < kLinkLocalCandidates; ++i) {
         const std::string address = kLinkLocalPrefix + std::to_string(8 * i + 2);
         // The preferred address answered already; probing it twice would keep neither connection open.
-        if (!out.empty() && sameAddress(out.front(), address))
-            continue;
+        if (!out.empty() && sameAddress(out.front(), address)) continue;
         try {
-            if (!pinger.ping(address, kPingTimeoutMs))
-                break;
+            if (!pinger.ping(address, kPingTimeoutMs)) break;
             out.push_back(address);
         } catch (const std::exception& e) {
             Log::ExceptionMsg(e, "KestrixCom FindAttachedTesters");
-            if (++errors >= 2)
-                break;
+            if (++errors >= 2) break;
         }
     }
     return out;
 }
 
 boost::optional<TesterConnectInfo> KestrixCom::probeTester(const std::string& address, bool keepOpen,
-                                                          bool& loginRefused) {
+                                                           bool& loginRefused) {
     auto client = m_connectFactory(address, kDefaultTimeoutMs);
     if (!client->login(m_user, m_password) || !client->isConnected()) {
         logProbe(address, "login refused");
@@ -124,28 +118,23 @@ boost::optional<std::vector<TesterConnectInfo>> KestrixCom::FindAttachedTesters(
     const bool keepOpen = candidates.size() == 1;
     std::vector<TesterConnectInfo> found;
     for (const auto& address : candidates) {
-        if (found.size() >= kMaxTestersFound)
-            break;
+        if (found.size() >= kMaxTestersFound) break;
         bool refused = false;
         try {
             auto info = probeTester(address, keepOpen, refused);
-            if (info)
-                found.push_back(*info);
+            if (info) found.push_back(*info);
         } catch (const std::exception& e) {
             logProbe(address, e.what());
         }
-        if (refused)
-            break;
+        if (refused) break;
     }
-    if (found.empty())
-        return boost::none;
+    if (found.empty()) return boost::none;
     return found;
 }
 
 bool KestrixCom::OpenCurrentTester() {
     m_connected = false;
-    if (!m_tester)
-        return false;
+    if (!m_tester) return false;
     LogContext context("Connecting to Kestrix tester");
     // The shell and the SCP channels point into the client: they go before it, whatever happens next.
     Close();
@@ -155,8 +144,7 @@ bool KestrixCom::OpenCurrentTester() {
             m_client = m_connectFactory(m_tester->Port, kDefaultTimeoutMs);
             m_client->login(m_user, m_password);
             m_connected = m_client->isConnected();
-            if (m_connected)
-                m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
+            if (m_connected) m_shell = std::make_unique<SshShell>(*m_client, kPromptPattern, kDefaultTimeoutMs);
         }
         if (m_connected) {
             applyShellLimits();
@@ -173,8 +161,7 @@ bool KestrixCom::OpenCurrentTester() {
 }
 
 bool KestrixCom::KestrixConnect(const TesterConnectInfo& info) {
-    if (m_tester && m_connected)
-        return true;
+    if (m_tester && m_connected) return true;
     m_tester.reset();
     Close();
     m_tester = info;
@@ -196,11 +183,9 @@ bool KestrixCom::CheckConnect(bool probe) {
                 Log::ExceptionMsg(e, "CheckConnect");
                 m_connected = false;
             }
-            if (!m_connected)
-                Close();
+            if (!m_connected) Close();
         }
-        if (m_connected)
-            break;
+        if (m_connected) break;
         OpenCurrentTester();
     }
     return m_connected;
@@ -226,21 +211,17 @@ void KestrixCom::setMaxReplyBytes(size_t bytes) {
 }
 
 void KestrixCom::applyShellLimits() {
-    if (m_shell)
-        m_shell->setMaxReply(m_maxReplyBytes);
+    if (m_shell) m_shell->setMaxReply(m_maxReplyBytes);
 }
 
 void KestrixCom::SetTimeout(int ms) {
     const int t = ms > 0 ? ms : kDefaultTimeoutMs;
-    if (m_client)
-        m_client->setTimeout(t);
-    if (m_shell)
-        m_shell->setTimeout(t);
+    if (m_client) m_client->setTimeout(t);
+    if (m_shell) m_shell->setTimeout(t);
 }
 
 boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, bool quick) {
-    if (!m_connected || cmd.empty() || !m_client || !m_shell)
-        return boost::none;
+    if (!m_connected || cmd.empty() || !m_client || !m_shell) return boost::none;
     const char* where = quick ? "SendTvixCmdQuick" : "SendTvixCmd";
     try {
         boost::optional<std::string> reply;
@@ -252,8 +233,7 @@ boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, boo
         return reply;
     } catch (const SshError& e) {
         Log::ExceptionMsg(e, where);
-        if (e.isSocketError())
-            Close();
+        if (e.isSocketError()) Close();
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, where);
     }
@@ -266,8 +246,7 @@ boost::optional<std::string> KestrixCom::SendTvixCmdQuick(const std::string& cmd
 
 bool KestrixCom::KestrixLockScreen(bool lock) {
     CheckConnect(true);
-    if (!m_connected)
-        return false;
+    if (!m_connected) return false;
     SendTvixCmdQuick("deferpowerdown");
     SendTvixCmd(lock ? "uilock 1" : "uilock 0");
     return true;

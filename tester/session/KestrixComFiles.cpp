@@ -39,16 +39,13 @@ void onTransfer(uint64_t transferred, bool finished) {
     int percent = 0;
     {
         std::lock_guard<std::mutex> lock(mutex());
-        if (finished)
-            g_size = 0;
-        if (g_size <= 0 || !g_callback)
-            return;
+        if (finished) g_size = 0;
+        if (g_size <= 0 || !g_callback) return;
         double p = static_cast<double>(transferred) * 100.0 / static_cast<double>(g_size);
         percent = p >= 100.0 ? 100 : static_cast<int>(p);
         callback = g_callback;
     }
-    if (percent > 0)
-        callback(percent);
+    if (percent > 0) callback(percent);
 }
 
 }  // namespace UploadProgress
@@ -78,29 +75,24 @@ bool isSocketError(const std::exception& e) {
 }  // namespace
 
 boost::optional<std::vector<dirEntry>> KestrixCom::DirList(const std::string& folder) {
-    if (!m_connected || folder.empty())
-        return boost::none;
+    if (!m_connected || folder.empty()) return boost::none;
     auto cmd = withPath("ls -lQ", folder);
-    if (!cmd)
-        return boost::none;
+    if (!cmd) return boost::none;
     auto reply = SendTvixCmd(*cmd);
-    if (!reply)
-        return boost::none;
+    if (!reply) return boost::none;
     return parseDirListing(*reply);
 }
 
 bool KestrixCom::DelFile(const std::string& path) {
     auto cmd = withPath("rm", path);
-    if (!cmd)
-        return false;
+    if (!cmd) return false;
     auto reply = SendTvixCmd(*cmd);
     return reply && reply->empty();
 }
 
 bool KestrixCom::MkDir(const std::string& path) {
     auto cmd = withPath("mkdir", path);
-    if (!cmd)
-        return false;
+    if (!cmd) return false;
     auto reply = SendTvixCmd(*cmd);
     return reply && reply->empty();
 }
@@ -123,8 +115,7 @@ bool KestrixCom::CheckScp() {
 }
 
 bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string& remotePath, ProgressFn progress) {
-    if (!m_client || data.empty() || remotePath.empty())
-        return false;
+    if (!m_client || data.empty() || remotePath.empty()) return false;
     LogContext context("Kestrix: WriteMemory to tester");
     if (!isTerminalSafe(remotePath) || isOptionLike(remotePath)) {
         Log::ErrMsg("Path cannot be sent", fillIn("DestinationFile={0}", remotePath));
@@ -151,19 +142,18 @@ bool KestrixCom::WriteMemory(const std::vector<uint8_t>& data, const std::string
 
 uint64_t DownloadLimits::capFor(DownloadKind kind) const {
     switch (kind) {
-    case DownloadKind::Database: return database;
-    case DownloadKind::ResultFile: return resultFile;
-    case DownloadKind::Log: return log;
-    case DownloadKind::ScreenImage: return screenImage;
-    case DownloadKind::Any: break;
+        case DownloadKind::Database: return database;
+        case DownloadKind::ResultFile: return resultFile;
+        case DownloadKind::Log: return log;
+        case DownloadKind::ScreenImage: return screenImage;
+        case DownloadKind::Any: break;
     }
     return std::max({database, resultFile, log, screenImage});
 }
 
 boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& remotePath, DownloadKind kind,
                                                              ProgressFn) {
-    if (!m_client || remotePath.empty())
-        return boost::none;
+    if (!m_client || remotePath.empty()) return boost::none;
     LogContext context("Kestrix: ReadMemory from tester");
     if (!isTerminalSafe(remotePath) || isOptionLike(remotePath)) {
         Log::ErrMsg("Path cannot be sent", fillIn("SourceFile={0}", remotePath));
@@ -172,29 +162,23 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
     try {
         CheckScp();
         UploadProgress::begin(0, nullptr);
-        if (m_scp.empty())
-            return boost::none;
+        if (m_scp.empty()) return boost::none;
         m_scp[0]->setMaxFileSize(m_limits.capFor(kind));
         auto bytes = m_scp[0]->getFile(remotePath);
-        if (bytes.empty())
-            return boost::none;
+        if (bytes.empty()) return boost::none;
         return bytes;
     } catch (const std::exception& e) {
         dropScp();
-        if (isSocketError(e))
-            Close();
+        if (isSocketError(e)) Close();
         Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", remotePath));
     }
     return boost::none;
 }
 
 bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
-    if (!group || group->size() == 0)
-        return false;
-    if (!m_client && !OpenCurrentTester())
-        return false;
-    if (group->size() > kScpChannelCount)
-        return false;
+    if (!group || group->size() == 0) return false;
+    if (!m_client && !OpenCurrentTester()) return false;
+    if (group->size() > kScpChannelCount) return false;
     UploadProgress::begin(0, nullptr);
     auto& files = group->files();
     uint64_t budget = m_limits.group;
@@ -209,8 +193,7 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
         } catch (const std::exception& e) {
             f.data = boost::none;
             dropScp();
-            if (isSocketError(e))
-                Close();
+            if (isSocketError(e)) Close();
             Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", f.remotePath));
         }
         f.done = true;
@@ -220,18 +203,15 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
 
 bool KestrixCom::WriteFile(const std::string& localPath, const std::string& remotePath) {
     std::ifstream in(localPath, std::ios::binary);
-    if (!in)
-        return false;
+    if (!in) return false;
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.empty())
-        return false;
+    if (bytes.empty()) return false;
     return WriteMemory(bytes, remotePath, nullptr);
 }
 
 bool KestrixCom::ReadFile(const std::string& remotePath, const std::string& localPath, DownloadKind kind) {
     auto bytes = ReadMemory(remotePath, kind);
-    if (!bytes)
-        return false;
+    if (!bytes) return false;
     std::ofstream out(localPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
     out.close();

@@ -10,8 +10,8 @@ struct KestrixSum {
     std::string site;  // empty unless the result's project is a site of another
     std::string id;    // cable id
     int32_t type = 0;
-    int32_t status = 0;  // tester status code
-    int64_t timet = 0;   // seconds since 1970
+    int32_t status = 0;    // tester status code
+    int64_t timet = 0;     // seconds since 1970
     double lengthM = 0.0;  // NaN when unknown
     std::string fileName;  // project folder, "/", file name: relative to the projects folder
     int64_t fileSize = 0;

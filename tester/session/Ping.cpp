@@ -31,8 +31,7 @@ class Socket {
 public:
     explicit Socket(int fd) : _fd(fd) {}
     ~Socket() {
-        if (_fd >= 0)
-            ::close(_fd);
+        if (_fd >= 0) ::close(_fd);
     }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -44,8 +43,7 @@ private:
 
 in_addr resolve(const std::string& host) {
     in_addr a{};
-    if (inet_pton(AF_INET, host.c_str(), &a) == 1)
-        return a;
+    if (inet_pton(AF_INET, host.c_str(), &a) == 1) return a;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     addrinfo* res = nullptr;
@@ -58,12 +56,9 @@ in_addr resolve(const std::string& host) {
 
 uint16_t checksum(const uint8_t* p, size_t n) {
     uint32_t sum = 0;
-    for (size_t i = 0; i + 1 < n; i += 2)
-        sum += static_cast<uint32_t>(p[i] << 8 | p[i + 1]);
-    if (n % 2)
-        sum += static_cast<uint32_t>(p[n - 1] << 8);
-    while (sum >> 16)
-        sum = (sum & 0xffff) + (sum >> 16);
+    for (size_t i = 0; i + 1 < n; i += 2) sum += static_cast<uint32_t>(p[i] << 8 | p[i + 1]);
+    if (n % 2) sum += static_cast<uint32_t>(p[n - 1] << 8);
+    while (sum >> 16) sum = (sum & 0xffff) + (sum >> 16);
     return static_cast<uint16_t>(~sum);
 }
 
@@ -82,8 +77,7 @@ bool IcmpPinger::ping(const std::string& host, int timeoutMs) {
         fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
         raw = true;
     }
-    if (fd < 0)
-        throw std::runtime_error(std::string("no ICMP socket: ") + std::strerror(errno));
+    if (fd < 0) throw std::runtime_error(std::string("no ICMP socket: ") + std::strerror(errno));
     Socket sock(fd);
 
     const uint16_t id = nextId();
@@ -103,8 +97,7 @@ bool IcmpPinger::ping(const std::string& host, int timeoutMs) {
     to.sin_family = AF_INET;
     to.sin_addr = target;
     if (::sendto(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
-        if (errno == EHOSTUNREACH || errno == ENETUNREACH || errno == EHOSTDOWN)
-            return false;
+        if (errno == EHOSTUNREACH || errno == ENETUNREACH || errno == EHOSTDOWN) return false;
         throw std::runtime_error(std::string("cannot send ICMP echo: ") + std::strerror(errno));
     }
 
@@ -112,36 +105,28 @@ bool IcmpPinger::ping(const std::string& host, int timeoutMs) {
     uint8_t reply[1500];
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return false;
+        if (left <= 0) return false;
         pollfd pfd{fd, POLLIN, 0};
         int rc = ::poll(&pfd, 1, static_cast<int>(left));
-        if (rc < 0 && errno == EINTR)
-            continue;
-        if (rc <= 0)
-            return false;
+        if (rc < 0 && errno == EINTR) continue;
+        if (rc <= 0) return false;
         sockaddr_in from{};
         socklen_t fromLen = sizeof from;
         ssize_t n = ::recvfrom(fd, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n <= 0)
-            continue;
+        if (n <= 0) continue;
         size_t offset = 0;
         if (raw) {
             size_t ihl = static_cast<size_t>(reply[0] & 0x0f) * 4;
-            if (ihl < 20 || static_cast<size_t>(n) < ihl)
-                continue;
+            if (ihl < 20 || static_cast<size_t>(n) < ihl) continue;
             offset = ihl;
         }
-        if (static_cast<size_t>(n) - offset < kIcmpHeader || from.sin_addr.s_addr != target.s_addr)
-            continue;
+        if (static_cast<size_t>(n) - offset < kIcmpHeader || from.sin_addr.s_addr != target.s_addr) continue;
         const uint8_t* icmp = reply + offset;
-        if (icmp[0] != kEchoReply)
-            continue;
+        if (icmp[0] != kEchoReply) continue;
         uint16_t rid = static_cast<uint16_t>(icmp[4] << 8 | icmp[5]);
         uint16_t rseq = static_cast<uint16_t>(icmp[6] << 8 | icmp[7]);
         // A datagram socket's id is chosen by the kernel, which already filters on it.
-        if (rseq == seq && (!raw || rid == id))
-            return true;
+        if (rseq == seq && (!raw || rid == id)) return true;
     }
 }
 
@@ -158,27 +143,21 @@ bool tcpConnects(const std::string& host, uint16_t port, int timeoutMs) {
         return false;
     }
     Socket sock(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (sock.fd() < 0)
-        return false;
+    if (sock.fd() < 0) return false;
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr = target;
     to.sin_port = htons(port);
-    if (::connect(sock.fd(), reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
-        return true;
-    if (errno != EINPROGRESS)
-        return false;
+    if (::connect(sock.fd(), reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return true;
+    if (errno != EINPROGRESS) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return false;
+        if (left <= 0) return false;
         pollfd pfd{sock.fd(), POLLOUT, 0};
         int rc = ::poll(&pfd, 1, static_cast<int>(left));
-        if (rc < 0 && errno == EINTR)
-            continue;
-        if (rc <= 0)
-            return false;
+        if (rc < 0 && errno == EINTR) continue;
+        if (rc <= 0) return false;
         int error = 0;
         socklen_t len = sizeof error;
         return ::getsockopt(sock.fd(), SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
@@ -193,8 +172,7 @@ public:
     bool ping(const std::string& host, int timeoutMs) override { return pingAddress(host, timeoutMs); }
     bool pingAddress(const std::string& address, int timeoutMs) override {
         auto a = parseAddress(address);
-        if (!a)
-            return false;
+        if (!a) return false;
         try {
             return _inner->ping(a->host, timeoutMs);
         } catch (const std::exception&) {

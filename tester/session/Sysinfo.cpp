@@ -10,10 +10,8 @@ namespace {
 
 std::string text(const Json::Value& obj, const char* name) {
     const Json::Value& v = obj[name];
-    if (v.isString())
-        return v.asString();
-    if (v.isBool() || v.isNumeric())
-        return v.asString();
+    if (v.isString()) return v.asString();
+    if (v.isBool() || v.isNumeric()) return v.asString();
     return {};
 }
 
@@ -21,19 +19,17 @@ template <class T, class Fn>
 std::vector<T> list(const Json::Value& obj, const char* name, Fn read) {
     std::vector<T> out;
     const Json::Value& v = obj[name];
-    if (!v.isArray())
-        return out;
+    if (!v.isArray()) return out;
     for (const auto& e : v)
-        if (e.isObject())
-            out.push_back(read(e));
+        if (e.isObject()) out.push_back(read(e));
     return out;
 }
 
 SysinfoItem readItem(const Json::Value& o) { return {text(o, "build_date"), text(o, "name"), text(o, "rev")}; }
 
 SysinfoHardwareItem readHardwareItem(const Json::Value& o) {
-    return {text(o, "date"),          text(o, "hw_rev"),       text(o, "mfg_number"), text(o, "model"),
-            text(o, "name"),          text(o, "serial_number"), text(o, "series_count"), text(o, "test_count")};
+    return {text(o, "date"), text(o, "hw_rev"),        text(o, "mfg_number"),   text(o, "model"),
+            text(o, "name"), text(o, "serial_number"), text(o, "series_count"), text(o, "test_count")};
 }
 
 SysinfoModuleData readModuleData(const Json::Value& o) {
@@ -88,8 +84,7 @@ SysinfoInstrument readInstrument(const Json::Value& o) {
 }  // namespace
 
 boost::optional<Sysinfo> sysinfoFromJson(const Json::Value& root) {
-    if (!root.isObject())
-        return boost::none;
+    if (!root.isObject()) return boost::none;
     Sysinfo s;
     s.instruments = list<SysinfoInstrument>(root, "instruments", readInstrument);
     return s;
@@ -98,8 +93,7 @@ boost::optional<Sysinfo> sysinfoFromJson(const Json::Value& root) {
 boost::optional<Sysinfo> parseSysinfoReply(const std::string& reply) {
     size_t first = reply.find('{');
     size_t last = reply.rfind('}');
-    if (first == std::string::npos || last == std::string::npos || last < first)
-        return boost::none;
+    if (first == std::string::npos || last == std::string::npos || last < first) return boost::none;
     const std::string doc = reply.substr(first, last - first + 1);
     Json::Value root;
     try {
@@ -108,45 +102,34 @@ boost::optional<Sysinfo> parseSysinfoReply(const std::string& reply) {
         builder["stackLimit"] = 64;
         std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
         std::string errors;
-        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors))
-            return boost::none;
+        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors)) return boost::none;
     } catch (const std::exception&) {
         return boost::none;  // nesting beyond the stack limit
     }
     auto s = sysinfoFromJson(root);
-    if (!s || s->instruments.empty())
-        return boost::none;
+    if (!s || s->instruments.empty()) return boost::none;
     return s;
 }
 
 std::string modelDisplayName(const std::string& model) {
-    if (model == "Tarvel")
-        return "Lumetra";
-    if (model == "Tarvel2")
-        return "Lumetra2";
-    if (model == "Ombrel")
-        return "KZR-A";
-    if (model == "Ombrel2")
-        return "KZR-B";
+    if (model == "Tarvel") return "Lumetra";
+    if (model == "Tarvel2") return "Lumetra2";
+    if (model == "Ombrel") return "KZR-A";
+    if (model == "Ombrel2") return "KZR-B";
     return "N/A";
 }
 
 int hostModelCode(const SysinfoInstrument& instrument) {
-    if (!instrument.components || instrument.components->hw_modules.empty())
-        return 3000;
+    if (!instrument.components || instrument.components->hw_modules.empty()) return 3000;
     const std::string& t = instrument.components->hw_modules.front().model;
     size_t b = t.find_first_not_of(" \t");
     size_t e = t.find_last_not_of(" \t");
-    if (b == std::string::npos)
-        return 3000;
+    if (b == std::string::npos) return 3000;
     long n = 0;
     auto [p, ec] = std::from_chars(t.data() + b, t.data() + e + 1, n);
-    if (ec != std::errc() || p != t.data() + e + 1)
-        return 3000;
-    if (n >= 300 && n <= 499)
-        return 3001;
-    if (n >= 200 && n <= 299)
-        return 3003;
+    if (ec != std::errc() || p != t.data() + e + 1) return 3000;
+    if (n >= 300 && n <= 499) return 3001;
+    if (n >= 200 && n <= 299) return 3003;
     return 3000;
 }
 

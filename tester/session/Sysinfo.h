@@ -21,8 +21,8 @@ struct SysinfoModuleData {
 };
 
 struct SysinfoModule {
-    std::string chip_id, date, devpath, first_used_date, first_used_enabled, hw_rev, manufacturer, mfg_number,
-        model, product, seqnum, serial_number, type;
+    std::string chip_id, date, devpath, first_used_date, first_used_enabled, hw_rev, manufacturer, mfg_number, model,
+        product, seqnum, serial_number, type;
     std::vector<SysinfoHardwareItem> hardware_items;
     std::vector<SysinfoModuleData> data;
     std::vector<SysinfoItem> sw;

@@ -5,20 +5,17 @@
 namespace Kestrix::Tester {
 
 bool TarvelCom::Connect(const TesterConnectInfo& info) {
-    if (info.Platform != kPlatform)
-        return false;
+    if (info.Platform != kPlatform) return false;
     return KestrixConnect(info);
 }
 
 bool TarvelCom::WriteFileToTester(const std::string& localPath, const std::string& remotePath) {
-    if (localPath.empty() && remotePath.empty())
-        return false;
+    if (localPath.empty() && remotePath.empty()) return false;
     return WriteFile(localPath, remotePath);
 }
 
 bool TarvelCom::ReadFileFromTester(const std::string& remotePath, const std::string& localPath) {
-    if (remotePath.empty() && localPath.empty())
-        return false;
+    if (remotePath.empty() && localPath.empty()) return false;
     return ReadFile(remotePath, localPath);
 }
 

@@ -107,10 +107,11 @@ public:
     // None when the tester's master database cannot be read.
     boost::optional<std::vector<std::string>> GetProjectNames();
     // Tester to host: the project setup file, with `result` one of ProjectResult.
-    boost::optional<std::vector<uint8_t>> UploadProjectSetup(const std::string& name, int& result, std::string& fileName);
+    boost::optional<std::vector<uint8_t>> UploadProjectSetup(const std::string& name, int& result,
+                                                             std::string& fileName);
     // Host to tester; returns one of ProjectResult. `text` is not used.
-    int DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform, const std::vector<uint8_t>& bytes,
-                                bool force, const std::string& text);
+    int DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform,
+                                const std::vector<uint8_t>& bytes, bool force, const std::string& text);
     bool UpdateCableIDList(const CableIDList& list);
     bool DoesIDListExist(const CableIDList& list);
     boost::optional<std::vector<std::string>> GetCableIDListFolders();

@@ -48,8 +48,7 @@ double storedLengthMeters(int64_t scaledValue, int64_t scaleFactor) {
         return std::numeric_limits<double>::quiet_NaN();
     double metres = static_cast<double>(scaledValue);
     const int64_t divisions = scaleFactor > kMaxScaleFactor ? kMaxScaleFactor : scaleFactor;
-    for (int64_t i = 0; i < divisions; ++i)
-        metres /= 10.0;
+    for (int64_t i = 0; i < divisions; ++i) metres /= 10.0;
     return metres;
 }
 
@@ -88,8 +87,7 @@ int TarvelCom::GetRecordCount() {
         for (bool row = table.MoveFirst(); row; row = table.MoveNext()) {
             try {
                 MasterRow r{table.name(), table.dirName(), table.quarnId(), table.parentQuarnId()};
-                if (!r.name.empty())
-                    rows.push_back(std::move(r));
+                if (!r.name.empty()) rows.push_back(std::move(r));
             } catch (const SQLiteTblError&) {
                 // A damaged row loses that project only.
             }
@@ -100,16 +98,14 @@ int TarvelCom::GetRecordCount() {
 
     // The first row of each id names the parent, as a search from the front would.
     std::unordered_map<std::string, size_t> byId;
-    for (size_t i = 0; i < rows.size(); ++i)
-        byId.emplace(rows[i].quarnId, i);
+    for (size_t i = 0; i < rows.size(); ++i) byId.emplace(rows[i].quarnId, i);
     for (const auto& row : rows) {
         std::string project = row.name;
         std::string site;
         if (!row.parentQuarnId.empty()) {
             site = row.name;
             auto parent = byId.find(row.parentQuarnId);
-            if (parent != byId.end())
-                project = rows[parent->second].name;
+            if (parent != byId.end()) project = rows[parent->second].name;
         }
         listProject(temp.path(), row.dirName, project, site, row.name);
     }
@@ -119,8 +115,7 @@ int TarvelCom::GetRecordCount() {
 void TarvelCom::listProject(const std::filesystem::path& tempDir, const std::string& dirName,
                             const std::string& project, const std::string& site, const std::string& keyProject) {
     auto bytes = ReadMemory(std::string(kTesterProjectsRoot) + dirName + "/" + "project.sql");
-    if (!bytes)
-        return;
+    if (!bytes) return;
     const auto path = tempDir / "project.sql";
     if (!writeLocal(path, *bytes)) {
         removeLocal(path);
@@ -177,13 +172,11 @@ int TarvelCom::ReadImportRecInfo(ImportRecCatalog* catalog, bool, TaskManager* t
         info.TestDate = HxDataDate::From1970(s.timet);
         info.CableLength.Value = s.lengthM;
         info.CableLength.Precision = 1;
-        if (std::isnan(s.lengthM) || s.lengthM < 0)
-            info.CableLength.Qualifier = HostMeasurement::kQualifierUnknown;
+        if (std::isnan(s.lengthM) || s.lengthM < 0) info.CableLength.Qualifier = HostMeasurement::kQualifierUnknown;
         info.TestStatus = EnumConverter::Status(static_cast<Kestrix::Status>(s.status));
         info.RecAccessKey = static_cast<int64_t>(i);
         catalog->Add(std::move(info));
-        if (taskManager)
-            taskManager->IncrementProgress(1);
+        if (taskManager) taskManager->IncrementProgress(1);
     }
     return ImportStatus::kDone;
 }

@@ -24,8 +24,7 @@ std::string displayName(const boost::optional<TesterConnectInfo>& tester) {
 bool TarvelCom::batchLostConnection() {
     // A transfer error marks its file done without data; when the connection went with it, the files
     // that did not arrive are fetched again on a new connection instead.
-    if (m_client && m_connected)
-        return false;
+    if (m_client && m_connected) return false;
     bool missing = false;
     for (auto& f : m_batch->files()) {
         if (!f.data) {
@@ -38,16 +37,12 @@ bool TarvelCom::batchLostConnection() {
 
 // The group read as one transfer of all its files; the same outcome per file, logs and failures.
 bool TarvelCom::readGroupOverlapped(FileCopyGroup* group) {
-    if (!group || group->size() == 0)
-        return false;
-    if (!m_client && !OpenCurrentTester())
-        return false;
-    if (group->size() > kScpChannelCount)
-        return false;
+    if (!group || group->size() == 0) return false;
+    if (!m_client && !OpenCurrentTester()) return false;
+    if (group->size() > kScpChannelCount) return false;
     UploadProgress::begin(0, nullptr);
     std::vector<PipelinedFile> files;
-    for (const auto& f : group->files())
-        files.push_back({f.remotePath, boost::none, {}, false});
+    for (const auto& f : group->files()) files.push_back({f.remotePath, boost::none, {}, false});
     getFilesInOneTransfer(*m_client, files, kDefaultTimeoutMs, uint64_t(4) << 30);
     bool lost = false;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -98,12 +93,10 @@ int TarvelCom::ReadRecordBatch(const ImportBatchDefn* batchDefn, TaskManager*) {
                 readGroupOverlapped(&pending);
             else
                 ReadFileGroup(&pending);
-            for (size_t k = 0; k < where.size(); ++k)
-                m_batch->files()[where[k]] = std::move(pending.files()[k]);
+            for (size_t k = 0; k < where.size(); ++k) m_batch->files()[where[k]] = std::move(pending.files()[k]);
         }
         finished = m_batch->GroupFinished() && !batchLostConnection();
-        if (finished)
-            break;
+        if (finished) break;
         dropScp();
         if (!CheckConnect(true)) {
             if (!m_lostConnectionShown)
@@ -127,10 +120,8 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
         Err::DisplayInternalErrorLater(1, "Null record key argument");
         return ImportStatus::kFailed;
     }
-    if (*accessKey < 0 || *accessKey >= static_cast<int64_t>(m_summaries.size()))
-        return ImportStatus::kFailed;
-    if (!m_batch)
-        return ImportStatus::kNotLoaded;
+    if (*accessKey < 0 || *accessKey >= static_cast<int64_t>(m_summaries.size())) return ImportStatus::kFailed;
+    if (!m_batch) return ImportStatus::kNotLoaded;
     const KestrixSum& s = m_summaries[static_cast<size_t>(*accessKey)];
     const std::string path = std::string(kTesterProjectsRoot) + s.fileName;
     const FileCopyInfo* entry = nullptr;
@@ -170,8 +161,7 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
 
 void TarvelCom::forgetUploadKey(const std::string& folder, int64_t key) {
     for (auto& list : m_uploadKeys) {
-        if (list.Folder() != folder)
-            continue;
+        if (list.Folder() != folder) continue;
         list.Remove(key);
         return;
     }
@@ -182,14 +172,11 @@ std::vector<uint8_t> TarvelCom::uploadListFile(const std::vector<int64_t>& keys)
     payload.reserve(keys.size() * 4);
     for (int64_t key : keys) {
         const auto v = static_cast<uint32_t>(static_cast<uint64_t>(key));
-        for (int b = 0; b < 4; ++b)
-            payload.push_back(static_cast<uint8_t>(v >> (8 * b)));
+        for (int b = 0; b < 4; ++b) payload.push_back(static_cast<uint8_t>(v >> (8 * b)));
     }
-    if (payload.size() > PFile::kMaxUncompressed)
-        return {};
+    if (payload.size() > PFile::kMaxUncompressed) return {};
     PFile::Section section;
-    if (section.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, payload, 0) != 0)
-        return {};
+    if (section.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, payload, 0) != 0) return {};
     std::vector<uint8_t> buffer(payload.size() + 100);
     PFile::MemWriter writer;
     if (writer.open(buffer.data(), static_cast<int32_t>(buffer.size())) != 0 || writer.write(section) != 0 ||
@@ -202,8 +189,7 @@ std::vector<uint8_t> TarvelCom::uploadListFile(const std::vector<int64_t>& keys)
 void TarvelCom::FinishImport() {
     for (size_t i = 0; i < m_uploadKeys.size(); ++i) {
         const ImportKeyList& list = m_uploadKeys[i];
-        if (list.GetKeys().empty())
-            continue;
+        if (list.GetKeys().empty()) continue;
         const auto file = uploadListFile(list.GetKeys());
         if (file.empty()) {
             Log::ErrMsg("Cannot build the upload list", list.Folder());

@@ -81,8 +81,7 @@ std::string toSingleByte(const std::string& utf8) {
 std::string fromSingleByte(const std::string& singleByte) {
     std::string out;
     out.reserve(singleByte.size() * 2);
-    for (char c : singleByte)
-        appendUtf8(out, static_cast<unsigned char>(c));
+    for (char c : singleByte) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
 }
 
@@ -91,8 +90,7 @@ std::string throughSingleByte(const std::string& utf8) { return fromSingleByte(t
 std::string decodeUtf8Lenient(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();)
-        appendUtf8(out, nextCodePoint(bytes, i));
+    for (size_t i = 0; i < bytes.size();) appendUtf8(out, nextCodePoint(bytes, i));
     return out;
 }
 

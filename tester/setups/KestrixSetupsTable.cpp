@@ -29,8 +29,7 @@ EnumEntry enumEntry(int type, std::vector<int> offered, std::vector<std::pair<in
 
 std::vector<std::pair<int, int>> same(int first, int last) {
     std::vector<std::pair<int, int>> m;
-    for (int v = first; v <= last; ++v)
-        m.emplace_back(v, v);
+    for (int v = first; v <= last; ++v) m.emplace_back(v, v);
     return m;
 }
 
@@ -51,8 +50,7 @@ const std::vector<EnumEntry>& entries() {
         t.push_back(enumEntry(kLengthUnits, {0, 1}, {{0, 1}, {1, 0}}, &S::lengthUnits));
         auto language = std::vector<std::pair<int, int>>{{0, 0}, {1, 4}, {2, 2}, {3, 3},  {4, 6}, {5, 5},
                                                          {6, 1}, {7, 7}, {8, 9}, {9, 10}, {10, 8}};
-        for (int v = 11; v <= 14; ++v)
-            language.emplace_back(v, v);
+        for (int v = 11; v <= 14; ++v) language.emplace_back(v, v);
         t.push_back(enumEntry(kLanguage, {0, 1, 2, 3, 6, 5, 8, 4, 7, 10, 9}, language, &S::language));
         t.push_back(enumEntry(kPowerDownTimeout, {0, 1, 2, 3}, same(0, 3), &S::powerDownTimeout, 1));
         t.push_back(
@@ -65,22 +63,21 @@ const std::vector<EnumEntry>& entries() {
 
 const EnumEntry* find(int type) {
     for (const auto& e : entries())
-        if (e.type == type)
-            return &e;
+        if (e.type == type) return &e;
     return nullptr;
 }
 
 template <typename Settings>
 auto textFieldOf(Settings& s, int type) -> decltype(&s.ipAddress) {
     switch (type) {
-    case kIpAddress: return &s.ipAddress;
-    case kIpSubnet: return &s.ipSubnet;
-    case kIpGateway: return &s.ipGateway;
-    case kIpDns1: return &s.ipDNS1;
-    case kIpDns2: return &s.ipDNS2;
-    case kIpDns3: return &s.ipDNS3;
-    case kIpDns4: return &s.ipDNS4;
-    default: return nullptr;
+        case kIpAddress: return &s.ipAddress;
+        case kIpSubnet: return &s.ipSubnet;
+        case kIpGateway: return &s.ipGateway;
+        case kIpDns1: return &s.ipDNS1;
+        case kIpDns2: return &s.ipDNS2;
+        case kIpDns3: return &s.ipDNS3;
+        case kIpDns4: return &s.ipDNS4;
+        default: return nullptr;
     }
 }
 
@@ -95,19 +92,16 @@ std::vector<int> offered(int type) {
 
 boost::optional<int> hostValue(const InstrumentSettings& s, int type) {
     const EnumEntry* e = find(type);
-    if (!e)
-        return boost::none;
+    if (!e) return boost::none;
     const int stored = e->get(s);
     for (const auto& [host, st] : e->hostToStored)
-        if (st == stored)
-            return host;
+        if (st == stored) return host;
     return e->unknownStoredReadsAs;
 }
 
 bool setHostValue(InstrumentSettings& s, int type, int value) {
     const EnumEntry* e = find(type);
-    if (!e)
-        return false;
+    if (!e) return false;
     for (const auto& [host, stored] : e->hostToStored) {
         if (host == value) {
             e->set(s, stored);

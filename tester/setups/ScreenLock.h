@@ -9,8 +9,7 @@ class ScreenLock {
 public:
     explicit ScreenLock(KestrixCom& com) : _com(com) { _locked = _com.KestrixLockScreen(true); }
     ~ScreenLock() {
-        if (!_keep)
-            _com.KestrixLockScreen(false);
+        if (!_keep) _com.KestrixLockScreen(false);
     }
     ScreenLock(const ScreenLock&) = delete;
     ScreenLock& operator=(const ScreenLock&) = delete;

@@ -15,8 +15,7 @@ constexpr const char* kListSuffix = ".ids\n";
 std::string listFile(const std::string& name) {
     std::string file = name;
     for (char& c : file)
-        if (c == '/')
-            c = '_';
+        if (c == '/') c = '_';
     return "/tmp/" + file + ".ids";
 }
 
@@ -24,8 +23,7 @@ std::string listFile(const std::string& name) {
 boost::optional<std::vector<uint8_t>> listContent(const CableIDList& list) {
     std::vector<uint8_t> out;
     for (const auto& id : list.IDs) {
-        if (!isTerminalSafe(id))
-            return boost::none;
+        if (!isTerminalSafe(id)) return boost::none;
         out.insert(out.end(), id.begin(), id.end());
         out.push_back('\n');
     }
@@ -62,8 +60,7 @@ bool TarvelCom::UpdateCableIDList(const CableIDList& list) {
 boost::optional<std::vector<std::string>> TarvelCom::cableIdListNames() {
     return guarded<MaybeNames>("cableIdListNames", boost::none, [&]() -> MaybeNames {
         auto reply = SendTvixCmd("smgetlf");
-        if (!reply)
-            return boost::none;
+        if (!reply) return boost::none;
         std::string text;
         for (size_t at = 0; at < reply->size();) {
             const size_t ok = reply->find("OK\n", at);
@@ -73,8 +70,7 @@ boost::optional<std::vector<std::string>> TarvelCom::cableIdListNames() {
         std::vector<std::string> names;
         for (size_t at = 0; at < text.size();) {
             const size_t end = text.find(kListSuffix, at);
-            if (end == std::string::npos || end == at)
-                break;
+            if (end == std::string::npos || end == at) break;
             names.push_back(text.substr(at, end - at));
             at = end + std::char_traits<char>::length(kListSuffix);
         }
@@ -84,14 +80,12 @@ boost::optional<std::vector<std::string>> TarvelCom::cableIdListNames() {
 
 boost::optional<std::vector<std::string>> TarvelCom::GetCableIDListFolders() {
     auto names = cableIdListNames();
-    if (!names || names->empty())
-        return boost::none;
+    if (!names || names->empty()) return boost::none;
     return names;
 }
 
 bool TarvelCom::DoesIDListExist(const CableIDList& list) {
-    if (list.Name.empty())
-        return false;
+    if (list.Name.empty()) return false;
     const auto names = cableIdListNames();
     return names && std::find(names->begin(), names->end(), list.Name) != names->end();
 }
@@ -99,17 +93,14 @@ bool TarvelCom::DoesIDListExist(const CableIDList& list) {
 bool TarvelCom::DeleteCableIdList(const std::string& name) {
     return guarded<bool>("DeleteCableIdList", false, [&]() -> bool {
         const auto quoted = doubleQuoted(name + ".ids");
-        if (name.empty() || !quoted)
-            return false;
+        if (name.empty() || !quoted) return false;
         boost::optional<std::string> reply;
         {
             ScreenLock lock(*this);
             reply = SendTvixCmd("smrmlabels -f " + *quoted);
         }
-        if (!reply)
-            return false;
-        if (reply->find("OK") != std::string::npos)
-            return true;
+        if (!reply) return false;
+        if (reply->find("OK") != std::string::npos) return true;
         // A tester that says nothing useful may still have removed it; a list that cannot be read proves nothing.
         const auto names = cableIdListNames();
         return names && std::find(names->begin(), names->end(), name) == names->end();

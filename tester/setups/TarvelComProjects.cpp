@@ -21,11 +21,9 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // The exported file's path in the reply of smexportproj (the tester doubles "%" there), or empty.
 std::string exportedPath(const std::string& reply) {
     const size_t start = reply.find("/tmp");
-    if (start == std::string::npos)
-        return "";
+    if (start == std::string::npos) return "";
     const size_t sql = reply.find(".sql", start);
-    if (sql == std::string::npos || sql + 4 - start < 10)
-        return "";
+    if (sql == std::string::npos || sql + 4 - start < 10) return "";
     return replaceAll(reply.substr(start, sql + 4 - start), "%%", "%");
 }
 
@@ -36,17 +34,13 @@ std::string baseNameWithoutExtension(const std::string& path) {
 }
 
 int importResult(const boost::optional<std::string>& reply) {
-    if (!reply || reply->empty())
-        return TarvelCom::kProjectNoReply;
+    if (!reply || reply->empty()) return TarvelCom::kProjectNoReply;
     const std::string& r = *reply;
     if (contains(r, "DB_ENTITY_DOES_NOT_EXIST") || contains(r, "RC_ENTITY_NOT_FOUND"))
         return TarvelCom::kProjectNotFound;
-    if (contains(r, "OK"))
-        return TarvelCom::kProjectDone;
-    if (contains(r, "CORRUPT") || contains(r, "OP_FAILED"))
-        return TarvelCom::kProjectFailed;
-    if (contains(r, "RC_ENTITY_EXISTS"))
-        return TarvelCom::kProjectExists;
+    if (contains(r, "OK")) return TarvelCom::kProjectDone;
+    if (contains(r, "CORRUPT") || contains(r, "OP_FAILED")) return TarvelCom::kProjectFailed;
+    if (contains(r, "RC_ENTITY_EXISTS")) return TarvelCom::kProjectExists;
     return TarvelCom::kProjectBadCall;
 }
 
@@ -55,8 +49,7 @@ int importResult(const boost::optional<std::string>& reply) {
 boost::optional<std::vector<std::string>> TarvelCom::GetProjectNames() {
     return guarded<MaybeNames>("GetProjectNames", boost::none, [&]() -> MaybeNames {
         const auto master = ReadMemory(kMasterDatabase);
-        if (!master)
-            return boost::none;
+        if (!master) return boost::none;
         return projectNamesFromMaster(*master);
     });
 }
@@ -66,20 +59,16 @@ boost::optional<std::vector<uint8_t>> TarvelCom::UploadProjectSetup(const std::s
     return guarded<MaybeBytes>("UploadProjectSetup", boost::none, [&]() -> MaybeBytes {
         result = kProjectBadCall;
         fileName.clear();
-        if (name.empty())
-            return boost::none;
+        if (name.empty()) return boost::none;
         const auto quoted = doubleQuoted(name);
-        if (!quoted)
-            return boost::none;
+        if (!quoted) return boost::none;
         result = kProjectExportFailed;
         const auto reply = SendTvixCmd("smexportproj -p\"/tmp\" -n" + *quoted + " -f");
-        if (!reply || !contains(*reply, "FileExported"))
-            return boost::none;
+        if (!reply || !contains(*reply, "FileExported")) return boost::none;
         const bool custom =
             contains(*reply, "\"CustomLimitsFound\" : true") || contains(*reply, "\"CustomCablesFound\" : true");
         const std::string path = exportedPath(*reply);
-        if (path.empty())
-            return boost::none;
+        if (path.empty()) return boost::none;
         auto bytes = ReadMemory(path);
         if (!bytes || bytes->empty()) {
             result = kProjectUnreadable;
@@ -94,13 +83,11 @@ boost::optional<std::vector<uint8_t>> TarvelCom::UploadProjectSetup(const std::s
 int TarvelCom::DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform,
                                        const std::vector<uint8_t>& bytes, bool force, const std::string& /*text*/) {
     return guarded<int>("DownloadNewProjectSetup", int{kProjectBadCall}, [&]() -> int {
-        if (name.empty() || platform != kPlatform || bytes.empty())
-            return kProjectBadCall;
+        if (name.empty() || platform != kPlatform || bytes.empty()) return kProjectBadCall;
         const std::string file = "/tmp/" + projectFileName(name) + ".sql";
         const auto quotedFile = doubleQuoted(file);
         const auto quotedName = doubleQuoted(name);
-        if (!quotedFile || !quotedName)
-            return kProjectBadCall;
+        if (!quotedFile || !quotedName) return kProjectBadCall;
 
         bool secondGeneration = false;
         if (const auto reply = SendTvixCmd("sysinfo")) {
@@ -109,15 +96,11 @@ int TarvelCom::DownloadNewProjectSetup(const std::string& name, bool overwrite, 
         }
 
         ScreenLock lock(*this);
-        if (!WriteMemory(bytes, file, m_setupsProgress))
-            return kProjectNotFound;
+        if (!WriteMemory(bytes, file, m_setupsProgress)) return kProjectNotFound;
         std::string cmd = "smimportproject -i " + *quotedFile;
-        if (overwrite)
-            cmd += " -o " + *quotedName;
-        if (force)
-            cmd += " -f";
-        if (secondGeneration)
-            cmd += " -m 3001";
+        if (overwrite) cmd += " -o " + *quotedName;
+        if (force) cmd += " -f";
+        if (secondGeneration) cmd += " -m 3001";
         return importResult(SendTvixCmd(cmd));
     });
 }

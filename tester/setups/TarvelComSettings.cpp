@@ -8,16 +8,13 @@ namespace Kestrix::Tester {
 
 bool TarvelCom::UpdateSettings(const std::vector<uint8_t>& settingsFile) {
     return guarded<bool>("UpdateSettings", false, [&]() -> bool {
-        if (settingsFile.empty())
-            return false;
+        if (settingsFile.empty()) return false;
         ScreenLock lock(*this);
         pause(kLockSettleMs);
         LogContext context("Update Tarvel setups");
-        if (!WriteMemory(settingsFile, kSettingsUpload, m_setupsProgress))
-            return false;
+        if (!WriteMemory(settingsFile, kSettingsUpload, m_setupsProgress)) return false;
         const auto put = SendTvixCmdQuick(std::string("smputsharedsettings -f ") + kSettingsUpload);
-        if (!put || *put != "OK")
-            return false;
+        if (!put || *put != "OK") return false;
         const auto load = SendTvixCmdQuick("uiloadsettings -t0");
         return load && *load == "OK";
     });
@@ -31,8 +28,7 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveSettings() {
             const auto pull = SendTvixCmdQuick(std::string("smpullsharedsettings -f ") + kSettingsDownload);
             if (pull && *pull == "OK") {
                 auto bytes = ReadMemory(kSettingsDownload);
-                if (bytes && !bytes->empty())
-                    return bytes;
+                if (bytes && !bytes->empty()) return bytes;
             }
         }
         Log::ErrMsg("Failed to read shared settings");

@@ -93,8 +93,8 @@ boost::optional<MeasParam> TarvelWavelengthLimit::SplitterEventLossSpec(int rati
     int step = 0;
     for (int r : kSplitterRatios) {
         if (r == ratio) {
-            const auto type = static_cast<FiberLimitValueType>(
-                static_cast<int>(FiberLimitValueType::maxSplitterLoss_1x2) + step);
+            const auto type =
+                static_cast<FiberLimitValueType>(static_cast<int>(FiberLimitValueType::maxSplitterLoss_1x2) + step);
             return upperSpec(_values.get(), type, 1);
         }
         ++step;

@@ -10,18 +10,14 @@ namespace Kestrix::Tester {
 
 int TarvelProject::Open(const std::string& path) {
     Close();
-    if (path.empty())
-        return kNotOpened;
+    if (path.empty()) return kNotOpened;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return kNotOpened;
+    if (!in) return kNotOpened;
     const std::streamoff size = in.tellg();
-    if (size <= 0 || static_cast<uint64_t>(size) > kMaxFileSize)
-        return kNotOpened;
+    if (size <= 0 || static_cast<uint64_t>(size) > kMaxFileSize) return kNotOpened;
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return kNotOpened;
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return kNotOpened;
     return OpenData(bytes);
 }
 
@@ -29,12 +25,10 @@ int TarvelProject::OpenData(const std::vector<uint8_t>& bytes) {
     Close();
     try {
         auto blob = projectBlobFromSetupFile(bytes);
-        if (!blob)
-            return kNotOpened;
+        if (!blob) return kNotOpened;
         auto project = std::make_unique<Project::Core>();
         std::string error;
-        if (!Project::decodeProject(*blob, *project, error))
-            return kNotOpened;
+        if (!Project::decodeProject(*blob, *project, error)) return kNotOpened;
         _project = std::move(project);
         return kOpened;
     } catch (const std::exception&) {

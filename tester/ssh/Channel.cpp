@@ -19,11 +19,9 @@ int msLeft(Clock::time_point deadline) {
 }  // namespace
 
 Channel::Channel(SshClient& client) : _client(client) {
-    if (!client.isConnected())
-        throw SshError(SshErrorKind::Socket, "not connected to the tester");
+    if (!client.isConnected()) throw SshError(SshErrorKind::Socket, "not connected to the tester");
     _channel = ssh_channel_new(client.session());
-    if (!_channel)
-        throw client.lastError("cannot create a channel");
+    if (!_channel) throw client.lastError("cannot create a channel");
     if (ssh_channel_open_session(_channel) != SSH_OK) {
         SshError e = failure("the tester refused a session channel");
         ssh_channel_free(_channel);
@@ -33,17 +31,14 @@ Channel::Channel(SshClient& client) : _client(client) {
 }
 
 Channel::~Channel() {
-    if (!_channel)
-        return;
-    if (sessionUsable(_client.session()) && ssh_channel_is_open(_channel))
-        ssh_channel_close(_channel);
+    if (!_channel) return;
+    if (sessionUsable(_client.session()) && ssh_channel_is_open(_channel)) ssh_channel_close(_channel);
     ssh_channel_free(_channel);
 }
 
 SshError Channel::failure(const std::string& what) const {
     SshError e = _client.lastError(what);
-    if (e.isSocketError())
-        return e;
+    if (e.isSocketError()) return e;
     return SshError(SshErrorKind::Remote, e.what());
 }
 
@@ -53,13 +48,11 @@ void Channel::requestPty(const std::string& term, int columns, int rows) {
 }
 
 void Channel::requestShell() {
-    if (ssh_channel_request_shell(_channel) != SSH_OK)
-        throw failure("shell refused");
+    if (ssh_channel_request_shell(_channel) != SSH_OK) throw failure("shell refused");
 }
 
 void Channel::exec(const std::string& command) {
-    if (ssh_channel_request_exec(_channel, command.c_str()) != SSH_OK)
-        throw failure("command refused");
+    if (ssh_channel_request_exec(_channel, command.c_str()) != SSH_OK) throw failure("command refused");
 }
 
 void Channel::writeAll(const void* data, size_t size) {
@@ -67,12 +60,10 @@ void Channel::writeAll(const void* data, size_t size) {
     while (size > 0) {
         auto n = static_cast<uint32_t>(std::min<size_t>(size, 1u << 30));
         int rc = ssh_channel_write(_channel, p, n);
-        if (rc == SSH_ERROR)
-            throw failure("write to the tester failed");
+        if (rc == SSH_ERROR) throw failure("write to the tester failed");
         if (rc <= 0) {
             // Flow control did not open within the client time-out.
-            if (!sessionUsable(_client.session()))
-                throw _client.lastError("write to the tester failed");
+            if (!sessionUsable(_client.session())) throw _client.lastError("write to the tester failed");
             throw SshError(SshErrorKind::Timeout, "the tester stopped accepting data");
         }
         p += rc;
@@ -85,39 +76,32 @@ size_t Channel::readSome(void* buffer, size_t size, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int rc = ssh_channel_read_timeout(_channel, buffer, n, 0, std::max(1, msLeft(deadline)));
-        if (rc > 0)
-            return static_cast<size_t>(rc);
-        if (!sessionUsable(_client.session()))
-            throw _client.lastError("read from the tester failed");
-        if (ssh_channel_is_eof(_channel) || ssh_channel_is_closed(_channel))
-            return 0;
-        if (rc == SSH_ERROR)
-            throw failure("read from the tester failed");
+        if (rc > 0) return static_cast<size_t>(rc);
+        if (!sessionUsable(_client.session())) throw _client.lastError("read from the tester failed");
+        if (ssh_channel_is_eof(_channel) || ssh_channel_is_closed(_channel)) return 0;
+        if (rc == SSH_ERROR) throw failure("read from the tester failed");
         if (msLeft(deadline) == 0)
-            throw SshError(SshErrorKind::Timeout, "no answer from the tester within " + std::to_string(timeoutMs) + " ms");
+            throw SshError(SshErrorKind::Timeout,
+                           "no answer from the tester within " + std::to_string(timeoutMs) + " ms");
     }
 }
 
 size_t Channel::readPending(void* buffer, size_t size) {
     const auto n = static_cast<uint32_t>(std::min<size_t>(size, 1u << 30));
     int rc = ssh_channel_read_nonblocking(_channel, buffer, n, 0);
-    if (rc == SSH_ERROR)
-        throw failure("read from the tester failed");
+    if (rc == SSH_ERROR) throw failure("read from the tester failed");
     return rc > 0 ? static_cast<size_t>(rc) : 0;
 }
 
 bool Channel::alive() {
-    if (!sessionUsable(_client.session()))
-        return false;
+    if (!sessionUsable(_client.session())) return false;
     int rc = ssh_channel_poll_timeout(_channel, 0, 0);
-    if (rc == SSH_ERROR || rc == SSH_EOF)
-        return false;
+    if (rc == SSH_ERROR || rc == SSH_EOF) return false;
     return sessionUsable(_client.session()) && ssh_channel_is_open(_channel) && !ssh_channel_is_eof(_channel);
 }
 
 void Channel::sendEof() {
-    if (sessionUsable(_client.session()) && ssh_channel_is_open(_channel))
-        ssh_channel_send_eof(_channel);
+    if (sessionUsable(_client.session()) && ssh_channel_is_open(_channel)) ssh_channel_send_eof(_channel);
 }
 
 }  // namespace Kestrix::Tester

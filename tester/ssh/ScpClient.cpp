@@ -40,8 +40,7 @@ public:
     // The longest next wait; throws once the deadline has passed.
     int next() const {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(_deadline - Clock::now()).count();
-        if (left <= 0)
-            throw SshError(SshErrorKind::Timeout, "the transfer is too slow: the tester sends too little");
+        if (left <= 0) throw SshError(SshErrorKind::Timeout, "the transfer is too slow: the tester sends too little");
         return static_cast<int>(std::min<long long>(left, _timeoutMs));
     }
 
@@ -69,10 +68,8 @@ SshError remoteError(const std::string& message) {
 // 0 is an acknowledgement; 1 and 2 carry an error message line.
 void readAck(Channel& ch, const ScpNextWait& wait) {
     uint8_t b = readScpByte(ch, wait);
-    if (b == 0)
-        return;
-    if (b == 1 || b == 2)
-        throw remoteError(readScpLine(ch, wait));
+    if (b == 0) return;
+    if (b == 1 || b == 2) throw remoteError(readScpLine(ch, wait));
     throw SshError(SshErrorKind::Protocol, "unexpected SCP reply");
 }
 
@@ -84,21 +81,18 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 void ScpClient::bind(SshClient& c) {
-    if (!c.isConnected())
-        throw SshError(SshErrorKind::Socket, "SCP bound to a closed connection");
+    if (!c.isConnected()) throw SshError(SshErrorKind::Socket, "SCP bound to a closed connection");
     _client = &c;
 }
 
 SshClient& ScpClient::client() {
-    if (!_client)
-        throw SshError(SshErrorKind::Usage, "SCP channel not bound");
+    if (!_client) throw SshError(SshErrorKind::Usage, "SCP channel not bound");
     return *_client;
 }
 
 void ScpClient::putFile(const uint8_t* data, size_t size, const std::string& remotePath) {
     std::string name = baseName(remotePath);
-    if (name.empty())
-        throw SshError(SshErrorKind::Usage, "remote path names no file: \"" + remotePath + "\"");
+    if (name.empty()) throw SshError(SshErrorKind::Usage, "remote path names no file: \"" + remotePath + "\"");
     std::string command = commandFor("-t", remotePath);
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
@@ -116,14 +110,12 @@ void ScpClient::putFile(const uint8_t* data, size_t size, const std::string& rem
         size_t n = std::min(kWriteChunk, size - done);
         ch.writeAll(data + done, n);
         done += n;
-        if (_progress)
-            _progress(done, false);
+        if (_progress) _progress(done, false);
     }
     ch.writeAll("", 1);
     readAck(ch, wait);
     ch.sendEof();
-    if (_progress)
-        _progress(size, true);
+    if (_progress) _progress(size, true);
 }
 
 std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
@@ -139,24 +131,21 @@ std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
     bool timesSeen = false;
     for (;;) {
         uint8_t kind = readScpByte(ch, wait);
-        if (kind == 1 || kind == 2)
-            throw remoteError(readScpLine(ch, wait));
+        if (kind == 1 || kind == 2) throw remoteError(readScpLine(ch, wait));
         std::string line(1, static_cast<char>(kind));
         line += readScpLine(ch, wait);
         if (kind == 'T') {
             // Modification times, acknowledged and ignored: one may precede the file line.
-            if (timesSeen)
-                throw SshError(SshErrorKind::Protocol, "SCP sent times again instead of the file");
+            if (timesSeen) throw SshError(SshErrorKind::Protocol, "SCP sent times again instead of the file");
             timesSeen = true;
             ch.writeAll("", 1);
             continue;
         }
-        if (kind == 'D')
-            throw SshError(SshErrorKind::Remote, "scp: " + remotePath + " is a folder");
+        if (kind == 'D') throw SshError(SshErrorKind::Remote, "scp: " + remotePath + " is a folder");
         size = scpFileSize(line);
         if (size > _maxFileSize)
-            throw SshError(SshErrorKind::Remote, "scp: " + remotePath + " is larger than " +
-                                                     std::to_string(_maxFileSize) + " bytes");
+            throw SshError(SshErrorKind::Remote,
+                           "scp: " + remotePath + " is larger than " + std::to_string(_maxFileSize) + " bytes");
         break;
     }
     ch.writeAll("", 1);
@@ -167,17 +156,14 @@ std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
     while (out.size() < size) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - out.size()));
         size_t n = ch.readSome(buffer.data(), want, waits.next());
-        if (n == 0)
-            throw SshError(SshErrorKind::Remote, "the tester ended the transfer early");
+        if (n == 0) throw SshError(SshErrorKind::Remote, "the tester ended the transfer early");
         out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
-        if (_progress)
-            _progress(out.size(), false);
+        if (_progress) _progress(out.size(), false);
     }
     readAck(ch, wait);
     ch.writeAll("", 1);
     ch.sendEof();
-    if (_progress)
-        _progress(size, true);
+    if (_progress) _progress(size, true);
     return out;
 }
 

@@ -12,16 +12,14 @@ namespace {
 
 // One file of the transfer, after its first byte `kind`: its bytes, or an SshError for this file alone
 // (Remote) or for the whole transfer (any other kind).
-std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& remotePath,
-                                const ScpNextWait& wait, uint64_t maxFileSize) {
+std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& remotePath, const ScpNextWait& wait,
+                                uint64_t maxFileSize) {
     if (kind == 1) {
         const std::string message = readScpLine(ch, wait);
         throw SshError(SshErrorKind::Remote, message.empty() ? "the tester refused the transfer" : message);
     }
-    if (kind == 2)
-        throw SshError(SshErrorKind::Protocol, readScpLine(ch, wait));
-    if (kind != 'C')
-        throw SshError(SshErrorKind::Protocol, "unexpected SCP reply for " + remotePath);
+    if (kind == 2) throw SshError(SshErrorKind::Protocol, readScpLine(ch, wait));
+    if (kind != 'C') throw SshError(SshErrorKind::Protocol, "unexpected SCP reply for " + remotePath);
     std::string line(1, 'C');
     line += readScpLine(ch, wait);
     const uint64_t size = scpFileSize(line);
@@ -35,15 +33,12 @@ std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& re
     while (out.size() < size) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - out.size()));
         const size_t n = ch.readSome(buffer.data(), want, wait());
-        if (n == 0)
-            throw SshError(SshErrorKind::Protocol, "the tester ended the transfer early");
+        if (n == 0) throw SshError(SshErrorKind::Protocol, "the tester ended the transfer early");
         out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
     }
     const uint8_t ack = readScpByte(ch, wait);
-    if (ack == 1)
-        throw SshError(SshErrorKind::Remote, readScpLine(ch, wait));
-    if (ack != 0)
-        throw SshError(SshErrorKind::Protocol, "unexpected SCP reply after " + remotePath);
+    if (ack == 1) throw SshError(SshErrorKind::Remote, readScpLine(ch, wait));
+    if (ack != 0) throw SshError(SshErrorKind::Protocol, "unexpected SCP reply after " + remotePath);
     ch.writeAll("", 1);
     return out;
 }
@@ -56,10 +51,8 @@ void fail(PipelinedFile& f, const SshError& e) {
 
 }  // namespace
 
-void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs,
-                           uint64_t maxFileSize) {
-    if (files.empty())
-        return;
+void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs, uint64_t maxFileSize) {
+    if (files.empty()) return;
     size_t next = 0;
     try {
         std::string command = "scp -f";
@@ -79,18 +72,15 @@ void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files,
             try {
                 files[next].data = receiveOne(ch, kind, files[next].remotePath, wait, maxFileSize);
             } catch (const SshError& e) {
-                if (e.kind() != SshErrorKind::Remote)
-                    throw;
+                if (e.kind() != SshErrorKind::Remote) throw;
                 fail(files[next], e);  // this file only; the tester goes on with the next
             }
         }
         ch.sendEof();
     } catch (const SshError& e) {
-        for (; next < files.size(); ++next)
-            fail(files[next], e);
+        for (; next < files.size(); ++next) fail(files[next], e);
     } catch (const std::exception& e) {
-        for (; next < files.size(); ++next)
-            fail(files[next], SshError(SshErrorKind::Protocol, e.what()));
+        for (; next < files.size(); ++next) fail(files[next], SshError(SshErrorKind::Protocol, e.what()));
     }
 }
 

@@ -20,7 +20,6 @@ struct PipelinedFile {
 };
 
 // Fetches every file in order. Never throws.
-void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs,
-                           uint64_t maxFileSize);
+void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs, uint64_t maxFileSize);
 
 }  // namespace Kestrix::Tester

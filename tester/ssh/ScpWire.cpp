@@ -9,8 +9,7 @@ namespace Kestrix::Tester {
 
 uint8_t readScpByte(Channel& ch, const ScpNextWait& wait) {
     uint8_t b = 0;
-    if (ch.readSome(&b, 1, wait()) == 0)
-        throw SshError(SshErrorKind::Remote, "the tester ended the transfer");
+    if (ch.readSome(&b, 1, wait()) == 0) throw SshError(SshErrorKind::Remote, "the tester ended the transfer");
     return b;
 }
 
@@ -18,10 +17,8 @@ std::string readScpLine(Channel& ch, const ScpNextWait& wait) {
     std::string line;
     for (;;) {
         const uint8_t b = readScpByte(ch, wait);
-        if (b == '\n')
-            return line;
-        if (line.size() >= kScpMaxControlLine)
-            throw SshError(SshErrorKind::Protocol, "SCP control line too long");
+        if (b == '\n') return line;
+        if (line.size() >= kScpMaxControlLine) throw SshError(SshErrorKind::Protocol, "SCP control line too long");
         line.push_back(static_cast<char>(b));
     }
 }
@@ -35,8 +32,7 @@ uint64_t scpFileSize(const std::string& line) {
     const char* b = line.data() + sp1 + 1;
     const char* e = line.data() + sp2;
     auto [p, ec] = std::from_chars(b, e, size);
-    if (ec != std::errc() || p != e)
-        throw SshError(SshErrorKind::Protocol, "bad SCP file size");
+    if (ec != std::errc() || p != e) throw SshError(SshErrorKind::Protocol, "bad SCP file size");
     return size;
 }
 

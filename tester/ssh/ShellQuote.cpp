@@ -5,15 +5,13 @@ namespace Kestrix::Tester {
 bool isTerminalSafe(const std::string& text) {
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7f)
-            return false;
+        if (c < 0x20 || c == 0x7f) return false;
     }
     return true;
 }
 
 boost::optional<std::string> escapeInDoubleQuotes(const std::string& text) {
-    if (!isTerminalSafe(text))
-        return boost::none;
+    if (!isTerminalSafe(text)) return boost::none;
     std::string out;
     out.reserve(text.size() + 8);
     for (char c : text) {
@@ -21,8 +19,7 @@ boost::optional<std::string> escapeInDoubleQuotes(const std::string& text) {
             out += "\"\\!\"";
             continue;
         }
-        if (c == '\\' || c == '"' || c == '$' || c == '`')
-            out.push_back('\\');
+        if (c == '\\' || c == '"' || c == '$' || c == '`') out.push_back('\\');
         out.push_back(c);
     }
     return out;
@@ -32,14 +29,12 @@ bool isOptionLike(const std::string& path) { return !path.empty() && path.front(
 
 boost::optional<std::string> doubleQuoted(const std::string& text) {
     auto inner = escapeInDoubleQuotes(text);
-    if (!inner)
-        return boost::none;
+    if (!inner) return boost::none;
     return "\"" + *inner + "\"";
 }
 
 boost::optional<std::string> singleQuoted(const std::string& text) {
-    if (!isTerminalSafe(text))
-        return boost::none;
+    if (!isTerminalSafe(text)) return boost::none;
     std::string out = "'";
     for (char c : text) {
         if (c == '\'')

@@ -18,7 +18,10 @@ public:
     // Appends the clean part of `chunk` to `out`.
     void feed(const char* data, size_t size, std::string& out);
     void feed(const std::string& chunk, std::string& out) { feed(chunk.data(), chunk.size(), out); }
-    void reset() { _state = State::Text; _stringLength = 0; }
+    void reset() {
+        _state = State::Text;
+        _stringLength = 0;
+    }
 
 private:
     enum class State { Text, Escape, EscapeIntermediate, Csi, String, StringEscape };

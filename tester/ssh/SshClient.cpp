@@ -17,8 +17,7 @@ void initLibrary() {
 }  // namespace
 
 bool sessionUsable(ssh_session_struct* session) {
-    if (!session || ssh_is_connected(session) != 1)
-        return false;
+    if (!session || ssh_is_connected(session) != 1) return false;
     return (ssh_get_status(session) & (SSH_CLOSED | SSH_CLOSED_ERROR)) == 0;
 }
 
@@ -32,8 +31,7 @@ void SshClient::setTimeout(int ms) {
 }
 
 void SshClient::applyTimeout() {
-    if (!_session)
-        return;
+    if (!_session) return;
     long seconds = _timeoutMs / 1000;
     long micros = (_timeoutMs % 1000) * 1000L;
     ssh_options_set(_session, SSH_OPTIONS_TIMEOUT, &seconds);
@@ -43,12 +41,10 @@ void SshClient::applyTimeout() {
 void SshClient::connect(const std::string& address) {
     disconnect();
     auto parsed = parseAddress(address);
-    if (!parsed)
-        throw SshError(SshErrorKind::Usage, "bad tester address \"" + address + "\"");
+    if (!parsed) throw SshError(SshErrorKind::Usage, "bad tester address \"" + address + "\"");
     _address = address;
     _session = ssh_new();
-    if (!_session)
-        throw SshError(SshErrorKind::Socket, "cannot create an SSH session");
+    if (!_session) throw SshError(SshErrorKind::Socket, "cannot create an SSH session");
     int noConfig = 0;
     unsigned port = parsed->port ? parsed->port : kDefaultPort;
     int logLevel = SSH_LOG_NOLOG;
@@ -70,8 +66,7 @@ void SshClient::connect(const std::string& address) {
 }
 
 bool SshClient::login(const std::string& user, const std::string& password) {
-    if (!_session)
-        throw SshError(SshErrorKind::Usage, "login without a connection");
+    if (!_session) throw SshError(SshErrorKind::Usage, "login without a connection");
     // The tester is known only by its address on a private link; its host key is not pinned.
     int rc = ssh_userauth_password(_session, user.c_str(), password.c_str());
     if (rc == SSH_AUTH_SUCCESS) {
@@ -90,8 +85,7 @@ bool SshClient::login(const std::string& user, const std::string& password) {
 bool SshClient::isConnected() const { return _authenticated && sessionUsable(_session); }
 
 void SshClient::disconnect() {
-    if (!_session)
-        return;
+    if (!_session) return;
     ssh_disconnect(_session);
     ssh_free(_session);
     _session = nullptr;
@@ -99,12 +93,10 @@ void SshClient::disconnect() {
 }
 
 SshError SshClient::lastError(const std::string& what) const {
-    if (!_session)
-        return SshError(SshErrorKind::Socket, what + ": not connected");
+    if (!_session) return SshError(SshErrorKind::Socket, what + ": not connected");
     // libssh's text may quote the peer (a disconnect message).
     std::string text = what + ": " + printable(ssh_get_error(_session));
-    if (!sessionUsable(_session))
-        return SshError(SshErrorKind::Socket, text);
+    if (!sessionUsable(_session)) return SshError(SshErrorKind::Socket, text);
     return SshError(SshErrorKind::Protocol, text);
 }
 

@@ -34,13 +34,11 @@ SshShell::SshShell(SshClient& client, const std::string& promptPattern, int time
     _channel->requestShell();
     bool found = false;
     readUntilPrompt(deadlineIn(_timeoutMs), found);
-    if (!found)
-        throw SshError(SshErrorKind::Timeout, "the tester's shell sent no prompt");
+    if (!found) throw SshError(SshErrorKind::Timeout, "the tester's shell sent no prompt");
     _text.clear();
     // libssh cannot send terminal modes, so the terminal starts with echo on.
     sendCommand("stty -echo");
-    if (!readAll())
-        throw SshError(SshErrorKind::Timeout, "the tester's shell did not answer");
+    if (!readAll()) throw SshError(SshErrorKind::Timeout, "the tester's shell did not answer");
 }
 
 SshShell::~SshShell() = default;
@@ -48,8 +46,7 @@ SshShell::~SshShell() = default;
 void SshShell::setTimeout(int ms) { _timeoutMs = ms > 0 ? ms : SshClient::kDefaultTimeoutMs; }
 
 void SshShell::sendCommand(const std::string& text) {
-    if (!isTerminalSafe(text))
-        throw SshError(SshErrorKind::Usage, "command holds a control character");
+    if (!isTerminalSafe(text)) throw SshError(SshErrorKind::Usage, "command holds a control character");
     _lastCommand = text;
     try {
         _channel->writeAll(text + "\n");
@@ -65,8 +62,7 @@ void SshShell::readUntilPrompt(Deadline deadline, bool& found) {
     found = false;
     char buffer[kReadChunk];
     for (;;) {
-        if (_text.size() > _maxReply)
-            return;
+        if (_text.size() > _maxReply) return;
         const int left = msLeft(deadline);
         auto at = _prompt.findAtEnd(_text);
         if (at) {
@@ -77,17 +73,14 @@ void SshShell::readUntilPrompt(Deadline deadline, bool& found) {
             }
             // Not at a line start: a "$" inside output unless nothing follows within the grace time, and
             // a stream of such chunks still ends at the deadline.
-            if (left == 0)
-                return;
+            if (left == 0) return;
             size_t before = _text.size();
             try {
                 size_t n = _channel->readSome(buffer, sizeof buffer, std::min(kMidLineGraceMs, left));
-                if (n == 0)
-                    throw SshError(SshErrorKind::Socket, "the tester's shell ended");
+                if (n == 0) throw SshError(SshErrorKind::Socket, "the tester's shell ended");
                 _stripper.feed(buffer, n, _text);
             } catch (const SshError& e) {
-                if (e.kind() != SshErrorKind::Timeout)
-                    throw;
+                if (e.kind() != SshErrorKind::Timeout) throw;
             }
             if (_text.size() == before) {
                 found = true;
@@ -95,18 +88,15 @@ void SshShell::readUntilPrompt(Deadline deadline, bool& found) {
             }
             continue;
         }
-        if (left == 0)
-            return;
+        if (left == 0) return;
         size_t n = 0;
         try {
             n = _channel->readSome(buffer, sizeof buffer, left);
         } catch (const SshError& e) {
-            if (e.kind() == SshErrorKind::Timeout)
-                return;
+            if (e.kind() == SshErrorKind::Timeout) return;
             throw;
         }
-        if (n == 0)
-            throw SshError(SshErrorKind::Socket, "the tester's shell ended");
+        if (n == 0) throw SshError(SshErrorKind::Socket, "the tester's shell ended");
         _stripper.feed(buffer, n, _text);
     }
 }
@@ -127,8 +117,7 @@ boost::optional<std::string> SshShell::readAll() {
 
 boost::optional<std::string> SshShell::readLine() {
     auto all = readAll();
-    if (!all)
-        return boost::none;
+    if (!all) return boost::none;
     return firstLine(*all);
 }
 
@@ -147,8 +136,7 @@ void SshShell::drain() {
     }
     _text.clear();
     _stripper.reset();
-    if (_outOfStep)
-        resync();
+    if (_outOfStep) resync();
 }
 
 void SshShell::resync() {

@@ -37,7 +37,8 @@ TEST(CliDocs, CompletionKnowsNestedCommandsAndOptions) {
     const auto app = toolApp();
     const std::string script = kx::cli::bashCompletion(*app);
     EXPECT_NE(script.find("\" project show\") path=\" project show\" ;;"), std::string::npos);
-    EXPECT_NE(script.find("\" settings\") commands=\"show new set pull push\" options=\"--help -h\" ;;"), std::string::npos);
+    EXPECT_NE(script.find("\" settings\") commands=\"show new set pull push\" options=\"--help -h\" ;;"),
+              std::string::npos);
     EXPECT_NE(script.find("\" project show\") commands=\"\" options=\"--help -h --json --detail\" ;;"),
               std::string::npos);
     EXPECT_NE(script.find("complete -o filenames -F _kestrix kestrix"), std::string::npos);
@@ -46,5 +47,6 @@ TEST(CliDocs, CompletionKnowsNestedCommandsAndOptions) {
 TEST(CliDocs, VersionNamesTheLibraries) {
     const std::string v = kx::cli::versionText();
     EXPECT_EQ(v.rfind(std::string("kestrix ") + KESTRIX_VERSION + "\n", 0), 0u) << v;
-    for (const char* lib : {"zlib ", "JsonCpp ", "SQLite ", "libssh "}) EXPECT_NE(v.find(lib), std::string::npos) << lib;
+    for (const char* lib : {"zlib ", "JsonCpp ", "SQLite ", "libssh "})
+        EXPECT_NE(v.find(lib), std::string::npos) << lib;
 }

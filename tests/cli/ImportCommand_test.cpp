@@ -46,8 +46,7 @@ Json::Value readJson(const fs::path& p) {
 std::set<std::string> filesUnder(const fs::path& dir) {
     std::set<std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file())
-            out.insert(fs::relative(e.path(), dir).string());
+        if (e.is_regular_file()) out.insert(fs::relative(e.path(), dir).string());
     return out;
 }
 
@@ -58,12 +57,10 @@ std::vector<int32_t> uploadedKeys(const fs::path& file) {
     PFile::MemReader r;
     PFile::Section s;
     std::vector<int32_t> keys;
-    if (r.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0 || r.read(s, true) != 0)
-        return keys;
+    if (r.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0 || r.read(s, true) != 0) return keys;
     for (uint32_t i = 0; i + 4 <= s.size(); i += 4) {
         uint32_t v = 0;
-        for (int b = 0; b < 4; ++b)
-            v |= uint32_t(s.data()[i + static_cast<uint32_t>(b)]) << (8 * b);
+        for (int b = 0; b < 4; ++b) v |= uint32_t(s.data()[i + static_cast<uint32_t>(b)]) << (8 * b);
         keys.push_back(static_cast<int32_t>(v));
     }
     return keys;
@@ -76,8 +73,7 @@ std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
     if (sqlite3_open_v2(projectDb.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT key, uploaded FROM Results", -1, &st, nullptr) == SQLITE_OK)
-            while (sqlite3_step(st) == SQLITE_ROW)
-                out[sqlite3_column_int64(st, 0)] = sqlite3_column_int64(st, 1);
+            while (sqlite3_step(st) == SQLITE_ROW) out[sqlite3_column_int64(st, 0)] = sqlite3_column_int64(st, 1);
         sqlite3_finalize(st);
     }
     sqlite3_close(db);
@@ -114,8 +110,7 @@ protected:
     std::vector<std::string> marks() const {
         std::vector<std::string> m;
         for (const auto& line : sim->journal())
-            if (line.rfind("smmarkuploaded", 0) == 0)
-                m.push_back(line);
+            if (line.rfind("smmarkuploaded", 0) == 0) m.push_back(line);
         return m;
     }
 
@@ -166,8 +161,7 @@ TEST_F(ImportCommandTest, OneProjectOnly) {
     const std::string project = all.summaries.front().project;
     auto r = run(false, project);
     ASSERT_FALSE(r.records.empty());
-    for (const auto& rec : r.records)
-        EXPECT_EQ(r.catalog.summaries[rec.index].project, project);
+    for (const auto& rec : r.records) EXPECT_EQ(r.catalog.summaries[rec.index].project, project);
     EXPECT_TRUE(marks().empty());  // --no-mark
 }
 
@@ -186,8 +180,7 @@ TEST_F(ImportCommandTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
         }
     }
     bool named = false;
-    for (const auto& m : r.messages)
-        named |= m == victim.fileName + ": Failed to read record.";
+    for (const auto& m : r.messages) named |= m == victim.fileName + ": Failed to read record.";
     EXPECT_TRUE(named);
     const auto dir = victim.fileName.substr(0, victim.fileName.find('/'));
     EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[victim.key], 0);
@@ -205,8 +198,7 @@ TEST_F(ImportCommandTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
 TEST_F(ImportCommandTest, AFileThatCannotBeWrittenIsNotMarked) {
     auto c = readCatalog({sim->address()});
     std::vector<OutputRecord> planned;
-    for (const auto& s : c.summaries)
-        planned.push_back({s.project, s.site, s.id, s.fileName, s.key});
+    for (const auto& s : c.summaries) planned.push_back({s.project, s.site, s.id, s.fileName, s.key});
     ImportOutput plan(out);
     plan.plan(planned);
     // A folder where the first result file belongs: the rename onto it fails.
@@ -241,8 +233,7 @@ TEST_F(ImportCommandTest, ALostConnectionNamesTheRecordsNotFetchedAndKeepsTheRes
     EXPECT_GT(r.failed(), 0u);
     EXPECT_LT(r.failed(), r.records.size());
     int lost = 0;
-    for (const auto& m : r.messages)
-        lost += m.find("Lost Connection to tester") != std::string::npos ? 1 : 0;
+    for (const auto& m : r.messages) lost += m.find("Lost Connection to tester") != std::string::npos ? 1 : 0;
     EXPECT_EQ(lost, 1);
     const Json::Value index = readJson(out / "index.json");
     for (const auto& e : index["records"])
@@ -264,8 +255,7 @@ TEST_F(ImportCommandTest, CorruptDatabasesFromTheFaultSwitches) {
     EXPECT_EQ(r.failed(), 0u);
     EXPECT_FALSE(r.records.empty());
     EXPECT_LT(r.records.size(), c.summaries.size());
-    for (const auto& rec : r.records)
-        EXPECT_NE(r.catalog.summaries[rec.index].keyProject, name);
+    for (const auto& rec : r.records) EXPECT_NE(r.catalog.summaries[rec.index].keyProject, name);
 
     Kestrix::Sim::SimFaults m;
     m.corruptMasterDb = true;
@@ -359,8 +349,7 @@ TEST(ImportOutputNames, AReRunWithANewReTestLeavesOneCopyOfEach) {
     EXPECT_EQ(filesUnder(dir), (std::set<std::string>{"P/CAB~1.json", "P/CAB~1.result", "P/CAB~2.json",
                                                       "P/CAB~2.result", "index.json"}));
     // No temporary files are left behind.
-    for (const auto& f : filesUnder(dir))
-        EXPECT_EQ(f.find(".tmp-"), std::string::npos) << f;
+    for (const auto& f : filesUnder(dir)) EXPECT_EQ(f.find(".tmp-"), std::string::npos) << f;
     fs::remove_all(dir);
 }
 

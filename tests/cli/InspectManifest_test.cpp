@@ -111,9 +111,7 @@ TEST(InspectCommand, ReasonSaysWhatFailedAndWhere) {
 
 class ManifestCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = kx::test::freshFolder("manifest-cli");
-    }
+    void SetUp() override { dir = kx::test::freshFolder("manifest-cli"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::filesystem::path dir;
 };

@@ -14,8 +14,7 @@ namespace {
 
 std::vector<uint8_t> capture() {
     std::vector<uint8_t> raw(kx::cli::kScreenBytes);
-    for (size_t i = 0; i < raw.size(); ++i)
-        raw[i] = static_cast<uint8_t>(i * 7 + i / 1920);
+    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>(i * 7 + i / 1920);
     return raw;
 }
 
@@ -50,8 +49,7 @@ TEST(ScreenImage, PngHoldsEveryPixel) {
             uint32_t px = 0;
             std::memcpy(&px, data + size_t(y) * size_t(stride) + size_t(x) * 4, 4);
             const uint8_t* want = raw.data() + (size_t(y) * 640 + size_t(x)) * 3;
-            if (((px >> 16) & 0xff) != want[0] || ((px >> 8) & 0xff) != want[1] || (px & 0xff) != want[2])
-                ++wrong;
+            if (((px >> 16) & 0xff) != want[0] || ((px >> 8) & 0xff) != want[1] || (px & 0xff) != want[2]) ++wrong;
         }
     }
     cairo_surface_destroy(s);

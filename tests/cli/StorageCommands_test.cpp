@@ -39,8 +39,7 @@ TEST(ProjectShow, ReadsABlobWrittenHere) {
 TEST(ProjectShow, ReadsASetupDatabaseWrittenHere) {
     const std::string path = tempPath("project.sql");
     std::string error;
-    ASSERT_TRUE(Project::writeSetupDatabase(path, kx::test::bytesOf(kx::test::sampleProject()), error))
-        << error;
+    ASSERT_TRUE(Project::writeSetupDatabase(path, kx::test::bytesOf(kx::test::sampleProject()), error)) << error;
     EXPECT_NE(show(path, true).find("\"orgId\" : \"org-77\""), std::string::npos);
 }
 

@@ -32,8 +32,7 @@ std::string lsError(const kx::cli::TesterLink& o, const std::string& folder, std
     } catch (const BadInput& e) {
         return e.what();
     }
-    if (listing)
-        *listing = out.str();
+    if (listing) *listing = out.str();
     return "";
 }
 

@@ -34,9 +34,9 @@ TEST(InstrumentSettingsEnums, TextsBothWays) {
     expectTable<BacklightTimeout>({"Disabled", "5 Minutes", "10 Minutes", "15 Minutes"});
     expectTable<PowerLineFrequency>({"50 Hz", "60 Hz"});
     expectTable<IPAddressSource>({"DHCP", "Static"});
-    expectTable<LocaleType>({"NOT_SET", "en-US", "en-GB", "en-EU", "it-IT", "fr-FR", "fr-CA", "es-ES", "pt-PT",
-                             "pt-BR", "de-DE", "ja-JP", "zh-CN", "zh-TW", "ko-KR", "ru-RU", "cs-CZ", "pl-PL",
-                             "sv-SE", "hu-HU", "tr-TR"});
+    expectTable<LocaleType>({"NOT_SET", "en-US", "en-GB", "en-EU", "it-IT", "fr-FR", "fr-CA",
+                             "es-ES",   "pt-PT", "pt-BR", "de-DE", "ja-JP", "zh-CN", "zh-TW",
+                             "ko-KR",   "ru-RU", "cs-CZ", "pl-PL", "sv-SE", "hu-HU", "tr-TR"});
 }
 
 TEST(InstrumentSettingsEnums, ParsingIsExact) {

@@ -6,10 +6,10 @@
 
 using namespace Kestrix;
 using kx::test::bytesOf;
-using kx::test::readInto;
-using kx::test::kHeaderBytes;
 using kx::test::kClassVersionOffset;
+using kx::test::kHeaderBytes;
 using kx::test::kLengthOffset;
+using kx::test::readInto;
 
 namespace {
 InstrumentSettings edited() {
@@ -43,11 +43,11 @@ constexpr size_t kPowerDown = 12, kDate = 16, kLanguage = 18, kIpSource = 26;
 TEST(InstrumentSettings, DefaultGoldenBytes) {
     const std::vector<uint8_t> expected = {
         0xCD, 0xAB, 1, 3, 0x51, 0, 4, 0, 50, 0, 0, 0,  // header
-        1, 1, 0, 1,                                    // power down, storage, remote, tone
-        0, 0, 0, 0, 0, 1, 1,                           // date .. power line (60 Hz)
-        1, 0xFA, 0, 0,                                 // grid, brightness 250, DHCP
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0};  // the kept block
+        1,    1,    0, 1,                              // power down, storage, remote, tone
+        0,    0,    0, 0, 0,    1, 1,                  // date .. power line (60 Hz)
+        1,    0xFA, 0, 0,                              // grid, brightness 250, DHCP
+        0,    0,    0, 0, 0,    0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0,    0,    0, 0, 0,    0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0};  // the kept block
     EXPECT_EQ(bytesOf(InstrumentSettings{}), expected);
 }
 
@@ -77,8 +77,8 @@ TEST(InstrumentSettings, Version1HasNoFinalBlock) {
 
 TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
     const auto good = bytesOf(edited());
-    for (auto [offset, value] : {std::pair<size_t, uint8_t>{kPowerDown, 5}, {kDate, 6}, {kLanguage, 16},
-                                 {kIpSource, 2}, {kPowerDown, 0xFF}}) {
+    for (auto [offset, value] :
+         {std::pair<size_t, uint8_t>{kPowerDown, 5}, {kDate, 6}, {kLanguage, 16}, {kIpSource, 2}, {kPowerDown, 0xFF}}) {
         auto bytes = good;
         bytes[offset] = value;
         InstrumentSettings back;

@@ -18,8 +18,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using kx::test::kHeaderBytes;
 using kx::test::kClassVersionOffset;
+using kx::test::kHeaderBytes;
 using kx::test::kTypeIdOffset;
 
 const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
@@ -46,7 +46,8 @@ TEST(DatabaseVersion, GoldenTwentyBytes) {
     other[kTypeIdOffset + 2] = 9;
     EXPECT_EQ(Marshal::invalidData, readVersion(other, v));
     for (size_t n = 1; n < kVersionBytes.size(); ++n)
-        EXPECT_NE(Marshal::ok, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + static_cast<long>(n)), v))
+        EXPECT_NE(Marshal::ok,
+                  readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + static_cast<long>(n)), v))
             << n;
     EXPECT_EQ(Marshal::readError, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + 14), v));
 }
@@ -142,9 +143,7 @@ TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
 
 class ManifestFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = kx::test::freshFolder("manifest");
-    }
+    void SetUp() override { dir = kx::test::freshFolder("manifest"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string put(const std::string& name, const Bytes& bytes) {
         const std::string path = (dir / name).string();
@@ -159,7 +158,8 @@ TEST_F(ManifestFileTest, CodesZeroToFour) {
     Kestrix::DatabasePackageManifest out;
     EXPECT_EQ(0u, Kestrix::getManifestFromPFile(&out, put("ok101", kx::test::manifestContainer(m, 101)).c_str()));
     EXPECT_EQ(41, out.summary.build);
-    EXPECT_EQ(0u, Kestrix::getManifestFromPFile(&out, put("ok102z", kx::test::manifestContainer(m, 102, true)).c_str()));
+    EXPECT_EQ(0u,
+              Kestrix::getManifestFromPFile(&out, put("ok102z", kx::test::manifestContainer(m, 102, true)).c_str()));
 
     EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("t200", kx::test::manifestContainer(m, 200)).c_str()));
     EXPECT_EQ(1u, Kestrix::getManifestFromPFile(&out, put("empty", PFile::buildContainer({})).c_str()));

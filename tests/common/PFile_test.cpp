@@ -59,8 +59,8 @@ Bytes container(std::initializer_list<std::pair<uint16_t, Bytes>> sections, bool
     std::vector<PFile::Section*> ptrs;
     for (const auto& [type, payload] : sections) {
         owned.push_back(std::make_unique<PFile::Section>());
-        EXPECT_EQ(0, owned.back()->setCopy(type, 1, compressed ? PFile::SECTION_FLAG_COMPRESSED : PFile::SECTION_FLAG_NONE,
-                                           payload, 1));
+        EXPECT_EQ(0, owned.back()->setCopy(
+                         type, 1, compressed ? PFile::SECTION_FLAG_COMPRESSED : PFile::SECTION_FLAG_NONE, payload, 1));
         ptrs.push_back(owned.back().get());
     }
     return PFile::buildContainer(ptrs);
@@ -96,8 +96,9 @@ TEST(PFileGolden, ReadingPastTheLastSectionIsEndNotError) {
     EXPECT_EQ(-2, r.read(s, true));
     EXPECT_TRUE(cap.error.empty());
     ASSERT_FALSE(cap.debug.empty());
-    EXPECT_THAT(cap.debug.back(), ::testing::MatchesRegex(
-                                      R"(PFileMemReader::PFile::MemReader::read\(\) - End of File\. \| common\\PFile:[0-9]+)"));
+    EXPECT_THAT(cap.debug.back(),
+                ::testing::MatchesRegex(
+                    R"(PFileMemReader::PFile::MemReader::read\(\) - End of File\. \| common\\PFile:[0-9]+)"));
 }
 
 TEST(PFileCrc, EveryHeaderBitFlipIsRefused) {
@@ -137,7 +138,8 @@ TEST(PFileCrc, EveryPayloadBitFlipIsRefused) {
         PFile::Section s;
         EXPECT_EQ(-1, r.read(s, false));
         ASSERT_TRUE(cap.errorHas("Data failed crc check.")) << bit;
-        EXPECT_THAT(cap.error.back(), HasSubstr("PFileMemReader::PFile::MemReader::read() - Data failed crc check. | "));
+        EXPECT_THAT(cap.error.back(),
+                    HasSubstr("PFileMemReader::PFile::MemReader::read() - Data failed crc check. | "));
         EXPECT_EQ(nullptr, s.data()) << "a section is never delivered with a bad CRC";
     }
 }
@@ -163,8 +165,8 @@ TEST(PFileOpen, ShorterBufferIsRefusedByOpenButNotByQuickOpen) {
     Capture cap;
     PFile::MemReader r(cap.callbacks());
     EXPECT_EQ(-1, openMem(r, cut));
-    EXPECT_TRUE(cap.errorHas("File is longer than the buffer we've been given.  File Size:" + std::to_string(full.size()) +
-                             ", Buffer Size:" + std::to_string(cut.size())));
+    EXPECT_TRUE(cap.errorHas("File is longer than the buffer we've been given.  File Size:" +
+                             std::to_string(full.size()) + ", Buffer Size:" + std::to_string(cut.size())));
     // A failed open leaves the reader closed, so it can be opened again.
     ASSERT_EQ(0, r.quickOpen(cut.data(), static_cast<int32_t>(cut.size())));
     PFile::Section s;
@@ -283,7 +285,8 @@ TEST(PFileCompression, IncompressibleDataWarnsAndStillRoundTrips) {
     PFile::Section w(cap.callbacks());
     ASSERT_EQ(0, w.setCopy(701, 1, PFile::SECTION_FLAG_COMPRESSED, data, 9));
     ASSERT_FALSE(cap.warning.empty());
-    EXPECT_THAT(cap.warning.back(), HasSubstr("Original size is less than or equal to compressed size.  Original:5000"));
+    EXPECT_THAT(cap.warning.back(),
+                HasSubstr("Original size is less than or equal to compressed size.  Original:5000"));
     EXPECT_EQ(-1, w.compressData());
     EXPECT_TRUE(cap.errorHas("Data is already compressed."));
     ASSERT_EQ(0, w.uncompressData());

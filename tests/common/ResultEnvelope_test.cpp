@@ -9,8 +9,8 @@
 #include "core/TestBytes.h"
 
 using namespace Kestrix;
-using kx::test::kHeaderBytes;
 using kx::test::kClassVersionOffset;
+using kx::test::kHeaderBytes;
 
 namespace {
 
@@ -104,10 +104,11 @@ TEST(ResultEnvelope, SummaryAndTypeOfAValidContainer) {
 
     int sections = 0;
     ResultSummary s;
-    const auto st = readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
-        ++sections;
-        return readSummarySection(sec, s, ResultType::FIBER);
-    });
+    const auto st =
+        readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
+            ++sections;
+            return readSummarySection(sec, s, ResultType::FIBER);
+        });
     EXPECT_EQ(st, ResultReaderStatus::wrongResultType);
     EXPECT_EQ(sections, 1);
 }
@@ -119,7 +120,9 @@ TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
     auto magic = summary;
     magic[0] ^= 0xFF;
     ResultSummary s;
-    auto read = [&](const std::vector<uint8_t>& b) { return readResultSummary(s, b.data(), static_cast<uint32_t>(b.size())); };
+    auto read = [&](const std::vector<uint8_t>& b) {
+        return readResultSummary(s, b.data(), static_cast<uint32_t>(b.size()));
+    };
     EXPECT_EQ(read(container(summary)), ResultReaderStatus::success);
     EXPECT_EQ(read(container(newer)), ResultReaderStatus::unsupportedVersion);
     EXPECT_EQ(read(container(magic)), ResultReaderStatus::badData);
@@ -137,10 +140,11 @@ TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
 TEST(ResultEnvelope, SectionLoopStopsAtTheFirstFailureAndPassesItUp) {
     const auto bytes = container(serializeToBytes(sampleSummary(ResultType::FIBER)), {300, 322, 301});
     std::vector<uint16_t> seen;
-    const auto st = readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
-        seen.push_back(sec.type());
-        return sec.type() == 322 ? ResultReaderStatus::badData : ResultReaderStatus::success;
-    });
+    const auto st =
+        readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {
+            seen.push_back(sec.type());
+            return sec.type() == 322 ? ResultReaderStatus::badData : ResultReaderStatus::success;
+        });
     EXPECT_EQ(st, ResultReaderStatus::badData);
     EXPECT_EQ(seen, (std::vector<uint16_t>{200, 300, 322}));
 }

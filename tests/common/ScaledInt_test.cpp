@@ -59,8 +59,8 @@ TEST(ScaledInt, ArithmeticAlignsAndWrapsLikeTheTester) {
     expectSame(si(1, ScaledInt::tens) + si(1, ScaledInt::tenthousandths), 100001, ScaledInt::tenthousandths);
     // 32-bit wrap-around, without signed overflow.
     expectSame(si(2147483000, ScaledInt::ones) + si(1000, ScaledInt::ones), -2147483296, ScaledInt::ones);
-    expectSame(si(300000, ScaledInt::tens) + si(0, ScaledInt::tenthousandths), static_cast<int32_t>(30000000000ll % 4294967296ll - 4294967296ll),
-               ScaledInt::tenthousandths);
+    expectSame(si(300000, ScaledInt::tens) + si(0, ScaledInt::tenthousandths),
+               static_cast<int32_t>(30000000000ll % 4294967296ll - 4294967296ll), ScaledInt::tenthousandths);
 }
 
 TEST(ScaledInt, SpecialValuesInSumsAndDifferences) {

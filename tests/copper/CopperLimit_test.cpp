@@ -15,8 +15,8 @@
 
 using namespace Kestrix;
 using kx::test::bytesOf;
-using kx::test::readInto;
 using kx::test::kHeaderBytes;
+using kx::test::readInto;
 
 namespace {
 std::string fullJson(const CopperLimit& l) { return Dump::toJsonString(l, Dump::DumpFlags{2}, true); }
@@ -238,7 +238,9 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
 TEST(CopperLimit, ScalarLookupsByTestType) {
     using T = CopperScalarLimitType;
     CopperLimit l;
-    auto add = [&](T t, int max) { l.scalarLimits.push_back(kx::test::scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones))); };
+    auto add = [&](T t, int max) {
+        l.scalarLimits.push_back(kx::test::scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones)));
+    };
     add(T::unbalancePercent, 1);
     add(T::unbalanceOhm, 2);
     add(T::impedance50, 3);

@@ -14,10 +14,10 @@
 #include "serialization/JsonText.h"
 
 using namespace Kestrix;
-using kx::test::scalar;
 using kx::test::bytesOf;
 using kx::test::everyPrefixFails;
 using kx::test::readInto;
+using kx::test::scalar;
 
 namespace {
 
@@ -301,8 +301,8 @@ TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     t.plots.plots = {kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
                                           std::vector<int16_t>(20000, 40))};
     for (int i = 0; i < 500; ++i)
-        t.plots.plots.push_back(kx::test::samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2,
-                                                     WirePair::pair2, {10, 20, 30}));
+        t.plots.plots.push_back(
+            kx::test::samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 20, 30}));
     const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
     ASSERT_EQ(arrays.size(), 501u);
     EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);

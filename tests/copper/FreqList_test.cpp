@@ -31,9 +31,12 @@ CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status s
 
 CopperFreqList sampleList() {
     CopperFreqList l;
-    l.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
-    l.freqs.push_back(record(CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
-    l.freqs.push_back(record(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
+    l.freqs.push_back(
+        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
+    l.freqs.push_back(
+        record(CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
+    l.freqs.push_back(
+        record(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
     return l;
 }
 
@@ -120,11 +123,15 @@ TEST(CopperFreqList, WorstStatusFollowsTheSeverityOrder) {
 
 TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
     CopperFreqList list;
-    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
-    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
+    list.freqs.push_back(
+        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
+    list.freqs.push_back(
+        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(80, ScaledInt::tenths));
-    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
-    list.freqs.push_back(record(CopperTestType::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
+    list.freqs.push_back(
+        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
+    list.freqs.push_back(
+        record(CopperTestType::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
 }
 

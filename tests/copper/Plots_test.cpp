@@ -10,11 +10,11 @@
 #include "serialization/Header.h"
 
 using namespace Kestrix;
-using kx::test::samplePlot;
 using kx::test::bytesOf;
 using kx::test::everyPrefixFails;
-using kx::test::readInto;
 using kx::test::kHeaderBytes;
+using kx::test::readInto;
+using kx::test::samplePlot;
 
 namespace {
 
@@ -47,9 +47,9 @@ TEST(PlotsStream, PlotGoldenBytes) {
     CopperPlot p(CopperTestType::next, Main, P1, P2);
     p.endIndex = 3;
     p.data = {0, 5, 300, 299};
-    const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x01, 0x01, 0x02, 0x01, 0x03, 0x00, 0x00, 0x00, 0x01,
-                                           0x04, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x05, 0x80, 0x2C,
-                                           0x01, 0xFF};
+    const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x01, 0x01, 0x02, 0x01, 0x03, 0x00,
+                                           0x00, 0x00, 0x01, 0x04, 0x00, 0x00, 0x00, 0x06, 0x00,
+                                           0x00, 0x00, 0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF};
     EXPECT_EQ(bytesOf(p), expected);
     CopperPlot back;
     ASSERT_EQ(readInto(back, expected), Marshal::ok);

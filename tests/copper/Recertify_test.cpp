@@ -103,8 +103,8 @@ TEST(RecertifyScalars, RemoteUnusedQualifiedAndInfoOnly) {
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
     t->body.limit->scalarLimits = {
         kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
-        kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones),
-                              ScaledInt::nan(), true)};
+        kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones), ScaledInt::nan(),
+                              true)};
     t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
                        scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
                        scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
@@ -191,8 +191,8 @@ TEST(RecertifyFrequency, MarginZeroPassesAndStarsFollowTheAccuracy) {
     const auto evaluate = [](int16_t sample, float accuracy, CopperLimit::NextStatusType nst) {
         CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
         p.data = {500, 400, sample, 450};
-        CopperFreqLimit l = curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any,
-                                  {{1000, accuracy}, {2000, accuracy}});
+        CopperFreqLimit l =
+            curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any, {{1000, accuracy}, {2000, accuracy}});
         CopperFreq r;
         Evaluation::evaluateRecord(r, p, l, {}, nst);
         return r;
@@ -318,9 +318,9 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
 
 TEST(RecertifyFrequency, RequiredCurveWithoutPlotFailsUnlessCustomOutlet) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300)),
-                                 curve(CopperFreqLimitType::RL, flat(3, 100)),
-                                 kx::test::freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
+    t->body.limit->freqLimits = {
+        curve(CopperFreqLimitType::NEXT, flat(3, 300)), curve(CopperFreqLimitType::RL, flat(3, 100)),
+        kx::test::freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
     t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);  // no RL plot; the info-only CMRL does not count
     t->body.outletConfig.name = "*Custom*";

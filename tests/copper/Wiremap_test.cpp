@@ -13,9 +13,9 @@
 
 using namespace Kestrix;
 using kx::test::bytesOf;
-using kx::test::readInto;
 using kx::test::kHeaderBytes;
 using kx::test::kLengthOffset;
+using kx::test::readInto;
 
 namespace {
 Wiremap straightThrough() {
@@ -28,7 +28,8 @@ Wiremap straightThrough() {
 CopperOutletConfig outlet568(const std::string& name = "568B") {
     CopperOutletConfig c;
     c.name = name;
-    const uint32_t colours[4][2] = {{0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
+    const uint32_t colours[4][2] = {
+        {0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
     for (int p = 1; p <= 4; ++p) {
         CopperOutletConfigArtifact a;
         a.srcWirePair = static_cast<WirePair>(p);
@@ -309,7 +310,8 @@ TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     for (uint32_t i = 0; i < 60000; ++i) {
         const auto pin = static_cast<Pin>(10 + i);
         const auto end = i % 3 == 0 ? static_cast<CableEnd>(3 + i) : CableEnd::main;
-        hostile.shorts.push_back({end, i % 2 ? pin : Pin::pin1, static_cast<Pin>(-static_cast<int32_t>(i) - 1), ScaledInt()});
+        hostile.shorts.push_back(
+            {end, i % 2 ? pin : Pin::pin1, static_cast<Pin>(-static_cast<int32_t>(i) - 1), ScaledInt()});
     }
     hostile.shorts.push_back(real.shorts[1]);
     hostile.shorts.push_back({static_cast<CableEnd>(0x7FFF), Pin::pin1, Pin::pin2, ScaledInt()});

@@ -73,12 +73,12 @@ static void testLimit(void) {
     KxFiberLimitValues* values = fiberLimitExFiberLimitValues(1310);
     fiberLimitExAddCategory(values, 6);
     fiberLimitExFiberLimitValuesSetValue(values, 0, 5000.04); /* one decimal: 5000.0 */
-    fiberLimitExFiberLimitValuesSetValue(values, 2, 3.456);  /* two decimals: 3.46 */
+    fiberLimitExFiberLimitValuesSetValue(values, 2, 3.456);   /* two decimals: 3.46 */
     fiberLimitExFiberLimitValuesSetValue(values, 7, 0.3);
-    fiberLimitExFiberLimitValuesSetValue(values, 7, NAN);    /* removes it */
+    fiberLimitExFiberLimitValuesSetValue(values, 7, NAN); /* removes it */
     fiberLimitExAddFiberLimitValues(limit, values);
     fiberLimitExFiberLimitValuesSetValue(values, 2, 4.0);
-    fiberLimitExAddFiberLimitValues(limit, values);          /* same wavelength and categories: replaced */
+    fiberLimitExAddFiberLimitValues(limit, values); /* same wavelength and categories: replaced */
     fiberLimitExAddSupportedPort(limit, 0);
     fiberLimitExAddFiberImageLimitValue(limit, 1, 1, 5, 99, 1);
     fiberLimitExAddFiberImageLimitValue(limit, 1, 1, 5, 3, 0);
@@ -96,7 +96,7 @@ static void testLimit(void) {
     CHECK(contains(text, (size_t)len, "\"allowedFeatures\" : 3"));
     CHECK(!contains(text, (size_t)len, "\"allowedFeatures\" : 99"));
     CHECK(contains(text, (size_t)len, "\"mustUseLaunchComp\""));
-    CHECK(contains(text, (size_t)len, "\"mustUseTailComp\""));   /* second flag argument: bit 2 */
+    CHECK(contains(text, (size_t)len, "\"mustUseTailComp\"")); /* second flag argument: bit 2 */
     CHECK(!contains(text, (size_t)len, "doLengthBasedLossBudget"));
     free(text);
 

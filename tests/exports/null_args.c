@@ -85,8 +85,8 @@ static void testLimitNulls(void) {
     fiberLimitExDeFiberLimit(NULL);
     fiberLimitExDeFiberLimitValues(NULL);
 
-    KxFiberLimit* limit = fiberLimitExFiberLimit(1, NULL, false, false, false, false, false, false, false, false,
-                                                 false, NULL);
+    KxFiberLimit* limit =
+        fiberLimitExFiberLimit(1, NULL, false, false, false, false, false, false, false, false, false, NULL);
     CHECK(limit != NULL);
     fiberLimitExAddFiberLimitValues(limit, NULL);
     CHECK(fiberLimitExSerialize(limit, NULL, 0) > 12);

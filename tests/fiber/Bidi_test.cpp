@@ -90,9 +90,9 @@ TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
     EXPECT_EQ(t.eventCount(), 32u);
 
     // Matched events average their losses and keep the worse reflectance.
-    EXPECT_EQ(eventAt(t, 1310, 2).lossTolMeas.value.value, 38);         // (0.35 + 0.41) / 2
+    EXPECT_EQ(eventAt(t, 1310, 2).lossTolMeas.value.value, 38);  // (0.35 + 0.41) / 2
     EXPECT_EQ(eventAt(t, 1310, 2).reflectanceTolMeas.value.value, -5050);
-    EXPECT_EQ(eventAt(t, 1310, 0).lossTolMeas.value.value, 24);         // launch (0.25) with end-2 tail (0.22)
+    EXPECT_EQ(eventAt(t, 1310, 0).lossTolMeas.value.value, 24);  // launch (0.25) with end-2 tail (0.22)
     EXPECT_TRUE(isAnEventType(eventAt(t, 1310, 0).anEventTypeFlags, A::launch));
     EXPECT_TRUE(isAnEventType(eventAt(t, 1310, 6).anEventTypeFlags, A::tail));
     // The end-1 splice met an end-2 gainer: the mean (0.025) is a splice loss.
@@ -102,7 +102,7 @@ TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
     EXPECT_EQ(eventAt(t, 1310, 3).lossTolMeas.value.value, 2);
     // The hidden splice takes the visible end-2 analysis.
     EXPECT_FALSE(eventAt(t, 1310, 4).anEventTypeFlags & A::hidden);
-    EXPECT_EQ(eventAt(t, 1310, 4).lossTolMeas.value.value, 8);          // (0.04 + 0.12) / 2
+    EXPECT_EQ(eventAt(t, 1310, 4).lossTolMeas.value.value, 8);  // (0.04 + 0.12) / 2
     // The end-2-only splice is flipped onto the end-1 axis with its end-2 loss.
     EXPECT_EQ(eventAt(t, 1310, 5).lossTolMeas.value.value, 5);
     EXPECT_EQ(t.rows[5].hiddenGroupMarker, HiddenGroupMarker::notSet);
@@ -116,7 +116,7 @@ TEST(BidiMerge, SummarySettingsAndOverallResults) {
     FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     end2.settings.numSplices = 1;
     end1.overallResults.warningFlags = 0x4000000 | 0x10000;  // PoorConnection, NoBsPort
-    const auto result = createBidiTest(end2, end1, kNow);      // order of the arguments does not matter
+    const auto result = createBidiTest(end2, end1, kNow);    // order of the arguments does not matter
     const FiberOtdrTest& bidi = testOf(result);
     EXPECT_EQ(bidi.summary.testType, FiberTestType::bidirectionalOtdr);
     EXPECT_EQ(bidi.summary.status, Status::show);
@@ -187,9 +187,9 @@ TEST(BidiMerge, EveryErrorOutcome) {
         LogCapture log;
         FiberOtdrTest noEnd = end2;
         auto rows = kx::test::end2Rows();
-        rows.pop_back();                      // no end row
-        rows.back().flags = A::connector;     // no tail either
-        rows.front().flags = A::connector;    // nor a launch
+        rows.pop_back();                    // no end row
+        rows.back().flags = A::connector;   // no tail either
+        rows.front().flags = A::connector;  // nor a launch
         noEnd.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
         EXPECT_EQ(errorOf(createBidiTest(end1, noEnd, kNow)), OtdrBidiError::notBuilt);
         EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table(s) did not have tail or end."));
@@ -265,10 +265,10 @@ TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
 TEST(BidiMerge, PreparationFoldsRowsAtOneLocation) {
     const float none = std::nanf("");
     FiberOtdrEventTable t = kx::test::otdrEventTable({{100.0, A::splice | 2u, 0.1f, none},
-                                                       {500.0, A::loss, 0.2f, none},
-                                                       {500.0, A::refl | A::tail, 0.05f, -40.0f},
-                                                       {900.0, A::end, none, -14.0f}},
-                                                      {1310});
+                                                      {500.0, A::loss, 0.2f, none},
+                                                      {500.0, A::refl | A::tail, 0.05f, -40.0f},
+                                                      {900.0, A::end, none, -14.0f}},
+                                                     {1310});
     const FiberOtdrEventTable p = prepareBidiTable(t);
     ASSERT_EQ(p.rowCount(), 3u);
     const FiberOtdrEvent& folded = *p.getEvent(1310, 1);
@@ -321,8 +321,8 @@ TEST(BidiMerge, TablesTooLargeToStoreAreNotBuilt) {
     FiberOtdrTest end2 = kx::test::otdrTestWithRows(CableEnd::end2, 200);
     // Shift the inner end-2 rows so that none of them matches.
     for (size_t i = 1; i + 2 < end2.eventTable.rowCount(); ++i)
-        end2.eventTable.rows[i].lengthTolMeas.value = end2.eventTable.rows[i].lengthTolMeas.value +
-                                                      ScaledInt(20.0f, ScaledInt::ones);
+        end2.eventTable.rows[i].lengthTolMeas.value =
+            end2.eventTable.rows[i].lengthTolMeas.value + ScaledInt(20.0f, ScaledInt::ones);
     EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
     EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, merged event table has more than 256 rows."));
 }

@@ -15,8 +15,8 @@
 #include "core/Containers.h"
 
 using namespace Kestrix;
-using kx::test::kClassVersionOffset;
 using kx::test::containerOf;
+using kx::test::kClassVersionOffset;
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "fiber/FiberTestSummary.h"
 #include "core/TestBytes.h"
 

@@ -15,7 +15,9 @@ using kx::test::kHeaderBytes;
 namespace A = OtdrAnEventType;
 
 namespace {
-FiberOtdrEventTable realisticTable() { return kx::test::otdrEventTable(kx::test::end1Rows(), kx::test::otdrWavelengths()); }
+FiberOtdrEventTable realisticTable() {
+    return kx::test::otdrEventTable(kx::test::end1Rows(), kx::test::otdrWavelengths());
+}
 
 // A table of `n` splice rows 100 m apart, one event each at 1310 nm.
 FiberOtdrEventTable plainRows(size_t n) {
@@ -70,8 +72,8 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
     FiberOtdrEventTable back;
 
     // Any displayed type other than the analysed one is the user's choice, whatever it is.
-    for (EventType t : {EventType::bend, EventType::echo, EventType::splitter, EventType::unknown,
-                        static_cast<EventType>(200)}) {
+    for (EventType t :
+         {EventType::bend, EventType::echo, EventType::splitter, EventType::unknown, static_cast<EventType>(200)}) {
         auto shown = good;
         shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
         ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok) << static_cast<int>(t);
@@ -160,7 +162,6 @@ TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
     marker[kFirstRow + kMarkerInRow] = 3;
     EXPECT_EQ(kx::test::readInto(back, marker), Marshal::invalidData);
 
-
     // A row count far beyond the bytes: refused before anything is sized from it.
     auto rows = good;
     rows[12] = 0xFF;
@@ -227,8 +228,10 @@ TEST(OtdrEventTable, HiddenGroupsAndDistances) {
     EXPECT_TRUE(t.findSpanRows(span) == boost::make_optional(std::make_pair(size_t{1}, size_t{5})));
     // Spans a file may hold that give no rows are answered, not asserted.
     EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan()).has_value());
-    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(650.0f, ScaledInt::ones), ScaledInt(150.0f, ScaledInt::ones))));
-    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(10.0f, ScaledInt::ones), ScaledInt(20.0f, ScaledInt::ones))));
+    EXPECT_FALSE(
+        t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(650.0f, ScaledInt::ones), ScaledInt(150.0f, ScaledInt::ones))));
+    EXPECT_FALSE(
+        t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(10.0f, ScaledInt::ones), ScaledInt(20.0f, ScaledInt::ones))));
     EXPECT_FALSE(FiberOtdrEventTable().findSpanRows(span).has_value());
 }
 
@@ -270,14 +273,13 @@ TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndices) {
 
 TEST(OtdrEventTable, EventMapDropsEchoesAndEarlierEnds) {
     const float none = std::nanf("");
-    FiberOtdrEventTable t = kx::test::otdrEventTable(
-        {{0.0, A::noSignal, none, none},
-         {100.0, A::splice, 0.1f, none},
-         {150.0, A::refl | A::echo, none, -60.0f},
-         {300.0, A::end, none, -20.0f},
-         {350.0, A::outOfRange, none, none},
-         {400.0, A::end, none, -15.0f}},
-        {1310, 1550});
+    FiberOtdrEventTable t = kx::test::otdrEventTable({{0.0, A::noSignal, none, none},
+                                                      {100.0, A::splice, 0.1f, none},
+                                                      {150.0, A::refl | A::echo, none, -60.0f},
+                                                      {300.0, A::end, none, -20.0f},
+                                                      {350.0, A::outOfRange, none, none},
+                                                      {400.0, A::end, none, -15.0f}},
+                                                     {1310, 1550});
     const FiberOtdrEventTable map = t.createEventMap();
     ASSERT_EQ(map.rowCount(), 3u);
     EXPECT_EQ(map.rows[0].eventType, EventType::splice);
@@ -366,7 +368,8 @@ TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
 TEST(OtdrEventTable, HostileTablesTakeTimeInProportionToTheirSize) {
     // 0x8000 rows of which most go, and 0xFFFF events: one removal at a time was rows x events.
     const FiberOtdrEventTable echoes = kx::test::hostileEventTable(
-        {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false, 0x8000);
+        {EventType::echo, EventType::weakSignal, EventType::outOfRange, EventType::end, EventType::echo}, false,
+        0x8000);
     const FiberOtdrEventTable map = echoes.createEventMap();
     // The ends stay, and the last end-like row (0x7FFF, out of range).
     EXPECT_EQ(map.rowCount(), 0x8000u / 5 + 1);

@@ -98,21 +98,19 @@ TEST(OtdrPlot, QueriesOnTheTrace) {
     p.clipLevel = 2.5f;
     p.dataPoints = {-1000, -5000, -20000, -40000};
     EXPECT_FLOAT_EQ(p.getDbByIndex(1), -5.0f);
-    EXPECT_FLOAT_EQ(p.getDbByIndex(3), -30.0f);    // below the noise floor
-    EXPECT_FLOAT_EQ(p.getDbByIndex(99), -30.0f);   // past the end: the last sample
+    EXPECT_FLOAT_EQ(p.getDbByIndex(3), -30.0f);   // below the noise floor
+    EXPECT_FLOAT_EQ(p.getDbByIndex(99), -30.0f);  // past the end: the last sample
     p.noiseFloor = -50.0f;
     EXPECT_FLOAT_EQ(p.getDbByIndex(99), -40.0f);
     EXPECT_FLOAT_EQ(p.getMaxDb(1, 3), -5.0f);
-    EXPECT_FLOAT_EQ(p.getMaxDb(9, 9), -40.0f);     // from is held to the last sample
-    EXPECT_FLOAT_EQ(p.getMaxDb(2, 1), 2.5f);       // empty range
+    EXPECT_FLOAT_EQ(p.getMaxDb(9, 9), -40.0f);  // from is held to the last sample
+    EXPECT_FLOAT_EQ(p.getMaxDb(2, 1), 2.5f);    // empty range
     p.futLeftIndex = 1;
     EXPECT_FLOAT_EQ(p.getMaxDb(0, 4), 2.5f);
     EXPECT_FLOAT_EQ(FiberOtdrPlot().getMaxDb(0, 4), 0.0f);
 }
 
-TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) {
-    EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty");
-}
+TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) { EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty"); }
 
 TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     FiberOtdrPlots plots;

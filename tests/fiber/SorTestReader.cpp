@@ -28,13 +28,16 @@ public:
     std::string text() {
         std::string s;
         while (_ok && _pos < _end && _b[_pos] != 0) s.push_back(static_cast<char>(_b[_pos++]));
-        if (_pos >= _end) _ok = false;
-        else ++_pos;
+        if (_pos >= _end)
+            _ok = false;
+        else
+            ++_pos;
         return s;
     }
     std::string code(size_t n) {
         if (!have(n)) return {};
-        std::string s(_b.begin() + static_cast<std::ptrdiff_t>(_pos), _b.begin() + static_cast<std::ptrdiff_t>(_pos + n));
+        std::string s(_b.begin() + static_cast<std::ptrdiff_t>(_pos),
+                      _b.begin() + static_cast<std::ptrdiff_t>(_pos + n));
         _pos += n;
         return s;
     }
@@ -180,11 +183,16 @@ std::optional<SorFile> readSorFile(const std::vector<uint8_t>& bytes, std::strin
         Cursor c(bytes, pos, end);
         if (c.text() != e.name) return fail(why, e.name + " block does not start with its name");
         if (seen[e.name]++) return fail(why, e.name + " block appears twice");
-        if (e.name == "GenParams") readGen(c, f.gen);
-        else if (e.name == "SupParams") readSup(c, f.sup);
-        else if (e.name == "FxdParams") readFxd(c, f.fxd);
-        else if (e.name == "KeyEvents") readKeyEvents(c, f.keyEvents);
-        else if (e.name == "DataPts") readData(c, f.data, end);
+        if (e.name == "GenParams")
+            readGen(c, f.gen);
+        else if (e.name == "SupParams")
+            readSup(c, f.sup);
+        else if (e.name == "FxdParams")
+            readFxd(c, f.fxd);
+        else if (e.name == "KeyEvents")
+            readKeyEvents(c, f.keyEvents);
+        else if (e.name == "DataPts")
+            readData(c, f.data, end);
         else if (e.name == "Cksum") {
             const uint16_t want = crc16(bytes.data(), c.pos());
             f.checksum = c.u16();

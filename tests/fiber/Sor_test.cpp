@@ -67,7 +67,8 @@ TEST(Sor, EveryFieldReadsBack) {
         names.push_back(b.name);
         EXPECT_EQ(b.revision, 200);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"GenParams", "SupParams", "FxdParams", "KeyEvents", "DataPts", "Cksum"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"GenParams", "SupParams", "FxdParams", "KeyEvents", "DataPts", "Cksum"}));
     EXPECT_EQ(f.mapRevision, 200);
 
     EXPECT_EQ(f.gen.language, "EN");
@@ -224,7 +225,7 @@ TEST(Sor, MissingPartsStillMakeAWholeFile) {
     EXPECT_EQ(f.fxd.averages, 0);
     EXPECT_EQ(f.fxd.backscatter, 0);
     EXPECT_EQ(f.fxd.actualWavelength, 13100);  // the nominal wavelength without overall results
-    EXPECT_EQ(f.fxd.groupIndex, 146820);        // neither trace nor fiber: a typical single-mode index
+    EXPECT_EQ(f.fxd.groupIndex, 146820);       // neither trace nor fiber: a typical single-mode index
     EXPECT_TRUE(f.keyEvents.events.empty());
     EXPECT_EQ(f.keyEvents.endToEndEnd, 0);
 

@@ -27,7 +27,8 @@ TEST(Sr4731, ValuesOfOneWavelength) {
     ASSERT_NE(v.getEvent(6), nullptr);
     EXPECT_EQ(v.getEvent(7), nullptr);
     // The end marker is the tail event, not the last one.
-    EXPECT_EQ(v.getEndMarker(), static_cast<int32_t>(static_cast<double>(t.eventTable.getEvent(1550, 5)->propTime) * 10.0));
+    EXPECT_EQ(v.getEndMarker(),
+              static_cast<int32_t>(static_cast<double>(t.eventTable.getEvent(1550, 5)->propTime) * 10.0));
     EXPECT_EQ(v.getPoint(5), static_cast<int32_t>(static_cast<double>(plot.getDbByIndex(5)) * 1000.0));
     EXPECT_EQ(v.getPoint(5000), static_cast<int32_t>(static_cast<double>(plot.getDbByIndex(999)) * 1000.0));
 }

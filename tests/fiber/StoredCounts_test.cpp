@@ -40,8 +40,8 @@ TEST(StoredCount, CapsAtTheFieldWidth) {
 TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
     FiberLimitResultList list;
     for (int i = 0; i < 256; ++i)
-        list.results.emplace_back(FiberLimitValueType::maxOverallLoss, ScaledInt(static_cast<float>(i), ScaledInt::ones),
-                                  DisplayMeas(), Status::pass);
+        list.results.emplace_back(FiberLimitValueType::maxOverallLoss,
+                                  ScaledInt(static_cast<float>(i), ScaledInt::ones), DisplayMeas(), Status::pass);
     const auto bytes = bytesOf(list);
     EXPECT_EQ(bytes.size(), counted(list));
     EXPECT_EQ(bytes[0], 255);

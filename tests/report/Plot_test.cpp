@@ -53,7 +53,8 @@ public:
     int height() const { return cairo_image_surface_get_height(_s); }
     // 0xRRGGBB
     uint32_t at(int x, int y) const {
-        const auto* row = cairo_image_surface_get_data(_s) + static_cast<size_t>(y) * cairo_image_surface_get_stride(_s);
+        const auto* row =
+            cairo_image_surface_get_data(_s) + static_cast<size_t>(y) * cairo_image_surface_get_stride(_s);
         uint32_t v;
         std::memcpy(&v, row + 4 * x, 4);
         return v & 0xFFFFFF;
@@ -102,11 +103,13 @@ TEST(ChartTicks, RoundStepsCoverTheRange) {
 }
 
 TEST(CleanText, ControlCharactersAndBrokenUtf8AreReplaced) {
-    EXPECT_EQ(cleanText("A\x01" "B\nC"), "A B C");
+    EXPECT_EQ(cleanText("A\x01"
+                        "B\nC"),
+              "A B C");
     EXPECT_EQ(cleanText("caf\xc3\xa9"), "caf\xc3\xa9");
     EXPECT_EQ(cleanText("x\xc3"), "x?");
-    EXPECT_EQ(cleanText("\xc0\xaf"), "??");          // overlong '/'
-    EXPECT_EQ(cleanText("\xed\xa0\x80"), "???");     // a surrogate
+    EXPECT_EQ(cleanText("\xc0\xaf"), "??");       // overlong '/'
+    EXPECT_EQ(cleanText("\xed\xa0\x80"), "???");  // a surrogate
     EXPECT_EQ(cleanText(std::string(500, 'a'), 10).size(), 10u);
 }
 
@@ -194,7 +197,8 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
         for (int i = 0; i < 300; ++i)
             samples.push_back(static_cast<int16_t>(i == 40 * pair ? 120 : (i % 37 == 0 ? -30 : 5 * pair)));
         const auto p = static_cast<Kestrix::WirePair>(pair);
-        test->plots.plots.push_back(kx::test::samplePlot(Kestrix::CopperTestType::tdr, Kestrix::CableEnd::main, p, p, samples));
+        test->plots.plots.push_back(
+            kx::test::samplePlot(Kestrix::CopperTestType::tdr, Kestrix::CableEnd::main, p, p, samples));
         test->plots.plots.push_back(kx::test::samplePlot(Kestrix::CopperTestType::tdx, Kestrix::CableEnd::main, p,
                                                          static_cast<Kestrix::WirePair>(pair % 4 + 1), samples));
     }
@@ -224,8 +228,8 @@ TEST(RecordsWithoutPlots, GiveNoPictures) {
 
 TEST(ImagePicture, BadPictureBytesAndWildDefectsStillDraw) {
     auto t = std::make_shared<Kestrix::Tester::FiberImageTest>(1);
-    t->ImageData = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                    0x7F, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 8, 2, 0, 0, 0, 0, 0, 0, 0};  // 2^31 x 2^31
+    t->ImageData = {0x89, 'P',  'N',  'G',  0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0x7F,
+                    0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 8,    2, 0, 0, 0,  0,   0,   0,   0};  // 2^31 x 2^31
     t->X = t->Y = 100;
     t->Core = 50;
     t->PixelsPerMicron = 1e300;

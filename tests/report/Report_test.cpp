@@ -27,7 +27,8 @@ fs::path tempDir(const std::string& name) { return kx::test::freshFolder("report
 
 void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
     fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 std::string readText(const fs::path& p) {

@@ -48,7 +48,8 @@ TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPadding) {
     b.write(static_cast<int32_t>(-2));
     b.write(std::string());
     b.write(1.0f);
-    EXPECT_EQ(bytesOf(b), (std::vector<uint8_t>{0xCD, 0xAB, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F}));
+    EXPECT_EQ(bytesOf(b),
+              (std::vector<uint8_t>{0xCD, 0xAB, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F}));
 }
 
 TEST(ByteStreamBuilder, SeekBackOverwritesWithoutGrowing) {
@@ -91,7 +92,8 @@ TEST(ByteStreamReader, ReadsBackEveryPrimitive) {
     uint32_t patched;
     uint64_t tail;
     EXPECT_TRUE(r.read(s1) && r.read(s2) && r.read(d, 3) && r.read(sh, 2) && r.read(bo, 2) && r.read(abc, 3) &&
-                r.read(i64) && r.read(f) && r.read(i8) && r.read(flag) && r.read(ch) && r.read(patched) && r.read(tail));
+                r.read(i64) && r.read(f) && r.read(i8) && r.read(flag) && r.read(ch) && r.read(patched) &&
+                r.read(tail));
     EXPECT_EQ(s1, std::string("\x07\0llo", 5));  // the in-place overwrite landed in the text
     EXPECT_EQ(s2, "");
     EXPECT_EQ(d[2], 1e300);
@@ -249,5 +251,6 @@ TEST(ReadObject, EmptyBytesAreRefusedAndCutOnesSayWhere) {
 TEST(ByteStreamDeathTest, SeekPastTheEndIsAProgrammingError) {
     const uint8_t bytes[2] = {};
     ByteStreamReader r(bytes, 2);
-    EXPECT_DEATH(r.seek(1, end), "Assertion failed at serialization\\\\SeekTarget:[0-9]+ static_cast<size_t>\\(req_indx\\) <= _size");
+    EXPECT_DEATH(r.seek(1, end),
+                 "Assertion failed at serialization\\\\SeekTarget:[0-9]+ static_cast<size_t>\\(req_indx\\) <= _size");
 }

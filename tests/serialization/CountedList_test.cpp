@@ -146,7 +146,7 @@ TEST(CountedList, NulTerminatedTextFields) {
     EXPECT_EQ(s, "a");
     s = "keep";
     EXPECT_EQ(read(field(0, ""), 16, s), invalidData);
-    EXPECT_EQ(read(field(3, "abc"), 16, s), invalidData);            // no terminator
+    EXPECT_EQ(read(field(3, "abc"), 16, s), invalidData);                   // no terminator
     EXPECT_EQ(read(field(17, std::string(17, '\0')), 16, s), invalidData);  // above the field's limit
     EXPECT_EQ(read(field(0xFFFFFFF0u, std::string("ab\0", 3)), 0xFFFFFFFFu, s), readError);
     EXPECT_EQ(s, "keep");

@@ -47,10 +47,13 @@ TEST(SimpleLogFormatter, EntriesAndValues) {
         EXPECT_EQ(2, l.severity);
         texts.push_back(l.text);
     }
-    const std::vector<std::string> expect = {
-        "count = -4", "size = 65535", "ratio = 0.500000", "big = -1099511627776", "flag = true", "NULL = text",
-        "flags = 0x1f", "wide = 0x1234567890", "neg = 0xff", "\t200", "\tfalse", "\t0xab", "\tNULL",
-        "\tos = streamed 5"};
+    const std::vector<std::string> expect = {"count = -4",       "size = 65535",
+                                             "ratio = 0.500000", "big = -1099511627776",
+                                             "flag = true",      "NULL = text",
+                                             "flags = 0x1f",     "wide = 0x1234567890",
+                                             "neg = 0xff",       "\t200",
+                                             "\tfalse",          "\t0xab",
+                                             "\tNULL",           "\tos = streamed 5"};
     EXPECT_EQ(expect, texts);
 }
 

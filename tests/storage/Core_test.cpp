@@ -9,9 +9,9 @@
 
 using namespace Project;
 using kx::test::bytesOf;
+using kx::test::kHeaderBytes;
 using kx::test::put32;
 using kx::test::readInto;
-using kx::test::kHeaderBytes;
 
 TEST(Core, BytesRoundTrip) {
     const Core p = kx::test::sampleProject();

@@ -103,8 +103,9 @@ CopperTest copperTestWithoutPlots() {
 
 CopperPlots twoPlots() {
     CopperPlots p;
-    p.plots = {kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::pair1, {1, 2, 300, -5}),
-               kx::test::samplePlot(CopperTestType::tdr, CableEnd::remote, WirePair::pair2, WirePair::pair2, {})};
+    p.plots = {
+        kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::pair1, {1, 2, 300, -5}),
+        kx::test::samplePlot(CopperTestType::tdr, CableEnd::remote, WirePair::pair2, WirePair::pair2, {})};
     return p;
 }
 
@@ -134,8 +135,7 @@ const std::vector<Framed>& table() {
                                     [] { return otdrEventTable(end1Rows(), otdrWavelengths()); }),
         framed<FiberOtdrOverallResults>("FiberOtdrOverallResults", 0x0061, 0x0205, 4,
                                         [] { return otdrOverallResults(true); }),
-        framed<FiberOtdrPlots>("FiberOtdrPlots", 0x0061, 0x0206, 3,
-                               [] { return otdrTest(CableEnd::end1, 6).plots; }),
+        framed<FiberOtdrPlots>("FiberOtdrPlots", 0x0061, 0x0206, 3, [] { return otdrTest(CableEnd::end1, 6).plots; }),
         framed<FiberOtdrRawData>("FiberOtdrRawData", 0x0061, 0x0207, 1,
                                  [] { return otdrTest(CableEnd::end1, 6).rawData; }),
         framed<FiberOtdrTest>("FiberOtdrTest", 0x0061, 0x0208, 11, [] { return otdrTest(CableEnd::end2, 6); }),
@@ -152,7 +152,8 @@ const std::vector<Framed>& table() {
         framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, sampleStatus),
         framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, otdrTestSet),
         framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, [] { return Project::ImageTestSet{}; }),
-        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2, [] { return Project::CopperTestSet{}; }),
+        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2,
+                                       [] { return Project::CopperTestSet{}; }),
         framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
                                            [] { return Project::LossLengthTestSet{}; }),
         framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
@@ -171,9 +172,10 @@ TEST_P(FramedObject, HeaderPinsTypeIdVersionAndPayloadLength) {
     const auto bytes = object().write();
     ASSERT_GT(bytes.size(), kHeaderBytes);
     const std::vector<uint8_t> head(bytes.begin(), bytes.begin() + kTypeIdOffset + 4);
-    EXPECT_EQ(head, (std::vector<uint8_t>{0xCD, 0xAB, 0x01, object().classVersion,
-                                          static_cast<uint8_t>(object().domain), static_cast<uint8_t>(object().domain >> 8),
-                                          static_cast<uint8_t>(object().code), static_cast<uint8_t>(object().code >> 8)}));
+    EXPECT_EQ(head,
+              (std::vector<uint8_t>{0xCD, 0xAB, 0x01, object().classVersion, static_cast<uint8_t>(object().domain),
+                                    static_cast<uint8_t>(object().domain >> 8), static_cast<uint8_t>(object().code),
+                                    static_cast<uint8_t>(object().code >> 8)}));
     EXPECT_EQ(kx::test::get32(bytes, kLengthOffset), bytes.size() - kHeaderBytes);
 }
 
@@ -204,9 +206,9 @@ TEST_P(FramedObject, RefusesAnotherTypeId) {
 TEST_P(FramedObject, EveryProperPrefixFails) {
     const auto bytes = object().write();
     for (size_t n = 0; n < bytes.size(); ++n)
-        ASSERT_NE(object().read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)),
-                                nullptr),
-                  Marshal::ok)
+        ASSERT_NE(
+            object().read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)), nullptr),
+            Marshal::ok)
             << n << " of " << bytes.size() << " bytes";
 }
 

@@ -10,9 +10,9 @@
 
 using namespace Project;
 using kx::test::bytesOf;
+using kx::test::kHeaderBytes;
 using kx::test::put32;
 using kx::test::readInto;
-using kx::test::kHeaderBytes;
 
 TEST(LabelSet, NumberOfTestsCountsKindsOfTest) {
     SequentialLabelSet s;
@@ -78,9 +78,9 @@ TEST(LabelSet, SequentialGoldenBytes) {
     s.testTypeVec = 5;
     s.start = "A";
     s.stop = "B";
-    const std::vector<uint8_t> expected{0xCD, 0xAB, 1, 1, 0x91, 0, 6, 0, 32, 0, 0, 0,  // header
-                                        1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0,
-                                        2, 0, 0, 0, 'A', 0, 2, 0, 0, 0, 'B', 0};
+    const std::vector<uint8_t> expected{0xCD, 0xAB, 1, 1, 0x91, 0, 6, 0, 32,  0, 0, 0,  // header
+                                        1,    0,    0, 0, 2,    0, 0, 0, 3,   0, 0, 0, 4, 0, 0,   0,
+                                        5,    0,    0, 0, 2,    0, 0, 0, 'A', 0, 2, 0, 0, 0, 'B', 0};
     EXPECT_EQ(bytesOf(s), expected);
 }
 

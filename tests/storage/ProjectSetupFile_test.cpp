@@ -51,9 +51,10 @@ TEST(ProjectSetupFile, DatabaseProblemsAreReported) {
     EXPECT_EQ(error, "the project object is empty");
 
     ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(h, "DROP TABLE Project; CREATE TABLE Project (other BLOB); INSERT INTO Project VALUES (x'01')",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(h, "DROP TABLE Project; CREATE TABLE Project (other BLOB); INSERT INTO Project VALUES (x'01')",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(h);
     EXPECT_FALSE(loadProjectFile(db, back, error));
     EXPECT_EQ(error, "table \"Project\" has no column \"object\"");
@@ -67,10 +68,10 @@ TEST(ProjectSetupFile, TextsThatWouldNotReadBackAreRefusedOnWriting) {
     std::string japanese;
     for (int i = 0; i < 67; ++i) japanese += "\xE6\x97\xA5";
     const std::pair<std::string Core::*, const char*> fields[] = {{&Core::name, "name"},
-                                                                   {&Core::operatorName, "operatorName"},
-                                                                   {&Core::parentQuarnId, "parentQuarnId"},
-                                                                   {&Core::end1Name, "end1Name"},
-                                                                   {&Core::end2Name, "end2Name"}};
+                                                                  {&Core::operatorName, "operatorName"},
+                                                                  {&Core::parentQuarnId, "parentQuarnId"},
+                                                                  {&Core::end1Name, "end1Name"},
+                                                                  {&Core::end2Name, "end2Name"}};
     for (const auto& [field, label] : fields) {
         Core p = kx::test::sampleProject();
         p.*field = std::string(199, 'x');

@@ -5,8 +5,8 @@
 #include "core/TestBytes.h"
 #include "storage/ProjectBuilders.h"
 
-using Project::Status;
 using kx::test::readInto;
+using Project::Status;
 
 namespace {
 Status counts() {

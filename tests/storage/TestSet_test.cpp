@@ -14,18 +14,18 @@ using namespace Project;
 using Kestrix::ScaledInt;
 using Kestrix::TestType;
 using kx::test::bytesOf;
+using kx::test::kClassVersionOffset;
 using kx::test::put32;
 using kx::test::readInto;
-using kx::test::kClassVersionOffset;
 
 TEST(ModuleKind, Ranges) {
     struct Case {
         uint32_t id;
         ModuleKind kind;
-    } cases[] = {{0, ModuleKind::none},          {99, ModuleKind::other},      {100, ModuleKind::otdr},
-                 {199, ModuleKind::otdr},        {200, ModuleKind::lossLength}, {299, ModuleKind::lossLength},
-                 {300, ModuleKind::copper},      {301, ModuleKind::other},     {302, ModuleKind::copper},
-                 {400, ModuleKind::copper},      {10100, ModuleKind::other},   {0xFFFFFFFF, ModuleKind::other}};
+    } cases[] = {{0, ModuleKind::none},     {99, ModuleKind::other},       {100, ModuleKind::otdr},
+                 {199, ModuleKind::otdr},   {200, ModuleKind::lossLength}, {299, ModuleKind::lossLength},
+                 {300, ModuleKind::copper}, {301, ModuleKind::other},      {302, ModuleKind::copper},
+                 {400, ModuleKind::copper}, {10100, ModuleKind::other},    {0xFFFFFFFF, ModuleKind::other}};
     for (const auto& c : cases) EXPECT_EQ(moduleKind(c.id), c.kind) << c.id;
     EXPECT_EQ(moduleKind(10100, true), ModuleKind::otdr);
     EXPECT_EQ(moduleKind(10300, true), ModuleKind::copper);

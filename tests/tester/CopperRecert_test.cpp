@@ -209,7 +209,8 @@ TEST(CopperPreCheck, StatusTableInOrder) {
     EXPECT_EQ(TestRecordTarvel::PreCheck(noPlots.get(), &cat5e), 4);
 
     auto noResist = std::make_shared<CopperTest>(*test);
-    std::erase_if(noResist->body.scalars, [](const CopperScalar& s) { return s.copperTestType == CopperTestType::resist; });
+    std::erase_if(noResist->body.scalars,
+                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::resist; });
     EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 6);
     noResist->body.settings.ACWireMapEnabled = true;
     EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 0);
@@ -226,8 +227,8 @@ TEST(CopperPreCheck, StatusTableInOrder) {
     EXPECT_EQ(TestRecordTarvel::PreCheck(noP2p.get(), &cat6a), 8);
 
     CopperLimit withImpedance = cat5e;
-    withImpedance.scalarLimits.push_back(kx::test::scalarLimit(CopperScalarLimitType::impedance,
-                                                               ScaledInt::raw(115, ScaledInt::ones)));
+    withImpedance.scalarLimits.push_back(
+        kx::test::scalarLimit(CopperScalarLimitType::impedance, ScaledInt::raw(115, ScaledInt::ones)));
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 9);
     withImpedance.scalarLimits.back().isInfoOnly = true;
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 0);

@@ -72,7 +72,7 @@ TEST(CopperRecord, ScalarLimitsComeUpperThenLowerWithMarginsAndTheScalarsStatus)
         if (x.Pair == 3) m = &x;
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(kinds(*m), (std::vector<MeasKind>{MeasKind::Value, MeasKind::UpperLimit, MeasKind::MarginUpper,
-                                               MeasKind::LowerLimit, MeasKind::MarginLower}));
+                                                MeasKind::LowerLimit, MeasKind::MarginLower}));
     EXPECT_EQ(m->Params[0].Qualifier, boost::optional<int>(12));  // open
     EXPECT_EQ(m->Params[0].Unit, 8);
     EXPECT_EQ(m->Params[0].Precision, 1);
@@ -321,8 +321,7 @@ TEST(CopperRecord, WithoutACopperTestEverythingAnswersNone) {
     files.push_back(CopperResultWriter::writeResult(empty));
     for (const auto& bytes : files) {
         TestRecordTarvel record(bytes);
-        for (int id : {1, 3, 4, 40, 41})
-            EXPECT_FALSE(record.GetScalarTest(id));
+        for (int id : {1, 3, 4, 40, 41}) EXPECT_FALSE(record.GetScalarTest(id));
         EXPECT_FALSE(record.HasFrequencyTest(7));
         EXPECT_FALSE(record.GetFrequencyTest(8));
         EXPECT_FALSE(record.HasPlotData(7, 1));

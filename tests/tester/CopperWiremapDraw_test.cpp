@@ -59,7 +59,7 @@ TEST(WiremapDrawing, IsA24BitBmpOfTheCanvas) {
 TEST(WiremapDrawing, PinRowsFollowTheLayout) {
     EXPECT_EQ(rowOf(1), 15);
     EXPECT_EQ(rowOf(2), 30);
-    EXPECT_EQ(rowOf(3), 60);   // 30 + 30.33
+    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
     EXPECT_EQ(rowOf(6), 75);
     EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
     EXPECT_EQ(rowOf(9), 196);

@@ -22,8 +22,7 @@ struct FakeLink {
                 EXPECT_EQ(timeoutMs, 100);
                 pinged.push_back(host);
                 auto e = pingErrors.find(host);
-                if (e != pingErrors.end() && e->second-- > 0)
-                    throw std::runtime_error("ping failed");
+                if (e != pingErrors.end() && e->second-- > 0) throw std::runtime_error("ping failed");
                 return testers.count(host) > 0 || host == "127.0.0.1";
             });
         };

@@ -37,8 +37,7 @@ TEST(HostLog, ContextsArePairedAlsoWhenAnOperationThrows) {
     ASSERT_FALSE(log.records.empty());
     const LogRecord* err = nullptr;
     for (const auto& r : log.records)
-        if (r.level == LogLevel::Error && r.text.rfind("Failed", 0) == 0)
-            err = &r;
+        if (r.level == LogLevel::Error && r.text.rfind("Failed", 0) == 0) err = &r;
     ASSERT_NE(err, nullptr);
     EXPECT_EQ(err->context, "Reading batch of records [File=a.res] > Connecting");
     EXPECT_EQ(err->text, "Failed to connect (IP Address=169.254.222.2)");
@@ -63,8 +62,7 @@ TEST(HostLog, DisplayLaterQueuesUntilTaken) {
     EXPECT_EQ(pending[1].severity, 1);
     EXPECT_TRUE(Err::TakePending().empty());
     // A host that never collects keeps a bounded queue.
-    for (int i = 0; i < 1000; ++i)
-        Err::DisplayInternalErrorLater("x");
+    for (int i = 0; i < 1000; ++i) Err::DisplayInternalErrorLater("x");
     EXPECT_LE(Err::TakePending().size(), 256u);
 }
 
@@ -101,10 +99,10 @@ TEST(UploadKeys, OneListPerFolderInFirstSeenOrder) {
 TEST(UploadProgress, PercentOfTheUploadInProgressOnly) {
     std::vector<int> seen;
     UploadProgress::begin(1000, [&](int p) { seen.push_back(p); });
-    UploadProgress::onTransfer(5, false);    // 0.5 % truncates to 0: not reported
-    UploadProgress::onTransfer(333, false);  // 33
-    UploadProgress::onTransfer(1000, false); // 100
-    UploadProgress::onTransfer(1000, true);  // finished: resets, nothing reported
+    UploadProgress::onTransfer(5, false);     // 0.5 % truncates to 0: not reported
+    UploadProgress::onTransfer(333, false);   // 33
+    UploadProgress::onTransfer(1000, false);  // 100
+    UploadProgress::onTransfer(1000, true);   // finished: resets, nothing reported
     UploadProgress::onTransfer(1000, false);
     EXPECT_EQ(seen, (std::vector<int>{33, 100}));
     UploadProgress::begin(0, nullptr);

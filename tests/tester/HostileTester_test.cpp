@@ -133,8 +133,7 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
     EXPECT_FALSE(c.ReadMemory("/tmp/f0", DownloadKind::ScreenImage));
     // A result file fits alone; the group's total lets two of them through and refuses the rest.
     FileCopyGroup g;
-    for (int i = 0; i < 4; ++i)
-        g.AddFile("/tmp/f" + std::to_string(i));
+    for (int i = 0; i < 4; ++i) g.AddFile("/tmp/f" + std::to_string(i));
     EXPECT_TRUE(c.ReadFileGroup(&g));
     EXPECT_TRUE(g.files()[0].data);
     EXPECT_TRUE(g.files()[1].data);

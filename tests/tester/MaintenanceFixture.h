@@ -15,16 +15,14 @@ class MaintenanceTest : public ::testing::Test {
 protected:
     void TearDown() override {
         com.reset();
-        if (sim)
-            sim->stop();
+        if (sim) sim->stop();
         std::error_code ec;
         fs::remove_all(root, ec);
     }
 
     Kestrix::Tester::TarvelCom& start(Kestrix::Sim::SysinfoOptions sysinfo = {}) {
         root = kx::test::freshFolder("maint");
-        for (const char* d : {"tmp", "var/log"})
-            fs::create_directories(root / d);
+        for (const char* d : {"tmp", "var/log"}) fs::create_directories(root / d);
         Kestrix::Sim::SimOptions o;
         o.root = root;
         o.sysinfo = std::move(sysinfo);
@@ -60,8 +58,7 @@ protected:
     std::set<std::string> testerFiles() const {
         std::set<std::string> out;
         for (const auto& e : fs::recursive_directory_iterator(root))
-            if (e.is_regular_file())
-                out.insert("/" + fs::relative(e.path(), root).generic_string());
+            if (e.is_regular_file()) out.insert("/" + fs::relative(e.path(), root).generic_string());
         return out;
     }
 

@@ -23,8 +23,7 @@ bool walk(const std::vector<uint8_t>& pkg, const std::vector<std::string>& names
         taken.data.emplace_back(b.begin(), b.end());
         return true;
     });
-    if (error)
-        *error = p.error();
+    if (error) *error = p.error();
     return ok;
 }
 
@@ -32,9 +31,9 @@ bool walk(const std::vector<uint8_t>& pkg, const std::vector<std::string>& names
 
 TEST(UpdatePackage, ManifestAndListedFilesInArchiveOrder) {
     const auto pkg = kx::test::remotePackage({"b.img", "a.img"}, {{"images/", "", '5'},
-                                                                {"images/a.img", std::string(70000, 'a')},
-                                                                {"other.txt", "not listed"},
-                                                                {"images/b.img", "bbb"}});
+                                                                  {"images/a.img", std::string(70000, 'a')},
+                                                                  {"other.txt", "not listed"},
+                                                                  {"images/b.img", "bbb"}});
     UpdatePackage p(pkg.data(), pkg.size());
     auto m = p.readManifest();
     ASSERT_TRUE(m) << p.error();
@@ -55,8 +54,8 @@ TEST(UpdatePackage, ManifestRules) {
     EXPECT_EQ(m->remote_update_files, std::vector<std::string>{"x.img"});
 
     auto two = kx::test::tarGz({{"empty-manifest", ""},
-                              {"manifest-a", R"({"remote_update_files":["a"],"version":"1"})"},
-                              {"manifest-b", R"({"remote_update_files":["b"]})"}});
+                                {"manifest-a", R"({"remote_update_files":["a"],"version":"1"})"},
+                                {"manifest-b", R"({"remote_update_files":["b"]})"}});
     m = UpdatePackage(two.data(), two.size()).readManifest();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->remote_update_files, std::vector<std::string>{"a"});
@@ -80,8 +79,7 @@ TEST(UpdatePackage, ManifestRules) {
 }
 
 TEST(UpdatePackage, OnlyPlainFileNamesAreImageNames) {
-    for (const char* good : {"a.img", "boot-1.2.bin", "x y", ".hidden"})
-        EXPECT_TRUE(isSafeImageName(good)) << good;
+    for (const char* good : {"a.img", "boot-1.2.bin", "x y", ".hidden"}) EXPECT_TRUE(isSafeImageName(good)) << good;
     for (const char* bad : {"", ".", "..", "../x", "/etc/x", "a/b", "a..b", "x\n", "x\x7f", "\x1b[2J"})
         EXPECT_FALSE(isSafeImageName(bad)) << bad;
 }
@@ -132,8 +130,8 @@ TEST(UpdatePackage, ShortEntryDataIsNotHandedOut) {
 }
 
 TEST(UpdatePackage, NamesMatchOnlyAfterRemovingTheImagesFolder) {
-    auto pkg = kx::test::tarGz({{"images/../x", "1"}, {"/etc/x", "2"}, {"images/x", "3"}, {"deep/images/x", "4"},
-                              {"link", "", '2'}});
+    auto pkg = kx::test::tarGz(
+        {{"images/../x", "1"}, {"/etc/x", "2"}, {"images/x", "3"}, {"deep/images/x", "4"}, {"link", "", '2'}});
     Taken t;
     ASSERT_TRUE(walk(pkg, {"x", "../x"}, t));
     // "images/../x" becomes "../x", which only a hostile manifest would list; the caller refuses such lists.
@@ -143,12 +141,11 @@ TEST(UpdatePackage, NamesMatchOnlyAfterRemovingTheImagesFolder) {
 
 TEST(UpdateStatus, TesterRepliesMapToHostStatuses) {
     const std::vector<std::pair<std::string, int>> table = {
-        {"0", 3},  {"1", 0},    {"2", 4},      {"3", 2},  {"4", 1},  {"5", 6},   {"6", 12}, {"7", 9},
-        {"8", 10}, {"9", 11},   {" 1\r\n", 0}, {"+1", 0}, {"10", 12}, {"-1", 12}, {"abc", 12}, {"1x", 12},
-        {"", 12},  {"99999999999999", 12},
+        {"0", 3},   {"1", 0},   {"2", 4},    {"3", 2},   {"4", 1},      {"5", 6},
+        {"6", 12},  {"7", 9},   {"8", 10},   {"9", 11},  {" 1\r\n", 0}, {"+1", 0},
+        {"10", 12}, {"-1", 12}, {"abc", 12}, {"1x", 12}, {"", 12},      {"99999999999999", 12},
     };
-    for (const auto& [reply, status] : table)
-        EXPECT_EQ(updateStatusFromReply(reply), status) << "'" << reply << "'";
+    for (const auto& [reply, status] : table) EXPECT_EQ(updateStatusFromReply(reply), status) << "'" << reply << "'";
     EXPECT_EQ(updateStatusName(3), "UPDATE_RUNNING");
     EXPECT_EQ(updateStatusName(7), "UPLOAD_FAILED");
     EXPECT_EQ(updateStatusName(12), "NO_PACKAGE_OR_REPLY");

@@ -29,12 +29,10 @@ CalDate ymd(int y, unsigned m, unsigned d) { return CalDate{chr::year{y}, chr::m
 std::string run(const std::string& command) {
     std::string out;
     FILE* p = ::popen(command.c_str(), "r");
-    if (!p)
-        return out;
+    if (!p) return out;
     char buf[4096];
     size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
     const int status = ::pclose(p);
     return (WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : std::string("signal")) + "\n" + out;
 }
@@ -109,13 +107,13 @@ TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
         CalDate expected;
     };
     const Case cases[] = {
-        {"20250115 09:30:00", "", "20250915 10:00:00", ymd(2025, 7, 15)},   // 8 months later: + 6 months
-        {"20250115 09:30:00", "", "20250301 10:00:00", ymd(2025, 3, 1)},    // within 6 months: the first use
-        {"20250115 09:30:00", "", "20241201 10:00:00", ymd(2025, 1, 15)},   // used before calibration
-        {"20250115 09:30:00", "", "", ymd(2025, 1, 15)},                    // never used
-        {"20250831 09:30:00", "", "20260401 10:00:00", ymd(2026, 2, 28)},   // + 6 months ends in February
+        {"20250115 09:30:00", "", "20250915 10:00:00", ymd(2025, 7, 15)},  // 8 months later: + 6 months
+        {"20250115 09:30:00", "", "20250301 10:00:00", ymd(2025, 3, 1)},   // within 6 months: the first use
+        {"20250115 09:30:00", "", "20241201 10:00:00", ymd(2025, 1, 15)},  // used before calibration
+        {"20250115 09:30:00", "", "", ymd(2025, 1, 15)},                   // never used
+        {"20250831 09:30:00", "", "20260401 10:00:00", ymd(2026, 2, 28)},  // + 6 months ends in February
         {"20230115 09:30:00", "20250115 09:00:00", "20250301 08:00:00", ymd(2025, 3, 1)},  // verified counts
-        {"2025011", "", "20250301 10:00:00", kMinDate},                     // no usable calibration date
+        {"2025011", "", "20250301 10:00:00", kMinDate},                                    // no usable calibration date
     };
     for (const auto& c : cases) {
         auto m = module302();
@@ -135,8 +133,8 @@ TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
 TEST(SysinfoDate, ParsesTheFirstEightCharacters) {
     EXPECT_EQ(TarvelCom::ParseSysInfoDate("20250115 09:30:00"), ymd(2025, 1, 15));
     EXPECT_EQ(TarvelCom::ParseSysInfoDate("20240229x"), ymd(2024, 2, 29));
-    for (const char* none : {"", "20250115", "2025-01-15", "20250230 00:00", "20251301 00:00", "00000101 00:00",
-                             "2025011\x01 0"})
+    for (const char* none :
+         {"", "20250115", "2025-01-15", "20250230 00:00", "20251301 00:00", "00000101 00:00", "2025011\x01 0"})
         EXPECT_EQ(TarvelCom::ParseSysInfoDate(none), kMinDate) << none;
     EXPECT_EQ(formatDate(addMonths(ymd(2024, 8, 31), 6)), "2025-02-28");
     EXPECT_EQ(formatDate(addMonths(ymd(2023, 8, 31), 6)), "2024-02-29");
@@ -162,8 +160,9 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
     EXPECT_EQ(tested.rfind("exit 0\n", 0), 0u) << tested;
     EXPECT_NE(tested.find("No errors detected"), std::string::npos) << tested;
     auto listing = run("unzip -Z1 " + file.string());
-    EXPECT_EQ(listing, "exit 0\nkestrix.err\nkestrix.err.1.gz\nkestrix.err.2.gz\nkestrix.log\nkestrix.log.1.gz\n"
-                       "dmesg.txt\nmessages\nmessages.1.gz\nsysinfo.txt\n");
+    EXPECT_EQ(listing,
+              "exit 0\nkestrix.err\nkestrix.err.1.gz\nkestrix.err.2.gz\nkestrix.log\nkestrix.log.1.gz\n"
+              "dmesg.txt\nmessages\nmessages.1.gz\nsysinfo.txt\n");
     auto dmesg = run("unzip -p " + file.string() + " dmesg.txt");
     EXPECT_NE(dmesg.find("Booting Linux"), std::string::npos);
     auto rotated = run("unzip -p " + file.string() + " kestrix.err.1.gz | gzip -dc");

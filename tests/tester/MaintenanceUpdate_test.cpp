@@ -30,8 +30,8 @@ TEST_F(MaintenanceTest, MainUnitsGetTheWholePackageByGeneration) {
                   kUpdateRunning)
             << c.model;
         EXPECT_EQ(kx::test::readHostFile(hostPath(c.target)), kPackage) << c.model;
-        EXPECT_FALSE(fs::exists(hostPath(std::string(c.target) == "/tmp/update.kes" ? "/tmp/update.ke2"
-                                                                                    : "/tmp/update.kes")));
+        EXPECT_FALSE(
+            fs::exists(hostPath(std::string(c.target) == "/tmp/update.kes" ? "/tmp/update.ke2" : "/tmp/update.kes")));
         ASSERT_FALSE(percents.empty());
         EXPECT_EQ(percents.back(), 100);
         EXPECT_EQ(texts, std::vector<std::string>{"verify"});
@@ -46,8 +46,8 @@ TEST_F(MaintenanceTest, MainUnitsGetTheWholePackageByGeneration) {
 TEST_F(MaintenanceTest, ForceAndEveryReplyCode) {
     auto& t = start();
     const std::vector<std::pair<std::string, int>> replies = {
-        {"1", 0}, {"2", 4}, {"3", 2}, {"4", 1}, {"5", 6}, {"6", 12}, {"7", 9}, {"8", 10}, {"9", 11},
-        {"abc", 12}, {"OP_FAILED", 12}, {"42", 12},
+        {"1", 0}, {"2", 4},  {"3", 2},  {"4", 1},    {"5", 6},          {"6", 12},
+        {"7", 9}, {"8", 10}, {"9", 11}, {"abc", 12}, {"OP_FAILED", 12}, {"42", 12},
     };
     for (const auto& [reply, status] : replies) {
         setFaults([&](auto& f) { f.swupdateReply = reply; });
@@ -90,8 +90,8 @@ TEST_F(MaintenanceTest, FailedUploadGivesSevenUnlocked) {
 
 TEST_F(MaintenanceTest, FailedImageUploadEndsTheWalk) {
     auto& t = start(unit("Ombrel", "remote"));
-    auto pkg = kx::test::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')},
-                                                          {"images/b.img", "b"}});
+    auto pkg =
+        kx::test::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')}, {"images/b.img", "b"}});
     setFaults([](auto& f) { f.dropAfterScpBytes = 1000; });
     EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateUploadFailed);
     EXPECT_FALSE(sim->screenLocked());
@@ -102,14 +102,13 @@ TEST_F(MaintenanceTest, FailedImageUploadEndsTheWalk) {
 TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
     auto& t = start(unit("Tarvel", "remote"));
     const std::string big(200000, 'B');
-    auto pkg = kx::test::remotePackage({"main.img", "fpga.bit"}, {{"images/main.img", big},
-                                                                {"images/fpga.bit", "fpga"},
-                                                                {"images/unlisted.img", "no"}});
+    auto pkg =
+        kx::test::remotePackage({"main.img", "fpga.bit"},
+                                {{"images/main.img", big}, {"images/fpga.bit", "fpga"}, {"images/unlisted.img", "no"}});
     const auto before = testerFiles();
     EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateRunning);
     auto added = testerFiles();
-    for (const auto& f : before)
-        added.erase(f);
+    for (const auto& f : before) added.erase(f);
     EXPECT_EQ(added, (std::set<std::string>{"/tmp/rmt_swupdate/images/fpga.bit", "/tmp/rmt_swupdate/images/main.img"}));
     EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/rmt_swupdate/images/main.img")),
               std::vector<uint8_t>(big.begin(), big.end()));
@@ -123,8 +122,8 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
     const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
         {"listed ../x", kx::test::remotePackage({"../x"}, {{"images/../x", "evil"}, {"../x", "evil"}})},
         {"listed /etc/x", kx::test::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
-        {"one bad name among good ones", kx::test::remotePackage({"a.img", "../../etc/passwd"},
-                                                               {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
+        {"one bad name among good ones",
+         kx::test::remotePackage({"a.img", "../../etc/passwd"}, {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
         {"1 GiB announced", kx::test::remotePackage({"a.img"}, {{"images/a.img", "tiny", '0', int64_t(1) << 30}})},
         {"truncated stream", std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(full.size() * 2 / 3))},
         {"no manifest", kx::test::tarGz({{"images/a.img", "a"}})},
@@ -146,8 +145,7 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
         EXPECT_EQ(journalCount("swupdate --terse"), 0u) << what;
     }
     auto after = testerFiles();
-    for (const auto& f : after)
-        EXPECT_TRUE(before.count(f) || f.rfind("/tmp/rmt_swupdate/images/", 0) == 0) << f;
+    for (const auto& f : after) EXPECT_TRUE(before.count(f) || f.rfind("/tmp/rmt_swupdate/images/", 0) == 0) << f;
     EXPECT_FALSE(fs::exists(root / "x"));
     EXPECT_FALSE(fs::exists(root / "etc"));
 }

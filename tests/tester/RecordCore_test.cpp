@@ -17,8 +17,8 @@
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
-using kx::test::kClassVersionOffset;
 using kx::test::containerOf;
+using kx::test::kClassVersionOffset;
 namespace fs = std::filesystem;
 
 namespace {
@@ -98,8 +98,7 @@ TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
     EXPECT_EQ(fiber.GetCopperInterface(), nullptr);
     EXPECT_EQ(fiber.GetReCertInterface(), &fiber);
     EXPECT_TRUE(fiber.HasMediaTests());
-    EXPECT_FALSE(fiber.HasNoise() || fiber.HasMultiTest() || fiber.HasChannelMapTest() ||
-                 fiber.HasOtdrBidirAvgTable());
+    EXPECT_FALSE(fiber.HasNoise() || fiber.HasMultiTest() || fiber.HasChannelMapTest() || fiber.HasOtdrBidirAvgTable());
 
     TestRecordTarvel copper(kx::test::cat6AResultFile());
     EXPECT_EQ(copper.GetMediaType(), kMediaCopper);
@@ -193,7 +192,8 @@ TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
 TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
     FiberResult r = kx::test::otdrOnly({CableEnd::end2, CableEnd::end1});
     auto* end1 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd1));
-    end1->settings.span = FibDbus::OtdrSpan(ScaledInt(150.0f, ScaledInt::tenths), ScaledInt(2150.0f, ScaledInt::tenths));
+    end1->settings.span =
+        FibDbus::OtdrSpan(ScaledInt(150.0f, ScaledInt::tenths), ScaledInt(2150.0f, ScaledInt::tenths));
     auto* end2 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd2));
     end2->settings.span = FibDbus::OtdrSpan(ScaledInt(1.0f, ScaledInt::tenths), ScaledInt(2.0f, ScaledInt::tenths));
     TestRecordTarvel rec(kx::test::fiberFile(r));

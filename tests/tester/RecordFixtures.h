@@ -33,8 +33,7 @@ inline std::vector<uint8_t> copperFile(const Kestrix::CopperTestPtr& test, const
 inline Kestrix::FiberResult otdrOnly(std::vector<Kestrix::CableEnd> ends, const char* name = "OTDR-7") {
     Kestrix::FiberResult r;
     r.summary = kx::test::fiberSummary(name);
-    for (Kestrix::CableEnd end : ends)
-        r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTest(end, 64)));
+    for (Kestrix::CableEnd end : ends) r.addTest(std::make_unique<Kestrix::FiberOtdrTest>(kx::test::otdrTest(end, 64)));
     return r;
 }
 

@@ -15,10 +15,8 @@ TEST(HostServices, DatesAreIsoUtcAndStayWithinFourDigitYears) {
     EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(1705312800)), "2024-01-15T10:00:00Z");
     EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(-1)), "1969-12-31T23:59:59Z");
     // Stored times are untrusted: the extremes clamp instead of overflowing the calendar.
-    EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(std::numeric_limits<int64_t>::max())),
-              "9999-12-31T23:59:59Z");
-    EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(std::numeric_limits<int64_t>::min())),
-              "0001-01-01T00:00:00Z");
+    EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(std::numeric_limits<int64_t>::max())), "9999-12-31T23:59:59Z");
+    EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::From1970(std::numeric_limits<int64_t>::min())), "0001-01-01T00:00:00Z");
     EXPECT_EQ(HxDataDate::ToIso8601(HxDataDate::AddMonths(HxDataDate::From1970(253402300799), 6)),
               "9999-12-31T23:59:59Z");
 }

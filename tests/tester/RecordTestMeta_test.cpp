@@ -69,7 +69,7 @@ TEST(RecordTestMeta, CalibrationStartIsFirstUseButAtMostSixMonthsLater) {
     const Case cases[] = {
         {1724144400, "2024-07-15T10:00:00Z"},  // 7 months later: calibration + 6 months exactly
         {1710925200, "2024-03-20T09:00:00Z"},  // 2 months later: the first use
-        {kx::test::kCalibrated, "none"},     // not later than the calibration
+        {kx::test::kCalibrated, "none"},       // not later than the calibration
         {0, "none"},
     };
     for (const Case& c : cases) {

@@ -110,8 +110,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
     }
 
     FileCopyGroup eleven;
-    for (int i = 0; i < 11; ++i)
-        eleven.AddFile("/microsd_userdata/projects/P/r" + std::to_string(i % 10) + ".res");
+    for (int i = 0; i < 11; ++i) eleven.AddFile("/microsd_userdata/projects/P/r" + std::to_string(i % 10) + ".res");
     sim->clearJournal();
     EXPECT_FALSE(c.ReadFileGroup(&eleven));
     EXPECT_TRUE(sim->journal().empty());

@@ -74,8 +74,8 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
     EXPECT_EQ((*top)[0].name, "My Project");
     EXPECT_TRUE(c.DelFile("/microsd_userdata/projects/My Project/a.res"));
     EXPECT_FALSE(c.DelFile("/microsd_userdata/projects/My Project/a.res"));  // rm prints an error
-    EXPECT_FALSE(c.DirList("/microsd_userdata/projects/My Project"));       // empty
-    EXPECT_FALSE(c.DirList("/microsd_userdata/nothing"));                   // No such file
+    EXPECT_FALSE(c.DirList("/microsd_userdata/projects/My Project"));        // empty
+    EXPECT_FALSE(c.DirList("/microsd_userdata/nothing"));                    // No such file
     EXPECT_FALSE(c.DirList(""));
     EXPECT_FALSE(c.DelFile("/tmp/a\nb"));
 }

@@ -31,9 +31,7 @@ TEST_F(SetupsTest, ListWrittenUnderItsFlattenedName) {
 
 TEST_F(SetupsTest, ListNamesFromTheReply) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> replies{
-        {"a.ids\nb.c.ids\nOK\n", {"a", "b.c"}},
-        {"OK\nx.ids\nOK\n", {"x"}},
-        {"a.ids.ids\n", {"a.ids"}},
+        {"a.ids\nb.c.ids\nOK\n", {"a", "b.c"}}, {"OK\nx.ids\nOK\n", {"x"}}, {"a.ids.ids\n", {"a.ids"}},
         {"a.ids\n.ids\nb.ids\n", {"a"}},  // an empty name ends the scan
         {"a.ids\nnot a list\n", {"a"}},
     };
@@ -97,8 +95,7 @@ TEST_F(SetupsTest, ListFailuresAndTheirFallbacks) {
 
 TEST_F(SetupsTest, HostileListNamesReachTheTesterLiterally) {
     const std::vector<std::string> names{"$(touch x)", "q\"uote", "`id`", "bang!x", "-r", "it's", "..", "a;b"};
-    for (const auto& name : names)
-        ASSERT_TRUE(com->UpdateCableIDList(listOf(name))) << name;
+    for (const auto& name : names) ASSERT_TRUE(com->UpdateCableIDList(listOf(name))) << name;
     auto listed = com->GetCableIDListFolders();
     ASSERT_TRUE(listed);
     auto expected = names;

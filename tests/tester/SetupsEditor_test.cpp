@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 // A project setup database made by the library's writer, as bytes.
 std::vector<uint8_t> setupDatabase(const Project::Core& project, const fs::path& dir) {
     const fs::path p = dir / "setup.sql";
@@ -41,8 +40,8 @@ TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWays) {
     e.SetSettingEnum(8, 6);
     EXPECT_EQ(e.settings()->language, Kestrix::Language::spanish);
     EXPECT_EQ(e.GetSettingEnum(8), 6);
-    const std::vector<std::pair<int, int>> language{{0, 0}, {1, 4}, {2, 2},  {3, 3}, {4, 6},   {5, 5},   {6, 1}, {7, 7},
-                                                    {8, 9}, {9, 10}, {10, 8}, {11, 11}, {14, 14}};
+    const std::vector<std::pair<int, int>> language{{0, 0}, {1, 4}, {2, 2},  {3, 3},  {4, 6},   {5, 5},  {6, 1},
+                                                    {7, 7}, {8, 9}, {9, 10}, {10, 8}, {11, 11}, {14, 14}};
     for (auto [host, stored] : language) {
         e.SetSettingEnum(8, host);
         EXPECT_EQ(static_cast<int>(e.settings()->language), stored) << host;
@@ -71,8 +70,7 @@ TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDef
     KestrixSetups e;
     e.New();
     e.SetSettingEnum(8, 2);
-    for (int bad : {-1, 15, 99})
-        e.SetSettingEnum(8, bad);
+    for (int bad : {-1, 15, 99}) e.SetSettingEnum(8, bad);
     EXPECT_EQ(e.GetSettingEnum(8), 2);
     e.SetSettingEnum(13, 1);  // not a host value of the backlight
     EXPECT_EQ(e.settings()->backlightTimeout, Kestrix::BacklightTimeout::min5);
@@ -91,10 +89,8 @@ TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDef
 
 TEST(SetupsEditor, TypesAndSetupInfo) {
     KestrixSetups e;
-    for (int t : {0, 1, 2, 8, 12, 13})
-        EXPECT_TRUE(e.HasType(t)) << t;
-    for (int t : {-1, 9, 11, 14, 15, 22})
-        EXPECT_FALSE(e.HasType(t)) << t;
+    for (int t : {0, 1, 2, 8, 12, 13}) EXPECT_TRUE(e.HasType(t)) << t;
+    for (int t : {-1, 9, 11, 14, 15, 22}) EXPECT_FALSE(e.HasType(t)) << t;
     const auto info = e.GetSetupInfo();
     ASSERT_EQ(info.size(), 17u);
     EXPECT_EQ(info.front(), SetupTypeInfo(2, 0, 1));
@@ -168,14 +164,12 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
 
     auto sectionOf = [](uint16_t type, const std::string& text) {
         PFile::Section s;
-        EXPECT_EQ(s.setCopy(type, 1, PFile::SECTION_FLAG_NONE,
-                            std::vector<uint8_t>(text.begin(), text.end()), 0),
-                  0);
+        EXPECT_EQ(s.setCopy(type, 1, PFile::SECTION_FLAG_NONE, std::vector<uint8_t>(text.begin(), text.end()), 0), 0);
         return PFile::buildContainer({&s});
     };
     const std::string json = Kestrix::InstrumentSettingsFile::jsonText(InstrumentSettings{});
     EXPECT_TRUE(e.OpenData(sectionOf(105, json)));
-    EXPECT_FALSE(e.OpenData(sectionOf(201, json)));                  // another section type
+    EXPECT_FALSE(e.OpenData(sectionOf(201, json)));                       // another section type
     EXPECT_FALSE(e.OpenData(sectionOf(105, "{\"InstrumentSettings\"")));  // not JSON
     std::string unknown = json;
     unknown.replace(unknown.find("English"), 7, "Klingon");
@@ -197,7 +191,7 @@ TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
     EXPECT_EQ(projectFileName("AB-1_[x]"), "AB-1_[%78]");
     EXPECT_EQ(projectFileName(" \"%*./:;<>?\\|"), "%20%22%25%2a%2e%2f%3a%3b%3c%3e%3f%5c%7c");
     EXPECT_EQ(projectFileName("$(rm -rf)'!"), "$(%72%6d%20-%72%66)'!");
-    EXPECT_EQ(projectFileName("Ünï"), "Ü%6eï");           // Latin-1 letters are kept
+    EXPECT_EQ(projectFileName("Ünï"), "Ü%6eï");             // Latin-1 letters are kept
     EXPECT_EQ(projectFileName("x\xE2\x82\xAC"), "%78%3f");  // beyond the code page: "?"
     EXPECT_EQ(projectFileName("\xFF\xFE"), "%3f%3f");       // not UTF-8
     EXPECT_EQ(TarvelProject().GetFileNameForProject("ab.c"), "%61%62%2e%63");
@@ -206,7 +200,7 @@ TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
 TEST(CodePage, LenientUtf8) {
     EXPECT_EQ(decodeUtf8Lenient("plain é"), "plain é");
     EXPECT_EQ(decodeUtf8Lenient("a\xC3"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(decodeUtf8Lenient("\xC0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
+    EXPECT_EQ(decodeUtf8Lenient("\xC0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
     EXPECT_EQ(decodeUtf8Lenient("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
     EXPECT_EQ(toSingleByte("é"), "\xE9");
     EXPECT_EQ(fromSingleByte("\xE9"), "é");

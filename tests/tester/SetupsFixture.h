@@ -42,8 +42,7 @@ protected:
     std::vector<std::string> sent(const std::string& prefix) const {
         std::vector<std::string> out;
         for (const auto& line : sim->journal())
-            if (line.rfind(prefix, 0) == 0)
-                out.push_back(line);
+            if (line.rfind(prefix, 0) == 0) out.push_back(line);
         return out;
     }
 
@@ -52,10 +51,8 @@ protected:
         EXPECT_FALSE(sim->screenLocked());
         int depth = 0;
         for (const auto& line : sim->journal()) {
-            if (line == "uilock 1")
-                ++depth;
-            if (line == "uilock 0")
-                --depth;
+            if (line == "uilock 1") ++depth;
+            if (line == "uilock 0") --depth;
         }
         EXPECT_EQ(depth, 0);
     }

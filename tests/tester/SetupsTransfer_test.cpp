@@ -234,8 +234,8 @@ TEST_F(SetupsTest, ProjectPullFailures) {
 }
 
 TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
-    const std::vector<std::string> names{"q\"uote", "$(touch /tmp/pwned)", "`touch /tmp/pwned`", "bang!x", "-o",
-                                         "it's", "back\\slash", "a;b"};
+    const std::vector<std::string> names{
+        "q\"uote", "$(touch /tmp/pwned)", "`touch /tmp/pwned`", "bang!x", "-o", "it's", "back\\slash", "a;b"};
     for (const auto& name : names) {
         EXPECT_EQ(com->DownloadNewProjectSetup(name, false, kPlatform, setupFile(projectNamed(name)), false, ""),
                   TarvelCom::kProjectDone)

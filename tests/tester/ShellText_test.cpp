@@ -25,11 +25,14 @@ const char* kPrompt = "([$])|([#]) ";
 TEST(EscapeStripper, RemovesCrAndTheCursorQueryAfterThePrompt) {
     // Bytes of a BusyBox shell behind OpenSSH with echo still on.
     EXPECT_EQ(strip("deferpowerdown\r\nOK\r\n# \x1b[6n"), "deferpowerdown\nOK\n# ");
-    EXPECT_EQ(strip("\r\n\r\nBusyBox v1.35.0 built-in shell (ash)\r\n\r\n# "), "\n\nBusyBox v1.35.0 built-in shell (ash)\n\n# ");
+    EXPECT_EQ(strip("\r\n\r\nBusyBox v1.35.0 built-in shell (ash)\r\n\r\n# "),
+              "\n\nBusyBox v1.35.0 built-in shell (ash)\n\n# ");
 }
 
 TEST(EscapeStripper, HandlesSequencesSplitAcrossChunks) {
-    const std::string raw = "a\x1b[1;31mred\x1b[0m\x1b]0;title\x07z\x1b]2;t\x1b\\!\x1b" "7x\x1b(By";
+    const std::string raw =
+        "a\x1b[1;31mred\x1b[0m\x1b]0;title\x07z\x1b]2;t\x1b\\!\x1b"
+        "7x\x1b(By";
     // Every split point gives the same clean text.
     for (size_t cut = 0; cut <= raw.size(); ++cut) {
         EscapeStripper s;
@@ -106,7 +109,9 @@ TEST(Printable, DropsControlCharactersButTab) {
     EXPECT_EQ(printable("scp: \x1b[2J\x1b]0;title\x07gone\r\n"), "scp: [2J]0;titlegone");
     EXPECT_EQ(printable("a\tb\x7f\x01"), "a\tb");
     // C1 controls written as UTF-8 go; other characters, whatever their bytes, stay.
-    EXPECT_EQ(printable("x\xc2\x9b" "31my"), "x31my");
+    EXPECT_EQ(printable("x\xc2\x9b"
+                        "31my"),
+              "x31my");
     EXPECT_EQ(printable("caf\xc3\xa9 \xc4\x81 \xc2\xa0"), "caf\xc3\xa9 \xc4\x81 \xc2\xa0");
     EXPECT_EQ(printable("end\xc2"), "end\xc2");
 }

@@ -12,17 +12,14 @@ namespace {
 std::vector<std::string> receiveTree(Client& c, const std::string& command) {
     std::vector<std::string> steps;
     ssh_channel ch = c.openChannel();
-    if (ch == nullptr || ssh_channel_request_exec(ch, command.c_str()) != SSH_OK)
-        return steps;
+    if (ch == nullptr || ssh_channel_request_exec(ch, command.c_str()) != SSH_OK) return steps;
     const std::string_view ack("\0", 1);
     Client::send(ch, ack);
     for (int guard = 0; guard < 100; ++guard) {
         std::string line;
         char buf[1];
-        while (ssh_channel_read_timeout(ch, buf, 1, 0, 5000) == 1 && buf[0] != '\n')
-            line.push_back(buf[0]);
-        if (line.empty())
-            break;
+        while (ssh_channel_read_timeout(ch, buf, 1, 0, 5000) == 1 && buf[0] != '\n') line.push_back(buf[0]);
+        if (line.empty()) break;
         if (line[0] == 'D') {
             steps.push_back("D " + line.substr(line.find(' ', 7) + 1));
         } else if (line[0] == 'E') {
@@ -37,8 +34,7 @@ std::vector<std::string> receiveTree(Client& c, const std::string& command) {
                 char chunk[4096];
                 const int n = ssh_channel_read_timeout(
                     ch, chunk, static_cast<uint32_t>(std::min(sizeof chunk, size + 1 - data.size())), 0, 5000);
-                if (n <= 0)
-                    break;
+                if (n <= 0) break;
                 data.append(chunk, static_cast<size_t>(n));
             }
             steps.push_back("C " + line.substr(sp2 + 1) + " " + data.substr(0, size));

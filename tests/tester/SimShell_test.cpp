@@ -158,9 +158,7 @@ TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
     kx::test::writeFile(dir / "r1.res", std::string(12345, 'x'));
     fs::permissions(dir / "r1.res", fs::perms(0644));
     kx::test::writeFile(dir / "q\"uote.res", "abc");
-    {
-        std::ofstream big(dir / "big.res", std::ios::binary);
-    }
+    { std::ofstream big(dir / "big.res", std::ios::binary); }
     fs::resize_file(dir / "big.res", 99999999);  // sparse: the largest size the column rule keeps
     kx::test::writeFile(dir / ".hidden", "h");
 

@@ -75,8 +75,7 @@ std::pair<std::set<int64_t>, int> uploaded(const fs::path& db) {
 }
 
 std::string mark(Client& c, const std::string& project, const std::string& file) {
-    return c.exec("smmarkuploaded -q -p " + Kestrix::Sim::shellQuote(project) + " -f " +
-                  Kestrix::Sim::shellQuote(file))
+    return c.exec("smmarkuploaded -q -p " + Kestrix::Sim::shellQuote(project) + " -f " + Kestrix::Sim::shellQuote(file))
         .out;
 }
 
@@ -138,7 +137,8 @@ TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedL
         {"not a container", "1\n2\n3\n"},
         {"cut short", good.substr(0, good.size() - 1)},
         {"a result summary section instead", uploadList({1}, PFile::SectionType::ResultSummary)},
-        {"a key and a half", [] {
+        {"a key and a half",
+         [] {
              PFile::Section odd;
              odd.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, {1, 0, 0, 0, 2, 0}, 0);
              const auto b = PFile::buildContainer({&odd});
@@ -174,7 +174,8 @@ TEST(SimStockImport, DropDuringTheNthDownloadCutsThatOneOnly) {
     const auto whole = kx::test::readFile(s.root / fs::path(file).relative_path());
     {
         Client c(s.sim->port());
-        EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(), fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
+        EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(),
+                  fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
         const auto cut = c.get(file);
         EXPECT_FALSE(cut.ok);
         EXPECT_LT(cut.data.size(), whole.size());

@@ -56,8 +56,9 @@ std::vector<std::vector<std::string>> textRows(const fs::path& db, const std::st
 
 std::vector<Row> results(const fs::path& db) {
     std::vector<Row> rows;
-    for (const auto& t : textRows(db, "SELECT key, timestamp, type, name, status, fileSize, fileName, "
-                                      "lengthScaledValue, lengthScaleFactor, uploaded FROM Results ORDER BY key")) {
+    for (const auto& t : textRows(db,
+                                  "SELECT key, timestamp, type, name, status, fileSize, fileName, "
+                                  "lengthScaledValue, lengthScaleFactor, uploaded FROM Results ORDER BY key")) {
         Row r;
         r.key = std::stoll(t[0]);
         r.timestamp = std::stoll(t[1]);
@@ -104,8 +105,8 @@ const fs::path& stocked() {
 }  // namespace
 
 TEST(SimStock, MasterHoldsProjectsWithASiteAndAnOrphanSite) {
-    const auto rows = textRows(projectsOf(stocked()) / "master.sql",
-                               "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
+    const auto rows =
+        textRows(projectsOf(stocked()) / "master.sql", "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
     ASSERT_GE(rows.size(), 4u);
     std::map<std::string, std::string> idOf;
     for (const auto& r : rows) idOf[r[2]] = r[0];
@@ -206,10 +207,10 @@ Contents readEverything(const fs::path& root) {
 
 TEST(SimStock, EveryKindOfResultIsStockedAndReadsBack) {
     const Contents c = readEverything(stocked());
-    for (auto type : {FiberTestType::otdrEnd1, FiberTestType::otdrEnd2, FiberTestType::bidirectionalOtdr,
-                      FiberTestType::faultMap, FiberTestType::realTimeTraceEnd1, FiberTestType::imageEnd1,
-                      FiberTestType::imageEnd2, FiberTestType::lossLength, FiberTestType::powerMeterEnd1,
-                      FiberTestType::powerMeterEnd2}) {
+    for (auto type :
+         {FiberTestType::otdrEnd1, FiberTestType::otdrEnd2, FiberTestType::bidirectionalOtdr, FiberTestType::faultMap,
+          FiberTestType::realTimeTraceEnd1, FiberTestType::imageEnd1, FiberTestType::imageEnd2,
+          FiberTestType::lossLength, FiberTestType::powerMeterEnd1, FiberTestType::powerMeterEnd2}) {
         EXPECT_GE(c.fiberTests.count(type), 1u) << Kestrix::toString(type);
     }
     EXPECT_TRUE(c.lossLengthBothWays);

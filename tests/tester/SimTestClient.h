@@ -104,8 +104,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         char buf[4096];
         while (got.size() < suffix.size() || got.compare(got.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, 0, static_cast<int>(left.count()));
             if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
@@ -120,11 +120,11 @@ public:
         char buf[4096];
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
-            const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, stderrStream ? 1 : 0,
-                                                   static_cast<int>(left.count()));
+            const int n =
+                ssh_channel_read_timeout(ch, buf, sizeof buf, stderrStream ? 1 : 0, static_cast<int>(left.count()));
             if (n <= 0) break;
             got.append(buf, static_cast<size_t>(n));
         }
@@ -204,8 +204,8 @@ public:
         r.data.reserve(size);
         char buf[65536];
         while (r.data.size() < size) {
-            const int n = ssh_channel_read_timeout(ch, buf, static_cast<uint32_t>(std::min(sizeof buf, size - r.data.size())),
-                                                   0, 5000);
+            const int n = ssh_channel_read_timeout(
+                ch, buf, static_cast<uint32_t>(std::min(sizeof buf, size - r.data.size())), 0, 5000);
             if (n <= 0) {
                 r.error = "short data";
                 return finish(ch, r);

@@ -60,6 +60,4 @@ TEST(SimVfs, SiblingSharingTheRootsNameAsPrefixIsOutside) {
     fs::remove_all(evil);
 }
 
-TEST(SimVfs, RootMustBeAFolder) {
-    EXPECT_THROW(SimVfs("/definitely/not/here"), std::runtime_error);
-}
+TEST(SimVfs, RootMustBeAFolder) { EXPECT_THROW(SimVfs("/definitely/not/here"), std::runtime_error); }

@@ -3,8 +3,8 @@
 
 #include "ShellWords.h"
 
-using Kestrix::Sim::ParsedLine;
 using Kestrix::Sim::parseCommandLine;
+using Kestrix::Sim::ParsedLine;
 
 namespace {
 
@@ -62,8 +62,8 @@ TEST(SimWords, IncompleteAndRefusedLines) {
     for (const char* line : {"echo \"abc", "echo 'abc", "echo abc\\", "echo ${HOME", "echo \"a\\"}) {
         EXPECT_EQ(parseCommandLine(line).state, ParsedLine::State::incomplete) << line;
     }
-    for (const char* line : {"ls | wc", "sleep 1 &", "echo `id`", "echo \"`id`\"", "echo $(id)", "a && b",
-                             "cat < f", "echo >", "; ls", "echo ${a-b}", "(ls)"}) {
+    for (const char* line : {"ls | wc", "sleep 1 &", "echo `id`", "echo \"`id`\"", "echo $(id)", "a && b", "cat < f",
+                             "echo >", "; ls", "echo ${a-b}", "(ls)"}) {
         const ParsedLine p = parseCommandLine(line);
         EXPECT_EQ(p.state, ParsedLine::State::error) << line;
         EXPECT_TRUE(p.commands.empty());
@@ -73,8 +73,18 @@ TEST(SimWords, IncompleteAndRefusedLines) {
 }
 
 TEST(SimWords, ShellQuoteRoundTrips) {
-    const std::string nasty[] = {"", "plain", "a b", "it's", "''", "\"$HOME\"", "`id`", "\\", "a\nb", ";|&<>()#*?",
-                                 std::string("x\0y", 3), "\xc3\xa9t\xc3\xa9"};
+    const std::string nasty[] = {"",
+                                 "plain",
+                                 "a b",
+                                 "it's",
+                                 "''",
+                                 "\"$HOME\"",
+                                 "`id`",
+                                 "\\",
+                                 "a\nb",
+                                 ";|&<>()#*?",
+                                 std::string("x\0y", 3),
+                                 "\xc3\xa9t\xc3\xa9"};
     for (const auto& s : nasty) {
         const ParsedLine p = parseCommandLine("cmd " + Kestrix::Sim::shellQuote(s));
         ASSERT_EQ(p.state, ParsedLine::State::complete) << s;

@@ -23,8 +23,7 @@ inline void makeDb(const std::filesystem::path& path, const std::string& sql) {
     std::string msg = err ? err : "";
     sqlite3_free(err);
     sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error("SQL failed: " + msg);
+    if (rc != SQLITE_OK) throw std::runtime_error("SQL failed: " + msg);
 }
 
 inline const char* kMasterSchema = "CREATE TABLE Projects(name TEXT, dirName TEXT, quarnId TEXT, parentQuarnId TEXT);";
@@ -46,16 +45,15 @@ struct ResultRow {
 
 inline std::string sqlText(const std::string& s) {
     std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
 
 inline std::string insertResult(const ResultRow& r) {
     return "INSERT INTO Results VALUES(" + std::to_string(r.key) + "," + std::to_string(r.timestamp) + "," +
            std::to_string(r.type) + "," + sqlText(r.name) + "," + std::to_string(r.status) + "," +
-           std::to_string(r.fileSize) + "," + sqlText(r.fileName) + "," + std::to_string(r.lengthScaledValue) +
-           "," + std::to_string(r.lengthScaleFactor) + ");";
+           std::to_string(r.fileSize) + "," + sqlText(r.fileName) + "," + std::to_string(r.lengthScaledValue) + "," +
+           std::to_string(r.lengthScaleFactor) + ");";
 }
 
 inline std::string insertProject(const std::string& name, const std::string& dir, const std::string& id,

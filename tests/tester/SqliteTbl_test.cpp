@@ -22,15 +22,15 @@ protected:
 };
 
 TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
-    makeDb(path("master.sql"), std::string(kx::test::kMasterSchema) + kx::test::insertProject("Alpha", "alpha", "1", "") +
+    makeDb(path("master.sql"), std::string(kx::test::kMasterSchema) +
+                                   kx::test::insertProject("Alpha", "alpha", "1", "") +
                                    kx::test::insertProject("Beta site", "beta site", "2", "1") +
                                    kx::test::insertProject("Gamma", "gamma", "3", ""));
     MasterTbl t;
     ASSERT_EQ(t.Open(path("master.sql")), 0);
     EXPECT_EQ(t.RowCount(), 3);
     std::vector<std::string> names;
-    for (bool row = t.MoveFirst(); row; row = t.MoveNext())
-        names.push_back(t.name());
+    for (bool row = t.MoveFirst(); row; row = t.MoveNext()) names.push_back(t.name());
     EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta site", "Gamma"}));
     ASSERT_TRUE(t.Find("quarnId", "2"));
     EXPECT_EQ(t.dirName(), "beta site");
@@ -51,7 +51,8 @@ TEST_F(SqliteTblTest, IntegerColumnsAndFindByNumber) {
     b.key = 7;
     b.name = "CAB-007";
     b.lengthScaledValue = -5000000000LL;  // wider than 32 bits survives
-    makeDb(path("project.sql"), std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) + kx::test::insertResult(b));
+    makeDb(path("project.sql"),
+           std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) + kx::test::insertResult(b));
     SummaryTbl t;
     ASSERT_EQ(t.Open(path("project.sql")), 0);
     ASSERT_TRUE(t.Find("key", int64_t{7}));
@@ -81,8 +82,9 @@ TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpen) {
 
 TEST_F(SqliteTblTest, ViewsAndTriggersInTheFileAreNotRun) {
     // A view of the right name could compute anything; only a real table is read.
-    makeDb(path("view.sql"), "CREATE TABLE t(a); CREATE VIEW Projects AS SELECT 'n' AS name, 'd' AS dirName, "
-                             "'q' AS quarnId, '' AS parentQuarnId FROM t;");
+    makeDb(path("view.sql"),
+           "CREATE TABLE t(a); CREATE VIEW Projects AS SELECT 'n' AS name, 'd' AS dirName, "
+           "'q' AS quarnId, '' AS parentQuarnId FROM t;");
     MasterTbl t;
     EXPECT_NE(t.Open(path("view.sql")), 0);
 }
@@ -121,13 +123,13 @@ TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
     const auto bytes = kx::test::readHostFile(dir / "full.sql");
     ASSERT_GT(bytes.size(), 8192u);
     for (size_t cut = 0; cut < bytes.size(); cut += 509) {
-        kx::test::writeHostFile(dir / "cut.sql", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        kx::test::writeHostFile(dir / "cut.sql",
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
         SummaryTbl t;
         const int rc = t.Open(path("cut.sql"));
         if (rc == 0) {
             // A cut page reads as NULL cells: the accessor refuses them.
-            for (bool row = t.MoveFirst(); row; row = t.MoveNext())
-                try {
+            for (bool row = t.MoveFirst(); row; row = t.MoveNext()) try {
                     (void)t.key();
                 } catch (const SQLiteTblError&) {
                 }
@@ -136,14 +138,12 @@ TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
     }
     // Damage inside the pages: flip bytes after the header.
     auto damaged = bytes;
-    for (size_t i = 4096; i < damaged.size(); i += 97)
-        damaged[i] ^= 0x5A;
+    for (size_t i = 4096; i < damaged.size(); i += 97) damaged[i] ^= 0x5A;
     kx::test::writeHostFile(dir / "damaged.sql", damaged);
     SummaryTbl t;
     const int rc = t.Open(path("damaged.sql"));
     if (rc == 0)
-        for (bool row = t.MoveFirst(); row; row = t.MoveNext())
-            try {
+        for (bool row = t.MoveFirst(); row; row = t.MoveNext()) try {
                 (void)t.name();
             } catch (const SQLiteTblError&) {
             }

@@ -55,15 +55,15 @@ TEST(Sysinfo, MalformedRepliesGiveNone) {
     EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": []}"));
     EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": 5}"));
     EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": [1, \"x\"]}"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("sysinfo: {\"instruments\": [ {\"model\": \"Tarvel\", \"serial_number\" }}}} \x01garbage\n"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo(
+        "sysinfo: {\"instruments\": [ {\"model\": \"Tarvel\", \"serial_number\" }}}} \x01garbage\n"));
     // Text around the outermost braces is ignored.
     EXPECT_TRUE(KestrixCom::GetSysinfo("[{\"instruments\": [{}]}]"));
     std::string deep = "{\"instruments\":" + std::string(100000, '[') + std::string(100000, ']') + "}";
     EXPECT_FALSE(KestrixCom::GetSysinfo(deep));
     // Every prefix of a good document is handled without fault.
     const std::string doc = kDoc;
-    for (size_t n = 0; n < doc.size(); n += 7)
-        KestrixCom::GetSysinfo(doc.substr(0, n));
+    for (size_t n = 0; n < doc.size(); n += 7) KestrixCom::GetSysinfo(doc.substr(0, n));
 }
 
 TEST(Sysinfo, WrongTypesReadAsEmptyOrText) {

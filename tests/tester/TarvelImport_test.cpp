@@ -47,8 +47,9 @@ protected:
         std::string sql = kx::test::kResultsSchema;
         for (const auto& r : rows) {
             sql += kx::test::insertResult(r);
-            kx::test::writeHostFile(root / kProjects / dir / r.fileName,
-                                  kx::test::randomBytes(static_cast<size_t>(r.fileSize), static_cast<unsigned>(r.key)));
+            kx::test::writeHostFile(
+                root / kProjects / dir / r.fileName,
+                kx::test::randomBytes(static_cast<size_t>(r.fileSize), static_cast<unsigned>(r.key)));
         }
         kx::test::makeDb(root / kProjects / dir / "project.sql", sql);
     }
@@ -65,7 +66,8 @@ protected:
 };
 
 TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
-    master(kx::test::insertProject("Campus", "campus", "1", "") + kx::test::insertProject("Bldg B", "bldg b", "2", "1") +
+    master(kx::test::insertProject("Campus", "campus", "1", "") +
+           kx::test::insertProject("Bldg B", "bldg b", "2", "1") +
            kx::test::insertProject("Orphan", "orphan", "3", "77") + kx::test::insertProject("", "nameless", "4", "") +
            "INSERT INTO Projects VALUES('Broken', NULL, '5', '');" +
            kx::test::insertProject("No files", "nofiles", "6", ""));
@@ -144,7 +146,7 @@ TEST_F(TarvelImportTest, DatabasesGoToAPrivateFolderThatIsRemoved) {
 TEST_F(TarvelImportTest, UnreadableDatabases) {
     auto& com = open();
     fs::remove(root / kProjects / "master.sql");  // the simulator starts with an empty one
-    EXPECT_EQ(com.GetRecordCount(), 0);  // no master database at all
+    EXPECT_EQ(com.GetRecordCount(), 0);           // no master database at all
     EXPECT_FALSE(com.listingProblem().empty());
 
     kx::test::writeHostFile(root / kProjects / "master.sql", kx::test::randomBytes(2048, 1));
@@ -200,8 +202,7 @@ TEST_F(BatchTest, BatchOfOneIsFetchedWithoutTheGroupRead) {
     kx::test::LogCapture groupLog;
     ImportBatchDefn three{0, 3};
     ASSERT_EQ(tarvel->ReadRecordBatch(&three, nullptr), ImportStatus::kDone);
-    for (const auto& r : groupLog.records)
-        EXPECT_EQ(r.context.find("ReadMemory"), std::string::npos) << r.context;
+    for (const auto& r : groupLog.records) EXPECT_EQ(r.context.find("ReadMemory"), std::string::npos) << r.context;
 }
 
 TEST_F(BatchTest, RecordsOfABatchAndTheirFailures) {
@@ -269,8 +270,7 @@ TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
     ImportBatchDefn first{0, 3};
     ASSERT_EQ(tarvel->ReadRecordBatch(&first, nullptr), ImportStatus::kDone);
     std::unique_ptr<TestRecordTarvel> rec;
-    for (int64_t i = 0; i < 3; ++i)
-        ASSERT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+    for (int64_t i = 0; i < 3; ++i) ASSERT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
 
     Kestrix::Sim::SimFaults faults;
     faults.dropAfterScpBytes = 400;  // inside the next batch
@@ -339,15 +339,13 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     ImportBatchDefn all{0, 3};
     ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
     std::unique_ptr<TestRecordTarvel> rec;
-    for (int64_t i = 0; i < 3; ++i)
-        ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+    for (int64_t i = 0; i < 3; ++i) ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
     com.forgetUploadKey(hostile, 2);  // the caller could not keep record B
     sim->clearJournal();
     com.FinishImport();
     std::vector<std::string> marks;
     for (const auto& line : sim->journal())
-        if (line.rfind("smmarkuploaded", 0) == 0)
-            marks.push_back(line);
+        if (line.rfind("smmarkuploaded", 0) == 0) marks.push_back(line);
     ASSERT_EQ(marks.size(), 2u);
     EXPECT_EQ(marks[0], "smmarkuploaded -q -p \"Q\\\"\\$(touch /tmp/x)\\`id\\`\" -f '/tmp/uplist0'");
     // The site's keys are marked in the site's own database.

@@ -26,8 +26,7 @@ namespace fs = std::filesystem;
 inline std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
     std::vector<uint8_t> v(n);
     std::mt19937 rng(seed);
-    for (auto& b : v)
-        b = static_cast<uint8_t>(rng());
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
     return v;
 }
 
@@ -62,16 +61,14 @@ struct LogCapture {
     ~LogCapture() { Kestrix::Tester::Log::setSink(previous); }
     bool has(const std::string& prefix) const {
         for (const auto& r : records)
-            if (r.text.rfind(prefix, 0) == 0)
-                return true;
+            if (r.text.rfind(prefix, 0) == 0) return true;
         return false;
     }
 };
 
 inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root,
                                                          Kestrix::Sim::SysinfoOptions sysinfo = {}) {
-    for (const char* d : {"tmp", "var/log", "microsd_userdata/projects"})
-        fs::create_directories(root / d);
+    for (const char* d : {"tmp", "var/log", "microsd_userdata/projects"}) fs::create_directories(root / d);
     Kestrix::Sim::SimOptions o;
     o.root = root;
     o.sysinfo = std::move(sysinfo);

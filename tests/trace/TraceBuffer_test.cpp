@@ -11,9 +11,9 @@
 
 namespace {
 
+using Kestrix::TraceBuffer;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
-using Kestrix::TraceBuffer;
 namespace Level = Kestrix::TraceLevel;
 
 struct LogCapture {
@@ -37,8 +37,8 @@ TEST(ChannelTable, GoldenChannelBytes) {
     t.channels.emplace_back("io", Level::error | Level::warning);
     Marshal::ByteStreamBuilder w;
     t.serialize(w);
-    const std::vector<uint8_t> expect = {0xCD, 0xAB, 0x01, 0x01, 0x91, 0x00, 0x01, 0x00, 0x0D, 0x00, 0x00, 0x00,
-                                         0x01, 0x00, 0x03, 0x00, 0x00, 0x00, 0x69, 0x6F, 0x00, 0x05, 0x00, 0x00, 0x00};
+    const std::vector<uint8_t> expect = {0xCD, 0xAB, 0x01, 0x01, 0x91, 0x00, 0x01, 0x00, 0x0D, 0x00, 0x00, 0x00, 0x01,
+                                         0x00, 0x03, 0x00, 0x00, 0x00, 0x69, 0x6F, 0x00, 0x05, 0x00, 0x00, 0x00};
     EXPECT_EQ(expect, w.bytes());
 
     Kestrix::ChannelTable back;
@@ -66,12 +66,13 @@ TEST(ChannelTable, Dump) {
     std::ostringstream out;
     Dump::SimpleFormatter f(&out);
     t.dumpTable(f);
-    EXPECT_EQ("ChannelTable\n"
-              "              0       1       2       3       4       5\n"
-              "              err     info    warn    debug   debug1  debug2\n"
-              " 0 io         1       0       1       0       0       0      \n"
-              " 1 copper     1       1       0       1       0       1      \n",
-              out.str());
+    EXPECT_EQ(
+        "ChannelTable\n"
+        "              0       1       2       3       4       5\n"
+        "              err     info    warn    debug   debug1  debug2\n"
+        " 0 io         1       0       1       0       0       0      \n"
+        " 1 copper     1       1       0       1       0       1      \n",
+        out.str());
 }
 
 TEST(TraceBuffer, RingKeepsTheNewest) {

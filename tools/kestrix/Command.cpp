@@ -18,8 +18,7 @@ std::string printable(const std::string& text) {
     std::string out = text;
     for (char& c : out) {
         const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            c = '?';
+        if (u < 0x20 || u == 0x7f) c = '?';
     }
     return out;
 }

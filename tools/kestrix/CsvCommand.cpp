@@ -38,8 +38,6 @@ void setupCsvCommand(CLI::App* cmd) {
     });
 }
 
-void registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter) {
-    exporters()[type] = std::move(exporter);
-}
+void registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter) { exporters()[type] = std::move(exporter); }
 
 }  // namespace kx::cli

@@ -35,19 +35,16 @@ const char* csvFailureText(int code) {
 namespace kx::cli {
 
 void registerCopperDumpers() {
-    registerResultPrinter(
-        Kestrix::ResultType::COPPER,
-        [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
-            const CopperResult result = readCopperResult(bytes);
-            printModel(result, &result, opts, out);
-        });
+    registerResultPrinter(Kestrix::ResultType::COPPER,
+                          [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+                              const CopperResult result = readCopperResult(bytes);
+                              printModel(result, &result, opts, out);
+                          });
 
-    registerCsvExporter(
-        Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
-            const CopperResult result = readCopperResult(bytes);
-            if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0)
-                throw BadInput(csvFailureText(rc));
-        });
+    registerCsvExporter(Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+        const CopperResult result = readCopperResult(bytes);
+        if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0) throw BadInput(csvFailureText(rc));
+    });
 
     // Classes sharing a type id are tried in registration order: the whole test before its body, the fault
     // result before its parts.

@@ -37,30 +37,25 @@ const char* csvFailureText(Kestrix::FiberRawCsvStatus st) {
 namespace kx::cli {
 
 void registerFiberDumpers() {
-    registerResultPrinter(
-        Kestrix::ResultType::FIBER,
-        [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
-            const FiberResult result = readFiberResult(bytes);
-            printModel(result, &result, opts, out);
-        });
+    registerResultPrinter(Kestrix::ResultType::FIBER,
+                          [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+                              const FiberResult result = readFiberResult(bytes);
+                              printModel(result, &result, opts, out);
+                          });
 
-    registerCsvExporter(
-        Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
-            const FiberResult result = readFiberResult(bytes);
-            if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
-                throw BadInput(csvFailureText(st));
-        });
+    registerCsvExporter(Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+        const FiberResult result = readFiberResult(bytes);
+        if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
+            throw BadInput(csvFailureText(st));
+    });
 
     registerBareObject<Kestrix::Fiber>("Fiber", Marshal::TypeIds::Fiber);
     registerBareObject<Kestrix::FiberLimit>("FiberLimit", Marshal::TypeIds::FiberLimit);
-    registerBareObject<Kestrix::FiberLossLengthSettings>(
-        "FiberLossLengthSettings", Marshal::TypeIds::FiberLossLengthSettings);
-    registerBareObject<Kestrix::FiberLossLengthTest>(
-        "FiberLossLengthTest", Marshal::TypeIds::FiberLossLengthTest);
-    registerBareObject<Kestrix::FiberPowerMeterTest>(
-        "FiberPowerMeterTest", Marshal::TypeIds::FiberPowerMeterTest);
-    registerBareObject<Kestrix::FiberTestSummary>(
-        "FiberTestSummary", Marshal::TypeIds::FiberTestSummary);
+    registerBareObject<Kestrix::FiberLossLengthSettings>("FiberLossLengthSettings",
+                                                         Marshal::TypeIds::FiberLossLengthSettings);
+    registerBareObject<Kestrix::FiberLossLengthTest>("FiberLossLengthTest", Marshal::TypeIds::FiberLossLengthTest);
+    registerBareObject<Kestrix::FiberPowerMeterTest>("FiberPowerMeterTest", Marshal::TypeIds::FiberPowerMeterTest);
+    registerBareObject<Kestrix::FiberTestSummary>("FiberTestSummary", Marshal::TypeIds::FiberTestSummary);
 }
 
 }  // namespace kx::cli

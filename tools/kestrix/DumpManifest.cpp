@@ -25,12 +25,12 @@ void registerManifestDumpers() {
     registerContainerPrinter(PFile::SectionType::Manifest, printManifestContainer);
     registerContainerPrinter(PFile::SectionType::ManifestAlt, printManifestContainer);
     registerBareObject<Kestrix::DatabaseVersion>("DatabaseVersion", Marshal::TypeIds::DatabaseVersion);
-    registerBareObject<Kestrix::DatabasePackageManifest>(
-        "DatabasePackageManifest", Marshal::TypeIds::DatabasePackageManifest);
-    registerBareObject<Kestrix::DatabasePackageManifestSummary>(
-        "DatabasePackageManifestSummary", Marshal::TypeIds::DatabasePackageManifestSummary);
-    registerBareObject<Kestrix::DatabaseDescriptorList>(
-        "DatabaseDescriptorList", Marshal::TypeIds::DatabaseDescriptorList);
+    registerBareObject<Kestrix::DatabasePackageManifest>("DatabasePackageManifest",
+                                                         Marshal::TypeIds::DatabasePackageManifest);
+    registerBareObject<Kestrix::DatabasePackageManifestSummary>("DatabasePackageManifestSummary",
+                                                                Marshal::TypeIds::DatabasePackageManifestSummary);
+    registerBareObject<Kestrix::DatabaseDescriptorList>("DatabaseDescriptorList",
+                                                        Marshal::TypeIds::DatabaseDescriptorList);
 }
 
 }  // namespace kx::cli

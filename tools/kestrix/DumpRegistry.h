@@ -54,7 +54,8 @@ void registerBareObject(const char* name, const Marshal::TypeInfo& info) {
 }
 
 // Prints a whole result file (already known to be of this type); throws BadInput on a read failure.
-using ResultPrinter = std::function<void(const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out)>;
+using ResultPrinter =
+    std::function<void(const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out)>;
 void registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer);
 
 // Prints a container whose first data section has this type.

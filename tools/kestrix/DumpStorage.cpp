@@ -30,8 +30,8 @@ void registerStorageDumpers() {
     registerBareObject<Project::ImageTestSet>("Project::ImageTestSet", T::ProjectImageTestSet);
     registerBareObject<Project::TestSetList>("Project::TestSetList", T::ProjectTestSetList);
     registerBareObject<Project::SequentialLabelSet>("Project::SequentialLabelSet", T::ProjectSequentialLabelSet);
-    registerBareObject<Project::AutoIncrementLabelSet>(
-        "Project::AutoIncrementLabelSet", T::ProjectAutoIncrementLabelSet);
+    registerBareObject<Project::AutoIncrementLabelSet>("Project::AutoIncrementLabelSet",
+                                                       T::ProjectAutoIncrementLabelSet);
     registerBareObject<Project::RandomLabelSet>("Project::RandomLabelSet", T::ProjectRandomLabelSet);
     registerBareObject<Project::LabelSetList>("Project::LabelSetList", T::ProjectLabelSetList);
     registerBareObject<Kestrix::InstrumentSettings>("InstrumentSettings", T::InstrumentSettings);
@@ -66,15 +66,14 @@ void registerStorageDumpers() {
         return lo;
     });
 
-    registerContainerPrinter(
-        PFile::SectionType::InstrumentSettingsJson,
-        [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
-            Kestrix::InstrumentSettings settings;
-            std::string error;
-            if (!Kestrix::InstrumentSettingsFile::read(bytes, settings, &error))
-                throw BadInput("cannot read the instrument settings: " + error);
-            printModel(settings, &settings, opts, out);
-        });
+    registerContainerPrinter(PFile::SectionType::InstrumentSettingsJson,
+                             [](const std::vector<uint8_t>& bytes, const DumpOptions& opts, std::ostream& out) {
+                                 Kestrix::InstrumentSettings settings;
+                                 std::string error;
+                                 if (!Kestrix::InstrumentSettingsFile::read(bytes, settings, &error))
+                                     throw BadInput("cannot read the instrument settings: " + error);
+                                 printModel(settings, &settings, opts, out);
+                             });
 }
 
 }  // namespace kx::cli

@@ -15,8 +15,7 @@ void idsList(const LinkOptions& o) {
     QuietLog log;
     auto com = connectTarvel(o, log);
     const auto names = com->cableIdListNames();
-    if (!names)
-        throw BadInput("no reply from the tester" + log.reason());
+    if (!names) throw BadInput("no reply from the tester" + log.reason());
     printNameList(*names, o.json);
 }
 
@@ -30,10 +29,8 @@ std::vector<std::string> readIds(const std::string& file) {
             line.push_back(static_cast<char>(bytes[i]));
             continue;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            ids.push_back(line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) ids.push_back(line);
         line.clear();
     }
     return ids;
@@ -43,8 +40,7 @@ void idsPush(const LinkOptions& o, const std::string& file, const std::string& n
     CableIDList list;
     list.Name = name;
     list.IDs = readIds(file);
-    if (list.IDs.empty())
-        throw BadInput(file + ": no cable ids in it");
+    if (list.IDs.empty()) throw BadInput(file + ": no cable ids in it");
     QuietLog log;
     auto com = connectTarvel(o, log);
     PercentBar bar(file);

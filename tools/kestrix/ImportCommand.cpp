@@ -22,8 +22,7 @@ using kx::cli::BadInput;
 
 void records(const kx::cli::TesterLink& link, bool json) {
     auto c = kx::cli::readCatalog(link);
-    if (c.summaries.empty() && !c.problem.empty())
-        throw BadInput(c.problem);
+    if (c.summaries.empty() && !c.problem.empty()) throw BadInput(c.problem);
     if (json) {
         std::cout << Json::StyledWriter().write(c.catalog.toJson());
         return;
@@ -33,8 +32,7 @@ void records(const kx::cli::TesterLink& link, bool json) {
 
 // Prints the outcome; true when every record was imported.
 bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json) {
-    for (const auto& m : r.messages)
-        std::fprintf(stderr, "kestrix: %s\n", m.c_str());
+    for (const auto& m : r.messages) std::fprintf(stderr, "kestrix: %s\n", m.c_str());
     for (const auto& rec : r.records)
         if (!rec.ok)
             std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
@@ -60,14 +58,12 @@ struct ImportCliOptions {
 };
 
 int import(ImportCliOptions o) {
-    if (!o.project.empty())
-        o.import.project = o.project;
+    if (!o.project.empty()) o.import.project = o.project;
     o.import.mark = !o.noMark;
     o.import.progress = !o.json;
     o.import.overlapped = !o.serial;
     auto r = kx::cli::runImport(o.import);
-    if (r.catalog.summaries.empty() && !r.catalog.problem.empty())
-        throw BadInput(r.catalog.problem);
+    if (r.catalog.summaries.empty() && !r.catalog.problem.empty()) throw BadInput(r.catalog.problem);
     if (o.import.project && r.records.empty())
         std::fprintf(stderr, "kestrix: no records in project \"%s\"\n", kx::cli::printable(o.project).c_str());
     return report(r, o.import.outDir, o.json) ? kx::cli::kExitOk : kx::cli::kExitBadInput;
@@ -78,8 +74,7 @@ class DemoTester {
 public:
     DemoTester() {
         std::string pattern = (std::filesystem::temp_directory_path() / "kestrix-demo-tester-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw BadInput("cannot make a temporary folder for the simulated tester");
+        if (!::mkdtemp(pattern.data())) throw BadInput("cannot make a temporary folder for the simulated tester");
         _root = pattern;
         Kestrix::Sim::stockTester(_root, {});
         Kestrix::Sim::SimOptions options;
@@ -117,8 +112,7 @@ int demo(const std::string& outDir) {
     kx::cli::printCatalog(r.catalog);
     std::printf("\n");
     for (const auto& rec : r.records)
-        if (rec.ok)
-            std::printf("  %s\n", (std::filesystem::path(outDir) / rec.result).c_str());
+        if (rec.ok) std::printf("  %s\n", (std::filesystem::path(outDir) / rec.result).c_str());
     std::printf("\n");
     const bool all = report(r, outDir, false);
     tester.reset();
@@ -147,8 +141,7 @@ void setupImportCommand(CLI::App* cmd) {
     cmd->add_flag("--json", o->json, "Print the index as JSON");
     cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
     cmd->callback([o] {
-        if (import(*o) != kx::cli::kExitOk)
-            throw BadInput("not every record was imported");
+        if (import(*o) != kx::cli::kExitOk) throw BadInput("not every record was imported");
     });
 }
 
@@ -156,8 +149,7 @@ void setupDemoCommand(CLI::App* cmd) {
     auto out = std::make_shared<std::string>("./kestrix-demo");
     cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
     cmd->callback([out] {
-        if (demo(*out) != kx::cli::kExitOk)
-            throw BadInput("not every record was imported");
+        if (demo(*out) != kx::cli::kExitOk) throw BadInput("not every record was imported");
     });
 }
 

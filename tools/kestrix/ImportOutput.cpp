@@ -21,8 +21,8 @@ namespace kx::cli {
 namespace {
 
 bool reserved(unsigned char c) {
-    return c < 0x20 || c == 0x7f || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
-           c == '<' || c == '>' || c == '|';
+    return c < 0x20 || c == 0x7f || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+           c == '>' || c == '|';
 }
 
 // True when `p` (made absolute and free of symlinks) lies inside `dir`.
@@ -42,23 +42,17 @@ std::string readWholeFile(const fs::path& p) {
 
 std::string safeName(const std::string& name, size_t maxBytes) {
     std::string out;
-    for (unsigned char c : name)
-        out += reserved(c) ? '_' : static_cast<char>(c);
-    while (!out.empty() && (out.back() == ' ' || out.back() == '.'))
-        out.pop_back();
+    for (unsigned char c : name) out += reserved(c) ? '_' : static_cast<char>(c);
+    while (!out.empty() && (out.back() == ' ' || out.back() == '.')) out.pop_back();
     size_t lead = 0;
-    while (lead < out.size() && (out[lead] == '.' || out[lead] == ' '))
-        ++lead;
-    if (lead > 0)
-        out = std::string(lead, '_') + out.substr(lead);
+    while (lead < out.size() && (out[lead] == '.' || out[lead] == ' ')) ++lead;
+    if (lead > 0) out = std::string(lead, '_') + out.substr(lead);
     if (out.size() > maxBytes) {
         size_t cut = maxBytes;
-        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
-            --cut;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
         out.resize(cut);
     }
-    if (out.empty())
-        out.push_back('_');
+    if (out.empty()) out.push_back('_');
     return out;
 }
 
@@ -68,13 +62,11 @@ void writeAtomically(const fs::path& path, const std::string& bytes) {
     name += ".tmp-XXXXXX";
     std::string temp = (path.parent_path() / name).string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
+    if (fd < 0) throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const std::string reason = std::strerror(errno);
             ::close(fd);
@@ -100,17 +92,14 @@ ImportOutput::ImportOutput(fs::path dir) : _dir(std::move(dir)) {
     std::error_code ec;
     fs::create_directories(_dir, ec);
     _canonicalDir = fs::canonical(_dir, ec);
-    if (ec)
-        throw std::runtime_error("cannot make the folder " + _dir.string() + ": " + ec.message());
+    if (ec) throw std::runtime_error("cannot make the folder " + _dir.string() + ": " + ec.message());
     const fs::path index = _dir / "index.json";
-    if (!fs::is_regular_file(index, ec))
-        return;
+    if (!fs::is_regular_file(index, ec)) return;
     Json::Value old;
     Json::CharReaderBuilder builder;
     std::string errors;
     std::istringstream in(readWholeFile(index));
-    if (!Json::parseFromStream(builder, in, &old, &errors) || !old.isObject() || !old["records"].isArray())
-        return;
+    if (!Json::parseFromStream(builder, in, &old, &errors) || !old.isObject() || !old["records"].isArray()) return;
     for (const auto& r : old["records"]) {
         if (r.isObject() && r["testerFile"].isString() && r["result"].isString())
             _previous[r["testerFile"].asString()] = r["result"].asString();
@@ -144,8 +133,7 @@ void ImportOutput::plan(const std::vector<OutputRecord>& records) {
     }
     // Result paths of an earlier run, and whose they were.
     std::unordered_map<std::string, std::string> previousOwner;
-    for (const auto& [testerFile, result] : _previous)
-        previousOwner[result] = testerFile;
+    for (const auto& [testerFile, result] : _previous) previousOwner[result] = testerFile;
     for (size_t i = 0; i < records.size(); ++i) {
         // A re-test keeps the cable id: each copy is named by its key as well, so none replaces another.
         // So is a record whose plain name a different record had in an earlier run.
@@ -183,10 +171,8 @@ void ImportOutput::write(size_t i, const std::vector<uint8_t>& result, const std
                 const fs::path stale = inside(oldResult);
                 fs::path staleRecord = stale;
                 staleRecord.replace_extension(".json");
-                if (fs::is_regular_file(fs::symlink_status(stale, ec)))
-                    fs::remove(stale, ec);
-                if (fs::is_regular_file(fs::symlink_status(staleRecord, ec)))
-                    fs::remove(staleRecord, ec);
+                if (fs::is_regular_file(fs::symlink_status(stale, ec))) fs::remove(stale, ec);
+                if (fs::is_regular_file(fs::symlink_status(staleRecord, ec))) fs::remove(staleRecord, ec);
             } catch (const std::runtime_error&) {
                 // An index edited to point outside DIR is ignored.
             }
@@ -205,8 +191,7 @@ void ImportOutput::beginIndex(const std::string& tester) {
     _indexTemp = (_dir / ".index.json.tmp-XXXXXX").string();
     const int fd = ::mkstemp(_indexTemp.data());
     if (fd < 0 || !(_index = ::fdopen(fd, "w"))) {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
         throw std::runtime_error("cannot write " + (_dir / "index.json").string() + ": " + std::strerror(errno));
     }
     _firstEntry = true;
@@ -216,18 +201,15 @@ void ImportOutput::beginIndex(const std::string& tester) {
 }
 
 void ImportOutput::addIndexEntry(const Json::Value& entry) {
-    if (!_index)
-        return;
+    if (!_index) return;
     std::string text = Json::StyledWriter().write(entry);
-    while (!text.empty() && text.back() == '\n')
-        text.pop_back();
+    while (!text.empty() && text.back() == '\n') text.pop_back();
     std::fprintf(_index, "%s\n%s", _firstEntry ? "" : ",", text.c_str());
     _firstEntry = false;
 }
 
 void ImportOutput::endIndex(uint64_t imported, uint64_t failed) {
-    if (!_index)
-        return;
+    if (!_index) return;
     std::fprintf(_index, "\n   ],\n   \"imported\" : %llu,\n   \"failed\" : %llu\n}\n",
                  static_cast<unsigned long long>(imported), static_cast<unsigned long long>(failed));
     ::fchmod(::fileno(_index), 0644);

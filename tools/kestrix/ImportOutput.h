@@ -64,8 +64,8 @@ private:
 
     std::filesystem::path _dir;
     std::filesystem::path _canonicalDir;
-    std::vector<std::string> _planned;            // relative path without extension
-    std::set<std::string> _plannedSet;            // relative result paths of this import
+    std::vector<std::string> _planned;  // relative path without extension
+    std::set<std::string> _plannedSet;  // relative result paths of this import
     std::vector<std::string> _testerFiles;
     std::map<std::string, std::string> _previous;  // tester file -> relative result path of an earlier run
     std::FILE* _index = nullptr;

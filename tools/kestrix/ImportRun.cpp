@@ -38,8 +38,7 @@ std::unique_ptr<TarvelCom> connect(const TesterLink& link, const QuietLog& log) 
     auto found = com->FindAttachedTesters();
     if (!found || !com->Connect(found->front()))
         throw BadInput("cannot connect to the tester at " + link.ip + log.reason());
-    if (link.timeoutMs > 0)
-        com->SetTimeout(link.timeoutMs);
+    if (link.timeoutMs > 0) com->SetTimeout(link.timeoutMs);
     return com;
 }
 
@@ -70,11 +69,9 @@ class ImportProgress {
 public:
     ImportProgress(bool wanted, size_t total) : _on(wanted && isatty(2)), _total(total), _start(Clock::now()) {}
     void update(size_t done, uint64_t bytes, bool last = false) {
-        if (!_on)
-            return;
+        if (!_on) return;
         const auto now = Clock::now();
-        if (!last && now - _drawn < std::chrono::milliseconds(100))
-            return;
+        if (!last && now - _drawn < std::chrono::milliseconds(100)) return;
         _drawn = now;
         const double s = std::chrono::duration<double>(now - _start).count();
         const int width = 24;
@@ -82,8 +79,7 @@ public:
         std::fprintf(stderr, "\r[%s%s] %zu/%zu records  %s  %.0f records/s ", std::string(size_t(filled), '#').c_str(),
                      std::string(size_t(width - filled), ' ').c_str(), done, _total, mb(bytes).c_str(),
                      s > 0 ? static_cast<double>(done) / s : 0.0);
-        if (last)
-            std::fprintf(stderr, "\n");
+        if (last) std::fprintf(stderr, "\n");
         std::fflush(stderr);
     }
 
@@ -124,8 +120,7 @@ public:
     static constexpr size_t kQueued = 64;
 
     RecordWriters(ImportOutput& out, std::vector<ImportedRecord>& records) : _out(out), _records(records) {
-        for (size_t i = 0; i < kThreads; ++i)
-            _threads.emplace_back([this] { work(); });
+        for (size_t i = 0; i < kThreads; ++i) _threads.emplace_back([this] { work(); });
     }
     ~RecordWriters() { finish(); }
 
@@ -142,8 +137,7 @@ public:
         }
         _ready.notify_all();
         for (auto& t : _threads)
-            if (t.joinable())
-                t.join();
+            if (t.joinable()) t.join();
     }
     uint64_t bytes() const { return _bytes.load(); }
 
@@ -154,8 +148,7 @@ private:
             {
                 std::unique_lock<std::mutex> lock(_mutex);
                 _ready.wait(lock, [this] { return _closing || !_queue.empty(); });
-                if (_queue.empty())
-                    return;
+                if (_queue.empty()) return;
                 task = std::move(_queue.front());
                 _queue.pop_front();
                 _room.notify_one();
@@ -189,8 +182,7 @@ private:
 void addMessages(std::vector<std::string>& out, std::set<std::string>& seen) {
     for (const auto& m : Err::TakePending()) {
         const std::string text = m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
-        if (seen.insert(text).second)
-            out.push_back(text);
+        if (seen.insert(text).second) out.push_back(text);
     }
 }
 
@@ -203,8 +195,7 @@ std::string describe(const KestrixSum& s) {
 
 size_t ImportReport::failed() const {
     size_t n = 0;
-    for (const auto& r : records)
-        n += r.ok ? 0 : 1;
+    for (const auto& r : records) n += r.ok ? 0 : 1;
     return n;
 }
 
@@ -217,12 +208,11 @@ Catalog readCatalog(const TesterLink& link) {
 }
 
 void printCatalog(const Catalog& c) {
-    std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9s\n", "PROJECT", "SITE", "CABLE ID", "DATE", "STATUS",
-                "LENGTH", "SIZE");
+    std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9s\n", "PROJECT", "SITE", "CABLE ID", "DATE", "STATUS", "LENGTH",
+                "SIZE");
     for (const auto& s : c.summaries) {
         char length[32] = "-";
-        if (std::isfinite(s.lengthM))
-            std::snprintf(length, sizeof length, "%.1f m", s.lengthM);
+        if (std::isfinite(s.lengthM)) std::snprintf(length, sizeof length, "%.1f m", s.lengthM);
         const char* status = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
         std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9lld\n", printable(s.project).c_str(),
                     printable(s.site).c_str(), printable(s.id).c_str(),
@@ -250,8 +240,7 @@ ImportReport runImport(const ImportOptions& o) {
 
     std::vector<size_t> selected;
     for (size_t i = 0; i < sums.size(); ++i)
-        if (!o.project || sums[i].project == *o.project)
-            selected.push_back(i);
+        if (!o.project || sums[i].project == *o.project) selected.push_back(i);
     std::vector<OutputRecord> planned;
     for (size_t i : selected)
         planned.push_back({sums[i].project, sums[i].site, sums[i].id, sums[i].fileName, sums[i].key});
@@ -276,13 +265,11 @@ ImportReport runImport(const ImportOptions& o) {
     while (pos < selected.size()) {
         // A batch is a run of consecutive catalog indices, at most ten.
         size_t n = 1;
-        while (n < kBatchSize && pos + n < selected.size() && selected[pos + n] == selected[pos] + n)
-            ++n;
+        while (n < kBatchSize && pos + n < selected.size() && selected[pos + n] == selected[pos] + n) ++n;
         ImportBatchDefn batch{static_cast<int>(selected[pos]), static_cast<int>(selected[pos] + n)};
         const int batchStatus = lost ? ImportStatus::kFailed : com->ReadRecordBatch(&batch, &tm);
         addMessages(report.messages, seen);
-        if (batchStatus != ImportStatus::kDone && !com->KestrixCom::IsConnected())
-            lost = true;
+        if (batchStatus != ImportStatus::kDone && !com->KestrixCom::IsConnected()) lost = true;
         for (size_t k = 0; k < n; ++k, ++pos) {
             const size_t index = selected[pos];
             ImportedRecord& r = report.records[pos];
@@ -305,8 +292,7 @@ ImportReport runImport(const ImportOptions& o) {
             for (const auto& m : pending) {
                 const std::string text =
                     m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
-                if (seen.insert(text).second)
-                    report.messages.push_back(text);
+                if (seen.insert(text).second) report.messages.push_back(text);
             }
         }
         progress.update(pos, writers.bytes());
@@ -321,8 +307,7 @@ ImportReport runImport(const ImportOptions& o) {
         ok += r.ok ? 1 : 0;
         const KestrixSum& sum = sums[r.index];
         // Built but not kept here, so not marked imported on the tester.
-        if (submitted[p] && !r.written)
-            com->forgetUploadKey(sum.keyProject, sum.key);
+        if (submitted[p] && !r.written) com->forgetUploadKey(sum.keyProject, sum.key);
         const ImportRecInfo* info =
             r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
         out->addIndexEntry(indexEntry(sum, info, r));

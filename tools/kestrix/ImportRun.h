@@ -29,12 +29,12 @@ struct ImportOptions {
     std::string outDir;
     boost::optional<std::string> project;  // only this project (with its sites)
     bool mark = true;
-    bool progress = false;  // a progress line on stderr (only when stderr is a terminal)
+    bool progress = false;   // a progress line on stderr (only when stderr is a terminal)
     bool overlapped = true;  // several transfers in flight on the connection
 };
 
 struct ImportedRecord {
-    size_t index = 0;  // in the catalog
+    size_t index = 0;    // in the catalog
     std::string result;  // relative to the output folder, when written
     std::string record;
     bool ok = false;

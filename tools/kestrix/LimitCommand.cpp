@@ -32,10 +32,11 @@ void printText(const Kestrix::Tester::TarvelFiberLimit& limit) {
             cats += std::to_string(c);
         }
         std::printf("%d nm  categories %s\n", w->Wavelength(), cats.empty() ? "-" : cats.c_str());
-        std::printf("  length %d m, overall loss %g dB, %g dB/km, adapter %g dB, splice %g dB, test connector %g dB, "
-                    "reference connector %g dB\n",
-                    w->LengthMetersSpec(), w->FixedLossSpec(), w->PerKmLossSpec(), w->AdapterLossSpec(),
-                    w->SpliceLossSpec(), w->TestConnectorLossSpec(), w->ReferenceConnectorLossSpec());
+        std::printf(
+            "  length %d m, overall loss %g dB, %g dB/km, adapter %g dB, splice %g dB, test connector %g dB, "
+            "reference connector %g dB\n",
+            w->LengthMetersSpec(), w->FixedLossSpec(), w->PerKmLossSpec(), w->AdapterLossSpec(), w->SpliceLossSpec(),
+            w->TestConnectorLossSpec(), w->ReferenceConnectorLossSpec());
         std::printf("  events: splice %s dB, connector %s dB, reflectance %s dB, segment %s dB/km\n",
                     param(w->SpliceEventLossSpec()).c_str(), param(w->ConnectorEventLossSpec()).c_str(),
                     param(w->EventReflectanceSpec()).c_str(), param(w->SegmentAttenuationCoeffSpec()).c_str());

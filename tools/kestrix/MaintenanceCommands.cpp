@@ -18,8 +18,8 @@ namespace {
 using namespace Kestrix::Tester;
 using kx::cli::BadInput;
 using kx::cli::LinkOptions;
-using kx::cli::QuietLog;
 using kx::cli::printable;
+using kx::cli::QuietLog;
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -50,8 +50,7 @@ void update(const LinkOptions& o, const std::string& packagePath, bool force) {
 std::string reportLines(const std::string& report) {
     std::string out;
     for (char c : report)
-        if (c != '\r')
-            out.push_back(c);
+        if (c != '\r') out.push_back(c);
     std::string clean;
     size_t start = 0;
     for (size_t nl = out.find('\n'); nl != std::string::npos; start = nl + 1, nl = out.find('\n', start))
@@ -63,8 +62,7 @@ void info(const LinkOptions& o) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
     auto report = com->RetrieveSwVers();
-    if (!report)
-        throw BadInput("the tester gave no software report" + log.reason());
+    if (!report) throw BadInput("the tester gave no software report" + log.reason());
     std::string module, serial;
     const CalDate cal = com->ModuleCalDate(module, serial);
     const bool known = cal != kMinDate;
@@ -90,20 +88,17 @@ void logs(const LinkOptions& o, const std::string& out, bool lockScreen) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
     auto zip = com->RetrieveLogDataZip(lockScreen);
-    if (!zip)
-        throw BadInput("cannot collect the tester's logs" + log.reason());
+    if (!zip) throw BadInput("cannot collect the tester's logs" + log.reason());
     kx::cli::writeOutputFile(out, *zip);
 }
 
 void screen(const LinkOptions& o, const std::string& out) {
     const bool png = endsWith(out, ".png");
-    if (!png && !endsWith(out, ".ppm"))
-        throw BadInput("the picture's name must end in .png or .ppm");
+    if (!png && !endsWith(out, ".ppm")) throw BadInput("the picture's name must end in .png or .ppm");
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
     auto raw = com->RetrieveDisplayImage();
-    if (!raw)
-        throw BadInput("no screen capture from the tester" + log.reason());
+    if (!raw) throw BadInput("no screen capture from the tester" + log.reason());
     if (png)
         kx::cli::writeScreenPng(*raw, out);
     else

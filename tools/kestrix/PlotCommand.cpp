@@ -16,7 +16,8 @@ void setupPlotCommand(CLI::App* cmd) {
     };
     auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
-    cmd->add_option("-o,--out", opts->out, "Picture to write: .png, .svg or .pdf (a PDF has one page per plot)")->required();
+    cmd->add_option("-o,--out", opts->out, "Picture to write: .png, .svg or .pdf (a PDF has one page per plot)")
+        ->required();
     std::string names;
     for (const auto& n : Kestrix::Report::pictureNames()) names += (names.empty() ? "" : ", ") + n;
     cmd->add_option("--test", opts->test, "Only this plot: " + names);
@@ -40,13 +41,14 @@ void setupPlotCommand(CLI::App* cmd) {
             pictures = std::move(chosen);
         }
         if (pictures.empty())
-            throw BadInput(opts->test.empty() ? "the result holds nothing to plot: " + opts->file
-                                              : "the result holds no " + opts->test + " test" +
-                                                    (opts->end ? " at end " + std::to_string(opts->end) : "") + ": " +
-                                                    opts->file);
+            throw BadInput(opts->test.empty()
+                               ? "the result holds nothing to plot: " + opts->file
+                               : "the result holds no " + opts->test + " test" +
+                                     (opts->end ? " at end " + std::to_string(opts->end) : "") + ": " + opts->file);
         const std::string error = Kestrix::Report::writePictures(opts->out, pictures);
         if (!error.empty()) throw BadInput(error);
-        std::cout << pictures.size() << (pictures.size() == 1 ? " plot" : " plots") << " written to " << opts->out << "\n";
+        std::cout << pictures.size() << (pictures.size() == 1 ? " plot" : " plots") << " written to " << opts->out
+                  << "\n";
     });
 }
 

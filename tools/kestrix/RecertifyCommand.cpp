@@ -50,8 +50,7 @@ void againstDatabaseLimit(const Opts& opts, std::vector<uint8_t> bytes) {
         throw kx::cli::BadInput("not a copper limit database: " + path + " (" + table.lastError() + ")");
     Kestrix::CopperLimit first;
     std::string why;
-    if (!table.openFirstLimit(first, &why))
-        throw kx::cli::BadInput("the copper limit database cannot be read: " + why);
+    if (!table.openFirstLimit(first, &why)) throw kx::cli::BadInput("the copper limit database cannot be read: " + why);
     const std::string version = first.getDbPkgMfstSummary().getVersionString();
 
     Kestrix::Tester::TestRecordTarvel record(bytes);

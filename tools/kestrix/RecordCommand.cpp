@@ -20,7 +20,8 @@ void setupRecordCommand(CLI::App* cmd) {
     auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
     cmd->add_flag("--json", opts->json, "Print the host record as JSON");
-    cmd->add_flag("--plots", opts->plots, "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
+    cmd->add_flag("--plots", opts->plots,
+                  "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
         Kestrix::Tester::RecordSummary summary;

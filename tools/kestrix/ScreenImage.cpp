@@ -10,8 +10,7 @@
 namespace kx::cli {
 
 std::vector<uint8_t> screenToPpm(const std::vector<uint8_t>& raw) {
-    if (raw.size() < kScreenBytes)
-        throw BadInput("the screen capture is shorter than one screen");
+    if (raw.size() < kScreenBytes) throw BadInput("the screen capture is shorter than one screen");
     const std::string header = "P6\n" + std::to_string(kScreenWidth) + " " + std::to_string(kScreenHeight) + "\n255\n";
     std::vector<uint8_t> out(header.begin(), header.end());
     out.insert(out.end(), raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(kScreenBytes));
@@ -19,12 +18,10 @@ std::vector<uint8_t> screenToPpm(const std::vector<uint8_t>& raw) {
 }
 
 void writeScreenPng(const std::vector<uint8_t>& raw, const std::string& path) {
-    if (raw.size() < kScreenBytes)
-        throw BadInput("the screen capture is shorter than one screen");
+    if (raw.size() < kScreenBytes) throw BadInput("the screen capture is shorter than one screen");
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, kScreenWidth, kScreenHeight), cairo_surface_destroy);
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        throw BadInput("cannot make the picture");
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) throw BadInput("cannot make the picture");
     cairo_surface_flush(surface.get());
     uint8_t* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());

@@ -29,8 +29,7 @@ void settingsPull(const LinkOptions& o, const std::string& out) {
     QuietLog log;
     auto com = connectTarvel(o, log);
     const auto bytes = com->RetrieveSettings();
-    if (!bytes)
-        throw BadInput("the tester sent no settings" + log.reason());
+    if (!bytes) throw BadInput("the tester sent no settings" + log.reason());
     writeOutputFile(out, *bytes);
     KestrixSetups check;
     if (!check.OpenData(*bytes))
@@ -40,22 +39,19 @@ void settingsPull(const LinkOptions& o, const std::string& out) {
 void settingsPush(const LinkOptions& o, const std::string& file) {
     const auto bytes = readInputFile(file);
     KestrixSetups check;
-    if (!check.OpenData(bytes))
-        throw BadInput(file + ": not an instrument settings file");
+    if (!check.OpenData(bytes)) throw BadInput(file + ": not an instrument settings file");
     QuietLog log;
     auto com = connectTarvel(o, log);
     PercentBar bar(file);
     com->setSetupsProgress(bar.callback());
-    if (!com->UpdateSettings(bytes))
-        throw BadInput("the tester did not take the settings" + log.reason());
+    if (!com->UpdateSettings(bytes)) throw BadInput("the tester did not take the settings" + log.reason());
 }
 
 void projectList(const LinkOptions& o) {
     QuietLog log;
     auto com = connectTarvel(o, log);
     const auto names = com->GetProjectNames();
-    if (!names)
-        throw BadInput("cannot read the tester's project list" + log.reason());
+    if (!names) throw BadInput("cannot read the tester's project list" + log.reason());
     printNameList(*names, o.json);
 }
 
@@ -90,23 +86,19 @@ void projectPull(const LinkOptions& o, const std::string& name, const std::strin
 // The bytes of a project setup database: taken as they are, or made from a bare serialized project.
 std::vector<uint8_t> setupDatabaseBytes(const std::string& file) {
     auto bytes = readInputFile(file);
-    if (Project::isSqliteDatabase(bytes))
-        return bytes;
+    if (Project::isSqliteDatabase(bytes)) return bytes;
     Project::Core project;
     std::string error;
-    if (!Project::decodeProject(bytes, project, error))
-        throw BadInput(file + ": " + error);
+    if (!Project::decodeProject(bytes, project, error)) throw BadInput(file + ": " + error);
     std::string temp = (std::filesystem::temp_directory_path() / "kestrix-project-XXXXXX").string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw BadInput("cannot make a temporary file");
+    if (fd < 0) throw BadInput("cannot make a temporary file");
     ::close(fd);
     const bool written = Project::writeSetupDatabase(temp, bytes, error);
     std::vector<uint8_t> out;
     const bool read = written && PFile::readFileBytes(temp, out);
     std::filesystem::remove(temp);
-    if (!read)
-        throw BadInput("cannot make a project setup database: " + error);
+    if (!read) throw BadInput("cannot make a project setup database: " + error);
     return out;
 }
 
@@ -120,8 +112,7 @@ struct PushOptions {
 void projectPush(const LinkOptions& o, const PushOptions& p) {
     const auto bytes = setupDatabaseBytes(p.file);
     TarvelProject project;
-    if (project.OpenData(bytes) != TarvelProject::kOpened)
-        throw BadInput(p.file + ": no readable project in it");
+    if (project.OpenData(bytes) != TarvelProject::kOpened) throw BadInput(p.file + ": no readable project in it");
     const std::string name = p.name.empty() ? project.GetProjectName() : p.name;
     QuietLog log;
     auto com = connectTarvel(o, log);
@@ -142,27 +133,25 @@ void projectPush(const LinkOptions& o, const PushOptions& p) {
 void printNameList(const std::vector<std::string>& names, bool json) {
     if (json) {
         Json::Value all(Json::arrayValue);
-        for (const auto& n : names)
-            all.append(n);
+        for (const auto& n : names) all.append(n);
         printJson(all);
         return;
     }
-    for (const auto& n : names)
-        std::cout << printable(n) << '\n';
+    for (const auto& n : names) std::cout << printable(n) << '\n';
 }
 
 std::string projectResultName(int result) {
     switch (result) {
-    case TarvelCom::kProjectDone: return "done";
-    case TarvelCom::kProjectDoneCustom: return "done-with-custom-limits-or-cables";
-    case TarvelCom::kProjectExists: return "project-exists";
-    case TarvelCom::kProjectNotFound: return "not-found-or-upload-failed";
-    case TarvelCom::kProjectUnreadable: return "export-file-unreadable";
-    case TarvelCom::kProjectFailed: return "corrupt-or-failed-on-tester";
-    case TarvelCom::kProjectBadCall: return "bad-call-or-unknown-reply";
-    case TarvelCom::kProjectExportFailed: return "export-failed";
-    case TarvelCom::kProjectNoReply: return "no-reply";
-    default: return "unknown";
+        case TarvelCom::kProjectDone: return "done";
+        case TarvelCom::kProjectDoneCustom: return "done-with-custom-limits-or-cables";
+        case TarvelCom::kProjectExists: return "project-exists";
+        case TarvelCom::kProjectNotFound: return "not-found-or-upload-failed";
+        case TarvelCom::kProjectUnreadable: return "export-file-unreadable";
+        case TarvelCom::kProjectFailed: return "corrupt-or-failed-on-tester";
+        case TarvelCom::kProjectBadCall: return "bad-call-or-unknown-reply";
+        case TarvelCom::kProjectExportFailed: return "export-failed";
+        case TarvelCom::kProjectNoReply: return "no-reply";
+        default: return "unknown";
     }
 }
 

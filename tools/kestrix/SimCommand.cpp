@@ -88,10 +88,8 @@ void setupSimCommand(CLI::App* cmd) {
     cmd->add_option("--port", o->port, "Port to listen on (0: any free port)");
     cmd->add_option("--password", o->password, "Password of the tester's service account");
     cmd->add_option("--model", o->sysinfo.model, "Model in the sysinfo reply")->capture_default_str();
-    cmd->add_option("--serial", o->sysinfo.serialNumber, "Serial number in the sysinfo reply")
-        ->capture_default_str();
-    cmd->add_option("--config", o->sysinfo.config, "Unit configuration in the sysinfo reply")
-        ->capture_default_str();
+    cmd->add_option("--serial", o->sysinfo.serialNumber, "Serial number in the sysinfo reply")->capture_default_str();
+    cmd->add_option("--config", o->sysinfo.config, "Unit configuration in the sysinfo reply")->capture_default_str();
     cmd->add_option("--module", o->modules, "Model number of a measurement module (repeatable)");
     cmd->add_flag("--refuse-login", o->faults.refuseLogin, "Refuse every login");
     cmd->add_option("--reply-delay", o->faults.replyDelayMs, "Hold every shell reply this many ms");

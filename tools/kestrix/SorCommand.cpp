@@ -34,8 +34,7 @@ void setupSorCommand(CLI::App* cmd) {
     };
     auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Fiber result file")->required()->check(CLI::ExistingFile);
-    cmd->add_option("-o,--out", opts->prefix, "Prefix of the files to write (PREFIX-<wavelength>.sor)")
-        ->required();
+    cmd->add_option("-o,--out", opts->prefix, "Prefix of the files to write (PREFIX-<wavelength>.sor)")->required();
     cmd->add_option("--end", opts->end, "OTDR test of end 1 or end 2 (default: the first OTDR test)")
         ->check(CLI::Range(1, 2));
     cmd->callback([opts] {

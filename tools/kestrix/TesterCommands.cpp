@@ -38,10 +38,8 @@ std::unique_ptr<KestrixCom> connect(const TesterLink& o, QuietLog& log) {
     TesterConnectInfo info;
     info.Port = o.ip;
     info.Platform = kPlatform;
-    if (!com->KestrixConnect(info))
-        throw kx::cli::BadInput("cannot connect to the tester at " + o.ip + log.reason());
-    if (o.timeoutMs > 0)
-        com->SetTimeout(o.timeoutMs);
+    if (!com->KestrixConnect(info)) throw kx::cli::BadInput("cannot connect to the tester at " + o.ip + log.reason());
+    if (o.timeoutMs > 0) com->SetTimeout(o.timeoutMs);
     return com;
 }
 
@@ -67,12 +65,10 @@ void discover(const TesterLink& o, bool json) {
     }
     auto found = com->FindAttachedTesters();
     com->Close();
-    if (!found)
-        throw kx::cli::BadInput("no tester found" + log.reason());
+    if (!found) throw kx::cli::BadInput("no tester found" + log.reason());
     if (json) {
         Json::Value all(Json::arrayValue);
-        for (const auto& t : *found)
-            all.append(toJson(t));
+        for (const auto& t : *found) all.append(toJson(t));
         std::cout << Json::StyledWriter().write(all);
         return;
     }
@@ -89,15 +85,12 @@ void discover(const TesterLink& o, bool json) {
 
 void shell(const TesterLink& o, const std::vector<std::string>& words) {
     std::string command;
-    for (const auto& w : words)
-        command += (command.empty() ? "" : " ") + w;
-    if (!isTerminalSafe(command))
-        throw kx::cli::BadInput("the command holds a control character");
+    for (const auto& w : words) command += (command.empty() ? "" : " ") + w;
+    if (!isTerminalSafe(command)) throw kx::cli::BadInput("the command holds a control character");
     QuietLog log;
     auto com = connect(o, log);
     auto reply = com->SendTvixCmd(command);
-    if (!reply)
-        throw kx::cli::BadInput("no reply from the tester" + log.reason());
+    if (!reply) throw kx::cli::BadInput("no reply from the tester" + log.reason());
     std::cout << *reply << std::flush;
 }
 
@@ -108,10 +101,8 @@ bool isEmptyListing(const std::string& reply) {
         size_t nl = reply.find('\n', pos);
         std::string line = reply.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
         pos = nl == std::string::npos ? reply.size() : nl + 1;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-            line.pop_back();
-        if (line.empty())
-            continue;
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        if (line.empty()) continue;
         if (line.rfind("total ", 0) != 0 || line.size() == 6 ||
             line.find_first_not_of("0123456789", 6) != std::string::npos)
             return false;
@@ -127,19 +118,15 @@ std::string firstTextLine(const std::string& reply) {
 }  // namespace
 
 void kx::cli::listTesterFolder(const TesterLink& o, const std::string& folder, std::ostream& out) {
-    if (!doubleQuoted(folder))
-        throw kx::cli::BadInput("the folder name holds a control character");
-    if (isOptionLike(folder))
-        throw kx::cli::BadInput("the folder name begins with \"-\"");
+    if (!doubleQuoted(folder)) throw kx::cli::BadInput("the folder name holds a control character");
+    if (isOptionLike(folder)) throw kx::cli::BadInput("the folder name begins with \"-\"");
     QuietLog log;
     auto com = connect(o, log);
     auto reply = com->SendTvixCmd("ls -lQ " + *doubleQuoted(folder));
-    if (!reply)
-        throw kx::cli::BadInput("no reply from the tester" + log.reason());
+    if (!reply) throw kx::cli::BadInput("no reply from the tester" + log.reason());
     auto entries = parseDirListing(*reply);
     if (!entries) {
-        if (isEmptyListing(*reply))
-            return;
+        if (isEmptyListing(*reply)) return;
         // "Permission denied", "No such file", "Not a directory": the tester says which.
         throw kx::cli::BadInput(Kestrix::Tester::printable(firstTextLine(*reply)));
     }
@@ -176,22 +163,21 @@ class ProgressBar {
 public:
     ProgressBar(std::string label, uint64_t total) : _label(std::move(label)), _total(total), _tty(isatty(2)) {}
     void update(uint64_t done, bool finished) {
-        if (!_tty)
-            return;
-        int percent = _total == 0 ? 100 : static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(_total));
+        if (!_tty) return;
+        int percent =
+            _total == 0 ? 100 : static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(_total));
         if (percent == _shown) {
-            if (finished)
-                std::fprintf(stderr, "\n");
+            if (finished) std::fprintf(stderr, "\n");
             return;
         }
         _shown = percent;
         const int width = 30;
         int filled = percent * width / 100;
-        std::fprintf(stderr, "\r%s [%s%s] %3d%% %llu/%llu", _label.c_str(), std::string(static_cast<size_t>(filled), '#').c_str(),
+        std::fprintf(stderr, "\r%s [%s%s] %3d%% %llu/%llu", _label.c_str(),
+                     std::string(static_cast<size_t>(filled), '#').c_str(),
                      std::string(static_cast<size_t>(width - filled), ' ').c_str(), percent,
                      static_cast<unsigned long long>(done), static_cast<unsigned long long>(_total));
-        if (finished)
-            std::fprintf(stderr, "\n");
+        if (finished) std::fprintf(stderr, "\n");
         std::fflush(stderr);
     }
 

@@ -32,22 +32,19 @@ private:
 
 void addLinkOptions(CLI::App* cmd, TesterLink& link, bool ipRequired) {
     auto* ip = cmd->add_option("--ip", link.ip, "Tester address, ADDR or ADDR:PORT");
-    if (ipRequired)
-        ip->required();
+    if (ipRequired) ip->required();
     cmd->add_option("--password", link.password, "Service password (default: the built-in one)");
     cmd->add_option("--timeout", link.timeoutMs, "Shell time-out in ms (default 5000)")->check(CLI::NonNegativeNumber);
 }
 
 void addSetupsLinkOptions(CLI::App* cmd, LinkOptions& o, bool json) {
     addLinkOptions(cmd, o, true);
-    if (json)
-        cmd->add_flag("--json", o.json, "Print JSON");
+    if (json) cmd->add_flag("--json", o.json, "Print JSON");
 }
 
 QuietLog::QuietLog() {
     _previous = Log::setSink([this](const LogRecord& r) {
-        if (r.level == LogLevel::Error)
-            _last = printable(r.text);
+        if (r.level == LogLevel::Error) _last = printable(r.text);
     });
 }
 
@@ -65,26 +62,21 @@ std::unique_ptr<TarvelCom> connectTarvel(const TesterLink& o, QuietLog& log) {
     TesterConnectInfo info;
     info.Port = o.ip;
     info.Platform = kPlatform;
-    if (!com->Connect(info))
-        throw BadInput("cannot connect to the tester at " + o.ip + log.reason());
-    if (o.timeoutMs > 0)
-        com->SetTimeout(o.timeoutMs);
+    if (!com->Connect(info)) throw BadInput("cannot connect to the tester at " + o.ip + log.reason());
+    if (o.timeoutMs > 0) com->SetTimeout(o.timeoutMs);
     return com;
 }
 
 PercentBar::PercentBar(std::string label) : _label(std::move(label)), _tty(isatty(2) != 0) {}
 
 PercentBar::~PercentBar() {
-    if (_tty && _shown >= 0)
-        std::fprintf(stderr, "\n");
+    if (_tty && _shown >= 0) std::fprintf(stderr, "\n");
 }
 
 ProgressFn PercentBar::callback() {
-    if (!_tty)
-        return nullptr;
+    if (!_tty) return nullptr;
     return [this](int percent) {
-        if (percent == _shown)
-            return;
+        if (percent == _shown) return;
         _shown = percent;
         const int width = 30;
         const int filled = percent * width / 100;

@@ -38,8 +38,7 @@ const CommandEntry kCommands[] = {
     {"plot", "Draw the plots of a result: OTDR traces, copper plots, wiremap, end-face image", setupPlotCommand},
     // show; list, pull and push are in SetupsCommands.cpp
     {"project", "Projects stored on the tester", setupProjectCommand},
-    {"recertify",
-     "Judge a copper result again, against its own limit or a limit from a copper limit database",
+    {"recertify", "Judge a copper result again, against its own limit or a limit from a copper limit database",
      setupRecertifyCommand},
     {"record", "Show the host record of a result file (what import writes beside it)", setupRecordCommand},
     {"report", "Certification report (PDF, or HTML with --html) of result files and import folders",
@@ -60,8 +59,7 @@ const CommandEntry kCommands[] = {
 }  // namespace
 
 void setupCommands(CLI::App& app) {
-    for (const CommandEntry& c : kCommands)
-        c.setup(app.add_subcommand(c.name, c.summary));
+    for (const CommandEntry& c : kCommands) c.setup(app.add_subcommand(c.name, c.summary));
 }
 
 void registerPrinters() {
@@ -90,14 +88,18 @@ int main(int argc, char** argv) {
     kx::cli::registerPrinters();
     kx::cli::setupCommands(app);
     // Used by the build to write the man page and the completion script; not shown in the help.
-    app.add_flag_callback("--man-page", [&app] {
-           std::cout << kx::cli::manPage(app, KESTRIX_VERSION);
-           throw CLI::Success();
-       })->group("");
-    app.add_flag_callback("--bash-completion", [&app] {
-           std::cout << kx::cli::bashCompletion(app);
-           throw CLI::Success();
-       })->group("");
+    app.add_flag_callback("--man-page",
+                          [&app] {
+                              std::cout << kx::cli::manPage(app, KESTRIX_VERSION);
+                              throw CLI::Success();
+                          })
+        ->group("");
+    app.add_flag_callback("--bash-completion",
+                          [&app] {
+                              std::cout << kx::cli::bashCompletion(app);
+                              throw CLI::Success();
+                          })
+        ->group("");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

@@ -3,7 +3,6 @@
 #include "core/ManifestSamples.h"
 
 namespace {
-kx::samples::SampleRegistration reg("manifest.pfile", [] {
-    return kx::test::manifestContainer(kx::test::sampleManifest());
-});
+kx::samples::SampleRegistration reg("manifest.pfile",
+                                    [] { return kx::test::manifestContainer(kx::test::sampleManifest()); });
 }  // namespace

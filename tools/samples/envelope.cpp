@@ -9,7 +9,8 @@ kx::samples::SampleRegistration reg("summary-only.result", [] {
     s.resultType = Kestrix::ResultType::COPPER;
     s.timeStamp = 1764000000;
     s.status = Kestrix::Status::pass;
-    s.length = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(2069, Kestrix::ScaledInt::hundredths), Kestrix::DisplayType::normal);
+    s.length = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(2069, Kestrix::ScaledInt::hundredths),
+                                    Kestrix::DisplayType::normal);
     PFile::Section section;
     if (Kestrix::setResultSection(section, PFile::SectionType::ResultSummary, 1, s) != 0) return std::vector<uint8_t>{};
     return PFile::buildContainer({&section});

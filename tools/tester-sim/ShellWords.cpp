@@ -32,79 +32,69 @@ private:
     void step() {
         const char c = _s[_i];
         switch (c) {
-        case ' ':
-        case '\t':
-            ++_i;
-            endWord();
-            return;
-        case '\n':
-        case ';':
-            ++_i;
-            endWord();
-            if (_pendingRedirect) {
-                fail(c == ';' ? "syntax error: unexpected \";\"" : "syntax error: unexpected newline");
+            case ' ':
+            case '\t':
+                ++_i;
+                endWord();
+                return;
+            case '\n':
+            case ';':
+                ++_i;
+                endWord();
+                if (_pendingRedirect) {
+                    fail(c == ';' ? "syntax error: unexpected \";\"" : "syntax error: unexpected newline");
+                    return;
+                }
+                if (c == ';' && _cur.words.empty() && _cur.redirects.empty()) {
+                    fail("syntax error: unexpected \";\"");
+                    return;
+                }
+                endCommand();
+                return;
+            case '\\':
+                if (_i + 1 >= _s.size()) {
+                    incomplete();
+                    return;
+                }
+                if (_s[_i + 1] != '\n') {
+                    append(_s[_i + 1]);
+                }
+                _i += 2;
+                return;
+            case '\'': {
+                const size_t close = _s.find('\'', _i + 1);
+                if (close == std::string_view::npos) {
+                    incomplete();
+                    return;
+                }
+                _word.append(_s.substr(_i + 1, close - _i - 1));
+                _started = true;
+                _quoted = true;
+                _i = close + 1;
                 return;
             }
-            if (c == ';' && _cur.words.empty() && _cur.redirects.empty()) {
-                fail("syntax error: unexpected \";\"");
+            case '"': doubleQuoted(); return;
+            case '$': dollar(false); return;
+            case '`': fail("command substitution is not supported"); return;
+            case '#':
+                if (!_started) {
+                    const size_t nl = _s.find('\n', _i);
+                    _i = nl == std::string_view::npos ? _s.size() : nl;
+                    return;
+                }
+                append(c);
+                ++_i;
                 return;
-            }
-            endCommand();
-            return;
-        case '\\':
-            if (_i + 1 >= _s.size()) {
-                incomplete();
+            case '>': redirect(); return;
+            case '|':
+            case '&':
+            case '<':
+            case '(':
+            case ')': fail(std::string("syntax error: unexpected \"") + c + "\""); return;
+            default:
+                append(c);
+                ++_i;
                 return;
-            }
-            if (_s[_i + 1] != '\n') {
-                append(_s[_i + 1]);
-            }
-            _i += 2;
-            return;
-        case '\'': {
-            const size_t close = _s.find('\'', _i + 1);
-            if (close == std::string_view::npos) {
-                incomplete();
-                return;
-            }
-            _word.append(_s.substr(_i + 1, close - _i - 1));
-            _started = true;
-            _quoted = true;
-            _i = close + 1;
-            return;
-        }
-        case '"':
-            doubleQuoted();
-            return;
-        case '$':
-            dollar(false);
-            return;
-        case '`':
-            fail("command substitution is not supported");
-            return;
-        case '#':
-            if (!_started) {
-                const size_t nl = _s.find('\n', _i);
-                _i = nl == std::string_view::npos ? _s.size() : nl;
-                return;
-            }
-            append(c);
-            ++_i;
-            return;
-        case '>':
-            redirect();
-            return;
-        case '|':
-        case '&':
-        case '<':
-        case '(':
-        case ')':
-            fail(std::string("syntax error: unexpected \"") + c + "\"");
-            return;
-        default:
-            append(c);
-            ++_i;
-            return;
         }
     }
 
@@ -175,8 +165,8 @@ private:
                 }
             }
             _i = close + 1;
-        } else if (next < _s.size() && (_s[next] == '?' || _s[next] == '$' ||
-                                         std::isdigit(static_cast<unsigned char>(_s[next])) != 0)) {
+        } else if (next < _s.size() &&
+                   (_s[next] == '?' || _s[next] == '$' || std::isdigit(static_cast<unsigned char>(_s[next])) != 0)) {
             name = std::string(1, _s[next]);
             _i = next + 1;
         } else if (next < _s.size() && isNameStart(_s[next])) {
@@ -283,9 +273,7 @@ private:
 
 }  // namespace
 
-ParsedLine parseCommandLine(std::string_view text, const VariableLookup& lookup) {
-    return Parser(text, lookup).run();
-}
+ParsedLine parseCommandLine(std::string_view text, const VariableLookup& lookup) { return Parser(text, lookup).run(); }
 
 std::string shellQuote(std::string_view word) {
     std::string out = "'";

@@ -47,12 +47,18 @@ std::string badOption(const std::string& cmd, const std::string& flags, const st
 
 std::string modeText(mode_t m) {
     std::string s(10, '-');
-    if (S_ISDIR(m)) s[0] = 'd';
-    else if (S_ISLNK(m)) s[0] = 'l';
-    else if (S_ISCHR(m)) s[0] = 'c';
-    else if (S_ISBLK(m)) s[0] = 'b';
-    else if (S_ISFIFO(m)) s[0] = 'p';
-    else if (S_ISSOCK(m)) s[0] = 's';
+    if (S_ISDIR(m))
+        s[0] = 'd';
+    else if (S_ISLNK(m))
+        s[0] = 'l';
+    else if (S_ISCHR(m))
+        s[0] = 'c';
+    else if (S_ISBLK(m))
+        s[0] = 'b';
+    else if (S_ISFIFO(m))
+        s[0] = 'p';
+    else if (S_ISSOCK(m))
+        s[0] = 's';
     const char* rwx = "rwxrwxrwx";
     for (int i = 0; i < 9; ++i) {
         if ((m & (0400u >> i)) != 0) {
@@ -92,8 +98,7 @@ std::string timeText(time_t t) {
 std::string longLine(const fs::path& host, const std::string& name, const struct stat& st, bool quote) {
     char head[96];
     std::snprintf(head, sizeof head, "%-10s %4lu %-8.8s %-8.8s %9llu ", modeText(st.st_mode).c_str(),
-                  static_cast<unsigned long>(st.st_nlink), "root", "root",
-                  static_cast<unsigned long long>(st.st_size));
+                  static_cast<unsigned long>(st.st_nlink), "root", "root", static_cast<unsigned long long>(st.st_size));
     std::string line = head + timeText(st.st_mtime) + " " + shownName(name, quote);
     if (S_ISLNK(st.st_mode)) {
         std::error_code ec;
@@ -259,7 +264,7 @@ CommandResult mkdirCmd(const CommandContext& c) {
             ec = std::make_error_code(std::errc::file_exists);
         }
         if (ec) {
-            const char* why = ec == std::errc::file_exists ? "File exists"
+            const char* why = ec == std::errc::file_exists                 ? "File exists"
                               : ec == std::errc::no_such_file_or_directory ? "No such file or directory"
                                                                            : nullptr;
             r.err += "mkdir: can't create directory '" + op + "': " + (why ? why : ec.message()) + "\n";

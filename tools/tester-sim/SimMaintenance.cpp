@@ -26,11 +26,9 @@ bool exists(const SimVfs& vfs, const std::string& testerPath) {
 bool folderHasFiles(const SimVfs& vfs, const std::string& testerPath) {
     const auto host = vfs.map(testerPath);
     std::error_code ec;
-    if (!host || !fs::is_directory(*host, ec))
-        return false;
+    if (!host || !fs::is_directory(*host, ec)) return false;
     for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec))
-            return true;
+        if (it->is_regular_file(ec)) return true;
     return false;
 }
 
@@ -50,17 +48,17 @@ CommandResult swupdate(const CommandContext& c) {
                              folderHasFiles(c.vfs, "/tmp/rmt_swupdate/images");
         code.push_back(package ? '0' : '2');
     }
-    if (terse)
-        return ok(code + "\n");
+    if (terse) return ok(code + "\n");
     return ok(code == "0" ? "Software update started\n" : "Software update refused (" + code + ")\n");
 }
 
 CommandResult dmesg(const CommandContext&) {
-    return ok("[    0.000000] Booting Linux on physical CPU 0x0\n"
-              "[    0.000000] Linux version 5.10.72 (builder@kestrix) #1 PREEMPT\n"
-              "[    1.204311] meas0: measurement module 310 found\n"
-              "[    2.911870] usb0: link up, 169.254.222.2\n"
-              "[   14.551002] ui: screen ready 640x480\n");
+    return ok(
+        "[    0.000000] Booting Linux on physical CPU 0x0\n"
+        "[    0.000000] Linux version 5.10.72 (builder@kestrix) #1 PREEMPT\n"
+        "[    1.204311] meas0: measurement module 310 found\n"
+        "[    2.911870] usb0: link up, 169.254.222.2\n"
+        "[   14.551002] ui: screen ready 640x480\n");
 }
 
 // Raw RGB rows, top to bottom: a colour ramp with a frame, so a picture shows which way up it is.
@@ -87,8 +85,7 @@ void writeText(const fs::path& p, const std::string& text) {
 
 void writeGzip(const fs::path& p, const std::string& text) {
     gzFile f = gzopen(p.c_str(), "wb");
-    if (f == nullptr)
-        return;
+    if (f == nullptr) return;
     gzwrite(f, text.data(), static_cast<unsigned>(text.size()));
     gzclose(f);
 }
@@ -98,8 +95,7 @@ void writeGzip(const fs::path& p, const std::string& text) {
 void seedLogs(const SimVfs& vfs) {
     const auto dir = vfs.map("/var/log");
     std::error_code ec;
-    if (!dir || (!fs::create_directories(*dir, ec) && ec))
-        return;
+    if (!dir || (!fs::create_directories(*dir, ec) && ec)) return;
     const auto line = [](const char* text) { return std::string("Dec  6 09:00:00 kestrix ") + text + "\n"; };
     struct LogFile {
         const char* name;
@@ -117,8 +113,7 @@ void seedLogs(const SimVfs& vfs) {
     };
     for (const auto& f : files) {
         const fs::path p = *dir / f.name;
-        if (fs::exists(p, ec))
-            continue;
+        if (fs::exists(p, ec)) continue;
         if (f.gzipped)
             writeGzip(p, f.text);
         else
@@ -129,8 +124,7 @@ void seedLogs(const SimVfs& vfs) {
 }  // namespace
 
 void registerMaintenanceCommands(TesterSim& sim) {
-    if (sim.options().seedLogs)
-        seedLogs(sim.vfs());
+    if (sim.options().seedLogs) seedLogs(sim.vfs());
     sim.addCommand("swupdate", swupdate);
     sim.addCommand("dmesg", dmesg);
     sim.addCommand("fbdump", fbdump);

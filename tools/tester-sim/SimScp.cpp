@@ -52,10 +52,10 @@ public:
         while (progress && _state != State::done) {
             progress = false;
             switch (_state) {
-            case State::header: progress = header(ch); break;
-            case State::data: progress = data(ch); break;
-            case State::end: progress = end(ch); break;
-            default: break;
+                case State::header: progress = header(ch); break;
+                case State::data: progress = data(ch); break;
+                case State::end: progress = end(ch); break;
+                default: break;
             }
         }
     }
@@ -78,25 +78,17 @@ private:
         const std::string line = ch.input.substr(0, nl);
         ch.input.erase(0, nl + 1);
         switch (line.empty() ? '\0' : line[0]) {
-        case 'C':
-            openFile(ch, line);
-            return true;
-        case 'T':
-        case 'E':
-            ch.write(std::string(1, '\0'));
-            return true;
-        case 'D':
-            fatal(ch, "recursive copy is not supported");
-            return false;
-        case '\x01':
-        case '\x02':
-            _failed = true;
-            ch.finish(1);
-            _state = State::done;
-            return false;
-        default:
-            fatal(ch, "protocol error: unexpected header");
-            return false;
+            case 'C': openFile(ch, line); return true;
+            case 'T':
+            case 'E': ch.write(std::string(1, '\0')); return true;
+            case 'D': fatal(ch, "recursive copy is not supported"); return false;
+            case '\x01':
+            case '\x02':
+                _failed = true;
+                ch.finish(1);
+                _state = State::done;
+                return false;
+            default: fatal(ch, "protocol error: unexpected header"); return false;
         }
     }
 
@@ -216,46 +208,43 @@ public:
 
     void step(SimChannel& ch) override {
         switch (_state) {
-        case State::waitStart:
-            if (takeByte(ch)) {
-                start(ch);
-            }
-            break;
-        case State::waitTimeAck:
-            if (takeByte(ch)) {
-                if (_byte != '\0') {
-                    ch.finish(1);
-                    _state = State::done;
-                } else if (ch.state.faults().repeatTimeLines) {
-                    ch.write(kTimeLine);
-                } else {
-                    ch.write(_header);
-                    _state = State::waitHeaderAck;
+            case State::waitStart:
+                if (takeByte(ch)) {
+                    start(ch);
                 }
-            }
-            break;
-        case State::waitHeaderAck:
-            if (takeByte(ch)) {
-                if (_byte == '\0') {
-                    _state = State::sending;
-                    send(ch);
-                } else {
-                    ch.finish(1);
+                break;
+            case State::waitTimeAck:
+                if (takeByte(ch)) {
+                    if (_byte != '\0') {
+                        ch.finish(1);
+                        _state = State::done;
+                    } else if (ch.state.faults().repeatTimeLines) {
+                        ch.write(kTimeLine);
+                    } else {
+                        ch.write(_header);
+                        _state = State::waitHeaderAck;
+                    }
+                }
+                break;
+            case State::waitHeaderAck:
+                if (takeByte(ch)) {
+                    if (_byte == '\0') {
+                        _state = State::sending;
+                        send(ch);
+                    } else {
+                        ch.finish(1);
+                        _state = State::done;
+                    }
+                }
+                break;
+            case State::sending: send(ch); break;
+            case State::waitFinalAck:
+                if (takeByte(ch)) {
+                    ch.finish(_byte == '\0' ? 0 : 1);
                     _state = State::done;
                 }
-            }
-            break;
-        case State::sending:
-            send(ch);
-            break;
-        case State::waitFinalAck:
-            if (takeByte(ch)) {
-                ch.finish(_byte == '\0' ? 0 : 1);
-                _state = State::done;
-            }
-            break;
-        case State::done:
-            break;
+                break;
+            case State::done: break;
         }
     }
 

@@ -113,35 +113,30 @@ private:
         if (_index >= _steps.size()) return finish(ch, _failed ? 1 : 0);
         const Step& s = _steps[_index++];
         switch (s.kind) {
-        case Step::Kind::enter:
-            ch.write("D0755 0 " + s.name + "\n");
-            break;
-        case Step::Kind::leave:
-            ch.write("E\n");
-            break;
-        case Step::Kind::error:
-            break;
-        case Step::Kind::file: {
-            std::error_code ec;
-            const auto size = fs::file_size(s.host, ec);
-            _file.reset(ec ? nullptr : std::fopen(s.host.c_str(), "rb"));
-            if (!_file) {
-                ch.write("\x01scp: " + s.testerPath + ": cannot open\n");
-                _failed = true;
-                return next(ch);
+            case Step::Kind::enter: ch.write("D0755 0 " + s.name + "\n"); break;
+            case Step::Kind::leave: ch.write("E\n"); break;
+            case Step::Kind::error: break;
+            case Step::Kind::file: {
+                std::error_code ec;
+                const auto size = fs::file_size(s.host, ec);
+                _file.reset(ec ? nullptr : std::fopen(s.host.c_str(), "rb"));
+                if (!_file) {
+                    ch.write("\x01scp: " + s.testerPath + ": cannot open\n");
+                    _failed = true;
+                    return next(ch);
+                }
+                const auto fault = ch.state.planDownload(s.testerPath);
+                _size = static_cast<int64_t>(size);
+                if (fault.truncate) _size /= 2;
+                _dropAt = fault.dropHalfWay ? _size / 2 : -1;
+                _corrupt = fault.corrupt;
+                _sent = 0;
+                _sending = true;
+                char head[64];
+                std::snprintf(head, sizeof head, "C0644 %lld ", static_cast<long long>(_size));
+                ch.write(head + s.name + "\n");
+                break;
             }
-            const auto fault = ch.state.planDownload(s.testerPath);
-            _size = static_cast<int64_t>(size);
-            if (fault.truncate) _size /= 2;
-            _dropAt = fault.dropHalfWay ? _size / 2 : -1;
-            _corrupt = fault.corrupt;
-            _sent = 0;
-            _sending = true;
-            char head[64];
-            std::snprintf(head, sizeof head, "C0644 %lld ", static_cast<long long>(_size));
-            ch.write(head + s.name + "\n");
-            break;
-        }
         }
         _state = State::waitAck;
     }

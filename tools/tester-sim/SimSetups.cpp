@@ -51,22 +51,18 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& le
 std::optional<std::vector<uint8_t>> readFile(const SimVfs& vfs, const std::string& path, size_t limit) {
     const auto host = vfs.map(path);
     std::error_code ec;
-    if (!host || !fs::is_regular_file(*host, ec))
-        return std::nullopt;
+    if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
     const auto size = fs::file_size(*host, ec);
-    if (ec || size > limit)
-        return std::nullopt;
+    if (ec || size > limit) return std::nullopt;
     std::ifstream in(*host, std::ios::binary);
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-        return std::nullopt;
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) return std::nullopt;
     return bytes;
 }
 
 bool writeFile(const SimVfs& vfs, const std::string& path, const std::vector<uint8_t>& bytes) {
     const auto host = vfs.map(path);
-    if (!host)
-        return false;
+    if (!host) return false;
     std::error_code ec;
     fs::create_directories(host->parent_path(), ec);
     std::ofstream out(*host, std::ios::binary | std::ios::trunc);
@@ -89,8 +85,7 @@ std::string projectFileName(const std::string& name) {
         } else {
             codes.push_back('?');
             ++i;
-            while (i < name.size() && (name[i] & 0xC0) == 0x80)
-                ++i;
+            while (i < name.size() && (name[i] & 0xC0) == 0x80) ++i;
         }
     }
     std::string out;

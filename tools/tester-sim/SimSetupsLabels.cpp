@@ -26,21 +26,18 @@ bool validListFile(const std::string& file) {
 std::string listPath(const std::string& file) { return std::string(kCableIdFolder) + "/" + file; }
 
 CommandResult listLists(const CommandContext& c) {
-    if (c.args.size() != 1)
-        return usage("smgetlf");
+    if (c.args.size() != 1) return usage("smgetlf");
     std::vector<std::string> files;
     if (const auto host = c.vfs.map(kCableIdFolder)) {
         std::error_code ec;
         for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
-            if (validListFile(name) && it->is_regular_file(ec))
-                files.push_back(name);
+            if (validListFile(name) && it->is_regular_file(ec)) files.push_back(name);
         }
     }
     std::sort(files.begin(), files.end());
     std::string out;
-    for (const auto& f : files)
-        out += f + "\n";
+    for (const auto& f : files) out += f + "\n";
     return CommandResult{out + "OK\n", {}, 0};
 }
 
@@ -53,53 +50,42 @@ std::optional<std::vector<std::string>> readIds(const std::vector<uint8_t>& byte
             line.push_back(static_cast<char>(bytes[i]));
             continue;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() || i < bytes.size()) {
-            if (line.empty() || line.size() > kMaxIdLength || ids.size() == kMaxIds)
-                return std::nullopt;
+            if (line.empty() || line.size() > kMaxIdLength || ids.size() == kMaxIds) return std::nullopt;
             ids.push_back(line);
         }
         line.clear();
     }
-    if (ids.empty())
-        return std::nullopt;
+    if (ids.empty()) return std::nullopt;
     return ids;
 }
 
 // smimportlabels [-r] -f FILE: the list takes the file's name; -r replaces a list of that name.
 CommandResult importList(const CommandContext& c) {
     const Options o = parseOptions(c.args, "rf:");
-    if (!o.ok || !o.has('f'))
-        return usage("smimportlabels [-r] -f FILE");
+    if (!o.ok || !o.has('f')) return usage("smimportlabels [-r] -f FILE");
     const std::string path = o['f'];
     const std::string file = path.substr(path.rfind('/') + 1);
     const auto bytes = readFile(c.vfs, path);
-    if (!bytes)
-        return reply("RC_ENTITY_NOT_FOUND");
-    if (!validListFile(file) || !readIds(*bytes))
-        return reply("OP_FAILED");
+    if (!bytes) return reply("RC_ENTITY_NOT_FOUND");
+    if (!validListFile(file) || !readIds(*bytes)) return reply("OP_FAILED");
     const auto target = c.vfs.map(listPath(file));
     std::error_code ec;
-    if (!target)
-        return reply("OP_FAILED");
-    if (fs::exists(*target, ec) && !o.has('r'))
-        return reply("RC_ENTITY_EXISTS");
+    if (!target) return reply("OP_FAILED");
+    if (fs::exists(*target, ec) && !o.has('r')) return reply("RC_ENTITY_EXISTS");
     return reply(writeFile(c.vfs, listPath(file), *bytes) ? "OK" : "OP_FAILED");
 }
 
 // smrmlabels -f NAME.ids
 CommandResult removeList(const CommandContext& c) {
     const Options o = parseOptions(c.args, "f:");
-    if (!o.ok || !o.has('f'))
-        return usage("smrmlabels -f NAME.ids");
+    if (!o.ok || !o.has('f')) return usage("smrmlabels -f NAME.ids");
     const std::string file = o['f'];
-    if (!validListFile(file))
-        return reply("RC_ENTITY_NOT_FOUND");
+    if (!validListFile(file)) return reply("RC_ENTITY_NOT_FOUND");
     const auto target = c.vfs.map(listPath(file));
     std::error_code ec;
-    if (!target || !fs::is_regular_file(*target, ec))
-        return reply("RC_ENTITY_NOT_FOUND");
+    if (!target || !fs::is_regular_file(*target, ec)) return reply("RC_ENTITY_NOT_FOUND");
     return reply(fs::remove(*target, ec) && !ec ? "OK" : "OP_FAILED");
 }
 

@@ -34,8 +34,7 @@ Db openDb(const fs::path& path, const char* schema) {
         return nullptr;
     }
     Db db(raw);
-    if (sqlite3_exec(raw, schema, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return nullptr;
+    if (sqlite3_exec(raw, schema, nullptr, nullptr, nullptr) != SQLITE_OK) return nullptr;
     return db;
 }
 
@@ -46,8 +45,7 @@ Stmt prepare(sqlite3* db, const char* sql, std::initializer_list<std::string> te
         return nullptr;
     }
     int i = 1;
-    for (const auto& t : texts)
-        sqlite3_bind_text(raw, i++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    for (const auto& t : texts) sqlite3_bind_text(raw, i++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
     return Stmt(raw);
 }
 
@@ -56,15 +54,15 @@ class Master {
 public:
     explicit Master(const SimVfs& vfs) : _vfs(vfs) {
         if (auto path = vfs.map(kMasterDatabase))
-            _db = openDb(*path, "CREATE TABLE IF NOT EXISTS Projects (name TEXT, dirName TEXT, quarnId TEXT, "
-                                "parentQuarnId TEXT)");
+            _db = openDb(*path,
+                         "CREATE TABLE IF NOT EXISTS Projects (name TEXT, dirName TEXT, quarnId TEXT, "
+                         "parentQuarnId TEXT)");
     }
     bool ok() const { return _db != nullptr; }
 
     std::optional<std::string> folderOf(const std::string& name) {
         Stmt s = prepare(_db.get(), "SELECT dirName FROM Projects WHERE name = ?", {name});
-        if (!s || sqlite3_step(s.get()) != SQLITE_ROW)
-            return std::nullopt;
+        if (!s || sqlite3_step(s.get()) != SQLITE_ROW) return std::nullopt;
         const auto* text = sqlite3_column_text(s.get(), 0);
         return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
     }
@@ -76,13 +74,11 @@ public:
             dir = "Project " + std::to_string(n);
             const auto host = _vfs.map(std::string(kProjectsFolder) + "/" + dir);
             std::error_code ec;
-            if (host && !fs::exists(*host, ec))
-                break;
+            if (host && !fs::exists(*host, ec)) break;
         }
         Stmt s = prepare(_db.get(), "INSERT INTO Projects (name, dirName, quarnId, parentQuarnId) VALUES (?, ?, ?, '')",
                          {name, dir, "sim-" + dir.substr(8)});
-        if (!s || sqlite3_step(s.get()) != SQLITE_DONE)
-            return std::nullopt;
+        if (!s || sqlite3_step(s.get()) != SQLITE_DONE) return std::nullopt;
         return dir;
     }
 
@@ -102,8 +98,7 @@ constexpr const char* kProjectSchema =
     "fileSize INTEGER, fileName TEXT, lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
 
 std::optional<fs::path> projectDatabase(const SimVfs& vfs, const std::string& dir) {
-    if (dir.empty() || dir.find('/') != std::string::npos || dir == "." || dir == "..")
-        return std::nullopt;
+    if (dir.empty() || dir.find('/') != std::string::npos || dir == "." || dir == "..") return std::nullopt;
     return vfs.map(std::string(kProjectsFolder) + "/" + dir + "/project.sql");
 }
 
@@ -113,8 +108,7 @@ Project::Core loadProject(const SimVfs& vfs, const std::string& dir, const std::
     project.name = name;
     const auto path = projectDatabase(vfs, dir);
     std::error_code ec;
-    if (!path || !fs::exists(*path, ec))
-        return project;
+    if (!path || !fs::exists(*path, ec)) return project;
     std::vector<uint8_t> blob;
     std::string error;
     Project::Core stored;
@@ -125,29 +119,24 @@ Project::Core loadProject(const SimVfs& vfs, const std::string& dir, const std::
 
 bool storeProject(const SimVfs& vfs, const std::string& dir, const std::vector<uint8_t>& blob) {
     const auto path = projectDatabase(vfs, dir);
-    if (!path)
-        return false;
+    if (!path) return false;
     Db db = openDb(*path, kProjectSchema);
-    if (!db)
-        return false;
+    if (!db) return false;
     Stmt s = prepare(db.get(), "INSERT OR REPLACE INTO Project (ROWID, object) VALUES (1, ?)", {});
-    if (!s)
-        return false;
+    if (!s) return false;
     sqlite3_bind_blob(s.get(), 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
     return sqlite3_step(s.get()) == SQLITE_DONE;
 }
 
 bool hasCustomLimit(const Project::Core& p) {
     for (const auto& set : p.testSets.items)
-        if (set->isCustomLimit())
-            return true;
+        if (set->isCustomLimit()) return true;
     return false;
 }
 
 bool hasCustomCable(const Project::Core& p) {
     for (const auto& set : p.testSets.items)
-        if (set->isCustomCable())
-            return true;
+        if (set->isCustomCable()) return true;
     return false;
 }
 
@@ -155,8 +144,7 @@ std::string doubledPercent(const std::string& text) {
     std::string out;
     for (char c : text) {
         out.push_back(c);
-        if (c == '%')
-            out.push_back('%');
+        if (c == '%') out.push_back('%');
     }
     return out;
 }
@@ -164,21 +152,17 @@ std::string doubledPercent(const std::string& text) {
 // smexportproj -p FOLDER -n NAME [-f]
 CommandResult exportProject(const CommandContext& c) {
     const Options o = parseOptions(c.args, "p:n:f");
-    if (!o.ok || !o.has('p') || !o.has('n') || o['n'].empty())
-        return usage("smexportproj -p FOLDER -n NAME [-f]");
+    if (!o.ok || !o.has('p') || !o.has('n') || o['n'].empty()) return usage("smexportproj -p FOLDER -n NAME [-f]");
     std::lock_guard lock(g_storeMutex);
     Master master(c.vfs);
     const auto dir = master.ok() ? master.folderOf(o['n']) : std::nullopt;
-    if (!dir)
-        return reply("RC_ENTITY_NOT_FOUND");
+    if (!dir) return reply("RC_ENTITY_NOT_FOUND");
     const Project::Core project = loadProject(c.vfs, *dir, o['n']);
     const std::string file = o['p'] + "/" + projectFileName(o['n']) + ".sql";
     const auto host = c.vfs.map(file);
     std::error_code ec;
-    if (!host || !fs::is_directory(host->parent_path(), ec))
-        return reply("OP_FAILED");
-    if (fs::exists(*host, ec) && !o.has('f'))
-        return reply("RC_ENTITY_EXISTS");
+    if (!host || !fs::is_directory(host->parent_path(), ec)) return reply("OP_FAILED");
+    if (fs::exists(*host, ec) && !o.has('f')) return reply("RC_ENTITY_EXISTS");
     std::string error;
     std::vector<uint8_t> bytes;
     if (!Project::encodeProject(project, bytes, error) || !Project::writeSetupDatabase(host->string(), bytes, error))
@@ -196,14 +180,11 @@ CommandResult importProject(const CommandContext& c) {
     const Options o = parseOptions(c.args, "i:o:fm:");
     const std::string model = o['m'];
     const bool modelOk = !o.has('m') || (!model.empty() && model.find_first_not_of("0123456789") == std::string::npos);
-    if (!o.ok || !o.has('i') || !modelOk)
-        return usage("smimportproject -i FILE [-o NAME] [-f] [-m MODEL]");
+    if (!o.ok || !o.has('i') || !modelOk) return usage("smimportproject -i FILE [-o NAME] [-f] [-m MODEL]");
     // A second-generation unit takes setups only for the module model it names.
-    if (c.sim.options().sysinfo.model.find("Ombrel") != std::string::npos && model != "3001")
-        return reply("OP_FAILED");
+    if (c.sim.options().sysinfo.model.find("Ombrel") != std::string::npos && model != "3001") return reply("OP_FAILED");
     const auto bytes = readFile(c.vfs, o['i']);
-    if (!bytes)
-        return reply("RC_ENTITY_NOT_FOUND");
+    if (!bytes) return reply("RC_ENTITY_NOT_FOUND");
     Project::Core project;
     std::string error;
     const auto host = c.vfs.map(o['i']);
@@ -214,25 +195,18 @@ CommandResult importProject(const CommandContext& c) {
 
     std::lock_guard lock(g_storeMutex);
     Master master(c.vfs);
-    if (!master.ok())
-        return reply("OP_FAILED");
+    if (!master.ok()) return reply("OP_FAILED");
     std::optional<std::string> dir;
     if (o.has('o')) {
         dir = master.folderOf(o['o']);
-        if (!dir)
-            return reply("DB_ENTITY_DOES_NOT_EXIST");
-        if (o['o'] != project.name && master.folderOf(project.name))
-            return reply("RC_ENTITY_EXISTS");
-        if (!master.rename(o['o'], project.name))
-            return reply("OP_FAILED");
+        if (!dir) return reply("DB_ENTITY_DOES_NOT_EXIST");
+        if (o['o'] != project.name && master.folderOf(project.name)) return reply("RC_ENTITY_EXISTS");
+        if (!master.rename(o['o'], project.name)) return reply("OP_FAILED");
     } else {
         dir = master.folderOf(project.name);
-        if (dir && !o.has('f'))
-            return reply("RC_ENTITY_EXISTS");
-        if (!dir)
-            dir = master.add(project.name);
-        if (!dir)
-            return reply("OP_FAILED");
+        if (dir && !o.has('f')) return reply("RC_ENTITY_EXISTS");
+        if (!dir) dir = master.add(project.name);
+        if (!dir) return reply("OP_FAILED");
     }
     return reply(storeProject(c.vfs, *dir, blob) ? "OK" : "OP_FAILED");
 }
@@ -244,8 +218,7 @@ void registerProjectCommands(TesterSim& sim) {
     std::error_code ec;
     const auto folder = sim.vfs().map(kProjectsFolder);
     const auto master = sim.vfs().map(kMasterDatabase);
-    if (folder && master && fs::is_directory(*folder, ec) && !fs::exists(*master, ec))
-        Master created(sim.vfs());
+    if (folder && master && fs::is_directory(*folder, ec) && !fs::exists(*master, ec)) Master created(sim.vfs());
     sim.addCommand("smexportproj", exportProject);
     sim.addCommand("smimportproject", importProject);
 }

@@ -270,10 +270,14 @@ bool scpRequest(const ParsedLine& parsed, bool& sink, std::vector<std::string>& 
             optionsDone = true;
         } else if (!optionsDone && w.size() > 1 && w[0] == '-') {
             for (size_t k = 1; k < w.size(); ++k) {
-                if (w[k] == 't') to = true;
-                else if (w[k] == 'f') from = true;
-                else if (w[k] == 'r') recursive = true;
-                else if (std::string("vpqdr").find(w[k]) == std::string::npos) return false;
+                if (w[k] == 't')
+                    to = true;
+                else if (w[k] == 'f')
+                    from = true;
+                else if (w[k] == 'r')
+                    recursive = true;
+                else if (std::string("vpqdr").find(w[k]) == std::string::npos)
+                    return false;
             }
         } else {
             operands.push_back(w);

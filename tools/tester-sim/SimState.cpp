@@ -136,9 +136,9 @@ SimState::DownloadPlan SimState::planDownload(const std::string& testerPath) {
         _downloadsSeen = 0;
     }
     plan.truncate = !_faults.truncateFile.empty() && (path == _faults.truncateFile || name == _faults.truncateFile);
-    plan.corrupt = (_faults.corruptMasterDb && path == projects + kMasterDbName) ||
-                   (!_faults.corruptProjectDb.empty() &&
-                    path == projects + _faults.corruptProjectDb + "/" + kProjectDbName);
+    plan.corrupt =
+        (_faults.corruptMasterDb && path == projects + kMasterDbName) ||
+        (!_faults.corruptProjectDb.empty() && path == projects + _faults.corruptProjectDb + "/" + kProjectDbName);
     return plan;
 }
 

@@ -68,8 +68,8 @@ const StockedRecord kRecords[] = {
 std::string fileNameFor(int64_t key, const std::string& cableId) {
     std::string safe;
     for (char c : cableId) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                           c == ' ' || c == '-' || c == '_' || c == '.';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
+                           c == '-' || c == '_' || c == '.';
         safe.push_back(plain ? c : '_');
     }
     char head[32];
@@ -179,8 +179,8 @@ void addGenerated(std::vector<std::unique_ptr<ProjectDb>>& dbs, const StockOptio
         const unsigned roll = rng() % 20;
         s.status = roll == 0 ? Status::fail : (roll == 1 ? Status::passStar : Status::pass);
         s.length = DisplayMeas(ScaledInt::raw(lengthTenths(rng), ScaledInt::tenths), DisplayType::normal);
-        s.headroom = DisplayMeas(ScaledInt::raw(static_cast<int32_t>(rng() % 600), ScaledInt::hundredths),
-                                 DisplayType::normal);
+        s.headroom =
+            DisplayMeas(ScaledInt::raw(static_cast<int32_t>(rng() % 600), ScaledInt::hundredths), DisplayType::normal);
         s.testFlags = s.resultType == ResultType::COPPER ? 1 : 0x1000;
         s.numPassTests = s.status == Status::fail ? 0 : 1;
         s.numFailTests = s.status == Status::fail ? 1 : 0;

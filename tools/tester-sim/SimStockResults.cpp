@@ -26,7 +26,9 @@ constexpr uint32_t kTraceSamples = 6000;
 // The scale runs' OTDR results carry short traces so that ten thousand of them stay cheap.
 constexpr uint32_t kVariantTraceSamples = 800;
 
-DisplayMeas metres(int32_t tenths) { return DisplayMeas(ScaledInt::raw(tenths, ScaledInt::tenths), DisplayType::normal); }
+DisplayMeas metres(int32_t tenths) {
+    return DisplayMeas(ScaledInt::raw(tenths, ScaledInt::tenths), DisplayType::normal);
+}
 DisplayMeas noLength() { return DisplayMeas(ScaledInt::nan(ScaledInt::tenths), DisplayType::notAvailable); }
 
 void countTests(ResultSummary& s, const FiberResult& r) {
@@ -36,15 +38,15 @@ void countTests(ResultSummary& s, const FiberResult& r) {
     for (const auto& t : r.tests) {
         s.testFlags |= static_cast<uint32_t>(t->summary.testType);
         switch (t->summary.status) {
-        case Status::pass:
-        case Status::passAcceptable: ++s.numPassTests; break;
-        case Status::passStar: ++s.numPassStarTests; break;
-        case Status::fail:
-        case Status::failStar:
-            ++s.numFailTests;
-            failed = true;
-            break;
-        default: break;
+            case Status::pass:
+            case Status::passAcceptable: ++s.numPassTests; break;
+            case Status::passStar: ++s.numPassStarTests; break;
+            case Status::fail:
+            case Status::failStar:
+                ++s.numFailTests;
+                failed = true;
+                break;
+            default: break;
         }
     }
     if (s.status == Status::notSet) {
@@ -95,33 +97,33 @@ std::vector<uint8_t> write(const CopperTestPtr& test, const std::string& name) {
 std::vector<uint8_t> otdrFile(StockKind kind, const std::string& name, int64_t when, uint32_t samples) {
     FiberResult r = fiberResult(name, when, metres(20004));
     switch (kind) {
-    case StockKind::otdrEnd1:
-    case StockKind::otdrEnd2: {
-        const bool two = kind == StockKind::otdrEnd2;
-        addTest(r, kx::test::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
-        break;
-    }
-    case StockKind::otdrBothEnds:
-    case StockKind::otdrBidi: {
-        auto& one = addTest(r, kx::test::otdrTest(CableEnd::end1, samples), when - 1800);
-        auto& two = addTest(r, kx::test::otdrTest(CableEnd::end2, samples), when - 600);
-        if (kind == StockKind::otdrBidi) {
-            auto bidi = createBidiTest(one, two, when);
-            auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi);
-            if (made == nullptr || !*made) throw std::runtime_error("the stocked OTDR tests do not combine");
-            r.addTest(std::move(*made));
+        case StockKind::otdrEnd1:
+        case StockKind::otdrEnd2: {
+            const bool two = kind == StockKind::otdrEnd2;
+            addTest(r, kx::test::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
+            break;
         }
-        break;
-    }
-    case StockKind::faultMap:
-        r.summary.length = metres(11024);
-        addTest(r, otdrAs(FiberTestType::faultMap, CableEnd::end1, samples), when);
-        break;
-    default:
-        r.summary.length = noLength();
-        addTest(r, otdrAs(FiberTestType::realTimeTraceEnd1, CableEnd::end1, samples), when);
-        r.summary.status = Status::show;
-        break;
+        case StockKind::otdrBothEnds:
+        case StockKind::otdrBidi: {
+            auto& one = addTest(r, kx::test::otdrTest(CableEnd::end1, samples), when - 1800);
+            auto& two = addTest(r, kx::test::otdrTest(CableEnd::end2, samples), when - 600);
+            if (kind == StockKind::otdrBidi) {
+                auto bidi = createBidiTest(one, two, when);
+                auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi);
+                if (made == nullptr || !*made) throw std::runtime_error("the stocked OTDR tests do not combine");
+                r.addTest(std::move(*made));
+            }
+            break;
+        }
+        case StockKind::faultMap:
+            r.summary.length = metres(11024);
+            addTest(r, otdrAs(FiberTestType::faultMap, CableEnd::end1, samples), when);
+            break;
+        default:
+            r.summary.length = noLength();
+            addTest(r, otdrAs(FiberTestType::realTimeTraceEnd1, CableEnd::end1, samples), when);
+            r.summary.status = Status::show;
+            break;
     }
     return write(r);
 }
@@ -222,19 +224,19 @@ CopperTestPtr coaxTest(int64_t when) {
 
 std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int64_t when) {
     switch (kind) {
-    case StockKind::otdrEnd1:
-    case StockKind::otdrEnd2:
-    case StockKind::otdrBothEnds:
-    case StockKind::otdrBidi:
-    case StockKind::faultMap:
-    case StockKind::realTimeTrace: return otdrFile(kind, cableId, when, kTraceSamples);
-    case StockKind::endFaceImage: return imageFile(cableId, when);
-    case StockKind::lossLength: return lossLengthFile(false, cableId, when);
-    case StockKind::lossLengthPass: return lossLengthFile(true, cableId, when);
-    case StockKind::powerMeter: return powerMeterFile(cableId, when);
-    case StockKind::copperPass: return write(copperTest(when, false), cableId);
-    case StockKind::copperFail: return write(copperTest(when, true), cableId);
-    case StockKind::coax: return write(coaxTest(when), cableId);
+        case StockKind::otdrEnd1:
+        case StockKind::otdrEnd2:
+        case StockKind::otdrBothEnds:
+        case StockKind::otdrBidi:
+        case StockKind::faultMap:
+        case StockKind::realTimeTrace: return otdrFile(kind, cableId, when, kTraceSamples);
+        case StockKind::endFaceImage: return imageFile(cableId, when);
+        case StockKind::lossLength: return lossLengthFile(false, cableId, when);
+        case StockKind::lossLengthPass: return lossLengthFile(true, cableId, when);
+        case StockKind::powerMeter: return powerMeterFile(cableId, when);
+        case StockKind::copperPass: return write(copperTest(when, false), cableId);
+        case StockKind::copperFail: return write(copperTest(when, true), cableId);
+        case StockKind::coax: return write(coaxTest(when), cableId);
     }
     throw std::logic_error("unknown stock kind");
 }

@@ -10,18 +10,18 @@ namespace Kestrix::Sim {
 
 // One of every kind of result the model has.
 enum class StockKind {
-    otdrEnd1,         // OTDR from end 1 only ...
-    otdrEnd2,         // ... and the same fiber from end 2, stored as a result of its own
-    otdrBothEnds,     // OTDR from end 1 and from end 2 of one fiber in one result
-    otdrBidi,         // both ends and their bidirectional test
+    otdrEnd1,      // OTDR from end 1 only ...
+    otdrEnd2,      // ... and the same fiber from end 2, stored as a result of its own
+    otdrBothEnds,  // OTDR from end 1 and from end 2 of one fiber in one result
+    otdrBidi,      // both ends and their bidirectional test
     faultMap,
     realTimeTrace,
-    endFaceImage,     // end-face images of both ends, end 1 failing
-    lossLength,       // loss/length in both directions, failing at 1300 nm from end 2
+    endFaceImage,  // end-face images of both ends, end 1 failing
+    lossLength,    // loss/length in both directions, failing at 1300 nm from end 2
     lossLengthPass,
-    powerMeter,       // power meter readings from both ends: no length
-    copperPass,       // category 6A permanent link
-    copperFail,       // the same link with a pair over its loop resistance limit
+    powerMeter,  // power meter readings from both ends: no length
+    copperPass,  // category 6A permanent link
+    copperFail,  // the same link with a pair over its loop resistance limit
     coax,
 };
 

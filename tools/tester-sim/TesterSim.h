@@ -55,21 +55,21 @@ struct SimFaults {
     bool garbageSysinfo = false;     // "sysinfo" answers with text that is not JSON
     // Hostile testers. A stream runs until its switch is turned off (then the prompt follows) or the
     // channel closes; input that arrives meanwhile waits, as typed-ahead input does.
-    bool dollarStream = false;       // a command's reply is an endless run of "x$", no newline, no prompt
-    bool endlessReply = false;       // a command's reply is endless lines at full speed, no prompt
-    bool repeatTimeLines = false;    // SCP downloads send "T" lines again after every acknowledgement
-    int scpDripMs = 0;               // SCP downloads send their data one byte at a time, this many ms apart
-    bool stallShellInput = false;    // the shell takes no input, so the client's writes stall
-    std::string noReplyTo;           // the connection goes down when a command of this name arrives (once)
-    std::string failCommand;         // commands of this name answer "OP_FAILED" and change nothing
-    std::string swupdateReply;       // "swupdate" answers this instead of its own verdict (a code, or any text)
-    bool shortFbdump = false;        // "fbdump" writes one row of pixels too few
+    bool dollarStream = false;     // a command's reply is an endless run of "x$", no newline, no prompt
+    bool endlessReply = false;     // a command's reply is endless lines at full speed, no prompt
+    bool repeatTimeLines = false;  // SCP downloads send "T" lines again after every acknowledgement
+    int scpDripMs = 0;             // SCP downloads send their data one byte at a time, this many ms apart
+    bool stallShellInput = false;  // the shell takes no input, so the client's writes stall
+    std::string noReplyTo;         // the connection goes down when a command of this name arrives (once)
+    std::string failCommand;       // commands of this name answer "OP_FAILED" and change nothing
+    std::string swupdateReply;     // "swupdate" answers this instead of its own verdict (a code, or any text)
+    bool shortFbdump = false;      // "fbdump" writes one row of pixels too few
     // Download faults ("scp -f"), counted from the last setFaults. They change what is sent, never the
     // files on disk, so the stocked tester stays intact.
-    int dropDuringDownload = -1;     // drop the connection half way through this download (1 = the next), once
-    std::string truncateFile;        // a file of this name (or tester path) arrives cut to half its size
-    bool corruptMasterDb = false;    // the projects' master.sql arrives as something that is not a database
-    std::string corruptProjectDb;    // so does project.sql of the project in this folder
+    int dropDuringDownload = -1;   // drop the connection half way through this download (1 = the next), once
+    std::string truncateFile;      // a file of this name (or tester path) arrives cut to half its size
+    bool corruptMasterDb = false;  // the projects' master.sql arrives as something that is not a database
+    std::string corruptProjectDb;  // so does project.sql of the project in this folder
 };
 
 struct SimOptions {

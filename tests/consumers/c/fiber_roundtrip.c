@@ -11,7 +11,8 @@ int main(void) {
     fiberExAddFiberPerWl(fiber, 1310, 1.4677, 0, -79.4);
     uint8_t bytes[256];
     uint32_t size = fiberExSerialize(fiber, NULL, 0);
-    KxFiber* back = size <= sizeof bytes && fiberExSerialize(fiber, bytes, size) == 0 ? fiberExDeserialize(bytes, size) : NULL;
+    KxFiber* back =
+        size <= sizeof bytes && fiberExSerialize(fiber, bytes, size) == 0 ? fiberExDeserialize(bytes, size) : NULL;
     printf("%u bytes, read back: %s\n", (unsigned)size, back ? "yes" : "no");
     fiberExDeFiber(back);
     fiberExDeFiber(fiber);

@@ -71,9 +71,8 @@ std::vector<CopperPlotPtr> cat6APlots() {
     const CableEnd ends[] = {CableEnd::main, CableEnd::remote};
     for (int k = 1; k <= 4; ++k) {
         const double share = 0.80 + 0.03 * k;
-        plots.push_back(gridPlot(CopperTestType::il, CableEnd::main, static_cast<WirePair>(k),
-                                 static_cast<WirePair>(k), kCat6AMaxKHz,
-                                 [share](double f) { return share * cat6APlInsertionLossDb(f); }));
+        plots.push_back(gridPlot(CopperTestType::il, CableEnd::main, static_cast<WirePair>(k), static_cast<WirePair>(k),
+                                 kCat6AMaxKHz, [share](double f) { return share * cat6APlInsertionLossDb(f); }));
     }
     for (CableEnd end : ends) {
         const double endOffset = end == CableEnd::main ? 0.0 : 0.7;
@@ -89,10 +88,9 @@ std::vector<CopperPlotPtr> cat6APlots() {
         }
         for (int k = 1; k <= 4; ++k) {
             const double margin = 4.0 + 0.4 * k + endOffset;
-            plots.push_back(gridPlot(CopperTestType::rl, end, static_cast<WirePair>(k), static_cast<WirePair>(k),
-                                     kCat6AMaxKHz, [margin, k](double f) {
-                                         return cat6APlReturnLossDb(f) + margin + 0.5 * std::cos(f / (3.0 + k));
-                                     }));
+            plots.push_back(gridPlot(
+                CopperTestType::rl, end, static_cast<WirePair>(k), static_cast<WirePair>(k), kCat6AMaxKHz,
+                [margin, k](double f) { return cat6APlReturnLossDb(f) + margin + 0.5 * std::cos(f / (3.0 + k)); }));
         }
     }
     return plots;
@@ -131,7 +129,8 @@ CopperRawData rawData() {
     for (int i = 0; i < 64; ++i) {
         const double f = idxToKHz(i) / 1000.0;
         il->real.push_back(static_cast<float>(std::cos(f / 5.0) * std::pow(10.0, -cat6APlInsertionLossDb(f) / 20.0)));
-        il->imaginary.push_back(static_cast<float>(std::sin(f / 5.0) * std::pow(10.0, -cat6APlInsertionLossDb(f) / 20.0)));
+        il->imaginary.push_back(
+            static_cast<float>(std::sin(f / 5.0) * std::pow(10.0, -cat6APlInsertionLossDb(f) / 20.0)));
     }
     for (int i = 0; i < 48; ++i) next->real.push_back(static_cast<float>(-cat6APlNextDb(idxToKHz(i) / 1000.0) - 8.0));
     raw.plots = {il, next};
@@ -170,7 +169,8 @@ CopperTestPtr cat6APermanentLinkTest() {
     for (int k = 1; k <= 4; ++k) {
         const auto pair = static_cast<WirePair>(k);
         const float delay = 300.0f + 2.0f * static_cast<float>(k);
-        b.scalars.push_back(scalar(CopperTestType::resist, pair, 7.4f + 0.1f * static_cast<float>(k), ScaledInt::tenths));
+        b.scalars.push_back(
+            scalar(CopperTestType::resist, pair, 7.4f + 0.1f * static_cast<float>(k), ScaledInt::tenths));
         b.scalars.push_back(scalar(CopperTestType::resistParallel, pair, 3.7f, ScaledInt::tenths));
         b.scalars.push_back(scalar(CopperTestType::delay, pair, delay, ScaledInt::ones));
         b.scalars.push_back(scalar(CopperTestType::length, pair, 0.0f, ScaledInt::tenths));

@@ -74,9 +74,8 @@ CopperLimit coax() {
     CopperLimit l;
     l.name = "Coax RG6 75 Ohm";
     l.maxFreqKHz = 1000000;
-    l.freqLimits = {freqLimit(CopperFreqLimitType::IL, gridCurve(l.maxFreqKHz, [](double f) {
-                                  return 0.55 * std::sqrt(f) + 0.002 * f;
-                              }))};
+    l.freqLimits = {freqLimit(CopperFreqLimitType::IL,
+                              gridCurve(l.maxFreqKHz, [](double f) { return 0.55 * std::sqrt(f) + 0.002 * f; }))};
     l.scalarLimits = {
         scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(1000, ScaledInt::tenths)),
         scalarLimit(CopperScalarLimitType::impedance75, ScaledInt::raw(85, ScaledInt::ones),

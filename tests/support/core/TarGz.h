@@ -39,16 +39,14 @@ inline std::vector<uint8_t> tarBytes(const std::vector<TarEntry>& entries, bool 
         std::memcpy(h + 263, "00", 2);
         std::memset(h + 148, ' ', 8);
         unsigned sum = 0;
-        for (uint8_t b : h)
-            sum += b;
+        for (uint8_t b : h) sum += b;
         std::snprintf(reinterpret_cast<char*>(h + 148), 8, "%06o", sum);
         h[155] = ' ';
         out.insert(out.end(), h, h + 512);
         out.insert(out.end(), e.data.begin(), e.data.end());
         out.resize(out.size() + (512 - e.data.size() % 512) % 512, 0);
     }
-    if (endBlocks)
-        out.resize(out.size() + 1024, 0);
+    if (endBlocks) out.resize(out.size() + 1024, 0);
     return out;
 }
 
@@ -75,8 +73,7 @@ inline std::vector<uint8_t> tarGz(const std::vector<TarEntry>& entries) {
 inline std::vector<uint8_t> remotePackage(const std::vector<std::string>& listed, const std::vector<TarEntry>& files,
                                           const std::string& key = "remote_update_files") {
     std::string manifest = "{\"" + key + "\": [";
-    for (size_t i = 0; i < listed.size(); ++i)
-        manifest += (i ? ", \"" : "\"") + listed[i] + "\"";
+    for (size_t i = 0; i < listed.size(); ++i) manifest += (i ? ", \"" : "\"") + listed[i] + "\"";
     manifest += "], \"version\": \"3.3.0\"}";
     std::vector<TarEntry> all{{"manifest.json", manifest}};
     all.insert(all.end(), files.begin(), files.end());

@@ -66,8 +66,8 @@ inline void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
 inline std::vector<uint8_t> reframe(std::vector<uint8_t> bytes, size_t headerAt, uint8_t version, size_t eraseAt,
                                     size_t count, const std::vector<uint8_t>& insert = {}) {
     bytes.at(headerAt + kClassVersionOffset) = version;
-    const uint32_t length = get32(bytes, headerAt + kLengthOffset) - static_cast<uint32_t>(count) +
-                            static_cast<uint32_t>(insert.size());
+    const uint32_t length =
+        get32(bytes, headerAt + kLengthOffset) - static_cast<uint32_t>(count) + static_cast<uint32_t>(insert.size());
     bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt),
                 bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt + count));
     bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(eraseAt), insert.begin(), insert.end());

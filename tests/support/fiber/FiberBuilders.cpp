@@ -52,8 +52,7 @@ FiberLimit lossLengthLimit() {
         v.values[FiberLimitValueType::maxLength] = ScaledInt(2000.0f, ScaledInt::tenths);
         v.values[FiberLimitValueType::maxConnectorLoss] = ScaledInt(0.75f, ScaledInt::hundredths);
         v.values[FiberLimitValueType::maxSpliceLoss] = ScaledInt(0.3f, ScaledInt::hundredths);
-        v.values[FiberLimitValueType::maxOverallAttenCoef] =
-            ScaledInt(wl == 850 ? 3.5f : 1.5f, ScaledInt::hundredths);
+        v.values[FiberLimitValueType::maxOverallAttenCoef] = ScaledInt(wl == 850 ? 3.5f : 1.5f, ScaledInt::hundredths);
         l.valuesList.push_back(v);
     }
     l.supportedPorts = {FiberPort::MM};
@@ -61,8 +60,8 @@ FiberLimit lossLengthLimit() {
 }
 
 FiberLimit imageLimit() {
-    FiberLimit l(FiberLimitType::image, "IEC 61300-3-35 ED.2 MM", false, false, false, false, false, false, false,
-                 true, false, factorySummary());
+    FiberLimit l(FiberLimitType::image, "IEC 61300-3-35 ED.2 MM", false, false, false, false, false, false, false, true,
+                 false, factorySummary());
     FiberImageLimitValues rule;
     rule.zone = FiberImageZone::core;
     rule.type = FiberImageFeatureType::scratch;
@@ -123,8 +122,7 @@ FiberLossLengthTestPerDirectionWl entry(CableEnd dir, uint16_t wl, float ref, fl
     e.refPower = FiberPower(ref, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
     e.power = FiberPower(power, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
     const float loss = ref - power;
-    e.limitResults.results.push_back(
-        checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, 2.6f - loss, status));
+    e.limitResults.results.push_back(checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, 2.6f - loss, status));
     e._minRange = -60.0f;
     e._maxRange = 5.0f;
     return e;

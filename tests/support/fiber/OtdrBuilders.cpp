@@ -63,18 +63,19 @@ FiberOtdrEventTable otdrEventTable(const std::vector<OtdrRowSpec>& rows, const s
             e.plotIndex = static_cast<uint32_t>(s.location / 0.2);
             e.lengthTolMeas = row.lengthTolMeas;
             const bool reflective = !std::isnan(s.reflectance);
-            e.reflectanceTolMeas = reflective ? tol(s.reflectance - static_cast<float>(k), ScaledInt::hundredths, 0.5f, 0.5f)
-                                              : ToleranceMeas();
+            e.reflectanceTolMeas = reflective
+                                       ? tol(s.reflectance - static_cast<float>(k), ScaledInt::hundredths, 0.5f, 0.5f)
+                                       : ToleranceMeas();
             e.lossTolMeas = std::isnan(s.loss) ? ToleranceMeas()
-                                               : tol(s.loss * (1.0f + 0.1f * static_cast<float>(k)), ScaledInt::hundredths,
-                                                     0.02f, 0.02f);
+                                               : tol(s.loss * (1.0f + 0.1f * static_cast<float>(k)),
+                                                     ScaledInt::hundredths, 0.02f, 0.02f);
             e.attnCoefTolMeas = tol(0.35f - 0.05f * static_cast<float>(k), ScaledInt::hundredths, 0.01f, 0.01f);
             if (!std::isnan(s.loss))
-                e.limitResults.results.push_back(checkResult(FiberLimitValueType::maxSpliceLoss, 0.3f,
-                                                             0.3f - s.loss, Status::pass));
+                e.limitResults.results.push_back(
+                    checkResult(FiberLimitValueType::maxSpliceLoss, 0.3f, 0.3f - s.loss, Status::pass));
             if (reflective)
-                e.limitResults.results.push_back(checkResult(FiberLimitValueType::maxReflectance, -35.0f,
-                                                             -35.0f - s.reflectance, Status::pass));
+                e.limitResults.results.push_back(
+                    checkResult(FiberLimitValueType::maxReflectance, -35.0f, -35.0f - s.reflectance, Status::pass));
             e.bsPrior = -20.0f - static_cast<float>(s.location) * 0.00035f;
             e.prevUsableBsPlotIndex = e.plotIndex > 10 ? e.plotIndex - 10 : 0;
             e.nextUsableBsPlotIndex = e.plotIndex + 10;
@@ -193,9 +194,11 @@ FiberOtdrPlot otdrPlot(uint16_t wavelength, uint32_t samples) {
         state = state * 1664525u + 1013904223u;
         const int32_t noise = static_cast<int32_t>(state >> 24) - 128;
         int32_t v;
-        if (i < 20) v = -1000 * static_cast<int32_t>(i);  // launch pulse fall
-        else v = -20000 - static_cast<int32_t>(i) * 9;    // backscatter slope
-        if (i % 400 == 200) v += 9000;                     // reflective event
+        if (i < 20)
+            v = -1000 * static_cast<int32_t>(i);  // launch pulse fall
+        else
+            v = -20000 - static_cast<int32_t>(i) * 9;  // backscatter slope
+        if (i % 400 == 200) v += 9000;                 // reflective event
         p.dataPoints.push_back(v + noise);
     }
     return p;
@@ -249,7 +252,8 @@ FiberOtdrTest baseTest(CableEnd end, uint32_t samples) {
     t.overallResults = otdrOverallResults(two);
     for (uint16_t wl : otdrWavelengths()) t.plots.plots.push_back(otdrPlot(wl, samples));
     t.rawData.bytes.resize(64);
-    for (size_t i = 0; i < t.rawData.bytes.size(); ++i) t.rawData.bytes[i] = static_cast<uint8_t>(i * 7 + (two ? 3 : 0));
+    for (size_t i = 0; i < t.rawData.bytes.size(); ++i)
+        t.rawData.bytes[i] = static_cast<uint8_t>(i * 7 + (two ? 3 : 0));
     return t;
 }
 }  // namespace
@@ -268,7 +272,7 @@ FiberOtdrEventTable hostileEventTable(const std::vector<EventType>& types, bool 
         FiberOtdrEventTableRow& row = t.rows[i];
         row.lengthTolMeas = tol(oneLocation ? 500.0f : static_cast<float>(i), ScaledInt::ones, 0.5f, 0.5f);
         row.eventType = types.empty() ? EventType::splice : types[i % types.size()];
-        row.hiddenGroupMarker = i % 7 == 3 ? HiddenGroupMarker::begin
+        row.hiddenGroupMarker = i % 7 == 3   ? HiddenGroupMarker::begin
                                 : i % 7 == 5 ? HiddenGroupMarker::end
                                              : HiddenGroupMarker::notSet;
     }
@@ -285,8 +289,8 @@ FiberOtdrEventTable hostileEventTable(const std::vector<EventType>& types, bool 
 }
 
 FiberOtdrEventTable shuffledEventTable(uint32_t seed) {
-    const EventType types[] = {EventType::splice,     EventType::echo, EventType::weakSignal, EventType::outOfRange,
-                               EventType::end,        EventType::hiddenEnd, EventType::noSignal,  EventType::connector};
+    const EventType types[] = {EventType::splice, EventType::echo,      EventType::weakSignal, EventType::outOfRange,
+                               EventType::end,    EventType::hiddenEnd, EventType::noSignal,   EventType::connector};
     const HiddenGroupMarker markers[] = {HiddenGroupMarker::notSet, HiddenGroupMarker::notSet, HiddenGroupMarker::begin,
                                          HiddenGroupMarker::end};
     uint32_t x = seed * 2654435761u + 1;
