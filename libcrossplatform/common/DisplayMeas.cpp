@@ -13,46 +13,39 @@ std::string displayText(const ScaledInt& value, DisplayType type) {
     return "";
 }
 
-void DisplayMeas::accumulateMax(const DisplayMeas& other) {
+namespace {
+
+// Maximum and minimum mirror each other: `outward` is the qualifier pointing past the extreme being kept
+// ("> " for a maximum) and wins over `inward` when the two meet.
+template <typename Pick>
+void accumulate(DisplayMeas& acc, const DisplayMeas& other, Pick pick, DisplayType outward, DisplayType inward) {
     if (other.displayType == DisplayType::dashes) {
-        displayType = DisplayType::dashes;
+        acc.displayType = DisplayType::dashes;
         return;
     }
-    if (other.displayType == DisplayType::notAvailable || displayType == DisplayType::dashes) return;
-    switch (displayType) {
-        case DisplayType::notAvailable: *this = other; break;
-        case DisplayType::normal:
-            value = max(value, other.value);
-            displayType = other.displayType;
-            break;
-        case DisplayType::greaterThan: value = max(value, other.value); break;
-        case DisplayType::lessThan:
-            value = max(value, other.value);
-            if (other.displayType == DisplayType::greaterThan) displayType = DisplayType::greaterThan;
-            break;
-        default: break;
+    if (other.displayType == DisplayType::notAvailable || acc.displayType == DisplayType::dashes) return;
+    if (acc.displayType == DisplayType::notAvailable) {
+        acc = other;
+        return;
+    }
+    acc.value = pick(acc.value, other.value);
+    if (acc.displayType == DisplayType::normal) {
+        acc.displayType = other.displayType;
+    } else if (acc.displayType == inward && other.displayType == outward) {
+        acc.displayType = outward;
     }
 }
 
+}  // namespace
+
+void DisplayMeas::accumulateMax(const DisplayMeas& other) {
+    const auto larger = [](const ScaledInt& a, const ScaledInt& b) { return max(a, b); };
+    accumulate(*this, other, larger, DisplayType::greaterThan, DisplayType::lessThan);
+}
+
 void DisplayMeas::accumulateMin(const DisplayMeas& other) {
-    if (other.displayType == DisplayType::dashes) {
-        displayType = DisplayType::dashes;
-        return;
-    }
-    if (other.displayType == DisplayType::notAvailable || displayType == DisplayType::dashes) return;
-    switch (displayType) {
-        case DisplayType::notAvailable: *this = other; break;
-        case DisplayType::normal:
-            value = min(value, other.value);
-            displayType = other.displayType;
-            break;
-        case DisplayType::greaterThan:
-            value = min(value, other.value);
-            if (other.displayType == DisplayType::lessThan) displayType = DisplayType::lessThan;
-            break;
-        case DisplayType::lessThan: value = min(value, other.value); break;
-        default: break;
-    }
+    const auto smaller = [](const ScaledInt& a, const ScaledInt& b) { return min(a, b); };
+    accumulate(*this, other, smaller, DisplayType::lessThan, DisplayType::greaterThan);
 }
 
 void DisplayMeas::serialize(Marshal::IObjectWriter& w) const {
