@@ -8,6 +8,7 @@
 #include <boost/optional/optional_io.hpp>
 
 #include "RecordFixtures.h"
+#include "TesterFixture.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -180,20 +181,38 @@ TEST(FiberRecordImage, DefectsZonesAndScale) {
     EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
 }
 
-TEST(FiberRecordImage, StoredSizeMustAgreeWithThePicture) {
-    auto png = [](int16_t storedWidth, int16_t storedHeight) {
+// Every image test with bytes is shown; a stored size that is missing or disagrees with the PNG header gives
+// way to the header's, and the disagreement is logged.
+TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
+    struct Case {
+        int16_t storedWidth, storedHeight;
+        bool png;  // the bytes start with a PNG header saying 640 x 480
+        int x, y;
+        bool logged;
+    };
+    const Case cases[] = {
+        {640, 480, true, 640, 480, false}, {480, 640, true, 640, 480, true},   {0, 480, true, 640, 480, true},
+        {-1, -1, true, 640, 480, true},    {320, 240, false, 320, 240, false}, {0, 0, false, 0, 0, false},
+    };
+    for (const Case& c : cases) {
         auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
         std::vector<uint8_t>& b = test->image.imageBytes;
-        // A PNG header chunk saying 640 x 480.
         const uint8_t ihdr[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 2, 0x80, 0, 0, 1, 0xE0};
         std::copy(std::begin(ihdr), std::end(ihdr), b.begin() + 8);
-        test->image.widthPixels = storedWidth;
-        test->image.heightPixels = storedHeight;
-        return recordOf(resultWith(std::move(test)));
-    };
-    EXPECT_TRUE(png(640, 480).GetImageTest(1));
-    EXPECT_FALSE(png(480, 640).GetImageTest(1));
-    EXPECT_FALSE(png(0, 480).HasImageTest(1));
+        if (!c.png) b[1] = 'X';
+        test->image.widthPixels = c.storedWidth;
+        test->image.heightPixels = c.storedHeight;
+        TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        kx::test::LogCapture log;
+        const auto image = record.GetImageTest(1);
+        ASSERT_TRUE(image) << c.storedWidth << " x " << c.storedHeight;
+        EXPECT_TRUE(record.HasImageTest(1));
+        EXPECT_EQ(record.ContainsRawData(), 1);
+        EXPECT_EQ(image->X, c.x) << c.storedWidth;
+        EXPECT_EQ(image->Y, c.y) << c.storedHeight;
+        EXPECT_EQ(image->ImageData.size(), 4096u);
+        EXPECT_EQ(log.has("Image test of end 1"), c.logged) << c.storedWidth << " x " << c.storedHeight;
+    }
 
     auto empty = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
     empty->image.imageBytes.clear();
