@@ -219,6 +219,35 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
     EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
 }
 
+// A power reaches the host in microwatts whatever unit the tester stored it in.
+TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
+    struct Case {
+        uint8_t units;  // 0 and 1 milliwatts, 2 microwatts, 3 nanowatts, 4 picowatts
+        ScaledInt::ScaledTo resolution;
+    };
+    for (const Case& c : {Case{0, ScaledInt::tenthousandths}, Case{1, ScaledInt::tenthousandths},
+                          Case{2, ScaledInt::hundredths}, Case{3, ScaledInt::ones}, Case{4, ScaledInt::ones}}) {
+        auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
+        FiberPowerMeterPerWl& e = test->testPerWlVec[0];
+        e.power = FiberPower(-20.0f, ScaledInt::hundredths, c.units, c.resolution);     // 10 uW
+        e.refPower = FiberPower(-10.0f, ScaledInt::hundredths, c.units, c.resolution);  // 100 uW
+        e.minPower = FiberPower(-30.0f, ScaledInt::hundredths, c.units, c.resolution);  // 1 uW
+        e.maxPower = FiberPower(-15.0f, ScaledInt::hundredths, c.units, c.resolution);  // 31.62 uW
+        TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        const auto power = record.GetPowerTest(1);
+        ASSERT_TRUE(power);
+        const FiberMeasurement& watts = power->Measurements[1];
+        const int unit = c.units;
+        EXPECT_NEAR(param(watts, MeasKind::Value).Value, 10.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindRefPower).Value, 100.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindMinPower).Value, 1.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindMaxPower).Value, 31.62, 0.05) << unit;
+        EXPECT_EQ(param(watts, MeasKind::Value).Unit, 10);
+        // The dBm form does not depend on the unit.
+        EXPECT_NEAR(param(power->Measurements[0], MeasKind::Value).Value, -20.0, 1e-9) << unit;
+    }
+}
+
 TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
     FiberLimit limit = kx::test::lossLengthLimit();
     limit.valuesList[0].values[FiberLimitValueType::maxSplitterLoss_1x8] = ScaledInt(10.6f, ScaledInt::tenths);
