@@ -38,6 +38,7 @@ Json::Value MeasuredTest::toJson() const {
     for (const SingleMeasurement& m : Measurements) ms.append(m.toJson());
     j["Measurements"] = ms;
     j["PairText"] = PairText.toJson();
+    j["Brief"] = Brief;
     return j;
 }
 
@@ -124,6 +125,7 @@ Json::Value WireMapTest::toJson() const {
     j["IsAcMap"] = IsAcMap;
     j["ShieldTest"] = ShieldTest;
     j["SplitPair"] = SplitPair ? Json::Value(*SplitPair) : Json::Value();
+    j["Brief"] = Brief;
     return j;
 }
 

@@ -33,8 +33,9 @@ struct MeasuredTest {
     int Status = 6;
     std::vector<SingleMeasurement> Measurements;
     TwistedPairLabels PairText;
+    int Brief = 0;  // the record's brief entry for the test id
 
-    // {"TestId", "IsCoax", "Status", "Measurements": [...], "PairText": [...]}
+    // {"TestId", "IsCoax", "Status", "Measurements": [...], "PairText": [...], "Brief"}
     Json::Value toJson() const;
 };
 
@@ -117,8 +118,9 @@ struct WireMapTest {
     // How the picture labels distances: metres (true) or feet, and the unit text after the number.
     bool Meters = true;
     std::string LengthUnit = "m";
+    int Brief = 15;
 
-    // {"Status", "WireMapTypeText", "BadPatchNear", "BadPatchFar", "IsAcMap", "ShieldTest", "SplitPair"}
+    // {"Status", "WireMapTypeText", "BadPatchNear", "BadPatchFar", "IsAcMap", "ShieldTest", "SplitPair", "Brief"}
     Json::Value toJson() const;
 };
 

@@ -314,6 +314,12 @@ struct FiberImageTest {
     Json::Value toJson() const;
 };
 
+// Carriers of tests this tester family never makes (multi-fiber tests, channel maps, the bidirectional average
+// table): a record only ever answers none for them, so they hold nothing.
+struct MultiTest {};
+struct ChannelMapTest {};
+struct OtdrBidirAvgTable {};
+
 // Edits the host's user made to OTDR tests (re-typed events, moved markers). An embedding application
 // installs its own; the default applies none.
 class IOtdrModifications {

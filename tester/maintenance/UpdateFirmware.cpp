@@ -78,8 +78,12 @@ int TarvelCom::UpdateFirmware(const std::vector<uint8_t>& package, bool force, P
         SetTimeout(kUpdateTimeoutMs);
         auto answer = SendTvixCmdQuick(force ? "swupdate --terse --force-update" : "swupdate --terse");
         SetTimeout(0);
-        // Without an answer the update did not start, so the tester is unlocked as on every failure.
-        if (!answer || answer->find_first_not_of(" \t\r\n") == std::string::npos) return kUpdateNoReply;
+        // No answer at all: the tester may have dropped the link because it is installing and restarting.
+        // Unlocking would reconnect and type into it mid-update, so it is left locked; it unlocks as it restarts.
+        if (!answer || answer->empty()) {
+            lock.keepLocked();
+            return kUpdateNoReply;
+        }
         const int status = updateStatusFromReply(*answer);
         if (status == kUpdateRunning) {
             lock.keepLocked();

@@ -163,6 +163,7 @@ boost::optional<ScalarTest> TestRecordTarvel::GetScalarTest(int id) {
         st.Measurements.push_back(scalarMeasurement(id, pair, s));
     }
     st.PairText = GetPairLabels(id);
+    st.Brief = id;
     return st;
 }
 
@@ -188,6 +189,7 @@ boost::optional<FrequencyTest> TestRecordTarvel::GetFrequencyTest(int id) {
         }
     }
     ft.PairText = GetPairLabels(id);
+    ft.Brief = id;
     return ft;
 }
 

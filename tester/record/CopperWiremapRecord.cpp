@@ -56,6 +56,7 @@ boost::optional<WireMapTest> TestRecordTarvel::GetWireMapTest() {
     t.IsAcMap = w.isAcMap;
     t.ShieldTest = test->getSettings().shieldTest ? 1 : 2;
     t.SplitPair = splitPairId(w);
+    t.Brief = 15;
     return t;
 }
 

@@ -1,6 +1,11 @@
 // End-face image tests of a fiber record as host objects.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberResult.h"
+#include "tester/host/Log.h"
 #include "tester/record/EnumConverter.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -18,23 +23,28 @@ uint32_t bigEndian32(const std::vector<uint8_t>& b, size_t at) {
     return (uint32_t{b[at]} << 24) | (uint32_t{b[at + 1]} << 16) | (uint32_t{b[at + 2]} << 8) | uint32_t{b[at + 3]};
 }
 
-// The stored size must describe the picture: positive, and when the bytes are a PNG whose header chunk
-// is there, equal to the size that header gives.
-bool sizeAgrees(const FiberImage& image) {
-    if (image.widthPixels <= 0 || image.heightPixels <= 0) return false;
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size a PNG's header chunk gives, when the bytes are a PNG, the chunk is there and the size is not 0.
+boost::optional<PixelSize> pngSize(const std::vector<uint8_t>& b) {
     static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const std::vector<uint8_t>& b = image.imageBytes;
-    if (b.size() < 24 || !std::equal(std::begin(kPng), std::end(kPng), b.begin())) return true;
-    if (b[12] != 'I' || b[13] != 'H' || b[14] != 'D' || b[15] != 'R') return true;
-    return bigEndian32(b, 16) == static_cast<uint32_t>(image.widthPixels) &&
-           bigEndian32(b, 20) == static_cast<uint32_t>(image.heightPixels);
+    if (b.size() < 24 || !std::equal(std::begin(kPng), std::end(kPng), b.begin())) return boost::none;
+    if (b[12] != 'I' || b[13] != 'H' || b[14] != 'D' || b[15] != 'R') return boost::none;
+    const auto side = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, INT32_MAX)); };
+    const PixelSize size{side(bigEndian32(b, 16)), side(bigEndian32(b, 20))};
+    if (size.width == 0 || size.height == 0) return boost::none;
+    return size;
 }
 
 }  // namespace
 
+// Every image test with a picture is shown, whatever its stored size says: the picture is the evidence.
 bool TestRecordTarvel::HasImageTest(int end) {
     const Kestrix::FiberImageTest* t = imageOf(GetFiberResult(), end);
-    return t != nullptr && !t->image.imageBytes.empty() && sizeAgrees(t->image);
+    return t != nullptr && !t->image.imageBytes.empty();
 }
 
 boost::optional<FiberImageTest> TestRecordTarvel::GetImageTest(int end) {
@@ -45,6 +55,14 @@ boost::optional<FiberImageTest> TestRecordTarvel::GetImageTest(int end) {
     test.ImageData = t.image.imageBytes;
     test.Y = t.image.heightPixels;
     test.X = t.image.widthPixels;
+    // A stored size that is missing or disagrees with the picture would draw it wrongly: the picture's own wins.
+    if (const auto png = pngSize(t.image.imageBytes); png && (png->width != test.X || png->height != test.Y)) {
+        Log::ErrMsg("Image test of end " + std::to_string(end) + ": stored size " + std::to_string(test.X) + " x " +
+                    std::to_string(test.Y) + " differs from the picture's " + std::to_string(png->width) + " x " +
+                    std::to_string(png->height) + "; the picture's is used");
+        test.X = png->width;
+        test.Y = png->height;
+    }
     test.LimitName = t.limit.name;
     test.Type = t.image.imageFormat == FiberImage::Format::png ? 1 : 0;
     test.Show400Scale = false;

@@ -70,9 +70,13 @@ MeasParam powerParam(MeasKind kind, const FiberPower& p, bool watts) {
     if (dbm.isNegInf()) return MeasParam(kind, kNaN, unit, precision, kQualifierNegInf);
     if (dbm.isPosInf()) return MeasParam(kind, kNaN, unit, precision, kQualifierPosInf);
     if (!watts) return MeasParam(kind, number(dbm), unit, precision);
+    // The host's watt unit is the microwatt. Stored units: milliwatts (1 or less), and each step above is a
+    // thousandth of the one before, picowatts and below included.
     double value = number(p.watts());
-    if (p.wattUnits <= FiberPower::milliwatts) value *= 1000.0;
-    if (p.wattUnits == FiberPower::nanowatts) value /= 1000.0;
+    if (p.wattUnits <= FiberPower::milliwatts)
+        value *= 1000.0;
+    else
+        value /= std::pow(1000.0, p.wattUnits - FiberPower::microwatts);
     return MeasParam(kind, value, unit, precision);
 }
 

@@ -94,11 +94,13 @@ std::vector<std::pair<int, int>> hiddenGroups(const FiberOtdrEventTable& table) 
 
 int mode(bool automatic, bool manualChoice) { return automatic ? 1 : (manualChoice ? 2 : 1); }
 
-OtdrSettings convertSettings(const FiberOtdrSettings& s, int wavelength) {
+// `testType` is the test's own type (end 1, end 2, bidirectional, ...), which the host wants in place of the
+// setup kind the tester ran.
+OtdrSettings convertSettings(const FiberOtdrSettings& s, FiberTestType testType, int wavelength) {
     const bool automatic = s.fiberTestType == TestType::autoOtdr || s.fiberTestType == TestType::autoVexloop ||
                            s.fiberTestType == TestType::autoPonOtdr;
     OtdrSettings o;
-    o.TestType = static_cast<int>(s.fiberTestType);
+    o.TestType = EnumConverter::FiberTestType(testType);
     if (const FiberOtdrSettingsPerWl* pw = s.getSettingsPerWl(wavelength)) {
         o.RangeMode = mode(automatic, s.otdrRange != OtdrRange::autoRange);
         o.Range = MeasParam(MeasKind::Value, number(pw->actualOtdrRange), 4, 0);
@@ -186,7 +188,7 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
                                                   nullptr, pw.limitResults.get(FiberLimitValueType::minOverallORL), 1);
         orl.Wavelength = pw.wavelength;
         w.Measurements.push_back(std::move(orl));
-        w.Settings = convertSettings(t.settings, pw.wavelength);
+        w.Settings = convertSettings(t.settings, t.testType(), pw.wavelength);
         byWavelength[pw.wavelength] = test.Wavelengths.size();
         test.Wavelengths.push_back(std::move(w));
     }
@@ -214,6 +216,8 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
 
     test.EventMapTbl = convertEventMap(t, t.testType());
     test.BulkheadQuality = OtdrBulkheadQuality(1, 100, 25, 50, overall.connQuality);
+    // Each warning carries whether it fails the test: a flag taken from the warnings themselves would be
+    // true for every warning raised and tell the host nothing.
     addWarnings(test, overall.warningFlags, overall.failWarningFlags);
 
     const FibDbus::OtdrSpan& span = t.settings.span;

@@ -95,6 +95,11 @@ public:
     bool HasMultiTest() const { return false; }
     bool HasChannelMapTest() const { return false; }
     bool HasOtdrBidirAvgTable() const { return false; }
+    boost::optional<MultiTest> GetMultiTest() const { return boost::none; }
+    boost::optional<ChannelMapTest> GetChannelMapTest() const { return boost::none; }
+    boost::optional<OtdrTest> GetChannelMapOtdrTest() const { return boost::none; }
+    boost::optional<OtdrPlotData> GetChannelMapPlotData() const { return boost::none; }
+    boost::optional<OtdrBidirAvgTable> GetOtdrBidirAvgTable() const { return boost::none; }
 
     // Copper tests by host test id and end; without a copper test every answer is false or none.
     bool HasScalarTest(int id);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 
 #include <unistd.h>
@@ -248,4 +249,55 @@ TEST(CopperPreCheck, StatusTableInOrder) {
     CopperLimit wide = cat5e;
     wide.maxFreqKHz = 1000000;
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &wide), 5);
+}
+
+// Two refusals at once: the one that comes first in the pre-check's order wins, whichever is found first.
+TEST(CopperPreCheck, TwoRefusalsAnswerTheEarlierOne) {
+    const CopperLimit cat6a = kx::test::limitDbLimits()[4];
+    const auto base = kx::test::cat6APermanentLinkTest();
+    ASSERT_EQ(TestRecordTarvel::PreCheck(base.get(), &cat6a), 0);
+    const auto withoutScalar = [](CopperTestType type) {
+        return [type](CopperTest& t, CopperLimit&) {
+            std::erase_if(t.body.scalars, [type](const CopperScalar& s) { return s.copperTestType == type; });
+        };
+    };
+    const auto withoutPlot = [](CopperTestType type) {
+        return [type](CopperTest& t, CopperLimit&) {
+            std::erase_if(t.plots.plots, [type](const CopperPlotPtr& p) { return p->testType == type; });
+        };
+    };
+    struct Refusal {
+        const char* what;
+        int status;
+        std::function<void(CopperTest&, CopperLimit&)> apply;
+    };
+    // In the pre-check's order; the missing curves in the order of the limit's entries (the TCL entry is last).
+    const std::vector<Refusal> refusals = {
+        {"no plot data", 4,
+         [](CopperTest& t, CopperLimit&) { t.body.settings.storePlotData = CopperSettings::StorePlotData::off; }},
+        {"no resistance", 6, withoutScalar(CopperTestType::resist)},
+        {"no resistance unbalance", 7, withoutScalar(CopperTestType::unbalance)},
+        {"no pair-to-pair unbalance", 8, withoutScalar(CopperTestType::p2pUnbalance)},
+        {"no impedance", 9,
+         [](CopperTest&, CopperLimit& l) {
+             l.scalarLimits.push_back(
+                 kx::test::scalarLimit(CopperScalarLimitType::impedance, ScaledInt::raw(115, ScaledInt::ones)));
+         }},
+        {"no insertion loss plot", 10, withoutPlot(CopperTestType::il)},
+        {"no TCL plot", 14,
+         [](CopperTest&, CopperLimit& l) {
+             l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::TCL, {100}, {}, PairCombo::any));
+         }},
+        {"too few points", 5, [](CopperTest&, CopperLimit& l) { l.maxFreqKHz = 1000000; }},
+    };
+    for (size_t a = 0; a < refusals.size(); ++a) {
+        for (size_t b = a; b < refusals.size(); ++b) {
+            auto test = std::make_shared<CopperTest>(*base);
+            CopperLimit limit = cat6a;
+            refusals[a].apply(*test, limit);
+            refusals[b].apply(*test, limit);
+            EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &limit), refusals[a].status)
+                << refusals[a].what << " with " << refusals[b].what;
+        }
+    }
 }

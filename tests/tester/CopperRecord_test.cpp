@@ -350,6 +350,12 @@ TEST(CopperRecord, JsonNamesTheFieldsAndWritesNaNAsNull) {
     EXPECT_EQ(unb["Measurements"][0]["Params"][0]["Qualifier"].asInt(), 17);
     EXPECT_EQ(j["WireMapTest"]["WireMapTypeText"].asString(), "T568B");
     EXPECT_TRUE(j["WireMapTest"]["SplitPair"].isNull());
+    // Every copper host test names its brief entry: its own test id, 15 for the wiremap.
+    for (const char* list : {"ScalarTests", "FrequencyTests"}) {
+        ASSERT_GE(j[list].size(), 3u) << list;
+        for (const Json::Value& t : j[list]) EXPECT_EQ(t["Brief"].asInt(), t["TestId"].asInt()) << list;
+    }
+    EXPECT_EQ(j["WireMapTest"]["Brief"].asInt(), 15);
     EXPECT_EQ(j["WireMapText"].size(), 3u);
     EXPECT_GE(j["PlotData"].size(), 3u);
     EXPECT_TRUE(j["PlotData"][0]["LimitCurves"][0]["Y"][2000].isNull());

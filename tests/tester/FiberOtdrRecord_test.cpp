@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include <boost/optional/optional_io.hpp>
 
@@ -11,6 +12,7 @@
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberSr4731.h"
 #include "tester/record/FiberRecordJson.h"
+#include "tester/record/FiberRecordUtil.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/setups/TarvelFiberLimit.h"
@@ -118,30 +120,70 @@ TEST(FiberRecordOtdr, ManualSettingsAndSplitterEvents) {
     EXPECT_FALSE(t->MergedEvents[1].SplitterRatio);
 }
 
-TEST(FiberRecordOtdr, WarningsInTheHostsOrder) {
-    const auto codesFor = [](uint32_t flags, uint32_t values) {
-        TestRecordTarvel record = editedOtdr({CableEnd::end1}, [&](FiberOtdrTest& t) {
-            t.overallResults.warningFlags = flags;
-            t.overallResults.failWarningFlags = values;
-        });
-        return record.GetOtdrTest(1).value_or(OtdrTest()).Warnings;
+// Every warning bit alone and with each other bit: which host warnings, in which order, with which fail flag.
+TEST(FiberRecordOtdr, EveryWarningBitAloneAndInPairs) {
+    FiberOtdrTest test = kx::test::otdrTest(CableEnd::end1, 64);
+    test.eventTable = FiberOtdrEventTable();  // the warnings are all that is looked at here
+    // Each bit with a host warning: the warning and its place in the host's order. Bits of one place give one
+    // warning: 16-19 (fails when any of the set bits fails), 21 or else 22, and 28 with 29 as 16.
+    struct HostWarning {
+        int code;
+        int place;
     };
-    // Bits 28 and 29 together report 16 once; its value is either bit's.
-    const auto both = codesFor((1u << 28) | (1u << 29), 1u << 29);
-    ASSERT_EQ(both.size(), 1u);
-    EXPECT_EQ(both[0].Code, 16);
-    EXPECT_TRUE(both[0].Value);
-    EXPECT_EQ(codesFor(1u << 28, 0)[0].Code, 14);
-    EXPECT_EQ(codesFor(1u << 29, 0)[0].Code, 15);
-    // Bits 16 to 19 report 8 once; 21 and 22 report 11 once.
-    EXPECT_EQ(codesFor(0xFu << 16, 0).size(), 1u);
-    EXPECT_EQ(codesFor((1u << 21) | (1u << 22), 0).size(), 1u);
-
-    TestRecordTarvel all = editedOtdr({CableEnd::end1}, [](FiberOtdrTest& t) {
-        t.overallResults.warningFlags = 0xBFFFFFFFu;  // every bit but the span bit
-    });
-    EXPECT_EQ(warningCodes(*all.GetOtdrTest(1)),
+    const std::map<int, HostWarning> byBit = {
+        {9, {19, 0}},   {25, {20, 1}},  {2, {2, 2}},   {4, {1, 3}},    {6, {3, 4}},    {8, {4, 5}},    {10, {6, 6}},
+        {11, {1, 7}},   {14, {7, 8}},   {15, {12, 9}}, {16, {8, 10}},  {17, {8, 10}},  {18, {8, 10}},  {19, {8, 10}},
+        {21, {11, 11}}, {22, {11, 11}}, {23, {9, 12}}, {26, {13, 13}}, {24, {10, 14}}, {13, {17, 15}}, {12, {18, 16}},
+        {28, {14, 17}}, {29, {15, 17}}, {0, {21, 18}}, {1, {22, 19}},  {27, {23, 20}}};
+    const auto expected = [&byBit](uint32_t flags, uint32_t fails) {
+        std::map<int, OtdrTestWarning> byPlace;
+        for (const auto& [bit, w] : byBit) {
+            if (((flags >> bit) & 1u) == 0) continue;
+            const bool fail = ((fails >> bit) & 1u) != 0;
+            auto [at, first] = byPlace.try_emplace(w.place, OtdrTestWarning{w.code, fail});
+            if (first) continue;
+            if (w.place == 17) at->second.Code = 16;
+            if (w.place != 11) at->second.Value = at->second.Value || fail;  // 22 is not looked at beside 21
+        }
+        std::vector<std::pair<int, bool>> out;
+        for (const auto& [place, w] : byPlace) out.emplace_back(w.Code, w.Value);
+        return out;
+    };
+    const auto actual = [&test](uint32_t flags, uint32_t fails) {
+        test.overallResults.warningFlags = flags;
+        test.overallResults.failWarningFlags = fails;
+        std::vector<std::pair<int, bool>> out;
+        for (const OtdrTestWarning& w : FiberRecord::convertOtdrTest(test, 24).Warnings)
+            out.emplace_back(w.Code, w.Value);
+        return out;
+    };
+    for (int a = 0; a < 32; ++a) {
+        const uint32_t bitA = 1u << a;
+        for (uint32_t fails : {0u, bitA}) EXPECT_EQ(actual(bitA, fails), expected(bitA, fails)) << a;
+        for (int b = a + 1; b < 32; ++b) {
+            const uint32_t bitB = 1u << b;
+            for (uint32_t fails : {bitA, bitB})
+                EXPECT_EQ(actual(bitA | bitB, fails), expected(bitA | bitB, fails)) << a << " and " << b;
+        }
+    }
+    // Every bit at once.
+    test.overallResults.warningFlags = 0xBFFFFFFFu;  // every bit but the span bit
+    EXPECT_EQ(warningCodes(FiberRecord::convertOtdrTest(test, 24)),
               (std::vector<int>{19, 20, 2, 1, 3, 4, 6, 1, 7, 12, 8, 11, 9, 13, 10, 17, 18, 16, 21, 22, 23}));
+}
+
+// The settings of each wavelength carry the host's id of the test they belong to, not the setup kind.
+TEST(FiberRecordOtdr, SettingsCarryTheTestsOwnType) {
+    TestRecordTarvel record = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
+    const auto avg = record.GenerateOtdrBidirAvgFromResult();
+    ASSERT_TRUE(avg.Test) << avg.ErrorId;
+    const std::pair<boost::optional<OtdrTest>, int> cases[] = {
+        {record.GetOtdrTest(1), 24}, {record.GetOtdrTest(2), 25}, {avg.Test, 42}};
+    for (const auto& [test, hostType] : cases) {
+        ASSERT_TRUE(test);
+        ASSERT_FALSE(test->Wavelengths.empty());
+        for (const OtdrWavelengthData& w : test->Wavelengths) EXPECT_EQ(w.Settings->TestType, hostType) << test->Id;
+    }
 }
 
 TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {

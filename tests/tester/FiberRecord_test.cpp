@@ -8,6 +8,7 @@
 #include <boost/optional/optional_io.hpp>
 
 #include "RecordFixtures.h"
+#include "TesterFixture.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -180,24 +181,71 @@ TEST(FiberRecordImage, DefectsZonesAndScale) {
     EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
 }
 
-TEST(FiberRecordImage, StoredSizeMustAgreeWithThePicture) {
-    auto png = [](int16_t storedWidth, int16_t storedHeight) {
+// Every image test with bytes is shown; a stored size that is missing or disagrees with the PNG header gives
+// way to the header's, and the disagreement is logged.
+TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
+    struct Case {
+        int16_t storedWidth, storedHeight;
+        bool png;  // the bytes start with a PNG header saying 640 x 480
+        int x, y;
+        bool logged;
+    };
+    const Case cases[] = {
+        {640, 480, true, 640, 480, false}, {480, 640, true, 640, 480, true},   {0, 480, true, 640, 480, true},
+        {-1, -1, true, 640, 480, true},    {320, 240, false, 320, 240, false}, {0, 0, false, 0, 0, false},
+    };
+    for (const Case& c : cases) {
         auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
         std::vector<uint8_t>& b = test->image.imageBytes;
-        // A PNG header chunk saying 640 x 480.
         const uint8_t ihdr[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 2, 0x80, 0, 0, 1, 0xE0};
         std::copy(std::begin(ihdr), std::end(ihdr), b.begin() + 8);
-        test->image.widthPixels = storedWidth;
-        test->image.heightPixels = storedHeight;
-        return recordOf(resultWith(std::move(test)));
-    };
-    EXPECT_TRUE(png(640, 480).GetImageTest(1));
-    EXPECT_FALSE(png(480, 640).GetImageTest(1));
-    EXPECT_FALSE(png(0, 480).HasImageTest(1));
+        if (!c.png) b[1] = 'X';
+        test->image.widthPixels = c.storedWidth;
+        test->image.heightPixels = c.storedHeight;
+        TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        kx::test::LogCapture log;
+        const auto image = record.GetImageTest(1);
+        ASSERT_TRUE(image) << c.storedWidth << " x " << c.storedHeight;
+        EXPECT_TRUE(record.HasImageTest(1));
+        EXPECT_EQ(record.ContainsRawData(), 1);
+        EXPECT_EQ(image->X, c.x) << c.storedWidth;
+        EXPECT_EQ(image->Y, c.y) << c.storedHeight;
+        EXPECT_EQ(image->ImageData.size(), 4096u);
+        EXPECT_EQ(log.has("Image test of end 1"), c.logged) << c.storedWidth << " x " << c.storedHeight;
+    }
 
     auto empty = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
     empty->image.imageBytes.clear();
     EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
+}
+
+// A power reaches the host in microwatts whatever unit the tester stored it in.
+TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
+    struct Case {
+        uint8_t units;  // 0 and 1 milliwatts, 2 microwatts, 3 nanowatts, 4 picowatts
+        ScaledInt::ScaledTo resolution;
+    };
+    for (const Case& c : {Case{0, ScaledInt::tenthousandths}, Case{1, ScaledInt::tenthousandths},
+                          Case{2, ScaledInt::hundredths}, Case{3, ScaledInt::ones}, Case{4, ScaledInt::ones}}) {
+        auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
+        FiberPowerMeterPerWl& e = test->testPerWlVec[0];
+        e.power = FiberPower(-20.0f, ScaledInt::hundredths, c.units, c.resolution);     // 10 uW
+        e.refPower = FiberPower(-10.0f, ScaledInt::hundredths, c.units, c.resolution);  // 100 uW
+        e.minPower = FiberPower(-30.0f, ScaledInt::hundredths, c.units, c.resolution);  // 1 uW
+        e.maxPower = FiberPower(-15.0f, ScaledInt::hundredths, c.units, c.resolution);  // 31.62 uW
+        TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        const auto power = record.GetPowerTest(1);
+        ASSERT_TRUE(power);
+        const FiberMeasurement& watts = power->Measurements[1];
+        const int unit = c.units;
+        EXPECT_NEAR(param(watts, MeasKind::Value).Value, 10.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindRefPower).Value, 100.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindMinPower).Value, 1.0, 0.05) << unit;
+        EXPECT_NEAR(param(watts, kKindMaxPower).Value, 31.62, 0.05) << unit;
+        EXPECT_EQ(param(watts, MeasKind::Value).Unit, 10);
+        // The dBm form does not depend on the unit.
+        EXPECT_NEAR(param(power->Measurements[0], MeasKind::Value).Value, -20.0, 1e-9) << unit;
+    }
 }
 
 TEST(FiberLimitView, SpecificationsAndAbsentEntries) {

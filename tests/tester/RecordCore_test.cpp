@@ -99,6 +99,8 @@ TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
     EXPECT_EQ(fiber.GetReCertInterface(), &fiber);
     EXPECT_TRUE(fiber.HasMediaTests());
     EXPECT_FALSE(fiber.HasNoise() || fiber.HasMultiTest() || fiber.HasChannelMapTest() || fiber.HasOtdrBidirAvgTable());
+    EXPECT_FALSE(fiber.GetMultiTest() || fiber.GetChannelMapTest() || fiber.GetChannelMapOtdrTest() ||
+                 fiber.GetChannelMapPlotData() || fiber.GetOtdrBidirAvgTable());
 
     TestRecordTarvel copper(kx::test::cat6AResultFile());
     EXPECT_EQ(copper.GetMediaType(), kMediaCopper);

@@ -46,6 +46,45 @@ TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
     EXPECT_THROW(t.name(), SQLiteTblError);
 }
 
+// Tables of 0 to 3 rows: every row is reached once, in order, by walking, by number and by value, and no
+// move goes past either end.
+TEST_F(SqliteTblTest, EveryRowAndNoMoreForEachTableSize) {
+    for (int n = 0; n <= 3; ++n) {
+        std::string sql = kx::test::kResultsSchema;
+        for (int i = 0; i < n; ++i) {
+            kx::test::ResultRow r;
+            r.key = 10 + i;
+            r.name = "R" + std::to_string(i);
+            sql += kx::test::insertResult(r);
+        }
+        makeDb(path("rows.sql"), sql);
+        SummaryTbl t;
+        ASSERT_EQ(t.Open(path("rows.sql")), 0) << n;
+        EXPECT_EQ(t.RowCount(), n);
+        std::vector<std::string> walked;
+        for (bool row = t.MoveFirst(); row; row = t.MoveNext()) walked.push_back(t.name());
+        std::vector<std::string> want;
+        for (int i = 0; i < n; ++i) want.push_back("R" + std::to_string(i));
+        EXPECT_EQ(walked, want) << n;
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(t.Move(i)) << n;
+            EXPECT_EQ(t.key(), 10 + i) << n;
+            ASSERT_TRUE(t.Find("key", int64_t{10 + i})) << n;
+            EXPECT_EQ(t.currentRow(), i) << n;
+            ASSERT_TRUE(t.Find("name", want[static_cast<size_t>(i)])) << n;
+            EXPECT_EQ(t.key(), 10 + i) << n;
+        }
+        EXPECT_FALSE(t.Move(n)) << n;
+        EXPECT_FALSE(t.Move(-1)) << n;
+        EXPECT_FALSE(t.Find("key", int64_t{10 + n})) << n;
+        if (n > 0) {
+            ASSERT_TRUE(t.Move(n - 1));
+            EXPECT_FALSE(t.MoveNext()) << n;
+            EXPECT_EQ(t.name(), want.back()) << n;  // a failed move stays on the last row
+        }
+    }
+}
+
 TEST_F(SqliteTblTest, IntegerColumnsAndFindByNumber) {
     kx::test::ResultRow a, b;
     b.key = 7;

@@ -1,6 +1,7 @@
 // The importer against a simulated tester whose databases each test writes itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -123,6 +124,55 @@ TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
     EXPECT_EQ(r[0].Platform, 11);
     EXPECT_EQ(r[0].RecordSize, 101);
     EXPECT_EQ(HxDataDate::ToIso8601(r[0].TestDate), "2023-11-14T22:13:20Z");
+}
+
+// A stored length is the scaled value divided by ten `factor` times (not at all for 0 or less); the low 32 bits
+// 0x80000001 mean unknown, whatever the bits above them.
+TEST(TarvelImportLength, ScaledValueAndFactor) {
+    struct Case {
+        int64_t value;
+        int64_t factor;
+        double metres;  // NaN: unknown
+    };
+    const double unknown = std::nan("");
+    const Case cases[] = {
+        {1234, 0, 1234.0},
+        {1234, 1, 123.4},
+        {1234, 3, 1.234},
+        {-12345, 2, -123.45},
+        {1234, -1, 1234.0},
+        {1234, INT64_MIN, 1234.0},
+        {1, INT64_MAX, 0.0},
+        {5000000000LL, 2, 50000000.0},
+        {0x80000000LL, 0, 2147483648.0},
+        {0x80000002LL, 1, 214748365.0},
+        {0x80000001LL, 0, unknown},
+        {0x80000001LL, 2, unknown},
+        {-2147483647LL, 1, unknown},
+        {0x180000001LL, 0, unknown},
+    };
+    for (const Case& c : cases) {
+        const double m = storedLengthMeters(c.value, c.factor);
+        if (std::isnan(c.metres))
+            EXPECT_TRUE(std::isnan(m)) << c.value << " / 10^" << c.factor << " = " << m;
+        else
+            EXPECT_NEAR(m, c.metres, 1e-9 * std::max(1.0, std::fabs(c.metres))) << c.value << " / 10^" << c.factor;
+    }
+}
+
+// Every row of sound databases is listed, in order, and the walk reports nothing as damaged.
+TEST_F(TarvelImportTest, SoundDatabasesListEveryRowWithoutComplaint) {
+    master(kx::test::insertProject("One", "one", "1", "") + kx::test::insertProject("Three", "three", "2", ""));
+    project("one", {row(1, "O-1", "o1.result")});
+    project("three", {row(1, "T-1", "t1.result"), row(2, "T-2", "t2.result"), row(3, "T-3", "t3.result")});
+    auto& com = open();
+    kx::test::LogCapture log;
+    ASSERT_EQ(com.GetRecordCount(), 4);
+    std::vector<std::string> ids;
+    for (const auto& s : com.summaries()) ids.push_back(s.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"O-1", "T-1", "T-2", "T-3"}));
+    for (const auto& r : log.records) EXPECT_NE(r.level, LogLevel::Error) << r.text;
+    EXPECT_TRUE(com.listingProblem().empty());
 }
 
 TEST_F(TarvelImportTest, DatabasesGoToAPrivateFolderThatIsRemoved) {
