@@ -29,6 +29,12 @@ expect 0 unzip -t "$tmp/logs.zip"
 has 'No errors detected'
 has 'dmesg.txt'
 
+# The tester's words reach the terminal; its control sequences (7- and 8-bit CSI, bytes that are not UTF-8)
+# do not.
+printf 'caf\303\251 \302\2332J\033[31m\377end\n' >"$tmp/root/tmp/hostile.txt"
+expect 0 "$kx" sh --ip "$ip" cat /tmp/hostile.txt
+[ "$(cat "$tmp/out")" = "$(printf 'caf\303\251 ?2J?end')" ] || { echo "FAIL: sh output:"; od -c "$tmp/out"; fail=1; }
+
 expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.ppm"
 [ "$(head -c 15 "$tmp/screen.ppm" | tr '\n' ' ')" = "P6 640 480 255 " ] || { echo "FAIL: PPM header"; fail=1; }
 [ "$(stat -c %s "$tmp/screen.ppm")" = 921615 ] || { echo "FAIL: PPM size"; fail=1; }

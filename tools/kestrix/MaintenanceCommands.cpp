@@ -46,18 +46,6 @@ void update(const LinkOptions& o, const std::string& packagePath, bool force) {
         throw BadInput("update not done: " + std::to_string(status) + " " + name + log.reason());
 }
 
-// The report with LF line ends; tester text reaches the terminal without control characters.
-std::string reportLines(const std::string& report) {
-    std::string out;
-    for (char c : report)
-        if (c != '\r') out.push_back(c);
-    std::string clean;
-    size_t start = 0;
-    for (size_t nl = out.find('\n'); nl != std::string::npos; start = nl + 1, nl = out.find('\n', start))
-        clean += printable(out.substr(start, nl - start)) + "\n";
-    return clean + printable(out.substr(start));
-}
-
 void info(const LinkOptions& o) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
@@ -75,7 +63,7 @@ void info(const LinkOptions& o) {
         printJson(v);
         return;
     }
-    std::cout << reportLines(*report);
+    std::cout << Kestrix::Tester::printableLines(*report);
     std::string what = known ? formatDate(cal) : "none";
     if (known) {
         const std::string of = module.empty() ? serial : module + " " + serial;
