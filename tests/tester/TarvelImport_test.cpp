@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "common/PFile.h"
-#include "tester/SqliteFixtures.h"
+#include "core/SqliteFixtures.h"
 #include "tester/TesterFixture.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
