@@ -307,7 +307,7 @@ ImportReport runImport(const ImportOptions& o) {
         ok += r.ok ? 1 : 0;
         const KestrixSum& sum = sums[r.index];
         // Built but not kept here, so not marked imported on the tester.
-        if (submitted[p] && !r.written) com->forgetUploadKey(sum.keyProject, sum.key);
+        if (submitted[p] && !r.written) com->forgetUploadKey(sum.folder, sum.key);
         const ImportRecInfo* info =
             r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
         out->addIndexEntry(indexEntry(sum, info, r));
