@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tester/host/ImportRecInfo.h"
+#include "tester/maintenance/LogArchive.h"
 #include "tester/maintenance/SysinfoDate.h"
 #include "tester/session/ImportOutcome.h"
 #include "tester/session/KestrixCom.h"
@@ -119,7 +120,10 @@ public:
     // Host to tester; returns one of ProjectResult. `text` is not used.
     int DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform,
                                 const std::vector<uint8_t>& bytes, bool force, const std::string& text);
+    // True only when the tester answered "OK".
     bool UpdateCableIDList(const CableIDList& list);
+    // The same, with what happened.
+    CableIdPush pushCableIdList(const CableIDList& list);
     bool DoesIDListExist(const CableIDList& list);
     boost::optional<std::vector<std::string>> GetCableIDListFolders();
     // The list names as above, but an empty list when the tester has none and none only without a reply.
@@ -140,7 +144,10 @@ public:
                        std::function<void(const std::string&)> progressText);
     boost::optional<std::string> RetrieveSwVers();
     CalDate ModuleCalDate(std::string& moduleName, std::string& serial);
+    // None when no log file arrived.
     boost::optional<std::vector<uint8_t>> RetrieveLogDataZip(bool lockScreen);
+    // The same, naming every file left out for another reason than not being there.
+    LogCollection collectLogs(bool lockScreen);
     // 640 x 480 pixels of three bytes (RGB), no header.
     boost::optional<std::vector<uint8_t>> RetrieveDisplayImage();
     int DisplayFormat() const { return 2; }

@@ -133,6 +133,27 @@ TEST(Printable, EveryControlAndEveryBrokenByteBecomesOneQuestionMark) {
     for (const auto& [in, want] : cases) EXPECT_EQ(printable(in), want) << in;
 }
 
+TEST(ShellText, StatusWordsAreMatchedWhole) {
+    const std::vector<std::pair<std::string, bool>> ok{
+        {"OK", true},
+        {"OK\n", true},
+        {"import: OK\n", true},
+        {"RC_ENTITY_NOT_FOUND\nOK\n", true},
+        {"TOKEN_EXPIRED", false},
+        {"TOKYO", false},
+        {"OKAY", false},
+        {"RC_OK", false},
+        {"ok", false},
+        {"", false},
+    };
+    for (const auto& [text, holds] : ok) EXPECT_EQ(hasWord(text, "OK"), holds) << text;
+    EXPECT_TRUE(isReplyLine("OK", "OK"));
+    EXPECT_TRUE(isReplyLine("OK \r\nmore", "OK"));
+    EXPECT_FALSE(isReplyLine("NOT OK", "OK"));
+    EXPECT_FALSE(isReplyLine(" OK", "OK"));
+    EXPECT_FALSE(isReplyLine("OK?", "OK"));
+}
+
 TEST(Printable, LinesKeepTheirLineFeeds) {
     EXPECT_EQ(printableLines("a\r\nb\x1b[1m\nc\rd"), "a\nb?[1m\nc?d");
     EXPECT_EQ(printableLines(""), "");

@@ -75,9 +75,14 @@ void info(const LinkOptions& o) {
 void logs(const LinkOptions& o, const std::string& out, bool lockScreen) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
-    auto zip = com->RetrieveLogDataZip(lockScreen);
-    if (!zip) throw BadInput("cannot collect the tester's logs" + log.reason());
-    kx::cli::writeOutputFile(out, *zip);
+    const LogCollection logs = com->collectLogs(lockScreen);
+    if (!logs.zip) throw BadInput("cannot collect the tester's logs" + log.reason());
+    kx::cli::writeOutputFile(out, *logs.zip);
+    // What arrived is kept; what did not (other than logs the tester does not have) is named.
+    for (const auto& f : logs.leftOut)
+        std::fprintf(stderr, "kestrix: left out %s: %s\n", printable(f.path).c_str(), f.reason.c_str());
+    if (!logs.leftOut.empty())
+        throw BadInput(std::to_string(logs.leftOut.size()) + " of the tester's logs are not in " + out);
 }
 
 void screen(const LinkOptions& o, const std::string& out) {
