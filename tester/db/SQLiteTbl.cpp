@@ -6,6 +6,8 @@
 #include <memory>
 #include <system_error>
 
+#include <boost/optional.hpp>
+
 namespace Kestrix::Tester {
 namespace {
 
@@ -51,10 +53,40 @@ constexpr int kProgressOps = 1000;
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
+// Whether the table's columns are all stored data. A generated column (or a hidden column of a virtual
+// table) is computed by SQLite and can be made arbitrarily large or slow. None when the schema cannot be read.
+boost::optional<bool> onlyStoredColumns(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* raw = nullptr;
+    const std::string sql = "PRAGMA table_xinfo(" + bracketed(table) + ")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return boost::none;
+    }
+    StmtPtr stmt(raw);
+    for (;;) {
+        const int step = sqlite3_step(stmt.get());
+        if (step == SQLITE_DONE) return true;
+        if (step != SQLITE_ROW) return boost::none;
+        if (sqlite3_column_int(stmt.get(), 6) != 0) return false;
+    }
+}
+
+int64_t countRows(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* raw = nullptr;
+    const std::string sql = "SELECT count(*) FROM " + bracketed(table);
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return -1;
+    }
+    StmtPtr stmt(raw);
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW) return -1;
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
 }  // namespace
 
-SQLiteTbl::SQLiteTbl(std::string table, std::vector<SQLiteColumn> columns)
-    : _table(std::move(table)), _columns(std::move(columns)) {}
+SQLiteTbl::SQLiteTbl(std::string table, std::vector<SQLiteColumn> columns, SQLiteLimits limits)
+    : _table(std::move(table)), _columns(std::move(columns)), _limits(limits) {}
 
 int SQLiteTbl::fail(int code, std::string reason) {
     Close();
@@ -81,6 +113,13 @@ int SQLiteTbl::Open(const std::string& path) {
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     int64_t budget = 10000 + static_cast<int64_t>(fileSize / 16);
     sqlite3_progress_handler(db.get(), kProgressOps, &stopWhenSpent, &budget);
+    // No cell or row longer than this is ever made, so none can ask for more memory than the bound.
+    sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, _limits.maxRowBytes);
+
+    const auto stored = onlyStoredColumns(db.get(), _table);
+    if (!stored) return fail(kNotADatabase, sqlite3_errmsg(db.get()));
+    if (!*stored) return fail(kRefused, "table \"" + _table + "\" has generated or hidden columns");
+    _announcedRows = countRows(db.get(), _table);
 
     std::string sql = "SELECT ";
     for (size_t i = 0; i < _columns.size(); ++i) sql += (i ? ", " : "") + bracketed(_columns[i].name);
@@ -96,14 +135,21 @@ int SQLiteTbl::Open(const std::string& path) {
     StmtPtr stmt(rawStmt);
 
     const int n = static_cast<int>(_columns.size());
+    uint64_t kept = 0;
     for (;;) {
+        if (_rows.size() >= _limits.maxRows) {
+            stopReading("more than " + std::to_string(_limits.maxRows) + " rows");
+            break;
+        }
         const int step = sqlite3_step(stmt.get());
         if (step == SQLITE_DONE) break;
         if (step != SQLITE_ROW) {
-            if (_rows.empty()) return fail(kReadFailed, sqlite3_errmsg(db.get()));
-            _truncated = true;
+            const std::string reason = sqlite3_errmsg(db.get());
+            if (_rows.empty()) return fail(kReadFailed, reason);
+            stopReading(reason);
             break;
         }
+
         std::vector<Cell> row(static_cast<size_t>(n));
         for (int c = 0; c < n; ++c) {
             Cell& cell = row[static_cast<size_t>(c)];
@@ -116,12 +162,20 @@ int SQLiteTbl::Open(const std::string& path) {
                 if (text && bytes > 0)
                     cell.text.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes));
             } else if (cell.sqliteType == SQLITE_BLOB) {
-                // SQLite has read the cell already: its size is bounded by the file.
+                // Within the length limit, or SQLite would have refused the row.
                 const void* blob = sqlite3_column_blob(stmt.get(), c);
                 const int bytes = sqlite3_column_bytes(stmt.get(), c);
                 if (blob && bytes > 0) cell.text.assign(static_cast<const char*>(blob), static_cast<size_t>(bytes));
             }
         }
+        // Each cell is within the length limit already; the sum over rows is bounded here.
+        uint64_t rowBytes = 0;
+        for (const auto& cell : row) rowBytes += cell.text.size();
+        if (rowBytes > _limits.maxBytes - kept) {
+            stopReading("more than " + std::to_string(_limits.maxBytes) + " bytes of cells");
+            break;
+        }
+        kept += rowBytes;
         _rows.push_back(std::move(row));
     }
     _open = true;
@@ -134,6 +188,13 @@ void SQLiteTbl::Close() {
     _current = -1;
     _open = false;
     _truncated = false;
+    _truncationReason.clear();
+    _announcedRows = -1;
+}
+
+void SQLiteTbl::stopReading(std::string reason) {
+    _truncated = true;
+    _truncationReason = std::move(reason);
 }
 
 bool SQLiteTbl::Move(int row) {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "tester/SqliteFixtures.h"
+#include "core/SqliteFixtures.h"
 #include "tester/TesterFixture.h"
 #include "tester/db/MasterTbl.h"
 #include "tester/db/SummaryTbl.h"
@@ -148,6 +148,47 @@ TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
     } catch (const SQLiteTblError& e) {
         EXPECT_NE(std::string(e.what()).find("lengthScaleFactor"), std::string::npos);
     }
+}
+
+TEST_F(SqliteTblTest, CellsSQLiteWouldComputeAreRefused) {
+    // A few kilobytes of schema that would hand out megabytes per row, computed on each read.
+    std::string sql =
+        "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT GENERATED ALWAYS AS "
+        "(printf('%.*c', 2000000, 'x')) VIRTUAL, status INTEGER, fileSize INTEGER, fileName TEXT, "
+        "lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
+    for (int i = 0; i < 3; ++i) sql += "INSERT INTO Results(key) VALUES(" + std::to_string(i) + ");";
+    makeDb(path("generated.sql"), sql);
+    SummaryTbl t;
+    EXPECT_EQ(t.Open(path("generated.sql")), SQLiteTbl::kRefused);
+    EXPECT_NE(t.lastError().find("generated"), std::string::npos) << t.lastError();
+    EXPECT_EQ(t.RowCount(), 0);
+}
+
+TEST_F(SqliteTblTest, RowsAndCellsAreBoundedAndTheTableSaysHowManyItHolds) {
+    // A stored name far longer than any name ends the reading there; the rows before it are kept.
+    kx::test::ResultRow a, huge, c;
+    huge.key = 2;
+    huge.name = std::string(20000, 'x');
+    c.key = 3;
+    makeDb(path("long.sql"), std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) +
+                                 kx::test::insertResult(huge) + kx::test::insertResult(c));
+    SummaryTbl t;
+    ASSERT_EQ(t.Open(path("long.sql")), 0);
+    EXPECT_EQ(t.RowCount(), 1);
+    EXPECT_TRUE(t.truncated());
+    EXPECT_EQ(t.announcedRows(), 3);
+    EXPECT_FALSE(t.truncationReason().empty());
+
+    // More projects than a tester holds: the table is read up to the bound and says how many there were.
+    makeDb(path("many.sql"), std::string(kx::test::kMasterSchema) +
+                                 "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 10005) "
+                                 "INSERT INTO Projects SELECT 'P' || x, 'p' || x, x, '' FROM n;");
+    MasterTbl m;
+    ASSERT_EQ(m.Open(path("many.sql")), 0);
+    EXPECT_EQ(m.RowCount(), 10000);
+    EXPECT_TRUE(m.truncated());
+    EXPECT_EQ(m.truncationReason(), "more than 10000 rows");
+    EXPECT_EQ(m.announcedRows(), 10005);
 }
 
 TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,6 +62,30 @@ inline std::string insertProject(const std::string& name, const std::string& dir
                                  const std::string& parent) {
     return "INSERT INTO Projects VALUES(" + sqlText(name) + "," + sqlText(dir) + "," + sqlText(id) + "," +
            sqlText(parent) + ");";
+}
+
+// A tester's storage below `root` as an import reads it: the projects folder with the master database of
+// `masterRows` (insertProject statements) ...
+inline const char* kTesterProjects = "microsd_userdata/projects";
+
+inline void writeMaster(const std::filesystem::path& root, const std::string& masterRows) {
+    std::filesystem::create_directories(root / kTesterProjects);
+    makeDb(root / kTesterProjects / "master.sql", std::string(kMasterSchema) + masterRows);
+}
+
+// ... and per project folder its database with `rows` and a result file per row, its bytes from `content`.
+inline void writeProject(const std::filesystem::path& root, const std::string& dir, const std::vector<ResultRow>& rows,
+                         const std::function<std::vector<uint8_t>(const ResultRow&)>& content) {
+    const auto folder = root / kTesterProjects / dir;
+    std::filesystem::create_directories(folder);
+    std::string sql = kResultsSchema;
+    for (const auto& r : rows) {
+        sql += insertResult(r);
+        const auto bytes = content(r);
+        std::ofstream out(folder / r.fileName, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    makeDb(folder / "project.sql", sql);
 }
 
 }  // namespace kx::test
