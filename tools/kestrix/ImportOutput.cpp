@@ -15,6 +15,8 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include "tester/record/RecordVerdict.h"
+
 namespace fs = std::filesystem;
 
 namespace kx::cli {
@@ -116,6 +118,7 @@ fs::path ImportOutput::inside(const std::string& relative) const {
 void ImportOutput::plan(const std::vector<OutputRecord>& records) {
     _planned.clear();
     _plannedSet.clear();
+    _conflicts.assign(records.size(), "");
     _testerFiles.clear();
     std::vector<std::string> stems;
     std::unordered_map<std::string, int> uses;
@@ -160,6 +163,7 @@ void ImportOutput::write(size_t i, const std::vector<uint8_t>& result, const std
         throw std::runtime_error("refused folder " + folder.string());
     writeAtomically(resultFile, result);
     writeAtomically(recordFile, hostRecordJson);
+    _conflicts.at(i) = Kestrix::Tester::verdictConflictOf(result);
 
     auto old = _previous.find(_testerFiles.at(i));
     if (old != _previous.end() && old->second != resultPath(i) && !_plannedSet.count(old->second)) {
@@ -195,6 +199,7 @@ void ImportOutput::beginIndex(const std::string& tester) {
         throw std::runtime_error("cannot write " + (_dir / "index.json").string() + ": " + std::strerror(errno));
     }
     _firstEntry = true;
+    _entries = 0;
     const std::string head = "{\n   \"tester\" : " + Json::FastWriter().write(Json::Value(tester));
     std::fprintf(_index, "%s", head.substr(0, head.size() - 1).c_str());
     std::fprintf(_index, ",\n   \"records\" : [");
@@ -202,7 +207,12 @@ void ImportOutput::beginIndex(const std::string& tester) {
 
 void ImportOutput::addIndexEntry(const Json::Value& entry) {
     if (!_index) return;
-    std::string text = Json::StyledWriter().write(entry);
+    // Entries come in planned order: the n-th is record n.
+    Json::Value e = entry;
+    const size_t n = _entries++;
+    if (n < _conflicts.size() && e["imported"].asBool())
+        e["verdictConflict"] = _conflicts[n].empty() ? Json::Value() : Json::Value(_conflicts[n]);
+    std::string text = Json::StyledWriter().write(e);
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::fprintf(_index, "%s\n%s", _firstEntry ? "" : ",", text.c_str());
     _firstEntry = false;

@@ -52,7 +52,8 @@ public:
     void writeIndex(const Json::Value& index);
 
     // DIR/index.json written as records come, so that no list of every entry is held in memory:
-    // beginIndex, then addIndexEntry per record, then endIndex (which renames it into place).
+    // beginIndex, then addIndexEntry per record in planned order (an imported record's entry gains
+    // "verdictConflict": the text, or null), then endIndex (which renames it into place).
     void beginIndex(const std::string& tester);
     void addIndexEntry(const Json::Value& entry);
     void endIndex(uint64_t imported, uint64_t failed);
@@ -68,6 +69,8 @@ private:
     std::set<std::string> _plannedSet;  // relative result paths of this import
     std::vector<std::string> _testerFiles;
     std::map<std::string, std::string> _previous;  // tester file -> relative result path of an earlier run
+    std::vector<std::string> _conflicts;           // verdict conflict of each planned record, "" for none
+    size_t _entries = 0;                           // index entries written, in planned order
     std::FILE* _index = nullptr;
     std::string _indexTemp;
     bool _firstEntry = true;
