@@ -295,20 +295,22 @@ void SvgPainter::text(double x, double y, const std::string& text) {
     if (text.empty()) return;
     const State& s = _stack.back();
     const auto& m = s.m;
-    _body += "<text";
+    const std::string weight = s.bold ? " font-weight=\"bold\"" : "";
     if (m[1] == 0 && m[2] == 0 && m[0] > 0 && std::fabs(m[0] - m[3]) < 1e-9) {
         double dx, dy;
         device(x, y, dx, dy);
-        _body += " x=\"" + num(dx) + "\" y=\"" + num(dy) + "\" font-size=\"" + num(s.fontSize * m[0]) + "\"";
-    } else {
-        char matrix[160];
-        std::snprintf(matrix, sizeof matrix, "matrix(%.4g %.4g %.4g %.4g %.4g %.4g)", m[0], m[1], m[2], m[3], m[4],
-                      m[5]);
-        _body += " transform=\"" + std::string(matrix) + "\" x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-size=\"" +
-                 num(s.fontSize) + "\"";
+        _body += "<text x=\"" + num(dx) + "\" y=\"" + num(dy) + "\" font-size=\"" + num(s.fontSize * m[0]) + "\"" +
+                 weight + colourAttr("fill") + clipAttr() + ">" + escaped(text) + "</text>";
+        return;
     }
-    if (s.bold) _body += " font-weight=\"bold\"";
-    _body += colourAttr("fill") + clipAttr() + ">" + escaped(text) + "</text>";
+    // A turned text: the clip goes on a group around it, so it stays in page coordinates.
+    char matrix[160];
+    std::snprintf(matrix, sizeof matrix, "matrix(%.4g %.4g %.4g %.4g %.4g %.4g)", m[0], m[1], m[2], m[3], m[4], m[5]);
+    const std::string clip = clipAttr();
+    if (!clip.empty()) _body += "<g" + clip + ">";
+    _body += "<text transform=\"" + std::string(matrix) + "\" x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-size=\"" +
+             num(s.fontSize) + "\"" + weight + colourAttr("fill") + ">" + escaped(text) + "</text>";
+    if (!clip.empty()) _body += "</g>";
 }
 
 void SvgPainter::image(const std::vector<uint8_t>& png, double x, double y, double w, double h) {

@@ -31,7 +31,7 @@ constexpr double kSmallW = (kContentWidth - 2 * kGap) / 3;
 constexpr double kSmallH = 128;
 // Columns a page's traces are cut down to: about two per point of the page's width.
 constexpr size_t kTraceColumns = 600;
-constexpr size_t kCopperColumns = 240;
+constexpr size_t kCopperColumns = 150;
 
 std::string num(double v, int precision) {
     if (!std::isfinite(v)) return "-";
