@@ -486,7 +486,7 @@ Table acquisitionTable(TestRecordTarvel& record) {
 // the event and the loss summed from the start; a verdict per event.
 Table eventTable(const Tester::OtdrTest& test, int end, bool feet) {
     Table t;
-    t.caption = std::string("Events, ") + endName(end);
+    t.caption = std::string("Events, ") + (end == 3 ? "bidirectional average" : endName(end));
     std::vector<int> wls;
     for (const auto& e : test.MergedEvents)
         for (const auto& ev : e.Events)
@@ -576,8 +576,13 @@ void otdrBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
         traces.pictures.push_back(smallOtdrPicture("otdr", v, w, traces.columns == 2 ? 150 : 200));
     if (!traces.pictures.empty()) page.blocks.push_back(traces);
     std::vector<Table> events;
+    // A stored bidirectional average is what the link is certified by: its events stand for both ends'.
+    const bool averaged = std::any_of(tables.begin(), tables.end(),
+                                      [](const auto& t) { return t.first == 3 && !t.second->MergedEvents.empty(); });
     for (const auto& [end, test] : tables)
-        if (!test->MergedEvents.empty()) events.push_back(eventTable(*test, end, o.feet));
+        if (!test->MergedEvents.empty() && (!averaged || end == 3)) events.push_back(eventTable(*test, end, o.feet));
+    if (averaged && !events.empty())
+        events.back().note += " The events seen from each end are numbered on its trace; kestrix record lists them.";
     // The legend of the columns once, under the last table.
     for (size_t i = 0; i + 1 < events.size(); ++i) events[i].note.clear();
     for (Table& t : events) page.blocks.push_back(std::move(t));
