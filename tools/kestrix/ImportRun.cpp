@@ -110,6 +110,7 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Imp
     if (r.ok) {
         v["result"] = r.result;
         v["record"] = r.record;
+        v["verdictConflict"] = r.verdictConflict.empty() ? Json::Value() : Json::Value(r.verdictConflict);
     } else {
         v["error"] = r.error;
     }
@@ -159,12 +160,15 @@ private:
             }
             ImportedRecord& r = _records[task.first];
             try {
-                const std::string json = Json::StyledWriter().write(hostRecordJson(*task.second));
+                const Json::Value host = hostRecordJson(*task.second);
+                const std::string json = Json::StyledWriter().write(host);
                 _out.write(task.first, task.second->SerializedResult(), json);
                 r.ok = true;
                 r.written = true;
                 r.result = _out.resultPath(task.first);
                 r.record = _out.recordPath(task.first);
+                const Json::Value& conflict = host["Verdict"]["VerdictConflict"];
+                if (conflict.isString()) r.verdictConflict = conflict.asString();
                 _bytes += task.second->SerializedResult().size();
             } catch (const std::exception& e) {
                 r.error = e.what();

@@ -53,6 +53,7 @@ struct ImportedRecord {
     bool ok = false;
     bool written = false;  // both files are in place
     std::string error;
+    std::string verdictConflict;  // of an imported record, "" when its verdicts agree
 };
 
 struct ImportReport {
