@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "Wiring.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultWriter.h"
 #include "copper/CopperUtil.h"
@@ -13,20 +14,12 @@ using namespace Kestrix;
 namespace kx::test {
 
 CopperOutletConfig t568bOutlet(std::vector<int> pairs) {
-    // The second wire of a pair is the striped one: its colour drawn with white dashes.
-    static const uint32_t kColours[5][2] = {
-        {0, 0}, {0x0000FF, 0x0000FF}, {0xFFA500, 0xFFA500}, {0x00A000, 0x00A000}, {0x8B4513, 0x8B4513}};
+    // The standard's colours for the pairs asked for.
+    const CopperOutletConfig all = Kestrix::LinkGen::outletConfig(Kestrix::LinkGen::Wiring::t568B);
     CopperOutletConfig oc;
-    oc.name = "T568B";
-    for (int p : pairs) {
-        CopperOutletConfigArtifact a;
-        a.srcWirePair = static_cast<WirePair>(p);
-        a.rcvWirePair = static_cast<WirePair>(p);
-        a.wire1Color = kColours[p][0];
-        a.wire2Color = kColours[p][1];
-        a.wire2IsDashed = true;
-        oc.artifacts.push_back(a);
-    }
+    oc.name = all.name;
+    for (int p : pairs)
+        if (const CopperOutletConfigArtifact* a = all.artifactFor(static_cast<WirePair>(p))) oc.artifacts.push_back(*a);
     return oc;
 }
 

@@ -9,7 +9,7 @@
 
 namespace kx::test {
 
-// Outlet wiring "T568B" using all four pairs (or only `pairs`, 1-based).
+// Outlet wiring "T568B" using all four pairs (or only `pairs`, 1-based), in the standard's colours.
 Kestrix::CopperOutletConfig t568bOutlet(std::vector<int> pairs = {1, 2, 3, 4});
 // Pins 1-8 and the shield connected straight through, status Pass.
 Kestrix::Wiremap straightThroughWiremap();
