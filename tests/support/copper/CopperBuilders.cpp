@@ -79,6 +79,18 @@ std::vector<CopperPlotPtr> cat6APlots() {
                                          }));
             }
         }
+        // FEXT as received: equal-level crosstalk with margin over the ACR-F limit, plus the receiving pair's loss.
+        for (int a = 1; a <= 4; ++a) {
+            for (int b = a + 1; b <= 4; ++b) {
+                const double margin = 5.0 + 0.3 * a + 0.2 * b + endOffset;
+                const double share = 0.80 + 0.03 * b;
+                plots.push_back(gridPlot(CopperTestType::fext, end, static_cast<WirePair>(a), static_cast<WirePair>(b),
+                                         kCat6AMaxKHz, [margin, share, a, b](double f) {
+                                             return cat6APlAcrFDb(f) + margin + std::sin(f / (5.0 + a + b)) +
+                                                    share * cat6APlInsertionLossDb(f);
+                                         }));
+            }
+        }
         for (int k = 1; k <= 4; ++k) {
             const double margin = 4.0 + 0.4 * k + endOffset;
             plots.push_back(gridPlot(

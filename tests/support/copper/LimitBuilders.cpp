@@ -26,6 +26,8 @@ double cat6APlNextDb(double f) { return Kestrix::LinkGen::nextDb(kCat6APl, f); }
 
 double cat6APlReturnLossDb(double f) { return Kestrix::LinkGen::returnLossDb(kCat6APl, f); }
 
+double cat6APlAcrFDb(double f) { return Kestrix::LinkGen::acrFDb(kCat6APl, f); }
+
 std::vector<int16_t> gridCurve(int maxKHz, const std::function<double(double)>& dbAt) {
     const int n = Kestrix::kHzToIdx(maxKHz) + 1;
     std::vector<int16_t> curve(static_cast<size_t>(n));
