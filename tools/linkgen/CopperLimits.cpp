@@ -155,11 +155,12 @@ CopperLimit coaxLimit() {
     CopperLimit l;
     l.name = kCoaxLimitName;
     l.maxFreqKHz = 1000000;
-    auto il = curve(
-        T::IL, {Category::cat6A, Standard::tia, LinkClass::channel},
-        [](double f) { return 1.1 * rg6InsertionLossDb(f); }, "1.1 x (0.55 sqrt(f) + 0.0022 f)");
+    // 100 m of RG6 with 10 % to spare.
+    CopperFreqLimit il;
+    il.freqLimitType = T::IL;
     il.limitCurve = gridCurve(l.maxFreqKHz, [](double f) { return 1.1 * rg6InsertionLossDb(f); });
     il.accPoints = {{1000, 0.1f}, {1000000, 0.6f}};
+    il.limitEquation = "1.1 x (0.55 sqrt(f) + 0.0022 f)";
     l.freqLimits = {il};
     l.scalarLimits = {
         scalar(CopperScalarLimitType::length, tenths(1000)),
