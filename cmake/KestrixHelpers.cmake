@@ -14,17 +14,38 @@ if(KESTRIX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KESTRIX_TSAN)
+  if(KESTRIX_SANITIZE OR KESTRIX_FUZZ)
+    message(FATAL_ERROR "KESTRIX_TSAN goes in a tree of its own, without KESTRIX_SANITIZE and KESTRIX_FUZZ")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# Test areas whose tests run threads: the simulator's connections, the import's writers, the log sink and
+# the trace buffer. Their tests carry the label "threads"; in a KESTRIX_TSAN tree scripts/test builds only
+# these, all of them through the target kx_threads_tests.
+set(KX_THREADED_TEST_AREAS "^(trace|tester|cli|import)(/|$)")
+add_custom_target(kx_threads_tests)
+
 # kx_add_test_dir(<area> LINKS <libraries...> SOURCES <files in tests/<area>/...>): the gtest executable
 # kestrix_<area>_tests.
 function(kx_add_test_dir area)
   cmake_parse_arguments(A "" "" "LINKS;SOURCES" ${ARGN})
   list(TRANSFORM A_SOURCES PREPEND ${area}/)
   set(_exe kestrix_${area}_tests)
+  set(_labels)
+  if(area MATCHES "${KX_THREADED_TEST_AREAS}")
+    set(_labels threads)
+  endif()
   add_executable(${_exe} ${A_SOURCES})
   target_link_libraries(${_exe} PRIVATE ${A_LINKS} GTest::gtest_main GTest::gmock kestrix_warnings)
   target_include_directories(${_exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   gtest_discover_tests(${_exe} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "KESTRIX_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp")
+                       PROPERTIES ENVIRONMENT "KESTRIX_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}/tmp" LABELS "${_labels}")
+  if(_labels)
+    add_dependencies(kx_threads_tests ${_exe})
+  endif()
 endfunction()
 
 # Sources are listed by hand, so a file left out of every list would quietly not be built: the configure

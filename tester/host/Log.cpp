@@ -16,8 +16,10 @@ struct OpenContext {
 
 thread_local std::vector<OpenContext> t_contexts;
 
-std::mutex& sinkMutex() {
-    static std::mutex m;
+// Held while the sink runs: lines reach it one at a time (the import's writer threads log too), and once
+// setSink returns the old sink is no longer running. Recursive, so a sink may log.
+std::recursive_mutex& sinkMutex() {
+    static std::recursive_mutex m;
     return m;
 }
 
@@ -52,12 +54,9 @@ std::string contextText() {
 // Log text may quote the tester (error lines, file names): no control character reaches a log or a terminal.
 void emit(LogLevel level, const std::string& text) {
     LogRecord r{level, printable(contextText()), printable(text)};
-    LogSinkFn s;
-    {
-        std::lock_guard<std::mutex> lock(sinkMutex());
-        s = sink();
-    }
-    if (s) {
+    std::lock_guard<std::recursive_mutex> lock(sinkMutex());
+    // A copy, so that a sink replacing itself does not destroy what runs.
+    if (const LogSinkFn s = sink()) {
         s(r);
         return;
     }
@@ -107,7 +106,7 @@ void Log::ExceptionMsg(const std::exception& e, const std::string& where) {
 }
 
 LogSinkFn Log::setSink(LogSinkFn s) {
-    std::lock_guard<std::mutex> lock(sinkMutex());
+    std::lock_guard<std::recursive_mutex> lock(sinkMutex());
     LogSinkFn old = std::move(sink());
     sink() = std::move(s);
     return old;

@@ -1,6 +1,7 @@
 #pragma once
 // The host's log and user-message services. The embedding application replaces the line sink; by default
-// lines go to stderr. Contexts nest per thread and are always closed, also on failure: use LogContext.
+// lines go to stderr. The sink gets one line at a time, from whichever thread logs. Contexts nest per thread
+// and are always closed, also on failure: use LogContext.
 #include <exception>
 #include <functional>
 #include <string>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "tester/host/Log.h"
 #include "tester/session/FileCopyGroup.h"
@@ -46,6 +47,29 @@ TEST(HostLog, ContextsArePairedAlsoWhenAnOperationThrows) {
     // An unpaired EndContext is harmless.
     Log::EndContext();
     EXPECT_EQ(Log::depth(), 0u);
+}
+
+// The import's writer threads log beside the session's thread: each line keeps its own thread's context, and
+// the sink, which takes no lock of its own, gets every line whole.
+TEST(HostLog, ThreadsLogSideBySideEachInItsOwnContext) {
+    CapturedLog log;
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t] {
+            LogContext context("writer " + std::to_string(t));
+            for (int i = 0; i < kLines; ++i) Log::ErrMsg(std::to_string(t) + ":" + std::to_string(i));
+        });
+    for (auto& t : threads) t.join();
+    std::vector<int> next(kThreads, 0);
+    for (const auto& r : log.records) {
+        if (r.level != LogLevel::Error) continue;
+        const int t = std::stoi(r.text);
+        ASSERT_EQ(r.context, "writer " + std::to_string(t));
+        EXPECT_EQ(r.text, std::to_string(t) + ":" + std::to_string(next[t]++));
+    }
+    EXPECT_EQ(next, std::vector<int>(kThreads, kLines));
 }
 
 TEST(HostLog, DisplayLaterQueuesUntilTaken) {

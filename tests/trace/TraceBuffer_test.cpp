@@ -4,6 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
 #include "serialization/LogSink.h"
@@ -208,6 +212,48 @@ TEST(TraceBuffer, ErrorsAndWarningsAlsoGoToTheLogAndConsole) {
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_THAT(out, MatchesRegex(R"(TE: net \| INFO  \| [0-9]+\.[0-9]{6}s \| \| shown
 )"));
+}
+
+// The process-wide buffer is traced from every thread while the host flushes it: no entry is lost or
+// doubled, and each thread's entries stay in its order.
+TEST(TraceBuffer, ThreadsTraceWhileTheHostFlushes) {
+    TraceBuffer tb;
+    const int32_t ch = tb.createChannel("io", Level::info);
+    tb.lock();
+    tb.setMaxLength(1000);
+    LogCapture log;  // errors are logged as traced (err), flushed entries as warnings
+    constexpr int kThreads = 4;
+    constexpr int kEntries = 200;
+    std::atomic<bool> tracing{true};
+    std::thread flusher([&] {
+        while (tracing) tb.flush(false, true);
+    });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&tb, ch, t] {
+            for (int i = 0; i < kEntries; ++i) tb.trace(ch, i % 2 ? Level::error : Level::info, "%d %d", t, i);
+        });
+    for (auto& t : threads) t.join();
+    tracing = false;
+    flusher.join();
+    tb.flush(false, true);
+
+    std::vector<int> traced(kThreads, 0);
+    std::vector<int> flushed(kThreads, 0);
+    for (const auto& [severity, line] : log.lines) {
+        int t = -1;
+        int i = -1;
+        ASSERT_EQ(2, std::sscanf(line.substr(line.rfind("| ") + 2).c_str(), "%d %d", &t, &i)) << line;
+        ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+        if (severity == 0) {
+            EXPECT_EQ(1, i % 2) << line;
+            ++traced[t];
+        } else {
+            EXPECT_EQ(flushed[t]++, i) << line;
+        }
+    }
+    EXPECT_EQ(traced, std::vector<int>(kThreads, kEntries / 2));
+    EXPECT_EQ(flushed, std::vector<int>(kThreads, kEntries));
 }
 
 TEST(TraceBuffer, LockAddsTheLibraryChannelsAfterTheHostsOnes) {
