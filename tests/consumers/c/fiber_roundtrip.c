@@ -1,8 +1,8 @@
 /* Builds a fiber through the exported C functions, serializes it and reads it back. */
 #include <stdio.h>
 
-#include "FiberEx.h"
-#include "TraceBufferEx.h"
+#include <kestrix/FiberEx.h>
+#include <kestrix/TraceBufferEx.h>
 
 int main(void) {
     traceBufferExCreateChan("app", true, false, true);

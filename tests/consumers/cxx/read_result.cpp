@@ -1,8 +1,8 @@
 // Reads a fiber result file and prints how many tests it holds.
 #include <cstdio>
 
-#include "common/PFile.h"
-#include "fiber/FiberResultReader.h"
+#include <kestrix/common/PFile.h>
+#include <kestrix/fiber/FiberResultReader.h>
 
 int main(int argc, char** argv) {
     std::vector<uint8_t> bytes;
