@@ -6,7 +6,7 @@
 
 #include "FiberEx.h"
 #include "FiberLimitEx.h"
-#include "check.h"
+#include "c/check.h"
 
 static int contains(const char* text, size_t n, const char* what) {
     size_t m = strlen(what);

@@ -9,7 +9,7 @@
 #include "FiberLimitEx.h"
 #include "ManifestEx.h"
 #include "TraceBufferEx.h"
-#include "check.h"
+#include "c/check.h"
 
 static void testFiberNulls(void) {
     static const uint8_t someBytes[16] = {0xCD, 0xAB, 1, 3, 0x61, 0, 0x01, 0x07};

@@ -7,7 +7,7 @@
 
 #include "FiberEx.h"
 #include "FiberLimitEx.h"
-#include "check.h"
+#include "c/check.h"
 
 static size_t count(const char* text, const char* what) {
     size_t n = 0;

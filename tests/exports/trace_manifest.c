@@ -4,7 +4,7 @@
 
 #include "ManifestEx.h"
 #include "TraceBufferEx.h"
-#include "check.h"
+#include "c/check.h"
 
 /* A container with a manifest section (type 101): version V4.2 rc1, build 7, firmware 1.0. */
 static const unsigned char kManifestContainer[] = {

@@ -1,7 +1,7 @@
 /* The check of the plain-C harnesses: a failed check is reported with its place and counted, the harness carries
  * on to the end, and checksDone() turns the count into the exit status. */
-#ifndef KESTRIX_TESTS_EXPORTS_CHECK_H
-#define KESTRIX_TESTS_EXPORTS_CHECK_H
+#ifndef KESTRIX_TESTS_SUPPORT_C_CHECK_H
+#define KESTRIX_TESTS_SUPPORT_C_CHECK_H
 
 #include <stdio.h>
 
