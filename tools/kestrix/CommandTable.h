@@ -29,6 +29,7 @@ void setupProjectCommand(CLI::App* group);
 void setupRecertifyCommand(CLI::App* cmd);
 void setupRecordCommand(CLI::App* cmd);
 void setupReportCommand(CLI::App* cmd);
+void setupServeCommand(CLI::App* cmd);
 void setupSettingsCommand(CLI::App* group);
 void setupSimCommand(CLI::App* cmd);
 void setupSorCommand(CLI::App* cmd);

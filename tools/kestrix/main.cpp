@@ -43,6 +43,7 @@ const CommandEntry kCommands[] = {
     {"record", "Show the host record of a result file (what import writes beside it)", setupRecordCommand},
     {"report", "Certification report (PDF, or HTML with --html) of result files and import folders",
      setupReportCommand},
+    {"serve", "Browse import folders in a web browser, and import from the page", setupServeCommand},
     // show, new, set; pull and push are in SetupsCommands.cpp
     {"settings", "The instrument settings file exchanged with the tester", setupSettingsCommand},
     {"sim", "Serve a tester simulator on 127.0.0.1 until interrupted", setupSimCommand},
