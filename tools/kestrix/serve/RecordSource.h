@@ -1,6 +1,7 @@
 #pragma once
 // Where the viewer gets a record's certificate content, its row facts and PDF reports: one narrow seam over
 // the report code, so the pages do not depend on how the report lays a record out.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace kx::serve {
 struct RecordPlot {
     std::string name;   // short name ("otdr", "next", ...)
     std::string title;  // what a person reads
-    std::string svg;    // a whole SVG document
+    // Draws it as a whole SVG document, when a browser asks for it: a page shows before its plots are drawn.
+    std::function<std::string()> svg;
 };
 
 struct RecordContent {

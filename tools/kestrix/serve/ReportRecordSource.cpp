@@ -126,9 +126,11 @@ RecordContent ReportRecordSource::content(TestRecordTarvel& record, const Librar
     c.html += "</table>\n";
 
     Kestrix::Report::releaseFontCachesAtExit();
-    for (const auto& p : Kestrix::Report::recordPictures(record, Kestrix::Report::PlotOptions{})) {
-        RecordPlot plot{p.name, p.title, Kestrix::Report::svgText(p)};
-        if (!plot.svg.empty()) c.plots.push_back(std::move(plot));
+    // Each picture holds copies of what it draws, so it outlives the record.
+    for (auto& p : Kestrix::Report::recordPictures(record, Kestrix::Report::PlotOptions{})) {
+        RecordPlot plot{p.name, p.title, nullptr};
+        plot.svg = [picture = std::move(p)] { return Kestrix::Report::svgText(picture); };
+        c.plots.push_back(std::move(plot));
     }
     return c;
 }

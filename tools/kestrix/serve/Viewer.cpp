@@ -410,8 +410,15 @@ Response Viewer::recordRoute(const Request&, const std::vector<std::string>& par
         auto view = viewOf(lib, pos);
         if (index >= view->content.plots.size()) return text(404, "No such plot.");
         Response r;
+        {
+            std::lock_guard<std::mutex> lock(view->drawing);
+            view->drawn.resize(view->content.plots.size());
+            std::string& svg = view->drawn[index];
+            if (svg.empty() && view->content.plots[index].svg) svg = view->content.plots[index].svg();
+            r.body = svg;
+        }
+        if (r.body.empty()) return text(404, "The plot could not be drawn.");
         r.contentType = "image/svg+xml";
-        r.body = view->content.plots[index].svg;
         r.header("Cache-Control", "private, max-age=60");
         return r;
     }

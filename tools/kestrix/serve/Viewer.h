@@ -65,6 +65,9 @@ private:
     struct RecordView {
         RecordContent content;
         std::vector<SorTrace> traces;
+        // Plots drawn so far; one at a time per record.
+        mutable std::mutex drawing;
+        mutable std::vector<std::string> drawn;
     };
     std::shared_ptr<const RecordView> viewOf(const std::shared_ptr<Library>& lib, size_t pos);
     void ensureFacts(Library& lib, size_t pos);
