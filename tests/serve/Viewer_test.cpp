@@ -219,7 +219,9 @@ TEST_F(ViewerTest, OnlyItsOwnHostNamesAreAnswered) {
         r.headers["host"] = host;
         const Response res = viewer->handle(r);
         EXPECT_EQ(res.status, status) << host;
-        if (status != 200) EXPECT_EQ(res.body.find(viewer->token()), std::string::npos);
+        if (status != 200) {
+            EXPECT_EQ(res.body.find(viewer->token()), std::string::npos);
+        }
     }
 }
 
