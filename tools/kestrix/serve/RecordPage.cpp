@@ -32,12 +32,12 @@ std::string recordPage(const Library& lib, size_t pos, const RecordContent& cont
     if (f && !f->error.empty()) body += "<p class=\"error\">" + html(f->error) + "</p>\n";
 
     body += "<section class=\"downloads\">Download: ";
-    body += "<a href=\"" + base + "/result\" download>Result file</a>";
-    body += "<a href=\"" + base + "/record.json\" download>Host record (JSON)</a>";
+    // A space after each link lets the line wrap between them.
+    body += "<a href=\"" + base + "/result\" download>Result file</a> ";
+    body += "<a href=\"" + base + "/record.json\" download>Host record (JSON)</a> ";
     for (const SorTrace& t : traces) {
         body += "<a href=\"" + base + "/sor/" + std::to_string(t.end) + "/" + std::to_string(t.wavelength) +
-                "\" download>SR-4731 trace, " + std::to_string(t.wavelength) + " nm, end " + std::to_string(t.end) +
-                "</a>";
+                "\" download>SR-4731 " + std::to_string(t.wavelength) + " nm end " + std::to_string(t.end) + "</a> ";
     }
     body += "<a href=\"" + base + "/report.pdf\">PDF report</a></section>\n";
 
