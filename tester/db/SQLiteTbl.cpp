@@ -6,6 +6,8 @@
 #include <memory>
 #include <system_error>
 
+#include <boost/optional.hpp>
+
 namespace Kestrix::Tester {
 namespace {
 
@@ -51,10 +53,40 @@ constexpr int kProgressOps = 1000;
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
+// Whether the table's columns are all stored data. A generated column (or a hidden column of a virtual
+// table) is computed by SQLite and can be made arbitrarily large or slow. None when the schema cannot be read.
+boost::optional<bool> onlyStoredColumns(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* raw = nullptr;
+    const std::string sql = "PRAGMA table_xinfo(" + bracketed(table) + ")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return boost::none;
+    }
+    StmtPtr stmt(raw);
+    for (;;) {
+        const int step = sqlite3_step(stmt.get());
+        if (step == SQLITE_DONE) return true;
+        if (step != SQLITE_ROW) return boost::none;
+        if (sqlite3_column_int(stmt.get(), 6) != 0) return false;
+    }
+}
+
+int64_t countRows(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* raw = nullptr;
+    const std::string sql = "SELECT count(*) FROM " + bracketed(table);
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return -1;
+    }
+    StmtPtr stmt(raw);
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW) return -1;
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
 }  // namespace
 
-SQLiteTbl::SQLiteTbl(std::string table, std::vector<SQLiteColumn> columns)
-    : _table(std::move(table)), _columns(std::move(columns)) {}
+SQLiteTbl::SQLiteTbl(std::string table, std::vector<SQLiteColumn> columns, SQLiteLimits limits)
+    : _table(std::move(table)), _columns(std::move(columns)), _limits(limits) {}
 
 int SQLiteTbl::fail(int code, std::string reason) {
     Close();
@@ -73,21 +105,48 @@ int SQLiteTbl::Open(const std::string& path) {
     const int rc = sqlite3_open_v2(immutableUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbPtr db(raw);
     if (rc != SQLITE_OK) return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
+    return readTable(db.get(), fileSize);
+}
+
+int SQLiteTbl::openBytes(const uint8_t* data, size_t size) {
+    Close();
+    _error.clear();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr);
+    DbPtr db(raw);
+    if (rc != SQLITE_OK) return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
+    if (size == 0) return readTable(db.get(), 0);
+    // Read-only and not freed by SQLite, so the caller's bytes serve as they are (the table is read before
+    // this returns).
+    if (sqlite3_deserialize(db.get(), "main", const_cast<unsigned char*>(data), static_cast<sqlite3_int64>(size),
+                            static_cast<sqlite3_int64>(size), SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
+        return fail(kNotADatabase, sqlite3_errmsg(db.get()));
+    return readTable(db.get(), size);
+}
+
+int SQLiteTbl::readTable(sqlite3* db, uint64_t fileSize) {
     // Nothing stored in the file may run code of its own: no views, triggers or schema-defined functions.
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     int64_t budget = 10000 + static_cast<int64_t>(fileSize / 16);
-    sqlite3_progress_handler(db.get(), kProgressOps, &stopWhenSpent, &budget);
+    sqlite3_progress_handler(db, kProgressOps, &stopWhenSpent, &budget);
+    // No cell or row longer than this is ever made, so none can ask for more memory than the bound.
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, _limits.maxRowBytes);
+
+    const auto stored = onlyStoredColumns(db, _table);
+    if (!stored) return fail(kNotADatabase, sqlite3_errmsg(db));
+    if (!*stored) return fail(kRefused, "table \"" + _table + "\" has generated or hidden columns");
+    _announcedRows = countRows(db, _table);
 
     std::string sql = "SELECT ";
     for (size_t i = 0; i < _columns.size(); ++i) sql += (i ? ", " : "") + bracketed(_columns[i].name);
     sql += " FROM " + bracketed(_table);
     sqlite3_stmt* rawStmt = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
-        const std::string msg = sqlite3_errmsg(db.get());
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
+        const std::string msg = sqlite3_errmsg(db);
         sqlite3_finalize(rawStmt);
         if (startsWith(msg, "no such table")) return fail(kNoTable, "no table \"" + _table + "\"");
         if (startsWith(msg, "no such column")) return fail(kNoColumn, "table \"" + _table + "\": " + msg);
@@ -96,14 +155,21 @@ int SQLiteTbl::Open(const std::string& path) {
     StmtPtr stmt(rawStmt);
 
     const int n = static_cast<int>(_columns.size());
+    uint64_t kept = 0;
     for (;;) {
+        if (_rows.size() >= _limits.maxRows) {
+            stopReading("more than " + std::to_string(_limits.maxRows) + " rows");
+            break;
+        }
         const int step = sqlite3_step(stmt.get());
         if (step == SQLITE_DONE) break;
         if (step != SQLITE_ROW) {
-            if (_rows.empty()) return fail(kReadFailed, sqlite3_errmsg(db.get()));
-            _truncated = true;
+            const std::string reason = sqlite3_errmsg(db);
+            if (_rows.empty()) return fail(kReadFailed, reason);
+            stopReading(reason);
             break;
         }
+
         std::vector<Cell> row(static_cast<size_t>(n));
         for (int c = 0; c < n; ++c) {
             Cell& cell = row[static_cast<size_t>(c)];
@@ -116,12 +182,20 @@ int SQLiteTbl::Open(const std::string& path) {
                 if (text && bytes > 0)
                     cell.text.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes));
             } else if (cell.sqliteType == SQLITE_BLOB) {
-                // SQLite has read the cell already: its size is bounded by the file.
+                // Within the length limit, or SQLite would have refused the row.
                 const void* blob = sqlite3_column_blob(stmt.get(), c);
                 const int bytes = sqlite3_column_bytes(stmt.get(), c);
                 if (blob && bytes > 0) cell.text.assign(static_cast<const char*>(blob), static_cast<size_t>(bytes));
             }
         }
+        // Each cell is within the length limit already; the sum over rows is bounded here.
+        uint64_t rowBytes = 0;
+        for (const auto& cell : row) rowBytes += cell.text.size();
+        if (rowBytes > _limits.maxBytes - kept) {
+            stopReading("more than " + std::to_string(_limits.maxBytes) + " bytes of cells");
+            break;
+        }
+        kept += rowBytes;
         _rows.push_back(std::move(row));
     }
     _open = true;
@@ -134,6 +208,13 @@ void SQLiteTbl::Close() {
     _current = -1;
     _open = false;
     _truncated = false;
+    _truncationReason.clear();
+    _announcedRows = -1;
+}
+
+void SQLiteTbl::stopReading(std::string reason) {
+    _truncated = true;
+    _truncationReason = std::move(reason);
 }
 
 bool SQLiteTbl::Move(int row) {

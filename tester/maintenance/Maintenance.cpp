@@ -29,6 +29,9 @@ constexpr const char* kLogFiles[] = {
 };
 static_assert(std::size(kLogFiles) <= KestrixCom::kScpChannelCount);
 
+// The tester's scp says so for a log that rotation has not made yet.
+bool notOnTester(const std::string& error) { return error.find("No such file or directory") != std::string::npos; }
+
 std::string archiveName(std::string path) {
     for (const std::string folder : {"/var/log/", "/tmp/"})
         for (size_t pos = path.find(folder); pos != std::string::npos; pos = path.find(folder, pos))
@@ -68,7 +71,12 @@ CalDate TarvelCom::ModuleCalDate(std::string& moduleName, std::string& serial) {
 }
 
 boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveLogDataZip(bool lockScreen) {
+    return collectLogs(lockScreen).zip;
+}
+
+LogCollection TarvelCom::collectLogs(bool lockScreen) {
     LogContext context("Retrieve Tarvel log data");
+    LogCollection out;
     try {
         FileCopyGroup group;
         bool finished = false;
@@ -80,17 +88,28 @@ boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveLogDataZip(bool lockScr
             for (const char* path : kLogFiles) group.AddFile(path);
             finished = ReadFileGroup(&group, DownloadKind::Log);
         }
-        if (!finished) return boost::none;
+        if (!finished) return out;
         std::vector<ArchiveFile> files;
-        for (auto& f : group.files())
-            if (f.data && !f.data->empty()) files.push_back({archiveName(f.remotePath), std::move(*f.data)});
-        auto zip = buildZip(files);
-        if (!zip) Log::ErrMsg("Failed to build the log archive");
-        return zip;
+        for (auto& f : group.files()) {
+            if (f.data && !f.data->empty()) {
+                files.push_back({archiveName(f.remotePath), std::move(*f.data)});
+            } else if (!f.data && !notOnTester(f.error)) {
+                out.leftOut.push_back({f.remotePath, f.error.empty() ? "it did not arrive" : f.error});
+            }
+        }
+        out.files = files.size();
+        // An archive of nothing is no collection of logs: the link went before any arrived.
+        if (files.empty()) {
+            Log::ErrMsg("No log file arrived");
+            return out;
+        }
+        out.zip = buildZip(files);
+        if (!out.zip) Log::ErrMsg("Failed to build the log archive");
     } catch (const std::exception& e) {
         Log::ExceptionMsg(e, "RetrieveLogDataZip");
-        return boost::none;
+        out.zip = boost::none;
     }
+    return out;
 }
 
 boost::optional<std::vector<uint8_t>> TarvelCom::RetrieveDisplayImage() {

@@ -4,6 +4,7 @@
 
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
+#include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace Kestrix::Tester {
@@ -51,6 +52,7 @@ Json::Value hostRecordJson(TestRecordTarvel& record) {
     j["TestMetaData"] = testMeta;
     if (meta && record.IsCopper()) j["Copper"] = copperTestsJson(record, false);
     if (meta && record.IsFiber()) j["Fiber"] = fiberTestsJson(record, false);
+    j["Verdict"] = verdictJson(record);
     return j;
 }
 

@@ -10,7 +10,8 @@ class TestRecordTarvel;
 // The host record of one result file:
 //   {"RecordSummary", "RecordMetaData", "LastRecTooNew", "Tests": [{"TestId", "Name", "Status"}],
 //    "TestMetaData": [...], "Copper": {...} (copper results only, see CopperRecordJson.h),
-//    "Fiber": {...} (fiber results only, see FiberRecordJson.h)}
+//    "Fiber": {...} (fiber results only, see FiberRecordJson.h), "Verdict": {...} (margins computed from the
+//    tests and the stored verdict checked against them, see RecordVerdict.h)}
 // The metadata merges what the importer set on the record (Project, Site, Cloud fields) into the decoded one.
 // Fiber results give test metadata per test; copper results one entry (TestId 0) for their one copper test.
 // A result that does not decode gives null summary or metadata and empty lists.

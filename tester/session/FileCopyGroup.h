@@ -7,16 +7,17 @@
 
 namespace Kestrix::Tester {
 
-// One file of a group read: the data stays none when the file did not arrive.
+// One file of a group read: the data stays none when the file did not arrive, and `error` says why.
 struct FileCopyInfo {
     std::string remotePath;
     boost::optional<std::vector<uint8_t>> data;
     bool done = false;
+    std::string error;  // printable
 };
 
 class FileCopyGroup {
 public:
-    void AddFile(const std::string& remotePath) { _files.push_back({remotePath, boost::none, false}); }
+    void AddFile(const std::string& remotePath) { _files.push_back({remotePath, boost::none, false, {}}); }
     // True when every entry is done (also for an empty group).
     bool GroupFinished() const {
         for (const auto& f : _files)

@@ -16,6 +16,21 @@ bool sameAddress(const std::string& a, const std::string& b) {
     return pa->host == pb->host && port(pa->port) == port(pb->port);
 }
 
+// Commands that change the tester. One whose reply was lost may have run all the same: typed again it would
+// install, import, replace or delete a second time.
+bool changesTester(const std::string& cmd) {
+    static const char* const kChanging[] = {"swupdate", "smimportproject",     "smimportlabels", "smrmlabels",
+                                            "rm",       "smputsharedsettings", "uiloadsettings", "smmarkuploaded",
+                                            "mkdir"};
+    const size_t start = cmd.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    const size_t end = cmd.find_first_of(" ;>|&", start);
+    const std::string name = cmd.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    for (const char* c : kChanging)
+        if (name == c) return true;
+    return false;
+}
+
 void logProbe(const std::string& address, const std::string& reason) {
     Log::ErrMsg("KestrixCom FindAttachedTesters", "Address=" + address + ", " + reason);
 }
@@ -174,6 +189,15 @@ bool KestrixCom::probeConnection() {
     return m_client->isConnected() && m_shell && m_shell->isAlive() && m_client->isConnected();
 }
 
+bool KestrixCom::linkLost() {
+    if (!m_client || !m_connected) return true;
+    try {
+        return !probeConnection();
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
 bool KestrixCom::CheckConnect(bool probe) {
     for (int pass = 0; pass < 2; ++pass) {
         if (probe && m_client) {
@@ -225,7 +249,8 @@ boost::optional<std::string> KestrixCom::sendCommand(const std::string& cmd, boo
     const char* where = quick ? "SendTvixCmdQuick" : "SendTvixCmd";
     try {
         boost::optional<std::string> reply;
-        for (int attempt = 0; attempt < 2 && !reply; ++attempt) {
+        const int attempts = changesTester(cmd) ? 1 : 2;
+        for (int attempt = 0; attempt < attempts && !reply; ++attempt) {
             m_shell->drain();
             m_shell->sendCommand(cmd);
             reply = quick ? m_shell->readLine() : m_shell->readAll();

@@ -106,6 +106,9 @@ public:
 
     static boost::optional<Sysinfo> GetSysinfo(const std::string& reply) { return parseSysinfoReply(reply); }
 
+    // Why the last download failed, as the tester or the link said it ("" after a success); printable.
+    const std::string& lastTransferError() const { return m_lastTransferError; }
+
     void AddUploadKey(const std::string& folder, int64_t key);
     std::vector<ImportKeyList>& uploadKeys() { return m_uploadKeys; }
 
@@ -116,6 +119,8 @@ protected:
     bool CheckScp();
     void dropScp() { m_scp.clear(); }
     bool probeConnection();
+    // True when there is no connection or it no longer answers.
+    bool linkLost();
     // Gives the shell the reply cap.
     void applyShellLimits();
 
@@ -128,6 +133,7 @@ protected:
     std::unique_ptr<SshShell> m_shell;
     std::vector<std::unique_ptr<ScpClient>> m_scp;
     std::vector<ImportKeyList> m_uploadKeys;
+    std::string m_lastTransferError;
 
 private:
     boost::optional<std::string> sendCommand(const std::string& cmd, bool quick);

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "tester/host/Log.h"
+#include "tester/host/Printable.h"
 #include "tester/session/DirListing.h"
 #include "tester/session/KestrixCom.h"
 #include "tester/ssh/ShellQuote.h"
@@ -66,6 +67,8 @@ boost::optional<std::string> withPath(const char* cmd, const std::string& path) 
     }
     return std::string(cmd) + " " + *quoted;
 }
+
+constexpr const char* kNotConnected = "the connection to the tester was lost";
 
 bool isSocketError(const std::exception& e) {
     auto* s = dynamic_cast<const SshError*>(&e);
@@ -153,9 +156,11 @@ uint64_t DownloadLimits::capFor(DownloadKind kind) const {
 
 boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& remotePath, DownloadKind kind,
                                                              ProgressFn) {
+    m_lastTransferError = kNotConnected;
     if (!m_client || remotePath.empty()) return boost::none;
     LogContext context("Kestrix: ReadMemory from tester");
     if (!isTerminalSafe(remotePath) || isOptionLike(remotePath)) {
+        m_lastTransferError = "the path cannot be sent";
         Log::ErrMsg("Path cannot be sent", fillIn("SourceFile={0}", remotePath));
         return boost::none;
     }
@@ -165,11 +170,13 @@ boost::optional<std::vector<uint8_t>> KestrixCom::ReadMemory(const std::string& 
         if (m_scp.empty()) return boost::none;
         m_scp[0]->setMaxFileSize(m_limits.capFor(kind));
         auto bytes = m_scp[0]->getFile(remotePath);
+        m_lastTransferError = bytes.empty() ? "the file is empty" : "";
         if (bytes.empty()) return boost::none;
         return bytes;
     } catch (const std::exception& e) {
         dropScp();
         if (isSocketError(e)) Close();
+        m_lastTransferError = printable(e.what());
         Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", remotePath));
     }
     return boost::none;
@@ -184,14 +191,17 @@ bool KestrixCom::ReadFileGroup(FileCopyGroup* group, DownloadKind kind) {
     uint64_t budget = m_limits.group;
     for (size_t i = 0; i < files.size(); ++i) {
         FileCopyInfo& f = files[i];
+        f.error = kNotConnected;
         try {
             if (CheckScp() && i < m_scp.size()) {
                 m_scp[i]->setMaxFileSize(std::min(m_limits.capFor(kind), budget));
                 f.data = m_scp[i]->getFile(f.remotePath);
+                f.error.clear();
                 budget -= std::min<uint64_t>(budget, f.data->size());
             }
         } catch (const std::exception& e) {
             f.data = boost::none;
+            f.error = printable(e.what());
             dropScp();
             if (isSocketError(e)) Close();
             Log::ErrMsg(std::string("SCP exception: ") + e.what(), fillIn("SourceFile={0}", f.remotePath));

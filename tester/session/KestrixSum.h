@@ -16,9 +16,11 @@ struct KestrixSum {
     std::string fileName;  // project folder, "/", file name: relative to the projects folder
     int64_t fileSize = 0;
     int64_t key = 0;  // the result's key in its project database
-    // The master-table name of the database the key belongs to (the site's own name for a site): keys are
-    // only unique within one project database, so they are marked per database.
+    // The master-table name of the database the key belongs to (the site's own name for a site).
     std::string keyProject;
+    // The tester folder of that database. Keys are only unique within one project database, and names
+    // need not be unique at all, so results are marked per folder.
+    std::string folder;
 };
 
 // Metres from a stored scaled length; NaN for the tester's "unknown" code.

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "tester/host/ImportRecInfo.h"
+#include "tester/maintenance/LogArchive.h"
 #include "tester/maintenance/SysinfoDate.h"
+#include "tester/session/ImportOutcome.h"
 #include "tester/session/KestrixCom.h"
 #include "tester/session/KestrixSum.h"
 #include "tester/setups/CableIdList.h"
@@ -56,6 +58,10 @@ public:
     int ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const int64_t* accessKey, int size,
                        TaskManager* taskManager);
     void FinishImport();
+    // FinishImport with its outcome: per tester folder, whether the tester marked its results. A folder
+    // whose name the master table gives to more than one folder is not marked (the tester finds folders by
+    // name), nor is a key the upload list cannot hold.
+    std::vector<FolderMarking> markImported();
     int QueueRecSize() const { return static_cast<int>(kScpChannelCount); }
     int QueueMemSize() const { return 0; }
     int GetSourceType() const { return 1; }
@@ -66,6 +72,8 @@ public:
     void forgetUploadKey(const std::string& folder, int64_t key);
     // Why the last listing found nothing ("" when it found results or the tester simply has none).
     const std::string& listingProblem() const { return m_listingProblem; }
+    // Every part of the tester's databases the last listing could not read, in the order met.
+    const std::vector<ListingGap>& listingGaps() const { return m_listingGaps; }
 
     // Batches fetch their files in one transfer (the default), or one transfer per file as a plain group
     // read does.
@@ -112,7 +120,10 @@ public:
     // Host to tester; returns one of ProjectResult. `text` is not used.
     int DownloadNewProjectSetup(const std::string& name, bool overwrite, int platform,
                                 const std::vector<uint8_t>& bytes, bool force, const std::string& text);
+    // True only when the tester answered "OK".
     bool UpdateCableIDList(const CableIDList& list);
+    // The same, with what happened.
+    CableIdPush pushCableIdList(const CableIDList& list);
     bool DoesIDListExist(const CableIDList& list);
     boost::optional<std::vector<std::string>> GetCableIDListFolders();
     // The list names as above, but an empty list when the tester has none and none only without a reply.
@@ -133,7 +144,10 @@ public:
                        std::function<void(const std::string&)> progressText);
     boost::optional<std::string> RetrieveSwVers();
     CalDate ModuleCalDate(std::string& moduleName, std::string& serial);
+    // None when no log file arrived.
     boost::optional<std::vector<uint8_t>> RetrieveLogDataZip(bool lockScreen);
+    // The same, naming every file left out for another reason than not being there.
+    LogCollection collectLogs(bool lockScreen);
     // 640 x 480 pixels of three bytes (RGB), no header.
     boost::optional<std::vector<uint8_t>> RetrieveDisplayImage();
     int DisplayFormat() const { return 2; }
@@ -169,13 +183,21 @@ protected:
 
 private:
     void listProject(const std::filesystem::path& tempDir, const std::string& dirName, const std::string& project,
-                     const std::string& site, const std::string& keyProject);
+                     const std::string& site, const std::string& keyProject, int& reconnects);
+    // A database of the listing; when the link drops under it and `reconnects` allows, once more on a new one.
+    boost::optional<std::vector<uint8_t>> fetchListingDatabase(const std::string& path, int& reconnects);
+    std::string downloadFailure() const;
     bool batchLostConnection();
+    // Sends one folder's upload list and asks the tester to mark it; "" when it answered "OK", else why not.
+    std::string markFolder(const std::string& project, const std::vector<int64_t>& keys, size_t listIndex);
     bool readGroupOverlapped(FileCopyGroup* group);
 
     std::vector<KestrixSum> m_summaries;
     std::unique_ptr<FileCopyGroup> m_batch;
     std::string m_listingProblem;
+    std::vector<ListingGap> m_listingGaps;
+    // Name and folder of every named master row, in table order (for marking, which goes by name).
+    std::vector<std::pair<std::string, std::string>> m_projectNames;
     bool m_lostConnectionShown = false;
     bool m_overlapped = true;
     std::function<void(int ms)> m_pause;

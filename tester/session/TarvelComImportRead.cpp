@@ -1,13 +1,19 @@
 // Import, second half: fetching result files in batches, building records, and marking the imported
 // results on the tester.
 #include <cstring>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "common/PFile.h"
+#include "common/ResultEnvelope.h"
 #include "tester/host/Log.h"
+#include "tester/host/Printable.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
 #include "tester/ssh/ScpPipeline.h"
 #include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
 
 namespace Kestrix::Tester {
 namespace {
@@ -17,6 +23,22 @@ constexpr int kRecordReadError = 6;
 
 std::string displayName(const boost::optional<TesterConnectInfo>& tester) {
     return tester ? tester->DisplayName : std::string();
+}
+
+// Why `bytes` is not a whole result ("" when it is): every section must read with its checksums and
+// decompress, and the summary must read.
+std::string resultFault(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() > std::numeric_limits<uint32_t>::max()) return "larger than any result";
+    const auto size = static_cast<uint32_t>(bytes.size());
+    const auto sections = Kestrix::readResultSections(
+        bytes.data(), size, [](const PFile::Section&) { return Kestrix::ResultReaderStatus::success; });
+    if (sections != Kestrix::ResultReaderStatus::success)
+        return std::string("the container does not read: ") + Kestrix::toString(sections);
+    Kestrix::ResultSummary summary;
+    const auto read = Kestrix::readResultSummary(summary, bytes.data(), size);
+    if (read != Kestrix::ResultReaderStatus::success)
+        return std::string("the summary does not read: ") + Kestrix::toString(read);
+    return "";
 }
 
 }  // namespace
@@ -43,11 +65,16 @@ bool TarvelCom::readGroupOverlapped(FileCopyGroup* group) {
     UploadProgress::begin(0, nullptr);
     std::vector<PipelinedFile> files;
     for (const auto& f : group->files()) files.push_back({f.remotePath, boost::none, {}, false});
-    getFilesInOneTransfer(*m_client, files, kDefaultTimeoutMs, uint64_t(4) << 30);
+    PipelineLimits limits;
+    limits.timeoutMs = kDefaultTimeoutMs;
+    limits.maxFileSize = downloadLimits().capFor(DownloadKind::ResultFile);
+    limits.groupBudget = downloadLimits().group;
+    getFilesInOneTransfer(*m_client, files, limits);
     bool lost = false;
     for (size_t i = 0; i < files.size(); ++i) {
         FileCopyInfo& f = group->files()[i];
         f.data = std::move(files[i].data);
+        f.error = printable(files[i].error);
         f.done = true;
         if (!f.data) {
             Log::ErrMsg("SCP exception: " + files[i].error, fillIn("SourceFile={0}", f.remotePath));
@@ -78,7 +105,8 @@ int TarvelCom::ReadRecordBatch(const ImportBatchDefn* batchDefn, TaskManager*) {
     for (int attempt = 0; attempt < 2 && !finished; ++attempt) {
         if (m_batch->size() == 1) {
             FileCopyInfo& f = m_batch->files()[0];
-            f.data = ReadMemory(f.remotePath);
+            f.data = ReadMemory(f.remotePath, DownloadKind::ResultFile);
+            f.error = lastTransferError();
             f.done = true;
         } else {
             FileCopyGroup pending;
@@ -136,16 +164,22 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
         return ImportStatus::kNotLoaded;
     }
     Log::AddContextDetail(s.fileName, "File");
-    // A file shorter or longer than the tester's own database says was cut or changed on the way: it is
-    // reported like one that did not arrive rather than handed on as a good record.
-    const bool sizeDiffers = entry->data && s.fileSize > 0 && static_cast<int64_t>(entry->data->size()) != s.fileSize;
-    if (!entry->data || entry->data->empty() || sizeDiffers) {
-        if (sizeDiffers)
-            Log::ErrMsg("Record size differs from the tester's database",
-                        std::to_string(entry->data->size()) + " of " + std::to_string(s.fileSize) + " bytes");
+    // A record is only what decodes: a file cut on the way, or bytes that were never a result, would be
+    // kept (and marked imported on the tester) as a record nobody can open.
+    std::string fault;
+    if (!entry->data || entry->data->empty())
+        fault = entry->error.empty() ? "nothing arrived" : entry->error;
+    else
+        fault = resultFault(*entry->data);
+    if (!fault.empty()) {
+        Log::ErrMsg("Record does not decode", fault);
         Err::DisplayLater(kRecordReadError, 1, s.fileName, "Failed to read record.");
         return ImportStatus::kFailed;
     }
+    // The database's size is the tester's note, not the record: a record that decodes is kept whatever it says.
+    if (static_cast<int64_t>(entry->data->size()) != s.fileSize)
+        Log::ErrMsg("Record size differs from the tester's database",
+                    std::to_string(entry->data->size()) + " of " + std::to_string(s.fileSize) + " bytes");
     auto made = std::make_unique<TestRecordTarvel>();
     made->SetSerializedResult(*entry->data);
     RecordMetaData& meta = made->GetMetaData();
@@ -155,7 +189,7 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
     meta.CloudResultID = "NAME:" + meta.RawCableID;
     meta.ModifiedDateOnCloud = meta.TestDate;
     record = std::move(made);
-    AddUploadKey(s.keyProject, s.key);
+    AddUploadKey(s.folder, s.key);
     return ImportStatus::kDone;
 }
 
@@ -186,28 +220,70 @@ std::vector<uint8_t> TarvelCom::uploadListFile(const std::vector<int64_t>& keys)
     return buffer;
 }
 
-void TarvelCom::FinishImport() {
+void TarvelCom::FinishImport() { markImported(); }
+
+std::vector<FolderMarking> TarvelCom::markImported() {
+    std::unordered_map<std::string, std::unordered_set<std::string>> foldersNamed;
+    std::unordered_map<std::string, std::string> nameOf;
+    for (const auto& [name, folder] : m_projectNames) {
+        foldersNamed[name].insert(folder);
+        nameOf.emplace(folder, name);
+    }
+    std::vector<FolderMarking> out;
     for (size_t i = 0; i < m_uploadKeys.size(); ++i) {
         const ImportKeyList& list = m_uploadKeys[i];
         if (list.GetKeys().empty()) continue;
-        const auto file = uploadListFile(list.GetKeys());
-        if (file.empty()) {
-            Log::ErrMsg("Cannot build the upload list", list.Folder());
-            continue;
-        }
-        SetTimeout(markingTimeoutMs(list.GetKeys().size()));
-        const std::string remote = "/tmp/uplist" + std::to_string(i);
-        if (WriteMemory(file, remote, nullptr) && !list.Folder().empty()) {
-            // The project name comes from the tester's own database: quoted so the shell takes it literally.
-            auto project = doubleQuoted(list.Folder());
-            auto path = singleQuoted(remote);
-            if (project && path)
-                SendTvixCmdQuick("smmarkuploaded -q -p " + *project + " -f " + *path);
+        FolderMarking m;
+        m.folder = list.Folder();
+        const auto named = nameOf.find(m.folder);
+        m.project = named == nameOf.end() ? std::string() : named->second;
+        std::vector<int64_t> keys;
+        for (int64_t key : list.GetKeys()) {
+            if (key >= std::numeric_limits<int32_t>::min() && key <= std::numeric_limits<int32_t>::max())
+                keys.push_back(key);
             else
-                Log::ErrMsg("Project name holds a control character", list.Folder());
+                ++m.outOfRange;
         }
-        SetTimeout(0);
+        m.keys = keys.size();
+        if (m.project.empty()) {
+            m.reason = "the master database names no project for this folder";
+        } else if (foldersNamed[m.project].size() > 1) {
+            // The tester finds the folder by name: it would mark rows of whichever folder it found first.
+            m.reason = "the name is given to " + std::to_string(foldersNamed[m.project].size()) +
+                       " project folders on the tester, which cannot tell them apart";
+        } else if (keys.empty()) {
+            m.reason = "no key fits the upload list";
+        } else {
+            m.reason = markFolder(m.project, keys, i);
+            m.marked = m.reason.empty();
+        }
+        if (!m.marked) Log::ErrMsg("Results not marked as uploaded", fillIn("Folder={0}", m.folder) + ": " + m.reason);
+        out.push_back(std::move(m));
     }
+    return out;
+}
+
+std::string TarvelCom::markFolder(const std::string& project, const std::vector<int64_t>& keys, size_t listIndex) {
+    const auto file = uploadListFile(keys);
+    if (file.empty()) return "the upload list cannot be built";
+    // The project name comes from the tester's own database: quoted so the shell takes it literally.
+    const std::string remote = "/tmp/uplist" + std::to_string(listIndex);
+    const auto quotedProject = doubleQuoted(project);
+    const auto quotedPath = singleQuoted(remote);
+    if (!quotedProject || !quotedPath) return "the project name holds a control character";
+    SetTimeout(markingTimeoutMs(keys.size()));
+    std::string reason;
+    if (!WriteMemory(file, remote, nullptr)) {
+        reason = "the upload list could not be sent";
+    } else {
+        const auto reply = SendTvixCmdQuick("smmarkuploaded -q -p " + *quotedProject + " -f " + *quotedPath);
+        if (!reply)
+            reason = "the tester did not answer";
+        else if (!isReplyLine(*reply, "OK"))
+            reason = "the tester answered \"" + printable(*reply) + "\"";
+    }
+    SetTimeout(0);
+    return reason;
 }
 
 }  // namespace Kestrix::Tester

@@ -2,10 +2,12 @@
 #include <algorithm>
 
 #include "tester/host/Log.h"
+#include "tester/host/Printable.h"
 #include "tester/session/TarvelCom.h"
 #include "tester/setups/Guarded.h"
 #include "tester/setups/ScreenLock.h"
 #include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
 
 namespace Kestrix::Tester {
 namespace {
@@ -33,27 +35,42 @@ boost::optional<std::vector<uint8_t>> listContent(const CableIDList& list) {
 }  // namespace
 
 bool TarvelCom::UpdateCableIDList(const CableIDList& list) {
-    return guarded<bool>("UpdateCableIDList", false, [&]() -> bool {
+    return pushCableIdList(list).result == CableIdPush::Result::Done;
+}
+
+CableIdPush TarvelCom::pushCableIdList(const CableIDList& list) {
+    return guarded<CableIdPush>("UpdateCableIDList", CableIdPush{}, [&]() -> CableIdPush {
         LogContext context("Updating Cable ID List");
+        CableIdPush out;
         const std::string file = listFile(list.Name);
         const auto quoted = doubleQuoted(file);
         const auto content = listContent(list);
         if (list.Name.empty() || !quoted || !content) {
             Log::ErrMsg("Failed to write cable ids");
-            return false;
+            return out;
         }
         ScreenLock lock(*this);
         pause(kLockSettleMs);
-        bool ok = false;
-        if (WriteMemory(*content, file, m_setupsProgress)) {
-            const auto reply = SendTvixCmdQuick("smimportlabels -r -f " + *quoted);
-            ok = reply && *reply == "OK";
-        }
-        if (!ok && !DoesIDListExist(list)) {
+        if (!WriteMemory(*content, file, m_setupsProgress)) {
             Log::ErrMsg("Failed to write cable ids");
-            return false;
+            return out;
         }
-        return true;
+        const auto reply = SendTvixCmdQuick("smimportlabels -r -f " + *quoted);
+        if (reply && isReplyLine(*reply, "OK")) {
+            out.result = CableIdPush::Result::Done;
+            return out;
+        }
+        if (reply) {
+            // The tester said no: whatever list of that name it holds is not the one sent.
+            out.result = CableIdPush::Result::Refused;
+            out.reply = printable(*reply);
+        } else {
+            // No answer: the list may or may not have been taken, and a list of that name proves neither.
+            out.result = CableIdPush::Result::Unconfirmed;
+            out.listExists = CheckConnect(true) && DoesIDListExist(list);
+        }
+        Log::ErrMsg("Failed to write cable ids");
+        return out;
     });
 }
 
@@ -100,7 +117,7 @@ bool TarvelCom::DeleteCableIdList(const std::string& name) {
             reply = SendTvixCmd("smrmlabels -f " + *quoted);
         }
         if (!reply) return false;
-        if (reply->find("OK") != std::string::npos) return true;
+        if (hasWord(*reply, "OK")) return true;
         // A tester that says nothing useful may still have removed it; a list that cannot be read proves nothing.
         const auto names = cableIdListNames();
         return names && std::find(names->begin(), names->end(), name) == names->end();

@@ -6,6 +6,7 @@
 #include "tester/setups/ScreenLock.h"
 #include "tester/setups/SetupDatabase.h"
 #include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
 
 namespace Kestrix::Tester {
 namespace {
@@ -38,7 +39,7 @@ int importResult(const boost::optional<std::string>& reply) {
     const std::string& r = *reply;
     if (contains(r, "DB_ENTITY_DOES_NOT_EXIST") || contains(r, "RC_ENTITY_NOT_FOUND"))
         return TarvelCom::kProjectNotFound;
-    if (contains(r, "OK")) return TarvelCom::kProjectDone;
+    if (hasWord(r, "OK")) return TarvelCom::kProjectDone;
     if (contains(r, "CORRUPT") || contains(r, "OP_FAILED")) return TarvelCom::kProjectFailed;
     if (contains(r, "RC_ENTITY_EXISTS")) return TarvelCom::kProjectExists;
     return TarvelCom::kProjectBadCall;

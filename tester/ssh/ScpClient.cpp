@@ -1,7 +1,6 @@
 #include "tester/ssh/ScpClient.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "tester/host/Printable.h"
 #include "tester/ssh/Channel.h"
@@ -10,12 +9,6 @@
 
 namespace Kestrix::Tester {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The slowest transfer rate a whole transfer is allowed (the tester's link moves megabytes a second): a
-// peer that sends a byte now and then cannot hold a transfer for ever.
-constexpr uint64_t kMinBytesPerSecond = 64 * 1024;
 
 // Sets the session's wait time for one transfer and puts the client's back afterwards.
 class SessionTimeout {
@@ -26,28 +19,6 @@ public:
 private:
     SshClient& _client;
     int _saved;
-};
-
-// Each wait is at most the time-out, and all of them end at the deadline of the whole transfer.
-class Waits {
-public:
-    explicit Waits(int timeoutMs) : _timeoutMs(timeoutMs), _deadline(Clock::now() + ms(timeoutMs)) {}
-    // From now on the transfer may take the time-out plus `bytes` at the slowest rate allowed.
-    void allowFor(uint64_t bytes) {
-        bytes = std::min<uint64_t>(bytes, uint64_t(1) << 40);  // keeps the sum far from overflow
-        _deadline = Clock::now() + ms(_timeoutMs) + ms(static_cast<int64_t>(bytes * 1000 / kMinBytesPerSecond));
-    }
-    // The longest next wait; throws once the deadline has passed.
-    int next() const {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(_deadline - Clock::now()).count();
-        if (left <= 0) throw SshError(SshErrorKind::Timeout, "the transfer is too slow: the tester sends too little");
-        return static_cast<int>(std::min<long long>(left, _timeoutMs));
-    }
-
-private:
-    static std::chrono::milliseconds ms(int64_t v) { return std::chrono::milliseconds(v); }
-    int _timeoutMs;
-    Clock::time_point _deadline;
 };
 
 std::string commandFor(const char* mode, const std::string& remotePath) {
@@ -96,7 +67,7 @@ void ScpClient::putFile(const uint8_t* data, size_t size, const std::string& rem
     std::string command = commandFor("-t", remotePath);
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
-    Waits waits(_timeoutMs);
+    ScpDeadline waits(_timeoutMs);
     const ScpNextWait wait = [&waits] { return waits.next(); };
     Channel ch(c);
     ch.exec(command);
@@ -122,7 +93,7 @@ std::vector<uint8_t> ScpClient::getFile(const std::string& remotePath) {
     std::string command = commandFor("-f", remotePath);
     SshClient& c = client();
     SessionTimeout st(c, _timeoutMs);
-    Waits waits(_timeoutMs);
+    ScpDeadline waits(_timeoutMs);
     const ScpNextWait wait = [&waits] { return waits.next(); };
     Channel ch(c);
     ch.exec(command);

@@ -10,10 +10,17 @@
 namespace Kestrix::Tester {
 namespace {
 
+// A file announced larger than the bounds allow: refused before any of its bytes are read.
+class RefusedFile : public SshError {
+public:
+    explicit RefusedFile(const std::string& message) : SshError(SshErrorKind::Remote, message) {}
+};
+
 // One file of the transfer, after its first byte `kind`: its bytes, or an SshError for this file alone
-// (Remote) or for the whole transfer (any other kind).
-std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& remotePath, const ScpNextWait& wait,
-                                uint64_t maxFileSize) {
+// (Remote), for this file and the transfer it ends (RefusedFile), or for the whole transfer (any other kind).
+std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& remotePath, ScpDeadline& deadline,
+                                uint64_t maxFileSize, uint64_t& budget) {
+    const ScpNextWait wait = [&deadline] { return deadline.next(); };
     if (kind == 1) {
         const std::string message = readScpLine(ch, wait);
         throw SshError(SshErrorKind::Remote, message.empty() ? "the tester refused the transfer" : message);
@@ -24,8 +31,12 @@ std::vector<uint8_t> receiveOne(Channel& ch, uint8_t kind, const std::string& re
     line += readScpLine(ch, wait);
     const uint64_t size = scpFileSize(line);
     if (size > maxFileSize)
-        throw SshError(SshErrorKind::Protocol,
-                       "scp: " + remotePath + " is larger than " + std::to_string(maxFileSize) + " bytes");
+        throw RefusedFile("scp: " + remotePath + " is larger than " + std::to_string(maxFileSize) + " bytes");
+    if (size > budget)
+        throw RefusedFile("scp: " + remotePath + " is larger than the " + std::to_string(budget) +
+                          " bytes left for this group of files");
+    budget -= size;
+    deadline.allowFor(size);
     ch.writeAll("", 1);
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(std::min(size, kScpMaxReserve)));
@@ -49,28 +60,30 @@ void fail(PipelinedFile& f, const SshError& e) {
     f.socketError = e.isSocketError();
 }
 
-}  // namespace
-
-void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs, uint64_t maxFileSize) {
-    if (files.empty()) return;
-    size_t next = 0;
+// One transfer of files[next..]; returns the index to go on from, or files.size() when done.
+size_t transferFrom(SshClient& client, std::vector<PipelinedFile>& files, size_t next, const PipelineLimits& limits,
+                    uint64_t& budget) {
     try {
         std::string command = "scp -f";
-        for (const auto& f : files) {
-            auto quoted = singleQuoted(f.remotePath);
-            if (!quoted || f.remotePath.empty())
-                throw SshError(SshErrorKind::Usage, "remote path cannot be sent: \"" + f.remotePath + "\"");
+        for (size_t i = next; i < files.size(); ++i) {
+            auto quoted = singleQuoted(files[i].remotePath);
+            if (!quoted || files[i].remotePath.empty())
+                throw SshError(SshErrorKind::Usage, "remote path cannot be sent: \"" + files[i].remotePath + "\"");
             command.push_back(' ');
             command += *quoted;
         }
-        const ScpNextWait wait = [timeoutMs] { return timeoutMs; };
         Channel ch(client);
         ch.exec(command);
         ch.writeAll("", 1);
         for (; next < files.size(); ++next) {
-            const uint8_t kind = readScpByte(ch, wait);
+            ScpDeadline deadline(limits.timeoutMs);
+            const uint8_t kind = readScpByte(ch, [&deadline] { return deadline.next(); });
             try {
-                files[next].data = receiveOne(ch, kind, files[next].remotePath, wait, maxFileSize);
+                files[next].data = receiveOne(ch, kind, files[next].remotePath, deadline, limits.maxFileSize, budget);
+            } catch (const RefusedFile& e) {
+                // The tester is mid-file: the channel goes, and the rest come on a new one.
+                fail(files[next], e);
+                return next + 1;
             } catch (const SshError& e) {
                 if (e.kind() != SshErrorKind::Remote) throw;
                 fail(files[next], e);  // this file only; the tester goes on with the next
@@ -82,6 +95,14 @@ void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files,
     } catch (const std::exception& e) {
         for (; next < files.size(); ++next) fail(files[next], SshError(SshErrorKind::Protocol, e.what()));
     }
+    return files.size();
+}
+
+}  // namespace
+
+void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, const PipelineLimits& limits) {
+    uint64_t budget = limits.groupBudget;
+    for (size_t next = 0; next < files.size();) next = transferFrom(client, files, next, limits, budget);
 }
 
 }  // namespace Kestrix::Tester

@@ -19,7 +19,16 @@ struct PipelinedFile {
     bool socketError = false;  // the connection was lost before this file arrived
 };
 
-// Fetches every file in order. Never throws.
-void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, int timeoutMs, uint64_t maxFileSize);
+// The bounds the one-file reader has, for a whole batch.
+struct PipelineLimits {
+    int timeoutMs = SshClient::kDefaultTimeoutMs;  // longest wait; each file may take it plus its size at the
+                                                   // slowest rate allowed
+    uint64_t maxFileSize = uint64_t(64) << 20;     // a file announced larger is refused before it is read
+    uint64_t groupBudget = uint64_t(256) << 20;    // all files together
+};
+
+// Fetches every file in order. A file refused for its size ends that transfer; the files after it come in a
+// new one. Never throws.
+void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, const PipelineLimits& limits);
 
 }  // namespace Kestrix::Tester

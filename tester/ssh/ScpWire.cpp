@@ -1,11 +1,27 @@
 #include "tester/ssh/ScpWire.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "tester/ssh/Channel.h"
 #include "tester/ssh/SshError.h"
 
 namespace Kestrix::Tester {
+
+ScpDeadline::ScpDeadline(int timeoutMs)
+    : _timeoutMs(timeoutMs), _deadline(Clock::now() + std::chrono::milliseconds(timeoutMs)) {}
+
+void ScpDeadline::allowFor(uint64_t bytes) {
+    bytes = std::min<uint64_t>(bytes, uint64_t(1) << 40);  // keeps the sum far from overflow
+    _deadline = Clock::now() + std::chrono::milliseconds(_timeoutMs) +
+                std::chrono::milliseconds(static_cast<int64_t>(bytes * 1000 / kScpMinBytesPerSecond));
+}
+
+int ScpDeadline::next() const {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(_deadline - Clock::now()).count();
+    if (left <= 0) throw SshError(SshErrorKind::Timeout, "the transfer is too slow: the tester sends too little");
+    return static_cast<int>(std::min<long long>(left, _timeoutMs));
+}
 
 uint8_t readScpByte(Channel& ch, const ScpNextWait& wait) {
     uint8_t b = 0;

@@ -99,4 +99,23 @@ std::string firstLine(const std::string& text) {
     return nl == std::string::npos ? text : text.substr(0, nl);
 }
 
+bool isReplyLine(const std::string& reply, const std::string& word) {
+    std::string line = firstLine(reply);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.pop_back();
+    return line == word;
+}
+
+bool hasWord(const std::string& text, const std::string& word) {
+    const auto wordChar = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    if (word.empty()) return false;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        const bool before = at > 0 && wordChar(text[at - 1]);
+        const bool after = at + word.size() < text.size() && wordChar(text[at + word.size()]);
+        if (!before && !after) return true;
+    }
+    return false;
+}
+
 }  // namespace Kestrix::Tester

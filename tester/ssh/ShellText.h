@@ -47,4 +47,11 @@ std::string removeEcho(const std::string& reply, const std::string& command);
 // First line of `text` without its terminator.
 std::string firstLine(const std::string& text);
 
+// Status words in replies are matched whole, never as letters inside other words: a refusal such as
+// "TOKEN_EXPIRED" holds no "OK".
+// True when the first line of `reply`, without trailing blanks, is exactly `word`.
+bool isReplyLine(const std::string& reply, const std::string& word);
+// True when `text` holds `word` with no letter, digit or "_" right before or after it.
+bool hasWord(const std::string& text, const std::string& word);
+
 }  // namespace Kestrix::Tester

@@ -29,6 +29,12 @@ expect 0 unzip -t "$tmp/logs.zip"
 has 'No errors detected'
 has 'dmesg.txt'
 
+# The tester's words reach the terminal; its control sequences (7- and 8-bit CSI, bytes that are not UTF-8)
+# do not.
+printf 'caf\303\251 \302\2332J\033[31m\377end\n' >"$tmp/root/tmp/hostile.txt"
+expect 0 "$kx" sh --ip "$ip" cat /tmp/hostile.txt
+[ "$(cat "$tmp/out")" = "$(printf 'caf\303\251 ?2J?end')" ] || { echo "FAIL: sh output:"; od -c "$tmp/out"; fail=1; }
+
 expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.ppm"
 [ "$(head -c 15 "$tmp/screen.ppm" | tr '\n' ' ')" = "P6 640 480 255 " ] || { echo "FAIL: PPM header"; fail=1; }
 [ "$(stat -c %s "$tmp/screen.ppm")" = 921615 ] || { echo "FAIL: PPM size"; fail=1; }
@@ -39,9 +45,18 @@ expect 1 "$kx" screen --ip "$ip" -o "$tmp/screen.jpg"
 kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
 expect 1 "$kx" info --ip "$ip"
 
-# A tester that refuses the update and dumps a short screen.
+# A tester that refuses the update and dumps a short screen; an older picture stays as it was.
 start_sim "$tmp/root" --swupdate-reply 5 --short-fbdump
 expect 1 "$kx" update "$tmp/package" --ip "$ip"
 has '6 TESTER_CODE_5'
+cp "$tmp/screen.png" "$tmp/short.png"
 expect 1 "$kx" screen --ip "$ip" -o "$tmp/short.png"
+cmp -s "$tmp/screen.png" "$tmp/short.png" || { echo "FAIL: a failed capture changed the older picture"; fail=1; }
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+
+# The link goes during the first log: no archive of nothing, and the older archive stays.
+start_sim "$tmp/root" --drop-download 1
+cp "$tmp/logs.zip" "$tmp/old.zip"
+expect 1 "$kx" logs --ip "$ip" -o "$tmp/logs.zip"
+cmp -s "$tmp/logs.zip" "$tmp/old.zip" || { echo "FAIL: a failed log collection changed the archive"; fail=1; }
 exit $fail

@@ -48,4 +48,13 @@ expect 0 "$kx" ids rm 'Floor_2 $(x)' --ip "$ip"
 expect 0 "$kx" ids list --ip "$ip" --json
 has '[]'
 expect 1 "$kx" ids push "$tmp/garbage" --name '' --ip "$ip"
+
+# A tester that answers OP_FAILED keeps its old list of that name: the push is no success.
+expect 0 "$kx" ids push "$tmp/ids.txt" --name Kept --ip "$ip"
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+start_sim "$tmp/root" --fail-command smimportlabels
+printf 'B-1\n' >"$tmp/new.txt"
+expect 1 "$kx" ids push "$tmp/new.txt" --name Kept --ip "$ip"
+grep -qF 'the tester refused the list Kept: OP_FAILED' "$tmp/err" || { echo "FAIL: no refusal in:"; cat "$tmp/err"; fail=1; }
+[ "$(head -c 3 "$tmp/root/microsd_userdata/cableids/Kept.ids")" = "A-1" ] || { echo "FAIL: old list changed"; fail=1; }
 exit $fail

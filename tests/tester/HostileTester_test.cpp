@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "tester/ssh/ScpPipeline.h"
+
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
@@ -142,4 +144,48 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
     // A refused size costs no reconnection: the session goes on.
     EXPECT_TRUE(c.IsConnected());
     EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+}
+
+TEST_F(TesterLinkTest, ABatchInOneTransferIsBoundedLikeOneFile) {
+    for (int i = 0; i < 4; ++i)
+        kx::test::writeHostFile(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
+    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
+    SshClient client;
+    client.connect(sim->address());
+    ASSERT_TRUE(client.login("tvuser", kServicePassword));
+    const auto batch = [](std::vector<std::string> paths) {
+        std::vector<PipelinedFile> files;
+        for (auto& p : paths) files.push_back({p, boost::none, {}, false});
+        return files;
+    };
+    PipelineLimits limits;
+    limits.timeoutMs = 2000;
+    limits.maxFileSize = 4000;
+    limits.groupBudget = 7600;
+    // A file over the cap is refused before it is read, and the files after it still come; the group's
+    // budget lets three of 2500 bytes through.
+    auto files = batch({"/tmp/f0", "/tmp/big", "/tmp/f1", "/tmp/f2", "/tmp/f3"});
+    getFilesInOneTransfer(client, files, limits);
+    const auto arrived = [&](size_t i, unsigned seed) {
+        return files[i].data && *files[i].data == kx::test::randomBytes(2500, seed);
+    };
+    EXPECT_TRUE(arrived(0, 10));
+    EXPECT_FALSE(files[1].data);
+    EXPECT_EQ(files[1].error, "scp: /tmp/big is larger than 4000 bytes");
+    EXPECT_TRUE(arrived(2, 11));
+    EXPECT_TRUE(arrived(3, 12));
+    EXPECT_FALSE(files[4].data);
+    EXPECT_NE(files[4].error.find("bytes left for this group"), std::string::npos) << files[4].error;
+
+    // Each byte well within the time-out, but the file far below the slowest rate: the transfer ends.
+    limits.timeoutMs = 300;
+    limits.groupBudget = 1 << 20;
+    sim->setFaults(faults([](auto& f) { f.scpDripMs = 20; }));
+    auto dripping = batch({"/tmp/f0"});
+    const auto start = Clock::now();
+    getFilesInOneTransfer(client, dripping, limits);
+    EXPECT_FALSE(dripping[0].data);
+    EXPECT_FALSE(dripping[0].error.empty());
+    EXPECT_LT(msSince(start), 10000);
+    sim->setFaults({});
 }

@@ -274,15 +274,34 @@ TEST_F(MaintenanceTest, ScreenAndLogDownloadsHaveTheirOwnCaps) {
         EXPECT_NE(run("unzip -Z1 " + file.string()).find("kestrix.log\n"), std::string::npos);
     }
     {
-        // Under a log cap of one byte no log arrives.
+        // Under a log cap of one byte no log arrives, and an archive of nothing is no archive.
         DownloadLimits limits;
         limits.log = 1;
         t.setDownloadLimits(limits);
         kx::test::LogCapture log;
-        auto zip = t.RetrieveLogDataZip(false);
-        ASSERT_TRUE(zip);
+        EXPECT_FALSE(t.RetrieveLogDataZip(false));
         EXPECT_TRUE(log.has("SCP exception: scp: /var/log/kestrix.log is larger than 1 bytes"));
-        kx::test::writeHostFile(file, *zip);
-        EXPECT_EQ(run("unzip -Z1 " + file.string()).find("kestrix.log"), std::string::npos);
     }
+}
+
+TEST_F(MaintenanceTest, EveryLogLeftOutIsNamedButTheOnesTheTesterDoesNotHave) {
+    auto& t = start();
+    fs::remove(hostPath("/var/log/messages.1.gz"));  // rotation has not made it yet
+    kx::test::writeHostFile(hostPath("/var/log/messages"), kx::test::randomBytes(500000, 1));
+    DownloadLimits limits;
+    limits.log = 400000;
+    t.setDownloadLimits(limits);
+    const auto logs = t.collectLogs(false);
+    ASSERT_TRUE(logs.zip);
+    ASSERT_EQ(logs.leftOut.size(), 1u);
+    EXPECT_EQ(logs.leftOut[0].path, "/var/log/messages");
+    EXPECT_EQ(logs.leftOut[0].reason, "scp: /var/log/messages is larger than 400000 bytes");
+    EXPECT_EQ(logs.files, 7u);  // ten less the two the tester does not have and the one too large
+
+    // The link goes with the first log: nothing arrives, and every log is named.
+    t.setDownloadLimits({});
+    setFaults([](auto& f) { f.dropDuringDownload = 1; });
+    const auto lost = t.collectLogs(false);
+    EXPECT_FALSE(lost.zip);
+    EXPECT_EQ(lost.leftOut.size(), 10u);
 }

@@ -1,6 +1,8 @@
 // Time-outs, dropped connections and refused logins.
 #include "TesterFixture.h"
 
+#include <map>
+
 using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
@@ -66,6 +68,30 @@ TEST_F(TesterLinkTest, LateRepliesAreNotTakenForLaterOnes) {
     // Whatever of "first" is still under way never shows up as the reply of another command.
     EXPECT_EQ(c.SendTvixCmd("echo second"), std::string("second\n"));
     EXPECT_EQ(c.SendTvixCmd("echo third"), std::string("third\n"));
+}
+
+TEST_F(TesterLinkTest, ACommandThatChangesTheTesterIsNeverTypedAgain) {
+    auto& c = connect();
+    // Replies the session cannot take (longer than its cap) count as lost; the shell stays in step.
+    c.setMaxReplyBytes(16);
+    const std::string longReply = std::string(100, 'x') + "\n";
+    const std::vector<std::string> changing{"swupdate --terse", "smimportproject -i \"/tmp/p.sql\"",
+                                            "smimportlabels -r -f \"/tmp/a.ids\"", "smrmlabels -f \"a.ids\"",
+                                            "rm \"/tmp/x\""};
+    for (const auto& cmd : changing) {
+        sim->setReply(cmd, longReply);
+        // The lost reply may follow a command that ran: it is typed once only.
+        EXPECT_FALSE(c.SendTvixCmdQuick(cmd)) << cmd;
+    }
+    // A question is asked again.
+    sim->setReply("echo question", longReply);
+    EXPECT_FALSE(c.SendTvixCmd("echo question"));
+    c.setMaxReplyBytes(0);
+    EXPECT_EQ(c.SendTvixCmd("echo settled"), std::string("settled\n"));
+    std::map<std::string, int> sent;
+    for (const auto& line : sim->journal()) ++sent[line];
+    for (const auto& cmd : changing) EXPECT_EQ(sent[cmd], 1) << cmd;
+    EXPECT_EQ(sent["echo question"], 2);
 }
 
 TEST_F(TesterLinkTest, SlowRepliesWithinTheTimeoutArrive) {

@@ -65,12 +65,33 @@ TEST_F(SetupsTest, ListFailuresAndTheirFallbacks) {
     EXPECT_FALSE(com->UpdateCableIDList(listOf("Long", {std::string(61, 'x')})));
     EXPECT_TRUE(log.has("Failed to write cable ids"));
     expectUnlocked();
-    // Refused, but a list of that name is there: reported as written.
+    // Refused while a list of that name is there: the tester kept the old one, so the new one was not taken.
     ASSERT_TRUE(com->UpdateCableIDList(listOf("Kept")));
     setFault([](auto& f) { f.failCommand = "smimportlabels"; });
-    EXPECT_TRUE(com->UpdateCableIDList(listOf("Kept")));
+    EXPECT_FALSE(com->UpdateCableIDList(listOf("Kept", {"C-9"})));
+    auto push = com->pushCableIdList(listOf("Kept", {"C-9"}));
+    EXPECT_EQ(push.result, CableIdPush::Result::Refused);
+    EXPECT_EQ(push.reply, "OP_FAILED");
+    EXPECT_EQ(text(kx::test::readHostFile(hostPath("/microsd_userdata/cableids/Kept.ids"))), "A-001\nA-002\nB 7\n");
     EXPECT_FALSE(com->UpdateCableIDList(listOf("New")));
     setFault([](auto& f) { f.failCommand.clear(); });
+    // A refusal that holds the letters "OK" is a refusal.
+    const std::string line = "smimportlabels -r -f \"/tmp/Kept.ids\"";
+    for (const char* reply : {"TOKEN_EXPIRED\n", "OK?\n", "NOT OK\n"}) {
+        sim->setReply(line, reply);
+        EXPECT_EQ(com->pushCableIdList(listOf("Kept")).result, CableIdPush::Result::Refused) << reply;
+    }
+    sim->setReply(line, "OK \r\n");
+    EXPECT_EQ(com->pushCableIdList(listOf("Kept")).result, CableIdPush::Result::Done);
+    sim->clearReply(line);
+    // The reply is lost: whether the list was taken cannot be told, whatever lists are there.
+    setFault([](auto& f) { f.noReplyTo = "smimportlabels"; });
+    push = com->pushCableIdList(listOf("Kept", {"C-9"}));
+    EXPECT_EQ(push.result, CableIdPush::Result::Unconfirmed);
+    EXPECT_TRUE(push.listExists);
+    setFault([](auto& f) { f.noReplyTo = "smimportlabels"; });
+    EXPECT_FALSE(com->UpdateCableIDList(listOf("Kept", {"C-9"})));
+    expectUnlocked();
     // The upload breaks the connection.
     setFault([](auto& f) { f.dropAfterScpBytes = 2; });
     EXPECT_FALSE(com->UpdateCableIDList(listOf("New")));
@@ -86,6 +107,9 @@ TEST_F(SetupsTest, ListFailuresAndTheirFallbacks) {
     EXPECT_FALSE(com->DeleteCableIdList("Kept"));
     EXPECT_TRUE(com->DeleteCableIdList("Never there"));
     setFault([](auto& f) { f.failCommand.clear(); });
+    sim->setReply("smrmlabels -f \"Kept.ids\"", "TOKEN_INVALID\n");
+    EXPECT_FALSE(com->DeleteCableIdList("Kept"));
+    sim->clearReply("smrmlabels -f \"Kept.ids\"");
     // No reply at all proves nothing.
     setFault([](auto& f) { f.noReplyTo = "smrmlabels"; });
     EXPECT_FALSE(com->DeleteCableIdList("Kept"));

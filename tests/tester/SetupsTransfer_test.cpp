@@ -144,6 +144,10 @@ TEST_F(SetupsTest, ProjectPushReplyCodes) {
         {"DB_CORRUPT\n", TarvelCom::kProjectFailed},
         {"RC_ENTITY_EXISTS\n", TarvelCom::kProjectExists},
         {"segmentation fault\n", TarvelCom::kProjectBadCall},
+        // Status words are whole words: these hold the letters "OK" and are no success.
+        {"TOKYO\n", TarvelCom::kProjectBadCall},
+        {"TOKEN_EXPIRED OP_FAILED\n", TarvelCom::kProjectFailed},
+        {"import: OK\n", TarvelCom::kProjectDone},
     };
     for (const auto& [text, code] : replies) {
         sim->setReply(otherLine, text);

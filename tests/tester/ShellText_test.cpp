@@ -105,15 +105,59 @@ TEST(ShellQuote, OptionLikePaths) {
     EXPECT_FALSE(isOptionLike(""));
 }
 
-TEST(Printable, DropsControlCharactersButTab) {
-    EXPECT_EQ(printable("scp: \x1b[2J\x1b]0;title\x07gone\r\n"), "scp: [2J]0;titlegone");
-    EXPECT_EQ(printable("a\tb\x7f\x01"), "a\tb");
-    // C1 controls written as UTF-8 go; other characters, whatever their bytes, stay.
-    EXPECT_EQ(printable("x\xc2\x9b"
-                        "31my"),
-              "x31my");
-    EXPECT_EQ(printable("caf\xc3\xa9 \xc4\x81 \xc2\xa0"), "caf\xc3\xa9 \xc4\x81 \xc2\xa0");
-    EXPECT_EQ(printable("end\xc2"), "end\xc2");
+TEST(Printable, EveryControlAndEveryBrokenByteBecomesOneQuestionMark) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"scp: \x1b[2J\x1b]0;title\x07gone\r\n", "scp: ?[2J?]0;title?gone??"},
+        {"a\tb\x7f\x01", "a?b??"},
+        {std::string("x\0y", 3), "x?y"},
+        // C1 controls written as UTF-8 (the 8-bit CSI, NEL) are one character each.
+        {"x\xc2\x9b"
+         "31my\xc2\x85",
+         "x?31my?"},
+        // The same controls as raw 8-bit bytes are not UTF-8.
+        {"x\x9b"
+         "31m",
+         "x?31m"},
+        // Well-formed characters of every length stay, whatever their bytes.
+        {"caf\xc3\xa9 \xc4\x81 \xc2\xa0 \xe2\x82\xac \xf0\x9f\x94\x8c",
+         "caf\xc3\xa9 \xc4\x81 \xc2\xa0 \xe2\x82\xac \xf0\x9f\x94\x8c"},
+        // Cut, overlong, surrogate and out-of-range forms.
+        {"end\xc2", "end?"},
+        {"\xe2\x82", "??"},
+        {"\xc0\xaf", "??"},
+        {"\xe0\x80\xaf", "???"},
+        {"\xed\xa0\x80", "???"},
+        {"\xf4\x90\x80\x80", "????"},
+        {"Kabel-\xe4 #1", "Kabel-? #1"},  // Latin-1, not UTF-8
+    };
+    for (const auto& [in, want] : cases) EXPECT_EQ(printable(in), want) << in;
+}
+
+TEST(ShellText, StatusWordsAreMatchedWhole) {
+    const std::vector<std::pair<std::string, bool>> ok{
+        {"OK", true},
+        {"OK\n", true},
+        {"import: OK\n", true},
+        {"RC_ENTITY_NOT_FOUND\nOK\n", true},
+        {"TOKEN_EXPIRED", false},
+        {"TOKYO", false},
+        {"OKAY", false},
+        {"RC_OK", false},
+        {"ok", false},
+        {"", false},
+    };
+    for (const auto& [text, holds] : ok) EXPECT_EQ(hasWord(text, "OK"), holds) << text;
+    EXPECT_TRUE(isReplyLine("OK", "OK"));
+    EXPECT_TRUE(isReplyLine("OK \r\nmore", "OK"));
+    EXPECT_FALSE(isReplyLine("NOT OK", "OK"));
+    EXPECT_FALSE(isReplyLine(" OK", "OK"));
+    EXPECT_FALSE(isReplyLine("OK?", "OK"));
+}
+
+TEST(Printable, LinesKeepTheirLineFeeds) {
+    EXPECT_EQ(printableLines("a\r\nb\x1b[1m\nc\rd"), "a\nb?[1m\nc?d");
+    EXPECT_EQ(printableLines(""), "");
+    EXPECT_EQ(printableLines("\n\n"), "\n\n");
 }
 
 TEST(ShellQuote, SingleQuotesForExecLines) {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "tester/SqliteFixtures.h"
+#include "core/SqliteFixtures.h"
 #include "tester/TesterFixture.h"
 #include "tester/db/MasterTbl.h"
 #include "tester/db/SummaryTbl.h"
@@ -150,6 +150,47 @@ TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
     }
 }
 
+TEST_F(SqliteTblTest, CellsSQLiteWouldComputeAreRefused) {
+    // A few kilobytes of schema that would hand out megabytes per row, computed on each read.
+    std::string sql =
+        "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT GENERATED ALWAYS AS "
+        "(printf('%.*c', 2000000, 'x')) VIRTUAL, status INTEGER, fileSize INTEGER, fileName TEXT, "
+        "lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
+    for (int i = 0; i < 3; ++i) sql += "INSERT INTO Results(key) VALUES(" + std::to_string(i) + ");";
+    makeDb(path("generated.sql"), sql);
+    SummaryTbl t;
+    EXPECT_EQ(t.Open(path("generated.sql")), SQLiteTbl::kRefused);
+    EXPECT_NE(t.lastError().find("generated"), std::string::npos) << t.lastError();
+    EXPECT_EQ(t.RowCount(), 0);
+}
+
+TEST_F(SqliteTblTest, RowsAndCellsAreBoundedAndTheTableSaysHowManyItHolds) {
+    // A stored name far longer than any name ends the reading there; the rows before it are kept.
+    kx::test::ResultRow a, huge, c;
+    huge.key = 2;
+    huge.name = std::string(20000, 'x');
+    c.key = 3;
+    makeDb(path("long.sql"), std::string(kx::test::kResultsSchema) + kx::test::insertResult(a) +
+                                 kx::test::insertResult(huge) + kx::test::insertResult(c));
+    SummaryTbl t;
+    ASSERT_EQ(t.Open(path("long.sql")), 0);
+    EXPECT_EQ(t.RowCount(), 1);
+    EXPECT_TRUE(t.truncated());
+    EXPECT_EQ(t.announcedRows(), 3);
+    EXPECT_FALSE(t.truncationReason().empty());
+
+    // More projects than a tester holds: the table is read up to the bound and says how many there were.
+    makeDb(path("many.sql"), std::string(kx::test::kMasterSchema) +
+                                 "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 10005) "
+                                 "INSERT INTO Projects SELECT 'P' || x, 'p' || x, x, '' FROM n;");
+    MasterTbl m;
+    ASSERT_EQ(m.Open(path("many.sql")), 0);
+    EXPECT_EQ(m.RowCount(), 10000);
+    EXPECT_TRUE(m.truncated());
+    EXPECT_EQ(m.truncationReason(), "more than 10000 rows");
+    EXPECT_EQ(m.announcedRows(), 10005);
+}
+
 TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
     std::string sql = kx::test::kResultsSchema;
     for (int i = 0; i < 300; ++i) {
@@ -186,6 +227,65 @@ TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
                 (void)t.name();
             } catch (const SQLiteTblError&) {
             }
+}
+
+// The current row's key and name, "!" for a cell that throws.
+std::string cellsOf(const SummaryTbl& t) {
+    std::string out;
+    try {
+        out += std::to_string(t.key());
+    } catch (const SQLiteTblError&) {
+        out += "!";
+    }
+    out += "|";
+    try {
+        out += t.name();
+    } catch (const SQLiteTblError&) {
+        out += "!";
+    }
+    return out;
+}
+
+// A database handed over in memory reads exactly as the same bytes in a file: same result, same rows.
+TEST_F(SqliteTblTest, BytesInMemoryReadLikeTheFile) {
+    std::string sql = kx::test::kResultsSchema;
+    for (int i = 0; i < 40; ++i) {
+        kx::test::ResultRow r;
+        r.key = i;
+        r.name = "CAB-" + std::to_string(i);
+        sql += kx::test::insertResult(r);
+    }
+    makeDb(path("full.sql"), "BEGIN;" + sql + "COMMIT;");
+    makeDb(path("other.sql"), kx::test::kMasterSchema);
+    const auto full = kx::test::readHostFile(dir / "full.sql");
+    auto damaged = full;
+    for (size_t i = 4096; i < damaged.size(); i += 61) damaged[i] ^= 0x5A;
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        int expected;  // of Open; -9 when it may read or fail, as long as both agree
+    } cases[] = {
+        {"whole", full, SQLiteTbl::kOpened},
+        {"garbage", kx::test::randomBytes(4096, 3), SQLiteTbl::kNotADatabase},
+        {"empty", {}, SQLiteTbl::kNoTable},
+        {"other table", kx::test::readHostFile(dir / "other.sql"), SQLiteTbl::kNoTable},
+        {"first page", std::vector<uint8_t>(full.begin(), full.begin() + 4096), -9},
+        {"damaged pages", damaged, -9},
+    };
+    for (const auto& c : cases) {
+        kx::test::writeHostFile(dir / "case.sql", c.bytes);
+        SummaryTbl fromFile, fromMemory;
+        const int rc = fromFile.Open(path("case.sql"));
+        if (c.expected != -9) EXPECT_EQ(rc, c.expected) << c.what;
+        EXPECT_EQ(fromMemory.openBytes(c.bytes.data(), c.bytes.size()), rc) << c.what;
+        ASSERT_EQ(fromMemory.RowCount(), fromFile.RowCount()) << c.what;
+        EXPECT_EQ(fromMemory.truncated(), fromFile.truncated()) << c.what;
+        for (int row = 0; row < fromFile.RowCount(); ++row) {
+            fromFile.Move(row);
+            fromMemory.Move(row);
+            EXPECT_EQ(cellsOf(fromMemory), cellsOf(fromFile)) << c.what << " row " << row;
+        }
+    }
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "common/PFile.h"
-#include "tester/SqliteFixtures.h"
+#include "core/SqliteFixtures.h"
 #include "tester/TesterFixture.h"
+#include "fiber/FiberBuilders.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
 
@@ -17,6 +19,12 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kProjects = "microsd_userdata/projects";
+
+Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
+    Kestrix::Sim::SimFaults f;
+    set(f);
+    return f;
+}
 
 class TarvelImportTest : public kx::test::TesterLinkTest {
 protected:
@@ -39,20 +47,12 @@ protected:
         kx::test::TesterLinkTest::TearDown();
     }
 
-    void master(const std::string& rows) {
-        kx::test::makeDb(root / kProjects / "master.sql", std::string(kx::test::kMasterSchema) + rows);
-    }
-    // A project folder with its database and one file of random bytes per row.
+    void master(const std::string& rows) { kx::test::writeMaster(root, rows); }
+    // A project folder with its database and one result file per row, named by the row's cable id.
     void project(const std::string& dir, const std::vector<kx::test::ResultRow>& rows) {
-        fs::create_directories(root / kProjects / dir);
-        std::string sql = kx::test::kResultsSchema;
-        for (const auto& r : rows) {
-            sql += kx::test::insertResult(r);
-            kx::test::writeHostFile(
-                root / kProjects / dir / r.fileName,
-                kx::test::randomBytes(static_cast<size_t>(r.fileSize), static_cast<unsigned>(r.key)));
-        }
-        kx::test::makeDb(root / kProjects / dir / "project.sql", sql);
+        kx::test::writeProject(root, dir, rows, [](const kx::test::ResultRow& r) {
+            return kx::test::lossLengthResultFile(r.name.c_str());
+        });
     }
     static kx::test::ResultRow row(int64_t key, const std::string& name, const std::string& file) {
         kx::test::ResultRow r;
@@ -101,6 +101,7 @@ TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
     EXPECT_EQ(s[4].site, "Bldg B");
     EXPECT_EQ(s[4].fileName, "bldg b/b1.result");
     EXPECT_EQ(s[4].keyProject, "Bldg B");
+    EXPECT_EQ(s[4].folder, "bldg b");
     // A parent id nobody has: listed under its own name, with its own name as site.
     EXPECT_EQ(s[5].project, "Orphan");
     EXPECT_EQ(s[5].site, "Orphan");
@@ -278,7 +279,7 @@ TEST_F(BatchTest, RecordsOfABatchAndTheirFailures) {
         EXPECT_EQ(rec->GetMetaData().CloudProjectID, "NAME:P");
     }
     ASSERT_EQ(tarvel->uploadKeys().size(), 1u);
-    EXPECT_EQ(tarvel->uploadKeys()[0].Folder(), "P");
+    EXPECT_EQ(tarvel->uploadKeys()[0].Folder(), "p");         // keys go by the tester folder
     EXPECT_EQ(tarvel->uploadKeys()[0].GetKeys().size(), 9u);  // not the record that did not arrive
 
     int64_t outside = 12;
@@ -292,6 +293,21 @@ TEST_F(BatchTest, RecordsOfABatchAndTheirFailures) {
     EXPECT_EQ(tarvel->ReadTestRecord(rec, &later, 1, nullptr), ImportStatus::kNotLoaded);
     EXPECT_EQ(tarvel->ReadTestRecord(rec, &k, 1, nullptr), ImportStatus::kNotLoaded);
     EXPECT_EQ(tarvel->ReadRecordBatch(nullptr, nullptr), ImportStatus::kFailed);
+}
+
+TEST_F(BatchTest, TheBatchHoldsToTheResultFileCap) {
+    kx::test::writeHostFile(root / kProjects / "p" / "r5.result", kx::test::randomBytes(100000, 5));
+    DownloadLimits limits;
+    limits.resultFile = 50000;
+    tarvel->setDownloadLimits(limits);
+    kx::test::LogCapture log;
+    ImportBatchDefn batch{0, 10};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kDone);
+    EXPECT_TRUE(log.has("SCP exception: scp: /microsd_userdata/projects/p/r5.result is larger than 50000 bytes"));
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 10; ++i)
+        EXPECT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), i == 5 ? ImportStatus::kFailed : ImportStatus::kDone)
+            << i;
 }
 
 TEST_F(BatchTest, MoreThanTenFilesAreNotRead) {
@@ -390,7 +406,7 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
     ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
     std::unique_ptr<TestRecordTarvel> rec;
     for (int64_t i = 0; i < 3; ++i) ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
-    com.forgetUploadKey(hostile, 2);  // the caller could not keep record B
+    com.forgetUploadKey("q", 2);  // the caller could not keep record B
     sim->clearJournal();
     com.FinishImport();
     std::vector<std::string> marks;
@@ -404,3 +420,164 @@ TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> gapTexts(const TarvelCom& com) {
+    std::vector<std::string> out;
+    for (const auto& g : com.listingGaps())
+        out.push_back(g.folder + ": " + g.reason + " [" + std::to_string(g.records) + "]");
+    return out;
+}
+
+bool hasGap(const TarvelCom& com, const std::string& folder, const std::string& reasonStart, int64_t records) {
+    for (const auto& g : com.listingGaps())
+        if (g.folder == folder && g.reason.rfind(reasonStart, 0) == 0 && g.records == records) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(TarvelImportTest, EveryPartOfTheDatabasesThatCannotBeReadIsNamed) {
+    master(kx::test::insertProject("Good", "good", "1", "") + kx::test::insertProject("Missing", "missing", "2", "") +
+           kx::test::insertProject("Garbled", "garbled", "3", "") + kx::test::insertProject("Holes", "holes", "4", "") +
+           "INSERT INTO Projects VALUES('Broken', NULL, '5', '');");
+    project("good", {row(1, "G-1", "g1.result"), row(2, "G-2", "g2.result")});
+    fs::create_directories(root / kProjects / "missing");
+    project("garbled", {row(1, "X", "x.result")});
+    kx::test::writeHostFile(root / kProjects / "garbled" / "project.sql", kx::test::randomBytes(4096, 2));
+    std::vector<kx::test::ResultRow> holes;
+    for (int i = 1; i <= 6; ++i) holes.push_back(row(i, "H-" + std::to_string(i), "h" + std::to_string(i) + ".result"));
+    project("holes", holes);
+    // Rows 2-3 and 5 lose a cell; the rows after them are still results.
+    kx::test::makeDb(root / kProjects / "holes" / "project.sql",
+                     std::string(kx::test::kResultsSchema) + kx::test::insertResult(holes[0]) +
+                         "INSERT INTO Results VALUES(2,1,1,NULL,4,1,'h2.result',1,1);"
+                         "INSERT INTO Results VALUES(3,1,1,'H-3',4,1,NULL,1,1);" +
+                         kx::test::insertResult(holes[3]) + "INSERT INTO Results VALUES(NULL,1,1,'H-5',4,1,'h5',1,1);" +
+                         kx::test::insertResult(holes[5]));
+
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 5);
+    std::vector<std::string> ids;
+    for (const auto& s : com.summaries()) ids.push_back(s.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"G-1", "G-2", "H-1", "H-4", "H-6"}));
+    EXPECT_EQ(com.listingGaps().size(), 5u) << ::testing::PrintToString(gapTexts(com));
+    EXPECT_TRUE(hasGap(com, "", "the master database's row 5 cannot be read", -1));
+    EXPECT_TRUE(hasGap(com, "missing", "its database could not be fetched (scp: ", -1))
+        << ::testing::PrintToString(gapTexts(com));
+    EXPECT_TRUE(hasGap(com, "garbled", "its database is unreadable", -1));
+    EXPECT_TRUE(hasGap(com, "holes", "its database's rows 2-3 cannot be read", 2));
+    EXPECT_TRUE(hasGap(com, "holes", "its database's row 5 cannot be read", 1));
+    EXPECT_EQ(com.listingGaps()[1].project, "Missing");
+}
+
+TEST_F(TarvelImportTest, ALinkLostWhileListingIsMadeAgainOnceThenTheRestIsNamed) {
+    master(kx::test::insertProject("A", "a", "1", "") + kx::test::insertProject("B", "b", "2", "") +
+           kx::test::insertProject("C", "c", "3", ""));
+    for (const char* dir : {"a", "b", "c"}) project(dir, {row(1, "X", "x.result"), row(2, "Y", "y.result")});
+    auto& com = open();
+    // The master database and then a project's database dropped once each: both come on a new connection.
+    sim->setFaults(faults([](auto& f) { f.dropDuringDownload = 1; }));
+    EXPECT_EQ(com.GetRecordCount(), 6);
+    EXPECT_TRUE(com.listingGaps().empty()) << ::testing::PrintToString(gapTexts(com));
+    sim->setFaults(faults([](auto& f) { f.dropListing = 1; }));
+    EXPECT_EQ(com.GetRecordCount(), 6);
+    EXPECT_TRUE(com.listingGaps().empty()) << ::testing::PrintToString(gapTexts(com));
+    // Dropped again on the new connection: one reconnection per listing, so every project left is named.
+    sim->setFaults(faults([](auto& f) { f.dropListing = 2; }));
+    EXPECT_EQ(com.GetRecordCount(), 0);
+    ASSERT_EQ(com.listingGaps().size(), 3u) << ::testing::PrintToString(gapTexts(com));
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(com.listingGaps()[i].folder, std::string(1, char('a' + i)));
+        EXPECT_EQ(com.listingGaps()[i].reason.rfind("its database could not be fetched", 0), 0u)
+            << com.listingGaps()[i].reason;
+    }
+}
+
+TEST_F(TarvelImportTest, AFolderListedTwiceIsListedOnce) {
+    std::string rows;
+    for (int i = 0; i < 50; ++i)
+        rows += kx::test::insertProject("P" + std::to_string(i), "same", std::to_string(i), "");
+    master(rows);
+    project("same", {row(1, "X", "x.result"), row(2, "Y", "y.result")});
+    auto& com = open();
+    EXPECT_EQ(com.GetRecordCount(), 2);
+    EXPECT_EQ(com.summaries()[0].project, "P0");
+}
+
+TEST_F(TarvelImportTest, OnlyARecordThatDecodesIsImportedAndMarked) {
+    master(kx::test::insertProject("P", "p", "1", ""));
+    std::vector<kx::test::ResultRow> rows;
+    for (int i = 1; i <= 4; ++i) rows.push_back(row(i, "C-" + std::to_string(i), "c" + std::to_string(i) + ".result"));
+    rows[0].fileSize = 0;  // the database does not know the size of the file that arrives cut
+    const auto good = kx::test::lossLengthResultFile("C-4");
+    rows[3].fileSize = static_cast<int64_t>(good.size()) + 7;  // a whole result whose size the database gets wrong
+    project("p", rows);
+    // Zeros where a result belongs.
+    kx::test::writeHostFile(root / kProjects / "p" / "c2.result", std::vector<uint8_t>(3000, 0));
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 4);
+    sim->setFaults(faults([](auto& f) { f.truncateFile = "c1.result"; }));
+    ImportBatchDefn all{0, 4};
+    ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
+    kx::test::LogCapture log;
+    std::unique_ptr<TestRecordTarvel> rec;
+    std::vector<int> status;
+    for (int64_t i = 0; i < 4; ++i) status.push_back(com.ReadTestRecord(rec, &i, 1, nullptr));
+    EXPECT_EQ(status, (std::vector<int>{ImportStatus::kFailed, ImportStatus::kFailed, ImportStatus::kDone,
+                                        ImportStatus::kDone}));
+    EXPECT_EQ(rec->SerializedResult(), good);
+    EXPECT_TRUE(log.has("Record size differs from the tester's database"));
+    int unreadable = 0;
+    for (const auto& m : Err::TakePending()) unreadable += m.text == "Failed to read record." ? 1 : 0;
+    EXPECT_EQ(unreadable, 2);
+    ASSERT_EQ(com.uploadKeys().size(), 1u);
+    EXPECT_EQ(com.uploadKeys()[0].GetKeys(), (std::vector<int64_t>{3, 4}));
+}
+
+TEST_F(TarvelImportTest, MarkingGoesByFolderAndNeverByASharedName) {
+    // Two projects each with a site "Floor 1"; the tester finds a folder by its name, so neither site can be marked.
+    master(kx::test::insertProject("North", "n", "1", "") + kx::test::insertProject("South", "s", "2", "") +
+           kx::test::insertProject("Floor 1", "n1", "3", "1") + kx::test::insertProject("Floor 1", "s1", "4", "2") +
+           kx::test::insertProject("Big", "big", "5", ""));
+    project("n", {row(1, "N", "n.result")});
+    project("s", {row(1, "S", "s.result")});
+    project("n1", {row(1, "N1", "a.result")});
+    project("s1", {row(2, "S1", "b.result")});
+    project("big", {row(0x100000005LL, "Huge key", "h.result"), row(7, "Small key", "k.result")});
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 6);
+    ImportBatchDefn all{0, 6};
+    ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 6; ++i) ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+    sim->clearJournal();
+    const auto marking = com.markImported();
+    ASSERT_EQ(marking.size(), 5u);
+    std::map<std::string, FolderMarking> byFolder;
+    for (const auto& m : marking) byFolder[m.folder] = m;
+    EXPECT_TRUE(byFolder["n"].marked);
+    EXPECT_TRUE(byFolder["s"].marked);
+    for (const char* site : {"n1", "s1"}) {
+        EXPECT_FALSE(byFolder[site].marked);
+        EXPECT_EQ(byFolder[site].project, "Floor 1");
+        EXPECT_NE(byFolder[site].reason.find("2 project folders"), std::string::npos) << byFolder[site].reason;
+    }
+    EXPECT_TRUE(byFolder["big"].marked);
+    EXPECT_EQ(byFolder["big"].keys, 1u);
+    EXPECT_EQ(byFolder["big"].outOfRange, 1u);
+    std::vector<std::string> marks;
+    for (const auto& line : sim->journal())
+        if (line.rfind("smmarkuploaded", 0) == 0) marks.push_back(line.substr(0, line.find(" -f")));
+    EXPECT_EQ(marks, (std::vector<std::string>{"smmarkuploaded -q -p \"North\"", "smmarkuploaded -q -p \"South\"",
+                                               "smmarkuploaded -q -p \"Big\""}));
+    EXPECT_EQ(kx::test::readHostFile(root / "tmp" / "uplist4"), TarvelCom::uploadListFile({7}));
+
+    // A tester that refuses: reported per folder, not as marked.
+    sim->setFaults(faults([](auto& f) { f.failCommand = "smmarkuploaded"; }));
+    for (const auto& m : com.markImported()) {
+        if (m.folder != "n") continue;
+        EXPECT_EQ(m.reason, "the tester answered \"OP_FAILED\"");
+    }
+}

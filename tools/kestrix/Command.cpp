@@ -1,5 +1,8 @@
 #include "Command.h"
 
+#include <filesystem>
+
+#include "OutputFile.h"
 #include "common/PFile.h"
 
 namespace kx::cli {
@@ -11,16 +14,22 @@ std::vector<uint8_t> readInputFile(const std::string& path) {
 }
 
 void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (!PFile::writeFileBytes(path, bytes)) throw BadInput("cannot write " + path);
-}
-
-std::string printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f) c = '?';
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target = path;
+    // Through a link to the file it names; a device or a pipe (/dev/stdout) is written as it is.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) target = fs::weakly_canonical(target, ec);
+    const auto st = fs::status(target, ec);
+    if (fs::exists(st) && !fs::is_regular_file(st)) {
+        if (fs::is_directory(st) || !PFile::writeFileBytes(target.string(), bytes))
+            throw BadInput("cannot write " + path);
+        return;
     }
-    return out;
+    try {
+        writeAtomically(target, bytes, Durability::Now);
+    } catch (const std::runtime_error& e) {
+        throw BadInput(e.what());
+    }
 }
 
 }  // namespace kx::cli

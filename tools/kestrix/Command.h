@@ -15,6 +15,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "tester/host/Printable.h"
+
 namespace kx::cli {
 
 inline constexpr int kExitOk = 0;
@@ -29,9 +31,11 @@ public:
 
 // Whole file as bytes; throws BadInput naming the file when it cannot be read.
 std::vector<uint8_t> readInputFile(const std::string& path);
+// Under a temporary name, then renamed into place: a failed write leaves an older file as it was. Throws
+// BadInput naming the file.
 void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Text from a tester or a file, safe for a terminal: control characters become "?".
-std::string printable(const std::string& text);
+// Text from a tester or a file, safe for a terminal: the library's one sanitiser.
+using Kestrix::Tester::printable;
 
 }  // namespace kx::cli

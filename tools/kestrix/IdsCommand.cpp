@@ -45,8 +45,18 @@ void idsPush(const LinkOptions& o, const std::string& file, const std::string& n
     auto com = connectTarvel(o, log);
     PercentBar bar(file);
     com->setSetupsProgress(bar.callback());
-    if (!com->UpdateCableIDList(list))
-        throw BadInput("the tester did not take the list " + printable(name) + log.reason());
+    const CableIdPush push = com->pushCableIdList(list);
+    switch (push.result) {
+        case CableIdPush::Result::Done: return;
+        case CableIdPush::Result::Refused:
+            throw BadInput("the tester refused the list " + printable(name) + ": " + push.reply);
+        case CableIdPush::Result::Unconfirmed:
+            throw BadInput("the tester's reply was lost: the list " + printable(name) + " could not be confirmed" +
+                           (push.listExists ? " (a list of that name is on the tester, maybe an older one)"
+                                            : " (no list of that name is on the tester)"));
+        case CableIdPush::Result::NotSent: break;
+    }
+    throw BadInput("the list " + printable(name) + " could not be sent to the tester" + log.reason());
 }
 
 void idsRemove(const LinkOptions& o, const std::string& name) {

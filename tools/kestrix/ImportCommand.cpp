@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include <json/reader.h>
 #include <json/writer.h>
 
 #include "Command.h"
@@ -20,33 +21,74 @@ namespace {
 
 using kx::cli::BadInput;
 
+void printGaps(const std::vector<Kestrix::Tester::ListingGap>& gaps) {
+    for (const auto& g : gaps) std::fprintf(stderr, "not listed: %s\n", kx::cli::describe(g).c_str());
+}
+
 void records(const kx::cli::TesterLink& link, bool json) {
     auto c = kx::cli::readCatalog(link);
     if (c.summaries.empty() && !c.problem.empty()) throw BadInput(c.problem);
-    if (json) {
+    if (json)
         std::cout << Json::StyledWriter().write(c.catalog.toJson());
-        return;
-    }
-    kx::cli::printCatalog(c);
+    else
+        kx::cli::printCatalog(c);
+    if (c.gaps.empty()) return;
+    printGaps(c.gaps);
+    throw BadInput(std::to_string(c.summaries.size()) + " records listed; " + kx::cli::unlistedText(c.gaps));
 }
 
-// Prints the outcome; true when every record was imported.
+std::string markingLine(const Kestrix::Tester::FolderMarking& m) {
+    const std::string where = kx::cli::printable(m.project) + " (folder " + kx::cli::printable(m.folder) + ")";
+    std::string line = m.marked ? "marked on the tester: " + where + ", " + std::to_string(m.keys) + " records"
+                                : "not marked on the tester: " + where + ": " + kx::cli::printable(m.reason);
+    if (m.outOfRange > 0)
+        line += "; " + std::to_string(m.outOfRange) + " records not marked: key outside the upload list's 32 bits";
+    return line;
+}
+
+Json::Value markingJson(const kx::cli::ImportReport& r) {
+    Json::Value list(Json::arrayValue);
+    for (const auto& m : r.marking) {
+        Json::Value v(Json::objectValue);
+        v["project"] = m.project;
+        v["testerFolder"] = m.folder;
+        v["records"] = Json::UInt64(m.keys);
+        v["marked"] = m.marked;
+        if (!m.marked) v["reason"] = m.reason;
+        if (m.outOfRange > 0) v["keyOutOfRange"] = Json::UInt64(m.outOfRange);
+        list.append(v);
+    }
+    return list;
+}
+
+// Prints the outcome; true when the whole job was done.
 bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json) {
     for (const auto& m : r.messages) std::fprintf(stderr, "kestrix: %s\n", m.c_str());
     for (const auto& rec : r.records)
         if (!rec.ok)
             std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
                          kx::cli::printable(rec.error).c_str());
+    printGaps(r.gaps);
+    if (!r.markingProblem.empty())
+        std::fprintf(stderr, "kestrix: nothing was marked on the tester: %s\n", r.markingProblem.c_str());
     if (json) {
-        std::ifstream index(r.indexPath, std::ios::binary);
-        std::cout << index.rdbuf();
+        // The folder's index, with how this run's marking went.
+        Json::Value index;
+        std::ifstream in(r.indexPath, std::ios::binary);
+        std::string errors;
+        if (Json::parseFromStream(Json::CharReaderBuilder(), in, &index, &errors)) {
+            index["marking"] = markingJson(r);
+            std::cout << Json::StyledWriter().write(index);
+        }
     } else {
-        std::printf("imported %zu of %zu records (%.1f MB) into %s in %.1f s%s\n", r.records.size() - r.failed(),
-                    r.records.size(), static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds,
-                    r.marked ? "; the tester was asked to mark them as uploaded" : "");
-        std::printf("index of every record: %s\n", (std::filesystem::path(outDir) / "index.json").c_str());
+        const std::string unlisted = kx::cli::unlistedText(r.gaps);
+        std::printf("%zu of %zu records imported%s (%.1f MB) into %s in %.1f s\n", r.records.size() - r.failed(),
+                    r.records.size(), unlisted.empty() ? "" : ("; " + unlisted).c_str(),
+                    static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds);
+        for (const auto& m : r.marking) std::printf("%s\n", markingLine(m).c_str());
+        std::printf("index of every record: %s\n", r.indexPath.c_str());
     }
-    return r.failed() == 0;
+    return r.complete();
 }
 
 struct ImportCliOptions {
@@ -63,7 +105,8 @@ int import(ImportCliOptions o) {
     o.import.progress = !o.json;
     o.import.overlapped = !o.serial;
     auto r = kx::cli::runImport(o.import);
-    if (r.catalog.summaries.empty() && !r.catalog.problem.empty()) throw BadInput(r.catalog.problem);
+    if (r.catalog.summaries.empty() && !r.catalog.problem.empty() && r.gaps.size() <= 1)
+        throw BadInput(r.catalog.problem);
     if (o.import.project && r.records.empty())
         std::fprintf(stderr, "kestrix: no records in project \"%s\"\n", kx::cli::printable(o.project).c_str());
     return report(r, o.import.outDir, o.json) ? kx::cli::kExitOk : kx::cli::kExitBadInput;
@@ -141,7 +184,7 @@ void setupImportCommand(CLI::App* cmd) {
     cmd->add_flag("--json", o->json, "Print the index as JSON");
     cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
     cmd->callback([o] {
-        if (import(*o) != kx::cli::kExitOk) throw BadInput("not every record was imported");
+        if (import(*o) != kx::cli::kExitOk) throw BadInput("the import is not complete");
     });
 }
 
@@ -149,7 +192,7 @@ void setupDemoCommand(CLI::App* cmd) {
     auto out = std::make_shared<std::string>("./kestrix-demo");
     cmd->add_option("--out", *out, "Folder to write into")->capture_default_str();
     cmd->callback([out] {
-        if (demo(*out) != kx::cli::kExitOk) throw BadInput("not every record was imported");
+        if (demo(*out) != kx::cli::kExitOk) throw BadInput("the import is not complete");
     });
 }
 

@@ -45,9 +45,11 @@ std::unique_ptr<TarvelCom> connect(const TesterLink& link, const QuietLog& log) 
 Catalog listAll(TarvelCom& com, const QuietLog& log) {
     Catalog c;
     c.testerName = com.currentTester() ? com.currentTester()->DisplayName : "";
+    c.testerSerial = com.GetSerialNumber();
     com.GetRecordCount();
     c.summaries = com.summaries();
     c.problem = com.listingProblem();
+    c.gaps = com.listingGaps();
     if (!c.problem.empty() && !log.last().empty() && c.problem.find(log.last()) == std::string::npos)
         c.problem += " (" + log.last() + ")";
     if (!c.summaries.empty()) {
@@ -90,8 +92,10 @@ private:
     Clock::time_point _drawn{};
 };
 
-Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const ImportedRecord& r) {
+Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const ImportedRecord& r,
+                       const std::string& testerSerial) {
     Json::Value v(Json::objectValue);
+    v["testerSerial"] = testerSerial;
     v["project"] = s.project;
     v["site"] = s.site;
     v["cableId"] = s.id;
@@ -106,6 +110,7 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Imp
     if (r.ok) {
         v["result"] = r.result;
         v["record"] = r.record;
+        v["verdictConflict"] = r.verdictConflict.empty() ? Json::Value() : Json::Value(r.verdictConflict);
     } else {
         v["error"] = r.error;
     }
@@ -155,12 +160,15 @@ private:
             }
             ImportedRecord& r = _records[task.first];
             try {
-                const std::string json = Json::StyledWriter().write(hostRecordJson(*task.second));
+                const Json::Value host = hostRecordJson(*task.second);
+                const std::string json = Json::StyledWriter().write(host);
                 _out.write(task.first, task.second->SerializedResult(), json);
                 r.ok = true;
                 r.written = true;
                 r.result = _out.resultPath(task.first);
                 r.record = _out.recordPath(task.first);
+                const Json::Value& conflict = host["Verdict"]["VerdictConflict"];
+                if (conflict.isString()) r.verdictConflict = conflict.asString();
                 _bytes += task.second->SerializedResult().size();
             } catch (const std::exception& e) {
                 r.error = e.what();
@@ -179,6 +187,26 @@ private:
     std::vector<std::thread> _threads;
 };
 
+Json::Value notListedJson(const std::vector<ListingGap>& gaps) {
+    Json::Value list(Json::arrayValue);
+    for (const auto& g : gaps) {
+        Json::Value v(Json::objectValue);
+        v["project"] = g.project;
+        v["site"] = g.site;
+        v["testerFolder"] = g.folder;
+        v["reason"] = g.reason;
+        v["records"] = g.records >= 0 ? Json::Value(Json::Int64(g.records)) : Json::Value(Json::nullValue);
+        list.append(v);
+    }
+    return list;
+}
+
+uint64_t knownUnlisted(const std::vector<ListingGap>& gaps) {
+    uint64_t n = 0;
+    for (const auto& g : gaps) n += g.records > 0 ? static_cast<uint64_t>(g.records) : 0;
+    return n;
+}
+
 void addMessages(std::vector<std::string>& out, std::set<std::string>& seen) {
     for (const auto& m : Err::TakePending()) {
         const std::string text = m.internal ? "internal error: " + m.text : printable(m.subject) + ": " + m.text;
@@ -193,10 +221,42 @@ std::string describe(const KestrixSum& s) {
     return printable(where) + " (" + printable(s.fileName) + ")";
 }
 
+std::string describe(const ListingGap& g) {
+    if (g.folder.empty() && g.project.empty()) return printable(g.reason);
+    std::string where = g.project + (g.site.empty() ? "" : "/" + g.site);
+    return "project " + printable(where) + " (folder " + printable(g.folder) + "): " + printable(g.reason);
+}
+
+std::string unlistedText(const std::vector<ListingGap>& gaps) {
+    if (gaps.empty()) return "";
+    bool unknown = false;
+    for (const auto& g : gaps) unknown |= g.records < 0;
+    const uint64_t known = knownUnlisted(gaps);
+    if (unknown && known == 0) return "an unknown number could not be listed";
+    return (unknown ? "at least " : "") + std::to_string(known) + " could not be listed";
+}
+
+uint64_t Catalog::unlisted() const { return knownUnlisted(gaps); }
+
+bool Catalog::unlistedUnknown() const {
+    for (const auto& g : gaps)
+        if (g.records < 0) return true;
+    return false;
+}
+
 size_t ImportReport::failed() const {
     size_t n = 0;
     for (const auto& r : records) n += r.ok ? 0 : 1;
     return n;
+}
+
+bool ImportReport::complete() const {
+    if (failed() > 0 || !gaps.empty()) return false;
+    if (!markingAsked) return true;
+    if (!markingProblem.empty()) return false;
+    for (const auto& m : marking)
+        if (!m.marked || m.outOfRange > 0) return false;
+    return true;
 }
 
 Catalog readCatalog(const TesterLink& link) {
@@ -225,32 +285,32 @@ ImportReport runImport(const ImportOptions& o) {
     const auto start = Clock::now();
     QuietLog log;
     Err::TakePending();
-    std::unique_ptr<ImportOutput> out;
-    try {
-        out = std::make_unique<ImportOutput>(o.outDir);
-    } catch (const std::exception& e) {
-        throw BadInput(e.what());
-    }
     auto com = connect(o.link, log);
     com->setOverlappedTransfers(o.overlapped);
     ImportReport report;
     report.catalog = listAll(*com, log);
     const auto& sums = report.catalog.summaries;
+    const std::string& serial = report.catalog.testerSerial;
+    std::unique_ptr<ImportOutput> out;
+    try {
+        out = std::make_unique<ImportOutput>(o.outDir, report.catalog.testerName, serial);
+    } catch (const std::exception& e) {
+        throw BadInput(e.what());
+    }
     std::set<std::string> seen;
 
     std::vector<size_t> selected;
     for (size_t i = 0; i < sums.size(); ++i)
         if (!o.project || sums[i].project == *o.project) selected.push_back(i);
-    std::vector<OutputRecord> planned;
-    for (size_t i : selected)
-        planned.push_back({sums[i].project, sums[i].site, sums[i].id, sums[i].fileName, sums[i].key});
-    out->plan(planned);
-    planned.clear();
-    planned.shrink_to_fit();
-    try {
-        out->beginIndex(report.catalog.testerName);
-    } catch (const std::exception& e) {
-        throw BadInput(e.what());
+    // A gap of the master database may hide any project.
+    for (const auto& g : report.catalog.gaps)
+        if (!o.project || g.project.empty() || g.project == *o.project) report.gaps.push_back(g);
+    {
+        std::vector<PlannedRecord> planned;
+        planned.reserve(selected.size());
+        for (size_t i : selected)
+            planned.push_back({sums[i].project, sums[i].site, sums[i].id, {serial, sums[i].fileName, sums[i].key}});
+        out->plan(planned);
     }
 
     ImportProgress progress(o.progress, selected.size());
@@ -280,6 +340,11 @@ ImportReport runImport(const ImportOptions& o) {
             const int st = com->ReadTestRecord(record, &key, 1, &tm);
             auto pending = Err::TakePending();
             if (st == ImportStatus::kDone && record) {
+                const auto size = static_cast<int64_t>(record->SerializedResult().size());
+                if (size != sums[index].fileSize)
+                    report.messages.push_back(printable(sums[index].fileName) + ": " + std::to_string(size) +
+                                              " bytes where the tester's database says " +
+                                              std::to_string(sums[index].fileSize) + "; kept, as it decodes");
                 submitted[pos] = 1;
                 writers.submit(pos, std::move(record));
             } else if (!pending.empty()) {
@@ -301,30 +366,39 @@ ImportReport runImport(const ImportOptions& o) {
     report.bytes = writers.bytes();
     progress.update(pos, report.bytes, true);
 
+    // The index first, then everything on the disk, and only then the marks on the tester: a record marked
+    // uploaded may be the only copy left.
     size_t ok = 0;
-    for (size_t p = 0; p < report.records.size(); ++p) {
-        const ImportedRecord& r = report.records[p];
-        ok += r.ok ? 1 : 0;
-        const KestrixSum& sum = sums[r.index];
-        // Built but not kept here, so not marked imported on the tester.
-        if (submitted[p] && !r.written) com->forgetUploadKey(sum.keyProject, sum.key);
-        const ImportRecInfo* info =
-            r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
-        out->addIndexEntry(indexEntry(sum, info, r));
+    try {
+        ImportIndex& index = out->index();
+        index.begin(report.catalog.testerName, serial);
+        for (size_t p = 0; p < report.records.size(); ++p) {
+            const ImportedRecord& r = report.records[p];
+            ok += r.ok ? 1 : 0;
+            const KestrixSum& sum = sums[r.index];
+            // Built but not kept here, so not marked imported on the tester.
+            if (submitted[p] && !r.written) com->forgetUploadKey(sum.folder, sum.key);
+            const ImportRecInfo* info =
+                r.index < report.catalog.catalog.Count() ? &report.catalog.catalog.Records()[r.index] : nullptr;
+            index.add({serial, sum.fileName, sum.key}, r.ok, indexEntry(sum, info, r, serial));
+        }
+        index.end(ok, report.records.size() - ok, notListedJson(report.gaps), knownUnlisted(report.gaps));
+        out->sync();
+    } catch (const std::exception& e) {
+        com->CloseImport();
+        throw BadInput(std::string(e.what()) + "; nothing was marked on the tester");
     }
-    // After a lost connection the marking needs a new one; without it nothing is marked.
-    if (o.mark && ok > 0 && (!lost || com->IsConnected())) {
-        com->FinishImport();
-        report.marked = true;
+    if (o.mark && ok > 0) {
+        report.markingAsked = true;
+        // After a lost connection the marking needs a new one; without it nothing is marked.
+        if (!lost || com->IsConnected())
+            report.marking = com->markImported();
+        else
+            report.markingProblem = "the connection to the tester was lost";
     }
     addMessages(report.messages, seen);
     com->CloseImport();
-    try {
-        out->endIndex(ok, report.records.size() - ok);
-    } catch (const std::exception& e) {
-        throw BadInput(e.what());
-    }
-    report.indexPath = (out->dir() / "index.json").string();
+    report.indexPath = out->index().path().string();
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return report;
 }

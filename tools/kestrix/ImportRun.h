@@ -10,6 +10,7 @@
 
 #include "TesterLink.h"
 #include "tester/host/ImportRecInfo.h"
+#include "tester/session/ImportOutcome.h"
 #include "tester/session/KestrixSum.h"
 
 namespace kx::cli {
@@ -17,10 +18,22 @@ namespace kx::cli {
 // What the tester holds, without any result file fetched.
 struct Catalog {
     std::string testerName;
+    std::string testerSerial;
     std::vector<Kestrix::Tester::KestrixSum> summaries;
     Kestrix::Tester::ImportRecCatalog catalog;  // one entry per summary, same order
     std::string problem;                        // why nothing was listed, when that was a failure
+    // What the tester's databases hold that could not be listed.
+    std::vector<Kestrix::Tester::ListingGap> gaps;
+    // Results the gaps are known to hide, and whether some hide an unknown number.
+    uint64_t unlisted() const;
+    bool unlistedUnknown() const;
 };
+
+// "N could not be listed", "at least N ..." or "an unknown number ..." when a database could not say how many
+// it holds, or "" when everything was listed.
+std::string unlistedText(const std::vector<Kestrix::Tester::ListingGap>& gaps);
+// One line naming a gap: project/site (folder): reason.
+std::string describe(const Kestrix::Tester::ListingGap& g);
 
 Catalog readCatalog(const TesterLink& link);
 
@@ -40,16 +53,22 @@ struct ImportedRecord {
     bool ok = false;
     bool written = false;  // both files are in place
     std::string error;
+    std::string verdictConflict;  // of an imported record, "" when its verdicts agree
 };
 
 struct ImportReport {
     Catalog catalog;
-    std::vector<ImportedRecord> records;  // the selected records, in catalog order
+    std::vector<ImportedRecord> records;            // the selected records, in catalog order
+    std::vector<Kestrix::Tester::ListingGap> gaps;  // those of the selected projects
     uint64_t bytes = 0;
     double seconds = 0;
-    bool marked = false;
-    std::vector<std::string> messages;  // for the user, each once, in order
+    bool markingAsked = false;                            // marking was wanted and there was something to mark
+    std::vector<Kestrix::Tester::FolderMarking> marking;  // per tester folder
+    std::string markingProblem;                           // why nothing was marked, when that is the case
+    std::vector<std::string> messages;                    // for the user, each once, in order
     size_t failed() const;
+    // Every selected record imported, everything listed, and whatever was to be marked marked.
+    bool complete() const;
     std::string indexPath;  // DIR/index.json
 };
 

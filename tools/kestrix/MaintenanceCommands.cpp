@@ -46,18 +46,6 @@ void update(const LinkOptions& o, const std::string& packagePath, bool force) {
         throw BadInput("update not done: " + std::to_string(status) + " " + name + log.reason());
 }
 
-// The report with LF line ends; tester text reaches the terminal without control characters.
-std::string reportLines(const std::string& report) {
-    std::string out;
-    for (char c : report)
-        if (c != '\r') out.push_back(c);
-    std::string clean;
-    size_t start = 0;
-    for (size_t nl = out.find('\n'); nl != std::string::npos; start = nl + 1, nl = out.find('\n', start))
-        clean += printable(out.substr(start, nl - start)) + "\n";
-    return clean + printable(out.substr(start));
-}
-
 void info(const LinkOptions& o) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
@@ -75,7 +63,7 @@ void info(const LinkOptions& o) {
         printJson(v);
         return;
     }
-    std::cout << reportLines(*report);
+    std::cout << Kestrix::Tester::printableLines(*report);
     std::string what = known ? formatDate(cal) : "none";
     if (known) {
         const std::string of = module.empty() ? serial : module + " " + serial;
@@ -87,9 +75,14 @@ void info(const LinkOptions& o) {
 void logs(const LinkOptions& o, const std::string& out, bool lockScreen) {
     QuietLog log;
     auto com = kx::cli::connectTarvel(o, log);
-    auto zip = com->RetrieveLogDataZip(lockScreen);
-    if (!zip) throw BadInput("cannot collect the tester's logs" + log.reason());
-    kx::cli::writeOutputFile(out, *zip);
+    const LogCollection logs = com->collectLogs(lockScreen);
+    if (!logs.zip) throw BadInput("cannot collect the tester's logs" + log.reason());
+    kx::cli::writeOutputFile(out, *logs.zip);
+    // What arrived is kept; what did not (other than logs the tester does not have) is named.
+    for (const auto& f : logs.leftOut)
+        std::fprintf(stderr, "kestrix: left out %s: %s\n", printable(f.path).c_str(), f.reason.c_str());
+    if (!logs.leftOut.empty())
+        throw BadInput(std::to_string(logs.leftOut.size()) + " of the tester's logs are not in " + out);
 }
 
 void screen(const LinkOptions& o, const std::string& out) {

@@ -35,8 +35,16 @@ void writeScreenPng(const std::vector<uint8_t>& raw, const std::string& path) {
         }
     }
     cairo_surface_mark_dirty(surface.get());
-    if (cairo_surface_write_to_png(surface.get(), path.c_str()) != CAIRO_STATUS_SUCCESS)
-        throw BadInput("cannot write " + path);
+    // Encoded in memory, then written as every output file is (under a temporary name, renamed).
+    std::vector<uint8_t> png;
+    const auto append = [](void* closure, const unsigned char* bytes, unsigned int length) {
+        auto* out = static_cast<std::vector<uint8_t>*>(closure);
+        out->insert(out->end(), bytes, bytes + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (cairo_surface_write_to_png_stream(surface.get(), append, &png) != CAIRO_STATUS_SUCCESS)
+        throw BadInput("cannot encode the picture");
+    writeOutputFile(path, png);
 }
 
 }  // namespace kx::cli

@@ -106,6 +106,9 @@ void setupSimCommand(CLI::App* cmd) {
     cmd->add_option("--drop-download", o->faults.dropDuringDownload,
                     "Drop the connection half way through the Nth file download (once)")
         ->check(CLI::PositiveNumber);
+    cmd->add_option("--drop-listing", o->faults.dropListing,
+                    "Drop the connection half way through each of the next N project database downloads")
+        ->check(CLI::PositiveNumber);
     cmd->add_option("--truncate-file", o->faults.truncateFile,
                     "Send a file of this name (or tester path) cut to half its size");
     cmd->add_flag("--corrupt-master", o->faults.corruptMasterDb, "Send master.sql damaged, not a database");

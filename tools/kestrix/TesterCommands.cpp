@@ -91,7 +91,8 @@ void shell(const TesterLink& o, const std::vector<std::string>& words) {
     auto com = connect(o, log);
     auto reply = com->SendTvixCmd(command);
     if (!reply) throw kx::cli::BadInput("no reply from the tester" + log.reason());
-    std::cout << *reply << std::flush;
+    // The tester's words, not its control sequences, reach the terminal.
+    std::cout << printableLines(*reply) << std::flush;
 }
 
 // "total 0" and blank lines only.

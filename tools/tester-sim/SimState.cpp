@@ -135,6 +135,11 @@ SimState::DownloadPlan SimState::planDownload(const std::string& testerPath) {
         _faults.dropDuringDownload = -1;
         _downloadsSeen = 0;
     }
+    const bool projectDb = path.compare(0, projects.size(), projects) == 0 && name == kProjectDbName;
+    if (projectDb && _faults.dropListing > 0) {
+        plan.dropHalfWay = true;
+        --_faults.dropListing;
+    }
     plan.truncate = !_faults.truncateFile.empty() && (path == _faults.truncateFile || name == _faults.truncateFile);
     plan.corrupt =
         (_faults.corruptMasterDb && path == projects + kMasterDbName) ||

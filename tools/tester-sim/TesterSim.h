@@ -70,6 +70,8 @@ struct SimFaults {
     std::string truncateFile;      // a file of this name (or tester path) arrives cut to half its size
     bool corruptMasterDb = false;  // the projects' master.sql arrives as something that is not a database
     std::string corruptProjectDb;  // so does project.sql of the project in this folder
+    int dropListing = 0;           // the connection drops half way through each of the next N downloads of a
+                                   // project's project.sql: the link going while an import lists results
 };
 
 struct SimOptions {

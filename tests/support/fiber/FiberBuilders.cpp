@@ -213,4 +213,12 @@ std::vector<uint8_t> lossLengthResultFile() {
     return bytes;
 }
 
+std::vector<uint8_t> lossLengthResultFile(const char* cableId) {
+    FiberResult r = lossLengthResult();
+    r.summary = fiberSummary(cableId);
+    std::vector<uint8_t> bytes;
+    FiberResultWriter::writeResult(r, bytes);
+    return bytes;
+}
+
 }  // namespace kx::test

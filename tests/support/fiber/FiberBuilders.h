@@ -32,5 +32,7 @@ Kestrix::ResultSummary fiberSummary(const char* name = "LL-0042");
 Kestrix::FiberResult lossLengthResult();
 // lossLengthResult() written by the fiber result writer.
 std::vector<uint8_t> lossLengthResultFile();
+// The same with another cable id in its summary.
+std::vector<uint8_t> lossLengthResultFile(const char* cableId);
 
 }  // namespace kx::test

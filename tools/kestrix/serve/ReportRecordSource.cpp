@@ -10,6 +10,7 @@
 #include "tester/report/Chart.h"
 #include "tester/report/RecordPlots.h"
 #include "tester/report/Report.h"
+#include "tester/report/SummaryRows.h"
 
 namespace kx::serve {
 
@@ -64,8 +65,8 @@ RecordFacts ReportRecordSource::facts(TestRecordTarvel& record) {
                                                             : "";
     const auto row = Kestrix::Report::summaryRow(record, "", "");
     f.limit = row.limit;
-    f.worstMargin = row.worstMargin;
-    f.worstMarginText = marginText(row.worstMargin);
+    f.worstMargin = row.worst ? row.worst->margin : std::nan("");
+    f.worstMarginText = marginText(f.worstMargin);
     const auto tests = record.GetTests();
     std::vector<std::string> kinds;
     std::set<std::string> seen;
@@ -98,10 +99,10 @@ RecordContent ReportRecordSource::content(TestRecordTarvel& record, const Librar
         {"Project", summary.project},
         {"Site", summary.site},
         {"Date", summary.date},
-        {"Tester", summary.tester},
+        {"Tester", summary.testerModel + " " + summary.testerSerial},
         {"Limit", summary.limit},
         {"Length", lengthText(summary.lengthMeters)},
-        {"Worst margin", marginText(summary.worstMargin)},
+        {"Worst margin", marginText(summary.worst ? summary.worst->margin : std::nan(""))},
     };
     if (record.IsFiber()) {
         for (int end : {1, 2}) {

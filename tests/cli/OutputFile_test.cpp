@@ -1,0 +1,85 @@
+// Files and folders the tool writes: a failed write never costs an older file, and no folder is made
+// through a link that leads out of the folder the user chose.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "Command.h"
+#include "OutputFile.h"
+#include "core/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::set<std::string> namesIn(const fs::path& dir) {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) out.insert(e.path().filename().string());
+    return out;
+}
+
+TEST(OutputFile, AFailedWriteLeavesTheOlderFileAsItWas) {
+    const fs::path dir = kx::test::freshFolder("outfile");
+    const fs::path file = dir / "settings.set";
+    std::ofstream(file) << "older settings";
+    // A disk that fills up after ten bytes.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 10;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool refused = false;
+    try {
+        kx::cli::writeOutputFile(file.string(), std::vector<uint8_t>(100, 'x'));
+    } catch (const kx::cli::BadInput&) {
+        refused = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(readText(file), "older settings");
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"settings.set"});
+    kx::cli::writeOutputFile(file.string(), {'n', 'e', 'w'});
+    EXPECT_EQ(readText(file), "new");
+    // Through a link, the file it names is written and the link stays.
+    fs::create_symlink(file, dir / "link.set");
+    kx::cli::writeOutputFile((dir / "link.set").string(), {'v', '2'});
+    EXPECT_TRUE(fs::is_symlink(dir / "link.set"));
+    EXPECT_EQ(readText(file), "v2");
+    fs::remove_all(dir);
+}
+
+TEST(OutputFile, FoldersAreMadeOnlyInside) {
+    const fs::path root = fs::canonical(kx::test::freshFolder("inside"));
+    const fs::path elsewhere = kx::test::freshFolder("elsewhere");
+    fs::create_directories(root / "real");
+    fs::create_directory_symlink(elsewhere, root / "out");
+    fs::create_directory_symlink(root / "real", root / "in");
+    std::ofstream(root / "file") << "x";
+    EXPECT_THROW(kx::cli::makeFolderInside(root, "out/site"), std::runtime_error);
+    EXPECT_THROW(kx::cli::makeFolderInside(root, "file/site"), std::runtime_error);
+    EXPECT_THROW(kx::cli::makeFolderInside(root, "../escape"), std::runtime_error);
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    // A link that stays inside is followed.
+    EXPECT_EQ(kx::cli::makeFolderInside(root, "in/site"), root / "real" / "site");
+    EXPECT_TRUE(fs::is_directory(root / "real" / "site"));
+    EXPECT_EQ(kx::cli::makeFolderInside(root, "a/b/c"), root / "a" / "b" / "c");
+    fs::remove_all(root);
+    fs::remove_all(elsewhere);
+}
+
+}  // namespace

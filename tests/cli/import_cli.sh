@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# kestrix records|import against `kestrix sim`: exit 0 only when every record was listed and imported.
+set -u
+kx=$1
+. "$(dirname "$0")/cli_lib.sh"
+start_sim "$tmp/root"
+projects="$tmp/root/microsd_userdata/projects"
+first=$(cd "$projects" && for d in */; do echo "${d%/}"; break; done)
+[ -n "$first" ] || { echo "FAIL: the simulator stocked no project"; exit 1; }
+
+expect 0 "$kx" records --ip "$ip"
+listed=$(($(wc -l <"$tmp/out") - 1))
+expect 0 "$kx" import --ip "$ip" --out "$tmp/all" --no-mark
+has "$listed of $listed records imported"
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+
+# A project database that arrives damaged: listed are the others, the project is named, the exit is 1.
+start_sim "$tmp/root" --corrupt-project "$first"
+expect 1 "$kx" records --ip "$ip"
+grep -qF "(folder $first): its database is unreadable" "$tmp/err" || { echo "FAIL: not named:"; cat "$tmp/err"; fail=1; }
+expect 1 "$kx" import --ip "$ip" --out "$tmp/some" --no-mark
+has 'could not be listed'
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+
+# The link drops while listing: made again once, and everything is listed.
+start_sim "$tmp/root" --drop-listing 1
+expect 0 "$kx" import --ip "$ip" --out "$tmp/again" --no-mark
+has "$listed of $listed records imported"
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+# ... and once more on the new link: the rest is named, not left out in silence.
+start_sim "$tmp/root" --drop-listing 2
+expect 1 "$kx" records --ip "$ip"
+grep -qF "(folder $first): its database could not be fetched" "$tmp/err" || { echo "FAIL: not named:"; cat "$tmp/err"; fail=1; }
+exit $fail
