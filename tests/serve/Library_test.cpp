@@ -92,7 +92,7 @@ TEST(Library, ReTestsGroupLatestFirstAndNumbersSurviveAReload) {
     EXPECT_EQ(lib->groupCount(), 3u);
 
     RecordFacts f;
-    f.limit = "kept";
+    f.row.limit = "kept";
     lib->setFacts(0, f);
     lib->setFacts(1, f);
     // An import adds a record and rewrites another: the numbers stay, only unchanged files keep their facts.
@@ -109,7 +109,7 @@ TEST(Library, ReTestsGroupLatestFirstAndNumbersSurviveAReload) {
     }
     EXPECT_EQ(again->records().back().cableId, "NEW");
     ASSERT_NE(again->facts(0), nullptr);
-    EXPECT_EQ(again->facts(0)->limit, "kept");
+    EXPECT_EQ(again->facts(0)->row.limit, "kept");
     EXPECT_EQ(again->facts(1), nullptr);
     EXPECT_EQ(again->find(0), Library::npos);
     EXPECT_EQ(again->find(999), Library::npos);

@@ -2,12 +2,14 @@
 // CSV of a selection.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "Selection.h"
 #include "core/TestFiles.h"
 #include "serve/ImportFolders.h"
+#include "tester/report/Export.h"
 
 using namespace kx::serve;
 using Kestrix::Sim::StockKind;
@@ -34,8 +36,14 @@ protected:
         for (size_t p = 0; p < lib->size(); ++p) {
             if (p == 2) continue;  // still being read
             RecordFacts f;
-            f.limit = p == 3 ? "Other limit" : "TIA Cat 6A Perm. Link";
-            f.worstMargin = static_cast<double>(p);
+            f.row.cableId = lib->records()[p].cableId;
+            f.row.status = lib->records()[p].status;
+            f.row.limit = p == 3 ? "Other limit" : "TIA Cat 6A Perm. Link";
+            Kestrix::Tester::JudgedFigure worst;
+            worst.test = "NEXT";
+            worst.unit = "dB";
+            worst.margin = static_cast<double>(p);
+            f.row.worst = worst;
             lib->setFacts(p, f);
         }
     }
@@ -97,16 +105,43 @@ TEST_F(SelectionTest, QueryRoundTripsAndPages) {
     EXPECT_EQ(SelectionResult().pages(), 1u);
 }
 
-TEST_F(SelectionTest, CsvQuotesAndDisarmsFormulas) {
-    const std::string csv = selectionCsv(*lib, select(*lib, Selection::fromQuery(Params::parse("project=Harbor"))));
-    const size_t eol = csv.find("\r\n");
-    EXPECT_EQ(csv.substr(0, eol),
-              "Number,Project,Site,Cable ID,Date,Status,Verdict conflict,Re-test,Media,Test type,Limit,Length (m),"
-              "Worst margin (dB),Tester serial,Result file");
-    const std::string row = csv.substr(eol + 2);
-    EXPECT_EQ(row.substr(0, row.find(",PASS")), "4,Harbor,,'=cmd|' /C calc'!A0,2026-11-03 00:00");
-    EXPECT_NE(row.find(",no,latest,,,Other limit,,3.0,,"), std::string::npos) << row;
-    EXPECT_EQ(row.substr(row.size() - 2), "\r\n");
+// The columns of `kestrix export`; a record not decoded yet has what the index gives.
+TEST_F(SelectionTest, CsvIsTheExportOfTheSelection) {
+    const auto csvOf = [](const std::string& query) {
+        const std::string csv = selectionCsv(*lib, select(*lib, Selection::fromQuery(Params::parse(query))));
+        std::vector<std::vector<std::string>> rows;
+        for (size_t at = 0; at < csv.size();) {
+            const size_t eol = csv.find("\r\n", at);
+            if (eol == std::string::npos) break;
+            std::vector<std::string> fields;
+            std::stringstream line(csv.substr(at, eol - at) + ",");
+            for (std::string f; std::getline(line, f, ',');) fields.push_back(f);
+            rows.push_back(fields);
+            at = eol + 2;
+        }
+        return rows;
+    };
+    const auto& columns = Kestrix::Report::exportColumns();
+    const auto col = [&](const char* name) {
+        return static_cast<size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin());
+    };
+    const auto harbor = csvOf("project=Harbor");
+    ASSERT_EQ(harbor.size(), 2u);
+    EXPECT_EQ(harbor[0], columns);
+    ASSERT_EQ(harbor[1].size(), columns.size());
+    EXPECT_EQ(harbor[1][col("cable_id")], "'=cmd|' /C calc'!A0");  // a formula stays text
+    EXPECT_EQ(harbor[1][col("limit")], "Other limit");
+    EXPECT_EQ(harbor[1][col("worst_margin")], "3.0");
+    EXPECT_EQ(harbor[1][col("worst_test")], "NEXT");
+
+    const auto unread = csvOf("project=Campus&site=B2");
+    ASSERT_EQ(unread.size(), 2u);
+    ASSERT_EQ(unread[1].size(), columns.size());
+    EXPECT_EQ(unread[1][col("cable_id")], "d-103");
+    EXPECT_EQ(unread[1][col("date_utc")], "2026-11-05 00:00");
+    EXPECT_EQ(unread[1][col("status")], "FAIL");
+    EXPECT_EQ(unread[1][col("limit")], "");
+    EXPECT_NE(unread[1][col("file")].find("d-103"), std::string::npos);
 }
 
 }  // namespace

@@ -9,8 +9,13 @@
 
 #include "ReportRecordSource.h"
 #include "Viewer.h"
+#include "copper/CopperBuilders.h"
+#include "copper/CopperResultWriter.h"
 #include "core/TestFiles.h"
 #include "serve/ImportFolders.h"
+#include "tester/record/RecordMargins.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/report/Export.h"
 
 using namespace kx::serve;
 using Kestrix::Sim::StockKind;
@@ -51,23 +56,47 @@ public:
     std::atomic<int> imports{0};
 };
 
+// A stored FAIL whose own tests all pass: a verdict conflict.
+std::vector<uint8_t> failWithoutAFailingTest() {
+    Kestrix::CopperResult r = kx::test::cat6AResult();
+    r.summary.resultName = "CONFLICT-1";
+    r.summary.status = Kestrix::Status::fail;
+    return Kestrix::CopperResultWriter::writeResult(r);
+}
+
+// The report's PDF, with the options and files it was asked for kept.
+class KeepingSource : public ReportRecordSource {
+public:
+    std::string pdfReport(const std::vector<std::string>& files, const std::string& out,
+                          const Kestrix::Report::ReportOptions& options) override {
+        this->files = files;
+        this->options = options;
+        return ReportRecordSource::pdfReport(files, out, options);
+    }
+    std::vector<std::string> files;
+    Kestrix::Report::ReportOptions options;
+};
+
 class ViewerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root = kx::test::freshFolder("serve-viewer");
         dir = root / "import";
-        paths = kx::test::writeImportFolder(
-            dir, {
-                     {"P", "", "D-101", StockKind::copperPass},
-                     {kInjection, "\"><script>x</script>", kInjection, StockKind::copperFail},
-                     {"P", "", "OTDR-1", StockKind::otdrBothEnds},
-                 });
+        kx::test::FolderRecord conflict("P", "", "CONFLICT-1");
+        conflict.bytes = failWithoutAFailingTest();
+        paths =
+            kx::test::writeImportFolder(dir, {{"P", "", "D-101", StockKind::copperPass},
+                                              {kInjection, "\"><script>x</script>", kInjection, StockKind::copperFail},
+                                              {"P", "", "OTDR-1", StockKind::otdrBothEnds},
+                                              conflict});
         std::ofstream(root / "secret.txt") << kSecret;
         std::ofstream(root / "secret.result") << kSecret;
         ViewerOptions o;
         o.folders = {dir.string()};
         o.token = "0123456789abcdef0123456789abcdef";
-        viewer = std::make_unique<Viewer>(o, std::make_unique<ReportRecordSource>());
+        auto keeping = std::make_unique<KeepingSource>();
+        source = keeping.get();
+        viewer = std::make_unique<Viewer>(o, std::move(keeping));
         ASSERT_EQ(viewer->load(), "");
     }
 
@@ -93,6 +122,7 @@ protected:
     fs::path root, dir;
     std::vector<std::string> paths;
     std::unique_ptr<Viewer> viewer;
+    KeepingSource* source = nullptr;
 };
 
 TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFolders) {
@@ -115,7 +145,7 @@ TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFolders) {
         "/record/1e3",
         "/record/99999999999",
         "/record/0",
-        "/record/4",
+        "/record/5",
         "/record/1/plot/99.svg",
         "/record/1/plot/..svg",
         "/record/1/plot/-1.svg",
@@ -223,6 +253,87 @@ TEST_F(ViewerTest, OnlyItsOwnHostNamesAreAnswered) {
             EXPECT_EQ(res.body.find(viewer->token()), std::string::npos);
         }
     }
+}
+
+// A record's page is the report's page of it: the result line with the worst margin the table shows, the
+// verdict conflict, and images of plots that answer; the CSV is the export of the same rows.
+TEST_F(ViewerTest, RecordPagesAndRowsAreTheReports) {
+    const std::string bytes = readFile(dir / paths[1]);
+    Kestrix::Tester::TestRecordTarvel record(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    const auto margins = Kestrix::Tester::recordMargins(record);
+    ASSERT_TRUE(margins.worst);
+    const std::string worst = Kestrix::Tester::describeMargin(*margins.worst);
+
+    // Rows read for it, before any page or the background reader: the CSV has every column of every record.
+    const std::string csv = get("/links.csv").body;
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n") + 2), Kestrix::Report::exportCsv({}));
+    size_t conflicts = 0, worstLines = 0;
+    for (size_t at = csv.find("\r\n") + 2; at < csv.size(); at = csv.find("\r\n", at) + 2) {
+        const std::string line = csv.substr(at, csv.find("\r\n", at) - at);
+        if (line.find("verdict conflict:") != std::string::npos) {
+            ++conflicts;
+            EXPECT_NE(line.find("CONFLICT-1"), std::string::npos) << line;
+        }
+        if (line.find(kInjection) != std::string::npos && line.find(worst) != std::string::npos) ++worstLines;
+    }
+    EXPECT_EQ(conflicts, 1u);
+    EXPECT_EQ(worstLines, 1u);
+
+    const Response fail = get("/record/2");
+    ASSERT_EQ(fail.status, 200);
+    EXPECT_NE(fail.body.find("<dt>Result</dt><dd class=\"fail b\">FAIL, worst margin " + worst + "</dd>"),
+              std::string::npos);
+    EXPECT_EQ(fail.body.find("VERDICT CONFLICT"), std::string::npos);
+    size_t images = 0;
+    for (size_t at = fail.body.find("<img src=\""); at != std::string::npos;
+         at = fail.body.find("<img src=\"", at + 1), ++images) {
+        const size_t start = at + 10;
+        const std::string src = fail.body.substr(start, fail.body.find('"', start) - start);
+        ASSERT_EQ(src.rfind("/record/2/plot/", 0), 0u) << src;
+        const Response plot = get(src);
+        EXPECT_EQ(plot.contentType, "image/svg+xml") << src;
+        EXPECT_NE(plot.body.find("<svg"), std::string::npos) << src;
+    }
+    EXPECT_GT(images, 1u);
+
+    const Response conflict = get("/record/4");
+    EXPECT_NE(conflict.body.find(">VERDICT CONFLICT<"), std::string::npos);
+    EXPECT_NE(conflict.body.find("<dt>Verdict conflict</dt>"), std::string::npos);
+
+    viewer->readAllFacts();
+    const Response links = get("/links", "status=conflict");
+    EXPECT_NE(links.body.find(">CONFLICT-1</a>"), std::string::npos);
+    EXPECT_EQ(links.body.find(">D-101</a>"), std::string::npos);
+    EXPECT_NE(get("/links").body.find("title=\"" + worst + "\">" + Kestrix::Tester::marginText(*margins.worst)),
+              std::string::npos);
+}
+
+// PDF reports take the report's options from the link; a record that cannot be read becomes a damaged row of
+// the report instead of failing it.
+TEST_F(ViewerTest, PdfReportsTakeTheReportsOptions) {
+    const Response selection =
+        get("/links.pdf",
+            "status=fail&title=Riser%202&customer=Harbor&contractor=K%26L&operator=J.%20Doe&latest=1&fails=1&feet=1");
+    ASSERT_EQ(selection.status, 200) << selection.body.substr(0, 300);
+    EXPECT_EQ(selection.body.substr(0, 5), "%PDF-");
+    const auto& o = source->options;
+    EXPECT_EQ(o.title, "Riser 2");
+    EXPECT_EQ(o.customer, "Harbor");
+    EXPECT_EQ(o.contractor, "K&L");
+    EXPECT_EQ(o.operatorName, "J. Doe");
+    EXPECT_TRUE(o.latest && o.failsOnly && o.feet && o.keepGoing);
+    EXPECT_EQ(source->files.size(), 2u);  // the stored failures
+
+    ASSERT_EQ(get("/record/3/report.pdf").status, 200);
+    EXPECT_EQ(source->options.title, "OTDR-1");
+    EXPECT_FALSE(source->options.latest || source->options.failsOnly || source->options.feet);
+    ASSERT_EQ(get("/record/3/report.pdf", "title=" + std::string(500, 'x')).status, 200);
+    EXPECT_EQ(source->options.title, std::string(200, 'x'));
+
+    fs::resize_file(dir / paths[0], fs::file_size(dir / paths[0]) / 2);
+    const Response damaged = get("/record/1/report.pdf");
+    EXPECT_EQ(damaged.status, 200) << damaged.body.substr(0, 300);
+    EXPECT_EQ(damaged.body.substr(0, 5), "%PDF-");
 }
 
 }  // namespace

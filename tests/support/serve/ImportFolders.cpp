@@ -53,7 +53,8 @@ std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vecto
             if (!r.site.empty()) rel += safe(r.site) + "/";
             rel += safe(r.cableId) + "~" + std::to_string(i + 1) + ".result";
         }
-        const std::vector<uint8_t> bytes = Kestrix::Sim::stockResult(r.kind, r.cableId, r.when);
+        const std::vector<uint8_t> bytes =
+            r.bytes.empty() ? Kestrix::Sim::stockResult(r.kind, r.cableId, r.when) : r.bytes;
         write(dir / rel, std::string(bytes.begin(), bytes.end()));
         paths.push_back(rel);
         if (!r.indexed) continue;

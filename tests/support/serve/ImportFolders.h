@@ -24,10 +24,11 @@ struct FolderRecord {
 
     std::string project, site, cableId;
     Kestrix::Sim::StockKind kind = Kestrix::Sim::StockKind::copperPass;
-    int64_t when = 1793000000;  // seconds since 1970
-    bool indexed = true;        // listed in index.json
-    std::string result;         // path below the folder; "" lays it out as an import does
-    int64_t key = 0;            // 0: its position, from 1
+    int64_t when = 1793000000;   // seconds since 1970
+    bool indexed = true;         // listed in index.json
+    std::string result;          // path below the folder; "" lays it out as an import does
+    int64_t key = 0;             // 0: its position, from 1
+    std::vector<uint8_t> bytes;  // the result file itself; empty: a stock result of `kind` at `when`
 };
 
 // Writes every record's result (and, when indexed, its host record) and index.json; returns the result paths

@@ -61,16 +61,37 @@ nav.pages{margin:10px 0}
 nav.crumbs{color:#555;margin-top:6px}
 h1.record .cable{word-break:break-word}
 .when{color:#555;margin-top:-6px}
-table.figures,table.tests{border-collapse:collapse;margin:8px 0 14px}
-table.figures th{color:#555;font-weight:normal;text-align:left;padding:2px 16px 2px 0}
-table.figures td,table.tests td,table.tests th{padding:2px 12px 2px 0;text-align:left}
-table.figures tr.worst-margin td{font-weight:bold}
+.badge.mark-badge{background:var(--conflict)}
+table.links td.negative{color:var(--fail);font-weight:bold}
+details.report-options{margin:4px 0 10px}
+details.report-options form{display:flex;flex-wrap:wrap;gap:8px 14px;align-items:end;padding:8px 0}
+details.report-options label{font-size:13px;color:#444}
+.certificate{max-width:1000px;margin-top:14px}
+.certificate dl{display:grid;gap:6px 14px;margin:8px 0 12px}
+.certificate dl div{min-width:0}
+.certificate dt{color:#666;font-size:12px}
+.certificate dd{margin:0;overflow-wrap:anywhere}
+.certificate table{border-collapse:collapse;width:100%;margin:10px 0;table-layout:fixed;font-size:13px}
+.certificate caption{text-align:left;font-weight:bold;padding:4px 0}
+.certificate td,.certificate th{padding:2px 5px;text-align:left;vertical-align:top;overflow-wrap:anywhere}
+.certificate th{border-bottom:1px solid #555}
+.certificate th.g{border-bottom:1px solid #ccc;text-align:center}
+.certificate tbody tr:nth-child(even){background:var(--soft)}
+.certificate .r{text-align:right}
+.certificate .b{font-weight:bold}
+.certificate .pass{color:var(--pass)}
+.certificate .fail{color:var(--fail)}
+.certificate .warn{color:#d97300}
+.certificate .muted{color:#737373}
+.certificate .note{font-size:13px}
+.certificate .figs{display:grid;gap:8px;margin:10px 0}
+.certificate .legend span{margin-right:12px;white-space:nowrap}
 section.downloads{margin:4px 0 10px}
 section.downloads a{margin-right:12px;white-space:nowrap}
 section.retests ol{margin:4px 0}
-figure.plot{margin:14px 0;max-width:100%}
-figure.plot img{display:block;max-width:100%;height:auto;border:1px solid var(--line)}
-figure.plot figcaption{color:#555;font-size:13px}
+figure.plot{margin:0;min-width:0}
+figure.plot img{display:block;width:100%;height:auto;border:1px solid var(--line)}
+.all-plots a{margin-left:8px;white-space:nowrap}
 )CSS";
 
 const char* const kJs = R"JS(// Live tester, import and reading state on the home page; the other pages need no script.

@@ -89,7 +89,7 @@ std::string homePage(const Library& lib, const TesterPanel& tester, const std::s
         const LibraryRecord& r = lib.records()[p];
         all.add(r.status);
         tree[r.folder][r.project][r.site].add(r.status);
-        if (const RecordFacts* f = lib.facts(p); f && f->verdictConflict) ++conflicts;
+        if (const RecordFacts* f = lib.facts(p); f && f->verdictConflict()) ++conflicts;
     }
     std::string body = "<h1>Results</h1>\n<div class=\"totals\">";
     body += total("records", all.records, "all", Params());

@@ -127,6 +127,8 @@ std::string timeText(int64_t t) {
     return buf;
 }
 
+double RecordFacts::worstMargin() const { return row.worst ? row.worst->margin : kNaN; }
+
 uint32_t RecordIds::idFor(const std::string& folder, const std::string& result) {
     std::lock_guard<std::mutex> lock(_mutex);
     auto [it, added] = _ids.emplace(folder + '\0' + result, static_cast<uint32_t>(_ids.size() + 1));
@@ -303,6 +305,11 @@ std::string Library::pathOf(size_t pos, const std::string& relative) const {
 
 std::string Library::resultFile(size_t pos) const {
     return pos < _records.size() ? pathOf(pos, _records[pos].result) : "";
+}
+
+std::string Library::givenPath(size_t pos) const {
+    if (pos >= _records.size()) return "";
+    return (fs::path(_folders[_records[pos].folder].given) / _records[pos].result).generic_string();
 }
 
 std::vector<uint8_t> Library::readResult(size_t pos, std::string& error, uint64_t maxBytes) const {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tester/report/ReportModel.h"
+
 namespace kx::serve {
 
 inline constexpr int64_t kNoTime = INT64_MIN;
@@ -33,17 +35,14 @@ struct LibraryRecord {
     int64_t key = -1;
 };
 
-// What needs the result decoded.
+// What needs the result decoded: the report's summary row of the record (media, test type, limit, tester,
+// worst margin with where it is, verdict conflict, damage), as the report and `kestrix export` give it.
 struct RecordFacts {
-    std::string media;     // "Copper", "Fiber", "Coax", or ""
-    std::string testType;  // the kinds of tests it holds, "OTDR", "Loss/length", "Copper certification", ...
-    std::string limit;
-    std::string testerSerial;  // of the main unit
-    double worstMargin = 0;    // NaN when none
-    std::string worstMarginText;
-    bool verdictConflict = false;
-    std::string conflict;  // which tests disagree with the stored verdict
-    std::string error;     // why the result could not be read, when it could not
+    Kestrix::Report::SummaryRow row;
+
+    bool verdictConflict() const { return !row.conflict.empty(); }
+    // The worst margin in dB; NaN when the record judges none.
+    double worstMargin() const;
 };
 
 // Numbers for records, kept across the libraries of one server run so a URL keeps naming the same file after
@@ -84,6 +83,8 @@ public:
     std::string readHostRecord(size_t pos, std::string& error) const;
     // The absolute path of the record's result file, checked as readResult checks it; "" when refused.
     std::string resultFile(size_t pos) const;
+    // The result file as `kestrix export` of the folder names it: the folder as given, then the path below it.
+    std::string givenPath(size_t pos) const;
 
     // Re-tests: records of one folder, project, site and cable id form a group, latest first.
     const std::vector<size_t>& group(size_t pos) const { return _groups[_groupOf[pos]]; }

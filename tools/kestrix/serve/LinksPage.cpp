@@ -1,11 +1,11 @@
 // The links table: filters, the cable-id search, sortable columns, re-tests grouped latest first, pages.
 #include <algorithm>
-#include <cmath>
 #include <set>
 
 #include "Escape.h"
 #include "Pages.h"
 #include "PagesInternal.h"
+#include "tester/record/RecordMargins.h"
 
 namespace kx::serve {
 
@@ -44,10 +44,10 @@ std::string sortHeader(const Selection& s, const std::string& key, const std::st
 }
 
 std::string marginCell(const RecordFacts* f) {
-    if (!f || !std::isfinite(f->worstMargin)) return "-";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f dB", f->worstMargin);
-    return buf;
+    if (!f || !f->row.worst) return "<td class=\"n\">-</td>";
+    const auto& w = *f->row.worst;
+    return "<td class=\"n" + std::string(w.negative() ? " negative" : "") + "\" title=\"" + html(f->row.worstText) +
+           "\">" + html(Kestrix::Tester::marginText(w)) + "</td>";
 }
 
 std::string row(const Library& lib, size_t p, bool retest) {
@@ -62,14 +62,31 @@ std::string row(const Library& lib, size_t p, bool retest) {
            href + "\">" + html(r.cableId.empty() ? "(no cable id)" : r.cableId) + "</a></td>";
     out += "<td>" + html(where) + "</td>";
     out += "<td>" + html(timeText(r.testTime)) + "</td>";
-    out += "<td class=\"status\">" + statusBadge(r.status) + (f && f->verdictConflict ? " " + conflictBadge() : "") +
+    out += "<td class=\"status\">" + statusBadge(r.status) + (f && f->verdictConflict() ? " " + conflictBadge() : "") +
            "</td>";
-    out += "<td>" + html(f ? f->testType : "") + "</td>";
-    out += "<td>" + html(f ? f->limit : "") + "</td>";
+    out += "<td>" + html(f ? f->row.testType : "") + "</td>";
+    out += "<td>" + html(f ? f->row.limit : "") + "</td>";
     out += "<td class=\"n\">" + lengthCell(r.lengthM) + "</td>";
-    out += "<td class=\"n\">" + marginCell(f) + "</td>";
-    out += "<td>" + html(f ? f->testerSerial : "") + "</td>";
+    out += marginCell(f);
+    out += "<td>" + html(f ? f->row.testerSerial : "") + "</td>";
     return out + "</tr>\n";
+}
+
+// The PDF report of the selection with the report's options.
+std::string reportForm(const Selection& s) {
+    std::string out =
+        "<details class=\"report-options\"><summary>PDF report with options</summary>"
+        "<form id=\"report-form\" method=\"get\" action=\"/links.pdf\">";
+    const Params query = s.toQuery();
+    for (const auto& [name, value] : query.items()) out += hidden(name, value);
+    out += "<label>Title <input name=\"title\" maxlength=\"200\" value=\"Certification report\"></label>";
+    out += "<label>Customer <input name=\"customer\" maxlength=\"200\"></label>";
+    out += "<label>Contractor <input name=\"contractor\" maxlength=\"200\"></label>";
+    out += "<label>Operator (where a record names none) <input name=\"operator\" maxlength=\"200\"></label>";
+    out += "<label><input type=\"checkbox\" name=\"latest\" value=\"1\"> latest test of each cable id only</label>";
+    out += "<label><input type=\"checkbox\" name=\"fails\" value=\"1\"> failures and conflicts only</label>";
+    out += "<label><input type=\"checkbox\" name=\"feet\" value=\"1\"> lengths in feet</label>";
+    return out + "<button type=\"submit\">Make the PDF</button></form></details>\n";
 }
 
 }  // namespace
@@ -78,10 +95,10 @@ std::string linksPage(const Library& lib, const Selection& s, const SelectionRes
     std::set<std::string> limits, media, types, serials;
     for (size_t p = 0; p < lib.size(); ++p) {
         if (const RecordFacts* f = lib.facts(p)) {
-            limits.insert(f->limit);
-            media.insert(f->media);
-            types.insert(f->testType);
-            serials.insert(f->testerSerial);
+            limits.insert(f->row.limit);
+            media.insert(f->row.media);
+            types.insert(f->row.testType);
+            serials.insert(f->row.testerSerial);
         }
     }
     std::string body = "<h1>Links</h1>\n";
@@ -122,6 +139,7 @@ std::string linksPage(const Library& lib, const Selection& s, const SelectionRes
             html("/links.csv" + (q.empty() ? "" : "?" + q)) +
             "\" download>CSV of this selection</a> &middot; <a id=\"pdf\" href=\"" +
             html("/links.pdf" + (q.empty() ? "" : "?" + q)) + "\">PDF report</a></p>\n";
+    body += reportForm(all);
     if (result.unknownFacts > 0 || (s.needsFacts() && lib.factsKnown() < lib.size()))
         body += "<p class=\"note\">Still reading records (" + thousands(lib.factsKnown()) + " of " +
                 thousands(lib.size()) + "): this filter or order may leave some out for a moment.</p>\n";

@@ -1,4 +1,4 @@
-// A record's page: the certificate content, the other tests of its cable id, downloads and plots.
+// A record's page: the report's page of the record with its plots, the other tests of its cable id, downloads.
 #include "Escape.h"
 #include "Pages.h"
 #include "PagesInternal.h"
@@ -8,7 +8,6 @@ namespace kx::serve {
 std::string recordPage(const Library& lib, size_t pos, const RecordContent& content,
                        const std::vector<SorTrace>& traces) {
     const LibraryRecord& r = lib.records()[pos];
-    const RecordFacts* f = lib.facts(pos);
     const std::string base = "/record/" + std::to_string(r.id);
     const std::string title = r.cableId.empty() ? "(no cable id)" : r.cableId;
 
@@ -24,12 +23,10 @@ std::string recordPage(const Library& lib, size_t pos, const RecordContent& cont
         body += " &rsaquo; <a href=\"" + html(linksHref(q)) + "\">" + html(r.site) + "</a>";
     }
     body += "</nav>\n<h1 class=\"record\"><span class=\"cable\">" + html(title) + "</span> " + statusBadge(r.status) +
-            (f && f->verdictConflict ? " " + conflictBadge() : "") + "</h1>\n";
-    body +=
-        "<p class=\"when\">" + html(timeText(r.testTime)) + " UTC &middot; record " + std::to_string(r.id) + "</p>\n";
-    if (f && f->verdictConflict)
-        body += "<p class=\"error conflict-note\">Verdict conflict: " + html(f->conflict) + "</p>\n";
-    if (f && !f->error.empty()) body += "<p class=\"error\">" + html(f->error) + "</p>\n";
+            (content.mark.empty() ? "" : " <span class=\"badge mark-badge\">" + html(content.mark) + "</span>") +
+            "</h1>\n";
+    body += "<p class=\"when\">" + html(content.subtitle.empty() ? "" : content.subtitle + " \u00b7 ") +
+            html(timeText(r.testTime)) + " UTC &middot; record " + std::to_string(r.id) + "</p>\n";
 
     body += "<section class=\"downloads\">Download: ";
     // A space after each link lets the line wrap between them.
@@ -56,16 +53,6 @@ std::string recordPage(const Library& lib, size_t pos, const RecordContent& cont
     }
 
     body += "<section class=\"certificate\">" + content.html + "</section>\n";
-    if (!content.plots.empty()) {
-        body += "<section class=\"plots\"><h2>Plots</h2>";
-        for (size_t i = 0; i < content.plots.size(); ++i) {
-            const RecordPlot& p = content.plots[i];
-            body += "<figure class=\"plot\" data-name=\"" + html(p.name) + "\"><img src=\"" + base + "/plot/" +
-                    std::to_string(i) + ".svg\" alt=\"" + html(p.title) + "\"><figcaption>" + html(p.title) +
-                    "</figcaption></figure>";
-        }
-        body += "</section>\n";
-    }
     return page(title, body);
 }
 

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "Escape.h"
-#include "tester/report/Chart.h"
+#include "tester/report/Export.h"
 
 namespace kx::serve {
 
@@ -51,13 +50,6 @@ int cmpNumber(double a, double b, bool desc) {
     const bool na = std::isnan(a), nb = std::isnan(b);
     if (na || nb) return na == nb ? 0 : (na ? 1 : -1) * (desc ? -1 : 1);
     return cmp(a, b);
-}
-
-std::string number(double v, const char* f) {
-    if (!std::isfinite(v)) return "";
-    char buf[48];
-    std::snprintf(buf, sizeof buf, f, v);
-    return buf;
 }
 
 }  // namespace
@@ -138,11 +130,11 @@ SelectionResult select(const Library& lib, const Selection& s) {
                 ++out.unknownFacts;
                 continue;
             }
-            if (s.status == "conflict" && !f->verdictConflict) continue;
-            if (!s.limit.empty() && f->limit != s.limit) continue;
-            if (!s.media.empty() && f->media != s.media) continue;
-            if (!s.type.empty() && f->testType != s.type) continue;
-            if (!s.serial.empty() && f->testerSerial != s.serial) continue;
+            if (s.status == "conflict" && !f->verdictConflict()) continue;
+            if (!s.limit.empty() && f->row.limit != s.limit) continue;
+            if (!s.media.empty() && f->row.media != s.media) continue;
+            if (!s.type.empty() && f->row.testType != s.type) continue;
+            if (!s.serial.empty() && f->row.testerSerial != s.serial) continue;
         }
         match[p] = 1;
     }
@@ -168,9 +160,9 @@ SelectionResult select(const Library& lib, const Selection& s) {
         if (s.sort == "cable") return cmp(ra.cableId, rb.cableId);
         if (s.sort == "status") return cmp(statusRank(ra.status), statusRank(rb.status));
         if (s.sort == "length") return cmpNumber(ra.lengthM, rb.lengthM, s.desc);
-        if (s.sort == "margin") return cmpNumber(fa ? fa->worstMargin : NAN, fb ? fb->worstMargin : NAN, s.desc);
-        if (s.sort == "limit") return cmp(fa ? fa->limit : none, fb ? fb->limit : none);
-        if (s.sort == "type") return cmp(fa ? fa->testType : none, fb ? fb->testType : none);
+        if (s.sort == "margin") return cmpNumber(fa ? fa->worstMargin() : NAN, fb ? fb->worstMargin() : NAN, s.desc);
+        if (s.sort == "limit") return cmp(fa ? fa->row.limit : none, fb ? fb->row.limit : none);
+        if (s.sort == "type") return cmp(fa ? fa->row.testType : none, fb ? fb->row.testType : none);
         if (s.sort == "project") {
             if (int c = cmp(ra.project, rb.project)) return c;
             return cmp(ra.site, rb.site);
@@ -187,39 +179,28 @@ SelectionResult select(const Library& lib, const Selection& s) {
 }
 
 std::string selectionCsv(const Library& lib, const SelectionResult& result) {
-    std::string out =
-        "Number,Project,Site,Cable ID,Date,Status,Verdict conflict,Re-test,Media,Test type,Limit,Length (m),"
-        "Worst margin (dB),Tester serial,Result file\r\n";
-    const auto& records = lib.records();
+    std::vector<Kestrix::Report::SummaryRow> rows;
     for (const auto& g : result.groups) {
         for (size_t p : g) {
-            const LibraryRecord& r = records[p];
-            const RecordFacts* f = lib.facts(p);
-            const std::string cells[] = {
-                std::to_string(r.id),
-                csvField(r.project, true),
-                csvField(r.site, true),
-                csvField(r.cableId, true),
-                timeText(r.testTime),
-                Kestrix::Report::statusWord(r.status),
-                f ? (f->verdictConflict ? "yes" : "no") : "",
-                lib.isLatest(p) ? "latest" : "superseded",
-                f ? csvField(f->media, true) : "",
-                f ? csvField(f->testType, true) : "",
-                f ? csvField(f->limit, true) : "",
-                number(r.lengthM, "%.1f"),
-                f ? number(f->worstMargin, "%.1f") : "",
-                f ? csvField(f->testerSerial, true) : "",
-                csvField(r.result, true),
-            };
-            for (size_t c = 0; c < std::size(cells); ++c) {
-                if (c) out.push_back(',');
-                out += cells[c];
+            if (const RecordFacts* f = lib.facts(p)) {
+                rows.push_back(f->row);
+                continue;
             }
-            out += "\r\n";
+            // Not decoded (yet): what the import's index gives.
+            const LibraryRecord& r = lib.records()[p];
+            Kestrix::Report::SummaryRow row;
+            row.project = Kestrix::Report::cleanText(r.project);
+            row.site = Kestrix::Report::cleanText(r.site);
+            row.cableId = Kestrix::Report::cleanText(r.cableId);
+            row.date = timeText(r.testTime);
+            row.time = r.testTime == kNoTime ? 0 : r.testTime;
+            row.status = r.status;
+            row.lengthMeters = r.lengthM;
+            row.file = lib.givenPath(p);
+            rows.push_back(std::move(row));
         }
     }
-    return out;
+    return Kestrix::Report::exportCsv(rows);
 }
 
 }  // namespace kx::serve

@@ -45,7 +45,8 @@ SelectionResult select(const Library& library, const Selection& selection);
 // Host status as the filter names it.
 std::string statusClass(int hostStatus);
 
-// The selection as CSV (RFC 4180, CRLF line ends), one row per record, in table order.
+// The selection as `kestrix export` writes it (its columns, RFC 4180 CSV), one row per record in table order;
+// a record not decoded yet has only what the import's index gives.
 std::string selectionCsv(const Library& library, const SelectionResult& result);
 
 }  // namespace kx::serve

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -20,6 +19,7 @@
 #include "fiber/SorWriter.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/report/SummaryRows.h"
 
 namespace fs = std::filesystem;
 
@@ -30,9 +30,10 @@ namespace {
 using Kestrix::Tester::TestRecordTarvel;
 
 // No page holds an inline script or style; plots and downloads come from the viewer alone.
+// The report's record blocks size their grids and columns in style attributes, made of numbers alone.
 constexpr const char* kPagePolicy =
-    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
-    "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
+    "default-src 'none'; script-src 'self'; style-src 'self'; style-src-attr 'unsafe-inline'; img-src 'self'; "
+    "connect-src 'self'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
 constexpr const char* kSvgPolicy = "default-src 'none'; style-src 'unsafe-inline'; sandbox";
 constexpr const char* kDownloadPolicy = "default-src 'none'; sandbox";
 
@@ -153,6 +154,41 @@ private:
     fs::path _path;
 };
 
+// The facts of a record whose file cannot be read: what the index gives, and why.
+RecordFacts unreadableFacts(const Library& lib, size_t pos, const std::string& why) {
+    const LibraryRecord& r = lib.records()[pos];
+    RecordFacts f{Kestrix::Report::unreadableRow(lib.givenPath(pos), why)};
+    f.row.project = Kestrix::Report::cleanText(r.project);
+    f.row.site = Kestrix::Report::cleanText(r.site);
+    f.row.cableId = Kestrix::Report::cleanText(r.cableId);
+    f.row.date = timeText(r.testTime);
+    f.row.status = r.status;
+    return f;
+}
+
+constexpr size_t kMaxOptionText = 200;
+
+std::string optionText(const Params& query, const char* name) {
+    std::string s = cleanUtf8(query.get(name));
+    if (s.size() > kMaxOptionText) s = cleanUtf8(s.substr(0, kMaxOptionText));
+    return s;
+}
+
+// The report options a PDF link may carry. A damaged record is a damaged row of the report, not a failed one.
+Kestrix::Report::ReportOptions reportOptions(const Params& query, const std::string& title) {
+    Kestrix::Report::ReportOptions o;
+    o.title = optionText(query, "title");
+    if (o.title.empty()) o.title = title;
+    o.customer = optionText(query, "customer");
+    o.contractor = optionText(query, "contractor");
+    o.operatorName = optionText(query, "operator");
+    o.latest = query.get("latest") == "1";
+    o.failsOnly = query.get("fails") == "1";
+    o.feet = query.get("feet") == "1";
+    o.keepGoing = true;
+    return o;
+}
+
 }  // namespace
 
 std::string randomToken() {
@@ -240,15 +276,12 @@ void Viewer::ensureFacts(Library& lib, size_t pos) {
     if (lib.facts(pos)) return;
     std::string error;
     std::vector<uint8_t> bytes = lib.readResult(pos, error);
-    RecordFacts f;
     if (!error.empty()) {
-        f.error = error;
-        f.worstMargin = std::nan("");
-    } else {
-        TestRecordTarvel record(std::move(bytes));
-        f = _source->facts(record);
+        lib.setFacts(pos, unreadableFacts(lib, pos, error));
+        return;
     }
-    lib.setFacts(pos, std::move(f));
+    TestRecordTarvel record(std::move(bytes));
+    lib.setFacts(pos, _source->facts(record, lib.records()[pos], lib.givenPath(pos)));
 }
 
 void Viewer::readAllFacts() {
@@ -349,7 +382,7 @@ Response Viewer::route(const Request& request, const std::vector<std::string>& p
     return text(404, "No such page.");
 }
 
-Response Viewer::recordRoute(const Request&, const std::vector<std::string>& parts) {
+Response Viewer::recordRoute(const Request& request, const std::vector<std::string>& parts) {
     auto lib = library();
     uint32_t id = 0;
     const size_t pos = number(parts[1], id) ? lib->find(id) : Library::npos;
@@ -357,7 +390,6 @@ Response Viewer::recordRoute(const Request&, const std::vector<std::string>& par
     const LibraryRecord& row = lib->records()[pos];
     const std::string sub = parts.size() > 2 ? parts[2] : "";
     if (parts.size() == 2) {
-        ensureFacts(*lib, pos);
         auto view = viewOf(lib, pos);
         Response r;
         r.body = recordPage(*lib, pos, view->content, view->traces);
@@ -386,7 +418,8 @@ Response Viewer::recordRoute(const Request&, const std::vector<std::string>& par
     if (parts.size() == 3 && sub == "report.pdf") {
         const std::string file = lib->resultFile(pos);
         if (file.empty()) return text(404, "The result file is gone.");
-        return pdf({file}, fileStem(row) + ".pdf", row.cableId.empty() ? "Certification report" : row.cableId);
+        return pdf({file}, fileStem(row) + ".pdf",
+                   reportOptions(request.query, row.cableId.empty() ? "Certification report" : row.cableId));
     }
     uint32_t end = 0, wavelength = 0, index = 0;
     if (parts.size() == 5 && sub == "sor" && number(parts[3], end) && number(parts[4], wavelength)) {
@@ -446,10 +479,14 @@ std::shared_ptr<const Viewer::RecordView> Viewer::viewOf(const std::shared_ptr<L
     std::vector<uint8_t> bytes = lib->readResult(pos, error);
     if (!error.empty()) {
         view->content.html = "<p class=\"error\">" + html(error) + "</p>";
+        lib->setFacts(pos, unreadableFacts(*lib, pos, error));
     } else {
         TestRecordTarvel record(std::move(bytes));
-        view->content = _source->content(record, lib->records()[pos]);
+        const std::string base = "/record/" + std::to_string(id) + "/plot/";
+        view->content = _source->content(record, lib->records()[pos], lib->givenPath(pos),
+                                         [&](size_t i) { return base + std::to_string(i) + ".svg"; });
         view->traces = sorTraces(record);
+        lib->setFacts(pos, view->content.facts);
     }
     std::lock_guard<std::mutex> lock(_cacheMutex);
     _cache.push_front({generation, id, view});
@@ -460,6 +497,9 @@ std::shared_ptr<const Viewer::RecordView> Viewer::viewOf(const std::shared_ptr<L
 Response Viewer::csv(const Request& request) {
     auto lib = library();
     const SelectionResult result = select(*lib, Selection::fromQuery(request.query));
+    // Every row as the export gives it: records the background reader has not reached yet are read now.
+    for (const auto& g : result.groups)
+        for (size_t p : g) ensureFacts(*lib, p);
     return download(selectionCsv(*lib, result), "text/csv; charset=utf-8", "links.csv");
 }
 
@@ -474,14 +514,15 @@ Response Viewer::selectionPdf(const Request& request) {
         for (size_t p : g)
             if (std::string f = lib->resultFile(p); !f.empty()) files.push_back(f);
     if (files.empty()) return text(404, "No record matches.");
-    return pdf(files, "report.pdf", "Certification report");
+    return pdf(files, "report.pdf", reportOptions(request.query, "Certification report"));
 }
 
-Response Viewer::pdf(const std::vector<std::string>& files, const std::string& name, const std::string& title) {
+Response Viewer::pdf(const std::vector<std::string>& files, const std::string& name,
+                     const Kestrix::Report::ReportOptions& options) {
     TempFolder temp;
     if (temp.path().empty()) return text(500, "No temporary folder for the report.");
     const fs::path out = temp.path() / "report.pdf";
-    const std::string error = _source->pdfReport(files, out.string(), title);
+    const std::string error = _source->pdfReport(files, out.string(), options);
     if (!error.empty()) return text(500, "The report could not be made: " + error);
     std::ifstream in(out, std::ios::binary);
     std::ostringstream body;
@@ -542,7 +583,7 @@ Response Viewer::statusJson() {
     v["factsKnown"] = Json::UInt64(lib->factsKnown());
     size_t conflicts = 0;
     for (size_t p = 0; p < lib->size(); ++p)
-        if (const RecordFacts* f = lib->facts(p); f && f->verdictConflict) ++conflicts;
+        if (const RecordFacts* f = lib->facts(p); f && f->verdictConflict()) ++conflicts;
     v["conflicts"] = Json::UInt64(conflicts);
     const TesterPanel t = panel();
     if (t.available) {

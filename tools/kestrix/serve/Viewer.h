@@ -60,7 +60,8 @@ private:
     Response statusJson();
     Response csv(const Request& request);
     Response selectionPdf(const Request& request);
-    Response pdf(const std::vector<std::string>& files, const std::string& name, const std::string& title);
+    Response pdf(const std::vector<std::string>& files, const std::string& name,
+                 const Kestrix::Report::ReportOptions& options);
     // A record page's content and its traces, decoded once for both.
     struct RecordView {
         RecordContent content;
