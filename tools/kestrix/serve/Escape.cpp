@@ -48,39 +48,52 @@ bool unreserved(unsigned char c) {
 std::string cleanUtf8(const std::string& text) {
     std::string out;
     out.reserve(text.size());
+    size_t run = 0;  // start of the printable ASCII copied as it is, most of any page
     for (size_t i = 0; i < text.size();) {
-        const size_t n = utf8Length(text, i);
-        if (n == 0) {
-            out += kReplacement;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
             ++i;
             continue;
         }
-        const auto c = static_cast<unsigned char>(text[i]);
+        out.append(text, run, i - run);
+        const size_t n = utf8Length(text, i);
+        if (n == 0) {
+            out += kReplacement;
+            run = ++i;
+            continue;
+        }
         const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-        if ((n == 1 && (c < 0x20 || c == 0x7F)) || c1) {
+        if (n == 1 || c1) {
             out.push_back(' ');
         } else {
             out.append(text, i, n);
         }
-        i += n;
+        run = i += n;
     }
+    out.append(text, run, std::string::npos);
     return out;
 }
 
 std::string html(const std::string& text) {
-    std::string out;
     const std::string clean = cleanUtf8(text);
+    std::string out;
     out.reserve(clean.size() + 16);
-    for (char c : clean) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out.push_back(c);
+    size_t run = 0;  // start of the bytes copied as they are
+    for (size_t i = 0; i < clean.size(); ++i) {
+        const char* entity;
+        switch (clean[i]) {
+            case '&': entity = "&amp;"; break;
+            case '<': entity = "&lt;"; break;
+            case '>': entity = "&gt;"; break;
+            case '"': entity = "&quot;"; break;
+            case '\'': entity = "&#39;"; break;
+            default: continue;
         }
+        out.append(clean, run, i - run);
+        out += entity;
+        run = i + 1;
     }
+    out.append(clean, run, std::string::npos);
     return out;
 }
 

@@ -21,6 +21,8 @@ public:
     const std::string& get(const std::string& name, const std::string& fallback = empty()) const;
     bool has(const std::string& name) const;
     void set(const std::string& name, const std::string& value);
+    // Appends a pair, whether or not the name is there already.
+    void add(const std::string& name, const std::string& value) { _items.emplace_back(name, value); }
     void erase(const std::string& name);
     const std::vector<std::pair<std::string, std::string>>& items() const { return _items; }
     // The pairs again as a query string (without "?"), values with non-empty text only.

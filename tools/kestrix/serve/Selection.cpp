@@ -93,11 +93,12 @@ Params Selection::toQuery() const {
     const std::pair<const char*, const std::string*> texts[] = {
         {"q", &q},         {"status", &status}, {"from", &from},     {"to", &to},           {"limit", &limit},
         {"media", &media}, {"type", &type},     {"serial", &serial}, {"project", &project}, {"site", &site}};
-    for (const auto& [name, value] : texts) p.set(name, *value);
-    if (folder >= 0) p.set("folder", std::to_string(folder));
-    if (sort != "date") p.set("sort", sort);
-    if (desc != (sort == "date")) p.set("dir", desc ? "desc" : "asc");
-    if (page > 1) p.set("page", std::to_string(page));
+    for (const auto& [name, value] : texts)
+        if (!value->empty()) p.add(name, *value);
+    if (folder >= 0) p.add("folder", std::to_string(folder));
+    if (sort != "date") p.add("sort", sort);
+    if (desc != (sort == "date")) p.add("dir", desc ? "desc" : "asc");
+    if (page > 1) p.add("page", std::to_string(page));
     return p;
 }
 
