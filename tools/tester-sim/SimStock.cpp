@@ -161,7 +161,7 @@ void writeMaster(const fs::path& projects) {
 
 // Generated results for scale runs: names, dates, statuses and lengths vary, the tests inside repeat.
 void addGenerated(std::vector<std::unique_ptr<ProjectDb>>& dbs, const StockOptions& options) {
-    const StockVariants variants;
+    const StockVariants variants(options.mix);
     std::mt19937 rng(options.seed);
     std::uniform_int_distribution<int> lengthTenths(30, 9000);
     std::uniform_int_distribution<int> step(40, 900);

@@ -14,9 +14,17 @@ inline constexpr const char* kProjectsFolder = "/microsd_userdata/projects";
 inline constexpr const char* kMasterDbName = "master.sql";
 inline constexpr const char* kProjectDbName = "project.sql";
 
+// Which results the generated ones are.
+enum class StockMix {
+    every,   // loss/length, copper, OTDR (short traces), power meter, in turn
+    copper,  // category 6A links, passing and failing
+    otdr,    // OTDR from both ends with full-length traces: the large results
+};
+
 struct StockOptions {
     int extraRecords = 0;  // generated results spread over the projects, for scale runs
-    uint32_t seed = 1;     // of the generated results' names, dates, statuses and lengths
+    StockMix mix = StockMix::every;
+    uint32_t seed = 1;  // of the generated results' names, dates, statuses and lengths
 };
 
 // Creates root (when missing) with the tester's folders and stocks it. A folder that already holds a master

@@ -241,8 +241,17 @@ std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int
     throw std::logic_error("unknown stock kind");
 }
 
-StockVariants::StockVariants() {
+StockVariants::StockVariants(StockMix mix) {
     constexpr int64_t when = 1790000000;
+    if (mix == StockMix::copper) {
+        _templates.push_back({ResultType::COPPER, write(copperTest(when, false), "T")});
+        _templates.push_back({ResultType::COPPER, write(copperTest(when, true), "T")});
+        return;
+    }
+    if (mix == StockMix::otdr) {
+        _templates.push_back({ResultType::FIBER, otdrFile(StockKind::otdrBothEnds, "T", when, kTraceSamples)});
+        return;
+    }
     _templates.push_back({ResultType::FIBER, lossLengthFile(true, "T", when)});
     _templates.push_back({ResultType::COPPER, write(copperTest(when, false), "T")});
     _templates.push_back({ResultType::FIBER, otdrFile(StockKind::otdrBothEnds, "T", when, kVariantTraceSamples)});

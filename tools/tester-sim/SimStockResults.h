@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SimStock.h"
 #include "common/ResultSummary.h"
 
 namespace Kestrix::Sim {
@@ -32,7 +33,7 @@ std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int
 // (name, time, status, length) changes from one file to the next.
 class StockVariants {
 public:
-    StockVariants();
+    explicit StockVariants(StockMix mix = StockMix::every);
     size_t kinds() const { return _templates.size(); }
     // A file of template `index % kinds()` carrying `summary`; its result type is kept.
     std::vector<uint8_t> make(size_t index, ResultSummary summary) const;
