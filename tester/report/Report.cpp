@@ -20,6 +20,7 @@
 
 #include "common/ResultEnvelope.h"
 #include "common/ResultSummary.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Canvas.h"
 #include "tester/report/Chart.h"
@@ -72,10 +73,12 @@ std::vector<uint8_t> readFile(const std::string& path, std::string& error) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Project and site from the host record the importer wrote beside the result.
-void projectAndSite(const std::string& resultPath, std::string& project, std::string& site) {
-    fs::path side(resultPath);
-    side.replace_extension(".json");
+// Project and site from the host record the importer wrote for the result, where its folder's index says.
+void projectAndSite(const std::string& resultPath, std::string& project, std::string& site,
+                    Import::ImportFolders& folders) {
+    const auto record = folders.recordPathOf(resultPath);
+    if (!record) return;
+    const fs::path& side = *record;
     std::error_code ec;
     if (!fs::is_regular_file(side, ec) || fs::file_size(side, ec) > kMaxSideFile || ec) return;
     std::ifstream in(side);
@@ -94,7 +97,7 @@ struct LoadedRecord {
     std::string project, site;
 };
 
-std::string load(const std::string& path, LoadedRecord& out) {
+std::string load(const std::string& path, LoadedRecord& out, Import::ImportFolders& folders) {
     std::string error;
     std::vector<uint8_t> bytes = readFile(path, error);
     if (!error.empty()) return error;
@@ -102,7 +105,7 @@ std::string load(const std::string& path, LoadedRecord& out) {
     if (bytes.empty() || !Tester::TestRecordTarvel::LoadSummary(&summary, bytes))
         return "not a readable result file: " + path;
     out.record = std::make_unique<Tester::TestRecordTarvel>(std::move(bytes));
-    projectAndSite(path, out.project, out.site);
+    projectAndSite(path, out.project, out.site, folders);
     return "";
 }
 
@@ -535,11 +538,12 @@ std::string collectInputs(const std::vector<std::string>& inputs, std::vector<st
 
 std::string writeReport(const std::vector<std::string>& files, const std::string& out, const ReportOptions& o) {
     releaseFontCachesAtExit();
+    Import::ImportFolders folders;
     std::vector<SummaryRow> rows;
     rows.reserve(files.size());
     for (const std::string& f : files) {
         LoadedRecord r;
-        if (std::string e = load(f, r); !e.empty()) return e;
+        if (std::string e = load(f, r, folders); !e.empty()) return e;
         rows.push_back(summaryRow(*r.record, r.project, r.site));
     }
     const std::string temp = tempNameFor(out);
@@ -558,7 +562,7 @@ std::string writeReport(const std::vector<std::string>& files, const std::string
         htmlSummary(html, rows, o);
         for (size_t i = 0; i < files.size() && error.empty(); ++i) {
             LoadedRecord r;
-            error = load(files[i], r);
+            error = load(files[i], r, folders);
             if (error.empty()) htmlRecord(html, *r.record, rows[i], i, o);
         }
         html << "</body></html>\n";
@@ -569,7 +573,7 @@ std::string writeReport(const std::vector<std::string>& files, const std::string
         summaryPages(sink, rows, o);
         for (size_t i = 0; i < files.size() && error.empty(); ++i) {
             LoadedRecord r;
-            error = load(files[i], r);
+            error = load(files[i], r, folders);
             if (error.empty()) recordPages(sink, *r.record, rows[i], i, files.size(), o);
         }
         const std::string e = sink.finish();

@@ -3,11 +3,13 @@
 
 #include "Command.h"
 #include "CommandTable.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
 
@@ -25,6 +27,10 @@ void setupRecordCommand(CLI::App* cmd) {
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
         if (!record.summary()) throw BadInput("not a readable result file: " + opts->file);
+        // A result of an import folder is the record the import made: its project and site are the index's.
+        Kestrix::Import::ImportFolders folders;
+        if (const auto* entry = folders.entryOfResult(opts->file))
+            Kestrix::Tester::TarvelCom::setImportedMetaData(record, entry->project, entry->site);
         if (opts->json || opts->plots) {
             // The same bytes an import writes beside the result (with --plots, the plot series too).
             std::cout << Kestrix::Tester::hostRecordFile(record, opts->plots);

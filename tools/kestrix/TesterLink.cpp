@@ -50,9 +50,13 @@ QuietLog::QuietLog() {
 
 QuietLog::~QuietLog() { Log::setSink(_previous); }
 
+PingFactory lenientPings() {
+    return [] { return std::make_unique<LenientPinger>(); };
+}
+
 std::unique_ptr<TarvelCom> makeTarvelCom(const std::string& password) {
     auto com = std::make_unique<TarvelCom>(password);
-    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
+    com->setPingFactory(lenientPings());
     com->setLinkLocalScan(false);
     return com;
 }

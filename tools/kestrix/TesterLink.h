@@ -43,6 +43,8 @@ private:
     std::string _last;
 };
 
+// Pings that count a tester as present when this user cannot send ICMP at all.
+Kestrix::Tester::PingFactory lenientPings();
 // A session that pings leniently and does not scan the link-local network; not yet connected.
 std::unique_ptr<Kestrix::Tester::TarvelCom> makeTarvelCom(const std::string& password);
 // A session with the tester at o.ip; throws BadInput when it cannot be made.
