@@ -52,6 +52,7 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Rec
         v["record"] = r.record;
         v["bytes"] = Json::UInt64(r.bytes);
         v["crc32"] = crc32Text(r.crc32);
+        v["verdictConflict"] = r.verdictConflict.empty() ? Json::Value() : Json::Value(r.verdictConflict);
     } else {
         v["error"] = r.detail.empty() ? r.reason : r.reason + " (" + r.detail + ")";
     }
@@ -251,6 +252,8 @@ ImportOutcome runImport(const ImportOptions& o) {
         r.record = e->record;
         r.bytes = static_cast<uint64_t>(e->bytes);
         r.crc32 = *e->crc32;
+        const Json::Value& conflict = e->json["verdictConflict"];
+        if (conflict.isString()) r.verdictConflict = conflict.asString();
     }
     progress.total = out.records.size();
     progress.held = out.records.size() - toFetch.size();

@@ -64,13 +64,14 @@ const char* toString(RecordStatus s);
 struct RecordOutcome {
     size_t index = 0;  // in the catalog
     RecordStatus status = RecordStatus::NotFetched;
-    std::string result;   // relative to the output folder, when the folder holds it
-    std::string record;   // its host record
-    std::string reason;   // why not, when it failed
-    std::string detail;   // what went wrong below that, when known
-    std::string warning;  // a note about a record kept (its size differs from the tester's database)
-    uint64_t bytes = 0;   // of the result file
-    uint32_t crc32 = 0;   // of the result file
+    std::string result;           // relative to the output folder, when the folder holds it
+    std::string record;           // its host record
+    std::string reason;           // why not, when it failed
+    std::string detail;           // what went wrong below that, when known
+    std::string warning;          // a note about a record kept (its size differs from the tester's database)
+    std::string verdictConflict;  // of a record written by this run, "" when its verdicts agree
+    uint64_t bytes = 0;           // of the result file
+    uint32_t crc32 = 0;           // of the result file
     bool held() const { return status == RecordStatus::New || status == RecordStatus::AlreadyThere; }
 };
 

@@ -79,7 +79,7 @@ void RecordWriters::store(Task& task) {
             fault = std::string("the summary does not read: ") + Kestrix::toString(record.summaryStatus());
         } else {
             TarvelCom::setImportedMetaData(record, s.project, s.site);
-            json = hostRecordFile(record);
+            json = hostRecordFile(record, false, &r.verdictConflict);
             if (!decodedWhole(record)) fault = TarvelCom::containerFault(record.SerializedResult());
         }
         if (!fault.empty()) {

@@ -6,6 +6,7 @@
 
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
+#include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace Kestrix::Tester {
@@ -31,7 +32,7 @@ Json::Value hostRecordJson(TestRecordTarvel& record, bool plots) {
     return s.take();
 }
 
-void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s) {
+void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::string* verdictConflict) {
     s.beginObject();
     const auto summary = record.summary();
     s.member("RecordSummary", summary ? summary->toJson() : Json::Value());
@@ -66,12 +67,18 @@ void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s) {
         s.key("Fiber");
         writeFiberTests(record, plots, s);
     }
+    Json::Value verdict = verdictJson(record);
+    if (verdictConflict) {
+        const Json::Value& conflict = verdict["VerdictConflict"];
+        *verdictConflict = conflict.isString() ? conflict.asString() : std::string();
+    }
+    s.member("Verdict", std::move(verdict));
     s.endObject();
 }
 
-std::string hostRecordFile(TestRecordTarvel& record, bool plots) {
+std::string hostRecordFile(TestRecordTarvel& record, bool plots, std::string* verdictConflict) {
     JsonTextSink s(kTypicalRecordBytes);
-    writeHostRecord(record, plots, s);
+    writeHostRecord(record, plots, s, verdictConflict);
     std::string out = s.take();
     out += '\n';
     return out;

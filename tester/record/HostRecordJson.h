@@ -12,7 +12,8 @@ class TestRecordTarvel;
 // The host record of one result file:
 //   {"RecordSummary", "RecordMetaData", "LastRecTooNew", "Tests": [{"TestId", "Name", "Status"}],
 //    "TestMetaData": [...], "Copper": {...} (copper results only, see CopperRecordJson.h),
-//    "Fiber": {...} (fiber results only, see FiberRecordJson.h)}
+//    "Fiber": {...} (fiber results only, see FiberRecordJson.h), "Verdict": {...} (margins computed from the
+//    tests and the stored verdict checked against them, see RecordVerdict.h)}
 // The metadata merges what the importer set on the record (Project, Site, Cloud fields) into the decoded one.
 // Fiber results give test metadata per test; copper results one entry (TestId 0) for their one copper test.
 // A result that does not decode gives null summary or metadata and empty lists. With `plots` the copper
@@ -20,12 +21,13 @@ class TestRecordTarvel;
 Json::Value hostRecordJson(TestRecordTarvel& record, bool plots = false);
 
 // The same written to a sink.
-void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s);
+void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::string* verdictConflict = nullptr);
 
 // The host record file: what an import writes beside each result and `kestrix record --json` prints, byte
 // for byte. Compact JSON (compactJsonText) of hostRecordJson, without plot series unless `plots`; written
 // without building the tree.
-std::string hostRecordFile(TestRecordTarvel& record, bool plots = false);
+// `verdictConflict`, when given, receives the record's "VerdictConflict" text ("" when its verdicts agree).
+std::string hostRecordFile(TestRecordTarvel& record, bool plots = false, std::string* verdictConflict = nullptr);
 
 // Indented JSON text of a host object with 15 significant digits; non-ASCII text stays UTF-8. Ends with a
 // newline.

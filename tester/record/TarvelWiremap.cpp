@@ -1,123 +1,65 @@
 #include "tester/record/TarvelWiremap.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
-#include <memory>
-#include <mutex>
+
+#include "tester/draw/Raster.h"
+#include "tester/draw/Text.h"
 
 namespace Kestrix::Tester {
 
 namespace {
 
-constexpr const char* kFont = "Arial";
+using Kestrix::Draw::Painter;
+
 constexpr int kFirstPin[5] = {0, 1, 3, 4, 7};
 constexpr int kSecondPin[5] = {0, 2, 6, 5, 8};
 
-void setColor(cairo_t* cr, uint32_t rgb) {
-    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+void setColor(Painter& p, uint32_t rgb) { p.setColour(Kestrix::Draw::rgbOf(rgb)); }
+
+// Text whose top-left corner is at (x, top); labels come from the result, so they are cleaned first.
+void textTopLeft(Painter& p, double x, double top, const std::string& text) {
+    p.text(x, top + p.fontMetrics().ascent, Kestrix::Draw::cleanText(text, 40));
 }
 
-void setFont(cairo_t* cr, double size) {
-    cairo_select_font_face(cr, kFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, size);
-}
-
-double textWidth(cairo_t* cr, const std::string& text) {
-    cairo_text_extents_t e;
-    cairo_text_extents(cr, text.c_str(), &e);
-    return e.x_advance;
-}
-
-double lineHeight(cairo_t* cr) {
-    cairo_font_extents_t e;
-    cairo_font_extents(cr, &e);
-    return e.height;
-}
-
-// Text whose top-left corner is at (x, top).
-void drawText(cairo_t* cr, double x, double top, const std::string& text) {
-    cairo_font_extents_t e;
-    cairo_font_extents(cr, &e);
-    cairo_move_to(cr, x, top + e.ascent);
-    cairo_show_text(cr, text.c_str());
-}
-
-// A wire: the colour 4 pixels wide, and for a dashed wire white dashes 2 wide over it.
-void strokeWire(cairo_t* cr, uint32_t color, bool dashed) {
-    cairo_path_t* path = cairo_copy_path(cr);
-    cairo_set_line_width(cr, 4);
-    cairo_set_dash(cr, nullptr, 0, 0);
-    setColor(cr, color);
-    cairo_stroke(cr);
+// A wire along the current path: the colour 4 pixels wide, and for a dashed wire white dashes 2 wide over it.
+void strokeWire(Painter& p, uint32_t color, bool dashed) {
+    p.setLineWidth(4);
+    p.setDash({});
+    setColor(p, color);
+    p.stroke(dashed);
     if (dashed) {
-        static const double kDash[2] = {2, 4};
-        cairo_append_path(cr, path);
-        cairo_set_line_width(cr, 2);
-        cairo_set_dash(cr, kDash, 2, 0);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_stroke(cr);
-        cairo_set_dash(cr, nullptr, 0, 0);
+        p.setLineWidth(2);
+        p.setDash({2, 4});
+        p.setColour({1, 1, 1});
+        p.stroke();
+        p.setDash({});
     }
-    cairo_path_destroy(path);
 }
 
-void line(cairo_t* cr, double x0, double y0, double x1, double y1, uint32_t color, bool dashed) {
-    cairo_move_to(cr, x0, y0);
-    cairo_line_to(cr, x1, y1);
-    strokeWire(cr, color, dashed);
+void line(Painter& p, double x0, double y0, double x1, double y1, uint32_t color, bool dashed) {
+    p.moveTo(x0, y0);
+    p.lineTo(x1, y1);
+    strokeWire(p, color, dashed);
 }
 
 int pinNumber(Pin p) { return static_cast<int>(p); }
 
-struct SurfaceCloser {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextCloser {
-    void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceCloser>;
-
-// cairo and fontconfig keep their font caches for the life of the process; hand them back at exit so the
-// process ends clean (leak checkers otherwise report the caches).
-void releaseFontCachesAtExit() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        std::atexit([] {
-            cairo_debug_reset_static_data();
-            FcFini();
-        });
-    });
-}
-
-SurfacePtr render(const WireMapData& data, bool meters, const std::string& unitText, int width, int height) {
-    releaseFontCachesAtExit();
+Kestrix::Draw::SurfacePtr render(const WireMapData& data, bool meters, const std::string& unitText, int width,
+                                 int height) {
     if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return nullptr;
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-    {
-        std::unique_ptr<cairo_t, ContextCloser> cr(cairo_create(surface.get()));
+    return Kestrix::Draw::rasterize(width, height, [&](Painter& p) {
         TarvelWiremap map(0, 0, static_cast<float>(width), static_cast<float>(height), &data);
         map.SetMeters(meters, unitText);
-        map.Draw(cr.get());
-        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-    }
-    cairo_surface_flush(surface.get());
-    return surface;
+        map.Draw(p);
+    });
 }
 
 void putLe(std::vector<uint8_t>& out, size_t at, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -173,74 +115,72 @@ std::string TarvelWiremap::distanceLabel(double meters) const {
     return std::string(buf) + " " + _unit;
 }
 
-void TarvelWiremap::Draw(cairo_t* cr) {
+void TarvelWiremap::Draw(Painter& p) {
     layout();
-    cairo_save(cr);
-    cairo_translate(cr, _x, _y);
-    cairo_rectangle(cr, 0, 0, _width, _height);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_fill(cr);
+    p.save();
+    p.translate(_x, _y);
+    p.rectangle(0, 0, _width, _height);
+    p.setColour({1, 1, 1});
+    p.fill();
     if (_data != nullptr) {
-        setFont(cr, 10);
         _fontSize = 10;
         while (_fontSize > 1) {
-            setFont(cr, _fontSize);
-            if (12 * lineHeight(cr) < _height - 5) break;
+            p.setFont(_fontSize);
+            if (12 * p.fontMetrics().height < _height - 5) break;
             _fontSize -= 1;
         }
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-        drawLabels(cr);
-        drawStubs(cr);
-        drawConnections(cr);
-        drawSplitPairs(cr);
-        drawOpens(cr);
-        drawShorts(cr);
+        drawLabels(p);
+        drawStubs(p);
+        drawConnections(p);
+        drawSplitPairs(p);
+        drawOpens(p);
+        drawShorts(p);
     }
-    cairo_restore(cr);
+    p.restore();
 }
 
-void TarvelWiremap::drawLabels(cairo_t* cr) {
-    setFont(cr, _fontSize);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    const double w = textWidth(cr, "W");
-    const double lh = lineHeight(cr);
+void TarvelWiremap::drawLabels(Painter& p) {
+    p.setFont(_fontSize);
+    p.setColour({0, 0, 0});
+    const double w = p.textWidth("W");
+    const double lh = p.fontMetrics().height;
     const double rightLabelX = _width - w - (_pairBased ? w : 0);
     const int pairs = _m12 ? 2 : 4;
-    for (int p = 1; p <= pairs; ++p) {
-        const Pin a = static_cast<Pin>(kFirstPin[p]);
-        const Pin b = static_cast<Pin>(kSecondPin[p]);
-        const double top = _pinY[static_cast<size_t>(kFirstPin[p])] - 8 + (_pairBased ? lh / 2 : 0);
+    for (int pair = 1; pair <= pairs; ++pair) {
+        const Pin a = static_cast<Pin>(kFirstPin[pair]);
+        const Pin b = static_cast<Pin>(kSecondPin[pair]);
+        const double top = _pinY[static_cast<size_t>(kFirstPin[pair])] - 8 + (_pairBased ? lh / 2 : 0);
         for (int side = 0; side < (_singleEnded ? 1 : 2); ++side) {
             const bool mainEnd = side == 0;
             const double x = mainEnd ? w / 2 : rightLabelX;
             const std::string la = _data->pinLabel(a, mainEnd);
             const std::string lb = _data->pinLabel(b, mainEnd);
             if (_pairBased) {
-                drawText(cr, x, top, la + "," + lb);
+                textTopLeft(p, x, top, la + "," + lb);
             } else {
-                drawText(cr, x, top, la);
-                drawText(cr, x, top + lh, lb);
+                textTopLeft(p, x, top, la);
+                textTopLeft(p, x, top + lh, lb);
             }
         }
     }
     if (_drawShield) {
         for (int side = 0; side < (_singleEnded ? 1 : 2); ++side) {
             const bool mainEnd = side == 0;
-            drawText(cr, mainEnd ? w / 2 : rightLabelX, _pinY[9] - 8, _data->pinLabel(Pin::shield, mainEnd));
+            textTopLeft(p, mainEnd ? w / 2 : rightLabelX, _pinY[9] - 8, _data->pinLabel(Pin::shield, mainEnd));
         }
     }
 }
 
-void TarvelWiremap::drawStubs(cairo_t* cr) {
+void TarvelWiremap::drawStubs(Painter& p) {
     for (int pin = 1; pin <= 9; ++pin) {
         if (!pinDrawn(pin) || (pin == 9 && !_drawShield)) continue;
-        const auto p = static_cast<Pin>(pin);
+        const auto id = static_cast<Pin>(pin);
         const double row = _pinY[static_cast<size_t>(pin)];
-        line(cr, _leftX, row, _leftX + kStubLength, row, _data->pinColor(p, CableEnd::main),
-             _data->isDashed(p, CableEnd::main));
+        line(p, _leftX, row, _leftX + kStubLength, row, _data->pinColor(id, CableEnd::main),
+             _data->isDashed(id, CableEnd::main));
         if (!_singleEnded)
-            line(cr, _rightX - kStubLength, row, _rightX, row, _data->pinColor(p, CableEnd::remote),
-                 _data->isDashed(p, CableEnd::remote));
+            line(p, _rightX - kStubLength, row, _rightX, row, _data->pinColor(id, CableEnd::remote),
+                 _data->isDashed(id, CableEnd::remote));
     }
 }
 
@@ -256,7 +196,7 @@ bool TarvelWiremap::isSplitWire(int pin) const {
     return false;
 }
 
-void TarvelWiremap::drawConnections(cairo_t* cr) {
+void TarvelWiremap::drawConnections(Painter& p) {
     for (const WiremapArtifactConnected& c : _data->connectionList()) {
         const int a = pinNumber(c.mainPin);
         const int b = pinNumber(c.remotePin);
@@ -267,12 +207,12 @@ void TarvelWiremap::drawConnections(cairo_t* cr) {
         const double x1 = ya == yb ? _rightX : _rightX - kStubLength;
         const uint32_t color = _data->pinColor(c.mainPin, CableEnd::main);
         const bool dashed = _data->isDashed(c.mainPin, CableEnd::main);
-        if (dashed) line(cr, x0, ya, x1, yb, 0xFFFFFF, false);
-        line(cr, x0, ya, x1, yb, color, dashed);
+        if (dashed) line(p, x0, ya, x1, yb, 0xFFFFFF, false);
+        line(p, x0, ya, x1, yb, color, dashed);
     }
 }
 
-void TarvelWiremap::drawSplitPairs(cairo_t* cr) {
+void TarvelWiremap::drawSplitPairs(Painter& painter) {
     const double x0 = _leftX + kStubLength;
     const double x1 = _rightX - kStubLength;
     const double third = (x1 - x0) / 3;
@@ -287,20 +227,20 @@ void TarvelWiremap::drawSplitPairs(cairo_t* cr) {
         const double yb = _pinY[static_cast<size_t>(b)];
         auto wire = [&](int pin, double from, double via) {
             const auto pp = static_cast<Pin>(pin);
-            cairo_move_to(cr, x0, from);
-            cairo_line_to(cr, x0 + third, via);
-            cairo_line_to(cr, x0 + 2 * third, via);
-            cairo_line_to(cr, x1, from);
-            strokeWire(cr, _data->pinColor(pp, CableEnd::main), _data->isDashed(pp, CableEnd::main));
+            painter.moveTo(x0, from);
+            painter.lineTo(x0 + third, via);
+            painter.lineTo(x0 + 2 * third, via);
+            painter.lineTo(x1, from);
+            strokeWire(painter, _data->pinColor(pp, CableEnd::main), _data->isDashed(pp, CableEnd::main));
         };
         wire(a, ya, yb + 2);
         wire(b, yb, ya - 2);
     }
 }
 
-void TarvelWiremap::drawOpens(cairo_t* cr) {
-    setFont(cr, 8);
-    cairo_set_source_rgb(cr, 0, 0, 0);
+void TarvelWiremap::drawOpens(Painter& p) {
+    p.setFont(8);
+    p.setColour({0, 0, 0});
     for (const WiremapArtifactOpen& o : _data->openList()) {
         const int pin = pinNumber(o.pin);
         if (!pinDrawn(pin) || o.cableEnd == CableEnd::notset || o.lengthToOpen.isNaN()) continue;
@@ -309,15 +249,15 @@ void TarvelWiremap::drawOpens(cairo_t* cr) {
         const std::string label = distanceLabel(meters);
         const double top = _pinY[static_cast<size_t>(pin)] - 10;
         if (o.cableEnd == CableEnd::main) {
-            drawText(cr, _leftX + 35, top, label);
+            textTopLeft(p, _leftX + 35, top, label);
         } else if (o.cableEnd == CableEnd::remote) {
-            drawText(cr, _rightX - 35 - textWidth(cr, label), top, label);
+            textTopLeft(p, _rightX - 35 - p.textWidth(label), top, label);
         }
     }
 }
 
-void TarvelWiremap::drawShorts(cairo_t* cr) {
-    setFont(cr, 8);
+void TarvelWiremap::drawShorts(Painter& p) {
+    p.setFont(8);
     for (const WireMapData::ShortData& s : _data->shortList()) {
         const int a = pinNumber(s.pin1);
         const int b = pinNumber(s.pin2);
@@ -333,28 +273,25 @@ void TarvelWiremap::drawShorts(cairo_t* cr) {
         }
         const double ya = _pinY[static_cast<size_t>(a)];
         const double yb = _pinY[static_cast<size_t>(b)];
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_rectangle(cr, x - 4, ya - 4, 8, 8);
-        cairo_rectangle(cr, x - 4, yb - 4, 8, 8);
-        cairo_fill(cr);
-        cairo_set_line_width(cr, 2);
-        cairo_set_dash(cr, nullptr, 0, 0);
-        cairo_move_to(cr, x, ya);
-        cairo_line_to(cr, x, yb);
-        cairo_stroke(cr);
+        p.setColour({0, 0, 0});
+        p.rectangle(x - 4, ya - 4, 8, 8);
+        p.rectangle(x - 4, yb - 4, 8, 8);
+        p.fill();
+        p.setLineWidth(2);
+        p.setDash({});
+        p.moveTo(x, ya);
+        p.lineTo(x, yb);
+        p.stroke();
         if (s.length.isNaN() || s.length.toDouble() < 0) continue;
         const std::string label = distanceLabel(s.length.toDouble());
-        cairo_font_extents_t fe;
-        cairo_font_extents(cr, &fe);
         // Bottom of the text at row a - 4.
-        cairo_move_to(cr, x - textWidth(cr, label) / 2, ya - 4 - fe.descent);
-        cairo_show_text(cr, label.c_str());
+        p.text(x - p.textWidth(label) / 2, ya - 4 - p.fontMetrics().descent, label);
     }
 }
 
 std::vector<uint8_t> TarvelWiremap::renderBmp(const WireMapData& data, bool meters, const std::string& unitText,
                                               int width, int height) {
-    SurfacePtr surface = render(data, meters, unitText, width, height);
+    const Kestrix::Draw::SurfacePtr surface = render(data, meters, unitText, width, height);
     if (!surface) return {};
     const auto w = static_cast<size_t>(width);
     const auto h = static_cast<size_t>(height);
@@ -391,11 +328,8 @@ std::vector<uint8_t> TarvelWiremap::renderBmp(const WireMapData& data, bool mete
 
 std::vector<uint8_t> TarvelWiremap::renderPng(const WireMapData& data, bool meters, const std::string& unitText,
                                               int width, int height) {
-    SurfacePtr surface = render(data, meters, unitText, width, height);
-    if (!surface) return {};
-    std::vector<uint8_t> out;
-    if (cairo_surface_write_to_png_stream(surface.get(), &appendBytes, &out) != CAIRO_STATUS_SUCCESS) return {};
-    return out;
+    const Kestrix::Draw::SurfacePtr surface = render(data, meters, unitText, width, height);
+    return surface ? Kestrix::Draw::encodePng(surface.get()) : std::vector<uint8_t>();
 }
 
 }  // namespace Kestrix::Tester

@@ -1,5 +1,5 @@
 #pragma once
-// Draws a wiremap (its display data) with cairo: pin labels, wire stubs, connections, split pairs, opens
+// Draws a wiremap (its display data) on a painter: pin labels, wire stubs, connections, split pairs, opens
 // and shorts with distance labels; and encodes the picture as BMP or PNG.
 #include <array>
 #include <cstdint>
@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "copper/WireMapData.h"
-
-typedef struct _cairo cairo_t;
+#include "tester/draw/Painter.h"
 
 namespace Kestrix::Tester {
 
@@ -23,7 +22,7 @@ public:
     void SetMeters(bool meters, const std::string& unitText);
     const std::string& unitLabel() const { return _unit; }
 
-    void Draw(cairo_t* cr);
+    void Draw(Kestrix::Draw::Painter& p);
 
     // Row (y) of pin 1 to 9 after Draw, or of the layout for the data's flags; 0 for other pins.
     float pinRow(int pin) const;
@@ -41,12 +40,12 @@ public:
 private:
     void layout();
     bool pinDrawn(int pin) const;
-    void drawLabels(cairo_t* cr);
-    void drawStubs(cairo_t* cr);
-    void drawConnections(cairo_t* cr);
-    void drawSplitPairs(cairo_t* cr);
-    void drawOpens(cairo_t* cr);
-    void drawShorts(cairo_t* cr);
+    void drawLabels(Kestrix::Draw::Painter& p);
+    void drawStubs(Kestrix::Draw::Painter& p);
+    void drawConnections(Kestrix::Draw::Painter& p);
+    void drawSplitPairs(Kestrix::Draw::Painter& p);
+    void drawOpens(Kestrix::Draw::Painter& p);
+    void drawShorts(Kestrix::Draw::Painter& p);
     bool isSplitWire(int pin) const;
 
     const WireMapData* _data;

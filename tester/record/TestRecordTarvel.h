@@ -173,6 +173,9 @@ public:
 
     // Recertification against a limit of the copper limit database ("culim.mnts" in `folder`).
     bool InitSpecDb(const std::string& folder, const std::string& version);
+    // The same with a table already opened (from a file or from memory); false, and no database, unless it
+    // has rows and its first limit carries `version`.
+    bool adoptSpecDb(std::unique_ptr<CopperLimitsTbl> table, const std::string& version);
     void CloseSpecDb();
     bool SpecDbLoaded() const { return _specDbLoaded; }
     CopperLimitsTbl* SpecDb() { return _specDb.get(); }

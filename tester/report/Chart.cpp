@@ -1,26 +1,22 @@
 // The shared chart: one look for every plot.
 #include "tester/report/Chart.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
+#include "tester/draw/Text.h"
+
 namespace Kestrix::Report {
 
 namespace {
 
-constexpr double kTitleSize = 14;
-constexpr double kLabelSize = 11;
-constexpr double kTickSize = 10;
-
-void lineTo(cairo_t* cr, bool& pen, double x, double y) {
+void lineTo(Painter& p, bool& pen, double x, double y) {
     if (pen) {
-        cairo_line_to(cr, x, y);
+        p.lineTo(x, y);
     } else {
-        cairo_move_to(cr, x, y);
+        p.moveTo(x, y);
         pen = true;
     }
 }
@@ -29,11 +25,11 @@ void lineTo(cairo_t* cr, bool& pen, double x, double y) {
 
 namespace colors {
 Rgb series(size_t n) {
-    static constexpr Rgb kPalette[] = {
-        {0.12, 0.35, 0.75}, {0.95, 0.5, 0.05}, {0.1, 0.6, 0.3},   {0.55, 0.35, 0.2},
-        {0.55, 0.2, 0.7},   {0.0, 0.6, 0.65},  {0.85, 0.3, 0.55}, {0.4, 0.4, 0.1},
+    static constexpr Rgb kPalette[kSeriesCount] = {
+        {0.12, 0.35, 0.75}, {0.95, 0.5, 0.05}, {0.1, 0.6, 0.3}, {0.55, 0.35, 0.2},  {0.55, 0.2, 0.7}, {0.0, 0.6, 0.65},
+        {0.85, 0.3, 0.55},  {0.45, 0.45, 0.1}, {0.3, 0.3, 0.3}, {0.55, 0.75, 0.05}, {0.2, 0.7, 0.95}, {0.75, 0.55, 0.0},
     };
-    return kPalette[n % (sizeof kPalette / sizeof kPalette[0])];
+    return kPalette[n % kSeriesCount];
 }
 }  // namespace colors
 
@@ -50,7 +46,7 @@ const char* statusWord(int hostStatus) {
 Rgb statusColour(int hostStatus) {
     switch (hostStatus) {
         case 0: return colors::kFail;
-        case 3:
+        case 3: return colors::kWarn;
         case 4:
         case 7: return colors::kPass;
         default: return colors::kNeutral;
@@ -86,44 +82,67 @@ std::string tickLabel(double value, double step) {
     return buf;
 }
 
-void setColour(cairo_t* cr, Rgb c, double alpha) {
-    if (alpha >= 1.0) {
-        cairo_set_source_rgb(cr, c.r, c.g, c.b);
-    } else {
-        cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+double drawBadge(Painter& p, double rightX, double y, const std::string& word, Rgb colour, double size) {
+    p.setFont(size, true);
+    const double w = p.textWidth(word) + size * 1.2;
+    p.setColour(colour);
+    p.rectangle(rightX - w, y, w, size * 1.65);
+    p.fill();
+    p.setColour({1, 1, 1});
+    p.text(rightX - w + size * 0.6, y + size * 1.25, word);
+    return w;
+}
+
+Curve reduceCurve(const std::vector<double>& x, const std::vector<double>& y, double lo, double hi, size_t columns) {
+    Curve out;
+    const size_t n = x.empty() ? y.size() : std::min(x.size(), y.size());
+    if (n == 0 || columns == 0 || !(hi > lo)) return out;
+    const auto xAt = [&](size_t i) { return x.empty() ? static_cast<double>(i) : x[i]; };
+    const double perColumn = static_cast<double>(columns) / (hi - lo);
+    long column = std::numeric_limits<long>::min();
+    size_t loAt = 0, hiAt = 0;
+    bool open = false;
+    const auto flush = [&] {
+        if (!open) return;
+        const size_t a = std::min(loAt, hiAt), b = std::max(loAt, hiAt);
+        out.x.push_back(xAt(a));
+        out.y.push_back(y[a]);
+        if (b != a) {
+            out.x.push_back(xAt(b));
+            out.y.push_back(y[b]);
+        }
+        open = false;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const double xi = xAt(i), yi = y[i];
+        if (!std::isfinite(xi) || xi < lo || xi > hi) continue;
+        if (!std::isfinite(yi)) {
+            flush();
+            // A gap stays a gap.
+            if (!out.y.empty() && std::isfinite(out.y.back())) {
+                out.x.push_back(xi);
+                out.y.push_back(std::numeric_limits<double>::quiet_NaN());
+            }
+            column = std::numeric_limits<long>::min();
+            continue;
+        }
+        const long c = std::min(static_cast<long>(columns) - 1, static_cast<long>((xi - lo) * perColumn));
+        if (c != column || !open) {
+            flush();
+            column = c;
+            loAt = hiAt = i;
+            open = true;
+            continue;
+        }
+        if (yi < y[loAt]) loAt = i;
+        if (yi > y[hiAt]) hiAt = i;
     }
+    flush();
+    return out;
 }
 
-void setFont(cairo_t* cr, double size, bool bold) {
-    cairo_select_font_face(cr, "Arial", CAIRO_FONT_SLANT_NORMAL,
-                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, size);
-}
-
-double textWidth(cairo_t* cr, const std::string& text) {
-    cairo_text_extents_t e;
-    cairo_text_extents(cr, text.c_str(), &e);
-    return e.x_advance;
-}
-
-double drawText(cairo_t* cr, double x, double y, const std::string& text) {
-    cairo_move_to(cr, x, y);
-    cairo_show_text(cr, text.c_str());
-    return textWidth(cr, text);
-}
-
-void drawBadge(cairo_t* cr, double rightX, double y, const std::string& word, Rgb colour) {
-    setFont(cr, 12, true);
-    const double w = textWidth(cr, word) + 14;
-    setColour(cr, colour);
-    cairo_rectangle(cr, rightX - w, y, w, 20);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    drawText(cr, rightX - w + 7, y + 15, word);
-}
-
-Chart::Chart(cairo_t* cr, double x, double y, double width, double height)
-    : _cr(cr), _x(x), _y(y), _w(width), _h(height) {}
+Chart::Chart(Painter& p, double x, double y, double width, double height, double scale)
+    : _p(p), _x(x), _y(y), _w(width), _h(height), _k(scale) {}
 
 void Chart::setXAxis(const std::string& label, double lo, double hi) {
     _xLabel = label;
@@ -160,263 +179,252 @@ void Chart::drawFrame() {
         _yLo = c - 1;
         _yHi = c + 1;
     }
-    const std::vector<double> yTicks = niceTicks(_yLo, _yHi, 6);
+    const double tickSize = 10 * _k, labelSize = 11 * _k, titleSize = 14 * _k;
+    const std::vector<double> yTicks = niceTicks(_yLo, _yHi, _k < 0.8 ? 4 : 6);
     const double yStep = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
-    setFont(_cr, kTickSize);
+    _p.setFont(tickSize);
     double tickW = 0;
-    for (double t : yTicks) tickW = std::max(tickW, textWidth(_cr, tickLabel(t, yStep)));
-    _px = _x + 22 + tickW + 6;
-    _py = _y + (_title.empty() ? 8 : 26);
-    _pw = std::max(10.0, _x + _w - 12 - _legendW - _px);
-    _ph = std::max(10.0, _y + _h - 42 - _py);
+    for (double t : yTicks) tickW = std::max(tickW, _p.textWidth(tickLabel(t, yStep)));
+    const double bottom = (_xLabel.empty() ? 20 : 36) * _k + (_caption.empty() ? 0 : 14 * _k) + 6 * _k;
+    _px = _x + (_yLabel.empty() ? 6 : 20) * _k + tickW + 6 * _k;
+    _py = _y + (_title.empty() ? 8 : 24) * _k;
+    _pw = std::max(10.0, _x + _w - 10 * _k - _legendW - _px);
+    _ph = std::max(10.0, _y + _h - bottom - _py);
 
-    cairo_set_source_rgb(_cr, 1, 1, 1);
-    cairo_rectangle(_cr, _x, _y, _w, _h);
-    cairo_fill(_cr);
+    _p.setColour({1, 1, 1});
+    _p.rectangle(_x, _y, _w, _h);
+    _p.fill();
     if (!_title.empty()) {
-        setColour(_cr, colors::kText);
-        setFont(_cr, kTitleSize, true);
-        drawText(_cr, _px, _y + 17, _title);
+        _p.setColour(colors::kText);
+        _p.setFont(titleSize, true);
+        _p.text(_px, _y + 16 * _k, _title);
     }
 
-    const std::vector<double> xTicks = niceTicks(_xLo, _xHi, std::max(2, static_cast<int>(_pw / 90)));
+    const std::vector<double> xTicks = _categories.empty()
+                                           ? niceTicks(_xLo, _xHi, std::max(2, static_cast<int>(_pw / (90 * _k))))
+                                           : std::vector<double>();
     const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : 1;
-    cairo_set_line_width(_cr, 1);
-    setColour(_cr, colors::kGrid);
+    _p.setLineWidth(std::max(0.5, _k));
+    _p.setDash({});
+    _p.setColour(colors::kGrid);
     for (double t : xTicks) {
-        cairo_move_to(_cr, std::round(px(t)) + 0.5, _py);
-        cairo_line_to(_cr, std::round(px(t)) + 0.5, _py + _ph);
+        _p.moveTo(std::round(px(t)) + 0.5, _py);
+        _p.lineTo(std::round(px(t)) + 0.5, _py + _ph);
     }
     for (double t : yTicks) {
-        cairo_move_to(_cr, _px, std::round(py(t)) + 0.5);
-        cairo_line_to(_cr, _px + _pw, std::round(py(t)) + 0.5);
+        _p.moveTo(_px, std::round(py(t)) + 0.5);
+        _p.lineTo(_px + _pw, std::round(py(t)) + 0.5);
     }
-    cairo_stroke(_cr);
+    _p.stroke();
 
-    setColour(_cr, colors::kFrame);
-    cairo_rectangle(_cr, std::round(_px) + 0.5, std::round(_py) + 0.5, std::round(_pw), std::round(_ph));
-    cairo_stroke(_cr);
-    setFont(_cr, kTickSize);
-    setColour(_cr, colors::kText);
+    _p.setColour(colors::kFrame);
+    _p.rectangle(std::round(_px) + 0.5, std::round(_py) + 0.5, std::round(_pw), std::round(_ph));
+    _p.stroke();
+    _p.setFont(tickSize);
+    _p.setColour(colors::kText);
     for (double t : xTicks) {
         const std::string s = tickLabel(t, xStep);
-        drawText(_cr, px(t) - textWidth(_cr, s) / 2, _py + _ph + 14, s);
-        cairo_move_to(_cr, std::round(px(t)) + 0.5, _py + _ph);
-        cairo_line_to(_cr, std::round(px(t)) + 0.5, _py + _ph + 4);
+        _p.text(px(t) - _p.textWidth(s) / 2, _py + _ph + 13 * _k, s);
+        _p.moveTo(std::round(px(t)) + 0.5, _py + _ph);
+        _p.lineTo(std::round(px(t)) + 0.5, _py + _ph + 4 * _k);
+    }
+    for (const auto& [x, label] : _categories) {
+        const std::string s = Draw::cleanText(label, 60);
+        _p.text(px(x) - _p.textWidth(s) / 2, _py + _ph + 13 * _k, s);
     }
     for (double t : yTicks) {
         const std::string s = tickLabel(t, yStep);
-        drawText(_cr, _px - 6 - textWidth(_cr, s), py(t) + 3.5, s);
-        cairo_move_to(_cr, _px - 4, std::round(py(t)) + 0.5);
-        cairo_line_to(_cr, _px, std::round(py(t)) + 0.5);
+        _p.text(_px - 6 * _k - _p.textWidth(s), py(t) + 3.5 * _k, s);
+        _p.moveTo(_px - 4 * _k, std::round(py(t)) + 0.5);
+        _p.lineTo(_px, std::round(py(t)) + 0.5);
     }
-    cairo_stroke(_cr);
+    _p.stroke();
 
-    setFont(_cr, kLabelSize);
-    drawText(_cr, _px + _pw / 2 - textWidth(_cr, _xLabel) / 2, _y + _h - 10, _xLabel);
-    cairo_save(_cr);
-    cairo_translate(_cr, _x + 14, _py + _ph / 2 + textWidth(_cr, _yLabel) / 2);
-    cairo_rotate(_cr, -M_PI / 2);
-    drawText(_cr, 0, 0, _yLabel);
-    cairo_restore(_cr);
+    _p.setFont(labelSize);
+    double below = _py + _ph + 13 * _k;
+    if (!_xLabel.empty()) {
+        below += 15 * _k;
+        _p.text(_px + _pw / 2 - _p.textWidth(_xLabel) / 2, below, _xLabel);
+    }
+    if (!_caption.empty()) {
+        below += 14 * _k;
+        _p.setFont(tickSize, true);
+        _p.setColour(_captionColour);
+        const std::string s = Draw::cleanText(_caption);
+        _p.text(std::max(_x + 4 * _k, _px + _pw / 2 - _p.textWidth(s) / 2), below, s);
+        _p.setColour(colors::kText);
+    }
+    if (!_yLabel.empty()) {
+        _p.setFont(labelSize);
+        _p.save();
+        _p.translate(_x + 13 * _k, _py + _ph / 2 + _p.textWidth(_yLabel) / 2);
+        _p.rotateLeft();
+        _p.text(0, 0, _yLabel);
+        _p.restore();
+    }
 }
 
-void Chart::clipToPlot() const {
-    cairo_rectangle(_cr, _px, _py, _pw, _ph);
-    cairo_clip(_cr);
-}
+void Chart::clipToPlot() const { _p.clipRect(_px, _py, _pw, _ph); }
 
 void Chart::curve(const std::vector<double>& x, const std::vector<double>& y, Rgb colour, double width,
                   bool dashed) const {
     const size_t n = x.empty() ? y.size() : std::min(x.size(), y.size());
     if (n == 0) return;
-    cairo_save(_cr);
+    const size_t columns = static_cast<size_t>(std::max(1.0, std::ceil(_pw)));
+    const Curve c = n > 2 * columns ? reduceCurve(x, y, _xLo, _xHi, columns) : Curve{};
+    const std::vector<double>& cx = n > 2 * columns ? c.x : x;
+    const std::vector<double>& cy = n > 2 * columns ? c.y : y;
+    const size_t m = n > 2 * columns ? c.y.size() : n;
+    _p.save();
     clipToPlot();
-    setColour(_cr, colour);
-    cairo_set_line_width(_cr, width);
-    cairo_set_line_join(_cr, CAIRO_LINE_JOIN_ROUND);
-    if (dashed) {
-        const double dash[] = {6, 4};
-        cairo_set_dash(_cr, dash, 2, 0);
-    }
-    const auto xAt = [&](size_t i) { return x.empty() ? static_cast<double>(i) : x[i]; };
-    bool pen = false;
-    // Off-plot coordinates are held near the plot so cairo never sees huge numbers.
+    _p.setColour(colour);
+    _p.setLineWidth(width * _k);
+    _p.setRoundJoins(true);
+    _p.setDash(dashed ? std::vector<double>{6 * _k, 4 * _k} : std::vector<double>{});
+    // Off-plot coordinates are held near the plot so no backend sees huge numbers.
     const auto clampX = [&](double v) { return std::clamp(v, _px - 10 * _pw, _px + 11 * _pw); };
     const auto clampY = [&](double v) { return std::clamp(v, _py - 10 * _ph, _py + 11 * _ph); };
-    if (n <= static_cast<size_t>(_pw) * 4) {
-        // Points closer than a fraction of a pixel to the last one drawn add nothing but bytes to a vector file.
-        double lastX = 0, lastY = 0, skipX = 0, skipY = 0;
-        bool skipped = false;
-        for (size_t i = 0; i < n; ++i) {
-            const double xi = xAt(i), yi = y[i];
-            if (!std::isfinite(xi) || !std::isfinite(yi)) {
-                if (skipped) cairo_line_to(_cr, skipX, skipY);
-                pen = false;
-                skipped = false;
-                continue;
-            }
-            const double cx = clampX(px(xi)), cy = clampY(py(yi));
-            if (pen && std::fabs(cx - lastX) < 0.7 && std::fabs(cy - lastY) < 0.7) {
-                skipped = true;
-                skipX = cx;
-                skipY = cy;
-                continue;
-            }
-            lineTo(_cr, pen, cx, cy);
-            lastX = cx;
-            lastY = cy;
-            skipped = false;
+    bool pen = false;
+    for (size_t i = 0; i < m; ++i) {
+        const double xi = cx.empty() ? static_cast<double>(i) : cx[i], yi = cy[i];
+        if (!std::isfinite(xi) || !std::isfinite(yi)) {
+            pen = false;
+            continue;
         }
-        if (skipped) cairo_line_to(_cr, skipX, skipY);
-    } else {
-        // One column per pixel: first, lowest, highest and last value, in that order.
-        long column = std::numeric_limits<long>::min();
-        double lo = 0, hi = 0, last = 0;
-        const auto flush = [&] {
-            if (column == std::numeric_limits<long>::min()) return;
-            lineTo(_cr, pen, column + 0.5, clampY(py(lo)));
-            cairo_line_to(_cr, column + 0.5, clampY(py(hi)));
-            cairo_line_to(_cr, column + 0.5, clampY(py(last)));
-        };
-        for (size_t i = 0; i < n; ++i) {
-            const double xi = xAt(i), yi = y[i];
-            if (!std::isfinite(xi) || !std::isfinite(yi)) {
-                flush();
-                column = std::numeric_limits<long>::min();
-                pen = false;
-                continue;
-            }
-            const long c = static_cast<long>(std::floor(clampX(px(xi))));
-            if (c != column) {
-                flush();
-                if (pen && column != std::numeric_limits<long>::min()) cairo_line_to(_cr, c + 0.5, clampY(py(yi)));
-                column = c;
-                lo = hi = yi;
-            }
-            lo = std::min(lo, yi);
-            hi = std::max(hi, yi);
-            last = yi;
-        }
-        flush();
+        lineTo(_p, pen, clampX(px(xi)), clampY(py(yi)));
     }
-    cairo_stroke(_cr);
-    cairo_restore(_cr);
+    _p.stroke();
+    _p.restore();
 }
 
 void Chart::shadeX(double x0, double x1, Rgb colour, double alpha) const {
     if (!std::isfinite(x0) || !std::isfinite(x1)) return;
-    cairo_save(_cr);
+    _p.save();
     clipToPlot();
     const double a = std::clamp(px(std::min(x0, x1)), _px - 1, _px + _pw + 1);
     const double b = std::clamp(px(std::max(x0, x1)), _px - 1, _px + _pw + 1);
-    setColour(_cr, colour, alpha);
-    cairo_rectangle(_cr, a, _py, b - a, _ph);
-    cairo_fill(_cr);
-    cairo_restore(_cr);
+    _p.setColour(colour, alpha);
+    _p.rectangle(a, _py, b - a, _ph);
+    _p.fill();
+    _p.restore();
 }
 
 void Chart::verticalLine(double x, Rgb colour, bool dashed, const std::string& label) const {
     if (!std::isfinite(x) || x < _xLo || x > _xHi) return;
-    cairo_save(_cr);
+    _p.save();
     clipToPlot();
-    setColour(_cr, colour);
-    cairo_set_line_width(_cr, 1.5);
-    if (dashed) {
-        const double dash[] = {5, 3};
-        cairo_set_dash(_cr, dash, 2, 0);
-    }
-    cairo_move_to(_cr, px(x), _py);
-    cairo_line_to(_cr, px(x), _py + _ph);
-    cairo_stroke(_cr);
+    _p.setColour(colour);
+    _p.setLineWidth(1.5 * _k);
+    _p.setDash(dashed ? std::vector<double>{5 * _k, 3 * _k} : std::vector<double>{});
+    _p.moveTo(px(x), _py);
+    _p.lineTo(px(x), _py + _ph);
+    _p.stroke();
     if (!label.empty()) {
-        setFont(_cr, kTickSize);
-        drawText(_cr, px(x) + 3, _py + _ph - 5, label);
+        _p.setFont(10 * _k);
+        _p.text(px(x) + 3 * _k, _py + _ph - 5 * _k, label);
     }
-    cairo_restore(_cr);
+    _p.restore();
 }
 
 void Chart::eventMarker(double x, const std::string& label, Rgb colour, int row) const {
     if (!std::isfinite(x) || x < _xLo || x > _xHi) return;
-    const double cx = px(x), cy = _py + 11 + 20.0 * std::clamp(row, 0, 3);
-    cairo_save(_cr);
+    const double r = 9 * _k;
+    const double cx = px(x), cy = _py + r + 2 * _k + 2.2 * r * std::clamp(row, 0, 3);
+    _p.save();
     clipToPlot();
-    setColour(_cr, colour, 0.5);
-    cairo_set_line_width(_cr, 1);
-    cairo_move_to(_cr, cx, cy + 9);
-    cairo_line_to(_cr, cx, _py + _ph);
-    cairo_stroke(_cr);
-    setColour(_cr, colour);
-    cairo_arc(_cr, cx, cy, 9, 0, 2 * M_PI);
-    cairo_fill(_cr);
-    cairo_set_source_rgb(_cr, 1, 1, 1);
-    setFont(_cr, 10, true);
-    drawText(_cr, cx - textWidth(_cr, label) / 2, cy + 4, label);
-    cairo_restore(_cr);
+    _p.setColour(colour, 0.5);
+    _p.setLineWidth(_k);
+    _p.setDash({});
+    _p.moveTo(cx, cy + r);
+    _p.lineTo(cx, _py + _ph);
+    _p.stroke();
+    _p.setColour(colour);
+    _p.circle(cx, cy, r);
+    _p.fill();
+    _p.setColour({1, 1, 1});
+    _p.setFont(10 * _k, true);
+    _p.text(cx - _p.textWidth(label) / 2, cy + 3.6 * _k, label);
+    _p.restore();
 }
 
-void Chart::pointMarker(double x, double y, Rgb colour, const std::string& note) const {
+void Chart::pointMarker(double x, double y, Rgb colour) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     const double cx = px(x), cy = py(y);
     if (cx < _px || cx > _px + _pw || cy < _py || cy > _py + _ph) return;
-    cairo_save(_cr);
-    setColour(_cr, colour);
-    cairo_set_line_width(_cr, 2.5);
-    cairo_arc(_cr, cx, cy, 7, 0, 2 * M_PI);
-    cairo_stroke(_cr);
-    if (!note.empty()) {
-        setFont(_cr, kTickSize, true);
-        const double w = textWidth(_cr, note);
-        const double tx = cx + 10 + w < _px + _pw ? cx + 10 : cx - 10 - w;
-        const double ty = cy - 10 > _py + 12 ? cy - 10 : cy + 20;
-        cairo_set_source_rgba(_cr, 1, 1, 1, 0.85);
-        cairo_rectangle(_cr, tx - 2, ty - 11, w + 4, 14);
-        cairo_fill(_cr);
-        setColour(_cr, colour);
-        drawText(_cr, tx, ty, note);
-    }
-    cairo_restore(_cr);
+    _p.save();
+    _p.setColour(colour);
+    _p.setLineWidth(2.2 * _k);
+    _p.setDash({});
+    _p.circle(cx, cy, 6 * _k);
+    _p.stroke();
+    _p.restore();
+}
+
+void Chart::bar(double x, double width, double value, Rgb colour) const {
+    if (!std::isfinite(x) || !std::isfinite(value)) return;
+    _p.save();
+    clipToPlot();
+    const double left = px(x - width / 2), right = px(x + width / 2);
+    const double top = py(std::max(value, 0.0)), base = py(std::min(value, 0.0));
+    _p.setColour(colour);
+    _p.rectangle(left, top, right - left, base - top);
+    _p.fill();
+    _p.restore();
+}
+
+void Chart::barLimit(double x, double width, double value, Rgb colour) const {
+    if (!std::isfinite(x) || !std::isfinite(value)) return;
+    _p.save();
+    clipToPlot();
+    _p.setColour(colour);
+    _p.setLineWidth(2.5 * _k);
+    _p.setDash({});
+    _p.moveTo(px(x - width * 0.65), py(value));
+    _p.lineTo(px(x + width * 0.65), py(value));
+    _p.stroke();
+    _p.restore();
 }
 
 void Chart::reserveLegend(const std::vector<LegendEntry>& entries) {
     if (entries.empty()) return;
-    setFont(_cr, kTickSize);
+    _p.setFont(10 * _k);
     double w = 0;
-    for (const auto& e : entries) w = std::max(w, textWidth(_cr, e.label));
-    _legendW = std::min(w + 48, _w / 3);
+    for (const auto& e : entries) w = std::max(w, _p.textWidth(Draw::cleanText(e.label)));
+    _legendW = std::min(w + 46 * _k, _w / 3);
 }
 
 void Chart::legend(const std::vector<LegendEntry>& entries) const {
     if (entries.empty()) return;
-    cairo_save(_cr);
-    setFont(_cr, kTickSize);
+    _p.save();
+    _p.setFont(10 * _k);
     double w = 0;
-    for (const auto& e : entries) w = std::max(w, textWidth(_cr, e.label));
-    const double boxW = _legendW > 0 ? _legendW - 8 : w + 40, boxH = 8 + 15.0 * static_cast<double>(entries.size());
-    const double bx = _legendW > 0 ? _px + _pw + 8 : _px + _pw - boxW - 8, by = _legendW > 0 ? _py : _py + 26;
-    cairo_set_source_rgba(_cr, 1, 1, 1, 0.9);
-    cairo_rectangle(_cr, bx, by, boxW, boxH);
-    cairo_fill_preserve(_cr);
-    setColour(_cr, colors::kGrid);
-    cairo_set_line_width(_cr, 1);
-    cairo_stroke(_cr);
-    double y = by + 15;
+    for (const auto& e : entries) w = std::max(w, _p.textWidth(Draw::cleanText(e.label)));
+    const double rowH = 14 * _k;
+    const double boxW = _legendW > 0 ? _legendW - 8 * _k : w + 40 * _k;
+    const double boxH = 6 * _k + rowH * static_cast<double>(entries.size());
+    const double bx = _legendW > 0 ? _px + _pw + 8 * _k : _px + _pw - boxW - 8 * _k;
+    const double by = _legendW > 0 ? _py : _py + 26 * _k;
+    _p.setColour({1, 1, 1}, 0.9);
+    _p.rectangle(bx, by, boxW, boxH);
+    _p.fill(true);
+    _p.setColour(colors::kGrid);
+    _p.setLineWidth(_k);
+    _p.setDash({});
+    _p.stroke();
+    double y = by + rowH;
     for (const auto& e : entries) {
-        setColour(_cr, e.colour);
-        cairo_set_line_width(_cr, 2.5);
-        if (e.dashed) {
-            const double dash[] = {5, 3};
-            cairo_set_dash(_cr, dash, 2, 0);
-        }
-        cairo_move_to(_cr, bx + 6, y - 4);
-        cairo_line_to(_cr, bx + 30, y - 4);
-        cairo_stroke(_cr);
-        cairo_set_dash(_cr, nullptr, 0, 0);
-        setColour(_cr, colors::kText);
-        drawText(_cr, bx + 34, y, e.label);
-        y += 15;
+        _p.setColour(e.colour);
+        _p.setLineWidth(2.5 * _k);
+        _p.setDash(e.dashed ? std::vector<double>{5 * _k, 3 * _k} : std::vector<double>{});
+        _p.moveTo(bx + 6 * _k, y - 4 * _k);
+        _p.lineTo(bx + 28 * _k, y - 4 * _k);
+        _p.stroke();
+        _p.setDash({});
+        _p.setColour(colors::kText);
+        _p.text(bx + 32 * _k, y, Draw::cleanText(e.label));
+        y += rowH;
     }
-    cairo_restore(_cr);
+    _p.restore();
 }
 
 }  // namespace Kestrix::Report

@@ -1,17 +1,15 @@
-// OTDR, copper, wiremap and end-face pictures on the shared chart.
+// OTDR, copper, wiremap, end-face and loss pictures on the shared chart.
 #include "tester/report/PlotDrawing.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
+#include "tester/draw/Raster.h"
 #include "tester/record/CopperRecordUtil.h"
 #include "tester/record/TarvelWiremap.h"
 #include "tester/record/TestRecordTarvel.h"
-#include "tester/report/Chart.h"
 #include "tester/report/RecordPlots.h"
 
 namespace Kestrix::Report {
@@ -20,8 +18,6 @@ namespace {
 
 constexpr double kFeetPerMetre = 3.2808399;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-// End-face pictures larger than this on either side are not decoded.
-constexpr uint32_t kMaxImageSide = 4096;
 // Event rows shown under an OTDR plot; the rest are counted.
 constexpr size_t kMaxEventRows = 40;
 constexpr size_t kMaxEventRowsCompact = 14;
@@ -40,11 +36,23 @@ double paramValue(const Tester::SingleMeasurement& m) {
     return p != nullptr ? p->Value : kNaN;
 }
 
-void titleBar(cairo_t* cr, double width, const std::string& title, int status, bool withStatus) {
-    setColour(cr, colors::kText);
-    setFont(cr, 14, true);
-    drawText(cr, 10, 19, cleanText(title));
-    if (withStatus) drawBadge(cr, width - 10, 4, statusWord(status), statusColour(status));
+void titleBar(Painter& p, double width, const std::string& title, int status, bool withStatus, double k = 1.0) {
+    double right = width - 10 * k;
+    if (withStatus) right -= drawBadge(p, width - 10 * k, 4 * k, statusWord(status), statusColour(status), 12 * k) + 8;
+    p.setColour(colors::kText);
+    p.setFont(14 * k, true);
+    std::string t = cleanText(title);
+    // A title never runs under the badge: long ones lose their tail, marked.
+    while (t.size() > 1 && p.textWidth(t) > right - 10 * k) {
+        t.pop_back();
+        while (!t.empty() && (static_cast<unsigned char>(t.back()) & 0xC0) == 0x80) t.pop_back();
+        if (!t.empty() && static_cast<unsigned char>(t.back()) >= 0xC0) t.pop_back();
+        if (p.textWidth(t + "...") <= right - 10 * k) {
+            t += "...";
+            break;
+        }
+    }
+    p.text(10 * k, 19 * k, t);
 }
 
 // --- OTDR ---
@@ -52,6 +60,7 @@ void titleBar(cairo_t* cr, double width, const std::string& title, int status, b
 struct OtdrGeometry {
     double width, chartHeight;
     size_t rows;
+    double scale = 1.0;  // fonts and margins
 };
 
 double otdrEndLocation(const Tester::OtdrTest& t) {
@@ -75,10 +84,11 @@ std::vector<int> tableWavelengths(const Tester::OtdrTest& t) {
     return wl;
 }
 
-void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
+void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
     const Tester::OtdrTest& t = *v.test;
     const double k = v.feet ? kFeetPerMetre : 1.0;
-    titleBar(cr, g.width, v.title, t.Status, true);
+    const double s = g.scale;
+    titleBar(p, g.width, v.title, t.Status, true, s);
 
     double xLo = 0, xHi = 0, yLo = std::numeric_limits<double>::infinity(), yHi = -yLo;
     if (v.plots) {
@@ -93,7 +103,7 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
         yHi = 40;
     }
     const double pad = (yHi - yLo) * 0.06;
-    Chart chart(cr, 0, 28, g.width, g.chartHeight);
+    Chart chart(p, 0, 28 * s, g.width, g.chartHeight, s);
     chart.setXAxis(v.feet ? "Distance (ft)" : "Distance (m)", xLo * k, (xHi > xLo ? xHi * 1.02 : 1000) * k);
     chart.setYAxis("Level (dB)", yLo - pad, yHi + pad * 4);
     std::vector<Chart::LegendEntry> legend;
@@ -134,12 +144,12 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
     for (size_t i = 0; i < t.MergedEvents.size(); ++i) {
         const auto& e = t.MergedEvents[i];
         const double x = chart.px(e.Location * k);
-        row = std::fabs(x - lastX) < 19 ? (row + 1) % 4 : 0;
+        row = std::fabs(x - lastX) < 19 * s ? (row + 1) % 4 : 0;
         lastX = x;
         chart.eventMarker(e.Location * k, std::to_string(i + 1), e.Status == 0 ? colors::kFail : colors::kText, row);
     }
 
-    if (t.MergedEvents.empty()) return;  // a trace without analysis
+    if (t.MergedEvents.empty() || !v.eventTable) return;
     // Event table: per wavelength a loss and a reflectance column, units in the header.
     const std::vector<int> wl = tableWavelengths(t);
     double y = 28 + g.chartHeight + 16;
@@ -149,199 +159,116 @@ void drawOtdr(cairo_t* cr, const OtdrView& v, const OtdrGeometry& g) {
     const double colW =
         std::min(90.0, (g.width - firstX - 10) / static_cast<double>(std::max<size_t>(1, wl.size() * 2)));
     const auto lossX = [&](size_t w) { return firstX + 2 * colW * static_cast<double>(w); };
-    setFont(cr, 10, true);
-    setColour(cr, colors::kText);
-    for (size_t w = 0; w < wl.size(); ++w) drawText(cr, lossX(w), y, std::to_string(wl[w]) + " nm");
+    p.setFont(10, true);
+    p.setColour(colors::kText);
+    for (size_t w = 0; w < wl.size(); ++w) p.text(lossX(w), y, std::to_string(wl[w]) + " nm");
     y += 13;
-    drawText(cr, 10, y, "#");
-    drawText(cr, typeX, y, "Type");
-    drawText(cr, locX, y, v.feet ? "Location (ft)" : "Location (m)");
-    setFont(cr, 9, true);
+    p.text(10, y, "#");
+    p.text(typeX, y, "Type");
+    p.text(locX, y, v.feet ? "Location (ft)" : "Location (m)");
+    p.setFont(9, true);
     for (size_t w = 0; w < wl.size(); ++w) {
-        drawText(cr, lossX(w), y, "Loss dB");
-        drawText(cr, lossX(w) + colW, y, "Refl. dB");
+        p.text(lossX(w), y, "Loss dB");
+        p.text(lossX(w) + colW, y, "Refl. dB");
     }
-    setColour(cr, colors::kFrame);
-    cairo_set_line_width(cr, 1);
-    cairo_move_to(cr, 8, y + 4.5);
-    cairo_line_to(cr, g.width - 8, y + 4.5);
-    cairo_stroke(cr);
-    setFont(cr, 10);
+    p.setColour(colors::kFrame);
+    p.setLineWidth(1);
+    p.setDash({});
+    p.moveTo(8, y + 4.5);
+    p.lineTo(g.width - 8, y + 4.5);
+    p.stroke();
+    p.setFont(10);
     const size_t shown = std::min(g.rows, t.MergedEvents.size());
     for (size_t i = 0; i < shown; ++i) {
         y += rowH;
         const auto& e = t.MergedEvents[i];
         if (i % 2 == 1) {
-            setColour(cr, {0.95, 0.95, 0.97});
-            cairo_rectangle(cr, 8, y - 11, g.width - 16, rowH);
-            cairo_fill(cr);
+            p.setColour({0.95, 0.95, 0.97});
+            p.rectangle(8, y - 11, g.width - 16, rowH);
+            p.fill();
         }
-        setColour(cr, e.Status == 0 ? colors::kFail : colors::kText);
-        drawText(cr, 10, y, std::to_string(i + 1));
-        drawText(cr, typeX, y, otdrEventName(e.Type));
-        drawText(cr, locX, y, numberOrDash(e.Location * k, "%.1f"));
+        p.setColour(e.Status == 0 ? colors::kFail : colors::kText);
+        p.text(10, y, std::to_string(i + 1));
+        p.text(typeX, y, otdrEventName(e.Type));
+        p.text(locX, y, numberOrDash(e.Location * k, "%.1f"));
         for (size_t w = 0; w < wl.size(); ++w) {
             for (const auto& ev : e.Events) {
                 if (ev.Wavelength != wl[w]) continue;
-                drawText(cr, lossX(w), y, numberOrDash(paramValue(ev.Loss)));
+                p.text(lossX(w), y, numberOrDash(paramValue(ev.Loss)));
                 const double refl = paramValue(ev.Reflectance);
-                if (std::isfinite(refl)) drawText(cr, lossX(w) + colW, y, numberOrDash(refl, "%.1f"));
+                if (std::isfinite(refl)) p.text(lossX(w) + colW, y, numberOrDash(refl, "%.1f"));
             }
         }
     }
     if (t.MergedEvents.size() > shown) {
         y += rowH;
-        setColour(cr, colors::kNeutral);
-        drawText(cr, 10, y, "... " + std::to_string(t.MergedEvents.size() - shown) + " more events");
+        p.setColour(colors::kNeutral);
+        p.text(10, y, "... " + std::to_string(t.MergedEvents.size() - shown) + " more events");
     }
 }
 
 // --- copper ---
 
-bool isTimeDomain(const Tester::PlotDataTp& p) { return p.TestId == 16 || p.TestId == 17; }
+void drawCopper(Painter& p, const CopperView& v, double width, double height, double k) {
+    titleBar(p, width, v.title, v.status, v.verdict && !v.timeDomain, k);
+    const double kDist = v.feet && v.timeDomain ? kFeetPerMetre : 1.0;
 
-Rgb pairColour(int pair) {
-    return pair >= 1 && pair <= 4 ? colors::series(static_cast<size_t>(pair - 1))
-                                  : colors::series(static_cast<size_t>(std::max(0, pair)) % 8);
-}
-
-std::string pairLabel(const Tester::PlotDataTp& p, int pair) {
-    const std::string l = p.PairText.LabelOf(pair);
-    return l.empty() ? "pair " + std::to_string(pair) : "pair " + cleanText(l, 40);
-}
-
-void drawCopper(cairo_t* cr, const CopperView& v, double width, double height) {
-    const Tester::PlotDataTp& p = *v.plot;
-    const bool td = isTimeDomain(p);
-    const int status = v.test ? v.test->Status : 6;
-    titleBar(cr, width, v.title, status, v.test != nullptr && !td);
-    const double k = v.feet ? kFeetPerMetre : 1.0;
-
-    double xLo = 0, xHi = 0, yLo = std::numeric_limits<double>::infinity(), yHi = -yLo;
-    size_t points = 0;
-    for (const auto& c : p.Curves) {
-        if (td) {
-            Chart::extend(xLo, xHi, c.X);
-        } else {
-            points = std::max(points, std::min(c.Y.size(), p.X.size()));
-        }
-        Chart::extend(yLo, yHi, c.Y);
-    }
-    if (!td && points > 0) xHi = p.X[points - 1];
-    if (!td) {
-        for (const auto& l : p.LimitCurves)
-            for (size_t i = 0; i < std::min(points, l.Y.size()); ++i) Chart::extend(yLo, yHi, {l.Y[i]});
-    }
-    if (!(yHi > yLo)) {
-        yLo = 0;
-        yHi = 1;
-    }
-    const double pad = (yHi - yLo) * 0.08;
-    Chart chart(cr, 0, 28, width, height - 28);
-    if (td) {
-        chart.setXAxis(v.feet ? "Distance (ft)" : "Distance (m)", xLo * k, (xHi > xLo ? xHi : 1) * k);
-        chart.setYAxis("Amplitude", yLo - pad, yHi + pad);
-    } else {
-        chart.setXAxis("Frequency (MHz)", 0, xHi > 0 ? xHi : 1);
-        chart.setYAxis("dB", std::min(0.0, yLo - pad), yHi + pad * 3);
-    }
+    Chart chart(p, 0, 26 * k, width, height - 26 * k, k);
+    chart.setXAxis(v.xLabel, v.xLo * kDist, v.xHi * kDist);
+    chart.setYAxis(v.yLabel, v.yLo, v.yHi);
     std::vector<Chart::LegendEntry> legend;
-    for (const auto& c : p.Curves) legend.push_back({pairLabel(p, c.Pair), pairColour(c.Pair)});
-    if (!td && !p.LimitCurves.empty()) {
-        const bool general =
-            std::any_of(p.LimitCurves.begin(), p.LimitCurves.end(), [](const auto& l) { return l.Pair == 0; });
-        legend.push_back({general ? "limit" : "pair limits", colors::kLimit, !general});
+    if (k >= 0.8) {
+        // Small multiples share one legend on their page.
+        for (const auto& c : v.curves) legend.push_back({pairLabel(v.labels, c.pair), pairColour(c.pair)});
+        if (!v.limits.empty()) {
+            const bool general =
+                std::any_of(v.limits.begin(), v.limits.end(), [](const CopperCurve& l) { return l.pair == 0; });
+            legend.push_back({general ? "limit" : "pair limits", colors::kLimit, !general});
+        }
+    }
+    if (v.worst) {
+        // The worst margin is named under the plot, never over the curves.
+        chart.setCaption("worst margin " + fmt("%.1f", v.worst->margin) + " dB at " +
+                             fmt("%.1f", v.worst->frequencyMHz) + " MHz, " + pairLabel(v.labels, v.worst->pair),
+                         v.worst->margin < 0 ? colors::kFail : colors::kText);
     }
     chart.reserveLegend(legend);
     chart.drawFrame();
     chart.legend(legend);
 
-    for (const auto& c : p.Curves) {
-        const Rgb colour = pairColour(c.Pair);
-        if (td) {
-            if (v.feet) {
-                std::vector<double> x(c.X);
-                for (double& d : x) d *= k;
-                chart.curve(x, c.Y, colour, 1.4);
-            } else {
-                chart.curve(c.X, c.Y, colour, 1.4);
-            }
+    for (const auto& c : v.curves) {
+        if (kDist != 1.0) {
+            std::vector<double> x(c.points.x);
+            for (double& d : x) d *= kDist;
+            chart.curve(x, c.points.y, pairColour(c.pair), 1.4);
         } else {
-            chart.curve(
-                std::vector<double>(p.X.begin(), p.X.begin() + static_cast<long>(std::min(p.X.size(), c.Y.size()))),
-                c.Y, colour, 1.4);
+            chart.curve(c.points.x, c.points.y, pairColour(c.pair), 1.4);
         }
     }
-    if (!td) {
-        for (const auto& l : p.LimitCurves) {
-            const size_t n = std::min(points, l.Y.size());
-            std::vector<double> x(p.X.begin(), p.X.begin() + static_cast<long>(n));
-            std::vector<double> y(l.Y.begin(), l.Y.begin() + static_cast<long>(n));
-            chart.curve(x, y, colors::kLimit, l.Pair == 0 ? 2.2 : 1.2, l.Pair != 0);
-        }
-        WorstMargin wm;
-        if (v.test && worstMarginOf(*v.test, p.End, wm))
-            chart.pointMarker(wm.frequencyMHz, wm.value, statusColour(status),
-                              "worst margin " + fmt("%.1f", wm.margin) + " dB at " + fmt("%.1f", wm.frequencyMHz) +
-                                  " MHz, " + pairLabel(p, wm.pair));
-    }
+    for (const auto& l : v.limits)
+        chart.curve(l.points.x, l.points.y, colors::kLimit, l.pair == 0 ? 2.2 : 1.2, l.pair != 0);
+    if (v.worst) chart.pointMarker(v.worst->frequencyMHz, v.worst->value, statusColour(v.status));
 }
 
 // --- end-face image ---
 
-struct ByteSource {
-    const std::vector<uint8_t>* bytes;
-    size_t pos = 0;
-};
-
-cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length) {
-    auto* src = static_cast<ByteSource*>(closure);
-    if (length > src->bytes->size() - src->pos) return CAIRO_STATUS_READ_ERROR;
-    std::copy_n(src->bytes->begin() + static_cast<long>(src->pos), length, data);
-    src->pos += length;
-    return CAIRO_STATUS_SUCCESS;
-}
-
-uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint32_t>(b[at]) << 24 | static_cast<uint32_t>(b[at + 1]) << 16 |
-           static_cast<uint32_t>(b[at + 2]) << 8 | b[at + 3];
-}
-
-// The picture as a cairo surface, or null when it is not a PNG of a sane size.
-cairo_surface_t* decodePng(const std::vector<uint8_t>& bytes) {
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (bytes.size() < 33 || !std::equal(kSignature, kSignature + 8, bytes.begin())) return nullptr;
-    const uint32_t w = be32(bytes, 16), h = be32(bytes, 20);
-    if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide) return nullptr;
-    ByteSource src{&bytes};
-    cairo_surface_t* s = cairo_image_surface_create_from_png_stream(readBytes, &src);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
-        return nullptr;
-    }
-    return s;
-}
-
-void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& title, double width, double height) {
-    titleBar(cr, width, title, t.Status, true);
+void drawImage(Painter& p, const Tester::FiberImageTest& t, const std::string& title, double width, double height) {
+    titleBar(p, width, title, t.Status, true);
     const double top = 30, side = std::min(width - 160, height - top - 10);
-    cairo_set_source_rgb(cr, 0.15, 0.15, 0.15);
-    cairo_rectangle(cr, 10, top, side, side);
-    cairo_fill(cr);
-    cairo_surface_t* img = decodePng(t.ImageData);
-    const double iw = img ? cairo_image_surface_get_width(img) : std::max(1, t.X);
-    const double ih = img ? cairo_image_surface_get_height(img) : std::max(1, t.Y);
+    p.setColour({0.15, 0.15, 0.15});
+    p.rectangle(10, top, side, side);
+    p.fill();
+    uint32_t pw = 0, ph = 0;
+    const bool png = Draw::pngSize(t.ImageData, pw, ph) && pw > 0 && ph > 0 && pw <= Draw::kMaxDecodedSide &&
+                     ph <= Draw::kMaxDecodedSide;
+    const double iw = png ? pw : std::max(1, t.X);
+    const double ih = png ? ph : std::max(1, t.Y);
     const double scale = side / std::max(iw, ih);
-    cairo_save(cr);
-    cairo_rectangle(cr, 10, top, side, side);
-    cairo_clip(cr);
-    cairo_translate(cr, 10 + (side - iw * scale) / 2, top + (side - ih * scale) / 2);
-    cairo_scale(cr, scale, scale);
-    if (img) {
-        cairo_set_source_surface(cr, img, 0, 0);
-        cairo_paint(cr);
-        cairo_surface_destroy(img);
-    }
+    p.save();
+    p.clipRect(10, top, side, side);
+    p.translate(10 + (side - iw * scale) / 2, top + (side - ih * scale) / 2);
+    p.scale(scale);
+    if (png) p.image(t.ImageData, 0, 0, iw, ih);
     // Zones: diameters in micrometres around the found centre.
     const std::pair<const boost::optional<int>*, const char*> zones[] = {
         {&t.Core, "core"}, {&t.Cladding, "cladding"}, {&t.Adhesive, "adhesive"}, {&t.Contact, "contact"}};
@@ -350,22 +277,21 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
     for (const auto& z : zones) {
         if (*z.first && **z.first > 0) {
             const double r = std::min(1e5, **z.first * ppm / 2);
-            setColour(cr, colors::series(zi), 0.9);
-            cairo_set_line_width(cr, 2 / scale);
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, t.CenterX, t.CenterY, r, 0, 2 * M_PI);
-            cairo_stroke(cr);
+            p.setColour(colors::series(zi), 0.9);
+            p.setLineWidth(2 / scale);
+            p.circle(t.CenterX, t.CenterY, r);
+            p.stroke();
         }
         ++zi;
     }
     for (const auto& d : t.Defects) {
-        setColour(cr, d.PassState == 0 ? colors::kPass : colors::kFail);
-        cairo_set_line_width(cr, 2.5 / scale);
+        p.setColour(d.PassState == 0 ? colors::kPass : colors::kFail);
+        p.setLineWidth(2.5 / scale);
         if (d.Type == 1 && !d.Points.empty()) {
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, d.Points[0].first, d.Points[0].second, std::max(3.0 / scale, static_cast<double>(d.Size)), 0,
-                      2 * M_PI);
-            cairo_stroke(cr);
+            const double x = std::clamp<double>(d.Points[0].first, -1e5, 1e5);
+            const double y = std::clamp<double>(d.Points[0].second, -1e5, 1e5);
+            p.circle(x, y, std::min(1e5, std::max(3.0 / scale, static_cast<double>(d.Size))));
+            p.stroke();
         } else if (d.Type == 2) {
             bool pen = false;
             for (const auto& pt : d.Points) {
@@ -375,33 +301,33 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
                 }
                 const double x = std::clamp<double>(pt.first, -1e5, 1e5), y = std::clamp<double>(pt.second, -1e5, 1e5);
                 if (pen) {
-                    cairo_line_to(cr, x, y);
+                    p.lineTo(x, y);
                 } else {
-                    cairo_move_to(cr, x, y);
+                    p.moveTo(x, y);
                     pen = true;
                 }
             }
-            cairo_stroke(cr);
+            p.stroke();
         }
     }
-    cairo_restore(cr);
+    p.restore();
 
     // Key beside the picture.
     double y = top + 14;
     const double x = 20 + side;
-    setFont(cr, 10, true);
-    setColour(cr, colors::kText);
-    drawText(cr, x, y, "Zones (diameter)");
+    p.setFont(10, true);
+    p.setColour(colors::kText);
+    p.text(x, y, "Zones (diameter)");
     y += 16;
-    setFont(cr, 10);
+    p.setFont(10);
     zi = 0;
     for (const auto& z : zones) {
         if (*z.first) {
-            setColour(cr, colors::series(zi));
-            cairo_rectangle(cr, x, y - 8, 10, 10);
-            cairo_fill(cr);
-            setColour(cr, colors::kText);
-            drawText(cr, x + 15, y, std::string(z.second) + " " + std::to_string(**z.first) + " \u00b5m");
+            p.setColour(colors::series(zi));
+            p.rectangle(x, y - 8, 10, 10);
+            p.fill();
+            p.setColour(colors::kText);
+            p.text(x + 15, y, std::string(z.second) + " " + std::to_string(**z.first) + " \u00b5m");
             y += 15;
         }
         ++zi;
@@ -409,36 +335,78 @@ void drawImage(cairo_t* cr, const Tester::FiberImageTest& t, const std::string& 
     size_t fails = 0;
     for (const auto& d : t.Defects) fails += d.PassState != 0;
     y += 6;
-    setColour(cr, colors::kText);
-    drawText(cr, x, y, std::to_string(t.Defects.size()) + " defects");
+    p.setColour(colors::kText);
+    p.text(x, y, std::to_string(t.Defects.size()) + " defects");
     y += 15;
-    setColour(cr, fails ? colors::kFail : colors::kPass);
-    drawText(cr, x, y, std::to_string(fails) + " failing");
+    p.setColour(fails ? colors::kFail : colors::kPass);
+    p.text(x, y, std::to_string(fails) + " failing");
     if (t.Warning != 0) {
         y += 15;
-        setColour(cr, colors::kFail);
-        drawText(cr, x, y, t.Warning == 1 ? "picture dirty" : "picture blurry");
+        p.setColour(colors::kFail);
+        p.text(x, y, t.Warning == 1 ? "picture dirty" : "picture blurry");
     }
     if (!t.LimitName.empty()) {
         y += 21;
-        setColour(cr, colors::kText);
-        drawText(cr, x, y, cleanText(t.LimitName, 24));
+        p.setColour(colors::kText);
+        p.text(x, y, cleanText(t.LimitName, 24));
     }
 }
 
+// --- loss against budget ---
+
+void drawLoss(Painter& p, const std::vector<LossBar>& bars, const std::string& title, double width, double height,
+              double k) {
+    titleBar(p, width, title, 6, false, k);
+    double yHi = 0.5;
+    for (const LossBar& b : bars) Chart::extend(yHi, yHi, {b.loss * 1.15, b.budget * 1.15});
+    Chart chart(p, 0, 26 * k, width, height - 26 * k, k);
+    chart.setYAxis("Loss (dB)", 0, yHi);
+    chart.setXAxis("", 0, static_cast<double>(std::max<size_t>(1, bars.size())));
+    std::vector<std::pair<double, std::string>> labels;
+    for (size_t i = 0; i < bars.size(); ++i)
+        labels.emplace_back(static_cast<double>(i) + 0.5,
+                            std::to_string(bars[i].wavelength) + " nm E" + std::to_string(bars[i].end));
+    chart.setCategories(labels);
+    const std::vector<Chart::LegendEntry> legend = {
+        {"loss, end 1", colors::series(0)}, {"loss, end 2", colors::series(1)}, {"budget", colors::kLimit}};
+    chart.reserveLegend(legend);
+    chart.drawFrame();
+    for (size_t i = 0; i < bars.size(); ++i) {
+        const double x = static_cast<double>(i) + 0.5;
+        chart.bar(x, 0.5, bars[i].loss, bars[i].end == 2 ? colors::series(1) : colors::series(0));
+        chart.barLimit(x, 0.5, bars[i].budget, colors::kLimit);
+    }
+    chart.legend(legend);
+}
+
 }  // namespace
+
+Rgb pairColour(int pair) {
+    if (pair >= 1 && pair <= 4) return colors::series(static_cast<size_t>(pair - 1));
+    if (pair >= 6 && pair <= 17) return colors::series(static_cast<size_t>(pair - 6));
+    return colors::series(static_cast<size_t>(std::max(0, pair)));
+}
+
+std::string pairLabel(const Tester::TwistedPairLabels& labels, int pair) {
+    const std::string l = labels.LabelOf(pair);
+    return l.empty() ? "pair " + std::to_string(pair) : "pair " + cleanText(l, 40);
+}
 
 bool worstMarginOf(const Tester::FrequencyTest& test, int end, WorstMargin& out) {
     bool found = false;
     for (const auto& m : test.Measurements) {
         if (!m.IsWorstMarginSpecified || (end != 0 && m.CopperEnd != end)) continue;
-        const Tester::MeasParam* margin = m.Find(Tester::MeasKind::MarginLower);
-        if (margin == nullptr) margin = m.Find(Tester::MeasKind::MarginUpper);
+        const Tester::MeasParam* limit = m.Find(Tester::MeasKind::UpperLimit);
+        const bool upper = limit != nullptr;
+        if (limit == nullptr) limit = m.Find(Tester::MeasKind::LowerLimit);
         const Tester::MeasParam* freq = m.Find(Tester::MeasKind::Frequency);
-        if (margin == nullptr || !std::isfinite(margin->Value)) continue;
-        if (!found || margin->Value < out.margin) {
-            out.margin = margin->Value;
-            out.value = paramValue(m);
+        const double value = paramValue(m);
+        if (limit == nullptr || !std::isfinite(limit->Value) || !std::isfinite(value)) continue;
+        // Computed from the value and its limit, as the record's margins are.
+        const double margin = upper ? limit->Value - value : value - limit->Value;
+        if (!found || margin < out.margin) {
+            out.margin = margin;
+            out.value = value;
             out.frequencyMHz = freq != nullptr ? freq->Value : kNaN;
             out.pair = m.Pair;
             found = true;
@@ -447,16 +415,43 @@ bool worstMarginOf(const Tester::FrequencyTest& test, int end, WorstMargin& out)
     return found;
 }
 
+Picture smallOtdrPicture(const std::string& name, const OtdrView& view, double width, double height) {
+    OtdrView v = view;
+    v.eventTable = false;
+    const double k = std::clamp(width / 560.0, 0.5, 1.0);
+    OtdrGeometry g{width, height - 28 * k - 4, 0, k};
+    Picture p = otdrPicture(name, v, true);
+    p.width = width;
+    p.height = height;
+    p.draw = [v, g](Painter& painter) { drawOtdr(painter, v, g); };
+    return p;
+}
+
 Picture otdrPicture(const std::string& name, const OtdrView& view, bool compact) {
     OtdrGeometry g{compact ? 560.0 : 860.0, compact ? 250.0 : 380.0, compact ? kMaxEventRowsCompact : kMaxEventRows};
-    const size_t events = view.test->MergedEvents.size();
+    const size_t events = view.eventTable ? view.test->MergedEvents.size() : 0;
     const size_t rows = std::min(g.rows, events) + 1 + (events > g.rows ? 1 : 0);
     Picture p;
     p.name = name;
     p.title = view.title;
     p.width = g.width;
     p.height = 28 + g.chartHeight + 8 + (events == 0 ? 0 : 21 + 15.0 * static_cast<double>(rows));
-    p.draw = [view, g](cairo_t* cr) { drawOtdr(cr, view, g); };
+    p.draw = [view, g](Painter& painter) { drawOtdr(painter, view, g); };
+    p.table = [view] {
+        PlotTable t;
+        if (!view.plots) return t;
+        const double k = view.feet ? kFeetPerMetre : 1.0;
+        for (const auto& s : view.plots->Series) {
+            t.headers.push_back(std::string(view.feet ? "Distance (ft)" : "Distance (m)") + " " +
+                                std::to_string(s.Wavelength) + " nm");
+            std::vector<double> x(s.X);
+            for (double& d : x) d *= k;
+            t.columns.push_back(std::move(x));
+            t.headers.push_back("Level (dB) " + std::to_string(s.Wavelength) + " nm");
+            t.columns.push_back(s.Y);
+        }
+        return t;
+    };
     return p;
 }
 
@@ -466,7 +461,45 @@ Picture copperPicture(const CopperView& view, bool compact) {
     p.title = view.title;
     p.width = compact ? 560 : 800;
     p.height = compact ? 300 : 440;
-    p.draw = [view, w = p.width, h = p.height](cairo_t* cr) { drawCopper(cr, view, w, h); };
+    p.draw = [view, w = p.width, h = p.height](Painter& painter) { drawCopper(painter, view, w, h, 1.0); };
+    p.table = [view] {
+        PlotTable t;
+        // The curves share their x values unless they were cut down: then each keeps its own.
+        const auto sameX = [&view] {
+            const std::vector<double>* first = nullptr;
+            for (const auto* list : {&view.curves, &view.limits})
+                for (const auto& c : *list) {
+                    if (first == nullptr) first = &c.points.x;
+                    if (c.points.x != *first) return false;
+                }
+            return true;
+        }();
+        const std::string xName = view.timeDomain ? (view.feet ? "Distance (ft)" : "Distance (m)") : "Frequency (MHz)";
+        const double k = view.feet && view.timeDomain ? kFeetPerMetre : 1.0;
+        const auto add = [&](const CopperCurve& c, const std::string& name) {
+            if (!sameX || t.columns.empty()) {
+                t.headers.push_back(sameX ? xName : xName + " " + name);
+                std::vector<double> x(c.points.x);
+                for (double& d : x) d *= k;
+                t.columns.push_back(std::move(x));
+            }
+            t.headers.push_back(name + (view.timeDomain ? "" : " (dB)"));
+            t.columns.push_back(c.points.y);
+        };
+        for (const auto& c : view.curves) add(c, view.title + " " + pairLabel(view.labels, c.pair));
+        for (const auto& l : view.limits)
+            add(l, l.pair == 0 ? std::string("Limit") : "Limit " + pairLabel(view.labels, l.pair));
+        return t;
+    };
+    return p;
+}
+
+Picture smallCopperPicture(const CopperView& view, double width, double height) {
+    Picture p = copperPicture(view, true);
+    p.width = width;
+    p.height = height;
+    const double k = std::clamp(width / 270.0, 0.5, 1.0);
+    p.draw = [view, width, height, k](Painter& painter) { drawCopper(painter, view, width, height, k); };
     return p;
 }
 
@@ -480,18 +513,18 @@ Picture wiremapPicture(std::shared_ptr<Tester::TestRecordTarvel> record, const T
     p.height = 220 * scale + 40;
     const int status = test.Status;
     const std::string type = cleanText(test.WireMapTypeText, 40);
-    p.draw = [record, status, type, feet, scale, w = p.width](cairo_t* cr) {
-        titleBar(cr, w, "Wiremap" + (type.empty() ? std::string() : "  " + type), status, true);
+    p.draw = [record, status, type, feet, scale, w = p.width](Painter& painter) {
+        titleBar(painter, w, "Wiremap" + (type.empty() ? std::string() : "  " + type), status, true);
         const CopperTest* t = record->GetCopperTest();
         if (t == nullptr) return;
         const WireMapData data = Tester::copper::displayData(*t);
-        cairo_save(cr);
-        cairo_translate(cr, 10, 32);
-        cairo_scale(cr, scale, scale);
+        painter.save();
+        painter.translate(10, 32);
+        painter.scale(scale);
         Tester::TarvelWiremap map(0, 0, 280, 220, &data);
         map.SetMeters(!feet, feet ? "ft" : "m");
-        map.Draw(cr);
-        cairo_restore(cr);
+        map.Draw(painter);
+        painter.restore();
     };
     return p;
 }
@@ -502,7 +535,29 @@ Picture imagePicture(std::shared_ptr<const Tester::FiberImageTest> test, const s
     p.title = title;
     p.width = compact ? 460 : 640;
     p.height = compact ? 330 : 500;
-    p.draw = [test, title, w = p.width, h = p.height](cairo_t* cr) { drawImage(cr, *test, title, w, h); };
+    p.draw = [test, title, w = p.width, h = p.height](Painter& painter) { drawImage(painter, *test, title, w, h); };
+    return p;
+}
+
+Picture lossPicture(const std::vector<LossBar>& bars, const std::string& title, bool compact) {
+    Picture p;
+    p.name = "loss";
+    p.title = title;
+    p.width = compact ? 560 : 800;
+    p.height = compact ? 260 : 400;
+    p.draw = [bars, title, w = p.width, h = p.height](Painter& painter) { drawLoss(painter, bars, title, w, h, 1.0); };
+    p.table = [bars] {
+        PlotTable t;
+        t.headers = {"Wavelength (nm)", "End", "Loss (dB)", "Budget (dB)"};
+        t.columns.resize(4);
+        for (const LossBar& b : bars) {
+            t.columns[0].push_back(b.wavelength);
+            t.columns[1].push_back(b.end);
+            t.columns[2].push_back(b.loss);
+            t.columns[3].push_back(b.budget);
+        }
+        return t;
+    };
     return p;
 }
 

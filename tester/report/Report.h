@@ -1,38 +1,32 @@
 #pragma once
 // The certification report: a summary of every record (one row each, with totals) followed by one page per
-// record with its key figures and plots; as a PDF, or as one self-contained HTML page with inline SVG.
+// record; as an A4 PDF, or as one self-contained HTML document. Each input is read once: the rows and pages
+// made from it go to whichever sink the output asks for.
 #include <string>
 #include <vector>
 
-namespace Kestrix::Tester {
-class TestRecordTarvel;
-}
+#include "tester/report/ReportModel.h"
 
 namespace Kestrix::Report {
-
-struct SummaryRow {
-    std::string project, site, cableId, date, tester, limit;
-    int status = 6;           // host status
-    double lengthMeters = 0;  // NaN when unknown
-    double worstMargin = 0;   // NaN when nothing was judged against a limit
-    bool copper = false;
-};
-
-// The summary row of a record; project and site as given (the importer's record file holds them).
-SummaryRow summaryRow(Tester::TestRecordTarvel& record, const std::string& project, const std::string& site);
 
 // The result files named: files as they are, folders searched (recursively) for "*.result", sorted by
 // path. "" or why not (a missing input, no result file at all).
 std::string collectInputs(const std::vector<std::string>& inputs, std::vector<std::string>& files);
 
-struct ReportOptions {
-    std::string title = "Certification report";
-    bool html = false;
-    bool feet = false;
-};
+// Reads every file once into rows and (with `pages`) pages. Inputs that cannot be read in full are named in
+// `unreadable` ("path: why"); with options.keepGoing they become damaged rows and pages, else nothing else is
+// kept. "" or why not (the logo cannot be read, no record of the project asked for).
+std::string buildReport(const std::vector<std::string>& files, const ReportOptions& options, ReportDocument& document,
+                        std::vector<std::string>& unreadable, bool pages = true);
+// The message naming every unreadable input, one a line.
+std::string unreadableMessage(const std::vector<std::string>& unreadable, bool reported);
 
-// Reads each file twice (summary, then its page) so memory stays that of one record. Written through a
-// temporary name. "" or why not; a file that is not a readable result makes the whole report fail.
-std::string writeReport(const std::vector<std::string>& files, const std::string& out, const ReportOptions& options);
+// The summary page of a built report.
+RecordPage summaryPage(const ReportDocument& document);
+
+// Builds and writes the report through a temporary name. "" or why not; an unreadable input fails the report
+// (naming every one) unless options.keepGoing, which writes it and names them in `damaged`.
+std::string writeReport(const std::vector<std::string>& files, const std::string& out, const ReportOptions& options,
+                        std::vector<std::string>* damaged = nullptr);
 
 }  // namespace Kestrix::Report

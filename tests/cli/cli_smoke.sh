@@ -69,7 +69,12 @@ expect 0 "$kx" plot "$fo" -o "$tmp/otdr.svg" --feet
 expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/cu.pdf"
 expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/next.png" --test next
 expect 1 "$kx" plot "$fo" -o "$tmp/none.png" --test next
-expect 1 "$kx" plot "$samples/fiber-losslength.result" -o "$tmp/none.png"
+expect 1 "$kx" plot "$samples/fiber-losslength.result" -o "$tmp/none.png" --test otdr
+expect 0 "$kx" plot "$samples/fiber-losslength.result" -o "$tmp/loss.png"
+# The numbers of one plot as CSV; several plots in one CSV are refused.
+expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/next.csv" --test next --end 2
+head -1 "$tmp/next.csv" | grep -q '^Frequency (MHz),' || { echo "FAIL: plot CSV header"; fail=1; }
+expect 1 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/none.csv" --test next
 expect 1 "$kx" plot "$fo" -o "$tmp/none.bmp"
 [ ! -e "$tmp/none.png" ] || { echo "FAIL: a refused plot left a file"; fail=1; }
 expect 0 "$kx" report "$samples" -o "$tmp/report.pdf" --title "Smoke"
@@ -77,4 +82,18 @@ expect 0 "$kx" report "$fo" "$samples/copper-cat6a.result" -o "$tmp/report.html"
 expect 1 "$kx" report "$fo" "$tmp/garbage" -o "$tmp/bad.pdf"
 [ ! -e "$tmp/bad.pdf" ] || { echo "FAIL: a refused report left a file"; fail=1; }
 expect 1 "$kx" report "$tmp/no-such-folder" -o "$tmp/bad.pdf"
+# A result cut short: record prints what it can and fails; report names it, or with --keep-going writes it
+# as a damaged row and still fails.
+head -c 3000 "$samples/copper-cat6a.result" >"$tmp/cut-cu.result"
+expect 1 "$kx" record "$tmp/cut-cu.result"
+expect 1 "$kx" report "$tmp/cut-cu.result" "$samples/copper-cat6a.result" -o "$tmp/bad.pdf"
+grep -qF "cut-cu.result: corrupt container" "$tmp/err" || { echo "FAIL: the cut input is not named"; fail=1; }
+[ ! -e "$tmp/bad.pdf" ] || { echo "FAIL: a refused report left a file"; fail=1; }
+expect 1 "$kx" report --keep-going "$tmp/cut-cu.result" "$samples/copper-cat6a.result" -o "$tmp/kept.html" --html
+grep -q "DAMAGED" "$tmp/kept.html" || { echo "FAIL: no damaged row"; fail=1; }
+# The per-link table.
+expect 0 "$kx" export "$samples" -o "$tmp/links.csv"
+head -1 "$tmp/links.csv" | grep -q '^project,site,cable_id,' || { echo "FAIL: export header"; fail=1; }
+expect 0 "$kx" export "$samples" -o "$tmp/links.json" --json
+expect 1 "$kx" export "$tmp/cut-cu.result" -o "$tmp/none.csv"
 exit $fail

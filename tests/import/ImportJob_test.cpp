@@ -5,6 +5,9 @@
 #include <thread>
 
 #include "ImportFixtures.h"
+#include "copper/CopperResult.h"
+#include "copper/CopperResultWriter.h"
+#include "tester/RecordFixtures.h"
 #include "tester/import/ImportOutput.h"
 
 using namespace Kestrix::Import;
@@ -345,6 +348,31 @@ TEST_F(FixtureImportTest, RecordsThatCouldNotBeListedAreCountedAndTheJobIsNotDon
     const Json::Value index = readJson(out / "index.json");
     EXPECT_EQ(index["unlisted"].asInt(), 1);
     EXPECT_EQ(index["notListed"][0]["records"].asInt(), 1);
+}
+
+// index.json names each imported record's verdict conflict: a passing link stored as FAIL disagrees with its
+// tests, the same link stored as PASS does not.
+TEST_F(FixtureImportTest, TheIndexNamesEachRecordsVerdictConflict) {
+    auto& t = tester();
+    kx::test::writeMaster(t.root, kx::test::insertProject("P", "p", "1", ""));
+    kx::test::writeProject(t.root, "p", {row(1, "FAIL-STORED", "a.result"), row(2, "PASS-STORED", "b.result")},
+                           [](const kx::test::ResultRow& r) {
+                               Kestrix::CopperResult result;
+                               result.summary.resultType = Kestrix::ResultType::COPPER;
+                               result.mergeCopperTest(kx::test::cat6APermanentLinkTest(), false);
+                               result.summary.resultName = r.name;
+                               result.summary.status = r.key == 1 ? Kestrix::Status::fail : Kestrix::Status::pass;
+                               return Kestrix::CopperResultWriter::writeResult(result);
+                           });
+    auto r = run(t, false);
+    EXPECT_TRUE(r.complete()) << ::testing::PrintToString(r.messages);
+    std::map<std::string, Json::Value> byId;
+    const Json::Value index = readJson(out / "index.json");
+    for (const auto& e : index["records"]) byId[e["cableId"].asString()] = e;
+    ASSERT_TRUE(byId["FAIL-STORED"]["verdictConflict"].isString());
+    EXPECT_NE(byId["FAIL-STORED"]["verdictConflict"].asString().find("stored FAIL; no test failed"), std::string::npos);
+    EXPECT_TRUE(byId["PASS-STORED"].isMember("verdictConflict"));
+    EXPECT_TRUE(byId["PASS-STORED"]["verdictConflict"].isNull());
 }
 
 }  // namespace

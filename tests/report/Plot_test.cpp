@@ -2,6 +2,7 @@
 // and by not failing on records without plots or with odd data.
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -218,12 +219,76 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
 }
 
 TEST(RecordsWithoutPlots, GiveNoPictures) {
+    // A loss/length result has its loss against the budget, and nothing else to plot.
     Kestrix::Tester::TestRecordTarvel loss(kx::test::lossLengthResultFile());
-    EXPECT_TRUE(recordPictures(loss, {}).empty());
+    const auto pictures = recordPictures(loss, {});
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].name, "loss");
     Kestrix::Tester::TestRecordTarvel garbage(std::vector<uint8_t>(100, 0xAB));
     EXPECT_TRUE(recordPictures(garbage, {}).empty());
     Kestrix::Tester::TestRecordTarvel empty;
     EXPECT_TRUE(recordPictures(empty, {}).empty());
+}
+
+TEST(ReduceCurve, KeepsEachColumnsLowestAndHighestPoint) {
+    std::vector<double> y(10000, 1.0);
+    y[4321] = 50.0;  // a reflective spike
+    y[7000] = -20.0;
+    y[9000] = std::nan("");
+    const Curve c = reduceCurve({}, y, 0, 10000, 100);
+    EXPECT_LE(c.y.size(), 2 * 100u + 2);
+    EXPECT_NE(std::find(c.y.begin(), c.y.end(), 50.0), c.y.end());
+    EXPECT_NE(std::find(c.y.begin(), c.y.end(), -20.0), c.y.end());
+    EXPECT_TRUE(std::any_of(c.y.begin(), c.y.end(), [](double v) { return std::isnan(v); }));
+    EXPECT_TRUE(std::is_sorted(c.x.begin(), c.x.end()));
+}
+
+TEST(CopperViews, MainAndRemoteShareAxesAndTitlesNameTheRecord) {
+    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
+    PlotOptions o;
+    o.caption = recordCaption(record);
+    const auto views = copperViews(record, o);
+    const CopperView* main = nullptr;
+    const CopperView* remote = nullptr;
+    for (const auto& v : views) {
+        if (v.name == "next" && v.end == 1) main = &v;
+        if (v.name == "next" && v.end == 2) remote = &v;
+    }
+    ASSERT_TRUE(main && remote);
+    EXPECT_EQ(main->yLo, remote->yLo);
+    EXPECT_EQ(main->yHi, remote->yHi);
+    EXPECT_EQ(main->xHi, remote->xHi);
+    EXPECT_NE(main->title.find("Cat6A-PL-001"), std::string::npos);
+    // Twelve pair combinations, twelve colours.
+    std::vector<uint32_t> colours;
+    for (const auto& c : main->curves) colours.push_back(rgbOf(pairColour(c.pair)));
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(std::unique(colours.begin(), colours.end()) - colours.begin(), 12);
+}
+
+TEST(PlotTable, CopperColumnsPerCurveWithTheLimit) {
+    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
+    const auto pictures = recordPictures(record, {});
+    const Picture* il = named(pictures, "il");
+    ASSERT_TRUE(il && il->table);
+    const PlotTable t = il->table();
+    ASSERT_EQ(t.headers.size(), t.columns.size());
+    EXPECT_EQ(t.headers.front(), "Frequency (MHz)");
+    EXPECT_EQ(t.headers.back(), "Limit (dB)");
+    EXPECT_EQ(t.columns.size(), 1u + 4u + 1u);  // x, four pairs, the limit
+    for (const auto& c : t.columns) EXPECT_EQ(c.size(), t.columns.front().size());
+}
+
+TEST(SvgPictures, TextStaysText) {
+    Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(6000));
+    const auto pictures = recordPictures(record, {});
+    ASSERT_FALSE(pictures.empty());
+    const std::string svg = svgElement(pictures[0], "t-");
+    EXPECT_EQ(svg.rfind("<svg", 0), 0u);
+    EXPECT_NE(svg.find(">1310 nm</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("<symbol"), std::string::npos);
+    // Four traces of 6000 points are drawn at the plot's pixel columns.
+    EXPECT_LT(svg.size(), 60000u);
 }
 
 TEST(ImagePicture, BadPictureBytesAndWildDefectsStillDraw) {

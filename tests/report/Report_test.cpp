@@ -1,5 +1,6 @@
-// The certification report: page counts through poppler, summary rows, HTML, and refusals that leave
-// nothing behind.
+// The certification report on generated records: one page per link, totals for every stored status in both
+// sinks, verdict conflicts, damaged inputs, the size of a 200-record HTML report, the summary export, and
+// refusals that leave nothing behind.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +15,9 @@
 #include "fiber/FiberBuilders.h"
 #include "fiber/OtdrBuilders.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/report/Export.h"
 #include "tester/report/Report.h"
+#include "tester/report/SummaryRows.h"
 #include "tester/RecordFixtures.h"
 #include "core/TestFiles.h"
 
@@ -38,24 +41,26 @@ std::string readText(const fs::path& p) {
     return s.str();
 }
 
-bool havePoppler() { return std::system("pdfinfo -v >/dev/null 2>&1") == 0; }
+bool havePoppler() { return std::system("pdfinfo -v >/dev/null 2>&1 && pdftotext -v >/dev/null 2>&1") == 0; }
 
-// pdfinfo's page count, -1 when it fails or complains on stderr.
-int pdfPages(const fs::path& pdf) {
-    const fs::path err = pdf.string() + ".err";
-    const std::string cmd = "pdfinfo '" + pdf.string() + "' 2>'" + err.string() + "'";
+std::string run(const std::string& cmd) {
     FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return -1;
+    if (p == nullptr) return "";
     std::string out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    const int rc = pclose(p);
-    const bool complained = fs::file_size(err) != 0;
-    fs::remove(err);
-    const size_t at = out.find("Pages:");
-    if (rc != 0 || complained || at == std::string::npos) return -1;
-    return std::stoi(out.substr(at + 6));
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
 }
+
+int pdfPages(const fs::path& pdf) {
+    const std::string out = run("pdfinfo '" + pdf.string() + "' 2>/dev/null");
+    const size_t at = out.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(out.substr(at + 6));
+}
+
+std::string pdfText(const fs::path& pdf) { return run("pdftotext -layout '" + pdf.string() + "' - 2>/dev/null"); }
 
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -63,37 +68,65 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-TEST(SummaryRow, CopperAndFiberKeyFields) {
+std::vector<uint8_t> copperStoring(const Kestrix::CopperTestPtr& test, const char* id, Kestrix::Status stored) {
+    Kestrix::CopperResult result;
+    result.summary.resultType = Kestrix::ResultType::COPPER;
+    result.mergeCopperTest(test, false);
+    result.summary.resultName = id;
+    result.summary.status = stored;
+    return Kestrix::CopperResultWriter::writeResult(result);
+}
+
+Kestrix::CopperTestPtr failingLink() {
+    auto t = kx::test::cat6APermanentLinkTest();
+    for (auto& s : t->body.scalars)
+        if (s.copperTestType == Kestrix::CopperTestType::resist && s.wirePair == Kestrix::WirePair::pair3)
+            s.value = 31.6f;
+    t->recertify(t->body.settings.nvp.toFloat());
+    return t;
+}
+
+// A power meter reading, judged by no limit, storing whatever status it is given.
+std::vector<uint8_t> readingStoring(const char* id, Kestrix::Status stored) {
+    Kestrix::FiberResult r;
+    r.summary = kx::test::fiberSummary(id);
+    r.summary.status = stored;
+    r.addTest(std::make_unique<Kestrix::FiberPowerMeterTest>(kx::test::powerMeterTest()));
+    return kx::test::fiberFile(r);
+}
+
+// One of each kind of link a report holds.
+std::vector<std::string> mixedInputs(const fs::path& dir) {
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+        {"cu-pass", copperStoring(kx::test::cat6APermanentLinkTest(), "CU-PASS", Kestrix::Status::pass)},
+        {"cu-fail", copperStoring(failingLink(), "CU-FAIL", Kestrix::Status::fail)},
+        {"ll", kx::test::lossLengthResultFile()},
+        {"otdr", kx::test::otdrResultFile(3000)},
+        {"pm", readingStoring("PM-1", Kestrix::Status::show)},
+    };
+    std::vector<std::string> out;
+    for (const auto& [name, bytes] : files) {
+        writeFile(dir / (name + ".result"), bytes);
+        out.push_back((dir / (name + ".result")).string());
+    }
+    return out;
+}
+
+TEST(SummaryRow, KeyFieldsAndNoMarginWithoutAJudgedTest) {
     Kestrix::Tester::TestRecordTarvel copper(kx::test::cat6AResultFile());
     const SummaryRow c = summaryRow(copper, "Harbor", "Floor 2");
     EXPECT_EQ(c.project, "Harbor");
-    EXPECT_EQ(c.site, "Floor 2");
-    EXPECT_FALSE(c.cableId.empty());
-    EXPECT_FALSE(c.limit.empty());
-    EXPECT_FALSE(c.tester.empty());
+    EXPECT_EQ(c.media, "Copper");
+    EXPECT_EQ(c.testType, "Autotest");
     EXPECT_EQ(c.date.size(), 16u);
-    EXPECT_TRUE(std::isfinite(c.worstMargin));
-    EXPECT_TRUE(c.copper);
-
-    Kestrix::Tester::TestRecordTarvel loss(kx::test::lossLengthResultFile());
-    const SummaryRow f = summaryRow(loss, "", "");
-    EXPECT_FALSE(f.copper);
-    EXPECT_TRUE(std::isfinite(f.worstMargin));
-    EXPECT_GT(f.lengthMeters, 0);
-}
-
-TEST(SummaryRow, HeadroomOfTheStoredSummaryWhenNothingWasJudged) {
-    Kestrix::FiberResult r;
-    r.summary = kx::test::fiberSummary("PM-1");
-    r.summary.headroom = Kestrix::DisplayMeas(Kestrix::ScaledInt::raw(250, Kestrix::ScaledInt::hundredths),
-                                              Kestrix::DisplayType::normal);
-    r.addTest(std::make_unique<Kestrix::FiberPowerMeterTest>(kx::test::powerMeterTest()));
-    Kestrix::Tester::TestRecordTarvel record(kx::test::fiberFile(r));
-    EXPECT_DOUBLE_EQ(summaryRow(record, "", "").worstMargin, 2.5);
-    // A headroom the tester did not show stays unknown.
-    r.summary.headroom.displayType = Kestrix::DisplayType::dashes;
-    Kestrix::Tester::TestRecordTarvel dashes(kx::test::fiberFile(r));
-    EXPECT_TRUE(std::isnan(summaryRow(dashes, "", "").worstMargin));
+    EXPECT_FALSE(c.limit.empty());
+    EXPECT_FALSE(c.testerSerial.empty());
+    ASSERT_TRUE(c.worst);
+    EXPECT_EQ(c.worst->unit, "dB");
+    EXPECT_EQ(c.conflict, "");
+    // A headroom stored in the summary is not a margin of any test.
+    Kestrix::Tester::TestRecordTarvel reading(readingStoring("PM-1", Kestrix::Status::show));
+    EXPECT_FALSE(summaryRow(reading, "", "").worst);
 }
 
 TEST(CollectInputs, FilesAndImportFolders) {
@@ -104,39 +137,29 @@ TEST(CollectInputs, FilesAndImportFolders) {
     std::vector<std::string> files;
     EXPECT_EQ(collectInputs({(dir / "P").string()}, files), "");
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_TRUE(std::is_sorted(files.begin(), files.end()));
     EXPECT_EQ(fs::path(files[0]).filename(), "b.result");  // P/S/b.result sorts before P/a.result
     EXPECT_NE(collectInputs({(dir / "nope").string()}, files), "");
     fs::create_directories(dir / "empty");
     EXPECT_NE(collectInputs({(dir / "empty").string()}, files), "");
 }
 
-TEST(Report, PdfPagesOpenInPoppler) {
-    if (!havePoppler()) GTEST_SKIP() << "pdfinfo not installed";
-    const fs::path dir = tempDir("pdf");
-    writeFile(dir / "in" / "otdr.result", kx::test::otdrResultFile(2000));
-    writeFile(dir / "in" / "cu.result", kx::test::cat6AResultFile());
-    writeFile(dir / "in" / "ll.result", kx::test::lossLengthResultFile());
-    std::vector<std::string> files;
-    ASSERT_EQ(collectInputs({(dir / "in").string()}, files), "");
+TEST(Report, OnePagePerLinkAfterTheSummary) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
+    const fs::path dir = tempDir("pages");
+    const auto files = mixedInputs(dir / "in");
     ASSERT_EQ(writeReport(files, (dir / "r.pdf").string(), {}), "");
-    const int pages = pdfPages(dir / "r.pdf");
-    // One summary page, at least one page per record, continuation pages for the plots that do not fit.
-    EXPECT_GE(pages, 4);
-    EXPECT_LE(pages, 12);
-    // The fonts are embedded.
-    FILE* p = popen(("pdffonts '" + (dir / "r.pdf").string() + "'").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-    EXPECT_NE(out.find("LiberationSans"), std::string::npos);
-    EXPECT_EQ(out.find(" no "), std::string::npos) << out;
+    const std::string text = pdfText(dir / "r.pdf");
+    const size_t summarySheets = count(text, "Summary, sheet");
+    EXPECT_EQ(summarySheets, 1u);
+    EXPECT_EQ(pdfPages(dir / "r.pdf"), static_cast<int>(summarySheets + files.size()));
+    EXPECT_EQ(count(text, "(continued)"), 0u) << text;
+    // Fonts are embedded.
+    const std::string fonts = run("pdffonts '" + (dir / "r.pdf").string() + "'");
+    EXPECT_NE(fonts.find("LiberationSans"), std::string::npos);
 }
 
-TEST(Report, HundredsOfRecordsPaginateTheSummary) {
-    if (!havePoppler()) GTEST_SKIP() << "pdfinfo not installed";
+TEST(Report, HundredsOfRecordsPaginateTheSummaryOnly) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
     const fs::path dir = tempDir("many");
     const auto bytes = kx::test::lossLengthResultFile();
     std::vector<std::string> files;
@@ -146,31 +169,160 @@ TEST(Report, HundredsOfRecordsPaginateTheSummary) {
         files.push_back(f.string());
     }
     ASSERT_EQ(writeReport(files, (dir / "r.pdf").string(), {}), "");
-    // 56 rows on the first summary page and 60 on the next: 3 summary pages, then one page per record.
-    EXPECT_EQ(pdfPages(dir / "r.pdf"), 3 + 130);
+    const size_t sheets = count(pdfText(dir / "r.pdf"), "Summary, sheet");
+    EXPECT_GT(sheets, 1u);
+    EXPECT_EQ(pdfPages(dir / "r.pdf"), static_cast<int>(sheets + 130));
 }
 
-TEST(Report, HtmlIsOnePageWithInlineSvg) {
+// Every stored status is counted where it belongs, in the PDF and in the HTML alike.
+TEST(Report, TotalsCountEveryStoredStatusInBothSinks) {
+    const fs::path dir = tempDir("totals");
+    struct Input {
+        const char* id;
+        Kestrix::Status stored;
+    };
+    // Native status -> host: pass 4, pass* 3, pass acceptable 7, fail and fail* 0, the rest no verdict.
+    const Input inputs[] = {{"A", Kestrix::Status::pass},           {"B", Kestrix::Status::passStar},
+                            {"C", Kestrix::Status::passAcceptable}, {"D", Kestrix::Status::show},
+                            {"E", Kestrix::Status::notSet},         {"F", Kestrix::Status::dontShow}};
+    std::vector<std::string> files;
+    for (const Input& in : inputs) {
+        files.push_back((dir / "in" / (std::string(in.id) + ".result")).string());
+        writeFile(files.back(), readingStoring(in.id, in.stored));
+    }
+    // Failures: a failing loss/length test stored as FAIL, a failing link stored as fail*.
+    files.push_back((dir / "in" / "G.result").string());
+    writeFile(files.back(), kx::test::lossLengthResultFile());
+    files.push_back((dir / "in" / "H.result").string());
+    writeFile(files.back(), copperStoring(failingLink(), "H", Kestrix::Status::failStar));
+    const std::string expected = "8 records: 1 pass, 1 pass*, 1 pass (acceptable), 2 fail, 3 without verdict";
+    ReportOptions o;
+    o.html = true;
+    ASSERT_EQ(writeReport(files, (dir / "r.html").string(), o), "");
+    const std::string html = readText(dir / "r.html");
+    EXPECT_NE(html.find(">" + expected + "<"), std::string::npos) << expected;
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
+    ASSERT_EQ(writeReport(files, (dir / "r.pdf").string(), {}), "");
+    EXPECT_NE(run("pdftotext -raw '" + (dir / "r.pdf").string() + "' -").find(expected), std::string::npos) << expected;
+}
+
+TEST(Report, VerdictConflictsAreMarkedAndCounted) {
+    const fs::path dir = tempDir("conflict");
+    writeFile(dir / "a.result", copperStoring(failingLink(), "CONFLICTING", Kestrix::Status::pass));
+    writeFile(dir / "b.result", copperStoring(kx::test::cat6APermanentLinkTest(), "SOUND", Kestrix::Status::pass));
+    ReportOptions o;
+    o.html = true;
+    ASSERT_EQ(writeReport({(dir / "a.result").string(), (dir / "b.result").string()}, (dir / "r.html").string(), o),
+              "");
+    const std::string html = readText(dir / "r.html");
+    EXPECT_NE(html.find("2 records: 2 pass, 0 pass*, 0 fail; 1 verdict conflict"), std::string::npos);
+    EXPECT_EQ(count(html, ">VERDICT CONFLICT<"), 1u);
+    EXPECT_NE(html.find("verdict conflict: stored PASS; Resistance FAIL"), std::string::npos);
+    EXPECT_NE(html.find("<caption>Verdict conflicts</caption>"), std::string::npos);
+}
+
+TEST(Report, ATruncatedFailStopsTheReportOrBecomesADamagedRow) {
+    const fs::path dir = tempDir("damaged");
+    auto cut = copperStoring(failingLink(), "D-102-B", Kestrix::Status::fail);
+    cut.resize(3000);
+    writeFile(dir / "cut.result", cut);
+    writeFile(dir / "ok.result", kx::test::cat6AResultFile());
+    const std::vector<std::string> files{(dir / "cut.result").string(), (dir / "ok.result").string()};
+    for (bool html : {false, true}) {
+        ReportOptions o;
+        o.html = html;
+        const std::string error = writeReport(files, (dir / "r.out").string(), o);
+        EXPECT_NE(error.find((dir / "cut.result").string() + ": corrupt container"), std::string::npos) << error;
+        EXPECT_FALSE(fs::exists(dir / "r.out"));
+        o.keepGoing = true;
+        std::vector<std::string> damaged;
+        ASSERT_EQ(writeReport(files, (dir / "r.out").string(), o, &damaged), "");
+        ASSERT_EQ(damaged.size(), 1u);
+        EXPECT_EQ(damaged[0].rfind((dir / "cut.result").string(), 0), 0u);
+        fs::remove(dir / "r.out");
+    }
+    ReportOptions o;
+    o.keepGoing = true;
+    ReportDocument d;
+    std::vector<std::string> unreadable;
+    ASSERT_EQ(buildReport(files, o, d, unreadable), "");
+    ASSERT_EQ(d.rows.size(), 2u);
+    EXPECT_EQ(d.rows[0].cableId, "D-102-B");
+    EXPECT_EQ(d.rows[0].status, 0);
+    EXPECT_EQ(statusText(d.rows[0]), "FAIL");
+    EXPECT_NE(d.rows[0].damage, "");
+    EXPECT_EQ(d.totals.damaged, 1u);
+    EXPECT_EQ(d.pages[1].mark, "DAMAGED");
+}
+
+TEST(Report, LatestKeepsTheLastTestOfACableAndListsTheRest) {
+    const fs::path dir = tempDir("latest");
+    Kestrix::FiberResult older = kx::test::lossLengthResult();
+    older.summary.timeStamp = 1600000000;
+    writeFile(dir / "a.result", kx::test::fiberFile(older));
+    writeFile(dir / "b.result", kx::test::lossLengthResultFile());
+    writeFile(dir / "c.result", readingStoring("PM-1", Kestrix::Status::show));
+    ReportOptions o;
+    o.latest = true;
+    ReportDocument d;
+    std::vector<std::string> unreadable;
+    ASSERT_EQ(buildReport({(dir / "a.result").string(), (dir / "b.result").string(), (dir / "c.result").string()}, o, d,
+                          unreadable),
+              "");
+    ASSERT_EQ(d.rows.size(), 2u);
+    ASSERT_EQ(d.superseded.size(), 1u);
+    EXPECT_EQ(d.superseded[0].file, (dir / "a.result").string());
+    EXPECT_EQ(d.superseded[0].supersededBy, (dir / "b.result").string());
+    o.latest = false;
+    o.failsOnly = true;
+    ASSERT_EQ(buildReport({(dir / "b.result").string(), (dir / "c.result").string()}, o, d, unreadable), "");
+    EXPECT_EQ(d.rows.size(), 1u);
+    EXPECT_EQ(d.leftOut, 1u);
+}
+
+TEST(Report, HtmlOfTwoHundredRecordsStaysSmall) {
+    const fs::path dir = tempDir("size");
+    const auto inputs = mixedInputs(dir / "kinds");
+    std::vector<std::string> files;
+    for (int i = 0; i < 200; ++i) {
+        const fs::path f = dir / "in" / ("r" + std::to_string(1000 + i) + ".result");
+        fs::create_directories(f.parent_path());
+        fs::copy_file(inputs[static_cast<size_t>(i) % inputs.size()], f);
+        files.push_back(f.string());
+    }
+    ReportOptions o;
+    o.html = true;
+    ASSERT_EQ(writeReport(files, (dir / "r.html").string(), o), "");
+    const std::string html = readText(dir / "r.html");
+    EXPECT_LT(html.size(), 10u << 20);
+    EXPECT_EQ(count(html, "<section id=\"r"), 200u);
+    // An OTDR record (both ends, four wavelengths each) stays under 100 KB.
+    const size_t otdr = html.find("<section id=\"r4\">");
+    ASSERT_NE(otdr, std::string::npos);
+    EXPECT_LT(html.find("</section>", otdr) - otdr, 100u << 10);
+    // Text is text: no glyph outlines.
+    EXPECT_EQ(html.find("<symbol"), std::string::npos);
+    EXPECT_GT(count(html, "<text"), 1000u);
+}
+
+TEST(Report, HtmlIsOneSelfContainedPage) {
     const fs::path dir = tempDir("html");
     writeFile(dir / "cu.result", kx::test::cat6AResultFile());
     writeFile(dir / "ll.result", kx::test::lossLengthResultFile());
     ReportOptions o;
     o.html = true;
     o.title = "Floor <2> & risers";
-    std::vector<std::string> files{(dir / "cu.result").string(), (dir / "ll.result").string()};
-    ASSERT_EQ(writeReport(files, (dir / "r.html").string(), o), "");
+    o.customer = "Harbor \"Trust\"";
+    ASSERT_EQ(writeReport({(dir / "cu.result").string(), (dir / "ll.result").string()}, (dir / "r.html").string(), o),
+              "");
     const std::string html = readText(dir / "r.html");
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(html.find("<title>Floor &lt;2&gt; &amp; risers</title>"), std::string::npos);
+    EXPECT_NE(html.find("Harbor &quot;Trust&quot;"), std::string::npos);
     EXPECT_EQ(html.find("<?xml"), std::string::npos);
-    EXPECT_GE(count(html, "<svg"), 3u);
-    // The summary is a real table: a header row and one row per record, each linking to its section.
-    EXPECT_EQ(count(html, "<table class=\"summary\"><tr><th>Project</th>"), 1u);
-    EXPECT_EQ(count(html, "<section id="), 2u);
+    EXPECT_EQ(count(html, "<section id=\"r"), 2u);
     EXPECT_NE(html.find("<a href=\"#r2\">"), std::string::npos);
-    EXPECT_NE(html.find("<section id=\"r2\">"), std::string::npos);
     EXPECT_EQ(count(html, "<svg"), count(html, "</svg>"));
-    // Self-contained: nothing is fetched from elsewhere.
     EXPECT_EQ(html.find("src=\"http"), std::string::npos);
     EXPECT_EQ(html.find("href=\"http"), std::string::npos);
 }
@@ -207,12 +359,78 @@ TEST(Report, BadInputLeavesNothingBehind) {
             ReportOptions o;
             o.html = html;
             const std::string error = writeReport(files, (dir / "r.out").string(), o);
-            EXPECT_NE(error, "") << bad;
+            EXPECT_NE(error.find(bad), std::string::npos) << error;
             EXPECT_FALSE(fs::exists(dir / "r.out")) << bad;
         }
     }
+    ReportOptions logo;
+    logo.logoFile = (dir / "junk.result").string();
+    EXPECT_NE(writeReport({(dir / "cu.result").string()}, (dir / "r.out").string(), logo), "");
     for (const auto& e : fs::directory_iterator(dir))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+// Splits RFC 4180 text into records of fields.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                rows.back().back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                rows.back().back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.emplace_back(1);
+            ++i;
+        } else {
+            rows.back().back() += c;
+        }
+    }
+    if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+    return rows;
+}
+
+TEST(Export, ColumnsQuotingAndFormulaSafeText) {
+    const fs::path dir = tempDir("export");
+    writeFile(dir / "a.result",
+              copperStoring(kx::test::cat6APermanentLinkTest(), "R1, \"east\"\nrack", Kestrix::Status::pass));
+    writeFile(dir / "b.result", copperStoring(failingLink(), "=HYPERLINK(1)", Kestrix::Status::pass));
+    ReportDocument d;
+    std::vector<std::string> unreadable;
+    ASSERT_EQ(buildReport({(dir / "a.result").string(), (dir / "b.result").string()}, {}, d, unreadable, false), "");
+    const std::string csv = exportCsv(d.rows);
+    const auto rows = parseCsv(csv);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], exportColumns());
+    for (const auto& r : rows) EXPECT_EQ(r.size(), exportColumns().size());
+    const auto col = [&](const std::string& name) {
+        return static_cast<size_t>(std::find(exportColumns().begin(), exportColumns().end(), name) -
+                                   exportColumns().begin());
+    };
+    // Control characters become spaces; commas and quotes survive the quoting.
+    EXPECT_EQ(rows[1][col("cable_id")], "R1, \"east\" rack");
+    EXPECT_EQ(rows[2][col("cable_id")], "'=HYPERLINK(1)");
+    EXPECT_EQ(rows[1][col("status")], "PASS");
+    EXPECT_EQ(rows[1][col("verdict_conflict")], "");
+    EXPECT_NE(rows[2][col("verdict_conflict")].find("Resistance FAIL"), std::string::npos);
+    EXPECT_EQ(rows[1][col("worst_margin_unit")], "dB");
+    EXPECT_EQ(rows[1][col("worst_margin")], Kestrix::Tester::figureNumber(*d.rows[0].worst, d.rows[0].worst->margin));
+    EXPECT_EQ(rows[1][col("worst_end")], d.rows[0].worst->end == 1 ? "main" : "remote");
+    EXPECT_NE(rows[1][col("worst_frequency_mhz")], "");
+    const Json::Value j = exportJson(d.rows);
+    ASSERT_EQ(j.size(), 2u);
+    EXPECT_TRUE(j[0]["verdict_conflict"].isNull());
+    EXPECT_TRUE(j[0]["worst_margin"].isDouble());
 }
 
 }  // namespace

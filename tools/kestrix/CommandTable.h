@@ -12,6 +12,7 @@ void setupCommands(CLI::App& app);
 void setupBidiCommand(CLI::App* cmd);
 void setupCsvCommand(CLI::App* cmd);
 void setupDumpCommand(CLI::App* cmd);
+void setupExportCommand(CLI::App* cmd);
 void setupIdsCommand(CLI::App* group);
 void setupRecordsCommand(CLI::App* cmd);
 void setupImportCommand(CLI::App* cmd);

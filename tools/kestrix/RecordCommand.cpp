@@ -1,4 +1,5 @@
 // `kestrix record FILE [--json] [--plots]`: the host record of one result file.
+#include <algorithm>
 #include <iostream>
 
 #include "Command.h"
@@ -8,6 +9,7 @@
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
+#include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
 
@@ -37,7 +39,16 @@ void setupRecordCommand(CLI::App* cmd) {
         } else {
             std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::copperTestsText(record)
                       << Kestrix::Tester::fiberTestsText(record);
+            // Pair labels come from the result: each line is made safe for the terminal.
+            const std::string verdict = Kestrix::Tester::verdictText(record);
+            for (size_t at = 0, end; at < verdict.size(); at = end + 1) {
+                end = std::min(verdict.find('\n', at), verdict.size());
+                std::cout << printable(verdict.substr(at, end - at)) << '\n';
+            }
         }
+        // What could be read is printed; a record whose tests cannot be read is still a failure.
+        const std::string damage = Kestrix::Tester::recordDamage(record);
+        if (!damage.empty()) throw BadInput("the tests of " + opts->file + " cannot be read: " + damage);
     });
 }
 

@@ -1,5 +1,5 @@
-// `kestrix report INPUT... -o report.pdf [--title TEXT] [--html]`: the certification report of result files
-// or of folders written by `kestrix import`.
+// `kestrix report INPUT... -o report.pdf [--html] [options]`: the certification report of result files or of
+// folders written by `kestrix import`.
 #include <iostream>
 
 #include "Command.h"
@@ -20,13 +20,28 @@ void setupReportCommand(CLI::App* cmd) {
     cmd->add_option("--title", opts->report.title, "Title of the summary page");
     cmd->add_flag("--html", opts->report.html, "One self-contained HTML page with inline SVG instead of PDF");
     cmd->add_flag("--feet", opts->report.feet, "Lengths and distances in feet");
+    cmd->add_option("--customer", opts->report.customer, "The customer, on the summary and every sheet");
+    cmd->add_option("--contractor", opts->report.contractor, "The contractor, on the summary and every sheet");
+    cmd->add_option("--operator", opts->report.operatorName, "The operator, shown where a record names none");
+    cmd->add_option("--logo", opts->report.logoFile, "A PNG logo for the summary and the page headers")
+        ->check(CLI::ExistingFile);
+    cmd->add_option("--project", opts->report.project, "Only the records of this project");
+    cmd->add_flag("--fails-only", opts->report.failsOnly,
+                  "Only records that failed, disagree with their own tests or are damaged (the rest are counted)");
+    cmd->add_flag("--latest", opts->report.latest,
+                  "Only the latest test of each cable id; the superseded re-tests are counted and listed");
+    cmd->add_flag("--keep-going", opts->report.keepGoing,
+                  "Write the report with a damaged row for each unreadable input (and still exit 1 naming them)");
     cmd->callback([opts] {
-        std::vector<std::string> files;
+        std::vector<std::string> files, damaged;
         std::string error = Kestrix::Report::collectInputs(opts->inputs, files);
-        if (error.empty()) error = Kestrix::Report::writeReport(files, opts->out, opts->report);
+        if (error.empty()) error = Kestrix::Report::writeReport(files, opts->out, opts->report, &damaged);
+        // The library's messages are cleaned text, one input a line.
         if (!error.empty()) throw BadInput(error);
-        std::cout << "report of " << files.size() << (files.size() == 1 ? " record" : " records") << " written to "
+        std::cout << "report of " << files.size() << (files.size() == 1 ? " input" : " inputs") << " written to "
                   << opts->out << "\n";
+        // Written, but not every input is certified in it.
+        if (!damaged.empty()) throw BadInput(Kestrix::Report::unreadableMessage(damaged, true));
     });
 }
 

@@ -19,8 +19,10 @@ struct CommandEntry {
 
 const CommandEntry kCommands[] = {
     {"bidi", "Build the bidirectional OTDR test of an end-1 and an end-2 test", setupBidiCommand},
-    {"csv", "Write the raw-data CSV of a result file", setupCsvCommand},
+    {"csv", "Write the raw-data CSV of a result file (the tester's raw data; see export for a table of links)",
+     setupCsvCommand},
     {"dump", "Print a result file, container or serialized object as JSON or text", setupDumpCommand},
+    {"export", "Write one row per record (status, worst margin, tester, ...) as CSV or JSON", setupExportCommand},
     {"ids", "Cable-id lists on the tester", setupIdsCommand},
     // ImportCommand.cpp
     {"records", "List the results stored on a tester, without fetching them", setupRecordsCommand},

@@ -1,0 +1,139 @@
+// The stored verdict against the tests' own verdicts and margins.
+#include "tester/record/RecordVerdict.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/PFile.h"
+#include "tester/record/HostRecordText.h"
+#include "tester/record/TestRecordTarvel.h"
+
+namespace Kestrix::Tester {
+
+namespace {
+
+bool passLike(int status) { return status == 3 || status == 4 || status == 7; }
+
+// The container's first fault, as `kestrix inspect` names it.
+std::string containerFault(const std::vector<uint8_t>& bytes) {
+    PFile::MemReader reader;
+    const auto describe = [](const PFile::Failure& f) {
+        if (f.kind == PFile::FailureKind::empty) return std::string("empty file");
+        return "corrupt container: " + std::string(PFile::toString(f.kind)) + " at byte " + std::to_string(f.offset);
+    };
+    if (reader.open(bytes) != 0) return describe(reader.failure());
+    for (;;) {
+        PFile::Section s;
+        const int32_t rc = reader.read(s, true);
+        if (rc == -2) return "";
+        if (rc != 0) return describe(reader.failure());
+    }
+}
+
+Json::Value orNull(double v) { return std::isfinite(v) ? Json::Value(v) : Json::Value(); }
+
+}  // namespace
+
+std::string VerdictCheck::details() const {
+    std::string s = std::string("stored ") + hostStatusText(stored);
+    for (const std::string& i : involved) s += "; " + i;
+    return s;
+}
+
+std::string VerdictCheck::text() const { return conflict ? "verdict conflict: " + details() : ""; }
+
+VerdictCheck checkVerdict(TestRecordTarvel& record, const RecordMargins& margins) {
+    VerdictCheck v;
+    RecordSummary summary;
+    if (!record.SerializedResult().empty() && TestRecordTarvel::LoadSummary(&summary, record.SerializedResult()))
+        v.stored = summary.Status;
+    if (!record.ExtractMetaDataFromResult()) return v;
+
+    std::vector<std::string> failedTests;
+    for (const RecordTest& t : record.GetTests())
+        if (t.Status == 0) failedTests.push_back(t.Name);
+    bool negativeMargin = false;
+    std::vector<std::string> passBesideNegative;
+    for (const JudgedFigure& f : margins.figures) {
+        if (!f.negative() || !(passLike(f.status) || f.status == 0)) continue;
+        negativeMargin = true;
+        // The limit of a pass "acceptable" allows a margin below zero.
+        if (f.status == 3 || f.status == 4)
+            passBesideNegative.push_back(f.test + " " + hostStatusText(f.status) + " beside " + describeMargin(f));
+    }
+    if (passLike(v.stored)) {
+        for (const std::string& t : failedTests) v.involved.push_back(t + " FAIL");
+        if (failedTests.empty() && negativeMargin && passBesideNegative.empty()) {
+            for (const JudgedFigure& f : margins.figures)
+                if (f.negative() && f.status == 0) v.involved.push_back(describeMargin(f));
+        }
+    } else if (v.stored == 0 && failedTests.empty() && !negativeMargin) {
+        v.involved.push_back("no test failed");
+    }
+    v.involved.insert(v.involved.end(), passBesideNegative.begin(), passBesideNegative.end());
+    v.conflict = !v.involved.empty();
+    return v;
+}
+
+std::string verdictConflictOf(const std::vector<uint8_t>& resultBytes) {
+    TestRecordTarvel record(resultBytes);
+    return checkVerdict(record, recordMargins(record)).text();
+}
+
+std::string recordDamage(TestRecordTarvel& record) {
+    if (record.ExtractMetaDataFromResult()) return "";
+    if (record.LastRecTooNew()) return "written by a newer tester version";
+    const std::string fault = containerFault(record.SerializedResult());
+    return fault.empty() ? "its tests cannot be read" : fault;
+}
+
+Json::Value figureJson(const JudgedFigure& f) {
+    Json::Value j(Json::objectValue);
+    j["Test"] = f.test;
+    j["TestId"] = f.testId;
+    j["Value"] = orNull(f.value);
+    j["Limit"] = orNull(f.limit);
+    j["LimitIsMaximum"] = f.upperLimit;
+    j["Margin"] = orNull(f.margin);
+    j["StoredMargin"] = orNull(f.storedMargin);
+    j["Unit"] = f.unit;
+    j["Status"] = f.status;
+    j["Pair"] = f.pair;
+    j["PairLabel"] = f.pairLabel;
+    j["End"] = f.end;
+    j["FrequencyMHz"] = orNull(f.frequencyMHz);
+    j["Wavelength"] = f.wavelength;
+    j["Text"] = describeMargin(f);
+    return j;
+}
+
+Json::Value verdictJson(TestRecordTarvel& record) {
+    const RecordMargins margins = recordMargins(record);
+    const VerdictCheck check = checkVerdict(record, margins);
+    Json::Value j(Json::objectValue);
+    j["StoredStatus"] = check.stored;
+    j["VerdictConflict"] = check.conflict ? Json::Value(check.text()) : Json::Value();
+    Json::Value involved(Json::arrayValue);
+    for (const std::string& i : check.involved) involved.append(i);
+    j["ConflictTests"] = involved;
+    j["WorstMargin"] = margins.worst ? figureJson(*margins.worst) : Json::Value();
+    Json::Value figures(Json::arrayValue);
+    for (const JudgedFigure& f : margins.figures) figures.append(figureJson(f));
+    j["Margins"] = figures;
+    return j;
+}
+
+std::string verdictText(TestRecordTarvel& record) {
+    const RecordMargins margins = recordMargins(record);
+    const VerdictCheck check = checkVerdict(record, margins);
+    std::string out;
+    if (margins.worst) out += "Worst margin: " + describeMargin(*margins.worst) + "\n";
+    if (check.conflict) out += "Verdict conflict: " + check.details() + "\n";
+    for (const JudgedFigure& f : margins.figures)
+        if (f.storedDisagrees())
+            out += "Margin recomputed: " + describeMargin(f) + " (the result stores " +
+                   figureNumber(f, f.storedMargin) + " " + f.unit + ")\n";
+    return out;
+}
+
+}  // namespace Kestrix::Tester
