@@ -17,13 +17,15 @@ namespace {
 // A tester that comes and goes as the test says; imports wait for the test's word when asked to.
 class ScriptedImporter : public Importer {
 public:
-    TesterState probe() override {
+    TesterState probe(const std::string& folder) override {
         std::lock_guard<std::mutex> lock(_mutex);
         ++probes;
+        probedFolder = folder;
         TesterState s;
         s.attached = attached;
         s.address = attached ? "127.0.0.1:2222" : "";
-        s.records = {{"a", 1}, {"b", 2}, {"c", 3}};
+        s.held = 3;
+        s.missing = 2;
         return s;
     }
     ImportOutcome import(const std::string& address, const std::string& folder, const ImportProgressFn& progress,
@@ -36,7 +38,7 @@ public:
             progress({i, 3, "record " + std::to_string(i)});
             while (hold && i == 2 && !cancel) _go.wait_for(lock, 5ms);
         }
-        return {true, 3, 0, "imported 3 of 3 records"};
+        return {true, 2, 1, 0, 0, "3 of 3 records imported: 2 new, 1 already there, 0 failed"};
     }
     void release() {
         std::lock_guard<std::mutex> lock(_mutex);
@@ -52,7 +54,7 @@ public:
     bool hold = false;
     std::atomic<int> probes{0};
     std::atomic<int> imports{0};
-    std::string lastAddress, lastFolder;
+    std::string lastAddress, lastFolder, probedFolder;
 
 private:
     std::mutex _mutex;
@@ -79,9 +81,7 @@ struct Fixture {
         o.periodic = true;
         o.watch = watch;
         o.interval = 10ms;
-        controller = std::make_unique<ImportController>(
-            std::move(imp), o, [](const std::vector<HeldRecord>& held) { return held.size() - 1; },
-            [this] { ++reloads; });
+        controller = std::make_unique<ImportController>(std::move(imp), o, [this] { ++reloads; });
         controller->start();
     }
     ScriptedImporter* importer;
@@ -93,7 +93,7 @@ TEST(ImportController, ProgressIsVisibleWhileTheImportRuns) {
     Fixture f(false, true, true);
     std::string why;
     ASSERT_TRUE(waitFor([&] { return f.controller->snapshot().probed; }));
-    EXPECT_EQ(f.controller->snapshot().missing, 2u);
+    EXPECT_EQ(f.controller->snapshot().tester.missing, 2u);
     ASSERT_TRUE(f.controller->requestImport(why)) << why;
     ASSERT_TRUE(waitFor([&] { return f.controller->snapshot().progress.done == 2; }));
     const auto during = f.controller->snapshot();
@@ -106,11 +106,12 @@ TEST(ImportController, ProgressIsVisibleWhileTheImportRuns) {
     ASSERT_TRUE(waitFor([&] { return f.controller->snapshot().imports == 1; }));
     const auto after = f.controller->snapshot();
     EXPECT_EQ(after.state, ImportController::ImportState::done);
-    EXPECT_EQ(after.outcome.message, "imported 3 of 3 records");
+    EXPECT_EQ(after.outcome.message, "3 of 3 records imported: 2 new, 1 already there, 0 failed");
     EXPECT_EQ(f.reloads.load(), 1);
     f.controller->stop();
     EXPECT_EQ(f.importer->lastAddress, "127.0.0.1:2222");
     EXPECT_EQ(f.importer->lastFolder, "/lib");
+    EXPECT_EQ(f.importer->probedFolder, "/lib");
 }
 
 TEST(ImportController, NoImportWithoutATester) {

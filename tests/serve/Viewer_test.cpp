@@ -39,19 +39,20 @@ const std::string* header(const Response& r, const std::string& name) {
 
 class CountingImporter : public Importer {
 public:
-    TesterState probe() override {
+    TesterState probe(const std::string&) override {
         TesterState s;
         s.attached = true;
         s.address = "127.0.0.1:1";
         s.name = "Lumetra " + kInjection;
-        s.records = {{"P/1.res", 1}, {"P/new.res", 77}};
+        s.held = 2;
+        s.missing = 1;
         return s;
     }
     ImportOutcome import(const std::string&, const std::string&, const ImportProgressFn& progress,
                          const std::atomic<bool>&) override {
         ++imports;
         progress({1, 2, "fetching"});
-        return {true, 2, 0, "imported 2 of 2 records"};
+        return {true, 1, 1, 0, 0, "2 of 2 records imported: 1 new, 1 already there, 0 failed"};
     }
     std::atomic<int> imports{0};
 };

@@ -197,7 +197,8 @@ def main():
             time.sleep(0.05)
         wait.until(lambda d: "0 not in lib" in d.find_element(By.ID, "tester-line").text)
         outcome = driver.find_element(By.ID, "import-outcome").text
-        check("import from the page finished", outcome.startswith("Last import: imported"), outcome)
+        check("import from the page wrote what the tester line said the folder lacks",
+              outcome.startswith("Last import: ") and f" records imported: {missing} new, " in outcome, outcome)
         check("progress was shown while it ran", seen_running)
         records_after = int(driver.find_element(By.CSS_SELECTOR, ".total.all .n").text.replace(",", ""))
         check("the new records are listed", records_after == records_before + missing,

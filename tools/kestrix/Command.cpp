@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "OutputFile.h"
 #include "common/PFile.h"
+#include "tester/import/OutputFile.h"
 
 namespace kx::cli {
 
@@ -26,7 +26,7 @@ void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes)
         return;
     }
     try {
-        writeAtomically(target, bytes, Durability::Now);
+        Kestrix::Import::writeAtomically(target, bytes, Kestrix::Import::Durability::Now);
     } catch (const std::runtime_error& e) {
         throw BadInput(e.what());
     }

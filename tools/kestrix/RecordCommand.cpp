@@ -4,12 +4,14 @@
 
 #include "Command.h"
 #include "CommandTable.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
 
@@ -26,17 +28,14 @@ void setupRecordCommand(CLI::App* cmd) {
                   "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
-        Kestrix::Tester::RecordSummary summary;
-        if (!Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, record.SerializedResult()) ||
-            record.SerializedResult().empty())
-            throw BadInput("not a readable result file: " + opts->file);
+        if (!record.summary()) throw BadInput("not a readable result file: " + opts->file);
+        // A result of an import folder is the record the import made: its project and site are the index's.
+        Kestrix::Import::ImportFolders folders;
+        if (const auto* entry = folders.entryOfResult(opts->file))
+            Kestrix::Tester::TarvelCom::setImportedMetaData(record, entry->project, entry->site);
         if (opts->json || opts->plots) {
-            Json::Value j = Kestrix::Tester::hostRecordJson(record);
-            if (opts->plots && j.isMember("Copper") && !j["Copper"].isNull())
-                j["Copper"] = Kestrix::Tester::copperTestsJson(record, true);
-            if (opts->plots && j.isMember("Fiber") && !j["Fiber"].isNull())
-                j["Fiber"] = Kestrix::Tester::fiberTestsJson(record, true);
-            std::cout << Kestrix::Tester::hostRecordJsonText(j);
+            // The same bytes an import writes beside the result (with --plots, the plot series too).
+            std::cout << Kestrix::Tester::hostRecordFile(record, opts->plots);
         } else {
             std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::copperTestsText(record)
                       << Kestrix::Tester::fiberTestsText(record);

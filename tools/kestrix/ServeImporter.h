@@ -1,6 +1,7 @@
 #pragma once
-// The viewer's tester link over the import job of `kestrix import`: a probe lists what the tester holds, an
-// import runs the job into the viewer's first folder.
+// The viewer's tester link over the library's import job: a probe lists what the tester holds and counts what
+// an incremental import into the folder would fetch, an import runs the job with the page's progress and
+// cancellation.
 #include "Importer.h"
 #include "TesterLink.h"
 
@@ -11,9 +12,7 @@ public:
     // An empty link.ip looks for the tester on the USB network link.
     ServeImporter(TesterLink link, bool mark) : _link(std::move(link)), _mark(mark) {}
 
-    kx::serve::TesterState probe() override;
-    // The job reports no progress of its own yet: the page learns when it starts and when it ends. It cannot
-    // be cancelled either; a stop waits for it.
+    kx::serve::TesterState probe(const std::string& folder) override;
     kx::serve::ImportOutcome import(const std::string& address, const std::string& folder,
                                     const kx::serve::ImportProgressFn& progress,
                                     const std::atomic<bool>& cancel) override;

@@ -50,11 +50,24 @@ QuietLog::QuietLog() {
 
 QuietLog::~QuietLog() { Log::setSink(_previous); }
 
+PingFactory lenientPings() {
+    return [] { return std::make_unique<LenientPinger>(); };
+}
+
 std::unique_ptr<TarvelCom> makeTarvelCom(const std::string& password) {
     auto com = std::make_unique<TarvelCom>(password);
-    com->setPingFactory([] { return std::make_unique<LenientPinger>(); });
+    com->setPingFactory(lenientPings());
     com->setLinkLocalScan(false);
     return com;
+}
+
+Kestrix::Import::TesterAddress importAddress(const TesterLink& link) {
+    Kestrix::Import::TesterAddress a;
+    a.address = link.ip;
+    a.password = link.password;
+    a.timeoutMs = link.timeoutMs;
+    a.ping = lenientPings();
+    return a;
 }
 
 std::unique_ptr<TarvelCom> connectTarvel(const TesterLink& o, QuietLog& log) {

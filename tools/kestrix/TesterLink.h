@@ -8,6 +8,7 @@
 
 #include "tester/host/Log.h"
 #include "tester/host/ServicePassword.h"
+#include "tester/import/ImportCatalog.h"
 #include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
@@ -43,8 +44,12 @@ private:
     std::string _last;
 };
 
+// Pings that count a tester as present when this user cannot send ICMP at all.
+Kestrix::Tester::PingFactory lenientPings();
 // A session that pings leniently and does not scan the link-local network; not yet connected.
 std::unique_ptr<Kestrix::Tester::TarvelCom> makeTarvelCom(const std::string& password);
+// The tester at the link, for the import job, pinged leniently.
+Kestrix::Import::TesterAddress importAddress(const TesterLink& link);
 // A session with the tester at o.ip; throws BadInput when it cannot be made.
 std::unique_ptr<Kestrix::Tester::TarvelCom> connectTarvel(const TesterLink& o, QuietLog& log);
 

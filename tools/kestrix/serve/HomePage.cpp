@@ -71,8 +71,8 @@ std::string testerPanel(const TesterPanel& t, const Library& lib, const std::str
 std::string testerLine(const TesterPanel& t, const Library& lib) {
     const auto& s = t.snapshot;
     if (s.tester.attached)
-        return s.tester.name + " at " + s.tester.address + ": holds " + thousands(s.tester.records.size()) +
-               " records, " + thousands(s.missing) + " not in " + folderName(lib, 0) + ".";
+        return s.tester.name + " at " + s.tester.address + ": holds " + thousands(s.tester.held) + " records, " +
+               thousands(s.tester.missing) + " not in " + folderName(lib, 0) + ".";
     if (s.probing)
         return t.configured.empty() ? "Looking for a tester..." : "Looking for the tester at " + t.configured + "...";
     if (!s.probed) return t.configured.empty() && !t.watch ? "No tester looked for yet." : "Looking for a tester...";

@@ -14,13 +14,8 @@ const char* toString(ImportController::ImportState s) {
     return "idle";
 }
 
-ImportController::ImportController(std::unique_ptr<Importer> importer, Options options,
-                                   std::function<size_t(const std::vector<HeldRecord>&)> countMissing,
-                                   std::function<void()> imported)
-    : _importer(std::move(importer)),
-      _options(std::move(options)),
-      _countMissing(std::move(countMissing)),
-      _imported(std::move(imported)) {}
+ImportController::ImportController(std::unique_ptr<Importer> importer, Options options, std::function<void()> imported)
+    : _importer(std::move(importer)), _options(std::move(options)), _imported(std::move(imported)) {}
 
 ImportController::~ImportController() { stop(); }
 
@@ -100,11 +95,9 @@ void ImportController::probeNow(std::unique_lock<std::mutex>& lock) {
     _snap.probing = true;
     ++_snap.seq;
     lock.unlock();
-    TesterState state = _importer->probe();
-    const size_t missing = state.attached && _countMissing ? _countMissing(state.records) : 0;
+    TesterState state = _importer->probe(_options.folder);
     lock.lock();
     _snap.tester = std::move(state);
-    _snap.missing = missing;
     _snap.probing = false;
     _snap.probed = true;
     ++_snap.seq;

@@ -29,7 +29,6 @@ public:
         bool probed = false;  // a probe has finished
         bool probing = false;
         TesterState tester;
-        size_t missing = 0;  // records the tester holds that the folder lacks
         ImportState state = ImportState::idle;
         ImportProgress progress;
         ImportOutcome outcome;  // of the last import
@@ -37,10 +36,8 @@ public:
         uint64_t seq = 0;       // changes with every change above
     };
 
-    // `countMissing` counts the held records the folder lacks; `imported` runs on the worker after each import.
-    ImportController(std::unique_ptr<Importer> importer, Options options,
-                     std::function<size_t(const std::vector<HeldRecord>&)> countMissing,
-                     std::function<void()> imported);
+    // `imported` runs on the worker after each import.
+    ImportController(std::unique_ptr<Importer> importer, Options options, std::function<void()> imported);
     ~ImportController();
     ImportController(const ImportController&) = delete;
     ImportController& operator=(const ImportController&) = delete;
@@ -63,7 +60,6 @@ private:
 
     std::unique_ptr<Importer> _importer;
     Options _options;
-    std::function<size_t(const std::vector<HeldRecord>&)> _countMissing;
     std::function<void()> _imported;
     mutable std::mutex _mutex;
     std::condition_variable _wake;

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <set>
 #include <sstream>
 
 #include <json/writer.h>
@@ -239,18 +238,7 @@ void Viewer::attachImporter(std::unique_ptr<Importer> importer, ImportController
                             std::string configured) {
     if (options.folder.empty() && !_options.folders.empty()) options.folder = _options.folders.front();
     _configured = std::move(configured);
-    _controller = std::make_unique<ImportController>(
-        std::move(importer), std::move(options),
-        [this](const std::vector<HeldRecord>& held) {
-            auto lib = library();
-            std::set<std::pair<std::string, int64_t>> have;
-            for (const auto& r : lib->records())
-                if (r.folder == 0) have.emplace(r.testerFile, r.key);
-            return static_cast<size_t>(std::count_if(held.begin(), held.end(), [&](const HeldRecord& h) {
-                return !have.count({h.testerFile, h.key});
-            }));
-        },
-        [this] { reload(); });
+    _controller = std::make_unique<ImportController>(std::move(importer), std::move(options), [this] { reload(); });
 }
 
 void Viewer::start() {
@@ -591,8 +579,8 @@ Response Viewer::statusJson() {
         Json::Value tester(Json::objectValue);
         tester["attached"] = s.tester.attached;
         tester["probing"] = s.probing;
-        tester["held"] = Json::UInt64(s.tester.records.size());
-        tester["missing"] = Json::UInt64(s.missing);
+        tester["held"] = Json::UInt64(s.tester.held);
+        tester["missing"] = Json::UInt64(s.tester.missing);
         tester["line"] = cleanUtf8(testerLine(t, *lib));
         v["tester"] = tester;
         Json::Value imp(Json::objectValue);

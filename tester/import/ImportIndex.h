@@ -1,7 +1,7 @@
 #pragma once
 // DIR/index.json: every record the output folder holds (from every run and every tester that wrote into
 // it), which result of which tester each is, and what the last run could not list. A run merges into it:
-// entries of records it did not touch are carried forward as they were, never dropped.
+// entries of records it did not touch are carried forward as they were, never dropped. ImportFolder reads it.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,19 +11,13 @@
 
 #include <json/value.h>
 
-#include "ImportPaths.h"
+#include "tester/import/ImportFolder.h"
+#include "tester/import/ImportPaths.h"
 
-namespace kx::cli {
+namespace Kestrix::Import {
 
 class ImportIndex {
 public:
-    struct Entry {
-        RecordIdentity identity;
-        std::string stem;  // the result's path without ".result", "" when not imported
-        bool imported = false;
-        Json::Value json;
-    };
-
     // Reads `dir`/index.json when there is one. Entries without a tester serial belong to the tester the
     // index names, when that is `testerName` (whose serial is `testerSerial`); otherwise to no tester. An
     // index that does not parse is kept beside as index.json.unreadable and the run starts a new one.
@@ -32,10 +26,10 @@ public:
     ImportIndex(const ImportIndex&) = delete;
     ImportIndex& operator=(const ImportIndex&) = delete;
 
-    const std::vector<Entry>& previous() const { return _previous; }
+    const std::vector<FolderEntry>& previous() const { return _previous; }
     // The earlier entry of `id`, or null.
-    const Entry* previousOf(const RecordIdentity& id) const;
-    // Stems the earlier entries give their records, for the path planner.
+    const FolderEntry* previousOf(const RecordIdentity& id) const;
+    // Stems (result paths without ".result") the earlier entries give their records, for the path planner.
     std::vector<std::pair<RecordIdentity, std::string>> owners() const;
 
     // Writing, without holding every new entry: begin, add per record of the run, end. A record that failed
@@ -52,7 +46,7 @@ private:
     void write(const Json::Value& entry);
 
     std::filesystem::path _dir;
-    std::vector<Entry> _previous;
+    std::vector<FolderEntry> _previous;
     std::map<RecordIdentity, size_t> _byIdentity;
     std::vector<char> _touched;
     std::FILE* _out = nullptr;
@@ -60,4 +54,7 @@ private:
     bool _first = true;
 };
 
-}  // namespace kx::cli
+// The stem of a result path ("P/X-01" of "P/X-01.result"), or "" when it is not one.
+std::string resultStem(const std::string& resultPath);
+
+}  // namespace Kestrix::Import

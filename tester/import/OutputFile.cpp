@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "tester/import/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace kx::cli {
+namespace Kestrix::Import {
 namespace {
 
 std::runtime_error cannotWrite(const fs::path& path, const std::string& reason) {
@@ -28,7 +28,7 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-void writeAtomically(const fs::path& path, const std::string& bytes, Durability d) {
+void writeAtomically(const fs::path& path, const uint8_t* data, size_t size, Durability d) {
     std::string name(1, '.');
     name += path.filename().string();
     name += ".tmp-XXXXXX";
@@ -41,8 +41,8 @@ void writeAtomically(const fs::path& path, const std::string& bytes, Durability 
         return cannotWrite(path, reason);
     };
     size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw fail(n == 0 ? "nothing written" : std::strerror(errno));
         done += static_cast<size_t>(n);
@@ -63,8 +63,12 @@ void writeAtomically(const fs::path& path, const std::string& bytes, Durability 
     if (d == Durability::Now) syncFolder(path.parent_path());
 }
 
+void writeAtomically(const fs::path& path, const std::string& bytes, Durability d) {
+    writeAtomically(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), d);
+}
+
 void writeAtomically(const fs::path& path, const std::vector<uint8_t>& bytes, Durability d) {
-    writeAtomically(path, std::string(bytes.begin(), bytes.end()), d);
+    writeAtomically(path, bytes.data(), bytes.size(), d);
 }
 
 bool isInside(const fs::path& root, const fs::path& p) {
@@ -111,4 +115,4 @@ void syncFileSystem(const fs::path& folder) {
     if (rc != 0) throw std::runtime_error("cannot sync " + folder.string() + ": " + std::strerror(err));
 }
 
-}  // namespace kx::cli
+}  // namespace Kestrix::Import

@@ -1,13 +1,14 @@
 #pragma once
-// Files the tool writes on this machine. A file is written under a temporary name beside its final one and
-// renamed into place, so a full disk or a crash never leaves a cut file or truncates an older one; folders
-// are made one level at a time and never through a link that leads out of the folder the user chose.
+// Files written on this machine: import folders, and every output file of the tool. A file is written under a
+// temporary name beside its final one and renamed into place, so a full disk or a crash never leaves a cut
+// file or truncates an older one; folders are made one level at a time and never through a link that leads
+// out of the folder the user chose.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-namespace kx::cli {
+namespace Kestrix::Import {
 
 enum class Durability {
     Now,    // the file (and its folder entry) are on the disk when the call returns
@@ -16,6 +17,8 @@ enum class Durability {
 
 // Writes `bytes` to `path` through a temporary file in the same folder; throws std::runtime_error naming the
 // file. On failure the temporary file is gone and an older file at `path` is as it was.
+void writeAtomically(const std::filesystem::path& path, const uint8_t* data, size_t size,
+                     Durability d = Durability::Now);
 void writeAtomically(const std::filesystem::path& path, const std::string& bytes, Durability d = Durability::Now);
 void writeAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes,
                      Durability d = Durability::Now);
@@ -32,4 +35,4 @@ bool isInside(const std::filesystem::path& root, const std::filesystem::path& p)
 // the system reports that some of it could not be written.
 void syncFileSystem(const std::filesystem::path& folder);
 
-}  // namespace kx::cli
+}  // namespace Kestrix::Import

@@ -11,7 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace kx::cli {
+namespace Kestrix::Import {
 
 // Which result a record is, whatever its names: the tester (by serial number), the result file's place on
 // it (folder and file below the projects folder) and its key in the project database.
@@ -74,4 +74,4 @@ private:
     std::unordered_set<std::string> _claimed;                  // folded stems of this plan
 };
 
-}  // namespace kx::cli
+}  // namespace Kestrix::Import

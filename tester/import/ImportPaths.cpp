@@ -1,6 +1,6 @@
-#include "ImportPaths.h"
+#include "tester/import/ImportPaths.h"
 
-namespace kx::cli {
+namespace Kestrix::Import {
 namespace {
 
 bool reserved(unsigned char c) {
@@ -153,4 +153,4 @@ std::vector<std::string> PathPlanner::plan(const std::vector<PlannedRecord>& rec
     return stems;
 }
 
-}  // namespace kx::cli
+}  // namespace Kestrix::Import

@@ -1,4 +1,4 @@
-#include "ImportIndex.h"
+#include "tester/import/ImportIndex.h"
 
 #include <sys/stat.h>
 #include <stdlib.h>
@@ -6,64 +6,44 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 namespace fs = std::filesystem;
 
-namespace kx::cli {
+namespace Kestrix::Import {
 namespace {
 
 constexpr const char* kResultSuffix = ".result";
 
-std::string readWholeFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace
+
+std::string resultStem(const std::string& resultPath) {
+    const size_t n = std::char_traits<char>::length(kResultSuffix);
+    if (resultPath.size() <= n || resultPath.compare(resultPath.size() - n, n, kResultSuffix) != 0) return "";
+    return resultPath.substr(0, resultPath.size() - n);
+}
 
 ImportIndex::ImportIndex(fs::path dir, const std::string& testerName, const std::string& testerSerial)
     : _dir(std::move(dir)) {
     std::error_code ec;
     const fs::path index = path();
     if (!fs::is_regular_file(fs::symlink_status(index, ec))) return;
-    Json::Value old;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::istringstream in(readWholeFile(index));
-    if (!Json::parseFromStream(builder, in, &old, &errors) || !old.isObject() || !old["records"].isArray()) {
+    auto folder = ImportFolder::open(_dir);
+    if (!folder) {
         // Whatever it held is kept for a person to look at; this run's index replaces it.
         fs::rename(index, _dir / (std::string(kIndexName) + ".unreadable"), ec);
         return;
     }
     // An index written before entries carried their tester's serial speaks for one tester, named at the top.
-    const std::string fallbackSerial = old["testerSerial"].isString() ? old["testerSerial"].asString()
-                                       : old["tester"].isString() && old["tester"].asString() == testerName
-                                           ? testerSerial
-                                           : std::string();
-    for (const auto& r : old["records"]) {
-        if (!r.isObject() || !r["testerFile"].isString() || !r["key"].isIntegral()) continue;
-        Entry e;
-        e.identity.testerSerial = r["testerSerial"].isString() ? r["testerSerial"].asString() : fallbackSerial;
-        e.identity.testerFile = r["testerFile"].asString();
-        e.identity.key = r["key"].asInt64();
-        e.imported = r["imported"].isBool() && r["imported"].asBool();
-        const std::string result = r["result"].isString() ? r["result"].asString() : std::string();
-        if (e.imported && endsWith(result, kResultSuffix))
-            e.stem = result.substr(0, result.size() - std::char_traits<char>::length(kResultSuffix));
-        e.json = r;
-        if (!e.json.isMember("testerSerial")) e.json["testerSerial"] = e.identity.testerSerial;
+    const bool sameTester = folder->testerSerial().empty() && folder->testerName() == testerName;
+    for (const FolderEntry& entry : folder->entries()) {
+        FolderEntry e = entry;
+        if (!e.serialStored) {
+            if (sameTester) e.identity.testerSerial = testerSerial;
+            e.json["testerSerial"] = e.identity.testerSerial;
+        }
         _byIdentity.emplace(e.identity, _previous.size());
         _previous.push_back(std::move(e));
     }
@@ -76,15 +56,17 @@ ImportIndex::~ImportIndex() {
     }
 }
 
-const ImportIndex::Entry* ImportIndex::previousOf(const RecordIdentity& id) const {
+const FolderEntry* ImportIndex::previousOf(const RecordIdentity& id) const {
     const auto it = _byIdentity.find(id);
     return it == _byIdentity.end() ? nullptr : &_previous[it->second];
 }
 
 std::vector<std::pair<RecordIdentity, std::string>> ImportIndex::owners() const {
     std::vector<std::pair<RecordIdentity, std::string>> out;
-    for (const auto& e : _previous)
-        if (!e.stem.empty()) out.emplace_back(e.identity, e.stem);
+    for (const auto& e : _previous) {
+        const std::string stem = e.imported ? resultStem(e.result) : std::string();
+        if (!stem.empty()) out.emplace_back(e.identity, stem);
+    }
     return out;
 }
 
@@ -120,7 +102,7 @@ void ImportIndex::add(const RecordIdentity& id, bool imported, const Json::Value
     const auto it = _byIdentity.find(id);
     if (it != _byIdentity.end()) {
         _touched[it->second] = 1;
-        const Entry& before = _previous[it->second];
+        const FolderEntry& before = _previous[it->second];
         if (!imported && before.imported) {
             write(before.json);
             return;
@@ -151,4 +133,4 @@ void ImportIndex::end(uint64_t imported, uint64_t failed, const Json::Value& not
     }
 }
 
-}  // namespace kx::cli
+}  // namespace Kestrix::Import
