@@ -27,7 +27,8 @@ void appendIndexEntry(const fs::path& dir, const std::string& result) {
     std::ifstream in(dir / "index.json");
     std::string text((std::istreambuf_iterator<char>(in)), {});
     const size_t at = text.find("\"records\" : [") + 13;
-    text.insert(at, "{\"cableId\":\"X\",\"result\":\"" + result + "\",\"imported\":true},");
+    text.insert(at, "{\"cableId\":\"X\",\"testerFile\":\"" + result + "\",\"key\":9,\"result\":\"" + result +
+                        "\",\"imported\":true},");
     std::ofstream(dir / "index.json") << text;
 }
 
@@ -60,13 +61,16 @@ TEST(Library, ResultFilesTheIndexDoesNotNameAreListedFromTheirSummary) {
                                       {"Q", "T", "LOOSE", StockKind::copperFail, 1793000000, false}});
     std::ofstream(dir / "Q" / "broken.result") << "not a result";
     std::ofstream(dir / "Q" / ".hidden.result") << "a temporary file of an import";
+    std::ofstream(dir / "Q" / "T" / "LOOSE~2.json") << "{}";
     RecordIds ids;
     auto lib = load({dir.string()}, ids);
     ASSERT_EQ(lib->size(), 3u);
     const LibraryRecord& loose = lib->records()[1];
     EXPECT_EQ(loose.cableId, "LOOSE");
-    EXPECT_EQ(loose.project, "Q");
-    EXPECT_EQ(loose.site, "T");
+    // Names are the index's: the folders it lies in do not make a project and site, nor a file beside a record.
+    EXPECT_EQ(loose.project, "");
+    EXPECT_EQ(loose.site, "");
+    EXPECT_EQ(loose.record, "");
     EXPECT_EQ(loose.status, 0);
     EXPECT_EQ(loose.testTime, 1793000000);
     EXPECT_EQ(lib->records()[2].cableId, "");

@@ -12,9 +12,8 @@
 #include <sstream>
 #include <unordered_map>
 
-#include <json/reader.h>
-
 #include "tester/host/HostRecord.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace fs = std::filesystem;
@@ -24,8 +23,6 @@ namespace kx::serve {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-// An index.json of 100,000 records is about 50 MB.
-constexpr uintmax_t kMaxIndexBytes = uintmax_t(512) << 20;
 constexpr uintmax_t kMaxHostRecordBytes = uintmax_t(64) << 20;
 constexpr size_t kMaxTextBytes = 1024;
 constexpr size_t kMaxProblemsListed = 20;
@@ -53,12 +50,12 @@ bool inside(const fs::path& dir, const fs::path& p) {
     return !rel.empty() && *rel.begin() != ".." && !rel.is_absolute() && rel != ".";
 }
 
-std::string text(const Json::Value& v) {
-    if (!v.isString()) return "";
-    std::string s = v.asString();
+std::string clip(std::string s) {
     if (s.size() > kMaxTextBytes) s.resize(kMaxTextBytes);
     return s;
 }
+
+std::string text(const Json::Value& v) { return v.isString() ? clip(v.asString()) : std::string(); }
 
 std::string printablePath(const std::string& s) {
     std::string out;
@@ -171,56 +168,43 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
         if (folder.problems.size() < kMaxProblemsListed) folder.problems.push_back(p);
     };
 
-    const fs::path indexFile = dir / "index.json";
+    // The index says which files are results and where each one's host record lies.
     std::error_code ec;
-    if (fs::is_regular_file(indexFile, ec)) {
-        Json::Value json;
-        std::string errors;
-        std::ifstream in(indexFile, std::ios::binary);
-        Json::CharReaderBuilder builder;
-        if (fs::file_size(indexFile, ec) > kMaxIndexBytes || ec ||
-            !Json::parseFromStream(builder, in, &json, &errors) || !json.isObject()) {
-            problem("index.json cannot be read; its records are listed from their files");
-            json = Json::Value(Json::objectValue);
+    const auto imported = Kestrix::Import::ImportFolder::open(dir);
+    if (!imported && fs::is_regular_file(fs::symlink_status(dir / Kestrix::Import::kIndexName, ec)))
+        problem("index.json cannot be read; its records are listed from their files");
+    static const std::vector<Kestrix::Import::FolderEntry> kNone;
+    if (imported) folder.tester = clip(imported->testerName());
+    for (const Kestrix::Import::FolderEntry& e : imported ? imported->entries() : kNone) {
+        if (!e.imported) continue;
+        LibraryRecord r;
+        r.result = e.result;
+        if (!plainRelative(r.result, ".result")) {
+            ++refused;
+            continue;
         }
-        folder.tester = text(json["tester"]);
-        const Json::Value& entries = json["records"];
-        const Json::ArrayIndex count = entries.isArray() ? entries.size() : 0;
-        for (Json::ArrayIndex k = 0; k < count; ++k) {
-            const Json::Value& e = entries[k];
-            if (!e.isObject() || (e["imported"].isBool() && !e["imported"].asBool())) continue;
-            LibraryRecord r;
-            r.result = text(e["result"]);
-            if (!plainRelative(r.result, ".result")) {
-                ++refused;
-                continue;
-            }
-            if (!known.insert(r.result).second) continue;
-            if (!regularFile(dir / r.result, r.size, r.modified)) {
-                ++missing;
-                continue;
-            }
-            r.folder = index;
-            r.project = text(e["project"]);
-            r.site = text(e["site"]);
-            r.cableId = text(e["cableId"]);
-            r.testTime = parseIsoTime(text(e["testDate"]));
-            r.status = e["hostStatus"].isInt() && e["hostStatus"].asInt() >= 0 && e["hostStatus"].asInt() <= 7
-                           ? e["hostStatus"].asInt()
-                           : 6;
-            r.lengthM = e["lengthM"].isDouble() ? e["lengthM"].asDouble() : kNaN;
-            r.testerFile = text(e["testerFile"]);
-            r.key = e["key"].isInt64() ? e["key"].asInt64() : -1;
-            const std::string side = text(e["record"]);
-            if (plainRelative(side, ".json")) r.record = side;
-            r.id = ids.idFor(dir.string(), r.result);
-            _records.push_back(std::move(r));
+        if (!known.insert(r.result).second) continue;
+        if (!regularFile(dir / r.result, r.size, r.modified)) {
+            ++missing;
+            continue;
         }
+        r.folder = index;
+        r.project = clip(e.project);
+        r.site = clip(e.site);
+        r.cableId = text(e.json["cableId"]);
+        r.testTime = parseIsoTime(e.testDate);
+        const Json::Value& status = e.json["hostStatus"];
+        r.status = status.isInt() && status.asInt() >= 0 && status.asInt() <= 7 ? status.asInt() : 6;
+        r.lengthM = e.json["lengthM"].isDouble() ? e.json["lengthM"].asDouble() : kNaN;
+        if (plainRelative(e.record, ".json")) r.record = e.record;
+        r.id = ids.idFor(dir.string(), r.result);
+        _records.push_back(std::move(r));
     }
     if (refused) problem(std::to_string(refused) + " record(s) of index.json name a file outside the folder");
     if (missing) problem(std::to_string(missing) + " record(s) of index.json have no result file");
 
-    // Result files the index does not name (or a folder without an index): their own summary names them.
+    // Result files the index does not name (or a folder without an index): their own summary names them. The
+    // project and site are the tester database's, and their host record is only known through the index.
     std::vector<std::string> found;
     for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
@@ -241,7 +225,7 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
         if (!regularFile(dir / rel, r.size, r.modified) || !readBytes(dir / rel, kMaxResultBytes, bytes)) continue;
         Kestrix::Tester::RecordSummary summary;
         if (!bytes.empty() && Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, bytes)) {
-            r.cableId = summary.CableID.substr(0, kMaxTextBytes);
+            r.cableId = clip(summary.CableID);
             r.status = summary.Status;
             r.testTime = Kestrix::Tester::HxDataDate::SecondsSince1970(summary.TestDate);
             r.lengthM = summary.LengthMeters;
@@ -249,15 +233,6 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
             problem("not a readable result file: " + printablePath(rel));
             r.lengthM = kNaN;
         }
-        // DIR/<project>/<site>/<cable id>.result, as an import lays it out.
-        std::vector<std::string> parts;
-        for (const auto& part : fs::path(rel)) parts.push_back(part.string());
-        if (parts.size() >= 2) r.project = parts[0];
-        if (parts.size() >= 3) r.site = parts[1];
-        const std::string side = rel.substr(0, rel.size() - 7) + ".json";
-        uint64_t size;
-        int64_t modified;
-        if (regularFile(dir / side, size, modified)) r.record = side;
         r.id = ids.idFor(dir.string(), r.result);
         _records.push_back(std::move(r));
     }

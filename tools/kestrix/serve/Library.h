@@ -1,9 +1,9 @@
 #pragma once
-// The results of the folders being served: each `kestrix import` folder's index.json, and any result file
-// below the folder that the index does not name. Rows carry what the index or the result's summary gives at
-// once; the facts that need a result decoded (limit, media, tester, margin, verdict conflict) are added
-// later, one record at a time, by whoever reads them. A library is not changed after it is loaded apart from
-// those facts; an import loads a new one.
+// The results of the folders being served: what each import folder's index lists (read through
+// ImportFolder), and any result file below the folder that the index does not name. Rows carry what the index
+// or the result's summary gives at once; the facts that need a result decoded (limit, media, tester, margin,
+// verdict conflict) are added later, one record at a time, by whoever reads them. A library is not changed
+// after it is loaded apart from those facts; an import loads a new one.
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -31,8 +31,6 @@ struct LibraryRecord {
     std::string record;          // the host record beside it, "" when there is none
     uint64_t size = 0;
     int64_t modified = 0;  // the file's modification time, ns
-    std::string testerFile;
-    int64_t key = -1;
 };
 
 // What needs the result decoded: the report's summary row of the record (media, test type, limit, tester,
