@@ -51,7 +51,12 @@ TEST(ServeImporter, WhatAProbeCountsAsLackingIsWhatAnImportWritesAsNew) {
     const std::vector<Step> steps = {
         {"an empty folder", [] {}, held},
         {"everything there", [] {}, 0},
-        {"a result and a host record gone", [&] { removeFile(1, true), removeFile(3, false); }, 2},
+        {"a result and a host record gone",
+         [&] {
+             removeFile(1, true);
+             removeFile(3, false);
+         },
+         2},
     };
     for (const Step& step : steps) {
         step.change();
