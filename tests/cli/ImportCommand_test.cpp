@@ -641,7 +641,9 @@ TEST_F(FixtureImportTest, TheIndexNamesEachRecordsVerdictConflict) {
     auto r = run(t, false);
     EXPECT_TRUE(r.complete()) << ::testing::PrintToString(r.messages);
     std::map<std::string, Json::Value> byId;
-    for (const auto& e : readJson(out / "index.json")["records"]) byId[e["cableId"].asString()] = e;
+    // Held: a loop over a member of a temporary would read it after it is gone.
+    const Json::Value index = readJson(out / "index.json");
+    for (const auto& e : index["records"]) byId[e["cableId"].asString()] = e;
     ASSERT_TRUE(byId["FAIL-STORED"]["verdictConflict"].isString());
     EXPECT_NE(byId["FAIL-STORED"]["verdictConflict"].asString().find("stored FAIL; no test failed"), std::string::npos);
     EXPECT_TRUE(byId["PASS-STORED"].isMember("verdictConflict"));
