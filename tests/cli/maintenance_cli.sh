@@ -14,7 +14,8 @@ expect 0 "$kx" info --ip "$ip" --json
 has '"calibrationDate" : "2025-03-01"'
 
 # A main unit takes the package as it is; the update then runs.
-head -c 100000 /dev/urandom >"$tmp/package"
+mkdir -p "$tmp/pkg" && head -c 100000 /dev/urandom >"$tmp/pkg/image.bin"
+tar czf "$tmp/package" -C "$tmp/pkg" image.bin
 expect 0 "$kx" update "$tmp/package" --ip "$ip"
 has '3 UPDATE_RUNNING'
 cmp -s "$tmp/package" "$tmp/root/tmp/update.kes" || { echo "FAIL: package not delivered"; fail=1; }
