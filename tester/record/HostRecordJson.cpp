@@ -4,6 +4,8 @@
 
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
+#include "tester/record/HostEnumNames.h"
+#include "tester/record/JsonNumbers.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -53,16 +55,17 @@ Json::Value hostRecordJson(TestRecordTarvel& record) {
     if (meta && record.IsCopper()) j["Copper"] = copperTestsJson(record, false);
     if (meta && record.IsFiber()) j["Fiber"] = fiberTestsJson(record, false);
     j["Verdict"] = verdictJson(record);
+    nameEnumerations(j);
     return j;
 }
 
 std::string hostRecordJsonText(const Json::Value& json) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "   ";
-    builder["precision"] = 15;
+    builder["precision"] = 17;
     builder["precisionType"] = "significant";
     builder["emitUTF8"] = true;
-    return Json::writeString(builder, json) + "\n";
+    return numbersToTheirSource(Json::writeString(builder, json)) + "\n";
 }
 
 }  // namespace Kestrix::Tester
