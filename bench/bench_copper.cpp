@@ -1,10 +1,11 @@
-// Decoding a whole copper result file with its plots, and judging the test again.
+// Decoding a whole copper result file with its plots, judging the test again and printing it as JSON.
 #include <benchmark/benchmark.h>
 
 #include <limits>
 
 #include "copper/CopperBuilders.h"
 #include "copper/CopperResultReader.h"
+#include "serialization/JsonText.h"
 
 namespace {
 
@@ -28,5 +29,26 @@ void BM_RecertifyCat6A(benchmark::State& state) {
     state.counters["records"] = static_cast<double>(test->body.copperfreqs.freqs.size());
 }
 BENCHMARK(BM_RecertifyCat6A)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Every plot's samples are in the JSON at every detail level: the arrays must be built once, not copied
+// into each enclosing object.
+void BM_Cat6AResultJson(benchmark::State& state) {
+    const auto bytes = kx::test::cat6AResultFile();
+    Kestrix::CopperResult result;
+    if (Kestrix::CopperResultReader::readResult(result, bytes.data(), static_cast<uint32_t>(bytes.size())) !=
+        Kestrix::ResultReaderStatus::success) {
+        state.SkipWithError("the sample result does not read");
+        return;
+    }
+    const Dump::DumpFlags flags{static_cast<uint32_t>(state.range(0))};
+    size_t chars = 0;
+    for (auto _ : state) {
+        const std::string json = Dump::toJsonString(result, flags, true);
+        chars = json.size();
+        benchmark::DoNotOptimize(json.data());
+    }
+    state.counters["jsonBytes"] = static_cast<double>(chars);
+}
+BENCHMARK(BM_Cat6AResultJson)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

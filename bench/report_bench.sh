@@ -10,8 +10,8 @@ set -euo pipefail
 kx=$(realpath "$1")
 n=${2:-200}
 . "$(dirname "$0")/sim_lib.sh"
-# The stock holds 16 records of its own; the rest are generated.
-start_stocked_sim "$((n > 16 ? n - 16 : 0))"
+# The stock holds 120 records of its own; the rest are generated.
+start_stocked_sim "$((n > 120 ? n - 120 : 0))"
 "$kx" import --ip "$address" --out "$work/out" --no-mark >/dev/null
 records=$(find "$work/out" -name '*.result' | wc -l)
 

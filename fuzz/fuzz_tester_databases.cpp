@@ -1,10 +1,7 @@
 // The tester's master and project databases on arbitrary bytes: opening, walking and reading every cell
-// must fail cleanly. The first byte picks the table, the rest is the file.
-#include <unistd.h>
-
+// must fail cleanly. The first byte picks the table, the rest is the file, read in memory.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "tester/db/MasterTbl.h"
@@ -15,14 +12,9 @@ namespace {
 
 using namespace Kestrix::Tester;
 
-const std::string& scratchPath() {
-    static const std::string path = "/tmp/fuzz-tester-db-" + std::to_string(::getpid()) + ".sql";
-    return path;
-}
-
 template <typename Read>
-void walk(SQLiteTbl& t, Read read) {
-    if (t.Open(scratchPath()) != 0) return;
+void walk(SQLiteTbl& t, const uint8_t* data, size_t size, Read read) {
+    if (t.openBytes(data, size) != SQLiteTbl::kOpened) return;
     for (bool row = t.MoveFirst(); row; row = t.MoveNext()) {
         try {
             read();
@@ -37,16 +29,13 @@ void walk(SQLiteTbl& t, Read read) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    FILE* f = std::fopen(scratchPath().c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data + 1, 1, size - 1, f);
-    std::fclose(f);
     if (data[0] & 1) {
         MasterTbl t;
-        walk(t, [&] { (void)(t.name().size() + t.dirName().size() + t.quarnId().size() + t.parentQuarnId().size()); });
+        walk(t, data + 1, size - 1,
+             [&] { (void)(t.name().size() + t.dirName().size() + t.quarnId().size() + t.parentQuarnId().size()); });
     } else {
         SummaryTbl t;
-        walk(t, [&] {
+        walk(t, data + 1, size - 1, [&] {
             (void)t.key();
             (void)t.timestamp();
             (void)t.name();

@@ -1,5 +1,7 @@
 #include "copper/CopperFreqLimit.h"
 
+#include <utility>
+
 #include "copper/CopperUtil.h"
 #include "serialization/Assert.h"
 #include "serialization/CountedList.h"
@@ -99,7 +101,7 @@ Json::Value CopperFreqLimit::jsonBody(const Dump::DumpFlags& flags) const {
         curve.append("...");
         for (size_t i = n - 4; i < n; ++i) curve.append(limitCurve[i]);
     }
-    j["limitCurve"] = curve;
+    j["limitCurve"] = std::move(curve);
     Json::Value acc(Json::arrayValue);
     for (const AccPoint& p : accPoints) {
         Json::Value e(Json::objectValue);

@@ -1,5 +1,7 @@
 #include "copper/CopperPlots.h"
 
+#include <utility>
+
 #include "common/jsonutil.h"
 #include "copper/CopperUtil.h"
 #include "serialization/CountedList.h"
@@ -61,7 +63,7 @@ Json::Value CopperPlot::jsonBody(const Dump::DumpFlags&) const {
     o["endIndex"] = endIndex;
     Json::Value samples(Json::arrayValue);
     for (int16_t s : data) samples.append(s);
-    o["data"] = samples;
+    o["data"] = std::move(samples);
     return o;
 }
 
@@ -151,7 +153,7 @@ Json::Value CopperPlots::jsonBody(const Dump::DumpFlags& flags) const {
     for (const auto& p : plots)
         if (p) arr.append(p->jsonBody(flags));
     Json::Value o(Json::objectValue);
-    o["plots"] = arr;
+    o["plots"] = std::move(arr);
     o["zeroLengthIndex"] = zeroLengthIndex;
     o["nsPerSample"] = JsonUtil::jsonNumber(nsPerSample);
     return o;

@@ -1,5 +1,7 @@
 #include "copper/CopperRawData.h"
 
+#include <utility>
+
 #include "common/jsonutil.h"
 #include "serialization/CountedList.h"
 #include "serialization/Header.h"
@@ -121,7 +123,7 @@ Json::Value CopperRawData::jsonBody(const Dump::DumpFlags& flags) const {
     for (const auto& p : plots)
         if (p) arr.append(p->jsonBody(flags));
     Json::Value o(Json::objectValue);
-    o["plots"] = arr;
+    o["plots"] = std::move(arr);
     return o;
 }
 

@@ -1,5 +1,7 @@
 #include "copper/CopperResult.h"
 
+#include <utility>
+
 #include "serialization/JsonText.h"
 
 namespace Kestrix {
@@ -34,7 +36,7 @@ Json::Value CopperResult::toJson(const Dump::DumpFlags& flags) const {
     o["summary"] = summary.toJson(flags);
     o["copperTest"] = test ? test->toJson(flags) : Json::Value(Json::nullValue);
     Json::Value root(Json::objectValue);
-    root["CopperResult"] = o;
+    root["CopperResult"] = std::move(o);
     return root;
 }
 

@@ -1,5 +1,7 @@
 #include "copper/CopperTest.h"
 
+#include <utility>
+
 #include "copper/CopperEvaluation.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperPlotIndex.h"
@@ -72,10 +74,10 @@ Json::Value CopperTest::jsonBody(const Dump::DumpFlags& flags) const {
             e["wirePair"] = cableEndDisplayText(p->cableEnd);
             e["srcPair"] = toString(p->srcPair);
             e["rcvPair"] = toString(p->rcvPair);
-            e["limitEnforced"] = m;
-            arrays.append(e);
+            e["limitEnforced"] = std::move(m);
+            arrays.append(std::move(e));
         }
-        o["limitEnforcedArrays"] = arrays;
+        o["limitEnforcedArrays"] = std::move(arrays);
     }
     return o;
 }

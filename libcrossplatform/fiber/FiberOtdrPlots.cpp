@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "common/jsonutil.h"
 #include "serialization/Assert.h"
@@ -106,7 +107,7 @@ Json::Value FiberOtdrPlot::toJson(const Dump::DumpFlags& flags) const {
     Json::Value points(Json::arrayValue);
     if (flags.detail >= 2)
         for (int32_t p : dataPoints) points.append(p);
-    j["dataPoints"] = points;
+    j["dataPoints"] = std::move(points);
     return j;
 }
 
@@ -151,7 +152,7 @@ Json::Value FiberOtdrPlots::toJson(const Dump::DumpFlags& flags) const {
     if (flags.detail == 0) return j;
     Json::Value arr(Json::arrayValue);
     for (const auto& p : plots) arr.append(p.toJson(flags));
-    j["plots"] = arr;
+    j["plots"] = std::move(arr);
     return j;
 }
 

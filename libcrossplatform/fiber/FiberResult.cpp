@@ -1,5 +1,7 @@
 #include "fiber/FiberResult.h"
 
+#include <utility>
+
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberOtdrTest.h"
@@ -66,9 +68,9 @@ Json::Value FiberResult::toJson(const Dump::DumpFlags& flags) const {
     j["summary"] = summary.toJson(flags);
     Json::Value arr(Json::arrayValue);
     for (const auto& t : tests) arr.append(t->toJson(flags));
-    j["tests"] = arr;
+    j["tests"] = std::move(arr);
     Json::Value out(Json::objectValue);
-    out["FiberResult"] = j;
+    out["FiberResult"] = std::move(j);
     return out;
 }
 

@@ -105,28 +105,48 @@ int SQLiteTbl::Open(const std::string& path) {
     const int rc = sqlite3_open_v2(immutableUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     DbPtr db(raw);
     if (rc != SQLITE_OK) return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
-    // Nothing stored in the file may run code of its own: no views, triggers or schema-defined functions.
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    int64_t budget = 10000 + static_cast<int64_t>(fileSize / 16);
-    sqlite3_progress_handler(db.get(), kProgressOps, &stopWhenSpent, &budget);
-    // No cell or row longer than this is ever made, so none can ask for more memory than the bound.
-    sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, _limits.maxRowBytes);
+    return readTable(db.get(), fileSize);
+}
 
-    const auto stored = onlyStoredColumns(db.get(), _table);
-    if (!stored) return fail(kNotADatabase, sqlite3_errmsg(db.get()));
+int SQLiteTbl::openBytes(const uint8_t* data, size_t size) {
+    Close();
+    _error.clear();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr);
+    DbPtr db(raw);
+    if (rc != SQLITE_OK) return fail(kNotADatabase, raw ? sqlite3_errmsg(raw) : "cannot open the database");
+    if (size == 0) return readTable(db.get(), 0);
+    // Read-only and not freed by SQLite, so the caller's bytes serve as they are (the table is read before
+    // this returns).
+    if (sqlite3_deserialize(db.get(), "main", const_cast<unsigned char*>(data), static_cast<sqlite3_int64>(size),
+                            static_cast<sqlite3_int64>(size), SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
+        return fail(kNotADatabase, sqlite3_errmsg(db.get()));
+    return readTable(db.get(), size);
+}
+
+int SQLiteTbl::readTable(sqlite3* db, uint64_t fileSize) {
+    // Nothing stored in the file may run code of its own: no views, triggers or schema-defined functions.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    int64_t budget = 10000 + static_cast<int64_t>(fileSize / 16);
+    sqlite3_progress_handler(db, kProgressOps, &stopWhenSpent, &budget);
+    // No cell or row longer than this is ever made, so none can ask for more memory than the bound.
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, _limits.maxRowBytes);
+
+    const auto stored = onlyStoredColumns(db, _table);
+    if (!stored) return fail(kNotADatabase, sqlite3_errmsg(db));
     if (!*stored) return fail(kRefused, "table \"" + _table + "\" has generated or hidden columns");
-    _announcedRows = countRows(db.get(), _table);
+    _announcedRows = countRows(db, _table);
 
     std::string sql = "SELECT ";
     for (size_t i = 0; i < _columns.size(); ++i) sql += (i ? ", " : "") + bracketed(_columns[i].name);
     sql += " FROM " + bracketed(_table);
     sqlite3_stmt* rawStmt = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
-        const std::string msg = sqlite3_errmsg(db.get());
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &rawStmt, nullptr) != SQLITE_OK) {
+        const std::string msg = sqlite3_errmsg(db);
         sqlite3_finalize(rawStmt);
         if (startsWith(msg, "no such table")) return fail(kNoTable, "no table \"" + _table + "\"");
         if (startsWith(msg, "no such column")) return fail(kNoColumn, "table \"" + _table + "\": " + msg);
@@ -144,7 +164,7 @@ int SQLiteTbl::Open(const std::string& path) {
         const int step = sqlite3_step(stmt.get());
         if (step == SQLITE_DONE) break;
         if (step != SQLITE_ROW) {
-            const std::string reason = sqlite3_errmsg(db.get());
+            const std::string reason = sqlite3_errmsg(db);
             if (_rows.empty()) return fail(kReadFailed, reason);
             stopReading(reason);
             break;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace Kestrix::Tester {
 
 class SQLiteTblError : public std::runtime_error {
@@ -49,6 +51,8 @@ public:
 
     // 0 when the table was opened (rows read up to the first unreadable one); a negative code otherwise.
     int Open(const std::string& path);
+    // The same over a database file's bytes in memory, which must stay valid during the call only.
+    int openBytes(const uint8_t* data, size_t size);
     void Close();
     bool isOpen() const { return _open; }
     // True when reading stopped early, at a damaged part of the file or at a limit; the rows before it are
@@ -85,6 +89,8 @@ private:
     };
     const Cell& cell(size_t column, SQLiteColumnType expected) const;
     int columnIndex(const std::string& name) const;
+    // Reads every row of the table from an open connection; `fileSize` sizes the work allowed.
+    int readTable(sqlite3* db, uint64_t fileSize);
     int fail(int code, std::string reason);
     void stopReading(std::string reason);
 

@@ -70,12 +70,17 @@ bool hasScalarLimitFor(const CopperLimit& limit, CopperTestType type) {
 bool TestRecordTarvel::InitSpecDb(const std::string& folder, const std::string& version) {
     if (_specDbLoaded) return true;
     auto table = std::make_unique<CopperLimitsTbl>();
-    bool loaded = false;
-    if (table->Open(CopperLimitsTbl::pathIn(folder)) == SQLiteTbl::kOpened && table->RowCount() > 0) {
-        CopperLimit first;
-        loaded = table->openFirstLimit(first) && first.getDbPkgMfstSummary().getVersionString() == version;
+    if (table->Open(CopperLimitsTbl::pathIn(folder)) != SQLiteTbl::kOpened) {
+        CloseSpecDb();
+        return false;
     }
-    if (!loaded) {
+    return adoptSpecDb(std::move(table), version);
+}
+
+bool TestRecordTarvel::adoptSpecDb(std::unique_ptr<CopperLimitsTbl> table, const std::string& version) {
+    CopperLimit first;
+    if (!table || !table->isOpen() || table->RowCount() == 0 || !table->openFirstLimit(first) ||
+        first.getDbPkgMfstSummary().getVersionString() != version) {
         CloseSpecDb();
         return false;
     }

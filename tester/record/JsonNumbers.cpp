@@ -1,8 +1,10 @@
 #include "tester/record/JsonNumbers.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace Kestrix::Tester {
 
@@ -17,8 +19,10 @@ std::string rewritten(const std::string& token) {
     if (end != token.c_str() + token.size()) return token;
     char buf[64];
     std::string out;
-    const float f = static_cast<float>(d);
-    if (static_cast<double>(f) == d) {
+    // Outside a float's range the conversion is undefined: such a value cannot have come from one.
+    const bool inFloatRange = std::fabs(d) <= static_cast<double>(std::numeric_limits<float>::max());
+    const float f = inFloatRange ? static_cast<float>(d) : 0.0f;
+    if (inFloatRange && static_cast<double>(f) == d) {
         const auto r = std::to_chars(buf, buf + sizeof buf, f);
         out.assign(buf, r.ptr);
     } else {

@@ -59,6 +59,10 @@ public:
 
     // Without a summary or without bytes: true, nothing done. False when the summary cannot be read.
     static bool LoadSummary(RecordSummary* summary, const std::vector<uint8_t>& bytes);
+    // The result summary of the bytes as LoadSummary gives it, read once when the bytes were set; none when
+    // it does not read (summaryStatus() says why).
+    boost::optional<RecordSummary> summary() const;
+    ResultReaderStatus summaryStatus() const { return _summaryStatus; }
 
     // 0 not known, 1 twisted-pair copper, 2 fiber (coax shows only in metadata and cable info).
     int GetMediaType();
@@ -169,6 +173,9 @@ public:
 
     // Recertification against a limit of the copper limit database ("culim.mnts" in `folder`).
     bool InitSpecDb(const std::string& folder, const std::string& version);
+    // The same with a table already opened (from a file or from memory); false, and no database, unless it
+    // has rows and its first limit carries `version`.
+    bool adoptSpecDb(std::unique_ptr<CopperLimitsTbl> table, const std::string& version);
     void CloseSpecDb();
     bool SpecDbLoaded() const { return _specDbLoaded; }
     CopperLimitsTbl* SpecDb() { return _specDb.get(); }
@@ -188,6 +195,8 @@ private:
     BidirAvgOutcome bidirAverage(const FiberOtdrTest* end1, const FiberOtdrTest* end2);
 
     std::vector<uint8_t> _bytes;
+    ResultSummary _summary;  // when _summaryStatus is success
+    ResultReaderStatus _summaryStatus = ResultReaderStatus::badContainer;
     RecordMetaData _metaData;
     std::unique_ptr<FiberResult> _fiber;
     std::unique_ptr<CopperResult> _copper;

@@ -1,4 +1,5 @@
 // Report pages as plain text.
+#include "tester/import/ImportFolder.h"
 #include "tester/report/RecordText.h"
 
 #include <algorithm>
@@ -133,7 +134,8 @@ std::string pageText(const RecordPage& page) {
 
 std::string recordText(Tester::TestRecordTarvel& record, const std::string& file) {
     std::string project, site;
-    projectAndSite(file, project, site);
+    Import::ImportFolders folders;
+    projectAndSite(file, project, site, folders);
     const SummaryRow row = summaryRow(record, project, site, file);
     RecordPage page = recordPage(record, row, ReportOptions{});
     if (row.damage.empty()) {

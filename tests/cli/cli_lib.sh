@@ -19,7 +19,8 @@ start_sim() {  # start_sim ROOT [SIM OPTION...]
   local root=$1; shift
   "$kx" sim --root "$root" --port 0 "$@" >"$tmp/sim.out" 2>&1 &
   sim=$!
-  for _ in $(seq 100); do grep -q listening "$tmp/sim.out" && break; sleep 0.1; done
+  # Stocking a fresh root takes seconds under the sanitizers, more on a loaded machine.
+  for _ in $(seq 600); do grep -q listening "$tmp/sim.out" && break; kill -0 "$sim" 2>/dev/null || break; sleep 0.1; done
   ip=$(sed -n 's/^listening on //p' "$tmp/sim.out")
   [ -n "$ip" ] || { echo "FAIL: the simulator did not start"; cat "$tmp/sim.out"; exit 1; }
 }

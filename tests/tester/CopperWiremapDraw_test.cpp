@@ -33,7 +33,9 @@ Bmp draw(const Wiremap& w, const CopperOutletConfig& oc, bool meters = true, con
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
-constexpr uint32_t kBlue = 0x0000FF;
+// T568B: pair 1 (pins 1-2) orange, pair 2 (pins 3-6) green; the odd pin's wire is the striped one.
+constexpr uint32_t kOrange = 0xFF8000;
+constexpr uint32_t kGreen = 0x00A050;
 
 // Rows of the standard layout on a 280 x 220 canvas: step = (220 - 90) / 6 * 1.4.
 int rowOf(int pin) {
@@ -67,21 +69,21 @@ TEST(WiremapDrawing, PinRowsFollowTheLayout) {
 
 TEST(WiremapDrawing, StraightThroughWiresStubsAndDashes) {
     const Bmp b = draw(kx::test::straightThroughWiremap(), kx::test::t568bOutlet());
-    // Not pair-based: left x 25, right x 255; pin 1 blue solid from stub to stub.
-    for (int x : {26, 40, 54, 140, 226, 254}) EXPECT_EQ(b.at(x, 15), kBlue) << x;
-    EXPECT_EQ(b.at(20, 15), kWhite);
-    EXPECT_EQ(b.at(260, 15), kWhite);
-    // Pin 2 is the striped wire: blue with white dashes (2 on, 4 off) along its row.
-    int white = 0, blue = 0;
+    // Not pair-based: left x 25, right x 255; pin 2 orange solid from stub to stub.
+    for (int x : {26, 40, 54, 140, 226, 254}) EXPECT_EQ(b.at(x, 30), kOrange) << x;
+    EXPECT_EQ(b.at(20, 30), kWhite);
+    EXPECT_EQ(b.at(260, 30), kWhite);
+    // Pin 1 is the striped wire: orange with white dashes (2 on, 4 off) along its row.
+    int white = 0, orange = 0;
     for (int x = 26; x < 55; ++x) {
-        white += b.at(x, 30) == kWhite;
-        blue += b.at(x, 30) == kBlue;
+        white += b.at(x, 15) == kWhite;
+        orange += b.at(x, 15) == kOrange;
     }
     EXPECT_GE(white, 6);
-    EXPECT_GE(blue, 12);
+    EXPECT_GE(orange, 12);
     // The wire is 4 pixels wide: its edge rows keep the colour between the dashes.
-    EXPECT_EQ(b.at(40, 28), kBlue);
-    EXPECT_EQ(b.at(40, 33), kWhite);
+    EXPECT_EQ(b.at(40, 13), kOrange);
+    EXPECT_EQ(b.at(40, 18), kWhite);
     // The shield is drawn (it is connected): black.
     EXPECT_EQ(b.at(40, 196), kBlack);
 }
@@ -95,7 +97,7 @@ TEST(WiremapDrawing, SingleEndedMapHasNoRemoteStubs) {
     open.lengthToOpen = ScaledInt::raw(100, ScaledInt::tenths);
     w.opens.push_back(open);
     const Bmp b = draw(w, kx::test::t568bOutlet());
-    EXPECT_EQ(b.at(40, 15), kBlue);
+    EXPECT_EQ(b.at(40, 13), kOrange);  // the striped wire's edge
     EXPECT_EQ(b.at(240, 15), kWhite);
     EXPECT_EQ(b.at(140, 15), kWhite);  // no connection
     // The open's label sits above the row, right of the stub: some dark pixels there.
@@ -137,12 +139,12 @@ TEST(WiremapDrawing, SplitPairWiresCross) {
     // Pins 2 (row 30) and 3 (row 60) cross in the middle third: pin 2's wire runs 2 below row 60, pin 3's
     // 2 above row 30; between them nothing.
     const int mid = 140;
-    EXPECT_EQ(b.at(mid, 62), kBlue);
-    EXPECT_EQ(b.at(mid, 27), 0xFFA500u);
+    EXPECT_EQ(b.at(mid, 62), kOrange);
+    EXPECT_EQ(b.at(mid, 26), kGreen);  // the edge of pin 3's striped wire
     EXPECT_EQ(b.at(mid, 45), kWhite);
     // The stubs stay on their rows.
-    EXPECT_EQ(b.at(40, 60), 0xFFA500u);
-    EXPECT_EQ(b.at(240, 30), kBlue);
+    EXPECT_EQ(b.at(40, 60), kGreen);  // between two dashes of the striped wire
+    EXPECT_EQ(b.at(240, 30), kOrange);
 }
 
 TEST(WiremapDrawing, M12DrawsOnlyTwoPairs) {

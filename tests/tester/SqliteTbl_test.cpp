@@ -229,4 +229,63 @@ TEST_F(SqliteTblTest, EveryTruncationOfADatabaseFailsCleanly) {
             }
 }
 
+// The current row's key and name, "!" for a cell that throws.
+std::string cellsOf(const SummaryTbl& t) {
+    std::string out;
+    try {
+        out += std::to_string(t.key());
+    } catch (const SQLiteTblError&) {
+        out += "!";
+    }
+    out += "|";
+    try {
+        out += t.name();
+    } catch (const SQLiteTblError&) {
+        out += "!";
+    }
+    return out;
+}
+
+// A database handed over in memory reads exactly as the same bytes in a file: same result, same rows.
+TEST_F(SqliteTblTest, BytesInMemoryReadLikeTheFile) {
+    std::string sql = kx::test::kResultsSchema;
+    for (int i = 0; i < 40; ++i) {
+        kx::test::ResultRow r;
+        r.key = i;
+        r.name = "CAB-" + std::to_string(i);
+        sql += kx::test::insertResult(r);
+    }
+    makeDb(path("full.sql"), "BEGIN;" + sql + "COMMIT;");
+    makeDb(path("other.sql"), kx::test::kMasterSchema);
+    const auto full = kx::test::readHostFile(dir / "full.sql");
+    auto damaged = full;
+    for (size_t i = 4096; i < damaged.size(); i += 61) damaged[i] ^= 0x5A;
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        int expected;  // of Open; -9 when it may read or fail, as long as both agree
+    } cases[] = {
+        {"whole", full, SQLiteTbl::kOpened},
+        {"garbage", kx::test::randomBytes(4096, 3), SQLiteTbl::kNotADatabase},
+        {"empty", {}, SQLiteTbl::kNoTable},
+        {"other table", kx::test::readHostFile(dir / "other.sql"), SQLiteTbl::kNoTable},
+        {"first page", std::vector<uint8_t>(full.begin(), full.begin() + 4096), -9},
+        {"damaged pages", damaged, -9},
+    };
+    for (const auto& c : cases) {
+        kx::test::writeHostFile(dir / "case.sql", c.bytes);
+        SummaryTbl fromFile, fromMemory;
+        const int rc = fromFile.Open(path("case.sql"));
+        if (c.expected != -9) EXPECT_EQ(rc, c.expected) << c.what;
+        EXPECT_EQ(fromMemory.openBytes(c.bytes.data(), c.bytes.size()), rc) << c.what;
+        ASSERT_EQ(fromMemory.RowCount(), fromFile.RowCount()) << c.what;
+        EXPECT_EQ(fromMemory.truncated(), fromFile.truncated()) << c.what;
+        for (int row = 0; row < fromFile.RowCount(); ++row) {
+            fromFile.Move(row);
+            fromMemory.Move(row);
+            EXPECT_EQ(cellsOf(fromMemory), cellsOf(fromFile)) << c.what << " row " << row;
+        }
+    }
+}
+
 }  // namespace

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "OutputFile.h"
 #include "common/PFile.h"
 #include "tester/host/HostServices.h"
+#include "tester/import/OutputFile.h"
 #include "tester/record/HostRecordJson.h"
 
 namespace kx::cli {
@@ -48,7 +48,7 @@ void writeOutputFile(const std::string& path, const std::vector<uint8_t>& bytes)
         return;
     }
     try {
-        writeAtomically(target, bytes, Durability::Now);
+        Kestrix::Import::writeAtomically(target, bytes, Kestrix::Import::Durability::Now);
     } catch (const std::runtime_error& e) {
         throw BadInput(e.what());
     }

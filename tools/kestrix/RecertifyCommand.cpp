@@ -15,7 +15,8 @@
 
 #include "Command.h"
 #include "CommandTable.h"
-#include "OutputFile.h"
+#include "tester/import/OutputFile.h"
+#include "tester/session/TarvelCom.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
@@ -30,6 +31,10 @@ namespace kx::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using Kestrix::Import::Durability;
+using Kestrix::Import::makeFolderInside;
+using Kestrix::Import::syncFileSystem;
+using Kestrix::Import::writeAtomically;
 using Kestrix::Tester::TestRecordTarvel;
 
 struct Opts {
@@ -127,13 +132,13 @@ void writeHostRecord(const fs::path& input, const fs::path& output, const std::v
     std::string errors;
     if (!Json::parseFromStream(Json::CharReaderBuilder(), in, &before, &errors) || !before.isObject()) return;
     TestRecordTarvel fresh(bytes);
-    Json::Value after = Kestrix::Tester::hostRecordJson(fresh);
-    for (const char* key : {"Project", "Site"})
-        if (after["RecordMetaData"].isObject() && before["RecordMetaData"][key].isString())
-            after["RecordMetaData"][key] = before["RecordMetaData"][key];
+    const Json::Value& meta = before["RecordMetaData"];
+    const auto text = [&](const char* key) { return meta.isObject() && meta[key].isString() ? meta[key].asString() : ""; };
+    Kestrix::Tester::TarvelCom::setImportedMetaData(fresh, text("Project"), text("Site"));
     fs::path target = output;
     target.replace_extension(".json");
-    writeAtomically(target, Kestrix::Tester::hostRecordJsonText(after), Durability::Later);
+    // In the form the import writes, so a re-judged folder reads like an imported one.
+    writeAtomically(target, Kestrix::Tester::hostRecordFile(fresh), Durability::Later);
 }
 
 Outcome judge(const Job& job, const Opts& o, const DatabaseLimit* db, const fs::path& root) {

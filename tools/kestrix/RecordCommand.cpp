@@ -3,13 +3,14 @@
 
 #include "Command.h"
 #include "CommandTable.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
-#include "tester/record/HostEnumNames.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordText.h"
+#include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
 
@@ -27,18 +28,15 @@ void setupRecordCommand(CLI::App* cmd) {
         "Host record JSON with the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
-        Kestrix::Tester::RecordSummary summary;
-        if (!Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, record.SerializedResult()) ||
-            record.SerializedResult().empty())
+        if (!record.summary())
             throw BadInput("not a readable result file: " + opts->file, "kestrix inspect shows what it holds");
+        // A result of an import folder is the record the import made: its project and site are the index's.
+        Kestrix::Import::ImportFolders folders;
+        if (const auto* entry = folders.entryOfResult(opts->file))
+            Kestrix::Tester::TarvelCom::setImportedMetaData(record, entry->project, entry->site);
         if (opts->json || opts->plots) {
-            Json::Value j = Kestrix::Tester::hostRecordJson(record);
-            if (opts->plots && j.isMember("Copper") && !j["Copper"].isNull())
-                j["Copper"] = Kestrix::Tester::copperTestsJson(record, true);
-            if (opts->plots && j.isMember("Fiber") && !j["Fiber"].isNull())
-                j["Fiber"] = Kestrix::Tester::fiberTestsJson(record, true);
-            Kestrix::Tester::nameEnumerations(j);
-            printJson(j);
+            // The same bytes an import writes beside the result (with --plots, the plot series too).
+            std::cout << Kestrix::Tester::hostRecordFile(record, opts->plots);
         } else {
             // Texts from the result are cleaned on the way into the page.
             std::cout << Kestrix::Report::recordText(record, opts->file);

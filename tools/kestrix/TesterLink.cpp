@@ -13,6 +13,21 @@ using namespace Kestrix::Tester;
 
 namespace {
 
+// Where ICMP cannot be used (no raw socket, no ping group), the SSH connection decides.
+class LenientPinger : public IPinger {
+public:
+    bool ping(const std::string& host, int timeoutMs) override {
+        try {
+            return _icmp.ping(host, timeoutMs);
+        } catch (const std::exception&) {
+            return true;
+        }
+    }
+
+private:
+    IcmpPinger _icmp;
+};
+
 // Log lines name the library's operations and addresses ("KestrixCom FindAttachedTesters (Address=ADDR,
 // Connection refused)", "OpenCurrentTester: timed out"): the user is told only the reason.
 std::string userReason(const std::string& text) {
@@ -57,8 +72,13 @@ QuietLog::QuietLog() {
 
 QuietLog::~QuietLog() { Log::setSink(_previous); }
 
+PingFactory lenientPings() {
+    return [] { return std::make_unique<LenientPinger>(); };
+}
+
 std::unique_ptr<TarvelCom> makeSession(const TesterLink& link) {
     auto com = std::make_unique<TarvelCom>(link.password);
+    com->setPingFactory(lenientPings());
     com->setLinkLocalScan(false);
     com->SetIp(link.ip);
     return com;

@@ -53,10 +53,11 @@ private:
 // The one way to a tester: the tester at link.ip is found (its sysinfo read, so the session knows its serial
 // and model) and its shell kept open. Throws BadInput saying why and what to check.
 std::unique_ptr<Kestrix::Tester::TarvelCom> connectTester(const TesterLink& link, QuietLog& log);
-// A session that reaches only link.ip (never the link-local network); not yet connected.
+// A session that reaches only link.ip (never the link-local network) and pings leniently; not yet connected.
 std::unique_ptr<Kestrix::Tester::TarvelCom> makeSession(const TesterLink& link);
-// The import job's own way in, until it takes connectTester(): a session that never scans the link-local
-// network, not yet connected.
+// Pings that count a tester as present when this user cannot send ICMP at all.
+Kestrix::Tester::PingFactory lenientPings();
+// A session as makeSession makes it, for a password alone.
 std::unique_ptr<Kestrix::Tester::TarvelCom> makeTarvelCom(const std::string& password);
 
 // Names the tester listed (projects, cable-id lists): a JSON array, or one printable name a line.

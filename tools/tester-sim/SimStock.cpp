@@ -1,12 +1,12 @@
 #include "SimStock.h"
 
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "Fleet.h"
 #include "SimStockDb.h"
 #include "SimStockResults.h"
 #include "common/ResultEnvelope.h"
@@ -44,7 +44,9 @@ struct StockedRecord {
 constexpr int64_t kDay = 86400;
 constexpr int64_t kFirstDay = 1793693700;  // 3 November 2026, 08:15 UTC
 
-// Every kind once, a re-test under the same cable id, and names with spaces and quotes.
+// Every kind once, a re-test under the same cable id, names with spaces and quotes, and the failures a crew
+// meets: a bad termination, a link too long, a loose contact, every wiremap fault, a dirty connector, a
+// macrobend.
 const StockedRecord kRecords[] = {
     {0, StockKind::otdrBothEnds, "OTDR-PP-A01", kFirstDay + 1200},
     {0, StockKind::otdrBidi, "OTDR-PP-A02", kFirstDay + 4 * 3600},
@@ -62,7 +64,27 @@ const StockedRecord kRecords[] = {
     {3, StockKind::coax, "CATV-03", kFirstDay + 9 * kDay + 1000},
     {3, StockKind::lossLengthPass, "Riser 7 \"B\"", kFirstDay + 9 * kDay + 2000},
     {4, StockKind::lossLengthPass, "AX-01", kFirstDay + 10 * kDay + 700},
+    {0, StockKind::otdrMacrobend, "OTDR-PP-A04", kFirstDay + 2 * kDay + 7800},
+    {1, StockKind::copperChannel, "B-2-14", kFirstDay + 4 * kDay + 800},
+    {1, StockKind::copperPassStar, "B-2-15", kFirstDay + 4 * kDay + 1300},
+    {1, StockKind::copperCat5e, "B-2-16", kFirstDay + 4 * kDay + 1900},
+    {3, StockKind::copperOpen, "ONH-1-01", kFirstDay + 8 * kDay + 600},
+    {3, StockKind::copperShort, "ONH-1-02", kFirstDay + 8 * kDay + 1000},
+    {3, StockKind::copperReversed, "ONH-1-03", kFirstDay + 8 * kDay + 1500},
+    {3, StockKind::copperCrossed, "ONH-1-04", kFirstDay + 8 * kDay + 1900},
+    {3, StockKind::copperSplit, "ONH-1-05", kFirstDay + 8 * kDay + 2400},
+    {3, StockKind::copperMiswire, "ONH-1-06", kFirstDay + 8 * kDay + 2800},
+    {3, StockKind::copperShieldOpen, "ONH-1-07", kFirstDay + 8 * kDay + 3300},
+    {3, StockKind::copperTooLong, "ONH-1-08", kFirstDay + 8 * kDay + 3700},
+    {4, StockKind::copperIso, "AX-02", kFirstDay + 10 * kDay + 1500},
+    {4, StockKind::copperUnbalance, "AX-03", kFirstDay + 10 * kDay + 2000},
 };
+
+// Besides the cases above, the ordinary run of the crew's days: links that pass, the odd one that fails,
+// over every project but the data center (whose three records the stock keeps as they are).
+constexpr int kOrdinaryRecords = 90;
+constexpr size_t kOrdinaryProjects[] = {0, 1, 3, 4};
+constexpr size_t kOrdinaryLinks = 30;
 
 // A file name for the tester's card: the key, then the cable id with what a card cannot hold replaced.
 std::string fileNameFor(int64_t key, const std::string& cableId) {
@@ -159,34 +181,24 @@ void writeMaster(const fs::path& projects) {
     fs::rename(temp, projects / kMasterDbName);
 }
 
-// Generated results for scale runs: names, dates, statuses and lengths vary, the tests inside repeat.
+void addOrdinary(std::vector<std::unique_ptr<ProjectDb>>& dbs) {
+    LinkGen::Fleet crew(2026, std::size(kOrdinaryProjects), (kFirstDay / kDay + 1) * kDay, "W", kOrdinaryLinks);
+    for (int i = 0; i < kOrdinaryRecords; ++i) {
+        const LinkGen::FleetRecord r = crew.next();
+        dbs[kOrdinaryProjects[r.project]]->add(r.bytes);
+    }
+}
+
+// Generated results for scale runs: a crew's weeks of work before the stocked days, over every project.
 void addGenerated(std::vector<std::unique_ptr<ProjectDb>>& dbs, const StockOptions& options) {
-    const StockVariants variants;
-    std::mt19937 rng(options.seed);
-    std::uniform_int_distribution<int> lengthTenths(30, 9000);
-    std::uniform_int_distribution<int> step(40, 900);
-    int64_t when = kFirstDay - 120 * kDay;
+    const auto mix = options.mix == StockMix::copper ? LinkGen::FleetMix::copper
+                     : options.mix == StockMix::otdr ? LinkGen::FleetMix::otdr
+                                                     : LinkGen::FleetMix::every;
+    LinkGen::Fleet fleet(options.seed, dbs.size(), (kFirstDay / kDay - 120) * kDay, "GEN", LinkGen::Fleet::kPoolSize,
+                         mix);
     for (int i = 0; i < options.extraRecords; ++i) {
-        const auto index = static_cast<size_t>(i);
-        const size_t project = index % dbs.size();
-        ResultSummary s;
-        char name[32];
-        std::snprintf(name, sizeof name, "GEN-%zu-%05d", project + 1, i + 1);
-        s.resultName = name;
-        s.resultType = variants.type(index);
-        when += step(rng);
-        s.timeStamp = when;
-        const unsigned roll = rng() % 20;
-        s.status = roll == 0 ? Status::fail : (roll == 1 ? Status::passStar : Status::pass);
-        s.length = DisplayMeas(ScaledInt::raw(lengthTenths(rng), ScaledInt::tenths), DisplayType::normal);
-        s.headroom =
-            DisplayMeas(ScaledInt::raw(static_cast<int32_t>(rng() % 600), ScaledInt::hundredths), DisplayType::normal);
-        s.testFlags = s.resultType == ResultType::COPPER ? 1 : 0x1000;
-        s.numPassTests = s.status == Status::fail ? 0 : 1;
-        s.numFailTests = s.status == Status::fail ? 1 : 0;
-        const auto bytes = variants.make(index, s);
-        if (bytes.empty()) throw std::runtime_error("cannot make generated result " + s.resultName);
-        dbs[project]->add(bytes);
+        const LinkGen::FleetRecord r = fleet.next();
+        dbs[r.project]->add(r.bytes);
     }
 }
 
@@ -213,6 +225,7 @@ void stockTester(const fs::path& root, const StockOptions& options) {
         dbs.push_back(std::make_unique<ProjectDb>(folder));
     }
     for (const auto& r : kRecords) dbs[r.project]->add(stockResult(r.kind, r.cableId, r.when));
+    addOrdinary(dbs);
     if (options.extraRecords > 0) addGenerated(dbs, options);
     for (auto& db : dbs) db->commit();
     writeMaster(projects);

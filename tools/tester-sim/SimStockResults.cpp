@@ -4,220 +4,236 @@
 #include <stdexcept>
 #include <variant>
 
-#include "common/PFile.h"
-#include "common/ResultEnvelope.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperResultWriter.h"
-#include "copper/CopperTest.h"
-#include "copper/LimitBuilders.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/FiberImageTest.h"
-#include "fiber/FiberLossLengthTest.h"
+#include "CopperLink.h"
+#include "EndFace.h"
+#include "Equipment.h"
+#include "FiberLink.h"
+#include "LossLength.h"
+#include "OtdrTests.h"
+#include "ResultFiles.h"
 #include "fiber/FiberOtdrBidiAvg.h"
-#include "fiber/FiberPowerMeterTest.h"
-#include "fiber/FiberResultWriter.h"
-#include "fiber/OtdrBuilders.h"
 
 namespace Kestrix::Sim {
+
 namespace {
 
-// A field OTDR trace: a few thousand points per wavelength.
-constexpr uint32_t kTraceSamples = 6000;
-// The scale runs' OTDR results carry short traces so that ten thousand of them stay cheap.
-constexpr uint32_t kVariantTraceSamples = 800;
+using namespace Kestrix::LinkGen;
 
-DisplayMeas metres(int32_t tenths) {
-    return DisplayMeas(ScaledInt::raw(tenths, ScaledInt::tenths), DisplayType::normal);
+// A stable seed from the cable id (FNV-1a): the same cable is the same link.
+uint64_t seedOf(const std::string& cableId) {
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : cableId) h = (h ^ c) * 1099511628211ull;
+    return h;
 }
-DisplayMeas noLength() { return DisplayMeas(ScaledInt::nan(ScaledInt::tenths), DisplayType::notAvailable); }
 
-void countTests(ResultSummary& s, const FiberResult& r) {
-    s.testFlags = 0;
-    s.numPassTests = s.numPassStarTests = s.numFailTests = 0;
-    bool failed = false;
-    for (const auto& t : r.tests) {
-        s.testFlags |= static_cast<uint32_t>(t->summary.testType);
-        switch (t->summary.status) {
-            case Status::pass:
-            case Status::passAcceptable: ++s.numPassTests; break;
-            case Status::passStar: ++s.numPassStarTests; break;
-            case Status::fail:
-            case Status::failStar:
-                ++s.numFailTests;
-                failed = true;
-                break;
-            default: break;
+TestRun crew(ModuleKind kind, const std::string& cableId, int64_t when, size_t pair = 0) {
+    TestRun run;
+    run.when = when;
+    run.operatorName = operators()[seedOf(cableId) % operators().size()];
+    const auto units = testersOf(kind);
+    run.main = units[std::min(2 * pair, units.size() - 1)];
+    run.remote = units.size() > 2 * pair + 1 ? units[2 * pair + 1] : nullptr;
+    run.end1Name = "MDF-" + cableId.substr(0, 2);
+    run.end2Name = "IDF-" + cableId.substr(cableId.size() > 2 ? cableId.size() - 2 : 0);
+    return run;
+}
+
+// The first link drawn from the cable's seed whose measurement meets `wanted` (the stock shows a case of
+// every kind; which draw of the model shows it is found, not forced).
+template <typename Measure, typename Wanted>
+auto firstWhere(uint64_t seed, Measure measure, Wanted wanted) {
+    auto result = measure(seed);
+    for (int attempt = 1; attempt < 200 && !wanted(result); ++attempt) result = measure(seed + 7919ull * attempt);
+    if (!wanted(result)) throw std::runtime_error("no link of the model shows the stocked case");
+    return result;
+}
+
+CopperLinkSpec copperSpec(const std::string& cableId, Grade grade, double lengthM) {
+    CopperLinkSpec s;
+    s.grade = grade;
+    s.lengthM = lengthM;
+    s.seed = seedOf(cableId);
+    return s;
+}
+
+constexpr Grade kCat6APl{Category::cat6A, Standard::tia, LinkClass::permanentLink};
+constexpr Grade kCat6Pl{Category::cat6, Standard::tia, LinkClass::permanentLink};
+
+std::vector<uint8_t> copperFile(StockKind kind, const std::string& cableId, int64_t when) {
+    const TestRun run = crew(ModuleKind::copper, cableId, when, kind == StockKind::copperCat5e ? 1 : 0);
+    CopperLinkSpec s = copperSpec(cableId, kCat6APl, 38.6);
+    Status wanted = Status::pass;
+    switch (kind) {
+        case StockKind::copperPass: break;
+        case StockKind::copperFail:
+            s.fault = CopperFault::badTermination;
+            wanted = Status::fail;
+            break;
+        case StockKind::copperPassStar:
+            s = copperSpec(cableId, kCat6Pl, 86.4);
+            wanted = Status::passStar;
+            break;
+        case StockKind::copperChannel:
+            s = copperSpec(cableId, {Category::cat6, Standard::tia, LinkClass::channel}, 71.2);
+            s.cordsM = 7.0;
+            s.wiring = Wiring::t568A;
+            break;
+        case StockKind::copperCat5e:
+            s = copperSpec(cableId, {Category::cat5e, Standard::tia, LinkClass::permanentLink}, 52.3);
+            break;
+        case StockKind::copperIso:
+            s = copperSpec(cableId, {Category::cat6A, Standard::iso, LinkClass::permanentLink}, 27.9);
+            s.shielded = true;
+            break;
+        case StockKind::copperTooLong:
+            s = copperSpec(cableId, kCat6Pl, 108.5);
+            s.fault = CopperFault::tooLong;
+            wanted = Status::fail;
+            break;
+        case StockKind::copperUnbalance:
+            s.shielded = true;
+            s.fault = CopperFault::resistanceUnbalance;
+            wanted = Status::fail;
+            break;
+        default: {
+            s.fault = CopperFault::wiremap;
+            wanted = Status::fail;
+            const WiremapFault faults[] = {WiremapFault::open,         WiremapFault::shortCircuit,
+                                           WiremapFault::reversedPair, WiremapFault::crossedPairs,
+                                           WiremapFault::splitPair,    WiremapFault::miswire,
+                                           WiremapFault::shieldOpen};
+            s.wiremapFault = faults[static_cast<int>(kind) - static_cast<int>(StockKind::copperOpen)];
+            s.shielded = s.wiremapFault == WiremapFault::shieldOpen;
         }
     }
-    if (s.status == Status::notSet) {
-        s.status = failed ? Status::fail : (s.numPassTests + s.numPassStarTests > 0 ? Status::pass : Status::show);
-    }
+    const auto test = firstWhere(
+        s.seed,
+        [&](uint64_t seed) {
+            CopperLinkSpec t = s;
+            t.seed = seed;
+            return measureCopperLink(t, run);
+        },
+        [wanted](const CopperTestPtr& t) { return t->body.status == wanted; });
+    return copperResultFile(test, cableId);
 }
 
-FiberResult fiberResult(const std::string& name, int64_t when, DisplayMeas length) {
-    FiberResult r;
-    r.summary = kx::test::fiberSummary(name.c_str());
-    r.summary.timeStamp = when;
-    r.summary.status = Status::notSet;
-    r.summary.length = length;
-    return r;
+FiberLinkSpec fiberSpec(const std::string& cableId, FiberKind fiber, double lengthM, int connectors, int splices) {
+    FiberLinkSpec f;
+    f.fiber = fiber;
+    f.lengthM = lengthM;
+    f.innerConnectors = connectors;
+    f.splices = splices;
+    f.seed = seedOf(cableId);
+    return f;
 }
 
-template <typename T>
-T& addTest(FiberResult& r, T test, int64_t when) {
-    test.summary.timestamp = when;
-    return static_cast<T&>(r.addTest(std::make_unique<T>(std::move(test))));
-}
+void addOtdr(FiberResult& r, std::unique_ptr<FiberOtdrTest> t) { r.addTest(std::move(t)); }
 
-FiberOtdrTest otdrAs(FiberTestType type, CableEnd end, uint32_t samples) {
-    FiberOtdrTest t = kx::test::otdrTest(end, samples);
-    t.summary.testType = type;
-    return t;
-}
-
-std::vector<uint8_t> write(FiberResult& r) {
-    countTests(r.summary, r);
-    std::vector<uint8_t> bytes;
-    if (FiberResultWriter::writeResult(r, bytes) != ResultWriterStatus::success) {
-        throw std::runtime_error("cannot write the stocked fiber result " + r.summary.resultName);
-    }
-    return bytes;
-}
-
-std::vector<uint8_t> write(const CopperTestPtr& test, const std::string& name) {
-    CopperResult r;
-    r.summary.resultName = name;
-    r.summary.resultType = ResultType::COPPER;
-    r.mergeCopperTest(test, false);
-    auto bytes = CopperResultWriter::writeResult(r);
-    if (bytes.empty()) throw std::runtime_error("cannot write the stocked copper result " + name);
-    return bytes;
-}
-
-std::vector<uint8_t> otdrFile(StockKind kind, const std::string& name, int64_t when, uint32_t samples) {
-    FiberResult r = fiberResult(name, when, metres(20004));
+std::vector<uint8_t> otdrFile(StockKind kind, const std::string& cableId, int64_t when) {
+    TestRun run = crew(ModuleKind::otdr, cableId, when);
+    FiberResult r = fiberResult(cableId, when);
+    OtdrSpec spec;
     switch (kind) {
         case StockKind::otdrEnd1:
         case StockKind::otdrEnd2: {
-            const bool two = kind == StockKind::otdrEnd2;
-            addTest(r, kx::test::otdrTest(two ? CableEnd::end2 : CableEnd::end1, samples), when);
+            const FiberLink link(fiberSpec(cableId, FiberKind::os2, 1612.4, 1, 2));
+            const CableEnd end = kind == StockKind::otdrEnd2 ? CableEnd::end2 : CableEnd::end1;
+            addOtdr(r, std::make_unique<FiberOtdrTest>(measureOtdr(link, end, spec, run, seedOf(cableId) + 1)));
             break;
         }
         case StockKind::otdrBothEnds:
         case StockKind::otdrBidi: {
-            auto& one = addTest(r, kx::test::otdrTest(CableEnd::end1, samples), when - 1800);
-            auto& two = addTest(r, kx::test::otdrTest(CableEnd::end2, samples), when - 600);
-            if (kind == StockKind::otdrBidi) {
-                auto bidi = createBidiTest(one, two, when);
+            const bool quad = kind == StockKind::otdrBothEnds;
+            if (quad) spec.wavelengths = {1310, 1490, 1550, 1625};
+            const FiberLink link(fiberSpec(cableId, FiberKind::os2, quad ? 2000.0 : 1187.5, 1, quad ? 2 : 1));
+            TestRun first = run;
+            first.when = when - 1800;
+            auto one = std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, spec, first, seedOf(cableId)));
+            auto two =
+                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end2, spec, run, seedOf(cableId) + 1));
+            if (!quad) {
+                auto bidi = createBidiTest(*one, *two, when);
                 auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi);
                 if (made == nullptr || !*made) throw std::runtime_error("the stocked OTDR tests do not combine");
+                addOtdr(r, std::move(one));
+                addOtdr(r, std::move(two));
                 r.addTest(std::move(*made));
+            } else {
+                addOtdr(r, std::move(one));
+                addOtdr(r, std::move(two));
             }
             break;
         }
-        case StockKind::faultMap:
-            r.summary.length = metres(11024);
-            addTest(r, otdrAs(FiberTestType::faultMap, CableEnd::end1, samples), when);
+        case StockKind::otdrMacrobend: {
+            FiberLinkSpec f = fiberSpec(cableId, FiberKind::os2, 842.0, 1, 1);
+            f.macrobend = true;
+            const FiberLink link(f);
+            addOtdr(r, std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, spec, run, seedOf(cableId))));
             break;
-        default:
-            r.summary.length = noLength();
-            addTest(r, otdrAs(FiberTestType::realTimeTraceEnd1, CableEnd::end1, samples), when);
-            r.summary.status = Status::show;
-            break;
-    }
-    return write(r);
-}
-
-std::vector<uint8_t> imageFile(const std::string& name, int64_t when) {
-    FiberResult r = fiberResult(name, when, noLength());
-    addTest(r, kx::test::imageTest(FiberTestType::imageEnd1), when - 120);
-    auto end2 = kx::test::imageTest(FiberTestType::imageEnd2);
-    end2.summary.status = Status::pass;
-    end2.featureObjects.resize(1);
-    end2.featureObjects[0].status = Status::pass;
-    addTest(r, std::move(end2), when);
-    return write(r);
-}
-
-FiberLossLengthTest passingLossLength() {
-    FiberLossLengthTest t = kx::test::lossLengthTest();
-    t.summary.status = Status::pass;
-    auto& worst = t.testPerDirectionWlVec.back();
-    worst.power = FiberPower(-22.05f, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
-    for (auto& check : worst.limitResults.results) check.status = Status::pass;
-    t.headroom = DisplayMeas(ScaledInt(0.62f, ScaledInt::hundredths), DisplayType::normal);
-    return t;
-}
-
-std::vector<uint8_t> lossLengthFile(bool pass, const std::string& name, int64_t when) {
-    FiberResult r = fiberResult(name, when, metres(1483));
-    addTest(r, pass ? passingLossLength() : kx::test::lossLengthTest(), when);
-    r.summary.headroom = r.tests.back()->summary.status == Status::pass
-                             ? DisplayMeas(ScaledInt(0.62f, ScaledInt::hundredths), DisplayType::normal)
-                             : r.summary.headroom;
-    return write(r);
-}
-
-std::vector<uint8_t> powerMeterFile(const std::string& name, int64_t when) {
-    FiberResult r = fiberResult(name, when, noLength());
-    r.summary.headroom = noLength();
-    addTest(r, kx::test::powerMeterTest(), when - 300);
-    auto end2 = kx::test::powerMeterTest();
-    end2.summary.testType = FiberTestType::powerMeterEnd2;
-    end2.summary.cableEnd = CableEnd::end2;
-    addTest(r, std::move(end2), when);
-    r.summary.status = Status::show;
-    return write(r);
-}
-
-CopperTestPtr copperTest(int64_t when, bool fail) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    test->body.timestamp = when;
-    if (fail) {
-        // A loose punch-down: pair 3 far over its loop resistance.
-        for (auto& s : test->body.scalars) {
-            if (s.copperTestType == CopperTestType::resist && s.wirePair == WirePair::pair3) s.value = 31.6f;
         }
-        test->recertify(test->body.settings.nvp.toFloat());
+        case StockKind::faultMap: {
+            run.main = testersOf(ModuleKind::otdr)[1];
+            const FiberLink link(fiberSpec(cableId, FiberKind::om4, 110.2, 2, 0));
+            addOtdr(r, std::make_unique<FiberOtdrTest>(measureFaultMap(link, run, seedOf(cableId))));
+            break;
+        }
+        default: {
+            const FiberLink link(fiberSpec(cableId, FiberKind::os2, 2436.0, 1, 2));
+            addOtdr(r, std::make_unique<FiberOtdrTest>(measureRealTimeTrace(link, run, seedOf(cableId))));
+        }
     }
-    return test;
+    return fiberResultFile(r);
 }
 
-CopperTestPtr coaxTest(int64_t when) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    CopperTestBody& b = test->body;
-    b.timestamp = when;
-    b.settings.nvp = ScaledInt::raw(850, ScaledInt::tenths);
-    b.settings.cableTypeName = "RG6 Coax";
-    b.settings.outletConfiguration = "Coax";
-    b.settings.testLimitName = "Coax RG6 75 Ohm";
-    b.settings.shieldTest = false;
-    b.cable.name = "RG6 Coax";
-    b.cable.nvp = b.settings.nvp;
-    b.cable.impedance = 75;
-    b.cable.copperShield = CopperCable::Shield::notUsed;
-    b.cable.catId = CopperCable::CatId::coax;
-    auto limit = std::make_shared<CopperLimit>(*b.limit);
-    limit->name = "Coax RG6 75 Ohm";
-    limit->mediaType = CopperLimit::MediaType::coax;
-    limit->freqLimits.clear();
-    limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(1000, ScaledInt::tenths)),
-        kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(200, ScaledInt::tenths)),
-    };
-    b.limit = limit;
-    b.scalars = {
-        kx::test::scalar(CopperTestType::resist, WirePair::pair2, 4.2f, ScaledInt::tenths),
-        kx::test::scalar(CopperTestType::delay, WirePair::pair2, 162.0f, ScaledInt::ones),
-        kx::test::scalar(CopperTestType::length, WirePair::pair2, 41.3f, ScaledInt::tenths),
-    };
-    b.faultInfo.cableElements.clear();
-    b.faultInfo.totalLength = 413;
-    b.faultInfo.numConnectors = 2;
-    test->plots.plots.clear();
-    test->rawData = {};
-    test->recertify(b.settings.nvp.toFloat());
-    return test;
+std::vector<uint8_t> imageFile(const std::string& cableId, int64_t when) {
+    const TestRun run = crew(ModuleKind::lossSet, cableId, when);
+    TestRun first = run;
+    first.when = when - 120;
+    FiberResult r = fiberResult(cableId, when);
+    EndFaceSpec dirty{FiberMode::singlemode, true, false, seedOf(cableId)};
+    EndFaceSpec clean{FiberMode::singlemode, false, true, seedOf(cableId) + 1};
+    r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(dirty, FiberTestType::imageEnd1, first)));
+    r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(clean, FiberTestType::imageEnd2, run)));
+    return fiberResultFile(r);
+}
+
+std::vector<uint8_t> lossLengthFile(bool clean, const std::string& cableId, int64_t when) {
+    const TestRun run = crew(ModuleKind::lossSet, cableId, when);
+    const uint64_t seed = seedOf(cableId);
+    FiberResult r = fiberResult(cableId, when);
+    if (clean) {
+        const bool sm = seed % 2 == 0;
+        FiberLinkSpec f = fiberSpec(cableId, sm ? FiberKind::os2 : FiberKind::om3, sm ? 480.0 : 148.3, 1, sm ? 1 : 0);
+        r.addTest(std::make_unique<FiberLossLengthTest>(measureLossLength(FiberLink(f), run, seed)));
+        return fiberResultFile(r);
+    }
+    // The dirty connector: looked at first, then the loss that fails the budget.
+    TestRun first = run;
+    first.when = when - 300;
+    auto ll = firstWhere(
+        seed,
+        [&](uint64_t s) {
+            FiberLinkSpec f = fiberSpec(cableId, FiberKind::om3, 121.6, 0, 0);
+            f.seed = s;
+            f.dirtyEnd1 = true;
+            return measureLossLength(FiberLink(f), run, s);
+        },
+        [](const FiberLossLengthTest& t) { return t.summary.status == Status::fail; });
+    EndFaceSpec face{FiberMode::multimode, true, false, seed};
+    r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(face, FiberTestType::imageEnd1, first)));
+    r.addTest(std::make_unique<FiberLossLengthTest>(std::move(ll)));
+    return fiberResultFile(r);
+}
+
+std::vector<uint8_t> powerMeterFile(const std::string& cableId, int64_t when) {
+    const TestRun run = crew(ModuleKind::lossSet, cableId, when);
+    TestRun first = run;
+    first.when = when - 300;
+    const FiberLink link(fiberSpec(cableId, FiberKind::os2, 930.0, 1, 0));
+    FiberResult r = fiberResult(cableId, when);
+    r.addTest(std::make_unique<FiberPowerMeterTest>(measurePower(link, CableEnd::end1, first, seedOf(cableId))));
+    r.addTest(std::make_unique<FiberPowerMeterTest>(measurePower(link, CableEnd::end2, run, seedOf(cableId) + 1)));
+    return fiberResultFile(r);
 }
 
 }  // namespace
@@ -228,50 +244,19 @@ std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int
         case StockKind::otdrEnd2:
         case StockKind::otdrBothEnds:
         case StockKind::otdrBidi:
+        case StockKind::otdrMacrobend:
         case StockKind::faultMap:
-        case StockKind::realTimeTrace: return otdrFile(kind, cableId, when, kTraceSamples);
+        case StockKind::realTimeTrace: return otdrFile(kind, cableId, when);
         case StockKind::endFaceImage: return imageFile(cableId, when);
         case StockKind::lossLength: return lossLengthFile(false, cableId, when);
         case StockKind::lossLengthPass: return lossLengthFile(true, cableId, when);
         case StockKind::powerMeter: return powerMeterFile(cableId, when);
-        case StockKind::copperPass: return write(copperTest(when, false), cableId);
-        case StockKind::copperFail: return write(copperTest(when, true), cableId);
-        case StockKind::coax: return write(coaxTest(when), cableId);
+        case StockKind::coax: {
+            const TestRun run = crew(ModuleKind::copper, cableId, when);
+            return copperResultFile(measureCoaxLink(41.3, seedOf(cableId), run), cableId);
+        }
+        default: return copperFile(kind, cableId, when);
     }
-    throw std::logic_error("unknown stock kind");
-}
-
-StockVariants::StockVariants() {
-    constexpr int64_t when = 1790000000;
-    _templates.push_back({ResultType::FIBER, lossLengthFile(true, "T", when)});
-    _templates.push_back({ResultType::COPPER, write(copperTest(when, false), "T")});
-    _templates.push_back({ResultType::FIBER, otdrFile(StockKind::otdrBothEnds, "T", when, kVariantTraceSamples)});
-    _templates.push_back({ResultType::FIBER, lossLengthFile(false, "T", when)});
-    _templates.push_back({ResultType::COPPER, write(copperTest(when, true), "T")});
-    _templates.push_back({ResultType::FIBER, powerMeterFile("T", when)});
-}
-
-ResultType StockVariants::type(size_t index) const { return _templates[index % _templates.size()].type; }
-
-std::vector<uint8_t> StockVariants::make(size_t index, ResultSummary summary) const {
-    const Template& t = _templates[index % _templates.size()];
-    summary.resultType = t.type;
-    PFile::MemReader reader;
-    if (reader.open(t.bytes) != 0) return {};
-    std::vector<std::unique_ptr<PFile::Section>> sections;
-    sections.push_back(std::make_unique<PFile::Section>());
-    if (reader.read(*sections.back(), false) != 0) return {};  // the template's own summary, replaced below
-    if (setResultSection(*sections.back(), PFile::SectionType::ResultSummary, 1, summary) != 0) return {};
-    for (;;) {
-        auto s = std::make_unique<PFile::Section>();
-        const int32_t rc = reader.read(*s, false);
-        if (rc == -2) break;
-        if (rc != 0) return {};
-        sections.push_back(std::move(s));
-    }
-    std::vector<PFile::Section*> parts;
-    for (auto& s : sections) parts.push_back(s.get());
-    return PFile::buildContainer(parts);
 }
 
 }  // namespace Kestrix::Sim

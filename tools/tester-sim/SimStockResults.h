@@ -1,49 +1,45 @@
 #pragma once
-// Result files for the stocked tester, made by the library's own writers from realistic model objects.
+// Result files for the stocked tester, measured on modelled links (tools/linkgen) and written by the
+// library's own writers: every verdict, margin and trace is the data's own.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "common/ResultSummary.h"
-
 namespace Kestrix::Sim {
 
-// One of every kind of result the model has.
+// One of every kind of result the model has, and the failures a crew meets.
 enum class StockKind {
-    otdrEnd1,      // OTDR from end 1 only ...
-    otdrEnd2,      // ... and the same fiber from end 2, stored as a result of its own
-    otdrBothEnds,  // OTDR from end 1 and from end 2 of one fiber in one result
-    otdrBidi,      // both ends and their bidirectional test
+    otdrEnd1,       // OTDR from end 1 only ...
+    otdrEnd2,       // ... and the same fiber from end 2, stored as a result of its own
+    otdrBothEnds,   // OTDR from end 1 and from end 2 of one fiber in one result, four wavelengths
+    otdrBidi,       // both ends and their bidirectional test
+    otdrMacrobend,  // a bend that loses far more at 1550 nm than at 1310 nm
     faultMap,
     realTimeTrace,
-    endFaceImage,  // end-face images of both ends, end 1 failing
-    lossLength,    // loss/length in both directions, failing at 1300 nm from end 2
-    lossLengthPass,
-    powerMeter,  // power meter readings from both ends: no length
-    copperPass,  // category 6A permanent link
-    copperFail,  // the same link with a pair over its loop resistance limit
+    endFaceImage,    // end-face images of both ends, end 1 dirty
+    lossLength,      // a dirty connector: high loss, and the inspection that shows why
+    lossLengthPass,  // a clean link inside its budget
+    powerMeter,      // power meter readings from both ends: no length
+    copperPass,      // category 6A permanent link
+    copperFail,      // the same link with a badly terminated jack: NEXT fails
+    copperPassStar,  // a long category 6 link whose worst margin is inside the tester's accuracy
+    copperChannel,   // category 6 channel, T568A
+    copperCat5e,
+    copperIso,  // class EA permanent link
+    copperTooLong,
+    copperUnbalance,  // a loose contact: resistance unbalance
+    copperOpen,       // wiremap faults ...
+    copperShort,
+    copperReversed,
+    copperCrossed,
+    copperSplit,
+    copperMiswire,
+    copperShieldOpen,
     coax,
 };
 
-// A result file of that kind, named `cableId`, tested at `when` (seconds since 1970).
+// A result file of that kind, named `cableId`, tested at `when` (seconds since 1970). The link is chosen by
+// the cable id, so two results of one cable id measure one link (a failure and its re-test).
 std::vector<uint8_t> stockResult(StockKind kind, const std::string& cableId, int64_t when);
-
-// Cheap variations of a few made results, for scale runs: the stored tests are shared and only the summary
-// (name, time, status, length) changes from one file to the next.
-class StockVariants {
-public:
-    StockVariants();
-    size_t kinds() const { return _templates.size(); }
-    // A file of template `index % kinds()` carrying `summary`; its result type is kept.
-    std::vector<uint8_t> make(size_t index, ResultSummary summary) const;
-    ResultType type(size_t index) const;
-
-private:
-    struct Template {
-        ResultType type;
-        std::vector<uint8_t> bytes;
-    };
-    std::vector<Template> _templates;
-};
 
 }  // namespace Kestrix::Sim

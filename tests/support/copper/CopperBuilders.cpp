@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "Wiring.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultWriter.h"
 #include "copper/CopperUtil.h"
@@ -13,20 +14,12 @@ using namespace Kestrix;
 namespace kx::test {
 
 CopperOutletConfig t568bOutlet(std::vector<int> pairs) {
-    // The second wire of a pair is the striped one: its colour drawn with white dashes.
-    static const uint32_t kColours[5][2] = {
-        {0, 0}, {0x0000FF, 0x0000FF}, {0xFFA500, 0xFFA500}, {0x00A000, 0x00A000}, {0x8B4513, 0x8B4513}};
+    // The standard's colours for the pairs asked for.
+    const CopperOutletConfig all = Kestrix::LinkGen::outletConfig(Kestrix::LinkGen::Wiring::t568B);
     CopperOutletConfig oc;
-    oc.name = "T568B";
-    for (int p : pairs) {
-        CopperOutletConfigArtifact a;
-        a.srcWirePair = static_cast<WirePair>(p);
-        a.rcvWirePair = static_cast<WirePair>(p);
-        a.wire1Color = kColours[p][0];
-        a.wire2Color = kColours[p][1];
-        a.wire2IsDashed = true;
-        oc.artifacts.push_back(a);
-    }
+    oc.name = all.name;
+    for (int p : pairs)
+        if (const CopperOutletConfigArtifact* a = all.artifactFor(static_cast<WirePair>(p))) oc.artifacts.push_back(*a);
     return oc;
 }
 
@@ -83,6 +76,18 @@ std::vector<CopperPlotPtr> cat6APlots() {
                 plots.push_back(gridPlot(CopperTestType::next, end, static_cast<WirePair>(a), static_cast<WirePair>(b),
                                          kCat6AMaxKHz, [margin, a, b](double f) {
                                              return cat6APlNextDb(f) + margin + 1.5 * std::sin(f / (7.0 + a + b));
+                                         }));
+            }
+        }
+        // FEXT as received: equal-level crosstalk with margin over the ACR-F limit, plus the receiving pair's loss.
+        for (int a = 1; a <= 4; ++a) {
+            for (int b = a + 1; b <= 4; ++b) {
+                const double margin = 5.0 + 0.3 * a + 0.2 * b + endOffset;
+                const double share = 0.80 + 0.03 * b;
+                plots.push_back(gridPlot(CopperTestType::fext, end, static_cast<WirePair>(a), static_cast<WirePair>(b),
+                                         kCat6AMaxKHz, [margin, share, a, b](double f) {
+                                             return cat6APlAcrFDb(f) + margin + std::sin(f / (5.0 + a + b)) +
+                                                    share * cat6APlInsertionLossDb(f);
                                          }));
             }
         }

@@ -9,7 +9,7 @@
 
 namespace kx::test {
 
-// Outlet wiring "T568B" using all four pairs (or only `pairs`, 1-based).
+// Outlet wiring "T568B" using all four pairs (or only `pairs`, 1-based), in the standard's colours.
 Kestrix::CopperOutletConfig t568bOutlet(std::vector<int> pairs = {1, 2, 3, 4});
 // Pins 1-8 and the shield connected straight through, status Pass.
 Kestrix::Wiremap straightThroughWiremap();
@@ -25,7 +25,7 @@ Kestrix::CopperScalar scalar(Kestrix::CopperTestType type, Kestrix::WirePair pai
                              Kestrix::WirePair pair2 = Kestrix::WirePair::notset);
 
 // The measured plots of the link: 4 insertion-loss plots (main end), 12 NEXT plots (every ordered pair
-// combination) and 4 return-loss plots per end, with 3.5 to 9 dB of margin against the limit.
+// combination), 6 FEXT plots and 4 return-loss plots per end, with 3.5 to 9 dB of margin against the limit.
 std::vector<Kestrix::CopperPlotPtr> cat6APlots();
 
 // The whole test: settings (NVP 69.0 %, plots stored), equipment, a U/FTP category 6A cable, the limit,

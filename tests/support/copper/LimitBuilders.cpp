@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "CopperFormulas.h"
 #include "copper/CopperUtil.h"
 
 using Kestrix::CopperFreqLimitType;
@@ -14,22 +15,18 @@ namespace kx::test {
 
 int cat6AGridPoints() { return Kestrix::kHzToIdx(kCat6AMaxKHz) + 1; }
 
-double cat6APlInsertionLossDb(double f) {
-    return 0.9 * 1.05 * (1.82 * std::sqrt(f) + 0.0091 * f + 0.25 / std::sqrt(f)) + 3 * 0.02 * std::sqrt(f);
-}
+namespace {
+constexpr Kestrix::LinkGen::Grade kCat6APl{Kestrix::LinkGen::Category::cat6A, Kestrix::LinkGen::Standard::tia,
+                                           Kestrix::LinkGen::LinkClass::permanentLink};
+}  // namespace
 
-double cat6APlNextDb(double f) {
-    const double cable = std::pow(10.0, -(74.3 - 15.0 * std::log10(f)) / 20.0);
-    const double connectors = 2.0 * std::pow(10.0, -(99.1 - 20.0 * std::log10(f)) / 20.0);
-    return std::min(65.0, -20.0 * std::log10(cable + connectors));
-}
+double cat6APlInsertionLossDb(double f) { return Kestrix::LinkGen::insertionLossDb(kCat6APl, f); }
 
-double cat6APlReturnLossDb(double f) {
-    if (f < 10.0) return 19.0;
-    if (f < 40.0) return 24.0 - 5.0 * std::log10(f);
-    if (f < 398.1) return 32.0 - 10.0 * std::log10(f);
-    return 6.0;
-}
+double cat6APlNextDb(double f) { return Kestrix::LinkGen::nextDb(kCat6APl, f); }
+
+double cat6APlReturnLossDb(double f) { return Kestrix::LinkGen::returnLossDb(kCat6APl, f); }
+
+double cat6APlAcrFDb(double f) { return Kestrix::LinkGen::acrFDb(kCat6APl, f); }
 
 std::vector<int16_t> gridCurve(int maxKHz, const std::function<double(double)>& dbAt) {
     const int n = Kestrix::kHzToIdx(maxKHz) + 1;
@@ -66,13 +63,13 @@ Kestrix::CopperLimit cat6APermanentLinkLimit() {
 
     auto il = freqLimit(CopperFreqLimitType::IL, gridCurve(kCat6AMaxKHz, cat6APlInsertionLossDb),
                         {{1000, 0.1f}, {100000, 0.5f}, {500000, 1.0f}});
-    il.limitEquation = "0.9*1.05*(1.82*sqrt(f)+0.0091*f+0.25/sqrt(f))+3*0.02*sqrt(f)";
+    il.limitEquation = "0.9*(1.82*sqrt(f)+0.0091*f+0.25/sqrt(f))+3*0.02*sqrt(f)";
     auto next = freqLimit(CopperFreqLimitType::NEXT, gridCurve(kCat6AMaxKHz, cat6APlNextDb),
                           {{1000, 0.3f}, {100000, 0.9f}, {250000, 1.4f}, {500000, 2.0f}});
-    next.limitEquation = "-20log(10^((15log(f)-74.3)/20)+2*10^((20log(f)-99.1)/20))";
+    next.limitEquation = "-20log(10^((15log(f)-74.3)/20)+10^((20log(f)-94)/20))";
     auto rl = freqLimit(CopperFreqLimitType::RL, gridCurve(kCat6AMaxKHz, cat6APlReturnLossDb),
                         {{1000, 0.8f}, {100000, 1.5f}, {500000, 2.5f}});
-    rl.limitEquation = "19 / 24-5log(f) / 32-10log(f) / 6";
+    rl.limitEquation = "19+4log(f) / 21 / 26-5log(f) / 34-10log(f) / 8";
     l.freqLimits = {il, next, rl};
 
     const auto tenths = ScaledInt::tenths;

@@ -17,6 +17,7 @@ int cat6AGridPoints();
 double cat6APlInsertionLossDb(double mhz);
 double cat6APlNextDb(double mhz);
 double cat6APlReturnLossDb(double mhz);
+double cat6APlAcrFDb(double mhz);
 
 // A curve in tenths of a dB at every grid index up to maxKHz.
 std::vector<int16_t> gridCurve(int maxKHz, const std::function<double(double mhz)>& dbAt);
