@@ -31,8 +31,9 @@ void appendReal(std::string& out, double v) {
     // Outside a float's range the conversion is undefined: such a value cannot have come from one.
     const bool inFloatRange = std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
     const auto f = inFloatRange ? static_cast<float>(v) : 0.0f;
-    const auto r = inFloatRange && static_cast<double>(f) == v ? std::to_chars(buf, buf + sizeof buf, f)
-                                               : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    const auto r = inFloatRange && static_cast<double>(f) == v
+                       ? std::to_chars(buf, buf + sizeof buf, f)
+                       : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     const std::string_view text(buf, static_cast<size_t>(r.ptr - buf));
     out += text;
     if (text.find_first_of(".e") == std::string_view::npos) out += ".0";

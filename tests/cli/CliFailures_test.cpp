@@ -110,9 +110,9 @@ const std::vector<Row>& rows() {
         {{"get", "--ip", "{ip}", "/tmp/nothing", "{f}/out/x"}, 1, "kestrix: cannot copy /tmp/nothing from the tester"},
         {{"put", "{f}/missing", "/tmp/x", "--ip", "{ip}"}, 1, "kestrix: cannot read {f}/missing: No such file"},
         {{"records", "--ip", "{down}"}, 1, "kestrix: cannot connect to the tester at 127.0.0.1:1"},
-        {{"import", "--ip", "{down}", "--out", "{f}/out/imp"},
+        {{"import", "--ip", "{ip}", "--out", "{f}/out/imp", "--project", "Harbour"},
          1,
-         "kestrix: cannot connect to the tester at 127.0.0.1:1"},
+         "kestrix: no records in project \"Harbour\" on the tester; see the projects with kestrix project list"},
         {{"demo", "--bogus"}, 2, "kestrix: the following argument was not expected: --bogus"},
         {{"sim", "--root", "{f}/records.txt"}, 1, "kestrix: not a folder: {f}/records.txt"},
         // Results

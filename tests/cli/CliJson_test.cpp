@@ -151,6 +151,9 @@ TEST_F(CliJson, EveryCommandsJsonKeepsTheConventionOfItsKind) {
     const std::vector<Case> cases = {
         {{"discover", "--ip", "{ip}", "--json"}, Kind::tool, ""},
         {{"ls", "--ip", "{ip}", "/tmp", "--json"}, Kind::tool, ""},
+        {{"records", "--ip", "{ip}", "--json"}, Kind::tool, ""},
+        {{"import", "--ip", "{ip}", "--out", "{f}/imp", "--no-mark", "--json"}, Kind::tool, ""},
+        {{"import", "--ip", "{ip}", "--out", "{f}/imp", "--no-mark"}, Kind::tool, "{f}/imp/index.json"},
         {{"inspect", "{f}/copper.result", "--json"}, Kind::tool, ""},
         {{"inspect", "{f}/otdr.result", "--json"}, Kind::tool, ""},
         {{"recertify", "{f}/copper.result", "-o", "{f}/out/n.result", "--json"}, Kind::tool, ""},

@@ -133,7 +133,9 @@ void writeHostRecord(const fs::path& input, const fs::path& output, const std::v
     if (!Json::parseFromStream(Json::CharReaderBuilder(), in, &before, &errors) || !before.isObject()) return;
     TestRecordTarvel fresh(bytes);
     const Json::Value& meta = before["RecordMetaData"];
-    const auto text = [&](const char* key) { return meta.isObject() && meta[key].isString() ? meta[key].asString() : ""; };
+    const auto text = [&](const char* key) {
+        return meta.isObject() && meta[key].isString() ? meta[key].asString() : "";
+    };
     Kestrix::Tester::TarvelCom::setImportedMetaData(fresh, text("Project"), text("Site"));
     fs::path target = output;
     target.replace_extension(".json");
