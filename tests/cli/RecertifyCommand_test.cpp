@@ -39,8 +39,17 @@ protected:
         std::ofstream(dir / "in/bad.result") << "not a result";
         std::vector<Kestrix::Tester::CopperLimitsTbl::Row> rows;
         int64_t key = 1;
-        for (const auto& l : kx::test::limitDbLimits())
+        for (const auto& l : kx::test::limitDbLimits()) {
             rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, l));
+            if (l.name != "TIA Cat 6A Perm. Link") continue;
+            // A site rule stricter than the standard: links of at most 50 m.
+            Kestrix::CopperLimit strict = l;
+            strict.name = "Site Rule 6A PL 50 m";
+            for (auto& s : strict.scalarLimits)
+                if (s.type == Kestrix::CopperScalarLimitType::length)
+                    s.maxValue = Kestrix::ScaledInt::raw(500, Kestrix::ScaledInt::tenths);
+            rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, strict));
+        }
         ASSERT_TRUE(PFile::writeFileBytes((dir / "db" / Kestrix::Tester::CopperLimitsTbl::kFileName).string(),
                                           Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows)));
     }
@@ -49,7 +58,7 @@ protected:
     kx::test::ToolRun recertify(const fs::path& out) {
         return kx::test::runTool(KESTRIX_EXE,
                                  {"recertify", (dir / "in").string(), "--out", out.string(), "--limit-db",
-                                  (dir / "db").string(), "--limit", "TIA Cat 6 Perm. Link"},
+                                  (dir / "db").string(), "--limit", "Site Rule 6A PL 50 m"},
                                  dir.string());
     }
 
@@ -60,9 +69,11 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
     const auto before = readBytes(dir / "in/ProjA/Site1/a.result");
     const auto r = recertify(dir / "out");
     EXPECT_EQ(r.code, 1) << r.err;
-    const std::string change = "Cat6A-PL-001: PASS -> PASS*, NEXT 1.3 dB at 238.0 MHz, 12-36, main\n";
+    // The change names what fails (a length, in metres), not the worst margin in dB.
+    const std::string change =
+        "Cat6A-PL-001: PASS -> FAIL, Length -8.7 m (63.7 m, maximum 55.0 m = 50.0 m + 10 %), 78\n";
     EXPECT_EQ(r.out, change + change +
-                         "2 results judged again: 2 changed (2 PASS -> PASS*), 0 unchanged; 1 not copper, left out; 1 "
+                         "2 results judged again: 2 changed (2 PASS -> FAIL), 0 unchanged; 1 not copper, left out; 1 "
                          "could not be judged\n");
     EXPECT_EQ(r.firstErrorLine(), "kestrix: " + (dir / "in/bad.result").string() + ": not a readable result file");
     EXPECT_NE(r.err.find("kestrix: 1 of 4 results could not be judged"), std::string::npos) << r.err;
@@ -77,8 +88,8 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
     std::ifstream in(dir / "out/ProjA/Site1/a.json");
     std::string errors;
     ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &host, &errors)) << errors;
-    EXPECT_EQ(host["RecordSummary"]["Status"].asInt(), 3);
-    EXPECT_EQ(host["RecordSummary"]["StatusName"].asString(), "PASS*");
+    EXPECT_EQ(host["RecordSummary"]["Status"].asInt(), 0);
+    EXPECT_EQ(host["RecordSummary"]["StatusName"].asString(), "FAIL");
     EXPECT_EQ(host["RecordMetaData"]["Project"].asString(), "ProjA");
     EXPECT_EQ(host["RecordMetaData"]["Site"].asString(), "Site1");
     EXPECT_FALSE(fs::exists(dir / "out/ProjA/b.json"));

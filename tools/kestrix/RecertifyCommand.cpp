@@ -160,7 +160,15 @@ Outcome judge(const Job& job, const Opts& o, const DatabaseLimit* db, const fs::
         r.after = storedStatus(fresh);
         TestRecordTarvel judged(fresh);
         const auto margins = Kestrix::Tester::recordMargins(judged);
-        if (margins.worst) r.worst = Kestrix::Tester::describeMargin(*margins.worst);
+        // A change is named by what fails, when something does (a length is not in dB, so it is never the
+        // worst margin), else by the worst margin.
+        const Kestrix::Tester::JudgedFigure* failing = nullptr;
+        for (const auto& f : margins.figures)
+            if (f.negative() && (!failing || (f.unit == failing->unit && f.margin < failing->margin))) failing = &f;
+        if (failing)
+            r.worst = Kestrix::Tester::describeMargin(*failing);
+        else if (margins.worst)
+            r.worst = Kestrix::Tester::describeMargin(*margins.worst);
         if (root.empty()) {
             writeOutputFile(job.output.string(), fresh);
         } else {
