@@ -35,18 +35,7 @@ std::string isoDate(int64_t seconds) { return HxDataDate::ToIso8601(HxDataDate::
 
 Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const RecordOutcome& r,
                        const std::string& testerSerial) {
-    Json::Value v(Json::objectValue);
-    v["testerSerial"] = testerSerial;
-    v["project"] = s.project;
-    v["site"] = s.site;
-    v["cableId"] = s.id;
-    v["testDate"] = isoDate(s.timet);
-    v["status"] = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
-    v["hostStatus"] = info ? info->TestStatus : 0;
-    v["lengthM"] = std::isfinite(s.lengthM) ? Json::Value(s.lengthM) : Json::Value(Json::nullValue);
-    v["size"] = Json::Int64(s.fileSize);
-    v["key"] = Json::Int64(s.key);
-    v["testerFile"] = s.fileName;
+    Json::Value v = summaryJson(s, info, testerSerial);
     v["imported"] = r.held();
     if (r.held()) {
         v["result"] = r.result;
@@ -58,20 +47,6 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Rec
         v["error"] = r.detail.empty() ? r.reason : r.reason + " (" + r.detail + ")";
     }
     return v;
-}
-
-Json::Value notListedJson(const std::vector<ListingGap>& gaps) {
-    Json::Value list(Json::arrayValue);
-    for (const auto& g : gaps) {
-        Json::Value v(Json::objectValue);
-        v["project"] = g.project;
-        v["site"] = g.site;
-        v["testerFolder"] = g.folder;
-        v["reason"] = g.reason;
-        v["records"] = g.records >= 0 ? Json::Value(Json::Int64(g.records)) : Json::Value(Json::nullValue);
-        list.append(v);
-    }
-    return list;
 }
 
 // The messages queued for the user since the last call, each once.
