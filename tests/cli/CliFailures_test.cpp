@@ -143,6 +143,7 @@ const std::vector<Row>& rows() {
         // Reports
         {{"report", "{f}/cut.result", "-o", "{f}/out/r.pdf"}, 1, "kestrix: 1 input cannot be read"},
         {{"export", "{f}/results", "--project", "Nope", "-o", "{f}/out/l.csv"}, 1, "kestrix: "},
+        {{"serve", "{f}/nosuch"}, 1, "kestrix: not a folder: {f}/nosuch"},
         // Setups
         {{"settings", "shw"}, 2, "kestrix: unknown command \"shw\" (did you mean show?); see kestrix settings --help"},
         {{"settings", "show", "{f}/missing"}, 1, "kestrix: cannot read {f}/missing"},

@@ -220,7 +220,7 @@ TEST(CliJsonFlag, EveryCommandThatPrintsDataHasJson) {
     const std::set<std::string> noData = {"sh",           "get",          "put",           "demo",          "sim",
                                           "plot",         "wiremap",      "csv",           "sor",           "report",
                                           "settings new", "settings set", "settings pull", "settings push", "ids push",
-                                          "ids rm",       "logs",         "screen"};
+                                          "ids rm",       "logs",         "screen",        "serve"};
     CLI::App app;
     kx::cli::setupCommands(app);
     std::vector<std::pair<std::string, CLI::App*>> leaves;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -61,6 +62,11 @@ private:
 };
 
 void serve(const ServeOptions& o) {
+    // A folder that is not there is bad input, not a wrong call.
+    for (const std::string& f : o.folders) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(f, ec)) throw BadInput("not a folder: " + f);
+    }
     kx::serve::ViewerOptions vo;
     vo.folders = o.folders;
     kx::serve::Viewer viewer(vo, std::make_unique<kx::serve::ReportRecordSource>());
@@ -98,9 +104,7 @@ void serve(const ServeOptions& o) {
 
 void setupServeCommand(CLI::App* cmd) {
     auto o = std::make_shared<ServeOptions>();
-    cmd->add_option("DIR", o->folders, "Import folders (the first takes imports from the page)")
-        ->required()
-        ->check(CLI::ExistingDirectory);
+    cmd->add_option("DIR", o->folders, "Import folders (the first takes imports from the page)")->required();
     cmd->add_option("--port", o->port, "Port to listen on (0: any free port)")
         ->check(CLI::Range(0, 65535))
         ->capture_default_str();
