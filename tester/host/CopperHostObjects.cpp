@@ -1,5 +1,7 @@
 #include "tester/host/CopperHostObjects.h"
 
+#include <utility>
+
 namespace Kestrix::Tester {
 
 namespace {
@@ -18,28 +20,32 @@ std::string TwistedPairLabels::LabelOf(int pair) const {
     return {};
 }
 
-Json::Value TwistedPairLabels::toJson() const {
-    Json::Value a(Json::arrayValue);
+Json::Value TwistedPairLabels::toJson() const { return treeOf(*this); }
+
+void TwistedPairLabels::writeJson(JsonSink& s) const {
+    s.beginArray();
     for (const auto& [pair, label] : Labels) {
-        Json::Value e(Json::objectValue);
-        e["Pair"] = pair;
-        e["Label"] = label;
-        a.append(e);
+        s.beginObject();
+        s.member("Pair", pair);
+        s.member("Label", label);
+        s.endObject();
     }
-    return a;
+    s.endArray();
 }
 
-Json::Value MeasuredTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["TestId"] = TestId;
-    j["IsCoax"] = IsCoax;
-    j["Status"] = Status;
-    Json::Value ms(Json::arrayValue);
-    for (const SingleMeasurement& m : Measurements) ms.append(m.toJson());
-    j["Measurements"] = ms;
-    j["PairText"] = PairText.toJson();
-    j["Brief"] = Brief;
-    return j;
+Json::Value MeasuredTest::toJson() const { return treeOf(*this); }
+
+void MeasuredTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("TestId", TestId);
+    s.member("IsCoax", IsCoax);
+    s.member("Status", Status);
+    s.key("Measurements");
+    writeArray(s, Measurements);
+    s.key("PairText");
+    PairText.writeJson(s);
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
 Json::Value FreqLimitInvalid::toJson() const {
@@ -47,7 +53,7 @@ Json::Value FreqLimitInvalid::toJson() const {
     j["Pair"] = Pair;
     Json::Value flags(Json::arrayValue);
     for (bool f : Flags) flags.append(f);
-    j["Flags"] = flags;
+    j["Flags"] = std::move(flags);
     return j;
 }
 
@@ -57,7 +63,7 @@ Json::Value PlotLimitCurve::toJson() const {
     j["Y"] = numbers(Y);
     Json::Value inv(Json::arrayValue);
     for (const FreqLimitInvalid& f : Invalid) inv.append(f.toJson());
-    j["Invalid"] = inv;
+    j["Invalid"] = std::move(inv);
     return j;
 }
 
@@ -103,30 +109,38 @@ Json::Value PlotDataTp::toJson() const {
     j["X"] = numbers(X);
     Json::Value limits(Json::arrayValue);
     for (const PlotLimitCurve& l : LimitCurves) limits.append(l.toJson());
-    j["LimitCurves"] = limits;
+    j["LimitCurves"] = std::move(limits);
     Json::Value curves(Json::arrayValue);
     for (const PlotCurve& c : Curves) curves.append(c.toJson());
-    j["Curves"] = curves;
+    j["Curves"] = std::move(curves);
     return j;
 }
 
-Json::Value TdrCoaxTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Measurement"] = Measurement.toJson();
-    return j;
+Json::Value TdrCoaxTest::toJson() const { return treeOf(*this); }
+
+void TdrCoaxTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.key("Measurement");
+    Measurement.writeJson(s);
+    s.endObject();
 }
 
-Json::Value WireMapTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Status"] = Status;
-    j["WireMapTypeText"] = WireMapTypeText;
-    j["BadPatchNear"] = BadPatchNear;
-    j["BadPatchFar"] = BadPatchFar;
-    j["IsAcMap"] = IsAcMap;
-    j["ShieldTest"] = ShieldTest;
-    j["SplitPair"] = SplitPair ? Json::Value(*SplitPair) : Json::Value();
-    j["Brief"] = Brief;
-    return j;
+Json::Value WireMapTest::toJson() const { return treeOf(*this); }
+
+void WireMapTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Status", Status);
+    s.member("WireMapTypeText", WireMapTypeText);
+    s.member("BadPatchNear", BadPatchNear);
+    s.member("BadPatchFar", BadPatchFar);
+    s.member("IsAcMap", IsAcMap);
+    s.member("ShieldTest", ShieldTest);
+    if (SplitPair)
+        s.member("SplitPair", *SplitPair);
+    else
+        s.memberNull("SplitPair");
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
 Json::Value ReCertResult::toJson() const {

@@ -21,6 +21,7 @@ struct TwistedPairLabels {
     std::string LabelOf(int pair) const;
     // [{"Pair", "Label"}, ...]
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // A test made of measurements: scalar tests (resistance, length, ...) and frequency tests (worst margin and
@@ -37,6 +38,7 @@ struct MeasuredTest {
 
     // {"TestId", "IsCoax", "Status", "Measurements": [...], "PairText": [...], "Brief"}
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct ScalarTest : MeasuredTest {
@@ -105,6 +107,7 @@ struct TdrCoaxTest {
     SingleMeasurement Measurement;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct WireMapTest {
@@ -122,6 +125,7 @@ struct WireMapTest {
 
     // {"Status", "WireMapTypeText", "BadPatchNear", "BadPatchFar", "IsAcMap", "ShieldTest", "SplitPair", "Brief"}
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // Outcome of judging a stored result against another limit.

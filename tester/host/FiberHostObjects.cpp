@@ -2,26 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "tester/setups/TarvelFiberLimit.h"
 
 namespace Kestrix::Tester {
 
 namespace {
-
-template <typename T>
-Json::Value optionalJson(const boost::optional<T>& v) {
-    if (!v) return Json::Value();
-    if constexpr (std::is_same_v<T, int>) {
-        return Json::Value(*v);
-    } else if constexpr (std::is_same_v<T, double>) {
-        return jsonNumber(*v);
-    } else if constexpr (std::is_same_v<T, HostDate>) {
-        return Json::Value(HxDataDate::ToIso8601(*v));
-    } else {
-        return v->toJson();
-    }
-}
 
 template <typename T>
 Json::Value arrayJson(const std::vector<T>& items) {
@@ -36,183 +23,281 @@ Json::Value numbersJson(const std::vector<double>& values) {
     return a;
 }
 
-Json::Value intsJson(const std::vector<int>& values) {
-    Json::Value a(Json::arrayValue);
-    for (int v : values) a.append(v);
-    return a;
+void writeOptional(JsonSink& s, const boost::optional<int>& v) {
+    if (v)
+        s.integer(*v);
+    else
+        s.null();
+}
+
+void writeOptional(JsonSink& s, const boost::optional<double>& v) {
+    if (v)
+        s.number(*v);
+    else
+        s.null();
+}
+
+void writeOptional(JsonSink& s, const boost::optional<HostDate>& v) {
+    if (v)
+        s.string(HxDataDate::ToIso8601(*v));
+    else
+        s.null();
+}
+
+// An object that writes itself, or one that builds its tree.
+template <typename T>
+void writeObject(JsonSink& s, const T& v) {
+    if constexpr (requires { v.writeJson(s); })
+        v.writeJson(s);
+    else
+        s.value(v.toJson());
+}
+
+template <typename T>
+void writeOptional(JsonSink& s, const boost::optional<T>& v) {
+    if (v)
+        writeObject(s, *v);
+    else
+        s.null();
+}
+
+template <typename T>
+void writeMember(JsonSink& s, std::string_view name, const T& v) {
+    s.key(name);
+    writeObject(s, v);
+}
+
+void writeInts(JsonSink& s, const std::vector<int>& values) {
+    s.beginArray();
+    for (int v : values) s.integer(v);
+    s.endArray();
 }
 
 // Each pair as a two-element array.
-Json::Value pairsJson(const std::vector<std::pair<int, int>>& pairs) {
-    Json::Value a(Json::arrayValue);
+template <typename Int>
+void writePairs(JsonSink& s, const std::vector<std::pair<Int, Int>>& pairs) {
+    s.beginArray();
     for (const auto& [first, second] : pairs) {
-        Json::Value p(Json::arrayValue);
-        p.append(first);
-        p.append(second);
-        a.append(p);
+        s.beginArray();
+        s.integer(first);
+        s.integer(second);
+        s.endArray();
     }
-    return a;
+    s.endArray();
 }
 
 // Where an event lies, with its tolerances, as both event kinds write it.
-void placeJson(Json::Value& j, double location, double posTolerance, double negTolerance) {
-    j["Location"] = jsonNumber(location);
-    j["LocPosTolerance"] = jsonNumber(posTolerance);
-    j["LocNegTolerance"] = jsonNumber(negTolerance);
+void writePlace(JsonSink& s, double location, double posTolerance, double negTolerance) {
+    s.memberNumber("Location", location);
+    s.memberNumber("LocPosTolerance", posTolerance);
+    s.memberNumber("LocNegTolerance", negTolerance);
 }
 
 }  // namespace
 
-Json::Value FiberMeasurement::toJson() const {
-    Json::Value j = SingleMeasurement::toJson();
-    j["MeasurementType"] = MeasurementType;
-    j["Wavelength"] = optionalJson(Wavelength);
-    j["LightSource"] = optionalJson(LightSource);
-    j["LossReferenceDate"] = optionalJson(LossReferenceDate);
-    return j;
+Json::Value FiberMeasurement::toJson() const { return treeOf(*this); }
+
+void FiberMeasurement::writeJson(JsonSink& s) const {
+    s.beginObject();
+    writeMembers(s);
+    s.member("MeasurementType", MeasurementType);
+    s.key("Wavelength");
+    writeOptional(s, Wavelength);
+    s.key("LightSource");
+    writeOptional(s, LightSource);
+    s.key("LossReferenceDate");
+    writeOptional(s, LossReferenceDate);
+    s.endObject();
 }
 
-Json::Value LossLengthBasedLimitDetail::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Wavelength"] = Wavelength;
-    j["Splices"] = Splices;
-    j["Connectors"] = Connectors;
-    j["LengthKm"] = jsonNumber(LengthKm);
-    j["LossPerConnector"] = LossPerConnector.toJson();
-    j["LossPerSplice"] = LossPerSplice.toJson();
-    j["LossPerKm"] = LossPerKm.toJson();
-    j["AttenLoss"] = AttenLoss.toJson();
-    j["ConnectorLoss"] = ConnectorLoss.toJson();
-    j["SpliceLoss"] = SpliceLoss.toJson();
-    j["TotalLoss"] = TotalLoss.toJson();
-    j["TestConnectorLoss"] = optionalJson(TestConnectorLoss);
-    return j;
+Json::Value LossLengthBasedLimitDetail::toJson() const { return treeOf(*this); }
+
+void LossLengthBasedLimitDetail::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Wavelength", Wavelength);
+    s.member("Splices", Splices);
+    s.member("Connectors", Connectors);
+    s.memberNumber("LengthKm", LengthKm);
+    writeMember(s, "LossPerConnector", LossPerConnector);
+    writeMember(s, "LossPerSplice", LossPerSplice);
+    writeMember(s, "LossPerKm", LossPerKm);
+    writeMember(s, "AttenLoss", AttenLoss);
+    writeMember(s, "ConnectorLoss", ConnectorLoss);
+    writeMember(s, "SpliceLoss", SpliceLoss);
+    writeMember(s, "TotalLoss", TotalLoss);
+    s.key("TestConnectorLoss");
+    writeOptional(s, TestConnectorLoss);
+    s.endObject();
 }
 
-Json::Value LossTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Id"] = Id;
-    j["Status"] = Status;
-    j["TestConfig"] = TestConfig;
-    j["TestMethod"] = TestMethod;
-    j["ConnectorType"] = ConnectorType;
-    j["JumperLength"] = arrayJson(JumperLength);
-    j["LengthMeasurement"] = optionalJson(LengthMeasurement);
-    j["PropDelay"] = optionalJson(PropDelay);
-    j["Measurements"] = arrayJson(Measurements);
-    j["IsVendorSystem"] = IsVendorSystem;
-    j["NumStScConnectors"] = NumStScConnectors;
-    j["NumLcConnectors"] = NumLcConnectors;
-    j["NumLcLowLossConnectors"] = NumLcLowLossConnectors;
-    j["NumLcUltraLowLossConnectors"] = NumLcUltraLowLossConnectors;
-    j["NumMpoConnectors"] = NumMpoConnectors;
-    j["NumMpoLowLossConnectors"] = NumMpoLowLossConnectors;
-    j["NumMpoUltraLowLossConnectors"] = NumMpoUltraLowLossConnectors;
-    j["LengthBasedLimitDetails"] = arrayJson(LengthBasedLimitDetails);
-    j["LengthOnly"] = LengthOnly;
-    j["Brief"] = Brief;
-    return j;
+Json::Value LossTest::toJson() const { return treeOf(*this); }
+
+void LossTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Id", Id);
+    s.member("Status", Status);
+    s.member("TestConfig", TestConfig);
+    s.member("TestMethod", TestMethod);
+    s.member("ConnectorType", ConnectorType);
+    s.key("JumperLength");
+    writeArray(s, JumperLength);
+    s.key("LengthMeasurement");
+    writeOptional(s, LengthMeasurement);
+    s.key("PropDelay");
+    writeOptional(s, PropDelay);
+    s.key("Measurements");
+    writeArray(s, Measurements);
+    s.member("IsVendorSystem", IsVendorSystem);
+    s.member("NumStScConnectors", NumStScConnectors);
+    s.member("NumLcConnectors", NumLcConnectors);
+    s.member("NumLcLowLossConnectors", NumLcLowLossConnectors);
+    s.member("NumLcUltraLowLossConnectors", NumLcUltraLowLossConnectors);
+    s.member("NumMpoConnectors", NumMpoConnectors);
+    s.member("NumMpoLowLossConnectors", NumMpoLowLossConnectors);
+    s.member("NumMpoUltraLowLossConnectors", NumMpoUltraLowLossConnectors);
+    s.key("LengthBasedLimitDetails");
+    writeArray(s, LengthBasedLimitDetails);
+    s.member("LengthOnly", LengthOnly);
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
-Json::Value PowerTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Id"] = Id;
-    j["Measurements"] = arrayJson(Measurements);
-    j["Brief"] = Brief;
-    return j;
+Json::Value PowerTest::toJson() const { return treeOf(*this); }
+
+void PowerTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Id", Id);
+    s.key("Measurements");
+    writeArray(s, Measurements);
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
-Json::Value OtdrEvent::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Wavelength"] = Wavelength;
-    placeJson(j, Location, LocPosTolerance, LocNegTolerance);
-    j["Type"] = Type;
-    j["IsHidden"] = IsHidden;
-    j["SplitterRatio"] = optionalJson(SplitterRatio);
-    j["Status"] = Status;
-    j["Loss"] = Loss.toJson();
-    j["Reflectance"] = Reflectance.toJson();
-    j["AttenCoeff"] = AttenCoeff.toJson();
-    j["Backscatter"] = Backscatter.toJson();
-    j["BackscatterIsQuestionable"] = BackscatterIsQuestionable;
-    return j;
+Json::Value OtdrEvent::toJson() const { return treeOf(*this); }
+
+void OtdrEvent::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Wavelength", Wavelength);
+    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
+    s.member("Type", Type);
+    s.member("IsHidden", IsHidden);
+    s.key("SplitterRatio");
+    writeOptional(s, SplitterRatio);
+    s.member("Status", Status);
+    writeMember(s, "Loss", Loss);
+    writeMember(s, "Reflectance", Reflectance);
+    writeMember(s, "AttenCoeff", AttenCoeff);
+    writeMember(s, "Backscatter", Backscatter);
+    s.member("BackscatterIsQuestionable", BackscatterIsQuestionable);
+    s.endObject();
 }
 
-Json::Value MergedEvent::toJson() const {
-    Json::Value j(Json::objectValue);
-    placeJson(j, Location, LocPosTolerance, LocNegTolerance);
-    j["Status"] = Status;
-    j["Type"] = Type;
-    j["SplitterRatio"] = optionalJson(SplitterRatio);
-    j["Events"] = arrayJson(Events);
-    return j;
+Json::Value MergedEvent::toJson() const { return treeOf(*this); }
+
+void MergedEvent::writeJson(JsonSink& s) const {
+    s.beginObject();
+    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
+    s.member("Status", Status);
+    s.member("Type", Type);
+    s.key("SplitterRatio");
+    writeOptional(s, SplitterRatio);
+    s.key("Events");
+    writeArray(s, Events);
+    s.endObject();
 }
 
-Json::Value EventMapTable::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["PortEnd"] = optionalJson(PortEnd);
-    j["IsFaultMap"] = IsFaultMap;
-    j["FiberLength"] = FiberLength.toJson();
-    j["OverallLoss"] = optionalJson(OverallLoss);
-    j["Events"] = arrayJson(Events);
-    j["HiddenGroups"] = pairsJson(HiddenGroups);
-    j["End1Name"] = End1Name;
-    j["End2Name"] = End2Name;
-    return j;
+Json::Value EventMapTable::toJson() const { return treeOf(*this); }
+
+void EventMapTable::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.key("PortEnd");
+    writeOptional(s, PortEnd);
+    s.member("IsFaultMap", IsFaultMap);
+    writeMember(s, "FiberLength", FiberLength);
+    s.key("OverallLoss");
+    writeOptional(s, OverallLoss);
+    s.key("Events");
+    writeArray(s, Events);
+    s.key("HiddenGroups");
+    writePairs(s, HiddenGroups);
+    s.member("End1Name", End1Name);
+    s.member("End2Name", End2Name);
+    s.endObject();
 }
 
-Json::Value FaultMapTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["EventMapTable"] = Table.toJson();
-    j["Brief"] = Brief;
-    return j;
+Json::Value FaultMapTest::toJson() const { return treeOf(*this); }
+
+void FaultMapTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    writeMember(s, "EventMapTable", Table);
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
-Json::Value OtdrSettings::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["TestType"] = TestType;
-    j["RangeMode"] = optionalJson(RangeMode);
-    j["Range"] = optionalJson(Range);
-    j["ResolutionMode"] = optionalJson(ResolutionMode);
-    j["Resolution"] = optionalJson(Resolution);
-    j["PulseWidthMode"] = optionalJson(PulseWidthMode);
-    j["PulseWidth"] = optionalJson(PulseWidth);
-    j["AveragingTimeMode"] = optionalJson(AveragingTimeMode);
-    j["AveragingTime"] = optionalJson(AveragingTime);
-    j["LossThresholdMode"] = LossThresholdMode;
-    j["LossThreshold"] = LossThreshold.toJson();
-    j["EndThresholdMode"] = EndThresholdMode;
-    j["EndThreshold"] = EndThreshold.toJson();
-    j["SplitterRatioList"] = intsJson(SplitterRatioList);
-    j["MacrobendDetectionEnabled"] = MacrobendDetectionEnabled;
-    Json::Value bends(Json::arrayValue);
+Json::Value OtdrSettings::toJson() const { return treeOf(*this); }
+
+void OtdrSettings::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("TestType", TestType);
+    s.key("RangeMode");
+    writeOptional(s, RangeMode);
+    s.key("Range");
+    writeOptional(s, Range);
+    s.key("ResolutionMode");
+    writeOptional(s, ResolutionMode);
+    s.key("Resolution");
+    writeOptional(s, Resolution);
+    s.key("PulseWidthMode");
+    writeOptional(s, PulseWidthMode);
+    s.key("PulseWidth");
+    writeOptional(s, PulseWidth);
+    s.key("AveragingTimeMode");
+    writeOptional(s, AveragingTimeMode);
+    s.key("AveragingTime");
+    writeOptional(s, AveragingTime);
+    s.member("LossThresholdMode", LossThresholdMode);
+    writeMember(s, "LossThreshold", LossThreshold);
+    s.member("EndThresholdMode", EndThresholdMode);
+    writeMember(s, "EndThreshold", EndThreshold);
+    s.key("SplitterRatioList");
+    writeInts(s, SplitterRatioList);
+    s.member("MacrobendDetectionEnabled", MacrobendDetectionEnabled);
+    s.key("MacrobendThreshold");
+    s.beginArray();
     for (const MacrobendThreshold& b : MacrobendThresholds) {
-        Json::Value e(Json::objectValue);
-        e["BendWavelength"] = b.BendWavelength;
-        e["Threshold"] = jsonNumber(b.Threshold);
-        bends.append(e);
+        s.beginObject();
+        s.member("BendWavelength", b.BendWavelength);
+        s.memberNumber("Threshold", b.Threshold);
+        s.endObject();
     }
-    j["MacrobendThreshold"] = bends;
-    return j;
+    s.endArray();
+    s.endObject();
 }
 
-Json::Value OtdrWavelengthData::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Wavelength"] = Wavelength;
-    j["Measurements"] = arrayJson(Measurements);
-    j["Events"] = arrayJson(Events);
-    j["Settings"] = optionalJson(Settings);
-    return j;
+Json::Value OtdrWavelengthData::toJson() const { return treeOf(*this); }
+
+void OtdrWavelengthData::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Wavelength", Wavelength);
+    s.key("Measurements");
+    writeArray(s, Measurements);
+    s.key("Events");
+    writeArray(s, Events);
+    s.key("Settings");
+    writeOptional(s, Settings);
+    s.endObject();
 }
 
-Json::Value OtdrBulkheadQuality::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Min"] = Min;
-    j["Max"] = Max;
-    j["Fair"] = Fair;
-    j["Good"] = Good;
-    j["Quality"] = Quality;
-    return j;
+Json::Value OtdrBulkheadQuality::toJson() const { return treeOf(*this); }
+
+void OtdrBulkheadQuality::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Min", Min);
+    s.member("Max", Max);
+    s.member("Fair", Fair);
+    s.member("Good", Good);
+    s.member("Quality", Quality);
+    s.endObject();
 }
 
 OtdrWavelengthData* OtdrTest::FindWavelength(int wavelength) {
@@ -221,32 +306,46 @@ OtdrWavelengthData* OtdrTest::FindWavelength(int wavelength) {
     return nullptr;
 }
 
-Json::Value OtdrTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Id"] = Id;
-    j["Status"] = Status;
-    j["OverallLength"] = optionalJson(OverallLength);
-    j["Wavelengths"] = arrayJson(Wavelengths);
-    j["CompensationDate"] = HxDataDate::ToIso8601(CompensationDate);
-    j["LaunchLengthManuallyEntered"] = LaunchLengthManuallyEntered;
-    j["MergedEvents"] = arrayJson(MergedEvents);
-    j["LaunchLength"] = optionalJson(LaunchLength);
-    j["TailLength"] = optionalJson(TailLength);
-    j["EventMapTbl"] = optionalJson(EventMapTbl);
-    j["BulkheadQuality"] = optionalJson(BulkheadQuality);
-    Json::Value warnings(Json::arrayValue);
+Json::Value OtdrTest::toJson() const { return treeOf(*this); }
+
+void OtdrTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Id", Id);
+    s.member("Status", Status);
+    s.key("OverallLength");
+    writeOptional(s, OverallLength);
+    s.key("Wavelengths");
+    writeArray(s, Wavelengths);
+    s.member("CompensationDate", HxDataDate::ToIso8601(CompensationDate));
+    s.member("LaunchLengthManuallyEntered", LaunchLengthManuallyEntered);
+    s.key("MergedEvents");
+    writeArray(s, MergedEvents);
+    s.key("LaunchLength");
+    writeOptional(s, LaunchLength);
+    s.key("TailLength");
+    writeOptional(s, TailLength);
+    s.key("EventMapTbl");
+    writeOptional(s, EventMapTbl);
+    s.key("BulkheadQuality");
+    writeOptional(s, BulkheadQuality);
+    s.key("Warnings");
+    s.beginArray();
     for (const OtdrTestWarning& w : Warnings) {
-        Json::Value e(Json::objectValue);
-        e["Code"] = w.Code;
-        e["Value"] = w.Value;
-        warnings.append(e);
+        s.beginObject();
+        s.member("Code", w.Code);
+        s.member("Value", w.Value);
+        s.endObject();
     }
-    j["Warnings"] = warnings;
-    j["SegmentLocSetByTester"] = optionalJson(SegmentLocSetByTester);
-    j["Limit"] = Limit ? Limit->toJson() : Json::Value();
-    j["UserEditsApplied"] = UserEditsApplied;
-    j["Brief"] = Brief;
-    return j;
+    s.endArray();
+    s.key("SegmentLocSetByTester");
+    writeOptional(s, SegmentLocSetByTester);
+    if (Limit)
+        s.member("Limit", Limit->toJson());
+    else
+        s.memberNull("Limit");
+    s.member("UserEditsApplied", UserEditsApplied);
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
 Json::Value SeriesMeasurement::toJson() const {
@@ -261,7 +360,7 @@ Json::Value SeriesMeasurement::toJson() const {
     j["NoiseFloorDb"] = jsonNumber(NoiseFloorDb);
     Json::Value params(Json::objectValue);
     for (const auto& [n, v] : Parameters) params[std::to_string(n)] = v;
-    j["Parameters"] = params;
+    j["Parameters"] = std::move(params);
     j["Count"] = Count;
     return j;
 }
@@ -280,45 +379,56 @@ Json::Value OtdrPlotData::toJson() const {
     return j;
 }
 
-Json::Value OtdrSegment::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Start"] = jsonNumber(Start);
-    j["Stop"] = jsonNumber(Stop);
-    j["End"] = End;
-    j["Wavelengths"] = arrayJson(Wavelengths);
-    return j;
+Json::Value OtdrSegment::toJson() const { return treeOf(*this); }
+
+void OtdrSegment::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.memberNumber("Start", Start);
+    s.memberNumber("Stop", Stop);
+    s.member("End", End);
+    s.key("Wavelengths");
+    writeArray(s, Wavelengths);
+    s.endObject();
 }
 
-Json::Value FiberImageTest::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["End"] = End;
-    j["Status"] = Status;
-    j["ImageSize"] = static_cast<Json::UInt64>(ImageData.size());
-    j["X"] = X;
-    j["Y"] = Y;
-    j["LimitName"] = LimitName;
-    j["Type"] = Type;
-    j["Show400Scale"] = Show400Scale;
-    j["Warning"] = Warning;
-    j["CenterX"] = CenterX;
-    j["CenterY"] = CenterY;
-    j["Core"] = optionalJson(Core);
-    j["Cladding"] = optionalJson(Cladding);
-    j["Adhesive"] = optionalJson(Adhesive);
-    j["Contact"] = optionalJson(Contact);
-    j["PixelsPerMicron"] = jsonNumber(PixelsPerMicron);
-    Json::Value defects(Json::arrayValue);
+Json::Value FiberImageTest::toJson() const { return treeOf(*this); }
+
+void FiberImageTest::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("End", End);
+    s.member("Status", Status);
+    s.member("ImageSize", static_cast<uint64_t>(ImageData.size()));
+    s.member("X", X);
+    s.member("Y", Y);
+    s.member("LimitName", LimitName);
+    s.member("Type", Type);
+    s.member("Show400Scale", Show400Scale);
+    s.member("Warning", Warning);
+    s.member("CenterX", CenterX);
+    s.member("CenterY", CenterY);
+    s.key("Core");
+    writeOptional(s, Core);
+    s.key("Cladding");
+    writeOptional(s, Cladding);
+    s.key("Adhesive");
+    writeOptional(s, Adhesive);
+    s.key("Contact");
+    writeOptional(s, Contact);
+    s.memberNumber("PixelsPerMicron", PixelsPerMicron);
+    s.key("Defects");
+    s.beginArray();
     for (const FiberImageDefect& d : Defects) {
-        Json::Value e(Json::objectValue);
-        e["Type"] = d.Type;
-        e["PassState"] = d.PassState;
-        e["Size"] = d.Size;
-        e["Points"] = pairsJson(d.Points);
-        defects.append(e);
+        s.beginObject();
+        s.member("Type", d.Type);
+        s.member("PassState", d.PassState);
+        s.member("Size", d.Size);
+        s.key("Points");
+        writePairs(s, d.Points);
+        s.endObject();
     }
-    j["Defects"] = defects;
-    j["Brief"] = Brief;
-    return j;
+    s.endArray();
+    s.member("Brief", Brief);
+    s.endObject();
 }
 
 bool OtdrSpanValidator::AutoCorrect(double& start, double& stop) const {

@@ -47,6 +47,7 @@ struct FiberMeasurement : SingleMeasurement {
 
     // SingleMeasurement's keys plus "MeasurementType", "Wavelength", "LightSource", "LossReferenceDate".
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct LossLengthBasedLimitDetail {
@@ -64,6 +65,7 @@ struct LossLengthBasedLimitDetail {
     boost::optional<MeasParam> TestConnectorLoss;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct LossTest {
@@ -92,6 +94,7 @@ struct LossTest {
 
     void SetLengthOnly() { LengthOnly = true; }
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct PowerTest {
@@ -102,6 +105,7 @@ struct PowerTest {
     int Brief = 0;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // One event at one wavelength.
@@ -121,6 +125,7 @@ struct OtdrEvent {
     bool BackscatterIsQuestionable = false;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // One event location over every wavelength.
@@ -134,6 +139,7 @@ struct MergedEvent {
     std::vector<OtdrEvent> Events;  // one per wavelength that has an event here
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct EventMapTable {
@@ -148,6 +154,7 @@ struct EventMapTable {
 
     void AddHiddenGroup(int first, int last) { HiddenGroups.emplace_back(first, last); }
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct FaultMapTest {
@@ -157,6 +164,7 @@ struct FaultMapTest {
     int Brief = 32;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct MacrobendThreshold {
@@ -184,6 +192,7 @@ struct OtdrSettings {
     std::vector<MacrobendThreshold> MacrobendThresholds;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct OtdrWavelengthData {
@@ -195,6 +204,7 @@ struct OtdrWavelengthData {
     boost::optional<OtdrSettings> Settings;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct OtdrBulkheadQuality {
@@ -209,6 +219,7 @@ struct OtdrBulkheadQuality {
     int Quality = 0;
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct OtdrTestWarning {
@@ -239,6 +250,7 @@ struct OtdrTest {
     void AddWarning(int code, bool value) { Warnings.push_back(OtdrTestWarning{code, value}); }
     OtdrWavelengthData* FindWavelength(int wavelength);
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // One trace (or one SR-4731 series) of a plot.
@@ -279,6 +291,7 @@ struct OtdrSegment {
     std::vector<OtdrWavelengthData> Wavelengths;  // copies of the overall results
 
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct FiberImageDefect {
@@ -312,6 +325,7 @@ struct FiberImageTest {
 
     // The picture's bytes are given by their count ("ImageSize"), not inline.
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 // Carriers of tests this tester family never makes (multi-fiber tests, channel maps, the bidirectional average

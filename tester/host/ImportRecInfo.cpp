@@ -1,6 +1,7 @@
 #include "tester/host/ImportRecInfo.h"
 
 #include <cmath>
+#include <utility>
 
 namespace Kestrix::Tester {
 
@@ -38,7 +39,7 @@ Json::Value ImportRecCatalog::toJson() const {
     v["RecordSourceName"] = RecordSourceName;
     Json::Value list(Json::arrayValue);
     for (const auto& r : _records) list.append(r.toJson());
-    v["Records"] = list;
+    v["Records"] = std::move(list);
     return v;
 }
 

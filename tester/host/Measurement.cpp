@@ -6,14 +6,19 @@ namespace Kestrix::Tester {
 
 Json::Value jsonNumber(double v) { return std::isfinite(v) ? Json::Value(v) : Json::Value(); }
 
-Json::Value MeasParam::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["Kind"] = static_cast<int>(Kind);
-    j["Value"] = jsonNumber(Value);
-    j["Unit"] = Unit;
-    j["Precision"] = Precision;
-    j["Qualifier"] = Qualifier ? Json::Value(*Qualifier) : Json::Value();
-    return j;
+Json::Value MeasParam::toJson() const { return treeOf(*this); }
+
+void MeasParam::writeJson(JsonSink& s) const {
+    s.beginObject();
+    s.member("Kind", static_cast<int>(Kind));
+    s.memberNumber("Value", Value);
+    s.member("Unit", Unit);
+    s.member("Precision", Precision);
+    if (Qualifier)
+        s.member("Qualifier", *Qualifier);
+    else
+        s.memberNull("Qualifier");
+    s.endObject();
 }
 
 const MeasParam* SingleMeasurement::Find(MeasKind kind) const {
@@ -22,17 +27,22 @@ const MeasParam* SingleMeasurement::Find(MeasKind kind) const {
     return nullptr;
 }
 
-Json::Value SingleMeasurement::toJson() const {
-    Json::Value j(Json::objectValue);
-    j["TestId"] = TestId;
-    j["Status"] = Status;
-    j["Pair"] = Pair;
-    j["CopperEnd"] = CopperEnd;
-    j["IsWorstMarginSpecified"] = IsWorstMarginSpecified;
-    Json::Value params(Json::arrayValue);
-    for (const MeasParam& p : Params) params.append(p.toJson());
-    j["Params"] = params;
-    return j;
+Json::Value SingleMeasurement::toJson() const { return treeOf(*this); }
+
+void SingleMeasurement::writeJson(JsonSink& s) const {
+    s.beginObject();
+    writeMembers(s);
+    s.endObject();
+}
+
+void SingleMeasurement::writeMembers(JsonSink& s) const {
+    s.member("TestId", TestId);
+    s.member("Status", Status);
+    s.member("Pair", Pair);
+    s.member("CopperEnd", CopperEnd);
+    s.member("IsWorstMarginSpecified", IsWorstMarginSpecified);
+    s.key("Params");
+    writeArray(s, Params);
 }
 
 }  // namespace Kestrix::Tester

@@ -7,6 +7,8 @@
 #include <boost/optional.hpp>
 #include <json/value.h>
 
+#include "tester/host/JsonSink.h"
+
 namespace Kestrix::Tester {
 
 // Host parameter kinds.
@@ -35,6 +37,7 @@ struct MeasParam {
 
     // {"Kind", "Value" (null when not a finite number), "Unit", "Precision", "Qualifier" (null when unset)}
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
 };
 
 struct SingleMeasurement {
@@ -54,9 +57,20 @@ struct SingleMeasurement {
 
     // {"TestId", "Status", "Pair", "CopperEnd", "IsWorstMarginSpecified", "Params": [...]}
     Json::Value toJson() const;
+    void writeJson(JsonSink& s) const;
+    // The members above, for measurements that add their own.
+    void writeMembers(JsonSink& s) const;
 };
 
 // A finite number, else null: the host record's form of NaN.
 Json::Value jsonNumber(double v);
+
+// The tree of an object that writes itself.
+template <typename T>
+Json::Value treeOf(const T& object) {
+    JsonTreeSink s;
+    object.writeJson(s);
+    return s.take();
+}
 
 }  // namespace Kestrix::Tester

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "tester/record/TestRecordTarvel.h"
 
@@ -63,31 +64,47 @@ const std::vector<int>& copperPlotTestIds() {
 }
 
 Json::Value copperTestsJson(TestRecordTarvel& record, bool withPlots) {
-    if (record.GetCopperTest() == nullptr) return Json::Value();
-    Json::Value j(Json::objectValue);
-    Json::Value scalars(Json::arrayValue);
+    JsonTreeSink s;
+    writeCopperTests(record, withPlots, s);
+    return s.take();
+}
+
+void writeCopperTests(TestRecordTarvel& record, bool withPlots, JsonSink& s) {
+    if (record.GetCopperTest() == nullptr) return s.null();
+    s.beginObject();
+    s.key("ScalarTests");
+    s.beginArray();
     for (int id : copperScalarTestIds())
-        if (const auto t = record.GetScalarTest(id)) scalars.append(t->toJson());
-    j["ScalarTests"] = scalars;
-    Json::Value freqs(Json::arrayValue);
+        if (const auto t = record.GetScalarTest(id)) t->writeJson(s);
+    s.endArray();
+    s.key("FrequencyTests");
+    s.beginArray();
     for (int id : copperFrequencyTestIds())
-        if (const auto t = record.GetFrequencyTest(id)) freqs.append(t->toJson());
-    j["FrequencyTests"] = freqs;
-    const auto tdr = record.GetTdrCoaxTest();
-    j["TdrCoaxTest"] = tdr ? tdr->toJson() : Json::Value();
-    const auto wiremap = record.GetWireMapTest();
-    j["WireMapTest"] = wiremap ? wiremap->toJson() : Json::Value();
-    Json::Value text(Json::arrayValue);
-    for (const std::string& line : record.GetWireMapText()) text.append(line);
-    j["WireMapText"] = text;
+        if (const auto t = record.GetFrequencyTest(id)) t->writeJson(s);
+    s.endArray();
+    s.key("TdrCoaxTest");
+    if (const auto tdr = record.GetTdrCoaxTest())
+        tdr->writeJson(s);
+    else
+        s.null();
+    s.key("WireMapTest");
+    if (const auto wiremap = record.GetWireMapTest())
+        wiremap->writeJson(s);
+    else
+        s.null();
+    s.key("WireMapText");
+    s.beginArray();
+    for (const std::string& line : record.GetWireMapText()) s.string(line);
+    s.endArray();
     if (withPlots) {
-        Json::Value plots(Json::arrayValue);
+        s.key("PlotData");
+        s.beginArray();
         for (int id : copperPlotTestIds())
             for (int end = 1; end <= 2; ++end)
-                if (const auto p = record.GetPlotDataTp(id, end)) plots.append(p->toJson());
-        j["PlotData"] = plots;
+                if (const auto p = record.GetPlotDataTp(id, end)) s.value(p->toJson());
+        s.endArray();
     }
-    return j;
+    s.endObject();
 }
 
 std::string copperTestsText(TestRecordTarvel& record) {

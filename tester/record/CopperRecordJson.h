@@ -4,6 +4,8 @@
 
 #include <json/value.h>
 
+#include "tester/host/JsonSink.h"
+
 namespace Kestrix::Tester {
 
 class TestRecordTarvel;
@@ -13,6 +15,8 @@ class TestRecordTarvel;
 //    "PlotData": [...] (with plots only)}
 // Null for a record without a copper test.
 Json::Value copperTestsJson(TestRecordTarvel& record, bool withPlots);
+// The same written to a sink.
+void writeCopperTests(TestRecordTarvel& record, bool withPlots, JsonSink& s);
 
 // A short text form of the same (no plots): one line per test and one per measurement.
 std::string copperTestsText(TestRecordTarvel& record);

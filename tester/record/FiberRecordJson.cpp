@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "tester/record/TestRecordTarvel.h"
 
@@ -10,14 +12,11 @@ namespace Kestrix::Tester {
 namespace {
 
 template <typename T>
-Json::Value orNull(const boost::optional<T>& v) {
-    return v ? v->toJson() : Json::Value();
-}
-
-Json::Value intArray(const std::vector<int>& values) {
-    Json::Value a(Json::arrayValue);
-    for (int v : values) a.append(v);
-    return a;
+void writeOrNull(JsonSink& s, const boost::optional<T>& v) {
+    if (v)
+        v->writeJson(s);
+    else
+        s.null();
 }
 
 std::string valueText(const FiberMeasurement* m, const char* unit) {
@@ -39,55 +38,84 @@ std::string printable(const std::string& text) {
 }  // namespace
 
 Json::Value fiberTestsJson(TestRecordTarvel& record, bool plots) {
-    if (!record.IsFiber() || record.GetFiberResult() == nullptr) return Json::Value();
-    Json::Value j(Json::objectValue);
-    Json::Value loss(Json::arrayValue), power(Json::arrayValue), otdr(Json::arrayValue), realTime(Json::arrayValue),
-        images(Json::arrayValue), plotList(Json::arrayValue);
+    JsonTreeSink s;
+    writeFiberTests(record, plots, s);
+    return s.take();
+}
+
+void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
+    if (!record.IsFiber() || record.GetFiberResult() == nullptr) return s.null();
+    std::vector<LossTest> loss;
+    std::vector<PowerTest> power;
+    std::vector<OtdrTest> otdr, realTime;
+    std::vector<FiberImageTest> images;
+    std::vector<Json::Value> plotList;
     for (int end : {1, 2}) {
-        if (auto t = record.GetLossTest(end)) loss.append(t->toJson());
-        if (auto t = record.GetPowerTest(end)) power.append(t->toJson());
-        if (auto t = record.GetOtdrTest(end)) otdr.append(t->toJson());
-        if (auto t = record.GetRealTimeOtdrTest(end)) realTime.append(t->toJson());
-        if (auto t = record.GetImageTest(end)) images.append(t->toJson());
+        if (auto t = record.GetLossTest(end)) loss.push_back(std::move(*t));
+        if (auto t = record.GetPowerTest(end)) power.push_back(std::move(*t));
+        if (auto t = record.GetOtdrTest(end)) otdr.push_back(std::move(*t));
+        if (auto t = record.GetRealTimeOtdrTest(end)) realTime.push_back(std::move(*t));
+        if (auto t = record.GetImageTest(end)) images.push_back(std::move(*t));
         if (!plots) continue;
         if (auto p = record.GetOtdrPlotData(end, false)) {
             record.LoadBellcoreData(*p, end);
-            plotList.append(p->toJson());
+            plotList.push_back(p->toJson());
         }
-        if (auto p = record.GetRealTimeOtdrPlotData(end)) plotList.append(p->toJson());
+        if (auto p = record.GetRealTimeOtdrPlotData(end)) plotList.push_back(p->toJson());
     }
-    if (auto t = record.GetOtdrTest(3)) otdr.append(t->toJson());
-    j["LossTests"] = loss;
-    j["PowerTests"] = power;
-    j["OtdrTests"] = otdr;
-    j["RealTimeTests"] = realTime;
-    j["ImageTests"] = images;
-    j["EventMap"] = orNull(record.GetEventMapTest());
-    j["FaultMap"] = orNull(record.GetFaultMapTest());
-    j["FaultMapOtdrTest"] = orNull(record.GetFaultMapOtdrTest());
+    if (auto t = record.GetOtdrTest(3)) otdr.push_back(std::move(*t));
+    s.beginObject();
+    s.key("LossTests");
+    writeArray(s, loss);
+    s.key("PowerTests");
+    writeArray(s, power);
+    s.key("OtdrTests");
+    writeArray(s, otdr);
+    s.key("RealTimeTests");
+    writeArray(s, realTime);
+    s.key("ImageTests");
+    writeArray(s, images);
+    s.key("EventMap");
+    writeOrNull(s, record.GetEventMapTest());
+    s.key("FaultMap");
+    writeOrNull(s, record.GetFaultMapTest());
+    s.key("FaultMapOtdrTest");
+    writeOrNull(s, record.GetFaultMapOtdrTest());
+    s.key("BidirAvg");
     if (record.HasOtdrTest(1) && record.HasOtdrTest(2)) {
         const auto bidi = record.GenerateOtdrBidirAvgFromResult();
-        Json::Value b(Json::objectValue);
-        if (bidi.Test)
-            b["Test"] = bidi.Test->toJson();
-        else
-            b["ErrorId"] = bidi.ErrorId;
-        j["BidirAvg"] = b;
+        s.beginObject();
+        if (bidi.Test) {
+            s.key("Test");
+            bidi.Test->writeJson(s);
+        } else {
+            s.member("ErrorId", bidi.ErrorId);
+        }
+        s.endObject();
     } else {
-        j["BidirAvg"] = Json::Value();
+        s.null();
     }
-    j["Span"] = orNull(record.GetSpanFromResult());
-    Json::Value wavelengths(Json::objectValue);
+    s.key("Span");
+    writeOrNull(s, record.GetSpanFromResult());
+    s.key("TestedWavelengths");
+    s.beginObject();
     for (int id : {20, 21, 24, 25, 32, 42}) {
         const auto wls = record.GetTestedFiberWavlengths(id);
-        if (!wls.empty()) wavelengths[std::to_string(id)] = intArray(wls);
+        if (wls.empty()) continue;
+        s.key(std::to_string(id));
+        s.beginArray();
+        for (int v : wls) s.integer(v);
+        s.endArray();
     }
-    j["TestedWavelengths"] = wavelengths;
+    s.endObject();
     if (plots) {
-        if (auto p = record.GetFaultMapPlotData()) plotList.append(p->toJson());
-        j["Plots"] = plotList;
+        if (auto p = record.GetFaultMapPlotData()) plotList.push_back(p->toJson());
+        s.key("Plots");
+        s.beginArray();
+        for (const auto& p : plotList) s.value(p);
+        s.endArray();
     }
-    return j;
+    s.endObject();
 }
 
 std::string fiberTestsText(TestRecordTarvel& record) {

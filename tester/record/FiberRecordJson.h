@@ -4,6 +4,8 @@
 
 #include <json/value.h>
 
+#include "tester/host/JsonSink.h"
+
 namespace Kestrix::Tester {
 
 class TestRecordTarvel;
@@ -14,6 +16,8 @@ class TestRecordTarvel;
 // With `plots` also "Plots": the OTDR, fault-map and real-time traces, with the SR-4731 series of the
 // end-1 and end-2 traces. Null for a record that holds no fiber result.
 Json::Value fiberTestsJson(TestRecordTarvel& record, bool plots);
+// The same written to a sink.
+void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s);
 
 // One line per fiber test the record holds; "" without a fiber result.
 std::string fiberTestsText(TestRecordTarvel& record);

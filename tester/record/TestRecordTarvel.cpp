@@ -31,6 +31,17 @@ uint32_t size32(const std::vector<uint8_t>& bytes) { return static_cast<uint32_t
 
 double metres(const ScaledInt& v) { return v.isFinite() ? v.toDouble() : kNaN; }
 
+RecordSummary hostSummary(const ResultSummary& s) {
+    RecordSummary summary;
+    summary.Platform = kPlatform;
+    summary.CableID = s.resultName;
+    summary.Status = EnumConverter::Status(s.status);
+    summary.TestDate = HxDataDate::From1970(s.timeStamp);
+    summary.Media = s.resultType == ResultType::FIBER ? kMediaFiber : kMediaCopper;
+    summary.LengthMeters = metres(s.length.value);
+    return summary;
+}
+
 // Warning bit of an OTDR test telling that the tester's own span was not applied.
 constexpr uint32_t kSpanNotAppliedWarning = 1u << 30;
 
@@ -96,11 +107,13 @@ void TestRecordTarvel::SetSerializedResult(std::vector<uint8_t> bytes) {
     _copperFailure.reset();
     _media = kMediaUnknown;
     _lastRecTooNew = false;
-    RecordSummary summary;
-    if (!_bytes.empty() && LoadSummary(&summary, _bytes)) {
-        _metaData.CableID = summary.CableID;
-        _metaData.RawCableID = summary.CableID;
-        _metaData.TestDate = summary.TestDate;
+    _summary = ResultSummary();
+    _summaryStatus = !_bytes.empty() && fitsReader(_bytes) ? readResultSummary(_summary, _bytes.data(), size32(_bytes))
+                                                           : ResultReaderStatus::badContainer;
+    if (const auto s = summary()) {
+        _metaData.CableID = s->CableID;
+        _metaData.RawCableID = s->CableID;
+        _metaData.TestDate = s->TestDate;
     }
 }
 
@@ -119,22 +132,22 @@ bool TestRecordTarvel::LoadSummary(RecordSummary* summary, const std::vector<uin
     if (!fitsReader(bytes)) return false;
     ResultSummary s;
     if (readResultSummary(s, bytes.data(), size32(bytes)) != ResultReaderStatus::success) return false;
-    summary->Platform = kPlatform;
-    summary->CableID = s.resultName;
-    summary->Status = EnumConverter::Status(s.status);
-    summary->TestDate = HxDataDate::From1970(s.timeStamp);
-    summary->Media = s.resultType == ResultType::FIBER ? kMediaFiber : kMediaCopper;
-    summary->LengthMeters = metres(s.length.value);
+    *summary = hostSummary(s);
     return true;
 }
 
+boost::optional<RecordSummary> TestRecordTarvel::summary() const {
+    if (_summaryStatus != ResultReaderStatus::success) return boost::none;
+    return hostSummary(_summary);
+}
+
 int TestRecordTarvel::GetMediaType() {
+    // The type is the summary's, read when the bytes were set.
     if (_media == kMediaUnknown && fitsReader(_bytes)) {
-        ResultType type = ResultType::NOT_SET;
-        const ResultReaderStatus st = readResultType(type, _bytes.data(), size32(_bytes));
+        const ResultReaderStatus st = _summaryStatus;
         if (st == ResultReaderStatus::success) {
-            if (type == ResultType::FIBER) _media = kMediaFiber;
-            if (type == ResultType::COPPER) _media = kMediaCopper;
+            if (_summary.resultType == ResultType::FIBER) _media = kMediaFiber;
+            if (_summary.resultType == ResultType::COPPER) _media = kMediaCopper;
         } else if (st == ResultReaderStatus::unsupportedVersion) {
             _lastRecTooNew = true;
         }

@@ -59,6 +59,10 @@ public:
 
     // Without a summary or without bytes: true, nothing done. False when the summary cannot be read.
     static bool LoadSummary(RecordSummary* summary, const std::vector<uint8_t>& bytes);
+    // The result summary of the bytes as LoadSummary gives it, read once when the bytes were set; none when
+    // it does not read (summaryStatus() says why).
+    boost::optional<RecordSummary> summary() const;
+    ResultReaderStatus summaryStatus() const { return _summaryStatus; }
 
     // 0 not known, 1 twisted-pair copper, 2 fiber (coax shows only in metadata and cable info).
     int GetMediaType();
@@ -191,6 +195,8 @@ private:
     BidirAvgOutcome bidirAverage(const FiberOtdrTest* end1, const FiberOtdrTest* end2);
 
     std::vector<uint8_t> _bytes;
+    ResultSummary _summary;  // when _summaryStatus is success
+    ResultReaderStatus _summaryStatus = ResultReaderStatus::badContainer;
     RecordMetaData _metaData;
     std::unique_ptr<FiberResult> _fiber;
     std::unique_ptr<CopperResult> _copper;

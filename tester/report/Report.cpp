@@ -9,6 +9,7 @@
 #include <map>
 
 #include "tester/draw/Raster.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/HtmlSink.h"
 #include "tester/report/PdfSink.h"
@@ -152,6 +153,7 @@ std::string buildReport(const std::vector<std::string>& files, const ReportOptio
         if (!Draw::decodePng(d.logo))
             return "the logo is not a PNG picture of at most 4096 pixels a side: " + o.logoFile;
     }
+    Import::ImportFolders folders;
     std::vector<Item> items;
     for (const std::string& f : files) {
         std::vector<uint8_t> bytes;
@@ -166,7 +168,7 @@ std::string buildReport(const std::vector<std::string>& files, const ReportOptio
         }
         Tester::TestRecordTarvel record(std::move(bytes));
         std::string project, site;
-        projectAndSite(f, project, site);
+        projectAndSite(f, project, site, folders);
         Item item{summaryRow(record, project, site, f), RecordPage()};
         if (!item.row.damage.empty()) {
             unreadable.push_back(f + ": " + item.row.damage);

@@ -18,6 +18,7 @@
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberPowerMeterTest.h"
 #include "fiber/FiberResult.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/Sysinfo.h"
@@ -79,9 +80,11 @@ std::string fiberTestType(Tester::TestRecordTarvel& record) {
 
 }  // namespace
 
-void projectAndSite(const std::string& resultPath, std::string& project, std::string& site) {
-    fs::path side(resultPath);
-    side.replace_extension(".json");
+void projectAndSite(const std::string& resultPath, std::string& project, std::string& site,
+                    Import::ImportFolders& folders) {
+    const auto record = folders.recordPathOf(resultPath);
+    if (!record) return;
+    const fs::path& side = *record;
     std::error_code ec;
     if (!fs::is_regular_file(side, ec) || fs::file_size(side, ec) > kMaxSideFile || ec) return;
     std::ifstream in(side);

@@ -9,6 +9,9 @@
 namespace Kestrix::Tester {
 class TestRecordTarvel;
 }
+namespace Kestrix::Import {
+class ImportFolders;
+}
 
 namespace Kestrix::Report {
 
@@ -19,8 +22,9 @@ SummaryRow summaryRow(Tester::TestRecordTarvel& record, const std::string& proje
 // The row of an input that is not a readable result at all.
 SummaryRow unreadableRow(const std::string& file, const std::string& reason);
 
-// Project and site from the host record the importer wrote beside a result ("" when there is none).
-void projectAndSite(const std::string& resultPath, std::string& project, std::string& site);
+// Project and site from the host record the import folder's index names for a result ("" when there is none).
+void projectAndSite(const std::string& resultPath, std::string& project, std::string& site,
+                    Import::ImportFolders& folders);
 
 // With `latest`, keeps the latest test of each cable id in each project and site (the last file on a tie)
 // and moves the others to `superseded`, each naming the file that replaced it; order is kept.

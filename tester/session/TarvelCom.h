@@ -79,6 +79,28 @@ public:
     // read does.
     void setOverlappedTransfers(bool on) { m_overlapped = on; }
 
+    // What ReadTestRecord does with a file that arrived, for callers that fetch on their own: the record
+    // built from the bytes with the metadata an import sets (project, site, cloud fields), or null with
+    // `fault` saying why the bytes are not a whole result (every section must read with its checksums, and
+    // the summary must read). Reads the summary once. Safe to call from several threads.
+    static std::unique_ptr<TestRecordTarvel> acceptResult(const KestrixSum& sum, std::vector<uint8_t> bytes,
+                                                          std::string& fault);
+    // Why `bytes` are not a whole container ("" when they are): every section must read with its checksums
+    // and decompress.
+    static std::string containerFault(const std::vector<uint8_t>& bytes);
+    // The metadata an import sets on a record of that project and site.
+    static void setImportedMetaData(TestRecordTarvel& record, const std::string& project, const std::string& site);
+    // One fetched file: the record's index in summaries(), its bytes (none when they did not arrive) and
+    // why not (printable). Returns false to stop fetching.
+    using FetchedFn =
+        std::function<bool(size_t index, boost::optional<std::vector<uint8_t>>& bytes, const std::string& error)>;
+    // Fetches the result files of the listed records `indices`, in that order and in one transfer (within the
+    // result-file and group caps), handing each to `fetched` as soon as it has arrived. When the connection
+    // drops it is made again once and the files not yet handed over are fetched on the new one; when that
+    // fails they are handed over without bytes ("Lost Connection to tester", also shown to the user once per
+    // listing) and the result is false.
+    bool fetchResultFiles(const std::vector<size_t>& indices, const FetchedFn& fetched);
+
     // Shell time-out while the tester marks `keys` results.
     static int markingTimeoutMs(size_t keys) { return static_cast<int>((keys / 1000 + 1) * 3000); }
     // The upload-list container of one project's keys (each cut to 32 bits).

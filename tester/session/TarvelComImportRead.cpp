@@ -25,23 +25,93 @@ std::string displayName(const boost::optional<TesterConnectInfo>& tester) {
     return tester ? tester->DisplayName : std::string();
 }
 
-// Why `bytes` is not a whole result ("" when it is): every section must read with its checksums and
-// decompress, and the summary must read.
-std::string resultFault(const std::vector<uint8_t>& bytes) {
+}  // namespace
+
+std::string TarvelCom::containerFault(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return "nothing arrived";
     if (bytes.size() > std::numeric_limits<uint32_t>::max()) return "larger than any result";
     const auto size = static_cast<uint32_t>(bytes.size());
     const auto sections = Kestrix::readResultSections(
         bytes.data(), size, [](const PFile::Section&) { return Kestrix::ResultReaderStatus::success; });
     if (sections != Kestrix::ResultReaderStatus::success)
         return std::string("the container does not read: ") + Kestrix::toString(sections);
-    Kestrix::ResultSummary summary;
-    const auto read = Kestrix::readResultSummary(summary, bytes.data(), size);
-    if (read != Kestrix::ResultReaderStatus::success)
-        return std::string("the summary does not read: ") + Kestrix::toString(read);
     return "";
 }
 
-}  // namespace
+std::unique_ptr<TestRecordTarvel> TarvelCom::acceptResult(const KestrixSum& s, std::vector<uint8_t> bytes,
+                                                          std::string& fault) {
+    // A record is only what decodes: a file cut on the way, or bytes that were never a result, would be
+    // kept (and marked imported on the tester) as a record nobody can open.
+    fault = containerFault(bytes);
+    if (!fault.empty()) return nullptr;
+    auto made = std::make_unique<TestRecordTarvel>(std::move(bytes));
+    if (made->summaryStatus() != ResultReaderStatus::success) {
+        fault = std::string("the summary does not read: ") + Kestrix::toString(made->summaryStatus());
+        return nullptr;
+    }
+    setImportedMetaData(*made, s.project, s.site);
+    return made;
+}
+
+void TarvelCom::setImportedMetaData(TestRecordTarvel& record, const std::string& project, const std::string& site) {
+    RecordMetaData& meta = record.GetMetaData();
+    meta.Project = project;
+    meta.Site = site;
+    meta.CloudProjectID = "NAME:" + project;
+    meta.CloudResultID = "NAME:" + meta.RawCableID;
+    meta.ModifiedDateOnCloud = meta.TestDate;
+}
+
+bool TarvelCom::fetchResultFiles(const std::vector<size_t>& indices, const FetchedFn& fetched) {
+    LogContext context("Reading batch of records");
+    std::vector<PipelinedFile> files;
+    files.reserve(indices.size());
+    for (size_t i : indices)
+        files.push_back({std::string(kTesterProjectsRoot) + m_summaries.at(i).fileName, boost::none, {}, false});
+    PipelineLimits limits;
+    limits.timeoutMs = kDefaultTimeoutMs;
+    limits.maxFileSize = downloadLimits().capFor(DownloadKind::ResultFile);
+    limits.groupBudget = downloadLimits().group;
+    size_t next = 0;  // the files before it were handed over
+    bool stopped = false;
+    for (int attempt = 0; attempt < 2 && next < files.size() && !stopped; ++attempt) {
+        if (attempt > 0 || !m_client || !m_connected) {
+            dropScp();
+            if (!CheckConnect(true)) break;
+        }
+        UploadProgress::begin(0, nullptr);
+        const size_t base = next;
+        std::vector<PipelinedFile> rest(files.begin() + static_cast<std::ptrdiff_t>(base), files.end());
+        bool lost = false;
+        getFilesInOneTransfer(*m_client, rest, limits, [&](size_t k) {
+            PipelinedFile& f = rest[k];
+            // Not handed over: fetched again on a new connection.
+            if (!f.data && f.socketError) {
+                lost = true;
+                return false;
+            }
+            if (!f.data) Log::ErrMsg("SCP exception: " + f.error, fillIn("SourceFile={0}", f.remotePath));
+            next = base + k + 1;
+            if (!fetched(indices[base + k], f.data, printable(f.error))) stopped = true;
+            return !stopped;
+        });
+        if (lost) {
+            Log::ErrMsg("SCP exception: the connection was lost",
+                        fillIn("SourceFile={0}", rest[next - base].remotePath));
+            dropScp();
+            Close();
+        }
+    }
+    if (next == files.size() || stopped) return true;
+    if (!m_lostConnectionShown)
+        Err::DisplayLater(kLostConnectionError, 3, displayName(m_tester), "Lost Connection to tester");
+    m_lostConnectionShown = true;
+    for (; next < files.size(); ++next) {
+        boost::optional<std::vector<uint8_t>> none;
+        fetched(indices[next], none, "Lost Connection to tester");
+    }
+    return false;
+}
 
 bool TarvelCom::batchLostConnection() {
     // A transfer error marks its file done without data; when the connection went with it, the files
@@ -164,14 +234,13 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
         return ImportStatus::kNotLoaded;
     }
     Log::AddContextDetail(s.fileName, "File");
-    // A record is only what decodes: a file cut on the way, or bytes that were never a result, would be
-    // kept (and marked imported on the tester) as a record nobody can open.
     std::string fault;
+    std::unique_ptr<TestRecordTarvel> made;
     if (!entry->data || entry->data->empty())
         fault = entry->error.empty() ? "nothing arrived" : entry->error;
     else
-        fault = resultFault(*entry->data);
-    if (!fault.empty()) {
+        made = acceptResult(s, *entry->data, fault);
+    if (!made) {
         Log::ErrMsg("Record does not decode", fault);
         Err::DisplayLater(kRecordReadError, 1, s.fileName, "Failed to read record.");
         return ImportStatus::kFailed;
@@ -180,14 +249,6 @@ int TarvelCom::ReadTestRecord(std::unique_ptr<TestRecordTarvel>& record, const i
     if (static_cast<int64_t>(entry->data->size()) != s.fileSize)
         Log::ErrMsg("Record size differs from the tester's database",
                     std::to_string(entry->data->size()) + " of " + std::to_string(s.fileSize) + " bytes");
-    auto made = std::make_unique<TestRecordTarvel>();
-    made->SetSerializedResult(*entry->data);
-    RecordMetaData& meta = made->GetMetaData();
-    meta.Project = s.project;
-    meta.Site = s.site;
-    meta.CloudProjectID = "NAME:" + s.project;
-    meta.CloudResultID = "NAME:" + meta.RawCableID;
-    meta.ModifiedDateOnCloud = meta.TestDate;
     record = std::move(made);
     AddUploadKey(s.folder, s.key);
     return ImportStatus::kDone;

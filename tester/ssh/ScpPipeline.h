@@ -3,6 +3,7 @@
 // files one after another on one channel. A file that cannot be sent is reported for itself and the
 // others still come; what arrives is what one download per file would give, without a channel per file.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,14 @@ struct PipelineLimits {
     uint64_t groupBudget = uint64_t(256) << 20;    // all files together
 };
 
+// Told each file's outcome as soon as it is known, in order (the caller may move its data out); returns false
+// to stop: the transfer ends there and the files after it are left untouched (no data, no error). Must not
+// throw.
+using PipelinedFileDone = std::function<bool(size_t index)>;
+
 // Fetches every file in order. A file refused for its size ends that transfer; the files after it come in a
 // new one. Never throws.
-void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, const PipelineLimits& limits);
+void getFilesInOneTransfer(SshClient& client, std::vector<PipelinedFile>& files, const PipelineLimits& limits,
+                           const PipelinedFileDone& done = {});
 
 }  // namespace Kestrix::Tester

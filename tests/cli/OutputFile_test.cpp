@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "Command.h"
-#include "OutputFile.h"
+#include "tester/import/OutputFile.h"
 #include "core/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -70,14 +70,14 @@ TEST(OutputFile, FoldersAreMadeOnlyInside) {
     fs::create_directory_symlink(elsewhere, root / "out");
     fs::create_directory_symlink(root / "real", root / "in");
     std::ofstream(root / "file") << "x";
-    EXPECT_THROW(kx::cli::makeFolderInside(root, "out/site"), std::runtime_error);
-    EXPECT_THROW(kx::cli::makeFolderInside(root, "file/site"), std::runtime_error);
-    EXPECT_THROW(kx::cli::makeFolderInside(root, "../escape"), std::runtime_error);
+    EXPECT_THROW(Kestrix::Import::makeFolderInside(root, "out/site"), std::runtime_error);
+    EXPECT_THROW(Kestrix::Import::makeFolderInside(root, "file/site"), std::runtime_error);
+    EXPECT_THROW(Kestrix::Import::makeFolderInside(root, "../escape"), std::runtime_error);
     EXPECT_TRUE(fs::is_empty(elsewhere));
     // A link that stays inside is followed.
-    EXPECT_EQ(kx::cli::makeFolderInside(root, "in/site"), root / "real" / "site");
+    EXPECT_EQ(Kestrix::Import::makeFolderInside(root, "in/site"), root / "real" / "site");
     EXPECT_TRUE(fs::is_directory(root / "real" / "site"));
-    EXPECT_EQ(kx::cli::makeFolderInside(root, "a/b/c"), root / "a" / "b" / "c");
+    EXPECT_EQ(Kestrix::Import::makeFolderInside(root, "a/b/c"), root / "a" / "b" / "c");
     fs::remove_all(root);
     fs::remove_all(elsewhere);
 }

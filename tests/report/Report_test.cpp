@@ -327,6 +327,27 @@ TEST(Report, HtmlIsOneSelfContainedPage) {
     EXPECT_EQ(html.find("href=\"http"), std::string::npos);
 }
 
+TEST(Report, ProjectAndSiteComeFromTheRecordTheFoldersIndexNames) {
+    const fs::path dir = tempDir("index");
+    writeFile(dir / "P" / "cu.result", kx::test::cat6AResultFile());
+    // Beside the result lies a file of its name that is not its record; the index names another one.
+    const std::string decoy = R"({"RecordMetaData":{"Project":"Decoy project","Site":"Decoy site"}})";
+    const std::string record = R"({"RecordMetaData":{"Project":"Riverside","Site":"Building 7"}})";
+    writeFile(dir / "P" / "cu.json", std::vector<uint8_t>(decoy.begin(), decoy.end()));
+    writeFile(dir / "P" / "record-1.json", std::vector<uint8_t>(record.begin(), record.end()));
+    const std::string index = R"({"tester":"T","testerSerial":"S","records":[{"testerSerial":"S","testerFile":"p/1",)"
+                              R"("key":1,"imported":true,"result":"P/cu.result","record":"P/record-1.json"}]})";
+    writeFile(dir / "index.json", std::vector<uint8_t>(index.begin(), index.end()));
+    ReportOptions o;
+    o.html = true;
+    std::vector<std::string> files{(dir / "P" / "cu.result").string()};
+    ASSERT_EQ(writeReport(files, (dir / "r.html").string(), o), "");
+    const std::string html = readText(dir / "r.html");
+    EXPECT_NE(html.find("Riverside"), std::string::npos);
+    EXPECT_NE(html.find("Building 7"), std::string::npos);
+    EXPECT_EQ(html.find("Decoy"), std::string::npos);
+}
+
 TEST(Report, BadInputLeavesNothingBehind) {
     const fs::path dir = tempDir("bad");
     writeFile(dir / "cu.result", kx::test::cat6AResultFile());
@@ -408,8 +429,10 @@ TEST(Export, ColumnsQuotingAndFormulaSafeText) {
     EXPECT_NE(rows[1][col("worst_frequency_mhz")], "");
     const Json::Value j = exportJson(d.rows);
     ASSERT_EQ(j.size(), 2u);
-    EXPECT_TRUE(j[0]["verdict_conflict"].isNull());
-    EXPECT_TRUE(j[0]["worst_margin"].isDouble());
+    EXPECT_TRUE(j[0]["verdictConflict"].isNull());
+    EXPECT_TRUE(j[0]["worstMargin"].isDouble());
+    EXPECT_EQ(j[0]["status"].asString(), "PASS");
+    EXPECT_EQ(j[0]["statusCode"].asInt(), 4);
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 // The host record of a result file as JSON and as the short readable summary.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include <json/reader.h>
+
 #include "RecordFixtures.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
@@ -107,4 +113,95 @@ TEST(RecordJson, TextKeepsShortDecimalsAndUtf8) {
     EXPECT_NE(text.find("\"LengthMeters\" : 148.3\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Gr\xc3\xbc\xc3\x9f"), std::string::npos) << text;
     EXPECT_EQ(text.back(), '\n');
+}
+
+TEST(RecordJsonFile, CompactTextOfEachKindOfValue) {
+    const auto text = [](const Json::Value& v) { return compactJsonText(v); };
+    const std::vector<std::pair<Json::Value, std::string>> cases{
+        {Json::Value(), "null\n"},
+        {Json::Value(true), "true\n"},
+        {Json::Value(Json::Int64(-9000000000)), "-9000000000\n"},
+        {Json::Value(Json::UInt64(18446744073709551615u)), "18446744073709551615\n"},
+        {Json::Value(148.3), "148.3\n"},
+        {Json::Value(500.0), "500.0\n"},
+        // A float's value as that float's shortest text; any other double to 15 digits.
+        {Json::Value(-20.052499771118164), "-20.0525\n"},
+        {Json::Value(2000.4000000000001), "2000.4\n"},
+        {Json::Value(1e300), "1e+300\n"},
+        {Json::Value(1e21), "1e+21\n"},
+        {Json::Value(0.0001), "0.0001\n"},
+        {Json::Value(std::numeric_limits<double>::quiet_NaN()), "null\n"},
+        {Json::Value(-std::numeric_limits<double>::infinity()), "-1e+9999\n"},
+        {Json::Value("A \"B\" \\ C\n\t\x01/\x7f"), "\"A \\\"B\\\" \\\\ C\\n\\t\\u0001/\x7f\"\n"},
+        {Json::Value("Gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xf0\x9f\x94\x8c"),
+         "\"Gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xf0\x9f\x94\x8c\"\n"},
+        // Bytes that are not UTF-8 (a lone continuation, a cut sequence, an overlong form, a surrogate) each
+        // become U+FFFD, so the file stays valid JSON.
+        {Json::Value("a\x80"
+                     "b\xc3"),
+         "\"a\xef\xbf\xbd"
+         "b\xef\xbf\xbd\"\n"},
+        {Json::Value("\xc0\xaf\xed\xa0\x80"), "\"\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\"\n"},
+        {Json::Value(Json::arrayValue), "[]\n"},
+        {Json::Value(Json::objectValue), "{}\n"},
+    };
+    for (const auto& [value, expected] : cases) EXPECT_EQ(text(value), expected) << value.toStyledString();
+    // Members sorted by name, nesting kept, no white space.
+    Json::Value v(Json::objectValue);
+    v["b"][0] = 1;
+    v["b"][1]["x"] = Json::Value();
+    v["B"] = "z";
+    v["a"] = 2.5;
+    EXPECT_EQ(text(v), "{\"B\":\"z\",\"a\":2.5,\"b\":[1,{\"x\":null}]}\n");
+}
+
+namespace {
+
+// The same JSON, reals compared to the precision the file keeps (a float's, or 15 digits).
+::testing::AssertionResult sameJson(const Json::Value& a, const Json::Value& b, const std::string& at = "") {
+    if (a.isDouble() && b.isNumeric()) {
+        const double x = a.asDouble(), y = b.asDouble();
+        const bool asFloat =
+            std::fabs(x) <= std::numeric_limits<float>::max() && static_cast<double>(static_cast<float>(x)) == x &&
+            std::fabs(y) <= std::numeric_limits<float>::max() && static_cast<float>(x) == static_cast<float>(y);
+        if (std::isnan(x) ? b.isNull() : asFloat || std::fabs(x - y) <= 1e-13 * std::max(1.0, std::fabs(x)))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << at << ": " << x << " read back as " << y;
+    }
+    if (a.isDouble() && std::isnan(a.asDouble()) && b.isNull()) return ::testing::AssertionSuccess();
+    if (a.type() != b.type() && !(a.isIntegral() && b.isIntegral()))
+        return ::testing::AssertionFailure() << at << ": type " << a.type() << " read back as " << b.type();
+    if (a.isArray() || a.isObject()) {
+        if (a.size() != b.size()) return ::testing::AssertionFailure() << at << ": size";
+        if (a.isObject() && a.getMemberNames() != b.getMemberNames())
+            return ::testing::AssertionFailure() << at << ": members";
+        for (auto it = a.begin(); it != a.end(); ++it) {
+            const std::string key = a.isArray() ? std::to_string(it.index()) : it.name();
+            const auto r = sameJson(*it, a.isArray() ? b[it.index()] : b[it.name()], at + "/" + key);
+            if (!r) return r;
+        }
+        return ::testing::AssertionSuccess();
+    }
+    if (a != b) return ::testing::AssertionFailure() << at << ": " << a.toStyledString() << " read back differently";
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST(RecordJsonFile, ReadsBackAsTheSameRecordWithoutPlotSeries) {
+    for (const auto& bytes : {kx::test::cat6AResultFile(), kx::test::lossLengthResultFile()}) {
+        TestRecordTarvel rec(bytes);
+        const std::string file = hostRecordFile(rec);
+        EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 1);
+        Json::Value back;
+        std::string errors;
+        std::istringstream in(file);
+        ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &back, &errors)) << errors;
+        EXPECT_TRUE(sameJson(hostRecordJson(rec), back));
+        const std::string plots = hostRecordFile(rec, true);
+        if (back.isMember("Copper")) {
+            EXPECT_FALSE(back["Copper"].isMember("PlotData"));
+            EXPECT_NE(plots.find("\"PlotData\":["), std::string::npos);
+        }
+    }
 }

@@ -1,6 +1,9 @@
-// kestrix records | import | demo: the tester's stored results, fetched and written to a local folder.
+// kestrix records | import | demo: the tester's stored results, fetched and written to a local folder. The job
+// itself is the library's (tester/import); these commands fill its options and print what it did.
 #include <unistd.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,46 +12,123 @@
 #include <memory>
 
 #include <json/reader.h>
-#include <json/writer.h>
 
 #include "Command.h"
 #include "CommandTable.h"
-#include "ImportRun.h"
 #include "SimStock.h"
+#include "TesterLink.h"
 #include "TesterSim.h"
+#include "common/Status.h"
+#include "tester/import/ImportJob.h"
 
 namespace {
 
 using kx::cli::BadInput;
+using kx::cli::printable;
+namespace imp = Kestrix::Import;
+
+// The listing's problem with the session's own words when they add something.
+std::string listingProblem(const imp::Catalog& c, const kx::cli::QuietLog& log) {
+    std::string problem = c.problem;
+    if (!problem.empty() && !log.last().empty() && problem.find(log.last()) == std::string::npos)
+        problem += " (" + log.last() + ")";
+    return problem;
+}
 
 void printGaps(const std::vector<Kestrix::Tester::ListingGap>& gaps) {
-    for (const auto& g : gaps) std::fprintf(stderr, "not listed: %s\n", kx::cli::describe(g).c_str());
+    for (const auto& g : gaps) std::fprintf(stderr, "kestrix: not listed: %s\n", imp::describe(g).c_str());
+}
+
+// The catalog as a table on stdout.
+void printCatalog(const imp::Catalog& c) {
+    std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9s\n", "PROJECT", "SITE", "CABLE ID", "DATE", "STATUS", "LENGTH",
+                "SIZE");
+    for (const auto& s : c.summaries) {
+        char length[32] = "-";
+        if (std::isfinite(s.lengthM)) std::snprintf(length, sizeof length, "%.1f m", s.lengthM);
+        const char* status = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
+        std::printf("%-20s %-16s %-20s %-20s %-16s %10s %9lld\n", printable(s.project).c_str(),
+                    printable(s.site).c_str(), printable(s.id).c_str(),
+                    Kestrix::Tester::HxDataDate::ToIso8601(Kestrix::Tester::HxDataDate::From1970(s.timet)).c_str(),
+                    *status ? status : std::to_string(s.status).c_str(), length, static_cast<long long>(s.fileSize));
+    }
 }
 
 void records(const kx::cli::TesterLink& link, bool json) {
-    auto c = kx::cli::readCatalog(link);
-    if (c.summaries.empty() && !c.problem.empty()) throw BadInput(c.problem);
+    kx::cli::QuietLog log;
+    imp::Catalog c;
+    try {
+        c = imp::readCatalog(kx::cli::importAddress(link));
+    } catch (const std::runtime_error& e) {
+        throw BadInput(e.what() + log.reason());
+    }
+    if (c.summaries.empty() && !c.problem.empty()) throw BadInput(listingProblem(c, log));
     if (json)
-        std::cout << Json::StyledWriter().write(c.catalog.toJson());
+        kx::cli::printJson(imp::catalogJson(c));
     else
-        kx::cli::printCatalog(c);
+        printCatalog(c);
     if (c.gaps.empty()) return;
     printGaps(c.gaps);
-    throw BadInput(std::to_string(c.summaries.size()) + " records listed; " + kx::cli::unlistedText(c.gaps));
+    throw BadInput(std::to_string(c.summaries.size()) + " records listed; " + imp::unlistedText(c.gaps));
 }
 
-std::string markingLine(const Kestrix::Tester::FolderMarking& m) {
-    const std::string where = kx::cli::printable(m.project) + " (folder " + kx::cli::printable(m.folder) + ")";
+std::string mb(uint64_t bytes) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return buf;
+}
+
+// Records done of total, bytes and rate, redrawn in place at most ten times a second; only on a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool wanted) : _on(wanted && isatty(2)), _start(Clock::now()) {}
+    ~ProgressLine() {
+        if (_drawnOnce) std::fprintf(stderr, "\n");
+    }
+    imp::ImportProgressFn callback() {
+        if (!_on) return nullptr;
+        return [this](const imp::ImportProgress& p) { draw(p); };
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void draw(const imp::ImportProgress& p) {
+        const auto now = Clock::now();
+        const bool last = p.stage == imp::ImportProgress::Stage::Storing;
+        if (p.stage != imp::ImportProgress::Stage::Fetching && !last) return;
+        if (!last && now - _drawn < std::chrono::milliseconds(100)) return;
+        _drawn = now;
+        _drawnOnce = true;
+        const double s = std::chrono::duration<double>(now - _start).count();
+        const int width = 24;
+        const int filled = p.total ? static_cast<int>(p.settled * width / p.total) : width;
+        std::fprintf(stderr, "\r[%s%s] %zu/%zu records  %s  %.0f records/s ", std::string(size_t(filled), '#').c_str(),
+                     std::string(size_t(width - filled), ' ').c_str(), p.settled, p.total, mb(p.bytes).c_str(),
+                     s > 0 ? static_cast<double>(p.settled - p.held) / s : 0.0);
+        std::fflush(stderr);
+    }
+
+    bool _on;
+    Clock::time_point _start;
+    Clock::time_point _drawn{};
+    bool _drawnOnce = false;
+};
+
+std::string markingLine(const imp::ProjectOutcome& p) {
+    const auto& m = p.marking;
+    const std::string where = printable(m.project) + " (folder " + printable(m.folder) + ")";
     std::string line = m.marked ? "marked on the tester: " + where + ", " + std::to_string(m.keys) + " records"
-                                : "not marked on the tester: " + where + ": " + kx::cli::printable(m.reason);
+                                : "not marked on the tester: " + where + ": " + printable(m.reason);
     if (m.outOfRange > 0)
         line += "; " + std::to_string(m.outOfRange) + " records not marked: key outside the upload list's 32 bits";
     return line;
 }
 
-Json::Value markingJson(const kx::cli::ImportReport& r) {
+Json::Value markingJson(const imp::ImportOutcome& r) {
     Json::Value list(Json::arrayValue);
-    for (const auto& m : r.marking) {
+    for (const auto& p : r.projects) {
+        if (!p.markingAsked) continue;
+        const auto& m = p.marking;
         Json::Value v(Json::objectValue);
         v["project"] = m.project;
         v["testerFolder"] = m.folder;
@@ -61,14 +141,32 @@ Json::Value markingJson(const kx::cli::ImportReport& r) {
     return list;
 }
 
+// "N of M records imported: ..." with how many were new, already there and failed.
+std::string endLine(const imp::ImportOutcome& r, const std::string& outDir) {
+    const std::string unlisted = imp::unlistedText(r.gaps);
+    char line[512];
+    std::snprintf(line, sizeof line, "%zu of %zu records imported: %zu new, %zu already there, %zu failed%s%s",
+                  r.newRecords + r.alreadyThere, r.records.size(), r.newRecords, r.alreadyThere, r.failed,
+                  r.notFetched > 0 ? (", " + std::to_string(r.notFetched) + " not fetched").c_str() : "",
+                  unlisted.empty() ? "" : ("; " + unlisted).c_str());
+    char tail[128];
+    std::snprintf(tail, sizeof tail, " (%s fetched) into ", mb(r.bytes).c_str());
+    char time[64];
+    std::snprintf(time, sizeof time, " in %.1f s", r.seconds);
+    return std::string(line) + tail + outDir + time;
+}
+
 // Prints the outcome; true when the whole job was done.
-bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json) {
+bool report(const imp::ImportOutcome& r, const std::string& outDir, bool json) {
     for (const auto& m : r.messages) std::fprintf(stderr, "kestrix: %s\n", m.c_str());
-    for (const auto& rec : r.records)
-        if (!rec.ok)
-            std::fprintf(stderr, "failed: %s: %s\n", kx::cli::describe(r.catalog.summaries[rec.index]).c_str(),
-                         kx::cli::printable(rec.error).c_str());
+    for (const auto& rec : r.records) {
+        if (rec.status != imp::RecordStatus::Failed) continue;
+        const std::string why = rec.detail.empty() ? rec.reason : rec.reason + " (" + rec.detail + ")";
+        std::fprintf(stderr, "kestrix: failed: %s: %s\n", imp::describe(r.catalog.summaries[rec.index]).c_str(),
+                     printable(why).c_str());
+    }
     printGaps(r.gaps);
+    if (r.cancelled) std::fprintf(stderr, "kestrix: the import was cancelled\n");
     if (!r.markingProblem.empty())
         std::fprintf(stderr, "kestrix: nothing was marked on the tester: %s\n", r.markingProblem.c_str());
     if (json) {
@@ -78,21 +176,33 @@ bool report(const kx::cli::ImportReport& r, const std::string& outDir, bool json
         std::string errors;
         if (Json::parseFromStream(Json::CharReaderBuilder(), in, &index, &errors)) {
             index["marking"] = markingJson(r);
-            std::cout << Json::StyledWriter().write(index);
+            kx::cli::printJson(index);
         }
     } else {
-        const std::string unlisted = kx::cli::unlistedText(r.gaps);
-        std::printf("%zu of %zu records imported%s (%.1f MB) into %s in %.1f s\n", r.records.size() - r.failed(),
-                    r.records.size(), unlisted.empty() ? "" : ("; " + unlisted).c_str(),
-                    static_cast<double>(r.bytes) / 1e6, outDir.c_str(), r.seconds);
-        for (const auto& m : r.marking) std::printf("%s\n", markingLine(m).c_str());
+        std::printf("%s\n", endLine(r, outDir).c_str());
+        for (const auto& p : r.projects)
+            if (p.markingAsked) std::printf("%s\n", markingLine(p).c_str());
         std::printf("index of every record: %s\n", r.indexPath.c_str());
     }
     return r.complete();
 }
 
+// Runs the job; a job that could not start, or could not list anything, is a failure of its own.
+imp::ImportOutcome runJob(const imp::ImportOptions& o) {
+    kx::cli::QuietLog log;
+    auto r = imp::runImport(o);
+    if (!r.failure.empty()) {
+        const bool reached = !r.catalog.testerName.empty() || !r.catalog.summaries.empty();
+        throw BadInput(r.failure + (reached ? "" : log.reason()));
+    }
+    if (r.catalog.summaries.empty() && !r.catalog.problem.empty() && r.gaps.size() <= 1)
+        throw BadInput(listingProblem(r.catalog, log));
+    return r;
+}
+
 struct ImportCliOptions {
-    kx::cli::ImportOptions import;
+    kx::cli::TesterLink link;
+    imp::ImportOptions import;
     std::string project;
     bool noMark = false;
     bool json = false;
@@ -100,16 +210,19 @@ struct ImportCliOptions {
 };
 
 int import(ImportCliOptions o) {
+    o.import.tester = kx::cli::importAddress(o.link);
     if (!o.project.empty()) o.import.project = o.project;
     o.import.mark = !o.noMark;
-    o.import.progress = !o.json;
     o.import.overlapped = !o.serial;
-    auto r = kx::cli::runImport(o.import);
-    if (r.catalog.summaries.empty() && !r.catalog.problem.empty() && r.gaps.size() <= 1)
-        throw BadInput(r.catalog.problem);
-    if (o.import.project && r.records.empty())
-        std::fprintf(stderr, "kestrix: no records in project \"%s\"\n", kx::cli::printable(o.project).c_str());
-    return report(r, o.import.outDir, o.json) ? kx::cli::kExitOk : kx::cli::kExitBadInput;
+    ProgressLine progress(!o.json);
+    o.import.progress = progress.callback();
+    auto r = runJob(o.import);
+    const bool done = report(r, o.import.outDir, o.json);
+    // A filter that matched nothing did nothing that was asked.
+    if (o.import.project && r.records.empty() && r.gaps.empty())
+        throw BadInput("no records in project \"" + printable(o.project) + "\" on the tester",
+                       "see the projects with kestrix project list");
+    return done ? kx::cli::kExitOk : kx::cli::kExitBadInput;
 }
 
 // A stocked tester in a private temporary folder, served on 127.0.0.1 for as long as it lives.
@@ -147,15 +260,18 @@ int demo(const std::string& outDir) {
         throw BadInput(std::string("cannot start the simulated tester: ") + e.what());
     }
     std::printf("simulated tester listening on %s\n\n", tester->address().c_str());
-    kx::cli::ImportOptions o;
-    o.link.ip = tester->address();
+    kx::cli::TesterLink link;
+    link.ip = tester->address();
+    imp::ImportOptions o;
+    o.tester = kx::cli::importAddress(link);
     o.outDir = outDir;
-    o.progress = true;
-    auto r = kx::cli::runImport(o);
-    kx::cli::printCatalog(r.catalog);
+    ProgressLine progress(true);
+    o.progress = progress.callback();
+    auto r = runJob(o);
+    printCatalog(r.catalog);
     std::printf("\n");
     for (const auto& rec : r.records)
-        if (rec.ok) std::printf("  %s\n", (std::filesystem::path(outDir) / rec.result).c_str());
+        if (rec.held()) std::printf("  %s\n", (std::filesystem::path(outDir) / rec.result).c_str());
     std::printf("\n");
     const bool all = report(r, outDir, false);
     tester.reset();
@@ -171,17 +287,19 @@ void setupRecordsCommand(CLI::App* cmd) {
     auto link = std::make_shared<kx::cli::TesterLink>();
     auto json = std::make_shared<bool>(false);
     addLinkOptions(cmd, *link, true);
-    cmd->add_flag("--json", *json, "The import catalog as JSON");
+    kx::cli::addJsonFlag(cmd, *json, "The records as JSON");
     cmd->callback([link, json] { records(*link, *json); });
 }
 
 void setupImportCommand(CLI::App* cmd) {
     auto o = std::make_shared<ImportCliOptions>();
-    addLinkOptions(cmd, o->import.link, true);
+    addLinkOptions(cmd, o->link, true);
     cmd->add_option("--out", o->import.outDir, "Folder to write into (made when missing)")->required();
     cmd->add_option("--project", o->project, "Only this project (with its sites)");
-    cmd->add_flag("--no-mark", o->noMark, "Do not mark the imported results as uploaded on the tester");
-    cmd->add_flag("--json", o->json, "Print the index as JSON");
+    cmd->add_flag("--no-mark", o->noMark, "Do not mark the results as uploaded on the tester");
+    cmd->add_flag("--all", o->import.all,
+                  "Fetch and write every record again, also those the folder already holds intact");
+    kx::cli::addJsonFlag(cmd, o->json, "Print the index as JSON");
     cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
     cmd->callback([o] {
         if (import(*o) != kx::cli::kExitOk) throw BadInput("the import is not complete");

@@ -2,6 +2,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include "Command.h"
@@ -19,6 +20,7 @@ struct SimCliOptions {
     std::vector<std::string> modules;
     Kestrix::Sim::SimFaults faults;
     int records = 0;
+    Kestrix::Sim::StockMix mix = Kestrix::Sim::StockMix::every;
 };
 
 void serve(const SimCliOptions& o) {
@@ -26,6 +28,7 @@ void serve(const SimCliOptions& o) {
     if (Kestrix::Sim::wantsStock(o.root)) {
         Kestrix::Sim::StockOptions stock;
         stock.extraRecords = o.records;
+        stock.mix = o.mix;
         try {
             Kestrix::Sim::stockTester(o.root, stock);
         } catch (const std::exception& e) {
@@ -85,6 +88,14 @@ void setupSimCommand(CLI::App* cmd) {
         ->required();
     cmd->add_option("--records", o->records, "Generated results added when stocking, for scale runs")
         ->check(CLI::Range(0, 100000));
+    const std::map<std::string, Kestrix::Sim::StockMix> mixes{{"every", Kestrix::Sim::StockMix::every},
+                                                              {"copper", Kestrix::Sim::StockMix::copper},
+                                                              {"otdr", Kestrix::Sim::StockMix::otdr}};
+    cmd->add_option("--records-of", o->mix,
+                    "What the generated results are: every kind in turn, copper links, or OTDR results with "
+                    "full-length traces")
+        ->transform(CLI::CheckedTransformer(mixes))
+        ->default_str("every");
     cmd->add_option("--port", o->port, "Port to listen on (0: any free port)");
     cmd->add_option("--password", o->password, "Password of the tester's service account");
     cmd->add_option("--model", o->sysinfo.model, "Model in the sysinfo reply")->capture_default_str();

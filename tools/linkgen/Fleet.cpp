@@ -136,7 +136,7 @@ void planFiber(LinkPlan& p, Random& rng) {
     }
 }
 
-LinkPlan linkPlan(uint32_t seed, size_t poolIndex) {
+LinkPlan linkPlan(uint32_t seed, size_t poolIndex, FleetMix mix) {
     Random rng = Random(seed).fork(poolIndex + 1);
     LinkPlan p;
     p.kind = pick<Kind>(rng, {{Kind::copper, 58},
@@ -149,6 +149,8 @@ LinkPlan linkPlan(uint32_t seed, size_t poolIndex) {
                               {Kind::realTimeTrace, 1},
                               {Kind::endFace, 4},
                               {Kind::powerMeter, 2}});
+    if (mix == FleetMix::copper) p.kind = Kind::copper;
+    if (mix == FleetMix::otdr) p.kind = Kind::otdrBothEnds;
     p.crew = rng.below(2);
     p.seed = rng.next();
     switch (p.kind) {
@@ -275,18 +277,19 @@ struct Fleet::Planned {
     ResultType type = ResultType::NOT_SET;
 };
 
-Fleet::Fleet(uint32_t seed, size_t projects, int64_t firstDay, std::string prefix, size_t poolSize)
+Fleet::Fleet(uint32_t seed, size_t projects, int64_t firstDay, std::string prefix, size_t poolSize, FleetMix mix)
     : _seed(seed),
       _projects(projects == 0 ? 1 : projects),
       _prefix(std::move(prefix)),
       _poolSize(poolSize == 0 ? 1 : poolSize),
+      _mix(mix),
       _clock(firstDay + 7 * 3600 + 1800) {}
 
 Fleet::Planned Fleet::plan(size_t index) const {
     Random rng = Random(_seed).fork(0x51ull << 32 | index);
     Planned p;
     p.poolIndex = rng.below(_poolSize);
-    const LinkPlan link = linkPlan(_seed, p.poolIndex);
+    const LinkPlan link = linkPlan(_seed, p.poolIndex, _mix);
     p.type = link.kind == Kind::copper || link.kind == Kind::coax ? ResultType::COPPER : ResultType::FIBER;
     return p;
 }
@@ -294,7 +297,7 @@ Fleet::Planned Fleet::plan(size_t index) const {
 const std::vector<uint8_t>& Fleet::measured(size_t poolIndex, bool repaired) {
     auto& slot = _pool[{poolIndex, repaired}];
     if (slot.empty()) {
-        slot = measure(linkPlan(_seed, poolIndex), repaired, _clock);
+        slot = measure(linkPlan(_seed, poolIndex, _mix), repaired, _clock);
         if (slot.empty()) throw std::runtime_error("cannot measure a link of the fleet");
     }
     return slot;

@@ -21,11 +21,19 @@ struct FleetRecord {
     std::vector<uint8_t> bytes;
 };
 
+// What the links are: every kind a crew tests, or only one kind for scale runs of one mix.
+enum class FleetMix {
+    every,
+    copper,  // twisted-pair links
+    otdr,    // OTDR from both ends: the large results
+};
+
 class Fleet {
 public:
     // Records spread over `projects` projects, from the working day that starts at `firstDay` on, named
     // "<prefix>-<project>-<number>"; `poolSize` links are measured at most.
-    Fleet(uint32_t seed, size_t projects, int64_t firstDay, std::string prefix = "GEN", size_t poolSize = kPoolSize);
+    Fleet(uint32_t seed, size_t projects, int64_t firstDay, std::string prefix = "GEN", size_t poolSize = kPoolSize,
+          FleetMix mix = FleetMix::every);
     // The next record; project, name and time follow from its place in the run.
     FleetRecord next();
     // Links measured so far (the pool fills as records ask for them).
@@ -53,6 +61,7 @@ private:
     size_t _projects;
     std::string _prefix;
     size_t _poolSize;
+    FleetMix _mix;
     int64_t _clock;
     size_t _index = 0;
     std::map<std::pair<size_t, bool>, std::vector<uint8_t>> _pool;

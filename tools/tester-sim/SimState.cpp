@@ -53,9 +53,15 @@ std::vector<std::string> SimState::journal() const {
     return _journal;
 }
 
+std::vector<std::string> SimState::downloads() const {
+    std::lock_guard lock(_mutex);
+    return _downloads;
+}
+
 void SimState::clearJournal() {
     std::lock_guard lock(_mutex);
     _journal.clear();
+    _downloads.clear();
 }
 
 void SimState::setFaults(const SimFaults& faults) {
@@ -129,6 +135,7 @@ SimState::DownloadPlan SimState::planDownload(const std::string& testerPath) {
     const size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::lock_guard lock(_mutex);
+    _downloads.push_back(path);
     DownloadPlan plan;
     if (_faults.dropDuringDownload > 0 && ++_downloadsSeen >= _faults.dropDuringDownload) {
         plan.dropHalfWay = true;

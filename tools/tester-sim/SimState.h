@@ -29,6 +29,7 @@ public:
 
     void record(const std::string& line);
     std::vector<std::string> journal() const;
+    std::vector<std::string> downloads() const;
     void clearJournal();
 
     void setFaults(const SimFaults& faults);
@@ -56,6 +57,7 @@ private:
     std::map<std::string, CommandHandler> _commands;
     std::map<std::string, std::string> _replies;
     std::vector<std::string> _journal;
+    std::vector<std::string> _downloads;
     SimFaults _faults;
     int _commandsSeen = 0;
     int64_t _scpBytesSeen = 0;

@@ -191,7 +191,11 @@ void addOrdinary(std::vector<std::unique_ptr<ProjectDb>>& dbs) {
 
 // Generated results for scale runs: a crew's weeks of work before the stocked days, over every project.
 void addGenerated(std::vector<std::unique_ptr<ProjectDb>>& dbs, const StockOptions& options) {
-    LinkGen::Fleet fleet(options.seed, dbs.size(), (kFirstDay / kDay - 120) * kDay);
+    const auto mix = options.mix == StockMix::copper ? LinkGen::FleetMix::copper
+                     : options.mix == StockMix::otdr ? LinkGen::FleetMix::otdr
+                                                     : LinkGen::FleetMix::every;
+    LinkGen::Fleet fleet(options.seed, dbs.size(), (kFirstDay / kDay - 120) * kDay, "GEN", LinkGen::Fleet::kPoolSize,
+                         mix);
     for (int i = 0; i < options.extraRecords; ++i) {
         const LinkGen::FleetRecord r = fleet.next();
         dbs[r.project]->add(r.bytes);

@@ -15,9 +15,17 @@ inline constexpr const char* kProjectsFolder = "/microsd_userdata/projects";
 inline constexpr const char* kMasterDbName = "master.sql";
 inline constexpr const char* kProjectDbName = "project.sql";
 
+// Which results the generated ones are.
+enum class StockMix {
+    every,   // every kind a crew tests
+    copper,  // twisted-pair links, passing and failing
+    otdr,    // OTDR from both ends: the large results
+};
+
 struct StockOptions {
     int extraRecords = 0;  // generated results spread over the projects, for scale runs
-    uint32_t seed = 1;     // of the generated results: their links, days and crew
+    StockMix mix = StockMix::every;
+    uint32_t seed = 1;  // of the generated results: their links, days and crew
 };
 
 // Creates root (when missing) with the tester's folders and stocks it. A folder that already holds a master

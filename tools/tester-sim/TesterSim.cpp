@@ -237,6 +237,7 @@ void TesterSim::clearReply(const std::string& exactLine) { _impl->state.clearRep
 void TesterSim::setFaults(const SimFaults& faults) { _impl->state.setFaults(faults); }
 SimFaults TesterSim::faults() const { return _impl->state.faults(); }
 std::vector<std::string> TesterSim::journal() const { return _impl->state.journal(); }
+std::vector<std::string> TesterSim::downloads() const { return _impl->state.downloads(); }
 void TesterSim::clearJournal() { _impl->state.clearJournal(); }
 int TesterSim::openConnections() const { return _impl->state.connections.load(); }
 bool TesterSim::screenLocked() const { return _impl->state.screenLocked.load(); }

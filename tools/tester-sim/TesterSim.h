@@ -128,6 +128,9 @@ public:
 
     // Shell command lines and exec command lines ("scp -t /tmp/x") in the order received.
     std::vector<std::string> journal() const;
+    // The transfer log: the tester path of every file an SCP download began to send, in order.
+    std::vector<std::string> downloads() const;
+    // Clears the journal and the transfer log.
     void clearJournal();
 
     int openConnections() const;

@@ -1,0 +1,211 @@
+#pragma once
+// Shared by the import tests: files of the output folder, what a simulated tester received, and two testers
+// to import from (a stocked one, and one whose databases a test writes).
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <json/reader.h>
+
+#include "SimStock.h"
+#include "TesterSim.h"
+#include "common/PFile.h"
+#include "core/SqliteFixtures.h"
+#include "core/TestFiles.h"
+#include "fiber/FiberBuilders.h"
+#include "tester/host/Log.h"
+#include "tester/import/ImportJob.h"
+
+namespace kx::test {
+
+namespace fs = std::filesystem;
+
+inline std::string readText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline Json::Value readJson(const fs::path& p) {
+    Json::Value v;
+    std::string errors;
+    std::istringstream in(readText(p));
+    EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &v, &errors)) << p << errors;
+    return v;
+}
+
+inline void writeText(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+inline std::set<std::string> filesUnder(const fs::path& dir) {
+    std::set<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file()) out.insert(fs::relative(e.path(), dir).string());
+    return out;
+}
+
+// Keys in an upload list the tester received.
+inline std::vector<int32_t> uploadedKeys(const fs::path& file) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(PFile::readFileBytes(file.string(), bytes));
+    PFile::MemReader r;
+    PFile::Section s;
+    std::vector<int32_t> keys;
+    if (r.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0 || r.read(s, true) != 0) return keys;
+    for (uint32_t i = 0; i + 4 <= s.size(); i += 4) {
+        uint32_t v = 0;
+        for (int b = 0; b < 4; ++b) v |= uint32_t(s.data()[i + static_cast<uint32_t>(b)]) << (8 * b);
+        keys.push_back(static_cast<int32_t>(v));
+    }
+    return keys;
+}
+
+// "uploaded" of each row of a project database on the tester, by key (none when not marked at all).
+inline std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
+    std::map<int64_t, int64_t> out;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(projectDb.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT key, uploaded FROM Results", -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW) out[sqlite3_column_int64(st, 0)] = sqlite3_column_int64(st, 1);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+// The smmarkuploaded lines a tester received.
+inline std::vector<std::string> marksIn(const Kestrix::Sim::TesterSim& sim) {
+    std::vector<std::string> m;
+    for (const auto& line : sim.journal())
+        if (line.rfind("smmarkuploaded", 0) == 0) m.push_back(line);
+    return m;
+}
+
+// The result files (not the databases) among the files a tester sent.
+inline std::vector<std::string> resultDownloads(const Kestrix::Sim::TesterSim& sim) {
+    std::vector<std::string> out;
+    for (const auto& path : sim.downloads())
+        if (path.size() < 4 || path.compare(path.size() - 4, 4, ".sql") != 0) out.push_back(path);
+    return out;
+}
+
+// A freshly stocked simulated tester, and an output folder.
+class StockedTesterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testerRoot = freshFolder("tester");
+        out = freshFolder("out");
+        Kestrix::Sim::stockTester(testerRoot, {});
+        Kestrix::Sim::SimOptions o;
+        o.root = testerRoot;
+        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        sim->start();
+    }
+    void TearDown() override {
+        sim->stop();
+        fs::remove_all(testerRoot);
+        fs::remove_all(out);
+    }
+    Kestrix::Import::ImportOptions options(bool mark = true) const {
+        Kestrix::Import::ImportOptions o;
+        o.tester.address = sim->address();
+        o.outDir = out.string();
+        o.mark = mark;
+        return o;
+    }
+    Kestrix::Import::ImportOutcome run(bool mark = true, boost::optional<std::string> project = boost::none) {
+        auto o = options(mark);
+        o.project = project;
+        return Kestrix::Import::runImport(o);
+    }
+    Kestrix::Import::Catalog catalog() const {
+        Kestrix::Import::TesterAddress a;
+        a.address = sim->address();
+        return Kestrix::Import::readCatalog(a);
+    }
+    fs::path onTester(const std::string& testerFile) const { return testerRoot / kTesterProjects / testerFile; }
+    std::vector<std::string> marks() const { return marksIn(*sim); }
+
+    fs::path testerRoot;
+    fs::path out;
+    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+};
+
+// Testers whose databases each test writes, with result files that decode, named by their cable ids.
+class FixtureTesterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        out = freshFolder("out");
+        Kestrix::Tester::Err::TakePending();
+    }
+    void TearDown() override {
+        for (auto& t : testers) t.sim->stop();
+        for (auto& t : testers) fs::remove_all(t.root);
+        fs::remove_all(out);
+    }
+    struct Tester {
+        fs::path root;
+        std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+    };
+    // A new tester of that serial number, running.
+    Tester& tester(const std::string& serial = "KX1000001") {
+        Tester t;
+        t.root = freshFolder("tester");
+        fs::create_directories(t.root / "tmp");
+        Kestrix::Sim::SimOptions o;
+        o.root = t.root;
+        o.sysinfo.serialNumber = serial;
+        t.sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        t.sim->start();
+        testers.push_back(std::move(t));
+        return testers.back();
+    }
+    static ResultRow row(int64_t key, const std::string& id, const std::string& file) {
+        ResultRow r;
+        r.key = key;
+        r.name = id;
+        r.fileName = file;
+        return r;
+    }
+    // Project folders of results: each file holds a result of that cable id (and `salt` in its name, so two
+    // testers' files differ).
+    static void projects(const Tester& t, const std::string& masterRows,
+                         const std::vector<std::pair<std::string, std::vector<ResultRow>>>& folders,
+                         const std::string& salt = "") {
+        writeMaster(t.root, masterRows);
+        for (const auto& [dir, rows] : folders)
+            writeProject(t.root, dir, rows,
+                         [&salt](const ResultRow& r) { return lossLengthResultFile((r.name + salt).c_str()); });
+    }
+    Kestrix::Import::ImportOutcome run(const Tester& t, bool mark = true,
+                                       boost::optional<std::string> project = boost::none) {
+        Kestrix::Import::ImportOptions o;
+        o.tester.address = t.sim->address();
+        o.outDir = out.string();
+        o.mark = mark;
+        o.project = project;
+        return Kestrix::Import::runImport(o);
+    }
+    static std::string onTester(const Tester& t, const std::string& testerFile) {
+        return readText(t.root / kTesterProjects / testerFile);
+    }
+
+    fs::path out;
+    std::deque<Tester> testers;
+};
+
+}  // namespace kx::test
