@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 namespace Kestrix::Tester {
 

@@ -6,6 +6,8 @@
 
 #include <boost/optional.hpp>
 
+#include "tester/host/LogCollection.h"
+
 namespace Kestrix::Tester {
 
 struct ArchiveFile {
@@ -15,17 +17,5 @@ struct ArchiveFile {
 
 // None when the archive cannot be written (an entry of 4 GiB or more would need Zip64).
 boost::optional<std::vector<uint8_t>> buildZip(const std::vector<ArchiveFile>& files);
-
-// The tester's logs as collected: the archive (none when no file arrived or it cannot be built) and every
-// file left out of it for another reason than not being on the tester.
-struct LogCollection {
-    struct LeftOut {
-        std::string path;    // on the tester
-        std::string reason;  // printable
-    };
-    boost::optional<std::vector<uint8_t>> zip;
-    std::vector<LeftOut> leftOut;
-    size_t files = 0;  // in the archive
-};
 
 }  // namespace Kestrix::Tester

@@ -4,7 +4,7 @@
 
 #include <boost/optional.hpp>
 
-#include "tester/maintenance/SysinfoDate.h"
+#include "tester/host/SysinfoDate.h"
 #include "tester/session/Sysinfo.h"
 
 namespace Kestrix::Tester {

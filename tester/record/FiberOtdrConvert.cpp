@@ -10,7 +10,7 @@
 #include "fiber/FiberOtdrTest.h"
 #include "tester/record/EnumConverter.h"
 #include "tester/record/FiberRecordUtil.h"
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 namespace Kestrix::Tester::FiberRecord {
 

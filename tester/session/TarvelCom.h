@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 
+#include "tester/host/CableIdList.h"
 #include "tester/host/ImportRecInfo.h"
-#include "tester/maintenance/LogArchive.h"
-#include "tester/maintenance/SysinfoDate.h"
+#include "tester/host/LogCollection.h"
+#include "tester/host/SysinfoDate.h"
 #include "tester/session/ImportOutcome.h"
 #include "tester/session/KestrixCom.h"
 #include "tester/session/KestrixSum.h"
-#include "tester/setups/CableIdList.h"
 
 namespace Kestrix::Tester {
 

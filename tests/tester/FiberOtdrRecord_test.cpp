@@ -15,7 +15,7 @@
 #include "tester/record/FiberRecordUtil.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

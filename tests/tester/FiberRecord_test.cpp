@@ -15,7 +15,7 @@
 #include "serialization/ByteStreamBuilder.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/setups/TarvelFiberCable.h"
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

@@ -6,7 +6,7 @@
 
 #include "Command.h"
 #include "CommandTable.h"
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 namespace kx::cli {
 

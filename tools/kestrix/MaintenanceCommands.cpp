@@ -9,7 +9,7 @@
 #include "CommandTable.h"
 #include "ScreenImage.h"
 #include "TesterLink.h"
-#include "tester/maintenance/SysinfoDate.h"
+#include "tester/host/SysinfoDate.h"
 
 namespace kx::cli {
 

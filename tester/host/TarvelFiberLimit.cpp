@@ -1,4 +1,4 @@
-#include "tester/setups/TarvelFiberLimit.h"
+#include "tester/host/TarvelFiberLimit.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "tester/maintenance/SysinfoDate.h"
+#include "tester/host/SysinfoDate.h"
 
 #include <cstdio>
 
