@@ -14,8 +14,41 @@ void appendInteger(std::string& out, T v) {
     out.append(buf, r.ptr);
 }
 
+// Most reals of a host record are a tester's scaled integers: a whole number of tenths, hundredths, ... below
+// 1e11. Such a value is the double nearest to a decimal d of at most 15 digits, so printing it with 15
+// significant digits gives d: its digits are written straight from the integer. False for anything else.
+bool appendScaled(std::string& out, double v) {
+    static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+    const double magnitude = std::fabs(v);
+    if (!(magnitude >= 1e-4 && magnitude < 1e11)) return false;  // zero keeps its sign through to_chars
+    for (int digits = 0; digits < 5; ++digits) {
+        const double n = std::round(magnitude * kScale[digits]);
+        if (n / kScale[digits] != magnitude) continue;
+        const auto scale = static_cast<uint64_t>(kScale[digits]);
+        const auto whole = static_cast<uint64_t>(n);
+        if (v < 0) out += '-';
+        appendInteger(out, whole / scale);
+        out += '.';
+        uint64_t fraction = whole % scale;
+        if (fraction == 0) {
+            out += '0';
+            return true;
+        }
+        // The fewest digits came first, so the last one is not a zero.
+        char text[4];
+        for (int i = digits - 1; i >= 0; --i) {
+            text[i] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        out.append(text, static_cast<size_t>(digits));
+        return true;
+    }
+    return false;
+}
+
 // As JsonCpp writes a real with 15 significant digits.
 void appendReal(std::string& out, double v) {
+    if (appendScaled(out, v)) return;
     if (std::isnan(v)) {
         out += "null";
         return;
