@@ -254,19 +254,38 @@ void JsonTextSink::endObject() {
     _out += '}';
 }
 
+namespace {
+
+// Byte order, as std::string and JsonCpp compare names; most names differ in their first letter.
+bool nameBefore(std::string_view a, std::string_view b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0])
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    return a < b;
+}
+
+}  // namespace
+
+std::string_view JsonTextSink::nameOf(const Member& m) const {
+    if (!m.plain) return m.name;
+    return std::string_view(_out).substr(m.begin + 1, m.nameSize);
+}
+
 void JsonTextSink::key(std::string_view name) {
     Level& l = _levels[_depth - 1];
     if (l.count > 0) {
         Member& previous = l.members[l.count - 1];
         previous.end = _out.size();
-        if (l.sorted && !(previous.name < name)) l.sorted = false;
+        if (l.sorted && !nameBefore(nameOf(previous), name)) l.sorted = false;
         _out += ',';
     }
     if (l.members.size() <= l.count) l.members.emplace_back();
     Member& m = l.members[l.count++];
-    m.name.assign(name);
     m.begin = _out.size();
+    m.nameSize = name.size();
     appendString(_out, name);
+    // Escaping only lengthens, so a text as long as the name and its quotes is the name.
+    m.plain = _out.size() - m.begin == name.size() + 2;
+    if (!m.plain) m.name.assign(name);
     _out += ':';
 }
 
@@ -275,11 +294,12 @@ void JsonTextSink::sortMembers(Level& l) {
     for (size_t i = 0; i < l.count; ++i) _order[i] = static_cast<uint32_t>(i);
     const std::vector<Member>& m = l.members;
     // Stable, so that a name given twice keeps its last value, as in a tree.
-    std::stable_sort(_order.begin(), _order.end(), [&m](uint32_t a, uint32_t b) { return m[a].name < m[b].name; });
+    std::stable_sort(_order.begin(), _order.end(),
+                     [&](uint32_t a, uint32_t b) { return nameBefore(nameOf(m[a]), nameOf(m[b])); });
     _scratch.clear();
     for (size_t i = 0; i < _order.size(); ++i) {
         const Member& it = m[_order[i]];
-        if (i + 1 < _order.size() && m[_order[i + 1]].name == it.name) continue;
+        if (i + 1 < _order.size() && nameOf(m[_order[i + 1]]) == nameOf(it)) continue;
         if (!_scratch.empty()) _scratch += ',';
         _scratch.append(_out, it.begin, it.end - it.begin);
     }

@@ -58,9 +58,12 @@ Json::Value randomValue(std::mt19937& rng, int depth) {
         }
         default: {
             Json::Value o(Json::objectValue);
-            // Names that share prefixes and differ in case, so that the order is the byte order.
-            static const char* kNames[] = {"Id", "ID", "Ids", "a", "B", "Status", "Stat", "_x", "Z9", "z", "10", "9"};
-            for (unsigned i = rng() % 7; i > 0; --i) o[kNames[rng() % 12]] = randomValue(rng, depth + 1);
+            // Names that share prefixes and differ in case, so that the order is the byte order; and names
+            // whose text is escaped, two of them to the same text (bytes that are not UTF-8).
+            static const char* kNames[] = {"Id", "ID", "Ids", "a",   "B",   "Status", "Stat", "_x",   "Z9",
+                                           "z",  "10", "9",   "q\"", "q\\", "q",      "\x01", "\xfe", "\xff"};
+            constexpr size_t kCount = sizeof kNames / sizeof kNames[0];
+            for (unsigned i = rng() % 7; i > 0; --i) o[kNames[rng() % kCount]] = randomValue(rng, depth + 1);
             return o;
         }
     }
