@@ -220,6 +220,11 @@ void JsonTreeSink::value(const Json::Value& v) { slot() = v; }
 
 JsonTextSink::JsonTextSink(size_t reserve) { _out.reserve(reserve); }
 
+void JsonTextSink::clear() {
+    _out.clear();
+    _depth = 0;
+}
+
 void JsonTextSink::beforeValue() {
     if (_depth == 0) return;
     Level& l = _levels[_depth - 1];

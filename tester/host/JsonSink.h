@@ -144,6 +144,9 @@ public:
 
     // The text so far (the whole value once it is complete).
     std::string take() { return std::move(_out); }
+    std::string& text() { return _out; }
+    // Empty again for another value; the storage stays, so one sink may write many values without allocating.
+    void clear();
 
 private:
     struct Member {

@@ -74,10 +74,14 @@ void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::str
 
 std::string hostRecordFile(TestRecordTarvel& record, bool plots, std::string* verdictConflict) {
     JsonTextSink s(kTypicalRecordBytes);
-    writeHostRecord(record, plots, s, verdictConflict);
-    std::string out = s.take();
-    out += '\n';
-    return out;
+    hostRecordFile(record, plots, s, verdictConflict);
+    return s.take();
+}
+
+void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, std::string* verdictConflict) {
+    sink.clear();
+    writeHostRecord(record, plots, sink, verdictConflict);
+    sink.text() += '\n';
 }
 
 std::string hostRecordJsonText(const Json::Value& json) {

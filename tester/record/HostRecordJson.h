@@ -28,6 +28,9 @@ void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::str
 // without building the tree.
 // `verdictConflict`, when given, receives the record's "VerdictConflict" text ("" when its verdicts agree).
 std::string hostRecordFile(TestRecordTarvel& record, bool plots = false, std::string* verdictConflict = nullptr);
+// The same into `sink` (cleared first; the text is sink.text()), for a caller that writes many records with
+// one sink.
+void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, std::string* verdictConflict = nullptr);
 
 // Indented JSON text of a host object with 15 significant digits; non-ASCII text stays UTF-8. Ends with a
 // newline.
