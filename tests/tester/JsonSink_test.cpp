@@ -116,4 +116,23 @@ TEST(JsonSink, EveryHostRecordFileIsItsTreeAsText) {
     EXPECT_EQ(hostRecordFile(junk), compactJsonText(hostRecordJson(junk)));
 }
 
+// One sink for many records, as a writer thread uses it: each text is the record's own, whatever the sink
+// wrote before (a larger record, or a value left unfinished).
+TEST(JsonSink, ASinkWritesRecordAfterRecord) {
+    using Kestrix::Sim::StockKind;
+    JsonTextSink sink;
+    sink.beginObject();
+    sink.key("left");
+    sink.beginArray();
+    for (StockKind kind :
+         {StockKind::otdrBothEnds, StockKind::copperPass, StockKind::lossLength, StockKind::copperFail}) {
+        TestRecordTarvel rec(Kestrix::Sim::stockResult(kind, "A-1", 1790000000));
+        std::string conflict = "stale";
+        hostRecordFile(rec, false, sink, &conflict);
+        std::string expectedConflict;
+        EXPECT_EQ(sink.text(), hostRecordFile(rec, false, &expectedConflict)) << static_cast<int>(kind);
+        EXPECT_EQ(conflict, expectedConflict);
+    }
+}
+
 }  // namespace
