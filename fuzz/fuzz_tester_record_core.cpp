@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record.GetOtdrInterface();
     record.GetCopperInterface();
     record.GetCopperTest();
-    hostRecordJson(record);
+    hostRecordJsonText(hostRecordJson(record));
     hostRecordText(record);
     // The raw-data export writes a file: only into a scratch path of this process.
     static const std::string scratch =

@@ -1,6 +1,7 @@
 // Update packages as a tester's remote unit would get them. The first byte picks the input's form: even,
 // the rest is a tar stream that is gzip-compressed here (so the fuzzer works on tar headers); odd, the rest
-// is the package as it is. Entries handed out must be listed names within the limits.
+// is the package as it is. Entries handed out must be listed names within the limits; the check made before
+// anything is sent must come back for any input.
 #include <zlib.h>
 
 #include <algorithm>
@@ -40,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     limits.maxManifestBytes = 1 << 12;
     limits.maxUnpackedBytes = 1 << 20;
     UpdatePackage reader(package.data(), package.size(), limits);
+    // The check before anything is sent reads the whole archive: within the same limits.
+    reader.problem((data[0] & 2) != 0);
     auto manifest = reader.readManifest();
     std::vector<std::string> names = {"a.img", "x"};
     if (manifest)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace Kestrix::Tester {
 namespace {
@@ -46,7 +47,9 @@ bool appendScaled(std::string& out, double v) {
     return false;
 }
 
-// As JsonCpp writes a real with 15 significant digits.
+// To the precision of its source: most measured values are stored as 32-bit floats, so a double that is
+// exactly a float is written as the shortest text that reads back as that float (0.04, not
+// 0.0399999991059303); any other with at most 15 significant digits (2000.4, not 2000.4000000000001).
 void appendReal(std::string& out, double v) {
     if (appendScaled(out, v)) return;
     if (std::isnan(v)) {
@@ -58,7 +61,12 @@ void appendReal(std::string& out, double v) {
         return;
     }
     char buf[40];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    // Outside a float's range the conversion is undefined: such a value cannot have come from one.
+    const bool inFloatRange = std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
+    const auto f = inFloatRange ? static_cast<float>(v) : 0.0f;
+    const auto r = inFloatRange && static_cast<double>(f) == v
+                       ? std::to_chars(buf, buf + sizeof buf, f)
+                       : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     const std::string_view text(buf, static_cast<size_t>(r.ptr - buf));
     out += text;
     if (text.find_first_of(".e") == std::string_view::npos) out += ".0";

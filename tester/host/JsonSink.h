@@ -177,7 +177,8 @@ private:
 };
 
 // One line of JSON without white space, ending with a newline: members in the order JsonCpp keeps them
-// (sorted by name); numbers with at most 15 significant digits, so 148.3 prints as 148.3 and not as
+// (sorted by name); numbers to the precision of their source (a float's shortest text, else at most 15
+// significant digits), so 148.3 prints as 148.3 and not as
 // 148.30000000000001, and a real that is whole keeps ".0"; NaN as null and infinities as JsonCpp writes them
 // (1e+9999); text as UTF-8 with only quote, backslash and control characters escaped, and any byte that is
 // not part of valid UTF-8 replaced by U+FFFD, so the text is always valid JSON.

@@ -1,7 +1,10 @@
 #include "tester/import/ImportCatalog.h"
 
+#include <cmath>
 #include <stdexcept>
 
+#include "common/Status.h"
+#include "tester/host/HostServices.h"
 #include "tester/host/Log.h"
 #include "tester/host/Printable.h"
 #include "tester/session/TarvelCom.h"
@@ -81,6 +84,52 @@ std::string describe(const ListingGap& g) {
 std::string describe(const KestrixSum& s) {
     std::string where = s.project + (s.site.empty() ? "" : "/" + s.site) + "/" + s.id;
     return printable(where) + " (" + printable(s.fileName) + ")";
+}
+
+Json::Value summaryJson(const Tester::KestrixSum& s, const Tester::ImportRecInfo* info,
+                        const std::string& testerSerial) {
+    Json::Value v(Json::objectValue);
+    v["testerSerial"] = testerSerial;
+    v["project"] = s.project;
+    v["site"] = s.site;
+    v["cableId"] = s.id;
+    v["testDate"] = Tester::HxDataDate::ToIso8601(Tester::HxDataDate::From1970(s.timet));
+    v["status"] = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
+    v["statusCode"] = s.status;
+    v["hostStatus"] = info ? info->TestStatus : 0;
+    v["lengthM"] = std::isfinite(s.lengthM) ? Json::Value(s.lengthM) : Json::Value(Json::nullValue);
+    v["size"] = Json::Int64(s.fileSize);
+    v["key"] = Json::Int64(s.key);
+    v["testerFile"] = s.fileName;
+    return v;
+}
+
+Json::Value notListedJson(const std::vector<Tester::ListingGap>& gaps) {
+    Json::Value list(Json::arrayValue);
+    for (const auto& g : gaps) {
+        Json::Value v(Json::objectValue);
+        v["project"] = g.project;
+        v["site"] = g.site;
+        v["testerFolder"] = g.folder;
+        v["reason"] = g.reason;
+        v["records"] = g.records >= 0 ? Json::Value(Json::Int64(g.records)) : Json::Value(Json::nullValue);
+        list.append(v);
+    }
+    return list;
+}
+
+Json::Value catalogJson(const Catalog& c) {
+    Json::Value v(Json::objectValue);
+    v["tester"] = c.testerName;
+    v["testerSerial"] = c.testerSerial;
+    Json::Value list(Json::arrayValue);
+    for (size_t i = 0; i < c.summaries.size(); ++i) {
+        const Tester::ImportRecInfo* info = i < c.catalog.Count() ? &c.catalog.Records()[i] : nullptr;
+        list.append(summaryJson(c.summaries[i], info, c.testerSerial));
+    }
+    v["records"] = list;
+    v["notListed"] = notListedJson(c.gaps);
+    return v;
 }
 
 }  // namespace Kestrix::Import

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <json/value.h>
+
 #include "tester/host/ImportRecInfo.h"
 #include "tester/host/ServicePassword.h"
 #include "tester/session/ImportOutcome.h"
@@ -46,6 +48,15 @@ std::unique_ptr<Tester::TarvelCom> connectTester(const TesterAddress& tester, st
 Catalog listCatalog(Tester::TarvelCom& com);
 // Connects, lists and closes. Throws std::runtime_error when the tester cannot be reached.
 Catalog readCatalog(const TesterAddress& tester);
+
+// What the tester's databases say of one result, as index.json and `records --json` give it (camelCase, the
+// status by name with its code beside it, the date in ISO 8601 UTC).
+Json::Value summaryJson(const Tester::KestrixSum& s, const Tester::ImportRecInfo* info,
+                        const std::string& testerSerial);
+// The gaps of a listing: [{"project", "site", "testerFolder", "reason", "records" (null when unknown)}].
+Json::Value notListedJson(const std::vector<Tester::ListingGap>& gaps);
+// {"tester", "testerSerial", "records": [summaryJson of each], "notListed": [...]}.
+Json::Value catalogJson(const Catalog& c);
 
 // "N could not be listed", "at least N ..." or "an unknown number ..." when a database could not say how many
 // it holds, or "" when everything was listed.

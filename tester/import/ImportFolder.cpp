@@ -94,9 +94,19 @@ std::unique_ptr<ImportFolder> ImportFolder::fromText(const fs::path& dir, const 
         FolderEntry e = entryFrom(r, folder->_testerSerial);
         if (e.imported && endsWith(e.result, kResultSuffix))
             folder->_byResult.emplace(e.result, folder->_entries.size());
+        folder->_byIdentity.emplace(e.identity, folder->_entries.size());
         folder->_entries.push_back(std::move(e));
     }
     return folder;
+}
+
+const FolderEntry* ImportFolder::entryOf(const RecordIdentity& id, const std::string& testerName) const {
+    auto it = _byIdentity.find(id);
+    if (it == _byIdentity.end() && _testerSerial.empty() && _testerName == testerName)
+        it = _byIdentity.find({"", id.testerFile, id.key});
+    if (it == _byIdentity.end()) return nullptr;
+    const FolderEntry& e = _entries[it->second];
+    return e.identity.testerSerial == id.testerSerial || !e.serialStored ? &e : nullptr;
 }
 
 const FolderEntry* ImportFolder::entryOfResult(const fs::path& resultFile) const {

@@ -38,6 +38,12 @@ struct FolderEntry {
     int64_t bytes = -1;               // the result file's size as written, -1 when not given
     boost::optional<uint32_t> crc32;  // of the result file as written
     Json::Value json;                 // the whole entry as stored
+
+    // Imported from a result of this size and date in the tester's database, with the size and checksum of
+    // the file as written (without them the file cannot be checked).
+    bool heldAs(int64_t testerSize, const std::string& testerDate) const {
+        return imported && crc32 && bytes >= 0 && size == testerSize && testDate == testerDate;
+    }
 };
 
 class ImportFolder {
@@ -53,6 +59,9 @@ public:
     const std::string& testerName() const { return _testerName; }
     const std::string& testerSerial() const { return _testerSerial; }
     const std::vector<FolderEntry>& entries() const { return _entries; }
+    // The entry of a record of the tester named `testerName`, or null. Entries that name no serial (written
+    // before entries carried one) belong to the tester the index names at its top.
+    const FolderEntry* entryOf(const RecordIdentity& id, const std::string& testerName) const;
 
     // The entry of a result file inside the folder (absolute, or relative to the current folder), or null
     // when the index does not list it as imported.
@@ -69,6 +78,7 @@ private:
     std::string _testerSerial;
     std::vector<FolderEntry> _entries;
     std::unordered_map<std::string, size_t> _byResult;  // relative result path
+    std::map<RecordIdentity, size_t> _byIdentity;
 };
 
 // The import folders met while looking up many result files, each read once.

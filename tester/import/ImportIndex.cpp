@@ -10,6 +10,8 @@
 
 #include <json/writer.h>
 
+#include "tester/record/HostRecordJson.h"
+
 namespace fs = std::filesystem;
 
 namespace Kestrix::Import {
@@ -91,7 +93,7 @@ void ImportIndex::begin(const std::string& testerName, const std::string& tester
 }
 
 void ImportIndex::write(const Json::Value& entry) {
-    std::string text = Json::StyledWriter().write(entry);
+    std::string text = Tester::hostRecordJsonText(entry);
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::fprintf(_out, "%s\n%s", _first ? "" : ",", text.c_str());
     _first = false;
@@ -115,7 +117,7 @@ void ImportIndex::end(uint64_t imported, uint64_t failed, const Json::Value& not
     if (!_out) return;
     for (size_t i = 0; i < _previous.size(); ++i)
         if (!_touched[i]) write(_previous[i].json);
-    std::string list = Json::StyledWriter().write(notListed);
+    std::string list = Tester::hostRecordJsonText(notListed);
     while (!list.empty() && list.back() == '\n') list.pop_back();
     std::fprintf(_out,
                  "\n   ],\n   \"notListed\" : %s,\n   \"imported\" : %llu,\n   \"failed\" : %llu,\n"

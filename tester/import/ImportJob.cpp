@@ -11,6 +11,7 @@
 #include "common/Status.h"
 #include "tester/host/Log.h"
 #include "tester/host/Printable.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/import/ImportOutput.h"
 #include "tester/import/RecordWriters.h"
 #include "tester/session/TarvelCom.h"
@@ -34,18 +35,7 @@ std::string isoDate(int64_t seconds) { return HxDataDate::ToIso8601(HxDataDate::
 
 Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const RecordOutcome& r,
                        const std::string& testerSerial) {
-    Json::Value v(Json::objectValue);
-    v["testerSerial"] = testerSerial;
-    v["project"] = s.project;
-    v["site"] = s.site;
-    v["cableId"] = s.id;
-    v["testDate"] = isoDate(s.timet);
-    v["status"] = Kestrix::toString(static_cast<Kestrix::Status>(s.status));
-    v["hostStatus"] = info ? info->TestStatus : 0;
-    v["lengthM"] = std::isfinite(s.lengthM) ? Json::Value(s.lengthM) : Json::Value(Json::nullValue);
-    v["size"] = Json::Int64(s.fileSize);
-    v["key"] = Json::Int64(s.key);
-    v["testerFile"] = s.fileName;
+    Json::Value v = summaryJson(s, info, testerSerial);
     v["imported"] = r.held();
     if (r.held()) {
         v["result"] = r.result;
@@ -57,20 +47,6 @@ Json::Value indexEntry(const KestrixSum& s, const ImportRecInfo* info, const Rec
         v["error"] = r.detail.empty() ? r.reason : r.reason + " (" + r.detail + ")";
     }
     return v;
-}
-
-Json::Value notListedJson(const std::vector<ListingGap>& gaps) {
-    Json::Value list(Json::arrayValue);
-    for (const auto& g : gaps) {
-        Json::Value v(Json::objectValue);
-        v["project"] = g.project;
-        v["site"] = g.site;
-        v["testerFolder"] = g.folder;
-        v["reason"] = g.reason;
-        v["records"] = g.records >= 0 ? Json::Value(Json::Int64(g.records)) : Json::Value(Json::nullValue);
-        list.append(v);
-    }
-    return list;
 }
 
 // The messages queued for the user since the last call, each once.
@@ -183,6 +159,28 @@ bool ImportOutcome::complete() const {
     for (const auto& p : projects)
         if (p.markingAsked && (!p.marking.marked || p.marking.outOfRange > 0)) return false;
     return true;
+}
+
+size_t countToFetch(const Catalog& catalog, const std::filesystem::path& outDir) {
+    namespace fs = std::filesystem;
+    const auto folder = ImportFolder::open(outDir);
+    if (!folder) return catalog.summaries.size();
+    // A file the index names, where it says, at the size it says; a path leading out of the folder is none.
+    const auto present = [&](const std::string& relative, int64_t bytes) {
+        const fs::path p = fs::path(relative).lexically_normal();
+        if (relative.empty() || p.is_absolute() || *p.begin() == "..") return false;
+        std::error_code ec;
+        const auto status = fs::symlink_status(outDir / p, ec);
+        return fs::is_regular_file(status) && (bytes < 0 || fs::file_size(outDir / p, ec) == uint64_t(bytes)) && !ec;
+    };
+    size_t count = 0;
+    for (const KestrixSum& s : catalog.summaries) {
+        const FolderEntry* e = folder->entryOf({catalog.testerSerial, s.fileName, s.key}, catalog.testerName);
+        const bool held =
+            e && e->heldAs(s.fileSize, isoDate(s.timet)) && present(e->result, e->bytes) && present(e->record, -1);
+        count += held ? 0 : 1;
+    }
+    return count;
 }
 
 ImportOutcome runImport(const ImportOptions& o) {

@@ -14,6 +14,7 @@
 // a few writer threads as soon as it has arrived, and waits for them only when they hold as much as they may.
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -114,5 +115,11 @@ struct ImportOutcome {
 
 // Never throws for what a tester or a folder does; see ImportOutcome::failure.
 ImportOutcome runImport(const ImportOptions& options);
+
+// How many records of `catalog` an incremental import into `outDir` would fetch: all but those the folder's
+// index holds from the same tester serial, file and key with the same size and date, whose files are still
+// there at the size written. Reads no file but the index: a file damaged since, or renamed with its cable id
+// on the tester, is fetched again by the import without being counted here.
+size_t countToFetch(const Catalog& catalog, const std::filesystem::path& outDir);
 
 }  // namespace Kestrix::Import

@@ -96,8 +96,7 @@ void ImportOutput::plan(const std::vector<PlannedRecord>& records) {
 
 const FolderEntry* ImportOutput::held(size_t i, int64_t testerSize, const std::string& testDate) const {
     const FolderEntry* e = _index->previousOf(_identities.at(i));
-    if (!e || !e->imported || !e->crc32 || e->bytes < 0) return nullptr;
-    if (e->size != testerSize || e->testDate != testDate) return nullptr;
+    if (!e || !e->heldAs(testerSize, testDate)) return nullptr;
     if (e->result != resultPath(i) || e->record != recordPath(i)) return nullptr;
     try {
         const fs::path record = inside(recordPath(i));

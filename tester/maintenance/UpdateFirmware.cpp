@@ -66,6 +66,14 @@ int TarvelCom::UpdateFirmware(const std::vector<uint8_t>& package, bool force, P
             remote = !inst.config.empty() && inst.config != "main";
 
         if (package.empty()) return kUpdateNoReply;
+        // Refused before the screen is locked and before a byte is sent: what is not a whole package (or, for a
+        // remote unit, lists nothing it holds) would only fail on the tester, or be installed as firmware.
+        UpdatePackage check(package.data(), package.size());
+        const std::string problem = check.problem(remote);
+        if (!problem.empty()) {
+            Log::ErrMsg("Update package refused", problem);
+            return kUpdateUploadFailed;
+        }
         // Unlocked on every way out but one: an update that runs keeps the tester locked until it restarts.
         ScreenLock lock(*this);
 

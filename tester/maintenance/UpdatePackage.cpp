@@ -71,6 +71,21 @@ public:
         return true;
     }
 
+    // Reads the current entry through without keeping it: a cut or damaged entry shows here, not on the tester.
+    bool readThrough(archive_entry* e) {
+        const int64_t announced = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
+        uint64_t got = 0;
+        uint8_t chunk[kReadChunk];
+        for (;;) {
+            const la_ssize_t n = archive_read_data(_a, chunk, sizeof chunk);
+            if (n < 0) return fail("damaged entry " + entryName(e) + ": " + text(archive_error_string(_a)));
+            if (n == 0) break;
+            got += static_cast<uint64_t>(n);
+        }
+        if (announced > 0 && got != static_cast<uint64_t>(announced)) return fail("short entry " + entryName(e));
+        return true;
+    }
+
     bool failed() const { return _failed; }
 
     static std::string entryName(archive_entry* e) {
@@ -166,6 +181,31 @@ boost::optional<KesManifest> UpdatePackage::readManifest() {
     }
     if (!walk.failed()) _error = "no manifest in the package";
     return boost::none;
+}
+
+std::string UpdatePackage::problem(bool remote) {
+    _error.clear();
+    std::vector<std::string> files;
+    {
+        TarWalk walk(_data, _size, _limits, _error);
+        while (archive_entry* e = walk.next()) {
+            if (!walk.readThrough(e)) break;
+            if (isRegularWithData(e)) files.push_back(withoutImagesFolder(TarWalk::entryName(e)));
+        }
+        if (walk.failed()) return _error;
+    }
+    if (files.empty()) return "the package holds no files";
+    if (!remote) return "";
+    const auto manifest = readManifest();
+    if (!manifest) return _error;
+    if (manifest->remote_update_files.empty()) return "the manifest lists no files";
+    bool held = false;
+    for (const auto& name : manifest->remote_update_files) {
+        if (!isSafeImageName(name)) return "the manifest lists a name that is not a plain file name";
+        held = held || std::find(files.begin(), files.end(), name) != files.end();
+    }
+    if (!held) return "the archive holds none of the files its manifest lists";
+    return "";
 }
 
 bool UpdatePackage::forEachListedFile(const std::vector<std::string>& names, const TakeFn& take) {

@@ -46,6 +46,11 @@ public:
     using TakeFn = std::function<bool(const std::string& name, const std::vector<uint8_t>& bytes)>;
     bool forEachListedFile(const std::vector<std::string>& names, const TakeFn& take);
 
+    // Why the package must not be sent, or "" when it may: it must be a gzip-compressed tar that reads whole
+    // (every entry as long as announced, up to the end of the archive) and holds at least one file; for a
+    // remote unit also a manifest listing at least one file the archive holds, and only plain file names.
+    std::string problem(bool remote);
+
     const std::string& error() const { return _error; }
 
 private:

@@ -6,6 +6,8 @@
 
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
+#include "tester/record/HostEnumNames.h"
+#include "tester/record/JsonNumbers.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -32,7 +34,8 @@ Json::Value hostRecordJson(TestRecordTarvel& record, bool plots) {
     return s.take();
 }
 
-void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::string* verdictConflict) {
+void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& sink, std::string* verdictConflict) {
+    EnumNamingSink s(sink);
     auto meta = record.ExtractMetaDataFromResult();
     if (meta) mergeImporterFields(*meta, record.GetMetaData());
     // Members in name order: the text sink then has nothing to sort.
@@ -87,10 +90,10 @@ void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, st
 std::string hostRecordJsonText(const Json::Value& json) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "   ";
-    builder["precision"] = 15;
+    builder["precision"] = 17;
     builder["precisionType"] = "significant";
     builder["emitUTF8"] = true;
-    return Json::writeString(builder, json) + "\n";
+    return numbersToTheirSource(Json::writeString(builder, json)) + "\n";
 }
 
 }  // namespace Kestrix::Tester

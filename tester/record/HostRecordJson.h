@@ -16,6 +16,7 @@ class TestRecordTarvel;
 //    tests and the stored verdict checked against them, see RecordVerdict.h)}
 // The metadata merges what the importer set on the record (Project, Site, Cloud fields) into the decoded one.
 // Fiber results give test metadata per test; copper results one entry (TestId 0) for their one copper test.
+// Enumerations the tool knows carry their names beside their codes (HostEnumNames.h).
 // A result that does not decode gives null summary or metadata and empty lists. With `plots` the copper
 // and fiber parts carry their plot series too (copper "PlotData", fiber "Plots").
 Json::Value hostRecordJson(TestRecordTarvel& record, bool plots = false);
@@ -32,8 +33,9 @@ std::string hostRecordFile(TestRecordTarvel& record, bool plots = false, std::st
 // one sink.
 void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, std::string* verdictConflict = nullptr);
 
-// Indented JSON text of a host object with 15 significant digits; non-ASCII text stays UTF-8. Ends with a
-// newline.
+// Indented JSON text of a host object, each number to the precision of its source (JsonNumbers.h), so 148.3
+// prints as 148.3 and not as 148.30000000000001, and a stored 0.04f as 0.04; non-ASCII text stays UTF-8. Ends
+// with a newline.
 std::string hostRecordJsonText(const Json::Value& json);
 
 }  // namespace Kestrix::Tester

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "tester/draw/Text.h"
+#include "tester/record/HostEnumNames.h"
 
 namespace Kestrix::Report {
 
@@ -33,15 +34,7 @@ Rgb series(size_t n) {
 }
 }  // namespace colors
 
-const char* statusWord(int hostStatus) {
-    switch (hostStatus) {
-        case 0: return "FAIL";
-        case 3: return "PASS*";
-        case 4: return "PASS";
-        case 7: return "PASS ACC.";
-        default: return "NO VERDICT";
-    }
-}
+const char* statusWord(int hostStatus) { return Tester::hostStatusName(hostStatus); }
 
 Rgb statusColour(int hostStatus) {
     switch (hostStatus) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "tester/host/HostServices.h"
 #include "tester/report/Csv.h"
 #include "tester/report/SummaryRows.h"
 
@@ -59,6 +60,21 @@ std::vector<Value> values(const SummaryRow& r) {
             text(r.file)};
 }
 
+// "cable_id" as a JSON key: "cableId".
+std::string camelCase(const std::string& column) {
+    std::string out;
+    bool upper = false;
+    for (char c : column) {
+        if (c == '_') {
+            upper = true;
+            continue;
+        }
+        out += upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        upper = false;
+    }
+    return out;
+}
+
 }  // namespace
 
 const std::vector<std::string>& exportColumns() {
@@ -102,11 +118,18 @@ std::string exportCsv(const std::vector<SummaryRow>& rows) {
 
 Json::Value exportJson(const std::vector<SummaryRow>& rows) {
     Json::Value list(Json::arrayValue);
-    const auto& names = exportColumns();
+    std::vector<std::string> names;
+    for (const std::string& c : exportColumns()) names.push_back(camelCase(c));
     for (const SummaryRow& r : rows) {
         Json::Value o(Json::objectValue);
         const std::vector<Value> v = values(r);
         for (size_t i = 0; i < names.size(); ++i) {
+            if (names[i] == "dateUtc") {
+                o["date"] = r.time > 0
+                                ? Json::Value(Tester::HxDataDate::ToIso8601(Tester::HxDataDate::From1970(r.time)))
+                                : Json::Value();
+                continue;
+            }
             if (v[i].kind == Kind::number) {
                 const double scale = std::pow(10.0, v[i].precision);
                 o[names[i]] =
@@ -115,6 +138,7 @@ Json::Value exportJson(const std::vector<SummaryRow>& rows) {
                 o[names[i]] = v[i].text.empty() ? Json::Value() : Json::Value(v[i].text);
             }
         }
+        o["statusCode"] = r.status;
         list.append(o);
     }
     return list;

@@ -14,7 +14,8 @@ namespace Kestrix::Report {
 // The column names, in order.
 const std::vector<std::string>& exportColumns();
 std::string exportCsv(const std::vector<SummaryRow>& rows);
-// [{column: value, ...}, ...]: numbers as numbers, unknown values null.
+// [{column: value, ...}, ...] with the columns in camelCase ("cableId"), the date in ISO 8601 ("date") and the
+// host status code beside its name ("statusCode"): numbers as numbers, unknown values null.
 Json::Value exportJson(const std::vector<SummaryRow>& rows);
 
 }  // namespace Kestrix::Report

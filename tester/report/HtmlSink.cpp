@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "tester/draw/Raster.h"
 
@@ -67,6 +68,92 @@ std::string base64(const std::vector<uint8_t>& b) {
     return out;
 }
 
+void fields(std::ostream& out, const FieldGrid& g) {
+    out << "<dl style=\"grid-template-columns:repeat(" << std::max(1, g.columns) << ",1fr)\">";
+    for (const Field& f : g.fields)
+        out << "<div><dt>" << htmlEscape(f.label) << "</dt><dd" << classes(f.value, false) << ">"
+            << htmlEscape(f.value.text) << "</dd></div>";
+    out << "</dl>\n";
+}
+
+void table(std::ostream& out, const Table& t) {
+    double sum = 0;
+    for (const Column& c : t.columns) sum += c.width;
+    out << "<table>";
+    if (!t.caption.empty()) out << "<caption>" << htmlEscape(t.caption) << "</caption>";
+    out << "<colgroup>";
+    for (const Column& c : t.columns) {
+        char w[32];
+        std::snprintf(w, sizeof w, "%.1f", sum > 0 ? 100.0 * c.width / sum : 0.0);
+        out << "<col style=\"width:" << w << "%\">";
+    }
+    out << "</colgroup><thead>";
+    if (std::any_of(t.columns.begin(), t.columns.end(), [](const Column& c) { return !c.group.empty(); })) {
+        out << "<tr>";
+        for (size_t i = 0; i < t.columns.size();) {
+            size_t j = i;
+            while (j < t.columns.size() && t.columns[j].group == t.columns[i].group) ++j;
+            out << "<th" << (j - i > 1 ? " colspan=\"" + std::to_string(j - i) + "\"" : "")
+                << (t.columns[i].group.empty() ? "" : " class=\"g\"") << ">" << htmlEscape(t.columns[i].group)
+                << "</th>";
+            i = j;
+        }
+        out << "</tr>";
+    }
+    out << "<tr>";
+    for (const Column& c : t.columns)
+        out << "<th" << (c.right ? " class=\"r\"" : "") << ">" << htmlEscape(c.title) << "</th>";
+    out << "</tr></thead><tbody>\n";
+    for (const auto& row : t.rows) {
+        out << "<tr>";
+        for (size_t c = 0; c < t.columns.size(); ++c) {
+            const Cell cell = c < row.size() ? row[c] : Cell();
+            out << "<td" << classes(cell, t.columns[c].right) << ">";
+            if (!cell.link.empty()) {
+                out << "<a href=\"#" << htmlEscape(cell.link) << "\">" << htmlEscape(cell.text) << "</a>";
+            } else {
+                out << htmlEscape(cell.text);
+            }
+            out << "</td>";
+        }
+        out << "</tr>\n";
+    }
+    out << "</tbody></table>\n";
+    if (!t.note.empty()) out << "<p class=\"note muted\">" << htmlEscape(t.note) << "</p>\n";
+}
+
+void figures(std::ostream& out, const FigureGrid& g, size_t& counter, const FigureMarkup& figure) {
+    out << "<div class=\"figs\" style=\"grid-template-columns:repeat(" << std::max(1, g.columns) << ",1fr)\">";
+    for (const Picture& p : g.pictures) {
+        out << figure(p, counter);
+        ++counter;
+    }
+    out << "</div>\n";
+    if (!g.legend.empty()) {
+        out << "<p class=\"legend note\">";
+        for (const auto& e : g.legend)
+            out << "<span><b style=\"color:" << hexColour(e.colour) << "\">&#9473;&#9473;</b> " << htmlEscape(e.label)
+                << "</span>";
+        out << "</p>\n";
+    }
+    if (!g.note.empty()) out << "<p class=\"note muted\">" << htmlEscape(g.note) << "</p>\n";
+}
+
+void note(std::ostream& out, const Note& n) {
+    const char* cls = toneClass(n.tone);
+    out << "<p class=\"note" << (*cls ? " " : "") << cls << "\">" << htmlEscape(n.text) << "</p>\n";
+}
+
+void blocks(std::ostream& out, const RecordPage& page, const FigureMarkup& figure) {
+    size_t counter = 0;
+    for (const Block& b : page.blocks) {
+        if (const auto* f = std::get_if<FieldGrid>(&b)) fields(out, *f);
+        if (const auto* t = std::get_if<Table>(&b)) table(out, *t);
+        if (const auto* g = std::get_if<FigureGrid>(&b)) figures(out, *g, counter, figure);
+        if (const auto* n = std::get_if<Note>(&b)) note(out, *n);
+    }
+}
+
 class HtmlSink : public ReportSink {
 public:
     HtmlSink(const std::string& path, const ReportDocument& doc) : _doc(doc), _out(path, std::ios::binary) {
@@ -94,13 +181,9 @@ public:
             if (!page.subtitle.empty()) _out << "<p class=\"sub\">" << htmlEscape(page.subtitle) << "</p>";
             _out << "\n";
         }
-        size_t figure = 0;
-        for (const Block& b : page.blocks) {
-            if (const auto* f = std::get_if<FieldGrid>(&b)) fields(*f);
-            if (const auto* t = std::get_if<Table>(&b)) table(*t);
-            if (const auto* g = std::get_if<FigureGrid>(&b)) figures(*g, figure);
-            if (const auto* n = std::get_if<Note>(&b)) note(*n);
-        }
+        const std::string prefix = "s" + std::to_string(_pages) + "f";
+        blocks(_out, page,
+               [&prefix](const Picture& p, size_t n) { return svgElement(p, prefix + std::to_string(n) + "-"); });
         if (!footer.empty() && !page.summary) _out << "<p class=\"muted note\">" << htmlEscape(footer) << "</p>";
         _out << "</section>\n";
     }
@@ -115,80 +198,6 @@ public:
     }
 
 private:
-    void fields(const FieldGrid& g) {
-        _out << "<dl style=\"grid-template-columns:repeat(" << std::max(1, g.columns) << ",1fr)\">";
-        for (const Field& f : g.fields)
-            _out << "<div><dt>" << htmlEscape(f.label) << "</dt><dd" << classes(f.value, false) << ">"
-                 << htmlEscape(f.value.text) << "</dd></div>";
-        _out << "</dl>\n";
-    }
-
-    void table(const Table& t) {
-        double sum = 0;
-        for (const Column& c : t.columns) sum += c.width;
-        _out << "<table>";
-        if (!t.caption.empty()) _out << "<caption>" << htmlEscape(t.caption) << "</caption>";
-        _out << "<colgroup>";
-        for (const Column& c : t.columns) {
-            char w[32];
-            std::snprintf(w, sizeof w, "%.1f", sum > 0 ? 100.0 * c.width / sum : 0.0);
-            _out << "<col style=\"width:" << w << "%\">";
-        }
-        _out << "</colgroup><thead>";
-        if (std::any_of(t.columns.begin(), t.columns.end(), [](const Column& c) { return !c.group.empty(); })) {
-            _out << "<tr>";
-            for (size_t i = 0; i < t.columns.size();) {
-                size_t j = i;
-                while (j < t.columns.size() && t.columns[j].group == t.columns[i].group) ++j;
-                _out << "<th" << (j - i > 1 ? " colspan=\"" + std::to_string(j - i) + "\"" : "")
-                     << (t.columns[i].group.empty() ? "" : " class=\"g\"") << ">" << htmlEscape(t.columns[i].group)
-                     << "</th>";
-                i = j;
-            }
-            _out << "</tr>";
-        }
-        _out << "<tr>";
-        for (const Column& c : t.columns)
-            _out << "<th" << (c.right ? " class=\"r\"" : "") << ">" << htmlEscape(c.title) << "</th>";
-        _out << "</tr></thead><tbody>\n";
-        for (const auto& row : t.rows) {
-            _out << "<tr>";
-            for (size_t c = 0; c < t.columns.size(); ++c) {
-                const Cell cell = c < row.size() ? row[c] : Cell();
-                _out << "<td" << classes(cell, t.columns[c].right) << ">";
-                if (!cell.link.empty()) {
-                    _out << "<a href=\"#" << htmlEscape(cell.link) << "\">" << htmlEscape(cell.text) << "</a>";
-                } else {
-                    _out << htmlEscape(cell.text);
-                }
-                _out << "</td>";
-            }
-            _out << "</tr>\n";
-        }
-        _out << "</tbody></table>\n";
-        if (!t.note.empty()) _out << "<p class=\"note muted\">" << htmlEscape(t.note) << "</p>\n";
-    }
-
-    void figures(const FigureGrid& g, size_t& counter) {
-        _out << "<div class=\"figs\" style=\"grid-template-columns:repeat(" << std::max(1, g.columns) << ",1fr)\">";
-        for (const Picture& p : g.pictures)
-            _out << svgElement(p, "s" + std::to_string(_pages) + "f" + std::to_string(counter++) + "-");
-        _out << "</div>\n";
-        if (!g.legend.empty()) {
-            _out << "<p class=\"legend note\">";
-            for (const auto& e : g.legend)
-                _out << "<span><b style=\"color:" << hexColour(e.colour) << "\">&#9473;&#9473;</b> "
-                     << htmlEscape(e.label) << "</span>";
-            _out << "</p>\n";
-        }
-        if (!g.note.empty()) _out << "<p class=\"note muted\">" << htmlEscape(g.note) << "</p>\n";
-    }
-
-    void note(const Note& n) {
-        const char* cls = toneClass(n.tone);
-        _out << "<p class=\"note" << (*cls ? " " : "") << cls << "\">" << htmlEscape(n.text) << "</p>\n";
-    }
-
     const ReportDocument& _doc;
     std::ofstream _out;
     size_t _pages = 0;
@@ -213,6 +222,14 @@ std::string htmlEscape(const std::string& s) {
 
 std::unique_ptr<ReportSink> htmlSink(const std::string& path, const ReportDocument& document) {
     return std::make_unique<HtmlSink>(path, document);
+}
+
+std::string htmlBlocks(const RecordPage& page, const FigureMarkup& figure) {
+    std::ostringstream out;
+    blocks(
+        out, page,
+        figure ? figure : [](const Picture& p, size_t n) { return svgElement(p, "f" + std::to_string(n) + "-"); });
+    return out.str();
 }
 
 }  // namespace Kestrix::Report

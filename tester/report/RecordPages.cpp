@@ -10,6 +10,7 @@
 #include "common/EquipmentInformation.h"
 #include "copper/CopperTest.h"
 #include "tester/record/CopperRecordJson.h"
+#include "tester/record/RecordCalibration.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
@@ -126,13 +127,13 @@ Table frequencyTable(TestRecordTarvel& record, const Tester::RecordMargins& marg
     t.columns = {{"Test", 78},
                  {"End", 38},
                  {"Result", 48},
-                 {"dB", 38, true, "Worst margin"},
-                 {"MHz", 40, true, "Worst margin"},
+                 {"dB", 38, true, "Worst margin", "dB"},
+                 {"MHz", 40, true, "Worst margin", "MHz"},
                  {"Pair", 40, false, "Worst margin"},
-                 {"Value", 36, true, "Worst margin"},
-                 {"Limit", 36, true, "Worst margin"},
-                 {"dB", 38, true, "Worst value"},
-                 {"MHz", 40, true, "Worst value"},
+                 {"Value", 36, true, "Worst margin", "dB"},
+                 {"Limit", 36, true, "Worst margin", "dB"},
+                 {"dB", 38, true, "Worst value", "dB"},
+                 {"MHz", 40, true, "Worst value", "MHz"},
                  {"Pair", 40, false, "Worst value"}};
     for (int id : Tester::copperFrequencyTestIds()) {
         const auto ft = record.GetFrequencyTest(id);
@@ -292,8 +293,12 @@ void lossBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
                 RecordPage& page) {
     Table budget;
     budget.caption = "Loss budget";
-    budget.columns = {{"Wavelength", 70},       {"Direction", 70},         {"Loss (dB)", 70, true},
-                      {"Limit (dB)", 70, true}, {"Margin (dB)", 70, true}, {"Result", 60}};
+    budget.columns = {{"Wavelength", 70},
+                      {"Direction", 70},
+                      {"Loss (dB)", 70, true, "", "dB"},
+                      {"Limit (dB)", 70, true, "", "dB"},
+                      {"Margin (dB)", 70, true, "", "dB"},
+                      {"Result", 60}};
     for (const JudgedFigure& f : margins.figures) {
         if (f.kind != Tester::FigureKind::loss) continue;
         budget.rows.push_back({Cell(std::to_string(f.wavelength) + " nm", Tone::normal, true),
@@ -303,7 +308,7 @@ void lossBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
     }
     FieldGrid setup;
     setup.columns = 3;
-    std::vector<Cell> lengthRow;
+    bool delayShown = false;  // both directions give the link's one delay
     for (int end : {1, 2}) {
         const auto t = record.GetLossTest(end);
         if (!t) continue;
@@ -330,9 +335,11 @@ void lossBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
                 setup.fields.push_back({"Reference set", Cell(dateOnly(*t->Measurements.front().LossReferenceDate))});
             if (t->IsVendorSystem) setup.fields.push_back({"Limit kind", Cell("vendor system")});
         }
-        if (t->PropDelay && lengthRow.empty())
+        if (t->PropDelay && !delayShown) {
+            delayShown = true;
             setup.fields.push_back(
                 {"Propagation delay", Cell(num(paramValue(*t->PropDelay, Tester::MeasKind::Value), 0) + " ns")});
+        }
     }
     Table lengthTable;
     lengthTable.caption = "Length";
@@ -347,8 +354,12 @@ void lossBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
     // The parts of a length-based budget.
     Table parts;
     parts.caption = "Loss budget from length, connectors and splices";
-    parts.columns = {{"Wavelength", 64},       {"Length (km)", 58, true}, {"Fiber (dB)", 58, true},
-                     {"Connectors", 90, true}, {"Splices", 90, true},     {"Budget (dB)", 60, true}};
+    parts.columns = {{"Wavelength", 64},
+                     {"Length (km)", 58, true, "", "km"},
+                     {"Fiber (dB)", 58, true, "", "dB"},
+                     {"Connectors", 90, true},
+                     {"Splices", 90, true},
+                     {"Budget (dB)", 60, true, "", "dB"}};
     for (int end : {1, 2}) {
         const auto t = record.GetLossTest(end);
         if (!t || end == 2) continue;
@@ -363,9 +374,9 @@ void lossBlocks(TestRecordTarvel& record, const Tester::RecordMargins& margins, 
     power.caption = "Power meter";
     power.columns = {{"Wavelength", 80},
                      {"End", 60},
-                     {"Power (dBm)", 90, true},
-                     {"Reference (dBm)", 90, true},
-                     {"Loss (dB)", 80, true}};
+                     {"Power (dBm)", 90, true, "", "dBm"},
+                     {"Reference (dBm)", 90, true, "", "dBm"},
+                     {"Loss (dB)", 80, true, "", "dB"}};
     for (int end : {1, 2}) {
         const auto t = record.GetPowerTest(end);
         if (!t) continue;
@@ -410,8 +421,14 @@ const char* endName(int end) { return end == 1 ? "end 1" : end == 2 ? "end 2" : 
 Table linkLossTable(const Tester::RecordMargins& margins, TestRecordTarvel& record) {
     Table t;
     t.caption = "Link loss and length per wavelength";
-    t.columns = {{"Wavelength", 62},        {"From", 72},           {"Loss (dB)", 56, true},  {"Limit (dB)", 56, true},
-                 {"Margin (dB)", 60, true}, {"ORL (dB)", 52, true}, {"Length (m)", 60, true}, {"Result", 56}};
+    t.columns = {{"Wavelength", 62},
+                 {"From", 72},
+                 {"Loss (dB)", 56, true, "", "dB"},
+                 {"Limit (dB)", 56, true, "", "dB"},
+                 {"Margin (dB)", 60, true, "", "dB"},
+                 {"ORL (dB)", 52, true, "", "dB"},
+                 {"Length (m)", 60, true, "", "m"},
+                 {"Result", 56}};
     for (int end : {1, 2, 3}) {
         if (!record.HasOtdrTest(end)) continue;
         const auto test = record.GetOtdrTest(end);
@@ -446,9 +463,9 @@ Table acquisitionTable(TestRecordTarvel& record) {
     t.caption = "Acquisition";
     t.columns = {{"From", 44},
                  {"Wavelengths", 96},
-                 {"Range (m)", 50, true},
-                 {"Pulse (ns)", 60, true},
-                 {"Averaging (s)", 56, true},
+                 {"Range (m)", 50, true, "", "m"},
+                 {"Pulse (ns)", 60, true, "", "ns"},
+                 {"Averaging (s)", 56, true, "", "s"},
                  {"Index of refraction", 110, true},
                  {"Thresholds (dB)", 107, true}};
     for (int end : {1, 2}) {
@@ -496,13 +513,14 @@ Table eventTable(const Tester::OtdrTest& test, int end, bool feet) {
     if (wls.size() > 4) wls.resize(4);
     const double each =
         wls.empty() ? 0 : std::min(30.0, (kContentWidth - 150) / (4.0 * static_cast<double>(wls.size())));
-    t.columns = {{"#", 12, true}, {"Type", 50}, {feet ? "Distance (ft)" : "Distance (m)", 46, true}};
+    t.columns = {
+        {"#", 12, true}, {"Type", 50}, {feet ? "Distance (ft)" : "Distance (m)", 46, true, "", feet ? "ft" : "m"}};
     for (int wl : wls) {
         const std::string g = std::to_string(wl) + " nm";
-        t.columns.push_back({"Loss", each, true, g});
-        t.columns.push_back({"Refl.", each, true, g});
-        t.columns.push_back({"Att.", each, true, g});
-        t.columns.push_back({"Sum", each, true, g});
+        t.columns.push_back({"Loss", each, true, g, "dB"});
+        t.columns.push_back({"Refl.", each, true, g, "dB"});
+        t.columns.push_back({"Att.", each, true, g, "dB/km"});
+        t.columns.push_back({"Sum", each, true, g, "dB"});
     }
     t.columns.push_back({"Result", 40});
     std::map<int, double> cumulative;
@@ -625,6 +643,8 @@ RecordPage recordPage(TestRecordTarvel& record, const SummaryRow& row, const Rep
     const Tester::VerdictCheck check = Tester::checkVerdict(record, margins);
     if (check.conflict) page.mark = "VERDICT CONFLICT";
     page.blocks.push_back(headerFields(record, row, o, margins, check));
+    for (const std::string& due : Tester::calibrationWarnings(record))
+        page.blocks.push_back(Note{"Calibration due: " + cleanText(due, 400), Tone::warn});
     std::string recomputed;
     size_t disagree = 0;
     for (const JudgedFigure& f : margins.figures) {

@@ -30,12 +30,13 @@ struct Cell {
 };
 
 struct Column {
-    Column(std::string t, double w, bool r = false, std::string g = "")
-        : title(std::move(t)), width(w), right(r), group(std::move(g)) {}
+    Column(std::string t, double w, bool r = false, std::string g = "", std::string u = "")
+        : title(std::move(t)), width(w), right(r), group(std::move(g)), unit(std::move(u)) {}
     std::string title;
     double width = 40;  // points on a PDF page; an HTML table shares its width in the same proportions
     bool right = false;
     std::string group;  // a header over the neighbouring columns of the same group ("1310 nm")
+    std::string unit;   // of the numbers in the column ("dB"): the text form writes it after each number
 };
 
 struct Table {

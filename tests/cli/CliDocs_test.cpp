@@ -9,7 +9,7 @@
 namespace {
 
 std::unique_ptr<CLI::App> toolApp() {
-    auto app = std::make_unique<CLI::App>("kestrix: results", "kestrix");
+    auto app = std::make_unique<CLI::App>("Results", "kestrix");
     kx::cli::setupCommands(*app);
     return app;
 }
@@ -27,7 +27,7 @@ TEST(CliDocs, ManPageHoldsEveryCommandWithItsFullUsage) {
 }
 
 TEST(CliDocs, ManPageEscapesRoffControls) {
-    CLI::App app{"kestrix: a", "kestrix"};
+    CLI::App app{"A", "kestrix"};
     app.add_subcommand("x", "line\n.starts with a dot, has a \\ backslash");
     const std::string man = kx::cli::manPage(app, "1");
     EXPECT_NE(man.find("\n\\&.starts with a dot, has a \\e backslash\n"), std::string::npos) << man;

@@ -125,14 +125,22 @@ TEST_F(ManifestCommandTest, PrintsVersionAndFirmwareOrTheCode) {
     printManifest(path, true, json);
     EXPECT_NE(json.str().find("\"version\" : \"V3.12\""), std::string::npos);
 
-    std::ostringstream missing;
+    std::ostringstream missing, garbage;
     try {
         printManifest((dir / "none").string(), true, missing);
         FAIL();
     } catch (const BadInput& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot read " + (dir / "none").string()), std::string::npos);
+    }
+    EXPECT_EQ(missing.str(), "");
+    ASSERT_TRUE(PFile::writeFileBytes((dir / "garbage").string(), {1, 2, 3}));
+    try {
+        printManifest((dir / "garbage").string(), true, garbage);
+        FAIL();
+    } catch (const BadInput& e) {
         EXPECT_NE(std::string(e.what()).find("manifest code 4"), std::string::npos);
     }
-    EXPECT_NE(missing.str().find("\"code\" : 4"), std::string::npos);
+    EXPECT_NE(garbage.str().find("\"resultCode\" : 4"), std::string::npos) << garbage.str();
 }
 
 TEST(DumpManifest, ContainersAndBareObjects) {

@@ -74,8 +74,8 @@ expect 0 "$kx" plot "$samples/fiber-losslength.result" -o "$tmp/loss.png"
 # The numbers of one plot as CSV; several plots in one CSV are refused.
 expect 0 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/next.csv" --test next --end 2
 head -1 "$tmp/next.csv" | grep -q '^Frequency (MHz),' || { echo "FAIL: plot CSV header"; fail=1; }
-expect 1 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/none.csv" --test next
-expect 1 "$kx" plot "$fo" -o "$tmp/none.bmp"
+expect 2 "$kx" plot "$samples/copper-cat6a.result" -o "$tmp/none.csv" --test next
+expect 2 "$kx" plot "$fo" -o "$tmp/none.bmp"
 [ ! -e "$tmp/none.png" ] || { echo "FAIL: a refused plot left a file"; fail=1; }
 expect 0 "$kx" report "$samples" -o "$tmp/report.pdf" --title "Smoke"
 expect 0 "$kx" report "$fo" "$samples/copper-cat6a.result" -o "$tmp/report.html" --html
@@ -95,5 +95,7 @@ grep -q "DAMAGED" "$tmp/kept.html" || { echo "FAIL: no damaged row"; fail=1; }
 expect 0 "$kx" export "$samples" -o "$tmp/links.csv"
 head -1 "$tmp/links.csv" | grep -q '^project,site,cable_id,' || { echo "FAIL: export header"; fail=1; }
 expect 0 "$kx" export "$samples" -o "$tmp/links.json" --json
+grep -q '"cableId"' "$tmp/links.json" || { echo "FAIL: export JSON keys"; fail=1; }
+grep -qF "wrote $tmp/links.json" "$tmp/err" || { echo "FAIL: the file written is not named"; fail=1; }
 expect 1 "$kx" export "$tmp/cut-cu.result" -o "$tmp/none.csv"
 exit $fail

@@ -14,15 +14,21 @@ expect 0 "$kx" info --ip "$ip" --json
 has '"calibrationDate" : "2025-03-01"'
 
 # A main unit takes the package as it is; the update then runs.
-head -c 100000 /dev/urandom >"$tmp/package"
+mkdir -p "$tmp/pkg" && head -c 100000 /dev/urandom >"$tmp/pkg/image.bin"
+tar czf "$tmp/package" -C "$tmp/pkg" image.bin
 expect 0 "$kx" update "$tmp/package" --ip "$ip"
-has '3 UPDATE_RUNNING'
+has 'update started; the tester restarts'
 cmp -s "$tmp/package" "$tmp/root/tmp/update.kes" || { echo "FAIL: package not delivered"; fail=1; }
 expect 0 "$kx" update "$tmp/package" --ip "$ip" --force --json
-has '"name" : "UPDATE_RUNNING"'
+has '"status" : "UPDATE_RUNNING"'
 : >"$tmp/empty"
 expect 1 "$kx" update "$tmp/empty" --ip "$ip"
 expect 2 "$kx" update --ip "$ip"
+# What is no package is refused before anything is sent.
+rm -f "$tmp/root/tmp/update.kes"
+printf 'D-101-A\nD-101-B\n' >"$tmp/records.txt"
+expect 1 "$kx" update "$tmp/records.txt" --ip "$ip"
+[ ! -e "$tmp/root/tmp/update.kes" ] || { echo "FAIL: a text file was uploaded as software"; fail=1; }
 
 expect 0 "$kx" logs --ip "$ip" -o "$tmp/logs.zip" --lock-screen
 expect 0 unzip -t "$tmp/logs.zip"
@@ -40,7 +46,7 @@ expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.ppm"
 [ "$(stat -c %s "$tmp/screen.ppm")" = 921615 ] || { echo "FAIL: PPM size"; fail=1; }
 expect 0 "$kx" screen --ip "$ip" -o "$tmp/screen.png"
 [ "$(head -c 8 "$tmp/screen.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || { echo "FAIL: PNG"; fail=1; }
-expect 1 "$kx" screen --ip "$ip" -o "$tmp/screen.jpg"
+expect 2 "$kx" screen --ip "$ip" -o "$tmp/screen.jpg"
 # A tester that is gone.
 kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
 expect 1 "$kx" info --ip "$ip"
@@ -48,7 +54,7 @@ expect 1 "$kx" info --ip "$ip"
 # A tester that refuses the update and dumps a short screen; an older picture stays as it was.
 start_sim "$tmp/root" --swupdate-reply 5 --short-fbdump
 expect 1 "$kx" update "$tmp/package" --ip "$ip"
-has '6 TESTER_CODE_5'
+grep -qF 'update not done: the tester refused the update (TESTER_CODE_5)' "$tmp/err" || { echo "FAIL:"; cat "$tmp/err"; fail=1; }
 cp "$tmp/screen.png" "$tmp/short.png"
 expect 1 "$kx" screen --ip "$ip" -o "$tmp/short.png"
 cmp -s "$tmp/screen.png" "$tmp/short.png" || { echo "FAIL: a failed capture changed the older picture"; fail=1; }

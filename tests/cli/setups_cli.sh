@@ -22,20 +22,21 @@ expect 2 "$kx" settings pull --ip "$ip"
 expect 0 "$kx" project list --ip "$ip" --json
 has '[]'
 expect 0 "$kx" project push "$samples/project.blob" --ip "$ip"
-has 'done (0)'
+has 'installed project "Building 7 backbone" on the tester'
 expect 1 "$kx" project push "$samples/project.blob" --ip "$ip"
-has 'project-exists (3)'
+grep -qF 'a project of that name is on the tester; add --overwrite to replace it' "$tmp/err" ||
+  { echo "FAIL: no way out named:"; cat "$tmp/err"; fail=1; }
 expect 0 "$kx" project push "$samples/project.blob" --ip "$ip" --overwrite --json
-has '"resultName" : "done"'
+has '"result" : "done"'
 expect 0 "$kx" project list --ip "$ip"
 has 'Building 7 backbone'
 expect 0 "$kx" project pull 'Building 7 backbone' --ip "$ip" -o "$tmp/p.sql" --json
-has '"custom" : true'
+has '"customLimitsOrCables" : true'
 expect 0 "$kx" project show "$tmp/p.sql"
 has 'Building 7 backbone'
 expect 1 "$kx" project push "$tmp/garbage" --ip "$ip"
 expect 1 "$kx" project pull Nobody --ip "$ip" -o "$tmp/none.sql"
-grep -q 'export-failed' "$tmp/err" || { echo "FAIL: no result name"; cat "$tmp/err"; fail=1; }
+grep -qF 'kestrix: cannot export project "Nobody"' "$tmp/err" || { echo "FAIL: not named"; cat "$tmp/err"; fail=1; }
 
 # Cable-id lists.
 printf 'A-1\r\nA-2\n\nA-3\n' >"$tmp/ids.txt"

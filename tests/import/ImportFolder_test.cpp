@@ -192,6 +192,36 @@ TEST(ImportFolderReader, RecordsAreFoundThroughTheIndexNotTheLayout) {
     fs::remove_all(loose);
 }
 
+TEST(ImportFolderReader, ARecordIsFoundByItsTesterFileAndKey) {
+    // The first entry names no serial: the index speaks for the tester named at its top, by its serial there
+    // or, without one, by its name.
+    const auto folderWith = [](const std::string& top) {
+        return ImportFolder::fromText("d", "{\"tester\":\"Lumetra A\"," + top +
+                                               "\"records\":[{\"testerFile\":\"p/1\",\"key\":1},"
+                                               "{\"testerSerial\":\"S2\",\"testerFile\":\"p/2\",\"key\":2}]}");
+    };
+    const struct {
+        std::string top;
+        RecordIdentity id;
+        std::string tester;
+        bool found;
+    } cases[] = {
+        {"", {"S1", "p/1", 1}, "Lumetra A", true},
+        {"", {"S1", "p/1", 1}, "Lumetra B", false},
+        {"", {"S1", "p/1", 2}, "Lumetra A", false},
+        {"", {"S2", "p/2", 2}, "Lumetra B", true},
+        {"", {"S1", "p/2", 2}, "Lumetra A", false},
+        {"\"testerSerial\":\"S0\",", {"S0", "p/1", 1}, "Lumetra B", true},
+        {"\"testerSerial\":\"S0\",", {"S1", "p/1", 1}, "Lumetra A", false},
+    };
+    for (const auto& c : cases) {
+        const auto folder = folderWith(c.top);
+        ASSERT_TRUE(folder);
+        EXPECT_EQ(folder->entryOf(c.id, c.tester) != nullptr, c.found)
+            << c.top << " " << c.id.testerSerial << " " << c.id.testerFile << " " << c.id.key << " " << c.tester;
+    }
+}
+
 TEST(ImportFolderReader, HeldOnlyWhenTheFilesAreWhatTheIndexSays) {
     const fs::path dir = freshFolder("held");
     const RecordIdentity id{"S1", "p/1", 1};

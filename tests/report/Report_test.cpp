@@ -429,8 +429,10 @@ TEST(Export, ColumnsQuotingAndFormulaSafeText) {
     EXPECT_NE(rows[1][col("worst_frequency_mhz")], "");
     const Json::Value j = exportJson(d.rows);
     ASSERT_EQ(j.size(), 2u);
-    EXPECT_TRUE(j[0]["verdict_conflict"].isNull());
-    EXPECT_TRUE(j[0]["worst_margin"].isDouble());
+    EXPECT_TRUE(j[0]["verdictConflict"].isNull());
+    EXPECT_TRUE(j[0]["worstMargin"].isDouble());
+    EXPECT_EQ(j[0]["status"].asString(), "PASS");
+    EXPECT_EQ(j[0]["statusCode"].asInt(), 4);
 }
 
 }  // namespace

@@ -151,3 +151,36 @@ TEST(UpdateStatus, TesterRepliesMapToHostStatuses) {
     EXPECT_EQ(updateStatusName(12), "NO_PACKAGE_OR_REPLY");
     EXPECT_EQ(updateStatusName(4), "TESTER_CODE_2");
 }
+
+// What may be sent at all: a whole gzip-compressed tar holding files; for a remote unit also a manifest that
+// lists plain names, at least one of them in the archive.
+TEST(UpdatePackage, ProblemsBeforeAnythingIsSent) {
+    const auto good = kx::test::tarGz({{"image.bin", std::string(20000, 'i')}});
+    auto cut = good;
+    cut.resize(cut.size() / 2);
+    const std::string text = "not a package\n";
+    const struct {
+        const char* what;
+        std::vector<uint8_t> pkg;
+        bool remote;
+        bool fine;
+    } cases[] = {
+        {"a whole package", good, false, true},
+        {"a text file", std::vector<uint8_t>(text.begin(), text.end()), false, false},
+        {"a cut package", cut, false, false},
+        {"a bare tar", kx::test::tarBytes({{"image.bin", "x"}}), false, false},
+        {"no files", kx::test::tarGz({{"images/", "", '5'}}), false, false},
+        {"an entry shorter than announced", kx::test::tarGz({{"image.bin", "tiny", '0', 4096}}), false, false},
+        {"remote without a manifest", good, true, false},
+        {"remote, manifest lists nothing", kx::test::remotePackage({}, {{"images/a.img", "a"}}), true, false},
+        {"remote, listed file missing", kx::test::remotePackage({"b.img"}, {{"images/a.img", "a"}}), true, false},
+        {"remote, a listed path", kx::test::remotePackage({"../a.img"}, {{"images/../a.img", "a"}}), true, false},
+        {"remote, one listed file held", kx::test::remotePackage({"a.img", "b.img"}, {{"images/a.img", "a"}}), true,
+         true},
+    };
+    for (const auto& c : cases) {
+        UpdatePackage p(c.pkg.data(), c.pkg.size());
+        const std::string problem = p.problem(c.remote);
+        EXPECT_EQ(problem.empty(), c.fine) << c.what << ": " << problem;
+    }
+}

@@ -10,7 +10,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<uint8_t> kPackage = kx::test::randomBytes(300000, 5);
+std::vector<uint8_t> package() {
+    const auto image = kx::test::randomBytes(300000, 5);
+    return kx::test::tarGz({{"image.bin", std::string(image.begin(), image.end())}});
+}
+
+const std::vector<uint8_t> kPackage = package();
 
 }  // namespace
 
@@ -85,6 +90,27 @@ TEST_F(MaintenanceTest, NoReplyToTheUpdateLeavesTheScreenLocked) {
     EXPECT_EQ(journalCount("uilock 0"), 0u);
 }
 
+// What is not a whole gzip-compressed tar is never installed as the tester's software.
+TEST_F(MaintenanceTest, MainUnitsAreSentOnlyAWholePackage) {
+    const std::string text = "D-101-A\nD-101-B\n";
+    auto cut = kPackage;
+    cut.resize(cut.size() / 2);
+    const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
+        {"a text file", std::vector<uint8_t>(text.begin(), text.end())},
+        {"a cut package", cut},
+        {"a tar without gzip", kx::test::tarBytes({{"image.bin", "x"}})},
+        {"an archive of nothing", kx::test::tarGz({})},
+    };
+    auto& t = start();
+    for (const auto& [what, pkg] : packages) {
+        sim->clearJournal();
+        EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateUploadFailed) << what;
+        EXPECT_FALSE(fs::exists(hostPath("/tmp/update.kes"))) << what;
+        EXPECT_EQ(journalCount("uilock 1"), 0u) << what;
+        EXPECT_EQ(journalCount("swupdate --terse"), 0u) << what;
+    }
+}
+
 TEST_F(MaintenanceTest, FailedUploadGivesSevenUnlocked) {
     auto& t = start();
     setFaults([](auto& f) { f.dropAfterScpBytes = 1000; });
@@ -142,11 +168,12 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
         const int status = t.UpdateFirmware(pkg, false, nullptr, nullptr);
         EXPECT_TRUE(status == kUpdateUploadFailed || status == kUpdateNoReply) << what << ": " << status;
         EXPECT_FALSE(sim->screenLocked()) << what;
+        // Refused before anything is sent: no upload, no folder made, the screen never locked.
         for (const auto& line : sim->journal()) {
-            if (line.rfind("scp -t ", 0) == 0) {
-                EXPECT_EQ(line.rfind("scp -t '/tmp/rmt_swupdate/images/", 0), 0u) << what << ": " << line;
-            }
+            EXPECT_NE(line.rfind("scp -t ", 0), 0u) << what << ": " << line;
+            EXPECT_NE(line.rfind("mkdir", 0), 0u) << what << ": " << line;
         }
+        EXPECT_EQ(journalCount("uilock 1"), 0u) << what;
         EXPECT_EQ(journalCount("swupdate --terse"), 0u) << what;
     }
     auto after = testerFiles();

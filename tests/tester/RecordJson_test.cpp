@@ -126,7 +126,10 @@ TEST(RecordJsonFile, CompactTextOfEachKindOfValue) {
         {Json::Value(Json::UInt64(18446744073709551615u)), "18446744073709551615\n"},
         {Json::Value(148.3), "148.3\n"},
         {Json::Value(500.0), "500.0\n"},
-        {Json::Value(-20.052499771118164), "-20.0524997711182\n"},
+        // A float's value as that float's shortest text; any other double to 15 digits.
+        {Json::Value(-20.052499771118164), "-20.0525\n"},
+        {Json::Value(2000.4000000000001), "2000.4\n"},
+        {Json::Value(1e300), "1e+300\n"},
         {Json::Value(1e21), "1e+21\n"},
         {Json::Value(0.0001), "0.0001\n"},
         {Json::Value(std::numeric_limits<double>::quiet_NaN()), "null\n"},
@@ -185,11 +188,14 @@ TEST(RecordJsonFile, RealsKeepFifteenSignificantDigits) {
 
 namespace {
 
-// The same JSON, reals compared to the 15 digits the file keeps.
+// The same JSON, reals compared to the precision the file keeps (a float's, or 15 digits).
 ::testing::AssertionResult sameJson(const Json::Value& a, const Json::Value& b, const std::string& at = "") {
     if (a.isDouble() && b.isNumeric()) {
         const double x = a.asDouble(), y = b.asDouble();
-        if (std::isnan(x) ? b.isNull() : std::fabs(x - y) <= 1e-13 * std::max(1.0, std::fabs(x)))
+        const bool asFloat =
+            std::fabs(x) <= std::numeric_limits<float>::max() && static_cast<double>(static_cast<float>(x)) == x &&
+            std::fabs(y) <= std::numeric_limits<float>::max() && static_cast<float>(x) == static_cast<float>(y);
+        if (std::isnan(x) ? b.isNull() : asFloat || std::fabs(x - y) <= 1e-13 * std::max(1.0, std::fabs(x)))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << at << ": " << x << " read back as " << y;
     }

@@ -11,8 +11,7 @@
 #include "DumpRegistry.h"
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "fiber/FiberResultReader.h"
-#include "serialization/JsonText.h"
-#include "tester/record/HostRecordJson.h"
+#include "tester/record/HostEnumNames.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace kx::cli {
@@ -50,7 +49,9 @@ void printHostBidi(const std::string& file, const std::string& file2) {
     }
     if (!outcome.Test)
         throw BadInput("cannot build the bidirectional test: host error " + std::to_string(outcome.ErrorId));
-    std::cout << Kestrix::Tester::hostRecordJsonText(outcome.Test->toJson());
+    Json::Value j = outcome.Test->toJson();
+    Kestrix::Tester::nameEnumerations(j);
+    printJson(j);
 }
 
 }  // namespace
@@ -60,11 +61,13 @@ void setupBidiCommand(CLI::App* cmd) {
         std::string file, file2;
         uint32_t detail = 1;
         bool host = false;
+        bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
-    cmd->add_option("FILE2", opts->file2, "Second result file")->check(CLI::ExistingFile);
-    cmd->add_option("--detail", opts->detail, "JSON detail level")->check(CLI::Range(0, 2));
+    cmd->add_option("FILE", opts->file, "Result file")->required();
+    cmd->add_option("FILE2", opts->file2, "Second result file");
+    cmd->add_option("--detail", opts->detail, "Detail level 0, 1 or 2")->check(CLI::Range(0, 2));
+    addJsonFlag(cmd, opts->json, "Print the test's JSON form instead of the text dump");
     cmd->add_flag("--host", opts->host, "Print the host's bidirectional test (JSON) built through the record");
     cmd->callback([opts] {
         if (opts->host) {
@@ -84,7 +87,10 @@ void setupBidiCommand(CLI::App* cmd) {
                            std::to_string(static_cast<int32_t>(*error)) + ": " + Kestrix::describe(*error));
         }
         const auto& test = *std::get<std::unique_ptr<Kestrix::FiberOtdrTest>>(merged);
-        std::cout << Dump::toJsonString(test, Dump::DumpFlags{opts->detail}, false);
+        DumpOptions d;
+        d.json = opts->json;
+        d.flags = Dump::DumpFlags{opts->detail};
+        printModel(test, &test, d, std::cout);
     });
 }
 

@@ -71,14 +71,16 @@ std::string manPage(CLI::App& app, const std::string& version) {
     std::ostringstream out;
     out << ".TH KESTRIX 1 \"\" \"kestrix " << version << "\" \"User Commands\"\n";
     std::string what = app.get_description();
-    if (what.rfind("kestrix: ", 0) == 0) what.erase(0, 9);
+    if (!what.empty() && what[0] >= 'A' && what[0] <= 'Z') what[0] = static_cast<char>(what[0] - 'A' + 'a');
     out << ".SH NAME\nkestrix \\- " << roffLine(what) << '\n';
     out << ".SH SYNOPSIS\n.B kestrix\n\\fICOMMAND\\fR [\\fIOPTIONS\\fR] [\\fIARGUMENTS\\fR]\n";
     out << ".SH DESCRIPTION\n";
     roffBlock(out, app.help());
     out << ".SH COMMANDS\n";
     manCommands(out, app, "kestrix");
-    out << ".SH EXIT STATUS\n0 success, 1 bad input (the reason is printed on standard error), 2 usage error.\n";
+    out << ".SH EXIT STATUS\n0 when the whole job was done; 1 when the work failed or did nothing it was asked to (bad "
+           "input, a tester's refusal, a failed remote command, nothing matched a filter; the reason is printed on "
+           "standard error after \"kestrix:\"); 2 usage error.\n";
     return out.str();
 }
 

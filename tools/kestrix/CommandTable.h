@@ -6,8 +6,10 @@
 
 namespace kx::cli {
 
-// Adds every command of the table to `app`, in help order.
+// Adds every command of the table to `app`, in help order, each in its group.
 void setupCommands(CLI::App& app);
+// The whole tool: parses the arguments, runs the command and returns its exit code (see Command.h).
+int run(int argc, char** argv);
 
 void setupBidiCommand(CLI::App* cmd);
 void setupCsvCommand(CLI::App* cmd);
@@ -30,6 +32,7 @@ void setupProjectCommand(CLI::App* group);
 void setupRecertifyCommand(CLI::App* cmd);
 void setupRecordCommand(CLI::App* cmd);
 void setupReportCommand(CLI::App* cmd);
+void setupServeCommand(CLI::App* cmd);
 void setupSettingsCommand(CLI::App* group);
 void setupSimCommand(CLI::App* cmd);
 void setupSorCommand(CLI::App* cmd);

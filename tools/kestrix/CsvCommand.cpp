@@ -22,19 +22,19 @@ void setupCsvCommand(CLI::App* cmd) {
         std::string file, out;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
+    cmd->add_option("FILE", opts->file, "Result file")->required();
     cmd->add_option("OUT", opts->out, "CSV file to write")->required();
+    addQuietFlag(cmd);
     cmd->callback([opts] {
         const auto bytes = readInputFile(opts->file);
         Kestrix::ResultType type = Kestrix::ResultType::NOT_SET;
         const auto st = Kestrix::readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size()));
         if (st != Kestrix::ResultReaderStatus::success)
-            throw BadInput(std::string("not a readable result file: ") + Kestrix::toString(st));
+            throw BadInput("not a readable result file: " + opts->file + " (" + Kestrix::toString(st) + ")");
         auto it = exporters().find(type);
         if (it == exporters().end())
             throw BadInput(std::string("no raw-data export for results of type ") + Kestrix::toString(type));
-        it->second(bytes, opts->out);
-        std::cout << "wrote " << opts->out << '\n';
+        writeOutputText(opts->out, it->second(bytes));
     });
 }
 

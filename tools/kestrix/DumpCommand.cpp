@@ -14,10 +14,8 @@ void setupDumpCommand(CLI::App* cmd) {
         uint32_t detail = 1;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Result file, container, or file holding one serialized object")
-        ->required()
-        ->check(CLI::ExistingFile);
-    cmd->add_flag("--json", opts->json, "Print the JSON form instead of the text dump");
+    cmd->add_option("FILE", opts->file, "Result file, container, or file holding one serialized object")->required();
+    addJsonFlag(cmd, opts->json, "Print the JSON form instead of the text dump");
     auto* detail = cmd->add_option("--detail", opts->detail, "Detail level 0, 1 or 2 (text 1, JSON 2 by default)")
                        ->check(CLI::Range(0, 2));
     cmd->callback([opts, detail] {

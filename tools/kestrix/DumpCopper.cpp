@@ -1,11 +1,15 @@
 // `kestrix dump` and `kestrix csv` of copper result files, and the bare copper objects with a header of
 // their own that the copper limit file does not register.
+#include <unistd.h>
+
+#include <filesystem>
 #include <ostream>
 #include <string>
 
 #include "Command.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
+#include "common/PFile.h"
 #include "copper/CopperResultReader.h"
 
 namespace {
@@ -41,9 +45,20 @@ void registerCopperDumpers() {
                               printModel(result, &result, opts, out);
                           });
 
-    registerCsvExporter(Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+    registerCsvExporter(Kestrix::ResultType::COPPER, [](const std::vector<uint8_t>& bytes) {
         const CopperResult result = readCopperResult(bytes);
-        if (const int rc = Kestrix::copperRawToCsv(outPath, result); rc != 0) throw BadInput(csvFailureText(rc));
+        // The library writes a file: a private one, read back, so the CSV reaches its place as every output does.
+        std::string temp = (std::filesystem::temp_directory_path() / "kestrix-csv-XXXXXX").string();
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) throw BadInput("cannot make a temporary file");
+        ::close(fd);
+        const int rc = Kestrix::copperRawToCsv(temp, result);
+        std::vector<uint8_t> csv;
+        const bool read = rc == 0 && PFile::readFileBytes(temp, csv);
+        std::filesystem::remove(temp);
+        if (rc != 0) throw BadInput(csvFailureText(rc));
+        if (!read) throw BadInput("cannot read the raw data back");
+        return std::string(csv.begin(), csv.end());
     });
 
     // Classes sharing a type id are tried in registration order: the whole test before its body, the fault

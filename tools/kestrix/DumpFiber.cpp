@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include <sstream>
+
 #include "Command.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
@@ -43,10 +45,12 @@ void registerFiberDumpers() {
                               printModel(result, &result, opts, out);
                           });
 
-    registerCsvExporter(Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes, const std::string& outPath) {
+    registerCsvExporter(Kestrix::ResultType::FIBER, [](const std::vector<uint8_t>& bytes) {
         const FiberResult result = readFiberResult(bytes);
-        if (const auto st = Kestrix::fiberToRawCsv(outPath, result); st != Kestrix::FiberRawCsvStatus::written)
+        std::ostringstream csv;
+        if (const auto st = Kestrix::fiberToRawCsv(csv, result); st != Kestrix::FiberRawCsvStatus::written)
             throw BadInput(csvFailureText(st));
+        return csv.str();
     });
 
     registerBareObject<Kestrix::Fiber>("Fiber", Marshal::TypeIds::Fiber);

@@ -62,8 +62,8 @@ void registerResultPrinter(Kestrix::ResultType type, ResultPrinter printer);
 using ContainerPrinter = ResultPrinter;
 void registerContainerPrinter(uint16_t sectionType, ContainerPrinter printer);
 
-// Writes the raw-data CSV of a result file of this type to `outPath`; throws BadInput with the reason.
-using CsvExporter = std::function<void(const std::vector<uint8_t>& bytes, const std::string& outPath)>;
+// The raw-data CSV of a result file of this type; throws BadInput with the reason.
+using CsvExporter = std::function<std::string(const std::vector<uint8_t>& bytes)>;
 void registerCsvExporter(Kestrix::ResultType type, CsvExporter exporter);
 
 // Prints any object through the options: its JSON (styled) or its text dump.

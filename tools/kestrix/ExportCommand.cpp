@@ -2,8 +2,6 @@
 // opens in a spreadsheet.
 #include <iostream>
 
-#include <json/writer.h>
-
 #include "Command.h"
 #include "CommandTable.h"
 #include "tester/report/Canvas.h"
@@ -27,6 +25,7 @@ void setupExportCommand(CLI::App* cmd) {
     cmd->add_flag("--latest", opts->select.latest, "Only the latest test of each cable id");
     cmd->add_flag("--keep-going", opts->select.keepGoing,
                   "Write a row for each unreadable input too (and still exit 1 naming them)");
+    addQuietFlag(cmd);
     cmd->callback([opts] {
         std::vector<std::string> files, unreadable;
         std::string error = Kestrix::Report::collectInputs(opts->inputs, files);
@@ -36,18 +35,11 @@ void setupExportCommand(CLI::App* cmd) {
             error = Kestrix::Report::unreadableMessage(unreadable, false);
         if (!error.empty()) throw BadInput(error);
         std::string text;
-        if (opts->json) {
-            Json::StreamWriterBuilder builder;
-            builder["indentation"] = "  ";
-            builder["emitUTF8"] = true;
-            builder["precision"] = 15;
-            text = Json::writeString(builder, Kestrix::Report::exportJson(d.rows)) + "\n";
-        } else {
+        if (opts->json)
+            text = jsonText(Kestrix::Report::exportJson(d.rows));
+        else
             text = Kestrix::Report::exportCsv(d.rows);
-        }
-        error = Kestrix::Report::writeFileAtomically(opts->out, text);
-        if (!error.empty()) throw BadInput(error);
-        std::cout << d.rows.size() << (d.rows.size() == 1 ? " row" : " rows") << " written to " << opts->out << "\n";
+        writeOutputText(opts->out, text);
         if (!unreadable.empty()) throw BadInput(Kestrix::Report::unreadableMessage(unreadable, true));
     });
 }

@@ -1,9 +1,9 @@
 // kestrix ids list|push|rm: cable-id lists on the tester.
+#include <algorithm>
 #include <iostream>
 
 #include "Command.h"
 #include "CommandTable.h"
-#include "SetupsCommands.h"
 #include "TesterLink.h"
 
 namespace kx::cli {
@@ -13,9 +13,9 @@ using namespace Kestrix::Tester;
 
 void idsList(const LinkOptions& o) {
     QuietLog log;
-    auto com = connectTarvel(o, log);
+    auto com = connectTester(o, log);
     const auto names = com->cableIdListNames();
-    if (!names) throw BadInput("no reply from the tester" + log.reason());
+    if (!names) throw BadInput("cannot read the tester's cable-id lists" + log.reason());
     printNameList(*names, o.json);
 }
 
@@ -40,14 +40,17 @@ void idsPush(const LinkOptions& o, const std::string& file, const std::string& n
     CableIDList list;
     list.Name = name;
     list.IDs = readIds(file);
-    if (list.IDs.empty()) throw BadInput(file + ": no cable ids in it");
+    if (list.IDs.empty()) throw BadInput(file + ": no cable ids in it", "write one cable id a line");
     QuietLog log;
-    auto com = connectTarvel(o, log);
-    PercentBar bar(file);
+    auto com = connectTester(o, log);
+    ProgressBar bar(file);
     com->setSetupsProgress(bar.callback());
     const CableIdPush push = com->pushCableIdList(list);
     switch (push.result) {
-        case CableIdPush::Result::Done: return;
+        case CableIdPush::Result::Done:
+            announce("the tester took the list " + printable(name) + " (" + std::to_string(list.IDs.size()) +
+                     (list.IDs.size() == 1 ? " cable id)" : " cable ids)"));
+            return;
         case CableIdPush::Result::Refused:
             throw BadInput("the tester refused the list " + printable(name) + ": " + push.reply);
         case CableIdPush::Result::Unconfirmed:
@@ -61,9 +64,16 @@ void idsPush(const LinkOptions& o, const std::string& file, const std::string& n
 
 void idsRemove(const LinkOptions& o, const std::string& name) {
     QuietLog log;
-    auto com = connectTarvel(o, log);
+    auto com = connectTester(o, log);
+    // Deleting what is not there would be reported as done.
+    const auto names = com->cableIdListNames();
+    if (!names) throw BadInput("cannot read the tester's cable-id lists" + log.reason());
+    if (std::find(names->begin(), names->end(), name) == names->end())
+        throw BadInput("no cable-id list named \"" + printable(name) + "\" on the tester",
+                       "see the names with kestrix ids list");
     if (!com->DeleteCableIdList(name))
         throw BadInput("the list " + printable(name) + " is still on the tester" + log.reason());
+    announce("deleted the list " + printable(name) + " on the tester");
 }
 
 }  // namespace
@@ -80,9 +90,10 @@ void setupIdsCommand(CLI::App* group) {
         auto o = std::make_shared<LinkOptions>();
         auto args = std::make_shared<std::pair<std::string, std::string>>();
         auto* cmd = group->add_subcommand("push", "Send a list (one id per line) to the tester");
-        cmd->add_option("FILE", args->first, "Text file, one cable id per line")->required()->check(CLI::ExistingFile);
+        cmd->add_option("FILE", args->first, "Text file, one cable id per line")->required();
         cmd->add_option("--name", args->second, "List name on the tester")->required();
         addSetupsLinkOptions(cmd, *o, false);
+        addQuietFlag(cmd);
         cmd->callback([o, args] { idsPush(*o, args->first, args->second); });
     }
     {
@@ -91,7 +102,9 @@ void setupIdsCommand(CLI::App* group) {
         auto* cmd = group->add_subcommand("rm", "Delete a list from the tester");
         cmd->add_option("NAME", *name, "List name")->required();
         addSetupsLinkOptions(cmd, *o, false);
+        addQuietFlag(cmd);
         cmd->callback([o, name] { idsRemove(*o, *name); });
     }
 }
+
 }  // namespace kx::cli

@@ -12,7 +12,6 @@
 #include <memory>
 
 #include <json/reader.h>
-#include <json/writer.h>
 
 #include "Command.h"
 #include "CommandTable.h"
@@ -28,15 +27,6 @@ using kx::cli::BadInput;
 using kx::cli::printable;
 namespace imp = Kestrix::Import;
 
-imp::TesterAddress addressOf(const kx::cli::TesterLink& link) {
-    imp::TesterAddress a;
-    a.address = link.ip;
-    a.password = link.password;
-    a.timeoutMs = link.timeoutMs;
-    a.ping = kx::cli::lenientPings();
-    return a;
-}
-
 // The listing's problem with the session's own words when they add something.
 std::string listingProblem(const imp::Catalog& c, const kx::cli::QuietLog& log) {
     std::string problem = c.problem;
@@ -46,7 +36,7 @@ std::string listingProblem(const imp::Catalog& c, const kx::cli::QuietLog& log) 
 }
 
 void printGaps(const std::vector<Kestrix::Tester::ListingGap>& gaps) {
-    for (const auto& g : gaps) std::fprintf(stderr, "not listed: %s\n", imp::describe(g).c_str());
+    for (const auto& g : gaps) std::fprintf(stderr, "kestrix: not listed: %s\n", imp::describe(g).c_str());
 }
 
 // The catalog as a table on stdout.
@@ -68,13 +58,13 @@ void records(const kx::cli::TesterLink& link, bool json) {
     kx::cli::QuietLog log;
     imp::Catalog c;
     try {
-        c = imp::readCatalog(addressOf(link));
+        c = imp::readCatalog(kx::cli::importAddress(link));
     } catch (const std::runtime_error& e) {
         throw BadInput(e.what() + log.reason());
     }
     if (c.summaries.empty() && !c.problem.empty()) throw BadInput(listingProblem(c, log));
     if (json)
-        std::cout << Json::StyledWriter().write(c.catalog.toJson());
+        kx::cli::printJson(imp::catalogJson(c));
     else
         printCatalog(c);
     if (c.gaps.empty()) return;
@@ -172,7 +162,7 @@ bool report(const imp::ImportOutcome& r, const std::string& outDir, bool json) {
     for (const auto& rec : r.records) {
         if (rec.status != imp::RecordStatus::Failed) continue;
         const std::string why = rec.detail.empty() ? rec.reason : rec.reason + " (" + rec.detail + ")";
-        std::fprintf(stderr, "failed: %s: %s\n", imp::describe(r.catalog.summaries[rec.index]).c_str(),
+        std::fprintf(stderr, "kestrix: failed: %s: %s\n", imp::describe(r.catalog.summaries[rec.index]).c_str(),
                      printable(why).c_str());
     }
     printGaps(r.gaps);
@@ -186,7 +176,7 @@ bool report(const imp::ImportOutcome& r, const std::string& outDir, bool json) {
         std::string errors;
         if (Json::parseFromStream(Json::CharReaderBuilder(), in, &index, &errors)) {
             index["marking"] = markingJson(r);
-            std::cout << Json::StyledWriter().write(index);
+            kx::cli::printJson(index);
         }
     } else {
         std::printf("%s\n", endLine(r, outDir).c_str());
@@ -220,16 +210,19 @@ struct ImportCliOptions {
 };
 
 int import(ImportCliOptions o) {
-    o.import.tester = addressOf(o.link);
+    o.import.tester = kx::cli::importAddress(o.link);
     if (!o.project.empty()) o.import.project = o.project;
     o.import.mark = !o.noMark;
     o.import.overlapped = !o.serial;
     ProgressLine progress(!o.json);
     o.import.progress = progress.callback();
     auto r = runJob(o.import);
-    if (o.import.project && r.records.empty())
-        std::fprintf(stderr, "kestrix: no records in project \"%s\"\n", printable(o.project).c_str());
-    return report(r, o.import.outDir, o.json) ? kx::cli::kExitOk : kx::cli::kExitBadInput;
+    const bool done = report(r, o.import.outDir, o.json);
+    // A filter that matched nothing did nothing that was asked.
+    if (o.import.project && r.records.empty() && r.gaps.empty())
+        throw BadInput("no records in project \"" + printable(o.project) + "\" on the tester",
+                       "see the projects with kestrix project list");
+    return done ? kx::cli::kExitOk : kx::cli::kExitBadInput;
 }
 
 // A stocked tester in a private temporary folder, served on 127.0.0.1 for as long as it lives.
@@ -270,7 +263,7 @@ int demo(const std::string& outDir) {
     kx::cli::TesterLink link;
     link.ip = tester->address();
     imp::ImportOptions o;
-    o.tester = addressOf(link);
+    o.tester = kx::cli::importAddress(link);
     o.outDir = outDir;
     ProgressLine progress(true);
     o.progress = progress.callback();
@@ -294,7 +287,7 @@ void setupRecordsCommand(CLI::App* cmd) {
     auto link = std::make_shared<kx::cli::TesterLink>();
     auto json = std::make_shared<bool>(false);
     addLinkOptions(cmd, *link, true);
-    cmd->add_flag("--json", *json, "The import catalog as JSON");
+    kx::cli::addJsonFlag(cmd, *json, "The records as JSON");
     cmd->callback([link, json] { records(*link, *json); });
 }
 
@@ -306,7 +299,7 @@ void setupImportCommand(CLI::App* cmd) {
     cmd->add_flag("--no-mark", o->noMark, "Do not mark the results as uploaded on the tester");
     cmd->add_flag("--all", o->import.all,
                   "Fetch and write every record again, also those the folder already holds intact");
-    cmd->add_flag("--json", o->json, "Print the index as JSON");
+    kx::cli::addJsonFlag(cmd, o->json, "Print the index as JSON");
     cmd->add_flag("--serial-transfers", o->serial, "Fetch one file after another (slower; for comparison)");
     cmd->callback([o] {
         if (import(*o) != kx::cli::kExitOk) throw BadInput("the import is not complete");

@@ -11,7 +11,6 @@
 #include "common/ResultEnvelope.h"
 #include "common/ResultSummary.h"
 #include "serialization/LittleEndian.h"
-#include "serialization/JsonText.h"
 #include "serialization/SimpleFormatter.h"
 
 namespace kx::cli {
@@ -123,6 +122,28 @@ void printText(const Listing& l, std::ostream& out) {
     }
 }
 
+Json::Value number(const Kestrix::DisplayMeas& m) {
+    return m.value.isFinite() ? Json::Value(m.value.toDouble()) : Json::Value();
+}
+
+// The summary in the tool's own terms: numbers as numbers, the date in ISO 8601, names beside codes.
+Json::Value summaryJson(const Kestrix::ResultSummary& s) {
+    Json::Value v(Json::objectValue);
+    v["resultName"] = s.resultName;
+    v["resultType"] = Kestrix::toString(s.resultType);
+    v["resultTypeCode"] = static_cast<int>(s.resultType);
+    v["date"] = isoTime(s.timeStamp);
+    v["status"] = Kestrix::toString(s.status);
+    v["statusCode"] = static_cast<int>(s.status);
+    v["length"] = number(s.length);
+    v["headroom"] = number(s.headroom);
+    v["testFlags"] = s.testFlags;
+    v["numPassTests"] = s.numPassTests;
+    v["numPassStarTests"] = s.numPassStarTests;
+    v["numFailTests"] = s.numFailTests;
+    return v;
+}
+
 void printJson(const Listing& l, std::ostream& out) {
     Json::Value v(Json::objectValue);
     v["containerLength"] = l.containerLength;
@@ -142,8 +163,8 @@ void printJson(const Listing& l, std::ostream& out) {
         list.append(j);
     }
     v["sections"] = list;
-    if (l.summary) v["summary"] = l.summary->toJson(Dump::DumpFlags{2});
-    out << Dump::toJsonString(v, false);
+    v["summary"] = l.summary ? summaryJson(*l.summary) : Json::Value();
+    out << jsonText(v);
 }
 
 }  // namespace
@@ -165,7 +186,7 @@ void setupInspectCommand(CLI::App* cmd) {
     };
     auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Container file")->required();
-    cmd->add_flag("--json", opts->json, "Machine-readable output");
+    addJsonFlag(cmd, opts->json);
     cmd->callback([opts] { inspectContainer(readInputFile(opts->file), opts->json, std::cout); });
 }
 

@@ -6,7 +6,6 @@
 
 #include "Command.h"
 #include "CommandTable.h"
-#include "tester/record/HostRecordJson.h"
 #include "tester/setups/TarvelFiberLimit.h"
 
 namespace kx::cli {
@@ -55,14 +54,14 @@ void setupLimitCommand(CLI::App* cmd) {
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Serialized fiber limit")->required()->check(CLI::ExistingFile);
-    cmd->add_flag("--json", opts->json, "Print the view as JSON");
+    cmd->add_option("FILE", opts->file, "Serialized fiber limit")->required();
+    addJsonFlag(cmd, opts->json, "Print the host's view as JSON");
     cmd->callback([opts] {
         const auto bytes = readInputFile(opts->file);
         Kestrix::Tester::TarvelFiberLimit limit;
         if (!limit.Deserialize(&bytes)) throw BadInput("not a serialized fiber limit: " + opts->file);
         if (opts->json)
-            std::cout << Kestrix::Tester::hostRecordJsonText(limit.toJson());
+            printJson(limit.toJson());
         else
             printText(limit);
     });

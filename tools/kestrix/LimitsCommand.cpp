@@ -1,12 +1,12 @@
 // `kestrix limits DB_FOLDER [--json]`: the limits of a copper limit database ("culim.mnts").
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "Command.h"
 #include "CommandTable.h"
 #include "copper/CopperLimit.h"
 #include "tester/db/CopperLimitsTbl.h"
-#include "tester/record/HostRecordJson.h"
 
 namespace kx::cli {
 
@@ -29,13 +29,17 @@ void setupLimitsCommand(CLI::App* cmd) {
         bool json = false;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("DB_FOLDER", opts->folder, "Folder holding culim.mnts")->required()->check(CLI::ExistingDirectory);
-    cmd->add_flag("--json", opts->json, "Print the list as JSON");
+    cmd->add_option("DB_FOLDER", opts->folder, "Folder holding culim.mnts")->required();
+    addJsonFlag(cmd, opts->json);
     cmd->callback([opts] {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(opts->folder, ec))
+            throw BadInput("no such folder: " + opts->folder, "give the folder that holds culim.mnts");
         Kestrix::Tester::CopperLimitsTbl table;
         const std::string path = Kestrix::Tester::CopperLimitsTbl::pathIn(opts->folder);
         if (table.Open(path) != Kestrix::Tester::SQLiteTbl::kOpened)
-            throw BadInput("not a copper limit database: " + path + " (" + table.lastError() + ")");
+            throw BadInput("not a copper limit database: " + path + " (" + table.lastError() + ")",
+                           "give the folder that holds culim.mnts");
         Json::Value list(Json::arrayValue);
         for (bool row = table.MoveFirst(); row; row = table.MoveNext()) {
             Json::Value e(Json::objectValue);
@@ -45,9 +49,11 @@ void setupLimitsCommand(CLI::App* cmd) {
                 e["name"] = Json::Value();
             }
             try {
-                e["type"] = static_cast<Json::Int64>(table.type());
+                e["media"] = mediaName(table.type());
+                e["mediaCode"] = static_cast<Json::Int64>(table.type());
             } catch (const Kestrix::Tester::SQLiteTblError&) {
-                e["type"] = Json::Value();
+                e["media"] = Json::Value();
+                e["mediaCode"] = Json::Value();
             }
             try {
                 e["maxFreqKHz"] = static_cast<Json::Int64>(table.maxFreq());
@@ -65,7 +71,7 @@ void setupLimitsCommand(CLI::App* cmd) {
             list.append(e);
         }
         if (opts->json) {
-            std::cout << Kestrix::Tester::hostRecordJsonText(list);
+            printJson(list);
             return;
         }
         std::printf("%-32s %-13s %9s  %s\n", "Name", "Type", "Max MHz", "Version");
@@ -73,7 +79,7 @@ void setupLimitsCommand(CLI::App* cmd) {
             const std::string maxFreq =
                 e["maxFreqKHz"].isNull() ? "?" : std::to_string(e["maxFreqKHz"].asInt64() / 1000);
             std::printf("%-32s %-13s %9s  %s\n", printable(e["name"].isNull() ? "?" : e["name"].asString()).c_str(),
-                        e["type"].isNull() ? "?" : mediaName(e["type"].asInt64()), maxFreq.c_str(),
+                        e["media"].isNull() ? "?" : e["media"].asString().c_str(), maxFreq.c_str(),
                         e["version"].isNull() ? ("unreadable: " + e["error"].asString()).c_str()
                                               : e["version"].asString().c_str());
         }

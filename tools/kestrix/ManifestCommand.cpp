@@ -6,11 +6,12 @@
 #include "CommandTable.h"
 #include "InspectCommand.h"
 #include "common/ManifestFile.h"
-#include "serialization/JsonText.h"
 
 namespace kx::cli {
 
 void printManifest(const std::string& path, bool json, std::ostream& out) {
+    // A missing file is named as such, not as a manifest code.
+    (void)readInputFile(path);
     char version[256];
     char firmware[256];
     uint32_t build = 0;
@@ -19,14 +20,14 @@ void printManifest(const std::string& path, bool json, std::ostream& out) {
     if (code == 0) code = Kestrix::getDbMinReqFirmwareVersionFromManifest(path.c_str(), firmware, sizeof firmware);
     if (json) {
         Json::Value v(Json::objectValue);
-        v["code"] = code;
-        v["meaning"] = Kestrix::manifestCodeText(code);
+        v["result"] = Kestrix::manifestCodeText(code);
+        v["resultCode"] = code;
         if (code == 0) {
             v["version"] = version;
             v["build"] = build;
             v["minReqFirmwareVersion"] = firmware;
         }
-        out << Dump::toJsonString(v, false);
+        out << jsonText(v);
     } else if (code == 0) {
         out << "version " << version << "\nbuild " << build << "\nminReqFirmwareVersion " << firmware << '\n';
     }
@@ -40,7 +41,7 @@ void setupManifestCommand(CLI::App* cmd) {
     };
     auto opts = std::make_shared<Opts>();
     cmd->add_option("FILE", opts->file, "Database package manifest (container file)")->required();
-    cmd->add_flag("--json", opts->json, "Machine-readable output");
+    addJsonFlag(cmd, opts->json);
     cmd->callback([opts] { printManifest(opts->file, opts->json, std::cout); });
 }
 

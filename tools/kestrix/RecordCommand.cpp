@@ -1,5 +1,4 @@
-// `kestrix record FILE [--json] [--plots]`: the host record of one result file.
-#include <algorithm>
+// `kestrix record FILE [--json] [--plots]`: one result file as a person reads it, or its host record.
 #include <iostream>
 
 #include "Command.h"
@@ -8,9 +7,9 @@
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/HostRecordJson.h"
-#include "tester/record/HostRecordText.h"
 #include "tester/record/RecordVerdict.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/report/RecordText.h"
 #include "tester/session/TarvelCom.h"
 
 namespace kx::cli {
@@ -22,13 +21,15 @@ void setupRecordCommand(CLI::App* cmd) {
         bool plots = false;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Result file")->required()->check(CLI::ExistingFile);
-    cmd->add_flag("--json", opts->json, "Print the host record as JSON");
-    cmd->add_flag("--plots", opts->plots,
-                  "With --json: add the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
+    cmd->add_option("FILE", opts->file, "Result file")->required();
+    addJsonFlag(cmd, opts->json, "Print the host record (what import writes beside the result) as JSON");
+    cmd->add_flag(
+        "--plots", opts->plots,
+        "Host record JSON with the copper plot data with their limit curves, the OTDR traces and SR-4731 series");
     cmd->callback([opts] {
         Kestrix::Tester::TestRecordTarvel record(readInputFile(opts->file));
-        if (!record.summary()) throw BadInput("not a readable result file: " + opts->file);
+        if (!record.summary())
+            throw BadInput("not a readable result file: " + opts->file, "kestrix inspect shows what it holds");
         // A result of an import folder is the record the import made: its project and site are the index's.
         Kestrix::Import::ImportFolders folders;
         if (const auto* entry = folders.entryOfResult(opts->file))
@@ -37,14 +38,8 @@ void setupRecordCommand(CLI::App* cmd) {
             // The same bytes an import writes beside the result (with --plots, the plot series too).
             std::cout << Kestrix::Tester::hostRecordFile(record, opts->plots);
         } else {
-            std::cout << Kestrix::Tester::hostRecordText(record) << Kestrix::Tester::copperTestsText(record)
-                      << Kestrix::Tester::fiberTestsText(record);
-            // Pair labels come from the result: each line is made safe for the terminal.
-            const std::string verdict = Kestrix::Tester::verdictText(record);
-            for (size_t at = 0, end; at < verdict.size(); at = end + 1) {
-                end = std::min(verdict.find('\n', at), verdict.size());
-                std::cout << printable(verdict.substr(at, end - at)) << '\n';
-            }
+            // Texts from the result are cleaned on the way into the page.
+            std::cout << Kestrix::Report::recordText(record, opts->file);
         }
         // What could be read is printed; a record whose tests cannot be read is still a failure.
         const std::string damage = Kestrix::Tester::recordDamage(record);

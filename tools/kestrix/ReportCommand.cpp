@@ -23,8 +23,7 @@ void setupReportCommand(CLI::App* cmd) {
     cmd->add_option("--customer", opts->report.customer, "The customer, on the summary and every sheet");
     cmd->add_option("--contractor", opts->report.contractor, "The contractor, on the summary and every sheet");
     cmd->add_option("--operator", opts->report.operatorName, "The operator, shown where a record names none");
-    cmd->add_option("--logo", opts->report.logoFile, "A PNG logo for the summary and the page headers")
-        ->check(CLI::ExistingFile);
+    cmd->add_option("--logo", opts->report.logoFile, "A PNG logo for the summary and the page headers");
     cmd->add_option("--project", opts->report.project, "Only the records of this project");
     cmd->add_flag("--fails-only", opts->report.failsOnly,
                   "Only records that failed, disagree with their own tests or are damaged (the rest are counted)");
@@ -32,14 +31,15 @@ void setupReportCommand(CLI::App* cmd) {
                   "Only the latest test of each cable id; the superseded re-tests are counted and listed");
     cmd->add_flag("--keep-going", opts->report.keepGoing,
                   "Write the report with a damaged row for each unreadable input (and still exit 1 naming them)");
+    addQuietFlag(cmd);
     cmd->callback([opts] {
         std::vector<std::string> files, damaged;
         std::string error = Kestrix::Report::collectInputs(opts->inputs, files);
         if (error.empty()) error = Kestrix::Report::writeReport(files, opts->out, opts->report, &damaged);
         // The library's messages are cleaned text, one input a line.
         if (!error.empty()) throw BadInput(error);
-        std::cout << "report of " << files.size() << (files.size() == 1 ? " input" : " inputs") << " written to "
-                  << opts->out << "\n";
+        announce("wrote " + opts->out + " (" + std::to_string(files.size()) +
+                 (files.size() == 1 ? " input)" : " inputs)"));
         // Written, but not every input is certified in it.
         if (!damaged.empty()) throw BadInput(Kestrix::Report::unreadableMessage(damaged, true));
     });

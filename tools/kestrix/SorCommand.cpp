@@ -33,10 +33,11 @@ void setupSorCommand(CLI::App* cmd) {
         int end = 0;
     };
     auto opts = std::make_shared<Opts>();
-    cmd->add_option("FILE", opts->file, "Fiber result file")->required()->check(CLI::ExistingFile);
+    cmd->add_option("FILE", opts->file, "Fiber result file")->required();
     cmd->add_option("-o,--out", opts->prefix, "Prefix of the files to write (PREFIX-<wavelength>.sor)")->required();
     cmd->add_option("--end", opts->end, "OTDR test of end 1 or end 2 (default: the first OTDR test)")
         ->check(CLI::Range(1, 2));
+    addQuietFlag(cmd);
     cmd->callback([opts] {
         const auto bytes = readInputFile(opts->file);
         Kestrix::FiberResult result;
@@ -53,7 +54,7 @@ void setupSorCommand(CLI::App* cmd) {
         }
         const auto written = Kestrix::writeSorFiles(*test, result.summary.getResultName(), opts->prefix);
         if (!written.ok) throw BadInput(written.error);
-        for (const auto& path : written.paths) std::cout << "wrote " << path << '\n';
+        for (const auto& path : written.paths) announceWritten(path);
     });
 }
 

@@ -1,75 +1,56 @@
 // kestrix discover | sh | ls | get | put: talking to a tester (or the simulator) over SSH.
-#include <unistd.h>
+#include "TesterCommands.h"
 
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <json/value.h>
-#include <json/writer.h>
-
 #include "Command.h"
 #include "CommandTable.h"
-#include "TesterCommands.h"
 #include "TesterLink.h"
-#include "tester/host/Log.h"
 #include "tester/host/Printable.h"
-#include "tester/host/ServicePassword.h"
 #include "tester/session/DirListing.h"
-#include "tester/session/KestrixCom.h"
 #include "tester/ssh/ScpClient.h"
 #include "tester/ssh/ShellQuote.h"
+#include "tester/ssh/ShellText.h"
+
+namespace kx::cli {
 
 namespace {
 
 using namespace Kestrix::Tester;
 
-using kx::cli::QuietLog;
-using kx::cli::TesterLink;
-
-// The library's default pinger: ICMP, or the SSH port where this user may not ping.
-std::unique_ptr<KestrixCom> makeCom(const TesterLink& o) { return std::make_unique<KestrixCom>(o.password); }
-
-std::unique_ptr<KestrixCom> connect(const TesterLink& o, QuietLog& log) {
-    auto com = makeCom(o);
-    com->setLinkLocalScan(false);
-    TesterConnectInfo info;
-    info.Port = o.ip;
-    info.Platform = kPlatform;
-    if (!com->KestrixConnect(info)) throw kx::cli::BadInput("cannot connect to the tester at " + o.ip + log.reason());
-    if (o.timeoutMs > 0) com->SetTimeout(o.timeoutMs);
-    return com;
-}
-
-Json::Value toJson(const TesterConnectInfo& t) {
+Json::Value testerJson(const TesterConnectInfo& t) {
     Json::Value v(Json::objectValue);
-    v["Port"] = t.Port;
-    v["SerialNumber"] = t.SerialNumber;
-    v["Platform"] = t.Platform;
-    v["Context"] = t.Context;
-    v["Main"] = t.Main;
-    v["SoftwareVersion"] = t.SoftwareVersion;
-    v["Model"] = t.Model;
-    v["DisplayName"] = t.DisplayName;
+    v["address"] = t.Port;
+    v["serialNumber"] = t.SerialNumber;
+    v["model"] = t.DisplayName.substr(0, t.DisplayName.find(' '));
+    v["modelCode"] = t.Model;
+    v["context"] = t.Context;
+    v["main"] = t.Main;
+    v["softwareVersion"] = t.SoftwareVersion;
     return v;
 }
 
 void discover(const TesterLink& o, bool json) {
     QuietLog log;
-    auto com = makeCom(o);
-    if (!o.ip.empty()) {
-        com->SetIp(o.ip);
-        com->setLinkLocalScan(false);
-    }
+    auto com = makeSession(o);
+    // Without an address the USB network link is searched.
+    if (o.ip.empty()) com->setLinkLocalScan(true);
     auto found = com->FindAttachedTesters();
     com->Close();
-    if (!found) throw kx::cli::BadInput("no tester found" + log.reason());
+    if (!found)
+        throw BadInput(o.ip.empty() ? "no tester found on the USB network link" + log.reason()
+                                    : "no tester at " + o.ip + log.reason(),
+                       o.ip.empty() ? "link the tester by USB, or give its address with --ip ADDR[:PORT]"
+                                    : "check the address and that the tester is on");
     if (json) {
         Json::Value all(Json::arrayValue);
-        for (const auto& t : *found) all.append(toJson(t));
-        std::cout << Json::StyledWriter().write(all);
+        for (const auto& t : *found) all.append(testerJson(t));
+        printJson(all);
         return;
     }
     std::printf("%-22s %-14s %-10s %-7s %-5s %-5s %s\n", "ADDRESS", "SERIAL", "MODEL", "CONTEXT", "MAIN", "CODE",
@@ -77,22 +58,36 @@ void discover(const TesterLink& o, bool json) {
     // Serial number and software version are the tester's words.
     for (const auto& t : *found) {
         std::string model = t.DisplayName.substr(0, t.DisplayName.find(' '));
-        std::printf("%-22s %-14s %-10s %-7s %-5s %-5d %s\n", t.Port.c_str(), printable(t.SerialNumber).c_str(),
-                    model.c_str(), t.Context.c_str(), t.Main ? "yes" : "no", t.Model,
+        std::printf("%-22s %-14s %-10s %-7s %-5s %-5d %s\n", printable(t.Port).c_str(),
+                    printable(t.SerialNumber).c_str(), model.c_str(), t.Context.c_str(), t.Main ? "yes" : "no", t.Model,
                     printable(t.SoftwareVersion).c_str());
     }
+}
+
+// The exit status the tester's shell keeps of the command it ran last; none when it does not say.
+boost::optional<int> lastExitStatus(TarvelCom& com) {
+    const auto reply = com.SendTvixCmd("echo $?");
+    if (!reply) return boost::none;
+    const std::string line = firstLine(*reply);
+    int status = 0;
+    const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), status);
+    if (ec != std::errc() || end != line.data() + line.size()) return boost::none;
+    return status;
 }
 
 void shell(const TesterLink& o, const std::vector<std::string>& words) {
     std::string command;
     for (const auto& w : words) command += (command.empty() ? "" : " ") + w;
-    if (!isTerminalSafe(command)) throw kx::cli::BadInput("the command holds a control character");
+    if (!isTerminalSafe(command)) throw BadInput("the command holds a control character");
     QuietLog log;
-    auto com = connect(o, log);
+    auto com = connectTester(o, log);
     auto reply = com->SendTvixCmd(command);
-    if (!reply) throw kx::cli::BadInput("no reply from the tester" + log.reason());
+    if (!reply) throw BadInput("no reply from the tester" + log.reason(), "try again with a longer --timeout");
     // The tester's words, not its control sequences, reach the terminal.
     std::cout << printableLines(*reply) << std::flush;
+    const auto status = lastExitStatus(*com);
+    if (!status) throw BadInput("the tester did not say whether the command succeeded");
+    if (*status != 0) throw BadInput("the command failed on the tester (exit status " + std::to_string(*status) + ")");
 }
 
 // "total 0" and blank lines only.
@@ -116,31 +111,7 @@ std::string firstTextLine(const std::string& reply) {
     return pos == std::string::npos ? std::string() : firstLine(reply.substr(pos));
 }
 
-}  // namespace
-
-void kx::cli::listTesterFolder(const TesterLink& o, const std::string& folder, std::ostream& out) {
-    if (!doubleQuoted(folder)) throw kx::cli::BadInput("the folder name holds a control character");
-    if (isOptionLike(folder)) throw kx::cli::BadInput("the folder name begins with \"-\"");
-    QuietLog log;
-    auto com = connect(o, log);
-    auto reply = com->SendTvixCmd("ls -lQ " + *doubleQuoted(folder));
-    if (!reply) throw kx::cli::BadInput("no reply from the tester" + log.reason());
-    auto entries = parseDirListing(*reply);
-    if (!entries) {
-        if (isEmptyListing(*reply)) return;
-        // "Permission denied", "No such file", "Not a directory": the tester says which.
-        throw kx::cli::BadInput(Kestrix::Tester::printable(firstTextLine(*reply)));
-    }
-    char size[32];
-    for (const auto& e : *entries) {
-        std::snprintf(size, sizeof size, "%12lld", static_cast<long long>(e.size));
-        out << size << "  " << Kestrix::Tester::printable(e.name) << "\n";
-    }
-}
-
-namespace {
-
-ScpClient scpFor(KestrixCom& com) {
+ScpClient scpFor(TarvelCom& com) {
     ScpClient scp;
     scp.bind(*com.client());
     return scp;
@@ -148,77 +119,81 @@ ScpClient scpFor(KestrixCom& com) {
 
 void get(const TesterLink& o, const std::string& remote, const std::string& local) {
     QuietLog log;
-    auto com = connect(o, log);
+    auto com = connectTester(o, log);
     std::vector<uint8_t> bytes;
     try {
         auto scp = scpFor(*com);
         bytes = scp.getFile(remote);
     } catch (const std::exception& e) {
-        throw kx::cli::BadInput(e.what());
+        throw BadInput("cannot copy " + printable(remote) + " from the tester: " + printable(e.what()));
     }
-    kx::cli::writeOutputFile(local, bytes);
+    writeOutputFile(local, bytes);
 }
 
-// One line redrawn with \r on a terminal; nothing when stderr is not one.
-class ProgressBar {
-public:
-    ProgressBar(std::string label, uint64_t total) : _label(std::move(label)), _total(total), _tty(isatty(2)) {}
-    void update(uint64_t done, bool finished) {
-        if (!_tty) return;
-        int percent =
-            _total == 0 ? 100 : static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(_total));
-        if (percent == _shown) {
-            if (finished) std::fprintf(stderr, "\n");
-            return;
-        }
-        _shown = percent;
-        const int width = 30;
-        int filled = percent * width / 100;
-        std::fprintf(stderr, "\r%s [%s%s] %3d%% %llu/%llu", _label.c_str(),
-                     std::string(static_cast<size_t>(filled), '#').c_str(),
-                     std::string(static_cast<size_t>(width - filled), ' ').c_str(), percent,
-                     static_cast<unsigned long long>(done), static_cast<unsigned long long>(_total));
-        if (finished) std::fprintf(stderr, "\n");
-        std::fflush(stderr);
-    }
-
-private:
-    std::string _label;
-    uint64_t _total;
-    bool _tty;
-    int _shown = -1;
-};
-
 void put(const TesterLink& o, const std::string& local, const std::string& remote) {
-    auto bytes = kx::cli::readInputFile(local);
+    auto bytes = readInputFile(local);
     QuietLog log;
-    auto com = connect(o, log);
-    ProgressBar bar(local, bytes.size());
+    auto com = connectTester(o, log);
+    ProgressBar bar(local);
     try {
         auto scp = scpFor(*com);
-        scp.setProgressHandler([&bar](uint64_t done, bool finished) { bar.update(done, finished); });
+        const double total = static_cast<double>(bytes.size());
+        scp.setProgressHandler([&bar, total](uint64_t done, bool) {
+            bar.percent(total > 0 ? static_cast<int>(static_cast<double>(done) * 100.0 / total) : 100);
+        });
         scp.putFile(bytes, remote);
     } catch (const std::exception& e) {
-        throw kx::cli::BadInput(e.what());
+        throw BadInput("cannot copy " + local + " to the tester: " + printable(e.what()));
     }
+    announce("wrote " + printable(remote) + " on the tester");
 }
 
 }  // namespace
 
-namespace kx::cli {
+void listTesterFolder(const TesterLink& o, const std::string& folder, std::ostream& out, bool json) {
+    if (!doubleQuoted(folder)) throw BadInput("the folder name holds a control character");
+    if (isOptionLike(folder)) throw BadInput("the folder name begins with \"-\"");
+    QuietLog log;
+    auto com = connectTester(o, log);
+    auto reply = com->SendTvixCmd("ls -lQ " + *doubleQuoted(folder));
+    if (!reply) throw BadInput("no reply from the tester" + log.reason());
+    auto entries = parseDirListing(*reply);
+    if (!entries) {
+        if (!isEmptyListing(*reply))
+            // "Permission denied", "No such file", "Not a directory": the tester says which.
+            throw BadInput(printable(firstTextLine(*reply)));
+        entries.emplace();
+    }
+    if (json) {
+        Json::Value all(Json::arrayValue);
+        for (const auto& e : *entries) {
+            Json::Value v(Json::objectValue);
+            v["name"] = e.name;
+            v["size"] = Json::Int64(e.size);
+            all.append(v);
+        }
+        out << jsonText(all);
+        return;
+    }
+    char size[32];
+    for (const auto& e : *entries) {
+        std::snprintf(size, sizeof size, "%12lld", static_cast<long long>(e.size));
+        out << size << "  " << printable(e.name) << "\n";
+    }
+}
 
 void setupDiscoverCommand(CLI::App* cmd) {
     auto o = std::make_shared<TesterLink>();
     auto json = std::make_shared<bool>(false);
     addLinkOptions(cmd, *o, false);
-    cmd->add_flag("--json", *json, "JSON instead of a table");
+    addJsonFlag(cmd, *json, "JSON instead of a table");
     cmd->callback([o, json] { discover(*o, *json); });
 }
 
 void setupShCommand(CLI::App* cmd) {
     auto o = std::make_shared<TesterLink>();
     auto words = std::make_shared<std::vector<std::string>>();
-    addLinkOptions(cmd, *o, true);
+    addLinkOptions(cmd, *o);
     cmd->add_option("command", *words, "Command line (words are joined with spaces)")->required();
     cmd->callback([o, words] { shell(*o, *words); });
 }
@@ -226,26 +201,30 @@ void setupShCommand(CLI::App* cmd) {
 void setupLsCommand(CLI::App* cmd) {
     auto o = std::make_shared<TesterLink>();
     auto folder = std::make_shared<std::string>();
-    addLinkOptions(cmd, *o, true);
+    auto json = std::make_shared<bool>(false);
+    addLinkOptions(cmd, *o);
     cmd->add_option("folder", *folder, "Folder on the tester")->required();
-    cmd->callback([o, folder] { kx::cli::listTesterFolder(*o, *folder, std::cout); });
+    addJsonFlag(cmd, *json);
+    cmd->callback([o, folder, json] { listTesterFolder(*o, *folder, std::cout, *json); });
 }
 
 void setupGetCommand(CLI::App* cmd) {
     auto o = std::make_shared<TesterLink>();
     auto paths = std::make_shared<std::pair<std::string, std::string>>();
-    addLinkOptions(cmd, *o, true);
+    addLinkOptions(cmd, *o);
     cmd->add_option("remote", paths->first, "File on the tester")->required();
     cmd->add_option("local", paths->second, "Local file to write")->required();
+    addQuietFlag(cmd);
     cmd->callback([o, paths] { get(*o, paths->first, paths->second); });
 }
 
 void setupPutCommand(CLI::App* cmd) {
     auto o = std::make_shared<TesterLink>();
     auto paths = std::make_shared<std::pair<std::string, std::string>>();
-    addLinkOptions(cmd, *o, true);
+    addLinkOptions(cmd, *o);
     cmd->add_option("local", paths->first, "Local file")->required();
     cmd->add_option("remote", paths->second, "Path on the tester")->required();
+    addQuietFlag(cmd);
     cmd->callback([o, paths] { put(*o, paths->first, paths->second); });
 }
 

@@ -1,0 +1,106 @@
+// `kestrix recertify` of many results: new files in a copy of the folder layout, each change of status named,
+// totals, originals never overwritten, exit 1 when any result could not be judged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <json/reader.h>
+
+#include "common/PFile.h"
+#include "copper/CopperBuilders.h"
+#include "copper/LimitDbBuilders.h"
+#include "core/TestFiles.h"
+#include "core/ToolRun.h"
+#include "fiber/OtdrBuilders.h"
+#include "tester/db/CopperLimitsTbl.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> readBytes(const fs::path& p) {
+    std::vector<uint8_t> b;
+    EXPECT_TRUE(PFile::readFileBytes(p.string(), b)) << p;
+    return b;
+}
+
+class RecertifyMany : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = kx::test::freshFolder("recertify-many");
+        fs::create_directories(dir / "in" / "ProjA" / "Site1");
+        fs::create_directories(dir / "db");
+        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/Site1/a.result").string(), kx::test::cat6AResultFile()));
+        std::ofstream(dir / "in/ProjA/Site1/a.json") << R"({"RecordMetaData": {"Project": "ProjA", "Site": "Site1"}})";
+        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/b.result").string(), kx::test::cat6AResultFile()));
+        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/o.result").string(), kx::test::otdrResultFile(100)));
+        std::ofstream(dir / "in/bad.result") << "not a result";
+        std::vector<Kestrix::Tester::CopperLimitsTbl::Row> rows;
+        int64_t key = 1;
+        for (const auto& l : kx::test::limitDbLimits()) {
+            rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, l));
+            if (l.name != "TIA Cat 6A Perm. Link") continue;
+            // A site rule stricter than the standard: links of at most 50 m.
+            Kestrix::CopperLimit strict = l;
+            strict.name = "Site Rule 6A PL 50 m";
+            for (auto& s : strict.scalarLimits)
+                if (s.type == Kestrix::CopperScalarLimitType::length)
+                    s.maxValue = Kestrix::ScaledInt::raw(500, Kestrix::ScaledInt::tenths);
+            rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, strict));
+        }
+        ASSERT_TRUE(PFile::writeFileBytes((dir / "db" / Kestrix::Tester::CopperLimitsTbl::kFileName).string(),
+                                          Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows)));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    kx::test::ToolRun recertify(const fs::path& out) {
+        return kx::test::runTool(KESTRIX_EXE,
+                                 {"recertify", (dir / "in").string(), "--out", out.string(), "--limit-db",
+                                  (dir / "db").string(), "--limit", "Site Rule 6A PL 50 m"},
+                                 dir.string());
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
+    const auto before = readBytes(dir / "in/ProjA/Site1/a.result");
+    const auto r = recertify(dir / "out");
+    EXPECT_EQ(r.code, 1) << r.err;
+    // The change names what fails (a length, in metres), not the worst margin in dB.
+    const std::string change =
+        "Cat6A-PL-001: PASS -> FAIL, Length -8.7 m (63.7 m, maximum 55.0 m = 50.0 m + 10 %), 78\n";
+    EXPECT_EQ(r.out, change + change +
+                         "2 results judged again: 2 changed (2 PASS -> FAIL), 0 unchanged; 1 not copper, left out; 1 "
+                         "could not be judged\n");
+    EXPECT_EQ(r.firstErrorLine(), "kestrix: " + (dir / "in/bad.result").string() + ": not a readable result file");
+    EXPECT_NE(r.err.find("kestrix: 1 of 4 results could not be judged"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(dir / "out/ProjA/Site1/a.result"));
+    EXPECT_TRUE(fs::exists(dir / "out/ProjA/b.result"));
+    EXPECT_FALSE(fs::exists(dir / "out/ProjA/o.result"));
+    EXPECT_FALSE(fs::exists(dir / "out/bad.result"));
+    EXPECT_EQ(readBytes(dir / "in/ProjA/Site1/a.result"), before);
+    EXPECT_NE(readBytes(dir / "out/ProjA/Site1/a.result"), before);
+    // The host record beside the new file: the new status, the project and site of the old one.
+    Json::Value host;
+    std::ifstream in(dir / "out/ProjA/Site1/a.json");
+    std::string errors;
+    ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &host, &errors)) << errors;
+    EXPECT_EQ(host["RecordSummary"]["Status"].asInt(), 0);
+    EXPECT_EQ(host["RecordSummary"]["StatusName"].asString(), "FAIL");
+    EXPECT_EQ(host["RecordMetaData"]["Project"].asString(), "ProjA");
+    EXPECT_EQ(host["RecordMetaData"]["Site"].asString(), "Site1");
+    EXPECT_FALSE(fs::exists(dir / "out/ProjA/b.json"));
+}
+
+TEST_F(RecertifyMany, OriginalsAreNeverOverwritten) {
+    const auto before = readBytes(dir / "in/ProjA/b.result");
+    const auto r = recertify(dir / "in");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("the new file would replace the original"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(dir / "in/ProjA/b.result"), before);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// `kestrix record` as a person reads it: the page of a copper, a loss/length and an OTDR record as text,
+// pinned by golden files (KESTRIX_UPDATE_GOLDEN=1 writes them anew), and the calibration that is due.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "copper/CopperBuilders.h"
+#include "copper/CopperResultWriter.h"
+#include "fiber/FiberBuilders.h"
+#include "fiber/OtdrBuilders.h"
+#include "tester/record/RecordCalibration.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/report/RecordText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kestrix::Tester::TestRecordTarvel;
+
+std::string readText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A copper result whose main unit's module was calibrated on `calibrated` (seconds since 1970).
+std::vector<uint8_t> copperCalibratedAt(int64_t calibrated) {
+    Kestrix::CopperResult result = kx::test::cat6AResult();
+    const Kestrix::CopperTestPtr test = result.getCopperTest();
+    test->body.mainEquipInfo.moduleCalibrationTime = calibrated;
+    result.mergeCopperTest(test, true);
+    return Kestrix::CopperResultWriter::writeResult(result);
+}
+
+TEST(RecordPageText, GoldenPages) {
+    const struct {
+        const char* golden;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"record-copper.txt", kx::test::cat6AResultFile()},
+        {"record-losslength.txt", kx::test::lossLengthResultFile()},
+        {"record-otdr.txt", kx::test::otdrResultFile(200)},
+    };
+    const bool update = std::getenv("KESTRIX_UPDATE_GOLDEN") != nullptr;
+    for (const auto& c : cases) {
+        TestRecordTarvel record(c.bytes);
+        const std::string text = Kestrix::Report::recordText(record, c.golden);
+        const fs::path golden = fs::path(KESTRIX_GOLDEN_DIR) / c.golden;
+        if (update) std::ofstream(golden, std::ios::binary) << text;
+        EXPECT_EQ(text, readText(golden)) << c.golden << " (KESTRIX_UPDATE_GOLDEN=1 rewrites it)";
+    }
+}
+
+TEST(RecordPageText, EveryNumberOfATableCarriesItsUnit) {
+    TestRecordTarvel record(kx::test::lossLengthResultFile());
+    const std::string text = Kestrix::Report::recordText(record, "ll.result");
+    // The loss budget's rows: loss, limit and margin each in dB.
+    EXPECT_NE(text.find("1300 nm     end 2 to end 1  2.85 dB  2.60 dB  -0.25 dB  FAIL"), std::string::npos) << text;
+}
+
+TEST(RecordCalibration, DueWhenMoreThanAYearBeforeTheTest) {
+    // The test is on 2026-05-28; the main unit's module as calibrated.
+    const struct {
+        int64_t calibrated;
+        bool due;
+    } cases[] = {
+        {1767225600, false},  // 2026-01-01
+        {1748390400, false},  // 2025-05-28: a year to the day
+        {1748304000, true},   // 2025-05-27
+        {1704067200, true},   // 2024-01-01
+        {0, false},           // unknown
+    };
+    for (const auto& c : cases) {
+        TestRecordTarvel record(copperCalibratedAt(c.calibrated));
+        const auto warnings = Kestrix::Tester::calibrationWarnings(record);
+        ASSERT_EQ(warnings.size(), c.due ? 1u : 0u) << c.calibrated;
+        if (!c.due) continue;
+        EXPECT_EQ(warnings[0].rfind("main unit ", 0), 0u) << warnings[0];
+        EXPECT_NE(warnings[0].find("more than a year before the test on 2026-05-28"), std::string::npos) << warnings[0];
+    }
+    TestRecordTarvel record(copperCalibratedAt(1704067200));
+    const std::string text = Kestrix::Report::recordText(record, "due.result");
+    EXPECT_NE(text.find("Calibration due: main unit "), std::string::npos) << text;
+    EXPECT_NE(text.find(" calibrated 2024-01-01, more than a year before the test on 2026-05-28"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// The links table's selection: each filter, the search, sorting with re-tests kept together, pages, and the
+// CSV of a selection.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "Selection.h"
+#include "core/TestFiles.h"
+#include "serve/ImportFolders.h"
+#include "tester/report/Export.h"
+
+using namespace kx::serve;
+using Kestrix::Sim::StockKind;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kDay = 86400;
+constexpr int64_t kNov3 = 1793664000;  // 2026-11-03 00:00 UTC
+
+class SelectionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const fs::path dir = kx::test::freshFolder("serve-selection");
+        kx::test::writeImportFolder(dir, {
+                                             {"Campus", "B1", "D-101", StockKind::copperPass, kNov3 + 100},
+                                             {"Campus", "B1", "D-102", StockKind::copperFail, kNov3 + kDay},
+                                             {"Campus", "B2", "d-103", StockKind::lossLength, kNov3 + 2 * kDay},
+                                             {"Harbor", "", "=cmd|' /C calc'!A0", StockKind::copperPass, kNov3},
+                                             {"Campus", "B1", "D-102", StockKind::copperPass, kNov3 + 3 * kDay},
+                                         });
+        lib = Library::load({dir.string()}, ids, error);
+        ASSERT_TRUE(lib) << error;
+        for (size_t p = 0; p < lib->size(); ++p) {
+            if (p == 2) continue;  // still being read
+            RecordFacts f;
+            f.row.cableId = lib->records()[p].cableId;
+            f.row.status = lib->records()[p].status;
+            f.row.limit = p == 3 ? "Other limit" : "TIA Cat 6A Perm. Link";
+            Kestrix::Tester::JudgedFigure worst;
+            worst.test = "NEXT";
+            worst.unit = "dB";
+            worst.margin = static_cast<double>(p);
+            f.row.worst = worst;
+            lib->setFacts(p, f);
+        }
+    }
+    static void TearDownTestSuite() { lib.reset(); }
+
+    static std::vector<std::string> cables(const std::string& query) {
+        const SelectionResult r = select(*lib, Selection::fromQuery(Params::parse(query)));
+        std::vector<std::string> out;
+        for (const auto& g : r.groups)
+            for (size_t p : g) out.push_back(lib->records()[p].cableId + "@" + std::to_string(p));
+        return out;
+    }
+
+    static inline RecordIds ids;
+    static inline std::string error;
+    static inline std::shared_ptr<Library> lib;
+};
+
+TEST_F(SelectionTest, FiltersAndSearch) {
+    const struct {
+        const char* query;
+        std::vector<std::string> expected;  // newest first unless sorted otherwise
+    } cases[] = {
+        {"status=fail", {"d-103@2", "D-102@1"}},
+        {"q=D-10", {"D-102@4", "D-102@1", "d-103@2", "D-101@0"}},
+        {"q=d-102&status=pass", {"D-102@4"}},
+        {"from=2026-11-04&to=2026-11-05", {"d-103@2", "D-102@1"}},
+        {"from=2026-11-03&to=2026-11-03", {"D-101@0", "=cmd|' /C calc'!A0@3"}},
+        {"project=Campus&site=B2", {"d-103@2"}},
+        {"limit=Other limit", {"=cmd|' /C calc'!A0@3"}},
+        {"status=bogus&sort=nonsense&page=-1", {"D-102@4", "D-102@1", "d-103@2", "D-101@0", "=cmd|' /C calc'!A0@3"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cables(c.query), c.expected) << c.query;
+}
+
+TEST_F(SelectionTest, RecordsStillBeingReadAreCountedWhenAFilterNeedsThem) {
+    const SelectionResult r = select(*lib, Selection::fromQuery(Params::parse("limit=TIA Cat 6A Perm. Link")));
+    EXPECT_EQ(r.records, 3u);
+    EXPECT_EQ(r.unknownFacts, 1u);
+}
+
+TEST_F(SelectionTest, SortingKeepsReTestsTogetherLatestFirst) {
+    EXPECT_EQ(cables("sort=cable&dir=asc"),
+              (std::vector<std::string>{"=cmd|' /C calc'!A0@3", "D-101@0", "D-102@4", "D-102@1", "d-103@2"}));
+    EXPECT_EQ(cables("sort=margin&dir=desc"),
+              (std::vector<std::string>{"D-102@4", "D-102@1", "=cmd|' /C calc'!A0@3", "D-101@0", "d-103@2"}));
+    EXPECT_EQ(cables("sort=margin&dir=asc").back(), "d-103@2");  // unknown margins last either way
+}
+
+TEST_F(SelectionTest, QueryRoundTripsAndPages) {
+    const Selection s = Selection::fromQuery(Params::parse("q=x&status=fail&sort=cable&dir=desc&page=3&folder=0"));
+    const Selection again = Selection::fromQuery(s.toQuery());
+    EXPECT_EQ(again.toQuery().encode(), s.toQuery().encode());
+    EXPECT_EQ(again.page, 3u);
+    EXPECT_EQ(again.folder, 0);
+    SelectionResult big;
+    big.groups.resize(Selection::kGroupsPerPage + 1);
+    EXPECT_EQ(big.pages(), 2u);
+    EXPECT_EQ(SelectionResult().pages(), 1u);
+}
+
+// The columns of `kestrix export`; a record not decoded yet has what the index gives.
+TEST_F(SelectionTest, CsvIsTheExportOfTheSelection) {
+    const auto csvOf = [](const std::string& query) {
+        const std::string csv = selectionCsv(*lib, select(*lib, Selection::fromQuery(Params::parse(query))));
+        std::vector<std::vector<std::string>> rows;
+        for (size_t at = 0; at < csv.size();) {
+            const size_t eol = csv.find("\r\n", at);
+            if (eol == std::string::npos) break;
+            std::vector<std::string> fields;
+            std::stringstream line(csv.substr(at, eol - at) + ",");
+            for (std::string f; std::getline(line, f, ',');) fields.push_back(f);
+            rows.push_back(fields);
+            at = eol + 2;
+        }
+        return rows;
+    };
+    const auto& columns = Kestrix::Report::exportColumns();
+    const auto col = [&](const char* name) {
+        return static_cast<size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin());
+    };
+    const auto harbor = csvOf("project=Harbor");
+    ASSERT_EQ(harbor.size(), 2u);
+    EXPECT_EQ(harbor[0], columns);
+    ASSERT_EQ(harbor[1].size(), columns.size());
+    EXPECT_EQ(harbor[1][col("cable_id")], "'=cmd|' /C calc'!A0");  // a formula stays text
+    EXPECT_EQ(harbor[1][col("limit")], "Other limit");
+    EXPECT_EQ(harbor[1][col("worst_margin")], "3.0");
+    EXPECT_EQ(harbor[1][col("worst_test")], "NEXT");
+
+    const auto unread = csvOf("project=Campus&site=B2");
+    ASSERT_EQ(unread.size(), 2u);
+    ASSERT_EQ(unread[1].size(), columns.size());
+    EXPECT_EQ(unread[1][col("cable_id")], "d-103");
+    EXPECT_EQ(unread[1][col("date_utc")], "2026-11-05 00:00");
+    EXPECT_EQ(unread[1][col("status")], "FAIL");
+    EXPECT_EQ(unread[1][col("limit")], "");
+    EXPECT_NE(unread[1][col("file")].find("d-103"), std::string::npos);
+}
+
+}  // namespace
