@@ -29,6 +29,20 @@ constexpr int16_t kPowerSumTable[200] = {
 
 constexpr int32_t kMissingDisturber = 9999;
 
+// The correction and the power sum as the derivation runs them, thousands of samples per plot: no sort and
+// no call. Differences in 64 bits, so that no pair of values overflows.
+int32_t correctionOf(int64_t d) { return d >= 0 && d < 200 ? kPowerSumTable[d] : 0; }
+
+int32_t sumOf3(int32_t a, int32_t b, int32_t c) {
+    const int32_t lo = std::min(a, b);
+    const int32_t hi = std::max(a, b);
+    const int64_t v0 = std::min(lo, c);
+    const int64_t v1 = std::max(lo, std::min(hi, c));
+    const int64_t v2 = std::max(hi, c);
+    const int64_t p = v0 - correctionOf(v1 - v0);
+    return static_cast<int32_t>(p - correctionOf(v2 - p));
+}
+
 int16_t saturate(int32_t v) {
     return static_cast<int16_t>(
         std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
@@ -120,12 +134,15 @@ public:
             out->scaledTo = first.scaledTo;
             out->endIndex = first.endIndex;
             out->data.resize(first.data.size());
-            for (size_t i = 0; i < first.data.size(); ++i) {
-                int32_t v[3] = {kMissingDisturber, kMissingDisturber, kMissingDisturber};
-                for (size_t d = 0; d < found.size(); ++d)
-                    if (i < found[d]->data.size()) v[d] = found[d]->data[i];
-                out->data[i] = saturate(powerSum3(v[0], v[1], v[2]));
+            const int16_t* data[3] = {nullptr, nullptr, nullptr};
+            size_t size[3] = {0, 0, 0};
+            for (size_t d = 0; d < found.size(); ++d) {
+                data[d] = found[d]->data.data();
+                size[d] = found[d]->data.size();
             }
+            const auto at = [&](size_t d, size_t i) { return i < size[d] ? int32_t(data[d][i]) : kMissingDisturber; };
+            for (size_t i = 0; i < first.data.size(); ++i)
+                out->data[i] = saturate(sumOf3(at(0, i), at(1, i), at(2, i)));
             _plots.push_back(std::move(out));
         }
     }
@@ -154,17 +171,9 @@ private:
 
 }  // namespace
 
-int16_t powerSumCorrection(int32_t d) {
-    if (d < 0 || d >= 200) return 0;
-    return kPowerSumTable[d];
-}
+int16_t powerSumCorrection(int32_t d) { return static_cast<int16_t>(correctionOf(d)); }
 
-int32_t powerSum3(int32_t a, int32_t b, int32_t c) {
-    int32_t v[3] = {a, b, c};
-    std::sort(v, v + 3);
-    const int32_t p = v[0] - powerSumCorrection(v[1] - v[0]);
-    return p - powerSumCorrection(v[2] - p);
-}
+int32_t powerSum3(int32_t a, int32_t b, int32_t c) { return sumOf3(a, b, c); }
 
 void CopperPlots::deriveComputedPlots(int acrMethod, const UsedPairs& used) {
     if (_derived) return;

@@ -25,9 +25,10 @@ Json::Value TwistedPairLabels::toJson() const { return treeOf(*this); }
 void TwistedPairLabels::writeJson(JsonSink& s) const {
     s.beginArray();
     for (const auto& [pair, label] : Labels) {
+        // Members in name order (here and below): the text sink then has nothing to sort.
         s.beginObject();
-        s.member("Pair", pair);
         s.member("Label", label);
+        s.member("Pair", pair);
         s.endObject();
     }
     s.endArray();
@@ -37,14 +38,14 @@ Json::Value MeasuredTest::toJson() const { return treeOf(*this); }
 
 void MeasuredTest::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.member("TestId", TestId);
+    s.member("Brief", Brief);
     s.member("IsCoax", IsCoax);
-    s.member("Status", Status);
     s.key("Measurements");
     writeArray(s, Measurements);
     s.key("PairText");
     PairText.writeJson(s);
-    s.member("Brief", Brief);
+    s.member("Status", Status);
+    s.member("TestId", TestId);
     s.endObject();
 }
 
@@ -129,17 +130,17 @@ Json::Value WireMapTest::toJson() const { return treeOf(*this); }
 
 void WireMapTest::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.member("Status", Status);
-    s.member("WireMapTypeText", WireMapTypeText);
-    s.member("BadPatchNear", BadPatchNear);
     s.member("BadPatchFar", BadPatchFar);
+    s.member("BadPatchNear", BadPatchNear);
+    s.member("Brief", Brief);
     s.member("IsAcMap", IsAcMap);
     s.member("ShieldTest", ShieldTest);
     if (SplitPair)
         s.member("SplitPair", *SplitPair);
     else
         s.memberNull("SplitPair");
-    s.member("Brief", Brief);
+    s.member("Status", Status);
+    s.member("WireMapTypeText", WireMapTypeText);
     s.endObject();
 }
 

@@ -86,11 +86,12 @@ void writePairs(JsonSink& s, const std::vector<std::pair<Int, Int>>& pairs) {
     s.endArray();
 }
 
-// Where an event lies, with its tolerances, as both event kinds write it.
+// Where an event lies, with its tolerances, as both event kinds write it. Members here and in the objects an
+// OTDR test is made of come in name order: the text sink then has nothing to sort.
 void writePlace(JsonSink& s, double location, double posTolerance, double negTolerance) {
-    s.memberNumber("Location", location);
-    s.memberNumber("LocPosTolerance", posTolerance);
     s.memberNumber("LocNegTolerance", negTolerance);
+    s.memberNumber("LocPosTolerance", posTolerance);
+    s.memberNumber("Location", location);
 }
 
 }  // namespace
@@ -99,14 +100,20 @@ Json::Value FiberMeasurement::toJson() const { return treeOf(*this); }
 
 void FiberMeasurement::writeJson(JsonSink& s) const {
     s.beginObject();
-    writeMembers(s);
-    s.member("MeasurementType", MeasurementType);
-    s.key("Wavelength");
-    writeOptional(s, Wavelength);
+    s.member("CopperEnd", CopperEnd);
+    s.member("IsWorstMarginSpecified", IsWorstMarginSpecified);
     s.key("LightSource");
     writeOptional(s, LightSource);
     s.key("LossReferenceDate");
     writeOptional(s, LossReferenceDate);
+    s.member("MeasurementType", MeasurementType);
+    s.member("Pair", Pair);
+    s.key("Params");
+    writeArray(s, Params);
+    s.member("Status", Status);
+    s.member("TestId", TestId);
+    s.key("Wavelength");
+    writeOptional(s, Wavelength);
     s.endObject();
 }
 
@@ -177,18 +184,18 @@ Json::Value OtdrEvent::toJson() const { return treeOf(*this); }
 
 void OtdrEvent::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.member("Wavelength", Wavelength);
-    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
-    s.member("Type", Type);
-    s.member("IsHidden", IsHidden);
-    s.key("SplitterRatio");
-    writeOptional(s, SplitterRatio);
-    s.member("Status", Status);
-    writeMember(s, "Loss", Loss);
-    writeMember(s, "Reflectance", Reflectance);
     writeMember(s, "AttenCoeff", AttenCoeff);
     writeMember(s, "Backscatter", Backscatter);
     s.member("BackscatterIsQuestionable", BackscatterIsQuestionable);
+    s.member("IsHidden", IsHidden);
+    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
+    writeMember(s, "Loss", Loss);
+    writeMember(s, "Reflectance", Reflectance);
+    s.key("SplitterRatio");
+    writeOptional(s, SplitterRatio);
+    s.member("Status", Status);
+    s.member("Type", Type);
+    s.member("Wavelength", Wavelength);
     s.endObject();
 }
 
@@ -196,13 +203,13 @@ Json::Value MergedEvent::toJson() const { return treeOf(*this); }
 
 void MergedEvent::writeJson(JsonSink& s) const {
     s.beginObject();
-    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
-    s.member("Status", Status);
-    s.member("Type", Type);
-    s.key("SplitterRatio");
-    writeOptional(s, SplitterRatio);
     s.key("Events");
     writeArray(s, Events);
+    writePlace(s, Location, LocPosTolerance, LocNegTolerance);
+    s.key("SplitterRatio");
+    writeOptional(s, SplitterRatio);
+    s.member("Status", Status);
+    s.member("Type", Type);
     s.endObject();
 }
 
@@ -210,18 +217,18 @@ Json::Value EventMapTable::toJson() const { return treeOf(*this); }
 
 void EventMapTable::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.key("PortEnd");
-    writeOptional(s, PortEnd);
-    s.member("IsFaultMap", IsFaultMap);
-    writeMember(s, "FiberLength", FiberLength);
-    s.key("OverallLoss");
-    writeOptional(s, OverallLoss);
-    s.key("Events");
-    writeArray(s, Events);
-    s.key("HiddenGroups");
-    writePairs(s, HiddenGroups);
     s.member("End1Name", End1Name);
     s.member("End2Name", End2Name);
+    s.key("Events");
+    writeArray(s, Events);
+    writeMember(s, "FiberLength", FiberLength);
+    s.key("HiddenGroups");
+    writePairs(s, HiddenGroups);
+    s.member("IsFaultMap", IsFaultMap);
+    s.key("OverallLoss");
+    writeOptional(s, OverallLoss);
+    s.key("PortEnd");
+    writeOptional(s, PortEnd);
     s.endObject();
 }
 
@@ -278,13 +285,13 @@ Json::Value OtdrWavelengthData::toJson() const { return treeOf(*this); }
 
 void OtdrWavelengthData::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.member("Wavelength", Wavelength);
-    s.key("Measurements");
-    writeArray(s, Measurements);
     s.key("Events");
     writeArray(s, Events);
+    s.key("Measurements");
+    writeArray(s, Measurements);
     s.key("Settings");
     writeOptional(s, Settings);
+    s.member("Wavelength", Wavelength);
     s.endObject();
 }
 
@@ -310,24 +317,30 @@ Json::Value OtdrTest::toJson() const { return treeOf(*this); }
 
 void OtdrTest::writeJson(JsonSink& s) const {
     s.beginObject();
-    s.member("Id", Id);
-    s.member("Status", Status);
-    s.key("OverallLength");
-    writeOptional(s, OverallLength);
-    s.key("Wavelengths");
-    writeArray(s, Wavelengths);
-    s.member("CompensationDate", HxDataDate::ToIso8601(CompensationDate));
-    s.member("LaunchLengthManuallyEntered", LaunchLengthManuallyEntered);
-    s.key("MergedEvents");
-    writeArray(s, MergedEvents);
-    s.key("LaunchLength");
-    writeOptional(s, LaunchLength);
-    s.key("TailLength");
-    writeOptional(s, TailLength);
-    s.key("EventMapTbl");
-    writeOptional(s, EventMapTbl);
+    s.member("Brief", Brief);
     s.key("BulkheadQuality");
     writeOptional(s, BulkheadQuality);
+    s.member("CompensationDate", HxDataDate::ToIso8601(CompensationDate));
+    s.key("EventMapTbl");
+    writeOptional(s, EventMapTbl);
+    s.member("Id", Id);
+    s.key("LaunchLength");
+    writeOptional(s, LaunchLength);
+    s.member("LaunchLengthManuallyEntered", LaunchLengthManuallyEntered);
+    if (Limit)
+        s.member("Limit", Limit->toJson());
+    else
+        s.memberNull("Limit");
+    s.key("MergedEvents");
+    writeArray(s, MergedEvents);
+    s.key("OverallLength");
+    writeOptional(s, OverallLength);
+    s.key("SegmentLocSetByTester");
+    writeOptional(s, SegmentLocSetByTester);
+    s.member("Status", Status);
+    s.key("TailLength");
+    writeOptional(s, TailLength);
+    s.member("UserEditsApplied", UserEditsApplied);
     s.key("Warnings");
     s.beginArray();
     for (const OtdrTestWarning& w : Warnings) {
@@ -337,14 +350,8 @@ void OtdrTest::writeJson(JsonSink& s) const {
         s.endObject();
     }
     s.endArray();
-    s.key("SegmentLocSetByTester");
-    writeOptional(s, SegmentLocSetByTester);
-    if (Limit)
-        s.member("Limit", Limit->toJson());
-    else
-        s.memberNull("Limit");
-    s.member("UserEditsApplied", UserEditsApplied);
-    s.member("Brief", Brief);
+    s.key("Wavelengths");
+    writeArray(s, Wavelengths);
     s.endObject();
 }
 

@@ -15,10 +15,43 @@ void appendInteger(std::string& out, T v) {
     out.append(buf, r.ptr);
 }
 
+// Most reals of a host record are a tester's scaled integers: a whole number of tenths, hundredths, ... below
+// 1e11. Such a value is the double nearest to a decimal d of at most 15 digits, so printing it with 15
+// significant digits gives d: its digits are written straight from the integer. False for anything else.
+bool appendScaled(std::string& out, double v) {
+    static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+    const double magnitude = std::fabs(v);
+    if (!(magnitude >= 1e-4 && magnitude < 1e11)) return false;  // zero keeps its sign through to_chars
+    for (int digits = 0; digits < 5; ++digits) {
+        const double n = std::round(magnitude * kScale[digits]);
+        if (n / kScale[digits] != magnitude) continue;
+        const auto scale = static_cast<uint64_t>(kScale[digits]);
+        const auto whole = static_cast<uint64_t>(n);
+        if (v < 0) out += '-';
+        appendInteger(out, whole / scale);
+        out += '.';
+        uint64_t fraction = whole % scale;
+        if (fraction == 0) {
+            out += '0';
+            return true;
+        }
+        // The fewest digits came first, so the last one is not a zero.
+        char text[4];
+        for (int i = digits - 1; i >= 0; --i) {
+            text[i] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        out.append(text, static_cast<size_t>(digits));
+        return true;
+    }
+    return false;
+}
+
 // To the precision of its source: most measured values are stored as 32-bit floats, so a double that is
 // exactly a float is written as the shortest text that reads back as that float (0.04, not
 // 0.0399999991059303); any other with at most 15 significant digits (2000.4, not 2000.4000000000001).
 void appendReal(std::string& out, double v) {
+    if (appendScaled(out, v)) return;
     if (std::isnan(v)) {
         out += "null";
         return;
@@ -195,6 +228,11 @@ void JsonTreeSink::value(const Json::Value& v) { slot() = v; }
 
 JsonTextSink::JsonTextSink(size_t reserve) { _out.reserve(reserve); }
 
+void JsonTextSink::clear() {
+    _out.clear();
+    _depth = 0;
+}
+
 void JsonTextSink::beforeValue() {
     if (_depth == 0) return;
     Level& l = _levels[_depth - 1];
@@ -229,19 +267,38 @@ void JsonTextSink::endObject() {
     _out += '}';
 }
 
+namespace {
+
+// Byte order, as std::string and JsonCpp compare names; most names differ in their first letter.
+bool nameBefore(std::string_view a, std::string_view b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0])
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    return a < b;
+}
+
+}  // namespace
+
+std::string_view JsonTextSink::nameOf(const Member& m) const {
+    if (!m.plain) return m.name;
+    return std::string_view(_out).substr(m.begin + 1, m.nameSize);
+}
+
 void JsonTextSink::key(std::string_view name) {
     Level& l = _levels[_depth - 1];
     if (l.count > 0) {
         Member& previous = l.members[l.count - 1];
         previous.end = _out.size();
-        if (l.sorted && !(previous.name < name)) l.sorted = false;
+        if (l.sorted && !nameBefore(nameOf(previous), name)) l.sorted = false;
         _out += ',';
     }
     if (l.members.size() <= l.count) l.members.emplace_back();
     Member& m = l.members[l.count++];
-    m.name.assign(name);
     m.begin = _out.size();
+    m.nameSize = name.size();
     appendString(_out, name);
+    // Escaping only lengthens, so a text as long as the name and its quotes is the name.
+    m.plain = _out.size() - m.begin == name.size() + 2;
+    if (!m.plain) m.name.assign(name);
     _out += ':';
 }
 
@@ -250,11 +307,12 @@ void JsonTextSink::sortMembers(Level& l) {
     for (size_t i = 0; i < l.count; ++i) _order[i] = static_cast<uint32_t>(i);
     const std::vector<Member>& m = l.members;
     // Stable, so that a name given twice keeps its last value, as in a tree.
-    std::stable_sort(_order.begin(), _order.end(), [&m](uint32_t a, uint32_t b) { return m[a].name < m[b].name; });
+    std::stable_sort(_order.begin(), _order.end(),
+                     [&](uint32_t a, uint32_t b) { return nameBefore(nameOf(m[a]), nameOf(m[b])); });
     _scratch.clear();
     for (size_t i = 0; i < _order.size(); ++i) {
         const Member& it = m[_order[i]];
-        if (i + 1 < _order.size() && m[_order[i + 1]].name == it.name) continue;
+        if (i + 1 < _order.size() && nameOf(m[_order[i + 1]]) == nameOf(it)) continue;
         if (!_scratch.empty()) _scratch += ',';
         _scratch.append(_out, it.begin, it.end - it.begin);
     }

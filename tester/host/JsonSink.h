@@ -144,12 +144,17 @@ public:
 
     // The text so far (the whole value once it is complete).
     std::string take() { return std::move(_out); }
+    std::string& text() { return _out; }
+    // Empty again for another value; the storage stays, so one sink may write many values without allocating.
+    void clear();
 
 private:
     struct Member {
-        std::string name;
-        size_t begin = 0;  // of its name in the text
-        size_t end = 0;    // after its value
+        size_t begin = 0;     // of its name in the text
+        size_t end = 0;       // after its value
+        size_t nameSize = 0;  // of the name unescaped
+        bool plain = true;    // the text between the quotes is the name as given
+        std::string name;     // the name as given, kept only when its text is escaped
     };
     struct Level {
         bool object = false;
@@ -162,6 +167,7 @@ private:
     void open(bool object, char bracket);
     // Puts the members of the object at `level` in name order.
     void sortMembers(Level& level);
+    std::string_view nameOf(const Member& m) const;
 
     std::string _out;
     std::vector<Level> _levels;

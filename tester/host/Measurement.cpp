@@ -8,16 +8,17 @@ Json::Value jsonNumber(double v) { return std::isfinite(v) ? Json::Value(v) : Js
 
 Json::Value MeasParam::toJson() const { return treeOf(*this); }
 
+// Members in name order (here and below): the text sink then has nothing to sort.
 void MeasParam::writeJson(JsonSink& s) const {
     s.beginObject();
     s.member("Kind", static_cast<int>(Kind));
-    s.memberNumber("Value", Value);
-    s.member("Unit", Unit);
     s.member("Precision", Precision);
     if (Qualifier)
         s.member("Qualifier", *Qualifier);
     else
         s.memberNull("Qualifier");
+    s.member("Unit", Unit);
+    s.memberNumber("Value", Value);
     s.endObject();
 }
 
@@ -36,13 +37,13 @@ void SingleMeasurement::writeJson(JsonSink& s) const {
 }
 
 void SingleMeasurement::writeMembers(JsonSink& s) const {
-    s.member("TestId", TestId);
-    s.member("Status", Status);
-    s.member("Pair", Pair);
     s.member("CopperEnd", CopperEnd);
     s.member("IsWorstMarginSpecified", IsWorstMarginSpecified);
+    s.member("Pair", Pair);
     s.key("Params");
     writeArray(s, Params);
+    s.member("Status", Status);
+    s.member("TestId", TestId);
 }
 
 }  // namespace Kestrix::Tester

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <cstring>
 #include <stdexcept>
 
@@ -26,14 +28,31 @@ void syncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
+// A temporary name beside `path` that nothing has: ".<name>.tmp-<8 hex digits>", made with O_EXCL (which
+// never follows a link) and with the mode of an ordinary document, the user's umask applied. One call per
+// file: no random numbers from the system and no chmod afterwards.
+int createTemporary(const fs::path& path, std::string& temp) {
+    static std::atomic<uint32_t> next{std::random_device{}()};
+    std::string stem(1, '.');
+    stem += path.filename().string();
+    stem += ".tmp-";
+    stem = (path.parent_path() / stem).string();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[9];
+        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(next.fetch_add(0x9e3779b9u)));
+        temp = stem + suffix;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 }  // namespace
 
 void writeAtomically(const fs::path& path, const uint8_t* data, size_t size, Durability d) {
-    std::string name(1, '.');
-    name += path.filename().string();
-    name += ".tmp-XXXXXX";
-    std::string temp = (path.parent_path() / name).string();
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = createTemporary(path, temp);
     if (fd < 0) throw cannotWrite(path, std::strerror(errno));
     const auto fail = [&](const std::string& reason) {
         ::close(fd);
@@ -47,8 +66,6 @@ void writeAtomically(const fs::path& path, const uint8_t* data, size_t size, Dur
         if (n <= 0) throw fail(n == 0 ? "nothing written" : std::strerror(errno));
         done += static_cast<size_t>(n);
     }
-    // mkstemp makes the file private; these are ordinary documents.
-    ::fchmod(fd, 0644);
     if (d == Durability::Now && ::fsync(fd) != 0) throw fail(std::strerror(errno));
     if (::close(fd) != 0) {
         const std::string reason = std::strerror(errno);

@@ -50,6 +50,8 @@ void RecordWriters::finish() {
 }
 
 void RecordWriters::work() {
+    // One text buffer for all the records of this thread.
+    JsonTextSink text;
     for (;;) {
         Task task;
         {
@@ -61,11 +63,11 @@ void RecordWriters::work() {
             _queuedBytes -= task.bytes.size();
         }
         _room.notify_one();
-        store(task);
+        store(task, text);
     }
 }
 
-void RecordWriters::store(Task& task) {
+void RecordWriters::store(Task& task, JsonTextSink& text) {
     RecordOutcome& r = _outcomes[task.pos];
     const KestrixSum& s = *task.sum;
     try {
@@ -74,12 +76,11 @@ void RecordWriters::store(Task& task) {
         // newer version is kept when its container is whole).
         TestRecordTarvel record(std::move(task.bytes));
         std::string fault;
-        std::string json;
         if (record.summaryStatus() != ResultReaderStatus::success) {
             fault = std::string("the summary does not read: ") + Kestrix::toString(record.summaryStatus());
         } else {
             TarvelCom::setImportedMetaData(record, s.project, s.site);
-            json = hostRecordFile(record, false, &r.verdictConflict);
+            hostRecordFile(record, false, text, &r.verdictConflict);
             if (!decodedWhole(record)) fault = TarvelCom::containerFault(record.SerializedResult());
         }
         if (!fault.empty()) {
@@ -96,7 +97,7 @@ void RecordWriters::store(Task& task) {
         if (static_cast<int64_t>(kept.size()) != s.fileSize)
             r.warning = std::to_string(kept.size()) + " bytes where the tester's database says " +
                         std::to_string(s.fileSize) + "; kept, as it decodes";
-        _out.write(task.pos, kept, json);
+        _out.write(task.pos, kept, text.text());
         r.result = _out.resultPath(task.pos);
         r.record = _out.recordPath(task.pos);
         r.bytes = kept.size();

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tester/host/JsonSink.h"
 #include "tester/import/ImportJob.h"
 
 namespace Kestrix::Import {
@@ -44,7 +45,7 @@ private:
         std::vector<uint8_t> bytes;
     };
     void work();
-    void store(Task& task);
+    void store(Task& task, Tester::JsonTextSink& text);
 
     ImportOutput& _out;
     std::vector<RecordOutcome>& _outcomes;

@@ -71,16 +71,25 @@ Json::Value copperTestsJson(TestRecordTarvel& record, bool withPlots) {
 
 void writeCopperTests(TestRecordTarvel& record, bool withPlots, JsonSink& s) {
     if (record.GetCopperTest() == nullptr) return s.null();
+    // Members in name order: the text sink then has nothing to sort.
     s.beginObject();
-    s.key("ScalarTests");
-    s.beginArray();
-    for (int id : copperScalarTestIds())
-        if (const auto t = record.GetScalarTest(id)) t->writeJson(s);
-    s.endArray();
     s.key("FrequencyTests");
     s.beginArray();
     for (int id : copperFrequencyTestIds())
         if (const auto t = record.GetFrequencyTest(id)) t->writeJson(s);
+    s.endArray();
+    if (withPlots) {
+        s.key("PlotData");
+        s.beginArray();
+        for (int id : copperPlotTestIds())
+            for (int end = 1; end <= 2; ++end)
+                if (const auto p = record.GetPlotDataTp(id, end)) s.value(p->toJson());
+        s.endArray();
+    }
+    s.key("ScalarTests");
+    s.beginArray();
+    for (int id : copperScalarTestIds())
+        if (const auto t = record.GetScalarTest(id)) t->writeJson(s);
     s.endArray();
     s.key("TdrCoaxTest");
     if (const auto tdr = record.GetTdrCoaxTest())
@@ -96,14 +105,6 @@ void writeCopperTests(TestRecordTarvel& record, bool withPlots, JsonSink& s) {
     s.beginArray();
     for (const std::string& line : record.GetWireMapText()) s.string(line);
     s.endArray();
-    if (withPlots) {
-        s.key("PlotData");
-        s.beginArray();
-        for (int id : copperPlotTestIds())
-            for (int end = 1; end <= 2; ++end)
-                if (const auto p = record.GetPlotDataTp(id, end)) s.value(p->toJson());
-        s.endArray();
-    }
     s.endObject();
 }
 

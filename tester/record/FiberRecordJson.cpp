@@ -64,23 +64,8 @@ void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
         if (auto p = record.GetRealTimeOtdrPlotData(end)) plotList.push_back(p->toJson());
     }
     if (auto t = record.GetOtdrTest(3)) otdr.push_back(std::move(*t));
+    // Members in name order: the text sink then has nothing to sort.
     s.beginObject();
-    s.key("LossTests");
-    writeArray(s, loss);
-    s.key("PowerTests");
-    writeArray(s, power);
-    s.key("OtdrTests");
-    writeArray(s, otdr);
-    s.key("RealTimeTests");
-    writeArray(s, realTime);
-    s.key("ImageTests");
-    writeArray(s, images);
-    s.key("EventMap");
-    writeOrNull(s, record.GetEventMapTest());
-    s.key("FaultMap");
-    writeOrNull(s, record.GetFaultMapTest());
-    s.key("FaultMapOtdrTest");
-    writeOrNull(s, record.GetFaultMapOtdrTest());
     s.key("BidirAvg");
     if (record.HasOtdrTest(1) && record.HasOtdrTest(2)) {
         const auto bidi = record.GenerateOtdrBidirAvgFromResult();
@@ -95,6 +80,29 @@ void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
     } else {
         s.null();
     }
+    s.key("EventMap");
+    writeOrNull(s, record.GetEventMapTest());
+    s.key("FaultMap");
+    writeOrNull(s, record.GetFaultMapTest());
+    s.key("FaultMapOtdrTest");
+    writeOrNull(s, record.GetFaultMapOtdrTest());
+    s.key("ImageTests");
+    writeArray(s, images);
+    s.key("LossTests");
+    writeArray(s, loss);
+    s.key("OtdrTests");
+    writeArray(s, otdr);
+    if (plots) {
+        if (auto p = record.GetFaultMapPlotData()) plotList.push_back(p->toJson());
+        s.key("Plots");
+        s.beginArray();
+        for (const auto& p : plotList) s.value(p);
+        s.endArray();
+    }
+    s.key("PowerTests");
+    writeArray(s, power);
+    s.key("RealTimeTests");
+    writeArray(s, realTime);
     s.key("Span");
     writeOrNull(s, record.GetSpanFromResult());
     s.key("TestedWavelengths");
@@ -108,13 +116,6 @@ void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
         s.endArray();
     }
     s.endObject();
-    if (plots) {
-        if (auto p = record.GetFaultMapPlotData()) plotList.push_back(p->toJson());
-        s.key("Plots");
-        s.beginArray();
-        for (const auto& p : plotList) s.value(p);
-        s.endArray();
-    }
     s.endObject();
 }
 

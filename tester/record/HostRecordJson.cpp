@@ -15,8 +15,8 @@ namespace Kestrix::Tester {
 
 namespace {
 
-// The text of a copper host record is about this long; the buffer grows for larger ones.
-constexpr size_t kTypicalRecordBytes = 48 * 1024;
+// A copper host record is 80-100 KB: room for one without growing, and below the size malloc serves by mmap.
+constexpr size_t kTypicalRecordBytes = 112 * 1024;
 
 void mergeImporterFields(RecordMetaData& meta, const RecordMetaData& imported) {
     meta.Project = imported.Project;
@@ -36,14 +36,22 @@ Json::Value hostRecordJson(TestRecordTarvel& record, bool plots) {
 
 void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& sink, std::string* verdictConflict) {
     EnumNamingSink s(sink);
-    s.beginObject();
-    const auto summary = record.summary();
-    s.member("RecordSummary", summary ? summary->toJson() : Json::Value());
-
     auto meta = record.ExtractMetaDataFromResult();
     if (meta) mergeImporterFields(*meta, record.GetMetaData());
-    s.member("RecordMetaData", meta ? meta->toJson() : Json::Value());
+    // Members in name order: the text sink then has nothing to sort.
+    s.beginObject();
+    if (meta && record.IsCopper()) {
+        s.key("Copper");
+        writeCopperTests(record, plots, s);
+    }
+    if (meta && record.IsFiber()) {
+        s.key("Fiber");
+        writeFiberTests(record, plots, s);
+    }
     s.member("LastRecTooNew", record.LastRecTooNew());
+    s.member("RecordMetaData", meta ? meta->toJson() : Json::Value());
+    const auto summary = record.summary();
+    s.member("RecordSummary", summary ? summary->toJson() : Json::Value());
 
     Json::Value tests(Json::arrayValue);
     Json::Value testMeta(Json::arrayValue);
@@ -60,31 +68,23 @@ void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& sink, std::
         if (record.IsCopper())
             if (const auto m = record.GetTestMetaData(0)) testMeta.append(m->toJson());
     }
-    s.member("Tests", tests);
     s.member("TestMetaData", testMeta);
-    if (meta && record.IsCopper()) {
-        s.key("Copper");
-        writeCopperTests(record, plots, s);
-    }
-    if (meta && record.IsFiber()) {
-        s.key("Fiber");
-        writeFiberTests(record, plots, s);
-    }
-    Json::Value verdict = verdictJson(record);
-    if (verdictConflict) {
-        const Json::Value& conflict = verdict["VerdictConflict"];
-        *verdictConflict = conflict.isString() ? conflict.asString() : std::string();
-    }
-    s.member("Verdict", std::move(verdict));
+    s.member("Tests", tests);
+    s.key("Verdict");
+    writeVerdict(record, s, verdictConflict);
     s.endObject();
 }
 
 std::string hostRecordFile(TestRecordTarvel& record, bool plots, std::string* verdictConflict) {
     JsonTextSink s(kTypicalRecordBytes);
-    writeHostRecord(record, plots, s, verdictConflict);
-    std::string out = s.take();
-    out += '\n';
-    return out;
+    hostRecordFile(record, plots, s, verdictConflict);
+    return s.take();
+}
+
+void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, std::string* verdictConflict) {
+    sink.clear();
+    writeHostRecord(record, plots, sink, verdictConflict);
+    sink.text() += '\n';
 }
 
 std::string hostRecordJsonText(const Json::Value& json) {

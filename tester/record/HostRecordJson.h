@@ -29,6 +29,9 @@ void writeHostRecord(TestRecordTarvel& record, bool plots, JsonSink& s, std::str
 // without building the tree.
 // `verdictConflict`, when given, receives the record's "VerdictConflict" text ("" when its verdicts agree).
 std::string hostRecordFile(TestRecordTarvel& record, bool plots = false, std::string* verdictConflict = nullptr);
+// The same into `sink` (cleared first; the text is sink.text()), for a caller that writes many records with
+// one sink.
+void hostRecordFile(TestRecordTarvel& record, bool plots, JsonTextSink& sink, std::string* verdictConflict = nullptr);
 
 // Indented JSON text of a host object, each number to the precision of its source (JsonNumbers.h), so 148.3
 // prints as 148.3 and not as 148.30000000000001, and a stored 0.04f as 0.04; non-ASCII text stays UTF-8. Ends

@@ -30,8 +30,6 @@ std::string containerFault(const std::vector<uint8_t>& bytes) {
     }
 }
 
-Json::Value orNull(double v) { return std::isfinite(v) ? Json::Value(v) : Json::Value(); }
-
 }  // namespace
 
 std::string VerdictCheck::details() const {
@@ -87,40 +85,63 @@ std::string recordDamage(TestRecordTarvel& record) {
     return fault.empty() ? "its tests cannot be read" : fault;
 }
 
+// Members in name order: the text sink then has nothing to sort.
+void writeFigure(JsonSink& s, const JudgedFigure& f) {
+    s.beginObject();
+    s.member("End", f.end);
+    s.memberNumber("FrequencyMHz", f.frequencyMHz);
+    s.memberNumber("Limit", f.limit);
+    s.member("LimitIsMaximum", f.upperLimit);
+    s.memberNumber("Margin", f.margin);
+    s.member("Pair", f.pair);
+    s.member("PairLabel", f.pairLabel);
+    s.member("Status", f.status);
+    s.memberNumber("StoredMargin", f.storedMargin);
+    s.member("Test", f.test);
+    s.member("TestId", f.testId);
+    s.member("Text", describeMargin(f));
+    s.member("Unit", f.unit);
+    s.memberNumber("Value", f.value);
+    s.member("Wavelength", f.wavelength);
+    s.endObject();
+}
+
 Json::Value figureJson(const JudgedFigure& f) {
-    Json::Value j(Json::objectValue);
-    j["Test"] = f.test;
-    j["TestId"] = f.testId;
-    j["Value"] = orNull(f.value);
-    j["Limit"] = orNull(f.limit);
-    j["LimitIsMaximum"] = f.upperLimit;
-    j["Margin"] = orNull(f.margin);
-    j["StoredMargin"] = orNull(f.storedMargin);
-    j["Unit"] = f.unit;
-    j["Status"] = f.status;
-    j["Pair"] = f.pair;
-    j["PairLabel"] = f.pairLabel;
-    j["End"] = f.end;
-    j["FrequencyMHz"] = orNull(f.frequencyMHz);
-    j["Wavelength"] = f.wavelength;
-    j["Text"] = describeMargin(f);
-    return j;
+    JsonTreeSink s;
+    writeFigure(s, f);
+    return s.take();
+}
+
+void writeVerdict(TestRecordTarvel& record, JsonSink& s, std::string* verdictConflict) {
+    const RecordMargins margins = recordMargins(record);
+    const VerdictCheck check = checkVerdict(record, margins);
+    if (verdictConflict) *verdictConflict = check.text();
+    s.beginObject();
+    s.key("ConflictTests");
+    s.beginArray();
+    for (const std::string& i : check.involved) s.string(i);
+    s.endArray();
+    s.key("Margins");
+    s.beginArray();
+    for (const JudgedFigure& f : margins.figures) writeFigure(s, f);
+    s.endArray();
+    s.member("StoredStatus", check.stored);
+    if (check.conflict)
+        s.member("VerdictConflict", check.text());
+    else
+        s.memberNull("VerdictConflict");
+    s.key("WorstMargin");
+    if (margins.worst)
+        writeFigure(s, *margins.worst);
+    else
+        s.null();
+    s.endObject();
 }
 
 Json::Value verdictJson(TestRecordTarvel& record) {
-    const RecordMargins margins = recordMargins(record);
-    const VerdictCheck check = checkVerdict(record, margins);
-    Json::Value j(Json::objectValue);
-    j["StoredStatus"] = check.stored;
-    j["VerdictConflict"] = check.conflict ? Json::Value(check.text()) : Json::Value();
-    Json::Value involved(Json::arrayValue);
-    for (const std::string& i : check.involved) involved.append(i);
-    j["ConflictTests"] = involved;
-    j["WorstMargin"] = margins.worst ? figureJson(*margins.worst) : Json::Value();
-    Json::Value figures(Json::arrayValue);
-    for (const JudgedFigure& f : margins.figures) figures.append(figureJson(f));
-    j["Margins"] = figures;
-    return j;
+    JsonTreeSink s;
+    writeVerdict(record, s, nullptr);
+    return s.take();
 }
 
 std::string verdictText(TestRecordTarvel& record) {

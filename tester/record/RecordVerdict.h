@@ -7,6 +7,7 @@
 
 #include <json/value.h>
 
+#include "tester/host/JsonSink.h"
 #include "tester/record/RecordMargins.h"
 
 namespace Kestrix::Tester {
@@ -42,6 +43,10 @@ std::string recordDamage(TestRecordTarvel& record);
 //  "StoredMargin", "Unit", "Status", "Pair", "PairLabel", "End", "FrequencyMHz", "Wavelength", "Text"}.
 Json::Value verdictJson(TestRecordTarvel& record);
 Json::Value figureJson(const JudgedFigure& f);
+// The same written to a sink, the margins computed once; `verdictConflict`, when given, receives the
+// "VerdictConflict" text ("" when the verdicts agree).
+void writeVerdict(TestRecordTarvel& record, JsonSink& s, std::string* verdictConflict = nullptr);
+void writeFigure(JsonSink& s, const JudgedFigure& f);
 
 // Lines for a terminal: "Worst margin: ...", "Verdict conflict: ..." (only when there is one), and the
 // figures whose stored margin disagrees with the computed one.

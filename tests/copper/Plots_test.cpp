@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "core/TestBytes.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperLimit.h"
@@ -240,6 +243,36 @@ TEST(PlotsDerivation, PowerSumCorrectionTable) {
     // Two equal values: +3.0 dB of crosstalk.
     EXPECT_EQ(powerSum3(400, 400, 9999), 370);
     EXPECT_EQ(powerSum3(9999, 9999, 123), 123);
+}
+
+namespace {
+
+// The power sum as defined: the values in ascending order, the first two combined, then the third.
+int32_t powerSumByDefinition(int32_t a, int32_t b, int32_t c) {
+    int64_t v[3] = {a, b, c};
+    std::sort(v, v + 3);
+    const auto t = [](int64_t d) { return d >= 0 && d < 200 ? int64_t(powerSumCorrection(int32_t(d))) : 0; };
+    const int64_t p = v[0] - t(v[1] - v[0]);
+    return static_cast<int32_t>(p - t(v[2] - p));
+}
+
+}  // namespace
+
+TEST(PlotsDerivation, PowerSumTakesItsValuesInAnyOrder) {
+    const int32_t kMax = std::numeric_limits<int32_t>::max();
+    const int32_t kMin = std::numeric_limits<int32_t>::min();
+    const int32_t triples[][3] = {
+        {300, 300, 300},    {300, 301, 499},    {300, 499, 500},  {-50, 0, 150},   {400, 400, 9999},
+        {9999, 9999, 9999}, {-32768, 32767, 0}, {250, 449, 9999}, {kMin, kMax, 0}, {kMax, kMax - 1, kMax},
+    };
+    for (const auto& t : triples) {
+        int32_t v[3] = {t[0], t[1], t[2]};
+        std::sort(v, v + 3);
+        const int32_t want = powerSumByDefinition(v[0], v[1], v[2]);
+        do {
+            EXPECT_EQ(powerSum3(v[0], v[1], v[2]), want) << v[0] << " " << v[1] << " " << v[2];
+        } while (std::next_permutation(v, v + 3));
+    }
 }
 
 TEST(PlotsDerivation, MissingOrShortInsertionLossIsSkippedSafely) {

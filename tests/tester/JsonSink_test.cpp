@@ -58,9 +58,12 @@ Json::Value randomValue(std::mt19937& rng, int depth) {
         }
         default: {
             Json::Value o(Json::objectValue);
-            // Names that share prefixes and differ in case, so that the order is the byte order.
-            static const char* kNames[] = {"Id", "ID", "Ids", "a", "B", "Status", "Stat", "_x", "Z9", "z", "10", "9"};
-            for (unsigned i = rng() % 7; i > 0; --i) o[kNames[rng() % 12]] = randomValue(rng, depth + 1);
+            // Names that share prefixes and differ in case, so that the order is the byte order; and names
+            // whose text is escaped, two of them to the same text (bytes that are not UTF-8).
+            static const char* kNames[] = {"Id", "ID", "Ids", "a",   "B",   "Status", "Stat", "_x",   "Z9",
+                                           "z",  "10", "9",   "q\"", "q\\", "q",      "\x01", "\xfe", "\xff"};
+            constexpr size_t kCount = sizeof kNames / sizeof kNames[0];
+            for (unsigned i = rng() % 7; i > 0; --i) o[kNames[rng() % kCount]] = randomValue(rng, depth + 1);
             return o;
         }
     }
@@ -111,6 +114,25 @@ TEST(JsonSink, EveryHostRecordFileIsItsTreeAsText) {
     }
     TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
     EXPECT_EQ(hostRecordFile(junk), compactJsonText(hostRecordJson(junk)));
+}
+
+// One sink for many records, as a writer thread uses it: each text is the record's own, whatever the sink
+// wrote before (a larger record, or a value left unfinished).
+TEST(JsonSink, ASinkWritesRecordAfterRecord) {
+    using Kestrix::Sim::StockKind;
+    JsonTextSink sink;
+    sink.beginObject();
+    sink.key("left");
+    sink.beginArray();
+    for (StockKind kind :
+         {StockKind::otdrBothEnds, StockKind::copperPass, StockKind::lossLength, StockKind::copperFail}) {
+        TestRecordTarvel rec(Kestrix::Sim::stockResult(kind, "A-1", 1790000000));
+        std::string conflict = "stale";
+        hostRecordFile(rec, false, sink, &conflict);
+        std::string expectedConflict;
+        EXPECT_EQ(sink.text(), hostRecordFile(rec, false, &expectedConflict)) << static_cast<int>(kind);
+        EXPECT_EQ(conflict, expectedConflict);
+    }
 }
 
 }  // namespace

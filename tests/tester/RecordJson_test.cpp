@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
 #include <sstream>
 
 #include <json/reader.h>
@@ -153,6 +155,35 @@ TEST(RecordJsonFile, CompactTextOfEachKindOfValue) {
     v["B"] = "z";
     v["a"] = 2.5;
     EXPECT_EQ(text(v), "{\"B\":\"z\",\"a\":2.5,\"b\":[1,{\"x\":null}]}\n");
+}
+
+// Reals as printf's "%.15g" gives them (with ".0" when whole): scaled tester values (tenths, hundredths, ...)
+// and their neighbouring doubles, which are not, at every scale and both signs.
+TEST(RecordJsonFile, RealsKeepFifteenSignificantDigits) {
+    const auto reference = [](double v) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        std::string s = buf;
+        if (s.find_first_of(".e") == std::string::npos) s += ".0";
+        return s + "\n";
+    };
+    std::mt19937_64 random(24);
+    std::vector<double> values{0.0, -0.0, 1e-4, 9.9999e-5, 1e11, 99999999999.9999, 1e15, 123456789012345.6};
+    for (double scale : {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0}) {
+        for (int64_t n : {int64_t(1), int64_t(5), int64_t(9), int64_t(10), int64_t(1234), int64_t(99999),
+                          int64_t(100001), int64_t(999999999999999)})
+            values.push_back(static_cast<double>(n) / scale);
+        for (int i = 0; i < 2000; ++i) values.push_back(static_cast<double>(random() % 100000000000000) / scale);
+    }
+    const size_t scaled = values.size();
+    for (size_t i = 0; i < scaled; ++i) {
+        values.push_back(std::nextafter(values[i], 1e300));
+        values.push_back(std::nextafter(values[i], -1e300));
+    }
+    for (double v : values) {
+        EXPECT_EQ(compactJsonText(Json::Value(v)), reference(v)) << v;
+        EXPECT_EQ(compactJsonText(Json::Value(-v)), reference(-v)) << -v;
+    }
 }
 
 namespace {
