@@ -40,9 +40,9 @@ TestRun crew() {
 }  // namespace
 
 TEST(Refile, CopperKeepsItsCurvesAndTakesTheNewFiling) {
-    CopperLinkSpec spec;
-    spec.lengthM = 33.3;
-    const auto original = copperResultFile(measureCopperLink(spec, crew()), "POOL");
+    CopperLinkDesign design;
+    design.lengthM = 33.3;
+    const auto original = copperResultFile(measureCopperLink(design, crew()), "POOL");
     const auto again = refile(original, {"D-9", 1793800000, "A. Nakamura", true});
     ASSERT_FALSE(again.empty());
     EXPECT_EQ(sectionsOf(again, PFile::SectionType::CopperPlots),
@@ -59,7 +59,7 @@ TEST(Refile, CopperKeepsItsCurvesAndTakesTheNewFiling) {
 }
 
 TEST(Refile, FiberTestTimesMoveTogether) {
-    FiberLinkSpec link;
+    FiberLinkDesign link;
     link.lengthM = 700.0;
     link.splices = 1;
     TestRun one = crew(), two = crew();

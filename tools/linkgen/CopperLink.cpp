@@ -204,13 +204,13 @@ std::vector<Combination> orderedCombinations() {
     return out;
 }
 
-bool badlyTerminated(const CopperLinkSpec& s, int end, const Combination& c) {
+bool badlyTerminated(const CopperLinkDesign& s, int end, const Combination& c) {
     // Untwisting at the jack couples the split 3-6 pair into the 4-5 pair it straddles.
     return s.fault == CopperFault::badTermination && end == s.faultyEnd &&
            ((c.a == 2 && c.b == 3) || (c.a == 3 && c.b == 2));
 }
 
-void addFrequencyPlots(CopperTest& test, const CopperLinkSpec& spec, const Link& link, Random& rng) {
+void addFrequencyPlots(CopperTest& test, const CopperLinkDesign& design, const Link& link, Random& rng) {
     // Most links are built with room to spare; a few are marginal somewhere, within the tester's accuracy.
     const bool marginal = rng.chance(0.05);
     const Category cat = link.cable->category;
@@ -218,7 +218,7 @@ void addFrequencyPlots(CopperTest& test, const CopperLinkSpec& spec, const Link&
     const auto connNext = amplitudes(link.mhz, connectorNextDb, cat);
     const auto cableFext = amplitudes(link.mhz, cableAcrFDb, cat);
     const auto connFext = amplitudes(link.mhz, connectorFextDb, cat);
-    const bool channel = spec.grade.link == LinkClass::channel;
+    const bool channel = design.grade.link == LinkClass::channel;
     const double totalM = link.lengthM + link.cordsM;
 
     std::vector<std::vector<double>> il;
@@ -243,7 +243,7 @@ void addFrequencyPlots(CopperTest& test, const CopperLinkSpec& spec, const Link&
             const Combination& c = combos[n];
             double margin =
                 n != worst ? rng.uniform(2.5, 9.0) : (marginal ? rng.uniform(-0.3, 1.0) : rng.uniform(1.0, 4.0));
-            if (badlyTerminated(spec, e, c)) margin = -rng.uniform(9.0, 13.0);
+            if (badlyTerminated(design, e, c)) margin = -rng.uniform(9.0, 13.0);
             std::vector<Coupling> near{connection(rng, margin, 0.0)};
             if (channel) near.push_back(connection(rng, rng.uniform(1.0, 8.0), roundTripUs(link.cordsM / 2.0)));
             const auto key = std::make_pair(std::min(c.a, c.b), std::max(c.a, c.b));
@@ -282,9 +282,10 @@ int pairOfPin(int pin) {
 
 // Delays and lengths of both ends, then (unless the autotest stopped at the wiremap) the pairs' loop
 // resistance, their conductors' unbalance, the parallel resistance and the pair-to-pair unbalance.
-void addScalars(CopperTestBody& b, const CopperLinkSpec& spec, const WiremapSpec& map, const Link& link, Random& rng) {
+void addScalars(CopperTestBody& b, const CopperLinkDesign& design, const WiremapDesign& map, const Link& link,
+                Random& rng) {
     const double settingsNvp = link.cable->nvp;
-    const bool stopped = spec.fault == CopperFault::wiremap;
+    const bool stopped = design.fault == CopperFault::wiremap;
     const int openPair = map.fault == WiremapFault::open && map.pin <= 8 ? pairOfPin(map.pin) : 0;
     const int shortPair = map.fault == WiremapFault::shortCircuit ? pairOfPin(map.pin) : 0;
     double delays[kPairs + 1] = {};
@@ -315,7 +316,8 @@ void addScalars(CopperTestBody& b, const CopperLinkSpec& spec, const WiremapSpec
     if (stopped) return;
 
     const double heat = 1.0 + 0.00393 * (link.temperature - 20.0);
-    const int loosePair = spec.fault == CopperFault::resistanceUnbalance ? 1 + static_cast<int>(rng.below(kPairs)) : 0;
+    const int loosePair =
+        design.fault == CopperFault::resistanceUnbalance ? 1 + static_cast<int>(rng.below(kPairs)) : 0;
     double parallel[kPairs + 1] = {};
     for (int k = 1; k <= kPairs; ++k) {
         const double lay = 1.0 + link.cable->lay[static_cast<size_t>(k - 1)];
@@ -363,7 +365,7 @@ FaultInfoEvent faultEvent(uint8_t type, bool entireLink, double atM, double tota
 }
 
 // The tester's analysis of the link: its connections and cable segments, and the cause of a failure.
-FaultInfoResult faultInfo(const CopperLinkSpec& spec, const WiremapSpec& map, const Link& link) {
+FaultInfoResult faultInfo(const CopperLinkDesign& design, const WiremapDesign& map, const Link& link) {
     using E = FaultInfoCableElement::Type;
     FaultInfoResult r;
     const double half = link.cordsM / 2.0;
@@ -376,9 +378,9 @@ FaultInfoResult faultInfo(const CopperLinkSpec& spec, const WiremapSpec& map, co
     if (half > 0) r.cableElements.push_back(element(E::segment, id++, half, half + link.lengthM));
     r.totalLength = static_cast<int32_t>(std::lround(total * 10.0));
     r.numConnectors = static_cast<uint8_t>(link.connections);
-    switch (spec.fault) {
+    switch (design.fault) {
         case CopperFault::badTermination:
-            r.faults.push_back(faultEvent(8, false, spec.faultyEnd == 1 ? half : half + link.lengthM, total));
+            r.faults.push_back(faultEvent(8, false, design.faultyEnd == 1 ? half : half + link.lengthM, total));
             break;
         case CopperFault::tooLong: r.faults.push_back(faultEvent(1, true, total, total)); break;
         case CopperFault::resistanceUnbalance: r.faults.push_back(faultEvent(11, false, half, total)); break;
@@ -388,11 +390,11 @@ FaultInfoResult faultInfo(const CopperLinkSpec& spec, const WiremapSpec& map, co
     return r;
 }
 
-WiremapSpec wiremapSpec(const CopperLinkSpec& spec, Random& rng) {
-    WiremapSpec m;
-    m.shielded = spec.shielded;
-    m.fault = spec.fault == CopperFault::wiremap ? spec.wiremapFault : WiremapFault::none;
-    m.faultAtM = std::round(spec.lengthM * rng.uniform(0.15, 0.9) * 10.0) / 10.0;
+WiremapDesign wiremapDesign(const CopperLinkDesign& design, Random& rng) {
+    WiremapDesign m;
+    m.shielded = design.shielded;
+    m.fault = design.fault == CopperFault::wiremap ? design.wiremapFault : WiremapFault::none;
+    m.faultAtM = std::round(design.lengthM * rng.uniform(0.15, 0.9) * 10.0) / 10.0;
     m.pin = 1 + static_cast<int>(rng.below(8));
     if (m.fault == WiremapFault::shortCircuit) {
         // The two wires of one pair, crushed together.
@@ -400,7 +402,7 @@ WiremapSpec wiremapSpec(const CopperLinkSpec& spec, Random& rng) {
         m.pin2 = kPartner[m.pin];
         if (m.pin2 < m.pin) std::swap(m.pin, m.pin2);
     }
-    m.splitFromMainM = std::round(spec.lengthM * 10.0) / 10.0;
+    m.splitFromMainM = std::round(design.lengthM * 10.0) / 10.0;
     m.splitFromRemoteM = m.splitFromMainM;
     return m;
 }
@@ -440,41 +442,41 @@ const char* toString(CopperFault f) {
     return "";
 }
 
-CopperTestPtr measureCopperLink(const CopperLinkSpec& spec, const TestRun& run) {
-    Random rng(spec.seed);
-    const bool channel = spec.grade.link == LinkClass::channel;
+CopperTestPtr measureCopperLink(const CopperLinkDesign& design, const TestRun& run) {
+    Random rng(design.seed);
+    const bool channel = design.grade.link == LinkClass::channel;
     Link link;
-    link.cable = &cableType(spec.grade.category, spec.shielded);
-    link.grade = spec.grade;
-    link.lengthM = spec.lengthM;
-    link.cordsM = channel ? spec.cordsM : 0.0;
+    link.cable = &cableType(design.grade.category, design.shielded);
+    link.grade = design.grade;
+    link.lengthM = design.lengthM;
+    link.cordsM = channel ? design.cordsM : 0.0;
     link.connections = channel ? 4 : 2;
     link.temperature = rng.uniform(19.0, 27.0);
     link.nvp = link.cable->nvp * (1.0 + rng.normal(0.0, 0.004));
     link.lossShare = link.cable->lossShare * (1.0 + rng.normal(0.0, 0.01));
-    link.mhz = gridMHz(static_cast<int>(maxFrequencyMHz(spec.grade.category) * 1000.0));
+    link.mhz = gridMHz(static_cast<int>(maxFrequencyMHz(design.grade.category) * 1000.0));
 
     auto test = std::make_shared<CopperTest>();
     CopperTestBody& b = test->body;
     fillRun(b, run, link.temperature, rng);
     b.settings.nvp = ScaledInt(static_cast<float>(link.cable->nvp * 100.0), ScaledInt::tenths);
     b.settings.cableTypeName = link.cable->name;
-    b.settings.outletConfiguration = wiringName(spec.wiring);
-    b.settings.testLimitName = limitName(spec.grade);
-    b.settings.shieldTest = spec.shielded;
+    b.settings.outletConfiguration = wiringName(design.wiring);
+    b.settings.testLimitName = limitName(design.grade);
+    b.settings.shieldTest = design.shielded;
     b.settings.storePlotData = CopperSettings::StorePlotData::standard;
-    b.mainEquipInfo = unit(run.main, spec.grade);
-    b.remoteEquipInfo = unit(run.remote, spec.grade);
+    b.mainEquipInfo = unit(run.main, design.grade);
+    b.remoteEquipInfo = unit(run.remote, design.grade);
     b.cable = copperCable(*link.cable);
-    b.limit = limitOf(spec.grade);
-    b.outletConfig = outletConfig(spec.wiring);
-    const WiremapSpec map = wiremapSpec(spec, rng);
+    b.limit = limitOf(design.grade);
+    b.outletConfig = outletConfig(design.wiring);
+    const WiremapDesign map = wiremapDesign(design, rng);
     b.wiremap = wiremap(map);
     Random curves = rng.fork(1);
-    if (spec.fault != CopperFault::wiremap) addFrequencyPlots(*test, spec, link, curves);
+    if (design.fault != CopperFault::wiremap) addFrequencyPlots(*test, design, link, curves);
     Random scalars = rng.fork(2);
-    addScalars(b, spec, map, link, scalars);
-    b.faultInfo = faultInfo(spec, map, link);
+    addScalars(b, design, map, link, scalars);
+    b.faultInfo = faultInfo(design, map, link);
     test->completeRead();
     test->recertify(b.settings.nvp.toFloat());
     return test;

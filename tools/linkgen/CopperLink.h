@@ -16,7 +16,7 @@ namespace Kestrix::LinkGen {
 enum class CopperFault { none, badTermination, tooLong, resistanceUnbalance, wiremap };
 const char* toString(CopperFault f);
 
-struct CopperLinkSpec {
+struct CopperLinkDesign {
     Grade grade;  // the limit the link is tested against, and the category of its parts
     Wiring wiring = Wiring::t568B;
     bool shielded = false;
@@ -28,7 +28,7 @@ struct CopperLinkSpec {
     uint64_t seed = 1;                               // of the link's margins, ripple and resistances
 };
 
-CopperTestPtr measureCopperLink(const CopperLinkSpec& spec, const TestRun& run);
+CopperTestPtr measureCopperLink(const CopperLinkDesign& design, const TestRun& run);
 
 // An RG6 coax run: length, insertion loss to 1 GHz and loop resistance; no twisted-pair wiremap.
 CopperTestPtr measureCoaxLink(double lengthM, uint64_t seed, const TestRun& run);

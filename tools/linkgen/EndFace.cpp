@@ -139,8 +139,8 @@ Blob blobAt(double cx, double cy, double radiusUm, double sizeUm, Random& rng) {
 
 }  // namespace
 
-FiberImageTest inspectEndFace(const EndFaceSpec& spec, FiberTestType type, const TestRun& run) {
-    Random rng(spec.seed);
+FiberImageTest inspectEndFace(const EndFaceDesign& design, FiberTestType type, const TestRun& run) {
+    Random rng(design.seed);
     FiberImageTest t(type);
     t.summary.timestamp = run.when;
     t.summary.cableEnd = type == FiberTestType::imageEnd2 ? CableEnd::end2 : CableEnd::end1;
@@ -148,7 +148,7 @@ FiberImageTest inspectEndFace(const EndFaceSpec& spec, FiberTestType type, const
     t.summary.end1Name = run.end1Name;
     t.summary.end2Name = run.end2Name;
     if (run.main) t.equipmentInfo = equipment(*run.main);
-    t.limit = imageLimit(spec.mode);
+    t.limit = imageLimit(design.mode);
     const double cx = kWidth / 2.0 + rng.uniform(-6.0, 6.0), cy = kHeight / 2.0 + rng.uniform(-6.0, 6.0);
     t.centerPositionX = static_cast<int32_t>(std::lround(cx));
     t.centerPositionY = static_cast<int32_t>(std::lround(cy));
@@ -160,13 +160,13 @@ FiberImageTest inspectEndFace(const EndFaceSpec& spec, FiberTestType type, const
     for (int i = rng.between(1, 4); i > 0; --i)
         blobs.push_back(blobAt(cx, cy, rng.uniform(70.0, 120.0), rng.uniform(2.0, 7.0), rng));
     if (rng.chance(0.5)) blobs.push_back(blobAt(cx, cy, rng.uniform(20.0, 55.0), rng.uniform(0.8, 1.8), rng));
-    if (spec.dirty) {
+    if (design.dirty) {
         blobs.push_back(blobAt(cx, cy, rng.uniform(0.0, 4.0), rng.uniform(3.0, 6.0), rng));
         for (int i = rng.between(2, 4); i > 0; --i)
             blobs.push_back(blobAt(cx, cy, rng.uniform(15.0, 55.0), rng.uniform(5.5, 12.0), rng));
         t.flags |= FiberImageTest::kFlagDirty;
     }
-    if (spec.scratched) {
+    if (design.scratched) {
         const double a = rng.uniform(0.0, 3.14159), off = rng.uniform(20.0, 45.0) * kPxPerUm;
         const double mx = cx + off * std::cos(a + 1.5708), my = cy + off * std::sin(a + 1.5708);
         const double half = rng.uniform(15.0, 30.0) * kPxPerUm;
@@ -180,7 +180,7 @@ FiberImageTest inspectEndFace(const EndFaceSpec& spec, FiberTestType type, const
     for (const auto& f : t.featureObjects)
         if (f.status == Status::fail) t.summary.status = Status::fail;
 
-    const double coreUm = spec.mode == FiberMode::multimode ? 50.0 : 9.0;
+    const double coreUm = design.mode == FiberMode::multimode ? 50.0 : 9.0;
     t.image.imageBytes = encodeGrayPng(render(cx, cy, coreUm, blobs, scratches, rng), kWidth, kHeight);
     t.image.widthPixels = kWidth;
     t.image.heightPixels = kHeight;

@@ -8,7 +8,7 @@
 
 namespace Kestrix::LinkGen {
 
-struct EndFaceSpec {
+struct EndFaceDesign {
     FiberMode mode = FiberMode::singlemode;
     bool dirty = false;      // particles on the core and cladding after an unclean mating
     bool scratched = false;  // a scratch across the cladding
@@ -16,6 +16,6 @@ struct EndFaceSpec {
 };
 
 // An image test (imageEnd1 or imageEnd2) with a 640 x 480 PNG picture at 1.6 pixels per micrometre.
-FiberImageTest inspectEndFace(const EndFaceSpec& spec, FiberTestType type, const TestRun& run);
+FiberImageTest inspectEndFace(const EndFaceDesign& design, FiberTestType type, const TestRun& run);
 
 }  // namespace Kestrix::LinkGen

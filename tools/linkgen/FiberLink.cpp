@@ -104,8 +104,8 @@ double backscatterDb(FiberKind k, uint16_t wl) {
     return f ? f->backscatter : -80.0;
 }
 
-FiberLink::FiberLink(const FiberLinkSpec& spec) : _kind(spec.fiber), _lengthM(spec.lengthM) {
-    Random rng(spec.seed);
+FiberLink::FiberLink(const FiberLinkDesign& design) : _kind(design.fiber), _lengthM(design.lengthM) {
+    Random rng(design.seed);
     if (multimode(_kind)) {
         for (const auto& w : kMultimode)
             _attenuation.emplace_back(w.wavelength, rng.uniform(w.attenuationLo, w.attenuationHi));
@@ -113,7 +113,7 @@ FiberLink::FiberLink(const FiberLinkSpec& spec) : _kind(spec.fiber), _lengthM(sp
         for (const auto& w : kSinglemode)
             _attenuation.emplace_back(w.wavelength, rng.uniform(w.attenuationLo, w.attenuationHi));
     }
-    _points.push_back(connectorAt(0.0, _kind, spec.dirtyEnd1, rng));
+    _points.push_back(connectorAt(0.0, _kind, design.dirtyEnd1, rng));
     // Patch panels, splice closures and the bend sit apart from each other and from the ends.
     std::vector<FiberPoint> along;
     const auto spot = [&]() {
@@ -125,8 +125,8 @@ FiberLink::FiberLink(const FiberLinkSpec& spec) : _kind(spec.fiber), _lengthM(sp
         }
         return std::round(rng.uniform(0.08, 0.92) * _lengthM * 10.0) / 10.0;
     };
-    for (int i = 0; i < spec.innerConnectors; ++i) along.push_back(connectorAt(spot(), _kind, false, rng));
-    for (int i = 0; i < spec.splices; ++i) {
+    for (int i = 0; i < design.innerConnectors; ++i) along.push_back(connectorAt(spot(), _kind, false, rng));
+    for (int i = 0; i < design.splices; ++i) {
         FiberPoint s;
         s.kind = FiberPoint::Kind::splice;
         s.atM = spot();
@@ -135,7 +135,7 @@ FiberLink::FiberLink(const FiberLinkSpec& spec) : _kind(spec.fiber), _lengthM(sp
         s.mismatchDb = rng.uniform(-0.08, 0.08);
         along.push_back(s);
     }
-    if (spec.macrobend) {
+    if (design.macrobend) {
         FiberPoint b;
         b.kind = FiberPoint::Kind::bend;
         b.atM = spot();

@@ -40,7 +40,7 @@ struct FiberPoint {
     bool dirty = false;
 };
 
-struct FiberLinkSpec {
+struct FiberLinkDesign {
     FiberKind fiber = FiberKind::os2;
     double lengthM = 1000.0;
     int innerConnectors = 0;  // mated pairs between the two end connections
@@ -52,7 +52,7 @@ struct FiberLinkSpec {
 
 class FiberLink {
 public:
-    explicit FiberLink(const FiberLinkSpec& spec);
+    explicit FiberLink(const FiberLinkDesign& design);
 
     FiberKind kind() const { return _kind; }
     double lengthM() const { return _lengthM; }

@@ -38,9 +38,9 @@ enum class Kind {
 // One link of the pool: what it is and how it was built, faults included.
 struct LinkPlan {
     Kind kind = Kind::copper;
-    CopperLinkSpec copper;
-    FiberLinkSpec fiber;
-    EndFaceSpec endFace;
+    CopperLinkDesign copper;
+    FiberLinkDesign fiber;
+    EndFaceDesign endFace;
     size_t crew = 0;  // which units measured it
     uint64_t seed = 0;
 };
@@ -74,7 +74,7 @@ void planCopper(LinkPlan& p, Random& rng) {
                                   {{Category::cat6A, Standard::tia, LinkClass::channel}, 10},
                                   {{Category::cat6, Standard::tia, LinkClass::channel}, 7},
                                   {{Category::cat6A, Standard::iso, LinkClass::permanentLink}, 8}});
-    CopperLinkSpec& s = p.copper;
+    CopperLinkDesign& s = p.copper;
     s.grade = grade;
     s.wiring = rng.chance(0.85) ? Wiring::t568B : Wiring::t568A;
     const double screened = grade.category == Category::cat6A ? 0.6 : (grade.category == Category::cat6 ? 0.2 : 0.1);
@@ -103,7 +103,7 @@ void planCopper(LinkPlan& p, Random& rng) {
 }
 
 void planFiber(LinkPlan& p, Random& rng) {
-    FiberLinkSpec& f = p.fiber;
+    FiberLinkDesign& f = p.fiber;
     f.seed = rng.next();
     switch (p.kind) {
         case Kind::faultMap:
@@ -201,7 +201,7 @@ std::vector<uint8_t> measure(const LinkPlan& plan, bool repaired, int64_t when) 
     const TestRun run = crewFor(plan, when);
     const std::string name = "POOL";
     if (plan.kind == Kind::copper) {
-        CopperLinkSpec s = plan.copper;
+        CopperLinkDesign s = plan.copper;
         if (repaired) {
             s.fault = CopperFault::none;
             // Re-terminated, or shortened back inside the limit.
@@ -215,12 +215,12 @@ std::vector<uint8_t> measure(const LinkPlan& plan, bool repaired, int64_t when) 
     if (plan.kind == Kind::coax) return copperResultFile(measureCoaxLink(plan.copper.lengthM, plan.seed, run), name);
     FiberResult r = fiberResult(name, when);
     if (plan.kind == Kind::endFace) {
-        EndFaceSpec e = plan.endFace;
+        EndFaceDesign e = plan.endFace;
         if (repaired) e.dirty = false;
         r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(e, FiberTestType::imageEnd1, run)));
         return fiberResultFile(r);
     }
-    FiberLinkSpec f = plan.fiber;
+    FiberLinkDesign f = plan.fiber;
     if (repaired) f.dirtyEnd1 = f.macrobend = false;  // cleaned, or the cable re-routed
     const FiberLink link(f);
     TestRun before = run;
@@ -229,7 +229,7 @@ std::vector<uint8_t> measure(const LinkPlan& plan, bool repaired, int64_t when) 
         case Kind::lossLength:
             if (f.dirtyEnd1) {
                 // The inspection that shows why the loss is high.
-                EndFaceSpec e{fiberType(f.fiber).mode, true, false, plan.seed};
+                EndFaceDesign e{fiberType(f.fiber).mode, true, false, plan.seed};
                 r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(e, FiberTestType::imageEnd1, before)));
             }
             r.addTest(std::make_unique<FiberLossLengthTest>(measureLossLength(link, run, plan.seed)));
@@ -243,11 +243,11 @@ std::vector<uint8_t> measure(const LinkPlan& plan, bool repaired, int64_t when) 
             break;
         case Kind::otdrBothEnds:
         case Kind::otdrBidi: {
-            OtdrSpec spec;
-            auto& one = static_cast<FiberOtdrTest&>(
-                r.addTest(std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, spec, before, plan.seed))));
+            OtdrSetup design;
+            auto& one = static_cast<FiberOtdrTest&>(r.addTest(
+                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, design, before, plan.seed))));
             auto& two = static_cast<FiberOtdrTest&>(r.addTest(
-                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end2, spec, run, plan.seed + 1))));
+                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end2, design, run, plan.seed + 1))));
             if (plan.kind == Kind::otdrBidi) {
                 auto bidi = createBidiTest(one, two, when);
                 if (auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi); made && *made)

@@ -294,13 +294,13 @@ void overall(FiberOtdrTest& t, const Path& path, const Traces& tr, bool measured
 
 }  // namespace
 
-FiberOtdrTest measureOtdr(const FiberLink& link, CableEnd end, const OtdrSpec& spec, const TestRun& run,
+FiberOtdrTest measureOtdr(const FiberLink& link, CableEnd end, const OtdrSetup& setup, const TestRun& run,
                           uint64_t seed) {
     Random rng(seed);
     const bool two = end == CableEnd::end2;
-    const Path path = pathOf(two ? link.reversed() : link, spec.launchM, spec.tailM);
+    const Path path = pathOf(two ? link.reversed() : link, setup.launchM, setup.tailM);
     FiberOtdrTest t = baseTest(two ? FiberTestType::otdrEnd2 : FiberTestType::otdrEnd1, end, link, run);
-    const Traces tr = traceAll(path, spec.wavelengths, spec.pulseNs, rng);
+    const Traces tr = traceAll(path, setup.wavelengths, setup.pulseNs, rng);
     t.settings = settingsFor(path, tr.wavelengths, tr.shots, TestType::autoOtdr, rng);
     analyse(t, path, tr);
     overall(t, path, tr, true, rng);
@@ -308,8 +308,8 @@ FiberOtdrTest measureOtdr(const FiberLink& link, CableEnd end, const OtdrSpec& s
     // The traces' analysis window: from the launch connector to the tail connector.
     for (size_t k = 0; k < tr.traces.size(); ++k) {
         FiberOtdrPlot& p = t.plots.plots[k];
-        p.futLeftIndex = sampleAt(p, spec.launchM);
-        p.futRightIndex = sampleAt(p, spec.launchM + link.lengthM());
+        p.futLeftIndex = sampleAt(p, setup.launchM);
+        p.futRightIndex = sampleAt(p, setup.launchM + link.lengthM());
     }
     return t;
 }

@@ -11,7 +11,7 @@
 
 namespace Kestrix::LinkGen {
 
-struct OtdrSpec {
+struct OtdrSetup {
     std::vector<uint16_t> wavelengths;  // empty: the fiber's two
     double launchM = 150.0;             // launch cord before the link; 0 connects the link to the port
     double tailM = 150.0;               // tail cord after it; 0 leaves the link's far end open
@@ -19,7 +19,8 @@ struct OtdrSpec {
 };
 
 // An OTDR test from `end` (end 2 reads the reversed link), as test type otdrEnd1 or otdrEnd2.
-FiberOtdrTest measureOtdr(const FiberLink& link, CableEnd end, const OtdrSpec& spec, const TestRun& run, uint64_t seed);
+FiberOtdrTest measureOtdr(const FiberLink& link, CableEnd end, const OtdrSetup& setup, const TestRun& run,
+                          uint64_t seed);
 // A fault map of the link from end 1, no launch or tail cord: its events and its length end at the link's
 // far end.
 FiberOtdrTest measureFaultMap(const FiberLink& link, const TestRun& run, uint64_t seed);

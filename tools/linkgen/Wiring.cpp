@@ -104,41 +104,41 @@ const char* toString(WiremapFault f) {
     return "";
 }
 
-Wiremap wiremap(const WiremapSpec& spec) {
+Wiremap wiremap(const WiremapDesign& design) {
     Wiremap w;
-    w.status = spec.fault == WiremapFault::none ? Status::pass : Status::fail;
+    w.status = design.fault == WiremapFault::none ? Status::pass : Status::fail;
     int to[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-    remap(spec.fault, to);
-    const int lastPin = spec.shielded ? 9 : 8;
+    remap(design.fault, to);
+    const int lastPin = design.shielded ? 9 : 8;
     for (int pin = 1; pin <= lastPin; ++pin) {
-        const bool opened = (spec.fault == WiremapFault::open && pin == spec.pin) ||
-                            (spec.fault == WiremapFault::shieldOpen && pin == 9);
-        const bool shorted = spec.fault == WiremapFault::shortCircuit && (pin == spec.pin || pin == spec.pin2);
+        const bool opened = (design.fault == WiremapFault::open && pin == design.pin) ||
+                            (design.fault == WiremapFault::shieldOpen && pin == 9);
+        const bool shorted = design.fault == WiremapFault::shortCircuit && (pin == design.pin || pin == design.pin2);
         if (opened) {
             WiremapArtifactOpen o;
             o.cableEnd = CableEnd::main;
             o.pin = static_cast<Pin>(pin);
-            o.lengthToOpen = metres(spec.faultAtM);
+            o.lengthToOpen = metres(design.faultAtM);
             w.opens.push_back(o);
         } else if (!shorted) {
             w.connections.push_back(connect(pin, to[pin]));
         }
     }
-    if (spec.fault == WiremapFault::shortCircuit) {
+    if (design.fault == WiremapFault::shortCircuit) {
         WiremapArtifactShort s;
         s.cableEnd = CableEnd::main;
-        s.pin1 = static_cast<Pin>(spec.pin);
-        s.pin2 = static_cast<Pin>(spec.pin2);
-        s.lengthToShort = metres(spec.faultAtM);
+        s.pin1 = static_cast<Pin>(design.pin);
+        s.pin2 = static_cast<Pin>(design.pin2);
+        s.lengthToShort = metres(design.faultAtM);
         w.shorts.push_back(s);
     }
-    if (spec.fault == WiremapFault::splitPair) {
+    if (design.fault == WiremapFault::splitPair) {
         // Pins 2 and 3 swapped at both ends: continuity is right, the pairs are not.
         WiremapArtifactSplitPair s;
         s.pair1 = WirePair::pair1;
         s.pair2 = WirePair::pair2;
-        s.lengthFromMain = metres(spec.splitFromMainM);
-        s.lengthFromRemote = metres(spec.splitFromRemoteM);
+        s.lengthFromMain = metres(design.splitFromMainM);
+        s.lengthFromRemote = metres(design.splitFromRemoteM);
         w.splitPairs.push_back(s);
     }
     return w;

@@ -33,7 +33,7 @@ CopperOutletConfig coaxOutlet();
 enum class WiremapFault { none, open, shortCircuit, reversedPair, crossedPairs, splitPair, miswire, shieldOpen };
 const char* toString(WiremapFault f);
 
-struct WiremapSpec {
+struct WiremapDesign {
     WiremapFault fault = WiremapFault::none;
     bool shielded = false;  // the shield is part of the map
     double faultAtM = 0.0;  // distance of an open or short from the main unit
@@ -44,6 +44,6 @@ struct WiremapSpec {
 };
 
 // Pass for a straight-through map, Fail for every fault.
-Wiremap wiremap(const WiremapSpec& spec);
+Wiremap wiremap(const WiremapDesign& design);
 
 }  // namespace Kestrix::LinkGen

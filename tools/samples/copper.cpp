@@ -8,7 +8,7 @@ namespace {
 using namespace Kestrix::LinkGen;
 
 const kx::samples::SampleRegistration cat6a("copper-cat6a.result", [] {
-    CopperLinkSpec s;
+    CopperLinkDesign s;
     s.grade = {Category::cat6A, Standard::tia, LinkClass::permanentLink};
     s.shielded = true;
     s.lengthM = 62.5;

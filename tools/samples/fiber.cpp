@@ -15,7 +15,7 @@ using namespace Kestrix::LinkGen;
 
 // Written here and read back, so that a sample never holds a file the reader would refuse.
 std::vector<uint8_t> lossLengthFile() {
-    FiberLinkSpec f;
+    FiberLinkDesign f;
     f.fiber = FiberKind::om3;
     f.lengthM = 148.3;
     f.innerConnectors = 1;

@@ -48,8 +48,8 @@ auto firstWhere(uint64_t seed, Measure measure, Wanted wanted) {
     return result;
 }
 
-CopperLinkSpec copperSpec(const std::string& cableId, Grade grade, double lengthM) {
-    CopperLinkSpec s;
+CopperLinkDesign copperDesign(const std::string& cableId, Grade grade, double lengthM) {
+    CopperLinkDesign s;
     s.grade = grade;
     s.lengthM = lengthM;
     s.seed = seedOf(cableId);
@@ -61,7 +61,7 @@ constexpr Grade kCat6Pl{Category::cat6, Standard::tia, LinkClass::permanentLink}
 
 std::vector<uint8_t> copperFile(StockKind kind, const std::string& cableId, int64_t when) {
     const TestRun run = crew(ModuleKind::copper, cableId, when, kind == StockKind::copperCat5e ? 1 : 0);
-    CopperLinkSpec s = copperSpec(cableId, kCat6APl, 38.6);
+    CopperLinkDesign s = copperDesign(cableId, kCat6APl, 38.6);
     Status wanted = Status::pass;
     switch (kind) {
         case StockKind::copperPass: break;
@@ -70,23 +70,23 @@ std::vector<uint8_t> copperFile(StockKind kind, const std::string& cableId, int6
             wanted = Status::fail;
             break;
         case StockKind::copperPassStar:
-            s = copperSpec(cableId, kCat6Pl, 86.4);
+            s = copperDesign(cableId, kCat6Pl, 86.4);
             wanted = Status::passStar;
             break;
         case StockKind::copperChannel:
-            s = copperSpec(cableId, {Category::cat6, Standard::tia, LinkClass::channel}, 71.2);
+            s = copperDesign(cableId, {Category::cat6, Standard::tia, LinkClass::channel}, 71.2);
             s.cordsM = 7.0;
             s.wiring = Wiring::t568A;
             break;
         case StockKind::copperCat5e:
-            s = copperSpec(cableId, {Category::cat5e, Standard::tia, LinkClass::permanentLink}, 52.3);
+            s = copperDesign(cableId, {Category::cat5e, Standard::tia, LinkClass::permanentLink}, 52.3);
             break;
         case StockKind::copperIso:
-            s = copperSpec(cableId, {Category::cat6A, Standard::iso, LinkClass::permanentLink}, 27.9);
+            s = copperDesign(cableId, {Category::cat6A, Standard::iso, LinkClass::permanentLink}, 27.9);
             s.shielded = true;
             break;
         case StockKind::copperTooLong:
-            s = copperSpec(cableId, kCat6Pl, 108.5);
+            s = copperDesign(cableId, kCat6Pl, 108.5);
             s.fault = CopperFault::tooLong;
             wanted = Status::fail;
             break;
@@ -109,7 +109,7 @@ std::vector<uint8_t> copperFile(StockKind kind, const std::string& cableId, int6
     const auto test = firstWhere(
         s.seed,
         [&](uint64_t seed) {
-            CopperLinkSpec t = s;
+            CopperLinkDesign t = s;
             t.seed = seed;
             return measureCopperLink(t, run);
         },
@@ -117,8 +117,8 @@ std::vector<uint8_t> copperFile(StockKind kind, const std::string& cableId, int6
     return copperResultFile(test, cableId);
 }
 
-FiberLinkSpec fiberSpec(const std::string& cableId, FiberKind fiber, double lengthM, int connectors, int splices) {
-    FiberLinkSpec f;
+FiberLinkDesign fiberDesign(const std::string& cableId, FiberKind fiber, double lengthM, int connectors, int splices) {
+    FiberLinkDesign f;
     f.fiber = fiber;
     f.lengthM = lengthM;
     f.innerConnectors = connectors;
@@ -132,25 +132,26 @@ void addOtdr(FiberResult& r, std::unique_ptr<FiberOtdrTest> t) { r.addTest(std::
 std::vector<uint8_t> otdrFile(StockKind kind, const std::string& cableId, int64_t when) {
     TestRun run = crew(ModuleKind::otdr, cableId, when);
     FiberResult r = fiberResult(cableId, when);
-    OtdrSpec spec;
+    OtdrSetup design;
     switch (kind) {
         case StockKind::otdrEnd1:
         case StockKind::otdrEnd2: {
-            const FiberLink link(fiberSpec(cableId, FiberKind::os2, 1612.4, 1, 2));
+            const FiberLink link(fiberDesign(cableId, FiberKind::os2, 1612.4, 1, 2));
             const CableEnd end = kind == StockKind::otdrEnd2 ? CableEnd::end2 : CableEnd::end1;
-            addOtdr(r, std::make_unique<FiberOtdrTest>(measureOtdr(link, end, spec, run, seedOf(cableId) + 1)));
+            addOtdr(r, std::make_unique<FiberOtdrTest>(measureOtdr(link, end, design, run, seedOf(cableId) + 1)));
             break;
         }
         case StockKind::otdrBothEnds:
         case StockKind::otdrBidi: {
             const bool quad = kind == StockKind::otdrBothEnds;
-            if (quad) spec.wavelengths = {1310, 1490, 1550, 1625};
-            const FiberLink link(fiberSpec(cableId, FiberKind::os2, quad ? 2000.0 : 1187.5, 1, quad ? 2 : 1));
+            if (quad) design.wavelengths = {1310, 1490, 1550, 1625};
+            const FiberLink link(fiberDesign(cableId, FiberKind::os2, quad ? 2000.0 : 1187.5, 1, quad ? 2 : 1));
             TestRun first = run;
             first.when = when - 1800;
-            auto one = std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, spec, first, seedOf(cableId)));
+            auto one =
+                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, design, first, seedOf(cableId)));
             auto two =
-                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end2, spec, run, seedOf(cableId) + 1));
+                std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end2, design, run, seedOf(cableId) + 1));
             if (!quad) {
                 auto bidi = createBidiTest(*one, *two, when);
                 auto* made = std::get_if<std::unique_ptr<FiberOtdrTest>>(&bidi);
@@ -165,20 +166,21 @@ std::vector<uint8_t> otdrFile(StockKind kind, const std::string& cableId, int64_
             break;
         }
         case StockKind::otdrMacrobend: {
-            FiberLinkSpec f = fiberSpec(cableId, FiberKind::os2, 842.0, 1, 1);
+            FiberLinkDesign f = fiberDesign(cableId, FiberKind::os2, 842.0, 1, 1);
             f.macrobend = true;
             const FiberLink link(f);
-            addOtdr(r, std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, spec, run, seedOf(cableId))));
+            addOtdr(r,
+                    std::make_unique<FiberOtdrTest>(measureOtdr(link, CableEnd::end1, design, run, seedOf(cableId))));
             break;
         }
         case StockKind::faultMap: {
             run.main = testersOf(ModuleKind::otdr)[1];
-            const FiberLink link(fiberSpec(cableId, FiberKind::om4, 110.2, 2, 0));
+            const FiberLink link(fiberDesign(cableId, FiberKind::om4, 110.2, 2, 0));
             addOtdr(r, std::make_unique<FiberOtdrTest>(measureFaultMap(link, run, seedOf(cableId))));
             break;
         }
         default: {
-            const FiberLink link(fiberSpec(cableId, FiberKind::os2, 2436.0, 1, 2));
+            const FiberLink link(fiberDesign(cableId, FiberKind::os2, 2436.0, 1, 2));
             addOtdr(r, std::make_unique<FiberOtdrTest>(measureRealTimeTrace(link, run, seedOf(cableId))));
         }
     }
@@ -190,8 +192,8 @@ std::vector<uint8_t> imageFile(const std::string& cableId, int64_t when) {
     TestRun first = run;
     first.when = when - 120;
     FiberResult r = fiberResult(cableId, when);
-    EndFaceSpec dirty{FiberMode::singlemode, true, false, seedOf(cableId)};
-    EndFaceSpec clean{FiberMode::singlemode, false, true, seedOf(cableId) + 1};
+    EndFaceDesign dirty{FiberMode::singlemode, true, false, seedOf(cableId)};
+    EndFaceDesign clean{FiberMode::singlemode, false, true, seedOf(cableId) + 1};
     r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(dirty, FiberTestType::imageEnd1, first)));
     r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(clean, FiberTestType::imageEnd2, run)));
     return fiberResultFile(r);
@@ -203,7 +205,8 @@ std::vector<uint8_t> lossLengthFile(bool clean, const std::string& cableId, int6
     FiberResult r = fiberResult(cableId, when);
     if (clean) {
         const bool sm = seed % 2 == 0;
-        FiberLinkSpec f = fiberSpec(cableId, sm ? FiberKind::os2 : FiberKind::om3, sm ? 480.0 : 148.3, 1, sm ? 1 : 0);
+        FiberLinkDesign f =
+            fiberDesign(cableId, sm ? FiberKind::os2 : FiberKind::om3, sm ? 480.0 : 148.3, 1, sm ? 1 : 0);
         r.addTest(std::make_unique<FiberLossLengthTest>(measureLossLength(FiberLink(f), run, seed)));
         return fiberResultFile(r);
     }
@@ -213,13 +216,13 @@ std::vector<uint8_t> lossLengthFile(bool clean, const std::string& cableId, int6
     auto ll = firstWhere(
         seed,
         [&](uint64_t s) {
-            FiberLinkSpec f = fiberSpec(cableId, FiberKind::om3, 121.6, 0, 0);
+            FiberLinkDesign f = fiberDesign(cableId, FiberKind::om3, 121.6, 0, 0);
             f.seed = s;
             f.dirtyEnd1 = true;
             return measureLossLength(FiberLink(f), run, s);
         },
         [](const FiberLossLengthTest& t) { return t.summary.status == Status::fail; });
-    EndFaceSpec face{FiberMode::multimode, true, false, seed};
+    EndFaceDesign face{FiberMode::multimode, true, false, seed};
     r.addTest(std::make_unique<FiberImageTest>(inspectEndFace(face, FiberTestType::imageEnd1, first)));
     r.addTest(std::make_unique<FiberLossLengthTest>(std::move(ll)));
     return fiberResultFile(r);
@@ -229,7 +232,7 @@ std::vector<uint8_t> powerMeterFile(const std::string& cableId, int64_t when) {
     const TestRun run = crew(ModuleKind::lossSet, cableId, when);
     TestRun first = run;
     first.when = when - 300;
-    const FiberLink link(fiberSpec(cableId, FiberKind::os2, 930.0, 1, 0));
+    const FiberLink link(fiberDesign(cableId, FiberKind::os2, 930.0, 1, 0));
     FiberResult r = fiberResult(cableId, when);
     r.addTest(std::make_unique<FiberPowerMeterTest>(measurePower(link, CableEnd::end1, first, seedOf(cableId))));
     r.addTest(std::make_unique<FiberPowerMeterTest>(measurePower(link, CableEnd::end2, run, seedOf(cableId) + 1)));
