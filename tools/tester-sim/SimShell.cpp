@@ -18,6 +18,19 @@ Clock::time_point replyTime(const SimState& state) {
     return delay > 0 ? Clock::now() + std::chrono::milliseconds(delay) : Clock::time_point{};
 }
 
+// A command's reply as the channel carries it: one stream with CRLF line ends on a terminal, else stdout and
+// stderr apart. Returns when it is due, for what follows it.
+Clock::time_point writeReply(SimChannel& ch, const CommandResult& r) {
+    const auto at = replyTime(ch.state);
+    if (ch.pty) {
+        ch.write(toCrlf(r.err + r.out), false, at);
+    } else {
+        ch.write(r.out, false, at);
+        ch.write(r.err, true, at);
+    }
+    return at;
+}
+
 ParsedLine parseWith(const std::string& text, const ShellFlags& flags) {
     return parseCommandLine(text, [&flags](std::string_view name) { return lookupVariable(name, flags); });
 }
@@ -135,13 +148,7 @@ private:
             return;
         }
         const CommandResult r = runCommandLine(ch.state, full, parsed, _flags);
-        const auto at = replyTime(ch.state);
-        if (ch.pty) {
-            ch.write(toCrlf(r.err + r.out), false, at);
-        } else {
-            ch.write(r.out, false, at);
-            ch.write(r.err, true, at);
-        }
+        const auto at = writeReply(ch, r);
         if (!_flags.exit) {
             prompt(ch, "# ", at);
         }
@@ -223,13 +230,7 @@ public:
         } else {
             r = runCommandLine(ch.state, _command, parsed, flags);
         }
-        const auto at = replyTime(ch.state);
-        if (ch.pty) {
-            ch.write(toCrlf(r.err + r.out), false, at);
-        } else {
-            ch.write(r.out, false, at);
-            ch.write(r.err, true, at);
-        }
+        writeReply(ch, r);
         ch.finish(r.status);
     }
 
