@@ -1,18 +1,10 @@
 #include "copper/CopperLimit.h"
 
-#include <cstddef>
-
+#include "common/TextTable.h"
 #include "serialization/JsonText.h"
 #include "serialization/TypeIds.h"
 
 namespace Kestrix {
-
-namespace {
-template <std::size_t N>
-const char* textAt(const char* const (&texts)[N], int32_t v) {
-    return v >= 0 && v < static_cast<int32_t>(N) ? texts[v] : "";
-}
-}  // namespace
 
 const char* toString(CopperLimit::AcrMethod v) {
     static const char* const k[] = {"normal", "4mhz", "16mhz"};

@@ -1,15 +1,8 @@
 #include "copper/CopperLimitTypes.h"
 
-#include <cstddef>
+#include "common/TextTable.h"
 
 namespace Kestrix {
-
-namespace {
-template <std::size_t N>
-const char* textAt(const char* const (&texts)[N], int32_t v) {
-    return v >= 0 && v < static_cast<int32_t>(N) ? texts[v] : "";
-}
-}  // namespace
 
 const char* toString(CopperFreqLimitType t) {
     static const char* const kTexts[] = {"NONE",  "IL",     "NEXT",     "NEXT_ALT", "PSNEXT",  "PSNEXT_ALT", "ACR",

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "common/TextTable.h"
 #include "fiber/FiberTestTypes.h"
 
 namespace Kestrix {
@@ -41,11 +42,6 @@ constexpr WavelengthPair kBendPairs[] = {{850, 1300},  {1310, 1490}, {1310, 1550
 constexpr const char* kSplitters[] = {"1x2", "1x4", "1x8", "1x16", "1x32", "1x64", "1x128", "1x256",
                                       "2x2", "2x4", "2x8", "2x16", "2x32", "2x64", "2x128", "2x256"};
 
-template <size_t N>
-const char* indexed(const char* const (&table)[N], uint32_t i) {
-    return i < N ? table[i] : "";
-}
-
 // Index of the text in the table (case ignored), or -1.
 template <size_t N>
 int32_t findText(const char* const (&table)[N], const std::string& text) {
@@ -61,7 +57,7 @@ const char* toString(OtdrRange r) {
     return "";
 }
 
-const char* toString(OtdrAveragingTime t) { return indexed(kAveraging, static_cast<uint32_t>(t)); }
+const char* toString(OtdrAveragingTime t) { return textAt(kAveraging, static_cast<uint32_t>(t)); }
 
 const char* toString(AutoOrManual m) {
     switch (m) {
@@ -71,9 +67,9 @@ const char* toString(AutoOrManual m) {
     return "";
 }
 
-const char* toString(OtdrBendWavelengths w) { return indexed(kBend, static_cast<uint32_t>(w)); }
+const char* toString(OtdrBendWavelengths w) { return textAt(kBend, static_cast<uint32_t>(w)); }
 
-const char* toString(OtdrSplitterRatio r) { return indexed(kSplitters, static_cast<uint32_t>(r)); }
+const char* toString(OtdrSplitterRatio r) { return textAt(kSplitters, static_cast<uint32_t>(r)); }
 
 WavelengthPair wavelengths(OtdrBendWavelengths w) {
     const auto i = static_cast<uint32_t>(w);
