@@ -17,7 +17,7 @@ install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Ru
 # sources use stay out.
 set(KX_INTERNAL_HEADERS fiber/FiberJsonUtil.h fiber/FiberReadUtil.h fiber/FiberSections.h
     copper/CopperEvaluation.h copper/CopperTrace.h storage/JsonFields.h storage/ListRead.h storage/ObjectList.h
-    storage/ProjectTrace.h serialization/LittleEndian.h serialization/SeekTarget.h
+    storage/ProjectTrace.h storage/SqliteHandles.h serialization/LittleEndian.h serialization/SeekTarget.h
     common/PFileMessages.h common/TextTable.h trace/LibraryChannels.h)
 foreach(area serialization common trace fiber copper storage)
   file(GLOB _headers RELATIVE ${PROJECT_SOURCE_DIR}/libcrossplatform CONFIGURE_DEPENDS

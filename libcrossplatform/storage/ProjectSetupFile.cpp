@@ -9,20 +9,15 @@
 #include "common/PFile.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ReadObject.h"
+#include "storage/SqliteHandles.h"
 
 namespace Project {
 
 namespace {
 constexpr char kSqliteMagic[] = "SQLite format 3";  // with its NUL: 16 bytes
 
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+using Db = Kestrix::SqliteDb;
+using Stmt = Kestrix::SqliteStmt;
 }  // namespace
 
 bool isSqliteDatabase(const std::vector<uint8_t>& bytes) {

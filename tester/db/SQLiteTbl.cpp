@@ -8,17 +8,13 @@
 
 #include <boost/optional.hpp>
 
+#include "storage/SqliteHandles.h"
+
 namespace Kestrix::Tester {
 namespace {
 
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using DbPtr = std::unique_ptr<sqlite3, DbCloser>;
-using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+using DbPtr = SqliteDb;
+using StmtPtr = SqliteStmt;
 
 // "file:" URI of a local path; immutable, so SQLite never looks for (or creates) journal or WAL files
 // beside a file that came from elsewhere.

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "storage/SqliteHandles.h"
+
 namespace Kestrix::Tester {
 namespace {
 
@@ -12,14 +14,8 @@ namespace {
 constexpr int kProgressStep = 1000;
 constexpr int kMaxProgressCalls = 20000;
 
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+using Db = SqliteDb;
+using Stmt = SqliteStmt;
 
 int countProgress(void* calls) { return ++*static_cast<int*>(calls) > kMaxProgressCalls ? 1 : 0; }
 

@@ -7,20 +7,15 @@
 #include "SimSetups.h"
 #include "SimVfs.h"
 #include "storage/ProjectSetupFile.h"
+#include "storage/SqliteHandles.h"
 
 namespace fs = std::filesystem;
 
 namespace Kestrix::Sim::SimSetups {
 namespace {
 
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+using Db = SqliteDb;
+using Stmt = SqliteStmt;
 
 // Connections run on their own threads; the project store is changed by one command at a time.
 std::mutex g_storeMutex;
