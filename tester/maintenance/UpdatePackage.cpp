@@ -4,11 +4,10 @@
 #include <archive_entry.h>
 
 #include <algorithm>
-#include <memory>
 
-#include <json/reader.h>
 #include <json/value.h>
 
+#include "tester/host/JsonRead.h"
 #include "tester/ssh/ShellQuote.h"
 
 namespace Kestrix::Tester {
@@ -140,17 +139,9 @@ boost::optional<KesManifest> parseKesManifest(const std::string& text) {
     static const std::string kNew = "remote_update_files";
     for (size_t pos = doc.find(kOld); pos != std::string::npos; pos = doc.find(kOld, pos + kNew.size()))
         doc.replace(pos, kOld.size(), kNew);
-    Json::Value root;
-    try {
-        Json::CharReaderBuilder builder;
-        builder["collectComments"] = false;
-        builder["stackLimit"] = 64;
-        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        std::string errors;
-        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors) || !root.isObject()) return boost::none;
-    } catch (const std::exception&) {
-        return boost::none;
-    }
+    const auto parsed = parseUntrustedJson(doc);
+    if (!parsed || !parsed->isObject()) return boost::none;
+    const Json::Value& root = *parsed;
     KesManifest m;
     const Json::Value& files = root["remote_update_files"];
     if (files.isArray())

@@ -1,9 +1,9 @@
 #include "tester/session/Sysinfo.h"
 
 #include <charconv>
-#include <memory>
+#include <string_view>
 
-#include <json/reader.h>
+#include "tester/host/JsonRead.h"
 
 namespace Kestrix::Tester {
 namespace {
@@ -94,19 +94,9 @@ boost::optional<Sysinfo> parseSysinfoReply(const std::string& reply) {
     size_t first = reply.find('{');
     size_t last = reply.rfind('}');
     if (first == std::string::npos || last == std::string::npos || last < first) return boost::none;
-    const std::string doc = reply.substr(first, last - first + 1);
-    Json::Value root;
-    try {
-        Json::CharReaderBuilder builder;
-        builder["collectComments"] = false;
-        builder["stackLimit"] = 64;
-        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        std::string errors;
-        if (!reader->parse(doc.data(), doc.data() + doc.size(), &root, &errors)) return boost::none;
-    } catch (const std::exception&) {
-        return boost::none;  // nesting beyond the stack limit
-    }
-    auto s = sysinfoFromJson(root);
+    const auto root = parseUntrustedJson(std::string_view(reply).substr(first, last - first + 1));
+    if (!root) return boost::none;
+    auto s = sysinfoFromJson(*root);
     if (!s || s->instruments.empty()) return boost::none;
     return s;
 }
