@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <json/value.h>
@@ -47,21 +48,15 @@ public:
         key(name);
         boolean(v);
     }
-    void member(std::string_view name, int v) {
+    // Whole numbers as they promote: int and int64_t signed, unsigned and uint64_t unsigned.
+    template <typename T>
+        requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+    void member(std::string_view name, T v) {
         key(name);
-        integer(v);
-    }
-    void member(std::string_view name, unsigned v) {
-        key(name);
-        unsignedInteger(v);
-    }
-    void member(std::string_view name, int64_t v) {
-        key(name);
-        integer(v);
-    }
-    void member(std::string_view name, uint64_t v) {
-        key(name);
-        unsignedInteger(v);
+        if constexpr (std::is_signed_v<decltype(+v)>)
+            integer(v);
+        else
+            unsignedInteger(v);
     }
     void member(std::string_view name, double v) {
         key(name);
