@@ -7,6 +7,7 @@
 
 #include "fiber/FiberOtdrEventTable.h"
 #include "fiber/FiberOtdrMergedRows.h"
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 
@@ -306,21 +307,7 @@ TEST(OtdrEventTable, MergedRowsSumLossesAndFindFlags) {
 }
 
 TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {
-    const Json::Value j = realisticTable().toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j["_className"].asString(), "FiberOtdrEventTable");
-    EXPECT_EQ(j["_classVersion"].asInt(), 2);
-    ASSERT_EQ(j["rows"].size(), 7u);
-    const Json::Value& row = j["rows"][0];
-    EXPECT_EQ(row["eventType"].asString(), "Launch");
-    EXPECT_EQ(row["displayEventType"].asString(), "Launch");
-    EXPECT_EQ(row["hiddenGroupMarker"].asString(), "Not set");
-    ASSERT_EQ(row["events"].size(), 4u);
-    const Json::Value& event = row["events"][0];
-    EXPECT_EQ(event["anEventTypeFlags"][0].asString(), "connector");
-    EXPECT_EQ(event["anEventTypeFlags"][1].asString(), "launch");
-    EXPECT_TRUE(event["lossMinLimitResult"].isNull());
-    EXPECT_FALSE(event["lossMaxLimitResult"].isNull());
-    EXPECT_EQ(j["rows"][3]["hiddenGroupMarker"].asString(), "Begin");
+    kx::test::expectGolden(realisticTable().toJson(Dump::DumpFlags{1}), "FiberOtdrEventTable.json");
     EXPECT_EQ(realisticTable().toJson(Dump::DumpFlags{0}).size(), 2u);
 }
 
