@@ -5,6 +5,7 @@
 #include "fiber/FiberCheckLimitResult.h"
 #include "fiber/FiberImageLimitValues.h"
 #include "fiber/FiberLimitValues.h"
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "serialization/SimpleFormatter.h"
 
@@ -124,10 +125,7 @@ TEST(FiberLimitValues, CountsBeyondTheDataFailBeforeReading) {
 TEST(FiberLimitValues, Json) {
     FiberLimitValues v = budgetValues(false);
     v.supportedCategories = {FiberCategory::OM3};
-    const Json::Value j = v.toJson(Dump::DumpFlags{1})["FiberLimitValues"];
-    EXPECT_EQ(j["wavelength"].asInt(), 1310);
-    EXPECT_EQ(j["supportedCategories"][0].asString(), "OM3");
-    EXPECT_EQ(j["values"]["maxSpliceLoss"].asString(), "0.30");
+    kx::test::expectGolden(v.toJson(Dump::DumpFlags{1}), "FiberLimitValues.json");
 }
 
 TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
@@ -144,10 +142,7 @@ TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
     const auto bytes = kx::test::bytesOf(a);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 1, 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
     EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageLimitValues>(bytes));
-    const Json::Value j = a.toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j["cmp"].asString(), "<=");
-    EXPECT_EQ(j["zone"].asString(), "cladding");
-    EXPECT_EQ(j["type"].asString(), "glob");
+    kx::test::expectGolden(a.toJson(Dump::DumpFlags{1}), "FiberImageLimitValues.json");
 }
 
 TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
@@ -165,20 +160,9 @@ TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
     EXPECT_EQ(back.get(VT::minLength), nullptr);
     EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitResultList>(bytes));
 
-    const Json::Value j = back.toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j[0]["limitValueType"].asString(), "maxOverallLoss");
-    EXPECT_EQ(j[0]["limitValue"].asString(), "2.50");
-    EXPECT_EQ(j[0]["margin"].asString(), "0.75");
-    EXPECT_EQ(j[0]["status"].asString(), "Pass");
-
-    std::ostringstream out;
-    Dump::SimpleFormatter f(&out);
-    back.dump(f, Dump::DumpFlags{1});
-    EXPECT_NE(out.str().find("         Limit value type    Value   Margin   Status"), std::string::npos);
-    EXPECT_NE(out.str().find("maxOverallLoss"), std::string::npos);
-    std::ostringstream full;
-    Dump::SimpleFormatter g(&full);
-    back.dump(g, Dump::DumpFlags{2});
-    EXPECT_EQ(full.str().find("Limit value type"), std::string::npos);
-    EXPECT_NE(full.str().find("class FiberCheckLimitResult"), std::string::npos);
+    kx::test::expectGolden(back.toJson(Dump::DumpFlags{1}), "FiberLimitResultList.json");
+    // A table at the usual detail, each result's own dump at full detail.
+    kx::test::expectGolden(
+        Dump::dumpToString(back, Dump::DumpFlags{1}) + "----\n" + Dump::dumpToString(back, Dump::DumpFlags{2}),
+        "FiberLimitResultList.txt");
 }
