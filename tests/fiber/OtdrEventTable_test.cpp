@@ -33,19 +33,20 @@ constexpr size_t kMarkerInRow = 1 + 16 + 1 + 1 + 12;
 }  // namespace
 
 TEST(OtdrEventType, FlagsToRowType) {
-    EXPECT_EQ(otdrEventType(0x47u), EventType::splitter);
-    EXPECT_EQ(otdrEventType(0x10010u), EventType::hiddenEnd);
-    EXPECT_EQ(otdrEventType(0x38u), EventType::noSignal);
-    EXPECT_EQ(otdrEventType(5u), EventType::connector);
-    EXPECT_EQ(otdrEventType(9u), EventType::bulkhead);
-    EXPECT_EQ(otdrEventType(7u), EventType::splitter);
-    EXPECT_EQ(otdrEventType(6u), EventType::bend);
-    EXPECT_EQ(otdrEventType(5u | A::launch), EventType::launch);
-    EXPECT_EQ(otdrEventType(A::end), EventType::end);
-    EXPECT_EQ(otdrEventType(0x30u), EventType::weakSignal);
-    EXPECT_EQ(otdrEventType(0x21u), EventType::unknown);
-    EXPECT_EQ(otdrEventType(A::hidden), EventType::hidden);
-    EXPECT_EQ(otdrEventType(8u + 0x20000u), EventType::bulkhead);
+    const std::pair<uint32_t, EventType> cases[] = {{0x47u, EventType::splitter},
+                                                    {0x10010u, EventType::hiddenEnd},
+                                                    {0x38u, EventType::noSignal},
+                                                    {5u, EventType::connector},
+                                                    {9u, EventType::bulkhead},
+                                                    {7u, EventType::splitter},
+                                                    {6u, EventType::bend},
+                                                    {5u | A::launch, EventType::launch},
+                                                    {A::end, EventType::end},
+                                                    {0x30u, EventType::weakSignal},
+                                                    {0x21u, EventType::unknown},
+                                                    {A::hidden, EventType::hidden},
+                                                    {8u + 0x20000u, EventType::bulkhead}};
+    for (const auto& [flags, type] : cases) EXPECT_EQ(otdrEventType(flags), type) << std::hex << flags;
     EXPECT_STREQ(toString(EventType::hiddenEnd), "HiddenEnd");
     EXPECT_STREQ(toString(static_cast<EventType>(21)), "");
 }

@@ -290,12 +290,8 @@ TEST(TestSetList, CountLargerThanBytesLeftFails) {
 }
 
 TEST(TestSet, IsCustomObjectMarksUserDefinedNames) {
-    EXPECT_TRUE(Kestrix::isCustomObject("*"));
-    EXPECT_TRUE(Kestrix::isCustomObject("*My cable*"));
-    EXPECT_TRUE(Kestrix::isCustomObject("**"));
-    EXPECT_FALSE(Kestrix::isCustomObject("My cable*"));
-    EXPECT_FALSE(Kestrix::isCustomObject("*My cable"));
-    EXPECT_FALSE(Kestrix::isCustomObject(""));
+    for (const char* name : {"*", "*My cable*", "**"}) EXPECT_TRUE(Kestrix::isCustomObject(name)) << name;
+    for (const char* name : {"My cable*", "*My cable", ""}) EXPECT_FALSE(Kestrix::isCustomObject(name)) << name;
 }
 
 TEST(TestSet, JsonHoldsTheSetupMember) {
