@@ -132,10 +132,7 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
     EXPECT_EQ(bytes.size(), 12u + 2u + 4u + 1u + 4u + 4u * 13u);
     CopperOutletConfig back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back.name, "568B");
-    ASSERT_EQ(back.artifacts.size(), 4u);
-    EXPECT_EQ(back.artifacts[3].wire1Color, 0x804000u);
-    EXPECT_TRUE(back.artifacts[3].wire2IsDashed);
+    EXPECT_EQ(bytesOf(back), bytes);
     EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
     EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
 

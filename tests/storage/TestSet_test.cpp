@@ -152,37 +152,15 @@ OtdrTestSet editedOtdr(TestType type) {
 TEST(OtdrNormalise, AutoTestTypeResetsManualChoices) {
     OtdrTestSet t = editedOtdr(TestType::autoOtdr);
     t.normalise();
-    const auto& s = t.settings;
-    EXPECT_EQ(s.otdrRange, Kestrix::OtdrRange::autoRange);
-    EXPECT_EQ(s.otdrAveragingTime, Kestrix::OtdrAveragingTime::autoTime);
-    EXPECT_TRUE(s.nominalLossThreshold.isNaN());
-    EXPECT_TRUE(s.endThreshold.isNaN());
-    EXPECT_FALSE(s.bidi);
-    EXPECT_TRUE(s.launchCompensationEnabled);
-    EXPECT_EQ(s.frontPanelOffset, 0);
-    EXPECT_EQ(s.reflectanceThreshold, 0);
-    ASSERT_EQ(s.perWl.size(), 2u);
-    EXPECT_EQ(s.perWl[0].wavelength, 1310);
-    EXPECT_EQ(s.perWl[1].wavelength, 1550);
-    for (const auto& e : s.perWl) {
-        EXPECT_TRUE(e.actualOtdrRange.isNaN());
-        EXPECT_TRUE(e.actualResolution.isNaN());
-        EXPECT_TRUE(e.actualOtdrAveragingTime.isNaN());
-        EXPECT_EQ(e.nominalOtdrPulseWidth, 0);
-        EXPECT_EQ(e.numberOfAverages, 0);
-        EXPECT_EQ(e.otdrPulseWidth, 0);
-    }
+    // Range, time, thresholds and offsets back to automatic, no bidirectional test, only the wavelengths tested,
+    // each without its measured values or pulse width.
+    kx::test::expectGolden(t.settings.toJson({1}), "OtdrSettingsNormalisedAuto.json");
 }
 
 TEST(OtdrNormalise, ManualTestTypeKeepsChoicesAndPulseWidth) {
     OtdrTestSet t = editedOtdr(TestType::manualOtdr);
     t.normalise();
-    const auto& s = t.settings;
-    EXPECT_EQ(s.otdrRange, Kestrix::OtdrRange::km10);
-    EXPECT_EQ(s.nominalLossThreshold.value, 20);
-    EXPECT_EQ(s.endThreshold.value, 300);
-    EXPECT_EQ(s.perWl[0].otdrPulseWidth, 100);
-    EXPECT_EQ(s.perWl[0].numberOfAverages, 0);
+    kx::test::expectGolden(t.settings.toJson({1}), "OtdrSettingsNormalisedManual.json");
 }
 
 TEST(OtdrNormalise, VexloopFaultMapAndScopel) {
