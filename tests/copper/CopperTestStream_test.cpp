@@ -317,6 +317,7 @@ TEST(CopperTestDiagnostics, TextsAndTruncation) {
     EXPECT_STREQ(diagElementText(26), "");
     EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
     EXPECT_STREQ(faultTypeText(16), "");
-    // Cut diagnostics are refused by the test's own every-prefix sweep.
+    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(smallTest().body.diagRes)));
+    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(smallTest().body.faultInfo)));
     kx::test::expectGolden(smallTest().body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
 }
