@@ -277,14 +277,16 @@ TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
     EXPECT_EQ(f.accuracyAt(1), 2.0f);
     EXPECT_EQ(f.accuracyAt(99999999), 2.0f);
     f.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
-    EXPECT_FLOAT_EQ(f.accuracyAt(10000), 1.0f);
-    EXPECT_FLOAT_EQ(f.accuracyAt(15000), 1.5f);
-    EXPECT_FLOAT_EQ(f.accuracyAt(20000), 2.0f);
-    EXPECT_FLOAT_EQ(f.accuracyAt(30000), 3.0f);
-    EXPECT_FLOAT_EQ(f.accuracyAt(40000), 4.0f);
-    EXPECT_FLOAT_EQ(f.accuracyAt(0), 0.0f);  // extrapolated below the first point
-    EXPECT_FLOAT_EQ(f.accuracyAt(5000), 0.5f);
-    EXPECT_EQ(f.accuracyAt(40001), 0.0f);
+    // Extrapolated below the first point, none above the last.
+    for (const auto& [kHz, dB] : {std::pair{10000, 1.0f},
+                                  {15000, 1.5f},
+                                  {20000, 2.0f},
+                                  {30000, 3.0f},
+                                  {40000, 4.0f},
+                                  {0, 0.0f},
+                                  {5000, 0.5f},
+                                  {40001, 0.0f}})
+        EXPECT_FLOAT_EQ(f.accuracyAt(kHz), dB) << kHz;
     f.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
     EXPECT_FLOAT_EQ(f.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
 }

@@ -13,24 +13,18 @@ using namespace Kestrix;
 using VT = FiberLimitValueType;
 
 TEST(FiberLimitValueRules, ValidityRangesUseTheTypesDecimals) {
-    EXPECT_TRUE(isLimitValueValid(36, 7.4f));
-    EXPECT_FALSE(isLimitValueValid(36, 5.0f));
-    EXPECT_TRUE(isLimitValueValid(36, 5.4f));  // 5.39999 rounds to 5.40 at two decimals
-    EXPECT_FALSE(isLimitValueValid(9, 0.01f));
-    EXPECT_TRUE(isLimitValueValid(9, -99.99f));
-    EXPECT_TRUE(isLimitValueValid(0, 300000.0f));
-    EXPECT_FALSE(isLimitValueValid(0, 300000.1f));
-    EXPECT_FALSE(isLimitValueValid(4, -1.0f));
-    EXPECT_TRUE(isLimitValueValid(60, 0.0f));
-    EXPECT_FALSE(isLimitValueValid(60, 0.1f));
-    EXPECT_EQ(limitValueDecimalPlaces(1), 1);
-    EXPECT_EQ(limitValueDecimalPlaces(20), 4);
-    EXPECT_EQ(limitValueDecimalPlaces(33), 4);
-    EXPECT_EQ(limitValueDecimalPlaces(34), 2);
-    EXPECT_FLOAT_EQ(defaultLimitValue(5), 0.75f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(42), 28.0f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(50), 28.7f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(2), 0.0f);
+    // 5.39999 rounds to 5.40 at two decimals.
+    const struct {
+        int type;
+        float value;
+        bool valid;
+    } cases[] = {{36, 7.4f, true},     {36, 5.0f, false},     {36, 5.4f, true},  {9, 0.01f, false}, {9, -99.99f, true},
+                 {0, 300000.0f, true}, {0, 300000.1f, false}, {4, -1.0f, false}, {60, 0.0f, true},  {60, 0.1f, false}};
+    for (const auto& c : cases) EXPECT_EQ(isLimitValueValid(c.type, c.value), c.valid) << c.type << " " << c.value;
+    for (const auto& [type, places] : {std::pair{1, 1}, {20, 4}, {33, 4}, {34, 2}})
+        EXPECT_EQ(limitValueDecimalPlaces(type), places) << type;
+    for (const auto& [type, value] : {std::pair{5, 0.75f}, {42, 28.0f}, {50, 28.7f}, {2, 0.0f}})
+        EXPECT_FLOAT_EQ(defaultLimitValue(type), value) << type;
     EXPECT_STREQ(toString(VT::maxSplitterLoss_2x256), "maxSplitterLoss_2x256");
     EXPECT_STREQ(toString(static_cast<VT>(51)), "");
     EXPECT_STREQ(toString(FiberLLRefMethod(42)), "Not Set");

@@ -15,11 +15,12 @@ TEST(Fiber, NominalCoreSizeIsStrictlyGreaterThan) {
         f.coreSize = ScaledInt(um, ScaledInt::tenths);
         return f.getNominalCoreSize();
     };
-    EXPECT_EQ(core(62.5f), FiberCoreSize::above57um);
-    EXPECT_EQ(core(57.0f), FiberCoreSize::upTo57um);
-    EXPECT_EQ(core(50.0f), FiberCoreSize::upTo57um);
-    EXPECT_EQ(core(30.0f), FiberCoreSize::upTo30um);
-    EXPECT_EQ(core(9.0f), FiberCoreSize::upTo30um);
+    for (const auto& [um, size] : {std::pair{62.5f, FiberCoreSize::above57um},
+                                   {57.0f, FiberCoreSize::upTo57um},
+                                   {50.0f, FiberCoreSize::upTo57um},
+                                   {30.0f, FiberCoreSize::upTo30um},
+                                   {9.0f, FiberCoreSize::upTo30um}})
+        EXPECT_EQ(core(um), size) << um;
     f.coreSize = ScaledInt::nan();
     EXPECT_EQ(f.getNominalCoreSize(), FiberCoreSize::upTo30um);
 }

@@ -128,22 +128,15 @@ TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
 
 TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
     const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 50);
-    std::vector<uint8_t> body, plots, raw;
-    {
+    using Part = void (FiberOtdrTest::*)(Marshal::IObjectWriter&) const;
+    const auto write = [&](Part part) {
         Marshal::ByteStreamBuilder b;
-        t.serializeBody(b);
-        body.assign(b.data(), b.data() + b.size());
-    }
-    {
-        Marshal::ByteStreamBuilder b;
-        t.serializePlots(b);
-        plots.assign(b.data(), b.data() + b.size());
-    }
-    {
-        Marshal::ByteStreamBuilder b;
-        t.serializeRawData(b);
-        raw.assign(b.data(), b.data() + b.size());
-    }
+        (t.*part)(b);
+        return b.bytes();
+    };
+    const auto body = write(&FiberOtdrTest::serializeBody);
+    const auto plots = write(&FiberOtdrTest::serializePlots);
+    const auto raw = write(&FiberOtdrTest::serializeRawData);
     EXPECT_EQ(body[6], 0x09);  // FiberOtdrTestBody
     EXPECT_EQ(kx::test::bytesOf(FiberOtdrTestBodyRef(t)), body);
 
