@@ -119,11 +119,8 @@ TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
     w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
     w.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
     w.connections.push_back({Pin::pin1, Pin::pin2});
-    EXPECT_TRUE(w.isPinUsed(Pin::pin2));
-    EXPECT_TRUE(w.isPinUsed(Pin::pin3));
-    EXPECT_TRUE(w.isPinUsed(Pin::pin6));
-    EXPECT_FALSE(w.isPinUsed(Pin::pin4));
-    EXPECT_FALSE(w.isPinUsed(Pin::shield));
+    for (Pin used : {Pin::pin2, Pin::pin3, Pin::pin6}) EXPECT_TRUE(w.isPinUsed(used)) << static_cast<int>(used);
+    for (Pin unused : {Pin::pin4, Pin::shield}) EXPECT_FALSE(w.isPinUsed(unused)) << static_cast<int>(unused);
 }
 
 TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {

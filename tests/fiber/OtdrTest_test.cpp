@@ -64,13 +64,9 @@ TEST(OtdrOverallResults, QueriesAndTexts) {
         kx::test::checkResult(FiberLimitValueType::lengthBasedLossBudget, 2.0f, 0.5f, Status::pass));
     EXPECT_EQ(p.getMaxOverallLossCheckLimitResult()->limitValueType, FiberLimitValueType::lengthBasedLossBudget);
 
-    EXPECT_STREQ(connQualityText(-3), "NO_SIGNAL");
-    EXPECT_STREQ(connQualityText(-2), "POOR");
-    EXPECT_STREQ(connQualityText(1), "WORST");
-    EXPECT_STREQ(connQualityText(24), "POOR");
-    EXPECT_STREQ(connQualityText(25), "FAIR");
-    EXPECT_STREQ(connQualityText(100), "GOOD");
-    EXPECT_STREQ(connQualityText(101), "");
+    for (const auto& [quality, text] :
+         {std::pair{-3, "NO_SIGNAL"}, {-2, "POOR"}, {1, "WORST"}, {24, "POOR"}, {25, "FAIR"}, {100, "GOOD"}, {101, ""}})
+        EXPECT_STREQ(connQualityText(quality), text) << quality;
     EXPECT_STREQ(otdrWarningText(0x30000000), "VirtualLaunchTail");
     EXPECT_STREQ(otdrWarningText(8), "");
 

@@ -267,11 +267,6 @@ TEST(TestSetList, CountLargerThanBytesLeftFails) {
               Marshal::readError);
 }
 
-TEST(TestSet, IsCustomObjectMarksUserDefinedNames) {
-    for (const char* name : {"*", "*My cable*", "**"}) EXPECT_TRUE(Kestrix::isCustomObject(name)) << name;
-    for (const char* name : {"My cable*", "*My cable", ""}) EXPECT_FALSE(Kestrix::isCustomObject(name)) << name;
-}
-
 TEST(TestSet, JsonHoldsTheSetupMember) {
     LossLengthTestSet t;
     t.id = 6;
