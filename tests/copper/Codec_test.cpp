@@ -137,20 +137,18 @@ TEST(PackedCurveStream, EveryPrefixFails) {
 }
 
 TEST(FrequencyGrid, MapsTheBandEdges) {
-    EXPECT_EQ(kHzToIdx(999), 0);
-    EXPECT_EQ(kHzToIdx(1000), 0);
-    EXPECT_EQ(kHzToIdx(1124), 0);
-    EXPECT_EQ(kHzToIdx(1125), 1);
-    EXPECT_EQ(kHzToIdx(31250), 242);
-    EXPECT_EQ(kHzToIdx(100000), 517);
-    EXPECT_EQ(kHzToIdx(250000), 817);
-    EXPECT_EQ(kHzToIdx(1200000), 1767);
-    EXPECT_EQ(kHzToIdx(2500000), 2417);
-    EXPECT_EQ(idxToKHz(-1), 1000);
-    EXPECT_EQ(idxToKHz(241), 31125);
-    EXPECT_EQ(idxToKHz(242), 31250);
-    EXPECT_EQ(idxToKHz(1766), 1199000);
-    EXPECT_EQ(idxToKHz(1767), 1200000);
+    for (const auto& [kHz, idx] : {std::pair{999, 0},
+                                   {1000, 0},
+                                   {1124, 0},
+                                   {1125, 1},
+                                   {31250, 242},
+                                   {100000, 517},
+                                   {250000, 817},
+                                   {1200000, 1767},
+                                   {2500000, 2417}})
+        EXPECT_EQ(kHzToIdx(kHz), idx) << kHz;
+    for (const auto& [idx, kHz] : {std::pair{-1, 1000}, {241, 31125}, {242, 31250}, {1766, 1199000}, {1767, 1200000}})
+        EXPECT_EQ(idxToKHz(idx), kHz) << idx;
 }
 
 TEST(FrequencyGrid, IndexesRoundTripAndOffGridFrequenciesRoundDown) {
@@ -165,14 +163,8 @@ TEST(FrequencyGrid, IndexesRoundTripAndOffGridFrequenciesRoundDown) {
 }
 
 TEST(DatabaseVersionText, ComparesNumbersNotCharacters) {
-    EXPECT_FALSE(dbVersionBelow("V10.2", 7, 1));
-    EXPECT_FALSE(dbVersionBelow("V7.1", 7, 1));
-    EXPECT_FALSE(dbVersionBelow("V7.10", 7, 1));
-    EXPECT_TRUE(dbVersionBelow("V7.0", 7, 1));
-    EXPECT_TRUE(dbVersionBelow("V6.99 beta", 7, 1));
-    EXPECT_FALSE(dbVersionBelow("V12.0 beta", 7, 1));
-    EXPECT_TRUE(dbVersionBelow("", 7, 1));
-    EXPECT_TRUE(dbVersionBelow("garbage", 7, 1));
+    for (const char* text : {"V10.2", "V7.1", "V7.10", "V12.0 beta"}) EXPECT_FALSE(dbVersionBelow(text, 7, 1)) << text;
+    for (const char* text : {"V7.0", "V6.99 beta", "", "garbage"}) EXPECT_TRUE(dbVersionBelow(text, 7, 1)) << text;
     DbVersionNumber v;
     ASSERT_TRUE(parseDbVersion("V10.2", v));
     EXPECT_EQ(v.major, 10);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperLimit.h"
@@ -110,9 +111,7 @@ TEST(CopperTestSettings, RoundTripAndVersionZero) {
 TEST(CopperTestSettings, JsonReadsBack) {
     const CopperSettings s = sampleSettings();
     const Json::Value j = s.toJson(Dump::detailLevel(1));
-    EXPECT_EQ(j["CopperSettings"]["copperDoTDXTDR"].asString(), "Always");
-    EXPECT_EQ(j["CopperSettings"]["storePlotData"].asString(), "Extended");
-    EXPECT_EQ(j["CopperSettings"]["nvp"].asString(), "69.5");
+    kx::test::expectGolden(j, "CopperSettings.json");
     CopperSettings back;
     ASSERT_TRUE(back.fromJson(j));
     EXPECT_EQ(bytesOf(back), bytesOf(s));
@@ -318,10 +317,7 @@ TEST(CopperTestDiagnostics, TextsAndTruncation) {
     EXPECT_STREQ(diagElementText(26), "");
     EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
     EXPECT_STREQ(faultTypeText(16), "");
-    const CopperTest t = smallTest();
-    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(t.body.diagRes)));
-    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(t.body.faultInfo)));
-    const Json::Value j = t.body.faultInfo.toJson(Dump::detailLevel(1));
-    EXPECT_EQ(j["FaultInfo"]["_className"].asString(), "FaultInfo");
-    EXPECT_EQ(j["FaultInfo"]["faults"][0]["FaultInfoEvent"]["type"].asString(), "Cable Issue - NEXT 1");
+    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(smallTest().body.diagRes)));
+    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(smallTest().body.faultInfo)));
+    kx::test::expectGolden(smallTest().body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
 }

@@ -123,9 +123,8 @@ TEST(PlotsStream, EmptyPlotsAndComplexRawDataReadBack) {
     const auto bytes = bytesOf(plots);
     CopperPlots back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    ASSERT_EQ(back.plots.size(), 2u);
-    EXPECT_EQ(back.plots[0]->data, (std::vector<int16_t>{1, 2, 300, -5}));
-    EXPECT_TRUE(back.plots[1]->data.empty());
+    EXPECT_EQ(bytesOf(back), bytes);
+    EXPECT_TRUE(back.plots.at(1)->data.empty());
 
     CopperRawData raw;
     auto rp = std::make_shared<CopperRawDataPlot>();
@@ -136,9 +135,7 @@ TEST(PlotsStream, EmptyPlotsAndComplexRawDataReadBack) {
     const auto rawBytes = bytesOf(raw);
     CopperRawData rawBack;
     ASSERT_EQ(readInto(rawBack, rawBytes), Marshal::ok);
-    ASSERT_EQ(rawBack.plots.size(), 1u);
-    EXPECT_EQ(rawBack.plots[0]->real, rp->real);
-    EXPECT_EQ(rawBack.plots[0]->imaginary, rp->imaginary);
+    EXPECT_EQ(bytesOf(rawBack), rawBytes);
 
     // A raw plot announcing more floats than there are bytes.
     auto evil = rawBytes;
@@ -233,13 +230,9 @@ TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
 }
 
 TEST(PlotsDerivation, PowerSumCorrectionTable) {
-    EXPECT_EQ(powerSumCorrection(0), 30);
-    EXPECT_EQ(powerSumCorrection(30), 18);
-    EXPECT_EQ(powerSumCorrection(193), 1);
-    EXPECT_EQ(powerSumCorrection(194), 0);
-    EXPECT_EQ(powerSumCorrection(199), 0);
-    EXPECT_EQ(powerSumCorrection(200), 0);
-    EXPECT_EQ(powerSumCorrection(-1), 0);
+    for (const auto& [difference, correction] :
+         {std::pair{0, 30}, {30, 18}, {193, 1}, {194, 0}, {199, 0}, {200, 0}, {-1, 0}})
+        EXPECT_EQ(powerSumCorrection(difference), correction) << difference;
     // Two equal values: +3.0 dB of crosstalk.
     EXPECT_EQ(powerSum3(400, 400, 9999), 370);
     EXPECT_EQ(powerSum3(9999, 9999, 123), 123);

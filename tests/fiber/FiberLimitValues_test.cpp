@@ -5,6 +5,7 @@
 #include "fiber/FiberCheckLimitResult.h"
 #include "fiber/FiberImageLimitValues.h"
 #include "fiber/FiberLimitValues.h"
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "serialization/SimpleFormatter.h"
 
@@ -12,24 +13,18 @@ using namespace Kestrix;
 using VT = FiberLimitValueType;
 
 TEST(FiberLimitValueRules, ValidityRangesUseTheTypesDecimals) {
-    EXPECT_TRUE(isLimitValueValid(36, 7.4f));
-    EXPECT_FALSE(isLimitValueValid(36, 5.0f));
-    EXPECT_TRUE(isLimitValueValid(36, 5.4f));  // 5.39999 rounds to 5.40 at two decimals
-    EXPECT_FALSE(isLimitValueValid(9, 0.01f));
-    EXPECT_TRUE(isLimitValueValid(9, -99.99f));
-    EXPECT_TRUE(isLimitValueValid(0, 300000.0f));
-    EXPECT_FALSE(isLimitValueValid(0, 300000.1f));
-    EXPECT_FALSE(isLimitValueValid(4, -1.0f));
-    EXPECT_TRUE(isLimitValueValid(60, 0.0f));
-    EXPECT_FALSE(isLimitValueValid(60, 0.1f));
-    EXPECT_EQ(limitValueDecimalPlaces(1), 1);
-    EXPECT_EQ(limitValueDecimalPlaces(20), 4);
-    EXPECT_EQ(limitValueDecimalPlaces(33), 4);
-    EXPECT_EQ(limitValueDecimalPlaces(34), 2);
-    EXPECT_FLOAT_EQ(defaultLimitValue(5), 0.75f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(42), 28.0f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(50), 28.7f);
-    EXPECT_FLOAT_EQ(defaultLimitValue(2), 0.0f);
+    // 5.39999 rounds to 5.40 at two decimals.
+    const struct {
+        int type;
+        float value;
+        bool valid;
+    } cases[] = {{36, 7.4f, true},     {36, 5.0f, false},     {36, 5.4f, true},  {9, 0.01f, false}, {9, -99.99f, true},
+                 {0, 300000.0f, true}, {0, 300000.1f, false}, {4, -1.0f, false}, {60, 0.0f, true},  {60, 0.1f, false}};
+    for (const auto& c : cases) EXPECT_EQ(isLimitValueValid(c.type, c.value), c.valid) << c.type << " " << c.value;
+    for (const auto& [type, places] : {std::pair{1, 1}, {20, 4}, {33, 4}, {34, 2}})
+        EXPECT_EQ(limitValueDecimalPlaces(type), places) << type;
+    for (const auto& [type, value] : {std::pair{5, 0.75f}, {42, 28.0f}, {50, 28.7f}, {2, 0.0f}})
+        EXPECT_FLOAT_EQ(defaultLimitValue(type), value) << type;
     EXPECT_STREQ(toString(VT::maxSplitterLoss_2x256), "maxSplitterLoss_2x256");
     EXPECT_STREQ(toString(static_cast<VT>(51)), "");
     EXPECT_STREQ(toString(FiberLLRefMethod(42)), "Not Set");
@@ -124,10 +119,7 @@ TEST(FiberLimitValues, CountsBeyondTheDataFailBeforeReading) {
 TEST(FiberLimitValues, Json) {
     FiberLimitValues v = budgetValues(false);
     v.supportedCategories = {FiberCategory::OM3};
-    const Json::Value j = v.toJson(Dump::DumpFlags{1})["FiberLimitValues"];
-    EXPECT_EQ(j["wavelength"].asInt(), 1310);
-    EXPECT_EQ(j["supportedCategories"][0].asString(), "OM3");
-    EXPECT_EQ(j["values"]["maxSpliceLoss"].asString(), "0.30");
+    kx::test::expectGolden(v.toJson(Dump::DumpFlags{1}), "FiberLimitValues.json");
 }
 
 TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
@@ -144,10 +136,7 @@ TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
     const auto bytes = kx::test::bytesOf(a);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 1, 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
     EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageLimitValues>(bytes));
-    const Json::Value j = a.toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j["cmp"].asString(), "<=");
-    EXPECT_EQ(j["zone"].asString(), "cladding");
-    EXPECT_EQ(j["type"].asString(), "glob");
+    kx::test::expectGolden(a.toJson(Dump::DumpFlags{1}), "FiberImageLimitValues.json");
 }
 
 TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
@@ -165,20 +154,9 @@ TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
     EXPECT_EQ(back.get(VT::minLength), nullptr);
     EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitResultList>(bytes));
 
-    const Json::Value j = back.toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j[0]["limitValueType"].asString(), "maxOverallLoss");
-    EXPECT_EQ(j[0]["limitValue"].asString(), "2.50");
-    EXPECT_EQ(j[0]["margin"].asString(), "0.75");
-    EXPECT_EQ(j[0]["status"].asString(), "Pass");
-
-    std::ostringstream out;
-    Dump::SimpleFormatter f(&out);
-    back.dump(f, Dump::DumpFlags{1});
-    EXPECT_NE(out.str().find("         Limit value type    Value   Margin   Status"), std::string::npos);
-    EXPECT_NE(out.str().find("maxOverallLoss"), std::string::npos);
-    std::ostringstream full;
-    Dump::SimpleFormatter g(&full);
-    back.dump(g, Dump::DumpFlags{2});
-    EXPECT_EQ(full.str().find("Limit value type"), std::string::npos);
-    EXPECT_NE(full.str().find("class FiberCheckLimitResult"), std::string::npos);
+    kx::test::expectGolden(back.toJson(Dump::DumpFlags{1}), "FiberLimitResultList.json");
+    // A table at the usual detail, each result's own dump at full detail.
+    kx::test::expectGolden(
+        Dump::dumpToString(back, Dump::DumpFlags{1}) + "----\n" + Dump::dumpToString(back, Dump::DumpFlags{2}),
+        "FiberLimitResultList.txt");
 }

@@ -7,6 +7,7 @@
 
 #include "fiber/FiberOtdrEventTable.h"
 #include "fiber/FiberOtdrMergedRows.h"
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 
@@ -32,19 +33,20 @@ constexpr size_t kMarkerInRow = 1 + 16 + 1 + 1 + 12;
 }  // namespace
 
 TEST(OtdrEventType, FlagsToRowType) {
-    EXPECT_EQ(otdrEventType(0x47u), EventType::splitter);
-    EXPECT_EQ(otdrEventType(0x10010u), EventType::hiddenEnd);
-    EXPECT_EQ(otdrEventType(0x38u), EventType::noSignal);
-    EXPECT_EQ(otdrEventType(5u), EventType::connector);
-    EXPECT_EQ(otdrEventType(9u), EventType::bulkhead);
-    EXPECT_EQ(otdrEventType(7u), EventType::splitter);
-    EXPECT_EQ(otdrEventType(6u), EventType::bend);
-    EXPECT_EQ(otdrEventType(5u | A::launch), EventType::launch);
-    EXPECT_EQ(otdrEventType(A::end), EventType::end);
-    EXPECT_EQ(otdrEventType(0x30u), EventType::weakSignal);
-    EXPECT_EQ(otdrEventType(0x21u), EventType::unknown);
-    EXPECT_EQ(otdrEventType(A::hidden), EventType::hidden);
-    EXPECT_EQ(otdrEventType(8u + 0x20000u), EventType::bulkhead);
+    const std::pair<uint32_t, EventType> cases[] = {{0x47u, EventType::splitter},
+                                                    {0x10010u, EventType::hiddenEnd},
+                                                    {0x38u, EventType::noSignal},
+                                                    {5u, EventType::connector},
+                                                    {9u, EventType::bulkhead},
+                                                    {7u, EventType::splitter},
+                                                    {6u, EventType::bend},
+                                                    {5u | A::launch, EventType::launch},
+                                                    {A::end, EventType::end},
+                                                    {0x30u, EventType::weakSignal},
+                                                    {0x21u, EventType::unknown},
+                                                    {A::hidden, EventType::hidden},
+                                                    {8u + 0x20000u, EventType::bulkhead}};
+    for (const auto& [flags, type] : cases) EXPECT_EQ(otdrEventType(flags), type) << std::hex << flags;
     EXPECT_STREQ(toString(EventType::hiddenEnd), "HiddenEnd");
     EXPECT_STREQ(toString(static_cast<EventType>(21)), "");
 }
@@ -306,21 +308,7 @@ TEST(OtdrEventTable, MergedRowsSumLossesAndFindFlags) {
 }
 
 TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {
-    const Json::Value j = realisticTable().toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j["_className"].asString(), "FiberOtdrEventTable");
-    EXPECT_EQ(j["_classVersion"].asInt(), 2);
-    ASSERT_EQ(j["rows"].size(), 7u);
-    const Json::Value& row = j["rows"][0];
-    EXPECT_EQ(row["eventType"].asString(), "Launch");
-    EXPECT_EQ(row["displayEventType"].asString(), "Launch");
-    EXPECT_EQ(row["hiddenGroupMarker"].asString(), "Not set");
-    ASSERT_EQ(row["events"].size(), 4u);
-    const Json::Value& event = row["events"][0];
-    EXPECT_EQ(event["anEventTypeFlags"][0].asString(), "connector");
-    EXPECT_EQ(event["anEventTypeFlags"][1].asString(), "launch");
-    EXPECT_TRUE(event["lossMinLimitResult"].isNull());
-    EXPECT_FALSE(event["lossMaxLimitResult"].isNull());
-    EXPECT_EQ(j["rows"][3]["hiddenGroupMarker"].asString(), "Begin");
+    kx::test::expectGolden(realisticTable().toJson(Dump::DumpFlags{1}), "FiberOtdrEventTable.json");
     EXPECT_EQ(realisticTable().toJson(Dump::DumpFlags{0}).size(), 2u);
 }
 

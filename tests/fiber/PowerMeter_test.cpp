@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "fiber/FiberBuilders.h"
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "serialization/ByteStreamBuilder.h"
 
@@ -42,13 +43,7 @@ TEST(FiberPowerMeterTest, RoundTripJsonAndPrefixes) {
     EXPECT_FALSE(back.getFiber(f));
     EXPECT_FALSE(back.getLimit(l));
 
-    const Json::Value j = t.toJson(Dump::DumpFlags{1});
-    EXPECT_EQ(j["_className"].asString(), "FiberPowerMeterTest");
-    EXPECT_EQ(j["_classVersion"].asInt(), 2);
-    EXPECT_EQ(j["gain"].asInt(), 3);
-    EXPECT_EQ(j["testPerWlVec"][1]["wavelength"].asDouble(), 1550.0);
-    EXPECT_EQ(j["testPerWlVec"][1]["loss"].asString(), "2.25");
-    EXPECT_EQ(j["testPerWlVec"][1]["_className"].asString(), "FiberPowerMeterPerWl");
+    kx::test::expectGolden(back.toJson(Dump::DumpFlags{1}), "FiberPowerMeterTest.json");
 }
 
 TEST(FiberPowerMeterTest, ImpossibleEntryCountFails) {

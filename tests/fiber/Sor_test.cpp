@@ -37,7 +37,6 @@ double depthOf(const SorFile& f, size_t j) { return f.data.points[j] * static_ca
 // Every point read back, measured from the highest one, matches the trace to the file's resolution: one
 // step of the scale plus the thousandth lost when the view truncates.
 void expectTraceRoundTrips(const FiberOtdrTest& t, int wl, const SorFile& f) {
-    const FiberSr4731 v(t, wl);
     const FiberOtdrPlot& plot = *t.plots.getPlot(wl);
     ASSERT_EQ(f.data.points.size(), plot.dataPoints.size());
     double top = 0;  // the depth of the highest point is 0
@@ -50,7 +49,6 @@ void expectTraceRoundTrips(const FiberOtdrTest& t, int wl, const SorFile& f) {
         const double want = static_cast<double>(plot.getDbByIndex(static_cast<uint32_t>(j))) * 1000.0 - highest;
         ASSERT_NEAR(-depthOf(f, j), want, tolerance) << "point " << j;
     }
-    (void)v;
 }
 
 }  // namespace

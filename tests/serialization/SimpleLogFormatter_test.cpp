@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Golden.h"
 #include "serialization/LogSink.h"
 
 namespace {
@@ -41,20 +42,13 @@ TEST(SimpleLogFormatter, EntriesAndValues) {
     EXPECT_TRUE(s.str().empty());
     f.unindent();
 
-    std::vector<std::string> texts;
+    std::string texts;
     for (const auto& l : log.lines) {
         EXPECT_EQ(3, l.facility);
         EXPECT_EQ(2, l.severity);
-        texts.push_back(l.text);
+        texts += l.text + "\n";
     }
-    const std::vector<std::string> expect = {"count = -4",       "size = 65535",
-                                             "ratio = 0.500000", "big = -1099511627776",
-                                             "flag = true",      "NULL = text",
-                                             "flags = 0x1f",     "wide = 0x1234567890",
-                                             "neg = 0xff",       "\t200",
-                                             "\tfalse",          "\t0xab",
-                                             "\tNULL",           "\tos = streamed 5"};
-    EXPECT_EQ(expect, texts);
+    kx::test::expectGolden(texts, "SimpleLogFormatter.txt");
 }
 
 TEST(SimpleLogFormatter, IndentationStopsAtTen) {

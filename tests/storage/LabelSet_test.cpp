@@ -159,11 +159,10 @@ TEST(LabelSetList, CountLargerThanBytesLeftFails) {
     EXPECT_TRUE(back.items.empty());
 }
 
-TEST(LabelSetList, JsonRoundTrip) {
+// The list's JSON round trip is the project's (Core, JsonRoundTrip).
+TEST(LabelSetList, JsonRefusesAnItemThatIsNoLabelSet) {
     const Core p = kx::test::sampleProject();
     LabelSetList back;
-    ASSERT_TRUE(back.fromJson(p.labelSets.toJson({1})));
-    EXPECT_TRUE(back.equals(p.labelSets));
     Json::Value j = p.labelSets.toJson({1});
     j["LabelSetList"]["items"].append(Json::Value("not a label set"));
     EXPECT_FALSE(back.fromJson(j));
