@@ -114,7 +114,7 @@ const CopperPlot* findPlot(const CopperTest& test, CopperTestType type, CableEnd
 
 std::vector<int> TestRecordTarvel::CopperPairList(int id) {
     const CopperTest* test = GetCopperTest();
-    if (test != nullptr && test->getCable().isCoax()) return {18};
+    if (test != nullptr && test->getCable().isCoax()) return {kCoaxPairId};
     switch (id) {
         case 8:
         case 10:
@@ -205,7 +205,7 @@ boost::optional<TdrCoaxTest> TestRecordTarvel::GetTdrCoaxTest() {
     if (!test->findCopperFreq(f, CopperTestType::tdr, CableEnd::main, WirePair::pair2, WirePair::pair2))
         return boost::none;
     TdrCoaxTest t;
-    t.Measurement = SingleMeasurement(16, EnumConverter::Status(f.status), 18);
+    t.Measurement = SingleMeasurement(16, EnumConverter::Status(f.status), kCoaxPairId);
     t.Measurement.Add(MeasParam(MeasKind::Value, number(f.wmValue), 14, 1));
     if (!f.wmLimit.isNaN()) t.Measurement.Add(MeasParam(MeasKind::UpperLimit, number(f.wmLimit), 14, 1));
     return t;

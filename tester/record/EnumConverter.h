@@ -15,6 +15,9 @@
 
 namespace Kestrix::Tester {
 
+// The host's pair id of a coax link's one conductor pair.
+inline constexpr int kCoaxPairId = 18;
+
 class EnumConverter {
 public:
     // Native to host.

@@ -27,15 +27,6 @@ int paramPrecision(const SingleMeasurement& m, MeasKind kind, int fallback) {
 
 bool judged(int status) { return status == 0 || status == 3 || status == 4 || status == 7; }
 
-const char* scalarUnit(int id) {
-    switch (id) {
-        case 1: return "m";
-        case 2:
-        case 3: return "ns";
-        default: return "ohm";
-    }
-}
-
 // One figure per limit the measurement carries (a maximum, a minimum, or both).
 void addLimited(std::vector<JudgedFigure>& out, JudgedFigure base, const SingleMeasurement& m) {
     base.value = paramValue(m, MeasKind::Value);
@@ -91,7 +82,7 @@ void copperFigures(TestRecordTarvel& record, std::vector<JudgedFigure>& out) {
                 f.kind = FigureKind::scalar;
                 f.testId = t.TestId;
                 f.test = t.Name;
-                f.unit = scalarUnit(t.TestId);
+                f.unit = copperScalarUnit(t.TestId);
                 f.pair = m.Pair;
                 f.pairLabel = st->PairText.LabelOf(m.Pair);
                 const size_t before = out.size();
@@ -174,6 +165,15 @@ bool countsForWorst(const JudgedFigure& f) {
 }
 
 }  // namespace
+
+const char* copperScalarUnit(int testId) {
+    switch (testId) {
+        case 1: return "m";
+        case 2:
+        case 3: return "ns";
+        default: return "ohm";
+    }
+}
 
 JudgedFigure::JudgedFigure() : storedMargin(kNaN), frequencyMHz(kNaN) {}
 

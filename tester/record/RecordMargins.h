@@ -55,6 +55,8 @@ struct RecordMargins {
 // Every judged figure of a copper or fiber record; empty for a record whose tests cannot be read. A
 // twisted-pair length is judged, as the tester judges it, against its maximum plus 10 %.
 RecordMargins recordMargins(TestRecordTarvel& record);
+// The unit of a copper scalar test's values by its host test id: "m", "ns" or "ohm".
+const char* copperScalarUnit(int testId);
 
 // "NEXT 4.5 dB at 489.0 MHz, 12-36, remote"; "Resistance 7.8 ohm (limit 25.0 ohm, margin 17.2 ohm), 45";
 // "Loss 0.35 dB at 1300 nm, end 2" (the margin first, then where it is).

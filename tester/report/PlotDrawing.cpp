@@ -8,6 +8,7 @@
 
 #include "tester/draw/Raster.h"
 #include "tester/record/CopperRecordUtil.h"
+#include "tester/record/EnumConverter.h"
 #include "tester/record/TarvelWiremap.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
@@ -387,9 +388,17 @@ Rgb pairColour(int pair) {
     return colors::series(static_cast<size_t>(std::max(0, pair)));
 }
 
-std::string pairLabel(const Tester::TwistedPairLabels& labels, int pair) {
+std::string pairName(const Tester::TwistedPairLabels& labels, int pair) {
     const std::string l = labels.LabelOf(pair);
-    return l.empty() ? "pair " + std::to_string(pair) : "pair " + cleanText(l, 40);
+    // A coax link's one pair has no pin label.
+    if (l.empty() && pair == Tester::kCoaxPairId) return "coax";
+    return cleanText(l, 40);
+}
+
+std::string pairLabel(const Tester::TwistedPairLabels& labels, int pair) {
+    const std::string l = pairName(labels, pair);
+    if (l.empty()) return "pair " + std::to_string(pair);
+    return pair == Tester::kCoaxPairId ? l : "pair " + l;
 }
 
 bool worstMarginOf(const Tester::FrequencyTest& test, int end, WorstMargin& out) {

@@ -82,7 +82,9 @@ Picture lossPicture(const std::vector<LossBar>& bars, const std::string& title, 
 
 // The colour of a host pair id's curve: the single pairs and every pair combination have their own.
 Rgb pairColour(int pair);
-// "pair 12-36"
+// "pair 12-36"; "coax" for the coax pair.
 std::string pairLabel(const Tester::TwistedPairLabels& labels, int pair);
+// "12-36", "coax" for the coax pair, else empty.
+std::string pairName(const Tester::TwistedPairLabels& labels, int pair);
 
 }  // namespace Kestrix::Report

@@ -171,7 +171,7 @@ Table frequencyTable(TestRecordTarvel& record, const Tester::RecordMargins& marg
                 r.push_back(statusCell(f.status));
                 r.push_back(marginCell(f));
                 r.push_back(Cell(num(f.frequencyMHz, 1)));
-                r.push_back(Cell(cleanText(f.pairLabel, 20)));
+                r.push_back(Cell(pairName(ft->PairText, f.pair)));
                 r.push_back(Cell(num(f.value, 1)));
                 r.push_back(Cell(num(f.limit, 1)));
             } else {
@@ -179,7 +179,7 @@ Table frequencyTable(TestRecordTarvel& record, const Tester::RecordMargins& marg
             }
             r.push_back(Cell(num(w.wvValue, 1)));
             r.push_back(Cell(num(w.wvFrequency, 1)));
-            r.push_back(Cell(cleanText(ft->PairText.LabelOf(w.wvPair), 20)));
+            r.push_back(Cell(pairName(ft->PairText, w.wvPair)));
             t.rows.push_back(std::move(r));
         }
     }
@@ -202,24 +202,25 @@ Table scalarTable(TestRecordTarvel& record, const Tester::RecordMargins& margins
         for (const auto& m : st->Measurements) {
             const Tester::MeasParam* v = m.Find(Tester::MeasKind::Value);
             if (v == nullptr) continue;
-            values += (values.empty() ? "" : "  ") + cleanText(st->PairText.LabelOf(m.Pair), 20) + ": " +
+            const std::string pair = pairName(st->PairText, m.Pair);
+            values += (values.empty() ? "" : "  ") + (pair.empty() ? "" : pair + ": ") +
                       num(v->Value, std::clamp(v->Precision, 0, 4));
         }
         const JudgedFigure* worst = nullptr;
-        std::string unit, limitText;
+        std::string limitText;
         for (const JudgedFigure& f : margins.figures) {
             if (f.kind != Tester::FigureKind::scalar || f.testId != id) continue;
-            unit = f.unit;
             const std::string l = std::string(f.upperLimit ? "max " : "min ") + Tester::figureNumber(f, f.limit) +
                                   (f.limitNote.empty() ? "" : " (" + f.limitNote + ")");
             if (limitText.find(l) == std::string::npos) limitText += (limitText.empty() ? "" : ", ") + l;
             if (worst == nullptr || f.margin < worst->margin) worst = &f;
         }
-        std::vector<Cell> r = {Cell(cleanText(name), Tone::normal, true), Cell(unit), Cell(values),
-                               Cell(limitText.empty() ? "-" : limitText)};
+        std::vector<Cell> r = {Cell(cleanText(name), Tone::normal, true), Cell(Tester::copperScalarUnit(id)),
+                               Cell(values), Cell(limitText.empty() ? "-" : limitText)};
         if (worst != nullptr) {
             Cell c = marginCell(*worst);
-            c.text += " (" + cleanText(worst->pairLabel, 20) + ")";
+            const std::string pair = pairName(st->PairText, worst->pair);
+            if (!pair.empty()) c.text += " (" + pair + ")";
             r.push_back(c);
         } else {
             r.push_back(Cell("-"));
@@ -234,7 +235,7 @@ Table scalarTable(TestRecordTarvel& record, const Tester::RecordMargins& margins
 FigureGrid copperFigures(TestRecordTarvel& record, const ReportOptions& o) {
     FigureGrid grid;
     grid.columns = 3;
-    if (record.HasWireMapTest()) {
+    if (hasWiremapPicture(record)) {
         if (auto wm = record.GetWireMapTest()) {
             auto own = std::make_shared<TestRecordTarvel>(record.SerializedResult());
             Picture full = wiremapPicture(std::move(own), *wm, o.feet, true);
@@ -272,8 +273,8 @@ FigureGrid copperFigures(TestRecordTarvel& record, const ReportOptions& o) {
         std::string label = "pair";
         for (int id : {7, 8}) {
             const auto labels = record.GetPairLabels(id);
-            const std::string l = labels.LabelOf(pair);
-            if (!l.empty()) label = cleanText(l, 20);
+            const std::string l = pairName(labels, pair);
+            if (!l.empty()) label = l;
         }
         grid.legend.push_back({label, pairColour(pair)});
     }

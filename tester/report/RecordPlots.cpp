@@ -144,7 +144,7 @@ void addImages(std::vector<Picture>& out, TestRecordTarvel& record, const PlotOp
 
 void addCopper(std::vector<Picture>& out, TestRecordTarvel& record, const PlotOptions& o) {
     if (record.GetCopperTest() == nullptr) return;
-    if (record.HasWireMapTest()) {
+    if (hasWiremapPicture(record)) {
         if (auto wm = record.GetWireMapTest()) {
             // The display data borrows from a decoded test, so the picture keeps its own record.
             auto own = std::make_shared<TestRecordTarvel>(record.SerializedResult());
@@ -156,6 +156,11 @@ void addCopper(std::vector<Picture>& out, TestRecordTarvel& record, const PlotOp
 }
 
 }  // namespace
+
+bool hasWiremapPicture(TestRecordTarvel& record) {
+    const CopperTest* test = record.GetCopperTest();
+    return test != nullptr && !test->getCable().isCoax() && record.HasWireMapTest();
+}
 
 std::string recordCaption(TestRecordTarvel& record) {
     const auto meta = record.ExtractMetaDataFromResult();

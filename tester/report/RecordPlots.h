@@ -28,6 +28,9 @@ struct PlotOptions {
 // "tcl", "tctl", "cmrl", "cdnext", "cdfext", "eltctl", "tdr", "tdx".
 std::vector<Picture> recordPictures(Tester::TestRecordTarvel& record, const PlotOptions& options);
 
+// Whether the record's pictures include a wiremap: a coax link has no eight-pin map to draw.
+bool hasWiremapPicture(Tester::TestRecordTarvel& record);
+
 // Every name `recordPictures` can give.
 const std::vector<std::string>& pictureNames();
 

@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "CopperLink.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperResultWriter.h"
 #include "fiber/FiberBuilders.h"
 #include "fiber/OtdrBuilders.h"
 #include "tester/record/RecordCalibration.h"
 #include "tester/record/TestRecordTarvel.h"
+#include "tester/report/RecordPlots.h"
 #include "tester/report/RecordText.h"
 
 namespace {
@@ -61,6 +63,30 @@ TEST(RecordPageText, EveryNumberOfATableCarriesItsUnit) {
     const std::string text = Kestrix::Report::recordText(record, "ll.result");
     // The loss budget's rows: loss, limit and margin each in dB.
     EXPECT_NE(text.find("1300 nm     end 2 to end 1  2.85 dB  2.60 dB  -0.25 dB  FAIL"), std::string::npos) << text;
+}
+
+std::vector<uint8_t> resultFile(const Kestrix::CopperTestPtr& test) {
+    Kestrix::CopperResult result;
+    result.summary.resultType = Kestrix::ResultType::COPPER;
+    result.mergeCopperTest(test, false);
+    result.summary.resultName = "CATV-03";
+    return Kestrix::CopperResultWriter::writeResult(result);
+}
+
+TEST(RecordPageText, ACoaxLinkShowsItsNumbersWithUnitsAndNoWiremap) {
+    const Kestrix::CopperTestPtr test = Kestrix::LinkGen::measureCoaxLink(41.3, 3, {});
+    TestRecordTarvel record(resultFile(test));
+    const std::string text = Kestrix::Report::recordText(record, "CATV-03.result");
+    for (const char* want :
+         {"m     coax: 41.3", "ns    coax: 162", "ohm   coax: 1.", "max 20.00", "Insertion Loss  main  PASS    14."})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    EXPECT_EQ(text.find("Wire"), std::string::npos) << text;
+    // A stored map marked to be shown draws no panel either: a coax cable has no eight pins.
+    test->body.wiremap.status = Kestrix::Status::show;
+    TestRecordTarvel shown(resultFile(test));
+    std::vector<std::string> names;
+    for (const auto& p : Kestrix::Report::recordPictures(shown, {})) names.push_back(p.name);
+    EXPECT_EQ(names, std::vector<std::string>{"il"});
 }
 
 TEST(RecordCalibration, DueWhenMoreThanAYearBeforeTheTest) {

@@ -15,6 +15,7 @@
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperTypes.h"
+#include "copper/CopperUtil.h"
 #include "copper/WireMapData.h"
 #include "core/TestFiles.h"
 #include "fiber/FiberImageTest.h"
@@ -203,6 +204,29 @@ void copperLengthsFollowTheDelaysAndStayWithinTheirLimit() {
         }
     }
     EXPECT_GT(tooLong, 0);
+}
+
+// RG6 with a bare copper centre: a loop of 0.02 to 0.03 ohm/m (and its two connectors); about 20 dB of
+// insertion loss per 100 m at 1 GHz, rising with the square root of the frequency (and a little more).
+void coaxLinksFitTheirCable() {
+    int links = 0;
+    for (const CopperResult& r : copperResults()) {
+        const CopperTest& t = *r.test;
+        if (!t.body.cable.isCoax()) continue;
+        ++links;
+        CopperScalar len, loop;
+        ASSERT_TRUE(t.findCopperScalar(len, CopperTestType::length, CableEnd::main, WirePair::pair2, WirePair::notset));
+        ASSERT_TRUE(
+            t.findCopperScalar(loop, CopperTestType::resist, CableEnd::main, WirePair::pair2, WirePair::notset));
+        EXPECT_GT(loop.value, 0.02f * len.value) << r.summary.resultName;
+        EXPECT_LT(loop.value, 0.03f * len.value + 0.1f) << r.summary.resultName;
+        const CopperPlot* il = t.plots.findPlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2);
+        ASSERT_NE(il, nullptr) << r.summary.resultName;
+        const auto db = [il](int mhz) { return il->getDbFromIndex(static_cast<unsigned>(kHzToIdx(mhz * 1000))); };
+        EXPECT_NEAR(db(1000) / len.value * 100.0f, 19.0f, 3.0f) << r.summary.resultName;
+        EXPECT_NEAR(db(1000) / db(250), 2.1f, 0.25f) << r.summary.resultName;
+    }
+    EXPECT_GT(links, 0);
 }
 
 // The colour family of a wire: what a person calls it.
@@ -470,6 +494,10 @@ TEST(StockPhysics, CopperResultsArePhysicallyTrue) {
     {
         SCOPED_TRACE("CopperLengthsFollowTheDelaysAndStayWithinTheirLimit");
         copperLengthsFollowTheDelaysAndStayWithinTheirLimit();
+    }
+    {
+        SCOPED_TRACE("CoaxLinksFitTheirCable");
+        coaxLinksFitTheirCable();
     }
     {
         SCOPED_TRACE("WiremapColoursFollowTheWiringStandard");

@@ -1,5 +1,5 @@
 // Cable figures are typical datasheet values: category 5e 24 AWG (8.4 ohm per 100 m conductor), category 6
-// and 6A 23 AWG (6.6 ohm), RG6 with an 18 AWG copper-clad steel centre and its braid; insertion loss a few
+// and 6A 23 AWG (6.6 ohm), RG6 with an 18 AWG bare copper centre (2.1 ohm); insertion loss a few
 // percent inside the category's cable limit, pairs with tighter twists a few percent longer.
 #include "CopperCable.h"
 
@@ -19,7 +19,7 @@ const CableType kCables[] = {
     {"Cat 6A U/FTP", Category::cat6A, S::UFTP, C::cat6A, 100, 0.72, 0.95, 6.6, {0.000, 0.016, 0.027, 0.009}},
 };
 
-const CableType kRg6 = {"RG6 Coax", Category::cat6A, S::notUsed, C::coax, 75, 0.85, 0.90, 5.8, {0, 0, 0, 0}};
+const CableType kRg6 = {"RG6 Coax", Category::cat6A, S::notUsed, C::coax, 75, 0.85, 0.90, 2.1, {0, 0, 0, 0}};
 
 }  // namespace
 

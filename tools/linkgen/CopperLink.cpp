@@ -482,6 +482,9 @@ CopperTestPtr measureCopperLink(const CopperLinkDesign& design, const TestRun& r
     return test;
 }
 
+// An RG6 copper braid with its foil has about a third of the centre conductor's DC resistance.
+constexpr double kBraidShare = 0.33;
+
 CopperTestPtr measureCoaxLink(double lengthM, uint64_t seed, const TestRun& run) {
     static const auto limit = std::make_shared<CopperLimit>(coaxLimit());
     Random rng(seed);
@@ -500,6 +503,7 @@ CopperTestPtr measureCoaxLink(double lengthM, uint64_t seed, const TestRun& run)
     b.cable = copperCable(cable);
     b.limit = limit;
     b.outletConfig = coaxOutlet();
+    b.wiremap.status = Status::notSet;  // a coax link has no eight-pin map
 
     const double share = cable.lossShare * (1.0 + rng.normal(0.0, 0.015));
     std::vector<int16_t> il;
@@ -507,14 +511,16 @@ CopperTestPtr measureCoaxLink(double lengthM, uint64_t seed, const TestRun& run)
         // Two F connectors add a little; the cable's loss grows with the square root of frequency.
         il.push_back(tenthsOf(lengthM / 100.0 * share * rg6InsertionLossDb(f) + 0.02 * std::sqrt(f / 100.0)));
     }
-    test->plots.plots.push_back(plot(CopperTestType::il, CableEnd::main, 1, 1, std::move(il)));
+    const int pair = static_cast<int>(kCoaxPair);
+    test->plots.plots.push_back(plot(CopperTestType::il, CableEnd::main, pair, pair, std::move(il)));
     const double nvp = cable.nvp * (1.0 + rng.normal(0.0, 0.003));
     const double delay = std::round(lengthM / (nvp * kLightMPerNs));
-    b.scalars.push_back(scalar(CopperTestType::delay, 1, delay, ScaledInt::ones));
-    b.scalars.push_back(scalar(CopperTestType::length, 1, delay * kLightMPerNs * cable.nvp, ScaledInt::tenths));
-    const double loop =
-        2.0 * cable.ohmsPer100m * lengthM / 100.0 * (1.0 + 0.00393 * (ambient - 20.0)) + rng.uniform(0.02, 0.08);
-    b.scalars.push_back(scalar(CopperTestType::resist, 1, loop, ScaledInt::tenths));
+    b.scalars.push_back(scalar(CopperTestType::delay, pair, delay, ScaledInt::ones));
+    b.scalars.push_back(scalar(CopperTestType::length, pair, delay * kLightMPerNs * cable.nvp, ScaledInt::tenths));
+    // The loop runs out on the centre and back on the braid; the two F connectors add their contacts.
+    const double loopPer100m = cable.ohmsPer100m * (1.0 + kBraidShare);
+    const double loop = loopPer100m * lengthM / 100.0 * (1.0 + 0.00393 * (ambient - 20.0)) + rng.uniform(0.02, 0.08);
+    b.scalars.push_back(scalar(CopperTestType::resist, pair, loop, ScaledInt::hundredths));
     b.faultInfo.totalLength = static_cast<int32_t>(std::lround(lengthM * 10.0));
     b.faultInfo.numConnectors = 2;
     test->completeRead();

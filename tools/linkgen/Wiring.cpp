@@ -82,8 +82,8 @@ CopperOutletConfig coaxOutlet() {
     CopperOutletConfig oc;
     oc.name = "Coax";
     CopperOutletConfigArtifact a;
-    a.srcWirePair = WirePair::pair1;
-    a.rcvWirePair = WirePair::pair1;
+    a.srcWirePair = kCoaxPair;
+    a.rcvWirePair = kCoaxPair;
     a.wire1Color = 0xB87333;  // copper centre conductor
     a.wire2Color = 0x808080;  // braid
     oc.artifacts.push_back(a);

@@ -27,6 +27,8 @@ inline constexpr uint32_t kBrown = 0x8B4513;
 
 // All four pairs, each pair's wires coloured by the standard (striped wires dashed).
 CopperOutletConfig outletConfig(Wiring w);
+// The tester keeps every coax measurement on its second pair: the centre conductor and the shield.
+inline constexpr WirePair kCoaxPair = WirePair::pair2;
 // One conductor pair (the centre and the shield) for coax tests.
 CopperOutletConfig coaxOutlet();
 
