@@ -72,7 +72,7 @@ struct LossTest {
     explicit LossTest(int id = 0) : Id(id) {}
 
     int Id = 0;  // 20 end 1, 21 end 2
-    int Status = 6;
+    int Status = kHostStatusUnknown;
     int TestConfig = 0;
     int TestMethod = 0;
     std::string ConnectorType;
@@ -117,7 +117,7 @@ struct OtdrEvent {
     int Type = 0;
     bool IsHidden = false;
     boost::optional<int> SplitterRatio;
-    int Status = 6;
+    int Status = kHostStatusUnknown;
     FiberMeasurement Loss;
     FiberMeasurement Reflectance;
     FiberMeasurement AttenCoeff;
@@ -128,12 +128,17 @@ struct OtdrEvent {
     void writeJson(JsonSink& s) const;
 };
 
+// Host OTDR event types that mark the link's ends (the others only name an event).
+inline constexpr int kOtdrEventLaunch = 2;  // the end of the launch cord
+inline constexpr int kOtdrEventTail = 3;    // the start of the tail cord
+inline constexpr int kOtdrEventEnd = 10;    // the end of the fiber
+
 // One event location over every wavelength.
 struct MergedEvent {
     double Location = 0.0;
     double LocPosTolerance = 0.0;
     double LocNegTolerance = 0.0;
-    int Status = 6;
+    int Status = kHostStatusUnknown;
     int Type = 0;
     boost::optional<int> SplitterRatio;
     std::vector<OtdrEvent> Events;  // one per wavelength that has an event here
@@ -231,7 +236,7 @@ struct OtdrTest {
     explicit OtdrTest(int id = 0) : Id(id) {}
 
     int Id = 0;
-    int Status = 6;
+    int Status = kHostStatusUnknown;
     boost::optional<FiberMeasurement> OverallLength;
     std::vector<OtdrWavelengthData> Wavelengths;
     HostDate CompensationDate = HxDataDate::Default1970();
@@ -305,7 +310,7 @@ struct FiberImageTest {
     explicit FiberImageTest(int end = 0) : End(end) {}
 
     int End = 0;
-    int Status = 6;
+    int Status = kHostStatusUnknown;
     std::vector<uint8_t> ImageData;
     int X = 0;
     int Y = 0;

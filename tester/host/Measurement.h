@@ -8,6 +8,7 @@
 #include <json/value.h>
 
 #include "tester/host/JsonSink.h"
+#include "tester/host/HostStatus.h"
 
 namespace Kestrix::Tester {
 
@@ -42,12 +43,13 @@ struct MeasParam {
 
 struct SingleMeasurement {
     SingleMeasurement() = default;
-    explicit SingleMeasurement(int testId, int status = 6, int pair = 0) : TestId(testId), Status(status), Pair(pair) {}
+    explicit SingleMeasurement(int testId, int status = kHostStatusUnknown, int pair = 0)
+        : TestId(testId), Status(status), Pair(pair) {}
 
-    int TestId = 0;     // host test id
-    int Status = 6;     // host status
-    int Pair = 0;       // host pair id
-    int CopperEnd = 0;  // 0 when the measurement has no end
+    int TestId = 0;                   // host test id
+    int Status = kHostStatusUnknown;  // host status
+    int Pair = 0;                     // host pair id
+    int CopperEnd = 0;                // 0 when the measurement has no end
     bool IsWorstMarginSpecified = false;
     std::vector<MeasParam> Params;
 

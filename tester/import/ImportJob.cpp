@@ -183,8 +183,144 @@ size_t countToFetch(const Catalog& catalog, const std::filesystem::path& outDir)
     return count;
 }
 
+namespace {
+
+// The records of the run (all, or one project's) and the catalog gaps that may hide some of them; tells the
+// folder where each record goes.
+void planRun(const ImportOptions& o, ImportOutcome& out, ImportOutput& folder) {
+    const auto& sums = out.catalog.summaries;
+    for (size_t i = 0; i < sums.size(); ++i) {
+        if (o.project && sums[i].project != *o.project) continue;
+        RecordOutcome r;
+        r.index = i;
+        out.records.push_back(r);
+    }
+    // A gap of the master database may hide any project.
+    for (const auto& g : out.catalog.gaps)
+        if (!o.project || g.project.empty() || g.project == *o.project) out.gaps.push_back(g);
+    std::vector<PlannedRecord> planned;
+    planned.reserve(out.records.size());
+    for (const auto& r : out.records) {
+        const KestrixSum& s = sums[r.index];
+        planned.push_back({s.project, s.site, s.id, {out.catalog.testerSerial, s.fileName, s.key}});
+    }
+    folder.plan(planned);
+}
+
+// What the folder holds intact stays as it is (unless `all`); returns the positions of the rest, to fetch.
+std::vector<size_t> keepHeld(bool all, ImportOutcome& out, ImportOutput& folder) {
+    std::vector<size_t> toFetch;
+    for (size_t pos = 0; pos < out.records.size(); ++pos) {
+        RecordOutcome& r = out.records[pos];
+        const KestrixSum& s = out.catalog.summaries[r.index];
+        const FolderEntry* e = all ? nullptr : folder.held(pos, s.fileSize, isoDate(s.timet));
+        if (!e) {
+            toFetch.push_back(pos);
+            continue;
+        }
+        r.status = RecordStatus::AlreadyThere;
+        r.result = e->result;
+        r.record = e->record;
+        r.bytes = static_cast<uint64_t>(e->bytes);
+        r.crc32 = *e->crc32;
+        const Json::Value& conflict = e->json["verdictConflict"];
+        if (conflict.isString()) r.verdictConflict = conflict.asString();
+    }
+    return toFetch;
+}
+
+// Fetches and writes the records at `toFetch`; true when the connection was lost on the way.
+bool fetchAndStore(TarvelCom& com, const ImportOptions& o, ImportOutcome& out, ImportOutput& folder,
+                   const std::vector<size_t>& toFetch, ImportProgress& progress) {
+    RecordWriters writers(folder, out.records, writerThreads(o.writers));
+    Fetcher fetcher(com, o, out, writers, toFetch);
+    fetcher.run(progress);
+    writers.finish();
+    out.bytes = writers.bytes();
+    progress.bytes = writers.bytes();
+    progress.stage = ImportProgress::Stage::Storing;
+    fetcher.report(progress);
+    return fetcher.lost();
+}
+
+void countOutcomes(ImportOutcome& out) {
+    for (const auto& r : out.records) {
+        out.newRecords += r.status == RecordStatus::New ? 1 : 0;
+        out.alreadyThere += r.status == RecordStatus::AlreadyThere ? 1 : 0;
+        out.failed += r.status == RecordStatus::Failed ? 1 : 0;
+        out.notFetched += r.status == RecordStatus::NotFetched ? 1 : 0;
+    }
+}
+
+// Writes the index of every record of the run and syncs the folder; throws when either fails.
+void writeIndex(ImportOutput& folder, const ImportOutcome& out, size_t held) {
+    const std::string& serial = out.catalog.testerSerial;
+    ImportIndex& index = folder.index();
+    index.begin(out.catalog.testerName, serial);
+    for (const RecordOutcome& r : out.records) {
+        const KestrixSum& s = out.catalog.summaries[r.index];
+        const ImportRecInfo* info =
+            r.index < out.catalog.catalog.Count() ? &out.catalog.catalog.Records()[r.index] : nullptr;
+        index.add({serial, s.fileName, s.key}, r.held(), indexEntry(s, info, r, serial));
+    }
+    index.end(held, out.records.size() - held, notListedJson(out.gaps), knownUnlisted(out.gaps));
+    folder.sync();
+}
+
+// One project outcome per tester folder of the run, in catalog order; returns where each folder's is.
+std::map<std::string, size_t> gatherProjects(ImportOutcome& out) {
+    std::map<std::string, size_t> projectOf;
+    for (const RecordOutcome& r : out.records) {
+        const KestrixSum& s = out.catalog.summaries[r.index];
+        auto it = projectOf.find(s.folder);
+        if (it == projectOf.end()) {
+            it = projectOf.emplace(s.folder, out.projects.size()).first;
+            ProjectOutcome p;
+            p.folder = s.folder;
+            p.project = s.project;
+            p.site = s.site;
+            out.projects.push_back(p);
+        }
+        ProjectOutcome& p = out.projects[it->second];
+        ++p.listed;
+        p.held += r.held() ? 1 : 0;
+    }
+    return projectOf;
+}
+
+// Marks every record the folder holds as uploaded on the tester; the answers go to the projects.
+void markHeld(TarvelCom& com, ImportOutcome& out, const std::map<std::string, size_t>& projectOf) {
+    const auto& sums = out.catalog.summaries;
+    com.uploadKeys().clear();
+    for (const RecordOutcome& r : out.records)
+        if (r.held()) com.AddUploadKey(sums[r.index].folder, sums[r.index].key);
+    for (auto& m : com.markImported()) {
+        const auto it = projectOf.find(m.folder);
+        if (it == projectOf.end()) continue;
+        out.projects[it->second].markingAsked = true;
+        out.projects[it->second].marking = std::move(m);
+    }
+}
+
+// For the user: what happened to single records, then what the session reported.
+void gatherMessages(ImportOutcome& out) {
+    std::set<std::string> seen;
+    for (const RecordOutcome& r : out.records) {
+        const KestrixSum& s = out.catalog.summaries[r.index];
+        std::string text;
+        if (!r.warning.empty()) text = printable(s.fileName) + ": " + r.warning;
+        if (r.status == RecordStatus::Failed && r.reason == kFailedToRead)
+            text = printable(s.fileName) + ": " + r.reason;
+        if (!text.empty() && seen.insert(text).second) out.messages.push_back(text);
+    }
+    takeMessages(out.messages, seen);
+}
+
+}  // namespace
+
 ImportOutcome runImport(const ImportOptions& o) {
     const auto start = Clock::now();
+    const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     ImportOutcome out;
     ImportProgress progress;
     const auto tell = [&](ImportProgress::Stage stage) {
@@ -202,12 +338,10 @@ ImportOutcome runImport(const ImportOptions& o) {
     com->setOverlappedTransfers(o.overlapped);
     out.catalog = listCatalog(*com);
     Err::TakePending();  // the listing's troubles are its gaps
-    const auto& sums = out.catalog.summaries;
-    const std::string& serial = out.catalog.testerSerial;
 
     std::unique_ptr<ImportOutput> folder;
     try {
-        folder = std::make_unique<ImportOutput>(o.outDir, out.catalog.testerName, serial);
+        folder = std::make_unique<ImportOutput>(o.outDir, out.catalog.testerName, out.catalog.testerSerial);
     } catch (const std::exception& e) {
         out.failure = e.what();
         com->CloseImport();
@@ -215,109 +349,29 @@ ImportOutcome runImport(const ImportOptions& o) {
     }
     out.indexPath = folder->index().path().string();
 
-    // The records of the run and where each goes.
-    for (size_t i = 0; i < sums.size(); ++i) {
-        if (o.project && sums[i].project != *o.project) continue;
-        RecordOutcome r;
-        r.index = i;
-        out.records.push_back(r);
-    }
-    // A gap of the master database may hide any project.
-    for (const auto& g : out.catalog.gaps)
-        if (!o.project || g.project.empty() || g.project == *o.project) out.gaps.push_back(g);
-    {
-        std::vector<PlannedRecord> planned;
-        planned.reserve(out.records.size());
-        for (const auto& r : out.records) {
-            const KestrixSum& s = sums[r.index];
-            planned.push_back({s.project, s.site, s.id, {serial, s.fileName, s.key}});
-        }
-        folder->plan(planned);
-    }
-
-    // What the folder holds intact stays as it is; the rest is fetched.
-    std::vector<size_t> toFetch;
-    for (size_t pos = 0; pos < out.records.size(); ++pos) {
-        RecordOutcome& r = out.records[pos];
-        const KestrixSum& s = sums[r.index];
-        const FolderEntry* e = o.all ? nullptr : folder->held(pos, s.fileSize, isoDate(s.timet));
-        if (!e) {
-            toFetch.push_back(pos);
-            continue;
-        }
-        r.status = RecordStatus::AlreadyThere;
-        r.result = e->result;
-        r.record = e->record;
-        r.bytes = static_cast<uint64_t>(e->bytes);
-        r.crc32 = *e->crc32;
-        const Json::Value& conflict = e->json["verdictConflict"];
-        if (conflict.isString()) r.verdictConflict = conflict.asString();
-    }
+    planRun(o, out, *folder);
+    const std::vector<size_t> toFetch = keepHeld(o.all, out, *folder);
     progress.total = out.records.size();
     progress.held = out.records.size() - toFetch.size();
     progress.settled = progress.held;
     tell(ImportProgress::Stage::Fetching);
-
-    bool lost = false;
-    {
-        RecordWriters writers(*folder, out.records, writerThreads(o.writers));
-        Fetcher fetcher(*com, o, out, writers, toFetch);
-        fetcher.run(progress);
-        writers.finish();
-        lost = fetcher.lost();
-        out.bytes = writers.bytes();
-        progress.bytes = writers.bytes();
-        progress.stage = ImportProgress::Stage::Storing;
-        fetcher.report(progress);
-    }
+    const bool lost = fetchAndStore(*com, o, out, *folder, toFetch, progress);
     out.cancelled = o.cancel && o.cancel->load();
-    for (const auto& r : out.records) {
-        out.newRecords += r.status == RecordStatus::New ? 1 : 0;
-        out.alreadyThere += r.status == RecordStatus::AlreadyThere ? 1 : 0;
-        out.failed += r.status == RecordStatus::Failed ? 1 : 0;
-        out.notFetched += r.status == RecordStatus::NotFetched ? 1 : 0;
-    }
+    countOutcomes(out);
 
     // The index first, then everything on the disk, and only then the marks on the tester: a record marked
     // uploaded may be the only copy left.
     const size_t held = out.newRecords + out.alreadyThere;
     try {
-        ImportIndex& index = folder->index();
-        index.begin(out.catalog.testerName, serial);
-        for (const RecordOutcome& r : out.records) {
-            const KestrixSum& s = sums[r.index];
-            const ImportRecInfo* info =
-                r.index < out.catalog.catalog.Count() ? &out.catalog.catalog.Records()[r.index] : nullptr;
-            index.add({serial, s.fileName, s.key}, r.held(), indexEntry(s, info, r, serial));
-        }
-        index.end(held, out.records.size() - held, notListedJson(out.gaps), knownUnlisted(out.gaps));
-        folder->sync();
+        writeIndex(*folder, out, held);
     } catch (const std::exception& e) {
         com->CloseImport();
         out.failure = std::string(e.what()) + "; nothing was marked on the tester";
-        out.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        out.seconds = elapsed();
         return out;
     }
 
-    // Per tester folder of the run, in catalog order.
-    std::map<std::string, size_t> projectOf;
-    for (const RecordOutcome& r : out.records) {
-        const KestrixSum& s = sums[r.index];
-        auto it = projectOf.find(s.folder);
-        if (it == projectOf.end()) {
-            it = projectOf.emplace(s.folder, out.projects.size()).first;
-            ProjectOutcome p;
-            p.folder = s.folder;
-            p.project = s.project;
-            p.site = s.site;
-            out.projects.push_back(p);
-        }
-        ProjectOutcome& p = out.projects[it->second];
-        ++p.listed;
-        p.held += r.held() ? 1 : 0;
-    }
-
-    std::set<std::string> seen;
+    const std::map<std::string, size_t> projectOf = gatherProjects(out);
     // Marking covers what the folder held before this run as well: a tester that lost its marks is marked
     // again.
     if (o.mark && held > 0) {
@@ -328,30 +382,13 @@ ImportOutcome runImport(const ImportOptions& o) {
             out.markingProblem = "the connection to the tester was lost";
         } else {
             tell(ImportProgress::Stage::Marking);
-            com->uploadKeys().clear();
-            for (const RecordOutcome& r : out.records)
-                if (r.held()) com->AddUploadKey(sums[r.index].folder, sums[r.index].key);
-            for (auto& m : com->markImported()) {
-                const auto it = projectOf.find(m.folder);
-                if (it == projectOf.end()) continue;
-                out.projects[it->second].markingAsked = true;
-                out.projects[it->second].marking = std::move(m);
-            }
+            markHeld(*com, out, projectOf);
         }
     }
 
-    // For the user: what happened to single records, then what the session reported.
-    for (const RecordOutcome& r : out.records) {
-        const KestrixSum& s = sums[r.index];
-        std::string text;
-        if (!r.warning.empty()) text = printable(s.fileName) + ": " + r.warning;
-        if (r.status == RecordStatus::Failed && r.reason == kFailedToRead)
-            text = printable(s.fileName) + ": " + r.reason;
-        if (!text.empty() && seen.insert(text).second) out.messages.push_back(text);
-    }
-    takeMessages(out.messages, seen);
+    gatherMessages(out);
     com->CloseImport();
-    out.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    out.seconds = elapsed();
     tell(ImportProgress::Stage::Done);
     return out;
 }

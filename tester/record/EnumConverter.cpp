@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include "tester/host/HostStatus.h"
+
 namespace Kestrix::Tester {
 
 namespace {
@@ -24,35 +26,66 @@ int toNative(std::span<const Pair> table, int host, int fallback) {
 }
 
 template <typename E>
-int code(E e) {
+constexpr int code(E e) {
     return static_cast<int>(e);
 }
 
+// One row of a table: a host value and the native value it stands for.
+template <typename E>
+constexpr Pair row(int host, E native) {
+    return {host, code(native)};
+}
+
+using S = Kestrix::Status;
 constexpr Pair kStatus[] = {
-    {0, 64}, {0, 32}, {7, 16}, {4, 4}, {3, 8}, {5, 0}, {5, 2}, {5, 1},
+    row(kHostStatusFail, S::fail),
+    row(kHostStatusFail, S::failStar),
+    row(kHostStatusPassAcceptable, S::passAcceptable),
+    row(kHostStatusPass, S::pass),
+    row(kHostStatusPassStar, S::passStar),
+    row(kHostStatusNotSet, S::notSet),
+    row(kHostStatusNotSet, S::show),
+    row(kHostStatusNotSet, S::dontShow),
 };
 
-constexpr Pair kEnds[] = {{1, 1}, {2, 2}};
+constexpr Pair kEnds[] = {row(1, CableEnd::end1), row(2, CableEnd::end2)};
 
+// Host test ids of the copper test types.
+using C = CopperTestType;
 constexpr Pair kCopperTestTypes[] = {
-    {15, 2},  {4, 3},   {5, 4},   {1, 5},   {2, 6},   {3, 7},   {40, 8},  {41, 46},
-    {16, 10}, {17, 12}, {7, 15},  {8, 16},  {9, 17},  {10, 18}, {11, 19}, {12, 20},
-    {13, 21}, {14, 22}, {34, 24}, {35, 26}, {36, 28}, {37, 25}, {38, 27}, {39, 29},
+    row(15, C::map),    row(4, C::resist),     row(5, C::imped),         row(1, C::length),  row(2, C::delay),
+    row(3, C::skew),    row(40, C::unbalance), row(41, C::p2pUnbalance), row(16, C::tdr),    row(17, C::tdx),
+    row(7, C::il),      row(8, C::next),       row(9, C::psnext),        row(10, C::acr),    row(11, C::psacr),
+    row(12, C::elfext), row(13, C::pselfext),  row(14, C::rl),           row(34, C::tcl),    row(35, C::tctl),
+    row(36, C::cmrl),   row(37, C::cdnext),    row(38, C::cdfext),       row(39, C::eltctl),
 };
 
+// Host test ids of the fiber test types; the first row of a native type is the one it converts to.
+using F = Kestrix::FiberTestType;
 constexpr Pair kFiberTestTypes[] = {
-    {24, 1},  {25, 2},  {42, 8192}, {33, 1},    {28, 1024}, {29, 2048}, {32, 64},
-    {30, 16}, {31, 32}, {20, 4096}, {21, 4096}, {22, 256},  {23, 512},
+    row(24, F::otdrEnd1),          row(25, F::otdrEnd2),   row(42, F::bidirectionalOtdr), row(33, F::otdrEnd1),
+    row(28, F::imageEnd1),         row(29, F::imageEnd2),  row(32, F::faultMap),          row(30, F::realTimeTraceEnd1),
+    row(31, F::realTimeTraceEnd2), row(20, F::lossLength), row(21, F::lossLength),        row(22, F::powerMeterEnd1),
+    row(23, F::powerMeterEnd2),
 };
 
 // Tables read one way only: (host, native) with the host value the conversion gives.
-constexpr Pair kLossTestMode[] = {{1, 1}, {1, 2}, {2, 3}, {3, 4}, {0, 0}};
+using R = RemoteEndSetup;
+constexpr Pair kLossTestMode[] = {row(1, R::vexlinkDual), row(1, R::vexlinkSingle), row(2, R::loopback),
+                                  row(3, R::farEndSource), row(0, R::notSet)};
 
+using M = FiberLLRefMethod;
 constexpr Pair kLossTestMethod[] = {
-    {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {2, 7}, {1, 8}, {3, 9}, {10, 10}, {0, 0},
+    row(1, M::methodA),     row(2, M::methodB),
+    row(3, M::methodC),     row(4, M::methodA1),
+    row(5, M::methodA2),    row(6, M::methodA3),
+    row(2, M::oneJumper),   row(1, M::twoJumper),
+    row(3, M::threeJumper), row(10, M::modifiedOneJumper),
+    row(0, M::notSet),
 };
 
-constexpr Pair kLightSource[] = {{1, 2}, {2, 1}, {3, 3}, {0, 0}};
+using L = LightSourceType;
+constexpr Pair kLightSource[] = {row(1, L::led), row(2, L::laser), row(3, L::vcsel), row(0, L::none)};
 
 struct HostPair {
     WirePair src;
@@ -93,26 +126,28 @@ const HostPair& hostPair(int id) {
 
 }  // namespace
 
-int EnumConverter::Status(Kestrix::Status native) { return toHost(kStatus, code(native), 6); }
+int EnumConverter::Status(Kestrix::Status native) { return toHost(kStatus, code(native), kHostStatusUnknown); }
 int EnumConverter::EndFiber(CableEnd native) { return toHost(kEnds, code(native), 0); }
-int EnumConverter::FiberTestType(Kestrix::FiberTestType native) {
-    return toHost(kFiberTestTypes, static_cast<int>(code(native)), 0);
-}
+int EnumConverter::FiberTestType(Kestrix::FiberTestType native) { return toHost(kFiberTestTypes, code(native), 0); }
 int EnumConverter::FiberMode(RemoteEndSetup native) { return toHost(kLossTestMode, code(native), 0); }
 int EnumConverter::FiberMethod(FiberLLRefMethod native) { return toHost(kLossTestMethod, code(native), 0); }
 int EnumConverter::FiberLightSrc(LightSourceType native) { return toHost(kLightSource, code(native), 0); }
 int EnumConverter::CuTestType(CopperTestType native) { return toHost(kCopperTestTypes, code(native), 0); }
 
 Kestrix::Status EnumConverter::KestrixShareStatus(int host) {
-    return static_cast<Kestrix::Status>(toNative(kStatus, host, 0));
+    return static_cast<Kestrix::Status>(toNative(kStatus, host, code(S::notSet)));
 }
-CableEnd EnumConverter::KestrixShareFiberEnd(int host) { return static_cast<CableEnd>(toNative(kEnds, host, 1)); }
-CableEnd EnumConverter::KestrixShareCopperEnd(int host) { return static_cast<CableEnd>(toNative(kEnds, host, 1)); }
+CableEnd EnumConverter::KestrixShareFiberEnd(int host) {
+    return static_cast<CableEnd>(toNative(kEnds, host, code(CableEnd::end1)));
+}
+CableEnd EnumConverter::KestrixShareCopperEnd(int host) {
+    return static_cast<CableEnd>(toNative(kEnds, host, code(CableEnd::end1)));
+}
 Kestrix::FiberTestType EnumConverter::KestrixShareFibTestType(int host) {
-    return static_cast<Kestrix::FiberTestType>(toNative(kFiberTestTypes, host, 4));
+    return static_cast<Kestrix::FiberTestType>(toNative(kFiberTestTypes, host, code(F::patchCordEnd1)));
 }
 CopperTestType EnumConverter::KestrixShareCuTestType(int host) {
-    return static_cast<CopperTestType>(toNative(kCopperTestTypes, host, 0));
+    return static_cast<CopperTestType>(toNative(kCopperTestTypes, host, code(C::none)));
 }
 
 WirePair EnumConverter::KestrixSrcPair(int id) { return hostPair(id).src; }

@@ -111,6 +111,60 @@ bool TestRecordTarvel::HasLossTest(int end) {
     return t != nullptr && hasDirection(*t, static_cast<CableEnd>(end));
 }
 
+namespace {
+
+// The measured length against the limit's maximum, when the test has a length.
+boost::optional<FiberMeasurement> lengthMeasurement(const FiberLossLengthTest& t, int id) {
+    if (!t.length.isFinite()) return boost::none;
+    FiberMeasurement m(id, 2);
+    m.Add(MeasParam(MeasKind::Value, t.length.toDouble(), 4, 1));
+    if (!t.limitResults.empty()) {
+        const FiberCheckLimitResult& r = t.limitResults.results.front();
+        m.Add(MeasParam(MeasKind::UpperLimit, number(r.limitValue), 4, 1));
+        m.Add(MeasParam(MeasKind::MarginUpper, number(r.margin.value), 4, 1));
+        m.Status = EnumConverter::Status(r.status);
+    }
+    return m;
+}
+
+// The loss at one wavelength of one direction, with its maximum and minimum limits where set.
+FiberMeasurement lossMeasurement(const FiberLossLengthTest& t, const FiberLossLengthTestPerDirectionWl& e, int id) {
+    FiberMeasurement m(id, 1);
+    m.Wavelength = e.wavelength;
+    m.LightSource = EnumConverter::FiberLightSrc(e.lightSourceType);
+    m.Add(lossParam(e.dB()));
+    m.Add(MeasParam(kKindPower, number(e.power.dBm()), 2, e.power.dBm().precision()));
+    m.LossReferenceDate = HxDataDate::From1970(t.lastRefTime);
+    int status = kHostStatusUnknown;
+    if (const FiberCheckLimitResult* r = e.getMaxLossCheckLimitResult()) {
+        m.Add(limitParam(MeasKind::UpperLimit, r->limitValue, 1));
+        m.Add(displayParam(MeasKind::MarginUpper, r->margin, 1));
+        status = std::min(status, EnumConverter::Status(r->status));
+    }
+    if (const FiberCheckLimitResult* r = e.getMinLossCheckLimitResult()) {
+        m.Add(limitParam(MeasKind::LowerLimit, r->limitValue, 1));
+        m.Add(displayParam(MeasKind::MarginLower, r->margin, 1));
+        status = std::min(status, EnumConverter::Status(r->status));
+    }
+    m.Status = status;
+    return m;
+}
+
+// The connector counts a vendor system limit budgets by.
+void setVendorSystem(LossTest& test, const FiberLossLengthSettings& settings) {
+    const auto count = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, INT32_MAX)); };
+    test.IsVendorSystem = true;
+    test.NumStScConnectors = count(settings.numAdapters);
+    test.NumLcConnectors = count(settings.numLcConnectors);
+    test.NumLcLowLossConnectors = count(settings.numLcLowLossConnectors);
+    test.NumLcUltraLowLossConnectors = count(settings.numLcUltraLowLossConnectors);
+    test.NumMpoConnectors = count(settings.numMpoConnectors);
+    test.NumMpoLowLossConnectors = count(settings.numMpoLowLossConnectors);
+    test.NumMpoUltraLowLossConnectors = count(settings.numMpoUltraLowLossConnectors);
+}
+
+}  // namespace
+
 boost::optional<LossTest> TestRecordTarvel::GetLossTest(int end) {
     if (!HasLossTest(end)) return boost::none;
     const FiberLossLengthTest& t = *lossLengthOf(GetFiberResult());
@@ -128,19 +182,10 @@ boost::optional<LossTest> TestRecordTarvel::GetLossTest(int end) {
         test.JumperLength.push_back(MeasParam(MeasKind::Value, cord.toDouble(), 4, 1));
     }
 
-    int status = 6;
-    if (t.length.isFinite()) {
-        FiberMeasurement m(id, 2);
-        m.Add(MeasParam(MeasKind::Value, t.length.toDouble(), 4, 1));
-        if (!t.limitResults.empty()) {
-            const FiberCheckLimitResult& r = t.limitResults.results.front();
-            m.Add(MeasParam(MeasKind::UpperLimit, number(r.limitValue), 4, 1));
-            m.Add(MeasParam(MeasKind::MarginUpper, number(r.margin.value), 4, 1));
-            m.Status = EnumConverter::Status(r.status);
-        }
-        status = std::min(status, m.Status);
-        test.LengthMeasurement = m;
-    }
+    // The test's status: the lowest host status of its length and losses.
+    int status = kHostStatusUnknown;
+    test.LengthMeasurement = lengthMeasurement(t, id);
+    if (test.LengthMeasurement) status = std::min(status, test.LengthMeasurement->Status);
     if (std::isfinite(t.nsPropTime)) {
         FiberMeasurement m(id, 3);
         m.Add(MeasParam(MeasKind::Value, static_cast<double>(t.nsPropTime), 5, 0));
@@ -151,42 +196,13 @@ boost::optional<LossTest> TestRecordTarvel::GetLossTest(int end) {
     const bool lengthBased = !vendorSystem && t.limit.isFlagSet(LimitFlag::doLengthBasedLossBudget);
     for (const FiberLossLengthTestPerDirectionWl& e : t.testPerDirectionWlVec) {
         if (e.direction != direction || e.wavelength == 0) continue;
-        FiberMeasurement m(id, 1);
-        m.Wavelength = e.wavelength;
-        m.LightSource = EnumConverter::FiberLightSrc(e.lightSourceType);
-        m.Add(lossParam(e.dB()));
-        m.Add(MeasParam(kKindPower, number(e.power.dBm()), 2, e.power.dBm().precision()));
-        m.LossReferenceDate = HxDataDate::From1970(t.lastRefTime);
-        int mStatus = 6;
-        if (const FiberCheckLimitResult* r = e.getMaxLossCheckLimitResult()) {
-            m.Add(limitParam(MeasKind::UpperLimit, r->limitValue, 1));
-            m.Add(displayParam(MeasKind::MarginUpper, r->margin, 1));
-            mStatus = std::min(mStatus, EnumConverter::Status(r->status));
-        }
-        if (const FiberCheckLimitResult* r = e.getMinLossCheckLimitResult()) {
-            m.Add(limitParam(MeasKind::LowerLimit, r->limitValue, 1));
-            m.Add(displayParam(MeasKind::MarginLower, r->margin, 1));
-            mStatus = std::min(mStatus, EnumConverter::Status(r->status));
-        }
-        m.Status = mStatus;
-        status = std::min(status, mStatus);
-        test.Measurements.push_back(std::move(m));
+        test.Measurements.push_back(lossMeasurement(t, e, id));
+        status = std::min(status, test.Measurements.back().Status);
         if (lengthBased)
             if (auto d = lengthBasedDetail(t, e)) test.LengthBasedLimitDetails.push_back(std::move(*d));
     }
     test.Status = status;
-
-    if (vendorSystem) {
-        const auto count = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, INT32_MAX)); };
-        test.IsVendorSystem = true;
-        test.NumStScConnectors = count(t.settings.numAdapters);
-        test.NumLcConnectors = count(t.settings.numLcConnectors);
-        test.NumLcLowLossConnectors = count(t.settings.numLcLowLossConnectors);
-        test.NumLcUltraLowLossConnectors = count(t.settings.numLcUltraLowLossConnectors);
-        test.NumMpoConnectors = count(t.settings.numMpoConnectors);
-        test.NumMpoLowLossConnectors = count(t.settings.numMpoLowLossConnectors);
-        test.NumMpoUltraLowLossConnectors = count(t.settings.numMpoUltraLowLossConnectors);
-    }
+    if (vendorSystem) setVendorSystem(test, t.settings);
 
     if (test.Measurements.empty() && test.LengthMeasurement) {
         test.SetLengthOnly();

@@ -163,19 +163,14 @@ constexpr uint32_t kSpanNotApplied = 1u << 30;
 
 }  // namespace
 
-OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
-    const FiberOtdrOverallResults& overall = t.overallResults;
-    OtdrTest test(hostId);
-    test.Status = EnumConverter::Status(t.summary.status);
+namespace {
 
-    FiberMeasurement length = checkedMeasurement(hostId, 2, displayParam(MeasKind::Value, overall.lengthTolMeas, 4),
-                                                 overall.limitResults.get(FiberLimitValueType::maxLength),
-                                                 overall.limitResults.get(FiberLimitValueType::minLength), 4);
-    length.Status = EnumConverter::Status(overall.lengthStatus);
-    test.OverallLength = length;
-
+// One entry per tested wavelength: the overall length, loss and ORL with their limits, and the settings.
+// Returns where each wavelength's entry is.
+std::map<int, size_t> addWavelengths(OtdrTest& test, const FiberOtdrTest& t, const FiberMeasurement& length,
+                                     int hostId) {
     std::map<int, size_t> byWavelength;
-    for (const FiberOtdrOverallResultsPerWl& pw : overall.perWls()) {
+    for (const FiberOtdrOverallResultsPerWl& pw : t.overallResults.perWls()) {
         if (pw.wavelength == 0 || byWavelength.count(pw.wavelength) != 0) continue;
         OtdrWavelengthData w(pw.wavelength);
         w.Measurements.push_back(length);
@@ -192,11 +187,13 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
         byWavelength[pw.wavelength] = test.Wavelengths.size();
         test.Wavelengths.push_back(std::move(w));
     }
+    return byWavelength;
+}
 
-    test.CompensationDate = HxDataDate::From1970(overall.launchCompTimestamp);
-    test.LaunchLengthManuallyEntered = overall.launchCompModeUsed == LaunchCompMode::manual;
-
-    const FiberOtdrEventTable& table = t.eventTable;
+// The merged events, each wavelength's events to its entry, and the launch and tail lengths the launch, tail
+// and end events mark.
+void addEvents(OtdrTest& test, const FiberOtdrEventTable& table, const std::map<int, size_t>& byWavelength,
+               int hostId) {
     const auto rowEvents = eventsByRow(table);
     double launch = std::numeric_limits<double>::quiet_NaN();
     double tail = std::numeric_limits<double>::quiet_NaN();
@@ -204,15 +201,34 @@ OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
     for (size_t r = 0; r < table.rowCount(); ++r) {
         MergedEvent m = convertRow(table, r, rowEvents[r], hostId);
         if (std::isnan(launch) && std::isfinite(m.Location)) launch = std::fabs(m.Location);
-        if (m.Type == 2 && std::isfinite(launch)) test.LaunchLength = launch;
-        if (m.Type == 3) tail = m.Location;
-        if (m.Type == 10 && !std::isnan(tail)) test.TailLength = m.Location - tail;
+        if (m.Type == kOtdrEventLaunch && std::isfinite(launch)) test.LaunchLength = launch;
+        if (m.Type == kOtdrEventTail) tail = m.Location;
+        if (m.Type == kOtdrEventEnd && !std::isnan(tail)) test.TailLength = m.Location - tail;
         for (const OtdrEvent& e : m.Events) {
             const auto w = byWavelength.find(e.Wavelength);
             if (w != byWavelength.end()) test.Wavelengths[w->second].Events.push_back(e);
         }
         test.MergedEvents.push_back(std::move(m));
     }
+}
+
+}  // namespace
+
+OtdrTest convertOtdrTest(const FiberOtdrTest& t, int hostId) {
+    const FiberOtdrOverallResults& overall = t.overallResults;
+    OtdrTest test(hostId);
+    test.Status = EnumConverter::Status(t.summary.status);
+
+    FiberMeasurement length = checkedMeasurement(hostId, 2, displayParam(MeasKind::Value, overall.lengthTolMeas, 4),
+                                                 overall.limitResults.get(FiberLimitValueType::maxLength),
+                                                 overall.limitResults.get(FiberLimitValueType::minLength), 4);
+    length.Status = EnumConverter::Status(overall.lengthStatus);
+    test.OverallLength = length;
+    const std::map<int, size_t> byWavelength = addWavelengths(test, t, length, hostId);
+
+    test.CompensationDate = HxDataDate::From1970(overall.launchCompTimestamp);
+    test.LaunchLengthManuallyEntered = overall.launchCompModeUsed == LaunchCompMode::manual;
+    addEvents(test, t.eventTable, byWavelength, hostId);
 
     test.EventMapTbl = convertEventMap(t, t.testType());
     test.BulkheadQuality = OtdrBulkheadQuality(1, 100, 25, 50, overall.connQuality);

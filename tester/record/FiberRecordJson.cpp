@@ -43,6 +43,38 @@ Json::Value fiberTestsJson(TestRecordTarvel& record, bool plots) {
     return s.take();
 }
 
+namespace {
+
+// The bidirectional average of a record with OTDR tests at both ends: the test, or why there is none.
+void writeBidirAvg(JsonSink& s, TestRecordTarvel& record) {
+    if (!record.HasOtdrTest(1) || !record.HasOtdrTest(2)) return s.null();
+    const auto bidi = record.GenerateOtdrBidirAvgFromResult();
+    s.beginObject();
+    if (bidi.Test) {
+        s.key("Test");
+        bidi.Test->writeJson(s);
+    } else {
+        s.member("ErrorId", bidi.ErrorId);
+    }
+    s.endObject();
+}
+
+// {"<host test id>": [wavelength, ...]} for the fiber tests that have any.
+void writeTestedWavelengths(JsonSink& s, TestRecordTarvel& record) {
+    s.beginObject();
+    for (int id : {20, 21, 24, 25, 32, 42}) {
+        const auto wls = record.GetTestedFiberWavlengths(id);
+        if (wls.empty()) continue;
+        s.key(std::to_string(id));
+        s.beginArray();
+        for (int v : wls) s.integer(v);
+        s.endArray();
+    }
+    s.endObject();
+}
+
+}  // namespace
+
 void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
     if (!record.IsFiber() || record.GetFiberResult() == nullptr) return s.null();
     std::vector<LossTest> loss;
@@ -67,19 +99,7 @@ void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
     // Members in name order: the text sink then has nothing to sort.
     s.beginObject();
     s.key("BidirAvg");
-    if (record.HasOtdrTest(1) && record.HasOtdrTest(2)) {
-        const auto bidi = record.GenerateOtdrBidirAvgFromResult();
-        s.beginObject();
-        if (bidi.Test) {
-            s.key("Test");
-            bidi.Test->writeJson(s);
-        } else {
-            s.member("ErrorId", bidi.ErrorId);
-        }
-        s.endObject();
-    } else {
-        s.null();
-    }
+    writeBidirAvg(s, record);
     s.key("EventMap");
     writeOrNull(s, record.GetEventMapTest());
     s.key("FaultMap");
@@ -106,16 +126,7 @@ void writeFiberTests(TestRecordTarvel& record, bool plots, JsonSink& s) {
     s.key("Span");
     writeOrNull(s, record.GetSpanFromResult());
     s.key("TestedWavelengths");
-    s.beginObject();
-    for (int id : {20, 21, 24, 25, 32, 42}) {
-        const auto wls = record.GetTestedFiberWavlengths(id);
-        if (wls.empty()) continue;
-        s.key(std::to_string(id));
-        s.beginArray();
-        for (int v : wls) s.integer(v);
-        s.endArray();
-    }
-    s.endObject();
+    writeTestedWavelengths(s, record);
     s.endObject();
 }
 

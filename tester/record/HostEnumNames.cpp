@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tester/host/HostRecord.h"
+#include "tester/host/HostStatus.h"
 #include "tester/host/Measurement.h"
 
 namespace Kestrix::Tester {
@@ -39,10 +40,10 @@ const Named kNamed[] = {{"Status", hostStatusName},
 
 const char* hostStatusName(int status) {
     switch (status) {
-        case 0: return "FAIL";
-        case 3: return "PASS*";
-        case 4: return "PASS";
-        case 7: return "PASS ACC.";
+        case kHostStatusFail: return "FAIL";
+        case kHostStatusPassStar: return "PASS*";
+        case kHostStatusPass: return "PASS";
+        case kHostStatusPassAcceptable: return "PASS ACC.";
         default: return "NO VERDICT";
     }
 }

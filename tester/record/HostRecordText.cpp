@@ -9,6 +9,7 @@
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberPowerMeterTest.h"
 #include "fiber/FiberResult.h"
+#include "tester/host/HostStatus.h"
 #include "tester/record/EnumConverter.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -95,11 +96,11 @@ std::string copperFigures(const CopperTest& test, CopperTestType type) {
 
 const char* hostStatusText(int status) {
     switch (status) {
-        case 0: return "FAIL";
-        case 3: return "PASS*";
-        case 4: return "PASS";
-        case 5: return "-";
-        case 7: return "PASS (acceptable)";
+        case kHostStatusFail: return "FAIL";
+        case kHostStatusPassStar: return "PASS*";
+        case kHostStatusPass: return "PASS";
+        case kHostStatusNotSet: return "-";
+        case kHostStatusPassAcceptable: return "PASS (acceptable)";
         default: return "?";
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "tester/host/HostStatus.h"
 #include "tester/record/CopperRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -24,8 +25,6 @@ int paramPrecision(const SingleMeasurement& m, MeasKind kind, int fallback) {
     const MeasParam* p = m.Find(kind);
     return p != nullptr ? std::clamp(p->Precision, 0, 4) : fallback;
 }
-
-bool judged(int status) { return status == 0 || status == 3 || status == 4 || status == 7; }
 
 // One figure per limit the measurement carries (a maximum, a minimum, or both).
 void addLimited(std::vector<JudgedFigure>& out, JudgedFigure base, const SingleMeasurement& m) {
@@ -160,7 +159,7 @@ void fiberFigures(TestRecordTarvel& record, std::vector<JudgedFigure>& out) {
 }
 
 bool countsForWorst(const JudgedFigure& f) {
-    if (!judged(f.status)) return false;
+    if (!hostStatusJudged(f.status)) return false;
     return f.kind == FigureKind::swept || f.kind == FigureKind::loss || f.kind == FigureKind::linkLoss;
 }
 

@@ -7,6 +7,8 @@
 
 #include <boost/optional.hpp>
 
+#include "tester/host/HostStatus.h"
+
 namespace Kestrix::Tester {
 
 class TestRecordTarvel;
@@ -27,11 +29,11 @@ struct JudgedFigure {
     int precision = 1;  // digits after the point the tester gives
     double value = 0;
     double limit = 0;
-    bool upperLimit = true;  // the limit is a maximum (margin = limit - value)
-    std::string limitNote;   // how the limit came about when it is not the stored one: "90.0 m + 10 %"
-    double margin = 0;       // computed: limit - value, or value - limit for a minimum
-    double storedMargin;     // what the record says, NaN when it says nothing
-    int status = 6;          // host status of this figure
+    bool upperLimit = true;           // the limit is a maximum (margin = limit - value)
+    std::string limitNote;            // how the limit came about when it is not the stored one: "90.0 m + 10 %"
+    double margin = 0;                // computed: limit - value, or value - limit for a minimum
+    double storedMargin;              // what the record says, NaN when it says nothing
+    int status = kHostStatusUnknown;  // host status of this figure
     // Where: copper pair and end (1 main, 2 remote), fiber wavelength and end; unset ones are 0 or NaN.
     int pair = 0;
     std::string pairLabel;  // "12-36"

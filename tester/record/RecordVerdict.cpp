@@ -5,14 +5,13 @@
 #include <cmath>
 
 #include "common/PFile.h"
+#include "tester/host/HostStatus.h"
 #include "tester/record/HostRecordText.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace Kestrix::Tester {
 
 namespace {
-
-bool passLike(int status) { return status == 3 || status == 4 || status == 7; }
 
 // The container's first fault, as `kestrix inspect` names it.
 std::string containerFault(const std::vector<uint8_t>& bytes) {
@@ -49,23 +48,23 @@ VerdictCheck checkVerdict(TestRecordTarvel& record, const RecordMargins& margins
 
     std::vector<std::string> failedTests;
     for (const RecordTest& t : record.GetTests())
-        if (t.Status == 0) failedTests.push_back(t.Name);
+        if (t.Status == kHostStatusFail) failedTests.push_back(t.Name);
     bool negativeMargin = false;
     std::vector<std::string> passBesideNegative;
     for (const JudgedFigure& f : margins.figures) {
-        if (!f.negative() || !(passLike(f.status) || f.status == 0)) continue;
+        if (!f.negative() || !hostStatusJudged(f.status)) continue;
         negativeMargin = true;
         // The limit of a pass "acceptable" allows a margin below zero.
-        if (f.status == 3 || f.status == 4)
+        if (f.status == kHostStatusPassStar || f.status == kHostStatusPass)
             passBesideNegative.push_back(f.test + " " + hostStatusText(f.status) + " beside " + describeMargin(f));
     }
-    if (passLike(v.stored)) {
+    if (hostStatusPasses(v.stored)) {
         for (const std::string& t : failedTests) v.involved.push_back(t + " FAIL");
         if (failedTests.empty() && negativeMargin && passBesideNegative.empty()) {
             for (const JudgedFigure& f : margins.figures)
-                if (f.negative() && f.status == 0) v.involved.push_back(describeMargin(f));
+                if (f.negative() && f.status == kHostStatusFail) v.involved.push_back(describeMargin(f));
         }
-    } else if (v.stored == 0 && failedTests.empty() && !negativeMargin) {
+    } else if (v.stored == kHostStatusFail && failedTests.empty() && !negativeMargin) {
         v.involved.push_back("no test failed");
     }
     v.involved.insert(v.involved.end(), passBesideNegative.begin(), passBesideNegative.end());

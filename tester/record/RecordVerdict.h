@@ -15,7 +15,7 @@ namespace Kestrix::Tester {
 class TestRecordTarvel;
 
 struct VerdictCheck {
-    int stored = 6;  // host status of the result's summary
+    int stored = kHostStatusUnknown;  // host status of the result's summary
     bool conflict = false;
     // What disagrees, one entry per test or figure: "Resistance FAIL", "NEXT PASS beside -0.4 dB at ...".
     std::vector<std::string> involved;

@@ -34,17 +34,42 @@ Rgb series(size_t n) {
 }
 }  // namespace colors
 
-const char* statusWord(int hostStatus) { return Tester::hostStatusName(hostStatus); }
-
-Rgb statusColour(int hostStatus) {
-    switch (hostStatus) {
-        case 0: return colors::kFail;
-        case 3: return colors::kWarn;
-        case 4:
-        case 7: return colors::kPass;
-        default: return colors::kNeutral;
+Rgb toneColour(Tone t) {
+    switch (t) {
+        case Tone::muted: return colors::kNeutral;
+        case Tone::pass: return colors::kPass;
+        case Tone::warn: return colors::kWarn;
+        case Tone::fail: return colors::kFail;
+        default: return colors::kText;
     }
 }
+
+namespace {
+
+struct StatusLook {
+    int status;
+    Tone tone;
+};
+
+// The verdicts; any other status (not set, unknown) reads muted. Words are the host record's status names.
+constexpr StatusLook kStatusLooks[] = {
+    {Tester::kHostStatusFail, Tone::fail},
+    {Tester::kHostStatusPassStar, Tone::warn},
+    {Tester::kHostStatusPass, Tone::pass},
+    {Tester::kHostStatusPassAcceptable, Tone::pass},
+};
+
+}  // namespace
+
+const char* statusWord(int hostStatus) { return Tester::hostStatusName(hostStatus); }
+
+Tone statusTone(int hostStatus) {
+    for (const StatusLook& l : kStatusLooks)
+        if (l.status == hostStatus) return l.tone;
+    return Tone::muted;
+}
+
+Rgb statusColour(int hostStatus) { return toneColour(statusTone(hostStatus)); }
 
 std::vector<double> niceTicks(double lo, double hi, int target) {
     std::vector<double> ticks;
@@ -160,7 +185,35 @@ void Chart::extend(double& lo, double& hi, const std::vector<double>& values) {
 double Chart::px(double x) const { return _px + (x - _xLo) / (_xHi - _xLo) * _pw; }
 double Chart::py(double y) const { return _py + _ph - (y - _yLo) / (_yHi - _yLo) * _ph; }
 
-void Chart::drawFrame() {
+namespace {
+
+// Where the frame's parts go, in points at scale 1 (a chart multiplies them by its scale).
+struct FrameLayout {
+    static constexpr double kTickFont = 10, kLabelFont = 11, kTitleFont = 14;
+    static constexpr double kMinPlot = 10;  // the plot area's least width and height
+    // Room around the plot area: above for the title, left for the y label and tick labels, right and below.
+    static constexpr double kTop = 8, kTopTitled = 24;
+    static constexpr double kTitleBaseline = 16;
+    static constexpr double kLeft = 6, kLeftLabelled = 20;
+    static constexpr double kTickGap = 6;  // tick labels to the plot area
+    static constexpr double kRight = 10;
+    static constexpr double kBottom = 20, kBottomLabelled = 36, kCaptionLine = 14, kBottomPad = 6;
+    // Ticks and their labels.
+    static constexpr double kXTickSpacing = 90;  // about one x tick this far apart
+    static constexpr int kYTicks = 6, kYTicksSmall = 4;
+    static constexpr double kSmallScale = 0.8;  // charts below it are small multiples
+    static constexpr double kTickLength = 4;
+    static constexpr double kXTickBaseline = 13;   // below the plot area
+    static constexpr double kYTickBaseline = 3.5;  // below the tick's line
+    static constexpr double kXLabelLine = 15;      // x label under the tick labels
+    static constexpr double kCaptionInset = 4;     // a caption wider than the plot starts here
+    static constexpr double kYLabelX = 13;         // the rotated y label's baseline
+    static constexpr size_t kCategoryChars = 60;
+};
+
+}  // namespace
+
+void Chart::settleRanges() {
     // Ranges a person can read: never empty, never inverted, never infinite.
     if (!std::isfinite(_xLo) || !std::isfinite(_xHi) || _xHi <= _xLo) {
         const double c = std::isfinite(_xLo) ? _xLo : 0;
@@ -172,17 +225,23 @@ void Chart::drawFrame() {
         _yLo = c - 1;
         _yHi = c + 1;
     }
-    const double tickSize = 10 * _k, labelSize = 11 * _k, titleSize = 14 * _k;
-    const std::vector<double> yTicks = niceTicks(_yLo, _yHi, _k < 0.8 ? 4 : 6);
+}
+
+void Chart::drawFrame() {
+    using L = FrameLayout;
+    settleRanges();
+    const double tickSize = L::kTickFont * _k, titleSize = L::kTitleFont * _k;
+    const std::vector<double> yTicks = niceTicks(_yLo, _yHi, _k < L::kSmallScale ? L::kYTicksSmall : L::kYTicks);
     const double yStep = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
     _p.setFont(tickSize);
     double tickW = 0;
     for (double t : yTicks) tickW = std::max(tickW, _p.textWidth(tickLabel(t, yStep)));
-    const double bottom = (_xLabel.empty() ? 20 : 36) * _k + (_caption.empty() ? 0 : 14 * _k) + 6 * _k;
-    _px = _x + (_yLabel.empty() ? 6 : 20) * _k + tickW + 6 * _k;
-    _py = _y + (_title.empty() ? 8 : 24) * _k;
-    _pw = std::max(10.0, _x + _w - 10 * _k - _legendW - _px);
-    _ph = std::max(10.0, _y + _h - bottom - _py);
+    const double bottom = (_xLabel.empty() ? L::kBottom : L::kBottomLabelled) * _k +
+                          (_caption.empty() ? 0 : L::kCaptionLine * _k) + L::kBottomPad * _k;
+    _px = _x + (_yLabel.empty() ? L::kLeft : L::kLeftLabelled) * _k + tickW + L::kTickGap * _k;
+    _py = _y + (_title.empty() ? L::kTop : L::kTopTitled) * _k;
+    _pw = std::max(L::kMinPlot, _x + _w - L::kRight * _k - _legendW - _px);
+    _ph = std::max(L::kMinPlot, _y + _h - bottom - _py);
 
     _p.setColour({1, 1, 1});
     _p.rectangle(_x, _y, _w, _h);
@@ -190,13 +249,18 @@ void Chart::drawFrame() {
     if (!_title.empty()) {
         _p.setColour(colors::kText);
         _p.setFont(titleSize, true);
-        _p.text(_px, _y + 16 * _k, _title);
+        _p.text(_px, _y + L::kTitleBaseline * _k, _title);
     }
 
-    const std::vector<double> xTicks = _categories.empty()
-                                           ? niceTicks(_xLo, _xHi, std::max(2, static_cast<int>(_pw / (90 * _k))))
-                                           : std::vector<double>();
-    const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : 1;
+    const std::vector<double> xTicks =
+        _categories.empty() ? niceTicks(_xLo, _xHi, std::max(2, static_cast<int>(_pw / (L::kXTickSpacing * _k))))
+                            : std::vector<double>();
+    drawGrid(xTicks, yTicks);
+    drawTicks(xTicks, yTicks, yStep);
+    drawAxisLabels();
+}
+
+void Chart::drawGrid(const std::vector<double>& xTicks, const std::vector<double>& yTicks) const {
     _p.setLineWidth(std::max(0.5, _k));
     _p.setDash({});
     _p.setColour(colors::kGrid);
@@ -213,44 +277,53 @@ void Chart::drawFrame() {
     _p.setColour(colors::kFrame);
     _p.rectangle(std::round(_px) + 0.5, std::round(_py) + 0.5, std::round(_pw), std::round(_ph));
     _p.stroke();
-    _p.setFont(tickSize);
+}
+
+void Chart::drawTicks(const std::vector<double>& xTicks, const std::vector<double>& yTicks, double yStep) const {
+    using L = FrameLayout;
+    const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : 1;
+    _p.setFont(L::kTickFont * _k);
     _p.setColour(colors::kText);
     for (double t : xTicks) {
         const std::string s = tickLabel(t, xStep);
-        _p.text(px(t) - _p.textWidth(s) / 2, _py + _ph + 13 * _k, s);
+        _p.text(px(t) - _p.textWidth(s) / 2, _py + _ph + L::kXTickBaseline * _k, s);
         _p.moveTo(std::round(px(t)) + 0.5, _py + _ph);
-        _p.lineTo(std::round(px(t)) + 0.5, _py + _ph + 4 * _k);
+        _p.lineTo(std::round(px(t)) + 0.5, _py + _ph + L::kTickLength * _k);
     }
     for (const auto& [x, label] : _categories) {
-        const std::string s = Draw::cleanText(label, 60);
-        _p.text(px(x) - _p.textWidth(s) / 2, _py + _ph + 13 * _k, s);
+        const std::string s = Draw::cleanText(label, L::kCategoryChars);
+        _p.text(px(x) - _p.textWidth(s) / 2, _py + _ph + L::kXTickBaseline * _k, s);
     }
     for (double t : yTicks) {
         const std::string s = tickLabel(t, yStep);
-        _p.text(_px - 6 * _k - _p.textWidth(s), py(t) + 3.5 * _k, s);
-        _p.moveTo(_px - 4 * _k, std::round(py(t)) + 0.5);
+        _p.text(_px - L::kTickGap * _k - _p.textWidth(s), py(t) + L::kYTickBaseline * _k, s);
+        _p.moveTo(_px - L::kTickLength * _k, std::round(py(t)) + 0.5);
         _p.lineTo(_px, std::round(py(t)) + 0.5);
     }
     _p.stroke();
+}
 
+void Chart::drawAxisLabels() const {
+    using L = FrameLayout;
+    const double labelSize = L::kLabelFont * _k;
     _p.setFont(labelSize);
-    double below = _py + _ph + 13 * _k;
+    double below = _py + _ph + L::kXTickBaseline * _k;
     if (!_xLabel.empty()) {
-        below += 15 * _k;
+        below += L::kXLabelLine * _k;
         _p.text(_px + _pw / 2 - _p.textWidth(_xLabel) / 2, below, _xLabel);
     }
     if (!_caption.empty()) {
-        below += 14 * _k;
-        _p.setFont(tickSize, true);
+        below += L::kCaptionLine * _k;
+        _p.setFont(L::kTickFont * _k, true);
         _p.setColour(_captionColour);
         const std::string s = Draw::cleanText(_caption);
-        _p.text(std::max(_x + 4 * _k, _px + _pw / 2 - _p.textWidth(s) / 2), below, s);
+        _p.text(std::max(_x + L::kCaptionInset * _k, _px + _pw / 2 - _p.textWidth(s) / 2), below, s);
         _p.setColour(colors::kText);
     }
     if (!_yLabel.empty()) {
         _p.setFont(labelSize);
         _p.save();
-        _p.translate(_x + 13 * _k, _py + _ph / 2 + _p.textWidth(_yLabel) / 2);
+        _p.translate(_x + L::kYLabelX * _k, _py + _ph / 2 + _p.textWidth(_yLabel) / 2);
         _p.rotateLeft();
         _p.text(0, 0, _yLabel);
         _p.restore();

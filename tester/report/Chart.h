@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tester/draw/Painter.h"
+#include "tester/host/HostStatus.h"
 
 namespace Kestrix::Report {
 
@@ -27,8 +28,13 @@ inline constexpr size_t kSeriesCount = 12;
 Rgb series(size_t n);
 }  // namespace colors
 
-// Host status as a word and its colour: "PASS", "PASS*", "FAIL", ...
+// How a text or a mark reads: its colour on a page (muted grey, pass green, ...).
+enum class Tone { normal, muted, pass, warn, fail };
+Rgb toneColour(Tone t);
+
+// Host status as a word and its tone: "PASS" pass, "PASS*" warn, "FAIL" fail, ...
 const char* statusWord(int hostStatus);
+Tone statusTone(int hostStatus);
 Rgb statusColour(int hostStatus);
 
 // Round tick values covering [lo, hi], about `target` of them.
@@ -105,6 +111,11 @@ public:
 
 private:
     void clipToPlot() const;
+    // Parts of drawFrame, in order.
+    void settleRanges();
+    void drawGrid(const std::vector<double>& xTicks, const std::vector<double>& yTicks) const;
+    void drawTicks(const std::vector<double>& xTicks, const std::vector<double>& yTicks, double yStep) const;
+    void drawAxisLabels() const;
 
     Painter& _p;
     double _x, _y, _w, _h, _k;

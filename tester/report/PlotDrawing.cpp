@@ -2,6 +2,7 @@
 #include "tester/report/PlotDrawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -66,7 +67,7 @@ struct OtdrGeometry {
 
 double otdrEndLocation(const Tester::OtdrTest& t) {
     for (const auto& e : t.MergedEvents)
-        if (e.Type == 10) return e.Location;
+        if (e.Type == Tester::kOtdrEventEnd) return e.Location;
     return kNaN;
 }
 
@@ -85,11 +86,68 @@ std::vector<int> tableWavelengths(const Tester::OtdrTest& t) {
     return wl;
 }
 
-void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
+// Where things go on an OTDR picture, in points (a small picture scales the chart part by its scale).
+struct OtdrLayout {
+    static constexpr double kTitleHeight = 28;  // the chart starts under the title bar
+    static constexpr double kBottomPad = 8;     // under a chart without an event table
+    // Level range: a margin of this share of the range below and above, four times that above for the markers.
+    static constexpr double kLevelPad = 0.06;
+    static constexpr double kMarkerHeadroom = 4;
+    static constexpr double kDistancePad = 1.02;      // the distance axis runs a little past the last point
+    static constexpr double kDefaultDistance = 1000;  // m, without any point
+    static constexpr double kDefaultLevelTop = 40;    // dB, without any curve
+    static constexpr double kCurveWidth = 1.3;
+    static constexpr double kShadeAlpha = 0.3;
+    static constexpr double kMarkerCrowd = 19;  // a marker nearer than this to the one before goes a row lower
+    static constexpr int kMarkerRows = 4;
+
+    // The event table under the chart: baselines, then columns.
+    static constexpr double kTableGap = 16;     // chart bottom to the wavelength headings
+    static constexpr double kHeadingLine = 13;  // wavelength headings to the column titles
+    static constexpr double kRowHeight = 15;
+    static constexpr double kRuleDrop = 4.5;   // the rule under the column titles, below their baseline
+    static constexpr double kStripeRise = 11;  // a striped row's band starts this far above its baseline
+    static constexpr double kInset = 8;        // the rule and the stripes keep this far from the sides
+    static constexpr double kNumberX = 10;
+    static constexpr double kTypeX = 30;
+    static constexpr double kNarrowWidth = 700;  // narrower pictures pull the columns in
+    static constexpr double kLocationX = 130, kLocationXNarrow = 110;
+    static constexpr double kFirstValueX = 230, kFirstValueXNarrow = 180;
+    static constexpr double kMaxValueWidth = 90;  // one loss or reflectance column
+    static constexpr double kRightMargin = 10;
+
+    static constexpr double kSmallBottomPad = 4;  // under the chart of a small picture
+
+    // The picture's height for a chart of `chartHeight` and an event table of `rows` lines (0 for none; the
+    // last line is the room under the last row).
+    static double height(double chartHeight, size_t rows) {
+        return kTitleHeight + chartHeight +
+               (rows == 0 ? kBottomPad : kTableGap + kHeadingLine + kRowHeight * static_cast<double>(rows));
+    }
+};
+
+// Numbered event markers over the chart. A marker too close to the one before goes a row lower (up to four
+// rows, then back to the top).
+void drawEventMarkers(Chart& chart, const Tester::OtdrTest& t, double k, double scale) {
+    using L = OtdrLayout;
+    double lastX = -1e9;
+    int row = 0;
+    for (size_t i = 0; i < t.MergedEvents.size(); ++i) {
+        const auto& e = t.MergedEvents[i];
+        const double x = chart.px(e.Location * k);
+        row = std::fabs(x - lastX) < L::kMarkerCrowd * scale ? (row + 1) % L::kMarkerRows : 0;
+        lastX = x;
+        chart.eventMarker(e.Location * k, std::to_string(i + 1),
+                          e.Status == Tester::kHostStatusFail ? colors::kFail : colors::kText, row);
+    }
+}
+
+// The chart of an OTDR picture: traces, launch and tail shading, the span and the numbered event markers.
+void drawOtdrChart(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
+    using L = OtdrLayout;
     const Tester::OtdrTest& t = *v.test;
     const double k = v.feet ? kFeetPerMetre : 1.0;
     const double s = g.scale;
-    titleBar(p, g.width, v.title, t.Status, true, s);
 
     double xLo = 0, xHi = 0, yLo = std::numeric_limits<double>::infinity(), yHi = -yLo;
     if (v.plots) {
@@ -101,12 +159,13 @@ void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
     for (const auto& e : t.MergedEvents) Chart::extend(xLo, xHi, {e.Location});
     if (!(yHi > yLo)) {
         yLo = 0;
-        yHi = 40;
+        yHi = L::kDefaultLevelTop;
     }
-    const double pad = (yHi - yLo) * 0.06;
-    Chart chart(p, 0, 28 * s, g.width, g.chartHeight, s);
-    chart.setXAxis(v.feet ? "Distance (ft)" : "Distance (m)", xLo * k, (xHi > xLo ? xHi * 1.02 : 1000) * k);
-    chart.setYAxis("Level (dB)", yLo - pad, yHi + pad * 4);
+    const double pad = (yHi - yLo) * L::kLevelPad;
+    Chart chart(p, 0, L::kTitleHeight * s, g.width, g.chartHeight, s);
+    chart.setXAxis(v.feet ? "Distance (ft)" : "Distance (m)", xLo * k,
+                   (xHi > xLo ? xHi * L::kDistancePad : L::kDefaultDistance) * k);
+    chart.setYAxis("Level (dB)", yLo - pad, yHi + pad * L::kMarkerHeadroom);
     std::vector<Chart::LegendEntry> legend;
     if (v.plots)
         for (size_t i = 0; i < v.plots->Series.size(); ++i)
@@ -116,10 +175,10 @@ void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
     chart.reserveLegend(legend);
     chart.drawFrame();
 
-    if (t.LaunchLength && *t.LaunchLength > 0) chart.shadeX(0, *t.LaunchLength * k, colors::kShade, 0.3);
+    if (t.LaunchLength && *t.LaunchLength > 0) chart.shadeX(0, *t.LaunchLength * k, colors::kShade, L::kShadeAlpha);
     const double endLoc = otdrEndLocation(t);
     if (t.TailLength && *t.TailLength > 0 && std::isfinite(endLoc))
-        chart.shadeX((endLoc - *t.TailLength) * k, endLoc * k, colors::kShade, 0.3);
+        chart.shadeX((endLoc - *t.TailLength) * k, endLoc * k, colors::kShade, L::kShadeAlpha);
 
     if (v.plots) {
         size_t i = 0;
@@ -128,9 +187,9 @@ void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
             if (v.feet) {
                 std::vector<double> x(s.X);
                 for (double& d : x) d *= k;
-                chart.curve(x, s.Y, c, 1.3);
+                chart.curve(x, s.Y, c, L::kCurveWidth);
             } else {
-                chart.curve(s.X, s.Y, c, 1.3);
+                chart.curve(s.X, s.Y, c, L::kCurveWidth);
             }
         }
     }
@@ -139,73 +198,92 @@ void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
         chart.verticalLine(t.SegmentLocSetByTester->Start * k, colors::kNeutral, true, "span start");
         chart.verticalLine(t.SegmentLocSetByTester->Stop * k, colors::kNeutral, true, "span stop");
     }
-    // A marker too close to the one before goes a row lower (up to four rows, then back to the top).
-    double lastX = -1e9;
-    int row = 0;
-    for (size_t i = 0; i < t.MergedEvents.size(); ++i) {
-        const auto& e = t.MergedEvents[i];
-        const double x = chart.px(e.Location * k);
-        row = std::fabs(x - lastX) < 19 * s ? (row + 1) % 4 : 0;
-        lastX = x;
-        chart.eventMarker(e.Location * k, std::to_string(i + 1), e.Status == 0 ? colors::kFail : colors::kText, row);
-    }
+    drawEventMarkers(chart, t, k, s);
+}
 
-    if (t.MergedEvents.empty() || !v.eventTable) return;
-    // Event table: per wavelength a loss and a reflectance column, units in the header.
-    const std::vector<int> wl = tableWavelengths(t);
-    double y = 28 + g.chartHeight + 16;
-    const double rowH = 15;
-    const bool narrow = g.width < 700;
-    const double typeX = 30, locX = narrow ? 110 : 130, firstX = narrow ? 180 : 230;
-    const double colW =
-        std::min(90.0, (g.width - firstX - 10) / static_cast<double>(std::max<size_t>(1, wl.size() * 2)));
-    const auto lossX = [&](size_t w) { return firstX + 2 * colW * static_cast<double>(w); };
+// The event table's columns: per wavelength a loss and a reflectance column.
+struct EventColumns {
+    EventColumns(double width, size_t wavelengths) {
+        using L = OtdrLayout;
+        const bool narrow = width < L::kNarrowWidth;
+        location = narrow ? L::kLocationXNarrow : L::kLocationX;
+        first = narrow ? L::kFirstValueXNarrow : L::kFirstValueX;
+        value = std::min(L::kMaxValueWidth,
+                         (width - first - L::kRightMargin) / static_cast<double>(std::max<size_t>(1, wavelengths * 2)));
+    }
+    double loss(size_t w) const { return first + 2 * value * static_cast<double>(w); }
+    double reflectance(size_t w) const { return loss(w) + value; }
+
+    double location, first, value;
+};
+
+// The event table's headings and rule; returns the baseline of the column titles.
+double drawEventHeader(Painter& p, const std::vector<int>& wl, const EventColumns& c, bool feet, double width,
+                       double y) {
+    using L = OtdrLayout;
     p.setFont(10, true);
     p.setColour(colors::kText);
-    for (size_t w = 0; w < wl.size(); ++w) p.text(lossX(w), y, std::to_string(wl[w]) + " nm");
-    y += 13;
-    p.text(10, y, "#");
-    p.text(typeX, y, "Type");
-    p.text(locX, y, v.feet ? "Location (ft)" : "Location (m)");
+    for (size_t w = 0; w < wl.size(); ++w) p.text(c.loss(w), y, std::to_string(wl[w]) + " nm");
+    y += L::kHeadingLine;
+    p.text(L::kNumberX, y, "#");
+    p.text(L::kTypeX, y, "Type");
+    p.text(c.location, y, feet ? "Location (ft)" : "Location (m)");
     p.setFont(9, true);
     for (size_t w = 0; w < wl.size(); ++w) {
-        p.text(lossX(w), y, "Loss dB");
-        p.text(lossX(w) + colW, y, "Refl. dB");
+        p.text(c.loss(w), y, "Loss dB");
+        p.text(c.reflectance(w), y, "Refl. dB");
     }
     p.setColour(colors::kFrame);
     p.setLineWidth(1);
     p.setDash({});
-    p.moveTo(8, y + 4.5);
-    p.lineTo(g.width - 8, y + 4.5);
+    p.moveTo(L::kInset, y + L::kRuleDrop);
+    p.lineTo(width - L::kInset, y + L::kRuleDrop);
     p.stroke();
+    return y;
+}
+
+// The event table under the chart: one row per merged event up to the geometry's rows, then a count of the rest.
+void drawEventTable(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
+    using L = OtdrLayout;
+    const Tester::OtdrTest& t = *v.test;
+    const double k = v.feet ? kFeetPerMetre : 1.0;
+    const std::vector<int> wl = tableWavelengths(t);
+    const EventColumns c(g.width, wl.size());
+    double y = drawEventHeader(p, wl, c, v.feet, g.width, L::kTitleHeight + g.chartHeight + L::kTableGap);
     p.setFont(10);
     const size_t shown = std::min(g.rows, t.MergedEvents.size());
     for (size_t i = 0; i < shown; ++i) {
-        y += rowH;
+        y += L::kRowHeight;
         const auto& e = t.MergedEvents[i];
         if (i % 2 == 1) {
             p.setColour({0.95, 0.95, 0.97});
-            p.rectangle(8, y - 11, g.width - 16, rowH);
+            p.rectangle(L::kInset, y - L::kStripeRise, g.width - 2 * L::kInset, L::kRowHeight);
             p.fill();
         }
-        p.setColour(e.Status == 0 ? colors::kFail : colors::kText);
-        p.text(10, y, std::to_string(i + 1));
-        p.text(typeX, y, otdrEventName(e.Type));
-        p.text(locX, y, numberOrDash(e.Location * k, "%.1f"));
+        p.setColour(e.Status == Tester::kHostStatusFail ? colors::kFail : colors::kText);
+        p.text(L::kNumberX, y, std::to_string(i + 1));
+        p.text(L::kTypeX, y, otdrEventName(e.Type));
+        p.text(c.location, y, numberOrDash(e.Location * k, "%.1f"));
         for (size_t w = 0; w < wl.size(); ++w) {
             for (const auto& ev : e.Events) {
                 if (ev.Wavelength != wl[w]) continue;
-                p.text(lossX(w), y, numberOrDash(paramValue(ev.Loss)));
+                p.text(c.loss(w), y, numberOrDash(paramValue(ev.Loss)));
                 const double refl = paramValue(ev.Reflectance);
-                if (std::isfinite(refl)) p.text(lossX(w) + colW, y, numberOrDash(refl, "%.1f"));
+                if (std::isfinite(refl)) p.text(c.reflectance(w), y, numberOrDash(refl, "%.1f"));
             }
         }
     }
     if (t.MergedEvents.size() > shown) {
-        y += rowH;
+        y += L::kRowHeight;
         p.setColour(colors::kNeutral);
-        p.text(10, y, "... " + std::to_string(t.MergedEvents.size() - shown) + " more events");
+        p.text(L::kNumberX, y, "... " + std::to_string(t.MergedEvents.size() - shown) + " more events");
     }
+}
+
+void drawOtdr(Painter& p, const OtdrView& v, const OtdrGeometry& g) {
+    titleBar(p, g.width, v.title, v.test->Status, true, g.scale);
+    drawOtdrChart(p, v, g);
+    if (!v.test->MergedEvents.empty() && v.eventTable) drawEventTable(p, v, g);
 }
 
 // --- copper ---
@@ -253,33 +331,44 @@ void drawCopper(Painter& p, const CopperView& v, double width, double height, do
 
 // --- end-face image ---
 
-void drawImage(Painter& p, const Tester::FiberImageTest& t, const std::string& title, double width, double height) {
-    titleBar(p, width, title, t.Status, true);
-    const double top = 30, side = std::min(width - 160, height - top - 10);
-    p.setColour({0.15, 0.15, 0.15});
-    p.rectangle(10, top, side, side);
-    p.fill();
-    uint32_t pw = 0, ph = 0;
-    const bool png = Draw::pngSize(t.ImageData, pw, ph) && pw > 0 && ph > 0 && pw <= Draw::kMaxDecodedSide &&
-                     ph <= Draw::kMaxDecodedSide;
-    const double iw = png ? pw : std::max(1, t.X);
-    const double ih = png ? ph : std::max(1, t.Y);
-    const double scale = side / std::max(iw, ih);
-    p.save();
-    p.clipRect(10, top, side, side);
-    p.translate(10 + (side - iw * scale) / 2, top + (side - ih * scale) / 2);
-    p.scale(scale);
-    if (png) p.image(t.ImageData, 0, 0, iw, ih);
-    // Zones: diameters in micrometres around the found centre.
-    const std::pair<const boost::optional<int>*, const char*> zones[] = {
-        {&t.Core, "core"}, {&t.Cladding, "cladding"}, {&t.Adhesive, "adhesive"}, {&t.Contact, "contact"}};
+// Where things go on an end-face picture, in points: the square picture on the left, its key on the right.
+struct ImageLayout {
+    static constexpr double kTop = 30;       // the picture starts under the title bar
+    static constexpr double kInset = 10;     // left of and under the picture
+    static constexpr double kKeyRoom = 160;  // of the width, kept for the left inset and the key
+    static constexpr double kKeyGap = 10;    // picture to key
+    static constexpr double kKeyTop = 14;    // the key's first baseline below the picture's top
+    static constexpr double kHeadingLine = 16;
+    static constexpr double kLine = 15;
+    static constexpr double kSwatch = 10;  // a zone's colour square, its top this far above the baseline
+    static constexpr double kSwatchRise = 8;
+    static constexpr double kSwatchText = 15;  // the zone's text, right of the square's left edge
+    static constexpr double kParagraph = 6;    // extra space before the defect counts and the limit
+    static constexpr double kZoneLine = 2;     // widths on the picture, in points whatever its scale
+    static constexpr double kDefectLine = 2.5;
+    static constexpr double kMinGlobRadius = 3;
+    static constexpr double kMaxCoordinate = 1e5;  // stored points and sizes are cut to this many pixels
+};
+
+// Zones of an end face: a diameter in micrometres (when the limit has the zone) and a name.
+using Zone = std::pair<const boost::optional<int>*, const char*>;
+std::array<Zone, 4> zonesOf(const Tester::FiberImageTest& t) {
+    return {{{&t.Core, "core"}, {&t.Cladding, "cladding"}, {&t.Adhesive, "adhesive"}, {&t.Contact, "contact"}}};
+}
+
+double imageCoordinate(double v) { return std::clamp(v, -ImageLayout::kMaxCoordinate, ImageLayout::kMaxCoordinate); }
+
+// Zone circles around the found centre and the defects (globs as circles, scratches as lines), in image
+// pixels; `scale` is the image's scale on the page, so lines keep their width.
+void drawEndFaceMarks(Painter& p, const Tester::FiberImageTest& t, double scale) {
+    using L = ImageLayout;
     const double ppm = std::isfinite(t.PixelsPerMicron) && t.PixelsPerMicron > 0 ? t.PixelsPerMicron : 1.0;
     size_t zi = 0;
-    for (const auto& z : zones) {
+    for (const Zone& z : zonesOf(t)) {
         if (*z.first && **z.first > 0) {
-            const double r = std::min(1e5, **z.first * ppm / 2);
+            const double r = std::min(L::kMaxCoordinate, **z.first * ppm / 2);
             p.setColour(colors::series(zi), 0.9);
-            p.setLineWidth(2 / scale);
+            p.setLineWidth(L::kZoneLine / scale);
             p.circle(t.CenterX, t.CenterY, r);
             p.stroke();
         }
@@ -287,20 +376,22 @@ void drawImage(Painter& p, const Tester::FiberImageTest& t, const std::string& t
     }
     for (const auto& d : t.Defects) {
         p.setColour(d.PassState == 0 ? colors::kPass : colors::kFail);
-        p.setLineWidth(2.5 / scale);
+        p.setLineWidth(L::kDefectLine / scale);
         if (d.Type == 1 && !d.Points.empty()) {
-            const double x = std::clamp<double>(d.Points[0].first, -1e5, 1e5);
-            const double y = std::clamp<double>(d.Points[0].second, -1e5, 1e5);
-            p.circle(x, y, std::min(1e5, std::max(3.0 / scale, static_cast<double>(d.Size))));
+            const double x = imageCoordinate(d.Points[0].first);
+            const double y = imageCoordinate(d.Points[0].second);
+            p.circle(x, y,
+                     std::min(L::kMaxCoordinate, std::max(L::kMinGlobRadius / scale, static_cast<double>(d.Size))));
             p.stroke();
         } else if (d.Type == 2) {
             bool pen = false;
             for (const auto& pt : d.Points) {
+                // (-1, -1) separates the segments of a scratch.
                 if (pt.first == -1 && pt.second == -1) {
                     pen = false;
                     continue;
                 }
-                const double x = std::clamp<double>(pt.first, -1e5, 1e5), y = std::clamp<double>(pt.second, -1e5, 1e5);
+                const double x = imageCoordinate(pt.first), y = imageCoordinate(pt.second);
                 if (pen) {
                     p.lineTo(x, y);
                 } else {
@@ -311,53 +402,83 @@ void drawImage(Painter& p, const Tester::FiberImageTest& t, const std::string& t
             p.stroke();
         }
     }
-    p.restore();
+}
 
-    // Key beside the picture.
-    double y = top + 14;
-    const double x = 20 + side;
+// The end face on a dark square of `side` at the picture's place: the stored PNG when it is one, scaled to fit,
+// with its zones and defects over it.
+void drawEndFace(Painter& p, const Tester::FiberImageTest& t, double side) {
+    using L = ImageLayout;
+    p.setColour({0.15, 0.15, 0.15});
+    p.rectangle(L::kInset, L::kTop, side, side);
+    p.fill();
+    uint32_t pw = 0, ph = 0;
+    const bool png = Draw::pngSize(t.ImageData, pw, ph) && pw > 0 && ph > 0 && pw <= Draw::kMaxDecodedSide &&
+                     ph <= Draw::kMaxDecodedSide;
+    const double iw = png ? pw : std::max(1, t.X);
+    const double ih = png ? ph : std::max(1, t.Y);
+    const double scale = side / std::max(iw, ih);
+    p.save();
+    p.clipRect(L::kInset, L::kTop, side, side);
+    p.translate(L::kInset + (side - iw * scale) / 2, L::kTop + (side - ih * scale) / 2);
+    p.scale(scale);
+    if (png) p.image(t.ImageData, 0, 0, iw, ih);
+    drawEndFaceMarks(p, t, scale);
+    p.restore();
+}
+
+// The key beside the picture, from (x, y): zone sizes, defect counts, a dirty or blurry picture, the limit.
+void drawEndFaceKey(Painter& p, const Tester::FiberImageTest& t, double x, double y) {
+    using L = ImageLayout;
     p.setFont(10, true);
     p.setColour(colors::kText);
     p.text(x, y, "Zones (diameter)");
-    y += 16;
+    y += L::kHeadingLine;
     p.setFont(10);
-    zi = 0;
-    for (const auto& z : zones) {
+    size_t zi = 0;
+    for (const Zone& z : zonesOf(t)) {
         if (*z.first) {
             p.setColour(colors::series(zi));
-            p.rectangle(x, y - 8, 10, 10);
+            p.rectangle(x, y - L::kSwatchRise, L::kSwatch, L::kSwatch);
             p.fill();
             p.setColour(colors::kText);
-            p.text(x + 15, y, std::string(z.second) + " " + std::to_string(**z.first) + " \u00b5m");
-            y += 15;
+            p.text(x + L::kSwatchText, y, std::string(z.second) + " " + std::to_string(**z.first) + " \u00b5m");
+            y += L::kLine;
         }
         ++zi;
     }
     size_t fails = 0;
     for (const auto& d : t.Defects) fails += d.PassState != 0;
-    y += 6;
+    y += L::kParagraph;
     p.setColour(colors::kText);
     p.text(x, y, std::to_string(t.Defects.size()) + " defects");
-    y += 15;
+    y += L::kLine;
     p.setColour(fails ? colors::kFail : colors::kPass);
     p.text(x, y, std::to_string(fails) + " failing");
     if (t.Warning != 0) {
-        y += 15;
+        y += L::kLine;
         p.setColour(colors::kFail);
         p.text(x, y, t.Warning == 1 ? "picture dirty" : "picture blurry");
     }
     if (!t.LimitName.empty()) {
-        y += 21;
+        y += L::kLine + L::kParagraph;
         p.setColour(colors::kText);
         p.text(x, y, cleanText(t.LimitName, 24));
     }
+}
+
+void drawImage(Painter& p, const Tester::FiberImageTest& t, const std::string& title, double width, double height) {
+    using L = ImageLayout;
+    titleBar(p, width, title, t.Status, true);
+    const double side = std::min(width - L::kKeyRoom, height - L::kTop - L::kInset);
+    drawEndFace(p, t, side);
+    drawEndFaceKey(p, t, L::kInset + side + L::kKeyGap, L::kTop + L::kKeyTop);
 }
 
 // --- loss against budget ---
 
 void drawLoss(Painter& p, const std::vector<LossBar>& bars, const std::string& title, double width, double height,
               double k) {
-    titleBar(p, width, title, 6, false, k);
+    titleBar(p, width, title, Tester::kHostStatusUnknown, false, k);
     double yHi = 0.5;
     for (const LossBar& b : bars) Chart::extend(yHi, yHi, {b.loss * 1.15, b.budget * 1.15});
     Chart chart(p, 0, 26 * k, width, height - 26 * k, k);
@@ -428,7 +549,7 @@ Picture smallOtdrPicture(const std::string& name, const OtdrView& view, double w
     OtdrView v = view;
     v.eventTable = false;
     const double k = std::clamp(width / 560.0, 0.5, 1.0);
-    OtdrGeometry g{width, height - 28 * k - 4, 0, k};
+    OtdrGeometry g{width, height - OtdrLayout::kTitleHeight * k - OtdrLayout::kSmallBottomPad, 0, k};
     Picture p = otdrPicture(name, v, true);
     p.width = width;
     p.height = height;
@@ -444,7 +565,7 @@ Picture otdrPicture(const std::string& name, const OtdrView& view, bool compact)
     p.name = name;
     p.title = view.title;
     p.width = g.width;
-    p.height = 28 + g.chartHeight + 8 + (events == 0 ? 0 : 21 + 15.0 * static_cast<double>(rows));
+    p.height = OtdrLayout::height(g.chartHeight, events == 0 ? 0 : rows);
     p.draw = [view, g](Painter& painter) { drawOtdr(painter, view, g); };
     p.table = [view] {
         PlotTable t;

@@ -48,7 +48,7 @@ struct CopperView {
     std::string title;  // "NEXT (remote end)"
     bool feet = false;
     bool timeDomain = false;
-    int status = 6;
+    int status = Tester::kHostStatusUnknown;
     bool verdict = false;  // the test has a verdict to show
     std::vector<CopperCurve> curves;
     std::vector<CopperCurve> limits;
@@ -65,7 +65,7 @@ struct LossBar {
     int end = 1;
     double loss = 0;
     double budget;  // NaN without a limit
-    int status = 6;
+    int status = Tester::kHostStatusUnknown;
 };
 
 Picture otdrPicture(const std::string& name, const OtdrView& view, bool compact);

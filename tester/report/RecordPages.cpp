@@ -262,7 +262,7 @@ FigureGrid copperFigures(TestRecordTarvel& record, const ReportOptions& o) {
     for (const CopperView& v : copperViews(record, po)) {
         if (v.timeDomain) continue;
         const bool key = std::find(std::begin(kKey), std::end(kKey), v.testId) != std::end(kKey);
-        if (!key && v.status != 0) {
+        if (!key && v.status != Tester::kHostStatusFail) {
             if (std::find(left.begin(), left.end(), v.name) == left.end()) left.push_back(v.title);
             continue;
         }
@@ -442,7 +442,7 @@ Table linkLossTable(const Tester::RecordMargins& margins, TestRecordTarvel& reco
                     f.upperLimit)
                     loss = &f;
             double measured = kNaN, orl = kNaN;
-            int status = 6;
+            int status = Tester::kHostStatusUnknown;
             for (const auto& m : w.Measurements) {
                 if (m.MeasurementType == 1) {
                     measured = paramValue(m, Tester::MeasKind::Value);
@@ -548,8 +548,8 @@ Table eventTable(const Tester::OtdrTest& test, int end, bool feet) {
                 sum += (ev->Location - from) / 1000.0 * atten;
             if (std::isfinite(loss)) sum += loss;
             if (std::isfinite(ev->Location)) lastLocation[wl] = ev->Location;
-            const Tone lossTone = ev->Loss.Status == 0 ? Tone::fail : Tone::normal;
-            const Tone reflTone = ev->Reflectance.Status == 0 ? Tone::fail : Tone::normal;
+            const Tone lossTone = ev->Loss.Status == Tester::kHostStatusFail ? Tone::fail : Tone::normal;
+            const Tone reflTone = ev->Reflectance.Status == Tester::kHostStatusFail ? Tone::fail : Tone::normal;
             r.push_back(Cell(num(loss, 2), lossTone, lossTone == Tone::fail));
             r.push_back(Cell(num(refl, 1), reflTone, reflTone == Tone::fail));
             r.push_back(Cell(num(atten, 2)));

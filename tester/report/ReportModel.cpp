@@ -3,33 +3,13 @@
 
 namespace Kestrix::Report {
 
-Tone statusTone(int hostStatus) {
-    switch (hostStatus) {
-        case 0: return Tone::fail;
-        case 3: return Tone::warn;
-        case 4:
-        case 7: return Tone::pass;
-        default: return Tone::muted;
-    }
-}
-
-Rgb toneColour(Tone t) {
-    switch (t) {
-        case Tone::muted: return colors::kNeutral;
-        case Tone::pass: return colors::kPass;
-        case Tone::warn: return colors::kWarn;
-        case Tone::fail: return colors::kFail;
-        default: return colors::kText;
-    }
-}
-
 void Totals::add(const SummaryRow& row) {
     ++records;
     switch (row.status) {
-        case 0: ++fail; break;
-        case 3: ++passStar; break;
-        case 4: ++pass; break;
-        case 7: ++passAcceptable; break;
+        case Tester::kHostStatusFail: ++fail; break;
+        case Tester::kHostStatusPassStar: ++passStar; break;
+        case Tester::kHostStatusPass: ++pass; break;
+        case Tester::kHostStatusPassAcceptable: ++passAcceptable; break;
         default: ++noVerdict; break;
     }
     if (!row.conflict.empty()) ++conflicts;

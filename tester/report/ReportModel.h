@@ -16,10 +16,6 @@
 
 namespace Kestrix::Report {
 
-enum class Tone { normal, muted, pass, warn, fail };
-Tone statusTone(int hostStatus);
-Rgb toneColour(Tone t);
-
 struct Cell {
     Cell() = default;
     Cell(std::string t, Tone tone = Tone::normal, bool bold = false) : text(std::move(t)), tone(tone), bold(bold) {}
@@ -91,7 +87,7 @@ struct SummaryRow {
     std::string media;     // "Copper", "Coax", "Fiber"
     std::string testType;  // "Autotest", "Loss/length + Power meter", "OTDR", ...
     std::string limit, operatorName, testerModel, testerSerial, calibrationDate, cableType;
-    int status = 6;  // stored host status
+    int status = Tester::kHostStatusUnknown;  // stored host status
     double lengthMeters = std::numeric_limits<double>::quiet_NaN();
     boost::optional<Tester::JudgedFigure> worst;
     std::string worstText;     // describeMargin of worst, or ""

@@ -186,7 +186,9 @@ void keepLatest(std::vector<SummaryRow>& rows, std::vector<SummaryRow>& supersed
     rows = std::move(kept);
 }
 
-bool needsAttention(const SummaryRow& row) { return row.status == 0 || !row.conflict.empty() || !row.damage.empty(); }
+bool needsAttention(const SummaryRow& row) {
+    return row.status == Tester::kHostStatusFail || !row.conflict.empty() || !row.damage.empty();
+}
 
 std::string statusText(const SummaryRow& row) {
     if (!row.damage.empty() && row.cableId.empty() && row.date.empty()) return "UNREADABLE";

@@ -21,6 +21,7 @@
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
 #include "tester/db/CopperLimitsTbl.h"
+#include "tester/host/HostStatus.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/RecordMargins.h"
 #include "tester/record/TestRecordTarvel.h"
@@ -54,8 +55,8 @@ struct Job {
 struct Outcome {
     Job job;
     std::string cableId;
-    int before = 6, after = 6;  // host statuses
-    std::string worst;          // the new worst margin, described
+    int before = Kestrix::Tester::kHostStatusUnknown, after = Kestrix::Tester::kHostStatusUnknown;
+    std::string worst;  // the new worst margin, described
     bool judged = false;
     bool skipped = false;  // not a copper result
     std::string error;     // why it could not be judged
@@ -116,7 +117,7 @@ std::vector<uint8_t> againstDatabaseLimit(TestRecordTarvel& record, const Databa
 
 int storedStatus(const std::vector<uint8_t>& bytes, std::string* cableId = nullptr) {
     Kestrix::Tester::RecordSummary s;
-    if (!TestRecordTarvel::LoadSummary(&s, bytes)) return 6;
+    if (!TestRecordTarvel::LoadSummary(&s, bytes)) return Kestrix::Tester::kHostStatusUnknown;
     if (cableId) *cableId = s.CableID;
     return s.Status;
 }
@@ -238,6 +239,52 @@ Json::Value outcomeJson(const Outcome& r) {
     return v;
 }
 
+// What a run came to: counts of each outcome and of each change of verdict ("PASS -> FAIL").
+struct Tally {
+    size_t judged = 0, skipped = 0, failed = 0, changed = 0;
+    std::map<std::string, size_t> changes;
+
+    void add(const Outcome& r) {
+        if (r.skipped) {
+            ++skipped;
+        } else if (!r.judged) {
+            ++failed;
+        } else {
+            ++judged;
+            if (r.before != r.after) {
+                ++changed;
+                ++changes[std::string(Kestrix::Report::statusWord(r.before)) + " -> " +
+                          Kestrix::Report::statusWord(r.after)];
+            }
+        }
+    }
+
+    // "3 results judged again: 1 changed (1 PASS -> FAIL), 2 unchanged; ..."
+    std::string text() const {
+        std::string kinds;
+        for (const auto& [what, n] : changes) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + what;
+        std::string totals = std::to_string(judged) + (judged == 1 ? " result" : " results") +
+                             " judged again: " + std::to_string(changed) + " changed" +
+                             (kinds.empty() ? "" : " (" + kinds + ")") + ", " + std::to_string(judged - changed) +
+                             " unchanged";
+        if (skipped) totals += "; " + std::to_string(skipped) + " not copper, left out";
+        if (failed) totals += "; " + std::to_string(failed) + " could not be judged";
+        return totals;
+    }
+
+    Json::Value json(const std::vector<Outcome>& outcomes) const {
+        Json::Value v(Json::objectValue);
+        Json::Value list(Json::arrayValue);
+        for (const Outcome& r : outcomes) list.append(outcomeJson(r));
+        v["results"] = list;
+        v["judged"] = Json::UInt64(judged);
+        v["changed"] = Json::UInt64(changed);
+        v["notCopper"] = Json::UInt64(skipped);
+        v["failed"] = Json::UInt64(failed);
+        return v;
+    }
+};
+
 void recertify(const Opts& o) {
     if (!std::isnan(o.nvp) && !(o.nvp > 0.0f && o.nvp <= 100.0f))
         throw UsageError("the NVP must lie above 0 and at most 100 percent");
@@ -257,25 +304,15 @@ void recertify(const Opts& o) {
         root = fs::canonical(o.out);
     }
     std::vector<Outcome> outcomes;
-    std::map<std::string, size_t> changes;
-    size_t judged = 0, skipped = 0, failed = 0, changed = 0;
+    Tally tally;
     for (const Job& job : jobs) {
         outcomes.push_back(judge(job, o, db.get(), root));
         const Outcome& r = outcomes.back();
-        if (r.skipped) {
-            ++skipped;
-        } else if (!r.judged) {
-            ++failed;
+        tally.add(r);
+        if (!r.skipped && !r.judged)
             std::cerr << "kestrix: " << printable(r.job.input.string()) << ": " << printable(r.error) << '\n';
-        } else {
-            ++judged;
-            if (r.before != r.after) {
-                ++changed;
-                ++changes[std::string(Kestrix::Report::statusWord(r.before)) + " -> " +
-                          Kestrix::Report::statusWord(r.after)];
-            }
-            if (!o.json && (one || r.before != r.after)) std::cout << line(r) << '\n';
-        }
+        else if (r.judged && !o.json && (one || r.before != r.after))
+            std::cout << line(r) << '\n';
     }
     if (!root.empty()) {
         try {
@@ -283,33 +320,19 @@ void recertify(const Opts& o) {
         } catch (const std::exception& e) {
             throw BadInput(e.what());
         }
-        if (judged > 0)
-            announce("wrote " + std::to_string(judged) + (judged == 1 ? " result" : " results") + " into " + o.out);
+        if (tally.judged > 0)
+            announce("wrote " + std::to_string(tally.judged) + (tally.judged == 1 ? " result" : " results") + " into " +
+                     o.out);
     }
-    std::string kinds;
-    for (const auto& [what, n] : changes) kinds += (kinds.empty() ? "" : ", ") + std::to_string(n) + " " + what;
-    std::string totals =
-        std::to_string(judged) + (judged == 1 ? " result" : " results") + " judged again: " + std::to_string(changed) +
-        " changed" + (kinds.empty() ? "" : " (" + kinds + ")") + ", " + std::to_string(judged - changed) + " unchanged";
-    if (skipped) totals += "; " + std::to_string(skipped) + " not copper, left out";
-    if (failed) totals += "; " + std::to_string(failed) + " could not be judged";
-    if (o.json) {
-        Json::Value v(Json::objectValue);
-        Json::Value list(Json::arrayValue);
-        for (const Outcome& r : outcomes) list.append(outcomeJson(r));
-        v["results"] = list;
-        v["judged"] = Json::UInt64(judged);
-        v["changed"] = Json::UInt64(changed);
-        v["notCopper"] = Json::UInt64(skipped);
-        v["failed"] = Json::UInt64(failed);
-        printJson(v);
-    } else if (!one) {
-        std::cout << totals << '\n';
-    }
+    if (o.json)
+        printJson(tally.json(outcomes));
+    else if (!one)
+        std::cout << tally.text() << '\n';
+    const size_t failed = tally.failed;
     if (failed == 1 && one) throw BadInput(printable(outcomes.front().error));
     if (failed)
         throw BadInput(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " results could not be judged");
-    if (one && skipped) throw BadInput("not a copper result: " + o.inputs.front());
+    if (one && tally.skipped) throw BadInput("not a copper result: " + o.inputs.front());
 }
 
 }  // namespace

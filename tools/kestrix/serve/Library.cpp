@@ -13,12 +13,17 @@
 #include <unordered_map>
 
 #include "tester/host/HostRecord.h"
+#include "tester/host/HostStatus.h"
 #include "tester/import/ImportFolder.h"
 #include "tester/record/TestRecordTarvel.h"
 
 namespace fs = std::filesystem;
 
 namespace kx::serve {
+
+using Kestrix::Tester::kHostStatusFail;
+using Kestrix::Tester::kHostStatusPassAcceptable;
+using Kestrix::Tester::kHostStatusUnknown;
 
 namespace {
 
@@ -159,20 +164,22 @@ std::shared_ptr<Library> Library::load(const std::vector<std::string>& folders, 
     return lib;
 }
 
-void Library::loadFolder(uint32_t index, RecordIds& ids) {
-    Folder& folder = _folders[index];
-    const fs::path& dir = folder.canonical;
-    std::set<std::string> known;
-    size_t missing = 0, refused = 0;
-    const auto problem = [&](const std::string& p) {
-        if (folder.problems.size() < kMaxProblemsListed) folder.problems.push_back(p);
-    };
+namespace {
 
-    // The index says which files are results and where each one's host record lies.
+void noteProblem(Library::Folder& folder, const std::string& problem) {
+    if (folder.problems.size() < kMaxProblemsListed) folder.problems.push_back(problem);
+}
+
+// The records the folder's index lists as imported, each file once and only inside the folder; `known` gets
+// their paths.
+void loadIndexed(Library::Folder& folder, uint32_t index, RecordIds& ids, std::set<std::string>& known,
+                 std::vector<LibraryRecord>& out) {
+    const fs::path& dir = folder.canonical;
+    size_t missing = 0, refused = 0;
     std::error_code ec;
     const auto imported = Kestrix::Import::ImportFolder::open(dir);
     if (!imported && fs::is_regular_file(fs::symlink_status(dir / Kestrix::Import::kIndexName, ec)))
-        problem("index.json cannot be read; its records are listed from their files");
+        noteProblem(folder, "index.json cannot be read; its records are listed from their files");
     static const std::vector<Kestrix::Import::FolderEntry> kNone;
     if (imported) folder.tester = clip(imported->testerName());
     for (const Kestrix::Import::FolderEntry& e : imported ? imported->entries() : kNone) {
@@ -194,17 +201,25 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
         r.cableId = text(e.json["cableId"]);
         r.testTime = parseIsoTime(e.testDate);
         const Json::Value& status = e.json["hostStatus"];
-        r.status = status.isInt() && status.asInt() >= 0 && status.asInt() <= 7 ? status.asInt() : 6;
+        r.status = status.isInt() && status.asInt() >= kHostStatusFail && status.asInt() <= kHostStatusPassAcceptable
+                       ? status.asInt()
+                       : kHostStatusUnknown;
         r.lengthM = e.json["lengthM"].isDouble() ? e.json["lengthM"].asDouble() : kNaN;
         if (plainRelative(e.record, ".json")) r.record = e.record;
         r.id = ids.idFor(dir.string(), r.result);
-        _records.push_back(std::move(r));
+        out.push_back(std::move(r));
     }
-    if (refused) problem(std::to_string(refused) + " record(s) of index.json name a file outside the folder");
-    if (missing) problem(std::to_string(missing) + " record(s) of index.json have no result file");
+    if (refused)
+        noteProblem(folder, std::to_string(refused) + " record(s) of index.json name a file outside the folder");
+    if (missing) noteProblem(folder, std::to_string(missing) + " record(s) of index.json have no result file");
+}
 
-    // Result files the index does not name (or a folder without an index): their own summary names them. The
-    // project and site are the tester database's, and their host record is only known through the index.
+// Result files the index does not name (or a folder without an index): their own summary names them. The
+// project and site are the tester database's, and their host record is only known through the index.
+void loadUnlisted(Library::Folder& folder, uint32_t index, RecordIds& ids, const std::set<std::string>& known,
+                  std::vector<LibraryRecord>& out) {
+    const fs::path& dir = folder.canonical;
+    std::error_code ec;
     std::vector<std::string> found;
     for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
@@ -215,14 +230,15 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
         std::string rel = p.lexically_relative(dir).generic_string();
         if (plainRelative(rel, ".result") && !known.count(rel)) found.push_back(std::move(rel));
     }
-    if (ec) problem("the folder cannot be listed whole: " + ec.message());
+    if (ec) noteProblem(folder, "the folder cannot be listed whole: " + ec.message());
     std::sort(found.begin(), found.end());
     for (const std::string& rel : found) {
         LibraryRecord r;
         r.folder = index;
         r.result = rel;
         std::vector<uint8_t> bytes;
-        if (!regularFile(dir / rel, r.size, r.modified) || !readBytes(dir / rel, kMaxResultBytes, bytes)) continue;
+        if (!regularFile(dir / rel, r.size, r.modified) || !readBytes(dir / rel, Library::kMaxResultBytes, bytes))
+            continue;
         Kestrix::Tester::RecordSummary summary;
         if (!bytes.empty() && Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, bytes)) {
             r.cableId = clip(summary.CableID);
@@ -230,12 +246,21 @@ void Library::loadFolder(uint32_t index, RecordIds& ids) {
             r.testTime = Kestrix::Tester::HxDataDate::SecondsSince1970(summary.TestDate);
             r.lengthM = summary.LengthMeters;
         } else {
-            problem("not a readable result file: " + printablePath(rel));
+            noteProblem(folder, "not a readable result file: " + printablePath(rel));
             r.lengthM = kNaN;
         }
         r.id = ids.idFor(dir.string(), r.result);
-        _records.push_back(std::move(r));
+        out.push_back(std::move(r));
     }
+}
+
+}  // namespace
+
+void Library::loadFolder(uint32_t index, RecordIds& ids) {
+    // The index says which files are results and where each one's host record lies.
+    std::set<std::string> known;
+    loadIndexed(_folders[index], index, ids, known, _records);
+    loadUnlisted(_folders[index], index, ids, known, _records);
 }
 
 void Library::buildGroups() {

@@ -24,11 +24,11 @@ struct LibraryRecord {
     uint32_t id = 0;      // the number URLs name it by, fixed for the server's run
     uint32_t folder = 0;  // which served folder
     std::string project, site, cableId;
-    int64_t testTime = kNoTime;  // seconds since 1970
-    int status = 6;              // host status
-    double lengthM = 0;          // NaN when unknown
-    std::string result;          // path below its folder; checked to stay inside it
-    std::string record;          // the host record beside it, "" when there is none
+    int64_t testTime = kNoTime;                        // seconds since 1970
+    int status = Kestrix::Tester::kHostStatusUnknown;  // host status
+    double lengthM = 0;                                // NaN when unknown
+    std::string result;                                // path below its folder; checked to stay inside it
+    std::string record;                                // the host record beside it, "" when there is none
     uint64_t size = 0;
     int64_t modified = 0;  // the file's modification time, ns
 };

@@ -89,9 +89,9 @@ std::string reportForm(const Selection& s) {
     return out + "<button type=\"submit\">Make the PDF</button></form></details>\n";
 }
 
-}  // namespace
-
-std::string linksPage(const Library& lib, const Selection& s, const SelectionResult& result) {
+// The filter form: cable id, status, dates and the facts the library has seen, with the rest of the selection
+// kept in hidden fields.
+std::string filterForm(const Library& lib, const Selection& s) {
     std::set<std::string> limits, media, types, serials;
     for (size_t p = 0; p < lib.size(); ++p) {
         if (const RecordFacts* f = lib.facts(p)) {
@@ -101,15 +101,7 @@ std::string linksPage(const Library& lib, const Selection& s, const SelectionRes
             serials.insert(f->row.testerSerial);
         }
     }
-    std::string body = "<h1>Links</h1>\n";
-    if (!s.project.empty() || s.folder >= 0) {
-        body += "<p class=\"where\">";
-        if (s.folder >= 0) body += html(folderName(lib, static_cast<uint32_t>(s.folder))) + " ";
-        if (!s.project.empty()) body += "&rsaquo; " + html(s.project) + " ";
-        if (!s.site.empty()) body += "&rsaquo; " + html(s.site);
-        body += "</p>\n";
-    }
-    body += "<form class=\"filters\" id=\"filters\" method=\"get\" action=\"/links\">";
+    std::string body = "<form class=\"filters\" id=\"filters\" method=\"get\" action=\"/links\">";
     body += "<label>Cable ID <input type=\"search\" name=\"q\" value=\"" + html(s.q) + "\"></label>";
     body += "<label>Status <select name=\"status\" id=\"status\">" + option("", "any", s.status) +
             option("pass", "PASS", s.status) + option("passstar", "PASS*", s.status) +
@@ -126,6 +118,58 @@ std::string linksPage(const Library& lib, const Selection& s, const SelectionRes
             hidden("sort", s.sort == "date" ? "" : s.sort) +
             hidden("dir", s.desc == (s.sort == "date") ? "" : (s.desc ? "desc" : "asc"));
     body += "<button type=\"submit\" id=\"apply\">Apply</button> <a href=\"/links\">Clear</a></form>\n";
+    return body;
+}
+
+// The records of one page of cable id groups, under sortable headers.
+std::string linksTable(const Library& lib, const Selection& s, const SelectionResult& result, size_t pageNo) {
+    std::string body = "<table class=\"links\" id=\"links\"><thead><tr>";
+    body += sortHeader(s, "id", "#") + sortHeader(s, "cable", "Cable ID") + sortHeader(s, "project", "Project / site") +
+            sortHeader(s, "date", "Date") + sortHeader(s, "status", "Status") + sortHeader(s, "type", "Test type") +
+            sortHeader(s, "limit", "Limit") + sortHeader(s, "length", "Length") +
+            sortHeader(s, "margin", "Worst margin") + "<th>Tester</th>";
+    body += "</tr></thead><tbody>\n";
+    const size_t first = (pageNo - 1) * Selection::kGroupsPerPage;
+    const size_t last = std::min(result.groups.size(), first + Selection::kGroupsPerPage);
+    for (size_t g = first; g < last; ++g) {
+        const auto& group = result.groups[g];
+        for (size_t k = 0; k < group.size(); ++k) body += row(lib, group[k], k > 0 || !lib.isLatest(group[k]));
+    }
+    body += "</tbody></table>\n";
+    return body;
+}
+
+// Previous and next links around "page n of m"; nothing for a single page.
+std::string pageLinks(const Selection& s, size_t pageNo, size_t pages) {
+    if (pages <= 1) return "";
+    std::string body = "<nav class=\"pages\">";
+    if (pageNo > 1) {
+        Selection prev = s;
+        prev.page = pageNo - 1;
+        body += "<a rel=\"prev\" href=\"" + html(linksHref(prev.toQuery())) + "\">&laquo; previous</a> ";
+    }
+    body += "page " + std::to_string(pageNo) + " of " + std::to_string(pages);
+    if (pageNo < pages) {
+        Selection next = s;
+        next.page = pageNo + 1;
+        body += " <a rel=\"next\" href=\"" + html(linksHref(next.toQuery())) + "\">next &raquo;</a>";
+    }
+    body += "</nav>\n";
+    return body;
+}
+
+}  // namespace
+
+std::string linksPage(const Library& lib, const Selection& s, const SelectionResult& result) {
+    std::string body = "<h1>Links</h1>\n";
+    if (!s.project.empty() || s.folder >= 0) {
+        body += "<p class=\"where\">";
+        if (s.folder >= 0) body += html(folderName(lib, static_cast<uint32_t>(s.folder))) + " ";
+        if (!s.project.empty()) body += "&rsaquo; " + html(s.project) + " ";
+        if (!s.site.empty()) body += "&rsaquo; " + html(s.site);
+        body += "</p>\n";
+    }
+    body += filterForm(lib, s);
 
     Selection all = s;
     all.page = 1;
@@ -144,35 +188,9 @@ std::string linksPage(const Library& lib, const Selection& s, const SelectionRes
         body += "<p class=\"note\">Still reading records (" + thousands(lib.factsKnown()) + " of " +
                 thousands(lib.size()) + "): this filter or order may leave some out for a moment.</p>\n";
 
-    body += "<table class=\"links\" id=\"links\"><thead><tr>";
-    body += sortHeader(s, "id", "#") + sortHeader(s, "cable", "Cable ID") + sortHeader(s, "project", "Project / site") +
-            sortHeader(s, "date", "Date") + sortHeader(s, "status", "Status") + sortHeader(s, "type", "Test type") +
-            sortHeader(s, "limit", "Limit") + sortHeader(s, "length", "Length") +
-            sortHeader(s, "margin", "Worst margin") + "<th>Tester</th>";
-    body += "</tr></thead><tbody>\n";
-    const size_t first = (pageNo - 1) * Selection::kGroupsPerPage;
-    const size_t last = std::min(result.groups.size(), first + Selection::kGroupsPerPage);
-    for (size_t g = first; g < last; ++g) {
-        const auto& group = result.groups[g];
-        for (size_t k = 0; k < group.size(); ++k) body += row(lib, group[k], k > 0 || !lib.isLatest(group[k]));
-    }
-    body += "</tbody></table>\n";
+    body += linksTable(lib, s, result, pageNo);
     if (result.groups.empty()) body += "<p class=\"note\">No record matches.</p>\n";
-    if (pages > 1) {
-        body += "<nav class=\"pages\">";
-        if (pageNo > 1) {
-            Selection prev = s;
-            prev.page = pageNo - 1;
-            body += "<a rel=\"prev\" href=\"" + html(linksHref(prev.toQuery())) + "\">&laquo; previous</a> ";
-        }
-        body += "page " + std::to_string(pageNo) + " of " + std::to_string(pages);
-        if (pageNo < pages) {
-            Selection next = s;
-            next.page = pageNo + 1;
-            body += " <a rel=\"next\" href=\"" + html(linksHref(next.toQuery())) + "\">next &raquo;</a>";
-        }
-        body += "</nav>\n";
-    }
+    body += pageLinks(s, pageNo, pages);
     return page("Links", body);
 }
 

@@ -4,9 +4,15 @@
 #include <cmath>
 
 #include "Escape.h"
+#include "tester/host/HostStatus.h"
 #include "tester/report/Export.h"
 
 namespace kx::serve {
+
+using Kestrix::Tester::kHostStatusFail;
+using Kestrix::Tester::kHostStatusPass;
+using Kestrix::Tester::kHostStatusPassAcceptable;
+using Kestrix::Tester::kHostStatusPassStar;
 
 namespace {
 
@@ -32,10 +38,10 @@ bool digits(const std::string& s, size_t maxLength) {
 
 int statusRank(int s) {
     switch (s) {
-        case 0: return 0;
-        case 3: return 1;
-        case 4: return 2;
-        case 7: return 3;
+        case kHostStatusFail: return 0;
+        case kHostStatusPassStar: return 1;
+        case kHostStatusPass: return 2;
+        case kHostStatusPassAcceptable: return 3;
         default: return 4;
     }
 }
@@ -56,10 +62,10 @@ int cmpNumber(double a, double b, bool desc) {
 
 std::string statusClass(int s) {
     switch (s) {
-        case 0: return "fail";
-        case 3: return "passstar";
-        case 4:
-        case 7: return "pass";
+        case kHostStatusFail: return "fail";
+        case kHostStatusPassStar: return "passstar";
+        case kHostStatusPass:
+        case kHostStatusPassAcceptable: return "pass";
         default: return "none";
     }
 }
@@ -107,8 +113,11 @@ bool Selection::needsFacts() const {
            sort == "margin" || sort == "limit" || sort == "type";
 }
 
-SelectionResult select(const Library& lib, const Selection& s) {
-    SelectionResult out;
+namespace {
+
+// Which records the selection's filters let through; a filter on facts not read yet counts the record as
+// unknown and leaves it out.
+std::vector<char> matching(const Library& lib, const Selection& s, size_t& unknownFacts) {
     const std::string needle = lower(s.q);
     const int64_t from = s.from.empty() ? kNoTime : dayStart(s.from);
     const int64_t to = s.to.empty() ? kNoTime : dayStart(s.to) + 86400;
@@ -128,7 +137,7 @@ SelectionResult select(const Library& lib, const Selection& s) {
         if (factsFilter) {
             const RecordFacts* f = lib.facts(p);
             if (!f) {
-                ++out.unknownFacts;
+                ++unknownFacts;
                 continue;
             }
             if (s.status == "conflict" && !f->verdictConflict()) continue;
@@ -139,19 +148,12 @@ SelectionResult select(const Library& lib, const Selection& s) {
         }
         match[p] = 1;
     }
-    std::vector<char> taken(lib.groupCount(), 0);
-    for (size_t p = 0; p < records.size(); ++p) {
-        if (!match[p]) continue;
-        ++out.records;
-        // A group is taken once, with only its matching members, latest first.
-        if (taken[lib.groupOf(p)]) continue;
-        taken[lib.groupOf(p)] = 1;
-        const auto& g = lib.group(p);
-        std::vector<size_t> members;
-        for (size_t m : g)
-            if (match[m]) members.push_back(m);
-        out.groups.push_back(std::move(members));
-    }
+    return match;
+}
+
+// Orders the groups by the selection's sort key of their first member, then by id.
+void sortGroups(const Library& lib, const Selection& s, std::vector<std::vector<size_t>>& groups) {
+    const auto& records = lib.records();
     const auto key = [&](size_t a, size_t b) -> int {
         const LibraryRecord& ra = records[a];
         const LibraryRecord& rb = records[b];
@@ -171,11 +173,32 @@ SelectionResult select(const Library& lib, const Selection& s) {
         if (s.sort == "id") return cmp(ra.id, rb.id);
         return cmp(ra.testTime, rb.testTime);
     };
-    std::stable_sort(out.groups.begin(), out.groups.end(), [&](const auto& ga, const auto& gb) {
+    std::stable_sort(groups.begin(), groups.end(), [&](const auto& ga, const auto& gb) {
         const int c = key(ga.front(), gb.front());
         if (c != 0) return s.desc ? c > 0 : c < 0;
         return records[ga.front()].id < records[gb.front()].id;
     });
+}
+
+}  // namespace
+
+SelectionResult select(const Library& lib, const Selection& s) {
+    SelectionResult out;
+    const std::vector<char> match = matching(lib, s, out.unknownFacts);
+    std::vector<char> taken(lib.groupCount(), 0);
+    for (size_t p = 0; p < match.size(); ++p) {
+        if (!match[p]) continue;
+        ++out.records;
+        // A group is taken once, with only its matching members, latest first.
+        if (taken[lib.groupOf(p)]) continue;
+        taken[lib.groupOf(p)] = 1;
+        const auto& g = lib.group(p);
+        std::vector<size_t> members;
+        for (size_t m : g)
+            if (match[m]) members.push_back(m);
+        out.groups.push_back(std::move(members));
+    }
+    sortGroups(lib, s, out.groups);
     return out;
 }
 

@@ -188,6 +188,38 @@ Kestrix::Report::ReportOptions reportOptions(const Params& query, const std::str
     return o;
 }
 
+// The record's host record: the one beside the result, else the same JSON an import would have written.
+Response hostRecordDownload(const Library& lib, size_t pos) {
+    const LibraryRecord& row = lib.records()[pos];
+    std::string error;
+    std::string body = lib.readHostRecord(pos, error);
+    if (!error.empty()) {
+        std::vector<uint8_t> bytes = lib.readResult(pos, error);
+        if (!error.empty()) return text(404, error);
+        TestRecordTarvel record(std::move(bytes));
+        record.GetMetaData().Project = row.project;
+        record.GetMetaData().Site = row.site;
+        body = Kestrix::Tester::hostRecordJsonText(Kestrix::Tester::hostRecordJson(record));
+    }
+    return download(std::move(body), "application/json", fileStem(row) + ".json");
+}
+
+// One OTDR trace of the record (end 1 or 2, one wavelength) as an SR-4731 file.
+Response sorDownload(const Library& lib, size_t pos, uint32_t end, uint32_t wavelength) {
+    const LibraryRecord& row = lib.records()[pos];
+    std::string error;
+    std::vector<uint8_t> bytes = lib.readResult(pos, error);
+    if (!error.empty()) return text(404, error);
+    TestRecordTarvel record(std::move(bytes));
+    const auto* test =
+        (end == 1 || end == 2) && record.IsFiber() ? otdrTest(record.GetFiberResult(), static_cast<int>(end)) : nullptr;
+    if (!test || wavelength > 65535) return text(404, "No such OTDR trace in this record.");
+    auto sor = Kestrix::writeSor(*test, static_cast<int>(wavelength), record.GetFiberResult()->summary.getResultName());
+    if (!sor) return text(404, "No such OTDR trace in this record.");
+    return download(std::string(sor->begin(), sor->end()), "application/octet-stream",
+                    fileStem(row) + "-" + std::to_string(wavelength) + "nm-end" + std::to_string(end) + ".sor");
+}
+
 }  // namespace
 
 std::string randomToken() {
@@ -389,20 +421,7 @@ Response Viewer::recordRoute(const Request& request, const std::vector<std::stri
         if (!error.empty()) return text(404, error);
         return download(std::string(bytes.begin(), bytes.end()), "application/octet-stream", fileStem(row) + ".result");
     }
-    if (parts.size() == 3 && sub == "record.json") {
-        std::string error;
-        std::string body = lib->readHostRecord(pos, error);
-        if (!error.empty()) {
-            // No host record beside the result: the same JSON an import would have written.
-            std::vector<uint8_t> bytes = lib->readResult(pos, error);
-            if (!error.empty()) return text(404, error);
-            TestRecordTarvel record(std::move(bytes));
-            record.GetMetaData().Project = row.project;
-            record.GetMetaData().Site = row.site;
-            body = Kestrix::Tester::hostRecordJsonText(Kestrix::Tester::hostRecordJson(record));
-        }
-        return download(std::move(body), "application/json", fileStem(row) + ".json");
-    }
+    if (parts.size() == 3 && sub == "record.json") return hostRecordDownload(*lib, pos);
     if (parts.size() == 3 && sub == "report.pdf") {
         const std::string file = lib->resultFile(pos);
         if (file.empty()) return text(404, "The result file is gone.");
@@ -410,21 +429,8 @@ Response Viewer::recordRoute(const Request& request, const std::vector<std::stri
                    reportOptions(request.query, row.cableId.empty() ? "Certification report" : row.cableId));
     }
     uint32_t end = 0, wavelength = 0, index = 0;
-    if (parts.size() == 5 && sub == "sor" && number(parts[3], end) && number(parts[4], wavelength)) {
-        std::string error;
-        std::vector<uint8_t> bytes = lib->readResult(pos, error);
-        if (!error.empty()) return text(404, error);
-        TestRecordTarvel record(std::move(bytes));
-        const auto* test = (end == 1 || end == 2) && record.IsFiber()
-                               ? otdrTest(record.GetFiberResult(), static_cast<int>(end))
-                               : nullptr;
-        if (!test || wavelength > 65535) return text(404, "No such OTDR trace in this record.");
-        auto sor =
-            Kestrix::writeSor(*test, static_cast<int>(wavelength), record.GetFiberResult()->summary.getResultName());
-        if (!sor) return text(404, "No such OTDR trace in this record.");
-        return download(std::string(sor->begin(), sor->end()), "application/octet-stream",
-                        fileStem(row) + "-" + std::to_string(wavelength) + "nm-end" + std::to_string(end) + ".sor");
-    }
+    if (parts.size() == 5 && sub == "sor" && number(parts[3], end) && number(parts[4], wavelength))
+        return sorDownload(*lib, pos, end, wavelength);
     const std::string& last = parts.size() == 4 ? parts[3] : std::string();
     if (parts.size() == 4 && sub == "plot" && last.size() > 4 && last.compare(last.size() - 4, 4, ".svg") == 0 &&
         number(last.substr(0, last.size() - 4), index)) {
