@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "tester/record/TarvelWiremap.h"
 #include "tester/record/TestRecordTarvel.h"
 

@@ -7,8 +7,8 @@
 
 #include <boost/optional/optional_io.hpp>
 
-#include "RecordFixtures.h"
-#include "TesterFixture.h"
+#include "tester/RecordFixtures.h"
+#include "tester/TesterFixture.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberPowerMeterTest.h"

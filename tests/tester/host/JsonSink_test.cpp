@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "SimStockResults.h"
 #include "tester/host/JsonSink.h"
 #include "tester/record/HostRecordJson.h"

@@ -1,5 +1,5 @@
 // Shell commands of a tester session against the simulator.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include "tester/session/TarvelCom.h"
 

@@ -1,6 +1,6 @@
 // A tester that never stops talking, stops listening, or drips: every call still ends within its time-out
 // and its byte caps, and the session recovers once the tester behaves again.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include <chrono>
 

@@ -1,5 +1,5 @@
 // Time-outs, dropped connections and refused logins.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include <map>
 

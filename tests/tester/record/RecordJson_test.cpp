@@ -9,7 +9,7 @@
 
 #include <json/reader.h>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
 #include "tester/record/TestRecordTarvel.h"

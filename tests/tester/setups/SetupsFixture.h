@@ -1,6 +1,6 @@
 #pragma once
 // A simulated tester and a TarvelCom connected to it, for the setups exchange.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 #include "common/InstrumentSettingsFile.h"
 #include "tester/session/TarvelCom.h"
 

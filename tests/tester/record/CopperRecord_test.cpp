@@ -5,7 +5,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"

@@ -7,7 +7,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "fiber/FiberOtdrEventTypes.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberSr4731.h"

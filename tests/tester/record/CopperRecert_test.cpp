@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "copper/CopperResultReader.h"
 #include "copper/LimitBuilders.h"
 #include "copper/LimitDbBuilders.h"

@@ -1,6 +1,6 @@
 // Finding testers: the link-local candidates are mapped onto simulators through injected ping and
 // connect functions, so no packet leaves the loopback interface.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include <map>
 #include <mutex>

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "common/PFile.h"
 #include "copper/CopperResult.h"
 #include "fiber/FiberResult.h"

@@ -1,6 +1,6 @@
 #pragma once
 // A TarvelCom connected to a simulated tester of a chosen model, with the tester's pauses skipped.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include <sys/wait.h>
 

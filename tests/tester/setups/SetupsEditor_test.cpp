@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 #include "common/InstrumentSettingsFile.h"
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"

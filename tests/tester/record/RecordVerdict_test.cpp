@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
 #include "fiber/FiberLossLengthTest.h"

@@ -1,5 +1,5 @@
 // SCP both ways through the session and through the SCP client itself.
-#include "TesterFixture.h"
+#include "tester/TesterFixture.h"
 
 #include "tester/ssh/ScpClient.h"
 

@@ -3,7 +3,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
-#include "RecordFixtures.h"
+#include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
 #include "copper/LiaId.h"
 #include "fiber/FiberResult.h"
