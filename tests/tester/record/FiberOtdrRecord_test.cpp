@@ -50,55 +50,6 @@ struct CountingEdits : IOtdrModifications {
 
 }  // namespace
 
-TEST(FiberRecordOtdr, OverallResultsEventsSettingsAndLimit) {
-    TestRecordTarvel record = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
-    EXPECT_TRUE(record.HasOtdrTest(1));
-    EXPECT_TRUE(record.HasOtdrTest(2));
-    EXPECT_FALSE(record.HasOtdrBidirAvgTest());
-    EXPECT_FALSE(record.HasOtdrTest(0));
-    const auto t = record.GetOtdrTest(1);
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->Id, 24);
-    EXPECT_EQ(t->Brief, 24);
-    EXPECT_EQ(t->Status, 4);
-    ASSERT_TRUE(t->OverallLength);
-    EXPECT_NEAR(t->OverallLength->Find(MeasKind::Value)->Value, 2000.0, 1e-4);
-    EXPECT_TRUE(t->OverallLength->Find(MeasKind::UpperLimit));
-
-    ASSERT_EQ(t->Wavelengths.size(), 4u);
-    const OtdrWavelengthData& w = t->Wavelengths[0];
-    EXPECT_EQ(w.Wavelength, 1310);
-    ASSERT_EQ(w.Measurements.size(), 3u);
-    EXPECT_EQ(w.Measurements[1].MeasurementType, 1);
-    EXPECT_EQ(w.Measurements[2].MeasurementType, 3);
-    EXPECT_EQ(w.Events.size(), 7u);
-    ASSERT_TRUE(w.Settings);
-    // "Auto OTDR": every mode automatic, whatever was chosen.
-    EXPECT_EQ(w.Settings->RangeMode, 1);
-    EXPECT_EQ(w.Settings->LossThresholdMode, 1);
-    EXPECT_EQ(w.Settings->MacrobendThresholds.size(), 2u);
-
-    ASSERT_EQ(t->MergedEvents.size(), 7u);
-    EXPECT_EQ(t->MergedEvents[0].Type, 2);   // launch
-    EXPECT_EQ(t->MergedEvents[5].Type, 3);   // tail
-    EXPECT_EQ(t->MergedEvents[6].Type, 10);  // end
-    EXPECT_EQ(t->MergedEvents[0].Events.size(), 4u);
-    EXPECT_TRUE(t->MergedEvents[4].Events[0].IsHidden);
-    EXPECT_NEAR(*t->LaunchLength, 150.0, 1e-3);
-    EXPECT_NEAR(*t->TailLength, 150.0, 1e-3);
-    EXPECT_EQ(HxDataDate::SecondsSince1970(t->CompensationDate), 1764940000);
-    EXPECT_FALSE(t->LaunchLengthManuallyEntered);
-    ASSERT_TRUE(t->BulkheadQuality);
-    EXPECT_EQ(t->BulkheadQuality->Quality, 80);
-    ASSERT_TRUE(t->Limit);
-    EXPECT_FALSE(t->Limit->GetName().empty());
-    ASSERT_TRUE(t->EventMapTbl);
-    EXPECT_EQ(t->EventMapTbl->PortEnd, 1);
-    EXPECT_EQ(t->EventMapTbl->HiddenGroups.size(), 1u);
-    EXPECT_EQ(record.GetTestedFiberWavlengths(24), (std::vector<int>{1310, 1490, 1550, 1625}));
-    EXPECT_TRUE(record.GetTestedFiberWavlengths(20).empty());
-}
-
 TEST(FiberRecordOtdr, ManualSettingsAndSplitterEvents) {
     TestRecordTarvel record = editedOtdr({CableEnd::end1}, [](FiberOtdrTest& t) {
         t.settings.fiberTestType = TestType::manualOtdr;

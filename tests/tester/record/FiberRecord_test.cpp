@@ -47,47 +47,6 @@ std::vector<uint8_t> serialized(const T& object) {
 
 }  // namespace
 
-TEST(FiberRecordLoss, PerDirectionTestsWithLimitsMarginsAndLengthBasedDetails) {
-    TestRecordTarvel record(kx::test::lossLengthResultFile());
-    EXPECT_TRUE(record.HasLossTest(1));
-    EXPECT_TRUE(record.HasLossTest(2));
-    EXPECT_FALSE(record.HasLossTest(0));
-    EXPECT_FALSE(record.GetLossTest(3));
-
-    const auto end1 = record.GetLossTest(1);
-    ASSERT_TRUE(end1);
-    EXPECT_EQ(end1->Id, 20);
-    EXPECT_EQ(end1->Brief, 20);
-    EXPECT_FALSE(end1->LengthOnly);
-    ASSERT_EQ(end1->JumperLength.size(), 2u);
-    EXPECT_DOUBLE_EQ(end1->JumperLength[1].Value, 1.5);
-    ASSERT_TRUE(end1->LengthMeasurement);
-    EXPECT_EQ(end1->LengthMeasurement->MeasurementType, 2);
-    EXPECT_NEAR(param(*end1->LengthMeasurement, MeasKind::Value).Value, 148.3, 1e-4);
-    EXPECT_NEAR(param(*end1->LengthMeasurement, MeasKind::UpperLimit).Value, 2000.0, 1e-4);
-    ASSERT_TRUE(end1->PropDelay);
-    EXPECT_EQ(param(*end1->PropDelay, MeasKind::Value).Unit, 5);
-
-    ASSERT_EQ(end1->Measurements.size(), 2u);
-    const FiberMeasurement& m850 = end1->Measurements[0];
-    EXPECT_EQ(m850.Wavelength, 850);
-    EXPECT_NEAR(param(m850, MeasKind::Value).Value, 1.25, 1e-9);
-    EXPECT_EQ(param(m850, MeasKind::Value).Precision, 2);
-    EXPECT_NEAR(param(m850, kKindPower).Value, -21.40, 1e-4);
-    EXPECT_TRUE(m850.Find(MeasKind::UpperLimit) && m850.Find(MeasKind::MarginUpper));
-    EXPECT_EQ(HxDataDate::SecondsSince1970(*m850.LossReferenceDate), 1699990000);
-    EXPECT_EQ(end1->Status, 4);
-    // The limit asks for a length-based budget: one detail per wavelength with a maximum-loss result.
-    ASSERT_EQ(end1->LengthBasedLimitDetails.size(), 2u);
-    EXPECT_NEAR(end1->LengthBasedLimitDetails[0].LengthKm, 0.1483, 1e-6);
-    EXPECT_EQ(end1->LengthBasedLimitDetails[0].LossPerConnector.Unit, 18);
-
-    const auto end2 = record.GetLossTest(2);
-    ASSERT_TRUE(end2);
-    EXPECT_EQ(end2->Id, 21);
-    EXPECT_EQ(end2->Status, 0);  // 1300 nm fails from end 2
-}
-
 TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualified) {
     auto test = std::make_unique<FiberLossLengthTest>(kx::test::lossLengthTest());
     for (auto& e : test->testPerDirectionWlVec)
