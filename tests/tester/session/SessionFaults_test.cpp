@@ -7,16 +7,6 @@ using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
 
-namespace {
-
-Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
-    Kestrix::Sim::SimFaults f;
-    set(f);
-    return f;
-}
-
-}  // namespace
-
 TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
     sim->setFaults(faults([](auto& f) { f.refuseLogin = true; }));
     kx::test::LogCapture log;
@@ -142,35 +132,6 @@ TEST_F(TesterLinkTest, ConnectionDroppedDuringAnUpload) {
     ASSERT_TRUE(c.CheckConnect());
     ASSERT_TRUE(c.WriteMemory(data, "/tmp/up.bin", nullptr));
     EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/up.bin")), data);
-}
-
-TEST_F(TesterLinkTest, ConnectionDroppedDuringADownload) {
-    auto& c = connect();
-    auto data = kx::test::randomBytes(3 << 20, 6);
-    kx::test::writeHostFile(hostPath("/tmp/down.bin"), data);
-    sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 1 << 20; }));
-    EXPECT_FALSE(c.ReadMemory("/tmp/down.bin"));
-    EXPECT_TRUE(c.CheckConnect(true));
-    auto back = c.ReadMemory("/tmp/down.bin");
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, data);
-}
-
-TEST_F(TesterLinkTest, ConnectionDroppedDuringAGroupRead) {
-    auto& c = connect();
-    FileCopyGroup g;
-    for (int i = 0; i < 5; ++i) {
-        const std::string p = "/tmp/g" + std::to_string(i);
-        kx::test::writeHostFile(hostPath(p), kx::test::randomBytes(200000, static_cast<unsigned>(i)));
-        g.AddFile(p);
-    }
-    sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 500000; }));
-    EXPECT_TRUE(c.ReadFileGroup(&g));  // every entry is done
-    EXPECT_TRUE(g.files()[0].data);
-    EXPECT_TRUE(g.files()[1].data);
-    EXPECT_FALSE(g.files()[2].data);
-    EXPECT_FALSE(g.files()[4].data);
-    EXPECT_TRUE(c.CheckConnect(true));
 }
 
 // Reconnecting an open session must not leave the shell or the SCP channels pointing into the replaced

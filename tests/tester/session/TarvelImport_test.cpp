@@ -20,12 +20,6 @@ namespace {
 
 const fs::path kProjects = "microsd_userdata/projects";
 
-Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
-    Kestrix::Sim::SimFaults f;
-    set(f);
-    return f;
-}
-
 class TarvelImportTest : public kx::test::TesterLinkTest {
 protected:
     void SetUp() override {
@@ -210,15 +204,6 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "Summary Count zero");
     EXPECT_EQ(messages[1].text, "Null import rec catalog argument");
-
-    // A damaged project database skips that project only.
-    master(kx::test::insertProject("Good", "good", "1", "") + kx::test::insertProject("Bad", "bad", "2", ""));
-    project("good", {row(1, "G", "g.result")});
-    project("bad", {row(1, "B", "b.result")});
-    kx::test::writeHostFile(root / kProjects / "bad" / "project.sql", kx::test::randomBytes(4096, 2));
-    ASSERT_EQ(com.GetRecordCount(), 1);
-    EXPECT_EQ(com.summaries()[0].project, "Good");
-    EXPECT_TRUE(com.listingProblem().empty());
 }
 
 class BatchTest : public TarvelImportTest {

@@ -126,38 +126,6 @@ TEST(SimStock, MasterHoldsProjectsWithASiteAndAnOrphanSite) {
     EXPECT_TRUE(fs::is_directory(stocked() / "var" / "log"));
 }
 
-TEST(SimStock, RowsAgreeWithTheirFiles) {
-    size_t count = 0;
-    bool unknownLength = false;
-    for (const auto& [dir, rows] : allRows(stocked())) {
-        std::set<int64_t> keys;
-        for (const auto& r : rows) {
-            ++count;
-            EXPECT_TRUE(keys.insert(r.key).second);
-            EXPECT_EQ(r.uploaded, 0);
-            const auto bytes = bytesOf(projectsOf(stocked()) / dir / r.fileName);
-            ASSERT_EQ(static_cast<int64_t>(bytes.size()), r.fileSize) << r.fileName;
-            Kestrix::ResultSummary s;
-            ASSERT_EQ(Kestrix::readResultSummary(s, bytes.data(), static_cast<uint32_t>(bytes.size())),
-                      Kestrix::ResultReaderStatus::success);
-            EXPECT_EQ(s.resultName, r.name);
-            EXPECT_EQ(s.timeStamp, r.timestamp);
-            EXPECT_EQ(static_cast<int64_t>(s.status), r.status);
-            EXPECT_EQ(static_cast<int64_t>(s.resultType), r.type);
-            EXPECT_EQ(static_cast<int64_t>(s.length.value.scaledTo), r.lengthScaleFactor);
-            if (s.length.value.isNaN()) {
-                unknownLength = true;
-                EXPECT_EQ(r.lengthScaledValue & 0xFFFFFFFF, 0x80000001) << r.name;
-            } else {
-                EXPECT_EQ(s.length.value.value, r.lengthScaledValue);
-            }
-            EXPECT_GT(r.timestamp, 1780000000);  // in the tester's recent past, not 1970
-        }
-    }
-    EXPECT_GE(count, 12u);
-    EXPECT_TRUE(unknownLength);
-}
-
 namespace {
 
 using Kestrix::FiberTestType;

@@ -18,12 +18,6 @@ long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
-    Kestrix::Sim::SimFaults f;
-    set(f);
-    return f;
-}
-
 }  // namespace
 
 TEST_F(TesterLinkTest, ADollarStreamWithoutNewlineEndsWithTheTimeout) {
