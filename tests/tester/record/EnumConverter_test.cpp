@@ -1,64 +1,67 @@
 // The conversion tables between the result model's codes and the host's.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tester/record/EnumConverter.h"
 
 using namespace Kestrix;
 using Kestrix::Tester::EnumConverter;
 
-TEST(EnumConverter, StatusBothWaysWithDefaults) {
-    EXPECT_EQ(EnumConverter::Status(Status::fail), 0);
-    EXPECT_EQ(EnumConverter::Status(Status::failStar), 0);
-    EXPECT_EQ(EnumConverter::Status(Status::passAcceptable), 7);
-    EXPECT_EQ(EnumConverter::Status(Status::pass), 4);
-    EXPECT_EQ(EnumConverter::Status(Status::passStar), 3);
-    EXPECT_EQ(EnumConverter::Status(Status::notSet), 5);
-    EXPECT_EQ(EnumConverter::Status(Status::show), 5);
-    EXPECT_EQ(EnumConverter::Status(Status::dontShow), 5);
-    EXPECT_EQ(EnumConverter::Status(static_cast<Status>(3)), 6);
-
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(0), Status::fail);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(3), Status::passStar);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(4), Status::pass);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(5), Status::notSet);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(7), Status::passAcceptable);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(6), Status::notSet);
-    EXPECT_EQ(EnumConverter::KestrixShareStatus(-1), Status::notSet);
+// Each table both ways over every value it lists, plus the host codes that stored records and the host rely on.
+TEST(EnumConverter, StatusRoundTripsAndPinnedCodes) {
+    for (Status s : {Status::notSet, Status::pass, Status::passStar, Status::passAcceptable, Status::fail})
+        EXPECT_EQ(EnumConverter::KestrixShareStatus(EnumConverter::Status(s)), s) << static_cast<int>(s);
+    const std::pair<Status, int> pinned[] = {
+        {Status::fail, 0},     {Status::failStar, 0},       {Status::passStar, 3},
+        {Status::pass, 4},     {Status::notSet, 5},         {Status::show, 5},
+        {Status::dontShow, 5}, {static_cast<Status>(3), 6}, {Status::passAcceptable, 7}};
+    for (const auto& [native, host] : pinned) EXPECT_EQ(EnumConverter::Status(native), host) << host;
+    for (int host : {-1, 6, 8}) EXPECT_EQ(EnumConverter::KestrixShareStatus(host), Status::notSet) << host;
 }
 
 TEST(EnumConverter, Ends) {
-    EXPECT_EQ(EnumConverter::EndFiber(CableEnd::end1), 1);
+    for (CableEnd end : {CableEnd::end1, CableEnd::end2})
+        EXPECT_EQ(EnumConverter::KestrixShareFiberEnd(EnumConverter::EndFiber(end)), end);
     EXPECT_EQ(EnumConverter::EndFiber(CableEnd::end2), 2);
     EXPECT_EQ(EnumConverter::EndFiber(CableEnd::notSet), 0);
-    EXPECT_EQ(EnumConverter::KestrixShareFiberEnd(2), CableEnd::end2);
     EXPECT_EQ(EnumConverter::KestrixShareFiberEnd(0), CableEnd::end1);
     EXPECT_EQ(EnumConverter::KestrixShareCopperEnd(2), CableEnd::remote);
     EXPECT_EQ(EnumConverter::KestrixShareCopperEnd(9), CableEnd::main);
 }
 
-TEST(EnumConverter, FiberTestTypesFirstMatchWins) {
+TEST(EnumConverter, FiberTestTypesRoundTripAndTheFirstMatchWins) {
+    const std::pair<FiberTestType, int> pinned[] = {
+        {FiberTestType::otdrEnd1, 24},          {FiberTestType::otdrEnd2, 25},
+        {FiberTestType::bidirectionalOtdr, 42}, {FiberTestType::imageEnd1, 28},
+        {FiberTestType::imageEnd2, 29},         {FiberTestType::faultMap, 32},
+        {FiberTestType::realTimeTraceEnd1, 30}, {FiberTestType::realTimeTraceEnd2, 31},
+        {FiberTestType::lossLength, 20},        {FiberTestType::powerMeterEnd1, 22},
+        {FiberTestType::powerMeterEnd2, 23}};
+    for (const auto& [native, host] : pinned) {
+        EXPECT_EQ(EnumConverter::FiberTestType(native), host);
+        EXPECT_EQ(EnumConverter::KestrixShareFibTestType(host), native) << host;
+    }
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(21), FiberTestType::lossLength);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::lossLength), 20);
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(33), FiberTestType::otdrEnd1);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::otdrEnd1), 24);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::otdrEnd2), 25);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::bidirectionalOtdr), 42);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::faultMap), 32);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::realTimeTraceEnd2), 31);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::imageEnd2), 29);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::powerMeterEnd1), 22);
-    EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::powerMeterEnd2), 23);
     EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::patchCordEnd1), 0);
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(99), FiberTestType::patchCordEnd1);
 }
 
-TEST(EnumConverter, CopperTestTypesHostToNative) {
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(15), CopperTestType::map);
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(2), CopperTestType::delay);
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(41), CopperTestType::p2pUnbalance);
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(37), CopperTestType::cdnext);
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(39), CopperTestType::eltctl);
-    EXPECT_EQ(EnumConverter::KestrixShareCuTestType(6), CopperTestType::none);
+TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
+    int listed = 0;
+    for (int host = -1; host <= 60; ++host) {
+        const CopperTestType native = EnumConverter::KestrixShareCuTestType(host);
+        if (native == CopperTestType::none) continue;
+        ++listed;
+        EXPECT_EQ(EnumConverter::KestrixShareCuTestType(EnumConverter::CuTestType(native)), native) << host;
+    }
+    EXPECT_EQ(listed, 24);
+    const std::pair<int, CopperTestType> pinned[] = {{15, CopperTestType::map},          {2, CopperTestType::delay},
+                                                     {41, CopperTestType::p2pUnbalance}, {37, CopperTestType::cdnext},
+                                                     {39, CopperTestType::eltctl},       {8, CopperTestType::next},
+                                                     {6, CopperTestType::none}};
+    for (const auto& [host, native] : pinned) EXPECT_EQ(EnumConverter::KestrixShareCuTestType(host), native) << host;
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::next), 8);
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::fext), 0);
 }

@@ -73,7 +73,7 @@ TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualifi
     EXPECT_EQ(loss.Qualifier, kQualifierNaN);
 }
 
-TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
+TEST(FiberRecordPower, InfinityMarkersAndNoWavelength) {
     auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
     test->testPerWlVec[1].maxPower =
         FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
@@ -88,19 +88,7 @@ TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
     EXPECT_EQ(power->Id, 22);
     ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
 
-    const FiberMeasurement& dbm = power->Measurements[0];
-    EXPECT_NEAR(param(dbm, MeasKind::Value).Value, -7.25, 1e-9);
-    EXPECT_EQ(param(dbm, MeasKind::Value).Unit, 2);
-    EXPECT_NEAR(param(dbm, kKindRefPower).Value, -5.0, 1e-9);
-    EXPECT_NEAR(param(dbm, kKindLoss).Value, 2.25, 1e-9);
-    EXPECT_NEAR(param(dbm, kKindMinLoss).Value, 2.10, 1e-9);  // reference - maximum power
-    EXPECT_NEAR(param(dbm, kKindMaxLoss).Value, 2.40, 1e-9);  // reference - minimum power
-
-    const FiberMeasurement& watts = power->Measurements[1];
-    EXPECT_EQ(param(watts, MeasKind::Value).Unit, 10);
-    EXPECT_EQ(param(watts, MeasKind::Value).Precision, 3);
-    EXPECT_NEAR(param(watts, MeasKind::Value).Value, 188.4, 0.05);  // microwatts stay as they are
-
+    // dBm and microwatt values with their losses are pinned by record/golden/power-image.json.
     // 1550 nm: the maximum power is at negative infinity; the minimum loss it brackets is no number.
     const FiberMeasurement& inf = power->Measurements[2];
     EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
@@ -108,7 +96,7 @@ TEST(FiberRecordPower, DbmAndWattsWithLossesAndInfinityMarkers) {
     EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
 }
 
-TEST(FiberRecordImage, DefectsZonesAndScale) {
+TEST(FiberRecordImage, FeaturesAreDefectsSizedByWidth) {
     auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
     for (int32_t width : {400, 1000}) {
         FiberImageFeatureObject f;
@@ -123,19 +111,8 @@ TEST(FiberRecordImage, DefectsZonesAndScale) {
     EXPECT_FALSE(record.HasImageTest(2));
     const auto image = record.GetImageTest(1);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->X, 640);
-    EXPECT_EQ(image->Y, 480);
-    EXPECT_EQ(image->ImageData.size(), 4096u);
-    EXPECT_EQ(image->Type, 1);
-    EXPECT_EQ(image->Warning, 1);  // dirty
-    EXPECT_EQ(image->Brief, 28);
-    EXPECT_DOUBLE_EQ(image->PixelsPerMicron, 4.0);  // 1000 / 250 nm per pixel
-    EXPECT_TRUE(image->Core);
+    // The stored picture, its scale and its first defects are pinned by record/golden/power-image.json.
     ASSERT_EQ(image->Defects.size(), 4u);
-    EXPECT_EQ(image->Defects[0].PassState, 1);
-    EXPECT_EQ(image->Defects[0].Points, (std::vector<std::pair<int32_t, int32_t>>{{300, 250}}));
-    EXPECT_EQ(image->Defects[1].Points,
-              (std::vector<std::pair<int32_t, int32_t>>{{-1, -1}, {10, 20}, {30, 40}, {55, 61}}));
     EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
     EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
 }

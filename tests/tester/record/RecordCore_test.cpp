@@ -156,26 +156,6 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
     EXPECT_TRUE(s2.LastRecTooNew());
 }
 
-TEST(TestRecord, RecordMetaDataFiberAndCopper) {
-    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
-    const auto fm = fiber.ExtractMetaDataFromResult();
-    ASSERT_TRUE(fm);
-    EXPECT_EQ(fm->Platform, 11);
-    EXPECT_EQ(fm->CableID, "LL-0042");
-    EXPECT_EQ(fm->Media, kMediaFiber);
-    EXPECT_NEAR(fm->LengthFeet, 148.3 / 0.3048, 1e-6);
-    EXPECT_FALSE(fm->HasGraphs);
-    EXPECT_FALSE(fm->HasNetworkTest);
-    EXPECT_FALSE(fm->OtdrSpan);
-
-    TestRecordTarvel copper(kx::test::cat6AResultFile());
-    const auto cm = copper.ExtractMetaDataFromResult();
-    ASSERT_TRUE(cm);
-    EXPECT_EQ(cm->Media, kMediaCopper);
-    EXPECT_TRUE(cm->HasGraphs);
-    EXPECT_EQ(cm->Status, 4);
-}
-
 TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
     auto test = kx::test::cat6APermanentLinkTest();
     test->body.cable.catId = CopperCable::CatId::coax;
@@ -211,28 +191,6 @@ TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
     meta = flagged.ExtractMetaDataFromResult();
     ASSERT_TRUE(meta);
     EXPECT_FALSE(meta->OtdrSpan);
-}
-
-TEST(TestRecord, TestsHeldWithHostIds) {
-    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
-    const auto tests = fiber.GetTests();
-    ASSERT_EQ(tests.size(), 3u);
-    EXPECT_EQ(tests[0].TestId, 20);
-    EXPECT_EQ(tests[0].Status, 0);
-    EXPECT_EQ(tests[1].TestId, 21);  // the loss/length test measured end 2 too
-    EXPECT_EQ(tests[2].TestId, 22);
-
-    TestRecordTarvel copper(kx::test::cat6AResultFile());
-    const auto cu = copper.GetTests();
-    ASSERT_FALSE(cu.empty());
-    EXPECT_EQ(cu.front().Name, "Wire Map");
-    bool wiremap = false, next = false;
-    for (const auto& t : cu) {
-        wiremap |= t.TestId == 15;
-        next |= t.TestId == 8 && t.Name == "NEXT";
-    }
-    EXPECT_TRUE(wiremap);
-    EXPECT_TRUE(next);
 }
 
 TEST(TestRecord, RawDataPresenceAndCsvExport) {
