@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tester/TesterFixture.h"
+#include "SetupsFixture.h"
 #include "common/InstrumentSettingsFile.h"
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
@@ -18,20 +18,6 @@
 using namespace Kestrix::Tester;
 using Kestrix::InstrumentSettings;
 namespace fs = std::filesystem;
-
-namespace {
-
-// A project setup database made by the library's writer, as bytes.
-std::vector<uint8_t> setupDatabase(const Project::Core& project, const fs::path& dir) {
-    const fs::path p = dir / "setup.sql";
-    std::string error;
-    std::vector<uint8_t> encoded;
-    EXPECT_TRUE(Project::encodeProject(project, encoded, error)) << error;
-    EXPECT_TRUE(Project::writeSetupDatabase(p.string(), encoded, error)) << error;
-    return kx::test::readHostFile(p);
-}
-
-}  // namespace
 
 TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWays) {
     KestrixSetups e;
@@ -216,7 +202,8 @@ protected:
 TEST_F(ProjectFileTest, OpensAProjectSetupDatabase) {
     Project::Core p = kx::test::sampleProject();
     p.name = "Bâtiment \xFF";  // stored bytes that are not UTF-8
-    const auto bytes = setupDatabase(p, dir);
+    const auto bytes = kx::test::setupFile(p);
+    kx::test::writeHostFile(dir / "setup.sql", bytes);
     TarvelProject tp;
     EXPECT_EQ(tp.Open((dir / "setup.sql").string()), TarvelProject::kOpened);
     EXPECT_EQ(tp.GetProjectName(), "Bâtiment \xEF\xBF\xBD");
@@ -235,7 +222,7 @@ TEST_F(ProjectFileTest, RefusesFilesWithoutAReadableProject) {
     kx::test::writeHostFile(dir / "bare", kx::test::bytesOf(kx::test::sampleProject()));
     EXPECT_EQ(tp.Open((dir / "bare").string()), TarvelProject::kNotOpened);
 
-    const auto good = setupDatabase(kx::test::sampleProject(), dir);
+    const auto good = kx::test::setupFile(kx::test::sampleProject());
     EXPECT_EQ(tp.OpenData(good), TarvelProject::kOpened);
     // A project that does not decode closes the file.
     std::string error;
@@ -270,7 +257,7 @@ TEST_F(ProjectFileTest, MasterDatabaseNames) {
 
     EXPECT_FALSE(projectNamesFromMaster({}));
     EXPECT_FALSE(projectNamesFromMaster({'x', 'y'}));
-    const auto setup = setupDatabase(kx::test::sampleProject(), dir);
+    const auto setup = kx::test::setupFile(kx::test::sampleProject());
     EXPECT_FALSE(projectNamesFromMaster(setup));  // no table "Projects"
     EXPECT_FALSE(projectBlobFromSetupFile(std::vector<uint8_t>(setup.begin(), setup.begin() + 200)));
 }

@@ -2,9 +2,22 @@
 // A simulated tester and a TarvelCom connected to it, for the setups exchange.
 #include "tester/TesterFixture.h"
 #include "common/InstrumentSettingsFile.h"
+#include "storage/ProjectSetupFile.h"
 #include "tester/session/TarvelCom.h"
 
 namespace kx::test {
+
+// A project setup database made by the library's writer, as bytes.
+inline std::vector<uint8_t> setupFile(const Project::Core& p) {
+    const fs::path path = kx::test::freshFolder("setup-file") / "p.sql";
+    std::string error;
+    std::vector<uint8_t> encoded;
+    EXPECT_TRUE(Project::encodeProject(p, encoded, error)) << error;
+    EXPECT_TRUE(Project::writeSetupDatabase(path.string(), encoded, error));
+    auto bytes = kx::test::readHostFile(path);
+    fs::remove_all(path.parent_path());
+    return bytes;
+}
 
 class SetupsTest : public ::testing::Test {
 protected:

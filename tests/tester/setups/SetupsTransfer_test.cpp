@@ -6,6 +6,7 @@
 #include "tester/setups/TarvelProject.h"
 
 using namespace Kestrix::Tester;
+using kx::test::setupFile;
 using kx::test::SetupsTest;
 namespace fs = std::filesystem;
 
@@ -22,17 +23,6 @@ Project::Core projectNamed(const std::string& name, bool customLimit = false) {
     Project::Core p = customLimit ? kx::test::sampleProject() : Project::Core{};
     p.name = name;
     return p;
-}
-
-std::vector<uint8_t> setupFile(const Project::Core& p) {
-    const fs::path path = kx::test::freshFolder("setup-file") / "p.sql";
-    std::string error;
-    std::vector<uint8_t> encoded;
-    EXPECT_TRUE(Project::encodeProject(p, encoded, error)) << error;
-    EXPECT_TRUE(Project::writeSetupDatabase(path.string(), encoded, error));
-    auto bytes = kx::test::readHostFile(path);
-    fs::remove_all(path.parent_path());
-    return bytes;
 }
 
 std::vector<uint8_t> settingsFileOnTester(const fs::path& hostPath, Kestrix::InstrumentSettings& out) {
