@@ -37,10 +37,6 @@ TEST_F(SqliteTblTest, WalksFindsAndMovesOverRows) {
     EXPECT_EQ(t.parentQuarnId(), "1");
     EXPECT_FALSE(t.Find("quarnId", "9"));
     EXPECT_FALSE(t.Find("noSuchColumn", "1"));
-    EXPECT_TRUE(t.Move(2));
-    EXPECT_EQ(t.name(), "Gamma");
-    EXPECT_FALSE(t.Move(3));
-    EXPECT_FALSE(t.Move(-1));
     t.Close();
     EXPECT_EQ(t.RowCount(), 0);
     EXPECT_THROW(t.name(), SQLiteTblError);

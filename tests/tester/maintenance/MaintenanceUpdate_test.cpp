@@ -148,6 +148,7 @@ TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
 
 // Whatever the package holds, a remote unit's update either delivers listed plain files into the image
 // folder or fails with 7 or 12; the screen is unlocked and nothing lands anywhere else.
+// Packages the parser refuses (MaintenancePackage_test) are refused before anything is sent, like the truncated one.
 TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
     auto full = kx::test::remotePackage({"a.img"}, {{"images/a.img", std::string(100000, 'a')}});
     const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
@@ -155,11 +156,9 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
         {"listed /etc/x", kx::test::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
         {"one bad name among good ones",
          kx::test::remotePackage({"a.img", "../../etc/passwd"}, {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
-        {"1 GiB announced", kx::test::remotePackage({"a.img"}, {{"images/a.img", "tiny", '0', int64_t(1) << 30}})},
         {"truncated stream", std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(full.size() * 2 / 3))},
         {"no manifest", kx::test::tarGz({{"images/a.img", "a"}})},
         {"manifest lists nothing", kx::test::remotePackage({}, {{"images/a.img", "a"}})},
-        {"not an archive", kx::test::randomBytes(5000, 9)},
     };
     auto& t = start(unit("Tarvel", "remote"));
     const auto before = testerFiles();
