@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "tester/host/FiberHostObjects.h"
 #include "tester/host/HostRecord.h"
@@ -35,17 +36,12 @@ TEST(HostServices, FeetCategoriesAndOtdrIds) {
     EXPECT_NEAR(MeasUnitConverter::ToFeet(100.0), 328.084, 1e-3);
     EXPECT_TRUE(std::isnan(MeasUnitConverter::ToFeet(std::numeric_limits<double>::quiet_NaN())));
 
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(24), HostTestCategory::otdr);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(33), HostTestCategory::otdr);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(42), HostTestCategory::otdr);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(20), HostTestCategory::loss);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(21), HostTestCategory::loss);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(22), HostTestCategory::power);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(28), HostTestCategory::image);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(15), HostTestCategory::copper);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(41), HostTestCategory::copper);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(0), HostTestCategory::none);
-    EXPECT_EQ(EnumMapper::TestTypeToCategory(18), HostTestCategory::none);
+    const std::pair<int, HostTestCategory> categories[] = {
+        {24, HostTestCategory::otdr},  {33, HostTestCategory::otdr},   {42, HostTestCategory::otdr},
+        {20, HostTestCategory::loss},  {21, HostTestCategory::loss},   {22, HostTestCategory::power},
+        {28, HostTestCategory::image}, {15, HostTestCategory::copper}, {41, HostTestCategory::copper},
+        {0, HostTestCategory::none},   {18, HostTestCategory::none}};
+    for (const auto& [id, category] : categories) EXPECT_EQ(EnumMapper::TestTypeToCategory(id), category) << id;
 
     EXPECT_EQ(EnumMapper::EndToOtdrTestType(1), 24);
     EXPECT_EQ(EnumMapper::EndToOtdrTestType(2), 25);
