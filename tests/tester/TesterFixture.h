@@ -108,6 +108,13 @@ protected:
 
     fs::path hostPath(const std::string& testerPath) const { return root / testerPath.substr(1); }
 
+    // Simulator faults with the fields `set` sets.
+    static Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
+        Kestrix::Sim::SimFaults f;
+        set(f);
+        return f;
+    }
+
     fs::path root;
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
     std::unique_ptr<Kestrix::Tester::KestrixCom> com;

@@ -1,6 +1,6 @@
 #pragma once
-// Whole-document comparisons against an expected file in the test area's golden folder (KESTRIX_GOLDEN_DIR).
-// KESTRIX_UPDATE_GOLDEN=1 writes the files anew; read what changed before committing it.
+// Whole documents pinned by expected files in the test area's golden folder (KESTRIX_GOLDEN_DIR).
+// KESTRIX_UPDATE_GOLDEN=1 writes the files anew from the output; read what changed before committing them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,14 +13,19 @@
 
 namespace kx::test {
 
-inline void expectGolden(const std::string& text, const std::string& name) {
-    const std::filesystem::path path = std::filesystem::path(KESTRIX_GOLDEN_DIR) / name;
+// The expected text in `file` (after writing `actual` there when asked to), for EXPECT_EQ(actual, ...).
+inline std::string golden(const std::filesystem::path& file, const std::string& actual) {
     if (const char* update = std::getenv("KESTRIX_UPDATE_GOLDEN"); update && std::string(update) == "1")
-        std::ofstream(path, std::ios::binary) << text;
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream expected;
-    expected << in.rdbuf();
-    EXPECT_EQ(text, expected.str()) << name << " (KESTRIX_UPDATE_GOLDEN=1 rewrites it)";
+        std::ofstream(file, std::ios::binary) << actual;
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void expectGolden(const std::string& text, const std::string& name) {
+    EXPECT_EQ(text, golden(std::filesystem::path(KESTRIX_GOLDEN_DIR) / name, text))
+        << name << " (KESTRIX_UPDATE_GOLDEN=1 rewrites it)";
 }
 
 inline void expectGolden(const Json::Value& doc, const std::string& name) {

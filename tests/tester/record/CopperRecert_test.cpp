@@ -1,0 +1,303 @@
+// The copper limit database, the pre-check and recertification of a record against another limit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+
+#include <unistd.h>
+
+#include "tester/RecordFixtures.h"
+#include "copper/CopperResultReader.h"
+#include "copper/LimitBuilders.h"
+#include "copper/LimitDbBuilders.h"
+#include "tester/db/CopperLimitsTbl.h"
+#include "tester/record/TestRecordTarvel.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+namespace {
+
+constexpr float kKeepNvp = std::numeric_limits<float>::quiet_NaN();
+
+class LimitDbFolder {
+public:
+    LimitDbFolder() {
+        static int n = 0;
+        _dir = std::filesystem::temp_directory_path() /
+               ("kx-culim-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::create_directories(_dir);
+    }
+    ~LimitDbFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(_dir, ec);
+    }
+    std::string path() const { return _dir.string(); }
+    void write(const std::vector<uint8_t>& bytes) const {
+        std::ofstream f(_dir / "culim.mnts", std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void write(const std::vector<CopperLimitsTbl::Row>& rows) const { write(CopperLimitsTbl::writeDatabase(rows)); }
+
+private:
+    std::filesystem::path _dir;
+};
+
+std::vector<CopperLimitsTbl::Row> sampleRows() {
+    std::vector<CopperLimitsTbl::Row> rows;
+    int64_t key = 1;
+    for (const CopperLimit& l : kx::test::limitDbLimits()) rows.push_back(CopperLimitsTbl::rowOf(key++, l));
+    return rows;
+}
+
+CopperTestPtr readTest(const std::vector<uint8_t>& bytes) {
+    CopperResult r;
+    if (CopperResultReader::readResult(r, bytes.data(), static_cast<uint32_t>(bytes.size())) !=
+        ResultReaderStatus::success)
+        return nullptr;
+    return r.test;
+}
+
+}  // namespace
+
+TEST(CopperLimitDb, LoadsOnlyTheAskedVersion) {
+    LimitDbFolder db;
+    db.write(sampleRows());
+    TestRecordTarvel record(kx::test::cat6AResultFile());
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.1"));
+    EXPECT_FALSE(record.SpecDbLoaded());
+    EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    EXPECT_TRUE(record.SpecDbLoaded());
+    record.CloseSpecDb();
+    EXPECT_FALSE(record.SpecDbLoaded());
+    EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 6 Perm. Link", kKeepNvp));
+}
+
+TEST(CopperLimitDb, BadDatabasesAreRefusedWithoutCrashing) {
+    TestRecordTarvel record(kx::test::cat6AResultFile());
+    LimitDbFolder db;
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));  // no file
+
+    db.write(std::vector<uint8_t>(4096, 'x'));  // not SQLite
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+
+    db.write(std::vector<CopperLimitsTbl::Row>{});  // the table without rows
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+
+    auto rows = sampleRows();
+    rows[0].object = boost::none;  // NULL object in the row that carries the version
+    db.write(rows);
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+
+    rows = sampleRows();
+    rows[0].origSize = 1 << 30;  // a size the compressed bytes cannot reach
+    db.write(rows);
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+
+    rows = sampleRows();
+    (*rows[0].object)[rows[0].object->size() / 2] ^= 0x5A;  // compressed bytes that do not inflate
+    db.write(rows);
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+
+    rows = sampleRows();
+    rows[0].object = std::vector<uint8_t>(CopperLimitsTbl::kMaxObjectBytes + 1, 0);
+    db.write(rows);
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+    EXPECT_FALSE(record.SpecDbLoaded());
+
+    // Rows without a compressed size are passed over for the version.
+    rows = sampleRows();
+    rows[0].origSize = 0;
+    db.write(rows);
+    EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+}
+
+TEST(CopperRecertify, NoneBeforeTheDatabaseAndFailureForEmptyBytes) {
+    TestRecordTarvel record(kx::test::cat6AResultFile());
+    EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", kKeepNvp));
+    LimitDbFolder db;
+    db.write(sampleRows());
+    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    const auto empty = record.Recertify({}, "TIA Cat 5e Perm. Link", kKeepNvp);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->rcStatus, 2);
+    EXPECT_TRUE(empty->newData.empty());
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), "No Such Limit", kKeepNvp)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(kx::test::lossLengthResultFile(), "TIA Cat 5e Perm. Link", kKeepNvp)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 0.0f)->rcStatus, 2);
+}
+
+TEST(CopperRecertify, ALimitWithoutMaximumFrequencyIsNotOpened) {
+    auto rows = sampleRows();
+    rows[2].maxFreq = 0;
+    LimitDbFolder db;
+    db.write(rows);
+    TestRecordTarvel record(kx::test::cat6AResultFile());
+    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[2].name, kKeepNvp)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[3].name, kKeepNvp)->rcStatus, 0);
+}
+
+TEST(CopperRecertify, AgainstAnotherLimitWithANewNvp) {
+    LimitDbFolder db;
+    db.write(sampleRows());
+    const auto original = kx::test::cat6AResultFile();
+    TestRecordTarvel record(original);
+    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    const auto res = record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 69.5f);
+    ASSERT_TRUE(res);
+    ASSERT_EQ(res->rcStatus, 0);
+    EXPECT_EQ(res->testStatus, 4);
+    EXPECT_EQ(record.SerializedResult(), original);  // the record's own bytes never change
+    const auto test = readTest(res->newData);
+    ASSERT_TRUE(test);
+    ASSERT_TRUE(test->hasLimit());
+    EXPECT_EQ(test->getLimit()->getName(), "TIA Cat 5e Perm. Link");
+    EXPECT_EQ(test->getSettings().nvp.value, 695);
+    EXPECT_EQ(test->getSettings().nvp.scaledTo, ScaledInt::tenths);
+    EXPECT_GT(test->body.timestamp, 1780000000 - 1);
+    // Lengths follow the new NVP: 302 ns at 69.5 % is about 62.9 m.
+    CopperScalar len;
+    ASSERT_TRUE(test->findCopperScalar(len, CopperTestType::length, CableEnd::main, WirePair::pair1, WirePair::notset));
+    EXPECT_NEAR(len.value, 302e-9 * 299792448.0 * 0.695, 0.05);
+}
+
+TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
+    // Pair curves of noise up to 2.5 GHz: far larger, compressed, than the whole original result.
+    CopperLimit big = kx::test::limitDbLimits()[0];
+    big.name = "Big";
+    uint32_t seed = 12345;
+    for (int k = 0; k < 12; ++k) {
+        std::vector<int16_t> curve(2418);
+        for (int16_t& v : curve) {
+            seed = seed * 1103515245u + 12345u;
+            v = static_cast<int16_t>(200 + (seed >> 16) % 600);
+        }
+        big.freqLimits.push_back(
+            kx::test::freqLimit(CopperFreqLimitType::NEXT, curve, {}, static_cast<PairCombo>(5 + k)));
+    }
+    auto rows = sampleRows();
+    rows.push_back(CopperLimitsTbl::rowOf(99, big));
+    LimitDbFolder db;
+    db.write(rows);
+    const auto original = kx::test::cat6AResultFile();
+    TestRecordTarvel record(original);
+    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    const auto res = record.Recertify(original, "Big", kKeepNvp);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->rcStatus, 0);
+    EXPECT_GT(res->newData.size(), 2 * original.size());
+    const auto test = readTest(res->newData);
+    ASSERT_TRUE(test);
+    EXPECT_EQ(test->getLimit()->freqLimits.size(), big.freqLimits.size());
+}
+
+TEST(CopperPreCheck, StatusTableInOrder) {
+    const auto limits = kx::test::limitDbLimits();
+    const CopperLimit& cat5e = limits[0];
+    EXPECT_EQ(TestRecordTarvel::PreCheck(nullptr, &cat5e), 2);
+    auto test = kx::test::cat6APermanentLinkTest();
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), nullptr), 2);
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &cat5e), 0);
+
+    // No plot data wins over everything else, missing resistance included.
+    auto noPlots = std::make_shared<CopperTest>(*test);
+    noPlots->body.settings.storePlotData = CopperSettings::StorePlotData::off;
+    noPlots->body.scalars.clear();
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noPlots.get(), &cat5e), 4);
+
+    auto noResist = std::make_shared<CopperTest>(*test);
+    std::erase_if(noResist->body.scalars,
+                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::resist; });
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 6);
+    noResist->body.settings.ACWireMapEnabled = true;
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 0);
+
+    auto noUnbalance = std::make_shared<CopperTest>(*test);
+    std::erase_if(noUnbalance->body.scalars,
+                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::unbalance; });
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noUnbalance.get(), &cat5e), 7);
+
+    const CopperLimit& cat6a = limits[4];
+    auto noP2p = std::make_shared<CopperTest>(*test);
+    std::erase_if(noP2p->body.scalars,
+                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::p2pUnbalance; });
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noP2p.get(), &cat6a), 8);
+
+    CopperLimit withImpedance = cat5e;
+    withImpedance.scalarLimits.push_back(
+        kx::test::scalarLimit(CopperScalarLimitType::impedance, ScaledInt::raw(115, ScaledInt::ones)));
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 9);
+    withImpedance.scalarLimits.back().isInfoOnly = true;
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 0);
+
+    auto noIl = std::make_shared<CopperTest>(*test);
+    std::erase_if(noIl->plots.plots, [](const CopperPlotPtr& p) { return p->testType == CopperTestType::il; });
+    EXPECT_EQ(TestRecordTarvel::PreCheck(noIl.get(), &cat5e), 10);
+
+    // Only curves for every pair count: a pair's own curve with a missing plot is not looked at.
+    CopperLimit withTcl = cat5e;
+    withTcl.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::TCL, {100}, {}, PairCombo::p12));
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withTcl), 0);
+    withTcl.freqLimits.back().pair = PairCombo::any;
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withTcl), 14);
+
+    // The coax limit reaches 1 GHz: the category 6A plots end at 500 MHz.
+    CopperLimit wide = cat5e;
+    wide.maxFreqKHz = 1000000;
+    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &wide), 5);
+}
+
+// Two refusals at once: the one that comes first in the pre-check's order wins, whichever is found first.
+TEST(CopperPreCheck, TwoRefusalsAnswerTheEarlierOne) {
+    const CopperLimit cat6a = kx::test::limitDbLimits()[4];
+    const auto base = kx::test::cat6APermanentLinkTest();
+    ASSERT_EQ(TestRecordTarvel::PreCheck(base.get(), &cat6a), 0);
+    const auto withoutScalar = [](CopperTestType type) {
+        return [type](CopperTest& t, CopperLimit&) {
+            std::erase_if(t.body.scalars, [type](const CopperScalar& s) { return s.copperTestType == type; });
+        };
+    };
+    const auto withoutPlot = [](CopperTestType type) {
+        return [type](CopperTest& t, CopperLimit&) {
+            std::erase_if(t.plots.plots, [type](const CopperPlotPtr& p) { return p->testType == type; });
+        };
+    };
+    struct Refusal {
+        const char* what;
+        int status;
+        std::function<void(CopperTest&, CopperLimit&)> apply;
+    };
+    // In the pre-check's order; the missing curves in the order of the limit's entries (the TCL entry is last).
+    const std::vector<Refusal> refusals = {
+        {"no plot data", 4,
+         [](CopperTest& t, CopperLimit&) { t.body.settings.storePlotData = CopperSettings::StorePlotData::off; }},
+        {"no resistance", 6, withoutScalar(CopperTestType::resist)},
+        {"no resistance unbalance", 7, withoutScalar(CopperTestType::unbalance)},
+        {"no pair-to-pair unbalance", 8, withoutScalar(CopperTestType::p2pUnbalance)},
+        {"no impedance", 9,
+         [](CopperTest&, CopperLimit& l) {
+             l.scalarLimits.push_back(
+                 kx::test::scalarLimit(CopperScalarLimitType::impedance, ScaledInt::raw(115, ScaledInt::ones)));
+         }},
+        {"no insertion loss plot", 10, withoutPlot(CopperTestType::il)},
+        {"no TCL plot", 14,
+         [](CopperTest&, CopperLimit& l) {
+             l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::TCL, {100}, {}, PairCombo::any));
+         }},
+        {"too few points", 5, [](CopperTest&, CopperLimit& l) { l.maxFreqKHz = 1000000; }},
+    };
+    for (size_t a = 0; a < refusals.size(); ++a) {
+        for (size_t b = a; b < refusals.size(); ++b) {
+            auto test = std::make_shared<CopperTest>(*base);
+            CopperLimit limit = cat6a;
+            refusals[a].apply(*test, limit);
+            refusals[b].apply(*test, limit);
+            EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &limit), refusals[a].status)
+                << refusals[a].what << " with " << refusals[b].what;
+        }
+    }
+}

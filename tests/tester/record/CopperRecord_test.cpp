@@ -1,0 +1,325 @@
+// The copper side of a record: scalar and frequency tests, plot data, coax TDR, wiremap test, text and labels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <boost/optional/optional_io.hpp>
+
+#include "CopperLink.h"
+#include "tester/RecordFixtures.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperUtil.h"
+#include "copper/LimitBuilders.h"
+#include "tester/record/CopperRecordJson.h"
+#include "tester/record/EnumConverter.h"
+#include "tester/record/RecordMargins.h"
+#include "tester/record/TestRecordTarvel.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+namespace {
+
+CopperScalar* scalarOf(CopperTest& t, CopperTestType type, WirePair pair) {
+    for (CopperScalar& s : t.body.scalars)
+        if (s.copperTestType == type && s.wirePair == pair && s.cableEnd == CableEnd::main) return &s;
+    return nullptr;
+}
+
+CopperFreq* freqOf(CopperTest& t, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) {
+    for (CopperFreq& f : t.body.copperfreqs.freqs)
+        if (f.testType == type && f.cableEnd == end && f.srcPair == src && f.rcvPair == rcv) return &f;
+    return nullptr;
+}
+
+TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(kx::test::copperFile(test)); }
+
+std::vector<MeasKind> kinds(const SingleMeasurement& m) {
+    std::vector<MeasKind> k;
+    for (const MeasParam& p : m.Params) k.push_back(p.Kind);
+    return k;
+}
+
+}  // namespace
+
+TEST(CopperRecord, LengthIsReportedInTenthsRoundedTheTesterWay) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    scalarOf(*test, CopperTestType::length, WirePair::pair1)->value = 12.34f;
+    scalarOf(*test, CopperTestType::length, WirePair::pair2)->value = 12.36f;
+    auto record = recordOf(test);
+    const auto st = record.GetScalarTest(1);
+    ASSERT_TRUE(st);
+    ASSERT_EQ(st->Measurements.size(), 4u);
+    const SingleMeasurement& m1 = st->Measurements[0];
+    EXPECT_EQ(m1.Pair, 1);
+    ASSERT_NE(m1.Find(MeasKind::Value), nullptr);
+    EXPECT_DOUBLE_EQ(m1.Find(MeasKind::Value)->Value, 12.3);
+    EXPECT_EQ(m1.Find(MeasKind::Value)->Unit, 4);
+    EXPECT_DOUBLE_EQ(st->Measurements[1].Find(MeasKind::Value)->Value, 12.4);
+    EXPECT_EQ(st->PairText.LabelOf(2), "36");
+}
+
+TEST(CopperRecord, ScalarLimitsComeUpperThenLowerWithMarginsAndTheScalarsStatus) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    CopperScalar* r = scalarOf(*test, CopperTestType::resist, WirePair::pair3);
+    r->value = 7.5f;
+    r->limitMax = ScaledInt::raw(250, ScaledInt::tenths);
+    r->limitMin = ScaledInt::raw(10, ScaledInt::tenths);
+    r->status = Status::pass;
+    r->qualifier = ScalarQualifier::open;
+    auto record = recordOf(test);
+    const auto st = record.GetScalarTest(4);
+    ASSERT_TRUE(st);
+    const SingleMeasurement* m = nullptr;
+    for (const auto& x : st->Measurements)
+        if (x.Pair == 3) m = &x;
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(kinds(*m), (std::vector<MeasKind>{MeasKind::Value, MeasKind::UpperLimit, MeasKind::MarginUpper,
+                                                MeasKind::LowerLimit, MeasKind::MarginLower}));
+    EXPECT_EQ(m->Params[0].Qualifier, boost::optional<int>(12));  // open
+    EXPECT_EQ(m->Params[0].Unit, 8);
+    EXPECT_EQ(m->Params[0].Precision, 1);
+    EXPECT_NEAR(m->Params[2].Value, 17.5, 1e-6);
+    EXPECT_NEAR(m->Params[4].Value, 6.5, 1e-6);
+    EXPECT_EQ(m->Status, 4);
+}
+
+TEST(CopperRecord, UnbalanceNotRunHasNoValueAndP2pUsesPairCombinations) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    CopperScalar* u = scalarOf(*test, CopperTestType::unbalance, WirePair::pair2);
+    u->qualifier = ScalarQualifier::testNotRun;
+    u->limitMax = ScaledInt::raw(15, ScaledInt::hundredths);
+    auto record = recordOf(test);
+    const auto unb = record.GetScalarTest(40);
+    ASSERT_TRUE(unb);
+    const SingleMeasurement& m = unb->Measurements[1];
+    EXPECT_EQ(m.Pair, 2);
+    EXPECT_TRUE(std::isnan(m.Params[0].Value));
+    EXPECT_EQ(m.Params[0].Qualifier, boost::optional<int>(kQualifierNoValue));
+    ASSERT_EQ(m.Params.size(), 3u);
+    EXPECT_TRUE(std::isnan(m.Params[2].Value));
+
+    // Pair-to-pair unbalance is stored pair 1 with 2 and pair 3 with 4: host pairs 6 (12-36) and 14 (45-78).
+    const auto p2p = record.GetScalarTest(41);
+    ASSERT_TRUE(p2p);
+    ASSERT_EQ(p2p->Measurements.size(), 2u);
+    EXPECT_EQ(p2p->Measurements[0].Pair, 6);
+    EXPECT_EQ(p2p->Measurements[1].Pair, 14);
+    EXPECT_EQ(p2p->PairText.LabelOf(14), "45-78");
+}
+
+TEST(CopperRecord, InvalidLimitGivesOnlyValueAndFrequency) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    freqOf(*test, CopperTestType::rl, CableEnd::remote, WirePair::pair2, WirePair::pair2)->wmLimit = ScaledInt::nan();
+    auto record = recordOf(test);
+    const auto rl = record.GetFrequencyTest(14);
+    ASSERT_TRUE(rl);
+    const SingleMeasurement* m = nullptr;
+    for (const auto& x : rl->Measurements)
+        if (x.Pair == 2 && x.CopperEnd == 2 && x.IsWorstMarginSpecified) m = &x;
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(kinds(*m), (std::vector<MeasKind>{MeasKind::Value, MeasKind::Frequency}));
+}
+
+TEST(CopperRecord, SinglePairResultsStoredWithoutReceivePairAreFound) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    for (CopperFreq& f : test->body.copperfreqs.freqs)
+        if (f.testType == CopperTestType::il) f.rcvPair = WirePair::notset;
+    for (auto& p : test->plots.plots)
+        if (p->testType == CopperTestType::il) p->rcvPair = WirePair::notset;
+    auto record = recordOf(test);
+    const auto il = record.GetFrequencyTest(7);
+    ASSERT_TRUE(il);
+    EXPECT_EQ(il->Measurements.size(), 8u);
+    const auto plot = record.GetPlotDataTp(7, 1);
+    ASSERT_TRUE(plot);
+    EXPECT_EQ(plot->Curves.size(), 4u);
+    EXPECT_EQ(TestRecordTarvel::PreCheck(record.GetCopperTest(), record.GetCopperTest()->getLimit().get()), 0);
+}
+
+TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementFlags) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    CopperLimit& limit = *test->body.limit;
+    for (CopperFreqLimit& l : limit.freqLimits)
+        if (l.freqLimitType == CopperFreqLimitType::NEXT) {
+            l.limitCurve[5] = CopperFreqLimit::kNoLimit;
+            l.limitCurve[6] = 32760;  // 3276.0 dB
+            l.limitCurve[7] = 32759;
+        }
+    // A curve of its own for pairs 12-36.
+    auto own = limit.freqLimits[1];
+    own.pair = PairCombo::p12_36;
+    limit.freqLimits.push_back(own);
+    auto record = recordOf(test);
+
+    const auto plot = record.GetPlotDataTp(8, 1);
+    ASSERT_TRUE(plot);
+    ASSERT_EQ(plot->X.size(), static_cast<size_t>(kHzToIdx(2500000) + 1));
+    EXPECT_DOUBLE_EQ(plot->X.front(), 1.0);
+    EXPECT_DOUBLE_EQ(plot->X.back(), 2500.0);
+    ASSERT_EQ(plot->LimitCurves.size(), 2u);
+    const PlotLimitCurve& general = plot->LimitCurves[0];
+    EXPECT_EQ(general.Pair, 0);
+    EXPECT_TRUE(std::isnan(general.Y[5]));
+    EXPECT_TRUE(std::isnan(general.Y[6]));
+    EXPECT_NEAR(general.Y[7], 3275.9, 1e-3);
+    EXPECT_TRUE(std::isnan(general.Y[kx::test::cat6AGridPoints()]));  // beyond the limit's own grid
+    EXPECT_EQ(plot->LimitCurves[1].Pair, 6);
+    EXPECT_EQ(plot->Curves.size(), 12u);
+    EXPECT_EQ(plot->Curves[0].Number, 1);
+    EXPECT_EQ(plot->Curves[0].Y.size(), static_cast<size_t>(kx::test::cat6AGridPoints()));
+    // The 4 dB NEXT rule leaves the limit unenforced at low insertion loss: flags per pair.
+    EXPECT_EQ(general.Invalid.size(), 12u);
+    EXPECT_FALSE(plot->Map568A);
+    EXPECT_TRUE(record.HasPlotData(8, 2));
+    EXPECT_FALSE(record.HasPlotData(7, 2));  // insertion loss only at the main end
+}
+
+TEST(CopperRecord, TimeDomainPlotsCarryTheirMetres) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    test->plots.plots.push_back(kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, WirePair::pair1,
+                                                     WirePair::pair1, {0, 10, 20, 30, 40, 50}));
+    auto record = recordOf(test);
+    ASSERT_TRUE(record.HasPlotData(16, 1));
+    const auto plot = record.GetPlotDataTp(16, 1);
+    ASSERT_TRUE(plot);
+    EXPECT_TRUE(plot->X.empty());
+    ASSERT_EQ(plot->Curves.size(), 1u);
+    EXPECT_EQ(plot->Curves[0].XAxisUnit, 4);
+    ASSERT_EQ(plot->Curves[0].X.size(), 6u);
+    EXPECT_NEAR(plot->Curves[0].X[5], record.GetCopperTest()->metersAtIndex(5), 1e-4);
+    EXPECT_DOUBLE_EQ(plot->Curves[0].Y[3], 3.0);
+}
+
+TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    test->body.cable.catId = CopperCable::CatId::coax;
+    CopperFreq tdr;
+    tdr.testType = CopperTestType::tdr;
+    tdr.cableEnd = CableEnd::main;
+    tdr.srcPair = tdr.rcvPair = WirePair::pair2;
+    tdr.status = Status::pass;
+    tdr.wmValue = ScaledInt::raw(42, ScaledInt::tenths);
+    tdr.wmLimit = ScaledInt::raw(150, ScaledInt::tenths);
+    tdr.wmLocation = 1234;
+    test->body.copperfreqs.freqs.push_back(tdr);
+    auto record = recordOf(test);
+    EXPECT_FALSE(record.GetScalarTest(3));
+    const auto length = record.GetScalarTest(1);
+    ASSERT_TRUE(length);
+    EXPECT_TRUE(length->IsCoax);
+    ASSERT_EQ(length->Measurements.size(), 1u);
+    EXPECT_EQ(length->Measurements[0].Pair, 18);
+    ASSERT_TRUE(record.HasTdrCoaxTest());
+    const auto t = record.GetTdrCoaxTest();
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Measurement.TestId, 16);
+    EXPECT_EQ(t->Measurement.Pair, 18);
+    EXPECT_EQ(t->Measurement.Status, 4);
+    ASSERT_EQ(t->Measurement.Params.size(), 2u);
+    EXPECT_DOUBLE_EQ(t->Measurement.Params[0].Value, 4.2);
+    EXPECT_EQ(t->Measurement.Params[0].Unit, 14);
+    EXPECT_EQ(t->Measurement.Params[1].Kind, MeasKind::UpperLimit);
+    // The frequency test of the TDR reports no frequency.
+    const auto ft = record.GetFrequencyTest(16);
+    ASSERT_TRUE(ft);
+    EXPECT_DOUBLE_EQ(ft->Measurements[0].Find(MeasKind::Frequency)->Value, 0.0);
+}
+
+TEST(CopperRecord, AMeasuredCoaxLinkCarriesEveryNumberOnTheCoaxPair) {
+    auto record = recordOf(LinkGen::measureCoaxLink(41.3, 3, {}));
+    // Length, delay and resistance: a value each; the judged ones with limit and margin.
+    const std::pair<int, bool> scalars[] = {{1, true}, {2, false}, {4, true}};
+    for (const auto& [id, judged] : scalars) {
+        const auto st = record.GetScalarTest(id);
+        ASSERT_TRUE(st) << id;
+        ASSERT_EQ(st->Measurements.size(), 1u) << id;
+        const SingleMeasurement& m = st->Measurements[0];
+        EXPECT_EQ(m.Pair, kCoaxPairId);
+        EXPECT_GT(m.Find(MeasKind::Value)->Value, 0.0) << id;
+        EXPECT_EQ(m.Find(MeasKind::MarginUpper) != nullptr, judged) << id;
+    }
+    const auto il = record.GetFrequencyTest(7);
+    ASSERT_TRUE(il);
+    ASSERT_EQ(il->Measurements.size(), 2u);
+    EXPECT_NE(il->Measurements[0].Find(MeasKind::MarginUpper), nullptr);
+    const auto plot = record.GetPlotDataTp(7, 1);
+    ASSERT_TRUE(plot);
+    ASSERT_EQ(plot->Curves.size(), 1u);
+    EXPECT_EQ(plot->Curves[0].Pair, kCoaxPairId);
+    EXPECT_GT(plot->Curves[0].Y[100], 0.0);
+    EXPECT_EQ(plot->LimitCurves.size(), 1u);
+    EXPECT_FALSE(record.HasWireMapTest());
+    // The worst margin is the insertion loss's, judged like any other.
+    const RecordMargins margins = recordMargins(record);
+    ASSERT_TRUE(margins.worst);
+    EXPECT_EQ(margins.worst->testId, 7);
+    EXPECT_EQ(margins.worst->pair, kCoaxPairId);
+}
+
+TEST(CopperRecord, WiremapTestSplitPairAndShield) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    WiremapArtifactSplitPair split;
+    split.pair1 = WirePair::pair4;
+    split.pair2 = WirePair::pair3;
+    test->body.wiremap.splitPairs.push_back(split);
+    split.pair1 = WirePair::pair1;
+    split.pair2 = WirePair::pair2;
+    test->body.wiremap.splitPairs.push_back(split);
+    test->body.wiremap.isFarBadPatch = true;
+    auto record = recordOf(test);
+    const auto w = record.GetWireMapTest();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->SplitPair, boost::optional<int>(14));  // the first artifact: pairs 45 and 78
+    EXPECT_EQ(w->ShieldTest, 1);
+    EXPECT_EQ(w->WireMapTypeText, "T568B");
+    EXPECT_TRUE(w->BadPatchFar);
+    EXPECT_EQ(w->Status, 4);
+
+    auto plain = kx::test::cat6APermanentLinkTest();
+    plain->body.settings.shieldTest = false;
+    auto r2 = recordOf(plain);
+    EXPECT_FALSE(r2.GetWireMapTest()->SplitPair);
+    EXPECT_EQ(r2.GetWireMapTest()->ShieldTest, 2);
+
+    plain->body.wiremap.status = Status::dontShow;
+    auto r3 = recordOf(plain);
+    EXPECT_FALSE(r3.HasWireMapTest());
+    EXPECT_FALSE(r3.GetWireMapTest());
+}
+
+TEST(CopperRecord, WiremapTextOfTheM12Layout) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    test->body.outletConfig.name = "M12 X-Code";
+    auto m12 = recordOf(test);
+    const auto m = m12.GetWireMapText();
+    ASSERT_EQ(m.size(), 3u);
+    for (const std::string& line : m) {
+        ASSERT_GE(line.size(), 15u);
+        for (size_t at : {8u, 10u, 12u, 14u}) EXPECT_EQ(line[at], ' ') << line;
+    }
+}
+
+TEST(CopperRecord, WithoutACopperTestEverythingAnswersNone) {
+    std::vector<std::vector<uint8_t>> files = {{}, {1, 2, 3}, kx::test::lossLengthResultFile()};
+    Kestrix::CopperResult empty;
+    empty.summary.resultType = ResultType::COPPER;
+    empty.summary.resultName = "empty";
+    files.push_back(CopperResultWriter::writeResult(empty));
+    for (const auto& bytes : files) {
+        TestRecordTarvel record(bytes);
+        for (int id : {1, 3, 4, 40, 41}) EXPECT_FALSE(record.GetScalarTest(id));
+        EXPECT_FALSE(record.HasFrequencyTest(7));
+        EXPECT_FALSE(record.GetFrequencyTest(8));
+        EXPECT_FALSE(record.HasPlotData(7, 1));
+        EXPECT_FALSE(record.HasPlotData());
+        EXPECT_FALSE(record.GetPlotDataTp(16, 1));
+        EXPECT_FALSE(record.HasTdrCoaxTest());
+        EXPECT_FALSE(record.HasWireMapTest());
+        EXPECT_FALSE(record.GetWireMapTest());
+        EXPECT_TRUE(record.GetWireMapText().empty());
+        EXPECT_FALSE(record.GetWireMapBitmap(WireMapTest{}));
+        EXPECT_TRUE(record.GetPairLabels(7).Labels.empty());
+        EXPECT_TRUE(copperTestsJson(record, true).isNull());
+    }
+}

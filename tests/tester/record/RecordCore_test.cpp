@@ -1,0 +1,241 @@
+// The test record's summary, media type, decoding, record metadata and raw data.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "tester/RecordFixtures.h"
+#include "common/PFile.h"
+#include "copper/CopperResult.h"
+#include "fiber/FiberResult.h"
+#include "core/TestBytes.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "core/TestFiles.h"
+#include "core/Containers.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+using kx::test::containerOf;
+using kx::test::kClassVersionOffset;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path tempDir() { return kx::test::freshFolder("record-core"); }
+
+// Every query a host may make; none may crash whatever the bytes.
+void askEverything(TestRecordTarvel& r) {
+    r.GetMediaType();
+    r.GetFiberResult();
+    r.GetCopperResult();
+    r.GetCopperTest();
+    r.ExtractMetaDataFromResult();
+    for (int id : {0, 1, 15, 20, 21, 22, 24, 25, 28, 33, 42}) r.GetTestMetaData(id);
+    r.GetTests();
+    r.ContainsRawData();
+    RecordSummary s;
+    TestRecordTarvel::LoadSummary(&s, r.SerializedResult());
+}
+
+}  // namespace
+
+TEST(RecordSummary, FromTheResultSummary) {
+    const auto bytes = kx::test::lossLengthResultFile();
+    RecordSummary s;
+    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, bytes));
+    EXPECT_EQ(s.Platform, 11);
+    EXPECT_EQ(s.CableID, "LL-0042");
+    EXPECT_EQ(s.Status, 0);  // Fail
+    EXPECT_EQ(HxDataDate::SecondsSince1970(s.TestDate), 1700000000);
+    EXPECT_EQ(s.Media, kMediaFiber);
+    EXPECT_NEAR(s.LengthMeters, 148.3, 1e-9);
+
+    RecordSummary c;
+    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&c, kx::test::cat6AResultFile()));
+    EXPECT_EQ(c.Media, kMediaCopper);
+    EXPECT_EQ(c.CableID, "Cat6A-PL-001");
+}
+
+TEST(RecordSummary, NothingToDoMissingOrUnreadable) {
+    EXPECT_TRUE(TestRecordTarvel::LoadSummary(nullptr, kx::test::lossLengthResultFile()));
+    RecordSummary s;
+    s.CableID = "untouched";
+    EXPECT_TRUE(TestRecordTarvel::LoadSummary(&s, {}));
+    EXPECT_EQ(s.CableID, "untouched");
+    EXPECT_FALSE(TestRecordTarvel::LoadSummary(&s, {1, 2, 3, 4}));
+    auto cut = kx::test::lossLengthResultFile();
+    cut.resize(30);
+    EXPECT_FALSE(TestRecordTarvel::LoadSummary(&s, cut));
+}
+
+TEST(RecordSummary, UnknownLengthIsNaN) {
+    FiberResult r = kx::test::lossLengthResult();
+    r.summary.length = DisplayMeas(ScaledInt::nan(ScaledInt::tenths), DisplayType::dashes);
+    RecordSummary s;
+    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, kx::test::fiberFile(r)));
+    EXPECT_TRUE(std::isnan(s.LengthMeters));
+
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    const auto meta = rec.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_TRUE(std::isnan(meta->LengthMeters));
+    EXPECT_TRUE(std::isnan(meta->LengthFeet));
+}
+
+TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
+    TestRecordTarvel fiber(kx::test::lossLengthResultFile());
+    EXPECT_EQ(fiber.GetMediaType(), kMediaFiber);
+    EXPECT_TRUE(fiber.IsFiber());
+    ASSERT_NE(fiber.GetFiberResult(), nullptr);
+    EXPECT_EQ(fiber.GetFiberResult(), fiber.GetFiberResult());  // decoded once
+    EXPECT_EQ(fiber.GetCopperResult(), nullptr);
+    EXPECT_EQ(fiber.GetCopperTest(), nullptr);
+    EXPECT_EQ(fiber.GetOtdrInterface(), &fiber);
+    EXPECT_EQ(fiber.GetFiberLossPowerInterface(), &fiber);
+    EXPECT_EQ(fiber.GetFiberImageInterface(), &fiber);
+    EXPECT_EQ(fiber.GetCopperInterface(), nullptr);
+    EXPECT_EQ(fiber.GetReCertInterface(), &fiber);
+    EXPECT_TRUE(fiber.HasMediaTests());
+    EXPECT_FALSE(fiber.HasNoise() || fiber.HasMultiTest() || fiber.HasChannelMapTest() || fiber.HasOtdrBidirAvgTable());
+    EXPECT_FALSE(fiber.GetMultiTest() || fiber.GetChannelMapTest() || fiber.GetChannelMapOtdrTest() ||
+                 fiber.GetChannelMapPlotData() || fiber.GetOtdrBidirAvgTable());
+
+    TestRecordTarvel copper(kx::test::cat6AResultFile());
+    EXPECT_EQ(copper.GetMediaType(), kMediaCopper);
+    const CopperTest* held = copper.GetCopperTest();
+    ASSERT_NE(held, nullptr);
+    // Asking for the other kind fails without freeing what a caller already holds.
+    EXPECT_EQ(copper.GetFiberResult(), nullptr);
+    EXPECT_EQ(copper.GetFiberResult(), nullptr);
+    EXPECT_EQ(copper.GetCopperTest(), held);
+    EXPECT_EQ(held->getOperatorName(), "J. Doe");
+    EXPECT_EQ(copper.GetCopperInterface(), &copper);
+    EXPECT_EQ(copper.GetOtdrInterface(), nullptr);
+
+    TestRecordTarvel empty;
+    EXPECT_EQ(empty.GetMediaType(), kMediaUnknown);
+    EXPECT_EQ(empty.GetFiberResult(), nullptr);
+    EXPECT_FALSE(empty.ExtractMetaDataFromResult());
+    EXPECT_EQ(empty.GetOtdrInterface(), nullptr);
+}
+
+TEST(TestRecord, SettingBytesNamesTheRecordAndForgetsTheOldResult) {
+    TestRecordTarvel r(kx::test::lossLengthResultFile());
+    EXPECT_EQ(r.GetMetaData().RawCableID, "LL-0042");
+    EXPECT_EQ(HxDataDate::SecondsSince1970(r.GetMetaData().TestDate), 1700000000);
+    ASSERT_NE(r.GetFiberResult(), nullptr);
+    r.SetSerializedResult(kx::test::cat6AResultFile());
+    EXPECT_EQ(r.GetMetaData().RawCableID, "Cat6A-PL-001");
+    EXPECT_EQ(r.GetFiberResult(), nullptr);
+    EXPECT_NE(r.GetCopperResult(), nullptr);
+    EXPECT_EQ(r.GetMediaType(), kMediaCopper);
+}
+
+TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
+    auto summary = kx::test::bytesOf(kx::test::fiberSummary());
+    auto test = kx::test::bytesOf(kx::test::lossLengthTest());
+    test[kClassVersionOffset] = 0xFF;
+    TestRecordTarvel r(containerOf({{200, summary}, {321, test}}));
+    EXPECT_EQ(r.GetMediaType(), kMediaFiber);
+    EXPECT_FALSE(r.LastRecTooNew());
+    EXPECT_EQ(r.GetFiberResult(), nullptr);
+    EXPECT_TRUE(r.LastRecTooNew());
+    EXPECT_FALSE(r.ExtractMetaDataFromResult());
+    EXPECT_TRUE(r.LastRecTooNew());
+    EXPECT_FALSE(r.GetTestMetaData(20));
+    // The summary alone still lists it.
+    RecordSummary s;
+    EXPECT_TRUE(TestRecordTarvel::LoadSummary(&s, r.SerializedResult()));
+
+    // A newer summary is seen already when the media type is read.
+    summary[kClassVersionOffset] = 0xFF;
+    TestRecordTarvel s2(containerOf({{200, summary}}));
+    EXPECT_EQ(s2.GetMediaType(), kMediaUnknown);
+    EXPECT_TRUE(s2.LastRecTooNew());
+}
+
+TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    test->body.cable.catId = CopperCable::CatId::coax;
+    test->body.cable.name = "RG-6";
+    TestRecordTarvel r(kx::test::copperFile(test, "COAX-1"));
+    EXPECT_EQ(r.GetMediaType(), kMediaCopper);
+    const auto meta = r.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->Media, kMediaCoax);
+    const auto tm = r.GetTestMetaData(0);
+    ASSERT_TRUE(tm);
+    EXPECT_EQ(tm->Media, kMediaCoax);
+    EXPECT_EQ(tm->CableTypeFromResult, "RG-6");
+}
+
+TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
+    FiberResult r = kx::test::otdrOnly({CableEnd::end2, CableEnd::end1});
+    auto* end1 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd1));
+    end1->settings.span =
+        FibDbus::OtdrSpan(ScaledInt(150.0f, ScaledInt::tenths), ScaledInt(2150.0f, ScaledInt::tenths));
+    auto* end2 = dynamic_cast<FiberOtdrTest*>(r.getTest(FiberTestType::otdrEnd2));
+    end2->settings.span = FibDbus::OtdrSpan(ScaledInt(1.0f, ScaledInt::tenths), ScaledInt(2.0f, ScaledInt::tenths));
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    auto meta = rec.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta && meta->OtdrSpan);
+    EXPECT_DOUBLE_EQ(meta->OtdrSpan->Start, 150.0);
+    EXPECT_DOUBLE_EQ(meta->OtdrSpan->Stop, 2150.0);
+    EXPECT_EQ(meta->OtdrSpan->End, 1);
+
+    // Bit 30 of the warnings: the tester did not apply its span.
+    end1->overallResults.warningFlags |= 1u << 30;
+    TestRecordTarvel flagged(kx::test::fiberFile(r));
+    meta = flagged.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_FALSE(meta->OtdrSpan);
+}
+
+TEST(TestRecord, RawDataPresenceAndCsvExport) {
+    const fs::path dir = tempDir();
+
+    TestRecordTarvel copper(kx::test::cat6AResultFile());
+    EXPECT_EQ(copper.ContainsRawData(), 1);
+    const fs::path csv = dir / "copper.csv";
+    fs::remove(csv);
+    EXPECT_EQ(copper.ExportRawDataToCSV(csv.string()), "");
+    EXPECT_GT(fs::file_size(csv), 0u);
+    EXPECT_EQ(copper.ExportRawDataToCSV((dir / "missing-dir" / "x.csv").string()), "Unable to open file");
+
+    auto noRaw = kx::test::cat6APermanentLinkTest();
+    noRaw->rawData = CopperRawData();
+    TestRecordTarvel copperNoRaw(kx::test::copperFile(noRaw));
+    EXPECT_EQ(copperNoRaw.ContainsRawData(), -2);
+    EXPECT_EQ(copperNoRaw.ExportRawDataToCSV((dir / "none.csv").string()), "Result contains no raw data");
+
+    TestRecordTarvel otdr(kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1})));
+    EXPECT_EQ(otdr.ContainsRawData(), -3);
+    EXPECT_EQ(otdr.ExportRawDataToCSV((dir / "otdr.csv").string()), "Result contains no raw data");
+
+    FiberResult withImage = kx::test::otdrOnly({CableEnd::end1});
+    withImage.addTest(std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
+    TestRecordTarvel image(kx::test::fiberFile(withImage));
+    EXPECT_EQ(image.ContainsRawData(), 1);
+    EXPECT_EQ(image.ExportRawDataToCSV((dir / "image.csv").string()), "");
+
+    TestRecordTarvel junk(std::vector<uint8_t>{0x50, 0x46, 0, 0, 1});
+    EXPECT_EQ(junk.ContainsRawData(), -1);
+    EXPECT_EQ(junk.ExportRawDataToCSV((dir / "junk.csv").string()), "Result does not contain a copper or fiber test");
+}
+
+TEST(TestRecord, EveryPrefixOfAResultFileIsAnsweredSafely) {
+    for (const auto& bytes : {kx::test::lossLengthResultFile(), kx::test::cat6AResultFile(),
+                              kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1}))}) {
+        // Every prefix up to 2 KiB, then a stride: enough to cut inside every section.
+        for (size_t n = 0; n < bytes.size(); n += n < 2048 ? 1 : 97) {
+            TestRecordTarvel r(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
+            askEverything(r);
+            EXPECT_FALSE(r.ExtractMetaDataFromResult()) << n;
+        }
+        TestRecordTarvel whole(bytes);
+        askEverything(whole);
+        EXPECT_TRUE(whole.ExtractMetaDataFromResult());
+    }
+}

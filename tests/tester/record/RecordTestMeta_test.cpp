@@ -1,0 +1,199 @@
+// Test metadata of a record: testers, calibration dates and cable fields.
+#include <gtest/gtest.h>
+
+#include <boost/optional/optional_io.hpp>
+
+#include "tester/RecordFixtures.h"
+#include "copper/CopperLimit.h"
+#include "copper/LiaId.h"
+#include "fiber/FiberResult.h"
+#include "tester/record/TestRecordTarvel.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+namespace {
+
+std::string iso(const boost::optional<HostDate>& d) { return d ? HxDataDate::ToIso8601(*d) : "none"; }
+
+FiberOtdrTest& otdrOf(FiberResult& r, FiberTestType type) { return dynamic_cast<FiberOtdrTest&>(*r.getTest(type)); }
+
+}  // namespace
+
+TEST(RecordTestMeta, HostId33FallsBackToTheEnd2OtdrTest) {
+    FiberResult r = kx::test::otdrOnly({CableEnd::end2});
+    otdrOf(r, FiberTestType::otdrEnd2).summary.operatorName = "End-2 operator";
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    EXPECT_FALSE(rec.GetTestMetaData(24));
+    const auto meta = rec.GetTestMetaData(33);
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->TestId, 33);
+    EXPECT_EQ(meta->OperatorFromResult, "End-2 operator");
+    // An OTDR-category id: the overall length and the traces' wavelengths (three at most, ascending).
+    ASSERT_TRUE(meta->Meters);
+    EXPECT_GT(*meta->Meters, 0.0);
+    EXPECT_EQ(meta->Wavelength[0], 1310.0);
+    EXPECT_EQ(meta->Wavelength[1], 1490.0);
+    EXPECT_EQ(meta->Wavelength[2], 1550.0);
+    EXPECT_FALSE(rec.GetTestMetaData(28));
+}
+
+TEST(RecordTestMeta, FiberTesterModels) {
+    struct Case {
+        int32_t moduleId;
+        int model;
+    };
+    for (const Case c : {Case{0, 3499}, Case{106, 3000}, Case{200, 3003}, Case{299, 3003}, Case{300, 3000}}) {
+        SCOPED_TRACE(c.moduleId);
+        FiberResult r = kx::test::otdrOnly({CableEnd::end1});
+        otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleId = c.moduleId;
+        TestRecordTarvel rec(kx::test::fiberFile(r));
+        const auto meta = rec.GetTestMetaData(24);
+        ASSERT_TRUE(meta && meta->Tester1);
+        EXPECT_EQ(meta->Tester1->ModelID, c.model);
+        EXPECT_TRUE(meta->Tester1->IsMain);
+        EXPECT_EQ(meta->Tester1->End, 1);
+        EXPECT_EQ(meta->Tester1->TesterSerialNumber, "KZ2-104455");
+        EXPECT_EQ(meta->Tester1->ModuleSerialNumber, "GQ-55120");
+        EXPECT_EQ(meta->Tester1->TesterSoftwareVersion, "4.2.1");
+        EXPECT_EQ(meta->Tester1->ModuleName, moduleName(c.moduleId));
+        EXPECT_FALSE(meta->Tester2);  // an OTDR result has no loss/length test
+    }
+}
+
+TEST(RecordTestMeta, CalibrationStartIsFirstUseButAtMostSixMonthsLater) {
+    struct Case {
+        int64_t firstUse;
+        const char* start;
+    };
+    const Case cases[] = {
+        {1724144400, "2024-07-15T10:00:00Z"},  // 7 months later: calibration + 6 months exactly
+        {1710925200, "2024-03-20T09:00:00Z"},  // 2 months later: the first use
+        {kx::test::kCalibrated, "none"},       // not later than the calibration
+        {0, "none"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstUse);
+        FiberResult r = kx::test::otdrOnly({CableEnd::end1});
+        auto& e = otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo;
+        e.moduleCalibrationTime = kx::test::kCalibrated;
+        e.moduleFirstUseDate = c.firstUse;
+        TestRecordTarvel rec(kx::test::fiberFile(r));
+        const auto meta = rec.GetTestMetaData(24);
+        ASSERT_TRUE(meta && meta->Tester1);
+        EXPECT_EQ(HxDataDate::ToIso8601(meta->Tester1->ModuleCalDate), "2024-01-15T10:00:00Z");
+        EXPECT_EQ(iso(meta->Tester1->ModuleCalStartDate), c.start);
+        EXPECT_FALSE(meta->Tester1->TesterCalStartDate);
+    }
+
+    // No calibration time: no start, whatever the first use.
+    FiberResult r = kx::test::otdrOnly({CableEnd::end1});
+    otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleCalibrationTime = 0;
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    EXPECT_FALSE(rec.GetTestMetaData(24)->Tester1->ModuleCalStartDate);
+}
+
+TEST(RecordTestMeta, LossLengthSetWithRemoteAndLengthBudget) {
+    FiberResult r = kx::test::lossLengthResult();
+    auto& ll = dynamic_cast<FiberLossLengthTest&>(*r.getTest(FiberTestType::lossLength));
+    ll.remoteEquipInfo.modelIdStr = "Ombrel2 remote";
+    ll.remoteEquipInfo.moduleId = 0;
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+
+    const auto meta = rec.GetTestMetaData(20);
+    ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
+    EXPECT_EQ(meta->Tester1->ModelID, 3003);
+    EXPECT_EQ(meta->Tester2->ModelID, 3004);
+    EXPECT_FALSE(meta->Tester2->IsMain);
+    EXPECT_EQ(meta->Tester2->End, 2);
+    // The set's limit, cable, budget and wavelengths are pinned by record/golden/losslength.json.
+
+    // The remote's model text without "remote": a second main unit.
+    ll.remoteEquipInfo.modelIdStr = "Ombrel2";
+    TestRecordTarvel twoMains(kx::test::fiberFile(r));
+    EXPECT_EQ(twoMains.GetTestMetaData(20)->Tester2->ModelID, 3003);
+    // No remote model text: no second tester.
+    ll.remoteEquipInfo.modelIdStr.clear();
+    TestRecordTarvel single(kx::test::fiberFile(r));
+    EXPECT_FALSE(single.GetTestMetaData(21)->Tester2);
+
+    // The power-meter test of a loss set result also gets the remote from the loss/length test.
+    const auto pm = rec.GetTestMetaData(22);
+    ASSERT_TRUE(pm && pm->Tester2);
+    EXPECT_EQ(pm->Tester2->ModelID, 3004);
+}
+
+TEST(RecordTestMeta, WithoutLengthBudgetNoCounts) {
+    FiberResult r = kx::test::lossLengthResult();
+    auto& ll = dynamic_cast<FiberLossLengthTest&>(*r.getTest(FiberTestType::lossLength));
+    ll.limit.setFlag(LimitFlag::doLengthBasedLossBudget, false);
+    ll.limit.summary.customerVersion.major = 0;
+    ll.limit.summary.customerVersion.minor = 0;
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    const auto meta = rec.GetTestMetaData(20);
+    ASSERT_TRUE(meta);
+    EXPECT_FALSE(meta->Adapters);
+    EXPECT_FALSE(meta->Splices);
+    EXPECT_FALSE(meta->LimitVersion);
+}
+
+TEST(RecordTestMeta, CopperTesterModelsOfEachFamily) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    // The default set (model 3013 with its remote 3014, limit and cable) is pinned by record/golden/copper.json.
+    struct Case {
+        const char* modelIdStr;
+        int32_t moduleId;
+        int main, remote;
+    };
+    for (const Case c : {Case{"Tarvel", 302, 3005, 3006}, Case{"Tarvel", 400, 3009, 3010},
+                         Case{"KX-3000", 400, 3007, 3008}, Case{"Ombrel", 302, 3011, 3012}}) {
+        SCOPED_TRACE(c.modelIdStr);
+        test->body.mainEquipInfo.modelIdStr = test->body.remoteEquipInfo.modelIdStr = c.modelIdStr;
+        test->body.mainEquipInfo.moduleId = test->body.remoteEquipInfo.moduleId = c.moduleId;
+        TestRecordTarvel r(kx::test::copperFile(test));
+        const auto m = r.GetTestMetaData(8);
+        ASSERT_TRUE(m && m->Tester1 && m->Tester2);
+        EXPECT_EQ(m->Tester1->ModelID, c.main);
+        EXPECT_EQ(m->Tester2->ModelID, c.remote);
+    }
+
+    // No remote module: single-ended.
+    test->body.remoteEquipInfo.moduleId = 0;
+    TestRecordTarvel single(kx::test::copperFile(test));
+    EXPECT_FALSE(single.GetTestMetaData(8)->Tester2);
+}
+
+TEST(RecordTestMeta, CopperModels3011And3012CarryTheTesterCalibrationStart) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    for (auto* e : {&test->body.mainEquipInfo, &test->body.remoteEquipInfo}) {
+        e->modelIdStr = "Ombrel";
+        e->moduleCalibrationTime = kx::test::kCalibrated;
+        e->moduleFirstUseDate = 1724144400;
+    }
+    TestRecordTarvel rec(kx::test::copperFile(test));
+    const auto meta = rec.GetTestMetaData(1);
+    ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
+    EXPECT_EQ(iso(meta->Tester1->ModuleCalStartDate), "2024-07-15T10:00:00Z");
+    EXPECT_EQ(iso(meta->Tester1->TesterCalStartDate), "2024-07-15T10:00:00Z");
+    EXPECT_EQ(iso(meta->Tester2->TesterCalStartDate), "2024-07-15T10:00:00Z");
+
+    test->body.mainEquipInfo.modelIdStr = "Ombrel2";
+    TestRecordTarvel other(kx::test::copperFile(test));
+    EXPECT_FALSE(other.GetTestMetaData(1)->Tester1->TesterCalStartDate);
+}
+
+TEST(RecordTestMeta, CopperResultWithoutTestHasNoTestMetadata) {
+    CopperResult result;
+    result.summary.resultType = ResultType::COPPER;
+    result.summary.resultName = "EMPTY";
+    TestRecordTarvel rec(CopperResultWriter::writeResult(result));
+    ASSERT_NE(rec.GetCopperResult(), nullptr);
+    EXPECT_FALSE(rec.GetTestMetaData(1));
+    // The record itself still has metadata: twisted pair, no graphs.
+    const auto meta = rec.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->Media, kMediaCopper);
+    EXPECT_FALSE(meta->HasGraphs);
+    EXPECT_TRUE(rec.GetTests().empty());
+    EXPECT_EQ(rec.ContainsRawData(), -1);
+}

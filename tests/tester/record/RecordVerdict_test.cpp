@@ -1,0 +1,174 @@
+// Margins computed from a record's own tests, against hand computations on generated links, and the stored
+// verdict checked against the tests in every combination that disagrees.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "tester/RecordFixtures.h"
+#include "copper/CopperUtil.h"
+#include "copper/LimitBuilders.h"
+#include "fiber/FiberLossLengthTest.h"
+#include "common/PFile.h"
+#include "tester/record/HostRecordJson.h"
+#include "tester/record/RecordVerdict.h"
+#include "tester/record/TestRecordTarvel.h"
+
+using namespace Kestrix;
+using namespace Kestrix::Tester;
+
+namespace {
+
+// The category 6A link with one plot moved to `tenths` of a dB from its limit at grid index `at`, judged again.
+CopperTestPtr linkWithDip(CopperTestType type, CableEnd end, WirePair src, WirePair rcv, int at, int tenths) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    const auto limit = kx::test::gridCurve(
+        kx::test::kCat6AMaxKHz, type == CopperTestType::next ? kx::test::cat6APlNextDb : kx::test::cat6APlReturnLossDb);
+    for (auto& p : test->plots.plots)
+        if (p->testType == type && p->cableEnd == end && p->srcPair == src && p->rcvPair == rcv)
+            p->data[static_cast<size_t>(at)] = static_cast<int16_t>(limit[static_cast<size_t>(at)] + tenths);
+    test->recertify(test->body.settings.nvp.toFloat());
+    return test;
+}
+
+std::vector<uint8_t> copperFileStoring(const CopperTestPtr& test, Kestrix::Status stored) {
+    CopperResult result;
+    result.summary.resultType = ResultType::COPPER;
+    result.mergeCopperTest(test, false);
+    result.summary.resultName = "Cat6A-PL-001";
+    result.summary.status = stored;
+    return CopperResultWriter::writeResult(result);
+}
+
+std::string mhzAt(int index) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f MHz", idxToKHz(index) / 1000.0);
+    return buf;
+}
+
+TEST(RecordMargins, WorstSweptMarginNamesTestPairFrequencyAndEnd) {
+    struct Case {
+        CopperTestType type;
+        CableEnd end;
+        WirePair src, rcv;
+        int at, tenths;
+        std::string expected;  // without the frequency, which is the grid's at `at`
+    };
+    const Case cases[] = {
+        {CopperTestType::next, CableEnd::remote, WirePair::pair2, WirePair::pair3, 700, 2,
+         "NEXT 0.2 dB at %, 36-45, remote"},
+        {CopperTestType::rl, CableEnd::main, WirePair::pair4, WirePair::pair4, 500, 1,
+         "Return Loss 0.1 dB at %, 78, main"},
+        {CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, 900, -3,
+         "NEXT -0.3 dB at %, 12-36, main"},
+    };
+    for (const Case& c : cases) {
+        TestRecordTarvel record(kx::test::copperFile(linkWithDip(c.type, c.end, c.src, c.rcv, c.at, c.tenths)));
+        const RecordMargins m = recordMargins(record);
+        ASSERT_TRUE(m.worst) << c.expected;
+        std::string expected = c.expected;
+        expected.replace(expected.find('%'), 1, mhzAt(c.at));
+        EXPECT_EQ(describeMargin(*m.worst), expected);
+        EXPECT_NEAR(m.worst->margin, c.tenths / 10.0, 1e-9);
+        EXPECT_EQ(m.worst->negative(), c.tenths < 0);
+    }
+}
+
+TEST(RecordMargins, ScalarsInTheirOwnUnitsNeverTheWorstMargin) {
+    auto test = kx::test::cat6APermanentLinkTest();
+    for (auto& s : test->body.scalars)
+        if (s.copperTestType == CopperTestType::resist && s.wirePair == WirePair::pair3) s.value = 31.6f;
+    test->recertify(test->body.settings.nvp.toFloat());
+    TestRecordTarvel record(kx::test::copperFile(test));
+    const RecordMargins m = recordMargins(record);
+    const JudgedFigure* resistance = nullptr;
+    for (const JudgedFigure& f : m.figures)
+        if (f.testId == 4 && f.pairLabel == "45") resistance = &f;
+    ASSERT_NE(resistance, nullptr);
+    EXPECT_EQ(describeMargin(*resistance), "Resistance -6.6 ohm (31.6 ohm, maximum 25.0 ohm), 45");
+    EXPECT_EQ(resistance->status, 0);
+    // The record's worst margin stays the smallest dB margin of the swept tests.
+    ASSERT_TRUE(m.worst);
+    EXPECT_EQ(m.worst->unit, "dB");
+    EXPECT_GT(m.worst->margin, 0);
+}
+
+TEST(RecordMargins, FiberLossMarginPerWavelengthAndDirectionIsLimitMinusLoss) {
+    TestRecordTarvel record(kx::test::lossLengthResultFile());
+    const auto* ll =
+        dynamic_cast<const FiberLossLengthTest*>(record.GetFiberResult()->getTest(FiberTestType::lossLength));
+    ASSERT_NE(ll, nullptr);
+    // By hand from the stored powers and the loss limit of each entry.
+    double worst = INFINITY;
+    int worstWl = 0, worstEnd = 0;
+    for (const auto& e : ll->testPerDirectionWlVec) {
+        const double margin = e.getMaxLossCheckLimitResult()->limitValue.toDouble() - e.dB().toDouble();
+        if (margin < worst) {
+            worst = margin;
+            worstWl = e.wavelength;
+            worstEnd = static_cast<int>(e.direction);
+        }
+    }
+    const RecordMargins m = recordMargins(record);
+    ASSERT_TRUE(m.worst);
+    EXPECT_EQ(m.worst->kind, FigureKind::loss);
+    EXPECT_NEAR(m.worst->margin, worst, 0.011);
+    EXPECT_EQ(m.worst->wavelength, worstWl);
+    EXPECT_EQ(m.worst->end, worstEnd);
+    EXPECT_NE(describeMargin(*m.worst).find(std::to_string(worstWl) + " nm, end " + std::to_string(worstEnd)),
+              std::string::npos);
+}
+
+TEST(VerdictCheck, StoredVerdictAgainstTheTests) {
+    auto passing = kx::test::cat6APermanentLinkTest();
+    auto failing = kx::test::cat6APermanentLinkTest();
+    for (auto& s : failing->body.scalars)
+        if (s.copperTestType == CopperTestType::resist && s.wirePair == WirePair::pair3) s.value = 31.6f;
+    failing->recertify(failing->body.settings.nvp.toFloat());
+    // A NEXT below its limit whose record was left saying pass.
+    auto passBesideNegative =
+        linkWithDip(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, 900, -3);
+    for (auto& f : passBesideNegative->body.copperfreqs.freqs)
+        if (f.testType == CopperTestType::next) f.status = Kestrix::Status::pass;
+    struct Case {
+        const char* name;
+        CopperTestPtr test;
+        Kestrix::Status stored;
+        const char* involved;  // "" for no conflict
+    };
+    const Case cases[] = {
+        {"pass stored pass", passing, Kestrix::Status::pass, ""},
+        {"pass stored fail", passing, Kestrix::Status::fail, "no test failed"},
+        {"fail stored pass", failing, Kestrix::Status::pass, "Resistance FAIL"},
+        {"fail stored pass*", failing, Kestrix::Status::passStar, "Resistance FAIL"},
+        {"fail stored fail", failing, Kestrix::Status::fail, ""},
+        {"pass beside a negative margin", passBesideNegative, Kestrix::Status::pass, "NEXT PASS beside NEXT -0.3 dB"},
+    };
+    for (const Case& c : cases) {
+        TestRecordTarvel record(copperFileStoring(c.test, c.stored));
+        const VerdictCheck v = checkVerdict(record, recordMargins(record));
+        const bool expected = *c.involved != 0;
+        EXPECT_EQ(v.conflict, expected) << c.name << ": " << v.text();
+        if (expected) EXPECT_NE(v.text().find(c.involved), std::string::npos) << c.name << ": " << v.text();
+        // The host record and the text form say the same.
+        const Json::Value j = hostRecordJson(record);
+        EXPECT_EQ(j["Verdict"]["VerdictConflict"].isString(), expected) << c.name;
+        EXPECT_EQ(verdictText(record).find("Verdict conflict: stored") != std::string::npos, expected) << c.name;
+        EXPECT_EQ(verdictConflictOf(record.SerializedResult()), v.text()) << c.name;
+    }
+}
+
+TEST(RecordDamage, ATruncatedResultNamesWhereItIsCut) {
+    std::vector<uint8_t> bytes = copperFileStoring(kx::test::cat6APermanentLinkTest(), Kestrix::Status::fail);
+    bytes.resize(3000);
+    TestRecordTarvel record(bytes);
+    RecordSummary summary;
+    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&summary, bytes));
+    EXPECT_EQ(recordDamage(record),
+              "corrupt container: " + std::string(PFile::toString(PFile::FailureKind::truncated)) + " at byte 3000");
+    EXPECT_FALSE(checkVerdict(record, recordMargins(record)).conflict);
+    TestRecordTarvel whole(kx::test::cat6AResultFile());
+    EXPECT_EQ(recordDamage(whole), "");
+}
+
+}  // namespace

@@ -1,0 +1,568 @@
+// The importer against a simulated tester whose databases each test writes itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "common/PFile.h"
+#include "core/SqliteFixtures.h"
+#include "tester/TesterFixture.h"
+#include "fiber/FiberBuilders.h"
+#include "tester/record/TestRecordTarvel.h"
+#include "tester/session/TarvelCom.h"
+
+using namespace Kestrix::Tester;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kProjects = "microsd_userdata/projects";
+
+class TarvelImportTest : public kx::test::TesterLinkTest {
+protected:
+    void SetUp() override {
+        kx::test::TesterLinkTest::SetUp();
+        Err::TakePending();
+    }
+
+    TarvelCom& open() {
+        tarvel = std::make_unique<TarvelCom>();
+        tarvel->setPingFactory(kx::test::loopbackPing());
+        tarvel->setLinkLocalScan(false);
+        auto info = simInfo();
+        info.DisplayName = "Lumetra KX1000001";
+        EXPECT_TRUE(tarvel->Connect(info));
+        return *tarvel;
+    }
+    void TearDown() override {
+        tarvel.reset();
+        kx::test::TesterLinkTest::TearDown();
+    }
+
+    void master(const std::string& rows) { kx::test::writeMaster(root, rows); }
+    // A project folder with its database and one result file per row, named by the row's cable id.
+    void project(const std::string& dir, const std::vector<kx::test::ResultRow>& rows) {
+        kx::test::writeProject(root, dir, rows, [](const kx::test::ResultRow& r) {
+            return kx::test::lossLengthResultFile(r.name.c_str());
+        });
+    }
+    static kx::test::ResultRow row(int64_t key, const std::string& name, const std::string& file) {
+        kx::test::ResultRow r;
+        r.key = key;
+        r.name = name;
+        r.fileName = file;
+        r.fileSize = 100 + key;
+        return r;
+    }
+
+    std::unique_ptr<TarvelCom> tarvel;
+};
+
+TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {
+    master(kx::test::insertProject("Campus", "campus", "1", "") +
+           kx::test::insertProject("Bldg B", "bldg b", "2", "1") +
+           kx::test::insertProject("Orphan", "orphan", "3", "77") + kx::test::insertProject("", "nameless", "4", "") +
+           "INSERT INTO Projects VALUES('Broken', NULL, '5', '');" +
+           kx::test::insertProject("No files", "nofiles", "6", ""));
+    auto a = row(1, "A-1", "a1.result");
+    a.lengthScaledValue = 0x80000001LL;  // unknown length
+    auto b = row(2, "A-2", "a2.result");
+    b.lengthScaledValue = 0x80000000LL;  // not the unknown code: a number
+    b.lengthScaleFactor = 0;
+    auto c = row(3, "A-3", "a3.result");
+    c.lengthScaledValue = -12345;
+    c.lengthScaleFactor = 2;
+    auto d = row(4, "A-4", "a4.result");
+    d.lengthScaleFactor = 4000000000000000000LL;  // a huge factor ends at 0, quickly
+    project("campus", {a, b, c, d});
+    project("bldg b", {row(1, "B-1", "b1.result")});
+    project("orphan", {row(9, "O-1", "o1.result")});
+    project("nameless", {row(5, "N-1", "n1.result")});
+
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 6);
+    const auto& s = com.summaries();
+    EXPECT_EQ(s[0].project, "Campus");
+    EXPECT_EQ(s[0].site, "");
+    EXPECT_TRUE(std::isnan(s[0].lengthM));
+    EXPECT_EQ(s[1].lengthM, 2147483648.0);
+    EXPECT_DOUBLE_EQ(s[2].lengthM, -123.45);
+    EXPECT_EQ(s[3].lengthM, 0.0);
+    EXPECT_EQ(s[0].fileName, "campus/a1.result");
+    EXPECT_EQ(s[4].project, "Campus");
+    EXPECT_EQ(s[4].site, "Bldg B");
+    EXPECT_EQ(s[4].fileName, "bldg b/b1.result");
+    EXPECT_EQ(s[4].keyProject, "Bldg B");
+    EXPECT_EQ(s[4].folder, "bldg b");
+    // A parent id nobody has: listed under its own name, with its own name as site.
+    EXPECT_EQ(s[5].project, "Orphan");
+    EXPECT_EQ(s[5].site, "Orphan");
+
+    ImportRecCatalog catalog;
+    TaskManager tm;
+    ASSERT_EQ(com.ReadImportRecInfo(&catalog, false, &tm), ImportStatus::kDone);
+    EXPECT_EQ(tm.steps(), 6);
+    EXPECT_EQ(catalog.RecordSourceName, "Lumetra KX1000001");
+    ASSERT_EQ(catalog.Count(), 6u);
+    const auto& r = catalog.Records();
+    EXPECT_EQ(r[0].CableLength.Qualifier, HostMeasurement::kQualifierUnknown);
+    EXPECT_EQ(r[1].CableLength.Qualifier, HostMeasurement::kQualifierNone);
+    EXPECT_EQ(r[2].CableLength.Qualifier, HostMeasurement::kQualifierUnknown);  // negative
+    EXPECT_EQ(r[0].CableLength.Precision, 1);
+    EXPECT_TRUE(r[0].toJson()["CableLength"]["Value"].isNull());
+    EXPECT_EQ(r[4].Path.Root, "Lumetra KX1000001");
+    EXPECT_EQ(r[4].Path.Site, "Bldg B");
+    EXPECT_EQ(r[5].RecAccessKey, 5);
+    EXPECT_EQ(r[0].TestStatus, 4);  // tester "Pass" is host 4
+    EXPECT_EQ(r[0].Platform, 11);
+    EXPECT_EQ(r[0].RecordSize, 101);
+    EXPECT_EQ(HxDataDate::ToIso8601(r[0].TestDate), "2023-11-14T22:13:20Z");
+}
+
+// A stored length is the scaled value divided by ten `factor` times (not at all for 0 or less); the low 32 bits
+// 0x80000001 mean unknown, whatever the bits above them.
+TEST(TarvelImportLength, ScaledValueAndFactor) {
+    struct Case {
+        int64_t value;
+        int64_t factor;
+        double metres;  // NaN: unknown
+    };
+    const double unknown = std::nan("");
+    const Case cases[] = {
+        {1234, 0, 1234.0},
+        {1234, 1, 123.4},
+        {1234, 3, 1.234},
+        {-12345, 2, -123.45},
+        {1234, -1, 1234.0},
+        {1234, INT64_MIN, 1234.0},
+        {1, INT64_MAX, 0.0},
+        {5000000000LL, 2, 50000000.0},
+        {0x80000000LL, 0, 2147483648.0},
+        {0x80000002LL, 1, 214748365.0},
+        {0x80000001LL, 0, unknown},
+        {0x80000001LL, 2, unknown},
+        {-2147483647LL, 1, unknown},
+        {0x180000001LL, 0, unknown},
+    };
+    for (const Case& c : cases) {
+        const double m = storedLengthMeters(c.value, c.factor);
+        if (std::isnan(c.metres))
+            EXPECT_TRUE(std::isnan(m)) << c.value << " / 10^" << c.factor << " = " << m;
+        else
+            EXPECT_NEAR(m, c.metres, 1e-9 * std::max(1.0, std::fabs(c.metres))) << c.value << " / 10^" << c.factor;
+    }
+}
+
+// Every row of sound databases is listed, in order, and the walk reports nothing as damaged.
+TEST_F(TarvelImportTest, SoundDatabasesListEveryRowWithoutComplaint) {
+    master(kx::test::insertProject("One", "one", "1", "") + kx::test::insertProject("Three", "three", "2", ""));
+    project("one", {row(1, "O-1", "o1.result")});
+    project("three", {row(1, "T-1", "t1.result"), row(2, "T-2", "t2.result"), row(3, "T-3", "t3.result")});
+    auto& com = open();
+    kx::test::LogCapture log;
+    ASSERT_EQ(com.GetRecordCount(), 4);
+    std::vector<std::string> ids;
+    for (const auto& s : com.summaries()) ids.push_back(s.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"O-1", "T-1", "T-2", "T-3"}));
+    for (const auto& r : log.records) EXPECT_NE(r.level, LogLevel::Error) << r.text;
+    EXPECT_TRUE(com.listingProblem().empty());
+}
+
+TEST_F(TarvelImportTest, DatabasesGoToAPrivateFolderThatIsRemoved) {
+    master(kx::test::insertProject("P", "p", "1", ""));
+    project("p", {row(1, "X", "x.result")});
+    const fs::path tmp = kx::test::freshFolder("tmpdir");
+    const char* old = std::getenv("TMPDIR");
+    std::string saved = old ? old : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    auto& com = open();
+    const int n = com.GetRecordCount();
+    if (old)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(fs::is_empty(tmp));
+    fs::remove_all(tmp);
+}
+
+TEST_F(TarvelImportTest, UnreadableDatabases) {
+    auto& com = open();
+    fs::remove(root / kProjects / "master.sql");  // the simulator starts with an empty one
+    EXPECT_EQ(com.GetRecordCount(), 0);           // no master database at all
+    EXPECT_FALSE(com.listingProblem().empty());
+
+    kx::test::writeHostFile(root / kProjects / "master.sql", kx::test::randomBytes(2048, 1));
+    EXPECT_EQ(com.GetRecordCount(), 0);
+    EXPECT_NE(com.listingProblem().find("master database"), std::string::npos);
+    ImportRecCatalog catalog;
+    EXPECT_EQ(com.ReadImportRecInfo(&catalog, false, nullptr), ImportStatus::kBadCall);
+    EXPECT_EQ(com.ReadImportRecInfo(nullptr, false, nullptr), ImportStatus::kBadCall);
+    auto messages = Err::TakePending();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Summary Count zero");
+    EXPECT_EQ(messages[1].text, "Null import rec catalog argument");
+}
+
+class BatchTest : public TarvelImportTest {
+protected:
+    void SetUp() override {
+        TarvelImportTest::SetUp();
+        master(kx::test::insertProject("P", "p", "1", ""));
+        std::vector<kx::test::ResultRow> rows;
+        for (int i = 0; i < 12; ++i)
+            rows.push_back(row(i + 1, "C-" + std::to_string(i), "r" + std::to_string(i) + ".result"));
+        project("p", rows);
+        ASSERT_EQ(open().GetRecordCount(), 12);
+    }
+    std::vector<uint8_t> stored(int i) const {
+        return kx::test::readHostFile(root / kProjects / "p" / ("r" + std::to_string(i) + ".result"));
+    }
+};
+
+TEST_F(BatchTest, BatchOfOneIsFetchedWithoutTheGroupRead) {
+    kx::test::LogCapture log;
+    ImportBatchDefn one{3, 4};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&one, nullptr), ImportStatus::kDone);
+    bool direct = false;
+    for (const auto& r : log.records)
+        direct |= r.context.find("Reading batch of records > Kestrix: ReadMemory from tester") != std::string::npos;
+    EXPECT_TRUE(direct);
+    std::unique_ptr<TestRecordTarvel> rec;
+    const int64_t key = 3;
+    ASSERT_EQ(tarvel->ReadTestRecord(rec, &key, 1, nullptr), ImportStatus::kDone);
+    EXPECT_EQ(rec->SerializedResult(), stored(3));
+
+    kx::test::LogCapture groupLog;
+    ImportBatchDefn three{0, 3};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&three, nullptr), ImportStatus::kDone);
+    for (const auto& r : groupLog.records) EXPECT_EQ(r.context.find("ReadMemory"), std::string::npos) << r.context;
+}
+
+TEST_F(BatchTest, RecordsOfABatchAndTheirFailures) {
+    ImportBatchDefn batch{0, 10};
+    fs::remove(root / kProjects / "p" / "r4.result");
+    ASSERT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kDone);
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 10; ++i) {
+        const int st = tarvel->ReadTestRecord(rec, &i, 1, nullptr);
+        if (i == 4) {
+            EXPECT_EQ(st, ImportStatus::kFailed);
+            auto m = Err::TakePending();
+            ASSERT_EQ(m.size(), 1u);
+            EXPECT_EQ(m[0].errorId, 6);
+            EXPECT_EQ(m[0].severity, 1);
+            EXPECT_EQ(m[0].subject, "p/r4.result");
+            EXPECT_EQ(m[0].text, "Failed to read record.");
+            continue;
+        }
+        ASSERT_EQ(st, ImportStatus::kDone) << i;
+        EXPECT_EQ(rec->SerializedResult(), stored(static_cast<int>(i)));
+        EXPECT_EQ(rec->GetMetaData().Project, "P");
+        EXPECT_EQ(rec->GetMetaData().CloudProjectID, "NAME:P");
+    }
+    ASSERT_EQ(tarvel->uploadKeys().size(), 1u);
+    EXPECT_EQ(tarvel->uploadKeys()[0].Folder(), "p");         // keys go by the tester folder
+    EXPECT_EQ(tarvel->uploadKeys()[0].GetKeys().size(), 9u);  // not the record that did not arrive
+
+    int64_t outside = 12;
+    EXPECT_EQ(tarvel->ReadTestRecord(rec, &outside, 1, nullptr), ImportStatus::kFailed);
+    EXPECT_EQ(tarvel->ReadTestRecord(rec, nullptr, 1, nullptr), ImportStatus::kFailed);
+    int64_t k = 0;
+    EXPECT_EQ(tarvel->ReadTestRecord(rec, &k, 0, nullptr), ImportStatus::kFailed);
+    EXPECT_EQ(Err::TakePending().back().text, "Null record key argument");
+    // A record of another batch: not loaded, and the batch is forgotten.
+    int64_t later = 11;
+    EXPECT_EQ(tarvel->ReadTestRecord(rec, &later, 1, nullptr), ImportStatus::kNotLoaded);
+    EXPECT_EQ(tarvel->ReadTestRecord(rec, &k, 1, nullptr), ImportStatus::kNotLoaded);
+    EXPECT_EQ(tarvel->ReadRecordBatch(nullptr, nullptr), ImportStatus::kFailed);
+}
+
+TEST_F(BatchTest, TheBatchHoldsToTheResultFileCap) {
+    kx::test::writeHostFile(root / kProjects / "p" / "r5.result", kx::test::randomBytes(100000, 5));
+    DownloadLimits limits;
+    limits.resultFile = 50000;
+    tarvel->setDownloadLimits(limits);
+    kx::test::LogCapture log;
+    ImportBatchDefn batch{0, 10};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kDone);
+    EXPECT_TRUE(log.has("SCP exception: scp: /microsd_userdata/projects/p/r5.result is larger than 50000 bytes"));
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 10; ++i)
+        EXPECT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), i == 5 ? ImportStatus::kFailed : ImportStatus::kDone)
+            << i;
+}
+
+TEST_F(BatchTest, MoreThanTenFilesAreNotRead) {
+    ImportBatchDefn eleven{0, 11};
+    EXPECT_EQ(tarvel->ReadRecordBatch(&eleven, nullptr), ImportStatus::kFailed);
+    auto m = Err::TakePending();
+    ASSERT_FALSE(m.empty());
+    EXPECT_EQ(m.back().text, "Failed reading file group");
+}
+
+TEST_F(BatchTest, ADroppedConnectionIsRetriedOnANewOne) {
+    Kestrix::Sim::SimFaults faults;
+    faults.dropAfterScpBytes = 350;  // inside the fourth file
+    sim->setFaults(faults);
+    ImportBatchDefn batch{0, 10};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kDone);
+    EXPECT_TRUE(Err::TakePending().empty());
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 10; ++i) {
+        ASSERT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone) << i;
+        EXPECT_EQ(rec->SerializedResult(), stored(static_cast<int>(i)));
+    }
+}
+
+TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
+    ImportBatchDefn first{0, 3};
+    ASSERT_EQ(tarvel->ReadRecordBatch(&first, nullptr), ImportStatus::kDone);
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 3; ++i) ASSERT_EQ(tarvel->ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+
+    Kestrix::Sim::SimFaults faults;
+    faults.dropAfterScpBytes = 400;  // inside the next batch
+    faults.refuseLogin = true;       // the tester does not take the connection back
+    sim->setFaults(faults);
+    ImportBatchDefn batch{3, 10};
+    EXPECT_EQ(tarvel->ReadRecordBatch(&batch, nullptr), ImportStatus::kFailed);
+    // Files that arrived before the drop are records; the others are not loaded.
+    for (int64_t i = 3; i < 10; ++i) {
+        const int st = tarvel->ReadTestRecord(rec, &i, 1, nullptr);
+        if (st != ImportStatus::kDone) {
+            EXPECT_EQ(st, ImportStatus::kNotLoaded);
+            break;
+        }
+        EXPECT_EQ(rec->SerializedResult(), stored(static_cast<int>(i)));
+    }
+    ImportBatchDefn next{10, 12};
+    EXPECT_EQ(tarvel->ReadRecordBatch(&next, nullptr), ImportStatus::kFailed);
+    int lost = 0;
+    for (const auto& m : Err::TakePending()) {
+        if (m.errorId == 21) {
+            ++lost;
+            EXPECT_EQ(m.severity, 3);
+            EXPECT_EQ(m.text, "Lost Connection to tester");
+            EXPECT_EQ(m.subject, "Lumetra KX1000001");
+        }
+    }
+    EXPECT_EQ(lost, 1);
+    // Only the records built are on the upload list.
+    ASSERT_EQ(tarvel->uploadKeys().size(), 1u);
+    EXPECT_GE(tarvel->uploadKeys()[0].GetKeys().size(), 3u);
+    EXPECT_LT(tarvel->uploadKeys()[0].GetKeys().size(), 10u);
+}
+
+TEST(UploadList, KeysCutTo32BitsInOneSection) {
+    const std::vector<int64_t> keys{1, -2, 0x100000005LL, 70000};
+    const auto file = TarvelCom::uploadListFile(keys);
+    PFile::MemReader reader;
+    ASSERT_EQ(reader.open(file.data(), static_cast<int32_t>(file.size())), 0);
+    PFile::Section s;
+    ASSERT_EQ(reader.read(s, true), 0);
+    EXPECT_EQ(s.type(), PFile::SectionType::UploadList);
+    EXPECT_EQ(s.header.version, 1);
+    EXPECT_EQ(s.header.flags, 0);
+    ASSERT_EQ(s.size(), 16u);
+    const std::vector<uint8_t> payload(s.data(), s.data() + s.size());
+    EXPECT_EQ(payload, (std::vector<uint8_t>{1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 5, 0, 0, 0, 0x70, 0x11, 1, 0}));
+    PFile::Section none;
+    EXPECT_EQ(reader.read(none, true), -2);
+}
+
+TEST(UploadList, MarkingTimeOutGrowsPerThousandKeys) {
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(1), 3000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(999), 3000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(1000), 6000);
+    EXPECT_EQ(TarvelCom::markingTimeoutMs(10000), 33000);
+}
+
+TEST_F(TarvelImportTest, MarkingQuotesTheProjectNameAndOnlyTakesKeptRecords) {
+    const std::string hostile = "Q\"$(touch /tmp/x)`id`";
+    master(kx::test::insertProject(hostile, "q", "1", "") + kx::test::insertProject("Site", "s", "2", "1"));
+    project("q", {row(1, "A", "a.result"), row(2, "B", "b.result")});
+    project("s", {row(1, "S", "s.result")});
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 3);
+    ImportBatchDefn all{0, 3};
+    ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 3; ++i) ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+    com.forgetUploadKey("q", 2);  // the caller could not keep record B
+    sim->clearJournal();
+    com.FinishImport();
+    std::vector<std::string> marks;
+    for (const auto& line : sim->journal())
+        if (line.rfind("smmarkuploaded", 0) == 0) marks.push_back(line);
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0], "smmarkuploaded -q -p \"Q\\\"\\$(touch /tmp/x)\\`id\\`\" -f '/tmp/uplist0'");
+    // The site's keys are marked in the site's own database.
+    EXPECT_EQ(marks[1], "smmarkuploaded -q -p \"Site\" -f '/tmp/uplist1'");
+    EXPECT_EQ(kx::test::readHostFile(root / "tmp" / "uplist0"), TarvelCom::uploadListFile({1}));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> gapTexts(const TarvelCom& com) {
+    std::vector<std::string> out;
+    for (const auto& g : com.listingGaps())
+        out.push_back(g.folder + ": " + g.reason + " [" + std::to_string(g.records) + "]");
+    return out;
+}
+
+bool hasGap(const TarvelCom& com, const std::string& folder, const std::string& reasonStart, int64_t records) {
+    for (const auto& g : com.listingGaps())
+        if (g.folder == folder && g.reason.rfind(reasonStart, 0) == 0 && g.records == records) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(TarvelImportTest, EveryPartOfTheDatabasesThatCannotBeReadIsNamed) {
+    master(kx::test::insertProject("Good", "good", "1", "") + kx::test::insertProject("Missing", "missing", "2", "") +
+           kx::test::insertProject("Garbled", "garbled", "3", "") + kx::test::insertProject("Holes", "holes", "4", "") +
+           "INSERT INTO Projects VALUES('Broken', NULL, '5', '');");
+    project("good", {row(1, "G-1", "g1.result"), row(2, "G-2", "g2.result")});
+    fs::create_directories(root / kProjects / "missing");
+    project("garbled", {row(1, "X", "x.result")});
+    kx::test::writeHostFile(root / kProjects / "garbled" / "project.sql", kx::test::randomBytes(4096, 2));
+    std::vector<kx::test::ResultRow> holes;
+    for (int i = 1; i <= 6; ++i) holes.push_back(row(i, "H-" + std::to_string(i), "h" + std::to_string(i) + ".result"));
+    project("holes", holes);
+    // Rows 2-3 and 5 lose a cell; the rows after them are still results.
+    kx::test::makeDb(root / kProjects / "holes" / "project.sql",
+                     std::string(kx::test::kResultsSchema) + kx::test::insertResult(holes[0]) +
+                         "INSERT INTO Results VALUES(2,1,1,NULL,4,1,'h2.result',1,1);"
+                         "INSERT INTO Results VALUES(3,1,1,'H-3',4,1,NULL,1,1);" +
+                         kx::test::insertResult(holes[3]) + "INSERT INTO Results VALUES(NULL,1,1,'H-5',4,1,'h5',1,1);" +
+                         kx::test::insertResult(holes[5]));
+
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 5);
+    std::vector<std::string> ids;
+    for (const auto& s : com.summaries()) ids.push_back(s.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"G-1", "G-2", "H-1", "H-4", "H-6"}));
+    EXPECT_EQ(com.listingGaps().size(), 5u) << ::testing::PrintToString(gapTexts(com));
+    EXPECT_TRUE(hasGap(com, "", "the master database's row 5 cannot be read", -1));
+    EXPECT_TRUE(hasGap(com, "missing", "its database could not be fetched (scp: ", -1))
+        << ::testing::PrintToString(gapTexts(com));
+    EXPECT_TRUE(hasGap(com, "garbled", "its database is unreadable", -1));
+    EXPECT_TRUE(hasGap(com, "holes", "its database's rows 2-3 cannot be read", 2));
+    EXPECT_TRUE(hasGap(com, "holes", "its database's row 5 cannot be read", 1));
+    EXPECT_EQ(com.listingGaps()[1].project, "Missing");
+}
+
+TEST_F(TarvelImportTest, ALinkLostWhileListingIsMadeAgainOnceThenTheRestIsNamed) {
+    master(kx::test::insertProject("A", "a", "1", "") + kx::test::insertProject("B", "b", "2", "") +
+           kx::test::insertProject("C", "c", "3", ""));
+    for (const char* dir : {"a", "b", "c"}) project(dir, {row(1, "X", "x.result"), row(2, "Y", "y.result")});
+    auto& com = open();
+    // The master database and then a project's database dropped once each: both come on a new connection.
+    sim->setFaults(faults([](auto& f) { f.dropDuringDownload = 1; }));
+    EXPECT_EQ(com.GetRecordCount(), 6);
+    EXPECT_TRUE(com.listingGaps().empty()) << ::testing::PrintToString(gapTexts(com));
+    sim->setFaults(faults([](auto& f) { f.dropListing = 1; }));
+    EXPECT_EQ(com.GetRecordCount(), 6);
+    EXPECT_TRUE(com.listingGaps().empty()) << ::testing::PrintToString(gapTexts(com));
+    // Dropped again on the new connection: one reconnection per listing, so every project left is named.
+    sim->setFaults(faults([](auto& f) { f.dropListing = 2; }));
+    EXPECT_EQ(com.GetRecordCount(), 0);
+    ASSERT_EQ(com.listingGaps().size(), 3u) << ::testing::PrintToString(gapTexts(com));
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(com.listingGaps()[i].folder, std::string(1, char('a' + i)));
+        EXPECT_EQ(com.listingGaps()[i].reason.rfind("its database could not be fetched", 0), 0u)
+            << com.listingGaps()[i].reason;
+    }
+}
+
+TEST_F(TarvelImportTest, AFolderListedTwiceIsListedOnce) {
+    std::string rows;
+    for (int i = 0; i < 50; ++i)
+        rows += kx::test::insertProject("P" + std::to_string(i), "same", std::to_string(i), "");
+    master(rows);
+    project("same", {row(1, "X", "x.result"), row(2, "Y", "y.result")});
+    auto& com = open();
+    EXPECT_EQ(com.GetRecordCount(), 2);
+    EXPECT_EQ(com.summaries()[0].project, "P0");
+}
+
+TEST_F(TarvelImportTest, OnlyARecordThatDecodesIsImportedAndMarked) {
+    master(kx::test::insertProject("P", "p", "1", ""));
+    std::vector<kx::test::ResultRow> rows;
+    for (int i = 1; i <= 4; ++i) rows.push_back(row(i, "C-" + std::to_string(i), "c" + std::to_string(i) + ".result"));
+    rows[0].fileSize = 0;  // the database does not know the size of the file that arrives cut
+    const auto good = kx::test::lossLengthResultFile("C-4");
+    rows[3].fileSize = static_cast<int64_t>(good.size()) + 7;  // a whole result whose size the database gets wrong
+    project("p", rows);
+    // Zeros where a result belongs.
+    kx::test::writeHostFile(root / kProjects / "p" / "c2.result", std::vector<uint8_t>(3000, 0));
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 4);
+    sim->setFaults(faults([](auto& f) { f.truncateFile = "c1.result"; }));
+    ImportBatchDefn all{0, 4};
+    ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
+    kx::test::LogCapture log;
+    std::unique_ptr<TestRecordTarvel> rec;
+    std::vector<int> status;
+    for (int64_t i = 0; i < 4; ++i) status.push_back(com.ReadTestRecord(rec, &i, 1, nullptr));
+    EXPECT_EQ(status, (std::vector<int>{ImportStatus::kFailed, ImportStatus::kFailed, ImportStatus::kDone,
+                                        ImportStatus::kDone}));
+    EXPECT_EQ(rec->SerializedResult(), good);
+    EXPECT_TRUE(log.has("Record size differs from the tester's database"));
+    int unreadable = 0;
+    for (const auto& m : Err::TakePending()) unreadable += m.text == "Failed to read record." ? 1 : 0;
+    EXPECT_EQ(unreadable, 2);
+    ASSERT_EQ(com.uploadKeys().size(), 1u);
+    EXPECT_EQ(com.uploadKeys()[0].GetKeys(), (std::vector<int64_t>{3, 4}));
+}
+
+TEST_F(TarvelImportTest, MarkingGoesByFolderAndNeverByASharedName) {
+    // Two projects each with a site "Floor 1"; the tester finds a folder by its name, so neither site can be marked.
+    master(kx::test::insertProject("North", "n", "1", "") + kx::test::insertProject("South", "s", "2", "") +
+           kx::test::insertProject("Floor 1", "n1", "3", "1") + kx::test::insertProject("Floor 1", "s1", "4", "2") +
+           kx::test::insertProject("Big", "big", "5", ""));
+    project("n", {row(1, "N", "n.result")});
+    project("s", {row(1, "S", "s.result")});
+    project("n1", {row(1, "N1", "a.result")});
+    project("s1", {row(2, "S1", "b.result")});
+    project("big", {row(0x100000005LL, "Huge key", "h.result"), row(7, "Small key", "k.result")});
+    auto& com = open();
+    ASSERT_EQ(com.GetRecordCount(), 6);
+    ImportBatchDefn all{0, 6};
+    ASSERT_EQ(com.ReadRecordBatch(&all, nullptr), ImportStatus::kDone);
+    std::unique_ptr<TestRecordTarvel> rec;
+    for (int64_t i = 0; i < 6; ++i) ASSERT_EQ(com.ReadTestRecord(rec, &i, 1, nullptr), ImportStatus::kDone);
+    sim->clearJournal();
+    const auto marking = com.markImported();
+    ASSERT_EQ(marking.size(), 5u);
+    std::map<std::string, FolderMarking> byFolder;
+    for (const auto& m : marking) byFolder[m.folder] = m;
+    EXPECT_TRUE(byFolder["n"].marked);
+    EXPECT_TRUE(byFolder["s"].marked);
+    for (const char* site : {"n1", "s1"}) {
+        EXPECT_FALSE(byFolder[site].marked);
+        EXPECT_EQ(byFolder[site].project, "Floor 1");
+        EXPECT_NE(byFolder[site].reason.find("2 project folders"), std::string::npos) << byFolder[site].reason;
+    }
+    EXPECT_TRUE(byFolder["big"].marked);
+    EXPECT_EQ(byFolder["big"].keys, 1u);
+    EXPECT_EQ(byFolder["big"].outOfRange, 1u);
+    std::vector<std::string> marks;
+    for (const auto& line : sim->journal())
+        if (line.rfind("smmarkuploaded", 0) == 0) marks.push_back(line.substr(0, line.find(" -f")));
+    EXPECT_EQ(marks, (std::vector<std::string>{"smmarkuploaded -q -p \"North\"", "smmarkuploaded -q -p \"South\"",
+                                               "smmarkuploaded -q -p \"Big\""}));
+    EXPECT_EQ(kx::test::readHostFile(root / "tmp" / "uplist4"), TarvelCom::uploadListFile({7}));
+
+    // A tester that refuses: reported per folder, not as marked.
+    sim->setFaults(faults([](auto& f) { f.failCommand = "smmarkuploaded"; }));
+    for (const auto& m : com.markImported()) {
+        if (m.folder != "n") continue;
+        EXPECT_EQ(m.reason, "the tester answered \"OP_FAILED\"");
+    }
+}

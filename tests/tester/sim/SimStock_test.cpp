@@ -1,0 +1,281 @@
+// The stocked tester: its databases agree with its result files, every kind of result is there, and an
+// existing tester is left alone.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "SimStock.h"
+#include "common/PFile.h"
+#include "common/ResultEnvelope.h"
+#include "copper/CopperLimit.h"
+#include "copper/CopperResult.h"
+#include "copper/CopperResultReader.h"
+#include "copper/CopperTest.h"
+#include "fiber/FiberLossLengthTest.h"
+#include "fiber/FiberResultReader.h"
+#include "tester/SimTestClient.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Row {
+    int64_t key = 0;
+    int64_t timestamp = 0;
+    int64_t type = 0;
+    std::string name;
+    int64_t status = 0;
+    int64_t fileSize = 0;
+    std::string fileName;
+    int64_t lengthScaledValue = 0;
+    int64_t lengthScaleFactor = 0;
+    int64_t uploaded = 0;
+};
+
+std::vector<std::vector<std::string>> textRows(const fs::path& db, const std::string& sql) {
+    sqlite3* h = nullptr;
+    std::vector<std::vector<std::string>> out;
+    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK) << db;
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const auto* t = sqlite3_column_text(st, i);
+            row.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+        }
+        out.push_back(row);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    return out;
+}
+
+std::vector<Row> results(const fs::path& db) {
+    std::vector<Row> rows;
+    for (const auto& t : textRows(db,
+                                  "SELECT key, timestamp, type, name, status, fileSize, fileName, "
+                                  "lengthScaledValue, lengthScaleFactor, uploaded FROM Results ORDER BY key")) {
+        Row r;
+        r.key = std::stoll(t[0]);
+        r.timestamp = std::stoll(t[1]);
+        r.type = std::stoll(t[2]);
+        r.name = t[3];
+        r.status = std::stoll(t[4]);
+        r.fileSize = std::stoll(t[5]);
+        r.fileName = t[6];
+        r.lengthScaledValue = std::stoll(t[7]);
+        r.lengthScaleFactor = std::stoll(t[8]);
+        r.uploaded = std::stoll(t[9]);
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+fs::path projectsOf(const fs::path& root) { return root / "microsd_userdata" / "projects"; }
+
+// Every row of every project, keyed by project folder.
+std::map<std::string, std::vector<Row>> allRows(const fs::path& root) {
+    std::map<std::string, std::vector<Row>> out;
+    for (const auto& p : textRows(projectsOf(root) / "master.sql", "SELECT dirName FROM Projects")) {
+        out[p[0]] = results(projectsOf(root) / p[0] / "project.sql");
+    }
+    return out;
+}
+
+std::vector<uint8_t> bytesOf(const fs::path& p) {
+    std::vector<uint8_t> b;
+    EXPECT_TRUE(PFile::readFileBytes(p.string(), b)) << p;
+    return b;
+}
+
+// One stocked tester shared by the read-only tests here.
+const fs::path& stocked() {
+    static const fs::path root = [] {
+        fs::path r = kx::test::freshFolder("stock") / "tester";
+        Kestrix::Sim::stockTester(r, {});
+        return r;
+    }();
+    return root;
+}
+
+}  // namespace
+
+TEST(SimStock, MasterHoldsProjectsWithASiteAndAnOrphanSite) {
+    const auto rows =
+        textRows(projectsOf(stocked()) / "master.sql", "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
+    ASSERT_GE(rows.size(), 4u);
+    std::map<std::string, std::string> idOf;
+    for (const auto& r : rows) idOf[r[2]] = r[0];
+    int sites = 0;
+    int orphans = 0;
+    bool spaced = false;
+    for (const auto& r : rows) {
+        EXPECT_TRUE(fs::is_regular_file(projectsOf(stocked()) / r[1] / "project.sql")) << r[1];
+        spaced = spaced || r[1].find(' ') != std::string::npos;
+        if (r[3].empty()) continue;
+        ++(idOf.count(r[3]) ? sites : orphans);
+    }
+    EXPECT_GE(sites, 1);
+    EXPECT_GE(orphans, 1);
+    EXPECT_TRUE(spaced);
+    EXPECT_TRUE(fs::is_directory(stocked() / "tmp"));
+    EXPECT_TRUE(fs::is_directory(stocked() / "var" / "log"));
+}
+
+namespace {
+
+using Kestrix::FiberTestType;
+
+// Every test type found in the stocked fiber results, and the copper results by name.
+struct Contents {
+    std::multiset<FiberTestType> fiberTests;
+    std::map<std::string, std::vector<Kestrix::CopperResult>> copper;
+    std::map<std::string, std::vector<std::set<FiberTestType>>> fiberByName;
+    bool lossLengthBothWays = false;
+};
+
+Contents readEverything(const fs::path& root) {
+    Contents c;
+    for (const auto& [dir, rows] : allRows(root)) {
+        for (const auto& r : rows) {
+            const auto bytes = bytesOf(projectsOf(root) / dir / r.fileName);
+            const auto size = static_cast<uint32_t>(bytes.size());
+            if (r.type == static_cast<int64_t>(Kestrix::ResultType::FIBER)) {
+                Kestrix::FiberResult f;
+                EXPECT_EQ(Kestrix::FiberResultReader::readResult(f, bytes.data(), size),
+                          Kestrix::ResultReaderStatus::success)
+                    << r.fileName;
+                auto& types = c.fiberByName[r.name].emplace_back();
+                for (const auto& t : f.tests) {
+                    types.insert(t->summary.testType);
+                    c.fiberTests.insert(t->summary.testType);
+                    if (const auto* ll = dynamic_cast<const Kestrix::FiberLossLengthTest*>(t.get())) {
+                        std::set<Kestrix::CableEnd> ends;
+                        for (const auto& e : ll->testPerDirectionWlVec) ends.insert(e.direction);
+                        c.lossLengthBothWays = c.lossLengthBothWays || ends.size() == 2;
+                    }
+                }
+            } else {
+                Kestrix::CopperResult cu;
+                EXPECT_EQ(Kestrix::CopperResultReader::readResult(cu, bytes.data(), size),
+                          Kestrix::ResultReaderStatus::success)
+                    << r.fileName;
+                c.copper[r.name].push_back(std::move(cu));
+            }
+        }
+    }
+    return c;
+}
+
+}  // namespace
+
+TEST(SimStock, EveryKindOfResultIsStockedAndReadsBack) {
+    const Contents c = readEverything(stocked());
+    for (auto type :
+         {FiberTestType::otdrEnd1, FiberTestType::otdrEnd2, FiberTestType::bidirectionalOtdr, FiberTestType::faultMap,
+          FiberTestType::realTimeTraceEnd1, FiberTestType::imageEnd1, FiberTestType::imageEnd2,
+          FiberTestType::lossLength, FiberTestType::powerMeterEnd1, FiberTestType::powerMeterEnd2}) {
+        EXPECT_GE(c.fiberTests.count(type), 1u) << Kestrix::toString(type);
+    }
+    EXPECT_TRUE(c.lossLengthBothWays);
+    // One fiber tested from each end, each end stored as a result of its own.
+    bool endsApart = false;
+    for (const auto& [name, results] : c.fiberByName) {
+        const std::set<FiberTestType> one{FiberTestType::otdrEnd1};
+        const std::set<FiberTestType> two{FiberTestType::otdrEnd2};
+        endsApart = endsApart || (results.size() == 2 && results[0] == one && results[1] == two);
+    }
+    EXPECT_TRUE(endsApart);
+
+    bool cat6APass = false;
+    bool failing = false;
+    bool coax = false;
+    bool retest = false;
+    for (const auto& [name, results] : c.copper) {
+        retest = retest || results.size() > 1;
+        for (const auto& r : results) {
+            ASSERT_TRUE(r.hasCopperTest()) << name;
+            const auto& body = r.getCopperTest()->body;
+            EXPECT_EQ(r.summary.status, body.status) << name;
+            if (body.cable.isCoax()) {
+                coax = true;
+            } else if (body.status == Kestrix::Status::fail) {
+                failing = true;
+            } else if (body.status == Kestrix::Status::pass && body.cable.catId == Kestrix::CopperCable::CatId::cat6A &&
+                       body.limit && body.limit->getName() == "TIA Cat 6A Perm. Link") {
+                cat6APass = true;
+            }
+        }
+    }
+    EXPECT_TRUE(cat6APass);
+    EXPECT_TRUE(failing);
+    EXPECT_TRUE(coax);
+    EXPECT_TRUE(retest) << "a re-test keeps its cable id";
+}
+
+TEST(SimStock, AStockedTesterIsLeftAsItIs) {
+    const fs::path base = kx::test::freshFolder("restock");
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
+    const fs::path root = base / "tester";
+    Kestrix::Sim::stockTester(root, {});
+    EXPECT_FALSE(Kestrix::Sim::wantsStock(root));
+
+    // A tester in use: one result deleted, one marked uploaded. Stocking again changes nothing.
+    const fs::path harbor = projectsOf(root) / "Harbor DC 2026";
+    const auto before = results(harbor / "project.sql");
+    fs::remove(harbor / before.front().fileName);
+    const auto master = bytesOf(projectsOf(root) / "master.sql");
+    Kestrix::Sim::stockTester(root, {.extraRecords = 5});
+    EXPECT_FALSE(fs::exists(harbor / before.front().fileName));
+    EXPECT_EQ(bytesOf(projectsOf(root) / "master.sql"), master);
+    EXPECT_EQ(results(harbor / "project.sql").size(), before.size());
+    fs::remove_all(base);
+}
+
+TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsAndRepeatWithTheSeed) {
+    const fs::path base = kx::test::freshFolder("generated");
+    Kestrix::Sim::stockTester(base / "a", {.extraRecords = 40, .seed = 7});
+    Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
+    const auto a = allRows(base / "a");
+    const auto b = allRows(base / "b");
+    size_t generated = 0;
+    std::set<int64_t> sizes;
+    for (const auto& [dir, rows] : a) {
+        size_t here = 0;
+        for (const auto& r : rows) {
+            if (r.name.rfind("GEN-", 0) != 0) continue;
+            ++here;
+            sizes.insert(r.fileSize);
+            const auto bytes = bytesOf(projectsOf(base / "a") / dir / r.fileName);
+            Kestrix::ResultSummary s;
+            ASSERT_EQ(Kestrix::readResultSummary(s, bytes.data(), static_cast<uint32_t>(bytes.size())),
+                      Kestrix::ResultReaderStatus::success);
+            EXPECT_EQ(s.resultName, r.name);
+            EXPECT_EQ(s.timeStamp, r.timestamp);
+            EXPECT_EQ(static_cast<int64_t>(s.status), r.status);
+            // The card keeps the length's raw 32 bits (an unknown length as 0x80000001).
+            EXPECT_EQ(static_cast<uint32_t>(s.length.value.value), static_cast<uint32_t>(r.lengthScaledValue));
+            EXPECT_EQ(static_cast<int64_t>(bytes.size()), r.fileSize);
+        }
+        EXPECT_GE(here, 1u) << dir;
+        generated += here;
+        ASSERT_EQ(b.at(dir).size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(b.at(dir)[i].name, rows[i].name);
+            EXPECT_EQ(b.at(dir)[i].timestamp, rows[i].timestamp);
+            EXPECT_EQ(b.at(dir)[i].fileSize, rows[i].fileSize);
+        }
+    }
+    EXPECT_EQ(generated, 40u);
+    EXPECT_GE(sizes.size(), 3u);  // several kinds of file, not one copied forty times
+
+    // Generated files decode whole, not only their summaries.
+    const Contents c = readEverything(base / "a");
+    EXPECT_FALSE(c.copper.empty());
+    fs::remove_all(base);
+}
