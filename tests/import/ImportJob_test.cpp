@@ -54,12 +54,6 @@ TEST_F(StockedTesterTest, EveryRecordByteExactWithItsHostRecordAndIndex) {
         const auto dir = sum.fileName.substr(0, sum.fileName.find('/'));
         EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[sum.key], 1) << sum.fileName;
     }
-
-    // A second run into the same folder leaves one copy of each record.
-    const auto before = filesUnder(out);
-    auto again = run(false);
-    EXPECT_EQ(again.failed, 0u);
-    EXPECT_EQ(filesUnder(out), before);
 }
 
 TEST_F(StockedTesterTest, OneProjectOnly) {
@@ -183,33 +177,6 @@ TEST_F(StockedTesterTest, CorruptDatabasesFromTheFaultSwitches) {
     auto none = catalog();
     EXPECT_TRUE(none.summaries.empty());
     EXPECT_NE(none.problem.find("master database"), std::string::npos) << none.problem;
-}
-
-TEST_F(StockedTesterTest, AFileCutOnTheWayIsNotKeptAsARecord) {
-    auto c = catalog();
-    ASSERT_GE(c.summaries.size(), 2u);
-    const auto& victim = c.summaries[2];
-    Kestrix::Sim::SimFaults f;
-    f.truncateFile = victim.fileName.substr(victim.fileName.find('/') + 1);
-    sim->setFaults(f);
-    auto r = run(false);
-    ASSERT_EQ(r.failed, 1u);
-    for (const auto& rec : r.records)
-        if (!rec.held()) {
-            EXPECT_EQ(r.catalog.summaries[rec.index].fileName, victim.fileName);
-            EXPECT_EQ(rec.reason, "Failed to read record.");
-        }
-}
-
-TEST_F(StockedTesterTest, ADownloadDroppedOnceIsFetchedAgain) {
-    Kestrix::Sim::SimFaults f;
-    f.dropDuringDownload = 12;  // past the databases, inside the results
-    sim->setFaults(f);
-    auto r = run();
-    EXPECT_EQ(r.failed, 0u);
-    const Json::Value index = readJson(out / "index.json");
-    for (const auto& e : index["records"])
-        EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
 }
 
 // Each record of the index that says it is imported holds its tester's bytes, and no two share a file, even
