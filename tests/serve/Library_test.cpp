@@ -24,8 +24,7 @@ std::shared_ptr<Library> load(const std::vector<std::string>& dirs, RecordIds& i
 }
 
 void appendIndexEntry(const fs::path& dir, const std::string& result) {
-    std::ifstream in(dir / "index.json");
-    std::string text((std::istreambuf_iterator<char>(in)), {});
+    std::string text = kx::test::readText(dir / "index.json");
     const size_t at = text.find("\"records\" : [") + 13;
     text.insert(at, "{\"cableId\":\"X\",\"testerFile\":\"" + result + "\",\"key\":9,\"result\":\"" + result +
                         "\",\"imported\":true},");

@@ -26,11 +26,6 @@ namespace {
 const std::string kInjection = "<img src=x onerror=alert(1)>";
 const std::string kSecret = "SECRET-OUTSIDE-THE-FOLDER";
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 const std::string* header(const Response& r, const std::string& name) {
     for (const auto& h : r.headers)
         if (h.first == name) return &h.second;
@@ -160,7 +155,7 @@ TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFolders) {
         EXPECT_EQ(r.status, 404) << p;
         EXPECT_EQ(r.body.find(kSecret), std::string::npos) << p;
     }
-    EXPECT_EQ(get("/record/1/result").body, readFile(dir / this->paths[0]));
+    EXPECT_EQ(get("/record/1/result").body, kx::test::readText(dir / this->paths[0]));
 }
 
 TEST_F(ViewerTest, TesterTextIsShownAsTextOnEveryPage) {
@@ -187,7 +182,8 @@ TEST_F(ViewerTest, TesterTextIsShownAsTextOnEveryPage) {
 }
 
 TEST_F(ViewerTest, DownloadsAreTheRecordsOwnBytes) {
-    EXPECT_EQ(get("/record/2/record.json").body, readFile(fs::path(dir / paths[1]).replace_extension(".json")));
+    EXPECT_EQ(get("/record/2/record.json").body,
+              kx::test::readText(fs::path(dir / paths[1]).replace_extension(".json")));
     const Response sor = get("/record/3/sor/1/1310");
     ASSERT_EQ(sor.status, 200) << sor.body.substr(0, 300);
     EXPECT_EQ(sor.body.substr(0, 4), std::string("Map\0", 4));
@@ -259,7 +255,7 @@ TEST_F(ViewerTest, OnlyItsOwnHostNamesAreAnswered) {
 // A record's page is the report's page of it: the result line with the worst margin the table shows, the
 // verdict conflict, and images of plots that answer; the CSV is the export of the same rows.
 TEST_F(ViewerTest, RecordPagesAndRowsAreTheReports) {
-    const std::string bytes = readFile(dir / paths[1]);
+    const std::string bytes = kx::test::readText(dir / paths[1]);
     Kestrix::Tester::TestRecordTarvel record(std::vector<uint8_t>(bytes.begin(), bytes.end()));
     const auto margins = Kestrix::Tester::recordMargins(record);
     ASSERT_TRUE(margins.worst);
