@@ -179,6 +179,33 @@ TEST_F(StockedTesterTest, CorruptDatabasesFromTheFaultSwitches) {
     EXPECT_NE(none.problem.find("master database"), std::string::npos) << none.problem;
 }
 
+TEST_F(StockedTesterTest, AFileCutOnTheWayIsNotKeptAsARecord) {
+    auto c = catalog();
+    ASSERT_GE(c.summaries.size(), 2u);
+    const auto& victim = c.summaries[2];
+    Kestrix::Sim::SimFaults f;
+    f.truncateFile = victim.fileName.substr(victim.fileName.find('/') + 1);
+    sim->setFaults(f);
+    auto r = run(false);
+    ASSERT_EQ(r.failed, 1u);
+    for (const auto& rec : r.records)
+        if (!rec.held()) {
+            EXPECT_EQ(r.catalog.summaries[rec.index].fileName, victim.fileName);
+            EXPECT_EQ(rec.reason, "Failed to read record.");
+        }
+}
+
+TEST_F(StockedTesterTest, ADownloadDroppedOnceIsFetchedAgain) {
+    Kestrix::Sim::SimFaults f;
+    f.dropDuringDownload = 12;  // past the databases, inside the results
+    sim->setFaults(f);
+    auto r = run();
+    EXPECT_EQ(r.failed, 0u);
+    const Json::Value index = readJson(out / "index.json");
+    for (const auto& e : index["records"])
+        EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
+}
+
 // Each record of the index that says it is imported holds its tester's bytes, and no two share a file, even
 // on a file system that ignores case.
 class FixtureImportTest : public FixtureTesterTest {

@@ -2,7 +2,6 @@
 // sinks, verdict conflicts, damaged inputs, the size of a 200-record HTML report, the summary export, and
 // refusals that leave nothing behind.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
