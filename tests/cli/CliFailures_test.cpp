@@ -1,96 +1,15 @@
 // Every command's failure paths, run as a user runs them against the simulator: the exit code (0 done, 1 the
 // work failed or did nothing, 2 usage) and the first line on stderr, which names the problem after "kestrix:".
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <memory>
 #include <set>
 
+#include "CliFixture.h"
 #include "CommandTable.h"
-#include "SimStock.h"
-#include "TesterSim.h"
-#include "common/InstrumentSettingsFile.h"
-#include "common/PFile.h"
-#include "copper/CopperBuilders.h"
-#include "core/TestFiles.h"
-#include "core/ToolRun.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
-#include "storage/ProjectBuilders.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void writeBytes(const fs::path& p, const std::vector<uint8_t>& bytes) { ASSERT_TRUE(PFile::writeFileBytes(p, bytes)); }
-
-void writeText(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-
-// A stocked simulated tester and input files of every kind, shared by the rows.
-class CliFailures : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        root = new fs::path(kx::test::freshFolder("cli-fail-tester"));
-        files = new fs::path(kx::test::freshFolder("cli-fail-files"));
-        Kestrix::Sim::stockTester(*root, {});
-        Kestrix::Sim::SimOptions o;
-        o.root = *root;
-        o.seedLogs = true;
-        sim = new Kestrix::Sim::TesterSim(o);
-        sim->start();
-        const fs::path& f = *files;
-        writeBytes(f / "copper.result", kx::test::cat6AResultFile());
-        writeBytes(f / "ll.result", kx::test::lossLengthResultFile());
-        writeBytes(f / "otdr.result", kx::test::otdrResultFile(200));
-        auto cut = kx::test::cat6AResultFile();
-        cut.resize(cut.size() / 2);
-        writeBytes(f / "cut.result", cut);
-        writeText(f / "records.txt", "D-101-A\nD-101-B\nD-102-A\n");
-        writeText(f / "empty.txt", "");
-        writeBytes(f / "instrument.settings",
-                   Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()));
-        auto bad = kx::test::sampleInstrumentSettings();
-        bad.displayBrightness = 9999;
-        writeBytes(f / "bright.settings", Kestrix::InstrumentSettingsFile::write(bad));
-        writeBytes(f / "project.blob", kx::test::bytesOf(kx::test::sampleProject()));
-        fs::create_directories(f / "results");
-        writeBytes(f / "results" / "copper.result", kx::test::cat6AResultFile());
-        fs::create_directories(f / "out");
-    }
-    static void TearDownTestSuite() {
-        sim->stop();
-        delete sim;
-        fs::remove_all(*root);
-        fs::remove_all(*files);
-        delete root;
-        delete files;
-    }
-
-    // Arguments with {ip}, {down} (a port nobody listens on), {f} (the input folder) filled in.
-    static std::vector<std::string> fill(std::vector<std::string> args) {
-        const std::map<std::string, std::string> words = {
-            {"{ip}", sim->address()}, {"{down}", "127.0.0.1:1"}, {"{f}", files->string()}};
-        for (auto& a : args)
-            for (const auto& [from, to] : words)
-                for (size_t at = a.find(from); at != std::string::npos; at = a.find(from, at + to.size()))
-                    a.replace(at, from.size(), to);
-        return args;
-    }
-
-    static kx::test::ToolRun run(const std::vector<std::string>& args) {
-        return kx::test::runTool(KESTRIX_EXE, fill(args), files->string());
-    }
-
-    static fs::path* root;
-    static fs::path* files;
-    static Kestrix::Sim::TesterSim* sim;
-};
-
-fs::path* CliFailures::root = nullptr;
-fs::path* CliFailures::files = nullptr;
-Kestrix::Sim::TesterSim* CliFailures::sim = nullptr;
+class CliFailures : public kx::test::CliFixture {};
 
 struct Row {
     std::vector<std::string> args;
@@ -198,7 +117,7 @@ TEST_F(CliFailures, EveryRowExitsWithItsCodeAndNamesTheProblem) {
         std::string args;
         for (const auto& a : row.args) args += " " + a;
         EXPECT_EQ(r.code, row.code) << "kestrix" << args << "\n" << r.err;
-        const std::string want = fill({row.firstLine}).front();
+        const std::string want = fill(row.firstLine);
         EXPECT_EQ(r.firstErrorLine().substr(0, want.size()), want) << "kestrix" << args;
     }
 }
@@ -215,8 +134,8 @@ TEST_F(CliFailures, EveryCommandHasAFailureRow) {
 TEST_F(CliFailures, AnUpdateThatIsNoPackageUploadsNothing) {
     const auto r = run({"update", "{f}/records.txt", "--ip", "{ip}"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_FALSE(fs::exists(*root / "tmp" / "update.kes"));
-    EXPECT_FALSE(fs::exists(*root / "tmp" / "update.ke2"));
+    EXPECT_FALSE(fs::exists(root / "tmp" / "update.kes"));
+    EXPECT_FALSE(fs::exists(root / "tmp" / "update.ke2"));
     EXPECT_FALSE(sim->screenLocked());
 }
 
@@ -234,11 +153,11 @@ TEST_F(CliFailures, NoArgumentsListTheCommandsByJob) {
 TEST_F(CliFailures, FilesWrittenAreNamedUnlessQuiet) {
     auto r = run({"wiremap", "{f}/copper.result", "-o", "{f}/out/w.png"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.err, fill({"wrote {f}/out/w.png\n"}).front());
+    EXPECT_EQ(r.err, fill("wrote {f}/out/w.png\n"));
     r = run({"wiremap", "{f}/copper.result", "-o", "{f}/out/w.bmp", "--quiet"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(fs::exists(*files / "out" / "w.bmp"));
+    EXPECT_TRUE(fs::exists(files / "out" / "w.bmp"));
 }
 
 }  // namespace

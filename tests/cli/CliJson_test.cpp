@@ -4,34 +4,15 @@
 //    code ("status" and "statusCode");
 //  - host records: the host's field names, each enumeration the tool knows with its name beside its code;
 //  - model forms (dump, settings show, project show, bidi): the model's own JSON.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
 #include <json/reader.h>
 
+#include "CliFixture.h"
 #include "Command.h"
 #include "CommandTable.h"
-#include "SimStock.h"
-#include "TesterSim.h"
-#include "common/InstrumentSettingsFile.h"
-#include "common/PFile.h"
-#include "common/ResultEnvelope.h"
-#include "copper/CopperBuilders.h"
-#include "copper/LimitDbBuilders.h"
-#include "core/ManifestSamples.h"
-#include "core/TarGz.h"
-#include "core/TestFiles.h"
-#include "core/ToolRun.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
-#include "storage/ProjectBuilders.h"
-#include "tester/db/CopperLimitsTbl.h"
 
 namespace fs = std::filesystem;
 
@@ -98,54 +79,7 @@ bool overlongNumber(const std::string& text) {
     return false;
 }
 
-class CliJson : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root = kx::test::freshFolder("cli-json-tester");
-        files = kx::test::freshFolder("cli-json-files");
-        Kestrix::Sim::stockTester(root, {});
-        std::ofstream(root / "tmp" / "a.txt") << "12345";
-        Kestrix::Sim::SimOptions o;
-        o.root = root;
-        o.seedLogs = true;
-        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
-        sim->start();
-        put("copper.result", kx::test::cat6AResultFile());
-        put("ll.result", kx::test::lossLengthResultFile());
-        put("otdr.result", kx::test::otdrResultFile(200));
-        put("instrument.settings", Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()));
-        put("project.blob", kx::test::bytesOf(kx::test::sampleProject()));
-        put("manifest.pfile", kx::test::manifestContainer(kx::test::sampleManifest()));
-        put("fiberlimit.bin", Kestrix::serializeToBytes(kx::test::lossLengthLimit()));
-        put("update.tar.gz", kx::test::tarGz({{"images/main.img", std::string(4000, 'm')}}));
-        std::vector<Kestrix::Tester::CopperLimitsTbl::Row> limits;
-        int64_t key = 1;
-        for (const auto& l : kx::test::limitDbLimits())
-            limits.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, l));
-        fs::create_directories(files / "db");
-        put("db/" + std::string(Kestrix::Tester::CopperLimitsTbl::kFileName),
-            Kestrix::Tester::CopperLimitsTbl::writeDatabase(limits));
-        fs::create_directories(files / "out");
-    }
-    void TearDown() override {
-        sim->stop();
-        fs::remove_all(root);
-        fs::remove_all(files);
-    }
-    void put(const std::string& name, const std::vector<uint8_t>& bytes) {
-        ASSERT_TRUE(PFile::writeFileBytes((files / name).string(), bytes));
-    }
-    std::string fill(std::string a) const {
-        const std::map<std::string, std::string> words = {{"{ip}", sim->address()}, {"{f}", files.string()}};
-        for (const auto& [from, to] : words)
-            for (size_t at = a.find(from); at != std::string::npos; at = a.find(from, at + to.size()))
-                a.replace(at, from.size(), to);
-        return a;
-    }
-
-    fs::path root, files;
-    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-};
+class CliJson : public kx::test::CliFixture {};
 
 TEST_F(CliJson, EveryCommandsJsonKeepsTheConventionOfItsKind) {
     const std::vector<Case> cases = {
@@ -179,21 +113,11 @@ TEST_F(CliJson, EveryCommandsJsonKeepsTheConventionOfItsKind) {
         {{"project", "show", "{f}/project.blob", "--json"}, Kind::model, ""},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args;
         std::string shown = "kestrix";
-        for (const auto& a : c.args) {
-            args.push_back(fill(a));
-            shown += " " + a;
-        }
-        const auto r = kx::test::runTool(KESTRIX_EXE, args, files.string());
+        for (const auto& a : c.args) shown += " " + a;
+        const auto r = run(c.args);
         ASSERT_EQ(r.code, 0) << shown << "\n" << r.err;
-        std::string text = r.out;
-        if (!c.file.empty()) {
-            std::ifstream in(fill(c.file), std::ios::binary);
-            std::ostringstream s;
-            s << in.rdbuf();
-            text = s.str();
-        }
+        const std::string text = c.file.empty() ? r.out : kx::test::readText(fill(c.file));
         Json::Value doc;
         std::string errors;
         std::istringstream in(text);

@@ -6,8 +6,11 @@
 #include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
+#include "common/InstrumentSettingsFile.h"
 #include "common/ResultEnvelope.h"
 #include "copper/CopperBuilders.h"
+#include "core/TestBytes.h"
+#include "storage/ProjectBuilders.h"
 #include "storage/Cursor.h"
 #include "storage/ProjectStatus.h"
 #include "trace/ChannelTable.h"
@@ -74,7 +77,7 @@ TEST(DumpCommand, ResultPrinterFollowsTheSummaryWhereverItStands) {
     EXPECT_NE(json.find("copperTestBody"), std::string::npos);
 }
 
-TEST(DumpCommand, BareChannelTablesAndProjectPartsDump) {
+TEST(DumpCommand, BareChannelTablesProjectsAndSettingsFilesDump) {
     Kestrix::ChannelTable table;
     table.channels.emplace_back("io", Kestrix::TraceLevel::warning);
     const auto bytes = Kestrix::serializeToBytes(table);
@@ -89,4 +92,8 @@ TEST(DumpCommand, BareChannelTablesAndProjectPartsDump) {
     EXPECT_NE(dumpText(Kestrix::serializeToBytes(status), true).find("12"), std::string::npos);
     Project::CursorList cursors;
     EXPECT_NO_THROW(dumpText(Kestrix::serializeToBytes(cursors), true));
+    EXPECT_NE(dumpText(kx::test::bytesOf(kx::test::sampleProject()), true).find("\"LabelSetList\""), std::string::npos);
+    const std::string settings =
+        dumpText(Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()), true);
+    EXPECT_NE(settings.find("\"language\" : \"German\""), std::string::npos) << settings;
 }

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "Command.h"
 #include "tester/import/OutputFile.h"
@@ -18,12 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kx::test::readText;
 
 std::set<std::string> namesIn(const fs::path& dir) {
     std::set<std::string> out;

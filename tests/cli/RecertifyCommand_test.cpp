@@ -4,11 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <json/reader.h>
 
-#include "common/PFile.h"
 #include "copper/CopperBuilders.h"
 #include "copper/LimitDbBuilders.h"
 #include "core/TestFiles.h"
@@ -20,23 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<uint8_t> readBytes(const fs::path& p) {
-    std::vector<uint8_t> b;
-    EXPECT_TRUE(PFile::readFileBytes(p.string(), b)) << p;
-    return b;
-}
-
 class RecertifyMany : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = kx::test::freshFolder("recertify-many");
-        fs::create_directories(dir / "in" / "ProjA" / "Site1");
-        fs::create_directories(dir / "db");
-        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/Site1/a.result").string(), kx::test::cat6AResultFile()));
-        std::ofstream(dir / "in/ProjA/Site1/a.json") << R"({"RecordMetaData": {"Project": "ProjA", "Site": "Site1"}})";
-        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/b.result").string(), kx::test::cat6AResultFile()));
-        ASSERT_TRUE(PFile::writeFileBytes((dir / "in/ProjA/o.result").string(), kx::test::otdrResultFile(100)));
-        std::ofstream(dir / "in/bad.result") << "not a result";
+        kx::test::writeBytes(dir / "in/ProjA/Site1/a.result", kx::test::cat6AResultFile());
+        kx::test::writeText(dir / "in/ProjA/Site1/a.json",
+                            R"({"RecordMetaData": {"Project": "ProjA", "Site": "Site1"}})");
+        kx::test::writeBytes(dir / "in/ProjA/b.result", kx::test::cat6AResultFile());
+        kx::test::writeBytes(dir / "in/ProjA/o.result", kx::test::otdrResultFile(100));
+        kx::test::writeText(dir / "in/bad.result", "not a result");
         std::vector<Kestrix::Tester::CopperLimitsTbl::Row> rows;
         int64_t key = 1;
         for (const auto& l : kx::test::limitDbLimits()) {
@@ -50,8 +41,8 @@ protected:
                     s.maxValue = Kestrix::ScaledInt::raw(500, Kestrix::ScaledInt::tenths);
             rows.push_back(Kestrix::Tester::CopperLimitsTbl::rowOf(key++, strict));
         }
-        ASSERT_TRUE(PFile::writeFileBytes((dir / "db" / Kestrix::Tester::CopperLimitsTbl::kFileName).string(),
-                                          Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows)));
+        kx::test::writeBytes(dir / "db" / Kestrix::Tester::CopperLimitsTbl::kFileName,
+                             Kestrix::Tester::CopperLimitsTbl::writeDatabase(rows));
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -66,7 +57,7 @@ protected:
 };
 
 TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
-    const auto before = readBytes(dir / "in/ProjA/Site1/a.result");
+    const auto before = kx::test::readText(dir / "in/ProjA/Site1/a.result");
     const auto r = recertify(dir / "out");
     EXPECT_EQ(r.code, 1) << r.err;
     // The change names what fails (a length, in metres), not the worst margin in dB.
@@ -81,8 +72,8 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
     EXPECT_TRUE(fs::exists(dir / "out/ProjA/b.result"));
     EXPECT_FALSE(fs::exists(dir / "out/ProjA/o.result"));
     EXPECT_FALSE(fs::exists(dir / "out/bad.result"));
-    EXPECT_EQ(readBytes(dir / "in/ProjA/Site1/a.result"), before);
-    EXPECT_NE(readBytes(dir / "out/ProjA/Site1/a.result"), before);
+    EXPECT_EQ(kx::test::readText(dir / "in/ProjA/Site1/a.result"), before);
+    EXPECT_NE(kx::test::readText(dir / "out/ProjA/Site1/a.result"), before);
     // The host record beside the new file: the new status, the project and site of the old one.
     Json::Value host;
     std::ifstream in(dir / "out/ProjA/Site1/a.json");
@@ -96,11 +87,11 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
 }
 
 TEST_F(RecertifyMany, OriginalsAreNeverOverwritten) {
-    const auto before = readBytes(dir / "in/ProjA/b.result");
+    const auto before = kx::test::readText(dir / "in/ProjA/b.result");
     const auto r = recertify(dir / "in");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("the new file would replace the original"), std::string::npos) << r.err;
-    EXPECT_EQ(readBytes(dir / "in/ProjA/b.result"), before);
+    EXPECT_EQ(kx::test::readText(dir / "in/ProjA/b.result"), before);
 }
 
 }  // namespace

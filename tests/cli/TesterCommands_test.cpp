@@ -1,7 +1,6 @@
 // The tester commands of the CLI against the simulator on 127.0.0.1.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

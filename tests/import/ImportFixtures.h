@@ -7,7 +7,6 @@
 
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -30,24 +29,12 @@ namespace kx::test {
 
 namespace fs = std::filesystem;
 
-inline std::string readText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 inline Json::Value readJson(const fs::path& p) {
     Json::Value v;
     std::string errors;
     std::istringstream in(readText(p));
     EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &v, &errors)) << p << errors;
     return v;
-}
-
-inline void writeText(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
 }
 
 inline std::set<std::string> filesUnder(const fs::path& dir) {
@@ -103,6 +90,16 @@ inline std::vector<std::string> resultDownloads(const Kestrix::Sim::TesterSim& s
     return out;
 }
 
+inline Kestrix::Import::ImportOptions importOptions(const Kestrix::Sim::TesterSim& sim, const fs::path& out, bool mark,
+                                                    boost::optional<std::string> project = boost::none) {
+    Kestrix::Import::ImportOptions o;
+    o.tester.address = sim.address();
+    o.outDir = out.string();
+    o.mark = mark;
+    o.project = std::move(project);
+    return o;
+}
+
 // A freshly stocked simulated tester, and an output folder.
 class StockedTesterTest : public ::testing::Test {
 protected:
@@ -120,17 +117,9 @@ protected:
         fs::remove_all(testerRoot);
         fs::remove_all(out);
     }
-    Kestrix::Import::ImportOptions options(bool mark = true) const {
-        Kestrix::Import::ImportOptions o;
-        o.tester.address = sim->address();
-        o.outDir = out.string();
-        o.mark = mark;
-        return o;
-    }
+    Kestrix::Import::ImportOptions options(bool mark = true) const { return importOptions(*sim, out, mark); }
     Kestrix::Import::ImportOutcome run(bool mark = true, boost::optional<std::string> project = boost::none) {
-        auto o = options(mark);
-        o.project = project;
-        return Kestrix::Import::runImport(o);
+        return Kestrix::Import::runImport(importOptions(*sim, out, mark, std::move(project)));
     }
     Kestrix::Import::Catalog catalog() const {
         Kestrix::Import::TesterAddress a;
@@ -193,12 +182,7 @@ protected:
     }
     Kestrix::Import::ImportOutcome run(const Tester& t, bool mark = true,
                                        boost::optional<std::string> project = boost::none) {
-        Kestrix::Import::ImportOptions o;
-        o.tester.address = t.sim->address();
-        o.outDir = out.string();
-        o.mark = mark;
-        o.project = project;
-        return Kestrix::Import::runImport(o);
+        return Kestrix::Import::runImport(importOptions(*t.sim, out, mark, std::move(project)));
     }
     static std::string onTester(const Tester& t, const std::string& testerFile) {
         return readText(t.root / kTesterProjects / testerFile);

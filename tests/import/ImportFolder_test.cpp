@@ -15,6 +15,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An index entry as a run writes it, for a result path or "" when the record was not imported.
+Json::Value entryOf(const RecordIdentity& id, const std::string& result) {
+    Json::Value v;
+    v["testerSerial"] = id.testerSerial;
+    v["testerFile"] = id.testerFile;
+    v["key"] = Json::Int64(id.key);
+    v["imported"] = !result.empty();
+    if (!result.empty()) v["result"] = result;
+    return v;
+}
+
 TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
     EXPECT_EQ(safeName(".."), "_");
     EXPECT_EQ(safeName("."), "_");
@@ -83,21 +94,12 @@ TEST(ImportOutputNames, ARecordKeepsItsPathAndNoOtherTakesAFileItDoesNotOwn) {
 
 TEST(ImportOutputNames, TheIndexCarriesForwardWhatARunDidNotTouch) {
     const fs::path dir = freshFolder("rerun");
-    const auto entry = [](const RecordIdentity& id, const std::string& result) {
-        Json::Value v;
-        v["testerSerial"] = id.testerSerial;
-        v["testerFile"] = id.testerFile;
-        v["key"] = Json::Int64(id.key);
-        v["imported"] = !result.empty();
-        if (!result.empty()) v["result"] = result;
-        return v;
-    };
     const RecordIdentity a{"S1", "p/1", 1}, b{"S1", "p/2", 2};
     {
         ImportIndex first(dir, "Lumetra S1", "S1");
         first.begin("Lumetra S1", "S1");
-        first.add(a, true, entry(a, "P/A.result"));
-        first.add(b, true, entry(b, "P/B.result"));
+        first.add(a, true, entryOf(a, "P/A.result"));
+        first.add(b, true, entryOf(b, "P/B.result"));
         first.end(2, 0, Json::Value(Json::arrayValue), 0);
     }
     {
@@ -105,7 +107,7 @@ TEST(ImportOutputNames, TheIndexCarriesForwardWhatARunDidNotTouch) {
         ImportIndex second(dir, "Lumetra S1", "S1");
         ASSERT_EQ(second.owners().size(), 2u);
         second.begin("Lumetra S1", "S1");
-        second.add(b, false, entry(b, ""));
+        second.add(b, false, entryOf(b, ""));
         second.end(0, 1, Json::Value(Json::arrayValue), 0);
     }
     const Json::Value index = readJson(dir / "index.json");
@@ -125,24 +127,15 @@ TEST(ImportOutputNames, TheIndexCarriesForwardWhatARunDidNotTouch) {
     fs::remove_all(dir);
 }
 
-}  // namespace
-
-namespace {
-
 // An index as a run writes it, of records `entries` (identity, result path or "" when not imported).
 void writeIndex(const fs::path& dir, const std::vector<std::pair<RecordIdentity, std::string>>& entries) {
     ImportIndex index(dir, "Lumetra S1", "S1");
     index.begin("Lumetra S1", "S1");
     for (const auto& [id, result] : entries) {
-        Json::Value v;
-        v["testerSerial"] = id.testerSerial;
-        v["testerFile"] = id.testerFile;
-        v["key"] = Json::Int64(id.key);
+        Json::Value v = entryOf(id, result);
         v["project"] = "Proj " + id.testerFile;
         v["site"] = "Site";
-        v["imported"] = !result.empty();
         if (!result.empty()) {
-            v["result"] = result;
             v["record"] = resultStem(result) + ".json";
             v["bytes"] = 3;
             v["crc32"] = crc32Text(0x1234abcd);
@@ -231,14 +224,9 @@ TEST(ImportFolderReader, HeldOnlyWhenTheFilesAreWhatTheIndexSays) {
         o.plan({{"P", "", "X", id}});
         o.write(0, result, "{}\n");
         o.index().begin("Lumetra S1", "S1");
-        Json::Value v;
-        v["testerSerial"] = "S1";
-        v["testerFile"] = "p/1";
-        v["key"] = 1;
+        Json::Value v = entryOf(id, o.resultPath(0));
         v["size"] = 5;
         v["testDate"] = "2025-01-01T00:00:00Z";
-        v["imported"] = true;
-        v["result"] = o.resultPath(0);
         v["record"] = o.recordPath(0);
         v["bytes"] = 5;
         v["crc32"] = crc32Text(crc32Of(result.data(), result.size()));

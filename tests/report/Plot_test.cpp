@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -213,9 +212,7 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
     // Each pair's curve in its colour; no limit and no verdict badge on a time-domain plot.
     for (size_t i = 0; i < 4; ++i) EXPECT_TRUE(px.anyNear(60, 40, 700, 400, rgbOf(colors::series(i)), 20)) << i;
     EXPECT_FALSE(px.anyNear(0, 0, 800, 440, rgbOf(colors::kLimit), 10));
-    if (const char* keep = std::getenv("KESTRIX_KEEP_PICTURES"))
-        std::ofstream(fs::path(keep) / "tdr.png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    if (const char* keep = std::getenv("KESTRIX_KEEP_PICTURES")) kx::test::writeBytes(fs::path(keep) / "tdr.png", png);
 }
 
 TEST(RecordsWithoutPlots, GiveNoPictures) {
@@ -321,14 +318,8 @@ TEST(WritePictures, ByExtensionThroughATemporaryName) {
         EXPECT_EQ(writePictures((dir / name).string(), pictures), "") << name;
         EXPECT_GT(fs::file_size(dir / name), 1000u) << name;
     }
-    std::ifstream png(dir / "a.png", std::ios::binary);
-    char sig[8] = {};
-    png.read(sig, 8);
-    EXPECT_EQ(std::string(sig + 1, 3), "PNG");
-    std::ifstream pdf(dir / "a.pdf", std::ios::binary);
-    std::string head(5, '\0');
-    pdf.read(head.data(), 5);
-    EXPECT_EQ(head, "%PDF-");
+    EXPECT_EQ(kx::test::readText(dir / "a.png").substr(1, 3), "PNG");
+    EXPECT_EQ(kx::test::readText(dir / "a.pdf").substr(0, 5), "%PDF-");
 
     EXPECT_NE(writePictures((dir / "a.bmp").string(), pictures), "");
     EXPECT_NE(writePictures((dir / "missing" / "a.png").string(), pictures), "");

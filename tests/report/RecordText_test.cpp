@@ -2,8 +2,6 @@
 // pinned by golden files (KESTRIX_UPDATE_GOLDEN=1 writes them anew), and the calibration that is due.
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,18 +15,14 @@
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
 #include "tester/report/RecordText.h"
+#include "core/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Kestrix::Tester::TestRecordTarvel;
 
-std::string readText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kx::test::readText;
 
 // A copper result whose main unit's module was calibrated on `calibrated` (seconds since 1970).
 std::vector<uint8_t> copperCalibratedAt(int64_t calibrated) {
@@ -53,7 +47,7 @@ TEST(RecordPageText, GoldenPages) {
         TestRecordTarvel record(c.bytes);
         const std::string text = Kestrix::Report::recordText(record, c.golden);
         const fs::path golden = fs::path(KESTRIX_GOLDEN_DIR) / c.golden;
-        if (update) std::ofstream(golden, std::ios::binary) << text;
+        if (update) kx::test::writeText(golden, text);
         EXPECT_EQ(text, readText(golden)) << c.golden << " (KESTRIX_UPDATE_GOLDEN=1 rewrites it)";
     }
 }

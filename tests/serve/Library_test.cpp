@@ -2,7 +2,6 @@
 // numbers that survive a reload.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -24,8 +23,7 @@ std::shared_ptr<Library> load(const std::vector<std::string>& dirs, RecordIds& i
 }
 
 void appendIndexEntry(const fs::path& dir, const std::string& result) {
-    std::ifstream in(dir / "index.json");
-    std::string text((std::istreambuf_iterator<char>(in)), {});
+    std::string text = kx::test::readText(dir / "index.json");
     const size_t at = text.find("\"records\" : [") + 13;
     text.insert(at, "{\"cableId\":\"X\",\"testerFile\":\"" + result + "\",\"key\":9,\"result\":\"" + result +
                         "\",\"imported\":true},");
@@ -101,8 +99,7 @@ TEST(Library, ReTestsGroupLatestFirstAndNumbersSurviveAReload) {
     lib->setFacts(1, f);
     // An import adds a record and rewrites another: the numbers stay, only unchanged files keep their facts.
     const auto bytes = Kestrix::Sim::stockResult(StockKind::copperPass, "NEW", 5000);
-    std::ofstream(dir / "A-NEW.result", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    kx::test::writeBytes(dir / "A-NEW.result", bytes);
     std::ofstream(dir / lib->records()[1].result, std::ios::binary | std::ios::app) << "x";
     auto again = load({dir.string()}, ids);
     again->adoptFacts(*lib);

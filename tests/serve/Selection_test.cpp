@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "Selection.h"
 #include "core/TestFiles.h"
@@ -108,18 +107,7 @@ TEST_F(SelectionTest, QueryRoundTripsAndPages) {
 // The columns of `kestrix export`; a record not decoded yet has what the index gives.
 TEST_F(SelectionTest, CsvIsTheExportOfTheSelection) {
     const auto csvOf = [](const std::string& query) {
-        const std::string csv = selectionCsv(*lib, select(*lib, Selection::fromQuery(Params::parse(query))));
-        std::vector<std::vector<std::string>> rows;
-        for (size_t at = 0; at < csv.size();) {
-            const size_t eol = csv.find("\r\n", at);
-            if (eol == std::string::npos) break;
-            std::vector<std::string> fields;
-            std::stringstream line(csv.substr(at, eol - at) + ",");
-            for (std::string f; std::getline(line, f, ',');) fields.push_back(f);
-            rows.push_back(fields);
-            at = eol + 2;
-        }
-        return rows;
+        return kx::test::parseCsv(selectionCsv(*lib, select(*lib, Selection::fromQuery(Params::parse(query)))));
     };
     const auto& columns = Kestrix::Report::exportColumns();
     const auto col = [&](const char* name) {

@@ -1,6 +1,5 @@
 #include "copper/LimitBuilders.h"
 
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
