@@ -93,7 +93,9 @@ TEST(SettingsSet, ValuesOutsideTheTestersRangesAreRefused) {
             hint = e.hint();
         }
         EXPECT_EQ(hint.empty(), c.taken) << c.key << " " << c.value;
-        if (!c.taken && std::string(c.key) == "displayBrightness") EXPECT_EQ(hint, "give a whole number from 0 to 255");
+        if (!c.taken && std::string(c.key) == "displayBrightness") {
+            EXPECT_EQ(hint, "give a whole number from 0 to 255");
+        }
     }
     // A file made elsewhere is checked before it is sent.
     Kestrix::InstrumentSettings s;

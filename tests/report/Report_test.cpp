@@ -145,7 +145,9 @@ TEST(Report, OnePagePerLinkAfterTheSummarySheets) {
         const size_t sheets = count(text, "Summary, sheet");
         EXPECT_EQ(sheets > 1, files.size() == 130) << sheets;
         EXPECT_EQ(pdfPages(dir / "r.pdf"), static_cast<int>(sheets + files.size()));
-        if (files.size() < 130) EXPECT_EQ(count(text, "(continued)"), 0u) << text;
+        if (files.size() < 130) {
+            EXPECT_EQ(count(text, "(continued)"), 0u) << text;
+        }
     }
     // Fonts are embedded.
     const std::string fonts = run("pdffonts '" + (dir / "r.pdf").string() + "'");

@@ -272,7 +272,9 @@ TEST_F(SqliteTblTest, BytesInMemoryReadLikeTheFile) {
         kx::test::writeHostFile(dir / "case.sql", c.bytes);
         SummaryTbl fromFile, fromMemory;
         const int rc = fromFile.Open(path("case.sql"));
-        if (c.expected != -9) EXPECT_EQ(rc, c.expected) << c.what;
+        if (c.expected != -9) {
+            EXPECT_EQ(rc, c.expected) << c.what;
+        }
         EXPECT_EQ(fromMemory.openBytes(c.bytes.data(), c.bytes.size()), rc) << c.what;
         ASSERT_EQ(fromMemory.RowCount(), fromFile.RowCount()) << c.what;
         EXPECT_EQ(fromMemory.truncated(), fromFile.truncated()) << c.what;

@@ -149,7 +149,9 @@ TEST(VerdictCheck, StoredVerdictAgainstTheTests) {
         const VerdictCheck v = checkVerdict(record, recordMargins(record));
         const bool expected = *c.involved != 0;
         EXPECT_EQ(v.conflict, expected) << c.name << ": " << v.text();
-        if (expected) EXPECT_NE(v.text().find(c.involved), std::string::npos) << c.name << ": " << v.text();
+        if (expected) {
+            EXPECT_NE(v.text().find(c.involved), std::string::npos) << c.name << ": " << v.text();
+        }
         // The host record and the text form say the same.
         const Json::Value j = hostRecordJson(record);
         EXPECT_EQ(j["Verdict"]["VerdictConflict"].isString(), expected) << c.name;
