@@ -1,10 +1,15 @@
 #include "SorTestReader.h"
 
-#include <map>
-
 namespace kx::test {
 
 namespace {
+
+enum class Kind { code2, code6, text, u16, i16, u32, i32 };
+
+struct Field {
+    Kind kind;
+    const char* name;
+};
 
 // Checked little-endian reads over [pos, end); the first failure sticks.
 class Cursor {
@@ -14,17 +19,13 @@ public:
     size_t pos() const { return _pos; }
     bool atEnd() const { return _pos == _end; }
 
-    uint32_t uint(int n) {
-        if (!have(static_cast<size_t>(n))) return 0;
+    uint32_t uint(size_t n) {
+        if (!have(n)) return 0;
         uint32_t v = 0;
-        for (int i = 0; i < n; ++i) v |= static_cast<uint32_t>(_b[_pos + static_cast<size_t>(i)]) << (8 * i);
-        _pos += static_cast<size_t>(n);
+        for (size_t i = 0; i < n; ++i) v |= static_cast<uint32_t>(_b[_pos + i]) << (8 * i);
+        _pos += n;
         return v;
     }
-    uint16_t u16() { return static_cast<uint16_t>(uint(2)); }
-    int16_t i16() { return static_cast<int16_t>(uint(2)); }
-    uint32_t u32() { return uint(4); }
-    int32_t i32() { return static_cast<int32_t>(uint(4)); }
     std::string text() {
         std::string s;
         while (_ok && _pos < _end && _b[_pos] != 0) s.push_back(static_cast<char>(_b[_pos++]));
@@ -40,6 +41,27 @@ public:
                       _b.begin() + static_cast<std::ptrdiff_t>(_pos + n));
         _pos += n;
         return s;
+    }
+    Json::Value value(Kind k) {
+        switch (k) {
+            case Kind::code2: return code(2);
+            case Kind::code6: return code(6);
+            case Kind::text: return text();
+            case Kind::u16: return uint(2);
+            case Kind::i16: return static_cast<int16_t>(uint(2));
+            case Kind::u32: return uint(4);
+            case Kind::i32: return static_cast<int32_t>(uint(4));
+        }
+        return {};
+    }
+    void fields(std::initializer_list<Field> list, Json::Value& out) {
+        for (const Field& f : list) out[f.name] = value(f.kind);
+    }
+    // `n` values of one kind, stopping at the first failure, so a count cannot outrun the bytes.
+    Json::Value list(size_t n, Kind k) {
+        Json::Value out(Json::arrayValue);
+        for (size_t i = 0; i < n && _ok; ++i) out.append(value(k));
+        return out;
     }
 
 private:
@@ -66,148 +88,138 @@ uint16_t crc16(const uint8_t* d, size_t n) {
     return crc;
 }
 
-void readGen(Cursor& c, SorGenParams& g) {
-    g.language = c.code(2);
-    g.cableId = c.text();
-    g.fiberId = c.text();
-    g.fiberType = c.u16();
-    g.wavelength = c.u16();
-    g.origin = c.text();
-    g.termination = c.text();
-    g.cableCode = c.text();
-    g.dataFlag = c.code(2);
-    g.userOffset = c.i32();
-    g.userOffsetDistance = c.i32();
-    g.operatorName = c.text();
-    g.comment = c.text();
-}
-
-void readSup(Cursor& c, SorSupParams& s) {
-    s.supplier = c.text();
-    s.mainframeId = c.text();
-    s.mainframeSn = c.text();
-    s.moduleId = c.text();
-    s.moduleSn = c.text();
-    s.software = c.text();
-    s.other = c.text();
-}
-
-void readFxd(Cursor& c, SorFxdParams& f) {
-    f.timestamp = c.u32();
-    f.units = c.code(2);
-    f.actualWavelength = c.u16();
-    f.acqOffset = c.i32();
-    f.acqOffsetDistance = c.i32();
-    const uint16_t pulses = c.u16();
-    // Each pulse width takes 10 bytes over the three lists; the count cannot exceed what remains.
-    for (uint16_t i = 0; i < pulses && c.ok(); ++i) f.pulseWidths.push_back(c.u16());
-    for (uint16_t i = 0; i < pulses && c.ok(); ++i) f.dataSpacing.push_back(c.i32());
-    for (uint16_t i = 0; i < pulses && c.ok(); ++i) f.pointsPerPulse.push_back(c.i32());
-    f.groupIndex = c.i32();
-    f.backscatter = c.u16();
-    f.averages = c.i32();
-    f.averagingTime = c.u16();
-    f.acqRange = c.i32();
-    f.acqRangeDistance = c.i32();
-    f.frontPanelOffset = c.i32();
-    f.noiseFloor = c.u16();
-    f.noiseFloorScale = c.i16();
-    f.powerOffset = c.u16();
-    f.lossThreshold = c.u16();
-    f.reflThreshold = c.u16();
-    f.endThreshold = c.u16();
-    f.traceType = c.code(2);
-    for (int32_t& w : f.window) w = c.i32();
-}
-
-void readKeyEvents(Cursor& c, SorKeyEvents& k) {
-    const uint16_t n = c.u16();
-    for (uint16_t i = 0; i < n && c.ok(); ++i) {
-        SorEvent e;
-        e.number = c.u16();
-        e.time = c.i32();
-        e.leadInAttn = c.i16();
-        e.loss = c.i16();
-        e.reflectance = c.i32();
-        e.code = c.code(6);
-        e.technique = c.code(2);
-        for (int32_t& m : e.markers) m = c.i32();
-        e.comment = c.text();
-        if (c.ok()) k.events.push_back(e);
+void readBlock(const std::string& name, Cursor& c, Json::Value& b, size_t blockEnd) {
+    using K = Kind;
+    if (name == "GenParams") {
+        c.fields({{K::code2, "language"},
+                  {K::text, "cableId"},
+                  {K::text, "fiberId"},
+                  {K::u16, "fiberType"},
+                  {K::u16, "wavelength"},
+                  {K::text, "origin"},
+                  {K::text, "termination"},
+                  {K::text, "cableCode"},
+                  {K::code2, "dataFlag"},
+                  {K::i32, "userOffset"},
+                  {K::i32, "userOffsetDistance"},
+                  {K::text, "operatorName"},
+                  {K::text, "comment"}},
+                 b);
+    } else if (name == "SupParams") {
+        c.fields({{K::text, "supplier"},
+                  {K::text, "mainframeId"},
+                  {K::text, "mainframeSn"},
+                  {K::text, "moduleId"},
+                  {K::text, "moduleSn"},
+                  {K::text, "software"},
+                  {K::text, "other"}},
+                 b);
+    } else if (name == "FxdParams") {
+        c.fields({{K::u32, "timestamp"},
+                  {K::code2, "units"},
+                  {K::u16, "actualWavelength"},
+                  {K::i32, "acqOffset"},
+                  {K::i32, "acqOffsetDistance"}},
+                 b);
+        const uint32_t pulses = c.uint(2);
+        b["pulseWidths"] = c.list(pulses, K::u16);
+        b["dataSpacing"] = c.list(pulses, K::i32);
+        b["pointsPerPulse"] = c.list(pulses, K::i32);
+        c.fields({{K::i32, "groupIndex"},
+                  {K::u16, "backscatter"},
+                  {K::i32, "averages"},
+                  {K::u16, "averagingTime"},
+                  {K::i32, "acqRange"},
+                  {K::i32, "acqRangeDistance"},
+                  {K::i32, "frontPanelOffset"},
+                  {K::u16, "noiseFloor"},
+                  {K::i16, "noiseFloorScale"},
+                  {K::u16, "powerOffset"},
+                  {K::u16, "lossThreshold"},
+                  {K::u16, "reflThreshold"},
+                  {K::u16, "endThreshold"},
+                  {K::code2, "traceType"}},
+                 b);
+        b["window"] = c.list(4, K::i32);
+    } else if (name == "KeyEvents") {
+        const uint32_t n = c.uint(2);
+        b["events"] = Json::Value(Json::arrayValue);
+        for (uint32_t i = 0; i < n && c.ok(); ++i) {
+            Json::Value e;
+            c.fields({{K::u16, "number"},
+                      {K::i32, "time"},
+                      {K::i16, "leadInAttn"},
+                      {K::i16, "loss"},
+                      {K::i32, "reflectance"},
+                      {K::code6, "code"},
+                      {K::code2, "technique"}},
+                     e);
+            e["markers"] = c.list(5, K::i32);
+            e["comment"] = c.text();
+            if (c.ok()) b["events"].append(e);
+        }
+        c.fields({{K::i32, "endToEndLoss"},
+                  {K::i32, "endToEndStart"},
+                  {K::i32, "endToEndEnd"},
+                  {K::u16, "orl"},
+                  {K::i32, "orlStart"},
+                  {K::i32, "orlEnd"}},
+                 b);
+    } else if (name == "DataPts") {
+        c.fields({{K::i32, "count"}, {K::u16, "traces"}, {K::i32, "count2"}, {K::u16, "scale"}}, b);
+        const int count = b["count"].asInt();
+        if (c.ok() && count >= 0 && static_cast<size_t>(count) <= (blockEnd - c.pos()) / 2)
+            b["points"] = c.list(static_cast<size_t>(count), K::u16);
     }
-    k.endToEndLoss = c.i32();
-    k.endToEndStart = c.i32();
-    k.endToEndEnd = c.i32();
-    k.orl = c.u16();
-    k.orlStart = c.i32();
-    k.orlEnd = c.i32();
-}
-
-void readData(Cursor& c, SorDataPts& d, size_t blockEnd) {
-    d.count = c.i32();
-    d.traces = c.u16();
-    d.count2 = c.i32();
-    d.scale = c.u16();
-    if (!c.ok() || d.count < 0 || static_cast<size_t>(d.count) > (blockEnd - c.pos()) / 2) return;
-    d.points.reserve(static_cast<size_t>(d.count));
-    for (int32_t i = 0; i < d.count; ++i) d.points.push_back(c.u16());
 }
 
 }  // namespace
 
-std::optional<SorFile> readSorFile(const std::vector<uint8_t>& bytes, std::string* why) {
-    SorFile f;
+std::optional<Json::Value> readSorFile(const std::vector<uint8_t>& bytes, std::string* why) {
+    Json::Value f;
     Cursor m(bytes, 0, bytes.size());
     if (m.text() != "Map") return fail(why, "no Map block");
-    f.mapRevision = m.u16();
-    f.mapSize = m.i32();
-    const uint16_t count = m.u16();
-    if (!m.ok() || f.mapSize < 0 || static_cast<size_t>(f.mapSize) > bytes.size())
+    f["Map"]["revision"] = m.uint(2);
+    const int32_t mapSize = static_cast<int32_t>(m.uint(4));
+    const uint32_t count = m.uint(2);
+    if (!m.ok() || mapSize < 0 || static_cast<size_t>(mapSize) > bytes.size())
         return fail(why, "Map block header cut short or too large");
-    for (uint16_t i = 1; i < count && m.ok(); ++i) {
-        SorMapEntry e;
-        e.name = m.text();
-        e.revision = m.u16();
-        e.size = m.i32();
-        if (m.ok()) f.blocks.push_back(e);
+    Json::Value& blocks = f["Map"]["blocks"] = Json::Value(Json::arrayValue);
+    for (uint32_t i = 1; i < count && m.ok(); ++i) {
+        Json::Value e;
+        m.fields({{Kind::text, "name"}, {Kind::u16, "revision"}, {Kind::i32, "size"}}, e);
+        if (m.ok()) blocks.append(e);
     }
-    if (!m.ok() || m.pos() != static_cast<size_t>(f.mapSize))
+    if (!m.ok() || m.pos() != static_cast<size_t>(mapSize))
         return fail(why, "Map block size does not match its entries");
 
     size_t pos = m.pos();
-    std::map<std::string, int> seen;
-    for (const auto& e : f.blocks) {
-        if (e.size < 0 || static_cast<size_t>(e.size) > bytes.size() - pos)
-            return fail(why, e.name + " block runs past the end of the file");
-        const size_t end = pos + static_cast<size_t>(e.size);
+    for (const auto& e : blocks) {
+        const std::string name = e["name"].asString();
+        const int32_t size = e["size"].asInt();
+        if (size < 0 || static_cast<size_t>(size) > bytes.size() - pos)
+            return fail(why, name + " block runs past the end of the file");
+        const size_t end = pos + static_cast<size_t>(size);
         Cursor c(bytes, pos, end);
-        if (c.text() != e.name) return fail(why, e.name + " block does not start with its name");
-        if (seen[e.name]++) return fail(why, e.name + " block appears twice");
-        if (e.name == "GenParams")
-            readGen(c, f.gen);
-        else if (e.name == "SupParams")
-            readSup(c, f.sup);
-        else if (e.name == "FxdParams")
-            readFxd(c, f.fxd);
-        else if (e.name == "KeyEvents")
-            readKeyEvents(c, f.keyEvents);
-        else if (e.name == "DataPts")
-            readData(c, f.data, end);
-        else if (e.name == "Cksum") {
-            const uint16_t want = crc16(bytes.data(), c.pos());
-            f.checksum = c.u16();
-            if (c.ok() && f.checksum != want) return fail(why, "checksum mismatch");
-        } else {
-            pos = end;  // a block this reader does not know is skipped by its size
-            continue;
-        }
-        if (!c.ok() || !c.atEnd()) return fail(why, e.name + " block size does not match its fields");
         pos = end;
+        if (c.text() != name) return fail(why, name + " block does not start with its name");
+        if (f.isMember(name)) return fail(why, name + " block appears twice");
+        Json::Value& b = f[name] = Json::Value(Json::objectValue);
+        if (name == "Cksum") {
+            const uint16_t want = crc16(bytes.data(), c.pos());
+            b["checksum"] = c.uint(2);
+            if (c.ok() && b["checksum"].asUInt() != want) return fail(why, "checksum mismatch");
+        } else if (name != "GenParams" && name != "SupParams" && name != "FxdParams" && name != "KeyEvents" &&
+                   name != "DataPts") {
+            continue;  // a block this reader does not know is skipped by its size
+        }
+        readBlock(name, c, b, end);
+        if (!c.ok() || !c.atEnd()) return fail(why, name + " block size does not match its fields");
     }
     if (pos != bytes.size()) return fail(why, "bytes after the last block");
     for (const char* required : {"GenParams", "SupParams", "FxdParams", "DataPts", "Cksum"})
-        if (!seen.count(required)) return fail(why, std::string("no ") + required + " block");
-    if (f.blocks.back().name != "Cksum") return fail(why, "Cksum is not the last block");
+        if (!f.isMember(required)) return fail(why, std::string("no ") + required + " block");
+    if (blocks[blocks.size() - 1]["name"].asString() != "Cksum") return fail(why, "Cksum is not the last block");
     return f;
 }
 
