@@ -10,6 +10,7 @@
 #include "copper/CopperResultWriter.h"
 #include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
+#include "core/Golden.h"
 
 using namespace Kestrix;
 using kx::test::samplePlot;
@@ -45,6 +46,14 @@ const CopperFreq* record(const CopperTest& t, CopperTestType type, CableEnd end,
     return nullptr;
 }
 
+// The verdict and every scalar after evaluating the scalars, for a golden document.
+Json::Value evaluated(CopperTest& t) {
+    Json::Value j;
+    j["status"] = toString(Evaluation::evaluateScalars(t));
+    for (const auto& s : t.body.scalars) j["scalars"].append(s.toJson(Dump::DumpFlags{1}));
+    return j;
+}
+
 }  // namespace
 
 TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
@@ -66,23 +75,6 @@ TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
     EXPECT_EQ(t->body.scalars[1].value, 5.0f);
 }
 
-TEST(RecertifyLengths, OnlyTheShortestLengthDecides) {
-    auto t = bareTest();
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
-    t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
-    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
-    EXPECT_EQ(t->body.scalars[0].status, Status::show);
-    EXPECT_EQ(t->body.scalars[0].limitMax.toString(), "90.0");
-    EXPECT_EQ(t->body.scalars[1].status, Status::pass);
-
-    t->body.scalars[1].value = 150.0f;  // now pair 1 is the shortest, and too long
-    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
-    EXPECT_EQ(t->body.scalars[0].status, Status::fail);
-    EXPECT_EQ(t->body.scalars[1].status, Status::show);
-}
-
 TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
     auto t = bareTest();
     t->body.limit->scalarLimits = {
@@ -98,81 +90,79 @@ TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
 }
 
-TEST(RecertifyScalars, RemoteUnusedQualifiedAndInfoOnly) {
-    auto t = bareTest();
-    t->body.outletConfig = kx::test::t568bOutlet({1, 2});
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
-        kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones), ScaledInt::nan(),
-                              true)};
-    t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
-                       scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
-                       scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
-    t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
-    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
-    EXPECT_EQ(t->body.scalars[0].status, Status::dontShow);  // remote end
-    EXPECT_EQ(t->body.scalars[1].status, Status::dontShow);  // pair 3 not wired
-    EXPECT_EQ(t->body.scalars[2].status, Status::fail);
-    EXPECT_EQ(t->body.scalars[3].status, Status::show);  // info-only limit
-    EXPECT_EQ(t->body.scalars[3].limitMax.toString(), "498");
-    EXPECT_EQ(t->body.scalars[4].status, Status::dontShow);
-    EXPECT_EQ(t->body.scalars[5].status, Status::show);  // too short
-    t->body.scalars[5].qualifier = ScalarQualifier::open;
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[5].status, Status::fail);
-}
-
-TEST(RecertifyScalars, UnbalanceUsesThePercentAllowanceWhenItIsLarger) {
-    auto t = bareTest();
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
-        kx::test::scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
-    // 3.0 % of 10 ohm = 0.30 ohm > 0.15 ohm.
-    t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[1].status, Status::pass);
-    EXPECT_EQ(t->body.scalars[1].limitMax.toString(), "0.30");
-    // 3.0 % of 2 ohm = 0.06 ohm: the ohm limit applies.
-    t->body.scalars[0].value = 2.0f;
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[1].status, Status::fail);
-    EXPECT_EQ(t->body.scalars[1].limitMax.toString(), "0.15");
-    // Without the resistance the unbalance is only shown.
-    t->body.scalars.erase(t->body.scalars.begin());
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[0].status, Status::show);
-}
-
-TEST(RecertifyScalars, PairToPairUnbalanceSumsTheParallelResistances) {
-    auto t = bareTest();
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
-        kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
-    t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[2].limitMax.toString(), "0.70");
-    EXPECT_EQ(t->body.scalars[2].status, Status::pass);
-    t->body.scalars[2].value = 0.71f;
-    Evaluation::evaluateScalars(*t);
-    EXPECT_EQ(t->body.scalars[2].status, Status::fail);
-}
-
-TEST(RecertifyScalars, ImpedanceFallsBackToTheCablesNominalForm) {
-    auto t = bareTest();
-    t->body.cable.impedance = 100;
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
-        kx::test::scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
-                              ScaledInt::raw(85, ScaledInt::ones))};
-    t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
-    EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
-    EXPECT_EQ(t->body.scalars[0].limitMin.toString(), "85");
+TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
+    Json::Value doc;
+    {
+        // Only the shortest length is judged, against 90.0 m; then pair 1 is the shortest, and too long.
+        auto t = bareTest();
+        t->body.limit->scalarLimits = {
+            kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
+        t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
+        doc["shortest length"].append(evaluated(*t));
+        t->body.scalars[1].value = 150.0f;
+        doc["shortest length"].append(evaluated(*t));
+    }
+    {
+        // Not shown: the remote end, pair 3 (not wired), the parallel resistance; shown: the info-only delay
+        // with its limit, a too-short qualifier; an open fails.
+        auto t = bareTest();
+        t->body.outletConfig = kx::test::t568bOutlet({1, 2});
+        t->body.limit->scalarLimits = {
+            kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
+            kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones),
+                                  ScaledInt::nan(), true)};
+        t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
+                           scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
+                           scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
+        t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
+        doc["remote, unused, info only, qualified"].append(evaluated(*t));
+        t->body.scalars[5].qualifier = ScalarQualifier::open;
+        doc["remote, unused, info only, qualified"].append(evaluated(*t));
+    }
+    {
+        // 3.0 % of 10 ohm = 0.30 ohm beats the 0.15 ohm limit; 3.0 % of 2 ohm = 0.06 ohm does not; without the
+        // resistance the unbalance is only shown.
+        auto t = bareTest();
+        t->body.limit->scalarLimits = {
+            kx::test::scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
+            kx::test::scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
+        t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
+        doc["unbalance"].append(evaluated(*t));
+        t->body.scalars[0].value = 2.0f;
+        doc["unbalance"].append(evaluated(*t));
+        t->body.scalars.erase(t->body.scalars.begin());
+        doc["unbalance"].append(evaluated(*t));
+    }
+    {
+        // Pair to pair: 7.0 % of the summed parallel resistances (4.0 + 6.0 ohm) is 0.70 ohm.
+        auto t = bareTest();
+        t->body.limit->scalarLimits = {
+            kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
+            kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
+        t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
+                           scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
+        doc["pair to pair unbalance"].append(evaluated(*t));
+        t->body.scalars[2].value = 0.71f;
+        doc["pair to pair unbalance"].append(evaluated(*t));
+    }
+    {
+        // Impedance of a 100 ohm cable: its nominal form's limits (85 to 115 ohm).
+        auto t = bareTest();
+        t->body.cable.impedance = 100;
+        t->body.limit->scalarLimits = {
+            kx::test::scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
+            kx::test::scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
+                                  ScaledInt::raw(85, ScaledInt::ones))};
+        t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
+        doc["impedance"].append(evaluated(*t));
+    }
+    kx::test::expectGolden(doc, "RecertifyScalars.json");
 }
 
 TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
@@ -187,36 +177,62 @@ TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
     EXPECT_TRUE(mask.empty());
 }
 
-TEST(RecertifyFrequency, MarginZeroPassesAndStarsFollowTheAccuracy) {
-    const auto evaluate = [](int16_t sample, float accuracy, CopperLimit::NextStatusType nst) {
-        CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
-        p.data = {500, 400, sample, 450};
-        CopperFreqLimit l =
-            curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any, {{1000, accuracy}, {2000, accuracy}});
-        CopperFreq r;
-        Evaluation::evaluateRecord(r, p, l, {}, nst);
-        return r;
+TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
+    const auto acceptable = CopperLimit::NextStatusType::acceptable;
+    const auto next = [](std::vector<int16_t> points, float accuracy = 0.0f) {
+        return curve(CopperFreqLimitType::NEXT, std::move(points), PairCombo::any,
+                     {{1000, accuracy}, {2000, accuracy}});
     };
-    const auto normal = CopperLimit::NextStatusType::normal;
-    CopperFreq r = evaluate(300, 0.0f, normal);
-    EXPECT_EQ(r.status, Status::pass);
-    EXPECT_EQ(r.getWmMargin().toString(), "0.0");
-    EXPECT_EQ(r.wmLocation, idxToKHz(2));
-    EXPECT_EQ(evaluate(299, 0.0f, normal).status, Status::fail);
-    EXPECT_EQ(evaluate(300, 0.5f, normal).status, Status::passStar);
-    EXPECT_EQ(evaluate(299, 0.5f, normal).status, Status::failStar);
-    EXPECT_EQ(evaluate(300, 0.5f, CopperLimit::NextStatusType::acceptable).status, Status::passAcceptable);
-    EXPECT_EQ(evaluate(299, 0.5f, CopperLimit::NextStatusType::acceptable).status, Status::passAcceptable);
-    // Worst value: the smallest sample; among equal samples the highest index.
-    CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
-    p.data = {310, 305, 305, 400};
-    CopperFreq r2;
-    Evaluation::evaluateRecord(r2, p, curve(CopperFreqLimitType::NEXT, {300, 290, 300, 300}), {},
-                               CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r2.wvValue.value, 305);
-    EXPECT_EQ(r2.wvLocation, idxToKHz(2));
-    EXPECT_EQ(r2.wmValue.value, 305);  // margin 0.5 at index 2 beats 1.0 at 0 and 1.5 at 1
-    EXPECT_EQ(r2.wmLimit.value, 300);
+    const CopperFreqLimit il = curve(CopperFreqLimitType::IL, {100, 100, 100, 80});
+    const struct {
+        const char* what;
+        CopperTestType type;
+        std::vector<int16_t> data;
+        CopperFreqLimit limit;
+        std::vector<uint16_t> mask = {};
+        CopperLimit::NextStatusType nextStatus = CopperLimit::NextStatusType::normal;
+    } kCases[] = {
+        {"margin 0.0 passes", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300))},
+        {"below the curve fails", CopperTestType::next, {500, 400, 299, 450}, next(flat(4, 300))},
+        {"within the accuracy: pass*", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f)},
+        {"within the accuracy: fail*", CopperTestType::next, {500, 400, 299, 450}, next(flat(4, 300), 0.5f)},
+        {"acceptable", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f), {}, acceptable},
+        {"acceptable though below",
+         CopperTestType::next,
+         {500, 400, 299, 450},
+         next(flat(4, 300), 0.5f),
+         {},
+         acceptable},
+        // Worst value: the smallest sample, among equal ones the highest index; worst margin 0.5 at index 2
+        // beats 1.0 at 0 and 1.5 at 1.
+        {"worst value and margin", CopperTestType::next, {310, 305, 305, 400}, next({300, 290, 300, 300})},
+        // An upper bound: worst value 9.0 dB at index 2, which on a pass is also the worst margin.
+        {"insertion loss passes", CopperTestType::il, {-20, 50, 90, 70}, il},
+        {"insertion loss fails at index 3", CopperTestType::il, {-20, 50, 90, 81}, il},
+        {"samples at or below -1.0 dB are never the worst", CopperTestType::il, {-15, -12, -10, -30}, il},
+        {"no curve: only the worst value is shown",
+         CopperTestType::rl,
+         {200, 150, 150, 180},
+         curve(CopperFreqLimitType::RL, {})},
+        {"masked out everywhere: shown, not judged",
+         CopperTestType::next,
+         {100, 100, 100},
+         next({300, 300, CopperFreqLimit::kNoLimit}),
+         {0, 0, 1}},
+        {"a mask keeps one point", CopperTestType::next, {100, 400, 100}, next({300, 300, 300}), {0, 1, 0}},
+    };
+    Json::Value records;
+    for (const auto& c : kCases) {
+        CopperPlot p(c.type, CableEnd::main, P1, c.type == CopperTestType::next ? P2 : P1);
+        p.data = c.data;
+        CopperFreq r;
+        Evaluation::evaluateRecord(r, p, c.limit, c.mask, c.nextStatus);
+        Json::Value j = r.toJson(Dump::DumpFlags{1});
+        j["case"] = c.what;
+        j["margin"] = r.getWmMargin().toString();
+        records.append(j);
+    }
+    kx::test::expectGolden(records, "RecertifyRecords.json");
 }
 
 TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
@@ -231,59 +247,6 @@ TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
     EXPECT_EQ(t->recertify(kNoNvp), Status::passStar);
 }
 
-TEST(RecertifyFrequency, InsertionLossIsAnUpperBound) {
-    CopperPlot p(CopperTestType::il, CableEnd::main, P1, P1);
-    p.data = {-20, 50, 90, 70};
-    CopperFreqLimit l = curve(CopperFreqLimitType::IL, {100, 100, 100, 80});
-    CopperFreq r;
-    Evaluation::evaluateRecord(r, p, l, {}, CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r.status, Status::pass);
-    // Worst value 9.0 dB at index 2; on a pass the worst margin reports the worst value.
-    EXPECT_EQ(r.wvValue.value, 90);
-    EXPECT_EQ(r.wmValue.value, 90);
-    EXPECT_EQ(r.wmLimit.value, 100);
-    EXPECT_EQ(r.wmLocation, idxToKHz(2));
-    p.data[3] = 81;
-    Evaluation::evaluateRecord(r, p, l, {}, CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r.status, Status::fail);
-    EXPECT_EQ(r.wmValue.value, 81);
-    EXPECT_EQ(r.wmLocation, idxToKHz(3));
-    // Samples at or below -1.0 dB never become the worst value.
-    p.data = {-15, -12, -10, -30};
-    CopperFreq low;
-    Evaluation::evaluateRecord(low, p, l, {}, CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(low.wvValue.value, 0);
-    EXPECT_EQ(low.wvLimit.value, 0);
-    EXPECT_EQ(low.wvLocation, idxToKHz(0));
-}
-
-TEST(RecertifyFrequency, WithoutCurveOnlyTheWorstValueIsShown) {
-    CopperPlot p(CopperTestType::rl, CableEnd::main, P1, P1);
-    p.data = {200, 150, 150, 180};
-    CopperFreq r;
-    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::RL, {}), {}, CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r.status, Status::show);
-    EXPECT_EQ(r.wvValue.value, 150);
-    EXPECT_EQ(r.wvLocation, idxToKHz(1));
-    EXPECT_TRUE(r.wmValue.isNaN());
-}
-
-TEST(RecertifyFrequency, MaskedOutEverywhereIsShownNotJudged) {
-    CopperPlot p(CopperTestType::next, CableEnd::main, P1, P2);
-    p.data = {100, 100, 100};
-    CopperFreq r;
-    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::NEXT, {300, 300, CopperFreqLimit::kNoLimit}), {0, 0, 1},
-                               CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r.status, Status::show);
-    EXPECT_EQ(r.wmValue.value, 100);
-    // A mask that keeps one point judges only that point.
-    p.data = {100, 400, 100};
-    Evaluation::evaluateRecord(r, p, curve(CopperFreqLimitType::NEXT, {300, 300, 300}), {0, 1, 0},
-                               CopperLimit::NextStatusType::normal);
-    EXPECT_EQ(r.status, Status::pass);
-    EXPECT_EQ(r.wmLocation, idxToKHz(1));
-}
-
 TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     auto t = bareTest();
     t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300)),
@@ -292,18 +255,8 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
                       samplePlot(CopperTestType::next, CableEnd::main, P1, P3, flat(3, 400)),
                       samplePlot(CopperTestType::next, CableEnd::main, P2, P1, flat(3, 400))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
-    const auto& freqs = t->body.copperfreqs.freqs;
-    ASSERT_EQ(freqs.size(), 3u);
-    // Generic curve first (stored order): 1-3 and 2-1; then the 12_36 curve for 1-2 alone.
-    EXPECT_EQ(freqs[0].srcPair, P1);
-    EXPECT_EQ(freqs[0].rcvPair, P3);
-    EXPECT_EQ(freqs[0].status, Status::pass);
-    EXPECT_EQ(freqs[1].srcPair, P2);
-    EXPECT_EQ(freqs[1].rcvPair, P1);
-    EXPECT_EQ(freqs[2].srcPair, P1);
-    EXPECT_EQ(freqs[2].rcvPair, P2);
-    EXPECT_EQ(freqs[2].status, Status::fail);
-    EXPECT_EQ(freqs[2].wmLimit.value, 450);
+    // Generic curve first (stored order): 1-3 and 2-1 pass; then the 12_36 curve fails 1-2 alone at 45.0 dB.
+    kx::test::expectGolden(t->body.copperfreqs.toJson(Dump::DumpFlags{1}), "RecertifyPairSpecific.json");
 }
 
 TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
@@ -381,18 +334,44 @@ TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
     EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, CopperFreqLimitType::TCL);
 }
 
-TEST(RecertifyMasks, RlMaskIsZeroWhereInsertionLossIsBelow3dB) {
+TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
     auto t = bareTest();
     t->body.limit->do3dbRuleRl = true;
-    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {10, 29, 30, 31, 25, 45})};
+    t->body.limit->do4dbRuleNext = true;
+    t->body.limit->dbRuleAcrF = 3;
+    t->body.limit->dbRuleAcrFStartFreqKHz = 1250;  // index 2: entries 0..2 always enforced
+    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {10, 29, 30, 31, 25, 45}),
+                      samplePlot(CopperTestType::il, CableEnd::main, P3, P3, {39, 40, 41}),
+                      samplePlot(CopperTestType::fext, CableEnd::remote, P1, P2, {90, 90, 90, 20, 30, 31})};
+    const struct {
+        CopperTestType type;
+        CableEnd end;
+        WirePair src, rcv;
+        bool masked;
+        std::vector<uint16_t> mask;
+    } kCases[] = {
+        // Return loss: zero where the receive pair's insertion loss is below 3 dB; none without that plot.
+        {CopperTestType::rl, CableEnd::remote, P1, P2, true, {0, 0, 1, 1, 0, 1}},
+        {CopperTestType::rl, CableEnd::main, P4, P4, false, {}},
+        {CopperTestType::tcl, CableEnd::main, P2, P2, false, {}},
+        // ELFEXT: the other end's FEXT for the reversed pairs.
+        {CopperTestType::elfext, CableEnd::main, P2, P1, true, {1, 1, 1, 1, 1, 0}},
+        {CopperTestType::elfext, CableEnd::main, P1, P2, false, {}},
+        // NEXT: the four dB rule.
+        {CopperTestType::psnext, CableEnd::main, P3, P3, true, {0, 1, 1}},
+        {CopperTestType::acr, CableEnd::main, P1, P2, false, {}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(toString(c.type));
+        std::vector<uint16_t> mask;
+        EXPECT_EQ(t->getLimitEnforced(c.type, c.end, c.src, c.rcv, mask), c.masked);
+        if (c.masked) {
+            EXPECT_EQ(mask, c.mask);
+        }
+    }
     std::vector<uint16_t> mask;
-    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::rl, CableEnd::remote, P1, P2, mask));
-    EXPECT_EQ(mask, (std::vector<uint16_t>{0, 0, 1, 1, 0, 1}));
-    // No reference plot for pair 3, or the rule off: no mask.
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P3, P3, mask));
     t->body.limit->do3dbRuleRl = false;
     EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, mask));
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::tcl, CableEnd::main, P2, P2, mask));
 }
 
 TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
@@ -406,27 +385,6 @@ TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->status, Status::pass);
     EXPECT_EQ(r->wmValue.value, 250);
-}
-
-TEST(RecertifyMasks, ElfextMaskUsesTheOtherEndsFextForReversedPairs) {
-    auto t = bareTest();
-    t->body.limit->dbRuleAcrF = 3;
-    t->body.limit->dbRuleAcrFStartFreqKHz = 1250;  // index 2: entries 0..2 always enforced
-    t->plots.plots = {samplePlot(CopperTestType::fext, CableEnd::remote, P1, P2, {90, 90, 90, 20, 30, 31})};
-    std::vector<uint16_t> mask;
-    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::elfext, CableEnd::main, P2, P1, mask));
-    EXPECT_EQ(mask, (std::vector<uint16_t>{1, 1, 1, 1, 1, 0}));
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::elfext, CableEnd::main, P1, P2, mask));
-}
-
-TEST(RecertifyMasks, NextMaskFollowsTheFourDbRule) {
-    auto t = bareTest();
-    t->body.limit->do4dbRuleNext = true;
-    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {39, 40, 41})};
-    std::vector<uint16_t> mask;
-    ASSERT_TRUE(t->getLimitEnforced(CopperTestType::psnext, CableEnd::main, P2, P2, mask));
-    EXPECT_EQ(mask, (std::vector<uint16_t>{0, 1, 1}));
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::acr, CableEnd::main, P1, P2, mask));
 }
 
 TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
