@@ -208,10 +208,7 @@ TEST(CopperTestBodyStream, EvilScalarCountAllocatesNothing) {
     ASSERT_NE(it, withOne.end());
     const size_t countPos = static_cast<size_t>(it - withOne.begin()) - 4;
     ASSERT_EQ(withOne[countPos], 1);
-    withOne[countPos] = 0xFF;
-    withOne[countPos + 1] = 0xFF;
-    withOne[countPos + 2] = 0xFF;
-    withOne[countPos + 3] = 0x7F;
+    kx::test::put32(withOne, countPos, 0x7FFFFFFF);
     CopperTestBody back;
     EXPECT_EQ(readInto(back, withOne), Marshal::readError);
     EXPECT_TRUE(back.scalars.empty());

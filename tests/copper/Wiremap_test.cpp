@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "copper/CopperBuilders.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "copper/CopperOutletConfig.h"
@@ -19,13 +20,6 @@ using kx::test::kLengthOffset;
 using kx::test::readInto;
 
 namespace {
-Wiremap straightThrough() {
-    Wiremap w;
-    w.status = Status::pass;
-    for (int p = 1; p <= 9; ++p) w.connections.push_back({static_cast<Pin>(p), static_cast<Pin>(p)});
-    return w;
-}
-
 CopperOutletConfig outlet568(const std::string& name = "568B") {
     CopperOutletConfig c;
     c.name = name;
@@ -44,7 +38,7 @@ CopperOutletConfig outlet568(const std::string& name = "568B") {
 }
 
 Wiremap everyArtifact() {
-    Wiremap w = straightThrough();
+    Wiremap w = kx::test::straightThroughWiremap();
     w.isAcMap = true;
     w.isDisplayByPairs = true;
     w.splitPairs.push_back({WirePair::pair2, WirePair::pair3, ScaledInt::raw(123, ScaledInt::tenths),
@@ -72,16 +66,11 @@ TEST(Wiremap, RoundTripsEveryArtifactKind) {
     EXPECT_EQ(bytesOf(back), bytes);
     EXPECT_TRUE(kx::test::everyPrefixFails<Wiremap>(bytes));
     kx::test::expectGolden(back.jsonBody(Dump::DumpFlags{}), "Wiremap.json");
-}
 
-TEST(Wiremap, HugeArtifactCountsFailBeforeAllocating) {
-    auto bytes = bytesOf(Wiremap{});
-    bytes[18] = 0xFF;
-    bytes[19] = 0xFF;
-    bytes[20] = 0xFF;
-    bytes[21] = 0xFF;
-    Wiremap back;
-    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+    // A huge artifact count fails before anything is allocated.
+    auto huge = bytesOf(Wiremap{});
+    kx::test::put32(huge, 18, 0xFFFFFFFF);
+    EXPECT_EQ(readInto(back, huge), Marshal::readError);
 }
 
 namespace {
@@ -151,8 +140,8 @@ TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
     EXPECT_EQ(r.remaining(), 5u);
 }
 
-TEST(WireMapData, StraightThroughTextLines) {
-    const Wiremap w = straightThrough();
+TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
+    const Wiremap w = kx::test::straightThroughWiremap();
     const CopperOutletConfig c = outlet568();
     const WireMapData d(&w, &c, 1, 1);
     EXPECT_EQ(line(d, 0), "1 2 3 4 5 6 7 8 S ");
@@ -165,6 +154,29 @@ TEST(WireMapData, StraightThroughTextLines) {
     EXPECT_EQ(d.textLineOut(0, nullptr, 20), nullptr);
     EXPECT_FALSE(d.isSingleEnded());
     EXPECT_TRUE(d.drawShield());
+    EXPECT_EQ(d.pinLabel(Pin::notset, true), " ");
+    EXPECT_EQ(d.pinLabel(static_cast<Pin>(10), true), " ");
+    EXPECT_EQ(d.pinLabel(Pin::shield, true), "S");
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(5)), "1,2-4,5");
+    EXPECT_EQ(d.pairComboLabel(WireMapData::pair2), "3,6");
+    EXPECT_EQ(d.pairComboLabel(WireMapData::pair43), "7,8-4,5");
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(16)), "");
+    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(-1)), "");
+
+    // IX adapters: cells run over the labels 1 2 4 5 6 7 9 10, and "10 " overruns into the shield cell.
+    const WireMapData ix(&w, &c, 224, 224);
+    EXPECT_EQ(ix.pinLabel(Pin::pin3, true), "6");
+    EXPECT_EQ(ix.pinLabel(Pin::pin8, false), "10");
+    EXPECT_EQ(line(ix, 0), "1 2 4 5 6 7 9 10S ");
+    EXPECT_LE(std::strlen(line(ix, 2).c_str()), 19u);
+    EXPECT_EQ(WireMapData(&w, &c, 224, 1).pairComboLabel(WireMapData::pair3), "4,5");  // pins 5,6 carry 4,5
+    // One M12 end relabels pins 2 and 3; both ends M12 keep the standard labels.
+    const WireMapData oneM12(&w, &c, 212, 1);
+    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, true), "3");
+    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, false), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 212, 213).pinLabel(Pin::pin2, true), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 213, 212).pinLabel(Pin::pin2, false), "2");
+    EXPECT_EQ(WireMapData(&w, &c, 213, 213).pinLabel(Pin::pin2, true), "2");
 }
 
 TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
@@ -183,34 +195,8 @@ TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
     EXPECT_TRUE(WireMapData(&single, &c, 1, 1).isSingleEnded());
 }
 
-TEST(WireMapData, IxAdapterLabelsAndCells) {
-    const Wiremap w = straightThrough();
-    const CopperOutletConfig c = outlet568();
-    const WireMapData d(&w, &c, 224, 224);
-    EXPECT_EQ(d.pinLabel(Pin::pin3, true), "6");
-    EXPECT_EQ(d.pinLabel(Pin::pin8, false), "10");
-    // Cells run over the IX labels 1 2 4 5 6 7 9 10; "10 " overruns into the shield cell.
-    EXPECT_EQ(line(d, 0), "1 2 4 5 6 7 9 10S ");
-    EXPECT_LE(std::strlen(line(d, 2).c_str()), 19u);
-}
-
-TEST(WireMapData, LabelTablesFollowTheAdapters) {
-    const Wiremap w = straightThrough();
-    const CopperOutletConfig c = outlet568();
-    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(Pin::notset, true), " ");
-    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(static_cast<Pin>(10), true), " ");
-    EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinLabel(Pin::shield, true), "S");
-    // One M12 end relabels pins 2 and 3; both ends M12 keep the standard labels.
-    const WireMapData oneM12(&w, &c, 212, 1);
-    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, true), "3");
-    EXPECT_EQ(oneM12.pinLabel(Pin::pin2, false), "2");
-    EXPECT_EQ(WireMapData(&w, &c, 212, 213).pinLabel(Pin::pin2, true), "2");
-    EXPECT_EQ(WireMapData(&w, &c, 213, 212).pinLabel(Pin::pin2, false), "2");
-    EXPECT_EQ(WireMapData(&w, &c, 213, 213).pinLabel(Pin::pin2, true), "2");
-}
-
 TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
-    const Wiremap w = straightThrough();
+    const Wiremap w = kx::test::straightThroughWiremap();
     CopperOutletConfig c = outlet568();
     // Pairs 2 and 3 cross: pair 2's wires arrive on pair 3's pins at the remote end and the other way round.
     c.artifacts[1].rcvWirePair = WirePair::pair3;
@@ -254,19 +240,6 @@ TEST(WireMapData, ShortsShareGroupsAcrossChains) {
     const WireMapData d2(&two, &c, 1, 1);
     EXPECT_EQ(d2.shortList()[1].group, 1);
     EXPECT_EQ(d2.shortList()[2].group, 2);
-}
-
-TEST(WireMapData, PairComboLabels) {
-    const Wiremap w = straightThrough();
-    const CopperOutletConfig c = outlet568();
-    const WireMapData d(&w, &c, 1, 1);
-    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(5)), "1,2-4,5");
-    EXPECT_EQ(d.pairComboLabel(WireMapData::pair2), "3,6");
-    EXPECT_EQ(d.pairComboLabel(WireMapData::pair43), "7,8-4,5");
-    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(16)), "");
-    EXPECT_EQ(d.pairComboLabel(static_cast<WireMapData::PairCombo>(-1)), "");
-    const WireMapData ix(&w, &c, 224, 1);
-    EXPECT_EQ(ix.pairComboLabel(WireMapData::pair3), "4,5");  // pins 5,6 carry IX labels 4,5
 }
 
 TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {

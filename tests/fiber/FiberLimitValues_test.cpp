@@ -48,42 +48,37 @@ const ScaledInt kBudget(10.0f, ScaledInt::hundredths);
 
 }  // namespace
 
-TEST(LossBudget, ThreeJumperMethodWithTestAndReferenceConnectors) {
-    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(4, 1, kBudget, FiberLLRefMethod::threeJumper);
-    EXPECT_EQ(p.connectorCount, 2u);
-    // t=2, k=2, r=2: 2*0.5 + 2*0.75 - 2*0.1
-    EXPECT_EQ(p.connectorLoss.toString(), "2.30");
-    EXPECT_EQ(p.testRefConnectorLoss.toString(), "0.80");
-    EXPECT_EQ(p.spliceLoss.toString(), "0.30");
-    EXPECT_EQ(p.fiberLoss.toString(), "7.40");
-    EXPECT_EQ(p.attenuationCoefLimit.toString(), "3.50");
-    EXPECT_EQ(p.totalLossBudget.toString(), "10.00");
-}
-
-TEST(LossBudget, TwoJumperMethodStillCountsOneOrdinaryConnectorForOne) {
-    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(1, 0, kBudget, FiberLLRefMethod::twoJumper);
-    EXPECT_EQ(p.connectorCount, 1u);
-    EXPECT_EQ(p.connectorLoss.toString(), "1.25");  // 1*0.5 + 1*0.75
-}
-
-TEST(LossBudget, WithoutTestConnectorLimitOnlyOrdinaryConnectorsCount) {
-    const auto v = budgetValues(false);
-    auto p = v.getOltsLengthBasedLossBudgetParts(1, 0, kBudget, FiberLLRefMethod::twoJumper);
-    EXPECT_EQ(p.connectorCount, 0u);
-    EXPECT_EQ(p.connectorLoss.toString(), "0.00");
-    EXPECT_TRUE(p.testRefConnectorLoss.isNaN());
-    p = v.getOltsLengthBasedLossBudgetParts(5, 2, kBudget, FiberLLRefMethod::threeJumper);
-    EXPECT_EQ(p.connectorCount, 3u);
-    EXPECT_EQ(p.connectorLoss.toString(), "2.25");
-    EXPECT_EQ(p.fiberLoss.toString(), "7.15");
-    p = v.getOltsLengthBasedLossBudgetParts(2, 0, kBudget, FiberLLRefMethod::oneJumper);
-    EXPECT_EQ(p.connectorCount, 2u);
-}
-
-TEST(LossBudget, UnknownMethodCountsEveryConnectorAsOrdinary) {
-    const auto p = budgetValues(true).getOltsLengthBasedLossBudgetParts(3, 0, kBudget, FiberLLRefMethod(77));
-    EXPECT_EQ(p.connectorCount, 3u);
-    EXPECT_EQ(p.connectorLoss.toString(), "2.25");
+TEST(LossBudget, ConnectorsCountByTheReferenceMethod) {
+    const struct {
+        unsigned connectors, splices;
+        FiberLLRefMethod method;
+        bool withTestRef;
+        unsigned count;
+        const char *connectorLoss, *testRefLoss, *spliceLoss, *fiberLoss;
+    } kCases[] = {
+        // t=2, k=2, r=2: 2*0.5 + 2*0.75 - 2*0.1
+        {4, 1, FiberLLRefMethod::threeJumper, true, 2, "2.30", "0.80", "0.30", "7.40"},
+        // Two jumpers still count one ordinary connector for one: 1*0.5 + 1*0.75.
+        {1, 0, FiberLLRefMethod::twoJumper, true, 1, "1.25", "0.50", "0.00", "8.75"},
+        // Without a test connector limit only ordinary connectors count.
+        {1, 0, FiberLLRefMethod::twoJumper, false, 0, "0.00", "NaN", "0.00", "10.00"},
+        {5, 2, FiberLLRefMethod::threeJumper, false, 3, "2.25", "NaN", "0.60", "7.15"},
+        {2, 0, FiberLLRefMethod::oneJumper, false, 2, "1.50", "NaN", "0.00", "8.50"},
+        // An unknown method counts every connector as ordinary.
+        {3, 0, FiberLLRefMethod(77), true, 3, "2.25", "0.00", "0.00", "7.75"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(static_cast<int>(c.method));
+        const auto p =
+            budgetValues(c.withTestRef).getOltsLengthBasedLossBudgetParts(c.connectors, c.splices, kBudget, c.method);
+        EXPECT_EQ(p.connectorCount, c.count);
+        EXPECT_EQ(p.connectorLoss.toString(), c.connectorLoss);
+        EXPECT_EQ(p.testRefConnectorLoss.toString(), c.testRefLoss);
+        EXPECT_EQ(p.spliceLoss.toString(), c.spliceLoss);
+        EXPECT_EQ(p.fiberLoss.toString(), c.fiberLoss);
+        EXPECT_EQ(p.attenuationCoefLimit.toString(), "3.50");
+        EXPECT_EQ(p.totalLossBudget.toString(), "10.00");
+    }
 }
 
 TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {

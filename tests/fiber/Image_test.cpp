@@ -61,10 +61,7 @@ TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
     FiberImageFeatureObject fo;
     fo.scratchSegments = {{1, 2}};
     auto feature = kx::test::bytesOf(fo);
-    feature[1] = 0xFF;
-    feature[2] = 0xFF;
-    feature[3] = 0xFF;
-    feature[4] = 0x0F;
+    kx::test::put32(feature, 1, 0x0FFFFFFF);
     EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::readError);
     feature = kx::test::bytesOf(FiberImageFeatureObject());
     feature[0] = 1;

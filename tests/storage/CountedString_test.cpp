@@ -23,45 +23,37 @@ TEST(CountedString, WritesCountWithNul) {
     EXPECT_EQ(b.bytes(), (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 0}));
 }
 
-TEST(CountedString, TextEndsAtFirstNul) {
-    auto bytes = counted(6, std::string("ab\0cd\0", 6));
-    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    std::string s;
-    EXPECT_EQ(readCountedString(r, s), Marshal::ok);
-    EXPECT_EQ(s, "ab");
-    EXPECT_EQ(r.remaining(), 0u);
-}
-
-TEST(CountedString, CoreLimitsRefuseEmptyAndLongCounts) {
-    for (uint32_t n : {0u, 201u}) {
-        auto bytes = counted(n, std::string(n, 'x'));
-        ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+TEST(CountedString, ReadsToTheFirstNulWithinItsCount) {
+    const struct {
+        std::vector<uint8_t> bytes;
+        bool coreLimits;
+        Marshal::StreamOpStatus status;
+        std::string text;
+    } kCases[] = {
+        {counted(6, std::string("ab\0cd\0", 6)), false, Marshal::ok, "ab"},
+        // A project's core texts: 1 to 200 bytes with the nul.
+        {counted(0, ""), true, Marshal::invalidData, ""},
+        {counted(201, std::string(201, 'x')), true, Marshal::invalidData, ""},
+        {counted(200, std::string(199, 'x') + '\0'), true, Marshal::ok, std::string(199, 'x')},
+        // A count of 4 GiB must neither allocate nor read past the buffer.
+        {counted(0xFFFFFFFFu, "abcd"), false, Marshal::readError, ""},
+        {counted(0x80000000u, "abcd"), false, Marshal::readError, ""},
+        {counted(5, "abcd"), false, Marshal::readError, ""},
+        {{1, 0}, true, Marshal::readError, ""},  // no whole count
+    };
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const auto& c = kCases[i];
+        SCOPED_TRACE(i);
+        ByteStreamReader r(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
         std::string s;
-        EXPECT_EQ(readCountedString(r, s, true), Marshal::invalidData) << n;
+        EXPECT_EQ(readCountedString(r, s, c.coreLimits), c.status);
+        if (c.status != Marshal::invalidData) {
+            EXPECT_EQ(s, c.text);
+        }
+        if (c.status == Marshal::ok) {
+            EXPECT_EQ(r.remaining(), 0u);
+        }
     }
-    auto ok = counted(200, std::string(199, 'x') + '\0');
-    ByteStreamReader r(ok.data(), static_cast<uint32_t>(ok.size()));
-    std::string s;
-    EXPECT_EQ(readCountedString(r, s, true), Marshal::ok);
-    EXPECT_EQ(s.size(), 199u);
-}
-
-TEST(CountedString, EvilCountLongerThanStreamIsReadError) {
-    // A count of 4 GiB must neither allocate nor read past the buffer.
-    for (uint32_t n : {0xFFFFFFFFu, 0x80000000u, 5u}) {
-        auto bytes = counted(n, "abcd");
-        ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-        std::string s;
-        EXPECT_EQ(readCountedString(r, s), Marshal::readError) << n;
-        EXPECT_TRUE(s.empty());
-    }
-}
-
-TEST(CountedString, MissingCountIsReadError) {
-    std::vector<uint8_t> bytes{1, 0};
-    ByteStreamReader r(bytes.data(), 2);
-    std::string s;
-    EXPECT_EQ(readCountedString(r, s, true), Marshal::readError);
 }
 
 TEST(CountedString, Latin1ToUtf8) {
