@@ -89,36 +89,34 @@ TEST(CopperResult, Cat6ARecertifiesToTheSameVerdicts) {
 }
 
 TEST(CopperResult, ReaderStatuses) {
+    const auto copper = serializeToBytes(summaryOf(ResultType::COPPER));
     const auto testBytes = serializeToBytes(kx::test::cat6APermanentLinkTest()->body);
-    CopperResult r;
-    // A fiber summary is the wrong type.
-    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::FIBER))}}), r),
-              ResultReaderStatus::wrongResultType);
-    // Only a summary: success without a test.
-    CopperResult onlySummary;
-    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}}), onlySummary),
-              ResultReaderStatus::success);
-    EXPECT_FALSE(onlySummary.test);
-    // An unknown section type.
-    CopperResult r2;
-    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {321, {1, 2, 3}}}), r2),
-              ResultReaderStatus::badData);
-    // A body of a newer class version.
     auto newer = testBytes;
     newer[kClassVersionOffset] = 7;
-    CopperResult r3;
-    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {700, newer}}), r3),
-              ResultReaderStatus::unsupportedVersion);
-    // A body cut short.
-    auto cut = testBytes;
-    cut.resize(cut.size() / 2);
-    CopperResult r4;
-    EXPECT_EQ(readBytes(containerOf({{200, serializeToBytes(summaryOf(ResultType::COPPER))}, {700, cut}}), r4),
-              ResultReaderStatus::badData);
-    // Not a container.
-    CopperResult r5;
-    EXPECT_EQ(readBytes({1, 2, 3, 4}, r5), ResultReaderStatus::badContainer);
-    EXPECT_EQ(CopperResultReader::readResult(r5, nullptr, 0), ResultReaderStatus::badContainer);
+    const std::vector<uint8_t> cut(testBytes.begin(),
+                                   testBytes.begin() + static_cast<std::ptrdiff_t>(testBytes.size() / 2));
+    const struct {
+        const char* what;
+        std::vector<uint8_t> file;
+        ResultReaderStatus status;
+    } kCases[] = {
+        {"a fiber summary", containerOf({{200, serializeToBytes(summaryOf(ResultType::FIBER))}}),
+         ResultReaderStatus::wrongResultType},
+        {"only a summary", containerOf({{200, copper}}), ResultReaderStatus::success},
+        {"an unknown section", containerOf({{200, copper}, {321, {1, 2, 3}}}), ResultReaderStatus::badData},
+        {"a newer body", containerOf({{200, copper}, {700, newer}}), ResultReaderStatus::unsupportedVersion},
+        {"a body cut short", containerOf({{200, copper}, {700, cut}}), ResultReaderStatus::badData},
+        {"not a container", {1, 2, 3, 4}, ResultReaderStatus::badContainer},
+    };
+    for (const auto& c : kCases) {
+        CopperResult r;
+        EXPECT_EQ(readBytes(c.file, r), c.status) << c.what;
+        if (c.status == ResultReaderStatus::success) {
+            EXPECT_FALSE(r.test);  // no test section, no test
+        }
+    }
+    CopperResult r;
+    EXPECT_EQ(CopperResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
 }
 
 TEST(CopperResult, TruncatedFilesNeverSucceed) {

@@ -95,28 +95,39 @@ TEST(FiberResultFile, SectionsUseTheTableOfTypes) {
 }
 
 TEST(FiberResultFile, ReaderStatuses) {
-    FiberResult r;
-    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}})), ResultReaderStatus::success);
-    EXPECT_TRUE(r.tests.empty());
-
-    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::COPPER)}})), ResultReaderStatus::wrongResultType);
-
-    auto newer = summaryBytes(ResultType::FIBER);
+    const auto fiber = summaryBytes(ResultType::FIBER);
+    auto newer = fiber;
     newer[kClassVersionOffset] = 2;
-    EXPECT_EQ(read(r, containerOf({{200, newer}})), ResultReaderStatus::unsupportedVersion);
-    auto broken = summaryBytes(ResultType::FIBER);
+    auto broken = fiber;
     broken[0] = 0;
-    EXPECT_EQ(read(r, containerOf({{200, broken}})), ResultReaderStatus::badData);
-
     const auto ll = kx::test::bytesOf(kx::test::lossLengthTest());
-    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {322, ll}})), ResultReaderStatus::badData);
-    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {700, ll}})), ResultReaderStatus::badData);
-    // A loss/length test in a power meter section is the wrong object.
-    EXPECT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {323, ll}})), ResultReaderStatus::badData);
-
     const auto file = kx::test::lossLengthResultFile();
-    const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
-    EXPECT_EQ(read(r, cut), ResultReaderStatus::badContainer);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> file;
+        ResultReaderStatus status;
+    } kCases[] = {
+        {"only a summary", containerOf({{200, fiber}}), ResultReaderStatus::success},
+        {"a copper summary", containerOf({{200, summaryBytes(ResultType::COPPER)}}),
+         ResultReaderStatus::wrongResultType},
+        {"a newer summary", containerOf({{200, newer}}), ResultReaderStatus::unsupportedVersion},
+        {"a broken summary", containerOf({{200, broken}}), ResultReaderStatus::badData},
+        {"an unknown section", containerOf({{200, fiber}, {322, ll}}), ResultReaderStatus::badData},
+        {"a copper section", containerOf({{200, fiber}, {700, ll}}), ResultReaderStatus::badData},
+        {"a loss/length test in a power meter section", containerOf({{200, fiber}, {323, ll}}),
+         ResultReaderStatus::badData},
+        {"half a file",
+         {file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2)},
+         ResultReaderStatus::badContainer},
+    };
+    for (const auto& c : kCases) {
+        FiberResult r;
+        EXPECT_EQ(read(r, c.file), c.status) << c.what;
+        if (c.status == ResultReaderStatus::success) {
+            EXPECT_TRUE(r.tests.empty());
+        }
+    }
+    FiberResult r;
     EXPECT_EQ(FiberResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
 }
 

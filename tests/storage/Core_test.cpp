@@ -83,23 +83,12 @@ TEST(Core, EvilCountsFailWithoutAllocating) {
     EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
 }
 
-namespace {
-Core labelProject() {
-    Core p = kx::test::sampleProject();
-    p.cursors.items.clear();
-    return p;
-}
-}  // namespace
-
-TEST(CoreNextLabel, CursorOfActiveSetTypeAndEnd) {
+TEST(CoreNextLabel, TheActiveSetsCursorOrTheAutoIncrementSeed) {
     Core p = kx::test::sampleProject();
     EXPECT_EQ(p.nextLabel(), "F-0107");  // OTDR test set 2, label set 11, end 2
     p.cableEnd = 1;
     EXPECT_EQ(p.nextLabel(), "F-0100");  // no cursor for end 1: the auto-increment seed
-}
-
-TEST(CoreNextLabel, NeedsBothActiveIdsAndAKnownTestSet) {
-    Core p = kx::test::sampleProject();
+    // Both active ids and a known test set are needed.
     p.activeLabelSet = -1;
     EXPECT_EQ(p.nextLabel(), "");
     p = kx::test::sampleProject();
@@ -107,21 +96,19 @@ TEST(CoreNextLabel, NeedsBothActiveIdsAndAKnownTestSet) {
     EXPECT_EQ(p.nextLabel(), "");
     p.activeTestSet = 77;
     EXPECT_EQ(p.nextLabel(), "");
-}
 
-TEST(CoreNextLabel, SeedOnlyForAutoIncrementSets) {
-    Core p = labelProject();
+    // Without cursors: a seed only for auto-increment sets, not for one merely claiming their type.
+    p = kx::test::sampleProject();
+    p.cursors.items.clear();
     EXPECT_EQ(p.nextLabel(), "F-0100");
     p.activeLabelSet = 10;  // sequential
     EXPECT_EQ(p.nextLabel(), "");
-    // A set claiming type 2 that is not an auto-increment set has no seed to give.
     p.labelSets.items[0]->type = 2;
     EXPECT_EQ(p.nextLabel(), "");
-}
 
-TEST(CoreNextLabel, LossLengthCursorsAreAlwaysEnd1) {
-    Core p = labelProject();
-    p.activeTestSet = 4;  // loss/length
+    // Loss/length cursors are always of end 1.
+    p.activeLabelSet = 11;
+    p.activeTestSet = 4;
     p.cableEnd = 2;
     auto c = std::make_unique<Cursor>();
     c->labelSetID = 11;

@@ -33,27 +33,12 @@ TEST(ModuleKind, Ranges) {
     EXPECT_EQ(moduleKind(300, true), ModuleKind::copper);
 }
 
-TEST(TestSet, AcceptsOnlyModulesOfItsKind) {
+TEST(TestSet, EachClassTakesItsModulesSlotsAndCustomNames) {
     CopperTestSet copper;
     EXPECT_FALSE(copper.acceptModule(101));
     EXPECT_EQ(copper.modID, 0u);
     EXPECT_TRUE(copper.acceptModule(302));
     EXPECT_EQ(copper.modID, 302u);
-    LossLengthTestSet loss;
-    EXPECT_TRUE(loss.acceptModule(250));
-    EXPECT_FALSE(loss.acceptModule(300));
-    OtdrTestSet otdr;
-    EXPECT_TRUE(otdr.acceptModule(150));
-    EXPECT_FALSE(otdr.acceptModule(0));
-    ImageTestSet image;
-    image.modID = 5;
-    EXPECT_FALSE(image.acceptModule(150));
-    EXPECT_TRUE(image.acceptModule(0));
-    EXPECT_EQ(image.modID, 0u);
-}
-
-TEST(TestSet, SlotsPerClass) {
-    CopperTestSet copper;
     EXPECT_EQ(copper.typeId(), 2);
     EXPECT_EQ(copper.testType(), 14u);
     EXPECT_EQ(copper.resultType(), Kestrix::ResultType::COPPER);
@@ -63,23 +48,31 @@ TEST(TestSet, SlotsPerClass) {
     EXPECT_FALSE(copper.isCustomLimit());
 
     LossLengthTestSet loss;
+    EXPECT_TRUE(loss.acceptModule(250));
+    EXPECT_FALSE(loss.acceptModule(300));
     EXPECT_EQ(loss.typeId(), 4);
     EXPECT_EQ(loss.testType(), 13u);
     loss.settings.limitName = "*";
     EXPECT_TRUE(loss.isCustomLimit());
 
+    OtdrTestSet otdr;
+    EXPECT_TRUE(otdr.acceptModule(150));
+    EXPECT_FALSE(otdr.acceptModule(0));
+    EXPECT_EQ(otdr.typeId(), 1);
+    otdr.settings.fiberTestType = TestType::manualOtdr;
+    EXPECT_EQ(otdr.testType(), 2u);
+    EXPECT_EQ(otdr.resultType(), Kestrix::ResultType::FIBER);
+
     ImageTestSet image;
+    image.modID = 5;
+    EXPECT_FALSE(image.acceptModule(150));
+    EXPECT_TRUE(image.acceptModule(0));
+    EXPECT_EQ(image.modID, 0u);
     EXPECT_EQ(image.typeId(), 8);
     image.settings.fiberName = "*custom*";
     EXPECT_FALSE(image.isCustomCable());
     image.settings.fiberLimit = "limit*";
     EXPECT_FALSE(image.isCustomLimit());
-
-    OtdrTestSet otdr;
-    EXPECT_EQ(otdr.typeId(), 1);
-    otdr.settings.fiberTestType = TestType::manualOtdr;
-    EXPECT_EQ(otdr.testType(), 2u);
-    EXPECT_EQ(otdr.resultType(), Kestrix::ResultType::FIBER);
 }
 
 TEST(LossLengthNormalise, NonScopelRunsFromEnd1) {
