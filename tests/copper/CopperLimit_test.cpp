@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -226,27 +225,27 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
 TEST(CopperLimit, ScalarLookupsByTestType) {
     using T = CopperScalarLimitType;
     CopperLimit l;
-    int max = 0;
-    for (T t : {T::unbalancePercent, T::unbalanceOhm, T::impedance50, T::impedance100, T::impedance,
-                T::p2pUnbalancePercent, T::p2pUnbalanceOhm})
-        l.scalarLimits.push_back(kx::test::scalarLimit(t, ScaledInt::raw(++max, ScaledInt::ones)));
-    const struct {
-        CopperTestType test;
-        int nominalOhms;
-        std::optional<T> found;
-    } kCases[] = {{CopperTestType::unbalance, 0, T::unbalanceOhm},
-                  {CopperTestType::imped, 100, T::impedance100},
-                  {CopperTestType::imped, 0, T::impedance},
-                  {CopperTestType::imped, 75, std::nullopt},
-                  {CopperTestType::p2pUnbalance, 0, T::p2pUnbalancePercent},
-                  {CopperTestType::length, 0, std::nullopt}};
+    auto add = [&](T t, int max) {
+        l.scalarLimits.push_back(kx::test::scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones)));
+    };
+    add(T::unbalancePercent, 1);
+    add(T::unbalanceOhm, 2);
+    add(T::impedance50, 3);
+    add(T::impedance100, 4);
+    add(T::impedance, 5);
+    add(T::p2pUnbalancePercent, 6);
+    add(T::p2pUnbalanceOhm, 7);
     CopperScalarLimit out;
-    for (const auto& c : kCases) {
-        EXPECT_EQ(l.findScalarLimit(out, c.test, c.nominalOhms), c.found.has_value()) << toString(c.test);
-        if (c.found) {
-            EXPECT_EQ(out.type, *c.found) << toString(c.test);
-        }
-    }
+    ASSERT_TRUE(l.findScalarLimit(out, CopperTestType::unbalance, 0));
+    EXPECT_EQ(out.type, T::unbalanceOhm);
+    ASSERT_TRUE(l.findScalarLimit(out, CopperTestType::imped, 100));
+    EXPECT_EQ(out.type, T::impedance100);
+    ASSERT_TRUE(l.findScalarLimit(out, CopperTestType::imped, 0));
+    EXPECT_EQ(out.type, T::impedance);
+    EXPECT_FALSE(l.findScalarLimit(out, CopperTestType::imped, 75));
+    ASSERT_TRUE(l.findScalarLimit(out, CopperTestType::p2pUnbalance, 0));
+    EXPECT_EQ(out.type, T::p2pUnbalancePercent);
+    EXPECT_FALSE(l.findScalarLimit(out, CopperTestType::length, 0));
     ASSERT_TRUE(l.findScalarLimit(out, T::impedance50));
     EXPECT_EQ(out.maxValue, ScaledInt::raw(3, ScaledInt::ones));
     EXPECT_FALSE(l.findScalarLimit(out, T::length));

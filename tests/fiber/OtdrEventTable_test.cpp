@@ -202,6 +202,7 @@ TEST(OtdrEventTable, EventQueries) {
 }
 
 TEST(OtdrEventTable, HiddenGroupsAndDistances) {
+    const auto m = [](float metres) { return ScaledInt(metres, ScaledInt::ones); };
     FiberOtdrEventTable t = plainRows(8);
     t.rows[1].hiddenGroupMarker = HiddenGroupMarker::begin;
     t.rows[2].hiddenGroupMarker = HiddenGroupMarker::end;
@@ -216,24 +217,22 @@ TEST(OtdrEventTable, HiddenGroupsAndDistances) {
     EXPECT_EQ(t.getLastRowOfGroup(5), boost::optional<size_t>(6));
     EXPECT_FALSE(t.getFirstRowOfGroup(3).has_value());
 
-    EXPECT_EQ(t.firstRowAtOrAfter(ScaledInt(250.0f, ScaledInt::ones)), boost::optional<size_t>(2));
-    EXPECT_FALSE(t.firstRowAtOrAfter(ScaledInt(900.0f, ScaledInt::ones)).has_value());
-    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(250.0f, ScaledInt::ones)), boost::optional<size_t>(1));
-    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(5000.0f, ScaledInt::ones)), boost::optional<size_t>(7));
-    EXPECT_FALSE(t.lastRowAtOrBefore(ScaledInt(50.0f, ScaledInt::ones)).has_value());
+    EXPECT_EQ(t.firstRowAtOrAfter(m(250.0f)), boost::optional<size_t>(2));
+    EXPECT_FALSE(t.firstRowAtOrAfter(m(900.0f)).has_value());
+    EXPECT_EQ(t.lastRowAtOrBefore(m(250.0f)), boost::optional<size_t>(1));
+    EXPECT_EQ(t.lastRowAtOrBefore(m(5000.0f)), boost::optional<size_t>(7));
+    EXPECT_FALSE(t.lastRowAtOrBefore(m(50.0f)).has_value());
     // A distance exactly at a row's location includes that row from either side.
-    EXPECT_EQ(t.firstRowAtOrAfter(ScaledInt(300.0f, ScaledInt::ones)), boost::optional<size_t>(2));
-    EXPECT_EQ(t.lastRowAtOrBefore(ScaledInt(300.0f, ScaledInt::ones)), boost::optional<size_t>(2));
+    EXPECT_EQ(t.firstRowAtOrAfter(m(300.0f)), boost::optional<size_t>(2));
+    EXPECT_EQ(t.lastRowAtOrBefore(m(300.0f)), boost::optional<size_t>(2));
 
-    const FibDbus::OtdrSpan span(ScaledInt(150.0f, ScaledInt::ones), ScaledInt(650.0f, ScaledInt::ones));
+    const FibDbus::OtdrSpan span(m(150.0f), m(650.0f));
     EXPECT_EQ(t.getSpanRows(span), std::make_pair(size_t{1}, size_t{5}));
     EXPECT_TRUE(t.findSpanRows(span) == boost::make_optional(std::make_pair(size_t{1}, size_t{5})));
     // Spans a file may hold that give no rows are answered, not asserted.
     EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan()).has_value());
-    EXPECT_FALSE(
-        t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(650.0f, ScaledInt::ones), ScaledInt(150.0f, ScaledInt::ones))));
-    EXPECT_FALSE(
-        t.findSpanRows(FibDbus::OtdrSpan(ScaledInt(10.0f, ScaledInt::ones), ScaledInt(20.0f, ScaledInt::ones))));
+    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(m(650.0f), m(150.0f))));
+    EXPECT_FALSE(t.findSpanRows(FibDbus::OtdrSpan(m(10.0f), m(20.0f))));
     EXPECT_FALSE(FiberOtdrEventTable().findSpanRows(span).has_value());
 }
 

@@ -4,13 +4,6 @@ namespace kx::test {
 
 namespace {
 
-enum class Kind { code2, code6, text, u16, i16, u32, i32 };
-
-struct Field {
-    Kind kind;
-    const char* name;
-};
-
 // Checked little-endian reads over [pos, end); the first failure sticks.
 class Cursor {
 public:
@@ -42,25 +35,14 @@ public:
         _pos += n;
         return s;
     }
-    Json::Value value(Kind k) {
-        switch (k) {
-            case Kind::code2: return code(2);
-            case Kind::code6: return code(6);
-            case Kind::text: return text();
-            case Kind::u16: return uint(2);
-            case Kind::i16: return static_cast<int16_t>(uint(2));
-            case Kind::u32: return uint(4);
-            case Kind::i32: return static_cast<int32_t>(uint(4));
-        }
-        return {};
-    }
-    void fields(std::initializer_list<Field> list, Json::Value& out) {
-        for (const Field& f : list) out[f.name] = value(f.kind);
-    }
-    // `n` values of one kind, stopping at the first failure, so a count cannot outrun the bytes.
-    Json::Value list(size_t n, Kind k) {
+    Json::Value u16() { return uint(2); }
+    Json::Value i16() { return static_cast<int16_t>(uint(2)); }
+    Json::Value u32() { return uint(4); }
+    Json::Value i32() { return static_cast<int32_t>(uint(4)); }
+    // `n` values read by `one`, stopping at the first failure, so a count cannot outrun the bytes.
+    Json::Value list(size_t n, Json::Value (Cursor::*one)()) {
         Json::Value out(Json::arrayValue);
-        for (size_t i = 0; i < n && _ok; ++i) out.append(value(k));
+        for (size_t i = 0; i < n && _ok; ++i) out.append((this->*one)());
         return out;
     }
 
@@ -89,87 +71,74 @@ uint16_t crc16(const uint8_t* d, size_t n) {
 }
 
 void readBlock(const std::string& name, Cursor& c, Json::Value& b, size_t blockEnd) {
-    using K = Kind;
     if (name == "GenParams") {
-        c.fields({{K::code2, "language"},
-                  {K::text, "cableId"},
-                  {K::text, "fiberId"},
-                  {K::u16, "fiberType"},
-                  {K::u16, "wavelength"},
-                  {K::text, "origin"},
-                  {K::text, "termination"},
-                  {K::text, "cableCode"},
-                  {K::code2, "dataFlag"},
-                  {K::i32, "userOffset"},
-                  {K::i32, "userOffsetDistance"},
-                  {K::text, "operatorName"},
-                  {K::text, "comment"}},
-                 b);
+        b["language"] = c.code(2);
+        b["cableId"] = c.text();
+        b["fiberId"] = c.text();
+        b["fiberType"] = c.u16();
+        b["wavelength"] = c.u16();
+        b["origin"] = c.text();
+        b["termination"] = c.text();
+        b["cableCode"] = c.text();
+        b["dataFlag"] = c.code(2);
+        b["userOffset"] = c.i32();
+        b["userOffsetDistance"] = c.i32();
+        b["operatorName"] = c.text();
+        b["comment"] = c.text();
     } else if (name == "SupParams") {
-        c.fields({{K::text, "supplier"},
-                  {K::text, "mainframeId"},
-                  {K::text, "mainframeSn"},
-                  {K::text, "moduleId"},
-                  {K::text, "moduleSn"},
-                  {K::text, "software"},
-                  {K::text, "other"}},
-                 b);
+        for (const char* field :
+             {"supplier", "mainframeId", "mainframeSn", "moduleId", "moduleSn", "software", "other"})
+            b[field] = c.text();
     } else if (name == "FxdParams") {
-        c.fields({{K::u32, "timestamp"},
-                  {K::code2, "units"},
-                  {K::u16, "actualWavelength"},
-                  {K::i32, "acqOffset"},
-                  {K::i32, "acqOffsetDistance"}},
-                 b);
+        b["timestamp"] = c.u32();
+        b["units"] = c.code(2);
+        b["actualWavelength"] = c.u16();
+        b["acqOffset"] = c.i32();
+        b["acqOffsetDistance"] = c.i32();
         const uint32_t pulses = c.uint(2);
-        b["pulseWidths"] = c.list(pulses, K::u16);
-        b["dataSpacing"] = c.list(pulses, K::i32);
-        b["pointsPerPulse"] = c.list(pulses, K::i32);
-        c.fields({{K::i32, "groupIndex"},
-                  {K::u16, "backscatter"},
-                  {K::i32, "averages"},
-                  {K::u16, "averagingTime"},
-                  {K::i32, "acqRange"},
-                  {K::i32, "acqRangeDistance"},
-                  {K::i32, "frontPanelOffset"},
-                  {K::u16, "noiseFloor"},
-                  {K::i16, "noiseFloorScale"},
-                  {K::u16, "powerOffset"},
-                  {K::u16, "lossThreshold"},
-                  {K::u16, "reflThreshold"},
-                  {K::u16, "endThreshold"},
-                  {K::code2, "traceType"}},
-                 b);
-        b["window"] = c.list(4, K::i32);
+        b["pulseWidths"] = c.list(pulses, &Cursor::u16);
+        b["dataSpacing"] = c.list(pulses, &Cursor::i32);
+        b["pointsPerPulse"] = c.list(pulses, &Cursor::i32);
+        b["groupIndex"] = c.i32();
+        b["backscatter"] = c.u16();
+        b["averages"] = c.i32();
+        b["averagingTime"] = c.u16();
+        b["acqRange"] = c.i32();
+        b["acqRangeDistance"] = c.i32();
+        b["frontPanelOffset"] = c.i32();
+        b["noiseFloor"] = c.u16();
+        b["noiseFloorScale"] = c.i16();
+        for (const char* field : {"powerOffset", "lossThreshold", "reflThreshold", "endThreshold"}) b[field] = c.u16();
+        b["traceType"] = c.code(2);
+        b["window"] = c.list(4, &Cursor::i32);
     } else if (name == "KeyEvents") {
         const uint32_t n = c.uint(2);
         b["events"] = Json::Value(Json::arrayValue);
         for (uint32_t i = 0; i < n && c.ok(); ++i) {
             Json::Value e;
-            c.fields({{K::u16, "number"},
-                      {K::i32, "time"},
-                      {K::i16, "leadInAttn"},
-                      {K::i16, "loss"},
-                      {K::i32, "reflectance"},
-                      {K::code6, "code"},
-                      {K::code2, "technique"}},
-                     e);
-            e["markers"] = c.list(5, K::i32);
+            e["number"] = c.u16();
+            e["time"] = c.i32();
+            e["leadInAttn"] = c.i16();
+            e["loss"] = c.i16();
+            e["reflectance"] = c.i32();
+            e["code"] = c.code(6);
+            e["technique"] = c.code(2);
+            e["markers"] = c.list(5, &Cursor::i32);
             e["comment"] = c.text();
             if (c.ok()) b["events"].append(e);
         }
-        c.fields({{K::i32, "endToEndLoss"},
-                  {K::i32, "endToEndStart"},
-                  {K::i32, "endToEndEnd"},
-                  {K::u16, "orl"},
-                  {K::i32, "orlStart"},
-                  {K::i32, "orlEnd"}},
-                 b);
+        for (const char* field : {"endToEndLoss", "endToEndStart", "endToEndEnd"}) b[field] = c.i32();
+        b["orl"] = c.u16();
+        b["orlStart"] = c.i32();
+        b["orlEnd"] = c.i32();
     } else if (name == "DataPts") {
-        c.fields({{K::i32, "count"}, {K::u16, "traces"}, {K::i32, "count2"}, {K::u16, "scale"}}, b);
+        b["count"] = c.i32();
+        b["traces"] = c.u16();
+        b["count2"] = c.i32();
+        b["scale"] = c.u16();
         const int count = b["count"].asInt();
         if (c.ok() && count >= 0 && static_cast<size_t>(count) <= (blockEnd - c.pos()) / 2)
-            b["points"] = c.list(static_cast<size_t>(count), K::u16);
+            b["points"] = c.list(static_cast<size_t>(count), &Cursor::u16);
     }
 }
 
@@ -187,7 +156,9 @@ std::optional<Json::Value> readSorFile(const std::vector<uint8_t>& bytes, std::s
     Json::Value& blocks = f["Map"]["blocks"] = Json::Value(Json::arrayValue);
     for (uint32_t i = 1; i < count && m.ok(); ++i) {
         Json::Value e;
-        m.fields({{Kind::text, "name"}, {Kind::u16, "revision"}, {Kind::i32, "size"}}, e);
+        e["name"] = m.text();
+        e["revision"] = m.u16();
+        e["size"] = m.i32();
         if (m.ok()) blocks.append(e);
     }
     if (!m.ok() || m.pos() != static_cast<size_t>(mapSize))
