@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "copper/CopperBuilders.h"
 #include "copper/CopperLimit.h"
@@ -34,6 +35,13 @@ CopperPlots plotsWith(std::vector<CopperPlotPtr> list) {
     CopperPlots p;
     p.plots = std::move(list);
     return p;
+}
+
+// The plots derivation added after the first `measured`, in order.
+Json::Value derivedAfter(const CopperPlots& p, size_t measured) {
+    Json::Value out(Json::arrayValue);
+    for (size_t i = measured; i < p.plots.size(); ++i) out.append(p.plots[i]->jsonBody(Dump::DumpFlags{}));
+    return out;
 }
 
 std::vector<CopperPlotPtr> fourIl(size_t n, int16_t base = 10) {
@@ -132,30 +140,33 @@ TEST(PlotsStream, RawPlotAnnouncingMoreFloatsThanBytesFails) {
 }
 
 TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
+    // Main: (1,2) is missing, so the main-end step ends before (1,3); remote (1,2): NEXT 50.0 less IL of
+    // pair 2 (2.0) = 48.0 dB.
+    Json::Value doc;
     auto plots = plotsWith(fourIl(30));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P3, flat(30, 500)));
     plots.plots.push_back(samplePlot(CopperTestType::next, Remote, P1, P2, flat(30, 500)));
     plots.deriveComputedPlots(0, UsedPairs::all());
-    // Main: (1,2) is missing, so the main-end step ends before (1,3).
-    EXPECT_EQ(plots.findPlot(CopperTestType::acr, Main, P1, P3), nullptr);
-    const CopperPlot* r = plots.findPlot(CopperTestType::acr, Remote, P1, P2);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->data, flat(30, 480));
-
-    // 4 MHz method: every sample uses the insertion loss at index 24.
+    doc["measured IL"] = derivedAfter(plots, 6);
+    // 4 MHz method: every sample uses the insertion loss at index 24 (5.5 dB): 44.5 dB.
     auto four = plotsWith(fourIl(30));
     four.plots[1]->data[24] = 55;
     four.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
     four.deriveComputedPlots(1, UsedPairs::all());
-    EXPECT_EQ(four.findPlot(CopperTestType::acr, Main, P1, P2)->data, flat(30, 445));
+    doc["4 MHz"] = derivedAfter(four, 5);
     // 16 MHz method with insertion loss shorter than index 120: no ACR plot.
     auto sixteen = plotsWith(fourIl(30));
     sixteen.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
     sixteen.deriveComputedPlots(2, UsedPairs::all());
-    EXPECT_EQ(sixteen.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+    doc["16 MHz"] = derivedAfter(sixteen, 5);
+    kx::test::expectGolden(doc, "DerivedAcr.json");
 }
 
 TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
+    // FEXT (a,b) of both ends, 30.0 dB and up one step per plot; IL of pair k is k dB. Main (1,2) from main
+    // FEXT (1,2) less IL of pair 2 (28.0); main (2,1) from remote FEXT (1,2) less IL of pair 1 (29.6);
+    // remote (2,1) from main FEXT (1,2) less IL of pair 1 (29.0). PSELFEXT of pair 1 on main sums ELFEXT
+    // (2,1), (3,1), (4,1); PSFEXT adds its IL back.
     auto plots = plotsWith(fourIl(3));
     int16_t v = 300;
     for (CableEnd end : {Main, Remote})
@@ -163,22 +174,7 @@ TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
             plots.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
     plots.deriveComputedPlots(0, UsedPairs::all());
     EXPECT_EQ(plots.plotsOfType(CopperTestType::elfext).size(), 24u);
-    // Main (1,2) from main FEXT (1,2) = 300 less IL of pair 2 (20).
-    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Main, P1, P2)->data[0], 280);
-    // Main (2,1) from remote FEXT (1,2) = 306 less IL of pair 1 (10).
-    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Main, P2, P1)->data[0], 296);
-    // Remote (2,1) from main FEXT (1,2) less IL of pair 1.
-    EXPECT_EQ(plots.findPlot(CopperTestType::elfext, Remote, P2, P1)->data[0], 290);
-    // PSELFEXT of pair 1 on main: ELFEXT (2,1), (3,1), (4,1); PSFEXT adds the IL back.
-    const CopperPlot* ps = plots.findPlot(CopperTestType::pselfext, Main, P1, P1);
-    ASSERT_NE(ps, nullptr);
-    const int32_t e21 = plots.findPlot(CopperTestType::elfext, Main, P2, P1)->data[0];
-    const int32_t e31 = plots.findPlot(CopperTestType::elfext, Main, P3, P1)->data[0];
-    const int32_t e41 = plots.findPlot(CopperTestType::elfext, Main, P4, P1)->data[0];
-    EXPECT_EQ(ps->data[0], powerSum3(e21, e31, e41));
-    const CopperPlot* psf = plots.findPlot(CopperTestType::psfext, Main, P1, P1);
-    ASSERT_NE(psf, nullptr);
-    EXPECT_EQ(psf->data[0], ps->data[0] + 10);
+    kx::test::expectGolden(derivedAfter(plots, 16), "DerivedElfext.json");
 }
 
 TEST(PlotsDerivation, PowerSumOfNext) {
@@ -186,16 +182,8 @@ TEST(PlotsDerivation, PowerSumOfNext) {
     for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
         plots.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(2, 300)));
     plots.deriveComputedPlots(0, UsedPairs::all());
-    // Three equal 30.0 dB disturbers: 30 - 10 log10(3) = 25.2 dB.
-    for (WirePair k : {P1, P2, P3, P4}) {
-        const CopperPlot* ps = plots.findPlot(CopperTestType::psnext, Main, k, k);
-        ASSERT_NE(ps, nullptr);
-        EXPECT_EQ(ps->data, flat(2, 252));
-        const CopperPlot* psacr = plots.findPlot(CopperTestType::psacr, Main, k, k);
-        ASSERT_NE(psacr, nullptr);
-        EXPECT_EQ(psacr->data[0], 252 - 10 * static_cast<int>(k));
-    }
-    EXPECT_EQ(plots.plotsOfType(CopperTestType::psnext).size(), 4u);
+    // Three equal 30.0 dB disturbers: PSNEXT 30 - 10 log10(3) = 25.2 dB on each pair; PSACR less its IL.
+    kx::test::expectGolden(derivedAfter(plots, 10), "DerivedPowerSum.json");
 }
 
 TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
@@ -204,16 +192,15 @@ TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
     auto plots = plotsWith(fourIl(2));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
     plots.deriveComputedPlots(0, two);
-    // One disturber gives its own value.
-    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P1, P1)->data, (std::vector<int16_t>{300, 250}));
-    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P2, P2)->data, (std::vector<int16_t>{300, 250}));
-    EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P3, P3), nullptr);
-
-    // All pairs used but (1,3) missing: pair 1's sum ends the main end.
+    // Pairs 1 and 2 used: one disturber gives its own value, to pairs 1 and 2 only.
+    Json::Value doc;
+    doc["pairs 1 and 2"] = derivedAfter(plots, 5);
+    // All pairs used but (1,3) missing: pair 1's sum ends the main end, no PSNEXT at all.
     auto gap = plotsWith(fourIl(2));
     gap.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
     gap.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_TRUE(gap.plotsOfType(CopperTestType::psnext).empty());
+    doc["(1,3) missing"] = derivedAfter(gap, 5);
+    kx::test::expectGolden(doc, "DerivedPowerSumGaps.json");
 }
 
 TEST(PlotsDerivation, PowerSumCorrectionTable) {
@@ -255,49 +242,36 @@ TEST(PlotsDerivation, PowerSumTakesItsValuesInAnyOrder) {
     }
 }
 
-TEST(PlotsDerivation, MissingOrShortInsertionLossIsSkippedSafely) {
+TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafely) {
+    Json::Value doc;
     // No insertion loss at all: nothing is derived.
     auto none = plotsWith({samplePlot(CopperTestType::next, Main, P1, P2, flat(4, 400))});
     none.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(none.plots.size(), 1u);
+    doc["no IL"] = derivedAfter(none, 1);
 
-    // Only two insertion-loss plots: entries whose receive pair is 3 or 4 get no plot, the others do.
+    // Only two insertion-loss plots: entries whose receive pair is 3 or 4 get no plot; the pair-2 insertion
+    // loss has 2 samples, so ACR (1,2) stops there (38.0 dB, end index 1).
     auto few = plotsWith({samplePlot(CopperTestType::il, Main, P1, P1, flat(4, 10)),
                           samplePlot(CopperTestType::il, Main, P2, P2, flat(2, 20))});
     for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}})
         few.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(4, 400)));
     few.deriveComputedPlots(0, UsedPairs::all());
-    const CopperPlot* acr12 = few.findPlot(CopperTestType::acr, Main, P1, P2);
-    ASSERT_NE(acr12, nullptr);
-    // The pair-2 insertion loss has 2 samples: the derived plot stops there.
-    EXPECT_EQ(acr12->data, (std::vector<int16_t>{380, 380}));
-    EXPECT_EQ(acr12->endIndex, 1u);
-    EXPECT_EQ(few.findPlot(CopperTestType::acr, Main, P1, P3), nullptr);
-    EXPECT_EQ(few.findPlot(CopperTestType::acr, Main, P1, P4), nullptr);
-    EXPECT_EQ(few.plotsOfType(CopperTestType::acr).size(), 1u);
-}
+    doc["two IL"] = derivedAfter(few, 6);
 
-TEST(PlotsDerivation, EmptySourceGivesAnEmptyDerivedPlot) {
-    // A source stored without samples gets a derived plot with as many (none), so a curve that needs it
-    // finds it instead of failing the test for a missing plot.
-    auto plots = plotsWith(fourIl(30));
-    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    const CopperPlot* acr = plots.findPlot(CopperTestType::acr, Main, P1, P2);
-    ASSERT_NE(acr, nullptr);
-    EXPECT_TRUE(acr->data.empty());
-    EXPECT_EQ(acr->endIndex, 0u);
-
-    auto fixed = plotsWith(fourIl(30));
-    fixed.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
-    fixed.deriveComputedPlots(1, UsedPairs::all());
-    ASSERT_NE(fixed.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
-
+    // A source stored without samples gets a derived plot with as many (none), by either method, so a curve
+    // that needs it finds it instead of failing the test for a missing plot.
+    for (int method : {0, 1}) {
+        auto plots = plotsWith(fourIl(30));
+        plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {}));
+        plots.deriveComputedPlots(method, UsedPairs::all());
+        doc["empty NEXT"].append(derivedAfter(plots, 5));
+    }
     // An insertion loss without samples still gives none.
     auto emptyIl = plotsWith(fourIl(0));
     emptyIl.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(30, 500)));
     emptyIl.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(emptyIl.findPlot(CopperTestType::acr, Main, P1, P2), nullptr);
+    doc["empty IL"] = derivedAfter(emptyIl, 5);
+    kx::test::expectGolden(doc, "DerivedMissingOrEmpty.json");
 }
 
 TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
