@@ -34,37 +34,25 @@ TEST(OtdrSettings, RoundTrips) {
 }
 
 TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
+    // Version 3 has no span at all (NaN); version 4 stores it as two bare values; version 1 holds items 1 to
+    // 7 only: no bend detection (though written with it), thresholds, splitters or reflectance threshold.
     const FiberOtdrSettings s = knownSettings();
     const auto bytes = kx::test::bytesOf(s);
     const size_t spanAt = bytes.size() - kSpanBytes;
-
-    // Version 3: no span at all.
-    FiberOtdrSettings v3;
-    ASSERT_EQ(kx::test::readInto(v3, kx::test::reframe(bytes, 0, 3, spanAt, kSpanBytes)), Marshal::ok);
-    EXPECT_TRUE(v3.span.spanStart.isNaN());
-    EXPECT_TRUE(v3.span.spanEnd.isNaN());
-    EXPECT_TRUE(v3.otdrBendDetectionEnabled == s.otdrBendDetectionEnabled);
-    EXPECT_EQ(v3.splitterEntries.size(), 1u);
-
-    // Version 4: the span as two bare values.
     const std::vector<uint8_t> bare(bytes.begin() + static_cast<std::ptrdiff_t>(spanAt + 12), bytes.end());
-    FiberOtdrSettings v4;
-    ASSERT_EQ(kx::test::readInto(v4, kx::test::reframe(bytes, 0, 4, spanAt, kSpanBytes, bare)), Marshal::ok);
-    EXPECT_EQ(v4.span, s.span);
-
-    // Version 1: items 1 to 7 only.
-    const size_t tail = 4 + kBendAndSplitterBytes + kSpanBytes;
     FiberOtdrSettings withBends = s;
     withBends.otdrBendDetectionEnabled = true;
     const auto bendBytes = kx::test::bytesOf(withBends);
-    FiberOtdrSettings v1;
-    ASSERT_EQ(kx::test::readInto(v1, kx::test::reframe(bendBytes, 0, 1, bendBytes.size() - tail, tail)), Marshal::ok);
-    EXPECT_FALSE(v1.otdrBendDetectionEnabled);
-    EXPECT_TRUE(v1.otdrBendThresholdMap.empty());
-    EXPECT_TRUE(v1.splitterEntries.empty());
-    EXPECT_EQ(v1.reflectanceThreshold, 0);
-    EXPECT_EQ(v1.perWl, s.perWl);
-    EXPECT_EQ(v1.fiberLimit, s.fiberLimit);
+    const size_t tail = 4 + kBendAndSplitterBytes + kSpanBytes;
+    Json::Value versions;
+    for (const auto& old : {kx::test::reframe(bendBytes, 0, 1, bendBytes.size() - tail, tail),
+                            kx::test::reframe(bytes, 0, 3, spanAt, kSpanBytes),
+                            kx::test::reframe(bytes, 0, 4, spanAt, kSpanBytes, bare)}) {
+        FiberOtdrSettings back;
+        ASSERT_EQ(kx::test::readInto(back, old), Marshal::ok);
+        versions.append(back.toJson(Dump::DumpFlags{1}));
+    }
+    kx::test::expectGolden(versions, "FiberOtdrSettingsVersions.json");
 }
 
 TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
