@@ -5,31 +5,18 @@
 
 using namespace Kestrix;
 
+// The values the trace file takes from this view are pinned by the file's document (Sor, EveryFieldReadsBack);
+// here what that file does not show.
 TEST(Sr4731, ValuesOfOneWavelength) {
     FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 1000);
     t.fiber.perWlFor(1550).backscatterCoef = ScaledInt(-81.75f, ScaledInt::hundredths);
     const FiberSr4731 v(t, 1550);
     const FiberOtdrPlot& plot = *t.plots.getPlot(1550);
-    const double pt0 = t.eventTable.getEvent(1550, 0)->propTime;
-    EXPECT_EQ(v.getUserOffset(), static_cast<int32_t>(pt0 * 10.0 - 0.5));
-    EXPECT_EQ(v.getAcqOffset(), v.getUserOffset() - static_cast<int32_t>(12.5 * 2.5 * 10.0));
-    EXPECT_EQ(v.getPWU(), 30);
-    EXPECT_EQ(v.getDataSpacing(), 250000);
-    EXPECT_EQ(v.getNumDataPoints(), 1000);
     EXPECT_EQ(v.getBackscatterCoef(), -818);  // -817.5 rounds away from zero
-    EXPECT_EQ(v.averages(), 8192);
-    EXPECT_EQ(v.getAcqRange(), 25000);
-    EXPECT_EQ(v.getNoiseFloorLevel(), static_cast<int32_t>(-52.0 * 1000.0 + 0.5));
-    EXPECT_EQ(v.getLossThreshold(), 30);
-    EXPECT_EQ(v.getEndThreshold(), 3000);
     EXPECT_EQ(v.getUpperBound(), static_cast<int32_t>(static_cast<double>(plot.getMaxDb(0, 999)) * 1000.0 + 0.5));
     EXPECT_EQ(v.eventCount(), 7);
     ASSERT_NE(v.getEvent(6), nullptr);
     EXPECT_EQ(v.getEvent(7), nullptr);
-    // The end marker is the tail event, not the last one.
-    EXPECT_EQ(v.getEndMarker(),
-              static_cast<int32_t>(static_cast<double>(t.eventTable.getEvent(1550, 5)->propTime) * 10.0));
-    EXPECT_EQ(v.getPoint(5), static_cast<int32_t>(static_cast<double>(plot.getDbByIndex(5)) * 1000.0));
     EXPECT_EQ(v.getPoint(5000), static_cast<int32_t>(static_cast<double>(plot.getDbByIndex(999)) * 1000.0));
 }
 
