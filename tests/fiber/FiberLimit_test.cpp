@@ -20,7 +20,7 @@ TEST(FiberLimit, ConstructorFlagOrderAndDefaults) {
     EXPECT_EQ(l.limitFlags, (1u << 2) | (1u << 9));
 }
 
-TEST(FiberLimit, CustomLimitsMatchOnWavelengthAlone) {
+TEST(FiberLimit, CustomMatchingAndAddingValuesAndRules) {
     FiberLimit l = kx::test::lossLengthLimit();
     EXPECT_TRUE(l.getFiberLimitValues(FiberCategory::OM3, 850));
     EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OS2, 850));
@@ -33,10 +33,7 @@ TEST(FiberLimit, CustomLimitsMatchOnWavelengthAlone) {
     }
     l.name = "*Site A";
     EXPECT_FALSE(l.getFiberLimitValues(FiberCategory::OS2, 1300));
-}
 
-TEST(FiberLimit, AddingValuesAndRules) {
-    FiberLimit l = kx::test::lossLengthLimit();
     FiberLimitValues v(850);
     v.supportedCategories = {FiberCategory::OM3, FiberCategory::OM4};
     v.values[FiberLimitValueType::maxLength] = ScaledInt(550.0f, ScaledInt::tenths);

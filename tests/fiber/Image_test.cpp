@@ -68,7 +68,7 @@ TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
     EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::versionTooNew);
 }
 
-TEST(ImageTest, JsonForms) {
+TEST(ImageTest, JsonFormsAndFiberTestOperations) {
     FiberImageTest t = kx::test::imageTest();
     kx::test::expectGolden(t.toJson(Dump::DumpFlags{1}), "FiberImageTest.json");
 
@@ -78,10 +78,7 @@ TEST(ImageTest, JsonForms) {
     FiberImage back;
     ASSERT_EQ(kx::test::readInto(back, kx::test::bytesOf(t.image)), Marshal::ok);
     EXPECT_EQ(static_cast<int>(back.imageFormat), 1);
-}
 
-TEST(ImageTest, FiberTestOperations) {
-    FiberImageTest t = kx::test::imageTest();
     EXPECT_EQ(t.testKind(), FiberTest::Kind::image);
     FiberLimit limit;
     Fiber fiber;

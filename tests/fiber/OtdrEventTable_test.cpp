@@ -32,7 +32,7 @@ constexpr size_t kFirstRow = kHeaderBytes + 2;
 constexpr size_t kMarkerInRow = 1 + 16 + 1 + 1 + 12;
 }  // namespace
 
-TEST(OtdrEventType, FlagsToRowType) {
+TEST(OtdrEventType, RowTypesAndTextsFromFlags) {
     const std::pair<uint32_t, EventType> cases[] = {{0x47u, EventType::splitter},
                                                     {0x10010u, EventType::hiddenEnd},
                                                     {0x38u, EventType::noSignal},
@@ -49,9 +49,7 @@ TEST(OtdrEventType, FlagsToRowType) {
     for (const auto& [flags, type] : cases) EXPECT_EQ(otdrEventType(flags), type) << std::hex << flags;
     EXPECT_STREQ(toString(EventType::hiddenEnd), "HiddenEnd");
     EXPECT_STREQ(toString(static_cast<EventType>(21)), "");
-}
 
-TEST(OtdrEventType, RowTypeFromSeveralEvents) {
     EXPECT_EQ(otdrEventType(std::vector<uint32_t>{}), EventType::unknown);
     EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::connector, A::refl}), EventType::connector);
     EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::splice, A::splice}), EventType::splice);
@@ -59,9 +57,7 @@ TEST(OtdrEventType, RowTypeFromSeveralEvents) {
     // A signal problem: bulkhead only when every event is no-fiber or bulkhead.
     EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::noFiber, 8u}), EventType::bulkhead);
     EXPECT_EQ(otdrEventType(std::vector<uint32_t>{A::noFiber, A::splice}), EventType::unknown);
-}
 
-TEST(OtdrEventType, FlagTexts) {
     const auto texts = anEventTypeTexts(A::connector | A::launch | A::hidden);
     EXPECT_EQ(texts, (std::vector<std::string>{"connector", "launch", "loss method lsa", "hidden"}));
     EXPECT_EQ(anEventTypeTexts(A::end | A::lossMethod2pt), (std::vector<std::string>{"end", "loss method 2pt"}));
@@ -176,7 +172,7 @@ TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
     EXPECT_EQ(kx::test::readInto(back, newer), Marshal::versionTooNew);
 }
 
-TEST(OtdrEventTable, EventQueries) {
+TEST(OtdrEventTable, EventQueriesAndMergedRows) {
     const FiberOtdrEventTable t = realisticTable();
     EXPECT_EQ(t.getWavelengths().size(), 4u);
     ASSERT_NE(t.getEvent(1550, 2), nullptr);
@@ -199,6 +195,16 @@ TEST(OtdrEventTable, EventQueries) {
     EXPECT_TRUE(metaTypeOf(FiberLimitValueType::maxSplitterLoss_2x8) == FiberLimitMetaType::maxLoss);
     EXPECT_TRUE(metaTypeOf(FiberLimitValueType::minOverallORL) == FiberLimitMetaType::minReflectance);
     EXPECT_FALSE(metaTypeOf(static_cast<FiberLimitValueType>(51)).has_value());
+
+    const FiberOtdrMergedRows rows = toMergedRows(t);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[2].events.size(), 4u);
+    const WavelengthLosses losses = sumEventLosses(rows, 1, 2);
+    EXPECT_EQ(lossOf(losses, 1310).value, 43);  // 0.08 + 0.35
+    EXPECT_TRUE(anyEventHasFlag(rows, 0, 2, A::launch));
+    EXPECT_FALSE(anyEventHasFlag(rows, 1, 4, A::launch));
+    const FiberOtdrEventTable back = fromMergedRows(rows);
+    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
 }
 
 TEST(OtdrEventTable, HiddenGroupsAndDistances) {
@@ -291,19 +297,6 @@ TEST(OtdrEventTable, EventMapDropsEchoesAndEarlierEnds) {
         }
     EXPECT_EQ(map.rows[2].eventType, EventType::end);
     for (const auto& e : map.events) EXPECT_LT(e.rowIndex, map.rowCount());
-}
-
-TEST(OtdrEventTable, MergedRowsSumLossesAndFindFlags) {
-    const FiberOtdrEventTable t = realisticTable();
-    const FiberOtdrMergedRows rows = toMergedRows(t);
-    ASSERT_EQ(rows.size(), 7u);
-    EXPECT_EQ(rows[2].events.size(), 4u);
-    const WavelengthLosses losses = sumEventLosses(rows, 1, 2);
-    EXPECT_EQ(lossOf(losses, 1310).value, 43);  // 0.08 + 0.35
-    EXPECT_TRUE(anyEventHasFlag(rows, 0, 2, A::launch));
-    EXPECT_FALSE(anyEventHasFlag(rows, 1, 4, A::launch));
-    const FiberOtdrEventTable back = fromMergedRows(rows);
-    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
 }
 
 TEST(OtdrEventTable, JsonNestsEventsUnderTheirRows) {

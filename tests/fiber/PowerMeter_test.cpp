@@ -9,15 +9,12 @@
 
 using namespace Kestrix;
 
-TEST(FiberPowerMeterPerWl, DifferencesAtThePowersResolution) {
+TEST(FiberPowerMeterPerWl, DifferencesAndVersionZero) {
     const FiberPowerMeterPerWl p = kx::test::powerMeterTest().testPerWlVec[0];
     EXPECT_EQ(p.dB().toString(), "2.25");
     EXPECT_EQ(p.maxdB().toString(), "2.40");
     EXPECT_EQ(p.mindB().toString(), "2.10");
-}
 
-TEST(FiberPowerMeterPerWl, VersionZeroStoresAnIntegerWavelength) {
-    const FiberPowerMeterPerWl p = kx::test::powerMeterTest().testPerWlVec[0];
     Marshal::ByteStreamBuilder b;
     b.write(static_cast<uint8_t>(0));
     b.write(static_cast<uint16_t>(1310));

@@ -168,7 +168,7 @@ TEST(LabelSetList, JsonRefusesAnItemThatIsNoLabelSet) {
     EXPECT_FALSE(back.fromJson(j));
 }
 
-TEST(CursorList, FindMatchesAllFour) {
+TEST(CursorList, FindRoundTripAndAFailingCursor) {
     const Core p = kx::test::sampleProject();
     const Cursor* c = p.cursors.find(11, 2, 1, 2);
     ASSERT_NE(c, nullptr);
@@ -176,10 +176,7 @@ TEST(CursorList, FindMatchesAllFour) {
     EXPECT_EQ(p.cursors.find(11, 2, 1, 1), nullptr);
     EXPECT_EQ(p.cursors.find(11, 1, 1, 2), nullptr);
     EXPECT_EQ(p.cursors.find(10, 2, 1, 2), nullptr);
-}
 
-TEST(CursorList, RoundTripsAndFailingCursorEmptiesList) {
-    const Core p = kx::test::sampleProject();
     CursorList back;
     ASSERT_EQ(readInto(back, bytesOf(p.cursors)), Marshal::ok);
     EXPECT_TRUE(back.equals(p.cursors));

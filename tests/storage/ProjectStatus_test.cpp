@@ -45,13 +45,10 @@ TEST(ProjectStatus, VersionGatesUseDefaults) {
     }
 }
 
-TEST(ProjectStatus, CurrentWriterMatchesVersion3Layout) {
+TEST(ProjectStatus, CurrentLayoutAndJsonRoundTrip) {
     const Status s = counts();
     EXPECT_EQ(kx::test::bytesOf(s), kx::test::statusBytesAtVersion(s, 3));
-}
 
-TEST(ProjectStatus, JsonRoundTrip) {
-    const Status s = counts();
     Status back;
     ASSERT_TRUE(back.fromJson(s.toJson({1})));
     EXPECT_EQ(back, s);
