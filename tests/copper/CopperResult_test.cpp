@@ -180,16 +180,14 @@ TEST(CopperResult, MergeFillsLengthAndHeadroom) {
     EXPECT_EQ(r.summary.timeStamp, t->body.timestamp);
 }
 
-TEST(CopperResult, RawCsv) {
+TEST(CopperResult, RawCsvAndItsRefusals) {
     // Ten lines of preamble, five of headings, one row per frequency; rows past the shorter NEXT trace read 0
     // in its cell.
     const std::string path = tempPath("copper-raw.csv");
     ASSERT_EQ(copperRawToCsv(path, kx::test::cat6AResult()), 0);
     kx::test::expectGolden(slurp(path), "CopperRaw.csv");
     std::remove(path.c_str());
-}
 
-TEST(CopperResult, RawCsvRefusals) {
     CopperResult none;
     EXPECT_EQ(copperRawToCsv(tempPath("x.csv"), none), 5);
     CopperResult r = kx::test::cat6AResult();

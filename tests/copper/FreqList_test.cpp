@@ -87,8 +87,8 @@ TEST(CopperFreqList, CountOfZeroOrLessIsAnEmptyList) {
     }
 }
 
-TEST(CopperFreqList, LookupsMatchAllFourKeys) {
-    const CopperFreqList list = sampleList();
+TEST(CopperFreqList, LookupsAndWorstStatus) {
+    CopperFreqList list = sampleList();
     CopperFreq out;
     out.wmLocation = -1;
     EXPECT_FALSE(list.findFreq(out, CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3));
@@ -97,10 +97,6 @@ TEST(CopperFreqList, LookupsMatchAllFourKeys) {
     EXPECT_EQ(out.status, Status::fail);
     EXPECT_TRUE(list.hasFreq(CopperTestType::il, CableEnd::main));
     EXPECT_FALSE(list.hasFreq(CopperTestType::il, CableEnd::remote));
-}
-
-TEST(CopperFreqList, WorstStatusFollowsTheSeverityOrder) {
-    CopperFreqList list = sampleList();
     EXPECT_EQ(list.worstStatus(), Status::fail);
     EXPECT_EQ(list.worstStatus(CopperTestType::il), Status::passStar);
     EXPECT_EQ(list.worstStatus(CopperTestType::rl), Status::notSet);
@@ -125,7 +121,7 @@ TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
 }
 
-TEST(CopperFreq, MarginsFollowTheLimitDirection) {
+TEST(CopperFreq, MarginsFollowTheLimitDirectionAndJsonHasDistancesOnlyForTdr) {
     CopperFreq next = record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
     EXPECT_EQ(next.getWmMargin(), ScaledInt::raw(50, ScaledInt::tenths));
     CopperFreq il = next;
@@ -136,11 +132,8 @@ TEST(CopperFreq, MarginsFollowTheLimitDirection) {
     tdr.wvValue = ScaledInt::raw(-100, ScaledInt::tenths);
     EXPECT_EQ(tdr.getWmMargin(), ScaledInt::raw(180, ScaledInt::tenths));
     EXPECT_EQ(tdr.getWvMargin(), ScaledInt::raw(180, ScaledInt::tenths));
-}
 
-TEST(CopperFreq, JsonReportsDistancesOnlyForTdr) {
-    CopperFreq next = record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
-    CopperFreq tdr = next;
+    tdr = next;
     tdr.testType = CopperTestType::tdr;
     tdr.wmLocation = 123;
     Json::Value doc;
