@@ -142,18 +142,15 @@ OtdrTestSet editedOtdr(TestType type) {
 }
 }  // namespace
 
-TEST(OtdrNormalise, AutoTestTypeResetsManualChoices) {
-    OtdrTestSet t = editedOtdr(TestType::autoOtdr);
-    t.normalise();
-    // Range, time, thresholds and offsets back to automatic, no bidirectional test, only the wavelengths tested,
-    // each without its measured values or pulse width.
-    kx::test::expectGolden(t.settings.toJson({1}), "OtdrSettingsNormalisedAuto.json");
-}
-
-TEST(OtdrNormalise, ManualTestTypeKeepsChoicesAndPulseWidth) {
-    OtdrTestSet t = editedOtdr(TestType::manualOtdr);
-    t.normalise();
-    kx::test::expectGolden(t.settings.toJson({1}), "OtdrSettingsNormalisedManual.json");
+TEST(OtdrNormalise, AutoTestTypeResetsManualChoicesManualKeepsThem) {
+    // Automatic: range, time, thresholds and offsets back to automatic, no bidirectional test, only the
+    // wavelengths tested, each without its measured values or pulse width. Manual: choices and pulse width kept.
+    for (const auto& [type, golden] : {std::pair{TestType::autoOtdr, "OtdrSettingsNormalisedAuto.json"},
+                                       {TestType::manualOtdr, "OtdrSettingsNormalisedManual.json"}}) {
+        OtdrTestSet t = editedOtdr(type);
+        t.normalise();
+        kx::test::expectGolden(t.settings.toJson({1}), golden);
+    }
 }
 
 TEST(OtdrNormalise, VexloopFaultMapAndScopel) {
