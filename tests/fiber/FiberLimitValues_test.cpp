@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "fiber/FiberCheckLimitResult.h"
 #include "fiber/FiberImageLimitValues.h"
 #include "fiber/FiberLimitValues.h"

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "core/Golden.h"
 #include "fiber/FiberBuilders.h"
 #include "core/TestBytes.h"

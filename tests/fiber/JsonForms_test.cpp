@@ -1,7 +1,6 @@
 // JSON forms shared by the fiber classes: non-finite numbers as texts, detail level 0, reader log lines.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "fiber/Fiber.h"
