@@ -49,7 +49,7 @@ TEST(CurveCodec, EscapesDifferencesOutsideASignedByte) {
     EXPECT_EQ(packCurve({32767, -32768}), (std::vector<uint8_t>{0x80, 0xFF, 0x7F, 0x80, 0x00, 0x80}));
 }
 
-TEST(CurveCodec, UnpackerStopsAtTheEndOfItsBytes) {
+TEST(CurveCodec, UnpackerStopsAtTheEndOfItsBytesAndIgnoresTrailingOnes) {
     const std::vector<uint8_t> packed = {0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF};
     for (size_t n = 0; n < packed.size(); ++n) {
         std::vector<uint8_t> cut(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(n));
@@ -62,15 +62,14 @@ TEST(CurveCodec, UnpackerStopsAtTheEndOfItsBytes) {
     std::vector<int16_t> one(1);
     const uint8_t lone = 0x80;
     EXPECT_FALSE(unpackCurve(&lone, 1, one.data(), 1));
-}
 
-TEST(CurveCodec, TrailingPackedBytesAreIgnored) {
-    const std::vector<uint8_t> packed = {0x01, 0x01, 0x01};
-    std::vector<int16_t> out(2);
+    // Bytes after the samples asked for are left unread.
+    const uint8_t three[] = {0x01, 0x01, 0x01};
+    std::vector<int16_t> two(2);
     uint32_t used = 0;
-    EXPECT_TRUE(unpackCurve(packed.data(), 3, out.data(), 2, &used));
+    EXPECT_TRUE(unpackCurve(three, 3, two.data(), 2, &used));
     EXPECT_EQ(used, 2u);
-    EXPECT_EQ(out, (std::vector<int16_t>{1, 2}));
+    EXPECT_EQ(two, (std::vector<int16_t>{1, 2}));
 }
 
 TEST(CurveCodec, RoundTripsRandomCurves) {
