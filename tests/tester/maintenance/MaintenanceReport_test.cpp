@@ -2,6 +2,7 @@
 #include "MaintenanceFixture.h"
 
 #include "SimState.h"
+#include "core/Golden.h"
 #include "tester/maintenance/SoftwareReport.h"
 
 using namespace Kestrix::Tester;
@@ -51,26 +52,7 @@ TEST_F(MaintenanceTest, LongReportOfALumetra) {
     auto& t = start(o);
     auto report = t.RetrieveSwVers();
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report,
-              "Model:                   Lumetra\r\n"
-              "S/N:                     KX1000001\r\n"
-              "Config:                  main\r\n"
-              "Hardware:                B\r\n"
-              "\r\n"
-              "Software:                3.2.1\r\n"
-              "Boot:                    1.0.7\r\n"
-              "Limits:                  2025.1\r\n"
-              "Cables:                  2025.1\r\n"
-              "\r\n"
-              "Module:                  KZR-A\r\n"
-              "Module S/N:              M0000001\r\n"
-              "Software:                1.4.2\r\n"
-              "Calibration Date:        2025-01-15\r\n"
-              "\r\n"
-              "Module:                  KZR-A\r\n"
-              "Module S/N:              M0000002\r\n"
-              "Software:                1.4.2\r\n"
-              "Calibration Date:        2025-06-01\r\n");
+    kx::test::expectGolden(*report, "maintenance/golden/long-report.txt");
 }
 
 TEST_F(MaintenanceTest, ShortReportOfAKzr) {
@@ -82,16 +64,7 @@ TEST_F(MaintenanceTest, ShortReportOfAKzr) {
     auto& t = start(o);
     auto report = t.RetrieveSwVers();
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report,
-              "Model:                   KZR-B\r\n"
-              "\r\n"
-              "Software:                3.2.1\r\n"
-              "Boot:                    1.0.7\r\n"
-              "Limits:                  2025.1\r\n"
-              "Cables:                  2025.1\r\n"
-              "\r\n"
-              "S/N:                     M0000001\r\n"
-              "Calibration Date:        2025-01-15\r\n");
+    kx::test::expectGolden(*report, "maintenance/golden/short-report.txt");
     // Without components there is no report.
     Kestrix::Tester::Sysinfo bare;
     bare.instruments.resize(1);

@@ -195,60 +195,31 @@ TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
     EXPECT_EQ(test->getLimit()->freqLimits.size(), big.freqLimits.size());
 }
 
-TEST(CopperPreCheck, StatusTableInOrder) {
-    const auto limits = kx::test::limitDbLimits();
-    const CopperLimit& cat5e = limits[0];
-    EXPECT_EQ(TestRecordTarvel::PreCheck(nullptr, &cat5e), 2);
+// Each refusal alone and in pairs: TwoRefusalsAnswerTheEarlierOne. Here what is not a refusal.
+TEST(CopperPreCheck, WhatIsNotARefusal) {
+    const CopperLimit cat5e = kx::test::limitDbLimits()[0];
     auto test = kx::test::cat6APermanentLinkTest();
+    EXPECT_EQ(TestRecordTarvel::PreCheck(nullptr, &cat5e), 2);
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), nullptr), 2);
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &cat5e), 0);
 
-    // No plot data wins over everything else, missing resistance included.
-    auto noPlots = std::make_shared<CopperTest>(*test);
-    noPlots->body.settings.storePlotData = CopperSettings::StorePlotData::off;
-    noPlots->body.scalars.clear();
-    EXPECT_EQ(TestRecordTarvel::PreCheck(noPlots.get(), &cat5e), 4);
-
+    // Without resistance, an AC wiremap still passes the check.
     auto noResist = std::make_shared<CopperTest>(*test);
     std::erase_if(noResist->body.scalars,
                   [](const CopperScalar& s) { return s.copperTestType == CopperTestType::resist; });
-    EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 6);
     noResist->body.settings.ACWireMapEnabled = true;
     EXPECT_EQ(TestRecordTarvel::PreCheck(noResist.get(), &cat5e), 0);
-
-    auto noUnbalance = std::make_shared<CopperTest>(*test);
-    std::erase_if(noUnbalance->body.scalars,
-                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::unbalance; });
-    EXPECT_EQ(TestRecordTarvel::PreCheck(noUnbalance.get(), &cat5e), 7);
-
-    const CopperLimit& cat6a = limits[4];
-    auto noP2p = std::make_shared<CopperTest>(*test);
-    std::erase_if(noP2p->body.scalars,
-                  [](const CopperScalar& s) { return s.copperTestType == CopperTestType::p2pUnbalance; });
-    EXPECT_EQ(TestRecordTarvel::PreCheck(noP2p.get(), &cat6a), 8);
 
     CopperLimit withImpedance = cat5e;
     withImpedance.scalarLimits.push_back(
         kx::test::scalarLimit(CopperScalarLimitType::impedance, ScaledInt::raw(115, ScaledInt::ones)));
-    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 9);
     withImpedance.scalarLimits.back().isInfoOnly = true;
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withImpedance), 0);
-
-    auto noIl = std::make_shared<CopperTest>(*test);
-    std::erase_if(noIl->plots.plots, [](const CopperPlotPtr& p) { return p->testType == CopperTestType::il; });
-    EXPECT_EQ(TestRecordTarvel::PreCheck(noIl.get(), &cat5e), 10);
 
     // Only curves for every pair count: a pair's own curve with a missing plot is not looked at.
     CopperLimit withTcl = cat5e;
     withTcl.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::TCL, {100}, {}, PairCombo::p12));
     EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withTcl), 0);
-    withTcl.freqLimits.back().pair = PairCombo::any;
-    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &withTcl), 14);
-
-    // The coax limit reaches 1 GHz: the category 6A plots end at 500 MHz.
-    CopperLimit wide = cat5e;
-    wide.maxFreqKHz = 1000000;
-    EXPECT_EQ(TestRecordTarvel::PreCheck(test.get(), &wide), 5);
 }
 
 // Two refusals at once: the one that comes first in the pre-check's order wins, whichever is found first.
