@@ -23,16 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Row {
-    int64_t key = 0;
-    int64_t timestamp = 0;
-    int64_t type = 0;
+    int64_t timestamp, type;
     std::string name;
-    int64_t status = 0;
-    int64_t fileSize = 0;
+    int64_t status, fileSize;
     std::string fileName;
-    int64_t lengthScaledValue = 0;
-    int64_t lengthScaleFactor = 0;
-    int64_t uploaded = 0;
+    int64_t lengthScaledValue;
 };
 
 std::vector<std::vector<std::string>> textRows(const fs::path& db, const std::string& sql) {
@@ -57,21 +52,10 @@ std::vector<std::vector<std::string>> textRows(const fs::path& db, const std::st
 std::vector<Row> results(const fs::path& db) {
     std::vector<Row> rows;
     for (const auto& t : textRows(db,
-                                  "SELECT key, timestamp, type, name, status, fileSize, fileName, "
-                                  "lengthScaledValue, lengthScaleFactor, uploaded FROM Results ORDER BY key")) {
-        Row r;
-        r.key = std::stoll(t[0]);
-        r.timestamp = std::stoll(t[1]);
-        r.type = std::stoll(t[2]);
-        r.name = t[3];
-        r.status = std::stoll(t[4]);
-        r.fileSize = std::stoll(t[5]);
-        r.fileName = t[6];
-        r.lengthScaledValue = std::stoll(t[7]);
-        r.lengthScaleFactor = std::stoll(t[8]);
-        r.uploaded = std::stoll(t[9]);
-        rows.push_back(r);
-    }
+                                  "SELECT timestamp, type, name, status, fileSize, fileName, lengthScaledValue "
+                                  "FROM Results ORDER BY key"))
+        rows.push_back(
+            {std::stoll(t[0]), std::stoll(t[1]), t[2], std::stoll(t[3]), std::stoll(t[4]), t[5], std::stoll(t[6])});
     return rows;
 }
 
