@@ -48,7 +48,8 @@ TEST(DirListing, EntriesOfEachReply) {
         {"lrwxrwxrwx    1 root     root            11 Dec  6 13:28 \"l\" -> \"target\"\n", "l:11|"},
         // An unterminated last line is skipped; 50 characters exactly are not read.
         {line("1", "first") + cutLast, "first:1|"},
-        {std::string(50, 'x') + "\n", "none"},
+        {"-rw-r--r--    1 root     root             1 \"xxxx\"\n", "none"},
+        {"-rw-r--r--    1 root     root             1 \"xxxxx\"\n", "xxxxx:1|"},
         {"", "none"},
         {"total 0\n", "none"},
         {"ls: /nope: No such file or directory\n", "none"},
