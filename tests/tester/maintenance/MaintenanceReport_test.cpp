@@ -190,29 +190,28 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
 
 TEST_F(MaintenanceTest, ScreenCaptureFaults) {
     auto& t = start();
-    {
-        // One row short: both attempts refuse it.
+    const struct {
+        const char* what;
+        void (*fault)(Kestrix::Sim::SimFaults&);
+        bool arrives;
+        const char* logged;
+    } cases[] = {
+        {"one row short: both attempts refuse it", [](auto& f) { f.shortFbdump = true; }, false,
+         "truncated image file"},
+        {"\"OP_FAILED\" lands in the file instead of pixels", [](auto& f) { f.failCommand = "fbdump"; }, false,
+         "truncated image file"},
+        // The session is rebuilt and the second attempt succeeds.
+        {"the first command gets no reply", [](auto& f) { f.noReplyTo = "fbdump"; }, true,
+         "SendCommand(fbdump...) failed.  Retrying"},
+    };
+    for (const auto& c : cases) {
         kx::test::LogCapture log;
-        setFaults([](auto& f) { f.shortFbdump = true; });
-        EXPECT_FALSE(t.RetrieveDisplayImage());
-        EXPECT_TRUE(log.has("truncated image file"));
-        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u);
-    }
-    {
-        // "OP_FAILED" lands in the file instead of pixels.
-        kx::test::LogCapture log;
-        setFaults([](auto& f) { f.failCommand = "fbdump"; });
-        EXPECT_FALSE(t.RetrieveDisplayImage());
-        EXPECT_TRUE(log.has("truncated image file"));
-    }
-    {
-        // The first command gets no reply: the session is rebuilt and the second attempt succeeds.
-        kx::test::LogCapture log;
-        setFaults([](auto& f) { f.noReplyTo = "fbdump"; });
-        auto image = t.RetrieveDisplayImage();
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->size(), 921600u);
-        EXPECT_TRUE(log.has("SendCommand(fbdump...) failed.  Retrying"));
+        sim->clearJournal();
+        setFaults(c.fault);
+        const auto image = t.RetrieveDisplayImage();
+        EXPECT_EQ(image && image->size() == 921600u, c.arrives) << c.what;
+        EXPECT_TRUE(log.has(c.logged)) << c.what;
+        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u) << c.what;
     }
     {
         // No file at all.

@@ -3,13 +3,11 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 
-#include <unistd.h>
-
 #include "tester/RecordFixtures.h"
+#include "tester/TesterFixture.h"
 #include "copper/CopperResultReader.h"
 #include "copper/LimitBuilders.h"
 #include "copper/LimitDbBuilders.h"
@@ -23,27 +21,14 @@ namespace {
 
 constexpr float kKeepNvp = std::numeric_limits<float>::quiet_NaN();
 
-class LimitDbFolder {
-public:
-    LimitDbFolder() {
-        static int n = 0;
-        _dir = std::filesystem::temp_directory_path() /
-               ("kx-culim-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-        std::filesystem::create_directories(_dir);
-    }
-    ~LimitDbFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(_dir, ec);
-    }
-    std::string path() const { return _dir.string(); }
+struct LimitDbFolder {
+    std::filesystem::path dir = kx::test::freshFolder("culim");
+    ~LimitDbFolder() { std::filesystem::remove_all(dir); }
+    std::string path() const { return dir.string(); }
     void write(const std::vector<uint8_t>& bytes) const {
-        std::ofstream f(_dir / "culim.mnts", std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        kx::test::writeHostFile(dir / CopperLimitsTbl::kFileName, bytes);
     }
     void write(const std::vector<CopperLimitsTbl::Row>& rows) const { write(CopperLimitsTbl::writeDatabase(rows)); }
-
-private:
-    std::filesystem::path _dir;
 };
 
 std::vector<CopperLimitsTbl::Row> sampleRows() {
