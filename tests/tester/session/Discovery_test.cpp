@@ -243,10 +243,7 @@ TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
     KestrixCom c;
     c.setPingFactory(pingNotAllowed());
     c.setLinkLocalScan(false);
-    TesterConnectInfo info;
-    info.Port = simA->address();
-    info.Platform = kPlatform;
-    EXPECT_TRUE(c.KestrixConnect(info));
+    EXPECT_TRUE(c.KestrixConnect(kx::test::simInfo(*simA)));
     c.Close();
     c.SetIp(simA->address());
     auto found = c.FindAttachedTesters();
