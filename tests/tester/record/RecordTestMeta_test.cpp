@@ -27,14 +27,9 @@ TEST(RecordTestMeta, HostId33FallsBackToTheEnd2OtdrTest) {
     EXPECT_FALSE(rec.GetTestMetaData(24));
     const auto meta = rec.GetTestMetaData(33);
     ASSERT_TRUE(meta);
-    EXPECT_EQ(meta->TestId, 33);
-    EXPECT_EQ(meta->OperatorFromResult, "End-2 operator");
-    // An OTDR-category id: the overall length and the traces' wavelengths (three at most, ascending).
-    ASSERT_TRUE(meta->Meters);
-    EXPECT_GT(*meta->Meters, 0.0);
-    EXPECT_EQ(meta->Wavelength[0], 1310.0);
-    EXPECT_EQ(meta->Wavelength[1], 1490.0);
-    EXPECT_EQ(meta->Wavelength[2], 1550.0);
+    // Test 33 with the end-2 operator; an OTDR-category id: the overall length and the traces' wavelengths
+    // (three at most, ascending: 1310, 1490, 1550).
+    kx::test::expectGolden(meta->toJson(), "record/golden/otdr-end2-meta.json");
     EXPECT_FALSE(rec.GetTestMetaData(28));
 }
 
