@@ -72,29 +72,25 @@ TEST(CopperLimitDb, BadDatabasesAreRefusedWithoutCrashing) {
     db.write(std::vector<CopperLimitsTbl::Row>{});  // the table without rows
     EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
 
-    auto rows = sampleRows();
-    rows[0].object = boost::none;  // NULL object in the row that carries the version
-    db.write(rows);
-    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
-
-    rows = sampleRows();
-    rows[0].origSize = 1 << 30;  // a size the compressed bytes cannot reach
-    db.write(rows);
-    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
-
-    rows = sampleRows();
-    (*rows[0].object)[rows[0].object->size() / 2] ^= 0x5A;  // compressed bytes that do not inflate
-    db.write(rows);
-    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
-
-    rows = sampleRows();
-    rows[0].object = std::vector<uint8_t>(CopperLimitsTbl::kMaxObjectBytes + 1, 0);
-    db.write(rows);
-    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2"));
+    // Damage to the row that carries the version.
+    const std::pair<const char*, void (*)(CopperLimitsTbl::Row&)> damaged[] = {
+        {"a NULL object", [](CopperLimitsTbl::Row& r) { r.object = boost::none; }},
+        {"a size the compressed bytes cannot reach", [](CopperLimitsTbl::Row& r) { r.origSize = 1 << 30; }},
+        {"compressed bytes that do not inflate",
+         [](CopperLimitsTbl::Row& r) { (*r.object)[r.object->size() / 2] ^= 0x5A; }},
+        {"an object over the cap",
+         [](CopperLimitsTbl::Row& r) { r.object = std::vector<uint8_t>(CopperLimitsTbl::kMaxObjectBytes + 1, 0); }},
+    };
+    for (const auto& [what, damage] : damaged) {
+        auto rows = sampleRows();
+        damage(rows[0]);
+        db.write(rows);
+        EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.2")) << what;
+    }
     EXPECT_FALSE(record.SpecDbLoaded());
 
+    auto rows = sampleRows();
     // Rows without a compressed size are passed over for the version.
-    rows = sampleRows();
     rows[0].origSize = 0;
     db.write(rows);
     EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));

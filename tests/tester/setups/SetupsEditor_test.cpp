@@ -22,10 +22,7 @@ namespace fs = std::filesystem;
 TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWays) {
     KestrixSetups e;
     e.New();
-    // host value -> stored field, for each type whose values differ between host and tester
-    e.SetSettingEnum(8, 6);
-    EXPECT_EQ(e.settings()->language, Kestrix::Language::spanish);
-    EXPECT_EQ(e.GetSettingEnum(8), 6);
+    // host value -> stored field, for each type whose values differ between host and tester (host 6 is Spanish)
     const std::vector<std::pair<int, int>> language{{0, 0}, {1, 4}, {2, 2},  {3, 3},  {4, 6},   {5, 5},  {6, 1},
                                                     {7, 7}, {8, 9}, {9, 10}, {10, 8}, {11, 11}, {14, 14}};
     for (auto [host, stored] : language) {
