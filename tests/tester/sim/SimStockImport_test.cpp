@@ -69,19 +69,11 @@ std::string uploadList(const std::vector<int32_t>& keys, uint16_t type = PFile::
 
 // Keys marked uploaded, and how many rows there are.
 std::pair<std::set<int64_t>, int> uploaded(const fs::path& db) {
-    sqlite3* h = nullptr;
     std::set<int64_t> keys;
-    int rows = 0;
-    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(h, "SELECT key, uploaded FROM Results", -1, &st, nullptr), SQLITE_OK);
-    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        if (sqlite3_column_int64(st, 1) != 0) keys.insert(sqlite3_column_int64(st, 0));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return {keys, rows};
+    const auto rows = kx::test::textRows(db, "SELECT key, uploaded FROM Results");
+    for (const auto& r : rows)
+        if (!r[1].empty() && r[1] != "0") keys.insert(std::stoll(r[0]));
+    return {keys, static_cast<int>(rows.size())};
 }
 
 std::string mark(Client& c, const std::string& project, const std::string& file) {
