@@ -66,7 +66,8 @@ struct LogCapture {
     }
 };
 
-inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root, Kestrix::Sim::SysinfoOptions sysinfo = {},
+inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root,
+                                                         Kestrix::Sim::SysinfoOptions sysinfo = {},
                                                          bool seedLogs = false) {
     for (const char* d : {"tmp", "var/log", "microsd_userdata/projects"}) fs::create_directories(root / d);
     Kestrix::Sim::SimOptions o;
