@@ -67,14 +67,24 @@ struct LogCapture {
 };
 
 inline std::unique_ptr<Kestrix::Sim::TesterSim> startSim(const fs::path& root,
-                                                         Kestrix::Sim::SysinfoOptions sysinfo = {}) {
+                                                         Kestrix::Sim::SysinfoOptions sysinfo = {},
+                                                         bool seedLogs = false) {
     for (const char* d : {"tmp", "var/log", "microsd_userdata/projects"}) fs::create_directories(root / d);
     Kestrix::Sim::SimOptions o;
     o.root = root;
     o.sysinfo = std::move(sysinfo);
+    o.seedLogs = seedLogs;
     auto sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
     sim->start();
     return sim;
+}
+
+// How a session reaches `sim`.
+inline Kestrix::Tester::TesterConnectInfo simInfo(const Kestrix::Sim::TesterSim& sim) {
+    Kestrix::Tester::TesterConnectInfo info;
+    info.Port = sim.address();
+    info.Platform = Kestrix::Tester::kPlatform;
+    return info;
 }
 
 class TesterLinkTest : public ::testing::Test {
@@ -90,12 +100,7 @@ protected:
         fs::remove_all(root, ec);
     }
 
-    Kestrix::Tester::TesterConnectInfo simInfo() const {
-        Kestrix::Tester::TesterConnectInfo info;
-        info.Port = sim->address();
-        info.Platform = Kestrix::Tester::kPlatform;
-        return info;
-    }
+    Kestrix::Tester::TesterConnectInfo simInfo() const { return kx::test::simInfo(*sim); }
 
     // A session connected to the simulator.
     Kestrix::Tester::KestrixCom& connect() {

@@ -3,27 +3,16 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tester/TesterFixture.h"
 #include "tester/host/Log.h"
 #include "tester/session/FileCopyGroup.h"
 #include "tester/session/KestrixCom.h"
 
 using namespace Kestrix::Tester;
-
-namespace {
-
-struct CapturedLog {
-    std::vector<LogRecord> records;
-    LogSinkFn previous;
-    CapturedLog() {
-        previous = Log::setSink([this](const LogRecord& r) { records.push_back(r); });
-    }
-    ~CapturedLog() { Log::setSink(previous); }
-};
-
-}  // namespace
+using kx::test::LogCapture;
 
 TEST(HostLog, ContextsArePairedAlsoWhenAnOperationThrows) {
-    CapturedLog log;
+    LogCapture log;
     ASSERT_EQ(Log::depth(), 0u);
     try {
         LogContext outer("Reading batch of records");
@@ -52,7 +41,7 @@ TEST(HostLog, ContextsArePairedAlsoWhenAnOperationThrows) {
 // The import's writer threads log beside the session's thread: each line keeps its own thread's context, and
 // the sink, which takes no lock of its own, gets every line whole.
 TEST(HostLog, ThreadsLogSideBySideEachInItsOwnContext) {
-    CapturedLog log;
+    LogCapture log;
     constexpr int kThreads = 4;
     constexpr int kLines = 200;
     std::vector<std::thread> threads;
@@ -73,7 +62,7 @@ TEST(HostLog, ThreadsLogSideBySideEachInItsOwnContext) {
 }
 
 TEST(HostLog, DisplayLaterQueuesUntilTaken) {
-    CapturedLog log;
+    LogCapture log;
     Err::TakePending();
     Err::DisplayLater(21, 3, "Lumetra KX1", "Lost Connection to tester");
     Err::DisplayInternalErrorLater("Summary Count zero");
@@ -133,15 +122,13 @@ TEST(UploadProgress, PercentOfTheUploadInProgressOnly) {
 }
 
 TEST(HostLog, TesterTextReachesTheSinkWithoutControlCharacters) {
-    std::vector<LogRecord> got;
-    auto previous = Log::setSink([&got](const LogRecord& r) { got.push_back(r); });
+    LogCapture log;
     {
         LogContext context("Reading \x1b[31mred\x1b[0m");
         Log::ErrMsg("SCP exception: scp: /tmp/x\x1b]0;owned\x07: No such file\r\n", "SourceFile=/tmp/\x1b[2Jx");
     }
-    Log::setSink(previous);
-    ASSERT_FALSE(got.empty());
-    const LogRecord& r = got.back();
+    ASSERT_FALSE(log.records.empty());
+    const LogRecord& r = log.records.back();
     // Each control character is one "?": what is left of an escape sequence is harmless text.
     EXPECT_EQ(r.text, "SCP exception: scp: /tmp/x?]0;owned?: No such file?? (SourceFile=/tmp/?[2Jx)");
     EXPECT_EQ(r.context, "Reading ?[31mred?[0m");

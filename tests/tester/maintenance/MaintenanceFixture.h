@@ -22,21 +22,12 @@ protected:
 
     Kestrix::Tester::TarvelCom& start(Kestrix::Sim::SysinfoOptions sysinfo = {}) {
         root = kx::test::freshFolder("maint");
-        for (const char* d : {"tmp", "var/log"}) fs::create_directories(root / d);
-        Kestrix::Sim::SimOptions o;
-        o.root = root;
-        o.sysinfo = std::move(sysinfo);
-        o.seedLogs = true;
-        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
-        sim->start();
+        sim = startSim(root, std::move(sysinfo), true);
         com = std::make_unique<Kestrix::Tester::TarvelCom>();
         com->setPingFactory(loopbackPing());
         com->setLinkLocalScan(false);
         com->setPauseFn([](int) {});
-        Kestrix::Tester::TesterConnectInfo info;
-        info.Port = sim->address();
-        info.Platform = Kestrix::Tester::kPlatform;
-        EXPECT_TRUE(com->Connect(info));
+        EXPECT_TRUE(com->Connect(simInfo(*sim)));
         return *com;
     }
 

@@ -2,6 +2,7 @@
 #include "MaintenanceFixture.h"
 
 #include "SimState.h"
+#include "core/Golden.h"
 #include "tester/maintenance/SoftwareReport.h"
 
 using namespace Kestrix::Tester;
@@ -51,26 +52,7 @@ TEST_F(MaintenanceTest, LongReportOfALumetra) {
     auto& t = start(o);
     auto report = t.RetrieveSwVers();
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report,
-              "Model:                   Lumetra\r\n"
-              "S/N:                     KX1000001\r\n"
-              "Config:                  main\r\n"
-              "Hardware:                B\r\n"
-              "\r\n"
-              "Software:                3.2.1\r\n"
-              "Boot:                    1.0.7\r\n"
-              "Limits:                  2025.1\r\n"
-              "Cables:                  2025.1\r\n"
-              "\r\n"
-              "Module:                  KZR-A\r\n"
-              "Module S/N:              M0000001\r\n"
-              "Software:                1.4.2\r\n"
-              "Calibration Date:        2025-01-15\r\n"
-              "\r\n"
-              "Module:                  KZR-A\r\n"
-              "Module S/N:              M0000002\r\n"
-              "Software:                1.4.2\r\n"
-              "Calibration Date:        2025-06-01\r\n");
+    kx::test::expectGolden(*report, "maintenance/golden/long-report.txt");
 }
 
 TEST_F(MaintenanceTest, ShortReportOfAKzr) {
@@ -82,16 +64,7 @@ TEST_F(MaintenanceTest, ShortReportOfAKzr) {
     auto& t = start(o);
     auto report = t.RetrieveSwVers();
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report,
-              "Model:                   KZR-B\r\n"
-              "\r\n"
-              "Software:                3.2.1\r\n"
-              "Boot:                    1.0.7\r\n"
-              "Limits:                  2025.1\r\n"
-              "Cables:                  2025.1\r\n"
-              "\r\n"
-              "S/N:                     M0000001\r\n"
-              "Calibration Date:        2025-01-15\r\n");
+    kx::test::expectGolden(*report, "maintenance/golden/short-report.txt");
     // Without components there is no report.
     Kestrix::Tester::Sysinfo bare;
     bare.instruments.resize(1);
@@ -217,29 +190,28 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
 
 TEST_F(MaintenanceTest, ScreenCaptureFaults) {
     auto& t = start();
-    {
-        // One row short: both attempts refuse it.
+    const struct {
+        const char* what;
+        void (*fault)(Kestrix::Sim::SimFaults&);
+        bool arrives;
+        const char* logged;
+    } cases[] = {
+        {"one row short: both attempts refuse it", [](auto& f) { f.shortFbdump = true; }, false,
+         "truncated image file"},
+        {"\"OP_FAILED\" lands in the file instead of pixels", [](auto& f) { f.failCommand = "fbdump"; }, false,
+         "truncated image file"},
+        // The session is rebuilt and the second attempt succeeds.
+        {"the first command gets no reply", [](auto& f) { f.noReplyTo = "fbdump"; }, true,
+         "SendCommand(fbdump...) failed.  Retrying"},
+    };
+    for (const auto& c : cases) {
         kx::test::LogCapture log;
-        setFaults([](auto& f) { f.shortFbdump = true; });
-        EXPECT_FALSE(t.RetrieveDisplayImage());
-        EXPECT_TRUE(log.has("truncated image file"));
-        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u);
-    }
-    {
-        // "OP_FAILED" lands in the file instead of pixels.
-        kx::test::LogCapture log;
-        setFaults([](auto& f) { f.failCommand = "fbdump"; });
-        EXPECT_FALSE(t.RetrieveDisplayImage());
-        EXPECT_TRUE(log.has("truncated image file"));
-    }
-    {
-        // The first command gets no reply: the session is rebuilt and the second attempt succeeds.
-        kx::test::LogCapture log;
-        setFaults([](auto& f) { f.noReplyTo = "fbdump"; });
-        auto image = t.RetrieveDisplayImage();
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->size(), 921600u);
-        EXPECT_TRUE(log.has("SendCommand(fbdump...) failed.  Retrying"));
+        sim->clearJournal();
+        setFaults(c.fault);
+        const auto image = t.RetrieveDisplayImage();
+        EXPECT_EQ(image && image->size() == 921600u, c.arrives) << c.what;
+        EXPECT_TRUE(log.has(c.logged)) << c.what;
+        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u) << c.what;
     }
     {
         // No file at all.

@@ -6,6 +6,7 @@
 #include <boost/optional/optional_io.hpp>
 
 #include "CopperLink.h"
+#include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperUtil.h"
@@ -34,12 +35,6 @@ CopperFreq* freqOf(CopperTest& t, CopperTestType type, CableEnd end, WirePair sr
 
 TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(kx::test::copperFile(test)); }
 
-std::vector<MeasKind> kinds(const SingleMeasurement& m) {
-    std::vector<MeasKind> k;
-    for (const MeasParam& p : m.Params) k.push_back(p.Kind);
-    return k;
-}
-
 }  // namespace
 
 TEST(CopperRecord, LengthIsReportedInTenthsRoundedTheTesterWay) {
@@ -49,14 +44,8 @@ TEST(CopperRecord, LengthIsReportedInTenthsRoundedTheTesterWay) {
     auto record = recordOf(test);
     const auto st = record.GetScalarTest(1);
     ASSERT_TRUE(st);
-    ASSERT_EQ(st->Measurements.size(), 4u);
-    const SingleMeasurement& m1 = st->Measurements[0];
-    EXPECT_EQ(m1.Pair, 1);
-    ASSERT_NE(m1.Find(MeasKind::Value), nullptr);
-    EXPECT_DOUBLE_EQ(m1.Find(MeasKind::Value)->Value, 12.3);
-    EXPECT_EQ(m1.Find(MeasKind::Value)->Unit, 4);
-    EXPECT_DOUBLE_EQ(st->Measurements[1].Find(MeasKind::Value)->Value, 12.4);
-    EXPECT_EQ(st->PairText.LabelOf(2), "36");
+    // Pair 1 at 12.3 m, pair 2 ("36") at 12.4 m.
+    kx::test::expectGolden(st->toJson(), "record/golden/length-tenths.json");
 }
 
 TEST(CopperRecord, ScalarLimitsComeUpperThenLowerWithMarginsAndTheScalarsStatus) {
@@ -74,14 +63,8 @@ TEST(CopperRecord, ScalarLimitsComeUpperThenLowerWithMarginsAndTheScalarsStatus)
     for (const auto& x : st->Measurements)
         if (x.Pair == 3) m = &x;
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(kinds(*m), (std::vector<MeasKind>{MeasKind::Value, MeasKind::UpperLimit, MeasKind::MarginUpper,
-                                                MeasKind::LowerLimit, MeasKind::MarginLower}));
-    EXPECT_EQ(m->Params[0].Qualifier, boost::optional<int>(12));  // open
-    EXPECT_EQ(m->Params[0].Unit, 8);
-    EXPECT_EQ(m->Params[0].Precision, 1);
-    EXPECT_NEAR(m->Params[2].Value, 17.5, 1e-6);
-    EXPECT_NEAR(m->Params[4].Value, 6.5, 1e-6);
-    EXPECT_EQ(m->Status, 4);
+    // 7.5 ohm open (qualifier 12): upper limit 25.0 with margin 17.5, lower 1.0 with 6.5; status pass (4).
+    kx::test::expectGolden(m->toJson(), "record/golden/scalar-limits.json");
 }
 
 TEST(CopperRecord, UnbalanceNotRunHasNoValueAndP2pUsesPairCombinations) {
@@ -92,20 +75,13 @@ TEST(CopperRecord, UnbalanceNotRunHasNoValueAndP2pUsesPairCombinations) {
     auto record = recordOf(test);
     const auto unb = record.GetScalarTest(40);
     ASSERT_TRUE(unb);
-    const SingleMeasurement& m = unb->Measurements[1];
-    EXPECT_EQ(m.Pair, 2);
-    EXPECT_TRUE(std::isnan(m.Params[0].Value));
-    EXPECT_EQ(m.Params[0].Qualifier, boost::optional<int>(kQualifierNoValue));
-    ASSERT_EQ(m.Params.size(), 3u);
-    EXPECT_TRUE(std::isnan(m.Params[2].Value));
+    // Pair 2: no value (null) with its no-value qualifier, and so no margin.
+    kx::test::expectGolden(unb->Measurements[1].toJson(), "record/golden/unbalance-not-run.json");
 
     // Pair-to-pair unbalance is stored pair 1 with 2 and pair 3 with 4: host pairs 6 (12-36) and 14 (45-78).
     const auto p2p = record.GetScalarTest(41);
     ASSERT_TRUE(p2p);
-    ASSERT_EQ(p2p->Measurements.size(), 2u);
-    EXPECT_EQ(p2p->Measurements[0].Pair, 6);
-    EXPECT_EQ(p2p->Measurements[1].Pair, 14);
-    EXPECT_EQ(p2p->PairText.LabelOf(14), "45-78");
+    kx::test::expectGolden(p2p->toJson(), "record/golden/p2p-unbalance.json");
 }
 
 TEST(CopperRecord, InvalidLimitGivesOnlyValueAndFrequency) {
@@ -118,7 +94,8 @@ TEST(CopperRecord, InvalidLimitGivesOnlyValueAndFrequency) {
     for (const auto& x : rl->Measurements)
         if (x.Pair == 2 && x.CopperEnd == 2 && x.IsWorstMarginSpecified) m = &x;
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(kinds(*m), (std::vector<MeasKind>{MeasKind::Value, MeasKind::Frequency}));
+    // A value and its frequency only: no limit, no margin.
+    kx::test::expectGolden(m->toJson(), "record/golden/invalid-limit.json");
 }
 
 TEST(CopperRecord, SinglePairResultsStoredWithoutReceivePairAreFound) {
@@ -183,12 +160,9 @@ TEST(CopperRecord, TimeDomainPlotsCarryTheirMetres) {
     ASSERT_TRUE(record.HasPlotData(16, 1));
     const auto plot = record.GetPlotDataTp(16, 1);
     ASSERT_TRUE(plot);
-    EXPECT_TRUE(plot->X.empty());
-    ASSERT_EQ(plot->Curves.size(), 1u);
-    EXPECT_EQ(plot->Curves[0].XAxisUnit, 4);
-    ASSERT_EQ(plot->Curves[0].X.size(), 6u);
-    EXPECT_NEAR(plot->Curves[0].X[5], record.GetCopperTest()->metersAtIndex(5), 1e-4);
-    EXPECT_DOUBLE_EQ(plot->Curves[0].Y[3], 3.0);
+    // No frequency axis; one curve of six samples in metres (unit 4) along the cable.
+    kx::test::expectGolden(plot->toJson(), "record/golden/tdr-plot.json");
+    EXPECT_NEAR(plot->Curves.at(0).X.at(5), record.GetCopperTest()->metersAtIndex(5), 1e-4);
 }
 
 TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {
@@ -207,19 +181,12 @@ TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {
     EXPECT_FALSE(record.GetScalarTest(3));
     const auto length = record.GetScalarTest(1);
     ASSERT_TRUE(length);
-    EXPECT_TRUE(length->IsCoax);
-    ASSERT_EQ(length->Measurements.size(), 1u);
-    EXPECT_EQ(length->Measurements[0].Pair, 18);
     ASSERT_TRUE(record.HasTdrCoaxTest());
     const auto t = record.GetTdrCoaxTest();
     ASSERT_TRUE(t);
-    EXPECT_EQ(t->Measurement.TestId, 16);
-    EXPECT_EQ(t->Measurement.Pair, 18);
-    EXPECT_EQ(t->Measurement.Status, 4);
-    ASSERT_EQ(t->Measurement.Params.size(), 2u);
-    EXPECT_DOUBLE_EQ(t->Measurement.Params[0].Value, 4.2);
-    EXPECT_EQ(t->Measurement.Params[0].Unit, 14);
-    EXPECT_EQ(t->Measurement.Params[1].Kind, MeasKind::UpperLimit);
+    // One length on the coax pair (18); the TDR (test 16) 4.2 with its upper limit, pass.
+    kx::test::expectGolden(length->toJson(), "record/golden/coax-length.json");
+    kx::test::expectGolden(t->toJson(), "record/golden/coax-tdr.json");
     // The frequency test of the TDR reports no frequency.
     const auto ft = record.GetFrequencyTest(16);
     ASSERT_TRUE(ft);
@@ -270,11 +237,8 @@ TEST(CopperRecord, WiremapTestSplitPairAndShield) {
     auto record = recordOf(test);
     const auto w = record.GetWireMapTest();
     ASSERT_TRUE(w);
-    EXPECT_EQ(w->SplitPair, boost::optional<int>(14));  // the first artifact: pairs 45 and 78
-    EXPECT_EQ(w->ShieldTest, 1);
-    EXPECT_EQ(w->WireMapTypeText, "T568B");
-    EXPECT_TRUE(w->BadPatchFar);
-    EXPECT_EQ(w->Status, 4);
+    // Split pair 14, the first artifact (pairs 45 and 78); shield tested (1); T568B; bad patch far; pass.
+    kx::test::expectGolden(w->toJson(), "record/golden/wiremap-split.json");
 
     auto plain = kx::test::cat6APermanentLinkTest();
     plain->body.settings.shieldTest = false;

@@ -2,9 +2,6 @@
 // not whole-image hashes that a font update would change.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "tester/RecordFixtures.h"
 #include "tester/record/TarvelWiremap.h"
 #include "tester/record/TestRecordTarvel.h"
@@ -183,31 +180,4 @@ TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {
     EXPECT_EQ(bmp->size(), 54u + kW * kH * 3);
     ASSERT_GT(png->size(), 8u);
     EXPECT_EQ((*png)[1], 'P');
-    if (const char* dir = std::getenv("KX_WIREMAP_PNG_DIR")) {
-        // For a person to look at.
-        Wiremap w = kx::test::straightThroughWiremap();
-        w.connections.resize(6);
-        WiremapArtifactOpen open;
-        open.cableEnd = CableEnd::remote;
-        open.pin = Pin::pin7;
-        open.lengthToOpen = ScaledInt::raw(100, ScaledInt::tenths);
-        w.opens.push_back(open);
-        WiremapArtifactShort sh;
-        sh.cableEnd = CableEnd::main;
-        sh.pin1 = Pin::pin8;
-        sh.pin2 = Pin::shield;
-        sh.lengthToShort = ScaledInt::raw(42, ScaledInt::tenths);
-        w.shorts.push_back(sh);
-        WiremapArtifactSplitPair split;
-        split.pair1 = WirePair::pair2;
-        split.pair2 = WirePair::pair3;
-        w.splitPairs.push_back(split);
-        const CopperOutletConfig oc = kx::test::t568bOutlet();
-        const WireMapData data(&w, &oc, 1, 1);
-        const auto picture = TarvelWiremap::renderPng(data, false, "ft");
-        if (FILE* f = std::fopen((std::string(dir) + "/damaged.png").c_str(), "wb")) {
-            std::fwrite(picture.data(), 1, picture.size(), f);
-            std::fclose(f);
-        }
-    }
 }

@@ -7,6 +7,7 @@
 
 #include <boost/optional/optional_io.hpp>
 
+#include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "tester/TesterFixture.h"
 #include "fiber/FiberImageTest.h"
@@ -59,18 +60,12 @@ TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualifi
 
     const auto end2 = record.GetLossTest(2);
     ASSERT_TRUE(end2);
-    EXPECT_TRUE(end2->LengthOnly);
-    EXPECT_EQ(end2->Brief, 19);
-    EXPECT_TRUE(end2->Measurements.empty());
-
+    // Length only (brief 19) without measurements.
+    kx::test::expectGolden(end2->toJson(), "record/golden/loss-length-only.json");
     const auto end1 = record.GetLossTest(1);
     ASSERT_TRUE(end1);
-    EXPECT_TRUE(end1->IsVendorSystem);
-    EXPECT_EQ(end1->NumLcConnectors, 3);
-    EXPECT_TRUE(end1->LengthBasedLimitDetails.empty());  // vendor-system limits have no length-based detail
-    const MeasParam& loss = param(end1->Measurements[0], MeasKind::Value);
-    EXPECT_TRUE(std::isnan(loss.Value));
-    EXPECT_EQ(loss.Qualifier, kQualifierNaN);
+    // A vendor-system limit with 3 LC connectors and no length-based detail; the 850 nm loss null, qualified NaN.
+    kx::test::expectGolden(end1->toJson(), "record/golden/loss-vendor-system.json");
 }
 
 TEST(FiberRecordPower, InfinityMarkersAndNoWavelength) {

@@ -21,43 +21,7 @@ using kx::test::containerOf;
 using kx::test::kClassVersionOffset;
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path tempDir() { return kx::test::freshFolder("record-core"); }
-
-// Every query a host may make; none may crash whatever the bytes.
-void askEverything(TestRecordTarvel& r) {
-    r.GetMediaType();
-    r.GetFiberResult();
-    r.GetCopperResult();
-    r.GetCopperTest();
-    r.ExtractMetaDataFromResult();
-    for (int id : {0, 1, 15, 20, 21, 22, 24, 25, 28, 33, 42}) r.GetTestMetaData(id);
-    r.GetTests();
-    r.ContainsRawData();
-    RecordSummary s;
-    TestRecordTarvel::LoadSummary(&s, r.SerializedResult());
-}
-
-}  // namespace
-
-TEST(RecordSummary, FromTheResultSummary) {
-    const auto bytes = kx::test::lossLengthResultFile();
-    RecordSummary s;
-    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, bytes));
-    EXPECT_EQ(s.Platform, 11);
-    EXPECT_EQ(s.CableID, "LL-0042");
-    EXPECT_EQ(s.Status, 0);  // Fail
-    EXPECT_EQ(HxDataDate::SecondsSince1970(s.TestDate), 1700000000);
-    EXPECT_EQ(s.Media, kMediaFiber);
-    EXPECT_NEAR(s.LengthMeters, 148.3, 1e-9);
-
-    RecordSummary c;
-    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&c, kx::test::cat6AResultFile()));
-    EXPECT_EQ(c.Media, kMediaCopper);
-    EXPECT_EQ(c.CableID, "Cat6A-PL-001");
-}
-
+// The summary of each kind of result is pinned by record/golden (RecordJson.GoldenDocuments).
 TEST(RecordSummary, NothingToDoMissingOrUnreadable) {
     EXPECT_TRUE(TestRecordTarvel::LoadSummary(nullptr, kx::test::lossLengthResultFile()));
     RecordSummary s;
@@ -194,7 +158,7 @@ TEST(TestRecord, OtdrSpanOfTheEnd1Test) {
 }
 
 TEST(TestRecord, RawDataPresenceAndCsvExport) {
-    const fs::path dir = tempDir();
+    const fs::path dir = kx::test::freshFolder("record-core");
 
     TestRecordTarvel copper(kx::test::cat6AResultFile());
     EXPECT_EQ(copper.ContainsRawData(), 1);
@@ -225,17 +189,14 @@ TEST(TestRecord, RawDataPresenceAndCsvExport) {
     EXPECT_EQ(junk.ExportRawDataToCSV((dir / "junk.csv").string()), "Result does not contain a copper or fiber test");
 }
 
-TEST(TestRecord, EveryPrefixOfAResultFileIsAnsweredSafely) {
+// Every query on every prefix: the record fuzz target. Here: no prefix gives metadata, the whole file does.
+TEST(TestRecord, NoPrefixOfAResultFileGivesMetadata) {
     for (const auto& bytes : {kx::test::lossLengthResultFile(), kx::test::cat6AResultFile(),
                               kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1}))}) {
-        // Every prefix up to 2 KiB, then a stride: enough to cut inside every section.
         for (size_t n = 0; n < bytes.size(); n += n < 2048 ? 1 : 97) {
             TestRecordTarvel r(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
-            askEverything(r);
             EXPECT_FALSE(r.ExtractMetaDataFromResult()) << n;
         }
-        TestRecordTarvel whole(bytes);
-        askEverything(whole);
-        EXPECT_TRUE(whole.ExtractMetaDataFromResult());
+        EXPECT_TRUE(TestRecordTarvel(bytes).ExtractMetaDataFromResult());
     }
 }

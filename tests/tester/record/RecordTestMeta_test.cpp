@@ -3,9 +3,9 @@
 
 #include <boost/optional/optional_io.hpp>
 
+#include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
-#include "copper/LiaId.h"
 #include "fiber/FiberResult.h"
 #include "tester/record/TestRecordTarvel.h"
 
@@ -27,38 +27,24 @@ TEST(RecordTestMeta, HostId33FallsBackToTheEnd2OtdrTest) {
     EXPECT_FALSE(rec.GetTestMetaData(24));
     const auto meta = rec.GetTestMetaData(33);
     ASSERT_TRUE(meta);
-    EXPECT_EQ(meta->TestId, 33);
-    EXPECT_EQ(meta->OperatorFromResult, "End-2 operator");
-    // An OTDR-category id: the overall length and the traces' wavelengths (three at most, ascending).
-    ASSERT_TRUE(meta->Meters);
-    EXPECT_GT(*meta->Meters, 0.0);
-    EXPECT_EQ(meta->Wavelength[0], 1310.0);
-    EXPECT_EQ(meta->Wavelength[1], 1490.0);
-    EXPECT_EQ(meta->Wavelength[2], 1550.0);
+    // Test 33 with the end-2 operator; an OTDR-category id: the overall length and the traces' wavelengths
+    // (three at most, ascending: 1310, 1490, 1550).
+    kx::test::expectGolden(meta->toJson(), "record/golden/otdr-end2-meta.json");
     EXPECT_FALSE(rec.GetTestMetaData(28));
 }
 
 TEST(RecordTestMeta, FiberTesterModels) {
-    struct Case {
-        int32_t moduleId;
-        int model;
-    };
-    for (const Case c : {Case{0, 3499}, Case{106, 3000}, Case{200, 3003}, Case{299, 3003}, Case{300, 3000}}) {
-        SCOPED_TRACE(c.moduleId);
+    // Module ids 0, 106, 200, 299 and 300: models 3499, 3000, 3003, 3003 and 3000, the main unit at end 1.
+    Json::Value testers(Json::arrayValue);
+    for (int32_t moduleId : {0, 106, 200, 299, 300}) {
         FiberResult r = kx::test::otdrOnly({CableEnd::end1});
-        otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleId = c.moduleId;
-        TestRecordTarvel rec(kx::test::fiberFile(r));
-        const auto meta = rec.GetTestMetaData(24);
-        ASSERT_TRUE(meta && meta->Tester1);
-        EXPECT_EQ(meta->Tester1->ModelID, c.model);
-        EXPECT_TRUE(meta->Tester1->IsMain);
-        EXPECT_EQ(meta->Tester1->End, 1);
-        EXPECT_EQ(meta->Tester1->TesterSerialNumber, "KZ2-104455");
-        EXPECT_EQ(meta->Tester1->ModuleSerialNumber, "GQ-55120");
-        EXPECT_EQ(meta->Tester1->TesterSoftwareVersion, "4.2.1");
-        EXPECT_EQ(meta->Tester1->ModuleName, moduleName(c.moduleId));
+        otdrOf(r, FiberTestType::otdrEnd1).equipmentInfo.moduleId = moduleId;
+        const auto meta = TestRecordTarvel(kx::test::fiberFile(r)).GetTestMetaData(24);
+        ASSERT_TRUE(meta && meta->Tester1) << moduleId;
         EXPECT_FALSE(meta->Tester2);  // an OTDR result has no loss/length test
+        testers.append(meta->Tester1->toJson());
     }
+    kx::test::expectGolden(testers, "record/golden/fiber-tester-models.json");
 }
 
 TEST(RecordTestMeta, CalibrationStartIsFirstUseButAtMostSixMonthsLater) {

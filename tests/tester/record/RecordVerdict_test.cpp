@@ -32,12 +32,7 @@ CopperTestPtr linkWithDip(CopperTestType type, CableEnd end, WirePair src, WireP
 }
 
 std::vector<uint8_t> copperFileStoring(const CopperTestPtr& test, Kestrix::Status stored) {
-    CopperResult result;
-    result.summary.resultType = ResultType::COPPER;
-    result.mergeCopperTest(test, false);
-    result.summary.resultName = "Cat6A-PL-001";
-    result.summary.status = stored;
-    return CopperResultWriter::writeResult(result);
+    return kx::test::copperFile(test, "Cat6A-PL-001", &stored);
 }
 
 std::string mhzAt(int index) {

@@ -82,6 +82,12 @@ protected:
     std::unique_ptr<Kestrix::Sim::TesterSim> simA, simB;
 };
 
+// A found tester as "port|parameter|serial|platform|context|main|software|model".
+std::string described(const TesterConnectInfo& t) {
+    return t.Port + "|" + t.Parameter + "|" + t.SerialNumber + "|" + std::to_string(t.Platform) + "|" + t.Context +
+           "|" + (t.Main ? "main" : "remote") + "|" + t.SoftwareVersion + "|" + std::to_string(t.Model);
+}
+
 }  // namespace
 
 TEST_F(DiscoveryTest, NoTesterOnTheLink) {
@@ -93,24 +99,19 @@ TEST_F(DiscoveryTest, NoTesterOnTheLink) {
     EXPECT_TRUE(link.connected.empty());
 }
 
+// A preferred address that is also a link-local candidate is probed once.
 TEST_F(DiscoveryTest, OneTesterStaysConnected) {
     FakeLink link;
     link.testers["169.254.222.2"] = simA->address();
     KestrixCom c;
     link.install(c);
+    c.SetIp("169.254.222.2");
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 1u);
-    const auto& t = (*found)[0];
-    EXPECT_EQ(t.Port, "169.254.222.2");
-    EXPECT_EQ(t.Parameter, "");
-    EXPECT_EQ(t.SerialNumber, "KX1000001");
-    EXPECT_EQ(t.Platform, 11);
-    EXPECT_EQ(t.Context, "v1");
-    EXPECT_TRUE(t.Main);
-    EXPECT_EQ(t.SoftwareVersion, "3.2.1");
-    EXPECT_EQ(t.Model, 3001);
+    EXPECT_EQ(described((*found)[0]), "169.254.222.2||KX1000001|11|v1|main|3.2.1|3001");
     EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10"}));
+    EXPECT_EQ(link.connected, (std::vector<std::string>{"169.254.222.2"}));
     // The probe connection is the session now.
     EXPECT_TRUE(c.IsConnected());
     EXPECT_EQ(c.GetSerialNumber(), "KX1000001");
@@ -127,11 +128,7 @@ TEST_F(DiscoveryTest, TwoTestersAreReportedAndNeitherStaysOpen) {
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 2u);
     EXPECT_EQ((*found)[0].SerialNumber, "KX1000001");
-    EXPECT_EQ((*found)[1].SerialNumber, "KX2000002");
-    EXPECT_EQ((*found)[1].Context, "v2");
-    EXPECT_FALSE((*found)[1].Main);
-    EXPECT_EQ((*found)[1].Model, 3003);
-    EXPECT_EQ((*found)[1].SoftwareVersion, "4.0.0");
+    EXPECT_EQ(described((*found)[1]), "169.254.222.10||KX2000002|11|v2|remote|4.0.0|3003");
     EXPECT_FALSE(c.IsConnected());
     EXPECT_EQ(link.pinged.back(), "169.254.222.18");
     // Connecting afterwards uses the chosen tester.
@@ -193,21 +190,6 @@ TEST_F(DiscoveryTest, AnUnreadableTesterIsSkipped) {
     EXPECT_FALSE(c.IsConnected());
 }
 
-TEST_F(DiscoveryTest, APreferredAddressThatIsAlsoLinkLocalIsProbedOnce) {
-    FakeLink link;
-    link.testers["169.254.222.2"] = simA->address();
-    KestrixCom c;
-    link.install(c);
-    c.SetIp("169.254.222.2");
-    auto found = c.FindAttachedTesters();
-    ASSERT_TRUE(found);
-    ASSERT_EQ(found->size(), 1u);
-    EXPECT_EQ(link.connected, (std::vector<std::string>{"169.254.222.2"}));
-    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10"}));
-    // A single tester: its connection stays open.
-    EXPECT_TRUE(c.IsConnected());
-}
-
 TEST_F(DiscoveryTest, NeverMoreThanFiveTesters) {
     FakeLink link;
     for (int i = 0; i < 5; ++i)
@@ -225,11 +207,9 @@ TEST_F(DiscoveryTest, NeverMoreThanFiveTesters) {
 TEST_F(DiscoveryTest, AnUnreadableSysinfoIsLoggedWithTheAddress) {
     FakeLink link;
     link.testers["169.254.222.2"] = simA->address();
-    simA->setFaults([] {
-        Kestrix::Sim::SimFaults f;
-        f.garbageSysinfo = true;
-        return f;
-    }());
+    Kestrix::Sim::SimFaults garbage;
+    garbage.garbageSysinfo = true;
+    simA->setFaults(garbage);
     KestrixCom c;
     link.install(c);
     kx::test::LogCapture log;
@@ -263,10 +243,7 @@ TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
     KestrixCom c;
     c.setPingFactory(pingNotAllowed());
     c.setLinkLocalScan(false);
-    TesterConnectInfo info;
-    info.Port = simA->address();
-    info.Platform = kPlatform;
-    EXPECT_TRUE(c.KestrixConnect(info));
+    EXPECT_TRUE(c.KestrixConnect(kx::test::simInfo(*simA)));
     c.Close();
     c.SetIp(simA->address());
     auto found = c.FindAttachedTesters();

@@ -36,10 +36,7 @@ protected:
         com->setPingFactory(loopbackPing());
         com->setLinkLocalScan(false);
         com->setPauseFn([this](int ms) { pauses.push_back(ms); });
-        Kestrix::Tester::TesterConnectInfo info;
-        info.Port = sim->address();
-        info.Platform = Kestrix::Tester::kPlatform;
-        ASSERT_TRUE(com->Connect(info));
+        ASSERT_TRUE(com->Connect(simInfo(*sim)));
     }
 
     fs::path hostPath(const std::string& testerPath) const { return root / testerPath.substr(1); }

@@ -68,27 +68,20 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     expectUnlocked();
     EXPECT_TRUE(sent("uiloadsettings").empty());
 
-    setFault([](auto& f) { f.failCommand = "uiloadsettings"; });
-    EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
-    expectUnlocked();
-    setFault([](auto& f) { f.failCommand.clear(); });
-
-    // The upload breaks the connection: unlocking reconnects.
-    setFault([](auto& f) { f.dropAfterScpBytes = 10; });
-    EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
-    expectUnlocked();
-    EXPECT_TRUE(com->IsConnected());
-
-    // The tester never answers the command.
-    setFault([](auto& f) { f.noReplyTo = "smputsharedsettings"; });
-    EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
-    expectUnlocked();
-
-    // The connection goes down on the lock itself; the unlock reconnects.
-    setFault([](auto& f) { f.noReplyTo = "uilock"; });
-    EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2)));
-    expectUnlocked();
-    EXPECT_TRUE(com->IsConnected());
+    // Each fault alone: refused, unlocked (reconnecting where it must), and the session is there again.
+    const std::pair<const char*, void (*)(Kestrix::Sim::SimFaults&)> faults[] = {
+        {"the load fails", [](auto& f) { f.failCommand = "uiloadsettings"; }},
+        {"the upload breaks the connection", [](auto& f) { f.dropAfterScpBytes = 10; }},
+        {"the command is never answered", [](auto& f) { f.noReplyTo = "smputsharedsettings"; }},
+        {"the connection goes down on the lock", [](auto& f) { f.noReplyTo = "uilock"; }},
+    };
+    for (const auto& [what, fault] : faults) {
+        sim->setFaults({});
+        setFault(fault);
+        EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2))) << what;
+        expectUnlocked();
+        EXPECT_TRUE(com->IsConnected()) << what;
+    }
 
     setFault([](auto& f) { f.failCommand = "smpullsharedsettings"; });
     EXPECT_FALSE(com->RetrieveSettings());

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "tester/SimTestClient.h"
+#include "tester/session/DirListing.h"
 
 using kx::test::Client;
 using kx::test::SimFixture;
@@ -14,20 +15,21 @@ namespace {
 
 constexpr std::string_view kPromptQuery = "# \x1b[6n";
 
-// A shell with a terminal whose banner has been drained.
-ssh_channel terminalShell(Client& c) {
-    ssh_channel ch = c.openShell(true);
-    if (ch != nullptr) {
-        Client::readUntil(ch, kPromptQuery);
-    }
-    return ch;
-}
-
 // Sends a command to a shell after "stty -echo" and returns the reply before the prompt.
 std::string quietCommand(ssh_channel ch, const std::string& cmd) {
     Client::send(ch, cmd + "\n");
     std::string got = Client::readUntil(ch, "# ");
     return got.size() >= 2 ? got.substr(0, got.size() - 2) : got;
+}
+
+// A shell with a terminal whose banner has been drained, after "stty -echo".
+ssh_channel quietShell(Client& c) {
+    ssh_channel ch = c.openShell(true);
+    if (ch != nullptr) {
+        Client::readUntil(ch, kPromptQuery);
+        quietCommand(ch, "stty -echo");
+    }
+    return ch;
 }
 
 }  // namespace
@@ -94,9 +96,8 @@ TEST(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
 TEST(SimShell, UnclosedQuoteContinuesOnTheNextLine) {
     SimFixture f("cont");
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     Client::send(ch, "echo \"a\n");
     EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
     EXPECT_EQ(quietCommand(ch, "b\""), "a\r\nb\r\n");
@@ -125,9 +126,8 @@ TEST(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
 TEST(SimShell, QuotedNamesReachTheFileSystemLiterally) {
     SimFixture f("quote");
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     const std::string literal = "we \"ird\" $HOME `id` \\x 'q' ;|&";
     // Inside double quotes only \ " $ and ` need a backslash.
     std::string quoted;
@@ -163,45 +163,21 @@ TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
     kx::test::writeFile(dir / ".hidden", "h");
 
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     const std::string reply = quietCommand(ch, "ls -lQ \"/microsd_userdata/projects/Job A\"");
 
-    // Parse as the client does: lines over 50 characters, size after column 35, name in quotes.
-    std::vector<std::pair<std::string, long long>> entries;
-    size_t pos = 0;
-    std::vector<std::string> lines;
-    while (pos < reply.size()) {
-        const size_t nl = reply.find("\r\n", pos);
-        ASSERT_NE(nl, std::string::npos);
-        lines.push_back(reply.substr(pos, nl - pos));
-        pos = nl + 2;
-    }
-    ASSERT_EQ(lines.size(), 6u) << reply;
-    EXPECT_EQ(lines[0].rfind("total ", 0), 0u);
-    EXPECT_LE(lines[0].size(), 50u);
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const std::string& l = lines[i];
-        ASSERT_GT(l.size(), 50u) << l;
-        std::string rest = l.substr(35);
-        rest.erase(0, rest.find_first_not_of(' '));
-        const long long size = std::stoll(rest.substr(0, rest.find(' ')));
-        const size_t q1 = l.find('"');
-        const size_t q2 = l.find('"', q1 + 1);
-        entries.emplace_back(l.substr(q1 + 1, q2 - q1 - 1), size);
-        EXPECT_EQ(l.substr(15, 18), " root     root    ") << l;
-    }
-    // Sorted by name; BusyBox escapes a quote inside the name, so its own first-two-quotes parse cuts it.
-    EXPECT_EQ(entries[0], (std::pair<std::string, long long>{"big.res", 99999999}));
-    EXPECT_EQ(entries[1], (std::pair<std::string, long long>{"empty.bin", 0}));
-    EXPECT_EQ(entries[2], (std::pair<std::string, long long>{"q\\", 3}));
-    EXPECT_EQ(entries[3], (std::pair<std::string, long long>{"r1.res", 12345}));
-    EXPECT_EQ(entries[4].first, "sub");
-    EXPECT_EQ(lines[5][0], 'd');
-    EXPECT_NE(lines[3].find("\"q\\\"uote.res\""), std::string::npos);
-    EXPECT_EQ(lines[4].substr(0, 44), "-rw-r--r--    1 root     root         12345 ");
-
+    // The session's own parser reads it: names sorted, quotes escaped, sizes after column 35.
+    std::string lines = reply;
+    std::erase(lines, '\r');
+    const auto list = Kestrix::Tester::parseDirListing(lines);
+    ASSERT_TRUE(list) << reply;
+    std::string entries;
+    for (const auto& e : *list) entries += e.name + (e.name == "sub" ? "" : ":" + std::to_string(e.size)) + "|";
+    EXPECT_EQ(entries, "big.res:99999999|empty.bin:0|q\"uote.res:3|r1.res:12345|sub|");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 6) << reply;  // with the "total" line
+    EXPECT_NE(reply.find("\r\ndrwx"), std::string::npos) << reply;
+    EXPECT_NE(reply.find("\r\n-rw-r--r--    1 root     root         12345 "), std::string::npos) << reply;
     EXPECT_EQ(quietCommand(ch, "ls -lQ \"/microsd_userdata/nothing\""),
               "ls: /microsd_userdata/nothing: No such file or directory\r\n");
     ssh_channel_free(ch);
@@ -213,9 +189,8 @@ TEST(SimShell, PathsOutsideTheRootAreRefused) {
     kx::test::writeFile(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     EXPECT_EQ(quietCommand(ch, "ls -lQ \"/../\""), "ls: /../: Permission denied\r\n");
     EXPECT_EQ(quietCommand(ch, "ls -lQ \"/tmp/out\""), "ls: /tmp/out: Permission denied\r\n");
     EXPECT_EQ(quietCommand(ch, "rm \"/tmp/out/secret\""), "rm: can't remove '/tmp/out/secret': Permission denied\r\n");
@@ -235,9 +210,8 @@ TEST(SimShell, SysinfoFromOptionsFromFileAndRedirected) {
     o.sysinfo.modules[0].model = "250";
     SimFixture f("sysinfo", o);
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     Json::Value doc;
     ASSERT_TRUE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
     const Json::Value& inst = doc["instruments"][0];
@@ -268,9 +242,8 @@ TEST(SimShell, LaterWorkAddsCommandsAndCannedReplies) {
     });
     f.sim->setReply("swupdate --terse", "1\n");
     Client c(f.sim->port());
-    ssh_channel ch = terminalShell(c);
+    ssh_channel ch = quietShell(c);
     ASSERT_NE(ch, nullptr);
-    quietCommand(ch, "stty -echo");
     EXPECT_EQ(quietCommand(ch, "smgetlf -x 'a b'"), "OK\r\n3 a b\r\n");
     EXPECT_EQ(quietCommand(ch, "swupdate --terse"), "1\r\n");
     // Only the exact line is canned; another spelling reaches the command (no package: code 2).
@@ -289,9 +262,8 @@ TEST(SimShell, ConnectionsAndChannelsRunSideBySide) {
     for (int i = 0; i < 4; ++i) {
         threads.emplace_back([&f, &good, i] {
             Client c(f.sim->port());
-            ssh_channel shell = terminalShell(c);
+            ssh_channel shell = quietShell(c);
             if (shell == nullptr) return;
-            quietCommand(shell, "stty -echo");
             const std::string name = "/tmp/f" + std::to_string(i);
             const auto put = c.put(name, std::string(70000 + i, 'a' + static_cast<char>(i)));
             const auto ls = quietCommand(shell, "ls -lQ \"" + name + "\"");

@@ -46,32 +46,34 @@ struct StockedSim {
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
 };
 
+// A container holding one section of `type` per payload.
+std::string container(const std::vector<std::vector<uint8_t>>& payloads,
+                      uint16_t type = PFile::SectionType::UploadList) {
+    std::vector<PFile::Section> sections(payloads.size());
+    std::vector<PFile::Section*> parts;
+    for (size_t i = 0; i < payloads.size(); ++i) {
+        EXPECT_EQ(sections[i].setCopy(type, 1, PFile::SECTION_FLAG_NONE, payloads[i], 0), 0);
+        parts.push_back(&sections[i]);
+    }
+    const auto bytes = PFile::buildContainer(parts);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 std::string uploadList(const std::vector<int32_t>& keys, uint16_t type = PFile::SectionType::UploadList) {
     std::vector<uint8_t> payload;
     for (int32_t k : keys) {
         for (int i = 0; i < 4; ++i) payload.push_back(static_cast<uint8_t>(static_cast<uint32_t>(k) >> (8 * i)));
     }
-    PFile::Section s;
-    EXPECT_EQ(s.setCopy(type, 1, PFile::SECTION_FLAG_NONE, payload, 0), 0);
-    const auto bytes = PFile::buildContainer({&s});
-    return std::string(bytes.begin(), bytes.end());
+    return container({payload}, type);
 }
 
 // Keys marked uploaded, and how many rows there are.
 std::pair<std::set<int64_t>, int> uploaded(const fs::path& db) {
-    sqlite3* h = nullptr;
     std::set<int64_t> keys;
-    int rows = 0;
-    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(h, "SELECT key, uploaded FROM Results", -1, &st, nullptr), SQLITE_OK);
-    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        if (sqlite3_column_int64(st, 1) != 0) keys.insert(sqlite3_column_int64(st, 0));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return {keys, rows};
+    const auto rows = kx::test::textRows(db, "SELECT key, uploaded FROM Results");
+    for (const auto& r : rows)
+        if (!r[1].empty() && r[1] != "0") keys.insert(std::stoll(r[0]));
+    return {keys, static_cast<int>(rows.size())};
 }
 
 std::string mark(Client& c, const std::string& project, const std::string& file) {
@@ -121,30 +123,14 @@ TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedL
     EXPECT_EQ(c.exec("smmarkuploaded -q -p Annex").out, "RC_INVALID_ARGUMENT\n");
 
     const std::string good = uploadList({1});
-    std::string twoSections = good;
-    {
-        PFile::Section a;
-        PFile::Section b;
-        const std::vector<uint8_t> key{1, 0, 0, 0};
-        ASSERT_EQ(a.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, key, 0), 0);
-        ASSERT_EQ(b.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, key, 0), 0);
-        const auto bytes = PFile::buildContainer({&a, &b});
-        twoSections.assign(bytes.begin(), bytes.end());
-    }
     std::string flipped = good;
     flipped[flipped.size() - 2] ^= 0x40;  // a key byte: the section's CRC no longer matches
     const std::vector<std::pair<const char*, std::string>> malformed = {
         {"not a container", "1\n2\n3\n"},
         {"cut short", good.substr(0, good.size() - 1)},
         {"a result summary section instead", uploadList({1}, PFile::SectionType::ResultSummary)},
-        {"a key and a half",
-         [] {
-             PFile::Section odd;
-             odd.setCopy(PFile::SectionType::UploadList, 1, PFile::SECTION_FLAG_NONE, {1, 0, 0, 0, 2, 0}, 0);
-             const auto b = PFile::buildContainer({&odd});
-             return std::string(b.begin(), b.end());
-         }()},
-        {"two lists", twoSections},
+        {"a key and a half", container({{1, 0, 0, 0, 2, 0}})},
+        {"two lists", container({{1, 0, 0, 0}, {1, 0, 0, 0}})},
         {"bad checksum", flipped},
     };
     for (const auto& [why, bytes] : malformed) {

@@ -1,7 +1,6 @@
 // The stocked tester: its databases agree with its result files, every kind of result is there, and an
 // existing tester is left alone.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cmath>
 #include <map>
@@ -23,55 +22,21 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Row {
-    int64_t key = 0;
-    int64_t timestamp = 0;
-    int64_t type = 0;
+    int64_t timestamp, type;
     std::string name;
-    int64_t status = 0;
-    int64_t fileSize = 0;
+    int64_t status, fileSize;
     std::string fileName;
-    int64_t lengthScaledValue = 0;
-    int64_t lengthScaleFactor = 0;
-    int64_t uploaded = 0;
+    int64_t lengthScaledValue;
 };
-
-std::vector<std::vector<std::string>> textRows(const fs::path& db, const std::string& sql) {
-    sqlite3* h = nullptr;
-    std::vector<std::vector<std::string>> out;
-    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK) << db;
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const auto* t = sqlite3_column_text(st, i);
-            row.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
-        }
-        out.push_back(row);
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return out;
-}
 
 std::vector<Row> results(const fs::path& db) {
     std::vector<Row> rows;
-    for (const auto& t : textRows(db,
-                                  "SELECT key, timestamp, type, name, status, fileSize, fileName, "
-                                  "lengthScaledValue, lengthScaleFactor, uploaded FROM Results ORDER BY key")) {
-        Row r;
-        r.key = std::stoll(t[0]);
-        r.timestamp = std::stoll(t[1]);
-        r.type = std::stoll(t[2]);
-        r.name = t[3];
-        r.status = std::stoll(t[4]);
-        r.fileSize = std::stoll(t[5]);
-        r.fileName = t[6];
-        r.lengthScaledValue = std::stoll(t[7]);
-        r.lengthScaleFactor = std::stoll(t[8]);
-        r.uploaded = std::stoll(t[9]);
-        rows.push_back(r);
-    }
+    for (const auto& t :
+         kx::test::textRows(db,
+                            "SELECT timestamp, type, name, status, fileSize, fileName, lengthScaledValue "
+                            "FROM Results ORDER BY key"))
+        rows.push_back(
+            {std::stoll(t[0]), std::stoll(t[1]), t[2], std::stoll(t[3]), std::stoll(t[4]), t[5], std::stoll(t[6])});
     return rows;
 }
 
@@ -80,7 +45,7 @@ fs::path projectsOf(const fs::path& root) { return root / "microsd_userdata" / "
 // Every row of every project, keyed by project folder.
 std::map<std::string, std::vector<Row>> allRows(const fs::path& root) {
     std::map<std::string, std::vector<Row>> out;
-    for (const auto& p : textRows(projectsOf(root) / "master.sql", "SELECT dirName FROM Projects")) {
+    for (const auto& p : kx::test::textRows(projectsOf(root) / "master.sql", "SELECT dirName FROM Projects")) {
         out[p[0]] = results(projectsOf(root) / p[0] / "project.sql");
     }
     return out;
@@ -105,8 +70,8 @@ const fs::path& stocked() {
 }  // namespace
 
 TEST(SimStock, MasterHoldsProjectsWithASiteAndAnOrphanSite) {
-    const auto rows =
-        textRows(projectsOf(stocked()) / "master.sql", "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
+    const auto rows = kx::test::textRows(projectsOf(stocked()) / "master.sql",
+                                         "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
     ASSERT_GE(rows.size(), 4u);
     std::map<std::string, std::string> idOf;
     for (const auto& r : rows) idOf[r[2]] = r[0];

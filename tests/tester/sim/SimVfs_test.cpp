@@ -26,6 +26,12 @@ TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
     fs::create_directory_symlink(outside, root / "out");
     fs::create_symlink(outside / "missing", root / "dangling");
     fs::create_symlink("../../..", root / "var" / "up");
+    // A sibling whose name starts with the root's name is still outside it.
+    const fs::path sibling = root.string() + "-evil";
+    fs::remove_all(sibling);
+    fs::create_directories(sibling);
+    fs::create_directory_symlink(sibling, root / "next");
+    fs::create_symlink(sibling / "secret", root / "file");
     const SimVfs vfs(root);
     const fs::path canon = fs::canonical(root);
 
@@ -40,24 +46,10 @@ TEST(SimVfs, MapsIntoTheRootAndStopsAtLinksLeavingIt) {
     EXPECT_FALSE(vfs.map("/dangling"));
     EXPECT_FALSE(vfs.map("/var/up/etc"));
     EXPECT_FALSE(vfs.map(std::string("/tmp/a\0b", 8)));
-    fs::remove_all(root);
-    fs::remove_all(outside);
-}
-
-// A sibling whose name starts with the root's name is still outside it.
-TEST(SimVfs, SiblingSharingTheRootsNameAsPrefixIsOutside) {
-    const fs::path root = kx::test::freshFolder("vfsroot");
-    const fs::path evil = root.string() + "-evil";
-    fs::remove_all(evil);
-    fs::create_directories(evil);
-    fs::create_directory_symlink(evil, root / "next");
-    fs::create_symlink(evil / "secret", root / "file");
-    const SimVfs vfs(root);
     EXPECT_FALSE(vfs.map("/next"));
     EXPECT_FALSE(vfs.map("/next/secret"));
     EXPECT_FALSE(vfs.map("/file"));
-    fs::remove_all(root);
-    fs::remove_all(evil);
+    for (const fs::path& p : {root, outside, sibling}) fs::remove_all(p);
 }
 
 TEST(SimVfs, RootMustBeAFolder) { EXPECT_THROW(SimVfs("/definitely/not/here"), std::runtime_error); }
