@@ -62,12 +62,11 @@ TEST_F(ImportIncremental, ASecondImportOfAnUnchangedTesterFetchesAndRewritesNoth
     before.erase("index.json");
     EXPECT_EQ(after, before);
     // The index still names every record with its files.
-    const Json::Value index = readJson(out / "index.json");
+    const Json::Value index = expectImportedAsOnTester();
     ASSERT_EQ(index["records"].size(), first.records.size());
     for (const auto& e : index["records"]) {
         EXPECT_TRUE(e["imported"].asBool());
         EXPECT_EQ(e["crc32"].asString().size(), 8u);
-        EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())));
     }
 }
 
