@@ -23,7 +23,15 @@ std::vector<Kestrix::Tester::FolderMarking> markingOf(const ImportOutcome& r) {
     return out;
 }
 
-TEST_F(StockedTesterTest, EveryRecordByteExactWithItsHostRecordAndIndex) {
+// One project alone first, unmarked; then the whole tester, every record byte-exact with its host record, indexed
+// and marked.
+TEST_F(StockedTesterTest, OneProjectThenEveryRecordByteExactWithItsHostRecordAndIndex) {
+    const std::string project = catalog().summaries.at(0).project;
+    auto one = run(false, project);
+    ASSERT_FALSE(one.records.empty());
+    for (const auto& rec : one.records) EXPECT_EQ(one.catalog.summaries[rec.index].project, project);
+    EXPECT_TRUE(marks().empty());  // --no-mark
+
     auto r = run();
     ASSERT_GE(r.records.size(), 10u);
     EXPECT_EQ(r.failed, 0u);
@@ -51,16 +59,6 @@ TEST_F(StockedTesterTest, EveryRecordByteExactWithItsHostRecordAndIndex) {
         const auto dir = sum.fileName.substr(0, sum.fileName.find('/'));
         EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[sum.key], 1) << sum.fileName;
     }
-}
-
-TEST_F(StockedTesterTest, OneProjectOnly) {
-    auto all = catalog();
-    ASSERT_FALSE(all.summaries.empty());
-    const std::string project = all.summaries.front().project;
-    auto r = run(false, project);
-    ASSERT_FALSE(r.records.empty());
-    for (const auto& rec : r.records) EXPECT_EQ(r.catalog.summaries[rec.index].project, project);
-    EXPECT_TRUE(marks().empty());  // --no-mark
 }
 
 TEST_F(StockedTesterTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
