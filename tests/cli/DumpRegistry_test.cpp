@@ -29,26 +29,14 @@ std::string dumpText(const std::vector<uint8_t>& bytes, bool json, uint32_t deta
 }
 }  // namespace
 
-TEST(DumpCommand, RecognisesBareObjectsByTheirTypeId) {
+TEST(DumpCommand, RecognisesBareObjectsByTheirTypeIdAndRefusesTheRest) {
     Kestrix::EquipmentInformation e;
     e.modelSerialNumber = "SN-4711";
     const auto bytes = Kestrix::serializeToBytes(e);
     const std::string json = dumpText(bytes, true);
     EXPECT_NE(json.find("\"modelSerialNumber\" : \"SN-4711\""), std::string::npos) << json;
     EXPECT_NE(dumpText(bytes, false).find("SN-4711"), std::string::npos);
-}
 
-TEST(DumpCommand, PrintsTheSummaryOfAResultWithoutAModelPrinter) {
-    Kestrix::ResultSummary s;
-    s.resultName = "X1";
-    s.resultType = static_cast<Kestrix::ResultType>(0);
-    PFile::Section sec;
-    ASSERT_EQ(Kestrix::setResultSection(sec, PFile::SectionType::ResultSummary, 1, s), 0);
-    const auto bytes = PFile::buildContainer({&sec});
-    EXPECT_NE(dumpText(bytes, true, 2).find("\"resultName\" : \"X1\""), std::string::npos);
-}
-
-TEST(DumpCommand, RefusesWhatItCannotRecognise) {
     EXPECT_THROW(dumpText({1, 2, 3}, true), BadInput);
     // A framed object of an unknown type id.
     const std::vector<uint8_t> unknown{0xCD, 0xAB, 1, 1, 0x99, 0x99, 1, 0, 0, 0, 0, 0};
@@ -59,20 +47,24 @@ TEST(DumpCommand, RefusesWhatItCannotRecognise) {
         EXPECT_NE(std::string(e.what()).find("0x99990001"), std::string::npos);
     }
     // A known type id whose payload is cut short.
-    Kestrix::EquipmentInformation e;
-    auto bytes = Kestrix::serializeToBytes(e);
-    bytes.resize(bytes.size() - 3);
-    EXPECT_THROW(dumpText(bytes, false), BadInput);
+    EXPECT_THROW(dumpText(std::vector<uint8_t>(bytes.begin(), bytes.end() - 3), false), BadInput);
 }
 
-TEST(DumpCommand, ResultPrinterFollowsTheSummaryWhereverItStands) {
-    // The result readers take the sections in any order; so does dump.
+// A result's summary prints without a model printer; with one, the printer follows the summary wherever it
+// stands, as the result readers take the sections in any order.
+TEST(DumpCommand, ResultSummaryAloneOrAfterTheBody) {
+    Kestrix::ResultSummary s;
+    s.resultName = "X1";
+    s.resultType = static_cast<Kestrix::ResultType>(0);
+    PFile::Section sec;
+    ASSERT_EQ(Kestrix::setResultSection(sec, PFile::SectionType::ResultSummary, 1, s), 0);
+    EXPECT_NE(dumpText(PFile::buildContainer({&sec}), true, 2).find("\"resultName\" : \"X1\""), std::string::npos);
+
     const Kestrix::CopperResult result = kx::test::cat6AResult();
     PFile::Section body, summary;
     ASSERT_EQ(Kestrix::setResultSection(body, PFile::SectionType::CopperTestBody, 6, result.test->body), 0);
     ASSERT_EQ(Kestrix::setResultSection(summary, PFile::SectionType::ResultSummary, 1, result.summary), 0);
-    const auto bytes = PFile::buildContainer({&body, &summary});
-    const std::string json = dumpText(bytes, true, 2);
+    const std::string json = dumpText(PFile::buildContainer({&body, &summary}), true, 2);
     EXPECT_NE(json.find("Cat6A-PL-001"), std::string::npos) << json.substr(0, 400);
     EXPECT_NE(json.find("copperTestBody"), std::string::npos);
 }

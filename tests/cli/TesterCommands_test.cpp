@@ -63,9 +63,3 @@ TEST(TesterLs, OnlyAnEmptyReplyOrATotalLineIsAnEmptyFolder) {
     sim.stop();
     fs::remove_all(root);
 }
-
-TEST(CliText, TheToolPrintsTesterTextThroughTheLibrarysSanitiser) {
-    // Tab, escape and DEL each become one "?", so columns and lengths stay as the tester sent them.
-    EXPECT_EQ(kx::cli::printable("a\tb\x1b[2Jc\x7f"), "a?b?[2Jc?");
-    EXPECT_EQ(kx::cli::printable("Kabel-\xc3\xa4 #1\xc2\x9b"), "Kabel-\xc3\xa4 #1?");
-}

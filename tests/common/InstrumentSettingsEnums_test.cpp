@@ -39,8 +39,6 @@ TEST(InstrumentSettingsEnums, ParsingIsExact) {
     EXPECT_FALSE(fromString<Language>("english"));
     EXPECT_FALSE(fromString<TimeFormat>("12 hr "));
     EXPECT_FALSE(fromString<PowerDownTimeout>(""));
-    EXPECT_EQ(resultStorageLocationFromString("Internal"), ResultStorageLocation::internal);
-    EXPECT_EQ(resultStorageLocationFromString("MMC"), ResultStorageLocation::mmc);
     EXPECT_EQ(resultStorageLocationFromString("mmc"), ResultStorageLocation::unknown);
     EXPECT_EQ(allTexts<TimeFormat>(), "\"12 hr\", \"24 hr\"");
 }

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-
-#include <unistd.h>
 
 #include "common/ManifestFile.h"
 #include "common/PFile.h"
@@ -76,8 +73,6 @@ TEST(Manifest, RoundTrip) {
     Kestrix::DatabasePackageManifest back;
     ASSERT_EQ(Marshal::ok, readManifest(b, back));
     EXPECT_EQ(Dump::toJsonString(m, {}, false), Dump::toJsonString(back, {}, false));
-    ASSERT_EQ(2u, back.list.descriptors.size());
-    EXPECT_EQ("/opt/db/cables.db", back.list.descriptors[1].filePath);
 }
 
 // Offsets inside the sample manifest's bytes, found from the serialized form of its parts.

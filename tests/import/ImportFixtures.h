@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -128,6 +129,36 @@ protected:
     }
     fs::path onTester(const std::string& testerFile) const { return testerRoot / kTesterProjects / testerFile; }
     std::vector<std::string> marks() const { return marksIn(*sim); }
+    // Whether the upload list sent for the project `keyProject` names `key`.
+    bool markedInList(const std::string& keyProject, int64_t key) const {
+        const auto m = marks();
+        for (size_t i = 0; i < m.size(); ++i) {
+            const auto keys = uploadedKeys(testerRoot / "tmp" / ("uplist" + std::to_string(i)));
+            if (m[i].find("\"" + keyProject + "\"") != std::string::npos &&
+                std::count(keys.begin(), keys.end(), static_cast<int32_t>(key)) != 0)
+                return true;
+        }
+        return false;
+    }
+    // Every record the index calls imported holds its tester's bytes; returns the index.
+    Json::Value expectImportedAsOnTester() const {
+        const Json::Value index = readJson(out / "index.json");
+        for (const auto& e : index["records"])
+            if (e["imported"].asBool()) {
+                EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())))
+                    << e["result"].asString();
+            }
+        return index;
+    }
+    // Only `fileName` failed, as a record that cannot be read.
+    static void expectOnlyFailed(const Kestrix::Import::ImportOutcome& r, const std::string& fileName) {
+        ASSERT_EQ(r.failed, 1u);
+        for (const auto& rec : r.records)
+            if (!rec.held()) {
+                EXPECT_EQ(r.catalog.summaries[rec.index].fileName, fileName);
+                EXPECT_EQ(rec.reason, "Failed to read record.");
+            }
+    }
 
     fs::path testerRoot;
     fs::path out;

@@ -134,19 +134,6 @@ TEST(OtdrPicture, TracesEventsShadedFibresAndStatus) {
     EXPECT_TRUE(px.anyNear(40, 50, 760, 80, 0x1A1A1A, 10));
 }
 
-TEST(OtdrPicture, FeetAndEndFilter) {
-    Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(500));
-    PlotOptions o;
-    o.end = 2;
-    o.feet = true;
-    const auto pictures = recordPictures(record, o);
-    ASSERT_EQ(pictures.size(), 1u);
-    EXPECT_EQ(pictures[0].title, "OTDR (end 2)");
-    const std::string svg = svgText(pictures[0]);
-    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-    EXPECT_NE(svg.find("</svg>"), std::string::npos);
-}
-
 TEST(OtdrPicture, LongEventTablesAreCutWithACount) {
     Kestrix::FiberResult r;
     r.summary = kx::test::fiberSummary("many events");
@@ -159,7 +146,7 @@ TEST(OtdrPicture, LongEventTablesAreCutWithACount) {
     EXPECT_FALSE(pngBytes(pictures[0]).empty());
 }
 
-TEST(CopperPicture, CurvesPerPairLimitAndWorstMargin) {
+TEST(CopperPicture, CurvesPerPairLimitWorstMarginTableAndNames) {
     Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
     const auto pictures = recordPictures(record, {});
     ASSERT_NE(named(pictures, "wiremap"), nullptr);
@@ -179,11 +166,17 @@ TEST(CopperPicture, CurvesPerPairLimitAndWorstMargin) {
     // The limit curve's red and one pair colour inside the plot area.
     EXPECT_TRUE(px.anyNear(60, 40, 650, 400, rgbOf(colors::kLimit), 20));
     EXPECT_TRUE(px.anyNear(60, 40, 650, 400, rgbOf(colors::series(0)), 20));
-}
 
-TEST(CopperPicture, EveryNamedTestCanBeAskedFor) {
-    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
-    for (const auto& p : recordPictures(record, {})) {
+    // Its table: x, four pairs and the limit, in columns of one length.
+    ASSERT_TRUE(il->table);
+    const PlotTable t = il->table();
+    ASSERT_EQ(t.headers.size(), t.columns.size());
+    EXPECT_EQ(t.headers.front(), "Frequency (MHz)");
+    EXPECT_EQ(t.headers.back(), "Limit (dB)");
+    EXPECT_EQ(t.columns.size(), 1u + 4u + 1u);
+    for (const auto& c : t.columns) EXPECT_EQ(c.size(), t.columns.front().size());
+    // Every picture is one that can be asked for by name.
+    for (const auto& p : pictures) {
         const auto& names = pictureNames();
         EXPECT_NE(std::find(names.begin(), names.end(), p.name), names.end()) << p.name;
         EXPECT_FALSE(pngBytes(p).empty()) << p.name;
@@ -263,20 +256,7 @@ TEST(CopperViews, MainAndRemoteShareAxesAndTitlesNameTheRecord) {
     EXPECT_EQ(std::unique(colours.begin(), colours.end()) - colours.begin(), 12);
 }
 
-TEST(PlotTable, CopperColumnsPerCurveWithTheLimit) {
-    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
-    const auto pictures = recordPictures(record, {});
-    const Picture* il = named(pictures, "il");
-    ASSERT_TRUE(il && il->table);
-    const PlotTable t = il->table();
-    ASSERT_EQ(t.headers.size(), t.columns.size());
-    EXPECT_EQ(t.headers.front(), "Frequency (MHz)");
-    EXPECT_EQ(t.headers.back(), "Limit (dB)");
-    EXPECT_EQ(t.columns.size(), 1u + 4u + 1u);  // x, four pairs, the limit
-    for (const auto& c : t.columns) EXPECT_EQ(c.size(), t.columns.front().size());
-}
-
-TEST(SvgPictures, TextStaysText) {
+TEST(SvgPictures, TextStaysTextAndFeetAndEndFilterApply) {
     Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(6000));
     const auto pictures = recordPictures(record, {});
     ASSERT_FALSE(pictures.empty());
@@ -286,6 +266,16 @@ TEST(SvgPictures, TextStaysText) {
     EXPECT_EQ(svg.find("<symbol"), std::string::npos);
     // Four traces of 6000 points are drawn at the plot's pixel columns.
     EXPECT_LT(svg.size(), 60000u);
+
+    PlotOptions o;
+    o.end = 2;
+    o.feet = true;
+    const auto end2 = recordPictures(record, o);
+    ASSERT_EQ(end2.size(), 1u);
+    EXPECT_EQ(end2[0].title, "OTDR (end 2)");
+    const std::string file = svgText(end2[0]);
+    EXPECT_EQ(file.rfind("<?xml", 0), 0u);
+    EXPECT_NE(file.find("</svg>"), std::string::npos);
 }
 
 TEST(ImagePicture, BadPictureBytesAndWildDefectsStillDraw) {

@@ -62,7 +62,7 @@ TEST(SimpleLogFormatter, IndentationStopsAtTen) {
     EXPECT_EQ(0, f.indentation());
 }
 
-TEST(SimpleLogFormatter, LongTextIsSplitAtNewlines) {
+TEST(SimpleLogFormatter, LongTextIsSplitAtNewlinesOrCutAtTheRoom) {
     LogCapture log;
     Dump::SimpleLogFormatter f(1, 1);
     std::string text;
@@ -79,14 +79,13 @@ TEST(SimpleLogFormatter, LongTextIsSplitAtNewlines) {
         joined += l.text.substr(1);
     }
     EXPECT_EQ(text, joined);
-}
 
-TEST(SimpleLogFormatter, TextWithoutNewlinesIsCutAtTheRoom) {
-    LogCapture log;
-    Dump::SimpleLogFormatter f(1, 1);
-    const std::string text(40000, 'z');
+    // Without newlines it is cut at the room left.
+    f.unindent();
+    log.lines.clear();
+    text.assign(40000, 'z');
     f.line(text);
-    std::string joined;
+    joined.clear();
     for (const auto& l : log.lines) {
         EXPECT_LE(l.text.size(), Dump::SimpleLogFormatter::kBufferSize - 1);
         joined += l.text;

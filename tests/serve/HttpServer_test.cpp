@@ -83,7 +83,7 @@ protected:
     int port = 0;
 };
 
-TEST_F(HttpServerTest, ClimbingOutOfTheFoldersFindsNothing) {
+TEST_F(HttpServerTest, ClimbingOutOfTheFoldersFindsNothingAndQueriesAreText) {
     for (const char* target : {"/../secret.txt", "/%2e%2e/%2e%2e/secret.txt", "/record/1/..%2f..%2f..%2fsecret.txt",
                                "/static/%2e%2e/%2e%2e/secret.txt", "/record/%2e%2e/%2e%2e/secret.txt",
                                "/record/1%00/result", "/%2fetc%2fpasswd", "//secret.txt"}) {
@@ -93,9 +93,7 @@ TEST_F(HttpServerTest, ClimbingOutOfTheFoldersFindsNothing) {
         EXPECT_EQ(reply.find(kSecret), std::string::npos) << target;
     }
     EXPECT_EQ(statusOf(request("GET /record/1/result HTTP/1.1")), 200);
-}
-
-TEST_F(HttpServerTest, QueriesAreDecodedAndShownAsText) {
+    // Queries are decoded and shown as text.
     const std::string reply = request("GET /links?q=%3Cb%3Ebold HTTP/1.1");
     EXPECT_EQ(statusOf(reply), 200);
     EXPECT_NE(reply.find("&lt;b&gt;bold&lt;/b&gt;</a>"), std::string::npos);

@@ -76,9 +76,7 @@ TEST_F(SelectionTest, FiltersAndSearch) {
         {"status=bogus&sort=nonsense&page=-1", {"D-102@4", "D-102@1", "d-103@2", "D-101@0", "=cmd|' /C calc'!A0@3"}},
     };
     for (const auto& c : cases) EXPECT_EQ(cables(c.query), c.expected) << c.query;
-}
-
-TEST_F(SelectionTest, RecordsStillBeingReadAreCountedWhenAFilterNeedsThem) {
+    // Records still being read are counted when a filter needs them.
     const SelectionResult r = select(*lib, Selection::fromQuery(Params::parse("limit=TIA Cat 6A Perm. Link")));
     EXPECT_EQ(r.records, 3u);
     EXPECT_EQ(r.unknownFacts, 1u);

@@ -121,7 +121,7 @@ protected:
     KeepingSource* source = nullptr;
 };
 
-TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFolders) {
+TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFoldersAndDownloadsAreTheStoredBytes) {
     const std::string paths[] = {
         "/../secret.txt",
         "/record/../../secret.txt",
@@ -155,7 +155,14 @@ TEST_F(ViewerTest, NoRequestReachesAFileOutsideTheFolders) {
         EXPECT_EQ(r.status, 404) << p;
         EXPECT_EQ(r.body.find(kSecret), std::string::npos) << p;
     }
+    // Downloads are the record's own bytes.
     EXPECT_EQ(get("/record/1/result").body, kx::test::readText(dir / this->paths[0]));
+    EXPECT_EQ(get("/record/2/record.json").body,
+              kx::test::readText(fs::path(dir / this->paths[1]).replace_extension(".json")));
+    const Response sor = get("/record/3/sor/1/1310");
+    ASSERT_EQ(sor.status, 200) << sor.body.substr(0, 300);
+    EXPECT_EQ(sor.body.substr(0, 4), std::string("Map\0", 4));
+    EXPECT_NE(get("/record/3").body.find("/record/3/sor/2/1310"), std::string::npos);
 }
 
 TEST_F(ViewerTest, TesterTextIsShownAsTextOnEveryPage) {
@@ -178,16 +185,6 @@ TEST_F(ViewerTest, TesterTextIsShownAsTextOnEveryPage) {
     const std::string* name = header(result, "Content-Disposition");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->find('"', 22), name->find("\"; filename*"));  // no quote inside the name
-}
-
-TEST_F(ViewerTest, DownloadsAreTheRecordsOwnBytes) {
-    EXPECT_EQ(get("/record/2/record.json").body,
-              kx::test::readText(fs::path(dir / paths[1]).replace_extension(".json")));
-    const Response sor = get("/record/3/sor/1/1310");
-    ASSERT_EQ(sor.status, 200) << sor.body.substr(0, 300);
-    EXPECT_EQ(sor.body.substr(0, 4), std::string("Map\0", 4));
-    const Response page = get("/record/3");
-    EXPECT_NE(page.body.find("/record/3/sor/2/1310"), std::string::npos);
 }
 
 TEST_F(ViewerTest, ActionsNeedTheTokenAndASameOriginRequest) {

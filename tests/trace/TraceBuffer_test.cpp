@@ -36,7 +36,7 @@ const Kestrix::StringEntry& text(const std::shared_ptr<const Kestrix::TraceEntry
     return static_cast<const Kestrix::StringEntry&>(*e);
 }
 
-TEST(ChannelTable, GoldenChannelBytes) {
+TEST(ChannelTable, GoldenChannelBytesAndDump) {
     Kestrix::ChannelTable t;
     t.channels.emplace_back("io", Level::error | Level::warning);
     Marshal::ByteStreamBuilder w;
@@ -61,11 +61,7 @@ TEST(ChannelTable, GoldenChannelBytes) {
     evil[17] = 0x7F;  // name length 0x7F0000FF
     Marshal::ByteStreamReader re(evil.data(), static_cast<uint32_t>(evil.size()));
     EXPECT_EQ(Marshal::readError, back.deserialize(re));
-}
 
-TEST(ChannelTable, Dump) {
-    Kestrix::ChannelTable t;
-    t.channels.emplace_back("io", Level::warning);
     t.channels.emplace_back("copper", Level::info | Level::debug | Level::debug2);
     std::ostringstream out;
     Dump::SimpleFormatter f(&out);
@@ -79,7 +75,7 @@ TEST(ChannelTable, Dump) {
         out.str());
 }
 
-TEST(TraceBuffer, RingKeepsTheNewest) {
+TEST(TraceBuffer, RingKeepsTheNewestAndCutsLongMessages) {
     TraceBuffer tb;
     const int32_t ch = tb.createChannel("io", Level::info);
     tb.lock();
@@ -93,6 +89,9 @@ TEST(TraceBuffer, RingKeepsTheNewest) {
     entries = tb.entries();
     ASSERT_EQ(10u, entries.size());
     EXPECT_EQ("message 140", text(entries.front()).text);
+    // Messages are cut at 500 characters.
+    tb.trace(ch, Level::info, "%s", std::string(900, 'm').c_str());
+    EXPECT_EQ(500u, text(tb.entries().back()).text.size());
     tb.setMaxLength(0);
     tb.trace(ch, Level::info, "dropped");
     EXPECT_EQ(0u, tb.size());
@@ -117,15 +116,6 @@ TEST(TraceBuffer, MaskFiltersLevels) {
     EXPECT_EQ(quiet, entries[0]->channel);
     EXPECT_EQ(Level::error, entries[0]->level);
     EXPECT_EQ("a", text(entries[1]).text);
-}
-
-TEST(TraceBuffer, MessagesAreCutAt500) {
-    TraceBuffer tb;
-    const int32_t ch = tb.createChannel("io", 0);
-    tb.lock();
-    const std::string longText(900, 'm');
-    tb.trace(ch, Level::error, "%s", longText.c_str());
-    EXPECT_EQ(500u, text(tb.entries().back()).text.size());
 }
 
 struct Probe : Dump::IDumpable {
