@@ -65,4 +65,13 @@ start_sim "$tmp/root" --drop-download 1
 cp "$tmp/logs.zip" "$tmp/old.zip"
 expect 1 "$kx" logs --ip "$ip" -o "$tmp/logs.zip"
 cmp -s "$tmp/logs.zip" "$tmp/old.zip" || { echo "FAIL: a failed log collection changed the archive"; fail=1; }
+kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null
+
+# A log that does not arrive: the archive holds the others, the missing one is named, and the job is not done.
+rm -rf "$tmp/root/var/log/kestrix.log" && mkdir "$tmp/root/var/log/kestrix.log"
+start_sim "$tmp/root"
+expect 1 "$kx" logs --ip "$ip" -o "$tmp/logs.zip"
+grep -qF 'left out /var/log/kestrix.log: scp: /var/log/kestrix.log: not a regular file' "$tmp/err" || { echo "FAIL:"; cat "$tmp/err"; fail=1; }
+expect 0 unzip -l "$tmp/logs.zip"
+has 'kestrix.err'
 exit $fail
