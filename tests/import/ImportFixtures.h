@@ -3,8 +3,6 @@
 // to import from (a stocked one, and one whose databases a test writes).
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <deque>
 #include <filesystem>
@@ -64,14 +62,8 @@ inline std::vector<int32_t> uploadedKeys(const fs::path& file) {
 // "uploaded" of each row of a project database on the tester, by key (none when not marked at all).
 inline std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
     std::map<int64_t, int64_t> out;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(projectDb.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT key, uploaded FROM Results", -1, &st, nullptr) == SQLITE_OK)
-            while (sqlite3_step(st) == SQLITE_ROW) out[sqlite3_column_int64(st, 0)] = sqlite3_column_int64(st, 1);
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
+    for (const auto& r : textRows(projectDb, "SELECT key, uploaded FROM Results"))
+        out[std::stoll(r[0])] = r[1].empty() ? 0 : std::stoll(r[1]);
     return out;
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 // A bare libssh client for the simulator's tests: login, shell and exec channels, and SCP spoken by hand,
 // so the simulator is checked byte by byte and independently of the project's own client.
-#include <gtest/gtest.h>
 #include <libssh/libssh.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <filesystem>
@@ -33,26 +31,6 @@ inline std::string randomBytes(size_t n, unsigned seed = 7) {
     std::string s(n, '\0');
     for (auto& c : s) c = static_cast<char>(gen() & 0xff);
     return s;
-}
-
-// The rows `sql` selects from the SQLite database `db`, every cell as text ("" for NULL).
-inline std::vector<std::vector<std::string>> textRows(const std::filesystem::path& db, const std::string& sql) {
-    sqlite3* h = nullptr;
-    std::vector<std::vector<std::string>> out;
-    EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK) << db;
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const auto* t = sqlite3_column_text(st, i);
-            row.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
-        }
-        out.push_back(row);
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return out;
 }
 
 struct ExecResult {

@@ -1,5 +1,6 @@
 #pragma once
-// SQLite files written the way the tester writes its databases, for tests of the tables and the importer.
+// SQLite files written the way the tester writes its databases, and read back, for tests of the tables, the
+// importer and the simulator.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -11,6 +12,29 @@
 #include <vector>
 
 namespace kx::test {
+
+// The rows `sql` selects from the database at `path`, every cell as text ("" for NULL).
+inline std::vector<std::vector<std::string>> textRows(const std::filesystem::path& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    std::string err;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        err = path.string() + ": " + sqlite3_errmsg(db);
+    std::vector<std::vector<std::string>> out;
+    while (st != nullptr && sqlite3_step(st) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const auto* t = sqlite3_column_text(st, i);
+            row.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+        }
+        out.push_back(std::move(row));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    if (!err.empty()) throw std::runtime_error("cannot read " + err);
+    return out;
+}
 
 // Runs SQL statements on a new database file at `path` (an old file is replaced).
 inline void makeDb(const std::filesystem::path& path, const std::string& sql) {

@@ -6,6 +6,7 @@
 
 #include "SimStock.h"
 #include "common/PFile.h"
+#include "core/SqliteFixtures.h"
 #include "tester/SimTestClient.h"
 
 namespace fs = std::filesystem;

@@ -15,6 +15,7 @@
 #include "copper/CopperTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberResultReader.h"
+#include "core/SqliteFixtures.h"
 #include "tester/SimTestClient.h"
 
 namespace fs = std::filesystem;
