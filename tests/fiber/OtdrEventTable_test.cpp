@@ -282,27 +282,6 @@ TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndices) {
     EXPECT_EQ(none.rowCount(), 7u);
 }
 
-TEST(OtdrEventTable, EventMapDropsEchoesAndEarlierEnds) {
-    const float none = std::nanf("");
-    FiberOtdrEventTable t = kx::test::otdrEventTable({{0.0, A::noSignal, none, none},
-                                                      {100.0, A::splice, 0.1f, none},
-                                                      {150.0, A::refl | A::echo, none, -60.0f},
-                                                      {300.0, A::end, none, -20.0f},
-                                                      {350.0, A::outOfRange, none, none},
-                                                      {400.0, A::end, none, -15.0f}},
-                                                     {1310, 1550});
-    const FiberOtdrEventTable map = t.createEventMap();
-    ASSERT_EQ(map.rowCount(), 3u);
-    EXPECT_EQ(map.rows[0].eventType, EventType::splice);
-    EXPECT_EQ(map.rows[1].eventType, EventType::reflection);  // the earlier end, without its end bit
-    for (const auto& e : map.events)
-        if (e.rowIndex == 1) {
-            EXPECT_EQ(e.anEventTypeFlags & 16u, 0u);
-        }
-    EXPECT_EQ(map.rows[2].eventType, EventType::end);
-    for (const auto& e : map.events) EXPECT_LT(e.rowIndex, map.rowCount());
-}
-
 namespace {
 // The event map as the plain description reads: one removeRows() per removed row.
 FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {

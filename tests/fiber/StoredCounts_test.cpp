@@ -10,7 +10,6 @@
 #include "fiber/FiberOtdrSettings.h"
 #include "core/TestBytes.h"
 #include "serialization/ByteStreamCounter.h"
-#include "serialization/StoredCount.h"
 
 using namespace Kestrix;
 using kx::test::bytesOf;
@@ -26,16 +25,6 @@ size_t counted(const T& object) {
 }
 
 }  // namespace
-
-TEST(StoredCount, CapsAtTheFieldWidth) {
-    static_assert(Marshal::storedCount<uint8_t>(0) == 0);
-    static_assert(Marshal::storedCount<uint8_t>(255) == 255);
-    static_assert(Marshal::storedCount<uint8_t>(256) == 255);
-    static_assert(Marshal::storedCount<uint16_t>(70000) == 0xFFFF);
-    static_assert(Marshal::fitsStored<uint8_t>(255) && !Marshal::fitsStored<uint8_t>(256));
-    static_assert(!Marshal::fitsStored<uint16_t>(-1) && Marshal::fitsStored<uint16_t>(0xFFFF));
-    SUCCEED();
-}
 
 TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
     FiberLimitResultList list;

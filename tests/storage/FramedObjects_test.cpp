@@ -64,15 +64,6 @@ Framed framed(std::string name, uint16_t domain, uint16_t code, uint8_t classVer
             }};
 }
 
-Project::Status sampleStatus() {
-    Project::Status s;
-    s.numTests = 10;
-    s.numPassedTests = 3;
-    s.numFailedTests = 4;
-    s.lastSync = 77;
-    return s;
-}
-
 Project::OtdrTestSet otdrTestSet() {
     Project::OtdrTestSet t;
     t.settings.fiberName = "OS2 Singlemode";
@@ -149,7 +140,7 @@ const std::vector<Framed>& table() {
         framed<InstrumentSettings>("InstrumentSettings", 0x0051, 0x0004, 3, sampleInstrumentSettings),
         framed<DatabasePackageManifest>("DatabasePackageManifest", 0x0051, 0x0009, 1, sampleManifest),
         framed<Project::Core>("ProjectCore", 0x0091, 0x000A, 11, sampleProject),
-        framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, sampleStatus),
+        framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, [] { return sampleProject().status; }),
         framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, otdrTestSet),
         framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, [] { return Project::ImageTestSet{}; }),
         framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2,

@@ -8,32 +8,15 @@
 using kx::test::readInto;
 using Project::Status;
 
-namespace {
-Status counts() {
-    Status s;
-    s.numTests = 10;
-    s.numTestsRun = 99;
-    s.numPassedTests = 3;
-    s.numPassedStarTests = 2;
-    s.numFailedTests = 4;
-    s.numInfoOnlyTests = 1;
-    s.numUploadedResults = 5;
-    s.numResults = 6;
-    s.totalResultsSize = 1ull << 40;
-    s.firstTestTimestamp = 1600000000;
-    s.lastTestTimestamp = 1600000100;
-    s.lastSync = 1600000200;
-    return s;
-}
-}  // namespace
-
 TEST(ProjectStatus, VersionGatesUseDefaults) {
-    const Status src = counts();
+    // Version 1 has no run count: the sum of the outcomes (50 + 4 + 5 + 1) stands in for it.
+    Status src = kx::test::sampleProject().status;
+    src.numTestsRun = 99;
     struct Case {
         uint8_t version;
         uint32_t run;
         int64_t sync;
-    } cases[] = {{1, 10, 0}, {2, 99, 0}, {3, 99, 1600000200}};
+    } cases[] = {{1, 60, 0}, {2, 99, 0}, {3, 99, 1700095000}};
     for (const auto& c : cases) {
         Status s;
         s.lastSync = 77;
@@ -46,7 +29,7 @@ TEST(ProjectStatus, VersionGatesUseDefaults) {
 }
 
 TEST(ProjectStatus, CurrentLayoutAndJsonRoundTrip) {
-    const Status s = counts();
+    const Status s = kx::test::sampleProject().status;
     EXPECT_EQ(kx::test::bytesOf(s), kx::test::statusBytesAtVersion(s, 3));
 
     Status back;
