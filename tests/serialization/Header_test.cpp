@@ -154,24 +154,3 @@ TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {
     cut.resize(16);
     EXPECT_EQ(readBack(cut, full), readError);
 }
-
-TEST(ObjectFraming, EmptyObjectHasLengthZero) {
-    struct Empty : ISerializable {
-        void serialize(IObjectWriter& w) const override {
-            Header h(TypeInfo{0x0091, 0x0001, 1});
-            h.serialize(w);
-            h.finishWrite(w);
-        }
-        StreamOpStatus deserialize(IObjectReader& r) override {
-            Header h;
-            if (auto st = h.begin(r, TypeInfo{0x0091, 0x0001, 1})) return st;
-            return h.finishRead(r, r.failed() ? readError : ok);
-        }
-    } e;
-    ByteStreamBuilder b;
-    e.serialize(b);
-    ASSERT_EQ(b.size(), 12);
-    const auto bytes = b.bytes();
-    ByteStreamReader r(bytes.data(), 12);
-    EXPECT_EQ(e.deserialize(r), ok);
-}

@@ -17,12 +17,6 @@ std::vector<uint8_t> counted(uint32_t count, const std::string& chars) {
 }
 }  // namespace
 
-TEST(CountedString, WritesCountWithNul) {
-    Marshal::ByteStreamBuilder b;
-    writeCountedString(b, "ab");
-    EXPECT_EQ(b.bytes(), (std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 0}));
-}
-
 TEST(CountedString, ReadsToTheFirstNulWithinItsCount) {
     const struct {
         std::vector<uint8_t> bytes;
