@@ -79,6 +79,22 @@ TEST(CurveCodec, RoundTripsRandomCurves) {
     }
 }
 
+TEST(PackedCurveStream, RoundTripsAndReadsEmptyCurves) {
+    const std::vector<int16_t> samples = {10, 20, -500, 1000, 999};
+    Marshal::ByteStreamBuilder b;
+    writePackedCurve(b, samples);
+    writePackedCurve(b, {});
+    const auto bytes = b.bytes();
+    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    std::vector<int16_t> a;
+    std::vector<int16_t> e = {1};
+    EXPECT_EQ(readPackedCurve(r, a), Marshal::ok);
+    EXPECT_EQ(readPackedCurve(r, e), Marshal::ok);
+    EXPECT_EQ(a, samples);
+    EXPECT_TRUE(e.empty());
+    EXPECT_EQ(r.remaining(), 0u);
+}
+
 TEST(PackedCurveStream, RefusesCountsTheBytesCannotHold) {
     std::vector<int16_t> out;
     // More samples than packed bytes: the unpacker would run out.
