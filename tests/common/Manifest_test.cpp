@@ -63,14 +63,6 @@ Marshal::StreamOpStatus readManifest(const Bytes& b, Kestrix::DatabasePackageMan
     return m.deserialize(r);
 }
 
-TEST(Manifest, RoundTrip) {
-    const auto m = kx::test::sampleManifest();
-    const Bytes b = kx::test::manifestBytes(m);
-    Kestrix::DatabasePackageManifest back;
-    ASSERT_EQ(Marshal::ok, readManifest(b, back));
-    EXPECT_EQ(Dump::toJsonString(m, {}, false), Dump::toJsonString(back, {}, false));
-}
-
 // Offsets inside the sample manifest's bytes, found from the serialized form of its parts.
 struct Layout {
     size_t summaryAt = 12;

@@ -43,14 +43,8 @@ std::vector<uint8_t> container(const std::vector<uint8_t>& summaryBytes, std::ve
 
 }  // namespace
 
-TEST(ResultSummary, RoundTripsAndShowsDetailOnlyAtLevelTwo) {
+TEST(ResultSummary, ShowsDetailOnlyAtLevelTwo) {
     const ResultSummary s = sampleSummary(ResultType::FIBER);
-    const auto bytes = serializeToBytes(s);
-    Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    ResultSummary back;
-    ASSERT_EQ(back.deserialize(r), Marshal::ok);
-    EXPECT_EQ(back.toJson(Dump::DumpFlags{2}), s.toJson(Dump::DumpFlags{2}));
-
     Json::Value levels;
     for (uint32_t level : {1, 2}) levels.append(s.toJson(Dump::DumpFlags{level}));
     // Written in local time, so left out of the shared document.

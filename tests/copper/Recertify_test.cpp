@@ -40,12 +40,6 @@ CopperFreqLimit curve(CopperFreqLimitType type, std::vector<int16_t> points, Pai
 
 std::vector<int16_t> flat(size_t n, int16_t v) { return std::vector<int16_t>(n, v); }
 
-const CopperFreq* record(const CopperTest& t, CopperTestType type, CableEnd end, WirePair src, WirePair rcv) {
-    for (const auto& f : t.body.copperfreqs.freqs)
-        if (f.testType == type && f.cableEnd == end && f.srcPair == src && f.rcvPair == rcv) return &f;
-    return nullptr;
-}
-
 // The verdict and every scalar after evaluating the scalars, for a golden document.
 Json::Value evaluated(CopperTest& t) {
     Json::Value j;
@@ -303,21 +297,21 @@ TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
     auto il = samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1018, 100));
     t->plots.plots = {il, samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(1018, 280))};
     // IL at 450 MHz (index 1017) is 10.0 dB, below 12.0: the alternate curve judges.
+    CopperFreq r;
     t->recertify(kNoNvp);
-    const CopperFreq* r = record(*t, CopperTestType::next, CableEnd::main, P1, P2);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->limitType, CopperFreqLimitType::NEXT_ALT);
-    EXPECT_EQ(r->status, Status::pass);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT_ALT);
+    EXPECT_EQ(r.status, Status::pass);
     il->data[1017] = 120;
     t->recertify(kNoNvp);
-    r = record(*t, CopperTestType::next, CableEnd::main, P1, P2);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->limitType, CopperFreqLimitType::NEXT);
-    EXPECT_EQ(r->status, Status::fail);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT);
+    EXPECT_EQ(r.status, Status::fail);
     // A plot too short for index 1017 never selects the alternate curve.
     il->data.resize(1017);
     t->recertify(kNoNvp);
-    EXPECT_EQ(record(*t, CopperTestType::next, CableEnd::main, P1, P2)->limitType, CopperFreqLimitType::NEXT);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT);
 }
 
 TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
@@ -381,10 +375,10 @@ TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P1, P1, {10, 20, 40, 50}),
                       samplePlot(CopperTestType::rl, CableEnd::main, P1, P1, {100, 150, 250, 260})};
     t->recertify(kNoNvp);
-    const CopperFreq* r = record(*t, CopperTestType::rl, CableEnd::main, P1, P1);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->status, Status::pass);
-    EXPECT_EQ(r->wmValue.value, 250);
+    CopperFreq r;
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::rl, CableEnd::main, P1, P1));
+    EXPECT_EQ(r.status, Status::pass);
+    EXPECT_EQ(r.wmValue.value, 250);
 }
 
 TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {

@@ -63,13 +63,6 @@ void expectWellFormed(const FiberOtdrEventTable& t) {
 
 }  // namespace
 
-const FiberOtdrEvent& eventAt(const FiberOtdrEventTable& t, uint16_t wl, size_t row) {
-    const FiberOtdrEvent* e = t.getEvent(wl, static_cast<unsigned>(row));
-    EXPECT_NE(e, nullptr) << "row " << row << " wl " << wl;
-    static const FiberOtdrEvent none;
-    return e ? *e : none;
-}
-
 TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
     const FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
     const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
