@@ -9,22 +9,10 @@
 #include "fiber/FiberLossLengthSettings.h"
 #include "fiber/FiberOtdrSettings.h"
 #include "core/TestBytes.h"
-#include "serialization/ByteStreamCounter.h"
 
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::readInto;
-
-namespace {
-
-template <typename T>
-size_t counted(const T& object) {
-    Marshal::ByteStreamCounter c;
-    object.serialize(c);
-    return static_cast<size_t>(c.size());
-}
-
-}  // namespace
 
 TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
     FiberLimitResultList list;
@@ -32,7 +20,6 @@ TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
         list.results.emplace_back(FiberLimitValueType::maxOverallLoss,
                                   ScaledInt(static_cast<float>(i), ScaledInt::ones), DisplayMeas(), Status::pass);
     const auto bytes = bytesOf(list);
-    EXPECT_EQ(bytes.size(), counted(list));
     EXPECT_EQ(bytes[0], 255);
     FiberLimitResultList back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
@@ -47,7 +34,6 @@ TEST(StoredCount, LimitValuesWithEveryCategoryAndTypeKeep255OfEach) {
         v.values[static_cast<FiberLimitValueType>(i)] = ScaledInt(static_cast<float>(i), ScaledInt::ones);
     }
     const auto bytes = bytesOf(v);
-    EXPECT_EQ(bytes.size(), counted(v));
     FiberLimitValues back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back.wavelength, 1310);
@@ -70,7 +56,6 @@ TEST(StoredCount, LimitWith256OfEveryListReadsBack) {
     }
     l.imageZoneDist[FiberImageZone::contact] = 250;
     const auto bytes = bytesOf(l);
-    EXPECT_EQ(bytes.size(), counted(l));
     FiberLimit back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     ASSERT_EQ(back.valuesList.size(), 255u);
@@ -88,7 +73,6 @@ TEST(StoredCount, FiberWith65536WavelengthsKeepsTheFirst65535) {
     f.perWls.reserve(0x10000);
     for (uint32_t wl = 0; wl < 0x10000; ++wl) f.perWls.emplace_back(wl);
     const auto bytes = bytesOf(f);
-    EXPECT_EQ(bytes.size(), counted(f));
     Fiber back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     ASSERT_EQ(back.perWls.size(), 0xFFFFu);

@@ -134,6 +134,8 @@ const std::vector<Framed>& table() {
         framed<CopperTest>("CopperTest", 0x0071, 0x0202, 6, copperTestWithoutPlots),
         framed<CopperPlots>("CopperPlots", 0x0071, 0x0203, 0, twoPlots),
         framed<CopperRawData>("CopperRawData", 0x0071, 0x0204, 0, complexRawData),
+        framed<CopperFreqList>("CopperFreqList", 0x0071, 0x0206, 0,
+                               [] { return kx::test::cat6APermanentLinkTest()->body.copperfreqs; }),
         framed<CopperLimit>("CopperLimit", 0x0071, 0x0205, 4, cat6APermanentLinkLimit),
         framed<Wiremap>("Wiremap", 0x0071, 0x0207, 0, straightThroughWiremap),
         framed<CopperOutletConfig>("CopperOutletConfig", 0x0071, 0x0208, 0, [] { return t568bOutlet(); }),
