@@ -52,13 +52,9 @@ TEST(InstrumentSettings, DefaultGoldenBytes) {
     EXPECT_EQ(bytesOf(InstrumentSettings{}), expected);
 }
 
-// Version 3 round-trips with its final block; version 1 has none.
-TEST(InstrumentSettings, BytesRoundTripAndVersion1HasNoFinalBlock) {
-    InstrumentSettings s = edited();
-    auto bytes = bytesOf(s);
-    InstrumentSettings same;
-    ASSERT_EQ(readInto(same, bytes), Marshal::ok);
-    EXPECT_TRUE(same.equals(s));
+// Version 1 has no final block (the current version's round trip is in the framed objects' table).
+TEST(InstrumentSettings, Version1HasNoFinalBlock) {
+    auto bytes = bytesOf(edited());
     // Cut the kept block (1 + 3 + 4 + 1 + 1 bytes) and mark the data version 1.
     bytes.resize(bytes.size() - 10);
     bytes[kClassVersionOffset] = 1;

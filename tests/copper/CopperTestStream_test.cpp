@@ -91,7 +91,6 @@ TEST(CopperTestSettings, BytesJsonAndVersionZero) {
     CopperSettings back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(Dump::toJsonString(back, Dump::detailLevel(1), true), Dump::toJsonString(s, Dump::detailLevel(1), true));
-    EXPECT_TRUE(everyPrefixFails<CopperSettings>(bytes));
     EXPECT_EQ(back.kind(), 3);
 
     // Version 0: no bidirectional test, AC wiremap on, TDX/TDR never, standard plot data.
@@ -144,11 +143,10 @@ TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
     CopperCable c;
     c.catId = CopperCable::CatId::cat6A;
     c.copperShield = CopperCable::Shield::SFUTP;
-    EXPECT_TRUE(everyPrefixFails<CopperCable>(bytesOf(c)));
     EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
 }
 
-TEST(CopperTestBodyStream, RoundTripAndEveryPrefixFails) {
+TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
     const CopperTest t = smallTest();
     const auto bytes = bytesOf(t);
     CopperTest back;
@@ -160,7 +158,6 @@ TEST(CopperTestBodyStream, RoundTripAndEveryPrefixFails) {
     EXPECT_EQ(back.body.diagRes.events[0].failures[0].value, -3);
     ASSERT_EQ(back.body.faultInfo.faults.size(), 1u);
     EXPECT_EQ(back.body.faultInfo.faults[0].location, 120);
-    EXPECT_TRUE(everyPrefixFails<CopperTest>(bytes));
 
     // With a limit, which copies own.
     CopperTest limited = smallTest();

@@ -98,9 +98,6 @@ TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     plots.plots.push_back(kx::test::otdrPlot(1310, 8));
     auto bytes = kx::test::bytesOf(plots);
     FiberOtdrPlots back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back.plots[0], plots.plots[0]);
-
     // The sample count sits just before the samples; claim 2^32 - 1 of them.
     const size_t countAt = bytes.size() - 8 * 4 - 4;
     for (size_t i = 0; i < 4; ++i) bytes[countAt + i] = 0xFF;
