@@ -70,6 +70,8 @@ TEST(DisplayMeas, WireFormRoundTripsAndRefusesNewerVersions) {
     auto v2 = bytes;
     v2[0] = 2;
     EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
+    for (size_t n = 1; n < bytes.size(); ++n)
+        EXPECT_EQ(readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)), Marshal::readError);
 }
 
 TEST(ToleranceMeas, DisplayTypeFollowsTolerances) {

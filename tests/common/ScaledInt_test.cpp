@@ -145,4 +145,6 @@ TEST(ScaledInt, WireFormAndRefusals) {
     tens[5] = 0xFF;
     EXPECT_EQ(read(tens, back), Marshal::ok);
     EXPECT_EQ(back.scaledTo, ScaledInt::tens);
+    for (size_t n = 1; n < bytes.size(); ++n)
+        EXPECT_EQ(read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n), back), Marshal::readError);
 }

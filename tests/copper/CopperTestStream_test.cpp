@@ -91,6 +91,7 @@ TEST(CopperTestSettings, BytesJsonAndVersionZero) {
     CopperSettings back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(Dump::toJsonString(back, Dump::detailLevel(1), true), Dump::toJsonString(s, Dump::detailLevel(1), true));
+    EXPECT_TRUE(everyPrefixFails<CopperSettings>(bytes));
     EXPECT_EQ(back.kind(), 3);
 
     // Version 0: no bidirectional test, AC wiremap on, TDX/TDR never, standard plot data.
@@ -143,6 +144,7 @@ TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
     CopperCable c;
     c.catId = CopperCable::CatId::cat6A;
     c.copperShield = CopperCable::Shield::SFUTP;
+    EXPECT_TRUE(everyPrefixFails<CopperCable>(bytesOf(c)));
     EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
 }
 

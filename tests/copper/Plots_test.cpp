@@ -15,6 +15,7 @@
 
 using namespace Kestrix;
 using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
 using kx::test::kHeaderBytes;
 using kx::test::readInto;
 using kx::test::samplePlot;
@@ -67,6 +68,7 @@ TEST(PlotsStream, PlotGoldenBytes) {
     EXPECT_TRUE(back.matches(CopperTestType::next, Main, P1, P2));
     EXPECT_EQ(back.scaledTo, ScaledInt::tenths);
     EXPECT_FLOAT_EQ(back.getDbFromIndex(2), 30.0f);
+    EXPECT_TRUE(everyPrefixFails<CopperPlot>(expected));
 
     auto badEncoding = expected;
     badEncoding[11] = 0;

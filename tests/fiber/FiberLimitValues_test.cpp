@@ -88,6 +88,7 @@ TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {
     EXPECT_EQ(back, v);
     EXPECT_TRUE(back.getValue(VT::maxLength).isNaN());
     EXPECT_EQ(back.getValue(VT::maxLength).scaledTo, ScaledInt::ones);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitValues>(kx::test::bytesOf(v)));
 
     // A repeated category or type keeps one entry.
     const std::vector<uint8_t> dup{4, 0x1E, 0x05, 2, 6, 6, 2, 5, 1, 75, 0, 0, 0, 2, 5, 1, 80, 0, 0, 0, 2};
@@ -123,6 +124,7 @@ TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
 
     const auto bytes = kx::test::bytesOf(a);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 1, 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageLimitValues>(bytes));
     kx::test::expectGolden(a.toJson(Dump::DumpFlags{1}), "FiberImageLimitValues.json");
 }
 
@@ -139,6 +141,7 @@ TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
     ASSERT_NE(back.get(VT::maxLength), nullptr);
     EXPECT_EQ(back.get(VT::maxLength)->status, Status::fail);
     EXPECT_EQ(back.get(VT::minLength), nullptr);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitResultList>(bytes));
 
     kx::test::expectGolden(back.toJson(Dump::DumpFlags{1}), "FiberLimitResultList.json");
     // A table at the usual detail, each result's own dump at full detail.

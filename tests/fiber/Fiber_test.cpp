@@ -81,4 +81,5 @@ TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
     auto v3 = kx::test::bytesOf(p);
     v3[0] = 3;
     EXPECT_EQ(kx::test::readInto(p, v3), Marshal::versionTooNew);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPerWl>(kx::test::bytesOf(p)));
 }

@@ -39,6 +39,7 @@ TEST(FiberPower, StoresResolutionsAndRefusesUnknownOnes) {
     bad = bytes;
     bad[6] = 0xFE;
     EXPECT_EQ(kx::test::readInto(back, bad), Marshal::invalidData);
+    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPower>(bytes));
 }
 
 TEST(FiberLossLengthPerDirectionWl, LossAndItsTolerance) {
