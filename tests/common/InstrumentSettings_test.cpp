@@ -8,8 +8,6 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::kClassVersionOffset;
-using kx::test::kHeaderBytes;
-using kx::test::kLengthOffset;
 using kx::test::readInto;
 
 namespace {
@@ -54,18 +52,16 @@ TEST(InstrumentSettings, DefaultGoldenBytes) {
 
 // Version 1 has no final block (the current version's round trip is in the framed objects' table).
 TEST(InstrumentSettings, Version1HasNoFinalBlock) {
-    auto bytes = bytesOf(edited());
     // Cut the kept block (1 + 3 + 4 + 1 + 1 bytes) and mark the data version 1.
-    bytes.resize(bytes.size() - 10);
-    bytes[kClassVersionOffset] = 1;
-    bytes[kLengthOffset] = static_cast<uint8_t>(bytes.size() - kHeaderBytes);
+    const auto whole = bytesOf(edited());
+    auto bytes = kx::test::reframe(whole, 0, 1, whole.size() - 10, 10);
     InstrumentSettings back;
     back.kept = {1, "old", "old", 1, 1};
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back.kept, InstrumentSettings::KeptBlock{});
     EXPECT_EQ(back.ipDNS4, "10.0.0.5");
     // Version 2 data with the same bytes lacks its block: a read error.
-    bytes[kx::test::kClassVersionOffset] = 2;
+    bytes[kClassVersionOffset] = 2;
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }
 

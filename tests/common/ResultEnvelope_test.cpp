@@ -11,7 +11,6 @@
 
 using namespace Kestrix;
 using kx::test::kClassVersionOffset;
-using kx::test::kHeaderBytes;
 
 namespace {
 
@@ -64,12 +63,9 @@ TEST(EquipmentInformation, OlderVersionsLeaveLaterFieldsCleared) {
     EXPECT_STREQ(e.getModuleIdStr(), "KZR-A");
 
     // A version-1 record is the version-3 one without its last five fields (8+2+2+8 + 8 bytes).
-    auto bytes = serializeToBytes(e);
-    const size_t v1Size = bytes.size() - (4 + 2 + 2 + 8) - 8;
-    std::vector<uint8_t> v1(bytes.begin(), bytes.begin() + v1Size);
-    v1[kClassVersionOffset] = 1;
-    const uint32_t len = static_cast<uint32_t>(v1Size - kHeaderBytes);
-    kx::test::put32(v1, kx::test::kLengthOffset, len);
+    const auto bytes = serializeToBytes(e);
+    const size_t cut = (4 + 2 + 2 + 8) + 8;
+    const auto v1 = kx::test::reframe(bytes, 0, 1, bytes.size() - cut, cut);
     Marshal::ByteStreamReader r(v1.data(), static_cast<uint32_t>(v1.size()));
     EquipmentInformation back;
     back.liaId = 77;

@@ -130,12 +130,9 @@ TEST(OtdrEventTable, RoundTripsAUserOverrideAndSplitRatio) {
 TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
     FiberOtdrEventTable t = plainRows(1);
     t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
-    auto bytes = kx::test::bytesOf(t);
     // Drop the displayed type and both split ratios and mark the row as version 1.
+    auto bytes = kx::test::reframe(kx::test::bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
     bytes[kFirstRow] = 1;
-    bytes.erase(bytes.begin() + kFirstRow + kMarkerInRow + 1, bytes.begin() + kFirstRow + kMarkerInRow + 4);
-    const uint32_t length = static_cast<uint32_t>(bytes.size() - 12);
-    for (int i = 0; i < 4; ++i) bytes[8 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
     FiberOtdrEventTable back;
     ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
     EXPECT_FALSE(back.rows[0].userOverride.has_value());

@@ -42,8 +42,9 @@ CopperPlotPtr samplePlot(CopperTestType type, CableEnd end, WirePair src, WirePa
     return p;
 }
 
-CopperPlotPtr gridPlot(CopperTestType type, CableEnd end, WirePair src, WirePair rcv, int maxKHz,
-                       const std::function<double(double)>& dbAt) {
+// A plot with samples dbAt(MHz) in tenths of a dB at every grid index up to maxKHz.
+static CopperPlotPtr gridPlot(CopperTestType type, CableEnd end, WirePair src, WirePair rcv, int maxKHz,
+                              const std::function<double(double)>& dbAt) {
     return samplePlot(type, end, src, rcv, gridCurve(maxKHz, dbAt));
 }
 
@@ -59,7 +60,9 @@ CopperScalar scalar(CopperTestType type, WirePair pair, float value, ScaledInt::
     return s;
 }
 
-std::vector<CopperPlotPtr> cat6APlots() {
+// The measured plots of the link: 4 insertion-loss plots (main end), 12 NEXT plots (every ordered pair
+// combination), 6 FEXT plots and 4 return-loss plots per end, with 3.5 to 9 dB of margin against the limit.
+static std::vector<CopperPlotPtr> cat6APlots() {
     std::vector<CopperPlotPtr> plots;
     const CableEnd ends[] = {CableEnd::main, CableEnd::remote};
     for (int k = 1; k <= 4; ++k) {

@@ -14,19 +14,12 @@ Kestrix::CopperOutletConfig t568bOutlet(std::vector<int> pairs = {1, 2, 3, 4});
 // Pins 1-8 and the shield connected straight through, status Pass.
 Kestrix::Wiremap straightThroughWiremap();
 
-// A plot with samples dbAt(MHz) in tenths of a dB at every grid index up to maxKHz.
-Kestrix::CopperPlotPtr gridPlot(Kestrix::CopperTestType type, Kestrix::CableEnd end, Kestrix::WirePair src,
-                                Kestrix::WirePair rcv, int maxKHz, const std::function<double(double mhz)>& dbAt);
 Kestrix::CopperPlotPtr samplePlot(Kestrix::CopperTestType type, Kestrix::CableEnd end, Kestrix::WirePair src,
                                   Kestrix::WirePair rcv, std::vector<int16_t> samples);
 
 Kestrix::CopperScalar scalar(Kestrix::CopperTestType type, Kestrix::WirePair pair, float value,
                              Kestrix::ScaledInt::ScaledTo scale, Kestrix::CableEnd end = Kestrix::CableEnd::main,
                              Kestrix::WirePair pair2 = Kestrix::WirePair::notset);
-
-// The measured plots of the link: 4 insertion-loss plots (main end), 12 NEXT plots (every ordered pair
-// combination), 6 FEXT plots and 4 return-loss plots per end, with 3.5 to 9 dB of margin against the limit.
-std::vector<Kestrix::CopperPlotPtr> cat6APlots();
 
 // The whole test: settings (NVP 69.0 %, plots stored), equipment, a U/FTP category 6A cable, the limit,
 // T568B wiring, a straight-through wiremap, per-pair resistance, length, delay, skew and unbalance scalars,

@@ -8,7 +8,7 @@ using namespace Kestrix;
 
 namespace kx::test {
 
-DatabasePackageManifestSummary factorySummary() {
+static DatabasePackageManifestSummary factorySummary() {
     DatabasePackageManifestSummary s;
     s.customerVersion.major = 3;
     s.customerVersion.minor = 12;

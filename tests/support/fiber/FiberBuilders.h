@@ -12,7 +12,6 @@
 
 namespace kx::test {
 
-Kestrix::DatabasePackageManifestSummary factorySummary();
 // "OM3 Multimode 50": 850 and 1300 nm.
 Kestrix::Fiber multimodeFiber();
 // "OS2 Singlemode": 1310 and 1550 nm.

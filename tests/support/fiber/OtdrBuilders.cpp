@@ -115,7 +115,9 @@ std::vector<OtdrRowSpec> end2Rows() {
     };
 }
 
-std::vector<OtdrRowSpec> longRows(size_t rows, double length, bool end2) {
+// A table of `rows` rows (launch, rows - 3 splices and connectors, tail, end) over `length` metres; end 2
+// is the mirror image.
+static std::vector<OtdrRowSpec> longRows(size_t rows, double length, bool end2) {
     std::vector<OtdrRowSpec> out;
     const float none = std::nanf("");
     const double launch = 150.0;

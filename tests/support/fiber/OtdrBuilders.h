@@ -32,9 +32,6 @@ Kestrix::FiberOtdrEventTable otdrEventTable(const std::vector<OtdrRowSpec>& rows
                                             const std::vector<uint16_t>& wavelengths);
 std::vector<OtdrRowSpec> end1Rows();
 std::vector<OtdrRowSpec> end2Rows();
-// A table of `rows` rows (launch, rows - 3 splices and connectors, tail, end) over `length` metres; end 2
-// is the mirror image.
-std::vector<OtdrRowSpec> longRows(size_t rows, double length, bool end2);
 
 // A crafted table of the largest stored size (0xFFFF rows and events) for the worst cases of the table
 // algorithms: row types cycle through `types`, every row at one location when `oneLocation` (else 1 m
@@ -54,7 +51,7 @@ Kestrix::FiberOtdrOverallResults otdrOverallResults(bool end2);
 
 // A complete test from end 1 or end 2 with four traces of `samples` samples.
 Kestrix::FiberOtdrTest otdrTest(Kestrix::CableEnd end, uint32_t samples = 1000);
-// The same test with a table of `rows` rows (see longRows).
+// The same test with a table of `rows` rows (launch, splices and connectors, tail, end) over 20.3 km.
 Kestrix::FiberOtdrTest otdrTestWithRows(Kestrix::CableEnd end, size_t rows, uint32_t samples = 100);
 
 // A fiber result holding the end-1 and end-2 OTDR tests, and that result as a file (fiber result writer).
