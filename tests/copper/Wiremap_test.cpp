@@ -16,7 +16,6 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::kHeaderBytes;
-using kx::test::kLengthOffset;
 using kx::test::readInto;
 
 namespace {
@@ -131,9 +130,8 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
 }
 
 TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
-    auto bytes = bytesOf(outlet568());
-    bytes[kLengthOffset] = static_cast<uint8_t>(bytes[kLengthOffset] + 5);  // announce five more payload bytes
-    bytes.insert(bytes.end(), 5, 0xEE);
+    const auto plain = bytesOf(outlet568());
+    const auto bytes = kx::test::reframe(plain, 0, 0, plain.size(), 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
     Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     CopperOutletConfig back;
     EXPECT_EQ(back.deserialize(r), Marshal::ok);

@@ -45,13 +45,8 @@ TEST(ChannelTable, GoldenChannelBytesAndDump) {
                                          0x00, 0x03, 0x00, 0x00, 0x00, 0x69, 0x6F, 0x00, 0x05, 0x00, 0x00, 0x00};
     EXPECT_EQ(expect, w.bytes());
 
+    // Reading it back is in the framed objects' table.
     Kestrix::ChannelTable back;
-    Marshal::ByteStreamReader r(expect.data(), static_cast<uint32_t>(expect.size()));
-    ASSERT_EQ(Marshal::ok, back.deserialize(r));
-    ASSERT_EQ(1u, back.channels.size());
-    EXPECT_EQ("io", back.channels[0].name);
-    EXPECT_EQ(5u, back.channels[0].mask);
-
     std::vector<uint8_t> noNul = expect;
     noNul[20] = 'x';
     Marshal::ByteStreamReader rn(noNul.data(), static_cast<uint32_t>(noNul.size()));
