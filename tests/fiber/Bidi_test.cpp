@@ -220,8 +220,8 @@ TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
     EXPECT_EQ(t.rows[3].eventType, EventType::reflection);
 }
 
-// Chain selection and folding are compared with their plain forms below, whose random tables have no tail
-// or reflectance to carry over.
+// Chain selection and folding are compared with their plain forms below, whose random tables have no tail,
+// reflectance or lone bend bit to carry over.
 TEST(BidiMerge, ScoresAndFoldingCarriesTailAndReflectance) {
     EXPECT_FALSE(bidiScore({0, 1, 2, false}, {3, 4, 5, false}).has_value());
     EXPECT_DOUBLE_EQ(*bidiScore({0, 1, 2, false}, {0, 1, 2, false}), 1.0);
@@ -230,7 +230,7 @@ TEST(BidiMerge, ScoresAndFoldingCarriesTailAndReflectance) {
     EXPECT_DOUBLE_EQ(*bidiScore({1, 1, 1, false}, {1, 1, 1, false}), 1.0);  // no tolerances at all
 
     const float none = std::nanf("");
-    const FiberOtdrEventTable p = prepareBidiTable(kx::test::otdrEventTable({{100.0, A::splice, 0.1f, none},
+    const FiberOtdrEventTable p = prepareBidiTable(kx::test::otdrEventTable({{100.0, A::splice | 2u, 0.1f, none},
                                                                              {500.0, A::loss, 0.2f, none},
                                                                              {500.0, A::refl | A::tail, 0.05f, -40.0f},
                                                                              {900.0, A::end, none, -14.0f}},
@@ -239,6 +239,8 @@ TEST(BidiMerge, ScoresAndFoldingCarriesTailAndReflectance) {
     EXPECT_TRUE(isAnEventType(folded.anEventTypeFlags, 4u | A::tail));
     EXPECT_EQ(folded.lossTolMeas.value.value, 25);
     EXPECT_EQ(folded.reflectanceTolMeas.value.value, -4000);
+    // Only bits 2 and 4 together (a bend) are cleared.
+    EXPECT_EQ(p.getEvent(1310, 0)->anEventTypeFlags & 6u, 2u);
     EXPECT_EQ(*tailOrEndRow(p), 1u);
     EXPECT_FALSE(tailOrEndRow(FiberOtdrEventTable()).has_value());
 }
