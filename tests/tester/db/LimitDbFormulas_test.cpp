@@ -28,7 +28,7 @@ const std::map<std::string, CopperLimit>& database() {
         const auto dir = kx::test::freshFolder("culim");
         const auto path = dir / CopperLimitsTbl::kFileName;
         const auto bytes = CopperLimitsTbl::writeDatabase(rows);
-        kx::test::writeFile(path, std::string(bytes.begin(), bytes.end()));
+        kx::test::writeText(path, std::string(bytes.begin(), bytes.end()));
         std::map<std::string, CopperLimit> out;
         CopperLimitsTbl t;
         EXPECT_EQ(t.Open(path.string()), 0);

@@ -172,7 +172,7 @@ TEST_F(TarvelImportTest, UnreadableDatabases) {
     EXPECT_EQ(com.GetRecordCount(), 0);           // no master database at all
     EXPECT_FALSE(com.listingProblem().empty());
 
-    kx::test::writeHostFile(root / kProjects / "master.sql", kx::test::randomBytes(2048, 1));
+    kx::test::writeBytes(root / kProjects / "master.sql", kx::test::randomBytes(2048, 1));
     EXPECT_EQ(com.GetRecordCount(), 0);
     EXPECT_NE(com.listingProblem().find("master database"), std::string::npos);
     ImportRecCatalog catalog;
@@ -223,7 +223,7 @@ TEST_F(BatchTest, BatchOfOneIsFetchedWithoutTheGroupRead) {
 TEST_F(BatchTest, RecordsOfABatchAndTheirFailures) {
     ImportBatchDefn batch{0, 10};
     fs::remove(root / kProjects / "p" / "r4.result");
-    kx::test::writeHostFile(root / kProjects / "p" / "r5.result", kx::test::randomBytes(100000, 5));
+    kx::test::writeBytes(root / kProjects / "p" / "r5.result", kx::test::randomBytes(100000, 5));
     DownloadLimits limits;
     limits.resultFile = 50000;
     tarvel->setDownloadLimits(limits);
@@ -367,7 +367,7 @@ TEST_F(TarvelImportTest, EveryPartOfTheDatabasesThatCannotBeReadIsNamed) {
     project("good", {row(1, "G-1", "g1.result"), row(2, "G-2", "g2.result")});
     fs::create_directories(root / kProjects / "missing");
     project("garbled", {row(1, "X", "x.result")});
-    kx::test::writeHostFile(root / kProjects / "garbled" / "project.sql", kx::test::randomBytes(4096, 2));
+    kx::test::writeBytes(root / kProjects / "garbled" / "project.sql", kx::test::randomBytes(4096, 2));
     std::vector<kx::test::ResultRow> holes;
     for (int i = 1; i <= 6; ++i) holes.push_back(row(i, "H-" + std::to_string(i), "h" + std::to_string(i) + ".result"));
     project("holes", holes);
@@ -433,7 +433,7 @@ TEST_F(TarvelImportTest, OnlyARecordThatDecodesIsImportedAndMarked) {
     rows[3].fileSize = static_cast<int64_t>(good.size()) + 7;  // a whole result whose size the database gets wrong
     project("p", rows);
     // Zeros where a result belongs.
-    kx::test::writeHostFile(root / kProjects / "p" / "c2.result", std::vector<uint8_t>(3000, 0));
+    kx::test::writeBytes(root / kProjects / "p" / "c2.result", std::vector<uint8_t>(3000, 0));
     auto& com = open();
     ASSERT_EQ(com.GetRecordCount(), 4);
     sim->setFaults(faults([](auto& f) { f.truncateFile = "c1.result"; }));

@@ -1,4 +1,4 @@
-// A stocked simulator answering an import: smmarkuploaded, and the download faults an import must survive.
+// A stocked simulator answering an import: smmarkuploaded, and files damaged on the way but not on its disk.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -84,7 +84,7 @@ std::string mark(Client& c, const std::string& project, const std::string& file)
 
 // Whether SQLite can read the Results or Projects table of these bytes.
 bool readsAsDatabase(const std::string& bytes, const fs::path& scratch) {
-    kx::test::writeFile(scratch, bytes);
+    kx::test::writeText(scratch, bytes);
     sqlite3* h = nullptr;
     bool ok = sqlite3_open_v2(scratch.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
               sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -92,11 +92,15 @@ bool readsAsDatabase(const std::string& bytes, const fs::path& scratch) {
     return ok;
 }
 
+class SimStockImport : public ::testing::Test {
+protected:
+    StockedSim s{"stocked"};
+    Client c{s.sim->port()};
+};
+
 }  // namespace
 
-TEST(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
-    StockedSim s("mark");
-    Client c(s.sim->port());
+TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1, 3})).ok);
     EXPECT_EQ(mark(c, "Harbor Data Center", "/tmp/uplist0"), "OK\n");
     const auto [keys, rows] = uploaded(s.projectDb("Harbor DC 2026"));
@@ -112,11 +116,17 @@ TEST(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
     EXPECT_EQ(uploaded(s.projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
     EXPECT_EQ(mark(c, "O'Neill Hall", "/tmp/uplist1"), "OK\n");
     EXPECT_EQ(uploaded(s.projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
+
+    // Many keys in one list.
+    std::vector<int32_t> many;
+    for (int32_t k = 1; k <= 10000; ++k) many.push_back(k);
+    ASSERT_TRUE(c.put("/tmp/uplist2", uploadList(many)).ok);
+    EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist2"), "OK\n");
+    const auto [marked, all] = uploaded(s.projectDb("Riverside Campus"));
+    EXPECT_EQ(static_cast<int>(marked.size()), all);
 }
 
-TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
-    StockedSim s("markbad");
-    Client c(s.sim->port());
+TEST_F(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1})).ok);
     EXPECT_EQ(mark(c, "No Such Project", "/tmp/uplist0"), "RC_ENTITY_NOT_FOUND\n");
     EXPECT_EQ(mark(c, "Annex", "/tmp/missing"), "RC_ENTITY_NOT_FOUND\n");
@@ -141,52 +151,16 @@ TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedL
     EXPECT_TRUE(uploaded(s.projectDb("Annex")).first.empty());
 }
 
-TEST(SimStockImport, ManyKeysAreMarkedInOneGo) {
-    StockedSim s("markmany");
-    Client c(s.sim->port());
-    std::vector<int32_t> keys;
-    for (int32_t k = 1; k <= 10000; ++k) keys.push_back(k);
-    ASSERT_TRUE(c.put("/tmp/uplist0", uploadList(keys)).ok);
-    EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist0"), "OK\n");
-    const auto [marked, rows] = uploaded(s.projectDb("Riverside Campus"));
-    EXPECT_EQ(static_cast<int>(marked.size()), rows);
-}
-
-TEST(SimStockImport, DropDuringTheNthDownloadCutsThatOneOnly) {
-    StockedSim s("dropnth");
-    Kestrix::Sim::SimFaults f;
-    f.dropDuringDownload = 2;
-    s.sim->setFaults(f);
-    const std::string file = kProjects + "/Riverside Campus/000001_OTDR-PP-A01.res";
-    const auto whole = kx::test::readFile(s.root / fs::path(file).relative_path());
-    {
-        Client c(s.sim->port());
-        EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(),
-                  fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
-        const auto cut = c.get(file);
-        EXPECT_FALSE(cut.ok);
-        EXPECT_LT(cut.data.size(), whole.size());
-        EXPECT_FALSE(ssh_is_connected(c.session()));
-    }
-    EXPECT_EQ(s.sim->faults().dropDuringDownload, -1);
-    Client again(s.sim->port());
-    const auto got = again.get(file);
-    EXPECT_TRUE(got.ok);
-    EXPECT_EQ(got.data, whole);
-}
-
-TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
-    StockedSim s("damage");
+TEST_F(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
     Kestrix::Sim::SimFaults f;
     f.truncateFile = "000002_D-102-B.res";
     f.corruptMasterDb = true;
     f.corruptProjectDb = "Harbor DC 2026";
     s.sim->setFaults(f);
     const fs::path scratch = s.root.parent_path() / "scratch.sql";
-    Client c(s.sim->port());
 
     const std::string result = kProjects + "/Harbor DC 2026/000002_D-102-B.res";
-    const auto whole = kx::test::readFile(s.root / fs::path(result).relative_path());
+    const auto whole = kx::test::readText(s.root / fs::path(result).relative_path());
     const auto cut = c.get(result);
     ASSERT_TRUE(cut.ok);
     EXPECT_EQ(cut.data, whole.substr(0, whole.size() / 2));
@@ -200,7 +174,7 @@ TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntac
     // Other projects, other results and the files on disk are as stocked.
     EXPECT_TRUE(readsAsDatabase(c.get(kProjects + "/Annex/project.sql").data, scratch));
     EXPECT_EQ(c.get(kProjects + "/Harbor DC 2026/000003_D-102-B.res").data,
-              kx::test::readFile(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
-    EXPECT_EQ(kx::test::readFile(s.root / fs::path(result).relative_path()), whole);
-    EXPECT_TRUE(readsAsDatabase(kx::test::readFile(s.projectDb("Harbor DC 2026")), scratch));
+              kx::test::readText(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
+    EXPECT_EQ(kx::test::readText(s.root / fs::path(result).relative_path()), whole);
+    EXPECT_TRUE(readsAsDatabase(kx::test::readText(s.projectDb("Harbor DC 2026")), scratch));
 }
