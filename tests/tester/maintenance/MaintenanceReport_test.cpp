@@ -138,6 +138,8 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
               "dmesg.txt\nmessages\nmessages.1.gz\nsysinfo.txt\n");
     auto dmesg = run("unzip -p " + file.string() + " dmesg.txt");
     EXPECT_NE(dmesg.find("Booting Linux"), std::string::npos);
+    EXPECT_NE(run("unzip -p " + file.string() + " sysinfo.txt").find("\"serial_number\" : \"KX1000001\""),
+              std::string::npos);
     auto rotated = run("unzip -p " + file.string() + " kestrix.err.1.gz | gzip -dc");
     EXPECT_NE(rotated.find("settings file missing"), std::string::npos) << rotated;
 

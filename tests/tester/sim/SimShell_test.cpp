@@ -1,6 +1,5 @@
 // The simulator's login and shell, seen through a bare libssh client.
 #include <gtest/gtest.h>
-#include <json/json.h>
 
 #include <thread>
 
@@ -182,38 +181,6 @@ TEST_F(QuietShell, PathsOutsideTheRootAreRefused) {
     EXPECT_TRUE(fs::exists(outside / "secret"));
     EXPECT_FALSE(fs::exists(outside / "new"));
     fs::remove_all(outside);
-}
-
-TEST(SimSysinfo, FromOptionsFromFileAndRedirected) {
-    Kestrix::Sim::SimOptions o;
-    o.sysinfo.model = "Ombrel2";
-    o.sysinfo.serialNumber = "SN42";
-    o.sysinfo.modules[0].model = "250";
-    SimFixture f("sysinfo", o);
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
-    Json::Value doc;
-    ASSERT_TRUE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
-    const Json::Value& inst = doc["instruments"][0];
-    EXPECT_EQ(inst["model"].asString(), "Ombrel2");
-    EXPECT_EQ(inst["serial_number"].asString(), "SN42");
-    EXPECT_EQ(inst["config"].asString(), "main");
-    EXPECT_EQ(inst["components"]["hw_modules"][0]["model"].asString(), "250");
-    EXPECT_EQ(inst["components"]["hw_modules"][0]["data"][0]["type"].asString(), "calibration");
-    EXPECT_GT(inst["components"]["hw_modules"][0]["data"][0]["date_calibrated"].asString().size(), 8u);
-
-    EXPECT_EQ(quietCommand(ch, "sysinfo > /tmp/sysinfo.txt"), "");
-    EXPECT_TRUE(Json::Reader().parse(kx::test::readText(f.root / "tmp" / "sysinfo.txt"), doc));
-
-    kx::test::writeText(f.root / "sysinfo.json", "{\"instruments\":[]}");
-    EXPECT_EQ(quietCommand(ch, "sysinfo"), "{\"instruments\":[]}\r\n");
-
-    Kestrix::Sim::SimFaults faults;
-    faults.garbageSysinfo = true;
-    f.sim->setFaults(faults);
-    EXPECT_FALSE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
-    ssh_channel_free(ch);
 }
 
 TEST_F(QuietShell, LaterWorkAddsCommandsAndCannedReplies) {
