@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -15,13 +14,6 @@
 #include "core/TestFiles.h"
 
 namespace kx::test {
-
-inline std::string randomBytes(size_t n, unsigned seed = 7) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen() & 0xff);
-    return s;
-}
 
 struct ExecResult {
     std::string out;
