@@ -231,10 +231,12 @@ private:
     bool _loggedIn = false;
 };
 
-// A started simulator over a fresh root folder.
+// A started simulator over a fresh root folder, or over a copy of `stocked`.
 struct SimFixture {
-    explicit SimFixture(const std::string& tag, Kestrix::Sim::SimOptions o = {}) {
+    explicit SimFixture(const std::string& tag, Kestrix::Sim::SimOptions o = {},
+                        const std::filesystem::path& stocked = {}) {
         root = freshFolder(tag);
+        if (!stocked.empty()) std::filesystem::copy(stocked, root, std::filesystem::copy_options::recursive);
         std::filesystem::create_directories(root / "tmp");
         std::filesystem::create_directories(root / "microsd_userdata" / "projects");
         o.root = root;

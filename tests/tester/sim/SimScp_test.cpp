@@ -13,21 +13,6 @@ TEST_F(SimScp, UploadIntoAFolderTakesTheNameFromTheFileLine) {
     EXPECT_EQ(kx::test::readText(f.root / "tmp" / "second"), "x");
 }
 
-TEST_F(SimScp, QuotedPathsWithSpacesAndQuotes) {
-    const fs::path dir = f.root / "microsd_userdata" / "projects" / "My \"Job\" $1";
-    fs::create_directories(dir);
-    const std::string remote = "/microsd_userdata/projects/My \"Job\" $1/it's a result.res";
-    ASSERT_TRUE(c.put(remote, "payload").ok);
-    EXPECT_EQ(kx::test::readText(dir / "it's a result.res"), "payload");
-    const auto got = c.get(remote);
-    ASSERT_TRUE(got.ok) << got.error;
-    EXPECT_EQ(got.data, "payload");
-    const auto journal = f.sim->journal();
-    ASSERT_EQ(journal.size(), 2u);
-    EXPECT_EQ(journal[0], "scp -t " + Kestrix::Sim::shellQuote(remote));
-    EXPECT_EQ(journal[1], "scp -f " + Kestrix::Sim::shellQuote(remote));
-}
-
 TEST_F(SimScp, MissingFilesAndFoldersAreErrors) {
     auto got = c.get("/var/log/kestrix.err");
     EXPECT_FALSE(got.ok);

@@ -51,16 +51,12 @@ TEST_F(SimShell, ServicePasswordLogsInOthersAreRefused) {
     EXPECT_FALSE(wrongUser.loggedIn());
 }
 
-TEST(SimLogin, PasswordOptionAndRefuseFault) {
+TEST(SimLogin, PasswordOption) {
     Kestrix::Sim::SimOptions o;
     o.password = "wxyz99";
     SimFixture f("login2", o);
     EXPECT_FALSE(Client(f.sim->port()).loggedIn());
     EXPECT_TRUE(Client(f.sim->port(), "wxyz99").loggedIn());
-    Kestrix::Sim::SimFaults faults;
-    faults.refuseLogin = true;
-    f.sim->setFaults(faults);
-    EXPECT_FALSE(Client(f.sim->port(), "wxyz99").loggedIn());
 }
 
 TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {

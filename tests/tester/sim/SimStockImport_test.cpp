@@ -25,27 +25,6 @@ const fs::path& stockTemplate() {
     return root;
 }
 
-struct StockedSim {
-    explicit StockedSim(const std::string& tag) {
-        root = kx::test::freshFolder(tag) / "tester";
-        fs::copy(stockTemplate(), root, fs::copy_options::recursive);
-        Kestrix::Sim::SimOptions o;
-        o.root = root;
-        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
-        sim->start();
-    }
-    ~StockedSim() {
-        sim->stop();
-        std::error_code ec;
-        fs::remove_all(root.parent_path(), ec);
-    }
-    fs::path projectDb(const std::string& folder) const {
-        return root / "microsd_userdata" / "projects" / folder / "project.sql";
-    }
-    fs::path root;
-    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-};
-
 // A container holding one section of `type` per payload.
 std::string container(const std::vector<std::vector<uint8_t>>& payloads,
                       uint16_t type = PFile::SectionType::UploadList) {
@@ -83,7 +62,10 @@ std::string mark(Client& c, const std::string& project, const std::string& file)
 
 class SimStockImport : public ::testing::Test {
 protected:
-    StockedSim s{"stocked"};
+    fs::path projectDb(const std::string& folder) const {
+        return s.root / "microsd_userdata" / "projects" / folder / "project.sql";
+    }
+    kx::test::SimFixture s{"stocked", {}, stockTemplate()};
     Client c{s.sim->port()};
 };
 
@@ -92,26 +74,26 @@ protected:
 TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1, 3})).ok);
     EXPECT_EQ(mark(c, "Harbor Data Center", "/tmp/uplist0"), "OK\n");
-    const auto [keys, rows] = uploaded(s.projectDb("Harbor DC 2026"));
+    const auto [keys, rows] = uploaded(projectDb("Harbor DC 2026"));
     EXPECT_EQ(keys, (std::set<int64_t>{1, 3}));
     EXPECT_EQ(rows, 3);
     // The same keys of the other projects are untouched.
-    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus")).first.empty());
-    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus - Building B")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Riverside Campus")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Riverside Campus - Building B")).first.empty());
 
     // A site is found by its own name; a name with a quote arrives whole through the shell.
     ASSERT_TRUE(c.put("/tmp/uplist1", uploadList({2, 99})).ok);
     EXPECT_EQ(mark(c, "Building B", "/tmp/uplist1"), "OK\n");
-    EXPECT_EQ(uploaded(s.projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
+    EXPECT_EQ(uploaded(projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
     EXPECT_EQ(mark(c, "O'Neill Hall", "/tmp/uplist1"), "OK\n");
-    EXPECT_EQ(uploaded(s.projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
+    EXPECT_EQ(uploaded(projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
 
     // Many keys in one list.
     std::vector<int32_t> many;
     for (int32_t k = 1; k <= 10000; ++k) many.push_back(k);
     ASSERT_TRUE(c.put("/tmp/uplist2", uploadList(many)).ok);
     EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist2"), "OK\n");
-    const auto [marked, all] = uploaded(s.projectDb("Riverside Campus"));
+    const auto [marked, all] = uploaded(projectDb("Riverside Campus"));
     EXPECT_EQ(static_cast<int>(marked.size()), all);
 }
 
@@ -137,7 +119,7 @@ TEST_F(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalforme
         ASSERT_TRUE(c.put("/tmp/bad", bytes).ok) << why;
         EXPECT_EQ(mark(c, "Annex", "/tmp/bad"), "RC_INVALID_ARGUMENT\n") << why;
     }
-    EXPECT_TRUE(uploaded(s.projectDb("Annex")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Annex")).first.empty());
 }
 
 TEST_F(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
