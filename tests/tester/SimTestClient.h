@@ -1,12 +1,11 @@
 #pragma once
 // A bare libssh client for the simulator's tests: login, shell and exec channels, and SCP spoken by hand,
 // so the simulator is checked byte by byte and independently of the project's own client.
+#include <gtest/gtest.h>
 #include <libssh/libssh.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -15,23 +14,6 @@
 #include "core/TestFiles.h"
 
 namespace kx::test {
-
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string randomBytes(size_t n, unsigned seed = 7) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen() & 0xff);
-    return s;
-}
 
 struct ExecResult {
     std::string out;
@@ -249,10 +231,12 @@ private:
     bool _loggedIn = false;
 };
 
-// A started simulator over a fresh root folder.
+// A started simulator over a fresh root folder, or over a copy of `stocked`.
 struct SimFixture {
-    explicit SimFixture(const std::string& tag, Kestrix::Sim::SimOptions o = {}) {
+    explicit SimFixture(const std::string& tag, Kestrix::Sim::SimOptions o = {},
+                        const std::filesystem::path& stocked = {}) {
         root = freshFolder(tag);
+        if (!stocked.empty()) std::filesystem::copy(stocked, root, std::filesystem::copy_options::recursive);
         std::filesystem::create_directories(root / "tmp");
         std::filesystem::create_directories(root / "microsd_userdata" / "projects");
         o.root = root;
@@ -266,6 +250,13 @@ struct SimFixture {
     }
     std::filesystem::path root;
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+};
+
+// A started simulator and one client logged in to it.
+class SimTest : public ::testing::Test {
+protected:
+    SimFixture f{"sim"};
+    Client c{f.sim->port()};
 };
 
 }  // namespace kx::test

@@ -35,12 +35,6 @@ inline std::vector<uint8_t> readHostFile(const fs::path& p) {
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-inline void writeHostFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Answers only for loopback; any other address would be a test bug.
 inline Kestrix::Tester::PingFactory loopbackPing() {
     return [] {

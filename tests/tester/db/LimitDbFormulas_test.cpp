@@ -10,7 +10,6 @@
 #include "CopperLimits.h"
 #include "copper/CopperUtil.h"
 #include "core/TestFiles.h"
-#include "tester/SimTestClient.h"
 #include "tester/db/CopperLimitsTbl.h"
 
 using namespace Kestrix;
@@ -28,7 +27,7 @@ const std::map<std::string, CopperLimit>& database() {
         const auto dir = kx::test::freshFolder("culim");
         const auto path = dir / CopperLimitsTbl::kFileName;
         const auto bytes = CopperLimitsTbl::writeDatabase(rows);
-        kx::test::writeFile(path, std::string(bytes.begin(), bytes.end()));
+        kx::test::writeBytes(path, bytes);
         std::map<std::string, CopperLimit> out;
         CopperLimitsTbl t;
         EXPECT_EQ(t.Open(path.string()), 0);

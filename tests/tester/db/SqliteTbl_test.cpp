@@ -222,7 +222,7 @@ TEST_F(SqliteTblTest, BytesInMemoryReadLikeTheFile) {
         {"damaged pages", damaged, -9},
     };
     for (const auto& c : cases) {
-        kx::test::writeHostFile(dir / "case.sql", c.bytes);
+        kx::test::writeBytes(dir / "case.sql", c.bytes);
         SummaryTbl fromFile, fromMemory;
         const int rc = fromFile.Open(path("case.sql"));
         if (c.expected != -9) {

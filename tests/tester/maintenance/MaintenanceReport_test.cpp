@@ -124,7 +124,7 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
     EXPECT_EQ(journalCount("dmesg > /tmp/dmesg.txt"), 1u);
     EXPECT_EQ(journalCount("sysinfo > /tmp/sysinfo.txt"), 1u);
     const fs::path file = root / "logs.zip";
-    kx::test::writeHostFile(file, *zip);
+    kx::test::writeBytes(file, *zip);
     // No Zip64 end record or locator.
     const std::string bytes(zip->begin(), zip->end());
     EXPECT_EQ(bytes.find("PK\x06\x06"), std::string::npos);
@@ -138,6 +138,8 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrived) {
               "dmesg.txt\nmessages\nmessages.1.gz\nsysinfo.txt\n");
     auto dmesg = run("unzip -p " + file.string() + " dmesg.txt");
     EXPECT_NE(dmesg.find("Booting Linux"), std::string::npos);
+    EXPECT_NE(run("unzip -p " + file.string() + " sysinfo.txt").find("\"serial_number\" : \"KX1000001\""),
+              std::string::npos);
     auto rotated = run("unzip -p " + file.string() + " kestrix.err.1.gz | gzip -dc");
     EXPECT_NE(rotated.find("settings file missing"), std::string::npos) << rotated;
 
@@ -153,7 +155,7 @@ TEST_F(MaintenanceTest, LogArchiveAfterALostConnectionStillUnlocks) {
     ASSERT_TRUE(zip);  // the group read reconnects; only the kernel log is missing
     EXPECT_FALSE(sim->screenLocked());
     const fs::path file = root / "logs.zip";
-    kx::test::writeHostFile(file, *zip);
+    kx::test::writeBytes(file, *zip);
     auto listing = run("unzip -Z1 " + file.string());
     EXPECT_EQ(listing.find("dmesg.txt"), std::string::npos) << listing;
     EXPECT_NE(listing.find("kestrix.log"), std::string::npos) << listing;
@@ -177,12 +179,12 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
     const std::string cmd = "fbdump >/tmp/sd.ppm";
     sim->setReply(cmd, "");
     auto exact = kx::test::randomBytes(921600, 3);
-    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
     auto same = t.RetrieveDisplayImage();
     ASSERT_TRUE(same);
     EXPECT_TRUE(*same == exact);
     exact.pop_back();
-    kx::test::writeHostFile(hostPath("/tmp/sd.ppm"), exact);
+    kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
     kx::test::LogCapture log;
     EXPECT_FALSE(t.RetrieveDisplayImage());
     EXPECT_TRUE(log.has("truncated image file"));
@@ -242,7 +244,7 @@ TEST_F(MaintenanceTest, ScreenAndLogDownloadsHaveTheirOwnCaps) {
         t.setDownloadLimits(limits);
         auto zip = t.RetrieveLogDataZip(false);
         ASSERT_TRUE(zip);
-        kx::test::writeHostFile(file, *zip);
+        kx::test::writeBytes(file, *zip);
         EXPECT_NE(run("unzip -Z1 " + file.string()).find("kestrix.log\n"), std::string::npos);
     }
     {
@@ -259,7 +261,7 @@ TEST_F(MaintenanceTest, ScreenAndLogDownloadsHaveTheirOwnCaps) {
 TEST_F(MaintenanceTest, EveryLogLeftOutIsNamedButTheOnesTheTesterDoesNotHave) {
     auto& t = start();
     fs::remove(hostPath("/var/log/messages.1.gz"));  // rotation has not made it yet
-    kx::test::writeHostFile(hostPath("/var/log/messages"), kx::test::randomBytes(500000, 1));
+    kx::test::writeBytes(hostPath("/var/log/messages"), kx::test::randomBytes(500000, 1));
     DownloadLimits limits;
     limits.log = 400000;
     t.setDownloadLimits(limits);

@@ -26,7 +26,7 @@ struct LimitDbFolder {
     ~LimitDbFolder() { std::filesystem::remove_all(dir); }
     std::string path() const { return dir.string(); }
     void write(const std::vector<uint8_t>& bytes) const {
-        kx::test::writeHostFile(dir / CopperLimitsTbl::kFileName, bytes);
+        kx::test::writeBytes(dir / CopperLimitsTbl::kFileName, bytes);
     }
     void write(const std::vector<CopperLimitsTbl::Row>& rows) const { write(CopperLimitsTbl::writeDatabase(rows)); }
 };

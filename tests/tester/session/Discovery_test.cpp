@@ -65,21 +65,25 @@ protected:
         b.modules.at(0).model = "250";
         simA = kx::test::startSim(rootA);
         simB = kx::test::startSim(rootB, b);
+        link.install(c);
     }
     void TearDown() override {
+        c.Close();
         simA->stop();
         simB->stop();
         fs::remove_all(rootA);
         fs::remove_all(rootB);
     }
     // Both simulators on the link, the first one with `faultsOfA`.
-    void linkBoth(FakeLink& link, const Kestrix::Sim::SimFaults& faultsOfA = {}) {
+    void linkBoth(const Kestrix::Sim::SimFaults& faultsOfA = {}) {
         link.testers["169.254.222.2"] = simA->address();
         link.testers["169.254.222.10"] = simB->address();
         simA->setFaults(faultsOfA);
     }
     fs::path rootA, rootB;
     std::unique_ptr<Kestrix::Sim::TesterSim> simA, simB;
+    FakeLink link;
+    KestrixCom c;
 };
 
 // A found tester as "port|parameter|serial|platform|context|main|software|model".
@@ -91,9 +95,6 @@ std::string described(const TesterConnectInfo& t) {
 }  // namespace
 
 TEST_F(DiscoveryTest, NoTesterOnTheLink) {
-    FakeLink link;
-    KestrixCom c;
-    link.install(c);
     EXPECT_FALSE(c.FindAttachedTesters());
     EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
     EXPECT_TRUE(link.connected.empty());
@@ -101,10 +102,7 @@ TEST_F(DiscoveryTest, NoTesterOnTheLink) {
 
 // A preferred address that is also a link-local candidate is probed once.
 TEST_F(DiscoveryTest, OneTesterStaysConnected) {
-    FakeLink link;
     link.testers["169.254.222.2"] = simA->address();
-    KestrixCom c;
-    link.install(c);
     c.SetIp("169.254.222.2");
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
@@ -120,10 +118,7 @@ TEST_F(DiscoveryTest, OneTesterStaysConnected) {
 }
 
 TEST_F(DiscoveryTest, TwoTestersAreReportedAndNeitherStaysOpen) {
-    FakeLink link;
-    linkBoth(link);
-    KestrixCom c;
-    link.install(c);
+    linkBoth();
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 2u);
@@ -137,9 +132,6 @@ TEST_F(DiscoveryTest, TwoTestersAreReportedAndNeitherStaysOpen) {
 }
 
 TEST_F(DiscoveryTest, PreferredAddressComesFirst) {
-    FakeLink link;
-    KestrixCom c;
-    link.install(c);
     c.SetIp(simB->address());
     c.setLinkLocalScan(true);
     auto found = c.FindAttachedTesters();
@@ -151,13 +143,10 @@ TEST_F(DiscoveryTest, PreferredAddressComesFirst) {
 }
 
 TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
-    FakeLink link;
     link.testers["169.254.222.10"] = simA->address();
     link.testers["169.254.222.26"] = simB->address();
     link.pingErrors["169.254.222.2"] = 1;
     link.pingErrors["169.254.222.18"] = 1;
-    KestrixCom c;
-    link.install(c);
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 1u);
@@ -168,53 +157,33 @@ TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
 TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
     Kestrix::Sim::SimFaults refuse;
     refuse.refuseLogin = true;
-    FakeLink link;
-    linkBoth(link, refuse);
-    KestrixCom c;
-    link.install(c);
+    linkBoth(refuse);
     EXPECT_FALSE(c.FindAttachedTesters());
     EXPECT_EQ(link.connected, (std::vector<std::string>{"169.254.222.2"}));
 }
 
-TEST_F(DiscoveryTest, AnUnreadableTesterIsSkipped) {
+TEST_F(DiscoveryTest, AnUnreadableTesterIsSkippedAndLoggedWithItsAddress) {
     Kestrix::Sim::SimFaults garbage;
     garbage.garbageSysinfo = true;
-    FakeLink link;
-    linkBoth(link, garbage);
-    KestrixCom c;
-    link.install(c);
+    linkBoth(garbage);
+    kx::test::LogCapture log;
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 1u);
     EXPECT_EQ((*found)[0].SerialNumber, "KX2000002");
     EXPECT_FALSE(c.IsConnected());
+    EXPECT_TRUE(log.has("KestrixCom FindAttachedTesters (Address=169.254.222.2, sysinfo unreadable: "));
 }
 
 TEST_F(DiscoveryTest, NeverMoreThanFiveTesters) {
-    FakeLink link;
     for (int i = 0; i < 5; ++i)
         link.testers["169.254.222." + std::to_string(8 * i + 2)] = (i % 2 ? simB : simA)->address();
-    KestrixCom c;
-    link.install(c);
     c.SetIp(simB->address());
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     EXPECT_EQ(found->size(), 5u);
     EXPECT_EQ(link.connected.size(), 5u);
     EXPECT_FALSE(c.IsConnected());
-}
-
-TEST_F(DiscoveryTest, AnUnreadableSysinfoIsLoggedWithTheAddress) {
-    FakeLink link;
-    link.testers["169.254.222.2"] = simA->address();
-    Kestrix::Sim::SimFaults garbage;
-    garbage.garbageSysinfo = true;
-    simA->setFaults(garbage);
-    KestrixCom c;
-    link.install(c);
-    kx::test::LogCapture log;
-    EXPECT_FALSE(c.FindAttachedTesters());
-    EXPECT_TRUE(log.has("KestrixCom FindAttachedTesters (Address=169.254.222.2, sysinfo unreadable: "));
 }
 
 namespace {
@@ -240,7 +209,6 @@ TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
     auto silent = makeFallbackPinger(makeFunctionPinger([](const std::string&, int) { return false; }));
     EXPECT_FALSE(silent->pingAddress(simA->address(), 100));
     // A session connects and discovery finds the tester the same way.
-    KestrixCom c;
     c.setPingFactory(pingNotAllowed());
     c.setLinkLocalScan(false);
     EXPECT_TRUE(c.KestrixConnect(kx::test::simInfo(*simA)));

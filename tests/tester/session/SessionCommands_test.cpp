@@ -82,7 +82,7 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
 
 TEST_F(TesterLinkTest, PathsThatLookLikeOptionsAreRefused) {
     auto& c = connect();
-    kx::test::writeHostFile(hostPath("/tmp/keep"), kx::test::randomBytes(3, 1));
+    kx::test::writeBytes(hostPath("/tmp/keep"), kx::test::randomBytes(3, 1));
     sim->clearJournal();
     kx::test::LogCapture log;
     // rm -f would report success for anything; none of these may reach the tester.
@@ -150,13 +150,13 @@ TEST_F(TesterLinkTest, TarvelComForwards) {
     EXPECT_FALSE(t.WriteFileToTester("", ""));
     EXPECT_FALSE(t.ReadFileFromTester("", ""));
     auto local = kx::test::freshFolder("tarvel");
-    kx::test::writeHostFile(local / "up.bin", kx::test::randomBytes(5000, 4));
+    kx::test::writeBytes(local / "up.bin", kx::test::randomBytes(5000, 4));
     EXPECT_TRUE(t.WriteFileToTester((local / "up.bin").string(), "/tmp/d/up.bin"));
     EXPECT_TRUE(t.ReadFileFromTester("/tmp/d/up.bin", (local / "down.bin").string()));
     EXPECT_EQ(kx::test::readHostFile(local / "down.bin"), kx::test::randomBytes(5000, 4));
     EXPECT_FALSE(t.ReadFileFromTester("/tmp/d/missing", (local / "none.bin").string()));
     EXPECT_FALSE(fs::exists(local / "none.bin"));
-    kx::test::writeHostFile(local / "empty.bin", {});
+    kx::test::writeBytes(local / "empty.bin", {});
     EXPECT_FALSE(t.WriteFileToTester((local / "empty.bin").string(), "/tmp/d/empty.bin"));
     auto dir = t.Dir("/tmp/d");
     ASSERT_TRUE(dir);

@@ -139,7 +139,7 @@ TEST_F(TesterLinkTest, ConnectionDroppedDuringAnUpload) {
 TEST_F(TesterLinkTest, ReconnectingDropsTheOldShellAndChannelsOnEveryPath) {
     auto& c = connect();
     const auto data = kx::test::randomBytes(5000, 7);
-    kx::test::writeHostFile(hostPath("/tmp/a.bin"), data);
+    kx::test::writeBytes(hostPath("/tmp/a.bin"), data);
     auto readGroup = [&c] {
         FileCopyGroup g;
         g.AddFile("/tmp/a.bin");

@@ -133,7 +133,7 @@ TEST_F(SetupsTest, HostileListNamesReachTheTesterLiterally) {
     EXPECT_FALSE(exists("/x"));
     EXPECT_FALSE(exists("/tmp/x"));
     // A name that climbs out of the list folder removes nothing outside it.
-    kx::test::writeHostFile(hostPath("/microsd_userdata/keep.ids"), {'k'});
+    kx::test::writeBytes(hostPath("/microsd_userdata/keep.ids"), {'k'});
     com->DeleteCableIdList("../keep");
     EXPECT_TRUE(exists("/microsd_userdata/keep.ids"));
     expectUnlocked();

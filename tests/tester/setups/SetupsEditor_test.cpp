@@ -198,7 +198,7 @@ TEST_F(ProjectFileTest, OpensAProjectSetupDatabase) {
     Project::Core p = kx::test::sampleProject();
     p.name = "Bâtiment \xFF";  // stored bytes that are not UTF-8
     const auto bytes = kx::test::setupFile(p);
-    kx::test::writeHostFile(dir / "setup.sql", bytes);
+    kx::test::writeBytes(dir / "setup.sql", bytes);
     TarvelProject tp;
     EXPECT_EQ(tp.Open((dir / "setup.sql").string()), TarvelProject::kOpened);
     EXPECT_EQ(tp.GetProjectName(), "Bâtiment \xEF\xBF\xBD");
@@ -214,7 +214,7 @@ TEST_F(ProjectFileTest, RefusesFilesWithoutAReadableProject) {
     EXPECT_EQ(tp.Open(""), TarvelProject::kNotOpened);
     EXPECT_EQ(tp.Open((dir / "missing.sql").string()), TarvelProject::kNotOpened);
     // A bare serialized project is not a setup database.
-    kx::test::writeHostFile(dir / "bare", kx::test::bytesOf(kx::test::sampleProject()));
+    kx::test::writeBytes(dir / "bare", kx::test::bytesOf(kx::test::sampleProject()));
     EXPECT_EQ(tp.Open((dir / "bare").string()), TarvelProject::kNotOpened);
 
     const auto good = kx::test::setupFile(kx::test::sampleProject());

@@ -213,7 +213,7 @@ TEST_F(SetupsTest, ProjectPullFailures) {
         EXPECT_EQ(result, code) << text;
     }
     // "%%" in the reply is one "%" on the tester.
-    kx::test::writeHostFile(hostPath("/tmp/%50.sql"), setupFile(projectNamed("P")));
+    kx::test::writeBytes(hostPath("/tmp/%50.sql"), setupFile(projectNamed("P")));
     sim->setReply(line, "{\n   \"FileExported\" : \"/tmp/%%50.sql\",\n   \"CustomCablesFound\" : true\n}\nOK\n");
     EXPECT_TRUE(com->UploadProjectSetup("P", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);
@@ -252,7 +252,7 @@ TEST_F(SetupsTest, NoMasterDatabaseNoProjectList) {
     EXPECT_TRUE(empty->empty());
     fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
     EXPECT_FALSE(com->GetProjectNames());
-    kx::test::writeHostFile(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
+    kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
     EXPECT_FALSE(com->GetProjectNames());
 }
 

@@ -4,7 +4,7 @@
 #include "tester/SimTestClient.h"
 
 using kx::test::Client;
-using kx::test::SimFixture;
+using SimScpTree = kx::test::SimTest;
 
 namespace {
 
@@ -49,13 +49,11 @@ std::vector<std::string> receiveTree(Client& c, const std::string& command) {
     return steps;
 }
 
-TEST(SimScpTree, SendsAFolderDepthFirst) {
-    SimFixture f("scptree");
+TEST_F(SimScpTree, SendsAFolderDepthFirst) {
     std::filesystem::create_directories(f.root / "tmp/tree/a dir");
-    kx::test::writeFile(f.root / "tmp/tree/b.res", "bbb");
-    kx::test::writeFile(f.root / "tmp/tree/a dir/x.res", "xx");
-    kx::test::writeFile(f.root / "tmp/tree/a dir/empty", "");
-    Client c(f.sim->port());
+    kx::test::writeText(f.root / "tmp/tree/b.res", "bbb");
+    kx::test::writeText(f.root / "tmp/tree/a dir/x.res", "xx");
+    kx::test::writeText(f.root / "tmp/tree/a dir/empty", "");
     EXPECT_EQ(receiveTree(c, "scp -r -f /tmp/tree"),
               (std::vector<std::string>{"D tree", "D a dir", "C empty ", "C x.res xx", "E", "C b.res bbb", "E"}));
     EXPECT_EQ(receiveTree(c, "scp -r -f /tmp/tree/b.res"), (std::vector<std::string>{"C b.res bbb"}));

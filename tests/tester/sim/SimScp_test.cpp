@@ -3,55 +3,17 @@
 
 #include "tester/SimTestClient.h"
 
-using kx::test::Client;
-using kx::test::SimFixture;
+using SimScp = kx::test::SimTest;
 namespace fs = std::filesystem;
 
-TEST(SimScp, UploadAndDownloadRoundTripAtSeveralSizes) {
-    SimFixture f("scp");
-    Client c(f.sim->port());
-    ASSERT_TRUE(c.loggedIn());
-    for (size_t size : {size_t{0}, size_t{1}, size_t{65535}, size_t{3} << 20}) {
-        const std::string data = kx::test::randomBytes(size, static_cast<unsigned>(size));
-        const std::string path = "/tmp/blob" + std::to_string(size) + ".bin";
-        const auto put = c.put(path, data);
-        ASSERT_TRUE(put.ok) << size << ": " << put.error;
-        EXPECT_EQ(kx::test::readFile(f.root / path.substr(1)), data) << size;
-        const auto got = c.get(path);
-        ASSERT_TRUE(got.ok) << size << ": " << got.error;
-        EXPECT_EQ(got.data, data) << size;
-    }
-}
-
-TEST(SimScp, UploadIntoAFolderTakesTheNameFromTheFileLine) {
-    SimFixture f("scpdir");
-    Client c(f.sim->port());
+TEST_F(SimScp, UploadIntoAFolderTakesTheNameFromTheFileLine) {
     ASSERT_TRUE(c.put("/tmp", "12345", "uplist0").ok);
-    EXPECT_EQ(kx::test::readFile(f.root / "tmp" / "uplist0"), "12345");
+    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "uplist0"), "12345");
     ASSERT_TRUE(c.put("/tmp/", "x", "second").ok);
-    EXPECT_EQ(kx::test::readFile(f.root / "tmp" / "second"), "x");
+    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "second"), "x");
 }
 
-TEST(SimScp, QuotedPathsWithSpacesAndQuotes) {
-    SimFixture f("scpquote");
-    const fs::path dir = f.root / "microsd_userdata" / "projects" / "My \"Job\" $1";
-    fs::create_directories(dir);
-    Client c(f.sim->port());
-    const std::string remote = "/microsd_userdata/projects/My \"Job\" $1/it's a result.res";
-    ASSERT_TRUE(c.put(remote, "payload").ok);
-    EXPECT_EQ(kx::test::readFile(dir / "it's a result.res"), "payload");
-    const auto got = c.get(remote);
-    ASSERT_TRUE(got.ok) << got.error;
-    EXPECT_EQ(got.data, "payload");
-    const auto journal = f.sim->journal();
-    ASSERT_EQ(journal.size(), 2u);
-    EXPECT_EQ(journal[0], "scp -t " + Kestrix::Sim::shellQuote(remote));
-    EXPECT_EQ(journal[1], "scp -f " + Kestrix::Sim::shellQuote(remote));
-}
-
-TEST(SimScp, MissingFilesAndFoldersAreErrors) {
-    SimFixture f("scperr");
-    Client c(f.sim->port());
+TEST_F(SimScp, MissingFilesAndFoldersAreErrors) {
     auto got = c.get("/var/log/kestrix.err");
     EXPECT_FALSE(got.ok);
     EXPECT_EQ(got.error, "scp: /var/log/kestrix.err: No such file or directory");
@@ -65,12 +27,10 @@ TEST(SimScp, MissingFilesAndFoldersAreErrors) {
     EXPECT_TRUE(c.put("/tmp/ok", "y").ok);
 }
 
-TEST(SimScp, TransfersCannotLeaveTheRoot) {
-    SimFixture f("scpescape");
+TEST_F(SimScp, TransfersCannotLeaveTheRoot) {
     const fs::path outside = kx::test::freshFolder("scpoutside");
-    kx::test::writeFile(outside / "secret", "s");
+    kx::test::writeText(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
-    Client c(f.sim->port());
     auto got = c.get("/../" + outside.filename().string() + "/secret");
     EXPECT_FALSE(got.ok);
     got = c.get("/tmp/out/secret");
@@ -81,9 +41,7 @@ TEST(SimScp, TransfersCannotLeaveTheRoot) {
     fs::remove_all(outside);
 }
 
-TEST(SimScp, OtherExecCommandsRunWithoutATerminal) {
-    SimFixture f("exec");
-    Client c(f.sim->port());
+TEST_F(SimScp, OtherExecCommandsRunWithoutATerminal) {
     auto r = c.exec("deferpowerdown");
     EXPECT_EQ(r.out, "OK\n");
     EXPECT_EQ(r.status, 0);

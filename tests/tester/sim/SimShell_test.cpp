@@ -1,6 +1,5 @@
 // The simulator's login and shell, seen through a bare libssh client.
 #include <gtest/gtest.h>
-#include <json/json.h>
 
 #include <thread>
 
@@ -9,6 +8,7 @@
 
 using kx::test::Client;
 using kx::test::SimFixture;
+using SimShell = kx::test::SimTest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,12 +32,18 @@ ssh_channel quietShell(Client& c) {
     return ch;
 }
 
+class QuietShell : public SimShell {
+protected:
+    void SetUp() override { ASSERT_NE(ch, nullptr); }
+    ~QuietShell() override { ssh_channel_free(ch); }
+    std::string command(const std::string& cmd) { return quietCommand(ch, cmd); }
+    ssh_channel ch = quietShell(c);
+};
+
 }  // namespace
 
-TEST(SimLogin, ServicePasswordLogsInOthersAreRefused) {
-    SimFixture f("login");
-    Client good(f.sim->port());
-    EXPECT_TRUE(good.loggedIn());
+TEST_F(SimShell, ServicePasswordLogsInOthersAreRefused) {
+    EXPECT_TRUE(c.loggedIn());
     Client wrongPassword(f.sim->port(), "abcd12");
     EXPECT_TRUE(wrongPassword.connected());
     EXPECT_FALSE(wrongPassword.loggedIn());
@@ -45,22 +51,15 @@ TEST(SimLogin, ServicePasswordLogsInOthersAreRefused) {
     EXPECT_FALSE(wrongUser.loggedIn());
 }
 
-TEST(SimLogin, PasswordOptionAndRefuseFault) {
+TEST(SimLogin, PasswordOption) {
     Kestrix::Sim::SimOptions o;
     o.password = "wxyz99";
     SimFixture f("login2", o);
     EXPECT_FALSE(Client(f.sim->port()).loggedIn());
     EXPECT_TRUE(Client(f.sim->port(), "wxyz99").loggedIn());
-    Kestrix::Sim::SimFaults faults;
-    faults.refuseLogin = true;
-    f.sim->setFaults(faults);
-    EXPECT_FALSE(Client(f.sim->port(), "wxyz99").loggedIn());
 }
 
-TEST(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
-    SimFixture f("pty");
-    Client c(f.sim->port());
-    ASSERT_TRUE(c.loggedIn());
+TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel ch = c.openShell(true);
     ASSERT_NE(ch, nullptr);
     const std::string banner = Client::readUntil(ch, kPromptQuery);
@@ -93,21 +92,14 @@ TEST(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel_free(ch);
 }
 
-TEST(SimShell, UnclosedQuoteContinuesOnTheNextLine) {
-    SimFixture f("cont");
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
+TEST_F(QuietShell, UnclosedQuoteContinuesOnTheNextLine) {
     Client::send(ch, "echo \"a\n");
     EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
-    EXPECT_EQ(quietCommand(ch, "b\""), "a\r\nb\r\n");
+    EXPECT_EQ(command("b\""), "a\r\nb\r\n");
     EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
-    ssh_channel_free(ch);
 }
 
-TEST(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
-    SimFixture f("nopty");
-    Client c(f.sim->port());
+TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     ssh_channel ch = c.openShell(false);
     ASSERT_NE(ch, nullptr);
     Client::send(ch, "deferpowerdown\n");
@@ -123,11 +115,7 @@ TEST(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     EXPECT_EQ(f.sim->journal(), (std::vector<std::string>{"deferpowerdown", "stty -echo", "frobnicate"}));
 }
 
-TEST(SimShell, QuotedNamesReachTheFileSystemLiterally) {
-    SimFixture f("quote");
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
+TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterally) {
     const std::string literal = "we \"ird\" $HOME `id` \\x 'q' ;|&";
     // Inside double quotes only \ " $ and ` need a backslash.
     std::string quoted;
@@ -135,37 +123,32 @@ TEST(SimShell, QuotedNamesReachTheFileSystemLiterally) {
         if (ch2 == '\\' || ch2 == '"' || ch2 == '$' || ch2 == '`') quoted.push_back('\\');
         quoted.push_back(ch2);
     }
-    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/" + quoted + "\""), "");
+    EXPECT_EQ(command("mkdir \"/tmp/" + quoted + "\""), "");
     EXPECT_TRUE(fs::is_directory(f.root / "tmp" / literal));
-    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/" + quoted + "\""),
+    EXPECT_EQ(command("mkdir \"/tmp/" + quoted + "\""),
               "mkdir: can't create directory '/tmp/" + literal + "': File exists\r\n");
-    EXPECT_EQ(quietCommand(ch, "rm \"/tmp/" + quoted + "\""), "rm: '/tmp/" + literal + "' is a directory\r\n");
-    EXPECT_EQ(quietCommand(ch, "rm -r '/tmp/" + std::string("we \"ird\" $HOME `id` \\x '\\''q'\\'' ;|&") + "'"), "");
+    EXPECT_EQ(command("rm \"/tmp/" + quoted + "\""), "rm: '/tmp/" + literal + "' is a directory\r\n");
+    EXPECT_EQ(command("rm -r '/tmp/" + std::string("we \"ird\" $HOME `id` \\x '\\''q'\\'' ;|&") + "'"), "");
     EXPECT_FALSE(fs::exists(f.root / "tmp" / literal));
 
     // Unquoted, the same characters mean what they mean to a shell.
-    EXPECT_EQ(quietCommand(ch, "echo $HOME \"$HOME\" '$HOME' \\$HOME"), "/root /root $HOME $HOME\r\n");
-    EXPECT_EQ(quietCommand(ch, "echo `id`"), "sh: command substitution is not supported\r\n");
-    EXPECT_EQ(quietCommand(ch, "ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
-    ssh_channel_free(ch);
+    EXPECT_EQ(command("echo $HOME \"$HOME\" '$HOME' \\$HOME"), "/root /root $HOME $HOME\r\n");
+    EXPECT_EQ(command("echo `id`"), "sh: command substitution is not supported\r\n");
+    EXPECT_EQ(command("ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
 }
 
-TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
-    SimFixture f("ls");
+TEST_F(QuietShell, ListingFollowsTheBusyBoxColumns) {
     const fs::path dir = f.root / "microsd_userdata" / "projects" / "Job A";
     fs::create_directories(dir / "sub");
-    kx::test::writeFile(dir / "empty.bin", "");
-    kx::test::writeFile(dir / "r1.res", std::string(12345, 'x'));
+    kx::test::writeText(dir / "empty.bin", "");
+    kx::test::writeText(dir / "r1.res", std::string(12345, 'x'));
     fs::permissions(dir / "r1.res", fs::perms(0644));
-    kx::test::writeFile(dir / "q\"uote.res", "abc");
-    { std::ofstream big(dir / "big.res", std::ios::binary); }
+    kx::test::writeText(dir / "q\"uote.res", "abc");
+    kx::test::writeText(dir / "big.res", "");
     fs::resize_file(dir / "big.res", 99999999);  // sparse: the largest size the column rule keeps
-    kx::test::writeFile(dir / ".hidden", "h");
+    kx::test::writeText(dir / ".hidden", "h");
 
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
-    const std::string reply = quietCommand(ch, "ls -lQ \"/microsd_userdata/projects/Job A\"");
+    const std::string reply = command("ls -lQ \"/microsd_userdata/projects/Job A\"");
 
     // The session's own parser reads it: names sorted, quotes escaped, sizes after column 35.
     std::string lines = reply;
@@ -178,89 +161,44 @@ TEST(SimShell, ListingFollowsTheBusyBoxColumns) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 6) << reply;  // with the "total" line
     EXPECT_NE(reply.find("\r\ndrwx"), std::string::npos) << reply;
     EXPECT_NE(reply.find("\r\n-rw-r--r--    1 root     root         12345 "), std::string::npos) << reply;
-    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/microsd_userdata/nothing\""),
+    EXPECT_EQ(command("ls -lQ \"/microsd_userdata/nothing\""),
               "ls: /microsd_userdata/nothing: No such file or directory\r\n");
-    ssh_channel_free(ch);
 }
 
-TEST(SimShell, PathsOutsideTheRootAreRefused) {
-    SimFixture f("escape");
+TEST_F(QuietShell, PathsOutsideTheRootAreRefused) {
     const fs::path outside = kx::test::freshFolder("outside");
-    kx::test::writeFile(outside / "secret", "s");
+    kx::test::writeText(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
-    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/../\""), "ls: /../: Permission denied\r\n");
-    EXPECT_EQ(quietCommand(ch, "ls -lQ \"/tmp/out\""), "ls: /tmp/out: Permission denied\r\n");
-    EXPECT_EQ(quietCommand(ch, "rm \"/tmp/out/secret\""), "rm: can't remove '/tmp/out/secret': Permission denied\r\n");
-    EXPECT_EQ(quietCommand(ch, "mkdir \"/tmp/../../x\""),
-              "mkdir: can't create directory '/tmp/../../x': Permission denied\r\n");
-    EXPECT_EQ(quietCommand(ch, "echo hi > /tmp/out/new"), "sh: can't create /tmp/out/new: Permission denied\r\n");
+    EXPECT_EQ(command("ls -lQ \"/../\""), "ls: /../: Permission denied\r\n");
+    EXPECT_EQ(command("ls -lQ \"/tmp/out\""), "ls: /tmp/out: Permission denied\r\n");
+    EXPECT_EQ(command("rm \"/tmp/out/secret\""), "rm: can't remove '/tmp/out/secret': Permission denied\r\n");
+    EXPECT_EQ(command("mkdir \"/tmp/../../x\""), "mkdir: can't create directory '/tmp/../../x': Permission denied\r\n");
+    EXPECT_EQ(command("echo hi > /tmp/out/new"), "sh: can't create /tmp/out/new: Permission denied\r\n");
     EXPECT_TRUE(fs::exists(outside / "secret"));
     EXPECT_FALSE(fs::exists(outside / "new"));
-    ssh_channel_free(ch);
     fs::remove_all(outside);
 }
 
-TEST(SimShell, SysinfoFromOptionsFromFileAndRedirected) {
-    Kestrix::Sim::SimOptions o;
-    o.sysinfo.model = "Ombrel2";
-    o.sysinfo.serialNumber = "SN42";
-    o.sysinfo.modules[0].model = "250";
-    SimFixture f("sysinfo", o);
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
-    Json::Value doc;
-    ASSERT_TRUE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
-    const Json::Value& inst = doc["instruments"][0];
-    EXPECT_EQ(inst["model"].asString(), "Ombrel2");
-    EXPECT_EQ(inst["serial_number"].asString(), "SN42");
-    EXPECT_EQ(inst["config"].asString(), "main");
-    EXPECT_EQ(inst["components"]["hw_modules"][0]["model"].asString(), "250");
-    EXPECT_EQ(inst["components"]["hw_modules"][0]["data"][0]["type"].asString(), "calibration");
-    EXPECT_GT(inst["components"]["hw_modules"][0]["data"][0]["date_calibrated"].asString().size(), 8u);
-
-    EXPECT_EQ(quietCommand(ch, "sysinfo > /tmp/sysinfo.txt"), "");
-    EXPECT_TRUE(Json::Reader().parse(kx::test::readFile(f.root / "tmp" / "sysinfo.txt"), doc));
-
-    kx::test::writeFile(f.root / "sysinfo.json", "{\"instruments\":[]}");
-    EXPECT_EQ(quietCommand(ch, "sysinfo"), "{\"instruments\":[]}\r\n");
-
-    Kestrix::Sim::SimFaults faults;
-    faults.garbageSysinfo = true;
-    f.sim->setFaults(faults);
-    EXPECT_FALSE(Json::Reader().parse(quietCommand(ch, "sysinfo"), doc));
-    ssh_channel_free(ch);
-}
-
-TEST(SimShell, LaterWorkAddsCommandsAndCannedReplies) {
-    SimFixture f("extend");
+TEST_F(QuietShell, LaterWorkAddsCommandsAndCannedReplies) {
     f.sim->addCommand("smgetlf", [](const Kestrix::Sim::CommandContext& c) {
         return Kestrix::Sim::CommandResult{"OK\n" + std::to_string(c.args.size()) + " " + c.args.back() + "\n", {}, 0};
     });
     f.sim->setReply("swupdate --terse", "1\n");
-    Client c(f.sim->port());
-    ssh_channel ch = quietShell(c);
-    ASSERT_NE(ch, nullptr);
-    EXPECT_EQ(quietCommand(ch, "smgetlf -x 'a b'"), "OK\r\n3 a b\r\n");
-    EXPECT_EQ(quietCommand(ch, "swupdate --terse"), "1\r\n");
+    EXPECT_EQ(command("smgetlf -x 'a b'"), "OK\r\n3 a b\r\n");
+    EXPECT_EQ(command("swupdate --terse"), "1\r\n");
     // Only the exact line is canned; another spelling reaches the command (no package: code 2).
-    EXPECT_EQ(quietCommand(ch, "swupdate  --terse"), "2\r\n");
-    EXPECT_EQ(quietCommand(ch, "uilock 1"), "OK\r\n");
+    EXPECT_EQ(command("swupdate  --terse"), "2\r\n");
+    EXPECT_EQ(command("uilock 1"), "OK\r\n");
     EXPECT_TRUE(f.sim->screenLocked());
-    EXPECT_EQ(quietCommand(ch, "uilock 0"), "OK\r\n");
+    EXPECT_EQ(command("uilock 0"), "OK\r\n");
     EXPECT_FALSE(f.sim->screenLocked());
-    ssh_channel_free(ch);
 }
 
-TEST(SimShell, ConnectionsAndChannelsRunSideBySide) {
-    SimFixture f("multi");
+TEST_F(SimShell, ConnectionsAndChannelsRunSideBySide) {
     std::vector<std::thread> threads;
     std::atomic<int> good{0};
     for (int i = 0; i < 4; ++i) {
-        threads.emplace_back([&f, &good, i] {
+        threads.emplace_back([this, &good, i] {
             Client c(f.sim->port());
             ssh_channel shell = quietShell(c);
             if (shell == nullptr) return;
@@ -279,9 +217,7 @@ TEST(SimShell, ConnectionsAndChannelsRunSideBySide) {
     EXPECT_EQ(good.load(), 4);
 }
 
-TEST(SimShell, TenChannelsPerConnectionLikeOpenSsh) {
-    SimFixture f("maxsessions");
-    Client c(f.sim->port());
+TEST_F(SimShell, TenChannelsPerConnectionLikeOpenSsh) {
     std::vector<ssh_channel> open;
     for (int i = 0; i < 10; ++i) {
         ssh_channel ch = c.openChannel();

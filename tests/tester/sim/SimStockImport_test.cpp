@@ -1,6 +1,5 @@
-// A stocked simulator answering an import: smmarkuploaded, and the download faults an import must survive.
+// A stocked simulator answering an import: smmarkuploaded, and files damaged on the way but not on its disk.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <set>
 
@@ -25,27 +24,6 @@ const fs::path& stockTemplate() {
     }();
     return root;
 }
-
-struct StockedSim {
-    explicit StockedSim(const std::string& tag) {
-        root = kx::test::freshFolder(tag) / "tester";
-        fs::copy(stockTemplate(), root, fs::copy_options::recursive);
-        Kestrix::Sim::SimOptions o;
-        o.root = root;
-        sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
-        sim->start();
-    }
-    ~StockedSim() {
-        sim->stop();
-        std::error_code ec;
-        fs::remove_all(root.parent_path(), ec);
-    }
-    fs::path projectDb(const std::string& folder) const {
-        return root / "microsd_userdata" / "projects" / folder / "project.sql";
-    }
-    fs::path root;
-    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-};
 
 // A container holding one section of `type` per payload.
 std::string container(const std::vector<std::vector<uint8_t>>& payloads,
@@ -82,41 +60,44 @@ std::string mark(Client& c, const std::string& project, const std::string& file)
         .out;
 }
 
-// Whether SQLite can read the Results or Projects table of these bytes.
-bool readsAsDatabase(const std::string& bytes, const fs::path& scratch) {
-    kx::test::writeFile(scratch, bytes);
-    sqlite3* h = nullptr;
-    bool ok = sqlite3_open_v2(scratch.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-              sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(h);
-    return ok;
-}
+class SimStockImport : public ::testing::Test {
+protected:
+    fs::path projectDb(const std::string& folder) const {
+        return s.root / "microsd_userdata" / "projects" / folder / "project.sql";
+    }
+    kx::test::SimFixture s{"stocked", {}, stockTemplate()};
+    Client c{s.sim->port()};
+};
 
 }  // namespace
 
-TEST(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
-    StockedSim s("mark");
-    Client c(s.sim->port());
+TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1, 3})).ok);
     EXPECT_EQ(mark(c, "Harbor Data Center", "/tmp/uplist0"), "OK\n");
-    const auto [keys, rows] = uploaded(s.projectDb("Harbor DC 2026"));
+    const auto [keys, rows] = uploaded(projectDb("Harbor DC 2026"));
     EXPECT_EQ(keys, (std::set<int64_t>{1, 3}));
     EXPECT_EQ(rows, 3);
     // The same keys of the other projects are untouched.
-    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus")).first.empty());
-    EXPECT_TRUE(uploaded(s.projectDb("Riverside Campus - Building B")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Riverside Campus")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Riverside Campus - Building B")).first.empty());
 
     // A site is found by its own name; a name with a quote arrives whole through the shell.
     ASSERT_TRUE(c.put("/tmp/uplist1", uploadList({2, 99})).ok);
     EXPECT_EQ(mark(c, "Building B", "/tmp/uplist1"), "OK\n");
-    EXPECT_EQ(uploaded(s.projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
+    EXPECT_EQ(uploaded(projectDb("Riverside Campus - Building B")).first, (std::set<int64_t>{2}));
     EXPECT_EQ(mark(c, "O'Neill Hall", "/tmp/uplist1"), "OK\n");
-    EXPECT_EQ(uploaded(s.projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
+    EXPECT_EQ(uploaded(projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
+
+    // Many keys in one list.
+    std::vector<int32_t> many;
+    for (int32_t k = 1; k <= 10000; ++k) many.push_back(k);
+    ASSERT_TRUE(c.put("/tmp/uplist2", uploadList(many)).ok);
+    EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist2"), "OK\n");
+    const auto [marked, all] = uploaded(projectDb("Riverside Campus"));
+    EXPECT_EQ(static_cast<int>(marked.size()), all);
 }
 
-TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
-    StockedSim s("markbad");
-    Client c(s.sim->port());
+TEST_F(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1})).ok);
     EXPECT_EQ(mark(c, "No Such Project", "/tmp/uplist0"), "RC_ENTITY_NOT_FOUND\n");
     EXPECT_EQ(mark(c, "Annex", "/tmp/missing"), "RC_ENTITY_NOT_FOUND\n");
@@ -138,69 +119,25 @@ TEST(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedL
         ASSERT_TRUE(c.put("/tmp/bad", bytes).ok) << why;
         EXPECT_EQ(mark(c, "Annex", "/tmp/bad"), "RC_INVALID_ARGUMENT\n") << why;
     }
-    EXPECT_TRUE(uploaded(s.projectDb("Annex")).first.empty());
+    EXPECT_TRUE(uploaded(projectDb("Annex")).first.empty());
 }
 
-TEST(SimStockImport, ManyKeysAreMarkedInOneGo) {
-    StockedSim s("markmany");
-    Client c(s.sim->port());
-    std::vector<int32_t> keys;
-    for (int32_t k = 1; k <= 10000; ++k) keys.push_back(k);
-    ASSERT_TRUE(c.put("/tmp/uplist0", uploadList(keys)).ok);
-    EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist0"), "OK\n");
-    const auto [marked, rows] = uploaded(s.projectDb("Riverside Campus"));
-    EXPECT_EQ(static_cast<int>(marked.size()), rows);
-}
-
-TEST(SimStockImport, DropDuringTheNthDownloadCutsThatOneOnly) {
-    StockedSim s("dropnth");
-    Kestrix::Sim::SimFaults f;
-    f.dropDuringDownload = 2;
-    s.sim->setFaults(f);
-    const std::string file = kProjects + "/Riverside Campus/000001_OTDR-PP-A01.res";
-    const auto whole = kx::test::readFile(s.root / fs::path(file).relative_path());
-    {
-        Client c(s.sim->port());
-        EXPECT_EQ(c.get(kProjects + "/master.sql").data.size(),
-                  fs::file_size(s.root / fs::path(kProjects + "/master.sql").relative_path()));
-        const auto cut = c.get(file);
-        EXPECT_FALSE(cut.ok);
-        EXPECT_LT(cut.data.size(), whole.size());
-        EXPECT_FALSE(ssh_is_connected(c.session()));
-    }
-    EXPECT_EQ(s.sim->faults().dropDuringDownload, -1);
-    Client again(s.sim->port());
-    const auto got = again.get(file);
-    EXPECT_TRUE(got.ok);
-    EXPECT_EQ(got.data, whole);
-}
-
-TEST(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
-    StockedSim s("damage");
+TEST_F(SimStockImport, TruncatedAndCorruptFilesArriveDamagedWhileTheDiskStaysIntact) {
     Kestrix::Sim::SimFaults f;
     f.truncateFile = "000002_D-102-B.res";
     f.corruptMasterDb = true;
     f.corruptProjectDb = "Harbor DC 2026";
     s.sim->setFaults(f);
-    const fs::path scratch = s.root.parent_path() / "scratch.sql";
-    Client c(s.sim->port());
-
-    const std::string result = kProjects + "/Harbor DC 2026/000002_D-102-B.res";
-    const auto whole = kx::test::readFile(s.root / fs::path(result).relative_path());
-    const auto cut = c.get(result);
-    ASSERT_TRUE(cut.ok);
-    EXPECT_EQ(cut.data, whole.substr(0, whole.size() / 2));
-
-    const auto master = c.get(kProjects + "/master.sql");
-    ASSERT_TRUE(master.ok);
-    EXPECT_FALSE(readsAsDatabase(master.data, scratch));
-    const auto harbor = c.get(kProjects + "/Harbor DC 2026/project.sql");
-    ASSERT_TRUE(harbor.ok);
-    EXPECT_FALSE(readsAsDatabase(harbor.data, scratch));
-    // Other projects, other results and the files on disk are as stocked.
-    EXPECT_TRUE(readsAsDatabase(c.get(kProjects + "/Annex/project.sql").data, scratch));
-    EXPECT_EQ(c.get(kProjects + "/Harbor DC 2026/000003_D-102-B.res").data,
-              kx::test::readFile(s.root / fs::path(kProjects + "/Harbor DC 2026/000003_D-102-B.res").relative_path()));
-    EXPECT_EQ(kx::test::readFile(s.root / fs::path(result).relative_path()), whole);
-    EXPECT_TRUE(readsAsDatabase(kx::test::readFile(s.projectDb("Harbor DC 2026")), scratch));
+    // That the damaged databases cannot be listed: ImportJob_test.CorruptDatabasesFromTheFaultSwitches.
+    for (const std::string file : {"Harbor DC 2026/000002_D-102-B.res", "master.sql", "Harbor DC 2026/project.sql"}) {
+        const fs::path onDisk = s.root / "microsd_userdata" / "projects" / file;
+        const std::string whole = kx::test::readText(onDisk);
+        const auto got = c.get(kProjects + "/" + file);
+        ASSERT_TRUE(got.ok) << file;
+        if (file.ends_with(".res"))
+            EXPECT_EQ(got.data, whole.substr(0, whole.size() / 2));
+        else
+            EXPECT_NE(got.data, whole) << file;
+        EXPECT_EQ(kx::test::readText(onDisk), whole) << file;
+    }
 }

@@ -70,7 +70,7 @@ TEST_F(TesterLinkTest, AWriteTimeOutResynchronisesBeforeTheNextCommand) {
 
 TEST_F(TesterLinkTest, RepeatedTimeLinesAreRefused) {
     auto& c = connect();
-    kx::test::writeHostFile(hostPath("/tmp/t.bin"), kx::test::randomBytes(1000, 3));
+    kx::test::writeBytes(hostPath("/tmp/t.bin"), kx::test::randomBytes(1000, 3));
     sim->setFaults(faults([](auto& f) { f.repeatTimeLines = true; }));
     kx::test::LogCapture log;
     const auto start = Clock::now();
@@ -84,7 +84,7 @@ TEST_F(TesterLinkTest, RepeatedTimeLinesAreRefused) {
 }
 
 TEST_F(TesterLinkTest, ASlowDripCannotStretchATransfer) {
-    kx::test::writeHostFile(hostPath("/tmp/drip.bin"), kx::test::randomBytes(2000, 4));
+    kx::test::writeBytes(hostPath("/tmp/drip.bin"), kx::test::randomBytes(2000, 4));
     SshClient client;
     client.connect(sim->address());
     ASSERT_TRUE(client.login("tvuser", kServicePassword));
@@ -119,8 +119,8 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
     limits.group = 7000;
     c.setDownloadLimits(limits);
     for (int i = 0; i < 4; ++i)
-        kx::test::writeHostFile(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
-    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
+        kx::test::writeBytes(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
+    kx::test::writeBytes(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
     kx::test::LogCapture log;
     EXPECT_TRUE(c.ReadMemory("/tmp/f0", DownloadKind::Database));
     EXPECT_FALSE(c.ReadMemory("/tmp/big", DownloadKind::Database));
@@ -142,8 +142,8 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
 
 TEST_F(TesterLinkTest, ABatchInOneTransferIsBoundedLikeOneFile) {
     for (int i = 0; i < 4; ++i)
-        kx::test::writeHostFile(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
-    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
+        kx::test::writeBytes(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
+    kx::test::writeBytes(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
     SshClient client;
     client.connect(sim->address());
     ASSERT_TRUE(client.login("tvuser", kServicePassword));

@@ -53,7 +53,7 @@ TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
     EXPECT_THROW(scp.putFile(kx::test::randomBytes(5, 1), "/tmp/"), SshError);
     EXPECT_THROW(scp.putFile(kx::test::randomBytes(5, 1), "/tmp/a\nb"), SshError);
     // A file larger than the caller accepts is refused before its bytes are read.
-    kx::test::writeHostFile(hostPath("/tmp/big"), kx::test::randomBytes(5000, 9));
+    kx::test::writeBytes(hostPath("/tmp/big"), kx::test::randomBytes(5000, 9));
     scp.setMaxFileSize(4999);
     EXPECT_THROW(scp.getFile("/tmp/big"), SshError);
     scp.setMaxFileSize(5000);
@@ -98,7 +98,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
     FileCopyGroup ten;
     for (int i = 0; i < 10; ++i) {
         const std::string p = "/microsd_userdata/projects/P/r" + std::to_string(i) + ".res";
-        kx::test::writeHostFile(hostPath(p), kx::test::randomBytes(20000 + i, static_cast<unsigned>(i)));
+        kx::test::writeBytes(hostPath(p), kx::test::randomBytes(20000 + i, static_cast<unsigned>(i)));
         ten.AddFile(p);
     }
     ASSERT_TRUE(c.ReadFileGroup(&ten));
@@ -126,7 +126,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
 // A closed session is opened again for the group; a missing file is done without data.
 TEST_F(TesterLinkTest, GroupReadReconnectsAndMarksMissingFilesDone) {
     auto& c = connect();
-    kx::test::writeHostFile(hostPath("/var/log/kestrix.log"), kx::test::randomBytes(100, 1));
+    kx::test::writeBytes(hostPath("/var/log/kestrix.log"), kx::test::randomBytes(100, 1));
     c.Close();
     FileCopyGroup g;
     g.AddFile("/var/log/kestrix.err");
