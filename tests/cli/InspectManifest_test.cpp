@@ -21,7 +21,10 @@ using namespace kx::cli;
 
 namespace {
 
+// The summary's model form gives its time in local time: UTC here.
 std::vector<uint8_t> resultContainer() {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
     Kestrix::ResultSummary s;
     s.resultName = "RACK1-PP2-07";
     s.resultType = Kestrix::ResultType::COPPER;
@@ -43,9 +46,6 @@ std::string inspect(const std::vector<uint8_t>& bytes, bool json, bool expectFai
 }
 
 TEST(InspectCommand, ListsSectionsAndTheSummary) {
-    // The summary's model form gives its time in local time.
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
     const auto bytes = resultContainer();
     kx::test::expectGolden(inspect(bytes, false), "inspect.txt");
     kx::test::expectGolden(inspect(bytes, true), "inspect.json");
@@ -61,16 +61,12 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
     } catch (const BadInput& e) {
         EXPECT_NE(std::string(e.what()).find("data failed crc check"), std::string::npos) << e.what();
     }
-    EXPECT_NE(out.str().find(" BAD "), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("RACK1-PP2-07"), std::string::npos);
+    kx::test::expectGolden(out.str(), "inspect-bad-crc.txt");
 
     // Cut short: open refuses it and says where the bytes end, the lenient open still lists the summary.
     auto cut = resultContainer();
     cut.resize(cut.size() - 100);
-    const std::string json = inspect(cut, true, true);
-    EXPECT_NE(json.find("\"error\" : \"truncated at byte " + std::to_string(cut.size()) + "\""), std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"type\" : 200"), std::string::npos) << json;
+    kx::test::expectGolden(inspect(cut, true, true), "inspect-cut.json");
 }
 
 // The reason names the failure kind and the offset at fault, whatever the reader's messages say.
@@ -101,14 +97,8 @@ TEST(InspectCommand, ReasonSaysWhatFailedAndWhere) {
     EXPECT_EQ("corrupt container: no file header at byte 0", reasonFor(headless));
 }
 
-class ManifestCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override { dir = kx::test::freshFolder("manifest-cli"); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
-};
-
-TEST_F(ManifestCommandTest, PrintsVersionAndFirmwareOrTheCode) {
+TEST(ManifestCommand, PrintsVersionAndFirmwareOrTheCode) {
+    const std::filesystem::path dir = kx::test::freshFolder("manifest-cli");
     const std::string path = (dir / "m.pfile").string();
     ASSERT_TRUE(PFile::writeFileBytes(path, kx::test::manifestContainer(kx::test::sampleManifest())));
     std::ostringstream text, json;
@@ -133,6 +123,7 @@ TEST_F(ManifestCommandTest, PrintsVersionAndFirmwareOrTheCode) {
         EXPECT_NE(std::string(e.what()).find("manifest code 4"), std::string::npos);
     }
     EXPECT_NE(garbage.str().find("\"resultCode\" : 4"), std::string::npos) << garbage.str();
+    std::filesystem::remove_all(dir);
 }
 
 TEST(DumpManifest, ContainersAndBareObjects) {
