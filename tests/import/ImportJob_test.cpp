@@ -4,8 +4,6 @@
 #include <thread>
 
 #include "ImportFixtures.h"
-#include "copper/CopperResult.h"
-#include "copper/CopperResultWriter.h"
 #include "tester/RecordFixtures.h"
 #include "tester/import/ImportOutput.h"
 
@@ -317,12 +315,8 @@ TEST_F(FixtureImportTest, TheIndexNamesEachRecordsVerdictConflict) {
     kx::test::writeMaster(t.root, kx::test::insertProject("P", "p", "1", ""));
     kx::test::writeProject(t.root, "p", {row(1, "FAIL-STORED", "a.result"), row(2, "PASS-STORED", "b.result")},
                            [](const kx::test::ResultRow& r) {
-                               Kestrix::CopperResult result;
-                               result.summary.resultType = Kestrix::ResultType::COPPER;
-                               result.mergeCopperTest(kx::test::cat6APermanentLinkTest(), false);
-                               result.summary.resultName = r.name;
-                               result.summary.status = r.key == 1 ? Kestrix::Status::fail : Kestrix::Status::pass;
-                               return Kestrix::CopperResultWriter::writeResult(result);
+                               const auto stored = r.key == 1 ? Kestrix::Status::fail : Kestrix::Status::pass;
+                               return kx::test::copperFile(kx::test::cat6APermanentLinkTest(), r.name.c_str(), &stored);
                            });
     auto r = run(t, false);
     EXPECT_TRUE(r.complete()) << ::testing::PrintToString(r.messages);

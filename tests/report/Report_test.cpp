@@ -55,12 +55,7 @@ size_t count(const std::string& text, const std::string& what) {
 }
 
 std::vector<uint8_t> copperStoring(const Kestrix::CopperTestPtr& test, const char* id, Kestrix::Status stored) {
-    Kestrix::CopperResult result;
-    result.summary.resultType = Kestrix::ResultType::COPPER;
-    result.mergeCopperTest(test, false);
-    result.summary.resultName = id;
-    result.summary.status = stored;
-    return Kestrix::CopperResultWriter::writeResult(result);
+    return kx::test::copperFile(test, id, &stored);
 }
 
 Kestrix::CopperTestPtr failingLink() {
