@@ -25,8 +25,6 @@ namespace {
 using namespace Kestrix::Report;
 namespace fs = std::filesystem;
 
-fs::path tempDir(const std::string& name) { return kx::test::freshFolder("report-" + name); }
-
 struct Bytes {
     const std::vector<uint8_t>* b;
     size_t pos = 0;
@@ -300,7 +298,7 @@ TEST(ImagePicture, BadPictureBytesAndWildDefectsStillDraw) {
 }
 
 TEST(WritePictures, ByExtensionThroughATemporaryName) {
-    const fs::path dir = tempDir("write");
+    const fs::path dir = kx::test::freshFolder("report-write");
     Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
     const auto pictures = recordPictures(record, {});
     ASSERT_FALSE(pictures.empty());

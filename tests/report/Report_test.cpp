@@ -23,8 +23,6 @@ namespace {
 using namespace Kestrix::Report;
 namespace fs = std::filesystem;
 
-fs::path tempDir(const std::string& name) { return kx::test::freshFolder("report-" + name); }
-
 using kx::test::readText;
 using kx::test::writeBytes;
 
@@ -103,7 +101,7 @@ TEST(SummaryRow, EveryFieldAndNoMarginWithoutAJudgedTest) {
 }
 
 TEST(CollectInputs, FilesAndImportFolders) {
-    const fs::path dir = tempDir("collect");
+    const fs::path dir = kx::test::freshFolder("report-collect");
     writeBytes(dir / "P" / "S" / "b.result", {1});
     writeBytes(dir / "P" / "a.result", {1});
     writeBytes(dir / "P" / "a.json", {1});
@@ -119,7 +117,7 @@ TEST(CollectInputs, FilesAndImportFolders) {
 // A few links take one summary sheet, 130 take more; every link has a page of its own that does not run on.
 TEST(Report, OnePagePerLinkAfterTheSummarySheets) {
     if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
-    const fs::path dir = tempDir("pages");
+    const fs::path dir = kx::test::freshFolder("report-pages");
     std::vector<std::string> many;
     for (int i = 0; i < 130; ++i) {
         many.push_back((dir / "many" / ("ll" + std::to_string(1000 + i) + ".result")).string());
@@ -142,7 +140,7 @@ TEST(Report, OnePagePerLinkAfterTheSummarySheets) {
 
 // Every stored status is counted where it belongs, in the PDF and in the HTML alike.
 TEST(Report, TotalsCountEveryStoredStatusInBothSinks) {
-    const fs::path dir = tempDir("totals");
+    const fs::path dir = kx::test::freshFolder("report-totals");
     struct Input {
         const char* id;
         Kestrix::Status stored;
@@ -171,7 +169,7 @@ TEST(Report, TotalsCountEveryStoredStatusInBothSinks) {
 }
 
 TEST(Report, ATruncatedFailStopsTheReportOrBecomesADamagedRow) {
-    const fs::path dir = tempDir("damaged");
+    const fs::path dir = kx::test::freshFolder("report-damaged");
     auto cut = copperStoring(failingLink(), "D-102-B", Kestrix::Status::fail);
     cut.resize(3000);
     writeBytes(dir / "cut.result", cut);
@@ -205,7 +203,7 @@ TEST(Report, ATruncatedFailStopsTheReportOrBecomesADamagedRow) {
 }
 
 TEST(Report, LatestKeepsTheLastTestOfACableAndListsTheRest) {
-    const fs::path dir = tempDir("latest");
+    const fs::path dir = kx::test::freshFolder("report-latest");
     Kestrix::FiberResult older = kx::test::lossLengthResult();
     older.summary.timeStamp = 1600000000;
     writeBytes(dir / "a.result", kx::test::fiberFile(older));
@@ -230,7 +228,7 @@ TEST(Report, LatestKeepsTheLastTestOfACableAndListsTheRest) {
 }
 
 TEST(Report, HtmlOfTwoHundredRecordsStaysSmall) {
-    const fs::path dir = tempDir("size");
+    const fs::path dir = kx::test::freshFolder("report-size");
     const auto inputs = mixedInputs(dir / "kinds");
     std::vector<std::string> files;
     for (int i = 0; i < 200; ++i) {
@@ -253,7 +251,7 @@ TEST(Report, HtmlOfTwoHundredRecordsStaysSmall) {
 
 // One self-contained page, with the project and site of the record the folder's index names.
 TEST(Report, HtmlIsOneSelfContainedPageNamingTheIndexedRecordsProject) {
-    const fs::path dir = tempDir("html");
+    const fs::path dir = kx::test::freshFolder("report-html");
     writeBytes(dir / "P" / "cu.result", kx::test::cat6AResultFile());
     writeBytes(dir / "ll.result", kx::test::lossLengthResultFile());
     // Beside the result lies a file of its name that is not its record; the index names another one.
@@ -283,7 +281,7 @@ TEST(Report, HtmlIsOneSelfContainedPageNamingTheIndexedRecordsProject) {
 }
 
 TEST(Report, BadInputLeavesNothingBehind) {
-    const fs::path dir = tempDir("bad");
+    const fs::path dir = kx::test::freshFolder("report-bad");
     writeBytes(dir / "cu.result", kx::test::cat6AResultFile());
     writeBytes(dir / "junk.result", std::vector<uint8_t>(64, 0x5A));
     writeBytes(dir / "empty.result", {});
@@ -306,7 +304,7 @@ TEST(Report, BadInputLeavesNothingBehind) {
 
 // The export of a sound link and of a link stored PASS whose test fails, pinned whole, and the report of both.
 TEST(Export, ColumnsQuotingFormulaSafeTextAndTheVerdictConflict) {
-    const fs::path dir = tempDir("export");
+    const fs::path dir = kx::test::freshFolder("report-export");
     writeBytes(dir / "a.result",
                copperStoring(kx::test::cat6APermanentLinkTest(), "R1, \"east\"\nrack", Kestrix::Status::pass));
     writeBytes(dir / "b.result", copperStoring(failingLink(), "=HYPERLINK(1)", Kestrix::Status::pass));
