@@ -7,7 +7,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <set>
 
 #include "Command.h"
 #include "tester/import/OutputFile.h"
@@ -18,12 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using kx::test::readText;
-
-std::set<std::string> namesIn(const fs::path& dir) {
-    std::set<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.insert(e.path().filename().string());
-    return out;
-}
 
 TEST(OutputFile, AFailedWriteLeavesTheOlderFileAsItWas) {
     const fs::path dir = kx::test::freshFolder("outfile");
@@ -46,7 +39,7 @@ TEST(OutputFile, AFailedWriteLeavesTheOlderFileAsItWas) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(refused);
     EXPECT_EQ(readText(file), "older settings");
-    EXPECT_EQ(namesIn(dir), std::set<std::string>{"settings.set"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // no temporary left
     kx::cli::writeOutputFile(file.string(), {'n', 'e', 'w'});
     EXPECT_EQ(readText(file), "new");
     // Through a link, the file it names is written and the link stays.

@@ -56,7 +56,7 @@ protected:
     fs::path dir;
 };
 
-TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
+TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamedAndOriginalsKept) {
     const auto before = kx::test::readText(dir / "in/ProjA/Site1/a.result");
     const auto r = recertify(dir / "out");
     EXPECT_EQ(r.code, 1) << r.err;
@@ -84,14 +84,12 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamed) {
     EXPECT_EQ(host["RecordMetaData"]["Project"].asString(), "ProjA");
     EXPECT_EQ(host["RecordMetaData"]["Site"].asString(), "Site1");
     EXPECT_FALSE(fs::exists(dir / "out/ProjA/b.json"));
-}
 
-TEST_F(RecertifyMany, OriginalsAreNeverOverwritten) {
-    const auto before = kx::test::readText(dir / "in/ProjA/b.result");
-    const auto r = recertify(dir / "in");
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("the new file would replace the original"), std::string::npos) << r.err;
-    EXPECT_EQ(kx::test::readText(dir / "in/ProjA/b.result"), before);
+    // Written into the input folder, no original is overwritten.
+    const auto inPlace = recertify(dir / "in");
+    EXPECT_EQ(inPlace.code, 1);
+    EXPECT_NE(inPlace.err.find("the new file would replace the original"), std::string::npos) << inPlace.err;
+    EXPECT_EQ(kx::test::readText(dir / "in/ProjA/Site1/a.result"), before);
 }
 
 }  // namespace

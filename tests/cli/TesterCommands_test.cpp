@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "Command.h"
@@ -14,14 +13,6 @@ namespace fs = std::filesystem;
 using kx::cli::BadInput;
 
 namespace {
-
-fs::path freshRoot() {
-    const fs::path p = kx::test::freshFolder("cli-tester");
-    fs::create_directories(p / "tmp");
-    fs::create_directories(p / "empty");
-    std::ofstream(p / "tmp" / "a.bin") << "12345";
-    return p;
-}
 
 // The error `kestrix ls` reports for `folder`, or "" when it lists.
 std::string lsError(const kx::cli::TesterLink& o, const std::string& folder, std::string* listing = nullptr) {
@@ -38,7 +29,9 @@ std::string lsError(const kx::cli::TesterLink& o, const std::string& folder, std
 }  // namespace
 
 TEST(TesterLs, OnlyAnEmptyReplyOrATotalLineIsAnEmptyFolder) {
-    const fs::path root = freshRoot();
+    const fs::path root = kx::test::freshFolder("cli-tester");
+    kx::test::writeText(root / "tmp" / "a.bin", "12345");
+    fs::create_directories(root / "empty");
     Kestrix::Sim::SimOptions so;
     so.root = root;
     Kestrix::Sim::TesterSim sim(so);

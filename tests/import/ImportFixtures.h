@@ -15,6 +15,7 @@
 
 #include <json/reader.h>
 
+#include "SimState.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 #include "common/PFile.h"
@@ -43,36 +44,12 @@ inline std::set<std::string> filesUnder(const fs::path& dir) {
     return out;
 }
 
-// Keys in an upload list the tester received.
-inline std::vector<int32_t> uploadedKeys(const fs::path& file) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(PFile::readFileBytes(file.string(), bytes));
-    PFile::MemReader r;
-    PFile::Section s;
-    std::vector<int32_t> keys;
-    if (r.open(bytes.data(), static_cast<int32_t>(bytes.size())) != 0 || r.read(s, true) != 0) return keys;
-    for (uint32_t i = 0; i + 4 <= s.size(); i += 4) {
-        uint32_t v = 0;
-        for (int b = 0; b < 4; ++b) v |= uint32_t(s.data()[i + static_cast<uint32_t>(b)]) << (8 * b);
-        keys.push_back(static_cast<int32_t>(v));
-    }
-    return keys;
-}
-
 // "uploaded" of each row of a project database on the tester, by key (none when not marked at all).
 inline std::map<int64_t, int64_t> uploadedFlags(const fs::path& projectDb) {
     std::map<int64_t, int64_t> out;
     for (const auto& r : textRows(projectDb, "SELECT key, uploaded FROM Results"))
         out[std::stoll(r[0])] = r[1].empty() ? 0 : std::stoll(r[1]);
     return out;
-}
-
-// The smmarkuploaded lines a tester received.
-inline std::vector<std::string> marksIn(const Kestrix::Sim::TesterSim& sim) {
-    std::vector<std::string> m;
-    for (const auto& line : sim.journal())
-        if (line.rfind("smmarkuploaded", 0) == 0) m.push_back(line);
-    return m;
 }
 
 // The result files (not the databases) among the files a tester sent.
@@ -120,12 +97,20 @@ protected:
         return Kestrix::Import::readCatalog(a);
     }
     fs::path onTester(const std::string& testerFile) const { return testerRoot / kTesterProjects / testerFile; }
-    std::vector<std::string> marks() const { return marksIn(*sim); }
+    // The smmarkuploaded lines the tester received.
+    std::vector<std::string> marks() const {
+        std::vector<std::string> m;
+        for (const auto& line : sim->journal())
+            if (line.rfind("smmarkuploaded", 0) == 0) m.push_back(line);
+        return m;
+    }
     // Whether the upload list sent for the project `keyProject` names `key`.
     bool markedInList(const std::string& keyProject, int64_t key) const {
         const auto m = marks();
         for (size_t i = 0; i < m.size(); ++i) {
-            const auto keys = uploadedKeys(testerRoot / "tmp" / ("uplist" + std::to_string(i)));
+            std::vector<uint8_t> list;
+            PFile::readFileBytes((testerRoot / "tmp" / ("uplist" + std::to_string(i))).string(), list);
+            const auto keys = Kestrix::Sim::readUploadList(list).value_or(std::vector<int32_t>{});
             if (m[i].find("\"" + keyProject + "\"") != std::string::npos &&
                 std::count(keys.begin(), keys.end(), static_cast<int32_t>(key)) != 0)
                 return true;

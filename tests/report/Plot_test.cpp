@@ -25,8 +25,6 @@ namespace {
 using namespace Kestrix::Report;
 namespace fs = std::filesystem;
 
-fs::path tempDir(const std::string& name) { return kx::test::freshFolder("report-" + name); }
-
 struct Bytes {
     const std::vector<uint8_t>* b;
     size_t pos = 0;
@@ -146,7 +144,7 @@ TEST(OtdrPicture, LongEventTablesAreCutWithACount) {
     EXPECT_FALSE(pngBytes(pictures[0]).empty());
 }
 
-TEST(CopperPicture, CurvesPerPairLimitWorstMarginTableAndNames) {
+TEST(CopperPicture, CurvesPerPairLimitWorstMarginTableNamesViewsAndFiles) {
     Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
     const auto pictures = recordPictures(record, {});
     ASSERT_NE(named(pictures, "wiremap"), nullptr);
@@ -181,6 +179,47 @@ TEST(CopperPicture, CurvesPerPairLimitWorstMarginTableAndNames) {
         EXPECT_NE(std::find(names.begin(), names.end(), p.name), names.end()) << p.name;
         EXPECT_FALSE(pngBytes(p).empty()) << p.name;
     }
+
+    // The main and remote views of a plot share their axes; titles name the record.
+    PlotOptions o;
+    o.caption = recordCaption(record);
+    const auto views = copperViews(record, o);
+    const CopperView* main = nullptr;
+    const CopperView* remote = nullptr;
+    for (const auto& v : views) {
+        if (v.name == "next" && v.end == 1) main = &v;
+        if (v.name == "next" && v.end == 2) remote = &v;
+    }
+    ASSERT_TRUE(main && remote);
+    EXPECT_EQ(main->yLo, remote->yLo);
+    EXPECT_EQ(main->yHi, remote->yHi);
+    EXPECT_EQ(main->xHi, remote->xHi);
+    EXPECT_NE(main->title.find("Cat6A-PL-001"), std::string::npos);
+    // Twelve pair combinations, twelve colours.
+    std::vector<uint32_t> colours;
+    for (const auto& c : main->curves) colours.push_back(rgbOf(pairColour(c.pair)));
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(std::unique(colours.begin(), colours.end()) - colours.begin(), 12);
+
+    // Written by the extension of the name, through a temporary name.
+    const fs::path dir = kx::test::freshFolder("report-write");
+    for (const char* name : {"a.png", "a.svg", "a.pdf", "A.PNG"}) {
+        EXPECT_EQ(writePictures((dir / name).string(), pictures), "") << name;
+        EXPECT_GT(fs::file_size(dir / name), 1000u) << name;
+    }
+    EXPECT_EQ(kx::test::readText(dir / "a.png").substr(1, 3), "PNG");
+    EXPECT_EQ(kx::test::readText(dir / "a.pdf").substr(0, 5), "%PDF-");
+
+    EXPECT_NE(writePictures((dir / "a.bmp").string(), pictures), "");
+    EXPECT_NE(writePictures((dir / "missing" / "a.png").string(), pictures), "");
+    EXPECT_NE(writePictures((dir / "b.png").string(), {}), "");
+    // Nothing but the finished files is left in the folder.
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 4u);
 }
 
 TEST(CopperPicture, TimeDomainAgainstDistance) {
@@ -233,29 +272,6 @@ TEST(ReduceCurve, KeepsEachColumnsLowestAndHighestPoint) {
     EXPECT_TRUE(std::is_sorted(c.x.begin(), c.x.end()));
 }
 
-TEST(CopperViews, MainAndRemoteShareAxesAndTitlesNameTheRecord) {
-    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
-    PlotOptions o;
-    o.caption = recordCaption(record);
-    const auto views = copperViews(record, o);
-    const CopperView* main = nullptr;
-    const CopperView* remote = nullptr;
-    for (const auto& v : views) {
-        if (v.name == "next" && v.end == 1) main = &v;
-        if (v.name == "next" && v.end == 2) remote = &v;
-    }
-    ASSERT_TRUE(main && remote);
-    EXPECT_EQ(main->yLo, remote->yLo);
-    EXPECT_EQ(main->yHi, remote->yHi);
-    EXPECT_EQ(main->xHi, remote->xHi);
-    EXPECT_NE(main->title.find("Cat6A-PL-001"), std::string::npos);
-    // Twelve pair combinations, twelve colours.
-    std::vector<uint32_t> colours;
-    for (const auto& c : main->curves) colours.push_back(rgbOf(pairColour(c.pair)));
-    std::sort(colours.begin(), colours.end());
-    EXPECT_EQ(std::unique(colours.begin(), colours.end()) - colours.begin(), 12);
-}
-
 TEST(SvgPictures, TextStaysTextAndFeetAndEndFilterApply) {
     Kestrix::Tester::TestRecordTarvel record(kx::test::otdrResultFile(6000));
     const auto pictures = recordPictures(record, {});
@@ -297,30 +313,6 @@ TEST(ImagePicture, BadPictureBytesAndWildDefectsStillDraw) {
     Pixels px(pngBytes(p));
     ASSERT_TRUE(px.ok());
     EXPECT_EQ(px.width(), 640);
-}
-
-TEST(WritePictures, ByExtensionThroughATemporaryName) {
-    const fs::path dir = tempDir("write");
-    Kestrix::Tester::TestRecordTarvel record(kx::test::cat6AResultFile());
-    const auto pictures = recordPictures(record, {});
-    ASSERT_FALSE(pictures.empty());
-    for (const char* name : {"a.png", "a.svg", "a.pdf", "A.PNG"}) {
-        EXPECT_EQ(writePictures((dir / name).string(), pictures), "") << name;
-        EXPECT_GT(fs::file_size(dir / name), 1000u) << name;
-    }
-    EXPECT_EQ(kx::test::readText(dir / "a.png").substr(1, 3), "PNG");
-    EXPECT_EQ(kx::test::readText(dir / "a.pdf").substr(0, 5), "%PDF-");
-
-    EXPECT_NE(writePictures((dir / "a.bmp").string(), pictures), "");
-    EXPECT_NE(writePictures((dir / "missing" / "a.png").string(), pictures), "");
-    EXPECT_NE(writePictures((dir / "b.png").string(), {}), "");
-    // Nothing but the finished files is left in the folder.
-    size_t files = 0;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
-        ++files;
-    }
-    EXPECT_EQ(files, 4u);
 }
 
 }  // namespace

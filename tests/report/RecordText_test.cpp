@@ -13,6 +13,7 @@
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
 #include "tester/report/RecordText.h"
+#include "tester/RecordFixtures.h"
 #include "core/Golden.h"
 
 namespace {
@@ -43,21 +44,13 @@ TEST(RecordPageText, GoldenPages) {
     }
 }
 
-std::vector<uint8_t> resultFile(const Kestrix::CopperTestPtr& test) {
-    Kestrix::CopperResult result;
-    result.summary.resultType = Kestrix::ResultType::COPPER;
-    result.mergeCopperTest(test, false);
-    result.summary.resultName = "CATV-03";
-    return Kestrix::CopperResultWriter::writeResult(result);
-}
-
 TEST(RecordPageText, ACoaxLinkShowsItsNumbersWithUnitsAndNoWiremap) {
     const Kestrix::CopperTestPtr test = Kestrix::LinkGen::measureCoaxLink(41.3, 3, {});
-    TestRecordTarvel record(resultFile(test));
+    TestRecordTarvel record(kx::test::copperFile(test, "CATV-03"));
     kx::test::expectGolden(Kestrix::Report::recordText(record, "CATV-03.result"), "record-coax.txt");
     // A stored map marked to be shown draws no panel either: a coax cable has no eight pins.
     test->body.wiremap.status = Kestrix::Status::show;
-    TestRecordTarvel shown(resultFile(test));
+    TestRecordTarvel shown(kx::test::copperFile(test, "CATV-03"));
     std::vector<std::string> names;
     for (const auto& p : Kestrix::Report::recordPictures(shown, {})) names.push_back(p.name);
     EXPECT_EQ(names, std::vector<std::string>{"il"});

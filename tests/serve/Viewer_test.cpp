@@ -9,13 +9,12 @@
 
 #include "ReportRecordSource.h"
 #include "Viewer.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperResultWriter.h"
 #include "core/TestFiles.h"
 #include "serve/ImportFolders.h"
 #include "tester/record/RecordMargins.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Export.h"
+#include "tester/RecordFixtures.h"
 
 using namespace kx::serve;
 using Kestrix::Sim::StockKind;
@@ -52,14 +51,6 @@ public:
     std::atomic<int> imports{0};
 };
 
-// A stored FAIL whose own tests all pass: a verdict conflict.
-std::vector<uint8_t> failWithoutAFailingTest() {
-    Kestrix::CopperResult r = kx::test::cat6AResult();
-    r.summary.resultName = "CONFLICT-1";
-    r.summary.status = Kestrix::Status::fail;
-    return Kestrix::CopperResultWriter::writeResult(r);
-}
-
 // The report's PDF, with the options and files it was asked for kept.
 class KeepingSource : public ReportRecordSource {
 public:
@@ -79,7 +70,9 @@ protected:
         root = kx::test::freshFolder("serve-viewer");
         dir = root / "import";
         kx::test::FolderRecord conflict("P", "", "CONFLICT-1");
-        conflict.bytes = failWithoutAFailingTest();
+        // A stored FAIL whose own tests all pass: a verdict conflict.
+        const auto fail = Kestrix::Status::fail;
+        conflict.bytes = kx::test::copperFile(kx::test::cat6APermanentLinkTest(), "CONFLICT-1", &fail);
         paths =
             kx::test::writeImportFolder(dir, {{"P", "", "D-101", StockKind::copperPass},
                                               {kInjection, "\"><script>x</script>", kInjection, StockKind::copperFail},

@@ -1,7 +1,7 @@
 #include "core/ManifestSamples.h"
 
-#include "common/PFile.h"
-#include "serialization/ByteStreamBuilder.h"
+#include "core/Containers.h"
+#include "core/TestBytes.h"
 
 namespace kx::test {
 
@@ -27,16 +27,10 @@ Kestrix::DatabasePackageManifest sampleManifest() {
     return m;
 }
 
-std::vector<uint8_t> manifestBytes(const Kestrix::DatabasePackageManifest& manifest) {
-    Marshal::ByteStreamBuilder b;
-    manifest.serialize(b);
-    return b.bytes();
-}
+std::vector<uint8_t> manifestBytes(const Kestrix::DatabasePackageManifest& manifest) { return bytesOf(manifest); }
 
 std::vector<uint8_t> containerWith(uint16_t sectionType, const std::vector<uint8_t>& payload, bool compressed) {
-    PFile::Section s;
-    s.setCopy(sectionType, 1, compressed ? PFile::SECTION_FLAG_COMPRESSED : PFile::SECTION_FLAG_NONE, payload, 1);
-    return PFile::buildContainer({&s});
+    return containerOf({{sectionType, payload}}, compressed);
 }
 
 }  // namespace kx::test

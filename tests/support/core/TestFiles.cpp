@@ -35,33 +35,4 @@ void writeBytes(const std::filesystem::path& p, const std::vector<uint8_t>& byte
     writeText(p, std::string(bytes.begin(), bytes.end()));
 }
 
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-    bool quoted = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                rows.back().back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                rows.back().back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            rows.back().emplace_back();
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            rows.emplace_back(1);
-            ++i;
-        } else {
-            rows.back().back() += c;
-        }
-    }
-    if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
-    return rows;
-}
-
 }  // namespace kx::test

@@ -16,7 +16,5 @@ std::string readText(const std::filesystem::path& p);
 // Writes the file whole, making its folder first.
 void writeText(const std::filesystem::path& p, const std::string& text);
 void writeBytes(const std::filesystem::path& p, const std::vector<uint8_t>& bytes);
-// RFC 4180 text (CRLF line ends) as records of fields.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text);
 
 }  // namespace kx::test

@@ -5,23 +5,12 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
+
+#include "core/TestFiles.h"
 
 extern char** environ;
 
 namespace kx::test {
-
-namespace {
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-}  // namespace
 
 std::string ToolRun::firstErrorLine() const { return err.substr(0, err.find('\n')); }
 
@@ -49,8 +38,8 @@ ToolRun runTool(const std::string& exe, const std::vector<std::string>& args, co
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status)) r.code = WEXITSTATUS(status);
-    r.out = readAll(outPath);
-    r.err = readAll(errPath);
+    r.out = readText(outPath);
+    r.err = readText(errPath);
     return r;
 }
 

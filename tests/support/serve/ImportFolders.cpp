@@ -1,10 +1,8 @@
 #include "serve/ImportFolders.h"
 
-#include <fstream>
-#include <stdexcept>
-
 #include <json/writer.h>
 
+#include "core/TestFiles.h"
 #include "tester/host/HostServices.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
@@ -25,19 +23,12 @@ std::string safe(const std::string& name) {
     return out.empty() ? "_" : out;
 }
 
-void write(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + p.string());
-}
-
-}  // namespace
-
 int hostStatusOf(const std::vector<uint8_t>& bytes) {
     Kestrix::Tester::RecordSummary s;
     return Kestrix::Tester::TestRecordTarvel::LoadSummary(&s, bytes) ? s.Status : 6;
 }
+
+}  // namespace
 
 std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vector<FolderRecord>& records,
                                            const std::string& tester) {
@@ -47,22 +38,19 @@ std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vecto
     std::vector<std::string> paths;
     for (size_t i = 0; i < records.size(); ++i) {
         const FolderRecord& r = records[i];
-        std::string rel = r.result;
-        if (rel.empty()) {
-            rel = safe(r.project) + "/";
-            if (!r.site.empty()) rel += safe(r.site) + "/";
-            rel += safe(r.cableId) + "~" + std::to_string(i + 1) + ".result";
-        }
+        std::string rel = safe(r.project) + "/";
+        if (!r.site.empty()) rel += safe(r.site) + "/";
+        rel += safe(r.cableId) + "~" + std::to_string(i + 1) + ".result";
         const std::vector<uint8_t> bytes =
             r.bytes.empty() ? Kestrix::Sim::stockResult(r.kind, r.cableId, r.when) : r.bytes;
-        write(dir / rel, std::string(bytes.begin(), bytes.end()));
+        writeBytes(dir / rel, bytes);
         paths.push_back(rel);
         if (!r.indexed) continue;
         Kestrix::Tester::TestRecordTarvel record{std::vector<uint8_t>(bytes)};
         record.GetMetaData().Project = r.project;
         record.GetMetaData().Site = r.site;
         const std::string side = rel.substr(0, rel.size() - 7) + ".json";
-        write(dir / side, Kestrix::Tester::hostRecordJsonText(Kestrix::Tester::hostRecordJson(record)));
+        writeText(dir / side, Kestrix::Tester::hostRecordJsonText(Kestrix::Tester::hostRecordJson(record)));
         Json::Value e(Json::objectValue);
         e["project"] = r.project;
         e["site"] = r.site;
@@ -71,14 +59,14 @@ std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vecto
         e["hostStatus"] = hostStatusOf(bytes);
         e["lengthM"] = Json::Value(Json::nullValue);
         e["size"] = Json::Int64(bytes.size());
-        e["key"] = Json::Int64(r.key ? r.key : static_cast<int64_t>(i + 1));
+        e["key"] = Json::Int64(i + 1);
         e["testerFile"] = r.project + "/" + std::to_string(i + 1) + ".res";
         e["imported"] = true;
         e["result"] = rel;
         e["record"] = side;
         index["records"].append(e);
     }
-    write(dir / "index.json", Json::StyledWriter().write(index));
+    writeText(dir / "index.json", Json::StyledWriter().write(index));
     return paths;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Import folders as `kestrix import` lays them out (DIR/<project>/<site>/<cable id>.result, a host record
+// Import folders as `kestrix import` lays them out (DIR/<project>/<site>/<cable id>~<n>.result, a host record
 // beside each, DIR/index.json), made from the simulator's stock results, for the viewer's tests.
 #include <cstdint>
 #include <filesystem>
@@ -13,21 +13,18 @@ namespace kx::test {
 struct FolderRecord {
     FolderRecord(std::string project, std::string site, std::string cableId,
                  Kestrix::Sim::StockKind kind = Kestrix::Sim::StockKind::copperPass, int64_t when = 1793000000,
-                 bool indexed = true, std::string result = "")
+                 bool indexed = true)
         : project(std::move(project)),
           site(std::move(site)),
           cableId(std::move(cableId)),
           kind(kind),
           when(when),
-          indexed(indexed),
-          result(std::move(result)) {}
+          indexed(indexed) {}
 
     std::string project, site, cableId;
     Kestrix::Sim::StockKind kind = Kestrix::Sim::StockKind::copperPass;
     int64_t when = 1793000000;   // seconds since 1970
     bool indexed = true;         // listed in index.json
-    std::string result;          // path below the folder; "" lays it out as an import does
-    int64_t key = 0;             // 0: its position, from 1
     std::vector<uint8_t> bytes;  // the result file itself; empty: a stock result of `kind` at `when`
 };
 
@@ -35,8 +32,5 @@ struct FolderRecord {
 // in record order.
 std::vector<std::string> writeImportFolder(const std::filesystem::path& dir, const std::vector<FolderRecord>& records,
                                            const std::string& tester = "Lumetra KX1000001");
-
-// The host status a stock result of that kind carries.
-int hostStatusOf(const std::vector<uint8_t>& resultBytes);
 
 }  // namespace kx::test
