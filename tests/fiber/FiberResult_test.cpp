@@ -69,14 +69,6 @@ TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsType) {
     FiberResult back;
     ASSERT_EQ(read(back, bytes), ResultReaderStatus::success);
     ASSERT_EQ(back.tests.size(), 5u);
-    EXPECT_EQ(back.summary.resultName, "LL-0042");
-    const auto* otdr = dynamic_cast<const FiberOtdrTest*>(back.getTest(FiberTestType::otdrEnd2));
-    ASSERT_NE(otdr, nullptr);
-    EXPECT_EQ(otdr->plots.plotCount(), 4u);
-    const auto* img = dynamic_cast<const FiberImageTest*>(back.getTest(FiberTestType::imageEnd2));
-    ASSERT_NE(img, nullptr);
-    EXPECT_EQ(img->image.imageBytes.size(), 4096u);
-    EXPECT_EQ(img->featureObjects.size(), 2u);
     EXPECT_EQ(write(back), bytes);
 
     PFile::MemReader reader;

@@ -248,15 +248,6 @@ TEST(TestSetList, UnknownElementCodeIsInvalidData) {
     EXPECT_TRUE(back.items.empty());
 }
 
-TEST(TestSetList, CountLargerThanBytesLeftFails) {
-    Marshal::ByteStreamBuilder payload;
-    payload.write(uint32_t{3});
-    payload.write(uint16_t{40});
-    TestSetList back;
-    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
-              Marshal::readError);
-}
-
 TEST(TestSet, JsonHoldsTheSetupMember) {
     LossLengthTestSet t;
     t.id = 6;
