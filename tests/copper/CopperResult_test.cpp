@@ -147,12 +147,17 @@ TEST(CopperResult, WriterLeavesOutPlotsAndRawDataItDoesNotHave) {
     EXPECT_EQ(types, (std::vector<uint16_t>{200, 700}));
 }
 
-TEST(CopperResult, MergeRefusesASecondTestWithoutReplace) {
+TEST(CopperResult, MergeFillsTheSummaryAndRefusesASecondTestWithoutReplace) {
     CopperResult r;
     auto first = kx::test::cat6APermanentLinkTest();
     auto second = std::make_shared<CopperTest>();
     second->body.status = Status::fail;
     EXPECT_EQ(r.mergeCopperTest(first, false), 0u);
+    // Shortest main-end length of pair 1: 302 ns at NVP 69 %.
+    EXPECT_EQ(r.summary.length.value.toString(), "62.5");
+    EXPECT_EQ(r.summary.length.displayType, DisplayType::normal);
+    EXPECT_TRUE(r.summary.headroom.value.isFinite());
+    EXPECT_EQ(r.summary.timeStamp, first->body.timestamp);
     EXPECT_EQ(r.mergeCopperTest(second, false), CopperResult::kMergeRefused);
     EXPECT_EQ(r.test, first);
     EXPECT_EQ(r.summary.status, Status::pass);
@@ -162,17 +167,6 @@ TEST(CopperResult, MergeRefusesASecondTestWithoutReplace) {
     EXPECT_EQ(r.summary.numPassTests, 0);
     // No length scalar: the summary length is NaN.
     EXPECT_TRUE(r.summary.length.value.isNaN());
-}
-
-TEST(CopperResult, MergeFillsLengthAndHeadroom) {
-    CopperResult r;
-    auto t = kx::test::cat6APermanentLinkTest();
-    r.mergeCopperTest(t, false);
-    // Shortest main-end length of pair 1: 302 ns at NVP 69 %.
-    EXPECT_EQ(r.summary.length.value.toString(), "62.5");
-    EXPECT_EQ(r.summary.length.displayType, DisplayType::normal);
-    EXPECT_TRUE(r.summary.headroom.value.isFinite());
-    EXPECT_EQ(r.summary.timeStamp, t->body.timestamp);
 }
 
 TEST(CopperResult, RawCsvAndItsRefusals) {
