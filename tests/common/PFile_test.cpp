@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 

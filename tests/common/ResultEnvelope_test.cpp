@@ -4,7 +4,6 @@
 
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
-#include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
 #include "core/Containers.h"
 #include "core/Golden.h"

@@ -11,7 +11,6 @@
 #include "copper/CopperTest.h"
 #include "copper/LimitBuilders.h"
 #include "serialization/ByteStreamBuilder.h"
-#include "serialization/Header.h"
 #include "serialization/JsonText.h"
 
 using namespace Kestrix;

@@ -241,10 +241,3 @@ TEST(TestSetList, UnknownElementCodeIsInvalidData) {
               Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
 }
-
-TEST(TestSet, JsonHoldsTheSetupMember) {
-    LossLengthTestSet t;
-    t.id = 6;
-    t.modID = 205;
-    kx::test::expectGolden(t.toJson({1}), "LossLengthTestSet.json");
-}
