@@ -10,8 +10,6 @@
 #include "copper/CopperPlots.h"
 #include "copper/CopperRawData.h"
 #include "copper/CopperTest.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/Header.h"
 
 using namespace Kestrix;
 using kx::test::bytesOf;
@@ -79,15 +77,10 @@ TEST(PlotsStream, PlotGoldenBytes) {
 }
 
 TEST(PlotsStream, EvilPlotCountAllocatesNothing) {
-    Marshal::ByteStreamBuilder b;
-    Marshal::Header h(Marshal::TypeIds::CopperPlots);
-    h.serialize(b);
-    b.write(1.0f);
-    b.write(uint32_t{0});
-    b.write(uint32_t{0xFFFFFFFF});
-    h.finishWrite(b);
-    CopperPlots plots;
-    EXPECT_EQ(readInto(plots, b.bytes()), Marshal::readError);
+    auto bytes = bytesOf(CopperPlots{});
+    kx::test::put32(bytes, kHeaderBytes + 4 + 4, 0xFFFFFFFF);  // the plot count, after the sample time and zero
+    CopperPlots plots = plotsWith(fourIl(1));
+    EXPECT_EQ(readInto(plots, bytes), Marshal::readError);
     EXPECT_TRUE(plots.plots.empty());
     // A plot's samples that their packed bytes cannot hold are the curve reader's (PackedCurveStream).
 }

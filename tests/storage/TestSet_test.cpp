@@ -2,7 +2,6 @@
 
 #include "core/Golden.h"
 #include "core/TestBytes.h"
-#include "serialization/ByteStreamBuilder.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
 #include "storage/ModuleKind.h"
@@ -16,7 +15,7 @@ using Kestrix::ScaledInt;
 using Kestrix::TestType;
 using kx::test::bytesOf;
 using kx::test::kClassVersionOffset;
-using kx::test::put32;
+using kx::test::kHeaderBytes;
 using kx::test::readInto;
 
 TEST(ModuleKind, Ranges) {
@@ -228,16 +227,10 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
 
 TEST(TestSetList, UnknownElementCodeIsInvalidData) {
     const Core p = kx::test::sampleProject();
-    // A label set (code 0x0006) inside a test set list.
-    Marshal::ByteStreamBuilder payload;
-    payload.write(uint32_t{3});
-    payload.write(uint16_t{2});
-    auto first = bytesOf(*p.testSets.items[0]);
-    auto label = bytesOf(*p.labelSets.items[0]);
-    payload.write(first.data(), static_cast<uint32_t>(first.size()));
-    payload.write(label.data(), static_cast<uint32_t>(label.size()));
+    // The second test set's code made a label set's (0x0006).
+    auto bytes = bytesOf(p.testSets);
+    bytes[kHeaderBytes + 4 + 2 + bytesOf(*p.testSets.items[0]).size() + kx::test::kTypeIdOffset + 2] = 0x06;
     TestSetList back = p.testSets;
-    EXPECT_EQ(readInto(back, kx::test::framed(Marshal::TypeIds::ProjectTestSetList, 2, payload.bytes())),
-              Marshal::invalidData);
+    EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
 }
