@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "common/PFile.h"
@@ -35,13 +33,6 @@ ResultReaderStatus readBytes(const std::vector<uint8_t>& bytes, CopperResult& ou
 }
 
 std::string tempPath(const char* name) { return (kx::test::freshFolder("copper-result") / name).string(); }
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 }  // namespace
 
@@ -174,7 +165,7 @@ TEST(CopperResult, RawCsvAndItsRefusals) {
     // in its cell.
     const std::string path = tempPath("copper-raw.csv");
     ASSERT_EQ(copperRawToCsv(path, kx::test::cat6AResult()), 0);
-    kx::test::expectGolden(slurp(path), "CopperRaw.csv");
+    kx::test::expectGolden(kx::test::readText(path), "CopperRaw.csv");
     std::remove(path.c_str());
 
     CopperResult none;
