@@ -82,7 +82,6 @@ TEST(CopperResult, Cat6ARecertifiesToTheSameVerdicts) {
 TEST(CopperResult, ReaderStatuses) {
     const auto copper = serializeToBytes(summaryOf(ResultType::COPPER));
     const auto testBytes = serializeToBytes(kx::test::cat6APermanentLinkTest()->body);
-    const auto file = kx::test::cat6AResultFile();
     auto newer = testBytes;
     newer[kClassVersionOffset] = 7;
     const std::vector<uint8_t> cut(testBytes.begin(),
@@ -98,10 +97,8 @@ TEST(CopperResult, ReaderStatuses) {
         {"an unknown section", containerOf({{200, copper}, {321, {1, 2, 3}}}), ResultReaderStatus::badData},
         {"a newer body", containerOf({{200, copper}, {700, newer}}), ResultReaderStatus::unsupportedVersion},
         {"a body cut short", containerOf({{200, copper}, {700, cut}}), ResultReaderStatus::badData},
+        // How containers break is the envelope's (ResultEnvelope, StatusMappingOfBrokenSummaries).
         {"not a container", {1, 2, 3, 4}, ResultReaderStatus::badContainer},
-        {"half a file",
-         {file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2)},
-         ResultReaderStatus::badContainer},
     };
     for (const auto& c : kCases) {
         CopperResult r;
@@ -110,8 +107,6 @@ TEST(CopperResult, ReaderStatuses) {
             EXPECT_FALSE(r.test);  // no test section, no test
         }
     }
-    CopperResult r;
-    EXPECT_EQ(CopperResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
 }
 
 TEST(CopperResult, WriterRefusesASmallBuffer) {
