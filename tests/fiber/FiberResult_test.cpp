@@ -94,7 +94,6 @@ TEST(FiberResultFile, ReaderStatuses) {
         {"a copper summary", containerOf({{200, summaryBytes(ResultType::COPPER)}}),
          ResultReaderStatus::wrongResultType},
         {"an unknown section", containerOf({{200, fiber}, {322, ll}}), ResultReaderStatus::badData},
-        {"a copper section", containerOf({{200, fiber}, {700, ll}}), ResultReaderStatus::badData},
         {"a loss/length test in a power meter section", containerOf({{200, fiber}, {323, ll}}),
          ResultReaderStatus::badData},
         {"half a file",
