@@ -4,12 +4,13 @@
 
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
-#include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
+#include "core/Containers.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
 
 using namespace Kestrix;
+using kx::test::containerOf;
 using kx::test::kClassVersionOffset;
 
 namespace {
@@ -25,19 +26,6 @@ ResultSummary sampleSummary(ResultType type) {
     s.numPassTests = 2;
     s.numFailTests = 1;
     return s;
-}
-
-// A container of one summary section (payload given as raw bytes) plus optional extra sections.
-std::vector<uint8_t> container(const std::vector<uint8_t>& summaryBytes, std::vector<uint16_t> extraTypes = {}) {
-    PFile::Section summary;
-    summary.setCopy(PFile::SectionType::ResultSummary, 1, PFile::SECTION_FLAG_COMPRESSED, summaryBytes, 1);
-    std::vector<PFile::Section> extras(extraTypes.size());
-    std::vector<PFile::Section*> all{&summary};
-    for (size_t i = 0; i < extraTypes.size(); ++i) {
-        extras[i].setCopy(extraTypes[i], 1, PFile::SECTION_FLAG_COMPRESSED, summaryBytes, 1);
-        all.push_back(&extras[i]);
-    }
-    return PFile::buildContainer(all);
 }
 
 }  // namespace
@@ -77,7 +65,7 @@ TEST(EquipmentInformation, OlderVersionsLeaveLaterFieldsCleared) {
 }
 
 TEST(ResultEnvelope, SummaryAndTypeOfAValidContainer) {
-    const auto bytes = container(serializeToBytes(sampleSummary(ResultType::COPPER)));
+    const auto bytes = containerOf({{200, serializeToBytes(sampleSummary(ResultType::COPPER))}});
     ResultType type = ResultType::NOT_SET;
     EXPECT_EQ(readResultType(type, bytes.data(), static_cast<uint32_t>(bytes.size())), ResultReaderStatus::success);
     EXPECT_EQ(type, ResultType::COPPER);
@@ -103,11 +91,11 @@ TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
     auto read = [&](const std::vector<uint8_t>& b) {
         return readResultSummary(s, b.data(), static_cast<uint32_t>(b.size()));
     };
-    EXPECT_EQ(read(container(summary)), ResultReaderStatus::success);
-    EXPECT_EQ(read(container(newer)), ResultReaderStatus::unsupportedVersion);
-    EXPECT_EQ(read(container(magic)), ResultReaderStatus::badData);
+    EXPECT_EQ(read(containerOf({{200, summary}})), ResultReaderStatus::success);
+    EXPECT_EQ(read(containerOf({{200, newer}})), ResultReaderStatus::unsupportedVersion);
+    EXPECT_EQ(read(containerOf({{200, magic}})), ResultReaderStatus::badData);
 
-    auto whole = container(summary, {300});
+    auto whole = containerOf({{200, summary}, {300, summary}});
     whole.resize(whole.size() - 5);
     const auto st = readResultSections(whole.data(), static_cast<uint32_t>(whole.size()),
                                        [](const PFile::Section&) { return ResultReaderStatus::success; });
@@ -118,7 +106,8 @@ TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
 }
 
 TEST(ResultEnvelope, SectionLoopStopsAtTheFirstFailureAndPassesItUp) {
-    const auto bytes = container(serializeToBytes(sampleSummary(ResultType::FIBER)), {300, 322, 301});
+    const auto summary = serializeToBytes(sampleSummary(ResultType::FIBER));
+    const auto bytes = containerOf({{200, summary}, {300, summary}, {322, summary}, {301, summary}});
     std::vector<uint16_t> seen;
     const auto st =
         readResultSections(bytes.data(), static_cast<uint32_t>(bytes.size()), [&](const PFile::Section& sec) {

@@ -128,9 +128,6 @@ TEST(CopperLimit, RoundTripsTheCat6ALimit) {
     CopperLimit back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(fullJson(back), fullJson(l));
-    EXPECT_EQ(back.freqLimits[0].limitCurve, l.freqLimits[0].limitCurve);
-    EXPECT_EQ(back.freqLimits[1].accPoints, l.freqLimits[1].accPoints);
-    EXPECT_EQ(back.getDbPkgMfstSummary().getVersionString(), "V10.2");
     EXPECT_EQ(bytesAtVersion(l, 4).size(), bytes.size());
 }
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "common/PFile.h"
@@ -35,13 +33,6 @@ ResultReaderStatus readBytes(const std::vector<uint8_t>& bytes, CopperResult& ou
 }
 
 std::string tempPath(const char* name) { return (kx::test::freshFolder("copper-result") / name).string(); }
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 }  // namespace
 
@@ -91,7 +82,6 @@ TEST(CopperResult, Cat6ARecertifiesToTheSameVerdicts) {
 TEST(CopperResult, ReaderStatuses) {
     const auto copper = serializeToBytes(summaryOf(ResultType::COPPER));
     const auto testBytes = serializeToBytes(kx::test::cat6APermanentLinkTest()->body);
-    const auto file = kx::test::cat6AResultFile();
     auto newer = testBytes;
     newer[kClassVersionOffset] = 7;
     const std::vector<uint8_t> cut(testBytes.begin(),
@@ -107,10 +97,8 @@ TEST(CopperResult, ReaderStatuses) {
         {"an unknown section", containerOf({{200, copper}, {321, {1, 2, 3}}}), ResultReaderStatus::badData},
         {"a newer body", containerOf({{200, copper}, {700, newer}}), ResultReaderStatus::unsupportedVersion},
         {"a body cut short", containerOf({{200, copper}, {700, cut}}), ResultReaderStatus::badData},
+        // How containers break is the envelope's (ResultEnvelope, StatusMappingOfBrokenSummaries).
         {"not a container", {1, 2, 3, 4}, ResultReaderStatus::badContainer},
-        {"half a file",
-         {file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2)},
-         ResultReaderStatus::badContainer},
     };
     for (const auto& c : kCases) {
         CopperResult r;
@@ -119,8 +107,6 @@ TEST(CopperResult, ReaderStatuses) {
             EXPECT_FALSE(r.test);  // no test section, no test
         }
     }
-    CopperResult r;
-    EXPECT_EQ(CopperResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
 }
 
 TEST(CopperResult, WriterRefusesASmallBuffer) {
@@ -147,12 +133,17 @@ TEST(CopperResult, WriterLeavesOutPlotsAndRawDataItDoesNotHave) {
     EXPECT_EQ(types, (std::vector<uint16_t>{200, 700}));
 }
 
-TEST(CopperResult, MergeRefusesASecondTestWithoutReplace) {
+TEST(CopperResult, MergeFillsTheSummaryAndRefusesASecondTestWithoutReplace) {
     CopperResult r;
     auto first = kx::test::cat6APermanentLinkTest();
     auto second = std::make_shared<CopperTest>();
     second->body.status = Status::fail;
     EXPECT_EQ(r.mergeCopperTest(first, false), 0u);
+    // Shortest main-end length of pair 1: 302 ns at NVP 69 %.
+    EXPECT_EQ(r.summary.length.value.toString(), "62.5");
+    EXPECT_EQ(r.summary.length.displayType, DisplayType::normal);
+    EXPECT_TRUE(r.summary.headroom.value.isFinite());
+    EXPECT_EQ(r.summary.timeStamp, first->body.timestamp);
     EXPECT_EQ(r.mergeCopperTest(second, false), CopperResult::kMergeRefused);
     EXPECT_EQ(r.test, first);
     EXPECT_EQ(r.summary.status, Status::pass);
@@ -164,23 +155,12 @@ TEST(CopperResult, MergeRefusesASecondTestWithoutReplace) {
     EXPECT_TRUE(r.summary.length.value.isNaN());
 }
 
-TEST(CopperResult, MergeFillsLengthAndHeadroom) {
-    CopperResult r;
-    auto t = kx::test::cat6APermanentLinkTest();
-    r.mergeCopperTest(t, false);
-    // Shortest main-end length of pair 1: 302 ns at NVP 69 %.
-    EXPECT_EQ(r.summary.length.value.toString(), "62.5");
-    EXPECT_EQ(r.summary.length.displayType, DisplayType::normal);
-    EXPECT_TRUE(r.summary.headroom.value.isFinite());
-    EXPECT_EQ(r.summary.timeStamp, t->body.timestamp);
-}
-
 TEST(CopperResult, RawCsvAndItsRefusals) {
     // Ten lines of preamble, five of headings, one row per frequency; rows past the shorter NEXT trace read 0
     // in its cell.
     const std::string path = tempPath("copper-raw.csv");
     ASSERT_EQ(copperRawToCsv(path, kx::test::cat6AResult()), 0);
-    kx::test::expectGolden(slurp(path), "CopperRaw.csv");
+    kx::test::expectGolden(kx::test::readText(path), "CopperRaw.csv");
     std::remove(path.c_str());
 
     CopperResult none;

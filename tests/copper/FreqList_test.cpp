@@ -5,8 +5,6 @@
 #include "copper/CopperFreqList.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/Header.h"
 
 using namespace Kestrix;
 using kx::test::bytesOf;
@@ -67,13 +65,10 @@ TEST(CopperFreqList, BadRecordsKeepEarlierOnes) {
 
 TEST(CopperFreqList, CountOfZeroOrLessIsAnEmptyList) {
     for (int32_t count : {0, -5}) {
-        Marshal::ByteStreamBuilder b;
-        Marshal::Header h(Marshal::TypeIds::CopperFreqList);
-        h.serialize(b);
-        b.write(count);
-        h.finishWrite(b);
+        auto bytes = bytesOf(CopperFreqList{});
+        kx::test::put32(bytes, kx::test::kHeaderBytes, static_cast<uint32_t>(count));
         CopperFreqList back = sampleList();
-        EXPECT_EQ(readInto(back, b.bytes()), Marshal::ok);
+        EXPECT_EQ(readInto(back, bytes), Marshal::ok);
         EXPECT_TRUE(back.freqs.empty());
         EXPECT_EQ(back.worstStatus(), Status::notSet);
         EXPECT_TRUE(back.worstMargin().isNaN());

@@ -63,10 +63,12 @@ void expectWellFormed(const FiberOtdrEventTable& t) {
 
 }  // namespace
 
-TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
-    const FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
-    const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
-    const auto result = createBidiTest(end1, end2, kNow);
+TEST(BidiMerge, RealisticTestsMergeIntoOneEnd1TableSummaryAndResults) {
+    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
+    end2.settings.numSplices = 1;
+    end1.overallResults.warningFlags = 0x4000000 | 0x10000;  // PoorConnection, NoBsPort
+    const auto result = createBidiTest(end2, end1, kNow);    // order of the arguments does not matter
     const FiberOtdrTest& bidi = testOf(result);
     const FiberOtdrEventTable& t = bidi.eventTable;
     expectWellFormed(t);
@@ -78,15 +80,6 @@ TEST(BidiMerge, RealisticTablesMergeIntoOneEnd1Table) {
     ASSERT_EQ(t.rowCount(), 8u);
     EXPECT_EQ(t.getWavelengths(), end1.eventTable.getWavelengths());
     kx::test::expectGolden(t.toJson(Dump::DumpFlags{1}), "BidiEventTable.json");
-}
-
-TEST(BidiMerge, SummarySettingsAndOverallResults) {
-    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
-    FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
-    end2.settings.numSplices = 1;
-    end1.overallResults.warningFlags = 0x4000000 | 0x10000;  // PoorConnection, NoBsPort
-    const auto result = createBidiTest(end2, end1, kNow);    // order of the arguments does not matter
-    const FiberOtdrTest& bidi = testOf(result);
     EXPECT_EQ(bidi.fiber, end1.fiber);
     EXPECT_TRUE(bidi.plots.plots.empty());
     // Shown, not judged; the operator of end 2, tested later; the longer length; mean overall losses
@@ -179,8 +172,9 @@ TEST(BidiMerge, EveryErrorOutcome) {
     for (int e = 0; e <= 6; ++e) EXPECT_STRNE(describe(static_cast<OtdrBidiError>(e)), "");
 }
 
-TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
+TEST(BidiMerge, BendsAreDecidedFromTheAveragedLossesAndUserChoicesReapplied) {
     FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
+    ASSERT_TRUE(end1.eventTable.rows[3].setUserOverride(true, EventType::connector));  // the near-duplicate
     FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
     // The splice at 612.4 m loses far more at 1625 nm from both ends; end 1 already called it a bend.
     for (auto& e : end1.eventTable.events)
@@ -194,6 +188,8 @@ TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
     // Without bend detection no row is a bend: the input mark is cleared and leaves a plain loss.
     const auto plain = createBidiTest(end1, end2, kNow);
     EXPECT_EQ(testOf(plain).eventTable.rows[1].eventType, EventType::loss);
+    EXPECT_EQ(testOf(plain).eventTable.rows[3].displayEventType(), EventType::connector);
+    EXPECT_EQ(testOf(plain).eventTable.rows[3].eventType, EventType::reflection);
 
     end1.settings.otdrBendDetectionEnabled = true;
     const auto result = createBidiTest(end1, end2, kNow);
@@ -208,16 +204,6 @@ TEST(BidiMerge, BendsAreDecidedFromTheAveragedLosses) {
         if (i != 1) {
             EXPECT_NE(t.rows[i].eventType, EventType::bend) << "row " << i;
         }
-}
-
-TEST(BidiMerge, UserChoicesAreReappliedToTheMergedRows) {
-    FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
-    const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
-    ASSERT_TRUE(end1.eventTable.rows[3].setUserOverride(true, EventType::connector));  // the near-duplicate
-    const auto result = createBidiTest(end1, end2, kNow);
-    const FiberOtdrEventTable& t = testOf(result).eventTable;
-    EXPECT_EQ(t.rows[3].displayEventType(), EventType::connector);
-    EXPECT_EQ(t.rows[3].eventType, EventType::reflection);
 }
 
 // Chain selection and folding are compared with their plain forms below, whose random tables have no tail,

@@ -5,7 +5,6 @@
 #include "fiber/FiberLimitValues.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
-#include "serialization/SimpleFormatter.h"
 
 using namespace Kestrix;
 using VT = FiberLimitValueType;

@@ -2,7 +2,6 @@
 
 #include "fiber/FiberTestSummary.h"
 #include "core/Golden.h"
-#include "core/TestBytes.h"
 
 using namespace Kestrix;
 

@@ -16,8 +16,7 @@ TEST(Fiber, NominalCoreSizeIsStrictlyGreaterThan) {
     for (const auto& [um, size] : {std::pair{62.5f, FiberCoreSize::above57um},
                                    {57.0f, FiberCoreSize::upTo57um},
                                    {50.0f, FiberCoreSize::upTo57um},
-                                   {30.0f, FiberCoreSize::upTo30um},
-                                   {9.0f, FiberCoreSize::upTo30um}})
+                                   {30.0f, FiberCoreSize::upTo30um}})
         EXPECT_EQ(core(um), size) << um;
     f.coreSize = ScaledInt::nan();
     EXPECT_EQ(f.getNominalCoreSize(), FiberCoreSize::upTo30um);

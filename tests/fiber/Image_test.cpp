@@ -4,7 +4,6 @@
 #include "core/Golden.h"
 #include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
-#include "serialization/ByteStreamBuilder.h"
 
 using namespace Kestrix;
 using kx::test::kHeaderBytes;

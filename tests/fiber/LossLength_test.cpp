@@ -5,8 +5,6 @@
 #include "fiber/FiberBuilders.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/LogSink.h"
 
 using namespace Kestrix;
 using kx::test::kHeaderBytes;
@@ -115,14 +113,12 @@ TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
     EXPECT_EQ(back.failWarningFlags, 4u);
 }
 
-TEST(FiberLossLengthSettings, RoundTripAndOlderVersions) {
+TEST(FiberLossLengthSettings, OlderVersions) {
     FiberLossLengthSettings s = kx::test::lossLengthSettings();
     s.farEndSourceType = FarEndSourceType::powrelPro;
     s.fiberTestType = TestType::patchCordTest;
     const auto bytes = kx::test::bytesOf(s);
     FiberLossLengthSettings back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back, s);
     EXPECT_EQ(back.kind(), 4);
 
     const auto v1 = kx::test::reframe(bytes, 0, 1, bytes.size() - 2, 2);
@@ -172,8 +168,7 @@ TEST(FiberLossLengthSettings, JsonRoundTripDefaultsAndFailures) {
     EXPECT_EQ(s.numAdapters, 0u);
     EXPECT_EQ(s.referenceMethod, FiberLLRefMethod::twoJumper);
 
-    std::vector<std::string> log;
-    Dump::setLogSink([&](int32_t, int32_t, const std::string& line) { log.push_back(line); });
+    // What the reader logs is the shared JSON forms' part (FiberJsonForms, LossLengthReaderNamesItsSourceShortly).
     j["FiberLossLengthSettings"]["referenceMethod"] = "4 jumper method";
     EXPECT_FALSE(s.fromJson(j));
     EXPECT_EQ(s.referenceMethod, FiberLLRefMethod::notSet);
@@ -189,8 +184,6 @@ TEST(FiberLossLengthSettings, JsonRoundTripDefaultsAndFailures) {
     EXPECT_FALSE(s.fromJson(j));
     EXPECT_FALSE(s.fromJson(Json::Value()));
     EXPECT_FALSE(s.fromJson(Json::Value("text")));
-    Dump::setLogSink(nullptr);
-    EXPECT_GE(log.size(), 5u);
 
     // Version 2 data has no LC/MPO counts; version 1 no test type.
     j = settingsJson();

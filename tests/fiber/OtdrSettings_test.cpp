@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <boost/optional/optional_io.hpp>
-
 #include <json/value.h>
 
 #include "fiber/FiberOtdrSettings.h"

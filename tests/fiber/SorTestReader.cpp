@@ -1,5 +1,7 @@
 #include "SorTestReader.h"
 
+#include "fiber/SorWriter.h"
+
 namespace kx::test {
 
 namespace {
@@ -59,15 +61,6 @@ private:
 std::nullopt_t fail(std::string* why, const std::string& reason) {
     if (why) *why = reason;
     return std::nullopt;
-}
-
-uint16_t crc16(const uint8_t* d, size_t n) {
-    uint16_t crc = 0xFFFF;
-    for (size_t i = 0; i < n; ++i) {
-        crc ^= static_cast<uint16_t>(d[i] << 8);
-        for (int k = 0; k < 8; ++k) crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-    return crc;
 }
 
 void readBlock(const std::string& name, Cursor& c, Json::Value& b, size_t blockEnd) {
@@ -177,7 +170,8 @@ std::optional<Json::Value> readSorFile(const std::vector<uint8_t>& bytes, std::s
         if (f.isMember(name)) return fail(why, name + " block appears twice");
         Json::Value& b = f[name] = Json::Value(Json::objectValue);
         if (name == "Cksum") {
-            const uint16_t want = crc16(bytes.data(), c.pos());
+            // The writer's checksum, pinned by its known answer (Sor, ChecksumKnownAnswerAndCorruption).
+            const uint16_t want = Kestrix::sorChecksum(bytes.data(), c.pos());
             b["checksum"] = c.uint(2);
             if (c.ok() && b["checksum"].asUInt() != want) return fail(why, "checksum mismatch");
         } else if (name != "GenParams" && name != "SupParams" && name != "FxdParams" && name != "KeyEvents" &&

@@ -1,7 +1,8 @@
 #pragma once
 // A reader of SR-4731 (issue 2) trace files written from the format's public description, independent of
 // the writer: it follows the block map, decodes every field of the blocks the writer emits, insists that
-// each block is exactly as long as the map says, and checks the CRC.
+// each block is exactly as long as the map says, and checks the CRC over the bytes it finds (the CRC function
+// itself is the writer's, pinned by its known answer).
 #include <json/json.h>
 
 #include <cstdint>

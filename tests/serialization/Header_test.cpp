@@ -55,20 +55,6 @@ StreamOpStatus readBack(const std::vector<uint8_t>& bytes, Versioned& v, int32_t
 
 }  // namespace
 
-TEST(ObjectFraming, WritesTheTwentyByteExample) {
-    Versioned v;
-    v.schema = 3;
-    v.content = 1;
-    v.object = 2;
-    v.build = 7;
-    ByteStreamBuilder b;
-    v.serialize(b);
-    EXPECT_EQ(b.bytes(), golden());
-    Versioned back;
-    EXPECT_EQ(readBack(golden(), back), ok);
-    EXPECT_EQ(back.build, 7);
-}
-
 TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
     const struct {
         std::vector<std::pair<size_t, uint8_t>> edits;

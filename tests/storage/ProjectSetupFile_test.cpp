@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include <sqlite3.h>
 
 #include "common/PFile.h"

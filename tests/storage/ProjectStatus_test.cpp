@@ -28,13 +28,12 @@ TEST(ProjectStatus, VersionGatesUseDefaults) {
     }
 }
 
-TEST(ProjectStatus, CurrentLayoutAndJsonRoundTrip) {
+TEST(ProjectStatus, CurrentLayoutAndAMissingJsonKey) {
     const Status s = kx::test::sampleProject().status;
     EXPECT_EQ(kx::test::bytesOf(s), kx::test::statusBytesAtVersion(s, 3));
 
+    // Its JSON reads back through the project's (Core, BytesAndJsonRoundTrip).
     Status back;
-    ASSERT_TRUE(back.fromJson(s.toJson({1})));
-    EXPECT_EQ(back, s);
     Json::Value missing = s.toJson({1});
     missing["Status"].removeMember("lastSync");
     EXPECT_FALSE(back.fromJson(missing));

@@ -207,12 +207,6 @@ FiberResult lossLengthResult() {
     return r;
 }
 
-std::vector<uint8_t> lossLengthResultFile() {
-    std::vector<uint8_t> bytes;
-    FiberResultWriter::writeResult(lossLengthResult(), bytes);
-    return bytes;
-}
-
 std::vector<uint8_t> lossLengthResultFile(const char* cableId) {
     FiberResult r = lossLengthResult();
     r.summary = fiberSummary(cableId);

@@ -29,9 +29,7 @@ Kestrix::FiberPowerMeterTest powerMeterTest();
 Kestrix::ResultSummary fiberSummary(const char* name = "LL-0042");
 // Summary, loss/length test and power meter test from end 1.
 Kestrix::FiberResult lossLengthResult();
-// lossLengthResult() written by the fiber result writer.
-std::vector<uint8_t> lossLengthResultFile();
-// The same with another cable id in its summary.
-std::vector<uint8_t> lossLengthResultFile(const char* cableId);
+// lossLengthResult() written by the fiber result writer, under another cable id if one is given.
+std::vector<uint8_t> lossLengthResultFile(const char* cableId = "LL-0042");
 
 }  // namespace kx::test

@@ -144,7 +144,9 @@ Kestrix::InstrumentSettings sampleInstrumentSettings() {
     return s;
 }
 
-std::vector<uint8_t> framed(const Marshal::TypeInfo& info, uint8_t classVersion, const std::vector<uint8_t>& payload) {
+// A framed object whose payload is `payload`.
+static std::vector<uint8_t> framed(const Marshal::TypeInfo& info, uint8_t classVersion,
+                                   const std::vector<uint8_t>& payload) {
     Marshal::ByteStreamBuilder b;
     Marshal::Header h(classVersion, Marshal::SerialTypeID(info.domain, info.code));
     h.serialize(b);

@@ -20,7 +20,5 @@ Kestrix::InstrumentSettings sampleInstrumentSettings();
 std::vector<uint8_t> coreBytesAtVersion(const Project::Core& project, uint8_t classVersion);
 // A project status in the stored form of class version 1, 2 or 3.
 std::vector<uint8_t> statusBytesAtVersion(const Project::Status& status, uint8_t classVersion);
-// A framed object whose payload is `payload`.
-std::vector<uint8_t> framed(const Marshal::TypeInfo& info, uint8_t classVersion, const std::vector<uint8_t>& payload);
 
 }  // namespace kx::test
