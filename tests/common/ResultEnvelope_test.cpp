@@ -100,6 +100,17 @@ TEST(ResultEnvelope, StatusMappingOfBrokenSummaries) {
     const auto st = readResultSections(whole.data(), static_cast<uint32_t>(whole.size()),
                                        [](const PFile::Section&) { return ResultReaderStatus::success; });
     EXPECT_EQ(st, ResultReaderStatus::badContainer);
+    // A container that opens but whose second section fails its checksum is still a broken container.
+    auto flipped = containerOf({{200, summary}, {300, summary}});
+    flipped.back() ^= 0x01;
+    int sections = 0;
+    EXPECT_EQ(readResultSections(flipped.data(), static_cast<uint32_t>(flipped.size()),
+                                 [&](const PFile::Section&) {
+                                     ++sections;
+                                     return ResultReaderStatus::success;
+                                 }),
+              ResultReaderStatus::badContainer);
+    EXPECT_EQ(sections, 1);
     const uint8_t junk[3] = {1, 2, 3};
     EXPECT_EQ(readResultSummary(s, junk, 3), ResultReaderStatus::badContainer);
     EXPECT_EQ(readResultSummary(s, junk, 0), ResultReaderStatus::badContainer);
