@@ -90,25 +90,16 @@ TEST_F(MaintenanceTest, NoReplyToTheUpdateLeavesTheScreenLocked) {
     EXPECT_EQ(journalCount("uilock 0"), 0u);
 }
 
-// What is not a whole gzip-compressed tar is never installed as the tester's software.
+// What is not a whole gzip-compressed tar is never installed as the tester's software (each kind of package
+// that is not: UpdatePackage.ProblemsBeforeAnythingIsSent).
 TEST_F(MaintenanceTest, MainUnitsAreSentOnlyAWholePackage) {
-    const std::string text = "D-101-A\nD-101-B\n";
     auto cut = kPackage;
     cut.resize(cut.size() / 2);
-    const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
-        {"a text file", std::vector<uint8_t>(text.begin(), text.end())},
-        {"a cut package", cut},
-        {"a tar without gzip", kx::test::tarBytes({{"image.bin", "x"}})},
-        {"an archive of nothing", kx::test::tarGz({})},
-    };
     auto& t = start();
-    for (const auto& [what, pkg] : packages) {
-        sim->clearJournal();
-        EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateUploadFailed) << what;
-        EXPECT_FALSE(fs::exists(hostPath("/tmp/update.kes"))) << what;
-        EXPECT_EQ(journalCount("uilock 1"), 0u) << what;
-        EXPECT_EQ(journalCount("swupdate --terse"), 0u) << what;
-    }
+    EXPECT_EQ(t.UpdateFirmware(cut, false, nullptr, nullptr), kUpdateUploadFailed);
+    EXPECT_FALSE(fs::exists(hostPath("/tmp/update.kes")));
+    EXPECT_EQ(journalCount("uilock 1"), 0u);
+    EXPECT_EQ(journalCount("swupdate --terse"), 0u);
 }
 
 // A link lost during an upload: 7, unlocked, no update started; a remote unit's walk ends at that image.
@@ -146,17 +137,14 @@ TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
 
 // Whatever the package holds, a remote unit's update either delivers listed plain files into the image
 // folder or fails with 7 or 12; the screen is unlocked and nothing lands anywhere else.
-// Packages the parser refuses (MaintenancePackage_test) are refused before anything is sent, like the truncated one.
+// Packages the parser refuses (truncated, without a manifest or a listed file: MaintenancePackage_test) are refused
+// before anything is sent, like these.
 TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
-    auto full = kx::test::remotePackage({"a.img"}, {{"images/a.img", std::string(100000, 'a')}});
     const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
         {"listed ../x", kx::test::remotePackage({"../x"}, {{"images/../x", "evil"}, {"../x", "evil"}})},
         {"listed /etc/x", kx::test::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
         {"one bad name among good ones",
          kx::test::remotePackage({"a.img", "../../etc/passwd"}, {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
-        {"truncated stream", std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(full.size() * 2 / 3))},
-        {"no manifest", kx::test::tarGz({{"images/a.img", "a"}})},
-        {"manifest lists nothing", kx::test::remotePackage({}, {{"images/a.img", "a"}})},
     };
     auto& t = start(unit("Tarvel", "remote"));
     const auto before = testerFiles();

@@ -91,30 +91,9 @@ TEST(FiberRecordPower, InfinityMarkersAndNoWavelength) {
     EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
 }
 
-TEST(FiberRecordImage, FeaturesAreDefectsSizedByWidth) {
-    auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
-    for (int32_t width : {400, 1000}) {
-        FiberImageFeatureObject f;
-        f.type = FiberImageFeatureType::glob;
-        f.width = width;
-        f.centroidX = 7;
-        f.centroidY = 9;
-        f.status = Status::pass;
-        test->featureObjects.push_back(f);
-    }
-    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
-    EXPECT_FALSE(record.HasImageTest(2));
-    const auto image = record.GetImageTest(1);
-    ASSERT_TRUE(image);
-    // The stored picture, its scale and its first defects are pinned by record/golden/power-image.json.
-    ASSERT_EQ(image->Defects.size(), 4u);
-    EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
-    EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
-}
-
 // Every image test with bytes is shown; a stored size that is missing or disagrees with the PNG header gives
 // way to the header's, and the disagreement is logged.
-TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
+TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSizeWithItsDefects) {
     struct Case {
         int16_t storedWidth, storedHeight;
         bool png;  // the bytes start with a PNG header saying 640 x 480
@@ -133,6 +112,12 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
         if (!c.png) b[1] = 'X';
         test->image.widthPixels = c.storedWidth;
         test->image.heightPixels = c.storedHeight;
+        for (int32_t width : {400, 1000}) {
+            FiberImageFeatureObject f;
+            f.type = FiberImageFeatureType::glob;
+            f.width = width;
+            test->featureObjects.push_back(f);
+        }
         TestRecordTarvel record = recordOf(resultWith(std::move(test)));
         kx::test::LogCapture log;
         const auto image = record.GetImageTest(1);
@@ -142,6 +127,11 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
         EXPECT_EQ(image->X, c.x) << c.storedWidth;
         EXPECT_EQ(image->Y, c.y) << c.storedHeight;
         EXPECT_EQ(image->ImageData.size(), 4096u);
+        EXPECT_FALSE(record.HasImageTest(2));
+        // Features are defects sized by their width; the stored ones come first (record/golden/power-image.json).
+        ASSERT_EQ(image->Defects.size(), 4u);
+        EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
+        EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
         EXPECT_EQ(log.has("Image test of end 1"), c.logged) << c.storedWidth << " x " << c.storedHeight;
     }
 

@@ -60,6 +60,7 @@ TEST(RecordJson, GoldenDocuments) {
     }
 }
 
+// An unknown length is NaN in the summary and the metadata, and null in the record.
 TEST(RecordJson, UnreadableAndUnknownLength) {
     TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
     const Json::Value j = hostRecordJson(junk);
@@ -67,6 +68,7 @@ TEST(RecordJson, UnreadableAndUnknownLength) {
     EXPECT_TRUE(j["RecordMetaData"].isNull());
     EXPECT_EQ(j["Tests"].size(), 0u);
     EXPECT_EQ(j["TestMetaData"].size(), 0u);
+    EXPECT_EQ(hostRecordText(junk), "not a readable result file\n");
 
     FiberResult r = kx::test::lossLengthResult();
     r.summary.length = DisplayMeas(ScaledInt::nan(), DisplayType::dashes);
@@ -85,11 +87,6 @@ TEST(RecordText, NamesFromTheResultCannotDriveTheTerminal) {
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\x07'), std::string::npos);
     EXPECT_NE(text.find("Cable ID:  A?]0;owned??B\n"), std::string::npos) << text;
-}
-
-TEST(RecordText, Unreadable) {
-    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
-    EXPECT_EQ(hostRecordText(junk), "not a readable result file\n");
 }
 
 TEST(RecordJson, TextKeepsShortDecimalsAndUtf8) {

@@ -24,24 +24,6 @@ TEST_F(TesterLinkTest, ConnectsAndRunsCommands) {
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "rm -rf /"), 0);
 }
 
-TEST_F(TesterLinkTest, SysinfoOfTheConnectedTester) {
-    auto& c = connect();
-    auto reply = c.SendTvixCmd("sysinfo");
-    ASSERT_TRUE(reply);
-    auto info = KestrixCom::GetSysinfo(*reply);
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->instruments[0].model, "Tarvel");
-    EXPECT_EQ(info->instruments[0].serial_number, "KX1000001");
-    sim->setFaults([] {
-        Kestrix::Sim::SimFaults f;
-        f.garbageSysinfo = true;
-        return f;
-    }());
-    reply = c.SendTvixCmd("sysinfo");
-    ASSERT_TRUE(reply);
-    EXPECT_FALSE(KestrixCom::GetSysinfo(*reply));
-}
-
 TEST_F(TesterLinkTest, LockScreenLocksAndUnlocks) {
     auto& c = connect();
     EXPECT_TRUE(c.KestrixLockScreen(true));

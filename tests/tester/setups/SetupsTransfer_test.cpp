@@ -88,18 +88,7 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     EXPECT_TRUE(log.has("Failed to read shared settings"));
 }
 
-TEST_F(SetupsTest, ProjectPushedUnderItsEncodedFileName) {
-    const auto bytes = setupFile(projectNamed("ab.c"));
-    EXPECT_EQ(com->DownloadNewProjectSetup("ab.c", false, kPlatform, bytes, false, "ignored"), TarvelCom::kProjectDone);
-    expectUnlocked();
-    EXPECT_EQ(sent("scp -t").back(), "scp -t '/tmp/%61%62%2e%63.sql'");
-    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/%61%62%2e%63.sql")), bytes);
-    EXPECT_EQ(sent("smimportproject").back(), "smimportproject -i \"/tmp/%61%62%2e%63.sql\"");
-    const auto names = com->GetProjectNames();
-    ASSERT_TRUE(names);
-    EXPECT_EQ(*names, std::vector<std::string>{"ab.c"});
-}
-
+// The file goes to /tmp under its encoded name (ProjectFileName.EncodesTheNameAsTheTesterDoes) and is imported.
 TEST_F(SetupsTest, ProjectPushReplyCodes) {
     const auto bytes = setupFile(projectNamed("Site 4"));
     const std::string line = "smimportproject -i \"/tmp/S%69%74%65%204.sql\"";
