@@ -1,6 +1,5 @@
 // A JSON value written through a sink: as a tree and as compact text, the same JSON, whatever order the
 // members come in; and every host record file the same text as its tree.
-#include <gtest/gtest.h>
 
 #include <random>
 
@@ -8,7 +7,6 @@
 #include "SimStockResults.h"
 #include "tester/host/JsonSink.h"
 #include "tester/record/HostRecordJson.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix::Tester;
 

@@ -166,7 +166,7 @@ TEST_F(MaintenanceTest, LogArchiveAfterALostConnectionStillUnlocks) {
     EXPECT_FALSE(t.RetrieveLogDataZip(true));
 }
 
-TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
+TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreenAndItsFaults) {
     auto& t = start();
     auto image = t.RetrieveDisplayImage();
     ASSERT_TRUE(image);
@@ -175,23 +175,24 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreen) {
     EXPECT_EQ(t.DisplayFormat(), 2);
     EXPECT_FALSE(sim->screenLocked());
 
-    // The tester's file as it is: exactly one screen is enough, one byte less is not.
     const std::string cmd = "fbdump >/tmp/sd.ppm";
-    sim->setReply(cmd, "");
-    auto exact = kx::test::randomBytes(921600, 3);
-    kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
-    auto same = t.RetrieveDisplayImage();
-    ASSERT_TRUE(same);
-    EXPECT_TRUE(*same == exact);
-    exact.pop_back();
-    kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
-    kx::test::LogCapture log;
-    EXPECT_FALSE(t.RetrieveDisplayImage());
-    EXPECT_TRUE(log.has("truncated image file"));
-}
+    {
+        // The tester's file as it is: exactly one screen is enough, one byte less is not.
+        sim->setReply(cmd, "");
+        auto exact = kx::test::randomBytes(921600, 3);
+        kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
+        auto same = t.RetrieveDisplayImage();
+        ASSERT_TRUE(same);
+        EXPECT_TRUE(*same == exact);
+        exact.pop_back();
+        kx::test::writeBytes(hostPath("/tmp/sd.ppm"), exact);
+        kx::test::LogCapture log;
+        EXPECT_FALSE(t.RetrieveDisplayImage());
+        EXPECT_TRUE(log.has("truncated image file"));
+        sim->clearReply(cmd);
+        fs::remove(hostPath("/tmp/sd.ppm"));
+    }
 
-TEST_F(MaintenanceTest, ScreenCaptureFaults) {
-    auto& t = start();
     const struct {
         const char* what;
         void (*fault)(Kestrix::Sim::SimFaults&);
@@ -210,15 +211,15 @@ TEST_F(MaintenanceTest, ScreenCaptureFaults) {
         kx::test::LogCapture log;
         sim->clearJournal();
         setFaults(c.fault);
-        const auto image = t.RetrieveDisplayImage();
-        EXPECT_EQ(image && image->size() == 921600u, c.arrives) << c.what;
+        const auto got = t.RetrieveDisplayImage();
+        EXPECT_EQ(got && got->size() == 921600u, c.arrives) << c.what;
         EXPECT_TRUE(log.has(c.logged)) << c.what;
-        EXPECT_EQ(journalCount("fbdump >/tmp/sd.ppm"), 2u) << c.what;
+        EXPECT_EQ(journalCount(cmd), 2u) << c.what;
     }
     {
         // No file at all.
         kx::test::LogCapture log;
-        sim->setReply("fbdump >/tmp/sd.ppm", "");
+        sim->setReply(cmd, "");
         fs::remove(hostPath("/tmp/sd.ppm"));
         EXPECT_FALSE(t.RetrieveDisplayImage());
         EXPECT_TRUE(log.has("failed reading image file"));

@@ -1,20 +1,16 @@
 // The copper side of a record: scalar and frequency tests, plot data, coax TDR, wiremap test, text and labels.
-#include <gtest/gtest.h>
 
 #include <cmath>
 
-#include <boost/optional/optional_io.hpp>
-
 #include "CopperLink.h"
 #include "core/Golden.h"
-#include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
-#include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
-#include "tester/record/CopperRecordJson.h"
 #include "tester/record/EnumConverter.h"
+#include "tester/RecordFixtures.h"
+#include "copper/CopperUtil.h"
+#include "tester/record/CopperRecordJson.h"
 #include "tester/record/RecordMargins.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

@@ -1,10 +1,8 @@
 // The wiremap picture: pixels at the places the layout fixes (pin rows, stub ends, dashes, short squares),
 // not whole-image hashes that a font update would change.
-#include <gtest/gtest.h>
 
 #include "tester/RecordFixtures.h"
 #include "tester/record/TarvelWiremap.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

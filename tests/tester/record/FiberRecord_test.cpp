@@ -1,20 +1,13 @@
 // The fiber side of a record: loss/length, power-meter and end-face image tests, the fiber limit and cable
 // views and the span validator.
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include <boost/optional/optional_io.hpp>
-
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "tester/TesterFixture.h"
-#include "fiber/FiberImageTest.h"
-#include "fiber/FiberLossLengthTest.h"
-#include "fiber/FiberPowerMeterTest.h"
 #include "serialization/ByteStreamBuilder.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/setups/TarvelFiberCable.h"
 #include "tester/host/TarvelFiberLimit.h"
 
@@ -68,29 +61,6 @@ TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualifi
     kx::test::expectGolden(end1->toJson(), "record/golden/loss-vendor-system.json");
 }
 
-TEST(FiberRecordPower, InfinityMarkersAndNoWavelength) {
-    auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
-    test->testPerWlVec[1].maxPower =
-        FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
-    FiberPowerMeterPerWl zero = test->testPerWlVec[0];
-    zero.wavelength = 0;
-    test->testPerWlVec.push_back(zero);
-    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
-
-    EXPECT_FALSE(record.GetPowerTest(2));
-    const auto power = record.GetPowerTest(1);
-    ASSERT_TRUE(power);
-    EXPECT_EQ(power->Id, 22);
-    ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
-
-    // dBm and microwatt values with their losses are pinned by record/golden/power-image.json.
-    // 1550 nm: the maximum power is at negative infinity; the minimum loss it brackets is no number.
-    const FiberMeasurement& inf = power->Measurements[2];
-    EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
-    EXPECT_EQ(param(inf, kKindMinLoss).Qualifier, kQualifierNaN);
-    EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
-}
-
 // Every image test with bytes is shown; a stored size that is missing or disagrees with the PNG header gives
 // way to the header's, and the disagreement is logged.
 TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSizeWithItsDefects) {
@@ -140,8 +110,9 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSizeWithItsDefects) {
     EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
 }
 
-// A power reaches the host in microwatts whatever unit the tester stored it in.
-TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
+// A power reaches the host in microwatts whatever unit the tester stored it in; infinite powers are marked. The
+// dBm and microwatt values with their losses are pinned by record/golden/power-image.json.
+TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowattsAndInfinitiesAreMarked) {
     struct Case {
         uint8_t units;  // 0 and 1 milliwatts, 2 microwatts, 3 nanowatts, 4 picowatts
         ScaledInt::ScaledTo resolution;
@@ -154,9 +125,23 @@ TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
         e.refPower = FiberPower(-10.0f, ScaledInt::hundredths, c.units, c.resolution);  // 100 uW
         e.minPower = FiberPower(-30.0f, ScaledInt::hundredths, c.units, c.resolution);  // 1 uW
         e.maxPower = FiberPower(-15.0f, ScaledInt::hundredths, c.units, c.resolution);  // 31.62 uW
+        // 1550 nm with its maximum power at negative infinity; an entry without a wavelength.
+        test->testPerWlVec[1].maxPower =
+            FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
+        FiberPowerMeterPerWl zero = test->testPerWlVec[0];
+        zero.wavelength = 0;
+        test->testPerWlVec.push_back(zero);
         TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        EXPECT_FALSE(record.GetPowerTest(2));
         const auto power = record.GetPowerTest(1);
         ASSERT_TRUE(power);
+        EXPECT_EQ(power->Id, 22);
+        ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
+        // The minimum loss an infinite maximum power brackets is no number.
+        const FiberMeasurement& inf = power->Measurements[2];
+        EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
+        EXPECT_EQ(param(inf, kKindMinLoss).Qualifier, kQualifierNaN);
+        EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
         const FiberMeasurement& watts = power->Measurements[1];
         const int unit = c.units;
         EXPECT_NEAR(param(watts, MeasKind::Value).Value, 10.0, 0.05) << unit;

@@ -1,13 +1,9 @@
 // The test record's summary, media type, decoding, record metadata and raw data.
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "tester/RecordFixtures.h"
-#include "copper/CopperResult.h"
-#include "fiber/FiberResult.h"
 #include "core/TestBytes.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "core/TestFiles.h"
 #include "core/Containers.h"
 

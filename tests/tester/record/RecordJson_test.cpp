@@ -1,5 +1,4 @@
 // The host record of a result file as JSON and as the short readable summary.
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
@@ -14,7 +13,6 @@
 #include "tester/RecordFixtures.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

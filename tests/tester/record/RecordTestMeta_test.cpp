@@ -1,13 +1,7 @@
 // Test metadata of a record: testers, calibration dates and cable fields.
-#include <gtest/gtest.h>
-
-#include <boost/optional/optional_io.hpp>
 
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
-#include "copper/CopperLimit.h"
-#include "fiber/FiberResult.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;

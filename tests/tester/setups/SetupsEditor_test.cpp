@@ -1,15 +1,9 @@
 // The settings editor's host table, the code page and project file names, and project setup files.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "SetupsFixture.h"
 #include "core/SqliteFixtures.h"
-#include "common/InstrumentSettingsFile.h"
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
-#include "storage/ProjectSetupFile.h"
 #include "tester/setups/CodePage.h"
 #include "tester/setups/KestrixSetups.h"
 #include "tester/setups/SetupDatabase.h"

@@ -1,7 +1,6 @@
 // Settings and project setups between host and the simulated tester.
 #include "SetupsFixture.h"
 #include "storage/ProjectBuilders.h"
-#include "storage/ProjectSetupFile.h"
 #include "tester/setups/KestrixSetups.h"
 #include "tester/setups/TarvelProject.h"
 

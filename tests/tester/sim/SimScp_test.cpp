@@ -1,5 +1,4 @@
 // SCP over exec channels, both directions, spoken by hand against the simulator.
-#include <gtest/gtest.h>
 
 #include "tester/SimTestClient.h"
 

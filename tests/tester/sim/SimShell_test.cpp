@@ -1,5 +1,4 @@
 // The simulator's login and shell, seen through a bare libssh client.
-#include <gtest/gtest.h>
 
 #include <thread>
 

@@ -1,5 +1,4 @@
 // A stocked simulator answering an import: smmarkuploaded, and files damaged on the way but not on its disk.
-#include <gtest/gtest.h>
 
 #include <set>
 

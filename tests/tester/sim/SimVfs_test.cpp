@@ -1,5 +1,4 @@
 // The simulator's mapping of tester paths into its root folder.
-#include <gtest/gtest.h>
 
 #include "SimVfs.h"
 #include "tester/SimTestClient.h"
