@@ -64,7 +64,7 @@ TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDef
     EXPECT_EQ(opened.GetSettingEnum(8), -1);
 }
 
-TEST(SetupsEditor, TypesAndSetupInfo) {
+TEST(SetupsEditor, TypesSetupInfoAndTextsThroughTheCodePage) {
     KestrixSetups e;
     for (int t : {0, 1, 2, 8, 12, 13}) EXPECT_TRUE(e.HasType(t)) << t;
     for (int t : {-1, 9, 11, 14, 15, 22}) EXPECT_FALSE(e.HasType(t)) << t;
@@ -77,10 +77,6 @@ TEST(SetupsEditor, TypesAndSetupInfo) {
     EXPECT_EQ(e.GetProjectValidCharsMessage(),
               "a-Z 0-9 - / . , : * ' _ [ ] SPACE\r\nç ñ ß à á â ã ä è é ê ë ì í î ï ò ó ô ö ù ú û ü\r\n"
               "Ç Ñ À Á Â Ã Ä È É Ê Ë Ì Í Î Ï Ò Ó Ô Ö Ù Ú Û Ü");
-}
-
-TEST(SetupsEditor, TextsThroughTheCodePage) {
-    KestrixSetups e;
     EXPECT_EQ(e.GetSettingString(15, 0), "");  // closed
     e.New();
     e.SetSettingString(15, 0, "10.1.2.3");
@@ -124,6 +120,12 @@ TEST(SetupsEditor, NewSaveOpenRoundTrip) {
     back.Close();
     EXPECT_FALSE(back.isOpen());
     EXPECT_EQ(back.GetSettingEnum(8), -1);
+    // A file too large for the tester is not made.
+    e.New();
+    e.SetSettingString(15, 0, std::string(9000, '1'));
+    EXPECT_TRUE(e.SaveData());
+    e.SetSettingString(16, 0, std::string(2000, '2'));
+    EXPECT_FALSE(e.SaveData());
 }
 
 TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
@@ -150,15 +152,6 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     unknown.replace(unknown.find("English"), 7, "Klingon");
     EXPECT_FALSE(e.OpenData(sectionOf(105, unknown)));
     EXPECT_FALSE(e.isOpen());
-}
-
-TEST(SetupsEditor, SaveDataRefusesAFileTooLargeForTheTester) {
-    KestrixSetups e;
-    e.New();
-    e.SetSettingString(15, 0, std::string(9000, '1'));
-    EXPECT_TRUE(e.SaveData());
-    e.SetSettingString(16, 0, std::string(2000, '2'));
-    EXPECT_FALSE(e.SaveData());
 }
 
 TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {

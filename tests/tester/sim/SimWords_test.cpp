@@ -19,7 +19,7 @@ using W = std::vector<std::string>;
 
 }  // namespace
 
-TEST(SimWords, QuotingRules) {
+TEST(SimWords, QuotingAndExpansion) {
     EXPECT_EQ(words("ls -lQ \"/a b/c\""), (W{"ls", "-lQ", "/a b/c"}));
     EXPECT_EQ(words("  rm\t'x y'  "), (W{"rm", "x y"}));
     EXPECT_EQ(words(R"(echo "a\"b\\c\$d\`e\x")"), (W{"echo", "a\"b\\c$d`e\\x"}));
@@ -31,9 +31,6 @@ TEST(SimWords, QuotingRules) {
     EXPECT_EQ(words("echo a\\\nb"), (W{"echo", "ab"}));
     EXPECT_EQ(words("echo \"a\nb\""), (W{"echo", "a\nb"}));
     EXPECT_EQ(words("echo a#b # comment"), (W{"echo", "a#b"}));
-}
-
-TEST(SimWords, Expansion) {
     EXPECT_EQ(words("echo $HOME ${HOME}/x \"$HOME\" '$HOME'"), (W{"echo", "/root", "/root/x", "/root", "$HOME"}));
     EXPECT_EQ(words("echo $NOPE \"$NOPE\" x"), (W{"echo", "", "x"}));
     EXPECT_EQ(words("echo $ a$ \"$\" $1x"), (W{"echo", "$", "a$", "$", "x"}));
