@@ -9,7 +9,7 @@ using namespace Kestrix;
 using Kestrix::Tester::EnumConverter;
 
 // Each table both ways over every value it lists, plus the host codes that stored records and the host rely on.
-TEST(EnumConverter, StatusRoundTripsAndPinnedCodes) {
+TEST(EnumConverter, StatusesAndEnds) {
     for (Status s : {Status::notSet, Status::pass, Status::passStar, Status::passAcceptable, Status::fail})
         EXPECT_EQ(EnumConverter::KestrixShareStatus(EnumConverter::Status(s)), s) << static_cast<int>(s);
     const std::pair<Status, int> pinned[] = {
@@ -18,9 +18,7 @@ TEST(EnumConverter, StatusRoundTripsAndPinnedCodes) {
         {Status::dontShow, 5}, {static_cast<Status>(3), 6}, {Status::passAcceptable, 7}};
     for (const auto& [native, host] : pinned) EXPECT_EQ(EnumConverter::Status(native), host) << host;
     for (int host : {-1, 6, 8}) EXPECT_EQ(EnumConverter::KestrixShareStatus(host), Status::notSet) << host;
-}
-
-TEST(EnumConverter, Ends) {
+    // Ends.
     for (CableEnd end : {CableEnd::end1, CableEnd::end2})
         EXPECT_EQ(EnumConverter::KestrixShareFiberEnd(EnumConverter::EndFiber(end)), end);
     EXPECT_EQ(EnumConverter::EndFiber(CableEnd::end2), 2);
@@ -30,7 +28,7 @@ TEST(EnumConverter, Ends) {
     EXPECT_EQ(EnumConverter::KestrixShareCopperEnd(9), CableEnd::main);
 }
 
-TEST(EnumConverter, FiberTestTypesRoundTripAndTheFirstMatchWins) {
+TEST(EnumConverter, FiberTestTypesRoundTripTheFirstMatchWinsAndLossSettingsMap) {
     const std::pair<FiberTestType, int> pinned[] = {
         {FiberTestType::otdrEnd1, 24},          {FiberTestType::otdrEnd2, 25},
         {FiberTestType::bidirectionalOtdr, 42}, {FiberTestType::imageEnd1, 28},
@@ -46,6 +44,24 @@ TEST(EnumConverter, FiberTestTypesRoundTripAndTheFirstMatchWins) {
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(33), FiberTestType::otdrEnd1);
     EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::patchCordEnd1), 0);
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(99), FiberTestType::patchCordEnd1);
+    // Loss test mode, method and light source.
+    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkDual), 1);
+    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkSingle), 1);
+    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::loopback), 2);
+    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::farEndSource), 3);
+    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::scopel), 0);
+
+    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::methodA3), 6);
+    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::oneJumper), 2);
+    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::twoJumper), 1);
+    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::threeJumper), 3);
+    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::modifiedOneJumper), 10);
+    EXPECT_EQ(EnumConverter::FiberMethod(static_cast<FiberLLRefMethod>(11)), 0);
+
+    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::led), 1);
+    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::laser), 2);
+    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::vcsel), 3);
+    EXPECT_EQ(EnumConverter::FiberLightSrc(static_cast<LightSourceType>(7)), 0);
 }
 
 TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
@@ -64,26 +80,6 @@ TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
     for (const auto& [host, native] : pinned) EXPECT_EQ(EnumConverter::KestrixShareCuTestType(host), native) << host;
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::next), 8);
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::fext), 0);
-}
-
-TEST(EnumConverter, LossTestModeMethodAndLightSource) {
-    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkDual), 1);
-    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkSingle), 1);
-    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::loopback), 2);
-    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::farEndSource), 3);
-    EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::scopel), 0);
-
-    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::methodA3), 6);
-    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::oneJumper), 2);
-    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::twoJumper), 1);
-    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::threeJumper), 3);
-    EXPECT_EQ(EnumConverter::FiberMethod(FiberLLRefMethod::modifiedOneJumper), 10);
-    EXPECT_EQ(EnumConverter::FiberMethod(static_cast<FiberLLRefMethod>(11)), 0);
-
-    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::led), 1);
-    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::laser), 2);
-    EXPECT_EQ(EnumConverter::FiberLightSrc(LightSourceType::vcsel), 3);
-    EXPECT_EQ(EnumConverter::FiberLightSrc(static_cast<LightSourceType>(7)), 0);
 }
 
 TEST(EnumConverter, WirePairsOfEveryHostPairId) {

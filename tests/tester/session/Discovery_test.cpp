@@ -94,12 +94,6 @@ std::string described(const TesterConnectInfo& t) {
 
 }  // namespace
 
-TEST_F(DiscoveryTest, NoTesterOnTheLink) {
-    EXPECT_FALSE(c.FindAttachedTesters());
-    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
-    EXPECT_TRUE(link.connected.empty());
-}
-
 // A preferred address that is also a link-local candidate is probed once.
 TEST_F(DiscoveryTest, OneTesterStaysConnected) {
     link.testers["169.254.222.2"] = simA->address();
@@ -154,7 +148,10 @@ TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
     EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10", "169.254.222.18"}));
 }
 
-TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
+TEST_F(DiscoveryTest, NoTesterOnTheLinkAndARefusedLoginEndDiscovery) {
+    EXPECT_FALSE(c.FindAttachedTesters());
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
+    EXPECT_TRUE(link.connected.empty());
     Kestrix::Sim::SimFaults refuse;
     refuse.refuseLogin = true;
     linkBoth(refuse);
