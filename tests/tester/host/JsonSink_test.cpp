@@ -67,7 +67,7 @@ Json::Value randomValue(std::mt19937& rng, int depth) {
     }
 }
 
-TEST(JsonSink, TextAndTreeAreTheSameJsonWhateverTheMemberOrder) {
+TEST(JsonSink, TextAndTreeAreTheSameJsonWhateverTheMemberOrderAndANameGivenTwiceKeepsItsLastValue) {
     std::mt19937 rng(24);
     for (int i = 0; i < 300; ++i) {
         const Json::Value v = randomValue(rng, 0);
@@ -79,9 +79,6 @@ TEST(JsonSink, TextAndTreeAreTheSameJsonWhateverTheMemberOrder) {
         EXPECT_EQ(built, v);
         EXPECT_EQ(text.take() + "\n", compactJsonText(v)) << v.toStyledString();
     }
-}
-
-TEST(JsonSink, ANameGivenTwiceKeepsItsLastValueAsInATree) {
     const auto write = [](JsonSink& s) {
         s.beginObject();
         s.member("b", 1);

@@ -111,27 +111,11 @@ TEST_F(MaintenanceTest, AFailedUploadGivesSevenUnlockedAndEndsTheWalk) {
     }
 }
 
-TEST_F(MaintenanceTest, RemoteUnitGetsTheListedImages) {
-    auto& t = start(unit("Tarvel", "remote"));
-    const std::string big(200000, 'B');
-    auto pkg =
-        kx::test::remotePackage({"main.img", "fpga.bit"},
-                                {{"images/main.img", big}, {"images/fpga.bit", "fpga"}, {"images/unlisted.img", "no"}});
-    const auto before = testerFiles();
-    EXPECT_EQ(t.UpdateFirmware(pkg, false, nullptr, nullptr), kUpdateRunning);
-    auto added = testerFiles();
-    for (const auto& f : before) added.erase(f);
-    EXPECT_EQ(added, (std::set<std::string>{"/tmp/rmt_swupdate/images/fpga.bit", "/tmp/rmt_swupdate/images/main.img"}));
-    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/rmt_swupdate/images/main.img")),
-              std::vector<uint8_t>(big.begin(), big.end()));
-    EXPECT_EQ(journalCount("mkdir -p /tmp/rmt_swupdate/images/"), 1u);
-}
-
 // Whatever the package holds, a remote unit's update either delivers listed plain files into the image
 // folder or fails with 7 or 12; the screen is unlocked and nothing lands anywhere else.
 // Packages the parser refuses (truncated, without a manifest or a listed file: MaintenancePackage_test) are refused
 // before anything is sent, like these.
-TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
+TEST_F(MaintenanceTest, RemoteUnitsGetTheListedImagesAndHostilePackagesUploadNothingElse) {
     const std::vector<std::pair<const char*, std::vector<uint8_t>>> packages = {
         {"listed ../x", kx::test::remotePackage({"../x"}, {{"images/../x", "evil"}, {"../x", "evil"}})},
         {"listed /etc/x", kx::test::remotePackage({"/etc/x"}, {{"/etc/x", "evil"}})},
@@ -157,4 +141,17 @@ TEST_F(MaintenanceTest, HostilePackagesUploadNothingOutsideTheImageFolder) {
     for (const auto& f : after) EXPECT_TRUE(before.count(f) || f.rfind("/tmp/rmt_swupdate/images/", 0) == 0) << f;
     EXPECT_FALSE(fs::exists(root / "x"));
     EXPECT_FALSE(fs::exists(root / "etc"));
+
+    // The listed images of a sound package, and nothing else, arrive in the image folder.
+    const std::string big(200000, 'B');
+    auto good =
+        kx::test::remotePackage({"main.img", "fpga.bit"},
+                                {{"images/main.img", big}, {"images/fpga.bit", "fpga"}, {"images/unlisted.img", "no"}});
+    EXPECT_EQ(t.UpdateFirmware(good, false, nullptr, nullptr), kUpdateRunning);
+    auto added = testerFiles();
+    for (const auto& f : after) added.erase(f);
+    EXPECT_EQ(added, (std::set<std::string>{"/tmp/rmt_swupdate/images/fpga.bit", "/tmp/rmt_swupdate/images/main.img"}));
+    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/rmt_swupdate/images/main.img")),
+              std::vector<uint8_t>(big.begin(), big.end()));
+    EXPECT_EQ(journalCount("mkdir -p /tmp/rmt_swupdate/images/"), 1u);
 }

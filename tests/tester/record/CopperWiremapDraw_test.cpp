@@ -43,15 +43,6 @@ int rowOf(int pin) {
 
 }  // namespace
 
-TEST(WiremapDrawing, PinRowsFollowTheLayout) {
-    EXPECT_EQ(rowOf(1), 15);
-    EXPECT_EQ(rowOf(2), 30);
-    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
-    EXPECT_EQ(rowOf(6), 75);
-    EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
-    EXPECT_EQ(rowOf(9), 196);
-}
-
 TEST(WiremapDrawing, StraightThroughWiresStubsAndDashes) {
     const Bmp b = draw(kx::test::straightThroughWiremap(), kx::test::t568bOutlet());
     // Not pair-based: left x 25, right x 255; pin 2 orange solid from stub to stub.
@@ -142,7 +133,7 @@ TEST(WiremapDrawing, M12DrawsOnlyTwoPairs) {
     EXPECT_EQ(b.at(40, 151), kWhite);  // pin 7
 }
 
-TEST(WiremapDrawing, DistanceLabelsInMetresOrFeet) {
+TEST(WiremapDrawing, PinRowsAndDistanceLabelsInMetresOrFeet) {
     const Wiremap w;
     const CopperOutletConfig oc;
     const WireMapData data(&w, &oc, 1, 1);
@@ -155,6 +146,13 @@ TEST(WiremapDrawing, DistanceLabelsInMetresOrFeet) {
     map.SetMeters(true, "");
     EXPECT_EQ(map.unitLabel(), "ft");
     EXPECT_EQ(map.distanceLabel(1e300), "? ft");
+    // Rows of the standard layout.
+    EXPECT_EQ(rowOf(1), 15);
+    EXPECT_EQ(rowOf(2), 30);
+    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
+    EXPECT_EQ(rowOf(6), 75);
+    EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
+    EXPECT_EQ(rowOf(9), 196);
 }
 
 TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {

@@ -309,7 +309,7 @@ TEST_F(BatchTest, ALostConnectionIsReportedOnceAndKeepsWhatArrived) {
     EXPECT_LT(tarvel->uploadKeys()[0].GetKeys().size(), 10u);
 }
 
-TEST(UploadList, KeysCutTo32BitsInOneSection) {
+TEST(UploadList, KeysCutTo32BitsInOneSectionMarkedWithinATimeOutPerThousandKeys) {
     const std::vector<int64_t> keys{1, -2, 0x100000005LL, 70000};
     const auto file = TarvelCom::uploadListFile(keys);
     PFile::MemReader reader;
@@ -324,9 +324,6 @@ TEST(UploadList, KeysCutTo32BitsInOneSection) {
     EXPECT_EQ(payload, (std::vector<uint8_t>{1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 5, 0, 0, 0, 0x70, 0x11, 1, 0}));
     PFile::Section none;
     EXPECT_EQ(reader.read(none, true), -2);
-}
-
-TEST(UploadList, MarkingTimeOutGrowsPerThousandKeys) {
     EXPECT_EQ(TarvelCom::markingTimeoutMs(1), 3000);
     EXPECT_EQ(TarvelCom::markingTimeoutMs(999), 3000);
     EXPECT_EQ(TarvelCom::markingTimeoutMs(1000), 6000);

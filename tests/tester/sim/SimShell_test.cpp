@@ -91,13 +91,6 @@ TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel_free(ch);
 }
 
-TEST_F(QuietShell, UnclosedQuoteContinuesOnTheNextLine) {
-    Client::send(ch, "echo \"a\n");
-    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
-    EXPECT_EQ(command("b\""), "a\r\nb\r\n");
-    EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
-}
-
 TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     ssh_channel ch = c.openShell(false);
     ASSERT_NE(ch, nullptr);
@@ -114,7 +107,7 @@ TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     EXPECT_EQ(f.sim->journal(), (std::vector<std::string>{"deferpowerdown", "stty -echo", "frobnicate"}));
 }
 
-TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterally) {
+TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterallyAndAnUnclosedQuoteContinues) {
     const std::string literal = "we \"ird\" $HOME `id` \\x 'q' ;|&";
     // Inside double quotes only \ " $ and ` need a backslash.
     std::string quoted;
@@ -134,6 +127,11 @@ TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterally) {
     EXPECT_EQ(command("echo $HOME \"$HOME\" '$HOME' \\$HOME"), "/root /root $HOME $HOME\r\n");
     EXPECT_EQ(command("echo `id`"), "sh: command substitution is not supported\r\n");
     EXPECT_EQ(command("ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
+    // An unclosed quote continues on the next line.
+    Client::send(ch, "echo \"a\n");
+    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
+    EXPECT_EQ(command("b\""), "a\r\nb\r\n");
+    EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
 }
 
 TEST_F(QuietShell, ListingFollowsTheBusyBoxColumns) {
