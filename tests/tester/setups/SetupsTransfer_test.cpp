@@ -180,7 +180,7 @@ TEST_F(SetupsTest, ProjectPulledFromTheTester) {
     EXPECT_TRUE(sent("uilock").empty());  // exporting changes nothing on the screen
 }
 
-TEST_F(SetupsTest, ProjectPullFailures) {
+TEST_F(SetupsTest, ProjectPullFailuresAndNoProjectListWithoutAMasterDatabase) {
     int result = -1;
     std::string fileName = "stale";
     EXPECT_FALSE(com->UploadProjectSetup("", result, fileName));
@@ -206,6 +206,14 @@ TEST_F(SetupsTest, ProjectPullFailures) {
     EXPECT_TRUE(com->UploadProjectSetup("P", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);
     EXPECT_EQ(fileName, "%50");
+    // An empty master database lists nothing; none at all, or one that is not SQLite, is no list.
+    const auto empty = com->GetProjectNames();
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+    fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
+    EXPECT_FALSE(com->GetProjectNames());
+    kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
+    EXPECT_FALSE(com->GetProjectNames());
 }
 
 TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
@@ -232,16 +240,6 @@ TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
     EXPECT_EQ(*listed, names);
     EXPECT_FALSE(exists("/tmp/pwned"));
     expectUnlocked();
-}
-
-TEST_F(SetupsTest, NoMasterDatabaseNoProjectList) {
-    const auto empty = com->GetProjectNames();
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->empty());
-    fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
-    EXPECT_FALSE(com->GetProjectNames());
-    kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
-    EXPECT_FALSE(com->GetProjectNames());
 }
 
 TEST_F(SetupsTest, SimulatorToolsAnswerAsATesterDoes) {
