@@ -64,7 +64,7 @@ TEST(EnumConverter, FiberTestTypesRoundTripTheFirstMatchWinsAndLossSettingsMap) 
     EXPECT_EQ(EnumConverter::FiberLightSrc(static_cast<LightSourceType>(7)), 0);
 }
 
-TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
+TEST(EnumConverter, CopperTestTypesRoundTripPinnedIdsAndWirePairsOfEveryHostPairId) {
     int listed = 0;
     for (int host = -1; host <= 60; ++host) {
         const CopperTestType native = EnumConverter::KestrixShareCuTestType(host);
@@ -80,9 +80,6 @@ TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
     for (const auto& [host, native] : pinned) EXPECT_EQ(EnumConverter::KestrixShareCuTestType(host), native) << host;
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::next), 8);
     EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::fext), 0);
-}
-
-TEST(EnumConverter, WirePairsOfEveryHostPairId) {
     struct Row {
         int id;
         WirePair src, rcv;
