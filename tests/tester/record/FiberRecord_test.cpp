@@ -154,7 +154,7 @@ TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowattsAndInfinitie
     }
 }
 
-TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
+TEST(FiberLimitView, SpecificationsAbsentEntriesAndTheCableCategoryOnlyWhenKnown) {
     FiberLimit limit = kx::test::lossLengthLimit();
     limit.valuesList[0].values[FiberLimitValueType::maxSplitterLoss_1x8] = ScaledInt(10.6f, ScaledInt::tenths);
     limit.valuesList[0].supportedCategories.insert(static_cast<FiberCategory>(12));
@@ -187,15 +187,13 @@ TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
     const std::vector<uint8_t> garbage(bytes.begin(), bytes.begin() + bytes.size() / 2);
     EXPECT_FALSE(view.Deserialize(&garbage));
     EXPECT_EQ(view.GetName(), "");
-}
-
-TEST(FiberCableView, CategoryOnlyWhenKnown) {
+    // The cable view: a category only when it is known.
     TarvelFiberCable cable;
-    const auto bytes = serialized(kx::test::singlemodeFiber());
-    ASSERT_TRUE(cable.Deserialize(&bytes));
+    const auto cableBytes = serialized(kx::test::singlemodeFiber());
+    ASSERT_TRUE(cable.Deserialize(&cableBytes));
     EXPECT_EQ(cable.Category, 6);
-    const std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 3);
-    EXPECT_FALSE(cable.Deserialize(&cut));
+    const std::vector<uint8_t> cutCable(cableBytes.begin(), cableBytes.end() - 3);
+    EXPECT_FALSE(cable.Deserialize(&cutCable));
     EXPECT_FALSE(cable.Category);
 }
 

@@ -27,7 +27,7 @@ const char* kDoc = R"({
 
 }  // namespace
 
-TEST(Sysinfo, ReadsTheWholeDocument) {
+TEST(Sysinfo, ReadsTheWholeDocumentAndTheHostModelCodeFromTheFirstModule) {
     auto s = KestrixCom::GetSysinfo(std::string("sysinfo\n") + kDoc + "\n");
     ASSERT_TRUE(s);
     ASSERT_EQ(s->instruments.size(), 1u);
@@ -46,6 +46,27 @@ TEST(Sysinfo, ReadsTheWholeDocument) {
     EXPECT_EQ(i.components->data.at(0).name, "limit data");
     EXPECT_EQ(hostModelCode(i), 3001);
     EXPECT_EQ(modelDisplayName(i.model), "Lumetra2");
+    auto code = [](const std::string& model) {
+        SysinfoInstrument i;
+        i.components = SysinfoComponents{};
+        SysinfoModule m;
+        m.model = model;
+        i.components->hw_modules.push_back(m);
+        return hostModelCode(i);
+    };
+    EXPECT_EQ(code("300"), 3001);
+    EXPECT_EQ(code("499"), 3001);
+    EXPECT_EQ(code("500"), 3000);
+    EXPECT_EQ(code("200"), 3003);
+    EXPECT_EQ(code("299"), 3003);
+    EXPECT_EQ(code("199"), 3000);
+    EXPECT_EQ(code(" 250 "), 3003);
+    EXPECT_EQ(code("25x"), 3000);
+    EXPECT_EQ(code(""), 3000);
+    EXPECT_EQ(code("99999999999999999999999"), 3000);
+    EXPECT_EQ(hostModelCode(SysinfoInstrument{}), 3000);
+    EXPECT_EQ(modelDisplayName("Ombrel"), "KZR-A");
+    EXPECT_EQ(modelDisplayName("x"), "N/A");
 }
 
 TEST(Sysinfo, WrongTypesReadAsEmptyOrTextAndMalformedRepliesGiveNone) {
@@ -70,28 +91,4 @@ TEST(Sysinfo, WrongTypesReadAsEmptyOrTextAndMalformedRepliesGiveNone) {
     EXPECT_TRUE(KestrixCom::GetSysinfo("[{\"instruments\": [{}]}]"));
     std::string deep = "{\"instruments\":" + std::string(100000, '[') + std::string(100000, ']') + "}";
     EXPECT_FALSE(KestrixCom::GetSysinfo(deep));
-}
-
-TEST(Sysinfo, HostModelCodeFromTheFirstModule) {
-    auto code = [](const std::string& model) {
-        SysinfoInstrument i;
-        i.components = SysinfoComponents{};
-        SysinfoModule m;
-        m.model = model;
-        i.components->hw_modules.push_back(m);
-        return hostModelCode(i);
-    };
-    EXPECT_EQ(code("300"), 3001);
-    EXPECT_EQ(code("499"), 3001);
-    EXPECT_EQ(code("500"), 3000);
-    EXPECT_EQ(code("200"), 3003);
-    EXPECT_EQ(code("299"), 3003);
-    EXPECT_EQ(code("199"), 3000);
-    EXPECT_EQ(code(" 250 "), 3003);
-    EXPECT_EQ(code("25x"), 3000);
-    EXPECT_EQ(code(""), 3000);
-    EXPECT_EQ(code("99999999999999999999999"), 3000);
-    EXPECT_EQ(hostModelCode(SysinfoInstrument{}), 3000);
-    EXPECT_EQ(modelDisplayName("Ombrel"), "KZR-A");
-    EXPECT_EQ(modelDisplayName("x"), "N/A");
 }
