@@ -154,7 +154,7 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     EXPECT_FALSE(e.isOpen());
 }
 
-TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
+TEST(ProjectFileName, EncodesTheNameAsTheTesterDoesThroughTheCodePage) {
     EXPECT_EQ(projectFileName("ab.c"), "%61%62%2e%63");
     EXPECT_EQ(projectFileName("AB-1_[x]"), "AB-1_[%78]");
     EXPECT_EQ(projectFileName(" \"%*./:;<>?\\|"), "%20%22%25%2a%2e%2f%3a%3b%3c%3e%3f%5c%7c");
@@ -163,9 +163,7 @@ TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
     EXPECT_EQ(projectFileName("x\xE2\x82\xAC"), "%78%3f");  // beyond the code page: "?"
     EXPECT_EQ(projectFileName("\xFF\xFE"), "%3f%3f");       // not UTF-8
     EXPECT_EQ(TarvelProject().GetFileNameForProject("ab.c"), "%61%62%2e%63");
-}
-
-TEST(CodePage, LenientUtf8) {
+    // The code page and lenient UTF-8.
     EXPECT_EQ(decodeUtf8Lenient("plain é"), "plain é");
     EXPECT_EQ(decodeUtf8Lenient("a\xC3"), "a\xEF\xBF\xBD");
     EXPECT_EQ(decodeUtf8Lenient("\xC0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
