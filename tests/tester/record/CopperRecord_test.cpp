@@ -95,7 +95,7 @@ TEST(CopperRecord, ScalarAndFrequencyMeasurementsOfOneEditedLink) {
     EXPECT_EQ(TestRecordTarvel::PreCheck(record.GetCopperTest(), record.GetCopperTest()->getLimit().get()), 0);
 }
 
-TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementFlags) {
+TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementFlagsOrMetres) {
     auto test = kx::test::cat6APermanentLinkTest();
     CopperLimit& limit = *test->body.limit;
     for (CopperFreqLimit& l : limit.freqLimits)
@@ -108,6 +108,8 @@ TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementF
     auto own = limit.freqLimits[1];
     own.pair = PairCombo::p12_36;
     limit.freqLimits.push_back(own);
+    test->plots.plots.push_back(kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, WirePair::pair1,
+                                                     WirePair::pair1, {0, 10, 20, 30, 40, 50}));
     auto record = recordOf(test);
 
     const auto plot = record.GetPlotDataTp(8, 1);
@@ -131,19 +133,13 @@ TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementF
     EXPECT_FALSE(plot->Map568A);
     EXPECT_TRUE(record.HasPlotData(8, 2));
     EXPECT_FALSE(record.HasPlotData(7, 2));  // insertion loss only at the main end
-}
 
-TEST(CopperRecord, TimeDomainPlotsCarryTheirMetres) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    test->plots.plots.push_back(kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, WirePair::pair1,
-                                                     WirePair::pair1, {0, 10, 20, 30, 40, 50}));
-    auto record = recordOf(test);
+    // A time-domain plot has no frequency axis; one curve of six samples in metres (unit 4) along the cable.
     ASSERT_TRUE(record.HasPlotData(16, 1));
-    const auto plot = record.GetPlotDataTp(16, 1);
-    ASSERT_TRUE(plot);
-    // No frequency axis; one curve of six samples in metres (unit 4) along the cable.
-    kx::test::expectGolden(plot->toJson(), "record/golden/tdr-plot.json");
-    EXPECT_NEAR(plot->Curves.at(0).X.at(5), record.GetCopperTest()->metersAtIndex(5), 1e-4);
+    const auto tdr = record.GetPlotDataTp(16, 1);
+    ASSERT_TRUE(tdr);
+    kx::test::expectGolden(tdr->toJson(), "record/golden/tdr-plot.json");
+    EXPECT_NEAR(tdr->Curves.at(0).X.at(5), record.GetCopperTest()->metersAtIndex(5), 1e-4);
 }
 
 TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {

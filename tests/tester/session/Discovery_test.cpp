@@ -196,7 +196,7 @@ PingFactory pingNotAllowed() {
 
 }  // namespace
 
-TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
+TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecidesAndTheDefaultPingerFindsALoopbackTester) {
     auto pinger = pingNotAllowed()();
     EXPECT_TRUE(pinger->pingAddress(simA->address(), 100));
     const std::string gone = simB->address();
@@ -214,9 +214,6 @@ TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     EXPECT_EQ((*found)[0].SerialNumber, "KX1000001");
-}
-
-TEST_F(DiscoveryTest, TheDefaultPingerReachesALoopbackTester) {
     // ICMP where this user may send it, else the TCP connect: either way the simulator is found.
     EXPECT_TRUE(defaultPingFactory()()->pingAddress(simA->address(), 100));
 }

@@ -14,7 +14,7 @@ std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.b
 
 }  // namespace
 
-TEST_F(SetupsTest, ListWrittenUnderItsFlattenedNameReplacedAndDeleted) {
+TEST_F(SetupsTest, ListWrittenUnderItsFlattenedNameReplacedDeletedAndNamedFromTheReply) {
     ASSERT_TRUE(com->UpdateCableIDList(listOf("A/B")));
     expectUnlocked();
     EXPECT_EQ(pauses, std::vector<int>{500});
@@ -36,9 +36,7 @@ TEST_F(SetupsTest, ListWrittenUnderItsFlattenedNameReplacedAndDeleted) {
     // Gone already: the tester says so, and the list is not there.
     EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
     expectUnlocked();
-}
-
-TEST_F(SetupsTest, ListNamesFromTheReply) {
+    // List names as the tester replies them.
     const std::vector<std::pair<std::string, std::vector<std::string>>> replies{
         {"a.ids\nb.c.ids\nOK\n", {"a", "b.c"}}, {"OK\nx.ids\nOK\n", {"x"}}, {"a.ids.ids\n", {"a.ids"}},
         {"a.ids\n.ids\nb.ids\n", {"a"}},  // an empty name ends the scan
