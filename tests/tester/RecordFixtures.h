@@ -1,10 +1,12 @@
 #pragma once
-// Result files for the record tests, made with the library's writers from the shared builders.
+// Result files for the record tests, made with the library's writers from the shared builders, and the record
+// that reads them.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <boost/optional/optional_io.hpp>
 #include <gtest/gtest.h>
 
 #include "copper/CopperBuilders.h"
@@ -12,6 +14,7 @@
 #include "fiber/FiberBuilders.h"
 #include "fiber/FiberResultWriter.h"
 #include "fiber/OtdrBuilders.h"
+#include "tester/record/TestRecordTarvel.h"
 
 namespace kx::test {
 

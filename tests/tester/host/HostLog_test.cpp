@@ -1,4 +1,3 @@
-#include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <thread>
@@ -36,6 +35,10 @@ TEST(HostLog, ContextsArePairedAlsoWhenAnOperationThrows) {
     // An unpaired EndContext is harmless.
     Log::EndContext();
     EXPECT_EQ(Log::depth(), 0u);
+    // A detail is filled in once, whatever it holds.
+    EXPECT_EQ(fillIn("DestinationFile={0}", "/tmp/x"), "DestinationFile=/tmp/x");
+    EXPECT_EQ(fillIn("{0}{0}", "{0}"), "{0}{0}");
+    EXPECT_EQ(fillIn("none", "x"), "none");
 }
 
 // The import's writer threads log beside the session's thread: each line keeps its own thread's context, and
@@ -77,12 +80,6 @@ TEST(HostLog, DisplayLaterQueuesUntilTaken) {
     // A host that never collects keeps a bounded queue.
     for (int i = 0; i < 1000; ++i) Err::DisplayInternalErrorLater("x");
     EXPECT_LE(Err::TakePending().size(), 256u);
-}
-
-TEST(HostLog, FillInReplacesEveryPlaceholder) {
-    EXPECT_EQ(fillIn("DestinationFile={0}", "/tmp/x"), "DestinationFile=/tmp/x");
-    EXPECT_EQ(fillIn("{0}{0}", "{0}"), "{0}{0}");
-    EXPECT_EQ(fillIn("none", "x"), "none");
 }
 
 TEST(FileCopyGroup, FinishedWhenEveryEntryIsDone) {

@@ -1,8 +1,5 @@
 // The copper limit database, the pre-check and recertification of a record against another limit.
-#include <gtest/gtest.h>
 
-#include <cmath>
-#include <filesystem>
 #include <functional>
 #include <limits>
 
@@ -12,7 +9,6 @@
 #include "copper/LimitBuilders.h"
 #include "copper/LimitDbBuilders.h"
 #include "tester/db/CopperLimitsTbl.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -47,19 +43,6 @@ CopperTestPtr readTest(const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
-
-TEST(CopperLimitDb, LoadsOnlyTheAskedVersion) {
-    LimitDbFolder db;
-    db.write(sampleRows());
-    TestRecordTarvel record(kx::test::cat6AResultFile());
-    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.1"));
-    EXPECT_FALSE(record.SpecDbLoaded());
-    EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
-    EXPECT_TRUE(record.SpecDbLoaded());
-    record.CloseSpecDb();
-    EXPECT_FALSE(record.SpecDbLoaded());
-    EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 6 Perm. Link", kKeepNvp));
-}
 
 TEST(CopperLimitDb, BadDatabasesAreRefusedWithoutCrashing) {
     TestRecordTarvel record(kx::test::cat6AResultFile());
@@ -96,12 +79,16 @@ TEST(CopperLimitDb, BadDatabasesAreRefusedWithoutCrashing) {
     EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
 }
 
-TEST(CopperRecertify, NoneBeforeTheDatabaseAndFailureForEmptyBytes) {
+// Only while the asked version of the database is loaded.
+TEST(CopperRecertify, NoneWithoutTheDatabaseAndFailureForEmptyBytes) {
     TestRecordTarvel record(kx::test::cat6AResultFile());
     EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", kKeepNvp));
     LimitDbFolder db;
     db.write(sampleRows());
+    EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.1"));
+    EXPECT_FALSE(record.SpecDbLoaded());
     ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
+    EXPECT_TRUE(record.SpecDbLoaded());
     const auto empty = record.Recertify({}, "TIA Cat 5e Perm. Link", kKeepNvp);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->rcStatus, 2);
@@ -109,6 +96,9 @@ TEST(CopperRecertify, NoneBeforeTheDatabaseAndFailureForEmptyBytes) {
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "No Such Limit", kKeepNvp)->rcStatus, 2);
     EXPECT_EQ(record.Recertify(kx::test::lossLengthResultFile(), "TIA Cat 5e Perm. Link", kKeepNvp)->rcStatus, 2);
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 0.0f)->rcStatus, 2);
+    record.CloseSpecDb();
+    EXPECT_FALSE(record.SpecDbLoaded());
+    EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 6 Perm. Link", kKeepNvp));
 }
 
 TEST(CopperRecertify, ALimitWithoutMaximumFrequencyIsNotOpened) {

@@ -1,20 +1,16 @@
 // The copper side of a record: scalar and frequency tests, plot data, coax TDR, wiremap test, text and labels.
-#include <gtest/gtest.h>
 
 #include <cmath>
 
-#include <boost/optional/optional_io.hpp>
-
 #include "CopperLink.h"
 #include "core/Golden.h"
-#include "tester/RecordFixtures.h"
 #include "copper/CopperLimit.h"
-#include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
-#include "tester/record/CopperRecordJson.h"
 #include "tester/record/EnumConverter.h"
+#include "tester/RecordFixtures.h"
+#include "copper/CopperUtil.h"
+#include "tester/record/CopperRecordJson.h"
 #include "tester/record/RecordMargins.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -37,74 +33,59 @@ TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(k
 
 }  // namespace
 
-TEST(CopperRecord, LengthIsReportedInTenthsRoundedTheTesterWay) {
+// Each edit touches its own test and pair of one link; each is read back from the same record.
+TEST(CopperRecord, ScalarAndFrequencyMeasurementsOfOneEditedLink) {
     auto test = kx::test::cat6APermanentLinkTest();
     scalarOf(*test, CopperTestType::length, WirePair::pair1)->value = 12.34f;
     scalarOf(*test, CopperTestType::length, WirePair::pair2)->value = 12.36f;
-    auto record = recordOf(test);
-    const auto st = record.GetScalarTest(1);
-    ASSERT_TRUE(st);
-    // Pair 1 at 12.3 m, pair 2 ("36") at 12.4 m.
-    kx::test::expectGolden(st->toJson(), "record/golden/length-tenths.json");
-}
-
-TEST(CopperRecord, ScalarLimitsComeUpperThenLowerWithMarginsAndTheScalarsStatus) {
-    auto test = kx::test::cat6APermanentLinkTest();
     CopperScalar* r = scalarOf(*test, CopperTestType::resist, WirePair::pair3);
     r->value = 7.5f;
     r->limitMax = ScaledInt::raw(250, ScaledInt::tenths);
     r->limitMin = ScaledInt::raw(10, ScaledInt::tenths);
     r->status = Status::pass;
     r->qualifier = ScalarQualifier::open;
-    auto record = recordOf(test);
-    const auto st = record.GetScalarTest(4);
-    ASSERT_TRUE(st);
-    const SingleMeasurement* m = nullptr;
-    for (const auto& x : st->Measurements)
-        if (x.Pair == 3) m = &x;
-    ASSERT_NE(m, nullptr);
-    // 7.5 ohm open (qualifier 12): upper limit 25.0 with margin 17.5, lower 1.0 with 6.5; status pass (4).
-    kx::test::expectGolden(m->toJson(), "record/golden/scalar-limits.json");
-}
-
-TEST(CopperRecord, UnbalanceNotRunHasNoValueAndP2pUsesPairCombinations) {
-    auto test = kx::test::cat6APermanentLinkTest();
     CopperScalar* u = scalarOf(*test, CopperTestType::unbalance, WirePair::pair2);
     u->qualifier = ScalarQualifier::testNotRun;
     u->limitMax = ScaledInt::raw(15, ScaledInt::hundredths);
-    auto record = recordOf(test);
-    const auto unb = record.GetScalarTest(40);
-    ASSERT_TRUE(unb);
-    // Pair 2: no value (null) with its no-value qualifier, and so no margin.
-    kx::test::expectGolden(unb->Measurements[1].toJson(), "record/golden/unbalance-not-run.json");
-
-    // Pair-to-pair unbalance is stored pair 1 with 2 and pair 3 with 4: host pairs 6 (12-36) and 14 (45-78).
-    const auto p2p = record.GetScalarTest(41);
-    ASSERT_TRUE(p2p);
-    kx::test::expectGolden(p2p->toJson(), "record/golden/p2p-unbalance.json");
-}
-
-TEST(CopperRecord, InvalidLimitGivesOnlyValueAndFrequency) {
-    auto test = kx::test::cat6APermanentLinkTest();
     freqOf(*test, CopperTestType::rl, CableEnd::remote, WirePair::pair2, WirePair::pair2)->wmLimit = ScaledInt::nan();
-    auto record = recordOf(test);
-    const auto rl = record.GetFrequencyTest(14);
-    ASSERT_TRUE(rl);
-    const SingleMeasurement* m = nullptr;
-    for (const auto& x : rl->Measurements)
-        if (x.Pair == 2 && x.CopperEnd == 2 && x.IsWorstMarginSpecified) m = &x;
-    ASSERT_NE(m, nullptr);
-    // A value and its frequency only: no limit, no margin.
-    kx::test::expectGolden(m->toJson(), "record/golden/invalid-limit.json");
-}
-
-TEST(CopperRecord, SinglePairResultsStoredWithoutReceivePairAreFound) {
-    auto test = kx::test::cat6APermanentLinkTest();
+    // Single-pair results stored without a receive pair.
     for (CopperFreq& f : test->body.copperfreqs.freqs)
         if (f.testType == CopperTestType::il) f.rcvPair = WirePair::notset;
     for (auto& p : test->plots.plots)
         if (p->testType == CopperTestType::il) p->rcvPair = WirePair::notset;
     auto record = recordOf(test);
+    const auto measurement = [](const auto& t, auto pick) {
+        const SingleMeasurement* m = nullptr;
+        for (const auto& x : t->Measurements)
+            if (pick(x)) m = &x;
+        EXPECT_NE(m, nullptr);
+        return m != nullptr ? m->toJson() : Json::Value();
+    };
+
+    // Length: pair 1 at 12.3 m, pair 2 ("36") at 12.4 m.
+    const auto length = record.GetScalarTest(1);
+    ASSERT_TRUE(length);
+    kx::test::expectGolden(length->toJson(), "record/golden/length-tenths.json");
+    // Resistance 7.5 ohm open (qualifier 12): upper limit 25.0 with margin 17.5, lower 1.0 with 6.5; pass (4).
+    const auto resist = record.GetScalarTest(4);
+    ASSERT_TRUE(resist);
+    kx::test::expectGolden(measurement(resist, [](const auto& x) { return x.Pair == 3; }),
+                           "record/golden/scalar-limits.json");
+    // Unbalance of pair 2 not run: no value (null) with its no-value qualifier, and so no margin.
+    const auto unb = record.GetScalarTest(40);
+    ASSERT_TRUE(unb);
+    kx::test::expectGolden(unb->Measurements[1].toJson(), "record/golden/unbalance-not-run.json");
+    // Pair-to-pair unbalance is stored pair 1 with 2 and pair 3 with 4: host pairs 6 (12-36) and 14 (45-78).
+    const auto p2p = record.GetScalarTest(41);
+    ASSERT_TRUE(p2p);
+    kx::test::expectGolden(p2p->toJson(), "record/golden/p2p-unbalance.json");
+    // A return loss without a valid limit: a value and its frequency only, no limit, no margin.
+    const auto rl = record.GetFrequencyTest(14);
+    ASSERT_TRUE(rl);
+    kx::test::expectGolden(
+        measurement(rl, [](const auto& x) { return x.Pair == 2 && x.CopperEnd == 2 && x.IsWorstMarginSpecified; }),
+        "record/golden/invalid-limit.json");
+
     const auto il = record.GetFrequencyTest(7);
     ASSERT_TRUE(il);
     EXPECT_EQ(il->Measurements.size(), 8u);
@@ -114,7 +95,7 @@ TEST(CopperRecord, SinglePairResultsStoredWithoutReceivePairAreFound) {
     EXPECT_EQ(TestRecordTarvel::PreCheck(record.GetCopperTest(), record.GetCopperTest()->getLimit().get()), 0);
 }
 
-TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementFlags) {
+TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementFlagsOrMetres) {
     auto test = kx::test::cat6APermanentLinkTest();
     CopperLimit& limit = *test->body.limit;
     for (CopperFreqLimit& l : limit.freqLimits)
@@ -127,6 +108,8 @@ TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementF
     auto own = limit.freqLimits[1];
     own.pair = PairCombo::p12_36;
     limit.freqLimits.push_back(own);
+    test->plots.plots.push_back(kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, WirePair::pair1,
+                                                     WirePair::pair1, {0, 10, 20, 30, 40, 50}));
     auto record = recordOf(test);
 
     const auto plot = record.GetPlotDataTp(8, 1);
@@ -150,24 +133,19 @@ TEST(CopperRecord, PlotDataHasTheFrequencyAxisLimitCurvesWithGapsAndEnforcementF
     EXPECT_FALSE(plot->Map568A);
     EXPECT_TRUE(record.HasPlotData(8, 2));
     EXPECT_FALSE(record.HasPlotData(7, 2));  // insertion loss only at the main end
-}
 
-TEST(CopperRecord, TimeDomainPlotsCarryTheirMetres) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    test->plots.plots.push_back(kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, WirePair::pair1,
-                                                     WirePair::pair1, {0, 10, 20, 30, 40, 50}));
-    auto record = recordOf(test);
+    // A time-domain plot has no frequency axis; one curve of six samples in metres (unit 4) along the cable.
     ASSERT_TRUE(record.HasPlotData(16, 1));
-    const auto plot = record.GetPlotDataTp(16, 1);
-    ASSERT_TRUE(plot);
-    // No frequency axis; one curve of six samples in metres (unit 4) along the cable.
-    kx::test::expectGolden(plot->toJson(), "record/golden/tdr-plot.json");
-    EXPECT_NEAR(plot->Curves.at(0).X.at(5), record.GetCopperTest()->metersAtIndex(5), 1e-4);
+    const auto tdr = record.GetPlotDataTp(16, 1);
+    ASSERT_TRUE(tdr);
+    kx::test::expectGolden(tdr->toJson(), "record/golden/tdr-plot.json");
+    EXPECT_NEAR(tdr->Curves.at(0).X.at(5), record.GetCopperTest()->metersAtIndex(5), 1e-4);
 }
 
 TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {
     auto test = kx::test::cat6APermanentLinkTest();
     test->body.cable.catId = CopperCable::CatId::coax;
+    test->body.cable.name = "RG-6";
     CopperFreq tdr;
     tdr.testType = CopperTestType::tdr;
     tdr.cableEnd = CableEnd::main;
@@ -178,6 +156,15 @@ TEST(CopperRecord, CoaxAnswersNoSkewAndReportsItsTdr) {
     tdr.wmLocation = 1234;
     test->body.copperfreqs.freqs.push_back(tdr);
     auto record = recordOf(test);
+    // A copper record, but media 3 in its metadata.
+    EXPECT_EQ(record.GetMediaType(), kMediaCopper);
+    const auto meta = record.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->Media, kMediaCoax);
+    const auto tm = record.GetTestMetaData(0);
+    ASSERT_TRUE(tm);
+    EXPECT_EQ(tm->Media, kMediaCoax);
+    EXPECT_EQ(tm->CableTypeFromResult, "RG-6");
     EXPECT_FALSE(record.GetScalarTest(3));
     const auto length = record.GetScalarTest(1);
     ASSERT_TRUE(length);
@@ -286,4 +273,14 @@ TEST(CopperRecord, WithoutACopperTestEverythingAnswersNone) {
         EXPECT_TRUE(record.GetPairLabels(7).Labels.empty());
         EXPECT_TRUE(copperTestsJson(record, true).isNull());
     }
+    // The copper result without a test: still twisted pair in its metadata, without graphs or tests.
+    TestRecordTarvel bare(files.back());
+    ASSERT_NE(bare.GetCopperResult(), nullptr);
+    const auto meta = bare.ExtractMetaDataFromResult();
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->Media, kMediaCopper);
+    EXPECT_FALSE(meta->HasGraphs);
+    EXPECT_FALSE(bare.GetTestMetaData(1));
+    EXPECT_TRUE(bare.GetTests().empty());
+    EXPECT_EQ(bare.ContainsRawData(), -1);
 }

@@ -1,10 +1,8 @@
 // The wiremap picture: pixels at the places the layout fixes (pin rows, stub ends, dashes, short squares),
 // not whole-image hashes that a font update would change.
-#include <gtest/gtest.h>
 
 #include "tester/RecordFixtures.h"
 #include "tester/record/TarvelWiremap.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -44,25 +42,6 @@ int rowOf(int pin) {
 }
 
 }  // namespace
-
-TEST(WiremapDrawing, IsA24BitBmpOfTheCanvas) {
-    const Bmp b = draw(kx::test::straightThroughWiremap(), kx::test::t568bOutlet());
-    ASSERT_EQ(b.bytes.size(), 54u + kW * kH * 3);
-    EXPECT_EQ(b.bytes[0], 'B');
-    EXPECT_EQ(b.bytes[1], 'M');
-    EXPECT_EQ(b.bytes[28], 24);
-    EXPECT_EQ(b.bytes[18] | (b.bytes[19] << 8), kW);
-    EXPECT_EQ(b.bytes[22] | (b.bytes[23] << 8), kH);
-}
-
-TEST(WiremapDrawing, PinRowsFollowTheLayout) {
-    EXPECT_EQ(rowOf(1), 15);
-    EXPECT_EQ(rowOf(2), 30);
-    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
-    EXPECT_EQ(rowOf(6), 75);
-    EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
-    EXPECT_EQ(rowOf(9), 196);
-}
 
 TEST(WiremapDrawing, StraightThroughWiresStubsAndDashes) {
     const Bmp b = draw(kx::test::straightThroughWiremap(), kx::test::t568bOutlet());
@@ -154,7 +133,7 @@ TEST(WiremapDrawing, M12DrawsOnlyTwoPairs) {
     EXPECT_EQ(b.at(40, 151), kWhite);  // pin 7
 }
 
-TEST(WiremapDrawing, DistanceLabelsInMetresOrFeet) {
+TEST(WiremapDrawing, PinRowsAndDistanceLabelsInMetresOrFeet) {
     const Wiremap w;
     const CopperOutletConfig oc;
     const WireMapData data(&w, &oc, 1, 1);
@@ -167,6 +146,13 @@ TEST(WiremapDrawing, DistanceLabelsInMetresOrFeet) {
     map.SetMeters(true, "");
     EXPECT_EQ(map.unitLabel(), "ft");
     EXPECT_EQ(map.distanceLabel(1e300), "? ft");
+    // Rows of the standard layout.
+    EXPECT_EQ(rowOf(1), 15);
+    EXPECT_EQ(rowOf(2), 30);
+    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
+    EXPECT_EQ(rowOf(6), 75);
+    EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
+    EXPECT_EQ(rowOf(9), 196);
 }
 
 TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {
@@ -177,7 +163,13 @@ TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {
     const auto png = record.GetWireMapPng(*test);
     ASSERT_TRUE(bmp);
     ASSERT_TRUE(png);
-    EXPECT_EQ(bmp->size(), 54u + kW * kH * 3);
+    // A 24-bit BMP of the whole canvas.
+    ASSERT_EQ(bmp->size(), 54u + kW * kH * 3);
+    EXPECT_EQ((*bmp)[0], 'B');
+    EXPECT_EQ((*bmp)[1], 'M');
+    EXPECT_EQ((*bmp)[28], 24);
+    EXPECT_EQ((*bmp)[18] | ((*bmp)[19] << 8), kW);
+    EXPECT_EQ((*bmp)[22] | ((*bmp)[23] << 8), kH);
     ASSERT_GT(png->size(), 8u);
     EXPECT_EQ((*png)[1], 'P');
 }

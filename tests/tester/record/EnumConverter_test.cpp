@@ -9,7 +9,7 @@ using namespace Kestrix;
 using Kestrix::Tester::EnumConverter;
 
 // Each table both ways over every value it lists, plus the host codes that stored records and the host rely on.
-TEST(EnumConverter, StatusRoundTripsAndPinnedCodes) {
+TEST(EnumConverter, StatusesAndEnds) {
     for (Status s : {Status::notSet, Status::pass, Status::passStar, Status::passAcceptable, Status::fail})
         EXPECT_EQ(EnumConverter::KestrixShareStatus(EnumConverter::Status(s)), s) << static_cast<int>(s);
     const std::pair<Status, int> pinned[] = {
@@ -18,9 +18,7 @@ TEST(EnumConverter, StatusRoundTripsAndPinnedCodes) {
         {Status::dontShow, 5}, {static_cast<Status>(3), 6}, {Status::passAcceptable, 7}};
     for (const auto& [native, host] : pinned) EXPECT_EQ(EnumConverter::Status(native), host) << host;
     for (int host : {-1, 6, 8}) EXPECT_EQ(EnumConverter::KestrixShareStatus(host), Status::notSet) << host;
-}
-
-TEST(EnumConverter, Ends) {
+    // Ends.
     for (CableEnd end : {CableEnd::end1, CableEnd::end2})
         EXPECT_EQ(EnumConverter::KestrixShareFiberEnd(EnumConverter::EndFiber(end)), end);
     EXPECT_EQ(EnumConverter::EndFiber(CableEnd::end2), 2);
@@ -30,7 +28,7 @@ TEST(EnumConverter, Ends) {
     EXPECT_EQ(EnumConverter::KestrixShareCopperEnd(9), CableEnd::main);
 }
 
-TEST(EnumConverter, FiberTestTypesRoundTripAndTheFirstMatchWins) {
+TEST(EnumConverter, FiberTestTypesRoundTripTheFirstMatchWinsAndLossSettingsMap) {
     const std::pair<FiberTestType, int> pinned[] = {
         {FiberTestType::otdrEnd1, 24},          {FiberTestType::otdrEnd2, 25},
         {FiberTestType::bidirectionalOtdr, 42}, {FiberTestType::imageEnd1, 28},
@@ -46,27 +44,7 @@ TEST(EnumConverter, FiberTestTypesRoundTripAndTheFirstMatchWins) {
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(33), FiberTestType::otdrEnd1);
     EXPECT_EQ(EnumConverter::FiberTestType(FiberTestType::patchCordEnd1), 0);
     EXPECT_EQ(EnumConverter::KestrixShareFibTestType(99), FiberTestType::patchCordEnd1);
-}
-
-TEST(EnumConverter, CopperTestTypesRoundTripAndPinnedIds) {
-    int listed = 0;
-    for (int host = -1; host <= 60; ++host) {
-        const CopperTestType native = EnumConverter::KestrixShareCuTestType(host);
-        if (native == CopperTestType::none) continue;
-        ++listed;
-        EXPECT_EQ(EnumConverter::KestrixShareCuTestType(EnumConverter::CuTestType(native)), native) << host;
-    }
-    EXPECT_EQ(listed, 24);
-    const std::pair<int, CopperTestType> pinned[] = {{15, CopperTestType::map},          {2, CopperTestType::delay},
-                                                     {41, CopperTestType::p2pUnbalance}, {37, CopperTestType::cdnext},
-                                                     {39, CopperTestType::eltctl},       {8, CopperTestType::next},
-                                                     {6, CopperTestType::none}};
-    for (const auto& [host, native] : pinned) EXPECT_EQ(EnumConverter::KestrixShareCuTestType(host), native) << host;
-    EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::next), 8);
-    EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::fext), 0);
-}
-
-TEST(EnumConverter, LossTestModeMethodAndLightSource) {
+    // Loss test mode, method and light source.
     EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkDual), 1);
     EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::vexlinkSingle), 1);
     EXPECT_EQ(EnumConverter::FiberMode(RemoteEndSetup::loopback), 2);
@@ -86,7 +64,22 @@ TEST(EnumConverter, LossTestModeMethodAndLightSource) {
     EXPECT_EQ(EnumConverter::FiberLightSrc(static_cast<LightSourceType>(7)), 0);
 }
 
-TEST(EnumConverter, WirePairsOfEveryHostPairId) {
+TEST(EnumConverter, CopperTestTypesRoundTripPinnedIdsAndWirePairsOfEveryHostPairId) {
+    int listed = 0;
+    for (int host = -1; host <= 60; ++host) {
+        const CopperTestType native = EnumConverter::KestrixShareCuTestType(host);
+        if (native == CopperTestType::none) continue;
+        ++listed;
+        EXPECT_EQ(EnumConverter::KestrixShareCuTestType(EnumConverter::CuTestType(native)), native) << host;
+    }
+    EXPECT_EQ(listed, 24);
+    const std::pair<int, CopperTestType> pinned[] = {{15, CopperTestType::map},          {2, CopperTestType::delay},
+                                                     {41, CopperTestType::p2pUnbalance}, {37, CopperTestType::cdnext},
+                                                     {39, CopperTestType::eltctl},       {8, CopperTestType::next},
+                                                     {6, CopperTestType::none}};
+    for (const auto& [host, native] : pinned) EXPECT_EQ(EnumConverter::KestrixShareCuTestType(host), native) << host;
+    EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::next), 8);
+    EXPECT_EQ(EnumConverter::CuTestType(CopperTestType::fext), 0);
     struct Row {
         int id;
         WirePair src, rcv;

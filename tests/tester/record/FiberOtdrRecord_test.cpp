@@ -1,22 +1,14 @@
 // OTDR tests of a fiber record: conversion, warnings, event and fault maps, traces, the bidirectional
 // average, the SR-4731 series, tested wavelengths and the span; damaged results answer none.
-#include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
-
-#include <boost/optional/optional_io.hpp>
 
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
-#include "fiber/FiberOtdrEventTypes.h"
-#include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberSr4731.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/FiberRecordUtil.h"
 #include "tester/record/HostRecordJson.h"
-#include "tester/record/TestRecordTarvel.h"
-#include "tester/host/TarvelFiberLimit.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -118,20 +110,6 @@ TEST(FiberRecordOtdr, EveryWarningBitAloneAndInPairs) {
               (std::vector<int>{19, 20, 2, 1, 3, 4, 6, 1, 7, 12, 8, 11, 9, 13, 10, 17, 18, 16, 21, 22, 23}));
 }
 
-// The settings of each wavelength carry the host's id of the test they belong to, not the setup kind.
-TEST(FiberRecordOtdr, SettingsCarryTheTestsOwnType) {
-    TestRecordTarvel record = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
-    const auto avg = record.GenerateOtdrBidirAvgFromResult();
-    ASSERT_TRUE(avg.Test) << avg.ErrorId;
-    const std::pair<boost::optional<OtdrTest>, int> cases[] = {
-        {record.GetOtdrTest(1), 24}, {record.GetOtdrTest(2), 25}, {avg.Test, 42}};
-    for (const auto& [test, hostType] : cases) {
-        ASSERT_TRUE(test);
-        ASSERT_FALSE(test->Wavelengths.empty());
-        for (const OtdrWavelengthData& w : test->Wavelengths) EXPECT_EQ(w.Settings->TestType, hostType) << test->Id;
-    }
-}
-
 TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
     // Traces of 8000 samples reach about 4 km.
     const auto withSpan = [](float start, float stop, uint32_t warnings) {
@@ -169,12 +147,20 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
     EXPECT_FALSE(withSpan(100.0f, 900.0f, 1u << 30).GetOtdrTest(1)->SegmentLocSetByTester);
 }
 
-TEST(FiberRecordOtdr, BidirectionalAverageAndItsErrors) {
+TEST(FiberRecordOtdr, BidirectionalAverageItsSettingsAndItsErrors) {
     TestRecordTarvel both = recordOf(kx::test::otdrOnly({CableEnd::end1, CableEnd::end2}));
     const auto avg = both.GenerateOtdrBidirAvgFromResult();
     ASSERT_TRUE(avg.Test) << avg.ErrorId;
     EXPECT_EQ(avg.Test->Id, 42);
     EXPECT_EQ(avg.Test->EventMapTbl->PortEnd, 1);
+    // The settings of each wavelength carry the host's id of the test they belong to, not the setup kind.
+    const std::pair<boost::optional<OtdrTest>, int> ids[] = {
+        {both.GetOtdrTest(1), 24}, {both.GetOtdrTest(2), 25}, {avg.Test, 42}};
+    for (const auto& [test, hostType] : ids) {
+        ASSERT_TRUE(test);
+        ASSERT_FALSE(test->Wavelengths.empty());
+        for (const OtdrWavelengthData& w : test->Wavelengths) EXPECT_EQ(w.Settings->TestType, hostType) << test->Id;
+    }
 
     TestRecordTarvel end1 = recordOf(kx::test::otdrOnly({CableEnd::end1}));
     TestRecordTarvel end2 = recordOf(kx::test::otdrOnly({CableEnd::end2}));

@@ -1,20 +1,13 @@
 // The fiber side of a record: loss/length, power-meter and end-face image tests, the fiber limit and cable
 // views and the span validator.
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include <boost/optional/optional_io.hpp>
-
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "tester/TesterFixture.h"
-#include "fiber/FiberImageTest.h"
-#include "fiber/FiberLossLengthTest.h"
-#include "fiber/FiberPowerMeterTest.h"
 #include "serialization/ByteStreamBuilder.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/setups/TarvelFiberCable.h"
 #include "tester/host/TarvelFiberLimit.h"
 
@@ -68,53 +61,9 @@ TEST(FiberRecordLoss, LengthWithoutWavelengthsIsLengthOnlyAndLossCodesAreQualifi
     kx::test::expectGolden(end1->toJson(), "record/golden/loss-vendor-system.json");
 }
 
-TEST(FiberRecordPower, InfinityMarkersAndNoWavelength) {
-    auto test = std::make_unique<FiberPowerMeterTest>(kx::test::powerMeterTest());
-    test->testPerWlVec[1].maxPower =
-        FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
-    FiberPowerMeterPerWl zero = test->testPerWlVec[0];
-    zero.wavelength = 0;
-    test->testPerWlVec.push_back(zero);
-    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
-
-    EXPECT_FALSE(record.GetPowerTest(2));
-    const auto power = record.GetPowerTest(1);
-    ASSERT_TRUE(power);
-    EXPECT_EQ(power->Id, 22);
-    ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
-
-    // dBm and microwatt values with their losses are pinned by record/golden/power-image.json.
-    // 1550 nm: the maximum power is at negative infinity; the minimum loss it brackets is no number.
-    const FiberMeasurement& inf = power->Measurements[2];
-    EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
-    EXPECT_EQ(param(inf, kKindMinLoss).Qualifier, kQualifierNaN);
-    EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
-}
-
-TEST(FiberRecordImage, FeaturesAreDefectsSizedByWidth) {
-    auto test = std::make_unique<Kestrix::FiberImageTest>(kx::test::imageTest());
-    for (int32_t width : {400, 1000}) {
-        FiberImageFeatureObject f;
-        f.type = FiberImageFeatureType::glob;
-        f.width = width;
-        f.centroidX = 7;
-        f.centroidY = 9;
-        f.status = Status::pass;
-        test->featureObjects.push_back(f);
-    }
-    TestRecordTarvel record = recordOf(resultWith(std::move(test)));
-    EXPECT_FALSE(record.HasImageTest(2));
-    const auto image = record.GetImageTest(1);
-    ASSERT_TRUE(image);
-    // The stored picture, its scale and its first defects are pinned by record/golden/power-image.json.
-    ASSERT_EQ(image->Defects.size(), 4u);
-    EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
-    EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
-}
-
 // Every image test with bytes is shown; a stored size that is missing or disagrees with the PNG header gives
 // way to the header's, and the disagreement is logged.
-TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
+TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSizeWithItsDefects) {
     struct Case {
         int16_t storedWidth, storedHeight;
         bool png;  // the bytes start with a PNG header saying 640 x 480
@@ -133,6 +82,12 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
         if (!c.png) b[1] = 'X';
         test->image.widthPixels = c.storedWidth;
         test->image.heightPixels = c.storedHeight;
+        for (int32_t width : {400, 1000}) {
+            FiberImageFeatureObject f;
+            f.type = FiberImageFeatureType::glob;
+            f.width = width;
+            test->featureObjects.push_back(f);
+        }
         TestRecordTarvel record = recordOf(resultWith(std::move(test)));
         kx::test::LogCapture log;
         const auto image = record.GetImageTest(1);
@@ -142,6 +97,11 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
         EXPECT_EQ(image->X, c.x) << c.storedWidth;
         EXPECT_EQ(image->Y, c.y) << c.storedHeight;
         EXPECT_EQ(image->ImageData.size(), 4096u);
+        EXPECT_FALSE(record.HasImageTest(2));
+        // Features are defects sized by their width; the stored ones come first (record/golden/power-image.json).
+        ASSERT_EQ(image->Defects.size(), 4u);
+        EXPECT_EQ(image->Defects[2].Size, 2);  // width 400
+        EXPECT_EQ(image->Defects[3].Size, 5);  // width 1000
         EXPECT_EQ(log.has("Image test of end 1"), c.logged) << c.storedWidth << " x " << c.storedHeight;
     }
 
@@ -150,8 +110,9 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSize) {
     EXPECT_FALSE(recordOf(resultWith(std::move(empty))).GetImageTest(1));
 }
 
-// A power reaches the host in microwatts whatever unit the tester stored it in.
-TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
+// A power reaches the host in microwatts whatever unit the tester stored it in; infinite powers are marked. The
+// dBm and microwatt values with their losses are pinned by record/golden/power-image.json.
+TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowattsAndInfinitiesAreMarked) {
     struct Case {
         uint8_t units;  // 0 and 1 milliwatts, 2 microwatts, 3 nanowatts, 4 picowatts
         ScaledInt::ScaledTo resolution;
@@ -164,9 +125,23 @@ TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
         e.refPower = FiberPower(-10.0f, ScaledInt::hundredths, c.units, c.resolution);  // 100 uW
         e.minPower = FiberPower(-30.0f, ScaledInt::hundredths, c.units, c.resolution);  // 1 uW
         e.maxPower = FiberPower(-15.0f, ScaledInt::hundredths, c.units, c.resolution);  // 31.62 uW
+        // 1550 nm with its maximum power at negative infinity; an entry without a wavelength.
+        test->testPerWlVec[1].maxPower =
+            FiberPower(-std::numeric_limits<float>::infinity(), ScaledInt::hundredths, 2, ScaledInt::tenths);
+        FiberPowerMeterPerWl zero = test->testPerWlVec[0];
+        zero.wavelength = 0;
+        test->testPerWlVec.push_back(zero);
         TestRecordTarvel record = recordOf(resultWith(std::move(test)));
+        EXPECT_FALSE(record.GetPowerTest(2));
         const auto power = record.GetPowerTest(1);
         ASSERT_TRUE(power);
+        EXPECT_EQ(power->Id, 22);
+        ASSERT_EQ(power->Measurements.size(), 4u);  // two wavelengths, dBm then watts; wavelength 0 skipped
+        // The minimum loss an infinite maximum power brackets is no number.
+        const FiberMeasurement& inf = power->Measurements[2];
+        EXPECT_EQ(param(inf, kKindMaxPower).Qualifier, kQualifierNegInf);
+        EXPECT_EQ(param(inf, kKindMinLoss).Qualifier, kQualifierNaN);
+        EXPECT_FALSE(param(inf, kKindMaxLoss).Qualifier);
         const FiberMeasurement& watts = power->Measurements[1];
         const int unit = c.units;
         EXPECT_NEAR(param(watts, MeasKind::Value).Value, 10.0, 0.05) << unit;
@@ -179,7 +154,7 @@ TEST(FiberRecordPower, EveryStoredWattUnitReachesTheHostInMicrowatts) {
     }
 }
 
-TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
+TEST(FiberLimitView, SpecificationsAbsentEntriesAndTheCableCategoryOnlyWhenKnown) {
     FiberLimit limit = kx::test::lossLengthLimit();
     limit.valuesList[0].values[FiberLimitValueType::maxSplitterLoss_1x8] = ScaledInt(10.6f, ScaledInt::tenths);
     limit.valuesList[0].supportedCategories.insert(static_cast<FiberCategory>(12));
@@ -212,15 +187,13 @@ TEST(FiberLimitView, SpecificationsAndAbsentEntries) {
     const std::vector<uint8_t> garbage(bytes.begin(), bytes.begin() + bytes.size() / 2);
     EXPECT_FALSE(view.Deserialize(&garbage));
     EXPECT_EQ(view.GetName(), "");
-}
-
-TEST(FiberCableView, CategoryOnlyWhenKnown) {
+    // The cable view: a category only when it is known.
     TarvelFiberCable cable;
-    const auto bytes = serialized(kx::test::singlemodeFiber());
-    ASSERT_TRUE(cable.Deserialize(&bytes));
+    const auto cableBytes = serialized(kx::test::singlemodeFiber());
+    ASSERT_TRUE(cable.Deserialize(&cableBytes));
     EXPECT_EQ(cable.Category, 6);
-    const std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 3);
-    EXPECT_FALSE(cable.Deserialize(&cut));
+    const std::vector<uint8_t> cutCable(cableBytes.begin(), cableBytes.end() - 3);
+    EXPECT_FALSE(cable.Deserialize(&cutCable));
     EXPECT_FALSE(cable.Category);
 }
 

@@ -1,17 +1,9 @@
 // The test record's summary, media type, decoding, record metadata and raw data.
-#include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "tester/RecordFixtures.h"
-#include "common/PFile.h"
-#include "copper/CopperResult.h"
-#include "fiber/FiberResult.h"
 #include "core/TestBytes.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "core/TestFiles.h"
 #include "core/Containers.h"
 
@@ -32,20 +24,6 @@ TEST(RecordSummary, NothingToDoMissingOrUnreadable) {
     auto cut = kx::test::lossLengthResultFile();
     cut.resize(30);
     EXPECT_FALSE(TestRecordTarvel::LoadSummary(&s, cut));
-}
-
-TEST(RecordSummary, UnknownLengthIsNaN) {
-    FiberResult r = kx::test::lossLengthResult();
-    r.summary.length = DisplayMeas(ScaledInt::nan(ScaledInt::tenths), DisplayType::dashes);
-    RecordSummary s;
-    ASSERT_TRUE(TestRecordTarvel::LoadSummary(&s, kx::test::fiberFile(r)));
-    EXPECT_TRUE(std::isnan(s.LengthMeters));
-
-    TestRecordTarvel rec(kx::test::fiberFile(r));
-    const auto meta = rec.ExtractMetaDataFromResult();
-    ASSERT_TRUE(meta);
-    EXPECT_TRUE(std::isnan(meta->LengthMeters));
-    EXPECT_TRUE(std::isnan(meta->LengthFeet));
 }
 
 TEST(TestRecord, MediaTypeDecodingAndInterfaces) {
@@ -118,21 +96,6 @@ TEST(TestRecord, TooNewResultIsFlaggedAndGivesNoMetadata) {
     TestRecordTarvel s2(containerOf({{200, summary}}));
     EXPECT_EQ(s2.GetMediaType(), kMediaUnknown);
     EXPECT_TRUE(s2.LastRecTooNew());
-}
-
-TEST(TestRecord, CoaxCopperRecordReportsMedia3) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    test->body.cable.catId = CopperCable::CatId::coax;
-    test->body.cable.name = "RG-6";
-    TestRecordTarvel r(kx::test::copperFile(test, "COAX-1"));
-    EXPECT_EQ(r.GetMediaType(), kMediaCopper);
-    const auto meta = r.ExtractMetaDataFromResult();
-    ASSERT_TRUE(meta);
-    EXPECT_EQ(meta->Media, kMediaCoax);
-    const auto tm = r.GetTestMetaData(0);
-    ASSERT_TRUE(tm);
-    EXPECT_EQ(tm->Media, kMediaCoax);
-    EXPECT_EQ(tm->CableTypeFromResult, "RG-6");
 }
 
 TEST(TestRecord, OtdrSpanOfTheEnd1Test) {

@@ -1,5 +1,4 @@
 // The host record of a result file as JSON and as the short readable summary.
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
@@ -14,7 +13,6 @@
 #include "tester/RecordFixtures.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -33,7 +31,7 @@ FiberResult powerAndImage() {
 
 // The whole host record and its short summary for each kind of result, pinned by files in golden/
 // (KESTRIX_UPDATE_GOLDEN=1 writes them anew). The loss/length record carries the importer's fields.
-TEST(RecordJson, GoldenDocuments) {
+TEST(RecordJson, GoldenDocumentsAndTheirTextKeepsShortDecimalsAndUtf8) {
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -58,8 +56,17 @@ TEST(RecordJson, GoldenDocuments) {
                                "record/golden/" + std::string(c.name) + ".json");
         kx::test::expectGolden(hostRecordText(rec), "record/golden/" + std::string(c.name) + ".txt");
     }
+    // Short decimals and UTF-8 in the text of a tree.
+    Json::Value j(Json::objectValue);
+    j["LengthMeters"] = 148.3;
+    j["CableID"] = "Gr\xc3\xbc\xc3\x9f";
+    const std::string text = hostRecordJsonText(j);
+    EXPECT_NE(text.find("\"LengthMeters\" : 148.3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Gr\xc3\xbc\xc3\x9f"), std::string::npos) << text;
+    EXPECT_EQ(text.back(), '\n');
 }
 
+// An unknown length is NaN in the summary and the metadata, and null in the record.
 TEST(RecordJson, UnreadableAndUnknownLength) {
     TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
     const Json::Value j = hostRecordJson(junk);
@@ -67,6 +74,7 @@ TEST(RecordJson, UnreadableAndUnknownLength) {
     EXPECT_TRUE(j["RecordMetaData"].isNull());
     EXPECT_EQ(j["Tests"].size(), 0u);
     EXPECT_EQ(j["TestMetaData"].size(), 0u);
+    EXPECT_EQ(hostRecordText(junk), "not a readable result file\n");
 
     FiberResult r = kx::test::lossLengthResult();
     r.summary.length = DisplayMeas(ScaledInt::nan(), DisplayType::dashes);
@@ -85,21 +93,6 @@ TEST(RecordText, NamesFromTheResultCannotDriveTheTerminal) {
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\x07'), std::string::npos);
     EXPECT_NE(text.find("Cable ID:  A?]0;owned??B\n"), std::string::npos) << text;
-}
-
-TEST(RecordText, Unreadable) {
-    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
-    EXPECT_EQ(hostRecordText(junk), "not a readable result file\n");
-}
-
-TEST(RecordJson, TextKeepsShortDecimalsAndUtf8) {
-    Json::Value j(Json::objectValue);
-    j["LengthMeters"] = 148.3;
-    j["CableID"] = "Gr\xc3\xbc\xc3\x9f";
-    const std::string text = hostRecordJsonText(j);
-    EXPECT_NE(text.find("\"LengthMeters\" : 148.3\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Gr\xc3\xbc\xc3\x9f"), std::string::npos) << text;
-    EXPECT_EQ(text.back(), '\n');
 }
 
 TEST(RecordJsonFile, CompactTextOfEachKindOfValue) {

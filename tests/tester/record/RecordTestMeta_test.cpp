@@ -1,13 +1,7 @@
 // Test metadata of a record: testers, calibration dates and cable fields.
-#include <gtest/gtest.h>
-
-#include <boost/optional/optional_io.hpp>
 
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
-#include "copper/CopperLimit.h"
-#include "fiber/FiberResult.h"
-#include "tester/record/TestRecordTarvel.h"
 
 using namespace Kestrix;
 using namespace Kestrix::Tester;
@@ -123,8 +117,12 @@ TEST(RecordTestMeta, WithoutLengthBudgetNoCounts) {
     EXPECT_FALSE(meta->LimitVersion);
 }
 
-TEST(RecordTestMeta, CopperTesterModelsOfEachFamily) {
+TEST(RecordTestMeta, CopperTesterModelsOfEachFamilyAndTheirCalibrationStart) {
     auto test = kx::test::cat6APermanentLinkTest();
+    for (auto* e : {&test->body.mainEquipInfo, &test->body.remoteEquipInfo}) {
+        e->moduleCalibrationTime = kx::test::kCalibrated;
+        e->moduleFirstUseDate = 1724144400;
+    }
     // The default set (model 3013 with its remote 3014, limit and cable) is pinned by record/golden/copper.json.
     struct Case {
         const char* modelIdStr;
@@ -141,45 +139,15 @@ TEST(RecordTestMeta, CopperTesterModelsOfEachFamily) {
         ASSERT_TRUE(m && m->Tester1 && m->Tester2);
         EXPECT_EQ(m->Tester1->ModelID, c.main);
         EXPECT_EQ(m->Tester2->ModelID, c.remote);
+        EXPECT_EQ(iso(m->Tester1->ModuleCalStartDate), "2024-07-15T10:00:00Z");
+        // Only models 3011 and 3012 carry the tester's calibration start.
+        const char* start = c.main == 3011 ? "2024-07-15T10:00:00Z" : "none";
+        EXPECT_EQ(iso(m->Tester1->TesterCalStartDate), start);
+        EXPECT_EQ(iso(m->Tester2->TesterCalStartDate), start);
     }
 
     // No remote module: single-ended.
     test->body.remoteEquipInfo.moduleId = 0;
     TestRecordTarvel single(kx::test::copperFile(test));
     EXPECT_FALSE(single.GetTestMetaData(8)->Tester2);
-}
-
-TEST(RecordTestMeta, CopperModels3011And3012CarryTheTesterCalibrationStart) {
-    auto test = kx::test::cat6APermanentLinkTest();
-    for (auto* e : {&test->body.mainEquipInfo, &test->body.remoteEquipInfo}) {
-        e->modelIdStr = "Ombrel";
-        e->moduleCalibrationTime = kx::test::kCalibrated;
-        e->moduleFirstUseDate = 1724144400;
-    }
-    TestRecordTarvel rec(kx::test::copperFile(test));
-    const auto meta = rec.GetTestMetaData(1);
-    ASSERT_TRUE(meta && meta->Tester1 && meta->Tester2);
-    EXPECT_EQ(iso(meta->Tester1->ModuleCalStartDate), "2024-07-15T10:00:00Z");
-    EXPECT_EQ(iso(meta->Tester1->TesterCalStartDate), "2024-07-15T10:00:00Z");
-    EXPECT_EQ(iso(meta->Tester2->TesterCalStartDate), "2024-07-15T10:00:00Z");
-
-    test->body.mainEquipInfo.modelIdStr = "Ombrel2";
-    TestRecordTarvel other(kx::test::copperFile(test));
-    EXPECT_FALSE(other.GetTestMetaData(1)->Tester1->TesterCalStartDate);
-}
-
-TEST(RecordTestMeta, CopperResultWithoutTestHasNoTestMetadata) {
-    CopperResult result;
-    result.summary.resultType = ResultType::COPPER;
-    result.summary.resultName = "EMPTY";
-    TestRecordTarvel rec(CopperResultWriter::writeResult(result));
-    ASSERT_NE(rec.GetCopperResult(), nullptr);
-    EXPECT_FALSE(rec.GetTestMetaData(1));
-    // The record itself still has metadata: twisted pair, no graphs.
-    const auto meta = rec.ExtractMetaDataFromResult();
-    ASSERT_TRUE(meta);
-    EXPECT_EQ(meta->Media, kMediaCopper);
-    EXPECT_FALSE(meta->HasGraphs);
-    EXPECT_TRUE(rec.GetTests().empty());
-    EXPECT_EQ(rec.ContainsRawData(), -1);
 }

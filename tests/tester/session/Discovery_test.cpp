@@ -94,12 +94,6 @@ std::string described(const TesterConnectInfo& t) {
 
 }  // namespace
 
-TEST_F(DiscoveryTest, NoTesterOnTheLink) {
-    EXPECT_FALSE(c.FindAttachedTesters());
-    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
-    EXPECT_TRUE(link.connected.empty());
-}
-
 // A preferred address that is also a link-local candidate is probed once.
 TEST_F(DiscoveryTest, OneTesterStaysConnected) {
     link.testers["169.254.222.2"] = simA->address();
@@ -154,7 +148,10 @@ TEST_F(DiscoveryTest, APingErrorIsSkippedOnceASecondStopsTheScan) {
     EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2", "169.254.222.10", "169.254.222.18"}));
 }
 
-TEST_F(DiscoveryTest, ARefusedLoginEndsDiscovery) {
+TEST_F(DiscoveryTest, NoTesterOnTheLinkAndARefusedLoginEndDiscovery) {
+    EXPECT_FALSE(c.FindAttachedTesters());
+    EXPECT_EQ(link.pinged, (std::vector<std::string>{"169.254.222.2"}));
+    EXPECT_TRUE(link.connected.empty());
     Kestrix::Sim::SimFaults refuse;
     refuse.refuseLogin = true;
     linkBoth(refuse);
@@ -199,7 +196,7 @@ PingFactory pingNotAllowed() {
 
 }  // namespace
 
-TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
+TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecidesAndTheDefaultPingerFindsALoopbackTester) {
     auto pinger = pingNotAllowed()();
     EXPECT_TRUE(pinger->pingAddress(simA->address(), 100));
     const std::string gone = simB->address();
@@ -217,9 +214,6 @@ TEST_F(DiscoveryTest, WhereNobodyMayPingTheSshPortDecides) {
     auto found = c.FindAttachedTesters();
     ASSERT_TRUE(found);
     EXPECT_EQ((*found)[0].SerialNumber, "KX1000001");
-}
-
-TEST_F(DiscoveryTest, TheDefaultPingerReachesALoopbackTester) {
     // ICMP where this user may send it, else the TCP connect: either way the simulator is found.
     EXPECT_TRUE(defaultPingFactory()()->pingAddress(simA->address(), 100));
 }

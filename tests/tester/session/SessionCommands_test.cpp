@@ -24,25 +24,7 @@ TEST_F(TesterLinkTest, ConnectsAndRunsCommands) {
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "rm -rf /"), 0);
 }
 
-TEST_F(TesterLinkTest, SysinfoOfTheConnectedTester) {
-    auto& c = connect();
-    auto reply = c.SendTvixCmd("sysinfo");
-    ASSERT_TRUE(reply);
-    auto info = KestrixCom::GetSysinfo(*reply);
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->instruments[0].model, "Tarvel");
-    EXPECT_EQ(info->instruments[0].serial_number, "KX1000001");
-    sim->setFaults([] {
-        Kestrix::Sim::SimFaults f;
-        f.garbageSysinfo = true;
-        return f;
-    }());
-    reply = c.SendTvixCmd("sysinfo");
-    ASSERT_TRUE(reply);
-    EXPECT_FALSE(KestrixCom::GetSysinfo(*reply));
-}
-
-TEST_F(TesterLinkTest, LockScreenLocksAndUnlocks) {
+TEST_F(TesterLinkTest, LockScreenLocksAndUnlocksAndConnectKeepsAnOpenSession) {
     auto& c = connect();
     EXPECT_TRUE(c.KestrixLockScreen(true));
     EXPECT_TRUE(sim->screenLocked());
@@ -57,9 +39,18 @@ TEST_F(TesterLinkTest, LockScreenLocksAndUnlocks) {
     // Locking reconnects first when the session was closed.
     EXPECT_TRUE(c.KestrixLockScreen(true));
     EXPECT_TRUE(sim->screenLocked());
+    TesterConnectInfo elsewhere;
+    elsewhere.Port = "127.0.0.1:1";
+    EXPECT_TRUE(c.KestrixConnect(elsewhere));  // already connected: unchanged
+    EXPECT_EQ(c.currentTester()->Port, sim->address());
+    c.Close();
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_TRUE(c.CheckConnect());
+    EXPECT_TRUE(c.IsConnected());
+    EXPECT_EQ(c.ReadModel(), 0);
 }
 
-TEST_F(TesterLinkTest, MakeListAndDelete) {
+TEST_F(TesterLinkTest, MakeListAndDeleteButNoPathThatLooksLikeAnOption) {
     auto& c = connect();
     EXPECT_TRUE(c.MkDir("/microsd_userdata/projects/My Project"));
     EXPECT_FALSE(c.MkDir("/microsd_userdata/projects/My Project"));  // exists: mkdir prints an error
@@ -78,10 +69,6 @@ TEST_F(TesterLinkTest, MakeListAndDelete) {
     EXPECT_FALSE(c.DirList("/microsd_userdata/nothing"));                    // No such file
     EXPECT_FALSE(c.DirList(""));
     EXPECT_FALSE(c.DelFile("/tmp/a\nb"));
-}
-
-TEST_F(TesterLinkTest, PathsThatLookLikeOptionsAreRefused) {
-    auto& c = connect();
     kx::test::writeBytes(hostPath("/tmp/keep"), kx::test::randomBytes(3, 1));
     sim->clearJournal();
     kx::test::LogCapture log;
@@ -171,17 +158,4 @@ TEST_F(TesterLinkTest, TarvelComForwards) {
     // The host's IsConnected reconnects.
     EXPECT_TRUE(t.IsConnected());
     fs::remove_all(local);
-}
-
-TEST_F(TesterLinkTest, ConnectKeepsAnOpenSession) {
-    auto& c = connect();
-    TesterConnectInfo elsewhere;
-    elsewhere.Port = "127.0.0.1:1";
-    EXPECT_TRUE(c.KestrixConnect(elsewhere));  // already connected: unchanged
-    EXPECT_EQ(c.currentTester()->Port, sim->address());
-    c.Close();
-    EXPECT_FALSE(c.IsConnected());
-    EXPECT_TRUE(c.CheckConnect());
-    EXPECT_TRUE(c.IsConnected());
-    EXPECT_EQ(c.ReadModel(), 0);
 }

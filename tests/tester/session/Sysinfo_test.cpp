@@ -27,7 +27,7 @@ const char* kDoc = R"({
 
 }  // namespace
 
-TEST(Sysinfo, ReadsTheWholeDocument) {
+TEST(Sysinfo, ReadsTheWholeDocumentAndTheHostModelCodeFromTheFirstModule) {
     auto s = KestrixCom::GetSysinfo(std::string("sysinfo\n") + kDoc + "\n");
     ASSERT_TRUE(s);
     ASSERT_EQ(s->instruments.size(), 1u);
@@ -46,36 +46,6 @@ TEST(Sysinfo, ReadsTheWholeDocument) {
     EXPECT_EQ(i.components->data.at(0).name, "limit data");
     EXPECT_EQ(hostModelCode(i), 3001);
     EXPECT_EQ(modelDisplayName(i.model), "Lumetra2");
-}
-
-TEST(Sysinfo, MalformedRepliesGiveNone) {
-    EXPECT_FALSE(KestrixCom::GetSysinfo(""));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("sysinfo: not found\n"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("} {"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": []}"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": 5}"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": [1, \"x\"]}"));
-    EXPECT_FALSE(KestrixCom::GetSysinfo(
-        "sysinfo: {\"instruments\": [ {\"model\": \"Tarvel\", \"serial_number\" }}}} \x01garbage\n"));
-    // Text around the outermost braces is ignored.
-    EXPECT_TRUE(KestrixCom::GetSysinfo("[{\"instruments\": [{}]}]"));
-    std::string deep = "{\"instruments\":" + std::string(100000, '[') + std::string(100000, ']') + "}";
-    EXPECT_FALSE(KestrixCom::GetSysinfo(deep));
-}
-
-TEST(Sysinfo, WrongTypesReadAsEmptyOrText) {
-    auto s = KestrixCom::GetSysinfo(
-        R"({"instruments":[{"model":{"a":1},"serial_number":12345,"config":true,"components":[1],"last_update":null}]})");
-    ASSERT_TRUE(s);
-    const auto& i = s->instruments[0];
-    EXPECT_EQ(i.model, "");
-    EXPECT_EQ(i.serial_number, "12345");
-    EXPECT_EQ(i.config, "true");
-    EXPECT_FALSE(i.components);
-    EXPECT_EQ(hostModelCode(i), 3000);
-}
-
-TEST(Sysinfo, HostModelCodeFromTheFirstModule) {
     auto code = [](const std::string& model) {
         SysinfoInstrument i;
         i.components = SysinfoComponents{};
@@ -97,4 +67,28 @@ TEST(Sysinfo, HostModelCodeFromTheFirstModule) {
     EXPECT_EQ(hostModelCode(SysinfoInstrument{}), 3000);
     EXPECT_EQ(modelDisplayName("Ombrel"), "KZR-A");
     EXPECT_EQ(modelDisplayName("x"), "N/A");
+}
+
+TEST(Sysinfo, WrongTypesReadAsEmptyOrTextAndMalformedRepliesGiveNone) {
+    auto s = KestrixCom::GetSysinfo(
+        R"({"instruments":[{"model":{"a":1},"serial_number":12345,"config":true,"components":[1],"last_update":null}]})");
+    ASSERT_TRUE(s);
+    const auto& i = s->instruments[0];
+    EXPECT_EQ(i.model, "");
+    EXPECT_EQ(i.serial_number, "12345");
+    EXPECT_EQ(i.config, "true");
+    EXPECT_FALSE(i.components);
+    EXPECT_EQ(hostModelCode(i), 3000);
+    EXPECT_FALSE(KestrixCom::GetSysinfo(""));
+    EXPECT_FALSE(KestrixCom::GetSysinfo("sysinfo: not found\n"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo("} {"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": []}"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": 5}"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo("{\"instruments\": [1, \"x\"]}"));
+    EXPECT_FALSE(KestrixCom::GetSysinfo(
+        "sysinfo: {\"instruments\": [ {\"model\": \"Tarvel\", \"serial_number\" }}}} \x01garbage\n"));
+    // Text around the outermost braces is ignored.
+    EXPECT_TRUE(KestrixCom::GetSysinfo("[{\"instruments\": [{}]}]"));
+    std::string deep = "{\"instruments\":" + std::string(100000, '[') + std::string(100000, ']') + "}";
+    EXPECT_FALSE(KestrixCom::GetSysinfo(deep));
 }

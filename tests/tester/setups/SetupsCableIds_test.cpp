@@ -14,7 +14,7 @@ std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.b
 
 }  // namespace
 
-TEST_F(SetupsTest, ListWrittenUnderItsFlattenedName) {
+TEST_F(SetupsTest, ListWrittenUnderItsFlattenedNameReplacedDeletedAndNamedFromTheReply) {
     ASSERT_TRUE(com->UpdateCableIDList(listOf("A/B")));
     expectUnlocked();
     EXPECT_EQ(pauses, std::vector<int>{500});
@@ -27,9 +27,16 @@ TEST_F(SetupsTest, ListWrittenUnderItsFlattenedName) {
     EXPECT_TRUE(com->DoesIDListExist(listOf("A_B")));
     EXPECT_FALSE(com->DoesIDListExist(listOf("A/B")));  // the tester knows it by its file name
     EXPECT_FALSE(com->DoesIDListExist(listOf("")));
-}
-
-TEST_F(SetupsTest, ListNamesFromTheReply) {
+    ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2")));
+    ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2", {"C-1"})));  // -r replaces it
+    EXPECT_EQ(text(kx::test::readHostFile(hostPath("/microsd_userdata/cableids/Floor 2.ids"))), "C-1\n");
+    EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
+    EXPECT_EQ(sent("smrmlabels").back(), "smrmlabels -f \"Floor 2.ids\"");
+    EXPECT_FALSE(exists("/microsd_userdata/cableids/Floor 2.ids"));
+    // Gone already: the tester says so, and the list is not there.
+    EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
+    expectUnlocked();
+    // List names as the tester replies them.
     const std::vector<std::pair<std::string, std::vector<std::string>>> replies{
         {"a.ids\nb.c.ids\nOK\n", {"a", "b.c"}}, {"OK\nx.ids\nOK\n", {"x"}}, {"a.ids.ids\n", {"a.ids"}},
         {"a.ids\n.ids\nb.ids\n", {"a"}},  // an empty name ends the scan
@@ -45,18 +52,6 @@ TEST_F(SetupsTest, ListNamesFromTheReply) {
     EXPECT_FALSE(com->GetCableIDListFolders());
     ASSERT_TRUE(com->cableIdListNames());
     EXPECT_TRUE(com->cableIdListNames()->empty());
-}
-
-TEST_F(SetupsTest, ListReplacedAndDeleted) {
-    ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2")));
-    ASSERT_TRUE(com->UpdateCableIDList(listOf("Floor 2", {"C-1"})));  // -r replaces it
-    EXPECT_EQ(text(kx::test::readHostFile(hostPath("/microsd_userdata/cableids/Floor 2.ids"))), "C-1\n");
-    EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
-    EXPECT_EQ(sent("smrmlabels").back(), "smrmlabels -f \"Floor 2.ids\"");
-    EXPECT_FALSE(exists("/microsd_userdata/cableids/Floor 2.ids"));
-    // Gone already: the tester says so, and the list is not there.
-    EXPECT_TRUE(com->DeleteCableIdList("Floor 2"));
-    expectUnlocked();
 }
 
 TEST_F(SetupsTest, ListFailuresAndTheirFallbacks) {

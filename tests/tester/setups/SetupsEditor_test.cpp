@@ -1,15 +1,9 @@
 // The settings editor's host table, the code page and project file names, and project setup files.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "SetupsFixture.h"
 #include "core/SqliteFixtures.h"
-#include "common/InstrumentSettingsFile.h"
 #include "common/PFile.h"
 #include "storage/ProjectBuilders.h"
-#include "storage/ProjectSetupFile.h"
 #include "tester/setups/CodePage.h"
 #include "tester/setups/KestrixSetups.h"
 #include "tester/setups/SetupDatabase.h"
@@ -70,7 +64,7 @@ TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDef
     EXPECT_EQ(opened.GetSettingEnum(8), -1);
 }
 
-TEST(SetupsEditor, TypesAndSetupInfo) {
+TEST(SetupsEditor, TypesSetupInfoAndTextsThroughTheCodePage) {
     KestrixSetups e;
     for (int t : {0, 1, 2, 8, 12, 13}) EXPECT_TRUE(e.HasType(t)) << t;
     for (int t : {-1, 9, 11, 14, 15, 22}) EXPECT_FALSE(e.HasType(t)) << t;
@@ -83,10 +77,6 @@ TEST(SetupsEditor, TypesAndSetupInfo) {
     EXPECT_EQ(e.GetProjectValidCharsMessage(),
               "a-Z 0-9 - / . , : * ' _ [ ] SPACE\r\nç ñ ß à á â ã ä è é ê ë ì í î ï ò ó ô ö ù ú û ü\r\n"
               "Ç Ñ À Á Â Ã Ä È É Ê Ë Ì Í Î Ï Ò Ó Ô Ö Ù Ú Û Ü");
-}
-
-TEST(SetupsEditor, TextsThroughTheCodePage) {
-    KestrixSetups e;
     EXPECT_EQ(e.GetSettingString(15, 0), "");  // closed
     e.New();
     e.SetSettingString(15, 0, "10.1.2.3");
@@ -130,6 +120,12 @@ TEST(SetupsEditor, NewSaveOpenRoundTrip) {
     back.Close();
     EXPECT_FALSE(back.isOpen());
     EXPECT_EQ(back.GetSettingEnum(8), -1);
+    // A file too large for the tester is not made.
+    e.New();
+    e.SetSettingString(15, 0, std::string(9000, '1'));
+    EXPECT_TRUE(e.SaveData());
+    e.SetSettingString(16, 0, std::string(2000, '2'));
+    EXPECT_FALSE(e.SaveData());
 }
 
 TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
@@ -158,16 +154,7 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
     EXPECT_FALSE(e.isOpen());
 }
 
-TEST(SetupsEditor, SaveDataRefusesAFileTooLargeForTheTester) {
-    KestrixSetups e;
-    e.New();
-    e.SetSettingString(15, 0, std::string(9000, '1'));
-    EXPECT_TRUE(e.SaveData());
-    e.SetSettingString(16, 0, std::string(2000, '2'));
-    EXPECT_FALSE(e.SaveData());
-}
-
-TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
+TEST(ProjectFileName, EncodesTheNameAsTheTesterDoesThroughTheCodePage) {
     EXPECT_EQ(projectFileName("ab.c"), "%61%62%2e%63");
     EXPECT_EQ(projectFileName("AB-1_[x]"), "AB-1_[%78]");
     EXPECT_EQ(projectFileName(" \"%*./:;<>?\\|"), "%20%22%25%2a%2e%2f%3a%3b%3c%3e%3f%5c%7c");
@@ -176,9 +163,7 @@ TEST(ProjectFileName, EncodesTheNameAsTheTesterDoes) {
     EXPECT_EQ(projectFileName("x\xE2\x82\xAC"), "%78%3f");  // beyond the code page: "?"
     EXPECT_EQ(projectFileName("\xFF\xFE"), "%3f%3f");       // not UTF-8
     EXPECT_EQ(TarvelProject().GetFileNameForProject("ab.c"), "%61%62%2e%63");
-}
-
-TEST(CodePage, LenientUtf8) {
+    // The code page and lenient UTF-8.
     EXPECT_EQ(decodeUtf8Lenient("plain é"), "plain é");
     EXPECT_EQ(decodeUtf8Lenient("a\xC3"), "a\xEF\xBF\xBD");
     EXPECT_EQ(decodeUtf8Lenient("\xC0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong

@@ -1,7 +1,6 @@
 // Settings and project setups between host and the simulated tester.
 #include "SetupsFixture.h"
 #include "storage/ProjectBuilders.h"
-#include "storage/ProjectSetupFile.h"
 #include "tester/setups/KestrixSetups.h"
 #include "tester/setups/TarvelProject.h"
 
@@ -88,18 +87,7 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     EXPECT_TRUE(log.has("Failed to read shared settings"));
 }
 
-TEST_F(SetupsTest, ProjectPushedUnderItsEncodedFileName) {
-    const auto bytes = setupFile(projectNamed("ab.c"));
-    EXPECT_EQ(com->DownloadNewProjectSetup("ab.c", false, kPlatform, bytes, false, "ignored"), TarvelCom::kProjectDone);
-    expectUnlocked();
-    EXPECT_EQ(sent("scp -t").back(), "scp -t '/tmp/%61%62%2e%63.sql'");
-    EXPECT_EQ(kx::test::readHostFile(hostPath("/tmp/%61%62%2e%63.sql")), bytes);
-    EXPECT_EQ(sent("smimportproject").back(), "smimportproject -i \"/tmp/%61%62%2e%63.sql\"");
-    const auto names = com->GetProjectNames();
-    ASSERT_TRUE(names);
-    EXPECT_EQ(*names, std::vector<std::string>{"ab.c"});
-}
-
+// The file goes to /tmp under its encoded name (ProjectFileName.EncodesTheNameAsTheTesterDoes) and is imported.
 TEST_F(SetupsTest, ProjectPushReplyCodes) {
     const auto bytes = setupFile(projectNamed("Site 4"));
     const std::string line = "smimportproject -i \"/tmp/S%69%74%65%204.sql\"";
@@ -192,7 +180,7 @@ TEST_F(SetupsTest, ProjectPulledFromTheTester) {
     EXPECT_TRUE(sent("uilock").empty());  // exporting changes nothing on the screen
 }
 
-TEST_F(SetupsTest, ProjectPullFailures) {
+TEST_F(SetupsTest, ProjectPullFailuresAndNoProjectListWithoutAMasterDatabase) {
     int result = -1;
     std::string fileName = "stale";
     EXPECT_FALSE(com->UploadProjectSetup("", result, fileName));
@@ -218,6 +206,14 @@ TEST_F(SetupsTest, ProjectPullFailures) {
     EXPECT_TRUE(com->UploadProjectSetup("P", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);
     EXPECT_EQ(fileName, "%50");
+    // An empty master database lists nothing; none at all, or one that is not SQLite, is no list.
+    const auto empty = com->GetProjectNames();
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+    fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
+    EXPECT_FALSE(com->GetProjectNames());
+    kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
+    EXPECT_FALSE(com->GetProjectNames());
 }
 
 TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
@@ -244,16 +240,6 @@ TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
     EXPECT_EQ(*listed, names);
     EXPECT_FALSE(exists("/tmp/pwned"));
     expectUnlocked();
-}
-
-TEST_F(SetupsTest, NoMasterDatabaseNoProjectList) {
-    const auto empty = com->GetProjectNames();
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->empty());
-    fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
-    EXPECT_FALSE(com->GetProjectNames());
-    kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
-    EXPECT_FALSE(com->GetProjectNames());
 }
 
 TEST_F(SetupsTest, SimulatorToolsAnswerAsATesterDoes) {

@@ -1,6 +1,5 @@
 // Stopping the simulator ends the connections it holds. Its fault switches are checked through the session
 // (SessionFaults_test) and the import (ImportJob_test), which see each one fire.
-#include <gtest/gtest.h>
 
 #include "tester/SimTestClient.h"
 

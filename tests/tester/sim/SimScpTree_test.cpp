@@ -1,5 +1,4 @@
 // "scp -r -f DIR": a folder arrives as D/C/E lines, depth first, names in byte order, each acknowledged.
-#include <gtest/gtest.h>
 
 #include "tester/SimTestClient.h"
 

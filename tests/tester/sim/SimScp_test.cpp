@@ -1,19 +1,11 @@
 // SCP over exec channels, both directions, spoken by hand against the simulator.
-#include <gtest/gtest.h>
 
 #include "tester/SimTestClient.h"
 
 using SimScp = kx::test::SimTest;
 namespace fs = std::filesystem;
 
-TEST_F(SimScp, UploadIntoAFolderTakesTheNameFromTheFileLine) {
-    ASSERT_TRUE(c.put("/tmp", "12345", "uplist0").ok);
-    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "uplist0"), "12345");
-    ASSERT_TRUE(c.put("/tmp/", "x", "second").ok);
-    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "second"), "x");
-}
-
-TEST_F(SimScp, MissingFilesAndFoldersAreErrors) {
+TEST_F(SimScp, MissingFilesAndFoldersAreErrorsAnUploadIntoAFolderIsNamedByItsFileLine) {
     auto got = c.get("/var/log/kestrix.err");
     EXPECT_FALSE(got.ok);
     EXPECT_EQ(got.error, "scp: /var/log/kestrix.err: No such file or directory");
@@ -25,9 +17,14 @@ TEST_F(SimScp, MissingFilesAndFoldersAreErrors) {
     EXPECT_EQ(put.error, "scp: /no/such/dir/file: No such file or directory");
     // The connection stays usable after failed transfers.
     EXPECT_TRUE(c.put("/tmp/ok", "y").ok);
+    // An upload into a folder takes the name from the file line.
+    ASSERT_TRUE(c.put("/tmp", "12345", "uplist0").ok);
+    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "uplist0"), "12345");
+    ASSERT_TRUE(c.put("/tmp/", "x", "second").ok);
+    EXPECT_EQ(kx::test::readText(f.root / "tmp" / "second"), "x");
 }
 
-TEST_F(SimScp, TransfersCannotLeaveTheRoot) {
+TEST_F(SimScp, TransfersCannotLeaveTheRootAndOtherExecCommandsRunWithoutATerminal) {
     const fs::path outside = kx::test::freshFolder("scpoutside");
     kx::test::writeText(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
@@ -39,9 +36,7 @@ TEST_F(SimScp, TransfersCannotLeaveTheRoot) {
     EXPECT_FALSE(c.put("/tmp/out/planted", "x").ok);
     EXPECT_FALSE(fs::exists(outside / "planted"));
     fs::remove_all(outside);
-}
-
-TEST_F(SimScp, OtherExecCommandsRunWithoutATerminal) {
+    // Other exec commands run without a terminal.
     auto r = c.exec("deferpowerdown");
     EXPECT_EQ(r.out, "OK\n");
     EXPECT_EQ(r.status, 0);

@@ -1,5 +1,4 @@
 // The simulator's login and shell, seen through a bare libssh client.
-#include <gtest/gtest.h>
 
 #include <thread>
 
@@ -42,15 +41,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SimShell, ServicePasswordLogsInOthersAreRefused) {
-    EXPECT_TRUE(c.loggedIn());
-    Client wrongPassword(f.sim->port(), "abcd12");
-    EXPECT_TRUE(wrongPassword.connected());
-    EXPECT_FALSE(wrongPassword.loggedIn());
-    Client wrongUser(f.sim->port(), Kestrix::Tester::kServicePassword, "root");
-    EXPECT_FALSE(wrongUser.loggedIn());
-}
-
 TEST(SimLogin, PasswordOption) {
     Kestrix::Sim::SimOptions o;
     o.password = "wxyz99";
@@ -92,13 +82,6 @@ TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel_free(ch);
 }
 
-TEST_F(QuietShell, UnclosedQuoteContinuesOnTheNextLine) {
-    Client::send(ch, "echo \"a\n");
-    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
-    EXPECT_EQ(command("b\""), "a\r\nb\r\n");
-    EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
-}
-
 TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     ssh_channel ch = c.openShell(false);
     ASSERT_NE(ch, nullptr);
@@ -115,7 +98,7 @@ TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     EXPECT_EQ(f.sim->journal(), (std::vector<std::string>{"deferpowerdown", "stty -echo", "frobnicate"}));
 }
 
-TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterally) {
+TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterallyAndAnUnclosedQuoteContinues) {
     const std::string literal = "we \"ird\" $HOME `id` \\x 'q' ;|&";
     // Inside double quotes only \ " $ and ` need a backslash.
     std::string quoted;
@@ -135,6 +118,11 @@ TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterally) {
     EXPECT_EQ(command("echo $HOME \"$HOME\" '$HOME' \\$HOME"), "/root /root $HOME $HOME\r\n");
     EXPECT_EQ(command("echo `id`"), "sh: command substitution is not supported\r\n");
     EXPECT_EQ(command("ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
+    // An unclosed quote continues on the next line.
+    Client::send(ch, "echo \"a\n");
+    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
+    EXPECT_EQ(command("b\""), "a\r\nb\r\n");
+    EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
 }
 
 TEST_F(QuietShell, ListingFollowsTheBusyBoxColumns) {
@@ -217,7 +205,7 @@ TEST_F(SimShell, ConnectionsAndChannelsRunSideBySide) {
     EXPECT_EQ(good.load(), 4);
 }
 
-TEST_F(SimShell, TenChannelsPerConnectionLikeOpenSsh) {
+TEST_F(SimShell, ServicePasswordLogsInAndTenChannelsPerConnectionLikeOpenSsh) {
     std::vector<ssh_channel> open;
     for (int i = 0; i < 10; ++i) {
         ssh_channel ch = c.openChannel();
@@ -235,4 +223,11 @@ TEST_F(SimShell, TenChannelsPerConnectionLikeOpenSsh) {
         ssh_channel_close(ch);
         ssh_channel_free(ch);
     }
+    // Only the service password of the service user logs in.
+    EXPECT_TRUE(c.loggedIn());
+    Client wrongPassword(f.sim->port(), "abcd12");
+    EXPECT_TRUE(wrongPassword.connected());
+    EXPECT_FALSE(wrongPassword.loggedIn());
+    Client wrongUser(f.sim->port(), Kestrix::Tester::kServicePassword, "root");
+    EXPECT_FALSE(wrongUser.loggedIn());
 }

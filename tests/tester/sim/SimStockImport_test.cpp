@@ -1,5 +1,4 @@
 // A stocked simulator answering an import: smmarkuploaded, and files damaged on the way but not on its disk.
-#include <gtest/gtest.h>
 
 #include <set>
 
@@ -71,7 +70,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
+TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProjectAndRefusesTheRest) {
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1, 3})).ok);
     EXPECT_EQ(mark(c, "Harbor Data Center", "/tmp/uplist0"), "OK\n");
     const auto [keys, rows] = uploaded(projectDb("Harbor DC 2026"));
@@ -95,9 +94,7 @@ TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProject) {
     EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist2"), "OK\n");
     const auto [marked, all] = uploaded(projectDb("Riverside Campus"));
     EXPECT_EQ(static_cast<int>(marked.size()), all);
-}
-
-TEST_F(SimStockImport, MarkUploadedRefusesUnknownProjectsMissingFilesAndMalformedLists) {
+    // Unknown projects, missing files and malformed lists are refused.
     ASSERT_TRUE(c.put("/tmp/uplist0", uploadList({1})).ok);
     EXPECT_EQ(mark(c, "No Such Project", "/tmp/uplist0"), "RC_ENTITY_NOT_FOUND\n");
     EXPECT_EQ(mark(c, "Annex", "/tmp/missing"), "RC_ENTITY_NOT_FOUND\n");

@@ -1,18 +1,14 @@
 // The stocked tester: its databases agree with its result files, every kind of result is there, and an
 // existing tester is left alone.
-#include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <set>
 
 #include "SimStock.h"
-#include "common/PFile.h"
 #include "common/ResultEnvelope.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResult.h"
 #include "copper/CopperResultReader.h"
-#include "copper/CopperTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberResultReader.h"
 #include "core/SqliteFixtures.h"
@@ -171,28 +167,11 @@ TEST(SimStock, MasterHoldsProjectsSitesAndOrphansAndEveryKindOfResult) {
     fs::remove_all(root.parent_path());
 }
 
-TEST(SimStock, AStockedTesterIsLeftAsItIs) {
-    const fs::path base = kx::test::freshFolder("restock");
+// Stocking an existing tester leaves it as it is.
+TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsRepeatWithTheSeedAndAreNotRestocked) {
+    const fs::path base = kx::test::freshFolder("generated");
     EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
     EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
-    const fs::path root = base / "tester";
-    Kestrix::Sim::stockTester(root, {});
-    EXPECT_FALSE(Kestrix::Sim::wantsStock(root));
-
-    // A tester in use: one result deleted, one marked uploaded. Stocking again changes nothing.
-    const fs::path harbor = projectsOf(root) / "Harbor DC 2026";
-    const auto before = results(harbor / "project.sql");
-    fs::remove(harbor / before.front().fileName);
-    const auto master = bytesOf(projectsOf(root) / "master.sql");
-    Kestrix::Sim::stockTester(root, {.extraRecords = 5});
-    EXPECT_FALSE(fs::exists(harbor / before.front().fileName));
-    EXPECT_EQ(bytesOf(projectsOf(root) / "master.sql"), master);
-    EXPECT_EQ(results(harbor / "project.sql").size(), before.size());
-    fs::remove_all(base);
-}
-
-TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsAndRepeatWithTheSeed) {
-    const fs::path base = kx::test::freshFolder("generated");
     Kestrix::Sim::stockTester(base / "a", {.extraRecords = 40, .seed = 7});
     Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
     const auto a = allRows(base / "a");
@@ -227,5 +206,17 @@ TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsAndRepeatWith
     }
     EXPECT_EQ(generated, 40u);
     EXPECT_GE(sizes.size(), 3u);  // several kinds of file, not one copied forty times
+
+    // A tester in use: one result deleted, one marked uploaded. Stocking again changes nothing.
+    const fs::path root = base / "a";
+    EXPECT_FALSE(Kestrix::Sim::wantsStock(root));
+    const fs::path harbor = projectsOf(root) / "Harbor DC 2026";
+    const auto before = results(harbor / "project.sql");
+    fs::remove(harbor / before.front().fileName);
+    const auto master = bytesOf(projectsOf(root) / "master.sql");
+    Kestrix::Sim::stockTester(root, {.extraRecords = 5});
+    EXPECT_FALSE(fs::exists(harbor / before.front().fileName));
+    EXPECT_EQ(bytesOf(projectsOf(root) / "master.sql"), master);
+    EXPECT_EQ(results(harbor / "project.sql").size(), before.size());
     fs::remove_all(base);
 }

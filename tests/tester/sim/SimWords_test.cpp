@@ -19,7 +19,7 @@ using W = std::vector<std::string>;
 
 }  // namespace
 
-TEST(SimWords, QuotingRules) {
+TEST(SimWords, QuotingExpansionAndShellQuoteRoundTrips) {
     EXPECT_EQ(words("ls -lQ \"/a b/c\""), (W{"ls", "-lQ", "/a b/c"}));
     EXPECT_EQ(words("  rm\t'x y'  "), (W{"rm", "x y"}));
     EXPECT_EQ(words(R"(echo "a\"b\\c\$d\`e\x")"), (W{"echo", "a\"b\\c$d`e\\x"}));
@@ -31,12 +31,27 @@ TEST(SimWords, QuotingRules) {
     EXPECT_EQ(words("echo a\\\nb"), (W{"echo", "ab"}));
     EXPECT_EQ(words("echo \"a\nb\""), (W{"echo", "a\nb"}));
     EXPECT_EQ(words("echo a#b # comment"), (W{"echo", "a#b"}));
-}
-
-TEST(SimWords, Expansion) {
     EXPECT_EQ(words("echo $HOME ${HOME}/x \"$HOME\" '$HOME'"), (W{"echo", "/root", "/root/x", "/root", "$HOME"}));
     EXPECT_EQ(words("echo $NOPE \"$NOPE\" x"), (W{"echo", "", "x"}));
     EXPECT_EQ(words("echo $ a$ \"$\" $1x"), (W{"echo", "$", "a$", "$", "x"}));
+    const std::string nasty[] = {"",
+                                 "plain",
+                                 "a b",
+                                 "it's",
+                                 "''",
+                                 "\"$HOME\"",
+                                 "`id`",
+                                 "\\",
+                                 "a\nb",
+                                 ";|&<>()#*?",
+                                 std::string("x\0y", 3),
+                                 "\xc3\xa9t\xc3\xa9"};
+    for (const auto& s : nasty) {
+        const ParsedLine p = parseCommandLine("cmd " + Kestrix::Sim::shellQuote(s));
+        ASSERT_EQ(p.state, ParsedLine::State::complete) << s;
+        ASSERT_EQ(p.commands.size(), 1u);
+        EXPECT_EQ(p.commands[0].words, (W{"cmd", s}));
+    }
 }
 
 TEST(SimWords, SequencesAndRedirections) {
@@ -70,25 +85,4 @@ TEST(SimWords, IncompleteAndRefusedLines) {
     }
     EXPECT_TRUE(parseCommandLine("   ").commands.empty());
     EXPECT_EQ(parseCommandLine("   ").state, ParsedLine::State::complete);
-}
-
-TEST(SimWords, ShellQuoteRoundTrips) {
-    const std::string nasty[] = {"",
-                                 "plain",
-                                 "a b",
-                                 "it's",
-                                 "''",
-                                 "\"$HOME\"",
-                                 "`id`",
-                                 "\\",
-                                 "a\nb",
-                                 ";|&<>()#*?",
-                                 std::string("x\0y", 3),
-                                 "\xc3\xa9t\xc3\xa9"};
-    for (const auto& s : nasty) {
-        const ParsedLine p = parseCommandLine("cmd " + Kestrix::Sim::shellQuote(s));
-        ASSERT_EQ(p.state, ParsedLine::State::complete) << s;
-        ASSERT_EQ(p.commands.size(), 1u);
-        EXPECT_EQ(p.commands[0].words, (W{"cmd", s}));
-    }
 }

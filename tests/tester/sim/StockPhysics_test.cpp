@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -14,11 +13,9 @@
 #include "common/ResultEnvelope.h"
 #include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
-#include "copper/CopperTypes.h"
 #include "copper/CopperUtil.h"
 #include "copper/WireMapData.h"
 #include "core/TestFiles.h"
-#include "fiber/FiberImageTest.h"
 #include "fiber/FiberLossLengthTest.h"
 #include "fiber/FiberOtdrTest.h"
 #include "fiber/FiberResultReader.h"

@@ -7,7 +7,7 @@ using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
 
-TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizes) {
+TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizesWithProgressUpToHundred) {
     auto& c = connect();
     const size_t MiB = 1 << 20;
     for (size_t size : {size_t(1), size_t(1000), MiB - 1, MiB, MiB + 1, size_t(3 * MiB + 12345)}) {
@@ -22,22 +22,21 @@ TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizes) {
     }
     // Transfers leave no channel behind: the shell still answers.
     EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+    // An upload reports its progress up to 100.
+    std::vector<int> seen;
+    auto data = kx::test::randomBytes(5 * (1 << 20), 11);
+    ASSERT_TRUE(c.WriteMemory(data, "/tmp/progress.bin", [&](int p) { seen.push_back(p); }));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GT(seen.front(), 0);
+    // Reads report nothing, and the callback of the finished upload is gone.
+    seen.clear();
+    ASSERT_TRUE(c.ReadMemory("/tmp/progress.bin", [&](int p) { seen.push_back(p); }));
+    EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(TesterLinkTest, EmptyFilesTravelThroughTheScpClient) {
-    auto& c = connect();
-    ScpClient scp;
-    scp.bind(*c.client());
-    scp.putFile(std::vector<uint8_t>{}, "/tmp/empty");
-    EXPECT_TRUE(fs::is_regular_file(hostPath("/tmp/empty")));
-    EXPECT_EQ(fs::file_size(hostPath("/tmp/empty")), 0u);
-    EXPECT_TRUE(scp.getFile("/tmp/empty").empty());
-    // The session treats an empty file as nothing to move.
-    EXPECT_FALSE(c.WriteMemory({}, "/tmp/empty2", nullptr));
-    EXPECT_FALSE(c.ReadMemory("/tmp/empty"));
-}
-
-TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
+TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrorsAndEmptyFilesTravel) {
     auto& c = connect();
     ScpClient scp;
     scp.bind(*c.client());
@@ -62,21 +61,14 @@ TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrors) {
     EXPECT_TRUE(c.client()->isConnected());
     ScpClient unbound;
     EXPECT_THROW(unbound.getFile("/tmp/big"), SshError);
-}
-
-TEST_F(TesterLinkTest, UploadReportsProgressUpToHundred) {
-    auto& c = connect();
-    std::vector<int> seen;
-    auto data = kx::test::randomBytes(5 * (1 << 20), 11);
-    ASSERT_TRUE(c.WriteMemory(data, "/tmp/progress.bin", [&](int p) { seen.push_back(p); }));
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), 100);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GT(seen.front(), 0);
-    // Reads report nothing, and the callback of the finished upload is gone.
-    seen.clear();
-    ASSERT_TRUE(c.ReadMemory("/tmp/progress.bin", [&](int p) { seen.push_back(p); }));
-    EXPECT_TRUE(seen.empty());
+    // Empty files travel through the SCP client.
+    scp.putFile(std::vector<uint8_t>{}, "/tmp/empty");
+    EXPECT_TRUE(fs::is_regular_file(hostPath("/tmp/empty")));
+    EXPECT_EQ(fs::file_size(hostPath("/tmp/empty")), 0u);
+    EXPECT_TRUE(scp.getFile("/tmp/empty").empty());
+    // The session treats an empty file as nothing to move.
+    EXPECT_FALSE(c.WriteMemory({}, "/tmp/empty2", nullptr));
+    EXPECT_FALSE(c.ReadMemory("/tmp/empty"));
 }
 
 TEST_F(TesterLinkTest, TransferErrorsAreLoggedAndFail) {
@@ -93,7 +85,7 @@ TEST_F(TesterLinkTest, TransferErrorsAreLoggedAndFail) {
     EXPECT_TRUE(c.WriteMemory(kx::test::randomBytes(10, 1), "/tmp/x", nullptr));
 }
 
-TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
+TEST_F(TesterLinkTest, GroupReadOfTenRefusalOfElevenAndAReconnection) {
     auto& c = connect();
     FileCopyGroup ten;
     for (int i = 0; i < 10; ++i) {
@@ -121,11 +113,7 @@ TEST_F(TesterLinkTest, GroupReadOfTenAndRefusalOfEleven) {
     FileCopyGroup empty;
     EXPECT_FALSE(c.ReadFileGroup(&empty));
     EXPECT_FALSE(c.ReadFileGroup(nullptr));
-}
-
-// A closed session is opened again for the group; a missing file is done without data.
-TEST_F(TesterLinkTest, GroupReadReconnectsAndMarksMissingFilesDone) {
-    auto& c = connect();
+    // A closed session is opened again for the group; a missing file is done without data.
     kx::test::writeBytes(hostPath("/var/log/kestrix.log"), kx::test::randomBytes(100, 1));
     c.Close();
     FileCopyGroup g;

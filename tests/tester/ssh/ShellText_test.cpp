@@ -22,11 +22,18 @@ const char* kPrompt = "([$])|([#]) ";
 
 }  // namespace
 
-TEST(EscapeStripper, RemovesCrAndTheCursorQueryAfterThePrompt) {
+TEST(EscapeStripper, RemovesCrAndTheCursorQueryAndKeepsTextAfterMalformedOrEndlessSequences) {
     // Bytes of a BusyBox shell behind OpenSSH with echo still on.
     EXPECT_EQ(strip("deferpowerdown\r\nOK\r\n# \x1b[6n"), "deferpowerdown\nOK\n# ");
     EXPECT_EQ(strip("\r\n\r\nBusyBox v1.35.0 built-in shell (ash)\r\n\r\n# "),
               "\n\nBusyBox v1.35.0 built-in shell (ash)\n\n# ");
+    EXPECT_EQ(strip("a\x1b[12\nb"), "a\nb");
+    EXPECT_EQ(strip("\x07\x01tab\there\x7f"), "tab\there");
+    // An OSC string that never ends is given up, so later text shows again.
+    std::string endless = "\x1b]" + std::string(5000, 'x') + "after";
+    EXPECT_EQ(strip(endless).substr(strip(endless).size() - 5), "after");
+    // UTF-8 passes through.
+    EXPECT_EQ(strip("M\xc3\xbcller\r\n"), "M\xc3\xbcller\n");
 }
 
 TEST(EscapeStripper, HandlesSequencesSplitAcrossChunks) {
@@ -43,16 +50,6 @@ TEST(EscapeStripper, HandlesSequencesSplitAcrossChunks) {
     }
 }
 
-TEST(EscapeStripper, KeepsTextAfterMalformedOrEndlessSequences) {
-    EXPECT_EQ(strip("a\x1b[12\nb"), "a\nb");
-    EXPECT_EQ(strip("\x07\x01tab\there\x7f"), "tab\there");
-    // An OSC string that never ends is given up, so later text shows again.
-    std::string endless = "\x1b]" + std::string(5000, 'x') + "after";
-    EXPECT_EQ(strip(endless).substr(strip(endless).size() - 5), "after");
-    // UTF-8 passes through.
-    EXPECT_EQ(strip("M\xc3\xbcller\r\n"), "M\xc3\xbcller\n");
-}
-
 TEST(PromptMatcher, MatchesOnlyAtTheEnd) {
     PromptMatcher p(kPrompt);
     EXPECT_EQ(p.findAtEnd("OK\n# "), size_t(3));
@@ -65,16 +62,13 @@ TEST(PromptMatcher, MatchesOnlyAtTheEnd) {
     // Output holding "# " or "$" earlier does not count, only the final prompt.
     EXPECT_EQ(p.findAtEnd("# comment\nprice $\nOK\n# "), size_t(21));
     EXPECT_FALSE(p.findAtEnd(""));
-}
-
-TEST(PromptMatcher, LongRepliesAreSearchedAtTheirTailOnly) {
-    PromptMatcher p(kPrompt);
+    // A long reply is searched at its tail only.
     std::string big(1 << 20, 'x');
     big += "\n# ";
     EXPECT_EQ(p.findAtEnd(big), big.size() - 2);
 }
 
-TEST(ShellText, EchoAndFirstLine) {
+TEST(ShellText, EchoFirstLineAndStatusWordsMatchedWhole) {
     EXPECT_EQ(removeEcho("ls\nfile\n", "ls"), "file\n");
     EXPECT_EQ(removeEcho("stty -echo\n", "stty -echo"), "");
     EXPECT_EQ(removeEcho("lsx\n", "ls"), "lsx\n");
@@ -82,9 +76,27 @@ TEST(ShellText, EchoAndFirstLine) {
     EXPECT_EQ(firstLine("OK\nmore\n"), "OK");
     EXPECT_EQ(firstLine("OK"), "OK");
     EXPECT_EQ(firstLine(""), "");
+    const std::vector<std::pair<std::string, bool>> ok{
+        {"OK", true},
+        {"OK\n", true},
+        {"import: OK\n", true},
+        {"RC_ENTITY_NOT_FOUND\nOK\n", true},
+        {"TOKEN_EXPIRED", false},
+        {"TOKYO", false},
+        {"OKAY", false},
+        {"RC_OK", false},
+        {"ok", false},
+        {"", false},
+    };
+    for (const auto& [text, holds] : ok) EXPECT_EQ(hasWord(text, "OK"), holds) << text;
+    EXPECT_TRUE(isReplyLine("OK", "OK"));
+    EXPECT_TRUE(isReplyLine("OK \r\nmore", "OK"));
+    EXPECT_FALSE(isReplyLine("NOT OK", "OK"));
+    EXPECT_FALSE(isReplyLine(" OK", "OK"));
+    EXPECT_FALSE(isReplyLine("OK?", "OK"));
 }
 
-TEST(ShellQuote, DoubleQuotesEscapeEverythingTheShellWouldExpand) {
+TEST(ShellQuote, DoubleQuotesEscapeEverythingTheShellWouldExpandAndOptionsAreSeen) {
     EXPECT_EQ(*doubleQuoted("/tmp/a b"), "\"/tmp/a b\"");
     EXPECT_EQ(*doubleQuoted("a\"b$c`d\\e'f"), "\"a\\\"b\\$c\\`d\\\\e'f\"");
     EXPECT_EQ(*doubleQuoted("$(rm -rf /)"), "\"\\$(rm -rf /)\"");
@@ -95,9 +107,7 @@ TEST(ShellQuote, DoubleQuotesEscapeEverythingTheShellWouldExpand) {
     // An interactive bash expands ! even inside double quotes: it is written outside them.
     EXPECT_EQ(*doubleQuoted("a!b"), "\"a\"\\!\"b\"");
     EXPECT_EQ(*doubleQuoted("!!"), "\"\"\\!\"\"\\!\"\"");
-}
-
-TEST(ShellQuote, OptionLikePaths) {
+    // Paths that look like options.
     EXPECT_TRUE(isOptionLike("-f"));
     EXPECT_TRUE(isOptionLike("--help"));
     EXPECT_FALSE(isOptionLike("./-f"));
@@ -131,30 +141,7 @@ TEST(Printable, EveryControlAndEveryBrokenByteBecomesOneQuestionMark) {
         {"Kabel-\xe4 #1", "Kabel-? #1"},  // Latin-1, not UTF-8
     };
     for (const auto& [in, want] : cases) EXPECT_EQ(printable(in), want) << in;
-}
-
-TEST(ShellText, StatusWordsAreMatchedWhole) {
-    const std::vector<std::pair<std::string, bool>> ok{
-        {"OK", true},
-        {"OK\n", true},
-        {"import: OK\n", true},
-        {"RC_ENTITY_NOT_FOUND\nOK\n", true},
-        {"TOKEN_EXPIRED", false},
-        {"TOKYO", false},
-        {"OKAY", false},
-        {"RC_OK", false},
-        {"ok", false},
-        {"", false},
-    };
-    for (const auto& [text, holds] : ok) EXPECT_EQ(hasWord(text, "OK"), holds) << text;
-    EXPECT_TRUE(isReplyLine("OK", "OK"));
-    EXPECT_TRUE(isReplyLine("OK \r\nmore", "OK"));
-    EXPECT_FALSE(isReplyLine("NOT OK", "OK"));
-    EXPECT_FALSE(isReplyLine(" OK", "OK"));
-    EXPECT_FALSE(isReplyLine("OK?", "OK"));
-}
-
-TEST(Printable, LinesKeepTheirLineFeeds) {
+    // Lines keep their line feeds.
     EXPECT_EQ(printableLines("a\r\nb\x1b[1m\nc\rd"), "a\nb?[1m\nc?d");
     EXPECT_EQ(printableLines(""), "");
     EXPECT_EQ(printableLines("\n\n"), "\n\n");
