@@ -44,8 +44,7 @@ TEST_F(StockedTesterTest, OneProjectThenEveryRecordByteExactWithItsHostRecordAnd
     // Every record is marked in its own project database, sites included.
     for (const auto& rec : r.records) {
         const auto& sum = r.catalog.summaries[rec.index];
-        const auto dir = sum.fileName.substr(0, sum.fileName.find('/'));
-        EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[sum.key], 1) << sum.fileName;
+        EXPECT_EQ(uploadedFlags(onTester(sum.folder + "/project.sql"))[sum.key], 1) << sum.fileName;
     }
 }
 
@@ -60,12 +59,11 @@ TEST_F(StockedTesterTest, AMissingFileFailsThatRecordAloneAndIsNotMarked) {
     bool named = false;
     for (const auto& m : r.messages) named |= m == victim.fileName + ": Failed to read record.";
     EXPECT_TRUE(named);
-    const auto dir = victim.fileName.substr(0, victim.fileName.find('/'));
-    EXPECT_EQ(uploadedFlags(onTester(dir + "/project.sql"))[victim.key], 0);
-    // The list of the victim's project holds every key of it but the victim's.
-    ASSERT_FALSE(marks().empty());
-    EXPECT_FALSE(markedInList(victim.keyProject, victim.key));
-    EXPECT_TRUE(markedInList(c.summaries[0].keyProject, c.summaries[0].key));
+    // Every record of the victim's project but the victim is marked.
+    ASSERT_EQ(victim.folder, c.summaries[0].folder);
+    const auto flags = uploadedFlags(onTester(victim.folder + "/project.sql"));
+    EXPECT_EQ(flags.at(victim.key), 0);
+    EXPECT_EQ(flags.at(c.summaries[0].key), 1);
 }
 
 TEST_F(StockedTesterTest, AFileThatCannotBeWrittenIsNotMarked) {
@@ -83,7 +81,7 @@ TEST_F(StockedTesterTest, AFileThatCannotBeWrittenIsNotMarked) {
     for (const auto& rec : r.records)
         if (!rec.held()) {
             const auto& sum = r.catalog.summaries[rec.index];
-            EXPECT_FALSE(markedInList(sum.keyProject, sum.key)) << sum.fileName;
+            EXPECT_EQ(uploadedFlags(onTester(sum.folder + "/project.sql"))[sum.key], 0) << sum.fileName;
         }
 }
 
