@@ -89,12 +89,12 @@ protected:
         ASSERT_EQ(viewer->load(), "");
     }
 
-    Response get(const std::string& path, const std::string& query = "") {
+    Response get(const std::string& path, const std::string& query = "", const std::string& host = "127.0.0.1:8080") {
         Request r;
         r.method = "GET";
         r.path = path;
         r.query = Params::parse(query);
-        r.headers["host"] = "127.0.0.1:8080";
+        r.headers["host"] = host;
         return viewer->handle(r);
     }
 
@@ -221,13 +221,9 @@ TEST_F(ViewerTest, ActionsNeedTheTokenAndASameOriginRequest) {
 
 TEST_F(ViewerTest, OnlyItsOwnHostNamesAreAnswered) {
     viewer->setAllowedHosts({"127.0.0.1:8080", "localhost:8080"});
-    Request r;
-    r.method = "GET";
-    r.path = "/";
     for (const auto& [host, status] : std::vector<std::pair<std::string, int>>{
              {"127.0.0.1:8080", 200}, {"LOCALHOST:8080", 200}, {"rebound.example:8080", 421}, {"", 421}}) {
-        r.headers["host"] = host;
-        const Response res = viewer->handle(r);
+        const Response res = get("/", "", host);
         EXPECT_EQ(res.status, status) << host;
         if (status != 200) {
             EXPECT_EQ(res.body.find(viewer->token()), std::string::npos);
