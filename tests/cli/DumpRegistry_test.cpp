@@ -1,20 +1,13 @@
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
 
 #include "CliFixture.h"
-#include "Command.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
-#include "common/InstrumentSettingsFile.h"
-#include "common/ResultEnvelope.h"
-#include "copper/CopperBuilders.h"
 #include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "storage/ProjectBuilders.h"
 #include "storage/Cursor.h"
 #include "storage/ProjectStatus.h"
 #include "trace/ChannelTable.h"

@@ -1,22 +1,16 @@
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <sstream>
 
 #include "CliFixture.h"
-#include "Command.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "InspectCommand.h"
 #include "common/PFile.h"
-#include "common/ResultEnvelope.h"
 #include "core/Golden.h"
-#include "core/ManifestSamples.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LittleEndian.h"
-#include "core/TestFiles.h"
 
 using namespace kx::cli;
 

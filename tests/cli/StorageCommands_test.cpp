@@ -1,18 +1,13 @@
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "CliFixture.h"
-#include "Command.h"
 #include "CommandTable.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
 #include "common/PFile.h"
 #include "core/Golden.h"
-#include "storage/ProjectBuilders.h"
 #include "storage/ProjectSetupFile.h"
-#include "core/TestFiles.h"
 
 using namespace kx::cli;
 

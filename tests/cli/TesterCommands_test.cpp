@@ -1,11 +1,8 @@
 // The tester commands of the CLI against the simulator on 127.0.0.1.
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "CliFixture.h"
-#include "Command.h"
 #include "TesterCommands.h"
 
 namespace fs = std::filesystem;

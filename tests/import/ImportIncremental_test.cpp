@@ -1,6 +1,5 @@
 // The import job run again into the same folder, driven as a library caller drives it: what is fetched
 // again and what is not, progress, cancellation, and the host record file that `kestrix record` prints too.
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
@@ -18,7 +17,6 @@
 
 using namespace Kestrix::Import;
 using namespace kx::test;
-namespace fs = std::filesystem;
 
 namespace {
 

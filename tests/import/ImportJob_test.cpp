@@ -1,5 +1,4 @@
 // The import job against a simulated tester: what lands on disk, what is marked, and what faults leave.
-#include <gtest/gtest.h>
 
 #include <thread>
 
@@ -10,7 +9,6 @@
 
 using namespace Kestrix::Import;
 using namespace kx::test;
-namespace fs = std::filesystem;
 
 namespace {
 
