@@ -1,4 +1,3 @@
-
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
