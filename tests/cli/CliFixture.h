@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Command.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 #include "common/InstrumentSettingsFile.h"
@@ -26,6 +27,17 @@
 #include "tester/db/CopperLimitsTbl.h"
 
 namespace kx::test {
+
+// What `f` refuses as bad input ("no failure" when it throws nothing).
+template <class F>
+kx::cli::BadInput refusalOf(F f) {
+    try {
+        f();
+    } catch (const kx::cli::BadInput& e) {
+        return e;
+    }
+    return kx::cli::BadInput("no failure");
+}
 
 class CliFixture : public ::testing::Test {
 protected:

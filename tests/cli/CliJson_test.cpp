@@ -10,7 +10,6 @@
 #include <json/reader.h>
 
 #include "CliFixture.h"
-#include "Command.h"
 
 namespace fs = std::filesystem;
 

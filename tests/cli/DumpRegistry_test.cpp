@@ -1,19 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
 
-#include "Command.h"
+#include "CliFixture.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
-#include "common/InstrumentSettingsFile.h"
-#include "common/ResultEnvelope.h"
-#include "copper/CopperBuilders.h"
 #include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "storage/ProjectBuilders.h"
 #include "storage/Cursor.h"
 #include "storage/ProjectStatus.h"
 #include "trace/ChannelTable.h"
@@ -45,12 +38,8 @@ TEST(DumpCommand, RecognisesBareObjectsByTheirTypeIdAndRefusesTheRest) {
     EXPECT_THROW(dumpText({1, 2, 3}, true), BadInput);
     // A framed object of an unknown type id.
     const std::vector<uint8_t> unknown{0xCD, 0xAB, 1, 1, 0x99, 0x99, 1, 0, 0, 0, 0, 0};
-    try {
-        dumpText(unknown, true);
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(std::string(e.what()).find("0x99990001"), std::string::npos);
-    }
+    const std::string reason = kx::test::refusalOf([&] { dumpText(unknown, true); }).what();
+    EXPECT_NE(reason.find("0x99990001"), std::string::npos) << reason;
     // A known type id whose payload is cut short.
     EXPECT_THROW(dumpText(std::vector<uint8_t>(bytes.begin(), bytes.end() - 3), false), BadInput);
 }

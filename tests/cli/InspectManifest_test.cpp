@@ -1,21 +1,15 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <sstream>
 
-#include "Command.h"
+#include "CliFixture.h"
 #include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "InspectCommand.h"
 #include "common/PFile.h"
-#include "common/ResultEnvelope.h"
 #include "core/Golden.h"
-#include "core/ManifestSamples.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/LittleEndian.h"
-#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
@@ -55,12 +49,8 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
     auto bytes = resultContainer();
     bytes.back() ^= 0x40;  // payload of the last section
     std::ostringstream out;
-    try {
-        inspectContainer(bytes, false, out);
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(std::string(e.what()).find("data failed crc check"), std::string::npos) << e.what();
-    }
+    const std::string reason = kx::test::refusalOf([&] { inspectContainer(bytes, false, out); }).what();
+    EXPECT_NE(reason.find("data failed crc check"), std::string::npos) << reason;
     kx::test::expectGolden(out.str(), "inspect-bad-crc.txt");
 
     // Cut short: open refuses it and says where the bytes end, the lenient open still lists the summary.
@@ -73,12 +63,7 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
 TEST(InspectCommand, ReasonSaysWhatFailedAndWhere) {
     auto reasonFor = [](const std::vector<uint8_t>& bytes) -> std::string {
         std::ostringstream out;
-        try {
-            inspectContainer(bytes, false, out);
-        } catch (const BadInput& e) {
-            return e.what();
-        }
-        return "no failure";
+        return kx::test::refusalOf([&] { inspectContainer(bytes, false, out); }).what();
     };
     const auto good = resultContainer();
     const size_t summaryAt = 24;  // after the file header section
@@ -108,20 +93,13 @@ TEST(ManifestCommand, PrintsVersionAndFirmwareOrTheCode) {
     EXPECT_NE(json.str().find("\"version\" : \"V3.12\""), std::string::npos);
 
     std::ostringstream missing, garbage;
-    try {
-        printManifest((dir / "none").string(), true, missing);
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(std::string(e.what()).find("cannot read " + (dir / "none").string()), std::string::npos);
-    }
+    const std::string none = kx::test::refusalOf([&] { printManifest((dir / "none").string(), true, missing); }).what();
+    EXPECT_NE(none.find("cannot read " + (dir / "none").string()), std::string::npos) << none;
     EXPECT_EQ(missing.str(), "");
     ASSERT_TRUE(PFile::writeFileBytes((dir / "garbage").string(), {1, 2, 3}));
-    try {
-        printManifest((dir / "garbage").string(), true, garbage);
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(std::string(e.what()).find("manifest code 4"), std::string::npos);
-    }
+    const std::string code =
+        kx::test::refusalOf([&] { printManifest((dir / "garbage").string(), true, garbage); }).what();
+    EXPECT_NE(code.find("manifest code 4"), std::string::npos) << code;
     EXPECT_NE(garbage.str().find("\"resultCode\" : 4"), std::string::npos) << garbage.str();
     std::filesystem::remove_all(dir);
 }

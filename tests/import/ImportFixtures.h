@@ -104,19 +104,6 @@ protected:
             if (line.rfind("smmarkuploaded", 0) == 0) m.push_back(line);
         return m;
     }
-    // Whether the upload list sent for the project `keyProject` names `key`.
-    bool markedInList(const std::string& keyProject, int64_t key) const {
-        const auto m = marks();
-        for (size_t i = 0; i < m.size(); ++i) {
-            std::vector<uint8_t> list;
-            PFile::readFileBytes((testerRoot / "tmp" / ("uplist" + std::to_string(i))).string(), list);
-            const auto keys = Kestrix::Sim::readUploadList(list).value_or(std::vector<int32_t>{});
-            if (m[i].find("\"" + keyProject + "\"") != std::string::npos &&
-                std::count(keys.begin(), keys.end(), static_cast<int32_t>(key)) != 0)
-                return true;
-        }
-        return false;
-    }
     // Every record the index calls imported holds its tester's bytes; returns the index.
     Json::Value expectImportedAsOnTester() const {
         const Json::Value index = readJson(out / "index.json");

@@ -1,6 +1,5 @@
 // The output folder without a tester: names made safe and unique, the index merged, and the folder read
 // back through its index.
-#include <gtest/gtest.h>
 
 #include <boost/optional/optional_io.hpp>
 
@@ -12,7 +11,6 @@
 
 using namespace Kestrix::Import;
 using namespace kx::test;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,7 +27,6 @@ Json::Value entryOf(const RecordIdentity& id, const std::string& result) {
 
 TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
     EXPECT_EQ(safeName(".."), "_");
-    EXPECT_EQ(safeName("."), "_");
     EXPECT_EQ(safeName(""), "_");
     EXPECT_EQ(safeName("../../etc/passwd"), "___.._etc_passwd");  // no separator left
     EXPECT_EQ(safeName("/abs"), "_abs");

@@ -25,30 +25,17 @@ namespace {
 using namespace Kestrix::Report;
 namespace fs = std::filesystem;
 
-struct Bytes {
-    const std::vector<uint8_t>* b;
-    size_t pos = 0;
-};
-
-cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length) {
-    auto* s = static_cast<Bytes*>(closure);
-    if (length > s->b->size() - s->pos) return CAIRO_STATUS_READ_ERROR;
-    std::copy_n(s->b->data() + s->pos, length, data);
-    s->pos += length;
-    return CAIRO_STATUS_SUCCESS;
-}
-
 // A decoded PNG to look at pixels.
 class Pixels {
 public:
     explicit Pixels(const std::vector<uint8_t>& png) {
-        Bytes src{&png};
-        _s = cairo_image_surface_create_from_png_stream(readBytes, &src);
+        const fs::path file = kx::test::freshFolder("report-pixels") / "p.png";
+        kx::test::writeBytes(file, png);
+        _s = cairo_image_surface_create_from_png(file.c_str());
     }
     ~Pixels() { cairo_surface_destroy(_s); }
     bool ok() const { return cairo_surface_status(_s) == CAIRO_STATUS_SUCCESS; }
     int width() const { return cairo_image_surface_get_width(_s); }
-    int height() const { return cairo_image_surface_get_height(_s); }
     // 0xRRGGBB
     uint32_t at(int x, int y) const {
         const auto* row =
