@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <algorithm>
 #include <random>
 #include <vector>
 
 #include "copper/CopperUtil.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
-
-using namespace Kestrix;
 
 namespace {
 std::vector<uint8_t> curveStream(uint32_t count, uint32_t packedLen, const std::vector<uint8_t>& packed) {

@@ -1,22 +1,8 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 #include <zlib.h>
 
 #include <string>
 #include <vector>
-
-#include "core/TestBytes.h"
-#include "copper/CopperLimit.h"
-#include "copper/CopperOutletConfig.h"
-#include "core/Golden.h"
-#include "copper/LimitBuilders.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/Header.h"
-#include "serialization/JsonText.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::kHeaderBytes;
-using kx::test::readInto;
 
 namespace {
 std::string fullJson(const CopperLimit& l) { return Dump::toJsonString(l, Dump::DumpFlags{2}, true); }
@@ -153,7 +139,7 @@ TEST(CopperLimit, EveryPrefixFails) {
     small.invalidLiaIds = {7};
     for (uint8_t v : {0, 2, 4}) {
         SCOPED_TRACE(static_cast<int>(v));
-        EXPECT_TRUE(kx::test::everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
+        EXPECT_TRUE(everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
     }
 }
 

@@ -1,21 +1,15 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <cstdio>
 #include <string>
 
 #include "common/PFile.h"
 #include "common/ResultEnvelope.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
-#include "serialization/JsonText.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
 #include "core/TestFiles.h"
 #include "core/Containers.h"
 
-using namespace Kestrix;
 using kx::test::containerOf;
 using kx::test::kClassVersionOffset;
 
@@ -48,18 +42,9 @@ TEST(CopperResult, Cat6AFileRoundTripsWithDerivedPlotsAndVerdicts) {
     CopperResult back;
     ASSERT_EQ(readBytes(bytes, back), ResultReaderStatus::success);
     ASSERT_TRUE(back.test);
-    const CopperTest& t = *back.test;
     EXPECT_EQ(back.summary.resultName, "Cat6A-PL-001");
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::il).size(), 4u);
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::next).size(), 24u);
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::rl).size(), 8u);
-    // Derived after reading: ACR of six combinations and PSNEXT/PSACR of four pairs on each end.
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::acr).size(), 12u);
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::psnext).size(), 8u);
-    EXPECT_EQ(t.plots.plotsOfType(CopperTestType::psacr).size(), 8u);
-    EXPECT_TRUE(t.hasRawData());
-    // 4 IL + 24 NEXT + 8 RL records.
-    EXPECT_EQ(t.body.copperfreqs.freqs.size(), 36u);
+    // Derived plots (ACR, PSNEXT, PSACR) come back from reading alone: the original had them from its
+    // own completeRead(), so the documents differ if reading skips the derivation.
     EXPECT_EQ(Dump::toJsonString(*back.test, Dump::detailLevel(1), true),
               Dump::toJsonString(*original.test, Dump::detailLevel(1), true));
 

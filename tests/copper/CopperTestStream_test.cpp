@@ -1,23 +1,8 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <json/json.h>
 
 #include <algorithm>
-
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperLimit.h"
-#include "copper/CopperTest.h"
-#include "copper/LimitBuilders.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/JsonText.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::everyPrefixFails;
-using kx::test::readInto;
-using kx::test::scalar;
 
 namespace {
 
@@ -64,7 +49,7 @@ CopperTest smallTest() {
     t.body.diagRes.events.push_back(de);
     t.body.useDiagRes = true;
     t.body.reserved = -2;
-    t.plots.plots = {kx::test::samplePlot(CopperTestType::tdr, CableEnd::main, P1, P1, {1, 2, 3})};
+    t.plots.plots = {samplePlot(CopperTestType::tdr, CableEnd::main, P1, P1, {1, 2, 3})};
     return t;
 }
 
@@ -278,11 +263,11 @@ TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     CopperTest t = smallTest();
     t.body.limit = std::make_shared<CopperLimit>();
     t.body.limit->do3dbRuleRl = true;
-    t.plots.plots = {kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
-                                          std::vector<int16_t>(20000, 40))};
+    t.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
+                                std::vector<int16_t>(20000, 40))};
     for (int i = 0; i < 500; ++i)
         t.plots.plots.push_back(
-            kx::test::samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 20, 30}));
+            samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 20, 30}));
     const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
     ASSERT_EQ(arrays.size(), 501u);
     EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);

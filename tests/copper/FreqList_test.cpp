@@ -1,14 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <json/value.h>
-
-#include "copper/CopperFreqList.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::readInto;
+#include "copper/CopperTesting.h"
 
 namespace {
 CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status st, int32_t wm) {
@@ -66,7 +56,7 @@ TEST(CopperFreqList, BadRecordsKeepEarlierOnes) {
 TEST(CopperFreqList, CountOfZeroOrLessIsAnEmptyList) {
     for (int32_t count : {0, -5}) {
         auto bytes = bytesOf(CopperFreqList{});
-        kx::test::put32(bytes, kx::test::kHeaderBytes, static_cast<uint32_t>(count));
+        kx::test::put32(bytes, kHeaderBytes, static_cast<uint32_t>(count));
         CopperFreqList back = sampleList();
         EXPECT_EQ(readInto(back, bytes), Marshal::ok);
         EXPECT_TRUE(back.freqs.empty());

@@ -1,22 +1,7 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <algorithm>
 #include <limits>
-
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperLimit.h"
-#include "copper/CopperPlots.h"
-#include "copper/CopperRawData.h"
-#include "copper/CopperTest.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::everyPrefixFails;
-using kx::test::kHeaderBytes;
-using kx::test::readInto;
-using kx::test::samplePlot;
 
 namespace {
 

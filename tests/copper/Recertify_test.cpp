@@ -1,19 +1,11 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <limits>
 
-#include "copper/CopperBuilders.h"
 #include "copper/CopperEvaluation.h"
-#include "copper/CopperLimit.h"
 #include "copper/CopperResultReader.h"
 #include "copper/CopperResultWriter.h"
 #include "copper/CopperUtil.h"
-#include "copper/LimitBuilders.h"
-#include "core/Golden.h"
-
-using namespace Kestrix;
-using kx::test::samplePlot;
-using kx::test::scalar;
 
 namespace {
 

@@ -1,22 +1,12 @@
-#include <gtest/gtest.h>
+#include "copper/CopperTesting.h"
 
 #include <cstdlib>
 
 #include <cstring>
 #include <string>
 
-#include "copper/CopperBuilders.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "copper/CopperOutletConfig.h"
 #include "copper/WireMapData.h"
-#include "copper/Wiremap.h"
 #include "trace/TraceBuffer.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::kHeaderBytes;
-using kx::test::readInto;
 
 namespace {
 CopperOutletConfig outlet568(const std::string& name = "568B") {
@@ -63,7 +53,7 @@ TEST(Wiremap, RoundTripsEveryArtifactKind) {
     Wiremap back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(bytesOf(back), bytes);
-    EXPECT_TRUE(kx::test::everyPrefixFails<Wiremap>(bytes));
+    EXPECT_TRUE(everyPrefixFails<Wiremap>(bytes));
     kx::test::expectGolden(back.jsonBody(Dump::DumpFlags{}), "Wiremap.json");
 
     // A huge artifact count fails before anything is allocated.

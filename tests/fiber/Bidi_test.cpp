@@ -1,15 +1,11 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <string>
 #include <vector>
 
 #include "fiber/FiberOtdrBidiAvg.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
 #include "serialization/LogSink.h"
 
-using namespace Kestrix;
 namespace A = OtdrAnEventType;
 
 namespace {
@@ -292,7 +288,7 @@ void widenEveryRow(FiberOtdrTest& t) {
 TEST(BidiMerge, PreparationFoldsInOnePassWithTheSameResult) {
     for (uint32_t seed = 0; seed < 250; ++seed) {
         const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
-        ASSERT_EQ(kx::test::bytesOf(prepareBidiTable(t)), kx::test::bytesOf(prepareOneByOne(t))) << "seed " << seed;
+        ASSERT_EQ(bytesOf(prepareBidiTable(t)), bytesOf(prepareOneByOne(t))) << "seed " << seed;
     }
     // 0x4000 rows at one location and 0xFFFF events fold into one row in linear time.
     const FiberOtdrEventTable folded = prepareBidiTable(kx::test::hostileEventTable({EventType::splice}, true, 0x4000));

@@ -1,12 +1,5 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
-#include "fiber/FiberCheckLimitResult.h"
-#include "fiber/FiberImageLimitValues.h"
-#include "fiber/FiberLimitValues.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
 using VT = FiberLimitValueType;
 
 TEST(FiberLimitValueRules, ValidityRangesUseTheTypesDecimals) {
@@ -87,21 +80,21 @@ TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {
     EXPECT_EQ(back, v);
     EXPECT_TRUE(back.getValue(VT::maxLength).isNaN());
     EXPECT_EQ(back.getValue(VT::maxLength).scaledTo, ScaledInt::ones);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitValues>(kx::test::bytesOf(v)));
+    EXPECT_TRUE(everyPrefixFails<FiberLimitValues>(bytesOf(v)));
 
     // A repeated category or type keeps one entry.
     const std::vector<uint8_t> dup{4, 0x1E, 0x05, 2, 6, 6, 2, 5, 1, 75, 0, 0, 0, 2, 5, 1, 80, 0, 0, 0, 2};
     FiberLimitValues d;
-    ASSERT_EQ(kx::test::readInto(d, dup), Marshal::ok);
+    ASSERT_EQ(readInto(d, dup), Marshal::ok);
     EXPECT_EQ(d.wavelength, 1310);
     EXPECT_EQ(d.supportedCategories.size(), 1u);
     EXPECT_EQ(d.values.size(), 1u);
 
-    auto newer = kx::test::bytesOf(v);
+    auto newer = bytesOf(v);
     newer[0] = 5;
-    EXPECT_EQ(kx::test::readInto(d, newer), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(d, newer), Marshal::versionTooNew);
     // A category count beyond the data fails before anything is read.
-    EXPECT_EQ(kx::test::readInto(d, std::vector<uint8_t>{4, 0x1E, 0x05, 0xFF, 1}), Marshal::readError);
+    EXPECT_EQ(readInto(d, std::vector<uint8_t>{4, 0x1E, 0x05, 0xFF, 1}), Marshal::readError);
 }
 
 TEST(FiberLimitValues, Json) {
@@ -121,9 +114,9 @@ TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
     b.type = FiberImageFeatureType::scratch;
     EXPECT_TRUE(a.sortsBefore(b));
 
-    const auto bytes = kx::test::bytesOf(a);
+    const auto bytes = bytesOf(a);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 1, 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageLimitValues>(bytes));
+    EXPECT_TRUE(everyPrefixFails<FiberImageLimitValues>(bytes));
     kx::test::expectGolden(a.toJson(Dump::DumpFlags{1}), "FiberImageLimitValues.json");
 }
 
@@ -133,14 +126,14 @@ TEST(FiberLimitResultList, RoundTripDumpAndLookup) {
                               DisplayMeas(ScaledInt(0.75f, ScaledInt::hundredths), DisplayType::normal), Status::pass);
     list.results.emplace_back(VT::maxLength, ScaledInt(2000.0f, ScaledInt::tenths),
                               DisplayMeas(ScaledInt(1800.0f, ScaledInt::tenths), DisplayType::normal), Status::fail);
-    const auto bytes = kx::test::bytesOf(list);
+    const auto bytes = bytesOf(list);
     EXPECT_EQ(bytes.size(), 1 + 2 * FiberCheckLimitResult::kWireSize);
     FiberLimitResultList back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     ASSERT_NE(back.get(VT::maxLength), nullptr);
     EXPECT_EQ(back.get(VT::maxLength)->status, Status::fail);
     EXPECT_EQ(back.get(VT::minLength), nullptr);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberLimitResultList>(bytes));
+    EXPECT_TRUE(everyPrefixFails<FiberLimitResultList>(bytes));
 
     kx::test::expectGolden(back.toJson(Dump::DumpFlags{1}), "FiberLimitResultList.json");
     // A table at the usual detail, each result's own dump at full detail.

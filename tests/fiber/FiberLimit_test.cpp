@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "core/Golden.h"
-#include "fiber/FiberBuilders.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
+#include "fiber/FiberTesting.h"
 
 TEST(FiberLimit, ConstructorFlagOrderAndDefaults) {
     const FiberLimit none;
@@ -57,32 +50,32 @@ TEST(FiberLimit, CustomMatchingAndAddingValuesAndRules) {
 
 TEST(FiberLimit, VersionOneHasNoImageSection) {
     FiberLimit l = kx::test::lossLengthLimit();
-    const auto current = kx::test::bytesOf(l);
+    const auto current = bytesOf(l);
     // Without rules the image section is the rule count and four zone distances: the last 17 bytes.
     const auto v1 = kx::test::reframe(current, 0, 1, current.size() - 17, 17);
     FiberLimit back;
-    ASSERT_EQ(kx::test::readInto(back, v1), Marshal::ok);
+    ASSERT_EQ(readInto(back, v1), Marshal::ok);
     EXPECT_EQ(back, l);  // no rules, no zone distances
 }
 
 TEST(FiberLimit, ZeroZoneDistancesStayAbsentAndExtraBytesAreSkipped) {
     FiberLimit l = kx::test::imageLimit();
     l.imageZoneDist.erase(FiberImageZone::contact);
-    auto bytes = kx::test::bytesOf(l);
+    auto bytes = bytesOf(l);
     bytes = kx::test::reframe(bytes, 0, 4, bytes.size(), 0, {1, 2, 3});
     FiberLimit back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back, l);  // no contact zone distance
 }
 
 TEST(FiberLimit, ImpossibleCountsFailBeforeAllocating) {
     FiberLimit l;
     l.name = "n";
-    auto bytes = kx::test::bytesOf(l);
+    auto bytes = bytesOf(l);
     // limitType, name (2+1), then the values count.
     bytes[kHeaderBytes + 1 + 3] = 200;
     FiberLimit back;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }
 
 TEST(FiberLimit, JsonDocument) {

@@ -1,20 +1,14 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <cstdio>
 #include <sstream>
 
-#include "fiber/FiberBuilders.h"
 #include "fiber/FiberRawCsv.h"
 #include "fiber/FiberResultReader.h"
 #include "fiber/FiberResultWriter.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
-#include "serialization/JsonText.h"
 #include "core/TestFiles.h"
 #include "core/Containers.h"
 
-using namespace Kestrix;
 using kx::test::containerOf;
 
 namespace {
@@ -32,7 +26,7 @@ ResultReaderStatus read(FiberResult& r, const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> summaryBytes(ResultType type) {
     ResultSummary s = kx::test::fiberSummary();
     s.resultType = type;
-    return kx::test::bytesOf(s);
+    return bytesOf(s);
 }
 
 FiberResult everyKindResult() {
@@ -83,7 +77,7 @@ TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsType) {
 
 TEST(FiberResultFile, ReaderStatuses) {
     const auto fiber = summaryBytes(ResultType::FIBER);
-    const auto ll = kx::test::bytesOf(kx::test::lossLengthTest());
+    const auto ll = bytesOf(kx::test::lossLengthTest());
     const auto file = kx::test::lossLengthResultFile();
     const struct {
         const char* what;
@@ -114,8 +108,8 @@ TEST(FiberResultFile, ReaderStatuses) {
 TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType) {
     FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 50);
     t.summary.testType = FiberTestType::otdrEnd2;  // stored body disagrees with its section
-    const auto body = kx::test::bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
-    const auto plots = kx::test::bytesOf(t.plots);
+    const auto body = bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
+    const auto plots = bytesOf(t.plots);
     FiberResult r;
     ASSERT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
               ResultReaderStatus::success);

@@ -1,9 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "fiber/FiberTestSummary.h"
-#include "core/Golden.h"
-
-using namespace Kestrix;
+#include "fiber/FiberTesting.h"
 
 TEST(FiberTestTypes, TextsAndParsing) {
     EXPECT_STREQ(toString(FiberTestType::otdrEnd1), "OTDR End 1");

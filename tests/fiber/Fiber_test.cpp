@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "core/Golden.h"
-#include "fiber/FiberBuilders.h"
-#include "core/TestBytes.h"
-#include "serialization/ByteStreamBuilder.h"
-
-using namespace Kestrix;
+#include "fiber/FiberTesting.h"
 
 TEST(Fiber, NominalCoreSizeIsStrictlyGreaterThan) {
     Fiber f;
@@ -40,7 +33,7 @@ TEST(Fiber, DefaultsLookupAndJson) {
 }
 
 TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkipped) {
-    auto bytes = kx::test::bytesOf(kx::test::singlemodeFiber());
+    auto bytes = bytesOf(kx::test::singlemodeFiber());
     const size_t end = bytes.size();
     bytes = kx::test::reframe(bytes, 0, 3, end, 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
     bytes.push_back(0x42);  // the next object in the stream
@@ -58,10 +51,10 @@ TEST(Fiber, RefusesImpossibleCounts) {
     // The per-wavelength count sits just before the entries; claim 65535 of them.
     Fiber empty = kx::test::multimodeFiber();
     empty.perWls.clear();
-    auto e = kx::test::bytesOf(empty);
+    auto e = bytesOf(empty);
     e[e.size() - 2] = 0xFF;
     e[e.size() - 1] = 0xFF;
-    EXPECT_EQ(kx::test::readInto(back, e), Marshal::readError);
+    EXPECT_EQ(readInto(back, e), Marshal::readError);
 }
 
 TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
@@ -72,13 +65,13 @@ TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
     b.write(static_cast<uint16_t>(0));
     ScaledInt(-81.7f, ScaledInt::tenths).serialize(b);
     FiberPerWl p;
-    ASSERT_EQ(kx::test::readInto(p, b.bytes()), Marshal::ok);
+    ASSERT_EQ(readInto(p, b.bytes()), Marshal::ok);
     EXPECT_EQ(p.wavelength, 1550u);
     EXPECT_EQ(p.ir, static_cast<double>(1.4682f));
     EXPECT_EQ(p.backscatterCoef.toString(), "-81.7");
 
-    auto v3 = kx::test::bytesOf(p);
+    auto v3 = bytesOf(p);
     v3[0] = 3;
-    EXPECT_EQ(kx::test::readInto(p, v3), Marshal::versionTooNew);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPerWl>(kx::test::bytesOf(p)));
+    EXPECT_EQ(readInto(p, v3), Marshal::versionTooNew);
+    EXPECT_TRUE(everyPrefixFails<FiberPerWl>(bytesOf(p)));
 }

@@ -1,27 +1,13 @@
-#include <gtest/gtest.h>
-
-#include "fiber/FiberImageTest.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
-
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
+#include "fiber/FiberTesting.h"
 
 TEST(ImageTest, Version2EndsAfterThePicture) {
     FiberImageTest t = kx::test::imageTest();
-    auto bytes = kx::test::bytesOf(t);
+    auto bytes = bytesOf(t);
     // Cut everything after the image: summary, equipment and image keep their framed sizes.
-    FiberImageTest probe;
-    probe.summary = t.summary;
-    probe.equipmentInfo = t.equipmentInfo;
-    probe.image = t.image;
-    probe.limit = FiberLimit();
-    const size_t afterImage = kx::test::bytesOf(probe.summary).size() + kx::test::bytesOf(probe.equipmentInfo).size() +
-                              kx::test::bytesOf(probe.image).size() + 12;
+    const size_t afterImage = bytesOf(t.summary).size() + bytesOf(t.equipmentInfo).size() + bytesOf(t.image).size() + 12;
     const auto v2 = kx::test::reframe(bytes, 0, 2, afterImage, bytes.size() - afterImage);
     FiberImageTest back;
-    ASSERT_EQ(kx::test::readInto(back, v2), Marshal::ok);
+    ASSERT_EQ(readInto(back, v2), Marshal::ok);
     EXPECT_TRUE(back.featureObjects.empty());
     EXPECT_TRUE(back.limit.name.empty());
     EXPECT_EQ(back.image, t.image);
@@ -30,10 +16,10 @@ TEST(ImageTest, Version2EndsAfterThePicture) {
 
 TEST(ImageTest, BodyAndPictureTravelApart) {
     const FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd2);
-    const auto body = kx::test::bytesOf(FiberImageTestBodyRef(t));
+    const auto body = bytesOf(FiberImageTestBodyRef(t));
     EXPECT_EQ(body[6], 0x02);  // FiberImageTestBody 0x0502
     EXPECT_EQ(body[7], 0x05);
-    const auto picture = kx::test::bytesOf(t.image);
+    const auto picture = bytesOf(t.image);
 
     FiberImageTest back;
     back.image = kx::test::fiberImage(3);
@@ -42,29 +28,29 @@ TEST(ImageTest, BodyAndPictureTravelApart) {
     EXPECT_EQ(back.image.imageBytes.size(), 3u);  // untouched by the body
     Marshal::ByteStreamReader ri(picture.data(), static_cast<uint32_t>(picture.size()));
     ASSERT_EQ(back.image.deserialize(ri), Marshal::ok);
-    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+    EXPECT_EQ(bytesOf(back), bytesOf(t));
 
     FiberImageTestBody onlyBody;
-    ASSERT_EQ(kx::test::readInto(onlyBody, body), Marshal::ok);
-    EXPECT_EQ(kx::test::bytesOf(onlyBody), body);
+    ASSERT_EQ(readInto(onlyBody, body), Marshal::ok);
+    EXPECT_EQ(bytesOf(onlyBody), body);
     EXPECT_FALSE(onlyBody.toJson(Dump::DumpFlags{1}).isMember("image"));
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberImageTestBody>(body));
+    EXPECT_TRUE(everyPrefixFails<FiberImageTestBody>(body));
 }
 
 TEST(ImageTest, CountsBeyondTheBytesAreRefused) {
-    auto picture = kx::test::bytesOf(kx::test::fiberImage(16));
+    auto picture = bytesOf(kx::test::fiberImage(16));
     picture[kHeaderBytes + 3] = 0x7F;  // byte count near 2^31
     FiberImage image;
-    EXPECT_EQ(kx::test::readInto(image, picture), Marshal::readError);
+    EXPECT_EQ(readInto(image, picture), Marshal::readError);
 
     FiberImageFeatureObject fo;
     fo.scratchSegments = {{1, 2}};
-    auto feature = kx::test::bytesOf(fo);
+    auto feature = bytesOf(fo);
     kx::test::put32(feature, 1, 0x0FFFFFFF);
-    EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::readError);
-    feature = kx::test::bytesOf(FiberImageFeatureObject());
+    EXPECT_EQ(readInto(fo, feature), Marshal::readError);
+    feature = bytesOf(FiberImageFeatureObject());
     feature[0] = 1;
-    EXPECT_EQ(kx::test::readInto(fo, feature), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(fo, feature), Marshal::versionTooNew);
 }
 
 TEST(ImageTest, JsonFormsAndFiberTestOperations) {
@@ -75,7 +61,7 @@ TEST(ImageTest, JsonFormsAndFiberTestOperations) {
     t.image.imageFormat = static_cast<FiberImage::Format>(1);
     EXPECT_EQ(t.toJson(Dump::DumpFlags{1})["image"]["imageFormat"].asString(), "unknown (1)");
     FiberImage back;
-    ASSERT_EQ(kx::test::readInto(back, kx::test::bytesOf(t.image)), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytesOf(t.image)), Marshal::ok);
     EXPECT_EQ(static_cast<int>(back.imageFormat), 1);
 
     EXPECT_EQ(t.testKind(), FiberTest::Kind::image);

@@ -1,19 +1,9 @@
 // JSON forms shared by the fiber classes: non-finite numbers as texts, detail level 0, reader log lines.
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <limits>
 
-#include "fiber/Fiber.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/FiberImageLimitValues.h"
-#include "fiber/FiberLimit.h"
-#include "fiber/FiberLossLengthSettings.h"
-#include "fiber/FiberPower.h"
-#include "fiber/FiberTestSummary.h"
-#include "fiber/OtdrSpan.h"
 #include "serialization/LogSink.h"
-
-using namespace Kestrix;
 
 TEST(FiberJsonForms, NonFiniteIrIsWrittenAsText) {
     FiberPerWl p(1310);

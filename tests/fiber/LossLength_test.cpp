@@ -1,13 +1,6 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <cmath>
-
-#include "fiber/FiberBuilders.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
 
 TEST(FiberPower, WattsFromDbmAreCachedInTheChosenUnit) {
     FiberPower p(-20.0f, ScaledInt::hundredths, FiberPower::microwatts, ScaledInt::tenths);
@@ -24,20 +17,20 @@ TEST(FiberPower, WattsFromDbmAreCachedInTheChosenUnit) {
 
 TEST(FiberPower, StoresResolutionsAndRefusesUnknownOnes) {
     const FiberPower p(-7.25f, ScaledInt::hundredths, FiberPower::nanowatts, ScaledInt::ones);
-    const auto bytes = kx::test::bytesOf(p);
+    const auto bytes = bytesOf(p);
     ASSERT_EQ(bytes.size(), FiberPower::kWireSize);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()), (std::vector<uint8_t>{2, 3, 0}));
     FiberPower back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back.dBm().toString(), "-7.25");
     EXPECT_EQ(back.wattUnits, 3);
     auto bad = bytes;
     bad[4] = 9;
-    EXPECT_EQ(kx::test::readInto(back, bad), Marshal::invalidData);
+    EXPECT_EQ(readInto(back, bad), Marshal::invalidData);
     bad = bytes;
     bad[6] = 0xFE;
-    EXPECT_EQ(kx::test::readInto(back, bad), Marshal::invalidData);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberPower>(bytes));
+    EXPECT_EQ(readInto(back, bad), Marshal::invalidData);
+    EXPECT_TRUE(everyPrefixFails<FiberPower>(bytes));
 }
 
 TEST(FiberLossLengthPerDirectionWl, LossAndItsTolerance) {
@@ -53,16 +46,16 @@ TEST(FiberLossLengthPerDirectionWl, LossAndItsTolerance) {
 
 TEST(FiberLossLengthPerDirectionWl, VersionZeroHasNoRanges) {
     FiberLossLengthTestPerDirectionWl e = kx::test::lossLengthTest().testPerDirectionWlVec[0];
-    auto bytes = kx::test::bytesOf(e);
+    auto bytes = bytesOf(e);
     bytes.resize(bytes.size() - 8);
     bytes[0] = 0;
     FiberLossLengthTestPerDirectionWl back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_TRUE(std::isnan(back._minRange));
     EXPECT_TRUE(std::isnan(back._maxRange));
     EXPECT_EQ(back.wavelength, 850);
     bytes[0] = 2;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }
 
 TEST(FiberLossLengthTest, WorstMaxLossResult) {
@@ -105,11 +98,11 @@ TEST(FiberLossLengthTest, VersionZeroCopiesWarningFlags) {
     FiberLossLengthTest t = kx::test::lossLengthTest();
     t.warningFlags = 4;
     t.failWarningFlags = 0;
-    const auto bytes = kx::test::bytesOf(t);
-    const size_t celsiusSize = kx::test::bytesOf(t.celsius).size();
+    const auto bytes = bytesOf(t);
+    const size_t celsiusSize = bytesOf(t.celsius).size();
     const auto v0 = kx::test::reframe(bytes, 0, 0, kHeaderBytes + 8 + celsiusSize + 1, 1);
     FiberLossLengthTest back;
-    ASSERT_EQ(kx::test::readInto(back, v0), Marshal::ok);
+    ASSERT_EQ(readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.failWarningFlags, 4u);
 }
 
@@ -117,16 +110,16 @@ TEST(FiberLossLengthSettings, OlderVersions) {
     FiberLossLengthSettings s = kx::test::lossLengthSettings();
     s.farEndSourceType = FarEndSourceType::powrelPro;
     s.fiberTestType = TestType::patchCordTest;
-    const auto bytes = kx::test::bytesOf(s);
+    const auto bytes = bytesOf(s);
     FiberLossLengthSettings back;
     EXPECT_EQ(back.kind(), 4);
 
     const auto v1 = kx::test::reframe(bytes, 0, 1, bytes.size() - 2, 2);
-    ASSERT_EQ(kx::test::readInto(back, v1), Marshal::ok);
+    ASSERT_EQ(readInto(back, v1), Marshal::ok);
     EXPECT_EQ(back.farEndSourceType, FarEndSourceType::powrelPro);
     EXPECT_EQ(back.fiberTestType, TestType::lossLength);
     const auto v0 = kx::test::reframe(bytes, 0, 0, bytes.size() - 3, 3);
-    ASSERT_EQ(kx::test::readInto(back, v0), Marshal::ok);
+    ASSERT_EQ(readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.farEndSourceType, FarEndSourceType::notSet);
     EXPECT_EQ(back.numLcConnectors, 2u);
 }
@@ -139,7 +132,7 @@ TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
     s.numLcUltraLowLossConnectors = 4;
     s.numSplices = 5;
     s.numMpoConnectors = 6;
-    const auto bytes = kx::test::bytesOf(s);
+    const auto bytes = bytesOf(s);
     // header, two empty strings, remote end, cable end, method, connector, bidirectional
     const size_t at = kHeaderBytes + 4 + 5;
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 6),

@@ -1,18 +1,12 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <boost/optional/optional_io.hpp>
 
 #include <algorithm>
 #include <cmath>
 
-#include "fiber/FiberOtdrEventTable.h"
 #include "fiber/FiberOtdrMergedRows.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
 
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
 namespace A = OtdrAnEventType;
 
 namespace {
@@ -66,7 +60,7 @@ TEST(OtdrEventType, RowTypesAndTextsFromFlags) {
 }
 
 TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
-    const auto good = kx::test::bytesOf(plainRows(3));
+    const auto good = bytesOf(plainRows(3));
     FiberOtdrEventTable back;
 
     // Any displayed type other than the analysed one is the user's choice, whatever it is.
@@ -74,7 +68,7 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
          {EventType::bend, EventType::echo, EventType::splitter, EventType::unknown, static_cast<EventType>(200)}) {
         auto shown = good;
         shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
-        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok) << static_cast<int>(t);
+        ASSERT_EQ(readInto(back, shown), Marshal::ok) << static_cast<int>(t);
         EXPECT_EQ(back.rows[0].displayEventType(), t);
         EXPECT_EQ(back.rows[0].eventType, EventType::splice);
     }
@@ -83,7 +77,7 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
     for (EventType t : {EventType::end, EventType::hiddenEnd}) {
         auto shown = good;
         shown[kFirstRow + kMarkerInRow + 1] = static_cast<uint8_t>(t);
-        ASSERT_EQ(kx::test::readInto(back, shown), Marshal::ok);
+        ASSERT_EQ(readInto(back, shown), Marshal::ok);
         EXPECT_FALSE(back.rows[0].userOverride.has_value());
         EXPECT_EQ(back.rowCount(), 3u);
         EXPECT_EQ(back.createEventMap().rowCount(), 3u);
@@ -119,10 +113,10 @@ TEST(OtdrEventTable, RoundTripsAUserOverrideAndSplitRatio) {
     FiberOtdrEventTable t = realisticTable();
     t.rows[3].setUserOverride(true, EventType::connector);
     t.rows[1].splitRatio = OtdrSplitterRatio::r1x32;
-    const auto bytes = kx::test::bytesOf(t);
+    const auto bytes = bytesOf(t);
     FiberOtdrEventTable back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(kx::test::bytesOf(back), bytes);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_EQ(bytesOf(back), bytes);
     EXPECT_EQ(back.rows[3].displayEventType(), EventType::connector);
     EXPECT_EQ(back.rows[3].eventType, EventType::reflection);
 }
@@ -131,10 +125,10 @@ TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
     FiberOtdrEventTable t = plainRows(1);
     t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
     // Drop the displayed type and both split ratios and mark the row as version 1.
-    auto bytes = kx::test::reframe(kx::test::bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
+    auto bytes = kx::test::reframe(bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
     bytes[kFirstRow] = 1;
     FiberOtdrEventTable back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_FALSE(back.rows[0].userOverride.has_value());
     EXPECT_EQ(back.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
     EXPECT_EQ(back.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
@@ -142,29 +136,29 @@ TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
 }
 
 TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
-    const auto good = kx::test::bytesOf(plainRows(2));
+    const auto good = bytesOf(plainRows(2));
     FiberOtdrEventTable back;
 
     // An event naming a row that does not exist.
     FiberOtdrEventTable beyond = plainRows(2);
     beyond.events[1].rowIndex = 2;
-    EXPECT_EQ(kx::test::readInto(back, kx::test::bytesOf(beyond)), Marshal::invalidData);
+    EXPECT_EQ(readInto(back, bytesOf(beyond)), Marshal::invalidData);
 
     // A hidden-group marker other than 0, 1, 2.
     auto marker = good;
     marker[kFirstRow + kMarkerInRow] = 3;
-    EXPECT_EQ(kx::test::readInto(back, marker), Marshal::invalidData);
+    EXPECT_EQ(readInto(back, marker), Marshal::invalidData);
 
     // A row count far beyond the bytes: refused before anything is sized from it.
     auto rows = good;
     rows[12] = 0xFF;
     rows[13] = 0xFF;
-    EXPECT_EQ(kx::test::readInto(back, rows), Marshal::readError);
+    EXPECT_EQ(readInto(back, rows), Marshal::readError);
 
     // A row of a newer layout.
     auto newer = good;
     newer[kFirstRow] = 3;
-    EXPECT_EQ(kx::test::readInto(back, newer), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
 }
 
 TEST(OtdrEventTable, EventQueriesAndMergedRows) {
@@ -199,7 +193,7 @@ TEST(OtdrEventTable, EventQueriesAndMergedRows) {
     EXPECT_TRUE(anyEventHasFlag(rows, 0, 2, A::launch));
     EXPECT_FALSE(anyEventHasFlag(rows, 1, 4, A::launch));
     const FiberOtdrEventTable back = fromMergedRows(rows);
-    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+    EXPECT_EQ(bytesOf(back), bytesOf(t));
 
     // JSON nests events under their rows; detail zero has only the class name and version.
     kx::test::expectGolden(t.toJson(Dump::DumpFlags{1}), "FiberOtdrEventTable.json");
@@ -314,7 +308,7 @@ FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
 TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
     for (uint32_t seed = 0; seed < 250; ++seed) {
         const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
-        ASSERT_EQ(kx::test::bytesOf(t.createEventMap()), kx::test::bytesOf(eventMapOneByOne(t))) << "seed " << seed;
+        ASSERT_EQ(bytesOf(t.createEventMap()), bytesOf(eventMapOneByOne(t))) << "seed " << seed;
     }
 }
 

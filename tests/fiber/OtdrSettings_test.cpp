@@ -1,15 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <json/value.h>
-
-#include "fiber/FiberOtdrSettings.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
-#include "serialization/ByteStreamBuilder.h"
-
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
+#include "fiber/FiberTesting.h"
 
 namespace {
 // Settings whose tail is known: two bend entries, one splitter.
@@ -25,9 +14,9 @@ constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
 
 TEST(OtdrSettings, BytesAndJsonRoundTrip) {
     const FiberOtdrSettings s = knownSettings();
-    const auto bytes = kx::test::bytesOf(s);
+    const auto bytes = bytesOf(s);
     FiberOtdrSettings back;
-    ASSERT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     EXPECT_EQ(back, s);
 
     const Json::Value j = s.toJson(Dump::DumpFlags{1});
@@ -47,19 +36,19 @@ TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
     // Version 3 has no span at all (NaN); version 4 stores it as two bare values; version 1 holds items 1 to
     // 7 only: no bend detection (though written with it), thresholds, splitters or reflectance threshold.
     const FiberOtdrSettings s = knownSettings();
-    const auto bytes = kx::test::bytesOf(s);
+    const auto bytes = bytesOf(s);
     const size_t spanAt = bytes.size() - kSpanBytes;
     const std::vector<uint8_t> bare(bytes.begin() + static_cast<std::ptrdiff_t>(spanAt + 12), bytes.end());
     FiberOtdrSettings withBends = s;
     withBends.otdrBendDetectionEnabled = true;
-    const auto bendBytes = kx::test::bytesOf(withBends);
+    const auto bendBytes = bytesOf(withBends);
     const size_t tail = 4 + kBendAndSplitterBytes + kSpanBytes;
     Json::Value versions;
     for (const auto& old : {kx::test::reframe(bendBytes, 0, 1, bendBytes.size() - tail, tail),
                             kx::test::reframe(bytes, 0, 3, spanAt, kSpanBytes),
                             kx::test::reframe(bytes, 0, 4, spanAt, kSpanBytes, bare)}) {
         FiberOtdrSettings back;
-        ASSERT_EQ(kx::test::readInto(back, old), Marshal::ok);
+        ASSERT_EQ(readInto(back, old), Marshal::ok);
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrSettingsVersions.json");
@@ -80,14 +69,14 @@ TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
     b.write(static_cast<int32_t>(-4096));
     std::vector<uint8_t> bytes(b.data(), b.data() + b.size());
     FiberOtdrSettingsPerWl p;
-    ASSERT_EQ(kx::test::readInto(p, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(p, bytes), Marshal::ok);
     EXPECT_EQ(p.wavelength, 1550);
     EXPECT_EQ(p.otdrPulseWidth, -1);
     EXPECT_EQ(p.nominalOtdrPulseWidth, 100);
     EXPECT_EQ(p.numberOfAverages, -4096);
 
     bytes[0] = 3;
-    EXPECT_EQ(kx::test::readInto(p, bytes), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(p, bytes), Marshal::versionTooNew);
 }
 
 TEST(OtdrSettings, TextsAndLookups) {

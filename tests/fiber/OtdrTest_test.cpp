@@ -1,17 +1,8 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <sstream>
 
-#include "fiber/FiberBuilders.h"
-#include "fiber/FiberOtdrTest.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "fiber/OtdrBuilders.h"
-#include "serialization/ByteStreamBuilder.h"
 #include "serialization/SimpleFormatter.h"
-
-using namespace Kestrix;
-using kx::test::kHeaderBytes;
 
 namespace {
 // Offsets inside a serialized FiberOtdrOverallResults.
@@ -29,13 +20,13 @@ std::string dumpText(const Dump::IDumpable& d) {
 TEST(OtdrOverallResults, OlderVersionsReadWithDefaults) {
     // Version 3 has no launch compensation mode (don't know); version 1 neither fail warnings nor a
     // temperature (NaN), but its launch compensation time and all four wavelengths.
-    auto bytes = kx::test::bytesOf(kx::test::otdrOverallResults(true));
+    auto bytes = bytesOf(kx::test::otdrOverallResults(true));
     bytes[kFailWarningsAt] = 0x40;  // a fail warning, so dropping it shows
     Json::Value versions;
     for (const auto& old : {kx::test::reframe(kx::test::reframe(bytes, 0, 1, kModeAt, 1), 0, 1, kFailWarningsAt, 8),
                             kx::test::reframe(bytes, 0, 3, kModeAt, 1)}) {
         FiberOtdrOverallResults back;
-        ASSERT_EQ(kx::test::readInto(back, old), Marshal::ok);
+        ASSERT_EQ(readInto(back, old), Marshal::ok);
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrOverallResultsVersions.json");
@@ -96,19 +87,19 @@ TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) { EXPECT_DEATH(FiberOtdrPlot().ge
 TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     FiberOtdrPlots plots;
     plots.plots.push_back(kx::test::otdrPlot(1310, 8));
-    auto bytes = kx::test::bytesOf(plots);
+    auto bytes = bytesOf(plots);
     FiberOtdrPlots back;
     // The sample count sits just before the samples; claim 2^32 - 1 of them.
     const size_t countAt = bytes.size() - 8 * 4 - 4;
     for (size_t i = 0; i < 4; ++i) bytes[countAt + i] = 0xFF;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 
     FiberOtdrRawData raw;
     raw.bytes = {1, 2, 3};
-    auto rawBytes = kx::test::bytesOf(raw);
+    auto rawBytes = bytesOf(raw);
     rawBytes[kHeaderBytes + 3] = 0x7F;
     FiberOtdrRawData rawBack;
-    EXPECT_EQ(kx::test::readInto(rawBack, rawBytes), Marshal::readError);
+    EXPECT_EQ(readInto(rawBack, rawBytes), Marshal::readError);
 }
 
 TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
@@ -123,7 +114,7 @@ TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
     const auto plots = write(&FiberOtdrTest::serializePlots);
     const auto raw = write(&FiberOtdrTest::serializeRawData);
     EXPECT_EQ(body[6], 0x09);  // FiberOtdrTestBody
-    EXPECT_EQ(kx::test::bytesOf(FiberOtdrTestBodyRef(t)), body);
+    EXPECT_EQ(bytesOf(FiberOtdrTestBodyRef(t)), body);
 
     FiberOtdrTest back;
     Marshal::ByteStreamReader rp(plots.data(), static_cast<uint32_t>(plots.size()));
@@ -132,16 +123,16 @@ TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
     ASSERT_EQ(back.deserializeBody(rb), Marshal::ok);
     Marshal::ByteStreamReader rr(raw.data(), static_cast<uint32_t>(raw.size()));
     ASSERT_EQ(back.deserializeRawData(rr), Marshal::ok);
-    EXPECT_EQ(kx::test::bytesOf(back), kx::test::bytesOf(t));
+    EXPECT_EQ(bytesOf(back), bytesOf(t));
 
     // The body class reads and writes the body alone; the whole test refuses it.
     FiberOtdrTestBody onlyBody;
-    ASSERT_EQ(kx::test::readInto(onlyBody, body), Marshal::ok);
+    ASSERT_EQ(readInto(onlyBody, body), Marshal::ok);
     EXPECT_TRUE(onlyBody.plots.plots.empty());
-    EXPECT_EQ(kx::test::bytesOf(onlyBody), body);
+    EXPECT_EQ(bytesOf(onlyBody), body);
     FiberOtdrTest whole;
-    EXPECT_EQ(kx::test::readInto(whole, body), Marshal::invalidData);
-    EXPECT_TRUE(kx::test::everyPrefixFails<FiberOtdrTestBody>(body));
+    EXPECT_EQ(readInto(whole, body), Marshal::invalidData);
+    EXPECT_TRUE(everyPrefixFails<FiberOtdrTestBody>(body));
 }
 
 TEST(OtdrTest, JsonDumpAndFiberTestOperations) {

@@ -1,13 +1,6 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <cmath>
-
-#include "fiber/FiberBuilders.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-#include "serialization/ByteStreamBuilder.h"
-
-using namespace Kestrix;
 
 TEST(FiberPowerMeterPerWl, DifferencesAndVersionZero) {
     const FiberPowerMeterPerWl p = kx::test::powerMeterTest().testPerWlVec[0];
@@ -20,13 +13,13 @@ TEST(FiberPowerMeterPerWl, DifferencesAndVersionZero) {
     b.write(static_cast<uint16_t>(1310));
     for (const FiberPower* x : {&p.refPower, &p.power, &p.minPower, &p.maxPower}) x->serialize(b);
     FiberPowerMeterPerWl back;
-    ASSERT_EQ(kx::test::readInto(back, b.bytes()), Marshal::ok);
+    ASSERT_EQ(readInto(back, b.bytes()), Marshal::ok);
     EXPECT_EQ(back.wavelength, 1310.0f);
     EXPECT_TRUE(std::isnan(back._minRange));
     EXPECT_TRUE(std::isnan(back._maxRange));
-    auto v2 = kx::test::bytesOf(p);
+    auto v2 = bytesOf(p);
     v2[0] = 2;
-    EXPECT_EQ(kx::test::readInto(back, v2), Marshal::versionTooNew);
+    EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
 }
 
 TEST(FiberPowerMeterTest, NeitherFiberNorLimitAndJson) {
@@ -41,8 +34,8 @@ TEST(FiberPowerMeterTest, NeitherFiberNorLimitAndJson) {
 TEST(FiberPowerMeterTest, ImpossibleEntryCountFails) {
     FiberPowerMeterTest t = kx::test::powerMeterTest();
     t.testPerWlVec.clear();
-    auto bytes = kx::test::bytesOf(t);
+    auto bytes = bytesOf(t);
     bytes.back() = 40;
     FiberPowerMeterTest back;
-    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::readError);
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }

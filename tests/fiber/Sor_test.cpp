@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include <cmath>
 #include <cstring>
@@ -6,13 +6,10 @@
 
 #include "SorTestReader.h"
 #include "common/PFile.h"
-#include "fiber/OtdrBuilders.h"
 #include "fiber/SorFiles.h"
 #include "fiber/SorWriter.h"
-#include "core/Golden.h"
 #include "core/TestFiles.h"
 
-using namespace Kestrix;
 using kx::test::readSorFile;
 
 namespace {

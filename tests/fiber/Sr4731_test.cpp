@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
+#include "fiber/FiberTesting.h"
 
 #include "fiber/FiberSr4731.h"
-#include "fiber/OtdrBuilders.h"
-
-using namespace Kestrix;
 
 // The values the trace file takes from this view are pinned by the file's document (Sor, EveryFieldReadsBack);
 // here what that file does not show.

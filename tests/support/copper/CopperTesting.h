@@ -1,0 +1,17 @@
+#pragma once
+// What the copper test files share: gtest, the byte and golden-file helpers, the copper builders and the
+// model's names.
+#include <gtest/gtest.h>
+
+#include "copper/CopperBuilders.h"
+#include "copper/LimitBuilders.h"
+#include "core/Golden.h"
+#include "core/TestBytes.h"
+
+using namespace Kestrix;
+using kx::test::bytesOf;
+using kx::test::everyPrefixFails;
+using kx::test::kHeaderBytes;
+using kx::test::readInto;
+using kx::test::samplePlot;
+using kx::test::scalar;
