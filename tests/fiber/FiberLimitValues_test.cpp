@@ -97,12 +97,6 @@ TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {
     EXPECT_EQ(readInto(d, std::vector<uint8_t>{4, 0x1E, 0x05, 0xFF, 1}), Marshal::readError);
 }
 
-TEST(FiberLimitValues, Json) {
-    FiberLimitValues v = budgetValues(false);
-    v.supportedCategories = {FiberCategory::OM3};
-    kx::test::expectGolden(v.toJson(Dump::DumpFlags{1}), "FiberLimitValues.json");
-}
-
 TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {
     FiberImageLimitValues a, b;
     a.type = b.type = FiberImageFeatureType::glob;

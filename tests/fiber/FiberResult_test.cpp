@@ -39,25 +39,7 @@ FiberResult everyKindResult() {
 
 }  // namespace
 
-TEST(FiberResult, GetTestAndTypedGetOrCreate) {
-    FiberResult r = everyKindResult();
-    ASSERT_NE(r.getTest(FiberTestType::otdrEnd1), nullptr);
-    ASSERT_NE(r.getTest(FiberTestType::otdrEnd2), nullptr);
-    EXPECT_NE(r.getTest(FiberTestType::otdrEnd1), r.getTest(FiberTestType::otdrEnd2));
-    EXPECT_EQ(r.getTest(FiberTestType::imageEnd1), nullptr);
-    EXPECT_EQ(r.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
-
-    const size_t before = r.tests.size();
-    EXPECT_EQ(&r.otdrTest(FiberTestType::otdrEnd1), r.getTest(FiberTestType::otdrEnd1));
-    EXPECT_EQ(r.tests.size(), before);
-    // A test of another class under that type: a new one of the requested class is appended.
-    FiberImageTest& img = r.imageTest(FiberTestType::lossLength);
-    EXPECT_EQ(r.tests.size(), before + 1);
-    EXPECT_EQ(img.summary.testType, FiberTestType::lossLength);
-    EXPECT_EQ(r.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
-}
-
-TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsType) {
+TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsTypeAndIsFoundByType) {
     const auto bytes = write(everyKindResult());
     FiberResult back;
     ASSERT_EQ(read(back, bytes), ResultReaderStatus::success);
@@ -73,6 +55,22 @@ TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsType) {
         EXPECT_NE(s.header.flags & PFile::SECTION_FLAG_COMPRESSED, 0u);
     }
     EXPECT_EQ(types, (std::vector<uint16_t>{200, 321, 323, 300, 301, 302, 303, 304, 305, 327, 328}));
+
+    // Lookups by test type.
+    ASSERT_NE(back.getTest(FiberTestType::otdrEnd1), nullptr);
+    ASSERT_NE(back.getTest(FiberTestType::otdrEnd2), nullptr);
+    EXPECT_NE(back.getTest(FiberTestType::otdrEnd1), back.getTest(FiberTestType::otdrEnd2));
+    EXPECT_EQ(back.getTest(FiberTestType::imageEnd1), nullptr);
+    EXPECT_EQ(back.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
+
+    const size_t before = back.tests.size();
+    EXPECT_EQ(&back.otdrTest(FiberTestType::otdrEnd1), back.getTest(FiberTestType::otdrEnd1));
+    EXPECT_EQ(back.tests.size(), before);
+    // A test of another class under that type: a new one of the requested class is appended.
+    FiberImageTest& img = back.imageTest(FiberTestType::lossLength);
+    EXPECT_EQ(back.tests.size(), before + 1);
+    EXPECT_EQ(img.summary.testType, FiberTestType::lossLength);
+    EXPECT_EQ(back.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
 }
 
 TEST(FiberResultFile, ReaderStatuses) {
@@ -161,7 +159,9 @@ TEST(FiberRawCsv, OneBlockPerEndSeparatedByOneEmptyLine) {
     kx::test::expectGolden(both.str(), "FiberRawBothEnds.csv");
 }
 
-TEST(FiberRawCsv, MicrometresRoundAtTheHundredthAndKeepTheSign) {
+TEST(FiberRawCsv, MicrometresRoundAtTheHundredthKeepTheSignAndStatusCodes) {
+    std::ostringstream none;
+    EXPECT_EQ(fiberToRawCsv(none, kx::test::lossLengthResult()), FiberRawCsvStatus::noImageTest);
     FiberResult r;
     FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd1);
     t.featureObjects.resize(1);
@@ -177,20 +177,13 @@ TEST(FiberRawCsv, MicrometresRoundAtTheHundredthAndKeepTheSign) {
     r.imageTest(FiberTestType::imageEnd1).featureObjects[0].distanceFromCenter = INT32_MIN;
     std::ostringstream big;
     EXPECT_EQ(fiberToRawCsv(big, r), FiberRawCsvStatus::written);
-}
 
-TEST(FiberRawCsv, StatusCodes) {
-    std::ostringstream out;
-    EXPECT_EQ(fiberToRawCsv(out, kx::test::lossLengthResult()), FiberRawCsvStatus::noImageTest);
-    FiberResult r;
-    FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd1);
-    r.addTest(std::make_unique<FiberImageTest>(t));
     EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), r), FiberRawCsvStatus::cannotOpen);
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
-    EXPECT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::unsupportedImageFormat);
+    EXPECT_EQ(fiberToRawCsv(none, r), FiberRawCsvStatus::unsupportedImageFormat);
     // Shown by the record conversion as "Unable to read file"; 3 would read "No displayable plots in data".
     EXPECT_EQ(static_cast<int32_t>(FiberRawCsvStatus::unsupportedImageFormat), 1);
-    EXPECT_TRUE(out.str().empty());
+    EXPECT_TRUE(none.str().empty());
 
     const std::string path = (kx::test::freshFolder("fiber-result") / "fiber-raw.csv").string();
     r.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;

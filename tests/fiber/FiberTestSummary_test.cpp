@@ -14,23 +14,3 @@ TEST(FiberTestTypes, TextsAndParsing) {
     EXPECT_EQ(cableEndFromString("End 3"), -1);
     EXPECT_EQ(cableEndFromString(""), -1);
 }
-
-namespace {
-
-FiberTestSummary sample() {
-    FiberTestSummary s(FiberTestType::lossLength);
-    s.status = Status::fail;
-    s.timestamp = 1700000000;
-    s.cableEnd = CableEnd::end2;
-    s.operatorName = "J. Ortega";
-    s.end1Name = "Rack A";
-    s.end2Name = "Rack B";
-    s.comment = "after cleaning";
-    return s;
-}
-
-}  // namespace
-
-TEST(FiberTestSummary, JsonDocument) {
-    kx::test::expectGolden(sample().toJson(Dump::DumpFlags{1}), "FiberTestSummary.json");
-}

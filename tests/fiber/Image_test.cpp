@@ -4,7 +4,8 @@ TEST(ImageTest, Version2EndsAfterThePicture) {
     FiberImageTest t = kx::test::imageTest();
     auto bytes = bytesOf(t);
     // Cut everything after the image: summary, equipment and image keep their framed sizes.
-    const size_t afterImage = bytesOf(t.summary).size() + bytesOf(t.equipmentInfo).size() + bytesOf(t.image).size() + 12;
+    const size_t afterImage =
+        bytesOf(t.summary).size() + bytesOf(t.equipmentInfo).size() + bytesOf(t.image).size() + 12;
     const auto v2 = kx::test::reframe(bytes, 0, 2, afterImage, bytes.size() - afterImage);
     FiberImageTest back;
     ASSERT_EQ(readInto(back, v2), Marshal::ok);

@@ -12,7 +12,7 @@ constexpr size_t kSpanBytes = kHeaderBytes + 2 * ScaledInt::kWireSize;
 constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
 }  // namespace
 
-TEST(OtdrSettings, BytesAndJsonRoundTrip) {
+TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
     const FiberOtdrSettings s = knownSettings();
     const auto bytes = bytesOf(s);
     FiberOtdrSettings back;
@@ -30,6 +30,31 @@ TEST(OtdrSettings, BytesAndJsonRoundTrip) {
     shouting["FiberOtdrSettings"]["otdrAveragingTime"] = "10 SECONDS PER WAVELENGTH";
     ASSERT_TRUE(back.fromJson(shouting));
     EXPECT_EQ(back.otdrAveragingTime, OtdrAveragingTime::s10);
+
+    // Missing and unknown members are reported.
+    back = FiberOtdrSettings();
+    Json::Value missing = j;
+    missing["FiberOtdrSettings"].removeMember("otdrRange");
+    EXPECT_FALSE(back.fromJson(missing));
+    EXPECT_EQ(back.fiberName, "OS2 Singlemode");  // reading went on
+
+    Json::Value unknown = j;
+    unknown["FiberOtdrSettings"]["otdrRange"] = "12 km";
+    EXPECT_FALSE(back.fromJson(unknown));
+
+    // Keys of later versions are not looked for in older ones.
+    Json::Value old = j;
+    old["FiberOtdrSettings"]["_classVersion"] = 1;
+    old["FiberOtdrSettings"].removeMember("reflectanceThreshold");
+    old["FiberOtdrSettings"].removeMember("splitterEntries");
+    old["FiberOtdrSettings"].removeMember("OtdrSpan");
+    EXPECT_TRUE(back.fromJson(old));
+    EXPECT_TRUE(back.splitterEntries.empty());
+
+    EXPECT_FALSE(back.fromJson(Json::Value("FiberOtdrSettings")));
+    Json::Value wrongClass = j;
+    wrongClass["FiberOtdrSettings"]["_className"] = "FiberLossLengthSettings";
+    EXPECT_FALSE(back.fromJson(wrongClass));
 }
 
 TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
@@ -93,31 +118,4 @@ TEST(OtdrSettings, TextsAndLookups) {
     ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
     EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
     EXPECT_EQ(s.kind(), 1);
-}
-
-TEST(OtdrSettings, FromJsonReportsMissingAndUnknownMembers) {
-    const Json::Value j = knownSettings().toJson(Dump::DumpFlags{1});
-    FiberOtdrSettings back;
-    Json::Value missing = j;
-    missing["FiberOtdrSettings"].removeMember("otdrRange");
-    EXPECT_FALSE(back.fromJson(missing));
-    EXPECT_EQ(back.fiberName, "OS2 Singlemode");  // reading went on
-
-    Json::Value unknown = j;
-    unknown["FiberOtdrSettings"]["otdrRange"] = "12 km";
-    EXPECT_FALSE(back.fromJson(unknown));
-
-    // Keys of later versions are not looked for in older ones.
-    Json::Value old = j;
-    old["FiberOtdrSettings"]["_classVersion"] = 1;
-    old["FiberOtdrSettings"].removeMember("reflectanceThreshold");
-    old["FiberOtdrSettings"].removeMember("splitterEntries");
-    old["FiberOtdrSettings"].removeMember("OtdrSpan");
-    EXPECT_TRUE(back.fromJson(old));
-    EXPECT_TRUE(back.splitterEntries.empty());
-
-    EXPECT_FALSE(back.fromJson(Json::Value("FiberOtdrSettings")));
-    Json::Value wrongClass = j;
-    wrongClass["FiberOtdrSettings"]["_className"] = "FiberLossLengthSettings";
-    EXPECT_FALSE(back.fromJson(wrongClass));
 }

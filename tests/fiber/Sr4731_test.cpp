@@ -4,7 +4,7 @@
 
 // The values the trace file takes from this view are pinned by the file's document (Sor, EveryFieldReadsBack);
 // here what that file does not show.
-TEST(Sr4731, ValuesOfOneWavelength) {
+TEST(Sr4731, ValuesOfOneWavelengthAndZeroForMissingParts) {
     FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 1000);
     t.fiber.perWlFor(1550).backscatterCoef = ScaledInt(-81.75f, ScaledInt::hundredths);
     const FiberSr4731 v(t, 1550);
@@ -15,10 +15,8 @@ TEST(Sr4731, ValuesOfOneWavelength) {
     ASSERT_NE(v.getEvent(6), nullptr);
     EXPECT_EQ(v.getEvent(7), nullptr);
     EXPECT_EQ(v.getPoint(5000), static_cast<int32_t>(static_cast<double>(plot.getDbByIndex(999)) * 1000.0));
-}
 
-TEST(Sr4731, MissingPartsGiveZero) {
-    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 10);
+    // Missing parts give zero.
     t.settings.perWl.clear();
     t.settings.reflectanceThreshold = -20;
     const FiberSr4731 noSettings(t, 1310);

@@ -68,7 +68,7 @@ TEST(StoredCount, FiberWith65536WavelengthsKeepsTheFirst65535) {
     EXPECT_EQ(back.name, "wide");
 }
 
-TEST(StoredCount, LossLengthCountsAboveAByteAreCappedOnWriting) {
+TEST(StoredCount, LossLengthCountsAboveAByteAreCappedOnWritingAndClampedFromJson) {
     FiberLossLengthSettings s;
     s.numAdapters = 300;
     s.numSplices = 256;
@@ -78,26 +78,22 @@ TEST(StoredCount, LossLengthCountsAboveAByteAreCappedOnWriting) {
     EXPECT_EQ(back.numAdapters, 255u);
     EXPECT_EQ(back.numSplices, 255u);
     EXPECT_EQ(back.numMpoUltraLowLossConnectors, 255u);
-}
 
-// JSON from a host or a file: counts outside a byte are clamped, as they would reach the tester modulo 256.
-TEST(StoredCount, JsonCountsAreClampedToAByte) {
-    FiberLossLengthSettings s;
-    Json::Value j = s.toJson(Dump::DumpFlags{1});
+    // JSON from a host or a file: counts outside a byte are clamped, as they would reach the tester modulo 256.
+    Json::Value j = FiberLossLengthSettings().toJson(Dump::DumpFlags{1});
     Json::Value& b = j["FiberLossLengthSettings"];
     b["numAdapters"] = 300;
     b["numSplices"] = -3;
     b["numLcConnectors"] = Json::Int64(1) << 40;
     b["numMpoConnectors"] = 255;
-    FiberLossLengthSettings back;
-    ASSERT_TRUE(back.fromJson(j));
-    EXPECT_EQ(back.numAdapters, 255u);
-    EXPECT_EQ(back.numSplices, 0u);
-    EXPECT_EQ(back.numLcConnectors, 255u);
-    EXPECT_EQ(back.numMpoConnectors, 255u);
+    FiberLossLengthSettings clamped;
+    ASSERT_TRUE(clamped.fromJson(j));
+    EXPECT_EQ(clamped.numAdapters, 255u);
+    EXPECT_EQ(clamped.numSplices, 0u);
+    EXPECT_EQ(clamped.numLcConnectors, 255u);
+    EXPECT_EQ(clamped.numMpoConnectors, 255u);
 
-    FiberOtdrSettings o;
-    Json::Value oj = o.toJson(Dump::DumpFlags{1});
+    Json::Value oj = FiberOtdrSettings().toJson(Dump::DumpFlags{1});
     oj["FiberOtdrSettings"]["numConnectors"] = -1;
     oj["FiberOtdrSettings"]["numSplices"] = 4000;
     FiberOtdrSettings oback;
