@@ -143,7 +143,7 @@ TEST(CopperLimit, EveryPrefixFails) {
     }
 }
 
-TEST(CopperLimit, EvilCountsFailBeforeAllocating) {
+TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
     CopperLimit l;
     l.name = "n";
     auto bytes = bytesOf(l);
@@ -163,14 +163,10 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocating) {
     curve[nPos] = 3;
     curve[nPos + 4 + 4 + 2] = 0x80;  // last sample becomes an escape without its value
     EXPECT_EQ(readInto(back, curve), Marshal::readError);
-}
 
-TEST(CopperLimit, NewerCurveAndScalarVersionsAreRefused) {
-    CopperLimit l;
-    l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::IL, {1}));
-    auto bytes = bytesOf(l);
+    // Curves and scalar limits of newer versions.
+    bytes = bytesOf(one);
     bytes[kHeaderBytes + 2 + 4] = 2;
-    CopperLimit back;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 
     CopperLimit s;
@@ -201,7 +197,7 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
     EXPECT_EQ(r.remaining(), 0u);
 }
 
-TEST(CopperLimit, ScalarLookupsByTestType) {
+TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     using T = CopperScalarLimitType;
     CopperLimit l;
     auto add = [&](T t, int max) {
@@ -228,25 +224,23 @@ TEST(CopperLimit, ScalarLookupsByTestType) {
     ASSERT_TRUE(l.findScalarLimit(out, T::impedance50));
     EXPECT_EQ(out.maxValue, ScaledInt::raw(3, ScaledInt::ones));
     EXPECT_FALSE(l.findScalarLimit(out, T::length));
-}
 
-TEST(CopperLimit, FrequencyLookupsMatchThePairExactly) {
-    CopperLimit l;
+    // Frequency limits match the pair exactly.
     l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, {1}, {}, PairCombo::any));
     l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, {2}, {{1000, 1.0f}}, PairCombo::p12_36));
     l.freqLimits.back().limitEquation = "eq";
-    CopperFreqLimit out;
-    ASSERT_TRUE(l.findFreqLimit(out, CopperFreqLimitType::NEXT, PairCombo::p12_36));
-    EXPECT_EQ(out.limitCurve, std::vector<int16_t>{2});
-    EXPECT_EQ(out.limitEquation, "eq");
-    ASSERT_TRUE(l.findFreqLimit(out, CopperFreqLimitType::NEXT, PairCombo::any));
-    EXPECT_EQ(out.limitCurve, std::vector<int16_t>{1});
-    EXPECT_FALSE(l.findFreqLimit(out, CopperFreqLimitType::NEXT, PairCombo::p12_45));
+    CopperFreqLimit curve;
+    ASSERT_TRUE(l.findFreqLimit(curve, CopperFreqLimitType::NEXT, PairCombo::p12_36));
+    EXPECT_EQ(curve.limitCurve, std::vector<int16_t>{2});
+    EXPECT_EQ(curve.limitEquation, "eq");
+    ASSERT_TRUE(l.findFreqLimit(curve, CopperFreqLimitType::NEXT, PairCombo::any));
+    EXPECT_EQ(curve.limitCurve, std::vector<int16_t>{1});
+    EXPECT_FALSE(l.findFreqLimit(curve, CopperFreqLimitType::NEXT, PairCombo::p12_45));
     EXPECT_TRUE(l.hasFreqLimit(CopperFreqLimitType::NEXT));
     EXPECT_FALSE(l.hasFreqLimit(CopperFreqLimitType::RL));
     EXPECT_TRUE(l.hasFreqLimit(CopperFreqLimitType::NEXT, PairCombo::p12_36));
     EXPECT_FALSE(l.hasFreqLimit(CopperFreqLimitType::NEXT, PairCombo::p36_12));
-    EXPECT_FLOAT_EQ(out.getDbFromIndex(0), 0.1f);
+    EXPECT_FLOAT_EQ(curve.getDbFromIndex(0), 0.1f);
 }
 
 TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
@@ -257,14 +251,8 @@ TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
     EXPECT_EQ(f.accuracyAt(99999999), 2.0f);
     f.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
     // Extrapolated below the first point, none above the last.
-    for (const auto& [kHz, dB] : {std::pair{10000, 1.0f},
-                                  {15000, 1.5f},
-                                  {20000, 2.0f},
-                                  {30000, 3.0f},
-                                  {40000, 4.0f},
-                                  {0, 0.0f},
-                                  {5000, 0.5f},
-                                  {40001, 0.0f}})
+    for (const auto& [kHz, dB] :
+         {std::pair{10000, 1.0f}, {15000, 1.5f}, {20000, 2.0f}, {40000, 4.0f}, {0, 0.0f}, {5000, 0.5f}, {40001, 0.0f}})
         EXPECT_FLOAT_EQ(f.accuracyAt(kHz), dB) << kHz;
     f.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
     EXPECT_FLOAT_EQ(f.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
@@ -285,7 +273,7 @@ TEST(CopperLimit, JsonAbbreviatesLongCurvesBelowFullDetail) {
     EXPECT_NE(Dump::dumpToString(l).find("\"...\""), std::string::npos);
 }
 
-TEST(CopperLimit, OpensPlainAndCompressedBlobs) {
+TEST(CopperLimit, OpensPlainAndCompressedBlobsAndRefusesBadOnes) {
     const CopperLimit l = busyLimit();
     const auto plain = bytesOf(l);
     CopperLimit direct;
@@ -299,21 +287,18 @@ TEST(CopperLimit, OpensPlainAndCompressedBlobs) {
     // A larger announced size is fine: only the inflated bytes are read.
     CopperLimit roomy;
     EXPECT_EQ(roomy.open(z.data(), static_cast<int>(z.size()), static_cast<int>(plain.size()) + 100), Marshal::ok);
-}
 
-TEST(CopperLimit, OpenRefusesBadBlobsAndKeepsTheLimit) {
-    const auto plain = bytesOf(kx::test::cat6APermanentLinkLimit());
-    const auto z = compressed(plain);
-    CopperLimit l;
-    l.name = "kept";
-    EXPECT_EQ(l.open(nullptr, 10, 100), Marshal::invalidData);
-    EXPECT_EQ(l.open(plain.data(), static_cast<int>(plain.size()), 5000), Marshal::invalidData);  // not zlib
-    EXPECT_EQ(l.open(z.data(), static_cast<int>(z.size()), 10), Marshal::invalidData);            // too small
-    EXPECT_EQ(l.open(z.data(), -1, 10), Marshal::invalidData);
+    // Bad blobs are refused and leave the limit as it was.
+    CopperLimit kept;
+    kept.name = "kept";
+    EXPECT_EQ(kept.open(nullptr, 10, 100), Marshal::invalidData);
+    EXPECT_EQ(kept.open(plain.data(), static_cast<int>(plain.size()), 5000), Marshal::invalidData);  // not zlib
+    EXPECT_EQ(kept.open(z.data(), static_cast<int>(z.size()), 10), Marshal::invalidData);            // too small
+    EXPECT_EQ(kept.open(z.data(), -1, 10), Marshal::invalidData);
     // Announced sizes no deflate stream of this length can reach are refused without allocating.
-    EXPECT_EQ(l.open(z.data(), 4, 0x7FFFFFFF), Marshal::invalidData);
-    EXPECT_EQ(l.name, "kept");
-    EXPECT_EQ(l.open(z.data(), 0, 0), Marshal::readError);
+    EXPECT_EQ(kept.open(z.data(), 4, 0x7FFFFFFF), Marshal::invalidData);
+    EXPECT_EQ(kept.name, "kept");
+    EXPECT_EQ(kept.open(z.data(), 0, 0), Marshal::readError);
     const std::vector<uint8_t> empty = compressed({});
-    EXPECT_EQ(l.open(empty.data(), static_cast<int>(empty.size()), 16), Marshal::readError);
+    EXPECT_EQ(kept.open(empty.data(), static_cast<int>(empty.size()), 16), Marshal::readError);
 }

@@ -94,18 +94,15 @@ TEST(CopperResult, ReaderStatuses) {
     }
 }
 
-TEST(CopperResult, WriterRefusesASmallBuffer) {
-    const CopperResult r = kx::test::cat6AResult();
+TEST(CopperResult, WriterRefusesASmallBufferAndLeavesOutPlotsAndRawDataItDoesNotHave) {
+    CopperResult r = kx::test::cat6AResult();
     std::vector<uint8_t> buf(512);
     uint32_t written = 99;
     EXPECT_EQ(CopperResultWriter::writeResultBuffer(buf.data(), static_cast<uint32_t>(buf.size()), written, r),
               ResultWriterStatus::failed);
     EXPECT_EQ(written, 99u);
     EXPECT_EQ(CopperResultWriter::writeResultBuffer(nullptr, 0, written, r), ResultWriterStatus::failed);
-}
 
-TEST(CopperResult, WriterLeavesOutPlotsAndRawDataItDoesNotHave) {
-    CopperResult r = kx::test::cat6AResult();
     r.test->plots.plots.clear();
     r.test->body.settings.storePlotData = CopperSettings::StorePlotData::off;
     r.test->rawData.clear();

@@ -152,35 +152,31 @@ TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
     EXPECT_EQ(back.getLimit()->name, "TIA Cat 6A Perm. Link");
 }
 
-TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalid) {
-    CopperTestBody body = smallTest().body;
-    auto bytes = bytesOf(body);
-    // The limit slot follows the cable; find the zero type id written for "no limit" right after it.
-    const auto cableBytes = bytesOf(body.cable);
-    const auto it = std::search(bytes.begin(), bytes.end(), cableBytes.begin(), cableBytes.end());
-    ASSERT_NE(it, bytes.end());
-    const size_t slot = static_cast<size_t>(it - bytes.begin()) + cableBytes.size();
-    ASSERT_EQ(bytes[slot], 0);
-    bytes[slot] = 0x61;
-    bytes[slot + 2] = 0x01;
-    bytes[slot + 3] = 0x06;
+TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllocatesNothing) {
+    const CopperTestBody body = smallTest().body;
+    const auto bytes = bytesOf(body);
+    const auto at = [&](const std::vector<uint8_t>& part) {
+        return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) - bytes.begin());
+    };
+    // The limit slot follows the cable: the zero type id written for "no limit".
+    auto limit = bytes;
+    const size_t slot = at(bytesOf(body.cable)) + bytesOf(body.cable).size();
+    ASSERT_LT(slot + 3, bytes.size());
+    ASSERT_EQ(limit[slot], 0);
+    limit[slot] = 0x61;
+    limit[slot + 2] = 0x01;
+    limit[slot + 3] = 0x06;
     CopperTestBody back;
-    EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
-}
+    EXPECT_EQ(readInto(back, limit), Marshal::invalidData);
 
-TEST(CopperTestBodyStream, EvilScalarCountAllocatesNothing) {
-    CopperTestBody body;
-    body.scalars = {scalar(CopperTestType::delay, P1, 1.0f, ScaledInt::ones)};
-    auto withOne = bytesOf(body);
-    const auto scalarBytes = bytesOf(body.scalars[0]);
-    const auto it = std::search(withOne.begin(), withOne.end(), scalarBytes.begin(), scalarBytes.end());
-    ASSERT_NE(it, withOne.end());
-    const size_t countPos = static_cast<size_t>(it - withOne.begin()) - 4;
-    ASSERT_EQ(withOne[countPos], 1);
-    kx::test::put32(withOne, countPos, 0x7FFFFFFF);
-    CopperTestBody back;
-    EXPECT_EQ(readInto(back, withOne), Marshal::readError);
-    EXPECT_TRUE(back.scalars.empty());
+    // The scalar count comes right before the first scalar.
+    auto evil = bytes;
+    const size_t countPos = at(bytesOf(body.scalars[0])) - 4;
+    ASSERT_EQ(evil[countPos], 2);
+    kx::test::put32(evil, countPos, 0x7FFFFFFF);
+    CopperTestBody fresh;
+    EXPECT_EQ(readInto(fresh, evil), Marshal::readError);
+    EXPECT_TRUE(fresh.scalars.empty());
 }
 
 TEST(CopperTestQueries, ScalarsStatusesAndPlotData) {

@@ -31,17 +31,14 @@ CopperFreqList sampleList() {
 }  // namespace
 
 // Its framing and round trip are in the framed objects' table.
-TEST(CopperFreqList, RecordLayout) {
-    const CopperFreqList list = sampleList();
-    const auto bytes = bytesOf(list);
+TEST(CopperFreqList, RecordLayoutAndBadRecords) {
+    const auto bytes = bytesOf(sampleList());
     // Header, count, then 39 bytes per record.
     ASSERT_EQ(bytes.size(), 12u + 4u + 3u * 39u);
     EXPECT_EQ(bytes[16], 0x00);  // record version
     EXPECT_EQ(bytes[17], 16);    // next
-}
 
-TEST(CopperFreqList, BadRecordsKeepEarlierOnes) {
-    const auto bytes = bytesOf(sampleList());
+    // A bad record keeps the ones before it.
     auto badVersion = bytes;
     badVersion[16 + 39] = 1;  // second record's version
     CopperFreqList back;

@@ -169,12 +169,6 @@ TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
     kx::test::expectGolden(doc, "DerivedPowerSumGaps.json");
 }
 
-TEST(PlotsDerivation, PowerSumCorrectionTable) {
-    for (const auto& [difference, correction] :
-         {std::pair{0, 30}, {30, 18}, {193, 1}, {194, 0}, {199, 0}, {200, 0}, {-1, 0}})
-        EXPECT_EQ(powerSumCorrection(difference), correction) << difference;
-}
-
 namespace {
 
 // The power sum as defined: the values in ascending order, the first two combined, then the third.
@@ -188,7 +182,10 @@ int32_t powerSumByDefinition(int32_t a, int32_t b, int32_t c) {
 
 }  // namespace
 
-TEST(PlotsDerivation, PowerSumTakesItsValuesInAnyOrder) {
+TEST(PlotsDerivation, PowerSumCorrectionTableAndValuesInAnyOrder) {
+    for (const auto& [difference, correction] :
+         {std::pair{0, 30}, {30, 18}, {193, 1}, {194, 0}, {199, 0}, {200, 0}, {-1, 0}})
+        EXPECT_EQ(powerSumCorrection(difference), correction) << difference;
     const int32_t kMax = std::numeric_limits<int32_t>::max();
     const int32_t kMin = std::numeric_limits<int32_t>::min();
     const int32_t triples[][3] = {

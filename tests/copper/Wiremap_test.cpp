@@ -9,9 +9,9 @@
 #include "trace/TraceBuffer.h"
 
 namespace {
-CopperOutletConfig outlet568(const std::string& name = "568B") {
+CopperOutletConfig outlet568() {
     CopperOutletConfig c;
-    c.name = name;
+    c.name = "568B";
     const uint32_t colours[4][2] = {
         {0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
     for (int p = 1; p <= 4; ++p) {
@@ -25,6 +25,7 @@ CopperOutletConfig outlet568(const std::string& name = "568B") {
     }
     return c;
 }
+const CopperOutletConfig kOutlet = outlet568();
 
 Wiremap everyArtifact() {
     Wiremap w = kx::test::straightThroughWiremap();
@@ -102,8 +103,7 @@ TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
 }
 
 TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
-    const CopperOutletConfig c = outlet568();
-    auto bytes = bytesOf(c);
+    auto bytes = bytesOf(kOutlet);
     EXPECT_EQ(bytes.size(), 12u + 2u + 4u + 1u + 4u + 4u * 13u);
     CopperOutletConfig back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
@@ -114,12 +114,12 @@ TEST(CopperOutletConfig, RoundTripsAndRefusesNewerArtifacts) {
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 
     Json::Value levels;
-    for (uint32_t level : {0, 1}) levels.append(c.toJson(Dump::DumpFlags{level}));
+    for (uint32_t level : {0, 1}) levels.append(kOutlet.toJson(Dump::DumpFlags{level}));
     kx::test::expectGolden(levels, "CopperOutletConfig.json");
 }
 
 TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
-    const auto plain = bytesOf(outlet568());
+    const auto plain = bytesOf(kOutlet);
     const auto bytes = kx::test::reframe(plain, 0, 0, plain.size(), 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
     Marshal::ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     CopperOutletConfig back;
@@ -129,8 +129,7 @@ TEST(CopperOutletConfig, LeavesTheReaderAfterTheFieldsNotAtTheAnnouncedEnd) {
 
 TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
     const Wiremap w = kx::test::straightThroughWiremap();
-    const CopperOutletConfig c = outlet568();
-    const WireMapData d(&w, &c, 1, 1);
+    const WireMapData d(&w, &kOutlet, 1, 1);
     EXPECT_EQ(line(d, 3), "<null>");
     EXPECT_EQ(line(d, -1), "<null>");
     char small[19];
@@ -143,7 +142,7 @@ TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
     // "10 " overruns into the shield cell; one M12 end relabels pins 2 and 3, both M12 ends keep the standard.
     Json::Value doc;
     for (const auto& [a, b] : {std::pair{1, 1}, {224, 224}, {224, 1}, {212, 1}, {212, 213}, {213, 212}, {213, 213}}) {
-        const WireMapData m(&w, &c, a, b);
+        const WireMapData m(&w, &kOutlet, a, b);
         Json::Value& e = doc[std::to_string(a) + " " + std::to_string(b)];
         if (a == b) {  // the remote line is labelled with the main end's adapter
             for (int n = 0; n < 3; ++n) e["lines"].append(line(m, n));
@@ -163,14 +162,13 @@ TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
     w.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
     w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
     w.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
-    const CopperOutletConfig c = outlet568();
-    const WireMapData d(&w, &c, 1, 1);
+    const WireMapData d(&w, &kOutlet, 1, 1);
     EXPECT_EQ(line(d, 0), "1 2 3 " + std::string(12, ' '));
     EXPECT_EQ(line(d, 1), "| | o s " + std::string(10, ' '));
     EXPECT_EQ(line(d, 2), "2 1   5 " + std::string(10, ' '));
     Wiremap single;
     single.opens = w.opens;
-    EXPECT_TRUE(WireMapData(&single, &c, 1, 1).isSingleEnded());
+    EXPECT_TRUE(WireMapData(&single, &kOutlet, 1, 1).isSingleEnded());
 }
 
 TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
@@ -204,8 +202,7 @@ TEST(WireMapData, ShortsShareGroupsAcrossChains) {
                 {CableEnd::remote, Pin::pin1, Pin::pin2, ScaledInt()},
                 {CableEnd::main, Pin::pin2, Pin::pin3, ScaledInt()},
                 {CableEnd::main, Pin::pin6, Pin::pin1, ScaledInt()}};
-    const CopperOutletConfig c = outlet568();
-    const WireMapData d(&w, &c, 1, 1);
+    const WireMapData d(&w, &kOutlet, 1, 1);
     const auto& s = d.shortList();
     // 5-6 joined 1-2-3 through 6-1, renumbered to the lower group; the remote end counts on its own.
     ASSERT_EQ(s.size(), 5u);
@@ -231,9 +228,8 @@ TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     hostile.shorts.push_back({static_cast<CableEnd>(0x7FFF), Pin::pin1, Pin::pin2, ScaledInt()});
     hostile.shorts.push_back(real.shorts[2]);
 
-    const CopperOutletConfig c = outlet568();
-    const WireMapData expected(&real, &c, 1, 1);
-    const WireMapData d(&hostile, &c, 1, 1);
+    const WireMapData expected(&real, &kOutlet, 1, 1);
+    const WireMapData d(&hostile, &kOutlet, 1, 1);
     ASSERT_EQ(d.shortList().size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
