@@ -132,9 +132,8 @@ TEST(CopperLimit, ReadsEveryOlderVersionWithDefaults) {
 TEST(CopperLimit, EveryPrefixFails) {
     CopperLimit small;
     small.name = "x";
-    small.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
-    small.scalarLimits.push_back(
-        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
+    small.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
+    small.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
     small.validLiaIds = {{1, 2}};
     small.invalidLiaIds = {7};
     for (uint8_t v : {0, 2, 4}) {
@@ -154,7 +153,7 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
 
     // A curve announcing more samples than packed bytes, and one whose packed bytes run out.
     CopperLimit one;
-    one.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::IL, {1, 2, 3}));
+    one.freqLimits.push_back(freqLimit(CopperFreqLimitType::IL, {1, 2, 3}));
     auto curve = bytesOf(one);
     const size_t nPos = kHeaderBytes + 2 + 4 + 1 + 2 + 1;  // header, name, count, version, type, info flag
     ASSERT_EQ(curve[nPos], 3);
@@ -170,7 +169,7 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 
     CopperLimit s;
-    s.scalarLimits.push_back(kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(1, ScaledInt::ones)));
+    s.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(1, ScaledInt::ones)));
     bytes = bytesOf(s);
     bytes[kHeaderBytes + 2 + 4 + 4] = 1;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
@@ -200,9 +199,7 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
 TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     using T = CopperScalarLimitType;
     CopperLimit l;
-    auto add = [&](T t, int max) {
-        l.scalarLimits.push_back(kx::test::scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones)));
-    };
+    auto add = [&](T t, int max) { l.scalarLimits.push_back(scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones))); };
     add(T::unbalancePercent, 1);
     add(T::unbalanceOhm, 2);
     add(T::impedance50, 3);
@@ -226,8 +223,8 @@ TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     EXPECT_FALSE(l.findScalarLimit(out, T::length));
 
     // Frequency limits match the pair exactly.
-    l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, {1}, {}, PairCombo::any));
-    l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, {2}, {{1000, 1.0f}}, PairCombo::p12_36));
+    l.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {1}, {}, PairCombo::any));
+    l.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {2}, {{1000, 1.0f}}, PairCombo::p12_36));
     l.freqLimits.back().limitEquation = "eq";
     CopperFreqLimit curve;
     ASSERT_TRUE(l.findFreqLimit(curve, CopperFreqLimitType::NEXT, PairCombo::p12_36));
@@ -261,8 +258,8 @@ TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
 TEST(CopperLimit, JsonAbbreviatesLongCurvesBelowFullDetail) {
     CopperLimit l;
     l.name = "L";
-    l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::NEXT, ramp(9)));
-    l.freqLimits.push_back(kx::test::freqLimit(CopperFreqLimitType::RL, ramp(8)));
+    l.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, ramp(9)));
+    l.freqLimits.push_back(freqLimit(CopperFreqLimitType::RL, ramp(8)));
     l.validLiaIds = {{224, 212}};
     l.invalidLiaIds = {213, 9999};
     // Curves are abbreviated below full detail; detail zero has no curves at all.

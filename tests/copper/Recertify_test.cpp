@@ -24,11 +24,6 @@ CopperTestPtr bareTest() {
     return t;
 }
 
-CopperFreqLimit curve(CopperFreqLimitType type, std::vector<int16_t> points, PairCombo pair = PairCombo::any,
-                      std::vector<AccPoint> acc = {}) {
-    return kx::test::freqLimit(type, std::move(points), std::move(acc), pair);
-}
-
 std::vector<int16_t> flat(size_t n, int16_t v) { return std::vector<int16_t>(n, v); }
 
 // The verdict and every scalar after evaluating the scalars, for a golden document.
@@ -61,8 +56,7 @@ TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
 
 TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
     auto t = bareTest();
-    t->body.limit->scalarLimits = {
-        kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
+    t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
     t->body.scalars = {scalar(CopperTestType::length, P1, 99.0f, ScaledInt::tenths)};
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
     t->body.scalars[0].value = 100.0f;
@@ -76,76 +70,69 @@ TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
 
 TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     Json::Value doc;
-    {
-        // Only the shortest length is judged, against 90.0 m; then pair 1 is the shortest, and too long.
-        auto t = bareTest();
-        t->body.limit->scalarLimits = {
-            kx::test::scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
-        t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
-        doc["shortest length"].append(evaluated(*t));
-        t->body.scalars[1].value = 150.0f;
-        doc["shortest length"].append(evaluated(*t));
-    }
-    {
-        // Not shown: the remote end, pair 3 (not wired), the parallel resistance; shown: the info-only delay
-        // with its limit, a too-short qualifier; an open fails.
-        auto t = bareTest();
-        t->body.outletConfig = kx::test::t568bOutlet({1, 2});
-        t->body.limit->scalarLimits = {
-            kx::test::scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
-            kx::test::scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones),
-                                  ScaledInt::nan(), true)};
-        t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
-                           scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
-                           scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
-        t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
-        doc["remote, unused, info only, qualified"].append(evaluated(*t));
-        t->body.scalars[5].qualifier = ScalarQualifier::open;
-        doc["remote, unused, info only, qualified"].append(evaluated(*t));
-    }
-    {
-        // 3.0 % of 10 ohm = 0.30 ohm beats the 0.15 ohm limit; 3.0 % of 2 ohm = 0.06 ohm does not; without the
-        // resistance the unbalance is only shown.
-        auto t = bareTest();
-        t->body.limit->scalarLimits = {
-            kx::test::scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
-            kx::test::scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
-        t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
-        doc["unbalance"].append(evaluated(*t));
-        t->body.scalars[0].value = 2.0f;
-        doc["unbalance"].append(evaluated(*t));
-        t->body.scalars.erase(t->body.scalars.begin());
-        doc["unbalance"].append(evaluated(*t));
-    }
-    {
-        // Pair to pair: 7.0 % of the summed parallel resistances (4.0 + 6.0 ohm) is 0.70 ohm.
-        auto t = bareTest();
-        t->body.limit->scalarLimits = {
-            kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
-            kx::test::scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
-        t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
-                           scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
-        doc["pair to pair unbalance"].append(evaluated(*t));
-        t->body.scalars[2].value = 0.71f;
-        doc["pair to pair unbalance"].append(evaluated(*t));
-    }
-    {
-        // Impedance of a 100 ohm cable: its nominal form's limits (85 to 115 ohm).
-        auto t = bareTest();
-        t->body.cable.impedance = 100;
-        t->body.limit->scalarLimits = {
-            kx::test::scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
-            kx::test::scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
-                                  ScaledInt::raw(85, ScaledInt::ones))};
-        t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
-        doc["impedance"].append(evaluated(*t));
-    }
+    // Only the shortest length is judged, against 90.0 m; then pair 1 is the shortest, and too long.
+    auto t = bareTest();
+    t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
+    t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
+    doc["shortest length"].append(evaluated(*t));
+    t->body.scalars[1].value = 150.0f;
+    doc["shortest length"].append(evaluated(*t));
+
+    // Not shown: the remote end, pair 3 (not wired), the parallel resistance; shown: the info-only delay
+    // with its limit, a too-short qualifier; an open fails.
+    t = bareTest();
+    t->body.outletConfig = kx::test::t568bOutlet({1, 2});
+    t->body.limit->scalarLimits = {
+        scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
+        scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones), ScaledInt::nan(), true)};
+    t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
+                       scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
+                       scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
+    t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
+    doc["remote, unused, info only, qualified"].append(evaluated(*t));
+    t->body.scalars[5].qualifier = ScalarQualifier::open;
+    doc["remote, unused, info only, qualified"].append(evaluated(*t));
+
+    // 3.0 % of 10 ohm = 0.30 ohm beats the 0.15 ohm limit; 3.0 % of 2 ohm = 0.06 ohm does not; without the
+    // resistance the unbalance is only shown.
+    t = bareTest();
+    t->body.limit->scalarLimits = {
+        scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
+        scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
+    t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
+    doc["unbalance"].append(evaluated(*t));
+    t->body.scalars[0].value = 2.0f;
+    doc["unbalance"].append(evaluated(*t));
+    t->body.scalars.erase(t->body.scalars.begin());
+    doc["unbalance"].append(evaluated(*t));
+
+    // Pair to pair: 7.0 % of the summed parallel resistances (4.0 + 6.0 ohm) is 0.70 ohm.
+    t = bareTest();
+    t->body.limit->scalarLimits = {
+        scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
+        scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
+    t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
+                       scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
+    doc["pair to pair unbalance"].append(evaluated(*t));
+    t->body.scalars[2].value = 0.71f;
+    doc["pair to pair unbalance"].append(evaluated(*t));
+
+    // Impedance of a 100 ohm cable: its nominal form's limits (85 to 115 ohm).
+    t = bareTest();
+    t->body.cable.impedance = 100;
+    t->body.limit->scalarLimits = {
+        scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
+        scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
+                    ScaledInt::raw(85, ScaledInt::ones))};
+    t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
+    doc["impedance"].append(evaluated(*t));
+
     kx::test::expectGolden(doc, "RecertifyScalars.json");
 }
 
@@ -164,10 +151,9 @@ TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
 TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
     const auto acceptable = CopperLimit::NextStatusType::acceptable;
     const auto next = [](std::vector<int16_t> points, float accuracy = 0.0f) {
-        return curve(CopperFreqLimitType::NEXT, std::move(points), PairCombo::any,
-                     {{1000, accuracy}, {2000, accuracy}});
+        return freqLimit(CopperFreqLimitType::NEXT, std::move(points), {{1000, accuracy}, {2000, accuracy}});
     };
-    const CopperFreqLimit il = curve(CopperFreqLimitType::IL, {100, 100, 100, 80});
+    const CopperFreqLimit il = freqLimit(CopperFreqLimitType::IL, {100, 100, 100, 80});
     const struct {
         const char* what;
         CopperTestType type;
@@ -197,7 +183,7 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
         {"no curve: only the worst value is shown",
          CopperTestType::rl,
          {200, 150, 150, 180},
-         curve(CopperFreqLimitType::RL, {})},
+         freqLimit(CopperFreqLimitType::RL, {})},
         {"masked out everywhere: shown, not judged",
          CopperTestType::next,
          {100, 100, 100},
@@ -221,8 +207,7 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
 
 TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {
-        curve(CopperFreqLimitType::NEXT, flat(4, 300), PairCombo::any, {{1000, 0.5f}, {2000, 0.5f}})};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(4, 300), {{1000, 0.5f}, {2000, 0.5f}})};
     t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, {500, 400, 299, 450})};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
     ASSERT_EQ(t->body.copperfreqs.freqs.size(), 1u);
@@ -233,8 +218,8 @@ TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
 
 TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300)),
-                                 curve(CopperFreqLimitType::NEXT, flat(3, 450), PairCombo::p12_36)};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)),
+                                 freqLimit(CopperFreqLimitType::NEXT, flat(3, 450), {}, PairCombo::p12_36)};
     t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
                       samplePlot(CopperTestType::next, CableEnd::main, P1, P3, flat(3, 400)),
                       samplePlot(CopperTestType::next, CableEnd::main, P2, P1, flat(3, 400))};
@@ -246,7 +231,7 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
 TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
     auto t = bareTest();
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(3, 300))};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300))};
     t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
                       samplePlot(CopperTestType::next, CableEnd::main, P1, P4, flat(3, 100))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
@@ -255,9 +240,9 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
 
 TEST(RecertifyFrequency, RequiredCurveWithoutPlotFailsUnlessCustomOutlet) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {
-        curve(CopperFreqLimitType::NEXT, flat(3, 300)), curve(CopperFreqLimitType::RL, flat(3, 100)),
-        kx::test::freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)),
+                                 freqLimit(CopperFreqLimitType::RL, flat(3, 100)),
+                                 freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
     t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);  // no RL plot; the info-only CMRL does not count
     t->body.outletConfig.name = "*Custom*";
@@ -282,8 +267,8 @@ TEST(RecertifyFrequency, OverallStatusMergesWiremapAndScalars) {
 TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::NEXT, flat(1018, 300)),
-                                 curve(CopperFreqLimitType::NEXT_ALT, flat(1018, 250))};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(1018, 300)),
+                                 freqLimit(CopperFreqLimitType::NEXT_ALT, flat(1018, 250))};
     auto il = samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1018, 100));
     t->plots.plots = {il, samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(1018, 280))};
     // IL at 450 MHz (index 1017) is 10.0 dB, below 12.0: the alternate curve judges.
@@ -307,8 +292,8 @@ TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
 TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
     auto t = bareTest();
     t->body.limit->altTcl = CopperLimit::AltTcl::shielded;
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::TCL, flat(2, 300)),
-                                 curve(CopperFreqLimitType::TCL_ALT, flat(2, 200))};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::TCL, flat(2, 300)),
+                                 freqLimit(CopperFreqLimitType::TCL_ALT, flat(2, 200))};
     t->plots.plots = {samplePlot(CopperTestType::tcl, CableEnd::main, P1, P1, flat(2, 250))};
     t->body.cable.copperShield = CopperCable::Shield::SFTP;
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
@@ -361,7 +346,7 @@ TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
 TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     auto t = bareTest();
     t->body.limit->do3dbRuleRl = true;
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::RL, flat(4, 200))};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::RL, flat(4, 200))};
     t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P1, P1, {10, 20, 40, 50}),
                       samplePlot(CopperTestType::rl, CableEnd::main, P1, P1, {100, 150, 250, 260})};
     t->recertify(kNoNvp);
@@ -380,7 +365,8 @@ TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
 TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
     // 300 generic NEXT curves meet 300 NEXT plots: 90,000 records, far more than any real limit makes.
     auto t = bareTest();
-    for (int i = 0; i < 300; ++i) t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT, flat(3, 300)));
+    for (int i = 0; i < 300; ++i)
+        t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)));
     for (int i = 0; i < 300; ++i)
         t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
     EXPECT_FALSE(Evaluation::freqRecordsWithinBounds(*t));
@@ -405,8 +391,9 @@ TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
     // each pairing once looked the alternate curve up among all curves.
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
-    for (int i = 0; i < 5000; ++i) t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT, flat(3, 300)));
-    t->body.limit->freqLimits.push_back(curve(CopperFreqLimitType::NEXT_ALT, flat(3, 200)));
+    for (int i = 0; i < 5000; ++i)
+        t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)));
+    t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT_ALT, flat(3, 200)));
     t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1100, 100)));
     for (int i = 0; i < 5000; ++i)
         t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
@@ -419,7 +406,7 @@ TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
 
 TEST(RecertifyFrequency, RequiredAcrCurveFindsThePlotDerivedFromAnEmptySource) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {curve(CopperFreqLimitType::ACR, flat(3, 100))};
+    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::ACR, flat(3, 100))};
     for (int k = 1; k <= 4; ++k) {
         const auto pair = static_cast<WirePair>(k);
         t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, pair, pair, flat(3, 20)));

@@ -1,5 +1,6 @@
 #include "fiber/FiberTesting.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,12 @@ namespace {
 constexpr int64_t kNow = 1765000000;
 
 // Collects the log lines written while it lives.
-class LogCapture {
-public:
+struct LogCapture {
     LogCapture() {
         Dump::setLogSink([this](int32_t, int32_t, const std::string& line) { lines.push_back(line); });
     }
     ~LogCapture() { Dump::setLogSink(nullptr); }
-    bool has(const std::string& text) const {
-        for (const auto& l : lines)
-            if (l == text) return true;
-        return false;
-    }
+    bool has(const std::string& text) const { return std::find(lines.begin(), lines.end(), text) != lines.end(); }
     std::vector<std::string> lines;
 };
 
@@ -101,70 +97,60 @@ TEST(BidiMerge, RealisticTestsMergeIntoOneEnd1TableSummaryAndResults) {
 TEST(BidiMerge, EveryErrorOutcome) {
     const FiberOtdrTest end1 = kx::test::otdrTest(CableEnd::end1);
     const FiberOtdrTest end2 = kx::test::otdrTest(CableEnd::end2);
-    {
-        LogCapture log;
-        EXPECT_EQ(errorOf(createBidiTest(end1, end1, kNow)), OtdrBidiError::notBuilt);
-        EXPECT_TRUE(log.has("Kestrix::createBidiTest, OTDR test ends the same."));
-    }
-    {
-        FiberOtdrTest s = end2;
-        s.eventTable.rows[2].eventType = EventType::splitter;
-        EXPECT_EQ(errorOf(createBidiTest(end1, s, kNow)), OtdrBidiError::splitter);
-    }
-    {
-        FiberOtdrTest s = end1;
-        s.settings.span = FibDbus::OtdrSpan(ScaledInt(0.0f, ScaledInt::ones), ScaledInt(900.0f, ScaledInt::ones));
-        EXPECT_EQ(errorOf(createBidiTest(s, end2, kNow)), OtdrBidiError::spanInForce);
-        s.settings.span.spanEnd = ScaledInt::nan();  // one end alone is no span
-        EXPECT_TRUE(std::holds_alternative<std::unique_ptr<FiberOtdrTest>>(createBidiTest(s, end2, kNow)));
-    }
-    {
-        FiberOtdrTest w = end2;
-        w.overallResults.warningFlags |= 0x4000;  // NoTail
-        EXPECT_EQ(errorOf(createBidiTest(end1, w, kNow)), OtdrBidiError::warnings);
-    }
-    {
-        FiberOtdrTest two = end1;
-        two.eventTable = kx::test::otdrEventTable(kx::test::end1Rows(), {1310, 1550});
-        FiberOtdrTest one = end2;
-        one.eventTable = kx::test::otdrEventTable(kx::test::end2Rows(), {1310});
-        EXPECT_EQ(errorOf(createBidiTest(two, one, kNow)), OtdrBidiError::wavelengthsDiffer);
-    }
-    {
-        LogCapture log;
-        FiberOtdrTest noEnd = end2;
-        auto rows = kx::test::end2Rows();
-        rows.pop_back();                    // no end row
-        rows.back().flags = A::connector;   // no tail either
-        rows.front().flags = A::connector;  // nor a launch
-        noEnd.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
-        EXPECT_EQ(errorOf(createBidiTest(end1, noEnd, kNow)), OtdrBidiError::notBuilt);
-        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table(s) did not have tail or end."));
-    }
-    {
-        FiberOtdrTest shorter = end2;
-        auto rows = kx::test::end2Rows();
-        rows[5].location = 2100.0;  // the end-2 tail 50 m short of the end-1 tail
-        shorter.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
-        EXPECT_EQ(errorOf(createBidiTest(end1, shorter, kNow)), OtdrBidiError::endsDontCorrespond);
-    }
-    {
-        // Launch compensation without a tail: the end rows then are both ends of the tail cord.
-        FiberOtdrTest l1 = end1;
-        FiberOtdrTest l2 = end2;
-        for (FiberOtdrTest* t : {&l1, &l2})
-            for (auto& e : t->eventTable.events) e.anEventTypeFlags &= ~A::tail;
-        EXPECT_EQ(errorOf(createBidiTest(l1, l2, kNow)), OtdrBidiError::launchWithoutTail);
-    }
-    {
-        LogCapture log;
-        FiberOtdrTest fewer = end2;
-        auto per = fewer.overallResults.perWls();
-        per.pop_back();
-        fewer.overallResults.setPerWls(per);
-        EXPECT_EQ(errorOf(createBidiTest(end1, fewer, kNow)), OtdrBidiError::notBuilt);
-        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, must have overall loss in same wls."));
-    }
+    LogCapture log;
+    EXPECT_EQ(errorOf(createBidiTest(end1, end1, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, OTDR test ends the same."));
+
+    FiberOtdrTest splitter = end2;
+    splitter.eventTable.rows[2].eventType = EventType::splitter;
+    EXPECT_EQ(errorOf(createBidiTest(end1, splitter, kNow)), OtdrBidiError::splitter);
+
+    FiberOtdrTest span = end1;
+    span.settings.span = FibDbus::OtdrSpan(ScaledInt(0.0f, ScaledInt::ones), ScaledInt(900.0f, ScaledInt::ones));
+    EXPECT_EQ(errorOf(createBidiTest(span, end2, kNow)), OtdrBidiError::spanInForce);
+    span.settings.span.spanEnd = ScaledInt::nan();  // one end alone is no span
+    EXPECT_TRUE(std::holds_alternative<std::unique_ptr<FiberOtdrTest>>(createBidiTest(span, end2, kNow)));
+
+    FiberOtdrTest warned = end2;
+    warned.overallResults.warningFlags |= 0x4000;  // NoTail
+    EXPECT_EQ(errorOf(createBidiTest(end1, warned, kNow)), OtdrBidiError::warnings);
+
+    FiberOtdrTest two = end1;
+    two.eventTable = kx::test::otdrEventTable(kx::test::end1Rows(), {1310, 1550});
+    FiberOtdrTest one = end2;
+    one.eventTable = kx::test::otdrEventTable(kx::test::end2Rows(), {1310});
+    EXPECT_EQ(errorOf(createBidiTest(two, one, kNow)), OtdrBidiError::wavelengthsDiffer);
+
+    FiberOtdrTest noEnd = end2;
+    auto rows = kx::test::end2Rows();
+    rows.pop_back();                    // no end row
+    rows.back().flags = A::connector;   // no tail either
+    rows.front().flags = A::connector;  // nor a launch
+    noEnd.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
+    log.lines.clear();
+    EXPECT_EQ(errorOf(createBidiTest(end1, noEnd, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table(s) did not have tail or end."));
+
+    FiberOtdrTest shorter = end2;
+    rows = kx::test::end2Rows();
+    rows[5].location = 2100.0;  // the end-2 tail 50 m short of the end-1 tail
+    shorter.eventTable = kx::test::otdrEventTable(rows, kx::test::otdrWavelengths());
+    EXPECT_EQ(errorOf(createBidiTest(end1, shorter, kNow)), OtdrBidiError::endsDontCorrespond);
+
+    // Launch compensation without a tail: the end rows then are both ends of the tail cord.
+    FiberOtdrTest l1 = end1;
+    FiberOtdrTest l2 = end2;
+    for (FiberOtdrTest* t : {&l1, &l2})
+        for (auto& e : t->eventTable.events) e.anEventTypeFlags &= ~A::tail;
+    EXPECT_EQ(errorOf(createBidiTest(l1, l2, kNow)), OtdrBidiError::launchWithoutTail);
+
+    FiberOtdrTest fewer = end2;
+    auto per = fewer.overallResults.perWls();
+    per.pop_back();
+    fewer.overallResults.setPerWls(per);
+    log.lines.clear();
+    EXPECT_EQ(errorOf(createBidiTest(end1, fewer, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, must have overall loss in same wls."));
     for (int e = 0; e <= 6; ++e) EXPECT_STRNE(describe(static_cast<OtdrBidiError>(e)), "");
 }
 
@@ -318,18 +304,14 @@ TEST(BidiMerge, LongTablesKeepTheirInvariantsUpTo256Rows) {
     for (size_t i = 1; i + 2 < end2.eventTable.rowCount(); ++i)
         end2.eventTable.rows[i].lengthTolMeas.value =
             end2.eventTable.rows[i].lengthTolMeas.value + ScaledInt(20.0f, ScaledInt::ones);
-    {
-        LogCapture log;
-        EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
-        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, merged event table has more than 256 rows."));
-    }
+    LogCapture log;
+    EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, merged event table has more than 256 rows."));
 
     // Over 256 rows: refused before the tables are prepared, and said so.
     end1 = kx::test::otdrTestWithRows(CableEnd::end1, 300);
     end2 = kx::test::otdrTestWithRows(CableEnd::end2, 300);
-    {
-        LogCapture log;
-        EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
-        EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table has more than 256 rows."));
-    }
+    log.lines.clear();
+    EXPECT_EQ(errorOf(createBidiTest(end1, end2, kNow)), OtdrBidiError::notBuilt);
+    EXPECT_TRUE(log.has("Kestrix::createBidiTest, Bad bidi, event table has more than 256 rows."));
 }

@@ -13,5 +13,7 @@ using kx::test::bytesOf;
 using kx::test::everyPrefixFails;
 using kx::test::kHeaderBytes;
 using kx::test::readInto;
+using kx::test::freqLimit;
 using kx::test::samplePlot;
 using kx::test::scalar;
+using kx::test::scalarLimit;
