@@ -179,7 +179,7 @@ TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllo
     EXPECT_TRUE(fresh.scalars.empty());
 }
 
-TEST(CopperTestQueries, ScalarsStatusesAndPlotData) {
+TEST(CopperTestQueries, ScalarsStatusesPlotDataAndMetersAtIndex) {
     CopperTest t = smallTest();
     t.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
     t.body.scalars.back().status = Status::fail;
@@ -215,10 +215,7 @@ TEST(CopperTestQueries, ScalarsStatusesAndPlotData) {
     }
     t.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
     EXPECT_TRUE(t.hasPlotData());
-}
 
-TEST(CopperTestQueries, MetersAtIndex) {
-    CopperTest t;
     t.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
     t.plots.nsPerSample = 2.0f;
     t.plots.zeroLengthIndex = 10;

@@ -149,11 +149,13 @@ TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
 }
 
 TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
+    using T = CopperTestType;
     const auto acceptable = CopperLimit::NextStatusType::acceptable;
     const auto next = [](std::vector<int16_t> points, float accuracy = 0.0f) {
         return freqLimit(CopperFreqLimitType::NEXT, std::move(points), {{1000, accuracy}, {2000, accuracy}});
     };
     const CopperFreqLimit il = freqLimit(CopperFreqLimitType::IL, {100, 100, 100, 80});
+    const CopperFreqLimit noCurve = freqLimit(CopperFreqLimitType::RL, {});
     const struct {
         const char* what;
         CopperTestType type;
@@ -162,34 +164,26 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
         std::vector<uint16_t> mask = {};
         CopperLimit::NextStatusType nextStatus = CopperLimit::NextStatusType::normal;
     } kCases[] = {
-        {"margin 0.0 passes", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300))},
-        {"below the curve fails", CopperTestType::next, {500, 400, 299, 450}, next(flat(4, 300))},
-        {"within the accuracy: pass*", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f)},
-        {"within the accuracy: fail*", CopperTestType::next, {500, 400, 299, 450}, next(flat(4, 300), 0.5f)},
-        {"acceptable", CopperTestType::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f), {}, acceptable},
-        {"acceptable though below",
-         CopperTestType::next,
-         {500, 400, 299, 450},
-         next(flat(4, 300), 0.5f),
-         {},
-         acceptable},
+        {"margin 0.0 passes", T::next, {500, 400, 300, 450}, next(flat(4, 300))},
+        {"below the curve fails", T::next, {500, 400, 299, 450}, next(flat(4, 300))},
+        {"within the accuracy: pass*", T::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f)},
+        {"within the accuracy: fail*", T::next, {500, 400, 299, 450}, next(flat(4, 300), 0.5f)},
+        {"acceptable", T::next, {500, 400, 300, 450}, next(flat(4, 300), 0.5f), {}, acceptable},
+        {"acceptable though below", T::next, {500, 400, 299, 450}, next(flat(4, 300), 0.5f), {}, acceptable},
         // Worst value: the smallest sample, among equal ones the highest index; worst margin 0.5 at index 2
         // beats 1.0 at 0 and 1.5 at 1.
-        {"worst value and margin", CopperTestType::next, {310, 305, 305, 400}, next({300, 290, 300, 300})},
+        {"worst value and margin", T::next, {310, 305, 305, 400}, next({300, 290, 300, 300})},
         // An upper bound: worst value 9.0 dB at index 2, which on a pass is also the worst margin.
-        {"insertion loss passes", CopperTestType::il, {-20, 50, 90, 70}, il},
-        {"insertion loss fails at index 3", CopperTestType::il, {-20, 50, 90, 81}, il},
-        {"samples at or below -1.0 dB are never the worst", CopperTestType::il, {-15, -12, -10, -30}, il},
-        {"no curve: only the worst value is shown",
-         CopperTestType::rl,
-         {200, 150, 150, 180},
-         freqLimit(CopperFreqLimitType::RL, {})},
+        {"insertion loss passes", T::il, {-20, 50, 90, 70}, il},
+        {"insertion loss fails at index 3", T::il, {-20, 50, 90, 81}, il},
+        {"samples at or below -1.0 dB are never the worst", T::il, {-15, -12, -10, -30}, il},
+        {"no curve: only the worst value is shown", T::rl, {200, 150, 150, 180}, noCurve},
         {"masked out everywhere: shown, not judged",
-         CopperTestType::next,
+         T::next,
          {100, 100, 100},
          next({300, 300, CopperFreqLimit::kNoLimit}),
          {0, 0, 1}},
-        {"a mask keeps one point", CopperTestType::next, {100, 400, 100}, next({300, 300, 300}), {0, 1, 0}},
+        {"a mask keeps one point", T::next, {100, 400, 100}, next({300, 300, 300}), {0, 1, 0}},
     };
     Json::Value records;
     for (const auto& c : kCases) {

@@ -59,7 +59,7 @@ TEST(OtdrEventType, RowTypesAndTextsFromFlags) {
     EXPECT_FALSE(isAnEventType(A::splice, A::connector));
 }
 
-TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
+TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsAndBrokenDataIsRefused) {
     const auto good = bytesOf(plainRows(3));
     FiberOtdrEventTable back;
 
@@ -82,6 +82,27 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEnds) {
         EXPECT_EQ(back.rowCount(), 3u);
         EXPECT_EQ(back.createEventMap().rowCount(), 3u);
     }
+
+    // An event naming a row that does not exist.
+    FiberOtdrEventTable beyond = plainRows(3);
+    beyond.events[2].rowIndex = 3;
+    EXPECT_EQ(readInto(back, bytesOf(beyond)), Marshal::invalidData);
+
+    // A hidden-group marker other than 0, 1, 2.
+    auto marker = good;
+    marker[kFirstRow + kMarkerInRow] = 3;
+    EXPECT_EQ(readInto(back, marker), Marshal::invalidData);
+
+    // A row count far beyond the bytes: refused before anything is sized from it.
+    auto rows = good;
+    rows[12] = 0xFF;
+    rows[13] = 0xFF;
+    EXPECT_EQ(readInto(back, rows), Marshal::readError);
+
+    // A row of a newer layout.
+    auto newer = good;
+    newer[kFirstRow] = 3;
+    EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
 }
 
 TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
@@ -109,18 +130,6 @@ TEST(OtdrEventTableRowDeathTest, UserOverrideOnUnknownRowIsAProgrammingError) {
     EXPECT_DEATH(row.setUserOverride(true, EventType::connector), "_eventType != EVENT_TYPE_UNKNOWN");
 }
 
-TEST(OtdrEventTable, RoundTripsAUserOverrideAndSplitRatio) {
-    FiberOtdrEventTable t = realisticTable();
-    t.rows[3].setUserOverride(true, EventType::connector);
-    t.rows[1].splitRatio = OtdrSplitterRatio::r1x32;
-    const auto bytes = bytesOf(t);
-    FiberOtdrEventTable back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(bytesOf(back), bytes);
-    EXPECT_EQ(back.rows[3].displayEventType(), EventType::connector);
-    EXPECT_EQ(back.rows[3].eventType, EventType::reflection);
-}
-
 TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
     FiberOtdrEventTable t = plainRows(1);
     t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
@@ -135,33 +144,7 @@ TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
     EXPECT_EQ(back.eventCount(), 1u);
 }
 
-TEST(OtdrEventTable, RefusesDataThatWouldBreakItsInvariants) {
-    const auto good = bytesOf(plainRows(2));
-    FiberOtdrEventTable back;
-
-    // An event naming a row that does not exist.
-    FiberOtdrEventTable beyond = plainRows(2);
-    beyond.events[1].rowIndex = 2;
-    EXPECT_EQ(readInto(back, bytesOf(beyond)), Marshal::invalidData);
-
-    // A hidden-group marker other than 0, 1, 2.
-    auto marker = good;
-    marker[kFirstRow + kMarkerInRow] = 3;
-    EXPECT_EQ(readInto(back, marker), Marshal::invalidData);
-
-    // A row count far beyond the bytes: refused before anything is sized from it.
-    auto rows = good;
-    rows[12] = 0xFF;
-    rows[13] = 0xFF;
-    EXPECT_EQ(readInto(back, rows), Marshal::readError);
-
-    // A row of a newer layout.
-    auto newer = good;
-    newer[kFirstRow] = 3;
-    EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
-}
-
-TEST(OtdrEventTable, EventQueriesAndMergedRows) {
+TEST(OtdrEventTable, EventQueriesMergedRowsAndAUserOverrideRoundTrip) {
     const FiberOtdrEventTable t = realisticTable();
     EXPECT_EQ(t.getWavelengths().size(), 4u);
     ASSERT_NE(t.getEvent(1550, 2), nullptr);
@@ -197,6 +180,17 @@ TEST(OtdrEventTable, EventQueriesAndMergedRows) {
 
     // Detail zero has only the class name and version (the whole table at detail one is in FiberOtdrTest.json).
     EXPECT_EQ(t.toJson(Dump::DumpFlags{0}).size(), 2u);
+
+    // A user override and a split ratio round-trip.
+    FiberOtdrEventTable changed = t;
+    changed.rows[3].setUserOverride(true, EventType::connector);
+    changed.rows[1].splitRatio = OtdrSplitterRatio::r1x32;
+    const auto bytes = bytesOf(changed);
+    FiberOtdrEventTable read;
+    ASSERT_EQ(readInto(read, bytes), Marshal::ok);
+    EXPECT_EQ(bytesOf(read), bytes);
+    EXPECT_EQ(read.rows[3].displayEventType(), EventType::connector);
+    EXPECT_EQ(read.rows[3].eventType, EventType::reflection);
 }
 
 TEST(OtdrEventTable, HiddenGroupsAndDistances) {

@@ -33,8 +33,6 @@ void expectTraceRoundTrips(const FiberOtdrTest& t, int wl, const Json::Value& f)
     // Thousandths of a dB below the top of the trace, as the file stores them.
     const double scale = f["DataPts"]["scale"].asDouble();
     const auto depth = [&](Json::ArrayIndex j) { return points[j].asDouble() * scale / 1000.0; };
-    double top = 0;  // the depth of the highest point is 0
-    for (Json::ArrayIndex j = 0; j < points.size(); ++j) top = std::max(top, -depth(j));
     double highest = -1e300;
     for (size_t j = 0; j < plot.dataPoints.size(); ++j)
         highest = std::max(highest, static_cast<double>(plot.getDbByIndex(static_cast<uint32_t>(j))) * 1000.0);

@@ -11,9 +11,9 @@
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::everyPrefixFails;
+using kx::test::freqLimit;
 using kx::test::kHeaderBytes;
 using kx::test::readInto;
-using kx::test::freqLimit;
 using kx::test::samplePlot;
 using kx::test::scalar;
 using kx::test::scalarLimit;

@@ -373,22 +373,20 @@ FiberImageTest imageTest(FiberTestType type) {
     t.centerPositionY = 238;
     t.nmPerPx = 250;
     t.flags = FiberImageTest::kFlagDirty;
-    FiberImageFeatureObject glob;
-    glob.type = FiberImageFeatureType::glob;
-    glob.distanceFromCenter = 1234;
-    glob.centroidX = 300;
-    glob.centroidY = 250;
-    glob.width = 12;
-    glob.status = Status::fail;
-    FiberImageFeatureObject scratch;
-    scratch.scratchSegments = {{10, 20}, {30, 40}, {55, 61}};
-    scratch.type = FiberImageFeatureType::scratch;
-    scratch.distanceFromCenter = 400;
-    scratch.centroidX = 330;
-    scratch.centroidY = 230;
-    scratch.width = 2;
-    scratch.status = Status::pass;
-    t.featureObjects = {glob, scratch};
+    const auto feature = [](FiberImageFeatureType type, int32_t distance, int32_t x, int32_t y, int32_t width,
+                            Status status) {
+        FiberImageFeatureObject f;
+        f.type = type;
+        f.distanceFromCenter = distance;
+        f.centroidX = x;
+        f.centroidY = y;
+        f.width = width;
+        f.status = status;
+        return f;
+    };
+    t.featureObjects = {feature(FiberImageFeatureType::glob, 1234, 300, 250, 12, Status::fail),
+                        feature(FiberImageFeatureType::scratch, 400, 330, 230, 2, Status::pass)};
+    t.featureObjects[1].scratchSegments = {{10, 20}, {30, 40}, {55, 61}};
     return t;
 }
 
