@@ -199,14 +199,11 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
 TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     using T = CopperScalarLimitType;
     CopperLimit l;
-    auto add = [&](T t, int max) { l.scalarLimits.push_back(scalarLimit(t, ScaledInt::raw(max, ScaledInt::ones))); };
-    add(T::unbalancePercent, 1);
-    add(T::unbalanceOhm, 2);
-    add(T::impedance50, 3);
-    add(T::impedance100, 4);
-    add(T::impedance, 5);
-    add(T::p2pUnbalancePercent, 6);
-    add(T::p2pUnbalanceOhm, 7);
+    // Maxima 1 to 7 in this order.
+    int max = 0;
+    for (T t : {T::unbalancePercent, T::unbalanceOhm, T::impedance50, T::impedance100, T::impedance,
+                T::p2pUnbalancePercent, T::p2pUnbalanceOhm})
+        l.scalarLimits.push_back(scalarLimit(t, ScaledInt::raw(++max, ScaledInt::ones)));
     CopperScalarLimit out;
     ASSERT_TRUE(l.findScalarLimit(out, CopperTestType::unbalance, 0));
     EXPECT_EQ(out.type, T::unbalanceOhm);

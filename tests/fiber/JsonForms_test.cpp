@@ -6,17 +6,10 @@
 #include "serialization/LogSink.h"
 
 TEST(FiberJsonForms, NonFiniteIrIsWrittenAsText) {
+    // The texts of every non-finite number are the shared JSON number's (jsonutil); here that the fiber uses it.
     FiberPerWl p(1310);
-    const std::pair<double, const char*> cases[] = {{std::numeric_limits<double>::quiet_NaN(), "NaN"},
-                                                    {std::numeric_limits<double>::infinity(), "+inf"},
-                                                    {-std::numeric_limits<double>::infinity(), "-inf"}};
-    for (const auto& [value, text] : cases) {
-        p.ir = value;
-        const Json::Value j = p.toJson(Dump::DumpFlags{1});
-        EXPECT_EQ(j["FiberPerWl"]["ir"].asString(), text);
-    }
-    p.ir = 1.4682;
-    EXPECT_DOUBLE_EQ(p.toJson(Dump::DumpFlags{1})["FiberPerWl"]["ir"].asDouble(), 1.4682);
+    p.ir = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(p.toJson(Dump::DumpFlags{1})["FiberPerWl"]["ir"].asString(), "NaN");
 }
 
 namespace {
