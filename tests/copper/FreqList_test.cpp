@@ -1,6 +1,9 @@
 #include "copper/CopperTesting.h"
 
 namespace {
+
+using T = CopperTestType;
+
 CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status st, int32_t wm) {
     CopperFreq f;
     f.testType = t;
@@ -20,12 +23,9 @@ CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status s
 
 CopperFreqList sampleList() {
     CopperFreqList l;
-    l.freqs.push_back(
-        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
-    l.freqs.push_back(
-        record(CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
-    l.freqs.push_back(
-        record(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
+    l.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
+    l.freqs.push_back(record(T::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
+    l.freqs.push_back(record(T::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
     return l;
 }
 }  // namespace
@@ -66,15 +66,15 @@ TEST(CopperFreqList, LookupsAndWorstStatus) {
     CopperFreqList list = sampleList();
     CopperFreq out;
     out.wmLocation = -1;
-    EXPECT_FALSE(list.findFreq(out, CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3));
+    EXPECT_FALSE(list.findFreq(out, T::next, CableEnd::main, WirePair::pair1, WirePair::pair3));
     EXPECT_EQ(out.wmLocation, -1);
-    ASSERT_TRUE(list.findFreq(out, CopperTestType::next, CableEnd::remote, WirePair::pair1, WirePair::pair3));
+    ASSERT_TRUE(list.findFreq(out, T::next, CableEnd::remote, WirePair::pair1, WirePair::pair3));
     EXPECT_EQ(out.status, Status::fail);
-    EXPECT_TRUE(list.hasFreq(CopperTestType::il, CableEnd::main));
-    EXPECT_FALSE(list.hasFreq(CopperTestType::il, CableEnd::remote));
+    EXPECT_TRUE(list.hasFreq(T::il, CableEnd::main));
+    EXPECT_FALSE(list.hasFreq(T::il, CableEnd::remote));
     EXPECT_EQ(list.worstStatus(), Status::fail);
-    EXPECT_EQ(list.worstStatus(CopperTestType::il), Status::passStar);
-    EXPECT_EQ(list.worstStatus(CopperTestType::rl), Status::notSet);
+    EXPECT_EQ(list.worstStatus(T::il), Status::passStar);
+    EXPECT_EQ(list.worstStatus(T::rl), Status::notSet);
     // Pass acceptable ranks below Pass star although its bit is higher.
     EXPECT_EQ(mergeStatus(Status::passAcceptable, Status::passStar), Status::passStar);
     EXPECT_EQ(mergeStatus(Status::passStar, Status::passAcceptable), Status::passStar);
@@ -84,32 +84,28 @@ TEST(CopperFreqList, LookupsAndWorstStatus) {
 
 TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
     CopperFreqList list;
-    list.freqs.push_back(
-        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
-    list.freqs.push_back(
-        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
+    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
+    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(80, ScaledInt::tenths));
-    list.freqs.push_back(
-        record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
-    list.freqs.push_back(
-        record(CopperTestType::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
+    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
+    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
 }
 
 TEST(CopperFreq, MarginsFollowTheLimitDirectionAndJsonHasDistancesOnlyForTdr) {
-    CopperFreq next = record(CopperTestType::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
+    CopperFreq next = record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
     EXPECT_EQ(next.getWmMargin(), ScaledInt::raw(50, ScaledInt::tenths));
     CopperFreq il = next;
-    il.testType = CopperTestType::il;
+    il.testType = T::il;
     EXPECT_EQ(il.getWmMargin(), ScaledInt::raw(-50, ScaledInt::tenths));
     CopperFreq tdr = next;
-    tdr.testType = CopperTestType::tdr;
+    tdr.testType = T::tdr;
     tdr.wvValue = ScaledInt::raw(-100, ScaledInt::tenths);
     EXPECT_EQ(tdr.getWmMargin(), ScaledInt::raw(180, ScaledInt::tenths));
     EXPECT_EQ(tdr.getWvMargin(), ScaledInt::raw(180, ScaledInt::tenths));
 
     tdr = next;
-    tdr.testType = CopperTestType::tdr;
+    tdr.testType = T::tdr;
     tdr.wmLocation = 123;
     Json::Value doc;
     doc["next"] = next.jsonBody(Dump::DumpFlags{});

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr float kNoNvp = std::numeric_limits<float>::quiet_NaN();
+using T = CopperTestType;
+using L = CopperFreqLimitType;
 const auto P1 = WirePair::pair1;
 const auto P2 = WirePair::pair2;
 const auto P3 = WirePair::pair3;
@@ -38,8 +40,7 @@ Json::Value evaluated(CopperTest& t) {
 
 TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
     auto t = bareTest();
-    t->body.scalars = {scalar(CopperTestType::delay, P1, 100.0f, ScaledInt::ones),
-                       scalar(CopperTestType::length, P1, 0.0f, ScaledInt::tenths)};
+    t->body.scalars = {scalar(T::delay, P1, 100.0f, ScaledInt::ones), scalar(T::length, P1, 0.0f, ScaledInt::tenths)};
     t->recertify(69.0f);
     const float len = t->body.scalars[1].value;
     EXPECT_FLOAT_EQ(len, 100.0f / 1000000000.0f * 299792448.0f * 69.0f / 100.0f);  // 20.69 m
@@ -57,7 +58,7 @@ TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
 TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
     auto t = bareTest();
     t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
-    t->body.scalars = {scalar(CopperTestType::length, P1, 99.0f, ScaledInt::tenths)};
+    t->body.scalars = {scalar(T::length, P1, 99.0f, ScaledInt::tenths)};
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
     t->body.scalars[0].value = 100.0f;
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::fail);
@@ -73,8 +74,8 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     // Only the shortest length is judged, against 90.0 m; then pair 1 is the shortest, and too long.
     auto t = bareTest();
     t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
-    t->body.scalars = {scalar(CopperTestType::length, P1, 120.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::length, P2, 80.0f, ScaledInt::tenths)};
+    t->body.scalars = {scalar(T::length, P1, 120.0f, ScaledInt::tenths),
+                       scalar(T::length, P2, 80.0f, ScaledInt::tenths)};
     doc["shortest length"].append(evaluated(*t));
     t->body.scalars[1].value = 150.0f;
     doc["shortest length"].append(evaluated(*t));
@@ -86,12 +87,12 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     t->body.limit->scalarLimits = {
         scalarLimit(CopperScalarLimitType::resistance, ScaledInt::raw(250, ScaledInt::tenths)),
         scalarLimit(CopperScalarLimitType::propDelay, ScaledInt::raw(498, ScaledInt::ones), ScaledInt::nan(), true)};
-    t->body.scalars = {scalar(CopperTestType::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
-                       scalar(CopperTestType::resist, P3, 30.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resist, P2, 30.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::delay, P1, 600.0f, ScaledInt::ones),
-                       scalar(CopperTestType::resistParallel, P1, 3.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resist, P1, 0.0f, ScaledInt::tenths)};
+    t->body.scalars = {scalar(T::resist, P1, 30.0f, ScaledInt::tenths, CableEnd::remote),
+                       scalar(T::resist, P3, 30.0f, ScaledInt::tenths),
+                       scalar(T::resist, P2, 30.0f, ScaledInt::tenths),
+                       scalar(T::delay, P1, 600.0f, ScaledInt::ones),
+                       scalar(T::resistParallel, P1, 3.0f, ScaledInt::tenths),
+                       scalar(T::resist, P1, 0.0f, ScaledInt::tenths)};
     t->body.scalars[5].qualifier = ScalarQualifier::tooShort;
     doc["remote, unused, info only, qualified"].append(evaluated(*t));
     t->body.scalars[5].qualifier = ScalarQualifier::open;
@@ -103,8 +104,8 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     t->body.limit->scalarLimits = {
         scalarLimit(CopperScalarLimitType::unbalancePercent, ScaledInt::raw(30, ScaledInt::tenths)),
         scalarLimit(CopperScalarLimitType::unbalanceOhm, ScaledInt::raw(15, ScaledInt::hundredths))};
-    t->body.scalars = {scalar(CopperTestType::resist, P1, 10.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::unbalance, P1, 0.25f, ScaledInt::hundredths)};
+    t->body.scalars = {scalar(T::resist, P1, 10.0f, ScaledInt::tenths),
+                       scalar(T::unbalance, P1, 0.25f, ScaledInt::hundredths)};
     doc["unbalance"].append(evaluated(*t));
     t->body.scalars[0].value = 2.0f;
     doc["unbalance"].append(evaluated(*t));
@@ -116,9 +117,9 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     t->body.limit->scalarLimits = {
         scalarLimit(CopperScalarLimitType::p2pUnbalanceOhm, ScaledInt::raw(20, ScaledInt::hundredths)),
         scalarLimit(CopperScalarLimitType::p2pUnbalancePercent, ScaledInt::raw(70, ScaledInt::tenths))};
-    t->body.scalars = {scalar(CopperTestType::resistParallel, P1, 4.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::resistParallel, P2, 6.0f, ScaledInt::tenths),
-                       scalar(CopperTestType::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
+    t->body.scalars = {scalar(T::resistParallel, P1, 4.0f, ScaledInt::tenths),
+                       scalar(T::resistParallel, P2, 6.0f, ScaledInt::tenths),
+                       scalar(T::p2pUnbalance, P1, 0.69f, ScaledInt::hundredths, CableEnd::main, P2)};
     doc["pair to pair unbalance"].append(evaluated(*t));
     t->body.scalars[2].value = 0.71f;
     doc["pair to pair unbalance"].append(evaluated(*t));
@@ -130,7 +131,7 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
         scalarLimit(CopperScalarLimitType::impedance50, ScaledInt::raw(55, ScaledInt::ones)),
         scalarLimit(CopperScalarLimitType::impedance100, ScaledInt::raw(115, ScaledInt::ones),
                     ScaledInt::raw(85, ScaledInt::ones))};
-    t->body.scalars = {scalar(CopperTestType::imped, P1, 80.0f, ScaledInt::ones)};
+    t->body.scalars = {scalar(T::imped, P1, 80.0f, ScaledInt::ones)};
     doc["impedance"].append(evaluated(*t));
 
     kx::test::expectGolden(doc, "RecertifyScalars.json");
@@ -139,23 +140,22 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
 TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
     auto t = bareTest();
     t->body.limit.reset();
-    t->body.scalars = {scalar(CopperTestType::resist, P1, 1.0f, ScaledInt::tenths)};
+    t->body.scalars = {scalar(T::resist, P1, 1.0f, ScaledInt::tenths)};
     t->body.scalars[0].status = Status::fail;
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::notSet);
     EXPECT_EQ(t->body.scalars[0].status, Status::fail);
     std::vector<uint16_t> mask{1};
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P1, P1, mask));
+    EXPECT_FALSE(t->getLimitEnforced(T::rl, CableEnd::main, P1, P1, mask));
     EXPECT_TRUE(mask.empty());
 }
 
 TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
-    using T = CopperTestType;
     const auto acceptable = CopperLimit::NextStatusType::acceptable;
     const auto next = [](std::vector<int16_t> points, float accuracy = 0.0f) {
-        return freqLimit(CopperFreqLimitType::NEXT, std::move(points), {{1000, accuracy}, {2000, accuracy}});
+        return freqLimit(L::NEXT, std::move(points), {{1000, accuracy}, {2000, accuracy}});
     };
-    const CopperFreqLimit il = freqLimit(CopperFreqLimitType::IL, {100, 100, 100, 80});
-    const CopperFreqLimit noCurve = freqLimit(CopperFreqLimitType::RL, {});
+    const CopperFreqLimit il = freqLimit(L::IL, {100, 100, 100, 80});
+    const CopperFreqLimit noCurve = freqLimit(L::RL, {});
     const struct {
         const char* what;
         CopperTestType type;
@@ -187,7 +187,7 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
     };
     Json::Value records;
     for (const auto& c : kCases) {
-        CopperPlot p(c.type, CableEnd::main, P1, c.type == CopperTestType::next ? P2 : P1);
+        CopperPlot p(c.type, CableEnd::main, P1, c.type == T::next ? P2 : P1);
         p.data = c.data;
         CopperFreq r;
         Evaluation::evaluateRecord(r, p, c.limit, c.mask, c.nextStatus);
@@ -201,8 +201,8 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
 
 TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(4, 300), {{1000, 0.5f}, {2000, 0.5f}})};
-    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, {500, 400, 299, 450})};
+    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(4, 300), {{1000, 0.5f}, {2000, 0.5f}})};
+    t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, {500, 400, 299, 450})};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
     ASSERT_EQ(t->body.copperfreqs.freqs.size(), 1u);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::failStar);
@@ -212,11 +212,11 @@ TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
 
 TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)),
-                                 freqLimit(CopperFreqLimitType::NEXT, flat(3, 450), {}, PairCombo::p12_36)};
-    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
-                      samplePlot(CopperTestType::next, CableEnd::main, P1, P3, flat(3, 400)),
-                      samplePlot(CopperTestType::next, CableEnd::main, P2, P1, flat(3, 400))};
+    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300)),
+                                 freqLimit(L::NEXT, flat(3, 450), {}, PairCombo::p12_36)};
+    t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400)),
+                      samplePlot(T::next, CableEnd::main, P1, P3, flat(3, 400)),
+                      samplePlot(T::next, CableEnd::main, P2, P1, flat(3, 400))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
     // Generic curve first (stored order): 1-3 and 2-1 pass; then the 12_36 curve fails 1-2 alone at 45.0 dB.
     kx::test::expectGolden(t->body.copperfreqs.toJson(Dump::DumpFlags{1}), "RecertifyPairSpecific.json");
@@ -225,19 +225,18 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
 TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
     auto t = bareTest();
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300))};
-    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)),
-                      samplePlot(CopperTestType::next, CableEnd::main, P1, P4, flat(3, 100))};
+    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300))};
+    t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400)),
+                      samplePlot(T::next, CableEnd::main, P1, P4, flat(3, 100))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
     EXPECT_EQ(t->body.copperfreqs.freqs.size(), 1u);
 }
 
 TEST(RecertifyFrequency, RequiredCurveWithoutPlotFailsUnlessCustomOutlet) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)),
-                                 freqLimit(CopperFreqLimitType::RL, flat(3, 100)),
-                                 freqLimit(CopperFreqLimitType::CMRL, flat(3, 100), {}, PairCombo::any, true)};
-    t->plots.plots = {samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400))};
+    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300)), freqLimit(L::RL, flat(3, 100)),
+                                 freqLimit(L::CMRL, flat(3, 100), {}, PairCombo::any, true)};
+    t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);  // no RL plot; the info-only CMRL does not count
     t->body.outletConfig.name = "*Custom*";
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
@@ -253,7 +252,7 @@ TEST(RecertifyFrequency, OverallStatusMergesWiremapAndScalars) {
     EXPECT_EQ(Evaluation::overallStatus(*t), Status::pass);
     t->body.wiremap.status = Status::show;
     EXPECT_EQ(Evaluation::overallStatus(*t), Status::show);
-    t->body.scalars = {scalar(CopperTestType::skew, P1, 1.0f, ScaledInt::ones)};
+    t->body.scalars = {scalar(T::skew, P1, 1.0f, ScaledInt::ones)};
     t->body.scalars[0].status = Status::passStar;
     EXPECT_EQ(Evaluation::overallStatus(*t), Status::passStar);
 }
@@ -261,40 +260,38 @@ TEST(RecertifyFrequency, OverallStatusMergesWiremapAndScalars) {
 TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::NEXT, flat(1018, 300)),
-                                 freqLimit(CopperFreqLimitType::NEXT_ALT, flat(1018, 250))};
-    auto il = samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1018, 100));
-    t->plots.plots = {il, samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(1018, 280))};
+    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(1018, 300)), freqLimit(L::NEXT_ALT, flat(1018, 250))};
+    auto il = samplePlot(T::il, CableEnd::main, P2, P2, flat(1018, 100));
+    t->plots.plots = {il, samplePlot(T::next, CableEnd::main, P1, P2, flat(1018, 280))};
     // IL at 450 MHz (index 1017) is 10.0 dB, below 12.0: the alternate curve judges.
     CopperFreq r;
     t->recertify(kNoNvp);
-    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
-    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT_ALT);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, L::NEXT_ALT);
     EXPECT_EQ(r.status, Status::pass);
     il->data[1017] = 120;
     t->recertify(kNoNvp);
-    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
-    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, L::NEXT);
     EXPECT_EQ(r.status, Status::fail);
     // A plot too short for index 1017 never selects the alternate curve.
     il->data.resize(1017);
     t->recertify(kNoNvp);
-    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::next, CableEnd::main, P1, P2));
-    EXPECT_EQ(r.limitType, CopperFreqLimitType::NEXT);
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::next, CableEnd::main, P1, P2));
+    EXPECT_EQ(r.limitType, L::NEXT);
 }
 
 TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
     auto t = bareTest();
     t->body.limit->altTcl = CopperLimit::AltTcl::shielded;
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::TCL, flat(2, 300)),
-                                 freqLimit(CopperFreqLimitType::TCL_ALT, flat(2, 200))};
-    t->plots.plots = {samplePlot(CopperTestType::tcl, CableEnd::main, P1, P1, flat(2, 250))};
+    t->body.limit->freqLimits = {freqLimit(L::TCL, flat(2, 300)), freqLimit(L::TCL_ALT, flat(2, 200))};
+    t->plots.plots = {samplePlot(T::tcl, CableEnd::main, P1, P1, flat(2, 250))};
     t->body.cable.copperShield = CopperCable::Shield::SFTP;
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
-    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, CopperFreqLimitType::TCL_ALT);
+    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, L::TCL_ALT);
     t->body.cable.copperShield = CopperCable::Shield::UUTP;
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
-    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, CopperFreqLimitType::TCL);
+    EXPECT_EQ(t->body.copperfreqs.freqs.at(0).limitType, L::TCL);
 }
 
 TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
@@ -303,9 +300,9 @@ TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
     t->body.limit->do4dbRuleNext = true;
     t->body.limit->dbRuleAcrF = 3;
     t->body.limit->dbRuleAcrFStartFreqKHz = 1250;  // index 2: entries 0..2 always enforced
-    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, {10, 29, 30, 31, 25, 45}),
-                      samplePlot(CopperTestType::il, CableEnd::main, P3, P3, {39, 40, 41}),
-                      samplePlot(CopperTestType::fext, CableEnd::remote, P1, P2, {90, 90, 90, 20, 30, 31})};
+    t->plots.plots = {samplePlot(T::il, CableEnd::main, P2, P2, {10, 29, 30, 31, 25, 45}),
+                      samplePlot(T::il, CableEnd::main, P3, P3, {39, 40, 41}),
+                      samplePlot(T::fext, CableEnd::remote, P1, P2, {90, 90, 90, 20, 30, 31})};
     const struct {
         CopperTestType type;
         CableEnd end;
@@ -314,15 +311,15 @@ TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
         std::vector<uint16_t> mask;
     } kCases[] = {
         // Return loss: zero where the receive pair's insertion loss is below 3 dB; none without that plot.
-        {CopperTestType::rl, CableEnd::remote, P1, P2, true, {0, 0, 1, 1, 0, 1}},
-        {CopperTestType::rl, CableEnd::main, P4, P4, false, {}},
-        {CopperTestType::tcl, CableEnd::main, P2, P2, false, {}},
+        {T::rl, CableEnd::remote, P1, P2, true, {0, 0, 1, 1, 0, 1}},
+        {T::rl, CableEnd::main, P4, P4, false, {}},
+        {T::tcl, CableEnd::main, P2, P2, false, {}},
         // ELFEXT: the other end's FEXT for the reversed pairs.
-        {CopperTestType::elfext, CableEnd::main, P2, P1, true, {1, 1, 1, 1, 1, 0}},
-        {CopperTestType::elfext, CableEnd::main, P1, P2, false, {}},
+        {T::elfext, CableEnd::main, P2, P1, true, {1, 1, 1, 1, 1, 0}},
+        {T::elfext, CableEnd::main, P1, P2, false, {}},
         // NEXT: the four dB rule.
-        {CopperTestType::psnext, CableEnd::main, P3, P3, true, {0, 1, 1}},
-        {CopperTestType::acr, CableEnd::main, P1, P2, false, {}},
+        {T::psnext, CableEnd::main, P3, P3, true, {0, 1, 1}},
+        {T::acr, CableEnd::main, P1, P2, false, {}},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(toString(c.type));
@@ -334,18 +331,18 @@ TEST(RecertifyMasks, EachRuleMasksFromItsReferencePlot) {
     }
     std::vector<uint16_t> mask;
     t->body.limit->do3dbRuleRl = false;
-    EXPECT_FALSE(t->getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, mask));
+    EXPECT_FALSE(t->getLimitEnforced(T::rl, CableEnd::main, P2, P2, mask));
 }
 
 TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     auto t = bareTest();
     t->body.limit->do3dbRuleRl = true;
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::RL, flat(4, 200))};
-    t->plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P1, P1, {10, 20, 40, 50}),
-                      samplePlot(CopperTestType::rl, CableEnd::main, P1, P1, {100, 150, 250, 260})};
+    t->body.limit->freqLimits = {freqLimit(L::RL, flat(4, 200))};
+    t->plots.plots = {samplePlot(T::il, CableEnd::main, P1, P1, {10, 20, 40, 50}),
+                      samplePlot(T::rl, CableEnd::main, P1, P1, {100, 150, 250, 260})};
     t->recertify(kNoNvp);
     CopperFreq r;
-    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, CopperTestType::rl, CableEnd::main, P1, P1));
+    ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::rl, CableEnd::main, P1, P1));
     EXPECT_EQ(r.status, Status::pass);
     EXPECT_EQ(r.wmValue.value, 250);
 }
@@ -359,10 +356,8 @@ TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
 TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
     // 300 generic NEXT curves meet 300 NEXT plots: 90,000 records, far more than any real limit makes.
     auto t = bareTest();
-    for (int i = 0; i < 300; ++i)
-        t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)));
-    for (int i = 0; i < 300; ++i)
-        t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
+    for (int i = 0; i < 300; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
+    for (int i = 0; i < 300; ++i) t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400)));
     EXPECT_FALSE(Evaluation::freqRecordsWithinBounds(*t));
     EXPECT_FALSE(Evaluation::rebuildFreqRecords(*t));
     t->body.status = Status::pass;
@@ -385,27 +380,25 @@ TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
     // each pairing once looked the alternate curve up among all curves.
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
-    for (int i = 0; i < 5000; ++i)
-        t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, flat(3, 300)));
-    t->body.limit->freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT_ALT, flat(3, 200)));
-    t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, P2, P2, flat(1100, 100)));
-    for (int i = 0; i < 5000; ++i)
-        t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, flat(3, 400)));
+    for (int i = 0; i < 5000; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
+    t->body.limit->freqLimits.push_back(freqLimit(L::NEXT_ALT, flat(3, 200)));
+    t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, P2, P2, flat(1100, 100)));
+    for (int i = 0; i < 5000; ++i) t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400)));
     EXPECT_TRUE(Evaluation::freqRecordsWithinBounds(*t));
     t->recertify(kNoNvp);
     ASSERT_EQ(t->body.copperfreqs.freqs.size(), 5000u);
-    EXPECT_EQ(t->body.copperfreqs.freqs[0].limitType, CopperFreqLimitType::NEXT_ALT);
+    EXPECT_EQ(t->body.copperfreqs.freqs[0].limitType, L::NEXT_ALT);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::pass);
 }
 
 TEST(RecertifyFrequency, RequiredAcrCurveFindsThePlotDerivedFromAnEmptySource) {
     auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(CopperFreqLimitType::ACR, flat(3, 100))};
+    t->body.limit->freqLimits = {freqLimit(L::ACR, flat(3, 100))};
     for (int k = 1; k <= 4; ++k) {
         const auto pair = static_cast<WirePair>(k);
-        t->plots.plots.push_back(samplePlot(CopperTestType::il, CableEnd::main, pair, pair, flat(3, 20)));
+        t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, pair, pair, flat(3, 20)));
     }
-    t->plots.plots.push_back(samplePlot(CopperTestType::next, CableEnd::main, P1, P2, {}));
+    t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, {}));
     t->completeRead();
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }
