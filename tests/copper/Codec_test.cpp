@@ -105,7 +105,7 @@ TEST(PackedCurveStream, RefusesCountsTheBytesCannotHold) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(FrequencyGrid, MapsTheBandEdges) {
+TEST(FrequencyGrid, MapsTheBandEdgesAndRoundsOffGridFrequenciesDown) {
     for (const auto& [kHz, idx] : {std::pair{999, 0},
                                    {1000, 0},
                                    {1124, 0},
@@ -118,9 +118,7 @@ TEST(FrequencyGrid, MapsTheBandEdges) {
         EXPECT_EQ(kHzToIdx(kHz), idx) << kHz;
     for (const auto& [idx, kHz] : {std::pair{-1, 1000}, {241, 31125}, {242, 31250}, {1766, 1199000}, {1767, 1200000}})
         EXPECT_EQ(idxToKHz(idx), kHz) << idx;
-}
-
-TEST(FrequencyGrid, IndexesRoundTripAndOffGridFrequenciesRoundDown) {
+    // Indexes round-trip; off-grid frequencies round down.
     for (int i = 0; i <= 2417; ++i) ASSERT_EQ(kHzToIdx(idxToKHz(i)), i) << i;
     for (int f = 1000; f <= 2500000; f += 77) {
         const int g = idxToKHz(kHzToIdx(f));

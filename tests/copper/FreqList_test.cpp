@@ -31,7 +31,7 @@ CopperFreqList sampleList() {
 }  // namespace
 
 // Its framing and round trip are in the framed objects' table.
-TEST(CopperFreqList, RecordLayoutAndBadRecords) {
+TEST(CopperFreqList, RecordLayoutBadRecordsAndCounts) {
     const auto bytes = bytesOf(sampleList());
     // Header, count, then 39 bytes per record.
     ASSERT_EQ(bytes.size(), 12u + 4u + 3u * 39u);
@@ -48,9 +48,7 @@ TEST(CopperFreqList, RecordLayoutAndBadRecords) {
     auto huge = bytes;
     kx::test::put32(huge, 12, 0x7FFFFFFF);
     EXPECT_EQ(readInto(back, huge), Marshal::readError);
-}
-
-TEST(CopperFreqList, CountOfZeroOrLessIsAnEmptyList) {
+    // A count of zero or less is an empty list.
     for (int32_t count : {0, -5}) {
         auto bytes = bytesOf(CopperFreqList{});
         kx::test::put32(bytes, kHeaderBytes, static_cast<uint32_t>(count));

@@ -100,8 +100,7 @@ TEST(Sor, ChecksumKnownAnswerAndCorruption) {
     EXPECT_EQ(sorChecksum(reinterpret_cast<const uint8_t*>(check), std::strlen(check)), 0x29B1);
 
     const auto bytes = *writeSor(kx::test::otdrTest(CableEnd::end1, 200), 1310, "C1");
-    const uint16_t stored = static_cast<uint16_t>(bytes[bytes.size() - 2] | bytes[bytes.size() - 1] << 8);
-    EXPECT_EQ(stored, sorChecksum(bytes.data(), bytes.size() - 2));
+    // The test reader checks the stored checksum on every file; here that it sees a corrupted one.
 
     std::string why;
     auto bad = bytes;
