@@ -106,16 +106,9 @@ TEST(PackedCurveStream, RefusesCountsTheBytesCannotHold) {
 }
 
 TEST(FrequencyGrid, MapsTheBandEdgesAndRoundsOffGridFrequenciesDown) {
-    for (const auto& [kHz, idx] : {std::pair{999, 0},
-                                   {1000, 0},
-                                   {1124, 0},
-                                   {1125, 1},
-                                   {31250, 242},
-                                   {100000, 517},
-                                   {250000, 817},
-                                   {1200000, 1767},
-                                   {2500000, 2417}})
-        EXPECT_EQ(kHzToIdx(kHz), idx) << kHz;
+    const int edges[][2] = {{999, 0},      {1000, 0},     {1124, 0},       {1125, 1},      {31250, 242},
+                            {100000, 517}, {250000, 817}, {1200000, 1767}, {2500000, 2417}};
+    for (const auto& [kHz, idx] : edges) EXPECT_EQ(kHzToIdx(kHz), idx) << kHz;
     for (const auto& [idx, kHz] : {std::pair{-1, 1000}, {241, 31125}, {242, 31250}, {1766, 1199000}, {1767, 1200000}})
         EXPECT_EQ(idxToKHz(idx), kHz) << idx;
     // Indexes round-trip; off-grid frequencies round down.
