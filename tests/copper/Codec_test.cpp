@@ -21,16 +21,15 @@ Marshal::StreamOpStatus readCurve(const std::vector<uint8_t>& bytes, std::vector
 }
 }  // namespace
 
-TEST(CurveCodec, EscapesDifferencesOutsideASignedByte) {
+TEST(CurveCodec, EscapesDifferencesOutsideASignedByteAndUnpacksOnlyItsBytes) {
     // -128 would collide with the escape byte, so only -127..127 fit in one byte.
     EXPECT_EQ(packCurve({-127}), (std::vector<uint8_t>{0x81}));
     EXPECT_EQ(packCurve({-128}), (std::vector<uint8_t>{0x80, 0x80, 0xFF}));
     EXPECT_EQ(packCurve({127}), (std::vector<uint8_t>{0x7F}));
     EXPECT_EQ(packCurve({128}), (std::vector<uint8_t>{0x80, 0x80, 0x00}));
     EXPECT_EQ(packCurve({32767, -32768}), (std::vector<uint8_t>{0x80, 0xFF, 0x7F, 0x80, 0x00, 0x80}));
-}
 
-TEST(CurveCodec, UnpackerStopsAtTheEndOfItsBytesAndIgnoresTrailingOnes) {
+    // The unpacker stops at the end of its bytes and ignores trailing ones.
     const std::vector<uint8_t> packed = {0x00, 0x05, 0x80, 0x2C, 0x01, 0xFF};
     for (size_t n = 0; n < packed.size(); ++n) {
         std::vector<uint8_t> cut(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(n));
@@ -75,7 +74,7 @@ TEST(CurveCodec, RoundTripsRandomCurves) {
     }
 }
 
-TEST(PackedCurveStream, RoundTripsAndReadsEmptyCurves) {
+TEST(PackedCurveStream, RoundTripsReadsEmptyCurvesAndRefusesCountsTheBytesCannotHold) {
     const std::vector<int16_t> samples = {10, 20, -500, 1000, 999};
     Marshal::ByteStreamBuilder b;
     writePackedCurve(b, samples);
@@ -89,20 +88,17 @@ TEST(PackedCurveStream, RoundTripsAndReadsEmptyCurves) {
     EXPECT_EQ(a, samples);
     EXPECT_TRUE(e.empty());
     EXPECT_EQ(r.remaining(), 0u);
-}
 
-TEST(PackedCurveStream, RefusesCountsTheBytesCannotHold) {
-    std::vector<int16_t> out;
     // More samples than packed bytes: the unpacker would run out.
-    EXPECT_EQ(readCurve(curveStream(3, 2, {1, 1}), out), Marshal::readError);
+    EXPECT_EQ(readCurve(curveStream(3, 2, {1, 1}), e), Marshal::readError);
     // A packed length beyond the stream.
-    EXPECT_EQ(readCurve(curveStream(2, 100, {1, 1}), out), Marshal::readError);
+    EXPECT_EQ(readCurve(curveStream(2, 100, {1, 1}), e), Marshal::readError);
     // Huge counts are refused before anything is allocated.
-    EXPECT_EQ(readCurve(curveStream(0xFFFFFFFFu, 0xFFFFFFFFu, {1, 1}), out), Marshal::readError);
-    EXPECT_EQ(readCurve(curveStream(0x40000000u, 4, {1, 1, 1, 1}), out), Marshal::readError);
+    EXPECT_EQ(readCurve(curveStream(0xFFFFFFFFu, 0xFFFFFFFFu, {1, 1}), e), Marshal::readError);
+    EXPECT_EQ(readCurve(curveStream(0x40000000u, 4, {1, 1, 1, 1}), e), Marshal::readError);
     // Enough bytes but an escape without its value.
-    EXPECT_EQ(readCurve(curveStream(2, 2, {1, 0x80}), out), Marshal::readError);
-    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(readCurve(curveStream(2, 2, {1, 0x80}), e), Marshal::readError);
+    EXPECT_TRUE(e.empty());
 }
 
 TEST(FrequencyGrid, MapsTheBandEdgesAndRoundsOffGridFrequenciesDown) {

@@ -222,7 +222,7 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     kx::test::expectGolden(t->body.copperfreqs.toJson(Dump::DumpFlags{1}), "RecertifyPairSpecific.json");
 }
 
-TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
+TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailUnlessCustomOutlet) {
     auto t = bareTest();
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300))};
@@ -230,13 +230,9 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOut) {
                       samplePlot(T::next, CableEnd::main, P1, P4, flat(3, 100))};
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
     EXPECT_EQ(t->body.copperfreqs.freqs.size(), 1u);
-}
 
-TEST(RecertifyFrequency, RequiredCurveWithoutPlotFailsUnlessCustomOutlet) {
-    auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300)), freqLimit(L::RL, flat(3, 100)),
-                                 freqLimit(L::CMRL, flat(3, 100), {}, PairCombo::any, true)};
-    t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, flat(3, 400))};
+    t->body.limit->freqLimits.push_back(freqLimit(L::RL, flat(3, 100)));
+    t->body.limit->freqLimits.push_back(freqLimit(L::CMRL, flat(3, 100), {}, PairCombo::any, true));
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);  // no RL plot; the info-only CMRL does not count
     t->body.outletConfig.name = "*Custom*";
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
