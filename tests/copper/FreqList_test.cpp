@@ -50,13 +50,13 @@ TEST(CopperFreqList, RecordLayoutBadRecordsAndCounts) {
     EXPECT_EQ(readInto(back, huge), Marshal::readError);
     // A count of zero or less is an empty list.
     for (int32_t count : {0, -5}) {
-        auto bytes = bytesOf(CopperFreqList{});
-        kx::test::put32(bytes, kHeaderBytes, static_cast<uint32_t>(count));
-        CopperFreqList back = sampleList();
-        EXPECT_EQ(readInto(back, bytes), Marshal::ok);
-        EXPECT_TRUE(back.freqs.empty());
-        EXPECT_EQ(back.worstStatus(), Status::notSet);
-        EXPECT_TRUE(back.worstMargin().isNaN());
+        auto counted = bytesOf(CopperFreqList{});
+        kx::test::put32(counted, kHeaderBytes, static_cast<uint32_t>(count));
+        CopperFreqList list = sampleList();
+        EXPECT_EQ(readInto(list, counted), Marshal::ok);
+        EXPECT_TRUE(list.freqs.empty());
+        EXPECT_EQ(list.worstStatus(), Status::notSet);
+        EXPECT_TRUE(list.worstMargin().isNaN());
     }
 }
 

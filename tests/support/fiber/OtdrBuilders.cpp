@@ -373,10 +373,10 @@ FiberImageTest imageTest(FiberTestType type) {
     t.centerPositionY = 238;
     t.nmPerPx = 250;
     t.flags = FiberImageTest::kFlagDirty;
-    const auto feature = [](FiberImageFeatureType type, int32_t distance, int32_t x, int32_t y, int32_t width,
+    const auto feature = [](FiberImageFeatureType kind, int32_t distance, int32_t x, int32_t y, int32_t width,
                             Status status) {
         FiberImageFeatureObject f;
-        f.type = type;
+        f.type = kind;
         f.distanceFromCenter = distance;
         f.centroidX = x;
         f.centroidY = y;
