@@ -199,7 +199,7 @@ TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
     kx::test::expectGolden(records, "RecertifyRecords.json");
 }
 
-TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
+TEST(RecertifyFrequency, FailStarBecomesFailOverallAndTheWiremapAndScalarsMerge) {
     auto t = bareTest();
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(4, 300), {{1000, 0.5f}, {2000, 0.5f}})};
     t->plots.plots = {samplePlot(T::next, CableEnd::main, P1, P2, {500, 400, 299, 450})};
@@ -208,6 +208,18 @@ TEST(RecertifyFrequency, FailStarBecomesFailOverall) {
     EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::failStar);
     t->plots.plots[0]->data[2] = 300;
     EXPECT_EQ(t->recertify(kNoNvp), Status::passStar);
+
+    // The overall status merges the wiremap and the scalars.
+    t = bareTest();
+    t->body.wiremap.status = Status::fail;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::fail);
+    t->body.wiremap.status = Status::pass;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::pass);
+    t->body.wiremap.status = Status::show;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::show);
+    t->body.scalars = {scalar(T::skew, P1, 1.0f, ScaledInt::ones)};
+    t->body.scalars[0].status = Status::passStar;
+    EXPECT_EQ(Evaluation::overallStatus(*t), Status::passStar);
 }
 
 TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
@@ -238,19 +250,6 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailU
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
     t->body.limit->mediaType = CopperLimit::MediaType::coax;
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
-}
-
-TEST(RecertifyFrequency, OverallStatusMergesWiremapAndScalars) {
-    auto t = bareTest();
-    t->body.wiremap.status = Status::fail;
-    EXPECT_EQ(Evaluation::overallStatus(*t), Status::fail);
-    t->body.wiremap.status = Status::pass;
-    EXPECT_EQ(Evaluation::overallStatus(*t), Status::pass);
-    t->body.wiremap.status = Status::show;
-    EXPECT_EQ(Evaluation::overallStatus(*t), Status::show);
-    t->body.scalars = {scalar(T::skew, P1, 1.0f, ScaledInt::ones)};
-    t->body.scalars[0].status = Status::passStar;
-    EXPECT_EQ(Evaluation::overallStatus(*t), Status::passStar);
 }
 
 TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
