@@ -57,7 +57,7 @@ TEST(OtdrOverallResults, QueriesAndTexts) {
     kx::test::expectGolden(o.toJson(Dump::DumpFlags{1}), "FiberOtdrOverallResults.json");
 }
 
-TEST(OtdrPlot, QueriesOnTheTrace) {
+TEST(OtdrPlot, QueriesOnTheTraceAndCountsCheckedBeforeAllocating) {
     FiberOtdrPlot p;
     p.zeroLengthIndex = 10.0f;
     p.nsPerSample = 1.0f;
@@ -80,11 +80,8 @@ TEST(OtdrPlot, QueriesOnTheTrace) {
     p.futLeftIndex = 1;
     EXPECT_FLOAT_EQ(p.getMaxDb(0, 4), 2.5f);
     EXPECT_FLOAT_EQ(FiberOtdrPlot().getMaxDb(0, 4), 0.0f);
-}
 
-TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) { EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty"); }
-
-TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
+    // Sample and byte counts are checked before anything is allocated.
     FiberOtdrPlots plots;
     plots.plots.push_back(kx::test::otdrPlot(1310, 8));
     auto bytes = bytesOf(plots);
@@ -101,6 +98,8 @@ TEST(OtdrPlots, SampleAndByteCountsAreCheckedBeforeAllocating) {
     FiberOtdrRawData rawBack;
     EXPECT_EQ(readInto(rawBack, rawBytes), Marshal::readError);
 }
+
+TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) { EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty"); }
 
 TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
     const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 50);
