@@ -92,16 +92,6 @@ TEST(LabelSet, LevelZeroJsonHoldsOnlyTheClassName) {
     }
 }
 
-TEST(LabelSetList, EmptyListReads) {
-    LabelSetList l;
-    l.nextUniqueID = 7;
-    LabelSetList back;
-    back.items.push_back(std::make_unique<AutoIncrementLabelSet>());
-    ASSERT_EQ(readInto(back, bytesOf(l)), Marshal::ok);
-    EXPECT_TRUE(back.items.empty());
-    EXPECT_EQ(back.nextUniqueID, 7u);
-}
-
 TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
     const Core p = kx::test::sampleProject();
     LabelSetList back;
@@ -121,10 +111,17 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
     }
 }
 
-TEST(LabelSetList, CountLargerThanBytesLeftFails) {
-    auto bytes = bytesOf(LabelSetList{});
-    bytes[kHeaderBytes + 4] = bytes[kHeaderBytes + 5] = 0xFF;  // the count after the next unique id
+TEST(LabelSetList, EmptyListReadsAndACountLargerThanTheBytesLeftFails) {
+    LabelSetList l;
+    l.nextUniqueID = 7;
+    auto bytes = bytesOf(l);
     LabelSetList back = kx::test::sampleProject().labelSets;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_TRUE(back.items.empty());
+    EXPECT_EQ(back.nextUniqueID, 7u);
+
+    bytes[kHeaderBytes + 4] = bytes[kHeaderBytes + 5] = 0xFF;  // the count after the next unique id
+    back = kx::test::sampleProject().labelSets;
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }
