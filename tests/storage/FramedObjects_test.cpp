@@ -64,11 +64,12 @@ Framed framed(std::string name, uint16_t domain, uint16_t code, uint8_t classVer
             }};
 }
 
-Project::OtdrTestSet otdrTestSet() {
-    Project::OtdrTestSet t;
-    t.settings.fiberName = "OS2 Singlemode";
-    t.settings.fiberLimit = "Span 2 km";
-    return t;
+// The sample project's test set of type T.
+template <typename T>
+T testSetOf() {
+    for (const auto& set : kx::test::sampleProject().testSets.items)
+        if (const auto* t = dynamic_cast<const T*>(set.get())) return *t;
+    return T{};
 }
 
 EquipmentInformation equipment() {
@@ -143,12 +144,11 @@ const std::vector<Framed>& table() {
         framed<DatabasePackageManifest>("DatabasePackageManifest", 0x0051, 0x0009, 1, sampleManifest),
         framed<Project::Core>("ProjectCore", 0x0091, 0x000A, 11, sampleProject),
         framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, [] { return sampleProject().status; }),
-        framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, otdrTestSet),
-        framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, [] { return Project::ImageTestSet{}; }),
-        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2,
-                                       [] { return Project::CopperTestSet{}; }),
+        framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, testSetOf<Project::OtdrTestSet>),
+        framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, testSetOf<Project::ImageTestSet>),
+        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2, testSetOf<Project::CopperTestSet>),
         framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
-                                           [] { return Project::LossLengthTestSet{}; }),
+                                           testSetOf<Project::LossLengthTestSet>),
         framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
         framed<ChannelTable>("ChannelTable", 0x0091, 0x0001, 1, channels),
         framed<ResultSummary>("ResultSummary", 0x0051, 0x0001, 1, [] { return fiberSummary(); }),

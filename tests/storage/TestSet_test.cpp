@@ -199,7 +199,7 @@ TEST(TestSet, JsonTypeMismatchIsTracedNotRefused) {
 TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
     OtdrTestSet t;
     t.settings.fiberName = "Fibre \xE9t\xE9";
-    t.settings.fiberLimit = "Limite \xC0";
+    t.settings.fiberLimit = "Limite \xC0\xFF\x80";
     auto bytes = bytesOf(t);
     for (uint8_t version : {0, 1, 2, 4}) {
         bytes[kClassVersionOffset] = version;
@@ -207,7 +207,7 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
         ASSERT_EQ(readInto(back, bytes), Marshal::ok);
         if (version < 2) {
             EXPECT_EQ(back.settings.fiberName, "Fibre \xC3\xA9t\xC3\xA9");
-            EXPECT_EQ(back.settings.fiberLimit, "Limite \xC3\x80");
+            EXPECT_EQ(back.settings.fiberLimit, "Limite \xC3\x80\xC3\xBF\xC2\x80");
         } else {
             EXPECT_EQ(back.settings.fiberName, t.settings.fiberName);
         }
