@@ -256,33 +256,14 @@ TEST(TraceBuffer, LockAddsTheLibraryChannelsAfterTheHostsOnes) {
 }
 
 TEST(TraceBufferDeathTest, Misuse) {
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.createChannel("a", 0);
-            tb.trace(0, Level::error, "x");
-        },
-        "Assertion failed at trace\\\\TraceBuffer:[0-9]+ _chanTableLocked");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.lock();
-            tb.createChannel("a", 0);
-        },
-        "!_chanTableLocked");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.createChannel(nullptr, 0);
-        },
-        " name");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.lock();
-            tb.trace(3, Level::error, "x");
-        },
-        "channel");
+    TraceBuffer open;
+    open.createChannel("a", 0);
+    TraceBuffer locked;
+    locked.lock();
+    EXPECT_DEATH(open.trace(0, Level::error, "x"), "Assertion failed at trace\\\\TraceBuffer:[0-9]+ _chanTableLocked");
+    EXPECT_DEATH(locked.createChannel("a", 0), "!_chanTableLocked");
+    EXPECT_DEATH(open.createChannel(nullptr, 0), " name");
+    EXPECT_DEATH(locked.trace(3, Level::error, "x"), "channel");
 }
 
 }  // namespace
