@@ -4,7 +4,6 @@
 
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
-#include "serialization/ByteStreamReader.h"
 #include "core/Containers.h"
 #include "core/Golden.h"
 #include "core/TestBytes.h"
@@ -54,10 +53,9 @@ TEST(EquipmentInformation, OlderVersionsLeaveLaterFieldsCleared) {
     const auto bytes = serializeToBytes(e);
     const size_t cut = (4 + 2 + 2 + 8) + 8;
     const auto v1 = kx::test::reframe(bytes, 0, 1, bytes.size() - cut, cut);
-    Marshal::ByteStreamReader r(v1.data(), static_cast<uint32_t>(v1.size()));
     EquipmentInformation back;
     back.liaId = 77;
-    ASSERT_EQ(back.deserialize(r), Marshal::ok);
+    ASSERT_EQ(kx::test::readInto(back, v1), Marshal::ok);
     kx::test::expectGolden(back.toJson(Dump::DumpFlags{2}), "EquipmentInformationVersion1.json");
 
     kx::test::expectGolden(e.toJson(Dump::DumpFlags{1}), "EquipmentInformation.json");

@@ -4,9 +4,11 @@
 
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 #include "serialization/Header.h"
 
 using namespace Marshal;
+using kx::test::readInto;
 
 namespace {
 
@@ -56,13 +58,6 @@ std::vector<uint8_t> golden() {
             0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
 }
 
-StreamOpStatus readBack(const std::vector<uint8_t>& bytes, Versioned& v, int32_t* endPos = nullptr) {
-    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    const auto st = v.deserialize(r);
-    if (endPos) *endPos = r.seek(0, current);
-    return st;
-}
-
 }  // namespace
 
 TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
@@ -78,17 +73,17 @@ TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
         auto bytes = golden();
         for (const auto& [at, value] : c.edits) bytes[at] = value;
         Versioned v;
-        EXPECT_EQ(readBack(bytes, v), c.status) << c.edits.size() << " " << c.edits[0].first;
+        EXPECT_EQ(readInto(v, bytes), c.status) << c.edits.size() << " " << c.edits[0].first;
     }
     const auto good = golden();
     for (size_t n = 1; n < good.size(); ++n) {
         Versioned v;
-        EXPECT_EQ(readBack(std::vector<uint8_t>(good.begin(), good.begin() + n), v), readError) << n;
+        EXPECT_EQ(readInto(v, std::vector<uint8_t>(good.begin(), good.begin() + n)), readError) << n;
     }
     // Older data gets defaults, and a newer reader accepts it.
     Versioned v;
     v.readMax = 2;
-    EXPECT_EQ(readBack(golden(), v), ok);
+    EXPECT_EQ(readInto(v, golden()), ok);
     EXPECT_EQ(v.extra, 0xDEFAu);
 }
 
@@ -123,9 +118,9 @@ TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {
     EXPECT_EQ(v.deserialize(r), readError);
     // All fields present, but the announced end lies beyond the buffer.
     Versioned full;
-    EXPECT_EQ(readBack(bytes, full), readError);
+    EXPECT_EQ(readInto(full, bytes), readError);
     // A payload shorter than its fields: the failure flag wins over the size check.
     auto cut = golden();
     cut.resize(16);
-    EXPECT_EQ(readBack(cut, full), readError);
+    EXPECT_EQ(readInto(full, cut), readError);
 }
