@@ -39,8 +39,7 @@ void writeMix(IObjectWriter& w) {
 
 }  // namespace
 
-// Seeking back overwrites in place without growing: the read-back of the mixed writes sees it.
-TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPadding) {
+TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPaddingAndSeekBackOverwrites) {
     ByteStreamBuilder b;
     b.write(static_cast<uint16_t>(0xABCD));
     b.write(static_cast<int32_t>(-2));
@@ -48,6 +47,14 @@ TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPadding) {
     b.write(1.0f);
     EXPECT_EQ(b.bytes(),
               (std::vector<uint8_t>{0xCD, 0xAB, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F}));
+    // Seeking back overwrites without growing.
+    EXPECT_EQ(b.seek(1, begin), 1);
+    b.write(static_cast<uint8_t>(9));
+    EXPECT_EQ(b.size(), 12);
+    EXPECT_EQ(b.bytes()[1], 9);
+    EXPECT_EQ(b.seek(0, end), 12);
+    b.write(static_cast<uint8_t>(4));
+    EXPECT_EQ(b.size(), 13);
 }
 
 TEST(ByteStreamCounter, CountsExactlyWhatTheBuilderWrites) {
