@@ -72,12 +72,6 @@ T testSetOf() {
     return T{};
 }
 
-EquipmentInformation equipment() {
-    EquipmentInformation e;
-    e.modelSerialNumber = "SN-4711";
-    return e;
-}
-
 ChannelTable channels() {
     ChannelTable t;
     t.channels.emplace_back("io", TraceLevel::error | TraceLevel::warning);
@@ -99,16 +93,6 @@ CopperPlots twoPlots() {
         kx::test::samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair1, WirePair::pair1, {1, 2, 300, -5}),
         kx::test::samplePlot(CopperTestType::tdr, CableEnd::remote, WirePair::pair2, WirePair::pair2, {})};
     return p;
-}
-
-CopperRawData complexRawData() {
-    CopperRawData raw;
-    auto plot = std::make_shared<CopperRawDataPlot>();
-    plot->testType = CopperTestType::il;
-    plot->real = {1.5f, -2.0f};
-    plot->imaginary = {0.25f, 0.0f};
-    raw.plots.push_back(plot);
-    return raw;
 }
 
 const std::vector<Framed>& table() {
@@ -134,7 +118,8 @@ const std::vector<Framed>& table() {
         framed<FiberImageTest>("FiberImageTest", 0x0061, 0x0500, 6, [] { return imageTest(); }),
         framed<CopperTest>("CopperTest", 0x0071, 0x0202, 6, copperTestWithoutPlots),
         framed<CopperPlots>("CopperPlots", 0x0071, 0x0203, 0, twoPlots),
-        framed<CopperRawData>("CopperRawData", 0x0071, 0x0204, 0, complexRawData),
+        framed<CopperRawData>("CopperRawData", 0x0071, 0x0204, 0,
+                              [] { return kx::test::cat6APermanentLinkTest()->rawData; }),
         framed<CopperFreqList>("CopperFreqList", 0x0071, 0x0206, 0,
                                [] { return kx::test::cat6APermanentLinkTest()->body.copperfreqs; }),
         framed<CopperLimit>("CopperLimit", 0x0071, 0x0205, 4, cat6APermanentLinkLimit),
@@ -149,7 +134,8 @@ const std::vector<Framed>& table() {
         framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2, testSetOf<Project::CopperTestSet>),
         framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
                                            testSetOf<Project::LossLengthTestSet>),
-        framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
+        framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3,
+                                     [] { return kx::test::cat6APermanentLinkTest()->getMainEquipInfo(); }),
         framed<ChannelTable>("ChannelTable", 0x0091, 0x0001, 1, channels),
         framed<ResultSummary>("ResultSummary", 0x0051, 0x0001, 1, [] { return fiberSummary(); }),
     };

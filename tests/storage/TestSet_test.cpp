@@ -2,6 +2,7 @@
 
 #include "core/Golden.h"
 #include "core/TestBytes.h"
+#include "fiber/OtdrBuilders.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
 #include "storage/ModuleKind.h"
@@ -11,7 +12,6 @@
 #include "trace/TraceBuffer.h"
 
 using namespace Project;
-using Kestrix::ScaledInt;
 using Kestrix::TestType;
 using kx::test::bytesOf;
 using kx::test::kClassVersionOffset;
@@ -97,35 +97,15 @@ TEST(LossLengthNormalise, ScopelKeepsOnlyTheLimit) {
 }
 
 namespace {
-Kestrix::FiberOtdrSettingsPerWl perWl(uint16_t wl) {
-    Kestrix::FiberOtdrSettingsPerWl e;
-    e.wavelength = wl;
-    e.actualOtdrRange = ScaledInt::raw(2000, ScaledInt::ones);
-    e.actualResolution = ScaledInt::raw(25, ScaledInt::hundredths);
-    e.actualOtdrAveragingTime = ScaledInt::raw(5, ScaledInt::ones);
-    e.otdrPulseWidth = 100;
-    e.nominalOtdrPulseWidth = 100;
-    e.numberOfAverages = 4096;
-    return e;
-}
-
+// The sample settings with every choice away from automatic and 1490 nm set up but not tested.
 OtdrTestSet editedOtdr(TestType type) {
     OtdrTestSet t;
-    auto& s = t.settings;
-    s.fiberTestType = type;
-    s.wavelengthsToTest = {1310, 1550};
-    s.perWl = {perWl(1310), perWl(1490), perWl(1550)};
-    s.otdrRange = Kestrix::OtdrRange::km10;
-    s.otdrAveragingTime = Kestrix::OtdrAveragingTime::s20;
-    s.lossThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
-    s.endThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
-    s.nominalLossThreshold = ScaledInt::raw(20, ScaledInt::hundredths);
-    s.endThreshold = ScaledInt::raw(300, ScaledInt::hundredths);
-    s.bidi = true;
-    s.launchCompensationEnabled = true;
-    s.frontPanelOffset = 12;
-    s.reflectanceThreshold = -40;
-    s.fiberLimit = "Site";
+    t.settings = kx::test::otdrSettings();
+    t.settings.fiberTestType = type;
+    t.settings.wavelengthsToTest.erase(1490);
+    t.settings.endThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
+    t.settings.frontPanelOffset = 12;
+    t.settings.fiberLimit = "Site";
     return t;
 }
 }  // namespace
