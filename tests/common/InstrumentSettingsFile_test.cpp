@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/PFile.h"
+#include "core/Containers.h"
 
 using namespace Kestrix;
 
@@ -16,11 +17,7 @@ InstrumentSettings edited() {
 }
 
 std::vector<uint8_t> containerWith(uint16_t type, const std::string& text, bool compress = false) {
-    PFile::Section s;
-    EXPECT_EQ(s.setCopy(type, 1, compress ? PFile::SECTION_FLAG_COMPRESSED : PFile::SECTION_FLAG_NONE,
-                        std::vector<uint8_t>(text.begin(), text.end()), 6),
-              0);
-    return PFile::buildContainer({&s});
+    return kx::test::containerOf({{type, {text.begin(), text.end()}}}, compress);
 }
 }  // namespace
 

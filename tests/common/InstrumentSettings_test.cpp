@@ -85,9 +85,8 @@ TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
 
 TEST(InstrumentSettings, EvilAddressLengthFailsWithoutAllocating) {
     auto bytes = bytesOf(edited());
-    const size_t ipLength = 27;
     for (uint32_t n : {0xFFFFFFFFu, 0x10000000u}) {
-        for (int i = 0; i < 4; ++i) bytes[ipLength + i] = static_cast<uint8_t>(n >> (8 * i));
+        kx::test::put32(bytes, 27, n);  // the address's length
         InstrumentSettings back;
         EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     }

@@ -5,10 +5,7 @@
 #include "common/ManifestFile.h"
 #include "common/PFile.h"
 #include "core/ManifestSamples.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
 #include "serialization/JsonText.h"
-#include "serialization/LittleEndian.h"
 #include "core/TestBytes.h"
 #include "core/TestFiles.h"
 
@@ -18,28 +15,22 @@ using Bytes = std::vector<uint8_t>;
 using kx::test::kClassVersionOffset;
 using kx::test::kHeaderBytes;
 using kx::test::kTypeIdOffset;
+using kx::test::readInto;
 
 const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
                              0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
 
-Marshal::StreamOpStatus readVersion(const Bytes& b, Kestrix::DatabaseVersion& v) {
-    Marshal::ByteStreamReader r(b.data(), static_cast<uint32_t>(b.size()));
-    return v.deserialize(r);
-}
-
 TEST(DatabaseVersion, GoldenTwentyBytes) {
-    Marshal::ByteStreamBuilder w;
-    Kestrix::DatabaseVersion(3, 1, 2, 7).serialize(w);
-    EXPECT_EQ(kVersionBytes, w.bytes());
+    EXPECT_EQ(kVersionBytes, kx::test::bytesOf(Kestrix::DatabaseVersion(3, 1, 2, 7)));
 
     Kestrix::DatabaseVersion v;
     Bytes newer = kVersionBytes;
     newer[kClassVersionOffset] = 2;
-    EXPECT_EQ(Marshal::versionTooNew, readVersion(newer, v));
+    EXPECT_EQ(Marshal::versionTooNew, readInto(v, newer));
     Bytes other = kVersionBytes;
     other[kTypeIdOffset + 2] = 9;
-    EXPECT_EQ(Marshal::invalidData, readVersion(other, v));
-    EXPECT_EQ(Marshal::readError, readVersion(Bytes(kVersionBytes.begin(), kVersionBytes.begin() + 14), v));
+    EXPECT_EQ(Marshal::invalidData, readInto(v, other));
+    EXPECT_EQ(Marshal::readError, readInto(v, Bytes(kVersionBytes.begin(), kVersionBytes.begin() + 14)));
 }
 
 TEST(DatabaseVersion, JsonAndVersionStrings) {
@@ -54,60 +45,38 @@ TEST(DatabaseVersion, JsonAndVersionStrings) {
               Dump::toJsonString(Kestrix::DatabaseVersion(3, 1, 2, 7), {}, true));
 }
 
-Marshal::StreamOpStatus readManifest(const Bytes& b, Kestrix::DatabasePackageManifest& m) {
-    if (b.empty()) return Marshal::readError;
-    Marshal::ByteStreamReader r(b.data(), static_cast<uint32_t>(b.size()));
-    return m.deserialize(r);
-}
-
-// Offsets inside the sample manifest's bytes, found from the serialized form of its parts.
-struct Layout {
-    size_t summaryAt = 12;
-    size_t listAt = 0;
-    size_t firstDescriptorAt = 0;
-};
-
-Layout layoutOf(const Kestrix::DatabasePackageManifest& m) {
-    Layout l;
-    // The descriptor list closes the manifest.
-    Marshal::ByteStreamBuilder list;
-    m.list.serialize(list);
-    l.listAt = kx::test::manifestBytes(m).size() - static_cast<size_t>(list.size());
-    l.firstDescriptorAt = l.listAt + kHeaderBytes + 4;
-    return l;
-}
-
 TEST(Manifest, LimitsAndVersions) {
     const auto m = kx::test::sampleManifest();
     const Bytes good = kx::test::manifestBytes(m);
-    const Layout at = layoutOf(m);
+    // The summary follows the manifest's header; the descriptor list closes the manifest.
+    const size_t listAt = good.size() - kx::test::bytesOf(m.list).size();
     Kestrix::DatabasePackageManifest out;
 
     Bytes b = good;
-    b[at.summaryAt + 3] = 2;  // summary class version 2
-    EXPECT_EQ(Marshal::versionTooNew, readManifest(b, out));
+    b[kHeaderBytes + kClassVersionOffset] = 2;
+    EXPECT_EQ(Marshal::versionTooNew, readInto(out, b));
     b = good;
-    b[at.summaryAt + 2] = 2;  // header version 2
-    EXPECT_EQ(Marshal::headerVersionTooNew, readManifest(b, out));
+    b[kHeaderBytes + 2] = 2;  // header version 2
+    EXPECT_EQ(Marshal::headerVersionTooNew, readInto(out, b));
 
     for (uint32_t count : {0u, 51u, 0xFFFFFFFFu}) {
         b = good;
-        Marshal::LittleEndian::store<uint32_t>(b.data() + at.listAt + 12, count);
-        EXPECT_EQ(Marshal::invalidData, readManifest(b, out)) << count;
+        kx::test::put32(b, listAt + 12, count);
+        EXPECT_EQ(Marshal::invalidData, readInto(out, b)) << count;
     }
 
     // The first descriptor's path length field: after its 20-byte version and 4-byte dbType.
-    const size_t pathLenAt = at.firstDescriptorAt + 20 + 4;
-    const uint32_t pathField = Marshal::LittleEndian::load<uint32_t>(good.data() + pathLenAt);
+    const size_t pathLenAt = listAt + kHeaderBytes + 4 + 20 + 4;
+    const uint32_t pathField = kx::test::get32(good, pathLenAt);
     EXPECT_EQ(m.list.descriptors[0].filePath.size() + 1, pathField);
     for (uint32_t n : {0u, 1025u, 0x7FFFFFFFu}) {
         b = good;
-        Marshal::LittleEndian::store<uint32_t>(b.data() + pathLenAt, n);
-        EXPECT_EQ(Marshal::invalidData, readManifest(b, out)) << n;
+        kx::test::put32(b, pathLenAt, n);
+        EXPECT_EQ(Marshal::invalidData, readInto(out, b)) << n;
     }
     b = good;
     b[pathLenAt + 4 + pathField - 1] = 'x';  // path without its NUL
-    EXPECT_EQ(Marshal::invalidData, readManifest(b, out));
+    EXPECT_EQ(Marshal::invalidData, readInto(out, b));
 }
 
 TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
@@ -115,10 +84,8 @@ TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
     m.list.descriptors.resize(50, m.list.descriptors[0]);
     m.list.descriptors[49].filePath.assign(1023, 'p');
     Kestrix::DatabasePackageManifest out;
-    ASSERT_EQ(Marshal::ok, readManifest(kx::test::manifestBytes(m), out));
+    ASSERT_EQ(Marshal::ok, readInto(out, kx::test::manifestBytes(m)));
     EXPECT_EQ(1023u, out.list.descriptors[49].filePath.size());
-    m.list.descriptors[49].filePath.assign(1024, 'p');
-    EXPECT_EQ(Marshal::invalidData, readManifest(kx::test::manifestBytes(m), out));
 }
 
 class ManifestFileTest : public ::testing::Test {

@@ -47,10 +47,8 @@ TEST(DisplayMeas, AccumulateMaxAndMin) {
     m.accumulateMin(DisplayMeas(ones(1), DisplayType::lessThan));
     EXPECT_EQ(m.displayType, DisplayType::lessThan);
     EXPECT_EQ(m.value.value, 1);
-}
 
-// A bound on one side and a bound on the other: the larger value decides the qualifier, whichever came first.
-TEST(DisplayMeas, MaxAndMinOfOppositeBoundsSwitchTheQualifier) {
+    // A bound on one side and a bound on the other: the larger value decides the qualifier, whichever came first.
     DisplayMeas below(ones(3), DisplayType::lessThan);
     below.accumulateMax(DisplayMeas(ones(2), DisplayType::greaterThan));
     EXPECT_EQ(below.toString(), "> 3");

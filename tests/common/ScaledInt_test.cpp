@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "common/ScaledInt.h"
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 
 using Kestrix::ScaledInt;
 
@@ -119,32 +118,26 @@ TEST(ScaledInt, TextFormsAndParsing) {
 }
 
 TEST(ScaledInt, WireFormAndRefusals) {
-    Marshal::ByteStreamBuilder b;
-    si(1234, ScaledInt::hundredths).serialize(b);
-    const auto bytes = b.bytes();
+    const auto bytes = kx::test::bytesOf(si(1234, ScaledInt::hundredths));
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0x01, 0xD2, 0x04, 0x00, 0x00, 0x02}));
 
-    auto read = [](std::vector<uint8_t> in, ScaledInt& out) {
-        Marshal::ByteStreamReader r(in.data(), static_cast<uint32_t>(in.size()));
-        return out.deserialize(r);
-    };
     ScaledInt back;
-    EXPECT_EQ(read(bytes, back), Marshal::ok);
+    EXPECT_EQ(kx::test::readInto(back, bytes), Marshal::ok);
     expectSame(back, 1234, ScaledInt::hundredths);
 
     auto v2 = bytes;
     v2[0] = 2;
-    EXPECT_EQ(read(v2, back), Marshal::versionTooNew);
+    EXPECT_EQ(kx::test::readInto(back, v2), Marshal::versionTooNew);
     // A resolution the program cannot print or align is refused at once.
     for (uint8_t bad : {0x05, 0xFE, 0x80}) {
         auto b2 = bytes;
         b2[5] = bad;
-        EXPECT_EQ(read(b2, back), Marshal::invalidData);
+        EXPECT_EQ(kx::test::readInto(back, b2), Marshal::invalidData);
     }
     auto tens = bytes;
     tens[5] = 0xFF;
-    EXPECT_EQ(read(tens, back), Marshal::ok);
+    EXPECT_EQ(kx::test::readInto(back, tens), Marshal::ok);
     EXPECT_EQ(back.scaledTo, ScaledInt::tens);
     for (size_t n = 1; n < bytes.size(); ++n)
-        EXPECT_EQ(read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n), back), Marshal::readError);
+        EXPECT_EQ(kx::test::readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)), Marshal::readError);
 }

@@ -4,9 +4,11 @@
 
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 #include "serialization/Header.h"
 
 using namespace Marshal;
+using kx::test::readInto;
 
 namespace {
 
@@ -41,16 +43,19 @@ struct Versioned : ISerializable {
     }
 };
 
+// Accepts versions 1 and 2 but reads only the first field, as a reader that knows less than the writer.
+struct OneField : Versioned {
+    StreamOpStatus deserialize(IObjectReader& r) override {
+        Header h;
+        if (auto st = h.begin(r, TypeInfo{0x0051, 0x0008, 2})) return st;
+        r.read(schema);
+        return h.finishRead(r, r.failed() ? readError : ok);
+    }
+};
+
 std::vector<uint8_t> golden() {
     return {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
             0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
-}
-
-StreamOpStatus readBack(const std::vector<uint8_t>& bytes, Versioned& v, int32_t* endPos = nullptr) {
-    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    const auto st = v.deserialize(r);
-    if (endPos) *endPos = r.seek(0, current);
-    return st;
 }
 
 }  // namespace
@@ -68,17 +73,17 @@ TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
         auto bytes = golden();
         for (const auto& [at, value] : c.edits) bytes[at] = value;
         Versioned v;
-        EXPECT_EQ(readBack(bytes, v), c.status) << c.edits.size() << " " << c.edits[0].first;
+        EXPECT_EQ(readInto(v, bytes), c.status) << c.edits.size() << " " << c.edits[0].first;
     }
     const auto good = golden();
     for (size_t n = 1; n < good.size(); ++n) {
         Versioned v;
-        EXPECT_EQ(readBack(std::vector<uint8_t>(good.begin(), good.begin() + n), v), readError) << n;
+        EXPECT_EQ(readInto(v, std::vector<uint8_t>(good.begin(), good.begin() + n)), readError) << n;
     }
     // Older data gets defaults, and a newer reader accepts it.
     Versioned v;
     v.readMax = 2;
-    EXPECT_EQ(readBack(golden(), v), ok);
+    EXPECT_EQ(readInto(v, golden()), ok);
     EXPECT_EQ(v.extra, 0xDEFAu);
 }
 
@@ -90,17 +95,7 @@ TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
     writer.serialize(b);
     b.write(static_cast<uint8_t>(0xEE));  // the owner's next byte
     const auto bytes = b.bytes();
-    Versioned v;
-    v.readMax = 2;
-    // Accepts version 2 but reads as if it knew only the version-1 fields.
-    struct Short : Versioned {
-        StreamOpStatus deserialize(IObjectReader& r) override {
-            Header h;
-            if (auto st = h.begin(r, TypeInfo{0x0051, 0x0008, 2})) return st;
-            r.read(schema);
-            return h.finishRead(r, r.failed() ? readError : ok);
-        }
-    } shortReader;
+    OneField shortReader;
     ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     EXPECT_EQ(shortReader.deserialize(r), sizeMismatch);
     EXPECT_EQ(r.seek(0, current), 24);
@@ -118,21 +113,14 @@ TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
 TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {
     auto bytes = golden();
     bytes[8] = 0xFF;  // length 255, only 8 payload bytes present
-    struct Lenient : Versioned {
-        StreamOpStatus deserialize(IObjectReader& r) override {
-            Header h;
-            if (auto st = h.begin(r, TypeInfo{0x0051, 0x0008, 1})) return st;
-            r.read(schema);
-            return h.finishRead(r, ok);
-        }
-    } v;
+    OneField v;
     ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     EXPECT_EQ(v.deserialize(r), readError);
     // All fields present, but the announced end lies beyond the buffer.
     Versioned full;
-    EXPECT_EQ(readBack(bytes, full), readError);
+    EXPECT_EQ(readInto(full, bytes), readError);
     // A payload shorter than its fields: the failure flag wins over the size check.
     auto cut = golden();
     cut.resize(16);
-    EXPECT_EQ(readBack(cut, full), readError);
+    EXPECT_EQ(readInto(full, cut), readError);
 }

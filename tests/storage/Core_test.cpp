@@ -89,24 +89,18 @@ TEST(CoreNextLabel, TheActiveSetsCursorOrTheAutoIncrementSeed) {
     p.activeTestSet = 77;
     EXPECT_EQ(p.nextLabel(), "");
 
-    // Without cursors: a seed only for auto-increment sets, not for one merely claiming their type.
+    // Loss/length cursors are always of end 1.
     p = kx::test::sampleProject();
+    p.activeTestSet = 4;
+    p.cursors.items[0]->testType = 13;
+    p.cursors.items[0]->cableEnd = 1;
+    p.cursors.items[0]->nextLabel = "L-1";
+    EXPECT_EQ(p.nextLabel(), "L-1");
+
+    // Without cursors: a seed only for auto-increment sets, not for one merely claiming their type.
     p.cursors.items.clear();
     p.activeLabelSet = 10;  // sequential
     EXPECT_EQ(p.nextLabel(), "");
     p.labelSets.items[0]->type = 2;
     EXPECT_EQ(p.nextLabel(), "");
-
-    // Loss/length cursors are always of end 1.
-    p.activeLabelSet = 11;
-    p.activeTestSet = 4;
-    p.cableEnd = 2;
-    auto c = std::make_unique<Cursor>();
-    c->labelSetID = 11;
-    c->resultType = 2;
-    c->testType = 13;
-    c->cableEnd = 1;
-    c->nextLabel = "L-1";
-    p.cursors.items.push_back(std::move(c));
-    EXPECT_EQ(p.nextLabel(), "L-1");
 }

@@ -49,10 +49,3 @@ TEST(CountedString, ReadsToTheFirstNulWithinItsCount) {
         }
     }
 }
-
-TEST(CountedString, Latin1ToUtf8) {
-    EXPECT_EQ(latin1ToUtf8("abc"), "abc");
-    EXPECT_EQ(latin1ToUtf8("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");  // "été"
-    EXPECT_EQ(latin1ToUtf8("\xFF\x80"), "\xC3\xBF\xC2\x80");
-    EXPECT_EQ(latin1ToUtf8(""), "");
-}

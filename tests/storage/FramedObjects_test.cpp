@@ -64,17 +64,12 @@ Framed framed(std::string name, uint16_t domain, uint16_t code, uint8_t classVer
             }};
 }
 
-Project::OtdrTestSet otdrTestSet() {
-    Project::OtdrTestSet t;
-    t.settings.fiberName = "OS2 Singlemode";
-    t.settings.fiberLimit = "Span 2 km";
-    return t;
-}
-
-EquipmentInformation equipment() {
-    EquipmentInformation e;
-    e.modelSerialNumber = "SN-4711";
-    return e;
+// The sample project's test set of type T.
+template <typename T>
+T testSetOf() {
+    for (const auto& set : kx::test::sampleProject().testSets.items)
+        if (const auto* t = dynamic_cast<const T*>(set.get())) return *t;
+    return T{};
 }
 
 ChannelTable channels() {
@@ -100,16 +95,6 @@ CopperPlots twoPlots() {
     return p;
 }
 
-CopperRawData complexRawData() {
-    CopperRawData raw;
-    auto plot = std::make_shared<CopperRawDataPlot>();
-    plot->testType = CopperTestType::il;
-    plot->real = {1.5f, -2.0f};
-    plot->imaginary = {0.25f, 0.0f};
-    raw.plots.push_back(plot);
-    return raw;
-}
-
 const std::vector<Framed>& table() {
     using namespace kx::test;
     static const std::vector<Framed> all = {
@@ -133,7 +118,8 @@ const std::vector<Framed>& table() {
         framed<FiberImageTest>("FiberImageTest", 0x0061, 0x0500, 6, [] { return imageTest(); }),
         framed<CopperTest>("CopperTest", 0x0071, 0x0202, 6, copperTestWithoutPlots),
         framed<CopperPlots>("CopperPlots", 0x0071, 0x0203, 0, twoPlots),
-        framed<CopperRawData>("CopperRawData", 0x0071, 0x0204, 0, complexRawData),
+        framed<CopperRawData>("CopperRawData", 0x0071, 0x0204, 0,
+                              [] { return kx::test::cat6APermanentLinkTest()->rawData; }),
         framed<CopperFreqList>("CopperFreqList", 0x0071, 0x0206, 0,
                                [] { return kx::test::cat6APermanentLinkTest()->body.copperfreqs; }),
         framed<CopperLimit>("CopperLimit", 0x0071, 0x0205, 4, cat6APermanentLinkLimit),
@@ -143,13 +129,13 @@ const std::vector<Framed>& table() {
         framed<DatabasePackageManifest>("DatabasePackageManifest", 0x0051, 0x0009, 1, sampleManifest),
         framed<Project::Core>("ProjectCore", 0x0091, 0x000A, 11, sampleProject),
         framed<Project::Status>("ProjectStatus", 0x0091, 0x0001, 3, [] { return sampleProject().status; }),
-        framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, otdrTestSet),
-        framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, [] { return Project::ImageTestSet{}; }),
-        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2,
-                                       [] { return Project::CopperTestSet{}; }),
+        framed<Project::OtdrTestSet>("ProjectOtdrTestSet", 0x0091, 0x0004, 4, testSetOf<Project::OtdrTestSet>),
+        framed<Project::ImageTestSet>("ProjectImageTestSet", 0x0091, 0x0010, 1, testSetOf<Project::ImageTestSet>),
+        framed<Project::CopperTestSet>("ProjectCopperTestSet", 0x0091, 0x000C, 2, testSetOf<Project::CopperTestSet>),
         framed<Project::LossLengthTestSet>("ProjectLossLengthTestSet", 0x0091, 0x000E, 3,
-                                           [] { return Project::LossLengthTestSet{}; }),
-        framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3, equipment),
+                                           testSetOf<Project::LossLengthTestSet>),
+        framed<EquipmentInformation>("EquipmentInformation", 0x0051, 0x0003, 3,
+                                     [] { return kx::test::cat6APermanentLinkTest()->getMainEquipInfo(); }),
         framed<ChannelTable>("ChannelTable", 0x0091, 0x0001, 1, channels),
         framed<ResultSummary>("ResultSummary", 0x0051, 0x0001, 1, [] { return fiberSummary(); }),
     };

@@ -76,7 +76,6 @@ TEST(LabelSet, JsonMissingKeyFails) {
     EXPECT_FALSE(back.fromJson(j));
     EXPECT_FALSE(back.fromJson(Json::Value()));
     EXPECT_FALSE(back.fromJson(SequentialLabelSet().toJson({1})));
-    EXPECT_EQ(SequentialLabelSet().toJson({1})["SequentialLabelSet"]["tests"].asUInt64(), 0u);
 }
 
 TEST(LabelSet, LevelZeroJsonHoldsOnlyTheClassName) {
@@ -90,16 +89,6 @@ TEST(LabelSet, LevelZeroJsonHoldsOnlyTheClassName) {
         EXPECT_EQ(body.getMemberNames(), (std::vector<std::string>{"_className", "_classVersion"})) << name;
         EXPECT_GT(set->toJson(Dump::DumpFlags{1})[name].size(), 2u) << name;
     }
-}
-
-TEST(LabelSetList, EmptyListReads) {
-    LabelSetList l;
-    l.nextUniqueID = 7;
-    LabelSetList back;
-    back.items.push_back(std::make_unique<AutoIncrementLabelSet>());
-    ASSERT_EQ(readInto(back, bytesOf(l)), Marshal::ok);
-    EXPECT_TRUE(back.items.empty());
-    EXPECT_EQ(back.nextUniqueID, 7u);
 }
 
 TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
@@ -121,10 +110,17 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
     }
 }
 
-TEST(LabelSetList, CountLargerThanBytesLeftFails) {
-    auto bytes = bytesOf(LabelSetList{});
-    bytes[kHeaderBytes + 4] = bytes[kHeaderBytes + 5] = 0xFF;  // the count after the next unique id
+TEST(LabelSetList, EmptyListReadsAndACountLargerThanTheBytesLeftFails) {
+    LabelSetList l;
+    l.nextUniqueID = 7;
+    auto bytes = bytesOf(l);
     LabelSetList back = kx::test::sampleProject().labelSets;
+    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
+    EXPECT_TRUE(back.items.empty());
+    EXPECT_EQ(back.nextUniqueID, 7u);
+
+    bytes[kHeaderBytes + 4] = bytes[kHeaderBytes + 5] = 0xFF;  // the count after the next unique id
+    back = kx::test::sampleProject().labelSets;
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
 }

@@ -2,6 +2,7 @@
 
 #include "core/Golden.h"
 #include "core/TestBytes.h"
+#include "fiber/OtdrBuilders.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
 #include "storage/ModuleKind.h"
@@ -11,7 +12,6 @@
 #include "trace/TraceBuffer.h"
 
 using namespace Project;
-using Kestrix::ScaledInt;
 using Kestrix::TestType;
 using kx::test::bytesOf;
 using kx::test::kClassVersionOffset;
@@ -32,42 +32,31 @@ TEST(ModuleKind, Ranges) {
     EXPECT_EQ(moduleKind(300, true), ModuleKind::copper);
 }
 
+// Each class's ids and the modules it takes: a taken module becomes the set's, a refused one leaves it.
 TEST(TestSet, EachClassTakesItsModulesSlotsAndCustomNames) {
+    const Core p = kx::test::sampleProject();
+    std::string doc;
+    for (const auto& set : p.testSets.items) {
+        doc += std::string(set->className()) + " type " + std::to_string(set->typeId()) + " test " +
+               std::to_string(set->testType()) + " result " + Kestrix::toString(set->resultType()) + "\n";
+        for (uint32_t module : {0u, 99u, 101u, 150u, 199u, 200u, 250u, 299u, 300u, 301u, 302u}) {
+            set->modID = 5;
+            const bool taken = set->acceptModule(module);
+            doc += "  " + std::to_string(module) + (taken ? " taken" : " refused") + ", modID " +
+                   std::to_string(set->modID) + "\n";
+        }
+    }
+    kx::test::expectGolden(doc, "TestSetClasses.txt");
+
     CopperTestSet copper;
-    EXPECT_FALSE(copper.acceptModule(101));
-    EXPECT_EQ(copper.modID, 0u);
-    EXPECT_TRUE(copper.acceptModule(302));
-    EXPECT_EQ(copper.modID, 302u);
-    EXPECT_EQ(copper.typeId(), 2);
-    EXPECT_EQ(copper.testType(), 14u);
-    EXPECT_EQ(copper.resultType(), Kestrix::ResultType::COPPER);
     copper.settings.cableTypeName = "*Mine*";
     copper.settings.testLimitName = "TIA";
     EXPECT_TRUE(copper.isCustomCable());
     EXPECT_FALSE(copper.isCustomLimit());
-
     LossLengthTestSet loss;
-    EXPECT_TRUE(loss.acceptModule(250));
-    EXPECT_FALSE(loss.acceptModule(300));
-    EXPECT_EQ(loss.typeId(), 4);
-    EXPECT_EQ(loss.testType(), 13u);
     loss.settings.limitName = "*";
     EXPECT_TRUE(loss.isCustomLimit());
-
-    OtdrTestSet otdr;
-    EXPECT_TRUE(otdr.acceptModule(150));
-    EXPECT_FALSE(otdr.acceptModule(0));
-    EXPECT_EQ(otdr.typeId(), 1);
-    otdr.settings.fiberTestType = TestType::manualOtdr;
-    EXPECT_EQ(otdr.testType(), 2u);
-    EXPECT_EQ(otdr.resultType(), Kestrix::ResultType::FIBER);
-
     ImageTestSet image;
-    image.modID = 5;
-    EXPECT_FALSE(image.acceptModule(150));
-    EXPECT_TRUE(image.acceptModule(0));
-    EXPECT_EQ(image.modID, 0u);
-    EXPECT_EQ(image.typeId(), 8);
     image.settings.fiberName = "*custom*";
     EXPECT_FALSE(image.isCustomCable());
     image.settings.fiberLimit = "limit*";
@@ -108,35 +97,15 @@ TEST(LossLengthNormalise, ScopelKeepsOnlyTheLimit) {
 }
 
 namespace {
-Kestrix::FiberOtdrSettingsPerWl perWl(uint16_t wl) {
-    Kestrix::FiberOtdrSettingsPerWl e;
-    e.wavelength = wl;
-    e.actualOtdrRange = ScaledInt::raw(2000, ScaledInt::ones);
-    e.actualResolution = ScaledInt::raw(25, ScaledInt::hundredths);
-    e.actualOtdrAveragingTime = ScaledInt::raw(5, ScaledInt::ones);
-    e.otdrPulseWidth = 100;
-    e.nominalOtdrPulseWidth = 100;
-    e.numberOfAverages = 4096;
-    return e;
-}
-
+// The sample settings with every choice away from automatic and 1490 nm set up but not tested.
 OtdrTestSet editedOtdr(TestType type) {
     OtdrTestSet t;
-    auto& s = t.settings;
-    s.fiberTestType = type;
-    s.wavelengthsToTest = {1310, 1550};
-    s.perWl = {perWl(1310), perWl(1490), perWl(1550)};
-    s.otdrRange = Kestrix::OtdrRange::km10;
-    s.otdrAveragingTime = Kestrix::OtdrAveragingTime::s20;
-    s.lossThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
-    s.endThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
-    s.nominalLossThreshold = ScaledInt::raw(20, ScaledInt::hundredths);
-    s.endThreshold = ScaledInt::raw(300, ScaledInt::hundredths);
-    s.bidi = true;
-    s.launchCompensationEnabled = true;
-    s.frontPanelOffset = 12;
-    s.reflectanceThreshold = -40;
-    s.fiberLimit = "Site";
+    t.settings = kx::test::otdrSettings();
+    t.settings.fiberTestType = type;
+    t.settings.wavelengthsToTest.erase(1490);
+    t.settings.endThresholdAutoOrManual = Kestrix::AutoOrManual::manual;
+    t.settings.frontPanelOffset = 12;
+    t.settings.fiberLimit = "Site";
     return t;
 }
 }  // namespace
@@ -210,7 +179,7 @@ TEST(TestSet, JsonTypeMismatchIsTracedNotRefused) {
 TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
     OtdrTestSet t;
     t.settings.fiberName = "Fibre \xE9t\xE9";
-    t.settings.fiberLimit = "Limite \xC0";
+    t.settings.fiberLimit = "Limite \xC0\xFF\x80";
     auto bytes = bytesOf(t);
     for (uint8_t version : {0, 1, 2, 4}) {
         bytes[kClassVersionOffset] = version;
@@ -218,7 +187,7 @@ TEST(OtdrTestSet, OldVersionsConvertLatin1Names) {
         ASSERT_EQ(readInto(back, bytes), Marshal::ok);
         if (version < 2) {
             EXPECT_EQ(back.settings.fiberName, "Fibre \xC3\xA9t\xC3\xA9");
-            EXPECT_EQ(back.settings.fiberLimit, "Limite \xC3\x80");
+            EXPECT_EQ(back.settings.fiberLimit, "Limite \xC3\x80\xC3\xBF\xC2\x80");
         } else {
             EXPECT_EQ(back.settings.fiberName, t.settings.fiberName);
         }

@@ -8,8 +8,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
+#include "core/TestBytes.h"
 #include "serialization/LogSink.h"
 #include "serialization/SimpleFormatter.h"
 
@@ -39,23 +38,19 @@ const Kestrix::StringEntry& text(const std::shared_ptr<const Kestrix::TraceEntry
 TEST(ChannelTable, GoldenChannelBytesAndDump) {
     Kestrix::ChannelTable t;
     t.channels.emplace_back("io", Level::error | Level::warning);
-    Marshal::ByteStreamBuilder w;
-    t.serialize(w);
     const std::vector<uint8_t> expect = {0xCD, 0xAB, 0x01, 0x01, 0x91, 0x00, 0x01, 0x00, 0x0D, 0x00, 0x00, 0x00, 0x01,
                                          0x00, 0x03, 0x00, 0x00, 0x00, 0x69, 0x6F, 0x00, 0x05, 0x00, 0x00, 0x00};
-    EXPECT_EQ(expect, w.bytes());
+    EXPECT_EQ(expect, kx::test::bytesOf(t));
 
     // Reading it back is in the framed objects' table.
     Kestrix::ChannelTable back;
     std::vector<uint8_t> noNul = expect;
     noNul[20] = 'x';
-    Marshal::ByteStreamReader rn(noNul.data(), static_cast<uint32_t>(noNul.size()));
-    EXPECT_EQ(Marshal::invalidData, back.deserialize(rn));
+    EXPECT_EQ(Marshal::invalidData, kx::test::readInto(back, noNul));
     std::vector<uint8_t> evil = expect;
     evil[14] = 0xFF;
     evil[17] = 0x7F;  // name length 0x7F0000FF
-    Marshal::ByteStreamReader re(evil.data(), static_cast<uint32_t>(evil.size()));
-    EXPECT_EQ(Marshal::readError, back.deserialize(re));
+    EXPECT_EQ(Marshal::readError, kx::test::readInto(back, evil));
 
     t.channels.emplace_back("copper", Level::info | Level::debug | Level::debug2);
     std::ostringstream out;
@@ -256,33 +251,14 @@ TEST(TraceBuffer, LockAddsTheLibraryChannelsAfterTheHostsOnes) {
 }
 
 TEST(TraceBufferDeathTest, Misuse) {
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.createChannel("a", 0);
-            tb.trace(0, Level::error, "x");
-        },
-        "Assertion failed at trace\\\\TraceBuffer:[0-9]+ _chanTableLocked");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.lock();
-            tb.createChannel("a", 0);
-        },
-        "!_chanTableLocked");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.createChannel(nullptr, 0);
-        },
-        " name");
-    EXPECT_DEATH(
-        {
-            TraceBuffer tb;
-            tb.lock();
-            tb.trace(3, Level::error, "x");
-        },
-        "channel");
+    TraceBuffer open;
+    open.createChannel("a", 0);
+    TraceBuffer locked;
+    locked.lock();
+    EXPECT_DEATH(open.trace(0, Level::error, "x"), "Assertion failed at trace\\\\TraceBuffer:[0-9]+ _chanTableLocked");
+    EXPECT_DEATH(locked.createChannel("a", 0), "!_chanTableLocked");
+    EXPECT_DEATH(open.createChannel(nullptr, 0), " name");
+    EXPECT_DEATH(locked.trace(3, Level::error, "x"), "channel");
 }
 
 }  // namespace

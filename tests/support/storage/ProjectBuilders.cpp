@@ -1,5 +1,7 @@
 #include "storage/ProjectBuilders.h"
 
+#include <tuple>
+
 #include "serialization/ByteStreamBuilder.h"
 #include "serialization/Header.h"
 #include "storage/CopperTestSet.h"
@@ -97,20 +99,17 @@ Project::Core sampleProject() {
     p.labelSets.items.push_back(std::move(random));
     p.labelSets.nextUniqueID = 13;
 
-    auto c1 = std::make_unique<Cursor>();
-    c1->labelSetID = 11;
-    c1->resultType = 2;
-    c1->testType = 1;
-    c1->cableEnd = 2;
-    c1->nextLabel = "F-0107";
-    p.cursors.items.push_back(std::move(c1));
-    auto c2 = std::make_unique<Cursor>();
-    c2->labelSetID = 10;
-    c2->resultType = 1;
-    c2->testType = 14;
-    c2->cableEnd = 1;
-    c2->nextLabel = "A-013";
-    p.cursors.items.push_back(std::move(c2));
+    for (const auto& [labelSet, resultType, testType, end, next] :
+         {std::tuple<int32_t, uint32_t, uint32_t, uint32_t, const char*>{11, 2, 1, 2, "F-0107"},
+          {10, 1, 14, 1, "A-013"}}) {
+        auto c = std::make_unique<Cursor>();
+        c->labelSetID = labelSet;
+        c->resultType = resultType;
+        c->testType = testType;
+        c->cableEnd = end;
+        c->nextLabel = next;
+        p.cursors.items.push_back(std::move(c));
+    }
     return p;
 }
 
