@@ -7,6 +7,7 @@
 #include <random>
 #include <algorithm>
 
+#include "CopperLink.h"
 #include "core/Golden.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberPowerMeterTest.h"
@@ -40,6 +41,7 @@ TEST(RecordJson, GoldenDocumentsAndTheirTextKeepsShortDecimalsAndUtf8) {
         {"losslength", kx::test::lossLengthResultFile()},
         {"otdr", kx::test::fiberFile(kx::test::otdrOnly({CableEnd::end1}))},
         {"power-image", kx::test::fiberFile(powerAndImage())},
+        {"coax", kx::test::copperFile(LinkGen::measureCoaxLink(41.3, 3, {}), "COAX-1")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
