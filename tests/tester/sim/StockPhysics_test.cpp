@@ -53,6 +53,9 @@ const std::vector<Stored>& stocked() {
     return all;
 }
 
+// One of the stock's own records, not a generated one: what they hold is what a fresh tester offers.
+bool ownRecord(const ResultSummary& s) { return s.resultName.rfind("GEN-", 0) != 0; }
+
 // Each result of one type read once: decoding is a good part of the work.
 template <typename Result, typename Reader>
 std::vector<std::unique_ptr<Result>> readAll(ResultType type) {
@@ -144,7 +147,8 @@ void copperVerdictsAreTheDatasOwn() {
         EXPECT_EQ(r.summary.timeStamp, t.body.timestamp) << r.summary.resultName;
         EXPECT_EQ(t.body.status, verdictOf(t)) << r.summary.resultName;
         ++verdicts[t.body.status];
-        cat6APass = cat6APass || (t.body.status == Status::pass && t.body.cable.catId == CopperCable::CatId::cat6A &&
+        cat6APass = cat6APass || (ownRecord(r.summary) && t.body.status == Status::pass &&
+                                  t.body.cable.catId == CopperCable::CatId::cat6A &&
                                   t.body.limit->getName() == "TIA Cat 6A Perm. Link");
         for (const CopperFreq& f : t.body.copperfreqs.freqs)
             EXPECT_EQ(f.getWmMargin().value, worstMarginOf(t, f))
@@ -152,7 +156,7 @@ void copperVerdictsAreTheDatasOwn() {
                 << static_cast<int>(f.rcvPair);
         // The library judging the stored data again comes to the same records and verdict (for the stock's
         // own records and every fourth generated one: the pool repeats links).
-        if (r.summary.resultName.rfind("GEN-", 0) == 0 && n++ % 4 != 0) continue;
+        if (!ownRecord(r.summary) && n++ % 4 != 0) continue;
         CopperTest again(t);
         EXPECT_EQ(again.recertify(t.body.settings.nvp.toFloat()), t.body.status) << r.summary.resultName;
         ASSERT_EQ(again.body.copperfreqs.freqs.size(), t.body.copperfreqs.freqs.size());
@@ -329,12 +333,14 @@ Status verdictOf(const FiberResult& r) {
     return s == Status::failStar ? Status::fail : s;
 }
 
-// Every kind of fiber test is stocked, and one fiber tested from each end is stored as a result per end.
+// Every kind of fiber test is among the stock's own records, and one fiber tested from each end is stored as a
+// result per end.
 void fiberResultsSayWhatTheirTestsSay() {
     std::set<FiberTestType> kinds;
     std::map<std::string, std::set<std::set<FiberTestType>>> byName;
     for (const auto& r : fiberResults()) {
         EXPECT_EQ(r->summary.status, verdictOf(*r)) << r->summary.resultName;
+        if (!ownRecord(r->summary)) continue;
         std::set<FiberTestType> types;
         for (const auto& t : r->tests) types.insert(t->summary.testType);
         kinds.insert(types.begin(), types.end());
@@ -377,7 +383,7 @@ void lossLengthMarginsAreTheBudgetLessTheLoss() {
             for (const auto& c : t->limitResults.results) worst = mergeStatus(worst, c.status);
             EXPECT_EQ(t->summary.status, worst) << r->summary.resultName;
             failing += worst == Status::fail ? 1 : 0;
-            bothWays = bothWays || ends.size() == 2;
+            bothWays = bothWays || (ends.size() == 2 && ownRecord(r->summary));
         }
     }
     EXPECT_GT(failing, 0);
