@@ -131,10 +131,8 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
     ASSERT_GT(traceEnd, 900.0);
     const auto segment = inside.GetSpanFromResult();
     ASSERT_TRUE(segment);
-    EXPECT_NEAR(segment->Start, 100.0, 1e-3);
-    EXPECT_NEAR(segment->Stop, 900.0, 1e-3);
-    ASSERT_EQ(segment->Wavelengths.size(), 4u);
-    EXPECT_EQ(segment->Wavelengths[0].Measurements.size(), 3u);
+    // From 100 m to 900 m, three measurements at each of the four wavelengths.
+    kx::test::expectGolden(segment->toJson(), "record/golden/otdr-span.json");
     // Corrected into the trace: a stop beyond it is pulled back to its end.
     const auto beyond = withSpan(10.0f, 1.0e6f, 0).GetSpanFromResult();
     ASSERT_TRUE(beyond);
