@@ -3,9 +3,7 @@
 #include <thread>
 
 #include "tester/TesterFixture.h"
-#include "tester/host/Log.h"
 #include "tester/session/FileCopyGroup.h"
-#include "tester/session/KestrixCom.h"
 
 using namespace Kestrix::Tester;
 using kx::test::LogCapture;

@@ -79,12 +79,14 @@ TEST(CopperLimitDb, BadDatabasesAreRefusedWithoutCrashing) {
     EXPECT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
 }
 
-// Only while the asked version of the database is loaded.
-TEST(CopperRecertify, NoneWithoutTheDatabaseAndFailureForEmptyBytes) {
+// Only while the asked version of the database is loaded, and only against a limit with a maximum frequency.
+TEST(CopperRecertify, NoneWithoutTheDatabaseAndFailureForEmptyBytesOrALimitWithoutMaximumFrequency) {
     TestRecordTarvel record(kx::test::cat6AResultFile());
     EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", kKeepNvp));
+    auto rows = sampleRows();
+    rows[2].maxFreq = 0;
     LimitDbFolder db;
-    db.write(sampleRows());
+    db.write(rows);
     EXPECT_FALSE(record.InitSpecDb(db.path(), "V10.1"));
     EXPECT_FALSE(record.SpecDbLoaded());
     ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
@@ -96,20 +98,11 @@ TEST(CopperRecertify, NoneWithoutTheDatabaseAndFailureForEmptyBytes) {
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "No Such Limit", kKeepNvp)->rcStatus, 2);
     EXPECT_EQ(record.Recertify(kx::test::lossLengthResultFile(), "TIA Cat 5e Perm. Link", kKeepNvp)->rcStatus, 2);
     EXPECT_EQ(record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 0.0f)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[2].name, kKeepNvp)->rcStatus, 2);
+    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[3].name, kKeepNvp)->rcStatus, 0);
     record.CloseSpecDb();
     EXPECT_FALSE(record.SpecDbLoaded());
     EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 6 Perm. Link", kKeepNvp));
-}
-
-TEST(CopperRecertify, ALimitWithoutMaximumFrequencyIsNotOpened) {
-    auto rows = sampleRows();
-    rows[2].maxFreq = 0;
-    LimitDbFolder db;
-    db.write(rows);
-    TestRecordTarvel record(kx::test::cat6AResultFile());
-    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
-    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[2].name, kKeepNvp)->rcStatus, 2);
-    EXPECT_EQ(record.Recertify(record.SerializedResult(), rows[3].name, kKeepNvp)->rcStatus, 0);
 }
 
 TEST(CopperRecertify, AgainstAnotherLimitWithANewNvp) {

@@ -122,9 +122,7 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
             },
             8000);
     };
-    TestRecordTarvel none = recordOf(kx::test::otdrOnly({CableEnd::end1}));
-    EXPECT_FALSE(none.GetSpanFromResult());
-
+    // No span set: record/golden/otdr.json.
     TestRecordTarvel inside = withSpan(100.0f, 900.0f, 0);
     const auto t = inside.GetOtdrTest(1);
     ASSERT_TRUE(t->SegmentLocSetByTester);
@@ -133,10 +131,8 @@ TEST(FiberRecordOtdr, SpanOnlyWhenAppliedAndInsideTheTrace) {
     ASSERT_GT(traceEnd, 900.0);
     const auto segment = inside.GetSpanFromResult();
     ASSERT_TRUE(segment);
-    EXPECT_NEAR(segment->Start, 100.0, 1e-3);
-    EXPECT_NEAR(segment->Stop, 900.0, 1e-3);
-    ASSERT_EQ(segment->Wavelengths.size(), 4u);
-    EXPECT_EQ(segment->Wavelengths[0].Measurements.size(), 3u);
+    // From 100 m to 900 m, three measurements at each of the four wavelengths.
+    kx::test::expectGolden(segment->toJson(), "record/golden/otdr-span.json");
     // Corrected into the trace: a stop beyond it is pulled back to its end.
     const auto beyond = withSpan(10.0f, 1.0e6f, 0).GetSpanFromResult();
     ASSERT_TRUE(beyond);
@@ -269,12 +265,8 @@ TEST(FiberRecordOtdr, FaultMapAndRealTimeTraces) {
     ASSERT_TRUE(record.HasFaultMapTest());
     const auto map = record.GetFaultMapTest();
     ASSERT_TRUE(map);
-    EXPECT_EQ(map->Brief, 32);
-    EXPECT_TRUE(map->Table.IsFaultMap);
-    EXPECT_EQ(map->Table.PortEnd, 2);  // the fault map's own end
-    EXPECT_FALSE(map->Table.OverallLoss);
-    EXPECT_TRUE(map->Table.HiddenGroups.empty());
-    EXPECT_EQ(map->Table.Events.size(), 7u);  // the raw table
+    // Test 32 at the fault map's own end (2): the raw table of seven events, no overall loss, no hidden groups.
+    kx::test::expectGolden(map->toJson(), "record/golden/fault-map.json");
     EXPECT_TRUE(record.GetFaultMapOtdrTest());
     EXPECT_TRUE(record.GetFaultMapPlotData());
 

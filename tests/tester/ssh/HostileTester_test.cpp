@@ -109,7 +109,7 @@ TEST_F(TesterLinkTest, ASlowDripCannotStretchATransfer) {
     EXPECT_EQ(scp.getFile("/tmp/drip.bin"), kx::test::randomBytes(2000, 4));
 }
 
-TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
+TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroupAlsoInOneTransfer) {
     auto& c = connect();
     DownloadLimits limits;
     limits.database = 4000;
@@ -138,12 +138,8 @@ TEST_F(TesterLinkTest, DownloadsAreCappedByPurposeAndByGroup) {
     // A refused size costs no reconnection: the session goes on.
     EXPECT_TRUE(c.IsConnected());
     EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
-}
 
-TEST_F(TesterLinkTest, ABatchInOneTransferIsBoundedLikeOneFile) {
-    for (int i = 0; i < 4; ++i)
-        kx::test::writeBytes(hostPath("/tmp/f" + std::to_string(i)), kx::test::randomBytes(2500, 10u + unsigned(i)));
-    kx::test::writeBytes(hostPath("/tmp/big"), kx::test::randomBytes(4001, 9));
+    // A batch in one transfer is bounded like one file.
     SshClient client;
     client.connect(sim->address());
     ASSERT_TRUE(client.login("tvuser", kServicePassword));
@@ -152,14 +148,14 @@ TEST_F(TesterLinkTest, ABatchInOneTransferIsBoundedLikeOneFile) {
         for (auto& p : paths) files.push_back({p, boost::none, {}, false});
         return files;
     };
-    PipelineLimits limits;
-    limits.timeoutMs = 2000;
-    limits.maxFileSize = 4000;
-    limits.groupBudget = 7600;
+    PipelineLimits pipeline;
+    pipeline.timeoutMs = 2000;
+    pipeline.maxFileSize = 4000;
+    pipeline.groupBudget = 7600;
     // A file over the cap is refused before it is read, and the files after it still come; the group's
     // budget lets three of 2500 bytes through.
     auto files = batch({"/tmp/f0", "/tmp/big", "/tmp/f1", "/tmp/f2", "/tmp/f3"});
-    getFilesInOneTransfer(client, files, limits);
+    getFilesInOneTransfer(client, files, pipeline);
     const auto arrived = [&](size_t i, unsigned seed) {
         return files[i].data && *files[i].data == kx::test::randomBytes(2500, seed);
     };
@@ -172,12 +168,12 @@ TEST_F(TesterLinkTest, ABatchInOneTransferIsBoundedLikeOneFile) {
     EXPECT_NE(files[4].error.find("bytes left for this group"), std::string::npos) << files[4].error;
 
     // Each byte well within the time-out, but the file far below the slowest rate: the transfer ends.
-    limits.timeoutMs = 300;
-    limits.groupBudget = 1 << 20;
+    pipeline.timeoutMs = 300;
+    pipeline.groupBudget = 1 << 20;
     sim->setFaults(faults([](auto& f) { f.scpDripMs = 20; }));
     auto dripping = batch({"/tmp/f0"});
     const auto start = Clock::now();
-    getFilesInOneTransfer(client, dripping, limits);
+    getFilesInOneTransfer(client, dripping, pipeline);
     EXPECT_FALSE(dripping[0].data);
     EXPECT_FALSE(dripping[0].error.empty());
     EXPECT_LT(msSince(start), 10000);
