@@ -165,14 +165,19 @@ protected:
         r.fileName = file;
         return r;
     }
-    // Project folders of results: each file holds a result of that cable id (and `salt` in its name, so two
-    // testers' files differ).
-    static void projects(const Tester& t, const std::string& masterRows,
-                         const std::vector<std::pair<std::string, std::vector<ResultRow>>>& folders,
-                         const std::string& salt = "") {
-        writeMaster(t.root, masterRows);
-        for (const auto& [dir, rows] : folders)
-            writeProject(t.root, dir, rows,
+    struct Project {
+        std::string name, dir;
+        std::vector<ResultRow> rows;
+    };
+    // Projects numbered from 1 in the master database, each a folder of results: each file holds a result of
+    // that cable id (and `salt` in its name, so two testers' files differ).
+    static void projects(const Tester& t, const std::vector<Project>& list, const std::string& salt = "") {
+        std::string master;
+        for (size_t i = 0; i < list.size(); ++i)
+            master += insertProject(list[i].name, list[i].dir, std::to_string(i + 1), "");
+        writeMaster(t.root, master);
+        for (const auto& p : list)
+            writeProject(t.root, p.dir, p.rows,
                          [&salt](const ResultRow& r) { return lossLengthResultFile((r.name + salt).c_str()); });
     }
     Kestrix::Import::ImportOutcome run(const Tester& t, bool mark = true,

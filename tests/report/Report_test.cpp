@@ -193,11 +193,8 @@ TEST(Report, ATruncatedFailStopsTheReportOrBecomesADamagedRow) {
     ReportDocument d;
     std::vector<std::string> unreadable;
     ASSERT_EQ(buildReport(files, o, d, unreadable), "");
-    ASSERT_EQ(d.rows.size(), 2u);
-    EXPECT_EQ(d.rows[0].cableId, "D-102-B");
-    EXPECT_EQ(d.rows[0].status, 0);
-    EXPECT_EQ(statusText(d.rows[0]), "FAIL");
-    EXPECT_NE(d.rows[0].damage, "");
+    for (auto& r : d.rows) r.file = fs::path(r.file).filename().string();  // the temporary folder varies
+    kx::test::expectGolden(exportJson(d.rows), "export-damaged.json");
     EXPECT_EQ(d.totals.damaged, 1u);
     EXPECT_EQ(d.pages[1].mark, "DAMAGED");
 }
