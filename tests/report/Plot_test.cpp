@@ -10,10 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "copper/CopperBuilders.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Chart.h"
 #include "tester/report/PlotDrawing.h"
 #include "tester/report/RecordPlots.h"

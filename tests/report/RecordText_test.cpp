@@ -5,12 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "CopperLink.h"
-#include "copper/CopperBuilders.h"
-#include "copper/CopperResultWriter.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
 #include "tester/record/RecordCalibration.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/report/RecordPlots.h"
 #include "tester/report/RecordText.h"
 #include "tester/RecordFixtures.h"

@@ -14,7 +14,6 @@
 #include "serve/ImportFolders.h"
 #include "serve/ScriptedImporter.h"
 #include "tester/record/RecordMargins.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/RecordFixtures.h"
 
 using namespace kx::serve;
