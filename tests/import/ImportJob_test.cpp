@@ -1,10 +1,12 @@
 // The import job against a simulated tester: what lands on disk, what is marked, and what faults leave.
 
+#include <deque>
 #include <thread>
 
 #include "ImportFixtures.h"
 #include "core/Golden.h"
 #include "tester/RecordFixtures.h"
+#include "tester/host/Log.h"
 #include "tester/import/ImportOutput.h"
 
 using namespace Kestrix::Import;
@@ -148,10 +150,67 @@ TEST_F(StockedTesterTest, ADownloadDroppedOnceIsFetchedAgain) {
     expectImportedAsOnTester();
 }
 
-// Each record of the index that says it is imported holds its tester's bytes, and no two share a file, even
-// on a file system that ignores case.
-class FixtureImportTest : public FixtureTesterTest {
+// Testers whose databases each test writes, with result files that decode, named by their cable ids.
+class FixtureImportTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        out = freshFolder("out");
+        Kestrix::Tester::Err::TakePending();
+    }
+    void TearDown() override {
+        for (auto& t : testers) t.sim->stop();
+        for (auto& t : testers) fs::remove_all(t.root);
+        fs::remove_all(out);
+    }
+    struct Tester {
+        fs::path root;
+        std::unique_ptr<Kestrix::Sim::TesterSim> sim;
+    };
+    // A new tester of that serial number, running.
+    Tester& tester(const std::string& serial = "KX1000001") {
+        Tester t;
+        t.root = freshFolder("tester");
+        fs::create_directories(t.root / "tmp");
+        Kestrix::Sim::SimOptions o;
+        o.root = t.root;
+        o.sysinfo.serialNumber = serial;
+        t.sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
+        t.sim->start();
+        testers.push_back(std::move(t));
+        return testers.back();
+    }
+    static ResultRow row(int64_t key, const std::string& id, const std::string& file) {
+        ResultRow r;
+        r.key = key;
+        r.name = id;
+        r.fileName = file;
+        return r;
+    }
+    struct Project {
+        std::string name, dir;
+        std::vector<ResultRow> rows;
+    };
+    // Projects numbered from 1 in the master database, each a folder of results: each file holds a result of
+    // that cable id (and `salt` in its name, so two testers' files differ).
+    static void projects(const Tester& t, const std::vector<Project>& list, const std::string& salt = "") {
+        std::string master;
+        for (size_t i = 0; i < list.size(); ++i)
+            master += insertProject(list[i].name, list[i].dir, std::to_string(i + 1), "");
+        writeMaster(t.root, master);
+        for (const auto& p : list)
+            writeProject(t.root, p.dir, p.rows,
+                         [&salt](const ResultRow& r) { return lossLengthResultFile((r.name + salt).c_str()); });
+    }
+    Kestrix::Import::ImportOutcome run(const Tester& t, bool mark = true,
+                                       boost::optional<std::string> project = boost::none) {
+        return Kestrix::Import::runImport(importOptions(*t.sim, out, mark, std::move(project)));
+    }
+    static std::string onTester(const Tester& t, const std::string& testerFile) {
+        return readText(t.root / kTesterProjects / testerFile);
+    }
+
+    // Each record of the index that says it is imported holds its tester's bytes, and no two share a file, even
+    // on a file system that ignores case.
     void expectIndexHoldsEveryRecordOnce(size_t records) {
         const Json::Value index = readJson(out / "index.json");
         EXPECT_EQ(index["records"].size(), records);
@@ -167,6 +226,9 @@ protected:
                 << e["result"].asString();
         }
     }
+
+    fs::path out;
+    std::deque<Tester> testers;
 };
 
 TEST_F(FixtureImportTest, TwoRecordsNeverShareAFile) {
