@@ -59,9 +59,9 @@ TEST(InspectCommand, CorruptContainersAreListedAsFarAsPossible) {
     kx::test::expectGolden(inspect(cut, true, true), "inspect-cut.json");
 
     // The reason names the failure kind and the offset at fault, whatever the reader's messages say.
-    auto reasonFor = [](const std::vector<uint8_t>& bytes) -> std::string {
+    auto reasonFor = [](const std::vector<uint8_t>& container) -> std::string {
         std::ostringstream ignored;
-        return kx::test::refusalOf([&] { inspectContainer(bytes, false, ignored); }).what();
+        return kx::test::refusalOf([&] { inspectContainer(container, false, ignored); }).what();
     };
     const auto good = resultContainer();
     const size_t summaryAt = 24;  // after the file header section
