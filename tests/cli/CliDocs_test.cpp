@@ -2,29 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "CommandTable.h"
 #include "core/Golden.h"
 
-namespace {
-
-std::unique_ptr<CLI::App> toolApp() {
-    auto app = std::make_unique<CLI::App>("Results", "kestrix");
-    kx::cli::setupCommands(*app);
-    return app;
-}
-
-}  // namespace
-
 // Every command, its usage and options, in the man page and in the completion script.
-TEST(CliDocs, ManPageAndCompletionHoldEveryCommand) {
-    const auto app = toolApp();
-    kx::test::expectGolden(kx::cli::manPage(*app, "9.8.7"), "kestrix.1");
-    kx::test::expectGolden(kx::cli::bashCompletion(*app), "kestrix.bash");
-}
-
-TEST(CliDocs, ManPageEscapesRoffControls) {
+TEST(CliDocs, ManPageAndCompletionHoldEveryCommandAndEscapeRoff) {
+    CLI::App tool("Results", "kestrix");
+    kx::cli::setupCommands(tool);
+    kx::test::expectGolden(kx::cli::manPage(tool, "9.8.7"), "kestrix.1");
+    kx::test::expectGolden(kx::cli::bashCompletion(tool), "kestrix.bash");
+    // Help text is roff-escaped.
     CLI::App app{"A", "kestrix"};
     app.add_subcommand("x", "line\n.starts with a dot, has a \\ backslash");
     const std::string man = kx::cli::manPage(app, "1");

@@ -86,7 +86,6 @@ TEST_F(CliJson, EveryCommandsJsonKeepsTheConventionOfItsKind) {
         {{"import", "--ip", "{ip}", "--out", "{f}/imp", "--no-mark", "--json"}, Kind::tool, ""},
         {{"import", "--ip", "{ip}", "--out", "{f}/imp", "--no-mark"}, Kind::tool, "{f}/imp/index.json"},
         {{"inspect", "{f}/copper.result", "--json"}, Kind::tool, ""},
-        {{"inspect", "{f}/otdr.result", "--json"}, Kind::tool, ""},
         {{"recertify", "{f}/copper.result", "-o", "{f}/out/n.result", "--json"}, Kind::tool, ""},
         {{"export", "{f}/copper.result", "{f}/ll.result", "{f}/otdr.result", "-o", "{f}/out/links.json", "--json"},
          Kind::tool,

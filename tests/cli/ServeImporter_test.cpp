@@ -36,42 +36,27 @@ TEST(ServeImporter, WhatAProbeCountsAsLackingIsWhatAnImportWritesAsNew) {
     ASSERT_GE(first.held, 10u);
     const size_t held = first.held;
 
-    // Each step changes the folder, then a probe counts and an import fetches.
-    const auto removeFile = [&](size_t entry, bool result) {
-        const auto folder = Kestrix::Import::ImportFolder::open(out);
-        ASSERT_TRUE(folder);
-        const auto& e = folder->entries().at(entry);
-        fs::remove(out / (result ? e.result : e.record));
-    };
-    struct Step {
-        const char* what;
-        std::function<void()> change;
-        size_t missing;
-    };
-    const std::vector<Step> steps = {
-        {"an empty folder", [] {}, held},
-        {"everything there", [] {}, 0},
-        {"a result and a host record gone",
-         [&] {
-             removeFile(1, true);
-             removeFile(3, false);
-         },
-         2},
-    };
-    for (const Step& step : steps) {
-        step.change();
+    // Each step changes the folder, then a probe counts what is lacking and an import fetches just that.
+    const auto probeAndImport = [&](size_t missing, const char* what) {
         const kx::serve::TesterState state = importer.probe(out.string());
-        EXPECT_EQ(state.missing, step.missing) << step.what;
+        EXPECT_EQ(state.missing, missing) << what;
         std::vector<kx::serve::ImportProgress> progress;
         const kx::serve::ImportOutcome outcome = importer.import(
             state.address, out.string(), [&](const kx::serve::ImportProgress& p) { progress.push_back(p); }, cancel);
-        EXPECT_TRUE(outcome.ok) << step.what << ": " << outcome.message;
-        EXPECT_EQ(outcome.newRecords, step.missing) << step.what;
-        EXPECT_EQ(outcome.alreadyThere, held - step.missing) << step.what;
+        EXPECT_TRUE(outcome.ok) << what << ": " << outcome.message;
+        EXPECT_EQ(outcome.newRecords, missing) << what;
+        EXPECT_EQ(outcome.alreadyThere, held - missing) << what;
         ASSERT_FALSE(progress.empty());
         EXPECT_EQ(progress.back().done, held);
         EXPECT_EQ(progress.back().total, held);
-    }
+    };
+    probeAndImport(held, "an empty folder");
+    probeAndImport(0, "everything there");
+    const auto folder = Kestrix::Import::ImportFolder::open(out);
+    ASSERT_TRUE(folder);
+    fs::remove(out / folder->entries().at(1).result);
+    fs::remove(out / folder->entries().at(3).record);
+    probeAndImport(2, "a result and a host record gone");
     const auto journal = sim.journal();  // imported without marking
     EXPECT_TRUE(std::none_of(journal.begin(), journal.end(),
                              [](const std::string& line) { return line.rfind("smmarkuploaded", 0) == 0; }));

@@ -1,7 +1,6 @@
 #include <sstream>
 
 #include "CliFixture.h"
-#include "CommandTable.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
 #include "common/PFile.h"

@@ -1,10 +1,9 @@
 #pragma once
-// Shared by the import tests: files of the output folder, what a simulated tester received, and two testers
-// to import from (a stocked one, and one whose databases a test writes).
+// Shared by the import tests: files of the output folder, what a simulated tester received, and a stocked
+// tester to import from.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -21,8 +20,6 @@
 #include "common/PFile.h"
 #include "core/SqliteFixtures.h"
 #include "core/TestFiles.h"
-#include "fiber/FiberBuilders.h"
-#include "tester/host/Log.h"
 #include "tester/import/ImportJob.h"
 
 namespace kx::test {
@@ -127,64 +124,6 @@ protected:
     fs::path testerRoot;
     fs::path out;
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-};
-
-// Testers whose databases each test writes, with result files that decode, named by their cable ids.
-class FixtureTesterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        out = freshFolder("out");
-        Kestrix::Tester::Err::TakePending();
-    }
-    void TearDown() override {
-        for (auto& t : testers) t.sim->stop();
-        for (auto& t : testers) fs::remove_all(t.root);
-        fs::remove_all(out);
-    }
-    struct Tester {
-        fs::path root;
-        std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-    };
-    // A new tester of that serial number, running.
-    Tester& tester(const std::string& serial = "KX1000001") {
-        Tester t;
-        t.root = freshFolder("tester");
-        fs::create_directories(t.root / "tmp");
-        Kestrix::Sim::SimOptions o;
-        o.root = t.root;
-        o.sysinfo.serialNumber = serial;
-        t.sim = std::make_unique<Kestrix::Sim::TesterSim>(o);
-        t.sim->start();
-        testers.push_back(std::move(t));
-        return testers.back();
-    }
-    static ResultRow row(int64_t key, const std::string& id, const std::string& file) {
-        ResultRow r;
-        r.key = key;
-        r.name = id;
-        r.fileName = file;
-        return r;
-    }
-    // Project folders of results: each file holds a result of that cable id (and `salt` in its name, so two
-    // testers' files differ).
-    static void projects(const Tester& t, const std::string& masterRows,
-                         const std::vector<std::pair<std::string, std::vector<ResultRow>>>& folders,
-                         const std::string& salt = "") {
-        writeMaster(t.root, masterRows);
-        for (const auto& [dir, rows] : folders)
-            writeProject(t.root, dir, rows,
-                         [&salt](const ResultRow& r) { return lossLengthResultFile((r.name + salt).c_str()); });
-    }
-    Kestrix::Import::ImportOutcome run(const Tester& t, bool mark = true,
-                                       boost::optional<std::string> project = boost::none) {
-        return Kestrix::Import::runImport(importOptions(*t.sim, out, mark, std::move(project)));
-    }
-    static std::string onTester(const Tester& t, const std::string& testerFile) {
-        return readText(t.root / kTesterProjects / testerFile);
-    }
-
-    fs::path out;
-    std::deque<Tester> testers;
 };
 
 }  // namespace kx::test

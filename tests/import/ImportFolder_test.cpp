@@ -47,7 +47,6 @@ TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
             {"P", "", "CAB", {"S", "p/2", 2}},
             {"P", "", "CAB2", {"S", "p/3", 3}}});
     EXPECT_EQ(o.resultPath(0), "_/___/_etc_passwd.result");
-    EXPECT_EQ(o.resultPath(1), "P/CAB.result");
     EXPECT_EQ(o.resultPath(2), "P/CAB~2.result");
     EXPECT_EQ(o.recordPath(3), "P/CAB2.json");
     o.write(0, {1, 2, 3}, "{}");

@@ -10,10 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "copper/CopperBuilders.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Chart.h"
 #include "tester/report/PlotDrawing.h"
 #include "tester/report/RecordPlots.h"
@@ -225,13 +221,11 @@ TEST(CopperPicture, TimeDomainAgainstDistance) {
     const auto pictures = recordPictures(record, {});
     const Picture* tdr = named(pictures, "tdr");
     ASSERT_NE(tdr, nullptr);
-    const auto png = pngBytes(*tdr);
-    Pixels px(png);
+    Pixels px(pngBytes(*tdr));
     ASSERT_TRUE(px.ok());
     // Each pair's curve in its colour; no limit and no verdict badge on a time-domain plot.
     for (size_t i = 0; i < 4; ++i) EXPECT_TRUE(px.anyNear(60, 40, 700, 400, rgbOf(colors::series(i)), 20)) << i;
     EXPECT_FALSE(px.anyNear(0, 0, 800, 440, rgbOf(colors::kLimit), 10));
-    if (const char* keep = std::getenv("KESTRIX_KEEP_PICTURES")) kx::test::writeBytes(fs::path(keep) / "tdr.png", png);
 }
 
 TEST(RecordsWithoutPlots, GiveNoPictures) {

@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "copper/CopperBuilders.h"
-#include "fiber/FiberBuilders.h"
-#include "fiber/OtdrBuilders.h"
-#include "tester/record/TestRecordTarvel.h"
 #include "tester/report/Export.h"
 #include "tester/report/Report.h"
 #include "tester/report/SummaryRows.h"
@@ -141,18 +137,17 @@ TEST(Report, OnePagePerLinkAfterTheSummarySheets) {
 // Every stored status is counted where it belongs, in the PDF and in the HTML alike.
 TEST(Report, TotalsCountEveryStoredStatusInBothSinks) {
     const fs::path dir = kx::test::freshFolder("report-totals");
-    struct Input {
-        const char* id;
-        Kestrix::Status stored;
-    };
     // Native status -> host: pass 4, pass* 3, pass acceptable 7, fail and fail* 0, the rest no verdict.
-    const Input inputs[] = {{"A", Kestrix::Status::pass},           {"B", Kestrix::Status::passStar},
-                            {"C", Kestrix::Status::passAcceptable}, {"D", Kestrix::Status::show},
-                            {"E", Kestrix::Status::notSet},         {"F", Kestrix::Status::dontShow}};
     std::vector<std::string> files;
-    for (const Input& in : inputs) {
-        files.push_back((dir / "in" / (std::string(in.id) + ".result")).string());
-        writeBytes(files.back(), readingStoring(in.id, in.stored));
+    for (const auto& [id, stored] :
+         std::vector<std::pair<const char*, Kestrix::Status>>{{"A", Kestrix::Status::pass},
+                                                              {"B", Kestrix::Status::passStar},
+                                                              {"C", Kestrix::Status::passAcceptable},
+                                                              {"D", Kestrix::Status::show},
+                                                              {"E", Kestrix::Status::notSet},
+                                                              {"F", Kestrix::Status::dontShow}}) {
+        files.push_back((dir / "in" / (std::string(id) + ".result")).string());
+        writeBytes(files.back(), readingStoring(id, stored));
     }
     // Failures: a failing loss/length test stored as FAIL, a failing link stored as fail*.
     files.push_back((dir / "in" / "G.result").string());
@@ -193,11 +188,8 @@ TEST(Report, ATruncatedFailStopsTheReportOrBecomesADamagedRow) {
     ReportDocument d;
     std::vector<std::string> unreadable;
     ASSERT_EQ(buildReport(files, o, d, unreadable), "");
-    ASSERT_EQ(d.rows.size(), 2u);
-    EXPECT_EQ(d.rows[0].cableId, "D-102-B");
-    EXPECT_EQ(d.rows[0].status, 0);
-    EXPECT_EQ(statusText(d.rows[0]), "FAIL");
-    EXPECT_NE(d.rows[0].damage, "");
+    for (auto& r : d.rows) r.file = fs::path(r.file).filename().string();  // the temporary folder varies
+    kx::test::expectGolden(exportJson(d.rows), "export-damaged.json");
     EXPECT_EQ(d.totals.damaged, 1u);
     EXPECT_EQ(d.pages[1].mark, "DAMAGED");
 }
