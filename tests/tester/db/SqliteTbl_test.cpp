@@ -168,20 +168,17 @@ TEST_F(SqliteTblTest, RowsAndCellsAreBoundedAndTheTableSaysHowManyItHolds) {
 }
 
 // The current row's key and name, "!" for a cell that throws.
+template <typename Read>
+std::string cell(Read read) {
+    try {
+        return read();
+    } catch (const SQLiteTblError&) {
+        return "!";
+    }
+}
+
 std::string cellsOf(const SummaryTbl& t) {
-    std::string out;
-    try {
-        out += std::to_string(t.key());
-    } catch (const SQLiteTblError&) {
-        out += "!";
-    }
-    out += "|";
-    try {
-        out += t.name();
-    } catch (const SQLiteTblError&) {
-        out += "!";
-    }
-    return out;
+    return cell([&] { return std::to_string(t.key()); }) + "|" + cell([&] { return t.name(); });
 }
 
 // A database handed over in memory reads exactly as the same bytes in a file: same result, same rows.

@@ -3,15 +3,12 @@
 #include <functional>
 #include <limits>
 
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "tester/TesterFixture.h"
 #include "copper/CopperResultReader.h"
 #include "copper/LimitBuilders.h"
 #include "copper/LimitDbBuilders.h"
 #include "tester/db/CopperLimitsTbl.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 
 namespace {
 

@@ -3,16 +3,12 @@
 #include <cmath>
 
 #include "CopperLink.h"
-#include "core/Golden.h"
 #include "copper/CopperLimit.h"
 #include "copper/LimitBuilders.h"
 #include "tester/record/EnumConverter.h"
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "copper/CopperUtil.h"
 #include "tester/record/CopperRecordJson.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 
 namespace {
 
@@ -27,8 +23,6 @@ CopperFreq* freqOf(CopperTest& t, CopperTestType type, CableEnd end, WirePair sr
         if (f.testType == type && f.cableEnd == end && f.srcPair == src && f.rcvPair == rcv) return &f;
     return nullptr;
 }
-
-TestRecordTarvel recordOf(const CopperTestPtr& test) { return TestRecordTarvel(kx::test::copperFile(test)); }
 
 }  // namespace
 

@@ -1,11 +1,8 @@
 // The wiremap picture: pixels at the places the layout fixes (pin rows, stub ends, dashes, short squares),
 // not whole-image hashes that a font update would change.
 
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "tester/record/TarvelWiremap.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 
 namespace {
 
@@ -31,15 +28,6 @@ constexpr uint32_t kBlack = 0x000000;
 // T568B: pair 1 (pins 1-2) orange, pair 2 (pins 3-6) green; the odd pin's wire is the striped one.
 constexpr uint32_t kOrange = 0xFF8000;
 constexpr uint32_t kGreen = 0x00A050;
-
-// Rows of the standard layout on a 280 x 220 canvas: step = (220 - 90) / 6 * 1.4.
-int rowOf(int pin) {
-    const Wiremap w;
-    const CopperOutletConfig oc;
-    const WireMapData data(&w, &oc, 1, 1);
-    const TarvelWiremap map(0, 0, kW, kH, &data);
-    return static_cast<int>(map.pinRow(pin));
-}
 
 }  // namespace
 
@@ -138,6 +126,9 @@ TEST(WiremapDrawing, PinRowsAndDistanceLabelsInMetresOrFeet) {
     const CopperOutletConfig oc;
     const WireMapData data(&w, &oc, 1, 1);
     TarvelWiremap map(0, 0, kW, kH, &data);
+    // Rows of the standard layout: step = (220 - 90) / 6 * 1.4; pin 3 at 30 + 30.33, pin 4 at 75.33 + 30.33.
+    const std::pair<int, int> rows[] = {{1, 15}, {2, 30}, {3, 60}, {6, 75}, {4, 105}, {9, 196}};
+    for (const auto& [pin, row] : rows) EXPECT_EQ(static_cast<int>(map.pinRow(pin)), row) << pin;
     EXPECT_EQ(map.distanceLabel(10.0), "10.0 m");
     map.SetMeters(false, "ft");
     EXPECT_EQ(map.distanceLabel(10.0), "33 ft");
@@ -146,13 +137,6 @@ TEST(WiremapDrawing, PinRowsAndDistanceLabelsInMetresOrFeet) {
     map.SetMeters(true, "");
     EXPECT_EQ(map.unitLabel(), "ft");
     EXPECT_EQ(map.distanceLabel(1e300), "? ft");
-    // Rows of the standard layout.
-    EXPECT_EQ(rowOf(1), 15);
-    EXPECT_EQ(rowOf(2), 30);
-    EXPECT_EQ(rowOf(3), 60);  // 30 + 30.33
-    EXPECT_EQ(rowOf(6), 75);
-    EXPECT_EQ(rowOf(4), 105);  // 75.33 + 30.33
-    EXPECT_EQ(rowOf(9), 196);
 }
 
 TEST(WiremapDrawing, RecordGivesBmpAndPngOfTheSamePicture) {

@@ -3,21 +3,15 @@
 
 #include <map>
 
-#include "core/Golden.h"
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "fiber/FiberSr4731.h"
 #include "tester/record/FiberRecordJson.h"
 #include "tester/record/FiberRecordUtil.h"
 #include "tester/record/HostRecordJson.h"
 
-using namespace Kestrix;
-using namespace Kestrix::Tester;
-
 namespace {
 
 using Ends = std::vector<CableEnd>;
-
-TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::test::fiberFile(result)); }
 
 // A result with the end-1 (and end-2) OTDR tests, after `edit` changed them.
 template <typename Edit>

@@ -4,19 +4,13 @@
 #include <cmath>
 #include <limits>
 
-#include "core/Golden.h"
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "tester/TesterFixture.h"
 #include "serialization/ByteStreamBuilder.h"
 #include "tester/setups/TarvelFiberCable.h"
 #include "tester/host/TarvelFiberLimit.h"
 
-using namespace Kestrix;
-using namespace Kestrix::Tester;
-
 namespace {
-
-TestRecordTarvel recordOf(const FiberResult& result) { return TestRecordTarvel(kx::test::fiberFile(result)); }
 
 FiberResult resultWith(std::unique_ptr<FiberTest> test) {
     FiberResult r;

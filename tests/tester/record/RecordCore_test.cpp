@@ -2,13 +2,11 @@
 
 #include <filesystem>
 
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "core/TestBytes.h"
 #include "core/TestFiles.h"
 #include "core/Containers.h"
 
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 using kx::test::containerOf;
 using kx::test::kClassVersionOffset;
 namespace fs = std::filesystem;

@@ -8,15 +8,11 @@
 #include <algorithm>
 
 #include "CopperLink.h"
-#include "core/Golden.h"
 #include "fiber/FiberImageTest.h"
 #include "fiber/FiberPowerMeterTest.h"
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/HostRecordText.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 
 namespace {
 

@@ -1,10 +1,6 @@
 // Test metadata of a record: testers, calibration dates and cable fields.
 
-#include "core/Golden.h"
-#include "tester/RecordFixtures.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
+#include "tester/record/RecordTesting.h"
 
 namespace {
 
@@ -95,20 +91,15 @@ TEST(RecordTestMeta, LossLengthSetWithRemoteAndLengthBudget) {
     ll.remoteEquipInfo.modelIdStr.clear();
     TestRecordTarvel single(kx::test::fiberFile(r));
     EXPECT_FALSE(single.GetTestMetaData(21)->Tester2);
-}
-
-TEST(RecordTestMeta, WithoutLengthBudgetNoCounts) {
-    FiberResult r = kx::test::lossLengthResult();
-    auto& ll = dynamic_cast<FiberLossLengthTest&>(*r.getTest(FiberTestType::lossLength));
+    // Without a length budget nor a limit version: no counts and no version.
     ll.limit.setFlag(LimitFlag::doLengthBasedLossBudget, false);
     ll.limit.summary.customerVersion.major = 0;
     ll.limit.summary.customerVersion.minor = 0;
-    TestRecordTarvel rec(kx::test::fiberFile(r));
-    const auto meta = rec.GetTestMetaData(20);
-    ASSERT_TRUE(meta);
-    EXPECT_FALSE(meta->Adapters);
-    EXPECT_FALSE(meta->Splices);
-    EXPECT_FALSE(meta->LimitVersion);
+    const auto plain = TestRecordTarvel(kx::test::fiberFile(r)).GetTestMetaData(20);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->Adapters);
+    EXPECT_FALSE(plain->Splices);
+    EXPECT_FALSE(plain->LimitVersion);
 }
 
 TEST(RecordTestMeta, CopperTesterModelsOfEachFamilyAndTheirCalibrationStart) {

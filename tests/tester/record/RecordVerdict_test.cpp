@@ -3,14 +3,11 @@
 
 #include <cstdio>
 
-#include "tester/RecordFixtures.h"
+#include "tester/record/RecordTesting.h"
 #include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/RecordVerdict.h"
-
-using namespace Kestrix;
-using namespace Kestrix::Tester;
 
 namespace {
 
