@@ -94,9 +94,15 @@ TEST(JsonSink, TextAndTreeAreTheSameJsonWhateverTheMemberOrderAndANameGivenTwice
     EXPECT_EQ(compactJsonText(tree.take()), "{\"a\":2,\"b\":3}\n");
 }
 
-// Every kind of result the simulator stocks: its record file is its tree as text, plots or not.
-TEST(JsonSink, EveryHostRecordFileIsItsTreeAsText) {
+// Every kind of result the simulator stocks: its record file is its tree as text, plots or not. One sink for
+// record after record, as a writer thread uses it, gives each record's own text whatever the sink wrote before
+// (a larger record, or a value left unfinished).
+TEST(JsonSink, EveryHostRecordFileIsItsTreeAsTextAlsoFromASinkThatWroteBefore) {
     using Kestrix::Sim::StockKind;
+    JsonTextSink sink;
+    sink.beginObject();
+    sink.key("left");
+    sink.beginArray();
     for (StockKind kind :
          {StockKind::otdrEnd1, StockKind::otdrEnd2, StockKind::otdrBothEnds, StockKind::otdrBidi, StockKind::faultMap,
           StockKind::realTimeTrace, StockKind::endFaceImage, StockKind::lossLength, StockKind::lossLengthPass,
@@ -106,28 +112,14 @@ TEST(JsonSink, EveryHostRecordFileIsItsTreeAsText) {
         for (bool plots : {false, true})
             EXPECT_EQ(hostRecordFile(rec, plots), compactJsonText(hostRecordJson(rec, plots)))
                 << static_cast<int>(kind) << (plots ? " with plots" : "");
-    }
-    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
-    EXPECT_EQ(hostRecordFile(junk), compactJsonText(hostRecordJson(junk)));
-}
-
-// One sink for many records, as a writer thread uses it: each text is the record's own, whatever the sink
-// wrote before (a larger record, or a value left unfinished).
-TEST(JsonSink, ASinkWritesRecordAfterRecord) {
-    using Kestrix::Sim::StockKind;
-    JsonTextSink sink;
-    sink.beginObject();
-    sink.key("left");
-    sink.beginArray();
-    for (StockKind kind :
-         {StockKind::otdrBothEnds, StockKind::copperPass, StockKind::lossLength, StockKind::copperFail}) {
-        TestRecordTarvel rec(Kestrix::Sim::stockResult(kind, "A-1", 1790000000));
         std::string conflict = "stale";
         hostRecordFile(rec, false, sink, &conflict);
         std::string expectedConflict;
         EXPECT_EQ(sink.text(), hostRecordFile(rec, false, &expectedConflict)) << static_cast<int>(kind);
         EXPECT_EQ(conflict, expectedConflict);
     }
+    TestRecordTarvel junk(std::vector<uint8_t>{1, 2, 3});
+    EXPECT_EQ(hostRecordFile(junk), compactJsonText(hostRecordJson(junk)));
 }
 
 }  // namespace

@@ -102,31 +102,8 @@ TEST(CopperRecertify, NoneWithoutTheDatabaseAndFailureForEmptyBytesOrALimitWitho
     EXPECT_FALSE(record.Recertify(record.SerializedResult(), "TIA Cat 6 Perm. Link", kKeepNvp));
 }
 
-TEST(CopperRecertify, AgainstAnotherLimitWithANewNvp) {
-    LimitDbFolder db;
-    db.write(sampleRows());
-    const auto original = kx::test::cat6AResultFile();
-    TestRecordTarvel record(original);
-    ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
-    const auto res = record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 69.5f);
-    ASSERT_TRUE(res);
-    ASSERT_EQ(res->rcStatus, 0);
-    EXPECT_EQ(res->testStatus, 4);
-    EXPECT_EQ(record.SerializedResult(), original);  // the record's own bytes never change
-    const auto test = readTest(res->newData);
-    ASSERT_TRUE(test);
-    ASSERT_TRUE(test->hasLimit());
-    EXPECT_EQ(test->getLimit()->getName(), "TIA Cat 5e Perm. Link");
-    EXPECT_EQ(test->getSettings().nvp.value, 695);
-    EXPECT_EQ(test->getSettings().nvp.scaledTo, ScaledInt::tenths);
-    EXPECT_GT(test->body.timestamp, 1780000000 - 1);
-    // Lengths follow the new NVP: 302 ns at 69.5 % is about 62.9 m.
-    CopperScalar len;
-    ASSERT_TRUE(test->findCopperScalar(len, CopperTestType::length, CableEnd::main, WirePair::pair1, WirePair::notset));
-    EXPECT_NEAR(len.value, 302e-9 * 299792448.0 * 0.695, 0.05);
-}
-
-TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
+// Against another limit with a new NVP; and against a limit whose curves make the new result far larger.
+TEST(CopperRecertify, AgainstAnotherLimitWithANewNvpAndALimitLargerThanTwiceTheFile) {
     // Pair curves of noise up to 2.5 GHz: far larger, compressed, than the whole original result.
     CopperLimit big = kx::test::limitDbLimits()[0];
     big.name = "Big";
@@ -147,13 +124,30 @@ TEST(CopperRecertify, ANewLimitLargerThanTwiceTheFileStillWrites) {
     const auto original = kx::test::cat6AResultFile();
     TestRecordTarvel record(original);
     ASSERT_TRUE(record.InitSpecDb(db.path(), "V10.2"));
-    const auto res = record.Recertify(original, "Big", kKeepNvp);
+    const auto res = record.Recertify(record.SerializedResult(), "TIA Cat 5e Perm. Link", 69.5f);
     ASSERT_TRUE(res);
-    EXPECT_EQ(res->rcStatus, 0);
-    EXPECT_GT(res->newData.size(), 2 * original.size());
+    ASSERT_EQ(res->rcStatus, 0);
+    EXPECT_EQ(res->testStatus, 4);
+    EXPECT_EQ(record.SerializedResult(), original);  // the record's own bytes never change
     const auto test = readTest(res->newData);
     ASSERT_TRUE(test);
-    EXPECT_EQ(test->getLimit()->freqLimits.size(), big.freqLimits.size());
+    ASSERT_TRUE(test->hasLimit());
+    EXPECT_EQ(test->getLimit()->getName(), "TIA Cat 5e Perm. Link");
+    EXPECT_EQ(test->getSettings().nvp.value, 695);
+    EXPECT_EQ(test->getSettings().nvp.scaledTo, ScaledInt::tenths);
+    EXPECT_GT(test->body.timestamp, 1780000000 - 1);
+    // Lengths follow the new NVP: 302 ns at 69.5 % is about 62.9 m.
+    CopperScalar len;
+    ASSERT_TRUE(test->findCopperScalar(len, CopperTestType::length, CableEnd::main, WirePair::pair1, WirePair::notset));
+    EXPECT_NEAR(len.value, 302e-9 * 299792448.0 * 0.695, 0.05);
+
+    const auto larger = record.Recertify(original, "Big", kKeepNvp);
+    ASSERT_TRUE(larger);
+    EXPECT_EQ(larger->rcStatus, 0);
+    EXPECT_GT(larger->newData.size(), 2 * original.size());
+    const auto bigTest = readTest(larger->newData);
+    ASSERT_TRUE(bigTest);
+    EXPECT_EQ(bigTest->getLimit()->freqLimits.size(), big.freqLimits.size());
 }
 
 // Each refusal alone and in pairs: TwoRefusalsAnswerTheEarlierOne. Here what is not a refusal.

@@ -36,7 +36,7 @@ TEST_F(TesterLinkTest, UploadAndDownloadAcrossSizesWithProgressUpToHundred) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrorsAndEmptyFilesTravel) {
+TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrorsLoggedAndFailAndEmptyFilesTravel) {
     auto& c = connect();
     ScpClient scp;
     scp.bind(*c.client());
@@ -69,10 +69,8 @@ TEST_F(TesterLinkTest, ScpErrorsAreRemoteErrorsAndEmptyFilesTravel) {
     // The session treats an empty file as nothing to move.
     EXPECT_FALSE(c.WriteMemory({}, "/tmp/empty2", nullptr));
     EXPECT_FALSE(c.ReadMemory("/tmp/empty"));
-}
 
-TEST_F(TesterLinkTest, TransferErrorsAreLoggedAndFail) {
-    auto& c = connect();
+    // Through the session, transfer errors are logged and fail.
     kx::test::LogCapture log;
     EXPECT_FALSE(c.ReadMemory("/tmp/missing"));
     EXPECT_TRUE(log.has("SCP exception: "));
