@@ -58,21 +58,17 @@ TEST(RecordJson, GoldenDocumentsAndTheirTextKeepsShortDecimalsAndUtf8) {
     }
 }
 
-// An unknown length is NaN in the summary and the metadata, and null in the record.
-TEST(RecordJson, UnknownLength) {
+// An unknown length is NaN in the summary and the metadata, and null in the record; a name from the result
+// cannot drive the terminal.
+TEST(RecordJson, UnknownLengthAndANameWithControls) {
     FiberResult r = kx::test::lossLengthResult();
     r.summary.length = DisplayMeas(ScaledInt::nan(), DisplayType::dashes);
-    TestRecordTarvel unknown(kx::test::fiberFile(r));
-    const Json::Value u = hostRecordJson(unknown);
+    r.summary.resultName = "A\x1b]0;owned\x07\nB";
+    TestRecordTarvel rec(kx::test::fiberFile(r));
+    const Json::Value u = hostRecordJson(rec);
     EXPECT_TRUE(u["RecordSummary"]["LengthMeters"].isNull());
     EXPECT_TRUE(u["RecordMetaData"]["LengthMeters"].isNull());
     EXPECT_TRUE(u["RecordMetaData"]["LengthFeet"].isNull());
-}
-
-TEST(RecordText, NamesFromTheResultCannotDriveTheTerminal) {
-    FiberResult r = kx::test::lossLengthResult();
-    r.summary.resultName = "A\x1b]0;owned\x07\nB";
-    TestRecordTarvel rec(kx::test::fiberFile(r));
     const std::string text = hostRecordText(rec);
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\x07'), std::string::npos);

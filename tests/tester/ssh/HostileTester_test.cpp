@@ -7,7 +7,6 @@
 #include "tester/ssh/ScpPipeline.h"
 
 using namespace Kestrix::Tester;
-namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
 
 namespace {
