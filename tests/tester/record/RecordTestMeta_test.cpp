@@ -109,27 +109,19 @@ TEST(RecordTestMeta, CopperTesterModelsOfEachFamilyAndTheirCalibrationStart) {
         e->moduleFirstUseDate = 1724144400;
     }
     // The default set (model 3013 with its remote 3014, limit and cable) is pinned by record/golden/copper.json.
-    struct Case {
-        const char* modelIdStr;
-        int32_t moduleId;
-        int main, remote;
-    };
-    for (const Case c : {Case{"Tarvel", 302, 3005, 3006}, Case{"Tarvel", 400, 3009, 3010},
-                         Case{"KX-3000", 400, 3007, 3008}, Case{"Ombrel", 302, 3011, 3012}}) {
-        SCOPED_TRACE(c.modelIdStr);
-        test->body.mainEquipInfo.modelIdStr = test->body.remoteEquipInfo.modelIdStr = c.modelIdStr;
-        test->body.mainEquipInfo.moduleId = test->body.remoteEquipInfo.moduleId = c.moduleId;
-        TestRecordTarvel r(kx::test::copperFile(test));
-        const auto m = r.GetTestMetaData(8);
-        ASSERT_TRUE(m && m->Tester1 && m->Tester2);
-        EXPECT_EQ(m->Tester1->ModelID, c.main);
-        EXPECT_EQ(m->Tester2->ModelID, c.remote);
-        EXPECT_EQ(iso(m->Tester1->ModuleCalStartDate), "2024-07-15T10:00:00Z");
-        // Only models 3011 and 3012 carry the tester's calibration start.
-        const char* start = c.main == 3011 ? "2024-07-15T10:00:00Z" : "none";
-        EXPECT_EQ(iso(m->Tester1->TesterCalStartDate), start);
-        EXPECT_EQ(iso(m->Tester2->TesterCalStartDate), start);
+    // Main and remote models 3005/3006, 3009/3010, 3007/3008 and 3011/3012, each with its module's calibration
+    // start; only 3011 and 3012 carry the tester's.
+    Json::Value testers(Json::arrayValue);
+    for (const auto& [modelIdStr, moduleId] :
+         {std::pair{"Tarvel", 302}, std::pair{"Tarvel", 400}, std::pair{"KX-3000", 400}, std::pair{"Ombrel", 302}}) {
+        test->body.mainEquipInfo.modelIdStr = test->body.remoteEquipInfo.modelIdStr = modelIdStr;
+        test->body.mainEquipInfo.moduleId = test->body.remoteEquipInfo.moduleId = moduleId;
+        const auto m = TestRecordTarvel(kx::test::copperFile(test)).GetTestMetaData(8);
+        ASSERT_TRUE(m && m->Tester1 && m->Tester2) << modelIdStr;
+        testers.append(m->Tester1->toJson());
+        testers.append(m->Tester2->toJson());
     }
+    kx::test::expectGolden(testers, "record/golden/copper-tester-models.json");
 
     // No remote module: single-ended.
     test->body.remoteEquipInfo.moduleId = 0;
