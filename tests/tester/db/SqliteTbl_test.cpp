@@ -18,6 +18,21 @@ protected:
     std::filesystem::path dir;
 };
 
+// A cell's text, or "!" and the error of a cell that throws.
+template <typename Read>
+std::string cell(Read read) {
+    try {
+        return read();
+    } catch (const SQLiteTblError& e) {
+        return std::string("!") + e.what();
+    }
+}
+
+// The current row's key and name.
+std::string cellsOf(const SummaryTbl& t) {
+    return cell([&] { return std::to_string(t.key()); }) + "|" + cell([&] { return t.name(); });
+}
+
 // Walking and finding rows: EveryRowAndNoMoreForEachTableSize.
 TEST_F(SqliteTblTest, ProjectColumnsUnknownColumnsAndAClosedTable) {
     makeDb(path("master.sql"), std::string(kx::test::kMasterSchema) +
@@ -88,7 +103,7 @@ TEST_F(SqliteTblTest, EveryRowAndNoMoreForEachTableSizeAndIntegerColumns) {
     EXPECT_FALSE(t.Find("name", int64_t{7}));  // a text column never equals a number
 }
 
-TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpenAndViewsAreNotRun) {
+TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpenAndViewsOrComputedCellsAreNotRun) {
     SummaryTbl t;
     EXPECT_EQ(t.Open(path("missing.sql")), SQLiteTbl::kNotADatabase);
     // Garbage, empty and other tables: BytesInMemoryReadLikeTheFile.
@@ -102,6 +117,16 @@ TEST_F(SqliteTblTest, FilesThatAreNotTheTableFailOpenAndViewsAreNotRun) {
            "'q' AS quarnId, '' AS parentQuarnId FROM t;");
     MasterTbl master;
     EXPECT_NE(master.Open(path("view.sql")), 0);
+    // A few kilobytes of schema that would hand out megabytes per row, computed on each read.
+    std::string sql =
+        "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT GENERATED ALWAYS AS "
+        "(printf('%.*c', 2000000, 'x')) VIRTUAL, status INTEGER, fileSize INTEGER, fileName TEXT, "
+        "lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
+    for (int i = 0; i < 3; ++i) sql += "INSERT INTO Results(key) VALUES(" + std::to_string(i) + ");";
+    makeDb(path("generated.sql"), sql);
+    EXPECT_EQ(t.Open(path("generated.sql")), SQLiteTbl::kRefused);
+    EXPECT_NE(t.lastError().find("generated"), std::string::npos) << t.lastError();
+    EXPECT_EQ(t.RowCount(), 0);
 }
 
 TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
@@ -118,26 +143,8 @@ TEST_F(SqliteTblTest, NullAndMistypedCellsThrowFromTheirColumnOnly) {
     ASSERT_TRUE(t.MoveNext());
     EXPECT_THROW(t.name(), SQLiteTblError);  // a blob where text belongs
     EXPECT_THROW(t.lengthScaledValue(), SQLiteTblError);
-    EXPECT_THROW(t.lengthScaleFactor(), SQLiteTblError);
-    try {
-        t.lengthScaleFactor();
-    } catch (const SQLiteTblError& e) {
-        EXPECT_NE(std::string(e.what()).find("lengthScaleFactor"), std::string::npos);
-    }
-}
-
-TEST_F(SqliteTblTest, CellsSQLiteWouldComputeAreRefused) {
-    // A few kilobytes of schema that would hand out megabytes per row, computed on each read.
-    std::string sql =
-        "CREATE TABLE Results(key INTEGER, timestamp INTEGER, type INTEGER, name TEXT GENERATED ALWAYS AS "
-        "(printf('%.*c', 2000000, 'x')) VIRTUAL, status INTEGER, fileSize INTEGER, fileName TEXT, "
-        "lengthScaledValue INTEGER, lengthScaleFactor INTEGER);";
-    for (int i = 0; i < 3; ++i) sql += "INSERT INTO Results(key) VALUES(" + std::to_string(i) + ");";
-    makeDb(path("generated.sql"), sql);
-    SummaryTbl t;
-    EXPECT_EQ(t.Open(path("generated.sql")), SQLiteTbl::kRefused);
-    EXPECT_NE(t.lastError().find("generated"), std::string::npos) << t.lastError();
-    EXPECT_EQ(t.RowCount(), 0);
+    EXPECT_EQ(cell([&] { return std::to_string(t.lengthScaleFactor()); }),
+              "!table \"Results\" row 1: column \"lengthScaleFactor\" has the wrong type");
 }
 
 TEST_F(SqliteTblTest, RowsAndCellsAreBoundedAndTheTableSaysHowManyItHolds) {
@@ -165,20 +172,6 @@ TEST_F(SqliteTblTest, RowsAndCellsAreBoundedAndTheTableSaysHowManyItHolds) {
     EXPECT_TRUE(m.truncated());
     EXPECT_EQ(m.truncationReason(), "more than 10000 rows");
     EXPECT_EQ(m.announcedRows(), 10005);
-}
-
-// The current row's key and name, "!" for a cell that throws.
-template <typename Read>
-std::string cell(Read read) {
-    try {
-        return read();
-    } catch (const SQLiteTblError&) {
-        return "!";
-    }
-}
-
-std::string cellsOf(const SummaryTbl& t) {
-    return cell([&] { return std::to_string(t.key()); }) + "|" + cell([&] { return t.name(); });
 }
 
 // A database handed over in memory reads exactly as the same bytes in a file: same result, same rows.

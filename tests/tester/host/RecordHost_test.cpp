@@ -40,19 +40,15 @@ TEST(HostServices, FeetCategoriesAndOtdrIds) {
         {0, HostTestCategory::none},   {18, HostTestCategory::none}};
     for (const auto& [id, category] : categories) EXPECT_EQ(EnumMapper::TestTypeToCategory(id), category) << id;
 
-    EXPECT_EQ(EnumMapper::EndToOtdrTestType(1), 24);
-    EXPECT_EQ(EnumMapper::EndToOtdrTestType(2), 25);
-    EXPECT_EQ(EnumMapper::EndToOtdrTestType(3), 42);
-    EXPECT_EQ(EnumMapper::EndToOtdrTestType(0), 0);
+    for (const auto& [end, id] : {std::pair{1, 24}, std::pair{2, 25}, std::pair{3, 42}, std::pair{0, 0}})
+        EXPECT_EQ(EnumMapper::EndToOtdrTestType(end), id) << end;
 }
 
 // Field names, dates and lists are pinned by the whole records in record/golden; here what those leave out.
 TEST(HostRecordJson, NonFiniteValuesAndAbsentTestersAreNull) {
     RecordMetaData m;
-    m.LengthMeters = 12.5;
     m.LengthFeet = std::numeric_limits<double>::infinity();
     const Json::Value jm = m.toJson();
-    EXPECT_DOUBLE_EQ(jm["LengthMeters"].asDouble(), 12.5);
     EXPECT_TRUE(jm["LengthFeet"].isNull());
 
     TestMetaData t;
@@ -64,9 +60,7 @@ TEST(HostRecordJson, NonFiniteValuesAndAbsentTestersAreNull) {
     EXPECT_TRUE(jt["Tester2"].isNull());
 
     SeriesMeasurement series;
-    series.X = {0.0, 1.5};
     series.Y = {-3.0, -std::numeric_limits<double>::infinity()};
     const Json::Value js = series.toJson();
-    EXPECT_DOUBLE_EQ(js["X"][1].asDouble(), 1.5);
     EXPECT_TRUE(js["Y"][1].isNull());
 }

@@ -87,7 +87,6 @@ TEST(FiberRecordImage, EveryPictureIsShownAtItsOwnSizeWithItsDefects) {
         const auto image = record.GetImageTest(1);
         ASSERT_TRUE(image) << c.storedWidth << " x " << c.storedHeight;
         EXPECT_TRUE(record.HasImageTest(1));
-        EXPECT_EQ(record.ContainsRawData(), 1);
         EXPECT_EQ(image->X, c.x) << c.storedWidth;
         EXPECT_EQ(image->Y, c.y) << c.storedHeight;
         EXPECT_EQ(image->ImageData.size(), 4096u);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <random>
 #include <algorithm>

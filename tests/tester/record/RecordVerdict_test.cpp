@@ -2,7 +2,6 @@
 // verdict checked against the tests in every combination that disagrees.
 
 #include "tester/record/RecordTesting.h"
-#include "copper/CopperUtil.h"
 #include "copper/LimitBuilders.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/RecordVerdict.h"
