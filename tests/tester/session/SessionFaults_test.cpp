@@ -109,7 +109,10 @@ TEST_F(TesterLinkTest, ProbeNoticesADroppedConnection) {
     EXPECT_TRUE(c.IsConnected());
     EXPECT_TRUE(c.CheckConnect(true));
     EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+    EXPECT_EQ(sim->openConnections(), 1);
+    // Stopping ends the connections the simulator holds.
     sim->stop();
+    EXPECT_EQ(sim->openConnections(), 0);
     EXPECT_FALSE(c.CheckConnect(true));
     EXPECT_FALSE(c.IsConnected());
 }
