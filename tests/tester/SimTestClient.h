@@ -88,34 +88,18 @@ public:
         ssh_channel_write(ch, text.data(), static_cast<uint32_t>(text.size()));
     }
 
-    // Reads until the text received ends with `suffix` (or the time runs out).
-    static std::string readUntil(ssh_channel ch, std::string_view suffix, int timeoutMs = 5000) {
+    // What arrives on one stream within `ms`, or until the text received ends with `suffix`.
+    static std::string read(ssh_channel ch, int ms, std::string_view suffix = {}, bool stderrStream = false) {
         std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        char buf[4096];
-        while (got.size() < suffix.size() || got.compare(got.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, 0, static_cast<int>(left.count()));
-            if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
-            got.append(buf, static_cast<size_t>(n));
-        }
-        return got;
-    }
-
-    // Whatever arrives within `ms` on one stream.
-    static std::string readFor(ssh_channel ch, int ms, bool stderrStream = false) {
-        std::string got;
-        char buf[4096];
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
+        char buf[4096];
+        while (suffix.empty() || !got.ends_with(suffix)) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             const int n =
                 ssh_channel_read_timeout(ch, buf, sizeof buf, stderrStream ? 1 : 0, static_cast<int>(left.count()));
-            if (n <= 0) break;
+            if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
             got.append(buf, static_cast<size_t>(n));
         }
         return got;
@@ -128,14 +112,8 @@ public:
             if (ch) closeAndNull(ch);
             return r;
         }
-        char buf[4096];
-        for (int stream = 0; stream < 2; ++stream) {
-            for (;;) {
-                const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, stream, 5000);
-                if (n <= 0) break;
-                (stream == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
-            }
-        }
+        r.out = read(ch, 5000);
+        r.err = read(ch, 5000, {}, true);
         r.status = ssh_channel_get_exit_status(ch);
         closeAndNull(ch);
         return r;
