@@ -41,14 +41,6 @@ protected:
 
 }  // namespace
 
-TEST(SimLogin, PasswordOption) {
-    Kestrix::Sim::SimOptions o;
-    o.password = "wxyz99";
-    SimFixture f("login2", o);
-    EXPECT_FALSE(Client(f.sim->port()).loggedIn());
-    EXPECT_TRUE(Client(f.sim->port(), "wxyz99").loggedIn());
-}
-
 TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel ch = c.openShell(true);
     ASSERT_NE(ch, nullptr);
@@ -230,4 +222,8 @@ TEST_F(SimShell, ServicePasswordLogsInAndTenChannelsPerConnectionLikeOpenSsh) {
     EXPECT_FALSE(wrongPassword.loggedIn());
     Client wrongUser(f.sim->port(), Kestrix::Tester::kServicePassword, "root");
     EXPECT_FALSE(wrongUser.loggedIn());
+    // A simulator given another password takes that one only.
+    SimFixture other("login2", {.password = "wxyz99"});
+    EXPECT_FALSE(Client(other.sim->port()).loggedIn());
+    EXPECT_TRUE(Client(other.sim->port(), "wxyz99").loggedIn());
 }
