@@ -112,8 +112,11 @@ public:
             if (ch) closeAndNull(ch);
             return r;
         }
-        r.out = read(ch, 5000);
-        r.err = read(ch, 5000, {}, true);
+        char buf[4096];
+        for (int stream = 0; stream < 2; ++stream) {
+            for (int n = 0; (n = ssh_channel_read_timeout(ch, buf, sizeof buf, stream, 5000)) > 0;)
+                (stream == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+        }
         r.status = ssh_channel_get_exit_status(ch);
         closeAndNull(ch);
         return r;

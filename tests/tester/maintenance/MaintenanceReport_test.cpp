@@ -12,8 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Kestrix::Sim::SimModule module302() { return {.model = "302"}; }
-
 CalDate ymd(int y, unsigned m, unsigned d) { return CalDate{chr::year{y}, chr::month{m}, chr::day{d}}; }
 
 std::string run(const std::string& command) {
@@ -29,24 +27,15 @@ std::string run(const std::string& command) {
 
 }  // namespace
 
-TEST_F(MaintenanceTest, LongReportOfALumetra) {
-    auto second = module302();
-    second.serialNumber = "M0000002";
-    second.dateVerified = "20250601 12:00:00";
-    auto odd = module302();
-    odd.model = "3x2";  // not a number: its entry is left out of the long form
-    auto& t = start({.model = "Tarvel", .modules = {module302(), second, odd}});
-    auto report = t.RetrieveSwVers();
+TEST_F(MaintenanceTest, LongReportOfALumetraAndShortReportOfAKzr) {
+    // A module whose model is not a number is left out of the long form; too short a date is no entry.
+    const Kestrix::Sim::SimModule second{.model = "302", .serialNumber = "M0000002", .dateVerified = "20250601 12:00:00"};
+    auto report = start({.model = "Tarvel", .modules = {{.model = "302"}, second, {.model = "3x2"}}}).RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/long-report.txt");
-}
-
-TEST_F(MaintenanceTest, ShortReportOfAKzr) {
-    auto odd = module302();
-    odd.model = "3x2";
-    odd.dateCalibrated = "2025011";  // too short to be a date: no entry
-    auto& t = start({.model = "Ombrel2", .modules = {module302(), odd}});
-    auto report = t.RetrieveSwVers();
+    report =
+        start({.model = "Ombrel2", .modules = {{.model = "302"}, {.model = "3x2", .dateCalibrated = "2025011"}}})
+            .RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/short-report.txt");
     // Without components there is no report.
@@ -56,7 +45,7 @@ TEST_F(MaintenanceTest, ShortReportOfAKzr) {
 }
 
 TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
-    auto& t = start({.modules = {module302()}});
+    auto& t = start({.modules = {{.model = "302"}}});
     struct Case {
         const char* calibrated;
         const char* verified;
@@ -73,7 +62,7 @@ TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
         {"2025011", "", "20250301 10:00:00", kMinDate},                                    // no usable calibration date
     };
     for (const auto& c : cases) {
-        auto m = module302();
+        Kestrix::Sim::SimModule m{.model = "302"};
         m.dateCalibrated = c.calibrated;
         m.dateVerified = c.verified;
         m.firstUsedDate = c.firstUse;

@@ -7,10 +7,17 @@ using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
 
-TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
+TEST_F(TesterLinkTest, NoAnswerToPingOrARefusedLoginIsNoConnection) {
+    KestrixCom c;
+    c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
+    EXPECT_FALSE(c.KestrixConnect(simInfo()));
+    EXPECT_EQ(sim->openConnections(), 0);
+    EXPECT_FALSE(c.OpenCurrentTester());
+    KestrixCom none;
+    EXPECT_FALSE(none.OpenCurrentTester());  // no current tester
+
     sim->setFaults(faults([](auto& f) { f.refuseLogin = true; }));
     kx::test::LogCapture log;
-    KestrixCom c;
     c.setPingFactory(kx::test::loopbackPing());
     EXPECT_FALSE(c.KestrixConnect(simInfo()));
     EXPECT_FALSE(c.IsConnected());
@@ -22,17 +29,6 @@ TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
     KestrixCom wrong("abcd12");
     wrong.setPingFactory(kx::test::loopbackPing());
     EXPECT_FALSE(wrong.KestrixConnect(simInfo()));
-}
-
-TEST_F(TesterLinkTest, NoAnswerToPingMeansNoConnection) {
-    KestrixCom c;
-    c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
-    sim->clearJournal();
-    EXPECT_FALSE(c.KestrixConnect(simInfo()));
-    EXPECT_EQ(sim->openConnections(), 0);
-    EXPECT_FALSE(c.OpenCurrentTester());
-    KestrixCom none;
-    EXPECT_FALSE(none.OpenCurrentTester());  // no current tester
 }
 
 // The shell cannot be trusted any more: the session is closed, and made again only when asked.
