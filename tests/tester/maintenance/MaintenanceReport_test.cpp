@@ -29,13 +29,13 @@ std::string run(const std::string& command) {
 
 TEST_F(MaintenanceTest, LongReportOfALumetraAndShortReportOfAKzr) {
     // A module whose model is not a number is left out of the long form; too short a date is no entry.
-    const Kestrix::Sim::SimModule second{.model = "302", .serialNumber = "M0000002", .dateVerified = "20250601 12:00:00"};
+    const Kestrix::Sim::SimModule second{
+        .model = "302", .serialNumber = "M0000002", .dateVerified = "20250601 12:00:00"};
     auto report = start({.model = "Tarvel", .modules = {{.model = "302"}, second, {.model = "3x2"}}}).RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/long-report.txt");
-    report =
-        start({.model = "Ombrel2", .modules = {{.model = "302"}, {.model = "3x2", .dateCalibrated = "2025011"}}})
-            .RetrieveSwVers();
+    report = start({.model = "Ombrel2", .modules = {{.model = "302"}, {.model = "3x2", .dateCalibrated = "2025011"}}})
+                 .RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/short-report.txt");
     // Without components there is no report.

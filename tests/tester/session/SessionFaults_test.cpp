@@ -35,8 +35,8 @@ TEST_F(TesterLinkTest, NoAnswerToPingOrARefusedLoginIsNoConnection) {
 TEST_F(TesterLinkTest, AMissingPromptOrADroppedConnectionClosesTheSession) {
     auto& c = connect();
     c.SetTimeout(300);
-    for (const auto& fault : {faults([](auto& f) { f.noPrompt = true; }),
-                              faults([](auto& f) { f.dropAfterCommands = 0; })}) {
+    for (const auto& fault :
+         {faults([](auto& f) { f.noPrompt = true; }), faults([](auto& f) { f.dropAfterCommands = 0; })}) {
         sim->setFaults(fault);
         kx::test::LogCapture log;
         EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));

@@ -138,7 +138,7 @@ TEST(SetupsEditor, TypesSetupInfoTextsAndTheFileRoundTrip) {
     };
     const std::string fresh = Kestrix::InstrumentSettingsFile::jsonText(InstrumentSettings{});
     EXPECT_TRUE(e.OpenData(sectionOf(105, fresh)));
-    EXPECT_FALSE(e.OpenData(sectionOf(201, fresh)));                       // another section type
+    EXPECT_FALSE(e.OpenData(sectionOf(201, fresh)));                      // another section type
     EXPECT_FALSE(e.OpenData(sectionOf(105, "{\"InstrumentSettings\"")));  // not JSON
     std::string unknown = fresh;
     unknown.replace(unknown.find("English"), 7, "Klingon");
@@ -200,9 +200,9 @@ TEST(ProjectFile, SetupDatabasesWithoutAReadableProjectAndMasterDatabaseNames) {
 
     const fs::path master = dir / "master.sql";
     kx::test::makeDb(master, std::string(kx::test::kMasterSchema) + kx::test::insertProject("Zeta", "z", "q1", "") +
-                            kx::test::insertProject("", "e", "q2", "") +
-                            "INSERT INTO Projects VALUES (NULL, 'n', 'q3', '');" +
-                            kx::test::insertProject("Alpha $(x)", "a", "q4", "q1"));
+                                 kx::test::insertProject("", "e", "q2", "") +
+                                 "INSERT INTO Projects VALUES (NULL, 'n', 'q3', '');" +
+                                 kx::test::insertProject("Alpha $(x)", "a", "q4", "q1"));
     const auto names = projectNamesFromMaster(kx::test::readHostFile(master));
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{"Zeta", "Alpha $(x)"}));  // table order, empty names left out

@@ -131,7 +131,8 @@ TEST_F(SetupsTest, ProjectPushReplyCodes) {
     expectUnlocked();
     // The upload fails.
     setFault([](auto& f) { f.dropAfterScpBytes = 100; });
-    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectNotFound);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""),
+              TarvelCom::kProjectNotFound);
     expectUnlocked();
     // Bad calls send nothing.
     sim->clearJournal();
@@ -152,8 +153,9 @@ TEST_F(SetupsTest, ProjectPushReplyCodes) {
 }
 
 TEST_F(SetupsTest, ProjectPulledFromTheTester) {
-    ASSERT_EQ(tarvel->DownloadNewProjectSetup("ab.c", false, kPlatform, setupFile(projectNamed("ab.c", true)), false, ""),
-              TarvelCom::kProjectDone);
+    ASSERT_EQ(
+        tarvel->DownloadNewProjectSetup("ab.c", false, kPlatform, setupFile(projectNamed("ab.c", true)), false, ""),
+        TarvelCom::kProjectDone);
     ASSERT_EQ(tarvel->DownloadNewProjectSetup("Plain", false, kPlatform, setupFile(projectNamed("Plain")), false, ""),
               TarvelCom::kProjectDone);
     sim->clearJournal();

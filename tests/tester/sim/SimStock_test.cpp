@@ -63,7 +63,7 @@ TEST(SimStock, ProjectsSitesOrphansAndGeneratedResults) {
     Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
     // Projects with a site and an orphan site, each with its database.
     const auto projects = kx::test::textRows(projectsOf(root) / "master.sql",
-                                         "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
+                                             "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
     ASSERT_GE(projects.size(), 4u);
     std::map<std::string, std::string> idOf;
     for (const auto& r : projects) idOf[r[2]] = r[0];
