@@ -21,6 +21,14 @@ struct ExecResult {
     int status = -1;
 };
 
+// One step of an SCP download: a file ('C', its name and data), a folder ('D', its name) or its end ('E'), or an
+// error line ('?', its text).
+struct ScpStep {
+    char kind = '?';
+    std::string name;
+    std::string data;
+};
+
 struct ScpResult {
     bool ok = false;
     std::string data;
@@ -80,34 +88,18 @@ public:
         ssh_channel_write(ch, text.data(), static_cast<uint32_t>(text.size()));
     }
 
-    // Reads until the text received ends with `suffix` (or the time runs out).
-    static std::string readUntil(ssh_channel ch, std::string_view suffix, int timeoutMs = 5000) {
+    // What arrives on one stream within `ms`, or until the text received ends with `suffix`.
+    static std::string read(ssh_channel ch, int ms, std::string_view suffix = {}, bool stderrStream = false) {
         std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        char buf[4096];
-        while (got.size() < suffix.size() || got.compare(got.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, 0, static_cast<int>(left.count()));
-            if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
-            got.append(buf, static_cast<size_t>(n));
-        }
-        return got;
-    }
-
-    // Whatever arrives within `ms` on one stream.
-    static std::string readFor(ssh_channel ch, int ms, bool stderrStream = false) {
-        std::string got;
-        char buf[4096];
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
+        char buf[4096];
+        while (suffix.empty() || !got.ends_with(suffix)) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             const int n =
                 ssh_channel_read_timeout(ch, buf, sizeof buf, stderrStream ? 1 : 0, static_cast<int>(left.count()));
-            if (n <= 0) break;
+            if (n < 0 || (n == 0 && ssh_channel_is_eof(ch))) break;
             got.append(buf, static_cast<size_t>(n));
         }
         return got;
@@ -122,11 +114,8 @@ public:
         }
         char buf[4096];
         for (int stream = 0; stream < 2; ++stream) {
-            for (;;) {
-                const int n = ssh_channel_read_timeout(ch, buf, sizeof buf, stream, 5000);
-                if (n <= 0) break;
+            for (int n = 0; (n = ssh_channel_read_timeout(ch, buf, sizeof buf, stream, 5000)) > 0;)
                 (stream == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
-            }
         }
         r.status = ssh_channel_get_exit_status(ch);
         closeAndNull(ch);
@@ -163,40 +152,59 @@ public:
 
     // Download by the SCP protocol over "scp -f PATH".
     ScpResult get(const std::string& remote) {
+        const auto steps = receive("scp -f " + Kestrix::Sim::shellQuote(remote));
         ScpResult r;
+        r.ok = !steps.empty() && steps[0].kind == 'C';
+        if (r.ok) r.data = steps[0].data;
+        if (!r.ok) r.error = steps.empty() ? "no reply" : steps[0].name;
+        return r;
+    }
+
+    // Speaks the receiving side of "scp [-r] -f ...", acknowledging each step; a file's data must be followed by
+    // the sender's zero byte.
+    std::vector<ScpStep> receive(const std::string& command) {
+        std::vector<ScpStep> steps;
         ssh_channel ch = openChannel();
-        const std::string cmd = "scp -f " + Kestrix::Sim::shellQuote(remote);
-        if (ch == nullptr || ssh_channel_request_exec(ch, cmd.c_str()) != SSH_OK) {
-            r.error = "exec refused";
+        if (ch == nullptr || ssh_channel_request_exec(ch, command.c_str()) != SSH_OK) {
             if (ch) closeAndNull(ch);
-            return r;
+            return steps;
         }
-        send(ch, std::string_view("\0", 1));
-        std::string head;
-        char c = 0;
-        while (readByte(ch, c) && c != '\n') head.push_back(c);
-        if (head.empty() || head[0] != 'C') {
-            r.error = head.empty() ? "no reply" : head.substr(1);
-            return finish(ch, r);
-        }
-        const size_t sp1 = head.find(' ');
-        const size_t sp2 = head.find(' ', sp1 + 1);
-        const size_t size = std::stoull(head.substr(sp1 + 1, sp2 - sp1 - 1));
-        send(ch, std::string_view("\0", 1));
-        r.data.reserve(size);
-        char buf[65536];
-        while (r.data.size() < size) {
-            const int n = ssh_channel_read_timeout(
-                ch, buf, static_cast<uint32_t>(std::min(sizeof buf, size - r.data.size())), 0, 5000);
-            if (n <= 0) {
-                r.error = "short data";
-                return finish(ch, r);
+        const std::string_view ack("\0", 1);
+        send(ch, ack);
+        for (int guard = 0; guard < 100; ++guard) {
+            std::string line;
+            char c = 0;
+            while (readByte(ch, c) && c != '\n') line.push_back(c);
+            if (line.empty()) break;
+            ScpStep& step = steps.emplace_back(ScpStep{line[0], line.substr(1), {}});
+            if (step.kind == 'E') {
+                send(ch, ack);
+                continue;
             }
-            r.data.append(buf, static_cast<size_t>(n));
+            if (step.kind != 'C' && step.kind != 'D') {
+                step.kind = '?';  // an error line needs no acknowledgement
+                continue;
+            }
+            step.name = line.substr(line.find(' ', line.find(' ') + 1) + 1);
+            if (step.kind == 'C') {
+                send(ch, ack);
+                const size_t size = std::stoull(line.substr(line.find(' ') + 1));
+                for (char buf[65536]; step.data.size() < size + 1;) {
+                    const auto want = static_cast<uint32_t>(std::min(sizeof buf, size + 1 - step.data.size()));
+                    const int n = ssh_channel_read_timeout(ch, buf, want, 0, 5000);
+                    if (n <= 0) break;
+                    step.data.append(buf, static_cast<size_t>(n));
+                }
+                if (step.data.size() != size + 1 || step.data.back() != '\0') {
+                    step = ScpStep{'?', "short data", {}};
+                    break;
+                }
+                step.data.pop_back();
+            }
+            send(ch, ack);
         }
-        r.ok = ack(ch, r);
-        send(ch, std::string_view("\0", 1));
-        return finish(ch, r);
+        closeAndNull(ch);
+        return steps;
     }
 
 private:

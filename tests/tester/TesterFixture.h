@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,7 +17,7 @@
 #include "tester/host/Log.h"
 #include <boost/optional/optional_io.hpp>
 
-#include "tester/session/KestrixCom.h"
+#include "tester/session/TarvelCom.h"
 #include "core/TestFiles.h"
 
 namespace kx::test {
@@ -83,15 +84,20 @@ inline Kestrix::Tester::TesterConnectInfo simInfo(const Kestrix::Sim::TesterSim&
 
 class TesterLinkTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = kx::test::freshFolder("link");
-        sim = startSim(root);
-    }
+    void SetUp() override { restart(); }
     void TearDown() override {
         com.reset();
-        sim->stop();
+        tarvel.reset();
+        if (sim) sim->stop();
         std::error_code ec;
         fs::remove_all(root, ec);
+    }
+
+    // A simulator over a fresh root folder, in place of the one running.
+    void restart(Kestrix::Sim::SysinfoOptions sysinfo = {}, bool seedLogs = false) {
+        TearDown();
+        root = kx::test::freshFolder("link");
+        sim = startSim(root, std::move(sysinfo), seedLogs);
     }
 
     Kestrix::Tester::TesterConnectInfo simInfo() const { return kx::test::simInfo(*sim); }
@@ -105,10 +111,23 @@ protected:
         return *com;
     }
 
+    // A TarvelCom connected to the simulator, its pauses handed to `pause` (none: the tester's own waits).
+    Kestrix::Tester::TarvelCom& connectTarvel(std::function<void(int)> pause = {},
+                                              const std::string& displayName = "") {
+        tarvel = std::make_unique<Kestrix::Tester::TarvelCom>();
+        tarvel->setPingFactory(loopbackPing());
+        tarvel->setLinkLocalScan(false);
+        if (pause) tarvel->setPauseFn(std::move(pause));
+        auto info = simInfo();
+        info.DisplayName = displayName;
+        EXPECT_TRUE(tarvel->Connect(info));
+        return *tarvel;
+    }
+
     fs::path hostPath(const std::string& testerPath) const { return root / testerPath.substr(1); }
 
     // Simulator faults with the fields `set` sets.
-    static Kestrix::Sim::SimFaults faults(void (*set)(Kestrix::Sim::SimFaults&)) {
+    static Kestrix::Sim::SimFaults faults(const std::function<void(Kestrix::Sim::SimFaults&)>& set) {
         Kestrix::Sim::SimFaults f;
         set(f);
         return f;
@@ -117,6 +136,7 @@ protected:
     fs::path root;
     std::unique_ptr<Kestrix::Sim::TesterSim> sim;
     std::unique_ptr<Kestrix::Tester::KestrixCom> com;
+    std::unique_ptr<Kestrix::Tester::TarvelCom> tarvel;
 };
 
 }  // namespace kx::test

@@ -12,19 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Kestrix::Sim::SysinfoOptions withModule(const std::string& model, Kestrix::Sim::SimModule m) {
-    Kestrix::Sim::SysinfoOptions o;
-    o.model = model;
-    o.modules = {std::move(m)};
-    return o;
-}
-
-Kestrix::Sim::SimModule module302() {
-    Kestrix::Sim::SimModule m;
-    m.model = "302";
-    return m;
-}
-
 CalDate ymd(int y, unsigned m, unsigned d) { return CalDate{chr::year{y}, chr::month{m}, chr::day{d}}; }
 
 std::string run(const std::string& command) {
@@ -40,29 +27,15 @@ std::string run(const std::string& command) {
 
 }  // namespace
 
-TEST_F(MaintenanceTest, LongReportOfALumetra) {
-    auto second = module302();
-    second.serialNumber = "M0000002";
-    second.dateVerified = "20250601 12:00:00";
-    auto odd = module302();
-    odd.model = "3x2";  // not a number: its entry is left out of the long form
-    auto o = withModule("Tarvel", module302());
-    o.modules.push_back(second);
-    o.modules.push_back(odd);
-    auto& t = start(o);
-    auto report = t.RetrieveSwVers();
+TEST_F(MaintenanceTest, LongReportOfALumetraAndShortReportOfAKzr) {
+    // A module whose model is not a number is left out of the long form; too short a date is no entry.
+    const Kestrix::Sim::SimModule second{
+        .model = "302", .serialNumber = "M0000002", .dateVerified = "20250601 12:00:00"};
+    auto report = start({.model = "Tarvel", .modules = {{.model = "302"}, second, {.model = "3x2"}}}).RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/long-report.txt");
-}
-
-TEST_F(MaintenanceTest, ShortReportOfAKzr) {
-    auto odd = module302();
-    odd.model = "3x2";
-    odd.dateCalibrated = "2025011";  // too short to be a date: no entry
-    auto o = withModule("Ombrel2", module302());
-    o.modules.push_back(odd);
-    auto& t = start(o);
-    auto report = t.RetrieveSwVers();
+    report = start({.model = "Ombrel2", .modules = {{.model = "302"}, {.model = "3x2", .dateCalibrated = "2025011"}}})
+                 .RetrieveSwVers();
     ASSERT_TRUE(report);
     kx::test::expectGolden(*report, "maintenance/golden/short-report.txt");
     // Without components there is no report.
@@ -72,7 +45,7 @@ TEST_F(MaintenanceTest, ShortReportOfAKzr) {
 }
 
 TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
-    auto& t = start(withModule("Tarvel", module302()));
+    auto& t = start({.modules = {{.model = "302"}}});
     struct Case {
         const char* calibrated;
         const char* verified;
@@ -89,11 +62,11 @@ TEST_F(MaintenanceTest, CalibrationDateAndFirstUse) {
         {"2025011", "", "20250301 10:00:00", kMinDate},                                    // no usable calibration date
     };
     for (const auto& c : cases) {
-        auto m = module302();
+        Kestrix::Sim::SimModule m{.model = "302"};
         m.dateCalibrated = c.calibrated;
         m.dateVerified = c.verified;
         m.firstUsedDate = c.firstUse;
-        std::ofstream(root / "sysinfo.json") << Kestrix::Sim::buildSysinfo(withModule("Tarvel", m));
+        std::ofstream(root / "sysinfo.json") << Kestrix::Sim::buildSysinfo({.modules = {m}});
         std::string name = "unset", serial = "unset";
         EXPECT_EQ(t.ModuleCalDate(name, serial), c.expected) << c.calibrated << " / " << c.firstUse;
         if (c.expected != kMinDate) {
@@ -148,7 +121,7 @@ TEST_F(MaintenanceTest, LogArchiveIsAPlainZipOfWhatArrivedAlsoAfterALostConnecti
     EXPECT_EQ(journalCount("uilock 1") + journalCount("uilock 0"), 0u);
     // After a lost connection the archive still comes, and the screen is unlocked.
     fs::remove(hostPath("/tmp/dmesg.txt"));
-    setFaults([](auto& f) { f.noReplyTo = "dmesg"; });
+    sim->setFaults(faults([](auto& f) { f.noReplyTo = "dmesg"; }));
     auto lostOne = t.RetrieveLogDataZip(true);
     ASSERT_TRUE(lostOne);  // the group read reconnects; only the kernel log is missing
     EXPECT_FALSE(sim->screenLocked());
@@ -207,7 +180,7 @@ TEST_F(MaintenanceTest, ScreenCaptureOfExactlyOneScreenAndItsFaults) {
     for (const auto& c : cases) {
         kx::test::LogCapture log;
         sim->clearJournal();
-        setFaults(c.fault);
+        sim->setFaults(faults(c.fault));
         const auto got = t.RetrieveDisplayImage();
         EXPECT_EQ(got && got->size() == 921600u, c.arrives) << c.what;
         EXPECT_TRUE(log.has(c.logged)) << c.what;
@@ -272,7 +245,7 @@ TEST_F(MaintenanceTest, EveryLogLeftOutIsNamedButTheOnesTheTesterDoesNotHave) {
 
     // The link goes with the first log: nothing arrives, and every log is named.
     t.setDownloadLimits({});
-    setFaults([](auto& f) { f.dropDuringDownload = 1; });
+    sim->setFaults(faults([](auto& f) { f.dropDuringDownload = 1; }));
     const auto lost = t.collectLogs(false);
     EXPECT_FALSE(lost.zip);
     EXPECT_EQ(lost.leftOut.size(), 10u);

@@ -26,7 +26,7 @@ TEST_F(MaintenanceTest, MainUnitsGetTheWholePackageByGeneration) {
     };
     for (const Case& c : {Case{"Tarvel", "/tmp/update.kes"}, Case{"Ombrel", "/tmp/update.kes"},
                           Case{"Tarvel2", "/tmp/update.ke2"}, Case{"Ombrel2", "/tmp/update.ke2"}}) {
-        auto& t = start(unit(c.model, "main"));
+        auto& t = start({.model = c.model});
         std::vector<int> percents;
         std::vector<std::string> texts;
         EXPECT_EQ(t.UpdateFirmware(
@@ -44,7 +44,6 @@ TEST_F(MaintenanceTest, MainUnitsGetTheWholePackageByGeneration) {
         EXPECT_TRUE(sim->screenLocked());
         EXPECT_FALSE(t.KestrixCom::IsConnected());
         EXPECT_EQ(journalCount("swupdate --terse"), 1u);
-        TearDown();
     }
 }
 
@@ -59,7 +58,7 @@ TEST_F(MaintenanceTest, NoPackageForceAndEveryReplyCode) {
         {"8", 10}, {"9", 11}, {"abc", 12}, {"OP_FAILED", 12}, {"42", 12}, {" ", 12},
     };
     for (const auto& [reply, status] : replies) {
-        setFaults([&](auto& f) { f.swupdateReply = reply; });
+        sim->setFaults(faults([&](auto& f) { f.swupdateReply = reply; }));
         EXPECT_EQ(t.UpdateFirmware(kPackage, true, nullptr, nullptr), status) << reply;
         EXPECT_FALSE(sim->screenLocked()) << reply;
     }
@@ -71,7 +70,7 @@ TEST_F(MaintenanceTest, NoPackageForceAndEveryReplyCode) {
 // it after the command (no reconnection, no "uilock 0").
 TEST_F(MaintenanceTest, NoReplyToTheUpdateLeavesTheScreenLocked) {
     auto& t = start();
-    setFaults([](auto& f) { f.noReplyTo = "swupdate"; });
+    sim->setFaults(faults([](auto& f) { f.noReplyTo = "swupdate"; }));
     EXPECT_EQ(t.UpdateFirmware(kPackage, false, nullptr, nullptr), kUpdateNoReply);
     EXPECT_TRUE(sim->screenLocked());
     const auto journal = sim->journal();
@@ -99,15 +98,14 @@ TEST_F(MaintenanceTest, AFailedUploadGivesSevenUnlockedAndEndsTheWalk) {
     const auto images =
         kx::test::remotePackage({"a.img", "b.img"}, {{"images/a.img", std::string(50000, 'a')}, {"images/b.img", "b"}});
     for (const char* config : {"main", "remote"}) {
-        auto& t = start(unit("Ombrel", config));
-        setFaults([](auto& f) { f.dropAfterScpBytes = 1000; });
+        auto& t = start({.model = "Ombrel", .config = config});
+        sim->setFaults(faults([](auto& f) { f.dropAfterScpBytes = 1000; }));
         EXPECT_EQ(t.UpdateFirmware(config == std::string("main") ? kPackage : images, false, nullptr, nullptr),
                   kUpdateUploadFailed)
             << config;
         EXPECT_FALSE(sim->screenLocked()) << config;
         EXPECT_EQ(journalCount("scp -t '/tmp/rmt_swupdate/images/b.img'"), 0u);
         EXPECT_EQ(journalCount("swupdate --terse"), 0u) << config;
-        TearDown();
     }
 }
 
@@ -122,7 +120,7 @@ TEST_F(MaintenanceTest, RemoteUnitsGetTheListedImagesAndHostilePackagesUploadNot
         {"one bad name among good ones",
          kx::test::remotePackage({"a.img", "../../etc/passwd"}, {{"images/a.img", "a"}, {"../../etc/passwd", "x"}})},
     };
-    auto& t = start(unit("Tarvel", "remote"));
+    auto& t = start({.model = "Tarvel", .config = "remote"});
     const auto before = testerFiles();
     for (const auto& [what, pkg] : packages) {
         sim->clearJournal();

@@ -57,14 +57,12 @@ protected:
     void SetUp() override {
         rootA = kx::test::freshFolder("discA");
         rootB = kx::test::freshFolder("discB");
-        Kestrix::Sim::SysinfoOptions b;
-        b.model = "Ombrel2";
-        b.serialNumber = "KX2000002";
-        b.config = "remote";
-        b.lastUpdate = "4.0.0";
-        b.modules.at(0).model = "250";
         simA = kx::test::startSim(rootA);
-        simB = kx::test::startSim(rootB, b);
+        simB = kx::test::startSim(rootB, {.model = "Ombrel2",
+                                          .serialNumber = "KX2000002",
+                                          .config = "remote",
+                                          .lastUpdate = "4.0.0",
+                                          .modules = {{.model = "250"}}});
         link.install(c);
     }
     void TearDown() override {

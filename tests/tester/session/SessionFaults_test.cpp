@@ -7,10 +7,17 @@ using namespace Kestrix::Tester;
 namespace fs = std::filesystem;
 using kx::test::TesterLinkTest;
 
-TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
+TEST_F(TesterLinkTest, NoAnswerToPingOrARefusedLoginIsNoConnection) {
+    KestrixCom c;
+    c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
+    EXPECT_FALSE(c.KestrixConnect(simInfo()));
+    EXPECT_EQ(sim->openConnections(), 0);
+    EXPECT_FALSE(c.OpenCurrentTester());
+    KestrixCom none;
+    EXPECT_FALSE(none.OpenCurrentTester());  // no current tester
+
     sim->setFaults(faults([](auto& f) { f.refuseLogin = true; }));
     kx::test::LogCapture log;
-    KestrixCom c;
     c.setPingFactory(kx::test::loopbackPing());
     EXPECT_FALSE(c.KestrixConnect(simInfo()));
     EXPECT_FALSE(c.IsConnected());
@@ -24,27 +31,22 @@ TEST_F(TesterLinkTest, RefusedLoginFailsToConnect) {
     EXPECT_FALSE(wrong.KestrixConnect(simInfo()));
 }
 
-TEST_F(TesterLinkTest, NoAnswerToPingMeansNoConnection) {
-    KestrixCom c;
-    c.setPingFactory([] { return makeFunctionPinger([](const std::string&, int) { return false; }); });
-    sim->clearJournal();
-    EXPECT_FALSE(c.KestrixConnect(simInfo()));
-    EXPECT_EQ(sim->openConnections(), 0);
-    EXPECT_FALSE(c.OpenCurrentTester());
-    KestrixCom none;
-    EXPECT_FALSE(none.OpenCurrentTester());  // no current tester
-}
-
-TEST_F(TesterLinkTest, MissingPromptEndsWithTheTimeout) {
+// The shell cannot be trusted any more: the session is closed, and made again only when asked.
+TEST_F(TesterLinkTest, AMissingPromptOrADroppedConnectionClosesTheSession) {
     auto& c = connect();
     c.SetTimeout(300);
-    sim->setFaults(faults([](auto& f) { f.noPrompt = true; }));
-    EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
-    // The shell cannot be trusted any more: the session was closed.
-    EXPECT_FALSE(c.IsConnected());
-    sim->setFaults({});
-    ASSERT_TRUE(c.CheckConnect());
-    EXPECT_EQ(c.SendTvixCmd("deferpowerdown"), std::string("OK\n"));
+    for (const auto& fault :
+         {faults([](auto& f) { f.noPrompt = true; }), faults([](auto& f) { f.dropAfterCommands = 0; })}) {
+        sim->setFaults(fault);
+        kx::test::LogCapture log;
+        EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
+        EXPECT_TRUE(log.has("SendTvixCmd: "));
+        EXPECT_FALSE(c.IsConnected());
+        EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
+        sim->setFaults({});
+        ASSERT_TRUE(c.CheckConnect());
+        EXPECT_EQ(c.SendTvixCmd("deferpowerdown"), std::string("OK\n"));
+    }
 }
 
 TEST_F(TesterLinkTest, LateRepliesAreNotTakenForLaterOnesAndSlowOnesWithinTheTimeoutArrive) {
@@ -85,18 +87,6 @@ TEST_F(TesterLinkTest, ACommandThatChangesTheTesterIsNeverTypedAgain) {
     EXPECT_EQ(sent["echo question"], 2);
 }
 
-TEST_F(TesterLinkTest, ConnectionDroppedDuringACommand) {
-    auto& c = connect();
-    sim->setFaults(faults([](auto& f) { f.dropAfterCommands = 0; }));
-    kx::test::LogCapture log;
-    EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
-    EXPECT_TRUE(log.has("SendTvixCmd: "));
-    EXPECT_FALSE(c.IsConnected());
-    EXPECT_FALSE(c.SendTvixCmd("deferpowerdown"));
-    ASSERT_TRUE(c.CheckConnect());
-    EXPECT_EQ(c.SendTvixCmd("deferpowerdown"), std::string("OK\n"));
-}
-
 TEST_F(TesterLinkTest, ProbeNoticesADroppedConnection) {
     auto& c = connect();
     // The tester goes away and comes back on the same port: only a probe can tell.
@@ -109,7 +99,10 @@ TEST_F(TesterLinkTest, ProbeNoticesADroppedConnection) {
     EXPECT_TRUE(c.IsConnected());
     EXPECT_TRUE(c.CheckConnect(true));
     EXPECT_EQ(c.SendTvixCmdQuick("deferpowerdown"), std::string("OK"));
+    EXPECT_EQ(sim->openConnections(), 1);
+    // Stopping ends the connections the simulator holds.
     sim->stop();
+    EXPECT_EQ(sim->openConnections(), 0);
     EXPECT_FALSE(c.CheckConnect(true));
     EXPECT_FALSE(c.IsConnected());
 }

@@ -25,19 +25,7 @@ protected:
         Err::TakePending();
     }
 
-    TarvelCom& open() {
-        tarvel = std::make_unique<TarvelCom>();
-        tarvel->setPingFactory(kx::test::loopbackPing());
-        tarvel->setLinkLocalScan(false);
-        auto info = simInfo();
-        info.DisplayName = "Lumetra KX1000001";
-        EXPECT_TRUE(tarvel->Connect(info));
-        return *tarvel;
-    }
-    void TearDown() override {
-        tarvel.reset();
-        kx::test::TesterLinkTest::TearDown();
-    }
+    TarvelCom& open() { return connectTarvel({}, "Lumetra KX1000001"); }
 
     void master(const std::string& rows) { kx::test::writeMaster(root, rows); }
     // A project folder with its database and one result file per row, named by the row's cable id.
@@ -54,8 +42,6 @@ protected:
         r.fileSize = 100 + key;
         return r;
     }
-
-    std::unique_ptr<TarvelCom> tarvel;
 };
 
 TEST_F(TarvelImportTest, ListsProjectsSitesAndOrphansWithTheirLengths) {

@@ -13,7 +13,7 @@ using namespace Kestrix::Tester;
 using Kestrix::InstrumentSettings;
 namespace fs = std::filesystem;
 
-TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWays) {
+TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWaysAndValuesOutsideTheTableAreIgnored) {
     KestrixSetups e;
     e.New();
     // host value -> stored field, for each type whose values differ between host and tester (host 6 is Spanish)
@@ -41,10 +41,7 @@ TEST(SetupsEditor, EveryEnumeratedTypeMapsBothWays) {
     EXPECT_EQ(e.GetEnumArray(13), (std::vector<int>{0, 2, 3, 4}));
     EXPECT_EQ(e.GetEnumArray(14), (std::vector<int>{1, 0}));
     EXPECT_TRUE(e.GetEnumArray(15).empty());
-}
 
-TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDefaultChoice) {
-    KestrixSetups e;
     e.New();
     e.SetSettingEnum(8, 2);
     for (int bad : {-1, 15, 99}) e.SetSettingEnum(8, bad);
@@ -64,8 +61,9 @@ TEST(SetupsEditor, ValuesOutsideTheTableAreIgnoredAndOddStoredValuesReadAsTheDef
     EXPECT_EQ(opened.GetSettingEnum(8), -1);
 }
 
-TEST(SetupsEditor, TypesSetupInfoAndTextsThroughTheCodePage) {
+TEST(SetupsEditor, TypesSetupInfoTextsAndTheFileRoundTrip) {
     KestrixSetups e;
+    EXPECT_FALSE(e.SaveData());  // closed
     for (int t : {0, 1, 2, 8, 12, 13}) EXPECT_TRUE(e.HasType(t)) << t;
     for (int t : {-1, 9, 11, 14, 15, 22}) EXPECT_FALSE(e.HasType(t)) << t;
     const auto info = e.GetSetupInfo();
@@ -89,11 +87,7 @@ TEST(SetupsEditor, TypesSetupInfoAndTextsThroughTheCodePage) {
     EXPECT_EQ(e.GetSettingString(19, 0), "dns-é");
     EXPECT_EQ(e.GetSettingString(22, 0), "host?");
     EXPECT_EQ(e.GetSettingString(18, 0), "");
-}
 
-TEST(SetupsEditor, NewSaveOpenRoundTrip) {
-    KestrixSetups e;
-    EXPECT_FALSE(e.SaveData());
     e.New();
     EXPECT_EQ(e.GetSettingEnum(7), 0);  // feet
     EXPECT_EQ(e.GetSettingEnum(3), 0);  // 60 Hz
@@ -126,10 +120,8 @@ TEST(SetupsEditor, NewSaveOpenRoundTrip) {
     EXPECT_TRUE(e.SaveData());
     e.SetSettingString(16, 0, std::string(2000, '2'));
     EXPECT_FALSE(e.SaveData());
-}
 
-TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
-    KestrixSetups e;
+    // What is not a settings file is refused.
     e.New();
     EXPECT_FALSE(e.OpenData({}));
     EXPECT_TRUE(e.isOpen());  // empty input leaves the editor alone
@@ -144,11 +136,11 @@ TEST(SetupsEditor, OpenDataRefusesWhatIsNotASettingsFile) {
         EXPECT_EQ(s.setCopy(type, 1, PFile::SECTION_FLAG_NONE, std::vector<uint8_t>(text.begin(), text.end()), 0), 0);
         return PFile::buildContainer({&s});
     };
-    const std::string json = Kestrix::InstrumentSettingsFile::jsonText(InstrumentSettings{});
-    EXPECT_TRUE(e.OpenData(sectionOf(105, json)));
-    EXPECT_FALSE(e.OpenData(sectionOf(201, json)));                       // another section type
+    const std::string fresh = Kestrix::InstrumentSettingsFile::jsonText(InstrumentSettings{});
+    EXPECT_TRUE(e.OpenData(sectionOf(105, fresh)));
+    EXPECT_FALSE(e.OpenData(sectionOf(201, fresh)));                      // another section type
     EXPECT_FALSE(e.OpenData(sectionOf(105, "{\"InstrumentSettings\"")));  // not JSON
-    std::string unknown = json;
+    std::string unknown = fresh;
     unknown.replace(unknown.find("English"), 7, "Klingon");
     EXPECT_FALSE(e.OpenData(sectionOf(105, unknown)));
     EXPECT_FALSE(e.isOpen());
@@ -172,14 +164,8 @@ TEST(ProjectFileName, EncodesTheNameAsTheTesterDoesThroughTheCodePage) {
     EXPECT_EQ(fromSingleByte("\xE9"), "é");
 }
 
-class ProjectFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { dir = kx::test::freshFolder("project-file"); }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-};
-
-TEST_F(ProjectFileTest, OpensAProjectSetupDatabaseAndRefusesFilesWithoutAReadableProject) {
+TEST(ProjectFile, SetupDatabasesWithoutAReadableProjectAndMasterDatabaseNames) {
+    const fs::path dir = kx::test::freshFolder("project-file");
     Project::Core p = kx::test::sampleProject();
     p.name = "Bâtiment \xFF";  // stored bytes that are not UTF-8
     const auto bytes = kx::test::setupFile(p);
@@ -211,15 +197,13 @@ TEST_F(ProjectFileTest, OpensAProjectSetupDatabaseAndRefusesFilesWithoutAReadabl
         EXPECT_EQ(tp.OpenData(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(n))),
                   TarvelProject::kNotOpened)
             << n;
-}
 
-TEST_F(ProjectFileTest, MasterDatabaseNames) {
-    const fs::path p = dir / "master.sql";
-    kx::test::makeDb(p, std::string(kx::test::kMasterSchema) + kx::test::insertProject("Zeta", "z", "q1", "") +
-                            kx::test::insertProject("", "e", "q2", "") +
-                            "INSERT INTO Projects VALUES (NULL, 'n', 'q3', '');" +
-                            kx::test::insertProject("Alpha $(x)", "a", "q4", "q1"));
-    const auto names = projectNamesFromMaster(kx::test::readHostFile(p));
+    const fs::path master = dir / "master.sql";
+    kx::test::makeDb(master, std::string(kx::test::kMasterSchema) + kx::test::insertProject("Zeta", "z", "q1", "") +
+                                 kx::test::insertProject("", "e", "q2", "") +
+                                 "INSERT INTO Projects VALUES (NULL, 'n', 'q3', '');" +
+                                 kx::test::insertProject("Alpha $(x)", "a", "q4", "q1"));
+    const auto names = projectNamesFromMaster(kx::test::readHostFile(master));
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{"Zeta", "Alpha $(x)"}));  // table order, empty names left out
 
@@ -228,4 +212,5 @@ TEST_F(ProjectFileTest, MasterDatabaseNames) {
     const auto setup = kx::test::setupFile(kx::test::sampleProject());
     EXPECT_FALSE(projectNamesFromMaster(setup));  // no table "Projects"
     EXPECT_FALSE(projectBlobFromSetupFile(std::vector<uint8_t>(setup.begin(), setup.begin() + 200)));
+    fs::remove_all(dir);
 }

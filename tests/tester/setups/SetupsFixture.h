@@ -3,7 +3,6 @@
 #include "tester/TesterFixture.h"
 #include "common/InstrumentSettingsFile.h"
 #include "storage/ProjectSetupFile.h"
-#include "tester/session/TarvelCom.h"
 
 namespace kx::test {
 
@@ -19,27 +18,13 @@ inline std::vector<uint8_t> setupFile(const Project::Core& p) {
     return bytes;
 }
 
-class SetupsTest : public ::testing::Test {
+class SetupsTest : public TesterLinkTest {
 protected:
-    void SetUp() override { start({}); }
-    void TearDown() override {
-        com.reset();
-        sim->stop();
-        std::error_code ec;
-        fs::remove_all(root, ec);
+    void SetUp() override {
+        TesterLinkTest::SetUp();
+        connectTarvel([this](int ms) { pauses.push_back(ms); });
     }
 
-    void start(Kestrix::Sim::SysinfoOptions sysinfo) {
-        root = kx::test::freshFolder("setups");
-        sim = startSim(root, std::move(sysinfo));
-        com = std::make_unique<Kestrix::Tester::TarvelCom>();
-        com->setPingFactory(loopbackPing());
-        com->setLinkLocalScan(false);
-        com->setPauseFn([this](int ms) { pauses.push_back(ms); });
-        ASSERT_TRUE(com->Connect(simInfo(*sim)));
-    }
-
-    fs::path hostPath(const std::string& testerPath) const { return root / testerPath.substr(1); }
     bool exists(const std::string& testerPath) const { return fs::exists(hostPath(testerPath)); }
 
     void setFault(void (*edit)(Kestrix::Sim::SimFaults&)) {
@@ -67,9 +52,6 @@ protected:
         EXPECT_EQ(depth, 0);
     }
 
-    fs::path root;
-    std::unique_ptr<Kestrix::Sim::TesterSim> sim;
-    std::unique_ptr<Kestrix::Tester::TarvelCom> com;
     std::vector<int> pauses;
 };
 

@@ -33,7 +33,7 @@ std::vector<uint8_t> settingsFileOnTester(const fs::path& hostPath, Kestrix::Ins
 }  // namespace
 
 TEST_F(SetupsTest, SettingsPushedAreLoadedAndPulledBack) {
-    ASSERT_TRUE(com->UpdateSettings(settingsWithLanguage(6)));
+    ASSERT_TRUE(tarvel->UpdateSettings(settingsWithLanguage(6)));
     expectUnlocked();
     EXPECT_EQ(pauses, std::vector<int>{500});
     const auto j = sim->journal();
@@ -47,7 +47,7 @@ TEST_F(SetupsTest, SettingsPushedAreLoadedAndPulledBack) {
     EXPECT_EQ(onScreen.language, Kestrix::Language::spanish);  // host 6 is stored as 1
 
     sim->clearJournal();
-    const auto pulled = com->RetrieveSettings();
+    const auto pulled = tarvel->RetrieveSettings();
     ASSERT_TRUE(pulled);
     EXPECT_EQ(sent("ui").front(), "uisavecurrentsettings");
     EXPECT_EQ(sent("smpull").front(), "smpullsharedsettings -f /tmp/setting_rd");
@@ -58,12 +58,12 @@ TEST_F(SetupsTest, SettingsPushedAreLoadedAndPulledBack) {
 }
 
 TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
-    EXPECT_FALSE(com->UpdateSettings({}));
+    EXPECT_FALSE(tarvel->UpdateSettings({}));
     EXPECT_TRUE(sent("uilock").empty());
 
     kx::test::LogCapture log;
     // The tester refuses a file that is not a settings file.
-    EXPECT_FALSE(com->UpdateSettings({1, 2, 3}));
+    EXPECT_FALSE(tarvel->UpdateSettings({1, 2, 3}));
     expectUnlocked();
     EXPECT_TRUE(sent("uiloadsettings").empty());
 
@@ -77,13 +77,13 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
     for (const auto& [what, fault] : faults) {
         sim->setFaults({});
         setFault(fault);
-        EXPECT_FALSE(com->UpdateSettings(settingsWithLanguage(2))) << what;
+        EXPECT_FALSE(tarvel->UpdateSettings(settingsWithLanguage(2))) << what;
         expectUnlocked();
-        EXPECT_TRUE(com->IsConnected()) << what;
+        EXPECT_TRUE(tarvel->IsConnected()) << what;
     }
 
     setFault([](auto& f) { f.failCommand = "smpullsharedsettings"; });
-    EXPECT_FALSE(com->RetrieveSettings());
+    EXPECT_FALSE(tarvel->RetrieveSettings());
     EXPECT_TRUE(log.has("Failed to read shared settings"));
 }
 
@@ -91,20 +91,20 @@ TEST_F(SetupsTest, SettingsFailuresReportFalseAndUnlock) {
 TEST_F(SetupsTest, ProjectPushReplyCodes) {
     const auto bytes = setupFile(projectNamed("Site 4"));
     const std::string line = "smimportproject -i \"/tmp/S%69%74%65%204.sql\"";
-    EXPECT_EQ(com->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, false, ""), TarvelCom::kProjectDone);
-    EXPECT_EQ(com->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, false, ""), TarvelCom::kProjectExists);
-    EXPECT_EQ(com->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, true, ""), TarvelCom::kProjectDone);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, false, ""), TarvelCom::kProjectDone);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, false, ""), TarvelCom::kProjectExists);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Site 4", false, kPlatform, bytes, true, ""), TarvelCom::kProjectDone);
     EXPECT_EQ(sent("smimportproject").back(), line + " -f");
-    EXPECT_EQ(com->DownloadNewProjectSetup("Site 4", true, kPlatform, bytes, false, ""), TarvelCom::kProjectDone);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Site 4", true, kPlatform, bytes, false, ""), TarvelCom::kProjectDone);
     EXPECT_EQ(sent("smimportproject").back(), line + " -o \"Site 4\"");
     // Overwriting a project the tester does not have.
     const auto other = setupFile(projectNamed("Other"));
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", true, kPlatform, other, false, ""), TarvelCom::kProjectNotFound);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", true, kPlatform, other, false, ""), TarvelCom::kProjectNotFound);
     // A file the tester cannot read, and a tester tool that fails.
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, {'n', 'o', 'p', 'e'}, false, ""),
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, {'n', 'o', 'p', 'e'}, false, ""),
               TarvelCom::kProjectFailed);
     setFault([](auto& f) { f.failCommand = "smimportproject"; });
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectFailed);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectFailed);
     setFault([](auto& f) { f.failCommand.clear(); });
     // Replies only a tester in trouble gives.
     const std::string otherLine = "smimportproject -i \"/tmp/O%74%68%65%72.sql\"";
@@ -122,48 +122,46 @@ TEST_F(SetupsTest, ProjectPushReplyCodes) {
     };
     for (const auto& [text, code] : replies) {
         sim->setReply(otherLine, text);
-        EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), code) << text;
+        EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), code) << text;
     }
     sim->clearReply(otherLine);
     // The connection goes down before the tester answers.
     setFault([](auto& f) { f.noReplyTo = "smimportproject"; });
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectNoReply);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectNoReply);
     expectUnlocked();
     // The upload fails.
     setFault([](auto& f) { f.dropAfterScpBytes = 100; });
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""), TarvelCom::kProjectNotFound);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, other, false, ""),
+              TarvelCom::kProjectNotFound);
     expectUnlocked();
     // Bad calls send nothing.
     sim->clearJournal();
-    EXPECT_EQ(com->DownloadNewProjectSetup("", false, kPlatform, other, false, ""), TarvelCom::kProjectBadCall);
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, 12, other, false, ""), TarvelCom::kProjectBadCall);
-    EXPECT_EQ(com->DownloadNewProjectSetup("Other", false, kPlatform, {}, false, ""), TarvelCom::kProjectBadCall);
-    EXPECT_EQ(com->DownloadNewProjectSetup("a\nb", false, kPlatform, other, false, ""), TarvelCom::kProjectBadCall);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("", false, kPlatform, other, false, ""), TarvelCom::kProjectBadCall);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, 12, other, false, ""), TarvelCom::kProjectBadCall);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("Other", false, kPlatform, {}, false, ""), TarvelCom::kProjectBadCall);
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("a\nb", false, kPlatform, other, false, ""), TarvelCom::kProjectBadCall);
     EXPECT_TRUE(sim->journal().empty());
-    const auto names = com->GetProjectNames();
+    const auto names = tarvel->GetProjectNames();
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, std::vector<std::string>{"Site 4"});
-}
-
-TEST_F(SetupsTest, SecondGenerationTesterGetsTheModule) {
-    Kestrix::Sim::SysinfoOptions o;
-    o.model = "Ombrel2";
-    TearDown();
-    start(o);
-    EXPECT_EQ(com->DownloadNewProjectSetup("x", false, kPlatform, setupFile(projectNamed("x")), false, ""),
+    // A second-generation tester is told its module.
+    restart({.model = "Ombrel2"});
+    connectTarvel([](int) {});
+    EXPECT_EQ(tarvel->DownloadNewProjectSetup("x", false, kPlatform, setupFile(projectNamed("x")), false, ""),
               TarvelCom::kProjectDone);
     EXPECT_EQ(sent("smimportproject").back(), "smimportproject -i \"/tmp/%78.sql\" -m 3001");
 }
 
 TEST_F(SetupsTest, ProjectPulledFromTheTester) {
-    ASSERT_EQ(com->DownloadNewProjectSetup("ab.c", false, kPlatform, setupFile(projectNamed("ab.c", true)), false, ""),
-              TarvelCom::kProjectDone);
-    ASSERT_EQ(com->DownloadNewProjectSetup("Plain", false, kPlatform, setupFile(projectNamed("Plain")), false, ""),
+    ASSERT_EQ(
+        tarvel->DownloadNewProjectSetup("ab.c", false, kPlatform, setupFile(projectNamed("ab.c", true)), false, ""),
+        TarvelCom::kProjectDone);
+    ASSERT_EQ(tarvel->DownloadNewProjectSetup("Plain", false, kPlatform, setupFile(projectNamed("Plain")), false, ""),
               TarvelCom::kProjectDone);
     sim->clearJournal();
     int result = -1;
     std::string fileName;
-    auto bytes = com->UploadProjectSetup("ab.c", result, fileName);
+    auto bytes = tarvel->UploadProjectSetup("ab.c", result, fileName);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);  // its OTDR setup has a custom limit
     EXPECT_EQ(fileName, "%61%62%2e%63");
@@ -173,7 +171,7 @@ TEST_F(SetupsTest, ProjectPulledFromTheTester) {
     EXPECT_EQ(project.GetProjectName(), "ab.c");
     EXPECT_TRUE(project.project()->equals(projectNamed("ab.c", true)));
 
-    bytes = com->UploadProjectSetup("Plain", result, fileName);
+    bytes = tarvel->UploadProjectSetup("Plain", result, fileName);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(result, TarvelCom::kProjectDone);
     EXPECT_EQ(fileName, "P%6c%61%69%6e");
@@ -183,10 +181,10 @@ TEST_F(SetupsTest, ProjectPulledFromTheTester) {
 TEST_F(SetupsTest, ProjectPullFailuresAndNoProjectListWithoutAMasterDatabase) {
     int result = -1;
     std::string fileName = "stale";
-    EXPECT_FALSE(com->UploadProjectSetup("", result, fileName));
+    EXPECT_FALSE(tarvel->UploadProjectSetup("", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectBadCall);
     EXPECT_EQ(fileName, "");
-    EXPECT_FALSE(com->UploadProjectSetup("Nobody", result, fileName));  // the tester has no such project
+    EXPECT_FALSE(tarvel->UploadProjectSetup("Nobody", result, fileName));  // the tester has no such project
     EXPECT_EQ(result, TarvelCom::kProjectExportFailed);
     const std::string line = "smexportproj -p\"/tmp\" -n\"P\" -f";
     const std::vector<std::pair<std::string, int>> replies{
@@ -197,45 +195,45 @@ TEST_F(SetupsTest, ProjectPullFailuresAndNoProjectListWithoutAMasterDatabase) {
     };
     for (const auto& [text, code] : replies) {
         sim->setReply(line, text);
-        EXPECT_FALSE(com->UploadProjectSetup("P", result, fileName)) << text;
+        EXPECT_FALSE(tarvel->UploadProjectSetup("P", result, fileName)) << text;
         EXPECT_EQ(result, code) << text;
     }
     // "%%" in the reply is one "%" on the tester.
     kx::test::writeBytes(hostPath("/tmp/%50.sql"), setupFile(projectNamed("P")));
     sim->setReply(line, "{\n   \"FileExported\" : \"/tmp/%%50.sql\",\n   \"CustomCablesFound\" : true\n}\nOK\n");
-    EXPECT_TRUE(com->UploadProjectSetup("P", result, fileName));
+    EXPECT_TRUE(tarvel->UploadProjectSetup("P", result, fileName));
     EXPECT_EQ(result, TarvelCom::kProjectDoneCustom);
     EXPECT_EQ(fileName, "%50");
     // An empty master database lists nothing; none at all, or one that is not SQLite, is no list.
-    const auto empty = com->GetProjectNames();
+    const auto empty = tarvel->GetProjectNames();
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->empty());
     fs::remove(hostPath("/microsd_userdata/projects/master.sql"));
-    EXPECT_FALSE(com->GetProjectNames());
+    EXPECT_FALSE(tarvel->GetProjectNames());
     kx::test::writeBytes(hostPath("/microsd_userdata/projects/master.sql"), {'n', 'o', 't', ' ', 's', 'q', 'l'});
-    EXPECT_FALSE(com->GetProjectNames());
+    EXPECT_FALSE(tarvel->GetProjectNames());
 }
 
 TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
     const std::vector<std::string> names{
         "q\"uote", "$(touch /tmp/pwned)", "`touch /tmp/pwned`", "bang!x", "-o", "it's", "back\\slash", "a;b"};
     for (const auto& name : names) {
-        EXPECT_EQ(com->DownloadNewProjectSetup(name, false, kPlatform, setupFile(projectNamed(name)), false, ""),
+        EXPECT_EQ(tarvel->DownloadNewProjectSetup(name, false, kPlatform, setupFile(projectNamed(name)), false, ""),
                   TarvelCom::kProjectDone)
             << name;
         int result = -1;
         std::string fileName;
-        const auto bytes = com->UploadProjectSetup(name, result, fileName);
+        const auto bytes = tarvel->UploadProjectSetup(name, result, fileName);
         ASSERT_TRUE(bytes) << name;
         TarvelProject p;
         ASSERT_EQ(p.OpenData(*bytes), TarvelProject::kOpened);
         EXPECT_EQ(p.GetProjectName(), name);
         // Overwrite names the project literally too.
-        EXPECT_EQ(com->DownloadNewProjectSetup(name, true, kPlatform, setupFile(projectNamed(name)), false, ""),
+        EXPECT_EQ(tarvel->DownloadNewProjectSetup(name, true, kPlatform, setupFile(projectNamed(name)), false, ""),
                   TarvelCom::kProjectDone)
             << name;
     }
-    const auto listed = com->GetProjectNames();
+    const auto listed = tarvel->GetProjectNames();
     ASSERT_TRUE(listed);
     EXPECT_EQ(*listed, names);
     EXPECT_FALSE(exists("/tmp/pwned"));
@@ -243,7 +241,7 @@ TEST_F(SetupsTest, HostileProjectNamesReachTheTesterLiterally) {
 }
 
 TEST_F(SetupsTest, SimulatorToolsAnswerAsATesterDoes) {
-    const auto say = [this](const std::string& cmd) { return com->SendTvixCmd(cmd).value_or("(none)"); };
+    const auto say = [this](const std::string& cmd) { return tarvel->SendTvixCmd(cmd).value_or("(none)"); };
     EXPECT_EQ(say("uiloadsettings -t0"), "RC_ENTITY_NOT_FOUND\n");  // nothing shared yet
     EXPECT_EQ(say("uisavecurrentsettings"), "OK\n");
     EXPECT_EQ(say("smpullsharedsettings -f /tmp/s"), "OK\n");
@@ -260,7 +258,7 @@ TEST_F(SetupsTest, SimulatorToolsAnswerAsATesterDoes) {
     EXPECT_EQ(say("smrmlabels -f none.ids"), "RC_ENTITY_NOT_FOUND\n");
     EXPECT_EQ(say("smgetlf"), "OK\n");
     // Both forms of an option's value; the exported file's "%" doubled in the reply.
-    ASSERT_EQ(com->DownloadNewProjectSetup("50%", false, kPlatform, setupFile(projectNamed("50%")), false, ""),
+    ASSERT_EQ(tarvel->DownloadNewProjectSetup("50%", false, kPlatform, setupFile(projectNamed("50%")), false, ""),
               TarvelCom::kProjectDone);
     EXPECT_NE(say("smexportproj -p /tmp -n50% -f").find("\"FileExported\" : \"/tmp/50%%25.sql\""), std::string::npos);
     EXPECT_TRUE(exists("/tmp/50%25.sql"));

@@ -5,7 +5,7 @@
 using SimScp = kx::test::SimTest;
 namespace fs = std::filesystem;
 
-TEST_F(SimScp, MissingFilesAndFoldersAreErrorsAnUploadIntoAFolderIsNamedByItsFileLine) {
+TEST_F(SimScp, MissingFilesFoldersAndPathsOutsideTheRootAreErrorsAndOtherExecCommandsRunWithoutATerminal) {
     auto got = c.get("/var/log/kestrix.err");
     EXPECT_FALSE(got.ok);
     EXPECT_EQ(got.error, "scp: /var/log/kestrix.err: No such file or directory");
@@ -22,13 +22,12 @@ TEST_F(SimScp, MissingFilesAndFoldersAreErrorsAnUploadIntoAFolderIsNamedByItsFil
     EXPECT_EQ(kx::test::readText(f.root / "tmp" / "uplist0"), "12345");
     ASSERT_TRUE(c.put("/tmp/", "x", "second").ok);
     EXPECT_EQ(kx::test::readText(f.root / "tmp" / "second"), "x");
-}
 
-TEST_F(SimScp, TransfersCannotLeaveTheRootAndOtherExecCommandsRunWithoutATerminal) {
+    // Transfers cannot leave the root.
     const fs::path outside = kx::test::freshFolder("scpoutside");
     kx::test::writeText(outside / "secret", "s");
     fs::create_directory_symlink(outside, f.root / "tmp" / "out");
-    auto got = c.get("/../" + outside.filename().string() + "/secret");
+    got = c.get("/../" + outside.filename().string() + "/secret");
     EXPECT_FALSE(got.ok);
     got = c.get("/tmp/out/secret");
     EXPECT_FALSE(got.ok);

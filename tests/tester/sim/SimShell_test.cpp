@@ -17,7 +17,7 @@ constexpr std::string_view kPromptQuery = "# \x1b[6n";
 // Sends a command to a shell after "stty -echo" and returns the reply before the prompt.
 std::string quietCommand(ssh_channel ch, const std::string& cmd) {
     Client::send(ch, cmd + "\n");
-    std::string got = Client::readUntil(ch, "# ");
+    std::string got = Client::read(ch, 5000, "# ");
     return got.size() >= 2 ? got.substr(0, got.size() - 2) : got;
 }
 
@@ -25,7 +25,7 @@ std::string quietCommand(ssh_channel ch, const std::string& cmd) {
 ssh_channel quietShell(Client& c) {
     ssh_channel ch = c.openShell(true);
     if (ch != nullptr) {
-        Client::readUntil(ch, kPromptQuery);
+        Client::read(ch, 5000, kPromptQuery);
         quietCommand(ch, "stty -echo");
     }
     return ch;
@@ -41,43 +41,35 @@ protected:
 
 }  // namespace
 
-TEST(SimLogin, PasswordOption) {
-    Kestrix::Sim::SimOptions o;
-    o.password = "wxyz99";
-    SimFixture f("login2", o);
-    EXPECT_FALSE(Client(f.sim->port()).loggedIn());
-    EXPECT_TRUE(Client(f.sim->port(), "wxyz99").loggedIn());
-}
-
 TEST_F(SimShell, TerminalShellEchoesPromptsAndQueriesUntilSttyMinusEcho) {
     ssh_channel ch = c.openShell(true);
     ASSERT_NE(ch, nullptr);
-    const std::string banner = Client::readUntil(ch, kPromptQuery);
+    const std::string banner = Client::read(ch, 5000, kPromptQuery);
     EXPECT_EQ(banner.rfind("\r\n\r\nBusyBox v1.35.0", 0), 0u) << banner;
     EXPECT_NE(banner.find("built-in shell (ash)\r\nEnter 'help' for a list of built-in commands.\r\n\r\n# \x1b[6n"),
               std::string::npos);
 
     Client::send(ch, "deferpowerdown\n");
-    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
+    EXPECT_EQ(Client::read(ch, 5000, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
     // A terminal's answer to the query is not part of the command.
     Client::send(ch, "\x1b[24;1Rdeferpowerdown\n");
-    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
+    EXPECT_EQ(Client::read(ch, 5000, kPromptQuery), "deferpowerdown\r\nOK\r\n# \x1b[6n");
     Client::send(ch, "nosuchcmd arg\n");
-    EXPECT_EQ(Client::readUntil(ch, kPromptQuery), "nosuchcmd arg\r\nsh: nosuchcmd: not found\r\n# \x1b[6n");
+    EXPECT_EQ(Client::read(ch, 5000, kPromptQuery), "nosuchcmd arg\r\nsh: nosuchcmd: not found\r\n# \x1b[6n");
 
     // The line that turns echo off is still echoed; from then on neither echo nor query.
     Client::send(ch, "stty -echo\n");
-    EXPECT_EQ(Client::readUntil(ch, "# "), "stty -echo\r\n# ");
+    EXPECT_EQ(Client::read(ch, 5000, "# "), "stty -echo\r\n# ");
     Client::send(ch, "deferpowerdown\n");
-    EXPECT_EQ(Client::readUntil(ch, "# "), "OK\r\n# ");
+    EXPECT_EQ(Client::read(ch, 5000, "# "), "OK\r\n# ");
     Client::send(ch, "echo a; echo b\n");
-    EXPECT_EQ(Client::readUntil(ch, "# "), "a\r\nb\r\n# ");
+    EXPECT_EQ(Client::read(ch, 5000, "# "), "a\r\nb\r\n# ");
     // An empty line is just another prompt.
     Client::send(ch, "\n");
-    EXPECT_EQ(Client::readUntil(ch, "# "), "# ");
-    EXPECT_EQ(Client::readFor(ch, 100), "");
+    EXPECT_EQ(Client::read(ch, 5000, "# "), "# ");
+    EXPECT_EQ(Client::read(ch, 100), "");
     Client::send(ch, "exit 3\n");
-    Client::readFor(ch, 300);
+    Client::read(ch, 300);
     EXPECT_EQ(ssh_channel_get_exit_status(ch), 3);
     ssh_channel_free(ch);
 }
@@ -86,12 +78,12 @@ TEST_F(SimShell, WithoutTerminalNoBannerNoPromptAndErrorsOnStderr) {
     ssh_channel ch = c.openShell(false);
     ASSERT_NE(ch, nullptr);
     Client::send(ch, "deferpowerdown\n");
-    EXPECT_EQ(Client::readFor(ch, 400), "OK\n");
+    EXPECT_EQ(Client::read(ch, 400), "OK\n");
     Client::send(ch, "stty -echo\n");
-    EXPECT_EQ(Client::readFor(ch, 300, true), "stty: standard input: Not a tty\n");
+    EXPECT_EQ(Client::read(ch, 300, {}, true), "stty: standard input: Not a tty\n");
     Client::send(ch, "frobnicate\n");
-    EXPECT_EQ(Client::readFor(ch, 300, true), "sh: frobnicate: not found\n");
-    EXPECT_EQ(Client::readFor(ch, 50), "");
+    EXPECT_EQ(Client::read(ch, 300, {}, true), "sh: frobnicate: not found\n");
+    EXPECT_EQ(Client::read(ch, 50), "");
     ssh_channel_send_eof(ch);
     ssh_channel_close(ch);
     ssh_channel_free(ch);
@@ -120,7 +112,7 @@ TEST_F(QuietShell, QuotedNamesReachTheFileSystemLiterallyAndAnUnclosedQuoteConti
     EXPECT_EQ(command("ls | wc"), "sh: syntax error: unexpected \"|\"\r\n");
     // An unclosed quote continues on the next line.
     Client::send(ch, "echo \"a\n");
-    EXPECT_EQ(Client::readUntil(ch, "> "), "> ");
+    EXPECT_EQ(Client::read(ch, 5000, "> "), "> ");
     EXPECT_EQ(command("b\""), "a\r\nb\r\n");
     EXPECT_EQ(f.sim->journal().back(), "echo \"a\nb\"");
 }
@@ -230,4 +222,8 @@ TEST_F(SimShell, ServicePasswordLogsInAndTenChannelsPerConnectionLikeOpenSsh) {
     EXPECT_FALSE(wrongPassword.loggedIn());
     Client wrongUser(f.sim->port(), Kestrix::Tester::kServicePassword, "root");
     EXPECT_FALSE(wrongUser.loggedIn());
+    // A simulator given another password takes that one only.
+    SimFixture other("login2", {.password = "wxyz99"});
+    EXPECT_FALSE(Client(other.sim->port()).loggedIn());
+    EXPECT_TRUE(Client(other.sim->port(), "wxyz99").loggedIn());
 }

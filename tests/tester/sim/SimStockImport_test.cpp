@@ -6,6 +6,7 @@
 #include "common/PFile.h"
 #include "core/SqliteFixtures.h"
 #include "tester/SimTestClient.h"
+#include "tester/session/TarvelCom.h"
 
 namespace fs = std::filesystem;
 using kx::test::Client;
@@ -37,12 +38,10 @@ std::string container(const std::vector<std::vector<uint8_t>>& payloads,
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string uploadList(const std::vector<int32_t>& keys, uint16_t type = PFile::SectionType::UploadList) {
-    std::vector<uint8_t> payload;
-    for (int32_t k : keys) {
-        for (int i = 0; i < 4; ++i) payload.push_back(static_cast<uint8_t>(static_cast<uint32_t>(k) >> (8 * i)));
-    }
-    return container({payload}, type);
+// An upload list as the importer writes it.
+std::string uploadList(const std::vector<int64_t>& keys) {
+    const auto bytes = Kestrix::Tester::TarvelCom::uploadListFile(keys);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Keys marked uploaded, and how many rows there are.
@@ -88,8 +87,8 @@ TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProjectAndRefuses
     EXPECT_EQ(uploaded(projectDb("O'Neill Hall")).first, (std::set<int64_t>{2}));
 
     // Many keys in one list.
-    std::vector<int32_t> many;
-    for (int32_t k = 1; k <= 10000; ++k) many.push_back(k);
+    std::vector<int64_t> many;
+    for (int64_t k = 1; k <= 10000; ++k) many.push_back(k);
     ASSERT_TRUE(c.put("/tmp/uplist2", uploadList(many)).ok);
     EXPECT_EQ(mark(c, "Riverside Campus", "/tmp/uplist2"), "OK\n");
     const auto [marked, all] = uploaded(projectDb("Riverside Campus"));
@@ -107,7 +106,7 @@ TEST_F(SimStockImport, MarkUploadedMarksOnlyTheListedKeysOfThatProjectAndRefuses
     const std::vector<std::pair<const char*, std::string>> malformed = {
         {"not a container", "1\n2\n3\n"},
         {"cut short", good.substr(0, good.size() - 1)},
-        {"a result summary section instead", uploadList({1}, PFile::SectionType::ResultSummary)},
+        {"a result summary section instead", container({{1, 0, 0, 0}}, PFile::SectionType::ResultSummary)},
         {"a key and a half", container({{1, 0, 0, 0, 2, 0}})},
         {"two lists", container({{1, 0, 0, 0}, {1, 0, 0, 0}})},
         {"bad checksum", flipped},

@@ -52,19 +52,25 @@ std::vector<uint8_t> bytesOf(const fs::path& p) {
 
 }  // namespace
 
-// Projects with a site and an orphan site, each with its database.
-TEST(SimStock, MasterHoldsProjectsSitesAndOrphans) {
-    const fs::path root = kx::test::freshFolder("stock") / "tester";
-    Kestrix::Sim::stockTester(root, {});
-    const auto rows = kx::test::textRows(projectsOf(root) / "master.sql",
-                                         "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
-    ASSERT_GE(rows.size(), 4u);
+// Generated results spread over the projects, agree with their rows and repeat with the seed; stocking an
+// existing tester leaves it as it is.
+TEST(SimStock, ProjectsSitesOrphansAndGeneratedResults) {
+    const fs::path base = kx::test::freshFolder("generated");
+    const fs::path root = base / "a";
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
+    EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
+    Kestrix::Sim::stockTester(root, {.extraRecords = 40, .seed = 7});
+    Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
+    // Projects with a site and an orphan site, each with its database.
+    const auto projects = kx::test::textRows(projectsOf(root) / "master.sql",
+                                             "SELECT name, dirName, quarnId, parentQuarnId FROM Projects");
+    ASSERT_GE(projects.size(), 4u);
     std::map<std::string, std::string> idOf;
-    for (const auto& r : rows) idOf[r[2]] = r[0];
+    for (const auto& r : projects) idOf[r[2]] = r[0];
     int sites = 0;
     int orphans = 0;
     bool spaced = false;
-    for (const auto& r : rows) {
+    for (const auto& r : projects) {
         EXPECT_TRUE(fs::is_regular_file(projectsOf(root) / r[1] / "project.sql")) << r[1];
         spaced = spaced || r[1].find(' ') != std::string::npos;
         if (r[3].empty()) continue;
@@ -75,18 +81,7 @@ TEST(SimStock, MasterHoldsProjectsSitesAndOrphans) {
     EXPECT_TRUE(spaced);
     EXPECT_TRUE(fs::is_directory(root / "tmp"));
     EXPECT_TRUE(fs::is_directory(root / "var" / "log"));
-
-    fs::remove_all(root.parent_path());
-}
-
-// Stocking an existing tester leaves it as it is.
-TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsRepeatWithTheSeedAndAreNotRestocked) {
-    const fs::path base = kx::test::freshFolder("generated");
-    EXPECT_TRUE(Kestrix::Sim::wantsStock(base / "missing"));
-    EXPECT_TRUE(Kestrix::Sim::wantsStock(base));
-    Kestrix::Sim::stockTester(base / "a", {.extraRecords = 40, .seed = 7});
-    Kestrix::Sim::stockTester(base / "b", {.extraRecords = 40, .seed = 7});
-    const auto a = allRows(base / "a");
+    const auto a = allRows(root);
     const auto b = allRows(base / "b");
     size_t generated = 0;
     std::set<int64_t> sizes;
@@ -98,7 +93,7 @@ TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsRepeatWithThe
                 ++here;
                 sizes.insert(r.fileSize);
             }
-            const auto bytes = bytesOf(projectsOf(base / "a") / dir / r.fileName);
+            const auto bytes = bytesOf(projectsOf(root) / dir / r.fileName);
             Kestrix::ResultSummary s;
             ASSERT_EQ(Kestrix::readResultSummary(s, bytes.data(), static_cast<uint32_t>(bytes.size())),
                       Kestrix::ResultReaderStatus::success);
@@ -118,7 +113,6 @@ TEST(SimStock, GeneratedResultsSpreadOverProjectsAgreeWithTheirRowsRepeatWithThe
     EXPECT_GE(sizes.size(), 3u);  // several kinds of file, not one copied forty times
 
     // A tester in use: one result deleted, one marked uploaded. Stocking again changes nothing.
-    const fs::path root = base / "a";
     EXPECT_FALSE(Kestrix::Sim::wantsStock(root));
     const fs::path harbor = projectsOf(root) / "Harbor DC 2026";
     const auto before = results(harbor / "project.sql");

@@ -56,30 +56,24 @@ const std::vector<Stored>& stocked() {
 // One of the stock's own records, not a generated one: what they hold is what a fresh tester offers.
 bool ownRecord(const ResultSummary& s) { return s.resultName.rfind("GEN-", 0) != 0; }
 
-// Each result of one type read once: decoding is a good part of the work.
-template <typename Result, typename Reader>
-std::vector<std::unique_ptr<Result>> readAll(ResultType type) {
-    std::vector<std::unique_ptr<Result>> out;
-    for (const Stored& s : stocked()) {
-        if (s.summary.resultType != type) continue;
-        auto r = std::make_unique<Result>();
-        EXPECT_EQ(Reader::readResult(*r, s.bytes.data(), static_cast<uint32_t>(s.bytes.size())),
-                  ResultReaderStatus::success)
-            << s.file;
-        out.push_back(std::move(r));
-    }
-    return out;
-}
-
-const std::vector<std::unique_ptr<CopperResult>>& copperResults() {
-    static const auto all = readAll<CopperResult, CopperResultReader>(ResultType::COPPER);
+// Each result of one type, read once: decoding is a good part of the work.
+template <typename Result, typename Reader, ResultType kType>
+const std::vector<std::unique_ptr<Result>>& results() {
+    static const auto all = [] {
+        std::vector<std::unique_ptr<Result>> out;
+        for (const Stored& s : stocked()) {
+            if (s.summary.resultType != kType) continue;
+            out.push_back(std::make_unique<Result>());
+            EXPECT_EQ(Reader::readResult(*out.back(), s.bytes.data(), static_cast<uint32_t>(s.bytes.size())),
+                      ResultReaderStatus::success)
+                << s.file;
+        }
+        return out;
+    }();
     return all;
 }
-
-const std::vector<std::unique_ptr<FiberResult>>& fiberResults() {
-    static const auto all = readAll<FiberResult, FiberResultReader>(ResultType::FIBER);
-    return all;
-}
+const auto copperResults = results<CopperResult, CopperResultReader, ResultType::COPPER>;
+const auto fiberResults = results<FiberResult, FiberResultReader, ResultType::FIBER>;
 
 // --- copper ---
 
