@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <random>
-#include <vector>
 
 #include "copper/CopperUtil.h"
 

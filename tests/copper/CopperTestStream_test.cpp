@@ -1,13 +1,8 @@
 #include "copper/CopperTesting.h"
 
-#include <json/json.h>
-
 #include <algorithm>
 
 namespace {
-
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
 
 CopperSettings sampleSettings() {
     CopperSettings s;
@@ -186,7 +181,7 @@ TEST(CopperTestQueries, ScalarsStatusesPlotDataAndMetersAtIndex) {
     t.body.wiremap.status = Status::pass;
     EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, WirePair::notset));
     EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, P2));
-    EXPECT_FALSE(t.hasCopperScalar(CopperTestType::length, WirePair::pair3));
+    EXPECT_FALSE(t.hasCopperScalar(CopperTestType::length, P3));
     CopperScalar s;
     ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
     EXPECT_EQ(s.wirePair, P1);
@@ -256,17 +251,15 @@ TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     CopperTest t = smallTest();
     t.body.limit = std::make_shared<CopperLimit>();
     t.body.limit->do3dbRuleRl = true;
-    t.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
-                                std::vector<int16_t>(20000, 40))};
+    t.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, std::vector<int16_t>(20000, 40))};
     for (int i = 0; i < 500; ++i)
-        t.plots.plots.push_back(
-            samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 20, 30}));
+        t.plots.plots.push_back(samplePlot(CopperTestType::rl, CableEnd::main, P2, P2, {10, 20, 30}));
     const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
     ASSERT_EQ(arrays.size(), 501u);
     EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);
     EXPECT_EQ(arrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
     std::vector<uint16_t> full;
-    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, full));
+    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, full));
     EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
 }
 

@@ -5,10 +5,6 @@
 
 namespace {
 
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
-const auto P3 = WirePair::pair3;
-const auto P4 = WirePair::pair4;
 const auto Main = CableEnd::main;
 const auto Remote = CableEnd::remote;
 
@@ -101,6 +97,15 @@ TEST(PlotsStream, OnlyMeasuredPlotsAreStoredAndDerivedOnesComeBack) {
     ASSERT_NE(acr, nullptr);
     EXPECT_EQ(acr->data, flat(5, 380));  // NEXT 40.0 - IL of pair 2 (2.0)
     EXPECT_EQ(back.plots.plotsOfType(CopperTestType::acr).size(), 1u);
+
+    // Derivation runs once; copies are deep.
+    const size_t n = back.plots.plots.size();
+    back.plots.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(back.plots.plots.size(), n);
+    CopperPlots copy = back.plots;
+    copy.plots[0]->data[0] = -1;
+    EXPECT_NE(back.plots.plots[0]->data[0], -1);
+    EXPECT_TRUE(copy.derived());
 }
 
 TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
@@ -241,18 +246,4 @@ TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P2, P3, {300, 300, 300}));
     plots.deriveComputedPlots(0, three);
     EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P1, P1)->data, (std::vector<int16_t>{270, 300, 300}));
-}
-
-TEST(PlotsDerivation, RunsOnceAndCopiesAreDeep) {
-    auto plots = plotsWith(fourIl(2));
-    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(2, 400)));
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    const size_t n = plots.plots.size();
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(plots.plots.size(), n);
-
-    CopperPlots copy = plots;
-    copy.plots[0]->data[0] = -1;
-    EXPECT_NE(plots.plots[0]->data[0], -1);
-    EXPECT_TRUE(copy.derived());
 }

@@ -12,10 +12,6 @@ namespace {
 constexpr float kNoNvp = std::numeric_limits<float>::quiet_NaN();
 using T = CopperTestType;
 using L = CopperFreqLimitType;
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
-const auto P3 = WirePair::pair3;
-const auto P4 = WirePair::pair4;
 
 // A test with all four pairs wired, a passing wiremap and an empty limit of its own.
 CopperTestPtr bareTest() {
@@ -137,7 +133,7 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     kx::test::expectGolden(doc, "RecertifyScalars.json");
 }
 
-TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
+TEST(RecertifyScalarsDeathTest, NoLimitMeansNoEvaluationAndRebuildingRecordsIsAProgrammingError) {
     auto t = bareTest();
     t->body.limit.reset();
     t->body.scalars = {scalar(T::resist, P1, 1.0f, ScaledInt::tenths)};
@@ -147,6 +143,7 @@ TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
     std::vector<uint16_t> mask{1};
     EXPECT_FALSE(t->getLimitEnforced(T::rl, CableEnd::main, P1, P1, mask));
     EXPECT_TRUE(mask.empty());
+    EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
 }
 
 TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
@@ -340,12 +337,6 @@ TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::rl, CableEnd::main, P1, P1));
     EXPECT_EQ(r.status, Status::pass);
     EXPECT_EQ(r.wmValue.value, 250);
-}
-
-TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
-    auto t = bareTest();
-    t->body.limit.reset();
-    EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
 }
 
 TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include <cstring>
-#include <string>
 
 #include "copper/WireMapData.h"
 #include "trace/TraceBuffer.h"
@@ -12,14 +11,12 @@ namespace {
 CopperOutletConfig outlet568() {
     CopperOutletConfig c;
     c.name = "568B";
-    const uint32_t colours[4][2] = {
-        {0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
+    const uint32_t colours[4] = {0xFF8000, 0x00FF00, 0x0000FF, 0x804000};
     for (int p = 1; p <= 4; ++p) {
         CopperOutletConfigArtifact a;
-        a.srcWirePair = static_cast<WirePair>(p);
-        a.rcvWirePair = static_cast<WirePair>(p);
-        a.wire1Color = colours[p - 1][0];
-        a.wire2Color = colours[p - 1][1];
+        a.srcWirePair = a.rcvWirePair = static_cast<WirePair>(p);
+        a.wire1Color = colours[p - 1];
+        a.wire2Color = 0xFFFFFF;  // white, dashed
         a.wire2IsDashed = true;
         c.artifacts.push_back(a);
     }
@@ -31,8 +28,7 @@ Wiremap everyArtifact() {
     Wiremap w = kx::test::straightThroughWiremap();
     w.isAcMap = true;
     w.isDisplayByPairs = true;
-    w.splitPairs.push_back({WirePair::pair2, WirePair::pair3, ScaledInt::raw(123, ScaledInt::tenths),
-                            ScaledInt::raw(45, ScaledInt::tenths)});
+    w.splitPairs.push_back({P2, P3, ScaledInt::raw(123, ScaledInt::tenths), ScaledInt::raw(45, ScaledInt::tenths)});
     w.opens.push_back({CableEnd::remote, Pin::pin4, ScaledInt::raw(301, ScaledInt::tenths)});
     w.shorts.push_back({CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt::raw(12, ScaledInt::tenths)});
     return w;
@@ -94,7 +90,7 @@ TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
 
 TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
     Wiremap w;
-    w.splitPairs.push_back({WirePair::pair1, WirePair::pair2, ScaledInt(), ScaledInt()});
+    w.splitPairs.push_back({P1, P2, ScaledInt(), ScaledInt()});
     w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
     w.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
     w.connections.push_back({Pin::pin1, Pin::pin2});
@@ -107,7 +103,7 @@ TEST(CopperOutletConfig, RoundTripsRefusesNewerArtifactsAndStopsAfterItsFields) 
     EXPECT_EQ(bytes.size(), 12u + 2u + 4u + 1u + 4u + 4u * 13u);
     CopperOutletConfig back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
+    EXPECT_TRUE(back.isPairUsed(P4));
     EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
 
     bytes[kHeaderBytes + 2 + 4 + 1 + 4] = 1;  // first artifact's version
@@ -172,8 +168,8 @@ TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
     const Wiremap w = kx::test::straightThroughWiremap();
     CopperOutletConfig c = outlet568();
     // Pairs 2 and 3 cross: pair 2's wires arrive on pair 3's pins at the remote end and the other way round.
-    c.artifacts[1].rcvWirePair = WirePair::pair3;
-    c.artifacts[2].rcvWirePair = WirePair::pair2;
+    c.artifacts[1].rcvWirePair = P3;
+    c.artifacts[2].rcvWirePair = P2;
     const WireMapData d(&w, &c, 1, 1);
     EXPECT_EQ(d.pinColor(Pin::pin3, CableEnd::main), 0x00FF00u);
     EXPECT_EQ(d.pinColor(Pin::pin6, CableEnd::main), 0xFFFFFFu);

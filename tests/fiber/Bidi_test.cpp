@@ -1,8 +1,6 @@
 #include "fiber/FiberTesting.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "serialization/LogSink.h"

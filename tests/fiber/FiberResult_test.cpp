@@ -115,8 +115,10 @@ TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType
     EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*r.tests[0]).plots.plotCount(), 4u);
 }
 
-TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
+TEST(FiberResultFile, DumpJsonAndAWriterThatRefusesATestWithoutSections) {
     FiberResult r = kx::test::lossLengthResult();
+    kx::test::expectGolden(Dump::dumpToString(r, Dump::DumpFlags{1}), "FiberResult.txt");
+    kx::test::expectGolden(r.toJson(Dump::DumpFlags{1}), "FiberResult.json");
     r.addTest(std::make_unique<FiberOtdrTest>(FiberTestType::patchCordEnd1));
     std::vector<uint8_t> bytes;
     EXPECT_EQ(FiberResultWriter::writeResult(r, bytes), ResultWriterStatus::failed);
@@ -131,12 +133,6 @@ TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
                                                    kx::test::lossLengthResult()),
               ResultWriterStatus::success);
     EXPECT_EQ(big, file);
-}
-
-TEST(FiberResult, DumpAndJson) {
-    const FiberResult r = kx::test::lossLengthResult();
-    kx::test::expectGolden(Dump::dumpToString(r, Dump::DumpFlags{1}), "FiberResult.txt");
-    kx::test::expectGolden(r.toJson(Dump::DumpFlags{1}), "FiberResult.json");
 }
 
 TEST(FiberRawCsv, OneBlockPerEndSeparatedByOneEmptyLine) {
