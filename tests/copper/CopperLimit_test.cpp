@@ -117,20 +117,7 @@ TEST(CopperLimit, ReadsEveryOlderVersionWithDefaults) {
     kx::test::expectGolden(versions, "CopperLimitVersions.json");
 }
 
-TEST(CopperLimit, EveryPrefixFails) {
-    CopperLimit small;
-    small.name = "x";
-    small.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
-    small.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
-    small.validLiaIds = {{1, 2}};
-    small.invalidLiaIds = {7};
-    for (uint8_t v : {0, 2, 4}) {
-        SCOPED_TRACE(static_cast<int>(v));
-        EXPECT_TRUE(everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
-    }
-}
-
-TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
+TEST(CopperLimit, EvilCountsAndEveryPrefixFailBeforeAllocatingAndNewerVersionsAreRefused) {
     CopperLimit l;
     l.name = "n";
     auto bytes = bytesOf(l);
@@ -161,6 +148,17 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
     bytes = bytesOf(s);
     bytes[kHeaderBytes + 2 + 4 + 4] = 1;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+
+    CopperLimit small;
+    small.name = "x";
+    small.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
+    small.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
+    small.validLiaIds = {{1, 2}};
+    small.invalidLiaIds = {7};
+    for (uint8_t v : {0, 2, 4}) {
+        SCOPED_TRACE(static_cast<int>(v));
+        EXPECT_TRUE(everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
+    }
 }
 
 TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {

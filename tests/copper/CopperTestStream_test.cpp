@@ -127,7 +127,7 @@ TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
     EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
 }
 
-TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
+TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimitAndTheirTexts) {
     const CopperTest t = smallTest();
     const auto bytes = bytesOf(t);
     CopperTest back;
@@ -145,6 +145,16 @@ TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
     CopperTest copy = back;
     copy.body.limit->name = "other";
     EXPECT_EQ(back.getLimit()->name, "TIA Cat 6A Perm. Link");
+
+    // Diagnostic and fault texts; both lists refuse every prefix.
+    EXPECT_STREQ(diagElementText(13), "pin shield");
+    EXPECT_STREQ(diagElementText(25), "pair combo 43");
+    EXPECT_STREQ(diagElementText(26), "");
+    EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
+    EXPECT_STREQ(faultTypeText(16), "");
+    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(t.body.diagRes)));
+    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(t.body.faultInfo)));
+    kx::test::expectGolden(t.body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
 }
 
 TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllocatesNothing) {
@@ -261,15 +271,4 @@ TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     std::vector<uint16_t> full;
     ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, full));
     EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
-}
-
-TEST(CopperTestDiagnostics, TextsAndTruncation) {
-    EXPECT_STREQ(diagElementText(13), "pin shield");
-    EXPECT_STREQ(diagElementText(25), "pair combo 43");
-    EXPECT_STREQ(diagElementText(26), "");
-    EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
-    EXPECT_STREQ(faultTypeText(16), "");
-    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(smallTest().body.diagRes)));
-    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(smallTest().body.faultInfo)));
-    kx::test::expectGolden(smallTest().body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
 }

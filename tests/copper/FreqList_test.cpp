@@ -60,7 +60,7 @@ TEST(CopperFreqList, RecordLayoutBadRecordsAndCounts) {
     }
 }
 
-TEST(CopperFreqList, LookupsAndWorstStatus) {
+TEST(CopperFreqList, LookupsWorstStatusAndWorstMarginOfJudgedRecords) {
     CopperFreqList list = sampleList();
     CopperFreq out;
     out.wmLocation = -1;
@@ -78,10 +78,8 @@ TEST(CopperFreqList, LookupsAndWorstStatus) {
     EXPECT_EQ(mergeStatus(Status::passStar, Status::passAcceptable), Status::passStar);
     EXPECT_EQ(mergeStatus(Status::show, Status::dontShow), Status::show);
     EXPECT_EQ(mergeStatus(Status::failStar, Status::fail), Status::fail);
-}
 
-TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
-    CopperFreqList list;
+    list = CopperFreqList();
     list.freqs.push_back(record(T::next, CableEnd::main, P1, P2, Status::show, 120));
     list.freqs.push_back(record(T::next, CableEnd::main, P1, P3, Status::show, 80));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(80, ScaledInt::tenths));

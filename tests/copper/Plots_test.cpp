@@ -146,24 +146,22 @@ TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
     kx::test::expectGolden(derivedAfter(plots, 16), "DerivedElfext.json");
 }
 
-TEST(PlotsDerivation, PowerSumOfNext) {
+TEST(PlotsDerivation, PowerSumOfNextSkipsUnusedPairsAndStopsAtMissingPlots) {
     auto plots = plotsWith(fourIl(2));
     for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
         plots.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(2, 300)));
     plots.deriveComputedPlots(0, UsedPairs::all());
     // Three equal 30.0 dB disturbers: PSNEXT 30 - 10 log10(3) = 25.2 dB on each pair; PSACR less its IL.
     kx::test::expectGolden(derivedAfter(plots, 10), "DerivedPowerSum.json");
-}
 
-TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
     UsedPairs two;
     two.used[1] = two.used[2] = true;
-    auto plots = plotsWith(fourIl(2));
-    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
-    plots.deriveComputedPlots(0, two);
+    auto one = plotsWith(fourIl(2));
+    one.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
+    one.deriveComputedPlots(0, two);
     // Pairs 1 and 2 used: one disturber gives its own value, to pairs 1 and 2 only.
     Json::Value doc;
-    doc["pairs 1 and 2"] = derivedAfter(plots, 5);
+    doc["pairs 1 and 2"] = derivedAfter(one, 5);
     // All pairs used but (1,3) missing: pair 1's sum ends the main end, no PSNEXT at all.
     auto gap = plotsWith(fourIl(2));
     gap.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));

@@ -90,7 +90,7 @@ TEST(FiberLossLengthTest, PatchCordsCopiesJsonAndVersionZero) {
     EXPECT_EQ(back.failWarningFlags, 4u);
 }
 
-TEST(FiberLossLengthSettings, OlderVersions) {
+TEST(FiberLossLengthSettings, OlderVersionsAndSplicesStoredBetweenLcAndMpoCounts) {
     FiberLossLengthSettings s = kx::test::lossLengthSettings();
     s.farEndSourceType = FarEndSourceType::powrelPro;
     s.fiberTestType = TestType::patchCordTest;
@@ -106,20 +106,18 @@ TEST(FiberLossLengthSettings, OlderVersions) {
     ASSERT_EQ(readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.farEndSourceType, FarEndSourceType::notSet);
     EXPECT_EQ(back.numLcConnectors, 2u);
-}
 
-TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
-    FiberLossLengthSettings s;
-    s.numAdapters = 1;
-    s.numLcConnectors = 2;
-    s.numLcLowLossConnectors = 3;
-    s.numLcUltraLowLossConnectors = 4;
-    s.numSplices = 5;
-    s.numMpoConnectors = 6;
-    const auto bytes = bytesOf(s);
+    FiberLossLengthSettings counts;
+    counts.numAdapters = 1;
+    counts.numLcConnectors = 2;
+    counts.numLcLowLossConnectors = 3;
+    counts.numLcUltraLowLossConnectors = 4;
+    counts.numSplices = 5;
+    counts.numMpoConnectors = 6;
+    const auto countBytes = bytesOf(counts);
     // header, two empty strings, remote end, cable end, method, connector, bidirectional
     const size_t at = kHeaderBytes + 4 + 5;
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 6),
+    EXPECT_EQ(std::vector<uint8_t>(countBytes.begin() + at, countBytes.begin() + at + 6),
               (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 

@@ -17,7 +17,7 @@ std::string dumpText(const Dump::IDumpable& d) {
 }
 }  // namespace
 
-TEST(OtdrOverallResults, OlderVersionsReadWithDefaults) {
+TEST(OtdrOverallResults, OlderVersionsReadWithDefaultsQueriesAndTexts) {
     // Version 3 has no launch compensation mode (don't know); version 1 neither fail warnings nor a
     // temperature (NaN), but its launch compensation time and all four wavelengths.
     auto bytes = bytesOf(kx::test::otdrOverallResults(true));
@@ -30,9 +30,7 @@ TEST(OtdrOverallResults, OlderVersionsReadWithDefaults) {
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrOverallResultsVersions.json");
-}
 
-TEST(OtdrOverallResults, QueriesAndTexts) {
     FiberOtdrOverallResults o = kx::test::otdrOverallResults(false);
     // Per-wavelength entries stay sorted whatever order they come in.
     auto per = o.perWls();
