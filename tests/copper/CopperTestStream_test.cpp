@@ -228,7 +228,7 @@ TEST(CopperTestQueries, ScalarsStatusesPlotDataAndMetersAtIndex) {
     EXPECT_NEAR(t.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
 }
 
-TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
+TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimitAndOnlyAsLongAsThePlots) {
     const auto t = kx::test::cat6APermanentLinkTest();
     const Json::Value one = t->toJson(Dump::detailLevel(1));
     EXPECT_FALSE(one["CopperTest"].isMember("limitEnforcedArrays"));
@@ -251,24 +251,21 @@ TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
     }
     EXPECT_TRUE(sawRl);
 
-    CopperTest noLimit = smallTest();
-    EXPECT_FALSE(noLimit.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
-}
+    CopperTest small = smallTest();
+    EXPECT_FALSE(small.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
 
-TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     // Many short plots against one long reference: each mask is as long as its plot, not the reference,
     // so the JSON stays proportional to the plots stored.
-    CopperTest t = smallTest();
-    t.body.limit = std::make_shared<CopperLimit>();
-    t.body.limit->do3dbRuleRl = true;
-    t.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, std::vector<int16_t>(20000, 40))};
+    small.body.limit = std::make_shared<CopperLimit>();
+    small.body.limit->do3dbRuleRl = true;
+    small.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, std::vector<int16_t>(20000, 40))};
     for (int i = 0; i < 500; ++i)
-        t.plots.plots.push_back(samplePlot(CopperTestType::rl, CableEnd::main, P2, P2, {10, 20, 30}));
-    const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
-    ASSERT_EQ(arrays.size(), 501u);
-    EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);
-    EXPECT_EQ(arrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
+        small.plots.plots.push_back(samplePlot(CopperTestType::rl, CableEnd::main, P2, P2, {10, 20, 30}));
+    const Json::Value shortArrays = small.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
+    ASSERT_EQ(shortArrays.size(), 501u);
+    EXPECT_EQ(shortArrays[1]["limitEnforced"].size(), 3u);
+    EXPECT_EQ(shortArrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
     std::vector<uint16_t> full;
-    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, full));
+    ASSERT_TRUE(small.getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, full));
     EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
 }

@@ -203,7 +203,7 @@ TEST(PlotsDerivation, PowerSumCorrectionTableAndValuesInAnyOrder) {
     }
 }
 
-TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafely) {
+TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafelyAndShorterDisturbersEndTheSum) {
     Json::Value doc;
     // No insertion loss at all: nothing is derived.
     auto none = plotsWith({samplePlot(CopperTestType::next, Main, P1, P2, flat(4, 400))});
@@ -233,9 +233,7 @@ TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafely) {
     emptyIl.deriveComputedPlots(0, UsedPairs::all());
     doc["empty IL"] = derivedAfter(emptyIl, 5);
     kx::test::expectGolden(doc, "DerivedMissingOrEmpty.json");
-}
 
-TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
     auto plots = plotsWith(fourIl(3));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 300, 300}));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P3, {300}));

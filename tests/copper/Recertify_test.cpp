@@ -34,7 +34,7 @@ Json::Value evaluated(CopperTest& t) {
 
 }  // namespace
 
-TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
+TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69mAndTwistedPairAllowsTenPercentMoreThanCoax) {
     auto t = bareTest();
     t->body.scalars = {scalar(T::delay, P1, 100.0f, ScaledInt::ones), scalar(T::length, P1, 0.0f, ScaledInt::tenths)};
     t->recertify(69.0f);
@@ -49,10 +49,8 @@ TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
     t->body.scalars[0].wirePair2 = P2;
     t->recertify(69.0f);
     EXPECT_EQ(t->body.scalars[1].value, 5.0f);
-}
 
-TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
-    auto t = bareTest();
+    // A length limit of 90.0 m lets twisted pair run to 99.0 m.
     t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
     t->body.scalars = {scalar(T::length, P1, 99.0f, ScaledInt::tenths)};
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
@@ -339,7 +337,7 @@ TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     EXPECT_EQ(r.wmValue.value, 250);
 }
 
-TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
+TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefusedAndManyAreMatchedThroughAnIndex) {
     // 300 generic NEXT curves meet 300 NEXT plots: 90,000 records, far more than any real limit makes.
     auto t = bareTest();
     for (int i = 0; i < 300; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
@@ -359,12 +357,10 @@ TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
     CopperResult back;
     EXPECT_EQ(CopperResultReader::readResult(back, bytes.data(), static_cast<uint32_t>(bytes.size())),
               ResultReaderStatus::badData);
-}
 
-TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
     // 5000 NEXT curves that the alternate rule sets aside and one alternate curve, against 5000 NEXT plots:
     // each pairing once looked the alternate curve up among all curves.
-    auto t = bareTest();
+    t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
     for (int i = 0; i < 5000; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
     t->body.limit->freqLimits.push_back(freqLimit(L::NEXT_ALT, flat(3, 200)));

@@ -188,7 +188,7 @@ TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
     EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinColor(Pin::pin7, CableEnd::main), 0x0000FFu);
 }
 
-TEST(WireMapData, ShortsShareGroupsAcrossChains) {
+TEST(WireMapData, ShortsShareGroupsAcrossChainsAndThoseThatCannotBeDrawnAreLeftOut) {
     Wiremap w;
     w.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
                 {CableEnd::main, Pin::pin5, Pin::pin6, ScaledInt()},
@@ -200,9 +200,7 @@ TEST(WireMapData, ShortsShareGroupsAcrossChains) {
     // 5-6 joined 1-2-3 through 6-1, renumbered to the lower group; the remote end counts on its own.
     ASSERT_EQ(s.size(), 5u);
     for (const auto& shortInfo : s) EXPECT_EQ(shortInfo.group, 1);
-}
 
-TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     Wiremap real;
     real.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
                    {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()},
@@ -222,13 +220,13 @@ TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     hostile.shorts.push_back(real.shorts[2]);
 
     const WireMapData expected(&real, &kOutlet, 1, 1);
-    const WireMapData d(&hostile, &kOutlet, 1, 1);
-    ASSERT_EQ(d.shortList().size(), 3u);
+    const WireMapData h(&hostile, &kOutlet, 1, 1);
+    ASSERT_EQ(h.shortList().size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
-        EXPECT_EQ(d.shortList()[i].pin1, expected.shortList()[i].pin1);
-        EXPECT_EQ(d.shortList()[i].group, expected.shortList()[i].group);
+        EXPECT_EQ(h.shortList()[i].end, expected.shortList()[i].end);
+        EXPECT_EQ(h.shortList()[i].pin1, expected.shortList()[i].pin1);
+        EXPECT_EQ(h.shortList()[i].group, expected.shortList()[i].group);
     }
-    EXPECT_EQ(d.shortList()[1].group, 2);
-    EXPECT_EQ(d.shortList()[2].group, 1);  // the remote end counts on its own
+    EXPECT_EQ(h.shortList()[1].group, 2);
+    EXPECT_EQ(h.shortList()[2].group, 1);  // the remote end counts on its own
 }

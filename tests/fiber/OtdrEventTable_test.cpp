@@ -59,7 +59,7 @@ TEST(OtdrEventType, RowTypesAndTextsFromFlags) {
     EXPECT_FALSE(isAnEventType(A::splice, A::connector));
 }
 
-TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsAndBrokenDataIsRefused) {
+TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsBrokenDataIsRefusedAndVersion1RowsHaveNoOverride) {
     const auto good = bytesOf(plainRows(3));
     FiberOtdrEventTable back;
 
@@ -103,6 +103,18 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsAndBrokenDataI
     auto newer = good;
     newer[kFirstRow] = 3;
     EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
+
+    FiberOtdrEventTable t = plainRows(1);
+    t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
+    // Drop the displayed type and both split ratios and mark the row as version 1.
+    auto bytes = kx::test::reframe(bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
+    bytes[kFirstRow] = 1;
+    FiberOtdrEventTable v1;
+    ASSERT_EQ(readInto(v1, bytes), Marshal::ok);
+    EXPECT_FALSE(v1.rows[0].userOverride.has_value());
+    EXPECT_EQ(v1.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(v1.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(v1.eventCount(), 1u);
 }
 
 TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
@@ -123,20 +135,6 @@ TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
     FiberOtdrEventTableRow gainer;
     gainer.eventType = EventType::gainer;
     EXPECT_FALSE(gainer.setUserOverride(true, EventType::bend));
-}
-
-TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
-    FiberOtdrEventTable t = plainRows(1);
-    t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
-    // Drop the displayed type and both split ratios and mark the row as version 1.
-    auto bytes = kx::test::reframe(bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
-    bytes[kFirstRow] = 1;
-    FiberOtdrEventTable back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_FALSE(back.rows[0].userOverride.has_value());
-    EXPECT_EQ(back.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
-    EXPECT_EQ(back.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
-    EXPECT_EQ(back.eventCount(), 1u);
 }
 
 TEST(OtdrEventTable, EventQueriesMergedRowsAndAUserOverrideRoundTrip) {

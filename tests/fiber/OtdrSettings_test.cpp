@@ -57,7 +57,7 @@ TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
     EXPECT_FALSE(back.fromJson(wrongClass));
 }
 
-TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
+TEST(OtdrSettings, OlderVersionsReadWithDefaultsAndPerWavelengthVersion1Widens) {
     // Version 3 has no span at all (NaN); version 4 stores it as two bare values; version 1 holds items 1 to
     // 7 only: no bend detection (though written with it), thresholds, splitters or reflectance threshold.
     const FiberOtdrSettings s = knownSettings();
@@ -77,9 +77,7 @@ TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrSettingsVersions.json");
-}
 
-TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
     Marshal::ByteStreamBuilder b;
     b.write(static_cast<uint8_t>(1));
     b.write(static_cast<uint16_t>(1550));
@@ -92,16 +90,16 @@ TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
     b.write(3.5f);                                  // dropped
     b.write(static_cast<uint16_t>(77));             // dropped
     b.write(static_cast<int32_t>(-4096));
-    std::vector<uint8_t> bytes(b.data(), b.data() + b.size());
+    std::vector<uint8_t> perWl(b.data(), b.data() + b.size());
     FiberOtdrSettingsPerWl p;
-    ASSERT_EQ(readInto(p, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(p, perWl), Marshal::ok);
     EXPECT_EQ(p.wavelength, 1550);
     EXPECT_EQ(p.otdrPulseWidth, -1);
     EXPECT_EQ(p.nominalOtdrPulseWidth, 100);
     EXPECT_EQ(p.numberOfAverages, -4096);
 
-    bytes[0] = 3;
-    EXPECT_EQ(readInto(p, bytes), Marshal::versionTooNew);
+    perWl[0] = 3;
+    EXPECT_EQ(readInto(p, perWl), Marshal::versionTooNew);
 }
 
 TEST(OtdrSettings, TextsAndLookups) {

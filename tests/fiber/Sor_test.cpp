@@ -51,7 +51,7 @@ Json::Value withoutPoints(Json::Value f) {
 
 }  // namespace
 
-TEST(Sor, EveryFieldReadsBack) {
+TEST(Sor, EveryFieldReadsBackAndADeepTraceTakesALargerScale) {
     // The launch connector 150 m out (user offset 1500 tenths of a metre); the first sample 12.5 samples of
     // 2.5 ns before the front panel (acquisition offset -312); 1551.7 nm measured; the tail connector, the
     // sixth event, is the end of the fiber ('E'); the row shown as a bulkhead says so in its comment.
@@ -61,21 +61,19 @@ TEST(Sor, EveryFieldReadsBack) {
     const Json::Value f = writeAndRead(t, 1550);
     kx::test::expectGolden(withoutPoints(f), "Sor1550.json");
     expectTraceRoundTrips(t, 1550, f);
-}
 
-TEST(Sor, DeepTraceTakesALargerScaleAndKeepsPointsAboveTheBound) {
-    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 2000);
-    FiberOtdrPlot& plot = t.plots.plots[0];
+    FiberOtdrTest deep = kx::test::otdrTest(CableEnd::end1, 2000);
+    FiberOtdrPlot& plot = deep.plots.plots[0];
     // 120 dB from top to bottom: beyond 16 bits of thousandths of a dB.
     plot.noiseFloor = -200.0f;
     for (size_t i = 0; i < plot.dataPoints.size(); ++i) plot.dataPoints[i] = 5000 - static_cast<int32_t>(i) * 60;
     // With this left index the view's upper bound is the clip level, far below the first points.
     plot.futLeftIndex = 1;
     plot.clipLevel = -10.0f;
-    const Json::Value f = writeAndRead(t, plot.wavelength);
-    EXPECT_GT(f["DataPts"]["scale"].asUInt(), 1000u);
-    EXPECT_EQ(f["DataPts"]["points"][0].asUInt(), 0u);  // the highest point is the top, not cut at the bound
-    expectTraceRoundTrips(t, plot.wavelength, f);
+    const Json::Value deepFile = writeAndRead(deep, plot.wavelength);
+    EXPECT_GT(deepFile["DataPts"]["scale"].asUInt(), 1000u);
+    EXPECT_EQ(deepFile["DataPts"]["points"][0].asUInt(), 0u);  // the highest point is the top, not cut at the bound
+    expectTraceRoundTrips(deep, plot.wavelength, deepFile);
 }
 
 TEST(Sor, ChecksumKnownAnswerAndCorruption) {
