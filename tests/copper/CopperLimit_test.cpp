@@ -161,7 +161,7 @@ TEST(CopperLimit, EvilCountsAndEveryPrefixFailBeforeAllocatingAndNewerVersionsAr
     }
 }
 
-TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
+TEST(CopperFreqLimit, VersionZeroHasNoEquationOrPairAndAccuracyInterpolatesBetweenBreakpoints) {
     Marshal::ByteStreamBuilder w;
     w.write(static_cast<uint8_t>(0));
     w.write(static_cast<uint16_t>(CopperFreqLimitType::RL));
@@ -180,6 +180,19 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
     EXPECT_TRUE(f.limitCurve.empty());
     EXPECT_EQ(f.pair, PairCombo::any);
     EXPECT_EQ(r.remaining(), 0u);
+
+    CopperFreqLimit acc;
+    EXPECT_EQ(acc.accuracyAt(5000), 0.0f);
+    acc.accPoints = {{10000, 2.0f}};
+    EXPECT_EQ(acc.accuracyAt(1), 2.0f);
+    EXPECT_EQ(acc.accuracyAt(99999999), 2.0f);
+    acc.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
+    // Extrapolated below the first point, none above the last.
+    for (const auto& [kHz, dB] :
+         {std::pair{10000, 1.0f}, {15000, 1.5f}, {20000, 2.0f}, {40000, 4.0f}, {0, 0.0f}, {5000, 0.5f}, {40001, 0.0f}})
+        EXPECT_FLOAT_EQ(acc.accuracyAt(kHz), dB) << kHz;
+    acc.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
+    EXPECT_FLOAT_EQ(acc.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
 }
 
 TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
@@ -221,21 +234,6 @@ TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     EXPECT_TRUE(l.hasFreqLimit(CopperFreqLimitType::NEXT, PairCombo::p12_36));
     EXPECT_FALSE(l.hasFreqLimit(CopperFreqLimitType::NEXT, PairCombo::p36_12));
     EXPECT_FLOAT_EQ(curve.getDbFromIndex(0), 0.1f);
-}
-
-TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
-    CopperFreqLimit f;
-    EXPECT_EQ(f.accuracyAt(5000), 0.0f);
-    f.accPoints = {{10000, 2.0f}};
-    EXPECT_EQ(f.accuracyAt(1), 2.0f);
-    EXPECT_EQ(f.accuracyAt(99999999), 2.0f);
-    f.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
-    // Extrapolated below the first point, none above the last.
-    for (const auto& [kHz, dB] :
-         {std::pair{10000, 1.0f}, {15000, 1.5f}, {20000, 2.0f}, {40000, 4.0f}, {0, 0.0f}, {5000, 0.5f}, {40001, 0.0f}})
-        EXPECT_FLOAT_EQ(f.accuracyAt(kHz), dB) << kHz;
-    f.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
-    EXPECT_FLOAT_EQ(f.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
 }
 
 TEST(CopperLimit, JsonAbbreviatesLongCurvesBelowFullDetail) {

@@ -229,7 +229,7 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     kx::test::expectGolden(t->body.copperfreqs.toJson(Dump::DumpFlags{1}), "RecertifyPairSpecific.json");
 }
 
-TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailUnlessCustomOutlet) {
+TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesFailWithoutPlotsUnlessCustomOrDerivedFromAnEmptySource) {
     auto t = bareTest();
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300))};
@@ -245,6 +245,17 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailU
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
     t->body.limit->mediaType = CopperLimit::MediaType::coax;
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+
+    // A required ACR curve finds the plot derived from a NEXT plot without samples.
+    t = bareTest();
+    t->body.limit->freqLimits = {freqLimit(L::ACR, flat(3, 100))};
+    for (int k = 1; k <= 4; ++k) {
+        const auto pair = static_cast<WirePair>(k);
+        t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, pair, pair, flat(3, 20)));
+    }
+    t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, {}));
+    t->completeRead();
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }
 
 TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
@@ -371,16 +382,4 @@ TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefusedAndManyAreMatc
     ASSERT_EQ(t->body.copperfreqs.freqs.size(), 5000u);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].limitType, L::NEXT_ALT);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::pass);
-}
-
-TEST(RecertifyFrequency, RequiredAcrCurveFindsThePlotDerivedFromAnEmptySource) {
-    auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(L::ACR, flat(3, 100))};
-    for (int k = 1; k <= 4; ++k) {
-        const auto pair = static_cast<WirePair>(k);
-        t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, pair, pair, flat(3, 20)));
-    }
-    t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, {}));
-    t->completeRead();
-    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }

@@ -120,7 +120,7 @@ TEST(CopperOutletConfig, RoundTripsRefusesNewerArtifactsAndStopsAfterItsFields) 
     EXPECT_EQ(r.remaining(), 5u);
 }
 
-TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
+TEST(WireMapData, TextLinesOfStraightThroughOpensShortsAndCrossedPinsAndLabelsPerAdapter) {
     const Wiremap w = kx::test::straightThroughWiremap();
     const WireMapData d(&w, &kOutlet, 1, 1);
     EXPECT_EQ(line(d, 3), "<null>");
@@ -148,19 +148,18 @@ TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
             e["pairs"].append(m.pairComboLabel(static_cast<WireMapData::PairCombo>(combo)));
     }
     kx::test::expectGolden(doc, "WireMapLabels.json");
-}
 
-TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
-    Wiremap w;
-    w.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
-    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
-    w.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
-    const WireMapData d(&w, &kOutlet, 1, 1);
-    EXPECT_EQ(line(d, 0), "1 2 3 " + std::string(12, ' '));
-    EXPECT_EQ(line(d, 1), "| | o s " + std::string(10, ' '));
-    EXPECT_EQ(line(d, 2), "2 1   5 " + std::string(10, ' '));
+    // Opens, shorts and crossed pins in the text lines.
+    Wiremap faults;
+    faults.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
+    faults.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
+    faults.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
+    const WireMapData f(&faults, &kOutlet, 1, 1);
+    EXPECT_EQ(line(f, 0), "1 2 3 " + std::string(12, ' '));
+    EXPECT_EQ(line(f, 1), "| | o s " + std::string(10, ' '));
+    EXPECT_EQ(line(f, 2), "2 1   5 " + std::string(10, ' '));
     Wiremap single;
-    single.opens = w.opens;
+    single.opens = faults.opens;
     EXPECT_TRUE(WireMapData(&single, &kOutlet, 1, 1).isSingleEnded());
 }
 

@@ -24,7 +24,7 @@ TEST(Fiber, DefaultsNominalCoreSizeLookupAndTexts) {
     EXPECT_STREQ(toString(FiberConnectorType(0)), "Not Set");
 }
 
-TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkippedAndImpossibleCountsRefused) {
+TEST(Fiber, ExtraPayloadBytesSkippedImpossibleCountsRefusedAndVersionOneIrAsFloat) {
     auto bytes = bytesOf(kx::test::singlemodeFiber());
     bytes = kx::test::reframe(bytes, 0, 3, bytes.size(), 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
     bytes.push_back(0x42);  // the next object in the stream
@@ -43,9 +43,7 @@ TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkippedAndImpossibleCountsRefused)
     e[e.size() - 2] = 0xFF;
     e[e.size() - 1] = 0xFF;
     EXPECT_EQ(readInto(empty, e), Marshal::readError);
-}
 
-TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
     Marshal::ByteStreamBuilder b;
     b.write(static_cast<uint8_t>(1));
     b.write(static_cast<uint16_t>(1550));

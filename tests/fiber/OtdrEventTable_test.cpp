@@ -230,35 +230,6 @@ TEST(OtdrEventTableDeathTest, QueriesAndAnOverrideOnAnUnknownRowKeepTheirAsserti
     EXPECT_DEATH(unknown.setUserOverride(true, EventType::connector), "_eventType != EVENT_TYPE_UNKNOWN");
 }
 
-TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndices) {
-    FiberOtdrEventTable t = plainRows(7);
-    t.rows[3].hiddenGroupMarker = HiddenGroupMarker::begin;
-    t.rows[5].hiddenGroupMarker = HiddenGroupMarker::end;
-    FiberOtdrEventTable endCut = t;
-    endCut.removeRows(5);
-    EXPECT_EQ(endCut.rowCount(), 6u);
-    EXPECT_EQ(endCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
-    EXPECT_EQ(endCut.events.back().rowIndex, 5u);
-
-    FiberOtdrEventTable beginCut = t;
-    beginCut.removeRows(3);
-    EXPECT_EQ(beginCut.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);  // old row 4 opens the group
-    EXPECT_EQ(beginCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
-
-    FiberOtdrEventTable whole = t;
-    whole.removeRows(3, 5);
-    EXPECT_EQ(whole.hiddenGroupCount(), 0u);
-    EXPECT_EQ(whole.rowCount(), 4u);
-    for (const auto& e : whole.events) EXPECT_LT(e.rowIndex, whole.rowCount());
-
-    FiberOtdrEventTable clipped = t;
-    clipped.removeRows(6, 100);
-    EXPECT_EQ(clipped.rowCount(), 6u);
-    FiberOtdrEventTable none = t;
-    none.removeRows(4, 2);
-    EXPECT_EQ(none.rowCount(), 7u);
-}
-
 namespace {
 // The event map as the plain description reads: one removeRows() per removed row.
 FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
@@ -293,7 +264,34 @@ FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
 
 }  // namespace
 
-TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
+TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndicesAndTheEventMapRemovesInOnePass) {
+    FiberOtdrEventTable t = plainRows(7);
+    t.rows[3].hiddenGroupMarker = HiddenGroupMarker::begin;
+    t.rows[5].hiddenGroupMarker = HiddenGroupMarker::end;
+    FiberOtdrEventTable endCut = t;
+    endCut.removeRows(5);
+    EXPECT_EQ(endCut.rowCount(), 6u);
+    EXPECT_EQ(endCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+    EXPECT_EQ(endCut.events.back().rowIndex, 5u);
+
+    FiberOtdrEventTable beginCut = t;
+    beginCut.removeRows(3);
+    EXPECT_EQ(beginCut.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);  // old row 4 opens the group
+    EXPECT_EQ(beginCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+
+    FiberOtdrEventTable whole = t;
+    whole.removeRows(3, 5);
+    EXPECT_EQ(whole.hiddenGroupCount(), 0u);
+    EXPECT_EQ(whole.rowCount(), 4u);
+    for (const auto& e : whole.events) EXPECT_LT(e.rowIndex, whole.rowCount());
+
+    FiberOtdrEventTable clipped = t;
+    clipped.removeRows(6, 100);
+    EXPECT_EQ(clipped.rowCount(), 6u);
+    FiberOtdrEventTable none = t;
+    none.removeRows(4, 2);
+    EXPECT_EQ(none.rowCount(), 7u);
+
     for (uint32_t seed = 0; seed < 250; ++seed) {
         const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
         ASSERT_EQ(bytesOf(t.createEventMap()), bytesOf(eventMapOneByOne(t))) << "seed " << seed;
