@@ -108,7 +108,7 @@ TEST(PlotsStream, OnlyMeasuredPlotsAreStoredAndDerivedOnesComeBack) {
     EXPECT_TRUE(copy.derived());
 }
 
-TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
+TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLossAndElfextReversesPairsAcrossEnds) {
     // Main: (1,2) is missing, so the main-end step ends before (1,3); remote (1,2): NEXT 50.0 less IL of
     // pair 2 (2.0) = 48.0 dB.
     Json::Value doc;
@@ -129,21 +129,19 @@ TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
     sixteen.deriveComputedPlots(2, UsedPairs::all());
     doc["16 MHz"] = derivedAfter(sixteen, 5);
     kx::test::expectGolden(doc, "DerivedAcr.json");
-}
 
-TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
     // FEXT (a,b) of both ends, 30.0 dB and up one step per plot; IL of pair k is k dB. Main (1,2) from main
     // FEXT (1,2) less IL of pair 2 (28.0); main (2,1) from remote FEXT (1,2) less IL of pair 1 (29.6);
     // remote (2,1) from main FEXT (1,2) less IL of pair 1 (29.0). PSELFEXT of pair 1 on main sums ELFEXT
     // (2,1), (3,1), (4,1); PSFEXT adds its IL back.
-    auto plots = plotsWith(fourIl(3));
+    auto fext = plotsWith(fourIl(3));
     int16_t v = 300;
     for (CableEnd end : {Main, Remote})
         for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
-            plots.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(plots.plotsOfType(CopperTestType::elfext).size(), 24u);
-    kx::test::expectGolden(derivedAfter(plots, 16), "DerivedElfext.json");
+            fext.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
+    fext.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(fext.plotsOfType(CopperTestType::elfext).size(), 24u);
+    kx::test::expectGolden(derivedAfter(fext, 16), "DerivedElfext.json");
 }
 
 TEST(PlotsDerivation, PowerSumOfNextSkipsUnusedPairsAndStopsAtMissingPlots) {

@@ -258,7 +258,7 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesFailWithoutPlotsU
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }
 
-TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
+TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHzAndTclTheShielding) {
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(1018, 300)), freqLimit(L::NEXT_ALT, flat(1018, 250))};
@@ -280,10 +280,8 @@ TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
     t->recertify(kNoNvp);
     ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::next, CableEnd::main, P1, P2));
     EXPECT_EQ(r.limitType, L::NEXT);
-}
 
-TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
-    auto t = bareTest();
+    t = bareTest();
     t->body.limit->altTcl = CopperLimit::AltTcl::shielded;
     t->body.limit->freqLimits = {freqLimit(L::TCL, flat(2, 300)), freqLimit(L::TCL_ALT, flat(2, 200))};
     t->plots.plots = {samplePlot(T::tcl, CableEnd::main, P1, P1, flat(2, 250))};

@@ -12,7 +12,7 @@ constexpr size_t kSpanBytes = kHeaderBytes + 2 * ScaledInt::kWireSize;
 constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
 }  // namespace
 
-TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
+TEST(OtdrSettings, BytesAndJsonRoundTripJsonRefusalsTextsAndLookups) {
     const FiberOtdrSettings s = knownSettings();
     const auto bytes = bytesOf(s);
     FiberOtdrSettings back;
@@ -55,6 +55,19 @@ TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
     Json::Value wrongClass = j;
     wrongClass["FiberOtdrSettings"]["_className"] = "FiberLossLengthSettings";
     EXPECT_FALSE(back.fromJson(wrongClass));
+
+    EXPECT_STREQ(toString(OtdrRange::km15), "15 km");
+    EXPECT_STREQ(toString(static_cast<OtdrRange>(12000)), "");
+    EXPECT_STREQ(toString(OtdrAveragingTime::s180), "180 seconds per wavelength");
+    EXPECT_STREQ(toString(static_cast<OtdrAveragingTime>(12)), "");
+    EXPECT_STREQ(toString(OtdrBendWavelengths::wl1490_1650), "1490/1650");
+    EXPECT_STREQ(toString(OtdrSplitterRatio::r2x256), "2x256");
+    EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
+    EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
+    EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
+    ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
+    EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
+    EXPECT_EQ(s.kind(), 1);
 }
 
 TEST(OtdrSettings, OlderVersionsReadWithDefaultsAndPerWavelengthVersion1Widens) {
@@ -100,20 +113,4 @@ TEST(OtdrSettings, OlderVersionsReadWithDefaultsAndPerWavelengthVersion1Widens) 
 
     perWl[0] = 3;
     EXPECT_EQ(readInto(p, perWl), Marshal::versionTooNew);
-}
-
-TEST(OtdrSettings, TextsAndLookups) {
-    EXPECT_STREQ(toString(OtdrRange::km15), "15 km");
-    EXPECT_STREQ(toString(static_cast<OtdrRange>(12000)), "");
-    EXPECT_STREQ(toString(OtdrAveragingTime::s180), "180 seconds per wavelength");
-    EXPECT_STREQ(toString(static_cast<OtdrAveragingTime>(12)), "");
-    EXPECT_STREQ(toString(OtdrBendWavelengths::wl1490_1650), "1490/1650");
-    EXPECT_STREQ(toString(OtdrSplitterRatio::r2x256), "2x256");
-    EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
-    EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
-    EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
-    const FiberOtdrSettings s = kx::test::otdrSettings();
-    ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
-    EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
-    EXPECT_EQ(s.kind(), 1);
 }
