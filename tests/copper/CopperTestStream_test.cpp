@@ -127,7 +127,7 @@ TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
     EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
 }
 
-TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimitAndTheirTexts) {
+TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimitTheirTextsAndQueries) {
     const CopperTest t = smallTest();
     const auto bytes = bytesOf(t);
     CopperTest back;
@@ -155,6 +155,49 @@ TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimitAndTheirTexts
     EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(t.body.diagRes)));
     EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(t.body.faultInfo)));
     kx::test::expectGolden(t.body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
+
+    // Queries on scalars, statuses, plot data and distances.
+    CopperTest q = smallTest();
+    q.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
+    q.body.scalars.back().status = Status::fail;
+    q.body.wiremap.status = Status::pass;
+    EXPECT_TRUE(q.hasCopperScalar(CopperTestType::length, WirePair::notset));
+    EXPECT_TRUE(q.hasCopperScalar(CopperTestType::length, P2));
+    EXPECT_FALSE(q.hasCopperScalar(CopperTestType::length, P3));
+    CopperScalar s;
+    ASSERT_TRUE(q.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(s.wirePair, P1);
+    ASSERT_TRUE(q.findCopperScalar(s, CopperTestType::length, CableEnd::main, P2, WirePair::notset));
+    EXPECT_EQ(s.value, 12.0f);
+    EXPECT_FALSE(q.findCopperScalar(s, CopperTestType::length, CableEnd::remote, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(q.getStatusByTestType(CopperTestType::map), Status::pass);
+
+    q.body.scalars[0].status = Status::pass;
+    q.body.scalars[1].status = Status::passStar;
+    CopperFreq f;
+    f.testType = CopperTestType::length;
+    f.status = Status::passAcceptable;
+    q.body.copperfreqs.freqs.push_back(f);
+    EXPECT_EQ(q.getStatusByTestType(CopperTestType::length), Status::passStar);
+    EXPECT_FALSE(q.getCopperFreqStar(CopperTestType::length));
+    EXPECT_TRUE(q.hasCopperFreq(CopperTestType::length));
+
+    const CopperTest::ShortestLength sl = q.shortestLength();
+    EXPECT_EQ(sl.index, 1);
+    EXPECT_EQ(sl.value.toString(), "12.0");
+
+    for (auto v : {CopperSettings::StorePlotData::off, CopperSettings::StorePlotData::null}) {
+        q.body.settings.storePlotData = v;
+        EXPECT_FALSE(q.hasPlotData());
+    }
+    q.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
+    EXPECT_TRUE(q.hasPlotData());
+
+    q.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
+    q.plots.nsPerSample = 2.0f;
+    q.plots.zeroLengthIndex = 10;
+    EXPECT_NEAR(q.metersAtIndex(110), 100 * 2.0 * 0.29979247 * 0.69, 1e-3);
+    EXPECT_NEAR(q.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
 }
 
 TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllocatesNothing) {
@@ -182,50 +225,6 @@ TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllo
     CopperTestBody fresh;
     EXPECT_EQ(readInto(fresh, evil), Marshal::readError);
     EXPECT_TRUE(fresh.scalars.empty());
-}
-
-TEST(CopperTestQueries, ScalarsStatusesPlotDataAndMetersAtIndex) {
-    CopperTest t = smallTest();
-    t.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
-    t.body.scalars.back().status = Status::fail;
-    t.body.wiremap.status = Status::pass;
-    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, WirePair::notset));
-    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, P2));
-    EXPECT_FALSE(t.hasCopperScalar(CopperTestType::length, P3));
-    CopperScalar s;
-    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
-    EXPECT_EQ(s.wirePair, P1);
-    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, P2, WirePair::notset));
-    EXPECT_EQ(s.value, 12.0f);
-    EXPECT_FALSE(t.findCopperScalar(s, CopperTestType::length, CableEnd::remote, WirePair::notset, WirePair::notset));
-    EXPECT_EQ(t.getStatusByTestType(CopperTestType::map), Status::pass);
-
-    t.body.scalars[0].status = Status::pass;
-    t.body.scalars[1].status = Status::passStar;
-    CopperFreq f;
-    f.testType = CopperTestType::length;
-    f.status = Status::passAcceptable;
-    t.body.copperfreqs.freqs.push_back(f);
-    EXPECT_EQ(t.getStatusByTestType(CopperTestType::length), Status::passStar);
-    EXPECT_FALSE(t.getCopperFreqStar(CopperTestType::length));
-    EXPECT_TRUE(t.hasCopperFreq(CopperTestType::length));
-
-    const CopperTest::ShortestLength sl = t.shortestLength();
-    EXPECT_EQ(sl.index, 1);
-    EXPECT_EQ(sl.value.toString(), "12.0");
-
-    for (auto v : {CopperSettings::StorePlotData::off, CopperSettings::StorePlotData::null}) {
-        t.body.settings.storePlotData = v;
-        EXPECT_FALSE(t.hasPlotData());
-    }
-    t.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
-    EXPECT_TRUE(t.hasPlotData());
-
-    t.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
-    t.plots.nsPerSample = 2.0f;
-    t.plots.zeroLengthIndex = 10;
-    EXPECT_NEAR(t.metersAtIndex(110), 100 * 2.0 * 0.29979247 * 0.69, 1e-3);
-    EXPECT_NEAR(t.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
 }
 
 TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimitAndOnlyAsLongAsThePlots) {

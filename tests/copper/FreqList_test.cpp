@@ -60,7 +60,7 @@ TEST(CopperFreqList, RecordLayoutBadRecordsAndCounts) {
     }
 }
 
-TEST(CopperFreqList, LookupsWorstStatusAndWorstMarginOfJudgedRecords) {
+TEST(CopperFreqList, LookupsWorstStatusWorstMarginsAndJsonWithDistancesOnlyForTdr) {
     CopperFreqList list = sampleList();
     CopperFreq out;
     out.wmLocation = -1;
@@ -86,9 +86,7 @@ TEST(CopperFreqList, LookupsWorstStatusAndWorstMarginOfJudgedRecords) {
     list.freqs.push_back(record(T::next, CableEnd::main, P1, P4, Status::pass, 500));
     list.freqs.push_back(record(T::next, CableEnd::main, P2, P3, Status::dontShow, 1));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
-}
 
-TEST(CopperFreq, MarginsFollowTheLimitDirectionAndJsonHasDistancesOnlyForTdr) {
     CopperFreq next = record(T::next, CableEnd::main, P1, P2, Status::pass, 350);
     EXPECT_EQ(next.getWmMargin(), ScaledInt::raw(50, ScaledInt::tenths));
     CopperFreq il = next;

@@ -42,7 +42,7 @@ std::string line(const WireMapData& d, int n) {
 }
 }  // namespace
 
-TEST(Wiremap, RoundTripsEveryArtifactKind) {
+TEST(Wiremap, RoundTripsEveryArtifactKindAndPinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
     const Wiremap w = everyArtifact();
     const auto bytes = bytesOf(w);
     // Header, 2-byte status, four flags, four counted lists.
@@ -57,6 +57,15 @@ TEST(Wiremap, RoundTripsEveryArtifactKind) {
     auto huge = bytesOf(Wiremap{});
     kx::test::put32(huge, 18, 0xFFFFFFFF);
     EXPECT_EQ(readInto(back, huge), Marshal::readError);
+
+    // Pin use counts connections, opens and shorts but not split pairs.
+    Wiremap use;
+    use.splitPairs.push_back({P1, P2, ScaledInt(), ScaledInt()});
+    use.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
+    use.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
+    use.connections.push_back({Pin::pin1, Pin::pin2});
+    for (Pin used : {Pin::pin2, Pin::pin3, Pin::pin6}) EXPECT_TRUE(use.isPinUsed(used)) << static_cast<int>(used);
+    for (Pin unused : {Pin::pin4, Pin::shield}) EXPECT_FALSE(use.isPinUsed(unused)) << static_cast<int>(unused);
 }
 
 namespace {
@@ -86,16 +95,6 @@ void readBeforeAndAfterTheLock() {
 TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(readBeforeAndAfterTheLock(), testing::ExitedWithCode(0), "");
-}
-
-TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
-    Wiremap w;
-    w.splitPairs.push_back({P1, P2, ScaledInt(), ScaledInt()});
-    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
-    w.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
-    w.connections.push_back({Pin::pin1, Pin::pin2});
-    for (Pin used : {Pin::pin2, Pin::pin3, Pin::pin6}) EXPECT_TRUE(w.isPinUsed(used)) << static_cast<int>(used);
-    for (Pin unused : {Pin::pin4, Pin::shield}) EXPECT_FALSE(w.isPinUsed(unused)) << static_cast<int>(unused);
 }
 
 TEST(CopperOutletConfig, RoundTripsRefusesNewerArtifactsAndStopsAfterItsFields) {
