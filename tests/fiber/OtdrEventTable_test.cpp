@@ -293,8 +293,8 @@ TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndicesAndTheEventMapRemovesIn
     EXPECT_EQ(none.rowCount(), 7u);
 
     for (uint32_t seed = 0; seed < 250; ++seed) {
-        const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
-        ASSERT_EQ(bytesOf(t.createEventMap()), bytesOf(eventMapOneByOne(t))) << "seed " << seed;
+        const FiberOtdrEventTable shuffled = kx::test::shuffledEventTable(seed);
+        ASSERT_EQ(bytesOf(shuffled.createEventMap()), bytesOf(eventMapOneByOne(shuffled))) << "seed " << seed;
     }
 }
 
