@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <random>
-#include <vector>
 
 #include "copper/CopperUtil.h"
 
@@ -21,7 +20,7 @@ Marshal::StreamOpStatus readCurve(const std::vector<uint8_t>& bytes, std::vector
 }
 }  // namespace
 
-TEST(CurveCodec, EscapesDifferencesOutsideASignedByteAndUnpacksOnlyItsBytes) {
+TEST(CurveCodec, EscapesUnpacksOnlyItsBytesRoundTripsAndItsStreamRefusesCountsTheBytesCannotHold) {
     // -128 would collide with the escape byte, so only -127..127 fit in one byte.
     EXPECT_EQ(packCurve({-127}), (std::vector<uint8_t>{0x81}));
     EXPECT_EQ(packCurve({-128}), (std::vector<uint8_t>{0x80, 0x80, 0xFF}));
@@ -50,9 +49,7 @@ TEST(CurveCodec, EscapesDifferencesOutsideASignedByteAndUnpacksOnlyItsBytes) {
     EXPECT_TRUE(unpackCurve(three, 3, two.data(), 2, &used));
     EXPECT_EQ(used, 2u);
     EXPECT_EQ(two, (std::vector<int16_t>{1, 2}));
-}
 
-TEST(CurveCodec, RoundTripsRandomCurves) {
     std::mt19937 rng(4711);
     for (int round = 0; round < 300; ++round) {
         // Mix small steps (one byte each) with jumps anywhere in the 16-bit range (escapes).
@@ -65,16 +62,14 @@ TEST(CurveCodec, RoundTripsRandomCurves) {
             v = (rng() % 8 == 0) ? any(rng) : std::clamp(v + step(rng), -32768, 32767);
             s = static_cast<int16_t>(v);
         }
-        const std::vector<uint8_t> packed = packCurve(samples);
-        ASSERT_LE(packed.size(), samples.size() * 3);
+        const std::vector<uint8_t> randomBytes = packCurve(samples);
+        ASSERT_LE(randomBytes.size(), samples.size() * 3);
         std::vector<int16_t> back(samples.size());
-        ASSERT_TRUE(unpackCurve(packed.data(), static_cast<uint32_t>(packed.size()), back.data(),
+        ASSERT_TRUE(unpackCurve(randomBytes.data(), static_cast<uint32_t>(randomBytes.size()), back.data(),
                                 static_cast<uint32_t>(back.size())));
         ASSERT_EQ(back, samples);
     }
-}
 
-TEST(PackedCurveStream, RoundTripsReadsEmptyCurvesAndRefusesCountsTheBytesCannotHold) {
     const std::vector<int16_t> samples = {10, 20, -500, 1000, 999};
     Marshal::ByteStreamBuilder b;
     writePackedCurve(b, samples);

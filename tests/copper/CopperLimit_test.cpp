@@ -1,9 +1,6 @@
 #include "copper/CopperTesting.h"
 #include <zlib.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 std::string fullJson(const CopperLimit& l) { return Dump::toJsonString(l, Dump::DumpFlags{2}, true); }
 
@@ -108,15 +105,6 @@ std::vector<int16_t> ramp(int n) {
 }
 }  // namespace
 
-TEST(CopperLimit, RoundTripsTheCat6ALimit) {
-    const CopperLimit l = busyLimit();
-    const auto bytes = bytesOf(l);
-    CopperLimit back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(fullJson(back), fullJson(l));
-    EXPECT_EQ(bytesAtVersion(l, 4).size(), bytes.size());
-}
-
 TEST(CopperLimit, ReadsEveryOlderVersionWithDefaults) {
     // Fields a version does not store keep their defaults: the documents differ only in those.
     const CopperLimit l = busyLimit();
@@ -129,20 +117,7 @@ TEST(CopperLimit, ReadsEveryOlderVersionWithDefaults) {
     kx::test::expectGolden(versions, "CopperLimitVersions.json");
 }
 
-TEST(CopperLimit, EveryPrefixFails) {
-    CopperLimit small;
-    small.name = "x";
-    small.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
-    small.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
-    small.validLiaIds = {{1, 2}};
-    small.invalidLiaIds = {7};
-    for (uint8_t v : {0, 2, 4}) {
-        SCOPED_TRACE(static_cast<int>(v));
-        EXPECT_TRUE(everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
-    }
-}
-
-TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
+TEST(CopperLimit, EvilCountsAndEveryPrefixFailBeforeAllocatingAndNewerVersionsAreRefused) {
     CopperLimit l;
     l.name = "n";
     auto bytes = bytesOf(l);
@@ -173,9 +148,20 @@ TEST(CopperLimit, EvilCountsFailBeforeAllocatingAndNewerVersionsAreRefused) {
     bytes = bytesOf(s);
     bytes[kHeaderBytes + 2 + 4 + 4] = 1;
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
+
+    CopperLimit small;
+    small.name = "x";
+    small.freqLimits.push_back(freqLimit(CopperFreqLimitType::NEXT, {0, 5, 300, 299}, {{1000, 0.5f}}));
+    small.scalarLimits.push_back(scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths)));
+    small.validLiaIds = {{1, 2}};
+    small.invalidLiaIds = {7};
+    for (uint8_t v : {0, 2, 4}) {
+        SCOPED_TRACE(static_cast<int>(v));
+        EXPECT_TRUE(everyPrefixFails<CopperLimit>(bytesAtVersion(small, v)));
+    }
 }
 
-TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
+TEST(CopperFreqLimit, VersionZeroHasNoEquationOrPairAndAccuracyInterpolatesBetweenBreakpoints) {
     Marshal::ByteStreamBuilder w;
     w.write(static_cast<uint8_t>(0));
     w.write(static_cast<uint16_t>(CopperFreqLimitType::RL));
@@ -194,6 +180,19 @@ TEST(CopperLimit, VersionZeroCurvesHaveNoEquationOrPair) {
     EXPECT_TRUE(f.limitCurve.empty());
     EXPECT_EQ(f.pair, PairCombo::any);
     EXPECT_EQ(r.remaining(), 0u);
+
+    CopperFreqLimit acc;
+    EXPECT_EQ(acc.accuracyAt(5000), 0.0f);
+    acc.accPoints = {{10000, 2.0f}};
+    EXPECT_EQ(acc.accuracyAt(1), 2.0f);
+    EXPECT_EQ(acc.accuracyAt(99999999), 2.0f);
+    acc.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
+    // Extrapolated below the first point, none above the last.
+    for (const auto& [kHz, dB] :
+         {std::pair{10000, 1.0f}, {15000, 1.5f}, {20000, 2.0f}, {40000, 4.0f}, {0, 0.0f}, {5000, 0.5f}, {40001, 0.0f}})
+        EXPECT_FLOAT_EQ(acc.accuracyAt(kHz), dB) << kHz;
+    acc.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
+    EXPECT_FLOAT_EQ(acc.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
 }
 
 TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
@@ -237,21 +236,6 @@ TEST(CopperLimit, ScalarLookupsByTestTypeAndFrequencyLookupsByExactPair) {
     EXPECT_FLOAT_EQ(curve.getDbFromIndex(0), 0.1f);
 }
 
-TEST(CopperFreqLimit, AccuracyInterpolatesBetweenBreakpoints) {
-    CopperFreqLimit f;
-    EXPECT_EQ(f.accuracyAt(5000), 0.0f);
-    f.accPoints = {{10000, 2.0f}};
-    EXPECT_EQ(f.accuracyAt(1), 2.0f);
-    EXPECT_EQ(f.accuracyAt(99999999), 2.0f);
-    f.accPoints = {{10000, 1.0f}, {20000, 2.0f}, {40000, 4.0f}};
-    // Extrapolated below the first point, none above the last.
-    for (const auto& [kHz, dB] :
-         {std::pair{10000, 1.0f}, {15000, 1.5f}, {20000, 2.0f}, {40000, 4.0f}, {0, 0.0f}, {5000, 0.5f}, {40001, 0.0f}})
-        EXPECT_FLOAT_EQ(f.accuracyAt(kHz), dB) << kHz;
-    f.accPoints = {{10000, 1.0f}, {10000, 3.0f}, {20000, 5.0f}};
-    EXPECT_FLOAT_EQ(f.accuracyAt(5000), 1.0f);  // equal breakpoints, no division by zero
-}
-
 TEST(CopperLimit, JsonAbbreviatesLongCurvesBelowFullDetail) {
     CopperLimit l;
     l.name = "L";
@@ -267,9 +251,10 @@ TEST(CopperLimit, JsonAbbreviatesLongCurvesBelowFullDetail) {
     EXPECT_NE(Dump::dumpToString(l).find("\"...\""), std::string::npos);
 }
 
-TEST(CopperLimit, OpensPlainAndCompressedBlobsAndRefusesBadOnes) {
+TEST(CopperLimit, RoundTripsOpensPlainAndCompressedBlobsAndRefusesBadOnes) {
     const CopperLimit l = busyLimit();
     const auto plain = bytesOf(l);
+    EXPECT_EQ(bytesAtVersion(l, 4).size(), plain.size());
     CopperLimit direct;
     EXPECT_EQ(direct.open(plain.data(), static_cast<int>(plain.size()), 0), Marshal::ok);
     EXPECT_EQ(fullJson(direct), fullJson(l));

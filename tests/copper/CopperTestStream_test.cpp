@@ -1,13 +1,8 @@
 #include "copper/CopperTesting.h"
 
-#include <json/json.h>
-
 #include <algorithm>
 
 namespace {
-
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
 
 CopperSettings sampleSettings() {
     CopperSettings s;
@@ -132,7 +127,7 @@ TEST(CopperTestCable, OldDatabasesUsedTheCategory8CodeForCoax) {
     EXPECT_EQ(c.toJson(Dump::detailLevel(1))["CopperCable"]["copperShield"].asString(), "SF/UTP");
 }
 
-TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
+TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimitTheirTextsAndQueries) {
     const CopperTest t = smallTest();
     const auto bytes = bytesOf(t);
     CopperTest back;
@@ -150,6 +145,59 @@ TEST(CopperTestBodyStream, RoundTripKeepsDiagnosticsFaultsAndALimit) {
     CopperTest copy = back;
     copy.body.limit->name = "other";
     EXPECT_EQ(back.getLimit()->name, "TIA Cat 6A Perm. Link");
+
+    // Diagnostic and fault texts; both lists refuse every prefix.
+    EXPECT_STREQ(diagElementText(13), "pin shield");
+    EXPECT_STREQ(diagElementText(25), "pair combo 43");
+    EXPECT_STREQ(diagElementText(26), "");
+    EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
+    EXPECT_STREQ(faultTypeText(16), "");
+    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(t.body.diagRes)));
+    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(t.body.faultInfo)));
+    kx::test::expectGolden(t.body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
+
+    // Queries on scalars, statuses, plot data and distances.
+    CopperTest q = smallTest();
+    q.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
+    q.body.scalars.back().status = Status::fail;
+    q.body.wiremap.status = Status::pass;
+    EXPECT_TRUE(q.hasCopperScalar(CopperTestType::length, WirePair::notset));
+    EXPECT_TRUE(q.hasCopperScalar(CopperTestType::length, P2));
+    EXPECT_FALSE(q.hasCopperScalar(CopperTestType::length, P3));
+    CopperScalar s;
+    ASSERT_TRUE(q.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(s.wirePair, P1);
+    ASSERT_TRUE(q.findCopperScalar(s, CopperTestType::length, CableEnd::main, P2, WirePair::notset));
+    EXPECT_EQ(s.value, 12.0f);
+    EXPECT_FALSE(q.findCopperScalar(s, CopperTestType::length, CableEnd::remote, WirePair::notset, WirePair::notset));
+    EXPECT_EQ(q.getStatusByTestType(CopperTestType::map), Status::pass);
+
+    q.body.scalars[0].status = Status::pass;
+    q.body.scalars[1].status = Status::passStar;
+    CopperFreq f;
+    f.testType = CopperTestType::length;
+    f.status = Status::passAcceptable;
+    q.body.copperfreqs.freqs.push_back(f);
+    EXPECT_EQ(q.getStatusByTestType(CopperTestType::length), Status::passStar);
+    EXPECT_FALSE(q.getCopperFreqStar(CopperTestType::length));
+    EXPECT_TRUE(q.hasCopperFreq(CopperTestType::length));
+
+    const CopperTest::ShortestLength sl = q.shortestLength();
+    EXPECT_EQ(sl.index, 1);
+    EXPECT_EQ(sl.value.toString(), "12.0");
+
+    for (auto v : {CopperSettings::StorePlotData::off, CopperSettings::StorePlotData::null}) {
+        q.body.settings.storePlotData = v;
+        EXPECT_FALSE(q.hasPlotData());
+    }
+    q.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
+    EXPECT_TRUE(q.hasPlotData());
+
+    q.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
+    q.plots.nsPerSample = 2.0f;
+    q.plots.zeroLengthIndex = 10;
+    EXPECT_NEAR(q.metersAtIndex(110), 100 * 2.0 * 0.29979247 * 0.69, 1e-3);
+    EXPECT_NEAR(q.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
 }
 
 TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllocatesNothing) {
@@ -179,51 +227,7 @@ TEST(CopperTestBodyStream, LimitSlotOfAnotherTypeIsInvalidAndEvilScalarCountAllo
     EXPECT_TRUE(fresh.scalars.empty());
 }
 
-TEST(CopperTestQueries, ScalarsStatusesPlotDataAndMetersAtIndex) {
-    CopperTest t = smallTest();
-    t.body.scalars.push_back(scalar(CopperTestType::map, P1, 1.0f, ScaledInt::ones));
-    t.body.scalars.back().status = Status::fail;
-    t.body.wiremap.status = Status::pass;
-    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, WirePair::notset));
-    EXPECT_TRUE(t.hasCopperScalar(CopperTestType::length, P2));
-    EXPECT_FALSE(t.hasCopperScalar(CopperTestType::length, WirePair::pair3));
-    CopperScalar s;
-    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, WirePair::notset, WirePair::notset));
-    EXPECT_EQ(s.wirePair, P1);
-    ASSERT_TRUE(t.findCopperScalar(s, CopperTestType::length, CableEnd::main, P2, WirePair::notset));
-    EXPECT_EQ(s.value, 12.0f);
-    EXPECT_FALSE(t.findCopperScalar(s, CopperTestType::length, CableEnd::remote, WirePair::notset, WirePair::notset));
-    EXPECT_EQ(t.getStatusByTestType(CopperTestType::map), Status::pass);
-
-    t.body.scalars[0].status = Status::pass;
-    t.body.scalars[1].status = Status::passStar;
-    CopperFreq f;
-    f.testType = CopperTestType::length;
-    f.status = Status::passAcceptable;
-    t.body.copperfreqs.freqs.push_back(f);
-    EXPECT_EQ(t.getStatusByTestType(CopperTestType::length), Status::passStar);
-    EXPECT_FALSE(t.getCopperFreqStar(CopperTestType::length));
-    EXPECT_TRUE(t.hasCopperFreq(CopperTestType::length));
-
-    const CopperTest::ShortestLength sl = t.shortestLength();
-    EXPECT_EQ(sl.index, 1);
-    EXPECT_EQ(sl.value.toString(), "12.0");
-
-    for (auto v : {CopperSettings::StorePlotData::off, CopperSettings::StorePlotData::null}) {
-        t.body.settings.storePlotData = v;
-        EXPECT_FALSE(t.hasPlotData());
-    }
-    t.body.settings.storePlotData = CopperSettings::StorePlotData::standard;
-    EXPECT_TRUE(t.hasPlotData());
-
-    t.body.settings.nvp = ScaledInt::raw(690, ScaledInt::tenths);
-    t.plots.nsPerSample = 2.0f;
-    t.plots.zeroLengthIndex = 10;
-    EXPECT_NEAR(t.metersAtIndex(110), 100 * 2.0 * 0.29979247 * 0.69, 1e-3);
-    EXPECT_NEAR(t.metersAtIndex(0), -10 * 2.0 * 0.29979247 * 0.69, 1e-4);
-}
-
-TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
+TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimitAndOnlyAsLongAsThePlots) {
     const auto t = kx::test::cat6APermanentLinkTest();
     const Json::Value one = t->toJson(Dump::detailLevel(1));
     EXPECT_FALSE(one["CopperTest"].isMember("limitEnforcedArrays"));
@@ -246,37 +250,21 @@ TEST(CopperTestJson, RuleMasksOnlyAtDetailTwoWithALimit) {
     }
     EXPECT_TRUE(sawRl);
 
-    CopperTest noLimit = smallTest();
-    EXPECT_FALSE(noLimit.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
-}
+    CopperTest small = smallTest();
+    EXPECT_FALSE(small.toJson(Dump::detailLevel(2))["CopperTest"].isMember("limitEnforcedArrays"));
 
-TEST(CopperTestJson, RuleMasksStopAtThePlotsOwnSamples) {
     // Many short plots against one long reference: each mask is as long as its plot, not the reference,
     // so the JSON stays proportional to the plots stored.
-    CopperTest t = smallTest();
-    t.body.limit = std::make_shared<CopperLimit>();
-    t.body.limit->do3dbRuleRl = true;
-    t.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, WirePair::pair2, WirePair::pair2,
-                                std::vector<int16_t>(20000, 40))};
+    small.body.limit = std::make_shared<CopperLimit>();
+    small.body.limit->do3dbRuleRl = true;
+    small.plots.plots = {samplePlot(CopperTestType::il, CableEnd::main, P2, P2, std::vector<int16_t>(20000, 40))};
     for (int i = 0; i < 500; ++i)
-        t.plots.plots.push_back(
-            samplePlot(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, {10, 20, 30}));
-    const Json::Value arrays = t.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
-    ASSERT_EQ(arrays.size(), 501u);
-    EXPECT_EQ(arrays[1]["limitEnforced"].size(), 3u);
-    EXPECT_EQ(arrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
+        small.plots.plots.push_back(samplePlot(CopperTestType::rl, CableEnd::main, P2, P2, {10, 20, 30}));
+    const Json::Value shortArrays = small.toJson(Dump::detailLevel(2))["CopperTest"]["limitEnforcedArrays"];
+    ASSERT_EQ(shortArrays.size(), 501u);
+    EXPECT_EQ(shortArrays[1]["limitEnforced"].size(), 3u);
+    EXPECT_EQ(shortArrays[1]["limitEnforced"][0].asUInt(), 1u);  // insertion loss 4.0 dB: the RL limit applies
     std::vector<uint16_t> full;
-    ASSERT_TRUE(t.getLimitEnforced(CopperTestType::rl, CableEnd::main, WirePair::pair2, WirePair::pair2, full));
+    ASSERT_TRUE(small.getLimitEnforced(CopperTestType::rl, CableEnd::main, P2, P2, full));
     EXPECT_EQ(full.size(), 20000u);  // the mask itself still follows the reference
-}
-
-TEST(CopperTestDiagnostics, TextsAndTruncation) {
-    EXPECT_STREQ(diagElementText(13), "pin shield");
-    EXPECT_STREQ(diagElementText(25), "pair combo 43");
-    EXPECT_STREQ(diagElementText(26), "");
-    EXPECT_STREQ(faultTypeText(15), "Analyzer Error");
-    EXPECT_STREQ(faultTypeText(16), "");
-    EXPECT_TRUE(everyPrefixFails<DiagRes>(bytesOf(smallTest().body.diagRes)));
-    EXPECT_TRUE(everyPrefixFails<FaultInfoResult>(bytesOf(smallTest().body.faultInfo)));
-    kx::test::expectGolden(smallTest().body.faultInfo.toJson(Dump::detailLevel(1)), "FaultInfo.json");
 }

@@ -23,9 +23,9 @@ CopperFreq record(CopperTestType t, CableEnd e, WirePair s, WirePair r, Status s
 
 CopperFreqList sampleList() {
     CopperFreqList l;
-    l.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350));
-    l.freqs.push_back(record(T::next, CableEnd::remote, WirePair::pair1, WirePair::pair3, Status::fail, 290));
-    l.freqs.push_back(record(T::il, CableEnd::main, WirePair::pair1, WirePair::notset, Status::passStar, 400));
+    l.freqs.push_back(record(T::next, CableEnd::main, P1, P2, Status::pass, 350));
+    l.freqs.push_back(record(T::next, CableEnd::remote, P1, P3, Status::fail, 290));
+    l.freqs.push_back(record(T::il, CableEnd::main, P1, WirePair::notset, Status::passStar, 400));
     return l;
 }
 }  // namespace
@@ -60,13 +60,13 @@ TEST(CopperFreqList, RecordLayoutBadRecordsAndCounts) {
     }
 }
 
-TEST(CopperFreqList, LookupsAndWorstStatus) {
+TEST(CopperFreqList, LookupsWorstStatusWorstMarginsAndJsonWithDistancesOnlyForTdr) {
     CopperFreqList list = sampleList();
     CopperFreq out;
     out.wmLocation = -1;
-    EXPECT_FALSE(list.findFreq(out, T::next, CableEnd::main, WirePair::pair1, WirePair::pair3));
+    EXPECT_FALSE(list.findFreq(out, T::next, CableEnd::main, P1, P3));
     EXPECT_EQ(out.wmLocation, -1);
-    ASSERT_TRUE(list.findFreq(out, T::next, CableEnd::remote, WirePair::pair1, WirePair::pair3));
+    ASSERT_TRUE(list.findFreq(out, T::next, CableEnd::remote, P1, P3));
     EXPECT_EQ(out.status, Status::fail);
     EXPECT_TRUE(list.hasFreq(T::il, CableEnd::main));
     EXPECT_FALSE(list.hasFreq(T::il, CableEnd::remote));
@@ -78,20 +78,16 @@ TEST(CopperFreqList, LookupsAndWorstStatus) {
     EXPECT_EQ(mergeStatus(Status::passStar, Status::passAcceptable), Status::passStar);
     EXPECT_EQ(mergeStatus(Status::show, Status::dontShow), Status::show);
     EXPECT_EQ(mergeStatus(Status::failStar, Status::fail), Status::fail);
-}
 
-TEST(CopperFreqList, WorstMarginPrefersJudgedRecords) {
-    CopperFreqList list;
-    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::show, 120));
-    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair3, Status::show, 80));
+    list = CopperFreqList();
+    list.freqs.push_back(record(T::next, CableEnd::main, P1, P2, Status::show, 120));
+    list.freqs.push_back(record(T::next, CableEnd::main, P1, P3, Status::show, 80));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(80, ScaledInt::tenths));
-    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair4, Status::pass, 500));
-    list.freqs.push_back(record(T::next, CableEnd::main, WirePair::pair2, WirePair::pair3, Status::dontShow, 1));
+    list.freqs.push_back(record(T::next, CableEnd::main, P1, P4, Status::pass, 500));
+    list.freqs.push_back(record(T::next, CableEnd::main, P2, P3, Status::dontShow, 1));
     EXPECT_EQ(list.worstMargin(), ScaledInt::raw(500, ScaledInt::tenths));
-}
 
-TEST(CopperFreq, MarginsFollowTheLimitDirectionAndJsonHasDistancesOnlyForTdr) {
-    CopperFreq next = record(T::next, CableEnd::main, WirePair::pair1, WirePair::pair2, Status::pass, 350);
+    CopperFreq next = record(T::next, CableEnd::main, P1, P2, Status::pass, 350);
     EXPECT_EQ(next.getWmMargin(), ScaledInt::raw(50, ScaledInt::tenths));
     CopperFreq il = next;
     il.testType = T::il;

@@ -5,10 +5,6 @@
 
 namespace {
 
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
-const auto P3 = WirePair::pair3;
-const auto P4 = WirePair::pair4;
 const auto Main = CableEnd::main;
 const auto Remote = CableEnd::remote;
 
@@ -101,9 +97,18 @@ TEST(PlotsStream, OnlyMeasuredPlotsAreStoredAndDerivedOnesComeBack) {
     ASSERT_NE(acr, nullptr);
     EXPECT_EQ(acr->data, flat(5, 380));  // NEXT 40.0 - IL of pair 2 (2.0)
     EXPECT_EQ(back.plots.plotsOfType(CopperTestType::acr).size(), 1u);
+
+    // Derivation runs once; copies are deep.
+    const size_t n = back.plots.plots.size();
+    back.plots.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(back.plots.plots.size(), n);
+    CopperPlots copy = back.plots;
+    copy.plots[0]->data[0] = -1;
+    EXPECT_NE(back.plots.plots[0]->data[0], -1);
+    EXPECT_TRUE(copy.derived());
 }
 
-TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
+TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLossAndElfextReversesPairsAcrossEnds) {
     // Main: (1,2) is missing, so the main-end step ends before (1,3); remote (1,2): NEXT 50.0 less IL of
     // pair 2 (2.0) = 48.0 dB.
     Json::Value doc;
@@ -124,41 +129,37 @@ TEST(PlotsDerivation, AcrUsesTheReceivePairsInsertionLoss) {
     sixteen.deriveComputedPlots(2, UsedPairs::all());
     doc["16 MHz"] = derivedAfter(sixteen, 5);
     kx::test::expectGolden(doc, "DerivedAcr.json");
-}
 
-TEST(PlotsDerivation, ElfextReversesPairsAcrossEnds) {
     // FEXT (a,b) of both ends, 30.0 dB and up one step per plot; IL of pair k is k dB. Main (1,2) from main
     // FEXT (1,2) less IL of pair 2 (28.0); main (2,1) from remote FEXT (1,2) less IL of pair 1 (29.6);
     // remote (2,1) from main FEXT (1,2) less IL of pair 1 (29.0). PSELFEXT of pair 1 on main sums ELFEXT
     // (2,1), (3,1), (4,1); PSFEXT adds its IL back.
-    auto plots = plotsWith(fourIl(3));
+    auto fext = plotsWith(fourIl(3));
     int16_t v = 300;
     for (CableEnd end : {Main, Remote})
         for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
-            plots.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(plots.plotsOfType(CopperTestType::elfext).size(), 24u);
-    kx::test::expectGolden(derivedAfter(plots, 16), "DerivedElfext.json");
+            fext.plots.push_back(samplePlot(CopperTestType::fext, end, a, b, flat(3, v++)));
+    fext.deriveComputedPlots(0, UsedPairs::all());
+    EXPECT_EQ(fext.plotsOfType(CopperTestType::elfext).size(), 24u);
+    kx::test::expectGolden(derivedAfter(fext, 16), "DerivedElfext.json");
 }
 
-TEST(PlotsDerivation, PowerSumOfNext) {
+TEST(PlotsDerivation, PowerSumOfNextSkipsUnusedPairsAndStopsAtMissingPlots) {
     auto plots = plotsWith(fourIl(2));
     for (auto [a, b] : {std::pair{P1, P2}, {P1, P3}, {P1, P4}, {P2, P3}, {P2, P4}, {P3, P4}})
         plots.plots.push_back(samplePlot(CopperTestType::next, Main, a, b, flat(2, 300)));
     plots.deriveComputedPlots(0, UsedPairs::all());
     // Three equal 30.0 dB disturbers: PSNEXT 30 - 10 log10(3) = 25.2 dB on each pair; PSACR less its IL.
     kx::test::expectGolden(derivedAfter(plots, 10), "DerivedPowerSum.json");
-}
 
-TEST(PlotsDerivation, PowerSumSkipsUnusedPairsAndStopsAtMissingPlots) {
     UsedPairs two;
     two.used[1] = two.used[2] = true;
-    auto plots = plotsWith(fourIl(2));
-    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
-    plots.deriveComputedPlots(0, two);
+    auto one = plotsWith(fourIl(2));
+    one.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
+    one.deriveComputedPlots(0, two);
     // Pairs 1 and 2 used: one disturber gives its own value, to pairs 1 and 2 only.
     Json::Value doc;
-    doc["pairs 1 and 2"] = derivedAfter(plots, 5);
+    doc["pairs 1 and 2"] = derivedAfter(one, 5);
     // All pairs used but (1,3) missing: pair 1's sum ends the main end, no PSNEXT at all.
     auto gap = plotsWith(fourIl(2));
     gap.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 250}));
@@ -200,7 +201,7 @@ TEST(PlotsDerivation, PowerSumCorrectionTableAndValuesInAnyOrder) {
     }
 }
 
-TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafely) {
+TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafelyAndShorterDisturbersEndTheSum) {
     Json::Value doc;
     // No insertion loss at all: nothing is derived.
     auto none = plotsWith({samplePlot(CopperTestType::next, Main, P1, P2, flat(4, 400))});
@@ -230,9 +231,7 @@ TEST(PlotsDerivation, MissingShortOrEmptyPlotsAreSkippedSafely) {
     emptyIl.deriveComputedPlots(0, UsedPairs::all());
     doc["empty IL"] = derivedAfter(emptyIl, 5);
     kx::test::expectGolden(doc, "DerivedMissingOrEmpty.json");
-}
 
-TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
     auto plots = plotsWith(fourIl(3));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, {300, 300, 300}));
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P3, {300}));
@@ -241,18 +240,4 @@ TEST(PlotsDerivation, ShorterDisturbersCountAsMissingWhereTheyEnd) {
     plots.plots.push_back(samplePlot(CopperTestType::next, Main, P2, P3, {300, 300, 300}));
     plots.deriveComputedPlots(0, three);
     EXPECT_EQ(plots.findPlot(CopperTestType::psnext, Main, P1, P1)->data, (std::vector<int16_t>{270, 300, 300}));
-}
-
-TEST(PlotsDerivation, RunsOnceAndCopiesAreDeep) {
-    auto plots = plotsWith(fourIl(2));
-    plots.plots.push_back(samplePlot(CopperTestType::next, Main, P1, P2, flat(2, 400)));
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    const size_t n = plots.plots.size();
-    plots.deriveComputedPlots(0, UsedPairs::all());
-    EXPECT_EQ(plots.plots.size(), n);
-
-    CopperPlots copy = plots;
-    copy.plots[0]->data[0] = -1;
-    EXPECT_NE(plots.plots[0]->data[0], -1);
-    EXPECT_TRUE(copy.derived());
 }

@@ -12,10 +12,6 @@ namespace {
 constexpr float kNoNvp = std::numeric_limits<float>::quiet_NaN();
 using T = CopperTestType;
 using L = CopperFreqLimitType;
-const auto P1 = WirePair::pair1;
-const auto P2 = WirePair::pair2;
-const auto P3 = WirePair::pair3;
-const auto P4 = WirePair::pair4;
 
 // A test with all four pairs wired, a passing wiremap and an empty limit of its own.
 CopperTestPtr bareTest() {
@@ -38,7 +34,7 @@ Json::Value evaluated(CopperTest& t) {
 
 }  // namespace
 
-TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
+TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69mAndTwistedPairAllowsTenPercentMoreThanCoax) {
     auto t = bareTest();
     t->body.scalars = {scalar(T::delay, P1, 100.0f, ScaledInt::ones), scalar(T::length, P1, 0.0f, ScaledInt::tenths)};
     t->recertify(69.0f);
@@ -53,10 +49,8 @@ TEST(RecertifyLengths, DelayOf100nsAtNvp69Gives20_69m) {
     t->body.scalars[0].wirePair2 = P2;
     t->recertify(69.0f);
     EXPECT_EQ(t->body.scalars[1].value, 5.0f);
-}
 
-TEST(RecertifyLengths, TwistedPairAllowsTenPercentMoreThanCoax) {
-    auto t = bareTest();
+    // A length limit of 90.0 m lets twisted pair run to 99.0 m.
     t->body.limit->scalarLimits = {scalarLimit(CopperScalarLimitType::length, ScaledInt::raw(900, ScaledInt::tenths))};
     t->body.scalars = {scalar(T::length, P1, 99.0f, ScaledInt::tenths)};
     EXPECT_EQ(Evaluation::evaluateScalars(*t), Status::pass);
@@ -137,7 +131,7 @@ TEST(RecertifyScalars, EveryKindAgainstItsLimit) {
     kx::test::expectGolden(doc, "RecertifyScalars.json");
 }
 
-TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
+TEST(RecertifyScalarsDeathTest, NoLimitMeansNoEvaluationAndRebuildingRecordsIsAProgrammingError) {
     auto t = bareTest();
     t->body.limit.reset();
     t->body.scalars = {scalar(T::resist, P1, 1.0f, ScaledInt::tenths)};
@@ -147,6 +141,7 @@ TEST(RecertifyScalars, NoLimitMeansNoEvaluation) {
     std::vector<uint16_t> mask{1};
     EXPECT_FALSE(t->getLimitEnforced(T::rl, CableEnd::main, P1, P1, mask));
     EXPECT_TRUE(mask.empty());
+    EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
 }
 
 TEST(RecertifyFrequency, OneRecordOfAPlotAgainstItsCurve) {
@@ -234,7 +229,7 @@ TEST(RecertifyFrequency, PairSpecificCurveJudgesOnlyItsCombination) {
     kx::test::expectGolden(t->body.copperfreqs.toJson(Dump::DumpFlags{1}), "RecertifyPairSpecific.json");
 }
 
-TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailUnlessCustomOutlet) {
+TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesFailWithoutPlotsUnlessCustomOrDerivedFromAnEmptySource) {
     auto t = bareTest();
     t->body.outletConfig = kx::test::t568bOutlet({1, 2});
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(3, 300))};
@@ -250,9 +245,20 @@ TEST(RecertifyFrequency, UnusedPairsAreLeftOutAndRequiredCurvesWithoutPlotsFailU
     EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
     t->body.limit->mediaType = CopperLimit::MediaType::coax;
     EXPECT_EQ(t->recertify(kNoNvp), Status::fail);
+
+    // A required ACR curve finds the plot derived from a NEXT plot without samples.
+    t = bareTest();
+    t->body.limit->freqLimits = {freqLimit(L::ACR, flat(3, 100))};
+    for (int k = 1; k <= 4; ++k) {
+        const auto pair = static_cast<WirePair>(k);
+        t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, pair, pair, flat(3, 20)));
+    }
+    t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, {}));
+    t->completeRead();
+    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }
 
-TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
+TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHzAndTclTheShielding) {
     auto t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
     t->body.limit->freqLimits = {freqLimit(L::NEXT, flat(1018, 300)), freqLimit(L::NEXT_ALT, flat(1018, 250))};
@@ -274,10 +280,8 @@ TEST(RecertifyFrequency, AlternateNextCurveFollowsTheInsertionLossAt450MHz) {
     t->recertify(kNoNvp);
     ASSERT_TRUE(t->body.copperfreqs.findFreq(r, T::next, CableEnd::main, P1, P2));
     EXPECT_EQ(r.limitType, L::NEXT);
-}
 
-TEST(RecertifyFrequency, AlternateTclCurveFollowsTheShielding) {
-    auto t = bareTest();
+    t = bareTest();
     t->body.limit->altTcl = CopperLimit::AltTcl::shielded;
     t->body.limit->freqLimits = {freqLimit(L::TCL, flat(2, 300)), freqLimit(L::TCL_ALT, flat(2, 200))};
     t->plots.plots = {samplePlot(T::tcl, CableEnd::main, P1, P1, flat(2, 250))};
@@ -342,13 +346,7 @@ TEST(RecertifyMasks, RlRecordIgnoresTheMaskedLowFrequencies) {
     EXPECT_EQ(r.wmValue.value, 250);
 }
 
-TEST(RecertifyDeath, RebuildingRecordsWithoutALimitIsAProgrammingError) {
-    auto t = bareTest();
-    t->body.limit.reset();
-    EXPECT_DEATH(Evaluation::rebuildFreqRecords(*t), "copperTestBody.limit");
-}
-
-TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
+TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefusedAndManyAreMatchedThroughAnIndex) {
     // 300 generic NEXT curves meet 300 NEXT plots: 90,000 records, far more than any real limit makes.
     auto t = bareTest();
     for (int i = 0; i < 300; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
@@ -368,12 +366,10 @@ TEST(RecertifyBounds, CurvesTimesPlotsBeyondAnyRealLimitAreRefused) {
     CopperResult back;
     EXPECT_EQ(CopperResultReader::readResult(back, bytes.data(), static_cast<uint32_t>(bytes.size())),
               ResultReaderStatus::badData);
-}
 
-TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
     // 5000 NEXT curves that the alternate rule sets aside and one alternate curve, against 5000 NEXT plots:
     // each pairing once looked the alternate curve up among all curves.
-    auto t = bareTest();
+    t = bareTest();
     t->body.limit->altNextCurveRule = CopperLimit::AltNextCurveRule::next12dB450MHz;
     for (int i = 0; i < 5000; ++i) t->body.limit->freqLimits.push_back(freqLimit(L::NEXT, flat(3, 300)));
     t->body.limit->freqLimits.push_back(freqLimit(L::NEXT_ALT, flat(3, 200)));
@@ -384,16 +380,4 @@ TEST(RecertifyBounds, ManyCurvesAndPlotsAreMatchedThroughAnIndex) {
     ASSERT_EQ(t->body.copperfreqs.freqs.size(), 5000u);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].limitType, L::NEXT_ALT);
     EXPECT_EQ(t->body.copperfreqs.freqs[0].status, Status::pass);
-}
-
-TEST(RecertifyFrequency, RequiredAcrCurveFindsThePlotDerivedFromAnEmptySource) {
-    auto t = bareTest();
-    t->body.limit->freqLimits = {freqLimit(L::ACR, flat(3, 100))};
-    for (int k = 1; k <= 4; ++k) {
-        const auto pair = static_cast<WirePair>(k);
-        t->plots.plots.push_back(samplePlot(T::il, CableEnd::main, pair, pair, flat(3, 20)));
-    }
-    t->plots.plots.push_back(samplePlot(T::next, CableEnd::main, P1, P2, {}));
-    t->completeRead();
-    EXPECT_EQ(t->recertify(kNoNvp), Status::pass);
 }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include <cstring>
-#include <string>
 
 #include "copper/WireMapData.h"
 #include "trace/TraceBuffer.h"
@@ -12,14 +11,12 @@ namespace {
 CopperOutletConfig outlet568() {
     CopperOutletConfig c;
     c.name = "568B";
-    const uint32_t colours[4][2] = {
-        {0xFF8000, 0xFFFFFF}, {0x00FF00, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x804000, 0xFFFFFF}};
+    const uint32_t colours[4] = {0xFF8000, 0x00FF00, 0x0000FF, 0x804000};
     for (int p = 1; p <= 4; ++p) {
         CopperOutletConfigArtifact a;
-        a.srcWirePair = static_cast<WirePair>(p);
-        a.rcvWirePair = static_cast<WirePair>(p);
-        a.wire1Color = colours[p - 1][0];
-        a.wire2Color = colours[p - 1][1];
+        a.srcWirePair = a.rcvWirePair = static_cast<WirePair>(p);
+        a.wire1Color = colours[p - 1];
+        a.wire2Color = 0xFFFFFF;  // white, dashed
         a.wire2IsDashed = true;
         c.artifacts.push_back(a);
     }
@@ -31,8 +28,7 @@ Wiremap everyArtifact() {
     Wiremap w = kx::test::straightThroughWiremap();
     w.isAcMap = true;
     w.isDisplayByPairs = true;
-    w.splitPairs.push_back({WirePair::pair2, WirePair::pair3, ScaledInt::raw(123, ScaledInt::tenths),
-                            ScaledInt::raw(45, ScaledInt::tenths)});
+    w.splitPairs.push_back({P2, P3, ScaledInt::raw(123, ScaledInt::tenths), ScaledInt::raw(45, ScaledInt::tenths)});
     w.opens.push_back({CableEnd::remote, Pin::pin4, ScaledInt::raw(301, ScaledInt::tenths)});
     w.shorts.push_back({CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt::raw(12, ScaledInt::tenths)});
     return w;
@@ -46,7 +42,7 @@ std::string line(const WireMapData& d, int n) {
 }
 }  // namespace
 
-TEST(Wiremap, RoundTripsEveryArtifactKind) {
+TEST(Wiremap, RoundTripsEveryArtifactKindAndPinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
     const Wiremap w = everyArtifact();
     const auto bytes = bytesOf(w);
     // Header, 2-byte status, four flags, four counted lists.
@@ -61,6 +57,15 @@ TEST(Wiremap, RoundTripsEveryArtifactKind) {
     auto huge = bytesOf(Wiremap{});
     kx::test::put32(huge, 18, 0xFFFFFFFF);
     EXPECT_EQ(readInto(back, huge), Marshal::readError);
+
+    // Pin use counts connections, opens and shorts but not split pairs.
+    Wiremap use;
+    use.splitPairs.push_back({P1, P2, ScaledInt(), ScaledInt()});
+    use.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
+    use.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
+    use.connections.push_back({Pin::pin1, Pin::pin2});
+    for (Pin used : {Pin::pin2, Pin::pin3, Pin::pin6}) EXPECT_TRUE(use.isPinUsed(used)) << static_cast<int>(used);
+    for (Pin unused : {Pin::pin4, Pin::shield}) EXPECT_FALSE(use.isPinUsed(unused)) << static_cast<int>(unused);
 }
 
 namespace {
@@ -92,22 +97,12 @@ TEST(Wiremap, ReadingTracesOnlyOnceTheHostLockedTheTable) {
     EXPECT_EXIT(readBeforeAndAfterTheLock(), testing::ExitedWithCode(0), "");
 }
 
-TEST(Wiremap, PinUseCountsConnectionsOpensAndShortsButNotSplitPairs) {
-    Wiremap w;
-    w.splitPairs.push_back({WirePair::pair1, WirePair::pair2, ScaledInt(), ScaledInt()});
-    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt()});
-    w.shorts.push_back({CableEnd::remote, Pin::pin5, Pin::pin6, ScaledInt()});
-    w.connections.push_back({Pin::pin1, Pin::pin2});
-    for (Pin used : {Pin::pin2, Pin::pin3, Pin::pin6}) EXPECT_TRUE(w.isPinUsed(used)) << static_cast<int>(used);
-    for (Pin unused : {Pin::pin4, Pin::shield}) EXPECT_FALSE(w.isPinUsed(unused)) << static_cast<int>(unused);
-}
-
 TEST(CopperOutletConfig, RoundTripsRefusesNewerArtifactsAndStopsAfterItsFields) {
     auto bytes = bytesOf(kOutlet);
     EXPECT_EQ(bytes.size(), 12u + 2u + 4u + 1u + 4u + 4u * 13u);
     CopperOutletConfig back;
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_TRUE(back.isPairUsed(WirePair::pair4));
+    EXPECT_TRUE(back.isPairUsed(P4));
     EXPECT_FALSE(back.isPairUsed(WirePair::pairN));
 
     bytes[kHeaderBytes + 2 + 4 + 1 + 4] = 1;  // first artifact's version
@@ -124,7 +119,7 @@ TEST(CopperOutletConfig, RoundTripsRefusesNewerArtifactsAndStopsAfterItsFields) 
     EXPECT_EQ(r.remaining(), 5u);
 }
 
-TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
+TEST(WireMapData, TextLinesOfStraightThroughOpensShortsAndCrossedPinsAndLabelsPerAdapter) {
     const Wiremap w = kx::test::straightThroughWiremap();
     const WireMapData d(&w, &kOutlet, 1, 1);
     EXPECT_EQ(line(d, 3), "<null>");
@@ -152,19 +147,18 @@ TEST(WireMapData, StraightThroughLinesAndLabelsPerAdapter) {
             e["pairs"].append(m.pairComboLabel(static_cast<WireMapData::PairCombo>(combo)));
     }
     kx::test::expectGolden(doc, "WireMapLabels.json");
-}
 
-TEST(WireMapData, OpensShortsAndCrossedPinsInTextLines) {
-    Wiremap w;
-    w.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
-    w.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
-    w.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
-    const WireMapData d(&w, &kOutlet, 1, 1);
-    EXPECT_EQ(line(d, 0), "1 2 3 " + std::string(12, ' '));
-    EXPECT_EQ(line(d, 1), "| | o s " + std::string(10, ' '));
-    EXPECT_EQ(line(d, 2), "2 1   5 " + std::string(10, ' '));
+    // Opens, shorts and crossed pins in the text lines.
+    Wiremap faults;
+    faults.connections = {{Pin::pin1, Pin::pin2}, {Pin::pin2, Pin::pin1}};
+    faults.opens.push_back({CableEnd::main, Pin::pin3, ScaledInt::raw(100, ScaledInt::tenths)});
+    faults.shorts.push_back({CableEnd::main, Pin::pin4, Pin::pin5, ScaledInt::raw(50, ScaledInt::tenths)});
+    const WireMapData f(&faults, &kOutlet, 1, 1);
+    EXPECT_EQ(line(f, 0), "1 2 3 " + std::string(12, ' '));
+    EXPECT_EQ(line(f, 1), "| | o s " + std::string(10, ' '));
+    EXPECT_EQ(line(f, 2), "2 1   5 " + std::string(10, ' '));
     Wiremap single;
-    single.opens = w.opens;
+    single.opens = faults.opens;
     EXPECT_TRUE(WireMapData(&single, &kOutlet, 1, 1).isSingleEnded());
 }
 
@@ -172,8 +166,8 @@ TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
     const Wiremap w = kx::test::straightThroughWiremap();
     CopperOutletConfig c = outlet568();
     // Pairs 2 and 3 cross: pair 2's wires arrive on pair 3's pins at the remote end and the other way round.
-    c.artifacts[1].rcvWirePair = WirePair::pair3;
-    c.artifacts[2].rcvWirePair = WirePair::pair2;
+    c.artifacts[1].rcvWirePair = P3;
+    c.artifacts[2].rcvWirePair = P2;
     const WireMapData d(&w, &c, 1, 1);
     EXPECT_EQ(d.pinColor(Pin::pin3, CableEnd::main), 0x00FF00u);
     EXPECT_EQ(d.pinColor(Pin::pin6, CableEnd::main), 0xFFFFFFu);
@@ -192,7 +186,7 @@ TEST(WireMapData, ColoursAndDashesComeFromThePairArtifacts) {
     EXPECT_EQ(WireMapData(&w, &c, 1, 1).pinColor(Pin::pin7, CableEnd::main), 0x0000FFu);
 }
 
-TEST(WireMapData, ShortsShareGroupsAcrossChains) {
+TEST(WireMapData, ShortsShareGroupsAcrossChainsAndThoseThatCannotBeDrawnAreLeftOut) {
     Wiremap w;
     w.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
                 {CableEnd::main, Pin::pin5, Pin::pin6, ScaledInt()},
@@ -204,9 +198,7 @@ TEST(WireMapData, ShortsShareGroupsAcrossChains) {
     // 5-6 joined 1-2-3 through 6-1, renumbered to the lower group; the remote end counts on its own.
     ASSERT_EQ(s.size(), 5u);
     for (const auto& shortInfo : s) EXPECT_EQ(shortInfo.group, 1);
-}
 
-TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     Wiremap real;
     real.shorts = {{CableEnd::main, Pin::pin1, Pin::pin2, ScaledInt()},
                    {CableEnd::main, Pin::pin7, Pin::pin8, ScaledInt()},
@@ -226,13 +218,13 @@ TEST(WireMapData, ShortsThatCannotBeDrawnAreLeftOutOfTheGroups) {
     hostile.shorts.push_back(real.shorts[2]);
 
     const WireMapData expected(&real, &kOutlet, 1, 1);
-    const WireMapData d(&hostile, &kOutlet, 1, 1);
-    ASSERT_EQ(d.shortList().size(), 3u);
+    const WireMapData h(&hostile, &kOutlet, 1, 1);
+    ASSERT_EQ(h.shortList().size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(d.shortList()[i].end, expected.shortList()[i].end);
-        EXPECT_EQ(d.shortList()[i].pin1, expected.shortList()[i].pin1);
-        EXPECT_EQ(d.shortList()[i].group, expected.shortList()[i].group);
+        EXPECT_EQ(h.shortList()[i].end, expected.shortList()[i].end);
+        EXPECT_EQ(h.shortList()[i].pin1, expected.shortList()[i].pin1);
+        EXPECT_EQ(h.shortList()[i].group, expected.shortList()[i].group);
     }
-    EXPECT_EQ(d.shortList()[1].group, 2);
-    EXPECT_EQ(d.shortList()[2].group, 1);  // the remote end counts on its own
+    EXPECT_EQ(h.shortList()[1].group, 2);
+    EXPECT_EQ(h.shortList()[2].group, 1);  // the remote end counts on its own
 }

@@ -1,8 +1,6 @@
 #include "fiber/FiberTesting.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "fiber/FiberOtdrBidiAvg.h"
 #include "serialization/LogSink.h"
@@ -264,14 +262,12 @@ std::vector<std::pair<size_t, size_t>> rowsOf(const std::vector<BidiCandidate>& 
 }
 }  // namespace
 
-TEST(BidiMerge, PreparationFoldsInOnePassWithTheSameResult) {
+TEST(BidiMerge, PreparationAndChainSelectionMatchTheirDirectForms) {
     for (uint32_t seed = 0; seed < 250; ++seed) {
         const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
         ASSERT_EQ(bytesOf(prepareBidiTable(t)), bytesOf(prepareOneByOne(t))) << "seed " << seed;
     }
-}
 
-TEST(BidiMerge, ChainSelectionMatchesTheDirectFormOnManyCandidates) {
     uint32_t x = 7;
     auto next = [&](uint32_t n) {
         x = x * 1664525u + 1013904223u;

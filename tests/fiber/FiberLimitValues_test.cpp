@@ -38,7 +38,31 @@ const ScaledInt kBudget(10.0f, ScaledInt::hundredths);
 
 }  // namespace
 
-TEST(LossBudget, ConnectorsCountByTheReferenceMethod) {
+TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeysAndLossBudgetConnectorsCountByTheReferenceMethod) {
+    FiberLimitValues v = budgetValues(true);
+    v.supportedCategories = {FiberCategory::OS2, FiberCategory::OS1};
+    Marshal::StreamOpStatus st{};
+    const auto back = kx::test::roundTrip(v, &st);
+    EXPECT_EQ(st, Marshal::ok);
+    EXPECT_EQ(back, v);
+    EXPECT_TRUE(back.getValue(VT::maxLength).isNaN());
+    EXPECT_EQ(back.getValue(VT::maxLength).scaledTo, ScaledInt::ones);
+    EXPECT_TRUE(everyPrefixFails<FiberLimitValues>(bytesOf(v)));
+
+    // A repeated category or type keeps one entry.
+    const std::vector<uint8_t> dup{4, 0x1E, 0x05, 2, 6, 6, 2, 5, 1, 75, 0, 0, 0, 2, 5, 1, 80, 0, 0, 0, 2};
+    FiberLimitValues d;
+    ASSERT_EQ(readInto(d, dup), Marshal::ok);
+    EXPECT_EQ(d.wavelength, 1310);
+    EXPECT_EQ(d.supportedCategories.size(), 1u);
+    EXPECT_EQ(d.values.size(), 1u);
+
+    auto newer = bytesOf(v);
+    newer[0] = 5;
+    EXPECT_EQ(readInto(d, newer), Marshal::versionTooNew);
+    // A category count beyond the data fails before anything is read.
+    EXPECT_EQ(readInto(d, std::vector<uint8_t>{4, 0x1E, 0x05, 0xFF, 1}), Marshal::readError);
+
     const struct {
         unsigned connectors, splices;
         FiberLLRefMethod method;
@@ -69,32 +93,6 @@ TEST(LossBudget, ConnectorsCountByTheReferenceMethod) {
         EXPECT_EQ(p.attenuationCoefLimit.toString(), "3.50");
         EXPECT_EQ(p.totalLossBudget.toString(), "10.00");
     }
-}
-
-TEST(FiberLimitValues, RoundTripKeepsSortedUniqueKeys) {
-    FiberLimitValues v = budgetValues(true);
-    v.supportedCategories = {FiberCategory::OS2, FiberCategory::OS1};
-    Marshal::StreamOpStatus st{};
-    const auto back = kx::test::roundTrip(v, &st);
-    EXPECT_EQ(st, Marshal::ok);
-    EXPECT_EQ(back, v);
-    EXPECT_TRUE(back.getValue(VT::maxLength).isNaN());
-    EXPECT_EQ(back.getValue(VT::maxLength).scaledTo, ScaledInt::ones);
-    EXPECT_TRUE(everyPrefixFails<FiberLimitValues>(bytesOf(v)));
-
-    // A repeated category or type keeps one entry.
-    const std::vector<uint8_t> dup{4, 0x1E, 0x05, 2, 6, 6, 2, 5, 1, 75, 0, 0, 0, 2, 5, 1, 80, 0, 0, 0, 2};
-    FiberLimitValues d;
-    ASSERT_EQ(readInto(d, dup), Marshal::ok);
-    EXPECT_EQ(d.wavelength, 1310);
-    EXPECT_EQ(d.supportedCategories.size(), 1u);
-    EXPECT_EQ(d.values.size(), 1u);
-
-    auto newer = bytesOf(v);
-    newer[0] = 5;
-    EXPECT_EQ(readInto(d, newer), Marshal::versionTooNew);
-    // A category count beyond the data fails before anything is read.
-    EXPECT_EQ(readInto(d, std::vector<uint8_t>{4, 0x1E, 0x05, 0xFF, 1}), Marshal::readError);
 }
 
 TEST(FiberImageLimitValues, SortOrderPutsUnboundedSizesLast) {

@@ -73,7 +73,7 @@ TEST(FiberResultFile, EveryTestKindRoundTripsInSectionsOfItsTypeAndIsFoundByType
     EXPECT_EQ(back.getTest(FiberTestType::lossLength)->testKind(), FiberTest::Kind::lossLength);
 }
 
-TEST(FiberResultFile, ReaderStatuses) {
+TEST(FiberResultFile, ReaderStatusesAndSectionsOfOneBitFillingOneTest) {
     const auto fiber = summaryBytes(ResultType::FIBER);
     const auto ll = bytesOf(kx::test::lossLengthTest());
     const auto file = kx::test::lossLengthResultFile();
@@ -101,22 +101,22 @@ TEST(FiberResultFile, ReaderStatuses) {
     }
     FiberResult r;
     EXPECT_EQ(FiberResultReader::readResult(r, nullptr, 0), ResultReaderStatus::badContainer);
-}
 
-TEST(FiberResultFile, SectionsOfOneBitFillOneTestEvenWhenTheBodyNamesAnotherType) {
     FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 50);
     t.summary.testType = FiberTestType::otdrEnd2;  // stored body disagrees with its section
     const auto body = bytesOf(FiberOtdrTestBodyRef(static_cast<const FiberOtdrTest&>(t)));
     const auto plots = bytesOf(t.plots);
-    FiberResult r;
-    ASSERT_EQ(read(r, containerOf({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
+    FiberResult one;
+    ASSERT_EQ(read(one, containerOf({{200, summaryBytes(ResultType::FIBER)}, {300, body}, {301, plots}})),
               ResultReaderStatus::success);
-    ASSERT_EQ(r.tests.size(), 1u);
-    EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*r.tests[0]).plots.plotCount(), 4u);
+    ASSERT_EQ(one.tests.size(), 1u);
+    EXPECT_EQ(dynamic_cast<FiberOtdrTest&>(*one.tests[0]).plots.plotCount(), 4u);
 }
 
-TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
+TEST(FiberResultFile, DumpJsonAndAWriterThatRefusesATestWithoutSections) {
     FiberResult r = kx::test::lossLengthResult();
+    kx::test::expectGolden(Dump::dumpToString(r, Dump::DumpFlags{1}), "FiberResult.txt");
+    kx::test::expectGolden(r.toJson(Dump::DumpFlags{1}), "FiberResult.json");
     r.addTest(std::make_unique<FiberOtdrTest>(FiberTestType::patchCordEnd1));
     std::vector<uint8_t> bytes;
     EXPECT_EQ(FiberResultWriter::writeResult(r, bytes), ResultWriterStatus::failed);
@@ -133,13 +133,7 @@ TEST(FiberResultFile, WriterRefusesATestWithoutSections) {
     EXPECT_EQ(big, file);
 }
 
-TEST(FiberResult, DumpAndJson) {
-    const FiberResult r = kx::test::lossLengthResult();
-    kx::test::expectGolden(Dump::dumpToString(r, Dump::DumpFlags{1}), "FiberResult.txt");
-    kx::test::expectGolden(r.toJson(Dump::DumpFlags{1}), "FiberResult.json");
-}
-
-TEST(FiberRawCsv, OneBlockPerEndSeparatedByOneEmptyLine) {
+TEST(FiberRawCsv, OneBlockPerEndMicrometresRoundAtTheHundredthKeepTheSignAndStatusCodes) {
     // End 2 alone: ten lines of preamble, its block, a row per feature.
     FiberResult r;
     r.addTest(std::make_unique<FiberImageTest>(kx::test::imageTest(FiberTestType::imageEnd2)));
@@ -157,37 +151,35 @@ TEST(FiberRawCsv, OneBlockPerEndSeparatedByOneEmptyLine) {
     std::ostringstream both;
     ASSERT_EQ(fiberToRawCsv(both, two), FiberRawCsvStatus::written);
     kx::test::expectGolden(both.str(), "FiberRawBothEnds.csv");
-}
 
-TEST(FiberRawCsv, MicrometresRoundAtTheHundredthKeepTheSignAndStatusCodes) {
     std::ostringstream none;
     EXPECT_EQ(fiberToRawCsv(none, kx::test::lossLengthResult()), FiberRawCsvStatus::noImageTest);
-    FiberResult r;
+    FiberResult one;
     FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd1);
     t.featureObjects.resize(1);
     t.featureObjects[0].distanceFromCenter = 1234;
     t.featureObjects[0].width = -1234;
     t.nmPerPx = 250;
-    r.addTest(std::make_unique<FiberImageTest>(t));
+    one.addTest(std::make_unique<FiberImageTest>(t));
     std::ostringstream out;
-    ASSERT_EQ(fiberToRawCsv(out, r), FiberRawCsvStatus::written);
+    ASSERT_EQ(fiberToRawCsv(out, one), FiberRawCsvStatus::written);
     EXPECT_NE(out.str().find("defect, 3.1, -3.0, "), std::string::npos);
     // Extreme stored values do not overflow.
-    r.imageTest(FiberTestType::imageEnd1).nmPerPx = INT32_MAX;
-    r.imageTest(FiberTestType::imageEnd1).featureObjects[0].distanceFromCenter = INT32_MIN;
+    one.imageTest(FiberTestType::imageEnd1).nmPerPx = INT32_MAX;
+    one.imageTest(FiberTestType::imageEnd1).featureObjects[0].distanceFromCenter = INT32_MIN;
     std::ostringstream big;
-    EXPECT_EQ(fiberToRawCsv(big, r), FiberRawCsvStatus::written);
+    EXPECT_EQ(fiberToRawCsv(big, one), FiberRawCsvStatus::written);
 
-    EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), r), FiberRawCsvStatus::cannotOpen);
-    r.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
-    EXPECT_EQ(fiberToRawCsv(none, r), FiberRawCsvStatus::unsupportedImageFormat);
+    EXPECT_EQ(fiberToRawCsv(std::string("/nonexistent-dir/x.csv"), one), FiberRawCsvStatus::cannotOpen);
+    one.imageTest(FiberTestType::imageEnd1).image.imageFormat = static_cast<FiberImage::Format>(1);
+    EXPECT_EQ(fiberToRawCsv(none, one), FiberRawCsvStatus::unsupportedImageFormat);
     // Shown by the record conversion as "Unable to read file"; 3 would read "No displayable plots in data".
     EXPECT_EQ(static_cast<int32_t>(FiberRawCsvStatus::unsupportedImageFormat), 1);
     EXPECT_TRUE(none.str().empty());
 
     const std::string path = (kx::test::freshFolder("fiber-result") / "fiber-raw.csv").string();
-    r.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;
-    ASSERT_EQ(fiberToRawCsv(path, r), FiberRawCsvStatus::written);
+    one.imageTest(FiberTestType::imageEnd1).image.imageFormat = FiberImage::Format::png;
+    ASSERT_EQ(fiberToRawCsv(path, one), FiberRawCsvStatus::written);
     EXPECT_EQ(kx::test::readText(path).rfind("Generated by resultdump\n", 0), 0u);
     std::remove(path.c_str());
 }

@@ -24,7 +24,7 @@ TEST(Fiber, DefaultsNominalCoreSizeLookupAndTexts) {
     EXPECT_STREQ(toString(FiberConnectorType(0)), "Not Set");
 }
 
-TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkippedAndImpossibleCountsRefused) {
+TEST(Fiber, ExtraPayloadBytesSkippedImpossibleCountsRefusedAndVersionOneIrAsFloat) {
     auto bytes = bytesOf(kx::test::singlemodeFiber());
     bytes = kx::test::reframe(bytes, 0, 3, bytes.size(), 0, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
     bytes.push_back(0x42);  // the next object in the stream
@@ -43,9 +43,7 @@ TEST(Fiber, ExtraPayloadBytesOfANewerWriterAreSkippedAndImpossibleCountsRefused)
     e[e.size() - 2] = 0xFF;
     e[e.size() - 1] = 0xFF;
     EXPECT_EQ(readInto(empty, e), Marshal::readError);
-}
 
-TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
     Marshal::ByteStreamBuilder b;
     b.write(static_cast<uint8_t>(1));
     b.write(static_cast<uint16_t>(1550));
@@ -62,4 +60,19 @@ TEST(FiberPerWl, VersionOneStoresIrAsFloat) {
     v3[0] = 3;
     EXPECT_EQ(readInto(p, v3), Marshal::versionTooNew);
     EXPECT_TRUE(everyPrefixFails<FiberPerWl>(bytesOf(p)));
+}
+
+TEST(FiberTestTypes, TextsAndParsing) {
+    EXPECT_STREQ(toString(FiberTestType::otdrEnd1), "OTDR End 1");
+    EXPECT_STREQ(toString(FiberTestType::vexLoop), "Vex Loop");
+    EXPECT_STREQ(toString(static_cast<FiberTestType>(128)), "");
+    EXPECT_STREQ(toString(TestType::deadzoneOtdr), "Deadzone OTDR");
+    EXPECT_STREQ(toString(static_cast<TestType>(20)), "");
+    EXPECT_TRUE(testTypeFromString("auto otdr") == TestType::autoOtdr);
+    EXPECT_TRUE(testTypeFromString("LOSS LENGTH") == TestType::lossLength);
+    EXPECT_FALSE(testTypeFromString("Auto OTDRx"));
+    EXPECT_EQ(cableEndFromString("End 2"), 2);
+    EXPECT_EQ(cableEndFromString("end 1"), 1);
+    EXPECT_EQ(cableEndFromString("End 3"), -1);
+    EXPECT_EQ(cableEndFromString(""), -1);
 }

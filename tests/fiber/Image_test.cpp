@@ -1,6 +1,6 @@
 #include "fiber/FiberTesting.h"
 
-TEST(ImageTest, BodyAndPictureTravelApartAndCountsBeyondTheBytesAreRefused) {
+TEST(ImageTest, BodyAndPictureTravelApartCountsBeyondTheBytesJsonFormsVersion2AndFiberTestOperations) {
     const FiberImageTest t = kx::test::imageTest(FiberTestType::imageEnd2);
     const auto body = bytesOf(FiberImageTestBodyRef(t));
     EXPECT_EQ(body[6], 0x02);  // FiberImageTestBody 0x0502
@@ -36,36 +36,34 @@ TEST(ImageTest, BodyAndPictureTravelApartAndCountsBeyondTheBytesAreRefused) {
     feature = bytesOf(FiberImageFeatureObject());
     feature[0] = 1;
     EXPECT_EQ(readInto(fo, feature), Marshal::versionTooNew);
-}
 
-TEST(ImageTest, JsonFormsVersion2AndFiberTestOperations) {
-    FiberImageTest t = kx::test::imageTest();
-    kx::test::expectGolden(t.toJson(Dump::DumpFlags{1}), "FiberImageTest.json");
+    FiberImageTest img = kx::test::imageTest();
+    kx::test::expectGolden(img.toJson(Dump::DumpFlags{1}), "FiberImageTest.json");
 
-    const auto bytes = bytesOf(t);
+    const auto bytes = bytesOf(img);
     // Version 2 ends after the picture: summary, equipment and image keep their framed sizes.
     const size_t afterImage =
-        bytesOf(t.summary).size() + bytesOf(t.equipmentInfo).size() + bytesOf(t.image).size() + 12;
+        bytesOf(img.summary).size() + bytesOf(img.equipmentInfo).size() + bytesOf(img.image).size() + 12;
     const auto v2 = kx::test::reframe(bytes, 0, 2, afterImage, bytes.size() - afterImage);
     FiberImageTest old;
     ASSERT_EQ(readInto(old, v2), Marshal::ok);
     EXPECT_TRUE(old.featureObjects.empty());
     EXPECT_TRUE(old.limit.name.empty());
-    EXPECT_EQ(old.image, t.image);
+    EXPECT_EQ(old.image, img.image);
     EXPECT_EQ(old.centerPositionX, 0);
 
     // A format this program does not know still prints, and still round-trips.
-    t.image.imageFormat = static_cast<FiberImage::Format>(1);
-    EXPECT_EQ(t.toJson(Dump::DumpFlags{1})["image"]["imageFormat"].asString(), "unknown (1)");
-    FiberImage back;
-    ASSERT_EQ(readInto(back, bytesOf(t.image)), Marshal::ok);
-    EXPECT_EQ(static_cast<int>(back.imageFormat), 1);
+    img.image.imageFormat = static_cast<FiberImage::Format>(1);
+    EXPECT_EQ(img.toJson(Dump::DumpFlags{1})["image"]["imageFormat"].asString(), "unknown (1)");
+    FiberImage picBack;
+    ASSERT_EQ(readInto(picBack, bytesOf(img.image)), Marshal::ok);
+    EXPECT_EQ(static_cast<int>(picBack.imageFormat), 1);
 
-    EXPECT_EQ(t.testKind(), FiberTest::Kind::image);
+    EXPECT_EQ(img.testKind(), FiberTest::Kind::image);
     FiberLimit limit;
     Fiber fiber;
-    EXPECT_TRUE(t.getLimit(limit));
-    EXPECT_FALSE(t.getFiber(fiber));
-    t.limit.name.clear();
-    EXPECT_FALSE(t.getLimit(limit));
+    EXPECT_TRUE(img.getLimit(limit));
+    EXPECT_FALSE(img.getFiber(fiber));
+    img.limit.name.clear();
+    EXPECT_FALSE(img.getLimit(limit));
 }

@@ -46,28 +46,7 @@ TEST(FiberLossLengthPerDirectionWl, VersionZeroHasNoRanges) {
     EXPECT_EQ(readInto(back, bytes), Marshal::versionTooNew);
 }
 
-TEST(FiberLossLengthTest, WorstMaxLossResult) {
-    FiberLossLengthTest t;
-    auto add = [&](CableEnd end, Status st, float margin) {
-        FiberLossLengthTestPerDirectionWl e;
-        e.direction = end;
-        e.limitResults.results.push_back(kx::test::checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, margin, st));
-        t.testPerDirectionWlVec.push_back(e);
-    };
-    EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::notSet), nullptr);
-    add(CableEnd::end1, Status::pass, 1.0f);
-    add(CableEnd::end1, Status::fail, 3.0f);
-    add(CableEnd::end2, Status::pass, 0.5f);
-    add(CableEnd::end2, Status::pass, 0.5f);
-    const auto* all = t.getMaxLossCheckLimitResult(CableEnd::notSet);
-    ASSERT_NE(all, nullptr);
-    EXPECT_EQ(all, t.testPerDirectionWlVec[1].getMaxLossCheckLimitResult());
-    // Same class: smaller margin; ties keep the first.
-    EXPECT_EQ(t.getMaxLossCheckLimitResult(CableEnd::end2), t.testPerDirectionWlVec[2].getMaxLossCheckLimitResult());
-    EXPECT_EQ(kx::test::lossLengthTest().getMaxLossCheckLimitResult(CableEnd::end2)->status, Status::fail);
-}
-
-TEST(FiberLossLengthTest, PatchCordsCopiesJsonAndVersionZero) {
+TEST(FiberLossLengthTest, PatchCordsCopiesJsonVersionZeroAndWorstMaxLossResult) {
     FiberLossLengthTest t = kx::test::lossLengthTest();
     EXPECT_EQ(t.getPatchCordLength(1).toString(), "1.5");
     EXPECT_TRUE(t.getPatchCordLength(2).isNaN());
@@ -88,9 +67,30 @@ TEST(FiberLossLengthTest, PatchCordsCopiesJsonAndVersionZero) {
     FiberLossLengthTest back;
     ASSERT_EQ(readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.failWarningFlags, 4u);
+
+    // The worst maximum-loss result.
+    FiberLossLengthTest worst;
+    auto add = [&](CableEnd end, Status st, float margin) {
+        FiberLossLengthTestPerDirectionWl e;
+        e.direction = end;
+        e.limitResults.results.push_back(kx::test::checkResult(FiberLimitValueType::maxOverallLoss, 2.6f, margin, st));
+        worst.testPerDirectionWlVec.push_back(e);
+    };
+    EXPECT_EQ(worst.getMaxLossCheckLimitResult(CableEnd::notSet), nullptr);
+    add(CableEnd::end1, Status::pass, 1.0f);
+    add(CableEnd::end1, Status::fail, 3.0f);
+    add(CableEnd::end2, Status::pass, 0.5f);
+    add(CableEnd::end2, Status::pass, 0.5f);
+    const auto* all = worst.getMaxLossCheckLimitResult(CableEnd::notSet);
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all, worst.testPerDirectionWlVec[1].getMaxLossCheckLimitResult());
+    // Same class: smaller margin; ties keep the first.
+    EXPECT_EQ(worst.getMaxLossCheckLimitResult(CableEnd::end2),
+              worst.testPerDirectionWlVec[2].getMaxLossCheckLimitResult());
+    EXPECT_EQ(kx::test::lossLengthTest().getMaxLossCheckLimitResult(CableEnd::end2)->status, Status::fail);
 }
 
-TEST(FiberLossLengthSettings, OlderVersions) {
+TEST(FiberLossLengthSettings, OlderVersionsAndSplicesStoredBetweenLcAndMpoCounts) {
     FiberLossLengthSettings s = kx::test::lossLengthSettings();
     s.farEndSourceType = FarEndSourceType::powrelPro;
     s.fiberTestType = TestType::patchCordTest;
@@ -106,20 +106,18 @@ TEST(FiberLossLengthSettings, OlderVersions) {
     ASSERT_EQ(readInto(back, v0), Marshal::ok);
     EXPECT_EQ(back.farEndSourceType, FarEndSourceType::notSet);
     EXPECT_EQ(back.numLcConnectors, 2u);
-}
 
-TEST(FiberLossLengthSettings, StoresSplicesBetweenLcAndMpoCounts) {
-    FiberLossLengthSettings s;
-    s.numAdapters = 1;
-    s.numLcConnectors = 2;
-    s.numLcLowLossConnectors = 3;
-    s.numLcUltraLowLossConnectors = 4;
-    s.numSplices = 5;
-    s.numMpoConnectors = 6;
-    const auto bytes = bytesOf(s);
+    FiberLossLengthSettings counts;
+    counts.numAdapters = 1;
+    counts.numLcConnectors = 2;
+    counts.numLcLowLossConnectors = 3;
+    counts.numLcUltraLowLossConnectors = 4;
+    counts.numSplices = 5;
+    counts.numMpoConnectors = 6;
+    const auto countBytes = bytesOf(counts);
     // header, two empty strings, remote end, cable end, method, connector, bidirectional
     const size_t at = kHeaderBytes + 4 + 5;
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 6),
+    EXPECT_EQ(std::vector<uint8_t>(countBytes.begin() + at, countBytes.begin() + at + 6),
               (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 

@@ -59,7 +59,7 @@ TEST(OtdrEventType, RowTypesAndTextsFromFlags) {
     EXPECT_FALSE(isAnEventType(A::splice, A::connector));
 }
 
-TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsAndBrokenDataIsRefused) {
+TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsBrokenDataIsRefusedAndVersion1RowsHaveNoOverride) {
     const auto good = bytesOf(plainRows(3));
     FiberOtdrEventTable back;
 
@@ -103,6 +103,18 @@ TEST(OtdrEventTable, StoredDisplayedTypesAreReadAsStoredExceptEndsAndBrokenDataI
     auto newer = good;
     newer[kFirstRow] = 3;
     EXPECT_EQ(readInto(back, newer), Marshal::versionTooNew);
+
+    FiberOtdrEventTable t = plainRows(1);
+    t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
+    // Drop the displayed type and both split ratios and mark the row as version 1.
+    auto bytes = kx::test::reframe(bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
+    bytes[kFirstRow] = 1;
+    FiberOtdrEventTable v1;
+    ASSERT_EQ(readInto(v1, bytes), Marshal::ok);
+    EXPECT_FALSE(v1.rows[0].userOverride.has_value());
+    EXPECT_EQ(v1.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(v1.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
+    EXPECT_EQ(v1.eventCount(), 1u);
 }
 
 TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
@@ -123,20 +135,6 @@ TEST(OtdrEventTableRow, UserOverrideOnlyRetypesToConnector) {
     FiberOtdrEventTableRow gainer;
     gainer.eventType = EventType::gainer;
     EXPECT_FALSE(gainer.setUserOverride(true, EventType::bend));
-}
-
-TEST(OtdrEventTable, Version1RowsHaveNoOverrideAndNoSplitRatios) {
-    FiberOtdrEventTable t = plainRows(1);
-    t.rows[0].splitRatio = OtdrSplitterRatio::r1x4;
-    // Drop the displayed type and both split ratios and mark the row as version 1.
-    auto bytes = kx::test::reframe(bytesOf(t), 0, 2, kFirstRow + kMarkerInRow + 1, 3);
-    bytes[kFirstRow] = 1;
-    FiberOtdrEventTable back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_FALSE(back.rows[0].userOverride.has_value());
-    EXPECT_EQ(back.rows[0].splitRatio, OtdrSplitterRatio::r1x2);
-    EXPECT_EQ(back.rows[0].analyzedSplitRatio, OtdrSplitterRatio::r1x2);
-    EXPECT_EQ(back.eventCount(), 1u);
 }
 
 TEST(OtdrEventTable, EventQueriesMergedRowsAndAUserOverrideRoundTrip) {
@@ -232,35 +230,6 @@ TEST(OtdrEventTableDeathTest, QueriesAndAnOverrideOnAnUnknownRowKeepTheirAsserti
     EXPECT_DEATH(unknown.setUserOverride(true, EventType::connector), "_eventType != EVENT_TYPE_UNKNOWN");
 }
 
-TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndices) {
-    FiberOtdrEventTable t = plainRows(7);
-    t.rows[3].hiddenGroupMarker = HiddenGroupMarker::begin;
-    t.rows[5].hiddenGroupMarker = HiddenGroupMarker::end;
-    FiberOtdrEventTable endCut = t;
-    endCut.removeRows(5);
-    EXPECT_EQ(endCut.rowCount(), 6u);
-    EXPECT_EQ(endCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
-    EXPECT_EQ(endCut.events.back().rowIndex, 5u);
-
-    FiberOtdrEventTable beginCut = t;
-    beginCut.removeRows(3);
-    EXPECT_EQ(beginCut.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);  // old row 4 opens the group
-    EXPECT_EQ(beginCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
-
-    FiberOtdrEventTable whole = t;
-    whole.removeRows(3, 5);
-    EXPECT_EQ(whole.hiddenGroupCount(), 0u);
-    EXPECT_EQ(whole.rowCount(), 4u);
-    for (const auto& e : whole.events) EXPECT_LT(e.rowIndex, whole.rowCount());
-
-    FiberOtdrEventTable clipped = t;
-    clipped.removeRows(6, 100);
-    EXPECT_EQ(clipped.rowCount(), 6u);
-    FiberOtdrEventTable none = t;
-    none.removeRows(4, 2);
-    EXPECT_EQ(none.rowCount(), 7u);
-}
-
 namespace {
 // The event map as the plain description reads: one removeRows() per removed row.
 FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
@@ -295,10 +264,37 @@ FiberOtdrEventTable eventMapOneByOne(const FiberOtdrEventTable& t) {
 
 }  // namespace
 
-TEST(OtdrEventTable, EventMapRemovesInOnePassWithTheSameResult) {
+TEST(OtdrEventTable, RemovingRowsKeepsGroupsAndRowIndicesAndTheEventMapRemovesInOnePass) {
+    FiberOtdrEventTable t = plainRows(7);
+    t.rows[3].hiddenGroupMarker = HiddenGroupMarker::begin;
+    t.rows[5].hiddenGroupMarker = HiddenGroupMarker::end;
+    FiberOtdrEventTable endCut = t;
+    endCut.removeRows(5);
+    EXPECT_EQ(endCut.rowCount(), 6u);
+    EXPECT_EQ(endCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+    EXPECT_EQ(endCut.events.back().rowIndex, 5u);
+
+    FiberOtdrEventTable beginCut = t;
+    beginCut.removeRows(3);
+    EXPECT_EQ(beginCut.rows[3].hiddenGroupMarker, HiddenGroupMarker::begin);  // old row 4 opens the group
+    EXPECT_EQ(beginCut.rows[4].hiddenGroupMarker, HiddenGroupMarker::end);
+
+    FiberOtdrEventTable whole = t;
+    whole.removeRows(3, 5);
+    EXPECT_EQ(whole.hiddenGroupCount(), 0u);
+    EXPECT_EQ(whole.rowCount(), 4u);
+    for (const auto& e : whole.events) EXPECT_LT(e.rowIndex, whole.rowCount());
+
+    FiberOtdrEventTable clipped = t;
+    clipped.removeRows(6, 100);
+    EXPECT_EQ(clipped.rowCount(), 6u);
+    FiberOtdrEventTable none = t;
+    none.removeRows(4, 2);
+    EXPECT_EQ(none.rowCount(), 7u);
+
     for (uint32_t seed = 0; seed < 250; ++seed) {
-        const FiberOtdrEventTable t = kx::test::shuffledEventTable(seed);
-        ASSERT_EQ(bytesOf(t.createEventMap()), bytesOf(eventMapOneByOne(t))) << "seed " << seed;
+        const FiberOtdrEventTable shuffled = kx::test::shuffledEventTable(seed);
+        ASSERT_EQ(bytesOf(shuffled.createEventMap()), bytesOf(eventMapOneByOne(shuffled))) << "seed " << seed;
     }
 }
 

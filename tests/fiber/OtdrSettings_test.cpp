@@ -12,7 +12,7 @@ constexpr size_t kSpanBytes = kHeaderBytes + 2 * ScaledInt::kWireSize;
 constexpr size_t kBendAndSplitterBytes = 1 + 1 + 2 * 7 + 1 + 1;
 }  // namespace
 
-TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
+TEST(OtdrSettings, BytesAndJsonRoundTripJsonRefusalsTextsAndLookups) {
     const FiberOtdrSettings s = knownSettings();
     const auto bytes = bytesOf(s);
     FiberOtdrSettings back;
@@ -55,9 +55,22 @@ TEST(OtdrSettings, BytesAndJsonRoundTripAndJsonRefusals) {
     Json::Value wrongClass = j;
     wrongClass["FiberOtdrSettings"]["_className"] = "FiberLossLengthSettings";
     EXPECT_FALSE(back.fromJson(wrongClass));
+
+    EXPECT_STREQ(toString(OtdrRange::km15), "15 km");
+    EXPECT_STREQ(toString(static_cast<OtdrRange>(12000)), "");
+    EXPECT_STREQ(toString(OtdrAveragingTime::s180), "180 seconds per wavelength");
+    EXPECT_STREQ(toString(static_cast<OtdrAveragingTime>(12)), "");
+    EXPECT_STREQ(toString(OtdrBendWavelengths::wl1490_1650), "1490/1650");
+    EXPECT_STREQ(toString(OtdrSplitterRatio::r2x256), "2x256");
+    EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
+    EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
+    EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
+    ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
+    EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
+    EXPECT_EQ(s.kind(), 1);
 }
 
-TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
+TEST(OtdrSettings, OlderVersionsReadWithDefaultsAndPerWavelengthVersion1Widens) {
     // Version 3 has no span at all (NaN); version 4 stores it as two bare values; version 1 holds items 1 to
     // 7 only: no bend detection (though written with it), thresholds, splitters or reflectance threshold.
     const FiberOtdrSettings s = knownSettings();
@@ -77,9 +90,7 @@ TEST(OtdrSettings, OlderVersionsReadWithDefaults) {
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrSettingsVersions.json");
-}
 
-TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
     Marshal::ByteStreamBuilder b;
     b.write(static_cast<uint8_t>(1));
     b.write(static_cast<uint16_t>(1550));
@@ -92,30 +103,14 @@ TEST(OtdrSettings, PerWavelengthVersion1WidensAndSkipsLegacyValues) {
     b.write(3.5f);                                  // dropped
     b.write(static_cast<uint16_t>(77));             // dropped
     b.write(static_cast<int32_t>(-4096));
-    std::vector<uint8_t> bytes(b.data(), b.data() + b.size());
+    std::vector<uint8_t> perWl(b.data(), b.data() + b.size());
     FiberOtdrSettingsPerWl p;
-    ASSERT_EQ(readInto(p, bytes), Marshal::ok);
+    ASSERT_EQ(readInto(p, perWl), Marshal::ok);
     EXPECT_EQ(p.wavelength, 1550);
     EXPECT_EQ(p.otdrPulseWidth, -1);
     EXPECT_EQ(p.nominalOtdrPulseWidth, 100);
     EXPECT_EQ(p.numberOfAverages, -4096);
 
-    bytes[0] = 3;
-    EXPECT_EQ(readInto(p, bytes), Marshal::versionTooNew);
-}
-
-TEST(OtdrSettings, TextsAndLookups) {
-    EXPECT_STREQ(toString(OtdrRange::km15), "15 km");
-    EXPECT_STREQ(toString(static_cast<OtdrRange>(12000)), "");
-    EXPECT_STREQ(toString(OtdrAveragingTime::s180), "180 seconds per wavelength");
-    EXPECT_STREQ(toString(static_cast<OtdrAveragingTime>(12)), "");
-    EXPECT_STREQ(toString(OtdrBendWavelengths::wl1490_1650), "1490/1650");
-    EXPECT_STREQ(toString(OtdrSplitterRatio::r2x256), "2x256");
-    EXPECT_EQ(autoOrManualFromString("mAnUaL"), 1);
-    EXPECT_EQ(autoOrManualFromString("sometimes"), -1);
-    EXPECT_TRUE(otdrRangeFromString("15 KM") == OtdrRange::km15);
-    const FiberOtdrSettings s = kx::test::otdrSettings();
-    ASSERT_NE(s.getSettingsPerWl(1625), nullptr);
-    EXPECT_EQ(s.getSettingsPerWl(1383), nullptr);
-    EXPECT_EQ(s.kind(), 1);
+    perWl[0] = 3;
+    EXPECT_EQ(readInto(p, perWl), Marshal::versionTooNew);
 }

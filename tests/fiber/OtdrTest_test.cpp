@@ -17,7 +17,7 @@ std::string dumpText(const Dump::IDumpable& d) {
 }
 }  // namespace
 
-TEST(OtdrOverallResults, OlderVersionsReadWithDefaults) {
+TEST(OtdrOverallResults, OlderVersionsReadWithDefaultsQueriesAndTexts) {
     // Version 3 has no launch compensation mode (don't know); version 1 neither fail warnings nor a
     // temperature (NaN), but its launch compensation time and all four wavelengths.
     auto bytes = bytesOf(kx::test::otdrOverallResults(true));
@@ -30,9 +30,7 @@ TEST(OtdrOverallResults, OlderVersionsReadWithDefaults) {
         versions.append(back.toJson(Dump::DumpFlags{1}));
     }
     kx::test::expectGolden(versions, "FiberOtdrOverallResultsVersions.json");
-}
 
-TEST(OtdrOverallResults, QueriesAndTexts) {
     FiberOtdrOverallResults o = kx::test::otdrOverallResults(false);
     // Per-wavelength entries stay sorted whatever order they come in.
     auto per = o.perWls();
@@ -101,7 +99,7 @@ TEST(OtdrPlot, QueriesOnTheTraceAndCountsCheckedBeforeAllocating) {
 
 TEST(OtdrPlotDeathTest, EmptyTraceHasNoSample) { EXPECT_DEATH(FiberOtdrPlot().getDbByIndex(0), "dataPoints.empty"); }
 
-TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
+TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAloneJsonDumpAndFiberTestOperations) {
     const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 50);
     using Part = void (FiberOtdrTest::*)(Marshal::IObjectWriter&) const;
     const auto write = [&](Part part) {
@@ -132,24 +130,22 @@ TEST(OtdrTest, SectionsReadIntoOneTestLeaveTheOtherPartsAlone) {
     FiberOtdrTest whole;
     EXPECT_EQ(readInto(whole, body), Marshal::invalidData);
     EXPECT_TRUE(everyPrefixFails<FiberOtdrTestBody>(body));
-}
 
-TEST(OtdrTest, JsonDumpAndFiberTestOperations) {
-    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 20);
+    FiberOtdrTest small = kx::test::otdrTest(CableEnd::end1, 20);
     // Samples only at full detail.
-    kx::test::expectGolden(t.toJson(Dump::DumpFlags{1}), "FiberOtdrTest.json");
-    EXPECT_EQ(t.toJson(Dump::DumpFlags{2})["plots"]["plots"][0]["dataPoints"].size(), 20u);
+    kx::test::expectGolden(small.toJson(Dump::DumpFlags{1}), "FiberOtdrTest.json");
+    EXPECT_EQ(small.toJson(Dump::DumpFlags{2})["plots"]["plots"][0]["dataPoints"].size(), 20u);
     EXPECT_FALSE(FiberOtdrTestBody().toJson(Dump::DumpFlags{1}).isMember("plots"));
-    kx::test::expectGolden(dumpText(t), "FiberOtdrTest.txt");
+    kx::test::expectGolden(dumpText(small), "FiberOtdrTest.txt");
 
-    EXPECT_EQ(t.testKind(), FiberTest::Kind::otdr);
+    EXPECT_EQ(small.testKind(), FiberTest::Kind::otdr);
     FiberLimit limit;
     Fiber fiber;
-    EXPECT_TRUE(t.getLimit(limit));
+    EXPECT_TRUE(small.getLimit(limit));
     EXPECT_EQ(limit.name, "General Fiber RL = 35 dB");
-    EXPECT_TRUE(t.getFiber(fiber));
-    t.limit.name.clear();
-    t.fiber.name.clear();
-    EXPECT_FALSE(t.getLimit(limit));
-    EXPECT_FALSE(t.getFiber(fiber));
+    EXPECT_TRUE(small.getFiber(fiber));
+    small.limit.name.clear();
+    small.fiber.name.clear();
+    EXPECT_FALSE(small.getLimit(limit));
+    EXPECT_FALSE(small.getFiber(fiber));
 }

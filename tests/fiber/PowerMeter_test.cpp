@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-TEST(FiberPowerMeterPerWl, DifferencesAndVersionZero) {
+TEST(FiberPowerMeterTest, DifferencesVersionZeroNeitherFiberNorLimitAndAnImpossibleEntryCount) {
     const FiberPowerMeterPerWl p = kx::test::powerMeterTest().testPerWlVec[0];
     EXPECT_EQ(p.dB().toString(), "2.25");
     EXPECT_EQ(p.maxdB().toString(), "2.40");
@@ -20,9 +20,7 @@ TEST(FiberPowerMeterPerWl, DifferencesAndVersionZero) {
     auto v2 = bytesOf(p);
     v2[0] = 2;
     EXPECT_EQ(readInto(back, v2), Marshal::versionTooNew);
-}
 
-TEST(FiberPowerMeterTest, NeitherFiberNorLimitAndAnImpossibleEntryCount) {
     FiberPowerMeterTest t = kx::test::powerMeterTest();
     Fiber f;
     FiberLimit l;
@@ -32,6 +30,6 @@ TEST(FiberPowerMeterTest, NeitherFiberNorLimitAndAnImpossibleEntryCount) {
     t.testPerWlVec.clear();
     auto bytes = bytesOf(t);
     bytes.back() = 40;
-    FiberPowerMeterTest back;
-    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
+    FiberPowerMeterTest whole;
+    EXPECT_EQ(readInto(whole, bytes), Marshal::readError);
 }

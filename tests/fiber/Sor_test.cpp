@@ -51,7 +51,7 @@ Json::Value withoutPoints(Json::Value f) {
 
 }  // namespace
 
-TEST(Sor, EveryFieldReadsBack) {
+TEST(Sor, EveryFieldReadsBackAndADeepTraceTakesALargerScale) {
     // The launch connector 150 m out (user offset 1500 tenths of a metre); the first sample 12.5 samples of
     // 2.5 ns before the front panel (acquisition offset -312); 1551.7 nm measured; the tail connector, the
     // sixth event, is the end of the fiber ('E'); the row shown as a bulkhead says so in its comment.
@@ -61,55 +61,22 @@ TEST(Sor, EveryFieldReadsBack) {
     const Json::Value f = writeAndRead(t, 1550);
     kx::test::expectGolden(withoutPoints(f), "Sor1550.json");
     expectTraceRoundTrips(t, 1550, f);
-}
 
-TEST(Sor, EveryWavelengthRoundTripsFromBothEnds) {
-    for (CableEnd end : {CableEnd::end1, CableEnd::end2}) {
-        const FiberOtdrTest t = kx::test::otdrTest(end, 3000);
-        EXPECT_EQ(sorWavelengths(t), kx::test::otdrWavelengths());
-        for (uint16_t wl : sorWavelengths(t)) {
-            SCOPED_TRACE(wl);
-            const Json::Value f = writeAndRead(t, wl);
-            const Json::Value& gen = f["GenParams"];
-            EXPECT_EQ(gen["wavelength"].asUInt(), wl);
-            expectTraceRoundTrips(t, wl, f);
-            // Seen from end 2 the fiber starts at the far panel.
-            EXPECT_EQ(gen["origin"].asString(), end == CableEnd::end2 ? "PP-B 01" : "PP-A 01");
-            EXPECT_EQ(gen["termination"].asString(), end == CableEnd::end2 ? "PP-A 01" : "PP-B 01");
-        }
-    }
-}
-
-TEST(Sor, DeepTraceTakesALargerScaleAndKeepsPointsAboveTheBound) {
-    FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 2000);
-    FiberOtdrPlot& plot = t.plots.plots[0];
+    FiberOtdrTest deep = kx::test::otdrTest(CableEnd::end1, 2000);
+    FiberOtdrPlot& plot = deep.plots.plots[0];
     // 120 dB from top to bottom: beyond 16 bits of thousandths of a dB.
     plot.noiseFloor = -200.0f;
     for (size_t i = 0; i < plot.dataPoints.size(); ++i) plot.dataPoints[i] = 5000 - static_cast<int32_t>(i) * 60;
     // With this left index the view's upper bound is the clip level, far below the first points.
     plot.futLeftIndex = 1;
     plot.clipLevel = -10.0f;
-    const Json::Value f = writeAndRead(t, plot.wavelength);
-    EXPECT_GT(f["DataPts"]["scale"].asUInt(), 1000u);
-    EXPECT_EQ(f["DataPts"]["points"][0].asUInt(), 0u);  // the highest point is the top, not cut at the bound
-    expectTraceRoundTrips(t, plot.wavelength, f);
+    const Json::Value deepFile = writeAndRead(deep, plot.wavelength);
+    EXPECT_GT(deepFile["DataPts"]["scale"].asUInt(), 1000u);
+    EXPECT_EQ(deepFile["DataPts"]["points"][0].asUInt(), 0u);  // the highest point is the top, not cut at the bound
+    expectTraceRoundTrips(deep, plot.wavelength, deepFile);
 }
 
-TEST(Sor, ChecksumKnownAnswerAndCorruption) {
-    const char* check = "123456789";
-    EXPECT_EQ(sorChecksum(reinterpret_cast<const uint8_t*>(check), std::strlen(check)), 0x29B1);
-
-    const auto bytes = *writeSor(kx::test::otdrTest(CableEnd::end1, 200), 1310, "C1");
-    // The test reader checks the stored checksum on every file; here that it sees a corrupted one.
-
-    std::string why;
-    auto bad = bytes;
-    bad[bad.size() / 2] ^= 0x01;  // one bit of a trace point
-    EXPECT_FALSE(readSorFile(bad, &why));
-    EXPECT_EQ(why, "checksum mismatch");
-}
-
-TEST(Sor, MissingPartsStillMakeAWholeFile) {
+TEST(Sor, MissingPartsStillMakeAWholeFileAndTheChecksumSeesCorruption) {
     FiberOtdrTest t = kx::test::otdrTest(CableEnd::end1, 50);
     t.settings.perWl.clear();
     t.eventTable.events.clear();
@@ -128,6 +95,18 @@ TEST(Sor, MissingPartsStillMakeAWholeFile) {
     EXPECT_EQ(writeAndRead(t, t.plots.plots[1].wavelength)["DataPts"]["count"].asInt(), 0);
 
     EXPECT_FALSE(writeSor(t, 1383, "C1").has_value());  // no trace at that wavelength
+
+    const char* check = "123456789";
+    EXPECT_EQ(sorChecksum(reinterpret_cast<const uint8_t*>(check), std::strlen(check)), 0x29B1);
+
+    const auto bytes = *writeSor(kx::test::otdrTest(CableEnd::end1, 200), 1310, "C1");
+    // The test reader checks the stored checksum on every file; here that it sees a corrupted one.
+
+    std::string why;
+    auto bad = bytes;
+    bad[bad.size() / 2] ^= 0x01;  // one bit of a trace point
+    EXPECT_FALSE(readSorFile(bad, &why));
+    EXPECT_EQ(why, "checksum mismatch");
 }
 
 TEST(Sor, FilesAreWrittenWholeOrNotAtAll) {
@@ -136,16 +115,23 @@ TEST(Sor, FilesAreWrittenWholeOrNotAtAll) {
         return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
     };
 
+    // One file per wavelength, each with its own trace; seen from end 2 the fiber starts at the far panel.
     const FiberOtdrTest t = kx::test::otdrTest(CableEnd::end2, 500);
+    EXPECT_EQ(sorWavelengths(t), kx::test::otdrWavelengths());
     const auto ok = writeSorFiles(t, "C1", (dir / "trace").string());
     ASSERT_TRUE(ok.ok) << ok.error;
     ASSERT_EQ(ok.paths.size(), 4u);
     EXPECT_EQ(ok.paths[2], (dir / "trace-1550.sor").string());
     EXPECT_EQ(count(), 4);  // no temporary file left
-    for (const auto& p : ok.paths) {
+    for (size_t i = 0; i < ok.paths.size(); ++i) {
         std::vector<uint8_t> bytes;
-        ASSERT_TRUE(PFile::readFileBytes(p, bytes)) << p;
-        EXPECT_TRUE(readSorFile(bytes)) << p;
+        ASSERT_TRUE(PFile::readFileBytes(ok.paths[i], bytes)) << ok.paths[i];
+        const auto f = readSorFile(bytes);
+        ASSERT_TRUE(f) << ok.paths[i];
+        EXPECT_EQ((*f)["GenParams"]["wavelength"].asUInt(), kx::test::otdrWavelengths()[i]);
+        EXPECT_EQ((*f)["GenParams"]["origin"].asString(), "PP-B 01");
+        EXPECT_EQ((*f)["GenParams"]["termination"].asString(), "PP-A 01");
+        expectTraceRoundTrips(t, kx::test::otdrWavelengths()[i], *f);
     }
 
     const auto noDir = writeSorFiles(t, "C1", (dir / "missing" / "trace").string());

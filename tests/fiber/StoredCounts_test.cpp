@@ -2,7 +2,7 @@
 // wraps (256 entries once wrote a count of 0 and left the rest to be misread as the following fields).
 #include "fiber/FiberTesting.h"
 
-TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
+TEST(StoredCount, LimitResultsCategoriesAndValueTypesOf256KeepTheFirst255) {
     FiberLimitResultList list;
     for (int i = 0; i < 256; ++i)
         list.results.emplace_back(FiberLimitValueType::maxOverallLoss,
@@ -13,25 +13,22 @@ TEST(StoredCount, LimitResultListOf256KeepsTheFirst255) {
     ASSERT_EQ(readInto(back, bytes), Marshal::ok);
     ASSERT_EQ(back.results.size(), 255u);
     EXPECT_EQ(back.results.back().limitValue.toString(), "254");
-}
 
-TEST(StoredCount, LimitValuesWithEveryCategoryAndTypeKeep255OfEach) {
     FiberLimitValues v(1310);
     for (int i = 0; i < 256; ++i) {
         v.supportedCategories.insert(static_cast<FiberCategory>(i));
         v.values[static_cast<FiberLimitValueType>(i)] = ScaledInt(static_cast<float>(i), ScaledInt::ones);
     }
-    const auto bytes = bytesOf(v);
-    FiberLimitValues back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    EXPECT_EQ(back.wavelength, 1310);
-    EXPECT_EQ(back.supportedCategories.size(), 255u);
-    EXPECT_EQ(back.supportedCategories.count(static_cast<FiberCategory>(255)), 0u);
-    ASSERT_EQ(back.values.size(), 255u);
-    EXPECT_EQ(back.getValue(static_cast<FiberLimitValueType>(254)).toString(), "254");
+    FiberLimitValues values;
+    ASSERT_EQ(readInto(values, bytesOf(v)), Marshal::ok);
+    EXPECT_EQ(values.wavelength, 1310);
+    EXPECT_EQ(values.supportedCategories.size(), 255u);
+    EXPECT_EQ(values.supportedCategories.count(static_cast<FiberCategory>(255)), 0u);
+    ASSERT_EQ(values.values.size(), 255u);
+    EXPECT_EQ(values.getValue(static_cast<FiberLimitValueType>(254)).toString(), "254");
 }
 
-TEST(StoredCount, LimitWith256OfEveryListReadsBack) {
+TEST(StoredCount, LimitWith256OfEveryListAndFiberWith65536WavelengthsReadBack) {
     FiberLimit l;
     l.name = "*many*";
     l.limitFlags = 0x3;
@@ -53,19 +50,16 @@ TEST(StoredCount, LimitWith256OfEveryListReadsBack) {
     // The fields after the lists are where they were written.
     EXPECT_EQ(back.limitFlags, 0x3u);
     EXPECT_EQ(back.getImageZoneDist(FiberImageZone::contact).value_or(0), 250);
-}
 
-TEST(StoredCount, FiberWith65536WavelengthsKeepsTheFirst65535) {
     Fiber f;
     f.name = "wide";
     f.perWls.reserve(0x10000);
     for (uint32_t wl = 0; wl < 0x10000; ++wl) f.perWls.emplace_back(wl);
-    const auto bytes = bytesOf(f);
-    Fiber back;
-    ASSERT_EQ(readInto(back, bytes), Marshal::ok);
-    ASSERT_EQ(back.perWls.size(), 0xFFFFu);
-    EXPECT_EQ(back.perWls.back().wavelength, 0xFFFEu);
-    EXPECT_EQ(back.name, "wide");
+    Fiber fiberBack;
+    ASSERT_EQ(readInto(fiberBack, bytesOf(f)), Marshal::ok);
+    ASSERT_EQ(fiberBack.perWls.size(), 0xFFFFu);
+    EXPECT_EQ(fiberBack.perWls.back().wavelength, 0xFFFEu);
+    EXPECT_EQ(fiberBack.name, "wide");
 }
 
 TEST(StoredCount, LossLengthCountsAboveAByteAreCappedOnWritingAndClampedFromJson) {

@@ -1,6 +1,6 @@
 #pragma once
-// What the copper test files share: gtest, the byte and golden-file helpers, the copper builders and the
-// model's names.
+// What the copper test files share: gtest, the byte and golden-file helpers, the copper builders, the
+// model's names and its four pairs.
 #include <gtest/gtest.h>
 
 #include "copper/CopperBuilders.h"
@@ -17,3 +17,8 @@ using kx::test::readInto;
 using kx::test::samplePlot;
 using kx::test::scalar;
 using kx::test::scalarLimit;
+
+inline constexpr WirePair P1 = WirePair::pair1;
+inline constexpr WirePair P2 = WirePair::pair2;
+inline constexpr WirePair P3 = WirePair::pair3;
+inline constexpr WirePair P4 = WirePair::pair4;

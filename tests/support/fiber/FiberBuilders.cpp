@@ -153,8 +153,6 @@ FiberLossLengthTest lossLengthTest() {
     };
     t.lastRefTime = 1699990000;
     t.celsius = Celsius(23.5f);
-    t.warningFlags = 0;
-    t.failWarningFlags = 0;
     t.length = ScaledInt(148.3f, ScaledInt::tenths);
     t.nsPropTime = 739.8f;
     t.overallLossMeas = DisplayMeas(ScaledInt(2.85f, ScaledInt::hundredths), DisplayType::normal);

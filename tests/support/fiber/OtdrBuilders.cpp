@@ -168,11 +168,9 @@ FiberOtdrSettings otdrSettings() {
     s.numConnectors = 2;
     s.numSplices = 3;
     s.bidi = true;
-    s.frontPanelOffset = 0;
     s.fiberName = "OS2 Singlemode";
     s.fiberLimit = otdrLimit().name;
     s.reflectanceThreshold = -65;
-    s.otdrBendDetectionEnabled = false;
     s.otdrBendThresholdMap[OtdrBendWavelengths::wl1310_1550] = ScaledInt(0.5f, ScaledInt::hundredths);
     s.otdrBendThresholdMap[OtdrBendWavelengths::wl1310_1625] = ScaledInt(0.6f, ScaledInt::hundredths);
     return s;
@@ -217,7 +215,6 @@ FiberOtdrOverallResults otdrOverallResults(bool end2) {
     o.headroom = DisplayMeas(ScaledInt(2.1f, ScaledInt::hundredths), DisplayType::normal);
     o.connQuality = 80;
     o.warningFlags = end2 ? 0x10000000u : 0;
-    o.failWarningFlags = 0;
     o.celsius = 23.5f;
     o.launchCompTimestamp = end2 ? 1764950000 : 1764940000;
     o.launchCompModeUsed = LaunchCompMode::measured;
