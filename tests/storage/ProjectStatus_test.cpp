@@ -1,12 +1,6 @@
 #include "storage/ProjectStatus.h"
 
-#include <gtest/gtest.h>
-
-#include "core/TestBytes.h"
-#include "storage/ProjectBuilders.h"
-
-using kx::test::readInto;
-using Project::Status;
+#include "storage/StorageTesting.h"
 
 TEST(ProjectStatus, VersionGatesUseDefaults) {
     // Version 1 has no run count: the sum of the outcomes (50 + 4 + 5 + 1) stands in for it.
