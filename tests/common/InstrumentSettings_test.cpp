@@ -1,14 +1,6 @@
 #include "common/InstrumentSettings.h"
 
-#include <gtest/gtest.h>
-
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::kClassVersionOffset;
-using kx::test::readInto;
+#include "CommonTesting.h"
 
 namespace {
 InstrumentSettings edited() {

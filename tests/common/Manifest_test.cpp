@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <filesystem>
 
@@ -6,17 +6,9 @@
 #include "common/PFile.h"
 #include "core/ManifestSamples.h"
 #include "serialization/JsonText.h"
-#include "core/TestBytes.h"
 #include "core/TestFiles.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using kx::test::kClassVersionOffset;
-using kx::test::kHeaderBytes;
-using kx::test::kTypeIdOffset;
-using kx::test::readInto;
-
 const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
                              0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
 

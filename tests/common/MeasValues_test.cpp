@@ -1,16 +1,10 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <cmath>
-#include <vector>
 
 #include "common/Celsius.h"
 #include "common/DisplayMeas.h"
 #include "common/ToleranceMeas.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::readInto;
 
 namespace {
 const float kAbsent = std::nanf("");

@@ -1,7 +1,8 @@
 #include "common/PFile.h"
 
+#include "CommonTesting.h"
+
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <climits>
@@ -14,14 +15,10 @@
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
 #include "serialization/ReadObject.h"
-#include "core/Containers.h"
 #include "core/TestFiles.h"
 
 namespace {
-
-using kx::test::containerOf;
 using ::testing::HasSubstr;
-using Bytes = std::vector<uint8_t>;
 
 // Collects the messages of every level.
 struct Capture {

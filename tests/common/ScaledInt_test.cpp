@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "common/ScaledInt.h"
-#include "core/TestBytes.h"
-
-using Kestrix::ScaledInt;
 
 namespace {
 ScaledInt si(int32_t v, ScaledInt::ScaledTo s) { return ScaledInt::raw(v, s); }
