@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
+#include "SerializationTesting.h"
 
-#include <vector>
-
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
 #include "core/TestBytes.h"
 #include "serialization/Header.h"
 
-using namespace Marshal;
 using kx::test::readInto;
 
 namespace {
