@@ -30,20 +30,7 @@ TEST(LabelSet, AutoIncrementHasSizeOneAndDefaults) {
     EXPECT_EQ(a.size(), 1u);
 }
 
-TEST(LabelSet, EqualsNeedsSameClass) {
-    SequentialLabelSet s;
-    RandomLabelSet r;
-    s.id = r.id = 4;
-    s._size = r._size = 9;
-    EXPECT_FALSE(s.equals(r));
-    EXPECT_FALSE(r.equals(s));
-    auto c = s.clone();
-    EXPECT_TRUE(c->equals(s));
-    s.stop = "Z";
-    EXPECT_FALSE(c->equals(s));
-}
-
-TEST(LabelSet, SequentialGoldenBytes) {
+TEST(LabelSet, SequentialGoldenBytesAndEquality) {
     SequentialLabelSet s;
     s.type = 1;
     s.id = 2;
@@ -56,6 +43,16 @@ TEST(LabelSet, SequentialGoldenBytes) {
                                         1,    0,    0, 0, 2,    0, 0, 0, 3,   0, 0, 0, 4, 0, 0,   0,
                                         5,    0,    0, 0, 2,    0, 0, 0, 'A', 0, 2, 0, 0, 0, 'B', 0};
     EXPECT_EQ(bytesOf(s), expected);
+
+    // Equal needs the same class; a clone equals its original until one changes.
+    const SequentialLabelSet plain;
+    const RandomLabelSet r;
+    EXPECT_FALSE(plain.equals(r));
+    EXPECT_FALSE(r.equals(plain));
+    auto c = s.clone();
+    EXPECT_TRUE(c->equals(s));
+    s.stop = "Z";
+    EXPECT_FALSE(c->equals(s));
 }
 
 TEST(LabelSet, JsonMissingKeyFailsAndDetailZeroHoldsOnlyTheClassName) {
