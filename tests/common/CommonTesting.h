@@ -9,7 +9,8 @@
 #include "core/Golden.h"
 #include "core/TestBytes.h"
 
-namespace Kestrix {}  // so the names below can be used before any model header is included
+// Opened here so the names below can be used before any model header is included.
+namespace Kestrix {}  // namespace Kestrix
 using namespace Kestrix;
 using kx::test::bytesOf;
 using kx::test::containerOf;
