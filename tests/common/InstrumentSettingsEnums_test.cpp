@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include "common/InstrumentSettingsEnumsToString.h"
-#include "core/Golden.h"
-
-using namespace Kestrix;
 
 namespace {
 // One line per value that has a text; each text reads back as its value.

@@ -1,11 +1,8 @@
 #include "common/InstrumentSettingsFile.h"
 
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include "common/PFile.h"
-#include "core/Containers.h"
-
-using namespace Kestrix;
 
 namespace {
 InstrumentSettings edited() {

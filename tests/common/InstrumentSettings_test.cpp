@@ -1,14 +1,6 @@
 #include "common/InstrumentSettings.h"
 
-#include <gtest/gtest.h>
-
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::kClassVersionOffset;
-using kx::test::readInto;
+#include "CommonTesting.h"
 
 namespace {
 InstrumentSettings edited() {
@@ -65,7 +57,7 @@ TEST(InstrumentSettings, Version1HasNoFinalBlock) {
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }
 
-TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
+TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidDataAnAddressTooLongAReadError) {
     const auto good = bytesOf(edited());
     for (auto [offset, value] :
          {std::pair<size_t, uint8_t>{kPowerDown, 5}, {kDate, 6}, {kLanguage, 16}, {kIpSource, 2}, {kPowerDown, 0xFF}}) {
@@ -81,33 +73,32 @@ TEST(InstrumentSettings, EnumerationWithoutTextIsInvalidData) {
     bytes[13] = 7;
     InstrumentSettings back;
     EXPECT_EQ(readInto(back, bytes), Marshal::ok);
-}
-
-TEST(InstrumentSettings, EvilAddressLengthFailsWithoutAllocating) {
-    auto bytes = bytesOf(edited());
+    // An address length beyond the bytes left fails without allocating.
     for (uint32_t n : {0xFFFFFFFFu, 0x10000000u}) {
-        kx::test::put32(bytes, 27, n);  // the address's length
-        InstrumentSettings back;
+        kx::test::put32(bytes, 27, n);
         EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     }
 }
 
-TEST(InstrumentSettings, JsonRoundTripAndTexts) {
+// The storage location's texts are read; an unknown text, a value out of range or a missing key is refused.
+TEST(InstrumentSettings, JsonRoundTripTextsAndRefusals) {
     const InstrumentSettings s = edited();
-    const Json::Value j = s.toJson({2});
-    kx::test::expectGolden(j, "InstrumentSettings.json");
+    const Json::Value good = s.toJson({2});
+    kx::test::expectGolden(good, "InstrumentSettings.json");
     InstrumentSettings back;
-    ASSERT_TRUE(back.fromJson(j));
+    ASSERT_TRUE(back.fromJson(good));
     InstrumentSettings expected = s;
     expected.kept = {};  // not part of the JSON form
     EXPECT_TRUE(back.equals(expected));
     EXPECT_EQ(InstrumentSettings{}.toJson({0})["InstrumentSettings"].size(), 2u);
-}
 
-TEST(InstrumentSettings, FromJsonRefusesUnknownTextsAndMissingKeys) {
-    const Json::Value good = edited().toJson({2});
-    InstrumentSettings back;
     Json::Value j = good;
+    for (auto [text, value] : {std::pair<const char*, int32_t>{"Internal", 1}, {"MMC", 0}, {"SD", -1}}) {
+        j["InstrumentSettings"]["resultStorageLocation"] = text;
+        EXPECT_TRUE(back.fromJson(j));
+        EXPECT_EQ(static_cast<int32_t>(back.resultStorageLocation), value);
+    }
+    j = good;
     j["InstrumentSettings"]["dateFormat"] = "yyyy.MM.dd";
     EXPECT_FALSE(back.fromJson(j));
     j = good;
@@ -121,14 +112,4 @@ TEST(InstrumentSettings, FromJsonRefusesUnknownTextsAndMissingKeys) {
     EXPECT_FALSE(back.fromJson(j));
     EXPECT_FALSE(back.fromJson(Json::Value()));
     EXPECT_FALSE(back.fromJson(good["InstrumentSettings"]));
-}
-
-TEST(InstrumentSettings, ResultStorageLocationFromJson) {
-    Json::Value j = InstrumentSettings{}.toJson({2});
-    InstrumentSettings back;
-    for (auto [text, value] : {std::pair<const char*, int32_t>{"Internal", 1}, {"MMC", 0}, {"SD", -1}}) {
-        j["InstrumentSettings"]["resultStorageLocation"] = text;
-        EXPECT_TRUE(back.fromJson(j));
-        EXPECT_EQ(static_cast<int32_t>(back.resultStorageLocation), value);
-    }
 }

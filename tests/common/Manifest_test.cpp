@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <filesystem>
 
@@ -6,21 +6,13 @@
 #include "common/PFile.h"
 #include "core/ManifestSamples.h"
 #include "serialization/JsonText.h"
-#include "core/TestBytes.h"
 #include "core/TestFiles.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using kx::test::kClassVersionOffset;
-using kx::test::kHeaderBytes;
-using kx::test::kTypeIdOffset;
-using kx::test::readInto;
-
 const Bytes kVersionBytes = {0xCD, 0xAB, 0x01, 0x01, 0x51, 0x00, 0x08, 0x00, 0x08, 0x00,
                              0x00, 0x00, 0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x07, 0x00};
 
-TEST(DatabaseVersion, GoldenTwentyBytes) {
+TEST(DatabaseVersion, GoldenTwentyBytesJsonAndVersionStrings) {
     EXPECT_EQ(kVersionBytes, kx::test::bytesOf(Kestrix::DatabaseVersion(3, 1, 2, 7)));
 
     Kestrix::DatabaseVersion v;
@@ -31,9 +23,7 @@ TEST(DatabaseVersion, GoldenTwentyBytes) {
     other[kTypeIdOffset + 2] = 9;
     EXPECT_EQ(Marshal::invalidData, readInto(v, other));
     EXPECT_EQ(Marshal::readError, readInto(v, Bytes(kVersionBytes.begin(), kVersionBytes.begin() + 14)));
-}
 
-TEST(DatabaseVersion, JsonAndVersionStrings) {
     Kestrix::CustomerDatabaseVersion c;
     c.major = 3;
     c.minor = 12;
@@ -45,7 +35,7 @@ TEST(DatabaseVersion, JsonAndVersionStrings) {
               Dump::toJsonString(Kestrix::DatabaseVersion(3, 1, 2, 7), {}, true));
 }
 
-TEST(Manifest, LimitsAndVersions) {
+TEST(Manifest, LimitsVersionsAndPrefixes) {
     const auto m = kx::test::sampleManifest();
     const Bytes good = kx::test::manifestBytes(m);
     // The summary follows the manifest's header; the descriptor list closes the manifest.
@@ -77,15 +67,21 @@ TEST(Manifest, LimitsAndVersions) {
     b = good;
     b[pathLenAt + 4 + pathField - 1] = 'x';  // path without its NUL
     EXPECT_EQ(Marshal::invalidData, readInto(out, b));
-}
 
-TEST(Manifest, FiftyDescriptorsAndLongestPathAreAccepted) {
-    auto m = kx::test::sampleManifest();
-    m.list.descriptors.resize(50, m.list.descriptors[0]);
-    m.list.descriptors[49].filePath.assign(1023, 'p');
-    Kestrix::DatabasePackageManifest out;
-    ASSERT_EQ(Marshal::ok, readInto(out, kx::test::manifestBytes(m)));
+    // Fifty descriptors and the longest path are accepted.
+    auto most = m;
+    most.list.descriptors.resize(50, m.list.descriptors[0]);
+    most.list.descriptors[49].filePath.assign(1023, 'p');
+    ASSERT_EQ(Marshal::ok, readInto(out, kx::test::manifestBytes(most)));
     EXPECT_EQ(1023u, out.list.descriptors[49].filePath.size());
+
+    // Every prefix of its container fails cleanly.
+    b = kx::test::manifestContainer(m);
+    EXPECT_EQ(0u, Kestrix::getManifestFromBuffer(out, b.data(), static_cast<uint32_t>(b.size())));
+    for (size_t n = 0; n < b.size(); ++n) {
+        Kestrix::DatabasePackageManifest cut;
+        EXPECT_NE(0u, Kestrix::getManifestFromBuffer(cut, b.data(), static_cast<uint32_t>(n))) << n;
+    }
 }
 
 class ManifestFileTest : public ::testing::Test {
@@ -150,16 +146,6 @@ TEST_F(ManifestFileTest, VersionAndFirmwareStrings) {
     EXPECT_EQ(4u, Kestrix::getDbVersionFromManifest((dir / "none").string().c_str(), untouched, 8, &build));
     EXPECT_STREQ("keep", untouched);
     EXPECT_EQ(99u, build);
-}
-
-TEST(ManifestBuffer, EveryPrefixOfTheContainerFailsCleanly) {
-    const Bytes b = kx::test::manifestContainer(kx::test::sampleManifest());
-    Kestrix::DatabasePackageManifest out;
-    EXPECT_EQ(0u, Kestrix::getManifestFromBuffer(out, b.data(), static_cast<uint32_t>(b.size())));
-    for (size_t n = 0; n < b.size(); ++n) {
-        Kestrix::DatabasePackageManifest cut;
-        EXPECT_NE(0u, Kestrix::getManifestFromBuffer(cut, b.data(), static_cast<uint32_t>(n))) << n;
-    }
 }
 
 }  // namespace

@@ -1,31 +1,23 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <cmath>
-#include <vector>
 
 #include "common/Celsius.h"
 #include "common/DisplayMeas.h"
 #include "common/ToleranceMeas.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::bytesOf;
-using kx::test::readInto;
 
 namespace {
 const float kAbsent = std::nanf("");
 ScaledInt ones(int32_t v) { return ScaledInt::raw(v, ScaledInt::ones); }
 }  // namespace
 
-TEST(DisplayMeas, TextForms) {
+TEST(DisplayMeas, TextFormsAccumulateMaxAndMin) {
     EXPECT_EQ(DisplayMeas().toString(), "N/A");
     EXPECT_EQ(DisplayMeas(ones(5), DisplayType::greaterThan).toString(), "> 5");
     EXPECT_EQ(DisplayMeas(ones(5), DisplayType::lessThan).toString(), "< 5");
     EXPECT_EQ(DisplayMeas(ones(5), DisplayType::dashes).toString(), "---");
     EXPECT_EQ(DisplayMeas(ones(5), static_cast<DisplayType>(9)).toString(), "");
-}
 
-TEST(DisplayMeas, AccumulateMaxAndMin) {
     DisplayMeas r;
     r.accumulateMax(DisplayMeas(ones(3), DisplayType::normal));
     r.accumulateMax(DisplayMeas(ones(5), DisplayType::greaterThan));
@@ -72,7 +64,7 @@ TEST(DisplayMeas, WireFormRoundTripsAndRefusesNewerVersions) {
         EXPECT_EQ(readInto(back, std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)), Marshal::readError);
 }
 
-TEST(ToleranceMeas, DisplayTypeFollowsTolerances) {
+TEST(ToleranceMeas, DisplayTypeFollowsTolerancesSumMaxAndEquality) {
     ToleranceMeas t(ones(5), DisplayType::notAvailable, kAbsent, 0.3f);
     t.deriveDisplayType();
     EXPECT_EQ(t.displayType, DisplayType::greaterThan);
@@ -81,9 +73,7 @@ TEST(ToleranceMeas, DisplayTypeFollowsTolerances) {
     EXPECT_EQ(ToleranceMeas::derivedDisplayType(ones(5), kAbsent, kAbsent), DisplayType::normal);
     EXPECT_EQ(ToleranceMeas::derivedDisplayType(ScaledInt(), kAbsent, 0.0f), DisplayType::dashes);
     EXPECT_EQ(ToleranceMeas::derivedDisplayType(ScaledInt(), kAbsent, kAbsent), DisplayType::notAvailable);
-}
 
-TEST(ToleranceMeas, SumMaxAndEquality) {
     const ToleranceMeas a(ones(2), DisplayType::normal, 0.2f, 0.1f);
     const ToleranceMeas b(ones(3), DisplayType::normal, 0.1f, kAbsent);
     const ToleranceMeas s = a + b;

@@ -1,7 +1,8 @@
 #include "common/PFile.h"
 
+#include "CommonTesting.h"
+
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <climits>
@@ -14,14 +15,10 @@
 #include "serialization/JsonText.h"
 #include "serialization/LittleEndian.h"
 #include "serialization/ReadObject.h"
-#include "core/Containers.h"
 #include "core/TestFiles.h"
 
 namespace {
-
-using kx::test::containerOf;
 using ::testing::HasSubstr;
-using Bytes = std::vector<uint8_t>;
 
 // Collects the messages of every level.
 struct Capture {
@@ -125,7 +122,7 @@ TEST(PFileCrc, EveryHeaderAndPayloadBitFlipIsRefused) {
     }
 }
 
-TEST(PFileOpen, LongerBufferIsAcceptedShorterOneOnlyByQuickOpen) {
+TEST(PFileOpen, LongerBufferAcceptedShorterOneOnlyByQuickOpenMisuseAndMissingFileHeader) {
     const Bytes full = containerOf({{300, mixed(30)}, {301, mixed(30)}}, false);
     // Trailing bytes that would look like another section if they were read.
     Bytes longer = containerOf({{300, mixed(30)}}, false);
@@ -152,18 +149,14 @@ TEST(PFileOpen, LongerBufferIsAcceptedShorterOneOnlyByQuickOpen) {
     EXPECT_EQ(-1, r.read(s, true));
     EXPECT_TRUE(cap.errorHas("Insufficient Space Remaining. Need 30 bytes, only 20 bytes remaining."));
     expectFailure(r.failure(), PFile::FailureKind::truncated, kPayloadAt + 30 + 20);
-}
+    r.close();
 
-TEST(PFileOpen, MisuseAndMissingFileHeader) {
+    // Misuse is not the data's fault: a later good read and the end of the sections clear it.
     const Bytes b = containerOf({{300, mixed(8)}}, false);
-    Capture cap;
-    PFile::MemReader r(cap.callbacks());
     ASSERT_EQ(0, openMem(r, b));
     EXPECT_EQ(-1, openMem(r, b));
     EXPECT_TRUE(cap.errorHas("Buffer already set."));
     expectFailure(r.failure(), PFile::FailureKind::misuse, 0);
-    // Misuse is not the data's fault: a later good read and the end of the sections clear it.
-    PFile::Section s;
     EXPECT_EQ(0, r.read(s, true));
     EXPECT_EQ(PFile::FailureKind::none, r.failure().kind);
     EXPECT_EQ(-2, r.read(s, true));
@@ -198,7 +191,7 @@ TEST(PFileSeek, RangeWrapAndBase) {
     EXPECT_EQ(0, r.position());
 }
 
-TEST(PFileCompression, RoundTripAtLevelOne) {
+TEST(PFileCompression, RoundTripAtLevelOneAndOnWrite) {
     const Bytes data = mixed(200000);
     PFile::Section w;
     ASSERT_EQ(0, w.setCopy(700, 3, PFile::SECTION_FLAG_COMPRESSED, data, 1));
@@ -227,6 +220,17 @@ TEST(PFileCompression, RoundTripAtLevelOne) {
     ASSERT_EQ(0, s.uncompressData());
     EXPECT_EQ(data, Bytes(s.data(), s.data() + s.size()));
     EXPECT_EQ(-1, s.uncompressData());
+
+    // A plain section flagged compressed is compressed on write.
+    PFile::Section plain;
+    plain.setCopy(200, 1, PFile::SECTION_FLAG_NONE, data, 0);
+    plain.header.flags = 0x1001;
+    const Bytes c = PFile::buildContainer({&plain});
+    EXPECT_TRUE(plain.compressed);
+    r.close();
+    ASSERT_EQ(0, openMem(r, c));
+    ASSERT_EQ(0, r.read(s, true));
+    EXPECT_EQ(data, Bytes(s.data(), s.data() + s.size()));
 }
 
 TEST(PFileCompression, IncompressibleDataWarnsAndStillRoundTrips) {
@@ -260,7 +264,7 @@ Bytes rawCompressedContainer(uint32_t statedLength, const Bytes& original) {
     return PFile::buildContainer({&s});
 }
 
-TEST(PFileCompression, EightMebibyteCap) {
+TEST(PFileCompression, EightMebibyteCapLyingLengthAndBrokenStream) {
     Capture cap;
     const Bytes tooBig = rawCompressedContainer(0x800001, Bytes(0x800001, 0));
     PFile::MemReader r;
@@ -275,34 +279,32 @@ TEST(PFileCompression, EightMebibyteCap) {
     ASSERT_EQ(0, openMem(r2, atCap));
     EXPECT_EQ(0, r2.read(s, true));
     EXPECT_EQ(0x800000u, s.size());
-}
 
-TEST(PFileCompression, LyingLengthOrBrokenStreamIsRefused) {
+    // A lying length or a broken stream is refused.
     const Bytes data = mixed(1000);
     for (uint32_t stated : {999u, 1001u, 0u}) {
         const Bytes b = rawCompressedContainer(stated, data);
-        Capture cap;
-        PFile::MemReader r;
-        ASSERT_EQ(0, openMem(r, b));
-        PFile::Section s(cap.callbacks());
-        EXPECT_EQ(-1, r.read(s, true)) << stated;
+        cap.error.clear();
+        PFile::MemReader r3;
+        ASSERT_EQ(0, openMem(r3, b));
+        EXPECT_EQ(-1, r3.read(s, true)) << stated;
         EXPECT_TRUE(cap.errorHas("uncompress returned")) << stated;
-        expectFailure(r.failure(), PFile::FailureKind::inflate, kPayloadAt);
+        expectFailure(r3.failure(), PFile::FailureKind::inflate, kPayloadAt);
         // Read without inflating it is delivered; inflating the section itself names the same kind.
-        ASSERT_EQ(24, r.seek(24, Marshal::begin));
-        ASSERT_EQ(0, r.read(s, false));
+        ASSERT_EQ(24, r3.seek(24, Marshal::begin));
+        ASSERT_EQ(0, r3.read(s, false));
         EXPECT_EQ(-1, s.uncompressData());
         EXPECT_EQ(PFile::FailureKind::inflate, s.failure());
     }
 }
 
-TEST(PFileMemWriter, CapacityFailureKeepsEarlierBytes) {
+TEST(PFileMemWriter, CapacityFailureKeepsEarlierBytesAndMisuseIsRefused) {
     const Bytes first = mixed(5);
     const Bytes second = mixed(100, 9);
-    Bytes buf(24 + 20 + 5 + 5, 0xCC);
+    Bytes buf(100, 0xCC);
     Capture cap;
     PFile::MemWriter w(cap.callbacks());
-    ASSERT_EQ(0, w.open(buf.data(), static_cast<int32_t>(buf.size())));
+    ASSERT_EQ(0, w.open(buf.data(), 24 + 20 + 5 + 5));
     PFile::Section a, b;
     a.setCopy(300, 1, PFile::SECTION_FLAG_NONE, first, 0);
     b.setCopy(301, 1, PFile::SECTION_FLAG_NONE, second, 0);
@@ -321,15 +323,11 @@ TEST(PFileMemWriter, CapacityFailureKeepsEarlierBytes) {
     ASSERT_EQ(0, r.read(s, true));
     EXPECT_EQ(first, Bytes(s.data(), s.data() + s.size()));
     EXPECT_EQ(-2, r.read(s, true));
-}
 
-TEST(PFileMemWriter, MisuseIsRefused) {
-    Capture cap;
-    PFile::MemWriter w(cap.callbacks());
+    // Misuse.
     Bytes small(10);
     EXPECT_EQ(-1, w.open(small.data(), 10));
     EXPECT_TRUE(cap.errorHas("Requested to write 24 bytes, only 10 bytes remaining."));
-    Bytes buf(100);
     ASSERT_EQ(0, w.open(buf.data(), 100));
     EXPECT_EQ(-1, w.open(buf.data(), 100));
     EXPECT_TRUE(cap.errorHas("Buffer already set."));
@@ -341,21 +339,7 @@ TEST(PFileMemWriter, MisuseIsRefused) {
     EXPECT_EQ(-1, w.write(empty));
 }
 
-TEST(PFileMemWriter, PlainSectionFlaggedCompressedIsCompressedOnWrite) {
-    const Bytes data = mixed(3000);
-    PFile::Section s;
-    s.setCopy(200, 1, PFile::SECTION_FLAG_NONE, data, 0);
-    s.header.flags = 0x1001;
-    const Bytes b = PFile::buildContainer({&s});
-    EXPECT_TRUE(s.compressed);
-    PFile::MemReader r;
-    ASSERT_EQ(0, openMem(r, b));
-    PFile::Section out;
-    ASSERT_EQ(0, r.read(out, true));
-    EXPECT_EQ(data, Bytes(out.data(), out.data() + out.size()));
-}
-
-TEST(PFileFiles, WriterAndReaderRoundTrip) {
+TEST(PFileFiles, WriterAndReaderRoundTripMissingFilesAndMisuseFailCleanly) {
     const auto dir = kx::test::freshFolder("pfile");
     const std::string path = (dir / "round.pfile").string();
     const Bytes plain = mixed(777);
@@ -390,20 +374,18 @@ TEST(PFileFiles, WriterAndReaderRoundTrip) {
     EXPECT_EQ(-2, fr.read(s, true));
     EXPECT_EQ(0, fr.close());
     std::filesystem::remove_all(dir);
-}
 
-TEST(PFileFiles, MissingFilesAndMisuseFailCleanly) {
+    // Missing files and misuse fail cleanly.
     Capture cap;
-    PFile::FileReader fr(cap.callbacks());
-    EXPECT_EQ(-1, fr.open("/nonexistent-dir/x.pfile"));
+    PFile::FileReader missing(cap.callbacks());
+    EXPECT_EQ(-1, missing.open("/nonexistent-dir/x.pfile"));
     EXPECT_TRUE(cap.errorHas("fopen failed.errno:2"));
-    expectFailure(fr.failure(), PFile::FailureKind::io, 0);
-    EXPECT_EQ(-1, fr.open(nullptr));
+    expectFailure(missing.failure(), PFile::FailureKind::io, 0);
+    EXPECT_EQ(-1, missing.open(nullptr));
     EXPECT_TRUE(cap.errorHas("File Path is NULL."));
 
     cap.error.clear();
     PFile::FileWriter w(cap.callbacks());
-    PFile::Section s;
     s.setCopy(300, 1, PFile::SECTION_FLAG_NONE, mixed(4), 0);
     EXPECT_EQ(-1, w.write(s));
     EXPECT_TRUE(cap.errorHas("File not open."));

@@ -1,19 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <vector>
+#include "CommonTesting.h"
 
 #include "common/EquipmentInformation.h"
 #include "common/ResultEnvelope.h"
-#include "core/Containers.h"
-#include "core/Golden.h"
-#include "core/TestBytes.h"
-
-using namespace Kestrix;
-using kx::test::containerOf;
-using kx::test::kClassVersionOffset;
 
 namespace {
-
 ResultSummary sampleSummary(ResultType type) {
     ResultSummary s;
     s.resultName = "A-017";

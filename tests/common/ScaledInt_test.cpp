@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "common/ScaledInt.h"
-#include "core/TestBytes.h"
-
-using Kestrix::ScaledInt;
 
 namespace {
 ScaledInt si(int32_t v, ScaledInt::ScaledTo s) { return ScaledInt::raw(v, s); }
@@ -52,7 +48,7 @@ TEST(ScaledInt, ComparesAcrossResolutions) {
     }
 }
 
-TEST(ScaledInt, ArithmeticAlignsAndWrapsLikeTheTester) {
+TEST(ScaledInt, ArithmeticAlignsWrapsLikeTheTesterAndCarriesSpecialValues) {
     expectSame(si(5, ScaledInt::tenths) + si(3, ScaledInt::hundredths), 53, ScaledInt::hundredths);
     expectSame(si(5, ScaledInt::tenths) - si(3, ScaledInt::hundredths), 47, ScaledInt::hundredths);
     expectSame(si(1, ScaledInt::tens) + si(1, ScaledInt::tenthousandths), 100001, ScaledInt::tenthousandths);
@@ -60,9 +56,8 @@ TEST(ScaledInt, ArithmeticAlignsAndWrapsLikeTheTester) {
     expectSame(si(2147483000, ScaledInt::ones) + si(1000, ScaledInt::ones), -2147483296, ScaledInt::ones);
     expectSame(si(300000, ScaledInt::tens) + si(0, ScaledInt::tenthousandths),
                static_cast<int32_t>(30000000000ll % 4294967296ll - 4294967296ll), ScaledInt::tenthousandths);
-}
 
-TEST(ScaledInt, SpecialValuesInSumsAndDifferences) {
+    // Special values in sums and differences.
     const ScaledInt a = si(7, ScaledInt::ones);
     expectSame(a + kNaN, 7, ScaledInt::ones);
     EXPECT_TRUE((kNaN + a).isNaN());

@@ -1,16 +1,14 @@
 #include "common/jsonutil.h"
 
-#include <gtest/gtest.h>
+#include "CommonTesting.h"
 
 #include <cmath>
 #include <limits>
 #include <sstream>
 
-#include "core/Golden.h"
 #include "serialization/LogSink.h"
 
 namespace {
-
 using namespace Kestrix::JsonUtil;
 
 // What an optional reader found, or "-".

@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
+#include "SerializationTesting.h"
 
-#include <vector>
-
-#include "serialization/ByteStreamBuilder.h"
 #include "serialization/ByteStreamCounter.h"
-#include "serialization/ByteStreamReader.h"
 #include "serialization/ReadObject.h"
-
-using namespace Marshal;
 
 namespace {
 
@@ -57,18 +51,14 @@ TEST(ByteStreamBuilder, PrimitivesAreLittleEndianWithoutPaddingAndSeekBackOverwr
     EXPECT_EQ(b.size(), 13);
 }
 
-TEST(ByteStreamCounter, CountsExactlyWhatTheBuilderWrites) {
+// The counter counts exactly what the builder writes.
+TEST(ByteStreamReader, ReadsBackEveryPrimitiveTheBuilderWroteAndTheCounterCounted) {
     ByteStreamBuilder b;
     ByteStreamCounter c;
     writeMix(b);
     writeMix(c);
     EXPECT_EQ(c.size(), b.size());
     EXPECT_EQ(c.seek(0, current), b.seek(0, current));
-}
-
-TEST(ByteStreamReader, ReadsBackEveryPrimitive) {
-    ByteStreamBuilder b;
-    writeMix(b);
     const auto bytes = b.bytes();
     ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
     std::string s1, s2;
@@ -132,7 +122,7 @@ TEST(ByteStreamReader, FailureIsStickyAtTheFirstReadThatDidNotFit) {
     EXPECT_EQ(s, "keep");
 }
 
-TEST(ByteStreamReader, EmptyBufferIsAStreamWhoseReadsFail) {
+TEST(ByteStreamReader, EmptyBufferOrShortArrayReadsFailAndCopyNothing) {
     // An empty payload (a null pointer included) is a stream to read, not a caller's error.
     const uint8_t one[1] = {5};
     for (const uint8_t* data : {static_cast<const uint8_t*>(nullptr), one}) {
@@ -152,9 +142,8 @@ TEST(ByteStreamReader, EmptyBufferIsAStreamWhoseReadsFail) {
         EXPECT_EQ(s, "keep");
         EXPECT_EQ(shorts[0], 9);
     }
-}
 
-TEST(ByteStreamReader, ArrayThatDoesNotFitCopiesNothingAndSeeksStayInBounds) {
+    // An array that does not fit copies nothing; seeks stay in bounds.
     const uint8_t bytes[10] = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0};
     ByteStreamReader r(bytes, 10);
     uint32_t out[3] = {7, 7, 7};

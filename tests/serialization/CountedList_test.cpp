@@ -1,14 +1,6 @@
-#include <gtest/gtest.h>
+#include "SerializationTesting.h"
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
 #include "serialization/CountedList.h"
-
-using namespace Marshal;
 
 namespace {
 

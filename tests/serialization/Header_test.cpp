@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
+#include "SerializationTesting.h"
 
-#include <vector>
-
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
 #include "core/TestBytes.h"
 #include "serialization/Header.h"
 
-using namespace Marshal;
 using kx::test::readInto;
 
 namespace {
@@ -60,7 +55,7 @@ std::vector<uint8_t> golden() {
 
 }  // namespace
 
-TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
+TEST(ObjectFraming, RejectsWrongVersionTypeMagicTruncationAndALengthOutsideTheBuffer) {
     const struct {
         std::vector<std::pair<size_t, uint8_t>> edits;
         StreamOpStatus status;
@@ -75,6 +70,7 @@ TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
         Versioned v;
         EXPECT_EQ(readInto(v, bytes), c.status) << c.edits.size() << " " << c.edits[0].first;
     }
+    // Every prefix fails, payloads shorter than their fields included: the failure flag wins over the size check.
     const auto good = golden();
     for (size_t n = 1; n < good.size(); ++n) {
         Versioned v;
@@ -85,6 +81,15 @@ TEST(ObjectFraming, RejectsWrongVersionTypeMagicAndTruncation) {
     v.readMax = 2;
     EXPECT_EQ(readInto(v, golden()), ok);
     EXPECT_EQ(v.extra, 0xDEFAu);
+
+    // A length pointing outside the buffer is a read error, not a crash.
+    auto bytes = golden();
+    bytes[8] = 0xFF;  // length 255, only 8 payload bytes present
+    OneField one;
+    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_EQ(one.deserialize(r), readError);
+    // All fields present, but the announced end lies beyond the buffer.
+    EXPECT_EQ(readInto(v, bytes), readError);
 }
 
 TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
@@ -108,19 +113,4 @@ TEST(ObjectFraming, UnreadPayloadIsSizeMismatchAndReaderLandsAtTheEnd) {
     EXPECT_EQ(shortReader.deserialize(flush), sizeMismatch);
     EXPECT_EQ(flush.remaining(), 0u);
     EXPECT_FALSE(flush.failed());
-}
-
-TEST(ObjectFraming, LengthPointingOutsideTheBufferIsAReadErrorNotACrash) {
-    auto bytes = golden();
-    bytes[8] = 0xFF;  // length 255, only 8 payload bytes present
-    OneField v;
-    ByteStreamReader r(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    EXPECT_EQ(v.deserialize(r), readError);
-    // All fields present, but the announced end lies beyond the buffer.
-    Versioned full;
-    EXPECT_EQ(readInto(full, bytes), readError);
-    // A payload shorter than its fields: the failure flag wins over the size check.
-    auto cut = golden();
-    cut.resize(16);
-    EXPECT_EQ(readInto(full, cut), readError);
 }

@@ -1,11 +1,7 @@
 #include "storage/CountedString.h"
 
-#include <gtest/gtest.h>
+#include "storage/StorageTesting.h"
 
-#include "serialization/ByteStreamBuilder.h"
-#include "serialization/ByteStreamReader.h"
-
-using namespace Project;
 using Marshal::ByteStreamReader;
 
 namespace {

@@ -1,17 +1,8 @@
 #include "storage/LabelSet.h"
 
-#include <gtest/gtest.h>
-
-#include "core/TestBytes.h"
 #include "storage/Cursor.h"
 #include "storage/LabelSetList.h"
-#include "storage/ProjectBuilders.h"
-
-using namespace Project;
-using kx::test::bytesOf;
-using kx::test::kHeaderBytes;
-using kx::test::put32;
-using kx::test::readInto;
+#include "storage/StorageTesting.h"
 
 TEST(LabelSet, NumberOfTestsCountsKindsOfTest) {
     SequentialLabelSet s;
@@ -39,20 +30,7 @@ TEST(LabelSet, AutoIncrementHasSizeOneAndDefaults) {
     EXPECT_EQ(a.size(), 1u);
 }
 
-TEST(LabelSet, EqualsNeedsSameClass) {
-    SequentialLabelSet s;
-    RandomLabelSet r;
-    s.id = r.id = 4;
-    s._size = r._size = 9;
-    EXPECT_FALSE(s.equals(r));
-    EXPECT_FALSE(r.equals(s));
-    auto c = s.clone();
-    EXPECT_TRUE(c->equals(s));
-    s.stop = "Z";
-    EXPECT_FALSE(c->equals(s));
-}
-
-TEST(LabelSet, SequentialGoldenBytes) {
+TEST(LabelSet, SequentialGoldenBytesAndEquality) {
     SequentialLabelSet s;
     s.type = 1;
     s.id = 2;
@@ -65,9 +43,19 @@ TEST(LabelSet, SequentialGoldenBytes) {
                                         1,    0,    0, 0, 2,    0, 0, 0, 3,   0, 0, 0, 4, 0, 0,   0,
                                         5,    0,    0, 0, 2,    0, 0, 0, 'A', 0, 2, 0, 0, 0, 'B', 0};
     EXPECT_EQ(bytesOf(s), expected);
+
+    // Equal needs the same class; a clone equals its original until one changes.
+    const SequentialLabelSet plain;
+    const RandomLabelSet r;
+    EXPECT_FALSE(plain.equals(r));
+    EXPECT_FALSE(r.equals(plain));
+    auto c = s.clone();
+    EXPECT_TRUE(c->equals(s));
+    s.stop = "Z";
+    EXPECT_FALSE(c->equals(s));
 }
 
-TEST(LabelSet, JsonMissingKeyFails) {
+TEST(LabelSet, JsonMissingKeyFailsAndDetailZeroHoldsOnlyTheClassName) {
     AutoIncrementLabelSet a;
     a.seed = "S";
     Json::Value j = a.toJson({1});
@@ -76,9 +64,8 @@ TEST(LabelSet, JsonMissingKeyFails) {
     EXPECT_FALSE(back.fromJson(j));
     EXPECT_FALSE(back.fromJson(Json::Value()));
     EXPECT_FALSE(back.fromJson(SequentialLabelSet().toJson({1})));
-}
 
-TEST(LabelSet, LevelZeroJsonHoldsOnlyTheClassName) {
+    // At detail 0 the JSON holds only the class name.
     const SequentialLabelSet seq;
     const RandomLabelSet rnd;
     const AutoIncrementLabelSet inc;
@@ -100,7 +87,7 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
 
     // The first item as a cursor (code 0x0002), then as a label set of another family (domain 0x0061).
     const auto good = bytesOf(p.labelSets);
-    const size_t firstTypeId = kHeaderBytes + 4 + 2 + kx::test::kTypeIdOffset;
+    const size_t firstTypeId = kHeaderBytes + 4 + 2 + kTypeIdOffset;
     for (const auto& [at, value] : {std::pair<size_t, uint8_t>{firstTypeId + 2, 0x02}, {firstTypeId, 0x61}}) {
         auto bytes = good;
         bytes[at] = value;
@@ -108,6 +95,10 @@ TEST(LabelSetList, DispatchesOnTypeIdAndRefusesOthers) {
         EXPECT_EQ(readInto(back, bytes), Marshal::invalidData) << at;
         EXPECT_TRUE(back.items.empty());
     }
+    // Its JSON round trip is the project's (Core, BytesAndJsonRoundTrip).
+    Json::Value j = p.labelSets.toJson({1});
+    j["LabelSetList"]["items"].append(Json::Value("not a label set"));
+    EXPECT_FALSE(back.fromJson(j));
 }
 
 TEST(LabelSetList, EmptyListReadsAndACountLargerThanTheBytesLeftFails) {
@@ -125,16 +116,7 @@ TEST(LabelSetList, EmptyListReadsAndACountLargerThanTheBytesLeftFails) {
     EXPECT_TRUE(back.items.empty());
 }
 
-// The list's JSON round trip is the project's (Core, JsonRoundTrip).
-TEST(LabelSetList, JsonRefusesAnItemThatIsNoLabelSet) {
-    const Core p = kx::test::sampleProject();
-    LabelSetList back;
-    Json::Value j = p.labelSets.toJson({1});
-    j["LabelSetList"]["items"].append(Json::Value("not a label set"));
-    EXPECT_FALSE(back.fromJson(j));
-}
-
-TEST(CursorList, FindAndAFailingCursor) {
+TEST(CursorList, FindAndFailingReads) {
     const Core p = kx::test::sampleProject();
     const Cursor* c = p.cursors.find(11, 2, 1, 2);
     ASSERT_NE(c, nullptr);
@@ -151,18 +133,13 @@ TEST(CursorList, FindAndAFailingCursor) {
     put32(bytes, second + kHeaderBytes + 16, 0x7FFFFFFF);
     EXPECT_EQ(readInto(back, bytes), Marshal::readError);
     EXPECT_TRUE(back.items.empty());
-}
 
-TEST(CursorList, EvilCountAndWrongFamilyFail) {
-    auto bytes = bytesOf(CursorList{});
-    bytes[kHeaderBytes] = bytes[kHeaderBytes + 1] = 0xFF;
-    CursorList back;
-    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
-
-    const CursorList cursors = kx::test::sampleProject().cursors;
-    bytes = bytesOf(cursors);
+    bytes = bytesOf(p.cursors);
     bytes[kHeaderBytes + 2 + 4] = 0x61;  // the first cursor's domain: the fiber family's, same code
-    back = cursors;
+    back = p.cursors;
     EXPECT_EQ(readInto(back, bytes), Marshal::invalidData);
     EXPECT_TRUE(back.items.empty());
+    bytes = bytesOf(CursorList{});
+    bytes[kHeaderBytes] = bytes[kHeaderBytes + 1] = 0xFF;  // the count
+    EXPECT_EQ(readInto(back, bytes), Marshal::readError);
 }

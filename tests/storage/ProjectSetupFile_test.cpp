@@ -1,14 +1,10 @@
 #include "storage/ProjectSetupFile.h"
 
-#include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include "common/PFile.h"
-#include "storage/ProjectBuilders.h"
 #include "core/TestFiles.h"
-
-using namespace Project;
+#include "storage/StorageTesting.h"
 
 namespace {
 std::string tempPath(const std::string& name) { return (kx::test::freshFolder("project") / name).string(); }

@@ -1,16 +1,18 @@
 #include "storage/ProjectStatus.h"
 
-#include <gtest/gtest.h>
+#include "storage/StorageTesting.h"
 
-#include "core/TestBytes.h"
-#include "storage/ProjectBuilders.h"
+// Its JSON reads back through the project's (Core, BytesAndJsonRoundTrip).
+TEST(ProjectStatus, CurrentLayoutVersionGatesAndAMissingJsonKey) {
+    const Status current = kx::test::sampleProject().status;
+    EXPECT_EQ(bytesOf(current), kx::test::statusBytesAtVersion(current, 3));
+    Status back;
+    Json::Value missing = current.toJson({1});
+    missing["Status"].removeMember("lastSync");
+    EXPECT_FALSE(back.fromJson(missing));
 
-using kx::test::readInto;
-using Project::Status;
-
-TEST(ProjectStatus, VersionGatesUseDefaults) {
     // Version 1 has no run count: the sum of the outcomes (50 + 4 + 5 + 1) stands in for it.
-    Status src = kx::test::sampleProject().status;
+    Status src = current;
     src.numTestsRun = 99;
     struct Case {
         uint8_t version;
@@ -26,15 +28,4 @@ TEST(ProjectStatus, VersionGatesUseDefaults) {
         EXPECT_EQ(s.totalResultsSize, src.totalResultsSize);
         EXPECT_EQ(s.lastTestTimestamp, src.lastTestTimestamp);
     }
-}
-
-TEST(ProjectStatus, CurrentLayoutAndAMissingJsonKey) {
-    const Status s = kx::test::sampleProject().status;
-    EXPECT_EQ(kx::test::bytesOf(s), kx::test::statusBytesAtVersion(s, 3));
-
-    // Its JSON reads back through the project's (Core, BytesAndJsonRoundTrip).
-    Status back;
-    Json::Value missing = s.toJson({1});
-    missing["Status"].removeMember("lastSync");
-    EXPECT_FALSE(back.fromJson(missing));
 }

@@ -1,22 +1,13 @@
-#include <gtest/gtest.h>
-
-#include "core/Golden.h"
-#include "core/TestBytes.h"
 #include "fiber/OtdrBuilders.h"
 #include "storage/CopperTestSet.h"
 #include "storage/LossLengthTestSet.h"
 #include "storage/ModuleKind.h"
 #include "storage/OtdrTestSet.h"
-#include "storage/ProjectBuilders.h"
+#include "storage/StorageTesting.h"
 #include "storage/TestSetList.h"
 #include "trace/TraceBuffer.h"
 
-using namespace Project;
 using Kestrix::TestType;
-using kx::test::bytesOf;
-using kx::test::kClassVersionOffset;
-using kx::test::kHeaderBytes;
-using kx::test::readInto;
 
 TEST(ModuleKind, Ranges) {
     struct Case {
@@ -32,11 +23,16 @@ TEST(ModuleKind, Ranges) {
     EXPECT_EQ(moduleKind(300, true), ModuleKind::copper);
 }
 
-// Each class's ids and the modules it takes: a taken module becomes the set's, a refused one leaves it.
-TEST(TestSet, EachClassTakesItsModulesSlotsAndCustomNames) {
+// Each class's ids and the modules it takes: a taken module becomes the set's, a refused one leaves it. A
+// clone equals its original until its module changes.
+TEST(TestSet, EachClassTakesItsModulesSlotsCustomNamesAndClones) {
     const Core p = kx::test::sampleProject();
     std::string doc;
     for (const auto& set : p.testSets.items) {
+        auto copy = set->clone();
+        EXPECT_TRUE(copy->equals(*set));
+        copy->modID += 1;
+        EXPECT_FALSE(copy->equals(*set));
         doc += std::string(set->className()) + " type " + std::to_string(set->typeId()) + " test " +
                std::to_string(set->testType()) + " result " + Kestrix::toString(set->resultType()) + "\n";
         for (uint32_t module : {0u, 99u, 101u, 150u, 199u, 200u, 250u, 299u, 300u, 301u, 302u}) {
@@ -47,6 +43,7 @@ TEST(TestSet, EachClassTakesItsModulesSlotsAndCustomNames) {
         }
     }
     kx::test::expectGolden(doc, "TestSetClasses.txt");
+    EXPECT_FALSE(p.testSets.items[1]->equals(*p.testSets.items[2]));  // OTDR vs image
 
     CopperTestSet copper;
     copper.settings.cableTypeName = "*Mine*";
@@ -63,7 +60,7 @@ TEST(TestSet, EachClassTakesItsModulesSlotsAndCustomNames) {
     EXPECT_FALSE(image.isCustomLimit());
 }
 
-TEST(LossLengthNormalise, NonScopelRunsFromEnd1) {
+TEST(LossLengthNormalise, NonScopelRunsFromEnd1ScopelKeepsOnlyTheLimit) {
     LossLengthTestSet t;
     t.settings.cableEnd = Kestrix::CableEnd::end2;
     t.settings.farEndSourceType = Kestrix::FarEndSourceType::cw;
@@ -80,10 +77,9 @@ TEST(LossLengthNormalise, NonScopelRunsFromEnd1) {
     t.settings.biDirectionalEnabled = true;
     t.normalise();
     EXPECT_TRUE(t.settings.biDirectionalEnabled);
-}
 
-TEST(LossLengthNormalise, ScopelKeepsOnlyTheLimit) {
-    LossLengthTestSet t;
+    // A scope test keeps only the limit.
+    t = LossLengthTestSet();
     t.settings.fiberTestType = TestType::scopel;
     t.settings.limitName = "IEC SM";
     t.settings.fiberName = "OS2";
@@ -143,17 +139,6 @@ TEST(OtdrNormalise, VexloopFaultMapAndScopel) {
 }
 
 // Bytes and JSON of every kind read back through the project's (Core, BytesAndJsonRoundTrip).
-TEST(TestSet, CloneAndEquals) {
-    const Core p = kx::test::sampleProject();
-    for (const auto& set : p.testSets.items) {
-        auto copy = set->clone();
-        EXPECT_TRUE(copy->equals(*set));
-        copy->modID += 1;
-        EXPECT_FALSE(copy->equals(*set));
-    }
-    EXPECT_FALSE(p.testSets.items[1]->equals(*p.testSets.items[2]));  // OTDR vs image
-}
-
 TEST(TestSet, JsonTypeMismatchIsTracedNotRefused) {
     Kestrix::TraceBuffer::instance().lock();  // as a host does once its own channels exist
     CopperTestSet t;

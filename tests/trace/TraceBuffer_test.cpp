@@ -73,7 +73,7 @@ protected:
     const int32_t ch = tb.createChannel("io", Level::info);
 };
 
-TEST_F(IoChannel, RingKeepsTheNewestAndCutsLongMessages) {
+TEST_F(IoChannel, RingKeepsTheNewestCutsLongMessagesAndCountsDelimiters) {
     for (int i = 0; i < 150; ++i) tb.trace(ch, Level::info, "message %d", i);
     auto entries = tb.entries();
     ASSERT_EQ(100u, entries.size());
@@ -92,23 +92,17 @@ TEST_F(IoChannel, RingKeepsTheNewestAndCutsLongMessages) {
     EXPECT_EQ(0u, tb.size());
     tb.setMaxLength(-3);
     EXPECT_EQ(0, tb.maxLength());
-}
 
-TEST(TraceBuffer, MaskFiltersLevels) {
-    TraceBuffer tb;
-    const int32_t quiet = tb.createChannel("quiet", 0);
-    const int32_t all = tb.createChannel("all", 0x3F);
-    tb.lock();
-    EXPECT_TRUE(tb.locked());
-    for (uint32_t level : {Level::error, Level::info, Level::warning, Level::debug, Level::debug1, Level::debug2}) {
-        tb.trace(quiet, level, "q");
-        tb.trace(all, level, "a");
-    }
-    const auto entries = tb.entries();
-    ASSERT_EQ(7u, entries.size());
-    EXPECT_EQ(quiet, entries[0]->channel);
-    EXPECT_EQ(Level::error, entries[0]->level);
-    EXPECT_EQ("a", text(entries[1]).text);
+    // The delimiter count follows the dropped entries.
+    tb.setMaxLength(3);
+    tb.traceObject(ch, Level::info, "d1", nullptr, true);
+    tb.traceObject(ch, Level::info, "d2", nullptr, true);
+    tb.trace(ch, Level::info, "s");
+    EXPECT_EQ(2, tb.delimiterCount());
+    tb.trace(ch, Level::info, "s");
+    EXPECT_EQ(1, tb.delimiterCount());
+    tb.setMaxLength(1);
+    EXPECT_EQ(0, tb.delimiterCount());
 }
 
 struct Probe : Dump::IDumpable {
@@ -158,22 +152,24 @@ TEST_F(IoChannel, FlushWritesEveryEntryAndClears) {
     EXPECT_EQ(1u, tb.size());
 }
 
-TEST_F(IoChannel, DelimiterCountFollowsDroppedEntries) {
-    tb.setMaxLength(3);
-    tb.traceObject(ch, Level::info, "d1", nullptr, true);
-    tb.traceObject(ch, Level::info, "d2", nullptr, true);
-    tb.trace(ch, Level::info, "s");
-    EXPECT_EQ(2, tb.delimiterCount());
-    tb.trace(ch, Level::info, "s");
-    EXPECT_EQ(1, tb.delimiterCount());
-    tb.setMaxLength(1);
-    EXPECT_EQ(0, tb.delimiterCount());
-}
-
-TEST(TraceBuffer, ErrorsAndWarningsAlsoGoToTheLogAndConsole) {
+// The mask filters levels, but errors always pass.
+TEST(TraceBuffer, MaskFiltersLevelsErrorsAndWarningsAlsoGoToTheLogAndConsole) {
     TraceBuffer tb;
+    const int32_t quiet = tb.createChannel("quiet", 0);
+    const int32_t all = tb.createChannel("all", 0x3F);
     const int32_t ch = tb.createChannel("net", Level::warning | Level::info);
     tb.lock();
+    EXPECT_TRUE(tb.locked());
+    for (uint32_t level : {Level::error, Level::info, Level::warning, Level::debug, Level::debug1, Level::debug2}) {
+        tb.trace(quiet, level, "q");
+        tb.trace(all, level, "a");
+    }
+    const auto entries = tb.entries();
+    ASSERT_EQ(7u, entries.size());
+    EXPECT_EQ(quiet, entries[0]->channel);
+    EXPECT_EQ(Level::error, entries[0]->level);
+    EXPECT_EQ("a", text(entries[1]).text);
+
     LogCapture log;
     tb.trace(ch, Level::info, "quiet");
     tb.trace(ch, Level::warning, "careful");
