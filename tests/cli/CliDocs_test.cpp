@@ -1,9 +1,6 @@
 #include "CliDocs.h"
 
-#include <gtest/gtest.h>
-
-#include "CommandTable.h"
-#include "core/Golden.h"
+#include "CliTesting.h"
 
 // Every command, its usage and options, in the man page and in the completion script.
 TEST(CliDocs, ManPageAndCompletionHoldEveryCommandAndEscapeRoff) {

@@ -1,11 +1,9 @@
 // Every command's failure paths, run as a user runs them against the simulator: the exit code (0 done, 1 the
 // work failed or did nothing, 2 usage) and the first line on stderr, which names the problem after "kestrix:".
+
 #include <set>
 
 #include "CliFixture.h"
-#include "CommandTable.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

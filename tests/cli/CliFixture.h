@@ -1,15 +1,11 @@
 #pragma once
 // The tool run as a user runs it, against a stocked simulated tester and input files of every kind that the
 // suites of a test binary share; each suite gets a tester and files of its own.
-#include <gtest/gtest.h>
+#include "CliTesting.h"
 
-#include <filesystem>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "Command.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 #include "common/InstrumentSettingsFile.h"
@@ -19,8 +15,6 @@
 #include "core/ManifestSamples.h"
 #include "core/TarGz.h"
 #include "core/TestBytes.h"
-#include "core/TestFiles.h"
-#include "core/ToolRun.h"
 #include "fiber/FiberBuilders.h"
 #include "fiber/OtdrBuilders.h"
 #include "storage/ProjectBuilders.h"
@@ -42,7 +36,6 @@ kx::cli::BadInput refusalOf(F f) {
 class CliFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        namespace fs = std::filesystem;
         root = freshFolder("cli-tester");
         files = freshFolder("cli-files");
         Kestrix::Sim::stockTester(root, {});

@@ -5,13 +5,8 @@
 //  - host records: the host's field names, each enumeration the tool knows with its name beside its code;
 //  - model forms (dump, settings show, project show, bidi): the model's own JSON.
 #include <regex>
-#include <sstream>
-
-#include <json/reader.h>
 
 #include "CliFixture.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -114,20 +109,14 @@ TEST_F(CliJson, EveryCommandsJsonKeepsTheConventionOfItsKind) {
         const auto r = run(c.args);
         ASSERT_EQ(r.code, 0) << shown << "\n" << r.err;
         const std::string text = c.file.empty() ? r.out : kx::test::readText(fill(c.file));
-        Json::Value doc;
-        std::string errors;
-        std::istringstream in(text);
-        ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &doc, &errors)) << shown << errors;
+        const Json::Value doc = kx::test::parseJson(text, shown);
         ASSERT_TRUE(doc.isObject() || doc.isArray()) << shown;
         if (c.kind == Kind::model) {
             EXPECT_TRUE(doc.isObject()) << shown;
             continue;
         }
         // Printed again by the tool's printer, it reads back the same.
-        Json::Value again;
-        std::istringstream back(kx::cli::jsonText(doc));
-        ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), back, &again, &errors)) << shown;
-        EXPECT_EQ(again, doc) << shown;
+        EXPECT_EQ(kx::test::parseJson(kx::cli::jsonText(doc), shown), doc) << shown;
         EXPECT_FALSE(overlongNumber(text)) << shown;
         std::vector<std::string> bad;
         check(doc, c.kind, "", bad);

@@ -1,17 +1,12 @@
 #include <cstdlib>
 #include <ctime>
-#include <sstream>
 
 #include "CliFixture.h"
-#include "CommandTable.h"
 #include "DumpRegistry.h"
 #include "common/EquipmentInformation.h"
-#include "core/Golden.h"
 #include "storage/Cursor.h"
 #include "storage/ProjectStatus.h"
 #include "trace/ChannelTable.h"
-
-using namespace kx::cli;
 
 namespace {
 // Model forms give times in local time.
@@ -79,4 +74,14 @@ TEST(DumpCommand, BareChannelTablesProjectsAndSettingsFilesDump) {
     kx::test::expectGolden(dumpText(kx::test::bytesOf(kx::test::sampleProject()), true), "dump-project.json");
     kx::test::expectGolden(dumpText(Kestrix::InstrumentSettingsFile::write(kx::test::sampleInstrumentSettings()), true),
                            "dump-settings.json");
+}
+
+TEST(DumpCommand, ManifestContainersAndBareDatabaseVersions) {
+    kx::test::expectGolden(dumpText(kx::test::manifestContainer(kx::test::sampleManifest(), 102), true),
+                           "dump-manifest.json");
+    kx::test::expectGolden(dumpText(kx::test::bytesOf(Kestrix::DatabaseVersion(3, 1, 2, 7)), false),
+                           "dump-database-version.txt");
+    auto bad = kx::test::sampleManifest();
+    bad.list.descriptors.clear();
+    EXPECT_THROW(dumpText(kx::test::manifestContainer(bad), false), BadInput);
 }

@@ -1,22 +1,15 @@
 // Files and folders the tool writes: a failed write never costs an older file, and no folder is made
 // through a link that leads out of the folder the user chose.
-#include <gtest/gtest.h>
+#include "CliTesting.h"
 
 #include <sys/resource.h>
 
 #include <csignal>
-#include <filesystem>
 #include <fstream>
 
-#include "Command.h"
 #include "tester/import/OutputFile.h"
-#include "core/TestFiles.h"
-
-namespace fs = std::filesystem;
 
 namespace {
-
-using kx::test::readText;
 
 TEST(OutputFile, AFailedWriteLeavesTheOlderFileAsItWas) {
     const fs::path dir = kx::test::freshFolder("outfile");
@@ -32,15 +25,15 @@ TEST(OutputFile, AFailedWriteLeavesTheOlderFileAsItWas) {
     EXPECT_THROW(kx::cli::writeOutputFile(file.string(), std::vector<uint8_t>(100, 'x')), kx::cli::BadInput);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(readText(file), "older settings");
+    EXPECT_EQ(kx::test::readText(file), "older settings");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // no temporary left
     kx::cli::writeOutputFile(file.string(), {'n', 'e', 'w'});
-    EXPECT_EQ(readText(file), "new");
+    EXPECT_EQ(kx::test::readText(file), "new");
     // Through a link, the file it names is written and the link stays.
     fs::create_symlink(file, dir / "link.set");
     kx::cli::writeOutputFile((dir / "link.set").string(), {'v', '2'});
     EXPECT_TRUE(fs::is_symlink(dir / "link.set"));
-    EXPECT_EQ(readText(file), "v2");
+    EXPECT_EQ(kx::test::readText(file), "v2");
     fs::remove_all(dir);
 }
 

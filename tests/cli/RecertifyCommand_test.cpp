@@ -1,21 +1,13 @@
 // `kestrix recertify` of many results: new files in a copy of the folder layout, each change of status named,
 // totals, originals never overwritten, exit 1 when any result could not be judged.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <set>
 
-#include <json/reader.h>
+#include "CliTesting.h"
 
 #include "copper/CopperBuilders.h"
 #include "copper/LimitDbBuilders.h"
-#include "core/TestFiles.h"
-#include "core/ToolRun.h"
 #include "fiber/OtdrBuilders.h"
 #include "tester/db/CopperLimitsTbl.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -77,10 +69,7 @@ TEST_F(RecertifyMany, NewFilesInTheInputsLayoutWithEachChangeNamedAndOriginalsKe
     EXPECT_EQ(kx::test::readText(dir / "in/ProjA/Site1/a.result"), before);
     EXPECT_NE(kx::test::readText(dir / "out/ProjA/Site1/a.result"), before);
     // The host record beside the new file: the new status, the project and site of the old one.
-    Json::Value host;
-    std::ifstream in(dir / "out/ProjA/Site1/a.json");
-    std::string errors;
-    ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &host, &errors)) << errors;
+    const Json::Value host = kx::test::parseJson(kx::test::readText(dir / "out/ProjA/Site1/a.json"));
     EXPECT_EQ(host["RecordSummary"]["Status"].asInt(), 0);
     EXPECT_EQ(host["RecordSummary"]["StatusName"].asString(), "FAIL");
     EXPECT_EQ(host["RecordMetaData"]["Project"].asString(), "ProjA");

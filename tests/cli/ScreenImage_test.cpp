@@ -1,27 +1,16 @@
 // The screen capture written as pictures: pixels land where the tester put them, in the right colours.
-#include <gtest/gtest.h>
+#include "CliTesting.h"
 
 #include <cairo.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
-#include "Command.h"
 #include "ScreenImage.h"
 
-namespace {
-
-std::vector<uint8_t> capture() {
+TEST(ScreenImage, PpmIsTheCaptureBehindAHeaderAndPngHoldsEveryPixel) {
     std::vector<uint8_t> raw(kx::cli::kScreenBytes);
     for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>(i * 7 + i / 1920);
-    return raw;
-}
-
-}  // namespace
-
-TEST(ScreenImage, PpmIsTheCaptureBehindAHeaderAndPngHoldsEveryPixel) {
-    auto raw = capture();
     const auto path = (std::filesystem::temp_directory_path() / ("kx-screen-" + std::to_string(::getpid()) + ".png"));
     kx::cli::writeScreenPng(raw, path.string());
     cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());

@@ -1,13 +1,9 @@
-#include <sstream>
 
 #include "CliFixture.h"
 #include "ProjectCommand.h"
 #include "SettingsCommand.h"
 #include "common/PFile.h"
-#include "core/Golden.h"
 #include "storage/ProjectSetupFile.h"
-
-using namespace kx::cli;
 
 namespace {
 std::string tempPath(const std::string& name) { return (kx::test::freshFolder("storage-cli") / name).string(); }

@@ -1,11 +1,7 @@
 // The tester commands of the CLI against the simulator on 127.0.0.1.
 
-#include <sstream>
-
 #include "CliFixture.h"
 #include "TesterCommands.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the import tests: files of the output folder, what a simulated tester received, and a stocked
-// tester to import from.
+// Shared by the import tests: files of the output folder, what a simulated tester received, a stocked
+// tester to import from, and the import's names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,31 +8,24 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <json/reader.h>
+#include <boost/optional/optional_io.hpp>
 
 #include "SimState.h"
 #include "SimStock.h"
 #include "TesterSim.h"
 #include "common/PFile.h"
+#include "core/Golden.h"
 #include "core/SqliteFixtures.h"
 #include "core/TestFiles.h"
+#include "tester/import/ImportFolder.h"
 #include "tester/import/ImportJob.h"
 
 namespace kx::test {
 
 namespace fs = std::filesystem;
-
-inline Json::Value readJson(const fs::path& p) {
-    Json::Value v;
-    std::string errors;
-    std::istringstream in(readText(p));
-    EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &v, &errors)) << p << errors;
-    return v;
-}
 
 inline std::set<std::string> filesUnder(const fs::path& dir) {
     std::set<std::string> out;
@@ -103,7 +96,7 @@ protected:
     }
     // Every record the index calls imported holds its tester's bytes; returns the index.
     Json::Value expectImportedAsOnTester() const {
-        const Json::Value index = readJson(out / "index.json");
+        const Json::Value index = parseJson(readText(out / "index.json"));
         for (const auto& e : index["records"])
             if (e["imported"].asBool()) {
                 EXPECT_EQ(readText(out / e["result"].asString()), readText(onTester(e["testerFile"].asString())))
@@ -127,3 +120,6 @@ protected:
 };
 
 }  // namespace kx::test
+
+using namespace Kestrix::Import;
+using namespace kx::test;

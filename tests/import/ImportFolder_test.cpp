@@ -1,16 +1,9 @@
 // The output folder without a tester: names made safe and unique, the index merged, and the folder read
 // back through its index.
 
-#include <boost/optional/optional_io.hpp>
-
 #include "ImportFixtures.h"
-#include "core/Golden.h"
-#include "tester/import/ImportFolder.h"
 #include "tester/import/ImportIndex.h"
 #include "tester/import/ImportOutput.h"
-
-using namespace Kestrix::Import;
-using namespace kx::test;
 
 namespace {
 
@@ -36,8 +29,7 @@ TEST(ImportOutputNames, NamesFromTheTesterNeverLeaveTheFolder) {
     EXPECT_EQ(safeName("trailing. "), "trailing");
     EXPECT_EQ(safeName(".hidden"), "_hidden");
     EXPECT_EQ(safeName("Gebäude"), "Gebäude");
-    const std::string longName(300, 'x');
-    EXPECT_EQ(safeName(longName).size(), 120u);
+    EXPECT_EQ(safeName(std::string(300, 'x')).size(), 120u);
     EXPECT_EQ(safeName(std::string(119, 'x') + "ä"), std::string(119, 'x'));  // not cut inside a character
 
     const fs::path dir = freshFolder("names");

@@ -5,17 +5,10 @@
 
 #include <atomic>
 
-#include <boost/optional/optional_io.hpp>
-
 #include "ImportFixtures.h"
-#include "core/Golden.h"
-#include "tester/import/ImportFolder.h"
 #include "tester/record/HostRecordJson.h"
 #include "tester/record/TestRecordTarvel.h"
 #include "tester/session/TarvelCom.h"
-
-using namespace Kestrix::Import;
-using namespace kx::test;
 
 namespace {
 
@@ -78,7 +71,6 @@ TEST_F(ImportIncremental, HostRecordsAreRecordJsonsAndASecondImportOfAnUnchanged
     // The index still names every record with its files.
     expectImportedAsOnTester();
     expectGolden(readText(out / "index.json"), "index-stock.json");
-    EXPECT_FALSE(marks().empty());
     for (const auto& rec : second.records) {
         const auto& sum = second.catalog.summaries[rec.index];
         EXPECT_EQ(uploadedFlags(onTester(sum.folder + "/project.sql"))[sum.key], 1) << sum.fileName;
@@ -148,7 +140,7 @@ TEST_F(ImportIncremental, ProgressIsToldAndACancelledJobKeepsWhatArrivedAndMarks
     EXPECT_TRUE(marks().empty());
     EXPECT_EQ(r.markingProblem, "the import was cancelled");
     // What arrived is in the folder and the index; what did not is not.
-    const Json::Value index = readJson(out / "index.json");
+    const Json::Value index = parseJson(readText(out / "index.json"));
     size_t imported = 0;
     for (const auto& e : index["records"]) imported += e["imported"].asBool() ? 1 : 0;
     EXPECT_EQ(imported, r.newRecords);

@@ -4,13 +4,9 @@
 #include <thread>
 
 #include "ImportFixtures.h"
-#include "core/Golden.h"
 #include "tester/RecordFixtures.h"
 #include "tester/host/Log.h"
 #include "tester/import/ImportOutput.h"
-
-using namespace Kestrix::Import;
-using namespace kx::test;
 
 namespace {
 
@@ -40,7 +36,6 @@ TEST_F(StockedTesterTest, OneProjectThenEveryRecordByteExactWithItsHostRecordAnd
     expectImportedAsOnTester();
     // Names made safe and unique, sites below their project.
     expectGolden(readText(out / "index.json"), "index-stock.json");
-    EXPECT_FALSE(marks().empty());
     // Every record is marked in its own project database, sites included.
     for (const auto& rec : r.records) {
         const auto& sum = r.catalog.summaries[rec.index];
@@ -212,7 +207,7 @@ protected:
     // Each record of the index that says it is imported holds its tester's bytes, and no two share a file, even
     // on a file system that ignores case.
     void expectIndexHoldsEveryRecordOnce(size_t records) {
-        const Json::Value index = readJson(out / "index.json");
+        const Json::Value index = parseJson(readText(out / "index.json"));
         EXPECT_EQ(index["records"].size(), records);
         std::set<std::string> folded;
         for (const auto& e : index["records"]) {

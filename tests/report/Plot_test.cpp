@@ -5,21 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <string>
-
-#include <gtest/gtest.h>
+#include "ReportTesting.h"
 
 #include "tester/report/Chart.h"
 #include "tester/report/PlotDrawing.h"
-#include "tester/report/RecordPlots.h"
-#include "tester/RecordFixtures.h"
-#include "core/TestFiles.h"
 
 namespace {
-
-using namespace Kestrix::Report;
-namespace fs = std::filesystem;
 
 // A decoded PNG to look at pixels.
 class Pixels {

@@ -1,15 +1,10 @@
 // `kestrix record` as a person reads it: the page of a copper, a loss/length and an OTDR record as text,
 // pinned by golden files (KESTRIX_UPDATE_GOLDEN=1 writes them anew), and the calibration that is due.
-#include <string>
-
-#include <gtest/gtest.h>
+#include "ReportTesting.h"
 
 #include "CopperLink.h"
 #include "tester/record/RecordCalibration.h"
-#include "tester/report/RecordPlots.h"
 #include "tester/report/RecordText.h"
-#include "tester/RecordFixtures.h"
-#include "core/Golden.h"
 
 namespace {
 

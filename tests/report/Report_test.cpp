@@ -1,23 +1,14 @@
 // The certification report on generated records: one page per link, totals for every stored status in both
 // sinks, verdict conflicts, damaged inputs, the size of a 200-record HTML report, the summary export, and
 // refusals that leave nothing behind.
-#include <filesystem>
-#include <string>
-
-#include <gtest/gtest.h>
+#include "ReportTesting.h"
 
 #include "tester/report/Export.h"
 #include "tester/report/Report.h"
 #include "tester/report/SummaryRows.h"
-#include "tester/RecordFixtures.h"
-#include "core/Golden.h"
-#include "core/TestFiles.h"
 #include "core/ToolRun.h"
 
 namespace {
-
-using namespace Kestrix::Report;
-namespace fs = std::filesystem;
 
 using kx::test::readText;
 using kx::test::writeBytes;

@@ -1,19 +1,12 @@
 // Escaping for pages, URLs, CSV cells and download names, and the query parser: the texts a tester may store.
-#include <gtest/gtest.h>
+#include "ServeTesting.h"
 
 #include "Escape.h"
-#include "Http.h"
-
-using namespace kx::serve;
 
 namespace {
 
-struct Case {
-    std::string in, out;
-};
-
 TEST(Escape, HtmlLeavesNoMarkupAndNoBrokenUtf8) {
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"<img src=x onerror=alert(1)>", "&lt;img src=x onerror=alert(1)&gt;"},
         {"a\"b'c&d", "a&quot;b&#39;c&amp;d"},
         {"\" onmouseover=\"x", "&quot; onmouseover=&quot;x"},
@@ -26,7 +19,7 @@ TEST(Escape, HtmlLeavesNoMarkupAndNoBrokenUtf8) {
         {"C1 \xC2\x85", "C1  "},
         {std::string("nul\0x", 5), "nul x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(html(c.in), c.out) << c.in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(html(in), out) << in;
 }
 
 TEST(Escape, CsvFieldsQuoteAndDisarmFormulas) {

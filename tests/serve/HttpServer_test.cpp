@@ -5,20 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <thread>
+#include "ServeTesting.h"
 
 #include "HttpServer.h"
 #include "ReportRecordSource.h"
 #include "Viewer.h"
-#include "core/TestFiles.h"
-#include "serve/ImportFolders.h"
-
-using namespace kx::serve;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -85,7 +76,7 @@ protected:
     int port = 0;
 };
 
-TEST_F(HttpServerTest, ClimbingOutOfTheFoldersFindsNothingAndQueriesAreText) {
+TEST_F(HttpServerTest, ClimbingOutFindsNothingQueriesAreTextAndActionsFromElsewhereAreRefused) {
     for (const char* target : {"/../secret.txt", "/%2e%2e/%2e%2e/secret.txt", "/record/1/..%2f..%2f..%2fsecret.txt",
                                "/static/%2e%2e/%2e%2e/secret.txt", "/record/%2e%2e/%2e%2e/secret.txt",
                                "/record/1%00/result", "/%2fetc%2fpasswd", "//secret.txt"}) {
@@ -101,9 +92,8 @@ TEST_F(HttpServerTest, ClimbingOutOfTheFoldersFindsNothingAndQueriesAreText) {
     EXPECT_NE(reply.find("&lt;b&gt;bold&lt;/b&gt;</a>"), std::string::npos);
     EXPECT_EQ(reply.find("<b>bold"), std::string::npos);
     EXPECT_NE(reply.find("X-Content-Type-Options: nosniff"), std::string::npos);
-}
 
-TEST_F(HttpServerTest, ActionsFromElsewhereAreRefused) {
+    // Actions from elsewhere are refused.
     const std::string form = "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: ";
     EXPECT_EQ(statusOf(request("POST /import HTTP/1.1", "", "Origin: http://evil.example\r\n" + form + "11\r\n",
                                "token=guess")),

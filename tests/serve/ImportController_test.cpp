@@ -1,13 +1,9 @@
 // The tester link's worker: progress while an import runs, one import at a time, and with watching, an import
 // each time a tester appears (not while it stays).
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
+#include "ServeTesting.h"
 
 #include "serve/ScriptedImporter.h"
 
-using namespace kx::serve;
 using kx::test::ScriptedImporter;
 using namespace std::chrono_literals;
 

@@ -1,17 +1,8 @@
 // The served folders: what an index may name, result files it does not name, re-test groups and record
 // numbers that survive a reload.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
+#include "ServeTesting.h"
 
 #include "Library.h"
-#include "core/TestFiles.h"
-#include "serve/ImportFolders.h"
-
-using namespace kx::serve;
-using Kestrix::Sim::StockKind;
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -1,19 +1,11 @@
 // The links table's selection: each filter, the search, sorting with re-tests kept together, pages, and the
 // CSV of a selection.
-#include <gtest/gtest.h>
+#include "ServeTesting.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "Selection.h"
-#include "core/Golden.h"
-#include "core/TestFiles.h"
-#include "serve/ImportFolders.h"
 #include "tester/report/Export.h"
-
-using namespace kx::serve;
-using Kestrix::Sim::StockKind;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -63,7 +55,7 @@ protected:
     static inline std::shared_ptr<Library> lib;
 };
 
-TEST_F(SelectionTest, FiltersAndSearch) {
+TEST_F(SelectionTest, FiltersSearchAndSortingThatKeepsReTestsTogether) {
     const struct {
         const char* query;
         std::vector<std::string> expected;  // newest first unless sorted otherwise
@@ -76,20 +68,16 @@ TEST_F(SelectionTest, FiltersAndSearch) {
         {"project=Campus&site=B2", {"d-103@2"}},
         {"limit=Other limit", {"=cmd|' /C calc'!A0@3"}},
         {"status=bogus&sort=nonsense&page=-1", {"D-102@4", "D-102@1", "d-103@2", "D-101@0", "=cmd|' /C calc'!A0@3"}},
+        // Sorted, re-tests stay together latest first.
+        {"sort=cable&dir=asc", {"=cmd|' /C calc'!A0@3", "D-101@0", "D-102@4", "D-102@1", "d-103@2"}},
+        {"sort=margin&dir=desc", {"D-102@4", "D-102@1", "=cmd|' /C calc'!A0@3", "D-101@0", "d-103@2"}},
     };
     for (const auto& c : cases) EXPECT_EQ(cables(c.query), c.expected) << c.query;
+    EXPECT_EQ(cables("sort=margin&dir=asc").back(), "d-103@2");  // unknown margins last either way
     // Records still being read are counted when a filter needs them.
     const SelectionResult r = select(*lib, Selection::fromQuery(Params::parse("limit=TIA Cat 6A Perm. Link")));
     EXPECT_EQ(r.records, 3u);
     EXPECT_EQ(r.unknownFacts, 1u);
-}
-
-TEST_F(SelectionTest, SortingKeepsReTestsTogetherLatestFirst) {
-    EXPECT_EQ(cables("sort=cable&dir=asc"),
-              (std::vector<std::string>{"=cmd|' /C calc'!A0@3", "D-101@0", "D-102@4", "D-102@1", "d-103@2"}));
-    EXPECT_EQ(cables("sort=margin&dir=desc"),
-              (std::vector<std::string>{"D-102@4", "D-102@1", "=cmd|' /C calc'!A0@3", "D-101@0", "d-103@2"}));
-    EXPECT_EQ(cables("sort=margin&dir=asc").back(), "d-103@2");  // unknown margins last either way
 }
 
 TEST_F(SelectionTest, QueryRoundTripsAndPages) {

@@ -1,24 +1,12 @@
 // The viewer's routes without a socket: no request names a file outside the folders, tester text never
 // becomes markup, actions need the token and a same-origin request, downloads are the stored bytes.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
+#include "ServeTesting.h"
 
 #include "ReportRecordSource.h"
 #include "Viewer.h"
-#include "core/Golden.h"
-#include "core/TestFiles.h"
-#include "serve/ImportFolders.h"
 #include "serve/ScriptedImporter.h"
 #include "tester/record/RecordMargins.h"
 #include "tester/RecordFixtures.h"
-
-using namespace kx::serve;
-using Kestrix::Sim::StockKind;
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <json/reader.h>
+
 #include "serialization/JsonText.h"
 
 namespace kx::test {
@@ -30,6 +32,15 @@ inline void expectGolden(const std::string& text, const std::string& name) {
 
 inline void expectGolden(const Json::Value& doc, const std::string& name) {
     expectGolden(Dump::toJsonString(doc, false), name);
+}
+
+// `text` read as JSON; a failure naming `what` when it does not parse (and a null value).
+inline Json::Value parseJson(const std::string& text, const std::string& what = "") {
+    Json::Value v;
+    std::string errors;
+    std::istringstream in(text);
+    EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &v, &errors)) << what << ": " << errors;
+    return v;
 }
 
 }  // namespace kx::test

@@ -5,11 +5,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "core/TestFiles.h"
 
 namespace kx::test {
 
@@ -105,9 +106,7 @@ inline void writeProject(const std::filesystem::path& root, const std::string& d
     std::string sql = kResultsSchema;
     for (const auto& r : rows) {
         sql += insertResult(r);
-        const auto bytes = content(r);
-        std::ofstream out(folder / r.fileName, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        writeBytes(folder / r.fileName, content(r));
     }
     makeDb(folder / "project.sql", sql);
 }

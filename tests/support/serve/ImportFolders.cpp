@@ -23,11 +23,6 @@ std::string safe(const std::string& name) {
     return out.empty() ? "_" : out;
 }
 
-int hostStatusOf(const std::vector<uint8_t>& bytes) {
-    Kestrix::Tester::RecordSummary s;
-    return Kestrix::Tester::TestRecordTarvel::LoadSummary(&s, bytes) ? s.Status : 6;
-}
-
 }  // namespace
 
 std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vector<FolderRecord>& records,
@@ -56,7 +51,8 @@ std::vector<std::string> writeImportFolder(const fs::path& dir, const std::vecto
         e["site"] = r.site;
         e["cableId"] = r.cableId;
         e["testDate"] = Kestrix::Tester::HxDataDate::ToIso8601(Kestrix::Tester::HxDataDate::From1970(r.when));
-        e["hostStatus"] = hostStatusOf(bytes);
+        Kestrix::Tester::RecordSummary summary;
+        e["hostStatus"] = Kestrix::Tester::TestRecordTarvel::LoadSummary(&summary, bytes) ? summary.Status : 6;
         e["lengthM"] = Json::Value(Json::nullValue);
         e["size"] = Json::Int64(bytes.size());
         e["key"] = Json::Int64(i + 1);
