@@ -196,12 +196,7 @@ int run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
+        // Also the help and version requests, which derive from it; exit() tells them apart by name.
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::string what = e.what();
